@@ -1,0 +1,110 @@
+#include "platform/native_path.h"
+
+namespace veskor {
+
+namespace {
+
+// Length of the valid UTF-8 sequence starting at s[i], or 0 when the bytes there are not one.
+int validSequenceLength(const std::string& s, size_t i)
+{
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char b0 = byte(i);
+    int length;
+    char32_t minimum;
+    if (b0 < 0x80)
+        return 1;
+    if ((b0 & 0xE0) == 0xC0) {
+        length = 2;
+        minimum = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        length = 3;
+        minimum = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        length = 4;
+        minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > s.size())
+        return 0;
+    char32_t cp = b0 & (0x7F >> length);
+    for (int k = 1; k < length; ++k) {
+        const unsigned char b = byte(i + k);
+        if ((b & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+} // namespace
+
+QString pathFromNative(const std::string& bytes)
+{
+    QString out;
+    out.reserve(static_cast<qsizetype>(bytes.size()));
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const int length = validSequenceLength(bytes, i);
+        if (length == 0) {
+            out.append(QChar(static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(bytes[i]))));
+            ++i;
+            continue;
+        }
+        out.append(QString::fromUtf8(bytes.data() + i, length));
+        i += length;
+    }
+    return out;
+}
+
+std::string nativeFromPath(const QString& path)
+{
+    std::string out;
+    out.reserve(static_cast<size_t>(path.size()) * 3);
+    const qsizetype n = path.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = path.at(i).unicode();
+        if (c >= 0xDC80 && c <= 0xDCFF) {
+            out.push_back(static_cast<char>(c - 0xDC00));
+            continue;
+        }
+        char32_t cp = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(path.at(i + 1).unicode())) {
+            cp = QChar::surrogateToUcs4(c, path.at(i + 1).unicode());
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            cp = 0xFFFD;
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+QString displayText(const QString& path)
+{
+    QString out = path;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const char16_t c = out.at(i).unicode();
+        if (c >= 0xDC80 && c <= 0xDCFF)
+            out[i] = QChar(0xFFFD);
+    }
+    return out;
+}
+
+} // namespace veskor
