@@ -570,7 +570,7 @@ struct ButtonRecord {
 };
 
 struct ButtonCondAction {
-    std::uint16_t conditions = 0; // the 16 condition bits as stored (key code in bits 9..15)
+    std::uint16_t conditions = 0; // the 16 condition bits in stored order: IdleToOverDown is bit 15, key code bits 1..7, OverDownToIdle bit 0
     Bytes actions;
     bool operator==(const ButtonCondAction&) const = default;
 };
