@@ -1,0 +1,170 @@
+#include "platform/player_widget.h"
+
+#include "swf/player.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace veskor {
+
+void FrameClock::start(double nowMs, double intervalMs)
+{
+    // A rate of 0 or a huge one in a header must not stall the widget or spin the CPU.
+    m_interval = std::isfinite(intervalMs) ? std::clamp(intervalMs, 1000.0 / 120, 1000.0) : 1000.0 / 12;
+    m_origin = nowMs;
+    m_framesTaken = 0;
+}
+
+int FrameClock::takeDueFrames(double nowMs, int maxCatchUp)
+{
+    const long long due = static_cast<long long>(std::floor((nowMs - m_origin) / m_interval));
+    const long long pending = due - m_framesTaken;
+    if (pending <= 0)
+        return 0;
+    if (pending > maxCatchUp) {
+        // Far behind (a stalled machine, a suspended process): show one frame and
+        // carry on from now rather than rushing through the missed ones.
+        m_origin = nowMs;
+        m_framesTaken = 0;
+        return 1;
+    }
+    m_framesTaken = due;
+    return static_cast<int>(pending);
+}
+
+double FrameClock::msUntilNextFrame(double nowMs) const
+{
+    const double next = m_origin + static_cast<double>(m_framesTaken + 1) * m_interval;
+    return std::max(0.0, next - nowMs);
+}
+
+PlayerWidget::PlayerWidget(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &PlayerWidget::onTick);
+}
+
+PlayerWidget::~PlayerWidget() = default;
+
+void PlayerWidget::setPlayer(std::unique_ptr<swf::Player> player)
+{
+    setPlaying(false);
+    m_player = std::move(player);
+    update();
+    emit frameChanged(m_player ? m_player->currentFrame() : 0);
+}
+
+void PlayerWidget::setPlaying(bool playing)
+{
+    if (!m_player)
+        playing = false;
+    m_playing = playing;
+    if (!playing) {
+        m_timer.stop();
+        return;
+    }
+    m_elapsed.start();
+    m_clock.start(0, 1000.0 / m_player->frameRate());
+    scheduleNextTick();
+}
+
+void PlayerWidget::showFrame(int frame)
+{
+    if (!m_player)
+        return;
+    m_player->gotoFrame(frame);
+    if (m_playing) {
+        // The frame just shown counts as the one due now: the next follows a full interval later.
+        m_elapsed.start();
+        m_clock.start(0, m_clock.interval());
+        scheduleNextTick();
+    }
+    update();
+    emit frameChanged(m_player->currentFrame());
+}
+
+void PlayerWidget::setScaleMode(int mode)
+{
+    m_scaleMode = mode;
+    update();
+}
+
+void PlayerWidget::onTick()
+{
+    if (!m_playing || !m_player)
+        return;
+    const int frames = m_clock.takeDueFrames(static_cast<double>(m_elapsed.nsecsElapsed()) / 1e6);
+    for (int i = 0; i < frames; ++i)
+        m_player->advance();
+    if (frames > 0) {
+        update();
+        emit frameChanged(m_player->currentFrame());
+    }
+    scheduleNextTick();
+}
+
+void PlayerWidget::scheduleNextTick()
+{
+    const double wait = m_clock.msUntilNextFrame(static_cast<double>(m_elapsed.nsecsElapsed()) / 1e6);
+    m_timer.start(static_cast<int>(std::ceil(wait)));
+}
+
+void PlayerWidget::stepForward()
+{
+    if (!m_player)
+        return;
+    setPlaying(false);
+    showFrame(std::min(m_player->currentFrame() + 1, m_player->frameCount() - 1));
+}
+
+void PlayerWidget::stepBack()
+{
+    if (!m_player)
+        return;
+    setPlaying(false);
+    showFrame(std::max(m_player->currentFrame() - 1, 0));
+}
+
+void PlayerWidget::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (!m_player) {
+        painter.fillRect(rect(), palette().window());
+        return;
+    }
+    const auto mode = m_scaleMode == 2 ? swf::ScaleMode::ExactFit : swf::ScaleMode::ShowAll;
+    m_player->render(painter, QRectF(rect()), mode);
+}
+
+void PlayerWidget::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    const bool hasMovie = m_player != nullptr;
+    if (m_fullMenu) {
+        QAction* normal = menu.addAction(QStringLiteral("正常画面"), this, [this] { setScaleMode(0); });
+        normal->setCheckable(true);
+        normal->setChecked(m_scaleMode != 2);
+        QAction* fit = menu.addAction(QStringLiteral("缩放至窗口大小"), this, [this] { setScaleMode(2); });
+        fit->setCheckable(true);
+        fit->setChecked(m_scaleMode == 2);
+        menu.addSeparator();
+    }
+    QAction* play = menu.addAction(QStringLiteral("播放"), this, [this] { setPlaying(true); });
+    play->setEnabled(hasMovie && !m_playing);
+    QAction* pause = menu.addAction(QStringLiteral("暂停"), this, [this] { setPlaying(false); });
+    pause->setEnabled(hasMovie && m_playing);
+    if (m_fullMenu) {
+        menu.addSeparator();
+        menu.addAction(QStringLiteral("倒带"), this, [this] { showFrame(0); })->setEnabled(hasMovie);
+        menu.addAction(QStringLiteral("前进"), this, [this] { stepForward(); })->setEnabled(hasMovie);
+        menu.addAction(QStringLiteral("后退"), this, [this] { stepBack(); })->setEnabled(hasMovie);
+    }
+    menu.exec(event->globalPos());
+}
+
+} // namespace veskor

@@ -1,0 +1,81 @@
+#pragma once
+
+// The widget that shows a movie: it owns the engine's player, the play clock and the
+// right-click menu. The engine itself is clock-free; time lives here.
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+namespace swf {
+class Player;
+}
+
+namespace veskor {
+
+// Frame schedule of a playing movie: frames fall due at fixed multiples of the frame
+// interval from the moment play started, so late timer ticks never add up to drift.
+// Pure arithmetic on milliseconds, so tests drive it without waiting.
+class FrameClock {
+public:
+    // Starts a schedule at `nowMs` with frames every `intervalMs` (clamped to a sane range).
+    void start(double nowMs, double intervalMs);
+    // How many frames have fallen due since the last call; at most `maxCatchUp`. When more
+    // were due (the machine stalled), the schedule restarts at `nowMs` instead of racing.
+    int takeDueFrames(double nowMs, int maxCatchUp = 8);
+    // Milliseconds from `nowMs` until the next frame falls due (0 when one already has).
+    double msUntilNextFrame(double nowMs) const;
+    double interval() const { return m_interval; }
+
+private:
+    double m_origin = 0;
+    double m_interval = 1000.0 / 12;
+    long long m_framesTaken = 0;
+};
+
+class PlayerWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit PlayerWidget(QWidget* parent = nullptr);
+    ~PlayerWidget() override;
+
+    // Takes a loaded movie (or none) and shows its current frame; playback stops.
+    void setPlayer(std::unique_ptr<swf::Player> player);
+    swf::Player* player() const { return m_player.get(); }
+
+    bool isPlaying() const { return m_playing; }
+    void setPlaying(bool playing);
+
+    // Moves to a frame of the movie (clamped to the movie) and repaints.
+    void showFrame(int frame);
+
+    int scaleMode() const { return m_scaleMode; }
+    void setScaleMode(int mode);
+
+    bool fullMenu() const { return m_fullMenu; }
+    void setFullMenu(bool full) { m_fullMenu = full; }
+
+signals:
+    void frameChanged(int frame);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void onTick();
+    void scheduleNextTick();
+    void stepForward();
+    void stepBack();
+
+    std::unique_ptr<swf::Player> m_player;
+    bool m_playing = false;
+    int m_scaleMode = 0;
+    bool m_fullMenu = false;
+    QTimer m_timer;
+    QElapsedTimer m_elapsed;
+    FrameClock m_clock;
+};
+
+} // namespace veskor

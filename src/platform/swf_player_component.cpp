@@ -1,0 +1,137 @@
+#include "platform/swf_player_component.h"
+
+#include "platform/native_path.h"
+#include "platform/player_widget.h"
+#include "swf/player.h"
+
+namespace veskor {
+
+SwfPlayerComponent::SwfPlayerComponent(QWidget* parent) : m_widget(new PlayerWidget(parent)) {}
+
+SwfPlayerComponent::~SwfPlayerComponent()
+{
+    delete m_widget.data();
+}
+
+Result<void> SwfPlayerComponent::requireMovie() const
+{
+    if (!m_widget || !m_widget->player())
+        return makeError("no movie is loaded");
+    return {};
+}
+
+Result<void> SwfPlayerComponent::setMovie(const QString& path)
+{
+    if (!m_widget)
+        return makeError("the player has no widget");
+    // Paths are kept as text with undecodable bytes escaped; the engine opens the real bytes.
+    auto player = swf::Player::fromFile(fsFromPath(path));
+    if (!player.ok())
+        return player.error();
+    m_widget->setPlayer(std::move(player).value());
+    m_movie = path;
+    m_widget->setPlaying(true);
+    return {};
+}
+
+Result<void> SwfPlayerComponent::Play()
+{
+    TRY_VOID(requireMovie());
+    m_widget->setPlaying(true);
+    return {};
+}
+
+Result<void> SwfPlayerComponent::StopPlay()
+{
+    TRY_VOID(requireMovie());
+    m_widget->setPlaying(false);
+    return {};
+}
+
+Result<void> SwfPlayerComponent::Rewind()
+{
+    TRY_VOID(requireMovie());
+    m_widget->showFrame(0);
+    return {};
+}
+
+Result<void> SwfPlayerComponent::Back()
+{
+    TRY_VOID(requireMovie());
+    // Like stepping back in the original player: one frame earlier, and stopped there.
+    m_widget->setPlaying(false);
+    m_widget->showFrame(m_widget->player()->currentFrame() - 1);
+    return {};
+}
+
+Result<int> SwfPlayerComponent::FrameNum() const
+{
+    TRY_VOID(requireMovie());
+    return m_widget->player()->currentFrame();
+}
+
+Result<void> SwfPlayerComponent::setFrameNum(int frame)
+{
+    TRY_VOID(requireMovie());
+    if (frame < 0)
+        return makeError("frame number before the first frame");
+    // A frame past the end shows the last frame: fast forward near the end lands there.
+    m_widget->showFrame(frame);
+    return {};
+}
+
+Result<int> SwfPlayerComponent::TotalFrames() const
+{
+    TRY_VOID(requireMovie());
+    return m_widget->player()->frameCount();
+}
+
+bool SwfPlayerComponent::Playing() const
+{
+    return m_widget && m_widget->isPlaying();
+}
+
+Result<void> SwfPlayerComponent::setPlaying(bool playing)
+{
+    TRY_VOID(requireMovie());
+    m_widget->setPlaying(playing);
+    return {};
+}
+
+int SwfPlayerComponent::ScaleMode() const
+{
+    return m_widget ? m_widget->scaleMode() : 0;
+}
+
+Result<void> SwfPlayerComponent::setScaleMode(int mode)
+{
+    if (mode != 0 && mode != 2)
+        return makeError("unsupported scale mode");
+    if (!m_widget)
+        return makeError("the player has no widget");
+    m_widget->setScaleMode(mode);
+    return {};
+}
+
+bool SwfPlayerComponent::Menu() const
+{
+    return m_widget && m_widget->fullMenu();
+}
+
+void SwfPlayerComponent::setMenu(bool full)
+{
+    if (m_widget)
+        m_widget->setFullMenu(full);
+}
+
+QWidget* SwfPlayerComponent::widget()
+{
+    return m_widget.data();
+}
+
+std::unique_ptr<PlayerComponent> createSwfPlayer(QWidget* parent)
+{
+    return std::make_unique<SwfPlayerComponent>(parent);
+}
+
+} // namespace veskor

@@ -1,0 +1,46 @@
+#include "swf/movie/character_dictionary.h"
+
+#include "swf/movie/limits.h"
+
+namespace swf::movie {
+
+CharacterDictionary::CharacterDictionary(const std::vector<Tag>& tags)
+{
+    collect(tags, 0);
+}
+
+const Character* CharacterDictionary::find(std::uint16_t id) const
+{
+    const auto it = m_characters.find(id);
+    return it == m_characters.end() ? nullptr : &it->second;
+}
+
+void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting)
+{
+    if (nesting > kMaxNesting)
+        return;
+    auto add = [this](std::uint16_t id, Character character) { m_characters.try_emplace(id, std::move(character)); };
+    for (const Tag& tag : tags) {
+        if (const auto* shape = std::get_if<DefineShape>(&tag)) {
+            add(shape->id, {Character::Kind::Shape, &tag, nullptr});
+        } else if (const auto* morph = std::get_if<DefineMorphShape>(&tag)) {
+            add(morph->id, {Character::Kind::MorphShape, &tag, nullptr});
+        } else if (const auto* text = std::get_if<DefineText>(&tag)) {
+            add(text->id, {Character::Kind::Text, &tag, nullptr});
+        } else if (const auto* edit = std::get_if<DefineEditText>(&tag)) {
+            add(edit->id, {Character::Kind::EditText, &tag, nullptr});
+        } else if (const auto* button = std::get_if<DefineButton>(&tag)) {
+            if (!m_characters.contains(button->id))
+                add(button->id, {Character::Kind::Button, &tag,
+                                    std::make_shared<const Timeline>(buildButtonTimeline(*button))});
+        } else if (const auto* sprite = std::get_if<DefineSprite>(&tag)) {
+            if (!m_characters.contains(sprite->id))
+                add(sprite->id, {Character::Kind::Sprite, &tag,
+                                    std::make_shared<const Timeline>(buildTimeline(sprite->tags, sprite->frameCount))});
+            // Definitions do not belong inside sprites, but some tools put them there.
+            collect(sprite->tags, nesting + 1);
+        }
+    }
+}
+
+} // namespace swf::movie

@@ -1,0 +1,43 @@
+#pragma once
+
+// The characters of a movie by id: what a placement can put on the stage. Sprites and
+// buttons carry a timeline of their own; everything else is drawn from its record.
+// The dictionary points into the movie's records, which must outlive it.
+
+#include "swf/format/records.h"
+#include "swf/movie/timeline.h"
+
+#include <memory>
+#include <unordered_map>
+
+namespace swf::movie {
+
+struct Character {
+    enum class Kind { Shape, MorphShape, Text, EditText, Sprite, Button };
+    Kind kind = Kind::Shape;
+    const Tag* tag = nullptr;
+    // Sprites and buttons (the button's up state as a one-frame clip).
+    std::shared_ptr<const Timeline> timeline;
+
+    const DefineShape* shape() const { return std::get_if<DefineShape>(tag); }
+    const DefineMorphShape* morphShape() const { return std::get_if<DefineMorphShape>(tag); }
+    const DefineText* text() const { return std::get_if<DefineText>(tag); }
+    const DefineEditText* editText() const { return std::get_if<DefineEditText>(tag); }
+    bool hasTimeline() const { return timeline != nullptr; }
+};
+
+class CharacterDictionary {
+public:
+    // Collects the characters defined anywhere in the tag list (sprites included).
+    // When an id is defined twice, the first definition wins, as in the original player.
+    explicit CharacterDictionary(const std::vector<Tag>& tags);
+
+    const Character* find(std::uint16_t id) const;
+    size_t size() const { return m_characters.size(); }
+
+private:
+    void collect(const std::vector<Tag>& tags, int nesting);
+    std::unordered_map<std::uint16_t, Character> m_characters;
+};
+
+} // namespace swf::movie

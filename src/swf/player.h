@@ -1,0 +1,64 @@
+#pragma once
+
+// The engine as a whole: a loaded movie, its play position, and its picture.
+//
+// The player is clock-free: advance() plays exactly one frame, and whoever shows the
+// movie decides when. Frames count from 0. Nothing here throws; loading returns an
+// error value for anything that is not a readable movie.
+
+#include "common/result.h"
+
+#include <QColor>
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+class QPainter;
+
+namespace swf {
+
+// How the stage fills a target rectangle.
+enum class ScaleMode {
+    ShowAll = 0,  // the whole stage at its own proportions, centred, margins in the background colour
+    ExactFit = 2, // stretched to the target
+};
+
+class Player {
+public:
+    ~Player();
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    // The path is a byte path: Linux file names need not be text.
+    static veskor::Result<std::unique_ptr<Player>> fromFile(const std::filesystem::path& path);
+    static veskor::Result<std::unique_ptr<Player>> fromBytes(std::vector<std::uint8_t> bytes);
+
+    // The stage in pixels, as the header gives it (at least 1x1).
+    QSize stageSize() const;
+    double frameRate() const;
+    int frameCount() const;
+    QColor backgroundColor() const;
+    int swfVersion() const;
+
+    int currentFrame() const;
+    // Shows `frame` exactly as playing from the start up to it would; clamped to the movie.
+    void gotoFrame(int frame);
+    // Plays one frame; after the last frame the movie continues at frame 0.
+    void advance();
+
+    // Draws the current frame into `target` (device coordinates of the painter).
+    void render(QPainter& painter, const QRectF& target, ScaleMode mode) const;
+    // The current frame as an image of the given size (the stage size when empty).
+    QImage renderImage(QSize size = {}, ScaleMode mode = ScaleMode::ShowAll) const;
+
+private:
+    struct Impl;
+    explicit Player(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace swf

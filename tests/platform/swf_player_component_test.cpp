@@ -1,0 +1,187 @@
+// The working player as the main window drives it: loading real movies, the frame
+// counter, seeking, and failures that must come back as errors.
+
+#include "platform/player_widget.h"
+#include "platform/swf_player_component.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace veskor {
+namespace {
+
+const QString kImages = QStringLiteral("../shared/testdata/swf-image/");
+
+struct Fixture : ::testing::Test {
+    QWidget window;
+    std::unique_ptr<PlayerComponent> player = createSwfPlayer(&window);
+};
+
+using SwfPlayerComponentTest = Fixture;
+
+TEST_F(SwfPlayerComponentTest, ReportsFrameCountsOfRealMovies)
+{
+    struct Case {
+        const char* file;
+        int frames;
+    };
+    const Case cases[] = {
+        {"background-5.swf", 366},          // zlib-compressed
+        {"crash-0.6.4-huge-image-8.swf", 27},
+        {"clip-change-forward-5.swf", 2},   // uncompressed
+        {"replace-movie-shape-6.swf", 3},
+        {"blend-mode-15-7.swf", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        ASSERT_TRUE(player->setMovie(kImages + c.file).ok());
+        EXPECT_EQ(player->TotalFrames().valueOr(-1), c.frames);
+        EXPECT_EQ(player->FrameNum().valueOr(-1), 0);
+        EXPECT_TRUE(player->Playing());
+        EXPECT_EQ(player->Movie(), kImages + c.file);
+    }
+}
+
+TEST_F(SwfPlayerComponentTest, FrameCounterAdvancesAtTheMovieRateWhilePlaying)
+{
+    // 30 frames a second: after a third of a second about ten frames have passed.
+    ASSERT_TRUE(player->setMovie(kImages + "background-5.swf").ok());
+    QTest::qWait(340);
+    const int frame = player->FrameNum().valueOr(-1);
+    EXPECT_GE(frame, 7);
+    EXPECT_LE(frame, 12);
+}
+
+TEST_F(SwfPlayerComponentTest, StopPlayHoldsTheFrameAndPlayResumes)
+{
+    ASSERT_TRUE(player->setMovie(kImages + "background-5.swf").ok());
+    ASSERT_TRUE(player->setPlaying(false).ok());
+    ASSERT_TRUE(player->setFrameNum(100).ok());
+    QTest::qWait(120);
+    EXPECT_EQ(player->FrameNum().valueOr(-1), 100);
+    ASSERT_TRUE(player->Play().ok());
+    QTest::qWait(150);
+    EXPECT_GT(player->FrameNum().valueOr(-1), 100);
+    ASSERT_TRUE(player->StopPlay().ok());
+    EXPECT_FALSE(player->Playing());
+}
+
+TEST_F(SwfPlayerComponentTest, SeekingClampsPastTheEndAndRefusesNegativeFrames)
+{
+    ASSERT_TRUE(player->setMovie(kImages + "crash-0.6.4-huge-image-8.swf").ok());
+    ASSERT_TRUE(player->StopPlay().ok());
+    ASSERT_TRUE(player->setFrameNum(20).ok());
+    EXPECT_EQ(player->FrameNum().valueOr(-1), 20);
+    ASSERT_TRUE(player->setFrameNum(26 + 10).ok());
+    EXPECT_EQ(player->FrameNum().valueOr(-1), 26);
+    EXPECT_FALSE(player->setFrameNum(-1).ok());
+    EXPECT_EQ(player->FrameNum().valueOr(-1), 26);
+    ASSERT_TRUE(player->Back().ok());
+    EXPECT_EQ(player->FrameNum().valueOr(-1), 25);
+    ASSERT_TRUE(player->Rewind().ok());
+    EXPECT_EQ(player->FrameNum().valueOr(-1), 0);
+    ASSERT_TRUE(player->Back().ok());
+    EXPECT_EQ(player->FrameNum().valueOr(-1), 0);
+}
+
+TEST_F(SwfPlayerComponentTest, CallsWithoutAMovieFail)
+{
+    EXPECT_FALSE(player->Play().ok());
+    EXPECT_FALSE(player->StopPlay().ok());
+    EXPECT_FALSE(player->Rewind().ok());
+    EXPECT_FALSE(player->Back().ok());
+    EXPECT_FALSE(player->FrameNum().ok());
+    EXPECT_FALSE(player->setFrameNum(0).ok());
+    EXPECT_FALSE(player->TotalFrames().ok());
+    EXPECT_FALSE(player->setPlaying(true).ok());
+    EXPECT_FALSE(player->Playing());
+}
+
+TEST_F(SwfPlayerComponentTest, UnreadableFilesFailToLoadAndLeaveThePlayerAsItWas)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile source(kImages + "replace-movie-shape-6.swf");
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray movie = source.readAll();
+    QByteArray corrupt = movie;
+    corrupt[0] = 'X';
+    QByteArray compressedCorrupt;
+    {
+        QFile cws(kImages + "background-5.swf");
+        ASSERT_TRUE(cws.open(QIODevice::ReadOnly));
+        compressedCorrupt = cws.readAll();
+        for (int i = 12; i < compressedCorrupt.size(); i += 7)
+            compressedCorrupt[i] = char(compressedCorrupt[i] ^ 0x5A);
+    }
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"empty.swf", QByteArray()},
+        {"text.swf", QByteArray("this is a lesson plan, not a movie\n")},
+        {"truncated.swf", movie.left(movie.size() / 2)},
+        {"header-only.swf", movie.left(10)},
+        {"bad-signature.swf", corrupt},
+        {"damaged-zlib.swf", compressedCorrupt},
+    };
+    ASSERT_TRUE(player->setMovie(kImages + "clip-change-forward-5.swf").ok());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath(c.name);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.bytes);
+        file.close();
+        const auto result = player->setMovie(path);
+        EXPECT_FALSE(result.ok());
+        EXPECT_EQ(player->TotalFrames().valueOr(-1), 2);
+    }
+    EXPECT_FALSE(player->setMovie(dir.filePath("missing.swf")).ok());
+    EXPECT_FALSE(player->setMovie(dir.path()).ok());
+}
+
+TEST_F(SwfPlayerComponentTest, ScaleModeAndMenuAreKept)
+{
+    EXPECT_EQ(player->ScaleMode(), 0);
+    ASSERT_TRUE(player->setScaleMode(2).ok());
+    EXPECT_EQ(player->ScaleMode(), 2);
+    EXPECT_FALSE(player->setScaleMode(7).ok());
+    EXPECT_EQ(player->ScaleMode(), 2);
+    player->setMenu(true);
+    EXPECT_TRUE(player->Menu());
+    ASSERT_NE(player->widget(), nullptr);
+    EXPECT_EQ(player->widget()->parentWidget(), &window);
+}
+
+TEST(FrameClockTest, FramesFallDueOnAFixedScheduleWithoutDrift)
+{
+    FrameClock clock;
+    clock.start(0, 40);
+    EXPECT_EQ(clock.takeDueFrames(39), 0);
+    EXPECT_DOUBLE_EQ(clock.msUntilNextFrame(39), 1);
+    // A late tick catches up by frames and the next one stays on the original grid.
+    EXPECT_EQ(clock.takeDueFrames(95), 2);
+    EXPECT_DOUBLE_EQ(clock.msUntilNextFrame(95), 25);
+    long long total = 2;
+    for (double now = 96; now < 40'000; now += 13)
+        total += clock.takeDueFrames(now);
+    EXPECT_EQ(total, 40'000 / 40 - 1);
+}
+
+TEST(FrameClockTest, AStallRestartsTheScheduleInsteadOfRacing)
+{
+    FrameClock clock;
+    clock.start(0, 100);
+    EXPECT_EQ(clock.takeDueFrames(5000), 1);
+    EXPECT_EQ(clock.takeDueFrames(5050), 0);
+    EXPECT_EQ(clock.takeDueFrames(5100), 1);
+}
+
+} // namespace
+} // namespace veskor

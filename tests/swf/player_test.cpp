@@ -1,0 +1,74 @@
+// The engine facade on real movies: what the header says, and the play position.
+
+#include "swf/player.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace swf {
+namespace {
+
+const std::filesystem::path kImages = "../shared/testdata/swf-image";
+
+TEST(PlayerTest, ReadsStageRateAndFramesFromTheHeader)
+{
+    struct Case {
+        const char* file;
+        QSize stage;
+        double rate;
+        int frames;
+        int version;
+    };
+    const Case cases[] = {
+        {"background-5.swf", {200, 150}, 30.0, 366, 5},
+        {"blend-mode-15-7.swf", {240, 240}, 1.0, 1, 7},
+        {"image-jpeg-alpha.swf", {16, 16}, 1.0, 1, 7},
+        {"placeobject-ratio.swf", {200, 150}, 100.0, 1, 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        auto player = Player::fromFile(kImages / c.file);
+        ASSERT_TRUE(player.ok()) << player.error().message;
+        EXPECT_EQ((*player)->stageSize(), c.stage);
+        EXPECT_DOUBLE_EQ((*player)->frameRate(), c.rate);
+        EXPECT_EQ((*player)->frameCount(), c.frames);
+        EXPECT_EQ((*player)->swfVersion(), c.version);
+    }
+}
+
+TEST(PlayerTest, AdvancingPastTheLastFrameWrapsToTheFirst)
+{
+    auto player = Player::fromFile(kImages / "replace-movie-shape-6.swf");
+    ASSERT_TRUE(player.ok());
+    Player& p = **player;
+    ASSERT_EQ(p.frameCount(), 3);
+    const int expected[] = {1, 2, 0, 1, 2, 0};
+    for (int frame : expected) {
+        p.advance();
+        EXPECT_EQ(p.currentFrame(), frame);
+    }
+}
+
+TEST(PlayerTest, GotoFrameClampsToTheMovie)
+{
+    auto player = Player::fromFile(kImages / "background-5.swf");
+    ASSERT_TRUE(player.ok());
+    (*player)->gotoFrame(500);
+    EXPECT_EQ((*player)->currentFrame(), 365);
+    (*player)->gotoFrame(-3);
+    EXPECT_EQ((*player)->currentFrame(), 0);
+}
+
+TEST(PlayerTest, ScaleModesPlaceTheStageInTheTarget)
+{
+    // Letterboxing shows the background colour in the margins either way; what
+    // differs is where the stage lands. A 200x150 stage in a 400x150 target.
+    auto player = Player::fromFile(kImages / "background-5.swf");
+    ASSERT_TRUE(player.ok());
+    const QImage image = (*player)->renderImage(QSize(400, 150), ScaleMode::ShowAll);
+    EXPECT_EQ(image.size(), QSize(400, 150));
+    EXPECT_EQ(image.pixelColor(5, 75), (*player)->backgroundColor());
+}
+
+} // namespace
+} // namespace swf
