@@ -1,0 +1,111 @@
+#include "swf/render/bitmap_library.h"
+
+#include "swf/render/color_transform_image.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace swf::render {
+
+void BitmapLibrary::setJpegTables(const swf::JpegTables& tables)
+{
+    m_jpegTables = tables.data;
+}
+
+void BitmapLibrary::add(const swf::DefineBits& bits)
+{
+    m_records.emplace(bits.id, bits);
+}
+
+void BitmapLibrary::add(const swf::DefineBitsJpeg& bits)
+{
+    m_records.emplace(bits.id, bits);
+}
+
+void BitmapLibrary::add(const swf::DefineBitsLossless& bits)
+{
+    m_records.emplace(bits.id, bits);
+}
+
+bool BitmapLibrary::contains(std::uint16_t id) const
+{
+    return m_records.count(id) != 0;
+}
+
+const QImage* BitmapLibrary::image(std::uint16_t id) const
+{
+    if (auto found = m_decoded.find(id); found != m_decoded.end())
+        return found->second.isNull() ? nullptr : &found->second;
+    auto record = m_records.find(id);
+    if (record == m_records.end())
+        return nullptr;
+    struct Decoder {
+        const swf::Bytes& tables;
+        QImage operator()(const swf::DefineBits& bits) const { return decodeJpegBits(bits, tables); }
+        QImage operator()(const swf::DefineBitsJpeg& bits) const { return decodeBitsJpeg(bits); }
+        QImage operator()(const swf::DefineBitsLossless& bits) const { return decodeLossless(bits); }
+    };
+    // A bitmap that fails to decode is remembered as null, so it is tried once.
+    QImage& decoded = m_decoded[id] = std::visit(Decoder{m_jpegTables}, record->second);
+    return decoded.isNull() ? nullptr : &decoded;
+}
+
+namespace {
+
+std::array<double, 8> transformKey(const swf::ColorTransform& t)
+{
+    return {t.rMult, t.gMult, t.bMult, t.aMult, t.rAdd, t.gAdd, t.bAdd, t.aAdd};
+}
+
+// Transformed copies kept per bitmap before the oldest are dropped; tweens
+// that fade a bitmap make a new transform every frame.
+constexpr std::size_t kMaxTransformedCopies = 256;
+
+} // namespace
+
+QImage BitmapLibrary::transformed(std::uint16_t id, const swf::ColorTransform& transform) const
+{
+    return clamped(id, transform, 0);
+}
+
+QImage BitmapLibrary::clamped(std::uint16_t id, const swf::ColorTransform& transform, int margin) const
+{
+    const QImage* source = image(id);
+    if (!source)
+        return {};
+    if (transform.isIdentity() && margin == 0)
+        return *source;
+    margin = std::clamp(margin, 0, 1024);
+    const TransformKey key{id, margin, transformKey(transform)};
+    if (auto found = m_transformed.find(key); found != m_transformed.end())
+        return found->second;
+
+    QImage result = transformImage(*source, transform);
+    if (margin > 0 && !result.isNull()) {
+        const int w = result.width();
+        const int h = result.height();
+        QImage padded(w + 2 * margin, h + 2 * margin, QImage::Format_ARGB32_Premultiplied);
+        if (padded.isNull())
+            return result;
+        for (int y = 0; y < padded.height(); ++y) {
+            const auto* from = reinterpret_cast<const QRgb*>(result.constScanLine(std::clamp(y - margin, 0, h - 1)));
+            auto* to = reinterpret_cast<QRgb*>(padded.scanLine(y));
+            for (int x = 0; x < padded.width(); ++x)
+                to[x] = from[std::clamp(x - margin, 0, w - 1)];
+        }
+        result = padded;
+    }
+    if (m_transformed.size() >= kMaxTransformedCopies)
+        m_transformed.clear();
+    m_transformed.emplace(key, result);
+    return result;
+}
+
+void BitmapLibrary::clearDecoded()
+{
+    m_decoded.clear();
+    m_transformed.clear();
+}
+
+} // namespace swf::render

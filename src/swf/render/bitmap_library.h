@@ -1,0 +1,68 @@
+#pragma once
+
+// The bitmaps of a movie, by character id: kept as their records and decoded
+// on first use, then cached, together with colour-transformed copies.
+
+#include "swf/format/limits.h"
+#include "swf/format/records.h"
+
+#include <QImage>
+
+#include <cstdint>
+#include <array>
+#include <map>
+#include <tuple>
+#include <unordered_map>
+#include <variant>
+
+namespace swf::render {
+
+// The largest bitmap decoded, in pixels (a bigger one is left out).
+inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t(swf::limits::kMaxBitmapPixels);
+
+// Decoders for the bitmap tags, free functions so tests can drive them directly.
+// Each returns a Format_ARGB32_Premultiplied image, or a null image for data
+// that cannot be decoded.
+QImage decodeJpegBits(const swf::DefineBits& bits, const swf::Bytes& jpegTables);
+QImage decodeBitsJpeg(const swf::DefineBitsJpeg& bits);
+QImage decodeLossless(const swf::DefineBitsLossless& bits);
+
+// JPEG data as a decoder accepts it: the stray end-and-start marker pair some
+// encoders put in front, and the end/start pair between tables and image, taken
+// out. Data that is not a JPEG marker stream comes back unchanged.
+swf::Bytes normalizeJpeg(const swf::Bytes& data);
+
+// zlib data inflated to at most `limit` bytes; false when the stream is broken
+// before `limit` bytes come out (what did come out is kept in `out`).
+bool inflateLimited(const swf::Bytes& compressed, std::size_t limit, swf::Bytes& out);
+
+class BitmapLibrary {
+public:
+    void setJpegTables(const swf::JpegTables& tables);
+    void add(const swf::DefineBits& bits);
+    void add(const swf::DefineBitsJpeg& bits);
+    void add(const swf::DefineBitsLossless& bits);
+
+    bool contains(std::uint16_t id) const;
+    // The decoded bitmap, or null when the id is unknown or does not decode.
+    const QImage* image(std::uint16_t id) const;
+    // The bitmap with a colour transform applied (the identity gives image()).
+    QImage transformed(std::uint16_t id, const swf::ColorTransform& transform) const;
+
+    // The bitmap extended on every side by repeating its edge pixels, for fills
+    // that clamp outside the image; `margin` pixels on each side.
+    QImage clamped(std::uint16_t id, const swf::ColorTransform& transform, int margin) const;
+
+    void clearDecoded();
+
+private:
+    using Record = std::variant<swf::DefineBits, swf::DefineBitsJpeg, swf::DefineBitsLossless>;
+    std::unordered_map<std::uint16_t, Record> m_records;
+    swf::Bytes m_jpegTables;
+    mutable std::unordered_map<std::uint16_t, QImage> m_decoded;
+
+    using TransformKey = std::tuple<std::uint16_t, int, std::array<double, 8>>;
+    mutable std::map<TransformKey, QImage> m_transformed;
+};
+
+} // namespace swf::render

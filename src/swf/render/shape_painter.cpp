@@ -1,0 +1,197 @@
+#include "swf/render/shape_painter.h"
+
+#include "swf/render/bitmap_library.h"
+#include "swf/render/color_transform_image.h"
+#include "swf/render/gradient_ramp.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QRadialGradient>
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf::render {
+
+QTransform toQTransform(const swf::Matrix& m)
+{
+    return QTransform(m.scaleX, m.rotateSkew0, m.rotateSkew1, m.scaleY, m.translateX.get(), m.translateY.get());
+}
+
+namespace {
+
+// Half the side of the square a gradient is defined on.
+constexpr double kGradientExtent = 16384.0;
+
+QBrush gradientBrush(const swf::FillStyle& style, const swf::ColorTransform& transform)
+{
+    const swf::Gradient& gradient = style.gradient;
+    std::vector<RampStop> ramp;
+    ramp.reserve(gradient.records.size());
+    for (const swf::GradientRecord& record : gradient.records)
+        ramp.push_back({record.ratio, record.color});
+    const QGradientStops stops
+        = gradientStops(ramp, transform, gradient.interpolation == swf::InterpolationMode::LinearRgb);
+
+    QGradient::Spread spread = QGradient::PadSpread;
+    if (gradient.spread == swf::SpreadMode::Reflect)
+        spread = QGradient::ReflectSpread;
+    else if (gradient.spread == swf::SpreadMode::Repeat)
+        spread = QGradient::RepeatSpread;
+
+    QBrush brush;
+    if (style.type == swf::FillStyleType::LinearGradient) {
+        QLinearGradient linear(-kGradientExtent, 0, kGradientExtent, 0);
+        linear.setStops(stops);
+        linear.setSpread(spread);
+        brush = QBrush(linear);
+    } else {
+        double focal = 0;
+        if (style.type == swf::FillStyleType::FocalRadialGradient && std::isfinite(gradient.focalPoint))
+            focal = std::clamp(gradient.focalPoint, -0.98, 0.98) * kGradientExtent;
+        QRadialGradient radial(QPointF(0, 0), kGradientExtent, QPointF(focal, 0));
+        radial.setStops(stops);
+        radial.setSpread(spread);
+        brush = QBrush(radial);
+    }
+    QTransform matrix = toQTransform(gradient.matrix);
+    if (!matrix.isInvertible()) {
+        // A gradient squashed flat shows its middle colour; a tiny scale keeps
+        // the brush usable.
+        matrix = QTransform(1e-3, 0, 0, 1e-3, matrix.dx(), matrix.dy());
+    }
+    brush.setTransform(matrix);
+    return brush;
+}
+
+// How far outside a clipped bitmap the fill reaches, in bitmap pixels, so the
+// edge pixels can be repeated that far; at least a little so that smoothing at
+// the border does not pull in pixels from the opposite edge.
+int clampMargin(const QTransform& bitmapToShape, const QImage& image, const QRectF& fillBounds)
+{
+    constexpr int kMinimum = 2;
+    constexpr int kMaximum = 512;
+    if (fillBounds.isEmpty())
+        return kMinimum;
+    bool invertible = false;
+    const QTransform shapeToBitmap = bitmapToShape.inverted(&invertible);
+    if (!invertible)
+        return kMinimum;
+    const QRectF area = shapeToBitmap.mapRect(fillBounds);
+    const double reach = std::max({-area.left(), -area.top(), area.right() - image.width(),
+                                   area.bottom() - image.height(), 0.0});
+    return std::clamp(int(std::ceil(reach)) + kMinimum, kMinimum, kMaximum);
+}
+
+QBrush bitmapBrush(const swf::FillStyle& style, const BitmapLibrary& bitmaps, const swf::ColorTransform& transform,
+                   const QRectF& fillBounds)
+{
+    const QImage* source = bitmaps.image(style.bitmapId);
+    if (!source)
+        return QBrush(Qt::NoBrush);
+    QTransform matrix = toQTransform(style.bitmapMatrix);
+    if (!matrix.isInvertible())
+        return QBrush(Qt::NoBrush);
+    if (swf::isRepeatingBitmap(style.type)) {
+        QBrush brush(bitmaps.transformed(style.bitmapId, transform));
+        brush.setTransform(matrix);
+        return brush;
+    }
+    const int margin = clampMargin(matrix, *source, fillBounds);
+    QBrush brush(bitmaps.clamped(style.bitmapId, transform, margin));
+    brush.setTransform(QTransform::fromTranslate(-margin, -margin) * matrix);
+    return brush;
+}
+
+} // namespace
+
+QBrush makeBrush(const swf::FillStyle& style, const BitmapLibrary& bitmaps, const swf::ColorTransform& transform,
+                 const QRectF& fillBounds)
+{
+    if (style.type == swf::FillStyleType::Solid)
+        return QBrush(transformColor(style.color, transform));
+    if (swf::isGradientFill(style.type))
+        return gradientBrush(style, transform);
+    if (swf::isBitmapFill(style.type))
+        return bitmapBrush(style, bitmaps, transform, fillBounds);
+    return QBrush(Qt::NoBrush);
+}
+
+namespace {
+
+Qt::PenCapStyle capStyle(swf::CapStyle cap)
+{
+    switch (cap) {
+    case swf::CapStyle::None: return Qt::FlatCap;
+    case swf::CapStyle::Square: return Qt::SquareCap;
+    default: return Qt::RoundCap;
+    }
+}
+
+Qt::PenJoinStyle joinStyle(swf::JoinStyle join)
+{
+    switch (join) {
+    case swf::JoinStyle::Bevel: return Qt::BevelJoin;
+    case swf::JoinStyle::Miter: return Qt::MiterJoin;
+    default: return Qt::RoundJoin;
+    }
+}
+
+// The pen of a line style: its width in twips scaled with the shape, or a
+// cosmetic pen when the stroke would be thinner than a device pixel (lines
+// never vanish, however far a shape is scaled down) or must not scale.
+QPen makePen(const swf::LineStyle& style, const BitmapLibrary& bitmaps, const QTransform& twipsToDevice,
+             const swf::ColorTransform& transform, const QRectF& strokeBounds)
+{
+    QBrush brush = style.hasFill ? makeBrush(style.fill, bitmaps, transform, strokeBounds)
+                                 : QBrush(transformColor(style.color, transform));
+    const double width = std::max(0, style.width.get());
+    const double scale = std::sqrt(std::abs(twipsToDevice.determinant()));
+    QPen pen(brush, width);
+    pen.setCapStyle(capStyle(style.startCap));
+    pen.setJoinStyle(joinStyle(style.join));
+    if (style.join == swf::JoinStyle::Miter)
+        pen.setMiterLimit(std::max(1.0, style.miterLimit));
+
+    const bool noScale = style.noHScale || style.noVScale;
+    if (noScale) {
+        // Twips of the movie, whatever the object's own scale.
+        pen.setCosmetic(true);
+        pen.setWidthF(std::max(1.0, width / 20.0));
+    } else if (width * scale < 1.0) {
+        pen.setCosmetic(true);
+        pen.setWidthF(1.0);
+    }
+    return pen;
+}
+
+} // namespace
+
+void paintShape(QPainter& painter, const ShapeGeometry& geometry, const BitmapLibrary& bitmaps,
+                const QTransform& twipsToDevice, const swf::ColorTransform& transform)
+{
+    if (geometry.empty())
+        return;
+    painter.save();
+    painter.setTransform(twipsToDevice);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (const ShapeLayer& layer : geometry.layers) {
+        for (const FillLayer& fill : layer.fills) {
+            const QBrush brush = makeBrush(fill.style, bitmaps, transform, fill.path.controlPointRect());
+            if (brush.style() == Qt::NoBrush)
+                continue;
+            painter.setRenderHint(QPainter::SmoothPixmapTransform,
+                                  swf::isBitmapFill(fill.style.type) && swf::isSmoothedBitmap(fill.style.type));
+            painter.fillPath(fill.path, brush);
+        }
+        painter.setBrush(Qt::NoBrush);
+        for (const StrokeLayer& stroke : layer.strokes) {
+            painter.setPen(makePen(stroke.style, bitmaps, twipsToDevice, transform, stroke.path.controlPointRect()));
+            painter.drawPath(stroke.path);
+        }
+        painter.setPen(Qt::NoPen);
+    }
+    painter.restore();
+}
+
+} // namespace swf::render

@@ -1,0 +1,34 @@
+#pragma once
+
+// Draws built shapes: fills with solid colours, gradients and bitmaps, strokes
+// with their widths, caps and joins, everything through a colour transform.
+
+#include "swf/format/records.h"
+#include "swf/render/shape_geometry.h"
+
+#include <QBrush>
+#include <QTransform>
+
+class QPainter;
+
+namespace swf::render {
+
+class BitmapLibrary;
+
+// The affine transform of a movie matrix, in twips on both sides.
+QTransform toQTransform(const swf::Matrix& matrix);
+
+// The brush of a fill style in shape coordinates (twips): gradients span the
+// square -16384..16384 mapped by their matrix, bitmaps 20 twips a pixel mapped
+// by theirs. A missing bitmap gives no brush (Qt::NoBrush). `fillBounds` is the
+// area the brush must cover, used by clipped bitmaps to extend their edges.
+QBrush makeBrush(const swf::FillStyle& style, const BitmapLibrary& bitmaps, const swf::ColorTransform& transform,
+                 const QRectF& fillBounds = QRectF());
+
+// Draws `geometry`, given in twips, with `twipsToDevice` mapping twips to the
+// painter's device. The painter's own transform is replaced while drawing and
+// restored afterwards; antialiasing is turned on.
+void paintShape(QPainter& painter, const ShapeGeometry& geometry, const BitmapLibrary& bitmaps,
+                const QTransform& twipsToDevice, const swf::ColorTransform& transform);
+
+} // namespace swf::render

@@ -1,0 +1,196 @@
+#include "swf/render/stage_renderer.h"
+
+#include "swf/movie/limits.h"
+#include "swf/render/painters.h"
+
+#include <QPainter>
+#include <vector>
+
+namespace swf::render {
+
+namespace {
+
+// Masks in effect while a clip draws: each hides everything outside its area up
+// to its clip depth.
+struct ActiveMask {
+    int clipDepth;
+    QPainterPath area;
+};
+
+QPainterPath rectPath(const swf::Rect& r)
+{
+    QPainterPath path;
+    path.addRect(QRectF(r.xMin.get(), r.yMin.get(), r.width().get(), r.height().get()));
+    return path;
+}
+
+} // namespace
+
+StageRenderer::StageRenderer(const std::vector<swf::Tag>& tags)
+{
+    for (const swf::Tag& tag : tags)
+        m_cache.addDefinition(tag);
+}
+
+void StageRenderer::render(QImage& target, QPainter& painter, const movie::ClipState& root,
+                           const QTransform& stageToDevice)
+{
+    Frame frame{target, painter};
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    drawClip(frame, root, stageToDevice, swf::ColorTransform(), 0);
+    painter.restore();
+}
+
+void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const QTransform& toDevice,
+                             const swf::ColorTransform& color, int nesting)
+{
+    if (nesting > movie::kMaxNesting)
+        return;
+    std::vector<ActiveMask> masks;
+    for (const auto& [depth, object] : clip.objects) {
+        while (!masks.empty() && masks.back().clipDepth < depth)
+            masks.pop_back();
+        // Masks that end below this depth can sit under a later one; drop them all.
+        std::erase_if(masks, [depth = depth](const ActiveMask& m) { return m.clipDepth < depth; });
+        if (object.clipDepth > 0) {
+            const QTransform objectToDevice = toQTransform(object.matrix) * toDevice;
+            masks.push_back({object.clipDepth, maskArea(object, objectToDevice, nesting)});
+            continue;
+        }
+        if (masks.empty()) {
+            drawObject(frame, object, toDevice, color, nesting);
+            continue;
+        }
+        bool hidden = false;
+        frame.painter.save();
+        frame.painter.resetTransform();
+        for (const ActiveMask& mask : masks) {
+            if (mask.area.isEmpty()) {
+                hidden = true;
+                break;
+            }
+            frame.painter.setClipPath(mask.area, Qt::IntersectClip);
+        }
+        if (!hidden)
+            drawObject(frame, object, toDevice, color, nesting);
+        frame.painter.restore();
+    }
+}
+
+void StageRenderer::drawObject(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                               const swf::ColorTransform& color, int nesting)
+{
+    if (!object.visible || !object.character)
+        return;
+    const QTransform objectToDevice = toQTransform(object.matrix) * toDevice;
+    const swf::ColorTransform objectColor = color * object.colorTransform;
+    const BlendMode mode = toBlendMode(object.blendMode);
+    if (!needsLayer(mode)) {
+        drawCharacter(frame, object, objectToDevice, objectColor, nesting);
+        return;
+    }
+    // The object goes into a layer of its own, under the same clip, and the layer
+    // is blended onto what is drawn so far.
+    QImage layer(frame.target.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    {
+        QPainter layerPainter(&layer);
+        layerPainter.setRenderHints(frame.painter.renderHints());
+        if (frame.painter.hasClipping()) {
+            const QPainterPath clip = frame.painter.transform().map(frame.painter.clipPath());
+            layerPainter.setClipPath(clip);
+        }
+        Frame layerFrame{layer, layerPainter};
+        drawCharacter(layerFrame, object, objectToDevice, objectColor, nesting);
+    }
+    compositeLayer(frame.target, layer, mode);
+}
+
+void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                                  const swf::ColorTransform& color, int nesting)
+{
+    const movie::Character& character = *object.character;
+    QPainter& painter = frame.painter;
+    switch (character.kind) {
+    case movie::Character::Kind::Shape:
+        if (const auto* shape = character.shape())
+            paintShape(painter, m_cache.shape(*shape), m_cache.bitmaps(), toDevice, color);
+        break;
+    case movie::Character::Kind::MorphShape:
+        if (const auto* morph = character.morphShape())
+            paintShape(painter, m_cache.morph(*morph, object.ratio), m_cache.bitmaps(), toDevice, color);
+        break;
+    case movie::Character::Kind::Text:
+        if (const auto* text = character.text())
+            paintStaticText(painter, *text, m_cache.fonts(), toDevice, color);
+        break;
+    case movie::Character::Kind::EditText:
+        if (const auto* field = character.editText())
+            paintEditText(painter, *field, m_cache.fonts(), editText(*field), toDevice, color);
+        break;
+    case movie::Character::Kind::Sprite:
+    case movie::Character::Kind::Button:
+        if (object.clip)
+            drawClip(frame, *object.clip, toDevice, color, nesting + 1);
+        break;
+    }
+}
+
+QPainterPath StageRenderer::maskArea(const movie::DisplayObject& object, const QTransform& toDevice, int nesting)
+{
+    if (!object.character || nesting > movie::kMaxNesting)
+        return {};
+    const movie::Character& character = *object.character;
+    switch (character.kind) {
+    case movie::Character::Kind::Shape: {
+        const auto* shape = character.shape();
+        if (!shape)
+            return {};
+        auto found = m_outlines.find(shape->id);
+        if (found == m_outlines.end())
+            found = m_outlines.emplace(shape->id, m_cache.shape(*shape).fillOutline()).first;
+        return toDevice.map(found->second);
+    }
+    case movie::Character::Kind::MorphShape:
+        if (const auto* morph = character.morphShape())
+            return toDevice.map(m_cache.morph(*morph, object.ratio).fillOutline());
+        return {};
+    case movie::Character::Kind::Text:
+        if (const auto* text = character.text())
+            return toDevice.map(toQTransform(text->matrix).map(rectPath(text->bounds)));
+        return {};
+    case movie::Character::Kind::EditText:
+        if (const auto* field = character.editText())
+            return toDevice.map(rectPath(field->bounds));
+        return {};
+    case movie::Character::Kind::Sprite:
+    case movie::Character::Kind::Button: {
+        // A clip as a mask covers what its children cover (masks inside it aside).
+        QPainterPath area;
+        if (!object.clip)
+            return area;
+        for (const auto& [depth, child] : object.clip->objects) {
+            if (child.clipDepth > 0 || !child.visible)
+                continue;
+            const QPainterPath part = maskArea(child, toQTransform(child.matrix) * toDevice, nesting + 1);
+            if (part.isEmpty())
+                continue;
+            area = area.isEmpty() ? part : area.united(part);
+        }
+        return area;
+    }
+    }
+    return {};
+}
+
+const QString& StageRenderer::editText(const swf::DefineEditText& field)
+{
+    auto found = m_editTexts.find(field.id);
+    if (found == m_editTexts.end())
+        found = m_editTexts.emplace(field.id, editTextInitialText(field)).first;
+    return found->second;
+}
+
+} // namespace swf::render

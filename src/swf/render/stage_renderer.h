@@ -1,0 +1,51 @@
+#pragma once
+
+// Draws the display tree: every clip's objects in depth order, sprites and buttons
+// recursively, masks by clip depth (nested, and inside sprites), blend modes through
+// offscreen layers, each character through the painters of this layer.
+
+#include "swf/format/records.h"
+#include "swf/movie/display_list.h"
+#include "swf/render/character_cache.h"
+
+#include <QImage>
+#include <QPainterPath>
+#include <QTransform>
+#include <unordered_map>
+
+class QPainter;
+
+namespace swf::render {
+
+class StageRenderer {
+public:
+    // Takes the movie's bitmaps, JPEG tables and fonts (sprites' tags included).
+    explicit StageRenderer(const std::vector<swf::Tag>& tags);
+
+    // Draws `root` onto `target` through `painter` (which paints on `target`), with
+    // `stageToDevice` mapping stage twips to the target's pixels. The caller fills
+    // the background and sets any clip. `target` must be Format_ARGB32_Premultiplied:
+    // blend modes composite onto it directly.
+    void render(QImage& target, QPainter& painter, const movie::ClipState& root, const QTransform& stageToDevice);
+
+private:
+    struct Frame {
+        QImage& target;
+        QPainter& painter;
+    };
+    void drawClip(Frame& frame, const movie::ClipState& clip, const QTransform& toDevice,
+                  const swf::ColorTransform& color, int nesting);
+    void drawObject(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                    const swf::ColorTransform& color, int nesting);
+    void drawCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                       const swf::ColorTransform& color, int nesting);
+    // The area an object covers when it is used as a mask, in device pixels.
+    QPainterPath maskArea(const movie::DisplayObject& object, const QTransform& toDevice, int nesting);
+    const QString& editText(const swf::DefineEditText& field);
+
+    CharacterCache m_cache;
+    std::unordered_map<std::uint16_t, QPainterPath> m_outlines;
+    std::unordered_map<std::uint16_t, QString> m_editTexts;
+};
+
+} // namespace swf::render
