@@ -51,17 +51,20 @@ void gradientHeader(ByteWriter& w, SpreadMode spread, InterpolationMode interpol
     w.ub(4, std::uint32_t(std::min<std::size_t>(count, 15)));
 }
 
-// The largest style index the records use up to the next new style tables.
+// The largest style index the records use up to (and including) the next
+// record with new style tables.
 void usedIndices(const std::vector<ShapeRecord>& records, std::size_t from, std::uint32_t& fill, std::uint32_t& line)
 {
     for (std::size_t i = from; i < records.size(); ++i) {
         const auto* s = std::get_if<StyleChangeRecord>(&records[i]);
         if (!s)
             continue;
-        if (i != from && s->newStyles)
-            return;
+        // A record with new style tables still writes its own indices with the
+        // bit counts in force before it, so they count for this stretch too.
         fill = std::max({fill, s->fillStyle0.value_or(0), s->fillStyle1.value_or(0)});
         line = std::max(line, s->lineStyle.value_or(0));
+        if (i != from && s->newStyles)
+            return;
     }
 }
 
