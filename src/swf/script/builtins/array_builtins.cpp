@@ -1,0 +1,299 @@
+// Array: elements are ordinary properties "0".."n-1" plus a length that the
+// interpreter keeps in step with them.
+
+#include "swf/script/builtins/builtins.h"
+#include "swf/script/string_util.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace swf::script {
+
+namespace {
+
+namespace SortFlag {
+constexpr int CaseInsensitive = 1;
+constexpr int Descending = 2;
+constexpr int UniqueSort = 4;
+constexpr int ReturnIndexedArray = 8;
+constexpr int Numeric = 16;
+} // namespace SortFlag
+
+void setItems(Interpreter& in, Object* a, const std::vector<Value>& items)
+{
+    in.setArrayLength(a, 0);
+    for (std::size_t i = 0; i < items.size(); ++i)
+        a->put(std::to_string(i), items[i]);
+    a->put("length", double(items.size()));
+}
+
+// Clamps a relative index (negative counts from the end) to [0, length].
+std::size_t relativeIndex(Interpreter& in, const Value& v, std::size_t length, std::size_t fallback)
+{
+    if (v.isUndefined())
+        return fallback;
+    double n = toInteger(in.toNumber(v));
+    if (n < 0)
+        n = std::max(0.0, double(length) + n);
+    return std::size_t(std::min(n, double(length)));
+}
+
+// A stable merge sort that tolerates inconsistent comparators (script
+// compare functions can return anything).
+void mergeSort(std::vector<std::size_t>& idx, const std::function<int(std::size_t, std::size_t)>& cmp, Interpreter& in)
+{
+    std::vector<std::size_t> tmp(idx.size());
+    for (std::size_t width = 1; width < idx.size(); width *= 2) {
+        for (std::size_t lo = 0; lo < idx.size(); lo += 2 * width) {
+            std::size_t mid = std::min(lo + width, idx.size());
+            std::size_t hi = std::min(lo + 2 * width, idx.size());
+            std::size_t i = lo, j = mid, k = lo;
+            while (i < mid && j < hi) {
+                if (in.aborted() || in.throwing() || cmp(idx[j], idx[i]) >= 0)
+                    tmp[k++] = idx[i++];
+                else
+                    tmp[k++] = idx[j++];
+            }
+            while (i < mid)
+                tmp[k++] = idx[i++];
+            while (j < hi)
+                tmp[k++] = idx[j++];
+        }
+        idx.swap(tmp);
+    }
+}
+
+int compareValues(Interpreter& in, const Value& x, const Value& y, int flags, Object* fn)
+{
+    int r = 0;
+    if (fn) {
+        double d = in.toNumber(in.call(fn, nullptr, {x, y}));
+        r = d < 0 ? -1 : d > 0 ? 1 : 0;
+    } else if ((flags & SortFlag::Numeric) && x.isNumber() && y.isNumber()) {
+        double a = x.asNumber(), b = y.asNumber();
+        r = a < b ? -1 : a > b ? 1 : 0;
+    } else {
+        std::string a = in.toString(x), b = in.toString(y);
+        if (flags & SortFlag::CaseInsensitive) {
+            a = asciiLower(a);
+            b = asciiLower(b);
+        }
+        r = a < b ? -1 : a > b ? 1 : 0;
+    }
+    return (flags & SortFlag::Descending) ? -r : r;
+}
+
+// The shared end of sort and sortOn: unique check, indexed result or reorder.
+Value finishSort(Interpreter& in, Object* self, const std::vector<Value>& items, std::vector<std::size_t>& idx, int flags,
+                 const std::function<int(std::size_t, std::size_t)>& cmp)
+{
+    mergeSort(idx, cmp, in);
+    if (flags & SortFlag::UniqueSort) {
+        for (std::size_t i = 1; i < idx.size(); ++i) {
+            if (cmp(idx[i - 1], idx[i]) == 0)
+                return 0.0;
+        }
+    }
+    if (flags & SortFlag::ReturnIndexedArray) {
+        std::vector<Value> out;
+        for (std::size_t i : idx)
+            out.push_back(double(i));
+        return in.newArray(out);
+    }
+    std::vector<Value> sorted;
+    for (std::size_t i : idx)
+        sorted.push_back(items[i]);
+    setItems(in, self, sorted);
+    return self;
+}
+
+} // namespace
+
+void installArray(Interpreter& in)
+{
+    Object* proto = in.newObject();
+    auto construct = [](Interpreter& in, Object* self, const Args& args) -> Value {
+        self->setObjectClass(ObjectClass::Array);
+        self->put("length", 0, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        if (args.size() == 1 && args[0].isNumber()) {
+            double n = args[0].asNumber();
+            self->put("length", n >= 0 && n < 4294967295.0 ? std::floor(n) : 0.0);
+        } else {
+            setItems(in, self, args);
+        }
+        return self;
+    };
+    Object* ctor = makeConstructor(
+        in, "Array",
+        [construct](Interpreter& in, Object*, const Args& args) -> Value {
+            Object* a = in.newArray();
+            return construct(in, a, args);
+        },
+        construct, proto);
+    ctor->put("CASEINSENSITIVE", SortFlag::CaseInsensitive, PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly);
+    ctor->put("DESCENDING", SortFlag::Descending, PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly);
+    ctor->put("UNIQUESORT", SortFlag::UniqueSort, PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly);
+    ctor->put("RETURNINDEXEDARRAY", SortFlag::ReturnIndexedArray, PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly);
+    ctor->put("NUMERIC", SortFlag::Numeric, PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly);
+
+    auto join = [](Interpreter& in, Object* self, const std::string& sep) -> std::string {
+        std::string out;
+        std::vector<Value> items = in.arrayItems(self);
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (i)
+                out += sep;
+            out += in.toString(items[i]);
+        }
+        return out;
+    };
+    in.defineMethod(proto, "join", [join](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self)
+            return Value();
+        return join(in, self, args.empty() || args[0].isUndefined() ? std::string(",") : in.toString(args[0]));
+    });
+    in.defineMethod(proto, "toString", [join](Interpreter& in, Object* self, const Args&) -> Value {
+        if (!self)
+            return Value();
+        return join(in, self, ",");
+    });
+    in.defineMethod(proto, "push", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self)
+            return Value();
+        std::uint32_t n = in.arrayLength(self);
+        for (const Value& v : args)
+            in.setMember(self, std::to_string(n++), v);
+        self->put("length", double(n));
+        return double(n);
+    });
+    in.defineMethod(proto, "pop", [](Interpreter& in, Object* self, const Args&) -> Value {
+        std::uint32_t n = in.arrayLength(self);
+        if (!self || n == 0)
+            return Value();
+        Value last = in.getMember(self, std::to_string(n - 1));
+        in.setArrayLength(self, n - 1);
+        return last;
+    });
+    in.defineMethod(proto, "shift", [](Interpreter& in, Object* self, const Args&) -> Value {
+        if (!self)
+            return Value();
+        std::vector<Value> items = in.arrayItems(self);
+        if (items.empty())
+            return Value();
+        Value first = items.front();
+        items.erase(items.begin());
+        setItems(in, self, items);
+        return first;
+    });
+    in.defineMethod(proto, "unshift", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self)
+            return Value();
+        std::vector<Value> items = in.arrayItems(self);
+        items.insert(items.begin(), args.begin(), args.end());
+        setItems(in, self, items);
+        return double(items.size());
+    });
+    in.defineMethod(proto, "reverse", [](Interpreter& in, Object* self, const Args&) -> Value {
+        if (!self)
+            return Value();
+        std::vector<Value> items = in.arrayItems(self);
+        std::reverse(items.begin(), items.end());
+        setItems(in, self, items);
+        return self;
+    });
+    in.defineMethod(proto, "slice", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self)
+            return Value();
+        std::vector<Value> items = in.arrayItems(self);
+        std::size_t b = relativeIndex(in, arg(args, 0), items.size(), 0);
+        std::size_t e = relativeIndex(in, arg(args, 1), items.size(), items.size());
+        std::vector<Value> out;
+        for (std::size_t i = b; i < e; ++i)
+            out.push_back(items[i]);
+        return in.newArray(out);
+    });
+    in.defineMethod(proto, "splice", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self || args.empty())
+            return Value();
+        std::vector<Value> items = in.arrayItems(self);
+        std::size_t b = relativeIndex(in, args[0], items.size(), 0);
+        std::size_t count = items.size() - b;
+        if (args.size() > 1) {
+            double c = toInteger(in.toNumber(args[1]));
+            count = c < 0 ? 0 : std::size_t(std::min(c, double(count)));
+        }
+        std::vector<Value> removed(items.begin() + std::ptrdiff_t(b), items.begin() + std::ptrdiff_t(b + count));
+        items.erase(items.begin() + std::ptrdiff_t(b), items.begin() + std::ptrdiff_t(b + count));
+        if (args.size() > 2)
+            items.insert(items.begin() + std::ptrdiff_t(b), args.begin() + 2, args.end());
+        setItems(in, self, items);
+        return in.newArray(removed);
+    });
+    in.defineMethod(proto, "concat", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        std::vector<Value> items = self ? in.arrayItems(self) : std::vector<Value>();
+        for (const Value& v : args) {
+            Object* o = v.asObject();
+            if (o && o->objectClass() == ObjectClass::Array) {
+                std::vector<Value> more = in.arrayItems(o);
+                items.insert(items.end(), more.begin(), more.end());
+            } else {
+                items.push_back(v);
+            }
+        }
+        return in.newArray(items);
+    });
+    in.defineMethod(proto, "sort", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self)
+            return Value();
+        Object* fn = nullptr;
+        int flags = 0;
+        std::size_t flagArg = 0;
+        if (Object* f = arg(args, 0).asObject(); f && f->isFunction()) {
+            fn = f;
+            flagArg = 1;
+        }
+        if (args.size() > flagArg)
+            flags = int(toInt32(in.toNumber(args[flagArg])));
+        std::vector<Value> items = in.arrayItems(self);
+        std::vector<std::size_t> idx(items.size());
+        for (std::size_t i = 0; i < idx.size(); ++i)
+            idx[i] = i;
+        auto cmp = [&](std::size_t a, std::size_t b) { return compareValues(in, items[a], items[b], flags, fn); };
+        return finishSort(in, self, items, idx, flags, cmp);
+    });
+    in.defineMethod(proto, "sortOn", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self || args.empty())
+            return Value();
+        std::vector<std::string> fields;
+        std::vector<int> fieldFlags;
+        if (Object* list = args[0].asObject(); list && list->objectClass() == ObjectClass::Array) {
+            for (const Value& v : in.arrayItems(list))
+                fields.push_back(in.toString(v));
+        } else {
+            fields.push_back(in.toString(args[0]));
+        }
+        int flags = 0;
+        if (Object* list = arg(args, 1).asObject(); list && list->objectClass() == ObjectClass::Array) {
+            for (const Value& v : in.arrayItems(list))
+                fieldFlags.push_back(int(toInt32(in.toNumber(v))));
+        } else if (args.size() > 1) {
+            flags = int(toInt32(in.toNumber(args[1])));
+        }
+        std::vector<Value> items = in.arrayItems(self);
+        std::vector<std::size_t> idx(items.size());
+        for (std::size_t i = 0; i < idx.size(); ++i)
+            idx[i] = i;
+        auto cmp = [&](std::size_t a, std::size_t b) {
+            for (std::size_t k = 0; k < fields.size(); ++k) {
+                int f = k < fieldFlags.size() ? fieldFlags[k] : flags;
+                int r = compareValues(in, in.getMember(items[a], fields[k]), in.getMember(items[b], fields[k]), f, nullptr);
+                if (r != 0)
+                    return r;
+            }
+            return 0;
+        };
+        return finishSort(in, self, items, idx, flags, cmp);
+    });
+}
+
+} // namespace swf::script

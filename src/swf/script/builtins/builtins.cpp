@@ -1,0 +1,37 @@
+#include "swf/script/builtins/builtins.h"
+
+namespace swf::script {
+
+void installBuiltins(Interpreter& in)
+{
+    installObject(in);
+    installFunction(in);
+    installArray(in);
+    installString(in);
+    installNumberAndBoolean(in);
+    installMath(in);
+    installDate(in);
+    installGlobalFunctions(in);
+    installBroadcaster(in);
+    installError(in);
+}
+
+Object* makeConstructor(Interpreter& in, const std::string& name, NativeFunction call, NativeFunction construct, Object* prototype)
+{
+    Object* ctor = in.newFunction(std::move(call), std::move(construct));
+    if (!prototype)
+        prototype = in.newObject();
+    ctor->put("prototype", prototype, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+    prototype->put("constructor", ctor, PropertyFlag::DontEnum);
+    in.global()->put(name, ctor, PropertyFlag::DontEnum);
+    return ctor;
+}
+
+Value thisPrimitive(Object* thisObject)
+{
+    if (!thisObject)
+        return Value();
+    return thisObject->primitive;
+}
+
+} // namespace swf::script

@@ -1,0 +1,37 @@
+#pragma once
+
+// The built-in objects of the global scope, installed once per interpreter.
+// Each file installs one family; helpers here keep the natives short.
+
+#include "swf/script/interpreter.h"
+
+#include <string>
+#include <vector>
+
+namespace swf::script {
+
+using Args = std::vector<Value>;
+
+void installBuiltins(Interpreter& in);
+void installObject(Interpreter& in);
+void installFunction(Interpreter& in);
+void installArray(Interpreter& in);
+void installString(Interpreter& in);
+void installNumberAndBoolean(Interpreter& in);
+void installMath(Interpreter& in);
+void installDate(Interpreter& in);
+void installGlobalFunctions(Interpreter& in);
+void installBroadcaster(Interpreter& in);
+void installError(Interpreter& in);
+
+inline Value arg(const Args& args, std::size_t i) { return i < args.size() ? args[i] : Value(); }
+
+// Creates a global constructor `name` with the given prototype (a new
+// object when null) and links prototype.constructor back to it.
+Object* makeConstructor(Interpreter& in, const std::string& name, NativeFunction call, NativeFunction construct, Object* prototype = nullptr);
+
+// The primitive inside a String / Number / Boolean / Date object, or the
+// value itself for a primitive `this`.
+Value thisPrimitive(Object* thisObject);
+
+} // namespace swf::script

@@ -1,0 +1,186 @@
+// Functions of the global scope: parseInt, parseFloat, isNaN, isFinite,
+// escape, unescape, the timers, and the NaN / Infinity constants.
+
+#include "swf/script/builtins/builtins.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace swf::script {
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+int digitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A' + 10;
+    return 99;
+}
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+double parseInt(const std::string& s, double radixArg)
+{
+    std::size_t i = 0;
+    while (i < s.size() && isSpace(s[i]))
+        ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+'))
+        negative = s[i++] == '-';
+    int radix = std::isnan(radixArg) ? 0 : int(radixArg);
+    if (radix == 0 || radix == 16) {
+        if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+            i += 2;
+            radix = 16;
+        }
+    }
+    if (radix == 0) {
+        // A leading zero means octal when every digit allows it.
+        radix = 10;
+        if (i + 1 < s.size() && s[i] == '0') {
+            bool octal = true;
+            for (std::size_t j = i + 1; j < s.size() && digitValue(s[j]) < 10; ++j)
+                octal = octal && s[j] < '8';
+            if (octal)
+                radix = 8;
+        }
+    }
+    if (radix < 2 || radix > 36)
+        return kNaN;
+    double v = 0;
+    std::size_t start = i;
+    for (; i < s.size() && digitValue(s[i]) < radix; ++i)
+        v = v * radix + digitValue(s[i]);
+    if (i == start)
+        return kNaN;
+    return negative ? -v : v;
+}
+
+double parseFloat(const std::string& s)
+{
+    std::size_t i = 0;
+    while (i < s.size() && isSpace(s[i]))
+        ++i;
+    std::size_t j = i;
+    if (j < s.size() && (s[j] == '-' || s[j] == '+'))
+        ++j;
+    std::size_t digits = j;
+    while (j < s.size() && s[j] >= '0' && s[j] <= '9')
+        ++j;
+    bool any = j > digits;
+    if (j < s.size() && s[j] == '.') {
+        std::size_t f = ++j;
+        while (j < s.size() && s[j] >= '0' && s[j] <= '9')
+            ++j;
+        any = any || j > f;
+    }
+    if (!any)
+        return kNaN;
+    if (j < s.size() && (s[j] == 'e' || s[j] == 'E')) {
+        std::size_t k = j + 1;
+        if (k < s.size() && (s[k] == '-' || s[k] == '+'))
+            ++k;
+        std::size_t e = k;
+        while (k < s.size() && s[k] >= '0' && s[k] <= '9')
+            ++k;
+        if (k > e)
+            j = k;
+    }
+    return std::strtod(s.substr(i, j - i).c_str(), nullptr);
+}
+
+int hexValue(char c)
+{
+    int d = digitValue(c);
+    return d < 16 ? d : -1;
+}
+
+// setInterval(function, ms, args...) or setInterval(object, "method", ms, args...).
+Value startTimer(Interpreter& in, const Args& args, bool repeat)
+{
+    if (args.empty())
+        return Value();
+    Object* first = args[0].asObject();
+    if (!first)
+        return Value();
+    std::size_t at = 1;
+    Value function;
+    std::string method;
+    Object* thisObject = nullptr;
+    if (first->isFunction()) {
+        function = first;
+    } else {
+        if (args.size() < 2)
+            return Value();
+        thisObject = first;
+        method = in.toString(args[1]);
+        at = 2;
+    }
+    double interval = at < args.size() ? in.toNumber(args[at]) : 0;
+    std::vector<Value> rest(args.size() > at + 1 ? args.begin() + std::ptrdiff_t(at + 1) : args.end(), args.end());
+    return double(in.addTimer(thisObject, function, method, rest, std::isfinite(interval) ? interval : 0, repeat));
+}
+
+} // namespace
+
+void installGlobalFunctions(Interpreter& in)
+{
+    Object* g = in.global();
+    g->put("NaN", kNaN, PropertyFlag::DontEnum);
+    g->put("Infinity", std::numeric_limits<double>::infinity(), PropertyFlag::DontEnum);
+    in.defineMethod(g, "parseInt", [](Interpreter& in, Object*, const Args& args) -> Value {
+        return parseInt(in.toString(arg(args, 0)), args.size() > 1 ? in.toNumber(args[1]) : kNaN);
+    });
+    in.defineMethod(g, "parseFloat", [](Interpreter& in, Object*, const Args& args) -> Value { return parseFloat(in.toString(arg(args, 0))); });
+    in.defineMethod(g, "isNaN", [](Interpreter& in, Object*, const Args& args) -> Value { return std::isnan(in.toNumber(arg(args, 0))); });
+    in.defineMethod(g, "isFinite", [](Interpreter& in, Object*, const Args& args) -> Value { return std::isfinite(in.toNumber(arg(args, 0))); });
+    in.defineMethod(g, "escape", [](Interpreter& in, Object*, const Args& args) -> Value {
+        if (args.empty())
+            return Value();
+        static const char* hex = "0123456789ABCDEF";
+        std::string out;
+        for (unsigned char c : in.toString(args[0])) {
+            if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+                out += char(c);
+            } else {
+                out += '%';
+                out += hex[c >> 4];
+                out += hex[c & 15];
+            }
+        }
+        return out;
+    });
+    in.defineMethod(g, "unescape", [](Interpreter& in, Object*, const Args& args) -> Value {
+        if (args.empty())
+            return Value();
+        std::string s = in.toString(args[0]);
+        std::string out;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (s[i] == '%' && i + 2 < s.size() + 0 && hexValue(s[i + 1]) >= 0 && hexValue(s[i + 2]) >= 0) {
+                out += char(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2]));
+                i += 2;
+            } else {
+                out += s[i];
+            }
+        }
+        return out;
+    });
+    in.defineMethod(g, "setInterval", [](Interpreter& in, Object*, const Args& args) -> Value { return startTimer(in, args, true); });
+    in.defineMethod(g, "setTimeout", [](Interpreter& in, Object*, const Args& args) -> Value { return startTimer(in, args, false); });
+    auto clear = [](Interpreter& in, Object*, const Args& args) -> Value {
+        if (!args.empty())
+            in.removeTimer(int(toInteger(in.toNumber(args[0]))));
+        return Value();
+    };
+    in.defineMethod(g, "clearInterval", clear);
+    in.defineMethod(g, "clearTimeout", clear);
+}
+
+} // namespace swf::script

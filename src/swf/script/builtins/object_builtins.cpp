@@ -1,0 +1,181 @@
+// Object, Function, ASSetPropFlags and Error.
+
+#include "swf/script/builtins/builtins.h"
+
+namespace swf::script {
+
+namespace {
+
+// ASSetPropFlags' property list: null for all, a comma-separated string, or an array of names.
+std::vector<std::string> propertyList(Interpreter& in, Object* o, const Value& list)
+{
+    std::vector<std::string> names;
+    if (list.isNull()) {
+        for (const Property& p : o->properties())
+            names.push_back(p.name);
+    } else if (Object* a = list.asObject()) {
+        for (const Value& v : in.arrayItems(a))
+            names.push_back(in.toString(v));
+    } else {
+        std::string s = in.toString(list);
+        std::size_t start = 0;
+        while (start <= s.size()) {
+            std::size_t comma = s.find(',', start);
+            if (comma == std::string::npos)
+                comma = s.size();
+            names.push_back(s.substr(start, comma - start));
+            start = comma + 1;
+        }
+    }
+    return names;
+}
+
+} // namespace
+
+void installObject(Interpreter& in)
+{
+    Object* proto = in.objectPrototype();
+    auto construct = [](Interpreter& in, Object* self, const Args& args) -> Value {
+        Value v = arg(args, 0);
+        if (v.isObject())
+            return v;
+        if (!v.isNullish())
+            return in.toObject(v);
+        return self;
+    };
+    Object* ctor = makeConstructor(
+        in, "Object",
+        [](Interpreter& in, Object*, const Args& args) -> Value {
+            Value v = arg(args, 0);
+            if (v.isObject())
+                return v;
+            if (!v.isNullish())
+                return in.toObject(v);
+            return in.newObject();
+        },
+        construct, proto);
+
+    in.defineMethod(proto, "toString", [](Interpreter&, Object* self, const Args&) -> Value {
+        return Value(self && self->isFunction() ? "[type Function]" : "[object Object]");
+    });
+    in.defineMethod(proto, "toLocaleString", [](Interpreter& in, Object* self, const Args&) -> Value {
+        return in.callMethod(self, "toString", {});
+    });
+    in.defineMethod(proto, "valueOf", [](Interpreter&, Object* self, const Args&) -> Value { return self; });
+    in.defineMethod(proto, "hasOwnProperty", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        return self && !args.empty() && self->findOwn(in.toString(args[0])) != nullptr;
+    });
+    in.defineMethod(proto, "isPropertyEnumerable", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self || args.empty())
+            return false;
+        const Property* p = self->findOwn(in.toString(args[0]));
+        return p && !(p->flags & PropertyFlag::DontEnum);
+    });
+    in.defineMethod(proto, "isPrototypeOf", [](Interpreter&, Object* self, const Args& args) -> Value {
+        Object* o = arg(args, 0).asObject();
+        for (int depth = 0; o && self && depth < 256; ++depth) {
+            o = o->proto();
+            if (o == self)
+                return true;
+        }
+        return false;
+    });
+    in.defineMethod(proto, "addProperty", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self || args.size() < 2)
+            return false;
+        std::string name = in.toString(args[0]);
+        Object* getter = args[1].asObject();
+        Object* setter = arg(args, 2).asObject();
+        if (name.empty() || !getter || !getter->isFunction())
+            return false;
+        if (setter && !setter->isFunction())
+            return false;
+        Property* existing = self->findOwn(name);
+        std::uint8_t flags = existing ? existing->flags : 0;
+        self->setAccessor(name, getter, setter);
+        self->findOwn(name)->flags = flags;
+        return true;
+    });
+    in.defineMethod(proto, "watch", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self || args.size() < 2)
+            return false;
+        Object* callback = args[1].asObject();
+        if (!callback || !callback->isFunction())
+            return false;
+        self->watches()[self->key(in.toString(args[0]))] = Watch{callback, arg(args, 2)};
+        return true;
+    });
+    in.defineMethod(proto, "unwatch", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self || args.empty())
+            return false;
+        return self->watches().erase(self->key(in.toString(args[0]))) > 0;
+    });
+    in.defineMethod(ctor, "registerClass", [](Interpreter& in, Object*, const Args& args) -> Value {
+        if (args.size() < 2)
+            return false;
+        std::string name = in.toString(args[0]);
+        Object* c = args[1].asObject();
+        if (c && c->isFunction())
+            in.registeredClasses()[name] = c;
+        else
+            in.registeredClasses().erase(name);
+        return true;
+    });
+
+    in.global()->put("ASSetPropFlags", in.newFunction([](Interpreter& in, Object*, const Args& args) -> Value {
+        Object* o = arg(args, 0).asObject();
+        if (!o || args.size() < 3)
+            return Value();
+        const std::uint32_t set = toUint32(in.toNumber(args[2]));
+        const std::uint32_t clear = args.size() > 3 ? toUint32(in.toNumber(args[3])) : 0;
+        for (const std::string& name : propertyList(in, o, args[1])) {
+            if (Property* p = o->findOwn(name))
+                p->flags = std::uint8_t(((p->flags & ~clear) | set) & 7);
+        }
+        return Value();
+    }), PropertyFlag::DontEnum);
+}
+
+void installFunction(Interpreter& in)
+{
+    Object* proto = in.functionPrototype();
+    auto call = [](Interpreter&, Object*, const Args&) -> Value { return Value(); };
+    makeConstructor(in, "Function", call, call, proto);
+    in.defineMethod(proto, "call", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        Args rest(args.size() > 1 ? args.begin() + 1 : args.end(), args.end());
+        Object* thisObject = arg(args, 0).isObject() ? arg(args, 0).asObject() : in.toObject(arg(args, 0));
+        return in.call(self, thisObject, rest);
+    });
+    in.defineMethod(proto, "apply", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        Args list;
+        if (Object* a = arg(args, 1).asObject())
+            list = in.arrayItems(a);
+        Object* thisObject = arg(args, 0).isObject() ? arg(args, 0).asObject() : in.toObject(arg(args, 0));
+        return in.call(self, thisObject, list);
+    });
+}
+
+void installError(Interpreter& in)
+{
+    Object* proto = in.newObject();
+    auto construct = [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (self && !args.empty() && !args[0].isUndefined())
+            self->put("message", in.toString(args[0]));
+        return self;
+    };
+    Object* ctor = makeConstructor(
+        in, "Error",
+        [construct](Interpreter& in, Object*, const Args& args) -> Value {
+            Object* o = in.newObject(in.prototypeOf("Error"));
+            return construct(in, o, args);
+        },
+        construct, proto);
+    (void)ctor;
+    proto->put("name", "Error");
+    proto->put("message", "Error");
+    in.defineMethod(proto, "toString", [](Interpreter& in, Object* self, const Args&) -> Value {
+        return in.toString(in.getMember(self, "message"));
+    });
+}
+
+} // namespace swf::script

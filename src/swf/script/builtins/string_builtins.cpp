@@ -1,0 +1,193 @@
+// String: methods index bytes before SWF 6 and characters from SWF 6 on.
+
+#include "swf/script/builtins/builtins.h"
+#include "swf/script/string_util.h"
+
+#include <QString>
+
+#include <cmath>
+
+namespace swf::script {
+
+namespace {
+
+std::string thisString(Interpreter& in, Object* self)
+{
+    if (self && self->objectClass() == ObjectClass::String && self->primitive.isString())
+        return self->primitive.asString();
+    return self ? in.toString(Value(self)) : std::string();
+}
+
+// An integer argument, with a fallback for undefined.
+double intArg(Interpreter& in, const Args& args, std::size_t i, double fallback)
+{
+    if (i >= args.size() || args[i].isUndefined())
+        return fallback;
+    return toInteger(in.toNumber(args[i]));
+}
+
+std::size_t clampIndex(double n, std::size_t size) { return std::size_t(std::max(0.0, std::min(n, double(size)))); }
+
+std::size_t find(const std::vector<std::uint32_t>& hay, const std::vector<std::uint32_t>& needle, std::size_t from)
+{
+    if (needle.size() > hay.size())
+        return std::string::npos;
+    for (std::size_t i = from; i + needle.size() <= hay.size(); ++i) {
+        if (std::equal(needle.begin(), needle.end(), hay.begin() + std::ptrdiff_t(i)))
+            return i;
+    }
+    return std::string::npos;
+}
+
+} // namespace
+
+void installString(Interpreter& in)
+{
+    Object* proto = in.newObject();
+    auto construct = [](Interpreter& in, Object* self, const Args& args) -> Value {
+        std::string s = args.empty() ? std::string() : in.toString(args[0]);
+        self->setObjectClass(ObjectClass::String);
+        self->primitive = s;
+        self->put("length", double(stringLength(s, in.swfVersion())), PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly);
+        return self;
+    };
+    Object* ctor = makeConstructor(
+        in, "String",
+        [](Interpreter& in, Object*, const Args& args) -> Value { return args.empty() ? std::string() : in.toString(args[0]); },
+        construct, proto);
+
+    in.defineMethod(ctor, "fromCharCode", [](Interpreter& in, Object*, const Args& args) -> Value {
+        std::string out;
+        for (const Value& v : args) {
+            std::uint32_t c = toUint32(in.toNumber(v)) & 0xFFFF;
+            if (c == 0)
+                break;
+            out += unitToString(c, in.swfVersion());
+        }
+        return out;
+    });
+    auto primitive = [](Interpreter& in, Object* self, const Args&) -> Value {
+        if (self && self->objectClass() == ObjectClass::String)
+            return self->primitive;
+        return thisString(in, self);
+    };
+    in.defineMethod(proto, "toString", primitive);
+    in.defineMethod(proto, "valueOf", primitive);
+    in.defineMethod(proto, "charAt", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        auto units = stringUnits(thisString(in, self), in.swfVersion());
+        double i = intArg(in, args, 0, 0);
+        if (i < 0 || i >= double(units.size()))
+            return std::string();
+        return unitToString(units[std::size_t(i)], in.swfVersion());
+    });
+    in.defineMethod(proto, "charCodeAt", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        auto units = stringUnits(thisString(in, self), in.swfVersion());
+        double i = intArg(in, args, 0, 0);
+        if (i < 0 || i >= double(units.size()))
+            return std::nan("");
+        return double(units[std::size_t(i)]);
+    });
+    in.defineMethod(proto, "concat", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        std::string s = thisString(in, self);
+        for (const Value& v : args)
+            s += in.toString(v);
+        return s;
+    });
+    in.defineMethod(proto, "indexOf", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        auto units = stringUnits(thisString(in, self), in.swfVersion());
+        auto needle = stringUnits(in.toString(arg(args, 0)), in.swfVersion());
+        double from = intArg(in, args, 1, 0);
+        std::size_t at = find(units, needle, clampIndex(from, units.size()));
+        return at == std::string::npos ? -1.0 : double(at);
+    });
+    in.defineMethod(proto, "lastIndexOf", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        auto units = stringUnits(thisString(in, self), in.swfVersion());
+        auto needle = stringUnits(in.toString(arg(args, 0)), in.swfVersion());
+        double from = intArg(in, args, 1, double(units.size()));
+        if (from < 0 || needle.size() > units.size())
+            return -1.0;
+        std::size_t start = std::min(clampIndex(from, units.size()), units.size() - needle.size());
+        for (std::size_t i = start + 1; i-- > 0;) {
+            if (std::equal(needle.begin(), needle.end(), units.begin() + std::ptrdiff_t(i)))
+                return double(i);
+        }
+        return -1.0;
+    });
+    in.defineMethod(proto, "slice", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        auto units = stringUnits(thisString(in, self), in.swfVersion());
+        const double size = double(units.size());
+        double b = intArg(in, args, 0, 0), e = intArg(in, args, 1, size);
+        if (b < 0)
+            b += size;
+        if (e < 0)
+            e += size;
+        std::size_t bi = clampIndex(b, units.size()), ei = clampIndex(e, units.size());
+        return bi < ei ? joinUnits(units, bi, ei, in.swfVersion()) : std::string();
+    });
+    in.defineMethod(proto, "substring", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        auto units = stringUnits(thisString(in, self), in.swfVersion());
+        std::size_t b = clampIndex(intArg(in, args, 0, 0), units.size());
+        std::size_t e = clampIndex(intArg(in, args, 1, double(units.size())), units.size());
+        if (b > e)
+            std::swap(b, e);
+        return joinUnits(units, b, e, in.swfVersion());
+    });
+    in.defineMethod(proto, "substr", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        auto units = stringUnits(thisString(in, self), in.swfVersion());
+        const double size = double(units.size());
+        double b = intArg(in, args, 0, 0);
+        if (b < 0)
+            b = std::max(0.0, b + size);
+        double len = intArg(in, args, 1, size);
+        if (len < 0)
+            len = std::max(0.0, len + size);
+        std::size_t bi = clampIndex(b, units.size());
+        std::size_t ei = clampIndex(b + len, units.size());
+        return bi < ei ? joinUnits(units, bi, ei, in.swfVersion()) : std::string();
+    });
+    in.defineMethod(proto, "split", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        std::string s = thisString(in, self);
+        std::vector<Value> parts;
+        double limit = args.size() > 1 && !args[1].isUndefined() ? in.toNumber(args[1]) : 4294967295.0;
+        if (args.empty() || args[0].isUndefined()) {
+            parts.push_back(s);
+        } else {
+            auto units = stringUnits(s, in.swfVersion());
+            auto sep = stringUnits(in.toString(args[0]), in.swfVersion());
+            if (sep.empty()) {
+                for (std::uint32_t u : units)
+                    parts.push_back(unitToString(u, in.swfVersion()));
+            } else {
+                std::size_t start = 0;
+                while (true) {
+                    std::size_t at = find(units, sep, start);
+                    if (at == std::string::npos) {
+                        parts.push_back(joinUnits(units, start, units.size(), in.swfVersion()));
+                        break;
+                    }
+                    parts.push_back(joinUnits(units, start, at, in.swfVersion()));
+                    start = at + sep.size();
+                }
+            }
+        }
+        if (!(limit >= 0))
+            limit = 0;
+        if (double(parts.size()) > limit)
+            parts.resize(std::size_t(limit));
+        return in.newArray(parts);
+    });
+    in.defineMethod(proto, "toLowerCase", [](Interpreter& in, Object* self, const Args&) -> Value {
+        std::string s = thisString(in, self);
+        if (in.swfVersion() < 6)
+            return asciiLower(s);
+        return QString::fromUtf8(s.data(), qsizetype(s.size())).toLower().toStdString();
+    });
+    in.defineMethod(proto, "toUpperCase", [](Interpreter& in, Object* self, const Args&) -> Value {
+        std::string s = thisString(in, self);
+        if (in.swfVersion() < 6)
+            return asciiUpper(s);
+        return QString::fromUtf8(s.data(), qsizetype(s.size())).toUpper().toStdString();
+    });
+}
+
+} // namespace swf::script

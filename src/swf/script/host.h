@@ -1,0 +1,94 @@
+#pragma once
+
+// What the script machine needs from the movie around it. The movie layer
+// implements this on its display list; tests use TestHost.
+
+#include "swf/script/value.h"
+
+#include <cstdint>
+#include <string>
+
+namespace swf::script {
+
+class Interpreter;
+class Object;
+
+// GetProperty / SetProperty index table.
+enum class ClipProperty : int {
+    X = 0,
+    Y,
+    XScale,
+    YScale,
+    CurrentFrame,
+    TotalFrames,
+    Alpha,
+    Visible,
+    Width,
+    Height,
+    Rotation,
+    Target,
+    FramesLoaded,
+    Name,
+    DropTarget,
+    Url,
+    HighQuality,
+    FocusRect,
+    SoundBufTime,
+    Quality,
+    XMouse,
+    YMouse,
+};
+constexpr int kClipPropertyCount = 22;
+// The names of the table above, "_x" to "_ymouse".
+const char* clipPropertyName(int index);
+
+class ScriptHost {
+public:
+    virtual ~ScriptHost() = default;
+
+    // The clip "_root" / "_level0" names for a script running in `base`.
+    virtual Object* root(Object* base) = 0;
+    // A clip's parent, or nullptr at the top.
+    virtual Object* parent(Object* clip) = 0;
+    // A named child clip (slash paths step through these), or nullptr.
+    virtual Object* child(Object* clip, const std::string& name) = 0;
+    // "_level0/a/b" style path of a clip, as TargetPath returns (dot form from SWF 5 on).
+    virtual std::string targetPath(Object* clip, bool slashSyntax) = 0;
+
+    // Timeline control on a clip. Frames are 0-based.
+    virtual void gotoFrame(Object* clip, int frame, bool play) = 0;
+    virtual bool gotoLabel(Object* clip, const std::string& label, bool play) = 0;
+    virtual void play(Object* clip) = 0;
+    virtual void stop(Object* clip) = 0;
+    virtual void nextFrame(Object* clip) = 0;
+    virtual void prevFrame(Object* clip) = 0;
+    // WaitForFrame: whether the frame (0-based) has loaded.
+    virtual bool frameLoaded(Object* clip, int frame) = 0;
+
+    virtual Value getProperty(Object* clip, int index) = 0;
+    virtual void setProperty(Object* clip, int index, const Value& value) = 0;
+
+    virtual void cloneClip(Object* source, const std::string& name, int depth) = 0;
+    virtual void removeClip(Object* clip) = 0;
+    virtual void startDrag(Object* clip, bool lockCenter, bool constrain, double x1, double y1, double x2, double y2) = 0;
+    virtual void stopDrag() = 0;
+
+    // GetURL / GetURL2: method 0 none, 1 GET, 2 POST.
+    virtual void getUrl(Object* clip, const std::string& url, const std::string& window, int method, bool loadTarget, bool loadVariables) = 0;
+    virtual void stopSounds() = 0;
+    virtual void toggleQuality() = 0;
+
+    // One Trace action or trace() call, already formatted.
+    virtual void trace(const std::string& line) = 0;
+    // Milliseconds since the movie started (GetTime, timers).
+    virtual double movieTime() = 0;
+    // Wall clock for Date: milliseconds since 1970 UTC, and the local zone's offset in minutes east of UTC.
+    virtual double wallClock() = 0;
+    virtual int timeZoneOffsetMinutes(double utcMilliseconds) = 0;
+    // A random integer in [0, max) for RandomNumber and Math.random.
+    virtual std::uint32_t random(std::uint32_t max) = 0;
+    // The script stopped: too many instructions, too deep recursion, a broken block.
+    virtual void scriptAborted(const std::string& reason) = 0;
+};
+
+} // namespace swf::script

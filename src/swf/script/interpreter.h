@@ -1,0 +1,170 @@
+#pragma once
+
+// The ActionScript 1/2 machine: runs decoded action lists against a heap of
+// objects, asking a ScriptHost for everything that concerns the movie.
+
+#include "common/result.h"
+#include "swf/format/actions.h"
+#include "swf/script/host.h"
+#include "swf/script/object.h"
+#include "swf/script/value.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace swf::script {
+
+struct Limits {
+    std::size_t maxStack = 1u << 16;
+    int maxCallDepth = 256;
+    // Per run() call (one frame's script, one event handler).
+    std::uint64_t maxInstructions = 5'000'000;
+};
+
+using ActionList = std::shared_ptr<const std::vector<Action>>;
+
+class Interpreter {
+public:
+    Interpreter(ScriptHost& host, int swfVersion, Limits limits = {});
+    ~Interpreter();
+    Interpreter(const Interpreter&) = delete;
+    Interpreter& operator=(const Interpreter&) = delete;
+
+    int swfVersion() const { return m_version; }
+    Heap& heap() { return m_heap; }
+    ScriptHost& host() { return m_host; }
+    const Limits& limits() const { return m_limits; }
+
+    // Runs a block on a clip's timeline (`this` and the target are `clip`).
+    // An uncaught throw, a broken block or a limit stops the block and is
+    // reported to the host; the machine stays usable.
+    void run(const ActionList& code, Object* clip);
+    // Decodes and runs action bytes.
+    veskor::Result<void> runBytes(const std::vector<std::uint8_t>& bytes, Object* clip);
+
+    // Calls due setInterval / setTimeout callbacks; the host calls this
+    // once per frame after moving its clock.
+    void runTimers();
+
+    // Built-in objects.
+    Object* global() const { return m_global; }
+    Object* objectPrototype() const { return m_objectPrototype; }
+    Object* functionPrototype() const { return m_functionPrototype; }
+    Object* prototypeOf(const std::string& constructorName);
+
+    // Objects.
+    Object* newObject();
+    Object* newObject(Object* proto);
+    Object* newArray(const std::vector<Value>& items = {});
+    Object* newFunction(NativeFunction f, NativeFunction constructor = {});
+    // Sets a DontEnum native method on an object.
+    Object* defineMethod(Object* on, const std::string& name, NativeFunction f);
+    Object* toObject(const Value& v);
+
+    // Member access with prototype chain, accessors, watches and host hooks.
+    Value getMember(const Value& base, const std::string& name);
+    void setMember(const Value& base, const std::string& name, const Value& value);
+    bool hasProperty(Object* o, const std::string& name);
+    bool deleteMember(Object* o, const std::string& name);
+    Value call(const Value& function, Object* thisObject, const std::vector<Value>& args, Object* home = nullptr);
+    Value callMethod(const Value& base, const std::string& name, const std::vector<Value>& args);
+    Value construct(const Value& constructor, const std::vector<Value>& args);
+
+    // Conversions with the movie's version rules; objects go through
+    // valueOf / toString.
+    double toNumber(const Value& v);
+    std::string toString(const Value& v);
+    bool toBoolean(const Value& v) const { return script::toBoolean(v, m_version); }
+    // Hint: 0 none (valueOf, except Date), 1 number, 2 string.
+    Value toPrimitive(const Value& v, int hint = 0);
+    bool looseEquals(const Value& a, const Value& b);
+    // Less2: true, false or undefined (a NaN was involved).
+    Value lessThan(const Value& a, const Value& b);
+    bool instanceOf(Object* o, Object* constructor);
+    // Array length and items.
+    std::uint32_t arrayLength(Object* a);
+    void setArrayLength(Object* a, std::uint32_t length);
+    std::vector<Value> arrayItems(Object* a);
+
+    // Native code raises a script exception with this; the caller's Try sees it.
+    void throwValue(const Value& v);
+    bool throwing() const { return m_throwing; }
+    // Stops every running script (limits); cleared when run() returns.
+    void abort(const std::string& reason);
+    bool aborted() const { return m_aborted; }
+
+    // Timers for setInterval / setTimeout.
+    int addTimer(Object* thisObject, Value function, std::string method, std::vector<Value> args, double interval, bool repeat);
+    void removeTimer(int id);
+
+    // Resolves "/a/b", "_root.a", "../x" from a clip; nullptr if nothing there.
+    Object* resolveTarget(Object* base, const std::string& path);
+
+    // Property enumeration order of for..in: own properties, newest first, then the prototypes'.
+    std::vector<std::string> enumerableNames(Object* o);
+
+    std::uint64_t instructionsRun() const { return m_instructions; }
+
+    // Object.registerClass: symbol names (as written) to constructors, for
+    // the movie layer to use when it creates clips from library symbols.
+    std::map<std::string, Object*>& registeredClasses() { return m_registeredClasses; }
+
+private:
+    struct Frame;
+    enum class Completion { Normal, Return, Throw, Jump, Abort };
+
+    Completion execute(Frame& f, std::size_t begin, std::size_t end, std::size_t& jumpTo);
+    Completion step(Frame& f, const Action& a, std::size_t& pc, std::size_t& jumpTo);
+    Value callScript(Object* fn, Object* thisObject, const std::vector<Value>& args, Object* home);
+
+    Value pop(Frame& f);
+    void push(Frame& f, Value v);
+    Value pushValue(Frame& f, const PushValue& p);
+    Value getVariable(Frame& f, const std::string& name);
+    void setVariable(Frame& f, const std::string& name, const Value& value);
+    Value lookupName(Frame& f, const std::string& name, Object** foundIn = nullptr);
+    bool splitPath(Frame& f, const std::string& name, Object*& holder, std::string& var);
+    Object* targetFromValue(Frame& f, const Value& v);
+    Value lookup(Object* o, const std::string& name, Object** owner);
+    Object* makeSuper(Object* home, Object* thisObject);
+    Value getPropertyOf(Object* o, const std::string& name, Object* thisObject);
+    std::string traceString(const Value& v);
+
+    ScriptHost& m_host;
+    int m_version;
+    Limits m_limits;
+    Heap m_heap;
+    Object* m_global = nullptr;
+    Object* m_objectPrototype = nullptr;
+    Object* m_functionPrototype = nullptr;
+
+    std::vector<Value> m_stack;
+    int m_depth = 0;
+    std::uint64_t m_instructions = 0;
+    std::uint64_t m_budget = 0;
+    bool m_running = false;
+    bool m_aborted = false;
+    bool m_throwing = false;
+    Value m_thrown;
+
+    struct Timer {
+        int id;
+        Object* thisObject;
+        Value function;
+        std::string method;
+        std::vector<Value> args;
+        double interval;
+        double due;
+        bool repeat;
+    };
+    std::map<int, Timer> m_timers;
+    std::map<std::string, Object*> m_registeredClasses;
+    int m_nextTimer = 1;
+
+    friend void installBuiltins(Interpreter&);
+};
+
+} // namespace swf::script

@@ -1,0 +1,150 @@
+#pragma once
+
+// Script objects: an ordered property map with flags, a prototype reached
+// through the `__proto__` property, optional getter/setter properties and
+// watches, and, for functions, either native code or a script body.
+// Objects live in a Heap owned by the interpreter and are freed with it, so
+// reference cycles between objects cost nothing extra.
+
+#include "swf/format/actions.h"
+#include "swf/script/value.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace swf::script {
+
+class Interpreter;
+class Object;
+struct Scope;
+
+// ASSetPropFlags bits.
+namespace PropertyFlag {
+constexpr std::uint8_t DontEnum = 1;
+constexpr std::uint8_t DontDelete = 2;
+constexpr std::uint8_t ReadOnly = 4;
+} // namespace PropertyFlag
+
+struct Property {
+    std::string name;
+    Value value;
+    Object* getter = nullptr; // addProperty: both set, or getter alone
+    Object* setter = nullptr;
+    std::uint8_t flags = 0;
+    bool isAccessor() const { return getter != nullptr; }
+};
+
+enum class ObjectClass : std::uint8_t { Object, Function, Array, String, Number, Boolean, Date, Error, Arguments, Clip, Super };
+
+using NativeFunction = std::function<Value(Interpreter&, Object* thisObject, const std::vector<Value>& args)>;
+
+// A function defined by a script: its body in a shared action list, the
+// scope it closes over and the constant pool active when it was defined.
+struct ScriptFunction {
+    std::shared_ptr<const std::vector<Action>> code;
+    const FunctionInfo* info = nullptr; // points into *code
+    Scope* scope = nullptr;
+    Object* target = nullptr; // the clip whose timeline defined the function
+    std::shared_ptr<const std::vector<std::string>> constants;
+    int swfVersion = 0;
+};
+
+// Hooks for objects that stand for something outside the script machine
+// (movie clips, text fields): the host resolves their special members.
+class ObjectExtension {
+public:
+    virtual ~ObjectExtension() = default;
+    // Returns true and fills `out` when the member is the host's.
+    virtual bool getMember(Interpreter&, Object& self, const std::string& name, Value& out) = 0;
+    // Returns true when the host took the assignment.
+    virtual bool setMember(Interpreter&, Object& self, const std::string& name, const Value& value) = 0;
+};
+
+struct Watch {
+    Object* callback = nullptr;
+    Value userData;
+};
+
+class Object {
+public:
+    Object(ObjectClass cls, bool caseSensitive) : m_class(cls), m_caseSensitive(caseSensitive) {}
+
+    ObjectClass objectClass() const { return m_class; }
+    void setObjectClass(ObjectClass cls) { m_class = cls; }
+    bool isFunction() const { return m_native || m_script; }
+
+    // Own properties, in insertion order.
+    const std::vector<Property>& properties() const { return m_properties; }
+    Property* findOwn(const std::string& name);
+    const Property* findOwn(const std::string& name) const;
+    // Creates the property or replaces its value (flags are kept for an
+    // existing one, set for a new one).
+    Property& put(const std::string& name, const Value& value, std::uint8_t flags = 0);
+    // Removes an own property unless it is DontDelete; false if it stays or is absent.
+    bool remove(const std::string& name);
+    void setAccessor(const std::string& name, Object* getter, Object* setter);
+
+    // The object named by `__proto__`, if any.
+    Object* proto() const;
+
+    // Primitive value of String, Number, Boolean and Date objects.
+    Value primitive;
+
+    NativeFunction& native() { return m_native; }
+    void setNative(NativeFunction f) { m_native = std::move(f); }
+    // Called by `new` when set; otherwise `native` is used for both.
+    NativeFunction& nativeConstructor() { return m_nativeConstructor; }
+    void setNativeConstructor(NativeFunction f) { m_nativeConstructor = std::move(f); }
+    ScriptFunction* script() { return m_script.get(); }
+    void setScript(std::unique_ptr<ScriptFunction> f) { m_script = std::move(f); }
+
+    std::unordered_map<std::string, Watch>& watches() { return m_watches; }
+    std::string key(const std::string& name) const;
+
+    ObjectExtension* extension() const { return m_extension.get(); }
+    void setExtension(std::shared_ptr<ObjectExtension> e) { m_extension = std::move(e); }
+    // Opaque pointer for the host (a display-list instance).
+    void* hostData = nullptr;
+    // Super objects: the prototype to search and the `this` to call with.
+    Object* superProto = nullptr;
+    Object* superThis = nullptr;
+
+private:
+    void reindexFrom(std::size_t i);
+
+    ObjectClass m_class;
+    bool m_caseSensitive;
+    std::vector<Property> m_properties;
+    std::unordered_map<std::string, std::size_t> m_index;
+    NativeFunction m_native;
+    NativeFunction m_nativeConstructor;
+    std::unique_ptr<ScriptFunction> m_script;
+    std::unordered_map<std::string, Watch> m_watches;
+    std::shared_ptr<ObjectExtension> m_extension;
+};
+
+// One link of a scope chain: an object searched for names, then the rest.
+struct Scope {
+    Object* object = nullptr;
+    Scope* parent = nullptr;
+};
+
+// Owns every object and scope of one movie's script machine.
+class Heap {
+public:
+    explicit Heap(bool caseSensitive) : m_caseSensitive(caseSensitive) {}
+    Object* make(ObjectClass cls = ObjectClass::Object);
+    Scope* scope(Object* object, Scope* parent);
+    std::size_t objectCount() const { return m_objects.size(); }
+    bool caseSensitive() const { return m_caseSensitive; }
+
+private:
+    bool m_caseSensitive;
+    std::vector<std::unique_ptr<Object>> m_objects;
+    std::vector<std::unique_ptr<Scope>> m_scopes;
+};
+
+} // namespace swf::script
