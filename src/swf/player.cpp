@@ -1,16 +1,14 @@
 #include "swf/player.h"
 
-#include "swf/format/container.h"
-#include "swf/format/limits.h"
-#include "swf/format/tag_stream.h"
+#include "swf/format/reader.h"
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/playhead.h"
 #include "swf/movie/timeline.h"
+#include "swf/render/stage_renderer.h"
 
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 
 namespace swf {
 
@@ -22,46 +20,21 @@ struct Player::Impl {
     std::unique_ptr<movie::CharacterDictionary> dictionary;
     std::unique_ptr<movie::Timeline> rootTimeline;
     std::unique_ptr<movie::Playhead> playhead;
+    // Caches built geometry and decoded bitmaps, so drawing changes it.
+    std::unique_ptr<render::StageRenderer> renderer;
     QColor background = Qt::white;
 };
 
 namespace {
 
-veskor::Result<std::vector<std::uint8_t>> readFile(const std::filesystem::path& path)
+// A movie cut short is a damaged download or copy: it is refused rather than shown
+// half, so the teacher learns the file is broken.
+veskor::Result<Movie> checkedMovie(veskor::Result<Movie> movie)
 {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        return makeError("The path is a folder, not a movie.");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return makeError("The movie file cannot be opened.");
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0)
-        return makeError("The movie file cannot be read.");
-    if (static_cast<std::uint64_t>(size) > limits::kMaxMovieSize)
-        return makeError("The movie file is too large to open.");
-    in.seekg(0, std::ios::beg);
-    std::vector<std::uint8_t> bytes(static_cast<size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
-        return makeError("The movie file cannot be read.");
-    return bytes;
-}
-
-// The tags of the movie's tag stream. A stream cut short means a damaged download:
-// such a file is refused rather than shown half.
-veskor::Result<Movie> readMovieRecords(std::span<const std::uint8_t> bytes)
-{
-    auto container = TRY(openContainer(bytes));
-    if (container.truncated)
+    if (!movie.ok())
+        return movie.error();
+    if (movie->truncated)
         return makeError("The movie is truncated.");
-    TagStream stream(container.tagData);
-    while (stream.next()) {
-    }
-    if (stream.truncated())
-        return makeError("The movie is truncated: its last tag is incomplete.");
-    Movie movie;
-    movie.header = container.header;
     return movie;
 }
 
@@ -72,13 +45,19 @@ Player::~Player() = default;
 
 veskor::Result<std::unique_ptr<Player>> Player::fromFile(const std::filesystem::path& path)
 {
-    auto bytes = TRY(readFile(path));
-    return fromBytes(std::move(bytes));
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        return makeError("The path is a folder, not a movie.");
+    return fromMovie(TRY(checkedMovie(readMovie(path))));
 }
 
 veskor::Result<std::unique_ptr<Player>> Player::fromBytes(std::vector<std::uint8_t> bytes)
 {
-    auto movie = TRY(readMovieRecords(bytes));
+    return fromMovie(TRY(checkedMovie(readMovie(std::span<const std::uint8_t>(bytes)))));
+}
+
+veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie)
+{
     auto impl = std::make_unique<Impl>();
     impl->movie = std::make_unique<Movie>(std::move(movie));
     const Movie& m = *impl->movie;
@@ -91,6 +70,7 @@ veskor::Result<std::unique_ptr<Player>> Player::fromBytes(std::vector<std::uint8
     impl->dictionary = std::make_unique<movie::CharacterDictionary>(m.tags);
     impl->rootTimeline = std::make_unique<movie::Timeline>(movie::buildTimeline(m.tags, m.header.frameCount));
     impl->playhead = std::make_unique<movie::Playhead>(*impl->rootTimeline, *impl->dictionary);
+    impl->renderer = std::make_unique<render::StageRenderer>(m.tags);
     return std::unique_ptr<Player>(new Player(std::move(impl)));
 }
 
@@ -117,9 +97,23 @@ int Player::currentFrame() const { return d->playhead->frame(); }
 void Player::gotoFrame(int frame) { d->playhead->gotoFrame(frame); }
 void Player::advance() { d->playhead->advance(); }
 
-void Player::render(QPainter& painter, const QRectF& target, ScaleMode) const
+QRectF Player::stageViewport(const QRectF& target, ScaleMode mode) const
 {
-    painter.fillRect(target, d->background);
+    const QSizeF stage(stageSize());
+    if (mode == ScaleMode::ExactFit)
+        return target;
+    const double scale = std::min(target.width() / stage.width(), target.height() / stage.height());
+    const QSizeF size = stage * scale;
+    return QRectF(target.center() - QPointF(size.width() / 2, size.height() / 2), size);
+}
+
+void Player::render(QPainter& painter, const QRectF& target, ScaleMode mode) const
+{
+    if (target.isEmpty())
+        return;
+    // Blend modes composite pixels, so the frame is drawn into an image of its own.
+    const QSize size(static_cast<int>(std::ceil(target.width())), static_cast<int>(std::ceil(target.height())));
+    painter.drawImage(target.topLeft(), renderImage(size, mode));
 }
 
 QImage Player::renderImage(QSize size, ScaleMode mode) const
@@ -127,8 +121,16 @@ QImage Player::renderImage(QSize size, ScaleMode mode) const
     if (size.isEmpty())
         size = stageSize();
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&image);
-    render(painter, QRectF(QPointF(0, 0), QSizeF(size)), mode);
+    image.fill(d->background);
+    const QRectF target(QPointF(0, 0), QSizeF(size));
+    const QRectF viewport = stageViewport(target, mode);
+    const Rect& frame = d->movie->header.frameSize;
+    const double width = std::max(1, frame.width().get());
+    const double height = std::max(1, frame.height().get());
+    const QTransform stageToDevice = QTransform::fromTranslate(-frame.xMin.get(), -frame.yMin.get())
+        * QTransform::fromScale(viewport.width() / width, viewport.height() / height)
+        * QTransform::fromTranslate(viewport.x(), viewport.y());
+    d->renderer->render(image, viewport, d->playhead->state(), stageToDevice);
     return image;
 }
 

@@ -21,6 +21,8 @@ class QPainter;
 
 namespace swf {
 
+struct Movie;
+
 // How the stage fills a target rectangle.
 enum class ScaleMode {
     ShowAll = 0,  // the whole stage at its own proportions, centred, margins in the background colour
@@ -56,6 +58,10 @@ public:
     QImage renderImage(QSize size = {}, ScaleMode mode = ScaleMode::ShowAll) const;
 
 private:
+    static veskor::Result<std::unique_ptr<Player>> fromMovie(Movie movie);
+    // Where the stage lands in `target`.
+    QRectF stageViewport(const QRectF& target, ScaleMode mode) const;
+
     struct Impl;
     explicit Player(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> d;

@@ -4,6 +4,7 @@
 #include "swf/render/painters.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <vector>
 
 namespace swf::render {
@@ -26,21 +27,44 @@ QPainterPath rectPath(const swf::Rect& r)
 
 } // namespace
 
+struct StageRenderer::Frame {
+    QImage& target;
+    QPainter painter;
+    QRectF baseClip;
+    std::vector<QPainterPath> masks;
+
+    void open();
+    void applyClip();
+};
+
 StageRenderer::StageRenderer(const std::vector<swf::Tag>& tags)
 {
     for (const swf::Tag& tag : tags)
         m_cache.addDefinition(tag);
 }
 
-void StageRenderer::render(QImage& target, QPainter& painter, const movie::ClipState& root,
-                           const QTransform& stageToDevice)
+void StageRenderer::Frame::open()
 {
-    Frame frame{target, painter};
-    painter.save();
+    painter.begin(&target);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    applyClip();
+}
+
+void StageRenderer::Frame::applyClip()
+{
+    painter.resetTransform();
+    painter.setClipRect(baseClip);
+    for (const QPainterPath& mask : masks)
+        painter.setClipPath(mask, Qt::IntersectClip);
+}
+
+void StageRenderer::render(QImage& target, const QRectF& clip, const movie::ClipState& root,
+                           const QTransform& stageToDevice)
+{
+    Frame frame{target, {}, clip, {}};
+    frame.open();
     drawClip(frame, root, stageToDevice, swf::ColorTransform(), 0);
-    painter.restore();
 }
 
 void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const QTransform& toDevice,
@@ -50,32 +74,26 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
         return;
     std::vector<ActiveMask> masks;
     for (const auto& [depth, object] : clip.objects) {
-        while (!masks.empty() && masks.back().clipDepth < depth)
-            masks.pop_back();
-        // Masks that end below this depth can sit under a later one; drop them all.
+        // A mask ends at its clip depth; masks can overlap, so look at every one.
         std::erase_if(masks, [depth = depth](const ActiveMask& m) { return m.clipDepth < depth; });
         if (object.clipDepth > 0) {
             const QTransform objectToDevice = toQTransform(object.matrix) * toDevice;
             masks.push_back({object.clipDepth, maskArea(object, objectToDevice, nesting)});
             continue;
         }
-        if (masks.empty()) {
+        if (masks.empty() || !object.visible) {
             drawObject(frame, object, toDevice, color, nesting);
             continue;
         }
-        bool hidden = false;
-        frame.painter.save();
-        frame.painter.resetTransform();
-        for (const ActiveMask& mask : masks) {
-            if (mask.area.isEmpty()) {
-                hidden = true;
-                break;
-            }
-            frame.painter.setClipPath(mask.area, Qt::IntersectClip);
-        }
-        if (!hidden)
-            drawObject(frame, object, toDevice, color, nesting);
-        frame.painter.restore();
+        if (std::any_of(masks.begin(), masks.end(), [](const ActiveMask& m) { return m.area.isEmpty(); }))
+            continue;
+        const size_t outer = frame.masks.size();
+        for (const ActiveMask& mask : masks)
+            frame.masks.push_back(mask.area);
+        frame.applyClip();
+        drawObject(frame, object, toDevice, color, nesting);
+        frame.masks.resize(outer);
+        frame.applyClip();
     }
 }
 
@@ -96,16 +114,13 @@ void StageRenderer::drawObject(Frame& frame, const movie::DisplayObject& object,
     QImage layer(frame.target.size(), QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
     {
-        QPainter layerPainter(&layer);
-        layerPainter.setRenderHints(frame.painter.renderHints());
-        if (frame.painter.hasClipping()) {
-            const QPainterPath clip = frame.painter.transform().map(frame.painter.clipPath());
-            layerPainter.setClipPath(clip);
-        }
-        Frame layerFrame{layer, layerPainter};
+        Frame layerFrame{layer, {}, frame.baseClip, frame.masks};
+        layerFrame.open();
         drawCharacter(layerFrame, object, objectToDevice, objectColor, nesting);
     }
+    frame.painter.end();
     compositeLayer(frame.target, layer, mode);
+    frame.open();
 }
 
 void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,

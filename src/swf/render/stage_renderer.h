@@ -12,6 +12,7 @@
 #include <QPainterPath>
 #include <QTransform>
 #include <unordered_map>
+#include <vector>
 
 class QPainter;
 
@@ -22,17 +23,16 @@ public:
     // Takes the movie's bitmaps, JPEG tables and fonts (sprites' tags included).
     explicit StageRenderer(const std::vector<swf::Tag>& tags);
 
-    // Draws `root` onto `target` through `painter` (which paints on `target`), with
-    // `stageToDevice` mapping stage twips to the target's pixels. The caller fills
-    // the background and sets any clip. `target` must be Format_ARGB32_Premultiplied:
-    // blend modes composite onto it directly.
-    void render(QImage& target, QPainter& painter, const movie::ClipState& root, const QTransform& stageToDevice);
+    // Draws `root` onto `target` (Format_ARGB32_Premultiplied, no painter active on
+    // it), with `stageToDevice` mapping stage twips to the target's pixels; nothing
+    // is drawn outside `clip`. The caller fills the background.
+    void render(QImage& target, const QRectF& clip, const movie::ClipState& root, const QTransform& stageToDevice);
 
 private:
-    struct Frame {
-        QImage& target;
-        QPainter& painter;
-    };
+    // An image being drawn on, with the masks in effect. Blend modes composite onto
+    // the pixels, which needs the painter closed meanwhile; the clip is therefore
+    // kept here and applied afresh whenever the painter opens.
+    struct Frame;
     void drawClip(Frame& frame, const movie::ClipState& clip, const QTransform& toDevice,
                   const swf::ColorTransform& color, int nesting);
     void drawObject(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,

@@ -1,0 +1,92 @@
+#include "render_options.h"
+
+#include <charconv>
+
+namespace veskor::render_tool {
+
+namespace {
+
+std::optional<int> parseInt(const std::string& text, int min, int max)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+const char* usage()
+{
+    return "usage: veskor-render MOVIE.swf -o OUT.png [--frame N] [--advance N] [--size WxH] [--scale-mode 0|2]\n"
+           "  --frame N       show frame N (counted from 1)\n"
+           "  --advance N     then play N more frames\n"
+           "  --size WxH      picture size in pixels (default: the movie's stage size)\n"
+           "  --scale-mode M  0: whole movie at its own proportions, 2: stretched\n"
+           "Without --frame and --advance: the first frame and ten more frames of play.\n";
+}
+
+Result<Options> parseOptions(const std::vector<std::string>& args)
+{
+    Options options;
+    bool advanceGiven = false;
+    bool movieGiven = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            return args[++i];
+        };
+        if (arg == "-o" || arg == "--output") {
+            const auto v = value();
+            if (!v)
+                return makeError("-o needs a file name");
+            options.output = *v;
+        } else if (arg == "--frame") {
+            const auto v = value();
+            const auto n = v ? parseInt(*v, 1, 1'000'000) : std::nullopt;
+            if (!n)
+                return makeError("--frame needs a frame number from 1");
+            options.frame = *n;
+        } else if (arg == "--advance") {
+            const auto v = value();
+            const auto n = v ? parseInt(*v, 0, 1'000'000) : std::nullopt;
+            if (!n)
+                return makeError("--advance needs a number of frames");
+            options.advance = *n;
+            advanceGiven = true;
+        } else if (arg == "--size") {
+            const auto v = value();
+            const size_t x = v ? v->find('x') : std::string::npos;
+            const auto w = x != std::string::npos ? parseInt(v->substr(0, x), 1, 16384) : std::nullopt;
+            const auto h = x != std::string::npos ? parseInt(v->substr(x + 1), 1, 16384) : std::nullopt;
+            if (!w || !h)
+                return makeError("--size needs WIDTHxHEIGHT in pixels");
+            options.width = *w;
+            options.height = *h;
+        } else if (arg == "--scale-mode") {
+            const auto v = value();
+            if (!v || (*v != "0" && *v != "2"))
+                return makeError("--scale-mode is 0 or 2");
+            options.scaleMode = *v == "0" ? 0 : 2;
+        } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+            return makeError("unknown option " + arg);
+        } else if (!movieGiven) {
+            options.movie = arg;
+            movieGiven = true;
+        } else {
+            return makeError("more than one movie given");
+        }
+    }
+    if (!movieGiven)
+        return makeError("no movie given");
+    if (options.output.empty())
+        return makeError("no output file given (-o OUT.png)");
+    if (options.frame && !advanceGiven)
+        options.advance = 0;
+    return options;
+}
+
+} // namespace veskor::render_tool
