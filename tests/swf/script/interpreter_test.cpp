@@ -1,0 +1,531 @@
+#include "support/test_host.h"
+
+#include <gtest/gtest.h>
+
+using namespace swf::script;
+using swf::script::test::Machine;
+
+TEST(Interpreter, TracesArithmeticAndConcatenation)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push 1, 2
+        add2
+        trace
+        push "a", 1
+        add2
+        trace
+        push 7, 2
+        modulo
+        trace
+        push 1, 0
+        divide
+        trace
+        push undefined
+        trace
+    )"), "3\na1\n1\nInfinity\nundefined");
+}
+
+TEST(Interpreter, UndefinedConcatenatesAsEmptyBeforeVersion7)
+{
+    for (int version : {5, 6, 7}) {
+        Machine m(version);
+        std::string out = m.run(R"(
+            push "x", undefined
+            add2
+            trace
+            push undefined
+            trace
+        )");
+        EXPECT_EQ(out, version >= 7 ? "xundefined\nundefined" : "x\nundefined") << version;
+    }
+}
+
+TEST(Interpreter, Equals2AndStrictEqualsDiffer)
+{
+    // a, b, loose (Equals2), strict
+    const struct {
+        const char* a;
+        const char* b;
+        const char* loose;
+        const char* strict;
+    } cases[] = {
+        {"1", "\"1\"", "true", "false"},
+        {"null", "undefined", "true", "false"},
+        {"true", "1", "true", "false"},
+        {"NaN", "NaN", "false", "false"},
+        {"\"a\"", "\"a\"", "true", "true"},
+        {"0", "null", "false", "false"},
+        {"2", "2", "true", "true"},
+    };
+    for (const auto& c : cases) {
+        Machine m(7);
+        std::string src = std::string("push ") + c.a + ", " + c.b + "\nequals2\ntrace\npush " + c.a + ", " + c.b + "\nstrictequals\ntrace\n";
+        EXPECT_EQ(m.run(src), std::string(c.loose) + "\n" + c.strict) << c.a << " vs " << c.b;
+    }
+}
+
+TEST(Interpreter, ComparisonsWithNaNAreUndefined)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push 1, NaN
+        less2
+        trace
+        push "b", "a"
+        greater
+        trace
+        push "10", "9"
+        less2
+        trace
+    )"), "undefined\ntrue\ntrue");
+}
+
+TEST(Interpreter, StringActionsCountBytesInVersion5AndCharactersFrom6)
+{
+    // "é" is two bytes in UTF-8.
+    for (int version : {5, 6}) {
+        Machine m(version);
+        std::string out = m.run(R"(
+            push "aéb"
+            stringlength
+            trace
+            push "aéb", 2, 2
+            stringextract
+            trace
+            push "aéb"
+            mbstringlength
+            trace
+        )");
+        EXPECT_EQ(out, version == 5 ? "4\n\xC3\xA9\n3" : "3\n\xC3\xA9" "b\n3") << version;
+    }
+}
+
+TEST(Interpreter, LegacyComparisonsPushBooleansFromVersion5)
+{
+    Machine m(5);
+    EXPECT_EQ(m.run("push 1, 2\nless\ntrace\npush \"a\", \"a\"\nstringequals\ntrace"), "true\ntrue");
+}
+
+TEST(Interpreter, VariablesAreCaseInsensitiveBeforeVersion7)
+{
+    const char* src = R"(
+        push "Foo", 1
+        setvariable
+        push "foo"
+        getvariable
+        trace
+    )";
+    Machine m6(6), m7(7);
+    EXPECT_EQ(m6.run(src), "1");
+    EXPECT_EQ(m7.run(src), "undefined");
+}
+
+TEST(Interpreter, ConstantPoolAndRegisters)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        constants "hello", "world"
+        push c:0
+        storeregister 1
+        pop
+        push r:1, c:1
+        add2
+        trace
+    )"), "helloworld");
+}
+
+TEST(Interpreter, LoopWithJumpAndIf)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "i", 0
+        setvariable
+    top:
+        push "i"
+        getvariable
+        push 3
+        less2
+        not
+        if done
+        push "i"
+        getvariable
+        trace
+        push "i", "i"
+        getvariable
+        increment
+        setvariable
+        jump top
+    done:
+    )"), "0\n1\n2");
+}
+
+TEST(Interpreter, ClosuresKeepTheirDefiningScope)
+{
+    // function make(n) { return function() { return n; }; } trace(make(5)());
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        function make n
+          function -
+            push "n"
+            getvariable
+            return
+          end
+          return
+        end
+        push 5, 1, "make"
+        callfunction
+        storeregister 1
+        pop
+        push 0, r:1, undefined
+        callmethod
+        trace
+    )"), "5");
+}
+
+TEST(Interpreter, DefineFunction2PreloadsRegistersInOrder)
+{
+    // Flags: this (1), arguments (4), global (0x100): registers 1, 2, 3; param x in register 4.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        function2 f 5 0x105 4:x
+          push r:1
+          typeof
+          trace
+          push r:2, "length"
+          getmember
+          trace
+          push r:3, "Math"
+          getmember
+          typeof
+          trace
+          push r:4
+          trace
+          push "arguments"
+          getvariable
+          trace
+        end
+        push "a", "b", 2, "f"
+        callfunction
+        pop
+    )"), "movieclip\n2\nobject\nb\nundefined");
+}
+
+TEST(Interpreter, SuppressedArgumentsAreNotDefined)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        function2 f 2 0x0 1:x
+          push "arguments"
+          getvariable
+          typeof
+          trace
+        end
+        function2 g 2 0x8 1:x
+          push "arguments"
+          getvariable
+          typeof
+          trace
+        end
+        push 0, "f"
+        callfunction
+        pop
+        push 0, "g"
+        callfunction
+        pop
+    )"), "object\nundefined");
+}
+
+TEST(Interpreter, TryCatchFinallyCatchesAThrowFromACalledFunction)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        function thrower
+          push "boom"
+          throw
+          push "not reached"
+          trace
+        end
+        try e
+          push 0, "thrower"
+          callfunction
+          pop
+          push "not reached"
+          trace
+        catch
+          push "caught "
+          push "e"
+          getvariable
+          add2
+          trace
+        finally
+          push "finally"
+          trace
+        endtry
+        push "after"
+        trace
+    )"), "caught boom\nfinally\nafter");
+}
+
+TEST(Interpreter, FinallyRunsWhenReturningFromTry)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        function f
+          try e
+            push "value"
+            return
+          finally
+            push "finally"
+            trace
+          endtry
+          push "not reached"
+          trace
+        end
+        push 0, "f"
+        callfunction
+        trace
+    )"), "finally\nvalue");
+}
+
+TEST(Interpreter, UncaughtThrowStopsOnlyTheBlock)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run("push \"before\"\ntrace\npush 1\nthrow\npush \"after\"\ntrace"), "before");
+    EXPECT_EQ(m.run("push \"next block runs\"\ntrace"), "next block runs");
+}
+
+TEST(Interpreter, WithSearchesTheObjectFirst)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "x", "outer"
+        setvariable
+        push "o", "x", "inner", 1
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        with
+          push "x"
+          getvariable
+          trace
+          push "x", "changed"
+          setvariable
+        endwith
+        push "x"
+        getvariable
+        trace
+        push "o"
+        getvariable
+        push "x"
+        getmember
+        trace
+    )"), "inner\nouter\nchanged");
+}
+
+TEST(Interpreter, PrototypeChainsAndInstanceOf)
+{
+    // function A() {}  A.prototype.hello = "hi";  function B() {}  B extends A
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        function A
+        end
+        function B
+        end
+        push "A"
+        getvariable
+        push "prototype"
+        getmember
+        push "hello", "hi"
+        setmember
+        push "B"
+        getvariable
+        push "A"
+        getvariable
+        extends
+        push "b", 0, "B"
+        newobject
+        setvariable
+        push "b"
+        getvariable
+        push "hello"
+        getmember
+        trace
+        push "b"
+        getvariable
+        push "A"
+        getvariable
+        instanceof
+        trace
+        push "b"
+        getvariable
+        push "Array"
+        getvariable
+        instanceof
+        trace
+        push "A"
+        getvariable
+        push "b"
+        getvariable
+        castop
+        push "x"
+        getmember
+        trace
+        push "Array"
+        getvariable
+        push "b"
+        getvariable
+        castop
+        trace
+    )"), "hi\ntrue\nfalse\nundefined\nnull");
+}
+
+TEST(Interpreter, SuperCallsTheSuperclassConstructor)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        function A
+          push "A ctor"
+          trace
+        end
+        function B
+          push 0, "super"
+          getvariable
+          push undefined
+          callmethod
+          pop
+          push "B ctor"
+          trace
+        end
+        push "B"
+        getvariable
+        push "A"
+        getvariable
+        extends
+        push 0, "B"
+        newobject
+        pop
+    )"), "A ctor\nB ctor");
+}
+
+TEST(Interpreter, RunawayLoopIsStoppedAndReported)
+{
+    Limits limits;
+    limits.maxInstructions = 10000;
+    Machine m(7, limits);
+    EXPECT_EQ(m.run("push \"start\"\ntrace\nloop:\njump loop"), "start");
+    ASSERT_EQ(m.host.aborts.size(), 1u);
+    // The machine runs the next script normally.
+    EXPECT_EQ(m.run("push \"again\"\ntrace"), "again");
+}
+
+TEST(Interpreter, DeepRecursionIsStopped)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        function f
+          push 0, "f"
+          callfunction
+          return
+        end
+        push 0, "f"
+        callfunction
+        pop
+        push "not reached"
+        trace
+    )"), "");
+    ASSERT_EQ(m.host.aborts.size(), 1u);
+    EXPECT_NE(m.host.aborts[0].find("recursion"), std::string::npos);
+}
+
+TEST(Interpreter, TimelineActionsGoToTheHost)
+{
+    Machine m(7);
+    m.run(R"(
+        gotoframe 4
+        gotolabel "intro"
+        push 3
+        gotoframe2 1 0
+        push "end"
+        gotoframe2 0 0
+        play
+        stop
+        geturl "http://example.org/" "_blank"
+        push "", 0
+        push 5
+        setproperty
+    )");
+    std::vector<std::string> expected = {"goto 4 stop", "label intro stop", "goto 2 play", "label end stop", "play", "stop",
+                                         "url http://example.org/ _blank 0", "set 0 5"};
+    EXPECT_EQ(m.host.calls, expected);
+}
+
+TEST(Interpreter, WaitForFrameSkipsWhenTheFrameIsNotLoaded)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        waitforframe 1 2
+        push "frame 1 loaded"
+        trace
+        waitforframe 5 2
+        push "frame 5 loaded"
+        trace
+        push "done"
+        trace
+    )"), "frame 1 loaded\ndone");
+}
+
+TEST(Interpreter, SlashAndDotPathsReachTheRoot)
+{
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "/:a", 1
+        setvariable
+        push "_root.b", 2
+        setvariable
+        push "a"
+        getvariable
+        push "b"
+        getvariable
+        add2
+        trace
+        push "_root.a"
+        getvariable
+        trace
+    )"), "3\n1");
+}
+
+TEST(Interpreter, EnumerateVisitsNewestPropertiesFirst)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", "x", 1, "y", 2, "z", 3, 3
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        enumerate2
+    next:
+        storeregister 1
+        push null
+        equals2
+        if done
+        push r:1
+        trace
+        jump next
+    done:
+    )"), "x\ny\nz");
+}
+
+TEST(Interpreter, MalformedBlocksAreRejectedWithoutRunning)
+{
+    Machine m(7);
+    auto truncated = m.vm->runBytes({0x96, 0x05, 0x00, 0x00, 'a'}, m.host.rootClip);
+    EXPECT_FALSE(truncated.ok());
+    // A jump far past the end just ends the block.
+    auto jumpOut = m.vm->runBytes({0x99, 0x02, 0x00, 0xFF, 0x7F, 0x26, 0x00}, m.host.rootClip);
+    EXPECT_TRUE(jumpOut.ok());
+    // Pops from an empty stack give undefined.
+    EXPECT_EQ(m.run("pop\npop\nadd2\ntrace"), "NaN");
+}
