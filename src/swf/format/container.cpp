@@ -57,7 +57,9 @@ veskor::Result<Inflated> inflateZlib(std::span<const std::uint8_t> in, std::size
     out.data.resize(produced);
     out.complete = produced >= wanted;
     if (produced == 0 && wanted > 0)
-        return makeError("The compressed movie data is damaged (zlib).");
+        return makeError(rc == Z_DATA_ERROR || rc == Z_NEED_DICT || inLeft > 0
+                             ? "The compressed movie data is damaged (zlib)."
+                             : "The movie is truncated: its compressed data ends too early.");
     return out;
 }
 
@@ -104,7 +106,9 @@ veskor::Result<Inflated> inflateLzma(std::span<const std::uint8_t> properties, s
     out.complete = produced >= wanted;
     if (produced == 0 && wanted > 0)
         return makeError(rc == LZMA_MEMLIMIT_ERROR ? "The compressed movie needs too much memory to open (LZMA)."
-                                                   : "The compressed movie data is damaged (LZMA).");
+                         : rc == LZMA_OK || rc == LZMA_BUF_ERROR
+                             ? "The movie is truncated: its compressed data ends too early."
+                             : "The compressed movie data is damaged (LZMA).");
     return out;
 }
 
