@@ -151,6 +151,17 @@ QImage decodeJpegBits(const swf::DefineBits& bits, const swf::Bytes& jpegTables)
     return readImage(normalizeJpeg(joined), "jpeg");
 }
 
+namespace {
+
+QRgb premultipliedChecked(int a, int r, int g, int b)
+{
+    // The stored colours are premultiplied already; a colour above its alpha
+    // would wrap when blended, so it is capped.
+    return qRgba(std::min(r, a), std::min(g, a), std::min(b, a), a);
+}
+
+} // namespace
+
 QImage decodeBitsJpeg(const swf::DefineBitsJpeg& bits)
 {
     QImage image = decodeImageBytes(bits.imageData);
@@ -164,30 +175,19 @@ QImage decodeBitsJpeg(const swf::DefineBitsJpeg& bits)
         return image;
     // A short alpha plane leaves the remaining pixels opaque.
     alpha.resize(pixels, 0xFF);
-    // The colours in the JPEG are not premultiplied; the alpha plane applies
-    // on top of them.
-    QImage result = image.convertToFormat(QImage::Format_ARGB32);
+    // The colours in the JPEG are stored premultiplied by the alpha plane.
+    QImage result = image.convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < result.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
         const std::uint8_t* a = alpha.data() + std::size_t(y) * std::size_t(result.width());
         for (int x = 0; x < result.width(); ++x)
-            line[x] = qRgba(qRed(line[x]), qGreen(line[x]), qBlue(line[x]), a[x]);
+            line[x] = premultipliedChecked(a[x], qRed(line[x]), qGreen(line[x]), qBlue(line[x]));
     }
-    return result.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    result.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+    return result;
 }
 
 // ---------------------------------------------------------------- lossless
-
-namespace {
-
-QRgb premultipliedChecked(int a, int r, int g, int b)
-{
-    // The stored colours are premultiplied already; a colour above its alpha
-    // would wrap when blended, so it is capped.
-    return qRgba(std::min(r, a), std::min(g, a), std::min(b, a), a);
-}
-
-} // namespace
 
 QImage decodeLossless(const swf::DefineBitsLossless& bits)
 {

@@ -69,12 +69,13 @@ QRgb subtractPixel(QRgb destination, QRgb source)
 }
 
 // The backdrop's colours inverted wherever the layer covers it; the layer's own
-// colours do not matter, only its coverage.
+// colours do not matter, only its coverage. Where the backdrop is transparent
+// its inverse is white, so the layer shows there as white.
 QRgb invertPixel(QRgb destination, QRgb source)
 {
     const int coverage = qAlpha(source);
-    const int alpha = qAlpha(destination);
-    auto channel = [&](int d) { return (d * (255 - coverage) + (alpha - d) * coverage + 127) / 255; };
+    const int alpha = over(coverage, qAlpha(destination));
+    auto channel = [&](int d) { return std::min((d * (255 - coverage) + (255 - d) * coverage + 127) / 255, alpha); };
     return qRgba(channel(qRed(destination)), channel(qGreen(destination)), channel(qBlue(destination)), alpha);
 }
 

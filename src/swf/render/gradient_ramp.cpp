@@ -43,14 +43,19 @@ QGradientStops gradientStops(const std::vector<RampStop>& ramp, const swf::Color
 {
     QGradientStops stops;
     if (ramp.empty()) {
-        stops << QGradientStop(0.0, QColor(0, 0, 0, 0)) << QGradientStop(1.0, QColor(0, 0, 0, 0));
+        // A gradient without colours paints black, as the movie's player does.
+        const QColor black = transformColor({0, 0, 0, 255}, transform);
+        stops << QGradientStop(0.0, black) << QGradientStop(1.0, black);
         return stops;
     }
-    double previous = 0.0;
+    int previous = -1;
     for (const RampStop& stop : ramp) {
-        // QGradient drops stops that go backwards; the movie's player keeps them
-        // at the previous position.
-        const double position = std::max(previous, stop.ratio / 255.0);
+        // Each stop lies at least one step after the one before, as the
+        // movie's player places them; stops pushed past the end are dropped.
+        const int ratio = std::max(int(stop.ratio), previous + 1);
+        if (ratio > 255)
+            break;
+        const double position = ratio / 255.0;
         const QColor color = transformColor(stop.color, transform);
         if (linearRgb && !stops.isEmpty()) {
             const QGradientStop last = stops.last();
@@ -59,13 +64,8 @@ QGradientStops gradientStops(const std::vector<RampStop>& ramp, const swf::Color
                 stops << QGradientStop(last.first + (position - last.first) * t, blendLinear(last.second, color, t));
             }
         }
-        // Two stops at the same position make a hard edge; QGradient keeps the
-        // later one only if it is nudged forward a little.
-        const double placed = (!stops.isEmpty() && position <= stops.last().first)
-            ? std::min(1.0, stops.last().first + 1e-6)
-            : position;
-        stops << QGradientStop(placed, color);
-        previous = position;
+        stops << QGradientStop(position, color);
+        previous = ratio;
     }
     return stops;
 }

@@ -17,8 +17,8 @@ struct RampStop {
 };
 
 // Stops for QGradient, with the colour transform applied to every colour.
-// Ratios out of order are kept in order (a stop never moves back), and an empty
-// ramp becomes transparent. With `linearRgb` the colours between stops are
+// Each stop lies at least one step (of 255) after the one before it, and an
+// empty ramp paints black. With `linearRgb` the colours between stops are
 // blended in linear light, as the movie asks for with its linear-RGB mode:
 // QGradient only blends in sRGB, so each segment gets extra stops computed
 // through the sRGB curve.
