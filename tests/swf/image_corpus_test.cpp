@@ -20,8 +20,8 @@
 namespace swf {
 namespace {
 
-constexpr int kPassFloor = 107;
-constexpr int kScriptFreePassFloor = 57;
+constexpr int kPassFloor = 112;
+constexpr int kScriptFreePassFloor = 62;
 
 const QString kCorpus = QStringLiteral("../shared/testdata/swf-image");
 

@@ -15,7 +15,8 @@ namespace {
 // to its clip depth.
 struct ActiveMask {
     int clipDepth;
-    QPainterPath area;
+    // Every area an object under this mask must lie in.
+    std::vector<QPainterPath> areas;
 };
 
 QPainterPath rectPath(const swf::Rect& r)
@@ -77,21 +78,32 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
         // A mask ends at its clip depth; masks can overlap, so look at every one.
         std::erase_if(masks, [depth = depth](const ActiveMask& m) { return m.clipDepth < depth; });
         if (object.clipDepth > 0) {
+            // A mask inside another mask's range only shows through that mask too:
+            // the areas in effect here go with it.
+            ActiveMask mask{object.clipDepth, {}};
+            for (const ActiveMask& outer : masks)
+                mask.areas.insert(mask.areas.end(), outer.areas.begin(), outer.areas.end());
             const QTransform objectToDevice = toQTransform(object.matrix) * toDevice;
-            masks.push_back({object.clipDepth, maskArea(object, objectToDevice, nesting)});
+            mask.areas.push_back(maskArea(object, objectToDevice, nesting));
+            masks.push_back(std::move(mask));
             continue;
         }
         if (masks.empty() || !object.visible) {
             drawObject(frame, object, toDevice, color, nesting);
             continue;
         }
-        if (std::any_of(masks.begin(), masks.end(), [](const ActiveMask& m) { return m.area.isEmpty(); }))
-            continue;
         const size_t outer = frame.masks.size();
-        for (const ActiveMask& mask : masks)
-            frame.masks.push_back(mask.area);
-        frame.applyClip();
-        drawObject(frame, object, toDevice, color, nesting);
+        bool hidden = false;
+        for (const ActiveMask& mask : masks) {
+            for (const QPainterPath& area : mask.areas) {
+                hidden = hidden || area.isEmpty();
+                frame.masks.push_back(area);
+            }
+        }
+        if (!hidden) {
+            frame.applyClip();
+            drawObject(frame, object, toDevice, color, nesting);
+        }
         frame.masks.resize(outer);
         frame.applyClip();
     }
