@@ -1,0 +1,450 @@
+#include "support/test_host.h"
+
+#include <gtest/gtest.h>
+
+using namespace swf::script;
+using swf::script::test::Machine;
+
+namespace {
+
+// Runs `expression` code that leaves one value on the stack and traces it.
+std::string traced(Machine& m, const std::string& code) { return m.run(code + "\ntrace"); }
+
+// Builds `[items]` in a variable named `name`.
+std::string makeArray(const std::string& name, const std::vector<std::string>& items)
+{
+    std::string src = "push \"" + name + "\"\npush ";
+    for (auto it = items.rbegin(); it != items.rend(); ++it)
+        src += *it + ", ";
+    src += std::to_string(items.size()) + "\ninitarray\nsetvariable\n";
+    return src;
+}
+
+// obj.method(args...) with args given as push operands, traced.
+std::string callOn(const std::string& var, const std::string& method, const std::vector<std::string>& args)
+{
+    std::string src = "push ";
+    for (auto it = args.rbegin(); it != args.rend(); ++it)
+        src += *it + ", ";
+    src += std::to_string(args.size()) + ", \"" + var + "\"\ngetvariable\npush \"" + method + "\"\ncallmethod\n";
+    return src;
+}
+
+} // namespace
+
+TEST(ArrayBuiltins, SortFlags)
+{
+    const struct {
+        std::vector<std::string> items;
+        std::string flags;
+        std::string expected;
+    } cases[] = {
+        {{"10", "9", "1"}, "0", "1,10,9"},
+        {{"10", "9", "1"}, "16", "1,9,10"},
+        {{"10", "9", "1"}, "18", "10,9,1"},
+        {{"\"b\"", "\"A\"", "\"a\""}, "0", "A,a,b"},
+        {{"\"b\"", "\"C\"", "\"a\""}, "1", "a,b,C"},
+        {{"\"b\"", "\"C\"", "\"a\""}, "8", "1,2,0"},
+        {{"3", "1", "3"}, "4", "0"},
+    };
+    for (const auto& c : cases) {
+        Machine m(7);
+        EXPECT_EQ(m.run(makeArray("a", c.items) + callOn("a", "sort", {c.flags}) + "trace"), c.expected) << c.flags;
+    }
+}
+
+TEST(ArrayBuiltins, SortWithACompareFunction)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(makeArray("a", {"1", "3", "2"}) + R"(
+        function byDescending x y
+          push "y"
+          getvariable
+          push "x"
+          getvariable
+          subtract
+          return
+        end
+        push "byDescending"
+        getvariable
+        push 1, "a"
+        getvariable
+        push "sort"
+        callmethod
+        trace
+    )"), "3,2,1");
+}
+
+TEST(ArrayBuiltins, LengthFollowsElements)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(makeArray("a", {"1", "2", "3"}) + R"(
+        push "a"
+        getvariable
+        push "5", "x"
+        setmember
+        push "a"
+        getvariable
+        push "length"
+        getmember
+        trace
+        push "a"
+        getvariable
+        push "length", 2
+        setmember
+        push "a"
+        getvariable
+        trace
+    )"), "6\n1,2");
+}
+
+TEST(ArrayBuiltins, SpliceSliceAndFriends)
+{
+    Machine m(7);
+    std::string src = makeArray("a", {"1", "2", "3", "4", "5"});
+    src += callOn("a", "splice", {"1", "2", "\"x\""}) + "trace\n";
+    src += "push \"a\"\ngetvariable\ntrace\n";
+    src += callOn("a", "slice", {"-2"}) + "trace\n";
+    src += callOn("a", "join", {"\"-\""}) + "trace\n";
+    src += callOn("a", "reverse", {}) + "trace\n";
+    src += callOn("a", "push", {"7", "8"}) + "trace\n";
+    src += callOn("a", "shift", {}) + "trace\n";
+    src += callOn("a", "concat", {"9"}) + "trace\n";
+    EXPECT_EQ(m.run(src), "2,3\n1,x,4,5\n4,5\n1-x-4-5\n5,4,x,1\n6\n5\n4,x,1,7,8,9");
+}
+
+TEST(StringBuiltins, MethodsCountCharactersFromVersion6)
+{
+    const char* word = "\"h\xC3\xA9llo\"";
+    const struct {
+        const char* method;
+        std::vector<std::string> args;
+        const char* v5;
+        const char* v6;
+    } cases[] = {
+        {"charAt", {"1"}, "\xC3", "\xC3\xA9"},
+        {"charCodeAt", {"2"}, "169", "108"},
+        {"indexOf", {"\"l\""}, "3", "2"},
+        {"lastIndexOf", {"\"l\""}, "4", "3"},
+        {"substr", {"1", "2"}, "\xC3\xA9", "\xC3\xA9l"},
+        {"substring", {"3", "1"}, "\xC3\xA9", "\xC3\xA9l"},
+        {"slice", {"-2"}, "lo", "lo"},
+        {"toUpperCase", {}, "H\xC3\xA9LLO", "H\xC3\x89LLO"},
+    };
+    for (const auto& c : cases) {
+        for (int version : {5, 6}) {
+            Machine m(version);
+            std::string src = std::string("push \"s\", ") + word + "\nsetvariable\n" + callOn("s", c.method, c.args);
+            EXPECT_EQ(traced(m, src), version == 5 ? c.v5 : c.v6) << c.method << " in " << version;
+        }
+    }
+}
+
+TEST(StringBuiltins, SplitAndFromCharCode)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "s", "a,b,,c"
+        setvariable
+        push ",", 1, "s"
+        getvariable
+        push "split"
+        callmethod
+        push "length"
+        getmember
+        trace
+        push 105, 104, 2, "String"
+        getvariable
+        push "fromCharCode"
+        callmethod
+        trace
+    )"), "4\nhi");
+}
+
+TEST(GlobalFunctions, ParseIntParseFloatAndEscape)
+{
+    const struct {
+        const char* code;
+        const char* expected;
+    } cases[] = {
+        {"push \"0x1F\", 1, \"parseInt\"\ncallfunction", "31"},
+        {"push \"010\", 1, \"parseInt\"\ncallfunction", "8"},
+        {"push 2, \"11\", 2, \"parseInt\"\ncallfunction", "3"},
+        {"push \"12abc\", 1, \"parseInt\"\ncallfunction", "12"},
+        {"push \"abc\", 1, \"parseInt\"\ncallfunction", "NaN"},
+        {"push \" 3.5e2x\", 1, \"parseFloat\"\ncallfunction", "350"},
+        {"push \"a b&c\", 1, \"escape\"\ncallfunction", "a%20b%26c"},
+        {"push \"a%20b%zz\", 1, \"unescape\"\ncallfunction", "a b%zz"},
+        {"push \"x\", 1, \"isNaN\"\ncallfunction", "true"},
+        {"push 0.5, 1, \"Math\"\ngetvariable\npush \"round\"\ncallmethod", "1"},
+        {"push -0.5, 1, \"Math\"\ngetvariable\npush \"round\"\ncallmethod", "0"},
+        {"push 255, 16, 1, 255, 1, \"Number\"\nnewobject\npush \"toString\"\ncallmethod", "ff"},
+    };
+    for (const auto& c : cases) {
+        Machine m(7);
+        EXPECT_EQ(traced(m, c.code), c.expected) << c.code;
+    }
+}
+
+TEST(ObjectBuiltins, AddPropertyCallsGetterAndSetter)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0
+        initobject
+        setvariable
+        function getter
+          push "get"
+          trace
+          push 42
+          return
+        end
+        function setter v
+          push "set "
+          push "v"
+          getvariable
+          add2
+          trace
+        end
+        push "setter"
+        getvariable
+        push "getter"
+        getvariable
+        push "p", 3, "o"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "o"
+        getvariable
+        push "p", 7
+        setmember
+        push "o"
+        getvariable
+        push "p"
+        getmember
+        trace
+    )"), "set 7\nget\n42");
+}
+
+TEST(ObjectBuiltins, WatchSeesOldAndNewValue)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", "p", 1, 1
+        initobject
+        setvariable
+        function w name old new
+          push "name"
+          getvariable
+          push ":"
+          add2
+          push "old"
+          getvariable
+          add2
+          push ">"
+          add2
+          push "new"
+          getvariable
+          add2
+          trace
+          push "new"
+          getvariable
+          push 10
+          multiply
+          return
+        end
+        push "w"
+        getvariable
+        push "p", 2, "o"
+        getvariable
+        push "watch"
+        callmethod
+        pop
+        push "o"
+        getvariable
+        push "p", 2
+        setmember
+        push "o"
+        getvariable
+        push "p"
+        getmember
+        trace
+    )"), "p:1>2\n20");
+}
+
+TEST(ObjectBuiltins, ASSetPropFlagsHidesFromEnumerationAndProtectsFromDelete)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", "a", 1, "b", 2, 2
+        initobject
+        setvariable
+        push 0, 3, "a", "o"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push "o"
+        getvariable
+        enumerate2
+    next:
+        storeregister 1
+        push null
+        equals2
+        if done
+        push r:1
+        trace
+        jump next
+    done:
+        push "o"
+        getvariable
+        push "a"
+        delete
+        trace
+        push "a", 1, "o"
+        getvariable
+        push "hasOwnProperty"
+        callmethod
+        trace
+    )"), "b\nfalse\ntrue");
+}
+
+TEST(ObjectBuiltins, FunctionCallAndApplySetThis)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        function f a b
+          push "this"
+          getvariable
+          push "tag"
+          getmember
+          push "a"
+          getvariable
+          add2
+          push "b"
+          getvariable
+          add2
+          return
+        end
+        push "o", "tag", "T", 1
+        initobject
+        setvariable
+        push 2, 1, "o"
+        getvariable
+        push 3, "f"
+        getvariable
+        push "call"
+        callmethod
+        trace
+        push 4, 3, 2
+        initarray
+        push "o"
+        getvariable
+        push 2, "f"
+        getvariable
+        push "apply"
+        callmethod
+        trace
+    )"), "T12\nT34");
+}
+
+TEST(BroadcasterBuiltins, BroadcastReachesListeners)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "b", 0
+        initobject
+        setvariable
+        push "b"
+        getvariable
+        push 1, "AsBroadcaster"
+        getvariable
+        push "initialize"
+        callmethod
+        pop
+        function hello x
+          push "hello "
+          push "x"
+          getvariable
+          add2
+          trace
+        end
+        push "l", "onHello", "hello"
+        getvariable
+        push 1
+        initobject
+        setvariable
+        push "l"
+        getvariable
+        push 1, "b"
+        getvariable
+        push "addListener"
+        callmethod
+        pop
+        push "world", "onHello", 2, "b"
+        getvariable
+        push "broadcastMessage"
+        callmethod
+        pop
+    )"), "hello world");
+}
+
+TEST(DateBuiltins, LocalTimeUsesTheHostZone)
+{
+    Machine m(7);
+    m.host.zoneMinutes = 60;
+    EXPECT_EQ(m.run(R"(
+        push "d", 0, "Date"
+        newobject
+        setvariable
+        push 0, "d"
+        getvariable
+        push "getHours"
+        callmethod
+        trace
+        push 0, "d"
+        getvariable
+        push "getUTCFullYear"
+        callmethod
+        trace
+        push "d"
+        getvariable
+        trace
+        push 1, 2, 2000, 3, "Date"
+        newobject
+        push "getDay"
+        getmember
+        trace
+    )"), "1\n2006\nSun Jan 1 01:00:00 GMT+0100 2006\n[type Function]");
+}
+
+TEST(TimerBuiltins, IntervalsFireOnTheHostClock)
+{
+    Machine m(7);
+    m.run(R"(
+        function tick
+          push "tick"
+          trace
+        end
+        push "id", 100, "tick"
+        getvariable
+        push 2, "setInterval"
+        callfunction
+        setvariable
+    )");
+    m.host.lines.clear();
+    m.host.now = 50;
+    m.vm->runTimers();
+    EXPECT_TRUE(m.host.lines.empty());
+    m.host.now = 100;
+    m.vm->runTimers();
+    m.host.now = 200;
+    m.vm->runTimers();
+    EXPECT_EQ(m.host.output(), "tick\ntick");
+    m.run("push \"id\"\ngetvariable\npush 1, \"clearInterval\"\ncallfunction\npop");
+    m.host.lines.clear();
+    m.host.now = 1000;
+    m.vm->runTimers();
+    EXPECT_TRUE(m.host.lines.empty());
+}
