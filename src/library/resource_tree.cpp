@@ -91,8 +91,23 @@ void Node::setExpanded(bool expanded)
 
 // ---- ResourceTree ----
 
+namespace {
+
+// Without a configured locale (the "C" locale) Qt collates by code point, ignoring case
+// and numeric settings; the program's users are Chinese teachers, so their order is
+// the one to fall back on.
+QLocale collationLocale()
+{
+    const QLocale system;
+    if (system.language() == QLocale::C)
+        return QLocale(QLocale::Chinese, QLocale::China);
+    return system;
+}
+
+} // namespace
+
 ResourceTree::ResourceTree()
-    : m_collator(QLocale())
+    : m_collator(collationLocale())
 {
     m_root.m_tree = this;
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
