@@ -1,0 +1,291 @@
+// The movie layer: timelines, the display list and seeking, on movies written with
+// the project's own builder.
+
+#include "swf/format/movie_builder.h"
+#include "swf/movie/character_dictionary.h"
+#include "swf/movie/limits.h"
+#include "swf/movie/playhead.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace swf::movie {
+namespace {
+
+Rect box(int size) { return Rect{Twips(0), Twips(size), Twips(0), Twips(size)}; }
+Matrix at(int x) { return Matrix::translation(Twips(x), Twips(0)); }
+
+// A loaded movie: records, characters and the root's play position.
+struct Loaded {
+    explicit Loaded(Movie m)
+        : movie(std::move(m)), dictionary(movie.tags),
+          root(buildTimeline(movie.tags, movie.header.frameCount)), playhead(root, dictionary)
+    {
+    }
+    Movie movie;
+    CharacterDictionary dictionary;
+    Timeline root;
+    Playhead playhead;
+};
+
+// Everything on stage as text: depth, character, position and, for clips, their
+// own frame and contents.
+void describe(const ClipState& clip, std::ostringstream& out)
+{
+    out << "f" << clip.frame << "{";
+    for (const auto& [depth, object] : clip.objects) {
+        out << depth << ":" << object.characterId << "@" << object.matrix.translateX.get();
+        if (object.clipDepth)
+            out << "/clip" << object.clipDepth;
+        if (object.clip)
+            describe(*object.clip, out);
+        out << " ";
+    }
+    out << "}";
+}
+
+std::string describe(const ClipState& clip)
+{
+    std::ostringstream out;
+    describe(clip, out);
+    return out.str();
+}
+
+// A three-frame sprite whose only child walks right by 100 twips a frame.
+std::uint16_t defineWalker(MovieBuilder& b, std::uint16_t shape)
+{
+    swf::Timeline walker;
+    walker.place(1, shape, at(0)).showFrame();
+    walker.move(1, at(100)).showFrame();
+    walker.move(1, at(200)).showFrame();
+    return b.defineSprite(walker);
+}
+
+int walkerFrame(const Playhead& p, int depth)
+{
+    const auto found = p.state().objects.find(depth);
+    if (found == p.state().objects.end() || !found->second.clip)
+        return -1;
+    return found->second.clip->frame;
+}
+
+TEST(MovieTimelineTest, SpritesAdvanceWithTheirParentAndLoopOnTheirOwn)
+{
+    MovieBuilder b(Twips(2000), Twips(2000), 12);
+    const auto shape = b.defineRectangle(box(100), solidFill({255, 0, 0}));
+    const auto walker = defineWalker(b, shape);
+    b.place(1, walker).showFrame(7);
+    Loaded movie(b.movie());
+    Playhead& p = movie.playhead;
+    ASSERT_EQ(p.frameCount(), 7);
+    for (int tick = 0; tick < 20; ++tick) {
+        SCOPED_TRACE(tick);
+        EXPECT_EQ(walkerFrame(p, 1), tick % 3);
+        const auto& child = p.state().objects.at(1).clip->objects.at(1);
+        EXPECT_EQ(child.matrix.translateX.get(), (tick % 3) * 100);
+        p.advance();
+    }
+}
+
+TEST(MovieTimelineTest, MovingASpriteDoesNotRestartIt)
+{
+    MovieBuilder b(Twips(2000), Twips(2000), 12);
+    const auto shape = b.defineRectangle(box(100), solidFill({255, 0, 0}));
+    const auto walker = defineWalker(b, shape);
+    b.place(1, walker).showFrame();
+    b.move(1, at(500)).showFrame();
+    b.move(1, at(700)).showFrame(3);
+    Loaded movie(b.movie());
+    Playhead& p = movie.playhead;
+    p.advance();
+    EXPECT_EQ(p.state().objects.at(1).matrix.translateX.get(), 500);
+    EXPECT_EQ(walkerFrame(p, 1), 1);
+    p.advance();
+    EXPECT_EQ(p.state().objects.at(1).matrix.translateX.get(), 700);
+    EXPECT_EQ(walkerFrame(p, 1), 2);
+}
+
+TEST(MovieTimelineTest, PlacementRulesAtADepth)
+{
+    MovieBuilder b(Twips(2000), Twips(2000), 12);
+    const auto red = b.defineRectangle(box(100), solidFill({255, 0, 0}));
+    const auto blue = b.defineRectangle(box(100), solidFill({0, 0, 255}));
+    const auto walker = defineWalker(b, red);
+    b.place(1, red, at(10)).place(2, walker, at(20)).showFrame();           // frame 0
+    b.place(1, blue, at(99)).showFrame();                                    // 1: depth taken, ignored
+    b.replace(1, blue, at(30)).showFrame();                                  // 2: character replaced
+    b.replace(2, red, at(40)).showFrame();                                   // 3: sprite replaced by a shape
+    b.remove(1).showFrame();                                                 // 4
+    b.replace(2, walker, at(50)).showFrame();                                // 5: shape by a fresh sprite
+    b.move(7, at(1)).showFrame();                                            // 6: nothing at 7, nothing happens
+    Loaded movie(b.movie());
+    Playhead& p = movie.playhead;
+    const std::string expected[] = {
+        "f0{1:1@10 2:3@20f0{1:1@0 } }",
+        "f1{1:1@10 2:3@20f1{1:1@100 } }",
+        "f2{1:2@30 2:3@20f2{1:1@200 } }",
+        "f3{1:2@30 2:1@40 }",
+        "f4{2:1@40 }",
+        "f5{2:3@50f0{1:1@0 } }",
+        "f6{2:3@50f1{1:1@100 } }",
+    };
+    for (int frame = 0; frame < 7; ++frame) {
+        SCOPED_TRACE(frame);
+        EXPECT_EQ(describe(p.state()), expected[frame]);
+        p.advance();
+    }
+}
+
+// A movie with plenty going on: sprites coming and going, moves, a replacement,
+// a mask, for seeks to be checked against plain play.
+Movie busyMovie(int frames)
+{
+    MovieBuilder b(Twips(2000), Twips(2000), 12);
+    const auto red = b.defineRectangle(box(100), solidFill({255, 0, 0}));
+    const auto blue = b.defineRectangle(box(100), solidFill({0, 0, 255}));
+    const auto walker = defineWalker(b, red);
+    swf::Timeline nest;
+    nest.place(1, walker).showFrame(2).place(2, walker, at(5)).showFrame(3).remove(1).showFrame(2);
+    const auto nested = b.defineSprite(nest);
+    for (int f = 0; f < frames; ++f) {
+        if (f % 7 == 0)
+            b.place(static_cast<std::uint16_t>(10 + f % 5), nested, at(f));
+        if (f % 7 == 3)
+            b.remove(static_cast<std::uint16_t>(10 + (f - 3) % 5));
+        if (f % 5 == 1)
+            b.place(2, walker, at(f));
+        if (f % 5 == 3)
+            b.move(2, at(f * 3));
+        if (f % 5 == 4)
+            b.remove(2);
+        if (f % 11 == 5)
+            b.replace(10 + (f - 5) % 5, blue, at(f));
+        b.showFrame();
+    }
+    return b.movie();
+}
+
+TEST(MovieTimelineTest, SeekingShowsWhatPlayingUpToTheFrameShows)
+{
+    const int frames = 90;
+    Loaded reference(busyMovie(frames));
+    std::vector<std::string> played;
+    for (int f = 0; f < frames; ++f) {
+        played.push_back(describe(reference.playhead.state()));
+        reference.playhead.advance();
+    }
+    // After a loop the first frame is the first frame again.
+    EXPECT_EQ(reference.playhead.frame(), 0);
+
+    Loaded movie(busyMovie(frames));
+    Playhead& p = movie.playhead;
+    // Forwards and backwards, across snapshots, onto them, and to the ends.
+    const int targets[] = {5, 47, 16, 15, 89, 0, 33, 32, 64, 1, 88, 17, 17};
+    for (int target : targets) {
+        SCOPED_TRACE(target);
+        p.gotoFrame(target);
+        EXPECT_EQ(p.frame(), target);
+        EXPECT_EQ(describe(p.state()), played[static_cast<size_t>(target)]);
+        // Playing on from a seek is playing on from the start.
+        if (target + 1 < frames) {
+            p.advance();
+            EXPECT_EQ(describe(p.state()), played[static_cast<size_t>(target + 1)]);
+        }
+    }
+    EXPECT_GE(p.snapshotCount(), frames / kSnapshotInterval);
+}
+
+TEST(MovieTimelineTest, ALoopKeepsSpritesTheFirstFrameStillAccountsFor)
+{
+    MovieBuilder b(Twips(2000), Twips(2000), 12);
+    const auto shape = b.defineRectangle(box(100), solidFill({255, 0, 0}));
+    swf::Timeline five;
+    five.place(1, shape).showFrame(5);
+    const auto longSprite = b.defineSprite(five);
+    b.place(1, longSprite).showFrame();
+    b.place(2, longSprite).showFrame();
+    Loaded movie(b.movie());
+    Playhead& p = movie.playhead;
+    p.advance();
+    p.advance();
+    // Back at the root's first frame: the sprite placed there runs on, the one
+    // placed in the second frame is gone.
+    EXPECT_EQ(p.frame(), 0);
+    EXPECT_EQ(walkerFrame(p, 1), 2);
+    EXPECT_EQ(walkerFrame(p, 2), -1);
+    p.advance();
+    EXPECT_EQ(walkerFrame(p, 1), 3);
+    EXPECT_EQ(walkerFrame(p, 2), 0);
+}
+
+TEST(MovieTimelineTest, ButtonsShowTheirUpState)
+{
+    MovieBuilder b(Twips(2000), Twips(2000), 12);
+    const auto up = b.defineRectangle(box(100), solidFill({255, 0, 0}));
+    const auto over = b.defineRectangle(box(100), solidFill({0, 0, 255}));
+    const auto button = b.define([&](std::uint16_t id) {
+        DefineButton def;
+        def.version = 2;
+        def.id = id;
+        ButtonRecord upRecord;
+        upRecord.stateUp = true;
+        upRecord.stateHitTest = true;
+        upRecord.characterId = up;
+        upRecord.depth = 1;
+        ButtonRecord overRecord = upRecord;
+        overRecord.stateUp = false;
+        overRecord.stateOver = true;
+        overRecord.characterId = over;
+        overRecord.depth = 2;
+        def.records = {upRecord, overRecord};
+        return Tag(def);
+    });
+    b.place(1, button).showFrame();
+    Loaded movie(b.movie());
+    EXPECT_EQ(describe(movie.playhead.state()), "f0{1:3@0f0{1:1@0 } }");
+}
+
+TEST(MovieTimelineTest, ASpriteContainingItselfStopsAtTheLimits)
+{
+    // Sprite 1 places itself twice: unbounded, this doubles at every level.
+    Movie m;
+    m.header.frameCount = 3;
+    m.header.frameSize = box(2000);
+    DefineSprite self;
+    self.id = 1;
+    self.frameCount = 1;
+    PlaceObject first;
+    first.depth = 1;
+    first.characterId = 1;
+    PlaceObject second = first;
+    second.depth = 2;
+    self.tags = {Tag(first), Tag(second), Tag(ShowFrame{}), Tag(End{})};
+    PlaceObject root;
+    root.depth = 1;
+    root.characterId = 1;
+    m.tags = {Tag(self), Tag(root), Tag(ShowFrame{}), Tag(ShowFrame{}), Tag(ShowFrame{}), Tag(End{})};
+    Loaded movie(std::move(m));
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_LE(countObjects(movie.playhead.state()), kMaxDisplayObjects);
+        movie.playhead.advance();
+    }
+    movie.playhead.gotoFrame(2);
+    EXPECT_LE(countObjects(movie.playhead.state()), kMaxDisplayObjects);
+}
+
+TEST(MovieTimelineTest, FramesTheStreamLacksHoldTheLastPicture)
+{
+    // The header promises five frames, the stream shows two.
+    MovieBuilder b(Twips(2000), Twips(2000), 12);
+    const auto shape = b.defineRectangle(box(100), solidFill({255, 0, 0}));
+    b.place(1, shape).showFrame().move(1, at(50)).showFrame();
+    Movie m = b.movie();
+    m.header.frameCount = 5;
+    Loaded movie(std::move(m));
+    EXPECT_EQ(movie.playhead.frameCount(), 5);
+    movie.playhead.gotoFrame(4);
+    EXPECT_EQ(describe(movie.playhead.state()), "f4{1:1@50 }");
+}
+
+} // namespace
+} // namespace swf::movie

@@ -1,0 +1,114 @@
+// Drawing the display tree: depth order, masks, sprites, colour transforms down the
+// tree and the two scale modes, checked on pixels of movies written by the builder.
+
+#include "swf/format/movie_builder.h"
+#include "swf/format/writer.h"
+#include "swf/player.h"
+
+#include <gtest/gtest.h>
+
+namespace swf {
+namespace {
+
+// Pixels are 20 twips.
+Rect pixels(int x, int y, int w, int h)
+{
+    return Rect{Twips(x * 20), Twips((x + w) * 20), Twips(y * 20), Twips((y + h) * 20)};
+}
+
+std::unique_ptr<Player> load(const MovieBuilder& b)
+{
+    auto player = Player::fromBytes(b.bytes());
+    EXPECT_TRUE(player.ok()) << (player.ok() ? "" : player.error().message);
+    return player.ok() ? std::move(player).value() : nullptr;
+}
+
+QRgb at(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
+
+PlaceObject mask(std::uint16_t depth, std::uint16_t character, std::uint16_t clipDepth)
+{
+    PlaceObject p;
+    p.depth = depth;
+    p.characterId = character;
+    p.clipDepth = clipDepth;
+    return p;
+}
+
+TEST(StageRendererTest, HigherDepthsDrawOverLowerOnes)
+{
+    MovieBuilder b(Twips(20 * 40), Twips(20 * 20), 12);
+    b.setBackground({255, 255, 255});
+    const auto red = b.defineRectangle(pixels(0, 0, 20, 20), solidFill({255, 0, 0}));
+    const auto blue = b.defineRectangle(pixels(10, 0, 20, 20), solidFill({0, 0, 255}));
+    // Placed in the opposite order of their depths.
+    b.place(5, blue).place(2, red).showFrame();
+    auto player = load(b);
+    ASSERT_TRUE(player);
+    const QImage image = player->renderImage();
+    EXPECT_EQ(at(image, 5, 10), 0xFF0000u);
+    EXPECT_EQ(at(image, 15, 10), 0x0000FFu);
+    EXPECT_EQ(at(image, 35, 10), 0xFFFFFFu);
+}
+
+TEST(StageRendererTest, MasksClipUpToTheirClipDepthOnly)
+{
+    MovieBuilder b(Twips(20 * 40), Twips(20 * 20), 12);
+    b.setBackground({255, 255, 255});
+    const auto window = b.defineRectangle(pixels(0, 0, 10, 20), solidFill({0, 255, 0}));
+    const auto red = b.defineRectangle(pixels(0, 0, 40, 10), solidFill({255, 0, 0}));
+    const auto blue = b.defineRectangle(pixels(0, 10, 40, 10), solidFill({0, 0, 255}));
+    b.add(mask(1, window, 2)).place(2, red).place(3, blue).showFrame();
+    auto player = load(b);
+    ASSERT_TRUE(player);
+    const QImage image = player->renderImage();
+    EXPECT_EQ(at(image, 5, 5), 0xFF0000u);   // red inside the mask
+    EXPECT_EQ(at(image, 25, 5), 0xFFFFFFu);  // red outside it: hidden
+    EXPECT_EQ(at(image, 25, 15), 0x0000FFu); // blue is above the mask's range
+    // The mask itself is never drawn.
+    EXPECT_NE(at(image, 5, 15), 0x00FF00u);
+}
+
+TEST(StageRendererTest, SpritesDrawTheirChildrenThroughTheirMatrixAndColour)
+{
+    MovieBuilder b(Twips(20 * 40), Twips(20 * 20), 12);
+    b.setBackground({255, 255, 255});
+    const auto red = b.defineRectangle(pixels(0, 0, 10, 10), solidFill({255, 0, 0}));
+    swf::Timeline inner;
+    // Inside the sprite a mask covers the left half of the square.
+    const auto half = b.defineRectangle(pixels(0, 0, 5, 10), solidFill({0, 0, 0}));
+    inner.add(mask(1, half, 2)).place(2, red).showFrame();
+    const auto sprite = b.defineSprite(inner);
+    ColorTransform toBlue;
+    toBlue.rMult = 0;
+    toBlue.bAdd = 255;
+    b.place(1, sprite, Matrix::translation(Twips(20 * 20), Twips(20 * 5)), toBlue).showFrame();
+    auto player = load(b);
+    ASSERT_TRUE(player);
+    const QImage image = player->renderImage();
+    EXPECT_EQ(at(image, 22, 10), 0x0000FFu);
+    EXPECT_EQ(at(image, 27, 10), 0xFFFFFFu);
+    EXPECT_EQ(at(image, 2, 2), 0xFFFFFFu);
+}
+
+TEST(StageRendererTest, ScaleModesFitTheStageIntoTheTarget)
+{
+    // A 40x20 stage, red on the left half, blue on the right, in an 80x80 target.
+    MovieBuilder b(Twips(20 * 40), Twips(20 * 20), 12);
+    b.setBackground({0, 255, 0});
+    const auto red = b.defineRectangle(pixels(0, 0, 20, 20), solidFill({255, 0, 0}));
+    const auto blue = b.defineRectangle(pixels(20, 0, 20, 20), solidFill({0, 0, 255}));
+    b.place(1, red).place(2, blue).showFrame();
+    auto player = load(b);
+    ASSERT_TRUE(player);
+    const QImage all = player->renderImage(QSize(80, 80), ScaleMode::ShowAll);
+    EXPECT_EQ(at(all, 40, 10), 0x00FF00u); // the margin above: background colour
+    EXPECT_EQ(at(all, 20, 40), 0xFF0000u); // stage doubled, centred: rows 20..60
+    EXPECT_EQ(at(all, 60, 40), 0x0000FFu);
+    EXPECT_EQ(at(all, 40, 70), 0x00FF00u);
+    const QImage fit = player->renderImage(QSize(80, 80), ScaleMode::ExactFit);
+    EXPECT_EQ(at(fit, 20, 5), 0xFF0000u);
+    EXPECT_EQ(at(fit, 60, 75), 0x0000FFu);
+}
+
+} // namespace
+} // namespace swf
