@@ -96,6 +96,7 @@ TEST(FirstFrameCorpus, TraceOutputMatchesTheOriginalPlayer)
             std::cout << "--- got\n" << out << "--- expected\n" << expected << "---\n";
     }
     std::cout << matches << " of " << candidates << " first-frame-only movies match exactly\n";
-    if (!filter)
+    if (!filter) {
         EXPECT_GE(matches, kMatchFloor);
+    }
 }
