@@ -1,0 +1,39 @@
+#pragma once
+
+// The main window's status bar: five sunken panels side by side, numbered from 1.
+// Panels 1 to 4 have fixed widths; panel 5 takes what is left. The slider is not a
+// part of the bar: the window lays it over panel 3.
+
+#include <QString>
+#include <QWidget>
+#include <array>
+
+namespace veskor {
+
+class PanelStatusBar : public QWidget {
+public:
+    static constexpr int kPanels = 5;
+
+    explicit PanelStatusBar(QWidget* parent = nullptr);
+
+    // Panel numbers run from 1 to 5; others are ignored or give empty values.
+    void setPanelText(int panel, const QString& text);
+    QString panelText(int panel) const;
+
+    // Widths in pixels of the fixed panels 1 to 4.
+    void setPanelWidth(int panel, int pixels);
+    int panelWidth(int panel) const;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QRect panelRect(int panel) const;
+
+    std::array<QString, kPanels> m_texts;
+    std::array<int, kPanels> m_widths{};
+};
+
+} // namespace veskor

@@ -1,0 +1,63 @@
+#pragma once
+
+// Dragging a node inside the resource tree with Qt's own drag machinery. The drag
+// carries a private MIME type with a token of this object, and the tree's viewport
+// accepts only that drag: a node cannot be dropped anywhere else, and nothing dragged
+// from outside can be dropped on the tree. The drag events are passed on as the
+// window's hover and drop handlers take them (state 0 enter, 1 leave, 2 over); what a
+// drop means is the window's business.
+
+#include <QIcon>
+#include <QObject>
+#include <QPoint>
+#include <functional>
+
+class QAbstractItemView;
+class QDrag;
+class QMimeData;
+
+namespace veskor {
+
+inline const QString kTreeDragMimeType = QStringLiteral("application/x-veskor-tree-node");
+
+class TreeDrag : public QObject {
+    Q_OBJECT
+public:
+    // Installs itself on the view and its viewport, and lets the viewport take drops.
+    explicit TreeDrag(QAbstractItemView* view);
+
+    // True when the pointer is the platform's drag distance away from the last press,
+    // so that a click with a slightly shaky hand does not become a drag.
+    bool movedFarEnough(const QPoint& viewportPos) const;
+    void setPressPosition(const QPoint& viewportPos) { m_pressPos = viewportPos; }
+
+    // Runs the drag until it is dropped or ends; the icon follows the pointer.
+    void exec(const QIcon& icon);
+    // Ends a drag that is under way; nothing otherwise.
+    void end();
+    bool dragging() const { return m_dragging; }
+
+    // Whether a drag's data is this object's own drag under way.
+    bool isOwnDrag(const QMimeData* data) const;
+
+    // Tests put the event sequence of a drag here instead of the platform's drag loop.
+    std::function<void(QDrag& drag)> runDrag;
+
+signals:
+    void DragOver(const QPoint& pos, int state);
+    void DragDrop(const QPoint& pos);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPoint toViewport(QObject* watched, const QPoint& pos) const;
+
+    QAbstractItemView* m_view;
+    QByteArray m_token;
+    QPoint m_pressPos;
+    QPoint m_lastPos;
+    bool m_dragging = false;
+};
+
+} // namespace veskor
