@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace swf::render {
@@ -196,7 +197,10 @@ void paintEditText(QPainter& painter, const swf::DefineEditText& field, const Fo
         pen.setCosmetic(true);
         painter.setPen(pen);
         painter.setBrush(transformColor({255, 255, 255, 255}, transform));
-        painter.drawRect(bounds);
+        // The one-pixel border lies inside the field's bounds.
+        const double scale = std::sqrt(std::abs(twipsToDevice.determinant()));
+        const double inset = scale > 0 ? 0.5 / scale : 0.0;
+        painter.drawRect(bounds.adjusted(inset, inset, -inset, -inset));
     }
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::NoBrush);

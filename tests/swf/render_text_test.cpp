@@ -1,0 +1,210 @@
+// Text drawn: static text from embedded glyphs placed by offsets and
+// advances, edit text with device fonts, alignment, wrapping and HTML.
+
+#include "swf/format/shape_builder.h"
+#include "swf/render/painters.h"
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace swf::render {
+namespace {
+
+// A font whose glyph 0 is a full em square standing on the baseline, for 'A'.
+DefineFont squareFont(std::uint16_t id, int version = 2)
+{
+    DefineFont font;
+    font.version = std::uint8_t(version);
+    font.id = id;
+    const int em = version == 3 ? 20480 : 1024;
+    ShapeBuilder glyph;
+    glyph.setStyles(1, 0);
+    glyph.rectangle({Twips(0), Twips(em), Twips(-em), Twips(0)});
+    font.glyphs = {glyph.shape()};
+    font.codeTable = {u'A'};
+    font.hasLayout = true;
+    font.ascent = std::uint16_t(em * 0.8);
+    font.descent = std::uint16_t(em * 0.2);
+    font.advances = {std::int16_t(em)};
+    return font;
+}
+
+QImage canvas(QSize size = {100, 40})
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    return image;
+}
+
+const QTransform kPixels = QTransform::fromScale(1 / 20.0, 1 / 20.0);
+
+// The columns and rows that have any dark ink.
+QRect inkBounds(const QImage& image)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 160)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+TEST(RenderTextTest, StaticTextPlacesScaledGlyphsByOffsetsAndAdvances)
+{
+    for (int version : {2, 3}) {
+        SCOPED_TRACE(version);
+        FontLibrary fonts;
+        fonts.add(squareFont(1, version));
+        DefineText text;
+        TextRecord record;
+        record.fontId = 1;
+        record.height = Twips::fromPixels(10);
+        record.color = Rgba{255, 0, 0, 255};
+        record.xOffset = Twips::fromPixels(5);
+        record.yOffset = Twips::fromPixels(20);
+        // Two glyphs 15 pixels apart: squares at 5..15 and 20..30, rows 10..20.
+        record.glyphs = {{0, Twips::fromPixels(15).get()}, {0, Twips::fromPixels(15).get()}};
+        text.records = {record};
+
+        QImage image = canvas();
+        QPainter painter(&image);
+        paintStaticText(painter, text, fonts, kPixels, ColorTransform());
+        painter.end();
+        EXPECT_EQ(image.pixel(10, 15), qRgb(255, 0, 0));
+        EXPECT_EQ(image.pixel(25, 15), qRgb(255, 0, 0));
+        EXPECT_EQ(image.pixel(17, 15), qRgb(255, 255, 255));
+        EXPECT_EQ(image.pixel(10, 22), qRgb(255, 255, 255));
+    }
+}
+
+TEST(RenderTextTest, StaticTextWithAMissingFontOrGlyphDrawsNothing)
+{
+    FontLibrary fonts;
+    fonts.add(squareFont(1));
+    DefineText text;
+    TextRecord record;
+    record.fontId = 7;
+    record.height = Twips(200);
+    record.glyphs = {{0, 100}};
+    TextRecord pastTable;
+    pastTable.fontId = 1;
+    pastTable.height = Twips(200);
+    pastTable.glyphs = {{40, 100}};
+    text.records = {record, pastTable};
+    QImage image = canvas();
+    QPainter painter(&image);
+    paintStaticText(painter, text, fonts, kPixels, ColorTransform());
+    painter.end();
+    EXPECT_TRUE(inkBounds(image).isEmpty());
+}
+
+DefineEditText field(const std::string& text)
+{
+    DefineEditText edit;
+    edit.bounds = {Twips(0), Twips::fromPixels(100), Twips(0), Twips::fromPixels(60)};
+    edit.height = Twips::fromPixels(12);
+    edit.color = Rgba{0, 0, 0, 255};
+    edit.initialText = text;
+    edit.multiline = true;
+    return edit;
+}
+
+QImage renderField(const DefineEditText& edit, const FontLibrary& fonts = FontLibrary())
+{
+    QImage image = canvas({100, 60});
+    QPainter painter(&image);
+    paintEditText(painter, edit, fonts, editTextInitialText(edit), kPixels, ColorTransform());
+    return image;
+}
+
+TEST(RenderTextTest, EditTextAlignsWithinItsMargins)
+{
+    DefineEditText edit = field("Hi");
+    const QRect left = inkBounds(renderField(edit));
+    ASSERT_FALSE(left.isEmpty());
+    EXPECT_LT(left.left(), 10);
+
+    edit.layout = EditTextLayout{TextAlign::Right, Twips(0), Twips(0), Twips(0), Twips(0)};
+    const QRect right = inkBounds(renderField(edit));
+    EXPECT_GT(right.right(), 90);
+
+    edit.layout->align = TextAlign::Center;
+    const QRect centre = inkBounds(renderField(edit));
+    EXPECT_NEAR((centre.left() + centre.right()) / 2.0, 50, 4);
+
+    edit.layout = EditTextLayout{TextAlign::Left, Twips::fromPixels(30), Twips(0), Twips(0), Twips(0)};
+    EXPECT_GE(inkBounds(renderField(edit)).left(), 30);
+}
+
+TEST(RenderTextTest, EditTextWrapsLongLinesOnlyWhenAskedTo)
+{
+    DefineEditText edit = field("wrap these words over several lines please");
+    const QRect oneLine = inkBounds(renderField(edit));
+    edit.wordWrap = true;
+    const QRect wrapped = inkBounds(renderField(edit));
+    EXPECT_LT(oneLine.height(), 16);
+    EXPECT_GT(wrapped.height(), 25);
+    EXPECT_LE(wrapped.right(), 99);
+}
+
+TEST(RenderTextTest, ChineseTextWrapsBetweenCharacters)
+{
+    DefineEditText edit = field("教学资源播放器显示课件动画教学资源播放器");
+    edit.wordWrap = true;
+    const QRect ink = inkBounds(renderField(edit));
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GT(ink.height(), 20);
+}
+
+TEST(RenderTextTest, HtmlFieldsShowTheirTextWithoutTags)
+{
+    EXPECT_EQ(plainTextFromHtml("<p align=\"left\"><font face=\"_sans\">a &amp; b</font></p><p>c&lt;d</p>"),
+              QStringLiteral("a & b\nc<d"));
+    EXPECT_EQ(plainTextFromHtml("one<br/>two"), QStringLiteral("one\ntwo"));
+    DefineEditText edit = field("<b>bold</b>");
+    edit.html = true;
+    EXPECT_EQ(editTextInitialText(edit), QStringLiteral("bold"));
+}
+
+TEST(RenderTextTest, EditTextUsesEmbeddedGlyphsWhenItAsksForOutlines)
+{
+    FontLibrary fonts;
+    fonts.add(squareFont(3));
+    DefineEditText edit = field("AA");
+    edit.fontId = 3;
+    edit.useOutlines = true;
+    edit.color = Rgba{0, 0, 255, 255};
+    const QImage image = renderField(edit, fonts);
+    // Two 12-pixel squares from the gutter (2 px) on: 2..14 and 14..26.
+    const QRect ink = inkBounds(image);
+    EXPECT_NEAR(ink.left(), 2, 1);
+    EXPECT_NEAR(ink.right(), 25, 1);
+    EXPECT_EQ(image.pixel(8, 8), qRgb(0, 0, 255));
+}
+
+TEST(RenderTextTest, BorderedFieldsDrawBackgroundAndBorder)
+{
+    DefineEditText edit = field("");
+    edit.border = true;
+    QImage image = canvas({100, 60});
+    image.fill(Qt::gray);
+    QPainter painter(&image);
+    paintEditText(painter, edit, FontLibrary(), QString(), kPixels, ColorTransform());
+    painter.end();
+    EXPECT_EQ(image.pixel(50, 30), qRgb(255, 255, 255));
+    EXPECT_LT(qGray(image.pixel(0, 30)), 100);
+}
+
+TEST(RenderTextTest, DeviceFontNamesMapToInstalledFamilies)
+{
+    EXPECT_EQ(deviceFont("_sans", 12, false, false).families().first(), QStringLiteral("Nimbus Sans"));
+    EXPECT_EQ(deviceFont("宋体", 12, false, false).families().first(), QStringLiteral("WenQuanYi Micro Hei"));
+    EXPECT_EQ(deviceFont("SimSun", 12, false, false).families().first(), QStringLiteral("WenQuanYi Micro Hei"));
+    EXPECT_TRUE(deviceFont("_typewriter", 12, true, false).bold());
+}
+
+} // namespace
+} // namespace swf::render
