@@ -306,6 +306,13 @@ veskor::Result<std::vector<Action>> decodeActions(const std::uint8_t* data, std:
             t.finallyBegin = t.catchEnd;
             t.finallyEnd = resolveEnd(t.finallyBegin, at += p.finallySize);
             a.target = t.finallyEnd;
+            if (!t.hasCatch) {
+                // Without the catch flag the original player ignores the
+                // catch size: the finally block follows the try block.
+                t.catchBegin = t.catchEnd = t.tryEnd;
+                t.finallyBegin = t.tryEnd;
+                t.finallyEnd = resolveEnd(t.finallyBegin, p.tryStart + p.trySize + p.finallySize);
+            }
         }
     }
     return actions;

@@ -84,6 +84,8 @@ Object* Interpreter::newFunction(NativeFunction f, NativeFunction constructor)
     Object* fn = newObject(m_functionPrototype);
     fn->setObjectClass(ObjectClass::Function);
     fn->setNative(std::move(f));
+    if (const Property* function = m_global->findOwn("Function"))
+        fn->put("constructor", function->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     if (constructor)
         fn->setNativeConstructor(std::move(constructor));
     return fn;
@@ -137,7 +139,12 @@ Object* Interpreter::toObject(const Value& v)
 Value Interpreter::lookup(Object* o, const std::string& name, Object** owner)
 {
     Object* thisObject = o;
-    for (int depth = 0; o && depth < kMaxProtoDepth; ++depth) {
+    for (int depth = 0; o; ++depth) {
+        if (depth > kMaxProtoDepth) {
+            // The original player gives up on the whole script here.
+            abort("prototype chain too deep");
+            return Value();
+        }
         if (ObjectExtension* ext = o->extension()) {
             Value out;
             if (ext->getMember(*this, *o, name, out)) {
@@ -348,18 +355,18 @@ std::vector<std::string> Interpreter::enumerableNames(Object* o)
 Value Interpreter::toPrimitive(const Value& v, int hint)
 {
     Object* o = v.asObject();
-    if (!o)
+    if (!o || o->objectClass() == ObjectClass::Clip)
         return v;
     const bool stringFirst = hint == 2 || (hint == 0 && o->objectClass() == ObjectClass::Date);
-    const char* first = stringFirst ? "toString" : "valueOf";
-    Value fn = getMember(v, first);
+    Value fn = getMember(v, stringFirst ? "toString" : "valueOf");
     if (fn.isObject() && fn.asObject()->isFunction()) {
         Value r = call(fn, o, {});
-        if (r.isPrimitive() || hint != 2)
+        // A clip stands for itself; any other object means "no primitive", and
+        // the caller converts the original object again (calling toString or
+        // valueOf a second time, as the original player does).
+        if (r.isPrimitive() || r.asObject()->objectClass() == ObjectClass::Clip)
             return r;
     }
-    if (hint == 2 || stringFirst)
-        return v;
     return v;
 }
 
@@ -378,6 +385,8 @@ std::string Interpreter::toString(const Value& v)
     if (v.isPrimitive())
         return primitiveToString(v, m_version);
     Object* o = v.asObject();
+    if (o->objectClass() == ObjectClass::Clip)
+        return m_host.targetPath(o, false);
     Value fn = getMember(v, "toString");
     if (fn.isObject() && fn.asObject()->isFunction()) {
         Value r = call(fn, o, {});
@@ -559,6 +568,9 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     Object* arguments = newArray(args);
     arguments->setObjectClass(ObjectClass::Arguments);
     arguments->put("callee", fn, PropertyFlag::DontEnum);
+    arguments->put("caller", m_callee ? Value(m_callee) : Value::null(), PropertyFlag::DontEnum);
+    Object* const caller = m_callee;
+    m_callee = fn;
     if (!home && thisObject)
         home = thisObject->proto();
     Object* super = makeSuper(home, thisObject);
@@ -611,6 +623,7 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     if (m_stack.size() > f.stackBase)
         m_stack.resize(f.stackBase);
     --m_depth;
+    m_callee = caller;
     return c == Completion::Return ? f.returnValue : Value();
 }
 
@@ -650,6 +663,7 @@ void Interpreter::run(const ActionList& code, Object* clip)
         m_aborted = false;
         m_throwing = false;
         m_depth = 0;
+        m_callee = nullptr;
     }
 }
 

@@ -143,6 +143,7 @@ private:
 
     std::vector<Value> m_stack;
     int m_depth = 0;
+    Object* m_callee = nullptr; // the script function running now, for arguments.caller
     std::uint64_t m_instructions = 0;
     std::uint64_t m_budget = 0;
     bool m_running = false;

@@ -298,9 +298,10 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
             }
             c = execute(f, t.catchBegin, t.catchEnd, inner);
         }
-        if (t.hasFinally && c != Completion::Abort) {
+        if (t.hasFinally && c != Completion::Abort && c != Completion::Jump) {
             // Finally runs with any pending throw or return set aside; if it
-            // completes normally, what was pending goes on.
+            // completes normally, what was pending goes on. A jump out of the
+            // try or catch block skips it, as in the original player.
             const bool wasThrowing = m_throwing;
             Value thrown = m_thrown;
             Value returned = f.returnValue;
@@ -628,9 +629,11 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         sf->constants = f.constants;
         sf->swfVersion = v;
         fn->setScript(std::move(sf));
+        if (const Property* function = m_global->findOwn("Function"))
+            fn->put("constructor", function->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         Object* proto = newObject();
-        proto->put("constructor", fn, PropertyFlag::DontEnum);
-        fn->put("prototype", proto, PropertyFlag::DontEnum);
+        proto->put("constructor", fn, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        fn->put("prototype", proto, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         next = a.target;
         if (a.function.name.empty()) {
             push(f, fn);

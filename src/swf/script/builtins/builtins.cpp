@@ -4,8 +4,9 @@ namespace swf::script {
 
 void installBuiltins(Interpreter& in)
 {
-    installObject(in);
+    // Function first, so that every native function links to it.
     installFunction(in);
+    installObject(in);
     installArray(in);
     installString(in);
     installNumberAndBoolean(in);
@@ -22,7 +23,7 @@ Object* makeConstructor(Interpreter& in, const std::string& name, NativeFunction
     if (!prototype)
         prototype = in.newObject();
     ctor->put("prototype", prototype, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
-    prototype->put("constructor", ctor, PropertyFlag::DontEnum);
+    prototype->put("constructor", ctor, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     in.global()->put(name, ctor, PropertyFlag::DontEnum);
     return ctor;
 }

@@ -140,7 +140,8 @@ void installFunction(Interpreter& in)
 {
     Object* proto = in.functionPrototype();
     auto call = [](Interpreter&, Object*, const Args&) -> Value { return Value(); };
-    makeConstructor(in, "Function", call, call, proto);
+    Object* function = makeConstructor(in, "Function", call, call, proto);
+    function->put("constructor", function, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     in.defineMethod(proto, "call", [](Interpreter& in, Object* self, const Args& args) -> Value {
         Args rest(args.size() > 1 ? args.begin() + 1 : args.end(), args.end());
         Object* thisObject = arg(args, 0).isObject() ? arg(args, 0).asObject() : in.toObject(arg(args, 0));
