@@ -70,6 +70,8 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie)
     impl->dictionary = std::make_unique<movie::CharacterDictionary>(m.tags);
     impl->rootTimeline = std::make_unique<movie::Timeline>(movie::buildTimeline(m.tags, m.header.frameCount));
     impl->playhead = std::make_unique<movie::Playhead>(*impl->rootTimeline, *impl->dictionary);
+    // A few tens of milliseconds at most: long movies then seek at once from the start.
+    impl->playhead->prepareSnapshots(20'000'000);
     impl->renderer = std::make_unique<render::StageRenderer>(m.tags);
     return std::unique_ptr<Player>(new Player(std::move(impl)));
 }

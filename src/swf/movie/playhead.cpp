@@ -47,6 +47,16 @@ void Playhead::gotoFrame(int frame)
     m_state = std::move(state);
 }
 
+void Playhead::prepareSnapshots(long long work)
+{
+    const int last = m_root.frameCount() - 1;
+    while (static_cast<int>(m_snapshots.size()) * m_interval <= last && work > 0) {
+        const int next = static_cast<int>(m_snapshots.size()) * m_interval;
+        work -= static_cast<long long>(m_interval) * (1 + countObjects(m_snapshots.back()));
+        extendSnapshots(next);
+    }
+}
+
 void Playhead::extendSnapshots(int frame)
 {
     while (static_cast<int>(m_snapshots.size()) * m_interval <= frame) {

@@ -27,6 +27,11 @@ public:
     // Shows `frame` (clamped to the movie) as playing up to it would.
     void gotoFrame(int frame);
 
+    // Takes the snapshots of the whole movie ahead of time, as far as `work` display
+    // objects visited allows, so that even the first seek is quick. Without it,
+    // snapshots are taken as play or seeks pass them.
+    void prepareSnapshots(long long work);
+
     // Snapshots taken so far and their spacing in frames (for tests and benchmarks).
     int snapshotCount() const { return static_cast<int>(m_snapshots.size()); }
     int snapshotInterval() const { return m_interval; }
