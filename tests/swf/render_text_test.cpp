@@ -2,6 +2,7 @@
 // advances, edit text with device fonts, alignment, wrapping and HTML.
 
 #include "swf/format/shape_builder.h"
+#include "swf/render/html_text.h"
 #include "swf/render/painters.h"
 
 #include <QImage>
@@ -161,12 +162,40 @@ TEST(RenderTextTest, ChineseTextWrapsBetweenCharacters)
 
 TEST(RenderTextTest, HtmlFieldsShowTheirTextWithoutTags)
 {
-    EXPECT_EQ(plainTextFromHtml("<p align=\"left\"><font face=\"_sans\">a &amp; b</font></p><p>c&lt;d</p>"),
-              QStringLiteral("a & b\nc<d"));
+    EXPECT_EQ(plainTextFromHtml("<p align=\"left\"><font face=\"_sans\">a &amp; b</font></p><p>c&lt;d&#x4E2D;</p>"),
+              QStringLiteral("a & b\nc<d中"));
     EXPECT_EQ(plainTextFromHtml("one<br/>two"), QStringLiteral("one\ntwo"));
-    DefineEditText edit = field("<b>bold</b>");
+    EXPECT_EQ(plainTextFromHtml("<b>unclosed <i>tags"), QStringLiteral("unclosed tags"));
+}
+
+TEST(RenderTextTest, HtmlRunsKeepTheirColourSizeAndAlignment)
+{
+    const auto paragraphs = htmlParagraphs(
+        "<p align=\"center\"><font color=\"#FF0000\" size=\"20\">big <b>red</b></font></p><p>plain</p>", TextStyle());
+    ASSERT_EQ(paragraphs.size(), 2u);
+    EXPECT_EQ(paragraphs[0].align, TextAlign::Center);
+    ASSERT_EQ(paragraphs[0].runs.size(), 2u);
+    EXPECT_EQ(paragraphs[0].runs[0].style.color, (Rgba{255, 0, 0, 255}));
+    EXPECT_DOUBLE_EQ(paragraphs[0].runs[0].style.height, 400);
+    EXPECT_TRUE(paragraphs[0].runs[1].style.bold);
+    EXPECT_FALSE(paragraphs[1].align.has_value());
+    EXPECT_EQ(paragraphs[1].runs[0].style.color, (Rgba{0, 0, 0, 255}));
+
+    DefineEditText edit = field("<font color=\"#FF0000\">red</font> <font color=\"#0000FF\">blue</font>");
     edit.html = true;
-    EXPECT_EQ(editTextInitialText(edit), QStringLiteral("bold"));
+    const QImage image = renderField(edit);
+    const QRect ink = inkBounds(image);
+    bool redLeft = false;
+    bool blueRight = false;
+    for (int y = ink.top(); y <= ink.bottom(); ++y) {
+        for (int x = ink.left(); x <= ink.right(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            redLeft |= x < ink.center().x() && qRed(p) > 200 && qBlue(p) < 80;
+            blueRight |= x > ink.center().x() && qBlue(p) > 200 && qRed(p) < 80;
+        }
+    }
+    EXPECT_TRUE(redLeft);
+    EXPECT_TRUE(blueRight);
 }
 
 TEST(RenderTextTest, EditTextUsesEmbeddedGlyphsWhenItAsksForOutlines)

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace swf::render {
 
@@ -76,7 +77,12 @@ QImage BitmapLibrary::clamped(std::uint16_t id, const swf::ColorTransform& trans
         return {};
     if (transform.isIdentity() && margin == 0)
         return *source;
-    margin = std::clamp(margin, 0, 1024);
+    // The padded copy may grow a bitmap by a bounded amount only: to four
+    // times its pixels or a megapixel, whichever is more.
+    const double budget = std::max(4.0 * source->width() * source->height(), 1024.0 * 1024.0);
+    const int widest = std::max(source->width(), source->height());
+    const int allowed = int((std::sqrt(budget) - widest) / 2);
+    margin = std::clamp(margin, 0, std::clamp(allowed, 2, 1024));
     const TransformKey key{id, margin, transformKey(transform)};
     if (auto found = m_transformed.find(key); found != m_transformed.end())
         return found->second;

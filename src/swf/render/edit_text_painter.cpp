@@ -3,43 +3,34 @@
 #include "swf/format/strings.h"
 #include "swf/render/color_transform_image.h"
 #include "swf/render/font_library.h"
+#include "swf/render/html_text.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
+#include <tuple>
 
 namespace swf::render {
 
 QString plainTextFromHtml(const QString& html)
 {
-    QString text = html;
-    static const QRegularExpression breaks(QStringLiteral("<\\s*(br|/p|/li)\\b[^>]*>"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
-    text.replace(breaks, QStringLiteral("\n"));
-    text.remove(tags);
-    // The last paragraph's closing tag ends no line.
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    text.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
-    text.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
-    text.replace(QStringLiteral("&quot;"), QStringLiteral("\""));
-    text.replace(QStringLiteral("&apos;"), QStringLiteral("'"));
-    text.replace(QStringLiteral("&nbsp;"), QStringLiteral(" "));
-    text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-    return text;
+    QStringList lines;
+    for (const TextParagraph& paragraph : htmlParagraphs(html, TextStyle())) {
+        QString line;
+        for (const TextRun& run : paragraph.runs)
+            line += run.text;
+        lines << line;
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString editTextInitialText(const swf::DefineEditText& field)
 {
-    if (!field.initialText)
-        return {};
-    const QString text = swf::decodeString(*field.initialText);
-    return field.html ? plainTextFromHtml(text) : text;
+    return field.initialText ? swf::decodeString(*field.initialText) : QString();
 }
 
 namespace {
@@ -54,7 +45,7 @@ public:
     virtual double advance(QChar c) const = 0;
     virtual double ascent() const = 0;
     virtual double descent() const = 0;
-    virtual void draw(QPainter& painter, QPointF baseline, const QString& line, const QColor& color) const = 0;
+    virtual void draw(QPainter& painter, QPointF baseline, const QString& text, const QColor& color) const = 0;
 };
 
 // A font the movie brings: its glyph outlines.
@@ -70,12 +61,12 @@ public:
     double ascent() const override { return m_font.ascent() * m_scale; }
     double descent() const override { return m_font.descent() * m_scale; }
 
-    void draw(QPainter& painter, QPointF baseline, const QString& line, const QColor& color) const override
+    void draw(QPainter& painter, QPointF baseline, const QString& text, const QColor& color) const override
     {
         QPainterPath run;
         run.setFillRule(Qt::OddEvenFill);
         double x = baseline.x();
-        for (QChar c : line) {
+        for (QChar c : text) {
             const auto index = m_font.glyphForCode(c.unicode());
             if (!index)
                 continue;
@@ -99,11 +90,11 @@ public:
     double ascent() const override { return m_metrics.ascent(); }
     double descent() const override { return m_metrics.descent(); }
 
-    void draw(QPainter& painter, QPointF baseline, const QString& line, const QColor& color) const override
+    void draw(QPainter& painter, QPointF baseline, const QString& text, const QColor& color) const override
     {
         painter.setFont(m_font);
         painter.setPen(color);
-        painter.drawText(baseline, line);
+        painter.drawText(baseline, text);
         painter.setPen(Qt::NoPen);
     }
 
@@ -112,70 +103,129 @@ private:
     QFontMetricsF m_metrics;
 };
 
+// The faces of one field, one per style its runs use.
+class FaceSet {
+public:
+    FaceSet(const swf::DefineEditText& field, const FontLibrary& fonts)
+        : m_field(field), m_font(field.fontId ? fonts.font(*field.fontId) : nullptr)
+    {
+    }
+
+    const TextFace& face(const TextStyle& style)
+    {
+        const auto key = std::make_tuple(style.face, style.height, style.bold, style.italic);
+        auto found = m_faces.find(key);
+        if (found != m_faces.end())
+            return *found->second;
+        std::unique_ptr<TextFace> face;
+        const bool ownFont = style.face.isEmpty() || (m_font && style.face == m_font->name());
+        if (ownFont && m_font && m_field.useOutlines && m_font->hasOutlines()) {
+            face = std::make_unique<EmbeddedFace>(*m_font, style.height);
+        } else {
+            const QString name = !style.face.isEmpty() ? style.face
+                : m_font                               ? m_font->name()
+                                                       : QStringLiteral("_serif");
+            const bool bold = style.bold || (ownFont && m_font && m_font->bold());
+            const bool italic = style.italic || (ownFont && m_font && m_font->italic());
+            face = std::make_unique<DeviceFace>(deviceFont(name, int(std::lround(style.height)), bold, italic));
+        }
+        return *m_faces.emplace(key, std::move(face)).first->second;
+    }
+
+private:
+    const swf::DefineEditText& m_field;
+    const Font* m_font;
+    std::map<std::tuple<QString, double, bool, bool>, std::unique_ptr<TextFace>> m_faces;
+};
+
 bool breaksAnywhere(QChar c)
 {
     // Chinese and Japanese text wraps between any two characters.
     return c.unicode() >= 0x2E80;
 }
 
-struct Line {
-    QString text;
-    double width = 0;
-    bool firstOfParagraph = false;
+// One character placed by the layout.
+struct Item {
+    QChar c;
+    const TextFace* face;
+    const TextStyle* style;
+    double advance;
 };
 
-double measure(const TextFace& face, const QString& text)
-{
+struct Line {
+    std::vector<Item> items;
     double width = 0;
-    for (QChar c : text)
-        width += face.advance(c);
-    return width;
+    double ascent = 0;
+    double descent = 0;
+    bool firstOfParagraph = false;
+    std::optional<swf::TextAlign> align;
+};
+
+void measureLine(Line& line)
+{
+    // Trailing spaces take no room at the end of a line.
+    while (!line.items.empty() && line.items.back().c == QLatin1Char(' '))
+        line.items.pop_back();
+    line.width = 0;
+    for (const Item& item : line.items) {
+        line.width += item.advance;
+        line.ascent = std::max(line.ascent, item.face->ascent());
+        line.descent = std::max(line.descent, item.face->descent());
+    }
 }
 
 // Greedy line breaking: a line breaks after a space or next to a CJK
 // character; a word longer than the line is broken where it overflows.
-std::vector<Line> layoutLines(const QString& text, const TextFace& face, double width, double indent, bool wrap)
+std::vector<Line> layoutLines(const std::vector<TextParagraph>& paragraphs, FaceSet& faces,
+                              const TextStyle& fieldStyle, double width, double indent, bool wrap)
 {
     std::vector<Line> lines;
-    QString normalized = text;
-    normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    for (const QString& paragraph : normalized.split(QLatin1Char('\n'))) {
+    for (const TextParagraph& paragraph : paragraphs) {
+        std::vector<Item> items;
+        for (const TextRun& run : paragraph.runs) {
+            const TextFace& face = faces.face(run.style);
+            for (QChar c : run.text)
+                items.push_back({c, &face, &run.style, face.advance(c)});
+        }
         Line line;
         line.firstOfParagraph = true;
-        qsizetype breakAt = -1; // the line may end before this index
-        for (QChar c : paragraph) {
-            if (!line.text.isEmpty() && (breaksAnywhere(c) || breaksAnywhere(line.text.back())))
-                breakAt = line.text.size();
-            const double w = face.advance(c);
+        line.align = paragraph.align;
+        double lineWidth = 0;
+        std::size_t breakAt = 0; // the line may end before this item (0: nowhere yet)
+        for (const Item& item : items) {
+            if (!line.items.empty() && (breaksAnywhere(item.c) || breaksAnywhere(line.items.back().c)))
+                breakAt = line.items.size();
             const double available = width - (line.firstOfParagraph ? indent : 0.0);
-            if (wrap && !line.text.isEmpty() && c != QLatin1Char(' ') && line.width + w > available) {
-                QString rest;
+            if (wrap && !line.items.empty() && item.c != QLatin1Char(' ') && lineWidth + item.advance > available) {
+                std::vector<Item> rest;
                 if (breakAt > 0) {
-                    rest = line.text.mid(breakAt);
-                    line.text.truncate(breakAt);
+                    rest.assign(line.items.begin() + std::ptrdiff_t(breakAt), line.items.end());
+                    line.items.resize(breakAt);
                 }
-                lines.push_back(line);
+                measureLine(line);
+                lines.push_back(std::move(line));
                 line = Line();
-                while (rest.startsWith(QLatin1Char(' ')))
-                    rest.remove(0, 1);
-                line.text = rest;
-                line.width = measure(face, rest);
-                breakAt = -1;
+                line.align = paragraph.align;
+                auto firstInk = std::find_if(rest.begin(), rest.end(), [](const Item& i) { return i.c != QLatin1Char(' '); });
+                line.items.assign(firstInk, rest.end());
+                lineWidth = 0;
+                for (const Item& kept : line.items)
+                    lineWidth += kept.advance;
+                breakAt = 0;
             }
-            line.text.append(c);
-            line.width += w;
-            if (c == QLatin1Char(' '))
-                breakAt = line.text.size();
+            line.items.push_back(item);
+            lineWidth += item.advance;
+            if (item.c == QLatin1Char(' '))
+                breakAt = line.items.size();
         }
-        lines.push_back(line);
-    }
-    // Trailing spaces take no room at the end of a line.
-    for (Line& line : lines) {
-        while (line.text.endsWith(QLatin1Char(' '))) {
-            line.text.chop(1);
-            line.width = measure(face, line.text);
+        measureLine(line);
+        if (line.items.empty()) {
+            // An empty line still takes the height of the field's font.
+            const TextFace& face = faces.face(fieldStyle);
+            line.ascent = face.ascent();
+            line.descent = face.descent();
         }
+        lines.push_back(std::move(line));
     }
     return lines;
 }
@@ -205,49 +255,62 @@ void paintEditText(QPainter& painter, const swf::DefineEditText& field, const Fo
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::NoBrush);
 
-    QString shown = field.html ? plainTextFromHtml(text) : text;
-    if (field.password)
-        shown = QString(shown.size(), QLatin1Char('*'));
-    if (field.maxLength && *field.maxLength > 0 && shown.size() > *field.maxLength)
+    QString shown = text;
+    if (field.maxLength && *field.maxLength > 0 && !field.html && shown.size() > *field.maxLength)
         shown.truncate(*field.maxLength);
     if (shown.isEmpty() || bounds.isEmpty()) {
         painter.restore();
         return;
     }
 
-    const double height = field.height ? std::max(1, field.height->get()) : 240.0;
-    const Font* font = field.fontId ? fonts.font(*field.fontId) : nullptr;
-    std::unique_ptr<TextFace> face;
-    if (font && field.useOutlines && font->hasOutlines())
-        face = std::make_unique<EmbeddedFace>(*font, height);
-    else
-        face = std::make_unique<DeviceFace>(
-            deviceFont(font ? font->name() : QStringLiteral("_serif"), int(height), font && font->bold(),
-                       font && font->italic()));
+    TextStyle fieldStyle;
+    fieldStyle.height = field.height ? std::clamp(field.height->get(), 20, 20000) : 240;
+    fieldStyle.color = field.color.value_or(swf::Rgba{0, 0, 0, 255});
+    std::vector<TextParagraph> paragraphs
+        = field.html ? htmlParagraphs(shown, fieldStyle) : plainParagraphs(shown, fieldStyle);
+    if (field.password) {
+        for (TextParagraph& paragraph : paragraphs)
+            for (TextRun& run : paragraph.runs)
+                run.text.fill(QLatin1Char('*'));
+    }
 
+    FaceSet faces(field, fonts);
     const swf::EditTextLayout layout = field.layout.value_or(swf::EditTextLayout());
     const double left = bounds.left() + kGutter + layout.leftMargin.get();
     const double right = bounds.right() - kGutter - layout.rightMargin.get();
     const double width = std::max(0.0, right - left);
-    const std::vector<Line> lines
-        = layoutLines(shown, *face, width, layout.indent.get(), field.wordWrap);
+    const std::vector<Line> lines = layoutLines(paragraphs, faces, fieldStyle, width, layout.indent.get(), field.wordWrap);
 
     if (!field.autoSize)
         painter.setClipRect(bounds, Qt::IntersectClip);
-    const QColor color = transformColor(field.color.value_or(swf::Rgba{0, 0, 0, 255}), transform);
-    const double lineStep = face->ascent() + face->descent() + layout.leading.get();
-    double baseline = bounds.top() + kGutter + face->ascent();
+    double top = bounds.top() + kGutter;
     for (const Line& line : lines) {
-        if (baseline - face->ascent() > bounds.bottom() && !field.autoSize)
+        if (top > bounds.bottom() && !field.autoSize)
             break;
+        const double baseline = top + line.ascent;
         double x = left + (line.firstOfParagraph ? layout.indent.get() : 0.0);
-        if (layout.align == swf::TextAlign::Right)
+        const swf::TextAlign align = line.align.value_or(layout.align);
+        if (align == swf::TextAlign::Right)
             x = right - line.width;
-        else if (layout.align == swf::TextAlign::Center)
+        else if (align == swf::TextAlign::Center)
             x = left + (width - line.width) / 2;
-        if (!line.text.isEmpty())
-            face->draw(painter, QPointF(x, baseline), line.text, color);
-        baseline += lineStep;
+        // Consecutive characters of one style are drawn together.
+        std::size_t begin = 0;
+        while (begin < line.items.size()) {
+            std::size_t end = begin;
+            QString chunk;
+            double chunkWidth = 0;
+            while (end < line.items.size() && line.items[end].style == line.items[begin].style) {
+                chunk += line.items[end].c;
+                chunkWidth += line.items[end].advance;
+                ++end;
+            }
+            const Item& first = line.items[begin];
+            first.face->draw(painter, QPointF(x, baseline), chunk, transformColor(first.style->color, transform));
+            x += chunkWidth;
+            begin = end;
+        }
+        top += line.ascent + line.descent + layout.leading.get();
     }
     painter.restore();
 }

@@ -78,9 +78,23 @@ private:
     EdgeCollector m_collector;
 };
 
+// Coordinates are kept well inside int so that adding any delta of the file
+// cannot overflow; nothing drawable lies that far out.
+constexpr std::int64_t kCoordinateLimit = std::int64_t(1) << 29;
+
+int clampCoordinate(std::int64_t value)
+{
+    return int(std::clamp(value, -kCoordinateLimit, kCoordinateLimit));
+}
+
 QPoint toPoint(const swf::Point& point)
 {
-    return {point.x.get(), point.y.get()};
+    return {clampCoordinate(point.x.get()), clampCoordinate(point.y.get())};
+}
+
+QPoint offset(QPoint from, swf::Twips dx, swf::Twips dy)
+{
+    return {clampCoordinate(std::int64_t(from.x()) + dx.get()), clampCoordinate(std::int64_t(from.y()) + dy.get())};
 }
 
 // Shape records keep the current style indices between style changes; a
@@ -123,12 +137,11 @@ ShapeGeometry buildShape(const swf::Shape& shape, bool windingFill)
                 collector.moveTo(toPoint(*change->moveTo));
         } else if (const auto* straight = std::get_if<swf::StraightEdgeRecord>(&record)) {
             EdgeCollector& collector = builder.collector();
-            const QPoint from = collector.position();
-            collector.lineTo(from + QPoint(straight->deltaX.get(), straight->deltaY.get()));
+            collector.lineTo(offset(collector.position(), straight->deltaX, straight->deltaY));
         } else if (const auto* curved = std::get_if<swf::CurvedEdgeRecord>(&record)) {
             EdgeCollector& collector = builder.collector();
-            const QPoint control = collector.position() + QPoint(curved->controlDeltaX.get(), curved->controlDeltaY.get());
-            collector.curveTo(control, control + QPoint(curved->anchorDeltaX.get(), curved->anchorDeltaY.get()));
+            const QPoint control = offset(collector.position(), curved->controlDeltaX, curved->controlDeltaY);
+            collector.curveTo(control, offset(control, curved->anchorDeltaX, curved->anchorDeltaY));
         }
     }
     builder.finishTable();
@@ -147,10 +160,10 @@ QPainterPath buildGlyph(const swf::Shape& glyph)
             if (change->moveTo)
                 collector.moveTo(toPoint(*change->moveTo));
         } else if (const auto* straight = std::get_if<swf::StraightEdgeRecord>(&record)) {
-            collector.lineTo(collector.position() + QPoint(straight->deltaX.get(), straight->deltaY.get()));
+            collector.lineTo(offset(collector.position(), straight->deltaX, straight->deltaY));
         } else if (const auto* curved = std::get_if<swf::CurvedEdgeRecord>(&record)) {
-            const QPoint control = collector.position() + QPoint(curved->controlDeltaX.get(), curved->controlDeltaY.get());
-            collector.curveTo(control, control + QPoint(curved->anchorDeltaX.get(), curved->anchorDeltaY.get()));
+            const QPoint control = offset(collector.position(), curved->controlDeltaX, curved->controlDeltaY);
+            collector.curveTo(control, offset(control, curved->anchorDeltaX, curved->anchorDeltaY));
         }
     }
     QPainterPath outline;
@@ -225,7 +238,7 @@ MorphEdge edgeFrom(const swf::ShapeRecord& record, QPointF& pen)
 
 QPoint lerpPoint(double ax, double ay, double bx, double by, double t)
 {
-    return {int(std::lround(lerp(ax, bx, t))), int(std::lround(lerp(ay, by, t)))};
+    return {clampCoordinate(std::llround(lerp(ax, bx, t))), clampCoordinate(std::llround(lerp(ay, by, t)))};
 }
 
 } // namespace
