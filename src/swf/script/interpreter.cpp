@@ -392,8 +392,11 @@ std::string Interpreter::toString(const Value& v)
         Value r = call(fn, o, {});
         if (r.isPrimitive())
             return primitiveToString(r, m_version);
+        return o->isFunction() ? "[type Function]" : "[type Object]";
     }
-    return o->isFunction() ? "[type Function]" : "[type Object]";
+    // Without a toString method (an object cut off from Object.prototype)
+    // the result is what calling nothing gives: undefined.
+    return primitiveToString(Value(), m_version);
 }
 
 bool Interpreter::looseEquals(const Value& a, const Value& b)

@@ -230,9 +230,11 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         push(f, code == 0 ? std::string() : unitToString(code, model));
         break;
     }
-    case ActionCode::ToInteger:
-        push(f, toInteger(toNumber(pop(f))));
+    case ActionCode::ToInteger: {
+        double n = toNumber(pop(f));
+        push(f, std::isfinite(n) ? std::trunc(n) : 0.0);
         break;
+    }
 
     // Stack and registers.
     case ActionCode::Push:

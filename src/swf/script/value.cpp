@@ -15,17 +15,32 @@ std::string numberToString(double n)
         return n > 0 ? "Infinity" : "-Infinity";
     if (n == 0)
         return "0";
-    // 15 significant digits, then trailing zeros dropped.
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", n);
+    // 15 significant digits, rounded half up from the exact decimal
+    // expansion (the original player rounds 4096.000244140625 up), then
+    // trailing zeros dropped.
+    char buf[80];
+    std::snprintf(buf, sizeof buf, "%.40e", n);
     std::string text(buf);
     const std::size_t ePos = text.find('e');
-    const int exponent = std::atoi(text.c_str() + ePos + 1);
-    std::string digits;
+    int exponent = std::atoi(text.c_str() + ePos + 1);
     const bool negative = text[0] == '-';
+    std::string all;
     for (std::size_t i = negative ? 1 : 0; i < ePos; ++i) {
         if (text[i] != '.')
-            digits += text[i];
+            all += text[i];
+    }
+    std::string digits = all.substr(0, 15);
+    if (all.size() > 15 && all[15] >= '5') {
+        int i = 14;
+        while (i >= 0 && digits[std::size_t(i)] == '9')
+            digits[std::size_t(i--)] = '0';
+        if (i < 0) {
+            digits.insert(digits.begin(), '1');
+            digits.pop_back();
+            ++exponent;
+        } else {
+            ++digits[std::size_t(i)];
+        }
     }
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();

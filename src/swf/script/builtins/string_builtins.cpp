@@ -127,6 +127,9 @@ void installString(Interpreter& in)
     in.defineMethod(proto, "substring", [](Interpreter& in, Object* self, const Args& args) -> Value {
         auto units = stringUnits(thisString(in, self), in.swfVersion());
         std::size_t b = clampIndex(intArg(in, args, 0, 0), units.size());
+        // A start at or past the end gives nothing, whatever the end.
+        if (b >= units.size())
+            return std::string();
         std::size_t e = clampIndex(intArg(in, args, 1, double(units.size())), units.size());
         if (b > e)
             std::swap(b, e);
