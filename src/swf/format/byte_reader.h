@@ -20,7 +20,31 @@ namespace swf {
 class ByteReader {
 public:
     ByteReader() = default;
-    explicit ByteReader(std::span<const std::uint8_t> data) : m_data(data) {}
+    // `budget`, when given, is the memory the records decoded from this data
+    // (and from readers made with sub()) may still take; see charge().
+    explicit ByteReader(std::span<const std::uint8_t> data, std::size_t* budget = nullptr)
+        : m_data(data), m_budget(budget)
+    {
+    }
+
+    // A reader over other bytes that shares this reader's memory budget.
+    ByteReader sub(std::span<const std::uint8_t> data) const { return ByteReader(data, m_budget); }
+
+    // Accounts for `bytes` of decoded records. Records can be far larger than
+    // the bits they come from, so every loop that decodes a count from the
+    // file charges what it builds; past the budget the reader fails.
+    bool charge(std::size_t bytes)
+    {
+        if (!m_budget)
+            return !m_failed;
+        if (*m_budget < bytes) {
+            *m_budget = 0;
+            m_failed = true;
+            return false;
+        }
+        *m_budget -= bytes;
+        return !m_failed;
+    }
 
     bool failed() const { return m_failed; }
     void fail() { m_failed = true; }
@@ -238,6 +262,7 @@ private:
     }
 
     std::span<const std::uint8_t> m_data;
+    std::size_t* m_budget = nullptr;
     std::size_t m_pos = 0;
     std::uint8_t m_bitBuffer = 0;
     unsigned m_bitsLeft = 0;

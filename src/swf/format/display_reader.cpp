@@ -39,7 +39,7 @@ std::vector<ClipAction> clipActions(ByteReader& r, int swfVersion, std::uint32_t
     const bool wide = swfVersion >= 6;
     r.u16(); // reserved
     allEventFlags = wide ? r.u32() : r.u16();
-    while (!r.failed()) {
+    while (r.charge(sizeof(ClipAction))) {
         const std::uint32_t flags = wide ? r.u32() : r.u16();
         if (flags == 0 || r.failed())
             break;
@@ -68,7 +68,7 @@ std::vector<Filter> filterList(ByteReader& r)
 {
     std::vector<Filter> filters;
     const std::size_t count = r.u8();
-    for (std::size_t i = 0; i < count && !r.failed(); ++i) {
+    for (std::size_t i = 0; i < count && r.charge(sizeof(Filter)); ++i) {
         const std::uint8_t type = r.u8();
         Filter f;
         f.type = static_cast<FilterType>(type);
@@ -153,7 +153,7 @@ DefineButton defineButton(ByteReader& r, int version)
         offsetBase = r.position();
         actionOffset = r.u16();
     }
-    while (!r.failed()) {
+    while (r.charge(sizeof(ButtonRecord))) {
         const std::uint8_t flags = r.u8();
         if (flags == 0 || r.failed())
             break;
@@ -191,7 +191,7 @@ DefineButton defineButton(ByteReader& r, int version)
         return b;
     }
     r.skip(actionsStart - r.position());
-    while (!r.failed() && !r.atEnd()) {
+    while (!r.atEnd() && r.charge(sizeof(ButtonCondAction))) {
         const std::uint16_t size = r.u16();
         ButtonCondAction a;
         a.conditions = std::uint16_t(r.ub(16));

@@ -14,7 +14,13 @@ namespace swf::limits {
 inline constexpr std::size_t kMaxMovieSize = 256u * 1024 * 1024;
 
 // Tags in a movie, counting those inside sprites. Past it the rest is dropped.
-inline constexpr std::size_t kMaxTagCount = 4'000'000;
+inline constexpr std::size_t kMaxTagCount = 2'000'000;
+
+// Memory the decoded records of one movie may take. Records are larger than
+// their bytes (a 2-byte ShowFrame is a few hundred bytes decoded, an edge of
+// two bytes a hundred), so a movie of tiny records could otherwise turn 256
+// MiB of file into tens of gigabytes. Past it the rest of the movie is dropped.
+inline constexpr std::size_t kMaxDecodedSize = 512u * 1024 * 1024;
 
 // DefineSprite inside DefineSprite is not valid, but broken movies have it;
 // deeper nesting than this is read as an unknown tag.
@@ -25,7 +31,7 @@ inline constexpr std::uint32_t kMaxBitmapSide = 16384;
 inline constexpr std::uint64_t kMaxBitmapPixels = 64ull * 1024 * 1024;
 
 // Records in one shape or glyph (edges and style changes together).
-inline constexpr std::size_t kMaxShapeRecords = 2'000'000;
+inline constexpr std::size_t kMaxShapeRecords = 1'000'000;
 
 // Memory the LZMA decoder may use for its dictionary.
 inline constexpr std::uint64_t kMaxLzmaMemory = 512ull * 1024 * 1024;

@@ -15,6 +15,8 @@ using veskor::makeError;
 struct Context {
     std::uint8_t swfVersion = 0;
     std::size_t tagCount = 0;
+    // Memory the decoded records may still take (limits::kMaxDecodedSize in all).
+    std::size_t budget = limits::kMaxDecodedSize;
     std::vector<std::string>* warnings = nullptr;
     bool truncated = false;
 };
@@ -24,7 +26,12 @@ std::vector<Tag> readTagList(std::span<const std::uint8_t> data, Context& ctx, i
 // The decoded tag, or nothing when the body could not be read.
 std::optional<Tag> decode(const RawTag& raw, Context& ctx, int nesting)
 {
-    ByteReader r(raw.body);
+    ByteReader r(raw.body, &ctx.budget);
+    // The tag itself and the copies of its bytes (images, actions, unknown
+    // tags); a sprite's bytes are its tags, which charge for themselves.
+    const bool sprite = raw.code == std::uint16_t(TagCode::DefineSprite);
+    if (!r.charge(sizeof(Tag) + (sprite ? 0 : raw.body.size())))
+        return std::nullopt;
     const int v = ctx.swfVersion;
     auto done = [&](auto&& record) -> std::optional<Tag> {
         if (r.failed())
@@ -107,7 +114,13 @@ std::vector<Tag> readTagList(std::span<const std::uint8_t> data, Context& ctx, i
             ctx.truncated = true;
             return tags;
         }
-        if (auto tag = decode(*raw, ctx, nesting)) {
+        auto tag = decode(*raw, ctx, nesting);
+        if (ctx.budget == 0) {
+            ctx.warnings->push_back("The movie's records take too much memory: the rest was left out.");
+            ctx.truncated = true;
+            return tags;
+        }
+        if (tag) {
             tags.push_back(std::move(*tag));
         } else {
             ctx.warnings->push_back("Tag " + std::to_string(raw->code) + " at offset " + std::to_string(raw->offset)

@@ -12,7 +12,7 @@ Gradient gradient(ByteReader& r, int shapeVersion, bool focal)
     g.spread = static_cast<SpreadMode>(r.ub(2));
     g.interpolation = static_cast<InterpolationMode>(r.ub(2));
     const unsigned count = r.ub(4);
-    for (unsigned i = 0; i < count && !r.failed(); ++i) {
+    for (unsigned i = 0; i < count && r.charge(sizeof(GradientRecord)); ++i) {
         GradientRecord rec;
         rec.ratio = r.u8();
         rec.color = shapeColor(r, shapeVersion);
@@ -103,10 +103,10 @@ ShapeStyles shapeStyles(ByteReader& r, int shapeVersion)
 {
     ShapeStyles styles;
     const std::size_t fills = styleCount(r, shapeVersion >= 2);
-    for (std::size_t i = 0; i < fills && !r.failed(); ++i)
+    for (std::size_t i = 0; i < fills && r.charge(sizeof(FillStyle)); ++i)
         styles.fillStyles.push_back(fillStyle(r, shapeVersion));
     const std::size_t lines = styleCount(r, true);
-    for (std::size_t i = 0; i < lines && !r.failed(); ++i)
+    for (std::size_t i = 0; i < lines && r.charge(sizeof(LineStyle)); ++i)
         styles.lineStyles.push_back(lineStyle(r, shapeVersion));
     return styles;
 }
@@ -116,7 +116,7 @@ std::vector<ShapeRecord> shapeRecords(ByteReader& r, int shapeVersion)
     std::vector<ShapeRecord> records;
     unsigned fillBits = r.ub(4);
     unsigned lineBits = r.ub(4);
-    while (!r.failed()) {
+    while (r.charge(sizeof(ShapeRecord))) {
         if (records.size() >= limits::kMaxShapeRecords) {
             r.fail();
             break;
@@ -222,7 +222,7 @@ MorphFillStyle morphFillStyle(ByteReader& r)
         f.spread = static_cast<SpreadMode>(r.ub(2));
         f.interpolation = static_cast<InterpolationMode>(r.ub(2));
         const unsigned count = r.ub(4);
-        for (unsigned i = 0; i < count && !r.failed(); ++i) {
+        for (unsigned i = 0; i < count && r.charge(sizeof(MorphGradientRecord)); ++i) {
             MorphGradientRecord g;
             g.startRatio = r.u8();
             g.startColor = r.rgba();
@@ -286,10 +286,10 @@ DefineMorphShape defineMorphShape(ByteReader& r, int version)
     const std::uint32_t offset = r.u32();
     const std::size_t offsetBase = r.position();
     const std::size_t fills = styleCount(r, true);
-    for (std::size_t i = 0; i < fills && !r.failed(); ++i)
+    for (std::size_t i = 0; i < fills && r.charge(sizeof(MorphFillStyle)); ++i)
         d.fillStyles.push_back(morphFillStyle(r));
     const std::size_t lines = styleCount(r, true);
-    for (std::size_t i = 0; i < lines && !r.failed(); ++i)
+    for (std::size_t i = 0; i < lines && r.charge(sizeof(MorphLineStyle)); ++i)
         d.lineStyles.push_back(morphLineStyle(r, version));
     // Shape version 3 gives RGBA colours in any new styles (which morph edge
     // lists should not have, but then are at least read consistently).

@@ -6,9 +6,9 @@ namespace swf::read {
 namespace {
 
 // A glyph outline: a SHAPE without style tables, read within its own bytes.
-Shape glyph(std::span<const std::uint8_t> bytes, bool& ok)
+Shape glyph(const ByteReader& parent, std::span<const std::uint8_t> bytes, bool& ok)
 {
-    ByteReader g(bytes);
+    ByteReader g = parent.sub(bytes);
     Shape shape;
     shape.records = shapeRecords(g, 1);
     if (g.failed())
@@ -18,19 +18,19 @@ Shape glyph(std::span<const std::uint8_t> bytes, bool& ok)
 
 // Glyph shapes from an offset table: offsets are relative to `table`, the
 // bytes from the start of the offset table to the end of the glyph area.
-std::vector<Shape> glyphs(std::span<const std::uint8_t> table, const std::vector<std::uint32_t>& offsets,
-                          std::size_t glyphAreaEnd, bool& ok)
+std::vector<Shape> glyphs(ByteReader& r, std::span<const std::uint8_t> table,
+                          const std::vector<std::uint32_t>& offsets, std::size_t glyphAreaEnd, bool& ok)
 {
     std::vector<Shape> shapes;
     shapes.reserve(offsets.size());
     for (std::size_t i = 0; i < offsets.size(); ++i) {
         const std::size_t start = offsets[i];
         const std::size_t end = i + 1 < offsets.size() ? offsets[i + 1] : glyphAreaEnd;
-        if (start > end || end > table.size()) {
+        if (start > end || end > table.size() || !r.charge(sizeof(Shape))) {
             ok = false;
             return shapes;
         }
-        shapes.push_back(glyph(table.subspan(start, end - start), ok));
+        shapes.push_back(glyph(r, table.subspan(start, end - start), ok));
     }
     return shapes;
 }
@@ -46,7 +46,7 @@ DefineFont defineFont(ByteReader& r, int version)
     if (version == 1) {
         f.wideCodes = false;
         const auto table = r.rest();
-        ByteReader t(table);
+        ByteReader t = r.sub(table);
         const std::uint16_t first = t.u16();
         if (t.failed())
             return f; // a font without glyphs
@@ -54,12 +54,12 @@ DefineFont defineFont(ByteReader& r, int version)
         if (count == 0)
             return f;
         std::vector<std::uint32_t> offsets{first};
-        for (std::size_t i = 1; i < count && !t.failed(); ++i)
+        for (std::size_t i = 1; i < count && t.charge(sizeof(std::uint32_t)); ++i)
             offsets.push_back(t.u16());
         if (t.failed())
             r.fail();
         else
-            f.glyphs = glyphs(table, offsets, table.size(), ok);
+            f.glyphs = glyphs(r, table, offsets, table.size(), ok);
         if (!ok)
             r.fail();
         return f;
@@ -93,7 +93,7 @@ DefineFont defineFont(ByteReader& r, int version)
         r.fail();
         return f;
     }
-    f.glyphs = glyphs(table, offsets, codeTableOffset, ok);
+    f.glyphs = glyphs(r, table, offsets, codeTableOffset, ok);
     if (!ok) {
         r.fail();
         return f;
@@ -119,7 +119,7 @@ DefineFont defineFont(ByteReader& r, int version)
     if (r.failed() || r.atEnd())
         return f;
     const std::size_t kernings = r.u16();
-    for (std::size_t i = 0; i < kernings && !r.failed(); ++i) {
+    for (std::size_t i = 0; i < kernings && r.charge(sizeof(KerningRecord)); ++i) {
         KerningRecord k;
         k.code1 = f.wideCodes ? r.u16() : r.u8();
         k.code2 = f.wideCodes ? r.u16() : r.u8();
@@ -162,7 +162,7 @@ DefineText defineText(ByteReader& r, int version)
         r.fail();
         return t;
     }
-    while (!r.failed()) {
+    while (r.charge(sizeof(TextRecord))) {
         const std::uint8_t flags = r.u8();
         if (flags == 0 || r.failed())
             break;
@@ -178,6 +178,8 @@ DefineText defineText(ByteReader& r, int version)
         if (flags & 0x08)
             rec.height = Twips(r.u16());
         const std::size_t count = r.u8();
+        if (!r.charge(count * sizeof(GlyphEntry)))
+            break;
         for (std::size_t i = 0; i < count && !r.failed(); ++i) {
             GlyphEntry g;
             g.index = r.ub(glyphBits);

@@ -3,6 +3,8 @@
 #include "swf/format/bitmaps.h"
 #include "swf/format/movie_builder.h"
 #include "swf/format/reader.h"
+#include "swf/format/record_readers.h"
+#include "swf/format/writer.h"
 #include "swf/format/strings.h"
 
 #include <gtest/gtest.h>
@@ -123,4 +125,31 @@ TEST(ShapeBuilder, EllipseClosesOnItsStart)
     const Rect b = s.edgeBounds();
     EXPECT_LE(b.xMin, Twips(-1000));
     EXPECT_GE(b.yMax, Twips(500));
+}
+
+TEST(Limits, DecodingStopsAtTheMemoryBudget)
+{
+    // Two-byte edges decode to records fifty times their size: the budget,
+    // not the file size, bounds what a shape may take.
+    ShapeBuilder s;
+    s.setStyles(s.addLine(solidLine(Twips(20), {0, 0, 0, 255})), 0).moveTo(Twips(0), Twips(0));
+    for (int i = 0; i < 2000; ++i)
+        s.lineTo(Twips(i % 2 ? 0 : 1), Twips(0));
+    DefineShape d;
+    d.id = 1;
+    d.shape = s.shape();
+    const Bytes tag = writeTag(d, 10);
+    const auto body = std::span<const std::uint8_t>(tag).subspan(6);
+
+    std::size_t small = 64 * 1024;
+    ByteReader limited(body, &small);
+    read::defineShape(limited, 1);
+    EXPECT_TRUE(limited.failed());
+
+    std::size_t enough = 1024 * 1024;
+    ByteReader generous(body, &enough);
+    const DefineShape back = read::defineShape(generous, 1);
+    EXPECT_FALSE(generous.failed());
+    EXPECT_EQ(back.shape.records.size(), d.shape.records.size());
+    EXPECT_LT(enough, 1024u * 1024 - 2000 * sizeof(ShapeRecord));
 }
