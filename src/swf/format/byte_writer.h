@@ -6,6 +6,7 @@
 
 #include "swf/format/types.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -35,8 +36,15 @@ inline unsigned signedBits(std::int64_t v)
     return n;
 }
 
-inline std::int32_t toFixed16(double v) { return static_cast<std::int32_t>(std::lround(v * 65536.0)); }
-inline std::int32_t toFixed8(double v) { return static_cast<std::int32_t>(std::lround(v * 256.0)); }
+// Bit-field records hold at most 31 bits a value (a 5-bit width), colour
+// transforms 15 (a 4-bit width); values past that are clamped, never wrapped.
+inline std::int32_t clampBits(std::int64_t v, unsigned bits)
+{
+    const std::int64_t limit = std::int64_t(1) << (bits - 1);
+    return static_cast<std::int32_t>(std::clamp(v, -limit, limit - 1));
+}
+inline std::int32_t toFixed16(double v) { return clampBits(std::llround(std::clamp(v, -1e6, 1e6) * 65536.0), 31); }
+inline std::int32_t toFixed8(double v) { return static_cast<std::int32_t>(std::lround(std::clamp(v, -128.0, 127.99) * 256.0)); }
 
 class ByteWriter {
 public:
@@ -117,14 +125,14 @@ public:
     void rect(const Rect& r)
     {
         align();
+        const std::int32_t v[4] = {clampBits(r.xMin.get(), 31), clampBits(r.xMax.get(), 31),
+                                   clampBits(r.yMin.get(), 31), clampBits(r.yMax.get(), 31)};
         unsigned n = 0;
-        for (Twips t : {r.xMin, r.xMax, r.yMin, r.yMax})
-            n = std::max(n, signedBits(t.get()));
+        for (std::int32_t x : v)
+            n = std::max(n, signedBits(x));
         ub(5, n);
-        sb(n, r.xMin.get());
-        sb(n, r.xMax.get());
-        sb(n, r.yMin.get());
-        sb(n, r.yMax.get());
+        for (std::int32_t x : v)
+            sb(n, x);
         align();
     }
     void matrix(const Matrix& m)
@@ -148,18 +156,20 @@ public:
             sb(n, r0);
             sb(n, r1);
         }
-        const unsigned n = std::max(signedBits(m.translateX.get()), signedBits(m.translateY.get()));
+        const std::int32_t tx = clampBits(m.translateX.get(), 31), ty = clampBits(m.translateY.get(), 31);
+        const unsigned n = std::max(signedBits(tx), signedBits(ty));
         ub(5, n);
-        sb(n, m.translateX.get());
-        sb(n, m.translateY.get());
+        sb(n, tx);
+        sb(n, ty);
         align();
     }
     void colorTransform(const ColorTransform& t, bool withAlpha)
     {
         align();
-        const std::int32_t mult[4] = {toFixed8(t.rMult), toFixed8(t.gMult), toFixed8(t.bMult), toFixed8(t.aMult)};
-        const std::int32_t add[4] = {std::int32_t(std::lround(t.rAdd)), std::int32_t(std::lround(t.gAdd)),
-                                     std::int32_t(std::lround(t.bAdd)), std::int32_t(std::lround(t.aAdd))};
+        auto fixed = [](double v) { return clampBits(std::llround(std::clamp(v, -128.0, 128.0) * 256.0), 15); };
+        auto whole = [](double v) { return clampBits(std::llround(std::clamp(v, -32768.0, 32768.0)), 15); };
+        const std::int32_t mult[4] = {fixed(t.rMult), fixed(t.gMult), fixed(t.bMult), fixed(t.aMult)};
+        const std::int32_t add[4] = {whole(t.rAdd), whole(t.gAdd), whole(t.bAdd), whole(t.aAdd)};
         const int channels = withAlpha ? 4 : 3;
         bool hasMult = false, hasAdd = false;
         unsigned n = 0;
