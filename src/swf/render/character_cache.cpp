@@ -50,8 +50,17 @@ const ShapeGeometry& CharacterCache::morph(const swf::DefineMorphShape& morph, s
     return found->second;
 }
 
+const StaticTextGeometry& CharacterCache::staticText(const swf::DefineText& text)
+{
+    auto found = m_texts.find(text.id);
+    if (found == m_texts.end())
+        found = m_texts.emplace(text.id, buildStaticText(text, m_fonts)).first;
+    return found->second;
+}
+
 void CharacterCache::clear()
 {
+    m_texts.clear();
     m_shapes.clear();
     m_morphs.clear();
     m_bitmaps.clearDecoded();

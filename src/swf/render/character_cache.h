@@ -8,6 +8,7 @@
 #include "swf/render/bitmap_library.h"
 #include "swf/render/font_library.h"
 #include "swf/render/shape_geometry.h"
+#include "swf/render/text_painter.h"
 
 #include <cstdint>
 #include <map>
@@ -31,6 +32,8 @@ public:
     const ShapeGeometry& shape(const swf::DefineShape& shape);
     // The geometry of a morph shape at the ratio of PlaceObject (0..65535).
     const ShapeGeometry& morph(const swf::DefineMorphShape& morph, std::uint16_t ratio);
+    // Static text with its glyphs placed, built on first use (keyed by its id).
+    const StaticTextGeometry& staticText(const swf::DefineText& text);
 
     // Forgets built geometry and decoded bitmaps (the records stay).
     void clear();
@@ -40,6 +43,7 @@ private:
     FontLibrary m_fonts;
     std::unordered_map<std::uint16_t, ShapeGeometry> m_shapes;
     std::map<std::pair<std::uint16_t, std::uint16_t>, ShapeGeometry> m_morphs;
+    std::unordered_map<std::uint16_t, StaticTextGeometry> m_texts;
 };
 
 } // namespace swf::render

@@ -15,6 +15,14 @@ Font::Font(const swf::DefineFont& font)
     , m_codes(font.codeTable)
     , m_glyphs(font.glyphs.size())
 {
+    for (const swf::Shape& glyph : m_font.glyphs) {
+        for (const swf::ShapeRecord& record : glyph.records) {
+            if (!std::holds_alternative<swf::StyleChangeRecord>(record)) {
+                m_hasOutlines = true;
+                return;
+            }
+        }
+    }
 }
 
 void Font::applyInfo(const swf::DefineFontInfo& info)
@@ -25,17 +33,6 @@ void Font::applyInfo(const swf::DefineFontInfo& info)
     if (!info.codeTable.empty())
         m_codes = info.codeTable;
     m_byCode.clear();
-}
-
-bool Font::hasOutlines() const
-{
-    for (const swf::Shape& glyph : m_font.glyphs) {
-        for (const swf::ShapeRecord& record : glyph.records) {
-            if (!std::holds_alternative<swf::StyleChangeRecord>(record))
-                return true;
-        }
-    }
-    return false;
 }
 
 const QPainterPath& Font::glyph(std::size_t index) const

@@ -31,7 +31,7 @@ public:
     std::size_t glyphCount() const { return m_font.glyphs.size(); }
     // True when the font brings outlines to draw with; a font with codes but no
     // outlines names a font installed on the machine.
-    bool hasOutlines() const;
+    bool hasOutlines() const { return m_hasOutlines; }
 
     // The glyph's outline in em units, empty for an index past the table.
     const QPainterPath& glyph(std::size_t index) const;
@@ -53,6 +53,7 @@ private:
     bool m_bold = false;
     bool m_italic = false;
     std::vector<std::uint16_t> m_codes;
+    bool m_hasOutlines = false;
     mutable std::vector<std::optional<QPainterPath>> m_glyphs;
     mutable std::unordered_map<char16_t, std::size_t> m_byCode;
 };

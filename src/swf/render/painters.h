@@ -10,7 +10,7 @@
 //   QTransform toDevice = toQTransform(objectMatrix) * stageToDevice;
 //   paintShape(painter, cache.shape(defineShape), cache.bitmaps(), toDevice, colorTransform);
 //   paintShape(painter, cache.morph(defineMorph, ratio), cache.bitmaps(), toDevice, colorTransform);
-//   paintStaticText(painter, defineText, cache.fonts(), toDevice, colorTransform);
+//   paintStaticText(painter, cache.staticText(defineText), toDevice, colorTransform);
 //   paintEditText(painter, defineEditText, cache.fonts(), editTextInitialText(defineEditText),
 //                 toDevice, colorTransform);
 //

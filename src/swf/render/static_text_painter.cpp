@@ -8,15 +8,10 @@
 
 namespace swf::render {
 
-void paintStaticText(QPainter& painter, const swf::DefineText& text, const FontLibrary& fonts,
-                     const QTransform& twipsToDevice, const swf::ColorTransform& transform)
+StaticTextGeometry buildStaticText(const swf::DefineText& text, const FontLibrary& fonts)
 {
-    painter.save();
-    painter.setTransform(toQTransform(text.matrix) * twipsToDevice);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    painter.setPen(Qt::NoPen);
-
+    StaticTextGeometry geometry;
+    geometry.matrix = toQTransform(text.matrix);
     const Font* font = nullptr;
     double height = 0;
     swf::Rgba color;
@@ -39,32 +34,61 @@ void paintStaticText(QPainter& painter, const swf::DefineText& text, const FontL
             continue;
         }
 
-        const QColor brushColor = transformColor(color, transform);
+        StaticTextRun run;
+        run.color = color;
         if (font->hasOutlines()) {
             const double scale = height / font->emSquare();
-            QPainterPath run;
-            run.setFillRule(Qt::OddEvenFill);
+            run.outlines.setFillRule(Qt::OddEvenFill);
             for (const swf::GlyphEntry& entry : record.glyphs) {
                 const QPainterPath& glyph = font->glyph(entry.index);
                 if (!glyph.isEmpty())
-                    run.addPath(QTransform(scale, 0, 0, scale, x, y).map(glyph));
+                    run.outlines.addPath(QTransform(scale, 0, 0, scale, x, y).map(glyph));
                 x += entry.advance;
             }
-            painter.fillPath(run, brushColor);
         } else {
             // A font without outlines names an installed font: draw its codes.
-            painter.setFont(deviceFont(font->name(), int(height), font->bold(), font->italic()));
-            painter.setPen(brushColor);
+            run.deviceFont = deviceFont(font->name(), int(height), font->bold(), font->italic());
             for (const swf::GlyphEntry& entry : record.glyphs) {
                 const char16_t code = font->code(entry.index);
                 if (code != 0)
-                    painter.drawText(QPointF(x, y), QString(QChar(code)));
+                    run.deviceGlyphs.emplace_back(QPointF(x, y), QString(QChar(code)));
                 x += entry.advance;
             }
+        }
+        if (!run.outlines.isEmpty() || !run.deviceGlyphs.empty())
+            geometry.runs.push_back(std::move(run));
+    }
+    return geometry;
+}
+
+void paintStaticText(QPainter& painter, const StaticTextGeometry& text, const QTransform& twipsToDevice,
+                     const swf::ColorTransform& transform)
+{
+    if (text.runs.empty())
+        return;
+    painter.save();
+    painter.setTransform(text.matrix * twipsToDevice);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    for (const StaticTextRun& run : text.runs) {
+        const QColor color = transformColor(run.color, transform);
+        if (!run.outlines.isEmpty())
+            painter.fillPath(run.outlines, color);
+        if (!run.deviceGlyphs.empty()) {
+            painter.setFont(run.deviceFont);
+            painter.setPen(color);
+            for (const auto& [position, character] : run.deviceGlyphs)
+                painter.drawText(position, character);
             painter.setPen(Qt::NoPen);
         }
     }
     painter.restore();
+}
+
+void paintStaticText(QPainter& painter, const swf::DefineText& text, const FontLibrary& fonts,
+                     const QTransform& twipsToDevice, const swf::ColorTransform& transform)
+{
+    paintStaticText(painter, buildStaticText(text, fonts), twipsToDevice, transform);
 }
 
 } // namespace swf::render
