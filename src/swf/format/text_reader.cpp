@@ -78,6 +78,9 @@ DefineFont defineFont(ByteReader& r, int version)
     const std::size_t count = r.u16();
     if (r.failed())
         return f;
+    // Device fonts without glyphs: some writers leave out the code table offset.
+    if (count == 0 && r.remaining() < (f.wideOffsets ? 4u : 2u))
+        return f;
     // Offsets count from the start of the offset table.
     const std::size_t tableStart = r.position();
     ByteReader probe = r;

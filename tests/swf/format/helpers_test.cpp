@@ -153,3 +153,15 @@ TEST(Limits, DecodingStopsAtTheMemoryBudget)
     EXPECT_EQ(back.shape.records.size(), d.shape.records.size());
     EXPECT_LT(enough, 1024u * 1024 - 2000 * sizeof(ShapeRecord));
 }
+
+TEST(Fonts, DeviceFontWithoutCodeTableOffsetKeepsItsName)
+{
+    // DefineFont2 id 5, no flags, language 0, name "SimSun", no glyphs, nothing after.
+    const Bytes body{5, 0, 0x00, 0, 6, 'S', 'i', 'm', 'S', 'u', 'n', 0, 0};
+    ByteReader r(body);
+    const DefineFont f = read::defineFont(r, 2);
+    EXPECT_FALSE(r.failed());
+    EXPECT_EQ(f.id, 5);
+    EXPECT_EQ(f.name, "SimSun");
+    EXPECT_TRUE(f.glyphs.empty());
+}
