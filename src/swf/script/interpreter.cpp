@@ -45,7 +45,7 @@ std::string lower(std::string s)
 
 
 Interpreter::Interpreter(ScriptHost& host, int swfVersion, Limits limits)
-    : m_host(host), m_version(swfVersion), m_limits(limits), m_heap(swfVersion >= 7)
+    : m_host(host), m_version(swfVersion), m_limits(limits), m_heap(swfVersion)
 {
     m_objectPrototype = m_heap.make();
     m_functionPrototype = m_heap.make(ObjectClass::Function);
@@ -339,7 +339,7 @@ std::vector<std::string> Interpreter::enumerableNames(Object* o)
         const auto& props = o->properties();
         for (auto it = props.rbegin(); it != props.rend(); ++it) {
             std::string k = o->key(it->name);
-            if (seen.count(k))
+            if (seen.count(k) || !visibleInVersion(it->flags, m_version))
                 continue;
             seen.insert(k);
             if (!(it->flags & PropertyFlag::DontEnum))
@@ -892,7 +892,20 @@ std::string Interpreter::traceString(const Value& v)
 {
     if (v.isUndefined())
         return "undefined";
-    return toString(v);
+    std::string s = toString(v);
+    if (m_version >= 6)
+        return s;
+    // Before SWF 6 strings are 8-bit text; the trace output is UTF-8.
+    std::string out;
+    for (unsigned char c : s) {
+        if (c < 0x80) {
+            out += char(c);
+        } else {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
 }
 
 } // namespace swf::script

@@ -232,7 +232,11 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
     }
     case ActionCode::ToInteger: {
         double n = toNumber(pop(f));
-        push(f, std::isfinite(n) ? std::trunc(n) : 0.0);
+        // SWF 5 wraps to a 32-bit integer.
+        if (v < 6)
+            push(f, double(toInt32(n)));
+        else
+            push(f, std::isfinite(n) ? std::trunc(n) : 0.0);
         break;
     }
 

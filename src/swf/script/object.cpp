@@ -4,7 +4,7 @@ namespace swf::script {
 
 std::string Object::key(const std::string& name) const
 {
-    if (m_caseSensitive)
+    if (m_version >= 7)
         return name;
     // Before SWF 7 names match without regard to ASCII case.
     std::string k = name;
@@ -15,7 +15,30 @@ std::string Object::key(const std::string& name) const
     return k;
 }
 
+bool visibleInVersion(std::uint16_t flags, int swfVersion)
+{
+    if ((flags & PropertyFlag::Version6) && swfVersion < 6)
+        return false;
+    if ((flags & PropertyFlag::NotVersion6) && swfVersion == 6)
+        return false;
+    if ((flags & PropertyFlag::Version7) && swfVersion < 7)
+        return false;
+    if ((flags & PropertyFlag::Version8) && swfVersion < 8)
+        return false;
+    if ((flags & PropertyFlag::Version9) && swfVersion < 9)
+        return false;
+    return true;
+}
+
 Property* Object::findOwn(const std::string& name)
+{
+    auto it = m_index.find(key(name));
+    if (it == m_index.end() || !visibleInVersion(m_properties[it->second].flags, m_version))
+        return nullptr;
+    return &m_properties[it->second];
+}
+
+Property* Object::findOwnAnyVersion(const std::string& name)
 {
     auto it = m_index.find(key(name));
     return it == m_index.end() ? nullptr : &m_properties[it->second];
@@ -24,16 +47,23 @@ Property* Object::findOwn(const std::string& name)
 const Property* Object::findOwn(const std::string& name) const
 {
     auto it = m_index.find(key(name));
-    return it == m_index.end() ? nullptr : &m_properties[it->second];
+    if (it == m_index.end() || !visibleInVersion(m_properties[it->second].flags, m_version))
+        return nullptr;
+    return &m_properties[it->second];
 }
 
-Property& Object::put(const std::string& name, const Value& value, std::uint8_t flags)
+Property& Object::put(const std::string& name, const Value& value, std::uint16_t flags)
 {
-    if (Property* p = findOwn(name)) {
-        p->value = value;
-        p->getter = nullptr;
-        p->setter = nullptr;
-        return *p;
+    auto it = m_index.find(key(name));
+    if (it != m_index.end()) {
+        Property& p = m_properties[it->second];
+        // A property hidden from this version is replaced by a plain one.
+        if (!visibleInVersion(p.flags, m_version))
+            p.flags = flags;
+        p.value = value;
+        p.getter = nullptr;
+        p.setter = nullptr;
+        return p;
     }
     m_index.emplace(key(name), m_properties.size());
     m_properties.push_back(Property{name, value, nullptr, nullptr, flags});
@@ -75,7 +105,7 @@ Object* Object::proto() const
 
 Object* Heap::make(ObjectClass cls)
 {
-    m_objects.push_back(std::make_unique<Object>(cls, m_caseSensitive));
+    m_objects.push_back(std::make_unique<Object>(cls, m_version));
     return m_objects.back().get();
 }
 

@@ -21,19 +21,29 @@ class Interpreter;
 class Object;
 struct Scope;
 
-// ASSetPropFlags bits.
+// ASSetPropFlags bits. The higher ones hide a property from movies of
+// some versions (built-ins that appeared in a later player).
 namespace PropertyFlag {
-constexpr std::uint8_t DontEnum = 1;
-constexpr std::uint8_t DontDelete = 2;
-constexpr std::uint8_t ReadOnly = 4;
+constexpr std::uint16_t DontEnum = 1;
+constexpr std::uint16_t DontDelete = 2;
+constexpr std::uint16_t ReadOnly = 4;
+constexpr std::uint16_t Version6 = 0x80;      // hidden before SWF 6
+constexpr std::uint16_t NotVersion6 = 0x100;  // hidden in SWF 6
+constexpr std::uint16_t Version7 = 0x400;     // hidden before SWF 7
+constexpr std::uint16_t Version8 = 0x1000;    // hidden before SWF 8
+constexpr std::uint16_t Version9 = 0x2000;    // hidden before SWF 9
+constexpr std::uint16_t All = 0x3FFF;
 } // namespace PropertyFlag
+
+// Whether a property with these flags exists for a movie of this version.
+bool visibleInVersion(std::uint16_t flags, int swfVersion);
 
 struct Property {
     std::string name;
     Value value;
     Object* getter = nullptr; // addProperty: both set, or getter alone
     Object* setter = nullptr;
-    std::uint8_t flags = 0;
+    std::uint16_t flags = 0;
     bool isAccessor() const { return getter != nullptr; }
 };
 
@@ -70,19 +80,22 @@ struct Watch {
 
 class Object {
 public:
-    Object(ObjectClass cls, bool caseSensitive) : m_class(cls), m_caseSensitive(caseSensitive) {}
+    Object(ObjectClass cls, int swfVersion) : m_class(cls), m_version(swfVersion) {}
 
     ObjectClass objectClass() const { return m_class; }
     void setObjectClass(ObjectClass cls) { m_class = cls; }
     bool isFunction() const { return m_native || m_script; }
 
-    // Own properties, in insertion order.
+    // Own properties, in insertion order, including those hidden from this
+    // movie's version (check visibleInVersion).
     const std::vector<Property>& properties() const { return m_properties; }
     Property* findOwn(const std::string& name);
+    // Also finds properties hidden from this version (for ASSetPropFlags).
+    Property* findOwnAnyVersion(const std::string& name);
     const Property* findOwn(const std::string& name) const;
     // Creates the property or replaces its value (flags are kept for an
     // existing one, set for a new one).
-    Property& put(const std::string& name, const Value& value, std::uint8_t flags = 0);
+    Property& put(const std::string& name, const Value& value, std::uint16_t flags = 0);
     // Removes an own property unless it is DontDelete; false if it stays or is absent.
     bool remove(const std::string& name);
     void setAccessor(const std::string& name, Object* getter, Object* setter);
@@ -103,6 +116,7 @@ public:
 
     std::unordered_map<std::string, Watch>& watches() { return m_watches; }
     std::string key(const std::string& name) const;
+    int swfVersion() const { return m_version; }
 
     ObjectExtension* extension() const { return m_extension.get(); }
     void setExtension(std::shared_ptr<ObjectExtension> e) { m_extension = std::move(e); }
@@ -116,7 +130,7 @@ private:
     void reindexFrom(std::size_t i);
 
     ObjectClass m_class;
-    bool m_caseSensitive;
+    int m_version;
     std::vector<Property> m_properties;
     std::unordered_map<std::string, std::size_t> m_index;
     NativeFunction m_native;
@@ -135,14 +149,14 @@ struct Scope {
 // Owns every object and scope of one movie's script machine.
 class Heap {
 public:
-    explicit Heap(bool caseSensitive) : m_caseSensitive(caseSensitive) {}
+    explicit Heap(int swfVersion) : m_version(swfVersion) {}
     Object* make(ObjectClass cls = ObjectClass::Object);
     Scope* scope(Object* object, Scope* parent);
     std::size_t objectCount() const { return m_objects.size(); }
-    bool caseSensitive() const { return m_caseSensitive; }
+    int swfVersion() const { return m_version; }
 
 private:
-    bool m_caseSensitive;
+    int m_version;
     std::vector<std::unique_ptr<Object>> m_objects;
     std::vector<std::unique_ptr<Scope>> m_scopes;
 };

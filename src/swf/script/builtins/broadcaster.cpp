@@ -7,7 +7,7 @@ namespace swf::script {
 void installBroadcaster(Interpreter& in)
 {
     Object* broadcaster = in.newObject();
-    in.global()->put("AsBroadcaster", broadcaster, PropertyFlag::DontEnum);
+    in.global()->put("AsBroadcaster", broadcaster, PropertyFlag::DontEnum | PropertyFlag::Version6);
 
     Object* addListener = in.defineMethod(broadcaster, "addListener", [](Interpreter& in, Object* self, const Args& args) -> Value {
         Object* list = in.getMember(self, "_listeners").asObject();

@@ -5,6 +5,7 @@
 
 #include "swf/script/interpreter.h"
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,15 @@ inline Value arg(const Args& args, std::size_t i) { return i < args.size() ? arg
 // Creates a global constructor `name` with the given prototype (a new
 // object when null) and links prototype.constructor back to it.
 Object* makeConstructor(Interpreter& in, const std::string& name, NativeFunction call, NativeFunction construct, Object* prototype = nullptr);
+
+// Hides existing own properties from movies older than a version flag.
+inline void markVersion(Object* on, std::initializer_list<const char*> names, std::uint16_t versionFlag)
+{
+    for (const char* name : names) {
+        if (Property* p = on->findOwnAnyVersion(name))
+            p->flags |= versionFlag;
+    }
+}
 
 // The primitive inside a String / Number / Boolean / Date object, or the
 // value itself for a primitive `this`.

@@ -160,14 +160,23 @@ void installGlobalFunctions(Interpreter& in)
     in.defineMethod(g, "unescape", [](Interpreter& in, Object*, const Args& args) -> Value {
         if (args.empty())
             return Value();
+        // "+" is a space; a broken "%" sequence drops the "%" and the
+        // character after it; a decoded zero byte ends the string.
         std::string s = in.toString(args[0]);
         std::string out;
         for (std::size_t i = 0; i < s.size(); ++i) {
-            if (s[i] == '%' && i + 2 < s.size() + 0 && hexValue(s[i + 1]) >= 0 && hexValue(s[i + 2]) >= 0) {
-                out += char(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2]));
+            if (s[i] == '+') {
+                out += ' ';
+            } else if (s[i] != '%') {
+                out += s[i];
+            } else if (i + 2 < s.size() + 0 && hexValue(s[i + 1]) >= 0 && hexValue(s[i + 2]) >= 0) {
+                char c = char(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2]));
+                if (c == 0)
+                    break;
+                out += c;
                 i += 2;
             } else {
-                out += s[i];
+                ++i;
             }
         }
         return out;

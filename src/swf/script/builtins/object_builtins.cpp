@@ -91,7 +91,7 @@ void installObject(Interpreter& in)
         if (setter && !setter->isFunction())
             return false;
         Property* existing = self->findOwn(name);
-        std::uint8_t flags = existing ? existing->flags : 0;
+        std::uint16_t flags = existing ? existing->flags : 0;
         self->setAccessor(name, getter, setter);
         self->findOwn(name)->flags = flags;
         return true;
@@ -122,6 +122,10 @@ void installObject(Interpreter& in)
         return true;
     });
 
+    // These came with the version 6 player.
+    markVersion(proto, {"addProperty", "watch", "unwatch", "hasOwnProperty", "isPropertyEnumerable", "isPrototypeOf"}, PropertyFlag::Version6);
+    markVersion(ctor, {"registerClass"}, PropertyFlag::Version6);
+
     in.global()->put("ASSetPropFlags", in.newFunction([](Interpreter& in, Object*, const Args& args) -> Value {
         Object* o = arg(args, 0).asObject();
         if (!o || args.size() < 3)
@@ -129,8 +133,8 @@ void installObject(Interpreter& in)
         const std::uint32_t set = toUint32(in.toNumber(args[2]));
         const std::uint32_t clear = args.size() > 3 ? toUint32(in.toNumber(args[3])) : 0;
         for (const std::string& name : propertyList(in, o, args[1])) {
-            if (Property* p = o->findOwn(name))
-                p->flags = std::uint8_t(((p->flags & ~clear) | set) & 7);
+            if (Property* p = o->findOwnAnyVersion(name))
+                p->flags = std::uint16_t(((p->flags & ~clear) | set) & PropertyFlag::All);
         }
         return Value();
     }), PropertyFlag::DontEnum);
@@ -142,6 +146,7 @@ void installFunction(Interpreter& in)
     auto call = [](Interpreter&, Object*, const Args&) -> Value { return Value(); };
     Object* function = makeConstructor(in, "Function", call, call, proto);
     function->put("constructor", function, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+    markVersion(in.global(), {"Function"}, PropertyFlag::Version6);
     in.defineMethod(proto, "call", [](Interpreter& in, Object* self, const Args& args) -> Value {
         Args rest(args.size() > 1 ? args.begin() + 1 : args.end(), args.end());
         Object* thisObject = arg(args, 0).isObject() ? arg(args, 0).asObject() : in.toObject(arg(args, 0));
