@@ -64,7 +64,7 @@ public:
 
 private:
     struct ScanState;
-    Result<void> scanfolder(const QString& path, ScanState& state);
+    Result<void> scanfolder(const QString& path, Node* folderNode, ScanState& state);
     void applyFilter(const QString& type, const QString& address);
     void setLastnode(Node* node);
 
@@ -75,5 +75,9 @@ private:
 
 // The folder holding the running executable, read from /proc/self/exe as bytes.
 QString executableFolder();
+
+// A file node's text: the name less every "." + extension (Lesson.swf -> Lesson,
+// x.swf_old.swf -> x_old). The drag-and-drop move builds its node text the same way.
+QString fileNodeText(const QString& name, const QString& fileext);
 
 } // namespace veskor

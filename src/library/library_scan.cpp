@@ -26,6 +26,21 @@ struct Library::ScanState {
     // again, so a link cycle cannot make the scan endless.
     std::unordered_set<Identity, IdentityHash> visited;
     bool filtering = false;
+
+    // Extensions seen so far: tags of files with the same extension share one string.
+    std::vector<QString> extensions;
+    const QString& extensionOf(const QString& path)
+    {
+        const QStringView ext = QStringView(path).right(3);
+        for (const QString& known : extensions) {
+            if (known == ext)
+                return known;
+        }
+        if (extensions.size() >= 64)
+            extensions.pop_back();
+        extensions.insert(extensions.begin(), ext.toString());
+        return extensions.front();
+    }
 };
 
 namespace {
@@ -51,6 +66,27 @@ private:
 
 } // namespace
 
+QString fileNodeText(const QString& name, const QString& fileext)
+{
+    // Every occurrence of "." followed by the extension goes, case-sensitively.
+    const QChar dotted[] = {QLatin1Char('.'), fileext.size() > 0 ? fileext.at(0) : QChar(),
+                            fileext.size() > 1 ? fileext.at(1) : QChar(), fileext.size() > 2 ? fileext.at(2) : QChar()};
+    const QStringView pattern(dotted, 1 + std::min<qsizetype>(fileext.size(), 3));
+    qsizetype found = name.indexOf(pattern);
+    if (found < 0)
+        return name;
+    QString text;
+    text.reserve(name.size());
+    qsizetype from = 0;
+    while (found >= 0) {
+        text.append(QStringView(name).mid(from, found - from));
+        from = found + pattern.size();
+        found = name.indexOf(pattern, from);
+    }
+    text.append(QStringView(name).mid(from));
+    return text;
+}
+
 Result<void> Library::additem()
 {
     // A typed trailing "/" would make the root's key differ from the parent path the
@@ -71,10 +107,10 @@ Result<void> Library::additem()
     BusyPointer busy(onBusyStart, onBusyEnd);
     ScanState state;
     state.filtering = isTypeValue(filetype);
-    return scanfolder(path, state);
+    return scanfolder(path, root, state);
 }
 
-Result<void> Library::scanfolder(const QString& path, ScanState& state)
+Result<void> Library::scanfolder(const QString& path, Node* folderNode, ScanState& state)
 {
     // A folder that cannot be listed keeps its node, empty, and the scan goes on.
     auto listing = fsys.listFolder(path);
@@ -84,22 +120,23 @@ Result<void> Library::scanfolder(const QString& path, ScanState& state)
     if ((self.device != 0 || self.inode != 0) && !state.visited.insert({self.device, self.inode}).second)
         return {};
 
+    Nodes.reserveChildren(folderNode, listing->subFolders.size() + listing->files.size());
     for (const FsItem& sub : listing->subFolders) {
-        Node* node = TRY(Nodes.addChild(sub.parentPath, sub.Path, sub.Name, ImageFolder));
+        // The listing reports `path` as every child's parent, so the folder's own node is
+        // the node keyed by the parent path.
+        Node* node = TRY(Nodes.addChild(folderNode, sub.Path, sub.Name, ImageFolder));
         setLastnode(node);
         node->setTag(TagFolder);
         node->setSorted(true);
-        TRY_VOID(scanfolder(sub.Path, state));
+        TRY_VOID(scanfolder(sub.Path, node, state));
     }
 
     for (const FsItem& file : listing->files) {
-        fileext = file.Path.right(3);
+        fileext = state.extensionOf(file.Path);
         const int image = imageForExtension(fileext);
         if (state.filtering && fileext != filetype)
             continue;
-        QString text = file.Name;
-        text.replace(QLatin1Char('.') + fileext, QString());
-        Node* node = TRY(Nodes.addChild(file.parentPath, file.Path, text, image));
+        Node* node = TRY(Nodes.addChild(folderNode, file.Path, fileNodeText(file.Name, fileext), image));
         setLastnode(node);
         node->setTag(fileext);
     }

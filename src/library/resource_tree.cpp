@@ -133,9 +133,18 @@ Result<Node*> ResourceTree::addChild(const QString& parentKey, const QString& ke
     return insert(parent, key, text, image);
 }
 
+Result<Node*> ResourceTree::addChild(Node* parent, const QString& key, const QString& text, int image)
+{
+    if (!parent || parent->m_tree != this)
+        return makeError("no parent node for the key " + key.toStdString());
+    return insert(parent, key, text, image);
+}
+
 Result<Node*> ResourceTree::insert(Node* parent, const QString& key, const QString& text, int image)
 {
-    if (m_byKey.contains(key))
+    // One hash lookup both checks the key and reserves its slot.
+    Node*& slot = m_byKey[key];
+    if (slot)
         return makeError("a node with the key " + key.toStdString() + " exists already");
 
     auto& siblings = parent->m_children;
@@ -161,6 +170,7 @@ Result<Node*> ResourceTree::insert(Node* parent, const QString& key, const QStri
     node->m_tree = this;
     node->m_parent = parent;
     node->m_row = static_cast<int>(position);
+    slot = node;
 
     ResourceTreeObserver* observer = notifying();
     Node* const shownParent = parent == &m_root ? nullptr : parent;
@@ -169,7 +179,6 @@ Result<Node*> ResourceTree::insert(Node* parent, const QString& key, const QStri
     siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(position), node);
     for (size_t i = position + 1; i < siblings.size(); ++i)
         siblings[i]->m_row = static_cast<int>(i);
-    m_byKey.insert(key, node);
     if (observer)
         observer->endInsert();
     return node;
@@ -211,11 +220,20 @@ void ResourceTree::clear()
         observer->beginReset();
     for (Node* node : std::as_const(m_byKey))
         delete node;
+    // A rebuild usually brings back as many nodes: keep room for them.
+    const qsizetype count = m_byKey.size();
     m_byKey.clear();
+    m_byKey.reserve(count);
     m_expanded.clear();
     m_root.m_children.clear();
     if (observer)
         observer->endReset();
+}
+
+void ResourceTree::reserveChildren(Node* parent, size_t count)
+{
+    Node* node = parent ? parent : &m_root;
+    node->m_children.reserve(node->m_children.size() + count);
 }
 
 Node* ResourceTree::first() const { return m_root.m_children.empty() ? nullptr : m_root.m_children.front(); }

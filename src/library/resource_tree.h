@@ -98,9 +98,13 @@ public:
     // The last child of the node with `parentKey`, or its alphabetical place when that
     // node is Sorted. Fails on a duplicate key or a missing parent.
     Result<Node*> addChild(const QString& parentKey, const QString& key, const QString& text, int image);
+    // The same under a parent already at hand (the scan knows the node of the folder it lists).
+    Result<Node*> addChild(Node* parent, const QString& key, const QString& text, int image);
     // Removes the node with everything below it. False when no node has the key.
     bool remove(const QString& key);
     void clear();
+    // Room for `count` more children, when a builder knows how many are coming.
+    void reserveChildren(Node* parent, size_t count);
 
     Node* first() const;
     Node* find(const QString& key) const;

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace veskor {
 
@@ -36,13 +37,59 @@ FsItem itemFor(const QString& path, const struct stat& st)
     return item;
 }
 
-// Closes the listing's directory stream on every way out.
-struct DirCloser {
-    DIR* dir;
-    ~DirCloser()
+// Strict UTF-8 (no overlongs, no surrogates, nothing above U+10FFFF).
+bool isValidUtf8(const unsigned char* s, size_t n)
+{
+    size_t i = 0;
+    while (i < n) {
+        const unsigned char b = s[i];
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t length;
+        char32_t cp;
+        char32_t minimum;
+        if ((b & 0xE0) == 0xC0) {
+            length = 2, cp = b & 0x1F, minimum = 0x80;
+        } else if ((b & 0xF0) == 0xE0) {
+            length = 3, cp = b & 0x0F, minimum = 0x800;
+        } else if ((b & 0xF8) == 0xF0) {
+            length = 4, cp = b & 0x07, minimum = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + length > n)
+            return false;
+        for (size_t k = 1; k < length; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (s[i + k] & 0x3F);
+        }
+        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+// A listed name as text: almost every name is UTF-8 and converts in one go; the others
+// keep their bytes as escapes.
+QString nameFromNative(const char* name)
+{
+    const size_t length = std::strlen(name);
+    if (isValidUtf8(reinterpret_cast<const unsigned char*>(name), length))
+        return QString::fromUtf8(name, static_cast<qsizetype>(length));
+    return pathFromNative(std::string(name, length));
+}
+
+// Closes the listed folder on every way out.
+struct FileCloser {
+    int fd;
+    ~FileCloser()
     {
-        if (dir)
-            ::closedir(dir);
+        if (fd >= 0)
+            ::close(fd);
     }
 };
 
@@ -127,70 +174,68 @@ Result<std::vector<FsItem>> LocalFileSystem::files(const QString& folderPath) co
     return FileSystem::files(folderPath);
 }
 
-// One pass over the directory: the entry type comes from readdir's d_type, so only links
-// and file systems that leave the type unknown cost a stat.
+// One pass over the directory, read with getdents64 straight into a buffer: the entry
+// type comes from d_type, so only links and file systems that leave the type unknown
+// cost a stat, and a folder costs four system calls (open, fstat, read, close) besides
+// the reads of its entries.
 Result<FolderListing> LocalFileSystem::listFolder(const QString& folderPath) const
 {
     const QString clean = fs_paths::withoutTrailingSeparator(folderPath);
     if (clean.isEmpty())
         return makeError("no folder at an empty path");
-    const int fd = ::open(nativeFromPath(clean).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    FileCloser fd{::open(nativeFromPath(clean).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (fd.fd < 0)
         return systemError("cannot list", clean, errno);
     struct stat self;
-    if (::fstat(fd, &self) != 0) {
-        const int code = errno;
-        ::close(fd);
-        return systemError("cannot list", clean, code);
-    }
-    DirCloser closer{::fdopendir(fd)};
-    if (!closer.dir) {
-        const int code = errno;
-        ::close(fd);
-        return systemError("cannot list", clean, code);
-    }
+    if (::fstat(fd.fd, &self) != 0)
+        return systemError("cannot list", clean, errno);
 
     FolderListing listing;
     listing.folder = itemFor(clean, self);
     const QString prefix = clean == QLatin1String("/") ? clean : clean + QLatin1Char('/');
+    thread_local std::vector<char> buffer(64 * 1024);
     for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(closer.dir);
-        if (!entry) {
-            if (errno != 0)
-                return systemError("cannot list", clean, errno);
+        const ssize_t filled = ::getdents64(fd.fd, buffer.data(), buffer.size());
+        if (filled < 0)
+            return systemError("cannot list", clean, errno);
+        if (filled == 0)
             break;
-        }
-        const char* name = entry->d_name;
-        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
-            continue;
+        for (ssize_t offset = 0; offset < filled;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer.data() + offset);
+            if (entry->d_reclen == 0)
+                return makeError("corrupt folder listing of " + nativeFromPath(clean));
+            offset += entry->d_reclen;
+            const char* name = entry->d_name;
+            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+                continue;
 
-        FsItem item;
-        item.device = static_cast<std::uint64_t>(self.st_dev);
-        item.inode = static_cast<std::uint64_t>(entry->d_ino);
-        switch (entry->d_type) {
-        case DT_DIR:
-            item.isFolder = true;
-            break;
-        case DT_REG:
-            break;
-        case DT_LNK:
-        case DT_UNKNOWN: {
-            struct stat st;
-            if (::fstatat(::dirfd(closer.dir), name, &st, 0) == 0) {
-                item.isFolder = S_ISDIR(st.st_mode);
-                item.device = static_cast<std::uint64_t>(st.st_dev);
-                item.inode = static_cast<std::uint64_t>(st.st_ino);
+            FsItem item;
+            item.device = static_cast<std::uint64_t>(self.st_dev);
+            item.inode = static_cast<std::uint64_t>(entry->d_ino);
+            switch (entry->d_type) {
+            case DT_DIR:
+                item.isFolder = true;
+                break;
+            case DT_REG:
+                break;
+            case DT_LNK:
+            case DT_UNKNOWN: {
+                struct stat st;
+                if (::fstatat(fd.fd, name, &st, 0) == 0) {
+                    item.isFolder = S_ISDIR(st.st_mode);
+                    item.device = static_cast<std::uint64_t>(st.st_dev);
+                    item.inode = static_cast<std::uint64_t>(st.st_ino);
+                }
+                break;
             }
-            break;
+            default:
+                break;
+            }
+            item.Name = nameFromNative(name);
+            item.Path = prefix + item.Name;
+            item.parentPath = clean;
+            (item.isFolder ? listing.subFolders : listing.files).push_back(std::move(item));
         }
-        default:
-            break;
-        }
-        item.Name = pathFromNative(std::string(name));
-        item.Path = prefix + item.Name;
-        item.parentPath = clean;
-        (item.isFolder ? listing.subFolders : listing.files).push_back(std::move(item));
     }
     return listing;
 }
