@@ -49,6 +49,25 @@ TEST_F(LibraryTest, DuplicateAndBlankLinesGiveOneEntryAtTheFirstPlace)
     EXPECT_EQ(keys(root)[3], siteRoot() + "?q=\tTab");
 }
 
+TEST_F(LibraryTest, CataloguesFromOtherSystemsReadLineByLine)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"line feeds", "一\n二\n"},
+        {"carriage returns", "一\r二"},
+        {"gb18030", "\xd2\xbb\r\n\xb6\xfe\r\n"},
+        {"utf-8 with mark", "\xef\xbb\xbf一\r\n二"},
+    };
+    for (const auto& c : cases) {
+        writeDefaultCatalogue(c.bytes);
+        library.Nodes.clear();
+        library.addnetsearch();
+        EXPECT_EQ(texts(library.Nodes.first()), (QStringList{"一", "二"})) << c.name;
+    }
+}
+
 TEST_F(LibraryTest, EmptyCatalogueLeavesTheRootAloneAndSorted)
 {
     writeDefaultCatalogue("");
