@@ -117,6 +117,28 @@ TEST(RenderShapeTest, FillSidesChangingInMidPathMakeSeparateRegions)
     EXPECT_EQ(at(image, 12, 5), kWhitePixel);
 }
 
+TEST(RenderShapeTest, FillOutlineCoversEveryFillAndKeepsHoles)
+{
+    // Two adjacent squares in two colours: the outline covers both.
+    Shape pair;
+    pair.styles.fillStyles = {solidFill(kRed), solidFill(kGreen)};
+    pair.records = {styles(0, 1, std::nullopt, point(0, 0)), edge(10, 0), edge(0, 10), edge(-10, 0), edge(0, -10),
+                    styles(0, 2, std::nullopt, point(10, 0)), edge(10, 0), edge(0, 10), edge(-10, 0), edge(0, -10)};
+    const QPainterPath both = buildShape(pair).fillOutline();
+    EXPECT_TRUE(both.contains(QPointF(px(5).get(), px(5).get())));
+    EXPECT_TRUE(both.contains(QPointF(px(15).get(), px(5).get())));
+    EXPECT_FALSE(both.contains(QPointF(px(25).get(), px(5).get())));
+
+    // A square with a square hole: one fill, the hole traced the other way.
+    Shape ring = square(styles(std::nullopt, 1));
+    ring.records.push_back(styles(std::nullopt, 1, std::nullopt, point(15, 15)));
+    for (const auto& e : {edge(0, 10), edge(10, 0), edge(0, -10), edge(-10, 0)})
+        ring.records.push_back(e);
+    const QPainterPath outline = buildShape(ring).fillOutline();
+    EXPECT_TRUE(outline.contains(QPointF(px(12).get(), px(12).get())));
+    EXPECT_FALSE(outline.contains(QPointF(px(20).get(), px(20).get())));
+}
+
 TEST(RenderShapeTest, NewStyleTablesRestartIndicesAndDrawAbove)
 {
     // The first table's fill 1 is red, the second table's fill 1 is blue and

@@ -81,6 +81,31 @@ TEST(RenderTextTest, StaticTextPlacesScaledGlyphsByOffsetsAndAdvances)
     }
 }
 
+TEST(RenderTextTest, StaticTextIsBuiltOncePerCharacter)
+{
+    CharacterCache cache;
+    cache.addDefinition(Tag(squareFont(1)));
+    DefineText text;
+    text.id = 9;
+    text.matrix = Matrix::translation(Twips(200), Twips(0));
+    TextRecord record;
+    record.fontId = 1;
+    record.height = Twips(200);
+    record.yOffset = Twips(400);
+    record.glyphs = {{0, 200}};
+    text.records = {record};
+    const StaticTextGeometry& built = cache.staticText(text);
+    EXPECT_EQ(&cache.staticText(text), &built);
+    ASSERT_EQ(built.runs.size(), 1u);
+    // The glyph square 0..200 x 200..400 twips, moved by the text's matrix when drawn.
+    EXPECT_EQ(built.runs[0].outlines.boundingRect(), QRectF(0, 200, 200, 200));
+    QImage image = canvas();
+    QPainter painter(&image);
+    paintStaticText(painter, built, kPixels, ColorTransform());
+    painter.end();
+    EXPECT_EQ(inkBounds(image), QRect(10, 10, 10, 10));
+}
+
 TEST(RenderTextTest, StaticTextWithAMissingFontOrGlyphDrawsNothing)
 {
     FontLibrary fonts;

@@ -9,19 +9,19 @@ namespace swf::render {
 
 QPainterPath ShapeGeometry::fillOutline() const
 {
-    QPainterPath outline;
-    outline.setFillRule(Qt::WindingFill);
+    std::vector<const QPainterPath*> paths;
     for (const ShapeLayer& layer : layers) {
-        for (const FillLayer& fill : layer.fills) {
-            // Each fill's contours go in as they are; a winding union keeps
-            // the holes of an even-odd fill only when the contours say so, so
-            // simplify each fill to its own area first.
-            if (fill.path.fillRule() == Qt::OddEvenFill)
-                outline.addPath(fill.path.simplified());
-            else
-                outline.addPath(fill.path);
-        }
+        for (const FillLayer& fill : layer.fills)
+            paths.push_back(&fill.path);
     }
+    if (paths.empty())
+        return {};
+    // Most masks are a single fill, which is its own outline. Several fills
+    // are joined as areas: their contours mixed into one path would cancel
+    // each other where they overlap or share an edge.
+    QPainterPath outline = *paths.front();
+    for (std::size_t i = 1; i < paths.size(); ++i)
+        outline = outline.united(*paths[i]);
     return outline;
 }
 
