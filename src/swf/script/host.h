@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace swf::script {
 
@@ -89,6 +90,9 @@ public:
     virtual std::uint32_t random(std::uint32_t max) = 0;
     // The script stopped: too many instructions, too deep recursion, a broken block.
     virtual void scriptAborted(const std::string& reason) = 0;
+    // Objects the host keeps (clips on the display list, pending events):
+    // Interpreter::collectGarbage keeps them and what they reach.
+    virtual void addGarbageRoots(std::vector<Object*>& roots) { (void)roots; }
 };
 
 } // namespace swf::script

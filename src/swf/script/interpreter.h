@@ -49,6 +49,14 @@ public:
     // once per frame after moving its clock.
     void runTimers();
 
+    // Frees the objects nothing reaches any more (from the globals, timers,
+    // registered classes and the host's roots). Does nothing while a script
+    // runs; the host calls it between frames.
+    void collectGarbage();
+    // Keeps an object alive for the interpreter's lifetime (objects that
+    // native code holds on to).
+    void pin(Object* o) { m_pinned.push_back(o); }
+
     // Built-in objects.
     Object* global() const { return m_global; }
     Object* objectPrototype() const { return m_objectPrototype; }
@@ -163,6 +171,7 @@ private:
     };
     std::map<int, Timer> m_timers;
     std::map<std::string, Object*> m_registeredClasses;
+    std::vector<Object*> m_pinned;
     int m_nextTimer = 1;
 
     friend void installBuiltins(Interpreter&);

@@ -103,6 +103,73 @@ Object* Object::proto() const
     return p ? p->value.asObject() : nullptr;
 }
 
+void Heap::collect(const std::vector<Object*>& roots, const std::vector<Scope*>& scopeRoots, const std::vector<Value>& valueRoots)
+{
+    std::vector<Object*> pending;
+    std::vector<Scope*> pendingScopes;
+    auto markObject = [&](Object* o) {
+        if (o && !o->marked) {
+            o->marked = true;
+            pending.push_back(o);
+        }
+    };
+    auto markValue = [&](const Value& v) { markObject(v.asObject()); };
+    auto markScope = [&](Scope* s) {
+        if (s && !s->marked) {
+            s->marked = true;
+            pendingScopes.push_back(s);
+        }
+    };
+    for (Object* o : roots)
+        markObject(o);
+    for (Scope* s : scopeRoots)
+        markScope(s);
+    for (const Value& v : valueRoots)
+        markValue(v);
+    // An explicit work list rather than recursion: chains can be long.
+    while (!pending.empty() || !pendingScopes.empty()) {
+        if (!pendingScopes.empty()) {
+            Scope* s = pendingScopes.back();
+            pendingScopes.pop_back();
+            markObject(s->object);
+            markScope(s->parent);
+            continue;
+        }
+        Object* o = pending.back();
+        pending.pop_back();
+        for (const Property& p : o->properties()) {
+            markValue(p.value);
+            markObject(p.getter);
+            markObject(p.setter);
+        }
+        for (const auto& [name, watch] : o->watches()) {
+            markObject(watch.callback);
+            markValue(watch.userData);
+        }
+        markValue(o->primitive);
+        markObject(o->superProto);
+        markObject(o->superThis);
+        if (ScriptFunction* f = o->script()) {
+            markScope(f->scope);
+            markObject(f->target);
+        }
+    }
+    auto sweep = [](auto& list) {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (list[i]->marked) {
+                list[i]->marked = false;
+                if (kept != i)
+                    list[kept] = std::move(list[i]);
+                ++kept;
+            }
+        }
+        list.resize(kept);
+    };
+    sweep(m_objects);
+    sweep(m_scopes);
+}
+
 Object* Heap::make(ObjectClass cls)
 {
     m_objects.push_back(std::make_unique<Object>(cls, m_version));

@@ -122,6 +122,7 @@ public:
     void setExtension(std::shared_ptr<ObjectExtension> e) { m_extension = std::move(e); }
     // Opaque pointer for the host (a display-list instance).
     void* hostData = nullptr;
+    bool marked = false; // for Heap::collect
     // Super objects: the prototype to search and the `this` to call with.
     Object* superProto = nullptr;
     Object* superThis = nullptr;
@@ -144,16 +145,22 @@ private:
 struct Scope {
     Object* object = nullptr;
     Scope* parent = nullptr;
+    bool marked = false;
 };
 
-// Owns every object and scope of one movie's script machine.
+// Owns every object and scope of one movie's script machine. Everything is
+// freed with the heap; collect() frees what the given roots cannot reach,
+// cycles included.
 class Heap {
 public:
     explicit Heap(int swfVersion) : m_version(swfVersion) {}
     Object* make(ObjectClass cls = ObjectClass::Object);
     Scope* scope(Object* object, Scope* parent);
     std::size_t objectCount() const { return m_objects.size(); }
+    std::size_t scopeCount() const { return m_scopes.size(); }
     int swfVersion() const { return m_version; }
+    // Mark and sweep from the roots; only valid while no script runs.
+    void collect(const std::vector<Object*>& roots, const std::vector<Scope*>& scopeRoots, const std::vector<Value>& valueRoots);
 
 private:
     int m_version;

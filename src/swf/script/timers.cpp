@@ -17,6 +17,25 @@ int Interpreter::addTimer(Object* thisObject, Value function, std::string method
 
 void Interpreter::removeTimer(int id) { m_timers.erase(id); }
 
+void Interpreter::collectGarbage()
+{
+    if (m_running)
+        return;
+    std::vector<Object*> roots = {m_global, m_objectPrototype, m_functionPrototype};
+    std::vector<Value> values = {m_thrown};
+    for (const auto& [id, timer] : m_timers) {
+        roots.push_back(timer.thisObject);
+        values.push_back(timer.function);
+        values.insert(values.end(), timer.args.begin(), timer.args.end());
+    }
+    for (const auto& [name, ctor] : m_registeredClasses)
+        roots.push_back(ctor);
+    roots.insert(roots.end(), m_pinned.begin(), m_pinned.end());
+    values.insert(values.end(), m_stack.begin(), m_stack.end());
+    m_host.addGarbageRoots(roots);
+    m_heap.collect(roots, {}, values);
+}
+
 void Interpreter::runTimers()
 {
     const double now = m_host.movieTime();

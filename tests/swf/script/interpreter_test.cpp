@@ -530,3 +530,52 @@ TEST(Interpreter, MalformedBlocksAreRejectedWithoutRunning)
     // Pops from an empty stack give undefined.
     EXPECT_EQ(m.run("pop\npop\nadd2\ntrace"), "NaN");
 }
+
+TEST(Interpreter, GarbageCollectionFreesUnreachableCyclesAndKeepsClosures)
+{
+    Machine m(7);
+    // A closure kept on the root, and 200 two-object cycles nobody keeps.
+    m.run(R"(
+        function make n
+          function -
+            push "n"
+            getvariable
+            return
+          end
+          return
+        end
+        push "keep", 7, 1, "make"
+        callfunction
+        setvariable
+        push "i", 0
+        setvariable
+    top:
+        push "i"
+        getvariable
+        push 200
+        less2
+        not
+        if done
+        push "a", 0
+        initobject
+        storeregister 1
+        push "b", r:1, 1
+        initobject
+        setmember
+        push r:1, "a"
+        getmember
+        pop
+        push "i", "i"
+        getvariable
+        increment
+        setvariable
+        jump top
+    done:
+    )");
+    m.vm->collectGarbage();
+    const std::size_t afterFirst = m.vm->heap().objectCount();
+    m.run("push \"x\", 0\ninitobject\nstoreregister 1\npush r:1, \"self\", r:1\nsetmember\npop");
+    m.vm->collectGarbage();
+    EXPECT_EQ(m.vm->heap().objectCount(), afterFirst);
+    EXPECT_EQ(m.run("push 0, \"keep\"\ncallfunction\ntrace"), "7");
+}

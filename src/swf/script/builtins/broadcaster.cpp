@@ -43,6 +43,10 @@ void installBroadcaster(Interpreter& in)
             in.callMethod(l, name, rest);
         return listeners.empty() ? Value() : Value(true);
     });
+    // initialize hands out these three even if the script deletes them here.
+    in.pin(addListener);
+    in.pin(removeListener);
+    in.pin(broadcastMessage);
     in.defineMethod(broadcaster, "initialize", [addListener, removeListener, broadcastMessage](Interpreter& in, Object*, const Args& args) -> Value {
         Object* o = arg(args, 0).asObject();
         if (!o)

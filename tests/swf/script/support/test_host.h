@@ -49,6 +49,7 @@ public:
     int timeZoneOffsetMinutes(double) override { return zoneMinutes; }
     std::uint32_t random(std::uint32_t max) override { return max ? nextRandom++ % max : 0; }
     void scriptAborted(const std::string& reason) override { aborts.push_back(reason); }
+    void addGarbageRoots(std::vector<Object*>& roots) override { roots.push_back(rootClip); }
 
     // All trace lines joined with "\n".
     std::string output() const;
