@@ -89,7 +89,7 @@ MainMenus buildMainMenus(QMenuBar* bar, QWidget* popupParent)
 QList<QPair<QString, QAction*>> MainMenus::namedItems() const
 {
     QList<QPair<QString, QAction*>> items;
-    for (QAction* a : {mnuFileOpen, mnuFilesave, mnuswfkejian, mnupptkejian, mnudocwendang, mnubbs, mnuFileClose,
+    for (QAction* a : {mnuFileOpen, mnuFilesave, mnuswfkejian, mnupptkejian, mnudocwendang, mnuFileClose,
                        mnuxkyuanshi, mnuxkyincang, mnuxkquanping, mnudisplay2, mnudisplay0, mnujszc, mnukjwy,
                        mnuyywy, mnuxxwy, mnushming, menusoftset, menuhelpabout, menusearch, menupptkj, menuwordwd,
                        menuflashkj, mnubfang, mnucopy, mnushch, mnuzyglq})

@@ -49,7 +49,8 @@ struct MainMenus {
     QAction* mnushch = nullptr;
     QAction* mnuzyglq = nullptr;
 
-    // Every item with a command, by its name ("mnuFileOpen", "menusearch", ...).
+    // Every item with a command, by its name ("mnuFileOpen", "menusearch", ...); "搜索(&b)"
+    // has none.
     QList<QPair<QString, QAction*>> namedItems() const;
 };
 

@@ -7,6 +7,7 @@
 
 #include <QRect>
 #include <cmath>
+#include <ostream>
 
 namespace veskor {
 
@@ -30,6 +31,9 @@ public:
 private:
     float m_value = 0.0f;
 };
+
+// Test failures and logs show the number.
+inline void PrintTo(const Twips& t, std::ostream* os) { *os << t.value() << " twips"; }
 
 constexpr Twips operator""_tw(unsigned long long value) { return Twips(static_cast<float>(value)); }
 

@@ -1,0 +1,158 @@
+#include "player/support/fake_player.h"
+#include "player/transport.h"
+
+#include <gtest/gtest.h>
+
+using namespace veskor;
+using namespace veskor::testing;
+
+namespace {
+
+struct TransportFixture : ::testing::Test {
+    FakePlayerFactory players;
+    Transport transport{players.factory()};
+    QWidget parent;
+
+    FakePlayer* loaded(const QString& path = "/data/a.swf")
+    {
+        EXPECT_TRUE(transport.createWorkingPlayer(&parent).ok());
+        EXPECT_TRUE(transport.openMovie(path).ok());
+        return *players.last;
+    }
+};
+
+TEST_F(TransportFixture, FastBackNeverGoesBelowTheFirstFrame)
+{
+    struct Case { int from; int to; };
+    const Case cases[] = {{0, 0}, {1, 0}, {5, 0}, {9, 0}, {10, 0}, {11, 1}, {25, 15}, {119, 109}};
+    FakePlayer* p = loaded();
+    for (const Case& c : cases) {
+        p->frame = c.from;
+        ASSERT_TRUE(transport.fastbackswf().ok());
+        EXPECT_EQ(p->frame, c.to) << "from " << c.from;
+    }
+}
+
+TEST_F(TransportFixture, FastForwardWritesPastTheLastFrameUnchanged)
+{
+    FakePlayer* p = loaded();
+    p->frame = 115;
+    ASSERT_TRUE(transport.fastforwardswf().ok());
+    EXPECT_EQ(p->frame, 125);
+}
+
+TEST_F(TransportFixture, SliderPositionNSendsTheMovieToFrameNMinusOne)
+{
+    FakePlayer* p = loaded();
+    for (int n : {1, 2, 60, 120}) {
+        transport.Sliderswf_Scroll(n);
+        EXPECT_EQ(p->frame, n - 1) << n;
+    }
+}
+
+TEST_F(TransportFixture, TickShowsTotalTwoSpacesAndCurrentFrame)
+{
+    FakePlayer* p = loaded();
+    transport.Timerswf_Timer();
+    EXPECT_EQ(transport.panel4, QStringLiteral("共120帧  第1帧"));
+    EXPECT_EQ(transport.slider.ToolTipText, QStringLiteral("1"));
+    p->frame = 41;
+    transport.Timerswf_Timer();
+    EXPECT_EQ(transport.slider.Value, 42);
+    EXPECT_EQ(transport.slider.ToolTipText, QStringLiteral("42"));
+    EXPECT_EQ(transport.totaltext, QStringLiteral("共120帧"));
+    EXPECT_EQ(transport.frametext, QStringLiteral("第42帧"));
+}
+
+TEST_F(TransportFixture, TickWithoutMovieChangesNothing)
+{
+    ASSERT_TRUE(transport.createWorkingPlayer(&parent).ok());
+    transport.panel4 = "kept";
+    transport.Timerswf_Timer();
+    transport.Sliderswf_Scroll(5);
+    EXPECT_EQ(transport.panel4, QStringLiteral("kept"));
+    EXPECT_FALSE(transport.playswf().ok());
+}
+
+TEST_F(TransportFixture, StopSwitchesTrackingOffAndPlayDoesNotSwitchItBack)
+{
+    FakePlayer* p = loaded();
+    p->frame = 30;
+    ASSERT_TRUE(transport.stopswf().ok());
+    EXPECT_FALSE(transport.timerEnabled);
+    EXPECT_FALSE(transport.slider.Enabled);
+    EXPECT_EQ(p->frame, 0);
+    EXPECT_FALSE(p->playing);
+    ASSERT_TRUE(transport.playswf().ok());
+    EXPECT_TRUE(p->playing);
+    EXPECT_FALSE(transport.timerEnabled);
+    EXPECT_FALSE(transport.slider.Enabled);
+}
+
+TEST_F(TransportFixture, FileMenuOpenTracksEvenASingleFrameMovie)
+{
+    players.config->framesByPath["/data/one.swf"] = 1;
+    FakePlayer* first = loaded("/data/a.swf");
+    ASSERT_TRUE(transport.openMovie("/data/one.swf").ok());
+    EXPECT_EQ(*players.last, first) << "the File menu keeps the instance";
+    EXPECT_EQ(transport.slider.Min, 1);
+    EXPECT_EQ(transport.slider.Max, 1);
+    EXPECT_TRUE(transport.timerEnabled);
+    EXPECT_TRUE(transport.slider.Enabled);
+    EXPECT_EQ(transport.panel5, QStringLiteral("正在播放的文件： /data/one.swf"));
+    EXPECT_EQ(transport.swfpath, QStringLiteral("/data/one.swf"));
+}
+
+TEST_F(TransportFixture, TreeLoadOfSingleFrameMovieSwitchesTrackingOff)
+{
+    players.config->framesByPath["/data/one.swf"] = 1;
+    loaded("/data/a.swf");
+    const QString panel5 = transport.panel5;
+    bool laidOut = false;
+    ASSERT_TRUE(transport.loadswf("/data/one.swf", &parent, [&] { laidOut = true; }).ok());
+    EXPECT_FALSE(transport.timerEnabled);
+    EXPECT_FALSE(transport.slider.Enabled);
+    EXPECT_EQ(transport.panel4, QStringLiteral("共一帧"));
+    EXPECT_EQ(transport.panel5, panel5);
+    EXPECT_TRUE(laidOut);
+}
+
+TEST_F(TransportFixture, TreeLoadGivesAFreshStoppedPlayerInTheChosenScaleMode)
+{
+    loaded();
+    transport.displaymode = 2;
+    ASSERT_TRUE(transport.loadswf("/data/b.swf", &parent, {}).ok());
+    FakePlayer* fresh = *players.last;
+    EXPECT_EQ(*players.created, 2);
+    EXPECT_EQ(transport.player(), fresh);
+    EXPECT_FALSE(fresh->playing);
+    EXPECT_EQ(fresh->scaleMode, 2);
+    EXPECT_EQ(transport.slider.Max, 120);
+    EXPECT_TRUE(transport.timerEnabled);
+    EXPECT_EQ(transport.panel5, QStringLiteral("正在播放的文件： /data/b.swf"));
+    EXPECT_FALSE(transport.swfpath == "/data/b.swf") << "only the File menu remembers its path";
+}
+
+TEST_F(TransportFixture, UnreadableMovieIsAnErrorForBothPaths)
+{
+    players.config->unreadable << "/data/bad.swf";
+    loaded();
+    EXPECT_FALSE(transport.openMovie("/data/bad.swf").ok());
+    EXPECT_FALSE(transport.loadswf("/data/bad.swf", &parent, {}).ok());
+}
+
+TEST(SliderStateTest, RangeEndsPullEachOtherAndValueStaysInside)
+{
+    SliderState s;
+    s.setValue(80);
+    s.setMax(0);
+    s.setMin(1);
+    EXPECT_EQ(s.Min, 1);
+    EXPECT_EQ(s.Max, 1);
+    EXPECT_EQ(s.Value, 1);
+    s.setMax(10);
+    s.setValue(11);
+    EXPECT_EQ(s.Value, 10);
+}
+
+} // namespace
