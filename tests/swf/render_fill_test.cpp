@@ -172,6 +172,19 @@ TEST(RenderFillTest, ColourTransformAppliesToBitmapPixels)
     EXPECT_EQ(bitmaps.image(5)->pixel(0, 0), qRgb(255, 0, 0));
 }
 
+TEST(RenderFillTest, FadedBitmapBlendsWithWhatLiesBeneath)
+{
+    BitmapLibrary bitmaps;
+    bitmaps.add(checkerBitmap(5));
+    ColorTransform fade;
+    fade.aMult = 0.5;
+    const QImage image = renderFill(bitmapFill(FillStyleType::NonSmoothedRepeatingBitmap, 5, 2), bitmaps, fade);
+    // Red at half opacity over white.
+    EXPECT_EQ(qRed(image.pixel(1, 1)), 255);
+    EXPECT_NEAR(qGreen(image.pixel(1, 1)), 128, 2);
+    EXPECT_NEAR(qBlue(image.pixel(1, 1)), 128, 2);
+}
+
 TEST(RenderFillTest, MissingBitmapDrawsNothing)
 {
     const QImage image = renderFill(bitmapFill(FillStyleType::RepeatingBitmap, 99, 1));

@@ -59,9 +59,9 @@ std::array<double, 8> transformKey(const swf::ColorTransform& t)
     return {t.rMult, t.gMult, t.bMult, t.aMult, t.rAdd, t.gAdd, t.bAdd, t.aAdd};
 }
 
-// Transformed copies kept per bitmap before the oldest are dropped; tweens
-// that fade a bitmap make a new transform every frame.
-constexpr std::size_t kMaxTransformedCopies = 256;
+// Memory for transformed and padded copies before they are all dropped;
+// tweens that tint a bitmap make a new transform every frame.
+constexpr std::int64_t kMaxCopyBytes = 96ll * 1024 * 1024;
 
 } // namespace
 
@@ -102,9 +102,13 @@ QImage BitmapLibrary::clamped(std::uint16_t id, const swf::ColorTransform& trans
         }
         result = padded;
     }
-    if (m_transformed.size() >= kMaxTransformedCopies)
+    const std::int64_t bytes = result.sizeInBytes();
+    if (m_copyBytes + bytes > kMaxCopyBytes) {
         m_transformed.clear();
+        m_copyBytes = 0;
+    }
     m_transformed.emplace(key, result);
+    m_copyBytes += bytes;
     return result;
 }
 
@@ -112,6 +116,7 @@ void BitmapLibrary::clearDecoded()
 {
     m_decoded.clear();
     m_transformed.clear();
+    m_copyBytes = 0;
 }
 
 } // namespace swf::render

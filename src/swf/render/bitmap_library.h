@@ -63,6 +63,7 @@ private:
 
     using TransformKey = std::tuple<std::uint16_t, int, std::array<double, 8>>;
     mutable std::map<TransformKey, QImage> m_transformed;
+    mutable std::int64_t m_copyBytes = 0;
 };
 
 } // namespace swf::render

@@ -165,6 +165,13 @@ QPen makePen(const swf::LineStyle& style, const BitmapLibrary& bitmaps, const QT
     return pen;
 }
 
+// A transform that only scales alpha down, the usual fade.
+bool isFadeOnly(const swf::ColorTransform& t)
+{
+    return t.rMult == 1.0 && t.gMult == 1.0 && t.bMult == 1.0 && t.rAdd == 0.0 && t.gAdd == 0.0 && t.bAdd == 0.0
+        && t.aAdd == 0.0 && t.aMult <= 1.0;
+}
+
 } // namespace
 
 void paintShape(QPainter& painter, const ShapeGeometry& geometry, const BitmapLibrary& bitmaps,
@@ -175,15 +182,22 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const BitmapLi
     painter.save();
     painter.setTransform(twipsToDevice);
     painter.setRenderHint(QPainter::Antialiasing, true);
+    const qreal opacity = painter.opacity();
     for (const ShapeLayer& layer : geometry.layers) {
         for (const FillLayer& fill : layer.fills) {
-            const QBrush brush = makeBrush(fill.style, bitmaps, transform, fill.path.controlPointRect());
+            const bool bitmap = swf::isBitmapFill(fill.style.type);
+            // A fade changes only alpha: drawing the bitmap as it is with less
+            // opacity spares a transformed copy of its pixels every frame.
+            const bool fadeOnly = bitmap && isFadeOnly(transform);
+            const QBrush brush = makeBrush(fill.style, bitmaps, fadeOnly ? swf::ColorTransform() : transform,
+                                           fill.path.controlPointRect());
             if (brush.style() == Qt::NoBrush)
                 continue;
-            painter.setRenderHint(QPainter::SmoothPixmapTransform,
-                                  swf::isBitmapFill(fill.style.type) && swf::isSmoothedBitmap(fill.style.type));
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, bitmap && swf::isSmoothedBitmap(fill.style.type));
+            painter.setOpacity(fadeOnly ? opacity * std::clamp(transform.aMult, 0.0, 1.0) : opacity);
             painter.fillPath(fill.path, brush);
         }
+        painter.setOpacity(opacity);
         painter.setBrush(Qt::NoBrush);
         for (const StrokeLayer& stroke : layer.strokes) {
             painter.setPen(makePen(stroke.style, bitmaps, twipsToDevice, transform, stroke.path.controlPointRect()));
