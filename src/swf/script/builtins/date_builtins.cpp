@@ -140,7 +140,7 @@ void installDate(Interpreter& in)
     in.defineMethod(proto, "setTime", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || self->objectClass() != ObjectClass::Date)
             return Value();
-        self->primitive = clip(in.toNumber(arg(args, 0)));
+        self->primitive = args.empty() ? kNaN : clip(in.toNumber(args[0]));
         return self->primitive;
     });
 

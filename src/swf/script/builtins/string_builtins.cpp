@@ -157,7 +157,9 @@ void installString(Interpreter& in)
         } else {
             auto units = stringUnits(s, in.swfVersion());
             auto sep = stringUnits(in.toString(args[0]), in.swfVersion());
-            if (sep.empty()) {
+            if (units.empty()) {
+                parts.push_back(std::string());
+            } else if (sep.empty()) {
                 for (std::uint32_t u : units)
                     parts.push_back(unitToString(u, in.swfVersion()));
             } else {
