@@ -106,6 +106,36 @@ TEST(RenderTextTest, StaticTextIsBuiltOncePerCharacter)
     EXPECT_EQ(inkBounds(image), QRect(10, 10, 10, 10));
 }
 
+TEST(RenderTextTest, StaticTextInAFontWithoutOutlinesUsesAnInstalledFont)
+{
+    // Chinese movies often name 宋体 and bring only the character codes.
+    DefineFont font;
+    font.version = 2;
+    font.id = 2;
+    font.name = "宋体";
+    font.glyphs = {Shape(), Shape()};
+    font.codeTable = {u'教', u'学'};
+    FontLibrary fonts;
+    fonts.add(font);
+    DefineText text;
+    TextRecord record;
+    record.fontId = 2;
+    record.height = Twips::fromPixels(16);
+    record.xOffset = Twips::fromPixels(10);
+    record.yOffset = Twips::fromPixels(30);
+    record.glyphs = {{0, Twips::fromPixels(20).get()}, {1, Twips::fromPixels(20).get()}};
+    text.records = {record};
+    QImage image = canvas();
+    QPainter painter(&image);
+    paintStaticText(painter, text, fonts, kPixels, ColorTransform());
+    painter.end();
+    const QRect ink = inkBounds(image);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GE(ink.left(), 9);
+    EXPECT_LE(ink.bottom(), 31);
+    EXPECT_GT(ink.right(), 35); // the second character, 20 pixels on
+}
+
 TEST(RenderTextTest, StaticTextWithAMissingFontOrGlyphDrawsNothing)
 {
     FontLibrary fonts;

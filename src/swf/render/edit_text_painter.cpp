@@ -255,7 +255,9 @@ void paintEditText(QPainter& painter, const swf::DefineEditText& field, const Fo
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::NoBrush);
 
-    QString shown = text;
+    // Laid out anew every frame: a field shows a bounded amount of text.
+    constexpr qsizetype kMaxShownCharacters = 64 * 1024;
+    QString shown = text.left(kMaxShownCharacters);
     if (field.maxLength && *field.maxLength > 0 && !field.html && shown.size() > *field.maxLength)
         shown.truncate(*field.maxLength);
     if (shown.isEmpty() || bounds.isEmpty()) {
