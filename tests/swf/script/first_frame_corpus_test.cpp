@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kMatchFloor = 485;
+constexpr int kMatchFloor = 491;
 
 // The DoAction blocks of the first frame, or nothing when the movie does
 // anything a standalone machine cannot (clips, buttons, later scripts).

@@ -50,7 +50,8 @@ void mergeSort(std::vector<std::size_t>& idx, const std::function<int(std::size_
             std::size_t hi = std::min(lo + 2 * width, idx.size());
             std::size_t i = lo, j = mid, k = lo;
             while (i < mid && j < hi) {
-                if (in.aborted() || in.throwing() || cmp(idx[j], idx[i]) >= 0)
+                // The left element is always the first argument of the compare.
+                if (in.aborted() || in.throwing() || cmp(idx[i], idx[j]) <= 0)
                     tmp[k++] = idx[i++];
                 else
                     tmp[k++] = idx[j++];

@@ -151,7 +151,8 @@ void installString(Interpreter& in)
     in.defineMethod(proto, "split", [](Interpreter& in, Object* self, const Args& args) -> Value {
         std::string s = thisString(in, self);
         std::vector<Value> parts;
-        double limit = args.size() > 1 && !args[1].isUndefined() ? in.toNumber(args[1]) : 4294967295.0;
+        // A given limit counts as a 32-bit integer: Infinity and NaN are 0.
+        double limit = args.size() > 1 && !args[1].isUndefined() ? double(toInt32(in.toNumber(args[1]))) : 4294967295.0;
         if (args.empty() || args[0].isUndefined()) {
             parts.push_back(s);
         } else {
