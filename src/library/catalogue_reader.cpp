@@ -23,8 +23,8 @@ bool startsWith(const QByteArray& bytes, std::initializer_list<unsigned char> ma
     return true;
 }
 
-// Qt of this vintage converts only the Unicode encodings itself; GB18030 goes through
-// the C library's iconv. A byte sequence it cannot convert becomes U+FFFD.
+// Through the C library's iconv, which always knows GB18030 (Qt knows it only when built
+// with ICU). A byte sequence it cannot convert becomes U+FFFD.
 QString decodeGb18030(const QByteArray& bytes)
 {
     iconv_t cd = ::iconv_open("UTF-16LE", "GB18030");
