@@ -117,6 +117,23 @@ TEST(RenderShapeTest, FillSidesChangingInMidPathMakeSeparateRegions)
     EXPECT_EQ(at(image, 12, 5), kWhitePixel);
 }
 
+TEST(RenderShapeTest, SharedEdgesBetweenFillsLetNoBackgroundThrough)
+{
+    // Red and green meet at x = 20.5, half way through a pixel column.
+    Shape shape;
+    shape.styles.fillStyles = {solidFill(kRed), solidFill(kGreen)};
+    shape.records = {styles(0, 1, std::nullopt, point(5, 10)), edge(15.5, 0),
+                     styles(0, 2), edge(14.5, 0), edge(0, 20), edge(-14.5, 0),
+                     styles(0, 1), edge(-15.5, 0), edge(0, -20),
+                     styles(2, 1, std::nullopt, point(20.5, 10)), edge(0, 20)};
+    const QImage image = render(buildShape(shape));
+    const QRgb seam = image.pixel(20, 20);
+    // White showing through would lift the blue channel.
+    EXPECT_LT(qBlue(seam), 8);
+    EXPECT_GT(qGreen(seam), 100);
+    EXPECT_GT(qRed(seam), 100);
+}
+
 TEST(RenderShapeTest, FillOutlineCoversEveryFillAndKeepsHoles)
 {
     // Two adjacent squares in two colours: the outline covers both.

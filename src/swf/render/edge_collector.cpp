@@ -1,5 +1,6 @@
 #include "swf/render/edge_collector.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace swf::render {
@@ -36,6 +37,15 @@ void EdgeCollector::addEdge(const Edge& edge)
             m_fillEdges[m_fill1].push_back(edge);
         if (m_fill0 != 0)
             m_fillEdges[m_fill0].push_back({edge.to, edge.control, edge.from, edge.curved});
+        if (m_fill0 != 0 && m_fill1 != 0) {
+            QPainterPath& seam = m_seams[std::min(m_fill0, m_fill1)];
+            if (seam.isEmpty() || seam.currentPosition() != QPointF(edge.from))
+                seam.moveTo(edge.from);
+            if (edge.curved)
+                seam.quadTo(edge.control, edge.to);
+            else
+                seam.lineTo(edge.to);
+        }
     }
 
     if (m_line != 0) {

@@ -35,6 +35,9 @@ public:
     std::map<std::uint32_t, QPainterPath> fillPaths() const;
     // The stroked edges of every line style, in drawing order, keyed by index.
     const std::map<std::uint32_t, QPainterPath>& linePaths() const { return m_lines; }
+    // Edges between two different fills, as open paths keyed by the lower
+    // style index (the fill drawn first).
+    const std::map<std::uint32_t, QPainterPath>& seamPaths() const { return m_seams; }
 
     bool empty() const { return m_fillEdges.empty() && m_lines.empty(); }
 
@@ -51,6 +54,7 @@ private:
 
     std::map<std::uint32_t, std::vector<Edge>> m_fillEdges;
     std::map<std::uint32_t, QPainterPath> m_lines;
+    std::map<std::uint32_t, QPainterPath> m_seams;
     std::map<std::uint32_t, QPoint> m_lineEnds;
     QPoint m_position;
     std::uint32_t m_fill0 = 0;

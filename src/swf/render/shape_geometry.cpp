@@ -49,12 +49,14 @@ public:
             return;
         }
         ShapeLayer layer;
+        const auto& seams = m_collector.seamPaths();
         for (auto& [index, path] : m_collector.fillPaths()) {
             if (index == 0 || index > m_fills.size() || path.isEmpty())
                 continue;
             path.setFillRule(m_windingFill ? Qt::WindingFill : Qt::OddEvenFill);
             m_geometry.bounds |= path.controlPointRect();
-            layer.fills.push_back({m_fills[index - 1], path});
+            const auto seam = seams.find(index);
+            layer.fills.push_back({m_fills[index - 1], path, seam != seams.end() ? seam->second : QPainterPath()});
         }
         for (const auto& [index, path] : m_collector.linePaths()) {
             if (index == 0 || index > m_lines.size() || path.isEmpty())

@@ -16,6 +16,10 @@ namespace swf::render {
 struct FillLayer {
     swf::FillStyle style;
     QPainterPath path;
+    // Edges this fill shares with a fill drawn after it. Antialiasing each fill
+    // on its own lets the background show through along a shared edge; the
+    // painter covers these edges with this fill first.
+    QPainterPath seams;
 };
 
 struct StrokeLayer {

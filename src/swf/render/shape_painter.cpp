@@ -165,6 +165,21 @@ QPen makePen(const swf::LineStyle& style, const BitmapLibrary& bitmaps, const QT
     return pen;
 }
 
+// True when the fill covers fully: a seam stroke over a translucent fill
+// would show as a darker line.
+bool isOpaque(const swf::FillStyle& style, const swf::ColorTransform& transform)
+{
+    const auto opaque = [&](const swf::Rgba& color) { return transform.apply(color).a == 255; };
+    if (style.type == swf::FillStyleType::Solid)
+        return opaque(style.color);
+    if (swf::isGradientFill(style.type)) {
+        return !style.gradient.records.empty()
+            && std::all_of(style.gradient.records.begin(), style.gradient.records.end(),
+                           [&](const swf::GradientRecord& record) { return opaque(record.color); });
+    }
+    return false;
+}
+
 // A transform that only scales alpha down, the usual fade.
 bool isFadeOnly(const swf::ColorTransform& t)
 {
@@ -196,6 +211,11 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const BitmapLi
             painter.setRenderHint(QPainter::SmoothPixmapTransform, bitmap && swf::isSmoothedBitmap(fill.style.type));
             painter.setOpacity(fadeOnly ? opacity * std::clamp(transform.aMult, 0.0, 1.0) : opacity);
             painter.fillPath(fill.path, brush);
+            if (!fill.seams.isEmpty() && isOpaque(fill.style, transform)) {
+                QPen seamPen(brush, 1.0);
+                seamPen.setCosmetic(true);
+                painter.strokePath(fill.seams, seamPen);
+            }
         }
         painter.setOpacity(opacity);
         painter.setBrush(Qt::NoBrush);
