@@ -128,6 +128,20 @@ TEST(ResourceTreeModel, PassesQtsModelTesterThroughEveryKindOfChange)
             ASSERT_TRUE(tree.addChild("r", QString("r/n%1").arg(i), QString("n%1").arg(i), 16).ok());
     }
     EXPECT_EQ(model.rowCount(model.indexOf(tree.find("r"))), 22);
+    // Batches leave folders to be ordered on first look; a single insertion afterwards
+    // still lands in its place and is announced there.
+    {
+        ResourceTree::Batch batch(tree);
+        ASSERT_TRUE(tree.add("w", "w", 14).ok());
+        tree.find("w")->setSorted(true);
+        for (const char* text : {"k", "c", "x"})
+            ASSERT_TRUE(tree.addChild("w", QString("w/") + text, text, 16).ok());
+    }
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    ASSERT_TRUE(tree.addChild("w", "w/d", "d", 16).ok());
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted.at(0).at(1).toInt(), 1);
+    EXPECT_EQ(texts(tree.find("w")->children()), (QStringList{"c", "d", "k", "x"}));
     tree.clear();
     EXPECT_EQ(model.rowCount(), 0);
 }
