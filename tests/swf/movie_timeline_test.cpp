@@ -113,23 +113,25 @@ TEST(MovieTimelineTest, PlacementRulesAtADepth)
     const auto walker = defineWalker(b, red);
     b.place(1, red, at(10)).place(2, walker, at(20)).showFrame();           // frame 0
     b.place(1, blue, at(99)).showFrame();                                    // 1: depth taken, ignored
-    b.replace(1, blue, at(30)).showFrame();                                  // 2: character replaced
-    b.replace(2, red, at(40)).showFrame();                                   // 3: sprite replaced by a shape
+    b.replace(1, blue, at(30)).showFrame();                                  // 2: drawing replaced
+    b.replace(2, red, at(40)).showFrame();                                   // 3: a sprite stays, but moves
     b.remove(1).showFrame();                                                 // 4
-    b.replace(2, walker, at(50)).showFrame();                                // 5: shape by a fresh sprite
+    b.replace(2, walker, at(50)).showFrame();                                // 5: same character: a move
     b.move(7, at(1)).showFrame();                                            // 6: nothing at 7, nothing happens
+    b.place(1, red).replace(1, walker, at(60)).showFrame();                  // 7: a drawing stays a drawing
     Loaded movie(b.movie());
     Playhead& p = movie.playhead;
     const std::string expected[] = {
         "f0{1:1@10 2:3@20f0{1:1@0 } }",
         "f1{1:1@10 2:3@20f1{1:1@100 } }",
         "f2{1:2@30 2:3@20f2{1:1@200 } }",
-        "f3{1:2@30 2:1@40 }",
-        "f4{2:1@40 }",
-        "f5{2:3@50f0{1:1@0 } }",
-        "f6{2:3@50f1{1:1@100 } }",
+        "f3{1:2@30 2:3@40f0{1:1@0 } }",
+        "f4{2:3@40f1{1:1@100 } }",
+        "f5{2:3@50f2{1:1@200 } }",
+        "f6{2:3@50f0{1:1@0 } }",
+        "f7{1:1@60 2:3@50f1{1:1@100 } }",
     };
-    for (int frame = 0; frame < 7; ++frame) {
+    for (int frame = 0; frame < 8; ++frame) {
         SCOPED_TRACE(frame);
         EXPECT_EQ(describe(p.state()), expected[frame]);
         p.advance();

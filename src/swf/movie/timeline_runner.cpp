@@ -4,6 +4,16 @@
 
 namespace swf::movie {
 
+namespace {
+
+bool isDrawing(const Character& character)
+{
+    return character.kind == Character::Kind::Shape || character.kind == Character::Kind::MorphShape
+        || character.kind == Character::Kind::Text;
+}
+
+} // namespace
+
 ClipState TimelineRunner::startRoot(const Timeline& timeline) const
 {
     int budget = kMaxDisplayObjects;
@@ -91,15 +101,14 @@ void TimelineRunner::place(ClipState& clip, const PlaceObject& record, int frame
         if (!modifies)
             return;
         object = &existing->second;
-        if (character && object->characterId != *record.characterId) {
-            // Replacing the character keeps the object's placement but starts the
-            // new character afresh.
+        // Only a drawing can take another drawing's place: a clip (sprite or
+        // button) is never swapped for another character, nor a drawing for a
+        // clip, as in the original player. The rest of the record still applies.
+        if (character && object->characterId != *record.characterId && isDrawing(*character)
+            && object->character && isDrawing(*object->character)) {
             object->characterId = *record.characterId;
             object->character = character;
-            object->clip = {};
             object->ratio = 0;
-            if (character->hasTimeline() && nesting + 1 <= kMaxNesting)
-                object->clip = Box<ClipState>(start(*character->timeline, nesting + 1, budget));
         }
     } else {
         // Nothing to move, or a character this movie does not define: nothing to show.
