@@ -34,7 +34,7 @@ QLabel* caption(QWidget* parent, const QString& text, const QFont& font)
 } // namespace
 
 frmSplash::frmSplash(QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setObjectName("frmSplash");
     setAttribute(Qt::WA_DeleteOnClose, false);

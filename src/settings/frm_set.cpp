@@ -77,6 +77,8 @@ frmset::frmset(QWidget* owner, Library& lib, SettingsStore& settings, Dialogs& d
     connect(Command1, &QPushButton::clicked, this, [this] { guarded([&] { Command1_Click(); }); });
 
     Form_Load();
+    if (owner)
+        move(owner->geometry().center() - rect().center());
 }
 
 void frmset::setRoots(const QList<RootChoice>& roots)
