@@ -80,7 +80,9 @@ int clampMargin(const QTransform& bitmapToShape, const QImage& image, const QRec
     const QRectF area = shapeToBitmap.mapRect(fillBounds);
     const double reach = std::max({-area.left(), -area.top(), area.right() - image.width(),
                                    area.bottom() - image.height(), 0.0});
-    return std::clamp(int(std::ceil(reach)) + kMinimum, kMinimum, kMaximum);
+    if (!std::isfinite(reach))
+        return kMaximum;
+    return int(std::clamp(std::ceil(reach) + kMinimum, double(kMinimum), double(kMaximum)));
 }
 
 QBrush bitmapBrush(const swf::FillStyle& style, const BitmapLibrary& bitmaps, const swf::ColorTransform& transform,
@@ -97,8 +99,10 @@ QBrush bitmapBrush(const swf::FillStyle& style, const BitmapLibrary& bitmaps, co
         brush.setTransform(matrix);
         return brush;
     }
-    const int margin = clampMargin(matrix, *source, fillBounds);
-    QBrush brush(bitmaps.clamped(style.bitmapId, transform, margin));
+    const QImage padded = bitmaps.clamped(style.bitmapId, transform, clampMargin(matrix, *source, fillBounds));
+    // The library may pad less than asked for a large bitmap.
+    const int margin = (padded.width() - source->width()) / 2;
+    QBrush brush(padded);
     brush.setTransform(QTransform::fromTranslate(-margin, -margin) * matrix);
     return brush;
 }
