@@ -3,6 +3,7 @@
 // inside a JPEG tag, and data that does not decode.
 
 #include "swf/format/bitmaps.h"
+#include "swf/format/reader.h"
 #include "swf/render/bitmap_library.h"
 
 #include <QBuffer>
@@ -167,6 +168,29 @@ TEST(RenderBitmapTest, JpegAlphaPlaneMakesPremultipliedPixels)
     // The colour channels are taken as premultiplied: 100 under alpha 128.
     EXPECT_NEAR(qRed(image.pixel(8, 4)), 100, 6);
     EXPECT_EQ(qAlpha(image.pixel(15, 7)), 255);
+}
+
+TEST(RenderBitmapTest, AlphaPlaneOfARealMovieIsPremultiplied)
+{
+    // A red-to-blue ramp whose alpha falls to the right, over a blue stage.
+    auto movie = readMovie(std::filesystem::path("../shared/testdata/swf-image/image-jpeg-alpha.swf"));
+    ASSERT_TRUE(movie.ok()) << movie.error().message;
+    const DefineBitsJpeg* bits = nullptr;
+    for (const Tag& tag : movie->tags) {
+        if (const auto* found = std::get_if<DefineBitsJpeg>(&tag))
+            bits = found;
+    }
+    ASSERT_NE(bits, nullptr);
+    const QImage image = decodeBitsJpeg(*bits);
+    ASSERT_EQ(image.size(), QSize(16, 16));
+    EXPECT_EQ(qAlpha(image.pixel(0, 5)), 255);
+    EXPECT_EQ(qAlpha(image.pixel(15, 5)), 0);
+    // The original player shows (186, 0, 68) over blue here: the colour is
+    // used as it is, premultiplied, under alpha 188.
+    const QRgb middle = image.pixel(4, 5);
+    EXPECT_NEAR(qAlpha(middle), 188, 3);
+    EXPECT_NEAR(qRed(middle), 186, 3);
+    EXPECT_NEAR(qBlue(middle) + (255 - qAlpha(middle)), 68, 4);
 }
 
 TEST(RenderBitmapTest, PngAndGifInsideJpegTagsDecode)

@@ -82,12 +82,19 @@ TEST(RenderShapeTest, FillOnEitherSideOfTheEdgesFillsTheSameArea)
     left.styles = right.styles;
     left.records = {styles(1, std::nullopt, std::nullopt, point(10, 10)), edge(0, 20), edge(20, 0), edge(0, -20),
                     edge(-20, 0)};
+    // Half the outline with the fill on its right, the other half drawn from
+    // the same corner the other way round, with the fill on its left.
+    Shape halves;
+    halves.styles = right.styles;
+    halves.records = {styles(std::nullopt, 1, std::nullopt, point(10, 10)), edge(20, 0), edge(0, 20),
+                      styles(1, 0, std::nullopt, point(10, 10)), edge(0, 20), edge(20, 0)};
     const Shape both = square(styles(1, 1));
 
     const QImage reference = render(buildShape(right));
     EXPECT_EQ(at(reference, 20, 20), kRedPixel);
     EXPECT_EQ(at(reference, 5, 5), kWhitePixel);
     EXPECT_EQ(render(buildShape(left)), reference);
+    EXPECT_EQ(render(buildShape(halves)), reference);
     // The same fill on both sides is no boundary at all: nothing is filled.
     EXPECT_EQ(at(render(buildShape(both)), 20, 20), kWhitePixel);
 }
