@@ -1,8 +1,10 @@
 // The working player as the main window drives it: loading real movies, the frame
 // counter, seeking, and failures that must come back as errors.
 
+#include "platform/native_path.h"
 #include "platform/player_widget.h"
 #include "platform/swf_player_component.h"
+#include "swf/format/movie_builder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -157,6 +159,36 @@ TEST_F(SwfPlayerComponentTest, ScaleModeAndMenuAreKept)
     EXPECT_TRUE(player->Menu());
     ASSERT_NE(player->widget(), nullptr);
     EXPECT_EQ(player->widget()->parentWidget(), &window);
+}
+
+TEST_F(SwfPlayerComponentTest, TheWidgetPaintsTheMovieInEitherScaleMode)
+{
+    // A 40x20 stage: red left half, blue right half, on green.
+    swf::MovieBuilder b(swf::Twips(800), swf::Twips(400), 12);
+    b.setBackground({0, 255, 0});
+    const auto red = b.defineRectangle({swf::Twips(0), swf::Twips(400), swf::Twips(0), swf::Twips(400)},
+                                       swf::solidFill({255, 0, 0}));
+    const auto blue = b.defineRectangle({swf::Twips(400), swf::Twips(800), swf::Twips(0), swf::Twips(400)},
+                                        swf::solidFill({0, 0, 255}));
+    b.place(1, red).place(2, blue).showFrame();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("两色.swf"));
+    ASSERT_TRUE(b.save(fsFromPath(path)).ok());
+    ASSERT_TRUE(player->setMovie(path).ok());
+    QWidget* view = player->widget();
+    view->resize(80, 80);
+    auto colour = [](const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; };
+
+    ASSERT_TRUE(player->setScaleMode(0).ok());
+    const QImage whole = view->grab().toImage();
+    EXPECT_EQ(colour(whole, 40, 5), 0x00FF00u); // margin in the background colour
+    EXPECT_EQ(colour(whole, 20, 40), 0xFF0000u);
+    EXPECT_EQ(colour(whole, 60, 40), 0x0000FFu);
+
+    ASSERT_TRUE(player->setScaleMode(2).ok());
+    const QImage stretched = view->grab().toImage();
+    EXPECT_EQ(colour(stretched, 20, 5), 0xFF0000u);
+    EXPECT_EQ(colour(stretched, 60, 75), 0x0000FFu);
 }
 
 TEST(FrameClockTest, FramesFallDueOnAFixedScheduleWithoutDrift)
