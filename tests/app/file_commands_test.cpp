@@ -8,6 +8,7 @@
 #include "ui/dialogs.h"
 #include "ui/resource_tree_view.h"
 #include "ui/tree_drag.h"
+#include "web/search_urls.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -202,7 +203,10 @@ TEST_F(FileCommandsTest, ShellCharactersInAFolderNameReachTheFileManagerAsData)
     window.mnuzyglq_Click();
     pressOn(folder + "/x.doc", 2);
     window.mnuzyglq_Click();
+    // The catalogue branch has no folder to show.
     pressOn(window.library().searchsite, 2);
+    window.mnuzyglq_Click();
+    pressOn(keywordSearch("lesson1"), 2);
     window.mnuzyglq_Click();
 
     ASSERT_EQ(fileManager.requests.size(), 2);

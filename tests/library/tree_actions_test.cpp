@@ -194,15 +194,6 @@ TEST_F(TreeActionsTest, CatalogueNodesLeaveTheTreeAndNothingOnDiskChanges)
     QDir::setCurrent(previous);
 }
 
-TEST_F(TreeActionsTest, SaveAsAcceptsOnlyFileNodes)
-{
-    rebuild();
-    EXPECT_EQ(ta::saveAsSource(library, nullptr), ta::SaveAsSource::None);
-    EXPECT_EQ(ta::saveAsSource(library, library.Nodes.find(path("资料/课件/a.swf"))), ta::SaveAsSource::File);
-    for (const QString& key : {path("资料/课件"), dataRoot(), library.searchsite, entryKey("lesson1")})
-        EXPECT_EQ(ta::saveAsSource(library, library.Nodes.find(key)), ta::SaveAsSource::NotAFile) << key.toStdString();
-}
-
 TEST_F(TreeActionsTest, SaveAsCopiesReplacesAndLeavesTheSourceItselfWhole)
 {
     const QString source = path("资料/课件/a.swf");
@@ -218,20 +209,6 @@ TEST_F(TreeActionsTest, SaveAsCopiesReplacesAndLeavesTheSourceItselfWhole)
     EXPECT_TRUE(ta::saveAs(localFs, source, source).ok());
     EXPECT_TRUE(ta::saveAs(localFs, source, path("link.swf")).ok());
     EXPECT_EQ(readAll(native("资料/课件/a.swf")), "movie bytes");
-}
-
-TEST_F(TreeActionsTest, ShowRequestNamesTheFolderOrTheFileAndNeverACatalogueKey)
-{
-    rebuild();
-    const auto folder = ta::showRequest(library, path("资料/文档"));
-    EXPECT_EQ(folder.kind, ta::ShowRequest::Kind::Folder);
-    EXPECT_EQ(folder.path, path("资料/文档"));
-    const auto file = ta::showRequest(library, path("资料/文档/c.doc"));
-    EXPECT_EQ(file.kind, ta::ShowRequest::Kind::File);
-    EXPECT_EQ(file.path, path("资料/文档/c.doc"));
-    EXPECT_EQ(ta::showRequest(library, library.searchsite).kind, ta::ShowRequest::Kind::Nothing);
-    EXPECT_EQ(ta::showRequest(library, entryKey("lesson1")).kind, ta::ShowRequest::Kind::Nothing);
-    EXPECT_EQ(ta::showRequest(library, path("资料/nowhere")).kind, ta::ShowRequest::Kind::Nothing);
 }
 
 TEST_F(TreeActionsTest, MovedFileNodeHangsBelowTheTargetWithTheScansTextTagAndImage)

@@ -91,16 +91,6 @@ TEST(FileManagerTest, WithoutAFileManagerTheFolderOpensWithTheDefaultHandler)
     EXPECT_EQ(r.opened[1].toLocalFile(), "/d/$(x)");
 }
 
-TEST(FileManagerTest, AnEmptyPathShowsNothing)
-{
-    Recorder r;
-    DesktopFileManager fm = r.make();
-    fm.showFolder(QString());
-    fm.showFile(QString());
-    EXPECT_TRUE(r.calls.isEmpty());
-    EXPECT_TRUE(r.opened.isEmpty());
-}
-
 TEST(FileManagerTest, AFolderNamedWithShellCharactersRunsNothing)
 {
     // The real file manager object on a session bus that is not there: the call fails
