@@ -101,6 +101,24 @@ TEST(RenderFillTest, LinearRgbInterpolationIsBrighterBetweenStops)
     EXPECT_NEAR(linear, 188, 10);
 }
 
+TEST(RenderFillTest, GradientAlphaBlendsApartFromColour)
+{
+    // Red to transparent white: half way the colour is pink at half opacity.
+    FillStyle fill = linearGradientFill(pixelRect(0, 0, 40, 10), {{0, kRed}, {255, {255, 255, 255, 0}}});
+    ShapeBuilder builder;
+    builder.setStyles(builder.addFill(fill), 0);
+    builder.rectangle(pixelRect(0, 0, 40, 10));
+    QImage image(40, 10, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    paintShape(painter, buildShape(builder.shape()), BitmapLibrary(), QTransform::fromScale(1 / 20.0, 1 / 20.0),
+               ColorTransform());
+    painter.end();
+    const QRgb middle = image.pixel(20, 5);
+    EXPECT_NEAR(qRed(middle), 128, 8);
+    EXPECT_NEAR(qGreen(middle), 64, 8);
+}
+
 TEST(RenderFillTest, GradientStopsOutOfOrderStepForward)
 {
     const QGradientStops stops = gradientStops({{254, kRed}, {0, kBlue}, {0, {0, 255, 0, 255}}}, {}, false);

@@ -23,6 +23,10 @@ namespace {
 // Half the side of the square a gradient is defined on.
 constexpr double kGradientExtent = 16384.0;
 
+// Colours blend channel by channel, alpha apart from colour, as the movie's
+// player does: a fade from red to transparent white passes through pink.
+constexpr QGradient::InterpolationMode kInterpolation = QGradient::ComponentInterpolation;
+
 QBrush gradientBrush(const swf::FillStyle& style, const swf::ColorTransform& transform)
 {
     const swf::Gradient& gradient = style.gradient;
@@ -44,6 +48,7 @@ QBrush gradientBrush(const swf::FillStyle& style, const swf::ColorTransform& tra
         QLinearGradient linear(-kGradientExtent, 0, kGradientExtent, 0);
         linear.setStops(stops);
         linear.setSpread(spread);
+        linear.setInterpolationMode(kInterpolation);
         brush = QBrush(linear);
     } else {
         double focal = 0;
@@ -52,6 +57,7 @@ QBrush gradientBrush(const swf::FillStyle& style, const swf::ColorTransform& tra
         QRadialGradient radial(QPointF(0, 0), kGradientExtent, QPointF(focal, 0));
         radial.setStops(stops);
         radial.setSpread(spread);
+        radial.setInterpolationMode(kInterpolation);
         brush = QBrush(radial);
     }
     QTransform matrix = toQTransform(gradient.matrix);

@@ -47,13 +47,16 @@ void paintStaticText(QPainter& painter, const StaticTextGeometry& text, const QT
 void paintStaticText(QPainter& painter, const swf::DefineText& text, const FontLibrary& fonts,
                      const QTransform& twipsToDevice, const swf::ColorTransform& transform);
 
-// Edit text showing `text` (the initial text, or what a script put there);
-// `text` is taken as HTML when the field says so, reduced to its text.
+// Edit text showing `text` (the initial text, or what a script put there),
+// laid out in the field's bounds with its margins, indent, leading, alignment
+// and word wrap. When the field is HTML, `text` is read as HTML: paragraphs,
+// alignment, colours, sizes, faces, bold and italic. Fonts: the field's
+// embedded glyphs when it asks for outlines, else an installed font.
 void paintEditText(QPainter& painter, const swf::DefineEditText& field, const FontLibrary& fonts,
                    const QString& text, const QTransform& twipsToDevice, const swf::ColorTransform& transform);
 
-// The initial text of a field as the field shows it: decoded, and reduced to
-// plain text when the field holds HTML.
+// The initial text of a field, decoded; HTML stays HTML (paintEditText reads
+// it when the field says so).
 QString editTextInitialText(const swf::DefineEditText& field);
 
 // HTML reduced to its text: paragraph and line breaks become newlines, other
