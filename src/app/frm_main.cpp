@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 
@@ -52,7 +53,11 @@ frmMain::frmMain(const MainWindowServices& services, QWidget* parent)
     installEventFilter(this);
 
     const TwipsScale scale = screenScale(this);
-    resize(scale.pixels(10920_tw), scale.pixels(8745_tw) + menuBar()->sizeHint().height());
+    QSize size(scale.pixels(10920_tw), scale.pixels(8745_tw) + menuBar()->sizeHint().height());
+    // At a large logical resolution the design size may not fit the screen.
+    if (const QScreen* screen = this->screen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    resize(size);
 }
 
 frmMain::~frmMain()
@@ -91,6 +96,7 @@ void frmMain::buildControls()
     treeModel = new ResourceTreeModel(m_lib.Nodes, this);
     treeModel->setIconProvider([](int image) { return treeImage(image); });
     TreeView1->setModel(treeModel);
+    TreeView1->setIconSize(QSize(scale.pixels(240_tw), scale.pixels(240_tw)));
 
     imgSplitter = new QWidget(m_client);
     imgSplitter->setObjectName("imgSplitter");

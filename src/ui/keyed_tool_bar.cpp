@@ -61,7 +61,8 @@ int KeyedToolBar::Value(const QString& key) const
 
 void KeyedToolBar::setButtonSize(int side)
 {
-    const int icon = side >= 22 ? 16 : std::max(8, side - 4);
+    // 16-pixel icons on 22-pixel buttons at the usual resolution, in proportion elsewhere.
+    const int icon = std::max(8, side * 16 / 22);
     int left = 2;
     for (QToolButton* b : m_buttons) {
         b->setIconSize(QSize(icon, icon));
