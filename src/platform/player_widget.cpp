@@ -138,7 +138,13 @@ void PlayerWidget::paintEvent(QPaintEvent*)
         return;
     }
     const auto mode = m_scaleMode == 2 ? swf::ScaleMode::ExactFit : swf::ScaleMode::ShowAll;
-    m_player->render(painter, QRectF(rect()), mode);
+    // Drawn at the screen's own pixel density, so vector art stays sharp on dense screens.
+    const qreal ratio = devicePixelRatioF();
+    QImage frame = m_player->renderImage(QSize(static_cast<int>(std::ceil(width() * ratio)),
+                                               static_cast<int>(std::ceil(height() * ratio))),
+                                         mode);
+    frame.setDevicePixelRatio(ratio);
+    painter.drawImage(QPointF(0, 0), frame);
 }
 
 void PlayerWidget::contextMenuEvent(QContextMenuEvent* event)
