@@ -489,6 +489,17 @@ Value Interpreter::call(const Value& function, Object* thisObject, const std::ve
     Object* fn = function.asObject();
     if (!fn || m_aborted)
         return Value();
+    if (fn->objectClass() == ObjectClass::Super) {
+        // super(...): the constructor above the one running now.
+        if (!fn->superHome)
+            return Value();
+        Value ctor = getMember(fn->superHome, "__constructor__");
+        if (!ctor.isObject() && fn->superProto)
+            ctor = getMember(fn->superProto, "constructor");
+        if (ctor.asObject() == fn)
+            return Value();
+        return call(ctor, fn->superThis, args, fn->superProto);
+    }
     if (fn->script())
         return callScript(fn, thisObject, args, home);
     if (fn->native()) {
@@ -544,6 +555,7 @@ Object* Interpreter::makeSuper(Object* home, Object* thisObject)
     if (!home || !thisObject)
         return nullptr;
     Object* s = m_heap.make(ObjectClass::Super);
+    s->superHome = home;
     s->superProto = home->proto();
     s->superThis = thisObject;
     return s;

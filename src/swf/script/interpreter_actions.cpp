@@ -689,10 +689,7 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
             // super(...) runs the superclass constructor; super.m(...) a method above the current one.
             Object* start = o->superProto;
             if (name.empty()) {
-                Value ctor = start ? getMember(start, "__constructor__") : Value();
-                if (!ctor.isObject() && start)
-                    ctor = getMember(start, "constructor");
-                push(f, call(ctor, o->superThis, args, start));
+                push(f, call(o, o->superThis, args));
             } else {
                 Object* owner = nullptr;
                 Value fn = start ? lookup(start, name, &owner) : Value();

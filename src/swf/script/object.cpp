@@ -148,6 +148,7 @@ void Heap::collect(const std::vector<Object*>& roots, const std::vector<Scope*>&
         }
         markValue(o->primitive);
         markObject(o->superProto);
+        markObject(o->superHome);
         markObject(o->superThis);
         if (ScriptFunction* f = o->script()) {
             markScope(f->scope);

@@ -123,7 +123,10 @@ public:
     // Opaque pointer for the host (a display-list instance).
     void* hostData = nullptr;
     bool marked = false; // for Heap::collect
-    // Super objects: the prototype to search and the `this` to call with.
+    // Super objects: the prototype whose method or constructor runs (its
+    // __constructor__ is the super constructor), the prototype above it where
+    // super.method() searches, and the `this` to call with.
+    Object* superHome = nullptr;
     Object* superProto = nullptr;
     Object* superThis = nullptr;
 
