@@ -693,6 +693,15 @@ veskor::Result<void> Interpreter::runBytes(const std::vector<std::uint8_t>& byte
 
 Interpreter::Completion Interpreter::execute(Frame& f, std::size_t begin, std::size_t end, std::size_t& jumpTo)
 {
+    struct Nesting {
+        int& depth;
+        explicit Nesting(int& d) : depth(++d) {}
+        ~Nesting() { --depth; }
+    } nesting(m_nesting);
+    if (m_nesting > m_limits.maxNesting) {
+        abort("script nested too deep");
+        return Completion::Abort;
+    }
     const std::vector<Action>& code = *f.code;
     end = std::min(end, code.size());
     std::size_t pc = begin;

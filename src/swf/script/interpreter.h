@@ -20,6 +20,9 @@ namespace swf::script {
 struct Limits {
     std::size_t maxStack = 1u << 16;
     int maxCallDepth = 256;
+    // Calls, With and Try blocks together: each nests the machine's C++
+    // recursion, so this bounds the native stack a script can use.
+    int maxNesting = 1024;
     // Per run() call (one frame's script, one event handler).
     std::uint64_t maxInstructions = 5'000'000;
 };
@@ -151,6 +154,7 @@ private:
 
     std::vector<Value> m_stack;
     int m_depth = 0;
+    int m_nesting = 0;
     Object* m_callee = nullptr; // the script function running now, for arguments.caller
     std::uint64_t m_instructions = 0;
     std::uint64_t m_budget = 0;

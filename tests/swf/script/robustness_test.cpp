@@ -106,3 +106,18 @@ TEST(Robustness, MutatedScriptsNeverCrashOrHang)
         m.vm->collectGarbage();
     }
 }
+
+TEST(Robustness, DeeplyNestedBlocksAreStopped)
+{
+    // 5000 With blocks inside each other, each on the root object.
+    std::string source;
+    for (int i = 0; i < 5000; ++i)
+        source += "push \"_root\"\ngetvariable\nwith\n";
+    source += "push \"inner\"\ntrace\n";
+    for (int i = 0; i < 5000; ++i)
+        source += "endwith\n";
+    Machine m(7);
+    EXPECT_EQ(m.run(source), "");
+    ASSERT_EQ(m.host.aborts.size(), 1u);
+    EXPECT_EQ(m.run("push \"after\"\ntrace"), "after");
+}
