@@ -102,7 +102,7 @@ Object* Interpreter::prototypeOf(const std::string& constructorName)
 {
     const Property* ctor = m_global->findOwn(constructorName);
     if (!ctor || !ctor->value.isObject())
-        return m_objectPrototype;
+        return constructorName == "Function" ? m_functionPrototype : m_objectPrototype;
     const Property* proto = ctor->value.asObject()->findOwn("prototype");
     return proto && proto->value.isObject() ? proto->value.asObject() : m_objectPrototype;
 }

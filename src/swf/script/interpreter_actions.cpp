@@ -614,7 +614,8 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
     }
     case ActionCode::InitObject: {
         double n = toNumber(pop(f));
-        Object* o = newObject();
+        // Literals take whatever _global.Object.prototype is now.
+        Object* o = newObject(prototypeOf("Object"));
         for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i) {
             Value value = pop(f);
             std::string name = toString(pop(f));
@@ -625,7 +626,8 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
     }
     case ActionCode::DefineFunction:
     case ActionCode::DefineFunction2: {
-        Object* fn = newObject(m_functionPrototype);
+        // Functions take whatever _global.Function.prototype is now.
+        Object* fn = newObject(prototypeOf("Function"));
         fn->setObjectClass(ObjectClass::Function);
         auto sf = std::make_unique<ScriptFunction>();
         sf->code = f.code;
