@@ -85,18 +85,10 @@ bool isCatalogueNode(const Library& lib, const Node& node)
     return top->Key() == lib.searchsite;
 }
 
-QString fileNodeText(const QString& fileName, const QString& fileext)
-{
-    QString text = fileName;
-    if (!fileext.isEmpty())
-        text.replace(QLatin1Char('.') + fileext, QString());
-    return text;
-}
-
 Result<Node*> addFileNode(Library& lib, const FsItem& file)
 {
     lib.fileext = file.Path.right(3);
-    Node* node = TRY(lib.Nodes.addChild(file.parentPath, file.Path, fileNodeText(file.Name, lib.fileext),
+    Node* node = TRY(lib.Nodes.addChild(file.parentPath, file.Path, veskor::fileNodeText(file.Name, lib.fileext),
                                         imageForExtension(lib.fileext)));
     lib.lastnode = node;
     node->setTag(lib.fileext);

@@ -21,9 +21,6 @@ namespace veskor::tree_actions {
 // by a search address).
 bool isCatalogueNode(const Library& lib, const Node& node);
 
-// The text of a file node: the file's name with every "." + extension removed.
-QString fileNodeText(const QString& fileName, const QString& fileext);
-
 // Adds the node of a file found on disk under its folder's node, as the scan builds it
 // (text, image and tag by the extension); sets `fileext` and `lastnode`.
 Result<Node*> addFileNode(Library& lib, const FsItem& file);
