@@ -24,6 +24,11 @@ const QString kSaveAsFilter = QStringLiteral(
     "所有文件 (*);;Flash文件 (*.swf);;Powerpoint文件 (*.ppt);;Word文档 (*.doc);;文本文件 (*.txt)");
 const QString kOnlyFilesMessage = QStringLiteral("只有文件才能另存为，文件夹和网络教学资源不能另存为。");
 
+QString notSavedMessage(const QString& path)
+{
+    return QStringLiteral("不能保存“%1”，文件没有另存。").arg(displayText(path));
+}
+
 QString notDeletedMessage(const QString& path)
 {
     return QStringLiteral("不能删除“%1”，它仍在原处。").arg(displayText(path));
@@ -69,7 +74,9 @@ void frmMain::mnuFilesave_Click()
     if (chosen.isEmpty())
         return;
     dlgFileName = chosen;
-    (void)tree_actions::saveAs(m_lib.fsys, source, chosen);
+    // A copy that could not be made is said, so nobody takes an unsaved file for saved.
+    if (!tree_actions::saveAs(m_lib.fsys, source, chosen).ok())
+        m_services.dialogs.message(this, notSavedMessage(chosen), kApplicationTitle);
 }
 
 void frmMain::mnucopy_Click() { mnuFilesave_Click(); }

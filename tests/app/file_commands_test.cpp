@@ -184,6 +184,23 @@ TEST_F(FileCommandsTest, SaveAsShowsTheTypeListAndStartsWithTheNameLastChosen)
     EXPECT_FALSE(std::filesystem::exists(native("elsewhere.swf")));
 }
 
+TEST_F(FileCommandsTest, SaveAsThatCannotWriteSaysSoAndKeepsTheSource)
+{
+    pressOn(path("资料/课件/a.swf"));
+    const QString target = path("no such folder/copy.swf");
+    dialogs.saveAnswers = {target};
+    window.mnuFilesave_Click();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(target));
+    EXPECT_EQ(readAll(native("资料/课件/a.swf")), "movie bytes");
+
+    // A copy that works says nothing.
+    dialogs.messages.clear();
+    dialogs.saveAnswers = {path("copy.swf")};
+    window.mnuFilesave_Click();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
 TEST_F(FileCommandsTest, SaveAsOnAFolderOrCatalogueNodeSaysSoBeforeAnyDialog)
 {
     const QString searchRoot = window.library().searchsite;
