@@ -31,7 +31,8 @@ void frmMain::syncTransport()
 void frmMain::mnuFileOpen_Click()
 {
     const QString fileName =
-        m_services.dialogs.openFileName(this, QStringLiteral("打开"), QStringLiteral("flash文件 (*.swf)"));
+        m_services.dialogs.openFileName(this, QStringLiteral("打开"), QStringLiteral("flash文件 (*.swf)"),
+                                        dlgFileName);
     if (fileName.isEmpty())
         return;
     dlgFileName = fileName;

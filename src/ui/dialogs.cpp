@@ -21,9 +21,10 @@ bool QtDialogs::confirm(QWidget* owner, const QString& text, const QString& capt
     return box.exec() == QMessageBox::Ok;
 }
 
-QString QtDialogs::openFileName(QWidget* owner, const QString& title, const QString& filter)
+QString QtDialogs::openFileName(QWidget* owner, const QString& title, const QString& filter,
+                                const QString& startName)
 {
-    return QFileDialog::getOpenFileName(owner, title, QString(), filter);
+    return QFileDialog::getOpenFileName(owner, title, startName, filter);
 }
 
 QString QtDialogs::saveFileName(QWidget* owner, const QString& title, const QString& filter,
@@ -52,9 +53,11 @@ bool RecordingDialogs::confirm(QWidget*, const QString& text, const QString&)
     return confirmAnswer;
 }
 
-QString RecordingDialogs::openFileName(QWidget*, const QString& title, const QString& filter)
+QString RecordingDialogs::openFileName(QWidget*, const QString& title, const QString& filter,
+                                       const QString& startName)
 {
     openTitles.append(title);
+    openStartNames.append(startName);
     openFilters.append(filter);
     return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
 }

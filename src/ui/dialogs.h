@@ -25,7 +25,8 @@ public:
     virtual bool confirm(QWidget* owner, const QString& text, const QString& caption) = 0;
     // The chosen file's path, or an empty text when the user cancelled. The filter is
     // in Qt's form ("flash文件 (*.swf)"; entries separated by ";;").
-    virtual QString openFileName(QWidget* owner, const QString& title, const QString& filter) = 0;
+    virtual QString openFileName(QWidget* owner, const QString& title, const QString& filter,
+                                 const QString& startName) = 0;
     virtual QString saveFileName(QWidget* owner, const QString& title, const QString& filter,
                                  const QString& startName) = 0;
     // Shows a pop-up menu at a global position; the chosen action triggers as usual.
@@ -38,7 +39,8 @@ class QtDialogs : public Dialogs {
 public:
     void message(QWidget* owner, const QString& text, const QString& caption) override;
     bool confirm(QWidget* owner, const QString& text, const QString& caption) override;
-    QString openFileName(QWidget* owner, const QString& title, const QString& filter) override;
+    QString openFileName(QWidget* owner, const QString& title, const QString& filter,
+                                 const QString& startName) override;
     QString saveFileName(QWidget* owner, const QString& title, const QString& filter,
                          const QString& startName) override;
     void popup(QMenu* menu, const QPoint& globalPos) override;
@@ -58,7 +60,7 @@ public:
     bool confirmAnswer = true;
     QStringList openAnswers;      // taken from the front, one per open dialog; empty: cancel
     QStringList saveAnswers;      // likewise for save dialogs
-    QStringList openTitles, openFilters, saveTitles, saveFilters, saveStartNames;
+    QStringList openTitles, openFilters, saveTitles, saveFilters, saveStartNames, openStartNames;
     QList<QMenu*> popups;
     QStringList popupVisibleItems;  // captions of the visible items of the last pop-up
     std::function<void(QDialog&)> onExec;  // runs while the "modal" dialog is up
@@ -66,7 +68,8 @@ public:
 
     void message(QWidget* owner, const QString& text, const QString& caption) override;
     bool confirm(QWidget* owner, const QString& text, const QString& caption) override;
-    QString openFileName(QWidget* owner, const QString& title, const QString& filter) override;
+    QString openFileName(QWidget* owner, const QString& title, const QString& filter,
+                                 const QString& startName) override;
     QString saveFileName(QWidget* owner, const QString& title, const QString& filter,
                          const QString& startName) override;
     void popup(QMenu* menu, const QPoint& globalPos) override;

@@ -179,6 +179,7 @@ TEST_F(FileCommandsTest, SaveAsShowsTheTypeListAndStartsWithTheNameLastChosen)
     // File > Open shares the remembered name; the toolbar's "保存" reaches Save as.
     dialogs.openAnswers = {path("elsewhere.swf")};
     window.mnuFileOpen_Click();
+    EXPECT_EQ(dialogs.openStartNames.value(0), path("copy"));
     window.tbToolBar_ButtonClick("保存");
     EXPECT_EQ(dialogs.saveStartNames.value(2), path("elsewhere.swf"));
     EXPECT_FALSE(std::filesystem::exists(native("elsewhere.swf")));
