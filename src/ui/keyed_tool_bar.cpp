@@ -29,11 +29,11 @@ const QList<ToolbarButtonSpec>& KeyedToolBar::buttonSpecs()
 KeyedToolBar::KeyedToolBar(QWidget* parent) : QWidget(parent)
 {
     setAutoFillBackground(true);
-    for (const ToolbarButtonSpec& spec : buttonSpecs()) {
+    for (const ToolbarButtonSpec& entry : buttonSpecs()) {
         auto* b = new QToolButton(this);
-        const QString key = QString::fromUtf8(spec.key);
+        const QString key = QString::fromUtf8(entry.key);
         b->setObjectName(key);
-        b->setToolTip(QString::fromUtf8(spec.toolTip));
+        b->setToolTip(QString::fromUtf8(entry.toolTip));
         b->setIcon(toolbarIcon(key));
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);

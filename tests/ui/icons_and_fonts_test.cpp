@@ -35,8 +35,8 @@ TEST(IconsTest, TreeImagesDrawAtSixteenPixelsAndLarger)
 
 TEST(IconsTest, EveryToolbarKeyAndTheApplicationHaveAnIcon)
 {
-    for (const ToolbarButtonSpec& spec : KeyedToolBar::buttonSpecs())
-        EXPECT_TRUE(drawsSomething(toolbarIcon(QString::fromUtf8(spec.key)), 16)) << spec.key;
+    for (const ToolbarButtonSpec& entry : KeyedToolBar::buttonSpecs())
+        EXPECT_TRUE(drawsSomething(toolbarIcon(QString::fromUtf8(entry.key)), 16)) << entry.key;
     EXPECT_TRUE(drawsSomething(applicationIcon(), 32));
 }
 
