@@ -12,13 +12,14 @@ namespace veskor {
 TreeDrag::TreeDrag(QAbstractItemView* view)
     : QObject(view)
     , m_view(view)
+    , m_viewport(view->viewport())
 {
     // The token tells this window's drag from one started by another copy of the program.
     m_token = QByteArray::number(QCoreApplication::applicationPid()) + ':'
         + QByteArray::number(reinterpret_cast<quintptr>(this), 16);
-    view->viewport()->setAcceptDrops(true);
+    m_viewport->setAcceptDrops(true);
     view->installEventFilter(this);
-    view->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 bool TreeDrag::movedFarEnough(const QPoint& viewportPos) const
@@ -60,16 +61,16 @@ void TreeDrag::end()
 
 QPoint TreeDrag::toViewport(QObject* watched, const QPoint& pos) const
 {
-    return watched == m_view ? m_view->viewport()->mapFrom(m_view, pos) : pos;
+    return watched == m_view ? m_viewport->mapFrom(m_view, pos) : pos;
 }
 
 bool TreeDrag::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_view && watched != m_view->viewport())
+    if (watched != m_view && watched != m_viewport)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-        if (watched == m_view->viewport())
+        if (watched == m_viewport)
             m_pressPos = static_cast<QMouseEvent*>(event)->position().toPoint();
         return false;
     case QEvent::DragEnter:

@@ -54,6 +54,9 @@ private:
     QPoint toViewport(QObject* watched, const QPoint& pos) const;
 
     QAbstractItemView* m_view;
+    // Kept apart from the view: events still arrive while the view is being destroyed,
+    // when its own members may no longer be called.
+    QWidget* m_viewport;
     QByteArray m_token;
     QPoint m_pressPos;
     QPoint m_lastPos;

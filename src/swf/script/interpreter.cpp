@@ -698,7 +698,11 @@ Interpreter::Completion Interpreter::execute(Frame& f, std::size_t begin, std::s
         explicit Nesting(int& d) : depth(++d) {}
         ~Nesting() { --depth; }
     } nesting(m_nesting);
-    if (m_nesting > m_limits.maxNesting) {
+    const auto frameAddress = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+    if (m_nesting == 1)
+        m_stackBase = frameAddress;
+    const std::uintptr_t stackUsed = m_stackBase > frameAddress ? m_stackBase - frameAddress : 0;
+    if (m_nesting > m_limits.maxNesting || stackUsed > m_limits.maxNativeStack) {
         abort("script nested too deep");
         return Completion::Abort;
     }

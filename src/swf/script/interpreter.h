@@ -23,6 +23,9 @@ struct Limits {
     // Calls, With and Try blocks together: each nests the machine's C++
     // recursion, so this bounds the native stack a script can use.
     int maxNesting = 1024;
+    // The same bound in bytes of native stack, whatever a level costs (sanitizer
+    // builds have far larger frames): well inside the usual 8 MiB main stack.
+    std::size_t maxNativeStack = 2u << 20;
     // Per run() call (one frame's script, one event handler).
     std::uint64_t maxInstructions = 5'000'000;
 };
@@ -155,6 +158,7 @@ private:
     std::vector<Value> m_stack;
     int m_depth = 0;
     int m_nesting = 0;
+    std::uintptr_t m_stackBase = 0; // frame address of the outermost execute()
     Object* m_callee = nullptr; // the script function running now, for arguments.caller
     std::uint64_t m_instructions = 0;
     std::uint64_t m_budget = 0;
