@@ -24,8 +24,8 @@ struct Limits {
     // recursion, so this bounds the native stack a script can use.
     int maxNesting = 1024;
     // The same bound in bytes of native stack, whatever a level costs (sanitizer
-    // builds have far larger frames): well inside the usual 8 MiB main stack.
-    std::size_t maxNativeStack = 2u << 20;
+    // builds have far larger frames), leaving room in the usual 8 MiB main stack.
+    std::size_t maxNativeStack = 4u << 20;
     // Per run() call (one frame's script, one event handler).
     std::uint64_t maxInstructions = 5'000'000;
 };

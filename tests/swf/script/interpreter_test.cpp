@@ -437,7 +437,10 @@ TEST(Interpreter, DeepRecursionIsStopped)
         trace
     )"), "");
     ASSERT_EQ(m.host.aborts.size(), 1u);
+#ifndef __SANITIZE_ADDRESS__
+    // Sanitizer builds have far larger native frames: their stack bound trips first.
     EXPECT_NE(m.host.aborts[0].find("recursion"), std::string::npos);
+#endif
 }
 
 TEST(Interpreter, TimelineActionsGoToTheHost)
