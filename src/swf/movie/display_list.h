@@ -11,7 +11,16 @@
 #include <memory>
 #include <string>
 
+namespace swf::script {
+class Object;
+struct TextFieldState;
+} // namespace swf::script
+
 namespace swf::movie {
+
+// What a clip's script drew with the drawing methods (lineTo, beginFill...);
+// defined in drawing.h.
+class Drawing;
 
 // An owning pointer that copies what it points to, so that the tree copies deeply.
 template <typename T>
@@ -60,12 +69,27 @@ struct DisplayObject {
     int placedFrame = 0;
     // The running state of a sprite or button; empty for everything else.
     Box<ClipState> clip;
+
+    // Only in movies that run scripts (the script runtime sets these):
+    // the object scripts see for this instance,
+    script::Object* object = nullptr;
+    // the live state of a text field (its text, format and layout),
+    std::shared_ptr<script::TextFieldState> text;
+    // set once a script moved, scaled, rotated or recoloured the object: the
+    // timeline no longer changes its matrix and colour then,
+    bool scriptTransformed = false;
+    // placed by a script (attachMovie, duplicateMovieClip...), not the timeline.
+    bool dynamic = false;
 };
 
 struct ClipState {
     const Timeline* timeline = nullptr;
     int frame = 0;
     std::map<int, DisplayObject> objects; // by depth, drawn from the lowest
+    // Drawn below the objects; empty unless a script drew on this clip.
+    std::shared_ptr<Drawing> drawing;
+    // A script stopped this clip (stop(), gotoAndStop): advancing leaves it alone.
+    bool stopped = false;
 };
 
 // Display objects in the tree below and including `clip`'s children.

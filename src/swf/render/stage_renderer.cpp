@@ -1,7 +1,9 @@
 #include "swf/render/stage_renderer.h"
 
 #include "swf/movie/limits.h"
+#include "swf/render/drawing_painter.h"
 #include "swf/render/painters.h"
+#include "swf/render/text_field_painter.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -73,6 +75,8 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
 {
     if (nesting > movie::kMaxNesting)
         return;
+    if (clip.drawing)
+        paintDrawing(frame.painter, *clip.drawing, m_cache.bitmaps(), toDevice, color);
     std::vector<ActiveMask> masks;
     for (const auto& [depth, object] : clip.objects) {
         // A mask ends at its clip depth; masks can overlap, so look at every one.
@@ -154,7 +158,9 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
             paintStaticText(painter, *text, m_cache.fonts(), toDevice, color);
         break;
     case movie::Character::Kind::EditText:
-        if (const auto* field = character.editText())
+        if (object.text)
+            paintTextField(painter, *object.text, m_cache.fonts(), toDevice, color);
+        else if (const auto* field = character.editText())
             paintEditText(painter, *field, m_cache.fonts(), editText(*field), toDevice, color);
         break;
     case movie::Character::Kind::Sprite:

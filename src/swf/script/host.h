@@ -3,6 +3,7 @@
 // What the script machine needs from the movie around it. The movie layer
 // implements this on its display list; tests use TestHost.
 
+#include "swf/format/types.h"
 #include "swf/script/value.h"
 
 #include <cstdint>
@@ -93,6 +94,26 @@ public:
     // Objects the host keeps (clips on the display list, pending events):
     // Interpreter::collectGarbage keeps them and what they reach.
     virtual void addGarbageRoots(std::vector<Object*>& roots) { (void)roots; }
+
+    // The stage and input, for Stage, Key, Mouse, Selection and Color. The
+    // defaults describe a host without a stage or input devices.
+    virtual double stageWidth() { return 0; }  // pixels
+    virtual double stageHeight() { return 0; } // pixels
+    virtual std::string stageScaleMode() { return "showAll"; }
+    virtual void setStageScaleMode(const std::string& mode) { (void)mode; }
+    virtual std::string stageAlign() { return ""; }
+    virtual void setStageAlign(const std::string& align) { (void)align; }
+    // Key codes as Key.getCode reports them (Key.LEFT is 37...).
+    virtual bool keyIsDown(int keyCode) { (void)keyCode; return false; }
+    virtual int lastKeyCode() { return 0; }
+    virtual int lastKeyAscii() { return 0; }
+    virtual void setMouseVisible(bool visible) { (void)visible; }
+    // A clip's colour transform (Color objects); false when `clip` is not one.
+    virtual bool clipColorTransform(Object* clip, swf::ColorTransform& out) { (void)clip; (void)out; return false; }
+    virtual void setClipColorTransform(Object* clip, const swf::ColorTransform& transform) { (void)clip; (void)transform; }
+    // Keyboard focus (Selection): a text field or button object, or nullptr.
+    virtual Object* focus() { return nullptr; }
+    virtual bool setFocus(Object* object) { (void)object; return false; }
 };
 
 } // namespace swf::script
