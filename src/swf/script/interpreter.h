@@ -51,6 +51,11 @@ public:
     // Decodes and runs action bytes.
     veskor::Result<void> runBytes(const std::vector<std::uint8_t>& bytes, Object* clip);
 
+    // Calls a function (or a method by name) from outside any script: event
+    // handlers and the host's callbacks, with the limits of a fresh run.
+    Value callFromHost(const Value& function, Object* thisObject, const std::vector<Value>& args);
+    Value callMethodFromHost(Object* o, const std::string& name, const std::vector<Value>& args);
+
     // Calls due setInterval / setTimeout callbacks; the host calls this
     // once per frame after moving its clock.
     void runTimers();
