@@ -1,14 +1,190 @@
 #pragma once
 
 // The live state of a text field on the stage: what scripts read and write
-// through TextField objects and what the renderer draws.
+// through TextField objects and what the renderer draws. Text is kept in the
+// movie's string units (bytes before SWF 6, characters after), each
+// character with its format; the layout (lines, extents) comes from a
+// measuring hook the render layer provides, so this library needs no fonts.
 
+#include "swf/format/records.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace swf::script {
 
-struct TextFieldState {
-    std::string text;
+// A TextFormat's values; unset members are null to scripts. Sizes,
+// margins, indents and leading are in pixels, as scripts see them.
+struct TextFieldFormat {
+    std::optional<std::string> font;
+    std::optional<double> size;
+    std::optional<std::uint32_t> color; // 0xRRGGBB
+    std::optional<bool> bold;
+    std::optional<bool> italic;
+    std::optional<bool> underline;
+    std::optional<std::string> url;
+    std::optional<std::string> target;
+    // Paragraph members: they apply to whole paragraphs.
+    std::optional<std::string> align; // "left", "right", "center", "justify"
+    std::optional<double> leftMargin;
+    std::optional<double> rightMargin;
+    std::optional<double> indent;
+    std::optional<double> blockIndent;
+    std::optional<double> leading;
+    std::optional<bool> bullet;
+    std::optional<std::vector<double>> tabStops;
+    // Character members of Flash 8.
+    std::optional<bool> kerning;
+    std::optional<double> letterSpacing;
+
+    // Takes every member `other` sets.
+    void merge(const TextFieldFormat& other);
+    // Keeps the members both formats agree on; the others become null.
+    void intersect(const TextFieldFormat& other);
+    // Only the character or only the paragraph members.
+    TextFieldFormat characterPart() const;
+    TextFieldFormat paragraphPart() const;
+    bool operator==(const TextFieldFormat&) const = default;
 };
+
+// The format of a new field: Times New Roman 12, black, left-aligned.
+TextFieldFormat defaultTextFieldFormat();
+
+enum class AutoSize : std::uint8_t { None, Left, Right, Center };
+
+// One run of characters sharing a format.
+struct FormatRun {
+    std::size_t length = 0;
+    TextFieldFormat format;
+};
+
+// One laid-out line: the characters it shows and its extent, in twips.
+struct TextLine {
+    std::size_t begin = 0; // first character
+    std::size_t end = 0;   // past the last, line break included
+    double width = 0;
+    double ascent = 0;
+    double descent = 0;
+    double leading = 0;
+    double height() const { return ascent + descent + leading; }
+};
+
+// The result of laying the text out in the field's width (or without a
+// limit when the field does not wrap).
+struct TextLayout {
+    std::vector<TextLine> lines;
+    double textWidth = 0;  // widest line, twips
+    double textHeight = 0; // all lines, twips
+};
+
+struct TextFieldState;
+// Lays a field's text out with real fonts; the render layer provides it.
+using TextMeasurer = std::function<TextLayout(const TextFieldState&)>;
+
+struct TextFieldState {
+    int swfVersion = 8;
+
+    // Characters in the movie's units, and their formats (lengths add up
+    // to the text's length).
+    std::u32string text;
+    std::vector<FormatRun> runs;
+    // The format of text that replaces or extends the field's.
+    TextFieldFormat newTextFormat = defaultTextFieldFormat();
+
+    bool html = false;
+    // Assigned htmlText is kept as written until the text changes otherwise;
+    // reading htmlText regenerates it from the runs.
+    std::string variable;
+    bool background = false;
+    std::uint32_t backgroundColor = 0xFFFFFF;
+    bool border = false;
+    std::uint32_t borderColor = 0x000000;
+    bool wordWrap = false;
+    bool multiline = false;
+    AutoSize autoSize = AutoSize::None;
+    bool selectable = true;
+    bool input = false; // type "input" rather than "dynamic"
+    bool password = false;
+    int maxChars = 0;   // 0: no limit (null to scripts)
+    std::optional<std::string> restrict;
+    bool embedFonts = false;
+    bool condenseWhite = false;
+    bool mouseWheelEnabled = true;
+    std::string antiAliasType = "normal";
+    std::string gridFitType = "pixel";
+    double sharpness = 0;
+    double thickness = 0;
+    // The font the field's record names, for the renderer.
+    std::optional<std::uint16_t> fontId;
+
+    // Scrolling: the first line shown (1-based) and the horizontal offset in pixels.
+    int scroll = 1;
+    int hscroll = 0;
+
+    // The field's rectangle in its own space, twips.
+    swf::Rect bounds;
+
+    // Set by whoever owns the fonts; without it an estimate from the sizes is used.
+    TextMeasurer measurer;
+
+    // Text.
+    std::size_t length() const { return text.size(); }
+    std::string textString() const;
+    // Replaces the whole text, in the new text format.
+    void setText(const std::string& value);
+    // Replaces characters [begin, end) with `value` in `format` (clamped).
+    void replace(std::size_t begin, std::size_t end, const std::u32string& value, const TextFieldFormat& format);
+    void setTextUnits(std::u32string units, std::vector<FormatRun> newRuns);
+
+    // Formats.
+    TextFieldFormat formatAt(std::size_t index) const;
+    // The members all characters of [begin, end) share.
+    TextFieldFormat formatOf(std::size_t begin, std::size_t end) const;
+    // Sets `format`'s members on [begin, end); paragraph members on the
+    // paragraphs the range touches.
+    void applyFormat(std::size_t begin, std::size_t end, const TextFieldFormat& format);
+
+    // Layout, cached until the text, a format or the size changes.
+    const TextLayout& layout() const;
+    void invalidateLayout();
+    int maxScroll() const;
+    int bottomScroll() const;
+    int maxHScroll() const; // pixels
+    double textWidthPixels() const;
+    double textHeightPixels() const;
+    // Autosize: fits the bounds to the text, keeping the side it is anchored to.
+    void fitToText();
+    // Keeps scroll and hscroll in range after a change.
+    void clampScroll();
+
+    // Counts changes to anything drawn, for caches outside.
+    std::uint64_t revision = 0;
+
+private:
+    void normalizeRuns();
+    mutable std::optional<TextLayout> m_layout;
+};
+
+// Units of a script string and back (bytes before SWF 6, characters after).
+std::u32string toUnits(const std::string& s, int swfVersion);
+std::string fromUnits(const std::u32string& units, int swfVersion);
+
+// A field placed by the timeline, from its record. `fontName` names the
+// record's font (the movie's font library knows it); empty keeps the default.
+std::shared_ptr<TextFieldState> textFieldFromDefinition(const swf::DefineEditText& record, int swfVersion = 8,
+                                                        const std::string& fontName = {});
+// A field made by createTextField, `width` by `height` pixels from its
+// origin (the caller places it at x, y with its matrix). Dynamic,
+// selectable, no border, Times New Roman 12 in black.
+std::shared_ptr<TextFieldState> newTextField(double width, double height, int swfVersion = 8);
+// Pixels to twips for sizes a script gives: non-finite values are 0.
+swf::Twips twipsFromPixels(double pixels);
+
+// The estimate used without a measurer: advances from the size alone.
+TextLayout estimateLayout(const TextFieldState& field);
 
 } // namespace swf::script

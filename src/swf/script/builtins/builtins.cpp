@@ -15,6 +15,7 @@ void installBuiltins(Interpreter& in)
     installGlobalFunctions(in);
     installBroadcaster(in);
     installError(in);
+    installTextField(in);
 }
 
 Object* makeConstructor(Interpreter& in, const std::string& name, NativeFunction call, NativeFunction construct, Object* prototype)

@@ -1,0 +1,798 @@
+// TextField: the class, its prototype methods and the members every field
+// answers from its live state.
+
+#include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/text_field.h"
+#include "swf/script/string_util.h"
+#include "swf/script/text_field_html.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf::script {
+
+namespace {
+
+enum class Member {
+    Text,
+    HtmlText,
+    Html,
+    Length,
+    TextColor,
+    Background,
+    BackgroundColor,
+    Border,
+    BorderColor,
+    AutoSize,
+    WordWrap,
+    Multiline,
+    Type,
+    Selectable,
+    Password,
+    MaxChars,
+    Restrict,
+    EmbedFonts,
+    CondenseWhite,
+    MouseWheelEnabled,
+    Variable,
+    TextWidth,
+    TextHeight,
+    Scroll,
+    MaxScroll,
+    HScroll,
+    MaxHScroll,
+    BottomScroll,
+    AntiAliasType,
+    GridFitType,
+    Sharpness,
+    Thickness,
+};
+
+struct MemberInfo {
+    const char* name;
+    Member member;
+    std::uint16_t versionFlag; // hidden before this version
+};
+
+// In the order the player lists them on TextField.prototype.
+constexpr MemberInfo kMembers[] = {
+    {"text", Member::Text, 0},
+    {"htmlText", Member::HtmlText, 0},
+    {"html", Member::Html, 0},
+    {"length", Member::Length, 0},
+    {"textColor", Member::TextColor, 0},
+    {"background", Member::Background, 0},
+    {"backgroundColor", Member::BackgroundColor, 0},
+    {"border", Member::Border, 0},
+    {"borderColor", Member::BorderColor, 0},
+    {"autoSize", Member::AutoSize, 0},
+    {"wordWrap", Member::WordWrap, 0},
+    {"multiline", Member::Multiline, 0},
+    {"type", Member::Type, 0},
+    {"selectable", Member::Selectable, 0},
+    {"password", Member::Password, 0},
+    {"maxChars", Member::MaxChars, 0},
+    {"restrict", Member::Restrict, 0},
+    {"embedFonts", Member::EmbedFonts, 0},
+    {"condenseWhite", Member::CondenseWhite, 0},
+    {"mouseWheelEnabled", Member::MouseWheelEnabled, PropertyFlag::Version7},
+    {"variable", Member::Variable, 0},
+    {"textWidth", Member::TextWidth, 0},
+    {"textHeight", Member::TextHeight, 0},
+    {"scroll", Member::Scroll, 0},
+    {"maxscroll", Member::MaxScroll, 0},
+    {"hscroll", Member::HScroll, 0},
+    {"maxhscroll", Member::MaxHScroll, 0},
+    {"bottomScroll", Member::BottomScroll, 0},
+    {"antiAliasType", Member::AntiAliasType, PropertyFlag::Version8},
+    {"gridFitType", Member::GridFitType, PropertyFlag::Version8},
+    {"sharpness", Member::Sharpness, PropertyFlag::Version8},
+    {"thickness", Member::Thickness, PropertyFlag::Version8},
+};
+
+const MemberInfo* findMember(const std::string& name, int swfVersion)
+{
+    for (const MemberInfo& info : kMembers) {
+        const bool same = swfVersion >= 7 ? name == info.name : asciiLower(name) == asciiLower(info.name);
+        if (same)
+            return visibleInVersion(info.versionFlag, swfVersion) ? &info : nullptr;
+    }
+    return nullptr;
+}
+
+Value nullable(const std::optional<std::string>& s)
+{
+    return s ? Value(*s) : Value::null();
+}
+
+// ------------------------------------------------------------- TextFormat
+
+// The TextFormat members in the order the player lists them.
+constexpr const char* kFormatMembers[] = {"font", "size", "color", "url", "target", "bold", "italic", "underline",
+                                          "align", "leftMargin", "rightMargin", "indent", "leading", "blockIndent",
+                                          "bullet", "tabStops", "kerning", "letterSpacing"};
+
+Object* newTextFormatObject(Interpreter& in)
+{
+    const Value ctor = in.getMember(in.global(), "TextFormat");
+    if (Object* fn = ctor.asObject(); fn && fn->isFunction()) {
+        if (Object* made = in.construct(ctor, {}).asObject())
+            return made;
+    }
+    return in.newObject();
+}
+
+Value formatToObject(Interpreter& in, const TextFieldFormat& f)
+{
+    Object* o = newTextFormatObject(in);
+    auto number = [](const std::optional<double>& v) { return v ? Value(*v) : Value::null(); };
+    auto boolean = [](const std::optional<bool>& v) { return v ? Value(*v) : Value::null(); };
+    in.setMember(o, "font", nullable(f.font));
+    in.setMember(o, "size", number(f.size));
+    in.setMember(o, "color", f.color ? Value(double(*f.color)) : Value::null());
+    in.setMember(o, "url", nullable(f.url));
+    in.setMember(o, "target", nullable(f.target));
+    in.setMember(o, "bold", boolean(f.bold));
+    in.setMember(o, "italic", boolean(f.italic));
+    in.setMember(o, "underline", boolean(f.underline));
+    in.setMember(o, "align", nullable(f.align));
+    in.setMember(o, "leftMargin", number(f.leftMargin));
+    in.setMember(o, "rightMargin", number(f.rightMargin));
+    in.setMember(o, "indent", number(f.indent));
+    in.setMember(o, "leading", number(f.leading));
+    in.setMember(o, "blockIndent", number(f.blockIndent));
+    in.setMember(o, "bullet", boolean(f.bullet));
+    if (f.tabStops) {
+        std::vector<Value> stops;
+        for (double stop : *f.tabStops)
+            stops.push_back(stop);
+        in.setMember(o, "tabStops", in.newArray(stops));
+    } else {
+        in.setMember(o, "tabStops", Value::null());
+    }
+    in.setMember(o, "kerning", boolean(f.kerning));
+    in.setMember(o, "letterSpacing", number(f.letterSpacing));
+    return o;
+}
+
+TextFieldFormat formatFromObject(Interpreter& in, Object* o)
+{
+    TextFieldFormat f;
+    if (!o)
+        return f;
+    for (const char* name : kFormatMembers) {
+        const Value v = in.getMember(o, name);
+        if (v.isNullish())
+            continue;
+        const std::string n = name;
+        auto finite = [&]() -> std::optional<double> {
+            const double d = in.toNumber(v);
+            return std::isfinite(d) ? std::optional<double>(d) : std::nullopt;
+        };
+        if (n == "font")
+            f.font = in.toString(v);
+        else if (n == "size")
+            f.size = finite();
+        else if (n == "color")
+            f.color = toUint32(in.toNumber(v)) & 0xFFFFFF;
+        else if (n == "url")
+            f.url = in.toString(v);
+        else if (n == "target")
+            f.target = in.toString(v);
+        else if (n == "bold")
+            f.bold = in.toBoolean(v);
+        else if (n == "italic")
+            f.italic = in.toBoolean(v);
+        else if (n == "underline")
+            f.underline = in.toBoolean(v);
+        else if (n == "align") {
+            const std::string a = asciiLower(in.toString(v));
+            if (a == "left" || a == "right" || a == "center" || a == "justify")
+                f.align = a;
+        } else if (n == "leftMargin")
+            f.leftMargin = finite();
+        else if (n == "rightMargin")
+            f.rightMargin = finite();
+        else if (n == "indent")
+            f.indent = finite();
+        else if (n == "leading")
+            f.leading = finite();
+        else if (n == "blockIndent")
+            f.blockIndent = finite();
+        else if (n == "bullet")
+            f.bullet = in.toBoolean(v);
+        else if (n == "tabStops") {
+            if (Object* a = v.asObject()) {
+                std::vector<double> stops;
+                for (const Value& item : in.arrayItems(a))
+                    stops.push_back(in.toNumber(item));
+                f.tabStops = stops;
+            }
+        } else if (n == "kerning")
+            f.kerning = in.toBoolean(v);
+        else if (n == "letterSpacing")
+            f.letterSpacing = finite();
+    }
+    return f;
+}
+
+// ----------------------------------------------------------- the extension
+
+class TextFieldExtension : public ObjectExtension {
+public:
+    TextFieldExtension(std::shared_ptr<TextFieldState> state, std::shared_ptr<ObjectExtension> display, TextFieldDisplayHooks hooks)
+        : state(std::move(state)), display(std::move(display)), hooks(std::move(hooks))
+    {
+    }
+
+    bool getMember(Interpreter& in, Object& self, const std::string& name, Value& out) override
+    {
+        if (const MemberInfo* info = findMember(name, in.swfVersion())) {
+            out = get(in, self, info->member);
+            return true;
+        }
+        return display && display->getMember(in, self, name, out);
+    }
+
+    bool setMember(Interpreter& in, Object& self, const std::string& name, const Value& value) override
+    {
+        if (const MemberInfo* info = findMember(name, in.swfVersion())) {
+            set(in, self, info->member, value);
+            return true;
+        }
+        return display && display->setMember(in, self, name, value);
+    }
+
+    Value get(Interpreter& in, Object& self, Member member);
+    void set(Interpreter& in, Object& self, Member member, const Value& value);
+
+    std::shared_ptr<TextFieldState> state;
+    std::shared_ptr<ObjectExtension> display;
+    TextFieldDisplayHooks hooks;
+};
+
+TextFieldExtension* extensionOf(Object* o)
+{
+    return o ? dynamic_cast<TextFieldExtension*>(o->extension()) : nullptr;
+}
+
+const char* autoSizeName(AutoSize a)
+{
+    switch (a) {
+    case AutoSize::Left:
+        return "left";
+    case AutoSize::Right:
+        return "right";
+    case AutoSize::Center:
+        return "center";
+    case AutoSize::None:
+        break;
+    }
+    return "none";
+}
+
+std::uint32_t colorFrom(Interpreter& in, const Value& v)
+{
+    return toUint32(in.toNumber(v)) & 0xFFFFFF;
+}
+
+// The holder and name of a field's bound variable, resolved from the
+// field's parent timeline ("m.test", "/m:test", "test").
+bool resolveVariable(Interpreter& in, Object& self, TextFieldExtension& ext, Object*& holder, std::string& name)
+{
+    const std::string& path = ext.state->variable;
+    if (path.empty() || !ext.display)
+        return false;
+    Value parent;
+    if (!ext.display->getMember(in, self, "_parent", parent) || !parent.isObject())
+        return false;
+    const std::size_t cut = path.find_last_of(".:/");
+    if (cut == std::string::npos) {
+        holder = parent.asObject();
+        name = path;
+    } else {
+        holder = in.resolveTarget(parent.asObject(), path.substr(0, cut));
+        name = path.substr(cut + 1);
+    }
+    return holder && !name.empty();
+}
+
+// Shows the variable's value when it has one.
+void readVariable(Interpreter& in, Object& self, TextFieldExtension& ext)
+{
+    Object* holder = nullptr;
+    std::string name;
+    if (!resolveVariable(in, self, ext, holder, name))
+        return;
+    const Value v = in.getMember(holder, name);
+    if (v.isUndefined())
+        return;
+    const std::string text = textFieldStringFromValue(in, v);
+    if (ext.state->html) {
+        const HtmlText parsed = parseHtmlText(toUnits(text, in.swfVersion()), ext.state->newTextFormat,
+                                              ext.state->condenseWhite, in.swfVersion());
+        if (parsed.text != ext.state->text)
+            ext.state->setTextUnits(parsed.text, parsed.runs);
+    } else if (text != ext.state->textString()) {
+        ext.state->setText(text);
+    }
+}
+
+void writeVariable(Interpreter& in, Object& self, TextFieldExtension& ext, const std::string& text)
+{
+    Object* holder = nullptr;
+    std::string name;
+    if (resolveVariable(in, self, ext, holder, name))
+        in.setMember(holder, name, text);
+}
+
+Value TextFieldExtension::get(Interpreter& in, Object& self, Member member)
+{
+    TextFieldState& s = *state;
+    switch (member) {
+    case Member::Text: {
+        // A variable on a timeline is shown as soon as it changes.
+        Object* holder = nullptr;
+        std::string name;
+        if (resolveVariable(in, self, *this, holder, name) && holder->objectClass() == ObjectClass::Clip)
+            readVariable(in, self, *this);
+        return s.textString();
+    }
+    case Member::HtmlText:
+        return s.html ? fromUnits(htmlFromField(s), s.swfVersion) : s.textString();
+    case Member::Html:
+        return s.html;
+    case Member::Length:
+        return double(s.length());
+    case Member::TextColor:
+        return double(s.formatAt(0).color.value_or(s.newTextFormat.color.value_or(0)));
+    case Member::Background:
+        return s.background;
+    case Member::BackgroundColor:
+        return double(s.backgroundColor);
+    case Member::Border:
+        return s.border;
+    case Member::BorderColor:
+        return double(s.borderColor);
+    case Member::AutoSize:
+        return autoSizeName(s.autoSize);
+    case Member::WordWrap:
+        return s.wordWrap;
+    case Member::Multiline:
+        return s.multiline;
+    case Member::Type:
+        return s.input ? "input" : "dynamic";
+    case Member::Selectable:
+        return s.selectable;
+    case Member::Password:
+        return s.password;
+    case Member::MaxChars:
+        return s.maxChars > 0 ? Value(double(s.maxChars)) : Value::null();
+    case Member::Restrict:
+        return nullable(s.restrict);
+    case Member::EmbedFonts:
+        return s.embedFonts;
+    case Member::CondenseWhite:
+        return s.condenseWhite;
+    case Member::MouseWheelEnabled:
+        return s.mouseWheelEnabled;
+    case Member::Variable:
+        return s.variable.empty() ? Value::null() : Value(s.variable);
+    case Member::TextWidth:
+        return s.textWidthPixels();
+    case Member::TextHeight:
+        return s.textHeightPixels();
+    case Member::Scroll:
+        return double(s.scroll);
+    case Member::MaxScroll:
+        return double(s.maxScroll());
+    case Member::HScroll:
+        return double(s.hscroll);
+    case Member::MaxHScroll:
+        return double(s.maxHScroll());
+    case Member::BottomScroll:
+        return double(s.bottomScroll());
+    case Member::AntiAliasType:
+        return s.antiAliasType;
+    case Member::GridFitType:
+        return s.gridFitType;
+    case Member::Sharpness:
+        return s.sharpness;
+    case Member::Thickness:
+        return s.thickness;
+    }
+    return Value();
+}
+
+void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const Value& value)
+{
+    TextFieldState& s = *state;
+    const auto relayout = [&] {
+        s.invalidateLayout();
+        if (s.autoSize != AutoSize::None)
+            s.fitToText();
+        s.clampScroll();
+    };
+    switch (member) {
+    case Member::Text: {
+        const std::string text = textFieldStringFromValue(in, value);
+        s.setText(text);
+        writeVariable(in, self, *this, s.textString());
+        break;
+    }
+    case Member::HtmlText: {
+        const std::string html = in.toString(value);
+        if (s.html) {
+            const HtmlText parsed = parseHtmlText(toUnits(html, s.swfVersion), s.newTextFormat, s.condenseWhite, s.swfVersion);
+            s.setTextUnits(parsed.text, parsed.runs);
+        } else {
+            s.setText(html);
+        }
+        writeVariable(in, self, *this, s.textString());
+        break;
+    }
+    case Member::Html:
+        s.html = in.toBoolean(value);
+        ++s.revision;
+        break;
+    case Member::TextColor: {
+        TextFieldFormat color;
+        color.color = colorFrom(in, value);
+        s.newTextFormat.merge(color);
+        s.applyFormat(0, s.length(), color);
+        break;
+    }
+    case Member::Background:
+        s.background = in.toBoolean(value);
+        ++s.revision;
+        break;
+    case Member::BackgroundColor:
+        s.backgroundColor = colorFrom(in, value);
+        ++s.revision;
+        break;
+    case Member::Border:
+        s.border = in.toBoolean(value);
+        ++s.revision;
+        break;
+    case Member::BorderColor:
+        s.borderColor = colorFrom(in, value);
+        ++s.revision;
+        break;
+    case Member::AutoSize: {
+        AutoSize a = AutoSize::None;
+        if (value.isBoolean()) {
+            a = value.asBool() ? AutoSize::Left : AutoSize::None;
+        } else {
+            const std::string name = asciiLower(in.toString(value));
+            a = name == "left" ? AutoSize::Left : name == "right" ? AutoSize::Right : name == "center" ? AutoSize::Center : AutoSize::None;
+        }
+        s.autoSize = a;
+        relayout();
+        break;
+    }
+    case Member::WordWrap:
+        s.wordWrap = in.toBoolean(value);
+        relayout();
+        break;
+    case Member::Multiline:
+        s.multiline = in.toBoolean(value);
+        relayout();
+        break;
+    case Member::Type: {
+        const std::string type = asciiLower(in.toString(value));
+        if (type == "input" || type == "dynamic")
+            s.input = type == "input";
+        break;
+    }
+    case Member::Selectable:
+        s.selectable = in.toBoolean(value);
+        break;
+    case Member::Password:
+        s.password = in.toBoolean(value);
+        relayout();
+        break;
+    case Member::MaxChars: {
+        const double n = in.toNumber(value);
+        s.maxChars = std::isfinite(n) && n > 0 ? int(std::min(n, 1e9)) : 0;
+        break;
+    }
+    case Member::Restrict:
+        if (value.isNullish())
+            s.restrict.reset();
+        else
+            s.restrict = in.toString(value);
+        break;
+    case Member::EmbedFonts:
+        s.embedFonts = in.toBoolean(value);
+        relayout();
+        break;
+    case Member::CondenseWhite:
+        s.condenseWhite = in.toBoolean(value);
+        break;
+    case Member::MouseWheelEnabled:
+        s.mouseWheelEnabled = in.toBoolean(value);
+        break;
+    case Member::Variable:
+        if (value.isNullish()) {
+            s.variable.clear();
+        } else {
+            s.variable = in.toString(value);
+            readVariable(in, self, *this);
+        }
+        break;
+    case Member::Scroll:
+    case Member::HScroll: {
+        const double n = in.toNumber(value);
+        if (!std::isfinite(n))
+            break;
+        const int before = member == Member::Scroll ? s.scroll : s.hscroll;
+        int& target = member == Member::Scroll ? s.scroll : s.hscroll;
+        target = int(std::clamp(n, -1e9, 1e9));
+        s.clampScroll();
+        if (target != before)
+            ++s.revision;
+        break;
+    }
+    case Member::AntiAliasType: {
+        const std::string type = in.toString(value);
+        if (type == "normal" || type == "advanced")
+            s.antiAliasType = type;
+        break;
+    }
+    case Member::GridFitType: {
+        const std::string type = in.toString(value);
+        if (type == "none" || type == "pixel" || type == "subpixel")
+            s.gridFitType = type;
+        break;
+    }
+    case Member::Sharpness:
+        s.sharpness = std::clamp(in.toNumber(value), -400.0, 400.0);
+        break;
+    case Member::Thickness:
+        s.thickness = std::clamp(in.toNumber(value), -200.0, 200.0);
+        break;
+    // Read-only members ignore assignments.
+    case Member::Length:
+    case Member::TextWidth:
+    case Member::TextHeight:
+    case Member::MaxScroll:
+    case Member::MaxHScroll:
+    case Member::BottomScroll:
+        break;
+    }
+}
+
+// An index argument: integers, with NaN and the like as -1 (out of range).
+long long indexArg(Interpreter& in, const Value& v)
+{
+    const double d = in.toNumber(v);
+    if (!std::isfinite(d))
+        return -1;
+    return (long long)std::clamp(std::trunc(d), -1e15, 1e15);
+}
+
+// The range of getTextFormat / setTextFormat: (), (index), (begin, end).
+// False when the range selects nothing.
+bool rangeArgs(Interpreter& in, const Args& args, std::size_t count, std::size_t length, std::size_t& begin, std::size_t& end)
+{
+    long long b = 0;
+    long long e = (long long)length;
+    if (count == 1) {
+        b = indexArg(in, args[0]);
+        if (b < 0 || b >= (long long)length)
+            return false;
+        e = b + 1;
+    } else if (count >= 2) {
+        b = std::max(indexArg(in, args[0]), 0LL);
+        e = std::min(indexArg(in, args[1]), (long long)length);
+    }
+    if (b >= e)
+        return false;
+    begin = std::size_t(b);
+    end = std::size_t(e);
+    return true;
+}
+
+bool removeListener(Interpreter& in, Object* list, const Value& listener)
+{
+    const std::vector<Value> items = in.arrayItems(list);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (strictEquals(items[i], listener)) {
+            in.callMethod(list, "splice", {double(i), 1.0});
+            return true;
+        }
+    }
+    return false;
+}
+
+Value nullFormat(Interpreter& in)
+{
+    return formatToObject(in, TextFieldFormat());
+}
+
+void installMethods(Interpreter& in, Object* proto)
+{
+    in.defineMethod(proto, "getTextFormat", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        TextFieldExtension* ext = extensionOf(self);
+        if (!ext)
+            return Value();
+        std::size_t begin = 0;
+        std::size_t end = 0;
+        if (!rangeArgs(in, args, std::min<std::size_t>(args.size(), 2), ext->state->length(), begin, end))
+            return ext->state->length() == 0 && args.empty() ? formatToObject(in, ext->state->newTextFormat) : nullFormat(in);
+        return formatToObject(in, ext->state->formatOf(begin, end));
+    });
+    in.defineMethod(proto, "setTextFormat", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        TextFieldExtension* ext = extensionOf(self);
+        if (!ext || args.empty())
+            return Value();
+        // The format is the last argument; the ones before it are the range.
+        Object* formatObject = args.back().asObject();
+        if (!formatObject)
+            return Value();
+        const TextFieldFormat format = formatFromObject(in, formatObject);
+        std::size_t begin = 0;
+        std::size_t end = 0;
+        if (rangeArgs(in, args, std::min<std::size_t>(args.size() - 1, 2), ext->state->length(), begin, end))
+            ext->state->applyFormat(begin, end, format);
+        return Value();
+    });
+    in.defineMethod(proto, "getNewTextFormat", [](Interpreter& in, Object* self, const Args&) -> Value {
+        TextFieldExtension* ext = extensionOf(self);
+        return ext ? formatToObject(in, ext->state->newTextFormat) : Value();
+    });
+    in.defineMethod(proto, "setNewTextFormat", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        TextFieldExtension* ext = extensionOf(self);
+        Object* formatObject = arg(args, 0).asObject();
+        if (ext && formatObject)
+            ext->state->newTextFormat.merge(formatFromObject(in, formatObject));
+        return Value();
+    });
+    in.defineMethod(proto, "replaceSel", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        TextFieldExtension* ext = extensionOf(self);
+        if (!ext || args.empty())
+            return Value();
+        // Without a selection the caret is at the end of the text.
+        TextFieldState& s = *ext->state;
+        s.replace(s.length(), s.length(), toUnits(in.toString(args[0]), in.swfVersion()), s.newTextFormat);
+        return Value();
+    });
+    in.defineMethod(proto, "replaceText", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        TextFieldExtension* ext = extensionOf(self);
+        if (!ext || args.size() < 3)
+            return Value();
+        long long begin = indexArg(in, args[0]);
+        long long end = indexArg(in, args[1]);
+        if (begin < 0 || end < 0)
+            return Value();
+        if (begin > end)
+            std::swap(begin, end);
+        TextFieldState& s = *ext->state;
+        const auto length = (long long)s.length();
+        // The new text takes the format of the first character it replaces.
+        const TextFieldFormat format = begin < length ? s.formatAt(std::size_t(begin)) : s.formatAt(0);
+        s.replace(std::size_t(std::min(begin, length)), std::size_t(std::min(end, length)),
+                  toUnits(in.toString(args[2]), in.swfVersion()), s.length() ? format : s.newTextFormat);
+        return Value();
+    });
+    in.defineMethod(proto, "removeTextField", [](Interpreter& in, Object* self, const Args&) -> Value {
+        TextFieldExtension* ext = extensionOf(self);
+        if (!ext)
+            return Value();
+        if (ext->hooks.remove)
+            ext->hooks.remove(in, *self);
+        else
+            in.host().removeClip(self);
+        return Value();
+    });
+    in.defineMethod(proto, "getDepth", [](Interpreter&, Object* self, const Args&) -> Value {
+        TextFieldExtension* ext = extensionOf(self);
+        if (!ext || !ext->hooks.depth)
+            return Value();
+        return ext->hooks.depth(*self);
+    });
+    // Listeners: the field's own list (the field itself is the first).
+    in.defineMethod(proto, "addListener", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        Object* list = self ? in.getMember(self, "_listeners").asObject() : nullptr;
+        if (!list || args.empty())
+            return false;
+        removeListener(in, list, args[0]);
+        in.callMethod(list, "push", {args[0]});
+        return true;
+    });
+    in.defineMethod(proto, "removeListener", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        Object* list = self ? in.getMember(self, "_listeners").asObject() : nullptr;
+        return list && !args.empty() && removeListener(in, list, args[0]);
+    });
+    markVersion(proto, {"getTextFormat", "setTextFormat", "getNewTextFormat", "setNewTextFormat", "replaceSel",
+                        "removeTextField", "getDepth", "addListener", "removeListener"},
+                PropertyFlag::Version6);
+    markVersion(proto, {"replaceText"}, PropertyFlag::Version7);
+}
+
+} // namespace
+
+std::string textFieldStringFromValue(Interpreter& in, const Value& value)
+{
+    Object* o = value.asObject();
+    if (!o || o->objectClass() == ObjectClass::Clip)
+        return in.toString(value);
+    const Value fn = in.getMember(value, "toString");
+    if (Object* f = fn.asObject(); f && f->isFunction()) {
+        const Value r = in.call(fn, o, {});
+        if (r.isString())
+            return r.asString();
+    }
+    return o->isFunction() ? "[type Function]" : "[type Object]";
+}
+
+std::shared_ptr<TextFieldState> textFieldState(Object* object)
+{
+    TextFieldExtension* ext = extensionOf(object);
+    return ext ? ext->state : nullptr;
+}
+
+Object* makeTextFieldObject(Interpreter& in, std::shared_ptr<TextFieldState> state,
+                            std::shared_ptr<ObjectExtension> displayExtension, TextFieldDisplayHooks hooks)
+{
+    if (!state)
+        state = newTextField(100, 100, in.swfVersion());
+    Object* o = in.newObject(in.prototypeOf("TextField"));
+    o->put("_listeners", in.newArray({Value(o)}), PropertyFlag::DontEnum);
+    o->setExtension(std::make_shared<TextFieldExtension>(std::move(state), std::move(displayExtension), std::move(hooks)));
+    return o;
+}
+
+void syncTextFieldVariable(Interpreter& in, Object* field)
+{
+    if (TextFieldExtension* ext = extensionOf(field))
+        readVariable(in, *field, *ext);
+}
+
+void broadcastTextFieldEvent(Interpreter& in, Object* field, const std::string& event)
+{
+    if (!field)
+        return;
+    Object* list = in.getMember(field, "_listeners").asObject();
+    if (!list)
+        return;
+    // Handlers that add or remove listeners take effect next time.
+    for (const Value& listener : in.arrayItems(list))
+        in.callMethod(listener, event, {field});
+}
+
+void installTextField(Interpreter& in)
+{
+    Object* proto = in.newObject();
+    auto construct = [](Interpreter&, Object* self, const Args&) -> Value { return self; };
+    Object* ctor = makeConstructor(
+        in, "TextField", [](Interpreter&, Object*, const Args&) -> Value { return Value(); }, construct, proto);
+    installMethods(in, proto);
+
+    in.defineMethod(ctor, "getFontList", [](Interpreter& in, Object*, const Args&) -> Value {
+        return in.newArray({"_sans", "_serif", "_typewriter", "Arial", "Courier New", "Times New Roman", "Verdana"});
+    });
+    markVersion(ctor, {"getFontList"}, PropertyFlag::Version6);
+
+    // From SWF 6 the members are properties of the prototype too, so that
+    // scripts see them there ("text" in TextField.prototype).
+    if (in.swfVersion() >= 6) {
+        for (const MemberInfo& info : kMembers) {
+            const Member member = info.member;
+            Object* getter = in.newFunction([member](Interpreter& in, Object* self, const Args&) -> Value {
+                TextFieldExtension* ext = extensionOf(self);
+                return ext ? ext->get(in, *self, member) : Value();
+            });
+            Object* setter = in.newFunction([member](Interpreter& in, Object* self, const Args& args) -> Value {
+                if (TextFieldExtension* ext = extensionOf(self))
+                    ext->set(in, *self, member, arg(args, 0));
+                return Value();
+            });
+            proto->setAccessor(info.name, getter, setter);
+            if (Property* p = proto->findOwnAnyVersion(info.name))
+                p->flags |= PropertyFlag::DontEnum | PropertyFlag::DontDelete | info.versionFlag;
+        }
+    }
+}
+
+} // namespace swf::script

@@ -1,0 +1,541 @@
+#include "swf/script/text_field_state.h"
+
+#include "swf/script/string_util.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf::script {
+
+namespace {
+
+template <typename T>
+void take(std::optional<T>& into, const std::optional<T>& from)
+{
+    if (from)
+        into = from;
+}
+
+template <typename T>
+void keepEqual(std::optional<T>& mine, const std::optional<T>& other)
+{
+    if (mine != other)
+        mine.reset();
+}
+
+bool isParagraphEnd(char32_t c)
+{
+    return c == U'\r' || c == U'\n';
+}
+
+// A field never holds more than this many characters, whatever a script
+// appends: layout and drawing stay bounded.
+constexpr std::size_t kMaxLength = 1u << 20;
+
+} // namespace
+
+void TextFieldFormat::merge(const TextFieldFormat& o)
+{
+    take(font, o.font);
+    take(size, o.size);
+    take(color, o.color);
+    take(bold, o.bold);
+    take(italic, o.italic);
+    take(underline, o.underline);
+    take(url, o.url);
+    take(target, o.target);
+    take(align, o.align);
+    take(leftMargin, o.leftMargin);
+    take(rightMargin, o.rightMargin);
+    take(indent, o.indent);
+    take(blockIndent, o.blockIndent);
+    take(leading, o.leading);
+    take(bullet, o.bullet);
+    take(tabStops, o.tabStops);
+    take(kerning, o.kerning);
+    take(letterSpacing, o.letterSpacing);
+}
+
+void TextFieldFormat::intersect(const TextFieldFormat& o)
+{
+    keepEqual(font, o.font);
+    keepEqual(size, o.size);
+    keepEqual(color, o.color);
+    keepEqual(bold, o.bold);
+    keepEqual(italic, o.italic);
+    keepEqual(underline, o.underline);
+    keepEqual(url, o.url);
+    keepEqual(target, o.target);
+    keepEqual(align, o.align);
+    keepEqual(leftMargin, o.leftMargin);
+    keepEqual(rightMargin, o.rightMargin);
+    keepEqual(indent, o.indent);
+    keepEqual(blockIndent, o.blockIndent);
+    keepEqual(leading, o.leading);
+    keepEqual(bullet, o.bullet);
+    keepEqual(tabStops, o.tabStops);
+    keepEqual(kerning, o.kerning);
+    keepEqual(letterSpacing, o.letterSpacing);
+}
+
+TextFieldFormat TextFieldFormat::characterPart() const
+{
+    TextFieldFormat f;
+    f.font = font;
+    f.size = size;
+    f.color = color;
+    f.bold = bold;
+    f.italic = italic;
+    f.underline = underline;
+    f.url = url;
+    f.target = target;
+    f.kerning = kerning;
+    f.letterSpacing = letterSpacing;
+    return f;
+}
+
+TextFieldFormat TextFieldFormat::paragraphPart() const
+{
+    TextFieldFormat f;
+    f.align = align;
+    f.leftMargin = leftMargin;
+    f.rightMargin = rightMargin;
+    f.indent = indent;
+    f.blockIndent = blockIndent;
+    f.leading = leading;
+    f.bullet = bullet;
+    f.tabStops = tabStops;
+    return f;
+}
+
+TextFieldFormat defaultTextFieldFormat()
+{
+    TextFieldFormat f;
+    f.font = "Times New Roman";
+    f.size = 12;
+    f.color = 0;
+    f.bold = false;
+    f.italic = false;
+    f.underline = false;
+    f.url = "";
+    f.target = "";
+    f.align = "left";
+    f.leftMargin = 0;
+    f.rightMargin = 0;
+    f.indent = 0;
+    f.blockIndent = 0;
+    f.leading = 0;
+    f.bullet = false;
+    f.tabStops = std::vector<double>();
+    f.kerning = false;
+    f.letterSpacing = 0;
+    return f;
+}
+
+std::u32string toUnits(const std::string& s, int swfVersion)
+{
+    const std::vector<std::uint32_t> units = stringUnits(s, swfVersion);
+    return std::u32string(units.begin(), units.end());
+}
+
+std::string fromUnits(const std::u32string& units, int swfVersion)
+{
+    const std::vector<std::uint32_t> v(units.begin(), units.end());
+    return joinUnits(v, 0, v.size(), swfVersion);
+}
+
+std::string TextFieldState::textString() const
+{
+    return fromUnits(text, swfVersion);
+}
+
+void TextFieldState::setText(const std::string& value)
+{
+    std::u32string units = toUnits(value, swfVersion);
+    // Line feeds become the field's paragraph breaks.
+    std::replace(units.begin(), units.end(), U'\n', U'\r');
+    std::vector<FormatRun> newRuns;
+    if (!units.empty())
+        newRuns.push_back({units.size(), newTextFormat});
+    setTextUnits(std::move(units), std::move(newRuns));
+}
+
+void TextFieldState::setTextUnits(std::u32string units, std::vector<FormatRun> newRuns)
+{
+    if (units.size() > kMaxLength)
+        units.resize(kMaxLength);
+    text = std::move(units);
+    runs = std::move(newRuns);
+    normalizeRuns();
+    invalidateLayout();
+    if (autoSize != AutoSize::None)
+        fitToText();
+    clampScroll();
+}
+
+void TextFieldState::replace(std::size_t begin, std::size_t end, const std::u32string& value, const TextFieldFormat& format)
+{
+    begin = std::min(begin, text.size());
+    end = std::clamp(end, begin, text.size());
+    std::u32string inserted = value;
+    std::replace(inserted.begin(), inserted.end(), U'\n', U'\r');
+    if (text.size() - (end - begin) + inserted.size() > kMaxLength)
+        return;
+
+    std::vector<FormatRun> out;
+    std::size_t pos = 0;
+    bool placed = false;
+    auto place = [&] {
+        if (!placed && !inserted.empty())
+            out.push_back({inserted.size(), format});
+        placed = true;
+    };
+    for (const FormatRun& run : runs) {
+        const std::size_t runEnd = pos + run.length;
+        if (runEnd <= begin) {
+            out.push_back(run);
+        } else {
+            if (pos < begin)
+                out.push_back({begin - pos, run.format});
+            if (runEnd > begin)
+                place();
+            if (runEnd > end)
+                out.push_back({runEnd - std::max(pos, end), run.format});
+        }
+        pos = runEnd;
+    }
+    place();
+    std::u32string units = text.substr(0, begin) + inserted + text.substr(end);
+    setTextUnits(std::move(units), std::move(out));
+}
+
+void TextFieldState::normalizeRuns()
+{
+    std::vector<FormatRun> out;
+    std::size_t total = 0;
+    for (FormatRun& run : runs) {
+        if (run.length == 0 || total >= text.size())
+            continue;
+        run.length = std::min(run.length, text.size() - total);
+        total += run.length;
+        if (!out.empty() && out.back().format == run.format)
+            out.back().length += run.length;
+        else
+            out.push_back(std::move(run));
+    }
+    // Characters past the runs take the new text format.
+    if (total < text.size()) {
+        if (!out.empty() && out.back().format == newTextFormat)
+            out.back().length += text.size() - total;
+        else
+            out.push_back({text.size() - total, newTextFormat});
+    }
+    runs = std::move(out);
+}
+
+TextFieldFormat TextFieldState::formatAt(std::size_t index) const
+{
+    std::size_t pos = 0;
+    for (const FormatRun& run : runs) {
+        if (index < pos + run.length)
+            return run.format;
+        pos += run.length;
+    }
+    return newTextFormat;
+}
+
+TextFieldFormat TextFieldState::formatOf(std::size_t begin, std::size_t end) const
+{
+    end = std::min(end, text.size());
+    if (begin >= end)
+        return {};
+    std::optional<TextFieldFormat> common;
+    std::size_t pos = 0;
+    for (const FormatRun& run : runs) {
+        const std::size_t runEnd = pos + run.length;
+        if (runEnd > begin && pos < end) {
+            if (!common)
+                common = run.format;
+            else
+                common->intersect(run.format);
+        }
+        pos = runEnd;
+    }
+    return common.value_or(TextFieldFormat());
+}
+
+void TextFieldState::applyFormat(std::size_t begin, std::size_t end, const TextFieldFormat& format)
+{
+    end = std::min(end, text.size());
+    if (begin >= end)
+        return;
+    const TextFieldFormat character = format.characterPart();
+    const TextFieldFormat paragraph = format.paragraphPart();
+    // Paragraph members reach out to the breaks around the range; the break
+    // that ends a paragraph belongs to it.
+    std::size_t paragraphBegin = begin;
+    while (paragraphBegin > 0 && !isParagraphEnd(text[paragraphBegin - 1]))
+        --paragraphBegin;
+    std::size_t paragraphEnd = end;
+    if (!isParagraphEnd(text[end - 1])) {
+        while (paragraphEnd < text.size() && !isParagraphEnd(text[paragraphEnd]))
+            ++paragraphEnd;
+        paragraphEnd = std::min(paragraphEnd + 1, text.size());
+    }
+
+    // Split the runs at every boundary, then merge into the pieces inside.
+    std::vector<FormatRun> out;
+    std::size_t pos = 0;
+    const std::size_t cuts[] = {paragraphBegin, begin, end, paragraphEnd};
+    for (const FormatRun& run : runs) {
+        std::size_t start = pos;
+        const std::size_t runEnd = pos + run.length;
+        while (start < runEnd) {
+            std::size_t stop = runEnd;
+            for (std::size_t cut : cuts) {
+                if (cut > start && cut < stop)
+                    stop = cut;
+            }
+            FormatRun piece{stop - start, run.format};
+            if (start >= begin && stop <= end)
+                piece.format.merge(character);
+            if (start >= paragraphBegin && stop <= paragraphEnd)
+                piece.format.merge(paragraph);
+            out.push_back(std::move(piece));
+            start = stop;
+        }
+        pos = runEnd;
+    }
+    runs = std::move(out);
+    normalizeRuns();
+    invalidateLayout();
+    if (autoSize != AutoSize::None)
+        fitToText();
+    clampScroll();
+}
+
+void TextFieldState::invalidateLayout()
+{
+    m_layout.reset();
+    ++revision;
+}
+
+const TextLayout& TextFieldState::layout() const
+{
+    if (!m_layout)
+        m_layout = measurer ? measurer(*this) : estimateLayout(*this);
+    return *m_layout;
+}
+
+namespace {
+
+// The room the text has inside the field: a two-pixel gutter on each side.
+constexpr double kGutterTwips = 40;
+
+} // namespace
+
+int TextFieldState::bottomScroll() const
+{
+    const auto& lines = layout().lines;
+    if (lines.empty())
+        return scroll;
+    const double visible = bounds.height().get() - 2 * kGutterTwips;
+    int last = scroll;
+    double used = 0;
+    for (std::size_t i = std::size_t(std::max(scroll - 1, 0)); i < lines.size(); ++i) {
+        used += lines[i].height();
+        // The first line always counts as shown.
+        if (used > visible && int(i) + 1 > scroll)
+            break;
+        last = int(i) + 1;
+    }
+    return last;
+}
+
+int TextFieldState::maxScroll() const
+{
+    const auto& lines = layout().lines;
+    if (lines.empty())
+        return 1;
+    // The lowest first line that still shows the last line whole.
+    const double visible = bounds.height().get() - 2 * kGutterTwips;
+    double used = 0;
+    int first = int(lines.size());
+    for (int i = int(lines.size()) - 1; i >= 0; --i) {
+        used += lines[std::size_t(i)].height();
+        if (used > visible && i < int(lines.size()) - 1)
+            break;
+        first = i + 1;
+    }
+    return std::max(first, 1);
+}
+
+int TextFieldState::maxHScroll() const
+{
+    if (wordWrap)
+        return 0;
+    const double room = bounds.width().get() - 2 * kGutterTwips;
+    const double over = layout().textWidth - room;
+    return over > 0 ? int(std::ceil(over / 20.0)) : 0;
+}
+
+double TextFieldState::textWidthPixels() const
+{
+    return std::round(layout().textWidth) / 20.0;
+}
+
+double TextFieldState::textHeightPixels() const
+{
+    return std::round(layout().textHeight) / 20.0;
+}
+
+void TextFieldState::fitToText()
+{
+    if (autoSize == AutoSize::None)
+        return;
+    const TextLayout& l = layout();
+    const auto height = std::int32_t(std::lround(l.textHeight + 2 * kGutterTwips));
+    bounds.yMax = bounds.yMin + swf::Twips(height);
+    if (!wordWrap) {
+        const auto width = std::int32_t(std::lround(l.textWidth + 2 * kGutterTwips));
+        const std::int32_t old = bounds.width().get();
+        switch (autoSize) {
+        case AutoSize::Left:
+            bounds.xMax = bounds.xMin + swf::Twips(width);
+            break;
+        case AutoSize::Right:
+            bounds.xMin = bounds.xMax - swf::Twips(width);
+            break;
+        case AutoSize::Center:
+            bounds.xMin = bounds.xMin + swf::Twips((old - width) / 2);
+            bounds.xMax = bounds.xMin + swf::Twips(width);
+            break;
+        case AutoSize::None:
+            break;
+        }
+    }
+    // The layout depended on the old width only when wrapping.
+    if (wordWrap)
+        m_layout.reset();
+    ++revision;
+}
+
+void TextFieldState::clampScroll()
+{
+    scroll = std::clamp(scroll, 1, maxScroll());
+    hscroll = std::clamp(hscroll, 0, maxHScroll());
+}
+
+TextLayout estimateLayout(const TextFieldState& field)
+{
+    // Without fonts: half an em per character, 1.15 ems per line.
+    TextLayout out;
+    const double room = field.bounds.width().get() - 2 * kGutterTwips;
+    TextLine line;
+    auto finish = [&](std::size_t end) {
+        line.end = end;
+        out.textWidth = std::max(out.textWidth, line.width);
+        out.textHeight += line.height();
+        out.lines.push_back(line);
+        line = TextLine();
+        line.begin = end;
+    };
+    for (std::size_t i = 0; i < field.text.size(); ++i) {
+        const TextFieldFormat format = field.formatAt(i);
+        const double em = format.size.value_or(12) * 20;
+        line.ascent = std::max(line.ascent, em * 0.9);
+        line.descent = std::max(line.descent, em * 0.25);
+        line.leading = std::max(line.leading, format.leading.value_or(0) * 20);
+        if (isParagraphEnd(field.text[i])) {
+            finish(i + 1);
+            continue;
+        }
+        const double advance = em * 0.5;
+        if (field.wordWrap && line.width > 0 && line.width + advance > room) {
+            finish(i);
+            line.ascent = em * 0.9;
+            line.descent = em * 0.25;
+        }
+        line.width += advance;
+    }
+    if (line.ascent == 0) {
+        const double em = field.formatAt(field.text.size()).size.value_or(12) * 20;
+        line.ascent = em * 0.9;
+        line.descent = em * 0.25;
+    }
+    finish(field.text.size());
+    return out;
+}
+
+namespace {
+
+std::string alignName(swf::TextAlign align)
+{
+    switch (align) {
+    case swf::TextAlign::Right:
+        return "right";
+    case swf::TextAlign::Center:
+        return "center";
+    case swf::TextAlign::Justify:
+        return "justify";
+    case swf::TextAlign::Left:
+        break;
+    }
+    return "left";
+}
+
+} // namespace
+
+std::shared_ptr<TextFieldState> textFieldFromDefinition(const swf::DefineEditText& record, int swfVersion,
+                                                        const std::string& fontName)
+{
+    auto field = std::make_shared<TextFieldState>();
+    field->swfVersion = swfVersion;
+    field->bounds = record.bounds;
+    field->wordWrap = record.wordWrap;
+    field->multiline = record.multiline;
+    field->password = record.password;
+    field->input = !record.readOnly;
+    field->autoSize = record.autoSize ? AutoSize::Left : AutoSize::None;
+    field->selectable = !record.noSelect;
+    field->border = record.border;
+    field->background = record.border;
+    field->html = record.html;
+    field->embedFonts = record.useOutlines;
+    field->fontId = record.fontId;
+    field->maxChars = record.maxLength.value_or(0);
+    field->variable = record.variableName;
+
+    TextFieldFormat& format = field->newTextFormat;
+    if (!fontName.empty())
+        format.font = fontName;
+    if (record.height)
+        format.size = record.height->get() / 20.0;
+    if (record.color)
+        format.color = (std::uint32_t(record.color->r) << 16) | (std::uint32_t(record.color->g) << 8) | record.color->b;
+    if (record.layout) {
+        format.align = alignName(record.layout->align);
+        format.leftMargin = record.layout->leftMargin.get() / 20.0;
+        format.rightMargin = record.layout->rightMargin.get() / 20.0;
+        format.indent = record.layout->indent.get() / 20.0;
+        format.leading = record.layout->leading.get() / 20.0;
+    }
+    // The initial text is set by the caller (setText or the HTML parser):
+    // it may be HTML, which this layer reads with text_field_html.
+    return field;
+}
+
+swf::Twips twipsFromPixels(double pixels)
+{
+    return std::isfinite(pixels) ? swf::Twips::fromPixels(std::clamp(pixels, -1e6, 1e6)) : swf::Twips(0);
+}
+
+std::shared_ptr<TextFieldState> newTextField(double width, double height, int swfVersion)
+{
+    auto field = std::make_shared<TextFieldState>();
+    field->swfVersion = swfVersion;
+    field->bounds = {swf::Twips(0), twipsFromPixels(std::max(width, 0.0)), swf::Twips(0), twipsFromPixels(std::max(height, 0.0))};
+    return field;
+}
+
+} // namespace swf::script
