@@ -15,6 +15,10 @@ void installBuiltins(Interpreter& in)
     installGlobalFunctions(in);
     installBroadcaster(in);
     installError(in);
+    installXml(in);
+    installLoadVars(in);
+    installSystem(in);
+    installLibraryClasses(in);
     installTextField(in);
 }
 

@@ -24,6 +24,10 @@ void installDate(Interpreter& in);
 void installGlobalFunctions(Interpreter& in);
 void installBroadcaster(Interpreter& in);
 void installError(Interpreter& in);
+void installXml(Interpreter& in);
+void installLoadVars(Interpreter& in);
+void installSystem(Interpreter& in);
+void installLibraryClasses(Interpreter& in);
 void installTextField(Interpreter& in);
 
 inline Value arg(const Args& args, std::size_t i) { return i < args.size() ? args[i] : Value(); }

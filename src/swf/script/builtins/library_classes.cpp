@@ -1,0 +1,321 @@
+// The network, media, printing and menu classes. This player loads nothing,
+// connects nowhere, records nothing and prints nothing: the classes exist
+// with the original player's members so that scripts run, and each request
+// ends the way it would with no server, device or printer present.
+
+#include "swf/script/builtins/library_support.h"
+
+#include <map>
+
+namespace swf::script {
+
+namespace {
+
+using namespace library;
+
+// An info object for onStatus handlers.
+Object* statusInfo(Interpreter& in, const char* code, const char* level)
+{
+    Object* info = in.newObject();
+    in.setMember(info, "code", code);
+    in.setMember(info, "level", level);
+    return info;
+}
+
+// Calls target.method(args) on the next frame.
+void later(Interpreter& in, Object* target, const char* method, std::vector<Value> args)
+{
+    if (target)
+        in.addTimer(target, Value(), method, std::move(args), 1, false);
+}
+
+Object* defineLibraryClass(Interpreter& in, const char* name, NativeFunction construct, Object*& proto)
+{
+    proto = in.newObject();
+    return defineClass(in, name, std::move(construct), proto);
+}
+
+void installSharedObject(Interpreter& in)
+{
+    Object* proto = nullptr;
+    Object* ctor = defineLibraryClass(in, "SharedObject", {}, proto);
+    // Shared objects live for the session only: nothing is written to disk.
+    auto store = std::make_shared<std::map<std::string, Object*>>();
+    scriptMethod(in, ctor, "getLocal", [store, proto](Interpreter& in, Object*, const Args& args) -> Value {
+        if (args.empty())
+            return Value::null();
+        const std::string key = in.toString(args[0]) + "\n" + (args.size() > 1 ? in.toString(args[1]) : std::string());
+        auto it = store->find(key);
+        if (it != store->end())
+            return it->second;
+        Object* so = in.newObject(proto);
+        so->put("data", in.newObject(), kHiddenPermanent);
+        in.pin(so);
+        (*store)[key] = so;
+        return so;
+    }, 0);
+    scriptMethod(in, ctor, "getRemote", [](Interpreter&, Object*, const Args&) -> Value { return Value::null(); }, 0);
+    scriptMethod(in, ctor, "deleteAll", [](Interpreter&, Object*, const Args&) -> Value { return false; }, kHidden);
+    scriptMethod(in, ctor, "getDiskUsage", [](Interpreter&, Object*, const Args&) -> Value { return 0; }, kHidden);
+    nativeMethod(in, proto, "clear", [](Interpreter& in, Object* self, const Args&) -> Value {
+        if (self && self->findOwn("data"))
+            self->put("data", in.newObject());
+        return Value();
+    });
+    nativeMethod(in, proto, "flush", [](Interpreter&, Object*, const Args&) -> Value { return true; });
+    nativeMethod(in, proto, "getSize", [](Interpreter&, Object*, const Args&) -> Value { return 0; });
+    nativeMethod(in, proto, "close", nothing());
+    nativeMethod(in, proto, "connect", [](Interpreter&, Object*, const Args&) -> Value { return false; });
+    nativeMethod(in, proto, "send", nothing());
+    nativeMethod(in, proto, "setFps", [](Interpreter&, Object*, const Args&) -> Value { return false; });
+    markAll(proto, PropertyFlag::Version6);
+}
+
+void installLocalConnection(Interpreter& in)
+{
+    Object* proto = nullptr;
+    defineLibraryClass(in, "LocalConnection", {}, proto);
+    // No other movie listens: connecting works, sending reaches nobody.
+    nativeMethod(in, proto, "connect", [](Interpreter&, Object*, const Args& args) -> Value { return !args.empty(); });
+    nativeMethod(in, proto, "close", nothing());
+    nativeMethod(in, proto, "domain", [](Interpreter&, Object*, const Args&) -> Value { return "localhost"; });
+    nativeMethod(in, proto, "send", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (args.size() < 2)
+            return false;
+        later(in, self, "onStatus", {statusInfo(in, "", "error")});
+        return true;
+    });
+    markAll(proto, PropertyFlag::Version6);
+}
+
+// Camera and Microphone: no device is present, so get() finds none.
+void installDevice(Interpreter& in, const char* name, std::initializer_list<const char*> methods)
+{
+    Object* proto = nullptr;
+    Object* ctor = defineLibraryClass(in, name, {}, proto);
+    scriptMethod(in, ctor, "get", [](Interpreter&, Object*, const Args&) -> Value { return Value::null(); }, 0);
+    nativeAccessor(in, ctor, "names", [](Interpreter& in, Object*, const Args&) -> Value { return in.newArray(); }, {}, kHidden);
+    for (const char* method : methods)
+        nativeMethod(in, proto, method, nothing());
+    markAll(proto, PropertyFlag::Version6);
+}
+
+void installNetConnection(Interpreter& in)
+{
+    Object* proto = nullptr;
+    defineLibraryClass(in, "NetConnection", {}, proto);
+    // connect(null) is the local mode for progressive video and succeeds at
+    // once; a server address cannot be reached.
+    nativeMethod(in, proto, "connect", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self || args.empty())
+            return false;
+        if (args[0].isNull()) {
+            in.setMember(self, "isConnected", true);
+            in.callMethod(self, "onStatus", {statusInfo(in, "NetConnection.Connect.Success", "status")});
+            return true;
+        }
+        in.setMember(self, "isConnected", false);
+        later(in, self, "onStatus", {statusInfo(in, "NetConnection.Connect.Failed", "error")});
+        return false;
+    });
+    nativeMethod(in, proto, "call", nothing());
+    nativeMethod(in, proto, "close", nothing());
+    nativeMethod(in, proto, "addHeader", nothing());
+    markAll(proto, PropertyFlag::Version6);
+}
+
+void installNetStream(Interpreter& in)
+{
+    Object* proto = nullptr;
+    defineLibraryClass(
+        in, "NetStream",
+        [](Interpreter& in, Object* self, const Args& args) -> Value {
+            in.setMember(self, "time", 0);
+            in.setMember(self, "bufferLength", 0);
+            in.setMember(self, "bufferTime", 0.1);
+            in.setMember(self, "bytesLoaded", 0);
+            in.setMember(self, "bytesTotal", 0);
+            in.setMember(self, "currentFps", 0);
+            in.setMember(self, "liveDelay", 0);
+            for (const char* name : {"time", "bufferLength", "bufferTime", "bytesLoaded", "bytesTotal", "currentFps", "liveDelay"}) {
+                if (Property* p = self->findOwn(name))
+                    p->flags |= kHidden;
+            }
+            (void)args;
+            return self;
+        },
+        proto);
+    nativeMethod(in, proto, "play", [](Interpreter& in, Object* self, const Args&) -> Value {
+        later(in, self, "onStatus", {statusInfo(in, "NetStream.Play.StreamNotFound", "error")});
+        return Value();
+    });
+    for (const char* name : {"close", "pause", "seek", "setBufferTime", "attachAudio", "attachVideo", "publish", "receiveAudio", "receiveVideo", "send"})
+        nativeMethod(in, proto, name, nothing());
+    markAll(proto, PropertyFlag::Version6);
+}
+
+void installVideo(Interpreter& in)
+{
+    Object* proto = nullptr;
+    defineLibraryClass(in, "Video", {}, proto);
+    nativeMethod(in, proto, "attachVideo", nothing());
+    nativeMethod(in, proto, "clear", nothing());
+    markAll(proto, PropertyFlag::Version6);
+}
+
+void installPrintJob(Interpreter& in)
+{
+    Object* proto = nullptr;
+    defineLibraryClass(
+        in, "PrintJob",
+        [](Interpreter& in, Object* self, const Args&) -> Value {
+            // The page geometry appears on the prototype with the first job.
+            Object* p = self->proto();
+            for (const char* name : {"orientation", "pageHeight", "pageWidth", "paperHeight", "paperWidth"}) {
+                if (p && !p->findOwn(name))
+                    nativeAccessor(in, p, name, nothing());
+            }
+            return self;
+        },
+        proto);
+    // There is no printer: a job never starts.
+    nativeMethod(in, proto, "start", [](Interpreter&, Object*, const Args&) -> Value { return false; });
+    nativeMethod(in, proto, "addPage", [](Interpreter&, Object*, const Args&) -> Value { return false; });
+    nativeMethod(in, proto, "send", nothing());
+    markAll(proto, PropertyFlag::Version7);
+}
+
+Value orDefault(const Value& v, bool fallback) { return v.isUndefined() ? Value(fallback) : v; }
+
+void installContextMenu(Interpreter& in)
+{
+    Object* itemProto = nullptr;
+    Object* itemCtor = defineLibraryClass(
+        in, "ContextMenuItem",
+        [](Interpreter& in, Object* self, const Args& args) -> Value {
+            in.setMember(self, "caption", arg(args, 0));
+            in.setMember(self, "onSelect", arg(args, 1));
+            in.setMember(self, "separatorBefore", orDefault(arg(args, 2), false));
+            in.setMember(self, "enabled", orDefault(arg(args, 3), true));
+            in.setMember(self, "visible", orDefault(arg(args, 4), true));
+            return self;
+        },
+        itemProto);
+    scriptMethod(in, itemProto, "copy", [itemCtor](Interpreter& in, Object* self, const Args&) -> Value {
+        Args fields;
+        for (const char* name : {"caption", "onSelect", "separatorBefore", "enabled", "visible"})
+            fields.push_back(in.getMember(self, name));
+        return in.construct(itemCtor, fields);
+    });
+    markAll(itemProto, PropertyFlag::Version7);
+
+    Object* proto = nullptr;
+    Object* ctor = defineLibraryClass(in, "ContextMenu", {}, proto);
+    ctor->setNativeConstructor([](Interpreter& in, Object* self, const Args& args) -> Value {
+        in.setMember(self, "onSelect", arg(args, 0));
+        in.setMember(self, "customItems", in.construct(in.getMember(in.global(), "Array"), {}));
+        Object* builtIn = in.newObject();
+        for (const char* name : {"print", "forward_back", "rewind", "loop", "play", "quality", "zoom", "save"})
+            in.setMember(builtIn, name, true);
+        in.setMember(self, "builtInItems", builtIn);
+        return self;
+    });
+    scriptMethod(in, proto, "copy", [ctor](Interpreter& in, Object* self, const Args&) -> Value {
+        Value copy = in.construct(ctor, {in.getMember(self, "onSelect")});
+        Object* from = in.getMember(self, "builtInItems").asObject();
+        Object* to = in.getMember(copy, "builtInItems").asObject();
+        if (from && to) {
+            for (const std::string& name : in.enumerableNames(from))
+                in.setMember(to, name, in.getMember(from, name));
+        }
+        Object* items = in.getMember(self, "customItems").asObject();
+        Object* copies = in.getMember(copy, "customItems").asObject();
+        if (items && copies) {
+            for (const Value& item : in.arrayItems(items))
+                in.callMethod(copies, "push", {in.callMethod(item, "copy", {})});
+        }
+        return copy;
+    });
+    scriptMethod(in, proto, "hideBuiltInItems", [](Interpreter& in, Object* self, const Args&) -> Value {
+        Object* builtIn = in.getMember(self, "builtInItems").asObject();
+        if (builtIn) {
+            for (const std::string& name : in.enumerableNames(builtIn))
+                in.setMember(builtIn, name, false);
+        }
+        return Value();
+    });
+    markAll(proto, PropertyFlag::Version7);
+}
+
+void installMovieClipLoader(Interpreter& in)
+{
+    Object* proto = nullptr;
+    defineLibraryClass(
+        in, "MovieClipLoader",
+        [](Interpreter& in, Object* self, const Args&) -> Value {
+            self->put("_listeners", in.newArray(), kHiddenPermanent);
+            in.callMethod(self, "addListener", {self});
+            return self;
+        },
+        proto);
+    if (const Property* broadcaster = in.global()->findOwn("AsBroadcaster"))
+        in.callMethod(broadcaster->value, "initialize", {proto});
+    for (const char* name : {"_listeners", "addListener", "removeListener", "broadcastMessage"}) {
+        if (Property* p = proto->findOwn(name))
+            p->flags = kHiddenPermanent;
+    }
+    // Nothing loads: every request ends with the error of a missing file.
+    nativeMethod(in, proto, "loadClip", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (args.size() < 2 || args[1].isNullish())
+            return false;
+        later(in, self, "broadcastMessage", {"onLoadError", args[1], "URLNotFound", 0});
+        return true;
+    });
+    nativeMethod(in, proto, "unloadClip", [](Interpreter&, Object*, const Args& args) -> Value { return !args.empty(); });
+    nativeMethod(in, proto, "getProgress", [](Interpreter& in, Object*, const Args& args) -> Value {
+        if (args.empty())
+            return Value();
+        Object* progress = in.newObject();
+        in.setMember(progress, "bytesLoaded", 0);
+        in.setMember(progress, "bytesTotal", 0);
+        return progress;
+    });
+    markAll(proto, PropertyFlag::Version7);
+}
+
+void installXmlSocket(Interpreter& in)
+{
+    Object* proto = nullptr;
+    defineLibraryClass(in, "XMLSocket", {}, proto);
+    // No server answers: a connection attempt fails on the next frame.
+    nativeMethod(in, proto, "connect", [](Interpreter& in, Object* self, const Args&) -> Value {
+        later(in, self, "onConnect", {false});
+        return true;
+    });
+    nativeMethod(in, proto, "send", nothing());
+    nativeMethod(in, proto, "close", nothing());
+    scriptMethod(in, proto, "onData", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        Value doc = in.construct(in.getMember(in.global(), "XML"), {arg(args, 0)});
+        in.callMethod(self, "onXML", {doc});
+        return Value();
+    });
+}
+
+} // namespace
+
+void installLibraryClasses(Interpreter& in)
+{
+    installSharedObject(in);
+    installLocalConnection(in);
+    installDevice(in, "Camera", {"setCursor", "setKeyFrameInterval", "setLoopback", "setMode", "setMotionLevel", "setQuality"});
+    installDevice(in, "Microphone", {"setGain", "setRate", "setSilenceLevel", "setUseEchoSuppression"});
+    installNetConnection(in);
+    installNetStream(in);
+    installVideo(in);
+    installPrintJob(in);
+    installContextMenu(in);
+    installMovieClipLoader(in);
+    installXmlSocket(in);
+}
+
+} // namespace swf::script

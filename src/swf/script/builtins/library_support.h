@@ -1,0 +1,67 @@
+#pragma once
+
+// Shared pieces of the library classes (XML, LoadVars, System and the
+// network, media and menu classes). The original player wrote part of these
+// classes in ActionScript: such methods carry a `prototype` object of their
+// own, the natives do not, and scripts that list members can tell the two
+// apart, so both kinds are made here.
+
+#include "swf/script/builtins/builtins.h"
+
+namespace swf::script::library {
+
+constexpr std::uint16_t kHidden = PropertyFlag::DontEnum;
+constexpr std::uint16_t kHiddenPermanent = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
+
+// A native method without a prototype object.
+inline Object* nativeMethod(Interpreter& in, Object* on, const std::string& name, NativeFunction f, std::uint16_t flags = kHiddenPermanent)
+{
+    Object* fn = in.newFunction(std::move(f));
+    on->put(name, fn, flags);
+    return fn;
+}
+
+// A method the original player defined in ActionScript: it has a prototype
+// whose constructor is the method itself.
+inline Object* scriptMethod(Interpreter& in, Object* on, const std::string& name, NativeFunction f, std::uint16_t flags = kHiddenPermanent)
+{
+    Object* fn = nativeMethod(in, on, name, std::move(f), flags);
+    Object* proto = in.newObject();
+    proto->put("constructor", fn, kHiddenPermanent);
+    fn->put("prototype", proto, kHiddenPermanent);
+    return fn;
+}
+
+// A method that does nothing and returns undefined.
+inline NativeFunction nothing()
+{
+    return [](Interpreter&, Object*, const Args&) -> Value { return Value(); };
+}
+
+// A getter/setter pair on a prototype; without a setter assignments are ignored.
+inline void nativeAccessor(Interpreter& in, Object* on, const std::string& name, NativeFunction getter, NativeFunction setter = {}, std::uint16_t flags = 0)
+{
+    Object* get = in.newFunction(std::move(getter));
+    Object* set = in.newFunction(setter ? std::move(setter) : nothing());
+    on->setAccessor(name, get, set);
+    if (Property* p = on->findOwnAnyVersion(name))
+        p->flags = flags;
+}
+
+// A global class whose constructor runs `construct` on the new object;
+// called without `new` it returns undefined.
+inline Object* defineClass(Interpreter& in, const std::string& name, NativeFunction construct, Object* prototype = nullptr)
+{
+    if (!construct)
+        construct = [](Interpreter&, Object* self, const Args&) -> Value { return self; };
+    return makeConstructor(in, name, nothing(), std::move(construct), prototype);
+}
+
+// Adds `flag` to every own property of `o` (members that appeared in a later player).
+inline void markAll(Object* o, std::uint16_t flag)
+{
+    for (const Property& p : o->properties())
+        o->findOwnAnyVersion(p.name)->flags |= flag;
+}
+
+} // namespace swf::script::library

@@ -1,0 +1,146 @@
+// LoadVars: form-encoded variables in and out of an object. Nothing is ever
+// fetched or sent; a load fails the way an unreachable address does.
+
+#include "swf/script/builtins/library_support.h"
+
+namespace swf::script {
+
+namespace {
+
+using namespace library;
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Form decoding: "+" is a space, "%XX" a byte; a broken "%" stays as written.
+std::string formDecode(const std::string& s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '+') {
+            out += ' ';
+        } else if (s[i] == '%' && i + 2 < s.size() + 0 && hexDigit(s[i + 1]) >= 0 && hexDigit(s[i + 2]) >= 0) {
+            out += char(hexDigit(s[i + 1]) * 16 + hexDigit(s[i + 2]));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::string formEncode(const std::string& s)
+{
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : s) {
+        if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            out += char(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+// Sets one variable per "name=value" pair; pairs without a name are skipped.
+void decodeInto(Interpreter& in, Object* target, const std::string& text)
+{
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t amp = text.find('&', start);
+        if (amp == std::string::npos)
+            amp = text.size();
+        const std::string pair = text.substr(start, amp - start);
+        const std::size_t eq = pair.find('=');
+        const std::string name = formDecode(pair.substr(0, eq));
+        if (!name.empty())
+            in.setMember(target, name, formDecode(eq == std::string::npos ? std::string() : pair.substr(eq + 1)));
+        start = amp + 1;
+    }
+}
+
+void failLoadLater(Interpreter& in, Object* target)
+{
+    in.setMember(target, "loaded", false);
+    in.addTimer(target, Value(), "onData", {Value()}, 1, false);
+}
+
+} // namespace
+
+void installLoadVars(Interpreter& in)
+{
+    Object* proto = in.newObject();
+    defineClass(in, "LoadVars", {}, proto);
+    proto->put("contentType", "application/x-www-form-urlencoded", kHiddenPermanent);
+
+    nativeMethod(in, proto, "decode", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (args.empty())
+            return false;
+        if (self)
+            decodeInto(in, self, in.toString(args[0]));
+        return Value();
+    });
+    nativeMethod(in, proto, "load", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self || args.empty())
+            return false;
+        failLoadLater(in, self);
+        return true;
+    });
+    nativeMethod(in, proto, "send", [](Interpreter&, Object*, const Args& args) -> Value { return !args.empty(); });
+    nativeMethod(in, proto, "sendAndLoad", [](Interpreter& in, Object*, const Args& args) -> Value {
+        Object* target = arg(args, 1).asObject();
+        if (args.empty() || !target)
+            return false;
+        failLoadLater(in, target);
+        return true;
+    });
+    scriptMethod(in, proto, "addRequestHeader", nothing());
+    scriptMethod(in, proto, "getBytesLoaded", [](Interpreter& in, Object* self, const Args&) -> Value {
+        return in.getMember(self, "_bytesLoaded");
+    });
+    scriptMethod(in, proto, "getBytesTotal", [](Interpreter& in, Object* self, const Args&) -> Value {
+        return in.getMember(self, "_bytesTotal");
+    });
+    scriptMethod(in, proto, "onData", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        Value src = arg(args, 0);
+        if (src.isUndefined()) {
+            in.callMethod(self, "onLoad", {false});
+        } else {
+            in.callMethod(self, "decode", {src});
+            in.setMember(self, "loaded", true);
+            in.callMethod(self, "onLoad", {true});
+        }
+        return Value();
+    });
+    scriptMethod(in, proto, "onLoad", nothing());
+    scriptMethod(in, proto, "toString", [](Interpreter& in, Object* self, const Args&) -> Value {
+        if (!self)
+            return Value();
+        std::string out;
+        for (const std::string& name : in.enumerableNames(self)) {
+            Value v = in.getMember(self, name);
+            if (v.isObject() && v.asObject()->isFunction())
+                continue;
+            if (!out.empty())
+                out += '&';
+            out += formEncode(name) + "=" + formEncode(in.toString(v));
+        }
+        return out;
+    });
+    // LoadVars came with SWF 6: older movies see an empty prototype.
+    markAll(proto, PropertyFlag::Version6);
+}
+
+} // namespace swf::script
