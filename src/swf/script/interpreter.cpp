@@ -394,6 +394,9 @@ std::string Interpreter::toString(const Value& v)
             return primitiveToString(r, m_version);
         return o->isFunction() ? "[type Function]" : "[type Object]";
     }
+    // A super object with nothing above it still names its kind.
+    if (o->objectClass() == ObjectClass::Super)
+        return "[type Object]";
     // Without a toString method (an object cut off from Object.prototype)
     // the result is what calling nothing gives: undefined.
     return primitiveToString(Value(), m_version);
@@ -486,9 +489,21 @@ void Interpreter::abort(const std::string& reason)
 
 Value Interpreter::call(const Value& function, Object* thisObject, const std::vector<Value>& args, Object* home)
 {
+    return invoke(function, thisObject, args, home, true);
+}
+
+Value Interpreter::invoke(const Value& function, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper)
+{
     Object* fn = function.asObject();
     if (!fn || m_aborted)
         return Value();
+    if (thisObject && thisObject->objectClass() == ObjectClass::Super) {
+        // A method reached through super runs on the object super was made
+        // for, one prototype level further up (its own super looks above that).
+        if (!home)
+            home = thisObject->superProto;
+        thisObject = thisObject->superThis;
+    }
     if (fn->objectClass() == ObjectClass::Super) {
         // super(...): the constructor above the one running now.
         if (!fn->superHome)
@@ -501,7 +516,7 @@ Value Interpreter::call(const Value& function, Object* thisObject, const std::ve
         return call(ctor, fn->superThis, args, fn->superProto);
     }
     if (fn->script())
-        return callScript(fn, thisObject, args, home);
+        return callScript(fn, thisObject, args, home, withSuper);
     if (fn->native()) {
         if (++m_depth > m_limits.maxCallDepth) {
             --m_depth;
@@ -521,9 +536,7 @@ Value Interpreter::callMethod(const Value& base, const std::string& name, const 
     Object* o = base.isObject() ? base.asObject() : toObject(base);
     if (!o)
         return Value();
-    Object* owner = nullptr;
-    Value fn = lookup(o, name, &owner);
-    return call(fn, o, args, owner);
+    return call(lookup(o, name, nullptr), o, args);
 }
 
 Value Interpreter::construct(const Value& constructor, const std::vector<Value>& args)
@@ -543,7 +556,7 @@ Value Interpreter::construct(const Value& constructor, const std::vector<Value>&
         return r.isObject() ? r : Value(o);
     }
     if (ctor->script()) {
-        callScript(ctor, o, args, proto);
+        callScript(ctor, o, args, proto, true);
         return o;
     }
     Value r = call(ctor, o, args);
@@ -561,7 +574,7 @@ Object* Interpreter::makeSuper(Object* home, Object* thisObject)
     return s;
 }
 
-Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<Value>& args, Object* home)
+Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper)
 {
     ScriptFunction& sf = *fn->script();
     if (++m_depth > m_limits.maxCallDepth) {
@@ -586,9 +599,12 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     arguments->put("caller", m_callee ? Value(m_callee) : Value::null(), PropertyFlag::DontEnum);
     Object* const caller = m_callee;
     m_callee = fn;
+    // `super` starts at the prototype of `this` (whatever object the method
+    // was found on), exists only for method calls and constructors, and only
+    // from SWF 6 on.
     if (!home && thisObject)
         home = thisObject->proto();
-    Object* super = makeSuper(home, thisObject);
+    Object* super = withSuper && sf.swfVersion >= 6 ? makeSuper(home, thisObject) : nullptr;
 
     if (!info.isFunction2) {
         f.registers.resize(4);

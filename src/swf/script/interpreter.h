@@ -137,7 +137,10 @@ private:
 
     Completion execute(Frame& f, std::size_t begin, std::size_t end, std::size_t& jumpTo);
     Completion step(Frame& f, const Action& a, std::size_t& pc, std::size_t& jumpTo);
-    Value callScript(Object* fn, Object* thisObject, const std::vector<Value>& args, Object* home);
+    Value callScript(Object* fn, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper);
+    // call() with the choice of a `super` for script functions: plain
+    // function calls (CallFunction) have none.
+    Value invoke(const Value& function, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper);
 
     Value pop(Frame& f);
     void push(Frame& f, Value v);

@@ -671,7 +671,7 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         Object* thisObject = foundIn && foundIn->objectClass() != ObjectClass::Object ? foundIn : f.target;
         if (foundIn && foundIn != m_global && foundIn->objectClass() == ObjectClass::Object && foundIn != f.activation)
             thisObject = foundIn;
-        push(f, call(fn, thisObject, args));
+        push(f, invoke(fn, thisObject, args, nullptr, false));
         break;
     }
     case ActionCode::CallMethod: {
@@ -689,13 +689,18 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         }
         if (o->objectClass() == ObjectClass::Super) {
             // super(...) runs the superclass constructor; super.m(...) a method above the current one.
-            Object* start = o->superProto;
             if (name.empty()) {
                 push(f, call(o, o->superThis, args));
             } else {
                 Object* owner = nullptr;
-                Value fn = start ? lookup(start, name, &owner) : Value();
-                push(f, call(fn, o->superThis, args, owner));
+                Value fn = o->superProto ? lookup(o->superProto, name, &owner) : Value();
+                // The method's own super starts one level up; from SWF 7 a
+                // method found further up the chain starts two levels up,
+                // as the original player does.
+                Object* home = o->superProto;
+                if (v >= 7 && owner && owner != home && home)
+                    home = home->proto();
+                push(f, call(fn, o->superThis, args, home));
             }
             break;
         }
@@ -709,7 +714,10 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
             Value resolved = getPropertyOf(o, name, o);
             fn = resolved;
         }
-        push(f, call(fn, o, args, owner));
+        // From SWF 7, a method found above the object's own prototype has its
+        // super start above the prototype it was found on.
+        Object* home = v >= 7 && owner && owner != o && owner != o->proto() ? owner : nullptr;
+        push(f, call(fn, o, args, home));
         break;
     }
     case ActionCode::NewObject: {

@@ -582,3 +582,96 @@ TEST(Interpreter, GarbageCollectionFreesUnreachableCyclesAndKeepsClosures)
     EXPECT_EQ(m.vm->heap().objectCount(), afterFirst);
     EXPECT_EQ(m.run("push 0, \"keep\"\ncallfunction\ntrace"), "7");
 }
+
+namespace {
+
+// Classes A <- B <- C whose method `f` traces its letter after calling
+// super.f() (A's only traces), then `calls` run.
+std::string superChain(const std::string& calls)
+{
+    std::string src = R"(
+        function A
+        end
+        function B
+        end
+        function C
+        end
+        push "B"
+        getvariable
+        push "A"
+        getvariable
+        extends
+        push "C"
+        getvariable
+        push "B"
+        getvariable
+        extends
+        push "A"
+        getvariable
+        push "prototype"
+        getmember
+        push "f"
+        function
+          push "A"
+          trace
+        end
+        setmember
+    )";
+    for (const char* letter : {"B", "C"}) {
+        src += std::string("push \"") + letter + "\"\ngetvariable\npush \"prototype\"\ngetmember\npush \"f\"\n"
+            + "function\npush 0, \"super\"\ngetvariable\npush \"f\"\ncallmethod\npop\npush \"" + letter
+            + "\"\ntrace\nend\nsetmember\n";
+    }
+    return src + calls;
+}
+
+} // namespace
+
+TEST(Interpreter, SuperStartsAboveThePrototypeOfThis)
+{
+    const struct {
+        int version;
+        const char* calls;
+        const char* expected;
+    } cases[] = {
+        // An instance of C: each level's super is the next one up.
+        {7, "push 0, \"C\"\nnewobject\npush \"f\"\ncallmethod\npop", "A\nB\nC"},
+        // Called on C.prototype itself, super starts at A.prototype.
+        {7, "push 0, \"C\"\ngetvariable\npush \"prototype\"\ngetmember\npush \"f\"\ncallmethod\npop", "A\nC"},
+        // SWF 5 has no super.
+        {5, "push 0, \"C\"\nnewobject\npush \"f\"\ncallmethod\npop", "C"},
+    };
+    for (const auto& c : cases) {
+        Machine m(c.version);
+        EXPECT_EQ(m.run(superChain(c.calls)), c.expected) << c.calls;
+    }
+}
+
+TEST(Interpreter, PlainFunctionCallsHaveNoSuper)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        function g
+          push "super"
+          getvariable
+          typeof
+          trace
+        end
+        push 0, "g"
+        callfunction
+        pop
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "g", "g"
+        getvariable
+        setmember
+        push 0, "o"
+        getvariable
+        push "g"
+        callmethod
+        pop
+    )"), "undefined\nobject");
+}
