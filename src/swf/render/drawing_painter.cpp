@@ -1,9 +1,42 @@
 #include "swf/render/drawing_painter.h"
 
+#include "swf/render/shape_painter.h"
+
 namespace swf::render {
 
-void paintDrawing(QPainter&, const movie::Drawing&, const BitmapLibrary&, const QTransform&, const swf::ColorTransform&)
+namespace {
+
+struct DrawingGeometry : movie::Drawing::RenderData {
+    explicit DrawingGeometry(ShapeGeometry built) : geometry(std::move(built)) {}
+    ShapeGeometry geometry;
+};
+
+} // namespace
+
+const ShapeGeometry& drawingGeometry(const movie::Drawing& drawing)
 {
+    if (const auto* cached = dynamic_cast<const DrawingGeometry*>(drawing.renderData().get()))
+        return cached->geometry;
+    // Drawn fills are even-odd, as in shapes before DefineShape4.
+    auto built = std::make_shared<const DrawingGeometry>(buildShape(drawing.shape(), false));
+    const ShapeGeometry& geometry = built->geometry;
+    drawing.setRenderData(std::move(built));
+    return geometry;
+}
+
+void paintDrawing(QPainter& painter, const movie::Drawing& drawing, const BitmapLibrary& bitmaps,
+                  const QTransform& toDevice, const swf::ColorTransform& color)
+{
+    if (drawing.empty())
+        return;
+    paintShape(painter, drawingGeometry(drawing), bitmaps, toDevice, color);
+}
+
+QPainterPath drawingOutline(const movie::Drawing& drawing)
+{
+    if (drawing.empty())
+        return {};
+    return drawingGeometry(drawing).fillOutline();
 }
 
 } // namespace swf::render
