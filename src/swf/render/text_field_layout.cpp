@@ -1,0 +1,303 @@
+#include "swf/render/text_field_layout.h"
+
+#include "swf/format/strings.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf::render {
+
+namespace {
+
+// Space between a field's edge and its text, in twips.
+constexpr double kGutter = 40.0;
+
+// A font the movie brings: its glyph outlines.
+class EmbeddedFace : public TextFace {
+public:
+    EmbeddedFace(const Font& font, double height) : m_font(font), m_scale(height / font.emSquare()) {}
+
+    double advance(QChar c) const override
+    {
+        const auto index = m_font.glyphForCode(c.unicode());
+        return index ? m_font.advance(*index) * m_scale : 0.0;
+    }
+    double ascent() const override { return m_font.ascent() * m_scale; }
+    double descent() const override { return m_font.descent() * m_scale; }
+
+    void draw(QPainter& painter, QPointF baseline, const QString& text, const QColor& color) const override
+    {
+        QPainterPath run;
+        run.setFillRule(Qt::OddEvenFill);
+        double x = baseline.x();
+        for (QChar c : text) {
+            const auto index = m_font.glyphForCode(c.unicode());
+            if (!index)
+                continue;
+            run.addPath(QTransform(m_scale, 0, 0, m_scale, x, baseline.y()).map(m_font.glyph(*index)));
+            x += m_font.advance(*index) * m_scale;
+        }
+        painter.fillPath(run, color);
+    }
+
+private:
+    const Font& m_font;
+    double m_scale;
+};
+
+// A font installed on the machine.
+class DeviceFace : public TextFace {
+public:
+    explicit DeviceFace(const QFont& font) : m_font(font), m_metrics(font) {}
+
+    double advance(QChar c) const override { return m_metrics.horizontalAdvance(c); }
+    double ascent() const override { return m_metrics.ascent(); }
+    double descent() const override { return m_metrics.descent(); }
+
+    void draw(QPainter& painter, QPointF baseline, const QString& text, const QColor& color) const override
+    {
+        painter.setFont(m_font);
+        painter.setPen(color);
+        painter.drawText(baseline, text);
+        painter.setPen(Qt::NoPen);
+    }
+
+private:
+    QFont m_font;
+    QFontMetricsF m_metrics;
+};
+
+bool breaksAnywhere(QChar c)
+{
+    // Chinese and Japanese text wraps between any two characters.
+    return c.unicode() >= 0x2E80;
+}
+
+// One character ready to place.
+struct Item {
+    QChar c;
+    std::size_t unit; // index in the field's text
+    const TextFace* face;
+    const script::TextFieldFormat* format;
+    double advance;
+};
+
+// A paragraph's characters with their formats, the break that ends it excluded.
+struct Paragraph {
+    std::size_t begin = 0;
+    std::size_t end = 0; // past the break, if any
+    std::vector<Item> items;
+    script::TextFieldFormat format; // of its first character
+};
+
+QString unitsToQString(const std::u32string& units, int swfVersion)
+{
+    if (swfVersion >= 6) {
+        std::u32string valid = units;
+        for (char32_t& c : valid) {
+            if (c >= 0x110000 || (c >= 0xD800 && c < 0xE000))
+                c = 0xFFFD;
+        }
+        return QString::fromUcs4(valid.data(), qsizetype(valid.size()));
+    }
+    std::string bytes;
+    for (char32_t c : units)
+        bytes += char(c & 0xFF);
+    return swf::decodeString(bytes);
+}
+
+} // namespace
+
+QString displayText(const script::TextFieldState& field)
+{
+    if (field.password)
+        return QString(qsizetype(field.text.size()), QLatin1Char('*'));
+    return unitsToQString(field.text, field.swfVersion);
+}
+
+const TextFace& TextFieldLayout::face(const script::TextFieldFormat& format)
+{
+    const std::string name = format.font.value_or("Times New Roman");
+    const double height = std::clamp(format.size.value_or(12), 1.0, 1000.0) * 20.0;
+    const bool bold = format.bold.value_or(false);
+    const bool italic = format.italic.value_or(false);
+    const auto key = std::make_tuple(name, height, bold, italic);
+    auto found = m_faces.find(key);
+    if (found != m_faces.end())
+        return *found->second;
+    const Font* own = m_fonts && m_field.fontId ? m_fonts->font(*m_field.fontId) : nullptr;
+    const QString qname = QString::fromStdString(name);
+    std::unique_ptr<TextFace> made;
+    if (m_field.embedFonts && own && own->hasOutlines() && (own->name() == qname || name.empty()))
+        made = std::make_unique<EmbeddedFace>(*own, height);
+    else
+        made = std::make_unique<DeviceFace>(deviceFont(qname, int(std::lround(height)), bold, italic));
+    return *m_faces.emplace(key, std::move(made)).first->second;
+}
+
+TextFieldLayout::TextFieldLayout(const script::TextFieldState& field, const FontLibrary* fonts)
+    : m_field(field), m_fonts(fonts)
+{
+    // The formats of the runs, in order; items point into this.
+    std::vector<script::TextFieldFormat> formats;
+    formats.reserve(field.runs.size() + 1);
+    for (const script::FormatRun& run : field.runs)
+        formats.push_back(run.format);
+    formats.push_back(field.newTextFormat);
+
+    // Paragraphs with their characters.
+    std::vector<Paragraph> paragraphs(1);
+    std::size_t unit = 0;
+    for (std::size_t r = 0; r < field.runs.size(); ++r) {
+        const script::FormatRun& run = field.runs[r];
+        const script::TextFieldFormat& format = formats[r];
+        const TextFace& runFace = face(format);
+        const double spacing = format.letterSpacing.value_or(0) * 20.0;
+        std::size_t i = unit;
+        const std::size_t runEnd = std::min(unit + run.length, field.text.size());
+        while (i < runEnd) {
+            // One line of the run at a time: breaks end paragraphs.
+            std::size_t j = i;
+            while (j < runEnd && field.text[j] != U'\r' && field.text[j] != U'\n')
+                ++j;
+            if (paragraphs.back().items.empty() && paragraphs.back().begin == i)
+                paragraphs.back().format = format;
+            const QString chunk = field.password ? QString(qsizetype(j - i), QLatin1Char('*'))
+                                                 : unitsToQString(field.text.substr(i, j - i), field.swfVersion);
+            for (qsizetype k = 0; k < chunk.size(); ++k) {
+                const std::size_t at = std::min(i + std::size_t(k), j - 1);
+                paragraphs.back().items.push_back({chunk[k], at, &runFace, &format, runFace.advance(chunk[k]) + spacing});
+            }
+            if (j < runEnd) {
+                paragraphs.back().end = j + 1;
+                Paragraph next;
+                next.begin = j + 1;
+                next.format = format;
+                paragraphs.push_back(std::move(next));
+                ++j;
+            } else {
+                paragraphs.back().end = j;
+            }
+            i = j;
+        }
+        unit = runEnd;
+    }
+    if (field.runs.empty())
+        paragraphs.back().format = field.newTextFormat;
+
+    const double fieldWidth = field.bounds.width().get() - 2 * kGutter;
+    for (const Paragraph& paragraph : paragraphs) {
+        const script::TextFieldFormat& pf = paragraph.format;
+        const double left = (pf.leftMargin.value_or(0) + pf.blockIndent.value_or(0)) * 20.0;
+        const double right = pf.rightMargin.value_or(0) * 20.0;
+        const double indent = pf.indent.value_or(0) * 20.0;
+        const double leading = pf.leading.value_or(0) * 20.0;
+        const double width = std::max(0.0, fieldWidth - left - right);
+        const std::string align = pf.align.value_or("left");
+
+        // Greedy breaking: after a space or next to a CJK character; a word
+        // longer than the line breaks where it overflows.
+        std::vector<std::vector<Item>> rows(1);
+        double rowWidth = 0;
+        std::size_t breakAt = 0;
+        for (const Item& item : paragraph.items) {
+            std::vector<Item>& row = rows.back();
+            if (!row.empty() && (breaksAnywhere(item.c) || breaksAnywhere(row.back().c)))
+                breakAt = row.size();
+            const double available = width - (rows.size() == 1 ? indent : 0.0);
+            if (field.wordWrap && !row.empty() && item.c != QLatin1Char(' ') && rowWidth + item.advance > available) {
+                std::vector<Item> rest;
+                if (breakAt > 0) {
+                    rest.assign(row.begin() + std::ptrdiff_t(breakAt), row.end());
+                    row.resize(breakAt);
+                }
+                rows.push_back(std::move(rest));
+                rowWidth = 0;
+                for (const Item& kept : rows.back())
+                    rowWidth += kept.advance;
+                breakAt = 0;
+            }
+            rows.back().push_back(item);
+            rowWidth += item.advance;
+            if (item.c == QLatin1Char(' '))
+                breakAt = rows.back().size();
+        }
+
+        std::size_t lineBegin = paragraph.begin;
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const std::vector<Item>& row = rows[r];
+            PlacedLine line;
+            line.metrics.begin = lineBegin;
+            line.metrics.end = r + 1 < rows.size() && !rows[r + 1].empty() ? rows[r + 1].front().unit : paragraph.end;
+            lineBegin = line.metrics.end;
+            line.metrics.leading = leading;
+            // Trailing spaces take no room at the end of a line.
+            std::size_t shown = row.size();
+            while (shown > 0 && row[shown - 1].c == QLatin1Char(' '))
+                --shown;
+            double inkWidth = 0;
+            for (std::size_t k = 0; k < shown; ++k)
+                inkWidth += row[k].advance;
+            const TextFace& lineFace = row.empty() ? face(pf) : *row.front().face;
+            line.metrics.ascent = lineFace.ascent();
+            line.metrics.descent = lineFace.descent();
+            for (const Item& item : row) {
+                line.metrics.ascent = std::max(line.metrics.ascent, item.face->ascent());
+                line.metrics.descent = std::max(line.metrics.descent, item.face->descent());
+            }
+            const double lineIndent = r == 0 ? indent : 0.0;
+            line.metrics.width = left + lineIndent + inkWidth + right;
+            double x = left + lineIndent;
+            if (align == "right")
+                x = left + width - inkWidth;
+            else if (align == "center")
+                x = left + lineIndent + (width - lineIndent - inkWidth) / 2;
+            // Consecutive characters of one format go together.
+            std::size_t k = 0;
+            while (k < shown) {
+                PlacedRun run;
+                run.x = x;
+                run.face = row[k].face;
+                run.color = row[k].format->color.value_or(0);
+                run.underline = row[k].format->underline.value_or(false);
+                const script::TextFieldFormat* format = row[k].format;
+                while (k < shown && row[k].format == format) {
+                    run.text += row[k].c;
+                    run.width += row[k].advance;
+                    ++k;
+                }
+                x += run.width;
+                line.runs.push_back(std::move(run));
+            }
+            m_lines.push_back(std::move(line));
+        }
+    }
+}
+
+script::TextLayout TextFieldLayout::metrics() const
+{
+    script::TextLayout out;
+    for (const PlacedLine& line : m_lines) {
+        out.lines.push_back(line.metrics);
+        out.textWidth = std::max(out.textWidth, line.metrics.width);
+        out.textHeight += line.metrics.height();
+    }
+    // An empty field measures nothing.
+    if (m_field.text.empty()) {
+        out.textWidth = 0;
+        out.textHeight = 0;
+    }
+    return out;
+}
+
+script::TextMeasurer textMeasurer(std::shared_ptr<const FontLibrary> fonts)
+{
+    return [fonts = std::move(fonts)](const script::TextFieldState& field) {
+        return TextFieldLayout(field, fonts.get()).metrics();
+    };
+}
+
+} // namespace swf::render

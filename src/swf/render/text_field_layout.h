@@ -1,0 +1,74 @@
+#pragma once
+
+// Lays out a live text field (script::TextFieldState) with real fonts: the
+// movie's embedded glyphs when the field embeds its font, installed fonts
+// otherwise (with the CJK fallback of deviceFont). The same layout answers
+// the script layer's measurements (textWidth, maxscroll, autoSize) and
+// feeds the painter, so what scripts measure is what is drawn.
+
+#include "swf/render/font_library.h"
+#include "swf/script/text_field_state.h"
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+class QPainter;
+
+namespace swf::render {
+
+// What the layout needs from a font, in twips.
+class TextFace {
+public:
+    virtual ~TextFace() = default;
+    virtual double advance(QChar c) const = 0;
+    virtual double ascent() const = 0;
+    virtual double descent() const = 0;
+    virtual void draw(QPainter& painter, QPointF baseline, const QString& text, const QColor& color) const = 0;
+};
+
+// Characters of one format placed on a line.
+struct PlacedRun {
+    QString text;
+    double x = 0; // twips from the text area's left edge (alignment included)
+    double width = 0;
+    const TextFace* face = nullptr;
+    std::uint32_t color = 0; // 0xRRGGBB
+    bool underline = false;
+};
+
+struct PlacedLine {
+    script::TextLine metrics;
+    std::vector<PlacedRun> runs;
+};
+
+class TextFieldLayout {
+public:
+    TextFieldLayout(const script::TextFieldState& field, const FontLibrary* fonts);
+
+    const std::vector<PlacedLine>& lines() const { return m_lines; }
+    // The extents the script layer sees.
+    script::TextLayout metrics() const;
+
+private:
+    const TextFace& face(const script::TextFieldFormat& format);
+
+    const script::TextFieldState& m_field;
+    const FontLibrary* m_fonts;
+    std::map<std::tuple<std::string, double, bool, bool>, std::unique_ptr<TextFace>> m_faces;
+    std::vector<PlacedLine> m_lines;
+};
+
+// A measuring hook for TextFieldState::measurer; `fonts` may be null (installed fonts only).
+script::TextMeasurer textMeasurer(std::shared_ptr<const FontLibrary> fonts);
+
+// The field's text as it shows: the password mask applied.
+QString displayText(const script::TextFieldState& field);
+
+} // namespace swf::render

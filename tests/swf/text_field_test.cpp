@@ -1,0 +1,490 @@
+// Live text fields: the state's text and format runs, the HTML of htmlText,
+// the TextField object scripts see, measurement with real fonts and drawing.
+
+#include "swf/render/text_field_layout.h"
+#include "swf/render/text_field_painter.h"
+#include "swf/script/builtins/text_field.h"
+#include "swf/script/text_field_html.h"
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace swf::script {
+namespace {
+
+// Just enough host for objects that live outside any movie.
+class NoMovieHost : public ScriptHost {
+public:
+    Object* root(Object*) override { return nullptr; }
+    Object* parent(Object*) override { return nullptr; }
+    Object* child(Object*, const std::string&) override { return nullptr; }
+    std::string targetPath(Object*, bool) override { return "_level0"; }
+    void gotoFrame(Object*, int, bool) override {}
+    bool gotoLabel(Object*, const std::string&, bool) override { return false; }
+    void play(Object*) override {}
+    void stop(Object*) override {}
+    void nextFrame(Object*) override {}
+    void prevFrame(Object*) override {}
+    bool frameLoaded(Object*, int) override { return true; }
+    Value getProperty(Object*, int) override { return Value(); }
+    void setProperty(Object*, int, const Value&) override {}
+    void cloneClip(Object*, const std::string&, int) override {}
+    void removeClip(Object* clip) override { removed.push_back(clip); }
+    void startDrag(Object*, bool, bool, double, double, double, double) override {}
+    void stopDrag() override {}
+    void getUrl(Object*, const std::string&, const std::string&, int, bool, bool) override {}
+    void stopSounds() override {}
+    void toggleQuality() override {}
+    void trace(const std::string&) override {}
+    double movieTime() override { return 0; }
+    double wallClock() override { return 0; }
+    int timeZoneOffsetMinutes(double) override { return 0; }
+    std::uint32_t random(std::uint32_t) override { return 0; }
+    void scriptAborted(const std::string&) override {}
+
+    std::vector<Object*> removed;
+};
+
+// The display side: _x and _parent, as the runtime's extension answers them.
+class FakeDisplay : public ObjectExtension {
+public:
+    bool getMember(Interpreter&, Object&, const std::string& name, Value& out) override
+    {
+        if (name == "_x") {
+            out = x;
+            return true;
+        }
+        if (name == "_parent" && parent) {
+            out = parent;
+            return true;
+        }
+        return false;
+    }
+    bool setMember(Interpreter& in, Object&, const std::string& name, const Value& value) override
+    {
+        if (name != "_x")
+            return false;
+        x = in.toNumber(value);
+        return true;
+    }
+    double x = 7;
+    Object* parent = nullptr;
+};
+
+struct Machine {
+    explicit Machine(int version = 8) : in(host, version) {}
+
+    Object* field(std::shared_ptr<TextFieldState> state = nullptr)
+    {
+        display = std::make_shared<FakeDisplay>();
+        if (!state)
+            state = newTextField(100, 100, in.swfVersion());
+        return makeTextFieldObject(in, state, display);
+    }
+    std::string str(Object* o, const std::string& name) { return in.toString(in.getMember(o, name)); }
+    double num(Object* o, const std::string& name) { return in.toNumber(in.getMember(o, name)); }
+
+    NoMovieHost host;
+    Interpreter in;
+    std::shared_ptr<FakeDisplay> display;
+};
+
+std::u32string u32(const std::string& s)
+{
+    return toUnits(s, 8);
+}
+
+std::string utf8(const std::u32string& s)
+{
+    return fromUnits(s, 8);
+}
+
+TEST(TextFieldStateTest, LengthCountsCharactersAndLineFeedsBecomeBreaks)
+{
+    auto field = newTextField(100, 20);
+    field->setText("äöü\nx");
+    EXPECT_EQ(field->length(), 5u);
+    EXPECT_EQ(field->textString(), "äöü\rx");
+
+    auto old = newTextField(100, 20, 5);
+    old->setText("\xC3\xA4"); // two bytes in a SWF 5 movie
+    EXPECT_EQ(old->length(), 2u);
+}
+
+TEST(TextFieldStateTest, FormatRangesShareOnlyWhatAllCharactersHave)
+{
+    auto field = newTextField(200, 100);
+    field->setText("abcdefg\rhij");
+    TextFieldFormat bold;
+    bold.bold = true;
+    field->applyFormat(1, 3, bold);
+    TextFieldFormat right;
+    right.align = "right";
+    field->applyFormat(2, 3, right);
+
+    struct Case {
+        std::size_t begin, end;
+        std::optional<bool> bold;
+        std::optional<std::string> align;
+    };
+    const Case cases[] = {
+        {0, 1, false, "right"}, // paragraph members reach the whole paragraph
+        {1, 3, true, "right"},  {0, 3, std::nullopt, "right"}, {0, 8, std::nullopt, "right"},
+        {8, 11, false, "left"}, {0, 11, std::nullopt, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.begin) + "-" + std::to_string(c.end));
+        const TextFieldFormat f = field->formatOf(c.begin, c.end);
+        EXPECT_EQ(f.bold, c.bold);
+        EXPECT_EQ(f.align, c.align);
+        EXPECT_EQ(f.size, 12.0);
+    }
+    EXPECT_EQ(field->formatOf(5, 4), TextFieldFormat());
+}
+
+TEST(TextFieldStateTest, ReplaceKeepsTheFormatsAroundAndClampsTheRange)
+{
+    auto field = newTextField(200, 100);
+    field->setText("Hello");
+    TextFieldFormat big;
+    big.size = 30;
+    field->applyFormat(4, 5, big);
+    field->replace(1, 3, U"EY", field->formatAt(1));
+    EXPECT_EQ(field->textString(), "HEYlo");
+    EXPECT_EQ(field->formatAt(4).size, 30.0);
+    EXPECT_EQ(field->formatAt(1).size, 12.0);
+    field->replace(50, 60, U"!", field->newTextFormat);
+    EXPECT_EQ(field->textString(), "HEYlo!");
+    std::size_t total = 0;
+    for (const FormatRun& run : field->runs)
+        total += run.length;
+    EXPECT_EQ(total, field->length());
+}
+
+TEST(TextFieldHtmlTest, ParsesTheTagsIntoTextWithBreaks)
+{
+    struct Case {
+        const char* html;
+        bool condense;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"a\rb", false, "a\rb"},
+        {"a\rb", true, "a b"},
+        {"a<p align='right'>b</p>c", false, "ab\rc"},
+        {"a<!-- b -->c", false, "ac"},
+        {"a<!--->b", false, "a"},
+        {"a<br><li>b</li>c<p>d</p>e<br>", false, "a\rb\rcd\re\r"},
+        {"a<p>b", false, "ab"},
+        {"a<li>b<li>c</li>d</li>e", false, "a\rb\rc\rd\re"},
+        {"a<u>b</p>c", false, "abc"},
+        {"x &lt;&amp;&gt; &#65;&unknown;", false, "x <&> A&unknown;"},
+        {"<p align='right'>abcdefg</p>\rhij\r", false, "abcdefg\rhij\r"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.html);
+        EXPECT_EQ(utf8(parseHtmlText(u32(c.html), defaultTextFieldFormat(), c.condense, 8).text), c.text);
+    }
+}
+
+TEST(TextFieldHtmlTest, StylesFollowTheOpenTags)
+{
+    const HtmlText html = parseHtmlText(u32("a<b>b<i>c</i></b><font size='+8' color='#ff0000' face='Arial'>d</font>"
+                                            "<p>e<u>f</p>g"),
+                                        defaultTextFieldFormat(), false, 8);
+    auto field = newTextField(100, 100);
+    field->setTextUnits(html.text, html.runs);
+    EXPECT_EQ(field->formatAt(0).bold, false);
+    EXPECT_EQ(field->formatAt(1).bold, true);
+    EXPECT_EQ(field->formatAt(2).italic, true);
+    EXPECT_EQ(field->formatAt(3).size, 20.0);
+    EXPECT_EQ(field->formatAt(3).color, 0xFF0000u);
+    EXPECT_EQ(field->formatAt(3).font, "Arial");
+    EXPECT_EQ(field->formatAt(5).underline, true);
+    // </p> closes what was opened inside the paragraph.
+    EXPECT_EQ(field->formatAt(7).underline, false);
+}
+
+TEST(TextFieldHtmlTest, WritesThePlayersMarkup)
+{
+    auto field = newTextField(100, 100);
+    const std::string font = R"(<FONT FACE="Times New Roman" SIZE="12" COLOR="#000000" LETTERSPACING="0" KERNING="0">)";
+    struct Case {
+        const char* html;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"a", "<P ALIGN=\"LEFT\">" + font + "a</FONT></P>"},
+        {"a\rb", "<P ALIGN=\"LEFT\">" + font + "a</FONT></P><P ALIGN=\"LEFT\">" + font + "b</FONT></P>"},
+        {"a<u>b<b>c</b>d</u>e", "<P ALIGN=\"LEFT\">" + font + "a<U>b</U><B><U>c</U></B><U>d</U>e</FONT></P>"},
+        {"<li>b</li>", "<LI>" + font + "b</FONT></LI>"},
+        {"1 &lt; 2", "<P ALIGN=\"LEFT\">" + font + "1 &lt; 2</FONT></P>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.html);
+        const HtmlText html = parseHtmlText(u32(c.html), defaultTextFieldFormat(), false, 8);
+        field->setTextUnits(html.text, html.runs);
+        EXPECT_EQ(utf8(htmlFromField(*field)), c.expected);
+    }
+}
+
+TEST(TextFieldObjectTest, TextAssignmentConvertsObjectsThroughTheirToStringOnly)
+{
+    Machine m(7);
+    Object* field = m.field();
+    Object* numberToString = m.in.newObject();
+    m.in.defineMethod(numberToString, "toString", [](Interpreter&, Object*, const std::vector<Value>&) -> Value { return 0.0; });
+    Object* stringToString = m.in.newObject();
+    m.in.defineMethod(stringToString, "toString", [](Interpreter&, Object*, const std::vector<Value>&) -> Value { return "0.0"; });
+
+    struct Case {
+        Value value;
+        double length;
+    };
+    const Case cases[] = {
+        {Value(), 9},  {Value::null(), 4}, {Value(true), 4},          {Value(-0.5), 4},
+        {Value(""), 0}, {Value("äöü"), 3}, {Value(numberToString), 13}, {Value(stringToString), 3},
+        {Value(m.in.newObject()), 15},
+    };
+    for (const Case& c : cases) {
+        m.in.setMember(field, "text", c.value);
+        EXPECT_EQ(m.num(field, "length"), c.length) << m.str(field, "text");
+    }
+    // Before SWF 7 undefined is the empty string.
+    Machine six(6);
+    Object* old = six.field();
+    six.in.setMember(old, "text", Value());
+    EXPECT_EQ(six.num(old, "length"), 0);
+}
+
+TEST(TextFieldObjectTest, MembersReadAndWriteTheStateAndOthersGoToTheDisplay)
+{
+    Machine m;
+    auto state = newTextField(100, 100);
+    Object* field = m.field(state);
+
+    struct Case {
+        const char* name;
+        Value assigned;
+        const char* read;
+    };
+    const Case cases[] = {
+        {"autoSize", Value(true), "left"},      {"autoSize", Value("CENTER"), "center"},
+        {"autoSize", Value("bogus"), "none"},   {"autoSize", Value(false), "none"},
+        {"type", Value("input"), "input"},      {"type", Value("static"), "input"},
+        {"maxChars", Value(0.0), "null"},       {"maxChars", Value(5.0), "5"},
+        {"variable", Value::null(), "null"},    {"border", Value(1.0), "true"},
+        {"borderColor", Value(-1.0), "16777215"}, {"textWidth", Value(99.0), "0"},
+        {"_x", Value(12.0), "12"},              {"custom", Value("kept"), "kept"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m.in.setMember(field, c.name, c.assigned);
+        EXPECT_EQ(m.str(field, c.name), c.read);
+    }
+    EXPECT_TRUE(state->input);
+    EXPECT_TRUE(state->border);
+    EXPECT_EQ(m.display->x, 12);
+    // Members are found whatever their case before SWF 7.
+    Machine six(6);
+    Object* old = six.field();
+    six.in.setMember(old, "TEXT", "hi");
+    EXPECT_EQ(six.str(old, "text"), "hi");
+}
+
+TEST(TextFieldObjectTest, FormatMethodsTakeRangesAndMethodsFollowTheVersion)
+{
+    Machine m;
+    Object* field = m.field();
+    m.in.setMember(field, "text", "Hello world!");
+    Object* format = m.in.newObject();
+    m.in.setMember(format, "bold", true);
+    m.in.callMethod(field, "setTextFormat", {2.0, 4.0, format});
+
+    struct Case {
+        std::vector<Value> range;
+        const char* bold;
+    };
+    const Case cases[] = {
+        {{}, "null"}, {{2.0}, "true"}, {{1.0}, "false"}, {{2.0, 4.0}, "true"}, {{-1.0}, "null"},
+        {{5.0, 4.0}, "null"}, {{30.0, 35.0}, "null"}, {{-1.0, 3.0}, "null"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.range.size());
+        const Value got = m.in.callMethod(field, "getTextFormat", c.range);
+        EXPECT_EQ(m.str(got.asObject(), "bold"), c.bold);
+    }
+    EXPECT_EQ(m.str(m.in.callMethod(field, "getTextFormat", {5.0, 30.0}).asObject(), "size"), "12");
+    EXPECT_EQ(m.str(m.in.callMethod(field, "getTextFormat", {-1.0}).asObject(), "size"), "null");
+
+    m.in.callMethod(field, "replaceText", {6.0, 11.0, "there"});
+    EXPECT_EQ(m.str(field, "text"), "Hello there!");
+    m.in.callMethod(field, "replaceText", {1.0, 2.0});
+    EXPECT_EQ(m.str(field, "text"), "Hello there!");
+
+    Machine six(6);
+    Object* old = six.field();
+    six.in.setMember(old, "text", "abc");
+    six.in.callMethod(old, "replaceText", {0.0, 1.0, "x"});
+    EXPECT_EQ(six.str(old, "text"), "abc");
+    EXPECT_TRUE(six.in.getMember(six.in.global(), "TextField").isObject());
+}
+
+TEST(TextFieldObjectTest, HtmlTextIsMarkupOnlyForHtmlFields)
+{
+    Machine m;
+    Object* field = m.field();
+    m.in.setMember(field, "htmlText", "<b>x</b>");
+    EXPECT_EQ(m.str(field, "text"), "<b>x</b>");
+    m.in.setMember(field, "html", true);
+    m.in.setMember(field, "htmlText", "<b>x</b>");
+    EXPECT_EQ(m.str(field, "text"), "x");
+    EXPECT_NE(m.str(field, "htmlText").find("<B>x</B>"), std::string::npos);
+}
+
+TEST(TextFieldObjectTest, VariableBindingReadsAndWritesTheHolder)
+{
+    Machine m;
+    Object* field = m.field();
+    Object* parent = m.in.newObject();
+    Object* holder = m.in.newObject();
+    m.in.setMember(parent, "o", holder);
+    m.in.setMember(holder, "test", 4.0);
+    m.display->parent = parent;
+
+    m.in.setMember(field, "variable", "o.test");
+    EXPECT_EQ(m.str(field, "text"), "4");
+    m.in.setMember(field, "text", "6");
+    EXPECT_EQ(m.str(holder, "test"), "6");
+    m.in.setMember(holder, "test", 8.0);
+    syncTextFieldVariable(m.in, field);
+    EXPECT_EQ(m.str(field, "text"), "8");
+}
+
+TEST(TextFieldObjectTest, RemoveAndListenersGoThroughTheHostAndTheList)
+{
+    Machine m;
+    Object* field = m.field();
+    m.in.callMethod(field, "removeTextField", {});
+    ASSERT_EQ(m.host.removed.size(), 1u);
+    EXPECT_EQ(m.host.removed[0], field);
+
+    Object* listener = m.in.newObject();
+    int calls = 0;
+    m.in.defineMethod(listener, "onChanged", [&calls](Interpreter&, Object*, const std::vector<Value>&) -> Value {
+        ++calls;
+        return Value();
+    });
+    EXPECT_TRUE(m.in.toBoolean(m.in.callMethod(field, "addListener", {listener})));
+    broadcastTextFieldEvent(m.in, field, "onChanged");
+    EXPECT_EQ(calls, 1);
+    m.in.callMethod(field, "removeListener", {listener});
+    broadcastTextFieldEvent(m.in, field, "onChanged");
+    EXPECT_EQ(calls, 1);
+}
+
+// ------------------------------------------------------ measuring and drawing
+
+std::shared_ptr<TextFieldState> measuredField(double width, double height)
+{
+    auto field = newTextField(width, height);
+    field->measurer = render::textMeasurer(std::make_shared<render::FontLibrary>());
+    return field;
+}
+
+TEST(TextFieldLayoutTest, ExtentsGrowWithTheTextAndWrapping)
+{
+    auto field = measuredField(100, 40);
+    field->setText("");
+    EXPECT_EQ(field->textWidthPixels(), 0);
+    EXPECT_EQ(field->maxScroll(), 1);
+    field->setText("Hello");
+    const double one = field->textWidthPixels();
+    EXPECT_GT(one, 10);
+    EXPECT_LT(one, 60);
+    field->setText("Hello Hello Hello Hello Hello");
+    EXPECT_GT(field->textWidthPixels(), 3 * one);
+    EXPECT_GT(field->maxHScroll(), 0);
+    field->wordWrap = true;
+    field->invalidateLayout();
+    EXPECT_LE(field->textWidthPixels(), 96);
+    EXPECT_GE(field->layout().lines.size(), 2u);
+    EXPECT_EQ(field->maxHScroll(), 0);
+
+    field->setText("1\r2\r3\r4\r5\r6\r7\r8\r9\r10");
+    EXPECT_EQ(field->bottomScroll(), 2);
+    EXPECT_EQ(field->maxScroll(), 9);
+    field->scroll = 50;
+    field->clampScroll();
+    EXPECT_EQ(field->scroll, 9);
+}
+
+TEST(TextFieldLayoutTest, AutoSizeKeepsTheAnchoredSide)
+{
+    struct Case {
+        AutoSize mode;
+        bool keepsLeft, keepsRight;
+    };
+    const Case cases[] = {{AutoSize::Left, true, false}, {AutoSize::Right, false, true}, {AutoSize::Center, false, false}};
+    for (const Case& c : cases) {
+        auto field = measuredField(300, 20);
+        field->autoSize = c.mode;
+        field->setText("wide text here");
+        const double width = field->bounds.width().toPixels();
+        EXPECT_NEAR(width, field->textWidthPixels() + 4, 0.1);
+        EXPECT_EQ(field->bounds.xMin.get() == 0, c.keepsLeft);
+        EXPECT_EQ(field->bounds.xMax.get() == 6000, c.keepsRight);
+    }
+}
+
+QImage paint(const TextFieldState& field)
+{
+    QImage image(120, 60, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    render::FontLibrary fonts;
+    render::paintTextField(painter, field, fonts, QTransform::fromScale(1 / 20.0, 1 / 20.0), swf::ColorTransform());
+    return image;
+}
+
+int darkPixels(const QImage& image, QRect area)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += qGray(image.pixel(x, y)) < 100;
+    return count;
+}
+
+TEST(TextFieldPainterTest, DrawsBackgroundBorderTextAndScroll)
+{
+    auto field = measuredField(100, 40);
+    field->background = true;
+    field->backgroundColor = 0x00FF00;
+    field->border = true;
+    field->borderColor = 0x0000FF;
+    field->setText("Hi");
+    QImage image = paint(*field);
+    EXPECT_EQ(image.pixel(50, 35), qRgb(0, 255, 0));
+    EXPECT_EQ(image.pixel(0, 20), qRgb(0, 0, 255));
+    EXPECT_EQ(image.pixel(110, 50), qRgb(255, 255, 255)); // outside the field
+    EXPECT_GT(darkPixels(image, {2, 2, 30, 16}), 10);
+
+    // Right alignment moves the ink to the other side.
+    TextFieldFormat right;
+    right.align = "right";
+    field->applyFormat(0, 2, right);
+    image = paint(*field);
+    EXPECT_EQ(darkPixels(image, {2, 2, 30, 16}), 0);
+    EXPECT_GT(darkPixels(image, {70, 2, 28, 16}), 10);
+
+    // Scrolled down one line, the second line is on top.
+    field->setText("\rHi");
+    field->scroll = 2;
+    image = paint(*field);
+    EXPECT_GT(darkPixels(image, {2, 2, 30, 16}), 10);
+}
+
+} // namespace
+} // namespace swf::script
