@@ -215,6 +215,8 @@ void installContextMenu(Interpreter& in)
         in.setMember(self, "onSelect", arg(args, 0));
         in.setMember(self, "customItems", in.construct(in.getMember(in.global(), "Array"), {}));
         Object* builtIn = in.newObject();
+        if (const Property* object = in.global()->findOwn("Object"))
+            builtIn->put("constructor", object->value, kHiddenPermanent);
         for (const char* name : {"print", "forward_back", "rewind", "loop", "play", "quality", "zoom", "save"})
             in.setMember(builtIn, name, true);
         in.setMember(self, "builtInItems", builtIn);

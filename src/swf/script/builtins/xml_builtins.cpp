@@ -53,6 +53,20 @@ XmlNode* nodeOf(Object* o)
     return o ? dynamic_cast<XmlNode*>(o->extension()) : nullptr;
 }
 
+// Strings from script values as the XML classes take them: an object whose
+// toString gives no string reads as "[type Object]".
+std::string xmlString(Interpreter& in, const Value& v)
+{
+    Object* o = v.asObject();
+    if (!o || o->objectClass() == ObjectClass::Clip)
+        return in.toString(v);
+    Value fn = in.getMember(v, "toString");
+    if (!fn.isObject() || !fn.asObject()->isFunction())
+        return "[type Object]";
+    Value r = in.call(fn, o, {});
+    return r.isString() ? r.asString() : "[type Object]";
+}
+
 std::string anchorKey(Object* o) { return std::to_string(reinterpret_cast<std::uintptr_t>(o)); }
 
 void anchorRef(XmlNode* n, const char* slot, Object* o)
@@ -72,6 +86,8 @@ XmlNode* attachNode(Interpreter& in, Object* o, int type)
     n->anchor = in.heap().make();
     n->attributes = in.heap().make();
     n->childNodes = in.newArray();
+    if (const Property* array = in.global()->findOwn("Array"))
+        n->childNodes->put("constructor", array->value, kHiddenPermanent);
     anchorRef(n, "attributes", n->attributes);
     anchorRef(n, "childNodes", n->childNodes);
     o->primitive = n->anchor;
@@ -146,7 +162,7 @@ Value nameString(Interpreter& in, const Value& v)
 {
     if (v.isNullish())
         return Value::null();
-    return in.toString(v);
+    return xmlString(in, v);
 }
 
 // "a:b" splits at the first colon, unless the colon ends the name.
@@ -180,9 +196,16 @@ Value namespaceFor(Interpreter& in, Object* node, const std::string& prefix)
 
 // A node of the kind the parser and createElement make: its prototype is
 // the current XMLNode.prototype and it names XMLNode as its constructor.
-Object* newNode(Interpreter& in, int type, const Value& text)
+void installNodeAccessors(Interpreter& in, Object* proto);
+
+// Nodes made by createElement and createTextNode bring the getters to a
+// replaced XMLNode.prototype; the parser's do not.
+Object* newNode(Interpreter& in, int type, const Value& text, bool fromParser = false)
 {
-    Object* o = in.newObject(in.prototypeOf("XMLNode"));
+    Object* proto = in.prototypeOf("XMLNode");
+    if (!fromParser)
+        installNodeAccessors(in, proto);
+    Object* o = in.newObject(proto);
     if (const Property* ctor = in.global()->findOwn("XMLNode"))
         o->put("constructor", ctor->value, kHiddenPermanent);
     XmlNode* n = attachNode(in, o, type);
@@ -216,12 +239,12 @@ std::string serialize(Interpreter& in, Object* root)
         if (!n)
             continue;
         if (n->type != kElement) {
-            out += xml::escape(n->value.isNullish() ? std::string() : in.toString(n->value));
+            out += xml::escape(n->value.isNullish() ? std::string() : xmlString(in, n->value));
             continue;
         }
         const bool named = !n->name.isNullish();
         if (item.closing) {
-            out += "</" + in.toString(n->name) + ">";
+            out += "</" + xmlString(in, n->name) + ">";
             continue;
         }
         if (n->document) {
@@ -231,7 +254,7 @@ std::string serialize(Interpreter& in, Object* root)
                 out += in.toString(n->docTypeDecl);
         }
         if (named) {
-            out += "<" + in.toString(n->name);
+            out += "<" + xmlString(in, n->name);
             for (const Property& p : n->attributes->properties()) {
                 if (!(p.flags & PropertyFlag::DontEnum))
                     out += " " + p.name + "=\"" + xml::escape(in.toString(p.value)) + "\"";
@@ -304,14 +327,14 @@ void parseInto(Interpreter& in, Object* self, const std::string& text)
         work.pop_back();
         for (std::size_t childIndex : parsed.nodes[index].children) {
             const xml::ParsedNode& record = parsed.nodes[childIndex];
-            Object* child = newNode(in, record.element ? kElement : kText, record.text);
+            Object* child = newNode(in, record.element ? kElement : kText, record.text, true);
             XmlNode* c = nodeOf(child);
             setAttributes(in, c, record.attributes);
             insertChild(in, object, child, nodeOf(object)->children.size());
             if (in.swfVersion() >= 8) {
                 if (const Property* id = c->attributes->findOwn("id")) {
                     if (!idMap) {
-                        idMap = in.newObject();
+                        idMap = in.heap().make();
                         self->put("idMap", idMap);
                     }
                     idMap->put(in.toString(id->value), child);
@@ -356,13 +379,17 @@ Value elementName(Interpreter& in, XmlNode* n, int part)
 {
     if (n->type != kElement || n->name.isNullish())
         return Value::null();
-    std::string name = in.toString(n->name), prefix, local;
+    std::string name = xmlString(in, n->name), prefix, local;
     splitName(name, prefix, local);
     return part == 0 ? prefix : local;
 }
 
-void installXmlNodeMembers(Interpreter& in, Object* proto)
+// The node getters appear on a prototype when the first node made from it
+// appears (and on the original prototype from the start).
+void installNodeAccessors(Interpreter& in, Object* proto)
 {
+    if (!proto || proto->findOwn("nodeType"))
+        return;
     nodeGetter(in, proto, "attributes", [](Interpreter&, Object*, XmlNode* n) -> Value { return n->attributes; });
     nodeGetter(in, proto, "childNodes", [](Interpreter&, Object*, XmlNode* n) -> Value { return n->childNodes; });
     nodeGetter(in, proto, "firstChild", [](Interpreter&, Object*, XmlNode* n) -> Value {
@@ -378,19 +405,19 @@ void installXmlNodeMembers(Interpreter& in, Object* proto)
     nodeGetter(
         in, proto, "nodeName",
         [](Interpreter& in, Object*, XmlNode* n) -> Value { return n->type == kElement ? nameString(in, n->name) : Value::null(); },
-        [](Interpreter& in, Object* self, const Args& args) -> Value {
+        [](Interpreter&, Object* self, const Args& args) -> Value {
             XmlNode* n = nodeOf(self);
             if (n && !arg(args, 0).isUndefined())
-                n->name = in.toString(args[0]);
+                n->name = args[0];
             return Value();
         });
     nodeGetter(
         in, proto, "nodeValue",
         [](Interpreter& in, Object*, XmlNode* n) -> Value { return n->type == kElement ? Value::null() : nameString(in, n->value); },
-        [](Interpreter& in, Object* self, const Args& args) -> Value {
+        [](Interpreter&, Object* self, const Args& args) -> Value {
             XmlNode* n = nodeOf(self);
             if (n && !arg(args, 0).isUndefined())
-                n->value = arg(args, 0).isNull() ? Value::null() : Value(in.toString(args[0]));
+                n->value = args[0];
             return Value();
         });
     nodeGetter(in, proto, "prefix", [](Interpreter& in, Object*, XmlNode* n) -> Value { return elementName(in, n, 0); });
@@ -402,6 +429,10 @@ void installXmlNodeMembers(Interpreter& in, Object* proto)
         Value ns = namespaceFor(in, self, prefix.asString());
         return ns.isNull() ? Value("") : ns;
     });
+}
+
+void installXmlNodeMethods(Interpreter& in, Object* proto)
+{
 
     nativeMethod(in, proto, "appendChild", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (XmlNode* n = nodeOf(self))
@@ -527,15 +558,18 @@ void installXml(Interpreter& in)
     Object* nodeCtor = makeConstructor(
         in, "XMLNode", nothing(),
         [](Interpreter& in, Object* self, const Args& args) -> Value {
-            if (args.empty())
+            // Both the type and the text are needed to make a node.
+            if (args.size() < 2 || args[0].isUndefined() || args[1].isUndefined())
                 return self;
+            installNodeAccessors(in, self->proto());
             const int type = in.toNumber(args[0]) == 1 ? kElement : kText;
             XmlNode* n = attachNode(in, self, type);
             (type == kElement ? n->name : n->value) = arg(args, 1);
             return self;
         },
         nodeProto);
-    installXmlNodeMembers(in, nodeProto);
+    installNodeAccessors(in, nodeProto);
+    installXmlNodeMethods(in, nodeProto);
 
     // XML.prototype is an XMLNode made without arguments (not a node itself).
     Object* xmlProto = in.newObject(nodeProto);
@@ -544,8 +578,8 @@ void installXml(Interpreter& in)
         installDocumentFields(in, self->proto());
         XmlNode* n = attachNode(in, self, kElement);
         n->document = true;
-        if (!args.empty() && !args[0].isNullish())
-            parseInto(in, self, in.toString(args[0]));
+        if (!args.empty() && !args[0].isUndefined())
+            parseInto(in, self, xmlString(in, args[0]));
         return self;
     });
     xmlCtor->put("prototype", xmlProto, kHiddenPermanent);
@@ -553,14 +587,14 @@ void installXml(Interpreter& in)
 
     nativeMethod(in, xmlProto, "parseXML", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (nodeOf(self) && !args.empty())
-            parseInto(in, self, in.toString(args[0]));
+            parseInto(in, self, xmlString(in, args[0]));
         return Value();
     }, 0);
     nativeMethod(in, xmlProto, "createElement", [](Interpreter& in, Object*, const Args& args) -> Value {
-        return newNode(in, kElement, in.toString(arg(args, 0)));
+        return newNode(in, kElement, xmlString(in, arg(args, 0)));
     }, 0);
     nativeMethod(in, xmlProto, "createTextNode", [](Interpreter& in, Object*, const Args& args) -> Value {
-        return newNode(in, kText, in.toString(arg(args, 0)));
+        return newNode(in, kText, xmlString(in, arg(args, 0)));
     }, 0);
     nativeMethod(in, xmlProto, "load", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || args.empty())
