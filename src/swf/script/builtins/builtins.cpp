@@ -20,6 +20,11 @@ void installBuiltins(Interpreter& in)
     installSystem(in);
     installLibraryClasses(in);
     installTextField(in);
+    installStage(in);
+    installInput(in);
+    installColor(in);
+    installSound(in);
+    installTextFormat(in);
 }
 
 Object* makeConstructor(Interpreter& in, const std::string& name, NativeFunction call, NativeFunction construct, Object* prototype)

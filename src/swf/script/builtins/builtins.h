@@ -29,6 +29,12 @@ void installLoadVars(Interpreter& in);
 void installSystem(Interpreter& in);
 void installLibraryClasses(Interpreter& in);
 void installTextField(Interpreter& in);
+// Stage; Key, Mouse and Selection; Color, Sound and TextFormat.
+void installStage(Interpreter& in);
+void installInput(Interpreter& in);
+void installColor(Interpreter& in);
+void installSound(Interpreter& in);
+void installTextFormat(Interpreter& in);
 
 inline Value arg(const Args& args, std::size_t i) { return i < args.size() ? args[i] : Value(); }
 

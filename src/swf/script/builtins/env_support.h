@@ -1,0 +1,79 @@
+#pragma once
+
+// Shared pieces of the objects that face the player around the movie
+// (Stage, Key, Mouse, Selection, Color, Sound, TextFormat).
+
+#include "swf/script/builtins/builtins.h"
+
+namespace swf::script::env {
+
+// What the original player's start-up script gave its singletons and
+// prototypes: hidden, permanent and read-only.
+constexpr std::uint16_t kLocked = PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly;
+
+// ASSetPropFlags(o, null, flags): adds `flags` to every own property,
+// including those hidden from this version.
+inline void addFlagsToAll(Object* o, std::uint16_t flags)
+{
+    for (const Property& p : o->properties()) {
+        if (Property* own = o->findOwnAnyVersion(p.name))
+            own->flags |= flags;
+    }
+}
+
+// A singleton object (Key, Mouse, ...): made as `new Object()` was in the
+// player's start-up, with a `constructor` but no `__constructor__`.
+inline Object* newSingleton(Interpreter& in, const std::string& name)
+{
+    Object* o = in.newObject();
+    if (const Property* object = in.global()->findOwnAnyVersion("Object"))
+        o->put("constructor", object->value);
+    in.global()->put(name, o, PropertyFlag::DontEnum);
+    return o;
+}
+
+// AsBroadcaster.initialize(o), with the listener methods of the built-in
+// broadcaster (found whatever version hides it from the movie).
+inline void initializeBroadcaster(Interpreter& in, Object* o)
+{
+    const Property* broadcaster = in.global()->findOwnAnyVersion("AsBroadcaster");
+    Object* b = broadcaster ? broadcaster->value.asObject() : nullptr;
+    const Property* initialize = b ? b->findOwnAnyVersion("initialize") : nullptr;
+    if (initialize && initialize->value.isObject())
+        in.call(initialize->value, b, {o});
+}
+
+// A getter/setter pair; a null setter makes assignments do nothing.
+inline void defineAccessor(Interpreter& in, Object* on, const std::string& name, NativeFunction getter, NativeFunction setter,
+                           std::uint16_t flags)
+{
+    Object* get = in.newFunction(std::move(getter));
+    Object* set = in.newFunction(setter ? std::move(setter) : NativeFunction([](Interpreter&, Object*, const Args&) -> Value {
+        return Value();
+    }));
+    on->setAccessor(name, get, set);
+    if (Property* p = on->findOwnAnyVersion(name))
+        p->flags = flags;
+}
+
+// The clip a path given to Color or Sound is relative to. The machine does
+// not tell natives which timeline called them, so paths start at the root
+// of the movie, where nearly every such script runs.
+inline Object* callingClip(Interpreter& in)
+{
+    return in.host().root(nullptr);
+}
+
+// The object a target argument names: the object itself, or a path
+// resolved from the calling clip. Null when nothing is there; the host
+// decides whether what is there is a clip.
+inline Object* resolveClip(Interpreter& in, const Value& target)
+{
+    if (Object* o = target.asObject())
+        return o;
+    if (target.isNullish())
+        return nullptr;
+    return in.resolveTarget(callingClip(in), in.toString(target));
+}
+
+} // namespace swf::script::env

@@ -1,0 +1,246 @@
+// Sound: the player's sound control for a clip or for the whole movie.
+// Nothing is heard yet; what scripts can observe is kept as the player
+// kept it: volume and the four-way channel mix belong to the target (two
+// Sound objects on one clip share them), the movie's global sound has its
+// own, and a loaded sound has its own once loadSound is called.
+
+#include "swf/script/builtins/env_support.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+namespace swf::script {
+
+namespace {
+
+struct SoundMix {
+    std::int32_t volume = 100;
+    // Percentages of each input channel sent to each output: ll is left to left.
+    std::int32_t ll = 100;
+    std::int32_t lr = 0;
+    std::int32_t rl = 0;
+    std::int32_t rr = 100;
+};
+
+// Keeps a target's mix in the target's heap, so the mix lives exactly as
+// long as the clip or field it belongs to.
+class SoundMixHolder : public ObjectExtension {
+public:
+    SoundMix mix;
+    bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
+    bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
+};
+
+// The state of one Sound object.
+class SoundObject : public ObjectExtension {
+public:
+    enum class Kind : std::uint8_t { Global, Target, Loaded };
+    Kind kind = Kind::Global;
+    SoundMix own;        // for Kind::Loaded
+    std::string linkage; // attachSound's symbol
+    bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
+    bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
+};
+
+// Hidden names no script can write (a script string never holds a NUL):
+// the Sound object's target, and a target's mix.
+const std::string kTargetKey("\0soundTarget", 12);
+const std::string kMixKey("\0soundMix", 9);
+
+std::int32_t intArg(Interpreter& in, const Value& v)
+{
+    return toInt32(in.toNumber(v));
+}
+
+SoundObject* soundOf(Object* self)
+{
+    return self ? dynamic_cast<SoundObject*>(self->extension()) : nullptr;
+}
+
+SoundMix* targetMix(Interpreter& in, Object* self)
+{
+    const Property* p = self->findOwnAnyVersion(kTargetKey);
+    if (!p)
+        return nullptr;
+    Object* target = env::resolveClip(in, p->value);
+    if (!target)
+        return nullptr;
+    if (const Property* held = target->findOwnAnyVersion(kMixKey)) {
+        if (Object* holder = held->value.asObject()) {
+            if (auto* h = dynamic_cast<SoundMixHolder*>(holder->extension()))
+                return &h->mix;
+        }
+    }
+    Object* holder = in.newObject();
+    auto h = std::make_shared<SoundMixHolder>();
+    holder->setExtension(h);
+    target->put(kMixKey, holder, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+    return &h->mix;
+}
+
+// The mix a Sound object controls now; null when its target names nothing.
+SoundMix* mixOf(Interpreter& in, Object* self, SoundMix& global)
+{
+    SoundObject* sound = soundOf(self);
+    if (!sound)
+        return nullptr;
+    switch (sound->kind) {
+    case SoundObject::Kind::Global:
+        return &global;
+    case SoundObject::Kind::Loaded:
+        return &sound->own;
+    case SoundObject::Kind::Target:
+        return targetMix(in, self);
+    }
+    return nullptr;
+}
+
+// Pan from the mix: a quieter left side pans right (positive), a quieter
+// right side pans left.
+std::int32_t panOf(const SoundMix& m)
+{
+    const std::int64_t pan = m.ll != 100 ? 100 - std::llabs(m.ll) : std::llabs(m.rr) - 100;
+    return std::int32_t(std::uint32_t(pan));
+}
+
+struct ChannelMember {
+    const char* name;
+    std::int32_t SoundMix::*member;
+};
+
+// setTransform reads the members in this order.
+constexpr ChannelMember kChannels[] = {
+    {"ll", &SoundMix::ll},
+    {"lr", &SoundMix::lr},
+    {"rr", &SoundMix::rr},
+    {"rl", &SoundMix::rl},
+};
+
+} // namespace
+
+void installSound(Interpreter& in)
+{
+    auto global = std::make_shared<SoundMix>();
+    auto construct = [](Interpreter&, Object* self, const Args& args) -> Value {
+        if (!self)
+            return Value();
+        auto sound = std::make_shared<SoundObject>();
+        const Value target = arg(args, 0);
+        if (!target.isNullish()) {
+            sound->kind = SoundObject::Kind::Target;
+            self->put(kTargetKey, target, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        }
+        if (!self->extension())
+            self->setExtension(sound);
+        return self;
+    };
+    auto call = [](Interpreter&, Object*, const Args&) -> Value { return Value(); };
+    Object* ctor = makeConstructor(in, "Sound", call, construct);
+    Object* proto = in.getMember(ctor, "prototype").asObject();
+    if (!proto)
+        return;
+    const std::uint16_t flags = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
+    auto method = [&](const char* name, NativeFunction f) {
+        in.defineMethod(proto, name, std::move(f));
+        if (Property* p = proto->findOwnAnyVersion(name))
+            p->flags = flags;
+    };
+
+    method("getVolume", [global](Interpreter& in, Object* self, const Args&) -> Value {
+        SoundMix* m = mixOf(in, self, *global);
+        return m ? Value(m->volume) : Value();
+    });
+    method("setVolume", [global](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (SoundMix* m = mixOf(in, self, *global))
+            m->volume = intArg(in, arg(args, 0));
+        return Value();
+    });
+    method("getPan", [global](Interpreter& in, Object* self, const Args&) -> Value {
+        SoundMix* m = mixOf(in, self, *global);
+        return m ? Value(panOf(*m)) : Value();
+    });
+    method("setPan", [global](Interpreter& in, Object* self, const Args& args) -> Value {
+        SoundMix* m = mixOf(in, self, *global);
+        if (!m)
+            return Value();
+        const std::int64_t pan = intArg(in, arg(args, 0));
+        m->ll = pan >= 0 ? std::int32_t(std::uint32_t(100 - pan)) : 100;
+        m->rr = pan >= 0 ? 100 : std::int32_t(std::uint32_t(100 + pan));
+        m->lr = m->rl = 0;
+        return Value();
+    });
+    method("getTransform", [global](Interpreter& in, Object* self, const Args&) -> Value {
+        SoundMix* m = mixOf(in, self, *global);
+        if (!m)
+            return Value();
+        Object* out = in.newObject();
+        out->put("ll", m->ll);
+        out->put("lr", m->lr);
+        out->put("rl", m->rl);
+        out->put("rr", m->rr);
+        return out;
+    });
+    // Only the object's own plain members count: inherited ones and
+    // getter properties are not run, a getter property reads as 0.
+    method("setTransform", [global](Interpreter& in, Object* self, const Args& args) -> Value {
+        SoundMix* m = mixOf(in, self, *global);
+        Object* source = arg(args, 0).asObject();
+        if (!m || !source)
+            return Value();
+        SoundMix updated = *m;
+        for (const ChannelMember& c : kChannels) {
+            if (const Property* p = source->findOwn(c.name))
+                updated.*c.member = intArg(in, p->value);
+        }
+        if (SoundMix* again = mixOf(in, self, *global))
+            *again = updated;
+        return Value();
+    });
+    method("attachSound", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (SoundObject* sound = soundOf(self))
+            sound->linkage = in.toString(arg(args, 0));
+        return Value();
+    });
+    method("start", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
+    method("stop", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
+    // A loaded sound has its own volume and mix from then on, fresh ones.
+    method("loadSound", [global](Interpreter& in, Object* self, const Args&) -> Value {
+        SoundObject* sound = soundOf(self);
+        if (!sound || !mixOf(in, self, *global))
+            return Value();
+        sound->kind = SoundObject::Kind::Loaded;
+        sound->own = SoundMix();
+        return Value();
+    });
+    auto loadedOnly = [](Interpreter&, Object* self, const Args&) -> Value {
+        SoundObject* sound = soundOf(self);
+        return sound && sound->kind == SoundObject::Kind::Loaded ? Value(0) : Value();
+    };
+    method("getBytesLoaded", loadedOnly);
+    method("getBytesTotal", loadedOnly);
+    // Nothing plays, so a sound is always at its start; its length is
+    // unknown without audio and reads as 0 once there is a sound.
+    auto timeOf = [](Interpreter&, Object* self, const Args&) -> Value {
+        SoundObject* sound = soundOf(self);
+        if (!sound || (sound->linkage.empty() && sound->kind != SoundObject::Kind::Loaded))
+            return Value();
+        return 0;
+    };
+    method("getDuration", timeOf);
+    method("getPosition", timeOf);
+    method("setDuration", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
+    method("setPosition", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
+    method("checkPolicyFile", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
+    env::defineAccessor(in, proto, "duration", timeOf, {}, flags);
+    env::defineAccessor(in, proto, "position", timeOf, {}, flags);
+
+    // The streaming members came with the version 6 player.
+    markVersion(proto,
+                {"loadSound", "getBytesLoaded", "getBytesTotal", "getDuration", "setDuration", "getPosition", "setPosition",
+                 "checkPolicyFile", "duration", "position"},
+                PropertyFlag::Version6);
+}
+
+} // namespace swf::script

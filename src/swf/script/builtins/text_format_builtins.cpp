@@ -1,0 +1,401 @@
+// TextFormat: a bag of character and paragraph formats. Its members are
+// getter/setter properties that TextFormat.prototype receives when the
+// first TextFormat is made (as in the original player, where a prototype
+// replaced by a script gets them again); the values live in the object's
+// extension. Each setter converts what it is given the way the player
+// did, down to the calls it makes on objects (valueOf twice, toString once).
+
+#include "swf/script/builtins/text_format.h"
+
+#include "swf/script/builtins/env_support.h"
+#include "swf/script/string_util.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+namespace swf::script {
+
+namespace {
+
+enum class Member : std::uint8_t {
+    Font,
+    Size,
+    Color,
+    Bold,
+    Italic,
+    Underline,
+    Url,
+    Target,
+    Align,
+    LeftMargin,
+    RightMargin,
+    Indent,
+    Leading,
+    BlockIndent,
+    Bullet,
+    TabStops,
+    Display,
+    Kerning,
+    LetterSpacing,
+};
+
+struct MemberInfo {
+    const char* name;
+    Member member;
+};
+
+// The constructor's arguments come in this order; the rest follow.
+constexpr MemberInfo kMembers[] = {
+    {"font", Member::Font},
+    {"size", Member::Size},
+    {"color", Member::Color},
+    {"bold", Member::Bold},
+    {"italic", Member::Italic},
+    {"underline", Member::Underline},
+    {"url", Member::Url},
+    {"target", Member::Target},
+    {"align", Member::Align},
+    {"leftMargin", Member::LeftMargin},
+    {"rightMargin", Member::RightMargin},
+    {"indent", Member::Indent},
+    {"leading", Member::Leading},
+    {"blockIndent", Member::BlockIndent},
+    {"bullet", Member::Bullet},
+    {"tabStops", Member::TabStops},
+    {"display", Member::Display},
+    {"kerning", Member::Kerning},
+    {"letterSpacing", Member::LetterSpacing},
+};
+constexpr std::size_t kConstructorArguments = 13;
+// Longest tabStops list taken from a script.
+constexpr double kMaxTabStops = 1024;
+
+class TextFormatData : public ObjectExtension {
+public:
+    TextFieldFormat format;
+    std::string display = "block";
+    bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
+    bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
+};
+
+TextFormatData* dataOf(Object* o)
+{
+    return o ? dynamic_cast<TextFormatData*>(o->extension()) : nullptr;
+}
+
+// An object's valueOf result as a number; an object result (or no valueOf)
+// is NaN, and toString is never tried.
+double numberOf(Interpreter& in, Object* o)
+{
+    const Value valueOf = in.getMember(o, "valueOf");
+    if (!valueOf.isObject() || !valueOf.asObject()->isFunction())
+        return std::numeric_limits<double>::quiet_NaN();
+    const Value r = in.call(valueOf, o, {});
+    return r.isObject() ? std::numeric_limits<double>::quiet_NaN() : in.toNumber(r);
+}
+
+// An object's toString result; anything but a string reads "[type Object]".
+// Clips and functions have their own names.
+std::string stringOf(Interpreter& in, Object* o)
+{
+    if (o->objectClass() == ObjectClass::Clip || o->isFunction())
+        return in.toString(Value(o));
+    const Value toString = in.getMember(o, "toString");
+    if (toString.isObject() && toString.asObject()->isFunction()) {
+        const Value r = in.call(toString, o, {});
+        if (r.isString())
+            return r.asString();
+    }
+    return "[type Object]";
+}
+
+// Whole numbers: the version 8 player keeps them in twips and turns
+// what does not fit (NaN, infinities) into the smallest integer; older
+// ones wrap like ToInt32.
+double wholeNumber(double n, int version)
+{
+    if (version >= 8)
+        return std::isfinite(n) && n > -2147483649.0 && n < 2147483648.0 ? std::trunc(n) : -2147483648.0;
+    return double(toInt32(n));
+}
+
+// Older players keep every length at 0 or more.
+double nonNegative(double n, int version)
+{
+    const double whole = wholeNumber(n, version);
+    return version < 8 && whole < 0 ? 0 : whole;
+}
+
+// Margins: from version 8 negatives and NaN become 0 before the conversion
+// (so only +Infinity falls outside).
+double margin(double n, int version)
+{
+    return version >= 8 ? wholeNumber(std::max(0.0, n), version) : nonNegative(n, version);
+}
+
+std::optional<std::string> alignFrom(const std::string& s)
+{
+    const std::string a = asciiLower(s);
+    if (a == "left" || a == "center" || a == "right" || a == "justify")
+        return a;
+    return std::nullopt;
+}
+
+std::string displayFrom(const std::string& s)
+{
+    const std::string d = asciiLower(s);
+    return d == "none" || d == "inline" ? d : "block";
+}
+
+void clear(TextFormatData& d, Member m)
+{
+    TextFieldFormat& f = d.format;
+    switch (m) {
+    case Member::Font: f.font.reset(); break;
+    case Member::Size: f.size.reset(); break;
+    case Member::Color: f.color.reset(); break;
+    case Member::Bold: f.bold.reset(); break;
+    case Member::Italic: f.italic.reset(); break;
+    case Member::Underline: f.underline.reset(); break;
+    case Member::Url: f.url.reset(); break;
+    case Member::Target: f.target.reset(); break;
+    case Member::Align: break; // null leaves the alignment as it was
+    case Member::LeftMargin: f.leftMargin.reset(); break;
+    case Member::RightMargin: f.rightMargin.reset(); break;
+    case Member::Indent: f.indent.reset(); break;
+    case Member::Leading: f.leading.reset(); break;
+    case Member::BlockIndent: f.blockIndent.reset(); break;
+    case Member::Bullet: f.bullet.reset(); break;
+    case Member::TabStops: f.tabStops.reset(); break;
+    case Member::Display: d.display = "block"; break;
+    case Member::Kerning: f.kerning.reset(); break;
+    case Member::LetterSpacing: f.letterSpacing.reset(); break;
+    }
+}
+
+// tabStops: the elements of anything with a length (a string counts its
+// characters, whose elements read as 0). A list of none keeps "no tab
+// stops" as it was and otherwise empties the list.
+void setTabStops(Interpreter& in, TextFieldFormat& f, const Value& v)
+{
+    double count = 0;
+    if (v.isString())
+        count = double(stringLength(v.asString(), in.swfVersion()));
+    else if (Object* o = v.asObject())
+        count = toInteger(in.toNumber(in.getMember(o, "length")));
+    count = std::isfinite(count) ? std::clamp(count, 0.0, kMaxTabStops) : 0;
+    std::vector<double> stops;
+    for (int i = 0; i < int(count); ++i)
+        stops.push_back(wholeNumber(in.toNumber(in.getMember(v, std::to_string(i))), in.swfVersion()));
+    if (!stops.empty() || f.tabStops)
+        f.tabStops = std::move(stops);
+}
+
+void assign(Interpreter& in, TextFormatData& d, Member m, const Value& v)
+{
+    if (v.isNullish()) {
+        clear(d, m);
+        return;
+    }
+    const int version = in.swfVersion();
+    // Whatever the member, an object is asked for its number twice and its
+    // string once; the version 8 player measures in the second number.
+    Object* o = v.asObject();
+    double first = 0, second = 0;
+    std::string text;
+    if (o) {
+        first = numberOf(in, o);
+        second = numberOf(in, o);
+        text = stringOf(in, o);
+    }
+    auto number = [&] { return o ? first : in.toNumber(v); };
+    auto measure = [&] { return o ? (version >= 8 ? second : first) : in.toNumber(v); };
+    auto string = [&] { return o ? text : in.toString(v); };
+    auto boolean = [&] { return o ? true : in.toBoolean(v); };
+
+    TextFieldFormat& f = d.format;
+    switch (m) {
+    case Member::Font: f.font = string(); break;
+    case Member::Url: f.url = string(); break;
+    case Member::Target: f.target = string(); break;
+    case Member::Size: f.size = wholeNumber(measure(), version); break;
+    case Member::Color: f.color = toUint32(number()); break;
+    case Member::Bold: f.bold = boolean(); break;
+    case Member::Italic: f.italic = boolean(); break;
+    case Member::Underline: f.underline = boolean(); break;
+    case Member::Bullet: f.bullet = boolean(); break;
+    case Member::Kerning: f.kerning = boolean(); break;
+    case Member::LeftMargin: f.leftMargin = margin(measure(), version); break;
+    case Member::RightMargin: f.rightMargin = margin(measure(), version); break;
+    case Member::Indent: f.indent = nonNegative(measure(), version); break;
+    case Member::Leading: f.leading = nonNegative(measure(), version); break;
+    case Member::BlockIndent: f.blockIndent = nonNegative(measure(), version); break;
+    case Member::LetterSpacing: f.letterSpacing = measure(); break;
+    case Member::Align:
+        // Anything but the four names leaves the alignment as it was.
+        if (auto a = alignFrom(string()))
+            f.align = a;
+        break;
+    case Member::Display: d.display = displayFrom(o ? stringOf(in, o) : in.toString(v)); break;
+    case Member::TabStops: setTabStops(in, f, v); break;
+    }
+}
+
+Value nullable(const std::optional<std::string>& v) { return v ? Value(*v) : Value::null(); }
+Value nullable(const std::optional<double>& v) { return v ? Value(*v) : Value::null(); }
+Value nullable(const std::optional<bool>& v) { return v ? Value(*v) : Value::null(); }
+
+Value read(Interpreter& in, const TextFormatData& d, Member m)
+{
+    const TextFieldFormat& f = d.format;
+    switch (m) {
+    case Member::Font: return nullable(f.font);
+    case Member::Size: return nullable(f.size);
+    case Member::Color: return f.color ? Value(double(*f.color)) : Value::null();
+    case Member::Bold: return nullable(f.bold);
+    case Member::Italic: return nullable(f.italic);
+    case Member::Underline: return nullable(f.underline);
+    case Member::Url: return nullable(f.url);
+    case Member::Target: return nullable(f.target);
+    case Member::Align: return nullable(f.align);
+    case Member::LeftMargin: return nullable(f.leftMargin);
+    case Member::RightMargin: return nullable(f.rightMargin);
+    case Member::Indent: return nullable(f.indent);
+    case Member::Leading: return nullable(f.leading);
+    case Member::BlockIndent: return nullable(f.blockIndent);
+    case Member::Bullet: return nullable(f.bullet);
+    case Member::Kerning: return nullable(f.kerning);
+    case Member::LetterSpacing: return nullable(f.letterSpacing);
+    case Member::Display: return d.display;
+    case Member::TabStops: {
+        if (!f.tabStops)
+            return Value::null();
+        std::vector<Value> items(f.tabStops->begin(), f.tabStops->end());
+        return in.newArray(items);
+    }
+    }
+    return Value();
+}
+
+// Gives a prototype the member properties unless it has them already.
+void installMembers(Interpreter& in, Object* proto)
+{
+    if (!proto || proto->findOwnAnyVersion("font"))
+        return;
+    for (const MemberInfo& info : kMembers) {
+        const Member m = info.member;
+        env::defineAccessor(
+            in, proto, info.name,
+            [m](Interpreter& in, Object* self, const Args&) -> Value {
+                const TextFormatData* d = dataOf(self);
+                return d ? read(in, *d, m) : Value();
+            },
+            [m](Interpreter& in, Object* self, const Args& args) -> Value {
+                if (TextFormatData* d = dataOf(self))
+                    assign(in, *d, m, arg(args, 0));
+                return Value();
+            },
+            0);
+    }
+    markVersion(proto, {"kerning", "letterSpacing"}, PropertyFlag::Version8);
+}
+
+// getTextExtent(text [, width]): the size of `text` in this format, from
+// the same estimate text fields use without fonts; with a width the text
+// wraps in it.
+Value textExtent(Interpreter& in, Object* self, const Args& args)
+{
+    const TextFormatData* d = dataOf(self);
+    if (!d || args.empty())
+        return Value();
+    const double width = args.size() > 1 ? in.toNumber(args[1]) : 0;
+    const bool wraps = std::isfinite(width) && width > 0;
+    auto field = newTextField(wraps ? width : 0, 0, in.swfVersion());
+    field->wordWrap = wraps;
+    field->multiline = true;
+    field->newTextFormat.merge(d->format);
+    field->setText(in.toString(args[0]));
+    const TextLayout layout = estimateLayout(*field);
+    Object* out = in.newObject();
+    const double textWidth = layout.textWidth / 20.0, textHeight = layout.textHeight / 20.0;
+    out->put("width", textWidth);
+    out->put("height", textHeight);
+    out->put("ascent", layout.lines.empty() ? 0.0 : layout.lines.front().ascent / 20.0);
+    out->put("descent", layout.lines.empty() ? 0.0 : layout.lines.front().descent / 20.0);
+    // A field shows its text inside a 2 pixel gutter on each side.
+    out->put("textFieldWidth", (wraps ? width : textWidth) + 4);
+    out->put("textFieldHeight", textHeight + 4);
+    return out;
+}
+
+} // namespace
+
+void installTextFormat(Interpreter& in)
+{
+    // One getTextExtent for every TextFormat: a bare native function, with
+    // no prototype chain of its own, as the player's was.
+    Object* extent = in.heap().make(ObjectClass::Function);
+    extent->setNative(textExtent);
+    in.pin(extent);
+
+    auto construct = [extent](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self)
+            return Value();
+        installMembers(in, self->proto());
+        auto data = std::make_shared<TextFormatData>();
+        if (!self->extension())
+            self->setExtension(data);
+        self->put("getTextExtent", extent);
+        for (std::size_t i = 0; i < args.size() && i < kConstructorArguments; ++i) {
+            if (!args[i].isUndefined())
+                assign(in, *data, kMembers[i].member, args[i]);
+        }
+        return self;
+    };
+    auto call = [](Interpreter&, Object*, const Args&) -> Value { return Value(); };
+    makeConstructor(in, "TextFormat", call, construct);
+}
+
+Object* makeTextFormat(Interpreter& in, const TextFieldFormat& format)
+{
+    const Value ctor = in.getMember(in.global(), "TextFormat");
+    Object* o = ctor.isObject() ? in.construct(ctor, {}).asObject() : nullptr;
+    if (!o)
+        o = in.newObject();
+    if (TextFormatData* d = dataOf(o)) {
+        d->format = format;
+    } else {
+        auto data = std::make_shared<TextFormatData>();
+        data->format = format;
+        if (!o->extension())
+            o->setExtension(data);
+    }
+    return o;
+}
+
+std::optional<TextFieldFormat> textFormatOf(Object* object)
+{
+    const TextFormatData* d = dataOf(object);
+    return d ? std::optional<TextFieldFormat>(d->format) : std::nullopt;
+}
+
+TextFieldFormat textFormatFromObject(Interpreter& in, Object* object)
+{
+    if (auto own = textFormatOf(object))
+        return *own;
+    TextFormatData converted;
+    if (!object)
+        return converted.format;
+    for (const MemberInfo& info : kMembers) {
+        if (info.member == Member::Display)
+            continue;
+        const Value v = in.getMember(object, info.name);
+        if (!v.isNullish())
+            assign(in, converted, info.member, v);
+    }
+    return converted.format;
+}
+
+} // namespace swf::script
