@@ -208,6 +208,16 @@ Value Interpreter::getMember(const Value& base, const std::string& name)
     return o ? getPropertyOf(o, name, o) : Value();
 }
 
+bool Interpreter::hasOwnName(Object* o, const std::string& name)
+{
+    if (ObjectExtension* ext = o->extension()) {
+        Value out;
+        if (ext->getMember(*this, *o, name, out))
+            return true;
+    }
+    return o->findOwn(name) != nullptr;
+}
+
 bool Interpreter::hasProperty(Object* o, const std::string& name)
 {
     for (int depth = 0; o && depth < kMaxProtoDepth; ++depth) {
@@ -394,8 +404,8 @@ std::string Interpreter::toString(const Value& v)
             return primitiveToString(r, m_version);
         return o->isFunction() ? "[type Function]" : "[type Object]";
     }
-    // A super object with nothing above it still names its kind.
-    if (o->objectClass() == ObjectClass::Super)
+    // Activations and super objects with nothing above them name their kind.
+    if (o->objectClass() == ObjectClass::Activation || o->objectClass() == ObjectClass::Super)
         return "[type Object]";
     // Without a toString method (an object cut off from Object.prototype)
     // the result is what calling nothing gives: undefined.
@@ -589,7 +599,7 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     f.thisObject = thisObject;
     f.target = f.originalTarget = sf.target ? sf.target : thisObject;
     f.version = sf.swfVersion;
-    Object* activation = m_heap.make();
+    Object* activation = m_heap.make(ObjectClass::Activation);
     f.activation = activation;
     f.scope = m_heap.scope(activation, sf.scope);
 
@@ -674,7 +684,8 @@ void Interpreter::run(const ActionList& code, Object* clip)
     f.code = code;
     f.thisObject = clip;
     f.target = f.originalTarget = clip;
-    f.activation = clip ? clip : m_global;
+    // Frame code defines its locals on the current target (SetTarget moves it).
+    f.activation = clip ? nullptr : m_global;
     f.scope = m_heap.scope(m_global, nullptr);
     if (clip)
         f.scope = m_heap.scope(clip, f.scope);
@@ -803,10 +814,11 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
     if (n == "_root" || n == "_level0")
         return m_host.root(f.target);
     for (Scope* s = f.scope; s; s = s->parent) {
-        if (s->object && hasProperty(s->object, name)) {
+        Object* o = scopeObject(f, s);
+        if (o && hasProperty(o, name)) {
             if (foundIn)
-                *foundIn = s->object;
-            return getMember(s->object, name);
+                *foundIn = o;
+            return getMember(o, name);
         }
     }
     if (n == "_parent" && f.target)
@@ -910,15 +922,30 @@ void Interpreter::setVariable(Frame& f, const std::string& name, const Value& va
             setMember(holder, var, value);
         return;
     }
+    // Assignment only lands on a scope object that has the name itself: an
+    // inherited name does not stop the search.
     for (Scope* s = f.scope; s; s = s->parent) {
-        if (s->object && s->object != m_global && hasProperty(s->object, name)) {
-            setMember(s->object, name, value);
+        Object* o = scopeObject(f, s);
+        if (o && o != m_global && hasOwnName(o, name)) {
+            setMember(o, name, value);
             return;
         }
     }
     // A new name lands on the timeline the code belongs to.
     Object* target = f.target ? f.target : m_global;
     setMember(target, name, value);
+}
+
+Object* Interpreter::scopeObject(const Frame& f, const Scope* s) const
+{
+    // SetTarget swaps the timeline in the scope chain for the new target.
+    return s->object && s->object == f.originalTarget ? f.target : s->object;
+}
+
+void Interpreter::setTarget(Frame& f, Object* target)
+{
+    // Only clips can be targets; anything else leaves the code's own timeline.
+    f.target = target && target->objectClass() == ObjectClass::Clip ? target : f.originalTarget;
 }
 
 Object* Interpreter::targetFromValue(Frame& f, const Value& v)

@@ -87,6 +87,8 @@ public:
     Value getMember(const Value& base, const std::string& name);
     void setMember(const Value& base, const std::string& name, const Value& value);
     bool hasProperty(Object* o, const std::string& name);
+    // An own property, or a member the host answers for (a clip's _x).
+    bool hasOwnName(Object* o, const std::string& name);
     bool deleteMember(Object* o, const std::string& name);
     Value call(const Value& function, Object* thisObject, const std::vector<Value>& args, Object* home = nullptr);
     Value callMethod(const Value& base, const std::string& name, const std::vector<Value>& args);
@@ -150,6 +152,8 @@ private:
     Value lookupName(Frame& f, const std::string& name, Object** foundIn = nullptr);
     bool splitPath(Frame& f, const std::string& name, Object*& holder, std::string& var);
     Object* targetFromValue(Frame& f, const Value& v);
+    Object* scopeObject(const Frame& f, const Scope* s) const;
+    void setTarget(Frame& f, Object* target);
     Value lookup(Object* o, const std::string& name, Object** owner);
     Object* makeSuper(Object* home, Object* thisObject);
     Value getPropertyOf(Object* o, const std::string& name, Object* thisObject);

@@ -99,12 +99,12 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         break;
     }
     case ActionCode::SetTarget:
-        f.target = a.text.empty() ? f.originalTarget : resolveTarget(f.originalTarget, a.text);
+        setTarget(f, a.text.empty() ? f.originalTarget : resolveTarget(f.originalTarget, a.text));
         break;
     case ActionCode::SetTarget2: {
         Value t = pop(f);
         std::string s = t.isObject() ? std::string() : toString(t);
-        f.target = t.isObject() ? t.asObject() : s.empty() ? f.originalTarget : resolveTarget(f.originalTarget, s);
+        setTarget(f, t.isObject() ? t.asObject() : s.empty() ? f.originalTarget : resolveTarget(f.originalTarget, s));
         break;
     }
     case ActionCode::GetURL:
@@ -381,8 +381,9 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         std::string name = toString(pop(f));
         bool done = false;
         for (Scope* s = f.scope; s; s = s->parent) {
-            if (s->object && s->object->findOwn(name)) {
-                done = deleteMember(s->object, name);
+            Object* o = scopeObject(f, s);
+            if (o && o->findOwn(name)) {
+                done = deleteMember(o, name);
                 break;
             }
         }
@@ -632,7 +633,9 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         auto sf = std::make_unique<ScriptFunction>();
         sf->code = f.code;
         sf->info = &a.function;
-        sf->scope = f.scope;
+        // SWF 5 functions do not close over activations or With blocks:
+        // they see the timeline they were defined on and the globals.
+        sf->scope = v >= 6 ? f.scope : f.target ? m_heap.scope(f.target, m_heap.scope(m_global, nullptr)) : m_heap.scope(m_global, nullptr);
         sf->target = f.target;
         sf->constants = f.constants;
         sf->swfVersion = v;
@@ -668,9 +671,10 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         } else {
             fn = lookupName(f, name, &foundIn);
         }
-        Object* thisObject = foundIn && foundIn->objectClass() != ObjectClass::Object ? foundIn : f.target;
-        if (foundIn && foundIn != m_global && foundIn->objectClass() == ObjectClass::Object && foundIn != f.activation)
-            thisObject = foundIn;
+        // `this` is the scope object that held the name (a With object, a
+        // clip, even a function's activation); functions from _global run on
+        // the current target.
+        Object* thisObject = foundIn && foundIn != m_global ? foundIn : f.target;
         push(f, invoke(fn, thisObject, args, nullptr, false));
         break;
     }

@@ -47,7 +47,7 @@ struct Property {
     bool isAccessor() const { return getter != nullptr; }
 };
 
-enum class ObjectClass : std::uint8_t { Object, Function, Array, String, Number, Boolean, Date, Error, Arguments, Clip, Super };
+enum class ObjectClass : std::uint8_t { Object, Function, Array, String, Number, Boolean, Date, Error, Arguments, Clip, Super, Activation };
 
 using NativeFunction = std::function<Value(Interpreter&, Object* thisObject, const std::vector<Value>& args)>;
 

@@ -675,3 +675,124 @@ TEST(Interpreter, PlainFunctionCallsHaveNoSuper)
         pop
     )"), "undefined\nobject");
 }
+
+TEST(Interpreter, SetTargetMovesVariableLookupToTheTarget)
+{
+    Machine m(7);
+    Object* clip = m.vm->newObject();
+    clip->setObjectClass(ObjectClass::Clip);
+    clip->put("v", "in clip");
+    m.host.rootClip->put("mc", clip);
+    m.host.rootClip->put("v", "in root");
+    EXPECT_EQ(m.run(R"(
+        push "mc"
+        getvariable
+        settarget2
+        push "v"
+        getvariable
+        trace
+        push "w", "set"
+        setvariable
+        push ""
+        settarget2
+        push "v"
+        getvariable
+        trace
+        push "mc"
+        getvariable
+        push "w"
+        getmember
+        trace
+    )"), "in clip\nin root\nset");
+}
+
+TEST(Interpreter, AssignmentSkipsScopeObjectsThatOnlyInheritTheName)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", "__proto__", "a", 4, 1
+        initobject
+        push 1
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        with
+          push "a"
+          getvariable
+          trace
+          push "a", 5
+          setvariable
+        endwith
+        push "o"
+        getvariable
+        push "a"
+        getmember
+        trace
+        push "a"
+        getvariable
+        trace
+    )"), "4\n4\n5");
+}
+
+TEST(Interpreter, LocalFunctionsRunOnTheActivationThatHoldsThem)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        function outer
+          push "x", 3
+          definelocal
+          push "inner"
+          function
+            push "this"
+            getvariable
+            push "x"
+            getmember
+            trace
+          end
+          definelocal
+          push 0, "inner"
+          callfunction
+          pop
+        end
+        push 0, "outer"
+        callfunction
+        pop
+    )"), "3");
+}
+
+TEST(Interpreter, Version5FunctionsDoNotCloseOverLocals)
+{
+    for (int version : {5, 6}) {
+        Machine m(version);
+        const std::string out = m.run(R"(
+            push "make"
+            function
+              push "secret", "kept"
+              definelocal
+              push "o", 0
+              initobject
+              definelocal
+              push "o"
+              getvariable
+              push "get"
+              function
+                push "secret"
+                getvariable
+                trace
+              end
+              setmember
+              push "o"
+              getvariable
+              return
+            end
+            setvariable
+            push 0, "make"
+            callfunction
+            push "get"
+            callmethod
+            pop
+        )");
+        EXPECT_EQ(out, version >= 6 ? "kept" : "undefined") << version;
+    }
+}
