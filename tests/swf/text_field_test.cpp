@@ -112,6 +112,37 @@ TEST(TextFieldStateTest, LengthCountsCharactersAndLineFeedsBecomeBreaks)
     EXPECT_EQ(old->length(), 2u);
 }
 
+TEST(TextFieldStateTest, PlacedFieldsTakeTheirRecordsSettings)
+{
+    swf::DefineEditText record;
+    record.bounds = {Twips(-40), Twips(2000), Twips(0), Twips(400)};
+    record.html = true;
+    record.border = true;
+    record.readOnly = true;
+    record.autoSize = true;
+    record.height = Twips(360);
+    record.color = swf::Rgba{0x12, 0x34, 0x56, 255};
+    record.layout = swf::EditTextLayout{swf::TextAlign::Center, Twips(20), Twips(40), Twips(0), Twips(-20)};
+    record.variableName = "_root.score";
+    record.initialText = "<p>one</p><b>two</b>";
+
+    const auto field = textFieldFromDefinition(record, 8, "Arial");
+    EXPECT_EQ(field->bounds, record.bounds); // kept until real fonts measure
+    EXPECT_EQ(field->textString(), "one\rtwo");
+    EXPECT_EQ(field->formatAt(4).bold, true);
+    const TextFieldFormat& f = field->newTextFormat;
+    EXPECT_EQ(f.font, "Arial");
+    EXPECT_EQ(f.size, 18.0);
+    EXPECT_EQ(f.color, 0x123456u);
+    EXPECT_EQ(f.align, "center");
+    EXPECT_EQ(f.leftMargin, 1.0);
+    EXPECT_EQ(f.leading, -1.0);
+    EXPECT_TRUE(field->border && field->background && field->html);
+    EXPECT_FALSE(field->input);
+    EXPECT_EQ(field->autoSize, AutoSize::Left);
+    EXPECT_EQ(field->variable, "_root.score");
+}
+
 TEST(TextFieldStateTest, FormatRangesShareOnlyWhatAllCharactersHave)
 {
     auto field = newTextField(200, 100);

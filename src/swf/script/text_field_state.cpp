@@ -1,6 +1,7 @@
 #include "swf/script/text_field_state.h"
 
 #include "swf/script/string_util.h"
+#include "swf/script/text_field_html.h"
 
 #include <algorithm>
 #include <cmath>
@@ -496,7 +497,6 @@ std::shared_ptr<TextFieldState> textFieldFromDefinition(const swf::DefineEditTex
     field->multiline = record.multiline;
     field->password = record.password;
     field->input = !record.readOnly;
-    field->autoSize = record.autoSize ? AutoSize::Left : AutoSize::None;
     field->selectable = !record.noSelect;
     field->border = record.border;
     field->background = record.border;
@@ -520,8 +520,17 @@ std::shared_ptr<TextFieldState> textFieldFromDefinition(const swf::DefineEditTex
         format.indent = record.layout->indent.get() / 20.0;
         format.leading = record.layout->leading.get() / 20.0;
     }
-    // The initial text is set by the caller (setText or the HTML parser):
-    // it may be HTML, which this layer reads with text_field_html.
+    if (record.initialText) {
+        if (record.html) {
+            const HtmlText parsed = parseHtmlText(toUnits(*record.initialText, swfVersion), format, false, swfVersion);
+            field->setTextUnits(parsed.text, parsed.runs);
+        } else {
+            field->setText(*record.initialText);
+        }
+    }
+    // Set after the text: the record's bounds stand until real fonts measure
+    // the text (the owner sets the measurer, then calls fitToText).
+    field->autoSize = record.autoSize ? AutoSize::Left : AutoSize::None;
     return field;
 }
 

@@ -173,8 +173,10 @@ private:
 std::u32string toUnits(const std::string& s, int swfVersion);
 std::string fromUnits(const std::u32string& units, int swfVersion);
 
-// A field placed by the timeline, from its record. `fontName` names the
-// record's font (the movie's font library knows it); empty keeps the default.
+// A field placed by the timeline, from its record, with its initial text
+// (read as HTML when the record says so). `fontName` names the record's
+// font (the movie's font library knows it); empty keeps the default. Set
+// the measurer before reading extents.
 std::shared_ptr<TextFieldState> textFieldFromDefinition(const swf::DefineEditText& record, int swfVersion = 8,
                                                         const std::string& fontName = {});
 // A field made by createTextField, `width` by `height` pixels from its

@@ -27,6 +27,12 @@ struct TextFieldDisplayHooks {
 Object* makeTextFieldObject(Interpreter& in, std::shared_ptr<TextFieldState> state,
                             std::shared_ptr<ObjectExtension> displayExtension, TextFieldDisplayHooks hooks = {});
 
+// Makes an existing object (one the runtime made for a display-list
+// instance) a text field over `state`: its extension answers the TextField
+// members and passes the rest to `displayExtension`, which it replaces.
+void attachTextField(Interpreter& in, Object* object, std::shared_ptr<TextFieldState> state,
+                     std::shared_ptr<ObjectExtension> displayExtension, TextFieldDisplayHooks hooks = {});
+
 // The state behind a TextField object, or null for any other object.
 std::shared_ptr<TextFieldState> textFieldState(Object* object);
 

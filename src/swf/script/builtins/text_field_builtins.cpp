@@ -3,6 +3,7 @@
 
 #include "swf/script/builtins/builtins.h"
 #include "swf/script/builtins/text_field.h"
+#include "swf/script/builtins/text_format.h"
 #include "swf/script/string_util.h"
 #include "swf/script/text_field_html.h"
 
@@ -103,117 +104,6 @@ const MemberInfo* findMember(const std::string& name, int swfVersion)
 Value nullable(const std::optional<std::string>& s)
 {
     return s ? Value(*s) : Value::null();
-}
-
-// ------------------------------------------------------------- TextFormat
-
-// The TextFormat members in the order the player lists them.
-constexpr const char* kFormatMembers[] = {"font", "size", "color", "url", "target", "bold", "italic", "underline",
-                                          "align", "leftMargin", "rightMargin", "indent", "leading", "blockIndent",
-                                          "bullet", "tabStops", "kerning", "letterSpacing"};
-
-Object* newTextFormatObject(Interpreter& in)
-{
-    const Value ctor = in.getMember(in.global(), "TextFormat");
-    if (Object* fn = ctor.asObject(); fn && fn->isFunction()) {
-        if (Object* made = in.construct(ctor, {}).asObject())
-            return made;
-    }
-    return in.newObject();
-}
-
-Value formatToObject(Interpreter& in, const TextFieldFormat& f)
-{
-    Object* o = newTextFormatObject(in);
-    auto number = [](const std::optional<double>& v) { return v ? Value(*v) : Value::null(); };
-    auto boolean = [](const std::optional<bool>& v) { return v ? Value(*v) : Value::null(); };
-    in.setMember(o, "font", nullable(f.font));
-    in.setMember(o, "size", number(f.size));
-    in.setMember(o, "color", f.color ? Value(double(*f.color)) : Value::null());
-    in.setMember(o, "url", nullable(f.url));
-    in.setMember(o, "target", nullable(f.target));
-    in.setMember(o, "bold", boolean(f.bold));
-    in.setMember(o, "italic", boolean(f.italic));
-    in.setMember(o, "underline", boolean(f.underline));
-    in.setMember(o, "align", nullable(f.align));
-    in.setMember(o, "leftMargin", number(f.leftMargin));
-    in.setMember(o, "rightMargin", number(f.rightMargin));
-    in.setMember(o, "indent", number(f.indent));
-    in.setMember(o, "leading", number(f.leading));
-    in.setMember(o, "blockIndent", number(f.blockIndent));
-    in.setMember(o, "bullet", boolean(f.bullet));
-    if (f.tabStops) {
-        std::vector<Value> stops;
-        for (double stop : *f.tabStops)
-            stops.push_back(stop);
-        in.setMember(o, "tabStops", in.newArray(stops));
-    } else {
-        in.setMember(o, "tabStops", Value::null());
-    }
-    in.setMember(o, "kerning", boolean(f.kerning));
-    in.setMember(o, "letterSpacing", number(f.letterSpacing));
-    return o;
-}
-
-TextFieldFormat formatFromObject(Interpreter& in, Object* o)
-{
-    TextFieldFormat f;
-    if (!o)
-        return f;
-    for (const char* name : kFormatMembers) {
-        const Value v = in.getMember(o, name);
-        if (v.isNullish())
-            continue;
-        const std::string n = name;
-        auto finite = [&]() -> std::optional<double> {
-            const double d = in.toNumber(v);
-            return std::isfinite(d) ? std::optional<double>(d) : std::nullopt;
-        };
-        if (n == "font")
-            f.font = in.toString(v);
-        else if (n == "size")
-            f.size = finite();
-        else if (n == "color")
-            f.color = toUint32(in.toNumber(v)) & 0xFFFFFF;
-        else if (n == "url")
-            f.url = in.toString(v);
-        else if (n == "target")
-            f.target = in.toString(v);
-        else if (n == "bold")
-            f.bold = in.toBoolean(v);
-        else if (n == "italic")
-            f.italic = in.toBoolean(v);
-        else if (n == "underline")
-            f.underline = in.toBoolean(v);
-        else if (n == "align") {
-            const std::string a = asciiLower(in.toString(v));
-            if (a == "left" || a == "right" || a == "center" || a == "justify")
-                f.align = a;
-        } else if (n == "leftMargin")
-            f.leftMargin = finite();
-        else if (n == "rightMargin")
-            f.rightMargin = finite();
-        else if (n == "indent")
-            f.indent = finite();
-        else if (n == "leading")
-            f.leading = finite();
-        else if (n == "blockIndent")
-            f.blockIndent = finite();
-        else if (n == "bullet")
-            f.bullet = in.toBoolean(v);
-        else if (n == "tabStops") {
-            if (Object* a = v.asObject()) {
-                std::vector<double> stops;
-                for (const Value& item : in.arrayItems(a))
-                    stops.push_back(in.toNumber(item));
-                f.tabStops = stops;
-            }
-        } else if (n == "kerning")
-            f.kerning = in.toBoolean(v);
-        else if (n == "letterSpacing")
-            f.letterSpacing = finite();
-    }
-    return f;
 }
 
 // ----------------------------------------------------------- the extension
@@ -607,7 +497,7 @@ bool removeListener(Interpreter& in, Object* list, const Value& listener)
 
 Value nullFormat(Interpreter& in)
 {
-    return formatToObject(in, TextFieldFormat());
+    return makeTextFormat(in, TextFieldFormat());
 }
 
 void installMethods(Interpreter& in, Object* proto)
@@ -619,8 +509,8 @@ void installMethods(Interpreter& in, Object* proto)
         std::size_t begin = 0;
         std::size_t end = 0;
         if (!rangeArgs(in, args, std::min<std::size_t>(args.size(), 2), ext->state->length(), begin, end))
-            return ext->state->length() == 0 && args.empty() ? formatToObject(in, ext->state->newTextFormat) : nullFormat(in);
-        return formatToObject(in, ext->state->formatOf(begin, end));
+            return ext->state->length() == 0 && args.empty() ? makeTextFormat(in, ext->state->newTextFormat) : nullFormat(in);
+        return makeTextFormat(in, ext->state->formatOf(begin, end));
     });
     in.defineMethod(proto, "setTextFormat", [](Interpreter& in, Object* self, const Args& args) -> Value {
         TextFieldExtension* ext = extensionOf(self);
@@ -630,7 +520,7 @@ void installMethods(Interpreter& in, Object* proto)
         Object* formatObject = args.back().asObject();
         if (!formatObject)
             return Value();
-        const TextFieldFormat format = formatFromObject(in, formatObject);
+        const TextFieldFormat format = textFormatFromObject(in, formatObject);
         std::size_t begin = 0;
         std::size_t end = 0;
         if (rangeArgs(in, args, std::min<std::size_t>(args.size() - 1, 2), ext->state->length(), begin, end))
@@ -639,13 +529,13 @@ void installMethods(Interpreter& in, Object* proto)
     });
     in.defineMethod(proto, "getNewTextFormat", [](Interpreter& in, Object* self, const Args&) -> Value {
         TextFieldExtension* ext = extensionOf(self);
-        return ext ? formatToObject(in, ext->state->newTextFormat) : Value();
+        return ext ? makeTextFormat(in, ext->state->newTextFormat) : Value();
     });
     in.defineMethod(proto, "setNewTextFormat", [](Interpreter& in, Object* self, const Args& args) -> Value {
         TextFieldExtension* ext = extensionOf(self);
         Object* formatObject = arg(args, 0).asObject();
         if (ext && formatObject)
-            ext->state->newTextFormat.merge(formatFromObject(in, formatObject));
+            ext->state->newTextFormat.merge(textFormatFromObject(in, formatObject));
         return Value();
     });
     in.defineMethod(proto, "replaceSel", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -738,9 +628,20 @@ Object* makeTextFieldObject(Interpreter& in, std::shared_ptr<TextFieldState> sta
     if (!state)
         state = newTextField(100, 100, in.swfVersion());
     Object* o = in.newObject(in.prototypeOf("TextField"));
-    o->put("_listeners", in.newArray({Value(o)}), PropertyFlag::DontEnum);
-    o->setExtension(std::make_shared<TextFieldExtension>(std::move(state), std::move(displayExtension), std::move(hooks)));
+    attachTextField(in, o, std::move(state), std::move(displayExtension), std::move(hooks));
     return o;
+}
+
+void attachTextField(Interpreter& in, Object* object, std::shared_ptr<TextFieldState> state,
+                     std::shared_ptr<ObjectExtension> displayExtension, TextFieldDisplayHooks hooks)
+{
+    if (!object)
+        return;
+    if (!state)
+        state = newTextField(100, 100, in.swfVersion());
+    // The field listens to itself: its own onChanged and onScroller run first.
+    object->put("_listeners", in.newArray({Value(object)}), PropertyFlag::DontEnum);
+    object->setExtension(std::make_shared<TextFieldExtension>(std::move(state), std::move(displayExtension), std::move(hooks)));
 }
 
 void syncTextFieldVariable(Interpreter& in, Object* field)
