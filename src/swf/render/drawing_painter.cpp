@@ -19,9 +19,9 @@ const ShapeGeometry& drawingGeometry(const movie::Drawing& drawing)
         return cached->geometry;
     // Drawn fills are even-odd, as in shapes before DefineShape4.
     auto built = std::make_shared<const DrawingGeometry>(buildShape(drawing.shape(), false));
-    const ShapeGeometry& geometry = built->geometry;
+    const ShapeGeometry& result = built->geometry;
     drawing.setRenderData(std::move(built));
-    return geometry;
+    return result;
 }
 
 void paintDrawing(QPainter& painter, const movie::Drawing& drawing, const BitmapLibrary& bitmaps,

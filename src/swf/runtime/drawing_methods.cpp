@@ -262,50 +262,67 @@ void installDrawingMethods(Interpreter& in, Object* movieClipPrototype,
 {
     if (!movieClipPrototype || !drawingOf)
         return;
-    // Every method finds the clip's drawing first and does nothing without one.
-    using Draw = std::function<void(Interpreter&, movie::Drawing&, const Args&)>;
-    auto define = [&](const char* name, std::uint16_t versionFlag, Draw draw) {
-        in.defineMethod(
-            movieClipPrototype, name,
-            [drawingOf, draw = std::move(draw)](Interpreter& in, Object* self, const Args& args) -> Value {
-                if (movie::Drawing* drawing = self ? drawingOf(self) : nullptr)
-                    draw(in, *drawing, args);
-                return Value();
-            });
+    // A method converts its arguments first and only then looks up the
+    // clip's drawing: a conversion may run script (valueOf) that removes the
+    // clip. What it gives back is the change to make, or nothing.
+    using Change = std::function<void(movie::Drawing&)>;
+    using Prepare = std::function<Change(Interpreter&, const Args&)>;
+    auto define = [&](const char* name, std::uint16_t versionFlag, Prepare prepare) {
+        in.defineMethod(movieClipPrototype, name,
+                        [drawingOf, prepare = std::move(prepare)](Interpreter& in, Object* self,
+                                                                  const Args& args) -> Value {
+                            if (!self)
+                                return Value();
+                            const Change change = prepare(in, args);
+                            if (!change)
+                                return Value();
+                            if (movie::Drawing* drawing = drawingOf(self))
+                                change(*drawing);
+                            return Value();
+                        });
         if (script::Property* property = movieClipPrototype->findOwnAnyVersion(name))
             property->flags |= versionFlag;
     };
     constexpr std::uint16_t kSince6 = script::PropertyFlag::Version6;
     constexpr std::uint16_t kSince8 = script::PropertyFlag::Version8;
 
-    define("lineStyle", kSince6, [](Interpreter& in, movie::Drawing& drawing, const Args& args) {
-        drawing.setLineStyle(lineStyleFromArguments(in, args));
+    define("lineStyle", kSince6, [](Interpreter& in, const Args& args) -> Change {
+        return [style = lineStyleFromArguments(in, args)](movie::Drawing& d) { d.setLineStyle(style); };
     });
-    define("beginFill", kSince6, [](Interpreter& in, movie::Drawing& drawing, const Args& args) {
-        drawing.beginFill(solidFillFromArguments(in, args));
+    define("beginFill", kSince6, [](Interpreter& in, const Args& args) -> Change {
+        return [fill = solidFillFromArguments(in, args)](movie::Drawing& d) { d.beginFill(fill); };
     });
-    define("beginGradientFill", kSince6, [](Interpreter& in, movie::Drawing& drawing, const Args& args) {
-        drawing.beginFill(gradientFillFromArguments(in, args));
+    define("beginGradientFill", kSince6, [](Interpreter& in, const Args& args) -> Change {
+        return [fill = gradientFillFromArguments(in, args)](movie::Drawing& d) { d.beginFill(fill); };
     });
     // Bitmap fills need bitmap data objects, which this player does not have
     // yet: the call still ends the open fill, as a fill that fails does.
-    define("beginBitmapFill", kSince8,
-           [](Interpreter&, movie::Drawing& drawing, const Args&) { drawing.beginFill(std::nullopt); });
+    define("beginBitmapFill", kSince8, [](Interpreter&, const Args&) -> Change {
+        return [](movie::Drawing& d) { d.endFill(); };
+    });
     // The pen methods ignore a call with too few arguments.
-    define("moveTo", kSince6, [](Interpreter& in, movie::Drawing& drawing, const Args& args) {
-        if (args.size() >= 2)
-            drawing.moveTo(toPoint(in, args[0], args[1]));
+    define("moveTo", kSince6, [](Interpreter& in, const Args& args) -> Change {
+        if (args.size() < 2)
+            return {};
+        return [to = toPoint(in, args[0], args[1])](movie::Drawing& d) { d.moveTo(to); };
     });
-    define("lineTo", kSince6, [](Interpreter& in, movie::Drawing& drawing, const Args& args) {
-        if (args.size() >= 2)
-            drawing.lineTo(toPoint(in, args[0], args[1]));
+    define("lineTo", kSince6, [](Interpreter& in, const Args& args) -> Change {
+        if (args.size() < 2)
+            return {};
+        return [to = toPoint(in, args[0], args[1])](movie::Drawing& d) { d.lineTo(to); };
     });
-    define("curveTo", kSince6, [](Interpreter& in, movie::Drawing& drawing, const Args& args) {
-        if (args.size() >= 4)
-            drawing.curveTo(toPoint(in, args[0], args[1]), toPoint(in, args[2], args[3]));
+    define("curveTo", kSince6, [](Interpreter& in, const Args& args) -> Change {
+        if (args.size() < 4)
+            return {};
+        const swf::Point control = toPoint(in, args[0], args[1]);
+        return [control, to = toPoint(in, args[2], args[3])](movie::Drawing& d) { d.curveTo(control, to); };
     });
-    define("endFill", kSince6, [](Interpreter&, movie::Drawing& drawing, const Args&) { drawing.endFill(); });
-    define("clear", kSince6, [](Interpreter&, movie::Drawing& drawing, const Args&) { drawing.clear(); });
+    define("endFill", kSince6, [](Interpreter&, const Args&) -> Change {
+        return [](movie::Drawing& d) { d.endFill(); };
+    });
+    define("clear", kSince6, [](Interpreter&, const Args&) -> Change {
+        return [](movie::Drawing& d) { d.clear(); };
+    });
 }
 
 } // namespace swf::runtime
