@@ -632,13 +632,14 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
             ++r;
         };
         const std::uint16_t flags = info.flags;
-        if (flags & FunctionFlag::PreloadThis)
+        // A suppress flag wins over the matching preload flag.
+        if ((flags & FunctionFlag::PreloadThis) && !(flags & FunctionFlag::SuppressThis))
             preload(thisObject);
-        if (flags & FunctionFlag::PreloadArguments)
+        if ((flags & FunctionFlag::PreloadArguments) && !(flags & FunctionFlag::SuppressArguments))
             preload(arguments);
         else if (!(flags & FunctionFlag::SuppressArguments))
             activation->put("arguments", arguments, PropertyFlag::DontEnum);
-        if (flags & FunctionFlag::PreloadSuper)
+        if ((flags & FunctionFlag::PreloadSuper) && !(flags & FunctionFlag::SuppressSuper))
             preload(super);
         else if (!(flags & FunctionFlag::SuppressSuper) && super)
             activation->put("super", super, PropertyFlag::DontEnum);
@@ -847,8 +848,9 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path)
                 ++j;
         std::string seg = path.substr(i, j - i);
         i = j < path.size() ? j + 1 : j;
+        // Two delimiters in a row (or one at the start) name nothing.
         if (seg.empty())
-            continue;
+            return nullptr;
         const std::string n = m_version >= 7 ? seg : lower(seg);
         if (n == ".." || n == "_parent")
             cur = m_host.parent(cur);

@@ -709,7 +709,8 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
             break;
         }
         if (name.empty()) {
-            push(f, call(o, f.thisObject, args));
+            // The base itself is the function; it runs without a `this`.
+            push(f, call(o, nullptr, args));
             break;
         }
         Object* owner = nullptr;
