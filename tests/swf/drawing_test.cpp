@@ -278,6 +278,7 @@ TEST(DrawingTest, ContainsFollowsFillsHolesAndStrokes)
     drawing.lineTo(px(100, 40));
     const auto at = [](double x, double y) { return PointF{x * 20, y * 20}; };
     EXPECT_TRUE(drawing.contains(at(5, 5)));
+    EXPECT_FALSE(drawing.contains(at(0, 0)));
     EXPECT_FALSE(drawing.contains(at(20, 20)));
     EXPECT_FALSE(drawing.contains(at(50, 20)));
     EXPECT_TRUE(drawing.contains(at(101, 20)));

@@ -226,13 +226,15 @@ std::optional<swf::Rect> Drawing::bounds(bool withStrokes) const
 
 bool Drawing::contains(swf::PointF point, bool withStrokes) const
 {
-    // Crossings of a ray from the point towards +x, counted fill by fill.
+    // Crossings of a ray from the point towards +x, counted fill by fill. An
+    // edge counts from just below its upper end down to its lower end: a
+    // point on a fill's top left corner is outside, as in the player.
     std::vector<std::uint32_t> crossings(m_fills.size() + 1, 0);
     auto countCrossings = [&](const Edge& edge) {
         if (edge.fill == 0)
             return;
         forEachPiece(edge, [&](swf::PointF a, swf::PointF b) {
-            if ((a.y > point.y) == (b.y > point.y))
+            if ((a.y >= point.y) == (b.y >= point.y))
                 return;
             const double x = a.x + (point.y - a.y) * (b.x - a.x) / (b.y - a.y);
             if (point.x < x)
