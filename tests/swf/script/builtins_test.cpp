@@ -450,3 +450,209 @@ TEST(TimerBuiltins, IntervalsFireOnTheHostClock)
     m.vm->runTimers();
     EXPECT_TRUE(m.host.lines.empty());
 }
+
+TEST(GlobalFunctions, ParseIntTakesAHexPrefixOnlyAtTheStart)
+{
+    const struct {
+        const char* code;
+        const char* expected;
+    } cases[] = {
+        {"push \"0x-123\", 1, \"parseInt\"\ncallfunction", "-291"},
+        {"push 5, \"0x123\", 2, \"parseInt\"\ncallfunction", "38"},
+        {"push \"  0x123\", 1, \"parseInt\"\ncallfunction", "0"},
+        {"push \"+0x123\", 1, \"parseInt\"\ncallfunction", "NaN"},
+        {"push 10, \"-0x123\", 2, \"parseInt\"\ncallfunction", "NaN"},
+        {"push \"-0123\", 1, \"parseInt\"\ncallfunction", "-83"},
+        {"push \" -0123\", 1, \"parseInt\"\ncallfunction", "-123"},
+        {"push \"+ 0123\", 1, \"parseInt\"\ncallfunction", "NaN"},
+        {"push 0, \"parseInt\"\ncallfunction", "undefined"},
+        {"push 0, \"parseFloat\"\ncallfunction", "undefined"},
+    };
+    for (const auto& c : cases) {
+        Machine m(7);
+        EXPECT_EQ(traced(m, c.code), c.expected) << c.code;
+    }
+}
+
+TEST(StringBuiltins, SplitOfEmptyStringsAndSeparatorsDependsOnVersion)
+{
+    // "s".split(separator, limit).length
+    const struct {
+        int version;
+        const char* s;
+        const char* args;
+        const char* expected;
+    } cases[] = {
+        {5, "hello", "\"\", 1", "1"},
+        {6, "hello", "\"\", 1", "5"},
+        {5, "", "\"\", 1", "1"},
+        {6, "", "\"\", 1", "0"},
+        {5, "", "-1, \"x\", 2", "0"},
+        {6, "", "-1, \"x\", 2", "1"},
+        {6, "", "0, \"x\", 2", "1"},
+        {6, "a,b", "0, \",\", 2", "0"},
+    };
+    for (const auto& c : cases) {
+        Machine m(c.version);
+        EXPECT_EQ(m.run(std::string("push ") + c.args + ", \"" + c.s + "\"\npush \"split\"\ncallmethod\npush \"length\"\ngetmember\ntrace"),
+                  c.expected)
+            << c.version << " '" << c.s << "' " << c.args;
+    }
+}
+
+TEST(MathBuiltins, EveryFunctionConvertsItsFirstTwoArguments)
+{
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "valueOf"
+        function
+          push "valueOf"
+          trace
+          push 2
+          return
+        end
+        setmember
+        push "o"
+        getvariable
+        push "o"
+        getvariable
+        push "o"
+        getvariable
+        push 2, "Math"
+        getvariable
+        push "abs"
+        callmethod
+        trace
+        push 1, "Math"
+        getvariable
+        push "max"
+        callmethod
+        trace
+        push 0.5, "Infinity"
+        getvariable
+        push 2, "Math"
+        getvariable
+        push "pow"
+        callmethod
+        trace
+    )"),
+              "valueOf\nvalueOf\n2\nvalueOf\nNaN\nNaN");
+}
+
+TEST(DateBuiltins, UtcReadsFieldsUpToTheFirstUndefined)
+{
+    const struct {
+        const char* args; // pushed last argument first
+        const char* expected;
+    } cases[] = {
+        {"1983, 1", "undefined"},
+        {"300, 50, 50, 13, 25, 5, 1983, 7", "425397050300"},
+        {"300, 50, 50, 13, undefined, 5, 1983, 7", "423273600000"},
+        {"5, \"NaN\"\ngetvariable\npush 2", "-62154086400000"},
+        {"\"NaN\"\ngetvariable\npush 1983, 2", "-62167219200000"},
+        {"\"Infinity\"\ngetvariable\npush 5, 1983, 3", "Infinity"},
+        {"0, 5, -100, 3", "-5351702400000"},
+    };
+    for (const auto& c : cases) {
+        Machine m(7);
+        EXPECT_EQ(traced(m, std::string("push ") + c.args + ", \"Date\"\ngetvariable\npush \"UTC\"\ncallmethod"), c.expected) << c.args;
+    }
+}
+
+TEST(DateBuiltins, TimesKeepFractionsAndInfinities)
+{
+    Machine m(7);
+    m.host.zoneMinutes = 0;
+    EXPECT_EQ(m.run(R"(
+        push 0.5, 1, "Date"
+        newobject
+        push "getTime"
+        getmember
+        pop
+        push 0, 0.5, 1, "Date"
+        newobject
+        push "getTime"
+        callmethod
+        trace
+        push "Infinity"
+        getvariable
+        push 1, "Date"
+        newobject
+        trace
+        push "Infinity"
+        getvariable
+        push 1, 0, 1, "Date"
+        newobject
+        push "setTime"
+        callmethod
+        trace
+    )"),
+              "0.5\nSun Jan 1 00:00:00 GMT+0000 1970\nNaN");
+}
+
+TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
+{
+    Machine m(5);
+    // ASnative(101, 5) is hasOwnProperty even where the member is hidden,
+    // and each call makes a new function.
+    EXPECT_EQ(m.run(R"(
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "has", 5, 101, 2, "ASnative"
+        callfunction
+        setmember
+        push "o"
+        getvariable
+        push "x", 1
+        setmember
+        push "x", 1, "o"
+        getvariable
+        push "has"
+        callmethod
+        trace
+        push 5, 101, 2, "ASnative"
+        callfunction
+        push 5, 101, 2, "ASnative"
+        callfunction
+        equals2
+        trace
+        push 0, "Boolean"
+        callfunction
+        typeof
+        trace
+    )"),
+              "true\nfalse\nundefined");
+
+    Machine v6(6);
+    EXPECT_EQ(v6.run(R"(
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "p", 1
+        setmember
+        push 256, "p", "o"
+        getvariable
+        push 3, "ASSetPropFlags"
+        callfunction
+        pop
+        push "p", 1, "o"
+        getvariable
+        push "isPropertyEnumerable"
+        callmethod
+        trace
+        push "Hello Ää", 0, 102, 2, "ASnative"
+        callfunction
+        pop
+    )"),
+              "true");
+}

@@ -25,6 +25,8 @@ void installBuiltins(Interpreter& in)
     installColor(in);
     installSound(in);
     installTextFormat(in);
+    // Keep last: ASnative shares the code of the built-ins installed above.
+    installNativeTable(in);
 }
 
 Object* makeConstructor(Interpreter& in, const std::string& name, NativeFunction call, NativeFunction construct, Object* prototype)

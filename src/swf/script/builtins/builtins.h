@@ -28,6 +28,8 @@ void installXml(Interpreter& in);
 void installLoadVars(Interpreter& in);
 void installSystem(Interpreter& in);
 void installLibraryClasses(Interpreter& in);
+// ASnative: installed after every other built-in, whose code it shares.
+void installNativeTable(Interpreter& in);
 void installTextField(Interpreter& in);
 // Stage; Key, Mouse and Selection; Color, Sound and TextFormat.
 void installStage(Interpreter& in);

@@ -3,6 +3,7 @@
 
 #include "swf/script/builtins/builtins.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -48,13 +49,23 @@ Civil civilFromDays(double z)
 // Fields in order: year, month, date, hours, minutes, seconds, milliseconds.
 using Fields = std::array<double, 7>;
 
+// An infinite time shows as the epoch (on a Sunday, see weekday()).
 Fields split(double t)
 {
+    if (std::isinf(t))
+        return {1970, 0, 1, 0, 0, 0, 0};
     double days = std::floor(t / kMsPerDay);
     double ms = t - days * kMsPerDay;
     Civil c = civilFromDays(days);
     return {c.year, c.month, c.day, std::floor(ms / 3600000), std::fmod(std::floor(ms / 60000), 60),
-            std::fmod(std::floor(ms / 1000), 60), std::fmod(ms, 1000)};
+            std::fmod(std::floor(ms / 1000), 60), std::floor(std::fmod(ms, 1000))};
+}
+
+double weekday(double t)
+{
+    if (std::isinf(t))
+        return 0;
+    return std::fmod(std::fmod(std::floor(t / kMsPerDay) + 4, 7) + 7, 7);
 }
 
 double join(const Fields& f)
@@ -69,7 +80,7 @@ double join(const Fields& f)
     return days * kMsPerDay + std::trunc(f[3]) * 3600000 + std::trunc(f[4]) * 60000 + std::trunc(f[5]) * 1000 + std::trunc(f[6]);
 }
 
-double offsetMs(Interpreter& in, double utc) { return in.host().timeZoneOffsetMinutes(utc) * 60000.0; }
+double offsetMs(Interpreter& in, double utc) { return std::isfinite(utc) ? in.host().timeZoneOffsetMinutes(utc) * 60000.0 : 0.0; }
 double toLocal(Interpreter& in, double utc) { return utc + offsetMs(in, utc); }
 double toUtc(Interpreter& in, double local) { return local - offsetMs(in, local - offsetMs(in, local)); }
 
@@ -80,7 +91,11 @@ double timeOf(Object* self)
     return self->primitive.asNumber();
 }
 
-double clip(double t) { return std::isfinite(t) && std::fabs(t) <= 8.64e15 ? std::trunc(t) : kNaN; }
+// The original player keeps times far outside the ECMA range of 8.64e15 ms;
+// even infinite ones.
+double clip(double t) { return std::trunc(t); }
+// setTime and the field setters take finite times only.
+double clipFinite(double t) { return std::isfinite(t) ? std::trunc(t) : kNaN; }
 
 std::string format(Interpreter& in, double t)
 {
@@ -90,22 +105,55 @@ std::string format(Interpreter& in, double t)
     static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const double offset = offsetMs(in, t);
     Fields f = split(t + offset);
-    int weekday = int(std::fmod(std::fmod(std::floor((t + offset) / kMsPerDay) + 4, 7) + 7, 7));
+    const int day = int(weekday(t + offset));
     int minutes = int(offset / 60000);
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "%s %s %d %02d:%02d:%02d GMT%c%02d%02d %d", days[weekday], months[int(f[1])], int(f[2]), int(f[3]),
-                  int(f[4]), int(f[5]), minutes < 0 ? '-' : '+', std::abs(minutes) / 60, std::abs(minutes) % 60, int(f[0]));
+    const int month = std::clamp(int(f[1]), 0, 11);
+    char buf[400];
+    std::snprintf(buf, sizeof buf, "%s %s %d %02d:%02d:%02d GMT%c%02d%02d %.0f", days[std::clamp(day, 0, 6)], months[month], int(f[2]),
+                  int(f[3]), int(f[4]), int(f[5]), minutes < 0 ? '-' : '+', std::abs(minutes) / 60, std::abs(minutes) % 60, f[0]);
     return buf;
 }
 
-Fields fieldsFromArgs(Interpreter& in, const Args& args)
+// The fields of Date.UTC(...) and new Date(year, month, ...): read up to
+// the first undefined argument; later fields keep their defaults.
+Fields fieldsFromArgs(Interpreter& in, const Args& args, std::size_t& count)
 {
     Fields f = {0, 0, 1, 0, 0, 0, 0};
-    for (std::size_t i = 0; i < args.size() && i < 7; ++i)
-        f[i] = in.toNumber(args[i]);
-    if (f[0] >= 0 && f[0] <= 99)
+    for (count = 0; count < args.size() && count < 7 && !args[count].isUndefined(); ++count)
+        f[count] = in.toNumber(args[count]);
+    if (!std::isfinite(f[1])) {
+        // A month that is no number makes January of year 0.
+        f[0] = 0;
+        f[1] = 0;
+    } else if (!std::isfinite(f[0])) {
+        f[0] = 0; // year 0, not 1900
+    } else if (f[0] < 100) {
+        // Two-digit years, and negative ones too, count from 1900.
         f[0] += 1900;
+    }
     return f;
+}
+
+// Joins argument fields: every field truncated, the month carried into the
+// year; an infinite or NaN day or time makes the result infinite or NaN.
+double joinArgs(const Fields& f)
+{
+    double year = std::trunc(f[0]), month = std::trunc(f[1]);
+    year += std::floor(month / 12);
+    month -= std::floor(month / 12) * 12;
+    const double days = daysFromCivil(year, month + 1, 1) + std::trunc(f[2]) - 1;
+    return days * kMsPerDay + std::trunc(f[3]) * 3600000 + std::trunc(f[4]) * 60000 + std::trunc(f[5]) * 1000 + std::trunc(f[6]);
+}
+
+double localArgsToUtc(Interpreter& in, const Args& args)
+{
+    std::size_t count = 0;
+    const double local = joinArgs(fieldsFromArgs(in, args, count));
+    if (!std::isfinite(local))
+        return local;
+    // Unlike Date.UTC, the constructor keeps to the ECMA range.
+    const double t = toUtc(in, local);
+    return std::fabs(t) <= 8.64e15 ? t : kNaN;
 }
 
 } // namespace
@@ -117,18 +165,23 @@ void installDate(Interpreter& in)
         in, "Date", [](Interpreter& in, Object*, const Args&) -> Value { return format(in, std::floor(in.host().wallClock())); },
         [](Interpreter& in, Object* self, const Args& args) -> Value {
             self->setObjectClass(ObjectClass::Date);
-            double t;
             if (args.empty())
-                t = std::floor(in.host().wallClock());
-            else if (args.size() == 1)
-                t = in.toNumber(args[0]);
+                self->primitive = std::floor(in.host().wallClock());
+            else if (args.size() == 1 || args[1].isUndefined())
+                self->primitive = in.toNumber(args[0]); // a time value, kept with its fraction as the original player does
             else
-                t = toUtc(in, join(fieldsFromArgs(in, args)));
-            self->primitive = clip(t);
+                self->primitive = clip(localArgsToUtc(in, args));
             return self;
         },
         proto);
-    in.defineMethod(ctor, "UTC", [](Interpreter& in, Object*, const Args& args) -> Value { return clip(join(fieldsFromArgs(in, args))); });
+    // Date.UTC needs at least a year and a month.
+    in.defineMethod(ctor, "UTC", [](Interpreter& in, Object*, const Args& args) -> Value {
+        std::size_t count = 0;
+        const Fields f = fieldsFromArgs(in, args, count);
+        if (count < 2)
+            return Value();
+        return joinArgs(f);
+    });
 
     in.defineMethod(proto, "getTime", [](Interpreter&, Object* self, const Args&) -> Value { return timeOf(self); });
     in.defineMethod(proto, "valueOf", [](Interpreter&, Object* self, const Args&) -> Value { return timeOf(self); });
@@ -140,7 +193,7 @@ void installDate(Interpreter& in)
     in.defineMethod(proto, "setTime", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || self->objectClass() != ObjectClass::Date)
             return Value();
-        self->primitive = args.empty() ? kNaN : clip(in.toNumber(args[0]));
+        self->primitive = args.empty() ? kNaN : clipFinite(in.toNumber(args[0]));
         return self->primitive;
     });
 
@@ -166,7 +219,7 @@ void installDate(Interpreter& in)
                 for (int i = 0; i < setterArgs[field] && std::size_t(i) < args.size(); ++i)
                     f[std::size_t(field + i)] = in.toNumber(args[std::size_t(i)]);
                 double local = join(f);
-                self->primitive = clip(utc ? local : toUtc(in, local));
+                self->primitive = clipFinite(utc ? local : toUtc(in, local));
                 return self->primitive;
             });
         }
@@ -174,13 +227,16 @@ void installDate(Interpreter& in)
             double t = timeOf(self);
             if (std::isnan(t))
                 return kNaN;
-            double local = utc ? t : toLocal(in, t);
-            return std::fmod(std::fmod(std::floor(local / kMsPerDay) + 4, 7) + 7, 7);
+            return weekday(utc ? t : toLocal(in, t));
         });
     }
     in.defineMethod(proto, "getYear", [](Interpreter& in, Object* self, const Args&) -> Value {
         double t = timeOf(self);
         return std::isnan(t) ? kNaN : split(toLocal(in, t))[0] - 1900;
+    });
+    in.defineMethod(proto, "getUTCYear", [](Interpreter&, Object* self, const Args&) -> Value {
+        double t = timeOf(self);
+        return std::isnan(t) ? kNaN : split(t)[0] - 1900;
     });
     in.defineMethod(proto, "setYear", [](Interpreter& in, Object* self, const Args& args) -> Value {
         Args adjusted = args;

@@ -26,34 +26,44 @@ int digitValue(char c)
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
+bool isHexPrefix(const std::string& s, std::size_t i) { return i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X'); }
+
+// The original player's parseInt: a "0x" prefix counts only at the very
+// start (where a sign may follow it, and where a sign before it makes NaN);
+// otherwise white space, a sign and the digits. Without a radix, a leading
+// zero (after an unspaced sign) means octal when every digit allows it.
 double parseInt(const std::string& s, double radixArg)
 {
-    std::size_t i = 0;
-    while (i < s.size() && isSpace(s[i]))
-        ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+'))
-        negative = s[i++] == '-';
     int radix = std::isnan(radixArg) ? 0 : int(radixArg);
-    if (radix == 0 || radix == 16) {
-        if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-            i += 2;
-            radix = 16;
-        }
-    }
-    if (radix == 0) {
-        // A leading zero means octal when every digit allows it.
-        radix = 10;
-        if (i + 1 < s.size() && s[i] == '0') {
-            bool octal = true;
-            for (std::size_t j = i + 1; j < s.size() && digitValue(s[j]) < 10; ++j)
-                octal = octal && s[j] < '8';
-            if (octal)
-                radix = 8;
-        }
-    }
-    if (radix < 2 || radix > 36)
+    if (radix != 0 && (radix < 2 || radix > 36))
         return kNaN;
+    std::size_t i = 0;
+    bool negative = false;
+    if (isHexPrefix(s, 0)) {
+        i = 2;
+        if (radix == 0)
+            radix = 16;
+        if (i < s.size() && (s[i] == '-' || s[i] == '+'))
+            negative = s[i++] == '-';
+    } else {
+        if (!s.empty() && (s[0] == '-' || s[0] == '+') && isHexPrefix(s, 1))
+            return kNaN;
+        if (radix == 0) {
+            radix = 10;
+            const std::size_t zero = !s.empty() && (s[0] == '-' || s[0] == '+') ? 1 : 0;
+            if (zero + 1 < s.size() && s[zero] == '0') {
+                bool octal = true;
+                for (std::size_t j = zero + 1; j < s.size() && digitValue(s[j]) < 10; ++j)
+                    octal = octal && s[j] < '8';
+                if (octal)
+                    radix = 8;
+            }
+        }
+        while (i < s.size() && isSpace(s[i]))
+            ++i;
+        if (i < s.size() && (s[i] == '-' || s[i] == '+'))
+            negative = s[i++] == '-';
+    }
     double v = 0;
     std::size_t start = i;
     for (; i < s.size() && digitValue(s[i]) < radix; ++i)
@@ -61,6 +71,22 @@ double parseInt(const std::string& s, double radixArg)
     if (i == start)
         return kNaN;
     return negative ? -v : v;
+}
+
+// The string a parse function reads: an object whose toString gives no
+// string has nothing to parse.
+bool parseArgument(Interpreter& in, const Args& args, std::string& out)
+{
+    const Value v = arg(args, 0);
+    if (!v.isObject()) {
+        out = in.toString(v);
+        return true;
+    }
+    const Value s = in.callMethod(v, "toString", {});
+    if (!s.isString())
+        return false;
+    out = s.asString();
+    return true;
 }
 
 double parseFloat(const std::string& s)
@@ -136,9 +162,19 @@ void installGlobalFunctions(Interpreter& in)
     g->put("NaN", kNaN, PropertyFlag::DontEnum);
     g->put("Infinity", std::numeric_limits<double>::infinity(), PropertyFlag::DontEnum);
     in.defineMethod(g, "parseInt", [](Interpreter& in, Object*, const Args& args) -> Value {
-        return parseInt(in.toString(arg(args, 0)), args.size() > 1 ? in.toNumber(args[1]) : kNaN);
+        if (args.empty())
+            return Value();
+        std::string s;
+        if (!parseArgument(in, args, s))
+            return kNaN;
+        return parseInt(s, args.size() > 1 ? in.toNumber(args[1]) : kNaN);
     });
-    in.defineMethod(g, "parseFloat", [](Interpreter& in, Object*, const Args& args) -> Value { return parseFloat(in.toString(arg(args, 0))); });
+    in.defineMethod(g, "parseFloat", [](Interpreter& in, Object*, const Args& args) -> Value {
+        if (args.empty())
+            return Value();
+        std::string s;
+        return parseArgument(in, args, s) ? parseFloat(s) : kNaN;
+    });
     in.defineMethod(g, "isNaN", [](Interpreter& in, Object*, const Args& args) -> Value { return std::isnan(in.toNumber(arg(args, 0))); });
     in.defineMethod(g, "isFinite", [](Interpreter& in, Object*, const Args& args) -> Value { return std::isfinite(in.toNumber(arg(args, 0))); });
     in.defineMethod(g, "escape", [](Interpreter& in, Object*, const Args& args) -> Value {

@@ -68,7 +68,8 @@ void installObject(Interpreter& in)
     in.defineMethod(proto, "isPropertyEnumerable", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || args.empty())
             return false;
-        const Property* p = self->findOwn(in.toString(args[0]));
+        // The version flags do not matter here, only DontEnum.
+        const Property* p = self->findOwnAnyVersion(in.toString(args[0]));
         return p && !(p->flags & PropertyFlag::DontEnum);
     });
     in.defineMethod(proto, "isPrototypeOf", [](Interpreter&, Object* self, const Args& args) -> Value {

@@ -153,25 +153,31 @@ void installString(Interpreter& in)
         std::vector<Value> parts;
         // A given limit counts as a 32-bit integer: Infinity and NaN are 0.
         double limit = args.size() > 1 && !args[1].isUndefined() ? double(toInt32(in.toNumber(args[1]))) : 4294967295.0;
-        if (args.empty() || args[0].isUndefined()) {
+        const int version = in.swfVersion();
+        auto sep = args.empty() || args[0].isUndefined() ? std::vector<std::uint32_t>() : stringUnits(in.toString(args[0]), version);
+        if (args.empty() || args[0].isUndefined() || (sep.empty() && version < 6)) {
+            // No separator (and before SWF 6 an empty one): the whole string.
             parts.push_back(s);
-        } else {
-            auto units = stringUnits(s, in.swfVersion());
-            auto sep = stringUnits(in.toString(args[0]), in.swfVersion());
-            if (units.empty()) {
+        } else if (s.empty() && version >= 6) {
+            // From SWF 6 an empty string splits to nothing by "" and to one
+            // empty string by anything else, whatever the limit.
+            if (!sep.empty())
                 parts.push_back(std::string());
-            } else if (sep.empty()) {
+            return in.newArray(parts);
+        } else {
+            auto units = stringUnits(s, version);
+            if (sep.empty()) {
                 for (std::uint32_t u : units)
-                    parts.push_back(unitToString(u, in.swfVersion()));
+                    parts.push_back(unitToString(u, version));
             } else {
                 std::size_t start = 0;
                 while (true) {
                     std::size_t at = find(units, sep, start);
                     if (at == std::string::npos) {
-                        parts.push_back(joinUnits(units, start, units.size(), in.swfVersion()));
+                        parts.push_back(joinUnits(units, start, units.size(), version));
                         break;
                     }
-                    parts.push_back(joinUnits(units, start, at, in.swfVersion()));
+                    parts.push_back(joinUnits(units, start, at, version));
                     start = at + sep.size();
                 }
             }

@@ -1,0 +1,95 @@
+// Math: constants and functions on numbers.
+
+#include "swf/script/builtins/builtins.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace swf::script {
+
+namespace {
+
+constexpr std::uint16_t kConstant = PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+// Every Math function converts its first two arguments, in order, whatever
+// it uses (the original player calls valueOf on both even for Math.abs and
+// Math.random); a missing one is NaN.
+std::array<double, 2> twoNumbers(Interpreter& in, const Args& args)
+{
+    std::array<double, 2> n = {kNaN, kNaN};
+    for (std::size_t i = 0; i < 2 && i < args.size(); ++i)
+        n[i] = in.toNumber(args[i]);
+    return n;
+}
+
+using MathFunction = double (*)(Interpreter&, const Args&, const std::array<double, 2>&);
+
+struct MathEntry {
+    const char* name;
+    MathFunction fn;
+};
+
+const MathEntry kFunctions[] = {
+    {"abs", [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::fabs(n[0]); }},
+    {"min",
+     [](Interpreter&, const Args& args, const std::array<double, 2>& n) {
+         if (args.empty())
+             return kInfinity;
+         return std::isnan(n[0]) || std::isnan(n[1]) ? kNaN : std::min(n[0], n[1]);
+     }},
+    {"max",
+     [](Interpreter&, const Args& args, const std::array<double, 2>& n) {
+         if (args.empty())
+             return -kInfinity;
+         return std::isnan(n[0]) || std::isnan(n[1]) ? kNaN : std::max(n[0], n[1]);
+     }},
+    {"sin", [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::sin(n[0]); }},
+    {"cos", [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::cos(n[0]); }},
+    {"atan2", [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::atan2(n[0], n[1]); }},
+    {"tan", [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::tan(n[0]); }},
+    {"exp", [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::exp(n[0]); }},
+    {"log", [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::log(n[0]); }},
+    {"sqrt", [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::sqrt(n[0]); }},
+    {"round", [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::floor(n[0] + 0.5); }},
+    {"random",
+     [](Interpreter& in, const Args&, const std::array<double, 2>&) { return double(in.host().random(1u << 30)) / double(1u << 30); }},
+    {"floor", [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::floor(n[0]); }},
+    {"ceil", [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::ceil(n[0]); }},
+    {"atan", [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::atan(n[0]); }},
+    {"asin", [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::asin(n[0]); }},
+    {"acos", [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::acos(n[0]); }},
+    // An infinite base gives NaN in the original player.
+    {"pow",
+     [](Interpreter&, const Args&, const std::array<double, 2>& n) { return std::isinf(n[0]) && n[1] != 0 ? kNaN : std::pow(n[0], n[1]); }},
+};
+
+} // namespace
+
+void installMath(Interpreter& in)
+{
+    Object* math = in.newObject();
+    in.global()->put("Math", math, PropertyFlag::DontEnum);
+    // Math's members, its prototype link and its own constructor are all constant.
+    if (Property* p = math->findOwnAnyVersion("__proto__"))
+        p->flags = kConstant;
+    if (const Property* object = in.global()->findOwnAnyVersion("Object"))
+        math->put("constructor", object->value, kConstant);
+    math->put("E", M_E, kConstant);
+    math->put("LN10", M_LN10, kConstant);
+    math->put("LN2", M_LN2, kConstant);
+    math->put("LOG10E", M_LOG10E, kConstant);
+    math->put("LOG2E", M_LOG2E, kConstant);
+    math->put("PI", M_PI, kConstant);
+    math->put("SQRT1_2", M_SQRT1_2, kConstant);
+    math->put("SQRT2", M_SQRT2, kConstant);
+    for (const MathEntry& e : kFunctions) {
+        MathFunction fn = e.fn;
+        in.defineMethod(math, e.name, [fn](Interpreter& in, Object*, const Args& args) -> Value { return fn(in, args, twoNumbers(in, args)); });
+        math->findOwnAnyVersion(e.name)->flags = kConstant;
+    }
+}
+
+} // namespace swf::script
