@@ -139,7 +139,8 @@ bool insertChild(Interpreter& in, Object* parent, Object* child, std::size_t ind
 {
     XmlNode* p = nodeOf(parent);
     XmlNode* c = nodeOf(child);
-    if (!p || !c || isSelfOrAncestor(child, parent))
+    // Only a node with children of its own can close a cycle below it.
+    if (!p || !c || child == parent || (!c->children.empty() && isSelfOrAncestor(child, parent)))
         return false;
     detach(in, child);
     index = std::min(index, p->children.size());

@@ -1,0 +1,322 @@
+// The library classes: the XML reader on its own, XML and XMLNode objects,
+// LoadVars, System and the classes whose requests can only fail here.
+
+#include "support/test_host.h"
+
+#include "swf/script/builtins/xml_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace swf::script;
+using swf::script::test::Machine;
+namespace xml = swf::script::xml;
+
+namespace {
+
+Value global(Machine& m, const char* name) { return m.vm->getMember(m.vm->global(), name); }
+
+Value newXml(Machine& m, const std::string& text) { return m.vm->construct(global(m, "XML"), {Value(text)}); }
+
+std::string str(Machine& m, const Value& v) { return m.vm->toString(v); }
+
+std::string xmlText(Machine& m, const Value& node) { return str(m, m.vm->callMethod(node, "toString", {})); }
+
+} // namespace
+
+TEST(XmlParser, MalformedInputGivesThePlayersStatusAndKeepsWhatWasRead)
+{
+    const struct {
+        const char* input;
+        int status;
+        std::size_t nodes; // including the document
+    } cases[] = {
+        {"<a><b/></a>", xml::Status::Ok, 3},
+        {"<a/><?xml A", xml::Status::DeclarationNotTerminated, 2},
+        {"<a/><!DOCTYPE A", xml::Status::DoctypeNotTerminated, 2},
+        {"<a/><!-- <b/>", xml::Status::CommentNotTerminated, 2},
+        {"<a><![CDATA[x]></a>", xml::Status::CdataNotTerminated, 2},
+        {"<a>", xml::Status::MissingEndTag, 2},
+        {"<a><b></a><c/>", xml::Status::MissingEndTag, 3},
+        {"<b><c/></a>", xml::Status::UnexpectedEndTag, 3},
+        {"</a>", xml::Status::UnexpectedEndTag, 1},
+        {"<a A/><b/>", xml::Status::MalformedElement, 1},
+        {"<a A=x></a>", xml::Status::MalformedElement, 1},
+        {"<a A='x></a>", xml::Status::AttributeNotTerminated, 1},
+        {"<>a", xml::Status::MalformedElement, 1},
+        {"<a", xml::Status::MalformedElement, 1},
+        {"</a b='c'", xml::Status::MalformedElement, 1},
+        {"<a ='b'/>", xml::Status::MalformedElement, 1},
+        {"<", xml::Status::MalformedElement, 1},
+        {"", xml::Status::Ok, 1},
+    };
+    for (const auto& c : cases) {
+        xml::ParsedDocument doc = xml::parse(c.input, false);
+        EXPECT_EQ(doc.status, c.status) << c.input;
+        EXPECT_EQ(doc.nodes.size(), c.nodes) << c.input;
+    }
+}
+
+TEST(XmlParser, CdataEndsAtTheFirstTerminatorAndTextIsDecoded)
+{
+    xml::ParsedDocument doc = xml::parse("<a><![CDATA[x</a>&lt;]]]>y &lt;&#65;&#x42;&bogus;]]></a>", false);
+    ASSERT_EQ(doc.status, xml::Status::Ok);
+    ASSERT_EQ(doc.nodes.size(), 4u);
+    EXPECT_EQ(doc.nodes[2].text, "x</a>&lt;]");
+    EXPECT_EQ(doc.nodes[3].text, "y <AB&bogus;]]>");
+}
+
+TEST(XmlParser, IgnoreWhiteDropsOnlyBlankText)
+{
+    xml::ParsedDocument doc = xml::parse(" <a> \n\t<b/> x </a> ", true);
+    ASSERT_EQ(doc.nodes.size(), 4u);
+    EXPECT_EQ(doc.nodes[3].text, " x ");
+    EXPECT_EQ(xml::parse(" <a> </a> ", false).nodes.size(), 5u);
+}
+
+TEST(XmlParser, DepthAndSizeAreBounded)
+{
+    std::string deep;
+    for (int i = 0; i < 200000; ++i)
+        deep += "<a>";
+    xml::ParsedDocument doc = xml::parse(deep, false, {/*maxDepth*/ 1000, /*maxNodes*/ 1u << 20});
+    EXPECT_EQ(doc.status, xml::Status::OutOfMemory);
+    EXPECT_LE(doc.nodes.size(), 1002u);
+
+    std::string wide;
+    for (int i = 0; i < 5000; ++i)
+        wide += "<b/>";
+    doc = xml::parse(wide, false, {4096, 100});
+    EXPECT_EQ(doc.status, xml::Status::OutOfMemory);
+    EXPECT_EQ(doc.nodes.size(), 100u);
+}
+
+TEST(XmlParser, RandomMarkupNeverHangsOrBreaksTheTree)
+{
+    std::mt19937 rng(1234);
+    const std::string alphabet = "<>/!?[]-='\" &;#abCDATA\n";
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const int length = int(rng() % 200);
+        for (int i = 0; i < length; ++i)
+            text += alphabet[rng() % alphabet.size()];
+        xml::ParsedDocument doc = xml::parse(text, round % 2 == 0);
+        for (const xml::ParsedNode& node : doc.nodes) {
+            for (std::size_t child : node.children)
+                ASSERT_LT(child, doc.nodes.size()) << text;
+        }
+    }
+}
+
+TEST(XmlParser, EscapeWritesTheFiveEntitiesOnly)
+{
+    EXPECT_EQ(xml::escape("t\"'e&s;:<>\xC2\xA0"), "t&quot;&apos;e&amp;s;:&lt;&gt;\xC2\xA0");
+    EXPECT_EQ(xml::unescape(xml::escape("a<&>\"'b")), "a<&>\"'b");
+}
+
+TEST(XmlObject, ToStringEscapesTextAndAttributesAndWritesDeclarations)
+{
+    Machine m(8);
+    const struct {
+        const char* input;
+        const char* output;
+        int status;
+    } cases[] = {
+        {"<a A='&'>&</a>", "<a A=\"&amp;\">&amp;</a>", 0},
+        {"<a/><?xml A ?><b/>", "<?xml A ?><a /><b />", 0},
+        {"<!DOCTYPE x [<!ENTITY e '>'>]><a/>", "<!DOCTYPE x [<!ENTITY e '>'>]><a />", 0},
+        {"<a><b><c/></a>", "<a><b><c /></b></a>", xml::Status::MissingEndTag},
+        {"<a/ ></a/>", "<a/ />", xml::Status::UnexpectedEndTag},
+    };
+    for (const auto& c : cases) {
+        Value x = newXml(m, c.input);
+        EXPECT_EQ(xmlText(m, x), c.output) << c.input;
+        EXPECT_EQ(m.vm->toNumber(m.vm->getMember(x, "status")), c.status) << c.input;
+    }
+}
+
+TEST(XmlObject, ChildNodesFollowsTheTreeAfterEveryChange)
+{
+    Machine m(8);
+    Value x = newXml(m, "<root><a/><b/>c<d/></root>");
+    Value root = m.vm->getMember(x, "firstChild");
+    Value childNodes = m.vm->getMember(root, "childNodes");
+    m.vm->callMethod(childNodes, "push", {Value("fake")});
+    EXPECT_EQ(str(m, childNodes), "<a />,<b />,c,<d />,fake");
+
+    m.vm->callMethod(m.vm->getMember(root, "firstChild"), "removeNode", {});
+    EXPECT_EQ(str(m, m.vm->getMember(root, "childNodes")), "<b />,c,<d />");
+
+    Value e = m.vm->callMethod(x, "createElement", {Value("e")});
+    m.vm->callMethod(root, "appendChild", {e});
+    Value f = m.vm->callMethod(x, "createElement", {Value("f")});
+    m.vm->callMethod(root, "insertBefore", {f, e});
+    EXPECT_EQ(str(m, m.vm->getMember(root, "childNodes")), "<b />,c,<d />,<f />,<e />");
+    EXPECT_EQ(str(m, m.vm->getMember(m.vm->getMember(e, "previousSibling"), "nodeName")), "f");
+    EXPECT_TRUE(strictEquals(m.vm->getMember(e, "parentNode"), root));
+}
+
+TEST(XmlObject, AppendingAnAncestorIsRefused)
+{
+    Machine m(8);
+    Value x = newXml(m, "<a><b/></a>");
+    Value a = m.vm->getMember(x, "firstChild");
+    Value b = m.vm->getMember(a, "firstChild");
+    m.vm->callMethod(b, "appendChild", {a});
+    m.vm->callMethod(a, "appendChild", {a});
+    EXPECT_EQ(xmlText(m, x), "<a><b /></a>");
+}
+
+TEST(XmlObject, CloneNodeCopiesChildrenOnlyWhenDeep)
+{
+    Machine m(8);
+    Value root = m.vm->getMember(newXml(m, "<r k='v'><a/>t</r>"), "firstChild");
+    EXPECT_EQ(xmlText(m, m.vm->callMethod(root, "cloneNode", {})), "<r k=\"v\" />");
+    Value deep = m.vm->callMethod(root, "cloneNode", {Value(true)});
+    EXPECT_EQ(xmlText(m, deep), "<r k=\"v\"><a />t</r>");
+    EXPECT_TRUE(m.vm->getMember(deep, "parentNode").isNull());
+}
+
+TEST(XmlObject, NamesSplitIntoPrefixAndLocalNameAtTheFirstColon)
+{
+    Machine m(8);
+    const struct {
+        const char* name;
+        const char* prefix;
+        const char* local;
+    } cases[] = {
+        {"a:b", "a", "b"}, {":", "", ":"}, {":b", "", "b"}, {"a:", "", "a:"}, {"a::b", "a", ":b"}, {"::", "", ":"}, {"", "", ""},
+    };
+    Value node = m.vm->construct(global(m, "XMLNode"), {Value(1), Value("x")});
+    for (const auto& c : cases) {
+        m.vm->setMember(node, "nodeName", Value(c.name));
+        EXPECT_EQ(str(m, m.vm->getMember(node, "prefix")), c.prefix) << c.name;
+        EXPECT_EQ(str(m, m.vm->getMember(node, "localName")), c.local) << c.name;
+    }
+}
+
+TEST(XmlObject, NamespacesResolveThroughAncestors)
+{
+    Machine m(8);
+    Value x = newXml(m, "<r xmlns='d' xmlns:a='na'><a:c><e/></a:c></r>");
+    Value c = m.vm->getMember(m.vm->getMember(x, "firstChild"), "firstChild");
+    EXPECT_EQ(str(m, m.vm->getMember(c, "namespaceURI")), "na");
+    EXPECT_EQ(str(m, m.vm->getMember(m.vm->getMember(c, "firstChild"), "namespaceURI")), "d");
+    EXPECT_EQ(str(m, m.vm->callMethod(c, "getPrefixForNamespace", {Value("na")})), "a");
+}
+
+TEST(XmlObject, VeryDeepTreesSerialiseAndCloneWithoutRecursion)
+{
+    // Deep enough that a recursive walk would exhaust the native stack.
+    constexpr int kDepth = 30000;
+    Machine m(8);
+    Value x = newXml(m, "");
+    Value parent = x;
+    for (int i = 0; i < kDepth; ++i) {
+        Value child = m.vm->callMethod(x, "createElement", {Value("n")});
+        m.vm->callMethod(parent, "appendChild", {child});
+        parent = child;
+    }
+    const std::string text = xmlText(m, x);
+    // "<n>" and "</n>" around every level but the innermost "<n />".
+    EXPECT_EQ(text.size(), std::size_t(kDepth) * 7 - 2);
+    Value copy = m.vm->callMethod(m.vm->getMember(x, "firstChild"), "cloneNode", {Value(true)});
+    EXPECT_EQ(xmlText(m, copy).size(), text.size());
+}
+
+TEST(XmlObject, TreeSurvivesGarbageCollectionWhenOnlyTheTreeHoldsIt)
+{
+    Machine m(8);
+    m.vm->setMember(m.vm->global(), "x", newXml(m, "<a><b>t</b><c/></a>"));
+    Value a = m.vm->getMember(global(m, "x"), "firstChild");
+    // The mirror list is script property and may be emptied by the script.
+    m.vm->setMember(m.vm->getMember(a, "childNodes"), "length", Value(0));
+    a = Value();
+    m.vm->collectGarbage();
+    EXPECT_EQ(xmlText(m, global(m, "x")), "<a><b>t</b><c /></a>");
+}
+
+TEST(XmlObject, LoadFailsOnTheNextFrameThroughOnLoad)
+{
+    Machine m(8);
+    EXPECT_EQ(m.run(R"(
+        push "x", 0, "XML"
+        NewObject
+        SetVariable
+        push "x"
+        GetVariable
+        push "onLoad"
+        function2 - 2 0x0 1:ok
+        push r:1
+        Trace
+        end
+        SetMember
+        push "http://example.invalid/a.xml", 1, "x"
+        GetVariable
+        push "load"
+        CallMethod
+        Trace
+    )"),
+              "true");
+    m.host.now += 100;
+    m.vm->runTimers();
+    EXPECT_EQ(m.host.output(), "true\nfalse");
+    EXPECT_EQ(str(m, m.vm->getMember(m.vm->getMember(m.host.rootClip, "x"), "loaded")), "false");
+}
+
+TEST(LoadVars, DecodeSetsVariablesAndToStringEncodesThem)
+{
+    Machine m(8);
+    Value lv = m.vm->construct(global(m, "LoadVars"), {});
+    EXPECT_TRUE(m.vm->callMethod(lv, "decode", {Value("a=b+c&%26=%3d&=x&flag&d=")}).isUndefined());
+    EXPECT_EQ(str(m, m.vm->getMember(lv, "a")), "b c");
+    EXPECT_EQ(str(m, m.vm->getMember(lv, "&")), "=");
+    EXPECT_EQ(str(m, m.vm->getMember(lv, "flag")), "");
+    EXPECT_TRUE(m.vm->getMember(lv, "").isUndefined());
+    EXPECT_EQ(m.vm->callMethod(lv, "decode", {}).asBool(), false);
+
+    Value out = m.vm->construct(global(m, "LoadVars"), {});
+    m.vm->setMember(out, "name", Value("a b&c"));
+    EXPECT_EQ(str(m, m.vm->callMethod(out, "toString", {})), "name=a%20b%26c");
+}
+
+TEST(SystemClasses, CapabilitiesDescribeAStandaloneLinuxPlayer)
+{
+    Machine m(8);
+    Value caps = m.vm->getMember(global(m, "System"), "capabilities");
+    EXPECT_EQ(str(m, m.vm->getMember(caps, "os")), "Linux");
+    EXPECT_EQ(str(m, m.vm->getMember(caps, "playerType")), "StandAlone");
+    EXPECT_NE(str(m, m.vm->getMember(caps, "serverString")).find("&OS=Linux&"), std::string::npos);
+    // The query function stays out of sight of the movie.
+    EXPECT_TRUE(m.vm->getMember(caps, "Query").isUndefined());
+}
+
+TEST(LibraryClasses, RequestsEndAsWithoutAServerOrDevice)
+{
+    Machine m(8);
+    EXPECT_TRUE(m.vm->callMethod(global(m, "Camera"), "get", {}).isNull());
+    EXPECT_TRUE(m.vm->callMethod(global(m, "Microphone"), "get", {}).isNull());
+    Value job = m.vm->construct(global(m, "PrintJob"), {});
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(job, "start", {})));
+
+    Value so = m.vm->callMethod(global(m, "SharedObject"), "getLocal", {Value("prefs")});
+    m.vm->setMember(m.vm->getMember(so, "data"), "seen", Value(true));
+    Value again = m.vm->callMethod(global(m, "SharedObject"), "getLocal", {Value("prefs")});
+    EXPECT_TRUE(m.vm->toBoolean(m.vm->getMember(m.vm->getMember(again, "data"), "seen")));
+
+    Value item = m.vm->construct(global(m, "ContextMenuItem"), {Value("Next")});
+    EXPECT_TRUE(m.vm->toBoolean(m.vm->getMember(item, "enabled")));
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->getMember(item, "separatorBefore")));
+    Value copy = m.vm->callMethod(item, "copy", {});
+    EXPECT_EQ(str(m, m.vm->getMember(copy, "caption")), "Next");
+}
+
+TEST(LibraryClasses, ClassesOfLaterPlayersHideTheirMembersFromOlderMovies)
+{
+    Machine m5(5);
+    EXPECT_TRUE(m5.vm->getMember(m5.vm->getMember(global(m5, "LoadVars"), "prototype"), "decode").isUndefined());
+    Machine m6(6);
+    EXPECT_FALSE(m6.vm->getMember(m6.vm->getMember(global(m6, "LoadVars"), "prototype"), "decode").isUndefined());
+    EXPECT_TRUE(m6.vm->getMember(m6.vm->getMember(global(m6, "PrintJob"), "prototype"), "start").isUndefined());
+}
