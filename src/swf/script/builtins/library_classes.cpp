@@ -211,24 +211,28 @@ void installContextMenu(Interpreter& in)
 
     Object* proto = nullptr;
     Object* ctor = defineLibraryClass(in, "ContextMenu", {}, proto);
-    ctor->setNativeConstructor([](Interpreter& in, Object* self, const Args& args) -> Value {
+    // Every menu made with `new` starts with the same built-in item switches,
+    // one object shared by all of them, as in the original player.
+    Object* builtIn = in.newObject();
+    if (const Property* object = in.global()->findOwn("Object"))
+        builtIn->put("constructor", object->value, kHiddenPermanent);
+    for (const char* name : {"print", "forward_back", "rewind", "loop", "play", "quality", "zoom", "save"})
+        in.setMember(builtIn, name, true);
+    in.pin(builtIn);
+    ctor->setNativeConstructor([builtIn](Interpreter& in, Object* self, const Args& args) -> Value {
         in.setMember(self, "onSelect", arg(args, 0));
         in.setMember(self, "customItems", in.construct(in.getMember(in.global(), "Array"), {}));
-        Object* builtIn = in.newObject();
-        if (const Property* object = in.global()->findOwn("Object"))
-            builtIn->put("constructor", object->value, kHiddenPermanent);
-        for (const char* name : {"print", "forward_back", "rewind", "loop", "play", "quality", "zoom", "save"})
-            in.setMember(builtIn, name, true);
         in.setMember(self, "builtInItems", builtIn);
         return self;
     });
     scriptMethod(in, proto, "copy", [ctor](Interpreter& in, Object* self, const Args&) -> Value {
         Value copy = in.construct(ctor, {in.getMember(self, "onSelect")});
         Object* from = in.getMember(self, "builtInItems").asObject();
-        Object* to = in.getMember(copy, "builtInItems").asObject();
-        if (from && to) {
+        if (from) {
+            Object* to = in.newObject();
             for (const std::string& name : in.enumerableNames(from))
                 in.setMember(to, name, in.getMember(from, name));
+            in.setMember(copy, "builtInItems", to);
         }
         Object* items = in.getMember(self, "customItems").asObject();
         Object* copies = in.getMember(copy, "customItems").asObject();

@@ -321,29 +321,35 @@ void parseInto(Interpreter& in, Object* self, const std::string& text)
     doc->xmlDecl = parsed.xmlDecl ? Value(*parsed.xmlDecl) : Value();
     doc->docTypeDecl = parsed.docTypeDecl ? Value(*parsed.docTypeDecl) : Value();
 
-    Object* idMap = nullptr;
-    std::vector<std::pair<std::size_t, Object*>> work{{0, self}};
+    // Nodes with an id attribute are also filed under it: on the document
+    // itself before SWF 8, from SWF 8 on in its idMap object (made when the
+    // first id appears unless the script supplied one). Scripts may watch
+    // these assignments, so the tree grows in document order around them.
+    Value idMap = in.swfVersion() >= 8 ? in.getMember(self, "idMap") : Value(self);
+    std::vector<std::pair<std::size_t, Object*>> work;
+    for (auto it = parsed.nodes[0].children.rbegin(); it != parsed.nodes[0].children.rend(); ++it)
+        work.emplace_back(*it, self);
     while (!work.empty()) {
-        auto [index, object] = work.back();
+        auto [index, parent] = work.back();
         work.pop_back();
-        for (std::size_t childIndex : parsed.nodes[index].children) {
-            const xml::ParsedNode& record = parsed.nodes[childIndex];
-            Object* child = newNode(in, record.element ? kElement : kText, record.text, true);
-            XmlNode* c = nodeOf(child);
-            setAttributes(in, c, record.attributes);
-            insertChild(in, object, child, nodeOf(object)->children.size());
-            if (in.swfVersion() >= 8) {
-                if (const Property* id = c->attributes->findOwn("id")) {
-                    if (!idMap) {
-                        idMap = in.heap().make();
-                        self->put("idMap", idMap);
-                    }
-                    idMap->put(in.toString(id->value), child);
-                }
+        const xml::ParsedNode& record = parsed.nodes[index];
+        Object* child = newNode(in, record.element ? kElement : kText, record.text, true);
+        XmlNode* c = nodeOf(child);
+        setAttributes(in, c, record.attributes);
+        XmlNode* p = nodeOf(parent);
+        if (!p)
+            continue;
+        insertChild(in, parent, child, p->children.size());
+        if (const Property* id = c->attributes->findOwn("id")) {
+            if (idMap.isUndefined()) {
+                idMap = in.heap().make();
+                self->put("idMap", idMap);
             }
-            if (!record.children.empty())
-                work.push_back({childIndex, child});
+            if (idMap.isObject())
+                in.setMember(idMap, in.toString(id->value), child);
         }
+        for (auto it = record.children.rbegin(); it != record.children.rend(); ++it)
+            work.emplace_back(*it, child);
     }
 }
 
