@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace swf::script {
 namespace {
 
@@ -98,6 +100,13 @@ std::u32string u32(const std::string& s)
 std::string utf8(const std::u32string& s)
 {
     return fromUnits(s, 8);
+}
+
+// Text with the breaks that came from HTML source line breaks as '|'.
+std::string shown(std::u32string s)
+{
+    std::replace(s.begin(), s.end(), kHtmlLineBreak, U'|');
+    return utf8(s);
 }
 
 TEST(TextFieldStateTest, LengthCountsCharactersAndLineFeedsBecomeBreaks)
@@ -201,7 +210,7 @@ TEST(TextFieldHtmlTest, ParsesTheTagsIntoTextWithBreaks)
         const char* text;
     };
     const Case cases[] = {
-        {"a\rb", false, "a\rb"},
+        {"a\rb", false, "a|b"},
         {"a\rb", true, "a b"},
         {"a<p align='right'>b</p>c", false, "ab\rc"},
         {"a<!-- b -->c", false, "ac"},
@@ -211,11 +220,11 @@ TEST(TextFieldHtmlTest, ParsesTheTagsIntoTextWithBreaks)
         {"a<li>b<li>c</li>d</li>e", false, "a\rb\rc\rd\re"},
         {"a<u>b</p>c", false, "abc"},
         {"x &lt;&amp;&gt; &#65;&unknown;", false, "x <&> A&unknown;"},
-        {"<p align='right'>abcdefg</p>\rhij\r", false, "abcdefg\rhij\r"},
+        {"<p align='right'>abcdefg</p>\rhij\r", false, "abcdefg|hij|"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.html);
-        EXPECT_EQ(utf8(parseHtmlText(u32(c.html), defaultTextFieldFormat(), c.condense, 8).text), c.text);
+        EXPECT_EQ(shown(parseHtmlText(u32(c.html), defaultTextFieldFormat(), c.condense, 8).text), c.text);
     }
 }
 
@@ -351,8 +360,13 @@ TEST(TextFieldObjectTest, FormatMethodsTakeRangesAndMethodsFollowTheVersion)
 
     m.in.callMethod(field, "replaceText", {6.0, 11.0, "there"});
     EXPECT_EQ(m.str(field, "text"), "Hello there!");
-    m.in.callMethod(field, "replaceText", {1.0, 2.0});
-    EXPECT_EQ(m.str(field, "text"), "Hello there!");
+    // Too few arguments, a negative start and a reversed range change nothing.
+    for (const std::vector<Value>& ignored : std::vector<std::vector<Value>>{{1.0, 2.0}, {-1.0, 2.0, "x"}, {3.0, 2.0, "x"}}) {
+        m.in.callMethod(field, "replaceText", ignored);
+        EXPECT_EQ(m.str(field, "text"), "Hello there!");
+    }
+    m.in.callMethod(field, "replaceText", {50.0, 55.0, "\n?"});
+    EXPECT_EQ(m.str(field, "text"), "Hello there!\r?");
 
     Machine six(6);
     Object* old = six.field();
@@ -372,6 +386,17 @@ TEST(TextFieldObjectTest, HtmlTextIsMarkupOnlyForHtmlFields)
     m.in.setMember(field, "htmlText", "<b>x</b>");
     EXPECT_EQ(m.str(field, "text"), "x");
     EXPECT_NE(m.str(field, "htmlText").find("<B>x</B>"), std::string::npos);
+
+    // A source line break splits paragraphs without showing in the text.
+    m.in.setMember(field, "htmlText", "a\rb");
+    EXPECT_EQ(m.str(field, "text"), "ab");
+    EXPECT_EQ(m.num(field, "length"), 3);
+    EXPECT_NE(m.str(field, "htmlText").find("a</B></FONT></P><P ALIGN"), std::string::npos);
+
+    // What follows continues in the last character's format.
+    m.in.setMember(field, "htmlText", "a<font size='30'>b</font>");
+    m.in.setMember(field, "text", "c");
+    EXPECT_EQ(m.str(m.in.callMethod(field, "getTextFormat", {0.0}).asObject(), "size"), "30");
 }
 
 TEST(TextFieldObjectTest, VariableBindingReadsAndWritesTheHolder)

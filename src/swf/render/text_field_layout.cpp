@@ -161,7 +161,7 @@ TextFieldLayout::TextFieldLayout(const script::TextFieldState& field, const Font
         while (i < runEnd) {
             // One line of the run at a time: breaks end paragraphs.
             std::size_t j = i;
-            while (j < runEnd && field.text[j] != U'\r' && field.text[j] != U'\n')
+            while (j < runEnd && !script::isParagraphBreak(field.text[j]))
                 ++j;
             if (paragraphs.back().items.empty() && paragraphs.back().begin == i)
                 paragraphs.back().format = format;

@@ -162,7 +162,7 @@ public:
                 }
                 // A source line break stands in for a pending paragraph end.
                 m_pendingBreak = false;
-                put(U'\r');
+                put(kHtmlLineBreak);
                 continue;
             }
             put(c);
@@ -192,7 +192,7 @@ public:
                     m_pendingBreak = true;
                 return;
             }
-            if (name == U"li" && !m_text.empty() && m_text.back() != U'\r')
+            if (name == U"li" && !m_text.empty() && !isParagraphBreak(m_text.back()))
                 put(U'\r');
             TextFieldFormat format = m_stack.back().format;
             if (name == U"li")
@@ -319,7 +319,7 @@ private:
     void put(char32_t c)
     {
         if (m_condense && isSpace(c)) {
-            if (m_text.empty() || isSpace(m_text.back()) || m_text.back() == U'\r')
+            if (m_text.empty() || isSpace(m_text.back()) || isParagraphBreak(m_text.back()))
                 return;
             c = U' ';
         }
@@ -472,7 +472,7 @@ std::u32string htmlFromField(const TextFieldState& field)
     // An empty field is one empty paragraph in the new text format.
     do {
         std::size_t end = begin;
-        while (end < text.size() && text[end] != U'\r' && text[end] != U'\n')
+        while (end < text.size() && !isParagraphBreak(text[end]))
             ++end;
         const TextFieldFormat paragraph = field.formatAt(begin);
         const std::u32string textFormat = textFormatAttributes(paragraph);

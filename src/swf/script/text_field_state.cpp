@@ -26,7 +26,7 @@ void keepEqual(std::optional<T>& mine, const std::optional<T>& other)
 
 bool isParagraphEnd(char32_t c)
 {
-    return c == U'\r' || c == U'\n';
+    return isParagraphBreak(c);
 }
 
 // A field never holds more than this many characters, whatever a script
@@ -147,7 +147,11 @@ std::string fromUnits(const std::u32string& units, int swfVersion)
 
 std::string TextFieldState::textString() const
 {
-    return fromUnits(text, swfVersion);
+    if (text.find(kHtmlLineBreak) == std::u32string::npos)
+        return fromUnits(text, swfVersion);
+    std::u32string shown = text;
+    std::erase(shown, kHtmlLineBreak);
+    return fromUnits(shown, swfVersion);
 }
 
 void TextFieldState::setText(const std::string& value)

@@ -81,6 +81,15 @@ struct TextLayout {
     double textHeight = 0; // all lines, twips
 };
 
+// A paragraph break that came from a line break in HTML source: it counts
+// in the length and breaks the line, but `text` leaves it out, as the
+// original player's did. A private-use code no movie text carries.
+constexpr char32_t kHtmlLineBreak = 0xE000;
+inline bool isParagraphBreak(char32_t c)
+{
+    return c == U'\r' || c == U'\n' || c == kHtmlLineBreak;
+}
+
 struct TextFieldState;
 // Lays a field's text out with real fonts; the render layer provides it.
 using TextMeasurer = std::function<TextLayout(const TextFieldState&)>;

@@ -315,6 +315,9 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
         if (s.html) {
             const HtmlText parsed = parseHtmlText(toUnits(html, s.swfVersion), s.newTextFormat, s.condenseWhite, s.swfVersion);
             s.setTextUnits(parsed.text, parsed.runs);
+            // Text typed or set later continues in the last character's format.
+            if (!s.runs.empty())
+                s.newTextFormat = s.runs.back().format;
         } else {
             s.setText(html);
         }
@@ -551,18 +554,19 @@ void installMethods(Interpreter& in, Object* proto)
         TextFieldExtension* ext = extensionOf(self);
         if (!ext || args.size() < 3)
             return Value();
-        long long begin = indexArg(in, args[0]);
-        long long end = indexArg(in, args[1]);
-        if (begin < 0 || end < 0)
+        const long long begin = indexArg(in, args[0]);
+        const long long end = indexArg(in, args[1]);
+        if (begin < 0 || end < begin)
             return Value();
-        if (begin > end)
-            std::swap(begin, end);
         TextFieldState& s = *ext->state;
         const auto length = (long long)s.length();
-        // The new text takes the format of the first character it replaces.
-        const TextFieldFormat format = begin < length ? s.formatAt(std::size_t(begin)) : s.formatAt(0);
+        // The new text takes the format of the character after the range.
+        const TextFieldFormat format = end < length ? s.formatAt(std::size_t(end)) : s.newTextFormat;
         s.replace(std::size_t(std::min(begin, length)), std::size_t(std::min(end, length)),
-                  toUnits(in.toString(args[2]), in.swfVersion()), s.length() ? format : s.newTextFormat);
+                  toUnits(in.toString(args[2]), in.swfVersion()), format);
+        // New text then continues in the first character's format.
+        if (s.length() > 0)
+            s.newTextFormat = s.formatAt(0);
         return Value();
     });
     in.defineMethod(proto, "removeTextField", [](Interpreter& in, Object* self, const Args&) -> Value {
