@@ -214,6 +214,9 @@ TEST(Selection, ClipsTakeTheFocusOnlyWhenFocusEnabledAndAnswerFalse)
     EXPECT_TRUE(m.call(selection, "setFocus", {Value::null()}).asBool());
     EXPECT_TRUE(m.call(selection, "getFocus").isNull());
     EXPECT_FALSE(m.call(selection, "setFocus").asBool());
+    m.host.rootClip->put("focusEnabled", true);
+    EXPECT_FALSE(m.call(selection, "setFocus", {m.host.rootClip}).asBool());
+    EXPECT_TRUE(m.call(selection, "getFocus").isNull());
 }
 
 TEST(Selection, IndexesFollowTheFocusedField)
@@ -348,11 +351,13 @@ TEST(Sound, VolumeBelongsToTheTarget)
     EXPECT_EQ(m.call(root, "getVolume").asNumber(), 100);
     EXPECT_EQ(m.call(global, "getVolume").asNumber(), 60);
 
-    // A path that names nothing (any more) controls nothing.
+    // A clip gone from its place (renamed, removed) is no longer a target,
+    // however it was given.
     m.host.children.erase("a");
     m.vm->setMember(m.host.rootClip, "a", Value());
     EXPECT_EQ(describe(m, first), "none");
-    EXPECT_EQ(m.call(second, "getVolume").asNumber(), 30);
+    EXPECT_EQ(describe(m, second), "none");
+    EXPECT_EQ(m.call(root, "getVolume").asNumber(), 100);
 }
 
 TEST(Sound, LoadSoundStartsAMixOfItsOwn)

@@ -127,8 +127,9 @@ void installSelection(Interpreter& in)
             return false;
         if (o->objectClass() == ObjectClass::Clip) {
             // A clip takes the focus only when its focusEnabled says so, and
-            // the call answers false even then, as the player's did.
-            if (in.toBoolean(in.getMember(o, "focusEnabled")))
+            // the call answers false even then, as the player's did. The
+            // movie's root never takes it.
+            if (in.toBoolean(in.getMember(o, "focusEnabled")) && in.host().root(o) != o)
                 in.host().setFocus(o);
             return false;
         }

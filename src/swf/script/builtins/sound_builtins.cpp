@@ -123,11 +123,18 @@ constexpr ChannelMember kChannels[] = {
 void installSound(Interpreter& in)
 {
     auto global = std::make_shared<SoundMix>();
-    auto construct = [](Interpreter&, Object* self, const Args& args) -> Value {
+    auto construct = [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self)
             return Value();
         auto sound = std::make_shared<SoundObject>();
-        const Value target = arg(args, 0);
+        Value target = arg(args, 0);
+        // A clip is kept by its path, as the player's clip references were:
+        // once renamed or removed, it is no longer this Sound's target.
+        if (Object* o = target.asObject()) {
+            const std::string path = in.host().targetPath(o, false);
+            if (!path.empty())
+                target = path;
+        }
         if (!target.isNullish()) {
             sound->kind = SoundObject::Kind::Target;
             self->put(kTargetKey, target, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
