@@ -5,6 +5,7 @@
 #include "swf/movie/playhead.h"
 #include "swf/movie/timeline.h"
 #include "swf/render/stage_renderer.h"
+#include "swf/runtime/movie_runtime.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -22,7 +23,11 @@ struct Player::Impl {
     std::unique_ptr<movie::Playhead> playhead;
     // Caches built geometry and decoded bitmaps, so drawing changes it.
     std::unique_ptr<render::StageRenderer> renderer;
+    // Movies with scripts play here; the playhead above serves the rest.
+    std::unique_ptr<runtime::MovieRuntime> runtime;
     QColor background = Qt::white;
+
+    const movie::ClipState& state() const { return runtime ? runtime->rootState() : playhead->state(); }
 };
 
 namespace {
@@ -70,8 +75,14 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie)
     impl->dictionary = std::make_unique<movie::CharacterDictionary>(m.tags);
     impl->rootTimeline = std::make_unique<movie::Timeline>(movie::buildTimeline(m.tags, m.header.frameCount));
     impl->playhead = std::make_unique<movie::Playhead>(*impl->rootTimeline, *impl->dictionary);
-    // A few tens of milliseconds at most: long movies then seek at once from the start.
-    impl->playhead->prepareSnapshots(20'000'000);
+    impl->runtime = std::make_unique<runtime::MovieRuntime>(m, *impl->dictionary);
+    if (impl->runtime->scripts().hasScripts()) {
+        impl->runtime->start();
+    } else {
+        impl->runtime.reset();
+        // A few tens of milliseconds at most: long movies then seek at once from the start.
+        impl->playhead->prepareSnapshots(20'000'000);
+    }
     impl->renderer = std::make_unique<render::StageRenderer>(m.tags);
     return std::unique_ptr<Player>(new Player(std::move(impl)));
 }
@@ -94,10 +105,76 @@ double Player::frameRate() const
 int Player::frameCount() const { return d->playhead->frameCount(); }
 QColor Player::backgroundColor() const { return d->background; }
 int Player::swfVersion() const { return d->movie->header.version; }
-int Player::currentFrame() const { return d->playhead->frame(); }
+int Player::currentFrame() const { return d->runtime ? d->runtime->currentFrame() : d->playhead->frame(); }
 
-void Player::gotoFrame(int frame) { d->playhead->gotoFrame(frame); }
-void Player::advance() { d->playhead->advance(); }
+void Player::gotoFrame(int frame)
+{
+    if (d->runtime)
+        d->runtime->gotoRootFrame(std::clamp(frame, 0, frameCount() - 1));
+    else
+        d->playhead->gotoFrame(frame);
+}
+
+void Player::advance()
+{
+    if (d->runtime)
+        d->runtime->advance();
+    else
+        d->playhead->advance();
+}
+
+bool Player::runsScripts() const { return d->runtime != nullptr; }
+
+void Player::setTraceHandler(std::function<void(const std::string&)> handler)
+{
+    if (d->runtime)
+        d->runtime->traceSink = std::move(handler);
+}
+
+void Player::setUrlHandler(std::function<void(const std::string& url, const std::string& window)> handler)
+{
+    if (d->runtime)
+        d->runtime->urlSink = std::move(handler);
+}
+
+void Player::mouseMove(QPointF position, const QRectF& target, ScaleMode mode)
+{
+    if (!d->runtime)
+        return;
+    const QRectF viewport = stageViewport(target, mode);
+    if (viewport.isEmpty())
+        return;
+    const Rect& frame = d->movie->header.frameSize;
+    const double x = (position.x() - viewport.x()) / viewport.width() * std::max(1, frame.width().get()) + frame.xMin.get();
+    const double y = (position.y() - viewport.y()) / viewport.height() * std::max(1, frame.height().get()) + frame.yMin.get();
+    d->runtime->mouseMove(x, y);
+}
+
+void Player::mousePress()
+{
+    if (d->runtime)
+        d->runtime->mouseDown();
+}
+
+void Player::mouseRelease()
+{
+    if (d->runtime)
+        d->runtime->mouseUp();
+}
+
+void Player::keyPress(int keyCode, int ascii)
+{
+    if (d->runtime)
+        d->runtime->keyDown(keyCode, ascii);
+}
+
+void Player::keyRelease(int keyCode)
+{
+    if (d->runtime)
+        d->runtime->keyUp(keyCode);
+}
+
+bool Player::pointerOverButton() const { return d->runtime && d->runtime->hoversButton(); }
 
 QRectF Player::stageViewport(const QRectF& target, ScaleMode mode) const
 {
@@ -132,7 +209,7 @@ QImage Player::renderImage(QSize size, ScaleMode mode) const
     const QTransform stageToDevice = QTransform::fromTranslate(-frame.xMin.get(), -frame.yMin.get())
         * QTransform::fromScale(viewport.width() / width, viewport.height() / height)
         * QTransform::fromTranslate(viewport.x(), viewport.y());
-    d->renderer->render(image, viewport, d->playhead->state(), stageToDevice);
+    d->renderer->render(image, viewport, d->state(), stageToDevice);
     return image;
 }
 

@@ -9,11 +9,14 @@
 #include "common/result.h"
 
 #include <QColor>
+#include <QPointF>
 #include <QImage>
 #include <QRectF>
 #include <QSize>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -51,6 +54,23 @@ public:
     void gotoFrame(int frame);
     // Plays one frame; after the last frame the movie continues at frame 0.
     void advance();
+
+    // Whether the movie runs scripts (frame scripts, buttons, clip events).
+    bool runsScripts() const;
+    // Where the movie's trace output and the web addresses it opens go.
+    void setTraceHandler(std::function<void(const std::string&)> handler);
+    void setUrlHandler(std::function<void(const std::string& url, const std::string& window)> handler);
+
+    // Pointer and keys. Positions are in the coordinates of a `target` drawn
+    // with `mode` (as render() was called); key codes are the movie's own
+    // (Key.LEFT is 37...), `ascii` the character typed or 0.
+    void mouseMove(QPointF position, const QRectF& target, ScaleMode mode);
+    void mousePress();
+    void mouseRelease();
+    void keyPress(int keyCode, int ascii);
+    void keyRelease(int keyCode);
+    // Whether the pointer is over a button or another clip that reacts to it.
+    bool pointerOverButton() const;
 
     // Draws the current frame into `target` (device coordinates of the painter).
     void render(QPainter& painter, const QRectF& target, ScaleMode mode) const;

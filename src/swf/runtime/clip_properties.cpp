@@ -1,0 +1,267 @@
+// The display properties of clips (_x to _ymouse), their bounds and where
+// they are on the stage.
+
+#include "swf/runtime/movie_runtime.h"
+
+#include "swf/movie/limits.h"
+#include "swf/render/shape_painter.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace swf::runtime {
+
+using script::ClipProperty;
+using script::Object;
+using script::Value;
+
+namespace {
+
+QRectF rectOf(const swf::Rect& r)
+{
+    return QRectF(QPointF(r.xMin.get(), r.yMin.get()), QPointF(r.xMax.get(), r.yMax.get()));
+}
+
+QRectF unite(const QRectF& a, const QRectF& b)
+{
+    if (!a.isValid())
+        return b;
+    if (!b.isValid())
+        return a;
+    return a.united(b);
+}
+
+double pixels(double twips) { return std::round(twips) / 20.0; }
+
+} // namespace
+
+QRectF MovieRuntime::localBounds(const movie::DisplayObject& object) const
+{
+    QRectF bounds;
+    if (object.clip) {
+        for (const auto& [depth, child] : object.clip->objects) {
+            const QRectF inner = localBounds(child);
+            if (inner.isValid())
+                bounds = unite(bounds, render::toQTransform(child.matrix).mapRect(inner));
+        }
+        return bounds;
+    }
+    if (!object.character)
+        return bounds;
+    switch (object.character->kind) {
+    case movie::Character::Kind::Shape:
+        if (const auto* shape = object.character->shape())
+            return rectOf(shape->bounds);
+        break;
+    case movie::Character::Kind::MorphShape:
+        if (const auto* morph = object.character->morphShape()) {
+            const double t = object.ratio / 65535.0;
+            const QRectF a = rectOf(morph->startBounds), b = rectOf(morph->endBounds);
+            return QRectF(QPointF(a.left() + (b.left() - a.left()) * t, a.top() + (b.top() - a.top()) * t),
+                          QPointF(a.right() + (b.right() - a.right()) * t, a.bottom() + (b.bottom() - a.bottom()) * t));
+        }
+        break;
+    case movie::Character::Kind::Text:
+        if (const auto* text = object.character->text())
+            return rectOf(text->bounds);
+        break;
+    case movie::Character::Kind::EditText:
+        if (const auto* field = object.character->editText())
+            return rectOf(field->bounds);
+        break;
+    default:
+        break;
+    }
+    return bounds;
+}
+
+QTransform MovieRuntime::toStage(const Instance* inst) const
+{
+    QTransform t;
+    for (const Instance* i = inst; i && !i->isRoot && i->object; i = i->parent)
+        t = t * render::toQTransform(i->object->matrix);
+    return t;
+}
+
+bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, bool shapeOnly) const
+{
+    (void)shapeOnly;
+    if (!inst || !inst->object)
+        return false;
+    const QRectF bounds = localBounds(*inst->object);
+    if (!bounds.isValid())
+        return false;
+    const QRectF onStage = (inst->isRoot ? QTransform() : toStage(inst)).mapRect(bounds);
+    return onStage.contains(QPointF(stageX, stageY));
+}
+
+Value MovieRuntime::getProperty(Object* clip, int index)
+{
+    Instance* inst = instanceOf(clip);
+    if (!inst)
+        return Value();
+    movie::DisplayObject& object = *inst->object;
+    const Matrix& m = object.matrix;
+    switch (ClipProperty(index)) {
+    case ClipProperty::X:
+        return double(m.translateX.get()) / 20.0;
+    case ClipProperty::Y:
+        return double(m.translateY.get()) / 20.0;
+    case ClipProperty::XScale:
+        if (inst->hasScriptTransform)
+            return inst->xScale;
+        return std::hypot(m.scaleX, m.rotateSkew0) * 100.0;
+    case ClipProperty::YScale:
+        if (inst->hasScriptTransform)
+            return inst->yScale;
+        return std::hypot(m.rotateSkew1, m.scaleY) * 100.0;
+    case ClipProperty::Rotation:
+        if (inst->hasScriptTransform)
+            return inst->rotation;
+        return std::atan2(m.rotateSkew0, m.scaleX) * 180.0 / std::numbers::pi;
+    case ClipProperty::CurrentFrame:
+        return object.clip ? double(object.clip->frame + 1) : 1.0;
+    case ClipProperty::TotalFrames:
+    case ClipProperty::FramesLoaded:
+        return object.clip && object.clip->timeline ? double(object.clip->timeline->frameCount()) : 1.0;
+    case ClipProperty::Alpha:
+        return object.colorTransform.aMult * 100.0;
+    case ClipProperty::Visible:
+        return object.visible;
+    case ClipProperty::Width:
+    case ClipProperty::Height: {
+        const QRectF bounds = localBounds(object);
+        if (!bounds.isValid())
+            return 0.0;
+        const QRectF outer = inst->isRoot ? bounds : render::toQTransform(m).mapRect(bounds);
+        return pixels(ClipProperty(index) == ClipProperty::Width ? outer.width() : outer.height());
+    }
+    case ClipProperty::Target:
+        return targetPath(clip, true);
+    case ClipProperty::Name:
+        return inst->isRoot ? std::string() : object.name;
+    case ClipProperty::DropTarget:
+        return std::string();
+    case ClipProperty::Url:
+        return std::string();
+    case ClipProperty::HighQuality:
+        return 1.0;
+    case ClipProperty::FocusRect:
+        return Value::null();
+    case ClipProperty::SoundBufTime:
+        return 5.0;
+    case ClipProperty::Quality:
+        return std::string("HIGH");
+    case ClipProperty::XMouse:
+    case ClipProperty::YMouse: {
+        const QPointF local = toStage(inst).inverted().map(QPointF(m_mouseX, m_mouseY));
+        return pixels(ClipProperty(index) == ClipProperty::XMouse ? local.x() : local.y());
+    }
+    }
+    return Value();
+}
+
+void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
+{
+    Instance* inst = instanceOf(clip);
+    if (!inst)
+        return;
+    movie::DisplayObject& object = *inst->object;
+    Matrix& m = object.matrix;
+    const auto number = [&](double& out) {
+        out = m_vm->toNumber(value);
+        return std::isfinite(out);
+    };
+    const auto keepTransform = [&] {
+        if (!inst->hasScriptTransform) {
+            inst->xScale = std::hypot(m.scaleX, m.rotateSkew0) * 100.0;
+            inst->yScale = std::hypot(m.rotateSkew1, m.scaleY) * 100.0;
+            inst->rotation = std::atan2(m.rotateSkew0, m.scaleX) * 180.0 / std::numbers::pi;
+            inst->hasScriptTransform = true;
+        }
+    };
+    const auto compose = [&] {
+        const double r = inst->rotation * std::numbers::pi / 180.0;
+        m.scaleX = inst->xScale / 100.0 * std::cos(r);
+        m.rotateSkew0 = inst->xScale / 100.0 * std::sin(r);
+        m.rotateSkew1 = -inst->yScale / 100.0 * std::sin(r);
+        m.scaleY = inst->yScale / 100.0 * std::cos(r);
+        object.scriptTransformed = true;
+    };
+    double v = 0;
+    switch (ClipProperty(index)) {
+    case ClipProperty::X:
+        if (number(v)) {
+            m.translateX = Twips(static_cast<std::int32_t>(std::lround(std::clamp(v * 20.0, -2e9, 2e9))));
+            object.scriptTransformed = true;
+        }
+        break;
+    case ClipProperty::Y:
+        if (number(v)) {
+            m.translateY = Twips(static_cast<std::int32_t>(std::lround(std::clamp(v * 20.0, -2e9, 2e9))));
+            object.scriptTransformed = true;
+        }
+        break;
+    case ClipProperty::XScale:
+        if (number(v)) {
+            keepTransform();
+            inst->xScale = v;
+            compose();
+        }
+        break;
+    case ClipProperty::YScale:
+        if (number(v)) {
+            keepTransform();
+            inst->yScale = v;
+            compose();
+        }
+        break;
+    case ClipProperty::Rotation:
+        if (number(v)) {
+            keepTransform();
+            v = std::fmod(v, 360.0);
+            if (v > 180.0)
+                v -= 360.0;
+            else if (v < -180.0)
+                v += 360.0;
+            inst->rotation = v;
+            compose();
+        }
+        break;
+    case ClipProperty::Alpha:
+        if (number(v)) {
+            object.colorTransform.aMult = v / 100.0;
+            object.scriptTransformed = true;
+        }
+        break;
+    case ClipProperty::Visible:
+        object.visible = m_vm->toBoolean(value.isString() ? Value(m_vm->toNumber(value)) : value);
+        break;
+    case ClipProperty::Width:
+    case ClipProperty::Height:
+        if (number(v) && v >= 0) {
+            const QRectF bounds = localBounds(object);
+            const bool width = ClipProperty(index) == ClipProperty::Width;
+            const double own = bounds.isValid() ? (width ? bounds.width() : bounds.height()) : 0;
+            if (own <= 0)
+                break;
+            keepTransform();
+            // The scale that makes the unrotated size the one asked for.
+            (width ? inst->xScale : inst->yScale) = v * 20.0 / own * 100.0;
+            compose();
+        }
+        break;
+    case ClipProperty::Name:
+        if (!inst->isRoot)
+            object.name = m_vm->toString(value);
+        break;
+    case ClipProperty::Quality:
+    case ClipProperty::HighQuality:
+    case ClipProperty::FocusRect:
+    case ClipProperty::SoundBufTime:
+    default:
+        break;
+    }
+}
+
+} // namespace swf::runtime

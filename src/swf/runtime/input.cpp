@@ -1,0 +1,349 @@
+// The mouse and the keyboard: buttons and their states, clip events and
+// handlers for pointer and keys, the Mouse and Key listeners, dragging.
+
+#include "swf/runtime/movie_runtime.h"
+
+#include "swf/render/shape_painter.h"
+
+#include <algorithm>
+
+namespace swf::runtime {
+
+using script::Object;
+using script::Value;
+
+namespace {
+
+// Button condition bits (ButtonCondAction::conditions).
+namespace Cond {
+constexpr std::uint16_t OverDownToIdle = 1u << 0;
+constexpr std::uint16_t IdleToOverUp = 1u << 8;   // roll over
+constexpr std::uint16_t OverUpToIdle = 1u << 9;   // roll out
+constexpr std::uint16_t OverUpToOverDown = 1u << 10; // press
+constexpr std::uint16_t OverDownToOverUp = 1u << 11; // release
+constexpr std::uint16_t OverDownToOutDown = 1u << 12; // drag out
+constexpr std::uint16_t OutDownToOverDown = 1u << 13; // drag over
+constexpr std::uint16_t OutDownToIdle = 1u << 14;     // release outside
+constexpr std::uint16_t IdleToOverDown = 1u << 15;
+} // namespace Cond
+
+const DefineButton* buttonOf(const movie::DisplayObject& object)
+{
+    if (!object.character || object.character->kind != movie::Character::Kind::Button || !object.character->tag)
+        return nullptr;
+    return std::get_if<DefineButton>(object.character->tag);
+}
+
+bool isButton(const Instance* inst) { return inst && inst->object && buttonOf(*inst->object); }
+
+// The key codes button key-press conditions use for keys without a character.
+int buttonKeyCode(int keyCode, int ascii)
+{
+    switch (keyCode) {
+    case 37: return 1;  // left
+    case 39: return 2;  // right
+    case 36: return 3;  // home
+    case 35: return 4;  // end
+    case 45: return 5;  // insert
+    case 46: return 6;  // delete
+    case 8: return 8;   // backspace
+    case 13: return 13; // enter
+    case 38: return 14; // up
+    case 40: return 15; // down
+    case 33: return 16; // page up
+    case 34: return 17; // page down
+    case 9: return 18;  // tab
+    case 27: return 19; // escape
+    default: return ascii;
+    }
+}
+
+} // namespace
+
+void MovieRuntime::setButtonState(Instance* button, int state)
+{
+    const DefineButton* def = buttonOf(*button->object);
+    if (!def || !button->object->clip)
+        return;
+    button->buttonState = state;
+    movie::ClipState& clip = *button->object->clip;
+    std::map<int, movie::DisplayObject> next;
+    for (const ButtonRecord& record : def->records) {
+        const bool shown = state == 0 ? record.stateUp : state == 1 ? record.stateOver : record.stateDown;
+        if (!shown)
+            continue;
+        const movie::Character* character = m_dictionary.find(record.characterId);
+        if (!character || character->kind == movie::Character::Kind::Button)
+            continue;
+        auto old = clip.objects.find(record.depth);
+        movie::DisplayObject object;
+        if (old != clip.objects.end() && old->second.characterId == record.characterId) {
+            object = std::move(old->second);
+            clip.objects.erase(old);
+        } else {
+            object.characterId = record.characterId;
+            object.character = character;
+            if (character->timeline) {
+                object.clip = movie::Box<movie::ClipState>(movie::ClipState{});
+                object.clip->timeline = character->timeline.get();
+            }
+        }
+        object.matrix = record.matrix;
+        object.colorTransform = record.colorTransform;
+        object.blendMode = record.blendMode;
+        next.emplace(record.depth, std::move(object));
+    }
+    clip.objects = std::move(next);
+}
+
+// Whether a button's hit area or a clip's drawing holds the stage point.
+static bool buttonHit(const MovieRuntime& rt, const Instance* inst, const DefineButton& def, double x, double y)
+{
+    const QTransform toStage = rt.toStage(inst);
+    for (const ButtonRecord& record : def.records) {
+        if (!record.stateHitTest)
+            continue;
+        const movie::Character* character = rt.dictionary().find(record.characterId);
+        if (!character)
+            continue;
+        movie::DisplayObject probe;
+        probe.character = character;
+        const QRectF bounds = rt.localBounds(probe);
+        if (!bounds.isValid())
+            continue;
+        const QTransform t = render::toQTransform(record.matrix) * toStage;
+        if (t.map(QPolygonF(bounds)).containsPoint(QPointF(x, y), Qt::OddEvenFill))
+            return true;
+    }
+    return false;
+}
+
+static bool reactsToMouse(script::Interpreter& vm, const Instance* inst)
+{
+    if (inst->clipActions) {
+        for (const ClipAction& action : *inst->clipActions) {
+            if (action.eventFlags
+                & (ClipEvent::Press | ClipEvent::Release | ClipEvent::ReleaseOutside | ClipEvent::RollOver
+                   | ClipEvent::RollOut | ClipEvent::DragOver | ClipEvent::DragOut))
+                return true;
+        }
+    }
+    for (const char* name : {"onPress", "onRelease", "onReleaseOutside", "onRollOver", "onRollOut", "onDragOver", "onDragOut"}) {
+        Value v = vm.getMember(inst->self, name);
+        if (v.isObject() && v.asObject()->isFunction())
+            return true;
+    }
+    return false;
+}
+
+Instance* MovieRuntime::findMouseTarget(Instance* inst, double x, double y) const
+{
+    if (!inst->object || !inst->object->clip || !inst->object->visible)
+        return nullptr;
+    auto& objects = inst->object->clip->objects;
+    for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+        movie::DisplayObject& child = it->second;
+        if (!child.object || !child.visible || !child.object->hostData)
+            continue;
+        auto* childInst = static_cast<Instance*>(child.object->hostData);
+        if (const DefineButton* def = buttonOf(child)) {
+            if (buttonHit(*this, childInst, *def, x, y))
+                return childInst;
+            continue;
+        }
+        if (!child.clip)
+            continue;
+        const Value enabled = m_vm->getMember(childInst->self, "enabled");
+        if (reactsToMouse(*m_vm, childInst) && !(enabled.isBoolean() && !enabled.asBool())) {
+            if (hitTest(childInst, x, y, true))
+                return childInst;
+            continue;
+        }
+        if (Instance* found = findMouseTarget(childInst, x, y))
+            return found;
+    }
+    return nullptr;
+}
+
+void MovieRuntime::runButtonActions(Instance* button, std::uint16_t conditionMask)
+{
+    const DefineButton* def = buttonOf(*button->object);
+    if (!def)
+        return;
+    Instance* target = button->parent ? button->parent : m_rootInstance;
+    if (def->version == 1) {
+        if (conditionMask & Cond::OverDownToOverUp)
+            queueCode(target, m_index->decode(def->actions));
+        return;
+    }
+    for (const ButtonCondAction& action : def->condActions) {
+        if (action.conditions & conditionMask & 0xFF01)
+            queueCode(target, m_index->decode(action.actions));
+    }
+}
+
+void MovieRuntime::broadcast(const char* object, const char* message)
+{
+    Value listener = m_vm->getMember(m_vm->global(), object);
+    if (Object* o = listener.asObject())
+        m_vm->callMethodFromHost(o, "broadcastMessage", {Value(message)});
+}
+
+void MovieRuntime::mouseMove(double x, double y)
+{
+    m_mouseX = x;
+    m_mouseY = y;
+    if (m_dragged && m_dragged->object) {
+        const QPointF local = toStage(m_dragged->parent).inverted().map(QPointF(x, y));
+        double nx = m_dragLock ? local.x() : local.x() + m_dragDx;
+        double ny = m_dragLock ? local.y() : local.y() + m_dragDy;
+        if (m_dragConstrain) {
+            nx = std::clamp(nx, m_dragRect[0] * 20.0, m_dragRect[2] * 20.0);
+            ny = std::clamp(ny, m_dragRect[1] * 20.0, m_dragRect[3] * 20.0);
+        }
+        m_dragged->object->matrix.translateX = Twips(static_cast<std::int32_t>(std::lround(nx)));
+        m_dragged->object->matrix.translateY = Twips(static_cast<std::int32_t>(std::lround(ny)));
+        m_dragged->object->scriptTransformed = true;
+    }
+    std::vector<Instance*> clips;
+    collectClips(m_rootInstance, clips);
+    for (Instance* inst : clips)
+        queueEvent(inst, ClipEvent::MouseMove, "onMouseMove");
+    broadcast("Mouse", "onMouseMove");
+    updateButtons(false, false);
+    runQueue();
+}
+
+void MovieRuntime::mouseDown()
+{
+    m_mouseDown = true;
+    std::vector<Instance*> clips;
+    collectClips(m_rootInstance, clips);
+    for (Instance* inst : clips)
+        queueEvent(inst, ClipEvent::MouseDown, "onMouseDown");
+    broadcast("Mouse", "onMouseDown");
+    updateButtons(true, false);
+    runQueue();
+}
+
+void MovieRuntime::mouseUp()
+{
+    m_mouseDown = false;
+    std::vector<Instance*> clips;
+    collectClips(m_rootInstance, clips);
+    for (Instance* inst : clips)
+        queueEvent(inst, ClipEvent::MouseUp, "onMouseUp");
+    broadcast("Mouse", "onMouseUp");
+    updateButtons(false, true);
+    runQueue();
+}
+
+// Moves buttons and mouse-aware clips through their states for the pointer's
+// position and the press or release that just happened.
+void MovieRuntime::updateButtons(bool pressed, bool released)
+{
+    Instance* over = findMouseTarget(m_rootInstance, m_mouseX, m_mouseY);
+    auto event = [&](Instance* inst, std::uint16_t cond, std::uint32_t clipEvent, const char* handler) {
+        if (!inst || !inst->object)
+            return;
+        if (isButton(inst))
+            runButtonActions(inst, cond);
+        queueEvent(inst, clipEvent, handler);
+    };
+    auto state = [&](Instance* inst, int s) {
+        if (inst && inst->object && isButton(inst) && inst->buttonState != s)
+            setButtonState(inst, s);
+    };
+    if (over != m_hover) {
+        Instance* old = m_hover;
+        m_hover = over;
+        if (m_pressed) {
+            if (old == m_pressed) {
+                event(old, Cond::OverDownToOutDown, ClipEvent::DragOut, "onDragOut");
+                state(old, 1);
+            }
+            if (over == m_pressed) {
+                event(over, Cond::OutDownToOverDown, ClipEvent::DragOver, "onDragOver");
+                state(over, 2);
+            }
+        } else {
+            if (old) {
+                event(old, Cond::OverUpToIdle, ClipEvent::RollOut, "onRollOut");
+                state(old, 0);
+            }
+            if (over) {
+                event(over, Cond::IdleToOverUp, ClipEvent::RollOver, "onRollOver");
+                state(over, 1);
+            }
+        }
+    }
+    if (pressed && over) {
+        m_pressed = over;
+        event(over, Cond::OverUpToOverDown, ClipEvent::Press, "onPress");
+        state(over, 2);
+    }
+    if (released && m_pressed) {
+        Instance* was = m_pressed;
+        m_pressed = nullptr;
+        if (was == over) {
+            event(was, Cond::OverDownToOverUp, ClipEvent::Release, "onRelease");
+            state(was, 1);
+        } else {
+            event(was, Cond::OutDownToIdle, ClipEvent::ReleaseOutside, "onReleaseOutside");
+            state(was, 0);
+            if (over) {
+                event(over, Cond::IdleToOverUp, ClipEvent::RollOver, "onRollOver");
+                state(over, 1);
+            }
+        }
+    }
+}
+
+void MovieRuntime::keyDown(int keyCode, int ascii)
+{
+    if (std::find(m_keysDown.begin(), m_keysDown.end(), keyCode) == m_keysDown.end())
+        m_keysDown.push_back(keyCode);
+    m_lastKey = keyCode;
+    m_lastAscii = ascii;
+    std::vector<Instance*> clips;
+    collectClips(m_rootInstance, clips);
+    for (Instance* inst : clips) {
+        queueEvent(inst, ClipEvent::KeyDown, "onKeyDown");
+        if (inst->clipActions) {
+            for (const ClipAction& action : *inst->clipActions) {
+                if ((action.eventFlags & ClipEvent::KeyPress) && action.keyCode == buttonKeyCode(keyCode, ascii))
+                    queueCode(inst, m_index->decode(action.actions));
+            }
+        }
+    }
+    broadcast("Key", "onKeyDown");
+    // Buttons listen for their key anywhere on the stage.
+    const int code = buttonKeyCode(keyCode, ascii);
+    std::vector<Instance*> buttons;
+    for (const auto& inst : m_instances) {
+        if (inst->object && isButton(inst.get()))
+            buttons.push_back(inst.get());
+    }
+    for (Instance* button : buttons) {
+        const DefineButton* def = buttonOf(*button->object);
+        for (const ButtonCondAction& action : def->condActions) {
+            if (code && ((action.conditions >> 1) & 0x7F) == code)
+                queueCode(button->parent ? button->parent : m_rootInstance, m_index->decode(action.actions));
+        }
+    }
+    runQueue();
+}
+
+void MovieRuntime::keyUp(int keyCode)
+{
+    std::erase(m_keysDown, keyCode);
+    m_lastKey = keyCode;
+    std::vector<Instance*> clips;
+    collectClips(m_rootInstance, clips);
+    for (Instance* inst : clips)
+        queueEvent(inst, ClipEvent::KeyUp, "onKeyUp");
+    broadcast("Key", "onKeyUp");
+    runQueue();
+}
+
+} // namespace swf::runtime

@@ -1,0 +1,313 @@
+#include "swf/runtime/movie_clip_methods.h"
+
+#include "swf/movie/limits.h"
+#include "swf/runtime/movie_runtime.h"
+#include "swf/script/builtins/builtins.h"
+
+#include <cmath>
+
+namespace swf::runtime {
+
+using script::Args;
+using script::Interpreter;
+using script::Object;
+using script::Value;
+using script::arg;
+
+namespace {
+
+constexpr double kEmptyBounds = 6710886.35; // what the player reports for a clip that draws nothing
+
+// The members every stage object answers itself: the display properties
+// (in any case), _parent and _root, and its children by instance name.
+class ClipExtension final : public script::ObjectExtension {
+public:
+    explicit ClipExtension(MovieRuntime& runtime) : m_runtime(runtime)
+    {
+        for (int i = 0; i < script::kClipPropertyCount; ++i)
+            m_properties.emplace(script::clipPropertyName(i), i);
+    }
+
+    bool getMember(Interpreter& in, Object& self, const std::string& name, Value& out) override
+    {
+        Instance* inst = m_runtime.instanceOf(&self);
+        if (!inst)
+            return false;
+        if (!name.empty() && name[0] == '_') {
+            const std::string key = lowerAscii(name);
+            if (auto it = m_properties.find(key); it != m_properties.end()) {
+                out = m_runtime.getProperty(&self, it->second);
+                return true;
+            }
+            if (key == "_parent") {
+                Object* parent = m_runtime.parent(&self);
+                if (!parent)
+                    return false;
+                out = parent;
+                return true;
+            }
+            if (key == "_root" || key == "_level0") {
+                out = m_runtime.root(&self);
+                return true;
+            }
+            if (key == "_global" && in.swfVersion() >= 6) {
+                out = in.global();
+                return true;
+            }
+        }
+        if (self.findOwn(name))
+            return false;
+        if (Object* child = m_runtime.child(&self, name)) {
+            out = child;
+            return true;
+        }
+        return false;
+    }
+
+    bool setMember(Interpreter&, Object& self, const std::string& name, const Value& value) override
+    {
+        if (name.empty() || name[0] != '_' || !m_runtime.instanceOf(&self))
+            return false;
+        auto it = m_properties.find(lowerAscii(name));
+        if (it == m_properties.end())
+            return false;
+        m_runtime.setProperty(&self, it->second, value);
+        return true;
+    }
+
+private:
+    MovieRuntime& m_runtime;
+    std::map<std::string, int> m_properties;
+};
+
+Object* makeBoundsObject(Interpreter& in, const QRectF& r)
+{
+    Object* o = in.newObject(in.objectPrototype());
+    const bool empty = !r.isValid();
+    auto px = [](double twips) { return std::round(twips) / 20.0; };
+    o->put("xMin", empty ? kEmptyBounds : px(r.left()));
+    o->put("xMax", empty ? kEmptyBounds : px(r.right()));
+    o->put("yMin", empty ? kEmptyBounds : px(r.top()));
+    o->put("yMax", empty ? kEmptyBounds : px(r.bottom()));
+    return o;
+}
+
+} // namespace
+
+std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, MovieRuntime& rt)
+{
+    auto extension = std::make_shared<ClipExtension>(rt);
+    Object* proto = in.newObject(in.objectPrototype());
+    Object* ctor = script::makeConstructor(
+        in, "MovieClip", [](Interpreter&, Object*, const Args&) { return Value(); },
+        [](Interpreter&, Object*, const Args&) { return Value(); }, proto);
+    (void)ctor;
+    auto inst = [&rt](Object* self) { return rt.instanceOf(self); };
+    auto def = [&](const char* name, script::NativeFunction f) { in.defineMethod(proto, name, std::move(f)); };
+
+    def("play", [&rt](Interpreter&, Object* self, const Args&) { rt.play(self); return Value(); });
+    def("stop", [&rt](Interpreter&, Object* self, const Args&) { rt.stop(self); return Value(); });
+    def("nextFrame", [&rt](Interpreter&, Object* self, const Args&) { rt.nextFrame(self); return Value(); });
+    def("prevFrame", [&rt](Interpreter&, Object* self, const Args&) { rt.prevFrame(self); return Value(); });
+    auto gotoMethod = [&rt](bool play) {
+        return [&rt, play](Interpreter& in, Object* self, const Args& args) {
+            const Value target = arg(args, 0);
+            if (target.isString()) {
+                const std::string& s = target.asString();
+                char* end = nullptr;
+                const double n = std::strtod(s.c_str(), &end);
+                if (!s.empty() && end && *end == 0)
+                    rt.gotoFrame(self, int(n) - 1, play);
+                else
+                    rt.gotoLabel(self, s, play);
+            } else if (!target.isUndefined()) {
+                const double n = in.toNumber(target);
+                if (std::isfinite(n))
+                    rt.gotoFrame(self, int(n) - 1, play);
+            }
+            return Value();
+        };
+    };
+    def("gotoAndPlay", gotoMethod(true));
+    def("gotoAndStop", gotoMethod(false));
+
+    def("getDepth", [inst](Interpreter&, Object* self, const Args&) {
+        Instance* i = inst(self);
+        return i && !i->isRoot ? Value(double(i->depth - kScriptDepthOffset)) : Value();
+    });
+    def("swapDepths", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+        Instance* i = inst(self);
+        if (!i || i->isRoot || args.empty())
+            return Value();
+        const Value target = args[0];
+        if (Object* other = target.asObject()) {
+            Instance* o = inst(other);
+            if (o && o->parent == i->parent)
+                rt.swapDepths(i, o->depth - kScriptDepthOffset);
+        } else {
+            const double d = in.toNumber(target);
+            if (std::isfinite(d))
+                rt.swapDepths(i, int(d));
+        }
+        return Value();
+    });
+    def("getNextHighestDepth", [&rt, inst](Interpreter&, Object* self, const Args&) {
+        Instance* i = inst(self);
+        return i ? Value(double(rt.nextHighestDepth(i))) : Value();
+    });
+    def("getInstanceAtDepth", [inst](Interpreter& in, Object* self, const Args& args) {
+        Instance* i = inst(self);
+        if (!i || !i->object->clip || args.empty())
+            return Value();
+        const double d = in.toNumber(args[0]);
+        if (!std::isfinite(d))
+            return Value();
+        auto& objects = i->object->clip->objects;
+        auto it = objects.find(int(d) + kScriptDepthOffset);
+        return it != objects.end() && it->second.object ? Value(it->second.object) : Value();
+    });
+    def("attachMovie", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+        Instance* i = inst(self);
+        if (!i || args.size() < 3)
+            return Value();
+        const std::uint16_t id = rt.scripts().exported(in.toString(args[0]));
+        const double depth = in.toNumber(args[2]);
+        if (!id || !std::isfinite(depth))
+            return Value();
+        return Value(rt.attach(i, id, in.toString(args[1]), int(depth), arg(args, 3).asObject()));
+    });
+    def("createEmptyMovieClip", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+        Instance* i = inst(self);
+        if (!i || args.size() < 2)
+            return Value();
+        const double depth = in.toNumber(args[1]);
+        if (!std::isfinite(depth))
+            return Value();
+        return Value(rt.createEmpty(i, in.toString(args[0]), int(depth)));
+    });
+    def("createTextField", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+        Instance* i = inst(self);
+        if (!i || args.size() < 6)
+            return Value();
+        double n[5];
+        for (int k = 0; k < 5; ++k) {
+            n[k] = in.toNumber(args[std::size_t(k) + 1]);
+            if (!std::isfinite(n[k]))
+                n[k] = 0;
+        }
+        Object* field = rt.createTextField(i, in.toString(args[0]), int(n[0]), n[1], n[2], n[3], n[4]);
+        // Before SWF 8 the method returns nothing.
+        return in.swfVersion() >= 8 ? Value(field) : Value();
+    });
+    def("duplicateMovieClip", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+        Instance* i = inst(self);
+        if (!i || i->isRoot || args.size() < 2)
+            return Value();
+        const double depth = in.toNumber(args[1]);
+        if (!std::isfinite(depth))
+            return Value();
+        return Value(rt.duplicate(i, in.toString(args[0]), int(depth), arg(args, 2).asObject()));
+    });
+    def("removeMovieClip", [&rt, inst](Interpreter&, Object* self, const Args&) {
+        if (Instance* i = inst(self))
+            rt.remove(i);
+        return Value();
+    });
+    auto boundsMethod = [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+        Instance* i = inst(self);
+        if (!i)
+            return Value();
+        QRectF r = rt.localBounds(*i->object);
+        if (r.isValid()) {
+            QTransform toTarget = rt.toStage(i);
+            if (!args.empty()) {
+                Instance* space = nullptr;
+                if (Object* o = args[0].asObject())
+                    space = inst(o);
+                else
+                    space = inst(in.resolveTarget(self, in.toString(args[0])));
+                if (!space)
+                    return Value();
+                toTarget = toTarget * rt.toStage(space).inverted();
+            } else {
+                toTarget = QTransform();
+            }
+            r = toTarget.mapRect(r);
+        }
+        return Value(makeBoundsObject(in, r));
+    };
+    def("getBounds", boundsMethod);
+    def("getRect", boundsMethod);
+    def("hitTest", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+        Instance* i = inst(self);
+        if (!i || args.empty())
+            return Value(false);
+        if (args.size() >= 2) {
+            const double x = in.toNumber(args[0]) * 20.0, y = in.toNumber(args[1]) * 20.0;
+            return Value(rt.hitTest(i, x, y, args.size() > 2 && in.toBoolean(args[2])));
+        }
+        Instance* other = nullptr;
+        if (Object* o = args[0].asObject())
+            other = inst(o);
+        else
+            other = inst(in.resolveTarget(self, in.toString(args[0])));
+        if (!other)
+            return Value(false);
+        const QRectF a = rt.toStage(i).mapRect(rt.localBounds(*i->object));
+        const QRectF b = rt.toStage(other).mapRect(rt.localBounds(*other->object));
+        return Value(a.isValid() && b.isValid() && a.intersects(b));
+    });
+    auto convert = [&rt, inst](bool toGlobal) {
+        return [&rt, inst, toGlobal](Interpreter& in, Object* self, const Args& args) {
+            Instance* i = inst(self);
+            Object* point = arg(args, 0).asObject();
+            if (!i || !point)
+                return Value();
+            const double x = in.toNumber(in.getMember(point, "x")) * 20.0;
+            const double y = in.toNumber(in.getMember(point, "y")) * 20.0;
+            const QTransform t = toGlobal ? rt.toStage(i) : rt.toStage(i).inverted();
+            const QPointF p = t.map(QPointF(x, y));
+            in.setMember(point, "x", p.x() / 20.0);
+            in.setMember(point, "y", p.y() / 20.0);
+            return Value();
+        };
+    };
+    def("localToGlobal", convert(true));
+    def("globalToLocal", convert(false));
+    def("startDrag", [&rt](Interpreter& in, Object* self, const Args& args) {
+        const bool lock = in.toBoolean(arg(args, 0));
+        const bool constrain = args.size() >= 5;
+        double r[4] = {0, 0, 0, 0};
+        for (int k = 0; constrain && k < 4; ++k)
+            r[k] = in.toNumber(args[std::size_t(k) + 1]);
+        rt.startDrag(self, lock, constrain, r[0], r[1], r[2], r[3]);
+        return Value();
+    });
+    def("stopDrag", [&rt](Interpreter&, Object*, const Args&) { rt.stopDrag(); return Value(); });
+    def("getBytesLoaded", [](Interpreter&, Object*, const Args&) { return Value(0.0); });
+    def("getBytesTotal", [](Interpreter&, Object*, const Args&) { return Value(0.0); });
+    def("getSWFVersion", [](Interpreter& in, Object*, const Args&) { return Value(double(in.swfVersion())); });
+    def("getURL", [&rt](Interpreter& in, Object* self, const Args& args) {
+        if (!args.empty())
+            rt.getUrl(self, in.toString(args[0]), args.size() > 1 ? in.toString(args[1]) : std::string(), 0, false, false);
+        return Value();
+    });
+    for (const char* name : {"loadMovie", "unloadMovie", "loadVariables", "setMask", "attachAudio", "attachVideo",
+                             "getTextSnapshot", "clear", "lineStyle", "beginFill", "beginGradientFill", "moveTo",
+                             "lineTo", "curveTo", "endFill"}) {
+        if (!proto->findOwn(name))
+            def(name, [](Interpreter&, Object*, const Args&) { return Value(); });
+    }
+
+    Object* buttonProto = in.newObject(in.objectPrototype());
+    script::makeConstructor(
+        in, "Button", [](Interpreter&, Object*, const Args&) { return Value(); },
+        [](Interpreter&, Object*, const Args&) { return Value(); }, buttonProto);
+    in.defineMethod(buttonProto, "getDepth", [inst](Interpreter&, Object* self, const Args&) {
+        Instance* i = inst(self);
+        return i ? Value(double(i->depth - kScriptDepthOffset)) : Value();
+    });
+    return extension;
+}
+
+} // namespace swf::runtime

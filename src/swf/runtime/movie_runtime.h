@@ -1,0 +1,233 @@
+#pragma once
+
+// A movie that runs its scripts. The display tree is the movie layer's
+// (movie::ClipState), changed in place: every sprite, button and text field on
+// it has an object scripts see, frame scripts and events run through one queue
+// in the original player's order, and scripts move the playheads, place and
+// remove clips and change what is drawn.
+//
+// Like the timeline player it is clock-free: advance() plays one frame, and
+// the movie's own clock (GetTime, timers) moves by one frame's time with it.
+
+#include "swf/format/records.h"
+#include "swf/movie/character_dictionary.h"
+#include "swf/movie/display_list.h"
+#include "swf/runtime/script_index.h"
+#include "swf/script/host.h"
+#include "swf/script/interpreter.h"
+
+#include <QRectF>
+#include <QTransform>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace swf::runtime {
+
+// Where an object of the display tree is; the script object's hostData.
+struct Instance {
+    movie::DisplayObject* object = nullptr; // null once it left the stage
+    Instance* parent = nullptr;             // null for the root
+    int depth = 0;                          // key in the parent's display list
+    bool isRoot = false;
+    // The object scripts see; kept after the instance left the stage, for its unload events.
+    script::Object* self = nullptr;
+    // The clip actions of the placement that created it.
+    const std::vector<ClipAction>* clipActions = nullptr;
+    // Button state: 0 up, 1 over, 2 down.
+    int buttonState = 0;
+    // Display properties a script set, kept apart so that none is lost in the matrix.
+    bool hasScriptTransform = false;
+    double xScale = 100, yScale = 100, rotation = 0;
+};
+
+// Clip event bits of PlaceObject2/3 clip actions.
+namespace ClipEvent {
+constexpr std::uint32_t Load = 1u << 0;
+constexpr std::uint32_t EnterFrame = 1u << 1;
+constexpr std::uint32_t Unload = 1u << 2;
+constexpr std::uint32_t MouseMove = 1u << 3;
+constexpr std::uint32_t MouseDown = 1u << 4;
+constexpr std::uint32_t MouseUp = 1u << 5;
+constexpr std::uint32_t KeyDown = 1u << 6;
+constexpr std::uint32_t KeyUp = 1u << 7;
+constexpr std::uint32_t Data = 1u << 8;
+constexpr std::uint32_t Initialize = 1u << 9;
+constexpr std::uint32_t Press = 1u << 10;
+constexpr std::uint32_t Release = 1u << 11;
+constexpr std::uint32_t ReleaseOutside = 1u << 12;
+constexpr std::uint32_t RollOver = 1u << 13;
+constexpr std::uint32_t RollOut = 1u << 14;
+constexpr std::uint32_t DragOver = 1u << 15;
+constexpr std::uint32_t DragOut = 1u << 16;
+constexpr std::uint32_t KeyPress = 1u << 17;
+constexpr std::uint32_t Construct = 1u << 18;
+} // namespace ClipEvent
+
+class MovieRuntime final : public script::ScriptHost {
+public:
+    // `movie` and `dictionary` must outlive the runtime.
+    MovieRuntime(const Movie& movie, const movie::CharacterDictionary& dictionary);
+    ~MovieRuntime() override;
+    MovieRuntime(const MovieRuntime&) = delete;
+    MovieRuntime& operator=(const MovieRuntime&) = delete;
+
+    // Shows the first frame, running its scripts.
+    void start();
+    // Plays one frame: enterFrame events, every playing timeline, then due timers.
+    void advance();
+    // Moves the root to a frame (0-based) as a goto from outside would, and stops it there.
+    void gotoRootFrame(int frame);
+
+    const movie::ClipState& rootState() const { return *m_root.clip; }
+    int currentFrame() const { return m_root.clip->frame; }
+    int frameCount() const;
+    double frameRate() const;
+    script::Interpreter& interpreter() { return *m_vm; }
+
+    // Where trace output and web addresses go.
+    std::function<void(const std::string&)> traceSink;
+    std::function<void(const std::string& url, const std::string& window)> urlSink;
+
+    // Input, in stage twips.
+    void mouseMove(double x, double y);
+    void mouseDown();
+    void mouseUp();
+    void keyDown(int keyCode, int ascii);
+    void keyUp(int keyCode);
+    // Whether the mouse is over something that reacts to it (a button, a clip with handlers).
+    bool hoversButton() const { return m_hover != nullptr; }
+
+    // ScriptHost.
+    script::Object* root(script::Object* base) override;
+    script::Object* parent(script::Object* clip) override;
+    script::Object* child(script::Object* clip, const std::string& name) override;
+    std::string targetPath(script::Object* clip, bool slashSyntax) override;
+    void gotoFrame(script::Object* clip, int frame, bool play) override;
+    bool gotoLabel(script::Object* clip, const std::string& label, bool play) override;
+    void play(script::Object* clip) override;
+    void stop(script::Object* clip) override;
+    void nextFrame(script::Object* clip) override;
+    void prevFrame(script::Object* clip) override;
+    bool frameLoaded(script::Object* clip, int frame) override;
+    script::Value getProperty(script::Object* clip, int index) override;
+    void setProperty(script::Object* clip, int index, const script::Value& value) override;
+    void cloneClip(script::Object* source, const std::string& name, int depth) override;
+    void removeClip(script::Object* clip) override;
+    void startDrag(script::Object* clip, bool lockCenter, bool constrain, double x1, double y1, double x2, double y2) override;
+    void stopDrag() override;
+    void getUrl(script::Object* clip, const std::string& url, const std::string& window, int method, bool loadTarget,
+                bool loadVariables) override;
+    void stopSounds() override {}
+    void toggleQuality() override {}
+    void trace(const std::string& line) override;
+    double movieTime() override { return m_time; }
+    double wallClock() override;
+    int timeZoneOffsetMinutes(double utcMilliseconds) override;
+    std::uint32_t random(std::uint32_t max) override;
+    void scriptAborted(const std::string& reason) override;
+    void addGarbageRoots(std::vector<script::Object*>& roots) override;
+    double stageWidth() override;
+    double stageHeight() override;
+    bool keyIsDown(int keyCode) override;
+    int lastKeyCode() override { return m_lastKey; }
+    int lastKeyAscii() override { return m_lastAscii; }
+    bool clipColorTransform(script::Object* clip, swf::ColorTransform& out) override;
+    void setClipColorTransform(script::Object* clip, const swf::ColorTransform& transform) override;
+    script::Object* focus() override { return m_focus; }
+    bool setFocus(script::Object* object) override;
+
+    // For the MovieClip methods.
+    Instance* instanceOf(script::Object* o) const;
+    // Places a library symbol (by linkage name) or an empty clip on a clip at a script depth.
+    script::Object* attach(Instance* parent, std::uint16_t characterId, const std::string& name, int depth,
+                           script::Object* init);
+    script::Object* createEmpty(Instance* parent, const std::string& name, int depth);
+    script::Object* createTextField(Instance* parent, const std::string& name, int depth, double x, double y,
+                                    double width, double height);
+    script::Object* duplicate(Instance* source, const std::string& name, int depth, script::Object* init);
+    void remove(Instance* inst);
+    bool swapDepths(Instance* inst, int depth);
+    int nextHighestDepth(Instance* parent) const;
+    // The object's bounds in its own space, in twips; empty (xMin > xMax) if nothing is drawn.
+    QRectF localBounds(const movie::DisplayObject& object) const;
+    // Maps between an instance's space and the stage's (twips).
+    QTransform toStage(const Instance* inst) const;
+    const ScriptIndex& scripts() const { return *m_index; }
+    const movie::CharacterDictionary& dictionary() const { return m_dictionary; }
+    void markDrawingChanged() {}
+    double mouseX() const { return m_mouseX; }
+    double mouseY() const { return m_mouseY; }
+    // The instance of the display object whose area holds the stage point (for hitTest and buttons).
+    bool hitTest(const Instance* inst, double stageX, double stageY, bool shapeOnly) const;
+
+private:
+    struct Job;
+    enum class Priority { Early, Normal };
+
+    void installHostObjects();
+    script::Object* makeObject(Instance* inst, const movie::Character* character);
+    Instance* newInstance(Instance* parent, int depth, movie::DisplayObject& object);
+    void setupClip(Instance* inst, const PlaceObject* record, bool dynamic, script::Object* init);
+    void enterFrame(Instance* inst, int frame, bool runScripts);
+    void applyFrameOps(Instance* inst, int frame);
+    movie::DisplayObject* place(Instance* inst, const PlaceObject& record, int frame);
+    void removeAt(Instance* parent, int depth);
+    void detach(Instance* inst);
+    void advanceClip(Instance* inst);
+    void rewindTo(Instance* inst, int frame);
+    void gotoInstance(Instance* inst, int frame, bool play);
+    void queueFrameScripts(Instance* inst, int frame);
+    void queueEvent(Instance* inst, std::uint32_t clipEvent, const char* handler, Priority priority = Priority::Normal);
+    void queueCode(Instance* inst, script::ActionList code, Priority priority = Priority::Normal, bool evenIfRemoved = false);
+    void runQueue();
+    void collectClips(Instance* inst, std::vector<Instance*>& out) const;
+    void broadcast(const char* object, const char* message);
+    void updateButtons(bool pressed, bool released);
+    void runButtonActions(Instance* button, std::uint16_t conditionMask);
+    void setButtonState(Instance* button, int state);
+    Instance* findMouseTarget(Instance* inst, double x, double y) const;
+    void syncTextVariables();
+    const script::ActionList* dummy() const { return nullptr; }
+
+    const Movie& m_movie;
+    const movie::CharacterDictionary& m_dictionary;
+    std::unique_ptr<ScriptIndex> m_index;
+    std::unique_ptr<script::Interpreter> m_vm;
+    movie::Timeline m_rootTimeline;
+    movie::DisplayObject m_root;
+    Instance* m_rootInstance = nullptr;
+    std::deque<std::unique_ptr<Instance>> m_instances;
+    std::shared_ptr<script::ObjectExtension> m_clipExtension;
+    movie::Character m_emptyClip;     // createEmptyMovieClip's character
+    movie::Character m_textCharacter; // createTextField's character
+    std::shared_ptr<movie::Timeline> m_emptyTimeline;
+
+    std::deque<std::unique_ptr<Job>> m_early;
+    std::deque<std::unique_ptr<Job>> m_queue;
+    std::vector<bool> m_initDone;
+    int m_nextInstanceName = 1;
+    int m_rootFramesRun = -1;
+    double m_time = 0;
+    std::mt19937 m_random{20061010};
+
+    // Input.
+    double m_mouseX = 0, m_mouseY = 0;
+    bool m_mouseDown = false;
+    Instance* m_hover = nullptr;   // the button or clip under the mouse
+    Instance* m_pressed = nullptr; // the one pressed
+    std::vector<int> m_keysDown;
+    int m_lastKey = 0, m_lastAscii = 0;
+    script::Object* m_focus = nullptr;
+    Instance* m_dragged = nullptr;
+    bool m_dragLock = false;
+    double m_dragDx = 0, m_dragDy = 0;
+    bool m_dragConstrain = false;
+    double m_dragRect[4] = {0, 0, 0, 0};
+};
+
+} // namespace swf::runtime

@@ -1,0 +1,130 @@
+#include "swf/runtime/script_index.h"
+
+#include "swf/format/byte_reader.h"
+#include "swf/movie/limits.h"
+
+namespace swf::runtime {
+
+namespace {
+
+constexpr std::uint16_t kExportAssets = 56;
+
+script::ActionList decodeList(const Bytes& bytes, int version)
+{
+    auto decoded = decodeActions(bytes, version);
+    if (!decoded.ok())
+        return nullptr;
+    return std::make_shared<const std::vector<Action>>(std::move(*decoded));
+}
+
+} // namespace
+
+std::string lowerAscii(std::string s)
+{
+    for (char& c : s) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    return s;
+}
+
+ScriptIndex::ScriptIndex(const std::vector<Tag>& tags, int rootFrames, const movie::CharacterDictionary& dictionary,
+                         int swfVersion)
+    : m_version(swfVersion)
+{
+    m_root = collect(tags, rootFrames);
+    collectSprites(tags, dictionary, 0);
+    int frame = 0;
+    for (const Tag& tag : tags) {
+        if (std::holds_alternative<ShowFrame>(tag)) {
+            ++frame;
+        } else if (const auto* init = std::get_if<DoInitAction>(&tag)) {
+            m_hasScripts = true;
+            if (auto code = decodeList(init->actions, m_version))
+                m_initActions.push_back({init->spriteId, std::move(code), frame});
+        } else if (const auto* unknown = std::get_if<UnknownTag>(&tag); unknown && unknown->code == kExportAssets) {
+            ByteReader r(unknown->data);
+            const int count = r.u16();
+            for (int i = 0; i < count && !r.failed(); ++i) {
+                const std::uint16_t id = r.u16();
+                std::string name = r.string();
+                if (r.failed())
+                    break;
+                m_exports.emplace(lowerAscii(name), id);
+                m_exportNames.emplace(id, name);
+            }
+        } else if (const auto* button = std::get_if<DefineButton>(&tag)) {
+            if (!button->actions.empty() || !button->condActions.empty())
+                m_hasScripts = true;
+        }
+    }
+}
+
+TimelineScripts ScriptIndex::collect(const std::vector<Tag>& tags, int frames)
+{
+    TimelineScripts scripts;
+    scripts.frameActions.resize(static_cast<std::size_t>(std::max(frames, 1)));
+    std::size_t frame = 0;
+    for (const Tag& tag : tags) {
+        if (std::holds_alternative<ShowFrame>(tag)) {
+            ++frame;
+            if (frame >= scripts.frameActions.size())
+                break;
+        } else if (const auto* action = std::get_if<DoAction>(&tag)) {
+            m_hasScripts = true;
+            if (auto code = decodeList(action->actions, m_version))
+                scripts.frameActions[frame].push_back(std::move(code));
+        } else if (const auto* label = std::get_if<FrameLabel>(&tag)) {
+            scripts.labels.emplace_back(label->name, int(frame));
+        } else if (const auto* place = std::get_if<PlaceObject>(&tag)) {
+            if (!place->clipActions.empty())
+                m_hasScripts = true;
+        }
+    }
+    return scripts;
+}
+
+void ScriptIndex::collectSprites(const std::vector<Tag>& tags, const movie::CharacterDictionary& dictionary, int nesting)
+{
+    if (nesting > movie::kMaxNesting)
+        return;
+    for (const Tag& tag : tags) {
+        const auto* sprite = std::get_if<DefineSprite>(&tag);
+        if (!sprite)
+            continue;
+        const movie::Character* character = dictionary.find(sprite->id);
+        if (character && character->tag == &tag && character->timeline)
+            m_sprites.emplace(character->timeline.get(), collect(sprite->tags, character->timeline->frameCount()));
+        collectSprites(sprite->tags, dictionary, nesting + 1);
+    }
+}
+
+const TimelineScripts* ScriptIndex::scriptsOf(const movie::Timeline* timeline) const
+{
+    auto it = m_sprites.find(timeline);
+    return it == m_sprites.end() ? nullptr : &it->second;
+}
+
+std::uint16_t ScriptIndex::exported(const std::string& name) const
+{
+    auto it = m_exports.find(lowerAscii(name));
+    return it == m_exports.end() ? 0 : it->second;
+}
+
+std::string ScriptIndex::exportName(std::uint16_t id) const
+{
+    auto it = m_exportNames.find(id);
+    return it == m_exportNames.end() ? std::string() : it->second;
+}
+
+script::ActionList ScriptIndex::decode(const Bytes& bytes) const
+{
+    auto it = m_decoded.find(&bytes);
+    if (it != m_decoded.end())
+        return it->second;
+    script::ActionList code = decodeList(bytes, m_version);
+    m_decoded.emplace(&bytes, code);
+    return code;
+}
+
+} // namespace swf::runtime

@@ -1,0 +1,64 @@
+#pragma once
+
+// Where a movie's scripts are: each timeline's frame scripts and labels, the
+// initialisation scripts of exported symbols, the linkage names, decoded once.
+
+#include "swf/format/records.h"
+#include "swf/movie/character_dictionary.h"
+#include "swf/script/interpreter.h"
+
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace swf::runtime {
+
+struct TimelineScripts {
+    // The DoAction blocks of each frame, in stream order.
+    std::vector<std::vector<script::ActionList>> frameActions;
+    // Frame labels with the frame they name (first one wins).
+    std::vector<std::pair<std::string, int>> labels;
+};
+
+struct InitAction {
+    std::uint16_t spriteId = 0;
+    script::ActionList code;
+    int frame = 0; // the root frame whose tags hold it
+};
+
+class ScriptIndex {
+public:
+    ScriptIndex(const std::vector<Tag>& tags, int rootFrames, const movie::CharacterDictionary& dictionary, int swfVersion);
+
+    const TimelineScripts* scriptsOf(const movie::Timeline* timeline) const;
+    const TimelineScripts& rootScripts() const { return m_root; }
+    // Initialisation scripts in stream order.
+    const std::vector<InitAction>& initActions() const { return m_initActions; }
+    // The character exported under a linkage name (case-insensitive), or 0.
+    std::uint16_t exported(const std::string& name) const;
+    // The linkage name of a character, or "".
+    std::string exportName(std::uint16_t id) const;
+    // Whether the movie has any script at all.
+    bool hasScripts() const { return m_hasScripts; }
+    // Decoded clip actions and button actions, cached by the bytes they come from.
+    script::ActionList decode(const Bytes& bytes) const;
+
+private:
+    TimelineScripts collect(const std::vector<Tag>& tags, int frames);
+    void collectSprites(const std::vector<Tag>& tags, const movie::CharacterDictionary& dictionary, int nesting);
+
+    int m_version;
+    bool m_hasScripts = false;
+    TimelineScripts m_root;
+    std::unordered_map<const movie::Timeline*, TimelineScripts> m_sprites;
+    std::vector<InitAction> m_initActions;
+    std::map<std::string, std::uint16_t> m_exports; // lower-case name
+    std::unordered_map<std::uint16_t, std::string> m_exportNames;
+    mutable std::unordered_map<const Bytes*, script::ActionList> m_decoded;
+};
+
+// Lower-case ASCII, for names that compare without case.
+std::string lowerAscii(std::string s);
+
+} // namespace swf::runtime

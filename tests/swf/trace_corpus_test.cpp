@@ -1,0 +1,70 @@
+// Plays every movie of the trace corpus as veskor-trace does and compares
+// what its scripts trace with the original player's output, byte for byte.
+// The number of exact matches is a ratchet: it may only go up.
+//
+// VESKOR_TRACE_FILTER=name runs only movies whose name contains it and
+// prints both outputs of each that differs.
+
+#include "swf/format/reader.h"
+#include "swf/runtime/trace_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMatchFloor = 700;
+
+std::string readText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+} // namespace
+
+TEST(TraceCorpus, TraceOutputMatchesTheOriginalPlayer)
+{
+    const fs::path dir = "../shared/testdata/swf-trace";
+    if (!fs::exists(dir))
+        GTEST_SKIP() << "no trace corpus at " << dir;
+    // The reference output was recorded in UTC.
+    setenv("TZ", "UTC", 1);
+    tzset();
+    std::vector<fs::path> movies;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (entry.path().extension() == ".swf")
+            movies.push_back(entry.path());
+    }
+    std::sort(movies.begin(), movies.end());
+    const char* filter = std::getenv("VESKOR_TRACE_FILTER");
+    int total = 0, matches = 0;
+    for (const fs::path& path : movies) {
+        if (filter && path.filename().string().find(filter) == std::string::npos)
+            continue;
+        ++total;
+        auto movie = swf::readMovie(path);
+        const std::string out = movie.ok() ? swf::runtime::traceMovie(*movie) : std::string();
+        const std::string expected = readText(path.string() + ".trace");
+        const bool match = out == expected;
+        matches += match;
+        std::cout << (match ? "PASS " : "FAIL ") << path.filename().string() << "\n";
+        if (filter && !match)
+            std::cout << "=== got\n" << out << "=== expected\n" << expected << "=== end\n";
+    }
+    std::cout << matches << " of " << total << " movies trace exactly as in the original player\n";
+    if (!filter) {
+        EXPECT_GE(matches, kMatchFloor);
+    }
+}
