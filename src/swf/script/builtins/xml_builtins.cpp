@@ -412,10 +412,11 @@ void installNodeAccessors(Interpreter& in, Object* proto)
     nodeGetter(
         in, proto, "nodeName",
         [](Interpreter& in, Object*, XmlNode* n) -> Value { return n->type == kElement ? nameString(in, n->name) : Value::null(); },
-        [](Interpreter&, Object* self, const Args& args) -> Value {
+        [](Interpreter& in, Object* self, const Args& args) -> Value {
             XmlNode* n = nodeOf(self);
+            // Unlike the constructor's, an assigned name is converted once, here.
             if (n && !arg(args, 0).isUndefined())
-                n->name = args[0];
+                n->name = xmlString(in, args[0]);
             return Value();
         });
     nodeGetter(
@@ -442,8 +443,11 @@ void installXmlNodeMethods(Interpreter& in, Object* proto)
 {
 
     nativeMethod(in, proto, "appendChild", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        if (XmlNode* n = nodeOf(self))
-            insertChild(in, self, arg(args, 0).asObject(), n->children.size());
+        // A child appended to its own parent stays where it is.
+        XmlNode* n = nodeOf(self);
+        XmlNode* child = nodeOf(arg(args, 0).asObject());
+        if (n && child && child->parent != self)
+            insertChild(in, self, args[0].asObject(), n->children.size());
         return Value();
     }, 0);
     nativeMethod(in, proto, "insertBefore", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -452,7 +456,7 @@ void installXmlNodeMethods(Interpreter& in, Object* proto)
         if (!n || !before)
             return Value();
         auto it = std::find(n->children.begin(), n->children.end(), before);
-        if (it != n->children.end())
+        if (it != n->children.end() && arg(args, 0).asObject() != before)
             insertChild(in, self, arg(args, 0).asObject(), std::size_t(it - n->children.begin()));
         return Value();
     }, 0);
@@ -470,8 +474,10 @@ void installXmlNodeMethods(Interpreter& in, Object* proto)
         return n ? Value(!n->children.empty()) : Value();
     }, 0);
     nativeMethod(in, proto, "toString", [](Interpreter& in, Object* self, const Args&) -> Value {
+        // Something that is no node yields no string: conversions then
+        // name it "[type Object]", as with the original player.
         if (!nodeOf(self))
-            return Value();
+            return self;
         return serialize(in, self);
     }, 0);
     nativeMethod(in, proto, "getNamespaceForPrefix", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -502,8 +508,11 @@ void installXmlNodeMethods(Interpreter& in, Object* proto)
     }, 0);
 }
 
+enum class FieldType { Text, Flag };
+
 // A document-level field of XML objects, exposed through getter and setter.
-void documentField(Interpreter& in, Object* proto, const char* name, Value XmlNode::*field)
+// Assigning undefined changes nothing; flags take booleans, the rest strings.
+void documentField(Interpreter& in, Object* proto, const char* name, Value XmlNode::*field, FieldType type)
 {
     if (proto->findOwn(name))
         return;
@@ -513,10 +522,17 @@ void documentField(Interpreter& in, Object* proto, const char* name, Value XmlNo
             XmlNode* n = nodeOf(self);
             return n && n->document ? n->*field : Value();
         },
-        [field](Interpreter&, Object* self, const Args& args) -> Value {
+        [field, type](Interpreter& in, Object* self, const Args& args) -> Value {
             XmlNode* n = nodeOf(self);
-            if (n && n->document)
-                n->*field = arg(args, 0);
+            Value v = arg(args, 0);
+            if (!n || !n->document || v.isUndefined())
+                return Value();
+            // Objects are read as text first, whatever the field, as the player does.
+            std::string text = v.isObject() ? xmlString(in, v) : std::string();
+            if (type == FieldType::Flag)
+                n->*field = in.toBoolean(v);
+            else
+                n->*field = v.isNull() ? v : Value(v.isObject() ? text : in.toString(v));
             return Value();
         });
 }
@@ -526,11 +542,11 @@ void installDocumentFields(Interpreter& in, Object* proto)
 {
     if (!proto)
         return;
-    documentField(in, proto, "contentType", &XmlNode::contentType);
-    documentField(in, proto, "docTypeDecl", &XmlNode::docTypeDecl);
-    documentField(in, proto, "ignoreWhite", &XmlNode::ignoreWhite);
-    documentField(in, proto, "loaded", &XmlNode::loaded);
-    documentField(in, proto, "xmlDecl", &XmlNode::xmlDecl);
+    documentField(in, proto, "contentType", &XmlNode::contentType, FieldType::Text);
+    documentField(in, proto, "docTypeDecl", &XmlNode::docTypeDecl, FieldType::Text);
+    documentField(in, proto, "ignoreWhite", &XmlNode::ignoreWhite, FieldType::Flag);
+    documentField(in, proto, "loaded", &XmlNode::loaded, FieldType::Flag);
+    documentField(in, proto, "xmlDecl", &XmlNode::xmlDecl, FieldType::Text);
     if (!proto->findOwn("status")) {
         nativeAccessor(
             in, proto, "status",
@@ -540,8 +556,11 @@ void installDocumentFields(Interpreter& in, Object* proto)
             },
             [](Interpreter& in, Object* self, const Args& args) -> Value {
                 XmlNode* n = nodeOf(self);
-                if (n && n->document)
-                    n->status = int(toInteger(in.toNumber(arg(args, 0))));
+                if (n && n->document && !arg(args, 0).isUndefined()) {
+                    if (args[0].isObject())
+                        xmlString(in, args[0]);
+                    n->status = toInt32(in.toNumber(args[0]));
+                }
                 return Value();
             });
     }
@@ -571,7 +590,8 @@ void installXml(Interpreter& in)
             installNodeAccessors(in, self->proto());
             const int type = in.toNumber(args[0]) == 1 ? kElement : kText;
             XmlNode* n = attachNode(in, self, type);
-            (type == kElement ? n->name : n->value) = arg(args, 1);
+            // The text is kept as given and read as a string on each use.
+            (type == kElement ? n->name : n->value) = args[1].isNull() ? Value("null") : args[1];
             return self;
         },
         nodeProto);
@@ -593,15 +613,15 @@ void installXml(Interpreter& in)
     in.global()->put("XML", xmlCtor, PropertyFlag::DontEnum);
 
     nativeMethod(in, xmlProto, "parseXML", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        if (nodeOf(self) && !args.empty())
+        if (nodeOf(self) && !arg(args, 0).isUndefined())
             parseInto(in, self, xmlString(in, args[0]));
         return Value();
     }, 0);
     nativeMethod(in, xmlProto, "createElement", [](Interpreter& in, Object*, const Args& args) -> Value {
-        return newNode(in, kElement, xmlString(in, arg(args, 0)));
+        return arg(args, 0).isUndefined() ? Value() : Value(newNode(in, kElement, xmlString(in, args[0])));
     }, 0);
     nativeMethod(in, xmlProto, "createTextNode", [](Interpreter& in, Object*, const Args& args) -> Value {
-        return newNode(in, kText, xmlString(in, arg(args, 0)));
+        return arg(args, 0).isUndefined() ? Value() : Value(newNode(in, kText, xmlString(in, args[0])));
     }, 0);
     nativeMethod(in, xmlProto, "load", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || args.empty())

@@ -229,7 +229,7 @@ private:
             std::size_t attrStart = i;
             while (i < m_text.size() && !isSpace(m_text[i]) && m_text[i] != '=' && m_text[i] != '>' && m_text[i] != '/')
                 ++i;
-            std::string attrName = m_text.substr(attrStart, i - attrStart);
+            std::string attrName = unescape(m_text.substr(attrStart, i - attrStart));
             skipSpace(i);
             if (attrName.empty() || i >= m_text.size() || m_text[i] != '=')
                 return fail(Status::MalformedElement);
