@@ -129,7 +129,10 @@ const TextFace& TextFieldLayout::face(const script::TextFieldFormat& format)
     if (found != m_faces.end())
         return *found->second;
     const Font* own = m_fonts && m_field.fontId ? m_fonts->font(*m_field.fontId) : nullptr;
-    const QString qname = QString::fromStdString(name);
+    QString qname = QString::fromStdString(name);
+    // DejaVu grew out of Bitstream Vera and keeps its metrics.
+    if (qname.startsWith(QLatin1String("Bitstream Vera"), Qt::CaseInsensitive))
+        qname = QStringLiteral("DejaVu") + qname.mid(14);
     std::unique_ptr<TextFace> made;
     if (m_field.embedFonts && own && own->hasOutlines() && (own->name() == qname || name.empty()))
         made = std::make_unique<EmbeddedFace>(*own, height);

@@ -175,6 +175,8 @@ void TextFieldState::setTextUnits(std::u32string units, std::vector<FormatRun> n
     invalidateLayout();
     if (autoSize != AutoSize::None)
         fitToText();
+    // New text starts at the left; the first line shown stays if it still can.
+    hscroll = 0;
     clampScroll();
 }
 
@@ -314,9 +316,10 @@ void TextFieldState::applyFormat(std::size_t begin, std::size_t end, const TextF
     runs = std::move(out);
     normalizeRuns();
     invalidateLayout();
+    // The scroll position stays as it was, even past the new maximum, as in
+    // the original player.
     if (autoSize != AutoSize::None)
         fitToText();
-    clampScroll();
 }
 
 void TextFieldState::invalidateLayout()

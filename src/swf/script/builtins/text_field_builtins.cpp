@@ -363,13 +363,15 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
         relayout();
         break;
     }
+    // The player lays the text out again only when the text or a format
+    // changes: until then scripts measure the old lines.
     case Member::WordWrap:
         s.wordWrap = in.toBoolean(value);
-        relayout();
+        ++s.revision;
         break;
     case Member::Multiline:
         s.multiline = in.toBoolean(value);
-        relayout();
+        ++s.revision;
         break;
     case Member::Type: {
         const std::string type = asciiLower(in.toString(value));
@@ -562,8 +564,11 @@ void installMethods(Interpreter& in, Object* proto)
         const auto length = (long long)s.length();
         // The new text takes the format of the character after the range.
         const TextFieldFormat format = end < length ? s.formatAt(std::size_t(end)) : s.newTextFormat;
-        s.replace(std::size_t(std::min(begin, length)), std::size_t(std::min(end, length)),
-                  toUnits(in.toString(args[2]), in.swfVersion()), format);
+        // A carriage return goes in as a break that text leaves out, a line
+        // feed as a carriage return (the player's own mapping).
+        std::u32string inserted = toUnits(in.toString(args[2]), in.swfVersion());
+        std::replace(inserted.begin(), inserted.end(), U'\r', kHtmlLineBreak);
+        s.replace(std::size_t(std::min(begin, length)), std::size_t(std::min(end, length)), inserted, format);
         // New text then continues in the first character's format.
         if (s.length() > 0)
             s.newTextFormat = s.formatAt(0);
