@@ -369,14 +369,19 @@ Value Interpreter::toPrimitive(const Value& v, int hint)
         return v;
     const bool stringFirst = hint == 2 || (hint == 0 && o->objectClass() == ObjectClass::Date);
     Value fn = getMember(v, stringFirst ? "toString" : "valueOf");
-    if (fn.isObject() && fn.asObject()->isFunction()) {
-        Value r = call(fn, o, {});
-        // A clip stands for itself; any other object means "no primitive", and
-        // the caller converts the original object again (calling toString or
-        // valueOf a second time, as the original player does).
-        if (r.isPrimitive() || r.asObject()->objectClass() == ObjectClass::Clip)
-            return r;
+    if (!fn.isObject() || !fn.asObject()->isFunction()) {
+        // Without the preferred method the other one is used; an object
+        // with neither converts as undefined.
+        fn = getMember(v, stringFirst ? "valueOf" : "toString");
+        if (!fn.isObject() || !fn.asObject()->isFunction())
+            return Value();
     }
+    Value r = call(fn, o, {});
+    // A clip stands for itself; any other object means "no primitive", and
+    // the caller converts the original object again (calling toString or
+    // valueOf a second time, as the original player does).
+    if (r.isPrimitive() || r.asObject()->objectClass() == ObjectClass::Clip)
+        return r;
     return v;
 }
 
@@ -441,12 +446,46 @@ bool Interpreter::looseEquals(const Value& a, const Value& b)
 
 Value Interpreter::lessThan(const Value& a, const Value& b)
 {
-    Value pa = toPrimitive(a, 1);
-    Value pb = toPrimitive(b, 1);
-    if (pa.isString() && pb.isString())
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    // Operands go through valueOf (toString when there is none; undefined
+    // when neither exists). An object whose conversion gives another object
+    // cannot be ordered: the comparison is false. A clip counts as NaN.
+    bool unordered = false;
+    auto primitive = [&](const Value& v) -> Value {
+        Object* o = v.asObject();
+        if (!o)
+            return v;
+        if (o->objectClass() == ObjectClass::Clip)
+            return nan;
+        Value fn = getMember(v, "valueOf");
+        if (!fn.isObject() || !fn.asObject()->isFunction())
+            fn = getMember(v, "toString");
+        if (!fn.isObject() || !fn.asObject()->isFunction())
+            return Value();
+        Value r = call(fn, o, {});
+        if (r.isObject()) {
+            unordered = unordered || r.asObject()->objectClass() != ObjectClass::Clip;
+            return nan;
+        }
+        return r;
+    };
+    Value pa = primitive(a);
+    if (unordered)
+        return false; // the second operand is not converted at all
+    Value pb = primitive(b);
+    if (unordered)
+        return false;
+    // Strings compare by bytes, except that the empty string sorts after
+    // every other string, as in the original player.
+    if (pa.isString() && pb.isString()) {
+        if (pa.asString().empty() || pb.asString().empty())
+            return !pa.asString().empty();
         return pa.asString() < pb.asString();
-    double x = pa.isObject() ? std::numeric_limits<double>::quiet_NaN() : primitiveToNumber(pa, m_version);
-    double y = pb.isObject() ? std::numeric_limits<double>::quiet_NaN() : primitiveToNumber(pb, m_version);
+    }
+    // The empty string is NaN here in every version.
+    auto number = [&](const Value& p) { return p.isString() ? stringToNumber(p.asString(), 7) : primitiveToNumber(p, m_version); };
+    double x = number(pa);
+    double y = number(pb);
     if (std::isnan(x) || std::isnan(y))
         return Value();
     return x < y;

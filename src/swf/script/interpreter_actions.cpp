@@ -150,7 +150,14 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         break;
     }
     case ActionCode::Less: {
-        double b = toNumber(pop(f)), x = toNumber(pop(f));
+        // The empty string is NaN here, whatever the version.
+        auto number = [&](const Value& x) {
+            const Value p = toPrimitive(x, 1);
+            if (p.isObject() || (p.isString() && p.asString().empty()))
+                return std::numeric_limits<double>::quiet_NaN();
+            return toNumber(p);
+        };
+        double b = number(pop(f)), x = number(pop(f));
         push(f, legacyBool(x < b, v));
         break;
     }

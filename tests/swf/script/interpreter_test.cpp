@@ -796,3 +796,58 @@ TEST(Interpreter, Version5FunctionsDoNotCloseOverLocals)
         EXPECT_EQ(out, version >= 6 ? "kept" : "undefined") << version;
     }
 }
+
+TEST(Interpreter, Less2FollowsTheOriginalPlayersOrdering)
+{
+    // Operand setup (as assembly), then what `a < b` traces.
+    const struct {
+        int version;
+        const char* operands;
+        const char* expected;
+    } cases[] = {
+        // The empty string sorts after every other string...
+        {7, "push \"0\", \"\"", "true"},
+        {7, "push \"\", \"0\"", "false"},
+        {7, "push \"a\", \"b\"", "true"},
+        // ...and is NaN against a number, even before SWF 7.
+        {6, "push 0, \"\"", "undefined"},
+        // An object whose valueOf gives an object is neither less nor greater.
+        {7, "push 1, 0\ninitobject", "false"},
+        // An object with no valueOf or toString converts as undefined: 0 before SWF 7.
+        {6, "push -1, \"__proto__\", null, 1\ninitobject", "true"},
+        {7, "push -1, \"__proto__\", null, 1\ninitobject", "undefined"},
+    };
+    for (const auto& c : cases) {
+        Machine m(c.version);
+        const std::string out = m.run(std::string(c.operands) + "\nless2\npush \"\"\nadd2\ntrace");
+        EXPECT_EQ(out, c.version < 7 && std::string(c.expected) == "undefined" ? "" : c.expected) << c.operands;
+    }
+}
+
+TEST(Interpreter, ObjectWithoutValueOfConvertsThroughToString)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", "__proto__", null, 1
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "toString"
+        function
+          push "5"
+          return
+        end
+        setmember
+        push "o"
+        getvariable
+        push 1
+        add2
+        trace
+        push "o"
+        getvariable
+        push 1
+        multiply
+        trace
+    )"), "51\n5");
+}
