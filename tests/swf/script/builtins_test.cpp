@@ -656,3 +656,73 @@ TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
     )"),
               "true");
 }
+
+TEST(GlobalFunctions, UnescapeRepairsBytesLikeTheOriginalPlayer)
+{
+    const struct {
+        int version;
+        const char* input;
+        const char* expected;
+    } cases[] = {
+        {6, "start%c1end", "start\xEF\xBF\xBDnd"}, // a broken sequence takes its bytes with it
+        {6, "start%80end", "start\xC2\x80" "end"}, // a lone continuation byte is Latin-1
+        {6, "start%ffend", "start"},               // no UTF-8 byte ends the string
+        {6, "start%c0", "start"},
+        {6, "start%6+1", "start1"},
+        {6, "%/}", "}"},
+        {5, "", "undefined"},
+        {5, "%0.", "undefined"},
+        {5, "%00", ""},
+        {5, "a%c1e", "a\xC3\x81" "e"}, // bytes as they are; the trace shows them as Latin-1
+    };
+    for (const auto& c : cases) {
+        Machine m(c.version);
+        EXPECT_EQ(traced(m, std::string("push \"") + c.input + "\", 1, \"unescape\"\ncallfunction\ntypeof\npush \"undefined\"\nequals2\nif undef\n"
+                                 + "push \"" + c.input + "\", 1, \"unescape\"\ncallfunction\njump done\nundef:\npush \"undefined\"\ndone:"),
+                  c.expected)
+            << c.version << " " << c.input;
+    }
+}
+
+TEST(StringBuiltins, SubstrAndConcatEdgeCases)
+{
+    const struct {
+        int version;
+        const char* code;
+        const char* expected;
+    } cases[] = {
+        {6, "push -5, 1, 2, \"abcdef\"\npush \"substr\"\ncallmethod", "b"},
+        {6, "push -1, 1, 2, \"abcdef\"\npush \"substr\"\ncallmethod", ""},
+        {6, "push -2, -3, 2, \"abcdef\"\npush \"substr\"\ncallmethod", ""},
+        {6, "push \"Infinity\"\ngetvariable\npush 0, 2, \"abcdef\"\npush \"substr\"\ncallmethod", ""},
+        {6, "push \"Infinity\"\ngetvariable\npush 1, 2, \"abcdef\"\npush \"substring\"\ncallmethod", "a"},
+        {7, "push 0, \"Object\"\nnewobject\npush 1, \"a\"\npush \"concat\"\ncallmethod", "a[object Object]"},
+        {5, "push 0, 257, 256, 3, \"String\"\ngetvariable\npush \"fromCharCode\"\ncallmethod\npush \"length\"\ngetmember", "1"},
+        {5, "push 10, 1, \"ab\"\npush \"charCodeAt\"\ncallmethod", "0"},
+        {6, "push 10, 1, \"ab\"\npush \"charCodeAt\"\ncallmethod", "NaN"},
+    };
+    for (const auto& c : cases) {
+        Machine m(c.version);
+        EXPECT_EQ(traced(m, c.code), c.expected) << c.version << " " << c.code;
+    }
+}
+
+TEST(ArrayBuiltins, SortOnTakesGlobalOptionsFromTheFirstField)
+{
+    Machine m(7);
+    const std::string items = R"(
+        push "a", "x", 1, 1
+        initobject
+        push "x", 2, 1
+        initobject
+        push 2
+        initarray
+        setvariable
+    )";
+    // One option per field: the first one's RETURNINDEXEDARRAY counts.
+    EXPECT_EQ(m.run(items + "push 8, 1\ninitarray\npush \"x\", 1\ninitarray\npush 2, \"a\"\ngetvariable\npush \"sortOn\"\ncallmethod\ntrace"), "1,0");
+    // A list that does not match the fields is ignored.
+    EXPECT_EQ(m.run(items + "push 0, 8, 2\ninitarray\npush \"x\", 1\ninitarray\npush 2, \"a\"\ngetvariable\npush \"sortOn\"\ncallmethod\n"
+                            "push 0\ngetmember\npush \"x\"\ngetmember\ntrace"),
+              "1");
+}

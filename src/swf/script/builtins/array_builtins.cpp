@@ -275,8 +275,13 @@ void installArray(Interpreter& in)
         }
         int flags = 0;
         if (Object* list = arg(args, 1).asObject(); list && list->objectClass() == ObjectClass::Array) {
+            // One option per field, or none at all; the first field's
+            // options also decide UNIQUESORT and RETURNINDEXEDARRAY.
             for (const Value& v : in.arrayItems(list))
                 fieldFlags.push_back(int(toInt32(in.toNumber(v))));
+            if (fieldFlags.size() != fields.size())
+                fieldFlags.assign(fields.size(), 0);
+            flags = fieldFlags.empty() ? 0 : fieldFlags[0];
         } else if (args.size() > 1) {
             flags = int(toInt32(in.toNumber(args[1])));
         }

@@ -2,6 +2,7 @@
 // escape, unescape, the timers, and the NaN / Infinity constants.
 
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/string_util.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -128,6 +129,65 @@ int hexValue(char c)
     return d < 16 ? d : -1;
 }
 
+// "+" is a space; a broken "%" sequence drops the "%" with the characters
+// up to the first that is no hex digit; a decoded zero byte ends the string.
+std::string unescapeBytes(const std::string& s, bool& endedByZero)
+{
+    endedByZero = false;
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '+') {
+            out += ' ';
+        } else if (s[i] != '%') {
+            out += s[i];
+        } else if (i + 2 < s.size() && hexValue(s[i + 1]) >= 0 && hexValue(s[i + 2]) >= 0) {
+            const char c = char(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2]));
+            if (c == 0) {
+                endedByZero = true;
+                break;
+            }
+            out += c;
+            i += 2;
+        } else {
+            i += i + 1 < s.size() && hexValue(s[i + 1]) >= 0 ? 2 : 1;
+        }
+    }
+    return out;
+}
+
+// From SWF 6 unescaped bytes are read as UTF-8 the way the original player
+// does: a lone continuation byte is that Latin-1 character, a broken
+// sequence becomes U+FFFD with the bytes it claimed, a lead byte without
+// room for its sequence or a byte from 0xF8 up ends the string.
+std::string repairUtf8(const std::string& s)
+{
+    std::string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            out += char(c);
+            ++i;
+        } else if (c < 0xC0) {
+            out += encodeUtf8(c);
+            ++i;
+        } else if (c >= 0xF8) {
+            break;
+        } else {
+            const std::size_t extra = c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+            if (i + extra >= s.size())
+                break;
+            bool valid = true;
+            for (std::size_t k = 1; k <= extra; ++k)
+                valid = valid && (p[i + k] & 0xC0) == 0x80;
+            out += valid ? s.substr(i, extra + 1) : encodeUtf8(0xFFFD);
+            i += extra + 1;
+        }
+    }
+    return out;
+}
+
 // setInterval(function, ms, args...) or setInterval(object, "method", ms, args...).
 Value startTimer(Interpreter& in, const Args& args, bool repeat)
 {
@@ -196,26 +256,12 @@ void installGlobalFunctions(Interpreter& in)
     in.defineMethod(g, "unescape", [](Interpreter& in, Object*, const Args& args) -> Value {
         if (args.empty())
             return Value();
-        // "+" is a space; a broken "%" sequence drops the "%" and the
-        // character after it; a decoded zero byte ends the string.
-        std::string s = in.toString(args[0]);
-        std::string out;
-        for (std::size_t i = 0; i < s.size(); ++i) {
-            if (s[i] == '+') {
-                out += ' ';
-            } else if (s[i] != '%') {
-                out += s[i];
-            } else if (i + 2 < s.size() + 0 && hexValue(s[i + 1]) >= 0 && hexValue(s[i + 2]) >= 0) {
-                char c = char(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2]));
-                if (c == 0)
-                    break;
-                out += c;
-                i += 2;
-            } else {
-                ++i;
-            }
-        }
-        return out;
+        bool endedByZero = false;
+        const std::string bytes = unescapeBytes(in.toString(args[0]), endedByZero);
+        // Before SWF 6 nothing left is undefined, unless a zero byte ended it.
+        if (bytes.empty() && !endedByZero && in.swfVersion() < 6)
+            return Value();
+        return in.swfVersion() >= 6 ? repairUtf8(bytes) : bytes;
     });
     in.defineMethod(g, "setInterval", [](Interpreter& in, Object*, const Args& args) -> Value { return startTimer(in, args, true); });
     in.defineMethod(g, "setTimeout", [](Interpreter& in, Object*, const Args& args) -> Value { return startTimer(in, args, false); });

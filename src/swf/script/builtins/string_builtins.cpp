@@ -18,12 +18,26 @@ std::string thisString(Interpreter& in, Object* self)
     return self ? in.toString(Value(self)) : std::string();
 }
 
-// An integer argument, with a fallback for undefined.
+// An integer argument, with a fallback for undefined. Positions and lengths
+// are 32-bit integers in the original player: Infinity and NaN are 0.
 double intArg(Interpreter& in, const Args& args, std::size_t i, double fallback)
 {
     if (i >= args.size() || args[i].isUndefined())
         return fallback;
-    return toInteger(in.toNumber(args[i]));
+    return double(toInt32(in.toNumber(args[i])));
+}
+
+// An object whose toString gives no string reads as its type, the way the
+// original player shows an object it cannot convert.
+std::string objectAwareString(Interpreter& in, const Value& v)
+{
+    Object* o = v.asObject();
+    if (!o || o->objectClass() == ObjectClass::Clip)
+        return in.toString(v);
+    const Value s = in.callMethod(v, "toString", {});
+    if (s.isString())
+        return s.asString();
+    return o->isFunction() ? "[type Function]" : "[type Object]";
 }
 
 std::size_t clampIndex(double n, std::size_t size) { return std::size_t(std::max(0.0, std::min(n, double(size)))); }
@@ -62,6 +76,15 @@ void installString(Interpreter& in)
             std::uint32_t c = toUint32(in.toNumber(v)) & 0xFFFF;
             if (c == 0)
                 break;
+            if (in.swfVersion() < 6 && c > 0xFF) {
+                // A double-byte character: its high byte, then its low byte;
+                // a zero low byte ends the string there.
+                out += char(c >> 8);
+                if (!(c & 0xFF))
+                    break;
+                out += char(c & 0xFF);
+                continue;
+            }
             out += unitToString(c, in.swfVersion());
         }
         return out;
@@ -83,6 +106,9 @@ void installString(Interpreter& in)
     in.defineMethod(proto, "charCodeAt", [](Interpreter& in, Object* self, const Args& args) -> Value {
         auto units = stringUnits(thisString(in, self), in.swfVersion());
         double i = intArg(in, args, 0, 0);
+        // Before SWF 6 an index past the end reads the terminating zero.
+        if (in.swfVersion() < 6 && i >= double(units.size()))
+            return 0.0;
         if (i < 0 || i >= double(units.size()))
             return std::nan("");
         return double(units[std::size_t(i)]);
@@ -90,7 +116,7 @@ void installString(Interpreter& in)
     in.defineMethod(proto, "concat", [](Interpreter& in, Object* self, const Args& args) -> Value {
         std::string s = thisString(in, self);
         for (const Value& v : args)
-            s += in.toString(v);
+            s += objectAwareString(in, v);
         return s;
     });
     in.defineMethod(proto, "indexOf", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -142,8 +168,12 @@ void installString(Interpreter& in)
         if (b < 0)
             b = std::max(0.0, b + size);
         double len = intArg(in, args, 1, size);
-        if (len < 0)
-            len = std::max(0.0, len + size);
+        if (len < 0) {
+            // A negative length counts from the end, and then may not reach it.
+            len += size;
+            if (b + len >= size)
+                return std::string();
+        }
         std::size_t bi = clampIndex(b, units.size());
         std::size_t ei = clampIndex(b + len, units.size());
         return bi < ei ? joinUnits(units, bi, ei, in.swfVersion()) : std::string();
