@@ -496,3 +496,18 @@ TEST(TextFormat, MembersAppearOnAReplacedPrototypeWithTheNextFormat)
     EXPECT_GT(m.get(extent, "width").asNumber(), 0);
     EXPECT_EQ(m.get(extent, "textFieldHeight").asNumber(), m.get(extent, "height").asNumber() + 4);
 }
+
+TEST(Sound, ScriptSubclassesGetASoundThroughSuper)
+{
+    EnvMachine m(7);
+    // A subclass prototype inheriting Sound.prototype, its instance set up by
+    // calling Sound on it as super() does; a plain call does nothing.
+    Object* proto = m.vm->newObject(m.get(m.global("Sound"), "prototype").asObject());
+    Object* instance = m.vm->newObject(proto);
+    m.vm->call(m.global("Sound"), instance, {});
+    m.call(instance, "setVolume", {40});
+    EXPECT_EQ(m.call(instance, "getVolume").asNumber(), 40);
+    Object* plain = m.vm->newObject();
+    m.vm->call(m.global("Sound"), plain, {});
+    EXPECT_FALSE(plain->extension());
+}

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
 
 namespace swf::script {
 
@@ -64,8 +65,11 @@ void installColor(Interpreter& in)
         env::addFlagsToAll(self, env::kLocked);
         return self;
     };
-    auto call = [](Interpreter&, Object*, const Args&) -> Value { return Value(); };
-    Object* ctor = makeConstructor(in, "Color", call, construct);
+    auto made = std::make_shared<Object*>(nullptr);
+    Object* ctor = makeConstructor(in, "Color", env::superCall(made, construct), construct);
+    *made = ctor;
+    // The call form keeps a pointer to it: it lives as long as the machine.
+    in.pin(ctor);
     Object* proto = in.getMember(ctor, "prototype").asObject();
     if (!proto)
         return;

@@ -5,6 +5,8 @@
 
 #include "swf/script/builtins/builtins.h"
 
+#include <memory>
+
 namespace swf::script::env {
 
 // What the original player's start-up script gave its singletons and
@@ -30,6 +32,18 @@ inline Object* newSingleton(Interpreter& in, const std::string& name)
         o->put("constructor", object->value);
     in.global()->put(name, o, PropertyFlag::DontEnum);
     return o;
+}
+
+// The plain-call form of a built-in class: super(...) in the constructor of
+// a script class that extends it sets `this` up as `new` would; any other
+// call does nothing. `ctor` is filled in once the constructor exists.
+inline NativeFunction superCall(std::shared_ptr<Object*> ctor, NativeFunction construct)
+{
+    return [ctor, construct](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (self && *ctor && in.instanceOf(self, *ctor))
+            construct(in, self, args);
+        return Value();
+    };
 }
 
 // AsBroadcaster.initialize(o), with the listener methods of the built-in

@@ -143,8 +143,11 @@ void installSound(Interpreter& in)
             self->setExtension(sound);
         return self;
     };
-    auto call = [](Interpreter&, Object*, const Args&) -> Value { return Value(); };
-    Object* ctor = makeConstructor(in, "Sound", call, construct);
+    auto made = std::make_shared<Object*>(nullptr);
+    Object* ctor = makeConstructor(in, "Sound", env::superCall(made, construct), construct);
+    *made = ctor;
+    // The call form keeps a pointer to it: it lives as long as the machine.
+    in.pin(ctor);
     Object* proto = in.getMember(ctor, "prototype").asObject();
     if (!proto)
         return;

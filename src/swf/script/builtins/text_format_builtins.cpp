@@ -354,8 +354,11 @@ void installTextFormat(Interpreter& in)
         }
         return self;
     };
-    auto call = [](Interpreter&, Object*, const Args&) -> Value { return Value(); };
-    makeConstructor(in, "TextFormat", call, construct);
+    auto made = std::make_shared<Object*>(nullptr);
+    Object* ctor = makeConstructor(in, "TextFormat", env::superCall(made, construct), construct);
+    *made = ctor;
+    // The call form keeps a pointer to it: it lives as long as the machine.
+    in.pin(ctor);
 }
 
 Object* makeTextFormat(Interpreter& in, const TextFieldFormat& format)
