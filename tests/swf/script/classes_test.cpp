@@ -320,3 +320,23 @@ TEST(LibraryClasses, ClassesOfLaterPlayersHideTheirMembersFromOlderMovies)
     EXPECT_FALSE(m6.vm->getMember(m6.vm->getMember(global(m6, "LoadVars"), "prototype"), "decode").isUndefined());
     EXPECT_TRUE(m6.vm->getMember(m6.vm->getMember(global(m6, "PrintJob"), "prototype"), "start").isUndefined());
 }
+
+TEST(FlashGeom, PointArithmeticAndText)
+{
+    Machine m(8);
+    Value geom = m.vm->getMember(global(m, "flash"), "geom");
+    Value pointClass = m.vm->getMember(geom, "Point");
+    Value a = m.vm->construct(pointClass, {Value(1), Value(2)});
+    Value b = m.vm->construct(pointClass, {Value(4), Value(6)});
+    EXPECT_EQ(str(m, m.vm->callMethod(a, "add", {b})), "(x=5, y=8)");
+    EXPECT_EQ(str(m, m.vm->callMethod(pointClass, "distance", {a, b})), "5");
+    EXPECT_EQ(str(m, m.vm->callMethod(pointClass, "interpolate", {a, b, Value(0.5)})), "(x=2.5, y=4)");
+    EXPECT_EQ(str(m, m.vm->getMember(m.vm->construct(pointClass, {}), "length")), "0");
+    Value c = m.vm->construct(pointClass, {Value(3), Value(4)});
+    m.vm->callMethod(c, "normalize", {Value(10)});
+    EXPECT_EQ(str(m, c), "(x=6, y=8)");
+    EXPECT_TRUE(m.vm->toBoolean(m.vm->callMethod(a, "equals", {m.vm->callMethod(a, "clone", {})})));
+    // The package belongs to SWF 8.
+    Machine m7(7);
+    EXPECT_TRUE(global(m7, "flash").isUndefined());
+}

@@ -322,6 +322,7 @@ void installLibraryClasses(Interpreter& in)
     installContextMenu(in);
     installMovieClipLoader(in);
     installXmlSocket(in);
+    installFlashGeom(in);
 }
 
 } // namespace swf::script
