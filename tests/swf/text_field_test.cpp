@@ -126,6 +126,7 @@ TEST(TextFieldStateTest, PlacedFieldsTakeTheirRecordsSettings)
     swf::DefineEditText record;
     record.bounds = {Twips(-40), Twips(2000), Twips(0), Twips(400)};
     record.html = true;
+    record.multiline = true;
     record.border = true;
     record.readOnly = true;
     record.autoSize = true;
@@ -169,9 +170,8 @@ TEST(TextFieldStateTest, FormatRangesShareOnlyWhatAllCharactersHave)
         std::optional<std::string> align;
     };
     const Case cases[] = {
-        {0, 1, false, "right"}, // paragraph members reach the whole paragraph
-        {1, 3, true, "right"},  {0, 3, std::nullopt, "right"}, {0, 8, std::nullopt, "right"},
-        {8, 11, false, "left"}, {0, 11, std::nullopt, std::nullopt},
+        {0, 1, false, "left"}, {1, 3, true, std::nullopt}, {2, 3, true, "right"},
+        {0, 3, std::nullopt, std::nullopt}, {8, 11, false, "left"}, {0, 11, std::nullopt, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.begin) + "-" + std::to_string(c.end));
@@ -219,6 +219,7 @@ TEST(TextFieldHtmlTest, ParsesTheTagsIntoTextWithBreaks)
         {"a<p>b", false, "ab"},
         {"a<li>b<li>c</li>d</li>e", false, "a\rb\rc\rd\re"},
         {"a<u>b</p>c", false, "abc"},
+        {"a\nb", false, "a\rb"},
         {"x &lt;&amp;&gt; &#65;&unknown;", false, "x <&> A&unknown;"},
         {"<p align='right'>abcdefg</p>\rhij\r", false, "abcdefg|hij|"},
     };

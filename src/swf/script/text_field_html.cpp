@@ -146,8 +146,8 @@ std::optional<std::uint32_t> color(const std::u32string& s)
 
 class HtmlReader {
 public:
-    HtmlReader(const TextFieldFormat& base, bool condenseWhite, int swfVersion)
-        : m_condense(condenseWhite), m_version(swfVersion)
+    HtmlReader(const TextFieldFormat& base, bool condenseWhite, int swfVersion, bool multiline)
+        : m_condense(condenseWhite), m_multiline(multiline), m_version(swfVersion)
     {
         m_stack.push_back({U"", base});
     }
@@ -161,8 +161,10 @@ public:
                     continue;
                 }
                 // A source line break stands in for a pending paragraph end.
+                // Carriage returns become breaks that text leaves out, line
+                // feeds carriage returns, as in the original player.
                 m_pendingBreak = false;
-                put(kHtmlLineBreak);
+                put(c == U'\r' ? kHtmlLineBreak : U'\r');
                 continue;
             }
             put(c);
@@ -188,11 +190,15 @@ public:
         }
         if (name == U"p" || name == U"li") {
             if (closing) {
-                if (popTo(name))
+                // The break belongs to the paragraph it ends, with its format.
+                const TextFieldFormat ending = m_stack.back().format;
+                if (popTo(name) && m_multiline) {
                     m_pendingBreak = true;
+                    m_breakFormat = ending;
+                }
                 return;
             }
-            if (name == U"li" && !m_text.empty() && !isParagraphBreak(m_text.back()))
+            if (name == U"li" && m_multiline && !m_text.empty() && !isParagraphBreak(m_text.back()))
                 put(U'\r');
             TextFieldFormat format = m_stack.back().format;
             if (name == U"li")
@@ -312,7 +318,7 @@ private:
     {
         if (m_pendingBreak) {
             m_pendingBreak = false;
-            append(U'\r');
+            append(U'\r', m_breakFormat);
         }
     }
 
@@ -324,13 +330,12 @@ private:
             c = U' ';
         }
         flushBreak();
-        append(c);
+        append(c, m_stack.back().format);
     }
 
-    void append(char32_t c)
+    void append(char32_t c, const TextFieldFormat& format)
     {
         m_text += c;
-        const TextFieldFormat& format = m_stack.back().format;
         if (!m_runs.empty() && m_runs.back().format == format)
             ++m_runs.back().length;
         else
@@ -338,7 +343,9 @@ private:
     }
 
     bool m_condense;
+    bool m_multiline;
     int m_version;
+    TextFieldFormat m_breakFormat;
     bool m_pendingBreak = false;
     std::vector<Open> m_stack;
     std::u32string m_text;
@@ -436,9 +443,10 @@ std::u32string textFormatAttributes(const TextFieldFormat& f)
 
 } // namespace
 
-HtmlText parseHtmlText(const std::u32string& html, const TextFieldFormat& base, bool condenseWhite, int swfVersion)
+HtmlText parseHtmlText(const std::u32string& html, const TextFieldFormat& base, bool condenseWhite, int swfVersion,
+                       bool multiline)
 {
-    HtmlReader reader(base, condenseWhite, swfVersion);
+    HtmlReader reader(base, condenseWhite, swfVersion, multiline);
     std::size_t pos = 0;
     while (pos < html.size()) {
         const std::size_t open = html.find(U'<', pos);

@@ -20,7 +20,9 @@ struct HtmlText {
 // kerning), b, i, u, a (href, target), textformat (margins, indents,
 // leading, tab stops), tab; comments and unknown tags vanish. Line breaks in
 // the source are paragraph breaks, or single spaces with `condenseWhite`.
-HtmlText parseHtmlText(const std::u32string& html, const TextFieldFormat& base, bool condenseWhite, int swfVersion);
+// Closing paragraphs and list items break lines only in `multiline` fields.
+HtmlText parseHtmlText(const std::u32string& html, const TextFieldFormat& base, bool condenseWhite, int swfVersion,
+                       bool multiline = true);
 
 // The field's text as markup, one <P> or <LI> per paragraph.
 std::u32string htmlFromField(const TextFieldState& field);

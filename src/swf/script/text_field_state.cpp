@@ -79,36 +79,6 @@ void TextFieldFormat::intersect(const TextFieldFormat& o)
     keepEqual(letterSpacing, o.letterSpacing);
 }
 
-TextFieldFormat TextFieldFormat::characterPart() const
-{
-    TextFieldFormat f;
-    f.font = font;
-    f.size = size;
-    f.color = color;
-    f.bold = bold;
-    f.italic = italic;
-    f.underline = underline;
-    f.url = url;
-    f.target = target;
-    f.kerning = kerning;
-    f.letterSpacing = letterSpacing;
-    return f;
-}
-
-TextFieldFormat TextFieldFormat::paragraphPart() const
-{
-    TextFieldFormat f;
-    f.align = align;
-    f.leftMargin = leftMargin;
-    f.rightMargin = rightMargin;
-    f.indent = indent;
-    f.blockIndent = blockIndent;
-    f.leading = leading;
-    f.bullet = bullet;
-    f.tabStops = tabStops;
-    return f;
-}
-
 TextFieldFormat defaultTextFieldFormat()
 {
     TextFieldFormat f;
@@ -276,38 +246,22 @@ void TextFieldState::applyFormat(std::size_t begin, std::size_t end, const TextF
     end = std::min(end, text.size());
     if (begin >= end)
         return;
-    const TextFieldFormat character = format.characterPart();
-    const TextFieldFormat paragraph = format.paragraphPart();
-    // Paragraph members reach out to the breaks around the range; the break
-    // that ends a paragraph belongs to it.
-    std::size_t paragraphBegin = begin;
-    while (paragraphBegin > 0 && !isParagraphEnd(text[paragraphBegin - 1]))
-        --paragraphBegin;
-    std::size_t paragraphEnd = end;
-    if (!isParagraphEnd(text[end - 1])) {
-        while (paragraphEnd < text.size() && !isParagraphEnd(text[paragraphEnd]))
-            ++paragraphEnd;
-        paragraphEnd = std::min(paragraphEnd + 1, text.size());
-    }
-
-    // Split the runs at every boundary, then merge into the pieces inside.
+    // Paragraph members too go to the range only: the layout takes a
+    // paragraph's from its first character, as the original player did.
     std::vector<FormatRun> out;
     std::size_t pos = 0;
-    const std::size_t cuts[] = {paragraphBegin, begin, end, paragraphEnd};
     for (const FormatRun& run : runs) {
         std::size_t start = pos;
         const std::size_t runEnd = pos + run.length;
         while (start < runEnd) {
             std::size_t stop = runEnd;
-            for (std::size_t cut : cuts) {
+            for (std::size_t cut : {begin, end}) {
                 if (cut > start && cut < stop)
                     stop = cut;
             }
             FormatRun piece{stop - start, run.format};
             if (start >= begin && stop <= end)
-                piece.format.merge(character);
-            if (start >= paragraphBegin && stop <= paragraphEnd)
-                piece.format.merge(paragraph);
+                piece.format.merge(format);
             out.push_back(std::move(piece));
             start = stop;
         }
@@ -529,7 +483,8 @@ std::shared_ptr<TextFieldState> textFieldFromDefinition(const swf::DefineEditTex
     }
     if (record.initialText) {
         if (record.html) {
-            const HtmlText parsed = parseHtmlText(toUnits(*record.initialText, swfVersion), format, false, swfVersion);
+            const HtmlText parsed
+                = parseHtmlText(toUnits(*record.initialText, swfVersion), format, false, swfVersion, record.multiline);
             field->setTextUnits(parsed.text, parsed.runs);
         } else {
             field->setText(*record.initialText);

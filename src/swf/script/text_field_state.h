@@ -45,9 +45,6 @@ struct TextFieldFormat {
     void merge(const TextFieldFormat& other);
     // Keeps the members both formats agree on; the others become null.
     void intersect(const TextFieldFormat& other);
-    // Only the character or only the paragraph members.
-    TextFieldFormat characterPart() const;
-    TextFieldFormat paragraphPart() const;
     bool operator==(const TextFieldFormat&) const = default;
 };
 
@@ -153,8 +150,7 @@ struct TextFieldState {
     TextFieldFormat formatAt(std::size_t index) const;
     // The members all characters of [begin, end) share.
     TextFieldFormat formatOf(std::size_t begin, std::size_t end) const;
-    // Sets `format`'s members on [begin, end); paragraph members on the
-    // paragraphs the range touches.
+    // Sets `format`'s members on [begin, end).
     void applyFormat(std::size_t begin, std::size_t end, const TextFieldFormat& format);
 
     // Layout, cached until the text, a format or the size changes.

@@ -200,7 +200,7 @@ void readVariable(Interpreter& in, Object& self, TextFieldExtension& ext)
     const std::string text = textFieldStringFromValue(in, v);
     if (ext.state->html) {
         const HtmlText parsed = parseHtmlText(toUnits(text, in.swfVersion()), ext.state->newTextFormat,
-                                              ext.state->condenseWhite, in.swfVersion());
+                                              ext.state->condenseWhite, in.swfVersion(), ext.state->multiline);
         if (parsed.text != ext.state->text)
             ext.state->setTextUnits(parsed.text, parsed.runs);
     } else if (text != ext.state->textString()) {
@@ -313,7 +313,8 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
     case Member::HtmlText: {
         const std::string html = in.toString(value);
         if (s.html) {
-            const HtmlText parsed = parseHtmlText(toUnits(html, s.swfVersion), s.newTextFormat, s.condenseWhite, s.swfVersion);
+            const HtmlText parsed = parseHtmlText(toUnits(html, s.swfVersion), s.newTextFormat, s.condenseWhite,
+                                                  s.swfVersion, s.multiline);
             s.setTextUnits(parsed.text, parsed.runs);
             // Text typed or set later continues in the last character's format.
             if (!s.runs.empty())
