@@ -419,29 +419,82 @@ std::string Interpreter::toString(const Value& v)
 
 bool Interpreter::looseEquals(const Value& a, const Value& b)
 {
-    if (a.type() == b.type())
-        return strictEquals(a, b);
+    // Objects convert through valueOf; SWF 5 asks a second time when the
+    // first answer is an object.
+    auto primitive = [&](const Value& o) {
+        Value p = toPrimitive(o, 0);
+        if (p.isObject() && m_version < 6 && p.asObject()->objectClass() != ObjectClass::Clip)
+            p = toPrimitive(o, 0);
+        return p;
+    };
+    if (m_version < 6 && (a.isObject() || b.isObject()))
+        return looseEqualsVersion5(a, b);
+    if (a.type() == b.type()) {
+        Object* x = a.asObject();
+        Object* y = b.asObject();
+        if (!x || !y || x == y)
+            return strictEquals(a, b);
+        // A clip and another object are different kinds: the object is
+        // converted first.
+        const bool xClip = x->objectClass() == ObjectClass::Clip;
+        if (xClip != (y->objectClass() == ObjectClass::Clip)) {
+            Value p = primitive(xClip ? b : a);
+            return p.asObject() == (xClip ? x : y);
+        }
+        return false;
+    }
     if (a.isNullish() && b.isNullish())
         return true;
+    // An object equals undefined or null when its valueOf gives one.
+    if (a.isNullish() && b.isObject()) {
+        Value p = primitive(b);
+        return p.isObject() ? false : looseEquals(a, p);
+    }
+    if (b.isNullish() && a.isObject()) {
+        Value p = primitive(a);
+        return p.isObject() ? false : looseEquals(p, b);
+    }
     if (a.isNullish() || b.isNullish())
         return false;
+    // The empty string equals no number, whatever the version.
     if (a.isNumber() && b.isString())
-        return a.asNumber() == stringToNumber(b.asString(), m_version);
+        return !b.asString().empty() && a.asNumber() == stringToNumber(b.asString(), m_version);
     if (a.isString() && b.isNumber())
-        return stringToNumber(a.asString(), m_version) == b.asNumber();
+        return !a.asString().empty() && stringToNumber(a.asString(), m_version) == b.asNumber();
     if (a.isBoolean())
         return looseEquals(Value(a.asBool() ? 1.0 : 0.0), b);
     if (b.isBoolean())
         return looseEquals(a, Value(b.asBool() ? 1.0 : 0.0));
     if (a.isObject() && !b.isObject()) {
-        Value p = toPrimitive(a, 0);
+        Value p = primitive(a);
         return p.isObject() ? false : looseEquals(p, b);
     }
     if (b.isObject() && !a.isObject()) {
-        Value p = toPrimitive(b, 0);
+        Value p = primitive(b);
         return p.isObject() ? false : looseEquals(a, p);
     }
     return false;
+}
+
+bool Interpreter::looseEqualsVersion5(const Value& a, const Value& b)
+{
+    // SWF 5 converts every object operand through valueOf, the right one
+    // first and even when both are the same object; an object that stays an
+    // object against a primitive is asked once more.
+    auto isClip = [](const Value& v) { return v.isObject() && v.asObject()->objectClass() == ObjectClass::Clip; };
+    Value pb = b.isObject() ? toPrimitive(b, 0) : b;
+    Value pa = a.isObject() ? toPrimitive(a, 0) : a;
+    if (isClip(a) && !isClip(b) && pb.isObject())
+        pb = toPrimitive(b, 0);
+    if (pa.isObject() && pb.isObject())
+        return pa.asObject() == pb.asObject();
+    if (pa.isObject() && !isClip(pa))
+        pa = toPrimitive(a, 0);
+    if (pb.isObject() && !isClip(pb))
+        pb = toPrimitive(b, 0);
+    if (pa.isObject() || pb.isObject())
+        return false;
+    return looseEquals(pa, pb);
 }
 
 Value Interpreter::lessThan(const Value& a, const Value& b)

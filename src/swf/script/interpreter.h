@@ -102,6 +102,7 @@ public:
     // Hint: 0 none (valueOf, except Date), 1 number, 2 string.
     Value toPrimitive(const Value& v, int hint = 0);
     bool looseEquals(const Value& a, const Value& b);
+    bool looseEqualsVersion5(const Value& a, const Value& b);
     // Less2: true, false or undefined (a NaN was involved).
     Value lessThan(const Value& a, const Value& b);
     bool instanceOf(Object* o, Object* constructor);

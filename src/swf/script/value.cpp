@@ -255,7 +255,8 @@ bool strictEquals(const Value& a, const Value& b)
     case ValueType::Boolean:
         return a.asBool() == b.asBool();
     case ValueType::Number:
-        return a.asNumber() == b.asNumber();
+        // The original player finds NaN equal to NaN.
+        return a.asNumber() == b.asNumber() || (std::isnan(a.asNumber()) && std::isnan(b.asNumber()));
     case ValueType::String:
         return a.asString() == b.asString();
     case ValueType::Object:

@@ -53,7 +53,10 @@ TEST(Interpreter, Equals2AndStrictEqualsDiffer)
         {"1", "\"1\"", "true", "false"},
         {"null", "undefined", "true", "false"},
         {"true", "1", "true", "false"},
-        {"NaN", "NaN", "false", "false"},
+        // The original player finds NaN equal to itself.
+        {"NaN", "NaN", "true", "true"},
+        // The empty string equals no number.
+        {"\"\"", "0", "false", "false"},
         {"\"a\"", "\"a\"", "true", "true"},
         {"0", "null", "false", "false"},
         {"2", "2", "true", "true"},
@@ -850,4 +853,31 @@ TEST(Interpreter, ObjectWithoutValueOfConvertsThroughToString)
         multiply
         trace
     )"), "51\n5");
+}
+
+TEST(Interpreter, ObjectsEqualUndefinedWhenTheirValueOfGivesIt)
+{
+    for (int version : {5, 7}) {
+        Machine m(version);
+        const std::string out = m.run(R"(
+            push "o", 0
+            initobject
+            setvariable
+            push "o"
+            getvariable
+            push "valueOf"
+            function
+              push "valueOf"
+              trace
+              push undefined
+              return
+            end
+            setmember
+            push undefined, "o"
+            getvariable
+            equals2
+            trace
+        )");
+        EXPECT_EQ(out, "valueOf\ntrue") << version;
+    }
 }
