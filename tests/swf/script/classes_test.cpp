@@ -340,3 +340,19 @@ TEST(FlashGeom, PointArithmeticAndText)
     Machine m7(7);
     EXPECT_TRUE(global(m7, "flash").isUndefined());
 }
+
+TEST(FlashGeom, RectangleEdgesAndSetOperations)
+{
+    Machine m(8);
+    Value rectClass = m.vm->getMember(m.vm->getMember(global(m, "flash"), "geom"), "Rectangle");
+    Value a = m.vm->construct(rectClass, {Value(0), Value(0), Value(10), Value(10)});
+    Value b = m.vm->construct(rectClass, {Value(5), Value(5), Value(10), Value(10)});
+    EXPECT_EQ(str(m, m.vm->callMethod(a, "intersection", {b})), "(x=5, y=5, w=5, h=5)");
+    EXPECT_EQ(str(m, m.vm->callMethod(a, "union", {b})), "(x=0, y=0, w=15, h=15)");
+    EXPECT_TRUE(m.vm->toBoolean(m.vm->callMethod(a, "contains", {Value(0), Value(9.5)})));
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(a, "contains", {Value(10), Value(5)})));
+    m.vm->setMember(b, "right", Value(20));
+    EXPECT_EQ(str(m, m.vm->getMember(b, "width")), "15");
+    EXPECT_EQ(str(m, m.vm->getMember(b, "bottomRight")), "(x=20, y=15)");
+    EXPECT_TRUE(m.vm->toBoolean(m.vm->callMethod(m.vm->construct(rectClass, {}), "isEmpty", {})));
+}

@@ -5,6 +5,7 @@
 
 #include "swf/script/builtins/library_support.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace swf::script {
@@ -117,6 +118,167 @@ void installPoint(Interpreter& in, Object* geom)
     });
 }
 
+
+void installRectangle(Interpreter& in, Object* geom, Object* point)
+{
+    Object* rect = defineGeomClass(in, geom, "Rectangle", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (args.empty()) {
+            in.callMethod(self, "setEmpty", {});
+        } else {
+            in.setMember(self, "x", args[0]);
+            in.setMember(self, "y", arg(args, 1));
+            in.setMember(self, "width", arg(args, 2));
+            in.setMember(self, "height", arg(args, 3));
+        }
+        return self;
+    });
+    Object* proto = protoOf(rect);
+    auto makeRect = [rect](Interpreter& in, double x, double y, double w, double h) { return in.construct(rect, {x, y, w, h}); };
+    auto makePoint = [point](Interpreter& in, double x, double y) { return in.construct(point, {x, y}); };
+    struct Box {
+        double x, y, w, h;
+    };
+    auto box = [](Interpreter& in, const Value& r) {
+        Box b{};
+        b.x = num(in, r, "x");
+        b.y = num(in, r, "y");
+        b.w = num(in, r, "width");
+        b.h = num(in, r, "height");
+        return b;
+    };
+    auto setBox = [](Interpreter& in, Object* self, const Box& b) {
+        in.setMember(self, "x", b.x);
+        in.setMember(self, "y", b.y);
+        in.setMember(self, "width", b.w);
+        in.setMember(self, "height", b.h);
+    };
+
+    // Present but unset on the prototype, as in the original class.
+    proto->put("left", Value(), 0);
+    proto->put("top", Value(), 0);
+    nativeAccessor(in, proto, "right", [box](Interpreter& in, Object* self, const Args&) -> Value {
+        Box b = box(in, self);
+        return b.x + b.w;
+    }, [](Interpreter& in, Object* self, const Args& args) -> Value {
+        in.setMember(self, "width", in.toNumber(arg(args, 0)) - num(in, self, "x"));
+        return Value();
+    });
+    nativeAccessor(in, proto, "bottom", [box](Interpreter& in, Object* self, const Args&) -> Value {
+        Box b = box(in, self);
+        return b.y + b.h;
+    }, [](Interpreter& in, Object* self, const Args& args) -> Value {
+        in.setMember(self, "height", in.toNumber(arg(args, 0)) - num(in, self, "y"));
+        return Value();
+    });
+    nativeAccessor(in, proto, "topLeft", [box, makePoint](Interpreter& in, Object* self, const Args&) -> Value {
+        Box b = box(in, self);
+        return makePoint(in, b.x, b.y);
+    }, [](Interpreter& in, Object* self, const Args& args) -> Value {
+        in.setMember(self, "x", in.getMember(arg(args, 0), "x"));
+        in.setMember(self, "y", in.getMember(arg(args, 0), "y"));
+        return Value();
+    });
+    nativeAccessor(in, proto, "bottomRight", [box, makePoint](Interpreter& in, Object* self, const Args&) -> Value {
+        Box b = box(in, self);
+        return makePoint(in, b.x + b.w, b.y + b.h);
+    }, [](Interpreter& in, Object* self, const Args& args) -> Value {
+        in.setMember(self, "width", num(in, arg(args, 0), "x") - num(in, self, "x"));
+        in.setMember(self, "height", num(in, arg(args, 0), "y") - num(in, self, "y"));
+        return Value();
+    });
+    nativeAccessor(in, proto, "size", [box, makePoint](Interpreter& in, Object* self, const Args&) -> Value {
+        Box b = box(in, self);
+        return makePoint(in, b.w, b.h);
+    }, [](Interpreter& in, Object* self, const Args& args) -> Value {
+        in.setMember(self, "width", in.getMember(arg(args, 0), "x"));
+        in.setMember(self, "height", in.getMember(arg(args, 0), "y"));
+        return Value();
+    });
+
+    scriptMethod(in, proto, "clone", [rect](Interpreter& in, Object* self, const Args&) -> Value {
+        Args fields;
+        for (const char* name : {"x", "y", "width", "height"})
+            fields.push_back(in.getMember(self, name));
+        return in.construct(rect, fields);
+    }, 0);
+    scriptMethod(in, proto, "setEmpty", [setBox](Interpreter& in, Object* self, const Args&) -> Value {
+        setBox(in, self, Box{0, 0, 0, 0});
+        return Value();
+    }, 0);
+    scriptMethod(in, proto, "isEmpty", [box](Interpreter& in, Object* self, const Args&) -> Value {
+        Box b = box(in, self);
+        return !(b.w > 0) || !(b.h > 0);
+    }, 0);
+    scriptMethod(in, proto, "toString", [](Interpreter& in, Object* self, const Args&) -> Value {
+        std::string out;
+        const char* labels[] = {"(x=", ", y=", ", w=", ", h="};
+        const char* names[] = {"x", "y", "width", "height"};
+        for (int i = 0; i < 4; ++i)
+            out += labels[i] + in.toString(in.toPrimitive(in.getMember(self, names[i])));
+        return out + ")";
+    }, 0);
+    auto inside = [](const Box& b, double x, double y) { return x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h; };
+    scriptMethod(in, proto, "contains", [box, inside](Interpreter& in, Object* self, const Args& args) -> Value {
+        const double x = in.toNumber(arg(args, 0));
+        const double y = in.toNumber(arg(args, 1));
+        return inside(box(in, self), x, y);
+    }, 0);
+    scriptMethod(in, proto, "containsPoint", [box, inside](Interpreter& in, Object* self, const Args& args) -> Value {
+        const double x = num(in, arg(args, 0), "x");
+        const double y = num(in, arg(args, 0), "y");
+        return inside(box(in, self), x, y);
+    }, 0);
+    scriptMethod(in, proto, "containsRectangle", [box](Interpreter& in, Object* self, const Args& args) -> Value {
+        Box a = box(in, self), b = box(in, arg(args, 0));
+        return b.x >= a.x && b.y >= a.y && b.x + b.w <= a.x + a.w && b.y + b.h <= a.y + a.h;
+    }, 0);
+    scriptMethod(in, proto, "equals", [rect, box](Interpreter& in, Object* self, const Args& args) -> Value {
+        Object* other = arg(args, 0).asObject();
+        if (!other || !in.instanceOf(other, rect))
+            return false;
+        Box a = box(in, self), b = box(in, other);
+        return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
+    }, 0);
+    scriptMethod(in, proto, "inflate", [box, setBox](Interpreter& in, Object* self, const Args& args) -> Value {
+        Box b = box(in, self);
+        const double dx = in.toNumber(arg(args, 0)), dy = in.toNumber(arg(args, 1));
+        setBox(in, self, Box{b.x - dx, b.y - dy, b.w + 2 * dx, b.h + 2 * dy});
+        return Value();
+    }, 0);
+    scriptMethod(in, proto, "inflatePoint", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        in.callMethod(self, "inflate", {in.getMember(arg(args, 0), "x"), in.getMember(arg(args, 0), "y")});
+        return Value();
+    }, 0);
+    scriptMethod(in, proto, "offset", [box, setBox](Interpreter& in, Object* self, const Args& args) -> Value {
+        Box b = box(in, self);
+        const double dx = in.toNumber(arg(args, 0)), dy = in.toNumber(arg(args, 1));
+        setBox(in, self, Box{b.x + dx, b.y + dy, b.w, b.h});
+        return Value();
+    }, 0);
+    scriptMethod(in, proto, "offsetPoint", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        in.callMethod(self, "offset", {in.getMember(arg(args, 0), "x"), in.getMember(arg(args, 0), "y")});
+        return Value();
+    }, 0);
+    scriptMethod(in, proto, "intersects", [box](Interpreter& in, Object* self, const Args& args) -> Value {
+        Box a = box(in, self), b = box(in, arg(args, 0));
+        return std::max(a.x, b.x) < std::min(a.x + a.w, b.x + b.w) && std::max(a.y, b.y) < std::min(a.y + a.h, b.y + b.h);
+    }, 0);
+    scriptMethod(in, proto, "intersection", [box, makeRect](Interpreter& in, Object* self, const Args& args) -> Value {
+        Box a = box(in, self), b = box(in, arg(args, 0));
+        const double left = std::max(a.x, b.x), top = std::max(a.y, b.y);
+        const double right = std::min(a.x + a.w, b.x + b.w), bottom = std::min(a.y + a.h, b.y + b.h);
+        if (!(left < right) || !(top < bottom))
+            return makeRect(in, 0, 0, 0, 0);
+        return makeRect(in, left, top, right - left, bottom - top);
+    }, 0);
+    scriptMethod(in, proto, "union", [box, makeRect](Interpreter& in, Object* self, const Args& args) -> Value {
+        Box a = box(in, self), b = box(in, arg(args, 0));
+        const double left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+        const double right = std::max(a.x + a.w, b.x + b.w), bottom = std::max(a.y + a.h, b.y + b.h);
+        return makeRect(in, left, top, right - left, bottom - top);
+    }, 0);
+}
+
 } // namespace
 
 void installFlashGeom(Interpreter& in)
@@ -124,6 +286,7 @@ void installFlashGeom(Interpreter& in)
     Object* flash = package(in, in.global(), "flash", kHidden | PropertyFlag::Version8);
     Object* geom = package(in, flash, "geom", 0);
     installPoint(in, geom);
+    installRectangle(in, geom, in.getMember(geom, "Point").asObject());
 }
 
 } // namespace swf::script

@@ -67,6 +67,6 @@ inline void markAll(Object* o, std::uint16_t flag)
 } // namespace swf::script::library
 
 namespace swf::script {
-// flash.geom's Point (flash_geom.cpp), installed with the library classes.
+// flash.geom's Point and Rectangle (flash_geom.cpp), installed with the library classes.
 void installFlashGeom(Interpreter& in);
 } // namespace swf::script
