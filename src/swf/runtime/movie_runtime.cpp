@@ -135,13 +135,19 @@ void MovieRuntime::start()
 
 void MovieRuntime::advance()
 {
-    // enterFrame goes to every clip on stage before any timeline moves.
+    // Every timeline moves first; then the clips that were on stage before
+    // and still are get enterFrame, ahead of the frame scripts just queued.
     std::vector<Instance*> clips;
     collectClips(m_rootInstance, clips);
-    for (Instance* inst : clips)
-        queueEvent(inst, ClipEvent::EnterFrame, "onEnterFrame");
-    runQueue();
     advanceClip(m_rootInstance);
+    std::deque<std::unique_ptr<Job>> scripts = std::move(m_queue);
+    m_queue.clear();
+    for (Instance* inst : clips) {
+        if (inst->object)
+            queueEvent(inst, ClipEvent::EnterFrame, "onEnterFrame");
+    }
+    for (auto& job : scripts)
+        m_queue.push_back(std::move(job));
     runQueue();
     m_time += 1000.0 / frameRate();
     m_vm->runTimers();
@@ -366,6 +372,7 @@ void MovieRuntime::detach(Instance* inst)
         m_dragged = nullptr;
     if (m_focus == inst->self)
         m_focus = nullptr;
+    inst->removedName = inst->object->name;
     inst->object = nullptr;
 }
 
@@ -403,6 +410,8 @@ void MovieRuntime::gotoInstance(Instance* inst, int frame, bool play)
     clip.stopped = !play;
     if (frame == clip.frame)
         return;
+    // The frame's scripts run before the events of what it places.
+    queueFrameScripts(inst, frame);
     if (frame > clip.frame) {
         for (int f = clip.frame + 1; f <= frame && inst->object; ++f) {
             clip.frame = f;
@@ -411,10 +420,8 @@ void MovieRuntime::gotoInstance(Instance* inst, int frame, bool play)
     } else {
         rewindTo(inst, frame);
     }
-    if (inst->object) {
+    if (inst->object)
         clip.frame = frame;
-        queueFrameScripts(inst, frame);
-    }
 }
 
 // Going back rebuilds the display list for the frame from the timeline's
@@ -545,6 +552,8 @@ void MovieRuntime::runQueue()
             m_vm->run(job->code, self);
             continue;
         }
+        if (job->event == ClipEvent::Unload)
+            job->inst->unloading = true;
         if (job->event && job->inst->clipActions) {
             for (const ClipAction& action : *job->inst->clipActions) {
                 if (action.eventFlags & job->event)
@@ -556,6 +565,7 @@ void MovieRuntime::runQueue()
             if (fn.isObject() && fn.asObject()->isFunction())
                 m_vm->callFromHost(fn, self, {});
         }
+        job->inst->unloading = false;
     }
     if (budget < 0) {
         m_early.clear();
@@ -596,12 +606,15 @@ Object* MovieRuntime::child(Object* clip, const std::string& name)
 
 std::string MovieRuntime::targetPath(Object* clip, bool slashSyntax)
 {
-    Instance* inst = instanceOf(clip);
+    // A clip that just left the stage still has its path for its unload event.
+    Instance* inst = clip ? static_cast<Instance*>(clip->hostData) : nullptr;
     if (!inst)
-        return slashSyntax ? "" : "";
+        return "";
     std::vector<std::string> names;
     for (Instance* i = inst; i && !i->isRoot; i = i->parent)
-        names.push_back(i->object ? i->object->name : std::string());
+        names.push_back(i->object ? i->object->name : i->unloading ? i->removedName : std::string());
+    if (!inst->object && !inst->unloading)
+        return "";
     std::string path = slashSyntax ? "" : "_level0";
     for (auto it = names.rbegin(); it != names.rend(); ++it)
         path += (slashSyntax ? "/" : ".") + *it;

@@ -36,6 +36,8 @@ struct Instance {
     bool isRoot = false;
     // The object scripts see; kept after the instance left the stage, for its unload events.
     script::Object* self = nullptr;
+    std::string removedName; // its name when it left the stage
+    bool unloading = false;  // its unload event runs: it keeps its path meanwhile
     // The clip actions of the placement that created it.
     const std::vector<ClipAction>* clipActions = nullptr;
     // Button state: 0 up, 1 over, 2 down.

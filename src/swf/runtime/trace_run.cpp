@@ -3,6 +3,8 @@
 #include "swf/movie/character_dictionary.h"
 #include "swf/runtime/movie_runtime.h"
 
+#include <algorithm>
+
 namespace swf::runtime {
 
 std::string traceMovie(const Movie& movie, int frames)
@@ -18,6 +20,9 @@ std::string traceMovie(const Movie& movie, int frames)
         }
     };
     runtime.start();
+    // A movie whose rate is 0 moves on once in that time, as the original player did.
+    if (movie.header.frameRate() <= 0)
+        frames = std::min(frames, 1);
     for (int i = 0; i < frames; ++i)
         runtime.advance();
     return out;
