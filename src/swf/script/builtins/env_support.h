@@ -55,6 +55,15 @@ inline void initializeBroadcaster(Interpreter& in, Object* o)
     const Property* initialize = b ? b->findOwnAnyVersion("initialize") : nullptr;
     if (initialize && initialize->value.isObject())
         in.call(initialize->value, b, {o});
+    // Each object gets a broadcastMessage of its own with the broadcaster's
+    // code; initialize may not be able to make one yet while the built-ins
+    // are being installed.
+    if (const Property* own = o->findOwnAnyVersion("broadcastMessage"); own && own->value.isObject())
+        return;
+    const Property* code = b ? b->findOwnAnyVersion("broadcastMessage") : nullptr;
+    Object* fn = code ? code->value.asObject() : nullptr;
+    if (fn && fn->native())
+        o->put("broadcastMessage", in.newFunction(fn->native()), PropertyFlag::DontEnum);
 }
 
 // A getter/setter pair; a null setter makes assignments do nothing.

@@ -245,11 +245,14 @@ void installSound(Interpreter& in)
     method("checkPolicyFile", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
     env::defineAccessor(in, proto, "duration", timeOf, {}, flags);
     env::defineAccessor(in, proto, "position", timeOf, {}, flags);
+    // No MP3 is ever read, so there are no ID3 tags to show.
+    env::defineAccessor(
+        in, proto, "id3", [](Interpreter&, Object*, const Args&) -> Value { return Value(); }, {}, flags);
 
     // The streaming members came with the version 6 player.
     markVersion(proto,
                 {"loadSound", "getBytesLoaded", "getBytesTotal", "getDuration", "setDuration", "getPosition", "setPosition",
-                 "checkPolicyFile", "duration", "position"},
+                 "checkPolicyFile", "duration", "position", "id3"},
                 PropertyFlag::Version6);
 }
 
