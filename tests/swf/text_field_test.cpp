@@ -318,6 +318,8 @@ TEST(TextFieldObjectTest, MembersReadAndWriteTheStateAndOthersGoToTheDisplay)
         {"variable", Value::null(), "null"},    {"border", Value(1.0), "true"},
         {"borderColor", Value(-1.0), "16777215"}, {"textWidth", Value(99.0), "0"},
         {"_x", Value(12.0), "12"},              {"custom", Value("kept"), "kept"},
+        {"_width", Value(0.5), "0.5"},          {"_width", Value(-1.0), "0.5"},
+        {"_height", Value(30.0), "30"},         {"_height", Value(), "30"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -327,6 +329,7 @@ TEST(TextFieldObjectTest, MembersReadAndWriteTheStateAndOthersGoToTheDisplay)
     EXPECT_TRUE(state->input);
     EXPECT_TRUE(state->border);
     EXPECT_EQ(m.display->x, 12);
+    EXPECT_EQ(state->bounds.width().get(), 10); // resized, not scaled
     // Members are found whatever their case before SWF 7.
     Machine six(6);
     Object* old = six.field();

@@ -121,6 +121,15 @@ public:
             out = get(in, self, info->member);
             return true;
         }
+        if (const int axis = sizeAxis(name, in.swfVersion())) {
+            // The field's box times its scale.
+            Value scale;
+            const bool scaled = display && display->getMember(in, self, axis == 1 ? "_xscale" : "_yscale", scale);
+            const double factor = scaled ? std::abs(in.toNumber(scale)) / 100.0 : 1.0;
+            const swf::Twips size = axis == 1 ? state->bounds.width() : state->bounds.height();
+            out = size.toPixels() * (std::isfinite(factor) ? factor : 1.0);
+            return true;
+        }
         return display && display->getMember(in, self, name, out);
     }
 
@@ -130,7 +139,27 @@ public:
             set(in, self, info->member, value);
             return true;
         }
+        if (const int axis = sizeAxis(name, in.swfVersion())) {
+            // A text field is resized, not scaled; nonsense sizes are ignored.
+            const double pixels = in.toNumber(value);
+            if (std::isfinite(pixels) && pixels >= 0) {
+                swf::Rect& b = state->bounds;
+                if (axis == 1)
+                    b.xMax = b.xMin + twipsFromPixels(pixels);
+                else
+                    b.yMax = b.yMin + twipsFromPixels(pixels);
+                state->invalidateLayout();
+            }
+            return true;
+        }
         return display && display->setMember(in, self, name, value);
+    }
+
+    // 1 for _width, 2 for _height, 0 for anything else.
+    static int sizeAxis(const std::string& name, int swfVersion)
+    {
+        const std::string n = swfVersion >= 7 ? name : asciiLower(name);
+        return n == "_width" ? 1 : n == "_height" ? 2 : 0;
     }
 
     Value get(Interpreter& in, Object& self, Member member);
