@@ -726,3 +726,86 @@ TEST(ArrayBuiltins, SortOnTakesGlobalOptionsFromTheFirstField)
                             "push 0\ngetmember\npush \"x\"\ngetmember\ntrace"),
               "1");
 }
+
+TEST(BroadcasterBuiltins, InitializeTakesTheCurrentMethodsAndTheNativeBroadcast)
+{
+    Machine m(7);
+    // A replaced addListener is what initialize hands out; broadcastMessage
+    // comes from ASnative(101, 12), so replacing ASnative takes it away.
+    EXPECT_EQ(m.run(R"(
+        push "AsBroadcaster"
+        getvariable
+        push "addListener"
+        function
+          push "add"
+          trace
+        end
+        setmember
+        push "e", 0, "Object"
+        newobject
+        setvariable
+        push "e"
+        getvariable
+        push 1, "AsBroadcaster"
+        getvariable
+        push "initialize"
+        callmethod
+        pop
+        push 0, 1, "e"
+        getvariable
+        push "addListener"
+        callmethod
+        pop
+        push "e"
+        getvariable
+        push "broadcastMessage"
+        getmember
+        typeof
+        trace
+        push "_global"
+        getvariable
+        push "ASnative", 22
+        setmember
+        push "e"
+        getvariable
+        push 1, "AsBroadcaster"
+        getvariable
+        push "initialize"
+        callmethod
+        pop
+        push "e"
+        getvariable
+        push "broadcastMessage"
+        getmember
+        typeof
+        trace
+    )"),
+              "add\nfunction\nundefined");
+}
+
+TEST(ObjectBuiltins, BuiltInMembersAreHiddenAndPermanent)
+{
+    // isPropertyEnumerable sees DontEnum; delete fails on DontDelete members.
+    const struct {
+        const char* object;
+        const char* member;
+    } cases[] = {
+        {"Array.prototype", "push"},   {"String.prototype", "substr"}, {"Object.prototype", "hasOwnProperty"},
+        {"Number.prototype", "toString"}, {"Math", "floor"},          {"Date.prototype", "getTime"},
+    };
+    for (const auto& c : cases) {
+        Machine m(7);
+        std::string path = c.object;
+        const std::size_t dot = path.find('.');
+        std::string get = "push \"" + path.substr(0, dot) + "\"\ngetvariable\n";
+        if (dot != std::string::npos)
+            get += "push \"" + path.substr(dot + 1) + "\"\ngetmember\n";
+        EXPECT_EQ(m.run(get + "push \"" + c.member + "\"\ndelete\ntrace\n" + get + "push \"" + c.member + "\"\ngetmember\ntypeof\ntrace"),
+                  "false\nfunction")
+            << c.object << "." << c.member;
+    }
+    Machine m(7);
+    EXPECT_EQ(m.run("push 0, \"Object\"\ncallfunction\npush \"__proto__\"\ngetmember\ntypeof\ntrace\n"
+                    "push 0, \"Array\"\ncallfunction\npush \"constructor\"\ngetmember\npush \"Array\"\ngetvariable\nequals2\ntrace"),
+              "undefined\ntrue");
+}

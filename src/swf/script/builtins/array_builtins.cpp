@@ -2,6 +2,7 @@
 // interpreter keeps in step with them.
 
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/member_flags.h"
 #include "swf/script/string_util.h"
 
 #include <algorithm>
@@ -128,7 +129,9 @@ void installArray(Interpreter& in)
     Object* ctor = makeConstructor(
         in, "Array",
         [construct](Interpreter& in, Object*, const Args& args) -> Value {
+            // Called as a function: an array that names its constructor.
             Object* a = in.newArray();
+            a->put("constructor", in.getMember(in.global(), "Array"), kMemberFlags);
             return construct(in, a, args);
         },
         construct, proto);
@@ -300,6 +303,9 @@ void installArray(Interpreter& in)
         };
         return finishSort(in, self, items, idx, flags, cmp);
     });
+    setAllMemberFlags(proto, kMemberFlags);
+    // The sort constants are plain properties in the original player.
+    setMemberFlags(ctor, {"CASEINSENSITIVE", "DESCENDING", "UNIQUESORT", "RETURNINDEXEDARRAY", "NUMERIC"}, 0);
 }
 
 } // namespace swf::script

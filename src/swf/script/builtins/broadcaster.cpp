@@ -1,12 +1,44 @@
-// ASBroadcaster: gives an object a listener list and broadcastMessage.
+// AsBroadcaster: gives an object a listener list and broadcastMessage.
 
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/member_flags.h"
 
 namespace swf::script {
 
+namespace {
+
+Value broadcastMessage(Interpreter& in, Object* self, const Args& args)
+{
+    Object* list = in.getMember(self, "_listeners").asObject();
+    if (!list || args.empty())
+        return Value();
+    std::string name = in.toString(args[0]);
+    Args rest(args.begin() + 1, args.end());
+    // Listeners added or removed by a handler take effect next time.
+    std::vector<Value> listeners = in.arrayItems(list);
+    for (const Value& l : listeners)
+        in.callMethod(l, name, rest);
+    return listeners.empty() ? Value() : Value(true);
+}
+
+// The original player's addListener, removeListener and initialize are
+// script functions, so each has a prototype object of its own.
+void givePrototype(Interpreter& in, Object* fn)
+{
+    Object* proto = in.newObject();
+    proto->put("constructor", fn, kMemberFlags);
+    fn->put("prototype", proto, kMemberFlags);
+}
+
+} // namespace
+
 void installBroadcaster(Interpreter& in)
 {
-    Object* broadcaster = in.newObject();
+    // A function with a prototype, though nothing is ever made with it.
+    Object* broadcaster = in.newFunction([](Interpreter&, Object*, const Args&) -> Value { return Value(); });
+    Object* prototype = in.newObject();
+    prototype->put("constructor", broadcaster, kMemberFlags);
+    broadcaster->put("prototype", prototype, kMemberFlags);
     in.global()->put("AsBroadcaster", broadcaster, PropertyFlag::DontEnum | PropertyFlag::Version6);
 
     Object* addListener = in.defineMethod(broadcaster, "addListener", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -31,36 +63,28 @@ void installBroadcaster(Interpreter& in)
         }
         return false;
     });
-    Object* broadcastMessage = in.defineMethod(broadcaster, "broadcastMessage", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        Object* list = in.getMember(self, "_listeners").asObject();
-        if (!list || args.empty())
-            return Value();
-        std::string name = in.toString(args[0]);
-        Args rest(args.begin() + 1, args.end());
-        // Listeners added or removed by a handler take effect next time.
-        std::vector<Value> listeners = in.arrayItems(list);
-        for (const Value& l : listeners)
-            in.callMethod(l, name, rest);
-        return listeners.empty() ? Value() : Value(true);
-    });
-    // initialize hands out these three even if the script deletes them here.
-    in.pin(addListener);
-    in.pin(removeListener);
-    in.pin(broadcastMessage);
-    in.defineMethod(broadcaster, "initialize", [addListener, removeListener, broadcastMessage](Interpreter& in, Object*, const Args& args) -> Value {
+    in.defineMethod(broadcaster, "broadcastMessage", broadcastMessage);
+    Object* initialize = in.defineMethod(broadcaster, "initialize", [](Interpreter& in, Object* self, const Args& args) -> Value {
         Object* o = arg(args, 0).asObject();
-        if (!o)
+        if (!o || !self)
             return Value();
-        in.setMember(o, "broadcastMessage", broadcastMessage);
-        in.setMember(o, "addListener", addListener);
-        in.setMember(o, "removeListener", removeListener);
-        in.setMember(o, "_listeners", in.newArray());
-        for (const char* name : {"broadcastMessage", "addListener", "removeListener", "_listeners"}) {
-            if (Property* p = o->findOwn(name))
-                p->flags |= PropertyFlag::DontEnum;
-        }
+        // broadcastMessage comes from the native table through the global
+        // ASnative, the other two from AsBroadcaster as it is now.
+        const Value native = in.getMember(in.global(), "ASnative");
+        in.setMember(o, "broadcastMessage", native.isObject() ? in.call(native, nullptr, {101.0, 12.0}) : Value());
+        in.setMember(o, "addListener", in.getMember(self, "addListener"));
+        in.setMember(o, "removeListener", in.getMember(self, "removeListener"));
+        Object* listeners = in.newArray();
+        // Arrays the player makes itself name their constructor.
+        listeners->put("constructor", in.getMember(in.global(), "Array"), kMemberFlags);
+        in.setMember(o, "_listeners", listeners);
+        setMemberFlags(o, {"broadcastMessage", "addListener", "removeListener", "_listeners"}, kMemberFlags);
         return Value();
     });
+    givePrototype(in, addListener);
+    givePrototype(in, removeListener);
+    givePrototype(in, initialize);
+    setAllMemberFlags(broadcaster, kMemberFlags);
 }
 
 } // namespace swf::script

@@ -2,6 +2,7 @@
 // through the host's time zone.
 
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/member_flags.h"
 
 #include <algorithm>
 #include <array>
@@ -247,6 +248,8 @@ void installDate(Interpreter& in)
         }
         return in.callMethod(self, "setFullYear", adjusted);
     });
+    setAllMemberFlags(proto, kMemberFlags);
+    setMemberFlags(ctor, {"UTC"}, kMemberFlags);
 }
 
 } // namespace swf::script

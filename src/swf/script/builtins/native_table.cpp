@@ -38,6 +38,7 @@ constexpr NativeEntry kEntries[] = {
     {101, 6, "Object.prototype.isPrototypeOf"},
     {101, 7, "Object.prototype.isPropertyEnumerable"},
     {101, 8, "Object.registerClass"},
+    {101, 12, "AsBroadcaster.broadcastMessage"},
     {106, 0, "Number.prototype.valueOf"},
     {106, 1, "Number.prototype.toString"},
     {106, 2, "Number"},
@@ -158,13 +159,6 @@ void installNativeTable(Interpreter& in)
         }
         return in.newFunction(it->second.call, it->second.construct);
     });
-    // The table's own function has no prototype chain in the original player.
-    for (const char* name : {"__proto__", "constructor"}) {
-        if (Property* p = asNative->findOwnAnyVersion(name)) {
-            p->flags = 0;
-            asNative->remove(name);
-        }
-    }
     in.global()->put("ASnative", asNative, PropertyFlag::DontEnum);
 }
 

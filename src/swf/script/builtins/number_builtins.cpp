@@ -1,6 +1,7 @@
 // Number and Boolean.
 
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/member_flags.h"
 
 #include <cmath>
 #include <limits>
@@ -79,6 +80,9 @@ void installNumberAndBoolean(Interpreter& in)
             return self;
         return self->primitive;
     });
+    setAllMemberFlags(numberProto, kMemberFlags);
+    setAllMemberFlags(booleanProto, kMemberFlags);
+    setMemberFlags(number, {"__proto__", "constructor", "prototype"}, kConstantMemberFlags);
 }
 
 } // namespace swf::script

@@ -1,6 +1,7 @@
 // Object, Function, ASSetPropFlags and Error.
 
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/member_flags.h"
 
 namespace swf::script {
 
@@ -51,7 +52,8 @@ void installObject(Interpreter& in)
                 return v;
             if (!v.isNullish())
                 return in.toObject(v);
-            return in.newObject();
+            // Called as a function, Object makes an object without a prototype.
+            return in.heap().make();
         },
         construct, proto);
 
@@ -123,6 +125,9 @@ void installObject(Interpreter& in)
         return true;
     });
 
+    setAllMemberFlags(proto, kMemberFlags);
+    setMemberFlags(ctor, {"__proto__", "constructor", "prototype", "registerClass"}, kConstantMemberFlags);
+
     // These came with the version 6 player.
     markVersion(proto, {"addProperty", "watch", "unwatch", "hasOwnProperty", "isPropertyEnumerable", "isPrototypeOf"}, PropertyFlag::Version6);
     markVersion(ctor, {"registerClass"}, PropertyFlag::Version6);
@@ -160,6 +165,7 @@ void installFunction(Interpreter& in)
         Object* thisObject = arg(args, 0).isObject() ? arg(args, 0).asObject() : in.toObject(arg(args, 0));
         return in.call(self, thisObject, list);
     });
+    setMemberFlags(proto, {"call", "apply"}, kMemberFlags);
 }
 
 void installError(Interpreter& in)

@@ -1,6 +1,7 @@
 // String: methods index bytes before SWF 6 and characters from SWF 6 on.
 
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/member_flags.h"
 #include "swf/script/string_util.h"
 
 #include <QString>
@@ -230,6 +231,8 @@ void installString(Interpreter& in)
             return asciiUpper(s);
         return QString::fromUtf8(s.data(), qsizetype(s.size())).toUpper().toStdString();
     });
+    setAllMemberFlags(proto, kMemberFlags);
+    setMemberFlags(ctor, {"fromCharCode"}, kMemberFlags);
 }
 
 } // namespace swf::script
