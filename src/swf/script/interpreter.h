@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,9 @@ private:
 
     Completion execute(Frame& f, std::size_t begin, std::size_t end, std::size_t& jumpTo);
     Completion step(Frame& f, const Action& a, std::size_t& pc, std::size_t& jumpTo);
+    // After a jump out of a With block to `pc`: the index inside [begin, end)
+    // that jumps lead back to, or nothing (and `pc` where the script goes on).
+    std::optional<std::size_t> jumpBackInto(Frame& f, std::size_t& pc, std::size_t begin, std::size_t end);
     Value callScript(Object* fn, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper);
     // call() with the choice of a `super` for script functions: plain
     // function calls (CallFunction) have none.

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace swf::script {
 
@@ -22,6 +23,30 @@ Value legacyBool(bool b, int version)
 }
 
 } // namespace
+
+std::optional<std::size_t> Interpreter::jumpBackInto(Frame& f, std::size_t& pc, std::size_t begin, std::size_t end)
+{
+    const std::vector<Action>& code = *f.code;
+    // Only jumps run here; anything else (or an If not taken) leaves the
+    // block for good at `pc`. A short chain is enough for real scripts.
+    for (int hops = 0; hops < 16 && pc < code.size(); ++hops) {
+        const Action& a = code[pc];
+        if (a.code != ActionCode::Jump && a.code != ActionCode::If)
+            return std::nullopt;
+        if (++m_instructions > m_budget) {
+            abort("script runs too long");
+            return std::nullopt;
+        }
+        if (a.code == ActionCode::If && !toBoolean(pop(f))) {
+            ++pc;
+            return std::nullopt;
+        }
+        pc = a.target;
+        if (pc >= begin && pc < end)
+            return pc;
+    }
+    return std::nullopt;
+}
 
 Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t& next, std::size_t& jumpTo)
 {
@@ -238,12 +263,8 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         break;
     }
     case ActionCode::ToInteger: {
-        double n = toNumber(pop(f));
-        // SWF 5 wraps to a 32-bit integer.
-        if (v < 6)
-            push(f, double(toInt32(n)));
-        else
-            push(f, std::isfinite(n) ? std::trunc(n) : 0.0);
+        // Wraps to a 32-bit integer in every version.
+        push(f, double(toInt32(toNumber(pop(f)))));
         break;
     }
 
@@ -343,8 +364,21 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
             break;
         Scope* saved = f.scope;
         f.scope = m_heap.scope(obj, saved);
+        const std::size_t begin = std::size_t(&a - f.code->data()) + 1;
+        std::size_t start = begin;
         std::size_t inner = 0;
-        Completion c = execute(f, std::size_t(&a - f.code->data()) + 1, a.target, inner);
+        Completion c = Completion::Normal;
+        for (;;) {
+            c = execute(f, start, a.target, inner);
+            if (c != Completion::Jump || m_aborted)
+                break;
+            // The block closes when an action outside it runs; jumps that
+            // lead straight back inside keep it open, as in the original player.
+            std::optional<std::size_t> back = jumpBackInto(f, inner, begin, a.target);
+            if (!back)
+                break;
+            start = *back;
+        }
         f.scope = saved;
         if (c == Completion::Jump)
             jumpTo = inner;

@@ -881,3 +881,51 @@ TEST(Interpreter, ObjectsEqualUndefinedWhenTheirValueOfGivesIt)
         EXPECT_EQ(out, "valueOf\ntrue") << version;
     }
 }
+
+TEST(Interpreter, WithBlockStaysOpenWhenAJumpLeadsStraightBackIn)
+{
+    // The loop jumps to the block's end, where a jump goes back inside: the
+    // object stays in scope, so its own `x` counts up.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "x", 0
+        setvariable
+        push "o", "x", -2, 1
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        with
+          top:
+          push "x"
+          getvariable
+          trace
+          push "x", "x"
+          getvariable
+          increment
+          setvariable
+          push "x"
+          getvariable
+          push 0
+          less2
+          not
+          if out
+          jump back
+        endwith
+        back:
+        jump top
+        out:
+        push "x"
+        getvariable
+        trace
+    )"), "-2\n-1\n0");
+}
+
+TEST(Interpreter, ToIntegerWrapsToThirtyTwoBitsInEveryVersion)
+{
+    for (int version : {5, 7}) {
+        Machine m(version);
+        EXPECT_EQ(m.run("push 4294967295\ntointeger\ntrace\npush 2147483648\ntointeger\ntrace\npush -2.5\ntointeger\ntrace"),
+            "-1\n-2147483648\n-2") << version;
+    }
+}
