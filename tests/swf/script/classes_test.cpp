@@ -356,3 +356,16 @@ TEST(FlashGeom, RectangleEdgesAndSetOperations)
     EXPECT_EQ(str(m, m.vm->getMember(b, "bottomRight")), "(x=20, y=15)");
     EXPECT_TRUE(m.vm->toBoolean(m.vm->callMethod(m.vm->construct(rectClass, {}), "isEmpty", {})));
 }
+
+TEST(FlashGeom, ColorTransformRgbReplacesOffsetsAndClearsMultipliers)
+{
+    Machine m(8);
+    Value ctClass = m.vm->getMember(m.vm->getMember(global(m, "flash"), "geom"), "ColorTransform");
+    Value ct = m.vm->construct(ctClass, {Value(0.5), Value(1.5), Value(2.5), Value(3.5), Value(4.5), Value(5.5), Value(6.5), Value(7.5)});
+    EXPECT_EQ(str(m, m.vm->getMember(ct, "rgb")), std::to_string((4 << 16) | (5 << 8) | 6));
+    m.vm->setMember(ct, "rgb", Value(-1));
+    EXPECT_EQ(str(m, ct), "(redMultiplier=0, greenMultiplier=0, blueMultiplier=0, alphaMultiplier=3.5, redOffset=255, greenOffset=255, "
+                          "blueOffset=255, alphaOffset=7.5)");
+    // Fewer than eight numbers leave the identity.
+    EXPECT_EQ(str(m, m.vm->getMember(m.vm->construct(ctClass, {Value(2)}), "redMultiplier")), "1");
+}

@@ -1,6 +1,6 @@
-// flash.geom.Point and flash.geom.Rectangle. The original player wrote these
-// in ActionScript: members carry no flags and methods have prototypes of
-// their own. The flash package belongs to SWF 8 and is hidden from older
+// flash.geom.Point, Rectangle and ColorTransform. The original player wrote
+// Point and Rectangle in ActionScript: members carry no flags and methods
+// have prototypes of their own; ColorTransform keeps its numbers natively. The flash package belongs to SWF 8 and is hidden from older
 // movies until they unhide it.
 
 #include "swf/script/builtins/library_support.h"
@@ -279,6 +279,90 @@ void installRectangle(Interpreter& in, Object* geom, Object* point)
     }, 0);
 }
 
+
+// The eight numbers of a colour transform, held natively like the player's.
+class ColorTransformData final : public ObjectExtension {
+public:
+    bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
+    bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
+    // Multipliers red, green, blue, alpha, then the offsets in the same order.
+    double values[8] = {1, 1, 1, 1, 0, 0, 0, 0};
+};
+
+const char* const kColorFields[8] = {"redMultiplier", "greenMultiplier", "blueMultiplier", "alphaMultiplier",
+                                     "redOffset", "greenOffset", "blueOffset", "alphaOffset"};
+
+ColorTransformData* colorOf(Object* o) { return o ? dynamic_cast<ColorTransformData*>(o->extension()) : nullptr; }
+
+void installColorTransform(Interpreter& in, Object* geom)
+{
+    Object* ctor = defineGeomClass(in, geom, "ColorTransform", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        auto data = std::make_shared<ColorTransformData>();
+        // All eight numbers or none: anything else leaves the identity.
+        if (args.size() >= 8) {
+            for (std::size_t i = 0; i < 8; ++i)
+                data->values[i] = in.toNumber(args[i]);
+        }
+        // The native class came with SWF 8: older movies get plain objects.
+        if (in.swfVersion() < 8)
+            return self;
+        self->setExtension(std::move(data));
+        return self;
+    });
+    Object* proto = protoOf(ctor);
+    for (int i = 0; i < 8; ++i) {
+        nativeAccessor(in, proto, kColorFields[i], [i](Interpreter&, Object* self, const Args&) -> Value {
+            ColorTransformData* c = colorOf(self);
+            return c ? Value(c->values[i]) : Value();
+        }, [i](Interpreter& in, Object* self, const Args& args) -> Value {
+            if (ColorTransformData* c = colorOf(self))
+                c->values[i] = in.toNumber(arg(args, 0));
+            else if (self && !self->findOwn(kColorFields[i]))
+                self->put(kColorFields[i], arg(args, 0)); // a plain object keeps what it is given
+            return Value();
+        });
+    }
+    // rgb reads the offsets as one 0xRRGGBB number and, when set, replaces
+    // them and clears the colour multipliers.
+    nativeAccessor(in, proto, "rgb", [](Interpreter&, Object* self, const Args&) -> Value {
+        ColorTransformData* c = colorOf(self);
+        if (!c)
+            return Value();
+        return double(std::int32_t(std::uint32_t(toInt32(c->values[4])) << 16 | std::uint32_t(toInt32(c->values[5])) << 8
+                                   | std::uint32_t(toInt32(c->values[6]))));
+    }, [](Interpreter& in, Object* self, const Args& args) -> Value {
+        ColorTransformData* c = colorOf(self);
+        if (!c)
+            return Value();
+        const std::uint32_t rgb = toUint32(in.toNumber(arg(args, 0)));
+        c->values[0] = c->values[1] = c->values[2] = 0;
+        c->values[4] = double((rgb >> 16) & 0xFF);
+        c->values[5] = double((rgb >> 8) & 0xFF);
+        c->values[6] = double(rgb & 0xFF);
+        return Value();
+    });
+    nativeMethod(in, proto, "concat", [](Interpreter&, Object* self, const Args& args) -> Value {
+        ColorTransformData* c = colorOf(self);
+        ColorTransformData* second = colorOf(arg(args, 0).asObject());
+        if (!c || !second)
+            return Value();
+        // `second` applies first, then this transform.
+        for (int i = 0; i < 4; ++i) {
+            c->values[4 + i] += c->values[i] * second->values[4 + i];
+            c->values[i] *= second->values[i];
+        }
+        return Value();
+    }, PropertyFlag::Version8);
+    scriptMethod(in, proto, "toString", [](Interpreter& in, Object* self, const Args&) -> Value {
+        std::string out = "(";
+        for (int i = 0; i < 8; ++i) {
+            out += std::string(i ? ", " : "") + kColorFields[i] + "=";
+            out += in.toString(in.toPrimitive(in.getMember(self, kColorFields[i])));
+        }
+        return out + ")";
+    }, 0);
+}
+
 } // namespace
 
 void installFlashGeom(Interpreter& in)
@@ -287,6 +371,7 @@ void installFlashGeom(Interpreter& in)
     Object* geom = package(in, flash, "geom", 0);
     installPoint(in, geom);
     installRectangle(in, geom, in.getMember(geom, "Point").asObject());
+    installColorTransform(in, geom);
 }
 
 } // namespace swf::script
