@@ -697,8 +697,11 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
 
     Object* arguments = newArray(args);
     arguments->setObjectClass(ObjectClass::Arguments);
-    arguments->put("callee", fn, PropertyFlag::DontEnum);
-    arguments->put("caller", m_callee ? Value(m_callee) : Value::null(), PropertyFlag::DontEnum);
+    const std::uint16_t hidden = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
+    arguments->put("callee", fn, hidden);
+    arguments->put("caller", m_callee ? Value(m_callee) : Value::null(), hidden);
+    if (const Property* array = m_global->findOwn("Array"))
+        arguments->put("constructor", array->value, hidden);
     Object* const caller = m_callee;
     m_callee = fn;
     // `super` starts at the prototype of `this` (whatever object the method
