@@ -809,3 +809,22 @@ TEST(ObjectBuiltins, BuiltInMembersAreHiddenAndPermanent)
                     "push 0, \"Array\"\ncallfunction\npush \"constructor\"\ngetmember\npush \"Array\"\ngetvariable\nequals2\ntrace"),
               "undefined\ntrue");
 }
+
+TEST(ObjectBuiltins, IsPrototypeOfConvertsPrimitives)
+{
+    const struct {
+        const char* value;
+        const char* prototype;
+        const char* expected;
+    } cases[] = {
+        {"true", "Boolean", "true"}, {"true", "Number", "false"}, {"1", "Number", "true"},
+        {"\"s\"", "String", "true"},  {"null", "Object", "false"},
+    };
+    for (const auto& c : cases) {
+        Machine m(6);
+        EXPECT_EQ(traced(m, std::string("push ") + c.value + ", 1, \"" + c.prototype + "\"\ngetvariable\npush \"prototype\"\ngetmember\n"
+                                 + "push \"isPrototypeOf\"\ncallmethod"),
+                  c.expected)
+            << c.prototype << ".prototype.isPrototypeOf(" << c.value << ")";
+    }
+}

@@ -60,9 +60,13 @@ void installObject(Interpreter& in)
     in.defineMethod(proto, "toString", [](Interpreter&, Object* self, const Args&) -> Value {
         return Value(self && self->isFunction() ? "[type Function]" : "[object Object]");
     });
-    in.defineMethod(proto, "toLocaleString", [](Interpreter& in, Object* self, const Args&) -> Value {
+    Object* toLocaleString = in.defineMethod(proto, "toLocaleString", [](Interpreter& in, Object* self, const Args&) -> Value {
         return in.callMethod(self, "toString", {});
     });
+    // A script function in the original player, so it has a prototype.
+    Object* localeProto = in.newObject();
+    localeProto->put("constructor", toLocaleString, kMemberFlags);
+    toLocaleString->put("prototype", localeProto, kMemberFlags);
     in.defineMethod(proto, "valueOf", [](Interpreter&, Object* self, const Args&) -> Value { return self; });
     in.defineMethod(proto, "hasOwnProperty", [](Interpreter& in, Object* self, const Args& args) -> Value {
         return self && !args.empty() && self->findOwn(in.toString(args[0])) != nullptr;
@@ -74,8 +78,10 @@ void installObject(Interpreter& in)
         const Property* p = self->findOwnAnyVersion(in.toString(args[0]));
         return p && !(p->flags & PropertyFlag::DontEnum);
     });
-    in.defineMethod(proto, "isPrototypeOf", [](Interpreter&, Object* self, const Args& args) -> Value {
-        Object* o = arg(args, 0).asObject();
+    in.defineMethod(proto, "isPrototypeOf", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        // A primitive is asked about as the object it converts to.
+        const Value v = arg(args, 0);
+        Object* o = v.isNullish() ? nullptr : in.toObject(v);
         for (int depth = 0; o && self && depth < 256; ++depth) {
             o = o->proto();
             if (o == self)
