@@ -286,6 +286,23 @@ TEST(DrawingTest, ContainsFollowsFillsHolesAndStrokes)
     EXPECT_FALSE(drawing.contains(at(103, 20)));
 }
 
+TEST(DrawingTest, OutlineForMasksCoversTheFillsOnly)
+{
+    Drawing drawing;
+    drawing.setLineStyle(line(4, kBlue));
+    drawing.beginFill(solid(kRed));
+    rectangle(drawing, 0, 0, 40, 40);
+    rectangle(drawing, 10, 10, 30, 30);
+    drawing.endFill();
+    drawing.moveTo(px(100, 0));
+    drawing.lineTo(px(100, 40));
+    const QPainterPath outline = render::drawingOutline(drawing);
+    EXPECT_TRUE(outline.contains(QPointF(5 * 20, 5 * 20)));
+    EXPECT_FALSE(outline.contains(QPointF(20 * 20, 20 * 20)));
+    EXPECT_FALSE(outline.contains(QPointF(100 * 20, 20 * 20)));
+    EXPECT_TRUE(render::drawingOutline(Drawing()).isEmpty());
+}
+
 TEST(DrawingTest, ScriptsDrawingInALoopStayBounded)
 {
     Drawing drawing;
