@@ -140,14 +140,17 @@ public:
             return true;
         }
         if (const int axis = sizeAxis(name, in.swfVersion())) {
-            // A text field is resized, not scaled; nonsense sizes are ignored.
+            // A text field is resized, not scaled. The size goes through
+            // 32-bit twips as in the player (infinity wraps to 0); NaN and
+            // negative sizes are ignored.
             const double pixels = in.toNumber(value);
-            if (std::isfinite(pixels) && pixels >= 0) {
+            const std::int32_t twips = toInt32(pixels * 20.0);
+            if (pixels >= 0 && twips >= 0) {
                 swf::Rect& b = state->bounds;
                 if (axis == 1)
-                    b.xMax = b.xMin + twipsFromPixels(pixels);
+                    b.xMax = b.xMin + swf::Twips(twips);
                 else
-                    b.yMax = b.yMin + twipsFromPixels(pixels);
+                    b.yMax = b.yMin + swf::Twips(twips);
                 state->invalidateLayout();
             }
             return true;
