@@ -828,3 +828,36 @@ TEST(ObjectBuiltins, IsPrototypeOfConvertsPrimitives)
             << c.prototype << ".prototype.isPrototypeOf(" << c.value << ")";
     }
 }
+
+TEST(ArrayBuiltins, JoinShowsAnObjectWithoutAStringAsItsType)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "toString"
+        function
+          push 5
+          return
+        end
+        setmember
+        push "o"
+        getvariable
+        push "x", 2
+        initarray
+        push "join"
+        getmember
+        pop
+        push 0, "o"
+        getvariable
+        push "x", 2
+        initarray
+        push "toString"
+        callmethod
+        trace
+    )"),
+              "x,[type Object]");
+}

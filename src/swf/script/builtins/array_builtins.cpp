@@ -3,6 +3,7 @@
 
 #include "swf/script/builtins/builtins.h"
 #include "swf/script/builtins/member_flags.h"
+#include "swf/script/builtins/object_string.h"
 #include "swf/script/string_util.h"
 
 #include <algorithm>
@@ -147,7 +148,7 @@ void installArray(Interpreter& in)
         for (std::size_t i = 0; i < items.size(); ++i) {
             if (i)
                 out += sep;
-            out += in.toString(items[i]);
+            out += objectAwareString(in, items[i]);
         }
         return out;
     };

@@ -2,6 +2,7 @@
 
 #include "swf/script/builtins/builtins.h"
 #include "swf/script/builtins/member_flags.h"
+#include "swf/script/builtins/object_string.h"
 #include "swf/script/string_util.h"
 
 #include <QString>
@@ -26,19 +27,6 @@ double intArg(Interpreter& in, const Args& args, std::size_t i, double fallback)
     if (i >= args.size() || args[i].isUndefined())
         return fallback;
     return double(toInt32(in.toNumber(args[i])));
-}
-
-// An object whose toString gives no string reads as its type, the way the
-// original player shows an object it cannot convert.
-std::string objectAwareString(Interpreter& in, const Value& v)
-{
-    Object* o = v.asObject();
-    if (!o || o->objectClass() == ObjectClass::Clip)
-        return in.toString(v);
-    const Value s = in.callMethod(v, "toString", {});
-    if (s.isString())
-        return s.asString();
-    return o->isFunction() ? "[type Function]" : "[type Object]";
 }
 
 std::size_t clampIndex(double n, std::size_t size) { return std::size_t(std::max(0.0, std::min(n, double(size)))); }
