@@ -286,7 +286,8 @@ void installArray(Interpreter& in)
             if (fieldFlags.size() != fields.size())
                 fieldFlags.assign(fields.size(), 0);
             flags = fieldFlags.empty() ? 0 : fieldFlags[0];
-        } else if (args.size() > 1) {
+        } else if (args.size() > 1 && !args[1].isObject()) {
+            // Options are a number or an array; any other object counts for none.
             flags = int(toInt32(in.toNumber(args[1])));
         }
         std::vector<Value> items = in.arrayItems(self);
