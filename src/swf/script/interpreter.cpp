@@ -84,7 +84,7 @@ Object* Interpreter::newFunction(NativeFunction f, NativeFunction constructor)
     Object* fn = newObject(m_functionPrototype);
     fn->setObjectClass(ObjectClass::Function);
     fn->setNative(std::move(f));
-    if (const Property* function = m_global->findOwn("Function"))
+    if (const Property* function = m_global->findOwnAnyVersion("Function"))
         fn->put("constructor", function->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     if (constructor)
         fn->setNativeConstructor(std::move(constructor));
@@ -649,8 +649,11 @@ Value Interpreter::construct(const Value& constructor, const std::vector<Value>&
     Value protoValue = getMember(ctor, "prototype");
     Object* proto = protoValue.asObject() ? protoValue.asObject() : m_objectPrototype;
     Object* o = newObject(proto);
-    o->put("__constructor__", ctor, PropertyFlag::DontEnum);
-    if (m_version < 6)
+    // Instances record their constructor as __constructor__ from SWF 6 and
+    // as constructor up to SWF 6.
+    if (m_version >= 6)
+        o->put("__constructor__", ctor, PropertyFlag::DontEnum);
+    if (m_version <= 6)
         o->put("constructor", ctor, PropertyFlag::DontEnum);
     if (ctor->nativeConstructor()) {
         NativeFunction nc = ctor->nativeConstructor();
@@ -700,7 +703,7 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     const std::uint16_t hidden = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
     arguments->put("callee", fn, hidden);
     arguments->put("caller", m_callee ? Value(m_callee) : Value::null(), hidden);
-    if (const Property* array = m_global->findOwn("Array"))
+    if (const Property* array = m_global->findOwnAnyVersion("Array"))
         arguments->put("constructor", array->value, hidden);
     Object* const caller = m_callee;
     m_callee = fn;

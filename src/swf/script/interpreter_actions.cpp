@@ -681,7 +681,7 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         sf->constants = f.constants;
         sf->swfVersion = v;
         fn->setScript(std::move(sf));
-        if (const Property* function = m_global->findOwn("Function"))
+        if (const Property* function = m_global->findOwnAnyVersion("Function"))
             fn->put("constructor", function->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         Object* proto = newObject();
         proto->put("constructor", fn, PropertyFlag::DontEnum | PropertyFlag::DontDelete);

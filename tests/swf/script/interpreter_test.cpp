@@ -929,3 +929,45 @@ TEST(Interpreter, ToIntegerWrapsToThirtyTwoBitsInEveryVersion)
             "-1\n-2147483648\n-2") << version;
     }
 }
+
+TEST(Interpreter, InstancesRecordTheirConstructorByVersion)
+{
+    // Own __constructor__ from SWF 6, own constructor up to SWF 6.
+    const struct {
+        int version;
+        const char* expected;
+    } cases[] = {{5, "false\ntrue"}, {6, "true\ntrue"}, {7, "true\nfalse"}};
+    for (const auto& c : cases) {
+        Machine m(c.version);
+        const std::string out = m.run(R"(
+            function F
+            end
+            # A prototype of its own, so that F only shows through the instance.
+            push "F"
+            getvariable
+            push "prototype", 0
+            initobject
+            setmember
+            push "o", 0, "F"
+            newobject
+            setvariable
+            push "o"
+            getvariable
+            push "__constructor__"
+            getmember
+            push "F"
+            getvariable
+            strictequals
+            trace
+            push "o"
+            getvariable
+            push "constructor"
+            getmember
+            push "F"
+            getvariable
+            strictequals
+            trace
+        )");
+        EXPECT_EQ(out, c.expected) << c.version;
+    }
+}
