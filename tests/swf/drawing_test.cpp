@@ -115,32 +115,6 @@ TEST(DrawingTest, StrokeCoversItsWidth)
     EXPECT_EQ(qAlpha(image.pixel(20, 24)), 0);
 }
 
-TEST(DrawingTest, HairlineIsOnePixelWide)
-{
-    Drawing drawing;
-    drawing.setLineStyle(line(0, kRed));
-    drawing.moveTo(px(5, 20.5));
-    drawing.lineTo(px(35, 20.5));
-    const QImage image = render(drawing);
-    EXPECT_GT(qAlpha(image.pixel(20, 20)), 200);
-    EXPECT_EQ(qAlpha(image.pixel(20, 18)), 0);
-    EXPECT_EQ(qAlpha(image.pixel(20, 22)), 0);
-}
-
-TEST(DrawingTest, OutlineBackAtItsStartMeetsWithAJoin)
-{
-    // Flat caps would leave the first corner's outer square empty.
-    LineStyle style = line(8, kRed);
-    style.startCap = style.endCap = CapStyle::None;
-    style.join = JoinStyle::Miter;
-    Drawing drawing;
-    drawing.setLineStyle(style);
-    rectangle(drawing, 10, 10, 30, 30);
-    const QImage image = render(drawing);
-    EXPECT_TRUE(isColor(image.pixel(7, 7), kRed));
-    EXPECT_TRUE(isColor(image.pixel(32, 32), kRed));
-}
-
 TEST(DrawingTest, LinesLieAboveLaterFills)
 {
     Drawing drawing;
