@@ -114,6 +114,16 @@ public:
     // Keyboard focus (Selection): a text field or button object, or nullptr.
     virtual Object* focus() { return nullptr; }
     virtual bool setFocus(Object* object) { (void)object; return false; }
+
+    // The Call action: the action bytes of the DoAction blocks of one frame of
+    // a clip, the frame given as written ("3" is the third frame, anything
+    // else a label). The machine runs them at once on that clip. None by default.
+    virtual std::vector<std::vector<std::uint8_t>> frameScripts(Object* clip, const std::string& frame)
+    {
+        (void)clip;
+        (void)frame;
+        return {};
+    }
 };
 
 } // namespace swf::script
