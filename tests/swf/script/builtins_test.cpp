@@ -861,3 +861,12 @@ TEST(ArrayBuiltins, JoinShowsAnObjectWithoutAStringAsItsType)
     )"),
               "x,[type Object]");
 }
+
+TEST(MathBuiltins, AnEmptyStringIsNaNInEveryVersion)
+{
+    for (int version : {5, 6, 7}) {
+        Machine m(version);
+        EXPECT_EQ(traced(m, "push \"\", 1, \"Math\"\ngetvariable\npush \"abs\"\ncallmethod"), "NaN") << version;
+        EXPECT_EQ(traced(m, "push \" 2\", 1, \"Math\"\ngetvariable\npush \"abs\"\ncallmethod"), "2") << version;
+    }
+}

@@ -2,6 +2,7 @@
 
 #include "swf/script/builtins/builtins.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -17,11 +18,19 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // Every Math function converts its first two arguments, in order, whatever
 // it uses (the original player calls valueOf on both even for Math.abs and
 // Math.random); a missing one is NaN.
+// Math reads an empty string as NaN in every version.
+double mathNumber(Interpreter& in, const Value& v)
+{
+    if (v.isString())
+        return stringToNumber(v.asString(), std::max(in.swfVersion(), 7));
+    return in.toNumber(v);
+}
+
 std::array<double, 2> twoNumbers(Interpreter& in, const Args& args)
 {
     std::array<double, 2> n = {kNaN, kNaN};
     for (std::size_t i = 0; i < 2 && i < args.size(); ++i)
-        n[i] = in.toNumber(args[i]);
+        n[i] = mathNumber(in, args[i]);
     return n;
 }
 
