@@ -141,9 +141,24 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         m_host.getUrl(f.target, toString(url), toString(window), (a.number >> 6) & 3, a.number & 2, a.number & 1);
         break;
     }
-    case ActionCode::Call:
-        pop(f); // running another frame's actions needs the movie layer
+    case ActionCode::Call: {
+        // Runs another frame's scripts now, on the target or on "path:frame".
+        std::string frame = toString(pop(f));
+        Object* clip = f.target;
+        const std::size_t colon = frame.rfind(':');
+        if (colon != std::string::npos) {
+            clip = resolveTarget(f.target, frame.substr(0, colon));
+            frame = frame.substr(colon + 1);
+        }
+        if (!clip)
+            break;
+        for (const std::vector<std::uint8_t>& bytes : m_host.frameScripts(clip, frame)) {
+            if (m_aborted)
+                break;
+            (void)runBytes(bytes, clip);
+        }
         break;
+    }
 
     // Arithmetic, SWF 4 style.
     case ActionCode::Add: {

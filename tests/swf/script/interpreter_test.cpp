@@ -1,4 +1,5 @@
 #include "support/test_host.h"
+#include "support/assembler.h"
 
 #include <gtest/gtest.h>
 
@@ -970,4 +971,40 @@ TEST(Interpreter, InstancesRecordTheirConstructorByVersion)
         )");
         EXPECT_EQ(out, c.expected) << c.version;
     }
+}
+
+namespace {
+
+// A host whose root clip has one frame script, in frame "2" or under the label "two".
+struct CallHost : swf::script::test::TestHost {
+    std::vector<std::uint8_t> script;
+    std::vector<std::string> asked;
+    std::vector<std::vector<std::uint8_t>> frameScripts(Object*, const std::string& frame) override
+    {
+        asked.push_back(frame);
+        if (frame == "2" || frame == "two")
+            return {script};
+        return {};
+    }
+};
+
+} // namespace
+
+TEST(Interpreter, CallRunsAnotherFramesScriptsAtOnce)
+{
+    CallHost host;
+    Interpreter vm(host, 7);
+    host.rootClip = vm.newObject();
+    host.rootClip->setObjectClass(ObjectClass::Clip);
+    host.script = *swf::script::test::assemble("push \"in frame 2\"\ntrace\npush \"seen\", 1\nsetvariable");
+    // The assembler leaves records with a length out; the writer has them all.
+    swf::ActionWriter caller;
+    caller.pushInt(2).op(swf::ActionCode::Call);
+    caller.pushString("two").op(swf::ActionCode::Call);
+    caller.pushString("_root:two").op(swf::ActionCode::Call);
+    caller.pushString("seen").op(swf::ActionCode::GetVariable).op(swf::ActionCode::Trace);
+    caller.pushInt(9).op(swf::ActionCode::Call);
+    ASSERT_TRUE(vm.runBytes(caller.bytes(), host.rootClip).ok());
+    EXPECT_EQ(host.output(), "in frame 2\nin frame 2\nin frame 2\n1");
+    EXPECT_EQ(host.asked, (std::vector<std::string>{"2", "two", "two", "9"}));
 }
