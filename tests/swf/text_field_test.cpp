@@ -480,6 +480,35 @@ TEST(TextFieldLayoutTest, ExtentsGrowWithTheTextAndWrapping)
     EXPECT_EQ(field->scroll, 9);
 }
 
+TEST(TextFieldLayoutTest, ScrollSurvivesFormatsButNotNewText)
+{
+    Machine m;
+    auto state = measuredField(100, 25);
+    Object* field = m.field(state);
+    std::string text;
+    for (int i = 0; i < 20; ++i)
+        text += "a long line of text that does not fit\r";
+    m.in.setMember(field, "text", text);
+    m.in.setMember(field, "scroll", 15.0);
+    m.in.setMember(field, "hscroll", 20.0);
+    EXPECT_EQ(m.num(field, "scroll"), 15);
+    EXPECT_EQ(m.num(field, "hscroll"), 20);
+
+    // wordWrap takes effect on the next layout; until then the old lines count.
+    const double before = m.num(field, "maxscroll");
+    m.in.setMember(field, "wordWrap", true);
+    EXPECT_EQ(m.num(field, "maxscroll"), before);
+    EXPECT_EQ(m.num(field, "maxhscroll"), 0);
+    Object* format = m.in.newObject();
+    m.in.setMember(format, "size", 6.0);
+    m.in.callMethod(field, "setTextFormat", {format});
+    EXPECT_NE(m.num(field, "maxscroll"), before);
+    EXPECT_EQ(m.num(field, "scroll"), 15); // even past the new maximum
+    m.in.setMember(field, "text", "short");
+    EXPECT_EQ(m.num(field, "scroll"), 1);
+    EXPECT_EQ(m.num(field, "hscroll"), 0);
+}
+
 TEST(TextFieldLayoutTest, AutoSizeKeepsTheAnchoredSide)
 {
     struct Case {
