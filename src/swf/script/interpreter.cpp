@@ -962,6 +962,9 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path)
             Object* c = m_host.child(cur, seg);
             if (!c)
                 c = getMember(cur, seg).asObject();
+            // The first name of a relative path may also be a global ("Number:MAX_VALUE").
+            if (!c && cur == base && path[0] != '/')
+                c = getMember(m_global, seg).asObject();
             cur = c;
         }
     }

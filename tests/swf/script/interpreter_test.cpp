@@ -1008,3 +1008,10 @@ TEST(Interpreter, CallRunsAnotherFramesScriptsAtOnce)
     EXPECT_EQ(host.output(), "in frame 2\nin frame 2\nin frame 2\n1");
     EXPECT_EQ(host.asked, (std::vector<std::string>{"2", "two", "two", "9"}));
 }
+
+TEST(Interpreter, PathsStartFromGlobalsToo)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run("push \"Math:PI\"\ngetvariable\ntrace\npush \"/:nothing\"\ngetvariable\ntrace\npush \"a::b\"\ngetvariable\ntrace"),
+        "3.14159265358979\nundefined\nundefined");
+}
