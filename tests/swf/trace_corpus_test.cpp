@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kMatchFloor = 780;
+constexpr int kMatchFloor = 870;
 
 std::string readText(const fs::path& path)
 {

@@ -132,6 +132,12 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
     def("gotoAndStop", gotoMethod(false));
 
     def("getDepth", [inst](Interpreter&, Object* self, const Args&) {
+        // A clip whose unload event runs has left for a depth below everything.
+        if (self && self->hostData) {
+            auto* leaving = static_cast<Instance*>(self->hostData);
+            if (!leaving->object && leaving->unloading)
+                return Value(double(-32769 - (leaving->depth - kScriptDepthOffset)));
+        }
         Instance* i = inst(self);
         return i && !i->isRoot ? Value(double(i->depth - kScriptDepthOffset)) : Value();
     });
@@ -298,6 +304,15 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
         if (!proto->findOwn(name))
             def(name, [](Interpreter&, Object*, const Args&) { return Value(); });
     }
+
+    // Methods that came with later players are hidden from older movies.
+    script::markVersion(proto, {"createEmptyMovieClip", "createTextField", "getDepth", "setMask", "attachAudio",
+                                "attachVideo", "clear", "lineStyle", "beginFill", "beginGradientFill", "moveTo",
+                                "lineTo", "curveTo", "endFill"},
+                        script::PropertyFlag::Version6);
+    script::markVersion(proto, {"getInstanceAtDepth", "getNextHighestDepth", "getSWFVersion", "getTextSnapshot"},
+                        script::PropertyFlag::Version7);
+    script::markVersion(proto, {"getRect"}, script::PropertyFlag::Version8);
 
     Object* buttonProto = in.newObject(in.objectPrototype());
     script::makeConstructor(

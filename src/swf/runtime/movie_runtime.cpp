@@ -21,6 +21,8 @@ namespace {
 constexpr int kDepthOffset = 16384;
 // Jobs one frame may run, so that scripts that keep queueing each other end.
 constexpr int kMaxJobsPerFrame = 200'000;
+// The player version scripts see in $version.
+constexpr const char* kPlayerVersion = "LNX 9,0,999,0";
 
 bool hasScriptObject(const movie::Character* character)
 {
@@ -67,6 +69,7 @@ MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary&
     installHostObjects();
     m_rootInstance->self = makeObject(m_rootInstance, nullptr);
     m_root.object = m_rootInstance->self;
+    m_rootInstance->self->put("$version", Value(std::string(kPlayerVersion)));
 }
 
 MovieRuntime::~MovieRuntime() = default;
@@ -135,6 +138,8 @@ void MovieRuntime::start()
 
 void MovieRuntime::advance()
 {
+    if (m_quit)
+        return;
     // Every timeline moves first; then the clips that were on stage before
     // and still are get enterFrame, ahead of the frame scripts just queued.
     std::vector<Instance*> clips;
@@ -202,7 +207,7 @@ void MovieRuntime::queueFrameScripts(Instance* inst, int frame)
         for (std::size_t i = 0; i < inits.size(); ++i) {
             if (!m_initDone[i] && inits[i].frame <= frame) {
                 m_initDone[i] = true;
-                queueCode(inst, inits[i].code, Priority::Early);
+                queueCode(inst, inits[i].code, Priority::InitAction);
             }
         }
     } else if (inst->object->clip) {
@@ -326,11 +331,19 @@ void MovieRuntime::setupClip(Instance* inst, const PlaceObject* record, bool dyn
     }() <= movie::kMaxNesting;
     object.clip = movie::Box<movie::ClipState>(movie::ClipState{});
     object.clip->timeline = character->timeline.get();
-    auto job = std::make_unique<Job>();
-    job->inst = inst;
-    job->self = inst->self;
-    job->construct = true;
-    m_early.push_back(std::move(job));
+    queueEvent(inst, ClipEvent::Initialize, nullptr, Priority::Initialize);
+    if (dynamic) {
+        // A clip made by a script has its class before the script goes on.
+        construct(inst);
+        if (!inst->object)
+            return;
+    } else {
+        auto job = std::make_unique<Job>();
+        job->inst = inst;
+        job->self = inst->self;
+        job->construct = true;
+        m_early[int(Priority::Construct)].push_back(std::move(job));
+    }
     if (nested)
         enterFrame(inst, 0, true);
     queueEvent(inst, ClipEvent::Load, "onLoad");
@@ -458,10 +471,13 @@ void MovieRuntime::rewindTo(Instance* inst, int frame)
     // Timeline objects that the frame does not account for leave.
     std::vector<int> leaving;
     for (auto& [depth, object] : clip.objects) {
-        if (depth >= kDepthOffset || object.dynamic)
+        // Only the timeline's own depths are rebuilt; clips a script put
+        // below or above them stay.
+        if (depth < 0 || depth >= kDepthOffset)
             continue;
         auto it = wanted.find(depth);
-        if (it == wanted.end() || it->second.characterId != object.characterId || it->second.placedFrame != object.placedFrame)
+        if (it == wanted.end() || object.dynamic || it->second.characterId != object.characterId
+            || it->second.placedFrame != object.placedFrame)
             leaving.push_back(depth);
     }
     for (int depth : leaving)
@@ -491,7 +507,7 @@ void MovieRuntime::queueCode(Instance* inst, script::ActionList code, Priority p
     job->self = inst->self;
     job->code = std::move(code);
     job->evenIfRemoved = evenIfRemoved;
-    (priority == Priority::Early ? m_early : m_queue).push_back(std::move(job));
+    (priority == Priority::Normal ? m_queue : m_early[int(priority)]).push_back(std::move(job));
 }
 
 void MovieRuntime::queueEvent(Instance* inst, std::uint32_t clipEvent, const char* handler, Priority priority)
@@ -501,51 +517,30 @@ void MovieRuntime::queueEvent(Instance* inst, std::uint32_t clipEvent, const cha
     job->self = inst->self;
     job->event = clipEvent;
     job->handler = handler ? handler : "";
-    (priority == Priority::Early ? m_early : m_queue).push_back(std::move(job));
+    (priority == Priority::Normal ? m_queue : m_early[int(priority)]).push_back(std::move(job));
 }
 
 void MovieRuntime::runQueue()
 {
     int budget = kMaxJobsPerFrame;
-    while ((!m_early.empty() || !m_queue.empty()) && budget-- > 0) {
-        auto& from = m_early.empty() ? m_queue : m_early;
-        std::unique_ptr<Job> job = std::move(from.front());
-        from.pop_front();
+    while (budget-- > 0) {
+        std::deque<std::unique_ptr<Job>>* from = &m_queue;
+        for (auto& early : m_early) {
+            if (!early.empty()) {
+                from = &early;
+                break;
+            }
+        }
+        if (from->empty())
+            break;
+        std::unique_ptr<Job> job = std::move(from->front());
+        from->pop_front();
         const bool alive = job->inst && job->inst->object;
         if (!alive && !job->evenIfRemoved)
             continue;
         Object* self = job->self;
         if (job->construct) {
-            // A symbol registered with Object.registerClass gets its class: the
-            // prototype first, then the constructor on the new clip.
-            const movie::DisplayObject& object = *job->inst->object;
-            const std::string linkage = m_index->exportName(object.characterId);
-            Object* ctor = nullptr;
-            if (!linkage.empty()) {
-                for (auto& [name, fn] : m_vm->registeredClasses()) {
-                    if (m_vm->swfVersion() >= 7 ? name == linkage : lowerAscii(name) == lowerAscii(linkage)) {
-                        ctor = fn;
-                        break;
-                    }
-                }
-            }
-            if (ctor) {
-                Value proto = m_vm->getMember(ctor, "prototype");
-                if (proto.isObject())
-                    self->put("__proto__", proto, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete);
-            }
-            if (job->inst->clipActions) {
-                for (const ClipAction& action : *job->inst->clipActions) {
-                    if (action.eventFlags & ClipEvent::Initialize)
-                        m_vm->run(m_index->decode(action.actions), self);
-                }
-                for (const ClipAction& action : *job->inst->clipActions) {
-                    if (action.eventFlags & ClipEvent::Construct)
-                        m_vm->run(m_index->decode(action.actions), self);
-                }
-            }
-            if (ctor)
-                m_vm->callFromHost(ctor, self, {});
+            construct(job->inst);
             continue;
         }
         if (job->code) {
@@ -560,7 +555,8 @@ void MovieRuntime::runQueue()
                     m_vm->run(m_index->decode(action.actions), self);
             }
         }
-        if (!job->handler.empty()) {
+        // Event handler methods came with SWF 6; older movies have clip events only.
+        if (!job->handler.empty() && m_vm->swfVersion() >= 6) {
             Value fn = m_vm->getMember(self, job->handler);
             if (fn.isObject() && fn.asObject()->isFunction())
                 m_vm->callFromHost(fn, self, {});
@@ -568,9 +564,42 @@ void MovieRuntime::runQueue()
         job->inst->unloading = false;
     }
     if (budget < 0) {
-        m_early.clear();
+        for (auto& early : m_early)
+            early.clear();
         m_queue.clear();
     }
+}
+
+// A symbol registered with Object.registerClass gets its class: the
+// prototype first, then the Construct clip events, then the constructor.
+void MovieRuntime::construct(Instance* inst)
+{
+    if (!inst || !inst->object)
+        return;
+    Object* self = inst->self;
+    const std::string linkage = m_index->exportName(inst->object->characterId);
+    Object* ctor = nullptr;
+    if (!linkage.empty()) {
+        for (auto& [name, fn] : m_vm->registeredClasses()) {
+            if (m_vm->swfVersion() >= 7 ? name == linkage : lowerAscii(name) == lowerAscii(linkage)) {
+                ctor = fn;
+                break;
+            }
+        }
+    }
+    if (ctor) {
+        Value proto = m_vm->getMember(ctor, "prototype");
+        if (proto.isObject())
+            self->put("__proto__", proto, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete);
+    }
+    if (inst->clipActions) {
+        for (const ClipAction& action : *inst->clipActions) {
+            if (action.eventFlags & ClipEvent::Construct)
+                m_vm->run(m_index->decode(action.actions), self);
+        }
+    }
+    if (ctor)
+        m_vm->callFromHost(ctor, self, {});
 }
 
 void MovieRuntime::gotoRootFrame(int frame)
@@ -712,7 +741,12 @@ void MovieRuntime::stopDrag() { m_dragged = nullptr; }
 
 void MovieRuntime::getUrl(Object*, const std::string& url, const std::string& window, int, bool loadTarget, bool loadVariables)
 {
-    // fscommand, loading into levels or clips and loading variables do nothing here.
+    // fscommand("quit") ends the movie after this frame; other fscommands, loading into levels
+    // or clips and loading variables do nothing here.
+    if (lowerAscii(url) == "fscommand:quit") {
+        m_quit = true;
+        return;
+    }
     if (loadTarget || loadVariables || lowerAscii(url.substr(0, 10)) == "fscommand:")
         return;
     if (lowerAscii(window.substr(0, 6)) == "_level")
@@ -763,7 +797,7 @@ void MovieRuntime::addGarbageRoots(std::vector<Object*>& roots)
         if (inst->object && inst->self)
             roots.push_back(inst->self);
     }
-    for (const auto* queue : {&m_early, &m_queue}) {
+    for (const auto* queue : {&m_early[0], &m_early[1], &m_early[2], &m_queue}) {
         for (const auto& job : *queue)
             roots.push_back(job->self);
     }
@@ -798,6 +832,9 @@ void MovieRuntime::setClipColorTransform(Object* clip, const swf::ColorTransform
 
 bool MovieRuntime::setFocus(Object* object)
 {
+    // The movie itself never takes the keyboard focus.
+    if (object && object == m_rootInstance->self)
+        return false;
     m_focus = object;
     return true;
 }

@@ -135,6 +135,10 @@ public:
     void addGarbageRoots(std::vector<script::Object*>& roots) override;
     double stageWidth() override;
     double stageHeight() override;
+    std::string stageScaleMode() override { return m_scaleMode; }
+    void setStageScaleMode(const std::string& mode) override { m_scaleMode = mode; }
+    std::string stageAlign() override { return m_align; }
+    void setStageAlign(const std::string& align) override { m_align = align; }
     bool keyIsDown(int keyCode) override;
     int lastKeyCode() override { return m_lastKey; }
     int lastKeyAscii() override { return m_lastAscii; }
@@ -169,7 +173,9 @@ public:
 
 private:
     struct Job;
-    enum class Priority { Early, Normal };
+    // Jobs run from the first non-empty queue: Initialize clip events, then
+    // initialisation scripts, then constructors, then everything else.
+    enum class Priority { Initialize, InitAction, Construct, Normal };
 
     void installHostObjects();
     script::Object* makeObject(Instance* inst, const movie::Character* character);
@@ -187,6 +193,7 @@ private:
     void queueEvent(Instance* inst, std::uint32_t clipEvent, const char* handler, Priority priority = Priority::Normal);
     void queueCode(Instance* inst, script::ActionList code, Priority priority = Priority::Normal, bool evenIfRemoved = false);
     void runQueue();
+    void construct(Instance* inst);
     void collectClips(Instance* inst, std::vector<Instance*>& out) const;
     void broadcast(const char* object, const char* message);
     void updateButtons(bool pressed, bool released);
@@ -209,11 +216,13 @@ private:
     movie::Character m_textCharacter; // createTextField's character
     std::shared_ptr<movie::Timeline> m_emptyTimeline;
 
-    std::deque<std::unique_ptr<Job>> m_early;
+    std::deque<std::unique_ptr<Job>> m_early[3];
     std::deque<std::unique_ptr<Job>> m_queue;
     std::vector<bool> m_initDone;
     int m_nextInstanceName = 1;
-    int m_rootFramesRun = -1;
+    std::string m_scaleMode = "showAll";
+    std::string m_align;
+    bool m_quit = false; // fscommand("quit"): the movie ended
     double m_time = 0;
     std::mt19937 m_random{20061010};
 
