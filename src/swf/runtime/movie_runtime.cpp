@@ -830,6 +830,34 @@ void MovieRuntime::setClipColorTransform(Object* clip, const swf::ColorTransform
     }
 }
 
+std::vector<std::vector<std::uint8_t>> MovieRuntime::frameScripts(Object* clip, const std::string& frame)
+{
+    Instance* inst = instanceOf(clip);
+    if (!inst || !inst->object->clip)
+        return {};
+    const movie::Timeline* timeline = inst->object->clip->timeline;
+    const TimelineScripts* scripts = inst->isRoot ? &m_index->rootScripts() : m_index->scriptsOf(timeline);
+    if (!scripts)
+        return {};
+    int index = -1;
+    char* end = nullptr;
+    const long n = std::strtol(frame.c_str(), &end, 10);
+    if (!frame.empty() && end && *end == 0) {
+        index = int(n) - 1;
+    } else {
+        const std::string key = lowerAscii(frame);
+        for (const auto& [name, f] : scripts->labels) {
+            if (lowerAscii(name) == key) {
+                index = f;
+                break;
+            }
+        }
+    }
+    if (index < 0 || index >= int(scripts->frameBytes.size()))
+        return {};
+    return scripts->frameBytes[std::size_t(index)];
+}
+
 bool MovieRuntime::setFocus(Object* object)
 {
     // The movie itself never takes the keyboard focus.

@@ -26,6 +26,10 @@
 #include <string>
 #include <vector>
 
+namespace swf::render {
+class FontLibrary;
+}
+
 namespace swf::runtime {
 
 // Where an object of the display tree is; the script object's hostData.
@@ -165,7 +169,10 @@ public:
     QTransform toStage(const Instance* inst) const;
     const ScriptIndex& scripts() const { return *m_index; }
     const movie::CharacterDictionary& dictionary() const { return m_dictionary; }
-    void markDrawingChanged() {}
+    // The movie's embedded fonts, for laying out text fields.
+    std::shared_ptr<const render::FontLibrary> fonts();
+    const std::shared_ptr<script::ObjectExtension>& clipExtension() const { return m_clipExtension; }
+    std::vector<std::vector<std::uint8_t>> frameScripts(script::Object* clip, const std::string& frame) override;
     double mouseX() const { return m_mouseX; }
     double mouseY() const { return m_mouseY; }
     // The instance of the display object whose area holds the stage point (for hitTest and buttons).
@@ -220,6 +227,7 @@ private:
     std::deque<std::unique_ptr<Job>> m_queue;
     std::vector<bool> m_initDone;
     int m_nextInstanceName = 1;
+    std::shared_ptr<const render::FontLibrary> m_fonts;
     std::string m_scaleMode = "showAll";
     std::string m_align;
     bool m_quit = false; // fscommand("quit"): the movie ended

@@ -17,6 +17,8 @@ namespace swf::runtime {
 struct TimelineScripts {
     // The DoAction blocks of each frame, in stream order.
     std::vector<std::vector<script::ActionList>> frameActions;
+    // The same blocks as bytes (the Call action runs them again).
+    std::vector<std::vector<std::vector<std::uint8_t>>> frameBytes;
     // Frame labels with the frame they name (first one wins).
     std::vector<std::pair<std::string, int>> labels;
 };
