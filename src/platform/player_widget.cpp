@@ -3,6 +3,10 @@
 #include "swf/player.h"
 
 #include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QUrl>
 #include <QMenu>
 #include <QPainter>
 #include <algorithm>
@@ -47,7 +51,45 @@ PlayerWidget::PlayerWidget(QWidget* parent) : QWidget(parent)
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &PlayerWidget::onTick);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
 }
+
+namespace {
+
+// The movie's key code (Key.getCode) for a Qt key, or 0.
+int movieKeyCode(int key)
+{
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return key;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
+        return 112 + (key - Qt::Key_F1);
+    switch (key) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_CapsLock: return 20;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    default: return 0;
+    }
+}
+
+} // namespace
 
 PlayerWidget::~PlayerWidget() = default;
 
@@ -55,6 +97,16 @@ void PlayerWidget::setPlayer(std::unique_ptr<swf::Player> player)
 {
     setPlaying(false);
     m_player = std::move(player);
+    if (m_player) {
+        // Web addresses a movie opens go to the desktop's browser; other schemes
+        // (javascript:, file:, asfunction:) are not followed.
+        m_player->setUrlHandler([](const std::string& address, const std::string&) {
+            const QUrl url = QUrl::fromUserInput(QString::fromStdString(address));
+            const QString scheme = url.scheme().toLower();
+            if (url.isValid() && (scheme == "http" || scheme == "https" || scheme == "mailto"))
+                QDesktopServices::openUrl(url);
+        });
+    }
     update();
     emit frameChanged(m_player ? m_player->currentFrame() : 0);
 }
@@ -171,6 +223,65 @@ void PlayerWidget::contextMenuEvent(QContextMenuEvent* event)
         menu.addAction(QStringLiteral("后退"), this, [this] { stepBack(); })->setEnabled(hasMovie);
     }
     menu.exec(event->globalPos());
+}
+
+} // namespace veskor
+
+namespace veskor {
+
+void PlayerWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_player)
+        return;
+    const auto mode = m_scaleMode == 2 ? swf::ScaleMode::ExactFit : swf::ScaleMode::ShowAll;
+    m_player->mouseMove(event->position(), QRectF(rect()), mode);
+    afterInput();
+}
+
+void PlayerWidget::mousePressEvent(QMouseEvent* event)
+{
+    if (!m_player || event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    const auto mode = m_scaleMode == 2 ? swf::ScaleMode::ExactFit : swf::ScaleMode::ShowAll;
+    m_player->mouseMove(event->position(), QRectF(rect()), mode);
+    m_player->mousePress();
+    afterInput();
+}
+
+void PlayerWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!m_player || event->button() != Qt::LeftButton)
+        return QWidget::mouseReleaseEvent(event);
+    m_player->mouseRelease();
+    afterInput();
+}
+
+void PlayerWidget::keyPressEvent(QKeyEvent* event)
+{
+    const int code = movieKeyCode(event->key());
+    if (!m_player || !m_player->runsScripts() || (!code && event->text().isEmpty()))
+        return QWidget::keyPressEvent(event);
+    const QString text = event->text();
+    const int ascii = !text.isEmpty() && text.at(0).unicode() < 128 ? text.at(0).unicode() : 0;
+    m_player->keyPress(code ? code : ascii, ascii);
+    afterInput();
+}
+
+void PlayerWidget::keyReleaseEvent(QKeyEvent* event)
+{
+    const int code = movieKeyCode(event->key());
+    if (!m_player || !m_player->runsScripts() || !code)
+        return QWidget::keyReleaseEvent(event);
+    m_player->keyRelease(code);
+    afterInput();
+}
+
+// A button may have changed its look or a script the frame.
+void PlayerWidget::afterInput()
+{
+    setCursor(m_player && m_player->pointerOverButton() ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    update();
+    emit frameChanged(m_player ? m_player->currentFrame() : 0);
 }
 
 } // namespace veskor

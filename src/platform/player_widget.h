@@ -62,12 +62,19 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // The pointer and the keys go to the movie's buttons and scripts.
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void onTick();
     void scheduleNextTick();
     void stepForward();
     void stepBack();
+    void afterInput();
 
     std::unique_ptr<swf::Player> m_player;
     bool m_playing = false;
