@@ -209,6 +209,8 @@ QImage Player::renderImage(QSize size, ScaleMode mode) const
     const QTransform stageToDevice = QTransform::fromTranslate(-frame.xMin.get(), -frame.yMin.get())
         * QTransform::fromScale(viewport.width() / width, viewport.height() / height)
         * QTransform::fromTranslate(viewport.x(), viewport.y());
+    if (d->runtime)
+        d->runtime->prepareRender();
     d->renderer->render(image, viewport, d->state(), stageToDevice);
     return image;
 }

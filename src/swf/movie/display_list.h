@@ -80,6 +80,14 @@ struct DisplayObject {
     bool scriptTransformed = false;
     // placed by a script (attachMovie, duplicateMovieClip...), not the timeline.
     bool dynamic = false;
+    // setMask: the object shows only inside `mask`'s area; the mask itself is
+    // not drawn. The runtime keeps the mask's place on the stage up to date.
+    struct ScriptMask {
+        const DisplayObject* mask = nullptr;
+        Matrix maskToStage;
+    };
+    std::shared_ptr<ScriptMask> scriptMask;
+    bool isScriptMask = false;
 };
 
 struct ClipState {

@@ -67,6 +67,7 @@ void StageRenderer::render(QImage& target, const QRectF& clip, const movie::Clip
 {
     Frame frame{target, {}, clip, {}};
     frame.open();
+    m_stageToDevice = stageToDevice;
     drawClip(frame, root, stageToDevice, swf::ColorTransform(), 0);
 }
 
@@ -92,12 +93,22 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
             masks.push_back(std::move(mask));
             continue;
         }
-        if (masks.empty() || !object.visible) {
+        // A clip another uses as its mask (setMask) is not drawn.
+        if (object.isScriptMask)
+            continue;
+        const bool scriptMasked = object.scriptMask && object.scriptMask->mask;
+        if ((masks.empty() && !scriptMasked) || !object.visible) {
             drawObject(frame, object, toDevice, color, nesting);
             continue;
         }
         const size_t outer = frame.masks.size();
         bool hidden = false;
+        if (scriptMasked) {
+            const QTransform maskToDevice = toQTransform(object.scriptMask->maskToStage) * m_stageToDevice;
+            QPainterPath area = maskArea(*object.scriptMask->mask, maskToDevice, nesting);
+            hidden = area.isEmpty();
+            frame.masks.push_back(std::move(area));
+        }
         for (const ActiveMask& mask : masks) {
             for (const QPainterPath& area : mask.areas) {
                 hidden = hidden || area.isEmpty();
@@ -200,10 +211,12 @@ QPainterPath StageRenderer::maskArea(const movie::DisplayObject& object, const Q
         return {};
     case movie::Character::Kind::Sprite:
     case movie::Character::Kind::Button: {
-        // A clip as a mask covers what its children cover (masks inside it aside).
+        // A clip as a mask covers what its drawing and its children cover (masks inside it aside).
         QPainterPath area;
         if (!object.clip)
             return area;
+        if (object.clip->drawing)
+            area = toDevice.map(drawingOutline(*object.clip->drawing));
         for (const auto& [depth, child] : object.clip->objects) {
             if (child.clipDepth > 0 || !child.visible)
                 continue;

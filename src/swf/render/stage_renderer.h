@@ -43,6 +43,7 @@ private:
     QPainterPath maskArea(const movie::DisplayObject& object, const QTransform& toDevice, int nesting);
     const QString& editText(const swf::DefineEditText& field);
 
+    QTransform m_stageToDevice;
     CharacterCache m_cache;
     std::unordered_map<std::uint16_t, QPainterPath> m_outlines;
     std::unordered_map<std::uint16_t, QString> m_editTexts;

@@ -3,8 +3,10 @@
 
 #include "swf/runtime/movie_runtime.h"
 
+#include "swf/movie/drawing.h"
 #include "swf/movie/limits.h"
 #include "swf/render/shape_painter.h"
+#include "swf/script/text_field_state.h"
 
 #include <cmath>
 #include <numbers>
@@ -39,6 +41,10 @@ QRectF MovieRuntime::localBounds(const movie::DisplayObject& object) const
 {
     QRectF bounds;
     if (object.clip) {
+        if (object.clip->drawing) {
+            if (const auto drawn = object.clip->drawing->bounds())
+                bounds = rectOf(*drawn);
+        }
         for (const auto& [depth, child] : object.clip->objects) {
             const QRectF inner = localBounds(child);
             if (inner.isValid())
@@ -66,6 +72,8 @@ QRectF MovieRuntime::localBounds(const movie::DisplayObject& object) const
             return rectOf(text->bounds);
         break;
     case movie::Character::Kind::EditText:
+        if (object.text)
+            return rectOf(object.text->bounds);
         if (const auto* field = object.character->editText())
             return rectOf(field->bounds);
         break;

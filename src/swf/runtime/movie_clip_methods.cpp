@@ -1,6 +1,8 @@
 #include "swf/runtime/movie_clip_methods.h"
 
+#include "swf/movie/drawing.h"
 #include "swf/movie/limits.h"
+#include "swf/runtime/drawing_methods.h"
 #include "swf/runtime/movie_runtime.h"
 #include "swf/script/builtins/builtins.h"
 
@@ -298,7 +300,29 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
             rt.getUrl(self, in.toString(args[0]), args.size() > 1 ? in.toString(args[1]) : std::string(), 0, false, false);
         return Value();
     });
-    for (const char* name : {"loadMovie", "unloadMovie", "loadVariables", "setMask", "attachAudio", "attachVideo",
+    installDrawingMethods(in, proto, [&rt](Object* clip) -> movie::Drawing* {
+        Instance* i = rt.instanceOf(clip);
+        if (!i || !i->object->clip)
+            return nullptr;
+        auto& drawing = i->object->clip->drawing;
+        if (!drawing)
+            drawing = std::make_shared<movie::Drawing>();
+        return drawing.get();
+    });
+    def("setMask", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+        Instance* i = inst(self);
+        if (!i || i->isRoot)
+            return Value(false);
+        Instance* mask = nullptr;
+        const Value target = arg(args, 0);
+        if (Object* o = target.asObject())
+            mask = inst(o);
+        else if (target.isString())
+            mask = inst(in.resolveTarget(self, target.asString()));
+        rt.setMask(i, mask);
+        return Value(true);
+    });
+    for (const char* name : {"loadMovie", "unloadMovie", "loadVariables", "attachAudio", "attachVideo",
                              "getTextSnapshot", "clear", "lineStyle", "beginFill", "beginGradientFill", "moveTo",
                              "lineTo", "curveTo", "endFill"}) {
         if (!proto->findOwn(name))

@@ -385,6 +385,10 @@ void MovieRuntime::detach(Instance* inst)
         m_dragged = nullptr;
     if (m_focus == inst->self)
         m_focus = nullptr;
+    if (inst->mask)
+        setMask(inst, nullptr);
+    if (inst->maskedBy)
+        setMask(inst->maskedBy, nullptr);
     inst->removedName = inst->object->name;
     inst->object = nullptr;
 }

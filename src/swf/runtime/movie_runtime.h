@@ -44,6 +44,9 @@ struct Instance {
     bool unloading = false;  // its unload event runs: it keeps its path meanwhile
     // The clip actions of the placement that created it.
     const std::vector<ClipAction>* clipActions = nullptr;
+    // setMask links, both ways, so that either side leaving the stage undoes them.
+    Instance* mask = nullptr;
+    Instance* maskedBy = nullptr;
     // Button state: 0 up, 1 over, 2 down.
     int buttonState = 0;
     // Display properties a script set, kept apart so that none is lost in the matrix.
@@ -169,6 +172,10 @@ public:
     QTransform toStage(const Instance* inst) const;
     const ScriptIndex& scripts() const { return *m_index; }
     const movie::CharacterDictionary& dictionary() const { return m_dictionary; }
+    // setMask: `inst` shows only inside `mask` (none: unmasked).
+    void setMask(Instance* inst, Instance* mask);
+    // Brings the places of script masks up to date before a frame is drawn.
+    void prepareRender();
     // The movie's embedded fonts, for laying out text fields.
     std::shared_ptr<const render::FontLibrary> fonts();
     const std::shared_ptr<script::ObjectExtension>& clipExtension() const { return m_clipExtension; }

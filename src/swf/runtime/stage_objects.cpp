@@ -6,6 +6,7 @@
 #include "swf/runtime/movie_runtime.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace swf::runtime {
 
@@ -181,6 +182,43 @@ bool MovieRuntime::swapDepths(Instance* inst, int depth)
     objects.insert(std::move(mine));
     inst->depth = key;
     return true;
+}
+
+void MovieRuntime::setMask(Instance* inst, Instance* mask)
+{
+    if (inst->mask) {
+        if (inst->mask->object)
+            inst->mask->object->isScriptMask = false;
+        inst->mask->maskedBy = nullptr;
+        inst->mask = nullptr;
+    }
+    if (inst->object)
+        inst->object->scriptMask.reset();
+    if (!mask || mask == inst || !mask->object || !inst->object)
+        return;
+    if (mask->maskedBy)
+        setMask(mask->maskedBy, nullptr);
+    inst->mask = mask;
+    mask->maskedBy = inst;
+    mask->object->isScriptMask = true;
+    inst->object->scriptMask = std::make_shared<movie::DisplayObject::ScriptMask>();
+    inst->object->scriptMask->mask = mask->object;
+}
+
+void MovieRuntime::prepareRender()
+{
+    for (const auto& inst : m_instances) {
+        if (inst->object && inst->mask && inst->mask->object && inst->object->scriptMask) {
+            const QTransform t = toStage(inst->mask);
+            Matrix& m = inst->object->scriptMask->maskToStage;
+            m.scaleX = t.m11();
+            m.rotateSkew0 = t.m12();
+            m.rotateSkew1 = t.m21();
+            m.scaleY = t.m22();
+            m.translateX = Twips(static_cast<std::int32_t>(std::lround(t.dx())));
+            m.translateY = Twips(static_cast<std::int32_t>(std::lround(t.dy())));
+        }
+    }
 }
 
 int MovieRuntime::nextHighestDepth(Instance* parent) const
