@@ -204,8 +204,7 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
                 n[k] = 0;
         }
         Object* field = rt.createTextField(i, in.toString(args[0]), int(n[0]), n[1], n[2], n[3], n[4]);
-        // Before SWF 8 the method returns nothing.
-        return in.swfVersion() >= 8 ? Value(field) : Value();
+        return Value(field);
     });
     def("duplicateMovieClip", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);

@@ -132,6 +132,8 @@ void MovieRuntime::start()
 {
     m_time = 0;
     enterFrame(m_rootInstance, 0, true);
+    // The movie itself loads after its first frame's scripts.
+    queueEvent(m_rootInstance, ClipEvent::Load, "onLoad");
     runQueue();
     syncTextVariables();
 }
@@ -267,7 +269,8 @@ movie::DisplayObject* MovieRuntime::place(Instance* inst, const PlaceObject& rec
             object->blendMode = *record.blendMode;
         return object;
     }
-    if (modifies && !character)
+    // A move finds nothing to move on an empty depth, even with a character.
+    if (modifies)
         return nullptr;
     if (!character || movie::countObjects(m_root.clip ? *m_root.clip : clip) >= movie::kMaxDisplayObjects)
         return nullptr;
@@ -461,7 +464,7 @@ void MovieRuntime::rewindTo(Instance* inst, int frame)
                 auto it = wanted.find(record.depth);
                 const bool modifies = record.version != 1 && record.isMove;
                 if (it == wanted.end()) {
-                    if (!record.characterId)
+                    if (!record.characterId || modifies)
                         continue;
                     wanted[record.depth] = Slot{&record, *record.characterId, f, {}};
                 } else if (modifies) {
