@@ -91,11 +91,36 @@ QTransform MovieRuntime::toStage(const Instance* inst) const
     return t;
 }
 
+// Whether a point (in the object's own twips) lies on what it draws: drawings
+// exactly, other characters by their bounds.
+static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& object, QPointF local, int nesting)
+{
+    if (nesting > movie::kMaxNesting || !object.visible)
+        return false;
+    if (object.clip) {
+        if (object.clip->drawing && object.clip->drawing->contains(PointF{local.x(), local.y()}))
+            return true;
+        for (const auto& [depth, child] : object.clip->objects) {
+            if (child.clipDepth > 0 || child.isScriptMask)
+                continue;
+            const QPointF inner = render::toQTransform(child.matrix).inverted().map(local);
+            if (coversPoint(rt, child, inner, nesting + 1))
+                return true;
+        }
+        return false;
+    }
+    const QRectF bounds = rt.localBounds(object);
+    return bounds.isValid() && bounds.contains(local);
+}
+
 bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, bool shapeOnly) const
 {
-    (void)shapeOnly;
     if (!inst || !inst->object)
         return false;
+    if (shapeOnly) {
+        const QTransform toOwn = (inst->isRoot ? QTransform() : toStage(inst)).inverted();
+        return coversPoint(*this, *inst->object, toOwn.map(QPointF(stageX, stageY)), 0);
+    }
     const QRectF bounds = localBounds(*inst->object);
     if (!bounds.isValid())
         return false;

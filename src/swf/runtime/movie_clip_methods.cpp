@@ -301,7 +301,7 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
     });
     installDrawingMethods(in, proto, [&rt](Object* clip) -> movie::Drawing* {
         Instance* i = rt.instanceOf(clip);
-        if (!i || !i->object->clip)
+        if (!i || !i->object || !i->object->clip)
             return nullptr;
         auto& drawing = i->object->clip->drawing;
         if (!drawing)

@@ -16,7 +16,7 @@ using script::Value;
 namespace {
 
 // Script depths a clip can be placed at and removed from.
-constexpr int kMinScriptDepth = -16384;
+constexpr int kMinScriptDepth = -2130706432;
 constexpr int kMaxScriptDepth = 2130690045;
 constexpr int kMaxRemovableDepth = 1048575;
 
