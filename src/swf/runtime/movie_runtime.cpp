@@ -40,6 +40,7 @@ struct MovieRuntime::Job {
     std::uint32_t event = 0;      // clip actions with this flag
     std::string handler;          // then this method, if the object has it
     bool construct = false;       // registered class and constructor
+    bool firstFrame = false;      // a script-made clip's first frame
     bool evenIfRemoved = false;
 };
 
@@ -347,6 +348,15 @@ void MovieRuntime::setupClip(Instance* inst, const PlaceObject* record, bool dyn
         job->construct = true;
         m_early[int(Priority::Construct)].push_back(std::move(job));
     }
+    if (nested && dynamic) {
+        // A clip made by a script shows its first frame once the script is done.
+        auto job = std::make_unique<Job>();
+        job->inst = inst;
+        job->self = inst->self;
+        job->firstFrame = true;
+        m_queue.push_back(std::move(job));
+        return;
+    }
     if (nested)
         enterFrame(inst, 0, true);
     queueEvent(inst, ClipEvent::Load, "onLoad");
@@ -548,6 +558,11 @@ void MovieRuntime::runQueue()
         Object* self = job->self;
         if (job->construct) {
             construct(job->inst);
+            continue;
+        }
+        if (job->firstFrame) {
+            enterFrame(job->inst, 0, true);
+            queueEvent(job->inst, ClipEvent::Load, "onLoad");
             continue;
         }
         if (job->code) {

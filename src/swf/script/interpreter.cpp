@@ -288,6 +288,9 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
         if (name == "length") {
             double n = toNumber(value);
             setArrayLength(o, n >= 0 && n < 4294967295.0 ? std::uint32_t(n) : 0);
+            // The elements go as the number says, but length keeps what was assigned.
+            if (!value.isNumber())
+                o->put("length", value);
         } else if (isArrayIndex(name, index) && index >= arrayLength(o)) {
             o->put("length", double(index) + 1);
         }
