@@ -673,6 +673,11 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         double n = toNumber(pop(f));
         // Literals take whatever _global.Object.prototype is now.
         Object* o = newObject(prototypeOf("Object"));
+        // From SWF 6 a literal also names its constructor, as `new Object` does.
+        if (m_version >= 6) {
+            if (const Property* ctor = m_global->findOwnAnyVersion("Object"))
+                o->put("constructor", ctor->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        }
         for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i) {
             Value value = pop(f);
             std::string name = toString(pop(f));
