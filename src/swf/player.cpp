@@ -212,6 +212,20 @@ QImage Player::renderImage(QSize size, ScaleMode mode) const
     if (d->runtime)
         d->runtime->prepareRender();
     d->renderer->render(image, viewport, d->state(), stageToDevice);
+    if (d->runtime) {
+        // The focused clip or button gets the player's yellow frame, inside its bounds.
+        const QRectF focus = stageToDevice.mapRect(d->runtime->focusRect());
+        if (focus.isValid()) {
+            QPainter painter(&image);
+            painter.setClipRect(viewport);
+            const double w = 3.0 * std::max(1.0, viewport.width() / std::max(1.0, double(stageSize().width())));
+            const QColor yellow(255, 255, 0);
+            painter.fillRect(QRectF(focus.left(), focus.top(), focus.width(), w), yellow);
+            painter.fillRect(QRectF(focus.left(), focus.bottom() - w, focus.width(), w), yellow);
+            painter.fillRect(QRectF(focus.left(), focus.top(), w, focus.height()), yellow);
+            painter.fillRect(QRectF(focus.right() - w, focus.top(), w, focus.height()), yellow);
+        }
+    }
     return image;
 }
 

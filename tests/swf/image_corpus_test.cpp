@@ -20,7 +20,7 @@
 namespace swf {
 namespace {
 
-constexpr int kPassFloor = 150;
+constexpr int kPassFloor = 155;
 constexpr int kScriptFreePassFloor = 62;
 
 const QString kCorpus = QStringLiteral("../shared/testdata/swf-image");

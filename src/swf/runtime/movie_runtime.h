@@ -174,6 +174,9 @@ public:
     const movie::CharacterDictionary& dictionary() const { return m_dictionary; }
     // setMask: `inst` shows only inside `mask` (none: unmasked).
     void setMask(Instance* inst, Instance* mask);
+    // The yellow frame around a focused clip or button: its bounds on the
+    // stage in twips, or an empty rectangle.
+    QRectF focusRect() const;
     // Brings the places of script masks up to date before a frame is drawn.
     void prepareRender();
     // The movie's embedded fonts, for laying out text fields.

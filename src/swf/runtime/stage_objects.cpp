@@ -205,6 +205,18 @@ void MovieRuntime::setMask(Instance* inst, Instance* mask)
     inst->object->scriptMask->mask = mask->object;
 }
 
+QRectF MovieRuntime::focusRect() const
+{
+    Instance* inst = instanceOf(m_focus);
+    if (!inst || inst->isRoot || !inst->object || inst->object->text || !inst->object->visible)
+        return {};
+    const Value shown = m_vm->getMember(m_focus, "_focusrect");
+    if (shown.isBoolean() && !shown.asBool())
+        return {};
+    const QRectF bounds = localBounds(*inst->object);
+    return bounds.isValid() ? toStage(inst).mapRect(bounds) : QRectF();
+}
+
 void MovieRuntime::prepareRender()
 {
     for (const auto& inst : m_instances) {
