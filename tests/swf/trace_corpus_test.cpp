@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kMatchFloor = 950;
+constexpr int kMatchFloor = 960;
 
 std::string readText(const fs::path& path)
 {

@@ -77,6 +77,17 @@ public:
         return true;
     }
 
+    void enumerate(Interpreter&, Object& self, std::vector<std::string>& names) override
+    {
+        Instance* inst = m_runtime.instanceOf(&self);
+        if (!inst || !inst->object->clip)
+            return;
+        for (const auto& [depth, child] : inst->object->clip->objects) {
+            if (child.object && !child.name.empty())
+                names.push_back(child.name);
+        }
+    }
+
 private:
     MovieRuntime& m_runtime;
     std::map<std::string, int> m_properties;

@@ -348,6 +348,11 @@ std::vector<std::string> Interpreter::enumerableNames(Object* o)
 {
     std::vector<std::string> names;
     std::unordered_set<std::string> seen;
+    if (o && o->extension()) {
+        o->extension()->enumerate(*this, *o, names);
+        for (const std::string& n : names)
+            seen.insert(o->key(n));
+    }
     for (int depth = 0; o && depth < kMaxProtoDepth; ++depth) {
         const auto& props = o->properties();
         for (auto it = props.rbegin(); it != props.rend(); ++it) {

@@ -71,6 +71,12 @@ public:
     virtual bool getMember(Interpreter&, Object& self, const std::string& name, Value& out) = 0;
     // Returns true when the host took the assignment.
     virtual bool setMember(Interpreter&, Object& self, const std::string& name, const Value& value) = 0;
+    // Names for..in lists besides the object's own properties (a clip's children).
+    virtual void enumerate(Interpreter&, Object& self, std::vector<std::string>& names)
+    {
+        (void)self;
+        (void)names;
+    }
 };
 
 struct Watch {
