@@ -218,7 +218,6 @@ private:
     void setButtonState(Instance* button, int state);
     Instance* findMouseTarget(Instance* inst, double x, double y) const;
     void syncTextVariables();
-    const script::ActionList* dummy() const { return nullptr; }
 
     const Movie& m_movie;
     const movie::CharacterDictionary& m_dictionary;
