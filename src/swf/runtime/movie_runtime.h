@@ -197,6 +197,7 @@ private:
     void installHostObjects();
     script::Object* makeObject(Instance* inst, const movie::Character* character);
     Instance* newInstance(Instance* parent, int depth, movie::DisplayObject& object);
+    Instance* placeByScript(Instance* parent, int depth, movie::DisplayObject fresh);
     void setupClip(Instance* inst, const PlaceObject* record, bool dynamic, script::Object* init);
     void enterFrame(Instance* inst, int frame, bool runScripts);
     void applyFrameOps(Instance* inst, int frame);

@@ -32,44 +32,51 @@ int nestingOf(const Instance* inst)
 
 } // namespace
 
-Object* MovieRuntime::attach(Instance* parent, std::uint16_t characterId, const std::string& name, int depth, Object* init)
+// Puts an object a script made at a script depth of `parent`, in place of
+// whatever was there; null when the depth, the nesting or the object budget
+// forbid it.
+Instance* MovieRuntime::placeByScript(Instance* parent, int depth, movie::DisplayObject fresh)
 {
-    const movie::Character* character = m_dictionary.find(characterId);
-    if (!character || character->kind != movie::Character::Kind::Sprite || !validDepth(depth))
-        return nullptr;
-    if (!parent->object || !parent->object->clip || nestingOf(parent) >= movie::kMaxNesting)
+    if (!parent || !parent->object || !parent->object->clip || !validDepth(depth)
+        || nestingOf(parent) >= movie::kMaxNesting)
         return nullptr;
     if (movie::countObjects(*m_root.clip) >= movie::kMaxDisplayObjects)
         return nullptr;
     const int key = depth + kScriptDepthOffset;
     removeAt(parent, key);
+    if (!parent->object)
+        return nullptr;
+    fresh.dynamic = true;
+    movie::DisplayObject& object = parent->object->clip->objects.emplace(key, std::move(fresh)).first->second;
+    return newInstance(parent, key, object);
+}
+
+Object* MovieRuntime::attach(Instance* parent, std::uint16_t characterId, const std::string& name, int depth, Object* init)
+{
+    const movie::Character* character = m_dictionary.find(characterId);
+    if (!character || character->kind != movie::Character::Kind::Sprite)
+        return nullptr;
     movie::DisplayObject fresh;
     fresh.characterId = characterId;
     fresh.character = character;
     fresh.name = name;
-    fresh.dynamic = true;
-    movie::DisplayObject& object = parent->object->clip->objects.emplace(key, std::move(fresh)).first->second;
-    Instance* inst = newInstance(parent, key, object);
+    Instance* inst = placeByScript(parent, depth, std::move(fresh));
+    if (!inst)
+        return nullptr;
     setupClip(inst, nullptr, true, init);
     return inst->self;
 }
 
 Object* MovieRuntime::createEmpty(Instance* parent, const std::string& name, int depth)
 {
-    if (!validDepth(depth) || !parent->object || !parent->object->clip || nestingOf(parent) >= movie::kMaxNesting)
-        return nullptr;
-    if (movie::countObjects(*m_root.clip) >= movie::kMaxDisplayObjects)
-        return nullptr;
-    const int key = depth + kScriptDepthOffset;
-    removeAt(parent, key);
     movie::DisplayObject fresh;
     fresh.character = &m_emptyClip;
     fresh.name = name;
-    fresh.dynamic = true;
-    movie::DisplayObject& object = parent->object->clip->objects.emplace(key, std::move(fresh)).first->second;
-    Instance* inst = newInstance(parent, key, object);
-    object.clip = movie::Box<movie::ClipState>(movie::ClipState{});
-    object.clip->timeline = m_emptyTimeline.get();
+    Instance* inst = placeByScript(parent, depth, std::move(fresh));
+    if (!inst)
+        return nullptr;
+    inst->object->clip = movie::Box<movie::ClipState>(movie::ClipState{});
+    inst->object->clip->timeline = m_emptyTimeline.get();
     // An empty clip has no frame to play; its load event still comes.
     queueEvent(inst, ClipEvent::Load, "onLoad");
     return inst->self;
@@ -78,19 +85,13 @@ Object* MovieRuntime::createEmpty(Instance* parent, const std::string& name, int
 Object* MovieRuntime::createTextField(Instance* parent, const std::string& name, int depth, double x, double y,
                                       double width, double height)
 {
-    if (!validDepth(depth) || !parent->object || !parent->object->clip)
-        return nullptr;
-    if (movie::countObjects(*m_root.clip) >= movie::kMaxDisplayObjects)
-        return nullptr;
-    const int key = depth + kScriptDepthOffset;
-    removeAt(parent, key);
     movie::DisplayObject fresh;
     fresh.character = &m_textCharacter;
     fresh.name = name;
-    fresh.dynamic = true;
     fresh.matrix = Matrix::translation(Twips::fromPixels(x), Twips::fromPixels(y));
-    movie::DisplayObject& object = parent->object->clip->objects.emplace(key, std::move(fresh)).first->second;
-    Instance* inst = newInstance(parent, key, object);
+    Instance* inst = placeByScript(parent, depth, std::move(fresh));
+    if (!inst)
+        return nullptr;
     const QRectF bounds(0, 0, width * 20.0, height * 20.0);
     installTextField(*this, inst, &bounds);
     return inst->self;
@@ -98,38 +99,26 @@ Object* MovieRuntime::createTextField(Instance* parent, const std::string& name,
 
 Object* MovieRuntime::duplicate(Instance* source, const std::string& name, int depth, Object* init)
 {
-    Instance* parent = source->parent;
-    if (!parent || !parent->object || !parent->object->clip || !validDepth(depth))
+    if (depth + kScriptDepthOffset == source->depth)
         return nullptr;
-    if (movie::countObjects(*m_root.clip) >= movie::kMaxDisplayObjects)
-        return nullptr;
-    const int key = depth + kScriptDepthOffset;
-    if (key == source->depth)
-        return nullptr;
-    const movie::DisplayObject original = [&] {
-        movie::DisplayObject copy;
-        const movie::DisplayObject& s = *source->object;
-        copy.characterId = s.characterId;
-        copy.character = s.character;
-        copy.matrix = s.matrix;
-        copy.colorTransform = s.colorTransform;
-        copy.ratio = s.ratio;
-        copy.clipDepth = s.clipDepth;
-        copy.blendMode = s.blendMode;
-        copy.visible = s.visible;
-        copy.scriptTransformed = s.scriptTransformed;
-        return copy;
-    }();
+    movie::DisplayObject copy;
+    const movie::DisplayObject& s = *source->object;
+    copy.characterId = s.characterId;
+    copy.character = s.character;
+    copy.matrix = s.matrix;
+    copy.colorTransform = s.colorTransform;
+    copy.ratio = s.ratio;
+    copy.clipDepth = s.clipDepth;
+    copy.blendMode = s.blendMode;
+    copy.visible = s.visible;
+    copy.scriptTransformed = s.scriptTransformed;
+    copy.name = name;
     std::shared_ptr<movie::Drawing> drawing = source->object->clip ? source->object->clip->drawing : nullptr;
     const auto* clipActions = source->clipActions;
-    removeAt(parent, key);
-    if (!parent->object)
+    Instance* inst = placeByScript(source->parent, depth, std::move(copy));
+    if (!inst)
         return nullptr;
-    movie::DisplayObject fresh = original;
-    fresh.name = name;
-    fresh.dynamic = true;
-    movie::DisplayObject& object = parent->object->clip->objects.emplace(key, std::move(fresh)).first->second;
-    Instance* inst = newInstance(parent, key, object);
+    movie::DisplayObject& object = *inst->object;
     inst->clipActions = clipActions;
     if (object.character == &m_emptyClip) {
         object.clip = movie::Box<movie::ClipState>(movie::ClipState{});
