@@ -4,6 +4,7 @@
 #include "swf/render/color_transform_image.h"
 #include "swf/render/font_library.h"
 #include "swf/render/html_text.h"
+#include "swf/render/text_faces.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -37,71 +38,6 @@ namespace {
 
 // Space between a field's border and its text, in twips.
 constexpr double kGutter = 40.0;
-
-// What the layout needs from a font, in twips.
-class TextFace {
-public:
-    virtual ~TextFace() = default;
-    virtual double advance(QChar c) const = 0;
-    virtual double ascent() const = 0;
-    virtual double descent() const = 0;
-    virtual void draw(QPainter& painter, QPointF baseline, const QString& text, const QColor& color) const = 0;
-};
-
-// A font the movie brings: its glyph outlines.
-class EmbeddedFace : public TextFace {
-public:
-    EmbeddedFace(const Font& font, double height) : m_font(font), m_scale(height / font.emSquare()) {}
-
-    double advance(QChar c) const override
-    {
-        const auto index = m_font.glyphForCode(c.unicode());
-        return index ? m_font.advance(*index) * m_scale : 0.0;
-    }
-    double ascent() const override { return m_font.ascent() * m_scale; }
-    double descent() const override { return m_font.descent() * m_scale; }
-
-    void draw(QPainter& painter, QPointF baseline, const QString& text, const QColor& color) const override
-    {
-        QPainterPath run;
-        run.setFillRule(Qt::OddEvenFill);
-        double x = baseline.x();
-        for (QChar c : text) {
-            const auto index = m_font.glyphForCode(c.unicode());
-            if (!index)
-                continue;
-            run.addPath(QTransform(m_scale, 0, 0, m_scale, x, baseline.y()).map(m_font.glyph(*index)));
-            x += m_font.advance(*index) * m_scale;
-        }
-        painter.fillPath(run, color);
-    }
-
-private:
-    const Font& m_font;
-    double m_scale;
-};
-
-// A font installed on the machine.
-class DeviceFace : public TextFace {
-public:
-    explicit DeviceFace(const QFont& font) : m_font(font), m_metrics(font) {}
-
-    double advance(QChar c) const override { return m_metrics.horizontalAdvance(c); }
-    double ascent() const override { return m_metrics.ascent(); }
-    double descent() const override { return m_metrics.descent(); }
-
-    void draw(QPainter& painter, QPointF baseline, const QString& text, const QColor& color) const override
-    {
-        painter.setFont(m_font);
-        painter.setPen(color);
-        painter.drawText(baseline, text);
-        painter.setPen(Qt::NoPen);
-    }
-
-private:
-    QFont m_font;
-    QFontMetricsF m_metrics;
-};
 
 // The faces of one field, one per style its runs use.
 class FaceSet {

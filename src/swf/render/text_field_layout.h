@@ -7,6 +7,7 @@
 // feeds the painter, so what scripts measure is what is drawn.
 
 #include "swf/render/font_library.h"
+#include "swf/render/text_faces.h"
 #include "swf/script/text_field_state.h"
 
 #include <QColor>
@@ -22,16 +23,6 @@
 class QPainter;
 
 namespace swf::render {
-
-// What the layout needs from a font, in twips.
-class TextFace {
-public:
-    virtual ~TextFace() = default;
-    virtual double advance(QChar c) const = 0;
-    virtual double ascent() const = 0;
-    virtual double descent() const = 0;
-    virtual void draw(QPainter& painter, QPointF baseline, const QString& text, const QColor& color) const = 0;
-};
 
 // Characters of one format placed on a line.
 struct PlacedRun {
