@@ -3,6 +3,8 @@
 #include "platform/fs_paths.h"
 #include "platform/native_path.h"
 
+#include "common/utf8.h"
+
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -37,48 +39,12 @@ FsItem itemFor(const QString& path, const struct stat& st)
     return item;
 }
 
-// Strict UTF-8 (no overlongs, no surrogates, nothing above U+10FFFF).
-bool isValidUtf8(const unsigned char* s, size_t n)
-{
-    size_t i = 0;
-    while (i < n) {
-        const unsigned char b = s[i];
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        size_t length;
-        char32_t cp;
-        char32_t minimum;
-        if ((b & 0xE0) == 0xC0) {
-            length = 2, cp = b & 0x1F, minimum = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            length = 3, cp = b & 0x0F, minimum = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            length = 4, cp = b & 0x07, minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + length > n)
-            return false;
-        for (size_t k = 1; k < length; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (s[i + k] & 0x3F);
-        }
-        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
-
 // A listed name as text: almost every name is UTF-8 and converts in one go; the others
 // keep their bytes as escapes.
 QString nameFromNative(const char* name)
 {
     const size_t length = std::strlen(name);
-    if (isValidUtf8(reinterpret_cast<const unsigned char*>(name), length))
+    if (veskor::isValidUtf8(std::string_view(name, length)))
         return QString::fromUtf8(name, static_cast<qsizetype>(length));
     return pathFromNative(std::string(name, length));
 }

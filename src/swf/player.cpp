@@ -5,6 +5,7 @@
 #include "swf/movie/playhead.h"
 #include "swf/movie/timeline.h"
 #include "swf/render/stage_renderer.h"
+#include "swf/render/text_field_layout.h"
 #include "swf/runtime/movie_runtime.h"
 
 #include <QPainter>
@@ -74,16 +75,19 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie)
     }
     impl->dictionary = std::make_unique<movie::CharacterDictionary>(m.tags);
     impl->rootTimeline = std::make_unique<movie::Timeline>(movie::buildTimeline(m.tags, m.header.frameCount));
-    impl->playhead = std::make_unique<movie::Playhead>(*impl->rootTimeline, *impl->dictionary);
-    impl->runtime = std::make_unique<runtime::MovieRuntime>(m, *impl->dictionary);
+    impl->renderer = std::make_unique<render::StageRenderer>(m.tags);
+    // Text fields are laid out with the fonts they are drawn with.
+    const std::shared_ptr<const render::FontLibrary> fonts = impl->renderer->fonts();
+    impl->runtime = std::make_unique<runtime::MovieRuntime>(m, *impl->dictionary, fonts);
     if (impl->runtime->scripts().hasScripts()) {
         impl->runtime->start();
     } else {
         impl->runtime.reset();
+        impl->playhead = std::make_unique<movie::Playhead>(*impl->rootTimeline, *impl->dictionary, m.header.version,
+                                                           render::textMeasurer(fonts));
         // A few tens of milliseconds at most: long movies then seek at once from the start.
         impl->playhead->prepareSnapshots(20'000'000);
     }
-    impl->renderer = std::make_unique<render::StageRenderer>(m.tags);
     return std::unique_ptr<Player>(new Player(std::move(impl)));
 }
 
@@ -102,7 +106,7 @@ double Player::frameRate() const
     return rate > 0 ? rate : 12.0;
 }
 
-int Player::frameCount() const { return d->playhead->frameCount(); }
+int Player::frameCount() const { return d->rootTimeline->frameCount(); }
 QColor Player::backgroundColor() const { return d->background; }
 int Player::swfVersion() const { return d->movie->header.version; }
 int Player::currentFrame() const { return d->runtime ? d->runtime->currentFrame() : d->playhead->frame(); }
@@ -209,8 +213,6 @@ QImage Player::renderImage(QSize size, ScaleMode mode) const
     const QTransform stageToDevice = QTransform::fromTranslate(-frame.xMin.get(), -frame.yMin.get())
         * QTransform::fromScale(viewport.width() / width, viewport.height() / height)
         * QTransform::fromTranslate(viewport.x(), viewport.y());
-    if (d->runtime)
-        d->runtime->prepareRender();
     d->renderer->render(image, viewport, d->state(), stageToDevice);
     if (d->runtime) {
         // The focused clip or button gets the player's yellow frame, inside its bounds.

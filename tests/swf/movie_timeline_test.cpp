@@ -19,7 +19,7 @@ Matrix at(int x) { return Matrix::translation(Twips(x), Twips(0)); }
 struct Loaded {
     explicit Loaded(Movie m)
         : movie(std::move(m)), dictionary(movie.tags),
-          root(buildTimeline(movie.tags, movie.header.frameCount)), playhead(root, dictionary)
+          root(buildTimeline(movie.tags, movie.header.frameCount)), playhead(root, dictionary, movie.header.version)
     {
     }
     Movie movie;

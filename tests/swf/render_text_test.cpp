@@ -2,7 +2,8 @@
 // advances, edit text with device fonts, alignment, wrapping and HTML.
 
 #include "swf/format/shape_builder.h"
-#include "swf/render/html_text.h"
+#include "swf/render/text_field_layout.h"
+#include "swf/render/text_field_painter.h"
 #include "swf/render/painters.h"
 
 #include <QImage>
@@ -168,11 +169,17 @@ DefineEditText field(const std::string& text)
     return edit;
 }
 
-QImage renderField(const DefineEditText& edit, const FontLibrary& fonts = FontLibrary())
+// A field placed from its record, laid out and drawn as the stage draws it.
+QImage renderField(const DefineEditText& edit, const FontLibrary& fonts = FontLibrary(), QColor background = Qt::white)
 {
+    auto shared = std::make_shared<const FontLibrary>(fonts);
+    const Font* font = edit.fontId ? fonts.font(*edit.fontId) : nullptr;
+    text::TextFieldState state = text::textFieldFromDefinition(edit, 8, font ? font->name().toStdString() : "");
+    state.measurer = textMeasurer(shared);
     QImage image = canvas({100, 60});
+    image.fill(background);
     QPainter painter(&image);
-    paintEditText(painter, edit, fonts, editTextInitialText(edit), kPixels, ColorTransform());
+    paintTextField(painter, state, *shared, kPixels, ColorTransform());
     return image;
 }
 
@@ -215,27 +222,8 @@ TEST(RenderTextTest, ChineseTextWrapsBetweenCharacters)
     EXPECT_GT(ink.height(), 20);
 }
 
-TEST(RenderTextTest, HtmlFieldsShowTheirTextWithoutTags)
+TEST(RenderTextTest, HtmlFieldsDrawEachRunInItsColour)
 {
-    EXPECT_EQ(plainTextFromHtml("<p align=\"left\"><font face=\"_sans\">a &amp; b</font></p><p>c&lt;d&#x4E2D;</p>"),
-              QStringLiteral("a & b\nc<d中"));
-    EXPECT_EQ(plainTextFromHtml("one<br/>two"), QStringLiteral("one\ntwo"));
-    EXPECT_EQ(plainTextFromHtml("<b>unclosed <i>tags"), QStringLiteral("unclosed tags"));
-}
-
-TEST(RenderTextTest, HtmlRunsKeepTheirColourSizeAndAlignment)
-{
-    const auto paragraphs = htmlParagraphs(
-        "<p align=\"center\"><font color=\"#FF0000\" size=\"20\">big <b>red</b></font></p><p>plain</p>", TextStyle());
-    ASSERT_EQ(paragraphs.size(), 2u);
-    EXPECT_EQ(paragraphs[0].align, TextAlign::Center);
-    ASSERT_EQ(paragraphs[0].runs.size(), 2u);
-    EXPECT_EQ(paragraphs[0].runs[0].style.color, (Rgba{255, 0, 0, 255}));
-    EXPECT_DOUBLE_EQ(paragraphs[0].runs[0].style.height, 400);
-    EXPECT_TRUE(paragraphs[0].runs[1].style.bold);
-    EXPECT_FALSE(paragraphs[1].align.has_value());
-    EXPECT_EQ(paragraphs[1].runs[0].style.color, (Rgba{0, 0, 0, 255}));
-
     DefineEditText edit = field("<font color=\"#FF0000\">red</font> <font color=\"#0000FF\">blue</font>");
     edit.html = true;
     const QImage image = renderField(edit);
@@ -273,11 +261,7 @@ TEST(RenderTextTest, BorderedFieldsDrawBackgroundAndBorder)
 {
     DefineEditText edit = field("");
     edit.border = true;
-    QImage image = canvas({100, 60});
-    image.fill(Qt::gray);
-    QPainter painter(&image);
-    paintEditText(painter, edit, FontLibrary(), QString(), kPixels, ColorTransform());
-    painter.end();
+    const QImage image = renderField(edit, FontLibrary(), Qt::gray);
     EXPECT_EQ(image.pixel(50, 30), qRgb(255, 255, 255));
     EXPECT_LT(qGray(image.pixel(0, 30)), 100);
 }

@@ -5,6 +5,7 @@
 #include "swf/render/text_field_painter.h"
 #include "swf/script/builtins/text_field.h"
 #include "swf/script/text_field_html.h"
+#include "swf/text/html_reader.h"
 
 #include <QImage>
 #include <QPainter>
@@ -14,6 +15,19 @@
 
 namespace swf::script {
 namespace {
+
+using namespace swf::text;
+
+// Fields on the heap, as the objects that own one keep them.
+std::shared_ptr<TextFieldState> fieldOnHeap(double width, double height, int version = 8)
+{
+    return std::make_shared<TextFieldState>(newTextField(width, height, version));
+}
+
+std::shared_ptr<TextFieldState> placedOnHeap(const swf::DefineEditText& record, int version = 8, const std::string& font = {})
+{
+    return std::make_shared<TextFieldState>(textFieldFromDefinition(record, version, font));
+}
 
 // Just enough host for objects that live outside any movie.
 class NoMovieHost : public ScriptHost {
@@ -81,7 +95,7 @@ struct Machine {
     {
         display = std::make_shared<FakeDisplay>();
         if (!state)
-            state = newTextField(100, 100, in.swfVersion());
+            state = fieldOnHeap(100, 100, in.swfVersion());
         return makeTextFieldObject(in, state, display);
     }
     std::string str(Object* o, const std::string& name) { return in.toString(in.getMember(o, name)); }
@@ -111,12 +125,12 @@ std::string shown(std::u32string s)
 
 TEST(TextFieldStateTest, LengthCountsCharactersAndLineFeedsBecomeBreaks)
 {
-    auto field = newTextField(100, 20);
+    auto field = fieldOnHeap(100, 20);
     field->setText("äöü\nx");
     EXPECT_EQ(field->length(), 5u);
     EXPECT_EQ(field->textString(), "äöü\rx");
 
-    auto old = newTextField(100, 20, 5);
+    auto old = fieldOnHeap(100, 20, 5);
     old->setText("\xC3\xA4"); // two bytes in a SWF 5 movie
     EXPECT_EQ(old->length(), 2u);
 }
@@ -136,7 +150,7 @@ TEST(TextFieldStateTest, PlacedFieldsTakeTheirRecordsSettings)
     record.variableName = "_root.score";
     record.initialText = "<p>one</p><b>two</b>";
 
-    const auto field = textFieldFromDefinition(record, 8, "Arial");
+    const auto field = placedOnHeap(record, 8, "Arial");
     EXPECT_EQ(field->bounds, record.bounds); // kept until real fonts measure
     EXPECT_EQ(field->textString(), "one\rtwo");
     EXPECT_EQ(field->formatAt(4).bold, true);
@@ -155,7 +169,7 @@ TEST(TextFieldStateTest, PlacedFieldsTakeTheirRecordsSettings)
 
 TEST(TextFieldStateTest, FormatRangesShareOnlyWhatAllCharactersHave)
 {
-    auto field = newTextField(200, 100);
+    auto field = fieldOnHeap(200, 100);
     field->setText("abcdefg\rhij");
     TextFieldFormat bold;
     bold.bold = true;
@@ -185,7 +199,7 @@ TEST(TextFieldStateTest, FormatRangesShareOnlyWhatAllCharactersHave)
 
 TEST(TextFieldStateTest, ReplaceKeepsTheFormatsAroundAndClampsTheRange)
 {
-    auto field = newTextField(200, 100);
+    auto field = fieldOnHeap(200, 100);
     field->setText("Hello");
     TextFieldFormat big;
     big.size = 30;
@@ -234,7 +248,7 @@ TEST(TextFieldHtmlTest, StylesFollowTheOpenTags)
     const HtmlText html = parseHtmlText(u32("a<b>b<i>c</i></b><font size='+8' color='#ff0000' face='Arial'>d</font>"
                                             "<p>e<u>f</p>g"),
                                         defaultTextFieldFormat(), false, 8);
-    auto field = newTextField(100, 100);
+    auto field = fieldOnHeap(100, 100);
     field->setTextUnits(html.text, html.runs);
     EXPECT_EQ(field->formatAt(0).bold, false);
     EXPECT_EQ(field->formatAt(1).bold, true);
@@ -249,7 +263,7 @@ TEST(TextFieldHtmlTest, StylesFollowTheOpenTags)
 
 TEST(TextFieldHtmlTest, WritesThePlayersMarkup)
 {
-    auto field = newTextField(100, 100);
+    auto field = fieldOnHeap(100, 100);
     const std::string font = R"(<FONT FACE="Times New Roman" SIZE="12" COLOR="#000000" LETTERSPACING="0" KERNING="0">)";
     struct Case {
         const char* html;
@@ -302,7 +316,7 @@ TEST(TextFieldObjectTest, TextAssignmentConvertsObjectsThroughTheirToStringOnly)
 TEST(TextFieldObjectTest, MembersReadAndWriteTheStateAndOthersGoToTheDisplay)
 {
     Machine m;
-    auto state = newTextField(100, 100);
+    auto state = fieldOnHeap(100, 100);
     Object* field = m.field(state);
 
     struct Case {
@@ -448,7 +462,7 @@ TEST(TextFieldObjectTest, RemoveAndListenersGoThroughTheHostAndTheList)
 
 std::shared_ptr<TextFieldState> measuredField(double width, double height)
 {
-    auto field = newTextField(width, height);
+    auto field = fieldOnHeap(width, height);
     field->measurer = render::textMeasurer(std::make_shared<render::FontLibrary>());
     return field;
 }

@@ -1,48 +1,13 @@
 #include "swf/format/strings.h"
 
+#include "common/utf8.h"
+
 #include <QStringDecoder>
+
+#include <algorithm>
 
 namespace swf {
 
-bool isValidUtf8(const std::string& bytes)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::size_t n = bytes.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t len = 0;
-        std::uint32_t cp = 0;
-        if ((c & 0xE0) == 0xC0) {
-            len = 2;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            len = 4;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (n - i < len)
-            return false;
-        for (std::size_t k = 1; k < len; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (p[i + k] & 0x3F);
-        }
-        static constexpr std::uint32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (cp < minimum[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += len;
-    }
-    return true;
-}
 
 QString decodeString(const std::string& bytes)
 {
@@ -56,6 +21,39 @@ QString decodeString(const std::string& bytes)
             return text;
     }
     return QString::fromLatin1(raw);
+}
+
+std::size_t stringLength(const std::string& s, int swfVersion)
+{
+    return swfVersion >= 6 ? decodeUtf8(s).size() : s.size();
+}
+
+std::vector<std::uint32_t> stringUnits(const std::string& s, int swfVersion)
+{
+    if (swfVersion >= 6)
+        return decodeUtf8(s);
+    return std::vector<std::uint32_t>(reinterpret_cast<const unsigned char*>(s.data()),
+                                      reinterpret_cast<const unsigned char*>(s.data()) + s.size());
+}
+
+std::string unitToString(std::uint32_t unit, int swfVersion)
+{
+    if (swfVersion >= 6)
+        return encodeUtf8(unit);
+    return std::string(1, char(unit & 0xFF));
+}
+
+std::string joinUnits(const std::vector<std::uint32_t>& units, std::size_t begin, std::size_t end, int swfVersion)
+{
+    std::string out;
+    end = std::min(end, units.size());
+    for (std::size_t i = begin; i < end; ++i) {
+        if (swfVersion >= 6)
+            appendUtf8(out, units[i]);
+        else
+            out += char(units[i] & 0xFF);
+    }
+    return out;
 }
 
 } // namespace swf

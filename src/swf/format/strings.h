@@ -4,19 +4,33 @@
 // author's code page with nothing saying which. Records keep the raw bytes;
 // this turns them into text when something has to be shown.
 
+#include "common/utf8.h"
+
 #include <QString>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace swf {
+
+using veskor::appendUtf8;
+using veskor::decodeUtf8;
+using veskor::encodeUtf8;
+using veskor::isValidUtf8;
 
 // UTF-8 when the bytes are valid UTF-8 (always the case for version 6+ movies
 // written correctly), else GB18030 (most old teaching movies are Chinese), else
 // Latin-1, which accepts any bytes.
 QString decodeString(const std::string& bytes);
 
-// True when the bytes form valid UTF-8 (no overlong forms, no surrogates).
-bool isValidUtf8(const std::string& bytes);
+// The two string models of scripts and text fields: before SWF 6 a string is
+// a sequence of bytes, from SWF 6 on a sequence of characters stored as UTF-8.
+// Length in the movie's unit: bytes before SWF 6, characters after.
+std::size_t stringLength(const std::string& s, int swfVersion);
+// Units of the string in the movie's model (bytes or code points).
+std::vector<std::uint32_t> stringUnits(const std::string& s, int swfVersion);
+std::string joinUnits(const std::vector<std::uint32_t>& units, std::size_t begin, std::size_t end, int swfVersion);
+std::string unitToString(std::uint32_t unit, int swfVersion);
 
 } // namespace swf

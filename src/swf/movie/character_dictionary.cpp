@@ -1,5 +1,6 @@
 #include "swf/movie/character_dictionary.h"
 
+#include "swf/format/strings.h"
 #include "swf/movie/limits.h"
 
 namespace swf::movie {
@@ -13,6 +14,12 @@ const Character* CharacterDictionary::find(std::uint16_t id) const
 {
     const auto it = m_characters.find(id);
     return it == m_characters.end() ? nullptr : &it->second;
+}
+
+std::string CharacterDictionary::fontName(std::uint16_t id) const
+{
+    const auto it = m_fontNames.find(id);
+    return it == m_fontNames.end() ? std::string() : it->second;
 }
 
 void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting)
@@ -30,9 +37,12 @@ void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting)
         } else if (const auto* edit = std::get_if<DefineEditText>(&tag)) {
             add(edit->id, {Character::Kind::EditText, &tag, nullptr});
         } else if (const auto* button = std::get_if<DefineButton>(&tag)) {
-            if (!m_characters.contains(button->id))
-                add(button->id, {Character::Kind::Button, &tag,
-                                    std::make_shared<const Timeline>(buildButtonTimeline(*button))});
+            add(button->id, {Character::Kind::Button, &tag, nullptr});
+        } else if (const auto* font = std::get_if<DefineFont>(&tag)) {
+            // Font info, before or after its font, has the last word on the name.
+            m_fontNames.try_emplace(font->id, decodeString(font->name).toStdString());
+        } else if (const auto* info = std::get_if<DefineFontInfo>(&tag)) {
+            m_fontNames.insert_or_assign(info->fontId, decodeString(info->name).toStdString());
         } else if (const auto* sprite = std::get_if<DefineSprite>(&tag)) {
             if (!m_characters.contains(sprite->id))
                 add(sprite->id, {Character::Kind::Sprite, &tag,

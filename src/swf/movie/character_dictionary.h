@@ -8,6 +8,7 @@
 #include "swf/movie/timeline.h"
 
 #include <memory>
+#include <string>
 #include <unordered_map>
 
 namespace swf::movie {
@@ -16,14 +17,14 @@ struct Character {
     enum class Kind { Shape, MorphShape, Text, EditText, Sprite, Button };
     Kind kind = Kind::Shape;
     const Tag* tag = nullptr;
-    // Sprites and buttons (the button's up state as a one-frame clip).
+    // Sprites only: a button's objects follow its state instead.
     std::shared_ptr<const Timeline> timeline;
 
     const DefineShape* shape() const { return std::get_if<DefineShape>(tag); }
     const DefineMorphShape* morphShape() const { return std::get_if<DefineMorphShape>(tag); }
     const DefineText* text() const { return std::get_if<DefineText>(tag); }
     const DefineEditText* editText() const { return std::get_if<DefineEditText>(tag); }
-    bool hasTimeline() const { return timeline != nullptr; }
+    const DefineButton* button() const { return std::get_if<DefineButton>(tag); }
 };
 
 class CharacterDictionary {
@@ -34,10 +35,13 @@ public:
 
     const Character* find(std::uint16_t id) const;
     size_t size() const { return m_characters.size(); }
+    // The name a font definition (or its font info) gives font `id`, as UTF-8; empty when unknown.
+    std::string fontName(std::uint16_t id) const;
 
 private:
     void collect(const std::vector<Tag>& tags, int nesting);
     std::unordered_map<std::uint16_t, Character> m_characters;
+    std::unordered_map<std::uint16_t, std::string> m_fontNames;
 };
 
 } // namespace swf::movie

@@ -2,25 +2,26 @@
 
 // The display list: what each clip (the root, every sprite instance, every button)
 // shows at its current frame, depth by depth. The whole tree is a plain value, so a
-// copy is a snapshot of everything on stage, sprites' own frames included.
+// copy is a snapshot of everything on stage, sprites' own frames, drawings and text
+// fields included. What scripts keep about an object lives with the script runtime,
+// which knows each object by its id.
 
 #include "swf/format/records.h"
 #include "swf/movie/character_dictionary.h"
+#include "swf/movie/drawing.h"
+#include "swf/text/text_field.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
-
-namespace swf::script {
-class Object;
-struct TextFieldState;
-} // namespace swf::script
+#include <vector>
 
 namespace swf::movie {
 
-// What a clip's script drew with the drawing methods (lineTo, beginFill...);
-// defined in drawing.h.
-class Drawing;
+// Depths scripts use start here in the display list's keys: timeline depths
+// 1..65535 are -16383..49151 to scripts, as in the original player.
+inline constexpr int kScriptDepthOffset = 16384;
 
 // An owning pointer that copies what it points to, so that the tree copies deeply.
 template <typename T>
@@ -45,6 +46,7 @@ public:
     const T* operator->() const { return m_ptr.get(); }
     T* get() { return m_ptr.get(); }
     const T* get() const { return m_ptr.get(); }
+    void reset() { m_ptr.reset(); }
 
 private:
     std::unique_ptr<T> m_ptr;
@@ -53,6 +55,9 @@ private:
 struct ClipState;
 
 struct DisplayObject {
+    // Unique among the objects one movie put on stage (0: none, the root of a
+    // tree that no placement made).
+    std::uint32_t id = 0;
     std::uint16_t characterId = 0;
     const Character* character = nullptr;
     Matrix matrix;
@@ -62,42 +67,42 @@ struct DisplayObject {
     // Non-zero: this object is a mask for the objects above it up to this depth.
     std::uint16_t clipDepth = 0;
     BlendMode blendMode = BlendMode::Normal;
+    // The filters of the placement (they live in the movie's records).
+    const std::vector<Filter>* filters = nullptr;
     bool visible = true;
     // The frame of the parent's timeline whose placement created this object: an
-    // object keeps its identity (and a sprite its own frame) across a loop of the
+    // object keeps its identity (and a sprite its own frame) across a rewind of the
     // parent only while that placement is still the one in effect.
     int placedFrame = 0;
     // The running state of a sprite or button; empty for everything else.
     Box<ClipState> clip;
+    // The live state of an edit text field; empty for everything else.
+    Box<text::TextFieldState> text;
 
-    // Only in movies that run scripts (the script runtime sets these):
-    // the object scripts see for this instance,
-    script::Object* object = nullptr;
-    // the live state of a text field (its text, format and layout),
-    std::shared_ptr<script::TextFieldState> text;
-    // set once a script moved, scaled, rotated or recoloured the object: the
-    // timeline no longer changes its matrix and colour then,
+    // Set once a script moved, scaled, rotated or recoloured the object: the
+    // timeline no longer changes its matrix and colour then.
     bool scriptTransformed = false;
-    // placed by a script (attachMovie, duplicateMovieClip...), not the timeline.
+    // Placed by a script (attachMovie, duplicateMovieClip...), not the timeline.
     bool dynamic = false;
-    // setMask: the object shows only inside `mask`'s area; the mask itself is
-    // not drawn. The runtime keeps the mask's place on the stage up to date.
-    struct ScriptMask {
-        const DisplayObject* mask = nullptr;
-        Matrix maskToStage;
-    };
-    std::shared_ptr<ScriptMask> scriptMask;
+    // setMask: the object shows only inside the area of the object with this
+    // id; that object is not drawn itself (isScriptMask).
+    std::uint32_t maskId = 0;
     bool isScriptMask = false;
 };
 
 struct ClipState {
+    // Null for buttons, whose objects follow the button's state instead.
     const Timeline* timeline = nullptr;
     int frame = 0;
+    // The clip's depth in the tree: the root is 0.
+    int nesting = 0;
     std::map<int, DisplayObject> objects; // by depth, drawn from the lowest
     // Drawn below the objects; empty unless a script drew on this clip.
-    std::shared_ptr<Drawing> drawing;
+    Box<Drawing> drawing;
     // A script stopped this clip (stop(), gotoAndStop): advancing leaves it alone.
     bool stopped = false;
+    // A button's state: 0 up, 1 over, 2 down.
+    int buttonState = 0;
 };
 
 // Display objects in the tree below and including `clip`'s children.

@@ -16,11 +16,13 @@ namespace swf::movie {
 
 class Playhead {
 public:
-    Playhead(const Timeline& root, const CharacterDictionary& dictionary);
+    // `measurer` lays out the movie's text fields (see TimelineRunner).
+    Playhead(const Timeline& root, const CharacterDictionary& dictionary, int swfVersion,
+             text::TextMeasurer measurer = {});
 
-    int frame() const { return m_state.frame; }
+    int frame() const { return m_state.clip->frame; }
     int frameCount() const { return m_root.frameCount(); }
-    const ClipState& state() const { return m_state; }
+    const ClipState& state() const { return *m_state.clip; }
 
     // Plays one frame; after the last frame the root continues at its first.
     void advance();
@@ -43,9 +45,9 @@ private:
 
     const Timeline& m_root;
     TimelineRunner m_runner;
-    ClipState m_state;
+    DisplayObject m_state;
     // m_snapshots[i] is the tree at frame i * m_interval on the way through from the start.
-    std::vector<ClipState> m_snapshots;
+    std::vector<DisplayObject> m_snapshots;
     int m_interval;
     long long m_snapshotObjects = 0;
 };

@@ -26,25 +26,4 @@ Timeline buildTimeline(const std::vector<Tag>& tags, int declaredFrames)
     return timeline;
 }
 
-Timeline buildButtonTimeline(const DefineButton& button)
-{
-    Timeline timeline;
-    timeline.frames.resize(1);
-    for (const ButtonRecord& record : button.records) {
-        if (!record.stateUp)
-            continue;
-        auto place = std::make_unique<PlaceObject>();
-        place->version = 3;
-        place->depth = record.depth;
-        place->characterId = record.characterId;
-        place->matrix = record.matrix;
-        place->colorTransform = record.colorTransform;
-        if (record.blendMode != BlendMode::Normal)
-            place->blendMode = record.blendMode;
-        timeline.frames[0].push_back(place.get());
-        timeline.ownedPlacements.push_back(std::move(place));
-    }
-    return timeline;
-}
-
 } // namespace swf::movie

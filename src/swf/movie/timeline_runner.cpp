@@ -2,142 +2,389 @@
 
 #include "swf/movie/limits.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace swf::movie {
 
 namespace {
 
+// Characters drawn from their record alone: only these take each other's place
+// in a move. A clip (sprite or button) or a text field is never swapped for
+// another character, nor a drawing for one of them, as in the original player.
 bool isDrawing(const Character& character)
 {
     return character.kind == Character::Kind::Shape || character.kind == Character::Kind::MorphShape
         || character.kind == Character::Kind::Text;
 }
 
+// What a move changes. Name, clip depth and clip actions belong to the first
+// placement only; visibility too (the flag came for later players' movies).
+void applyMove(DisplayObject& object, const PlaceObject& record)
+{
+    if (!object.scriptTransformed) {
+        if (record.matrix)
+            object.matrix = *record.matrix;
+        if (record.colorTransform)
+            object.colorTransform = *record.colorTransform;
+    }
+    if (record.ratio)
+        object.ratio = *record.ratio;
+    if (record.clipDepth)
+        object.clipDepth = *record.clipDepth;
+    if (record.blendMode)
+        object.blendMode = *record.blendMode;
+    if (record.filters)
+        object.filters = &*record.filters;
+}
+
+// What a first placement sets: whatever it leaves out takes its default.
+void applyPlacement(DisplayObject& object, const PlaceObject& record)
+{
+    if (!object.scriptTransformed) {
+        object.matrix = record.matrix.value_or(Matrix{});
+        object.colorTransform = record.colorTransform.value_or(ColorTransform{});
+    }
+    object.ratio = record.ratio.value_or(0);
+    object.blendMode = record.blendMode.value_or(BlendMode::Normal);
+    object.filters = record.filters ? &*record.filters : nullptr;
+}
+
 } // namespace
 
-ClipState TimelineRunner::startRoot(const Timeline& timeline) const
+TimelineRunner::TimelineRunner(const CharacterDictionary& dictionary, int swfVersion)
+    : m_dictionary(dictionary), m_version(swfVersion)
 {
-    int budget = kMaxDisplayObjects;
-    return start(timeline, 0, budget);
 }
 
-void TimelineRunner::advanceRoot(ClipState& root) const
+void TimelineRunner::makeRoot(DisplayObject& root, const Timeline& timeline)
 {
-    int budget = kMaxDisplayObjects - countObjects(root);
-    advance(root, 0, budget);
+    root.clip = Box<ClipState>(ClipState{});
+    root.clip->timeline = &timeline;
 }
 
-ClipState TimelineRunner::start(const Timeline& timeline, int nesting, int& budget) const
+void TimelineRunner::recount(const DisplayObject& root)
 {
-    ClipState clip;
-    clip.timeline = &timeline;
-    clip.frame = 0;
-    if (!timeline.frames.empty())
-        applyFrame(clip, 0, nesting, budget);
-    return clip;
+    m_objects = root.clip ? countObjects(*root.clip) : 0;
 }
 
-void TimelineRunner::advance(ClipState& clip, int nesting, int& budget) const
+// ---------------------------------------------------------------- frames
+
+void TimelineRunner::showFirstFrame(DisplayObject& clip)
 {
-    // Children already on stage play their next frame; those this frame places
-    // below show their first frame, so they are placed after this.
-    for (auto& [depth, object] : clip.objects) {
-        if (object.clip)
-            advance(*object.clip, nesting + 1, budget);
+    if (!clip.clip || !clip.clip->timeline || clip.clip->nesting > kMaxNesting)
+        return;
+    enterFrame(clip, 0);
+}
+
+void TimelineRunner::enterFrame(DisplayObject& clip, int frame)
+{
+    if (m_hooks)
+        m_hooks->enteringFrame(clip, frame);
+    applyFrame(clip, frame);
+}
+
+void TimelineRunner::applyFrame(DisplayObject& owner, int frame)
+{
+    ClipState& clip = *owner.clip;
+    clip.frame = frame;
+    if (!clip.timeline || frame < 0 || frame >= clip.timeline->frameCount())
+        return;
+    for (const DisplayOp& op : clip.timeline->frames[std::size_t(frame)]) {
+        if (const auto* placeOp = std::get_if<const PlaceObject*>(&op))
+            place(owner, **placeOp, frame);
+        else if (const auto* removeOp = std::get_if<const RemoveObject*>(&op))
+            remove(owner, (*removeOp)->depth);
     }
-    const int frameCount = clip.timeline ? clip.timeline->frameCount() : 0;
+}
+
+void TimelineRunner::advance(DisplayObject& owner)
+{
+    if (!owner.clip)
+        return;
+    ClipState& clip = *owner.clip;
+    // The clips on stage now play after this clip's own frame; those the frame
+    // places show their first frame instead.
+    std::vector<std::pair<int, std::uint32_t>> children;
+    for (const auto& [depth, child] : clip.objects) {
+        if (child.clip)
+            children.emplace_back(depth, child.id);
+    }
+    const int count = clip.timeline ? clip.timeline->frameCount() : 1;
     // A one-frame clip stays as it is: its single frame is not shown again.
-    if (frameCount <= 1)
-        return;
-    if (clip.frame + 1 < frameCount) {
-        ++clip.frame;
-        applyFrame(clip, clip.frame, nesting, budget);
-    } else {
-        loop(clip, nesting, budget);
+    if (!clip.stopped && count > 1)
+        gotoFrame(owner, clip.frame + 1 < count ? clip.frame + 1 : 0);
+    for (const auto& [depth, id] : children) {
+        const auto it = clip.objects.find(depth);
+        if (it != clip.objects.end() && it->second.id == id)
+            advance(it->second);
     }
 }
 
-void TimelineRunner::loop(ClipState& clip, int nesting, int& budget) const
+void TimelineRunner::gotoFrame(DisplayObject& owner, int frame)
 {
-    ClipState fresh = start(*clip.timeline, nesting, budget);
-    // Objects that the first frame's placements still account for keep their
-    // identity: a sprite on stage the whole time goes on with its own frames.
-    for (auto& [depth, object] : fresh.objects) {
-        const auto old = clip.objects.find(depth);
-        if (old == clip.objects.end())
+    if (!owner.clip)
+        return;
+    ClipState& clip = *owner.clip;
+    const int count = clip.timeline ? clip.timeline->frameCount() : 1;
+    frame = std::clamp(frame, 0, std::max(count - 1, 0));
+    if (frame == clip.frame)
+        return;
+    if (m_hooks)
+        m_hooks->enteringFrame(owner, frame);
+    if (frame > clip.frame) {
+        for (int f = clip.frame + 1; f <= frame; ++f)
+            applyFrame(owner, f);
+    } else {
+        rewind(owner, frame);
+    }
+    clip.frame = frame;
+}
+
+// Going back rebuilds the display list for the frame from the timeline's
+// placements: what the frame still shows from before keeps its identity (and
+// a clip its own state) with the properties the frame gives it; the rest
+// leaves and the frame's own objects arrive.
+void TimelineRunner::rewind(DisplayObject& owner, int frame)
+{
+    ClipState& clip = *owner.clip;
+    clip.frame = frame;
+    if (!clip.timeline)
+        return;
+    struct Slot {
+        const PlaceObject* first = nullptr;
+        std::uint16_t characterId = 0;
+        int placedFrame = 0;
+        std::vector<const PlaceObject*> moves;
+    };
+    std::map<int, Slot> wanted;
+    for (int f = 0; f <= frame && f < clip.timeline->frameCount(); ++f) {
+        for (const DisplayOp& op : clip.timeline->frames[std::size_t(f)]) {
+            if (const auto* placeOp = std::get_if<const PlaceObject*>(&op)) {
+                const PlaceObject& record = **placeOp;
+                const bool modifies = record.version != 1 && record.isMove;
+                auto it = wanted.find(record.depth);
+                if (it == wanted.end()) {
+                    // A move on an empty depth places nothing.
+                    if (record.characterId && !modifies)
+                        wanted[record.depth] = Slot{&record, *record.characterId, f, {}};
+                } else if (modifies) {
+                    it->second.moves.push_back(&record);
+                }
+            } else if (const auto* removeOp = std::get_if<const RemoveObject*>(&op)) {
+                wanted.erase((*removeOp)->depth);
+            }
+        }
+    }
+    std::vector<int> leaving;
+    for (const auto& [depth, object] : clip.objects) {
+        // Only the timeline's own depths are rebuilt; what scripts put below
+        // or above them stays.
+        if (depth < 0 || depth >= kScriptDepthOffset)
             continue;
-        if (old->second.characterId == object.characterId && old->second.placedFrame == object.placedFrame
-            && old->second.clip && object.clip)
-            object.clip = std::move(old->second.clip);
+        const auto it = wanted.find(depth);
+        if (it == wanted.end() || object.dynamic || it->second.characterId != object.characterId
+            || it->second.placedFrame != object.placedFrame)
+            leaving.push_back(depth);
     }
-    clip = std::move(fresh);
-}
-
-void TimelineRunner::applyFrame(ClipState& clip, int frame, int nesting, int& budget) const
-{
-    if (frame < 0 || frame >= clip.timeline->frameCount())
-        return;
-    for (const DisplayOp& op : clip.timeline->frames[static_cast<size_t>(frame)]) {
-        if (const auto* placeOp = std::get_if<const PlaceObject*>(&op)) {
-            place(clip, **placeOp, frame, nesting, budget);
-        } else if (const auto* removeOp = std::get_if<const RemoveObject*>(&op)) {
-            clip.objects.erase((*removeOp)->depth);
-        }
+    for (int depth : leaving)
+        remove(owner, depth);
+    for (const auto& [depth, slot] : wanted) {
+        const auto it = clip.objects.find(depth);
+        if (it == clip.objects.end())
+            place(owner, *slot.first, slot.placedFrame);
+        else
+            applyPlacement(it->second, *slot.first);
+        for (const PlaceObject* move : slot.moves)
+            place(owner, *move, slot.placedFrame);
     }
 }
 
-void TimelineRunner::place(ClipState& clip, const PlaceObject& record, int frame, int nesting, int& budget) const
+// ---------------------------------------------------------------- objects
+
+DisplayObject* TimelineRunner::place(DisplayObject& owner, const PlaceObject& record, int frame)
 {
-    const int depth = record.depth;
-    auto existing = clip.objects.find(depth);
+    ClipState& clip = *owner.clip;
+    const Character* character = record.characterId ? m_dictionary.find(*record.characterId) : nullptr;
     const bool modifies = record.version != 1 && record.isMove;
-
-    const Character* character = nullptr;
-    if (record.characterId)
-        character = m_dictionary.find(*record.characterId);
-
-    DisplayObject* object = nullptr;
-    if (existing != clip.objects.end()) {
-        // A new placement on an occupied depth is ignored; a move modifies what is there.
+    if (const auto existing = clip.objects.find(record.depth); existing != clip.objects.end()) {
+        // A new placement on an occupied depth is ignored; a move changes what is there.
         if (!modifies)
-            return;
-        object = &existing->second;
-        // Only a drawing can take another drawing's place: a clip (sprite or
-        // button) is never swapped for another character, nor a drawing for a
-        // clip, as in the original player. The rest of the record still applies.
-        if (character && object->characterId != *record.characterId && isDrawing(*character)
-            && object->character && isDrawing(*object->character)) {
-            object->characterId = *record.characterId;
-            object->character = character;
-            object->ratio = 0;
+            return nullptr;
+        DisplayObject& object = existing->second;
+        if (character && object.characterId != *record.characterId && isDrawing(*character) && object.character
+            && isDrawing(*object.character)) {
+            object.characterId = *record.characterId;
+            object.character = character;
+            object.ratio = 0;
         }
-    } else {
-        // Nothing to move, or a character this movie does not define: nothing to show.
-        if (!character || budget <= 0)
-            return;
-        --budget;
-        DisplayObject fresh;
-        fresh.characterId = *record.characterId;
-        fresh.character = character;
-        fresh.placedFrame = frame;
-        if (character->hasTimeline() && nesting + 1 <= kMaxNesting)
-            fresh.clip = Box<ClipState>(start(*character->timeline, nesting + 1, budget));
-        object = &clip.objects.emplace(depth, std::move(fresh)).first->second;
+        applyMove(object, record);
+        return &object;
     }
-
-    if (record.matrix)
-        object->matrix = *record.matrix;
-    if (record.colorTransform)
-        object->colorTransform = *record.colorTransform;
-    if (record.ratio)
-        object->ratio = *record.ratio;
+    // A move finds nothing to move on an empty depth, even with a character;
+    // a character this movie does not define shows nothing.
+    if (modifies || !character)
+        return nullptr;
+    DisplayObject fresh;
+    fresh.characterId = *record.characterId;
+    fresh.character = character;
+    fresh.placedFrame = frame;
+    applyPlacement(fresh, record);
     if (record.name)
-        object->name = *record.name;
+        fresh.name = *record.name;
     if (record.clipDepth)
-        object->clipDepth = *record.clipDepth;
-    if (record.blendMode)
-        object->blendMode = *record.blendMode;
+        fresh.clipDepth = *record.clipDepth;
     if (record.visible)
-        object->visible = *record.visible;
+        fresh.visible = *record.visible;
+    return add(owner, record.depth, std::move(fresh), &record);
+}
+
+DisplayObject* TimelineRunner::add(DisplayObject& owner, int depth, DisplayObject fresh, const PlaceObject* record)
+{
+    ClipState& clip = *owner.clip;
+    if (m_objects >= kMaxDisplayObjects)
+        return nullptr;
+    ++m_objects;
+    fresh.id = ++m_nextId;
+    prepare(fresh, clip.nesting + 1);
+    DisplayObject& object = clip.objects.insert_or_assign(depth, std::move(fresh)).first->second;
+    if (m_hooks)
+        m_hooks->placed(owner, depth, object, record);
+    start(object);
+    return &object;
+}
+
+void TimelineRunner::prepare(DisplayObject& object, int nesting) const
+{
+    const Character* character = object.character;
+    if (!character)
+        return;
+    const bool isClip = character->kind == Character::Kind::Sprite || character->kind == Character::Kind::Button;
+    if (isClip && !object.clip) {
+        object.clip = Box<ClipState>(ClipState{});
+        object.clip->timeline = character->timeline.get();
+    }
+    if (object.clip)
+        object.clip->nesting = nesting;
+    if (character->kind == Character::Kind::EditText && !object.text) {
+        if (const DefineEditText* field = character->editText()) {
+            const std::string font = field->fontId ? m_dictionary.fontName(*field->fontId) : std::string();
+            object.text = Box<text::TextFieldState>(text::textFieldFromDefinition(*field, m_version, font));
+        }
+    }
+    if (object.text) {
+        if (!object.text->measurer)
+            object.text->measurer = m_measurer;
+        if (object.text->autoSize != text::AutoSize::None)
+            object.text->fitToText();
+    }
+}
+
+void TimelineRunner::start(DisplayObject& object)
+{
+    if (!object.clip)
+        return;
+    if (object.clip->nesting <= kMaxNesting) {
+        if (object.character && object.character->kind == Character::Kind::Button)
+            setButtonState(object, 0);
+        else
+            showFirstFrame(object);
+    }
+    if (m_hooks)
+        m_hooks->started(object);
+}
+
+void TimelineRunner::remove(DisplayObject& owner, int depth)
+{
+    ClipState& clip = *owner.clip;
+    const auto it = clip.objects.find(depth);
+    if (it == clip.objects.end())
+        return;
+    leave(it->second);
+    clip.objects.erase(it);
+}
+
+void TimelineRunner::leave(DisplayObject& object)
+{
+    if (object.clip) {
+        for (auto& [depth, child] : object.clip->objects)
+            leave(child);
+    }
+    --m_objects;
+    if (m_hooks)
+        m_hooks->removing(object);
+}
+
+DisplayObject* TimelineRunner::insert(DisplayObject& owner, int depth, DisplayObject object)
+{
+    if (!owner.clip || owner.clip->nesting >= kMaxNesting || m_objects >= kMaxDisplayObjects)
+        return nullptr;
+    remove(owner, depth);
+    ++m_objects;
+    object.id = ++m_nextId;
+    object.dynamic = true;
+    prepare(object, owner.clip->nesting + 1);
+    return &owner.clip->objects.insert_or_assign(depth, std::move(object)).first->second;
+}
+
+void TimelineRunner::swap(DisplayObject& owner, int depth, int otherDepth)
+{
+    if (!owner.clip || depth == otherDepth)
+        return;
+    auto& objects = owner.clip->objects;
+    // Map nodes move between keys without moving the objects, so every
+    // reference to them stays good.
+    auto mine = objects.extract(depth);
+    auto theirs = objects.extract(otherDepth);
+    if (!theirs.empty()) {
+        theirs.key() = depth;
+        theirs.mapped().dynamic = true;
+        objects.insert(std::move(theirs));
+    }
+    if (!mine.empty()) {
+        mine.key() = otherDepth;
+        mine.mapped().dynamic = true;
+        objects.insert(std::move(mine));
+    }
+}
+
+void TimelineRunner::setButtonState(DisplayObject& button, int state)
+{
+    const DefineButton* definition = button.character ? button.character->button() : nullptr;
+    if (!definition || !button.clip)
+        return;
+    ClipState& clip = *button.clip;
+    clip.buttonState = state;
+    // The records the state shows, by depth (the first on a depth wins).
+    std::map<int, const ButtonRecord*> shown;
+    for (const ButtonRecord& record : definition->records) {
+        const bool inState = state == 0 ? record.stateUp : state == 1 ? record.stateOver : record.stateDown;
+        const Character* character = inState ? m_dictionary.find(record.characterId) : nullptr;
+        if (character && character->kind != Character::Kind::Button)
+            shown.try_emplace(record.depth, &record);
+    }
+    std::vector<int> leaving;
+    for (const auto& [depth, object] : clip.objects) {
+        const auto it = shown.find(depth);
+        if (it == shown.end() || it->second->characterId != object.characterId)
+            leaving.push_back(depth);
+    }
+    for (int depth : leaving)
+        remove(button, depth);
+    for (const auto& [depth, record] : shown) {
+        const auto it = clip.objects.find(depth);
+        DisplayObject fresh;
+        DisplayObject& object = it != clip.objects.end() ? it->second : fresh;
+        object.matrix = record->matrix;
+        object.colorTransform = record->colorTransform;
+        object.blendMode = record->blendMode;
+        object.filters = record->filters.empty() ? nullptr : &record->filters;
+        if (&object == &fresh) {
+            fresh.characterId = record->characterId;
+            fresh.character = m_dictionary.find(record->characterId);
+            add(button, depth, std::move(fresh), nullptr);
+        }
+    }
 }
 
 } // namespace swf::movie

@@ -1,33 +1,93 @@
 #pragma once
 
-// Runs timelines: shows a clip's first frame, and plays one frame of a clip and of
-// everything inside it. Deterministic: the same state always leads to the same next
-// state, which is what makes snapshots and seeking exact.
+// The one placement path of the display list. Timelines (the root's and every
+// sprite's), buttons and scripts change the tree only through these operations:
+// place, move, replace and remove, a clip's frames forwards and backwards, a
+// button's state, and the objects scripts add. Movies without scripts run it
+// alone; the script runtime attaches its objects and events through DisplayHooks.
+//
+// Deterministic: the same state always leads to the same next state, which is
+// what makes snapshots and seeking exact.
 
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/display_list.h"
 
 namespace swf::movie {
 
+// What the owner of the objects' script side hears of the tree's changes. The
+// hooks record and queue; they never change the display list themselves.
+class DisplayHooks {
+public:
+    virtual ~DisplayHooks() = default;
+    // `object` has just been put at `depth` of `parent` by a placement of its
+    // timeline (`record`) or by a button's state (`record` null). A clip shows
+    // its first frame after this.
+    virtual void placed(DisplayObject& parent, int depth, DisplayObject& object, const PlaceObject* record) = 0;
+    // `clip` is about to show `frame`: what that frame runs comes first.
+    virtual void enteringFrame(DisplayObject& clip, int frame) = 0;
+    // A clip `placed` announced has shown its first frame.
+    virtual void started(DisplayObject& clip) = 0;
+    // `object` leaves the stage; its children left just before it.
+    virtual void removing(DisplayObject& object) = 0;
+};
+
 class TimelineRunner {
 public:
-    explicit TimelineRunner(const CharacterDictionary& dictionary) : m_dictionary(dictionary) {}
+    // `dictionary` must outlive the runner.
+    TimelineRunner(const CharacterDictionary& dictionary, int swfVersion);
 
-    // A clip of `timeline` showing its first frame. `nesting` is the clip's depth in the tree.
-    ClipState start(const Timeline& timeline, int nesting, int& budget) const;
+    void setHooks(DisplayHooks* hooks) { m_hooks = hooks; }
+    // How text fields measure their text (with the movie's fonts); without it
+    // they estimate from their sizes. Set it before the first frame.
+    void setTextMeasurer(text::TextMeasurer measurer) { m_measurer = std::move(measurer); }
 
-    // Plays one frame of the root (its last frame continues at its first).
-    void advanceRoot(ClipState& root) const;
-    // A fresh root at its first frame.
-    ClipState startRoot(const Timeline& timeline) const;
+    // Makes `root` the root clip of `timeline`, before its first frame.
+    static void makeRoot(DisplayObject& root, const Timeline& timeline);
+    // Shows the first frame of a clip that shows nothing yet (the root, a
+    // clip a script placed).
+    void showFirstFrame(DisplayObject& clip);
+    // Plays one frame of `clip` and of every clip inside it: the clip's next
+    // frame (after its last, its first), then the clips that were on it before.
+    void advance(DisplayObject& clip);
+    // Shows `frame` (clamped) of `clip` as a goto does: forwards through the
+    // frames between, backwards by rebuilding the frame from the timeline.
+    void gotoFrame(DisplayObject& clip, int frame);
+
+    // One placement record of `clip`'s timeline at `frame`: places, moves or
+    // replaces. The object it placed or changed, if any.
+    DisplayObject* place(DisplayObject& clip, const PlaceObject& record, int frame);
+    // Takes the object at `depth` (a display-list key) off `clip`.
+    void remove(DisplayObject& clip, int depth);
+    // Puts an object a script made at `depth` of `clip`, in place of what is
+    // there; null when the nesting or the object budget forbids it. Its first
+    // frame is the caller's to show; no hook hears of it.
+    DisplayObject* insert(DisplayObject& clip, int depth, DisplayObject object);
+    // Swaps the objects at two depths of `clip` (either may be empty).
+    void swap(DisplayObject& clip, int depth, int otherDepth);
+    // Shows a button's records for `state` (0 up, 1 over, 2 down).
+    void setButtonState(DisplayObject& button, int state);
+
+    // Objects alive in the tree, against the budget of the movie.
+    int objectCount() const { return m_objects; }
+    // Counts the objects of `root` afresh (after a snapshot took its place).
+    void recount(const DisplayObject& root);
 
 private:
-    void advance(ClipState& clip, int nesting, int& budget) const;
-    void applyFrame(ClipState& clip, int frame, int nesting, int& budget) const;
-    void place(ClipState& clip, const PlaceObject& place, int frame, int nesting, int& budget) const;
-    void loop(ClipState& clip, int nesting, int& budget) const;
+    void enterFrame(DisplayObject& clip, int frame);
+    void applyFrame(DisplayObject& clip, int frame);
+    void rewind(DisplayObject& clip, int frame);
+    DisplayObject* add(DisplayObject& clip, int depth, DisplayObject fresh, const PlaceObject* record);
+    // Gives a new object what its character needs: a clip state, a text field.
+    void prepare(DisplayObject& object, int nesting) const;
+    void start(DisplayObject& object);
+    void leave(DisplayObject& object);
 
     const CharacterDictionary& m_dictionary;
+    int m_version;
+    DisplayHooks* m_hooks = nullptr;
+    text::TextMeasurer m_measurer;
+    int m_objects = 0;
+    std::uint32_t m_nextId = 0;
 };
 
 } // namespace swf::movie

@@ -21,9 +21,9 @@ void CharacterCache::addDefinition(const swf::Tag& tag)
     else if (const auto* tables = std::get_if<swf::JpegTables>(&tag))
         m_bitmaps.setJpegTables(*tables);
     else if (const auto* font = std::get_if<swf::DefineFont>(&tag))
-        m_fonts.add(*font);
+        m_fonts->add(*font);
     else if (const auto* info = std::get_if<swf::DefineFontInfo>(&tag))
-        m_fonts.addInfo(*info);
+        m_fonts->addInfo(*info);
     else if (const auto* sprite = std::get_if<swf::DefineSprite>(&tag)) {
         for (const swf::Tag& inner : sprite->tags)
             addDefinition(inner);
@@ -54,7 +54,7 @@ const StaticTextGeometry& CharacterCache::staticText(const swf::DefineText& text
 {
     auto found = m_texts.find(text.id);
     if (found == m_texts.end())
-        found = m_texts.emplace(text.id, buildStaticText(text, m_fonts)).first;
+        found = m_texts.emplace(text.id, buildStaticText(text, *m_fonts)).first;
     return found->second;
 }
 

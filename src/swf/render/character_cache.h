@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <unordered_map>
 
 namespace swf::render {
@@ -25,8 +26,9 @@ public:
 
     BitmapLibrary& bitmaps() { return m_bitmaps; }
     const BitmapLibrary& bitmaps() const { return m_bitmaps; }
-    FontLibrary& fonts() { return m_fonts; }
-    const FontLibrary& fonts() const { return m_fonts; }
+    const FontLibrary& fonts() const { return *m_fonts; }
+    // The same fonts, for those who lay text out before it is drawn.
+    std::shared_ptr<const FontLibrary> sharedFonts() const { return m_fonts; }
 
     // The geometry of a shape, built on first use (keyed by its id).
     const ShapeGeometry& shape(const swf::DefineShape& shape);
@@ -40,7 +42,7 @@ public:
 
 private:
     BitmapLibrary m_bitmaps;
-    FontLibrary m_fonts;
+    std::shared_ptr<FontLibrary> m_fonts = std::make_shared<FontLibrary>();
     std::unordered_map<std::uint16_t, ShapeGeometry> m_shapes;
     std::map<std::pair<std::uint16_t, std::uint16_t>, ShapeGeometry> m_morphs;
     std::unordered_map<std::uint16_t, StaticTextGeometry> m_texts;

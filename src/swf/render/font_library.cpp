@@ -1,6 +1,7 @@
 #include "swf/render/font_library.h"
 
 #include "swf/format/strings.h"
+#include "swf/movie/limits.h"
 #include "swf/render/shape_geometry.h"
 
 #include <QHash>
@@ -108,6 +109,32 @@ const Font* FontLibrary::font(std::uint16_t id) const
 {
     auto found = m_fonts.find(id);
     return found == m_fonts.end() ? nullptr : &found->second;
+}
+
+namespace {
+
+void collectInto(FontLibrary& fonts, const std::vector<swf::Tag>& tags, int nesting)
+{
+    // Definitions inside sprites count too, as deep as sprites nest.
+    if (nesting > movie::kMaxNesting)
+        return;
+    for (const swf::Tag& tag : tags) {
+        if (const auto* font = std::get_if<swf::DefineFont>(&tag))
+            fonts.add(*font);
+        else if (const auto* info = std::get_if<swf::DefineFontInfo>(&tag))
+            fonts.addInfo(*info);
+        else if (const auto* sprite = std::get_if<swf::DefineSprite>(&tag))
+            collectInto(fonts, sprite->tags, nesting + 1);
+    }
+}
+
+} // namespace
+
+std::shared_ptr<FontLibrary> collectFonts(const std::vector<swf::Tag>& tags)
+{
+    auto fonts = std::make_shared<FontLibrary>();
+    collectInto(*fonts, tags, 0);
+    return fonts;
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -69,6 +70,9 @@ private:
     std::unordered_map<std::uint16_t, Font> m_fonts;
     std::unordered_map<std::uint16_t, swf::DefineFontInfo> m_pendingInfo;
 };
+
+// The fonts a movie defines, sprites' tags included.
+std::shared_ptr<FontLibrary> collectFonts(const std::vector<swf::Tag>& tags);
 
 // An installed font for a font name used by a movie: the player's generic
 // names (_sans, _serif, _typewriter) and common Windows fonts map to families

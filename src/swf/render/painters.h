@@ -11,8 +11,7 @@
 //   paintShape(painter, cache.shape(defineShape), cache.bitmaps(), toDevice, colorTransform);
 //   paintShape(painter, cache.morph(defineMorph, ratio), cache.bitmaps(), toDevice, colorTransform);
 //   paintStaticText(painter, cache.staticText(defineText), toDevice, colorTransform);
-//   paintEditText(painter, defineEditText, cache.fonts(), editTextInitialText(defineEditText),
-//                 toDevice, colorTransform);
+//   paintTextField(painter, textFieldState, cache.fonts(), toDevice, colorTransform);
 //
 // Every transform maps twips (the character's own space) to device pixels;
 // stage twips to pixels is a scale of 1/20 times the zoom. Colour transforms
@@ -30,6 +29,7 @@
 #include "swf/render/font_library.h"
 #include "swf/render/shape_geometry.h"
 #include "swf/render/shape_painter.h"
+#include "swf/render/text_field_painter.h"
 #include "swf/render/text_painter.h"
 
 namespace swf::render {

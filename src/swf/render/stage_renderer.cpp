@@ -67,8 +67,22 @@ void StageRenderer::render(QImage& target, const QRectF& clip, const movie::Clip
 {
     Frame frame{target, {}, clip, {}};
     frame.open();
-    m_stageToDevice = stageToDevice;
+    m_scriptMasks.clear();
+    findScriptMasks(root, stageToDevice, 0);
     drawClip(frame, root, stageToDevice, swf::ColorTransform(), 0);
+}
+
+void StageRenderer::findScriptMasks(const movie::ClipState& clip, const QTransform& toDevice, int nesting)
+{
+    if (nesting > movie::kMaxNesting)
+        return;
+    for (const auto& [depth, object] : clip.objects) {
+        const QTransform objectToDevice = toQTransform(object.matrix) * toDevice;
+        if (object.isScriptMask)
+            m_scriptMasks[object.id] = {&object, objectToDevice};
+        if (object.clip)
+            findScriptMasks(*object.clip, objectToDevice, nesting + 1);
+    }
 }
 
 void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const QTransform& toDevice,
@@ -96,7 +110,8 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
         // A clip another uses as its mask (setMask) is not drawn.
         if (object.isScriptMask)
             continue;
-        const bool scriptMasked = object.scriptMask && object.scriptMask->mask;
+        const auto scriptMask = object.maskId ? m_scriptMasks.find(object.maskId) : m_scriptMasks.end();
+        const bool scriptMasked = scriptMask != m_scriptMasks.end();
         if ((masks.empty() && !scriptMasked) || !object.visible) {
             drawObject(frame, object, toDevice, color, nesting);
             continue;
@@ -104,8 +119,7 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
         const size_t outer = frame.masks.size();
         bool hidden = false;
         if (scriptMasked) {
-            const QTransform maskToDevice = toQTransform(object.scriptMask->maskToStage) * m_stageToDevice;
-            QPainterPath area = maskArea(*object.scriptMask->mask, maskToDevice, nesting);
+            QPainterPath area = maskArea(*scriptMask->second.object, scriptMask->second.toDevice, nesting);
             hidden = area.isEmpty();
             frame.masks.push_back(std::move(area));
         }
@@ -171,8 +185,6 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
     case movie::Character::Kind::EditText:
         if (object.text)
             paintTextField(painter, *object.text, m_cache.fonts(), toDevice, color);
-        else if (const auto* field = character.editText())
-            paintEditText(painter, *field, m_cache.fonts(), editText(*field), toDevice, color);
         break;
     case movie::Character::Kind::Sprite:
     case movie::Character::Kind::Button:
@@ -206,8 +218,8 @@ QPainterPath StageRenderer::maskArea(const movie::DisplayObject& object, const Q
             return toDevice.map(toQTransform(text->matrix).map(rectPath(text->bounds)));
         return {};
     case movie::Character::Kind::EditText:
-        if (const auto* field = character.editText())
-            return toDevice.map(rectPath(field->bounds));
+        if (object.text)
+            return toDevice.map(rectPath(object.text->bounds));
         return {};
     case movie::Character::Kind::Sprite:
     case movie::Character::Kind::Button: {
@@ -229,14 +241,6 @@ QPainterPath StageRenderer::maskArea(const movie::DisplayObject& object, const Q
     }
     }
     return {};
-}
-
-const QString& StageRenderer::editText(const swf::DefineEditText& field)
-{
-    auto found = m_editTexts.find(field.id);
-    if (found == m_editTexts.end())
-        found = m_editTexts.emplace(field.id, editTextInitialText(field)).first;
-    return found->second;
 }
 
 } // namespace swf::render

@@ -1,8 +1,9 @@
 #pragma once
 
 // Draws the display tree: every clip's objects in depth order, sprites and buttons
-// recursively, masks by clip depth (nested, and inside sprites), blend modes through
-// offscreen layers, each character through the painters of this layer.
+// recursively, masks by clip depth (nested, and inside sprites) and by script
+// (setMask), blend modes through offscreen layers, each character through the
+// painters of this layer.
 
 #include "swf/format/records.h"
 #include "swf/movie/display_list.h"
@@ -28,6 +29,9 @@ public:
     // is drawn outside `clip`. The caller fills the background.
     void render(QImage& target, const QRectF& clip, const movie::ClipState& root, const QTransform& stageToDevice);
 
+    // The movie's fonts, for laying text fields out as they will be drawn.
+    std::shared_ptr<const FontLibrary> fonts() const { return m_cache.sharedFonts(); }
+
 private:
     // An image being drawn on, with the masks in effect. Blend modes composite onto
     // the pixels, which needs the painter closed meanwhile; the clip is therefore
@@ -41,12 +45,16 @@ private:
                        const swf::ColorTransform& color, int nesting);
     // The area an object covers when it is used as a mask, in device pixels.
     QPainterPath maskArea(const movie::DisplayObject& object, const QTransform& toDevice, int nesting);
-    const QString& editText(const swf::DefineEditText& field);
+    // Finds the objects that scripts made masks of, with their place on the stage.
+    void findScriptMasks(const movie::ClipState& clip, const QTransform& toDevice, int nesting);
 
-    QTransform m_stageToDevice;
+    struct ScriptMask {
+        const movie::DisplayObject* object = nullptr;
+        QTransform toDevice;
+    };
     CharacterCache m_cache;
     std::unordered_map<std::uint16_t, QPainterPath> m_outlines;
-    std::unordered_map<std::uint16_t, QString> m_editTexts;
+    std::unordered_map<std::uint32_t, ScriptMask> m_scriptMasks; // by display object id, this frame
 };
 
 } // namespace swf::render

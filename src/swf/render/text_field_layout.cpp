@@ -26,7 +26,7 @@ struct Item {
     QChar c;
     std::size_t unit; // index in the field's text
     const TextFace* face;
-    const script::TextFieldFormat* format;
+    const text::TextFieldFormat* format;
     double advance;
 };
 
@@ -35,7 +35,7 @@ struct Paragraph {
     std::size_t begin = 0;
     std::size_t end = 0; // past the break, if any
     std::vector<Item> items;
-    script::TextFieldFormat format; // of its first character
+    text::TextFieldFormat format; // of its first character
 };
 
 QString unitsToQString(const std::u32string& units, int swfVersion)
@@ -56,14 +56,14 @@ QString unitsToQString(const std::u32string& units, int swfVersion)
 
 } // namespace
 
-QString displayText(const script::TextFieldState& field)
+QString displayText(const text::TextFieldState& field)
 {
     if (field.password)
         return QString(qsizetype(field.text.size()), QLatin1Char('*'));
     return unitsToQString(field.text, field.swfVersion);
 }
 
-const TextFace& TextFieldLayout::face(const script::TextFieldFormat& format)
+const TextFace& TextFieldLayout::face(const text::TextFieldFormat& format)
 {
     const std::string name = format.font.value_or("Times New Roman");
     const double height = std::clamp(format.size.value_or(12), 1.0, 1000.0) * 20.0;
@@ -75,24 +75,30 @@ const TextFace& TextFieldLayout::face(const script::TextFieldFormat& format)
         return *found->second;
     const Font* own = m_fonts && m_field.fontId ? m_fonts->font(*m_field.fontId) : nullptr;
     QString qname = QString::fromStdString(name);
+    // A font without a name is known by the field's record alone.
+    const bool ownFont = own && (own->name() == qname || name.empty() || own->name().isEmpty());
     // DejaVu grew out of Bitstream Vera and keeps its metrics.
     if (qname.startsWith(QLatin1String("Bitstream Vera"), Qt::CaseInsensitive))
         qname = QStringLiteral("DejaVu") + qname.mid(14);
     std::unique_ptr<TextFace> made;
-    if (m_field.embedFonts && own && own->hasOutlines() && (own->name() == qname || name.empty()))
+    if (m_field.embedFonts && ownFont && own->hasOutlines()) {
         made = std::make_unique<EmbeddedFace>(*own, height);
-    else
-        made = std::make_unique<DeviceFace>(deviceFont(qname, int(std::lround(height)), bold, italic));
+    } else {
+        // The field's own font names an installed one, in its weight and slant.
+        const bool heavy = bold || (ownFont && own->bold());
+        const bool slanted = italic || (ownFont && own->italic());
+        made = std::make_unique<DeviceFace>(deviceFont(qname, int(std::lround(height)), heavy, slanted));
+    }
     return *m_faces.emplace(key, std::move(made)).first->second;
 }
 
-TextFieldLayout::TextFieldLayout(const script::TextFieldState& field, const FontLibrary* fonts)
+TextFieldLayout::TextFieldLayout(const text::TextFieldState& field, const FontLibrary* fonts)
     : m_field(field), m_fonts(fonts)
 {
     // The formats of the runs, in order; items point into this.
-    std::vector<script::TextFieldFormat> formats;
+    std::vector<text::TextFieldFormat> formats;
     formats.reserve(field.runs.size() + 1);
-    for (const script::FormatRun& run : field.runs)
+    for (const text::FormatRun& run : field.runs)
         formats.push_back(run.format);
     formats.push_back(field.newTextFormat);
 
@@ -100,8 +106,8 @@ TextFieldLayout::TextFieldLayout(const script::TextFieldState& field, const Font
     std::vector<Paragraph> paragraphs(1);
     std::size_t unit = 0;
     for (std::size_t r = 0; r < field.runs.size(); ++r) {
-        const script::FormatRun& run = field.runs[r];
-        const script::TextFieldFormat& format = formats[r];
+        const text::FormatRun& run = field.runs[r];
+        const text::TextFieldFormat& format = formats[r];
         const TextFace& runFace = face(format);
         const double spacing = format.letterSpacing.value_or(0) * 20.0;
         std::size_t i = unit;
@@ -109,7 +115,7 @@ TextFieldLayout::TextFieldLayout(const script::TextFieldState& field, const Font
         while (i < runEnd) {
             // One line of the run at a time: breaks end paragraphs.
             std::size_t j = i;
-            while (j < runEnd && !script::isParagraphBreak(field.text[j]))
+            while (j < runEnd && !text::isParagraphBreak(field.text[j]))
                 ++j;
             if (paragraphs.back().items.empty() && paragraphs.back().begin == i)
                 paragraphs.back().format = format;
@@ -138,7 +144,7 @@ TextFieldLayout::TextFieldLayout(const script::TextFieldState& field, const Font
 
     const double fieldWidth = field.bounds.width().get() - 2 * kGutter;
     for (const Paragraph& paragraph : paragraphs) {
-        const script::TextFieldFormat& pf = paragraph.format;
+        const text::TextFieldFormat& pf = paragraph.format;
         const double left = (pf.leftMargin.value_or(0) + pf.blockIndent.value_or(0)) * 20.0;
         const double right = pf.rightMargin.value_or(0) * 20.0;
         const double indent = pf.indent.value_or(0) * 20.0;
@@ -211,7 +217,7 @@ TextFieldLayout::TextFieldLayout(const script::TextFieldState& field, const Font
                 run.face = row[k].face;
                 run.color = row[k].format->color.value_or(0);
                 run.underline = row[k].format->underline.value_or(false);
-                const script::TextFieldFormat* format = row[k].format;
+                const text::TextFieldFormat* format = row[k].format;
                 while (k < shown && row[k].format == format) {
                     run.text += row[k].c;
                     run.width += row[k].advance;
@@ -225,9 +231,9 @@ TextFieldLayout::TextFieldLayout(const script::TextFieldState& field, const Font
     }
 }
 
-script::TextLayout TextFieldLayout::metrics() const
+text::TextLayout TextFieldLayout::metrics() const
 {
-    script::TextLayout out;
+    text::TextLayout out;
     for (const PlacedLine& line : m_lines) {
         out.lines.push_back(line.metrics);
         out.textWidth = std::max(out.textWidth, line.metrics.width);
@@ -241,9 +247,9 @@ script::TextLayout TextFieldLayout::metrics() const
     return out;
 }
 
-script::TextMeasurer textMeasurer(std::shared_ptr<const FontLibrary> fonts)
+text::TextMeasurer textMeasurer(std::shared_ptr<const FontLibrary> fonts)
 {
-    return [fonts = std::move(fonts)](const script::TextFieldState& field) {
+    return [fonts = std::move(fonts)](const text::TextFieldState& field) {
         return TextFieldLayout(field, fonts.get()).metrics();
     };
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// Lays out a live text field (script::TextFieldState) with real fonts: the
+// Lays out a live text field (text::TextFieldState) with real fonts: the
 // movie's embedded glyphs when the field embeds its font, installed fonts
 // otherwise (with the CJK fallback of deviceFont). The same layout answers
 // the script layer's measurements (textWidth, maxscroll, autoSize) and
@@ -8,7 +8,7 @@
 
 #include "swf/render/font_library.h"
 #include "swf/render/text_faces.h"
-#include "swf/script/text_field_state.h"
+#include "swf/text/text_field.h"
 
 #include <QColor>
 #include <QFont>
@@ -35,31 +35,31 @@ struct PlacedRun {
 };
 
 struct PlacedLine {
-    script::TextLine metrics;
+    text::TextLine metrics;
     std::vector<PlacedRun> runs;
 };
 
 class TextFieldLayout {
 public:
-    TextFieldLayout(const script::TextFieldState& field, const FontLibrary* fonts);
+    TextFieldLayout(const text::TextFieldState& field, const FontLibrary* fonts);
 
     const std::vector<PlacedLine>& lines() const { return m_lines; }
     // The extents the script layer sees.
-    script::TextLayout metrics() const;
+    text::TextLayout metrics() const;
 
 private:
-    const TextFace& face(const script::TextFieldFormat& format);
+    const TextFace& face(const text::TextFieldFormat& format);
 
-    const script::TextFieldState& m_field;
+    const text::TextFieldState& m_field;
     const FontLibrary* m_fonts;
     std::map<std::tuple<std::string, double, bool, bool>, std::unique_ptr<TextFace>> m_faces;
     std::vector<PlacedLine> m_lines;
 };
 
 // A measuring hook for TextFieldState::measurer; `fonts` may be null (installed fonts only).
-script::TextMeasurer textMeasurer(std::shared_ptr<const FontLibrary> fonts);
+text::TextMeasurer textMeasurer(std::shared_ptr<const FontLibrary> fonts);
 
 // The field's text as it shows: the password mask applied.
-QString displayText(const script::TextFieldState& field);
+QString displayText(const text::TextFieldState& field);
 
 } // namespace swf::render

@@ -21,7 +21,7 @@ swf::Rgba rgba(std::uint32_t rgb)
 
 } // namespace
 
-void paintTextField(QPainter& painter, const script::TextFieldState& field, const FontLibrary& fonts,
+void paintTextField(QPainter& painter, const text::TextFieldState& field, const FontLibrary& fonts,
                     const QTransform& toDevice, const swf::ColorTransform& color)
 {
     const QRectF bounds(field.bounds.xMin.get(), field.bounds.yMin.get(), field.bounds.width().get(),

@@ -1,10 +1,10 @@
 #pragma once
 
-// Paints a text field from its live state (script::TextFieldState).
+// Paints a text field from its live state (text::TextFieldState).
 
 #include "swf/format/types.h"
 #include "swf/render/font_library.h"
-#include "swf/script/text_field_state.h"
+#include "swf/text/text_field.h"
 
 #include <QTransform>
 
@@ -12,7 +12,7 @@ class QPainter;
 
 namespace swf::render {
 
-void paintTextField(QPainter& painter, const script::TextFieldState& field, const FontLibrary& fonts,
+void paintTextField(QPainter& painter, const text::TextFieldState& field, const FontLibrary& fonts,
                     const QTransform& toDevice, const swf::ColorTransform& color);
 
 } // namespace swf::render

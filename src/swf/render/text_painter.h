@@ -1,7 +1,7 @@
 #pragma once
 
-// Draws text characters: static text from its glyph records, edit text laid
-// out from its string with its font, size, alignment, margins and wrapping.
+// Draws static text characters from their glyph records. Edit text fields
+// are drawn from their live state (text_field_painter.h).
 
 #include "swf/format/records.h"
 
@@ -46,21 +46,5 @@ void paintStaticText(QPainter& painter, const StaticTextGeometry& text, const QT
                      const swf::ColorTransform& transform);
 void paintStaticText(QPainter& painter, const swf::DefineText& text, const FontLibrary& fonts,
                      const QTransform& twipsToDevice, const swf::ColorTransform& transform);
-
-// Edit text showing `text` (the initial text, or what a script put there),
-// laid out in the field's bounds with its margins, indent, leading, alignment
-// and word wrap. When the field is HTML, `text` is read as HTML: paragraphs,
-// alignment, colours, sizes, faces, bold and italic. Fonts: the field's
-// embedded glyphs when it asks for outlines, else an installed font.
-void paintEditText(QPainter& painter, const swf::DefineEditText& field, const FontLibrary& fonts,
-                   const QString& text, const QTransform& twipsToDevice, const swf::ColorTransform& transform);
-
-// The initial text of a field, decoded; HTML stays HTML (paintEditText reads
-// it when the field says so).
-QString editTextInitialText(const swf::DefineEditText& field);
-
-// HTML reduced to its text: paragraph and line breaks become newlines, other
-// tags go, entities are decoded.
-QString plainTextFromHtml(const QString& html);
 
 } // namespace swf::render

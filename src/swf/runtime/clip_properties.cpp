@@ -6,7 +6,7 @@
 #include "swf/movie/drawing.h"
 #include "swf/movie/limits.h"
 #include "swf/render/shape_painter.h"
-#include "swf/script/text_field_state.h"
+#include "swf/text/text_field.h"
 
 #include <cmath>
 #include <numbers>

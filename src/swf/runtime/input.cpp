@@ -62,38 +62,8 @@ int buttonKeyCode(int keyCode, int ascii)
 
 void MovieRuntime::setButtonState(Instance* button, int state)
 {
-    const DefineButton* def = buttonOf(*button->object);
-    if (!def || !button->object->clip)
-        return;
-    button->buttonState = state;
-    movie::ClipState& clip = *button->object->clip;
-    std::map<int, movie::DisplayObject> next;
-    for (const ButtonRecord& record : def->records) {
-        const bool shown = state == 0 ? record.stateUp : state == 1 ? record.stateOver : record.stateDown;
-        if (!shown)
-            continue;
-        const movie::Character* character = m_dictionary.find(record.characterId);
-        if (!character || character->kind == movie::Character::Kind::Button)
-            continue;
-        auto old = clip.objects.find(record.depth);
-        movie::DisplayObject object;
-        if (old != clip.objects.end() && old->second.characterId == record.characterId) {
-            object = std::move(old->second);
-            clip.objects.erase(old);
-        } else {
-            object.characterId = record.characterId;
-            object.character = character;
-            if (character->timeline) {
-                object.clip = movie::Box<movie::ClipState>(movie::ClipState{});
-                object.clip->timeline = character->timeline.get();
-            }
-        }
-        object.matrix = record.matrix;
-        object.colorTransform = record.colorTransform;
-        object.blendMode = record.blendMode;
-        next.emplace(record.depth, std::move(object));
-    }
-    clip.objects = std::move(next);
+    if (button->object && buttonOf(*button->object))
+        m_runner.setButtonState(*button->object, state);
 }
 
 // Whether a button's hit area or a clip's drawing holds the stage point.
@@ -143,9 +113,9 @@ Instance* MovieRuntime::findMouseTarget(Instance* inst, double x, double y) cons
     auto& objects = inst->object->clip->objects;
     for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
         movie::DisplayObject& child = it->second;
-        if (!child.object || !child.visible || !child.object->hostData)
+        Instance* childInst = child.visible ? instanceFor(child) : nullptr;
+        if (!childInst)
             continue;
-        auto* childInst = static_cast<Instance*>(child.object->hostData);
         if (const DefineButton* def = buttonOf(child)) {
             if (buttonHit(*this, childInst, *def, x, y))
                 return childInst;
@@ -251,7 +221,7 @@ void MovieRuntime::updateButtons(bool pressed, bool released)
         queueEvent(inst, clipEvent, handler);
     };
     auto state = [&](Instance* inst, int s) {
-        if (inst && inst->object && isButton(inst) && inst->buttonState != s)
+        if (inst && inst->object && isButton(inst) && inst->object->clip && inst->object->clip->buttonState != s)
             setButtonState(inst, s);
     };
     if (over != m_hover) {

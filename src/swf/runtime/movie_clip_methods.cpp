@@ -83,7 +83,7 @@ public:
         if (!inst || !inst->object->clip)
             return;
         for (const auto& [depth, child] : inst->object->clip->objects) {
-            if (child.object && !child.name.empty())
+            if (!child.name.empty() && m_runtime.instanceFor(child))
                 names.push_back(child.name);
         }
     }
@@ -174,7 +174,7 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
         Instance* i = inst(self);
         return i ? Value(double(rt.nextHighestDepth(i))) : Value();
     });
-    def("getInstanceAtDepth", [inst](Interpreter& in, Object* self, const Args& args) {
+    def("getInstanceAtDepth", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
         if (!i || !i->object->clip || args.empty())
             return Value();
@@ -183,7 +183,8 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
             return Value();
         auto& objects = i->object->clip->objects;
         auto it = objects.find(int(d) + kScriptDepthOffset);
-        return it != objects.end() && it->second.object ? Value(it->second.object) : Value();
+        Instance* found = it != objects.end() ? rt.instanceFor(it->second) : nullptr;
+        return found ? Value(found->self) : Value();
     });
     def("attachMovie", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
@@ -316,7 +317,7 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
             return nullptr;
         auto& drawing = i->object->clip->drawing;
         if (!drawing)
-            drawing = std::make_shared<movie::Drawing>();
+            drawing = movie::Box<movie::Drawing>(movie::Drawing{});
         return drawing.get();
     });
     def("setMask", [&rt, inst](Interpreter& in, Object* self, const Args& args) {

@@ -3,6 +3,7 @@
 // The script side of clips: the MovieClip and Button classes, and the
 // members every clip object answers itself (_x, _name, its children...).
 
+#include "swf/movie/display_list.h"
 #include "swf/script/interpreter.h"
 
 #include <QRectF>
@@ -17,11 +18,7 @@ struct Instance;
 // extension the runtime gives every object it creates for the stage.
 std::shared_ptr<script::ObjectExtension> installMovieClipClass(script::Interpreter& in, MovieRuntime& runtime);
 
-// Gives a text field on the stage its live state. `bounds` (twips) is the
-// size asked for by createTextField; placed fields take their record's.
-void installTextField(MovieRuntime& runtime, Instance* inst, const QRectF* bounds);
-
 // Script depth <-> display-list key.
-constexpr int kScriptDepthOffset = 16384;
+using movie::kScriptDepthOffset;
 
 } // namespace swf::runtime

@@ -1,6 +1,8 @@
 #include "swf/runtime/movie_runtime.h"
 
 #include "swf/movie/limits.h"
+#include "swf/render/font_library.h"
+#include "swf/render/text_field_layout.h"
 #include "swf/runtime/movie_clip_methods.h"
 #include "swf/script/builtins/builtins.h"
 
@@ -16,9 +18,6 @@ using script::Value;
 
 namespace {
 
-// Script depths start here in the display list's keys: timeline depths 1..65535
-// are -16383..49151 to scripts, as in the original player.
-constexpr int kDepthOffset = 16384;
 // Jobs one frame may run, so that scripts that keep queueing each other end.
 constexpr int kMaxJobsPerFrame = 200'000;
 // The player version scripts see in $version.
@@ -44,9 +43,14 @@ struct MovieRuntime::Job {
     bool evenIfRemoved = false;
 };
 
-MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary& dictionary)
-    : m_movie(movie), m_dictionary(dictionary)
+MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary& dictionary,
+                           std::shared_ptr<const render::FontLibrary> fonts)
+    : m_movie(movie), m_dictionary(dictionary), m_runner(dictionary, movie.header.version), m_fonts(std::move(fonts))
 {
+    if (!m_fonts)
+        m_fonts = render::collectFonts(movie.tags);
+    m_runner.setTextMeasurer(render::textMeasurer(m_fonts));
+    m_runner.setHooks(this);
     m_rootTimeline = movie::buildTimeline(movie.tags, movie.header.frameCount);
     m_index = std::make_unique<ScriptIndex>(movie.tags, m_rootTimeline.frameCount(), dictionary, movie.header.version);
     m_initDone.assign(m_index->initActions().size(), false);
@@ -58,10 +62,8 @@ MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary&
     m_emptyClip.timeline = m_emptyTimeline;
     m_textCharacter.kind = movie::Character::Kind::EditText;
 
-    m_root.visible = true;
     m_root.character = &m_emptyClip;
-    m_root.clip = movie::Box<movie::ClipState>(movie::ClipState{});
-    m_root.clip->timeline = &m_rootTimeline;
+    movie::TimelineRunner::makeRoot(m_root, m_rootTimeline);
     auto inst = std::make_unique<Instance>();
     inst->object = &m_root;
     inst->isRoot = true;
@@ -69,7 +71,6 @@ MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary&
     m_instances.push_back(std::move(inst));
     installHostObjects();
     m_rootInstance->self = makeObject(m_rootInstance, nullptr);
-    m_root.object = m_rootInstance->self;
     m_rootInstance->self->put("$version", Value(std::string(kPlayerVersion)));
 }
 
@@ -123,8 +124,49 @@ Instance* MovieRuntime::newInstance(Instance* parent, int depth, movie::DisplayO
     Instance* raw = inst.get();
     m_instances.push_back(std::move(inst));
     raw->self = makeObject(raw, object.character);
-    object.object = raw->self;
+    m_byId[object.id] = raw;
     return raw;
+}
+
+Instance* MovieRuntime::instanceFor(const movie::DisplayObject& object) const
+{
+    if (&object == &m_root)
+        return m_rootInstance;
+    const auto it = m_byId.find(object.id);
+    return it != m_byId.end() ? it->second : nullptr;
+}
+
+// ---------------------------------------------------------------- the display list's hooks
+
+void MovieRuntime::placed(movie::DisplayObject& parent, int depth, movie::DisplayObject& object, const PlaceObject* record)
+{
+    Instance* parentInst = instanceFor(parent);
+    if (!parentInst || !hasScriptObject(object.character))
+        return;
+    if (object.name.empty())
+        object.name = "instance" + std::to_string(m_nextInstanceName++);
+    Instance* inst = newInstance(parentInst, depth, object);
+    inst->clipActions = record && !record->clipActions.empty() ? &record->clipActions : nullptr;
+    setupClip(inst, false, nullptr);
+}
+
+void MovieRuntime::enteringFrame(movie::DisplayObject& clip, int frame)
+{
+    if (Instance* inst = instanceFor(clip))
+        queueFrameScripts(inst, frame);
+}
+
+void MovieRuntime::started(movie::DisplayObject& clip)
+{
+    Instance* inst = instanceFor(clip);
+    if (inst && clip.character && clip.character->kind == movie::Character::Kind::Sprite)
+        queueEvent(inst, ClipEvent::Load, "onLoad");
+}
+
+void MovieRuntime::removing(movie::DisplayObject& object)
+{
+    if (Instance* inst = instanceFor(object))
+        detach(inst);
 }
 
 // ---------------------------------------------------------------- frames
@@ -132,7 +174,7 @@ Instance* MovieRuntime::newInstance(Instance* parent, int depth, movie::DisplayO
 void MovieRuntime::start()
 {
     m_time = 0;
-    enterFrame(m_rootInstance, 0, true);
+    m_runner.showFirstFrame(m_root);
     // The movie itself loads after its first frame's scripts.
     queueEvent(m_rootInstance, ClipEvent::Load, "onLoad");
     runQueue();
@@ -147,7 +189,7 @@ void MovieRuntime::advance()
     // and still are get enterFrame, ahead of the frame scripts just queued.
     std::vector<Instance*> clips;
     collectClips(m_rootInstance, clips);
-    advanceClip(m_rootInstance);
+    m_runner.advance(m_root);
     std::deque<std::unique_ptr<Job>> scripts = std::move(m_queue);
     m_queue.clear();
     for (Instance* inst : clips) {
@@ -186,18 +228,11 @@ void MovieRuntime::collectClips(Instance* inst, std::vector<Instance*>& out) con
         return;
     out.push_back(inst);
     for (auto& [depth, child] : inst->object->clip->objects) {
-        if (child.object && child.clip && child.character && child.character->kind == movie::Character::Kind::Sprite)
-            collectClips(static_cast<Instance*>(child.object->hostData), out);
+        if (child.clip && child.character && child.character->kind == movie::Character::Kind::Sprite) {
+            if (Instance* childInst = instanceFor(child))
+                collectClips(childInst, out);
+        }
     }
-}
-
-void MovieRuntime::enterFrame(Instance* inst, int frame, bool runScripts)
-{
-    movie::ClipState& clip = *inst->object->clip;
-    clip.frame = frame;
-    if (runScripts)
-        queueFrameScripts(inst, frame);
-    applyFrameOps(inst, frame);
 }
 
 void MovieRuntime::queueFrameScripts(Instance* inst, int frame)
@@ -222,103 +257,19 @@ void MovieRuntime::queueFrameScripts(Instance* inst, int frame)
         queueCode(inst, code);
 }
 
-void MovieRuntime::applyFrameOps(Instance* inst, int frame)
+// A new clip's life begins: its class, and for a clip a script made its first
+// frame and load event (the display list shows a timeline's clips' first frames).
+void MovieRuntime::setupClip(Instance* inst, bool dynamic, Object* init)
 {
-    movie::ClipState& clip = *inst->object->clip;
-    if (!clip.timeline || frame < 0 || frame >= clip.timeline->frameCount())
-        return;
-    for (const movie::DisplayOp& op : clip.timeline->frames[std::size_t(frame)]) {
-        if (!inst->object)
-            return;
-        if (const auto* placeOp = std::get_if<const PlaceObject*>(&op))
-            place(inst, **placeOp, frame);
-        else if (const auto* removeOp = std::get_if<const RemoveObject*>(&op))
-            removeAt(inst, (*removeOp)->depth);
-    }
-}
-
-movie::DisplayObject* MovieRuntime::place(Instance* inst, const PlaceObject& record, int frame)
-{
-    movie::ClipState& clip = *inst->object->clip;
-    const int depth = record.depth;
-    auto existing = clip.objects.find(depth);
-    const bool modifies = record.version != 1 && record.isMove;
-    const movie::Character* character = record.characterId ? m_dictionary.find(*record.characterId) : nullptr;
-
-    movie::DisplayObject* object = nullptr;
-    if (existing != clip.objects.end()) {
-        if (!modifies)
-            return nullptr;
-        object = &existing->second;
-        if (character && object->characterId != *record.characterId && !hasScriptObject(character)
-            && object->character && !hasScriptObject(object->character)) {
-            object->characterId = *record.characterId;
-            object->character = character;
-            object->ratio = 0;
-        }
-        if (!object->scriptTransformed) {
-            if (record.matrix)
-                object->matrix = *record.matrix;
-            if (record.colorTransform)
-                object->colorTransform = *record.colorTransform;
-        }
-        if (record.ratio)
-            object->ratio = *record.ratio;
-        if (record.clipDepth)
-            object->clipDepth = *record.clipDepth;
-        if (record.blendMode)
-            object->blendMode = *record.blendMode;
-        return object;
-    }
-    // A move finds nothing to move on an empty depth, even with a character.
-    if (modifies)
-        return nullptr;
-    if (!character || movie::countObjects(m_root.clip ? *m_root.clip : clip) >= movie::kMaxDisplayObjects)
-        return nullptr;
-
-    movie::DisplayObject fresh;
-    fresh.characterId = *record.characterId;
-    fresh.character = character;
-    fresh.placedFrame = frame;
-    if (record.matrix)
-        fresh.matrix = *record.matrix;
-    if (record.colorTransform)
-        fresh.colorTransform = *record.colorTransform;
-    if (record.ratio)
-        fresh.ratio = *record.ratio;
-    if (record.clipDepth)
-        fresh.clipDepth = *record.clipDepth;
-    if (record.blendMode)
-        fresh.blendMode = *record.blendMode;
-    if (record.visible)
-        fresh.visible = *record.visible;
-    if (record.name)
-        fresh.name = *record.name;
-    object = &clip.objects.emplace(depth, std::move(fresh)).first->second;
-    if (!hasScriptObject(character))
-        return object;
-    if (object->name.empty())
-        object->name = "instance" + std::to_string(m_nextInstanceName++);
-    Instance* child = newInstance(inst, depth, *object);
-    child->clipActions = record.clipActions.empty() ? nullptr : &record.clipActions;
-    setupClip(child, &record, false, nullptr);
-    return object;
-}
-
-// A new clip's life begins: its class, its first frame, its load event.
-void MovieRuntime::setupClip(Instance* inst, const PlaceObject* record, bool dynamic, Object* init)
-{
-    (void)record;
     movie::DisplayObject& object = *inst->object;
-    object.dynamic = dynamic;
     const movie::Character* character = object.character;
     if (character && character->kind == movie::Character::Kind::EditText) {
-        installTextField(*this, inst, nullptr);
+        attachTextFieldObject(inst);
         return;
     }
     if (character && character->kind == movie::Character::Kind::Button) {
-        object.clip = movie::Box<movie::ClipState>(movie::ClipState{});
-        setButtonState(inst, 0);
+        if (dynamic)
+            m_runner.setButtonState(object, 0);
         return;
     }
     if (!character || !character->timeline)
@@ -327,62 +278,37 @@ void MovieRuntime::setupClip(Instance* inst, const PlaceObject* record, bool dyn
         for (const std::string& name : m_vm->enumerableNames(init))
             m_vm->setMember(inst->self, name, m_vm->getMember(init, name));
     }
-    const bool nested = [&] {
-        int n = 0;
-        for (Instance* p = inst->parent; p; p = p->parent)
-            ++n;
-        return n;
-    }() <= movie::kMaxNesting;
-    object.clip = movie::Box<movie::ClipState>(movie::ClipState{});
-    object.clip->timeline = character->timeline.get();
     queueEvent(inst, ClipEvent::Initialize, nullptr, Priority::Initialize);
-    if (dynamic) {
-        // A clip made by a script has its class before the script goes on.
-        construct(inst);
-        if (!inst->object)
-            return;
-    } else {
+    if (!dynamic) {
         auto job = std::make_unique<Job>();
         job->inst = inst;
         job->self = inst->self;
         job->construct = true;
         m_early[int(Priority::Construct)].push_back(std::move(job));
-    }
-    if (nested && dynamic) {
-        // A clip made by a script shows its first frame once the script is done.
-        auto job = std::make_unique<Job>();
-        job->inst = inst;
-        job->self = inst->self;
-        job->firstFrame = true;
-        m_queue.push_back(std::move(job));
         return;
     }
-    if (nested)
-        enterFrame(inst, 0, true);
-    queueEvent(inst, ClipEvent::Load, "onLoad");
+    // A clip made by a script has its class before the script goes on, and
+    // shows its first frame once the script is done.
+    construct(inst);
+    if (!inst->object)
+        return;
+    auto job = std::make_unique<Job>();
+    job->inst = inst;
+    job->self = inst->self;
+    job->firstFrame = true;
+    m_queue.push_back(std::move(job));
 }
 
 void MovieRuntime::removeAt(Instance* parent, int depth)
 {
-    movie::ClipState& clip = *parent->object->clip;
-    auto it = clip.objects.find(depth);
-    if (it == clip.objects.end())
-        return;
-    if (it->second.object)
-        detach(static_cast<Instance*>(it->second.object->hostData));
-    clip.objects.erase(it);
+    if (parent->object && parent->object->clip)
+        m_runner.remove(*parent->object, depth);
 }
 
 void MovieRuntime::detach(Instance* inst)
 {
     if (!inst || !inst->object)
         return;
-    if (inst->object->clip) {
-        for (auto& [depth, child] : inst->object->clip->objects) {
-            if (child.object)
-                detach(static_cast<Instance*>(child.object->hostData));
-        }
-    }
     auto job = std::make_unique<Job>();
     job->inst = inst;
     job->self = inst->self;
@@ -403,114 +329,17 @@ void MovieRuntime::detach(Instance* inst)
     if (inst->maskedBy)
         setMask(inst->maskedBy, nullptr);
     inst->removedName = inst->object->name;
+    inst->removedText = std::move(inst->object->text);
+    m_byId.erase(inst->object->id);
     inst->object = nullptr;
-}
-
-void MovieRuntime::advanceClip(Instance* inst)
-{
-    if (!inst->object || !inst->object->clip)
-        return;
-    movie::ClipState& clip = *inst->object->clip;
-    // The children on stage now play after this clip's own frame; those it places start at their first.
-    std::vector<Instance*> children;
-    for (auto& [depth, child] : clip.objects) {
-        if (child.object && child.clip && child.character && child.character->kind == movie::Character::Kind::Sprite)
-            children.push_back(static_cast<Instance*>(child.object->hostData));
-    }
-    const int count = clip.timeline ? clip.timeline->frameCount() : 1;
-    if (!clip.stopped && count > 1) {
-        if (clip.frame + 1 < count)
-            enterFrame(inst, clip.frame + 1, true);
-        else
-            gotoInstance(inst, 0, true);
-    }
-    for (Instance* child : children) {
-        if (child->object)
-            advanceClip(child);
-    }
 }
 
 void MovieRuntime::gotoInstance(Instance* inst, int frame, bool play)
 {
     if (!inst || !inst->object || !inst->object->clip)
         return;
-    movie::ClipState& clip = *inst->object->clip;
-    const int count = clip.timeline ? clip.timeline->frameCount() : 1;
-    frame = std::clamp(frame, 0, std::max(count - 1, 0));
-    clip.stopped = !play;
-    if (frame == clip.frame)
-        return;
-    // The frame's scripts run before the events of what it places.
-    queueFrameScripts(inst, frame);
-    if (frame > clip.frame) {
-        for (int f = clip.frame + 1; f <= frame && inst->object; ++f) {
-            clip.frame = f;
-            applyFrameOps(inst, f);
-        }
-    } else {
-        rewindTo(inst, frame);
-    }
-    if (inst->object)
-        clip.frame = frame;
-}
-
-// Going back rebuilds the display list for the frame from the timeline's
-// placements: what the frame still shows from before keeps its identity (and
-// a clip its own state); the rest leaves and the frame's own objects arrive.
-void MovieRuntime::rewindTo(Instance* inst, int frame)
-{
-    movie::ClipState& clip = *inst->object->clip;
-    struct Slot {
-        const PlaceObject* first = nullptr;
-        std::uint16_t characterId = 0;
-        int placedFrame = 0;
-        std::vector<const PlaceObject*> moves;
-    };
-    std::map<int, Slot> wanted;
-    for (int f = 0; f <= frame && f < clip.timeline->frameCount(); ++f) {
-        for (const movie::DisplayOp& op : clip.timeline->frames[std::size_t(f)]) {
-            if (const auto* placeOp = std::get_if<const PlaceObject*>(&op)) {
-                const PlaceObject& record = **placeOp;
-                auto it = wanted.find(record.depth);
-                const bool modifies = record.version != 1 && record.isMove;
-                if (it == wanted.end()) {
-                    if (!record.characterId || modifies)
-                        continue;
-                    wanted[record.depth] = Slot{&record, *record.characterId, f, {}};
-                } else if (modifies) {
-                    it->second.moves.push_back(&record);
-                }
-            } else if (const auto* removeOp = std::get_if<const RemoveObject*>(&op)) {
-                wanted.erase((*removeOp)->depth);
-            }
-        }
-    }
-    // Timeline objects that the frame does not account for leave.
-    std::vector<int> leaving;
-    for (auto& [depth, object] : clip.objects) {
-        // Only the timeline's own depths are rebuilt; clips a script put
-        // below or above them stay.
-        if (depth < 0 || depth >= kDepthOffset)
-            continue;
-        auto it = wanted.find(depth);
-        if (it == wanted.end() || object.dynamic || it->second.characterId != object.characterId
-            || it->second.placedFrame != object.placedFrame)
-            leaving.push_back(depth);
-    }
-    for (int depth : leaving)
-        removeAt(inst, depth);
-    if (!inst->object)
-        return;
-    for (auto& [depth, slot] : wanted) {
-        auto it = clip.objects.find(depth);
-        if (it == clip.objects.end()) {
-            place(inst, *slot.first, slot.placedFrame);
-            if (!inst->object)
-                return;
-        }
-        for (const PlaceObject* move : slot.moves)
-            place(inst, *move, slot.placedFrame);
-    }
+    inst->object->clip->stopped = !play;
+    m_runner.gotoFrame(*inst->object, frame);
 }
 
 // ---------------------------------------------------------------- the queue
@@ -561,7 +390,7 @@ void MovieRuntime::runQueue()
             continue;
         }
         if (job->firstFrame) {
-            enterFrame(job->inst, 0, true);
+            m_runner.showFirstFrame(*job->inst->object);
             queueEvent(job->inst, ClipEvent::Load, "onLoad");
             continue;
         }
@@ -649,8 +478,10 @@ Object* MovieRuntime::child(Object* clip, const std::string& name)
     const bool exact = m_vm->swfVersion() >= 7;
     const std::string key = exact ? name : lowerAscii(name);
     for (auto& [depth, object] : inst->object->clip->objects) {
-        if (object.object && (exact ? object.name == key : lowerAscii(object.name) == key))
-            return object.object;
+        if (exact ? object.name == key : lowerAscii(object.name) == key) {
+            if (Instance* found = instanceFor(object))
+                return found->self;
+        }
     }
     return nullptr;
 }

@@ -1,10 +1,11 @@
 #pragma once
 
-// A movie that runs its scripts. The display tree is the movie layer's
-// (movie::ClipState), changed in place: every sprite, button and text field on
-// it has an object scripts see, frame scripts and events run through one queue
-// in the original player's order, and scripts move the playheads, place and
-// remove clips and change what is drawn.
+// A movie that runs its scripts. The display tree is the movie layer's, changed
+// only through its one placement path (movie::TimelineRunner), whose hooks tell
+// this runtime what arrives and leaves: every sprite, button and text field on
+// it has an object scripts see (kept here, by the display object's id), frame
+// scripts and events run through one queue in the original player's order, and
+// scripts move the playheads, place and remove clips and change what is drawn.
 //
 // Like the timeline player it is clock-free: advance() plays one frame, and
 // the movie's own clock (GetTime, timers) moves by one frame's time with it.
@@ -12,6 +13,7 @@
 #include "swf/format/records.h"
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/display_list.h"
+#include "swf/movie/timeline_runner.h"
 #include "swf/runtime/script_index.h"
 #include "swf/script/host.h"
 #include "swf/script/interpreter.h"
@@ -24,6 +26,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace swf::render {
@@ -40,6 +43,9 @@ struct Instance {
     bool isRoot = false;
     // The object scripts see; kept after the instance left the stage, for its unload events.
     script::Object* self = nullptr;
+    // A text field's state once the field left the stage: scripts still
+    // running this frame may hold it.
+    movie::Box<text::TextFieldState> removedText;
     std::string removedName; // its name when it left the stage
     bool unloading = false;  // its unload event runs: it keeps its path meanwhile
     // The clip actions of the placement that created it.
@@ -47,8 +53,6 @@ struct Instance {
     // setMask links, both ways, so that either side leaving the stage undoes them.
     Instance* mask = nullptr;
     Instance* maskedBy = nullptr;
-    // Button state: 0 up, 1 over, 2 down.
-    int buttonState = 0;
     // Display properties a script set, kept apart so that none is lost in the matrix.
     bool hasScriptTransform = false;
     double xScale = 100, yScale = 100, rotation = 0;
@@ -77,10 +81,12 @@ constexpr std::uint32_t KeyPress = 1u << 17;
 constexpr std::uint32_t Construct = 1u << 18;
 } // namespace ClipEvent
 
-class MovieRuntime final : public script::ScriptHost {
+class MovieRuntime final : public script::ScriptHost, private movie::DisplayHooks {
 public:
-    // `movie` and `dictionary` must outlive the runtime.
-    MovieRuntime(const Movie& movie, const movie::CharacterDictionary& dictionary);
+    // `movie` and `dictionary` must outlive the runtime. `fonts` lays out text
+    // fields; without it the runtime collects the movie's own.
+    MovieRuntime(const Movie& movie, const movie::CharacterDictionary& dictionary,
+                 std::shared_ptr<const render::FontLibrary> fonts = nullptr);
     ~MovieRuntime() override;
     MovieRuntime(const MovieRuntime&) = delete;
     MovieRuntime& operator=(const MovieRuntime&) = delete;
@@ -177,10 +183,10 @@ public:
     // The yellow frame around a focused clip or button: its bounds on the
     // stage in twips, or an empty rectangle.
     QRectF focusRect() const;
-    // Brings the places of script masks up to date before a frame is drawn.
-    void prepareRender();
     // The movie's embedded fonts, for laying out text fields.
-    std::shared_ptr<const render::FontLibrary> fonts();
+    const std::shared_ptr<const render::FontLibrary>& fonts() const { return m_fonts; }
+    // The instance of a display object on the stage, or null.
+    Instance* instanceFor(const movie::DisplayObject& object) const;
     const std::shared_ptr<script::ObjectExtension>& clipExtension() const { return m_clipExtension; }
     std::vector<std::vector<std::uint8_t>> frameScripts(script::Object* clip, const std::string& frame) override;
     double mouseX() const { return m_mouseX; }
@@ -194,18 +200,20 @@ private:
     // initialisation scripts, then constructors, then everything else.
     enum class Priority { Initialize, InitAction, Construct, Normal };
 
+    // DisplayHooks: the display list's changes, as the runner makes them.
+    void placed(movie::DisplayObject& parent, int depth, movie::DisplayObject& object, const PlaceObject* record) override;
+    void enteringFrame(movie::DisplayObject& clip, int frame) override;
+    void started(movie::DisplayObject& clip) override;
+    void removing(movie::DisplayObject& object) override;
+
     void installHostObjects();
     script::Object* makeObject(Instance* inst, const movie::Character* character);
     Instance* newInstance(Instance* parent, int depth, movie::DisplayObject& object);
     Instance* placeByScript(Instance* parent, int depth, movie::DisplayObject fresh);
-    void setupClip(Instance* inst, const PlaceObject* record, bool dynamic, script::Object* init);
-    void enterFrame(Instance* inst, int frame, bool runScripts);
-    void applyFrameOps(Instance* inst, int frame);
-    movie::DisplayObject* place(Instance* inst, const PlaceObject& record, int frame);
+    void setupClip(Instance* inst, bool dynamic, script::Object* init);
+    void attachTextFieldObject(Instance* inst);
     void removeAt(Instance* parent, int depth);
     void detach(Instance* inst);
-    void advanceClip(Instance* inst);
-    void rewindTo(Instance* inst, int frame);
     void gotoInstance(Instance* inst, int frame, bool play);
     void queueFrameScripts(Instance* inst, int frame);
     void queueEvent(Instance* inst, std::uint32_t clipEvent, const char* handler, Priority priority = Priority::Normal);
@@ -222,12 +230,14 @@ private:
 
     const Movie& m_movie;
     const movie::CharacterDictionary& m_dictionary;
+    movie::TimelineRunner m_runner;
     std::unique_ptr<ScriptIndex> m_index;
     std::unique_ptr<script::Interpreter> m_vm;
     movie::Timeline m_rootTimeline;
     movie::DisplayObject m_root;
     Instance* m_rootInstance = nullptr;
     std::deque<std::unique_ptr<Instance>> m_instances;
+    std::unordered_map<std::uint32_t, Instance*> m_byId; // instances on the stage by display object id
     std::shared_ptr<script::ObjectExtension> m_clipExtension;
     movie::Character m_emptyClip;     // createEmptyMovieClip's character
     movie::Character m_textCharacter; // createTextField's character

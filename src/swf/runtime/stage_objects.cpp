@@ -22,14 +22,6 @@ constexpr int kMaxRemovableDepth = 1048575;
 
 bool validDepth(int depth) { return depth >= kMinScriptDepth && depth <= kMaxScriptDepth - kScriptDepthOffset; }
 
-int nestingOf(const Instance* inst)
-{
-    int n = 0;
-    for (const Instance* p = inst; p && p->parent; p = p->parent)
-        ++n;
-    return n;
-}
-
 } // namespace
 
 // Puts an object a script made at a script depth of `parent`, in place of
@@ -37,18 +29,11 @@ int nestingOf(const Instance* inst)
 // forbid it.
 Instance* MovieRuntime::placeByScript(Instance* parent, int depth, movie::DisplayObject fresh)
 {
-    if (!parent || !parent->object || !parent->object->clip || !validDepth(depth)
-        || nestingOf(parent) >= movie::kMaxNesting)
-        return nullptr;
-    if (movie::countObjects(*m_root.clip) >= movie::kMaxDisplayObjects)
+    if (!parent || !parent->object || !parent->object->clip || !validDepth(depth))
         return nullptr;
     const int key = depth + kScriptDepthOffset;
-    removeAt(parent, key);
-    if (!parent->object)
-        return nullptr;
-    fresh.dynamic = true;
-    movie::DisplayObject& object = parent->object->clip->objects.emplace(key, std::move(fresh)).first->second;
-    return newInstance(parent, key, object);
+    movie::DisplayObject* object = m_runner.insert(*parent->object, key, std::move(fresh));
+    return object ? newInstance(parent, key, *object) : nullptr;
 }
 
 Object* MovieRuntime::attach(Instance* parent, std::uint16_t characterId, const std::string& name, int depth, Object* init)
@@ -63,7 +48,7 @@ Object* MovieRuntime::attach(Instance* parent, std::uint16_t characterId, const 
     Instance* inst = placeByScript(parent, depth, std::move(fresh));
     if (!inst)
         return nullptr;
-    setupClip(inst, nullptr, true, init);
+    setupClip(inst, true, init);
     return inst->self;
 }
 
@@ -75,8 +60,6 @@ Object* MovieRuntime::createEmpty(Instance* parent, const std::string& name, int
     Instance* inst = placeByScript(parent, depth, std::move(fresh));
     if (!inst)
         return nullptr;
-    inst->object->clip = movie::Box<movie::ClipState>(movie::ClipState{});
-    inst->object->clip->timeline = m_emptyTimeline.get();
     // An empty clip has no frame to play; its load event still comes.
     queueEvent(inst, ClipEvent::Load, "onLoad");
     return inst->self;
@@ -89,11 +72,11 @@ Object* MovieRuntime::createTextField(Instance* parent, const std::string& name,
     fresh.character = &m_textCharacter;
     fresh.name = name;
     fresh.matrix = Matrix::translation(Twips::fromPixels(x), Twips::fromPixels(y));
+    fresh.text = movie::Box<text::TextFieldState>(text::newTextField(width, height, m_vm->swfVersion()));
     Instance* inst = placeByScript(parent, depth, std::move(fresh));
     if (!inst)
         return nullptr;
-    const QRectF bounds(0, 0, width * 20.0, height * 20.0);
-    installTextField(*this, inst, &bounds);
+    attachTextFieldObject(inst);
     return inst->self;
 }
 
@@ -113,24 +96,21 @@ Object* MovieRuntime::duplicate(Instance* source, const std::string& name, int d
     copy.visible = s.visible;
     copy.scriptTransformed = s.scriptTransformed;
     copy.name = name;
-    std::shared_ptr<movie::Drawing> drawing = source->object->clip ? source->object->clip->drawing : nullptr;
+    if (s.clip && s.clip->drawing) {
+        copy.clip = movie::Box<movie::ClipState>(movie::ClipState{});
+        copy.clip->timeline = s.clip->timeline;
+        copy.clip->drawing = s.clip->drawing;
+    }
     const auto* clipActions = source->clipActions;
     Instance* inst = placeByScript(source->parent, depth, std::move(copy));
     if (!inst)
         return nullptr;
-    movie::DisplayObject& object = *inst->object;
     inst->clipActions = clipActions;
-    if (object.character == &m_emptyClip) {
-        object.clip = movie::Box<movie::ClipState>(movie::ClipState{});
-        object.clip->timeline = m_emptyTimeline.get();
-        if (drawing)
-            object.clip->drawing = std::make_shared<movie::Drawing>(*drawing);
+    if (inst->object->character == &m_emptyClip) {
         queueEvent(inst, ClipEvent::Load, "onLoad");
         return inst->self;
     }
-    setupClip(inst, nullptr, true, init);
-    if (drawing && object.clip)
-        object.clip->drawing = std::make_shared<movie::Drawing>(*drawing);
+    setupClip(inst, true, init);
     return inst->self;
 }
 
@@ -153,22 +133,13 @@ bool MovieRuntime::swapDepths(Instance* inst, int depth)
     const int key = depth + kScriptDepthOffset;
     if (key == inst->depth)
         return true;
-    // Map nodes move between keys without moving the objects, so every
-    // pointer to them stays good.
-    auto mine = objects.extract(inst->depth);
-    if (mine.empty())
+    if (!objects.contains(inst->depth))
         return false;
-    auto theirs = objects.extract(key);
-    if (!theirs.empty()) {
-        theirs.key() = inst->depth;
-        theirs.mapped().dynamic = true;
-        if (theirs.mapped().object)
-            static_cast<Instance*>(theirs.mapped().object->hostData)->depth = inst->depth;
-        objects.insert(std::move(theirs));
+    if (const auto other = objects.find(key); other != objects.end()) {
+        if (Instance* theirs = instanceFor(other->second))
+            theirs->depth = inst->depth;
     }
-    mine.key() = key;
-    mine.mapped().dynamic = true;
-    objects.insert(std::move(mine));
+    m_runner.swap(*parent->object, inst->depth, key);
     inst->depth = key;
     return true;
 }
@@ -182,7 +153,7 @@ void MovieRuntime::setMask(Instance* inst, Instance* mask)
         inst->mask = nullptr;
     }
     if (inst->object)
-        inst->object->scriptMask.reset();
+        inst->object->maskId = 0;
     if (!mask || mask == inst || !mask->object || !inst->object)
         return;
     if (mask->maskedBy)
@@ -190,8 +161,7 @@ void MovieRuntime::setMask(Instance* inst, Instance* mask)
     inst->mask = mask;
     mask->maskedBy = inst;
     mask->object->isScriptMask = true;
-    inst->object->scriptMask = std::make_shared<movie::DisplayObject::ScriptMask>();
-    inst->object->scriptMask->mask = mask->object;
+    inst->object->maskId = mask->object->id;
 }
 
 QRectF MovieRuntime::focusRect() const
@@ -204,22 +174,6 @@ QRectF MovieRuntime::focusRect() const
         return {};
     const QRectF bounds = localBounds(*inst->object);
     return bounds.isValid() ? toStage(inst).mapRect(bounds) : QRectF();
-}
-
-void MovieRuntime::prepareRender()
-{
-    for (const auto& inst : m_instances) {
-        if (inst->object && inst->mask && inst->mask->object && inst->object->scriptMask) {
-            const QTransform t = toStage(inst->mask);
-            Matrix& m = inst->object->scriptMask->maskToStage;
-            m.scaleX = t.m11();
-            m.rotateSkew0 = t.m12();
-            m.rotateSkew1 = t.m21();
-            m.scaleY = t.m22();
-            m.translateX = Twips(static_cast<std::int32_t>(std::lround(t.dx())));
-            m.translateY = Twips(static_cast<std::int32_t>(std::lround(t.dy())));
-        }
-    }
 }
 
 int MovieRuntime::nextHighestDepth(Instance* parent) const

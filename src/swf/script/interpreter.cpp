@@ -1076,14 +1076,8 @@ std::string Interpreter::traceString(const Value& v)
         return s;
     // Before SWF 6 strings are 8-bit text; the trace output is UTF-8.
     std::string out;
-    for (unsigned char c : s) {
-        if (c < 0x80) {
-            out += char(c);
-        } else {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
+    for (unsigned char c : s)
+        appendUtf8(out, c);
     return out;
 }
 

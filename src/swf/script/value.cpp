@@ -1,5 +1,7 @@
 #include "swf/script/value.h"
 
+#include "swf/script/string_util.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -76,17 +78,6 @@ namespace {
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 double stringToNumber(const std::string& s, int swfVersion)
@@ -107,7 +98,7 @@ double stringToNumber(const std::string& s, int swfVersion)
         if (j == s.size())
             return nan;
         for (; j < s.size(); ++j) {
-            int d = hexDigit(s[j]);
+            int d = hexDigitValue(s[j]);
             if (d < 0)
                 return nan;
             v = v * 16 + d;

@@ -454,7 +454,7 @@ TEST(TextFormat, ConstructorArgumentsAndNativeHelpers)
     EnvMachine m(6);
     Value format = m.vm->construct(m.global("TextFormat"),
                                    {"str", -2, 16711935, true, true, true, "http://x", "_self", "center", 2, 2, 2});
-    std::optional<TextFieldFormat> f = textFormatOf(format.asObject());
+    std::optional<swf::text::TextFieldFormat> f = textFormatOf(format.asObject());
     ASSERT_TRUE(f);
     EXPECT_EQ(f->font, "str");
     EXPECT_EQ(f->size, -2);
@@ -463,7 +463,7 @@ TEST(TextFormat, ConstructorArgumentsAndNativeHelpers)
     EXPECT_EQ(f->indent, 2);
     EXPECT_FALSE(f->leading);
 
-    TextFieldFormat made;
+    swf::text::TextFieldFormat made;
     made.size = 14;
     made.bold = false;
     Value madeObject = makeTextFormat(*m.vm, made);
@@ -472,7 +472,7 @@ TEST(TextFormat, ConstructorArgumentsAndNativeHelpers)
     EXPECT_FALSE(textFormatOf(m.object({})));
 
     Object* plain = m.object({{"size", "20"}, {"bold", 1}, {"align", "nowhere"}});
-    TextFieldFormat read = textFormatFromObject(*m.vm, plain);
+    swf::text::TextFieldFormat read = textFormatFromObject(*m.vm, plain);
     EXPECT_EQ(read.size, 20);
     EXPECT_EQ(read.bold, true);
     EXPECT_FALSE(read.align);

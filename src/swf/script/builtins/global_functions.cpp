@@ -240,18 +240,7 @@ void installGlobalFunctions(Interpreter& in)
     in.defineMethod(g, "escape", [](Interpreter& in, Object*, const Args& args) -> Value {
         if (args.empty())
             return Value();
-        static const char* hex = "0123456789ABCDEF";
-        std::string out;
-        for (unsigned char c : in.toString(args[0])) {
-            if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
-                out += char(c);
-            } else {
-                out += '%';
-                out += hex[c >> 4];
-                out += hex[c & 15];
-            }
-        }
-        return out;
+        return percentEncode(in.toString(args[0]));
     });
     in.defineMethod(g, "unescape", [](Interpreter& in, Object*, const Args& args) -> Value {
         if (args.empty())

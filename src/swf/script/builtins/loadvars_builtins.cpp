@@ -2,23 +2,13 @@
 // fetched or sent; a load fails the way an unreachable address does.
 
 #include "swf/script/builtins/library_support.h"
+#include "swf/script/string_util.h"
 
 namespace swf::script {
 
 namespace {
 
 using namespace library;
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Form decoding: "+" is a space, "%XX" a byte; a broken "%" stays as written.
 std::string formDecode(const std::string& s)
@@ -28,8 +18,8 @@ std::string formDecode(const std::string& s)
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '+') {
             out += ' ';
-        } else if (s[i] == '%' && i + 2 < s.size() + 0 && hexDigit(s[i + 1]) >= 0 && hexDigit(s[i + 2]) >= 0) {
-            out += char(hexDigit(s[i + 1]) * 16 + hexDigit(s[i + 2]));
+        } else if (s[i] == '%' && i + 2 < s.size() + 0 && hexDigitValue(s[i + 1]) >= 0 && hexDigitValue(s[i + 2]) >= 0) {
+            out += char(hexDigitValue(s[i + 1]) * 16 + hexDigitValue(s[i + 2]));
             i += 2;
         } else {
             out += s[i];
@@ -38,21 +28,7 @@ std::string formDecode(const std::string& s)
     return out;
 }
 
-std::string formEncode(const std::string& s)
-{
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : s) {
-        if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
-            out += char(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
+std::string formEncode(const std::string& s) { return percentEncode(s); }
 
 // Sets one variable per "name=value" pair; pairs without a name are skipped.
 void decodeInto(Interpreter& in, Object* target, const std::string& text)

@@ -3,6 +3,7 @@
 // the input method editor (absent) and the clipboard and settings calls.
 
 #include "swf/script/builtins/library_support.h"
+#include "swf/script/string_util.h"
 
 namespace swf::script {
 
@@ -50,22 +51,6 @@ std::vector<Capability> capabilities()
     };
 }
 
-std::string percentEncode(const std::string& s)
-{
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : s) {
-        if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.') {
-            out += char(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
-
 // The query string a player sends to a media server about itself.
 std::string serverString(const std::vector<Capability>& caps)
 {
@@ -88,7 +73,7 @@ std::string serverString(const std::vector<Capability>& caps)
         else if (c.value.isNumber())
             add(code, numberToString(c.value.asNumber()));
         else
-            add(code, percentEncode(c.value.asString()));
+            add(code, percentEncode(c.value.asString(), "."));
     }
     return out;
 }

@@ -1,12 +1,12 @@
 #pragma once
 
-// TextField objects: a script object over a TextFieldState. The movie
+// TextField objects: a script object over a text::TextFieldState. The movie
 // runtime makes one for every text field on the stage (placed by the
 // timeline or made by createTextField) and gives it the extension that
 // answers its display properties (_x, _width, _name, _parent...).
 
 #include "swf/script/interpreter.h"
-#include "swf/script/text_field_state.h"
+#include "swf/text/text_field.h"
 
 #include <functional>
 #include <memory>
@@ -21,20 +21,27 @@ struct TextFieldDisplayHooks {
     std::function<void(Interpreter&, Object& field)> remove;
 };
 
+// Where a field on the stage keeps its state: the display list owns it, and
+// the field's object looks it up there each time. Null when the field has
+// no state any more.
+using TextFieldLocator = std::function<text::TextFieldState*(Object& field)>;
+
 // An object whose prototype is TextField.prototype and whose members read
-// and write `state`; every other member goes to `displayExtension` (which
-// may be null), then to the object's own properties.
-Object* makeTextFieldObject(Interpreter& in, std::shared_ptr<TextFieldState> state,
+// and write `state`, which it owns (a new 100 by 100 field when null); every
+// other member goes to `displayExtension` (which may be null), then to the
+// object's own properties.
+Object* makeTextFieldObject(Interpreter& in, std::shared_ptr<text::TextFieldState> state,
                             std::shared_ptr<ObjectExtension> displayExtension, TextFieldDisplayHooks hooks = {});
 
 // Makes an existing object (one the runtime made for a display-list
-// instance) a text field over `state`: its extension answers the TextField
-// members and passes the rest to `displayExtension`, which it replaces.
-void attachTextField(Interpreter& in, Object* object, std::shared_ptr<TextFieldState> state,
+// instance) a text field over the state `locate` finds: its extension
+// answers the TextField members and passes the rest to `displayExtension`,
+// which it replaces.
+void attachTextField(Interpreter& in, Object* object, TextFieldLocator locate,
                      std::shared_ptr<ObjectExtension> displayExtension, TextFieldDisplayHooks hooks = {});
 
 // The state behind a TextField object, or null for any other object.
-std::shared_ptr<TextFieldState> textFieldState(Object* object);
+text::TextFieldState* textFieldState(Object* object);
 
 // Sets the text as a script assignment does: objects convert through their
 // own toString only (no valueOf); anything but a string result reads

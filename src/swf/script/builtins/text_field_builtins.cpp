@@ -6,11 +6,23 @@
 #include "swf/script/builtins/text_format.h"
 #include "swf/script/string_util.h"
 #include "swf/script/text_field_html.h"
+#include "swf/text/html_reader.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace swf::script {
+
+using text::AutoSize;
+using text::FormatRun;
+using text::fromUnits;
+using text::HtmlText;
+using text::kHtmlLineBreak;
+using text::newTextField;
+using text::parseHtmlText;
+using text::TextFieldFormat;
+using text::TextFieldState;
+using text::toUnits;
 
 namespace {
 
@@ -110,13 +122,20 @@ Value nullable(const std::optional<std::string>& s)
 
 class TextFieldExtension : public ObjectExtension {
 public:
-    TextFieldExtension(std::shared_ptr<TextFieldState> state, std::shared_ptr<ObjectExtension> display, TextFieldDisplayHooks hooks)
-        : state(std::move(state)), display(std::move(display)), hooks(std::move(hooks))
+    TextFieldExtension(std::shared_ptr<TextFieldState> owned, TextFieldLocator locate, std::shared_ptr<ObjectExtension> display,
+                       TextFieldDisplayHooks hooks)
+        : owned(std::move(owned)), locate(std::move(locate)), display(std::move(display)), hooks(std::move(hooks))
     {
     }
 
+    // The field's state: its own, or the one on the stage the locator finds.
+    TextFieldState* stateOf(Object& self) const { return locate ? locate(self) : owned.get(); }
+
     bool getMember(Interpreter& in, Object& self, const std::string& name, Value& out) override
     {
+        TextFieldState* state = stateOf(self);
+        if (!state)
+            return display && display->getMember(in, self, name, out);
         if (const MemberInfo* info = findMember(name, in.swfVersion())) {
             out = get(in, self, info->member);
             return true;
@@ -135,6 +154,9 @@ public:
 
     bool setMember(Interpreter& in, Object& self, const std::string& name, const Value& value) override
     {
+        TextFieldState* state = stateOf(self);
+        if (!state)
+            return display && display->setMember(in, self, name, value);
         if (const MemberInfo* info = findMember(name, in.swfVersion())) {
             set(in, self, info->member, value);
             return true;
@@ -168,14 +190,17 @@ public:
     Value get(Interpreter& in, Object& self, Member member);
     void set(Interpreter& in, Object& self, Member member, const Value& value);
 
-    std::shared_ptr<TextFieldState> state;
+    std::shared_ptr<TextFieldState> owned;
+    TextFieldLocator locate;
     std::shared_ptr<ObjectExtension> display;
     TextFieldDisplayHooks hooks;
 };
 
+// The extension of a text field that still has its state.
 TextFieldExtension* extensionOf(Object* o)
 {
-    return o ? dynamic_cast<TextFieldExtension*>(o->extension()) : nullptr;
+    auto* ext = o ? dynamic_cast<TextFieldExtension*>(o->extension()) : nullptr;
+    return ext && ext->stateOf(*o) ? ext : nullptr;
 }
 
 const char* autoSizeName(AutoSize a)
@@ -202,7 +227,10 @@ std::uint32_t colorFrom(Interpreter& in, const Value& v)
 // field's parent timeline ("m.test", "/m:test", "test").
 bool resolveVariable(Interpreter& in, Object& self, TextFieldExtension& ext, Object*& holder, std::string& name)
 {
-    const std::string& path = ext.state->variable;
+    const TextFieldState* state = ext.stateOf(self);
+    if (!state)
+        return false;
+    const std::string& path = state->variable;
     if (path.empty() || !ext.display)
         return false;
     Value parent;
@@ -230,13 +258,14 @@ void readVariable(Interpreter& in, Object& self, TextFieldExtension& ext)
     if (v.isUndefined())
         return;
     const std::string text = textFieldStringFromValue(in, v);
-    if (ext.state->html) {
-        const HtmlText parsed = parseHtmlText(toUnits(text, in.swfVersion()), ext.state->newTextFormat,
-                                              ext.state->condenseWhite, in.swfVersion(), ext.state->multiline);
-        if (parsed.text != ext.state->text)
-            ext.state->setTextUnits(parsed.text, parsed.runs);
-    } else if (text != ext.state->textString()) {
-        ext.state->setText(text);
+    TextFieldState& state = *ext.stateOf(self);
+    if (state.html) {
+        const HtmlText parsed = parseHtmlText(toUnits(text, in.swfVersion()), state.newTextFormat, state.condenseWhite,
+                                              in.swfVersion(), state.multiline);
+        if (parsed.text != state.text)
+            state.setTextUnits(parsed.text, parsed.runs);
+    } else if (text != state.textString()) {
+        state.setText(text);
     }
 }
 
@@ -250,7 +279,7 @@ void writeVariable(Interpreter& in, Object& self, TextFieldExtension& ext, const
 
 Value TextFieldExtension::get(Interpreter& in, Object& self, Member member)
 {
-    TextFieldState& s = *state;
+    TextFieldState& s = *stateOf(self);
     switch (member) {
     case Member::Text: {
         // A variable on a timeline is shown as soon as it changes.
@@ -328,7 +357,7 @@ Value TextFieldExtension::get(Interpreter& in, Object& self, Member member)
 
 void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const Value& value)
 {
-    TextFieldState& s = *state;
+    TextFieldState& s = *stateOf(self);
     const auto relayout = [&] {
         s.invalidateLayout();
         if (s.autoSize != AutoSize::None)
@@ -546,9 +575,9 @@ void installMethods(Interpreter& in, Object* proto)
             return Value();
         std::size_t begin = 0;
         std::size_t end = 0;
-        if (!rangeArgs(in, args, std::min<std::size_t>(args.size(), 2), ext->state->length(), begin, end))
-            return ext->state->length() == 0 && args.empty() ? makeTextFormat(in, ext->state->newTextFormat) : nullFormat(in);
-        return makeTextFormat(in, ext->state->formatOf(begin, end));
+        if (!rangeArgs(in, args, std::min<std::size_t>(args.size(), 2), ext->stateOf(*self)->length(), begin, end))
+            return ext->stateOf(*self)->length() == 0 && args.empty() ? makeTextFormat(in, ext->stateOf(*self)->newTextFormat) : nullFormat(in);
+        return makeTextFormat(in, ext->stateOf(*self)->formatOf(begin, end));
     });
     in.defineMethod(proto, "setTextFormat", [](Interpreter& in, Object* self, const Args& args) -> Value {
         TextFieldExtension* ext = extensionOf(self);
@@ -561,19 +590,19 @@ void installMethods(Interpreter& in, Object* proto)
         const TextFieldFormat format = textFormatFromObject(in, formatObject);
         std::size_t begin = 0;
         std::size_t end = 0;
-        if (rangeArgs(in, args, std::min<std::size_t>(args.size() - 1, 2), ext->state->length(), begin, end))
-            ext->state->applyFormat(begin, end, format);
+        if (rangeArgs(in, args, std::min<std::size_t>(args.size() - 1, 2), ext->stateOf(*self)->length(), begin, end))
+            ext->stateOf(*self)->applyFormat(begin, end, format);
         return Value();
     });
     in.defineMethod(proto, "getNewTextFormat", [](Interpreter& in, Object* self, const Args&) -> Value {
         TextFieldExtension* ext = extensionOf(self);
-        return ext ? makeTextFormat(in, ext->state->newTextFormat) : Value();
+        return ext ? makeTextFormat(in, ext->stateOf(*self)->newTextFormat) : Value();
     });
     in.defineMethod(proto, "setNewTextFormat", [](Interpreter& in, Object* self, const Args& args) -> Value {
         TextFieldExtension* ext = extensionOf(self);
         Object* formatObject = arg(args, 0).asObject();
         if (ext && formatObject)
-            ext->state->newTextFormat.merge(textFormatFromObject(in, formatObject));
+            ext->stateOf(*self)->newTextFormat.merge(textFormatFromObject(in, formatObject));
         return Value();
     });
     in.defineMethod(proto, "replaceSel", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -581,7 +610,7 @@ void installMethods(Interpreter& in, Object* proto)
         if (!ext || args.empty())
             return Value();
         // Without a selection the caret is at the end of the text.
-        TextFieldState& s = *ext->state;
+        TextFieldState& s = *ext->stateOf(*self);
         s.replace(s.length(), s.length(), toUnits(in.toString(args[0]), in.swfVersion()), s.newTextFormat);
         return Value();
     });
@@ -593,7 +622,7 @@ void installMethods(Interpreter& in, Object* proto)
         const long long end = indexArg(in, args[1]);
         if (begin < 0 || end < begin)
             return Value();
-        TextFieldState& s = *ext->state;
+        TextFieldState& s = *ext->stateOf(*self);
         const auto length = (long long)s.length();
         // The new text takes the format of the character after the range.
         const TextFieldFormat format = end < length ? s.formatAt(std::size_t(end)) : s.newTextFormat;
@@ -658,32 +687,39 @@ std::string textFieldStringFromValue(Interpreter& in, const Value& value)
     return o->isFunction() ? "[type Function]" : "[type Object]";
 }
 
-std::shared_ptr<TextFieldState> textFieldState(Object* object)
+TextFieldState* textFieldState(Object* object)
 {
     TextFieldExtension* ext = extensionOf(object);
-    return ext ? ext->state : nullptr;
+    return ext ? ext->stateOf(*object) : nullptr;
 }
+
+namespace {
+
+void attach(Interpreter& in, Object* object, std::shared_ptr<TextFieldExtension> extension)
+{
+    // The field listens to itself: its own onChanged and onScroller run first.
+    object->put("_listeners", in.newArray({Value(object)}), PropertyFlag::DontEnum);
+    object->setExtension(std::move(extension));
+}
+
+} // namespace
 
 Object* makeTextFieldObject(Interpreter& in, std::shared_ptr<TextFieldState> state,
                             std::shared_ptr<ObjectExtension> displayExtension, TextFieldDisplayHooks hooks)
 {
     if (!state)
-        state = newTextField(100, 100, in.swfVersion());
+        state = std::make_shared<TextFieldState>(newTextField(100, 100, in.swfVersion()));
     Object* o = in.newObject(in.prototypeOf("TextField"));
-    attachTextField(in, o, std::move(state), std::move(displayExtension), std::move(hooks));
+    attach(in, o, std::make_shared<TextFieldExtension>(std::move(state), nullptr, std::move(displayExtension), std::move(hooks)));
     return o;
 }
 
-void attachTextField(Interpreter& in, Object* object, std::shared_ptr<TextFieldState> state,
+void attachTextField(Interpreter& in, Object* object, TextFieldLocator locate,
                      std::shared_ptr<ObjectExtension> displayExtension, TextFieldDisplayHooks hooks)
 {
-    if (!object)
+    if (!object || !locate)
         return;
-    if (!state)
-        state = newTextField(100, 100, in.swfVersion());
-    // The field listens to itself: its own onChanged and onScroller run first.
-    object->put("_listeners", in.newArray({Value(object)}), PropertyFlag::DontEnum);
-    object->setExtension(std::make_shared<TextFieldExtension>(std::move(state), std::move(displayExtension), std::move(hooks)));
+    attach(in, object, std::make_shared<TextFieldExtension>(nullptr, std::move(locate), std::move(displayExtension), std::move(hooks)));
 }
 
 void syncTextFieldVariable(Interpreter& in, Object* field)

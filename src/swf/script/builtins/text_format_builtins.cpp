@@ -17,6 +17,15 @@
 
 namespace swf::script {
 
+using text::AutoSize;
+using text::FormatRun;
+using text::fromUnits;
+using text::kHtmlLineBreak;
+using text::newTextField;
+using text::TextFieldFormat;
+using text::TextFieldState;
+using text::toUnits;
+
 namespace {
 
 enum class Member : std::uint8_t {
@@ -312,12 +321,12 @@ Value textExtent(Interpreter& in, Object* self, const Args& args)
         return Value();
     const double width = args.size() > 1 ? in.toNumber(args[1]) : 0;
     const bool wraps = std::isfinite(width) && width > 0;
-    auto field = newTextField(wraps ? width : 0, 0, in.swfVersion());
-    field->wordWrap = wraps;
-    field->multiline = true;
-    field->newTextFormat.merge(d->format);
-    field->setText(in.toString(args[0]));
-    const TextLayout layout = estimateLayout(*field);
+    TextFieldState field = newTextField(wraps ? width : 0, 0, in.swfVersion());
+    field.wordWrap = wraps;
+    field.multiline = true;
+    field.newTextFormat.merge(d->format);
+    field.setText(in.toString(args[0]));
+    const text::TextLayout layout = text::estimateLayout(field);
     Object* out = in.newObject();
     const double textWidth = layout.textWidth / 20.0, textHeight = layout.textHeight / 20.0;
     out->put("width", textWidth);

@@ -1,5 +1,7 @@
 #include "swf/script/builtins/xml_parser.h"
 
+#include "swf/format/strings.h"
+
 #include <cstdint>
 
 namespace swf::script::xml {
@@ -24,25 +26,6 @@ bool startsWith(const std::string& s, std::size_t pos, const char* prefix)
             return false;
     }
     return true;
-}
-
-void appendUtf8(std::string& out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
 }
 
 // A numeric reference body ("#65", "#x41"); false for anything else.

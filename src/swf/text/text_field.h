@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace swf::script {
+namespace swf::text {
 
 // A TextFormat's values; unset members are null to scripts. Sizes,
 // margins, indents and leading are in pixels, as scripts see them.
@@ -182,16 +182,16 @@ std::string fromUnits(const std::u32string& units, int swfVersion);
 // (read as HTML when the record says so). `fontName` names the record's
 // font (the movie's font library knows it); empty keeps the default. Set
 // the measurer before reading extents.
-std::shared_ptr<TextFieldState> textFieldFromDefinition(const swf::DefineEditText& record, int swfVersion = 8,
-                                                        const std::string& fontName = {});
+TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int swfVersion = 8,
+                                       const std::string& fontName = {});
 // A field made by createTextField, `width` by `height` pixels from its
 // origin (the caller places it at x, y with its matrix). Dynamic,
 // selectable, no border, Times New Roman 12 in black.
-std::shared_ptr<TextFieldState> newTextField(double width, double height, int swfVersion = 8);
+TextFieldState newTextField(double width, double height, int swfVersion = 8);
 // Pixels to twips for sizes a script gives: non-finite values are 0.
 swf::Twips twipsFromPixels(double pixels);
 
 // The estimate used without a measurer: advances from the size alone.
 TextLayout estimateLayout(const TextFieldState& field);
 
-} // namespace swf::script
+} // namespace swf::text

@@ -1,12 +1,12 @@
-#include "swf/script/text_field_state.h"
+#include "swf/text/text_field.h"
 
-#include "swf/script/string_util.h"
-#include "swf/script/text_field_html.h"
+#include "swf/format/strings.h"
+#include "swf/text/html_reader.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace swf::script {
+namespace swf::text {
 
 namespace {
 
@@ -448,10 +448,10 @@ std::string alignName(swf::TextAlign align)
 
 } // namespace
 
-std::shared_ptr<TextFieldState> textFieldFromDefinition(const swf::DefineEditText& record, int swfVersion,
-                                                        const std::string& fontName)
+TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int swfVersion, const std::string& fontName)
 {
-    auto field = std::make_shared<TextFieldState>();
+    TextFieldState result;
+    TextFieldState* field = &result;
     field->swfVersion = swfVersion;
     field->bounds = record.bounds;
     field->wordWrap = record.wordWrap;
@@ -493,7 +493,7 @@ std::shared_ptr<TextFieldState> textFieldFromDefinition(const swf::DefineEditTex
     // Set after the text: the record's bounds stand until real fonts measure
     // the text (the owner sets the measurer, then calls fitToText).
     field->autoSize = record.autoSize ? AutoSize::Left : AutoSize::None;
-    return field;
+    return result;
 }
 
 swf::Twips twipsFromPixels(double pixels)
@@ -501,12 +501,12 @@ swf::Twips twipsFromPixels(double pixels)
     return std::isfinite(pixels) ? swf::Twips::fromPixels(std::clamp(pixels, -1e6, 1e6)) : swf::Twips(0);
 }
 
-std::shared_ptr<TextFieldState> newTextField(double width, double height, int swfVersion)
+TextFieldState newTextField(double width, double height, int swfVersion)
 {
-    auto field = std::make_shared<TextFieldState>();
-    field->swfVersion = swfVersion;
-    field->bounds = {swf::Twips(0), twipsFromPixels(std::max(width, 0.0)), swf::Twips(0), twipsFromPixels(std::max(height, 0.0))};
+    TextFieldState field;
+    field.swfVersion = swfVersion;
+    field.bounds = {swf::Twips(0), twipsFromPixels(std::max(width, 0.0)), swf::Twips(0), twipsFromPixels(std::max(height, 0.0))};
     return field;
 }
 
-} // namespace swf::script
+} // namespace swf::text

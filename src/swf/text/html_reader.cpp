@@ -1,0 +1,384 @@
+#include "swf/text/html_reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace swf::text {
+
+namespace {
+
+std::u32string lower(std::u32string s)
+{
+    for (char32_t& c : s) {
+        if (c >= U'A' && c <= U'Z')
+            c = c - U'A' + U'a';
+    }
+    return s;
+}
+
+std::string narrow(const std::u32string& s)
+{
+    std::string out;
+    for (char32_t c : s)
+        out += c < 0x80 ? char(c) : '?';
+    return out;
+}
+
+std::u32string widen(const std::string& s)
+{
+    return std::u32string(s.begin(), s.end());
+}
+
+bool isSpace(char32_t c)
+{
+    return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n';
+}
+
+std::u32string decodeEntities(const std::u32string& text)
+{
+    std::u32string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != U'&') {
+            out += text[i];
+            continue;
+        }
+        const std::size_t semicolon = text.find(U';', i);
+        if (semicolon == std::u32string::npos || semicolon - i > 10) {
+            out += text[i];
+            continue;
+        }
+        const std::string name = narrow(text.substr(i + 1, semicolon - i - 1));
+        char32_t c = 0;
+        if (name == "lt")
+            c = U'<';
+        else if (name == "gt")
+            c = U'>';
+        else if (name == "amp")
+            c = U'&';
+        else if (name == "quot")
+            c = U'"';
+        else if (name == "apos")
+            c = U'\'';
+        else if (name == "nbsp")
+            c = 0xA0;
+        else if (name.size() > 1 && name[0] == '#') {
+            const bool hex = name[1] == 'x' || name[1] == 'X';
+            const unsigned long code = std::strtoul(name.c_str() + (hex ? 2 : 1), nullptr, hex ? 16 : 10);
+            if (code > 0 && code < 0x110000)
+                c = char32_t(code);
+        }
+        if (c == 0) {
+            out += text[i];
+            continue;
+        }
+        out += c;
+        i = semicolon;
+    }
+    return out;
+}
+
+// Attributes of a tag body ("font size='2' color=#ff0000"), names lowered.
+std::vector<std::pair<std::u32string, std::u32string>> attributes(const std::u32string& body)
+{
+    std::vector<std::pair<std::u32string, std::u32string>> out;
+    std::size_t i = 0;
+    while (i < body.size() && !isSpace(body[i]))
+        ++i;
+    while (i < body.size()) {
+        while (i < body.size() && (isSpace(body[i]) || body[i] == U'/'))
+            ++i;
+        const std::size_t nameBegin = i;
+        while (i < body.size() && body[i] != U'=' && !isSpace(body[i]))
+            ++i;
+        std::u32string name = lower(body.substr(nameBegin, i - nameBegin));
+        while (i < body.size() && isSpace(body[i]))
+            ++i;
+        std::u32string value;
+        if (i < body.size() && body[i] == U'=') {
+            ++i;
+            while (i < body.size() && isSpace(body[i]))
+                ++i;
+            if (i < body.size() && (body[i] == U'"' || body[i] == U'\'')) {
+                const char32_t quote = body[i++];
+                const std::size_t close = body.find(quote, i);
+                const std::size_t end = close == std::u32string::npos ? body.size() : close;
+                value = body.substr(i, end - i);
+                i = end + 1;
+            } else {
+                const std::size_t begin = i;
+                while (i < body.size() && !isSpace(body[i]))
+                    ++i;
+                value = body.substr(begin, i - begin);
+            }
+        }
+        if (!name.empty())
+            out.emplace_back(std::move(name), decodeEntities(value));
+    }
+    return out;
+}
+
+std::optional<double> number(const std::u32string& s)
+{
+    const std::string n = narrow(s);
+    if (n.empty())
+        return std::nullopt;
+    char* end = nullptr;
+    const double v = std::strtod(n.c_str(), &end);
+    if (end == n.c_str() || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+std::optional<std::uint32_t> color(const std::u32string& s)
+{
+    if (s.size() != 7 || s[0] != U'#')
+        return std::nullopt;
+    const std::string hex = narrow(s.substr(1));
+    char* end = nullptr;
+    const unsigned long v = std::strtoul(hex.c_str(), &end, 16);
+    if (*end != 0)
+        return std::nullopt;
+    return std::uint32_t(v & 0xFFFFFF);
+}
+
+class HtmlReader {
+public:
+    HtmlReader(const TextFieldFormat& base, bool condenseWhite, int swfVersion, bool multiline)
+        : m_condense(condenseWhite), m_multiline(multiline), m_version(swfVersion)
+    {
+        m_stack.push_back({U"", base});
+    }
+
+    void text(const std::u32string& raw)
+    {
+        for (char32_t c : decodeEntities(raw)) {
+            if (c == U'\r' || c == U'\n') {
+                if (m_condense) {
+                    put(U' ');
+                    continue;
+                }
+                // A source line break stands in for a pending paragraph end.
+                // Carriage returns become breaks that text leaves out, line
+                // feeds carriage returns, as in the original player.
+                m_pendingBreak = false;
+                put(c == U'\r' ? kHtmlLineBreak : U'\r');
+                continue;
+            }
+            put(c);
+        }
+    }
+
+    void tag(const std::u32string& body)
+    {
+        const bool closing = !body.empty() && body[0] == U'/';
+        const std::u32string rest = closing ? body.substr(1) : body;
+        std::size_t nameEnd = 0;
+        while (nameEnd < rest.size() && !isSpace(rest[nameEnd]) && rest[nameEnd] != U'/')
+            ++nameEnd;
+        const std::u32string name = lower(rest.substr(0, nameEnd));
+        if (name == U"br") {
+            flushBreak();
+            put(U'\r');
+            return;
+        }
+        if (name == U"tab") {
+            put(U'\t');
+            return;
+        }
+        if (name == U"p" || name == U"li") {
+            if (closing) {
+                // The break belongs to the paragraph it ends, with its format.
+                const TextFieldFormat ending = m_stack.back().format;
+                if (popTo(name) && m_multiline) {
+                    m_pendingBreak = true;
+                    m_breakFormat = ending;
+                }
+                return;
+            }
+            if (name == U"li" && m_multiline && !m_text.empty() && !isParagraphBreak(m_text.back()))
+                put(U'\r');
+            TextFieldFormat format = m_stack.back().format;
+            if (name == U"li")
+                format.bullet = true;
+            for (const auto& [key, value] : attributes(rest)) {
+                if (key == U"align") {
+                    const std::u32string a = lower(value);
+                    if (a == U"left" || a == U"right" || a == U"center" || a == U"justify")
+                        format.align = narrow(a);
+                }
+            }
+            push(name, format);
+            return;
+        }
+        static const std::u32string styled[] = {U"font", U"b", U"i", U"u", U"a", U"textformat", U"span"};
+        if (std::find(std::begin(styled), std::end(styled), name) == std::end(styled))
+            return;
+        if (closing) {
+            popTo(name);
+            return;
+        }
+        TextFieldFormat format = m_stack.back().format;
+        if (name == U"b")
+            format.bold = true;
+        else if (name == U"i")
+            format.italic = true;
+        else if (name == U"u")
+            format.underline = true;
+        for (const auto& [key, value] : attributes(rest)) {
+            if (name == U"font") {
+                if (key == U"face")
+                    format.font = fromUnits(value, m_version);
+                else if (key == U"size") {
+                    if (auto v = number(value)) {
+                        const bool relative = !value.empty() && (value[0] == U'+' || value[0] == U'-');
+                        format.size = std::max(0.0, std::round(relative ? format.size.value_or(12) + *v : *v));
+                    }
+                } else if (key == U"color") {
+                    if (auto c = color(value))
+                        format.color = *c;
+                } else if (key == U"letterspacing") {
+                    if (auto v = number(value))
+                        format.letterSpacing = *v;
+                } else if (key == U"kerning") {
+                    if (auto v = number(value))
+                        format.kerning = *v != 0;
+                }
+            } else if (name == U"a") {
+                if (key == U"href")
+                    format.url = fromUnits(value, m_version);
+                else if (key == U"target")
+                    format.target = fromUnits(value, m_version);
+            } else if (name == U"textformat") {
+                auto v = number(value);
+                if (key == U"leftmargin" && v)
+                    format.leftMargin = *v;
+                else if (key == U"rightmargin" && v)
+                    format.rightMargin = *v;
+                else if (key == U"indent" && v)
+                    format.indent = *v;
+                else if (key == U"blockindent" && v)
+                    format.blockIndent = *v;
+                else if (key == U"leading" && v)
+                    format.leading = *v;
+                else if (key == U"tabstops") {
+                    std::vector<double> stops;
+                    std::size_t begin = 0;
+                    while (begin <= value.size()) {
+                        std::size_t comma = value.find(U',', begin);
+                        if (comma == std::u32string::npos)
+                            comma = value.size();
+                        if (auto stop = number(value.substr(begin, comma - begin)))
+                            stops.push_back(*stop);
+                        begin = comma + 1;
+                    }
+                    format.tabStops = stops;
+                }
+            }
+        }
+        push(name, format);
+    }
+
+    HtmlText finish()
+    {
+        HtmlText out;
+        out.text = std::move(m_text);
+        out.runs = std::move(m_runs);
+        return out;
+    }
+
+private:
+    struct Open {
+        std::u32string tag;
+        TextFieldFormat format;
+    };
+
+    void push(const std::u32string& tag, const TextFieldFormat& format)
+    {
+        // Unclosed tags in broken markup must not grow the stack without end.
+        if (m_stack.size() < 256)
+            m_stack.push_back({tag, format});
+    }
+
+    // Closes the innermost open `tag` and everything opened inside it.
+    bool popTo(const std::u32string& tag)
+    {
+        for (std::size_t i = m_stack.size(); i-- > 1;) {
+            if (m_stack[i].tag == tag) {
+                m_stack.resize(i);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void flushBreak()
+    {
+        if (m_pendingBreak) {
+            m_pendingBreak = false;
+            append(U'\r', m_breakFormat);
+        }
+    }
+
+    void put(char32_t c)
+    {
+        if (m_condense && isSpace(c)) {
+            if (m_text.empty() || isSpace(m_text.back()) || isParagraphBreak(m_text.back()))
+                return;
+            c = U' ';
+        }
+        flushBreak();
+        append(c, m_stack.back().format);
+    }
+
+    void append(char32_t c, const TextFieldFormat& format)
+    {
+        m_text += c;
+        if (!m_runs.empty() && m_runs.back().format == format)
+            ++m_runs.back().length;
+        else
+            m_runs.push_back({1, format});
+    }
+
+    bool m_condense;
+    bool m_multiline;
+    int m_version;
+    TextFieldFormat m_breakFormat;
+    bool m_pendingBreak = false;
+    std::vector<Open> m_stack;
+    std::u32string m_text;
+    std::vector<FormatRun> m_runs;
+};
+
+} // namespace
+
+HtmlText parseHtmlText(const std::u32string& html, const TextFieldFormat& base, bool condenseWhite, int swfVersion,
+                       bool multiline)
+{
+    HtmlReader reader(base, condenseWhite, swfVersion, multiline);
+    std::size_t pos = 0;
+    while (pos < html.size()) {
+        const std::size_t open = html.find(U'<', pos);
+        if (open == std::u32string::npos) {
+            reader.text(html.substr(pos));
+            break;
+        }
+        reader.text(html.substr(pos, open - pos));
+        if (html.compare(open, 4, U"<!--") == 0) {
+            // An unterminated comment swallows the rest.
+            const std::size_t close = html.find(U"-->", open + 4);
+            if (close == std::u32string::npos)
+                break;
+            pos = close + 3;
+            continue;
+        }
+        const std::size_t close = html.find(U'>', open);
+        if (close == std::u32string::npos)
+            break;
+        reader.tag(html.substr(open + 1, close - open - 1));
+        pos = close + 1;
+    }
+    return reader.finish();
+}
+
+} // namespace swf::text
