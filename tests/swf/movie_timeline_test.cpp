@@ -5,8 +5,11 @@
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/limits.h"
 #include "swf/movie/playhead.h"
+#include "swf/runtime/movie_runtime.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
 #include <sstream>
 
 namespace swf::movie {
@@ -105,7 +108,8 @@ TEST(MovieTimelineTest, MovingASpriteDoesNotRestartIt)
     EXPECT_EQ(walkerFrame(p, 1), 2);
 }
 
-TEST(MovieTimelineTest, PlacementRulesAtADepth)
+// Placement, move, replace and remove at one depth, frame by frame.
+Movie placementRulesMovie()
 {
     MovieBuilder b(Twips(2000), Twips(2000), 12);
     const auto red = b.defineRectangle(box(100), solidFill({255, 0, 0}));
@@ -119,7 +123,12 @@ TEST(MovieTimelineTest, PlacementRulesAtADepth)
     b.replace(2, walker, at(50)).showFrame();                                // 5: same character: a move
     b.move(7, at(1)).showFrame();                                            // 6: nothing at 7, nothing happens
     b.place(1, red).replace(1, walker, at(60)).showFrame();                  // 7: a drawing stays a drawing
-    Loaded movie(b.movie());
+    return b.movie();
+}
+
+TEST(MovieTimelineTest, PlacementRulesAtADepth)
+{
+    Loaded movie(placementRulesMovie());
     Playhead& p = movie.playhead;
     const std::string expected[] = {
         "f0{1:1@10 2:3@20f0{1:1@0 } }",
@@ -287,6 +296,151 @@ TEST(MovieTimelineTest, FramesTheStreamLacksHoldTheLastPicture)
     EXPECT_EQ(movie.playhead.frameCount(), 5);
     movie.playhead.gotoFrame(4);
     EXPECT_EQ(describe(movie.playhead.state()), "f4{1:1@50 }");
+}
+
+// A sprite placed in the root's first frame and moved in its second: when the
+// root comes back to its first frame, the sprite keeps running (same
+// placement) but stands where the first frame puts it.
+Movie rewindMovie()
+{
+    MovieBuilder b(Twips(2000), Twips(2000), 12);
+    const auto shape = b.defineRectangle(box(100), solidFill({255, 0, 0}));
+    const auto walker = defineWalker(b, shape);
+    b.place(1, walker, at(0)).showFrame();
+    b.move(1, at(300)).showFrame();
+    return b.movie();
+}
+
+// A button whose up state is an animated sprite.
+Movie animatedButtonMovie()
+{
+    MovieBuilder b(Twips(2000), Twips(2000), 12);
+    const auto shape = b.defineRectangle(box(100), solidFill({255, 0, 0}));
+    const auto walker = defineWalker(b, shape);
+    const auto button = b.define([&](std::uint16_t id) {
+        DefineButton def;
+        def.version = 2;
+        def.id = id;
+        ButtonRecord record;
+        record.stateUp = true;
+        record.stateHitTest = true;
+        record.characterId = walker;
+        record.depth = 1;
+        record.matrix = at(40);
+        def.records = {record};
+        return Tag(def);
+    });
+    b.place(1, button).showFrame(2);
+    return b.movie();
+}
+
+// A move that names the object, and a placement that names it first.
+Movie renamingMovie()
+{
+    MovieBuilder b(Twips(2000), Twips(2000), 12);
+    const auto shape = b.defineRectangle(box(100), solidFill({255, 0, 0}));
+    const auto walker = defineWalker(b, shape);
+    b.place(1, walker, at(0), std::nullopt, "first").showFrame();
+    PlaceObject rename;
+    rename.depth = 1;
+    rename.isMove = true;
+    rename.name = "second";
+    rename.matrix = at(70);
+    b.add(rename).showFrame();
+    return b.movie();
+}
+
+TEST(MovieTimelineTest, ALoopPutsWhatStaysWhereTheFirstFrameHasIt)
+{
+    Loaded movie(rewindMovie());
+    Playhead& p = movie.playhead;
+    const std::uint32_t id = p.state().objects.at(1).id;
+    p.advance();
+    EXPECT_EQ(p.state().objects.at(1).matrix.translateX.get(), 300);
+    p.advance();
+    EXPECT_EQ(p.frame(), 0);
+    EXPECT_EQ(p.state().objects.at(1).id, id);
+    EXPECT_EQ(p.state().objects.at(1).matrix.translateX.get(), 0);
+    EXPECT_EQ(walkerFrame(p, 1), 2);
+}
+
+TEST(MovieTimelineTest, SpritesInButtonsPlay)
+{
+    Loaded movie(animatedButtonMovie());
+    Playhead& p = movie.playhead;
+    EXPECT_EQ(describe(p.state()), "f0{1:3@0f0{1:2@40f0{1:1@0 } } }");
+    p.advance();
+    EXPECT_EQ(describe(p.state()), "f1{1:3@0f0{1:2@40f1{1:1@100 } } }");
+}
+
+TEST(MovieTimelineTest, AMoveKeepsTheNameOfThePlacement)
+{
+    Loaded movie(renamingMovie());
+    movie.playhead.advance();
+    EXPECT_EQ(movie.playhead.state().objects.at(1).name, "first");
+    EXPECT_EQ(movie.playhead.state().objects.at(1).matrix.translateX.get(), 70);
+}
+
+// Movies with scripts run the same placement path, with the script runtime
+// listening: the display list is the same, frame by frame, as without it.
+TEST(MovieTimelineTest, TheScriptRuntimePlacesAsTheTimelineDoes)
+{
+    const std::pair<const char*, Movie (*)()> movies[] = {
+        {"placement rules", placementRulesMovie},
+        {"rewind", rewindMovie},
+        {"animated button", animatedButtonMovie},
+        {"renaming", renamingMovie},
+    };
+    for (const auto& [name, make] : movies) {
+        SCOPED_TRACE(name);
+        Loaded movie(make());
+        runtime::MovieRuntime scripted(movie.movie, movie.dictionary);
+        scripted.start();
+        for (int tick = 0; tick < 10; ++tick) {
+            SCOPED_TRACE(tick);
+            EXPECT_EQ(describe(scripted.rootState()), describe(movie.playhead.state()));
+            scripted.advance();
+            movie.playhead.advance();
+        }
+    }
+}
+
+// A sprite that places itself twice would double at every level: the object
+// budget stops it, every object gets its script side and runs its script, and
+// the first frame comes at once rather than after a quadratic search.
+TEST(MovieTimelineTest, ASpriteContainingItselfWithAScriptShowsItsFirstFrameAtOnce)
+{
+    MovieBuilder b(Twips(2000), Twips(2000), 12, 6);
+    DefineSprite self;
+    self.id = 1;
+    self.frameCount = 1;
+    PlaceObject first;
+    first.depth = 1;
+    first.characterId = 1;
+    PlaceObject second = first;
+    second.depth = 2;
+    // trace("x")
+    const DoAction trace{Bytes{0x96, 0x03, 0x00, 0x00, 'x', 0x00, 0x26, 0x00}};
+    self.tags = {Tag(trace), Tag(first), Tag(second), Tag(ShowFrame{}), Tag(End{})};
+    b.add(self);
+    PlaceObject root;
+    root.depth = 1;
+    root.characterId = 1;
+    b.add(root).showFrame(2);
+    Loaded movie(b.movie());
+    runtime::MovieRuntime scripted(movie.movie, movie.dictionary);
+    long long traces = 0;
+    scripted.traceSink = [&](const std::string&) { ++traces; };
+    const auto began = std::chrono::steady_clock::now();
+    scripted.start();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    EXPECT_EQ(countObjects(scripted.rootState()), kMaxDisplayObjects);
+    EXPECT_GT(traces, 0);
+    EXPECT_LE(traces, kMaxDisplayObjects);
+    // Generous, for sanitizer builds: the search this guards against took tens of seconds.
+    EXPECT_LT(seconds, 10.0);
+    scripted.advance();
+    EXPECT_EQ(countObjects(scripted.rootState()), kMaxDisplayObjects);
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 // Plays every movie of the trace corpus as veskor-trace does and compares
 // what its scripts trace with the original player's output, byte for byte.
-// The number of exact matches is a ratchet: it may only go up.
+// The movies that match are listed beside this test (trace_corpus.passing):
+// none of them may fail.
 //
 // VESKOR_TRACE_FILTER=name runs only movies whose name contains it and
 // prints both outputs of each that differs.
 
+#include "support/ratchet.h"
 #include "swf/format/reader.h"
 #include "swf/runtime/trace_run.h"
 
@@ -16,13 +18,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int kMatchFloor = 960;
 
 std::string readText(const fs::path& path)
 {
@@ -50,6 +51,7 @@ TEST(TraceCorpus, TraceOutputMatchesTheOriginalPlayer)
     std::sort(movies.begin(), movies.end());
     const char* filter = std::getenv("VESKOR_TRACE_FILTER");
     int total = 0, matches = 0;
+    std::set<std::string> passing;
     for (const fs::path& path : movies) {
         if (filter && path.filename().string().find(filter) == std::string::npos)
             continue;
@@ -59,12 +61,14 @@ TEST(TraceCorpus, TraceOutputMatchesTheOriginalPlayer)
         const std::string expected = readText(path.string() + ".trace");
         const bool match = out == expected;
         matches += match;
+        if (match)
+            passing.insert(path.filename().string());
         std::cout << (match ? "PASS " : "FAIL ") << path.filename().string() << "\n";
         if (filter && !match)
             std::cout << "=== got\n" << out << "=== expected\n" << expected << "=== end\n";
     }
     std::cout << matches << " of " << total << " movies trace exactly as in the original player\n";
     if (!filter) {
-        EXPECT_GE(matches, kMatchFloor);
+        EXPECT_TRUE(veskor::test::checkRatchet("tests/swf/trace_corpus.passing", passing, "matching").lost.empty());
     }
 }

@@ -10,6 +10,23 @@
 
 namespace swf::render {
 
+// One character ready to place.
+struct TextFieldLayout::Item {
+    QChar c;
+    std::size_t unit; // index in the field's text
+    const TextFace* face;
+    const text::TextFieldFormat* format;
+    double advance;
+};
+
+// A paragraph's characters with their formats, the break that ends it excluded.
+struct TextFieldLayout::Paragraph {
+    std::size_t begin = 0;
+    std::size_t end = 0; // past the break, if any
+    std::vector<Item> items;
+    text::TextFieldFormat format; // of its first character
+};
+
 namespace {
 
 // Space between a field's edge and its text, in twips.
@@ -20,23 +37,6 @@ bool breaksAnywhere(QChar c)
     // Chinese and Japanese text wraps between any two characters.
     return c.unicode() >= 0x2E80;
 }
-
-// One character ready to place.
-struct Item {
-    QChar c;
-    std::size_t unit; // index in the field's text
-    const TextFace* face;
-    const text::TextFieldFormat* format;
-    double advance;
-};
-
-// A paragraph's characters with their formats, the break that ends it excluded.
-struct Paragraph {
-    std::size_t begin = 0;
-    std::size_t end = 0; // past the break, if any
-    std::vector<Item> items;
-    text::TextFieldFormat format; // of its first character
-};
 
 QString unitsToQString(const std::u32string& units, int swfVersion)
 {
@@ -84,25 +84,15 @@ const TextFace& TextFieldLayout::face(const text::TextFieldFormat& format)
     if (m_field.embedFonts && ownFont && own->hasOutlines()) {
         made = std::make_unique<EmbeddedFace>(*own, height);
     } else {
-        // The field's own font names an installed one, in its weight and slant.
-        const bool heavy = bold || (ownFont && own->bold());
-        const bool slanted = italic || (ownFont && own->italic());
-        made = std::make_unique<DeviceFace>(deviceFont(qname, int(std::lround(height)), heavy, slanted));
+        made = std::make_unique<DeviceFace>(deviceFont(qname, int(std::lround(height)), bold, italic));
     }
     return *m_faces.emplace(key, std::move(made)).first->second;
 }
 
-TextFieldLayout::TextFieldLayout(const text::TextFieldState& field, const FontLibrary* fonts)
-    : m_field(field), m_fonts(fonts)
+// The paragraphs of the text with their characters, each measured in its face.
+std::vector<TextFieldLayout::Paragraph> TextFieldLayout::paragraphs(const std::vector<text::TextFieldFormat>& formats)
 {
-    // The formats of the runs, in order; items point into this.
-    std::vector<text::TextFieldFormat> formats;
-    formats.reserve(field.runs.size() + 1);
-    for (const text::FormatRun& run : field.runs)
-        formats.push_back(run.format);
-    formats.push_back(field.newTextFormat);
-
-    // Paragraphs with their characters.
+    const text::TextFieldState& field = m_field;
     std::vector<Paragraph> paragraphs(1);
     std::size_t unit = 0;
     for (std::size_t r = 0; r < field.runs.size(); ++r) {
@@ -141,91 +131,117 @@ TextFieldLayout::TextFieldLayout(const text::TextFieldState& field, const FontLi
     }
     if (field.runs.empty())
         paragraphs.back().format = field.newTextFormat;
+    return paragraphs;
+}
+
+// Greedy breaking: after a space or next to a CJK character; a word longer
+// than the line breaks where it overflows. Without wrapping, one row.
+std::vector<std::vector<TextFieldLayout::Item>> TextFieldLayout::breakRows(const std::vector<Item>& items, double width,
+                                                                           double indent, bool wrap)
+{
+    std::vector<std::vector<Item>> rows(1);
+    double rowWidth = 0;
+    std::size_t breakAt = 0;
+    for (const Item& item : items) {
+        std::vector<Item>& row = rows.back();
+        if (!row.empty() && (breaksAnywhere(item.c) || breaksAnywhere(row.back().c)))
+            breakAt = row.size();
+        const double available = width - (rows.size() == 1 ? indent : 0.0);
+        if (wrap && !row.empty() && item.c != QLatin1Char(' ') && rowWidth + item.advance > available) {
+            std::vector<Item> rest;
+            if (breakAt > 0) {
+                rest.assign(row.begin() + std::ptrdiff_t(breakAt), row.end());
+                row.resize(breakAt);
+            }
+            rows.push_back(std::move(rest));
+            rowWidth = 0;
+            for (const Item& kept : rows.back())
+                rowWidth += kept.advance;
+            breakAt = 0;
+        }
+        rows.back().push_back(item);
+        rowWidth += item.advance;
+        if (item.c == QLatin1Char(' '))
+            breakAt = rows.back().size();
+    }
+    return rows;
+}
+
+// One row of a paragraph as a line: its extent, and its characters in runs of
+// one format placed by the paragraph's alignment.
+PlacedLine TextFieldLayout::placeRow(const std::vector<Item>& row, const text::TextFieldFormat& paragraphFormat,
+                                     double width, double indent)
+{
+    const text::TextFieldFormat& pf = paragraphFormat;
+    const double left = (pf.leftMargin.value_or(0) + pf.blockIndent.value_or(0)) * 20.0;
+    const double right = pf.rightMargin.value_or(0) * 20.0;
+    const std::string align = pf.align.value_or("left");
+    PlacedLine line;
+    line.metrics.leading = pf.leading.value_or(0) * 20.0;
+    // Trailing spaces take no room at the end of a line.
+    std::size_t shown = row.size();
+    while (shown > 0 && row[shown - 1].c == QLatin1Char(' '))
+        --shown;
+    double inkWidth = 0;
+    for (std::size_t k = 0; k < shown; ++k)
+        inkWidth += row[k].advance;
+    const TextFace& lineFace = row.empty() ? face(pf) : *row.front().face;
+    line.metrics.ascent = lineFace.ascent();
+    line.metrics.descent = lineFace.descent();
+    for (const Item& item : row) {
+        line.metrics.ascent = std::max(line.metrics.ascent, item.face->ascent());
+        line.metrics.descent = std::max(line.metrics.descent, item.face->descent());
+    }
+    line.metrics.width = left + indent + inkWidth + right;
+    double x = left + indent;
+    if (align == "right")
+        x = left + width - inkWidth;
+    else if (align == "center")
+        x = left + indent + (width - indent - inkWidth) / 2;
+    // Consecutive characters of one format go together.
+    std::size_t k = 0;
+    while (k < shown) {
+        PlacedRun run;
+        run.x = x;
+        run.face = row[k].face;
+        run.color = row[k].format->color.value_or(0);
+        run.underline = row[k].format->underline.value_or(false);
+        const text::TextFieldFormat* format = row[k].format;
+        while (k < shown && row[k].format == format) {
+            run.text += row[k].c;
+            run.width += row[k].advance;
+            ++k;
+        }
+        x += run.width;
+        line.runs.push_back(std::move(run));
+    }
+    return line;
+}
+
+TextFieldLayout::TextFieldLayout(const text::TextFieldState& field, const FontLibrary* fonts)
+    : m_field(field), m_fonts(fonts)
+{
+    // The formats of the runs, in order; items point into this.
+    std::vector<text::TextFieldFormat> formats;
+    formats.reserve(field.runs.size() + 1);
+    for (const text::FormatRun& run : field.runs)
+        formats.push_back(run.format);
+    formats.push_back(field.newTextFormat);
 
     const double fieldWidth = field.bounds.width().get() - 2 * kGutter;
-    for (const Paragraph& paragraph : paragraphs) {
+    for (const Paragraph& paragraph : paragraphs(formats)) {
         const text::TextFieldFormat& pf = paragraph.format;
         const double left = (pf.leftMargin.value_or(0) + pf.blockIndent.value_or(0)) * 20.0;
         const double right = pf.rightMargin.value_or(0) * 20.0;
         const double indent = pf.indent.value_or(0) * 20.0;
-        const double leading = pf.leading.value_or(0) * 20.0;
         const double width = std::max(0.0, fieldWidth - left - right);
-        const std::string align = pf.align.value_or("left");
-
-        // Greedy breaking: after a space or next to a CJK character; a word
-        // longer than the line breaks where it overflows.
-        std::vector<std::vector<Item>> rows(1);
-        double rowWidth = 0;
-        std::size_t breakAt = 0;
-        for (const Item& item : paragraph.items) {
-            std::vector<Item>& row = rows.back();
-            if (!row.empty() && (breaksAnywhere(item.c) || breaksAnywhere(row.back().c)))
-                breakAt = row.size();
-            const double available = width - (rows.size() == 1 ? indent : 0.0);
-            if (field.wordWrap && !row.empty() && item.c != QLatin1Char(' ') && rowWidth + item.advance > available) {
-                std::vector<Item> rest;
-                if (breakAt > 0) {
-                    rest.assign(row.begin() + std::ptrdiff_t(breakAt), row.end());
-                    row.resize(breakAt);
-                }
-                rows.push_back(std::move(rest));
-                rowWidth = 0;
-                for (const Item& kept : rows.back())
-                    rowWidth += kept.advance;
-                breakAt = 0;
-            }
-            rows.back().push_back(item);
-            rowWidth += item.advance;
-            if (item.c == QLatin1Char(' '))
-                breakAt = rows.back().size();
-        }
-
+        const auto rows = breakRows(paragraph.items, width, indent, field.wordWrap);
         std::size_t lineBegin = paragraph.begin;
         for (std::size_t r = 0; r < rows.size(); ++r) {
-            const std::vector<Item>& row = rows[r];
-            PlacedLine line;
+            PlacedLine line = placeRow(rows[r], pf, width, r == 0 ? indent : 0.0);
             line.metrics.begin = lineBegin;
             line.metrics.end = r + 1 < rows.size() && !rows[r + 1].empty() ? rows[r + 1].front().unit : paragraph.end;
             lineBegin = line.metrics.end;
-            line.metrics.leading = leading;
-            // Trailing spaces take no room at the end of a line.
-            std::size_t shown = row.size();
-            while (shown > 0 && row[shown - 1].c == QLatin1Char(' '))
-                --shown;
-            double inkWidth = 0;
-            for (std::size_t k = 0; k < shown; ++k)
-                inkWidth += row[k].advance;
-            const TextFace& lineFace = row.empty() ? face(pf) : *row.front().face;
-            line.metrics.ascent = lineFace.ascent();
-            line.metrics.descent = lineFace.descent();
-            for (const Item& item : row) {
-                line.metrics.ascent = std::max(line.metrics.ascent, item.face->ascent());
-                line.metrics.descent = std::max(line.metrics.descent, item.face->descent());
-            }
-            const double lineIndent = r == 0 ? indent : 0.0;
-            line.metrics.width = left + lineIndent + inkWidth + right;
-            double x = left + lineIndent;
-            if (align == "right")
-                x = left + width - inkWidth;
-            else if (align == "center")
-                x = left + lineIndent + (width - lineIndent - inkWidth) / 2;
-            // Consecutive characters of one format go together.
-            std::size_t k = 0;
-            while (k < shown) {
-                PlacedRun run;
-                run.x = x;
-                run.face = row[k].face;
-                run.color = row[k].format->color.value_or(0);
-                run.underline = row[k].format->underline.value_or(false);
-                const text::TextFieldFormat* format = row[k].format;
-                while (k < shown && row[k].format == format) {
-                    run.text += row[k].c;
-                    run.width += row[k].advance;
-                    ++k;
-                }
-                x += run.width;
-                line.runs.push_back(std::move(run));
-            }
             m_lines.push_back(std::move(line));
         }
     }

@@ -48,7 +48,13 @@ public:
     text::TextLayout metrics() const;
 
 private:
+    struct Item;
+    struct Paragraph;
     const TextFace& face(const text::TextFieldFormat& format);
+    std::vector<Paragraph> paragraphs(const std::vector<text::TextFieldFormat>& formats);
+    static std::vector<std::vector<Item>> breakRows(const std::vector<Item>& items, double width, double indent, bool wrap);
+    PlacedLine placeRow(const std::vector<Item>& row, const text::TextFieldFormat& paragraphFormat, double width,
+                        double indent);
 
     const text::TextFieldState& m_field;
     const FontLibrary* m_fonts;

@@ -1,0 +1,101 @@
+// The second ActionScript suite: movies other people wrote to probe the
+// player, each in a folder with test.swf, test.toml (num_frames = N: the
+// first frame and N-1 more) and output.txt, what the original player traced.
+// Tests that script the mouse or the keyboard (input.json) are left out here.
+// The movies that trace exactly are listed beside this test
+// (peer_suite.passing): none of them may fail.
+//
+// VESKOR_PEER_FILTER=text runs only tests whose folder contains it and prints
+// both outputs of each that differs.
+
+#include "support/ratchet.h"
+#include "swf/format/reader.h"
+#include "swf/runtime/trace_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <regex>
+#include <set>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Carriage returns go, and both sides end with one newline.
+std::string normalised(std::string text)
+{
+    std::erase(text, '\r');
+    if (text.empty() || text.back() != '\n')
+        text += '\n';
+    return text;
+}
+
+// The frames a test runs: its num_frames (or num_ticks), 1 when it says nothing.
+int framesOf(const fs::path& toml)
+{
+    static const std::regex line(R"(^\s*num_(frames|ticks)\s*=\s*(\d+))");
+    std::ifstream in(toml);
+    for (std::string text; std::getline(in, text);) {
+        std::smatch m;
+        if (std::regex_search(text, m, line))
+            return std::max(1, std::atoi(m[2].str().c_str()));
+    }
+    return 1;
+}
+
+} // namespace
+
+TEST(PeerSuite, TraceOutputMatchesTheOriginalPlayer)
+{
+    const fs::path root = "../shared/testdata/peer-suite";
+    if (!fs::exists(root))
+        GTEST_SKIP() << "no peer suite at " << root;
+    setenv("TZ", "UTC", 1);
+    tzset();
+    std::vector<fs::path> folders;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const fs::path folder = entry.path().parent_path();
+        if (entry.path().filename() == "test.swf" && fs::exists(folder / "output.txt")
+            && !fs::exists(folder / "input.json"))
+            folders.push_back(folder);
+    }
+    std::sort(folders.begin(), folders.end());
+    const char* filter = std::getenv("VESKOR_PEER_FILTER");
+    int total = 0;
+    std::set<std::string> passing;
+    for (const fs::path& folder : folders) {
+        const std::string name = folder.lexically_relative(root).generic_string();
+        if (filter && name.find(filter) == std::string::npos)
+            continue;
+        ++total;
+        auto movie = swf::readMovie(folder / "test.swf");
+        const int frames = framesOf(folder / "test.toml");
+        const std::string out = normalised(movie.ok() ? swf::runtime::traceMovie(*movie, frames - 1) : std::string());
+        const std::string expected = normalised(readText(folder / "output.txt"));
+        const bool match = out == expected;
+        if (match)
+            passing.insert(name);
+        std::cout << (match ? "PASS " : "FAIL ") << name << "\n";
+        if (filter && !match)
+            std::cout << "=== got\n" << out << "=== expected\n" << expected << "=== end\n";
+    }
+    std::cout << passing.size() << " of " << total << " tests trace exactly as in the original player\n";
+    if (!filter) {
+        EXPECT_TRUE(veskor::test::checkRatchet("tests/swf/peer_suite.passing", passing, "matching").lost.empty());
+    }
+}
