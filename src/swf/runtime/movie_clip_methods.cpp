@@ -107,15 +107,11 @@ Object* makeBoundsObject(Interpreter& in, const QRectF& r)
 
 } // namespace
 
-std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, MovieRuntime& rt)
+namespace {
+
+// Moving the playhead: play, stop, the next and previous frames, goto.
+void defineTimelineMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
 {
-    auto extension = std::make_shared<ClipExtension>(rt);
-    Object* proto = in.newObject(in.objectPrototype());
-    Object* ctor = script::makeConstructor(
-        in, "MovieClip", [](Interpreter&, Object*, const Args&) { return Value(); },
-        [](Interpreter&, Object*, const Args&) { return Value(); }, proto);
-    (void)ctor;
-    auto inst = [&rt](Object* self) { return rt.instanceOf(self); };
     auto def = [&](const char* name, script::NativeFunction f) { in.defineMethod(proto, name, std::move(f)); };
 
     def("play", [&rt](Interpreter&, Object* self, const Args&) { rt.play(self); return Value(); });
@@ -143,6 +139,14 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
     };
     def("gotoAndPlay", gotoMethod(true));
     def("gotoAndStop", gotoMethod(false));
+
+}
+
+// Depths: where a clip is among its siblings, and which clip is at a depth.
+void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
+{
+    auto inst = [&rt](Object* self) { return rt.instanceOf(self); };
+    auto def = [&](const char* name, script::NativeFunction f) { in.defineMethod(proto, name, std::move(f)); };
 
     def("getDepth", [inst](Interpreter&, Object* self, const Args&) {
         // A clip whose unload event runs has left for a depth below everything.
@@ -186,6 +190,14 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
         Instance* found = it != objects.end() ? rt.instanceFor(it->second) : nullptr;
         return found ? Value(found->self) : Value();
     });
+}
+
+// Clips and text fields that scripts put on the stage or take off it, and masks.
+void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
+{
+    auto inst = [&rt](Object* self) { return rt.instanceOf(self); };
+    auto def = [&](const char* name, script::NativeFunction f) { in.defineMethod(proto, name, std::move(f)); };
+
     def("attachMovie", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
         if (!i || args.size() < 3)
@@ -232,6 +244,27 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
             rt.remove(i);
         return Value();
     });
+    def("setMask", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+        Instance* i = inst(self);
+        if (!i || i->isRoot)
+            return Value(false);
+        Instance* mask = nullptr;
+        const Value target = arg(args, 0);
+        if (Object* o = target.asObject())
+            mask = inst(o);
+        else if (target.isString())
+            mask = inst(in.resolveTarget(self, target.asString()));
+        rt.setMask(i, mask);
+        return Value(true);
+    });
+}
+
+// Bounds, hit tests, coordinate spaces and dragging.
+void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
+{
+    auto inst = [&rt](Object* self) { return rt.instanceOf(self); };
+    auto def = [&](const char* name, script::NativeFunction f) { in.defineMethod(proto, name, std::move(f)); };
+
     auto boundsMethod = [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
         if (!i)
@@ -303,6 +336,13 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
         return Value();
     });
     def("stopDrag", [&rt](Interpreter&, Object*, const Args&) { rt.stopDrag(); return Value(); });
+}
+
+// The movie a clip comes from, web addresses, and what a clip draws.
+void defineMovieMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
+{
+    auto def = [&](const char* name, script::NativeFunction f) { in.defineMethod(proto, name, std::move(f)); };
+
     def("getBytesLoaded", [](Interpreter&, Object*, const Args&) { return Value(0.0); });
     def("getBytesTotal", [](Interpreter&, Object*, const Args&) { return Value(0.0); });
     def("getSWFVersion", [](Interpreter& in, Object*, const Args&) { return Value(double(in.swfVersion())); });
@@ -320,19 +360,36 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
             drawing = movie::Box<movie::Drawing>(movie::Drawing{});
         return drawing.get();
     });
-    def("setMask", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+}
+
+void installButtonClass(Interpreter& in, MovieRuntime& rt)
+{
+    auto inst = [&rt](Object* self) { return rt.instanceOf(self); };
+    Object* buttonProto = in.newObject(in.objectPrototype());
+    script::makeConstructor(
+        in, "Button", [](Interpreter&, Object*, const Args&) { return Value(); },
+        [](Interpreter&, Object*, const Args&) { return Value(); }, buttonProto);
+    in.defineMethod(buttonProto, "getDepth", [inst](Interpreter&, Object* self, const Args&) {
         Instance* i = inst(self);
-        if (!i || i->isRoot)
-            return Value(false);
-        Instance* mask = nullptr;
-        const Value target = arg(args, 0);
-        if (Object* o = target.asObject())
-            mask = inst(o);
-        else if (target.isString())
-            mask = inst(in.resolveTarget(self, target.asString()));
-        rt.setMask(i, mask);
-        return Value(true);
+        return i ? Value(double(i->depth - kScriptDepthOffset)) : Value();
     });
+}
+
+} // namespace
+
+std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, MovieRuntime& rt)
+{
+    auto extension = std::make_shared<ClipExtension>(rt);
+    Object* proto = in.newObject(in.objectPrototype());
+    script::makeConstructor(
+        in, "MovieClip", [](Interpreter&, Object*, const Args&) { return Value(); },
+        [](Interpreter&, Object*, const Args&) { return Value(); }, proto);
+    defineTimelineMethods(in, proto, rt);
+    defineDepthMethods(in, proto, rt);
+    defineStageMethods(in, proto, rt);
+    defineGeometryMethods(in, proto, rt);
+    defineMovieMethods(in, proto, rt);
+    auto def = [&](const char* name, script::NativeFunction f) { in.defineMethod(proto, name, std::move(f)); };
     for (const char* name : {"loadMovie", "unloadMovie", "loadVariables", "attachAudio", "attachVideo",
                              "getTextSnapshot", "clear", "lineStyle", "beginFill", "beginGradientFill", "moveTo",
                              "lineTo", "curveTo", "endFill"}) {
@@ -349,14 +406,7 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
                         script::PropertyFlag::Version7);
     script::markVersion(proto, {"getRect"}, script::PropertyFlag::Version8);
 
-    Object* buttonProto = in.newObject(in.objectPrototype());
-    script::makeConstructor(
-        in, "Button", [](Interpreter&, Object*, const Args&) { return Value(); },
-        [](Interpreter&, Object*, const Args&) { return Value(); }, buttonProto);
-    in.defineMethod(buttonProto, "getDepth", [inst](Interpreter&, Object* self, const Args&) {
-        Instance* i = inst(self);
-        return i ? Value(double(i->depth - kScriptDepthOffset)) : Value();
-    });
+    installButtonClass(in, rt);
     return extension;
 }
 
