@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 namespace veskor::test {
 
@@ -41,6 +42,14 @@ RatchetResult checkRatchet(const std::filesystem::path& record, const std::set<s
         std::printf("  %s rewritten\n", record.string().c_str());
     }
     return result;
+}
+
+std::string readText(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 } // namespace veskor::test

@@ -1,6 +1,6 @@
 #pragma once
 
-// A corpus ratchet: the list of movies that pass, kept in a file beside the
+// Corpus tests' helpers. A corpus ratchet: the list of movies that pass, kept in a file beside the
 // test. A movie on the list that fails now is a regression, whatever else got
 // better; a movie that passes and is not on the list is news, printed so that
 // the list can take it (VESKOR_RATCHET_UPDATE=1 rewrites the list).
@@ -21,5 +21,8 @@ struct RatchetResult {
 // file is an empty list) and prints what changed under `title`.
 RatchetResult checkRatchet(const std::filesystem::path& record, const std::set<std::string>& passing,
                            const std::string& title);
+
+// A whole file as bytes; empty when it cannot be read.
+std::string readText(const std::filesystem::path& path);
 
 } // namespace veskor::test

@@ -64,6 +64,30 @@ std::uint16_t defineWalker(MovieBuilder& b, std::uint16_t shape)
     return b.defineSprite(walker);
 }
 
+// A button of the given records (version 2, no actions).
+std::uint16_t defineButton(MovieBuilder& b, std::vector<ButtonRecord> records)
+{
+    return b.define([&](std::uint16_t id) {
+        DefineButton def;
+        def.version = 2;
+        def.id = id;
+        def.records = std::move(records);
+        return Tag(def);
+    });
+}
+
+ButtonRecord buttonRecord(std::uint16_t character, std::uint16_t depth, bool up, bool over, const Matrix& matrix = {})
+{
+    ButtonRecord record;
+    record.stateUp = up;
+    record.stateOver = over;
+    record.stateHitTest = up;
+    record.characterId = character;
+    record.depth = depth;
+    record.matrix = matrix;
+    return record;
+}
+
 int walkerFrame(const Playhead& p, int depth)
 {
     const auto found = p.state().objects.find(depth);
@@ -234,23 +258,7 @@ TEST(MovieTimelineTest, ButtonsShowTheirUpState)
     MovieBuilder b(Twips(2000), Twips(2000), 12);
     const auto up = b.defineRectangle(box(100), solidFill({255, 0, 0}));
     const auto over = b.defineRectangle(box(100), solidFill({0, 0, 255}));
-    const auto button = b.define([&](std::uint16_t id) {
-        DefineButton def;
-        def.version = 2;
-        def.id = id;
-        ButtonRecord upRecord;
-        upRecord.stateUp = true;
-        upRecord.stateHitTest = true;
-        upRecord.characterId = up;
-        upRecord.depth = 1;
-        ButtonRecord overRecord = upRecord;
-        overRecord.stateUp = false;
-        overRecord.stateOver = true;
-        overRecord.characterId = over;
-        overRecord.depth = 2;
-        def.records = {upRecord, overRecord};
-        return Tag(def);
-    });
+    const auto button = defineButton(b, {buttonRecord(up, 1, true, false), buttonRecord(over, 2, false, true)});
     b.place(1, button).showFrame();
     Loaded movie(b.movie());
     EXPECT_EQ(describe(movie.playhead.state()), "f0{1:3@0f0{1:1@0 } }");
@@ -317,19 +325,7 @@ Movie animatedButtonMovie()
     MovieBuilder b(Twips(2000), Twips(2000), 12);
     const auto shape = b.defineRectangle(box(100), solidFill({255, 0, 0}));
     const auto walker = defineWalker(b, shape);
-    const auto button = b.define([&](std::uint16_t id) {
-        DefineButton def;
-        def.version = 2;
-        def.id = id;
-        ButtonRecord record;
-        record.stateUp = true;
-        record.stateHitTest = true;
-        record.characterId = walker;
-        record.depth = 1;
-        record.matrix = at(40);
-        def.records = {record};
-        return Tag(def);
-    });
+    const auto button = defineButton(b, {buttonRecord(walker, 1, true, false, at(40))});
     b.place(1, button).showFrame(2);
     return b.movie();
 }

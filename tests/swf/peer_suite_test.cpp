@@ -28,14 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Carriage returns go, and both sides end with one newline.
 std::string normalised(std::string text)
 {
@@ -86,7 +78,7 @@ TEST(PeerSuite, TraceOutputMatchesTheOriginalPlayer)
         auto movie = swf::readMovie(folder / "test.swf");
         const int frames = framesOf(folder / "test.toml");
         const std::string out = normalised(movie.ok() ? swf::runtime::traceMovie(*movie, frames - 1) : std::string());
-        const std::string expected = normalised(readText(folder / "output.txt"));
+        const std::string expected = normalised(veskor::test::readText(folder / "output.txt"));
         const bool match = out == expected;
         if (match)
             passing.insert(name);

@@ -23,18 +23,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-} // namespace
-
 TEST(TraceCorpus, TraceOutputMatchesTheOriginalPlayer)
 {
     const fs::path dir = "../shared/testdata/swf-trace";
@@ -58,7 +46,7 @@ TEST(TraceCorpus, TraceOutputMatchesTheOriginalPlayer)
         ++total;
         auto movie = swf::readMovie(path);
         const std::string out = movie.ok() ? swf::runtime::traceMovie(*movie) : std::string();
-        const std::string expected = readText(path.string() + ".trace");
+        const std::string expected = veskor::test::readText(path.string() + ".trace");
         const bool match = out == expected;
         matches += match;
         if (match)
