@@ -126,13 +126,13 @@ void defineTimelineMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
                 char* end = nullptr;
                 const double n = std::strtod(s.c_str(), &end);
                 if (!s.empty() && end && *end == 0)
-                    rt.gotoFrame(self, int(n) - 1, play);
+                    rt.gotoFrame(self, script::frameIndex(n), play);
                 else
                     rt.gotoLabel(self, s, play);
             } else if (!target.isUndefined()) {
                 const double n = in.toNumber(target);
                 if (std::isfinite(n))
-                    rt.gotoFrame(self, int(n) - 1, play);
+                    rt.gotoFrame(self, script::frameIndex(n), play);
             }
             return Value();
         };
@@ -170,7 +170,7 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         } else {
             const double d = in.toNumber(target);
             if (std::isfinite(d))
-                rt.swapDepths(i, int(d));
+                rt.swapDepths(i, script::saturatedInt(d));
         }
         return Value();
     });
@@ -186,7 +186,7 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         if (!std::isfinite(d))
             return Value();
         auto& objects = i->object->clip->objects;
-        auto it = objects.find(int(d) + kScriptDepthOffset);
+        auto it = objects.find(script::saturatedInt(d + kScriptDepthOffset));
         Instance* found = it != objects.end() ? rt.instanceFor(it->second) : nullptr;
         return found ? Value(found->self) : Value();
     });
@@ -206,7 +206,7 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         const double depth = in.toNumber(args[2]);
         if (!id || !std::isfinite(depth))
             return Value();
-        return Value(rt.attach(i, id, in.toString(args[1]), int(depth), arg(args, 3).asObject()));
+        return Value(rt.attach(i, id, in.toString(args[1]), script::saturatedInt(depth), arg(args, 3).asObject()));
     });
     def("createEmptyMovieClip", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
@@ -215,7 +215,7 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         const double depth = in.toNumber(args[1]);
         if (!std::isfinite(depth))
             return Value();
-        return Value(rt.createEmpty(i, in.toString(args[0]), int(depth)));
+        return Value(rt.createEmpty(i, in.toString(args[0]), script::saturatedInt(depth)));
     });
     def("createTextField", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
@@ -237,7 +237,7 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         const double depth = in.toNumber(args[1]);
         if (!std::isfinite(depth))
             return Value();
-        return Value(rt.duplicate(i, in.toString(args[0]), int(depth), arg(args, 2).asObject()));
+        return Value(rt.duplicate(i, in.toString(args[0]), script::saturatedInt(depth), arg(args, 2).asObject()));
     });
     def("removeMovieClip", [&rt, inst](Interpreter&, Object* self, const Args&) {
         if (Instance* i = inst(self))

@@ -696,7 +696,7 @@ std::vector<std::vector<std::uint8_t>> MovieRuntime::frameScripts(Object* clip, 
     char* end = nullptr;
     const long n = std::strtol(frame.c_str(), &end, 10);
     if (!frame.empty() && end && *end == 0) {
-        index = int(n) - 1;
+        index = script::frameIndex(double(n));
     } else {
         const std::string key = lowerAscii(frame);
         for (const auto& [name, f] : scripts->labels) {

@@ -82,7 +82,7 @@ Object* MovieRuntime::createTextField(Instance* parent, const std::string& name,
 
 Object* MovieRuntime::duplicate(Instance* source, const std::string& name, int depth, Object* init)
 {
-    if (depth + kScriptDepthOffset == source->depth)
+    if (depth == source->depth - kScriptDepthOffset)
         return nullptr;
     movie::DisplayObject copy;
     const movie::DisplayObject& s = *source->object;

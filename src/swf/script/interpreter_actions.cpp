@@ -105,11 +105,11 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
             if (std::isnan(n))
                 m_host.gotoLabel(clip, s, play);
             else
-                m_host.gotoFrame(clip, int(n) - 1 + a.number2, play);
+                m_host.gotoFrame(clip, frameIndex(n + a.number2), play);
         } else if (clip) {
             double n = toNumber(frame);
             if (std::isfinite(n))
-                m_host.gotoFrame(clip, int(n) - 1 + a.number2, play);
+                m_host.gotoFrame(clip, frameIndex(n + a.number2), play);
         }
         break;
     }
@@ -119,7 +119,7 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         break;
     case ActionCode::WaitForFrame2: {
         Value frame = pop(f);
-        if (f.target && !m_host.frameLoaded(f.target, int(toNumber(frame)) - 1))
+        if (f.target && !m_host.frameLoaded(f.target, frameIndex(toNumber(frame))))
             next += std::size_t(std::max(0, a.number2));
         break;
     }
@@ -462,7 +462,7 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
     case ActionCode::GetProperty: {
         double index = toNumber(pop(f));
         Object* clip = targetFromValue(f, pop(f));
-        int i = std::isnan(index) ? -1 : int(index);
+        int i = std::isnan(index) ? -1 : saturatedInt(index);
         push(f, clip && i >= 0 && i < kClipPropertyCount ? m_host.getProperty(clip, i) : Value());
         break;
     }
@@ -470,7 +470,7 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         Value value = pop(f);
         double index = toNumber(pop(f));
         Object* clip = targetFromValue(f, pop(f));
-        int i = std::isnan(index) ? -1 : int(index);
+        int i = std::isnan(index) ? -1 : saturatedInt(index);
         if (clip && i >= 0 && i < kClipPropertyCount)
             m_host.setProperty(clip, i, value);
         break;

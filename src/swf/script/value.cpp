@@ -2,6 +2,7 @@
 
 #include "swf/script/string_util.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -227,6 +228,16 @@ std::int32_t toInt32(double n)
 }
 
 std::uint32_t toUint32(double n) { return static_cast<std::uint32_t>(toInt32(n)); }
+
+int saturatedInt(double n)
+{
+    return int(std::clamp(toInteger(n), double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
+}
+
+int frameIndex(double frameNumber)
+{
+    return toInt32(toInteger(frameNumber) - 1);
+}
 
 double toInteger(double n)
 {

@@ -71,6 +71,12 @@ std::int32_t toInt32(double n);
 std::uint32_t toUint32(double n);
 // Truncation toward zero; NaN becomes 0.
 double toInteger(double n);
+// Truncated and saturated to the range of int (NaN becomes 0): for numbers a
+// script gives where the player keeps an int, such as depths.
+int saturatedInt(double n);
+// A 1-based frame number as a 0-based frame index: truncated and wrapped to
+// 32 bits as the player did (frame 4294967299 is frame 3).
+int frameIndex(double frameNumber);
 
 // Strict equality without conversion (numbers by value, objects by identity).
 bool strictEquals(const Value& a, const Value& b);

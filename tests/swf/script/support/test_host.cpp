@@ -1,6 +1,6 @@
 #include "test_host.h"
 
-#include "assembler.h"
+#include "support/assembler.h"
 
 namespace swf::script::test {
 

@@ -1,4 +1,4 @@
-#include "assembler.h"
+#include "support/assembler.h"
 
 #include "swf/format/actions.h"
 

@@ -1,0 +1,82 @@
+// Numbers scripts give where the player keeps an int (frame numbers, depths,
+// property indexes) reach the display list whatever their size: frame numbers
+// wrap to 32 bits as in the original player, depths out of range are refused.
+// The sanitizer build checks that no conversion overflows on the way.
+
+#include "support/assembler.h"
+#include "swf/format/movie_builder.h"
+#include "swf/runtime/trace_run.h"
+
+#include <gtest/gtest.h>
+
+namespace swf {
+namespace {
+
+Bytes assembled(const std::string& source)
+{
+    auto code = script::test::assemble(source);
+    EXPECT_TRUE(code.ok()) << (code.ok() ? "" : code.error().message);
+    return code.ok() ? *code : Bytes();
+}
+
+// A four-frame movie: the first frame runs `script`, the third traces "three".
+std::string traceOf(const std::string& script)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    b.add(DoAction{assembled(script)}).showFrame();
+    b.showFrame();
+    b.add(DoAction{assembled("push \"three\"\nTrace")}).showFrame();
+    b.showFrame();
+    return runtime::traceMovie(b.movie(), 0);
+}
+
+TEST(ClipNumbersTest, FrameNumbersWrapToThirtyTwoBits)
+{
+    const struct {
+        const char* script;
+        const char* trace;
+    } cases[] = {
+        // gotoAndStop(4294967299) is gotoAndStop(3).
+        {"push 4294967299\ngotoframe2 0 0", "three\n"},
+        {"push 1e300\ngotoframe2 0 0", ""},
+        {"push -1e300\ngotoframe2 0 0", ""},
+        {"push NaN\ngotoframe2 0 0", ""},
+        // The bias of a scene adds to a huge number without overflowing.
+        {"push 2147483647\ngotoframe2 0 65535", ""},
+        {"push \"4294967299\"\ngotoframe2 0 0", "three\n"},
+        // WaitForFrame2 of frame 4294967300, which is frame 4: it has loaded.
+        {"push 4294967300\nwaitforframe2 1\npush \"loaded\"\nTrace", "loaded\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        EXPECT_EQ(traceOf(c.script), c.trace);
+    }
+}
+
+TEST(ClipNumbersTest, DepthsOutOfRangeAreRefused)
+{
+    // this.method(args...): the arguments pushed last to first, then their count.
+    auto call = [](const std::string& method, const std::string& args, int count) {
+        return "push " + args + ", " + std::to_string(count) + "\npush \"this\"\nGetVariable\npush \"" + method
+            + "\"\nCallMethod\nTrace\n";
+    };
+    const struct {
+        std::string script;
+        const char* trace;
+    } cases[] = {
+        {call("createEmptyMovieClip", "1e300, \"e\"", 2), "undefined\n"},
+        {call("createEmptyMovieClip", "-1e300, \"e\"", 2), "undefined\n"},
+        {call("createEmptyMovieClip", "2147483647, \"e\"", 2), "undefined\n"},
+        {call("createEmptyMovieClip", "5, \"e\"", 2), "_level0.e\n"},
+        {call("getInstanceAtDepth", "2147483647", 1), "undefined\n"},
+        {call("getInstanceAtDepth", "1e300", 1), "undefined\n"},
+        {call("swapDepths", "1e300", 1), "undefined\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        EXPECT_EQ(traceOf(c.script), c.trace);
+    }
+}
+
+} // namespace
+} // namespace swf
