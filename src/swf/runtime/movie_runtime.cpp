@@ -131,6 +131,7 @@ Instance* MovieRuntime::newInstance(Instance* parent, int depth, movie::DisplayO
 
 void MovieRuntime::start()
 {
+    m_vm->beginFrame();
     m_time = 0;
     enterFrame(m_rootInstance, 0, true);
     // The movie itself loads after its first frame's scripts.
@@ -143,6 +144,7 @@ void MovieRuntime::advance()
 {
     if (m_quit)
         return;
+    m_vm->beginFrame();
     // Every timeline moves first; then the clips that were on stage before
     // and still are get enterFrame, ahead of the frame scripts just queued.
     std::vector<Instance*> clips;
@@ -541,6 +543,11 @@ void MovieRuntime::runQueue()
 {
     int budget = kMaxJobsPerFrame;
     while (budget-- > 0) {
+        // A frame past its instructions or time drops the rest of its scripts.
+        if (m_vm->frameBudgetSpent()) {
+            budget = -1;
+            break;
+        }
         std::deque<std::unique_ptr<Job>>* from = &m_queue;
         for (auto& early : m_early) {
             if (!early.empty()) {
@@ -626,6 +633,7 @@ void MovieRuntime::construct(Instance* inst)
 
 void MovieRuntime::gotoRootFrame(int frame)
 {
+    m_vm->beginFrame();
     gotoInstance(m_rootInstance, frame, false);
     runQueue();
     syncTextVariables();
