@@ -9,6 +9,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace swf {
@@ -48,20 +49,28 @@ veskor::Result<Movie> checkedMovie(veskor::Result<Movie> movie)
 Player::Player(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 Player::~Player() = default;
 
-veskor::Result<std::unique_ptr<Player>> Player::fromFile(const std::filesystem::path& path)
+veskor::Result<std::unique_ptr<Player>> Player::fromFile(const std::filesystem::path& path,
+                                                         std::optional<std::uint32_t> randomSeed)
 {
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
         return makeError("The path is a folder, not a movie.");
-    return fromMovie(TRY(checkedMovie(readMovie(path))));
+    return fromMovie(TRY(checkedMovie(readMovie(path))), randomSeed);
 }
 
-veskor::Result<std::unique_ptr<Player>> Player::fromBytes(std::vector<std::uint8_t> bytes)
+veskor::Result<std::unique_ptr<Player>> Player::fromBytes(std::vector<std::uint8_t> bytes,
+                                                          std::optional<std::uint32_t> randomSeed)
 {
-    return fromMovie(TRY(checkedMovie(readMovie(std::span<const std::uint8_t>(bytes)))));
+    return fromMovie(TRY(checkedMovie(readMovie(std::span<const std::uint8_t>(bytes)))), randomSeed);
 }
 
-veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie)
+std::uint32_t Player::seedFromClock()
+{
+    const auto ticks = static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    return static_cast<std::uint32_t>(ticks ^ (ticks >> 32));
+}
+
+veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, std::optional<std::uint32_t> randomSeed)
 {
     auto impl = std::make_unique<Impl>();
     impl->movie = std::make_unique<Movie>(std::move(movie));
@@ -75,7 +84,8 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie)
     impl->dictionary = std::make_unique<movie::CharacterDictionary>(m.tags);
     impl->rootTimeline = std::make_unique<movie::Timeline>(movie::buildTimeline(m.tags, m.header.frameCount));
     impl->playhead = std::make_unique<movie::Playhead>(*impl->rootTimeline, *impl->dictionary);
-    impl->runtime = std::make_unique<runtime::MovieRuntime>(m, *impl->dictionary);
+    impl->runtime = std::make_unique<runtime::MovieRuntime>(m, *impl->dictionary,
+                                                            randomSeed.value_or(runtime::kRepeatableSeed));
     if (impl->runtime->scripts().hasScripts()) {
         impl->runtime->start();
     } else {

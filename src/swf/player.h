@@ -18,6 +18,7 @@
 #include <functional>
 #include <string>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -38,9 +39,14 @@ public:
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
-    // The path is a byte path: Linux file names need not be text.
-    static veskor::Result<std::unique_ptr<Player>> fromFile(const std::filesystem::path& path);
-    static veskor::Result<std::unique_ptr<Player>> fromBytes(std::vector<std::uint8_t> bytes);
+    // The path is a byte path: Linux file names need not be text. Math.random draws
+    // from `randomSeed`; unset, every run draws the same numbers (tests and tools),
+    // while the program passes seedFromClock() so that a shuffled quiz differs each time.
+    static veskor::Result<std::unique_ptr<Player>> fromFile(const std::filesystem::path& path,
+                                                            std::optional<std::uint32_t> randomSeed = {});
+    static veskor::Result<std::unique_ptr<Player>> fromBytes(std::vector<std::uint8_t> bytes,
+                                                             std::optional<std::uint32_t> randomSeed = {});
+    static std::uint32_t seedFromClock();
 
     // The stage in pixels, as the header gives it (at least 1x1).
     QSize stageSize() const;
@@ -78,7 +84,7 @@ public:
     QImage renderImage(QSize size = {}, ScaleMode mode = ScaleMode::ShowAll) const;
 
 private:
-    static veskor::Result<std::unique_ptr<Player>> fromMovie(Movie movie);
+    static veskor::Result<std::unique_ptr<Player>> fromMovie(Movie movie, std::optional<std::uint32_t> randomSeed);
     // Where the stage lands in `target`.
     QRectF stageViewport(const QRectF& target, ScaleMode mode) const;
 

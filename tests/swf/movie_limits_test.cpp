@@ -1,6 +1,6 @@
 // Movies that run into the engine's limits play on: a script that grows a
-// string without end is stopped, and a frame full of endless handlers and
-// timers ends in about half a second.
+// string without end is stopped, a frame full of endless handlers and timers
+// ends in about half a second, and Math.random draws what its seed says.
 
 #include "swf/format/actions.h"
 #include "swf/format/movie_builder.h"
@@ -79,4 +79,22 @@ TEST(MovieLimits, AFrameOfEndlessHandlersAndTimersEndsInAboutHalfASecond)
         EXPECT_EQ((*player)->currentFrame(), frame % 3);
     }
     EXPECT_FALSE((*player)->failed());
+}
+
+TEST(MovieLimits, RandomNumbersFollowTheSeed)
+{
+    ActionWriter draw;
+    for (int i = 0; i < 4; ++i)
+        draw.pushInt(1'000'000).op(ActionCode::RandomNumber).op(ActionCode::Trace);
+    const Bytes movie = scriptMovie({ActionWriter(), draw});
+    auto run = [&](std::optional<std::uint32_t> seed) {
+        auto player = Player::fromBytes(movie, seed);
+        return player.ok() ? traced(**player, 1) : player.error().message;
+    };
+    const std::string repeatable = run(std::nullopt);
+    EXPECT_EQ(std::count(repeatable.begin(), repeatable.end(), '\n'), 4);
+    EXPECT_EQ(run(std::nullopt), repeatable);
+    EXPECT_EQ(run(1u), run(1u));
+    EXPECT_NE(run(1u), run(2u));
+    EXPECT_NE(run(1u), repeatable);
 }

@@ -44,8 +44,8 @@ struct MovieRuntime::Job {
     bool evenIfRemoved = false;
 };
 
-MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary& dictionary)
-    : m_movie(movie), m_dictionary(dictionary)
+MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary& dictionary, std::uint32_t randomSeed)
+    : m_movie(movie), m_dictionary(dictionary), m_random(randomSeed)
 {
     m_rootTimeline = movie::buildTimeline(movie.tags, movie.header.frameCount);
     m_index = std::make_unique<ScriptIndex>(movie.tags, m_rootTimeline.frameCount(), dictionary, movie.header.version);

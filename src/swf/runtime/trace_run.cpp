@@ -7,10 +7,10 @@
 
 namespace swf::runtime {
 
-std::string traceMovie(const Movie& movie, int frames)
+std::string traceMovie(const Movie& movie, const TraceOptions& options)
 {
     movie::CharacterDictionary dictionary(movie.tags);
-    MovieRuntime runtime(movie, dictionary);
+    MovieRuntime runtime(movie, dictionary, options.randomSeed);
     std::string out;
     runtime.traceSink = [&out](const std::string& line) {
         // A runaway script could trace without end; a few megabytes is plenty.
@@ -21,8 +21,7 @@ std::string traceMovie(const Movie& movie, int frames)
     };
     runtime.start();
     // A movie whose rate is 0 moves on once in that time, as the original player did.
-    if (movie.header.frameRate() <= 0)
-        frames = std::min(frames, 1);
+    const int frames = movie.header.frameRate() <= 0 ? std::min(options.frames, 1) : options.frames;
     for (int i = 0; i < frames; ++i)
         runtime.advance();
     return out;
