@@ -1,10 +1,10 @@
 // veskor-render MOVIE.swf -o OUT.png: a picture of one frame of a movie.
 
+#include "headless_app.h"
 #include "render_options.h"
 #include "swf/player.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
 #include <QImage>
 #include <cstdio>
 #include <fstream>
@@ -12,13 +12,9 @@
 int main(int argc, char** argv)
 {
     using namespace veskor::render_tool;
-    // No window is opened; text still needs the font machinery of a GUI application.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     // Arguments stay bytes: a movie's path need not be text.
     const std::vector<std::string> args(argv + 1, argv + argc);
-    int qtArgc = 1;
-    QGuiApplication app(qtArgc, argv);
+    const auto app = veskor::tools::headlessApplication(argv[0]);
 
     const auto options = parseOptions(args);
     if (!options.ok()) {

@@ -5,6 +5,7 @@
 // prints each trace() call of its scripts on a line of its own. Math.random
 // draws from a fixed seed, so every run prints the same; --seed picks another.
 
+#include "headless_app.h"
 #include "swf/format/reader.h"
 #include "swf/runtime/trace_run.h"
 
@@ -64,6 +65,7 @@ int main(int argc, char** argv)
         std::fputs(kUsage, stderr);
         return 2;
     }
+    const auto app = veskor::tools::headlessApplication(argv[0]);
     auto movie = swf::readMovie(std::filesystem::path(path));
     if (!movie.ok()) {
         std::fprintf(stderr, "veskor-trace: %s: %s\n", path, movie.error().message.c_str());
