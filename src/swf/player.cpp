@@ -1,5 +1,6 @@
 #include "swf/player.h"
 
+#include "common/failure.h"
 #include "swf/format/reader.h"
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/playhead.h"
@@ -14,6 +15,7 @@
 
 namespace swf {
 
+using veskor::failureOf;
 using veskor::makeError;
 
 struct Player::Impl {
@@ -27,8 +29,20 @@ struct Player::Impl {
     // Movies with scripts play here; the playhead above serves the rest.
     std::unique_ptr<runtime::MovieRuntime> runtime;
     QColor background = Qt::white;
+    // Set when the engine failed: the movie stands still from then on.
+    std::string error;
 
     const movie::ClipState& state() const { return runtime ? runtime->rootState() : playhead->state(); }
+
+    // Runs one call into the engine. Whatever it throws (an allocation that
+    // failed, deep in any layer) ends this movie rather than the program.
+    template <typename Work>
+    void guarded(Work&& work)
+    {
+        if (!error.empty())
+            return;
+        error = failureOf(std::forward<Work>(work));
+    }
 };
 
 namespace {
@@ -44,6 +58,17 @@ veskor::Result<Movie> checkedMovie(veskor::Result<Movie> movie)
     return movie;
 }
 
+// Loading, with whatever it throws turned into an error value.
+template <typename Load>
+veskor::Result<std::unique_ptr<Player>> loadGuarded(Load&& load)
+{
+    std::optional<veskor::Result<std::unique_ptr<Player>>> result;
+    const std::string failure = failureOf([&] { result.emplace(load()); });
+    if (!failure.empty())
+        return makeError(failure);
+    return std::move(*result);
+}
+
 } // namespace
 
 Player::Player(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
@@ -55,13 +80,17 @@ veskor::Result<std::unique_ptr<Player>> Player::fromFile(const std::filesystem::
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
         return makeError("The path is a folder, not a movie.");
-    return fromMovie(TRY(checkedMovie(readMovie(path))), randomSeed);
+    return loadGuarded([&]() -> veskor::Result<std::unique_ptr<Player>> {
+        return fromMovie(TRY(checkedMovie(readMovie(path))), randomSeed);
+    });
 }
 
 veskor::Result<std::unique_ptr<Player>> Player::fromBytes(std::vector<std::uint8_t> bytes,
                                                           std::optional<std::uint32_t> randomSeed)
 {
-    return fromMovie(TRY(checkedMovie(readMovie(std::span<const std::uint8_t>(bytes)))), randomSeed);
+    return loadGuarded([&]() -> veskor::Result<std::unique_ptr<Player>> {
+        return fromMovie(TRY(checkedMovie(readMovie(std::span<const std::uint8_t>(bytes)))), randomSeed);
+    });
 }
 
 std::uint32_t Player::seedFromClock()
@@ -119,19 +148,26 @@ int Player::currentFrame() const { return d->runtime ? d->runtime->currentFrame(
 
 void Player::gotoFrame(int frame)
 {
-    if (d->runtime)
-        d->runtime->gotoRootFrame(std::clamp(frame, 0, frameCount() - 1));
-    else
-        d->playhead->gotoFrame(frame);
+    d->guarded([&] {
+        if (d->runtime)
+            d->runtime->gotoRootFrame(std::clamp(frame, 0, frameCount() - 1));
+        else
+            d->playhead->gotoFrame(frame);
+    });
 }
 
 void Player::advance()
 {
-    if (d->runtime)
-        d->runtime->advance();
-    else
-        d->playhead->advance();
+    d->guarded([&] {
+        if (d->runtime)
+            d->runtime->advance();
+        else
+            d->playhead->advance();
+    });
 }
+
+bool Player::failed() const { return !d->error.empty(); }
+const std::string& Player::errorMessage() const { return d->error; }
 
 bool Player::runsScripts() const { return d->runtime != nullptr; }
 
@@ -157,31 +193,31 @@ void Player::mouseMove(QPointF position, const QRectF& target, ScaleMode mode)
     const Rect& frame = d->movie->header.frameSize;
     const double x = (position.x() - viewport.x()) / viewport.width() * std::max(1, frame.width().get()) + frame.xMin.get();
     const double y = (position.y() - viewport.y()) / viewport.height() * std::max(1, frame.height().get()) + frame.yMin.get();
-    d->runtime->mouseMove(x, y);
+    d->guarded([&] { d->runtime->mouseMove(x, y); });
 }
 
 void Player::mousePress()
 {
     if (d->runtime)
-        d->runtime->mouseDown();
+        d->guarded([&] { d->runtime->mouseDown(); });
 }
 
 void Player::mouseRelease()
 {
     if (d->runtime)
-        d->runtime->mouseUp();
+        d->guarded([&] { d->runtime->mouseUp(); });
 }
 
 void Player::keyPress(int keyCode, int ascii)
 {
     if (d->runtime)
-        d->runtime->keyDown(keyCode, ascii);
+        d->guarded([&] { d->runtime->keyDown(keyCode, ascii); });
 }
 
 void Player::keyRelease(int keyCode)
 {
     if (d->runtime)
-        d->runtime->keyUp(keyCode);
+        d->guarded([&] { d->runtime->keyUp(keyCode); });
 }
 
 bool Player::pointerOverButton() const { return d->runtime && d->runtime->hoversButton(); }
@@ -206,6 +242,20 @@ void Player::render(QPainter& painter, const QRectF& target, ScaleMode mode) con
 }
 
 QImage Player::renderImage(QSize size, ScaleMode mode) const
+{
+    if (size.isEmpty())
+        size = stageSize();
+    QImage image;
+    // A failed movie shows its background only: what it left behind may be half made.
+    d->guarded([&] { image = paintFrame(size, mode); });
+    if (failed()) {
+        image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(d->background);
+    }
+    return image;
+}
+
+QImage Player::paintFrame(QSize size, ScaleMode mode) const
 {
     if (size.isEmpty())
         size = stageSize();

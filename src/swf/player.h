@@ -4,7 +4,8 @@
 //
 // The player is clock-free: advance() plays exactly one frame, and whoever shows the
 // movie decides when. Frames count from 0. Nothing here throws; loading returns an
-// error value for anything that is not a readable movie.
+// error value for anything that is not a readable movie, and a movie that fails while
+// it plays (the machine has no memory left for it) stops and says so in failed().
 
 #include "common/result.h"
 
@@ -61,6 +62,11 @@ public:
     // Plays one frame; after the last frame the movie continues at frame 0.
     void advance();
 
+    // Whether the movie failed while playing: from then on advance(), gotoFrame() and
+    // input do nothing and the picture is the background. The message says why.
+    bool failed() const;
+    const std::string& errorMessage() const;
+
     // Whether the movie runs scripts (frame scripts, buttons, clip events).
     bool runsScripts() const;
     // Where the movie's trace output and the web addresses it opens go.
@@ -85,6 +91,8 @@ public:
 
 private:
     static veskor::Result<std::unique_ptr<Player>> fromMovie(Movie movie, std::optional<std::uint32_t> randomSeed);
+    // The current frame drawn, for renderImage().
+    QImage paintFrame(QSize size, ScaleMode mode) const;
     // Where the stage lands in `target`.
     QRectF stageViewport(const QRectF& target, ScaleMode mode) const;
 

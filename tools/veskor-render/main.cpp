@@ -49,5 +49,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "veskor-render: cannot write %s\n", options->output.c_str());
         return 1;
     }
+    // The picture of a movie that failed is its background, written all the same.
+    if (movie.failed()) {
+        std::fprintf(stderr, "veskor-render: %s\n", movie.errorMessage().c_str());
+        return 1;
+    }
     return 0;
 }

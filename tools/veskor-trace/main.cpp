@@ -71,8 +71,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "veskor-trace: %s: %s\n", path, movie.error().message.c_str());
         return 1;
     }
-    const std::string out = swf::runtime::traceMovie(*movie, options);
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    const swf::runtime::Trace trace = swf::runtime::traceMovie(*movie, options);
+    std::fwrite(trace.output.data(), 1, trace.output.size(), stdout);
     std::fflush(stdout);
+    if (!trace.failure.empty()) {
+        std::fprintf(stderr, "veskor-trace: %s: %s\n", path, trace.failure.c_str());
+        return 1;
+    }
     return 0;
 }

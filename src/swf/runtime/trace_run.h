@@ -16,6 +16,12 @@ struct TraceOptions {
     std::uint32_t randomSeed = kRepeatableSeed;
 };
 
-std::string traceMovie(const Movie& movie, const TraceOptions& options = {});
+struct Trace {
+    std::string output;
+    // Why the movie stopped early (it ran out of memory); empty when it played through.
+    std::string failure;
+};
+
+Trace traceMovie(const Movie& movie, const TraceOptions& options = {});
 
 } // namespace swf::runtime
