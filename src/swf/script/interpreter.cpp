@@ -839,7 +839,15 @@ void Interpreter::beginFrame()
     m_frameExpired = false;
     const std::uint64_t perFrame = m_limits.maxInstructionsPerFrame;
     m_frameInstructionEnd = perFrame > UINT64_MAX - m_instructions ? UINT64_MAX : m_instructions + perFrame;
-    m_frameDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_limits.maxFrameMilliseconds);
+    const int milliseconds = m_limits.maxFrameMilliseconds;
+    m_frameDeadline = milliseconds > 0 ? std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds)
+                                       : std::chrono::steady_clock::time_point::max();
+}
+
+void Interpreter::setLimits(const Limits& limits)
+{
+    m_limits = limits;
+    setLiveMemory(m_liveMemory);
 }
 
 bool Interpreter::frameBudgetSpent()

@@ -33,7 +33,8 @@ struct Limits {
     // Per frame, all of its scripts together (frame scripts, events, timers),
     // and the time they may take, so that the window repaints at least twice
     // a second. Past either the frame's remaining scripts are dropped. They
-    // apply from the host's first beginFrame() on.
+    // apply from the host's first beginFrame() on; a time of 0 is none, for
+    // headless runs whose output must not depend on the machine's speed.
     std::uint64_t maxInstructionsPerFrame = 20'000'000;
     int maxFrameMilliseconds = 500;
     // What the movie's scripts may keep: strings, arrays, objects and their
@@ -55,6 +56,8 @@ public:
     Heap& heap() { return m_heap; }
     ScriptHost& host() { return m_host; }
     const Limits& limits() const { return m_limits; }
+    // For hosts that need other limits than those they were made with.
+    void setLimits(const Limits& limits);
 
     // Runs a block on a clip's timeline (`this` and the target are `clip`).
     // An uncaught throw, a broken block or a limit stops the block and is
