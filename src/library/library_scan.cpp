@@ -1,10 +1,12 @@
 // `additem` and `scanfolder`: the data folder as the library branch of the tree.
 // Depth first, each folder's sub-folders (with all their content) before its own files,
 // everything in the order the file system lists it; the Sorted flag of every folder node
-// then shows children alphabetically.
+// then shows children alphabetically. The walk keeps its folders on a list of its own,
+// not on the native stack, and stops at kMaxScanDepth, so no folder tree can exhaust it.
 
 #include "library/catalogue_reader.h"
 #include "library/library.h"
+#include "library/limits.h"
 #include "platform/fs_paths.h"
 #include "web/search_urls.h"
 
@@ -112,33 +114,53 @@ Result<void> Library::additem()
 
 Result<void> Library::scanfolder(const QString& path, Node* folderNode, ScanState& state)
 {
-    // A folder that cannot be listed keeps its node, empty, and the scan goes on.
-    auto listing = fsys.listFolder(path);
-    if (!listing.ok())
-        return {};
-    const FsItem& self = listing->folder;
-    if ((self.device != 0 || self.inode != 0) && !state.visited.insert({self.device, self.inode}).second)
-        return {};
+    // The folders being walked, outermost first, each with the next sub-folder to visit.
+    struct Walk {
+        FolderListing listing;
+        Node* node;
+        int depth;
+        size_t nextSub = 0;
+    };
+    std::vector<Walk> walks;
+    // A folder that cannot be listed, or was listed already (a link leading back into
+    // the tree), keeps its node, empty, and the scan goes on.
+    auto enter = [&](const QString& folderPath, Node* node, int depth) {
+        auto listing = fsys.listFolder(folderPath);
+        if (!listing.ok())
+            return;
+        const FsItem& self = listing->folder;
+        if ((self.device != 0 || self.inode != 0) && !state.visited.insert({self.device, self.inode}).second)
+            return;
+        Nodes.reserveChildren(node, listing->subFolders.size() + listing->files.size());
+        walks.push_back(Walk{std::move(listing).value(), node, depth});
+    };
+    enter(path, folderNode, 0);
 
-    Nodes.reserveChildren(folderNode, listing->subFolders.size() + listing->files.size());
-    for (const FsItem& sub : listing->subFolders) {
-        // The listing reports `path` as every child's parent, so the folder's own node is
-        // the node keyed by the parent path.
-        Node* node = TRY(Nodes.addChild(folderNode, sub.Path, sub.Name, ImageFolder));
-        setLastnode(node);
-        node->setTag(TagFolder);
-        node->setSorted(true);
-        TRY_VOID(scanfolder(sub.Path, node, state));
-    }
-
-    for (const FsItem& file : listing->files) {
-        fileext = state.extensionOf(file.Path);
-        const int image = imageForExtension(fileext);
-        if (state.filtering && fileext != filetype)
+    while (!walks.empty()) {
+        Walk& walk = walks.back();
+        if (walk.nextSub < walk.listing.subFolders.size()) {
+            const FsItem sub = walk.listing.subFolders[walk.nextSub++];
+            const int depth = walk.depth + 1;
+            // The listing reports `path` as every child's parent, so the folder's own node
+            // is the node keyed by the parent path.
+            Node* node = TRY(Nodes.addChild(walk.node, sub.Path, sub.Name, ImageFolder));
+            setLastnode(node);
+            node->setTag(TagFolder);
+            node->setSorted(true);
+            if (depth <= kMaxScanDepth)
+                enter(sub.Path, node, depth);
             continue;
-        Node* node = TRY(Nodes.addChild(folderNode, file.Path, fileNodeText(file.Name, fileext), image));
-        setLastnode(node);
-        node->setTag(fileext);
+        }
+        for (const FsItem& file : walk.listing.files) {
+            fileext = state.extensionOf(file.Path);
+            const int image = imageForExtension(fileext);
+            if (state.filtering && fileext != filetype)
+                continue;
+            Node* node = TRY(Nodes.addChild(walk.node, file.Path, fileNodeText(file.Name, fileext), image));
+            setLastnode(node);
+            node->setTag(fileext);
+        }
+        walks.pop_back();
     }
     return {};
 }

@@ -206,11 +206,16 @@ bool ResourceTree::remove(const QString& key)
 
 void ResourceTree::deleteSubtree(Node* node)
 {
-    for (Node* child : node->m_children)
-        deleteSubtree(child);
-    m_byKey.remove(node->m_key);
-    m_expanded.remove(node);
-    delete node;
+    // A work list rather than recursion: a tree may be deep.
+    std::vector<Node*> doomed{node};
+    while (!doomed.empty()) {
+        Node* next = doomed.back();
+        doomed.pop_back();
+        doomed.insert(doomed.end(), next->m_children.begin(), next->m_children.end());
+        m_byKey.remove(next->m_key);
+        m_expanded.remove(next);
+        delete next;
+    }
 }
 
 void ResourceTree::clear()

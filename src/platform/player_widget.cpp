@@ -113,7 +113,7 @@ void PlayerWidget::setPlayer(std::unique_ptr<swf::Player> player)
 
 void PlayerWidget::setPlaying(bool playing)
 {
-    if (!m_player)
+    if (!m_player || m_player->failed())
         playing = false;
     m_playing = playing;
     if (!playing) {
@@ -130,6 +130,7 @@ void PlayerWidget::showFrame(int frame)
     if (!m_player)
         return;
     m_player->gotoFrame(frame);
+    stopIfFailed();
     if (m_playing) {
         // The frame just shown counts as the one due now: the next follows a full interval later.
         m_elapsed.start();
@@ -157,7 +158,17 @@ void PlayerWidget::onTick()
         update();
         emit frameChanged(m_player->currentFrame());
     }
-    scheduleNextTick();
+    stopIfFailed();
+    if (m_playing)
+        scheduleNextTick();
+}
+
+void PlayerWidget::stopIfFailed()
+{
+    if (m_player && m_player->failed() && m_playing) {
+        setPlaying(false);
+        update();
+    }
 }
 
 void PlayerWidget::scheduleNextTick()
@@ -197,6 +208,15 @@ void PlayerWidget::paintEvent(QPaintEvent*)
                                          mode);
     frame.setDevicePixelRatio(ratio);
     painter.drawImage(QPointF(0, 0), frame);
+    if (m_player->failed()) {
+        // The movie stopped on an error: a note says so, rather than a picture that just froze.
+        const QString note = QStringLiteral("动画出错，已停止播放。\n") + QString::fromStdString(m_player->errorMessage());
+        const QRect box = painter.boundingRect(rect().adjusted(16, 16, -16, -16), Qt::AlignCenter | Qt::TextWordWrap, note)
+                              .adjusted(-12, -8, 12, 8);
+        painter.fillRect(box, QColor(0, 0, 0, 170));
+        painter.setPen(Qt::white);
+        painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, note);
+    }
 }
 
 void PlayerWidget::contextMenuEvent(QContextMenuEvent* event)
@@ -279,6 +299,7 @@ void PlayerWidget::keyReleaseEvent(QKeyEvent* event)
 // A button may have changed its look or a script the frame.
 void PlayerWidget::afterInput()
 {
+    stopIfFailed();
     setCursor(m_player && m_player->pointerOverButton() ? Qt::PointingHandCursor : Qt::ArrowCursor);
     update();
     emit frameChanged(m_player ? m_player->currentFrame() : 0);

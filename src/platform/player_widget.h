@@ -75,6 +75,8 @@ private:
     void stepForward();
     void stepBack();
     void afterInput();
+    // A movie that failed stops playing and shows why.
+    void stopIfFailed();
 
     std::unique_ptr<swf::Player> m_player;
     bool m_playing = false;

@@ -25,7 +25,8 @@ Result<void> SwfPlayerComponent::setMovie(const QString& path)
     if (!m_widget)
         return makeError("the player has no widget");
     // Paths are kept as text with undecodable bytes escaped; the engine opens the real bytes.
-    auto player = swf::Player::fromFile(fsFromPath(path));
+    // Math.random is seeded from the clock: a shuffled quiz differs each time it is opened.
+    auto player = swf::Player::fromFile(fsFromPath(path), swf::Player::seedFromClock());
     if (!player.ok())
         return player.error();
     m_widget->setPlayer(std::move(player).value());

@@ -1,5 +1,6 @@
 #include "swf/player.h"
 
+#include "common/failure.h"
 #include "swf/format/reader.h"
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/playhead.h"
@@ -10,10 +11,12 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace swf {
 
+using veskor::failureOf;
 using veskor::makeError;
 
 struct Player::Impl {
@@ -27,8 +30,20 @@ struct Player::Impl {
     // Movies with scripts play here; the playhead above serves the rest.
     std::unique_ptr<runtime::MovieRuntime> runtime;
     QColor background = Qt::white;
+    // Set when the engine failed: the movie stands still from then on.
+    std::string error;
 
     const movie::ClipState& state() const { return runtime ? runtime->rootState() : playhead->state(); }
+
+    // Runs one call into the engine. Whatever it throws (an allocation that
+    // failed, deep in any layer) ends this movie rather than the program.
+    template <typename Work>
+    void guarded(Work&& work)
+    {
+        if (!error.empty())
+            return;
+        error = failureOf(std::forward<Work>(work));
+    }
 };
 
 namespace {
@@ -44,25 +59,48 @@ veskor::Result<Movie> checkedMovie(veskor::Result<Movie> movie)
     return movie;
 }
 
+// Loading, with whatever it throws turned into an error value.
+template <typename Load>
+veskor::Result<std::unique_ptr<Player>> loadGuarded(Load&& load)
+{
+    std::optional<veskor::Result<std::unique_ptr<Player>>> result;
+    const std::string failure = failureOf([&] { result.emplace(load()); });
+    if (!failure.empty())
+        return makeError(failure);
+    return std::move(*result);
+}
+
 } // namespace
 
 Player::Player(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 Player::~Player() = default;
 
-veskor::Result<std::unique_ptr<Player>> Player::fromFile(const std::filesystem::path& path)
+veskor::Result<std::unique_ptr<Player>> Player::fromFile(const std::filesystem::path& path,
+                                                         std::optional<std::uint32_t> randomSeed)
 {
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
         return makeError("The path is a folder, not a movie.");
-    return fromMovie(TRY(checkedMovie(readMovie(path))));
+    return loadGuarded([&]() -> veskor::Result<std::unique_ptr<Player>> {
+        return fromMovie(TRY(checkedMovie(readMovie(path))), randomSeed);
+    });
 }
 
-veskor::Result<std::unique_ptr<Player>> Player::fromBytes(std::vector<std::uint8_t> bytes)
+veskor::Result<std::unique_ptr<Player>> Player::fromBytes(std::vector<std::uint8_t> bytes,
+                                                          std::optional<std::uint32_t> randomSeed)
 {
-    return fromMovie(TRY(checkedMovie(readMovie(std::span<const std::uint8_t>(bytes)))));
+    return loadGuarded([&]() -> veskor::Result<std::unique_ptr<Player>> {
+        return fromMovie(TRY(checkedMovie(readMovie(std::span<const std::uint8_t>(bytes)))), randomSeed);
+    });
 }
 
-veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie)
+std::uint32_t Player::seedFromClock()
+{
+    const auto ticks = static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    return static_cast<std::uint32_t>(ticks ^ (ticks >> 32));
+}
+
+veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, std::optional<std::uint32_t> randomSeed)
 {
     auto impl = std::make_unique<Impl>();
     impl->movie = std::make_unique<Movie>(std::move(movie));
@@ -78,7 +116,8 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie)
     impl->renderer = std::make_unique<render::StageRenderer>(m.tags);
     // Text fields are laid out with the fonts they are drawn with.
     const std::shared_ptr<const render::FontLibrary> fonts = impl->renderer->fonts();
-    impl->runtime = std::make_unique<runtime::MovieRuntime>(m, *impl->dictionary, fonts);
+    impl->runtime = std::make_unique<runtime::MovieRuntime>(m, *impl->dictionary,
+                                                            randomSeed.value_or(runtime::kRepeatableSeed), fonts);
     if (impl->runtime->scripts().hasScripts()) {
         impl->runtime->start();
     } else {
@@ -113,19 +152,26 @@ int Player::currentFrame() const { return d->runtime ? d->runtime->currentFrame(
 
 void Player::gotoFrame(int frame)
 {
-    if (d->runtime)
-        d->runtime->gotoRootFrame(std::clamp(frame, 0, frameCount() - 1));
-    else
-        d->playhead->gotoFrame(frame);
+    d->guarded([&] {
+        if (d->runtime)
+            d->runtime->gotoRootFrame(std::clamp(frame, 0, frameCount() - 1));
+        else
+            d->playhead->gotoFrame(frame);
+    });
 }
 
 void Player::advance()
 {
-    if (d->runtime)
-        d->runtime->advance();
-    else
-        d->playhead->advance();
+    d->guarded([&] {
+        if (d->runtime)
+            d->runtime->advance();
+        else
+            d->playhead->advance();
+    });
 }
+
+bool Player::failed() const { return !d->error.empty(); }
+const std::string& Player::errorMessage() const { return d->error; }
 
 bool Player::runsScripts() const { return d->runtime != nullptr; }
 
@@ -151,31 +197,31 @@ void Player::mouseMove(QPointF position, const QRectF& target, ScaleMode mode)
     const Rect& frame = d->movie->header.frameSize;
     const double x = (position.x() - viewport.x()) / viewport.width() * std::max(1, frame.width().get()) + frame.xMin.get();
     const double y = (position.y() - viewport.y()) / viewport.height() * std::max(1, frame.height().get()) + frame.yMin.get();
-    d->runtime->mouseMove(x, y);
+    d->guarded([&] { d->runtime->mouseMove(x, y); });
 }
 
 void Player::mousePress()
 {
     if (d->runtime)
-        d->runtime->mouseDown();
+        d->guarded([&] { d->runtime->mouseDown(); });
 }
 
 void Player::mouseRelease()
 {
     if (d->runtime)
-        d->runtime->mouseUp();
+        d->guarded([&] { d->runtime->mouseUp(); });
 }
 
 void Player::keyPress(int keyCode, int ascii)
 {
     if (d->runtime)
-        d->runtime->keyDown(keyCode, ascii);
+        d->guarded([&] { d->runtime->keyDown(keyCode, ascii); });
 }
 
 void Player::keyRelease(int keyCode)
 {
     if (d->runtime)
-        d->runtime->keyUp(keyCode);
+        d->guarded([&] { d->runtime->keyUp(keyCode); });
 }
 
 bool Player::pointerOverButton() const { return d->runtime && d->runtime->hoversButton(); }
@@ -200,6 +246,20 @@ void Player::render(QPainter& painter, const QRectF& target, ScaleMode mode) con
 }
 
 QImage Player::renderImage(QSize size, ScaleMode mode) const
+{
+    if (size.isEmpty())
+        size = stageSize();
+    QImage image;
+    // A failed movie shows its background only: what it left behind may be half made.
+    d->guarded([&] { image = paintFrame(size, mode); });
+    if (failed()) {
+        image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(d->background);
+    }
+    return image;
+}
+
+QImage Player::paintFrame(QSize size, ScaleMode mode) const
 {
     if (size.isEmpty())
         size = stageSize();

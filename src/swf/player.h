@@ -4,7 +4,8 @@
 //
 // The player is clock-free: advance() plays exactly one frame, and whoever shows the
 // movie decides when. Frames count from 0. Nothing here throws; loading returns an
-// error value for anything that is not a readable movie.
+// error value for anything that is not a readable movie, and a movie that fails while
+// it plays (the machine has no memory left for it) stops and says so in failed().
 
 #include "common/result.h"
 
@@ -18,6 +19,7 @@
 #include <functional>
 #include <string>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -38,9 +40,14 @@ public:
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
-    // The path is a byte path: Linux file names need not be text.
-    static veskor::Result<std::unique_ptr<Player>> fromFile(const std::filesystem::path& path);
-    static veskor::Result<std::unique_ptr<Player>> fromBytes(std::vector<std::uint8_t> bytes);
+    // The path is a byte path: Linux file names need not be text. Math.random draws
+    // from `randomSeed`; unset, every run draws the same numbers (tests and tools),
+    // while the program passes seedFromClock() so that a shuffled quiz differs each time.
+    static veskor::Result<std::unique_ptr<Player>> fromFile(const std::filesystem::path& path,
+                                                            std::optional<std::uint32_t> randomSeed = {});
+    static veskor::Result<std::unique_ptr<Player>> fromBytes(std::vector<std::uint8_t> bytes,
+                                                             std::optional<std::uint32_t> randomSeed = {});
+    static std::uint32_t seedFromClock();
 
     // The stage in pixels, as the header gives it (at least 1x1).
     QSize stageSize() const;
@@ -54,6 +61,11 @@ public:
     void gotoFrame(int frame);
     // Plays one frame; after the last frame the movie continues at frame 0.
     void advance();
+
+    // Whether the movie failed while playing: from then on advance(), gotoFrame() and
+    // input do nothing and the picture is the background. The message says why.
+    bool failed() const;
+    const std::string& errorMessage() const;
 
     // Whether the movie runs scripts (frame scripts, buttons, clip events).
     bool runsScripts() const;
@@ -78,7 +90,9 @@ public:
     QImage renderImage(QSize size = {}, ScaleMode mode = ScaleMode::ShowAll) const;
 
 private:
-    static veskor::Result<std::unique_ptr<Player>> fromMovie(Movie movie);
+    static veskor::Result<std::unique_ptr<Player>> fromMovie(Movie movie, std::optional<std::uint32_t> randomSeed);
+    // The current frame drawn, for renderImage().
+    QImage paintFrame(QSize size, ScaleMode mode) const;
     // Where the stage lands in `target`.
     QRectF stageViewport(const QRectF& target, ScaleMode mode) const;
 

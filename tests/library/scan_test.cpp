@@ -1,4 +1,8 @@
+#include "library/limits.h"
 #include "library/support/library_fixture.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <set>
 
@@ -18,6 +22,30 @@ public:
         return LocalFileSystem::listFolder(folderPath);
     }
 };
+
+// Folders named "d" inside each other, `levels` deep, below the folder open as
+// `base`. No path longer than a few characters is ever named: each step moves
+// the chain built so far into a fresh folder, so the depth is not bounded by
+// the system's path length.
+void buildFolderChain(int base, int levels)
+{
+    ASSERT_EQ(::mkdirat(base, "d", 0700), 0);
+    for (int i = 1; i < levels; ++i) {
+        ASSERT_EQ(::mkdirat(base, "n", 0700), 0);
+        ASSERT_EQ(::renameat(base, "d", base, "n/d"), 0);
+        ASSERT_EQ(::renameat(base, "n", base, "d"), 0);
+    }
+}
+
+// Takes such a chain apart the same way, from the top.
+void removeFolderChain(int base)
+{
+    while (::renameat(base, "d/d", base, "n") == 0) {
+        ::unlinkat(base, "d", AT_REMOVEDIR);
+        ::renameat(base, "n", base, "d");
+    }
+    ::unlinkat(base, "d", AT_REMOVEDIR);
+}
 
 } // namespace
 
@@ -139,6 +167,27 @@ TEST_F(LibraryTest, FolderLinksAreFollowedButACycleIsWalkedOnce)
     ASSERT_NE(back, nullptr);
     EXPECT_TRUE(back->children().empty());
     EXPECT_EQ(library.Nodes.size(), 6u);
+}
+
+TEST_F(LibraryTest, AFolderTreeDeeperThanAnyPathCanNameIsListedToTheDepthLimit)
+{
+    // 2,500 levels of two characters each: 5,000 characters, more than any path may hold.
+    const int base = ::open(native("资料").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(base, 0);
+    buildFolderChain(base, 2'500);
+    const Result<void> scanned = library.additem();
+    int depth = 0;
+    for (const Node* node = library.Nodes.first(); node && !node->children().empty(); node = node->children().front())
+        ++depth;
+    // The deepest folder node is there, empty; taking the branch away frees it all.
+    const bool removed = library.Nodes.remove(path("资料/d"));
+    const size_t left = library.Nodes.size();
+    removeFolderChain(base);
+    ::close(base);
+    ASSERT_TRUE(scanned.ok()) << scanned.error().message;
+    EXPECT_EQ(depth, kMaxScanDepth + 1);
+    EXPECT_TRUE(removed);
+    EXPECT_EQ(left, 1u);
 }
 
 TEST_F(LibraryTest, FileNameThatIsNotUtf8KeysTheVeryFile)

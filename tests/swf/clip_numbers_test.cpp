@@ -27,7 +27,7 @@ std::string traceOf(const std::string& script)
     b.showFrame();
     b.add(DoAction{assembled("push \"three\"\nTrace")}).showFrame();
     b.showFrame();
-    return runtime::traceMovie(b.movie(), 0);
+    return runtime::traceMovie(b.movie(), {.frames = 0}).output;
 }
 
 TEST(ClipNumbersTest, FrameNumbersWrapToThirtyTwoBits)

@@ -77,7 +77,7 @@ TEST(PeerSuite, TraceOutputMatchesTheOriginalPlayer)
         ++total;
         auto movie = swf::readMovie(folder / "test.swf");
         const int frames = framesOf(folder / "test.toml");
-        const std::string out = normalised(movie.ok() ? swf::runtime::traceMovie(*movie, frames - 1) : std::string());
+        const std::string out = normalised(movie.ok() ? swf::runtime::traceMovie(*movie, {.frames = frames - 1}).output : std::string());
         const std::string expected = normalised(veskor::test::readText(folder / "output.txt"));
         const bool match = out == expected;
         if (match)

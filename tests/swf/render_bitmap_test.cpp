@@ -64,7 +64,10 @@ TEST(RenderBitmapTest, LosslessFormatsDecodeWithRowPadding)
 
 TEST(RenderBitmapTest, LosslessDataThatIsShortOrBrokenDoesNotCrash)
 {
+    // Short data shows what there is on a small bitmap; a large one needs all its data.
     EXPECT_EQ(decodeLossless(lossless(2, 5, 100, 100, {1, 2, 3})).size(), QSize(100, 100));
+    EXPECT_TRUE(decodeLossless(lossless(2, 5, 2048, 2048, {1, 2, 3})).isNull());
+    EXPECT_EQ(decodeLossless(lossless(2, 5, 2048, 2048, Bytes(2048 * 2048 * 4, 0xFF))).size(), QSize(2048, 2048));
     DefineBitsLossless broken = lossless(1, 3, 4, 4, {});
     broken.zlibData = {1, 2, 3, 4};
     EXPECT_TRUE(decodeLossless(broken).isNull());
@@ -132,8 +135,7 @@ TEST(RenderBitmapTest, JpegWithSharedTablesDecodes)
     BitmapLibrary library;
     library.setJpegTables({tables});
     library.add(bits);
-    ASSERT_NE(library.image(1), nullptr);
-    EXPECT_EQ(library.image(1)->size(), QSize(16, 8));
+    EXPECT_EQ(library.image(1).size(), QSize(16, 8));
 }
 
 TEST(RenderBitmapTest, JpegWithTheStrayMarkerPairInFrontDecodes)
@@ -214,9 +216,31 @@ TEST(RenderBitmapTest, GarbageAndUnknownIdsGiveNoImage)
     EXPECT_TRUE(decodeBitsJpeg(bits).isNull());
     BitmapLibrary library;
     library.add(bits);
-    EXPECT_EQ(library.image(4), nullptr);
-    EXPECT_EQ(library.image(5), nullptr);
+    EXPECT_TRUE(library.image(4).isNull());
+    EXPECT_TRUE(library.image(5).isNull());
     EXPECT_TRUE(library.transformed(5, ColorTransform()).isNull());
+}
+
+TEST(RenderBitmapTest, DecodedBitmapsStayWithinTheirBudgetDroppingTheLeastRecentlyDrawn)
+{
+    // Four 256x256 bitmaps of 256 KiB each, in a library that keeps 640 KiB.
+    BitmapLibrary library(640 * 1024);
+    for (std::uint16_t id = 1; id <= 4; ++id) {
+        DefineBitsLossless bits = lossless(2, 5, 256, 256, Bytes(256 * 256 * 4, std::uint8_t(id * 50)));
+        bits.id = id;
+        library.add(bits);
+    }
+    const QImage first = library.image(1);
+    (void)library.image(2);
+    (void)library.image(1); // drawn again: now 2 is the oldest
+    (void)library.image(3);
+    EXPECT_LE(library.decodedBytes(), 640 * 1024);
+    EXPECT_EQ(library.decodedBytes(), 2 * 256 * 1024);
+    (void)library.image(4);
+    EXPECT_EQ(library.decodedBytes(), 2 * 256 * 1024);
+    // A dropped bitmap decodes again, and a picture still held stays whole.
+    EXPECT_EQ(library.image(2).pixel(0, 0), qRgba(100, 100, 100, 100));
+    EXPECT_EQ(first.pixel(255, 255), qRgba(50, 50, 50, 50));
 }
 
 TEST(RenderBitmapTest, InflateStopsAtItsLimit)

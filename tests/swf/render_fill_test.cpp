@@ -187,7 +187,7 @@ TEST(RenderFillTest, ColourTransformAppliesToBitmapPixels)
     EXPECT_EQ(image.pixel(1, 1), qRgb(0, 0, 255));   // red loses red, gains blue
     EXPECT_EQ(image.pixel(2, 1), qRgb(0, 255, 255)); // green gains blue
     // The untransformed bitmap is still there for other objects.
-    EXPECT_EQ(bitmaps.image(5)->pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(bitmaps.image(5).pixel(0, 0), qRgb(255, 0, 0));
 }
 
 TEST(RenderFillTest, FadedBitmapBlendsWithWhatLiesBeneath)

@@ -1,10 +1,10 @@
 // veskor-render MOVIE.swf -o OUT.png: a picture of one frame of a movie.
 
+#include "headless_app.h"
 #include "render_options.h"
 #include "swf/player.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
 #include <QImage>
 #include <cstdio>
 #include <fstream>
@@ -12,20 +12,16 @@
 int main(int argc, char** argv)
 {
     using namespace veskor::render_tool;
-    // No window is opened; text still needs the font machinery of a GUI application.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     // Arguments stay bytes: a movie's path need not be text.
     const std::vector<std::string> args(argv + 1, argv + argc);
-    int qtArgc = 1;
-    QGuiApplication app(qtArgc, argv);
+    const auto app = veskor::tools::headlessApplication(argv[0]);
 
     const auto options = parseOptions(args);
     if (!options.ok()) {
         std::fprintf(stderr, "veskor-render: %s\n%s", options.error().message.c_str(), usage());
         return 2;
     }
-    auto player = swf::Player::fromFile(options->movie);
+    auto player = swf::Player::fromFile(options->movie, options->seed);
     if (!player.ok()) {
         std::fprintf(stderr, "veskor-render: %s\n", player.error().message.c_str());
         return 1;
@@ -51,6 +47,11 @@ int main(int argc, char** argv)
     out.write(png.constData(), png.size());
     if (!out) {
         std::fprintf(stderr, "veskor-render: cannot write %s\n", options->output.c_str());
+        return 1;
+    }
+    // The picture of a movie that failed is its background, written all the same.
+    if (movie.failed()) {
+        std::fprintf(stderr, "veskor-render: %s\n", movie.errorMessage().c_str());
         return 1;
     }
     return 0;

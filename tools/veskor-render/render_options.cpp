@@ -6,24 +6,28 @@ namespace veskor::render_tool {
 
 namespace {
 
-std::optional<int> parseInt(const std::string& text, int min, int max)
+template <typename Number>
+std::optional<Number> parseNumber(const std::string& text, Number min, Number max)
 {
-    int value = 0;
+    Number value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
         return std::nullopt;
     return value;
 }
 
+std::optional<int> parseInt(const std::string& text, int min, int max) { return parseNumber(text, min, max); }
+
 } // namespace
 
 const char* usage()
 {
-    return "usage: veskor-render MOVIE.swf -o OUT.png [--frame N] [--advance N] [--size WxH] [--scale-mode 0|2]\n"
+    return "usage: veskor-render MOVIE.swf -o OUT.png [--frame N] [--advance N] [--size WxH] [--scale-mode 0|2] [--seed N]\n"
            "  --frame N       show frame N (counted from 1)\n"
            "  --advance N     then play N more frames\n"
            "  --size WxH      picture size in pixels (default: the movie's stage size)\n"
            "  --scale-mode M  0: whole movie at its own proportions, 2: stretched\n"
+           "  --seed N        seed of Math.random, 0 to 4294967295 (default: the same on every run)\n"
            "Without --frame and --advance: the first frame and ten more frames of play.\n";
 }
 
@@ -71,6 +75,12 @@ Result<Options> parseOptions(const std::vector<std::string>& args)
             if (!v || (*v != "0" && *v != "2"))
                 return makeError("--scale-mode is 0 or 2");
             options.scaleMode = *v == "0" ? 0 : 2;
+        } else if (arg == "--seed") {
+            const auto v = value();
+            const auto n = v ? parseNumber<std::uint32_t>(*v, 0, UINT32_MAX) : std::nullopt;
+            if (!n)
+                return makeError("--seed needs a number from 0 to 4294967295");
+            options.seed = *n;
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             return makeError("unknown option " + arg);
         } else if (!movieGiven) {

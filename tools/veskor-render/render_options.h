@@ -4,6 +4,7 @@
 
 #include "common/result.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -22,6 +23,8 @@ struct Options {
     int width = 0; // 0: the stage size
     int height = 0;
     int scaleMode = 0;
+    // Seed of Math.random; unset: the same numbers on every run.
+    std::optional<std::uint32_t> seed;
 };
 
 // Parses the arguments after the program name.

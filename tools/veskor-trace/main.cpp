@@ -1,42 +1,82 @@
-// veskor-trace MOVIE.swf [--frames N]
+// veskor-trace MOVIE.swf [--frames N] [--seed N]
 //
 // Plays a movie without a window for its first frame and N more (10 unless
 // told), on the movie's own clock and as fast as the machine allows, and
-// prints each trace() call of its scripts on a line of its own.
+// prints each trace() call of its scripts on a line of its own. Math.random
+// draws from a fixed seed, so every run prints the same; --seed picks another.
 
+#include "headless_app.h"
 #include "swf/format/reader.h"
 #include "swf/runtime/trace_run.h"
 
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
+
+namespace {
+
+const char* const kUsage = "usage: veskor-trace MOVIE.swf [--frames N] [--seed N]\n"
+                           "  --frames N  frames played after the first (default 10)\n"
+                           "  --seed N    seed of Math.random, 0 to 4294967295 (default: the same on every run)\n";
+
+template <typename Number>
+std::optional<Number> parseNumber(const char* text)
+{
+    Number value{};
+    const char* end = text + std::strlen(text);
+    const auto [stop, error] = std::from_chars(text, end, value);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     const char* path = nullptr;
-    int frames = 10;
+    swf::runtime::TraceOptions options;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
-            frames = std::atoi(argv[++i]);
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--frames") == 0 && hasValue) {
+            const auto frames = parseNumber<int>(argv[++i]);
+            if (!frames || *frames < 0) {
+                std::fputs(kUsage, stderr);
+                return 2;
+            }
+            options.frames = *frames;
+        } else if (std::strcmp(argv[i], "--seed") == 0 && hasValue) {
+            const auto seed = parseNumber<std::uint32_t>(argv[++i]);
+            if (!seed) {
+                std::fputs(kUsage, stderr);
+                return 2;
+            }
+            options.randomSeed = *seed;
         } else if (argv[i][0] == '-' && argv[i][1] == '-') {
-            std::fprintf(stderr, "usage: veskor-trace MOVIE.swf [--frames N]\n");
+            std::fputs(kUsage, stderr);
             return 2;
         } else {
             path = argv[i];
         }
     }
-    if (!path || frames < 0) {
-        std::fprintf(stderr, "usage: veskor-trace MOVIE.swf [--frames N]\n");
+    if (!path) {
+        std::fputs(kUsage, stderr);
         return 2;
     }
+    const auto app = veskor::tools::headlessApplication(argv[0]);
     auto movie = swf::readMovie(std::filesystem::path(path));
     if (!movie.ok()) {
         std::fprintf(stderr, "veskor-trace: %s: %s\n", path, movie.error().message.c_str());
         return 1;
     }
-    const std::string out = swf::runtime::traceMovie(*movie, frames);
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    const swf::runtime::Trace trace = swf::runtime::traceMovie(*movie, options);
+    std::fwrite(trace.output.data(), 1, trace.output.size(), stdout);
     std::fflush(stdout);
+    if (!trace.failure.empty()) {
+        std::fprintf(stderr, "veskor-trace: %s: %s\n", path, trace.failure.c_str());
+        return 1;
+    }
     return 0;
 }

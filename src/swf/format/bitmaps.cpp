@@ -33,20 +33,24 @@ std::size_t losslessDataSize(const DefineBitsLossless& b)
     }
 }
 
-veskor::Result<Bytes> inflateBounded(std::span<const std::uint8_t> data, std::size_t maxSize)
+namespace {
+
+// Unpacks zlib data into `out`, at most `limit` bytes, the output growing from
+// a guess of a few times the input as data comes. Returns zlib's last status.
+int inflateInto(std::span<const std::uint8_t> data, std::size_t limit, Bytes& out)
 {
+    out.clear();
     z_stream zs{};
     if (inflateInit(&zs) != Z_OK)
-        return makeError("Compressed bitmap data could not be unpacked.");
-    Bytes out(std::min<std::size_t>(maxSize + 1, std::max<std::size_t>(data.size() * 4, 4096)));
+        return Z_STREAM_ERROR;
+    out.resize(std::min(limit, std::max<std::size_t>(data.size() * 4, 4096)));
     std::size_t produced = 0;
     zs.next_in = const_cast<Bytef*>(data.data());
     zs.avail_in = uInt(std::min<std::size_t>(data.size(), 0xFFFFFFFFu));
     int rc = Z_OK;
-    // One byte more than allowed tells "exactly full" from "too much".
-    while (produced <= maxSize) {
+    while (produced < limit) {
         if (produced == out.size())
-            out.resize(std::min(maxSize + 1, out.size() * 2));
+            out.resize(std::min(limit, out.size() * 2));
         zs.next_out = out.data() + produced;
         zs.avail_out = uInt(std::min<std::size_t>(out.size() - produced, 0xFFFFFFFFu));
         const std::size_t before = zs.avail_out;
@@ -58,12 +62,29 @@ veskor::Result<Bytes> inflateBounded(std::span<const std::uint8_t> data, std::si
             break;
     }
     inflateEnd(&zs);
-    if (produced > maxSize)
+    out.resize(produced);
+    return rc;
+}
+
+} // namespace
+
+veskor::Result<Bytes> inflateBounded(std::span<const std::uint8_t> data, std::size_t maxSize)
+{
+    Bytes out;
+    // One byte more than allowed tells "exactly full" from "too much".
+    const int rc = inflateInto(data, maxSize + 1, out);
+    if (out.size() > maxSize)
         return makeError("Compressed bitmap data unpacks to more than expected.");
     if (rc != Z_STREAM_END && rc != Z_OK && rc != Z_BUF_ERROR)
-        return makeError("Compressed bitmap data is damaged.");
-    out.resize(produced);
+        return makeError(rc == Z_STREAM_ERROR ? "Compressed bitmap data could not be unpacked."
+                                              : "Compressed bitmap data is damaged.");
     return out;
+}
+
+bool inflateLimited(std::span<const std::uint8_t> data, std::size_t limit, Bytes& out)
+{
+    inflateInto(data, limit, out);
+    return out.size() == limit;
 }
 
 veskor::Result<Bytes> inflateLossless(const DefineBitsLossless& bitmap)

@@ -25,6 +25,12 @@ veskor::Result<Bytes> inflateAlpha(const DefineBitsJpeg& bitmap, std::uint32_t w
 // Zlib data unpacked to at most `maxSize` bytes (more is an error).
 veskor::Result<Bytes> inflateBounded(std::span<const std::uint8_t> data, std::size_t maxSize);
 
+// Zlib data unpacked to at most `limit` bytes, keeping whatever came out: false
+// when the data ends or breaks before `limit` bytes. Like inflateBounded the
+// output grows with what the data really holds, so data that claims a large
+// size but holds a few bytes allocates little.
+bool inflateLimited(std::span<const std::uint8_t> data, std::size_t limit, Bytes& out);
+
 // Packs bytes with zlib (for the writer's users: lossless bitmaps, alpha planes).
 Bytes deflateBytes(std::span<const std::uint8_t> data);
 

@@ -1,35 +1,15 @@
 #include "swf/render/bitmap_library.h"
 
+#include "swf/format/bitmaps.h"
+#include "swf/render/limits.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
 
-#include <zlib.h>
-
 #include <algorithm>
 
 namespace swf::render {
-
-bool inflateLimited(const swf::Bytes& compressed, std::size_t limit, swf::Bytes& out)
-{
-    out.assign(limit, 0);
-    if (limit == 0)
-        return true;
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK)
-        return false;
-    stream.next_in = const_cast<Bytef*>(compressed.data());
-    stream.avail_in = uInt(std::min<std::size_t>(compressed.size(), 0xFFFFFFFFu));
-    stream.next_out = out.data();
-    stream.avail_out = uInt(std::min<std::size_t>(limit, 0xFFFFFFFFu));
-    int status = Z_OK;
-    while (stream.avail_out > 0 && status == Z_OK)
-        status = inflate(&stream, Z_NO_FLUSH);
-    const std::size_t produced = limit - stream.avail_out;
-    inflateEnd(&stream);
-    out.resize(produced);
-    return produced == limit;
-}
 
 // ---------------------------------------------------------------- JPEG
 
@@ -170,7 +150,7 @@ QImage decodeBitsJpeg(const swf::DefineBitsJpeg& bits)
 
     const std::size_t pixels = std::size_t(image.width()) * std::size_t(image.height());
     swf::Bytes alpha;
-    inflateLimited(bits.alphaData, pixels, alpha);
+    swf::inflateLimited(bits.alphaData, pixels, alpha);
     if (alpha.empty())
         return image;
     // A short alpha plane leaves the remaining pixels opaque.
@@ -193,7 +173,14 @@ QImage decodeLossless(const swf::DefineBitsLossless& bits)
 {
     const int width = bits.width;
     const int height = bits.height;
-    if (width == 0 || height == 0 || std::int64_t(width) * height > kMaxBitmapPixels)
+    const std::int64_t pixels = std::int64_t(width) * height;
+    const std::size_t expected = swf::losslessDataSize(bits);
+    if (width == 0 || height == 0 || pixels > kMaxBitmapPixels || expected == 0)
+        return {};
+    // The data is unpacked before the picture is made: a few bytes that claim
+    // a large bitmap make no large picture.
+    swf::Bytes data;
+    if (!swf::inflateLimited(bits.zlibData, expected, data) && pixels > kMaxPartialBitmapPixels)
         return {};
     const bool alpha = bits.version >= 2;
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
@@ -201,14 +188,12 @@ QImage decodeLossless(const swf::DefineBitsLossless& bits)
         return {};
     image.fill(0);
 
-    swf::Bytes data;
     switch (bits.format) {
     case 3: {
-        const std::size_t entries = std::max<std::size_t>(bits.colorTableSize, 1);
+        const std::size_t entries = bits.colorTableSize;
         const std::size_t entrySize = alpha ? 4 : 3;
         const std::size_t stride = (std::size_t(width) + 3) & ~std::size_t(3);
-        inflateLimited(bits.zlibData, entries * entrySize + stride * std::size_t(height), data);
-        if (data.size() < entries * entrySize)
+        if (entries == 0 || data.size() < entries * entrySize)
             return {};
         std::vector<QRgb> palette(256, 0);
         for (std::size_t i = 0; i < entries && i < 256; ++i) {
@@ -230,7 +215,6 @@ QImage decodeLossless(const swf::DefineBitsLossless& bits)
     }
     case 4: {
         const std::size_t stride = (std::size_t(width) * 2 + 3) & ~std::size_t(3);
-        inflateLimited(bits.zlibData, stride * std::size_t(height), data);
         for (int y = 0; y < height; ++y) {
             auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
             for (int x = 0; x < width; ++x) {
@@ -246,7 +230,6 @@ QImage decodeLossless(const swf::DefineBitsLossless& bits)
     }
     case 5: {
         const std::size_t stride = std::size_t(width) * 4;
-        inflateLimited(bits.zlibData, stride * std::size_t(height), data);
         for (int y = 0; y < height; ++y) {
             auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
             for (int x = 0; x < width; ++x) {

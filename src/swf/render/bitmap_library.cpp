@@ -34,22 +34,36 @@ bool BitmapLibrary::contains(std::uint16_t id) const
     return m_records.count(id) != 0;
 }
 
-const QImage* BitmapLibrary::image(std::uint16_t id) const
+QImage BitmapLibrary::image(std::uint16_t id) const
 {
-    if (auto found = m_decoded.find(id); found != m_decoded.end())
-        return found->second.isNull() ? nullptr : &found->second;
+    if (auto found = m_decoded.find(id); found != m_decoded.end()) {
+        found->second.lastUse = ++m_uses;
+        return found->second.image;
+    }
     auto record = m_records.find(id);
     if (record == m_records.end())
-        return nullptr;
+        return {};
     struct Decoder {
         const swf::Bytes& tables;
         QImage operator()(const swf::DefineBits& bits) const { return decodeJpegBits(bits, tables); }
         QImage operator()(const swf::DefineBitsJpeg& bits) const { return decodeBitsJpeg(bits); }
         QImage operator()(const swf::DefineBitsLossless& bits) const { return decodeLossless(bits); }
     };
+    QImage decoded = std::visit(Decoder{m_jpegTables}, record->second);
+    const std::int64_t bytes = decoded.sizeInBytes();
+    if (bytes > m_decodedBudget)
+        return decoded;
+    // Room is made by dropping the bitmaps drawn longest ago; they decode again when needed.
+    while (!m_decoded.empty() && m_decodedBytes + bytes > m_decodedBudget) {
+        auto oldest = std::min_element(m_decoded.begin(), m_decoded.end(),
+                                       [](const auto& a, const auto& b) { return a.second.lastUse < b.second.lastUse; });
+        m_decodedBytes -= oldest->second.image.sizeInBytes();
+        m_decoded.erase(oldest);
+    }
     // A bitmap that fails to decode is remembered as null, so it is tried once.
-    QImage& decoded = m_decoded[id] = std::visit(Decoder{m_jpegTables}, record->second);
-    return decoded.isNull() ? nullptr : &decoded;
+    m_decoded[id] = Decoded{decoded, ++m_uses};
+    m_decodedBytes += bytes;
+    return decoded;
 }
 
 namespace {
@@ -58,10 +72,6 @@ std::array<double, 8> transformKey(const swf::ColorTransform& t)
 {
     return {t.rMult, t.gMult, t.bMult, t.aMult, t.rAdd, t.gAdd, t.bAdd, t.aAdd};
 }
-
-// Memory for transformed and padded copies before they are all dropped;
-// tweens that tint a bitmap make a new transform every frame.
-constexpr std::int64_t kMaxCopyBytes = 96ll * 1024 * 1024;
 
 } // namespace
 
@@ -72,22 +82,22 @@ QImage BitmapLibrary::transformed(std::uint16_t id, const swf::ColorTransform& t
 
 QImage BitmapLibrary::clamped(std::uint16_t id, const swf::ColorTransform& transform, int margin) const
 {
-    const QImage* source = image(id);
-    if (!source)
+    const QImage source = image(id);
+    if (source.isNull())
         return {};
     if (transform.isIdentity() && margin == 0)
-        return *source;
+        return source;
     // The padded copy may grow a bitmap by a bounded amount only: to four
     // times its pixels or a megapixel, whichever is more.
-    const double budget = std::max(4.0 * source->width() * source->height(), 1024.0 * 1024.0);
-    const int widest = std::max(source->width(), source->height());
+    const double budget = std::max(4.0 * source.width() * source.height(), 1024.0 * 1024.0);
+    const int widest = std::max(source.width(), source.height());
     const int allowed = int((std::sqrt(budget) - widest) / 2);
     margin = std::clamp(margin, 0, std::clamp(allowed, 2, 1024));
     const TransformKey key{id, margin, transformKey(transform)};
     if (auto found = m_transformed.find(key); found != m_transformed.end())
         return found->second;
 
-    QImage result = transformImage(*source, transform);
+    QImage result = transformImage(source, transform);
     if (margin > 0 && !result.isNull()) {
         const int w = result.width();
         const int h = result.height();
@@ -103,7 +113,7 @@ QImage BitmapLibrary::clamped(std::uint16_t id, const swf::ColorTransform& trans
         result = padded;
     }
     const std::int64_t bytes = result.sizeInBytes();
-    if (m_copyBytes + bytes > kMaxCopyBytes) {
+    if (m_copyBytes + bytes > kMaxBitmapCopyBytes) {
         m_transformed.clear();
         m_copyBytes = 0;
     }
@@ -115,6 +125,7 @@ QImage BitmapLibrary::clamped(std::uint16_t id, const swf::ColorTransform& trans
 void BitmapLibrary::clearDecoded()
 {
     m_decoded.clear();
+    m_decodedBytes = 0;
     m_transformed.clear();
     m_copyBytes = 0;
 }

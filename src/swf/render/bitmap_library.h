@@ -1,10 +1,12 @@
 #pragma once
 
 // The bitmaps of a movie, by character id: kept as their records and decoded
-// on first use, then cached, together with colour-transformed copies.
+// on first use, then cached within a budget (limits.h), together with
+// colour-transformed copies.
 
 #include "swf/format/limits.h"
 #include "swf/format/records.h"
+#include "swf/render/limits.h"
 
 #include <QImage>
 
@@ -32,20 +34,19 @@ QImage decodeLossless(const swf::DefineBitsLossless& bits);
 // out. Data that is not a JPEG marker stream comes back unchanged.
 swf::Bytes normalizeJpeg(const swf::Bytes& data);
 
-// zlib data inflated to at most `limit` bytes; false when the stream is broken
-// before `limit` bytes come out (what did come out is kept in `out`).
-bool inflateLimited(const swf::Bytes& compressed, std::size_t limit, swf::Bytes& out);
-
 class BitmapLibrary {
 public:
+    // `decodedBudget`: bytes of decoded bitmaps kept at once (tests choose a small one).
+    explicit BitmapLibrary(std::int64_t decodedBudget = kMaxDecodedBitmapBytes) : m_decodedBudget(decodedBudget) {}
+
     void setJpegTables(const swf::JpegTables& tables);
     void add(const swf::DefineBits& bits);
     void add(const swf::DefineBitsJpeg& bits);
     void add(const swf::DefineBitsLossless& bits);
 
     bool contains(std::uint16_t id) const;
-    // The decoded bitmap, or null when the id is unknown or does not decode.
-    const QImage* image(std::uint16_t id) const;
+    // The decoded bitmap, or a null image when the id is unknown or does not decode.
+    QImage image(std::uint16_t id) const;
     // The bitmap with a colour transform applied (the identity gives image()).
     QImage transformed(std::uint16_t id, const swf::ColorTransform& transform) const;
 
@@ -54,12 +55,21 @@ public:
     QImage clamped(std::uint16_t id, const swf::ColorTransform& transform, int margin) const;
 
     void clearDecoded();
+    // Bytes of the decoded bitmaps kept now.
+    std::int64_t decodedBytes() const { return m_decodedBytes; }
 
 private:
     using Record = std::variant<swf::DefineBits, swf::DefineBitsJpeg, swf::DefineBitsLossless>;
+    std::int64_t m_decodedBudget;
     std::unordered_map<std::uint16_t, Record> m_records;
     swf::Bytes m_jpegTables;
-    mutable std::unordered_map<std::uint16_t, QImage> m_decoded;
+    struct Decoded {
+        QImage image;
+        std::uint64_t lastUse = 0;
+    };
+    mutable std::unordered_map<std::uint16_t, Decoded> m_decoded;
+    mutable std::int64_t m_decodedBytes = 0;
+    mutable std::uint64_t m_uses = 0;
 
     using TransformKey = std::tuple<std::uint16_t, int, std::array<double, 8>>;
     mutable std::map<TransformKey, QImage> m_transformed;

@@ -94,8 +94,8 @@ int clampMargin(const QTransform& bitmapToShape, const QImage& image, const QRec
 QBrush bitmapBrush(const swf::FillStyle& style, const BitmapLibrary& bitmaps, const swf::ColorTransform& transform,
                    const QRectF& fillBounds)
 {
-    const QImage* source = bitmaps.image(style.bitmapId);
-    if (!source)
+    const QImage source = bitmaps.image(style.bitmapId);
+    if (source.isNull())
         return QBrush(Qt::NoBrush);
     QTransform matrix = toQTransform(style.bitmapMatrix);
     if (!matrix.isInvertible())
@@ -105,9 +105,9 @@ QBrush bitmapBrush(const swf::FillStyle& style, const BitmapLibrary& bitmaps, co
         brush.setTransform(matrix);
         return brush;
     }
-    const QImage padded = bitmaps.clamped(style.bitmapId, transform, clampMargin(matrix, *source, fillBounds));
+    const QImage padded = bitmaps.clamped(style.bitmapId, transform, clampMargin(matrix, source, fillBounds));
     // The library may pad less than asked for a large bitmap.
-    const int margin = (padded.width() - source->width()) / 2;
+    const int margin = (padded.width() - source.width()) / 2;
     QBrush brush(padded);
     brush.setTransform(QTransform::fromTranslate(-margin, -margin) * matrix);
     return brush;

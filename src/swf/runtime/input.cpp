@@ -161,6 +161,7 @@ void MovieRuntime::broadcast(const char* object, const char* message)
 
 void MovieRuntime::mouseMove(double x, double y)
 {
+    m_vm->beginFrame();
     m_mouseX = x;
     m_mouseY = y;
     if (m_dragged && m_dragged->object) {
@@ -186,6 +187,7 @@ void MovieRuntime::mouseMove(double x, double y)
 
 void MovieRuntime::mouseDown()
 {
+    m_vm->beginFrame();
     m_mouseDown = true;
     std::vector<Instance*> clips;
     collectClips(m_rootInstance, clips);
@@ -198,6 +200,7 @@ void MovieRuntime::mouseDown()
 
 void MovieRuntime::mouseUp()
 {
+    m_vm->beginFrame();
     m_mouseDown = false;
     std::vector<Instance*> clips;
     collectClips(m_rootInstance, clips);
@@ -271,6 +274,7 @@ void MovieRuntime::updateButtons(bool pressed, bool released)
 
 void MovieRuntime::keyDown(int keyCode, int ascii)
 {
+    m_vm->beginFrame();
     if (std::find(m_keysDown.begin(), m_keysDown.end(), keyCode) == m_keysDown.end())
         m_keysDown.push_back(keyCode);
     m_lastKey = keyCode;
@@ -306,6 +310,7 @@ void MovieRuntime::keyDown(int keyCode, int ascii)
 
 void MovieRuntime::keyUp(int keyCode)
 {
+    m_vm->beginFrame();
     std::erase(m_keysDown, keyCode);
     m_lastKey = keyCode;
     std::vector<Instance*> clips;

@@ -43,9 +43,10 @@ struct MovieRuntime::Job {
     bool evenIfRemoved = false;
 };
 
-MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary& dictionary,
+MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary& dictionary, std::uint32_t randomSeed,
                            std::shared_ptr<const render::FontLibrary> fonts)
-    : m_movie(movie), m_dictionary(dictionary), m_runner(dictionary, movie.header.version), m_fonts(std::move(fonts))
+    : m_movie(movie), m_dictionary(dictionary), m_runner(dictionary, movie.header.version), m_fonts(std::move(fonts)),
+      m_random(randomSeed)
 {
     if (!m_fonts)
         m_fonts = render::collectFonts(movie.tags);
@@ -173,6 +174,7 @@ void MovieRuntime::removing(movie::DisplayObject& object)
 
 void MovieRuntime::start()
 {
+    m_vm->beginFrame();
     m_time = 0;
     m_runner.showFirstFrame(m_root);
     // The movie itself loads after its first frame's scripts.
@@ -185,6 +187,7 @@ void MovieRuntime::advance()
 {
     if (m_quit)
         return;
+    m_vm->beginFrame();
     // Every timeline moves first; then the clips that were on stage before
     // and still are get enterFrame, ahead of the frame scripts just queued.
     std::vector<Instance*> clips;
@@ -370,6 +373,11 @@ void MovieRuntime::runQueue()
 {
     int budget = kMaxJobsPerFrame;
     while (budget-- > 0) {
+        // A frame past its instructions or time drops the rest of its scripts.
+        if (m_vm->frameBudgetSpent()) {
+            budget = -1;
+            break;
+        }
         std::deque<std::unique_ptr<Job>>* from = &m_queue;
         for (auto& early : m_early) {
             if (!early.empty()) {
@@ -455,6 +463,7 @@ void MovieRuntime::construct(Instance* inst)
 
 void MovieRuntime::gotoRootFrame(int frame)
 {
+    m_vm->beginFrame();
     gotoInstance(m_rootInstance, frame, false);
     runQueue();
     syncTextVariables();

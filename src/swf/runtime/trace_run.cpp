@@ -1,31 +1,37 @@
 #include "swf/runtime/trace_run.h"
 
+#include "common/failure.h"
 #include "swf/movie/character_dictionary.h"
-#include "swf/runtime/movie_runtime.h"
 
 #include <algorithm>
 
 namespace swf::runtime {
 
-std::string traceMovie(const Movie& movie, int frames)
+Trace traceMovie(const Movie& movie, const TraceOptions& options)
 {
-    movie::CharacterDictionary dictionary(movie.tags);
-    MovieRuntime runtime(movie, dictionary);
-    std::string out;
-    runtime.traceSink = [&out](const std::string& line) {
-        // A runaway script could trace without end; a few megabytes is plenty.
-        if (out.size() < (8u << 20)) {
-            out += line;
-            out += '\n';
-        }
-    };
-    runtime.start();
-    // A movie whose rate is 0 moves on once in that time, as the original player did.
-    if (movie.header.frameRate() <= 0)
-        frames = std::min(frames, 1);
-    for (int i = 0; i < frames; ++i)
-        runtime.advance();
-    return out;
+    Trace trace;
+    trace.failure = veskor::failureOf([&] {
+        movie::CharacterDictionary dictionary(movie.tags);
+        MovieRuntime runtime(movie, dictionary, options.randomSeed);
+        // What a movie traces depends on the movie and the seed alone, never on
+        // the machine's speed: its frames are bounded by instructions, not time.
+        script::Limits limits = runtime.interpreter().limits();
+        limits.maxFrameMilliseconds = 0;
+        runtime.interpreter().setLimits(limits);
+        runtime.traceSink = [&trace](const std::string& line) {
+            // A runaway script could trace without end; a few megabytes is plenty.
+            if (trace.output.size() < (8u << 20)) {
+                trace.output += line;
+                trace.output += '\n';
+            }
+        };
+        runtime.start();
+        // A movie whose rate is 0 moves on once in that time, as the original player did.
+        const int frames = movie.header.frameRate() <= 0 ? std::min(options.frames, 1) : options.frames;
+        for (int i = 0; i < frames; ++i)
+            runtime.advance();
+    });
+    return trace;
 }
 
 } // namespace swf::runtime

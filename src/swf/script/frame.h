@@ -8,6 +8,13 @@
 namespace swf::script {
 
 struct Interpreter::Frame {
+    // A frame is listed among the running ones while it lives: the memory
+    // measure starts from their registers and scopes.
+    explicit Frame(std::vector<Frame*>& running) : m_running(running) { running.push_back(this); }
+    ~Frame() { m_running.pop_back(); }
+    Frame(const Frame&) = delete;
+    Frame& operator=(const Frame&) = delete;
+
     ActionList code;
     std::shared_ptr<const std::vector<std::string>> constants;
     Scope* scope = nullptr;
@@ -19,6 +26,9 @@ struct Interpreter::Frame {
     std::size_t stackBase = 0;
     Value returnValue;
     int version = 0;
+
+private:
+    std::vector<Frame*>& m_running;
 };
 
 } // namespace swf::script

@@ -8,16 +8,9 @@ Value Interpreter::callFromHost(const Value& function, Object* thisObject, const
 {
     if (m_running)
         return call(function, thisObject, args);
-    m_running = true;
-    m_aborted = false;
-    m_budget = m_instructions + m_limits.maxInstructions;
+    beginOutermost();
     Value result = call(function, thisObject, args);
-    m_running = false;
-    m_aborted = false;
-    m_throwing = false;
-    m_thrown = Value();
-    m_depth = 0;
-    m_callee = nullptr;
+    endOutermost();
     return result;
 }
 
@@ -27,17 +20,10 @@ Value Interpreter::callMethodFromHost(Object* o, const std::string& name, const 
         return Value();
     if (m_running)
         return callMethod(o, name, args);
-    m_running = true;
-    m_aborted = false;
-    m_budget = m_instructions + m_limits.maxInstructions;
+    beginOutermost();
     Value fn = getMember(o, name);
     Value result = fn.isObject() ? call(fn, o, args) : Value();
-    m_running = false;
-    m_aborted = false;
-    m_throwing = false;
-    m_thrown = Value();
-    m_depth = 0;
-    m_callee = nullptr;
+    endOutermost();
     return result;
 }
 

@@ -52,6 +52,7 @@ Interpreter::Interpreter(ScriptHost& host, int swfVersion, Limits limits)
     m_functionPrototype->put("__proto__", m_objectPrototype, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     m_global = newObject();
     installBuiltins(*this);
+    setLiveMemory(0);
 }
 
 Interpreter::~Interpreter() = default;
@@ -73,6 +74,8 @@ Object* Interpreter::newArray(const std::vector<Value>& items)
     Object* a = newObject(prototypeOf("Array"));
     a->setObjectClass(ObjectClass::Array);
     a->put("length", 0, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+    if (!reserveMemory(items.size() * kPropertyBytes))
+        return a;
     for (std::size_t i = 0; i < items.size(); ++i)
         a->put(std::to_string(i), items[i]);
     a->put("length", double(items.size()));
@@ -236,7 +239,9 @@ bool Interpreter::hasProperty(Object* o, const std::string& name)
 void Interpreter::setMember(const Value& base, const std::string& name, const Value& input)
 {
     Object* o = base.asObject();
-    if (!o)
+    // Native code that fills objects in a loop (decoding, parsing) ends up
+    // here: past the memory budget its assignments stop.
+    if (!o || !reserveMemory(0))
         return;
     if (o->objectClass() == ObjectClass::Super)
         o = o->superThis;
@@ -279,6 +284,7 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
     if (Property* own = o->findOwn(name)) {
         if (own->flags & PropertyFlag::ReadOnly)
             return;
+        m_heap.charge(heapBytes(value));
         own->value = value;
     } else {
         o->put(name, value);
@@ -337,9 +343,12 @@ void Interpreter::setArrayLength(Object* a, std::uint32_t length)
 std::vector<Value> Interpreter::arrayItems(Object* a)
 {
     std::vector<Value> items;
-    std::uint32_t n = arrayLength(a);
+    const std::uint32_t n = std::min(arrayLength(a), 1u << 24);
+    // A sparse array's length costs nothing, its list of items does.
+    if (!reserveMemory(std::size_t(n) * sizeof(Value)))
+        return items;
     items.reserve(std::min<std::uint32_t>(n, 1u << 20));
-    for (std::uint32_t i = 0; i < n && i < (1u << 24); ++i)
+    for (std::uint32_t i = 0; i < n; ++i)
         items.push_back(getMember(a, std::to_string(i)));
     return items;
 }
@@ -696,7 +705,7 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
         return Value();
     }
     const FunctionInfo& info = *sf.info;
-    Frame f;
+    Frame f(m_frames);
     f.code = sf.code;
     f.constants = sf.constants;
     f.thisObject = thisObject;
@@ -782,12 +791,9 @@ void Interpreter::run(const ActionList& code, Object* clip)
     if (!code)
         return;
     const bool outermost = !m_running;
-    if (outermost) {
-        m_running = true;
-        m_aborted = false;
-        m_budget = m_instructions + m_limits.maxInstructions;
-    }
-    Frame f;
+    if (outermost)
+        beginOutermost();
+    Frame f(m_frames);
     f.code = code;
     f.thisObject = clip;
     f.target = f.originalTarget = clip;
@@ -807,13 +813,87 @@ void Interpreter::run(const ActionList& code, Object* clip)
     }
     if (m_stack.size() > f.stackBase)
         m_stack.resize(f.stackBase);
-    if (outermost) {
-        m_running = false;
-        m_aborted = false;
-        m_throwing = false;
-        m_depth = 0;
-        m_callee = nullptr;
+    if (outermost)
+        endOutermost();
+}
+
+void Interpreter::beginOutermost()
+{
+    m_running = true;
+    m_aborted = false;
+    m_budget = std::min(m_instructions + m_limits.maxInstructions, m_frameInstructionEnd);
+}
+
+void Interpreter::endOutermost()
+{
+    m_running = false;
+    m_aborted = false;
+    m_throwing = false;
+    m_thrown = Value();
+    m_depth = 0;
+    m_callee = nullptr;
+}
+
+void Interpreter::beginFrame()
+{
+    m_frameExpired = false;
+    const std::uint64_t perFrame = m_limits.maxInstructionsPerFrame;
+    m_frameInstructionEnd = perFrame > UINT64_MAX - m_instructions ? UINT64_MAX : m_instructions + perFrame;
+    const int milliseconds = m_limits.maxFrameMilliseconds;
+    m_frameDeadline = milliseconds > 0 ? std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds)
+                                       : std::chrono::steady_clock::time_point::max();
+}
+
+void Interpreter::setLimits(const Limits& limits)
+{
+    m_limits = limits;
+    setLiveMemory(m_liveMemory);
+}
+
+bool Interpreter::frameBudgetSpent()
+{
+    if (!m_frameExpired && (m_instructions >= m_frameInstructionEnd || std::chrono::steady_clock::now() > m_frameDeadline))
+        m_frameExpired = true;
+    return m_frameExpired;
+}
+
+// ---------------------------------------------------------------- memory
+
+bool Interpreter::reserveMemory(std::size_t bytes)
+{
+    if (m_aborted)
+        return false;
+    const std::size_t created = m_heap.createdSinceMeasure();
+    if (created <= m_memoryHeadroom && bytes <= m_memoryHeadroom - created) {
+        m_heap.charge(bytes);
+        return true;
     }
+    return checkMemory(bytes);
+}
+
+bool Interpreter::checkMemory(std::size_t pending)
+{
+    std::vector<Object*> roots;
+    std::vector<Scope*> scopes;
+    std::vector<Value> values;
+    gatherRoots(roots, scopes, values);
+    setLiveMemory(m_heap.measure(roots, scopes, values));
+    if (m_liveMemory <= m_limits.maxMemory && pending <= m_limits.maxMemory - m_liveMemory) {
+        m_heap.charge(pending);
+        return true;
+    }
+    abort("script uses too much memory");
+    return false;
+}
+
+void Interpreter::setLiveMemory(std::size_t bytes)
+{
+    m_liveMemory = bytes;
+    m_heap.resetCreated();
+    // A measure walks all the data: at least a sixteenth of the budget may be
+    // created between two, so a movie near its budget does not measure at every step.
+    const std::size_t max = m_limits.maxMemory;
+    m_memoryHeadroom = std::max(max - std::min(max, bytes), max / 16);
 }
 
 veskor::Result<void> Interpreter::runBytes(const std::vector<std::uint8_t>& bytes, Object* clip)
@@ -847,7 +927,15 @@ Interpreter::Completion Interpreter::execute(Frame& f, std::size_t begin, std::s
         if (m_aborted)
             return Completion::Abort;
         if (++m_instructions > m_budget) {
+            if (m_instructions > m_frameInstructionEnd)
+                m_frameExpired = true;
             abort("script runs too long");
+            return Completion::Abort;
+        }
+        // The clock costs a little: it is read every thousand instructions.
+        if ((m_instructions & 1023) == 0 && std::chrono::steady_clock::now() > m_frameDeadline) {
+            m_frameExpired = true;
+            abort("frame takes too long");
             return Completion::Abort;
         }
         std::size_t next = pc + 1;
@@ -869,6 +957,8 @@ Interpreter::Completion Interpreter::execute(Frame& f, std::size_t begin, std::s
             abort("stack overflow");
             return Completion::Abort;
         }
+        if (m_heap.createdSinceMeasure() > m_memoryHeadroom && !checkMemory(0))
+            return Completion::Abort;
         pc = next;
     }
     return Completion::Normal;
@@ -883,7 +973,12 @@ Value Interpreter::pop(Frame& f)
     return v;
 }
 
-void Interpreter::push(Frame&, Value v) { m_stack.push_back(std::move(v)); }
+void Interpreter::push(Frame&, Value v)
+{
+    // A string pushed is a copy of its own; the next memory check sees it.
+    m_heap.charge(heapBytes(v));
+    m_stack.push_back(std::move(v));
+}
 
 Value Interpreter::pushValue(Frame& f, const PushValue& p)
 {

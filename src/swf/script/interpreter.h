@@ -9,6 +9,7 @@
 #include "swf/script/object.h"
 #include "swf/script/value.h"
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -29,6 +30,17 @@ struct Limits {
     std::size_t maxNativeStack = 4u << 20;
     // Per run() call (one frame's script, one event handler).
     std::uint64_t maxInstructions = 5'000'000;
+    // Per frame, all of its scripts together (frame scripts, events, timers),
+    // and the time they may take, so that the window repaints at least twice
+    // a second. Past either the frame's remaining scripts are dropped. They
+    // apply from the host's first beginFrame() on; a time of 0 is none, for
+    // headless runs whose output must not depend on the machine's speed.
+    std::uint64_t maxInstructionsPerFrame = 20'000'000;
+    int maxFrameMilliseconds = 500;
+    // What the movie's scripts may keep: strings, arrays, objects and their
+    // properties, measured on what scripts can still reach, so that garbage
+    // never counts. Past it the running script stops.
+    std::size_t maxMemory = 256u << 20;
 };
 
 using ActionList = std::shared_ptr<const std::vector<Action>>;
@@ -44,6 +56,8 @@ public:
     Heap& heap() { return m_heap; }
     ScriptHost& host() { return m_host; }
     const Limits& limits() const { return m_limits; }
+    // For hosts that need other limits than those they were made with.
+    void setLimits(const Limits& limits);
 
     // Runs a block on a clip's timeline (`this` and the target are `clip`).
     // An uncaught throw, a broken block or a limit stops the block and is
@@ -131,6 +145,20 @@ public:
 
     std::uint64_t instructionsRun() const { return m_instructions; }
 
+    // Starts a frame's work: every script run until the next call shares
+    // maxInstructionsPerFrame and maxFrameMilliseconds.
+    void beginFrame();
+    // Whether this frame's scripts used up their instructions or time; the
+    // host drops the rest of the frame's scripts then.
+    bool frameBudgetSpent();
+
+    // Makes room for `bytes` a script is about to create (a joined string, a
+    // copy of an array's items). False, and the running script stops, when the
+    // movie's data would pass maxMemory; the caller then creates nothing.
+    bool reserveMemory(std::size_t bytes);
+    // The bytes scripts could reach when last measured.
+    std::size_t liveMemory() const { return m_liveMemory; }
+
     // Object.registerClass: symbol names (as written) to constructors, for
     // the movie layer to use when it creates clips from library symbols.
     std::map<std::string, Object*>& registeredClasses() { return m_registeredClasses; }
@@ -144,6 +172,16 @@ private:
     // After a jump out of a With block to `pc`: the index inside [begin, end)
     // that jumps lead back to, or nothing (and `pc` where the script goes on).
     std::optional<std::size_t> jumpBackInto(Frame& f, std::size_t& pc, std::size_t begin, std::size_t end);
+    // Around every entry from outside a script: sets the limits of a fresh
+    // run, and afterwards clears what a stopped script left.
+    void beginOutermost();
+    void endOutermost();
+    // Measures the data scripts reach, `pending` bytes about to be created
+    // included; stops the running script when that passes the budget.
+    bool checkMemory(std::size_t pending);
+    // What the garbage collector and the memory measure start from.
+    void gatherRoots(std::vector<Object*>& roots, std::vector<Scope*>& scopes, std::vector<Value>& values);
+    void setLiveMemory(std::size_t bytes);
     Value callScript(Object* fn, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper);
     // call() with the choice of a `super` for script functions: plain
     // function calls (CallFunction) have none.
@@ -179,6 +217,15 @@ private:
     Object* m_callee = nullptr; // the script function running now, for arguments.caller
     std::uint64_t m_instructions = 0;
     std::uint64_t m_budget = 0;
+    // This frame's end, in instructions and in time; none before beginFrame().
+    std::uint64_t m_frameInstructionEnd = UINT64_MAX;
+    std::chrono::steady_clock::time_point m_frameDeadline = std::chrono::steady_clock::time_point::max();
+    bool m_frameExpired = false;
+    // Frames of the scripts running now, innermost last: roots for measuring.
+    std::vector<Frame*> m_frames;
+    std::size_t m_liveMemory = 0;
+    // Bytes that may be created before the data is measured again.
+    std::size_t m_memoryHeadroom = 0;
     bool m_running = false;
     bool m_aborted = false;
     bool m_throwing = false;

@@ -231,7 +231,8 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
     }
     case ActionCode::StringAdd: {
         std::string b = toString(pop(f)), x = toString(pop(f));
-        push(f, x + b);
+        if (reserveMemory(x.size() + b.size()))
+            push(f, x + b);
         break;
     }
     case ActionCode::StringLength:
@@ -531,9 +532,12 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
     case ActionCode::Add2: {
         Value b = toPrimitive(pop(f));
         Value x = toPrimitive(pop(f));
-        if (x.isString() || b.isString())
-            push(f, toString(x) + toString(b));
-        else
+        if (x.isString() || b.isString()) {
+            std::string joined = toString(x);
+            const std::string tail = toString(b);
+            if (reserveMemory(joined.size() + tail.size()))
+                push(f, joined.append(tail));
+        } else
             push(f, toNumber(x) + toNumber(b));
         break;
     }

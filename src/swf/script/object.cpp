@@ -2,6 +2,25 @@
 
 namespace swf::script {
 
+namespace {
+
+// What the bookkeeping around an object and a property costs besides the
+// structs themselves: the heap's pointer to the object, the name index's hash
+// node with its copy of the key, the allocator's headers.
+constexpr std::size_t kObjectOverhead = 32;
+constexpr std::size_t kIndexEntryBytes = kPropertyBytes - sizeof(Property);
+
+} // namespace
+
+std::size_t heapBytes(const std::string& s)
+{
+    // Short strings live inside the string object itself.
+    static const std::size_t inlineCapacity = std::string().capacity();
+    return s.capacity() > inlineCapacity ? s.capacity() + 1 : 0;
+}
+
+std::size_t heapBytes(const Value& v) { return v.isString() ? heapBytes(v.asString()) : 0; }
+
 std::string Object::key(const std::string& name) const
 {
     if (m_version >= 7)
@@ -60,11 +79,15 @@ Property& Object::put(const std::string& name, const Value& value, std::uint16_t
         // A property hidden from this version is replaced by a plain one.
         if (!visibleInVersion(p.flags, m_version))
             p.flags = flags;
+        if (m_heap)
+            m_heap->charge(heapBytes(value));
         p.value = value;
         p.getter = nullptr;
         p.setter = nullptr;
         return p;
     }
+    if (m_heap)
+        m_heap->charge(kPropertyBytes + 2 * heapBytes(name) + heapBytes(value));
     m_index.emplace(key(name), m_properties.size());
     m_properties.push_back(Property{name, value, nullptr, nullptr, flags});
     return m_properties.back();
@@ -103,46 +126,53 @@ Object* Object::proto() const
     return p ? p->value.asObject() : nullptr;
 }
 
-void Heap::collect(const std::vector<Object*>& roots, const std::vector<Scope*>& scopeRoots, const std::vector<Value>& valueRoots)
+std::size_t Heap::mark(const std::vector<Object*>& roots, const std::vector<Scope*>& scopeRoots,
+                       const std::vector<Value>& valueRoots, std::vector<Object*>& objects, std::vector<Scope*>& scopes)
 {
-    std::vector<Object*> pending;
-    std::vector<Scope*> pendingScopes;
+    // The lists double as work lists (marked, not yet scanned from `next` on):
+    // no recursion, since chains can be long.
     auto markObject = [&](Object* o) {
         if (o && !o->marked) {
             o->marked = true;
-            pending.push_back(o);
+            objects.push_back(o);
         }
     };
     auto markValue = [&](const Value& v) { markObject(v.asObject()); };
     auto markScope = [&](Scope* s) {
         if (s && !s->marked) {
             s->marked = true;
-            pendingScopes.push_back(s);
+            scopes.push_back(s);
         }
     };
+    std::size_t bytes = 0;
     for (Object* o : roots)
         markObject(o);
     for (Scope* s : scopeRoots)
         markScope(s);
-    for (const Value& v : valueRoots)
+    for (const Value& v : valueRoots) {
         markValue(v);
-    // An explicit work list rather than recursion: chains can be long.
-    while (!pending.empty() || !pendingScopes.empty()) {
-        if (!pendingScopes.empty()) {
-            Scope* s = pendingScopes.back();
-            pendingScopes.pop_back();
+        bytes += heapBytes(v);
+    }
+    std::size_t nextObject = 0, nextScope = 0;
+    while (nextObject < objects.size() || nextScope < scopes.size()) {
+        if (nextScope < scopes.size()) {
+            Scope* s = scopes[nextScope++];
+            bytes += sizeof(Scope) + kObjectOverhead;
             markObject(s->object);
             markScope(s->parent);
             continue;
         }
-        Object* o = pending.back();
-        pending.pop_back();
+        Object* o = objects[nextObject++];
+        bytes += sizeof(Object) + kObjectOverhead + o->properties().capacity() * sizeof(Property)
+            + o->properties().size() * kIndexEntryBytes + heapBytes(o->primitive);
         for (const Property& p : o->properties()) {
+            bytes += 2 * heapBytes(p.name) + heapBytes(p.value);
             markValue(p.value);
             markObject(p.getter);
             markObject(p.setter);
         }
         for (const auto& [name, watch] : o->watches()) {
+            bytes += sizeof(Watch) + kIndexEntryBytes + heapBytes(name) + heapBytes(watch.userData);
             markObject(watch.callback);
             markValue(watch.userData);
         }
@@ -151,10 +181,31 @@ void Heap::collect(const std::vector<Object*>& roots, const std::vector<Scope*>&
         markObject(o->superHome);
         markObject(o->superThis);
         if (ScriptFunction* f = o->script()) {
+            bytes += sizeof(ScriptFunction);
             markScope(f->scope);
             markObject(f->target);
         }
     }
+    return bytes;
+}
+
+std::size_t Heap::measure(const std::vector<Object*>& roots, const std::vector<Scope*>& scopeRoots, const std::vector<Value>& valueRoots)
+{
+    std::vector<Object*> objects;
+    std::vector<Scope*> scopes;
+    const std::size_t bytes = mark(roots, scopeRoots, valueRoots, objects, scopes);
+    for (Object* o : objects)
+        o->marked = false;
+    for (Scope* s : scopes)
+        s->marked = false;
+    return bytes;
+}
+
+std::size_t Heap::collect(const std::vector<Object*>& roots, const std::vector<Scope*>& scopeRoots, const std::vector<Value>& valueRoots)
+{
+    std::vector<Object*> objects;
+    std::vector<Scope*> scopes;
+    const std::size_t bytes = mark(roots, scopeRoots, valueRoots, objects, scopes);
     auto sweep = [](auto& list) {
         std::size_t kept = 0;
         for (std::size_t i = 0; i < list.size(); ++i) {
@@ -169,17 +220,22 @@ void Heap::collect(const std::vector<Object*>& roots, const std::vector<Scope*>&
     };
     sweep(m_objects);
     sweep(m_scopes);
+    return bytes;
 }
 
 Object* Heap::make(ObjectClass cls)
 {
     m_objects.push_back(std::make_unique<Object>(cls, m_version));
-    return m_objects.back().get();
+    Object* o = m_objects.back().get();
+    o->m_heap = this;
+    charge(sizeof(Object) + kObjectOverhead);
+    return o;
 }
 
 Scope* Heap::scope(Object* object, Scope* parent)
 {
     m_scopes.push_back(std::make_unique<Scope>(Scope{object, parent}));
+    charge(sizeof(Scope) + kObjectOverhead);
     return m_scopes.back().get();
 }
 

@@ -17,6 +17,7 @@
 
 namespace swf::script {
 
+class Heap;
 class Interpreter;
 class Object;
 struct Scope;
@@ -148,6 +149,9 @@ private:
     std::unique_ptr<ScriptFunction> m_script;
     std::unordered_map<std::string, Watch> m_watches;
     std::shared_ptr<ObjectExtension> m_extension;
+    Heap* m_heap = nullptr; // where new properties are accounted
+
+    friend class Heap;
 };
 
 // One link of a scope chain: an object searched for names, then the rest.
@@ -160,6 +164,11 @@ struct Scope {
 // Owns every object and scope of one movie's script machine. Everything is
 // freed with the heap; collect() frees what the given roots cannot reach,
 // cycles included.
+//
+// The heap also keeps a rough count of what was created since the data was
+// last measured (objects, properties, strings stored in them), so that the
+// interpreter knows when to measure again; measure() and collect() give the
+// bytes the roots reach.
 class Heap {
 public:
     explicit Heap(int swfVersion) : m_version(swfVersion) {}
@@ -169,12 +178,34 @@ public:
     std::size_t scopeCount() const { return m_scopes.size(); }
     int swfVersion() const { return m_version; }
     // Mark and sweep from the roots; only valid while no script runs.
-    void collect(const std::vector<Object*>& roots, const std::vector<Scope*>& scopeRoots, const std::vector<Value>& valueRoots);
+    // Returns the bytes that stay.
+    std::size_t collect(const std::vector<Object*>& roots, const std::vector<Scope*>& scopeRoots, const std::vector<Value>& valueRoots);
+    // The bytes the roots reach, freeing nothing: valid while scripts run.
+    std::size_t measure(const std::vector<Object*>& roots, const std::vector<Scope*>& scopeRoots, const std::vector<Value>& valueRoots);
+
+    void charge(std::size_t bytes) { m_created += bytes; }
+    std::size_t createdSinceMeasure() const { return m_created; }
+    void resetCreated() { m_created = 0; }
 
 private:
+    // Marks what the roots reach; returns the bytes it holds. `objects` and
+    // `scopes` list what was marked.
+    std::size_t mark(const std::vector<Object*>& roots, const std::vector<Scope*>& scopeRoots,
+                     const std::vector<Value>& valueRoots, std::vector<Object*>& objects, std::vector<Scope*>& scopes);
+
     int m_version;
     std::vector<std::unique_ptr<Object>> m_objects;
     std::vector<std::unique_ptr<Scope>> m_scopes;
+    std::size_t m_created = 0;
 };
+
+// What one more property costs, the bytes of its name and value aside: the
+// property itself and its entry in the name index.
+inline constexpr std::size_t kPropertyBytes = sizeof(Property) + 64;
+
+// Bytes a value holds outside itself: a string's characters once they no
+// longer fit inside the string object.
+std::size_t heapBytes(const Value& v);
+std::size_t heapBytes(const std::string& s);
 
 } // namespace swf::script

@@ -1,6 +1,6 @@
 // setInterval / setTimeout: callbacks due on the host's movie clock.
 
-#include "swf/script/interpreter.h"
+#include "swf/script/frame.h"
 
 #include <algorithm>
 
@@ -17,12 +17,10 @@ int Interpreter::addTimer(Object* thisObject, Value function, std::string method
 
 void Interpreter::removeTimer(int id) { m_timers.erase(id); }
 
-void Interpreter::collectGarbage()
+void Interpreter::gatherRoots(std::vector<Object*>& roots, std::vector<Scope*>& scopes, std::vector<Value>& values)
 {
-    if (m_running)
-        return;
-    std::vector<Object*> roots = {m_global, m_objectPrototype, m_functionPrototype};
-    std::vector<Value> values = {m_thrown};
+    roots.insert(roots.end(), {m_global, m_objectPrototype, m_functionPrototype, m_callee});
+    values.push_back(m_thrown);
     for (const auto& [id, timer] : m_timers) {
         roots.push_back(timer.thisObject);
         values.push_back(timer.function);
@@ -32,8 +30,24 @@ void Interpreter::collectGarbage()
         roots.push_back(ctor);
     roots.insert(roots.end(), m_pinned.begin(), m_pinned.end());
     values.insert(values.end(), m_stack.begin(), m_stack.end());
+    for (const Frame* f : m_frames) {
+        roots.insert(roots.end(), {f->thisObject, f->target, f->originalTarget, f->activation});
+        scopes.push_back(f->scope);
+        values.insert(values.end(), f->registers.begin(), f->registers.end());
+        values.push_back(f->returnValue);
+    }
     m_host.addGarbageRoots(roots);
-    m_heap.collect(roots, {}, values);
+}
+
+void Interpreter::collectGarbage()
+{
+    if (m_running)
+        return;
+    std::vector<Object*> roots;
+    std::vector<Scope*> scopes;
+    std::vector<Value> values;
+    gatherRoots(roots, scopes, values);
+    setLiveMemory(m_heap.collect(roots, scopes, values));
 }
 
 void Interpreter::runTimers()
@@ -55,21 +69,14 @@ void Interpreter::runTimers()
         else
             m_timers.erase(it);
         const bool outermost = !m_running;
-        if (outermost) {
-            m_running = true;
-            m_aborted = false;
-            m_budget = m_instructions + m_limits.maxInstructions;
-        }
+        if (outermost)
+            beginOutermost();
         if (timer.function.isObject())
             call(timer.function, timer.thisObject, timer.args);
         else if (timer.thisObject)
             callMethod(timer.thisObject, timer.method, timer.args);
-        if (outermost) {
-            m_running = false;
-            m_aborted = false;
-            m_throwing = false;
-            m_depth = 0;
-        }
+        if (outermost)
+            endOutermost();
     }
 }
 

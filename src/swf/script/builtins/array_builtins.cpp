@@ -24,6 +24,9 @@ constexpr int Numeric = 16;
 
 void setItems(Interpreter& in, Object* a, const std::vector<Value>& items)
 {
+    // Past the memory budget (or in a script stopped already) the array stays as it was.
+    if (!in.reserveMemory(items.size() * kPropertyBytes))
+        return;
     in.setArrayLength(a, 0);
     for (std::size_t i = 0; i < items.size(); ++i)
         a->put(std::to_string(i), items[i]);
@@ -146,9 +149,12 @@ void installArray(Interpreter& in)
         std::string out;
         std::vector<Value> items = in.arrayItems(self);
         for (std::size_t i = 0; i < items.size(); ++i) {
+            const std::string item = objectAwareString(in, items[i]);
+            if (!in.reserveMemory(item.size() + (i ? sep.size() : 0)))
+                return std::string();
             if (i)
                 out += sep;
-            out += objectAwareString(in, items[i]);
+            out += item;
         }
         return out;
     };

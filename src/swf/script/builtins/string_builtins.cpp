@@ -29,6 +29,15 @@ double intArg(Interpreter& in, const Args& args, std::size_t i, double fallback)
     return double(toInt32(in.toNumber(args[i])));
 }
 
+// A string's characters (bytes before SWF 6), four bytes each: nothing when
+// the memory budget has no room for them.
+std::vector<std::uint32_t> unitsOf(Interpreter& in, const std::string& s)
+{
+    if (!in.reserveMemory(s.size() * sizeof(std::uint32_t)))
+        return {};
+    return stringUnits(s, in.swfVersion());
+}
+
 std::size_t clampIndex(double n, std::size_t size) { return std::size_t(std::max(0.0, std::min(n, double(size)))); }
 
 std::size_t find(const std::vector<std::uint32_t>& hay, const std::vector<std::uint32_t>& needle, std::size_t from)
@@ -86,14 +95,14 @@ void installString(Interpreter& in)
     in.defineMethod(proto, "toString", primitive);
     in.defineMethod(proto, "valueOf", primitive);
     in.defineMethod(proto, "charAt", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        auto units = stringUnits(thisString(in, self), in.swfVersion());
+        auto units = unitsOf(in, thisString(in, self));
         double i = intArg(in, args, 0, 0);
         if (i < 0 || i >= double(units.size()))
             return std::string();
         return unitToString(units[std::size_t(i)], in.swfVersion());
     });
     in.defineMethod(proto, "charCodeAt", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        auto units = stringUnits(thisString(in, self), in.swfVersion());
+        auto units = unitsOf(in, thisString(in, self));
         double i = intArg(in, args, 0, 0);
         // Before SWF 6 an index past the end reads the terminating zero.
         if (in.swfVersion() < 6 && i >= double(units.size()))
@@ -104,20 +113,24 @@ void installString(Interpreter& in)
     });
     in.defineMethod(proto, "concat", [](Interpreter& in, Object* self, const Args& args) -> Value {
         std::string s = thisString(in, self);
-        for (const Value& v : args)
-            s += objectAwareString(in, v);
+        for (const Value& v : args) {
+            const std::string more = objectAwareString(in, v);
+            if (!in.reserveMemory(s.size() + more.size()))
+                return Value();
+            s += more;
+        }
         return s;
     });
     in.defineMethod(proto, "indexOf", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        auto units = stringUnits(thisString(in, self), in.swfVersion());
-        auto needle = stringUnits(in.toString(arg(args, 0)), in.swfVersion());
+        auto units = unitsOf(in, thisString(in, self));
+        auto needle = unitsOf(in, in.toString(arg(args, 0)));
         double from = intArg(in, args, 1, 0);
         std::size_t at = find(units, needle, clampIndex(from, units.size()));
         return at == std::string::npos ? -1.0 : double(at);
     });
     in.defineMethod(proto, "lastIndexOf", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        auto units = stringUnits(thisString(in, self), in.swfVersion());
-        auto needle = stringUnits(in.toString(arg(args, 0)), in.swfVersion());
+        auto units = unitsOf(in, thisString(in, self));
+        auto needle = unitsOf(in, in.toString(arg(args, 0)));
         double from = intArg(in, args, 1, double(units.size()));
         if (from < 0 || needle.size() > units.size())
             return -1.0;
@@ -129,7 +142,7 @@ void installString(Interpreter& in)
         return -1.0;
     });
     in.defineMethod(proto, "slice", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        auto units = stringUnits(thisString(in, self), in.swfVersion());
+        auto units = unitsOf(in, thisString(in, self));
         const double size = double(units.size());
         double b = intArg(in, args, 0, 0), e = intArg(in, args, 1, size);
         if (b < 0)
@@ -140,7 +153,7 @@ void installString(Interpreter& in)
         return bi < ei ? joinUnits(units, bi, ei, in.swfVersion()) : std::string();
     });
     in.defineMethod(proto, "substring", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        auto units = stringUnits(thisString(in, self), in.swfVersion());
+        auto units = unitsOf(in, thisString(in, self));
         std::size_t b = clampIndex(intArg(in, args, 0, 0), units.size());
         // A start at or past the end gives nothing, whatever the end.
         if (b >= units.size())
@@ -151,7 +164,7 @@ void installString(Interpreter& in)
         return joinUnits(units, b, e, in.swfVersion());
     });
     in.defineMethod(proto, "substr", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        auto units = stringUnits(thisString(in, self), in.swfVersion());
+        auto units = unitsOf(in, thisString(in, self));
         const double size = double(units.size());
         double b = intArg(in, args, 0, 0);
         if (b < 0)
@@ -173,7 +186,7 @@ void installString(Interpreter& in)
         // A given limit counts as a 32-bit integer: Infinity and NaN are 0.
         double limit = args.size() > 1 && !args[1].isUndefined() ? double(toInt32(in.toNumber(args[1]))) : 4294967295.0;
         const int version = in.swfVersion();
-        auto sep = args.empty() || args[0].isUndefined() ? std::vector<std::uint32_t>() : stringUnits(in.toString(args[0]), version);
+        auto sep = args.empty() || args[0].isUndefined() ? std::vector<std::uint32_t>() : unitsOf(in, in.toString(args[0]));
         if (args.empty() || args[0].isUndefined() || (sep.empty() && version < 6)) {
             // No separator (and before SWF 6 an empty one): the whole string.
             parts.push_back(s);
@@ -184,19 +197,29 @@ void installString(Interpreter& in)
                 parts.push_back(std::string());
             return in.newArray(parts);
         } else {
-            auto units = stringUnits(s, version);
+            auto units = unitsOf(in, s);
+            // Each part costs a value of its own besides its characters.
+            auto add = [&](std::string part) {
+                if (!in.reserveMemory(sizeof(Value) + part.size()))
+                    return false;
+                parts.push_back(std::move(part));
+                return true;
+            };
             if (sep.empty()) {
-                for (std::uint32_t u : units)
-                    parts.push_back(unitToString(u, version));
+                for (std::uint32_t u : units) {
+                    if (!add(unitToString(u, version)))
+                        break;
+                }
             } else {
                 std::size_t start = 0;
-                while (true) {
+                while (!in.aborted()) {
                     std::size_t at = find(units, sep, start);
                     if (at == std::string::npos) {
-                        parts.push_back(joinUnits(units, start, units.size(), version));
+                        add(joinUnits(units, start, units.size(), version));
                         break;
                     }
-                    parts.push_back(joinUnits(units, start, at, version));
+                    if (!add(joinUnits(units, start, at, version)))
+                        break;
                     start = at + sep.size();
                 }
             }

@@ -329,7 +329,7 @@ void parseInto(Interpreter& in, Object* self, const std::string& text)
     std::vector<std::pair<std::size_t, Object*>> work;
     for (auto it = parsed.nodes[0].children.rbegin(); it != parsed.nodes[0].children.rend(); ++it)
         work.emplace_back(*it, self);
-    while (!work.empty()) {
+    while (!work.empty() && in.reserveMemory(0)) {
         auto [index, parent] = work.back();
         work.pop_back();
         const xml::ParsedNode& record = parsed.nodes[index];

@@ -1,0 +1,23 @@
+#pragma once
+
+// Bounds on the pictures the renderer keeps for a movie and on what a bitmap's
+// declared size may make it allocate. Past a cache bound the oldest pictures
+// go (and are made again when drawn); the movie plays on.
+
+#include <cstdint>
+
+namespace swf::render {
+
+// Decoded bitmaps kept at once; the least recently drawn go first.
+inline constexpr std::int64_t kMaxDecodedBitmapBytes = 512ll * 1024 * 1024;
+
+// Colour-transformed and padded copies of bitmaps, all dropped when full:
+// tweens that tint a bitmap make a new transform every frame.
+inline constexpr std::int64_t kMaxBitmapCopyBytes = 96ll * 1024 * 1024;
+
+// A lossless bitmap whose data stops short shows what there is, the rest
+// transparent, only up to this many pixels: a few bytes must not make a
+// picture of hundreds of megabytes.
+inline constexpr std::int64_t kMaxPartialBitmapPixels = 1024 * 1024;
+
+} // namespace swf::render
