@@ -230,12 +230,9 @@ DisplayObject* TimelineRunner::place(DisplayObject& owner, const PlaceObject& re
     fresh.character = character;
     fresh.placedFrame = frame;
     applyPlacement(fresh, record);
-    if (record.name)
-        fresh.name = *record.name;
-    if (record.clipDepth)
-        fresh.clipDepth = *record.clipDepth;
-    if (record.visible)
-        fresh.visible = *record.visible;
+    fresh.name = record.name.value_or(std::string());
+    fresh.clipDepth = record.clipDepth.value_or(0);
+    fresh.visible = record.visible.value_or(true);
     return add(owner, record.depth, std::move(fresh), &record);
 }
 

@@ -31,4 +31,12 @@ private:
     std::vector<Frame*>& m_running;
 };
 
+// Legacy SWF 4 comparisons push numbers in SWF 4 and booleans from SWF 5 on.
+inline Value legacyBool(bool b, int version)
+{
+    if (version < 5)
+        return Value(b ? 1.0 : 0.0);
+    return Value(b);
+}
+
 } // namespace swf::script

@@ -169,6 +169,13 @@ private:
 
     Completion execute(Frame& f, std::size_t begin, std::size_t end, std::size_t& jumpTo);
     Completion step(Frame& f, const Action& a, std::size_t& pc, std::size_t& jumpTo);
+    // The actions other than control flow, by the work they do: each runs an
+    // action of its kind and says whether it was one.
+    bool stepVariables(Frame& f, const Action& a);
+    bool stepArithmetic(Frame& f, const Action& a);
+    bool stepObjects(Frame& f, const Action& a, std::size_t& next);
+    bool stepStrings(Frame& f, const Action& a);
+    bool stepMovie(Frame& f, const Action& a, std::size_t& next);
     // After a jump out of a With block to `pc`: the index inside [begin, end)
     // that jumps lead back to, or nothing (and `pc` where the script goes on).
     std::optional<std::size_t> jumpBackInto(Frame& f, std::size_t& pc, std::size_t begin, std::size_t end);

@@ -10,18 +10,28 @@ namespace swf::text {
 
 namespace {
 
-template <typename T>
-void take(std::optional<T>& into, const std::optional<T>& from)
+// Calls `f` on each member of `a` with the same member of `b`.
+template <typename F>
+void forEachMember(TextFieldFormat& a, const TextFieldFormat& b, F f)
 {
-    if (from)
-        into = from;
-}
-
-template <typename T>
-void keepEqual(std::optional<T>& mine, const std::optional<T>& other)
-{
-    if (mine != other)
-        mine.reset();
+    f(a.font, b.font);
+    f(a.size, b.size);
+    f(a.color, b.color);
+    f(a.bold, b.bold);
+    f(a.italic, b.italic);
+    f(a.underline, b.underline);
+    f(a.url, b.url);
+    f(a.target, b.target);
+    f(a.align, b.align);
+    f(a.leftMargin, b.leftMargin);
+    f(a.rightMargin, b.rightMargin);
+    f(a.indent, b.indent);
+    f(a.blockIndent, b.blockIndent);
+    f(a.leading, b.leading);
+    f(a.bullet, b.bullet);
+    f(a.tabStops, b.tabStops);
+    f(a.kerning, b.kerning);
+    f(a.letterSpacing, b.letterSpacing);
 }
 
 bool isParagraphEnd(char32_t c)
@@ -37,46 +47,18 @@ constexpr std::size_t kMaxLength = 1u << 20;
 
 void TextFieldFormat::merge(const TextFieldFormat& o)
 {
-    take(font, o.font);
-    take(size, o.size);
-    take(color, o.color);
-    take(bold, o.bold);
-    take(italic, o.italic);
-    take(underline, o.underline);
-    take(url, o.url);
-    take(target, o.target);
-    take(align, o.align);
-    take(leftMargin, o.leftMargin);
-    take(rightMargin, o.rightMargin);
-    take(indent, o.indent);
-    take(blockIndent, o.blockIndent);
-    take(leading, o.leading);
-    take(bullet, o.bullet);
-    take(tabStops, o.tabStops);
-    take(kerning, o.kerning);
-    take(letterSpacing, o.letterSpacing);
+    forEachMember(*this, o, [](auto& mine, const auto& other) {
+        if (other)
+            mine = other;
+    });
 }
 
 void TextFieldFormat::intersect(const TextFieldFormat& o)
 {
-    keepEqual(font, o.font);
-    keepEqual(size, o.size);
-    keepEqual(color, o.color);
-    keepEqual(bold, o.bold);
-    keepEqual(italic, o.italic);
-    keepEqual(underline, o.underline);
-    keepEqual(url, o.url);
-    keepEqual(target, o.target);
-    keepEqual(align, o.align);
-    keepEqual(leftMargin, o.leftMargin);
-    keepEqual(rightMargin, o.rightMargin);
-    keepEqual(indent, o.indent);
-    keepEqual(blockIndent, o.blockIndent);
-    keepEqual(leading, o.leading);
-    keepEqual(bullet, o.bullet);
-    keepEqual(tabStops, o.tabStops);
-    keepEqual(kerning, o.kerning);
-    keepEqual(letterSpacing, o.letterSpacing);
+    forEachMember(*this, o, [](auto& mine, const auto& other) {
+        if (mine != other)
+            mine.reset();
+    });
 }
 
 TextFieldFormat defaultTextFieldFormat()

@@ -1,0 +1,177 @@
+// Actions on the movie: timelines, targets, web addresses, clips, dragging,
+// trace, the clock and random numbers.
+
+#include "swf/script/frame.h"
+#include "swf/script/interpreter.h"
+#include "swf/script/string_util.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace swf::script {
+
+bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
+{
+    switch (a.code) {
+    // Timeline control.
+    case ActionCode::NextFrame:
+        if (f.target)
+            m_host.nextFrame(f.target);
+        break;
+    case ActionCode::PreviousFrame:
+        if (f.target)
+            m_host.prevFrame(f.target);
+        break;
+    case ActionCode::Play:
+        if (f.target)
+            m_host.play(f.target);
+        break;
+    case ActionCode::Stop:
+        if (f.target)
+            m_host.stop(f.target);
+        break;
+    case ActionCode::ToggleQuality:
+        m_host.toggleQuality();
+        break;
+    case ActionCode::StopSounds:
+        m_host.stopSounds();
+        break;
+    case ActionCode::GotoFrame:
+        if (f.target)
+            m_host.gotoFrame(f.target, a.number, false);
+        break;
+    case ActionCode::GoToLabel:
+        if (f.target)
+            m_host.gotoLabel(f.target, a.text, false);
+        break;
+    case ActionCode::GotoFrame2: {
+        Value frame = pop(f);
+        const bool play = a.number & 1;
+        Object* clip = f.target;
+        if (frame.isString()) {
+            // "path:frame" or a label; a number in a string is a frame number.
+            std::string s = frame.asString();
+            std::size_t colon = s.rfind(':');
+            if (colon != std::string::npos) {
+                clip = resolveTarget(f.target, s.substr(0, colon));
+                s = s.substr(colon + 1);
+            }
+            double n = stringToNumber(s, 7);
+            if (!clip)
+                break;
+            if (std::isnan(n))
+                m_host.gotoLabel(clip, s, play);
+            else
+                m_host.gotoFrame(clip, frameIndex(n + a.number2), play);
+        } else if (clip) {
+            double n = toNumber(frame);
+            if (std::isfinite(n))
+                m_host.gotoFrame(clip, frameIndex(n + a.number2), play);
+        }
+        break;
+    }
+    case ActionCode::WaitForFrame:
+        if (f.target && !m_host.frameLoaded(f.target, a.number))
+            next += std::size_t(std::max(0, a.number2));
+        break;
+    case ActionCode::WaitForFrame2: {
+        Value frame = pop(f);
+        if (f.target && !m_host.frameLoaded(f.target, frameIndex(toNumber(frame))))
+            next += std::size_t(std::max(0, a.number2));
+        break;
+    }
+    case ActionCode::SetTarget:
+        setTarget(f, a.text.empty() ? f.originalTarget : resolveTarget(f.originalTarget, a.text));
+        break;
+    case ActionCode::SetTarget2: {
+        Value t = pop(f);
+        std::string s = t.isObject() ? std::string() : toString(t);
+        setTarget(f, t.isObject() ? t.asObject() : s.empty() ? f.originalTarget : resolveTarget(f.originalTarget, s));
+        break;
+    }
+    case ActionCode::GetURL:
+        m_host.getUrl(f.target, a.text, a.text2, 0, false, false);
+        break;
+    case ActionCode::GetURL2: {
+        Value window = pop(f);
+        Value url = pop(f);
+        m_host.getUrl(f.target, toString(url), toString(window), (a.number >> 6) & 3, a.number & 2, a.number & 1);
+        break;
+    }
+    case ActionCode::Call: {
+        // Runs another frame's scripts now, on the target or on "path:frame".
+        std::string frame = toString(pop(f));
+        Object* clip = f.target;
+        const std::size_t colon = frame.rfind(':');
+        if (colon != std::string::npos) {
+            clip = resolveTarget(f.target, frame.substr(0, colon));
+            frame = frame.substr(colon + 1);
+        }
+        if (!clip)
+            break;
+        for (const std::vector<std::uint8_t>& bytes : m_host.frameScripts(clip, frame)) {
+            if (m_aborted)
+                break;
+            (void)runBytes(bytes, clip);
+        }
+        break;
+    }
+    case ActionCode::TargetPath: {
+        Value o = pop(f);
+        Object* clip = o.asObject();
+        if (clip && clip->objectClass() == ObjectClass::Clip)
+            push(f, m_host.targetPath(clip, false));
+        else
+            push(f, Value());
+        break;
+    }
+    case ActionCode::CloneSprite: {
+        double depth = toNumber(pop(f));
+        std::string name = toString(pop(f));
+        Object* source = targetFromValue(f, pop(f));
+        if (source)
+            m_host.cloneClip(source, name, int(toInteger(depth)));
+        break;
+    }
+    case ActionCode::RemoveSprite:
+        if (Object* clip = targetFromValue(f, pop(f)))
+            m_host.removeClip(clip);
+        break;
+    case ActionCode::StartDrag: {
+        Object* clip = targetFromValue(f, pop(f));
+        bool lock = toBoolean(pop(f));
+        bool constrain = toBoolean(pop(f));
+        double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+        if (constrain) {
+            y2 = toNumber(pop(f));
+            x2 = toNumber(pop(f));
+            y1 = toNumber(pop(f));
+            x1 = toNumber(pop(f));
+        }
+        if (clip)
+            m_host.startDrag(clip, lock, constrain, x1, y1, x2, y2);
+        break;
+    }
+    case ActionCode::EndDrag:
+        m_host.stopDrag();
+        break;
+    case ActionCode::Trace:
+        m_host.trace(traceString(pop(f)));
+        break;
+    case ActionCode::GetTime:
+        push(f, std::floor(m_host.movieTime()));
+        break;
+    case ActionCode::RandomNumber: {
+        double max = toNumber(pop(f));
+        std::int32_t m = toInt32(max);
+        push(f, m > 0 ? double(m_host.random(std::uint32_t(m))) : 0.0);
+        break;
+    }
+    default:
+        return false;
+    }
+    return true;
+}
+
+} // namespace swf::script

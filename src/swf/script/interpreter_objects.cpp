@@ -1,0 +1,224 @@
+// Actions on objects: creating them, functions and calls, inheritance,
+// enumeration.
+
+#include "swf/script/frame.h"
+#include "swf/script/interpreter.h"
+#include "swf/script/string_util.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace swf::script {
+
+bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
+{
+    const int v = f.version;
+    switch (a.code) {
+    case ActionCode::InstanceOf: {
+        Value ctor = pop(f);
+        Value o = pop(f);
+        push(f, instanceOf(o.asObject(), ctor.asObject()));
+        break;
+    }
+    case ActionCode::CastOp: {
+        Value o = pop(f);
+        Value ctor = pop(f);
+        push(f, instanceOf(o.asObject(), ctor.asObject()) ? o : Value::null());
+        break;
+    }
+    case ActionCode::ImplementsOp: {
+        Value ctor = pop(f);
+        double n = toNumber(pop(f));
+        std::vector<Value> ifaces;
+        for (double i = 0; i < n && i < 256; ++i)
+            ifaces.push_back(pop(f));
+        Object* proto = getMember(ctor, "prototype").asObject();
+        if (proto)
+            proto->put("__implements__", newArray(ifaces), PropertyFlag::DontEnum);
+        break;
+    }
+    case ActionCode::Extends: {
+        Value superclass = pop(f);
+        Value subclass = pop(f);
+        Object* sub = subclass.asObject();
+        Object* sup = superclass.asObject();
+        if (!sub || !sup)
+            break;
+        Object* proto = newObject(getMember(sup, "prototype").asObject());
+        proto->put("__constructor__", sup, PropertyFlag::DontEnum);
+        sub->put("prototype", proto, PropertyFlag::DontEnum);
+        break;
+    }
+    case ActionCode::Enumerate:
+    case ActionCode::Enumerate2: {
+        Value x = pop(f);
+        Object* o = nullptr;
+        if (a.code == ActionCode::Enumerate)
+            o = getVariable(f, toString(x)).asObject();
+        else
+            o = x.asObject();
+        push(f, Value::null());
+        if (o) {
+            std::vector<std::string> names = enumerableNames(o);
+            // The loop pops names, so the first to visit goes on last.
+            for (auto it = names.rbegin(); it != names.rend(); ++it)
+                push(f, *it);
+        }
+        break;
+    }
+
+    // Objects and functions.
+    case ActionCode::InitArray: {
+        double n = toNumber(pop(f));
+        std::vector<Value> items;
+        for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i)
+            items.push_back(pop(f));
+        push(f, newArray(items));
+        break;
+    }
+    case ActionCode::InitObject: {
+        double n = toNumber(pop(f));
+        // Literals take whatever _global.Object.prototype is now.
+        Object* o = newObject(prototypeOf("Object"));
+        // From SWF 6 a literal also names its constructor, as `new Object` does.
+        if (m_version >= 6) {
+            if (const Property* ctor = m_global->findOwnAnyVersion("Object"))
+                o->put("constructor", ctor->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        }
+        for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i) {
+            Value value = pop(f);
+            std::string name = toString(pop(f));
+            setMember(o, name, value);
+        }
+        push(f, o);
+        break;
+    }
+    case ActionCode::DefineFunction:
+    case ActionCode::DefineFunction2: {
+        // Functions take whatever _global.Function.prototype is now.
+        Object* fn = newObject(prototypeOf("Function"));
+        fn->setObjectClass(ObjectClass::Function);
+        auto sf = std::make_unique<ScriptFunction>();
+        sf->code = f.code;
+        sf->info = &a.function;
+        // SWF 5 functions do not close over activations or With blocks:
+        // they see the timeline they were defined on and the globals.
+        sf->scope = v >= 6 ? f.scope : f.target ? m_heap.scope(f.target, m_heap.scope(m_global, nullptr)) : m_heap.scope(m_global, nullptr);
+        sf->target = f.target;
+        sf->constants = f.constants;
+        sf->swfVersion = v;
+        fn->setScript(std::move(sf));
+        if (const Property* function = m_global->findOwnAnyVersion("Function"))
+            fn->put("constructor", function->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        Object* proto = newObject();
+        proto->put("constructor", fn, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        fn->put("prototype", proto, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        next = a.target;
+        if (a.function.name.empty()) {
+            push(f, fn);
+        } else {
+            Object* where = f.activation ? f.activation : f.target;
+            if (where)
+                setMember(where, a.function.name, fn);
+        }
+        break;
+    }
+    case ActionCode::CallFunction: {
+        std::string name = toString(pop(f));
+        double n = toNumber(pop(f));
+        std::vector<Value> args;
+        for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i)
+            args.push_back(pop(f));
+        Object* foundIn = nullptr;
+        Value fn;
+        Object* holder = nullptr;
+        std::string var;
+        if (splitPath(f, name, holder, var)) {
+            fn = holder ? getMember(holder, var) : Value();
+            foundIn = holder;
+        } else {
+            fn = lookupName(f, name, &foundIn);
+        }
+        // `this` is the scope object that held the name (a With object, a
+        // clip, even a function's activation); functions from _global run on
+        // the current target.
+        Object* thisObject = foundIn && foundIn != m_global ? foundIn : f.target;
+        push(f, invoke(fn, thisObject, args, nullptr, false));
+        break;
+    }
+    case ActionCode::CallMethod: {
+        Value nameValue = pop(f);
+        Value base = pop(f);
+        double n = toNumber(pop(f));
+        std::vector<Value> args;
+        for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i)
+            args.push_back(pop(f));
+        std::string name = nameValue.isUndefined() ? std::string() : toString(nameValue);
+        Object* o = base.isObject() ? base.asObject() : toObject(base);
+        if (!o) {
+            push(f, Value());
+            break;
+        }
+        if (o->objectClass() == ObjectClass::Super) {
+            // super(...) runs the superclass constructor; super.m(...) a method above the current one.
+            if (name.empty()) {
+                push(f, call(o, o->superThis, args));
+            } else {
+                Object* owner = nullptr;
+                Value fn = o->superProto ? lookup(o->superProto, name, &owner) : Value();
+                // The method's own super starts one level up; from SWF 7 a
+                // method found further up the chain starts two levels up,
+                // as the original player does.
+                Object* home = o->superProto;
+                if (v >= 7 && owner && owner != home && home)
+                    home = home->proto();
+                push(f, call(fn, o->superThis, args, home));
+            }
+            break;
+        }
+        if (name.empty()) {
+            // The base itself is the function; it runs without a `this`.
+            push(f, call(o, nullptr, args));
+            break;
+        }
+        Object* owner = nullptr;
+        Value fn = lookup(o, name, &owner);
+        if (!owner && m_version >= 6) {
+            Value resolved = getPropertyOf(o, name, o);
+            fn = resolved;
+        }
+        // From SWF 7, a method found above the object's own prototype has its
+        // super start above the prototype it was found on.
+        Object* home = v >= 7 && owner && owner != o && owner != o->proto() ? owner : nullptr;
+        push(f, call(fn, o, args, home));
+        break;
+    }
+    case ActionCode::NewObject: {
+        std::string name = toString(pop(f));
+        double n = toNumber(pop(f));
+        std::vector<Value> args;
+        for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i)
+            args.push_back(pop(f));
+        push(f, construct(getVariable(f, name), args));
+        break;
+    }
+    case ActionCode::NewMethod: {
+        Value nameValue = pop(f);
+        Value base = pop(f);
+        double n = toNumber(pop(f));
+        std::vector<Value> args;
+        for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i)
+            args.push_back(pop(f));
+        std::string name = nameValue.isUndefined() ? std::string() : toString(nameValue);
+        Value ctor = name.empty() ? base : getMember(base, name);
+        push(f, construct(ctor, args));
+        break;
+    }
+    default:
+        return false;
+    }
+    return true;
+}
+
+} // namespace swf::script
