@@ -187,7 +187,7 @@ Value MovieRuntime::getProperty(Object* clip, int index)
         return std::string("HIGH");
     case ClipProperty::XMouse:
     case ClipProperty::YMouse: {
-        const QPointF local = toStage(inst).inverted().map(QPointF(m_mouseX, m_mouseY));
+        const QPointF local = toStage(inst).inverted().map(QPointF(m_pointer.x, m_pointer.y));
         return pixels(ClipProperty(index) == ClipProperty::XMouse ? local.x() : local.y());
     }
     }

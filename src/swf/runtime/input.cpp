@@ -162,19 +162,19 @@ void MovieRuntime::broadcast(const char* object, const char* message)
 void MovieRuntime::mouseMove(double x, double y)
 {
     m_vm->beginFrame();
-    m_mouseX = x;
-    m_mouseY = y;
-    if (m_dragged && m_dragged->object) {
-        const QPointF local = toStage(m_dragged->parent).inverted().map(QPointF(x, y));
-        double nx = m_dragLock ? local.x() : local.x() + m_dragDx;
-        double ny = m_dragLock ? local.y() : local.y() + m_dragDy;
-        if (m_dragConstrain) {
-            nx = std::clamp(nx, m_dragRect[0] * 20.0, m_dragRect[2] * 20.0);
-            ny = std::clamp(ny, m_dragRect[1] * 20.0, m_dragRect[3] * 20.0);
+    m_pointer.x = x;
+    m_pointer.y = y;
+    if (m_drag.clip && m_drag.clip->object) {
+        const QPointF local = toStage(m_drag.clip->parent).inverted().map(QPointF(x, y));
+        double nx = m_drag.lockCenter ? local.x() : local.x() + m_drag.dx;
+        double ny = m_drag.lockCenter ? local.y() : local.y() + m_drag.dy;
+        if (m_drag.constrained) {
+            nx = std::clamp(nx, m_drag.bounds[0] * 20.0, m_drag.bounds[2] * 20.0);
+            ny = std::clamp(ny, m_drag.bounds[1] * 20.0, m_drag.bounds[3] * 20.0);
         }
-        m_dragged->object->matrix.translateX = Twips(static_cast<std::int32_t>(std::lround(nx)));
-        m_dragged->object->matrix.translateY = Twips(static_cast<std::int32_t>(std::lround(ny)));
-        m_dragged->object->scriptTransformed = true;
+        m_drag.clip->object->matrix.translateX = Twips(static_cast<std::int32_t>(std::lround(nx)));
+        m_drag.clip->object->matrix.translateY = Twips(static_cast<std::int32_t>(std::lround(ny)));
+        m_drag.clip->object->scriptTransformed = true;
     }
     std::vector<Instance*> clips;
     collectClips(m_rootInstance, clips);
@@ -188,7 +188,7 @@ void MovieRuntime::mouseMove(double x, double y)
 void MovieRuntime::mouseDown()
 {
     m_vm->beginFrame();
-    m_mouseDown = true;
+    m_pointer.down = true;
     std::vector<Instance*> clips;
     collectClips(m_rootInstance, clips);
     for (Instance* inst : clips)
@@ -201,7 +201,7 @@ void MovieRuntime::mouseDown()
 void MovieRuntime::mouseUp()
 {
     m_vm->beginFrame();
-    m_mouseDown = false;
+    m_pointer.down = false;
     std::vector<Instance*> clips;
     collectClips(m_rootInstance, clips);
     for (Instance* inst : clips)
@@ -215,7 +215,7 @@ void MovieRuntime::mouseUp()
 // position and the press or release that just happened.
 void MovieRuntime::updateButtons(bool pressed, bool released)
 {
-    Instance* over = findMouseTarget(m_rootInstance, m_mouseX, m_mouseY);
+    Instance* over = findMouseTarget(m_rootInstance, m_pointer.x, m_pointer.y);
     auto event = [&](Instance* inst, std::uint16_t cond, std::uint32_t clipEvent, const char* handler) {
         if (!inst || !inst->object)
             return;
@@ -227,15 +227,15 @@ void MovieRuntime::updateButtons(bool pressed, bool released)
         if (inst && inst->object && isButton(inst) && inst->object->clip && inst->object->clip->buttonState != s)
             setButtonState(inst, s);
     };
-    if (over != m_hover) {
-        Instance* old = m_hover;
-        m_hover = over;
-        if (m_pressed) {
-            if (old == m_pressed) {
+    if (over != m_pointer.hover) {
+        Instance* old = m_pointer.hover;
+        m_pointer.hover = over;
+        if (m_pointer.pressed) {
+            if (old == m_pointer.pressed) {
                 event(old, Cond::OverDownToOutDown, ClipEvent::DragOut, "onDragOut");
                 state(old, 1);
             }
-            if (over == m_pressed) {
+            if (over == m_pointer.pressed) {
                 event(over, Cond::OutDownToOverDown, ClipEvent::DragOver, "onDragOver");
                 state(over, 2);
             }
@@ -251,13 +251,13 @@ void MovieRuntime::updateButtons(bool pressed, bool released)
         }
     }
     if (pressed && over) {
-        m_pressed = over;
+        m_pointer.pressed = over;
         event(over, Cond::OverUpToOverDown, ClipEvent::Press, "onPress");
         state(over, 2);
     }
-    if (released && m_pressed) {
-        Instance* was = m_pressed;
-        m_pressed = nullptr;
+    if (released && m_pointer.pressed) {
+        Instance* was = m_pointer.pressed;
+        m_pointer.pressed = nullptr;
         if (was == over) {
             event(was, Cond::OverDownToOverUp, ClipEvent::Release, "onRelease");
             state(was, 1);
@@ -275,10 +275,10 @@ void MovieRuntime::updateButtons(bool pressed, bool released)
 void MovieRuntime::keyDown(int keyCode, int ascii)
 {
     m_vm->beginFrame();
-    if (std::find(m_keysDown.begin(), m_keysDown.end(), keyCode) == m_keysDown.end())
-        m_keysDown.push_back(keyCode);
-    m_lastKey = keyCode;
-    m_lastAscii = ascii;
+    if (std::find(m_keys.down.begin(), m_keys.down.end(), keyCode) == m_keys.down.end())
+        m_keys.down.push_back(keyCode);
+    m_keys.lastCode = keyCode;
+    m_keys.lastAscii = ascii;
     std::vector<Instance*> clips;
     collectClips(m_rootInstance, clips);
     for (Instance* inst : clips) {
@@ -311,8 +311,8 @@ void MovieRuntime::keyDown(int keyCode, int ascii)
 void MovieRuntime::keyUp(int keyCode)
 {
     m_vm->beginFrame();
-    std::erase(m_keysDown, keyCode);
-    m_lastKey = keyCode;
+    std::erase(m_keys.down, keyCode);
+    m_keys.lastCode = keyCode;
     std::vector<Instance*> clips;
     collectClips(m_rootInstance, clips);
     for (Instance* inst : clips)

@@ -32,17 +32,6 @@ bool hasScriptObject(const movie::Character* character)
 
 } // namespace
 
-struct MovieRuntime::Job {
-    Instance* inst = nullptr;
-    Object* self = nullptr;
-    script::ActionList code;
-    std::uint32_t event = 0;      // clip actions with this flag
-    std::string handler;          // then this method, if the object has it
-    bool construct = false;       // registered class and constructor
-    bool firstFrame = false;      // a script-made clip's first frame
-    bool evenIfRemoved = false;
-};
-
 MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary& dictionary, std::uint32_t randomSeed,
                            std::shared_ptr<const render::FontLibrary> fonts)
     : m_movie(movie), m_dictionary(dictionary), m_runner(dictionary, movie.header.version), m_fonts(std::move(fonts)),
@@ -193,14 +182,13 @@ void MovieRuntime::advance()
     std::vector<Instance*> clips;
     collectClips(m_rootInstance, clips);
     m_runner.advance(m_root);
-    std::deque<std::unique_ptr<Job>> scripts = std::move(m_queue);
-    m_queue.clear();
+    std::deque<std::unique_ptr<Job>> scripts = m_jobs.takeNormal();
     for (Instance* inst : clips) {
         if (inst->object)
             queueEvent(inst, ClipEvent::EnterFrame, "onEnterFrame");
     }
     for (auto& job : scripts)
-        m_queue.push_back(std::move(job));
+        m_jobs.push(std::move(job));
     runQueue();
     m_time += 1000.0 / frameRate();
     m_vm->runTimers();
@@ -287,7 +275,7 @@ void MovieRuntime::setupClip(Instance* inst, bool dynamic, Object* init)
         job->inst = inst;
         job->self = inst->self;
         job->construct = true;
-        m_early[int(Priority::Construct)].push_back(std::move(job));
+        m_jobs.push(std::move(job), Priority::Construct);
         return;
     }
     // A clip made by a script has its class before the script goes on, and
@@ -299,7 +287,7 @@ void MovieRuntime::setupClip(Instance* inst, bool dynamic, Object* init)
     job->inst = inst;
     job->self = inst->self;
     job->firstFrame = true;
-    m_queue.push_back(std::move(job));
+    m_jobs.push(std::move(job));
 }
 
 void MovieRuntime::removeAt(Instance* parent, int depth)
@@ -318,13 +306,13 @@ void MovieRuntime::detach(Instance* inst)
     job->event = ClipEvent::Unload;
     job->handler = "onUnload";
     job->evenIfRemoved = true;
-    m_queue.push_back(std::move(job));
-    if (m_hover == inst)
-        m_hover = nullptr;
-    if (m_pressed == inst)
-        m_pressed = nullptr;
-    if (m_dragged == inst)
-        m_dragged = nullptr;
+    m_jobs.push(std::move(job));
+    if (m_pointer.hover == inst)
+        m_pointer.hover = nullptr;
+    if (m_pointer.pressed == inst)
+        m_pointer.pressed = nullptr;
+    if (m_drag.clip == inst)
+        m_drag.clip = nullptr;
     if (m_focus == inst->self)
         m_focus = nullptr;
     if (inst->mask)
@@ -356,7 +344,7 @@ void MovieRuntime::queueCode(Instance* inst, script::ActionList code, Priority p
     job->self = inst->self;
     job->code = std::move(code);
     job->evenIfRemoved = evenIfRemoved;
-    (priority == Priority::Normal ? m_queue : m_early[int(priority)]).push_back(std::move(job));
+    m_jobs.push(std::move(job), priority);
 }
 
 void MovieRuntime::queueEvent(Instance* inst, std::uint32_t clipEvent, const char* handler, Priority priority)
@@ -366,7 +354,7 @@ void MovieRuntime::queueEvent(Instance* inst, std::uint32_t clipEvent, const cha
     job->self = inst->self;
     job->event = clipEvent;
     job->handler = handler ? handler : "";
-    (priority == Priority::Normal ? m_queue : m_early[int(priority)]).push_back(std::move(job));
+    m_jobs.push(std::move(job), priority);
 }
 
 void MovieRuntime::runQueue()
@@ -378,17 +366,9 @@ void MovieRuntime::runQueue()
             budget = -1;
             break;
         }
-        std::deque<std::unique_ptr<Job>>* from = &m_queue;
-        for (auto& early : m_early) {
-            if (!early.empty()) {
-                from = &early;
-                break;
-            }
-        }
-        if (from->empty())
+        std::unique_ptr<Job> job = m_jobs.next();
+        if (!job)
             break;
-        std::unique_ptr<Job> job = std::move(from->front());
-        from->pop_front();
         const bool alive = job->inst && job->inst->object;
         if (!alive && !job->evenIfRemoved)
             continue;
@@ -422,11 +402,8 @@ void MovieRuntime::runQueue()
         }
         job->inst->unloading = false;
     }
-    if (budget < 0) {
-        for (auto& early : m_early)
-            early.clear();
-        m_queue.clear();
-    }
+    if (budget < 0)
+        m_jobs.clear();
 }
 
 // A symbol registered with Object.registerClass gets its class: the
@@ -587,19 +564,19 @@ void MovieRuntime::startDrag(Object* clip, bool lockCenter, bool constrain, doub
     Instance* inst = instanceOf(clip);
     if (!inst || inst->isRoot)
         return;
-    m_dragged = inst;
-    m_dragLock = lockCenter;
-    m_dragConstrain = constrain;
-    m_dragRect[0] = std::min(x1, x2);
-    m_dragRect[1] = std::min(y1, y2);
-    m_dragRect[2] = std::max(x1, x2);
-    m_dragRect[3] = std::max(y1, y2);
-    const QPointF local = toStage(inst->parent).inverted().map(QPointF(m_mouseX, m_mouseY));
-    m_dragDx = inst->object->matrix.translateX.get() - local.x();
-    m_dragDy = inst->object->matrix.translateY.get() - local.y();
+    m_drag.clip = inst;
+    m_drag.lockCenter = lockCenter;
+    m_drag.constrained = constrain;
+    m_drag.bounds[0] = std::min(x1, x2);
+    m_drag.bounds[1] = std::min(y1, y2);
+    m_drag.bounds[2] = std::max(x1, x2);
+    m_drag.bounds[3] = std::max(y1, y2);
+    const QPointF local = toStage(inst->parent).inverted().map(QPointF(m_pointer.x, m_pointer.y));
+    m_drag.dx = inst->object->matrix.translateX.get() - local.x();
+    m_drag.dy = inst->object->matrix.translateY.get() - local.y();
 }
 
-void MovieRuntime::stopDrag() { m_dragged = nullptr; }
+void MovieRuntime::stopDrag() { m_drag.clip = nullptr; }
 
 void MovieRuntime::getUrl(Object*, const std::string& url, const std::string& window, int, bool loadTarget, bool loadVariables)
 {
@@ -659,10 +636,7 @@ void MovieRuntime::addGarbageRoots(std::vector<Object*>& roots)
         if (inst->object && inst->self)
             roots.push_back(inst->self);
     }
-    for (const auto* queue : {&m_early[0], &m_early[1], &m_early[2], &m_queue}) {
-        for (const auto& job : *queue)
-            roots.push_back(job->self);
-    }
+    m_jobs.addObjects(roots);
     if (m_focus)
         roots.push_back(m_focus);
 }
@@ -672,7 +646,7 @@ double MovieRuntime::stageHeight() { return m_movie.header.frameSize.height().to
 
 bool MovieRuntime::keyIsDown(int keyCode)
 {
-    return std::find(m_keysDown.begin(), m_keysDown.end(), keyCode) != m_keysDown.end();
+    return std::find(m_keys.down.begin(), m_keys.down.end(), keyCode) != m_keys.down.end();
 }
 
 bool MovieRuntime::clipColorTransform(Object* clip, swf::ColorTransform& out)

@@ -14,6 +14,8 @@
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/display_list.h"
 #include "swf/movie/timeline_runner.h"
+#include "swf/runtime/event_queue.h"
+#include "swf/runtime/input_state.h"
 #include "swf/runtime/script_index.h"
 #include "swf/script/host.h"
 #include "swf/script/interpreter.h"
@@ -119,7 +121,7 @@ public:
     void keyDown(int keyCode, int ascii);
     void keyUp(int keyCode);
     // Whether the mouse is over something that reacts to it (a button, a clip with handlers).
-    bool hoversButton() const { return m_hover != nullptr; }
+    bool hoversButton() const { return m_pointer.hover != nullptr; }
 
     // ScriptHost.
     script::Object* root(script::Object* base) override;
@@ -157,8 +159,8 @@ public:
     std::string stageAlign() override { return m_align; }
     void setStageAlign(const std::string& align) override { m_align = align; }
     bool keyIsDown(int keyCode) override;
-    int lastKeyCode() override { return m_lastKey; }
-    int lastKeyAscii() override { return m_lastAscii; }
+    int lastKeyCode() override { return m_keys.lastCode; }
+    int lastKeyAscii() override { return m_keys.lastAscii; }
     bool clipColorTransform(script::Object* clip, swf::ColorTransform& out) override;
     void setClipColorTransform(script::Object* clip, const swf::ColorTransform& transform) override;
     script::Object* focus() override { return m_focus; }
@@ -193,17 +195,12 @@ public:
     Instance* instanceFor(const movie::DisplayObject& object) const;
     const std::shared_ptr<script::ObjectExtension>& clipExtension() const { return m_clipExtension; }
     std::vector<std::vector<std::uint8_t>> frameScripts(script::Object* clip, const std::string& frame) override;
-    double mouseX() const { return m_mouseX; }
-    double mouseY() const { return m_mouseY; }
+    double mouseX() const { return m_pointer.x; }
+    double mouseY() const { return m_pointer.y; }
     // The instance of the display object whose area holds the stage point (for hitTest and buttons).
     bool hitTest(const Instance* inst, double stageX, double stageY, bool shapeOnly) const;
 
 private:
-    struct Job;
-    // Jobs run from the first non-empty queue: Initialize clip events, then
-    // initialisation scripts, then constructors, then everything else.
-    enum class Priority { Initialize, InitAction, Construct, Normal };
-
     // DisplayHooks: the display list's changes, as the runner makes them.
     void placed(movie::DisplayObject& parent, int depth, movie::DisplayObject& object, const PlaceObject* record) override;
     void enteringFrame(movie::DisplayObject& clip, int frame) override;
@@ -247,30 +244,20 @@ private:
     movie::Character m_textCharacter; // createTextField's character
     std::shared_ptr<movie::Timeline> m_emptyTimeline;
 
-    std::deque<std::unique_ptr<Job>> m_early[3];
-    std::deque<std::unique_ptr<Job>> m_queue;
+    EventQueue m_jobs;
     std::vector<bool> m_initDone;
     int m_nextInstanceName = 1;
     std::shared_ptr<const render::FontLibrary> m_fonts;
-    std::string m_scaleMode = "showAll";
+    std::string m_scaleMode = "showAll"; // Stage.scaleMode and Stage.align, as scripts set them
     std::string m_align;
     bool m_quit = false; // fscommand("quit"): the movie ended
     double m_time = 0;
     std::mt19937 m_random;
 
-    // Input.
-    double m_mouseX = 0, m_mouseY = 0;
-    bool m_mouseDown = false;
-    Instance* m_hover = nullptr;   // the button or clip under the mouse
-    Instance* m_pressed = nullptr; // the one pressed
-    std::vector<int> m_keysDown;
-    int m_lastKey = 0, m_lastAscii = 0;
+    PointerState m_pointer;
+    KeyboardState m_keys;
+    DragState m_drag;
     script::Object* m_focus = nullptr;
-    Instance* m_dragged = nullptr;
-    bool m_dragLock = false;
-    double m_dragDx = 0, m_dragDy = 0;
-    bool m_dragConstrain = false;
-    double m_dragRect[4] = {0, 0, 0, 0};
 };
 
 } // namespace swf::runtime

@@ -1,0 +1,43 @@
+#include "swf/runtime/event_queue.h"
+
+namespace swf::runtime {
+
+void EventQueue::push(std::unique_ptr<Job> job, Priority priority)
+{
+    m_queues[int(priority)].push_back(std::move(job));
+}
+
+std::unique_ptr<Job> EventQueue::next()
+{
+    for (auto& queue : m_queues) {
+        if (!queue.empty()) {
+            std::unique_ptr<Job> job = std::move(queue.front());
+            queue.pop_front();
+            return job;
+        }
+    }
+    return nullptr;
+}
+
+std::deque<std::unique_ptr<Job>> EventQueue::takeNormal()
+{
+    std::deque<std::unique_ptr<Job>> taken = std::move(m_queues[int(Priority::Normal)]);
+    m_queues[int(Priority::Normal)].clear();
+    return taken;
+}
+
+void EventQueue::clear()
+{
+    for (auto& queue : m_queues)
+        queue.clear();
+}
+
+void EventQueue::addObjects(std::vector<script::Object*>& out) const
+{
+    for (const auto& queue : m_queues) {
+        for (const auto& job : queue)
+            out.push_back(job->self);
+    }
+}
+
+} // namespace swf::runtime

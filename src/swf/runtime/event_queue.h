@@ -1,0 +1,50 @@
+#pragma once
+
+// What a movie's scripts run next, in the original player's order: jobs (frame
+// scripts, clip events, constructors) wait in queues by priority, and the
+// first non-empty queue runs first.
+
+#include "swf/script/interpreter.h"
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace swf::runtime {
+
+struct Instance;
+
+// One thing to run for a clip.
+struct Job {
+    Instance* inst = nullptr;
+    script::Object* self = nullptr;
+    script::ActionList code;
+    std::uint32_t event = 0; // clip actions with this flag
+    std::string handler;     // then this method, if the object has it
+    bool construct = false;  // registered class and constructor
+    bool firstFrame = false; // a script-made clip's first frame
+    bool evenIfRemoved = false;
+};
+
+// Initialize clip events run first, then initialisation scripts, then
+// constructors, then everything else.
+enum class Priority { Initialize, InitAction, Construct, Normal };
+
+class EventQueue {
+public:
+    void push(std::unique_ptr<Job> job, Priority priority = Priority::Normal);
+    // The next job to run; null when every queue is empty.
+    std::unique_ptr<Job> next();
+    // The jobs of normal priority, taken out (to go back in after others).
+    std::deque<std::unique_ptr<Job>> takeNormal();
+    void clear();
+    // The objects the waiting jobs run on, for the garbage collector.
+    void addObjects(std::vector<script::Object*>& out) const;
+
+private:
+    std::deque<std::unique_ptr<Job>> m_queues[4];
+};
+
+} // namespace swf::runtime

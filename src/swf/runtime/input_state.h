@@ -1,0 +1,34 @@
+#pragma once
+
+// What the runtime keeps of the pointer, the keys and a drag between events.
+
+#include <vector>
+
+namespace swf::runtime {
+
+struct Instance;
+
+struct PointerState {
+    double x = 0, y = 0; // stage twips
+    bool down = false;
+    Instance* hover = nullptr;   // the button or clip under the pointer
+    Instance* pressed = nullptr; // the one pressed
+};
+
+struct KeyboardState {
+    std::vector<int> down;
+    int lastCode = 0;
+    int lastAscii = 0;
+};
+
+// startDrag: the clip follows the pointer, kept at its distance from it (or
+// centred on it) and within the bounds when constrained.
+struct DragState {
+    Instance* clip = nullptr;
+    bool lockCenter = false;
+    double dx = 0, dy = 0;
+    bool constrained = false;
+    double bounds[4] = {0, 0, 0, 0}; // left, top, right, bottom
+};
+
+} // namespace swf::runtime
