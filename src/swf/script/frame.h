@@ -31,6 +31,9 @@ private:
     std::vector<Frame*>& m_running;
 };
 
+// Prototype chains deeper than this are treated as cycles.
+inline constexpr int kMaxProtoDepth = 256;
+
 // Legacy SWF 4 comparisons push numbers in SWF 4 and booleans from SWF 5 on.
 inline Value legacyBool(bool b, int version)
 {

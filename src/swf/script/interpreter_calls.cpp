@@ -1,0 +1,192 @@
+// Calling functions: native and script functions, methods, constructors,
+// super, and the frames script functions run in.
+
+#include "swf/script/frame.h"
+#include "swf/script/interpreter.h"
+#include "swf/script/string_util.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace swf::script {
+
+Value Interpreter::call(const Value& function, Object* thisObject, const std::vector<Value>& args, Object* home)
+{
+    return invoke(function, thisObject, args, home, true);
+}
+
+Value Interpreter::invoke(const Value& function, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper)
+{
+    Object* fn = function.asObject();
+    if (!fn || m_aborted)
+        return Value();
+    if (thisObject && thisObject->objectClass() == ObjectClass::Super) {
+        // A method reached through super runs on the object super was made
+        // for, one prototype level further up (its own super looks above that).
+        if (!home)
+            home = thisObject->superProto;
+        thisObject = thisObject->superThis;
+    }
+    if (fn->objectClass() == ObjectClass::Super) {
+        // super(...): the constructor above the one running now.
+        if (!fn->superHome)
+            return Value();
+        Value ctor = getMember(fn->superHome, "__constructor__");
+        if (!ctor.isObject() && fn->superProto)
+            ctor = getMember(fn->superProto, "constructor");
+        if (ctor.asObject() == fn)
+            return Value();
+        return call(ctor, fn->superThis, args, fn->superProto);
+    }
+    if (fn->script())
+        return callScript(fn, thisObject, args, home, withSuper);
+    if (fn->native()) {
+        if (++m_depth > m_limits.maxCallDepth) {
+            --m_depth;
+            abort("too deep recursion");
+            return Value();
+        }
+        NativeFunction native = fn->native();
+        Value r = native(*this, thisObject, args);
+        --m_depth;
+        return r;
+    }
+    return Value();
+}
+
+Value Interpreter::callMethod(const Value& base, const std::string& name, const std::vector<Value>& args)
+{
+    Object* o = base.isObject() ? base.asObject() : toObject(base);
+    if (!o)
+        return Value();
+    return call(lookup(o, name, nullptr), o, args);
+}
+
+Value Interpreter::construct(const Value& constructor, const std::vector<Value>& args)
+{
+    Object* ctor = constructor.asObject();
+    if (!ctor || !ctor->isFunction())
+        return Value();
+    Value protoValue = getMember(ctor, "prototype");
+    Object* proto = protoValue.asObject() ? protoValue.asObject() : m_objectPrototype;
+    Object* o = newObject(proto);
+    // Instances record their constructor as __constructor__ from SWF 6 and
+    // as constructor up to SWF 6.
+    if (m_version >= 6)
+        o->put("__constructor__", ctor, PropertyFlag::DontEnum);
+    if (m_version <= 6)
+        o->put("constructor", ctor, PropertyFlag::DontEnum);
+    if (ctor->nativeConstructor()) {
+        NativeFunction nc = ctor->nativeConstructor();
+        Value r = nc(*this, o, args);
+        return r.isObject() ? r : Value(o);
+    }
+    if (ctor->script()) {
+        callScript(ctor, o, args, proto, true);
+        return o;
+    }
+    Value r = call(ctor, o, args);
+    return r.isObject() ? r : Value(o);
+}
+
+Object* Interpreter::makeSuper(Object* home, Object* thisObject)
+{
+    if (!home || !thisObject)
+        return nullptr;
+    Object* s = m_heap.make(ObjectClass::Super);
+    s->superHome = home;
+    s->superProto = home->proto();
+    s->superThis = thisObject;
+    return s;
+}
+
+Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper)
+{
+    ScriptFunction& sf = *fn->script();
+    if (++m_depth > m_limits.maxCallDepth) {
+        --m_depth;
+        abort("too deep recursion");
+        return Value();
+    }
+    const FunctionInfo& info = *sf.info;
+    Frame f(m_frames);
+    f.code = sf.code;
+    f.constants = sf.constants;
+    f.thisObject = thisObject;
+    f.target = f.originalTarget = sf.target ? sf.target : thisObject;
+    f.version = sf.swfVersion;
+    Object* activation = m_heap.make(ObjectClass::Activation);
+    f.activation = activation;
+    f.scope = m_heap.scope(activation, sf.scope);
+
+    Object* arguments = newArray(args);
+    arguments->setObjectClass(ObjectClass::Arguments);
+    const std::uint16_t hidden = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
+    arguments->put("callee", fn, hidden);
+    arguments->put("caller", m_callee ? Value(m_callee) : Value::null(), hidden);
+    if (const Property* array = m_global->findOwnAnyVersion("Array"))
+        arguments->put("constructor", array->value, hidden);
+    Object* const caller = m_callee;
+    m_callee = fn;
+    // `super` starts at the prototype of `this` (whatever object the method
+    // was found on), exists only for method calls and constructors, and only
+    // from SWF 6 on.
+    if (!home && thisObject)
+        home = thisObject->proto();
+    Object* super = withSuper && sf.swfVersion >= 6 ? makeSuper(home, thisObject) : nullptr;
+
+    if (!info.isFunction2) {
+        f.registers.resize(4);
+        activation->put("arguments", arguments, PropertyFlag::DontEnum);
+        if (super)
+            activation->put("super", super, PropertyFlag::DontEnum);
+        for (std::size_t i = 0; i < info.params.size(); ++i)
+            activation->put(info.params[i].name, i < args.size() ? args[i] : Value());
+    } else {
+        f.registers.resize(std::max<std::size_t>(info.registerCount, 4));
+        std::size_t r = 1;
+        auto preload = [&](const Value& v) {
+            if (r < f.registers.size())
+                f.registers[r] = v;
+            ++r;
+        };
+        const std::uint16_t flags = info.flags;
+        // A suppress flag wins over the matching preload flag.
+        if ((flags & FunctionFlag::PreloadThis) && !(flags & FunctionFlag::SuppressThis))
+            preload(thisObject);
+        if ((flags & FunctionFlag::PreloadArguments) && !(flags & FunctionFlag::SuppressArguments))
+            preload(arguments);
+        else if (!(flags & FunctionFlag::SuppressArguments))
+            activation->put("arguments", arguments, PropertyFlag::DontEnum);
+        if ((flags & FunctionFlag::PreloadSuper) && !(flags & FunctionFlag::SuppressSuper))
+            preload(super);
+        else if (!(flags & FunctionFlag::SuppressSuper) && super)
+            activation->put("super", super, PropertyFlag::DontEnum);
+        if (flags & FunctionFlag::PreloadRoot)
+            preload(m_host.root(f.target));
+        if (flags & FunctionFlag::PreloadParent)
+            preload(m_host.parent(f.target));
+        if (flags & FunctionFlag::PreloadGlobal)
+            preload(m_global);
+        for (std::size_t i = 0; i < info.params.size(); ++i) {
+            Value v = i < args.size() ? args[i] : Value();
+            std::uint8_t reg = info.params[i].reg;
+            if (reg != 0 && reg < f.registers.size())
+                f.registers[reg] = v;
+            else if (reg == 0)
+                activation->put(info.params[i].name, v);
+        }
+    }
+
+    f.stackBase = m_stack.size();
+    std::size_t jumpTo = 0;
+    Completion c = execute(f, info.bodyBegin, info.bodyEnd, jumpTo);
+    if (m_stack.size() > f.stackBase)
+        m_stack.resize(f.stackBase);
+    --m_depth;
+    m_callee = caller;
+    return c == Completion::Return ? f.returnValue : Value();
+}
+
+} // namespace swf::script

@@ -1,0 +1,205 @@
+// Conversions and comparisons of values: to primitives, numbers and strings,
+// loose equality, less-than, instanceof.
+
+#include "swf/script/frame.h"
+#include "swf/script/interpreter.h"
+#include "swf/script/string_util.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace swf::script {
+
+Value Interpreter::toPrimitive(const Value& v, int hint)
+{
+    Object* o = v.asObject();
+    if (!o || o->objectClass() == ObjectClass::Clip)
+        return v;
+    const bool stringFirst = hint == 2 || (hint == 0 && o->objectClass() == ObjectClass::Date);
+    Value fn = getMember(v, stringFirst ? "toString" : "valueOf");
+    if (!fn.isObject() || !fn.asObject()->isFunction()) {
+        // Without the preferred method the other one is used; an object
+        // with neither converts as undefined.
+        fn = getMember(v, stringFirst ? "valueOf" : "toString");
+        if (!fn.isObject() || !fn.asObject()->isFunction())
+            return Value();
+    }
+    Value r = call(fn, o, {});
+    // A clip stands for itself; any other object means "no primitive", and
+    // the caller converts the original object again (calling toString or
+    // valueOf a second time, as the original player does).
+    if (r.isPrimitive() || r.asObject()->objectClass() == ObjectClass::Clip)
+        return r;
+    return v;
+}
+
+double Interpreter::toNumber(const Value& v)
+{
+    if (v.isPrimitive())
+        return primitiveToNumber(v, m_version);
+    Value p = toPrimitive(v, 1);
+    if (p.isPrimitive())
+        return primitiveToNumber(p, m_version);
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+std::string Interpreter::toString(const Value& v)
+{
+    if (v.isPrimitive())
+        return primitiveToString(v, m_version);
+    Object* o = v.asObject();
+    if (o->objectClass() == ObjectClass::Clip)
+        return m_host.targetPath(o, false);
+    Value fn = getMember(v, "toString");
+    if (fn.isObject() && fn.asObject()->isFunction()) {
+        Value r = call(fn, o, {});
+        if (r.isPrimitive())
+            return primitiveToString(r, m_version);
+        return o->isFunction() ? "[type Function]" : "[type Object]";
+    }
+    // Activations and super objects with nothing above them name their kind.
+    if (o->objectClass() == ObjectClass::Activation || o->objectClass() == ObjectClass::Super)
+        return "[type Object]";
+    // Without a toString method (an object cut off from Object.prototype)
+    // the result is what calling nothing gives: undefined.
+    return primitiveToString(Value(), m_version);
+}
+
+bool Interpreter::looseEquals(const Value& a, const Value& b)
+{
+    // Objects convert through valueOf; SWF 5 asks a second time when the
+    // first answer is an object.
+    auto primitive = [&](const Value& o) {
+        Value p = toPrimitive(o, 0);
+        if (p.isObject() && m_version < 6 && p.asObject()->objectClass() != ObjectClass::Clip)
+            p = toPrimitive(o, 0);
+        return p;
+    };
+    if (m_version < 6 && (a.isObject() || b.isObject()))
+        return looseEqualsVersion5(a, b);
+    if (a.type() == b.type()) {
+        Object* x = a.asObject();
+        Object* y = b.asObject();
+        if (!x || !y || x == y)
+            return strictEquals(a, b);
+        // A clip and another object are different kinds: the object is
+        // converted first.
+        const bool xClip = x->objectClass() == ObjectClass::Clip;
+        if (xClip != (y->objectClass() == ObjectClass::Clip)) {
+            Value p = primitive(xClip ? b : a);
+            return p.asObject() == (xClip ? x : y);
+        }
+        return false;
+    }
+    if (a.isNullish() && b.isNullish())
+        return true;
+    // An object equals undefined or null when its valueOf gives one.
+    if (a.isNullish() && b.isObject()) {
+        Value p = primitive(b);
+        return p.isObject() ? false : looseEquals(a, p);
+    }
+    if (b.isNullish() && a.isObject()) {
+        Value p = primitive(a);
+        return p.isObject() ? false : looseEquals(p, b);
+    }
+    if (a.isNullish() || b.isNullish())
+        return false;
+    // The empty string equals no number, whatever the version.
+    if (a.isNumber() && b.isString())
+        return !b.asString().empty() && a.asNumber() == stringToNumber(b.asString(), m_version);
+    if (a.isString() && b.isNumber())
+        return !a.asString().empty() && stringToNumber(a.asString(), m_version) == b.asNumber();
+    if (a.isBoolean())
+        return looseEquals(Value(a.asBool() ? 1.0 : 0.0), b);
+    if (b.isBoolean())
+        return looseEquals(a, Value(b.asBool() ? 1.0 : 0.0));
+    if (a.isObject() && !b.isObject()) {
+        Value p = primitive(a);
+        return p.isObject() ? false : looseEquals(p, b);
+    }
+    if (b.isObject() && !a.isObject()) {
+        Value p = primitive(b);
+        return p.isObject() ? false : looseEquals(a, p);
+    }
+    return false;
+}
+
+Value Interpreter::lessThan(const Value& a, const Value& b)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    // Operands go through valueOf (toString when there is none; undefined
+    // when neither exists). An object whose conversion gives another object
+    // cannot be ordered: the comparison is false. A clip counts as NaN.
+    bool unordered = false;
+    auto primitive = [&](const Value& v) -> Value {
+        Object* o = v.asObject();
+        if (!o)
+            return v;
+        if (o->objectClass() == ObjectClass::Clip)
+            return nan;
+        Value fn = getMember(v, "valueOf");
+        if (!fn.isObject() || !fn.asObject()->isFunction())
+            fn = getMember(v, "toString");
+        if (!fn.isObject() || !fn.asObject()->isFunction())
+            return Value();
+        Value r = call(fn, o, {});
+        if (r.isObject()) {
+            unordered = unordered || r.asObject()->objectClass() != ObjectClass::Clip;
+            return nan;
+        }
+        return r;
+    };
+    Value pa = primitive(a);
+    if (unordered)
+        return false; // the second operand is not converted at all
+    Value pb = primitive(b);
+    if (unordered)
+        return false;
+    // Strings compare by bytes, except that the empty string sorts after
+    // every other string, as in the original player.
+    if (pa.isString() && pb.isString()) {
+        if (pa.asString().empty() || pb.asString().empty())
+            return !pa.asString().empty();
+        return pa.asString() < pb.asString();
+    }
+    // The empty string is NaN here in every version.
+    auto number = [&](const Value& p) { return p.isString() ? stringToNumber(p.asString(), 7) : primitiveToNumber(p, m_version); };
+    double x = number(pa);
+    double y = number(pb);
+    if (std::isnan(x) || std::isnan(y))
+        return Value();
+    return x < y;
+}
+
+bool Interpreter::instanceOf(Object* o, Object* constructor)
+{
+    if (!o || !constructor)
+        return false;
+    Value protoValue = getMember(constructor, "prototype");
+    Object* target = protoValue.asObject();
+    if (!target)
+        return false;
+    Object* p = o->proto();
+    for (int depth = 0; p && depth < kMaxProtoDepth; ++depth) {
+        if (p == target)
+            return true;
+        // Interfaces recorded by ImplementsOp on this prototype.
+        if (const Property* list = p->findOwn("__implements__")) {
+            if (Object* ifaces = list->value.asObject()) {
+                for (const Property& entry : ifaces->properties()) {
+                    Object* iface = entry.value.asObject();
+                    if (iface == constructor)
+                        return true;
+                    Value ip = iface ? getMember(iface, "prototype") : Value();
+                    if (ip.asObject() && ip.asObject() == target)
+                        return true;
+                }
+            }
+        }
+        p = p->proto();
+    }
+    return false;
+}
+
+} // namespace swf::script

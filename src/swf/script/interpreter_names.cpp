@@ -1,0 +1,170 @@
+// Names and paths: variables through the scope chain, slash, colon and
+// dot paths to clips, and the target scripts act on.
+
+#include "swf/script/frame.h"
+#include "swf/script/interpreter.h"
+#include "swf/script/string_util.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace swf::script {
+
+Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundIn)
+{
+    const std::string n = f.version >= 7 ? name : asciiLower(name);
+    if (n == "this")
+        return f.thisObject;
+    if (n == "_global" && f.version >= 6)
+        return m_global;
+    if (n == "_root" || n == "_level0")
+        return m_host.root(f.target);
+    for (Scope* s = f.scope; s; s = s->parent) {
+        Object* o = scopeObject(f, s);
+        if (o && hasProperty(o, name)) {
+            if (foundIn)
+                *foundIn = o;
+            return getMember(o, name);
+        }
+    }
+    if (n == "_parent" && f.target)
+        return m_host.parent(f.target);
+    if (foundIn)
+        *foundIn = nullptr;
+    return Value();
+}
+
+Object* Interpreter::resolveTarget(Object* base, const std::string& path)
+{
+    if (path.empty())
+        return base;
+    Object* cur = base;
+    std::size_t i = 0;
+    if (path[0] == '/') {
+        cur = m_host.root(base);
+        i = 1;
+    }
+    while (cur && i < path.size()) {
+        std::size_t j = i;
+        if (path.compare(i, 2, "..") == 0)
+            j = i + 2;
+        else
+            while (j < path.size() && path[j] != '/' && path[j] != '.' && path[j] != ':')
+                ++j;
+        std::string seg = path.substr(i, j - i);
+        i = j < path.size() ? j + 1 : j;
+        // Two delimiters in a row (or one at the start) name nothing.
+        if (seg.empty())
+            return nullptr;
+        const std::string n = m_version >= 7 ? seg : asciiLower(seg);
+        if (n == ".." || n == "_parent")
+            cur = m_host.parent(cur);
+        else if (n == "_root" || n == "_level0")
+            cur = m_host.root(cur);
+        else if (n == "this")
+            continue;
+        else if (n == "_global")
+            cur = m_global;
+        else {
+            Object* c = m_host.child(cur, seg);
+            if (!c)
+                c = getMember(cur, seg).asObject();
+            // The first name of a relative path may also be a global ("Number:MAX_VALUE").
+            if (!c && cur == base && path[0] != '/')
+                c = getMember(m_global, seg).asObject();
+            cur = c;
+        }
+    }
+    return cur;
+}
+
+bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, std::string& var)
+{
+    std::size_t colon = name.rfind(':');
+    std::size_t slash = name.rfind('/');
+    if (colon != std::string::npos || slash != std::string::npos) {
+        std::size_t cut = colon != std::string::npos ? colon : slash;
+        std::string path = name.substr(0, cut);
+        var = name.substr(cut + 1);
+        if (path.empty() && name[0] == '/')
+            holder = m_host.root(f.target);
+        else
+            holder = resolveTarget(f.target, path);
+        return true;
+    }
+    std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0 || dot + 1 == name.size() || f.version < 5)
+        return false;
+    // a.b.c: the first name from the scope chain, the rest as members.
+    var = name.substr(dot + 1);
+    std::string path = name.substr(0, dot);
+    std::size_t first = path.find('.');
+    Value v = lookupName(f, path.substr(0, first));
+    while (first != std::string::npos && v.isObject()) {
+        std::size_t nextDot = path.find('.', first + 1);
+        v = getMember(v, path.substr(first + 1, nextDot == std::string::npos ? std::string::npos : nextDot - first - 1));
+        first = nextDot;
+    }
+    holder = v.asObject();
+    return true;
+}
+
+Value Interpreter::getVariable(Frame& f, const std::string& name)
+{
+    Object* holder = nullptr;
+    std::string var;
+    if (splitPath(f, name, holder, var)) {
+        if (!holder)
+            return Value();
+        if (var.empty())
+            return holder;
+        return getMember(holder, var);
+    }
+    return lookupName(f, name);
+}
+
+void Interpreter::setVariable(Frame& f, const std::string& name, const Value& value)
+{
+    Object* holder = nullptr;
+    std::string var;
+    if (splitPath(f, name, holder, var)) {
+        if (holder && !var.empty())
+            setMember(holder, var, value);
+        return;
+    }
+    // Assignment only lands on a scope object that has the name itself: an
+    // inherited name does not stop the search.
+    for (Scope* s = f.scope; s; s = s->parent) {
+        Object* o = scopeObject(f, s);
+        if (o && o != m_global && hasOwnName(o, name)) {
+            setMember(o, name, value);
+            return;
+        }
+    }
+    // A new name lands on the timeline the code belongs to.
+    Object* target = f.target ? f.target : m_global;
+    setMember(target, name, value);
+}
+
+Object* Interpreter::scopeObject(const Frame& f, const Scope* s) const
+{
+    // SetTarget swaps the timeline in the scope chain for the new target.
+    return s->object && s->object == f.originalTarget ? f.target : s->object;
+}
+
+void Interpreter::setTarget(Frame& f, Object* target)
+{
+    // Only clips can be targets; anything else leaves the code's own timeline.
+    f.target = target && target->objectClass() == ObjectClass::Clip ? target : f.originalTarget;
+}
+
+Object* Interpreter::targetFromValue(Frame& f, const Value& v)
+{
+    if (v.isObject())
+        return v.asObject();
+    std::string path = toString(v);
+    return resolveTarget(f.target, path);
+}
+
+} // namespace swf::script
