@@ -14,9 +14,10 @@ using script::Value;
 
 namespace {
 
-// Button condition bits (ButtonCondAction::conditions).
+// Button condition bits (ButtonCondAction::conditions) that the pointer
+// moves between; bit 0 (over-down to idle) and bit 15 (idle to over-down)
+// never happen with one pointer.
 namespace Cond {
-constexpr std::uint16_t OverDownToIdle = 1u << 0;
 constexpr std::uint16_t IdleToOverUp = 1u << 8;   // roll over
 constexpr std::uint16_t OverUpToIdle = 1u << 9;   // roll out
 constexpr std::uint16_t OverUpToOverDown = 1u << 10; // press
@@ -24,7 +25,6 @@ constexpr std::uint16_t OverDownToOverUp = 1u << 11; // release
 constexpr std::uint16_t OverDownToOutDown = 1u << 12; // drag out
 constexpr std::uint16_t OutDownToOverDown = 1u << 13; // drag over
 constexpr std::uint16_t OutDownToIdle = 1u << 14;     // release outside
-constexpr std::uint16_t IdleToOverDown = 1u << 15;
 } // namespace Cond
 
 const DefineButton* buttonOf(const movie::DisplayObject& object)

@@ -25,11 +25,6 @@ std::string narrow(const std::u32string& s)
     return out;
 }
 
-std::u32string widen(const std::string& s)
-{
-    return std::u32string(s.begin(), s.end());
-}
-
 bool isSpace(char32_t c)
 {
     return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n';
