@@ -3,6 +3,8 @@
 #include "platform/fs_paths.h"
 #include "platform/native_path.h"
 
+#include "common/percent_encoding.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -24,8 +26,7 @@ constexpr int kCallTimeoutMs = 10000;
 
 bool keptInUriPath(unsigned char byte)
 {
-    return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9')
-        || byte == '-' || byte == '.' || byte == '_' || byte == '~' || byte == '/';
+    return isAsciiAlphanumeric(byte) || byte == '-' || byte == '.' || byte == '_' || byte == '~' || byte == '/';
 }
 
 } // namespace
@@ -34,19 +35,7 @@ FileManager::~FileManager() = default;
 
 QString fileUri(const QString& path)
 {
-    static const char hex[] = "0123456789ABCDEF";
-    QByteArray encoded("file://");
-    for (const char c : nativeFromPath(path)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (keptInUriPath(byte)) {
-            encoded.append(c);
-        } else {
-            encoded.append('%');
-            encoded.append(hex[byte >> 4]);
-            encoded.append(hex[byte & 0x0F]);
-        }
-    }
-    return QString::fromLatin1(encoded);
+    return QString::fromLatin1("file://" + percentEncode(nativeFromPath(path), keptInUriPath));
 }
 
 DesktopFileManager::DesktopFileManager(QObject* parent)

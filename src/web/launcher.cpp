@@ -1,6 +1,7 @@
 #include "web/launcher.h"
 
-#include "platform/native_path.h"
+#include "common/percent_encoding.h"
+#include "platform/file_manager.h"
 
 #include <QDesktopServices>
 #include <QProcess>
@@ -9,15 +10,6 @@
 namespace veskor {
 
 namespace {
-
-const char kHex[] = "0123456789ABCDEF";
-
-void appendEscaped(QByteArray& out, unsigned char byte)
-{
-    out.append('%');
-    out.append(kHex[byte >> 4]);
-    out.append(kHex[byte & 0x0F]);
-}
 
 bool urlCannotHold(unsigned char byte)
 {
@@ -31,39 +23,17 @@ bool urlCannotHold(unsigned char byte)
     }
 }
 
-bool unreservedInPath(unsigned char byte)
-{
-    return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9')
-        || byte == '-' || byte == '.' || byte == '_' || byte == '~' || byte == '/';
-}
-
 } // namespace
 
 Launcher::~Launcher() = default;
 
 QUrl urlForLaunch(const QString& addressOrPath)
 {
-    QByteArray encoded;
-    if (addressOrPath.startsWith(QLatin1Char('/'))) {
-        encoded = "file://";
-        for (const char c : nativeFromPath(addressOrPath)) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (unreservedInPath(byte))
-                encoded.append(c);
-            else
-                appendEscaped(encoded, byte);
-        }
-    } else {
-        const QByteArray utf8 = addressOrPath.toUtf8();
-        for (const char c : utf8) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (urlCannotHold(byte))
-                appendEscaped(encoded, byte);
-            else
-                encoded.append(c);
-        }
-    }
-    return QUrl::fromEncoded(encoded, QUrl::TolerantMode);
+    if (addressOrPath.startsWith(QLatin1Char('/')))
+        return QUrl::fromEncoded(fileUri(addressOrPath).toLatin1(), QUrl::TolerantMode);
+    const std::string encoded = percentEncode(addressOrPath.toUtf8().toStdString(),
+                                              [](unsigned char byte) { return !urlCannotHold(byte); });
+    return QUrl::fromEncoded(QByteArray::fromStdString(encoded), QUrl::TolerantMode);
 }
 
 QString browserProgram(const QByteArray& browserVariable, bool haveXWwwBrowser)

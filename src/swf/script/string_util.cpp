@@ -1,5 +1,7 @@
 #include "swf/script/string_util.h"
 
+#include "common/percent_encoding.h"
+
 #include <algorithm>
 
 namespace swf::script {
@@ -24,20 +26,9 @@ std::string asciiUpper(std::string s)
 
 std::string percentEncode(const std::string& s, std::string_view keep)
 {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(s.size());
-    for (unsigned char c : s) {
-        if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')
-            || keep.find(char(c)) != std::string_view::npos) {
-            out += char(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
+    return veskor::percentEncode(s, [keep](unsigned char byte) {
+        return veskor::isAsciiAlphanumeric(byte) || keep.find(char(byte)) != std::string_view::npos;
+    });
 }
 
 int hexDigitValue(char c)
