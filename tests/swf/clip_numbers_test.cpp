@@ -1,13 +1,16 @@
-// Numbers scripts give where the player keeps an int (frame numbers, depths,
-// property indexes) reach the display list whatever their size: frame numbers
-// wrap to 32 bits as in the original player, depths out of range are refused.
-// The sanitizer build checks that no conversion overflows on the way.
+// Numbers scripts give where the player keeps an int or asks the system
+// (frame numbers, depths, property indexes, times) reach the movie whatever
+// their size: frame numbers wrap to 32 bits as in the original player, depths
+// out of range are refused, times past any calendar have no local zone. The
+// sanitizer build checks that no conversion overflows on the way.
 
 #include "support/assembler.h"
 #include "swf/format/movie_builder.h"
 #include "swf/runtime/trace_run.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace swf {
 namespace {
@@ -76,6 +79,15 @@ TEST(ClipNumbersTest, DepthsOutOfRangeAreRefused)
         SCOPED_TRACE(c.script);
         EXPECT_EQ(traceOf(c.script), c.trace);
     }
+}
+
+TEST(ClipNumbersTest, TimesPastAnyCalendarAskNoLocalZone)
+{
+    // A Date whose time a script set far past the range of dates, shown and asked for its zone.
+    const std::string script = "push -2.9e235, 1\npush \"Date\"\nNewObject\nstoreregister 0\nTrace\n"
+                               "push 0\npush r:0\npush \"getTimezoneOffset\"\nCallMethod\nTrace\n";
+    const std::string trace = traceOf(script);
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 2);
 }
 
 } // namespace

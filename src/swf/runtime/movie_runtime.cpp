@@ -610,6 +610,11 @@ double MovieRuntime::wallClock()
 
 int MovieRuntime::timeZoneOffsetMinutes(double utcMilliseconds)
 {
+    // Dates reach 100 million days either side of 1970; past that (or NaN)
+    // there is no local time to ask for.
+    constexpr double kMaxTime = 8.64e15;
+    if (!(std::abs(utcMilliseconds) <= kMaxTime))
+        return 0;
     const std::time_t t = static_cast<std::time_t>(std::floor(utcMilliseconds / 1000.0));
     std::tm local{};
     if (!localtime_r(&t, &local))
