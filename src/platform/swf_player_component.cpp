@@ -26,7 +26,10 @@ Result<void> SwfPlayerComponent::setMovie(const QString& path)
         return makeError("the player has no widget");
     // Paths are kept as text with undecodable bytes escaped; the engine opens the real bytes.
     // Math.random is seeded from the clock: a shuffled quiz differs each time it is opened.
-    auto player = swf::Player::fromFile(fsFromPath(path), swf::Player::seedFromClock());
+    // A frame's scripts stop in time for the window to repaint.
+    const swf::PlayOptions options{.randomSeed = swf::Player::seedFromClock(),
+                                   .maxFrameMilliseconds = swf::Player::kWindowFrameMilliseconds};
+    auto player = swf::Player::fromFile(fsFromPath(path), options);
     if (!player.ok())
         return player.error();
     m_widget->setPlayer(std::move(player).value());

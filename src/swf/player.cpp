@@ -76,21 +76,21 @@ Player::Player(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 Player::~Player() = default;
 
 veskor::Result<std::unique_ptr<Player>> Player::fromFile(const std::filesystem::path& path,
-                                                         std::optional<std::uint32_t> randomSeed)
+                                                         const PlayOptions& options)
 {
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
         return makeError("The path is a folder, not a movie.");
     return loadGuarded([&]() -> veskor::Result<std::unique_ptr<Player>> {
-        return fromMovie(TRY(checkedMovie(readMovie(path))), randomSeed);
+        return fromMovie(TRY(checkedMovie(readMovie(path))), options);
     });
 }
 
 veskor::Result<std::unique_ptr<Player>> Player::fromBytes(std::vector<std::uint8_t> bytes,
-                                                          std::optional<std::uint32_t> randomSeed)
+                                                          const PlayOptions& options)
 {
     return loadGuarded([&]() -> veskor::Result<std::unique_ptr<Player>> {
-        return fromMovie(TRY(checkedMovie(readMovie(std::span<const std::uint8_t>(bytes)))), randomSeed);
+        return fromMovie(TRY(checkedMovie(readMovie(std::span<const std::uint8_t>(bytes)))), options);
     });
 }
 
@@ -100,7 +100,7 @@ std::uint32_t Player::seedFromClock()
     return static_cast<std::uint32_t>(ticks ^ (ticks >> 32));
 }
 
-veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, std::optional<std::uint32_t> randomSeed)
+veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const PlayOptions& options)
 {
     auto impl = std::make_unique<Impl>();
     impl->movie = std::make_unique<Movie>(std::move(movie));
@@ -117,7 +117,10 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, std::opti
     // Text fields are laid out with the fonts they are drawn with.
     const std::shared_ptr<const render::FontLibrary> fonts = impl->renderer->fonts();
     impl->runtime = std::make_unique<runtime::MovieRuntime>(m, *impl->dictionary,
-                                                            randomSeed.value_or(runtime::kRepeatableSeed), fonts);
+                                                            options.randomSeed.value_or(runtime::kRepeatableSeed), fonts);
+    script::Limits limits = impl->runtime->interpreter().limits();
+    limits.maxFrameMilliseconds = std::max(options.maxFrameMilliseconds, 0);
+    impl->runtime->interpreter().setLimits(limits);
     if (impl->runtime->scripts().hasScripts()) {
         impl->runtime->start();
     } else {

@@ -34,20 +34,33 @@ enum class ScaleMode {
     ExactFit = 2, // stretched to the target
 };
 
+// How a movie plays, beyond what the movie itself says.
+struct PlayOptions {
+    // Math.random draws from this seed. Unset, every run draws the same numbers (tests
+    // and tools); the program passes Player::seedFromClock() so that a shuffled quiz
+    // differs each time.
+    std::optional<std::uint32_t> randomSeed;
+    // Past this much time a frame's remaining scripts are dropped, so that a window
+    // showing the movie keeps repainting. 0 bounds frames by instructions alone: what
+    // tests and tools see then never depends on the machine's speed.
+    int maxFrameMilliseconds = 0;
+};
+
 class Player {
 public:
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
-    // The path is a byte path: Linux file names need not be text. Math.random draws
-    // from `randomSeed`; unset, every run draws the same numbers (tests and tools),
-    // while the program passes seedFromClock() so that a shuffled quiz differs each time.
+    // The path is a byte path: Linux file names need not be text.
     static veskor::Result<std::unique_ptr<Player>> fromFile(const std::filesystem::path& path,
-                                                            std::optional<std::uint32_t> randomSeed = {});
+                                                            const PlayOptions& options = {});
     static veskor::Result<std::unique_ptr<Player>> fromBytes(std::vector<std::uint8_t> bytes,
-                                                             std::optional<std::uint32_t> randomSeed = {});
+                                                             const PlayOptions& options = {});
     static std::uint32_t seedFromClock();
+    // What a program showing the movie in a window uses: the window repaints at
+    // least twice a second whatever the movie's scripts do.
+    static constexpr int kWindowFrameMilliseconds = 500;
 
     // The stage in pixels, as the header gives it (at least 1x1).
     QSize stageSize() const;
@@ -90,7 +103,7 @@ public:
     QImage renderImage(QSize size = {}, ScaleMode mode = ScaleMode::ShowAll) const;
 
 private:
-    static veskor::Result<std::unique_ptr<Player>> fromMovie(Movie movie, std::optional<std::uint32_t> randomSeed);
+    static veskor::Result<std::unique_ptr<Player>> fromMovie(Movie movie, const PlayOptions& options);
     // The current frame drawn, for renderImage().
     QImage paintFrame(QSize size, ScaleMode mode) const;
     // Where the stage lands in `target`.

@@ -84,7 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t version = std::uint8_t(5 + data[0] % 6);
     const int frames = 1 + data[1] % 4;
     const Bytes actions(data + 2, data + size);
-    auto player = Player::fromBytes(movieRunning(actions, version, frames));
+    // As the program plays it: frames bounded in time too, which keeps runs short.
+    auto player = Player::fromBytes(movieRunning(actions, version, frames),
+                                    {.randomSeed = std::nullopt, .maxFrameMilliseconds = Player::kWindowFrameMilliseconds});
     if (!player.ok())
         return 0;
     Player& p = **player;

@@ -69,7 +69,9 @@ TEST(MovieLimits, AFrameOfEndlessHandlersAndTimersEndsInAboutHalfASecond)
         setup.pushInt(1).pushString("spin").op(ActionCode::GetVariable).pushInt(2).pushString("setInterval");
         setup.op(ActionCode::CallFunction).op(ActionCode::Pop);
     }
-    auto player = Player::fromBytes(scriptMovie({setup, ActionWriter(), ActionWriter()}));
+    // As the program plays it, in a window.
+    auto player = Player::fromBytes(scriptMovie({setup, ActionWriter(), ActionWriter()}),
+                                    {.randomSeed = std::nullopt, .maxFrameMilliseconds = Player::kWindowFrameMilliseconds});
     ASSERT_TRUE(player.ok()) << player.error().message;
     for (int frame = 1; frame <= 3; ++frame) {
         const auto started = Clock::now();
@@ -88,7 +90,7 @@ TEST(MovieLimits, RandomNumbersFollowTheSeed)
         draw.pushInt(1'000'000).op(ActionCode::RandomNumber).op(ActionCode::Trace);
     const Bytes movie = scriptMovie({ActionWriter(), draw});
     auto run = [&](std::optional<std::uint32_t> seed) {
-        auto player = Player::fromBytes(movie, seed);
+        auto player = Player::fromBytes(movie, {.randomSeed = seed});
         return player.ok() ? traced(**player, 1) : player.error().message;
     };
     const std::string repeatable = run(std::nullopt);

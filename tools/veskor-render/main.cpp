@@ -21,7 +21,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "veskor-render: %s\n%s", options.error().message.c_str(), usage());
         return 2;
     }
-    auto player = swf::Player::fromFile(options->movie, options->seed);
+    auto player = swf::Player::fromFile(options->movie, {.randomSeed = options->seed});
     if (!player.ok()) {
         std::fprintf(stderr, "veskor-render: %s\n", player.error().message.c_str());
         return 1;

@@ -271,7 +271,7 @@ const swf::Shape& Drawing::shape() const
     std::uint32_t fill = 0;
     std::uint32_t line = 0;
     bool first = true;
-    auto emit = [&](const Edge& edge) {
+    auto appendEdge = [&](const Edge& edge) {
         if (first || edge.fill != fill || edge.line != line || edge.from != pen) {
             swf::StyleChangeRecord change;
             if (first || edge.from != pen)
@@ -297,9 +297,9 @@ const swf::Shape& Drawing::shape() const
         pen = edge.to;
     };
     for (const Edge& edge : m_edges)
-        emit(edge);
+        appendEdge(edge);
     if (const std::optional<Edge> closing = pendingClose())
-        emit(*closing);
+        appendEdge(*closing);
     m_shape = std::move(shape);
     return *m_shape;
 }

@@ -13,11 +13,6 @@ Trace traceMovie(const Movie& movie, const TraceOptions& options)
     trace.failure = veskor::failureOf([&] {
         movie::CharacterDictionary dictionary(movie.tags);
         MovieRuntime runtime(movie, dictionary, options.randomSeed);
-        // What a movie traces depends on the movie and the seed alone, never on
-        // the machine's speed: its frames are bounded by instructions, not time.
-        script::Limits limits = runtime.interpreter().limits();
-        limits.maxFrameMilliseconds = 0;
-        runtime.interpreter().setLimits(limits);
         runtime.traceSink = [&trace](const std::string& line) {
             // A runaway script could trace without end; a few megabytes is plenty.
             if (trace.output.size() < (8u << 20)) {

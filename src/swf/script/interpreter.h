@@ -31,12 +31,13 @@ struct Limits {
     // Per run() call (one frame's script, one event handler).
     std::uint64_t maxInstructions = 5'000'000;
     // Per frame, all of its scripts together (frame scripts, events, timers),
-    // and the time they may take, so that the window repaints at least twice
-    // a second. Past either the frame's remaining scripts are dropped. They
-    // apply from the host's first beginFrame() on; a time of 0 is none, for
-    // headless runs whose output must not depend on the machine's speed.
+    // and the time they may take, so that a window showing the movie repaints.
+    // Past either the frame's remaining scripts are dropped. They apply from the
+    // host's first beginFrame() on. A time of 0 is none: a host that draws to a
+    // window sets one; headless runs leave it, so that their output never
+    // depends on the machine's speed.
     std::uint64_t maxInstructionsPerFrame = 20'000'000;
-    int maxFrameMilliseconds = 500;
+    int maxFrameMilliseconds = 0;
     // What the movie's scripts may keep: strings, arrays, objects and their
     // properties, measured on what scripts can still reach, so that garbage
     // never counts. Past it the running script stops.
