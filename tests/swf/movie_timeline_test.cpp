@@ -96,6 +96,29 @@ int walkerFrame(const Playhead& p, int depth)
     return found->second.clip->frame;
 }
 
+// Sprite 1 places itself at depths 1 and 2, after `leading` tags of its own
+// frame: unbounded, this doubles at every level. The root shows it for `frames`.
+Movie selfContainingSprite(std::vector<Tag> leading, int frames)
+{
+    MovieBuilder b(Twips(2000), Twips(2000), 12, 6);
+    DefineSprite self;
+    self.id = 1;
+    self.frameCount = 1;
+    PlaceObject first;
+    first.depth = 1;
+    first.characterId = 1;
+    PlaceObject second = first;
+    second.depth = 2;
+    self.tags = std::move(leading);
+    self.tags.insert(self.tags.end(), {Tag(first), Tag(second), Tag(ShowFrame{}), Tag(End{})});
+    b.add(self);
+    PlaceObject root;
+    root.depth = 1;
+    root.characterId = 1;
+    b.add(root).showFrame(frames);
+    return b.movie();
+}
+
 TEST(MovieTimelineTest, SpritesAdvanceWithTheirParentAndLoopOnTheirOwn)
 {
     MovieBuilder b(Twips(2000), Twips(2000), 12);
@@ -266,24 +289,7 @@ TEST(MovieTimelineTest, ButtonsShowTheirUpState)
 
 TEST(MovieTimelineTest, ASpriteContainingItselfStopsAtTheLimits)
 {
-    // Sprite 1 places itself twice: unbounded, this doubles at every level.
-    Movie m;
-    m.header.frameCount = 3;
-    m.header.frameSize = box(2000);
-    DefineSprite self;
-    self.id = 1;
-    self.frameCount = 1;
-    PlaceObject first;
-    first.depth = 1;
-    first.characterId = 1;
-    PlaceObject second = first;
-    second.depth = 2;
-    self.tags = {Tag(first), Tag(second), Tag(ShowFrame{}), Tag(End{})};
-    PlaceObject root;
-    root.depth = 1;
-    root.characterId = 1;
-    m.tags = {Tag(self), Tag(root), Tag(ShowFrame{}), Tag(ShowFrame{}), Tag(ShowFrame{}), Tag(End{})};
-    Loaded movie(std::move(m));
+    Loaded movie(selfContainingSprite({}, 3));
     for (int i = 0; i < 5; ++i) {
         EXPECT_LE(countObjects(movie.playhead.state()), kMaxDisplayObjects);
         movie.playhead.advance();
@@ -406,24 +412,9 @@ TEST(MovieTimelineTest, TheScriptRuntimePlacesAsTheTimelineDoes)
 // the first frame comes at once rather than after a quadratic search.
 TEST(MovieTimelineTest, ASpriteContainingItselfWithAScriptShowsItsFirstFrameAtOnce)
 {
-    MovieBuilder b(Twips(2000), Twips(2000), 12, 6);
-    DefineSprite self;
-    self.id = 1;
-    self.frameCount = 1;
-    PlaceObject first;
-    first.depth = 1;
-    first.characterId = 1;
-    PlaceObject second = first;
-    second.depth = 2;
     // trace("x")
     const DoAction trace{Bytes{0x96, 0x03, 0x00, 0x00, 'x', 0x00, 0x26, 0x00}};
-    self.tags = {Tag(trace), Tag(first), Tag(second), Tag(ShowFrame{}), Tag(End{})};
-    b.add(self);
-    PlaceObject root;
-    root.depth = 1;
-    root.characterId = 1;
-    b.add(root).showFrame(2);
-    Loaded movie(b.movie());
+    Loaded movie(selfContainingSprite({Tag(trace)}, 2));
     runtime::MovieRuntime scripted(movie.movie, movie.dictionary);
     long long traces = 0;
     scripted.traceSink = [&](const std::string&) { ++traces; };

@@ -592,6 +592,15 @@ Value Interpreter::pop(Frame& f)
     return v;
 }
 
+std::vector<Value> Interpreter::popList(Frame& f)
+{
+    const double n = toNumber(pop(f));
+    std::vector<Value> values;
+    for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i)
+        values.push_back(pop(f));
+    return values;
+}
+
 void Interpreter::push(Frame&, Value v)
 {
     // A string pushed is a copy of its own; the next memory check sees it.

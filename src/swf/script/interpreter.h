@@ -196,6 +196,9 @@ private:
     Value invoke(const Value& function, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper);
 
     Value pop(Frame& f);
+    // A count, then that many values (the first one popped first), never
+    // below the frame's part of the stack.
+    std::vector<Value> popList(Frame& f);
     void push(Frame& f, Value v);
     Value pushValue(Frame& f, const PushValue& p);
     Value getVariable(Frame& f, const std::string& name);

@@ -70,11 +70,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
 
     // Objects and functions.
     case ActionCode::InitArray: {
-        double n = toNumber(pop(f));
-        std::vector<Value> items;
-        for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i)
-            items.push_back(pop(f));
-        push(f, newArray(items));
+        push(f, newArray(popList(f)));
         break;
     }
     case ActionCode::InitObject: {
@@ -126,10 +122,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
     }
     case ActionCode::CallFunction: {
         std::string name = toString(pop(f));
-        double n = toNumber(pop(f));
-        std::vector<Value> args;
-        for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i)
-            args.push_back(pop(f));
+        const std::vector<Value> args = popList(f);
         Object* foundIn = nullptr;
         Value fn;
         Object* holder = nullptr;
@@ -150,10 +143,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
     case ActionCode::CallMethod: {
         Value nameValue = pop(f);
         Value base = pop(f);
-        double n = toNumber(pop(f));
-        std::vector<Value> args;
-        for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i)
-            args.push_back(pop(f));
+        const std::vector<Value> args = popList(f);
         std::string name = nameValue.isUndefined() ? std::string() : toString(nameValue);
         Object* o = base.isObject() ? base.asObject() : toObject(base);
         if (!o) {
@@ -196,20 +186,14 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
     }
     case ActionCode::NewObject: {
         std::string name = toString(pop(f));
-        double n = toNumber(pop(f));
-        std::vector<Value> args;
-        for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i)
-            args.push_back(pop(f));
+        const std::vector<Value> args = popList(f);
         push(f, construct(getVariable(f, name), args));
         break;
     }
     case ActionCode::NewMethod: {
         Value nameValue = pop(f);
         Value base = pop(f);
-        double n = toNumber(pop(f));
-        std::vector<Value> args;
-        for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i)
-            args.push_back(pop(f));
+        const std::vector<Value> args = popList(f);
         std::string name = nameValue.isUndefined() ? std::string() : toString(nameValue);
         Value ctor = name.empty() ? base : getMember(base, name);
         push(f, construct(ctor, args));
