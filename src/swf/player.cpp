@@ -1,6 +1,7 @@
 #include "swf/player.h"
 
 #include "common/failure.h"
+#include "swf/format/imports.h"
 #include "swf/format/reader.h"
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/playhead.h"
@@ -82,7 +83,7 @@ veskor::Result<std::unique_ptr<Player>> Player::fromFile(const std::filesystem::
     if (std::filesystem::is_directory(path, error))
         return makeError("The path is a folder, not a movie.");
     return loadGuarded([&]() -> veskor::Result<std::unique_ptr<Player>> {
-        return fromMovie(TRY(checkedMovie(readMovie(path))), options);
+        return fromMovie(TRY(checkedMovie(loadMovie(path))), options);
     });
 }
 

@@ -9,6 +9,7 @@
 // both outputs of each that differs.
 
 #include "support/ratchet.h"
+#include "swf/format/imports.h"
 #include "swf/format/reader.h"
 #include "swf/runtime/trace_run.h"
 
@@ -81,7 +82,7 @@ TEST(PeerSuite, TraceOutputMatchesTheOriginalPlayer)
         if (filter && name.find(filter) == std::string::npos)
             continue;
         ++total;
-        auto movie = swf::readMovie(folder / "test.swf");
+        auto movie = swf::loadMovie(folder / "test.swf");
         const int frames = framesOf(folder / "test.toml");
         const std::string out = normalised(movie.ok() ? swf::runtime::traceMovie(*movie, {.frames = frames - 1}).output : std::string());
         const std::string expected = normalised(veskor::test::readText(folder / "output.txt"));

@@ -7,6 +7,7 @@
 // prints both outputs of each that differs.
 
 #include "support/ratchet.h"
+#include "swf/format/imports.h"
 #include "swf/format/reader.h"
 #include "swf/runtime/trace_run.h"
 
@@ -49,7 +50,7 @@ TEST(TraceCorpus, TraceOutputMatchesTheOriginalPlayer)
         if (filter && path.filename().string().find(filter) == std::string::npos)
             continue;
         ++total;
-        auto movie = swf::readMovie(path);
+        auto movie = swf::loadMovie(path);
         const std::string out = movie.ok() ? swf::runtime::traceMovie(*movie).output : std::string();
         const std::string expected = veskor::test::readText(path.string() + ".trace");
         const bool match = out == expected;

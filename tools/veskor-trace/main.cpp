@@ -6,6 +6,7 @@
 // draws from a fixed seed, so every run prints the same; --seed picks another.
 
 #include "headless_app.h"
+#include "swf/format/imports.h"
 #include "swf/format/reader.h"
 #include "swf/runtime/trace_run.h"
 
@@ -66,7 +67,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const auto app = veskor::tools::headlessApplication(argv[0]);
-    auto movie = swf::readMovie(std::filesystem::path(path));
+    auto movie = swf::loadMovie(std::filesystem::path(path));
     if (!movie.ok()) {
         std::fprintf(stderr, "veskor-trace: %s: %s\n", path, movie.error().message.c_str());
         return 1;

@@ -7,6 +7,7 @@
 #include "support/ratchet.h"
 #include "support/test_host.h"
 
+#include "swf/format/imports.h"
 #include "swf/format/reader.h"
 
 #include <gtest/gtest.h>
@@ -72,7 +73,7 @@ TEST(FirstFrameCorpus, TraceOutputMatchesTheOriginalPlayer)
         ran.insert(path.filename().string());
         if (filter && path.filename().string().find(filter) == std::string::npos)
             continue;
-        auto movie = swf::readMovie(path);
+        auto movie = swf::loadMovie(path);
         if (!movie.ok())
             continue;
         std::vector<const swf::Bytes*> scripts;

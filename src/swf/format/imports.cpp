@@ -1,0 +1,313 @@
+#include "swf/format/imports.h"
+
+#include "swf/format/byte_reader.h"
+#include "swf/format/character_ids.h"
+#include "swf/format/reader.h"
+
+#include <QUrl>
+#include <algorithm>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+namespace swf {
+
+namespace {
+
+constexpr std::uint16_t kExportAssets = 56;
+constexpr std::uint16_t kImportAssets = 57;
+constexpr std::uint16_t kImportAssets2 = 71;
+// Libraries that import from libraries: deep chains are refused past this.
+constexpr int kMaxImportNesting = 8;
+
+struct Import {
+    std::string address;
+    std::vector<std::pair<std::uint16_t, std::string>> assets; // id in the importer, name in the lender
+};
+
+std::optional<Import> readImport(const UnknownTag& tag)
+{
+    if (tag.code != kImportAssets && tag.code != kImportAssets2)
+        return std::nullopt;
+    ByteReader r(tag.data);
+    Import import;
+    import.address = r.string();
+    if (tag.code == kImportAssets2) {
+        r.u8();
+        r.u8();
+    }
+    const int count = r.u16();
+    for (int i = 0; i < count && !r.failed(); ++i) {
+        const std::uint16_t id = r.u16();
+        std::string name = r.string();
+        if (!r.failed())
+            import.assets.emplace_back(id, std::move(name));
+    }
+    return import;
+}
+
+std::string asciiLower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    return s;
+}
+
+// The lender's export names, exact and folded (names are case-insensitive before SWF 7).
+struct Exports {
+    std::map<std::string, std::uint16_t> exact;
+    std::map<std::string, std::uint16_t> folded;
+
+    explicit Exports(const std::vector<Tag>& tags)
+    {
+        for (const Tag& tag : tags) {
+            const auto* unknown = std::get_if<UnknownTag>(&tag);
+            if (!unknown || unknown->code != kExportAssets)
+                continue;
+            ByteReader r(unknown->data);
+            const int count = r.u16();
+            for (int i = 0; i < count && !r.failed(); ++i) {
+                const std::uint16_t id = r.u16();
+                std::string name = r.string();
+                if (r.failed())
+                    break;
+                folded.emplace(asciiLower(name), id);
+                exact.emplace(std::move(name), id);
+            }
+        }
+    }
+
+    std::optional<std::uint16_t> find(const std::string& name) const
+    {
+        if (auto it = exact.find(name); it != exact.end())
+            return it->second;
+        if (auto it = folded.find(asciiLower(name)); it != folded.end())
+            return it->second;
+        return std::nullopt;
+    }
+};
+
+std::vector<std::pair<std::uint16_t, IdRole>> idsOf(const Tag& tag)
+{
+    std::vector<std::pair<std::uint16_t, IdRole>> ids;
+    Tag copy = tag;
+    forEachCharacterId(copy, [&](std::uint16_t& id, IdRole role) { ids.emplace_back(id, role); });
+    return ids;
+}
+
+// Ids the importing movie defines or names in its imports: copied characters get others.
+class IdAllocator {
+public:
+    explicit IdAllocator(const std::vector<Tag>& tags)
+    {
+        for (const Tag& tag : tags) {
+            for (const auto& [id, role] : idsOf(tag)) {
+                if (role == IdRole::Defines)
+                    m_taken.insert(id);
+            }
+            if (const auto* unknown = std::get_if<UnknownTag>(&tag)) {
+                if (auto import = readImport(*unknown)) {
+                    for (const auto& asset : import->assets)
+                        m_taken.insert(asset.first);
+                }
+            }
+        }
+    }
+
+    std::optional<std::uint16_t> fresh()
+    {
+        // From the top down, where authoring tools rarely reach; 0xFFFF stays "none".
+        while (m_next > 0 && m_taken.count(m_next))
+            --m_next;
+        if (m_next == 0)
+            return std::nullopt;
+        m_taken.insert(m_next);
+        return m_next--;
+    }
+
+private:
+    std::set<std::uint16_t> m_taken;
+    std::uint16_t m_next = 0xFFFE;
+};
+
+Tag exportTag(const std::vector<std::pair<std::uint16_t, std::string>>& names)
+{
+    UnknownTag tag{kExportAssets, {}};
+    tag.data.push_back(std::uint8_t(names.size() & 0xFF));
+    tag.data.push_back(std::uint8_t(names.size() >> 8));
+    for (const auto& [id, name] : names) {
+        tag.data.push_back(std::uint8_t(id & 0xFF));
+        tag.data.push_back(std::uint8_t(id >> 8));
+        tag.data.insert(tag.data.end(), name.begin(), name.end());
+        tag.data.push_back(0);
+    }
+    return Tag(std::move(tag));
+}
+
+// The tags that bring `import`'s characters from `lender` into a movie, renumbered.
+std::vector<Tag> borrowedTags(const Import& import, const Movie& lender, IdAllocator& ids)
+{
+    const std::vector<Tag>& tags = lender.tags;
+    std::unordered_map<std::uint16_t, std::size_t> definition; // first definition wins
+    std::unordered_map<std::uint16_t, std::vector<std::size_t>> descriptions;
+    const Bytes* jpegTables = nullptr;
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        for (const auto& [id, role] : idsOf(tags[i])) {
+            if (role == IdRole::Defines)
+                definition.emplace(id, i);
+            else if (role == IdRole::Describes)
+                descriptions[id].push_back(i);
+        }
+        if (const auto* tables = std::get_if<JpegTables>(&tags[i]); tables && !jpegTables)
+            jpegTables = &tables->data;
+    }
+
+    // The named characters under the importer's ids, then everything they use under fresh ones.
+    const Exports exports(tags);
+    std::unordered_map<std::uint16_t, std::uint16_t> renumbered;
+    std::vector<std::pair<std::uint16_t, std::string>> names;
+    std::vector<std::uint16_t> pending;
+    for (const auto& [importId, name] : import.assets) {
+        const auto lenderId = exports.find(name);
+        if (!lenderId || !definition.count(*lenderId) || renumbered.count(*lenderId))
+            continue;
+        renumbered.emplace(*lenderId, importId);
+        names.emplace_back(importId, name);
+        pending.push_back(*lenderId);
+    }
+    while (!pending.empty()) {
+        const std::uint16_t id = pending.back();
+        pending.pop_back();
+        std::vector<std::size_t> sources = descriptions[id];
+        sources.push_back(definition.at(id));
+        for (std::size_t source : sources) {
+            for (const auto& [used, role] : idsOf(tags[source])) {
+                if (role != IdRole::Uses || renumbered.count(used) || !definition.count(used))
+                    continue;
+                const auto fresh = ids.fresh();
+                if (!fresh)
+                    continue;
+                renumbered.emplace(used, *fresh);
+                pending.push_back(used);
+            }
+        }
+    }
+
+    std::vector<Tag> out;
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        bool wanted = false;
+        for (const auto& [id, role] : idsOf(tags[i])) {
+            if (role == IdRole::Defines && renumbered.count(id) && definition.at(id) == i)
+                wanted = true;
+            else if (role == IdRole::Describes && renumbered.count(id))
+                wanted = true;
+        }
+        if (!wanted)
+            continue;
+        Tag copy = tags[i];
+        // A reference to something the lender never defined must not land on a
+        // character of the importer: it points nowhere.
+        forEachCharacterId(copy, [&](std::uint16_t& id, IdRole) {
+            const auto it = renumbered.find(id);
+            id = it != renumbered.end() ? it->second : 0xFFFF;
+        });
+        // JPEG data that relies on the lender's shared tables carries them along.
+        if (auto* bits = std::get_if<DefineBits>(&copy)) {
+            DefineBitsJpeg whole;
+            whole.version = 2;
+            whole.id = bits->id;
+            if (jpegTables)
+                whole.imageData = *jpegTables;
+            whole.imageData.insert(whole.imageData.end(), bits->jpegData.begin(), bits->jpegData.end());
+            copy = Tag(std::move(whole));
+        }
+        out.push_back(std::move(copy));
+    }
+    if (!names.empty())
+        out.push_back(exportTag(names));
+    return out;
+}
+
+bool isInside(const std::filesystem::path& path, const std::filesystem::path& folder)
+{
+    auto [end, unused] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+    (void)unused;
+    return end == folder.end();
+}
+
+// The file an import's address names, when it lies inside `root`.
+std::optional<std::filesystem::path> resolveAddress(const std::string& address, const std::filesystem::path& folder,
+                                                    const std::filesystem::path& root)
+{
+    std::filesystem::path target;
+    const QString text = QString::fromUtf8(address.data(), qsizetype(address.size()));
+    const QUrl url(text);
+    if (url.scheme().compare("file", Qt::CaseInsensitive) == 0) {
+        target = std::filesystem::path(url.toLocalFile().toStdString());
+    } else if (url.scheme().size() > 1 || text.isEmpty()) {
+        return std::nullopt; // the web, or a drive letter of another system
+    } else {
+        std::string relative = address.substr(0, address.find_first_of("?#"));
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        target = folder / relative;
+    }
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::weakly_canonical(target, error);
+    if (error || !isInside(real, root) || !std::filesystem::is_regular_file(real, error))
+        return std::nullopt;
+    return real;
+}
+
+veskor::Result<Movie> loadWithin(const std::filesystem::path& path, const std::filesystem::path& root, int nesting)
+{
+    veskor::Result<Movie> movie = readMovie(path);
+    if (!movie.ok())
+        return movie;
+    const std::filesystem::path folder = path.parent_path();
+    inlineImports(*movie, [&](const std::string& address) -> std::optional<Movie> {
+        if (nesting >= kMaxImportNesting)
+            return std::nullopt;
+        const auto lender = resolveAddress(address, folder, root);
+        if (!lender)
+            return std::nullopt;
+        veskor::Result<Movie> read = loadWithin(*lender, root, nesting + 1);
+        if (!read.ok())
+            return std::nullopt;
+        return std::move(read).value();
+    });
+    return movie;
+}
+
+} // namespace
+
+void inlineImports(Movie& movie, const LenderSource& lenders)
+{
+    IdAllocator ids(movie.tags);
+    std::vector<Tag> tags;
+    tags.reserve(movie.tags.size());
+    for (Tag& tag : movie.tags) {
+        const auto* unknown = std::get_if<UnknownTag>(&tag);
+        const auto import = unknown ? readImport(*unknown) : std::nullopt;
+        if (!import) {
+            tags.push_back(std::move(tag));
+            continue;
+        }
+        if (const std::optional<Movie> lender = lenders(import->address)) {
+            std::vector<Tag> borrowed = borrowedTags(*import, *lender, ids);
+            std::move(borrowed.begin(), borrowed.end(), std::back_inserter(tags));
+        } else {
+            movie.warnings.push_back("could not import from " + import->address);
+        }
+    }
+    movie.tags = std::move(tags);
+}
+
+veskor::Result<Movie> loadMovie(const std::filesystem::path& path)
+{
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::weakly_canonical(path, error);
+    if (error)
+        return readMovie(path);
+    return loadWithin(real, real.parent_path(), 0);
+}
+
+} // namespace swf
