@@ -56,6 +56,23 @@ TEST(ClipNumbersTest, FrameNumbersWrapToThirtyTwoBits)
     }
 }
 
+TEST(ClipNumbersTest, AClipsGotoTakesAPathToAnotherTimeline)
+{
+    // e.gotoAndStop("/:3") on a clip of one frame sends the root to its frame 3.
+    EXPECT_EQ(traceOf(R"(push 5, "e", 2
+        push "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "/:3", 1, "e"
+        GetVariable
+        push "gotoAndStop"
+        CallMethod
+        Pop)"),
+              "three\n");
+}
+
 TEST(ClipNumbersTest, DepthsOutOfRangeAreRefused)
 {
     // this.method(args...): the arguments pushed last to first, then their count.

@@ -118,22 +118,9 @@ void defineTimelineMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
     def("stop", [&rt](Interpreter&, Object* self, const Args&) { rt.stop(self); return Value(); });
     def("nextFrame", [&rt](Interpreter&, Object* self, const Args&) { rt.nextFrame(self); return Value(); });
     def("prevFrame", [&rt](Interpreter&, Object* self, const Args&) { rt.prevFrame(self); return Value(); });
-    auto gotoMethod = [&rt](bool play) {
-        return [&rt, play](Interpreter& in, Object* self, const Args& args) {
-            const Value target = arg(args, 0);
-            if (target.isString()) {
-                const std::string& s = target.asString();
-                char* end = nullptr;
-                const double n = std::strtod(s.c_str(), &end);
-                if (!s.empty() && end && *end == 0)
-                    rt.gotoFrame(self, script::frameIndex(n), play);
-                else
-                    rt.gotoLabel(self, s, play);
-            } else if (!target.isUndefined()) {
-                const double n = in.toNumber(target);
-                if (std::isfinite(n))
-                    rt.gotoFrame(self, script::frameIndex(n), play);
-            }
+    auto gotoMethod = [](bool play) {
+        return [play](Interpreter& in, Object* self, const Args& args) {
+            in.gotoFrameOf(self, arg(args, 0), play);
             return Value();
         };
     };

@@ -602,6 +602,13 @@ void MovieRuntime::trace(const std::string& line)
         traceSink(line);
 }
 
+void MovieRuntime::uncaughtException(const std::string& thrown)
+{
+    // A movie that asked to quit is closing: nothing more is logged for it.
+    if (!m_quit)
+        ScriptHost::uncaughtException(thrown);
+}
+
 double MovieRuntime::wallClock()
 {
     using namespace std::chrono;

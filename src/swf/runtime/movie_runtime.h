@@ -146,6 +146,7 @@ public:
     void stopSounds() override {}
     void toggleQuality() override {}
     void trace(const std::string& line) override;
+    void uncaughtException(const std::string& thrown) override;
     double movieTime() override { return m_time; }
     double wallClock() override;
     int timeZoneOffsetMinutes(double utcMilliseconds) override;

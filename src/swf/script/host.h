@@ -82,6 +82,9 @@ public:
 
     // One Trace action or trace() call, already formatted.
     virtual void trace(const std::string& line) = 0;
+    // An exception no script caught, as text: the debugging player logged it
+    // among the trace lines.
+    virtual void uncaughtException(const std::string& thrown) { trace("Warning: Uncaught exception, " + thrown); }
     // Milliseconds since the movie started (GetTime, timers).
     virtual double movieTime() = 0;
     // Wall clock for Date: milliseconds since 1970 UTC, and the local zone's offset in minutes east of UTC.

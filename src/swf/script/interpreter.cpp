@@ -425,11 +425,8 @@ void Interpreter::run(const ActionList& code, Object* clip)
     f.version = m_version;
     f.stackBase = m_stack.size();
     std::size_t jumpTo = 0;
-    Completion c = execute(f, 0, code->size(), jumpTo);
-    if (c == Completion::Throw) {
-        m_throwing = false;
-        m_thrown = Value();
-    }
+    if (execute(f, 0, code->size(), jumpTo) == Completion::Throw)
+        reportUncaught();
     if (m_stack.size() > f.stackBase)
         m_stack.resize(f.stackBase);
     if (outermost)
@@ -443,8 +440,22 @@ void Interpreter::beginOutermost()
     m_budget = std::min(m_instructions + m_limits.maxInstructions, m_frameInstructionEnd);
 }
 
+void Interpreter::reportUncaught()
+{
+    if (!m_throwing)
+        return;
+    m_throwing = false;
+    const Value thrown = std::move(m_thrown);
+    m_thrown = Value();
+    if (!m_aborted)
+        m_host.uncaughtException(toString(thrown));
+    m_throwing = false;
+    m_thrown = Value();
+}
+
 void Interpreter::endOutermost()
 {
+    reportUncaught();
     m_running = false;
     m_aborted = false;
     m_throwing = false;
@@ -599,6 +610,14 @@ std::vector<Value> Interpreter::popList(Frame& f)
     for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i)
         values.push_back(pop(f));
     return values;
+}
+
+std::pair<double, double> Interpreter::popOperands(Frame& f)
+{
+    const Value second = pop(f);
+    const Value first = pop(f);
+    const double x = toNumber(first);
+    return {x, toNumber(second)};
 }
 
 void Interpreter::push(Frame&, Value v)

@@ -140,6 +140,9 @@ public:
 
     // Resolves "/a/b", "_root.a", "../x" from a clip; nullptr if nothing there.
     Object* resolveTarget(Object* base, const std::string& path);
+    // Sends `clip`, or the clip a "path:frame" string names from it, to a frame
+    // number or label (`bias` is added to numbers, as a scene bias).
+    void gotoFrameOf(Object* clip, const Value& frame, bool play, int bias = 0);
 
     // Property enumeration order of for..in: own properties, newest first, then the prototypes'.
     std::vector<std::string> enumerableNames(Object* o);
@@ -184,6 +187,8 @@ private:
     // run, and afterwards clears what a stopped script left.
     void beginOutermost();
     void endOutermost();
+    // Ends an exception that left every script: the trace log says so.
+    void reportUncaught();
     // Measures the data scripts reach, `pending` bytes about to be created
     // included; stops the running script when that passes the budget.
     bool checkMemory(std::size_t pending);
@@ -199,6 +204,9 @@ private:
     // A count, then that many values (the first one popped first), never
     // below the frame's part of the stack.
     std::vector<Value> popList(Frame& f);
+    // The two operands of a SWF 4 arithmetic operation as numbers, the first
+    // (deeper) one converted first, as its valueOf runs first in the original player.
+    std::pair<double, double> popOperands(Frame& f);
     void push(Frame& f, Value v);
     Value pushValue(Frame& f, const PushValue& p);
     Value getVariable(Frame& f, const std::string& name);
@@ -207,7 +215,7 @@ private:
     bool splitPath(Frame& f, const std::string& name, Object*& holder, std::string& var);
     Object* targetFromValue(Frame& f, const Value& v);
     Object* scopeObject(const Frame& f, const Scope* s) const;
-    void setTarget(Frame& f, Object* target);
+    void setTarget(Frame& f, const Value& target);
     Value lookup(Object* o, const std::string& name, Object** owner);
     Object* makeSuper(Object* home, Object* thisObject);
     Value getPropertyOf(Object* o, const std::string& name, Object* thisObject);

@@ -16,22 +16,22 @@ bool Interpreter::stepArithmetic(Frame& f, const Action& a)
     switch (a.code) {
     // Arithmetic, SWF 4 style.
     case ActionCode::Add: {
-        double b = toNumber(pop(f)), x = toNumber(pop(f));
+        const auto [x, b] = popOperands(f);
         push(f, x + b);
         break;
     }
     case ActionCode::Subtract: {
-        double b = toNumber(pop(f)), x = toNumber(pop(f));
+        const auto [x, b] = popOperands(f);
         push(f, x - b);
         break;
     }
     case ActionCode::Multiply: {
-        double b = toNumber(pop(f)), x = toNumber(pop(f));
+        const auto [x, b] = popOperands(f);
         push(f, x * b);
         break;
     }
     case ActionCode::Divide: {
-        double b = toNumber(pop(f)), x = toNumber(pop(f));
+        const auto [x, b] = popOperands(f);
         if (b == 0 && v < 5)
             push(f, Value("#ERROR#"));
         else
@@ -39,7 +39,7 @@ bool Interpreter::stepArithmetic(Frame& f, const Action& a)
         break;
     }
     case ActionCode::Equals: {
-        double b = toNumber(pop(f)), x = toNumber(pop(f));
+        const auto [x, b] = popOperands(f);
         push(f, legacyBool(x == b, v));
         break;
     }

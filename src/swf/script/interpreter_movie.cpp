@@ -11,6 +11,30 @@
 
 namespace swf::script {
 
+void Interpreter::gotoFrameOf(Object* clip, const Value& frame, bool play, int bias)
+{
+    if (frame.isString()) {
+        // "path:frame" or a label; a number in a string is a frame number.
+        std::string s = frame.asString();
+        const std::size_t colon = s.rfind(':');
+        if (colon != std::string::npos) {
+            clip = resolveTarget(clip, s.substr(0, colon));
+            s = s.substr(colon + 1);
+        }
+        const double n = stringToNumber(s, 7);
+        if (!clip)
+            return;
+        if (std::isnan(n))
+            m_host.gotoLabel(clip, s, play);
+        else
+            m_host.gotoFrame(clip, frameIndex(n + bias), play);
+    } else if (clip && !frame.isUndefined()) {
+        const double n = toNumber(frame);
+        if (std::isfinite(n))
+            m_host.gotoFrame(clip, frameIndex(n + bias), play);
+    }
+}
+
 bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
 {
     switch (a.code) {
@@ -45,32 +69,9 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
         if (f.target)
             m_host.gotoLabel(f.target, a.text, false);
         break;
-    case ActionCode::GotoFrame2: {
-        Value frame = pop(f);
-        const bool play = a.number & 1;
-        Object* clip = f.target;
-        if (frame.isString()) {
-            // "path:frame" or a label; a number in a string is a frame number.
-            std::string s = frame.asString();
-            std::size_t colon = s.rfind(':');
-            if (colon != std::string::npos) {
-                clip = resolveTarget(f.target, s.substr(0, colon));
-                s = s.substr(colon + 1);
-            }
-            double n = stringToNumber(s, 7);
-            if (!clip)
-                break;
-            if (std::isnan(n))
-                m_host.gotoLabel(clip, s, play);
-            else
-                m_host.gotoFrame(clip, frameIndex(n + a.number2), play);
-        } else if (clip) {
-            double n = toNumber(frame);
-            if (std::isfinite(n))
-                m_host.gotoFrame(clip, frameIndex(n + a.number2), play);
-        }
+    case ActionCode::GotoFrame2:
+        gotoFrameOf(f.target, pop(f), a.number & 1, a.number2);
         break;
-    }
     case ActionCode::WaitForFrame:
         if (f.target && !m_host.frameLoaded(f.target, a.number))
             next += std::size_t(std::max(0, a.number2));
@@ -82,14 +83,11 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
         break;
     }
     case ActionCode::SetTarget:
-        setTarget(f, a.text.empty() ? f.originalTarget : resolveTarget(f.originalTarget, a.text));
+        setTarget(f, Value(a.text));
         break;
-    case ActionCode::SetTarget2: {
-        Value t = pop(f);
-        std::string s = t.isObject() ? std::string() : toString(t);
-        setTarget(f, t.isObject() ? t.asObject() : s.empty() ? f.originalTarget : resolveTarget(f.originalTarget, s));
+    case ActionCode::SetTarget2:
+        setTarget(f, pop(f));
         break;
-    }
     case ActionCode::GetURL:
         m_host.getUrl(f.target, a.text, a.text2, 0, false, false);
         break;

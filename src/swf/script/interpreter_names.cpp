@@ -153,10 +153,20 @@ Object* Interpreter::scopeObject(const Frame& f, const Scope* s) const
     return s->object && s->object == f.originalTarget ? f.target : s->object;
 }
 
-void Interpreter::setTarget(Frame& f, Object* target)
+void Interpreter::setTarget(Frame& f, const Value& target)
 {
-    // Only clips can be targets; anything else leaves the code's own timeline.
-    f.target = target && target->objectClass() == ObjectClass::Clip ? target : f.originalTarget;
+    // A clip, or a path from the code's own timeline (other objects give theirs
+    // by toString). Undefined and the empty path lead back to that timeline; a
+    // path to nothing leads to the root up to SWF 6.
+    if (target.isObject() && target.asObject()->objectClass() == ObjectClass::Clip) {
+        f.target = target.asObject();
+        return;
+    }
+    const std::string path = target.isUndefined() ? std::string() : toString(target);
+    Object* clip = path.empty() ? f.originalTarget : resolveTarget(f.originalTarget, path);
+    if (!clip && f.version <= 6)
+        clip = m_host.root(f.originalTarget);
+    f.target = clip && clip->objectClass() == ObjectClass::Clip ? clip : f.originalTarget;
 }
 
 Object* Interpreter::targetFromValue(Frame& f, const Value& v)

@@ -96,6 +96,11 @@ double stringToNumber(const std::string& s, int swfVersion)
     if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
         double v = 0;
         std::size_t j = i + 2;
+        // The sign may also follow the prefix: "0x-10" is -16.
+        if (j < s.size() && (s[j] == '-' || s[j] == '+')) {
+            negative = negative != (s[j] == '-');
+            ++j;
+        }
         if (j == s.size())
             return nan;
         for (; j < s.size(); ++j) {

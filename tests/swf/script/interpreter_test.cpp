@@ -293,10 +293,11 @@ TEST(Interpreter, FinallyRunsWhenReturningFromTry)
     )"), "finally\nvalue");
 }
 
-TEST(Interpreter, UncaughtThrowStopsOnlyTheBlock)
+TEST(Interpreter, UncaughtThrowStopsOnlyTheBlockAndIsLogged)
 {
     Machine m(7);
-    EXPECT_EQ(m.run("push \"before\"\ntrace\npush 1\nthrow\npush \"after\"\ntrace"), "before");
+    EXPECT_EQ(m.run("push \"before\"\ntrace\npush 1\nthrow\npush \"after\"\ntrace"),
+              "before\nWarning: Uncaught exception, 1");
     EXPECT_EQ(m.run("push \"next block runs\"\ntrace"), "next block runs");
 }
 
@@ -881,6 +882,39 @@ TEST(Interpreter, ObjectsEqualUndefinedWhenTheirValueOfGivesIt)
         )");
         EXPECT_EQ(out, "valueOf\ntrue") << version;
     }
+}
+
+TEST(Interpreter, SwfFourArithmeticConvertsItsFirstOperandFirst)
+{
+    // Two objects whose valueOf traces its name; `add` (SWF 4) asks the deeper one first.
+    Machine m(6);
+    std::string program;
+    for (const char* name : {"a", "b"}) {
+        program += std::string(R"(
+            push ")") + name + R"(", 0
+            initobject
+            setvariable
+            push ")" + name + R"("
+            getvariable
+            push "valueOf"
+            function
+              push ")" + name + R"("
+              trace
+              push 1
+              return
+            end
+            setmember
+        )";
+    }
+    program += R"(
+        push "a"
+        getvariable
+        push "b"
+        getvariable
+        add
+        trace
+    )";
+    EXPECT_EQ(m.run(program), "a\nb\n2");
 }
 
 TEST(Interpreter, WithBlockStaysOpenWhenAJumpLeadsStraightBackIn)

@@ -56,6 +56,7 @@ TEST(StringToNumber, FollowsEachVersionsRules)
         {" 2", 7, 2},
         {"\t\n 2", 7, 2},
         {"0x2", 7, 2},
+        {"0x-10", 6, -16},
         {"0X1f", 7, 31},
         {" 0x2", 7, NAN},
         {"1x2", 7, NAN},

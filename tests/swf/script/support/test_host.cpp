@@ -2,6 +2,9 @@
 
 #include "support/assembler.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace swf::script::test {
 
 void TestHost::gotoFrame(Object*, int frame, bool play)
@@ -23,6 +26,9 @@ void TestHost::setProperty(Object*, int index, const Value& value)
 void TestHost::getUrl(Object*, const std::string& url, const std::string& window, int method, bool, bool)
 {
     calls.push_back("url " + url + " " + window + " " + std::to_string(method));
+    std::string lowered = url;
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](unsigned char c) { return std::tolower(c); });
+    quit = quit || lowered == "fscommand:quit";
 }
 
 std::string TestHost::output() const

@@ -17,6 +17,7 @@ public:
     Object* rootClip = nullptr;
     std::vector<std::string> lines;
     std::vector<std::string> calls; // timeline and URL calls, as text
+    bool quit = false;              // the movie asked to quit (fscommand "quit")
     std::vector<std::string> aborts;
     double now = 0;
     double wallNow = 1136073600000.0; // 2006-01-01 00:00:00 UTC
@@ -44,6 +45,12 @@ public:
     void stopSounds() override {}
     void toggleQuality() override {}
     void trace(const std::string& line) override { lines.push_back(line); }
+    // As the player: a movie that asked to quit logs nothing more.
+    void uncaughtException(const std::string& thrown) override
+    {
+        if (!quit)
+            ScriptHost::uncaughtException(thrown);
+    }
     double movieTime() override { return now; }
     double wallClock() override { return wallNow; }
     int timeZoneOffsetMinutes(double) override { return zoneMinutes; }

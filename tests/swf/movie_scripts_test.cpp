@@ -1,0 +1,72 @@
+// Scripts in movies: where tellTarget leads a clip's code (a clip, a path from
+// the clip, objects by their toString, back to the clip itself, or to the root
+// when the path leads nowhere), and what the trace log says of exceptions.
+
+#include "support/assembler.h"
+#include "swf/format/movie_builder.h"
+#include "swf/runtime/trace_run.h"
+
+#include <gtest/gtest.h>
+
+using namespace swf;
+
+namespace {
+
+Bytes assembled(const std::string& source)
+{
+    auto code = script::test::assemble(source);
+    EXPECT_TRUE(code.ok()) << (code.ok() ? "" : code.error().message);
+    return code.ok() ? *code : Bytes();
+}
+
+// The root sets n = "root" and holds a clip that sets n = "clip", then runs `script`.
+std::string tracedInAClip(const std::string& script, std::uint8_t version)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, version);
+    Timeline inner;
+    inner.add(DoAction{assembled("push \"n\", \"clip\"\nSetVariable\n" + script)}).showFrame();
+    const auto clip = b.defineSprite(inner);
+    b.add(DoAction{assembled("push \"n\", \"root\"\nSetVariable")});
+    b.place(1, clip, {}, {}, "mc").showFrame();
+    return runtime::traceMovie(b.movie(), {.frames = 0}).output;
+}
+
+const std::string kTraceN = "push \"n\"\nGetVariable\nTrace\n";
+
+} // namespace
+
+TEST(MovieScripts, PathsThatLeadNowhereLeadToTheRootUpToSwfSix)
+{
+    EXPECT_EQ(tracedInAClip("SetTarget \"nowhere\"\n" + kTraceN + "SetTarget \"\"\n" + kTraceN, 6), "root\nclip\n");
+    // Undefined and the empty path are the clip itself.
+    EXPECT_EQ(tracedInAClip("push undefined\nSetTarget2\n" + kTraceN + "push \"\"\nSetTarget2\n" + kTraceN, 6),
+              "clip\nclip\n");
+}
+
+TEST(MovieScripts, AnObjectLeadsWhereItsToStringSays)
+{
+    // o = {toString: function () { return "_root"; }}; tellTarget(o) { trace(n); }
+    const std::string script = R"(
+        push "o", 0
+        InitObject
+        SetVariable
+        push "o"
+        GetVariable
+        push "toString"
+        function
+          push "_root"
+          return
+        end
+        SetMember
+        push "o"
+        GetVariable
+        SetTarget2
+    )";
+    EXPECT_EQ(tracedInAClip(script + kTraceN, 6), "root\n");
+}
+
+TEST(MovieScripts, UncaughtExceptionsAreLoggedUnlessTheMovieQuits)
+{
+    EXPECT_EQ(tracedInAClip("push \"Oh no!\"\nThrow\n", 7), "Warning: Uncaught exception, Oh no!\n");
+    EXPECT_EQ(tracedInAClip("push \"fscommand:quit\", \"\"\nGetURL2 0\npush \"Oh no!\"\nThrow\n", 7), "");
+}
