@@ -60,16 +60,7 @@ struct Exports {
     explicit Exports(const std::vector<Tag>& tags)
     {
         for (const Tag& tag : tags) {
-            const auto* unknown = std::get_if<UnknownTag>(&tag);
-            if (!unknown || unknown->code != kExportAssets)
-                continue;
-            ByteReader r(unknown->data);
-            const int count = r.u16();
-            for (int i = 0; i < count && !r.failed(); ++i) {
-                const std::uint16_t id = r.u16();
-                std::string name = r.string();
-                if (r.failed())
-                    break;
+            for (auto& [id, name] : exportedAssets(tag)) {
                 folded.emplace(asciiLower(name), id);
                 exact.emplace(std::move(name), id);
             }
@@ -278,6 +269,23 @@ veskor::Result<Movie> loadWithin(const std::filesystem::path& path, const std::f
 }
 
 } // namespace
+
+std::vector<std::pair<std::uint16_t, std::string>> exportedAssets(const Tag& tag)
+{
+    std::vector<std::pair<std::uint16_t, std::string>> assets;
+    const auto* unknown = std::get_if<UnknownTag>(&tag);
+    if (!unknown || unknown->code != kExportAssets)
+        return assets;
+    ByteReader r(unknown->data);
+    const int count = r.u16();
+    for (int i = 0; i < count && !r.failed(); ++i) {
+        const std::uint16_t id = r.u16();
+        std::string name = r.string();
+        if (!r.failed())
+            assets.emplace_back(id, std::move(name));
+    }
+    return assets;
+}
 
 void inlineImports(Movie& movie, const LenderSource& lenders)
 {

@@ -14,6 +14,9 @@
 
 namespace swf {
 
+// The characters an ExportAssets tag names, as (id, name); none for other tags.
+std::vector<std::pair<std::uint16_t, std::string>> exportedAssets(const Tag& tag);
+
 // The movie an import names by its address, or nothing when it cannot or may
 // not be read: the borrowed characters then stay undefined, as in the original
 // player when the library is missing.

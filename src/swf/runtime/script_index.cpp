@@ -1,6 +1,6 @@
 #include "swf/runtime/script_index.h"
 
-#include "swf/format/byte_reader.h"
+#include "swf/format/imports.h"
 #include "swf/movie/limits.h"
 
 namespace swf::runtime {
@@ -42,14 +42,8 @@ ScriptIndex::ScriptIndex(const std::vector<Tag>& tags, int rootFrames, const mov
             m_hasScripts = true;
             if (auto code = decodeList(init->actions, m_version))
                 m_initActions.push_back({init->spriteId, std::move(code), frame});
-        } else if (const auto* unknown = std::get_if<UnknownTag>(&tag); unknown && unknown->code == kExportAssets) {
-            ByteReader r(unknown->data);
-            const int count = r.u16();
-            for (int i = 0; i < count && !r.failed(); ++i) {
-                const std::uint16_t id = r.u16();
-                std::string name = r.string();
-                if (r.failed())
-                    break;
+        } else if (tag.code() == kExportAssets) {
+            for (const auto& [id, name] : exportedAssets(tag)) {
                 m_exports.emplace(lowerAscii(name), id);
                 m_exportNames.emplace(id, name);
             }
