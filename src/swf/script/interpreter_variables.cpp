@@ -66,8 +66,9 @@ bool Interpreter::stepVariables(Frame& f, const Action& a)
     }
     case ActionCode::DefineLocal2: {
         std::string name = toString(pop(f));
+        // A name the object already has, through its prototypes too, is left as it is.
         Object* where = f.activation ? f.activation : f.target;
-        if (where && !where->findOwn(name))
+        if (where && !hasProperty(where, name))
             where->put(name, Value());
         break;
     }

@@ -917,6 +917,29 @@ TEST(Interpreter, SwfFourArithmeticConvertsItsFirstOperandFirst)
     EXPECT_EQ(m.run(program), "a\nb\n2");
 }
 
+TEST(Interpreter, DeclaringANameTheTargetInheritsLeavesIt)
+{
+    // var p; on a timeline whose prototype has p = 5 keeps 5; a new name is declared undefined.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "this"
+        getvariable
+        push "__proto__", "p", 5, 1
+        initobject
+        setmember
+        push "p"
+        definelocal2
+        push "p"
+        getvariable
+        trace
+        push "q"
+        definelocal2
+        push "q"
+        getvariable
+        trace
+    )"), "5\nundefined");
+}
+
 TEST(Interpreter, WithBlockStaysOpenWhenAJumpLeadsStraightBackIn)
 {
     // The loop jumps to the block's end, where a jump goes back inside: the
