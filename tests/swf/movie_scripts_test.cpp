@@ -70,3 +70,10 @@ TEST(MovieScripts, UncaughtExceptionsAreLoggedUnlessTheMovieQuits)
     EXPECT_EQ(tracedInAClip("push \"Oh no!\"\nThrow\n", 7), "Warning: Uncaught exception, Oh no!\n");
     EXPECT_EQ(tracedInAClip("push \"fscommand:quit\", \"\"\nGetURL2 0\npush \"Oh no!\"\nThrow\n", 7), "");
 }
+
+TEST(MovieScripts, NamesOfOtherClipsAreCaseSensitiveFromSwfSeven)
+{
+    const std::string script = "push \"_LeVeL0\"\nGetVariable\nTrace\npush \"_X\"\nGetVariable\nTrace\n";
+    EXPECT_EQ(tracedInAClip(script, 6), "_level0\n0\n");
+    EXPECT_EQ(tracedInAClip(script, 7), "undefined\n0\n");
+}

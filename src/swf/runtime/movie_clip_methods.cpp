@@ -41,18 +41,21 @@ public:
                 out = m_runtime.getProperty(&self, it->second);
                 return true;
             }
-            if (key == "_parent") {
+            // The names of other clips are case-sensitive from SWF 7 on; the
+            // properties above never are.
+            const std::string& named = in.swfVersion() >= 7 ? name : key;
+            if (named == "_parent") {
                 Object* parent = m_runtime.parent(&self);
                 if (!parent)
                     return false;
                 out = parent;
                 return true;
             }
-            if (key == "_root" || key == "_level0") {
+            if (named == "_root" || named == "_level0") {
                 out = m_runtime.root(&self);
                 return true;
             }
-            if (key == "_global" && in.swfVersion() >= 6) {
+            if (named == "_global" && in.swfVersion() >= 6) {
                 out = in.global();
                 return true;
             }
