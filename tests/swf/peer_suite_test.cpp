@@ -1,7 +1,9 @@
 // The second ActionScript suite: movies other people wrote to probe the
 // player, each in a folder with test.swf, test.toml (num_frames = N: the
 // first frame and N-1 more) and output.txt, what the original player traced.
-// Tests that script the mouse or the keyboard (input.json) are left out here.
+// Tests that script the mouse or the keyboard have an input.json, played
+// between the frames as veskor-trace --input plays it; they are counted on a
+// line of their own.
 // The movies that trace exactly are listed beside this test
 // (peer_suite.passing): none of them may fail.
 //
@@ -9,6 +11,7 @@
 // both outputs of each that differs.
 
 #include "support/ratchet.h"
+#include "veskor-trace/input_script.h"
 #include "swf/format/imports.h"
 #include "swf/format/reader.h"
 #include "swf/runtime/trace_run.h"
@@ -64,13 +67,14 @@ TEST(PeerSuite, TraceOutputMatchesTheOriginalPlayer)
     std::vector<fs::path> folders;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         const fs::path folder = entry.path().parent_path();
-        if (entry.path().filename() == "test.swf" && fs::exists(folder / "output.txt")
-            && !fs::exists(folder / "input.json"))
+        if (entry.path().filename() == "test.swf" && fs::exists(folder / "output.txt"))
             folders.push_back(folder);
     }
     std::sort(folders.begin(), folders.end());
     const char* filter = std::getenv("VESKOR_PEER_FILTER");
     int total = 0;
+    int withInput = 0;
+    int passingWithInput = 0;
     std::set<std::string> passing;
     std::set<std::string> ran;
     for (std::size_t index = 0; index < folders.size(); ++index) {
@@ -81,19 +85,31 @@ TEST(PeerSuite, TraceOutputMatchesTheOriginalPlayer)
         ran.insert(name);
         if (filter && name.find(filter) == std::string::npos)
             continue;
-        ++total;
+        swf::runtime::TraceOptions options;
+        options.frames = framesOf(folder / "test.toml") - 1;
+        const bool scripted = fs::exists(folder / "input.json");
+        if (scripted) {
+            auto input = veskor::tools::readInputScript(folder / "input.json");
+            EXPECT_TRUE(input.ok()) << name << ": " << input.error().message;
+            if (input.ok())
+                options.input = std::move(input->events);
+        }
         auto movie = swf::loadMovie(folder / "test.swf");
-        const int frames = framesOf(folder / "test.toml");
-        const std::string out = normalised(movie.ok() ? swf::runtime::traceMovie(*movie, {.frames = frames - 1}).output : std::string());
+        const std::string out = normalised(movie.ok() ? swf::runtime::traceMovie(*movie, options).output : std::string());
         const std::string expected = normalised(veskor::test::readText(folder / "output.txt"));
         const bool match = out == expected;
         if (match)
             passing.insert(name);
+        (scripted ? withInput : total) += 1;
+        if (scripted && match)
+            ++passingWithInput;
         std::cout << (match ? "PASS " : "FAIL ") << name << "\n";
         if (filter && !match)
             std::cout << "=== got\n" << out << "=== expected\n" << expected << "=== end\n";
     }
-    std::cout << passing.size() << " of " << total << " tests trace exactly as in the original player\n";
+    std::cout << passing.size() - passingWithInput << " of " << total
+              << " tests trace exactly as in the original player\n"
+              << "with input: " << passingWithInput << " of " << withInput << " pass\n";
     if (!filter) {
         EXPECT_TRUE(veskor::test::checkRatchet("tests/swf/peer_suite.passing", passing, "matching",
                                                veskor::test::sampling() ? &ran : nullptr).lost.empty());

@@ -1,11 +1,14 @@
-// veskor-trace MOVIE.swf [--frames N] [--seed N]
+// veskor-trace MOVIE.swf [--frames N] [--seed N] [--input FILE.json]
 //
 // Plays a movie without a window for its first frame and N more (10 unless
 // told), on the movie's own clock and as fast as the machine allows, and
 // prints each trace() call of its scripts on a line of its own. Math.random
 // draws from a fixed seed, so every run prints the same; --seed picks another.
+// --input plays a list of mouse and keyboard events into the movie between
+// its frames (see input_script.h).
 
 #include "headless_app.h"
+#include "input_script.h"
 #include "swf/format/imports.h"
 #include "swf/format/reader.h"
 #include "swf/runtime/trace_run.h"
@@ -18,9 +21,11 @@
 
 namespace {
 
-const char* const kUsage = "usage: veskor-trace MOVIE.swf [--frames N] [--seed N]\n"
-                           "  --frames N  frames played after the first (default 10)\n"
-                           "  --seed N    seed of Math.random, 0 to 4294967295 (default: the same on every run)\n";
+const char* const kUsage = "usage: veskor-trace MOVIE.swf [--frames N] [--seed N] [--input FILE.json]\n"
+                           "  --frames N         frames played after the first (default 10)\n"
+                           "  --seed N           seed of Math.random, 0 to 4294967295 (default: the same on every run)\n"
+                           "  --input FILE.json  mouse and keyboard events played between the frames; each\n"
+                           "                     {\"type\":\"Wait\"} plays one of the frames\n";
 
 template <typename Number>
 std::optional<Number> parseNumber(const char* text)
@@ -38,6 +43,7 @@ std::optional<Number> parseNumber(const char* text)
 int main(int argc, char** argv)
 {
     const char* path = nullptr;
+    const char* inputPath = nullptr;
     swf::runtime::TraceOptions options;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
@@ -55,6 +61,8 @@ int main(int argc, char** argv)
                 return 2;
             }
             options.randomSeed = *seed;
+        } else if (std::strcmp(argv[i], "--input") == 0 && hasValue) {
+            inputPath = argv[++i];
         } else if (argv[i][0] == '-' && argv[i][1] == '-') {
             std::fputs(kUsage, stderr);
             return 2;
@@ -67,6 +75,16 @@ int main(int argc, char** argv)
         return 2;
     }
     const auto app = veskor::tools::headlessApplication(argv[0]);
+    if (inputPath) {
+        auto input = veskor::tools::readInputScript(std::filesystem::path(inputPath));
+        if (!input.ok()) {
+            std::fprintf(stderr, "veskor-trace: %s: %s\n", inputPath, input.error().message.c_str());
+            return 1;
+        }
+        for (const auto& [why, count] : input->skipped)
+            std::fprintf(stderr, "veskor-trace: %s: skipped %d event(s), %s\n", inputPath, count, why.c_str());
+        options.input = std::move(input->events);
+    }
     auto movie = swf::loadMovie(std::filesystem::path(path));
     if (!movie.ok()) {
         std::fprintf(stderr, "veskor-trace: %s: %s\n", path, movie.error().message.c_str());

@@ -152,6 +152,16 @@ void MovieRuntime::runButtonActions(Instance* button, std::uint16_t conditionMas
     }
 }
 
+// The clips that hear of the mouse and the keys, in the order they do: the
+// last placed first, a clip's children before it, the root last.
+std::vector<Instance*> MovieRuntime::clipsForInput() const
+{
+    std::vector<Instance*> clips;
+    collectClips(m_rootInstance, clips);
+    std::reverse(clips.begin(), clips.end());
+    return clips;
+}
+
 void MovieRuntime::broadcast(const char* object, const char* message)
 {
     Value listener = m_vm->getMember(m_vm->global(), object);
@@ -164,6 +174,7 @@ void MovieRuntime::mouseMove(double x, double y)
     m_vm->beginFrame();
     m_pointer.x = x;
     m_pointer.y = y;
+    m_pointer.seen = true;
     if (m_drag.clip && m_drag.clip->object) {
         const QPointF local = toStage(m_drag.clip->parent).inverted().map(QPointF(x, y));
         double nx = m_drag.lockCenter ? local.x() : local.x() + m_drag.dx;
@@ -176,23 +187,29 @@ void MovieRuntime::mouseMove(double x, double y)
         m_drag.clip->object->matrix.translateY = Twips(static_cast<std::int32_t>(std::lround(ny)));
         m_drag.clip->object->scriptTransformed = true;
     }
-    std::vector<Instance*> clips;
-    collectClips(m_rootInstance, clips);
-    for (Instance* inst : clips)
+    for (Instance* inst : clipsForInput())
         queueEvent(inst, ClipEvent::MouseMove, "onMouseMove");
+    runQueue();
     broadcast("Mouse", "onMouseMove");
     updateButtons(false, false);
     runQueue();
+}
+
+void MovieRuntime::mouseButtonKey(int keyCode, bool down)
+{
+    std::erase(m_keys.down, keyCode);
+    if (down)
+        m_keys.down.push_back(keyCode);
 }
 
 void MovieRuntime::mouseDown()
 {
     m_vm->beginFrame();
     m_pointer.down = true;
-    std::vector<Instance*> clips;
-    collectClips(m_rootInstance, clips);
-    for (Instance* inst : clips)
+    mouseButtonKey(1, true);
+    for (Instance* inst : clipsForInput())
         queueEvent(inst, ClipEvent::MouseDown, "onMouseDown");
+    runQueue();
     broadcast("Mouse", "onMouseDown");
     updateButtons(true, false);
     runQueue();
@@ -202,12 +219,20 @@ void MovieRuntime::mouseUp()
 {
     m_vm->beginFrame();
     m_pointer.down = false;
-    std::vector<Instance*> clips;
-    collectClips(m_rootInstance, clips);
-    for (Instance* inst : clips)
+    mouseButtonKey(1, false);
+    for (Instance* inst : clipsForInput())
         queueEvent(inst, ClipEvent::MouseUp, "onMouseUp");
+    runQueue();
     broadcast("Mouse", "onMouseUp");
     updateButtons(false, true);
+    runQueue();
+}
+
+void MovieRuntime::pointerStill()
+{
+    if (!m_pointer.seen)
+        return;
+    updateButtons(false, false);
     runQueue();
 }
 
@@ -216,6 +241,15 @@ void MovieRuntime::mouseUp()
 void MovieRuntime::updateButtons(bool pressed, bool released)
 {
     Instance* over = findMouseTarget(m_rootInstance, m_pointer.x, m_pointer.y);
+    // A disabled button still covers what lies under it, but its state is
+    // frozen: the pointer neither enters nor leaves it, nor presses it, and
+    // a release only ends a press made before it was disabled, silently.
+    auto disabled = [&](const Instance* inst) {
+        if (!isButton(inst))
+            return false;
+        const Value enabled = m_vm->getMember(inst->self, "enabled");
+        return enabled.isBoolean() && !enabled.asBool();
+    };
     auto event = [&](Instance* inst, std::uint16_t cond, std::uint32_t clipEvent, const char* handler) {
         if (!inst || !inst->object)
             return;
@@ -227,7 +261,15 @@ void MovieRuntime::updateButtons(bool pressed, bool released)
         if (inst && inst->object && isButton(inst) && inst->object->clip && inst->object->clip->buttonState != s)
             setButtonState(inst, s);
     };
-    if (over != m_pointer.hover) {
+    if (released && m_pointer.pressed && disabled(m_pointer.pressed)) {
+        Instance* was = m_pointer.pressed;
+        m_pointer.pressed = nullptr;
+        if (m_pointer.hover == was)
+            m_pointer.hover = nullptr;
+        state(was, 0);
+        released = false;
+    }
+    if (over != m_pointer.hover && !disabled(over) && !disabled(m_pointer.hover)) {
         Instance* old = m_pointer.hover;
         m_pointer.hover = over;
         if (m_pointer.pressed) {
@@ -250,7 +292,8 @@ void MovieRuntime::updateButtons(bool pressed, bool released)
             }
         }
     }
-    if (pressed && over) {
+    over = m_pointer.hover;
+    if (pressed && over && !disabled(over)) {
         m_pointer.pressed = over;
         event(over, Cond::OverUpToOverDown, ClipEvent::Press, "onPress");
         state(over, 2);
@@ -279,9 +322,7 @@ void MovieRuntime::keyDown(int keyCode, int ascii)
         m_keys.down.push_back(keyCode);
     m_keys.lastCode = keyCode;
     m_keys.lastAscii = ascii;
-    std::vector<Instance*> clips;
-    collectClips(m_rootInstance, clips);
-    for (Instance* inst : clips) {
+    for (Instance* inst : clipsForInput()) {
         queueEvent(inst, ClipEvent::KeyDown, "onKeyDown");
         if (inst->clipActions) {
             for (const ClipAction& action : *inst->clipActions) {
@@ -290,8 +331,11 @@ void MovieRuntime::keyDown(int keyCode, int ascii)
             }
         }
     }
+    // The clips hear of the key before the listeners do.
+    runQueue();
     broadcast("Key", "onKeyDown");
-    // Buttons listen for their key anywhere on the stage.
+    // Buttons listen for their key anywhere on the stage; one key press works
+    // one button, the first placed of those that wait for it.
     const int code = buttonKeyCode(keyCode, ascii);
     std::vector<Instance*> buttons;
     for (const auto& inst : m_instances) {
@@ -300,10 +344,15 @@ void MovieRuntime::keyDown(int keyCode, int ascii)
     }
     for (Instance* button : buttons) {
         const DefineButton* def = buttonOf(*button->object);
+        bool worked = false;
         for (const ButtonCondAction& action : def->condActions) {
-            if (code && ((action.conditions >> 1) & 0x7F) == code)
+            if (code && ((action.conditions >> 1) & 0x7F) == code) {
                 queueCode(button->parent ? button->parent : m_rootInstance, m_index->decode(action.actions));
+                worked = true;
+            }
         }
+        if (worked)
+            break;
     }
     runQueue();
 }
@@ -313,10 +362,9 @@ void MovieRuntime::keyUp(int keyCode)
     m_vm->beginFrame();
     std::erase(m_keys.down, keyCode);
     m_keys.lastCode = keyCode;
-    std::vector<Instance*> clips;
-    collectClips(m_rootInstance, clips);
-    for (Instance* inst : clips)
+    for (Instance* inst : clipsForInput())
         queueEvent(inst, ClipEvent::KeyUp, "onKeyUp");
+    runQueue();
     broadcast("Key", "onKeyUp");
     runQueue();
 }

@@ -11,6 +11,7 @@ struct Instance;
 struct PointerState {
     double x = 0, y = 0; // stage twips
     bool down = false;
+    bool seen = false;           // a mouse event told where the pointer is
     Instance* hover = nullptr;   // the button or clip under the pointer
     Instance* pressed = nullptr; // the one pressed
 };

@@ -193,6 +193,7 @@ void MovieRuntime::advance()
     m_time += 1000.0 / frameRate();
     m_vm->runTimers();
     runQueue();
+    pointerStill();
     syncTextVariables();
 
     // Instances that left the stage stop being clips to the scripts that still hold them.

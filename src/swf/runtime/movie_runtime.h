@@ -118,6 +118,10 @@ public:
     void mouseMove(double x, double y);
     void mouseDown();
     void mouseUp();
+    // A mouse button as Key.isDown sees it: 1 left, 2 right, 4 middle. The
+    // right and middle buttons reach scripts only this way; mouseDown and
+    // mouseUp press and release the left one.
+    void mouseButtonKey(int keyCode, bool down);
     void keyDown(int keyCode, int ascii);
     void keyUp(int keyCode);
     // Whether the mouse is over something that reacts to it (a button, a clip with handlers).
@@ -224,7 +228,10 @@ private:
     void construct(Instance* inst);
     void collectClips(Instance* inst, std::vector<Instance*>& out) const;
     void broadcast(const char* object, const char* message);
+    std::vector<Instance*> clipsForInput() const;
     void updateButtons(bool pressed, bool released);
+    // After a frame: what lies under a pointer that did not move may have changed.
+    void pointerStill();
     void runButtonActions(Instance* button, std::uint16_t conditionMask);
     void setButtonState(Instance* button, int state);
     Instance* findMouseTarget(Instance* inst, double x, double y) const;

@@ -7,6 +7,39 @@
 
 namespace swf::runtime {
 
+namespace {
+
+// Hands one event of the input to the runtime. A press or a release somewhere
+// else than the pointer is moves the pointer there first, as a hand would.
+void deliver(MovieRuntime& runtime, const Movie& movie, const InputEvent& event)
+{
+    const Rect& stage = movie.header.frameSize;
+    const double x = event.x * 20 + stage.xMin.get();
+    const double y = event.y * 20 + stage.yMin.get();
+    const bool moved = x != runtime.mouseX() || y != runtime.mouseY();
+    switch (event.kind) {
+    case InputEvent::Kind::Wait: break;
+    case InputEvent::Kind::MouseMove: runtime.mouseMove(x, y); break;
+    case InputEvent::Kind::MouseDown:
+    case InputEvent::Kind::MouseUp: {
+        if (moved)
+            runtime.mouseMove(x, y);
+        const bool down = event.kind == InputEvent::Kind::MouseDown;
+        if (event.button != 1)
+            runtime.mouseButtonKey(event.button, down);
+        else if (down)
+            runtime.mouseDown();
+        else
+            runtime.mouseUp();
+        break;
+    }
+    case InputEvent::Kind::KeyDown: runtime.keyDown(event.keyCode, event.ascii); break;
+    case InputEvent::Kind::KeyUp: runtime.keyUp(event.keyCode); break;
+    }
+}
+
+} // namespace
+
 Trace traceMovie(const Movie& movie, const TraceOptions& options)
 {
     Trace trace;
@@ -23,7 +56,18 @@ Trace traceMovie(const Movie& movie, const TraceOptions& options)
         runtime.start();
         // A movie whose rate is 0 moves on once in that time, as the original player did.
         const int frames = movie.header.frameRate() <= 0 ? std::min(options.frames, 1) : options.frames;
-        for (int i = 0; i < frames; ++i)
+        int played = 0;
+        for (const InputEvent& event : options.input) {
+            if (event.kind != InputEvent::Kind::Wait) {
+                deliver(runtime, movie, event);
+                continue;
+            }
+            if (played == frames)
+                break;
+            runtime.advance();
+            ++played;
+        }
+        for (; played < frames; ++played)
             runtime.advance();
     });
     return trace;

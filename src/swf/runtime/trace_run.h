@@ -1,19 +1,40 @@
 #pragma once
 
 // Plays a movie headless and collects what its scripts trace: the first frame
-// and `frames` more, on the movie's own clock.
+// and `frames` more, on the movie's own clock, with scripted mouse and
+// keyboard input played in between.
 
 #include "swf/format/records.h"
 #include "swf/runtime/movie_runtime.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace swf::runtime {
+
+// One step of scripted input: a frame passes (Wait), or the mouse or the
+// keyboard acts between two frames.
+struct InputEvent {
+    enum class Kind { Wait, MouseMove, MouseDown, MouseUp, KeyDown, KeyUp };
+    Kind kind = Kind::Wait;
+    // Where the pointer is, in stage pixels (mouse events).
+    double x = 0;
+    double y = 0;
+    // The button pressed or released, as Key.isDown knows it: 1 left, 2 right, 4 middle.
+    int button = 1;
+    // The movie's key code (Key.getCode) and the character typed (Key.getAscii, 0 for none).
+    int keyCode = 0;
+    int ascii = 0;
+};
 
 struct TraceOptions {
     int frames = 10;
     std::uint32_t randomSeed = kRepeatableSeed;
+    // Played in order after the first frame; each Wait plays one of the
+    // `frames`, and the frames left when the list ends play after it. Waits
+    // beyond `frames` play nothing: the events after them never happen.
+    std::vector<InputEvent> input = {};
 };
 
 struct Trace {

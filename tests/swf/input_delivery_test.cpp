@@ -1,0 +1,155 @@
+// How the mouse and the keys reach a running movie: a key goes to the clips
+// (the last placed first), then to the Key listeners, then to one button
+// that waits for it; the pointer finds again what lies under it after each
+// frame even when it does not move; a disabled button under the pointer
+// neither rolls out nor presses; the other mouse buttons are keys to Key.isDown.
+
+#include "support/assembler.h"
+#include "swf/format/movie_builder.h"
+#include "swf/runtime/trace_run.h"
+
+#include <gtest/gtest.h>
+
+namespace swf {
+namespace {
+
+using runtime::InputEvent;
+
+Bytes assembled(const std::string& source)
+{
+    auto code = script::test::assemble(source);
+    EXPECT_TRUE(code.ok()) << (code.ok() ? "" : code.error().message);
+    return code.ok() ? *code : Bytes();
+}
+
+Bytes traceOf(const std::string& text) { return assembled("push \"" + text + "\"\nTrace"); }
+
+Rect box(int x, int y, int w, int h)
+{
+    return Rect{Twips::fromPixels(x), Twips::fromPixels(x + w), Twips::fromPixels(y), Twips::fromPixels(y + h)};
+}
+
+// A button over the square (0,0)-(100,100) that runs each action on its condition.
+std::uint16_t defineButton(MovieBuilder& b, std::vector<ButtonCondAction> actions)
+{
+    const auto square = b.defineRectangle(box(0, 0, 100, 100), solidFill({0, 0, 200, 255}));
+    return b.define([&](std::uint16_t id) {
+        DefineButton def;
+        def.version = 2;
+        def.id = id;
+        ButtonRecord record;
+        record.characterId = square;
+        record.depth = 1;
+        record.stateUp = record.stateOver = record.stateDown = record.stateHitTest = true;
+        def.records = {record};
+        def.condActions = std::move(actions);
+        return Tag(def);
+    });
+}
+
+ButtonCondAction onCondition(std::uint16_t conditions, const std::string& text)
+{
+    return ButtonCondAction{conditions, traceOf(text)};
+}
+
+InputEvent mouse(InputEvent::Kind kind, double x, double y, int button = 1)
+{
+    InputEvent event;
+    event.kind = kind;
+    event.x = x;
+    event.y = y;
+    event.button = button;
+    return event;
+}
+
+TEST(InputDelivery, AKeyReachesClipsThenListenersThenOneButton)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 7);
+    const auto clip = b.defineSprite(Timeline().showFrame());
+    for (const char* name : {"first", "second"}) {
+        PlaceObject place;
+        place.depth = name[0] == 'f' ? 1 : 2;
+        place.characterId = clip;
+        place.name = name;
+        place.allEventFlags = runtime::ClipEvent::KeyDown;
+        place.clipActions = {ClipAction{runtime::ClipEvent::KeyDown, 0, traceOf(name)}};
+        b.add(Tag(place));
+    }
+    // Both buttons wait for "a": key-press condition 97 in bits 1 to 7.
+    const std::uint16_t keyA = 97 << 1;
+    b.place(3, defineButton(b, {onCondition(keyA, "button one")}));
+    b.place(4, defineButton(b, {onCondition(keyA, "button two")}));
+    b.add(DoAction{assembled(R"(
+        push "listener", 0, "Object"
+        NewObject
+        SetVariable
+        push "listener"
+        GetVariable
+        push "onKeyDown"
+        function -
+        push "listener"
+        Trace
+        end
+        SetMember
+        push "listener"
+        GetVariable
+        push 1, "Key"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+        Stop)")});
+    b.showFrame();
+    InputEvent keyDown;
+    keyDown.kind = InputEvent::Kind::KeyDown;
+    keyDown.keyCode = 65;
+    keyDown.ascii = 97;
+    runtime::TraceOptions options;
+    options.frames = 0;
+    options.input = {keyDown};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "second\nfirst\nlistener\nbutton one\n");
+}
+
+TEST(InputDelivery, AStillPointerFindsWhatAFrameBringsAndADisabledButtonStaysAsItWas)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 7);
+    b.showFrame();
+    // Frame 2 puts the button under the pointer; frame 3 disables it and stops.
+    const auto button = defineButton(b, {onCondition(1u << 8, "over"), onCondition(1u << 9, "out"),
+                                         onCondition(1u << 10, "press"), onCondition(1u << 11, "release")});
+    b.place(1, button, {}, {}, "btn");
+    b.add(DoAction{traceOf("frame 2")});
+    b.showFrame();
+    b.add(DoAction{assembled("push \"btn\"\nGetVariable\npush \"enabled\", false\nSetMember\nStop")});
+    b.showFrame();
+    const InputEvent wait;
+    runtime::TraceOptions options;
+    options.frames = 2;
+    options.input = {mouse(InputEvent::Kind::MouseMove, 50, 50), wait, wait,
+                     mouse(InputEvent::Kind::MouseDown, 50, 50), mouse(InputEvent::Kind::MouseUp, 50, 50),
+                     mouse(InputEvent::Kind::MouseMove, 150, 150)};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "frame 2\nover\n");
+}
+
+TEST(InputDelivery, MouseButtonsAreKeysOneTwoAndFour)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    // Each frame traces Key.isDown(1) and Key.isDown(4).
+    const std::string isDown = "push %, 1, \"Key\"\nGetVariable\npush \"isDown\"\nCallMethod\n";
+    std::string script = isDown;
+    script.replace(script.find('%'), 1, "1");
+    std::string middle = isDown;
+    middle.replace(middle.find('%'), 1, "4");
+    script += "push \" \"\nAdd2\n" + middle + "Add2\nTrace";
+    for (int frame = 0; frame < 3; ++frame)
+        b.add(DoAction{assembled(script)}).showFrame();
+    const InputEvent wait;
+    runtime::TraceOptions options;
+    options.frames = 2;
+    options.input = {mouse(InputEvent::Kind::MouseDown, 5, 5, 4), wait, mouse(InputEvent::Kind::MouseUp, 5, 5, 4),
+                     mouse(InputEvent::Kind::MouseDown, 5, 5), wait};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "false false\nfalse true\ntrue false\n");
+}
+
+} // namespace
+} // namespace swf
