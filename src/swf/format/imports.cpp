@@ -141,8 +141,13 @@ std::vector<Tag> borrowedTags(const Import& import, const Movie& lender, IdAlloc
     std::unordered_map<std::uint16_t, std::size_t> definition; // first definition wins
     std::unordered_map<std::uint16_t, std::vector<std::size_t>> descriptions;
     const Bytes* jpegTables = nullptr;
+    // Each tag's ids, read once: reading copies the tag, bitmaps and all.
+    std::vector<std::vector<std::pair<std::uint16_t, IdRole>>> tagIds;
+    tagIds.reserve(tags.size());
+    for (const Tag& tag : tags)
+        tagIds.push_back(idsOf(tag));
     for (std::size_t i = 0; i < tags.size(); ++i) {
-        for (const auto& [id, role] : idsOf(tags[i])) {
+        for (const auto& [id, role] : tagIds[i]) {
             if (role == IdRole::Defines)
                 definition.emplace(id, i);
             else if (role == IdRole::Describes)
@@ -171,7 +176,7 @@ std::vector<Tag> borrowedTags(const Import& import, const Movie& lender, IdAlloc
         std::vector<std::size_t> sources = descriptions[id];
         sources.push_back(definition.at(id));
         for (std::size_t source : sources) {
-            for (const auto& [used, role] : idsOf(tags[source])) {
+            for (const auto& [used, role] : tagIds[source]) {
                 if (role != IdRole::Uses || renumbered.count(used) || !definition.count(used))
                     continue;
                 const auto fresh = ids.fresh();
@@ -186,7 +191,7 @@ std::vector<Tag> borrowedTags(const Import& import, const Movie& lender, IdAlloc
     std::vector<Tag> out;
     for (std::size_t i = 0; i < tags.size(); ++i) {
         bool wanted = false;
-        for (const auto& [id, role] : idsOf(tags[i])) {
+        for (const auto& [id, role] : tagIds[i]) {
             if (role == IdRole::Defines && renumbered.count(id) && definition.at(id) == i)
                 wanted = true;
             else if (role == IdRole::Describes && renumbered.count(id))
@@ -289,6 +294,13 @@ std::vector<std::pair<std::uint16_t, std::string>> exportedAssets(const Tag& tag
 
 void inlineImports(Movie& movie, const LenderSource& lenders)
 {
+    // Most movies import nothing: they are left as they are, without a look at their ids.
+    const bool imports = std::any_of(movie.tags.begin(), movie.tags.end(), [](const Tag& tag) {
+        const auto* unknown = std::get_if<UnknownTag>(&tag);
+        return unknown && (unknown->code == kImportAssets || unknown->code == kImportAssets2);
+    });
+    if (!imports)
+        return;
     IdAllocator ids(movie.tags);
     std::vector<Tag> tags;
     tags.reserve(movie.tags.size());

@@ -449,6 +449,7 @@ void Interpreter::reportUncaught()
     m_thrown = Value();
     if (!m_aborted)
         m_host.uncaughtException(toString(thrown));
+    // A toString that threw in turn ends here too.
     m_throwing = false;
     m_thrown = Value();
 }
