@@ -77,3 +77,60 @@ TEST(MovieScripts, NamesOfOtherClipsAreCaseSensitiveFromSwfSeven)
     EXPECT_EQ(tracedInAClip(script, 6), "_level0\n0\n");
     EXPECT_EQ(tracedInAClip(script, 7), "undefined\n0\n");
 }
+
+TEST(MovieScripts, AttachedClipsShowTheirChildrenToScripts)
+{
+    // A library clip holding a text field named "labelField", attached twice at the
+    // same depth (the second replaces the first), and into a clip that is itself attached.
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 6);
+    const auto field = b.define([](std::uint16_t id) {
+        DefineEditText edit;
+        edit.id = id;
+        edit.bounds = {Twips(0), Twips::fromPixels(100), Twips(0), Twips::fromPixels(20)};
+        return edit;
+    });
+    Timeline inner;
+    inner.place(1, field, {}, {}, "labelField").showFrame();
+    const auto symbol = b.defineSprite(inner);
+    Bytes exports = {1, 0, std::uint8_t(symbol & 0xff), std::uint8_t(symbol >> 8), 'S', 'y', 'm', 0};
+    b.add(UnknownTag{56, exports});
+    const std::string attach = "push 2, \"a\", \"Sym\", 3, \"_root\"\nGetVariable\npush \"attachMovie\"\nCallMethod\nPop\n";
+    const std::string traceField = "push \"a\"\nGetVariable\npush \"labelField\"\nGetMember\nTrace\n";
+    const std::string nested = "push 1, \"b\", \"Sym\", 3, \"a\"\nGetVariable\npush \"attachMovie\"\nCallMethod\nPop\n"
+                               "push \"a\"\nGetVariable\npush \"b\"\nGetMember\npush \"labelField\"\nGetMember\nTrace\n";
+    b.add(DoAction{assembled(attach + traceField + attach + traceField + nested)}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
+              "_level0.a.labelField\n_level0.a.labelField\n_level0.a.b.labelField\n");
+}
+
+TEST(MovieScripts, AnInitObjectSizesTheAttachedClipWithItsChildrenFromSwfSeven)
+{
+    // attachMovie("Sym", "a", 1, {_width: 200}) on a clip holding a 100-pixel square:
+    // from SWF 7 the square is there and scales; before, the empty clip takes a scale of 0.
+    auto width = [](std::uint8_t version) {
+        MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, version);
+        const auto square = b.defineRectangle({Twips(0), Twips::fromPixels(100), Twips(0), Twips::fromPixels(100)},
+                                              solidFill({0, 0, 0, 255}));
+        Timeline inner;
+        inner.place(1, square).showFrame();
+        const auto symbol = b.defineSprite(inner);
+        b.add(UnknownTag{56, {1, 0, std::uint8_t(symbol & 0xff), std::uint8_t(symbol >> 8), 'S', 'y', 'm', 0}});
+        b.add(DoAction{assembled(R"(
+            push "_width", 200, 1
+            InitObject
+            push 1, "a", "Sym", 4, "_root"
+            GetVariable
+            push "attachMovie"
+            CallMethod
+            Pop
+            push "a"
+            GetVariable
+            push "_width"
+            GetMember
+            Trace
+        )")}).showFrame();
+        return runtime::traceMovie(b.movie(), {.frames = 0}).output;
+    };
+    EXPECT_EQ(width(6), "0\n");
+    EXPECT_EQ(width(7), "200\n");
+}

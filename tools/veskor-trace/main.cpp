@@ -1,4 +1,4 @@
-// veskor-trace MOVIE.swf [--frames N] [--seed N] [--input FILE.json]
+// veskor-trace MOVIE.swf [--frames N] [--seed N] [--input FILE.json] [--display]
 //
 // Plays a movie without a window for its first frame and N more (10 unless
 // told), on the movie's own clock and as fast as the machine allows, and
@@ -21,11 +21,12 @@
 
 namespace {
 
-const char* const kUsage = "usage: veskor-trace MOVIE.swf [--frames N] [--seed N] [--input FILE.json]\n"
+const char* const kUsage = "usage: veskor-trace MOVIE.swf [--frames N] [--seed N] [--input FILE.json] [--display]\n"
                            "  --frames N         frames played after the first (default 10)\n"
                            "  --seed N           seed of Math.random, 0 to 4294967295 (default: the same on every run)\n"
                            "  --input FILE.json  mouse and keyboard events played between the frames; each\n"
-                           "                     {\"type\":\"Wait\"} plays one of the frames\n";
+                           "                     {\"type\":\"Wait\"} plays one of the frames\n"
+                           "  --display          then describe the display list, an object a line\n";
 
 template <typename Number>
 std::optional<Number> parseNumber(const char* text)
@@ -61,6 +62,8 @@ int main(int argc, char** argv)
                 return 2;
             }
             options.randomSeed = *seed;
+        } else if (std::strcmp(argv[i], "--display") == 0) {
+            options.describeDisplayList = true;
         } else if (std::strcmp(argv[i], "--input") == 0 && hasValue) {
             inputPath = argv[++i];
         } else if (argv[i][0] == '-' && argv[i][1] == '-') {
@@ -92,6 +95,8 @@ int main(int argc, char** argv)
     }
     const swf::runtime::Trace trace = swf::runtime::traceMovie(*movie, options);
     std::fwrite(trace.output.data(), 1, trace.output.size(), stdout);
+    if (options.describeDisplayList)
+        std::fprintf(stdout, "-- display list --\n%s", trace.displayList.c_str());
     std::fflush(stdout);
     if (!trace.failure.empty()) {
         std::fprintf(stderr, "veskor-trace: %s: %s\n", path, trace.failure.c_str());

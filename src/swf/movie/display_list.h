@@ -108,4 +108,9 @@ struct ClipState {
 // Display objects in the tree below and including `clip`'s children.
 int countObjects(const ClipState& clip);
 
+// The tree below `clip` as text, an object a line, indented by nesting: depth,
+// kind, character, name, position, scale, visibility and a text field's text.
+// For people reading what a movie built, not for machines.
+std::string describeTree(const ClipState& clip);
+
 } // namespace swf::movie

@@ -276,11 +276,13 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
             const QRectF bounds = localBounds(object);
             const bool width = ClipProperty(index) == ClipProperty::Width;
             const double own = bounds.isValid() ? (width ? bounds.width() : bounds.height()) : 0;
-            if (own <= 0)
+            // Up to SWF 6 a clip with nothing in it takes a scale of 0 (what
+            // it holds later stays invisible); from SWF 7 it keeps its scale.
+            if (own <= 0 && m_vm->swfVersion() >= 7)
                 break;
             keepTransform();
             // The scale that makes the unrotated size the one asked for.
-            (width ? inst->xScale : inst->yScale) = v * 20.0 / own * 100.0;
+            (width ? inst->xScale : inst->yScale) = own <= 0 ? 0.0 : v * 20.0 / own * 100.0;
             compose();
         }
         break;

@@ -24,7 +24,6 @@ struct Job {
     std::uint32_t event = 0; // clip actions with this flag
     std::string handler;     // then this method, if the object has it
     bool construct = false;  // registered class and constructor
-    bool firstFrame = false; // a script-made clip's first frame
     bool evenIfRemoved = false;
 };
 

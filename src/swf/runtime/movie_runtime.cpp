@@ -266,9 +266,19 @@ void MovieRuntime::setupClip(Instance* inst, bool dynamic, Object* init)
     }
     if (!character || !character->timeline)
         return;
+    // A clip made by a script holds its first frame's objects and has its class
+    // before the script goes on (a constructor finds the clip's children); the
+    // first frame's scripts and the load event wait until the script is done.
+    // From SWF 7 the init object's properties are set on the clip with its
+    // children in place (a _width scales them); before, on the empty clip.
+    const bool childrenFirst = dynamic && m_vm->swfVersion() >= 7;
+    if (childrenFirst)
+        m_runner.showFirstFrame(object);
     if (init) {
         for (const std::string& name : m_vm->enumerableNames(init))
             m_vm->setMember(inst->self, name, m_vm->getMember(init, name));
+        if (!inst->object)
+            return;
     }
     queueEvent(inst, ClipEvent::Initialize, nullptr, Priority::Initialize);
     if (!dynamic) {
@@ -279,16 +289,11 @@ void MovieRuntime::setupClip(Instance* inst, bool dynamic, Object* init)
         m_jobs.push(std::move(job), Priority::Construct);
         return;
     }
-    // A clip made by a script has its class before the script goes on, and
-    // shows its first frame once the script is done.
+    if (!childrenFirst)
+        m_runner.showFirstFrame(object);
     construct(inst);
-    if (!inst->object)
-        return;
-    auto job = std::make_unique<Job>();
-    job->inst = inst;
-    job->self = inst->self;
-    job->firstFrame = true;
-    m_jobs.push(std::move(job));
+    if (inst->object)
+        queueEvent(inst, ClipEvent::Load, "onLoad");
 }
 
 void MovieRuntime::removeAt(Instance* parent, int depth)
@@ -376,11 +381,6 @@ void MovieRuntime::runQueue()
         Object* self = job->self;
         if (job->construct) {
             construct(job->inst);
-            continue;
-        }
-        if (job->firstFrame) {
-            m_runner.showFirstFrame(*job->inst->object);
-            queueEvent(job->inst, ClipEvent::Load, "onLoad");
             continue;
         }
         if (job->code) {

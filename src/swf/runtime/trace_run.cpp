@@ -69,6 +69,8 @@ Trace traceMovie(const Movie& movie, const TraceOptions& options)
         }
         for (; played < frames; ++played)
             runtime.advance();
+        if (options.describeDisplayList)
+            trace.displayList = movie::describeTree(runtime.rootState());
     });
     return trace;
 }

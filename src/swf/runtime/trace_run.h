@@ -35,12 +35,15 @@ struct TraceOptions {
     // `frames`, and the frames left when the list ends play after it. Waits
     // beyond `frames` play nothing: the events after them never happen.
     std::vector<InputEvent> input = {};
+    // Also describe the display list as the run left it (Trace::displayList).
+    bool describeDisplayList = false;
 };
 
 struct Trace {
     std::string output;
     // Why the movie stopped early (it ran out of memory); empty when it played through.
     std::string failure;
+    std::string displayList;
 };
 
 Trace traceMovie(const Movie& movie, const TraceOptions& options = {});

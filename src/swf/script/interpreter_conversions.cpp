@@ -49,7 +49,9 @@ std::string Interpreter::toString(const Value& v)
     if (v.isPrimitive())
         return primitiveToString(v, m_version);
     Object* o = v.asObject();
-    if (o->objectClass() == ObjectClass::Clip)
+    // Clips, buttons and text fields (the objects of the display tree, which
+    // the host marks) are their paths.
+    if (o->objectClass() == ObjectClass::Clip || o->hostData)
         return m_host.targetPath(o, false);
     Value fn = getMember(v, "toString");
     if (fn.isObject() && fn.asObject()->isFunction()) {
