@@ -6,6 +6,7 @@
 #include "swf/render/text_field_painter.h"
 #include "swf/render/painters.h"
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -268,10 +269,15 @@ TEST(RenderTextTest, BorderedFieldsDrawBackgroundAndBorder)
 
 TEST(RenderTextTest, DeviceFontNamesMapToInstalledFamilies)
 {
-    EXPECT_EQ(deviceFont("_sans", 12, false, false).families().first(), QStringLiteral("Nimbus Sans"));
+    EXPECT_EQ(deviceFont("_sans", 12, false, false).families().first(), QStringLiteral("Liberation Sans"));
+    EXPECT_EQ(deviceFont("Times New Roman", 12, false, false).families().first(), QStringLiteral("Liberation Serif"));
     EXPECT_EQ(deviceFont("宋体", 12, false, false).families().first(), QStringLiteral("WenQuanYi Micro Hei"));
     EXPECT_EQ(deviceFont("SimSun", 12, false, false).families().first(), QStringLiteral("WenQuanYi Micro Hei"));
     EXPECT_TRUE(deviceFont("_typewriter", 12, true, false).bold());
+    // Arial's twin keeps its line metrics: ascent 0.905 and descent 0.212 of the size.
+    const QFontMetricsF arial(deviceFont("Arial", 100, false, false));
+    EXPECT_NEAR(arial.ascent(), 90.5, 1.0);
+    EXPECT_NEAR(arial.descent(), 21.2, 1.0);
 }
 
 } // namespace

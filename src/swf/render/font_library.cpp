@@ -143,18 +143,20 @@ const QString kCjkFamily = QStringLiteral("WenQuanYi Micro Hei");
 
 QString installedFamily(const QString& name)
 {
+    // The Liberation families share Arial's, Times New Roman's and Courier New's
+    // advances and line metrics, so text wraps and measures as it did.
     static const QHash<QString, QString> families = {
-        {QStringLiteral("_sans"), QStringLiteral("Nimbus Sans")},
-        {QStringLiteral("_serif"), QStringLiteral("Nimbus Roman")},
-        {QStringLiteral("_typewriter"), QStringLiteral("Nimbus Mono PS")},
-        {QStringLiteral("arial"), QStringLiteral("Nimbus Sans")},
-        {QStringLiteral("helvetica"), QStringLiteral("Nimbus Sans")},
+        {QStringLiteral("_sans"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("_serif"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("_typewriter"), QStringLiteral("Liberation Mono")},
+        {QStringLiteral("arial"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("helvetica"), QStringLiteral("Liberation Sans")},
         {QStringLiteral("verdana"), QStringLiteral("DejaVu Sans")},
         {QStringLiteral("tahoma"), QStringLiteral("DejaVu Sans")},
-        {QStringLiteral("times new roman"), QStringLiteral("Nimbus Roman")},
-        {QStringLiteral("times"), QStringLiteral("Nimbus Roman")},
-        {QStringLiteral("courier new"), QStringLiteral("Nimbus Mono PS")},
-        {QStringLiteral("courier"), QStringLiteral("Nimbus Mono PS")},
+        {QStringLiteral("times new roman"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("times"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("courier new"), QStringLiteral("Liberation Mono")},
+        {QStringLiteral("courier"), QStringLiteral("Liberation Mono")},
     };
     const QString key = name.trimmed().toLower();
     if (auto found = families.find(key); found != families.end())
@@ -174,7 +176,7 @@ QString installedFamily(const QString& name)
         if (c.unicode() >= 0x2E80)
             return kCjkFamily;
     }
-    return name.isEmpty() ? QStringLiteral("Nimbus Roman") : name;
+    return name.isEmpty() ? QStringLiteral("Liberation Serif") : name;
 }
 
 } // namespace
@@ -183,7 +185,7 @@ QFont deviceFont(const QString& name, int pixelSize, bool bold, bool italic)
 {
     QFont font;
     const QString family = installedFamily(name);
-    font.setFamilies({family, QStringLiteral("Nimbus Sans"), kCjkFamily});
+    font.setFamilies({family, QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"), kCjkFamily});
     font.setPixelSize(std::max(1, pixelSize));
     font.setBold(bold);
     font.setItalic(italic);
