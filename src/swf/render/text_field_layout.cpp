@@ -29,9 +29,6 @@ struct TextFieldLayout::Paragraph {
 
 namespace {
 
-// Space between a field's edge and its text, in twips.
-constexpr double kGutter = 40.0;
-
 bool breaksAnywhere(QChar c)
 {
     // Chinese and Japanese text wraps between any two characters.
@@ -228,7 +225,7 @@ TextFieldLayout::TextFieldLayout(const text::TextFieldState& field, const FontLi
         formats.push_back(run.format);
     formats.push_back(field.newTextFormat);
 
-    const double fieldWidth = field.bounds.width().get() - 2 * kGutter;
+    const double fieldWidth = field.bounds.width().get() - 2 * text::kGutterTwips;
     for (const Paragraph& paragraph : paragraphs(formats)) {
         const text::TextFieldFormat& pf = paragraph.format;
         const double left = (pf.leftMargin.value_or(0) + pf.blockIndent.value_or(0)) * 20.0;

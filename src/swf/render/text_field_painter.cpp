@@ -11,9 +11,6 @@ namespace swf::render {
 
 namespace {
 
-// Space between a field's edge and its text, in twips.
-constexpr double kGutter = 40.0;
-
 swf::Rgba rgba(std::uint32_t rgb)
 {
     return {std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
@@ -54,8 +51,8 @@ void paintTextField(QPainter& painter, const text::TextFieldState& field, const 
 
     const TextFieldLayout layout(field, &fonts);
     painter.setClipRect(bounds, Qt::IntersectClip);
-    const double left = bounds.left() + kGutter - field.hscroll * 20.0;
-    double top = bounds.top() + kGutter;
+    const double left = bounds.left() + text::kGutterTwips - field.hscroll * 20.0;
+    double top = bounds.top() + text::kGutterTwips;
     const auto& lines = layout.lines();
     for (std::size_t i = std::size_t(std::max(field.scroll - 1, 0)); i < lines.size(); ++i) {
         if (top > bounds.bottom())

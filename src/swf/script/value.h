@@ -6,9 +6,12 @@
 // Interpreter; the ones here are the pure, primitive parts.
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace swf::script {
+
+inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 class Object;
 

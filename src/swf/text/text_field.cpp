@@ -274,7 +274,6 @@ const TextLayout& TextFieldState::layout() const
 namespace {
 
 // The room the text has inside the field: a two-pixel gutter on each side.
-constexpr double kGutterTwips = 40;
 
 } // namespace
 

@@ -19,6 +19,9 @@ namespace swf::text {
 
 // A TextFormat's values; unset members are null to scripts. Sizes,
 // margins, indents and leading are in pixels, as scripts see them.
+// Text fields keep this margin (in twips) between their bounds and their text.
+inline constexpr double kGutterTwips = 40;
+
 struct TextFieldFormat {
     std::optional<std::string> font;
     std::optional<double> size;

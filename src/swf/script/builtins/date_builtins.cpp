@@ -15,7 +15,6 @@ namespace swf::script {
 namespace {
 
 constexpr double kMsPerDay = 86400000.0;
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // Days since 1970-01-01 of a proleptic Gregorian date (month 1-12).
 double daysFromCivil(double y, double m, double d)

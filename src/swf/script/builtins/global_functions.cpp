@@ -12,7 +12,6 @@ namespace swf::script {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 int digitValue(char c)
 {

@@ -1,6 +1,7 @@
 // Math: constants and functions on numbers.
 
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/member_flags.h"
 
 #include <algorithm>
 #include <array>
@@ -11,8 +12,6 @@ namespace swf::script {
 
 namespace {
 
-constexpr std::uint16_t kConstant = PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly;
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // Every Math function converts its first two arguments, in order, whatever
@@ -83,21 +82,21 @@ void installMath(Interpreter& in)
     in.global()->put("Math", math, PropertyFlag::DontEnum);
     // Math's members, its prototype link and its own constructor are all constant.
     if (Property* p = math->findOwnAnyVersion("__proto__"))
-        p->flags = kConstant;
+        p->flags = kConstantMemberFlags;
     if (const Property* object = in.global()->findOwnAnyVersion("Object"))
-        math->put("constructor", object->value, kConstant);
-    math->put("E", M_E, kConstant);
-    math->put("LN10", M_LN10, kConstant);
-    math->put("LN2", M_LN2, kConstant);
-    math->put("LOG10E", M_LOG10E, kConstant);
-    math->put("LOG2E", M_LOG2E, kConstant);
-    math->put("PI", M_PI, kConstant);
-    math->put("SQRT1_2", M_SQRT1_2, kConstant);
-    math->put("SQRT2", M_SQRT2, kConstant);
+        math->put("constructor", object->value, kConstantMemberFlags);
+    math->put("E", M_E, kConstantMemberFlags);
+    math->put("LN10", M_LN10, kConstantMemberFlags);
+    math->put("LN2", M_LN2, kConstantMemberFlags);
+    math->put("LOG10E", M_LOG10E, kConstantMemberFlags);
+    math->put("LOG2E", M_LOG2E, kConstantMemberFlags);
+    math->put("PI", M_PI, kConstantMemberFlags);
+    math->put("SQRT1_2", M_SQRT1_2, kConstantMemberFlags);
+    math->put("SQRT2", M_SQRT2, kConstantMemberFlags);
     for (const MathEntry& e : kFunctions) {
         MathFunction fn = e.fn;
         in.defineMethod(math, e.name, [fn](Interpreter& in, Object*, const Args& args) -> Value { return fn(in, args, twoNumbers(in, args)); });
-        math->findOwnAnyVersion(e.name)->flags = kConstant;
+        math->findOwnAnyVersion(e.name)->flags = kConstantMemberFlags;
     }
 }
 

@@ -24,7 +24,6 @@ std::string integerInRadix(double n, int radix)
     return negative ? "-" + out : out;
 }
 
-constexpr std::uint8_t kConstant = PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly;
 
 } // namespace
 
@@ -40,11 +39,11 @@ void installNumberAndBoolean(Interpreter& in)
             return self;
         },
         numberProto);
-    number->put("MAX_VALUE", std::numeric_limits<double>::max(), kConstant);
-    number->put("MIN_VALUE", std::numeric_limits<double>::denorm_min(), kConstant);
-    number->put("NaN", std::numeric_limits<double>::quiet_NaN(), kConstant);
-    number->put("NEGATIVE_INFINITY", -std::numeric_limits<double>::infinity(), kConstant);
-    number->put("POSITIVE_INFINITY", std::numeric_limits<double>::infinity(), kConstant);
+    number->put("MAX_VALUE", std::numeric_limits<double>::max(), kConstantMemberFlags);
+    number->put("MIN_VALUE", std::numeric_limits<double>::denorm_min(), kConstantMemberFlags);
+    number->put("NaN", std::numeric_limits<double>::quiet_NaN(), kConstantMemberFlags);
+    number->put("NEGATIVE_INFINITY", -std::numeric_limits<double>::infinity(), kConstantMemberFlags);
+    number->put("POSITIVE_INFINITY", std::numeric_limits<double>::infinity(), kConstantMemberFlags);
     in.defineMethod(numberProto, "toString", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || self->objectClass() != ObjectClass::Number)
             return Value(self).isObject() ? in.callMethod(in.objectPrototype(), "toString", {}) : Value();

@@ -28,7 +28,7 @@ using text::toUnits;
 
 namespace {
 
-enum class Member : std::uint8_t {
+enum class FormatMember : std::uint8_t {
     Font,
     Size,
     Color,
@@ -50,32 +50,32 @@ enum class Member : std::uint8_t {
     LetterSpacing,
 };
 
-struct MemberInfo {
+struct FormatMemberInfo {
     const char* name;
-    Member member;
+    FormatMember member;
 };
 
 // The constructor's arguments come in this order; the rest follow.
-constexpr MemberInfo kMembers[] = {
-    {"font", Member::Font},
-    {"size", Member::Size},
-    {"color", Member::Color},
-    {"bold", Member::Bold},
-    {"italic", Member::Italic},
-    {"underline", Member::Underline},
-    {"url", Member::Url},
-    {"target", Member::Target},
-    {"align", Member::Align},
-    {"leftMargin", Member::LeftMargin},
-    {"rightMargin", Member::RightMargin},
-    {"indent", Member::Indent},
-    {"leading", Member::Leading},
-    {"blockIndent", Member::BlockIndent},
-    {"bullet", Member::Bullet},
-    {"tabStops", Member::TabStops},
-    {"display", Member::Display},
-    {"kerning", Member::Kerning},
-    {"letterSpacing", Member::LetterSpacing},
+constexpr FormatMemberInfo kFormatMembers[] = {
+    {"font", FormatMember::Font},
+    {"size", FormatMember::Size},
+    {"color", FormatMember::Color},
+    {"bold", FormatMember::Bold},
+    {"italic", FormatMember::Italic},
+    {"underline", FormatMember::Underline},
+    {"url", FormatMember::Url},
+    {"target", FormatMember::Target},
+    {"align", FormatMember::Align},
+    {"leftMargin", FormatMember::LeftMargin},
+    {"rightMargin", FormatMember::RightMargin},
+    {"indent", FormatMember::Indent},
+    {"leading", FormatMember::Leading},
+    {"blockIndent", FormatMember::BlockIndent},
+    {"bullet", FormatMember::Bullet},
+    {"tabStops", FormatMember::TabStops},
+    {"display", FormatMember::Display},
+    {"kerning", FormatMember::Kerning},
+    {"letterSpacing", FormatMember::LetterSpacing},
 };
 constexpr std::size_t kConstructorArguments = 13;
 // Longest tabStops list taken from a script.
@@ -158,29 +158,29 @@ std::string displayFrom(const std::string& s)
     return d == "none" || d == "inline" ? d : "block";
 }
 
-void clear(TextFormatData& d, Member m)
+void clear(TextFormatData& d, FormatMember m)
 {
     TextFieldFormat& f = d.format;
     switch (m) {
-    case Member::Font: f.font.reset(); break;
-    case Member::Size: f.size.reset(); break;
-    case Member::Color: f.color.reset(); break;
-    case Member::Bold: f.bold.reset(); break;
-    case Member::Italic: f.italic.reset(); break;
-    case Member::Underline: f.underline.reset(); break;
-    case Member::Url: f.url.reset(); break;
-    case Member::Target: f.target.reset(); break;
-    case Member::Align: break; // null leaves the alignment as it was
-    case Member::LeftMargin: f.leftMargin.reset(); break;
-    case Member::RightMargin: f.rightMargin.reset(); break;
-    case Member::Indent: f.indent.reset(); break;
-    case Member::Leading: f.leading.reset(); break;
-    case Member::BlockIndent: f.blockIndent.reset(); break;
-    case Member::Bullet: f.bullet.reset(); break;
-    case Member::TabStops: f.tabStops.reset(); break;
-    case Member::Display: d.display = "block"; break;
-    case Member::Kerning: f.kerning.reset(); break;
-    case Member::LetterSpacing: f.letterSpacing.reset(); break;
+    case FormatMember::Font: f.font.reset(); break;
+    case FormatMember::Size: f.size.reset(); break;
+    case FormatMember::Color: f.color.reset(); break;
+    case FormatMember::Bold: f.bold.reset(); break;
+    case FormatMember::Italic: f.italic.reset(); break;
+    case FormatMember::Underline: f.underline.reset(); break;
+    case FormatMember::Url: f.url.reset(); break;
+    case FormatMember::Target: f.target.reset(); break;
+    case FormatMember::Align: break; // null leaves the alignment as it was
+    case FormatMember::LeftMargin: f.leftMargin.reset(); break;
+    case FormatMember::RightMargin: f.rightMargin.reset(); break;
+    case FormatMember::Indent: f.indent.reset(); break;
+    case FormatMember::Leading: f.leading.reset(); break;
+    case FormatMember::BlockIndent: f.blockIndent.reset(); break;
+    case FormatMember::Bullet: f.bullet.reset(); break;
+    case FormatMember::TabStops: f.tabStops.reset(); break;
+    case FormatMember::Display: d.display = "block"; break;
+    case FormatMember::Kerning: f.kerning.reset(); break;
+    case FormatMember::LetterSpacing: f.letterSpacing.reset(); break;
     }
 }
 
@@ -202,7 +202,7 @@ void setTabStops(Interpreter& in, TextFieldFormat& f, const Value& v)
         f.tabStops = std::move(stops);
 }
 
-void assign(Interpreter& in, TextFormatData& d, Member m, const Value& v)
+void assign(Interpreter& in, TextFormatData& d, FormatMember m, const Value& v)
 {
     if (v.isNullish()) {
         clear(d, m);
@@ -226,59 +226,59 @@ void assign(Interpreter& in, TextFormatData& d, Member m, const Value& v)
 
     TextFieldFormat& f = d.format;
     switch (m) {
-    case Member::Font: f.font = string(); break;
-    case Member::Url: f.url = string(); break;
-    case Member::Target: f.target = string(); break;
-    case Member::Size: f.size = wholeNumber(measure(), version); break;
-    case Member::Color: f.color = toUint32(number()); break;
-    case Member::Bold: f.bold = boolean(); break;
-    case Member::Italic: f.italic = boolean(); break;
-    case Member::Underline: f.underline = boolean(); break;
-    case Member::Bullet: f.bullet = boolean(); break;
-    case Member::Kerning: f.kerning = boolean(); break;
-    case Member::LeftMargin: f.leftMargin = margin(measure(), version); break;
-    case Member::RightMargin: f.rightMargin = margin(measure(), version); break;
-    case Member::Indent: f.indent = nonNegative(measure(), version); break;
-    case Member::Leading: f.leading = nonNegative(measure(), version); break;
-    case Member::BlockIndent: f.blockIndent = nonNegative(measure(), version); break;
-    case Member::LetterSpacing: f.letterSpacing = measure(); break;
-    case Member::Align:
+    case FormatMember::Font: f.font = string(); break;
+    case FormatMember::Url: f.url = string(); break;
+    case FormatMember::Target: f.target = string(); break;
+    case FormatMember::Size: f.size = wholeNumber(measure(), version); break;
+    case FormatMember::Color: f.color = toUint32(number()); break;
+    case FormatMember::Bold: f.bold = boolean(); break;
+    case FormatMember::Italic: f.italic = boolean(); break;
+    case FormatMember::Underline: f.underline = boolean(); break;
+    case FormatMember::Bullet: f.bullet = boolean(); break;
+    case FormatMember::Kerning: f.kerning = boolean(); break;
+    case FormatMember::LeftMargin: f.leftMargin = margin(measure(), version); break;
+    case FormatMember::RightMargin: f.rightMargin = margin(measure(), version); break;
+    case FormatMember::Indent: f.indent = nonNegative(measure(), version); break;
+    case FormatMember::Leading: f.leading = nonNegative(measure(), version); break;
+    case FormatMember::BlockIndent: f.blockIndent = nonNegative(measure(), version); break;
+    case FormatMember::LetterSpacing: f.letterSpacing = measure(); break;
+    case FormatMember::Align:
         // Anything but the four names leaves the alignment as it was.
         if (auto a = alignFrom(string()))
             f.align = a;
         break;
-    case Member::Display: d.display = displayFrom(o ? stringOf(in, o) : in.toString(v)); break;
-    case Member::TabStops: setTabStops(in, f, v); break;
+    case FormatMember::Display: d.display = displayFrom(o ? stringOf(in, o) : in.toString(v)); break;
+    case FormatMember::TabStops: setTabStops(in, f, v); break;
     }
 }
 
-Value nullable(const std::optional<std::string>& v) { return v ? Value(*v) : Value::null(); }
-Value nullable(const std::optional<double>& v) { return v ? Value(*v) : Value::null(); }
-Value nullable(const std::optional<bool>& v) { return v ? Value(*v) : Value::null(); }
+Value orNull(const std::optional<std::string>& v) { return v ? Value(*v) : Value::null(); }
+Value orNull(const std::optional<double>& v) { return v ? Value(*v) : Value::null(); }
+Value orNull(const std::optional<bool>& v) { return v ? Value(*v) : Value::null(); }
 
-Value read(Interpreter& in, const TextFormatData& d, Member m)
+Value read(Interpreter& in, const TextFormatData& d, FormatMember m)
 {
     const TextFieldFormat& f = d.format;
     switch (m) {
-    case Member::Font: return nullable(f.font);
-    case Member::Size: return nullable(f.size);
-    case Member::Color: return f.color ? Value(double(*f.color)) : Value::null();
-    case Member::Bold: return nullable(f.bold);
-    case Member::Italic: return nullable(f.italic);
-    case Member::Underline: return nullable(f.underline);
-    case Member::Url: return nullable(f.url);
-    case Member::Target: return nullable(f.target);
-    case Member::Align: return nullable(f.align);
-    case Member::LeftMargin: return nullable(f.leftMargin);
-    case Member::RightMargin: return nullable(f.rightMargin);
-    case Member::Indent: return nullable(f.indent);
-    case Member::Leading: return nullable(f.leading);
-    case Member::BlockIndent: return nullable(f.blockIndent);
-    case Member::Bullet: return nullable(f.bullet);
-    case Member::Kerning: return nullable(f.kerning);
-    case Member::LetterSpacing: return nullable(f.letterSpacing);
-    case Member::Display: return d.display;
-    case Member::TabStops: {
+    case FormatMember::Font: return orNull(f.font);
+    case FormatMember::Size: return orNull(f.size);
+    case FormatMember::Color: return f.color ? Value(double(*f.color)) : Value::null();
+    case FormatMember::Bold: return orNull(f.bold);
+    case FormatMember::Italic: return orNull(f.italic);
+    case FormatMember::Underline: return orNull(f.underline);
+    case FormatMember::Url: return orNull(f.url);
+    case FormatMember::Target: return orNull(f.target);
+    case FormatMember::Align: return orNull(f.align);
+    case FormatMember::LeftMargin: return orNull(f.leftMargin);
+    case FormatMember::RightMargin: return orNull(f.rightMargin);
+    case FormatMember::Indent: return orNull(f.indent);
+    case FormatMember::Leading: return orNull(f.leading);
+    case FormatMember::BlockIndent: return orNull(f.blockIndent);
+    case FormatMember::Bullet: return orNull(f.bullet);
+    case FormatMember::Kerning: return orNull(f.kerning);
+    case FormatMember::LetterSpacing: return orNull(f.letterSpacing);
+    case FormatMember::Display: return d.display;
+    case FormatMember::TabStops: {
         if (!f.tabStops)
             return Value::null();
         std::vector<Value> items(f.tabStops->begin(), f.tabStops->end());
@@ -293,8 +293,8 @@ void installMembers(Interpreter& in, Object* proto)
 {
     if (!proto || proto->findOwnAnyVersion("font"))
         return;
-    for (const MemberInfo& info : kMembers) {
-        const Member m = info.member;
+    for (const FormatMemberInfo& info : kFormatMembers) {
+        const FormatMember m = info.member;
         env::defineAccessor(
             in, proto, info.name,
             [m](Interpreter& in, Object* self, const Args&) -> Value {
@@ -359,7 +359,7 @@ void installTextFormat(Interpreter& in)
         self->put("getTextExtent", extent);
         for (std::size_t i = 0; i < args.size() && i < kConstructorArguments; ++i) {
             if (!args[i].isUndefined())
-                assign(in, *data, kMembers[i].member, args[i]);
+                assign(in, *data, kFormatMembers[i].member, args[i]);
         }
         return self;
     };
@@ -400,8 +400,8 @@ TextFieldFormat textFormatFromObject(Interpreter& in, Object* object)
     TextFormatData converted;
     if (!object)
         return converted.format;
-    for (const MemberInfo& info : kMembers) {
-        if (info.member == Member::Display)
+    for (const FormatMemberInfo& info : kFormatMembers) {
+        if (info.member == FormatMember::Display)
             continue;
         const Value v = in.getMember(object, info.name);
         if (!v.isNullish())
