@@ -134,3 +134,55 @@ TEST(MovieScripts, AnInitObjectSizesTheAttachedClipWithItsChildrenFromSwfSeven)
     EXPECT_EQ(width(6), "0\n");
     EXPECT_EQ(width(7), "200\n");
 }
+
+TEST(MovieScripts, AutosizedTextFieldsMoveTheirX)
+{
+    // A field at _x 50, 100 wide, with text wider than that: autosizing to the
+    // centre keeps its middle at 100 and moves its _x left; to the left keeps _x.
+    auto traced = [](const std::string& mode) {
+        MovieBuilder b(Twips::fromPixels(400), Twips::fromPixels(100), 12, 8);
+        b.add(DoAction{assembled(R"(
+            push 20, 100, 0, 50, 1, "t", 6, "_root"
+            GetVariable
+            push "createTextField"
+            CallMethod
+            Pop
+            push "t"
+            GetVariable
+            push "text", "a line of text far wider than one hundred pixels"
+            SetMember
+            push "t"
+            GetVariable
+            push "autoSize", ")" + mode + R"("
+            SetMember
+            push "t"
+            GetVariable
+            push "_x"
+            GetMember
+            push 50
+            Less2
+            Trace
+            push "t"
+            GetVariable
+            push "_x"
+            GetMember
+            push "t"
+            GetVariable
+            push "_width"
+            GetMember
+            push 2
+            Divide
+            Add2
+            push 1, "Math"
+            GetVariable
+            push "round"
+            CallMethod
+            Trace
+        )")}).showFrame();
+        return runtime::traceMovie(b.movie(), {.frames = 0}).output;
+    };
+    const std::string centred = traced("center");
+    EXPECT_EQ(centred.substr(0, 5), "true\n");
+    EXPECT_EQ(centred.substr(5), "100\n");
+    EXPECT_EQ(traced("left").substr(0, 6), "false\n");
+}

@@ -35,6 +35,13 @@ QRectF unite(const QRectF& a, const QRectF& b)
 
 double pixels(double twips) { return std::round(twips) / 20.0; }
 
+// How far (twips, in the parent's space) a text field's _x lies from its
+// translation: autosizing moved its left edge by that much.
+double textXShift(const movie::DisplayObject& object)
+{
+    return object.text ? object.text->xShift() * object.matrix.scaleX : 0.0;
+}
+
 } // namespace
 
 QRectF MovieRuntime::localBounds(const movie::DisplayObject& object) const
@@ -137,7 +144,7 @@ Value MovieRuntime::getProperty(Object* clip, int index)
     const Matrix& m = object.matrix;
     switch (ClipProperty(index)) {
     case ClipProperty::X:
-        return double(m.translateX.get()) / 20.0;
+        return (double(m.translateX.get()) + textXShift(object)) / 20.0;
     case ClipProperty::Y:
         return double(m.translateY.get()) / 20.0;
     case ClipProperty::XScale:
@@ -225,7 +232,7 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
     switch (ClipProperty(index)) {
     case ClipProperty::X:
         if (number(v)) {
-            m.translateX = Twips(static_cast<std::int32_t>(std::lround(std::clamp(v * 20.0, -2e9, 2e9))));
+            m.translateX = Twips(static_cast<std::int32_t>(std::lround(std::clamp(v * 20.0 - textXShift(object), -2e9, 2e9))));
             object.scriptTransformed = true;
         }
         break;

@@ -357,9 +357,8 @@ void TextFieldState::fitToText()
             break;
         }
     }
-    // The layout depended on the old width only when wrapping.
-    if (wordWrap)
-        m_layout.reset();
+    // Lines wrap at the width, and centred or right-aligned lines sit by it.
+    m_layout.reset();
     ++revision;
 }
 
@@ -435,6 +434,7 @@ TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int sw
     TextFieldState* field = &result;
     field->swfVersion = swfVersion;
     field->bounds = record.bounds;
+    field->madeXMin = record.bounds.xMin;
     field->wordWrap = record.wordWrap;
     field->multiline = record.multiline;
     field->password = record.password;
@@ -487,6 +487,7 @@ TextFieldState newTextField(double width, double height, int swfVersion)
     TextFieldState field;
     field.swfVersion = swfVersion;
     field.bounds = {swf::Twips(0), twipsFromPixels(std::max(width, 0.0)), swf::Twips(0), twipsFromPixels(std::max(height, 0.0))};
+    field.madeXMin = field.bounds.xMin;
     return field;
 }
 
