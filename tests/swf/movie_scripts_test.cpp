@@ -186,3 +186,28 @@ TEST(MovieScripts, AutosizedTextFieldsMoveTheirX)
     EXPECT_EQ(centred.substr(5), "100\n");
     EXPECT_EQ(traced("left").substr(0, 6), "false\n");
 }
+
+TEST(MovieScripts, ADepthThatIsNotANumberIsDepthZero)
+{
+    // attachMovie("Sym", "a", undefined) and createEmptyMovieClip("b", NaN) place at depth 0.
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    Timeline inner;
+    inner.showFrame();
+    const auto symbol = b.defineSprite(inner);
+    b.add(UnknownTag{56, {1, 0, std::uint8_t(symbol & 0xff), std::uint8_t(symbol >> 8), 'S', 'y', 'm', 0}});
+    const std::string depthOf = "push 0, \"c\"\nGetVariable\npush \"getDepth\"\nCallMethod\nTrace\n";
+    b.add(DoAction{assembled(R"(
+        push "c", undefined, "a", "Sym", 3, "_root"
+        GetVariable
+        push "attachMovie"
+        CallMethod
+        SetVariable
+    )" + depthOf + R"(
+        push "c", "x", "b", 2, "_root"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        SetVariable
+    )" + depthOf)}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "0\n0\n");
+}

@@ -193,8 +193,9 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         if (!i || args.size() < 3)
             return Value();
         const std::uint16_t id = rt.scripts().exported(in.toString(args[0]));
+        // A depth that is not a number is depth 0, as for createTextField.
         const double depth = in.toNumber(args[2]);
-        if (!id || !std::isfinite(depth))
+        if (!id)
             return Value();
         return Value(rt.attach(i, id, in.toString(args[1]), script::saturatedInt(depth), arg(args, 3).asObject()));
     });
@@ -203,8 +204,6 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         if (!i || args.size() < 2)
             return Value();
         const double depth = in.toNumber(args[1]);
-        if (!std::isfinite(depth))
-            return Value();
         return Value(rt.createEmpty(i, in.toString(args[0]), script::saturatedInt(depth)));
     });
     def("createTextField", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
@@ -225,8 +224,6 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         if (!i || i->isRoot || args.size() < 2)
             return Value();
         const double depth = in.toNumber(args[1]);
-        if (!std::isfinite(depth))
-            return Value();
         return Value(rt.duplicate(i, in.toString(args[0]), script::saturatedInt(depth), arg(args, 2).asObject()));
     });
     def("removeMovieClip", [&rt, inst](Interpreter&, Object* self, const Args&) {
