@@ -45,6 +45,11 @@ void describe(const ClipState& clip, int indent, std::string& out)
                       object.visible ? "" : " hidden", object.clipDepth ? " mask" : "",
                       object.isScriptMask ? " script-mask" : "");
         out += line;
+        if (const ColorTransform& c = object.colorTransform; !c.isIdentity()) {
+            std::snprintf(line, sizeof line, " colour (%.2f %.2f %.2f %.2f | %g %g %g %g)", c.rMult, c.gMult, c.bMult,
+                          c.aMult, c.rAdd, c.gAdd, c.bAdd, c.aAdd);
+            out += line;
+        }
         if (object.clip && object.clip->timeline)
             out += " frame " + std::to_string(object.clip->frame);
         if (object.text) {

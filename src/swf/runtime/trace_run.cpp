@@ -2,6 +2,7 @@
 
 #include "common/failure.h"
 #include "swf/movie/character_dictionary.h"
+#include "swf/render/font_library.h"
 
 #include <algorithm>
 
@@ -45,7 +46,8 @@ Trace traceMovie(const Movie& movie, const TraceOptions& options)
     Trace trace;
     trace.failure = veskor::failureOf([&] {
         movie::CharacterDictionary dictionary(movie.tags);
-        MovieRuntime runtime(movie, dictionary, options.randomSeed);
+        // Text is measured with the fonts it would be drawn with, as in the player.
+        MovieRuntime runtime(movie, dictionary, options.randomSeed, render::collectFonts(movie.tags));
         runtime.traceSink = [&trace](const std::string& line) {
             // A runaway script could trace without end; a few megabytes is plenty.
             if (trace.output.size() < (8u << 20)) {
