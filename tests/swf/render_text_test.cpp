@@ -258,6 +258,23 @@ TEST(RenderTextTest, EditTextUsesEmbeddedGlyphsWhenItAsksForOutlines)
     EXPECT_EQ(image.pixel(8, 8), qRgb(0, 0, 255));
 }
 
+TEST(RenderTextTest, EmbeddedGlyphsAdvanceByWholeTwips)
+{
+    // An advance of 1000 em units at 12 pixels (240 twips) is 234.375 twips:
+    // each glyph takes 234, so four take 936 twips (46.8 pixels), not 937.5.
+    DefineFont font = squareFont(3);
+    font.advances = {1000};
+    auto shared = std::make_shared<FontLibrary>();
+    shared->add(font);
+    DefineEditText edit = field("AAAA");
+    edit.fontId = 3;
+    edit.useOutlines = true;
+    text::TextFieldState state = text::textFieldFromDefinition(edit, 8, shared->font(3)->name().toStdString());
+    state.measurer = textMeasurer(shared);
+    state.invalidateLayout();
+    EXPECT_DOUBLE_EQ(state.layout().textWidth, 936);
+}
+
 TEST(RenderTextTest, BorderedFieldsDrawBackgroundAndBorder)
 {
     DefineEditText edit = field("");

@@ -12,6 +12,8 @@
 #include <QPainterPath>
 #include <QString>
 
+#include <cmath>
+
 namespace swf::render {
 
 // What the layout needs from a font, in twips.
@@ -32,7 +34,7 @@ public:
     double advance(QChar c) const override
     {
         const auto index = m_font.glyphForCode(c.unicode());
-        return index ? m_font.advance(*index) * m_scale : 0.0;
+        return index ? advanceOf(*index) : 0.0;
     }
     double ascent() const override { return m_font.ascent() * m_scale; }
     double descent() const override { return m_font.descent() * m_scale; }
@@ -47,12 +49,16 @@ public:
             if (!index)
                 continue;
             run.addPath(QTransform(m_scale, 0, 0, m_scale, x, baseline.y()).map(m_font.glyph(*index)));
-            x += m_font.advance(*index) * m_scale;
+            x += advanceOf(*index);
         }
         painter.fillPath(run, color);
     }
 
 private:
+    // Glyphs advance by whole twips, the fraction dropped, as the player laid
+    // text out: a long line ends a pixel or two short of the exact sum.
+    double advanceOf(std::size_t index) const { return std::floor(m_font.advance(index) * m_scale); }
+
     const Font& m_font;
     double m_scale;
 };
