@@ -211,3 +211,33 @@ TEST(MovieScripts, ADepthThatIsNotANumberIsDepthZero)
     )" + depthOf)}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "0\n0\n");
 }
+
+TEST(MovieScripts, ATextFieldsXIsTheLeftEdgeOfItsRectangle)
+{
+    // A field whose rectangle starts 2 pixels left of its origin, placed at 50.
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(100), 12, 6);
+    const auto field = b.define([](std::uint16_t id) {
+        DefineEditText edit;
+        edit.id = id;
+        edit.bounds = {Twips::fromPixels(-2), Twips::fromPixels(100), Twips::fromPixels(-2), Twips::fromPixels(20)};
+        return edit;
+    });
+    b.place(1, field, Matrix::translation(Twips::fromPixels(50), Twips(0)), {}, "t");
+    b.add(DoAction{assembled(R"(
+        push "t"
+        GetVariable
+        push "_x"
+        GetMember
+        Trace
+        push "t"
+        GetVariable
+        push "_x", 10
+        SetMember
+        push "t"
+        GetVariable
+        push "_x"
+        GetMember
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "48\n10\n");
+}

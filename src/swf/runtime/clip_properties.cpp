@@ -35,8 +35,8 @@ QRectF unite(const QRectF& a, const QRectF& b)
 
 double pixels(double twips) { return std::round(twips) / 20.0; }
 
-// How far (twips, in the parent's space) a text field's _x lies from its
-// translation: autosizing moved its left edge by that much.
+// How far (twips, in the parent's space) a text field's _x, the left edge of
+// its rectangle, lies from its translation.
 double textXShift(const movie::DisplayObject& object)
 {
     return object.text ? object.text->xShift() * object.matrix.scaleX : 0.0;

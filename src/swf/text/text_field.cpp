@@ -434,7 +434,6 @@ TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int sw
     TextFieldState* field = &result;
     field->swfVersion = swfVersion;
     field->bounds = record.bounds;
-    field->madeXMin = record.bounds.xMin;
     field->wordWrap = record.wordWrap;
     field->multiline = record.multiline;
     field->password = record.password;
@@ -487,7 +486,6 @@ TextFieldState newTextField(double width, double height, int swfVersion)
     TextFieldState field;
     field.swfVersion = swfVersion;
     field.bounds = {swf::Twips(0), twipsFromPixels(std::max(width, 0.0)), swf::Twips(0), twipsFromPixels(std::max(height, 0.0))};
-    field.madeXMin = field.bounds.xMin;
     return field;
 }
 

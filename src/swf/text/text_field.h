@@ -136,10 +136,9 @@ struct TextFieldState {
 
     // The field's rectangle in its own space, twips.
     swf::Rect bounds;
-    // Its left edge when it was made. Autosizing to the centre or the right moves
-    // the left edge, and the field's _x moves with it (xShift()).
-    swf::Twips madeXMin;
-    double xShift() const { return double(bounds.xMin.get() - madeXMin.get()); }
+    // A field's _x is the left edge of its rectangle, not its origin: this far
+    // from it. Autosizing to the centre or the right moves the edge and _x with it.
+    double xShift() const { return double(bounds.xMin.get()); }
 
     // Set by whoever owns the fonts; without it an estimate from the sizes is used.
     TextMeasurer measurer;
