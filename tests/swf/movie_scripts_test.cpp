@@ -134,3 +134,64 @@ TEST(MovieScripts, AnInitObjectSizesTheAttachedClipWithItsChildrenFromSwfSeven)
     EXPECT_EQ(width(6), "0\n");
     EXPECT_EQ(width(7), "200\n");
 }
+
+TEST(MovieScripts, AssigningAChildsNameInsideWithGoesPastTheClip)
+{
+    // with (mc) { child = "x"; } leaves the child clip alone and sets the
+    // name on the timeline, where a property of the clip would have taken it.
+    const std::string script = R"(
+        push 1, "child", 2, "_root"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "_root"
+        GetVariable
+        with
+          push "child", "x"
+          SetVariable
+          push "_alpha", 50
+          SetVariable
+        endwith
+        push "_root"
+        GetVariable
+        push "child"
+        GetMember
+        TypeOf
+        Trace
+        push "child"
+        GetVariable
+        Trace
+        push "_root"
+        GetVariable
+        push "_alpha"
+        GetMember
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 7), "movieclip\nx\n50\n");
+}
+
+TEST(MovieScripts, AlphaKeepsTheMultiplierInTwoHundredFiftySixths)
+{
+    const std::string script = R"(
+        push "_root"
+        GetVariable
+        push "_alpha", 60
+        SetMember
+        push "_root"
+        GetVariable
+        push "_alpha"
+        GetMember
+        Trace
+        push "_root"
+        GetVariable
+        push "_alpha", -30.5
+        SetMember
+        push "_root"
+        GetVariable
+        push "_alpha"
+        GetMember
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 7), "59.765625\n-30.46875\n");
+}
