@@ -177,6 +177,8 @@ void MovieRuntime::advance()
     if (m_quit)
         return;
     m_vm->beginFrame();
+    // The clock has moved on by a frame when the frame's scripts run.
+    m_time += 1000.0 / frameRate();
     // Every timeline moves first; then the clips that were on stage before
     // and still are get enterFrame, ahead of the frame scripts just queued.
     std::vector<Instance*> clips;
@@ -190,7 +192,6 @@ void MovieRuntime::advance()
     for (auto& job : scripts)
         m_jobs.push(std::move(job));
     runQueue();
-    m_time += 1000.0 / frameRate();
     m_vm->runTimers();
     runQueue();
     pointerStill();
