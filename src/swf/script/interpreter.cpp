@@ -434,9 +434,12 @@ void Interpreter::run(const ActionList& code, Object* clip)
     f.version = m_version;
     f.stackBase = m_stack.size();
     std::size_t jumpTo = 0;
-    if (execute(f, 0, code->size(), jumpTo) == Completion::Throw)
+    const Completion c = execute(f, 0, code->size(), jumpTo);
+    if (c == Completion::Throw)
         reportUncaught();
-    if (m_stack.size() > f.stackBase)
+    // Another frame's scripts run by a script (Call) leave what they pushed
+    // for it; a block the player runs itself starts and ends clean.
+    if ((outermost || c == Completion::Throw || m_aborted) && m_stack.size() > f.stackBase)
         m_stack.resize(f.stackBase);
     if (outermost)
         endOutermost();

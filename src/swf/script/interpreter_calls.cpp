@@ -185,7 +185,9 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     f.stackBase = m_stack.size();
     std::size_t jumpTo = 0;
     Completion c = execute(f, info.bodyBegin, info.bodyEnd, jumpTo);
-    if (m_stack.size() > f.stackBase)
+    // The machine has one stack: what a function pushed and left there stays
+    // for its caller, under the result. A throw or an abort clears it away.
+    if ((c == Completion::Throw || c == Completion::Abort || m_aborted) && m_stack.size() > f.stackBase)
         m_stack.resize(f.stackBase);
     --m_depth;
     m_callee = caller;

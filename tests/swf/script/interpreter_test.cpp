@@ -1302,3 +1302,20 @@ TEST(Interpreter, SuperSearchesAboveThePrototypeAsItIsNow)
         pop
     )"), "from B");
 }
+
+TEST(Interpreter, WhatAFunctionLeavesOnTheStackStaysForItsCaller)
+{
+    // One stack for the whole machine: f's leftover "a" sits under its result.
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        function f
+          push "a"
+        end
+        push "x", 0, "f"
+        callfunction
+        pop
+        add2
+        trace
+    )"), "xa");
+    EXPECT_EQ(m.run("push \"clean\"\ntrace"), "clean");
+}
