@@ -195,3 +195,32 @@ TEST(MovieScripts, AlphaKeepsTheMultiplierInTwoHundredFiftySixths)
     )";
     EXPECT_EQ(tracedInAClip(script, 7), "59.765625\n-30.46875\n");
 }
+
+TEST(MovieScripts, NewClipsHearOnConstruct)
+{
+    const std::string script = R"(
+        push "MovieClip"
+        GetVariable
+        push "prototype"
+        GetMember
+        push "onConstruct"
+        function
+          push "made "
+          push "this"
+          GetVariable
+          push "_name"
+          GetMember
+          Add2
+          Trace
+        end
+        SetMember
+        push 1, "a", 2, "_root"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "after"
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 8), "made a\nafter\n");
+}

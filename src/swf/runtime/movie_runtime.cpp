@@ -410,6 +410,7 @@ void MovieRuntime::runQueue()
 
 // A symbol registered with Object.registerClass gets its class: the
 // prototype first, then the Construct clip events, then the constructor.
+// Every new clip then hears onConstruct, if its prototypes define one.
 void MovieRuntime::construct(Instance* inst)
 {
     if (!inst || !inst->object)
@@ -438,6 +439,8 @@ void MovieRuntime::construct(Instance* inst)
     }
     if (ctor)
         m_vm->callFromHost(ctor, self, {});
+    if (inst->object)
+        m_vm->callMethodFromHost(self, "onConstruct", {});
 }
 
 void MovieRuntime::gotoRootFrame(int frame)
