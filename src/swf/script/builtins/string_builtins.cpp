@@ -8,6 +8,8 @@
 #include <QString>
 
 #include <cmath>
+#include <memory>
+#include <unordered_set>
 
 namespace swf::script {
 
@@ -88,15 +90,21 @@ void installString(Interpreter& in)
         }
         return out;
     });
-    // On anything but a String object (String.prototype itself, say) these
-    // answer as Object.prototype.toString does: asking the object for its
-    // string would come straight back here.
-    auto primitive = [](Interpreter&, Object* self, const Args&) -> Value {
+    // On anything but a String object these give the object's string (a
+    // clip's path, a Boolean's word). An object whose own toString is this
+    // one (String.prototype itself) would come straight back here: asked
+    // again while it is being converted, it answers as Object.prototype.toString.
+    auto converting = std::make_shared<std::unordered_set<Object*>>();
+    auto primitive = [converting](Interpreter& in, Object* self, const Args&) -> Value {
         if (!self)
             return std::string();
         if (self->objectClass() == ObjectClass::String)
             return self->primitive;
-        return Value(self->isFunction() ? "[type Function]" : "[object Object]");
+        if (!converting->insert(self).second)
+            return Value(self->isFunction() ? "[type Function]" : "[object Object]");
+        std::string s = thisString(in, self);
+        converting->erase(self);
+        return s;
     };
     in.defineMethod(proto, "toString", primitive);
     in.defineMethod(proto, "valueOf", primitive);
