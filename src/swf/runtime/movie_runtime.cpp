@@ -164,7 +164,8 @@ void MovieRuntime::removing(movie::DisplayObject& object)
 void MovieRuntime::start()
 {
     m_vm->beginFrame();
-    m_time = 0;
+    // The clock has run for a frame when the first frame's scripts run.
+    m_time = 1000.0 / frameRate();
     m_runner.showFirstFrame(m_root);
     // The movie itself loads after its first frame's scripts.
     queueEvent(m_rootInstance, ClipEvent::Load, "onLoad");
@@ -177,8 +178,6 @@ void MovieRuntime::advance()
     if (m_quit)
         return;
     m_vm->beginFrame();
-    // The clock has moved on by a frame when the frame's scripts run.
-    m_time += 1000.0 / frameRate();
     // Every timeline moves first; then the clips that were on stage before
     // and still are get enterFrame, ahead of the frame scripts just queued.
     std::vector<Instance*> clips;
@@ -192,6 +191,7 @@ void MovieRuntime::advance()
     for (auto& job : scripts)
         m_jobs.push(std::move(job));
     runQueue();
+    m_time += 1000.0 / frameRate();
     m_vm->runTimers();
     runQueue();
     pointerStill();
