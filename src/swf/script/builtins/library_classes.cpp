@@ -196,6 +196,9 @@ void installPrintJob(Interpreter& in)
 
 Value orDefault(const Value& v, bool fallback) { return v.isUndefined() ? Value(fallback) : v; }
 
+// The switches of a context menu's built-in items, in the order the player makes them.
+constexpr const char* kBuiltInItems[] = {"print", "forward_back", "rewind", "loop", "play", "quality", "zoom", "save"};
+
 void installContextMenu(Interpreter& in)
 {
     Object* itemProto = nullptr;
@@ -225,7 +228,7 @@ void installContextMenu(Interpreter& in)
     Object* builtIn = in.newObject();
     if (const Property* object = in.global()->findOwn("Object"))
         builtIn->put("constructor", object->value, kHiddenPermanent);
-    for (const char* name : {"print", "forward_back", "rewind", "loop", "play", "quality", "zoom", "save"})
+    for (const char* name : kBuiltInItems)
         in.setMember(builtIn, name, true);
     in.pin(builtIn);
     ctor->setNativeConstructor([builtIn](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -234,15 +237,11 @@ void installContextMenu(Interpreter& in)
         in.setMember(self, "builtInItems", builtIn);
         return self;
     });
+    // A copy shares the built-in switches of the original, whatever they are;
+    // its custom items are copies.
     scriptMethod(in, proto, "copy", [ctor](Interpreter& in, Object* self, const Args&) -> Value {
         Value copy = in.construct(ctor, {in.getMember(self, "onSelect")});
-        Object* from = in.getMember(self, "builtInItems").asObject();
-        if (from) {
-            Object* to = in.newObject();
-            for (const std::string& name : in.enumerableNames(from))
-                in.setMember(to, name, in.getMember(from, name));
-            in.setMember(copy, "builtInItems", to);
-        }
+        in.setMember(copy, "builtInItems", in.getMember(self, "builtInItems"));
         Object* items = in.getMember(self, "customItems").asObject();
         Object* copies = in.getMember(copy, "customItems").asObject();
         if (items && copies) {
@@ -251,12 +250,12 @@ void installContextMenu(Interpreter& in)
         }
         return copy;
     });
+    // Hiding gives the menu switches of its own, all off.
     scriptMethod(in, proto, "hideBuiltInItems", [](Interpreter& in, Object* self, const Args&) -> Value {
-        Object* builtIn = in.getMember(self, "builtInItems").asObject();
-        if (builtIn) {
-            for (const std::string& name : in.enumerableNames(builtIn))
-                in.setMember(builtIn, name, false);
-        }
+        Object* hidden = in.newObject();
+        for (const char* name : kBuiltInItems)
+            in.setMember(hidden, name, false);
+        in.setMember(self, "builtInItems", hidden);
         return Value();
     });
     markAll(proto, PropertyFlag::Version7);

@@ -1,6 +1,7 @@
 // System: capabilities of this player (a stand-alone Linux player), the
 // security sandbox calls (accepted, nothing to enforce without loading),
-// the input method editor (absent) and the clipboard and settings calls.
+// the input method editor (absent) and the clipboard and settings calls;
+// and Accessibility, with no screen reader attached.
 
 #include "swf/script/builtins/library_support.h"
 #include "swf/script/string_util.h"
@@ -165,6 +166,17 @@ void installProduct(Interpreter& in, Object* system)
     system->put("Product", product, kHiddenPermanent);
 }
 
+// Accessibility: no screen reader is ever attached, so it is never active
+// and there is no one to tell of changes.
+void installAccessibility(Interpreter& in)
+{
+    Object* accessibility = in.newObject();
+    in.global()->put("Accessibility", accessibility, PropertyFlag::DontEnum);
+    nativeMethod(in, accessibility, "isActive", [](Interpreter&, Object*, const Args&) -> Value { return false; });
+    nativeMethod(in, accessibility, "updateProperties", nothing());
+    nativeMethod(in, accessibility, "sendEvent", nothing());
+}
+
 } // namespace
 
 void installSystem(Interpreter& in)
@@ -179,6 +191,7 @@ void installSystem(Interpreter& in)
     nativeMethod(in, system, "setClipboard", [](Interpreter&, Object*, const Args& args) -> Value { return !args.empty(); });
     nativeMethod(in, system, "showSettings", nothing());
     installProduct(in, system);
+    installAccessibility(in);
     // Status messages nobody else handles arrive here.
     scriptMethod(in, system, "onStatus", nothing(), kHiddenPermanent);
 }
