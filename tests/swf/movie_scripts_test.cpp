@@ -224,3 +224,9 @@ TEST(MovieScripts, NewClipsHearOnConstruct)
     )";
     EXPECT_EQ(tracedInAClip(script, 8), "made a\nafter\n");
 }
+
+TEST(MovieScripts, TheClockHasRunAFrameWhenTheFirstFrameRuns)
+{
+    // At 12 frames a second, 83 milliseconds.
+    EXPECT_EQ(tracedInAClip("GetTime\nTrace\n", 7), "83\n");
+}

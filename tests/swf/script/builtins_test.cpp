@@ -1116,3 +1116,15 @@ TEST(GlobalFunctions, TheGlobalObjectInheritsNothing)
         trace
     )"), "undefined\nfunction");
 }
+
+TEST(StringBuiltins, ValueOfOnOtherObjectsGivesTheirStringWithoutComingBack)
+{
+    Machine m(7);
+    Value stringProto = m.vm->getMember(m.vm->getMember(m.vm->global(), "String"), "prototype");
+    Value valueOf = m.vm->getMember(stringProto, "valueOf");
+    Value flag = m.vm->construct(m.vm->getMember(m.vm->global(), "Boolean"), {Value(false)});
+    EXPECT_EQ(m.vm->toString(m.vm->call(valueOf, flag.asObject(), {})), "false");
+    // String.prototype's own toString is this one: asked again, it answers as Object's.
+    EXPECT_EQ(m.vm->toString(m.vm->callMethod(stringProto, "valueOf", {})), "[object Object]");
+    EXPECT_FALSE(m.vm->aborted());
+}

@@ -401,3 +401,28 @@ TEST(LibraryClasses, AStreamOnAConnectionGivesTheStreamPrototypeItsStatus)
     EXPECT_NE(proto.asObject()->findOwn("time"), nullptr);
     EXPECT_EQ(str(m, m.vm->getMember(stream, "bufferTime")), "0.1");
 }
+
+TEST(SystemClasses, AccessibilityIsNeverActive)
+{
+    Machine m(7);
+    Value accessibility = global(m, "Accessibility");
+    ASSERT_TRUE(accessibility.isObject());
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(accessibility, "isActive", {})));
+    EXPECT_TRUE(m.vm->callMethod(accessibility, "sendEvent", {}).isUndefined());
+}
+
+TEST(LibraryClasses, ContextMenuCopiesShareTheSwitchesAndHidingMakesNewOnes)
+{
+    Machine m(7);
+    Value menu = m.vm->construct(global(m, "ContextMenu"), {});
+    Value shared = m.vm->getMember(menu, "builtInItems");
+    Value other = m.vm->construct(global(m, "ContextMenu"), {});
+    m.vm->callMethod(menu, "hideBuiltInItems", {});
+    Value hidden = m.vm->getMember(menu, "builtInItems");
+    EXPECT_NE(hidden.asObject(), shared.asObject());
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->getMember(hidden, "save")));
+    EXPECT_TRUE(m.vm->toBoolean(m.vm->getMember(m.vm->getMember(other, "builtInItems"), "save")));
+    m.vm->setMember(menu, "builtInItems", Value(6.0));
+    Value copy = m.vm->callMethod(menu, "copy", {});
+    EXPECT_EQ(str(m, m.vm->getMember(copy, "builtInItems")), "6");
+}
