@@ -241,3 +241,99 @@ TEST(MovieScripts, ATextFieldsXIsTheLeftEdgeOfItsRectangle)
     )")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "48\n10\n");
 }
+
+TEST(MovieScripts, AssigningAChildsNameInsideWithGoesPastTheClip)
+{
+    // with (mc) { child = "x"; } leaves the child clip alone and sets the
+    // name on the timeline, where a property of the clip would have taken it.
+    const std::string script = R"(
+        push 1, "child", 2, "_root"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "_root"
+        GetVariable
+        with
+          push "child", "x"
+          SetVariable
+          push "_alpha", 50
+          SetVariable
+        endwith
+        push "_root"
+        GetVariable
+        push "child"
+        GetMember
+        TypeOf
+        Trace
+        push "child"
+        GetVariable
+        Trace
+        push "_root"
+        GetVariable
+        push "_alpha"
+        GetMember
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 7), "movieclip\nx\n50\n");
+}
+
+TEST(MovieScripts, AlphaKeepsTheMultiplierInTwoHundredFiftySixths)
+{
+    const std::string script = R"(
+        push "_root"
+        GetVariable
+        push "_alpha", 60
+        SetMember
+        push "_root"
+        GetVariable
+        push "_alpha"
+        GetMember
+        Trace
+        push "_root"
+        GetVariable
+        push "_alpha", -30.5
+        SetMember
+        push "_root"
+        GetVariable
+        push "_alpha"
+        GetMember
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 7), "59.765625\n-30.46875\n");
+}
+
+TEST(MovieScripts, NewClipsHearOnConstruct)
+{
+    const std::string script = R"(
+        push "MovieClip"
+        GetVariable
+        push "prototype"
+        GetMember
+        push "onConstruct"
+        function
+          push "made "
+          push "this"
+          GetVariable
+          push "_name"
+          GetMember
+          Add2
+          Trace
+        end
+        SetMember
+        push 1, "a", 2, "_root"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "after"
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 8), "made a\nafter\n");
+}
+
+TEST(MovieScripts, TheClockHasRunAFrameWhenTheFirstFrameRuns)
+{
+    // At 12 frames a second, 83 milliseconds.
+    EXPECT_EQ(tracedInAClip("GetTime\nTrace\n", 7), "83\n");
+}

@@ -430,5 +430,25 @@ TEST(MovieTimelineTest, ASpriteContainingItselfWithAScriptShowsItsFirstFrameAtOn
     EXPECT_EQ(countObjects(scripted.rootState()), kMaxDisplayObjects);
 }
 
+
+TEST(MovieTimelineTest, ACharacterDefinedInALaterFrameIsNotThereYet)
+{
+    // Frame 0 places character 1 before the tags that define it (in frame 1)
+    // have loaded; frame 1 places it again once they have.
+    MovieBuilder b(Twips(2000), Twips(2000), 12);
+    PlaceObject early;
+    early.depth = 1;
+    early.characterId = 1;
+    b.add(early).showFrame();
+    ASSERT_EQ(b.defineRectangle(box(100), solidFill({255, 0, 0})), 1);
+    PlaceObject later = early;
+    later.depth = 2;
+    b.add(later).showFrame();
+    Loaded movie(b.movie());
+    EXPECT_EQ(describe(movie.playhead.state()), "f0{}");
+    movie.playhead.advance();
+    EXPECT_EQ(describe(movie.playhead.state()), "f1{2:1@0 }");
+}
+
 } // namespace
 } // namespace swf::movie

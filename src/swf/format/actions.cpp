@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 
 namespace swf {
@@ -174,6 +175,17 @@ veskor::Result<std::vector<Action>> decodeActions(const std::uint8_t* data, std:
     std::vector<Action> actions;
     std::vector<Pending> pending;
     std::unordered_map<std::int64_t, std::size_t> indexAt;
+    // Bytes after the End action are read too, for a jump may lead there; what
+    // does not read as actions there is left out instead of failing the block.
+    std::size_t endCount = 0;
+    std::size_t endPending = 0;
+    auto fail = [&](const std::string& message) -> std::optional<veskor::Error> {
+        if (endCount == 0)
+            return veskor::makeError(message);
+        actions.resize(endCount);
+        pending.resize(endPending);
+        return std::nullopt;
+    };
     std::size_t pos = 0;
     while (pos < size) {
         Action action;
@@ -182,17 +194,25 @@ veskor::Result<std::vector<Action>> decodeActions(const std::uint8_t* data, std:
         action.code = static_cast<ActionCode>(code);
         std::size_t length = 0;
         if (code >= 0x80) {
-            if (pos + 2 > size)
-                return veskor::makeError("action record header cut off at byte " + std::to_string(action.offset));
+            if (pos + 2 > size) {
+                if (auto error = fail("action record header cut off at byte " + std::to_string(action.offset)))
+                    return *error;
+                break;
+            }
             length = data[pos] | (data[pos + 1] << 8);
             pos += 2;
-            if (length > size - pos)
-                return veskor::makeError("action record at byte " + std::to_string(action.offset) + " runs past the end");
+            if (length > size - pos) {
+                if (auto error = fail("action record at byte " + std::to_string(action.offset) + " runs past the end"))
+                    return *error;
+                break;
+            }
         }
         indexAt[action.offset] = actions.size();
         if (code == 0x00) {
             actions.push_back(std::move(action));
-            break;
+            endCount = actions.size();
+            endPending = pending.size();
+            continue;
         }
         OperandReader in(data + pos, length);
         std::size_t end = pos + length;
@@ -269,8 +289,11 @@ veskor::Result<std::vector<Action>> decodeActions(const std::uint8_t* data, std:
         default:
             break; // unknown or operand-less: the length is skipped
         }
-        if (!ok || in.failed())
-            return veskor::makeError(std::string("malformed ") + actionName(action.code) + " at byte " + std::to_string(action.offset));
+        if (!ok || in.failed()) {
+            if (auto error = fail(std::string("malformed ") + actionName(action.code) + " at byte " + std::to_string(action.offset)))
+                return *error;
+            break;
+        }
         pos = end;
         if (p.jumpTo >= 0 || p.blockEnd >= 0 || p.tryStart >= 0)
             pending.push_back(p);
@@ -282,7 +305,7 @@ veskor::Result<std::vector<Action>> decodeActions(const std::uint8_t* data, std:
     // the block and anything that is not an action boundary become `count`.
     auto resolve = [&](std::int64_t offset) -> std::size_t {
         auto it = indexAt.find(offset);
-        return it == indexAt.end() ? count : it->second;
+        return it == indexAt.end() ? count : std::min(it->second, count);
     };
     // A block's end must not come before its start.
     auto resolveEnd = [&](std::size_t begin, std::int64_t offset) { return std::max(begin, resolve(offset)); };

@@ -164,6 +164,20 @@ struct ColorTransform {
 
     bool isIdentity() const { return *this == ColorTransform(); }
 
+    // A multiplier given in percent (a script's _alpha or Color transform),
+    // as the player keeps it: 256ths truncated toward zero, 16 bits wide.
+    static double multiplierFromPercent(double percent)
+    {
+        if (!std::isfinite(percent))
+            return 0.0;
+        double fixed = std::fmod(std::trunc(percent * 256.0 / 100.0), 65536.0);
+        if (fixed < 0)
+            fixed += 65536.0;
+        if (fixed >= 32768.0)
+            fixed -= 65536.0;
+        return fixed / 256.0;
+    }
+
     Rgba apply(Rgba c) const
     {
         auto channel = [](std::uint8_t v, double mult, double add) {

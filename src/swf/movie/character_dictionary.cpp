@@ -7,7 +7,7 @@ namespace swf::movie {
 
 CharacterDictionary::CharacterDictionary(const std::vector<Tag>& tags)
 {
-    collect(tags, 0);
+    collect(tags, 0, 0);
 }
 
 const Character* CharacterDictionary::find(std::uint16_t id) const
@@ -22,13 +22,18 @@ std::string CharacterDictionary::fontName(std::uint16_t id) const
     return it == m_fontNames.end() ? std::string() : it->second;
 }
 
-void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting)
+void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting, int frame)
 {
     if (nesting > kMaxNesting)
         return;
-    auto add = [this](std::uint16_t id, Character character) { m_characters.try_emplace(id, std::move(character)); };
+    auto add = [this, &frame](std::uint16_t id, Character character) {
+        character.frame = frame;
+        m_characters.try_emplace(id, std::move(character));
+    };
     for (const Tag& tag : tags) {
-        if (const auto* shape = std::get_if<DefineShape>(&tag)) {
+        if (nesting == 0 && std::holds_alternative<ShowFrame>(tag)) {
+            ++frame;
+        } else if (const auto* shape = std::get_if<DefineShape>(&tag)) {
             add(shape->id, {Character::Kind::Shape, &tag, nullptr});
         } else if (const auto* morph = std::get_if<DefineMorphShape>(&tag)) {
             add(morph->id, {Character::Kind::MorphShape, &tag, nullptr});
@@ -48,7 +53,7 @@ void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting)
                 add(sprite->id, {Character::Kind::Sprite, &tag,
                                     std::make_shared<const Timeline>(buildTimeline(sprite->tags, sprite->frameCount))});
             // Definitions do not belong inside sprites, but some tools put them there.
-            collect(sprite->tags, nesting + 1);
+            collect(sprite->tags, nesting + 1, frame);
         }
     }
 }

@@ -19,6 +19,9 @@ struct Character {
     const Tag* tag = nullptr;
     // Sprites only: a button's objects follow its state instead.
     std::shared_ptr<const Timeline> timeline;
+    // The frame of the root timeline whose tags define it (those of a sprite
+    // that holds the definition): it exists once that frame has loaded.
+    int frame = 0;
 
     const DefineShape* shape() const { return std::get_if<DefineShape>(tag); }
     const DefineMorphShape* morphShape() const { return std::get_if<DefineMorphShape>(tag); }
@@ -39,7 +42,8 @@ public:
     std::string fontName(std::uint16_t id) const;
 
 private:
-    void collect(const std::vector<Tag>& tags, int nesting);
+    // `frame`: the root frame of a sprite's tags; the root's own are counted.
+    void collect(const std::vector<Tag>& tags, int nesting, int frame);
     std::unordered_map<std::uint16_t, Character> m_characters;
     std::unordered_map<std::uint16_t, std::string> m_fontNames;
 };

@@ -90,6 +90,8 @@ void TimelineRunner::applyFrame(DisplayObject& owner, int frame)
     clip.frame = frame;
     if (!clip.timeline || frame < 0 || frame >= clip.timeline->frameCount())
         return;
+    if (clip.nesting == 0)
+        m_rootLoaded = std::max(m_rootLoaded, frame);
     for (const DisplayOp& op : clip.timeline->frames[std::size_t(frame)]) {
         if (const auto* placeOp = std::get_if<const PlaceObject*>(&op))
             place(owner, **placeOp, frame);
@@ -206,6 +208,8 @@ DisplayObject* TimelineRunner::place(DisplayObject& owner, const PlaceObject& re
 {
     ClipState& clip = *owner.clip;
     const Character* character = record.characterId ? m_dictionary.find(*record.characterId) : nullptr;
+    if (character && m_rootLoaded >= 0 && character->frame > m_rootLoaded)
+        character = nullptr;
     const bool modifies = record.version != 1 && record.isMove;
     if (const auto existing = clip.objects.find(record.depth); existing != clip.objects.end()) {
         // A new placement on an occupied depth is ignored; a move changes what is there.

@@ -88,6 +88,10 @@ private:
     text::TextMeasurer m_measurer;
     int m_objects = 0;
     std::uint32_t m_nextId = 0;
+    // The furthest frame of the root played so far (-1: no root yet): the
+    // movie has loaded up to it, and characters defined further on do not
+    // exist yet for a placement.
+    int m_rootLoaded = -1;
 };
 
 } // namespace swf::movie

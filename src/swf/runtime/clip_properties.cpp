@@ -270,7 +270,7 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         break;
     case ClipProperty::Alpha:
         if (number(v)) {
-            object.colorTransform.aMult = v / 100.0;
+            object.colorTransform.aMult = swf::ColorTransform::multiplierFromPercent(v);
             object.scriptTransformed = true;
         }
         break;

@@ -32,6 +32,42 @@ public:
 
     bool getMember(Interpreter& in, Object& self, const std::string& name, Value& out) override
     {
+        return member(in, self, name, out, true);
+    }
+
+    // Children are found by name but do not hold it: `child = v` inside
+    // with (clip) goes on down the scope chain.
+    bool holdsName(Interpreter& in, Object& self, const std::string& name) override
+    {
+        Value out;
+        return member(in, self, name, out, false);
+    }
+
+    bool setMember(Interpreter&, Object& self, const std::string& name, const Value& value) override
+    {
+        if (name.empty() || name[0] != '_' || !m_runtime.instanceOf(&self))
+            return false;
+        auto it = m_properties.find(lowerAscii(name));
+        if (it == m_properties.end())
+            return false;
+        m_runtime.setProperty(&self, it->second, value);
+        return true;
+    }
+
+    void enumerate(Interpreter&, Object& self, std::vector<std::string>& names) override
+    {
+        Instance* inst = m_runtime.instanceOf(&self);
+        if (!inst || !inst->object->clip)
+            return;
+        for (const auto& [depth, child] : inst->object->clip->objects) {
+            if (!child.name.empty() && m_runtime.instanceFor(child))
+                names.push_back(child.name);
+        }
+    }
+
+private:
+    bool member(Interpreter& in, Object& self, const std::string& name, Value& out, bool children)
+    {
         Instance* inst = m_runtime.instanceOf(&self);
         if (!inst)
             return false;
@@ -60,7 +96,7 @@ public:
                 return true;
             }
         }
-        if (self.findOwn(name))
+        if (!children || self.findOwn(name))
             return false;
         if (Object* child = m_runtime.child(&self, name)) {
             out = child;
@@ -69,29 +105,6 @@ public:
         return false;
     }
 
-    bool setMember(Interpreter&, Object& self, const std::string& name, const Value& value) override
-    {
-        if (name.empty() || name[0] != '_' || !m_runtime.instanceOf(&self))
-            return false;
-        auto it = m_properties.find(lowerAscii(name));
-        if (it == m_properties.end())
-            return false;
-        m_runtime.setProperty(&self, it->second, value);
-        return true;
-    }
-
-    void enumerate(Interpreter&, Object& self, std::vector<std::string>& names) override
-    {
-        Instance* inst = m_runtime.instanceOf(&self);
-        if (!inst || !inst->object->clip)
-            return;
-        for (const auto& [depth, child] : inst->object->clip->objects) {
-            if (!child.name.empty() && m_runtime.instanceFor(child))
-                names.push_back(child.name);
-        }
-    }
-
-private:
     MovieRuntime& m_runtime;
     std::map<std::string, int> m_properties;
 };

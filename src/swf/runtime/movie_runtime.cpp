@@ -164,7 +164,8 @@ void MovieRuntime::removing(movie::DisplayObject& object)
 void MovieRuntime::start()
 {
     m_vm->beginFrame();
-    m_time = 0;
+    // The clock has run for a frame when the first frame's scripts run.
+    m_time = 1000.0 / frameRate();
     m_runner.showFirstFrame(m_root);
     // The movie itself loads after its first frame's scripts.
     queueEvent(m_rootInstance, ClipEvent::Load, "onLoad");
@@ -409,6 +410,7 @@ void MovieRuntime::runQueue()
 
 // A symbol registered with Object.registerClass gets its class: the
 // prototype first, then the Construct clip events, then the constructor.
+// Every new clip then hears onConstruct, if its prototypes define one.
 void MovieRuntime::construct(Instance* inst)
 {
     if (!inst || !inst->object)
@@ -437,6 +439,8 @@ void MovieRuntime::construct(Instance* inst)
     }
     if (ctor)
         m_vm->callFromHost(ctor, self, {});
+    if (inst->object)
+        m_vm->callMethodFromHost(self, "onConstruct", {});
 }
 
 void MovieRuntime::gotoRootFrame(int frame)

@@ -60,8 +60,11 @@ Object* MovieRuntime::createEmpty(Instance* parent, const std::string& name, int
     Instance* inst = placeByScript(parent, depth, std::move(fresh));
     if (!inst)
         return nullptr;
-    // An empty clip has no frame to play; its load event still comes.
-    queueEvent(inst, ClipEvent::Load, "onLoad");
+    // An empty clip has no frame to play; it is constructed, and its load
+    // event still comes.
+    construct(inst);
+    if (inst->object)
+        queueEvent(inst, ClipEvent::Load, "onLoad");
     return inst->self;
 }
 

@@ -19,9 +19,16 @@ struct Interpreter::Frame {
     std::shared_ptr<const std::vector<std::string>> constants;
     Scope* scope = nullptr;
     Object* thisObject = nullptr;
+    // A function that keeps `this` in a register, or has none, leaves the
+    // name to the scope chain, where it finds the timeline.
+    bool thisByName = true;
     Object* target = nullptr;
     Object* originalTarget = nullptr;
+    // The last tellTarget named nothing: the code runs on a stand-in
+    // timeline, but the empty path no longer names a clip.
+    bool targetLost = false;
     Object* activation = nullptr; // where DefineLocal puts names
+    int withDepth = 0; // with blocks open in this frame
     std::vector<Value> registers;
     std::size_t stackBase = 0;
     Value returnValue;
@@ -33,6 +40,10 @@ private:
 
 // Prototype chains deeper than this are treated as cycles.
 inline constexpr int kMaxProtoDepth = 256;
+
+// The player's scope chain holds 15 objects: the global object, the
+// timeline and 13 with blocks. A with block past that is skipped.
+inline constexpr int kMaxWithDepth = 13;
 
 // Legacy SWF 4 comparisons push numbers in SWF 4 and booleans from SWF 5 on.
 inline Value legacyBool(bool b, int version)

@@ -29,6 +29,17 @@ bool isArrayIndex(const std::string& name, std::uint32_t& index)
     return true;
 }
 
+// A wrapper of a primitive links to its class's prototype as it now is, a
+// number or nothing included (then the wrapper inherits nothing).
+Object* wrapper(Heap& heap, Object* global, Object* objectPrototype, const std::string& constructorName)
+{
+    Object* o = heap.make();
+    const Property* ctor = global->findOwn(constructorName);
+    const Property* proto = ctor && ctor->value.isObject() ? ctor->value.asObject()->findOwn("prototype") : nullptr;
+    o->put("__proto__", proto ? proto->value : Value(objectPrototype), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+    return o;
+}
+
 } // namespace
 
 
@@ -38,7 +49,8 @@ Interpreter::Interpreter(ScriptHost& host, int swfVersion, Limits limits)
     m_objectPrototype = m_heap.make();
     m_functionPrototype = m_heap.make(ObjectClass::Function);
     m_functionPrototype->put("__proto__", m_objectPrototype, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
-    m_global = newObject();
+    // The global object inherits nothing, not even from Object.prototype.
+    m_global = m_heap.make();
     installBuiltins(*this);
     setLiveMemory(0);
 }
@@ -104,20 +116,20 @@ Object* Interpreter::toObject(const Value& v)
     case ValueType::Object:
         return v.asObject();
     case ValueType::String: {
-        Object* o = newObject(prototypeOf("String"));
+        Object* o = wrapper(m_heap, m_global, m_objectPrototype, "String");
         o->setObjectClass(ObjectClass::String);
         o->primitive = v;
-        o->put("length", double(stringLength(v.asString(), m_version)), PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly);
+        o->put("length", double(stringLength(v.asString(), m_version)), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         return o;
     }
     case ValueType::Number: {
-        Object* o = newObject(prototypeOf("Number"));
+        Object* o = wrapper(m_heap, m_global, m_objectPrototype, "Number");
         o->setObjectClass(ObjectClass::Number);
         o->primitive = v;
         return o;
     }
     case ValueType::Boolean: {
-        Object* o = newObject(prototypeOf("Boolean"));
+        Object* o = wrapper(m_heap, m_global, m_objectPrototype, "Boolean");
         o->setObjectClass(ObjectClass::Boolean);
         o->primitive = v;
         return o;
@@ -180,7 +192,7 @@ Value Interpreter::getMember(const Value& base, const std::string& name)
     if (base.isObject()) {
         Object* o = base.asObject();
         if (o->objectClass() == ObjectClass::Super) {
-            Object* start = o->superProto;
+            Object* start = o->superProto();
             for (int depth = 0; start && depth < kMaxProtoDepth; ++depth) {
                 if (const Property* p = start->findOwn(name)) {
                     if (p->isAccessor())
@@ -201,11 +213,8 @@ Value Interpreter::getMember(const Value& base, const std::string& name)
 
 bool Interpreter::hasOwnName(Object* o, const std::string& name)
 {
-    if (ObjectExtension* ext = o->extension()) {
-        Value out;
-        if (ext->getMember(*this, *o, name, out))
-            return true;
-    }
+    if (ObjectExtension* ext = o->extension(); ext && ext->holdsName(*this, *o, name))
+        return true;
     return o->findOwn(name) != nullptr;
 }
 
@@ -425,9 +434,12 @@ void Interpreter::run(const ActionList& code, Object* clip)
     f.version = m_version;
     f.stackBase = m_stack.size();
     std::size_t jumpTo = 0;
-    if (execute(f, 0, code->size(), jumpTo) == Completion::Throw)
+    const Completion c = execute(f, 0, code->size(), jumpTo);
+    if (c == Completion::Throw)
         reportUncaught();
-    if (m_stack.size() > f.stackBase)
+    // Another frame's scripts run by a script (Call) leave what they pushed
+    // for it; a block the player runs itself starts and ends clean.
+    if ((outermost || c == Completion::Throw || m_aborted) && m_stack.size() > f.stackBase)
         m_stack.resize(f.stackBase);
     if (outermost)
         endOutermost();

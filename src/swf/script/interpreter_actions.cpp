@@ -86,6 +86,9 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
             m_throwing = false;
             std::size_t finallyJump = 0;
             Completion fc = execute(f, t.finallyBegin, t.finallyEnd, finallyJump);
+            // A jump to the block's end (out of a try nested in it) completes it.
+            if (fc == Completion::Jump && finallyJump == t.finallyEnd)
+                fc = Completion::Normal;
             if (fc != Completion::Normal) {
                 c = fc;
                 inner = finallyJump;
@@ -104,10 +107,11 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
         Value o = pop(f);
         next = a.target;
         Object* obj = o.isObject() ? o.asObject() : toObject(o);
-        if (!obj)
+        if (!obj || f.withDepth >= kMaxWithDepth)
             break;
         Scope* saved = f.scope;
         f.scope = m_heap.scope(obj, saved);
+        ++f.withDepth;
         const std::size_t begin = std::size_t(&a - f.code->data()) + 1;
         std::size_t start = begin;
         std::size_t inner = 0;
@@ -124,6 +128,7 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
             start = *back;
         }
         f.scope = saved;
+        --f.withDepth;
         if (c == Completion::Jump)
             jumpTo = inner;
         return c;

@@ -25,7 +25,7 @@ Value Interpreter::invoke(const Value& function, Object* thisObject, const std::
         // A method reached through super runs on the object super was made
         // for, one prototype level further up (its own super looks above that).
         if (!home)
-            home = thisObject->superProto;
+            home = thisObject->superProto();
         thisObject = thisObject->superThis;
     }
     if (fn->objectClass() == ObjectClass::Super) {
@@ -33,11 +33,11 @@ Value Interpreter::invoke(const Value& function, Object* thisObject, const std::
         if (!fn->superHome)
             return Value();
         Value ctor = getMember(fn->superHome, "__constructor__");
-        if (!ctor.isObject() && fn->superProto)
-            ctor = getMember(fn->superProto, "constructor");
+        if (!ctor.isObject() && fn->superProto())
+            ctor = getMember(fn->superProto(), "constructor");
         if (ctor.asObject() == fn)
             return Value();
-        return call(ctor, fn->superThis, args, fn->superProto);
+        return call(ctor, fn->superThis, args, fn->superProto());
     }
     if (fn->script())
         return callScript(fn, thisObject, args, home, withSuper);
@@ -68,9 +68,12 @@ Value Interpreter::construct(const Value& constructor, const std::vector<Value>&
     Object* ctor = constructor.asObject();
     if (!ctor || !ctor->isFunction())
         return Value();
+    // The instance links to whatever the constructor's prototype holds, a
+    // number or nothing included: then it inherits nothing at all.
     Value protoValue = getMember(ctor, "prototype");
-    Object* proto = protoValue.asObject() ? protoValue.asObject() : m_objectPrototype;
-    Object* o = newObject(proto);
+    Object* proto = protoValue.asObject();
+    Object* o = newObject(nullptr);
+    o->put("__proto__", protoValue, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     // Instances record their constructor as __constructor__ from SWF 6 and
     // as constructor up to SWF 6.
     if (m_version >= 6)
@@ -96,7 +99,6 @@ Object* Interpreter::makeSuper(Object* home, Object* thisObject)
         return nullptr;
     Object* s = m_heap.make(ObjectClass::Super);
     s->superHome = home;
-    s->superProto = home->proto();
     s->superThis = thisObject;
     return s;
 }
@@ -152,6 +154,7 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
             ++r;
         };
         const std::uint16_t flags = info.flags;
+        f.thisByName = !(flags & (FunctionFlag::PreloadThis | FunctionFlag::SuppressThis));
         // A suppress flag wins over the matching preload flag.
         if ((flags & FunctionFlag::PreloadThis) && !(flags & FunctionFlag::SuppressThis))
             preload(thisObject);
@@ -182,7 +185,9 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     f.stackBase = m_stack.size();
     std::size_t jumpTo = 0;
     Completion c = execute(f, info.bodyBegin, info.bodyEnd, jumpTo);
-    if (m_stack.size() > f.stackBase)
+    // The machine has one stack: what a function pushed and left there stays
+    // for its caller, under the result. A throw or an abort clears it away.
+    if ((c == Completion::Throw || c == Completion::Abort || m_aborted) && m_stack.size() > f.stackBase)
         m_stack.resize(f.stackBase);
     --m_depth;
     m_callee = caller;

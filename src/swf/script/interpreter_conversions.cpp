@@ -53,13 +53,16 @@ std::string Interpreter::toString(const Value& v)
     // the host marks) are their paths.
     if (o->objectClass() == ObjectClass::Clip || o->hostData)
         return m_host.targetPath(o, false);
+    // A toString that gives no string, or is no function, leaves the
+    // object's kind.
+    const std::string kind = o->isFunction() ? "[type Function]" : "[type Object]";
     Value fn = getMember(v, "toString");
     if (fn.isObject() && fn.asObject()->isFunction()) {
         Value r = call(fn, o, {});
-        if (r.isPrimitive())
-            return primitiveToString(r, m_version);
-        return o->isFunction() ? "[type Function]" : "[type Object]";
+        return r.isString() ? r.asString() : kind;
     }
+    if (hasProperty(o, "toString"))
+        return kind;
     // Activations and super objects with nothing above them name their kind.
     if (o->objectClass() == ObjectClass::Activation || o->objectClass() == ObjectClass::Super)
         return "[type Object]";

@@ -15,7 +15,7 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
 {
     const std::string n = f.version >= 7 ? name : asciiLower(name);
     if (n == "this")
-        return f.thisObject;
+        return f.thisByName ? Value(f.thisObject) : Value(f.target);
     if (n == "_global" && f.version >= 6)
         return m_global;
     if (n == "_root" || n == "_level0")
@@ -158,12 +158,14 @@ void Interpreter::setTarget(Frame& f, const Value& target)
     // A clip, or a path from the code's own timeline (other objects give theirs
     // by toString). Undefined and the empty path lead back to that timeline; a
     // path to nothing leads to the root up to SWF 6.
+    f.targetLost = false;
     if (target.isObject() && target.asObject()->objectClass() == ObjectClass::Clip) {
         f.target = target.asObject();
         return;
     }
     const std::string path = target.isUndefined() ? std::string() : toString(target);
     Object* clip = path.empty() ? f.originalTarget : resolveTarget(f.originalTarget, path);
+    f.targetLost = !clip || clip->objectClass() != ObjectClass::Clip;
     if (!clip && f.version <= 6)
         clip = m_host.root(f.originalTarget);
     f.target = clip && clip->objectClass() == ObjectClass::Clip ? clip : f.originalTarget;
@@ -174,6 +176,10 @@ Object* Interpreter::targetFromValue(Frame& f, const Value& v)
     if (v.isObject())
         return v.asObject();
     std::string path = toString(v);
+    // The empty path is the current target, and there is none after a
+    // tellTarget to nowhere.
+    if (path.empty() && f.targetLost)
+        return nullptr;
     return resolveTarget(f.target, path);
 }
 

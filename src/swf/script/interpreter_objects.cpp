@@ -58,7 +58,8 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
             o = getVariable(f, toString(x)).asObject();
         else
             o = x.asObject();
-        push(f, Value::null());
+        // The names sit on an undefined that ends them.
+        push(f, Value());
         if (o) {
             std::vector<std::string> names = enumerableNames(o);
             // The loop pops names, so the first to visit goes on last.
@@ -156,11 +157,11 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
                 push(f, call(o, o->superThis, args));
             } else {
                 Object* owner = nullptr;
-                Value fn = o->superProto ? lookup(o->superProto, name, &owner) : Value();
+                Value fn = o->superProto() ? lookup(o->superProto(), name, &owner) : Value();
                 // The method's own super starts one level up; from SWF 7 a
                 // method found further up the chain starts two levels up,
                 // as the original player does.
-                Object* home = o->superProto;
+                Object* home = o->superProto();
                 if (v >= 7 && owner && owner != home && home)
                     home = home->proto();
                 push(f, call(fn, o->superThis, args, home));

@@ -177,7 +177,6 @@ std::size_t Heap::mark(const std::vector<Object*>& roots, const std::vector<Scop
             markValue(watch.userData);
         }
         markValue(o->primitive);
-        markObject(o->superProto);
         markObject(o->superHome);
         markObject(o->superThis);
         if (ScriptFunction* f = o->script()) {

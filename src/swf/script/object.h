@@ -72,6 +72,13 @@ public:
     virtual bool getMember(Interpreter&, Object& self, const std::string& name, Value& out) = 0;
     // Returns true when the host took the assignment.
     virtual bool setMember(Interpreter&, Object& self, const std::string& name, const Value& value) = 0;
+    // Whether an assignment to the bare name lands on this object in a
+    // scope chain: by default, when the host answers the member.
+    virtual bool holdsName(Interpreter& in, Object& self, const std::string& name)
+    {
+        Value out;
+        return getMember(in, self, name, out);
+    }
     // Names for..in lists besides the object's own properties (a clip's children).
     virtual void enumerate(Interpreter&, Object& self, std::vector<std::string>& names)
     {
@@ -131,11 +138,12 @@ public:
     void* hostData = nullptr;
     bool marked = false; // for Heap::collect
     // Super objects: the prototype whose method or constructor runs (its
-    // __constructor__ is the super constructor), the prototype above it where
-    // super.method() searches, and the `this` to call with.
+    // __constructor__ is the super constructor) and the `this` to call with.
+    // super.method() searches the prototype above the home, as it is at the
+    // time of the call.
     Object* superHome = nullptr;
-    Object* superProto = nullptr;
     Object* superThis = nullptr;
+    Object* superProto() const { return superHome ? superHome->proto() : nullptr; }
 
 private:
     void reindexFrom(std::size_t i);

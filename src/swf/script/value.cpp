@@ -94,6 +94,9 @@ double stringToNumber(const std::string& s, int swfVersion)
         ++i;
     }
     if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+        // A sign goes after the prefix only: "-0x10" is no number.
+        if (i > 0)
+            return nan;
         double v = 0;
         std::size_t j = i + 2;
         // The sign may also follow the prefix: "0x-10" is -16.

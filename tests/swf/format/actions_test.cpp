@@ -135,3 +135,17 @@ TEST(ActionDecoding, UnknownActionsAreSkippedByTheirLength)
     ASSERT_EQ(actions->size(), 3u);
     EXPECT_EQ((*actions)[1].code, ActionCode::Play);
 }
+
+TEST(ActionDecoding, ActionsAfterTheEndAreThereForJumps)
+{
+    // Jump +1 (over the End) to a Trace that follows it.
+    auto past = decodeActions({0x99, 0x02, 0x00, 0x01, 0x00, 0x00, 0x26}, 7);
+    ASSERT_TRUE(past.ok());
+    ASSERT_EQ(past->size(), 3u);
+    EXPECT_EQ((*past)[0].target, 2u);
+    EXPECT_EQ((*past)[2].code, ActionCode::Trace);
+    // What does not read as actions after the End is left out.
+    auto padded = decodeActions({0x07, 0x00, 0x96, 0x05, 0x00}, 7);
+    ASSERT_TRUE(padded.ok());
+    EXPECT_EQ(padded->size(), 2u);
+}

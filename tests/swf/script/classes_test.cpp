@@ -369,3 +369,60 @@ TEST(FlashGeom, ColorTransformRgbReplacesOffsetsAndClearsMultipliers)
     // Fewer than eight numbers leave the identity.
     EXPECT_EQ(str(m, m.vm->getMember(m.vm->construct(ctClass, {Value(2)}), "redMultiplier")), "1");
 }
+
+TEST(LibraryClasses, ConnectionsOfLocalMoviesAreRefusedAtOnce)
+{
+    Machine m(8);
+    Value socket = m.vm->construct(global(m, "XMLSocket"), {});
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(socket, "connect", {Value("somehost"), Value(1024.0)})));
+    Value security = m.vm->getMember(global(m, "System"), "security");
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(security, "allowDomain", {})));
+    EXPECT_TRUE(m.vm->toBoolean(m.vm->callMethod(security, "allowDomain", {Value(false)})));
+    Value product = m.vm->construct(m.vm->getMember(global(m, "System"), "Product"), {Value("p")});
+    EXPECT_TRUE(m.vm->getMember(product, "launch").isObject());
+    Machine m5(5);
+    EXPECT_TRUE(global(m5, "LocalConnection").isUndefined());
+    EXPECT_TRUE(m5.vm->getMember(global(m5, "System"), "showSettings").isObject());
+}
+
+TEST(LibraryClasses, AStreamOnAConnectionGivesTheStreamPrototypeItsStatus)
+{
+    Machine m(8);
+    Value proto = m.vm->getMember(global(m, "NetStream"), "prototype");
+    Value idle = m.vm->construct(global(m, "NetStream"), {});
+    EXPECT_TRUE(m.vm->getMember(idle, "bufferTime").isUndefined());
+    Value lookalike = m.vm->newObject();
+    m.vm->setMember(lookalike, "isConnected", Value(true));
+    m.vm->construct(global(m, "NetStream"), {lookalike});
+    EXPECT_EQ(proto.asObject()->findOwn("time"), nullptr);
+    Value connection = m.vm->construct(global(m, "NetConnection"), {});
+    m.vm->callMethod(connection, "connect", {Value::null()});
+    Value stream = m.vm->construct(global(m, "NetStream"), {connection});
+    EXPECT_NE(proto.asObject()->findOwn("time"), nullptr);
+    EXPECT_EQ(str(m, m.vm->getMember(stream, "bufferTime")), "0.1");
+}
+
+TEST(SystemClasses, AccessibilityIsNeverActive)
+{
+    Machine m(7);
+    Value accessibility = global(m, "Accessibility");
+    ASSERT_TRUE(accessibility.isObject());
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(accessibility, "isActive", {})));
+    EXPECT_TRUE(m.vm->callMethod(accessibility, "sendEvent", {}).isUndefined());
+}
+
+TEST(LibraryClasses, ContextMenuCopiesShareTheSwitchesAndHidingMakesNewOnes)
+{
+    Machine m(7);
+    Value menu = m.vm->construct(global(m, "ContextMenu"), {});
+    Value shared = m.vm->getMember(menu, "builtInItems");
+    Value other = m.vm->construct(global(m, "ContextMenu"), {});
+    m.vm->callMethod(menu, "hideBuiltInItems", {});
+    Value hidden = m.vm->getMember(menu, "builtInItems");
+    EXPECT_NE(hidden.asObject(), shared.asObject());
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->getMember(hidden, "save")));
+    EXPECT_TRUE(m.vm->toBoolean(m.vm->getMember(m.vm->getMember(other, "builtInItems"), "save")));
+    m.vm->setMember(menu, "builtInItems", Value(6.0));
+    Value copy = m.vm->callMethod(menu, "copy", {});
+    EXPECT_EQ(str(m, m.vm->getMember(copy, "builtInItems")), "6");
+}

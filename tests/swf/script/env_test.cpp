@@ -289,6 +289,33 @@ TEST(Color, TargetIsLockedAndNothingHappensWithoutAClip)
     EXPECT_EQ(m.text(m.get(color, "target")), "nowhere");
 }
 
+TEST(Color, AnObjectTargetNamesItsClipByToStringAtEachCall)
+{
+    EnvMachine m;
+    Object* clip = m.addClip("movie");
+    Object* named = m.vm->newObject();
+    int asked = 0;
+    named->put("toString", m.vm->newFunction([&asked](Interpreter&, Object*, const Args&) -> Value {
+        ++asked;
+        return "movie";
+    }));
+    Value color = m.vm->construct(m.global("Color"), {named});
+    EXPECT_EQ(asked, 0);
+    m.call(color, "setRGB", {0x102030});
+    EXPECT_EQ(m.call(color, "getRGB").asNumber(), 0x102030);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(m.host.transforms[clip].bAdd, 0x30);
+}
+
+TEST(Stage, ListenersAreAMemberFromVersion6)
+{
+    EnvMachine m5(5);
+    EXPECT_TRUE(m5.get(m5.global("Stage"), "addListener").isUndefined());
+    EXPECT_TRUE(m5.get(m5.global("Key"), "removeListener").isUndefined());
+    EnvMachine m6(6);
+    EXPECT_TRUE(m6.get(m6.global("Stage"), "addListener").isObject());
+}
+
 namespace {
 
 // "{ ll, rl, lr, rr} (volume, pan)" as the corpus movies print a Sound.

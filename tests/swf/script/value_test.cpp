@@ -57,6 +57,8 @@ TEST(StringToNumber, FollowsEachVersionsRules)
         {"\t\n 2", 7, 2},
         {"0x2", 7, 2},
         {"0x-10", 6, -16},
+        {"-0x10", 7, NAN},
+        {"+0x10", 6, NAN},
         {"0X1f", 7, 31},
         {" 0x2", 7, NAN},
         {"1x2", 7, NAN},

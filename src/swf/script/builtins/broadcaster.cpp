@@ -39,15 +39,14 @@ void installBroadcaster(Interpreter& in)
     Object* prototype = in.newObject();
     prototype->put("constructor", broadcaster, kMemberFlags);
     broadcaster->put("prototype", prototype, kMemberFlags);
-    in.global()->put("AsBroadcaster", broadcaster, PropertyFlag::DontEnum | PropertyFlag::Version6);
+    in.global()->put("AsBroadcaster", broadcaster, PropertyFlag::DontEnum);
 
+    // As the player's script does: whatever the object's own removeListener
+    // and list are, the listener goes on the end once, and the answer is yes.
     Object* addListener = in.defineMethod(broadcaster, "addListener", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        Object* list = in.getMember(self, "_listeners").asObject();
-        if (!list)
-            return false;
         Value listener = arg(args, 0);
         in.callMethod(self, "removeListener", {listener});
-        in.callMethod(list, "push", {listener});
+        in.callMethod(in.getMember(self, "_listeners"), "push", {listener});
         return true;
     });
     Object* removeListener = in.defineMethod(broadcaster, "removeListener", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -56,7 +55,7 @@ void installBroadcaster(Interpreter& in)
             return false;
         std::vector<Value> items = in.arrayItems(list);
         for (std::size_t i = 0; i < items.size(); ++i) {
-            if (strictEquals(items[i], arg(args, 0))) {
+            if (in.looseEquals(items[i], arg(args, 0))) {
                 in.callMethod(list, "splice", {double(i), 1.0});
                 return true;
             }
@@ -85,6 +84,9 @@ void installBroadcaster(Interpreter& in)
     givePrototype(in, removeListener);
     givePrototype(in, initialize);
     setAllMemberFlags(broadcaster, kMemberFlags);
+    // Before SWF 6 the function is there with none of its members.
+    markVersion(broadcaster, {"prototype", "addListener", "removeListener", "broadcastMessage", "initialize"},
+                PropertyFlag::Version6);
 }
 
 } // namespace swf::script

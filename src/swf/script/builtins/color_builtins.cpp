@@ -13,13 +13,6 @@ namespace swf::script {
 
 namespace {
 
-// A percentage as the player stores it: 256ths, truncated toward zero.
-double multiplierFromPercent(double percent)
-{
-    const double fixed = std::isfinite(percent) ? std::trunc(percent * 256.0 / 100.0) : 0.0;
-    return double(std::int16_t(toInt32(fixed))) / 256.0;
-}
-
 double percentFromMultiplier(double multiplier)
 {
     const double fixed = std::round(multiplier * 256.0);
@@ -114,7 +107,7 @@ void installColor(Interpreter& in)
             return Value();
         for (const Channel& c : kChannels) {
             if (in.hasProperty(source, c.multName))
-                t.*c.mult = multiplierFromPercent(in.toNumber(in.getMember(source, c.multName)));
+                t.*c.mult = swf::ColorTransform::multiplierFromPercent(in.toNumber(in.getMember(source, c.multName)));
             if (in.hasProperty(source, c.addName))
                 t.*c.add = offsetFromNumber(in.toNumber(in.getMember(source, c.addName)));
         }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 
 namespace swf::script {
@@ -84,11 +85,24 @@ double offsetMs(Interpreter& in, double utc) { return std::isfinite(utc) ? in.ho
 double toLocal(Interpreter& in, double utc) { return utc + offsetMs(in, utc); }
 double toUtc(Interpreter& in, double local) { return local - offsetMs(in, local - offsetMs(in, local)); }
 
+bool isDate(const Object* self) { return self && self->objectClass() == ObjectClass::Date; }
+
 double timeOf(Object* self)
 {
-    if (!self || self->objectClass() != ObjectClass::Date || !self->primitive.isNumber())
+    if (!isDate(self) || !self->primitive.isNumber())
         return kNaN;
     return self->primitive.asNumber();
+}
+
+// A reading method: on anything but a Date (an object that merely inherits
+// from one included) it gives undefined.
+NativeFunction dateReader(std::function<Value(Interpreter&, double)> read)
+{
+    return [read](Interpreter& in, Object* self, const Args&) -> Value {
+        if (!isDate(self))
+            return Value();
+        return read(in, timeOf(self));
+    };
 }
 
 // The original player keeps times far outside the ECMA range of 8.64e15 ms;
@@ -183,13 +197,12 @@ void installDate(Interpreter& in)
         return joinArgs(f);
     });
 
-    in.defineMethod(proto, "getTime", [](Interpreter&, Object* self, const Args&) -> Value { return timeOf(self); });
+    in.defineMethod(proto, "getTime", dateReader([](Interpreter&, double t) -> Value { return t; }));
     in.defineMethod(proto, "valueOf", [](Interpreter&, Object* self, const Args&) -> Value { return timeOf(self); });
     in.defineMethod(proto, "toString", [](Interpreter& in, Object* self, const Args&) -> Value { return format(in, timeOf(self)); });
-    in.defineMethod(proto, "getTimezoneOffset", [](Interpreter& in, Object* self, const Args&) -> Value {
-        double t = timeOf(self);
+    in.defineMethod(proto, "getTimezoneOffset", dateReader([](Interpreter& in, double t) -> Value {
         return std::isnan(t) ? kNaN : -offsetMs(in, t) / 60000.0;
-    });
+    }));
     in.defineMethod(proto, "setTime", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || self->objectClass() != ObjectClass::Date)
             return Value();
@@ -203,12 +216,11 @@ void installDate(Interpreter& in)
     for (int utc = 0; utc < 2; ++utc) {
         const std::string prefix = utc ? "UTC" : "";
         for (int field = 0; field < 7; ++field) {
-            in.defineMethod(proto, "get" + prefix + names[field], [utc, field](Interpreter& in, Object* self, const Args&) -> Value {
-                double t = timeOf(self);
+            in.defineMethod(proto, "get" + prefix + names[field], dateReader([utc, field](Interpreter& in, double t) -> Value {
                 if (std::isnan(t))
                     return kNaN;
                 return split(utc ? t : toLocal(in, t))[std::size_t(field)];
-            });
+            }));
             in.defineMethod(proto, "set" + prefix + names[field], [utc, field](Interpreter& in, Object* self, const Args& args) -> Value {
                 double t = timeOf(self);
                 if (!self || self->objectClass() != ObjectClass::Date)
@@ -223,21 +235,18 @@ void installDate(Interpreter& in)
                 return self->primitive;
             });
         }
-        in.defineMethod(proto, "get" + prefix + "Day", [utc](Interpreter& in, Object* self, const Args&) -> Value {
-            double t = timeOf(self);
+        in.defineMethod(proto, "get" + prefix + "Day", dateReader([utc](Interpreter& in, double t) -> Value {
             if (std::isnan(t))
                 return kNaN;
             return weekday(utc ? t : toLocal(in, t));
-        });
+        }));
     }
-    in.defineMethod(proto, "getYear", [](Interpreter& in, Object* self, const Args&) -> Value {
-        double t = timeOf(self);
+    in.defineMethod(proto, "getYear", dateReader([](Interpreter& in, double t) -> Value {
         return std::isnan(t) ? kNaN : split(toLocal(in, t))[0] - 1900;
-    });
-    in.defineMethod(proto, "getUTCYear", [](Interpreter&, Object* self, const Args&) -> Value {
-        double t = timeOf(self);
+    }));
+    in.defineMethod(proto, "getUTCYear", dateReader([](Interpreter&, double t) -> Value {
         return std::isnan(t) ? kNaN : split(t)[0] - 1900;
-    });
+    }));
     in.defineMethod(proto, "setYear", [](Interpreter& in, Object* self, const Args& args) -> Value {
         Args adjusted = args;
         if (!adjusted.empty()) {

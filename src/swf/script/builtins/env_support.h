@@ -58,12 +58,13 @@ inline void initializeBroadcaster(Interpreter& in, Object* o)
     // Each object gets a broadcastMessage of its own with the broadcaster's
     // code; initialize may not be able to make one yet while the built-ins
     // are being installed.
-    if (const Property* own = o->findOwnAnyVersion("broadcastMessage"); own && own->value.isObject())
-        return;
+    const Property* own = o->findOwnAnyVersion("broadcastMessage");
     const Property* code = b ? b->findOwnAnyVersion("broadcastMessage") : nullptr;
     Object* fn = code ? code->value.asObject() : nullptr;
-    if (fn && fn->native())
+    if (!(own && own->value.isObject()) && fn && fn->native())
         o->put("broadcastMessage", in.newFunction(fn->native()), PropertyFlag::DontEnum);
+    // The player's own objects listen from SWF 6 on.
+    markVersion(o, {"broadcastMessage", "addListener", "removeListener", "_listeners"}, PropertyFlag::Version6);
 }
 
 // A getter/setter pair; a null setter makes assignments do nothing.
@@ -87,12 +88,13 @@ inline Object* callingClip(Interpreter& in)
     return in.host().root(nullptr);
 }
 
-// The object a target argument names: the object itself, or a path
-// resolved from the calling clip. Null when nothing is there; the host
-// decides whether what is there is a clip.
+// The object a target argument names: a clip itself, or a path resolved
+// from the calling clip (other objects give theirs by toString, asked each
+// time). Null when nothing is there; the host decides whether what is there
+// is a clip.
 inline Object* resolveClip(Interpreter& in, const Value& target)
 {
-    if (Object* o = target.asObject())
+    if (Object* o = target.asObject(); o && o->objectClass() == ObjectClass::Clip)
         return o;
     if (target.isNullish())
         return nullptr;

@@ -31,7 +31,8 @@ bool isHexPrefix(const std::string& s, std::size_t i) { return i + 1 < s.size() 
 // The original player's parseInt: a "0x" prefix counts only at the very
 // start (where a sign may follow it, and where a sign before it makes NaN);
 // otherwise white space, a sign and the digits. Without a radix, a leading
-// zero (after an unspaced sign) means octal when every digit allows it.
+// zero (after an unspaced sign) means octal when all the rest is octal
+// digits, to the end of the string.
 double parseInt(const std::string& s, double radixArg)
 {
     int radix = std::isnan(radixArg) ? 0 : int(radixArg);
@@ -53,8 +54,8 @@ double parseInt(const std::string& s, double radixArg)
             const std::size_t zero = !s.empty() && (s[0] == '-' || s[0] == '+') ? 1 : 0;
             if (zero + 1 < s.size() && s[zero] == '0') {
                 bool octal = true;
-                for (std::size_t j = zero + 1; j < s.size() && digitValue(s[j]) < 10; ++j)
-                    octal = octal && s[j] < '8';
+                for (std::size_t j = zero + 1; j < s.size(); ++j)
+                    octal = octal && s[j] >= '0' && s[j] < '8';
                 if (octal)
                     radix = 8;
             }
@@ -73,13 +74,18 @@ double parseInt(const std::string& s, double radixArg)
     return negative ? -v : v;
 }
 
-// The string a parse function reads: an object whose toString gives no
-// string has nothing to parse.
+// The string a parse function reads: a String object's own characters
+// (whatever its toString says); an object whose toString gives no string
+// has nothing to parse.
 bool parseArgument(Interpreter& in, const Args& args, std::string& out)
 {
     const Value v = arg(args, 0);
     if (!v.isObject()) {
         out = in.toString(v);
+        return true;
+    }
+    if (v.asObject()->objectClass() == ObjectClass::String && v.asObject()->primitive.isString()) {
+        out = v.asObject()->primitive.asString();
         return true;
     }
     const Value s = in.callMethod(v, "toString", {});
@@ -199,16 +205,20 @@ Value startTimer(Interpreter& in, const Args& args, bool repeat)
     Value function;
     std::string method;
     Object* thisObject = nullptr;
+    // A timer needs its interval (any value, a number or not); an object's
+    // method must be named by a string.
     if (first->isFunction()) {
         function = first;
     } else {
-        if (args.size() < 2)
+        if (args.size() < 2 || !args[1].isString())
             return Value();
         thisObject = first;
-        method = in.toString(args[1]);
+        method = args[1].asString();
         at = 2;
     }
-    double interval = at < args.size() ? in.toNumber(args[at]) : 0;
+    if (at >= args.size())
+        return Value();
+    double interval = in.toNumber(args[at]);
     std::vector<Value> rest(args.size() > at + 1 ? args.begin() + std::ptrdiff_t(at + 1) : args.end(), args.end());
     return double(in.addTimer(thisObject, function, method, rest, std::isfinite(interval) ? interval : 0, repeat));
 }
@@ -260,6 +270,8 @@ void installGlobalFunctions(Interpreter& in)
     };
     in.defineMethod(g, "clearInterval", clear);
     in.defineMethod(g, "clearTimeout", clear);
+    // The stage is drawn after every event anyway.
+    in.defineMethod(g, "updateAfterEvent", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
 }
 
 } // namespace swf::script

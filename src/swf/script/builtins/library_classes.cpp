@@ -86,6 +86,8 @@ void installLocalConnection(Interpreter& in)
         return true;
     });
     markAll(proto, PropertyFlag::Version6);
+    // The class itself first appeared with SWF 6.
+    markVersion(in.global(), {"LocalConnection"}, PropertyFlag::Version6);
 }
 
 // Camera and Microphone: no device is present, so get() finds none.
@@ -122,26 +124,33 @@ void installNetConnection(Interpreter& in)
     nativeMethod(in, proto, "close", nothing());
     nativeMethod(in, proto, "addHeader", nothing());
     markAll(proto, PropertyFlag::Version6);
+    // The class itself first appeared with SWF 6.
+    markVersion(in.global(), {"NetConnection"}, PropertyFlag::Version6);
 }
 
+// A stream on a connected NetConnection: the first one gives the stream
+// prototype its status members, which read as an idle stream's. Streams on
+// anything else have none.
 void installNetStream(Interpreter& in)
 {
     Object* proto = nullptr;
     defineLibraryClass(
         in, "NetStream",
         [](Interpreter& in, Object* self, const Args& args) -> Value {
-            in.setMember(self, "time", 0);
-            in.setMember(self, "bufferLength", 0);
-            in.setMember(self, "bufferTime", 0.1);
-            in.setMember(self, "bytesLoaded", 0);
-            in.setMember(self, "bytesTotal", 0);
-            in.setMember(self, "currentFps", 0);
-            in.setMember(self, "liveDelay", 0);
-            for (const char* name : {"time", "bufferLength", "bufferTime", "bytesLoaded", "bytesTotal", "currentFps", "liveDelay"}) {
-                if (Property* p = self->findOwn(name))
-                    p->flags |= kHidden;
+            Object* connection = arg(args, 0).asObject();
+            Object* home = self ? self->proto() : nullptr;
+            const Value netConnection = in.getMember(in.global(), "NetConnection");
+            if (!home || !connection || !netConnection.isObject() || !in.instanceOf(connection, netConnection.asObject())
+                || !in.toBoolean(in.getMember(connection, "isConnected")))
+                return self;
+            const std::pair<const char*, double> members[] = {
+                {"time", 0}, {"bufferLength", 0}, {"bufferTime", 0.1}, {"bytesLoaded", 0},
+                {"bytesTotal", 0}, {"currentFps", 0}, {"liveDelay", 0},
+            };
+            for (const auto& [name, value] : members) {
+                if (!home->findOwnAnyVersion(name))
+                    nativeAccessor(in, home, name, [value](Interpreter&, Object*, const Args&) -> Value { return value; }, {}, kHidden);
             }
-            (void)args;
             return self;
         },
         proto);
@@ -187,6 +196,9 @@ void installPrintJob(Interpreter& in)
 
 Value orDefault(const Value& v, bool fallback) { return v.isUndefined() ? Value(fallback) : v; }
 
+// The switches of a context menu's built-in items, in the order the player makes them.
+constexpr const char* kBuiltInItems[] = {"print", "forward_back", "rewind", "loop", "play", "quality", "zoom", "save"};
+
 void installContextMenu(Interpreter& in)
 {
     Object* itemProto = nullptr;
@@ -216,7 +228,7 @@ void installContextMenu(Interpreter& in)
     Object* builtIn = in.newObject();
     if (const Property* object = in.global()->findOwn("Object"))
         builtIn->put("constructor", object->value, kHiddenPermanent);
-    for (const char* name : {"print", "forward_back", "rewind", "loop", "play", "quality", "zoom", "save"})
+    for (const char* name : kBuiltInItems)
         in.setMember(builtIn, name, true);
     in.pin(builtIn);
     ctor->setNativeConstructor([builtIn](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -225,15 +237,11 @@ void installContextMenu(Interpreter& in)
         in.setMember(self, "builtInItems", builtIn);
         return self;
     });
+    // A copy shares the built-in switches of the original, whatever they are;
+    // its custom items are copies.
     scriptMethod(in, proto, "copy", [ctor](Interpreter& in, Object* self, const Args&) -> Value {
         Value copy = in.construct(ctor, {in.getMember(self, "onSelect")});
-        Object* from = in.getMember(self, "builtInItems").asObject();
-        if (from) {
-            Object* to = in.newObject();
-            for (const std::string& name : in.enumerableNames(from))
-                in.setMember(to, name, in.getMember(from, name));
-            in.setMember(copy, "builtInItems", to);
-        }
+        in.setMember(copy, "builtInItems", in.getMember(self, "builtInItems"));
         Object* items = in.getMember(self, "customItems").asObject();
         Object* copies = in.getMember(copy, "customItems").asObject();
         if (items && copies) {
@@ -242,12 +250,12 @@ void installContextMenu(Interpreter& in)
         }
         return copy;
     });
+    // Hiding gives the menu switches of its own, all off.
     scriptMethod(in, proto, "hideBuiltInItems", [](Interpreter& in, Object* self, const Args&) -> Value {
-        Object* builtIn = in.getMember(self, "builtInItems").asObject();
-        if (builtIn) {
-            for (const std::string& name : in.enumerableNames(builtIn))
-                in.setMember(builtIn, name, false);
-        }
+        Object* hidden = in.newObject();
+        for (const char* name : kBuiltInItems)
+            in.setMember(hidden, name, false);
+        in.setMember(self, "builtInItems", hidden);
         return Value();
     });
     markAll(proto, PropertyFlag::Version7);
@@ -293,11 +301,9 @@ void installXmlSocket(Interpreter& in)
 {
     Object* proto = nullptr;
     defineLibraryClass(in, "XMLSocket", {}, proto);
-    // No server answers: a connection attempt fails on the next frame.
-    nativeMethod(in, proto, "connect", [](Interpreter& in, Object* self, const Args&) -> Value {
-        later(in, self, "onConnect", {false});
-        return true;
-    });
+    // A movie played from a file may open no socket: connect refuses at
+    // once, and then onConnect is never called.
+    nativeMethod(in, proto, "connect", [](Interpreter&, Object*, const Args&) -> Value { return false; });
     nativeMethod(in, proto, "send", nothing());
     nativeMethod(in, proto, "close", nothing());
     scriptMethod(in, proto, "onData", [](Interpreter& in, Object* self, const Args& args) -> Value {

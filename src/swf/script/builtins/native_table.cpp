@@ -7,6 +7,7 @@
 #include "swf/script/string_util.h"
 
 #include <map>
+#include <optional>
 #include <memory>
 #include <sstream>
 #include <utility>
@@ -121,6 +122,70 @@ Value oldCaseMapping(Interpreter& in, Object* self, bool upper)
     return upper ? asciiUpper(s) : asciiLower(s);
 }
 
+// The code behind one number: taken from the table, or for a member
+// installed after the table (the movie layer's objects) looked up when
+// called. Null when the number names nothing.
+std::optional<NativeCode> codeFor(const std::shared_ptr<std::map<Key, NativeCode>>& table, Key key)
+{
+    if (auto it = table->find(key); it != table->end())
+        return it->second;
+    for (const NativeEntry& e : kEntries) {
+        if (e.a == key.first && e.b == key.second) {
+            const std::string path = e.path;
+            return NativeCode{[path](Interpreter& in, Object* self, const Args& args) -> Value {
+                                  Object* fn = builtinAt(in, path);
+                                  return fn ? fn->native()(in, self, args) : Value();
+                              },
+                              {}};
+        }
+    }
+    return std::nullopt;
+}
+
+// A function running native code; one the table lacks does nothing.
+Object* nativeFunction(Interpreter& in, const std::shared_ptr<std::map<Key, NativeCode>>& table, Key key)
+{
+    std::optional<NativeCode> code = codeFor(table, key);
+    if (!code)
+        return in.newFunction([](Interpreter&, Object*, const Args&) -> Value { return Value(); });
+    return in.newFunction(code->call, code->construct);
+}
+
+// The two numbers of a call, when both are in range.
+std::optional<Key> keyOf(Interpreter& in, const Value& first, const Value& second)
+{
+    const double a = in.toNumber(first), b = in.toNumber(second);
+    if (!(a >= 0 && a < 1e6 && b >= 0 && b < 1e6))
+        return std::nullopt;
+    return Key{int(a), int(b)};
+}
+
+// The names given to ASSetNative and ASSetNativeAccessor: a comma-separated
+// string, each name kept with its spaces; a digit before a name is the
+// first version that sees it.
+std::vector<std::pair<std::string, std::uint16_t>> nativeNames(Interpreter& in, const Value& list)
+{
+    std::vector<std::pair<std::string, std::uint16_t>> names;
+    const std::string s = in.toString(list);
+    std::size_t start = 0;
+    while (start <= s.size()) {
+        std::size_t comma = s.find(',', start);
+        if (comma == std::string::npos)
+            comma = s.size();
+        std::string name = s.substr(start, comma - start);
+        std::uint16_t flags = 0;
+        if (!name.empty() && name[0] >= '6' && name[0] <= '9') {
+            constexpr std::uint16_t kByVersion[] = {PropertyFlag::Version6, PropertyFlag::Version7, PropertyFlag::Version8,
+                                                    PropertyFlag::Version9};
+            flags = kByVersion[name[0] - '6'];
+            name.erase(0, 1);
+        }
+        names.emplace_back(name, flags);
+        start = comma + 1;
+    }
+    return names;
+}
+
 } // namespace
 
 void installNativeTable(Interpreter& in)
@@ -135,31 +200,52 @@ void installNativeTable(Interpreter& in)
     (*table)[{102, 0}] = NativeCode{[](Interpreter& in, Object* self, const Args&) -> Value { return oldCaseMapping(in, self, true); }, {}};
     (*table)[{102, 1}] = NativeCode{[](Interpreter& in, Object* self, const Args&) -> Value { return oldCaseMapping(in, self, false); }, {}};
 
-    Object* asNative = in.newFunction([table](Interpreter& in, Object*, const Args& args) -> Value {
-        if (args.size() < 2)
+    Object* g = in.global();
+    in.defineMethod(g, "ASnative", [table](Interpreter& in, Object*, const Args& args) -> Value {
+        std::optional<Key> key = args.size() < 2 ? std::nullopt : keyOf(in, args[0], args[1]);
+        if (!key || !codeFor(table, *key))
             return Value();
-        const double a = in.toNumber(args[0]), b = in.toNumber(args[1]);
-        if (!(a >= 0 && a < 1e6 && b >= 0 && b < 1e6))
-            return Value();
-        const Key key{int(a), int(b)};
-        auto it = table->find(key);
-        if (it == table->end()) {
-            // A member installed after the table (the movie layer's objects):
-            // the function finds it when called.
-            for (const NativeEntry& e : kEntries) {
-                if (e.a == key.first && e.b == key.second) {
-                    const std::string path = e.path;
-                    return in.newFunction([path](Interpreter& in, Object* self, const Args& args) -> Value {
-                        Object* fn = builtinAt(in, path);
-                        return fn ? fn->native()(in, self, args) : Value();
-                    });
-                }
-            }
-            return Value();
-        }
-        return in.newFunction(it->second.call, it->second.construct);
+        return nativeFunction(in, table, *key);
     });
-    in.global()->put("ASnative", asNative, PropertyFlag::DontEnum);
+    // ASSetNative(o, a, "m1,m2", b): o.m1 = ASnative(a, b), o.m2 = ASnative(a, b + 1), ...
+    in.defineMethod(g, "ASSetNative", [table](Interpreter& in, Object*, const Args& args) -> Value {
+        Object* o = arg(args, 0).asObject();
+        std::optional<Key> key = keyOf(in, arg(args, 1), args.size() > 3 ? args[3] : Value(0.0));
+        if (!o || !key)
+            return Value();
+        for (const auto& [name, flags] : nativeNames(in, arg(args, 2))) {
+            o->put(name, nativeFunction(in, table, *key)).flags |= flags;
+            ++key->second;
+        }
+        return Value();
+    });
+    // The same with a getter and a setter for each name, numbered in turn.
+    in.defineMethod(g, "ASSetNativeAccessor", [table](Interpreter& in, Object*, const Args& args) -> Value {
+        Object* o = arg(args, 0).asObject();
+        std::optional<Key> key = keyOf(in, arg(args, 1), args.size() > 3 ? args[3] : Value(0.0));
+        if (!o || !key)
+            return Value();
+        for (const auto& [name, flags] : nativeNames(in, arg(args, 2))) {
+            Object* getter = nativeFunction(in, table, *key);
+            Object* setter = nativeFunction(in, table, {key->first, key->second + 1});
+            o->setAccessor(name, getter, setter);
+            if (Property* p = o->findOwnAnyVersion(name))
+                p->flags |= flags;
+            key->second += 2;
+        }
+        return Value();
+    });
+    // ASconstructor(a, b): a class whose instances the native code makes.
+    in.defineMethod(g, "ASconstructor", [table](Interpreter& in, Object*, const Args& args) -> Value {
+        std::optional<Key> key = args.size() < 2 ? std::nullopt : keyOf(in, args[0], args[1]);
+        if (!key || !codeFor(table, *key))
+            return Value();
+        Object* ctor = nativeFunction(in, table, *key);
+        Object* proto = in.newObject();
+        proto->put("constructor", ctor, PropertyFlag::DontEnum);
+        ctor->put("prototype", proto, PropertyFlag::DontEnum);
+        return ctor;
+    });
 }
 
 } // namespace swf::script

@@ -1,20 +1,23 @@
 // Object, Function, ASSetPropFlags and Error.
 
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/env_support.h"
 #include "swf/script/builtins/member_flags.h"
 
 namespace swf::script {
 
 namespace {
 
-// ASSetPropFlags' property list: null for all, a comma-separated string, or an array of names.
+// ASSetPropFlags' property list: null for all, an array of names, or
+// anything else as a comma-separated string (an object that merely looks
+// like an array included).
 std::vector<std::string> propertyList(Interpreter& in, Object* o, const Value& list)
 {
     std::vector<std::string> names;
     if (list.isNull()) {
         for (const Property& p : o->properties())
             names.push_back(p.name);
-    } else if (Object* a = list.asObject()) {
+    } else if (Object* a = list.asObject(); a && a->objectClass() == ObjectClass::Array) {
         for (const Value& v : in.arrayItems(a))
             names.push_back(in.toString(v));
     } else {
@@ -177,23 +180,20 @@ void installFunction(Interpreter& in)
 void installError(Interpreter& in)
 {
     Object* proto = in.newObject();
-    auto construct = [](Interpreter& in, Object* self, const Args& args) -> Value {
+    // The message is kept as given, and toString hands it back unconverted.
+    // Called without `new`, Error makes nothing.
+    auto construct = [](Interpreter&, Object* self, const Args& args) -> Value {
         if (self && !args.empty() && !args[0].isUndefined())
-            self->put("message", in.toString(args[0]));
+            self->put("message", args[0]);
         return self;
     };
-    Object* ctor = makeConstructor(
-        in, "Error",
-        [construct](Interpreter& in, Object*, const Args& args) -> Value {
-            Object* o = in.newObject(in.prototypeOf("Error"));
-            return construct(in, o, args);
-        },
-        construct, proto);
-    (void)ctor;
+    auto made = std::make_shared<Object*>(nullptr);
+    *made = makeConstructor(in, "Error", env::superCall(made, construct), construct, proto);
+    in.pin(*made);
     proto->put("name", "Error");
     proto->put("message", "Error");
     in.defineMethod(proto, "toString", [](Interpreter& in, Object* self, const Args&) -> Value {
-        return in.toString(in.getMember(self, "message"));
+        return in.getMember(self, "message");
     });
 }
 

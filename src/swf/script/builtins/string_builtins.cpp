@@ -8,6 +8,8 @@
 #include <QString>
 
 #include <cmath>
+#include <memory>
+#include <unordered_set>
 
 namespace swf::script {
 
@@ -60,7 +62,8 @@ void installString(Interpreter& in)
         std::string s = args.empty() ? std::string() : in.toString(args[0]);
         self->setObjectClass(ObjectClass::String);
         self->primitive = s;
-        self->put("length", double(stringLength(s, in.swfVersion())), PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly);
+        // A String object's length can be assigned; its characters stay.
+        self->put("length", double(stringLength(s, in.swfVersion())), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         return self;
     };
     Object* ctor = makeConstructor(
@@ -87,10 +90,21 @@ void installString(Interpreter& in)
         }
         return out;
     });
-    auto primitive = [](Interpreter& in, Object* self, const Args&) -> Value {
-        if (self && self->objectClass() == ObjectClass::String)
+    // On anything but a String object these give the object's string (a
+    // clip's path, a Boolean's word). An object whose own toString is this
+    // one (String.prototype itself) would come straight back here: asked
+    // again while it is being converted, it answers as Object.prototype.toString.
+    auto converting = std::make_shared<std::unordered_set<Object*>>();
+    auto primitive = [converting](Interpreter& in, Object* self, const Args&) -> Value {
+        if (!self)
+            return std::string();
+        if (self->objectClass() == ObjectClass::String)
             return self->primitive;
-        return thisString(in, self);
+        if (!converting->insert(self).second)
+            return Value(self->isFunction() ? "[type Function]" : "[object Object]");
+        std::string s = thisString(in, self);
+        converting->erase(self);
+        return s;
     };
     in.defineMethod(proto, "toString", primitive);
     in.defineMethod(proto, "valueOf", primitive);
@@ -142,6 +156,9 @@ void installString(Interpreter& in)
         return -1.0;
     });
     in.defineMethod(proto, "slice", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        // Without a start there is no slice at all.
+        if (args.empty())
+            return Value();
         auto units = unitsOf(in, thisString(in, self));
         const double size = double(units.size());
         double b = intArg(in, args, 0, 0), e = intArg(in, args, 1, size);
@@ -187,8 +204,12 @@ void installString(Interpreter& in)
         double limit = args.size() > 1 && !args[1].isUndefined() ? double(toInt32(in.toNumber(args[1]))) : 4294967295.0;
         const int version = in.swfVersion();
         auto sep = args.empty() || args[0].isUndefined() ? std::vector<std::uint32_t>() : unitsOf(in, in.toString(args[0]));
-        if (args.empty() || args[0].isUndefined() || (sep.empty() && version < 6)) {
-            // No separator (and before SWF 6 an empty one): the whole string.
+        if (args.empty() || args[0].isUndefined()) {
+            // No separator: the whole string, whatever the limit.
+            return in.newArray({Value(s)});
+        }
+        if (sep.empty() && version < 6) {
+            // Before SWF 6 an empty separator also gives the whole string.
             parts.push_back(s);
         } else if (s.empty() && version >= 6) {
             // From SWF 6 an empty string splits to nothing by "" and to one

@@ -1,6 +1,7 @@
 // System: capabilities of this player (a stand-alone Linux player), the
 // security sandbox calls (accepted, nothing to enforce without loading),
-// the input method editor (absent) and the clipboard and settings calls.
+// the input method editor (absent) and the clipboard and settings calls;
+// and Accessibility, with no screen reader attached.
 
 #include "swf/script/builtins/library_support.h"
 #include "swf/script/string_util.h"
@@ -104,15 +105,19 @@ void installSecurity(Interpreter& in, Object* system)
 {
     Object* security = in.newObject();
     system->put("security", security, kHidden);
-    for (const char* name : {"allowDomain", "allowInsecureDomain", "loadPolicyFile"})
-        nativeMethod(in, security, name, nothing(), kHiddenPermanent);
+    // Permissions are granted to any domain named; a call naming none grants nothing.
+    for (const char* name : {"allowDomain", "allowInsecureDomain"}) {
+        nativeMethod(in, security, name, [](Interpreter&, Object*, const Args& args) -> Value { return !args.empty(); },
+                     kHiddenPermanent);
+    }
+    nativeMethod(in, security, "loadPolicyFile", nothing(), kHiddenPermanent);
     scriptMethod(in, security, "chooseLocalSwfPath", nothing(), kHiddenPermanent);
     scriptMethod(in, security, "escapeDomain", [](Interpreter& in, Object*, const Args& args) -> Value {
         return in.toString(arg(args, 0));
     }, kHiddenPermanent);
     // A movie played from a local file.
     security->put("sandboxType", "localTrusted", kHiddenPermanent | PropertyFlag::Version8);
-    markVersion(security, {"allowInsecureDomain", "loadPolicyFile"}, PropertyFlag::Version7);
+    markVersion(security, {"allowInsecureDomain"}, PropertyFlag::Version7);
 
     Object* resolverProto = in.newObject();
     Object* resolver = in.newFunction(nothing(), [](Interpreter&, Object* self, const Args&) -> Value { return self; });
@@ -148,6 +153,30 @@ void installIme(Interpreter& in, Object* system)
     in.callMethod(in.global()->findOwn("AsBroadcaster") ? in.global()->findOwn("AsBroadcaster")->value : Value(), "initialize", {ime});
 }
 
+// System.Product: another installed player product, which this player
+// can neither download nor launch.
+void installProduct(Interpreter& in, Object* system)
+{
+    Object* proto = in.newObject();
+    Object* product = in.newFunction(nothing(), [](Interpreter&, Object* self, const Args&) -> Value { return self; });
+    product->put("prototype", proto, kHiddenPermanent);
+    proto->put("constructor", product, kHiddenPermanent);
+    nativeMethod(in, proto, "download", [](Interpreter&, Object*, const Args&) -> Value { return false; });
+    nativeMethod(in, proto, "launch", [](Interpreter&, Object*, const Args&) -> Value { return false; });
+    system->put("Product", product, kHiddenPermanent);
+}
+
+// Accessibility: no screen reader is ever attached, so it is never active
+// and there is no one to tell of changes.
+void installAccessibility(Interpreter& in)
+{
+    Object* accessibility = in.newObject();
+    in.global()->put("Accessibility", accessibility, PropertyFlag::DontEnum);
+    nativeMethod(in, accessibility, "isActive", [](Interpreter&, Object*, const Args&) -> Value { return false; });
+    nativeMethod(in, accessibility, "updateProperties", nothing());
+    nativeMethod(in, accessibility, "sendEvent", nothing());
+}
+
 } // namespace
 
 void installSystem(Interpreter& in)
@@ -158,10 +187,11 @@ void installSystem(Interpreter& in)
     installSecurity(in, system);
     installIme(in, system);
     system->put("exactSettings", in.swfVersion() >= 7, kHiddenPermanent | PropertyFlag::Version7);
-    system->put("useCodepage", false, kHiddenPermanent | PropertyFlag::Version6);
-    nativeMethod(in, system, "setClipboard", [](Interpreter&, Object*, const Args& args) -> Value { return !args.empty(); },
-                 kHiddenPermanent | PropertyFlag::Version7);
-    nativeMethod(in, system, "showSettings", nothing(), kHiddenPermanent | PropertyFlag::Version6);
+    system->put("useCodepage", false, kHiddenPermanent);
+    nativeMethod(in, system, "setClipboard", [](Interpreter&, Object*, const Args& args) -> Value { return !args.empty(); });
+    nativeMethod(in, system, "showSettings", nothing());
+    installProduct(in, system);
+    installAccessibility(in);
     // Status messages nobody else handles arrive here.
     scriptMethod(in, system, "onStatus", nothing(), kHiddenPermanent);
 }
