@@ -269,6 +269,12 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
         }
         p = p->proto();
     }
+    if (Property* hidden = o->findOwnAnyVersion(name); hidden && !visibleInVersion(hidden->flags, m_version)) {
+        // Assigning a property hidden from this version makes a plain one of
+        // it, even of a getter/setter pair.
+        hidden->flags = 0;
+        hidden->getter = hidden->setter = nullptr;
+    }
     if (Property* own = o->findOwn(name)) {
         if (own->flags & PropertyFlag::ReadOnly)
             return;
@@ -354,7 +360,9 @@ std::vector<std::string> Interpreter::enumerableNames(Object* o)
         const auto& props = o->properties();
         for (auto it = props.rbegin(); it != props.rend(); ++it) {
             std::string k = o->key(it->name);
-            if (seen.count(k) || !visibleInVersion(it->flags, m_version))
+            // A property hidden from this version is listed all the same;
+            // reading it gives undefined.
+            if (seen.count(k))
                 continue;
             seen.insert(k);
             if (!(it->flags & PropertyFlag::DontEnum))

@@ -46,6 +46,8 @@ bool visibleInVersion(std::uint16_t flags, int swfVersion)
         return false;
     if ((flags & PropertyFlag::Version9) && swfVersion < 9)
         return false;
+    if ((flags & PropertyFlag::Version10) && swfVersion < 10)
+        return false;
     return true;
 }
 

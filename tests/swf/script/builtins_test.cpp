@@ -657,6 +657,107 @@ TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
               "true");
 }
 
+// A property hidden from the movie's version (0x4000: before SWF 10) reads as
+// undefined but is still listed, owned and deletable; assigning it makes a
+// plain property of it, even of a getter/setter pair. The property list may be
+// any object that converts to "a,b".
+TEST(ObjectBuiltins, ASSetPropFlagsVersionBitsHideOnlyFromReading)
+{
+    const std::string hide = R"(
+        push 16384, "p", "o"
+        getvariable
+        push 3, "ASSetPropFlags"
+        callfunction
+        pop
+    )";
+    const std::string read = R"(
+        push "o"
+        getvariable
+        push "p"
+        getmember
+        trace
+    )";
+    Machine m(8);
+    EXPECT_EQ(m.run(R"(
+        push "o", "p", "v", 1
+        initobject
+        setvariable
+    )" + hide + read + R"(
+        push "o"
+        getvariable
+        enumerate2
+    next:
+        storeregister 1
+        push null
+        equals2
+        if done
+        push r:1
+        trace
+        jump next
+    done:
+        push "p", 1, "o"
+        getvariable
+        push "hasOwnProperty"
+        callmethod
+        trace
+        push "o"
+        getvariable
+        push "p", "w"
+        setmember
+    )" + read + hide + R"(
+        function getter
+          push "get"
+          return
+        end
+        push "getter"
+        getvariable
+        push "p", 2, "o"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+    )" + hide + R"(
+        push "o"
+        getvariable
+        push "p", 7
+        setmember
+    )" + read),
+              "undefined\np\ntrue\nw\n7");
+
+    Machine v6(6);
+    EXPECT_EQ(v6.run(R"(
+        push "o", "a", 1, "b", 2, "c", 3, 3
+        initobject
+        setvariable
+        push "list", "toString"
+        function
+          push "a,b"
+          return
+        end
+        push 1
+        initobject
+        setvariable
+        push 0, 1, "list"
+        getvariable
+        push "o"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push "c", 1, "o"
+        getvariable
+        push "isPropertyEnumerable"
+        callmethod
+        push "a", 1, "o"
+        getvariable
+        push "isPropertyEnumerable"
+        callmethod
+        add2
+        trace
+    )"),
+              "1");
+}
+
 TEST(GlobalFunctions, UnescapeRepairsBytesLikeTheOriginalPlayer)
 {
     const struct {

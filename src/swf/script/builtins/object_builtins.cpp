@@ -14,7 +14,7 @@ std::vector<std::string> propertyList(Interpreter& in, Object* o, const Value& l
     if (list.isNull()) {
         for (const Property& p : o->properties())
             names.push_back(p.name);
-    } else if (Object* a = list.asObject()) {
+    } else if (Object* a = list.asObject(); a && a->objectClass() == ObjectClass::Array) {
         for (const Value& v : in.arrayItems(a))
             names.push_back(in.toString(v));
     } else {
@@ -69,7 +69,8 @@ void installObject(Interpreter& in)
     toLocaleString->put("prototype", localeProto, kMemberFlags);
     in.defineMethod(proto, "valueOf", [](Interpreter&, Object* self, const Args&) -> Value { return self; });
     in.defineMethod(proto, "hasOwnProperty", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        return self && !args.empty() && self->findOwn(in.toString(args[0])) != nullptr;
+        // A property hidden from this movie's version is still there.
+        return self && !args.empty() && self->findOwnAnyVersion(in.toString(args[0])) != nullptr;
     });
     in.defineMethod(proto, "isPropertyEnumerable", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || args.empty())
