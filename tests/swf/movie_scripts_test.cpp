@@ -134,3 +134,39 @@ TEST(MovieScripts, AnInitObjectSizesTheAttachedClipWithItsChildrenFromSwfSeven)
     EXPECT_EQ(width(6), "0\n");
     EXPECT_EQ(width(7), "200\n");
 }
+
+// The clips play their frames newest first and the root last: a clip placed
+// later runs its frame before an older one, and a clip arriving mid-frame runs
+// its first frame right after the frame that placed it. A goto forwards
+// places what the frames between hold before the target frame's script runs.
+TEST(MovieScripts, FrameScriptsRunNewestClipFirst)
+{
+    const auto say = [](const std::string& what) { return DoAction{assembled("push \"" + what + "\"\nTrace")}; };
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    Timeline leaf;
+    leaf.add(say("leaf 1")).showFrame().add(say("leaf 2")).add(DoAction{assembled("Stop")}).showFrame();
+    const auto leafClip = b.defineSprite(leaf);
+    Timeline older;
+    older.add(say("older 1")).showFrame().add(say("older 2")).place(1, leafClip).showFrame();
+    older.add(say("older 3")).add(DoAction{assembled("Stop")}).showFrame();
+    const auto olderClip = b.defineSprite(older);
+    Timeline newer;
+    newer.add(say("newer 1")).showFrame().add(say("newer 2")).add(DoAction{assembled("Stop")}).showFrame();
+    const auto newerClip = b.defineSprite(newer);
+    b.add(say("root 1")).place(1, olderClip).place(2, newerClip).showFrame();
+    b.add(say("root 2")).showFrame();
+    b.add(say("root 3")).add(DoAction{assembled("Stop")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output,
+              "root 1\nolder 1\nnewer 1\n"
+              "newer 2\nolder 2\nleaf 1\nroot 2\n"
+              "leaf 2\nolder 3\nroot 3\n");
+
+    MovieBuilder jump(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    Timeline child;
+    child.add(say("child 1")).showFrame();
+    const auto childClip = jump.defineSprite(child);
+    jump.add(DoAction{assembled("gotoframe 2\nplay")}).showFrame();
+    jump.place(1, childClip).showFrame();
+    jump.add(say("root 3")).add(DoAction{assembled("Stop")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(jump.movie(), {.frames = 0}).output, "child 1\nroot 3\n");
+}
