@@ -39,7 +39,9 @@ bool Interpreter::stepArithmetic(Frame& f, const Action& a)
         break;
     }
     case ActionCode::Equals: {
-        const auto [x, b] = popOperands(f);
+        // Unlike the other SWF 4 operations, the top operand converts first.
+        const double b = toNumber(pop(f));
+        const double x = toNumber(pop(f));
         push(f, legacyBool(x == b, v));
         break;
     }
@@ -51,8 +53,10 @@ bool Interpreter::stepArithmetic(Frame& f, const Action& a)
                 return std::numeric_limits<double>::quiet_NaN();
             return toNumber(p);
         };
-        double b = number(pop(f)), x = number(pop(f));
-        push(f, legacyBool(x < b, v));
+        // The deeper operand converts first, as in the other SWF 4 operations.
+        const Value second = pop(f);
+        const double x = number(pop(f));
+        push(f, legacyBool(x < number(second), v));
         break;
     }
     case ActionCode::And: {

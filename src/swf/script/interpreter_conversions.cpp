@@ -166,7 +166,11 @@ Value Interpreter::lessThan(const Value& a, const Value& b)
         return pa.asString() < pb.asString();
     }
     // The empty string is NaN here in every version.
-    auto number = [&](const Value& p) { return p.isString() ? stringToNumber(p.asString(), 7) : primitiveToNumber(p, m_version); };
+    auto number = [&](const Value& p) {
+        if (!p.isString())
+            return primitiveToNumber(p, m_version);
+        return p.asString().empty() ? kNaN : stringToNumber(p.asString(), m_version);
+    };
     double x = number(pa);
     double y = number(pb);
     if (std::isnan(x) || std::isnan(y))

@@ -886,7 +886,8 @@ TEST(Interpreter, ObjectsEqualUndefinedWhenTheirValueOfGivesIt)
 
 TEST(Interpreter, SwfFourArithmeticConvertsItsFirstOperandFirst)
 {
-    // Two objects whose valueOf traces its name; `add` (SWF 4) asks the deeper one first.
+    // Two objects whose valueOf traces its name; `add` and `less` (SWF 4) ask
+    // the deeper one first, `equals` the other one.
     Machine m(6);
     std::string program;
     for (const char* name : {"a", "b"}) {
@@ -914,7 +915,15 @@ TEST(Interpreter, SwfFourArithmeticConvertsItsFirstOperandFirst)
         add
         trace
     )";
-    EXPECT_EQ(m.run(program), "a\nb\n2");
+    for (const char* operation : {"less", "equals"}) {
+        program += std::string(R"(
+            push "a"
+            getvariable
+            push "b"
+            getvariable
+        )") + operation + "\npop\n";
+    }
+    EXPECT_EQ(m.run(program), "a\nb\n2\na\nb\nb\na");
 }
 
 TEST(Interpreter, DeclaringANameTheTargetInheritsLeavesIt)
