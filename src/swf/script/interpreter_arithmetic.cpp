@@ -132,7 +132,9 @@ bool Interpreter::stepArithmetic(Frame& f, const Action& a)
         case ActionCode::BitXor: r = x ^ b; break;
         case ActionCode::BitLShift: r = std::int32_t(std::uint32_t(x) << shift); break;
         case ActionCode::BitRShift: r = x >> shift; break;
-        default: r = std::uint32_t(x) >> shift; break;
+        // The unsigned result is kept as a signed 32-bit number: only a
+        // shift by 0 (mod 32) shows it, 4294967295 >>> 0 is -1.
+        default: r = std::int32_t(std::uint32_t(x) >> shift); break;
         }
         push(f, r);
         break;

@@ -272,6 +272,31 @@ TEST(Interpreter, TryCatchFinallyCatchesAThrowFromACalledFunction)
     )"), "caught boom\nfinally\nafter");
 }
 
+// The catch block starts on a stack no higher than before the try block:
+// what the try block pushed is gone, what it popped stays popped.
+TEST(Interpreter, CatchDropsWhatTheTryBlockPushed)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "kept"
+        try e
+          push "pushed"
+          push "boom"
+          throw
+        catch
+          trace
+        endtry
+        push "under", "popped"
+        try e
+          pop
+          push "boom"
+          throw
+        catch
+          trace
+        endtry
+    )"), "kept\nunder");
+}
+
 TEST(Interpreter, FinallyRunsWhenReturningFromTry)
 {
     Machine m(7);
@@ -986,6 +1011,13 @@ TEST(Interpreter, WithBlockStaysOpenWhenAJumpLeadsStraightBackIn)
         getvariable
         trace
     )"), "-2\n-1\n0");
+}
+
+TEST(Interpreter, UnsignedShiftGivesASignedResult)
+{
+    Machine m(8);
+    EXPECT_EQ(m.run("push 4294967295, 0\nbiturshift\ntrace\npush -3, 1\nbiturshift\ntrace\npush -3, 32\nbiturshift\ntrace"),
+              "-1\n2147483646\n-3");
 }
 
 TEST(Interpreter, ToIntegerWrapsToThirtyTwoBitsInEveryVersion)
