@@ -38,7 +38,8 @@ Interpreter::Interpreter(ScriptHost& host, int swfVersion, Limits limits)
     m_objectPrototype = m_heap.make();
     m_functionPrototype = m_heap.make(ObjectClass::Function);
     m_functionPrototype->put("__proto__", m_objectPrototype, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
-    m_global = newObject();
+    // The global object inherits nothing, not even Object.prototype's toString.
+    m_global = m_heap.make();
     installBuiltins(*this);
     setLiveMemory(0);
 }
@@ -107,7 +108,7 @@ Object* Interpreter::toObject(const Value& v)
         Object* o = newObject(prototypeOf("String"));
         o->setObjectClass(ObjectClass::String);
         o->primitive = v;
-        o->put("length", double(stringLength(v.asString(), m_version)), PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly);
+        o->put("length", double(stringLength(v.asString(), m_version)), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         return o;
     }
     case ValueType::Number: {

@@ -60,8 +60,9 @@ std::string Interpreter::toString(const Value& v)
             return primitiveToString(r, m_version);
         return o->isFunction() ? "[type Function]" : "[type Object]";
     }
-    // Activations and super objects with nothing above them name their kind.
-    if (o->objectClass() == ObjectClass::Activation || o->objectClass() == ObjectClass::Super)
+    // Activations, super objects with nothing above them and the global
+    // object name their kind.
+    if (o->objectClass() == ObjectClass::Activation || o->objectClass() == ObjectClass::Super || o == m_global)
         return "[type Object]";
     // Without a toString method (an object cut off from Object.prototype)
     // the result is what calling nothing gives: undefined.

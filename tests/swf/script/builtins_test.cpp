@@ -758,6 +758,41 @@ TEST(ObjectBuiltins, ASSetPropFlagsVersionBitsHideOnlyFromReading)
               "1");
 }
 
+// A String object's length may be assigned but not deleted; the global object
+// inherits nothing and names its kind when converted.
+TEST(ObjectBuiltins, StringLengthIsWritableAndTheGlobalObjectStandsAlone)
+{
+    Machine m(8);
+    EXPECT_EQ(m.run(R"(
+        push "s", "blah", 1, "String"
+        newobject
+        setvariable
+        push "s"
+        getvariable
+        push "length", "hmm"
+        setmember
+        push "s"
+        getvariable
+        push "length"
+        delete
+        pop
+        push "s"
+        getvariable
+        push "length"
+        getmember
+        trace
+        push "_global"
+        getvariable
+        trace
+        push "_global"
+        getvariable
+        push "toString"
+        getmember
+        typeof
+        trace
+    )"), "hmm\n[type Object]\nundefined");
+}
+
 TEST(GlobalFunctions, UnescapeRepairsBytesLikeTheOriginalPlayer)
 {
     const struct {

@@ -60,7 +60,7 @@ void installString(Interpreter& in)
         std::string s = args.empty() ? std::string() : in.toString(args[0]);
         self->setObjectClass(ObjectClass::String);
         self->primitive = s;
-        self->put("length", double(stringLength(s, in.swfVersion())), PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly);
+        self->put("length", double(stringLength(s, in.swfVersion())), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         return self;
     };
     Object* ctor = makeConstructor(
