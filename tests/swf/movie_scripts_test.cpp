@@ -170,3 +170,48 @@ TEST(MovieScripts, FrameScriptsRunNewestClipFirst)
     jump.add(say("root 3")).add(DoAction{assembled("Stop")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(jump.movie(), {.frames = 0}).output, "child 1\nroot 3\n");
 }
+
+// gotoAndStop takes an object's string (a label) and leaves the clip where it
+// is for a frame before the first. The root's _parent is undefined, whatever
+// MovieClip.prototype holds.
+TEST(MovieScripts, GotoMethodsIgnoreFramesBeforeTheFirst)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    Timeline inner;
+    inner.add(DoAction{assembled("Stop")}).showFrame().label("second").showFrame().showFrame();
+    const auto clip = b.defineSprite(inner);
+    const std::string traceFrame = R"(
+        push "mc"
+        GetVariable
+        push "_currentframe"
+        GetMember
+        Trace
+    )";
+    const auto gotoAndStop = [](const std::string& frame) {
+        return "push " + frame + ", 1, \"mc\"\nGetVariable\npush \"gotoAndStop\"\nCallMethod\nPop\n";
+    };
+    b.place(1, clip, {}, {}, "mc");
+    b.add(DoAction{assembled(gotoAndStop("3") + gotoAndStop("0") + traceFrame + gotoAndStop("-99") + traceFrame + R"(
+        push "o", "toString"
+        function
+          push "second"
+          return
+        end
+        push 1
+        InitObject
+        SetVariable
+        push "o"
+        GetVariable
+    )" + "push 1, \"mc\"\nGetVariable\npush \"gotoAndStop\"\nCallMethod\nPop\n" + traceFrame + R"(
+        push "MovieClip"
+        GetVariable
+        push "prototype"
+        GetMember
+        push "_parent", "wrong"
+        SetMember
+        push "_parent"
+        GetVariable
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "3\n3\n2\nundefined\n");
+}
