@@ -249,8 +249,16 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
             // same name does not re-enter itself.
             Watch w = it->second;
             it->second.callback = nullptr;
-            const Property* old = o->findOwn(name);
-            Value oldValue = old ? old->value : Value();
+            // The old value is the one stored along the prototype chain; no
+            // getter runs for it.
+            Value oldValue;
+            Object* holder = o;
+            for (int depth = 0; holder && depth < kMaxProtoDepth; ++depth, holder = holder->proto()) {
+                if (const Property* old = holder->findOwn(name)) {
+                    oldValue = old->value;
+                    break;
+                }
+            }
             value = call(w.callback, o, {Value(name), oldValue, input, w.userData});
             auto again = o->watches().find(o->key(name));
             if (again != o->watches().end() && !again->second.callback)
@@ -269,12 +277,6 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
             break;
         }
         p = p->proto();
-    }
-    if (Property* hidden = o->findOwnAnyVersion(name); hidden && !visibleInVersion(hidden->flags, m_version)) {
-        // Assigning a property hidden from this version makes a plain one of
-        // it, even of a getter/setter pair.
-        hidden->flags = 0;
-        hidden->getter = hidden->setter = nullptr;
     }
     if (Property* own = o->findOwn(name)) {
         if (own->flags & PropertyFlag::ReadOnly)

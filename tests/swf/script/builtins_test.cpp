@@ -793,6 +793,75 @@ TEST(ObjectBuiltins, StringLengthIsWritableAndTheGlobalObjectStandsAlone)
     )"), "hmm\n[type Object]\nundefined");
 }
 
+// A watch sees the value stored along the prototype chain as the old one,
+// without running a getter; addProperty keeps the value it covers.
+TEST(ObjectBuiltins, WatchSeesTheStoredValueUnderAGetter)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "proto", "x", 3, 1
+        initobject
+        setvariable
+        function getter
+          push "getter ran"
+          trace
+        end
+        push "getter"
+        getvariable
+        push "x", 2, "proto"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "o", "__proto__", "proto"
+        getvariable
+        push 1
+        initobject
+        setvariable
+        function watcher prop old new
+          push "old "
+          push "old"
+          getvariable
+          add2
+          trace
+          push "new"
+          getvariable
+          return
+        end
+        push "watcher"
+        getvariable
+        push "x", 2, "o"
+        getvariable
+        push "watch"
+        callmethod
+        pop
+        push "o"
+        getvariable
+        push "x", 4
+        setmember
+    )"), "old 3");
+}
+
+TEST(ArrayBuiltins, ANumberGivesASigned32BitLength)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push -1, 1, "Array"
+        newobject
+        storeregister 1
+        push "length"
+        getmember
+        trace
+        push r:1
+        trace
+        push 4294967297, 1, "Array"
+        newobject
+        push "length"
+        getmember
+        trace
+    )"), "-1\n\n1");
+}
+
 TEST(GlobalFunctions, UnescapeRepairsBytesLikeTheOriginalPlayer)
 {
     const struct {

@@ -103,7 +103,8 @@ void installObject(Interpreter& in)
         Property* existing = self->findOwn(name);
         std::uint16_t flags = existing ? existing->flags : 0;
         self->setAccessor(name, getter, setter);
-        self->findOwn(name)->flags = flags;
+        if (Property* made = self->findOwnAnyVersion(name))
+            made->flags = flags;
         return true;
     });
     in.defineMethod(proto, "watch", [](Interpreter& in, Object* self, const Args& args) -> Value {
