@@ -440,6 +440,38 @@ TEST(Interpreter, SuperCallsTheSuperclassConstructor)
     )"), "A ctor\nB ctor");
 }
 
+// super() to a built-in class sets up the subclass's instance as `new` would.
+TEST(Interpreter, SuperOfABuiltInClassSetsUpThisObject)
+{
+    Machine m(8);
+    EXPECT_EQ(m.run(R"(
+        function P
+          push 4, 3, 2, "super"
+          getvariable
+          push undefined
+          callmethod
+          pop
+        end
+        push "P"
+        getvariable
+        push "flash"
+        getvariable
+        push "geom"
+        getmember
+        push "Point"
+        getmember
+        extends
+        push "p", 0, "P"
+        newobject
+        setvariable
+        push "p"
+        getvariable
+        push "y"
+        getmember
+        trace
+    )"), "4");
+}
+
 TEST(Interpreter, RunawayLoopIsStoppedAndReported)
 {
     Limits limits;
