@@ -215,3 +215,19 @@ TEST(MovieScripts, GotoMethodsIgnoreFramesBeforeTheFirst)
     )")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "3\n3\n2\nundefined\n");
 }
+
+// TargetPath names text fields as it names clips; anything else is undefined.
+TEST(MovieScripts, TargetPathNamesTextFieldsToo)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    const auto field = b.define([](std::uint16_t id) {
+        DefineEditText edit;
+        edit.id = id;
+        edit.bounds = {Twips(0), Twips::fromPixels(100), Twips(0), Twips::fromPixels(20)};
+        return edit;
+    });
+    b.place(1, field, {}, {}, "label");
+    b.add(DoAction{assembled("push \"label\"\nGetVariable\nTargetPath\nTrace\npush 0\nInitObject\nTargetPath\nTrace")})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "_level0.label\nundefined\n");
+}

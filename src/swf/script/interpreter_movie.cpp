@@ -127,8 +127,9 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
     }
     case ActionCode::TargetPath: {
         Value o = pop(f);
+        // Clips, buttons and text fields: whatever the display tree holds.
         Object* clip = o.asObject();
-        if (clip && clip->objectClass() == ObjectClass::Clip)
+        if (clip && (clip->objectClass() == ObjectClass::Clip || clip->hostData))
             push(f, m_host.targetPath(clip, false));
         else
             push(f, Value());
