@@ -337,3 +337,100 @@ TEST(MovieScripts, TheClockHasRunAFrameWhenTheFirstFrameRuns)
     // At 12 frames a second, 83 milliseconds.
     EXPECT_EQ(tracedInAClip("GetTime\nTrace\n", 7), "83\n");
 }
+
+// The clips play their frames newest first and the root last: a clip placed
+// later runs its frame before an older one, and a clip arriving mid-frame runs
+// its first frame right after the frame that placed it. A goto forwards
+// places what the frames between hold before the target frame's script runs.
+TEST(MovieScripts, FrameScriptsRunNewestClipFirst)
+{
+    const auto say = [](const std::string& what) { return DoAction{assembled("push \"" + what + "\"\nTrace")}; };
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    Timeline leaf;
+    leaf.add(say("leaf 1")).showFrame().add(say("leaf 2")).add(DoAction{assembled("Stop")}).showFrame();
+    const auto leafClip = b.defineSprite(leaf);
+    Timeline older;
+    older.add(say("older 1")).showFrame().add(say("older 2")).place(1, leafClip).showFrame();
+    older.add(say("older 3")).add(DoAction{assembled("Stop")}).showFrame();
+    const auto olderClip = b.defineSprite(older);
+    Timeline newer;
+    newer.add(say("newer 1")).showFrame().add(say("newer 2")).add(DoAction{assembled("Stop")}).showFrame();
+    const auto newerClip = b.defineSprite(newer);
+    b.add(say("root 1")).place(1, olderClip).place(2, newerClip).showFrame();
+    b.add(say("root 2")).showFrame();
+    b.add(say("root 3")).add(DoAction{assembled("Stop")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output,
+              "root 1\nolder 1\nnewer 1\n"
+              "newer 2\nolder 2\nleaf 1\nroot 2\n"
+              "leaf 2\nolder 3\nroot 3\n");
+
+    MovieBuilder jump(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    Timeline child;
+    child.add(say("child 1")).showFrame();
+    const auto childClip = jump.defineSprite(child);
+    jump.add(DoAction{assembled("gotoframe 2\nplay")}).showFrame();
+    jump.place(1, childClip).showFrame();
+    jump.add(say("root 3")).add(DoAction{assembled("Stop")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(jump.movie(), {.frames = 0}).output, "child 1\nroot 3\n");
+}
+
+// gotoAndStop takes an object's string (a label) and leaves the clip where it
+// is for a frame before the first. The root's _parent is undefined, whatever
+// MovieClip.prototype holds.
+TEST(MovieScripts, GotoMethodsIgnoreFramesBeforeTheFirst)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    Timeline inner;
+    inner.add(DoAction{assembled("Stop")}).showFrame().label("second").showFrame().showFrame();
+    const auto clip = b.defineSprite(inner);
+    const std::string traceFrame = R"(
+        push "mc"
+        GetVariable
+        push "_currentframe"
+        GetMember
+        Trace
+    )";
+    const auto gotoAndStop = [](const std::string& frame) {
+        return "push " + frame + ", 1, \"mc\"\nGetVariable\npush \"gotoAndStop\"\nCallMethod\nPop\n";
+    };
+    b.place(1, clip, {}, {}, "mc");
+    b.add(DoAction{assembled(gotoAndStop("3") + gotoAndStop("0") + traceFrame + gotoAndStop("-99") + traceFrame + R"(
+        push "o", "toString"
+        function
+          push "second"
+          return
+        end
+        push 1
+        InitObject
+        SetVariable
+        push "o"
+        GetVariable
+    )" + "push 1, \"mc\"\nGetVariable\npush \"gotoAndStop\"\nCallMethod\nPop\n" + traceFrame + R"(
+        push "MovieClip"
+        GetVariable
+        push "prototype"
+        GetMember
+        push "_parent", "wrong"
+        SetMember
+        push "_parent"
+        GetVariable
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "3\n3\n2\nundefined\n");
+}
+
+// TargetPath names text fields as it names clips; anything else is undefined.
+TEST(MovieScripts, TargetPathNamesTextFieldsToo)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    const auto field = b.define([](std::uint16_t id) {
+        DefineEditText edit;
+        edit.id = id;
+        edit.bounds = {Twips(0), Twips::fromPixels(100), Twips(0), Twips::fromPixels(20)};
+        return edit;
+    });
+    b.place(1, field, {}, {}, "label");
+    b.add(DoAction{assembled("push \"label\"\nGetVariable\nTargetPath\nTrace\npush 0\nInitObject\nTargetPath\nTrace")})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "_level0.label\nundefined\n");
+}

@@ -100,27 +100,40 @@ void TimelineRunner::applyFrame(DisplayObject& owner, int frame)
     }
 }
 
-void TimelineRunner::advance(DisplayObject& owner)
+void TimelineRunner::advance(DisplayObject& root)
 {
-    if (!owner.clip)
-        return;
-    ClipState& clip = *owner.clip;
-    // The clips on stage now play after this clip's own frame; those the frame
-    // places show their first frame instead.
-    std::vector<std::pair<int, std::uint32_t>> children;
-    for (const auto& [depth, child] : clip.objects) {
-        if (child.clip)
-            children.emplace_back(depth, child.id);
+    // The clips play in the order the original player keeps them in: the
+    // newest first, the root last. A clip that arrives now shows its first
+    // frame instead; one that a frame before it took off is skipped.
+    std::vector<std::pair<std::uint32_t, DisplayObject*>> clips;
+    collectClips(root, clips);
+    std::sort(clips.begin(), clips.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    m_left.clear();
+    m_trackLeaving = true;
+    for (const auto& [id, object] : clips) {
+        if (!m_left.contains(id) && object->id == id)
+            advanceOwn(*object);
     }
+    m_trackLeaving = false;
+    m_left.clear();
+}
+
+void TimelineRunner::collectClips(DisplayObject& object, std::vector<std::pair<std::uint32_t, DisplayObject*>>& out)
+{
+    if (!object.clip)
+        return;
+    out.emplace_back(object.id, &object);
+    for (auto& [depth, child] : object.clip->objects)
+        collectClips(child, out);
+}
+
+void TimelineRunner::advanceOwn(DisplayObject& owner)
+{
+    ClipState& clip = *owner.clip;
     const int count = clip.timeline ? clip.timeline->frameCount() : 1;
     // A one-frame clip stays as it is: its single frame is not shown again.
     if (!clip.stopped && count > 1)
         gotoFrame(owner, clip.frame + 1 < count ? clip.frame + 1 : 0);
-    for (const auto& [depth, id] : children) {
-        const auto it = clip.objects.find(depth);
-        if (it != clip.objects.end() && it->second.id == id)
-            advance(it->second);
-    }
 }
 
 void TimelineRunner::gotoFrame(DisplayObject& owner, int frame)
@@ -132,12 +145,16 @@ void TimelineRunner::gotoFrame(DisplayObject& owner, int frame)
     frame = std::clamp(frame, 0, std::max(count - 1, 0));
     if (frame == clip.frame)
         return;
-    if (m_hooks)
-        m_hooks->enteringFrame(owner, frame);
     if (frame > clip.frame) {
-        for (int f = clip.frame + 1; f <= frame; ++f)
+        // What the frames between place arrives before the frame's own scripts.
+        for (int f = clip.frame + 1; f < frame; ++f)
             applyFrame(owner, f);
+        if (m_hooks)
+            m_hooks->enteringFrame(owner, frame);
+        applyFrame(owner, frame);
     } else {
+        if (m_hooks)
+            m_hooks->enteringFrame(owner, frame);
         rewind(owner, frame);
     }
     clip.frame = frame;
@@ -312,6 +329,8 @@ void TimelineRunner::leave(DisplayObject& object)
             leave(child);
     }
     --m_objects;
+    if (m_trackLeaving)
+        m_left.insert(object.id);
     if (m_hooks)
         m_hooks->removing(object);
 }

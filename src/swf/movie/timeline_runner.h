@@ -12,6 +12,10 @@
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/display_list.h"
 
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
 namespace swf::movie {
 
 // What the owner of the objects' script side hears of the tree's changes. The
@@ -23,7 +27,8 @@ public:
     // timeline (`record`) or by a button's state (`record` null). A clip shows
     // its first frame after this.
     virtual void placed(DisplayObject& parent, int depth, DisplayObject& object, const PlaceObject* record) = 0;
-    // `clip` is about to show `frame`: what that frame runs comes first.
+    // `clip` is about to show `frame`: what that frame runs comes before what
+    // it places (a goto forwards has passed the frames between already).
     virtual void enteringFrame(DisplayObject& clip, int frame) = 0;
     // A clip `placed` announced has shown its first frame.
     virtual void started(DisplayObject& clip) = 0;
@@ -46,9 +51,10 @@ public:
     // Shows the first frame of a clip that shows nothing yet (the root, a
     // clip a script placed).
     void showFirstFrame(DisplayObject& clip);
-    // Plays one frame of `clip` and of every clip inside it: the clip's next
-    // frame (after its last, its first), then the clips that were on it before.
-    void advance(DisplayObject& clip);
+    // Plays one frame of `root` and of every clip inside it: each shows its
+    // next frame (after its last, its first), the newest clip first and the
+    // root last. Clips placed meanwhile show their first frame instead.
+    void advance(DisplayObject& root);
     // Shows `frame` (clamped) of `clip` as a goto does: forwards through the
     // frames between, backwards by rebuilding the frame from the timeline.
     void gotoFrame(DisplayObject& clip, int frame);
@@ -74,6 +80,8 @@ public:
 
 private:
     void enterFrame(DisplayObject& clip, int frame);
+    static void collectClips(DisplayObject& object, std::vector<std::pair<std::uint32_t, DisplayObject*>>& out);
+    void advanceOwn(DisplayObject& clip);
     void applyFrame(DisplayObject& clip, int frame);
     void rewind(DisplayObject& clip, int frame);
     DisplayObject* add(DisplayObject& clip, int depth, DisplayObject fresh, const PlaceObject* record);
@@ -92,6 +100,9 @@ private:
     // movie has loaded up to it, and characters defined further on do not
     // exist yet for a placement.
     int m_rootLoaded = -1;
+    // While advance() runs: the ids of the objects that left the stage.
+    bool m_trackLeaving = false;
+    std::unordered_set<std::uint32_t> m_left;
 };
 
 } // namespace swf::movie

@@ -81,8 +81,10 @@ private:
             // properties above never are.
             const std::string& named = in.swfVersion() >= 7 ? name : key;
             if (named == "_parent") {
+                // The root has no parent: undefined, unless a script gave it one
+                // of its own (what prototypes hold does not count).
                 Object* parent = m_runtime.parent(&self);
-                if (!parent)
+                if (!parent && self.findOwn(name))
                     return false;
                 out = parent;
                 return true;

@@ -49,7 +49,7 @@ Interpreter::Interpreter(ScriptHost& host, int swfVersion, Limits limits)
     m_objectPrototype = m_heap.make();
     m_functionPrototype = m_heap.make(ObjectClass::Function);
     m_functionPrototype->put("__proto__", m_objectPrototype, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
-    // The global object inherits nothing, not even from Object.prototype.
+    // The global object inherits nothing, not even Object.prototype's toString.
     m_global = m_heap.make();
     installBuiltins(*this);
     setLiveMemory(0);
@@ -257,8 +257,16 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
             // same name does not re-enter itself.
             Watch w = it->second;
             it->second.callback = nullptr;
-            const Property* old = o->findOwn(name);
-            Value oldValue = old ? old->value : Value();
+            // The old value is the one stored along the prototype chain; no
+            // getter runs for it.
+            Value oldValue;
+            Object* holder = o;
+            for (int depth = 0; holder && depth < kMaxProtoDepth; ++depth, holder = holder->proto()) {
+                if (const Property* old = holder->findOwn(name)) {
+                    oldValue = old->value;
+                    break;
+                }
+            }
             value = call(w.callback, o, {Value(name), oldValue, input, w.userData});
             auto again = o->watches().find(o->key(name));
             if (again != o->watches().end() && !again->second.callback)
@@ -363,7 +371,9 @@ std::vector<std::string> Interpreter::enumerableNames(Object* o)
         const auto& props = o->properties();
         for (auto it = props.rbegin(); it != props.rend(); ++it) {
             std::string k = o->key(it->name);
-            if (seen.count(k) || !visibleInVersion(it->flags, m_version))
+            // A property hidden from this version is listed all the same;
+            // reading it gives undefined.
+            if (seen.count(k))
                 continue;
             seen.insert(k);
             if (!(it->flags & PropertyFlag::DontEnum))

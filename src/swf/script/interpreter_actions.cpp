@@ -61,8 +61,13 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
     case ActionCode::Try: {
         const TryInfo& t = a.tryBlock;
         std::size_t inner = 0;
+        const std::size_t stackHeight = m_stack.size();
         Completion c = execute(f, t.tryBegin, t.tryEnd, inner);
         if (c == Completion::Throw && t.hasCatch) {
+            // What the try block pushed is gone when the catch block starts;
+            // what it popped stays popped.
+            if (m_stack.size() > stackHeight)
+                m_stack.resize(stackHeight);
             Value thrown = m_thrown;
             m_throwing = false;
             m_thrown = Value();

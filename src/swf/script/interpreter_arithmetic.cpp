@@ -39,7 +39,9 @@ bool Interpreter::stepArithmetic(Frame& f, const Action& a)
         break;
     }
     case ActionCode::Equals: {
-        const auto [x, b] = popOperands(f);
+        // Unlike the other SWF 4 operations, the top operand converts first.
+        const double b = toNumber(pop(f));
+        const double x = toNumber(pop(f));
         push(f, legacyBool(x == b, v));
         break;
     }
@@ -51,8 +53,10 @@ bool Interpreter::stepArithmetic(Frame& f, const Action& a)
                 return std::numeric_limits<double>::quiet_NaN();
             return toNumber(p);
         };
-        double b = number(pop(f)), x = number(pop(f));
-        push(f, legacyBool(x < b, v));
+        // The deeper operand converts first, as in the other SWF 4 operations.
+        const Value second = pop(f);
+        const double x = number(pop(f));
+        push(f, legacyBool(x < number(second), v));
         break;
     }
     case ActionCode::And: {
@@ -128,7 +132,9 @@ bool Interpreter::stepArithmetic(Frame& f, const Action& a)
         case ActionCode::BitXor: r = x ^ b; break;
         case ActionCode::BitLShift: r = std::int32_t(std::uint32_t(x) << shift); break;
         case ActionCode::BitRShift: r = x >> shift; break;
-        default: r = std::uint32_t(x) >> shift; break;
+        // The unsigned result is kept as a signed 32-bit number: only a
+        // shift by 0 (mod 32) shows it, 4294967295 >>> 0 is -1.
+        default: r = std::int32_t(std::uint32_t(x) >> shift); break;
         }
         push(f, r);
         break;

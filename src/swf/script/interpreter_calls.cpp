@@ -37,6 +37,12 @@ Value Interpreter::invoke(const Value& function, Object* thisObject, const std::
             ctor = getMember(fn->superProto(), "constructor");
         if (ctor.asObject() == fn)
             return Value();
+        // A built-in class sets up the object as `new` would (a
+        // ColorTransform's numbers), on the subclass's instance.
+        if (Object* native = ctor.asObject(); native && !native->script() && native->nativeConstructor() && fn->superThis) {
+            NativeFunction construct = native->nativeConstructor();
+            return construct(*this, fn->superThis, args);
+        }
         return call(ctor, fn->superThis, args, fn->superProto());
     }
     if (fn->script())

@@ -63,8 +63,9 @@ std::string Interpreter::toString(const Value& v)
     }
     if (hasProperty(o, "toString"))
         return kind;
-    // Activations and super objects with nothing above them name their kind.
-    if (o->objectClass() == ObjectClass::Activation || o->objectClass() == ObjectClass::Super)
+    // Activations, super objects with nothing above them and the global
+    // object name their kind.
+    if (o->objectClass() == ObjectClass::Activation || o->objectClass() == ObjectClass::Super || o == m_global)
         return "[type Object]";
     // Without a toString method (an object cut off from Object.prototype)
     // the result is what calling nothing gives: undefined.
@@ -169,7 +170,11 @@ Value Interpreter::lessThan(const Value& a, const Value& b)
         return pa.asString() < pb.asString();
     }
     // The empty string is NaN here in every version.
-    auto number = [&](const Value& p) { return p.isString() ? stringToNumber(p.asString(), 7) : primitiveToNumber(p, m_version); };
+    auto number = [&](const Value& p) {
+        if (!p.isString())
+            return primitiveToNumber(p, m_version);
+        return p.asString().empty() ? kNaN : stringToNumber(p.asString(), m_version);
+    };
     double x = number(pa);
     double y = number(pb);
     if (std::isnan(x) || std::isnan(y))

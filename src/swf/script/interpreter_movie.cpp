@@ -13,6 +13,16 @@ namespace swf::script {
 
 void Interpreter::gotoFrameOf(Object* clip, const Value& frame, bool play, int bias)
 {
+    // An object (other than a clip) names its frame by its string.
+    if (Object* o = frame.asObject(); o && o->objectClass() != ObjectClass::Clip) {
+        gotoFrameOf(clip, Value(toString(frame)), play, bias);
+        return;
+    }
+    // A frame before the first leaves the clip where it is.
+    auto gotoNumber = [&](double n) {
+        if (const int index = frameIndex(n + bias); index >= 0)
+            m_host.gotoFrame(clip, index, play);
+    };
     if (frame.isString()) {
         // "path:frame" or a label; a number in a string is a frame number.
         std::string s = frame.asString();
@@ -27,11 +37,11 @@ void Interpreter::gotoFrameOf(Object* clip, const Value& frame, bool play, int b
         if (std::isnan(n))
             m_host.gotoLabel(clip, s, play);
         else
-            m_host.gotoFrame(clip, frameIndex(n + bias), play);
+            gotoNumber(n);
     } else if (clip && !frame.isUndefined()) {
         const double n = toNumber(frame);
         if (std::isfinite(n))
-            m_host.gotoFrame(clip, frameIndex(n + bias), play);
+            gotoNumber(n);
     }
 }
 
@@ -117,8 +127,9 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
     }
     case ActionCode::TargetPath: {
         Value o = pop(f);
+        // Clips, buttons and text fields: whatever the display tree holds.
         Object* clip = o.asObject();
-        if (clip && clip->objectClass() == ObjectClass::Clip)
+        if (clip && (clip->objectClass() == ObjectClass::Clip || clip->hostData))
             push(f, m_host.targetPath(clip, false));
         else
             push(f, Value());

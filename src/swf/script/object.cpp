@@ -46,6 +46,8 @@ bool visibleInVersion(std::uint16_t flags, int swfVersion)
         return false;
     if ((flags & PropertyFlag::Version9) && swfVersion < 9)
         return false;
+    if ((flags & PropertyFlag::Version10) && swfVersion < 10)
+        return false;
     return true;
 }
 
@@ -95,7 +97,10 @@ Property& Object::put(const std::string& name, const Value& value, std::uint16_t
 
 void Object::setAccessor(const std::string& name, Object* getter, Object* setter)
 {
-    Property& p = put(name, Value());
+    // A plain value the property held stays underneath: watches see it. A
+    // property hidden from this version is replaced, as put() replaces it.
+    Property* existing = findOwn(name);
+    Property& p = existing ? *existing : put(name, Value());
     p.getter = getter;
     p.setter = setter;
 }

@@ -33,7 +33,8 @@ constexpr std::uint16_t NotVersion6 = 0x100;  // hidden in SWF 6
 constexpr std::uint16_t Version7 = 0x400;     // hidden before SWF 7
 constexpr std::uint16_t Version8 = 0x1000;    // hidden before SWF 8
 constexpr std::uint16_t Version9 = 0x2000;    // hidden before SWF 9
-constexpr std::uint16_t All = 0x3FFF;
+constexpr std::uint16_t Version10 = 0x4000;   // hidden before SWF 10: from every movie here
+constexpr std::uint16_t All = 0x7FFF;
 } // namespace PropertyFlag
 
 // Whether a property with these flags exists for a movie of this version.

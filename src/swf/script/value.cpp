@@ -79,6 +79,41 @@ namespace {
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
+// SWF 4 reads the longest decimal number the string begins with (after white
+// space) and ignores the rest: "100ABC" is 100, a string without one is 0.
+double leadingNumber(const std::string& s)
+{
+    std::size_t i = 0;
+    while (i < s.size() && isSpace(s[i]))
+        ++i;
+    const std::size_t start = i;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+'))
+        ++i;
+    const std::size_t digits = i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+        ++i;
+    bool any = i > digits;
+    if (i < s.size() && s[i] == '.') {
+        const std::size_t fraction = ++i;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+            ++i;
+        any = any || i > fraction;
+    }
+    if (!any)
+        return 0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        std::size_t k = i + 1;
+        if (k < s.size() && (s[k] == '-' || s[k] == '+'))
+            ++k;
+        const std::size_t exponent = k;
+        while (k < s.size() && s[k] >= '0' && s[k] <= '9')
+            ++k;
+        if (k > exponent)
+            i = k;
+    }
+    return std::strtod(std::string(s, start, i - start).c_str(), nullptr);
+}
+
 } // namespace
 
 double stringToNumber(const std::string& s, int swfVersion)
@@ -86,6 +121,8 @@ double stringToNumber(const std::string& s, int swfVersion)
     const double nan = std::numeric_limits<double>::quiet_NaN();
     if (s.empty())
         return swfVersion >= 7 ? nan : 0;
+    if (swfVersion < 5)
+        return leadingNumber(s);
     // Hexadecimal and octal forms count only without leading white space.
     std::size_t i = 0;
     bool negative = false;
@@ -93,7 +130,9 @@ double stringToNumber(const std::string& s, int swfVersion)
         negative = s[i] == '-';
         ++i;
     }
-    if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+    // Before SWF 6 numbers are decimal only: "0x10" is NaN, "010" is 10.
+    const bool radixForms = swfVersion >= 6;
+    if (radixForms && i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
         // A sign goes after the prefix only: "-0x10" is no number.
         if (i > 0)
             return nan;
@@ -114,7 +153,7 @@ double stringToNumber(const std::string& s, int swfVersion)
         }
         return negative ? -v : v;
     }
-    if (i < s.size() && s[i] == '0' && s.size() > i + 1) {
+    if (radixForms && i < s.size() && s[i] == '0' && s.size() > i + 1) {
         bool octal = true;
         for (std::size_t j = i + 1; j < s.size(); ++j)
             octal = octal && s[j] >= '0' && s[j] <= '7';

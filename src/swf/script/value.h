@@ -61,8 +61,9 @@ private:
 // Numbers print with 15 significant digits, in exponent form from 1e+15 up
 // and below 1e-5; -0 prints as "0".
 std::string numberToString(double n);
-// Number(string): decimal, hexadecimal "0x..." and exponents; anything else
-// is NaN. Before SWF 7 the empty string is 0.
+// Number(string): decimal, hexadecimal "0x..." and octal "0..." (from SWF 6)
+// and exponents; anything else is NaN. Before SWF 7 the empty string is 0.
+// SWF 4 takes the number a string begins with, 0 when there is none.
 double stringToNumber(const std::string& s, int swfVersion);
 // Primitive conversions (an object here is the caller's business).
 double primitiveToNumber(const Value& v, int swfVersion);

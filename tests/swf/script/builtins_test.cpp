@@ -661,6 +661,211 @@ TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
               "true");
 }
 
+// A property hidden from the movie's version (0x4000: before SWF 10) reads as
+// undefined but is still listed, owned and deletable; assigning it makes a
+// plain property of it, even of a getter/setter pair. The property list may be
+// any object that converts to "a,b".
+TEST(ObjectBuiltins, ASSetPropFlagsVersionBitsHideOnlyFromReading)
+{
+    const std::string hide = R"(
+        push 16384, "p", "o"
+        getvariable
+        push 3, "ASSetPropFlags"
+        callfunction
+        pop
+    )";
+    const std::string read = R"(
+        push "o"
+        getvariable
+        push "p"
+        getmember
+        trace
+    )";
+    Machine m(8);
+    EXPECT_EQ(m.run(R"(
+        push "o", "p", "v", 1
+        initobject
+        setvariable
+    )" + hide + read + R"(
+        push "o"
+        getvariable
+        enumerate2
+    next:
+        storeregister 1
+        push null
+        equals2
+        if done
+        push r:1
+        trace
+        jump next
+    done:
+        push "p", 1, "o"
+        getvariable
+        push "hasOwnProperty"
+        callmethod
+        trace
+        push "o"
+        getvariable
+        push "p", "w"
+        setmember
+    )" + read + hide + R"(
+        function getter
+          push "get"
+          return
+        end
+        push "getter"
+        getvariable
+        push "p", 2, "o"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+    )" + hide + R"(
+        push "o"
+        getvariable
+        push "p", 7
+        setmember
+    )" + read),
+              "undefined\np\ntrue\nw\n7");
+
+    Machine v6(6);
+    EXPECT_EQ(v6.run(R"(
+        push "o", "a", 1, "b", 2, "c", 3, 3
+        initobject
+        setvariable
+        push "list", "toString"
+        function
+          push "a,b"
+          return
+        end
+        push 1
+        initobject
+        setvariable
+        push 0, 1, "list"
+        getvariable
+        push "o"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push "c", 1, "o"
+        getvariable
+        push "isPropertyEnumerable"
+        callmethod
+        push "a", 1, "o"
+        getvariable
+        push "isPropertyEnumerable"
+        callmethod
+        add2
+        trace
+    )"),
+              "1");
+}
+
+// A String object's length may be assigned but not deleted; the global object
+// inherits nothing and names its kind when converted.
+TEST(ObjectBuiltins, StringLengthIsWritableAndTheGlobalObjectStandsAlone)
+{
+    Machine m(8);
+    EXPECT_EQ(m.run(R"(
+        push "s", "blah", 1, "String"
+        newobject
+        setvariable
+        push "s"
+        getvariable
+        push "length", "hmm"
+        setmember
+        push "s"
+        getvariable
+        push "length"
+        delete
+        pop
+        push "s"
+        getvariable
+        push "length"
+        getmember
+        trace
+        push "_global"
+        getvariable
+        trace
+        push "_global"
+        getvariable
+        push "toString"
+        getmember
+        typeof
+        trace
+    )"), "hmm\n[type Object]\nundefined");
+}
+
+// A watch sees the value stored along the prototype chain as the old one,
+// without running a getter; addProperty keeps the value it covers.
+TEST(ObjectBuiltins, WatchSeesTheStoredValueUnderAGetter)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "proto", "x", 3, 1
+        initobject
+        setvariable
+        function getter
+          push "getter ran"
+          trace
+        end
+        push "getter"
+        getvariable
+        push "x", 2, "proto"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "o", "__proto__", "proto"
+        getvariable
+        push 1
+        initobject
+        setvariable
+        function watcher prop old new
+          push "old "
+          push "old"
+          getvariable
+          add2
+          trace
+          push "new"
+          getvariable
+          return
+        end
+        push "watcher"
+        getvariable
+        push "x", 2, "o"
+        getvariable
+        push "watch"
+        callmethod
+        pop
+        push "o"
+        getvariable
+        push "x", 4
+        setmember
+    )"), "old 3");
+}
+
+TEST(ArrayBuiltins, ANumberGivesASigned32BitLength)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push -1, 1, "Array"
+        newobject
+        storeregister 1
+        push "length"
+        getmember
+        trace
+        push r:1
+        trace
+        push 4294967297, 1, "Array"
+        newobject
+        push "length"
+        getmember
+        trace
+    )"), "-1\n\n1");
+}
+
 TEST(GlobalFunctions, UnescapeRepairsBytesLikeTheOriginalPlayer)
 {
     const struct {

@@ -272,6 +272,31 @@ TEST(Interpreter, TryCatchFinallyCatchesAThrowFromACalledFunction)
     )"), "caught boom\nfinally\nafter");
 }
 
+// The catch block starts on a stack no higher than before the try block:
+// what the try block pushed is gone, what it popped stays popped.
+TEST(Interpreter, CatchDropsWhatTheTryBlockPushed)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "kept"
+        try e
+          push "pushed"
+          push "boom"
+          throw
+        catch
+          trace
+        endtry
+        push "under", "popped"
+        try e
+          pop
+          push "boom"
+          throw
+        catch
+          trace
+        endtry
+    )"), "kept\nunder");
+}
+
 TEST(Interpreter, FinallyRunsWhenReturningFromTry)
 {
     Machine m(7);
@@ -413,6 +438,38 @@ TEST(Interpreter, SuperCallsTheSuperclassConstructor)
         newobject
         pop
     )"), "A ctor\nB ctor");
+}
+
+// super() to a built-in class sets up the subclass's instance as `new` would.
+TEST(Interpreter, SuperOfABuiltInClassSetsUpThisObject)
+{
+    Machine m(8);
+    EXPECT_EQ(m.run(R"(
+        function P
+          push 4, 3, 2, "super"
+          getvariable
+          push undefined
+          callmethod
+          pop
+        end
+        push "P"
+        getvariable
+        push "flash"
+        getvariable
+        push "geom"
+        getmember
+        push "Point"
+        getmember
+        extends
+        push "p", 0, "P"
+        newobject
+        setvariable
+        push "p"
+        getvariable
+        push "y"
+        getmember
+        trace
+    )"), "4");
 }
 
 TEST(Interpreter, RunawayLoopIsStoppedAndReported)
@@ -886,7 +943,8 @@ TEST(Interpreter, ObjectsEqualUndefinedWhenTheirValueOfGivesIt)
 
 TEST(Interpreter, SwfFourArithmeticConvertsItsFirstOperandFirst)
 {
-    // Two objects whose valueOf traces its name; `add` (SWF 4) asks the deeper one first.
+    // Two objects whose valueOf traces its name; `add` and `less` (SWF 4) ask
+    // the deeper one first, `equals` the other one.
     Machine m(6);
     std::string program;
     for (const char* name : {"a", "b"}) {
@@ -914,7 +972,15 @@ TEST(Interpreter, SwfFourArithmeticConvertsItsFirstOperandFirst)
         add
         trace
     )";
-    EXPECT_EQ(m.run(program), "a\nb\n2");
+    for (const char* operation : {"less", "equals"}) {
+        program += std::string(R"(
+            push "a"
+            getvariable
+            push "b"
+            getvariable
+        )") + operation + "\npop\n";
+    }
+    EXPECT_EQ(m.run(program), "a\nb\n2\na\nb\nb\na");
 }
 
 TEST(Interpreter, DeclaringANameTheTargetInheritsLeavesIt)
@@ -977,6 +1043,13 @@ TEST(Interpreter, WithBlockStaysOpenWhenAJumpLeadsStraightBackIn)
         getvariable
         trace
     )"), "-2\n-1\n0");
+}
+
+TEST(Interpreter, UnsignedShiftGivesASignedResult)
+{
+    Machine m(8);
+    EXPECT_EQ(m.run("push 4294967295, 0\nbiturshift\ntrace\npush -3, 1\nbiturshift\ntrace\npush -3, 32\nbiturshift\ntrace"),
+              "-1\n2147483646\n-3");
 }
 
 TEST(Interpreter, ToIntegerWrapsToThirtyTwoBitsInEveryVersion)

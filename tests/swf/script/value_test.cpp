@@ -71,6 +71,17 @@ TEST(StringToNumber, FollowsEachVersionsRules)
         {"-1.5e3", 7, -1500},
         {"abc", 6, NAN},
         {"1 ", 7, NAN},
+        // SWF 5: decimal only.
+        {"0x10", 5, NAN},
+        {"010", 5, 10},
+        {"-2.5", 5, -2.5},
+        // SWF 4: the number the string begins with, else 0.
+        {"100ABC", 4, 100},
+        {" -1.5e2x", 4, -150},
+        {"2e", 4, 2},
+        {"0x10", 4, 0},
+        {"true", 4, 0},
+        {".", 4, 0},
     };
     for (const auto& c : cases) {
         double n = stringToNumber(c.text, c.version);

@@ -123,8 +123,9 @@ void installArray(Interpreter& in)
         self->setObjectClass(ObjectClass::Array);
         self->put("length", 0, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         if (args.size() == 1 && args[0].isNumber()) {
-            double n = args[0].asNumber();
-            self->put("length", n >= 0 && n < 4294967295.0 ? std::floor(n) : 0.0);
+            // The length is kept as a signed 32-bit number: new Array(-1) has
+            // length -1 and no elements.
+            self->put("length", double(toInt32(args[0].asNumber())));
         } else {
             setItems(in, self, args);
         }

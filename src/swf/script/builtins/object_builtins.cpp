@@ -72,7 +72,8 @@ void installObject(Interpreter& in)
     toLocaleString->put("prototype", localeProto, kMemberFlags);
     in.defineMethod(proto, "valueOf", [](Interpreter&, Object* self, const Args&) -> Value { return self; });
     in.defineMethod(proto, "hasOwnProperty", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        return self && !args.empty() && self->findOwn(in.toString(args[0])) != nullptr;
+        // A property hidden from this movie's version is still there.
+        return self && !args.empty() && self->findOwnAnyVersion(in.toString(args[0])) != nullptr;
     });
     in.defineMethod(proto, "isPropertyEnumerable", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || args.empty())
@@ -105,7 +106,8 @@ void installObject(Interpreter& in)
         Property* existing = self->findOwn(name);
         std::uint16_t flags = existing ? existing->flags : 0;
         self->setAccessor(name, getter, setter);
-        self->findOwn(name)->flags = flags;
+        if (Property* made = self->findOwnAnyVersion(name))
+            made->flags = flags;
         return true;
     });
     in.defineMethod(proto, "watch", [](Interpreter& in, Object* self, const Args& args) -> Value {

@@ -53,6 +53,7 @@ enum class FormatMember : std::uint8_t {
 struct FormatMemberInfo {
     const char* name;
     FormatMember member;
+    int sinceVersion = 0; // movies of older versions have no such member
 };
 
 // The constructor's arguments come in this order; the rest follow.
@@ -74,8 +75,8 @@ constexpr FormatMemberInfo kFormatMembers[] = {
     {"bullet", FormatMember::Bullet},
     {"tabStops", FormatMember::TabStops},
     {"display", FormatMember::Display},
-    {"kerning", FormatMember::Kerning},
-    {"letterSpacing", FormatMember::LetterSpacing},
+    {"kerning", FormatMember::Kerning, 8},
+    {"letterSpacing", FormatMember::LetterSpacing, 8},
 };
 constexpr std::size_t kConstructorArguments = 13;
 // Longest tabStops list taken from a script.
@@ -294,6 +295,8 @@ void installMembers(Interpreter& in, Object* proto)
     if (!proto || proto->findOwnAnyVersion("font"))
         return;
     for (const FormatMemberInfo& info : kFormatMembers) {
+        if (in.swfVersion() < info.sinceVersion)
+            continue;
         const FormatMember m = info.member;
         env::defineAccessor(
             in, proto, info.name,
@@ -308,7 +311,6 @@ void installMembers(Interpreter& in, Object* proto)
             },
             0);
     }
-    markVersion(proto, {"kerning", "letterSpacing"}, PropertyFlag::Version8);
 }
 
 // getTextExtent(text [, width]): the size of `text` in this format, from
