@@ -13,6 +13,24 @@ namespace swf::script {
 
 bool Interpreter::stepVariables(Frame& f, const Action& a)
 {
+    // delete by name: a path's member, or the first scope object that has the
+    // name itself. A path to no object makes the debugging player complain
+    // in the trace log, as it does.
+    auto deleteVariable = [this](Frame& frame, const std::string& name) {
+        Object* holder = nullptr;
+        std::string var;
+        if (splitPath(frame, name, holder, var)) {
+            if (!holder)
+                m_host.trace("Parameters of primitive types are no longer coerced into the required type - Object.");
+            return holder && !var.empty() && deleteMember(holder, var);
+        }
+        for (Scope* s = frame.scope; s; s = s->parent) {
+            Object* o = scopeObject(frame, s);
+            if (o && o->findOwn(name))
+                return deleteMember(o, name);
+        }
+        return false;
+    };
     switch (a.code) {
     // Stack and registers.
     case ActionCode::Push:
@@ -62,6 +80,11 @@ bool Interpreter::stepVariables(Frame& f, const Action& a)
         Object* where = f.activation ? f.activation : f.target;
         if (where)
             setMember(where, name, value);
+        // A function's declared locals cannot be deleted (its arguments can).
+        if (where && where == f.activation && where->objectClass() == ObjectClass::Activation) {
+            if (Property* p = where->findOwn(name))
+                p->flags |= PropertyFlag::DontDelete;
+        }
         break;
     }
     case ActionCode::DefineLocal2: {
@@ -75,22 +98,16 @@ bool Interpreter::stepVariables(Frame& f, const Action& a)
     case ActionCode::Delete: {
         std::string name = toString(pop(f));
         Value o = pop(f);
-        push(f, deleteMember(o.asObject(), name));
+        // Without an object at all, up to SWF 6, the name is deleted as a variable.
+        if (o.isObject())
+            push(f, deleteMember(o.asObject(), name));
+        else
+            push(f, o.isUndefined() && f.version <= 6 && deleteVariable(f, name));
         break;
     }
-    case ActionCode::Delete2: {
-        std::string name = toString(pop(f));
-        bool done = false;
-        for (Scope* s = f.scope; s; s = s->parent) {
-            Object* o = scopeObject(f, s);
-            if (o && o->findOwn(name)) {
-                done = deleteMember(o, name);
-                break;
-            }
-        }
-        push(f, done);
+    case ActionCode::Delete2:
+        push(f, deleteVariable(f, toString(pop(f))));
         break;
-    }
     case ActionCode::GetMember: {
         Value name = pop(f);
         Value o = pop(f);

@@ -1392,3 +1392,68 @@ TEST(Interpreter, WhatAFunctionLeavesOnTheStackStaysForItsCaller)
     )"), "xa");
     EXPECT_EQ(m.run("push \"clean\"\ntrace"), "clean");
 }
+
+TEST(Interpreter, DeleteTakesPathsAndLeavesAFunctionsLocals)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", "b", 5, 1
+        initobject
+        setvariable
+        push "o.b"
+        delete2
+        trace
+        push "o"
+        getvariable
+        push "b"
+        getmember
+        typeof
+        trace
+        function f
+          push "e", "local"
+          definelocal
+          push "e"
+          delete2
+          trace
+          push "e"
+          getvariable
+          trace
+        end
+        push 0, "f"
+        callfunction
+        pop
+        push "nothing.b"
+        delete2
+        trace
+    )"), "true\nundefined\nfalse\nlocal\n"
+         "Parameters of primitive types are no longer coerced into the required type - Object.\nfalse");
+}
+
+TEST(Interpreter, DeleteWithoutAnObjectDeletesTheVariableUpToSwfSix)
+{
+    // A primitive in the object's place deletes nothing, in every version.
+    for (int version : {6, 7}) {
+        Machine m(version);
+        EXPECT_EQ(m.run(R"(
+            push "v", 1
+            setvariable
+            push undefined, "v"
+            delete
+            trace
+            push "v"
+            getvariable
+            trace
+            push "text", "v"
+            delete
+            pop
+            push "v", 2
+            setvariable
+            push "text", "v"
+            delete
+            pop
+            push "v"
+            getvariable
+            trace
+        )"), version == 6 ? "true\nundefined\n2" : "false\n1\n2") << version;
+    }
+}
