@@ -434,3 +434,116 @@ TEST(MovieScripts, TargetPathNamesTextFieldsToo)
         .showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "_level0.label\nundefined\n");
 }
+
+namespace {
+
+// A root holding an empty clip "mc" whose prototype method `where` traces
+// `this` and its target, then runs `script` on the root.
+std::string tracedWhere(std::uint8_t version, const std::string& script)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, version);
+    Timeline inner;
+    inner.showFrame();
+    const auto clip = b.defineSprite(inner);
+    b.place(1, clip, {}, {}, "mc");
+    b.add(DoAction{assembled(R"(
+        push "MovieClip"
+        GetVariable
+        push "prototype"
+        GetMember
+        push "where"
+        function
+          push "this"
+          GetVariable
+          Trace
+          push "", 11
+          GetProperty
+          Trace
+        end
+        SetMember
+    )" + script)}).showFrame();
+    return runtime::traceMovie(b.movie(), {.frames = 0}).output;
+}
+
+} // namespace
+
+// A function works on the clip that defined it; in SWF 5, called on a clip, on
+// that clip. "_root/mc.where" is the method where of _root/mc.
+TEST(MovieScripts, SwfFiveFunctionsWorkOnTheClipTheyAreCalledOn)
+{
+    const std::string call = "push 0, \"_root/mc.where\"\nCallFunction\nPop\n";
+    EXPECT_EQ(tracedWhere(5, call), "_level0.mc\n/mc\n");
+    EXPECT_EQ(tracedWhere(6, call), "_level0.mc\n/\n");
+}
+
+// A function whose clip left the stage works on the clip it is called on, or
+// on the root.
+TEST(MovieScripts, FunctionsOfARemovedClipWorkOnAnother)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    Timeline inner;
+    inner.add(DoAction{assembled(R"(
+        push "_root"
+        GetVariable
+        push "f"
+        function
+          push "", 11
+          GetProperty
+          Trace
+        end
+        SetMember
+    )")}).showFrame();
+    const auto clip = b.defineSprite(inner);
+    b.place(1, clip, {}, {}, "mc").showFrame();
+    b.remove(1).add(DoAction{assembled(R"(
+        push 1, "other", 2, "createEmptyMovieClip"
+        CallFunction
+        Pop
+        push "other"
+        GetVariable
+        push "f", "f"
+        GetVariable
+        SetMember
+        push 0, "other"
+        GetVariable
+        push "f"
+        CallMethod
+        Pop
+        push "o", 0
+        InitObject
+        SetVariable
+        push "o"
+        GetVariable
+        push "f", "f"
+        GetVariable
+        SetMember
+        push 0, "o"
+        GetVariable
+        push "f"
+        CallMethod
+        Pop
+    )")}).add(DoAction{assembled("Stop")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "/other\n/\n");
+}
+
+// tellTarget(clip) leads to the first clip of that clip's name.
+TEST(MovieScripts, TellTargetOfAClipGoesByItsName)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    Timeline inner;
+    inner.showFrame();
+    const auto clip = b.defineSprite(inner);
+    b.place(1, clip, Matrix::translation(Twips::fromPixels(1), Twips(0)), {}, "twin");
+    b.place(2, clip, Matrix::translation(Twips::fromPixels(2), Twips(0)), {}, "twin");
+    b.add(DoAction{assembled(R"(
+        push -16382, 1, "_root"
+        GetVariable
+        push "getInstanceAtDepth"
+        CallMethod
+        SetTarget2
+        push "", 0
+        GetProperty
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "1\n");
+}

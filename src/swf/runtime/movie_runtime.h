@@ -131,6 +131,7 @@ public:
     script::Object* root(script::Object* base) override;
     script::Object* parent(script::Object* clip) override;
     script::Object* child(script::Object* clip, const std::string& name) override;
+    bool onStage(script::Object* clip) override { return instanceOf(clip) != nullptr; }
     std::string targetPath(script::Object* clip, bool slashSyntax) override;
     void gotoFrame(script::Object* clip, int frame, bool play) override;
     bool gotoLabel(script::Object* clip, const std::string& label, bool play) override;

@@ -52,6 +52,8 @@ public:
     virtual Object* root(Object* base) = 0;
     // A clip's parent, or nullptr at the top.
     virtual Object* parent(Object* clip) = 0;
+    // Whether a clip is still on the stage (a removed one keeps its object).
+    virtual bool onStage(Object* clip) { return clip != nullptr; }
     // A named child clip (slash paths step through these), or nullptr.
     virtual Object* child(Object* clip, const std::string& name) = 0;
     // "_level0/a/b" style path of a clip, as TargetPath returns (dot form from SWF 5 on).

@@ -196,6 +196,8 @@ private:
     void gatherRoots(std::vector<Object*>& roots, std::vector<Scope*>& scopes, std::vector<Value>& values);
     void setLiveMemory(std::size_t bytes);
     Value callScript(Object* fn, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper);
+    // The clip a script function's code works on (its target) when called on `thisObject`.
+    Object* functionTarget(const ScriptFunction& sf, Object* thisObject);
     // call() with the choice of a `super` for script functions: plain
     // function calls (CallFunction) have none.
     Value invoke(const Value& function, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper);

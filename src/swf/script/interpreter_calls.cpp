@@ -109,6 +109,22 @@ Object* Interpreter::makeSuper(Object* home, Object* thisObject)
     return s;
 }
 
+Object* Interpreter::functionTarget(const ScriptFunction& sf, Object* thisObject)
+{
+    // A function works on the clip whose timeline defined it. A SWF 5
+    // function called on a clip works on that clip instead, and so does one
+    // whose clip has left the stage; without a clip to call it on, that one
+    // works on the root.
+    const bool onClip = thisObject && thisObject->objectClass() == ObjectClass::Clip && m_host.onStage(thisObject);
+    if (!sf.target)
+        return thisObject;
+    if (sf.swfVersion < 6 && onClip)
+        return thisObject;
+    if (sf.target->objectClass() == ObjectClass::Clip && !m_host.onStage(sf.target))
+        return onClip ? thisObject : m_host.root(sf.target);
+    return sf.target;
+}
+
 Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper)
 {
     ScriptFunction& sf = *fn->script();
@@ -122,7 +138,7 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     f.code = sf.code;
     f.constants = sf.constants;
     f.thisObject = thisObject;
-    f.target = f.originalTarget = sf.target ? sf.target : thisObject;
+    f.target = f.originalTarget = functionTarget(sf, thisObject);
     f.version = sf.swfVersion;
     Object* activation = m_heap.make(ObjectClass::Activation);
     f.activation = activation;

@@ -85,6 +85,12 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
     std::size_t slash = name.rfind('/');
     if (colon != std::string::npos || slash != std::string::npos) {
         std::size_t cut = colon != std::string::npos ? colon : slash;
+        // "/a/b.c": a dot after the last slash ends the path as well ("..", the
+        // parent, is no such dot).
+        const std::size_t dot = name.rfind('.');
+        if (colon == std::string::npos && dot != std::string::npos && dot > slash + 1 && dot + 1 < name.size()
+            && name[dot - 1] != '.')
+            cut = dot;
         std::string path = name.substr(0, cut);
         var = name.substr(cut + 1);
         if (path.empty() && name[0] == '/')
@@ -159,12 +165,16 @@ void Interpreter::setTarget(Frame& f, const Value& target)
     // by toString). Undefined and the empty path lead back to that timeline; a
     // path to nothing leads to the root up to SWF 6.
     f.targetLost = false;
-    if (target.isObject() && target.asObject()->objectClass() == ObjectClass::Clip) {
-        f.target = target.asObject();
+    // A clip on the stage leads where its path leads: to the first clip of
+    // its name. Paths from a timeline that left the stage lead nowhere.
+    if (Object* o = target.asObject(); o && o->objectClass() == ObjectClass::Clip) {
+        Object* named = m_host.onStage(o) ? resolveTarget(f.originalTarget, m_host.targetPath(o, false)) : nullptr;
+        f.target = named && named->objectClass() == ObjectClass::Clip ? named : o;
         return;
     }
     const std::string path = target.isUndefined() ? std::string() : toString(target);
-    Object* clip = path.empty() ? f.originalTarget : resolveTarget(f.originalTarget, path);
+    const bool baseGone = f.originalTarget && f.originalTarget->objectClass() == ObjectClass::Clip && !m_host.onStage(f.originalTarget);
+    Object* clip = path.empty() ? f.originalTarget : baseGone ? nullptr : resolveTarget(f.originalTarget, path);
     f.targetLost = !clip || clip->objectClass() != ObjectClass::Clip;
     if (!clip && f.version <= 6)
         clip = m_host.root(f.originalTarget);

@@ -866,6 +866,46 @@ TEST(ArrayBuiltins, ANumberGivesASigned32BitLength)
     )"), "-1\n\n1");
 }
 
+// Point.distance(a, b) is a.subtract(b).length: a plain object has none.
+TEST(GeomBuiltins, PointDistanceAsksTheFirstPointToSubtract)
+{
+    Machine m(8);
+    const std::string point = R"(
+        push "flash"
+        getvariable
+        push "geom"
+        getmember
+        push "Point"
+        getmember
+    )";
+    EXPECT_EQ(m.run(R"(
+        push 4, 3, 2
+    )" + point + R"(
+        push undefined
+        newmethod
+        push 0, 0, 2
+    )" + point + R"(
+        push undefined
+        newmethod
+        push 2
+    )" + point + R"(
+        push "distance"
+        callmethod
+        trace
+        push 0, 0, 2
+    )" + point + R"(
+        push undefined
+        newmethod
+        push "x", 0, "y", 0, 2
+        initobject
+        push 2
+    )" + point + R"(
+        push "distance"
+        callmethod
+        trace
+    )"), "5\nundefined");
+}
+
 TEST(GlobalFunctions, UnescapeRepairsBytesLikeTheOriginalPlayer)
 {
     const struct {

@@ -50,11 +50,11 @@ void installPoint(Interpreter& in, Object* geom)
     Object* proto = protoOf(point);
     auto make = [point](Interpreter& in, double x, double y) { return in.construct(point, {x, y}); };
 
+    // a.subtract(b).length: an object that is no point has no distance.
     scriptMethod(in, point, "distance", [](Interpreter& in, Object*, const Args& args) -> Value {
-        const double ax = num(in, arg(args, 0), "x"), bx = num(in, arg(args, 1), "x");
-        const double ay = num(in, arg(args, 0), "y"), by = num(in, arg(args, 1), "y");
-        const double dx = ax - bx, dy = ay - by;
-        return std::sqrt(dx * dx + dy * dy);
+        if (!arg(args, 0).isObject())
+            return Value();
+        return in.getMember(in.callMethod(arg(args, 0), "subtract", {arg(args, 1)}), "length");
     }, 0);
     // f = 1 gives the first point, f = 0 the second.
     scriptMethod(in, point, "interpolate", [make](Interpreter& in, Object*, const Args& args) -> Value {

@@ -27,6 +27,9 @@ public:
     Object* root(Object*) override { return rootClip; }
     Object* parent(Object*) override { return nullptr; }
     Object* child(Object*, const std::string&) override { return nullptr; }
+    // The root is the only clip on this host's stage; other objects marked as
+    // clips stand for clips of no display tree.
+    bool onStage(Object* clip) override { return clip && clip == rootClip; }
     std::string targetPath(Object*, bool) override { return "_level0"; }
     void gotoFrame(Object*, int frame, bool play) override;
     bool gotoLabel(Object*, const std::string& label, bool play) override;
