@@ -31,6 +31,12 @@ std::string tracedInAClip(const std::string& script, std::uint8_t version)
     return runtime::traceMovie(b.movie(), {.frames = 0}).output;
 }
 
+// Exports character `id` under the name "Sym" (an ExportAssets tag), for attachMovie.
+void exportAsSym(MovieBuilder& b, std::uint16_t id)
+{
+    b.add(UnknownTag{56, {1, 0, std::uint8_t(id & 0xff), std::uint8_t(id >> 8), 'S', 'y', 'm', 0}});
+}
+
 const std::string kTraceN = "push \"n\"\nGetVariable\nTrace\n";
 
 } // namespace
@@ -92,8 +98,7 @@ TEST(MovieScripts, AttachedClipsShowTheirChildrenToScripts)
     Timeline inner;
     inner.place(1, field, {}, {}, "labelField").showFrame();
     const auto symbol = b.defineSprite(inner);
-    Bytes exports = {1, 0, std::uint8_t(symbol & 0xff), std::uint8_t(symbol >> 8), 'S', 'y', 'm', 0};
-    b.add(UnknownTag{56, exports});
+    exportAsSym(b, symbol);
     const std::string attach = "push 2, \"a\", \"Sym\", 3, \"_root\"\nGetVariable\npush \"attachMovie\"\nCallMethod\nPop\n";
     const std::string traceField = "push \"a\"\nGetVariable\npush \"labelField\"\nGetMember\nTrace\n";
     const std::string nested = "push 1, \"b\", \"Sym\", 3, \"a\"\nGetVariable\npush \"attachMovie\"\nCallMethod\nPop\n"
@@ -114,7 +119,7 @@ TEST(MovieScripts, AnInitObjectSizesTheAttachedClipWithItsChildrenFromSwfSeven)
         Timeline inner;
         inner.place(1, square).showFrame();
         const auto symbol = b.defineSprite(inner);
-        b.add(UnknownTag{56, {1, 0, std::uint8_t(symbol & 0xff), std::uint8_t(symbol >> 8), 'S', 'y', 'm', 0}});
+        exportAsSym(b, symbol);
         b.add(DoAction{assembled(R"(
             push "_width", 200, 1
             InitObject
@@ -194,7 +199,7 @@ TEST(MovieScripts, ADepthThatIsNotANumberIsDepthZero)
     Timeline inner;
     inner.showFrame();
     const auto symbol = b.defineSprite(inner);
-    b.add(UnknownTag{56, {1, 0, std::uint8_t(symbol & 0xff), std::uint8_t(symbol >> 8), 'S', 'y', 'm', 0}});
+    exportAsSym(b, symbol);
     const std::string depthOf = "push 0, \"c\"\nGetVariable\npush \"getDepth\"\nCallMethod\nTrace\n";
     b.add(DoAction{assembled(R"(
         push "c", undefined, "a", "Sym", 3, "_root"
