@@ -275,6 +275,38 @@ TEST(RenderTextTest, EmbeddedGlyphsAdvanceByWholeTwips)
     EXPECT_DOUBLE_EQ(state.layout().textWidth, 936);
 }
 
+TEST(RenderTextTest, StyledRunsDrawWithTheMovieFontOfThatNameAndStyle)
+{
+    // Regular and bold faces of one family, the bold one twice as wide.
+    DefineFont regular = squareFont(3);
+    regular.name = "Family";
+    DefineFont bold = squareFont(4);
+    bold.name = "Family";
+    bold.bold = true;
+    bold.advances = {2048};
+    auto shared = std::make_shared<FontLibrary>();
+    shared->add(regular);
+    shared->add(bold);
+    auto widthOf = [&](const std::string& html, std::uint16_t fontId) {
+        DefineEditText edit = field(html);
+        edit.fontId = fontId;
+        edit.useOutlines = true;
+        edit.html = true;
+        const Font* own = shared->font(fontId);
+        text::TextFieldState state
+            = text::textFieldFromDefinition(edit, 8, own->name().toStdString(), own->bold(), own->italic());
+        state.measurer = textMeasurer(shared);
+        state.invalidateLayout();
+        return state.layout().textWidth;
+    };
+    EXPECT_DOUBLE_EQ(widthOf("AA", 3), 480);
+    EXPECT_DOUBLE_EQ(widthOf("<b>AA</b>", 3), 960);
+    // A field drawn with the bold face starts bold.
+    EXPECT_DOUBLE_EQ(widthOf("AA", 4), 960);
+    // No italic face: the family's regular face stands in.
+    EXPECT_DOUBLE_EQ(widthOf("<i>AA</i>", 3), 480);
+}
+
 TEST(RenderTextTest, BorderedFieldsDrawBackgroundAndBorder)
 {
     DefineEditText edit = field("");

@@ -16,10 +16,10 @@ const Character* CharacterDictionary::find(std::uint16_t id) const
     return it == m_characters.end() ? nullptr : &it->second;
 }
 
-std::string CharacterDictionary::fontName(std::uint16_t id) const
+FontDescription CharacterDictionary::font(std::uint16_t id) const
 {
-    const auto it = m_fontNames.find(id);
-    return it == m_fontNames.end() ? std::string() : it->second;
+    const auto it = m_fonts.find(id);
+    return it == m_fonts.end() ? FontDescription{} : it->second;
 }
 
 void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting, int frame)
@@ -45,9 +45,11 @@ void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting, int
             add(button->id, {Character::Kind::Button, &tag, nullptr});
         } else if (const auto* font = std::get_if<DefineFont>(&tag)) {
             // Font info, before or after its font, has the last word on the name.
-            m_fontNames.try_emplace(font->id, decodeString(font->name).toStdString());
+            m_fonts.try_emplace(font->id,
+                                FontDescription{decodeString(font->name).toStdString(), font->bold, font->italic});
         } else if (const auto* info = std::get_if<DefineFontInfo>(&tag)) {
-            m_fontNames.insert_or_assign(info->fontId, decodeString(info->name).toStdString());
+            m_fonts.insert_or_assign(info->fontId,
+                                     FontDescription{decodeString(info->name).toStdString(), info->bold, info->italic});
         } else if (const auto* sprite = std::get_if<DefineSprite>(&tag)) {
             if (!m_characters.contains(sprite->id))
                 add(sprite->id, {Character::Kind::Sprite, &tag,

@@ -30,6 +30,13 @@ struct Character {
     const DefineButton* button() const { return std::get_if<DefineButton>(tag); }
 };
 
+// A font definition as text fields refer to it: its name (UTF-8) and style.
+struct FontDescription {
+    std::string name;
+    bool bold = false;
+    bool italic = false;
+};
+
 class CharacterDictionary {
 public:
     // Collects the characters defined anywhere in the tag list (sprites included).
@@ -38,14 +45,15 @@ public:
 
     const Character* find(std::uint16_t id) const;
     size_t size() const { return m_characters.size(); }
-    // The name a font definition (or its font info) gives font `id`, as UTF-8; empty when unknown.
-    std::string fontName(std::uint16_t id) const;
+    // What a font definition (or its font info) says of font `id`; an empty
+    // name when unknown.
+    FontDescription font(std::uint16_t id) const;
 
 private:
     // `frame`: the root frame of a sprite's tags; the root's own are counted.
     void collect(const std::vector<Tag>& tags, int nesting, int frame);
     std::unordered_map<std::uint16_t, Character> m_characters;
-    std::unordered_map<std::uint16_t, std::string> m_fontNames;
+    std::unordered_map<std::uint16_t, FontDescription> m_fonts;
 };
 
 } // namespace swf::movie

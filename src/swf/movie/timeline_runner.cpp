@@ -286,8 +286,9 @@ void TimelineRunner::prepare(DisplayObject& object, int nesting) const
         object.clip->nesting = nesting;
     if (character->kind == Character::Kind::EditText && !object.text) {
         if (const DefineEditText* field = character->editText()) {
-            const std::string font = field->fontId ? m_dictionary.fontName(*field->fontId) : std::string();
-            object.text = Box<text::TextFieldState>(text::textFieldFromDefinition(*field, m_version, font));
+            const FontDescription font = field->fontId ? m_dictionary.font(*field->fontId) : FontDescription{};
+            object.text = Box<text::TextFieldState>(
+                text::textFieldFromDefinition(*field, m_version, font.name, font.bold, font.italic));
         }
     }
     if (object.text) {

@@ -111,6 +111,20 @@ const Font* FontLibrary::font(std::uint16_t id) const
     return found == m_fonts.end() ? nullptr : &found->second;
 }
 
+const Font* FontLibrary::findEmbedded(const QString& name, bool bold, bool italic) const
+{
+    const Font* best = nullptr;
+    for (const auto& [id, font] : m_fonts) {
+        if (!font.hasOutlines() || font.bold() != bold || font.italic() != italic
+            || font.name().compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!best || font.glyphCount() > best->glyphCount()
+            || (font.glyphCount() == best->glyphCount() && font.id() < best->id()))
+            best = &font;
+    }
+    return best;
+}
+
 namespace {
 
 void collectInto(FontLibrary& fonts, const std::vector<swf::Tag>& tags, int nesting)

@@ -65,6 +65,10 @@ public:
     // Font info may come before or after its font.
     void addInfo(const swf::DefineFontInfo& info);
     const Font* font(std::uint16_t id) const;
+    // The font with outlines that a text format naming `name` in that style
+    // draws with (names compare without case); of several, the one with the
+    // most glyphs. Null when none has that name and style.
+    const Font* findEmbedded(const QString& name, bool bold, bool italic) const;
 
 private:
     std::unordered_map<std::uint16_t, Font> m_fonts;

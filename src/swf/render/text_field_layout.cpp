@@ -70,20 +70,42 @@ const TextFace& TextFieldLayout::face(const text::TextFieldFormat& format)
     auto found = m_faces.find(key);
     if (found != m_faces.end())
         return *found->second;
-    const Font* own = m_fonts && m_field.fontId ? m_fonts->font(*m_field.fontId) : nullptr;
     QString qname = QString::fromStdString(name);
-    // A font without a name is known by the field's record alone.
-    const bool ownFont = own && (own->name() == qname || name.empty() || own->name().isEmpty());
-    // DejaVu grew out of Bitstream Vera and keeps its metrics.
-    if (qname.startsWith(QLatin1String("Bitstream Vera"), Qt::CaseInsensitive))
-        qname = QStringLiteral("DejaVu") + qname.mid(14);
     std::unique_ptr<TextFace> made;
-    if (m_field.embedFonts && ownFont && own->hasOutlines()) {
-        made = std::make_unique<EmbeddedFace>(*own, height);
+    if (const Font* embedded = m_field.embedFonts ? embeddedFont(qname, bold, italic) : nullptr) {
+        made = std::make_unique<EmbeddedFace>(*embedded, height);
     } else {
+        // DejaVu grew out of Bitstream Vera and keeps its metrics.
+        if (qname.startsWith(QLatin1String("Bitstream Vera"), Qt::CaseInsensitive))
+            qname = QStringLiteral("DejaVu") + qname.mid(14);
         made = std::make_unique<DeviceFace>(deviceFont(qname, int(std::lround(height)), bold, italic));
     }
     return *m_faces.emplace(key, std::move(made)).first->second;
+}
+
+const Font* TextFieldLayout::embeddedFont(const QString& name, bool bold, bool italic) const
+{
+    if (!m_fonts)
+        return nullptr;
+    const Font* own = m_field.fontId ? m_fonts->font(*m_field.fontId) : nullptr;
+    if (own && !own->hasOutlines())
+        own = nullptr;
+    // A font without a name is known by the field's record alone.
+    const bool ownName
+        = own && (name.isEmpty() || own->name().isEmpty() || own->name().compare(name, Qt::CaseInsensitive) == 0);
+    if (ownName && own->bold() == bold && own->italic() == italic)
+        return own;
+    // Bold and italic runs draw with the movie's font of that name in that
+    // style; without one, with the face of that name the movie has.
+    if (const Font* styled = m_fonts->findEmbedded(name, bold, italic))
+        return styled;
+    if (ownName)
+        return own;
+    for (const auto& [b, i] : {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
+        if (const Font* other = m_fonts->findEmbedded(name, b, i))
+            return other;
+    }
+    return nullptr;
 }
 
 // The paragraphs of the text with their characters, each measured in its face.

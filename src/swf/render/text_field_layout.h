@@ -51,6 +51,9 @@ private:
     struct Item;
     struct Paragraph;
     const TextFace& face(const text::TextFieldFormat& format);
+    // The movie's font that draws `name` in that style for a field that
+    // embeds its fonts; null when the movie has none of that name.
+    const Font* embeddedFont(const QString& name, bool bold, bool italic) const;
     std::vector<Paragraph> paragraphs(const std::vector<text::TextFieldFormat>& formats);
     static std::vector<std::vector<Item>> breakRows(const std::vector<Item>& items, double width, double indent, bool wrap);
     PlacedLine placeRow(const std::vector<Item>& row, const text::TextFieldFormat& paragraphFormat, double width,

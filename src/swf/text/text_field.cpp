@@ -428,7 +428,8 @@ std::string alignName(swf::TextAlign align)
 
 } // namespace
 
-TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int swfVersion, const std::string& fontName)
+TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int swfVersion, const std::string& fontName,
+                                       bool bold, bool italic)
 {
     TextFieldState result;
     TextFieldState* field = &result;
@@ -450,6 +451,8 @@ TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int sw
     TextFieldFormat& format = field->newTextFormat;
     if (!fontName.empty())
         format.font = fontName;
+    format.bold = bold;
+    format.italic = italic;
     if (record.height)
         format.size = record.height->get() / 20.0;
     if (record.color)

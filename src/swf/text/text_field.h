@@ -186,10 +186,11 @@ std::string fromUnits(const std::u32string& units, int swfVersion);
 
 // A field placed by the timeline, from its record, with its initial text
 // (read as HTML when the record says so). `fontName` names the record's
-// font (the movie's font library knows it); empty keeps the default. Set
-// the measurer before reading extents.
+// font (the movie's font library knows it); empty keeps the default. A
+// field drawn with a bold or italic font starts in that style. Set the
+// measurer before reading extents.
 TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int swfVersion = 8,
-                                       const std::string& fontName = {});
+                                       const std::string& fontName = {}, bool bold = false, bool italic = false);
 // A field made by createTextField, `width` by `height` pixels from its
 // origin (the caller places it at x, y with its matrix). Dynamic,
 // selectable, no border, Times New Roman 12 in black.
