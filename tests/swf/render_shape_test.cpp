@@ -141,6 +141,24 @@ TEST(RenderShapeTest, SharedEdgesBetweenFillsLetNoBackgroundThrough)
     EXPECT_GT(qRed(seam), 100);
 }
 
+TEST(RenderShapeTest, TranslucentFillsMeetingOnAnEdgeShareItsPixels)
+{
+    // Two half-transparent black fills meet at x = 20.5: the seam column is
+    // as dark as the fills on either side, neither lighter (background
+    // through) nor darker (one blended over the other).
+    const Rgba halfBlack{0, 0, 0, 128};
+    Shape shape;
+    shape.styles.fillStyles = {solidFill(halfBlack), solidFill(halfBlack)};
+    shape.records = {styles(0, 1, std::nullopt, point(5, 10)), edge(15.5, 0),
+                     styles(0, 2), edge(14.5, 0), edge(0, 20), edge(-14.5, 0),
+                     styles(0, 1), edge(-15.5, 0), edge(0, -20),
+                     styles(2, 1, std::nullopt, point(20.5, 10)), edge(0, 20)};
+    const QImage image = render(buildShape(shape));
+    const int inside = qRed(image.pixel(12, 20));
+    EXPECT_NEAR(qRed(image.pixel(20, 20)), inside, 2);
+    EXPECT_NEAR(qRed(image.pixel(25, 20)), inside, 2);
+}
+
 TEST(RenderShapeTest, FillOutlineCoversEveryFillAndKeepsHoles)
 {
     // Two adjacent squares in two colours: the outline covers both.

@@ -199,6 +199,37 @@ bool isFadeOnly(const swf::ColorTransform& t)
 
 } // namespace
 
+namespace {
+
+// True when some fill of the layer shares an edge with another and lets the
+// background through: antialiasing each on its own would blend the two
+// edge pixels over each other and darken the seam, where the player's
+// rasteriser shares each edge pixel between the fills by their coverage.
+bool needsSummedFills(const ShapeLayer& layer, const swf::ColorTransform& transform)
+{
+    if (layer.fills.size() < 2)
+        return false;
+    return std::any_of(layer.fills.begin(), layer.fills.end(), [&](const FillLayer& fill) {
+        return !fill.seams.isEmpty() && !isOpaque(fill.style, transform);
+    });
+}
+
+// The device pixels the layer's fills touch, within the painter's device and clip.
+QRect fillArea(const QPainter& painter, const ShapeLayer& layer, const QTransform& twipsToDevice)
+{
+    QRectF bounds;
+    for (const FillLayer& fill : layer.fills)
+        bounds |= fill.path.controlPointRect();
+    QRect area = twipsToDevice.mapRect(bounds).toAlignedRect().adjusted(-1, -1, 1, 1);
+    if (const QPaintDevice* device = painter.device())
+        area &= QRect(0, 0, device->width(), device->height());
+    if (painter.hasClipping())
+        area &= painter.transform().mapRect(painter.clipBoundingRect()).toAlignedRect();
+    return area;
+}
+
+} // namespace
+
 void paintShape(QPainter& painter, const ShapeGeometry& geometry, const BitmapLibrary& bitmaps,
                 const QTransform& twipsToDevice, const swf::ColorTransform& transform)
 {
@@ -208,7 +239,8 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const BitmapLi
     painter.setTransform(twipsToDevice);
     painter.setRenderHint(QPainter::Antialiasing, true);
     const qreal opacity = painter.opacity();
-    for (const ShapeLayer& layer : geometry.layers) {
+    // Draws the layer's fills with `target`; `seams` covers shared edges of opaque fills.
+    auto paintFills = [&](QPainter& target, const ShapeLayer& layer, bool seams) {
         for (const FillLayer& fill : layer.fills) {
             const bool bitmap = swf::isBitmapFill(fill.style.type);
             // A fade changes only alpha: drawing the bitmap as it is with less
@@ -218,14 +250,39 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const BitmapLi
                                            fill.path.controlPointRect());
             if (brush.style() == Qt::NoBrush)
                 continue;
-            painter.setRenderHint(QPainter::SmoothPixmapTransform, bitmap && swf::isSmoothedBitmap(fill.style.type));
-            painter.setOpacity(fadeOnly ? opacity * std::clamp(transform.aMult, 0.0, 1.0) : opacity);
-            painter.fillPath(fill.path, brush);
-            if (!fill.seams.isEmpty() && isOpaque(fill.style, transform)) {
+            target.setRenderHint(QPainter::SmoothPixmapTransform, bitmap && swf::isSmoothedBitmap(fill.style.type));
+            target.setOpacity(fadeOnly ? opacity * std::clamp(transform.aMult, 0.0, 1.0) : opacity);
+            target.fillPath(fill.path, brush);
+            if (seams && !fill.seams.isEmpty() && isOpaque(fill.style, transform)) {
                 QPen seamPen(brush, 1.0);
                 seamPen.setCosmetic(true);
-                painter.strokePath(fill.seams, seamPen);
+                target.strokePath(fill.seams, seamPen);
             }
+        }
+    };
+    for (const ShapeLayer& layer : geometry.layers) {
+        if (needsSummedFills(layer, transform)) {
+            // The fills are added up in a layer of their own, where the
+            // coverages of two fills meeting on an edge sum to the whole pixel,
+            // and the layer is then drawn over what is below.
+            const QRect area = fillArea(painter, layer, twipsToDevice);
+            if (!area.isEmpty()) {
+                QImage summed(area.size(), QImage::Format_ARGB32_Premultiplied);
+                summed.fill(Qt::transparent);
+                QPainter adder(&summed);
+                adder.setRenderHint(QPainter::Antialiasing, true);
+                adder.setCompositionMode(QPainter::CompositionMode_Plus);
+                adder.setTransform(twipsToDevice * QTransform::fromTranslate(-area.x(), -area.y()));
+                paintFills(adder, layer, false);
+                adder.end();
+                painter.save();
+                painter.resetTransform();
+                painter.setOpacity(1.0);
+                painter.drawImage(area.topLeft(), summed);
+                painter.restore();
+            }
+        } else {
+            paintFills(painter, layer, true);
         }
         painter.setOpacity(opacity);
         painter.setBrush(Qt::NoBrush);
