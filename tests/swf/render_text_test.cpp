@@ -214,6 +214,28 @@ TEST(RenderTextTest, EditTextWrapsLongLinesOnlyWhenAskedTo)
     EXPECT_LE(wrapped.right(), 99);
 }
 
+TEST(RenderTextTest, WrappedLinesMayEndAfterAHyphen)
+{
+    // Each square glyph is 12 px wide; the field holds seven of them.
+    const DefineFont font = squareFont(3);
+    DefineFont withHyphen = font;
+    withHyphen.glyphs.push_back(font.glyphs.front());
+    withHyphen.codeTable = {u'A', u'-'};
+    withHyphen.advances = {1024, 1024};
+    auto shared = std::make_shared<FontLibrary>();
+    shared->add(withHyphen);
+    DefineEditText edit = field("AAAA-AAAA");
+    edit.fontId = 3;
+    edit.useOutlines = true;
+    edit.wordWrap = true;
+    text::TextFieldState state = text::textFieldFromDefinition(edit, 8, shared->font(3)->name().toStdString());
+    state.measurer = textMeasurer(shared);
+    state.invalidateLayout();
+    const text::TextLayout layout = state.layout();
+    ASSERT_EQ(layout.lines.size(), 2u);
+    EXPECT_EQ(layout.lines[0].end, 5u);
+}
+
 TEST(RenderTextTest, ChineseTextWrapsBetweenCharacters)
 {
     DefineEditText edit = field("教学资源播放器显示课件动画教学资源播放器");

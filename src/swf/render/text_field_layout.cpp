@@ -180,7 +180,8 @@ std::vector<std::vector<TextFieldLayout::Item>> TextFieldLayout::breakRows(const
         }
         rows.back().push_back(item);
         rowWidth += item.advance;
-        if (item.c == QLatin1Char(' '))
+        // A line may end after a space or a hyphen.
+        if (item.c == QLatin1Char(' ') || item.c == QLatin1Char('-'))
             breakAt = rows.back().size();
     }
     return rows;
