@@ -77,6 +77,18 @@ swf::ColorTransform concat(const swf::ColorTransform& child, const swf::ColorTra
 
 double finiteOr0(double v) { return std::isfinite(v) ? v : 0.0; }
 
+// The player keeps a combined colour transform as it keeps a clip's: 8.8
+// fixed-point multipliers and whole offsets, each 16 bits wide.
+swf::ColorTransform toPlayerPrecision(swf::ColorTransform c)
+{
+    auto wrap16 = [](double v) { return double(std::int16_t(std::uint16_t(script::toUint32(v)))); };
+    for (double* m : {&c.rMult, &c.gMult, &c.bMult, &c.aMult})
+        *m = wrap16(std::trunc(finiteOr0(*m) * 256.0)) / 256.0;
+    for (double* a : {&c.rAdd, &c.gAdd, &c.bAdd, &c.aAdd})
+        *a = wrap16(std::floor(finiteOr0(*a)));
+    return c;
+}
+
 // The clip object of a Transform, when it is still on the stage.
 Instance* transformed(MovieRuntime& rt, Object* self)
 {
@@ -174,7 +186,7 @@ void installTransformClass(Interpreter& in, MovieRuntime& rt)
         swf::ColorTransform total = i->object->colorTransform;
         for (Instance* p = i->parent; p && p->object; p = p->parent)
             total = concat(total, p->object->colorTransform);
-        return colorObject(in, total);
+        return colorObject(in, toPlayerPrecision(total));
     });
     // The stage pixels the clip covers.
     nativeAccessor(in, proto, "pixelBounds", [&rt](Interpreter& in, Object* self, const Args&) -> Value {

@@ -26,7 +26,7 @@ public:
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_width && y < m_height; }
 
     // 0xAARRGGBB without premultiplication; (x, y) must be inside.
-    std::uint32_t get(int x, int y) const { return unpremultiply(m_pixels[index(x, y)]); }
+    std::uint32_t get(int x, int y) const { return read(m_pixels[index(x, y)]); }
     void set(int x, int y, std::uint32_t argb) { m_pixels[index(x, y)] = store(argb); }
     // The stored, premultiplied value.
     std::uint32_t raw(int x, int y) const { return m_pixels[index(x, y)]; }
@@ -36,8 +36,11 @@ public:
     std::uint64_t generation() const { return m_generation; }
     void touch() { ++m_generation; }
 
-    // What storing `argb` keeps: opaque bitmaps drop the alpha.
-    std::uint32_t store(std::uint32_t argb) const { return premultiply(m_transparent ? argb : (argb | 0xFF000000u)); }
+    // What storing `argb` keeps, and what a stored value reads as. Opaque
+    // bitmaps keep the bits as given and read them at full alpha; searches
+    // of the stored values (getColorBoundsRect) can tell.
+    std::uint32_t store(std::uint32_t argb) const { return m_transparent ? premultiply(argb) : argb; }
+    std::uint32_t read(std::uint32_t stored) const { return m_transparent ? unpremultiply(stored) : (stored | 0xFF000000u); }
     static std::uint32_t premultiply(std::uint32_t argb);
     static std::uint32_t unpremultiply(std::uint32_t premultiplied);
 

@@ -222,11 +222,39 @@ Value copyPixels(Interpreter& in, Object* self, const Args& args)
             if (tx < 0 || ty < 0 || tx >= b->width() || ty >= b->height())
                 continue;
             const std::uint32_t p = pixels[std::size_t(y) * std::size_t(source->width()) + std::size_t(x)];
-            b->setRaw(int(tx), int(ty), b->transparent() ? p : b->store(BitmapPixels::unpremultiply(p)));
+            // Stored values move as they are; an opaque source's at full alpha.
+            b->setRaw(int(tx), int(ty), source->transparent() ? p : (p | 0xFF000000u));
         }
     }
     b->touch();
     return 0;
+}
+
+// getColorBoundsRect(mask, color, findColor = true): the bounds of the
+// pixels whose stored value, masked, is (or with findColor false, is not)
+// the colour as the bitmap would store it.
+Value colorBounds(Interpreter& in, Object* self, const Args& args)
+{
+    BitmapPixels* b = live(self);
+    if (!b || args.size() < 2)
+        return -1;
+    const std::uint32_t mask = toColor(in, args[0]);
+    const std::uint32_t color = b->store(toColor(in, args[1]));
+    const bool find = args.size() < 3 || in.toBoolean(args[2]);
+    int left = b->width(), top = b->height(), right = -1, bottom = -1;
+    for (int y = 0; y < b->height(); ++y) {
+        for (int x = 0; x < b->width(); ++x) {
+            if (((b->raw(x, y) & mask) == color) != find)
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    if (right < 0)
+        return makeRectangle(in, 0, 0, 0, 0);
+    return makeRectangle(in, left, top, right - left + 1, bottom - top + 1);
 }
 
 void defineLifeMethods(Interpreter& in, Object* proto, Object* ctor)
@@ -237,9 +265,9 @@ void defineLifeMethods(Interpreter& in, Object* proto, Object* ctor)
     // alphas' difference where only alpha does, nothing where both agree.
     nativeMethod(in, proto, "compare", [ctor](Interpreter& in, Object* self, const Args& args) -> Value {
         BitmapPixels* b = live(self);
-        if (!b)
+        if (!b || args.empty())
             return -1;
-        BitmapPixels* other = live(arg(args, 0).asObject());
+        BitmapPixels* other = live(args[0].asObject());
         if (!other)
             return -2;
         if (other->width() != b->width())
@@ -322,6 +350,7 @@ void installBitmapData(Interpreter& in, Object* display)
     definePixelMethods(in, proto);
     defineAreaMethods(in, proto);
     nativeMethod(in, proto, "copyPixels", copyPixels);
+    nativeMethod(in, proto, "getColorBoundsRect", colorBounds);
     defineLifeMethods(in, proto, ctor);
 }
 

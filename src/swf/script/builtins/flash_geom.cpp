@@ -374,8 +374,12 @@ void installMatrix(Interpreter& in, Object* geom, Object* point)
     }, 0);
     // The translation is kept as given (0 when left out).
     scriptMethod(in, proto, "createBox", [isMatrix](Interpreter& in, Object* self, const Args& args) -> Value {
-        if (!isMatrix(in, self))
+        // Only a matrix gets the box; the translation lands on any object.
+        if (!isMatrix(in, self)) {
+            in.setMember(self, "tx", args.size() > 3 ? args[3] : Value(0));
+            in.setMember(self, "ty", args.size() > 4 ? args[4] : Value(0));
             return Value();
+        }
         const double sx = in.toNumber(arg(args, 0)), sy = in.toNumber(arg(args, 1));
         const double angle = in.toNumber(arg(args, 2));
         double box[4] = {sx, 0, 0, sy};
