@@ -230,6 +230,52 @@ Value copyPixels(Interpreter& in, Object* self, const Args& args)
     return 0;
 }
 
+// merge(source, rect, point, red, green, blue[, alpha]): each channel becomes
+// (source * m + this * (256 - m)) / 256 for its multiplier m. The status
+// codes are copyPixels' but for a merge done, which answers -1 as well.
+Value merge(Interpreter& in, Object* self, const Args& args)
+{
+    BitmapPixels* b = live(self);
+    if (!b || args.size() < 6)
+        return -1;
+    BitmapPixels* source = bitmapOf(args[0].asObject());
+    if (!source)
+        return -2;
+    if (source->disposed())
+        return -3;
+    Area area;
+    if (!readArea(in, args[1], area))
+        return -4;
+    const Value point = args[2];
+    const int px = point.isObject() ? toPixel(in, in.getMember(point, "x")) : 0;
+    const int py = point.isObject() ? toPixel(in, in.getMember(point, "y")) : 0;
+    // Without an alpha multiplier the source's alpha replaces this one's.
+    std::uint32_t mult[4] = {0, 0, 0, 256};
+    for (std::size_t i = 0; i < 4 && 3 + i < args.size(); ++i)
+        mult[i] = std::uint32_t(std::clamp(toPixel(in, args[3 + i]), 0, 256));
+    const Area from = clip(area, source->width(), source->height());
+    const std::int64_t shiftX = std::int64_t(px) - area.x, shiftY = std::int64_t(py) - area.y;
+    const std::vector<std::uint32_t> pixels = source->pixels();
+    const int shifts[4] = {16, 8, 0, 24};
+    for (int y = from.y; y < from.y + from.height; ++y) {
+        for (int x = from.x; x < from.x + from.width; ++x) {
+            const std::int64_t tx = x + shiftX, ty = y + shiftY;
+            if (tx < 0 || ty < 0 || tx >= b->width() || ty >= b->height())
+                continue;
+            const std::uint32_t s = source->read(pixels[std::size_t(y) * std::size_t(source->width()) + std::size_t(x)]);
+            const std::uint32_t d = b->get(int(tx), int(ty));
+            std::uint32_t out = 0;
+            for (int i = 0; i < 4; ++i) {
+                const std::uint32_t sc = (s >> shifts[i]) & 0xFF, dc = (d >> shifts[i]) & 0xFF;
+                out |= ((sc * mult[i] + dc * (256 - mult[i])) / 256) << shifts[i];
+            }
+            b->set(int(tx), int(ty), out);
+        }
+    }
+    b->touch();
+    return -1;
+}
+
 // getColorBoundsRect(mask, color, findColor = true): the bounds of the
 // pixels whose stored value, masked, is (or with findColor false, is not)
 // the colour as the bitmap would store it.
@@ -351,6 +397,7 @@ void installBitmapData(Interpreter& in, Object* display)
     defineAreaMethods(in, proto);
     nativeMethod(in, proto, "copyPixels", copyPixels);
     nativeMethod(in, proto, "getColorBoundsRect", colorBounds);
+    nativeMethod(in, proto, "merge", merge);
     defineLifeMethods(in, proto, ctor);
 }
 
