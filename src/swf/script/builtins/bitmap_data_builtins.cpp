@@ -68,12 +68,19 @@ BitmapPixels* live(Object* self)
     return b && !b->disposed() ? b : nullptr;
 }
 
-Value makeRectangle(Interpreter& in, double x, double y, double w, double h)
+// flash.geom.Rectangle, whether or not this movie's version sees it.
+Object* rectangleClass(Interpreter& in)
 {
     Object* flash = in.global()->findOwnAnyVersion("flash") ? in.global()->findOwnAnyVersion("flash")->value.asObject() : nullptr;
     Object* geom = flash && flash->findOwnAnyVersion("geom") ? flash->findOwnAnyVersion("geom")->value.asObject() : nullptr;
     Property* rect = geom ? geom->findOwnAnyVersion("Rectangle") : nullptr;
-    return rect ? in.construct(rect->value, {x, y, w, h}) : Value();
+    return rect ? rect->value.asObject() : nullptr;
+}
+
+Value makeRectangle(Interpreter& in, double x, double y, double w, double h)
+{
+    Object* rect = rectangleClass(in);
+    return rect ? in.construct(rect, {x, y, w, h}) : Value();
 }
 
 void defineProperties(Interpreter& in, Object* proto)
@@ -193,9 +200,30 @@ void defineAreaMethods(Interpreter& in, Object* proto)
     });
 }
 
-// copyPixels(source, rect, point): -2 when the source is no bitmap, -3 when
-// it was disposed, -4 for a bad rectangle. A point that is no object, or
-// lacks a coordinate, counts as 0.
+// Each channel of a stored (premultiplied) value times alpha / 256.
+std::uint32_t scaleStored(std::uint32_t p, std::uint32_t alpha)
+{
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        out |= (((p >> shift) & 0xFF) * alpha / 256) << shift;
+    return out;
+}
+
+// Stored value `top` laid over stored value `bottom`.
+std::uint32_t over(std::uint32_t top, std::uint32_t bottom)
+{
+    const std::uint32_t rest = 255 - (top >> 24);
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        out |= std::min<std::uint32_t>(255, ((top >> shift) & 0xFF) + ((bottom >> shift) & 0xFF) * rest / 255) << shift;
+    return out;
+}
+
+// copyPixels(source, rect, point[, alphaBitmap, alphaPoint, mergeAlpha]):
+// -2 when the source is no bitmap, -3 when it was disposed, -4 for a bad
+// rectangle. A point that is no object, or lacks a coordinate, counts as 0.
+// The alpha bitmap's alpha, from alphaPoint on, scales the source's pixels;
+// mergeAlpha lays them over this bitmap's instead of replacing them.
 Value copyPixels(Interpreter& in, Object* self, const Args& args)
 {
     BitmapPixels* b = live(self);
@@ -209,9 +237,20 @@ Value copyPixels(Interpreter& in, Object* self, const Args& args)
     Area area;
     if (!readArea(in, args[1], area))
         return -4;
-    const Value point = args[2];
-    const int px = point.isObject() ? toPixel(in, in.getMember(point, "x")) : 0;
-    const int py = point.isObject() ? toPixel(in, in.getMember(point, "y")) : 0;
+    auto pointOf = [&in](const Value& point, int& x, int& y) {
+        x = point.isObject() ? toPixel(in, in.getMember(point, "x")) : 0;
+        y = point.isObject() ? toPixel(in, in.getMember(point, "y")) : 0;
+    };
+    int px = 0, py = 0, ax = 0, ay = 0;
+    pointOf(args[2], px, py);
+    // The alpha bitmap counts with its point only; an opaque one changes nothing.
+    const BitmapPixels* alpha = args.size() > 4 ? live(args[3].asObject()) : nullptr;
+    if (alpha && !alpha->transparent())
+        alpha = nullptr;
+    if (alpha)
+        pointOf(args[4], ax, ay);
+    // An opaque bitmap always takes the source laid over its pixels.
+    const bool mergeAlpha = !b->transparent() || (args.size() > 5 && in.toBoolean(args[5]));
     // The source rectangle inside the source, moved with its destination.
     const Area from = clip(area, source->width(), source->height());
     const std::int64_t shiftX = std::int64_t(px) - area.x, shiftY = std::int64_t(py) - area.y;
@@ -221,9 +260,20 @@ Value copyPixels(Interpreter& in, Object* self, const Args& args)
             const std::int64_t tx = x + shiftX, ty = y + shiftY;
             if (tx < 0 || ty < 0 || tx >= b->width() || ty >= b->height())
                 continue;
-            const std::uint32_t p = pixels[std::size_t(y) * std::size_t(source->width()) + std::size_t(x)];
             // Stored values move as they are; an opaque source's at full alpha.
-            b->setRaw(int(tx), int(ty), source->transparent() ? p : (p | 0xFF000000u));
+            std::uint32_t p = pixels[std::size_t(y) * std::size_t(source->width()) + std::size_t(x)];
+            if (!source->transparent())
+                p |= 0xFF000000u;
+            if (alpha) {
+                const std::int64_t mx = std::int64_t(ax) + x - area.x, my = std::int64_t(ay) + y - area.y;
+                const bool inside = mx >= 0 && my >= 0 && mx < alpha->width() && my < alpha->height();
+                p = scaleStored(p, inside ? alpha->get(int(mx), int(my)) >> 24 : 0);
+            }
+            if (mergeAlpha) {
+                const std::uint32_t under = b->raw(int(tx), int(ty));
+                p = over(p, b->transparent() ? under : (under | 0xFF000000u));
+            }
+            b->setRaw(int(tx), int(ty), p);
         }
     }
     b->touch();
@@ -274,6 +324,74 @@ Value merge(Interpreter& in, Object* self, const Args& args)
     }
     b->touch();
     return -1;
+}
+
+// A point argument: an object with x and y.
+bool readPoint(Interpreter& in, const Value& v, int& x, int& y)
+{
+    Object* o = v.asObject();
+    if (!o)
+        return false;
+    const Value px = in.getMember(o, "x"), py = in.getMember(o, "y");
+    if (px.isUndefined() || py.isUndefined())
+        return false;
+    x = toPixel(in, px);
+    y = toPixel(in, py);
+    return true;
+}
+
+// hitTest(firstPoint, firstAlphaThreshold, secondObject, secondBitmapPoint,
+// secondAlphaThreshold): this bitmap's top left at firstPoint; whether a
+// pixel at least as opaque as the threshold lies under a point, or meets
+// such a pixel of another bitmap. -2 to -4 name the argument that is bad.
+Value hitTest(Interpreter& in, Object* self, const Args& args)
+{
+    BitmapPixels* b = live(self);
+    if (!b || args.size() < 3)
+        return -1;
+    int fx = 0, fy = 0;
+    if (!readPoint(in, args[0], fx, fy))
+        return -2;
+    const std::int64_t threshold = toPixel(in, args[1]);
+    auto solid = [](const BitmapPixels& bitmap, int x, int y, std::int64_t limit) {
+        return std::int64_t(bitmap.get(x, y) >> 24) >= limit;
+    };
+    if (BitmapPixels* other = bitmapOf(args[2].asObject())) {
+        if (other->disposed())
+            return -3;
+        int sx = 0, sy = 0;
+        if (args.size() > 3 && !readPoint(in, args[3], sx, sy))
+            return -4;
+        const std::int64_t otherThreshold = args.size() > 4 ? toPixel(in, args[4]) : 1;
+        // The other bitmap's pixels in this one's coordinates.
+        const Area theirs = clip(Area{sx - fx, sy - fy, other->width(), other->height()}, b->width(), b->height());
+        for (int y = theirs.y; y < theirs.y + theirs.height; ++y) {
+            for (int x = theirs.x; x < theirs.x + theirs.width; ++x) {
+                if (solid(*b, x, y, threshold) && solid(*other, x - (sx - fx), y - (sy - fy), otherThreshold))
+                    return true;
+            }
+        }
+        return false;
+    }
+    // A Rectangle: whether any pixel inside it is solid enough.
+    Object* second = args[2].asObject();
+    Object* rectClass = rectangleClass(in);
+    Area area;
+    if (second && rectClass && in.instanceOf(second, rectClass) && readArea(in, second, area)) {
+        const Area inside = clip(Area{area.x - fx, area.y - fy, area.width, area.height}, b->width(), b->height());
+        for (int y = inside.y; y < inside.y + inside.height; ++y) {
+            for (int x = inside.x; x < inside.x + inside.width; ++x) {
+                if (solid(*b, x, y, threshold))
+                    return true;
+            }
+        }
+        return false;
+    }
+    int px = 0, py = 0;
+    if (!readPoint(in, args[2], px, py))
+        return -3;
+    const int x = px - fx, y = py - fy;
+    return b->contains(x, y) && solid(*b, x, y, threshold);
 }
 
 // getColorBoundsRect(mask, color, findColor = true): the bounds of the
@@ -398,6 +516,7 @@ void installBitmapData(Interpreter& in, Object* display)
     nativeMethod(in, proto, "copyPixels", copyPixels);
     nativeMethod(in, proto, "getColorBoundsRect", colorBounds);
     nativeMethod(in, proto, "merge", merge);
+    nativeMethod(in, proto, "hitTest", hitTest);
     defineLifeMethods(in, proto, ctor);
 }
 
