@@ -68,18 +68,18 @@ BitmapPixels* live(Object* self)
     return b && !b->disposed() ? b : nullptr;
 }
 
-// flash.geom.Rectangle, whether or not this movie's version sees it.
-Object* rectangleClass(Interpreter& in)
+// A flash.geom class, whether or not this movie's version sees the package.
+Object* geomClass(Interpreter& in, const char* name)
 {
     Object* flash = in.global()->findOwnAnyVersion("flash") ? in.global()->findOwnAnyVersion("flash")->value.asObject() : nullptr;
     Object* geom = flash && flash->findOwnAnyVersion("geom") ? flash->findOwnAnyVersion("geom")->value.asObject() : nullptr;
-    Property* rect = geom ? geom->findOwnAnyVersion("Rectangle") : nullptr;
-    return rect ? rect->value.asObject() : nullptr;
+    Property* found = geom ? geom->findOwnAnyVersion(name) : nullptr;
+    return found ? found->value.asObject() : nullptr;
 }
 
 Value makeRectangle(Interpreter& in, double x, double y, double w, double h)
 {
-    Object* rect = rectangleClass(in);
+    Object* rect = geomClass(in, "Rectangle");
     return rect ? in.construct(rect, {x, y, w, h}) : Value();
 }
 
@@ -359,9 +359,12 @@ Value hitTest(Interpreter& in, Object* self, const Args& args)
     if (BitmapPixels* other = bitmapOf(args[2].asObject())) {
         if (other->disposed())
             return -3;
+        // A bad second point is blamed on a first point that is no Point.
         int sx = 0, sy = 0;
-        if (args.size() > 3 && !readPoint(in, args[3], sx, sy))
-            return -4;
+        if (args.size() > 3 && !readPoint(in, args[3], sx, sy)) {
+            Object* pointClass = geomClass(in, "Point");
+            return pointClass && in.instanceOf(args[0].asObject(), pointClass) ? -4 : -2;
+        }
         const std::int64_t otherThreshold = args.size() > 4 ? toPixel(in, args[4]) : 1;
         // The other bitmap's pixels in this one's coordinates.
         const Area theirs = clip(Area{sx - fx, sy - fy, other->width(), other->height()}, b->width(), b->height());
@@ -375,7 +378,7 @@ Value hitTest(Interpreter& in, Object* self, const Args& args)
     }
     // A Rectangle: whether any pixel inside it is solid enough.
     Object* second = args[2].asObject();
-    Object* rectClass = rectangleClass(in);
+    Object* rectClass = geomClass(in, "Rectangle");
     Area area;
     if (second && rectClass && in.instanceOf(second, rectClass) && readArea(in, second, area)) {
         const Area inside = clip(Area{area.x - fx, area.y - fy, area.width, area.height}, b->width(), b->height());
