@@ -1,5 +1,7 @@
 #include "swf/runtime/drawing_methods.h"
 
+#include "swf/script/bitmap_data.h"
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -295,10 +297,36 @@ void installDrawingMethods(Interpreter& in, Object* movieClipPrototype,
     define("beginGradientFill", kSince6, [](Interpreter& in, const Args& args) -> Change {
         return [fill = gradientFillFromArguments(in, args)](movie::Drawing& d) { d.beginFill(fill); };
     });
-    // Bitmap fills need bitmap data objects, which this player does not have
-    // yet: the call still ends the open fill, as a fill that fails does.
-    define("beginBitmapFill", kSince8, [](Interpreter&, const Args&) -> Change {
-        return [](movie::Drawing& d) { d.endFill(); };
+    // A fill of a BitmapData's pixels, repeated unless told otherwise, the
+    // bitmap placed by a flash.geom.Matrix. The shapes of drawings refer to
+    // bitmaps of the movie's library only, so the fill names none: its area
+    // counts for the clip's size and hit tests, and paints nothing. Anything
+    // but a live bitmap ends the open fill, as a fill that fails does.
+    define("beginBitmapFill", kSince8, [](Interpreter& in, const Args& args) -> Change {
+        const script::BitmapPixels* bitmap = script::bitmapOf(argument(args, 0).asObject());
+        if (!bitmap || bitmap->disposed())
+            return [](movie::Drawing& d) { d.endFill(); };
+        const bool repeat = args.size() < 3 || in.toBoolean(args[2]);
+        const bool smooth = args.size() > 3 && in.toBoolean(args[3]);
+        swf::FillStyle fill;
+        fill.type = repeat ? (smooth ? swf::FillStyleType::RepeatingBitmap : swf::FillStyleType::NonSmoothedRepeatingBitmap)
+                           : (smooth ? swf::FillStyleType::ClippedBitmap : swf::FillStyleType::NonSmoothedClippedBitmap);
+        fill.bitmapId = 0xFFFF;
+        fill.bitmapMatrix = swf::Matrix::scale(20.0, 20.0);
+        if (Object* matrix = argument(args, 1).asObject()) {
+            const auto a = matrixField(in, matrix, "a"), b = matrixField(in, matrix, "b");
+            const auto c = matrixField(in, matrix, "c"), d = matrixField(in, matrix, "d");
+            const auto tx = matrixField(in, matrix, "tx"), ty = matrixField(in, matrix, "ty");
+            if (a && b && c && d && tx && ty) {
+                fill.bitmapMatrix.scaleX = *a * 20.0;
+                fill.bitmapMatrix.rotateSkew0 = *b * 20.0;
+                fill.bitmapMatrix.rotateSkew1 = *c * 20.0;
+                fill.bitmapMatrix.scaleY = *d * 20.0;
+                fill.bitmapMatrix.translateX = translationTwips(*tx);
+                fill.bitmapMatrix.translateY = translationTwips(*ty);
+            }
+        }
+        return [fill](movie::Drawing& d) { d.beginFill(fill); };
     });
     // The pen methods ignore a call with too few arguments.
     define("moveTo", kSince6, [](Interpreter& in, const Args& args) -> Change {

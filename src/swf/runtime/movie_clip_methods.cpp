@@ -406,7 +406,15 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
                         script::PropertyFlag::Version6);
     script::markVersion(proto, {"getInstanceAtDepth", "getNextHighestDepth", "getSWFVersion", "getTextSnapshot"},
                         script::PropertyFlag::Version7);
-    script::markVersion(proto, {"getRect"}, script::PropertyFlag::Version8);
+    proto->setAccessor("transform", in.newFunction([](Interpreter& in, Object* self, const Args&) {
+        return clipTransform(in, self);
+    }), in.newFunction([&rt](Interpreter&, Object* self, const Args& args) {
+        setClipTransform(rt, self, arg(args, 0));
+        return Value();
+    }));
+    proto->findOwnAnyVersion("transform")->flags = script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete;
+    script::markVersion(proto, {"getRect", "transform"}, script::PropertyFlag::Version8);
+    installTransformClass(in, rt);
 
     installButtonClass(in, rt);
     return extension;

@@ -18,6 +18,13 @@ struct Instance;
 // extension the runtime gives every object it creates for the stage.
 std::shared_ptr<script::ObjectExtension> installMovieClipClass(script::Interpreter& in, MovieRuntime& runtime);
 
+// flash.geom.Transform, and a clip's `transform` (transform_class.cpp): a
+// new Transform of the clip on each read; assigning one copies its clip's
+// matrix and colour transform.
+void installTransformClass(script::Interpreter& in, MovieRuntime& runtime);
+script::Value clipTransform(script::Interpreter& in, script::Object* clip);
+void setClipTransform(MovieRuntime& runtime, script::Object* clip, const script::Value& transform);
+
 // Script depth <-> display-list key.
 using movie::kScriptDepthOffset;
 

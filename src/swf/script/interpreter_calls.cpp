@@ -3,6 +3,7 @@
 
 #include "swf/script/frame.h"
 #include "swf/script/interpreter.h"
+#include "swf/script/native_extension.h"
 #include "swf/script/string_util.h"
 
 #include <algorithm>
@@ -89,6 +90,8 @@ Value Interpreter::construct(const Value& constructor, const std::vector<Value>&
     if (ctor->nativeConstructor()) {
         NativeFunction nc = ctor->nativeConstructor();
         Value r = nc(*this, o, args);
+        if (dynamic_cast<const RefusedConstruction*>(o->extension()))
+            return Value();
         return r.isObject() ? r : Value(o);
     }
     if (ctor->script()) {

@@ -1,4 +1,5 @@
 #include "swf/script/object.h"
+#include "swf/script/native_extension.h"
 
 namespace swf::script {
 
@@ -184,6 +185,10 @@ std::size_t Heap::mark(const std::vector<Object*>& roots, const std::vector<Scop
         markValue(o->primitive);
         markObject(o->superHome);
         markObject(o->superThis);
+        if (const auto* held = dynamic_cast<const HoldingExtension*>(o->extension())) {
+            bytes += held->heldBytes();
+            markObject(held->heldObject());
+        }
         if (ScriptFunction* f = o->script()) {
             bytes += sizeof(ScriptFunction);
             markScope(f->scope);

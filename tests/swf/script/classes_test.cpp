@@ -426,3 +426,38 @@ TEST(LibraryClasses, ContextMenuCopiesShareTheSwitchesAndHidingMakesNewOnes)
     Value copy = m.vm->callMethod(menu, "copy", {});
     EXPECT_EQ(str(m, m.vm->getMember(copy, "builtInItems")), "6");
 }
+
+TEST(FlashGeom, MatrixArithmeticFollowsTheLanguage)
+{
+    Machine m(8);
+    Value matrixClass = m.vm->getMember(m.vm->getMember(global(m, "flash"), "geom"), "Matrix");
+    Value a = m.vm->construct(matrixClass, {Value(6), Value(0), Value(0), Value(8), Value(300), Value(400)});
+    m.vm->callMethod(a, "invert", {});
+    EXPECT_EQ(str(m, a), "(a=0.166666666666667, b=0, c=0, d=0.125, tx=-50, ty=-50)");
+    // translate adds as `+` does: a string translation joins.
+    m.vm->setMember(a, "tx", Value("x"));
+    m.vm->callMethod(a, "translate", {Value(2), Value(3)});
+    EXPECT_EQ(str(m, m.vm->getMember(a, "tx")), "x2");
+    // createBox keeps the translation as given, 0 when left out.
+    Value box = m.vm->construct(matrixClass, {});
+    m.vm->callMethod(box, "createBox", {Value(2), Value(3), Value(0), Value("s")});
+    EXPECT_EQ(str(m, box), "(a=2, b=0, c=0, d=3, tx=s, ty=0)");
+}
+
+TEST(BitmapData, PixelsRoundTripThroughPremultipliedAlpha)
+{
+    Machine m(8);
+    Value bitmapClass = m.vm->getMember(m.vm->getMember(global(m, "flash"), "display"), "BitmapData");
+    Value b = m.vm->construct(bitmapClass, {Value(3), Value(2), Value(true), Value(double(0xAABBCCDDu))});
+    EXPECT_EQ(str(m, m.vm->callMethod(b, "getPixel32", {Value(1), Value(1)})), std::to_string(std::int32_t(0xAABBCCDCu)));
+    m.vm->callMethod(b, "setPixel32", {Value(0), Value(0), Value(double(0x12345678u))});
+    EXPECT_EQ(str(m, m.vm->callMethod(b, "getPixel32", {Value(0), Value(0)})), std::to_string(0x12395571));
+    EXPECT_EQ(str(m, m.vm->callMethod(b, "getPixel", {Value(5), Value(0)})), "0");
+    EXPECT_EQ(str(m, m.vm->callMethod(b, "getPixel", {Value(1)})), "-1");
+    // No size, or past the 2880 pixels a side of SWF 8, makes no bitmap.
+    EXPECT_TRUE(m.vm->construct(bitmapClass, {Value(5)}).isUndefined());
+    EXPECT_TRUE(m.vm->construct(bitmapClass, {Value(2881), Value(1)}).isUndefined());
+    EXPECT_FALSE(m.vm->construct(bitmapClass, {Value(2880), Value(1)}).isUndefined());
+    m.vm->callMethod(b, "dispose", {});
+    EXPECT_EQ(str(m, m.vm->getMember(b, "width")), "-1");
+}

@@ -16,6 +16,21 @@ using namespace library;
 
 double num(Interpreter& in, const Value& base, const char* name) { return in.toNumber(in.getMember(base, name)); }
 
+// `a + b` in the classes written in ActionScript: strings join, anything
+// else adds as numbers.
+Value plus(Interpreter& in, const Value& a, const Value& b)
+{
+    const Value right = in.toPrimitive(b);
+    const Value left = in.toPrimitive(a);
+    if (!left.isString() && !right.isString())
+        return in.toNumber(left) + in.toNumber(right);
+    std::string joined = in.toString(left);
+    const std::string tail = in.toString(right);
+    if (!in.reserveMemory(joined.size() + tail.size()))
+        return Value();
+    return joined.append(tail);
+}
+
 // The package object `name` under `parent`, made when missing.
 Object* package(Interpreter& in, Object* parent, const char* name, std::uint16_t flags)
 {
@@ -48,7 +63,7 @@ void installPoint(Interpreter& in, Object* geom)
         return self;
     });
     Object* proto = protoOf(point);
-    auto make = [point](Interpreter& in, double x, double y) { return in.construct(point, {x, y}); };
+    auto make = [point](Interpreter& in, const Value& x, const Value& y) { return in.construct(point, {x, y}); };
 
     // a.subtract(b).length: an object that is no point has no distance.
     scriptMethod(in, point, "distance", [](Interpreter& in, Object*, const Args& args) -> Value {
@@ -56,13 +71,15 @@ void installPoint(Interpreter& in, Object* geom)
             return Value();
         return in.getMember(in.callMethod(arg(args, 0), "subtract", {arg(args, 1)}), "length");
     }, 0);
-    // f = 1 gives the first point, f = 0 the second.
+    // f = 1 gives the first point, f = 0 the second: b + (a - b) * f, where
+    // the `+` joins when b's coordinate is a string.
     scriptMethod(in, point, "interpolate", [make](Interpreter& in, Object*, const Args& args) -> Value {
         const Value a = arg(args, 0), b = arg(args, 1);
         const double f = in.toNumber(arg(args, 2));
-        const double ax = num(in, a, "x"), bx = num(in, b, "x");
-        const double ay = num(in, a, "y"), by = num(in, b, "y");
-        return make(in, bx + (ax - bx) * f, by + (ay - by) * f);
+        const Value bx = in.getMember(b, "x"), by = in.getMember(b, "y");
+        const Value x = plus(in, bx, (num(in, a, "x") - in.toNumber(bx)) * f);
+        const Value y = plus(in, by, (num(in, a, "y") - in.toNumber(by)) * f);
+        return make(in, x, y);
     }, 0);
     scriptMethod(in, point, "polar", [make](Interpreter& in, Object*, const Args& args) -> Value {
         const double length = in.toNumber(arg(args, 0)), angle = in.toNumber(arg(args, 1));
@@ -70,8 +87,8 @@ void installPoint(Interpreter& in, Object* geom)
     }, 0);
 
     scriptMethod(in, proto, "add", [make](Interpreter& in, Object* self, const Args& args) -> Value {
-        const double x = num(in, self, "x") + num(in, arg(args, 0), "x");
-        const double y = num(in, self, "y") + num(in, arg(args, 0), "y");
+        const Value x = plus(in, in.getMember(self, "x"), in.getMember(arg(args, 0), "x"));
+        const Value y = plus(in, in.getMember(self, "y"), in.getMember(arg(args, 0), "y"));
         return make(in, x, y);
     }, 0);
     scriptMethod(in, proto, "subtract", [make](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -101,8 +118,8 @@ void installPoint(Interpreter& in, Object* geom)
         return Value();
     }, 0);
     scriptMethod(in, proto, "offset", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        in.setMember(self, "x", num(in, self, "x") + in.toNumber(arg(args, 0)));
-        in.setMember(self, "y", num(in, self, "y") + in.toNumber(arg(args, 1)));
+        in.setMember(self, "x", plus(in, in.getMember(self, "x"), arg(args, 0)));
+        in.setMember(self, "y", plus(in, in.getMember(self, "y"), arg(args, 1)));
         return Value();
     }, 0);
     scriptMethod(in, proto, "toString", [](Interpreter& in, Object* self, const Args&) -> Value {
@@ -280,6 +297,160 @@ void installRectangle(Interpreter& in, Object* geom, Object* point)
 }
 
 
+// flash.geom.Matrix, written in ActionScript in the original player: its six
+// members are plain properties of each instance, and the methods do their
+// arithmetic with the language's own operators, so strings join and
+// undefined counts as the movie's version says.
+void installMatrix(Interpreter& in, Object* geom, Object* point)
+{
+    static const char* const kFields[6] = {"a", "b", "c", "d", "tx", "ty"};
+    Object* matrix = defineGeomClass(in, geom, "Matrix", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (args.empty()) {
+            in.callMethod(self, "identity", {});
+        } else {
+            for (std::size_t i = 0; i < 6; ++i)
+                in.setMember(self, kFields[i], arg(args, i));
+        }
+        return self;
+    });
+    Object* proto = protoOf(matrix);
+    auto get = [](Interpreter& in, const Value& o, const char* name) { return in.getMember(o, name); };
+    auto mul = [](Interpreter& in, const Value& x, const Value& y) { return Value(in.toNumber(x) * in.toNumber(y)); };
+    auto set6 = [](Interpreter& in, Object* self, const Value (&v)[6]) {
+        for (int i = 0; i < 6; ++i)
+            in.setMember(self, kFields[i], v[i]);
+    };
+
+    scriptMethod(in, proto, "identity", [](Interpreter& in, Object* self, const Args&) -> Value {
+        const double identity[6] = {1, 0, 0, 1, 0, 0};
+        for (int i = 0; i < 6; ++i)
+            in.setMember(self, kFields[i], identity[i]);
+        return Value();
+    }, 0);
+    scriptMethod(in, proto, "clone", [matrix](Interpreter& in, Object* self, const Args&) -> Value {
+        Args fields;
+        for (const char* name : kFields)
+            fields.push_back(in.getMember(self, name));
+        return in.construct(matrix, fields);
+    }, 0);
+    // this, then m: the product's translation adds m's own last.
+    scriptMethod(in, proto, "concat", [get, mul, set6](Interpreter& in, Object* self, const Args& args) -> Value {
+        const Value m = arg(args, 0);
+        const Value a = get(in, self, "a"), b = get(in, self, "b"), c = get(in, self, "c"), d = get(in, self, "d");
+        const Value tx = get(in, self, "tx"), ty = get(in, self, "ty");
+        const Value ma = get(in, m, "a"), mb = get(in, m, "b"), mc = get(in, m, "c"), md = get(in, m, "d");
+        const Value result[6] = {
+            plus(in, mul(in, a, ma), mul(in, b, mc)),
+            plus(in, mul(in, a, mb), mul(in, b, md)),
+            plus(in, mul(in, c, ma), mul(in, d, mc)),
+            plus(in, mul(in, c, mb), mul(in, d, md)),
+            plus(in, plus(in, mul(in, tx, ma), mul(in, ty, mc)), get(in, m, "tx")),
+            plus(in, plus(in, mul(in, tx, mb), mul(in, ty, md)), get(in, m, "ty")),
+        };
+        set6(in, self, result);
+        return Value();
+    }, 0);
+    scriptMethod(in, proto, "translate", [get](Interpreter& in, Object* self, const Args& args) -> Value {
+        in.setMember(self, "tx", plus(in, get(in, self, "tx"), arg(args, 0)));
+        in.setMember(self, "ty", plus(in, get(in, self, "ty"), arg(args, 1)));
+        return Value();
+    }, 0);
+    scriptMethod(in, proto, "scale", [matrix](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self || !in.instanceOf(self, matrix))
+            return Value();
+        in.callMethod(self, "concat", {in.construct(matrix, {arg(args, 0), 0, 0, arg(args, 1), 0, 0})});
+        return Value();
+    }, 0);
+    // rotate, createBox and createGradientBox work on matrices only; the
+    // other methods on any object with the six members.
+    auto isMatrix = [matrix](Interpreter& in, Object* self) { return self && in.instanceOf(self, matrix); };
+    scriptMethod(in, proto, "rotate", [matrix, isMatrix](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!isMatrix(in, self))
+            return Value();
+        const double angle = in.toNumber(arg(args, 0));
+        const double cos = std::cos(angle), sin = std::sin(angle);
+        in.callMethod(self, "concat", {in.construct(matrix, {cos, sin, -sin, cos, 0, 0})});
+        return Value();
+    }, 0);
+    // The translation is kept as given (0 when left out).
+    scriptMethod(in, proto, "createBox", [isMatrix](Interpreter& in, Object* self, const Args& args) -> Value {
+        // Only a matrix gets the box; the translation lands on any object.
+        if (!isMatrix(in, self)) {
+            in.setMember(self, "tx", args.size() > 3 ? args[3] : Value(0));
+            in.setMember(self, "ty", args.size() > 4 ? args[4] : Value(0));
+            return Value();
+        }
+        const double sx = in.toNumber(arg(args, 0)), sy = in.toNumber(arg(args, 1));
+        const double angle = in.toNumber(arg(args, 2));
+        double box[4] = {sx, 0, 0, sy};
+        if (angle != 0) {
+            const double cos = std::cos(angle), sin = std::sin(angle);
+            box[0] = sx * cos;
+            box[1] = sy * sin;
+            box[2] = -sx * sin;
+            box[3] = sy * cos;
+        }
+        for (int i = 0; i < 4; ++i)
+            in.setMember(self, kFields[i], box[i]);
+        in.setMember(self, "tx", args.size() > 3 ? args[3] : Value(0));
+        in.setMember(self, "ty", args.size() > 4 ? args[4] : Value(0));
+        return Value();
+    }, 0);
+    // A box in the gradient square of 1638.4 twips a side, centred on the area.
+    scriptMethod(in, proto, "createGradientBox", [isMatrix](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!isMatrix(in, self))
+            return Value();
+        const double width = in.toNumber(arg(args, 0)), height = in.toNumber(arg(args, 1));
+        in.callMethod(self, "createBox", {width / 1638.4, height / 1638.4, args.size() > 2 ? args[2] : Value(0),
+                                          plus(in, arg(args, 3), width / 2), plus(in, arg(args, 4), height / 2)});
+        return Value();
+    }, 0);
+    // The inverse when there is one; a singular matrix becomes the identity.
+    // The translation is the old one run through the new matrix's
+    // deltaTransformPoint, negated: an object without that method ends up
+    // with an undefined translation.
+    scriptMethod(in, proto, "invert", [point](Interpreter& in, Object* self, const Args&) -> Value {
+        const double a = num(in, self, "a"), b = num(in, self, "b"), c = num(in, self, "c"), d = num(in, self, "d");
+        const double det = a * d - b * c;
+        if (det == 0) {
+            in.callMethod(self, "identity", {});
+            return Value();
+        }
+        const double inverse[4] = {d / det, -b / det, -c / det, a / det};
+        for (int i = 0; i < 4; ++i)
+            in.setMember(self, kFields[i], inverse[i]);
+        const Value moved = in.callMethod(self, "deltaTransformPoint",
+                                          {in.construct(point, {in.getMember(self, "tx"), in.getMember(self, "ty")})});
+        in.setMember(self, "tx", -num(in, moved, "x"));
+        in.setMember(self, "ty", -num(in, moved, "y"));
+        return Value();
+    }, 0);
+    auto mapPoint = [point](Interpreter& in, Object* self, const Value& p, bool translate) -> Value {
+        const double x = num(in, p, "x"), y = num(in, p, "y");
+        double px = num(in, self, "a") * x + num(in, self, "c") * y;
+        double py = num(in, self, "b") * x + num(in, self, "d") * y;
+        if (translate) {
+            px += num(in, self, "tx");
+            py += num(in, self, "ty");
+        }
+        return in.construct(point, {px, py});
+    };
+    scriptMethod(in, proto, "transformPoint", [mapPoint](Interpreter& in, Object* self, const Args& args) -> Value {
+        return mapPoint(in, self, arg(args, 0), true);
+    }, 0);
+    scriptMethod(in, proto, "deltaTransformPoint", [mapPoint](Interpreter& in, Object* self, const Args& args) -> Value {
+        return mapPoint(in, self, arg(args, 0), false);
+    }, 0);
+    scriptMethod(in, proto, "toString", [](Interpreter& in, Object* self, const Args&) -> Value {
+        std::string out = "(";
+        for (int i = 0; i < 6; ++i) {
+            out += std::string(i ? ", " : "") + kFields[i] + "=";
+            out += in.toString(in.toPrimitive(in.getMember(self, kFields[i])));
+        }
+        return out + ")";
+    }, 0);
+}
+
 // The eight numbers of a colour transform, held natively like the player's.
 class ColorTransformData final : public ObjectExtension {
 public:
@@ -372,6 +543,17 @@ void installFlashGeom(Interpreter& in)
     installPoint(in, geom);
     installRectangle(in, geom, in.getMember(geom, "Point").asObject());
     installColorTransform(in, geom);
+    installMatrix(in, geom, in.getMember(geom, "Point").asObject());
+    installBitmapData(in, package(in, flash, "display", 0));
+}
+
+bool readColorTransform(const Value& v, double (&out)[8])
+{
+    const ColorTransformData* c = colorOf(v.asObject());
+    if (!c)
+        return false;
+    std::copy(std::begin(c->values), std::end(c->values), std::begin(out));
+    return true;
 }
 
 } // namespace swf::script

@@ -69,4 +69,9 @@ inline void markAll(Object* o, std::uint16_t flag)
 namespace swf::script {
 // flash.geom's Point and Rectangle (flash_geom.cpp), installed with the library classes.
 void installFlashGeom(Interpreter& in);
+// flash.display.BitmapData (bitmap_data_builtins.cpp), into the package `display`.
+void installBitmapData(Interpreter& in, Object* display);
+// The eight numbers of a flash.geom.ColorTransform (multipliers, then
+// offsets); false for any other value.
+bool readColorTransform(const Value& v, double (&out)[8]);
 } // namespace swf::script

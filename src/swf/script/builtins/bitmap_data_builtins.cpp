@@ -1,0 +1,526 @@
+// flash.display.BitmapData (SWF 8). The methods are natives that answer -1
+// when called with too few arguments or on a disposed bitmap, and 0 when
+// they did their work; coordinates are whole pixels, colours 0xAARRGGBB.
+
+#include "swf/script/bitmap_data.h"
+#include "swf/script/builtins/library_support.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace swf::script {
+
+namespace {
+
+using namespace library;
+
+// The largest bitmap a movie may make: 2880 pixels a side up to SWF 9;
+// later players allow 8191 a side and 16777215 pixels in all.
+bool sizeAllowed(int swfVersion, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    if (swfVersion < 10)
+        return width <= 2880 && height <= 2880;
+    return width <= 8191 && height <= 8191 && std::int64_t(width) * height <= 16777215;
+}
+
+int toPixel(Interpreter& in, const Value& v) { return toInt32(in.toNumber(v)); }
+std::uint32_t toColor(Interpreter& in, const Value& v) { return toUint32(in.toNumber(v)); }
+
+// A rectangle argument: any object with x, y, width and height.
+struct Area {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+bool readArea(Interpreter& in, const Value& v, Area& out)
+{
+    Object* o = v.asObject();
+    if (!o)
+        return false;
+    Value fields[4];
+    const char* names[4] = {"x", "y", "width", "height"};
+    for (int i = 0; i < 4; ++i) {
+        fields[i] = in.getMember(o, names[i]);
+        if (fields[i].isUndefined())
+            return false;
+    }
+    out = Area{toPixel(in, fields[0]), toPixel(in, fields[1]), toPixel(in, fields[2]), toPixel(in, fields[3])};
+    return true;
+}
+
+// The part of `a` inside a bitmap of w by h pixels.
+Area clip(const Area& a, int w, int h)
+{
+    const std::int64_t left = std::max<std::int64_t>(a.x, 0), top = std::max<std::int64_t>(a.y, 0);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t(a.x) + a.width, w);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t(a.y) + a.height, h);
+    if (right <= left || bottom <= top)
+        return Area{};
+    return Area{int(left), int(top), int(right - left), int(bottom - top)};
+}
+
+// The bitmap of `self` when it may be used, else nullptr.
+BitmapPixels* live(Object* self)
+{
+    BitmapPixels* b = bitmapOf(self);
+    return b && !b->disposed() ? b : nullptr;
+}
+
+// A flash.geom class, whether or not this movie's version sees the package.
+Object* geomClass(Interpreter& in, const char* name)
+{
+    Object* flash = in.global()->findOwnAnyVersion("flash") ? in.global()->findOwnAnyVersion("flash")->value.asObject() : nullptr;
+    Object* geom = flash && flash->findOwnAnyVersion("geom") ? flash->findOwnAnyVersion("geom")->value.asObject() : nullptr;
+    Property* found = geom ? geom->findOwnAnyVersion(name) : nullptr;
+    return found ? found->value.asObject() : nullptr;
+}
+
+Value makeRectangle(Interpreter& in, double x, double y, double w, double h)
+{
+    Object* rect = geomClass(in, "Rectangle");
+    return rect ? in.construct(rect, {x, y, w, h}) : Value();
+}
+
+void defineProperties(Interpreter& in, Object* proto)
+{
+    auto property = [&in, proto](const char* name, std::function<Value(Interpreter&, BitmapPixels&)> get) {
+        nativeAccessor(in, proto, name, [get](Interpreter& in, Object* self, const Args&) -> Value {
+            BitmapPixels* b = live(self);
+            return b ? get(in, *b) : Value(-1);
+        });
+    };
+    property("width", [](Interpreter&, BitmapPixels& b) { return Value(b.width()); });
+    property("height", [](Interpreter&, BitmapPixels& b) { return Value(b.height()); });
+    property("transparent", [](Interpreter&, BitmapPixels& b) { return Value(b.transparent()); });
+    property("rectangle", [](Interpreter& in, BitmapPixels& b) { return makeRectangle(in, 0, 0, b.width(), b.height()); });
+}
+
+void definePixelMethods(Interpreter& in, Object* proto)
+{
+    nativeMethod(in, proto, "getPixel", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        BitmapPixels* b = live(self);
+        if (!b || args.size() < 2)
+            return -1;
+        const int x = toPixel(in, args[0]), y = toPixel(in, args[1]);
+        return b->contains(x, y) ? Value(double(b->get(x, y) & 0xFFFFFF)) : Value(0);
+    });
+    nativeMethod(in, proto, "getPixel32", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        BitmapPixels* b = live(self);
+        if (!b || args.size() < 2)
+            return -1;
+        const int x = toPixel(in, args[0]), y = toPixel(in, args[1]);
+        return b->contains(x, y) ? Value(double(std::int32_t(b->get(x, y)))) : Value(0);
+    });
+    // setPixel keeps the pixel's alpha and replaces its colour.
+    nativeMethod(in, proto, "setPixel", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        BitmapPixels* b = live(self);
+        if (!b || args.size() < 3)
+            return -1;
+        const int x = toPixel(in, args[0]), y = toPixel(in, args[1]);
+        const std::uint32_t rgb = toColor(in, args[2]) & 0xFFFFFF;
+        if (b->contains(x, y)) {
+            b->set(x, y, (b->get(x, y) & 0xFF000000u) | rgb);
+            b->touch();
+        }
+        return 0;
+    });
+    nativeMethod(in, proto, "setPixel32", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        BitmapPixels* b = live(self);
+        if (!b || args.size() < 3)
+            return -1;
+        const int x = toPixel(in, args[0]), y = toPixel(in, args[1]);
+        const std::uint32_t argb = toColor(in, args[2]);
+        if (b->contains(x, y)) {
+            b->set(x, y, argb);
+            b->touch();
+        }
+        return 0;
+    });
+    nativeMethod(in, proto, "fillRect", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        BitmapPixels* b = live(self);
+        Area area;
+        if (!b || args.size() < 2 || !readArea(in, args[0], area))
+            return -1;
+        const std::uint32_t stored = b->store(toColor(in, args[1]));
+        const Area inside = clip(area, b->width(), b->height());
+        for (int y = inside.y; y < inside.y + inside.height; ++y) {
+            for (int x = inside.x; x < inside.x + inside.width; ++x)
+                b->setRaw(x, y, stored);
+        }
+        b->touch();
+        return 0;
+    });
+}
+
+void defineAreaMethods(Interpreter& in, Object* proto)
+{
+    // Answers -2 for a bad rectangle, -3 for a bad transform and -1 otherwise.
+    nativeMethod(in, proto, "colorTransform", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        BitmapPixels* b = live(self);
+        if (!b || args.size() < 2)
+            return -1;
+        Area area;
+        if (!readArea(in, args[0], area))
+            return -2;
+        double t[8];
+        if (!readColorTransform(args[1], t))
+            return -3;
+        auto channel = [&t](std::uint32_t argb, int i, int shift) {
+            const double v = double((argb >> shift) & 0xFF) * t[i] + t[4 + i];
+            return std::uint32_t(std::clamp(std::isnan(v) ? 0.0 : std::trunc(v), 0.0, 255.0)) << shift;
+        };
+        const Area inside = clip(area, b->width(), b->height());
+        for (int y = inside.y; y < inside.y + inside.height; ++y) {
+            for (int x = inside.x; x < inside.x + inside.width; ++x) {
+                const std::uint32_t p = b->get(x, y);
+                b->set(x, y, channel(p, 0, 16) | channel(p, 1, 8) | channel(p, 2, 0) | channel(p, 3, 24));
+            }
+        }
+        b->touch();
+        return -1;
+    });
+    // Moves the pixels by (dx, dy); what nothing moves onto keeps its pixels.
+    nativeMethod(in, proto, "scroll", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        BitmapPixels* b = live(self);
+        if (!b || args.size() < 2)
+            return -1;
+        const std::int64_t dx = toPixel(in, args[0]), dy = toPixel(in, args[1]);
+        const std::int64_t w = b->width(), h = b->height();
+        if (dx == 0 && dy == 0)
+            return 0;
+        const std::vector<std::uint32_t> before = b->pixels();
+        for (std::int64_t y = std::max<std::int64_t>(0, dy); y < std::min<std::int64_t>(h, h + dy); ++y) {
+            for (std::int64_t x = std::max<std::int64_t>(0, dx); x < std::min<std::int64_t>(w, w + dx); ++x)
+                b->setRaw(int(x), int(y), before[std::size_t((y - dy) * w + (x - dx))]);
+        }
+        b->touch();
+        return 0;
+    });
+}
+
+// Each channel of a stored (premultiplied) value times alpha / 256.
+std::uint32_t scaleStored(std::uint32_t p, std::uint32_t alpha)
+{
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        out |= (((p >> shift) & 0xFF) * alpha / 256) << shift;
+    return out;
+}
+
+// Stored value `top` laid over stored value `bottom`.
+std::uint32_t over(std::uint32_t top, std::uint32_t bottom)
+{
+    const std::uint32_t rest = 255 - (top >> 24);
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        out |= std::min<std::uint32_t>(255, ((top >> shift) & 0xFF) + ((bottom >> shift) & 0xFF) * rest / 255) << shift;
+    return out;
+}
+
+// copyPixels(source, rect, point[, alphaBitmap, alphaPoint, mergeAlpha]):
+// -2 when the source is no bitmap, -3 when it was disposed, -4 for a bad
+// rectangle. A point that is no object, or lacks a coordinate, counts as 0.
+// The alpha bitmap's alpha, from alphaPoint on, scales the source's pixels;
+// mergeAlpha lays them over this bitmap's instead of replacing them.
+Value copyPixels(Interpreter& in, Object* self, const Args& args)
+{
+    BitmapPixels* b = live(self);
+    if (!b || args.size() < 3)
+        return -1;
+    BitmapPixels* source = bitmapOf(args[0].asObject());
+    if (!source)
+        return -2;
+    if (source->disposed())
+        return -3;
+    Area area;
+    if (!readArea(in, args[1], area))
+        return -4;
+    auto pointOf = [&in](const Value& point, int& x, int& y) {
+        x = point.isObject() ? toPixel(in, in.getMember(point, "x")) : 0;
+        y = point.isObject() ? toPixel(in, in.getMember(point, "y")) : 0;
+    };
+    int px = 0, py = 0, ax = 0, ay = 0;
+    pointOf(args[2], px, py);
+    // The alpha bitmap counts with its point only; an opaque one changes nothing.
+    const BitmapPixels* alpha = args.size() > 4 ? live(args[3].asObject()) : nullptr;
+    if (alpha && !alpha->transparent())
+        alpha = nullptr;
+    if (alpha)
+        pointOf(args[4], ax, ay);
+    // An opaque bitmap always takes the source laid over its pixels.
+    const bool mergeAlpha = !b->transparent() || (args.size() > 5 && in.toBoolean(args[5]));
+    // The source rectangle inside the source, moved with its destination.
+    const Area from = clip(area, source->width(), source->height());
+    const std::int64_t shiftX = std::int64_t(px) - area.x, shiftY = std::int64_t(py) - area.y;
+    const std::vector<std::uint32_t> pixels = source->pixels();
+    for (int y = from.y; y < from.y + from.height; ++y) {
+        for (int x = from.x; x < from.x + from.width; ++x) {
+            const std::int64_t tx = x + shiftX, ty = y + shiftY;
+            if (tx < 0 || ty < 0 || tx >= b->width() || ty >= b->height())
+                continue;
+            // Stored values move as they are; an opaque source's at full alpha.
+            std::uint32_t p = pixels[std::size_t(y) * std::size_t(source->width()) + std::size_t(x)];
+            if (!source->transparent())
+                p |= 0xFF000000u;
+            if (alpha) {
+                const std::int64_t mx = std::int64_t(ax) + x - area.x, my = std::int64_t(ay) + y - area.y;
+                const bool inside = mx >= 0 && my >= 0 && mx < alpha->width() && my < alpha->height();
+                p = scaleStored(p, inside ? alpha->get(int(mx), int(my)) >> 24 : 0);
+            }
+            if (mergeAlpha) {
+                const std::uint32_t under = b->raw(int(tx), int(ty));
+                p = over(p, b->transparent() ? under : (under | 0xFF000000u));
+            }
+            b->setRaw(int(tx), int(ty), p);
+        }
+    }
+    b->touch();
+    return 0;
+}
+
+// merge(source, rect, point, red, green, blue[, alpha]): each channel becomes
+// (source * m + this * (256 - m)) / 256 for its multiplier m. The status
+// codes are copyPixels' but for a merge done, which answers -1 as well.
+Value merge(Interpreter& in, Object* self, const Args& args)
+{
+    BitmapPixels* b = live(self);
+    if (!b || args.size() < 6)
+        return -1;
+    BitmapPixels* source = bitmapOf(args[0].asObject());
+    if (!source)
+        return -2;
+    if (source->disposed())
+        return -3;
+    Area area;
+    if (!readArea(in, args[1], area))
+        return -4;
+    const Value point = args[2];
+    const int px = point.isObject() ? toPixel(in, in.getMember(point, "x")) : 0;
+    const int py = point.isObject() ? toPixel(in, in.getMember(point, "y")) : 0;
+    // Without an alpha multiplier the source's alpha replaces this one's.
+    std::uint32_t mult[4] = {0, 0, 0, 256};
+    for (std::size_t i = 0; i < 4 && 3 + i < args.size(); ++i)
+        mult[i] = std::uint32_t(std::clamp(toPixel(in, args[3 + i]), 0, 256));
+    const Area from = clip(area, source->width(), source->height());
+    const std::int64_t shiftX = std::int64_t(px) - area.x, shiftY = std::int64_t(py) - area.y;
+    const std::vector<std::uint32_t> pixels = source->pixels();
+    const int shifts[4] = {16, 8, 0, 24};
+    for (int y = from.y; y < from.y + from.height; ++y) {
+        for (int x = from.x; x < from.x + from.width; ++x) {
+            const std::int64_t tx = x + shiftX, ty = y + shiftY;
+            if (tx < 0 || ty < 0 || tx >= b->width() || ty >= b->height())
+                continue;
+            const std::uint32_t s = source->read(pixels[std::size_t(y) * std::size_t(source->width()) + std::size_t(x)]);
+            const std::uint32_t d = b->get(int(tx), int(ty));
+            std::uint32_t out = 0;
+            for (int i = 0; i < 4; ++i) {
+                const std::uint32_t sc = (s >> shifts[i]) & 0xFF, dc = (d >> shifts[i]) & 0xFF;
+                out |= ((sc * mult[i] + dc * (256 - mult[i])) / 256) << shifts[i];
+            }
+            b->set(int(tx), int(ty), out);
+        }
+    }
+    b->touch();
+    return -1;
+}
+
+// A point argument: an object with x and y.
+bool readPoint(Interpreter& in, const Value& v, int& x, int& y)
+{
+    Object* o = v.asObject();
+    if (!o)
+        return false;
+    const Value px = in.getMember(o, "x"), py = in.getMember(o, "y");
+    if (px.isUndefined() || py.isUndefined())
+        return false;
+    x = toPixel(in, px);
+    y = toPixel(in, py);
+    return true;
+}
+
+// hitTest(firstPoint, firstAlphaThreshold, secondObject, secondBitmapPoint,
+// secondAlphaThreshold): this bitmap's top left at firstPoint; whether a
+// pixel at least as opaque as the threshold lies under a point, or meets
+// such a pixel of another bitmap. -2 to -4 name the argument that is bad.
+Value hitTest(Interpreter& in, Object* self, const Args& args)
+{
+    BitmapPixels* b = live(self);
+    if (!b || args.size() < 3)
+        return -1;
+    int fx = 0, fy = 0;
+    if (!readPoint(in, args[0], fx, fy))
+        return -2;
+    const std::int64_t threshold = toPixel(in, args[1]);
+    auto solid = [](const BitmapPixels& bitmap, int x, int y, std::int64_t limit) {
+        return std::int64_t(bitmap.get(x, y) >> 24) >= limit;
+    };
+    if (BitmapPixels* other = bitmapOf(args[2].asObject())) {
+        if (other->disposed())
+            return -3;
+        // A bad second point is blamed on a first point that is no Point.
+        int sx = 0, sy = 0;
+        if (args.size() > 3 && !readPoint(in, args[3], sx, sy)) {
+            Object* pointClass = geomClass(in, "Point");
+            return pointClass && in.instanceOf(args[0].asObject(), pointClass) ? -4 : -2;
+        }
+        const std::int64_t otherThreshold = args.size() > 4 ? toPixel(in, args[4]) : 1;
+        // The other bitmap's pixels in this one's coordinates.
+        const Area theirs = clip(Area{sx - fx, sy - fy, other->width(), other->height()}, b->width(), b->height());
+        for (int y = theirs.y; y < theirs.y + theirs.height; ++y) {
+            for (int x = theirs.x; x < theirs.x + theirs.width; ++x) {
+                if (solid(*b, x, y, threshold) && solid(*other, x - (sx - fx), y - (sy - fy), otherThreshold))
+                    return true;
+            }
+        }
+        return false;
+    }
+    // A Rectangle: whether any pixel inside it is solid enough.
+    Object* second = args[2].asObject();
+    Object* rectClass = geomClass(in, "Rectangle");
+    Area area;
+    if (second && rectClass && in.instanceOf(second, rectClass) && readArea(in, second, area)) {
+        const Area inside = clip(Area{area.x - fx, area.y - fy, area.width, area.height}, b->width(), b->height());
+        for (int y = inside.y; y < inside.y + inside.height; ++y) {
+            for (int x = inside.x; x < inside.x + inside.width; ++x) {
+                if (solid(*b, x, y, threshold))
+                    return true;
+            }
+        }
+        return false;
+    }
+    int px = 0, py = 0;
+    if (!readPoint(in, args[2], px, py))
+        return -3;
+    const int x = px - fx, y = py - fy;
+    return b->contains(x, y) && solid(*b, x, y, threshold);
+}
+
+// getColorBoundsRect(mask, color, findColor = true): the bounds of the
+// pixels whose stored value, masked, is (or with findColor false, is not)
+// the colour as the bitmap would store it.
+Value colorBounds(Interpreter& in, Object* self, const Args& args)
+{
+    BitmapPixels* b = live(self);
+    if (!b || args.size() < 2)
+        return -1;
+    const std::uint32_t mask = toColor(in, args[0]);
+    const std::uint32_t color = b->store(toColor(in, args[1]));
+    const bool find = args.size() < 3 || in.toBoolean(args[2]);
+    int left = b->width(), top = b->height(), right = -1, bottom = -1;
+    for (int y = 0; y < b->height(); ++y) {
+        for (int x = 0; x < b->width(); ++x) {
+            if (((b->raw(x, y) & mask) == color) != find)
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    if (right < 0)
+        return makeRectangle(in, 0, 0, 0, 0);
+    return makeRectangle(in, left, top, right - left + 1, bottom - top + 1);
+}
+
+void defineLifeMethods(Interpreter& in, Object* proto, Object* ctor)
+{
+    // 0 for equal bitmaps; -1 to -4 when this or the other is no bitmap, or
+    // the widths or heights differ; else a bitmap of the differences: the
+    // colour channels' differences where the colours differ, white with the
+    // alphas' difference where only alpha does, nothing where both agree.
+    nativeMethod(in, proto, "compare", [ctor](Interpreter& in, Object* self, const Args& args) -> Value {
+        BitmapPixels* b = live(self);
+        if (!b || args.empty())
+            return -1;
+        BitmapPixels* other = live(args[0].asObject());
+        if (!other)
+            return -2;
+        if (other->width() != b->width())
+            return -3;
+        if (other->height() != b->height())
+            return -4;
+        std::vector<std::uint32_t> diff(b->pixels().size(), 0);
+        bool same = true;
+        for (int y = 0; y < b->height(); ++y) {
+            for (int x = 0; x < b->width(); ++x) {
+                const std::uint32_t p = b->get(x, y), q = other->get(x, y);
+                std::uint32_t d = 0;
+                if ((p & 0xFFFFFF) != (q & 0xFFFFFF)) {
+                    auto channel = [p, q](int shift) { return ((((p >> shift) & 0xFF) - ((q >> shift) & 0xFF)) & 0xFF) << shift; };
+                    d = 0xFF000000u | channel(16) | channel(8) | channel(0);
+                } else if (p != q) {
+                    d = ((((p >> 24) - (q >> 24)) & 0xFF) << 24) | 0xFFFFFF;
+                }
+                diff[std::size_t(y) * std::size_t(b->width()) + std::size_t(x)] = d;
+                same = same && d == 0;
+            }
+        }
+        if (same)
+            return 0;
+        Value result = in.construct(ctor, {b->width(), b->height(), true, 0});
+        if (BitmapPixels* r = bitmapOf(result.asObject())) {
+            for (int y = 0; y < b->height(); ++y) {
+                for (int x = 0; x < b->width(); ++x)
+                    r->set(x, y, diff[std::size_t(y) * std::size_t(b->width()) + std::size_t(x)]);
+            }
+        }
+        return result;
+    });
+    nativeMethod(in, proto, "dispose", [](Interpreter&, Object* self, const Args&) -> Value {
+        BitmapPixels* b = live(self);
+        if (!b)
+            return -1;
+        b->dispose();
+        return 0;
+    });
+    nativeMethod(in, proto, "clone", [ctor](Interpreter& in, Object* self, const Args&) -> Value {
+        BitmapPixels* b = live(self);
+        if (!b)
+            return -1;
+        Value copy = in.construct(ctor, {b->width(), b->height(), b->transparent(), 0});
+        if (BitmapPixels* c = bitmapOf(copy.asObject())) {
+            for (int y = 0; y < b->height(); ++y) {
+                for (int x = 0; x < b->width(); ++x)
+                    c->setRaw(x, y, b->raw(x, y));
+            }
+        }
+        return copy;
+    });
+}
+
+} // namespace
+
+void installBitmapData(Interpreter& in, Object* display)
+{
+    Object* proto = in.newObject();
+    Object* ctor = in.newFunction(nothing(), [](Interpreter& in, Object* self, const Args& args) -> Value {
+        const int width = args.size() > 0 ? toPixel(in, args[0]) : 0;
+        const int height = args.size() > 1 ? toPixel(in, args[1]) : 0;
+        if (!sizeAllowed(in.swfVersion(), width, height) || !in.reserveMemory(std::size_t(width) * std::size_t(height) * 4)) {
+            self->setExtension(std::make_shared<RefusedConstruction>());
+            return Value();
+        }
+        const bool transparent = args.size() > 2 ? in.toBoolean(args[2]) : true;
+        const std::uint32_t fill = args.size() > 3 ? toColor(in, args[3]) : 0xFFFFFFFFu;
+        self->setExtension(std::make_shared<BitmapPixels>(width, height, transparent, fill));
+        return self;
+    });
+    ctor->put("prototype", proto, kHiddenPermanent);
+    proto->put("constructor", ctor, kHiddenPermanent);
+    display->put("BitmapData", ctor, 0);
+    const char* channels[4] = {"RED_CHANNEL", "GREEN_CHANNEL", "BLUE_CHANNEL", "ALPHA_CHANNEL"};
+    for (int i = 0; i < 4; ++i)
+        ctor->put(channels[i], 1 << i, 0);
+    defineProperties(in, proto);
+    definePixelMethods(in, proto);
+    defineAreaMethods(in, proto);
+    nativeMethod(in, proto, "copyPixels", copyPixels);
+    nativeMethod(in, proto, "getColorBoundsRect", colorBounds);
+    nativeMethod(in, proto, "merge", merge);
+    nativeMethod(in, proto, "hitTest", hitTest);
+    defineLifeMethods(in, proto, ctor);
+}
+
+} // namespace swf::script
