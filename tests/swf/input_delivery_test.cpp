@@ -1,6 +1,6 @@
 // How the mouse and the keys reach a running movie: a key goes to the clips
-// (the last placed first), then to the Key listeners, then to one button
-// that waits for it; the pointer finds again what lies under it after each
+// (the last placed first), then to the Key listeners, and the character it
+// types to one button that waits for it; the pointer finds again what lies under it after each
 // frame even when it does not move; a disabled button under the pointer
 // neither rolls out nor presses; the other mouse buttons are keys to Key.isDown.
 
@@ -104,9 +104,15 @@ TEST(InputDelivery, AKeyReachesClipsThenListenersThenOneButton)
     keyDown.kind = InputEvent::Kind::KeyDown;
     keyDown.keyCode = 65;
     keyDown.ascii = 97;
+    // The button waits for the character: typing it works the button.
+    InputEvent typed;
+    typed.kind = InputEvent::Kind::TextInput;
+    typed.character = U'a';
     runtime::TraceOptions options;
     options.frames = 0;
     options.input = {keyDown};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "second\nfirst\nlistener\n");
+    options.input = {keyDown, typed};
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "second\nfirst\nlistener\nbutton one\n");
 }
 
