@@ -39,8 +39,16 @@ bool MovieRuntime::changeFocus(Object* object, FocusCause cause)
     if (cause != FocusCause::Mouse)
         m_focusShown = true;
     if (object == m_focus) {
+        Instance* inst = instanceOf(object);
         if (cause == FocusCause::Keyboard)
-            selectAllOf(instanceOf(object));
+            selectAllOf(inst);
+        // A script focusing the focused button or clip again rolls it out and over anew.
+        if (cause == FocusCause::Script && inst && !inst->object->text && !inst->isRoot) {
+            if (m_focusRolled)
+                rollByFocus(inst, false);
+            rollByFocus(inst, true);
+            m_focusRolled = true;
+        }
         return true;
     }
     Object* old = m_focus;
