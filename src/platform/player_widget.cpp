@@ -284,6 +284,11 @@ void PlayerWidget::keyPressEvent(QKeyEvent* event)
     const QString text = event->text();
     const int ascii = !text.isEmpty() && text.at(0).unicode() < 128 ? text.at(0).unicode() : 0;
     m_player->keyPress(code ? code : ascii, ascii);
+    // Control characters (backspace, escape...) are keys, not text.
+    if (!text.isEmpty() && (text.at(0).unicode() >= 32 || text.at(0) == u'\r') && text.at(0).unicode() != 127)
+        m_player->typeText(text);
+    else
+        m_player->editText(code);
     afterInput();
 }
 

@@ -228,6 +228,32 @@ void Player::keyRelease(int keyCode)
         d->guarded([&] { d->runtime->keyUp(keyCode); });
 }
 
+void Player::typeText(const QString& text)
+{
+    if (!d->runtime)
+        return;
+    for (const char32_t c : text.toUcs4())
+        d->guarded([&] { d->runtime->textInput(c); });
+}
+
+void Player::editText(int keyCode)
+{
+    using runtime::TextControl;
+    if (!d->runtime)
+        return;
+    TextControl control;
+    switch (keyCode) {
+    case 8: control = TextControl::Backspace; break;
+    case 46: control = TextControl::Delete; break;
+    case 37: control = TextControl::MoveLeft; break;
+    case 39: control = TextControl::MoveRight; break;
+    case 36: control = TextControl::MoveLeftLine; break;
+    case 35: control = TextControl::MoveRightLine; break;
+    default: return;
+    }
+    d->guarded([&] { d->runtime->textControl(control); });
+}
+
 bool Player::pointerOverButton() const { return d->runtime && d->runtime->hoversButton(); }
 
 QRectF Player::stageViewport(const QRectF& target, ScaleMode mode) const

@@ -94,6 +94,11 @@ public:
     void mouseRelease();
     void keyPress(int keyCode, int ascii);
     void keyRelease(int keyCode);
+    // Text typed (after the key press that typed it), and the editing keys
+    // (backspace, delete, the arrows, home and end, by their key codes) for
+    // the focused text field.
+    void typeText(const QString& text);
+    void editText(int keyCode);
     // Whether the pointer is over a button or another clip that reacts to it.
     bool pointerOverButton() const;
 

@@ -1,8 +1,9 @@
 // How the mouse and the keys reach a running movie: a key goes to the clips
-// (the last placed first), then to the Key listeners, then to one button
-// that waits for it; the pointer finds again what lies under it after each
+// (the last placed first), then to the Key listeners, and the character it
+// types to one button that waits for it; the pointer finds again what lies under it after each
 // frame even when it does not move; a disabled button under the pointer
-// neither rolls out nor presses; the other mouse buttons are keys to Key.isDown.
+// neither rolls out nor presses; the other mouse buttons are keys to Key.isDown;
+// Tab moves the keyboard focus.
 
 #include "support/assembler.h"
 #include "swf/format/movie_builder.h"
@@ -104,9 +105,15 @@ TEST(InputDelivery, AKeyReachesClipsThenListenersThenOneButton)
     keyDown.kind = InputEvent::Kind::KeyDown;
     keyDown.keyCode = 65;
     keyDown.ascii = 97;
+    // The button waits for the character: typing it works the button.
+    InputEvent typed;
+    typed.kind = InputEvent::Kind::TextInput;
+    typed.character = U'a';
     runtime::TraceOptions options;
     options.frames = 0;
     options.input = {keyDown};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "second\nfirst\nlistener\n");
+    options.input = {keyDown, typed};
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "second\nfirst\nlistener\nbutton one\n");
 }
 
@@ -149,6 +156,89 @@ TEST(InputDelivery, MouseButtonsAreKeysOneTwoAndFour)
     options.input = {mouse(InputEvent::Kind::MouseDown, 5, 5, 4), wait, mouse(InputEvent::Kind::MouseUp, 5, 5, 4),
                      mouse(InputEvent::Kind::MouseDown, 5, 5), wait};
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "false false\nfalse true\ntrue false\n");
+}
+
+// Buttons named c, a and b at (0,0), (100,0) and (0,50): Tab visits them by
+// position, Shift+Tab goes back; once one has a tabIndex only indexed ones count.
+TEST(InputDelivery, TabFollowsPositionThenTabIndex)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 8);
+    const auto button = defineButton(b, {});
+    const struct {
+        const char* name;
+        int x, y;
+    } places[] = {{"c", 0, 0}, {"a", 100, 0}, {"b", 0, 50}};
+    std::uint16_t depth = 1;
+    for (const auto& p : places) {
+        Matrix m;
+        m.translateX = Twips::fromPixels(p.x);
+        m.translateY = Twips::fromPixels(p.y);
+        b.place(depth++, button, m, {}, p.name);
+    }
+    // A Selection listener traces the new focus; a key listener sets b.tabIndex on Escape.
+    b.add(DoAction{assembled(R"(
+        push "listener", 0, "Object"
+        NewObject
+        SetVariable
+        push "listener"
+        GetVariable
+        push "onSetFocus"
+        function - old new
+        push "new"
+        GetVariable
+        Trace
+        end
+        SetMember
+        push "listener"
+        GetVariable
+        push "onKeyDown"
+        function -
+        push 0, "Key"
+        GetVariable
+        push "getCode"
+        CallMethod
+        push 27
+        Equals2
+        Not
+        if skip
+        push "b"
+        GetVariable
+        push "tabIndex", 5
+        SetMember
+        skip:
+        end
+        SetMember
+        push "listener"
+        GetVariable
+        push 1, "Selection"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+        push "listener"
+        GetVariable
+        push 1, "Key"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+        Stop)")});
+    b.showFrame();
+    auto key = [](InputEvent::Kind kind, int code) {
+        InputEvent event;
+        event.kind = kind;
+        event.keyCode = code;
+        return event;
+    };
+    const InputEvent tab = key(InputEvent::Kind::KeyDown, 9);
+    runtime::TraceOptions options;
+    options.frames = 0;
+    options.input = {tab, tab, tab, tab, key(InputEvent::Kind::KeyDown, 16), tab, key(InputEvent::Kind::KeyUp, 16)};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output,
+              "_level0.c\n_level0.a\n_level0.b\n_level0.c\n_level0.b\n");
+    // Escape gives b a tabIndex: Tab then stays on b.
+    options.input = {tab, key(InputEvent::Kind::KeyDown, 27), tab, tab};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "_level0.c\n_level0.b\n");
 }
 
 } // namespace

@@ -102,6 +102,26 @@ std::optional<Key> keyOf(const QJsonValue& value)
     return std::nullopt;
 }
 
+std::optional<swf::runtime::TextControl> textControlOf(const QString& code)
+{
+    using swf::runtime::TextControl;
+    static const std::array<std::pair<const char*, TextControl>, 8> controls = {{
+        {"MoveLeft", TextControl::MoveLeft},
+        {"MoveRight", TextControl::MoveRight},
+        {"MoveLeftLine", TextControl::MoveLeftLine},
+        {"MoveRightLine", TextControl::MoveRightLine},
+        {"Backspace", TextControl::Backspace},
+        {"Delete", TextControl::Delete},
+        {"SelectAll", TextControl::SelectAll},
+        {"Enter", TextControl::Enter},
+    }};
+    for (const auto& [name, control] : controls) {
+        if (code == QLatin1String(name))
+            return control;
+    }
+    return std::nullopt;
+}
+
 // A position [x, y] of finite numbers.
 std::optional<std::pair<double, double>> positionOf(const QJsonValue& value)
 {
@@ -173,7 +193,48 @@ Result<InputScript> parseInputScript(const QByteArray& json)
             script.events.push_back(event);
             continue;
         }
+        if (type == "TextInput") {
+            const QString text = object.value("codepoint").toString();
+            const QList<uint> units = text.toUcs4();
+            if (units.size() != 1) {
+                skip("not one character");
+                continue;
+            }
+            event.kind = InputEvent::Kind::TextInput;
+            event.character = char32_t(units.front());
+            script.events.push_back(event);
+            continue;
+        }
+        if (type == "TextControl") {
+            const auto control = textControlOf(object.value("code").toString());
+            if (!control) {
+                skip("command " + object.value("code").toString().toStdString() + " not played");
+                continue;
+            }
+            event.kind = InputEvent::Kind::TextControl;
+            event.control = *control;
+            script.events.push_back(event);
+            continue;
+        }
         skip(type.isEmpty() ? "no type" : "not played");
+    }
+    // A list that never types text stands for keyboards whose keys type
+    // their characters: each key with one types it as it goes down.
+    const bool types = std::any_of(script.events.begin(), script.events.end(),
+                                   [](const InputEvent& e) { return e.kind == InputEvent::Kind::TextInput; });
+    if (!types) {
+        std::vector<InputEvent> events;
+        events.reserve(script.events.size());
+        for (const InputEvent& event : script.events) {
+            events.push_back(event);
+            if (event.kind == InputEvent::Kind::KeyDown && (event.ascii >= 32 || event.ascii == 13) && event.ascii != 127) {
+                InputEvent typed;
+                typed.kind = InputEvent::Kind::TextInput;
+                typed.character = char32_t(event.ascii);
+                events.push_back(typed);
+            }
+        }
+        script.events = std::move(events);
     }
     return script;
 }

@@ -6,9 +6,12 @@
 //   {"type":"MouseDown","pos":[x,y],"btn":"Left"}     also MouseUp; "Right", "Middle"
 //   {"type":"KeyDown","key":{"Char":"a"}}             also KeyUp; a key is a
 //       named key ("ArrowLeft", "Tab", "LeftShift", ...), {"Char":"x"} or {"Numpad":"1"}
-// Events the player cannot act on (text typed into fields, text editing
-// commands, the clipboard, the wheel) are skipped and counted in `skipped`,
-// as are keys it does not know.
+//   {"type":"TextInput","codepoint":"a"}             a character typed
+//   {"type":"TextControl","code":"Backspace"}         an editing command: MoveLeft,
+//       MoveRight, MoveLeftLine, MoveRightLine, Backspace, Delete, SelectAll, Enter
+// A list without TextInput types the character of each key pressed.
+// Events the player cannot act on (other editing commands, the clipboard,
+// the wheel) are skipped and counted in `skipped`, as are keys it does not know.
 
 #include "common/result.h"
 #include "swf/runtime/trace_run.h"

@@ -181,13 +181,18 @@ Value MovieRuntime::getProperty(Object* clip, int index)
     case ClipProperty::Name:
         return inst->isRoot ? std::string() : object.name;
     case ClipProperty::DropTarget:
-        return std::string();
+        return inst->dropTarget;
     case ClipProperty::Url:
         return std::string();
     case ClipProperty::HighQuality:
         return 1.0;
     case ClipProperty::FocusRect:
-        return Value::null();
+        // Before SWF 6 one setting serves the whole movie, as a number.
+        if (m_vm->swfVersion() < 6)
+            return m_focusRect ? 1.0 : 0.0;
+        if (inst->isRoot)
+            return m_focusRect;
+        return inst->focusRect ? Value(*inst->focusRect) : Value::null();
     case ClipProperty::SoundBufTime:
         return 5.0;
     case ClipProperty::Quality:
@@ -297,9 +302,25 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         if (!inst->isRoot)
             object.name = m_vm->toString(value);
         break;
+    case ClipProperty::FocusRect: {
+        // Values that are no number leave it as it was; an object's own
+        // setting (SWF 6 on) is cleared with null.
+        if (m_vm->swfVersion() >= 6 && !inst->isRoot) {
+            if (value.isNullish())
+                inst->focusRect.reset();
+            else
+                inst->focusRect = m_vm->toBoolean(value);
+            break;
+        }
+        if (value.isNullish())
+            break;
+        const double n = value.isBoolean() ? (value.asBool() ? 1.0 : 0.0) : m_vm->toNumber(value);
+        if (!std::isnan(n))
+            m_focusRect = n != 0;
+        break;
+    }
     case ClipProperty::Quality:
     case ClipProperty::HighQuality:
-    case ClipProperty::FocusRect:
     case ClipProperty::SoundBufTime:
     default:
         break;

@@ -25,6 +25,9 @@ constexpr std::uint16_t OverDownToOverUp = 1u << 11; // release
 constexpr std::uint16_t OverDownToOutDown = 1u << 12; // drag out
 constexpr std::uint16_t OutDownToOverDown = 1u << 13; // drag over
 constexpr std::uint16_t OutDownToIdle = 1u << 14;     // release outside
+// Menu items (trackAsMenu): the press passes from one to the next.
+constexpr std::uint16_t OverDownToIdle = 1u << 0;
+constexpr std::uint16_t IdleToOverDown = 1u << 15;
 } // namespace Cond
 
 const DefineButton* buttonOf(const movie::DisplayObject& object)
@@ -135,6 +138,58 @@ Instance* MovieRuntime::findMouseTarget(Instance* inst, double x, double y) cons
     return nullptr;
 }
 
+// What a dragged clip would be dropped on: the topmost text field, or clip
+// whose own drawing or shape lies under the pointer, the dragged clip and
+// what it holds left out.
+Instance* MovieRuntime::dropTargetIn(Instance* inst, double x, double y) const
+{
+    if (!inst->object || !inst->object->clip || !inst->object->visible)
+        return nullptr;
+    const QTransform toOwn = toStage(inst).inverted();
+    const QPointF local = toOwn.map(QPointF(x, y));
+    Instance* owner = inst->isRoot ? nullptr : inst;
+    auto& objects = inst->object->clip->objects;
+    for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+        movie::DisplayObject& child = it->second;
+        if (!child.visible || child.clipDepth > 0 || child.isScriptMask)
+            continue;
+        Instance* childInst = instanceFor(child);
+        if (childInst == m_drag.clip && childInst)
+            continue;
+        if (child.clip) {
+            if (Instance* inner = childInst ? dropTargetIn(childInst, x, y) : nullptr)
+                return inner;
+            continue;
+        }
+        const QRectF bounds = localBounds(child);
+        if (!bounds.isValid() || !bounds.contains(render::toQTransform(child.matrix).inverted().map(local)))
+            continue;
+        if (child.text || isButton(childInst))
+            return childInst;
+        return owner;
+    }
+    if (inst->object->clip->drawing && inst->object->clip->drawing->contains(PointF{local.x(), local.y()}))
+        return owner;
+    return nullptr;
+}
+
+void MovieRuntime::updateDropTarget()
+{
+    if (!m_drag.clip || !m_drag.clip->object)
+        return;
+    Instance* target = dropTargetIn(m_rootInstance, m_pointer.x, m_pointer.y);
+    m_drag.clip->dropTarget = target && target->self ? targetPath(target->self, true) : std::string();
+}
+
+bool MovieRuntime::tracksAsMenu(Instance* inst) const
+{
+    const Value track = m_vm->getMember(inst->self, "trackAsMenu");
+    if (!track.isUndefined())
+        return m_vm->toBoolean(track);
+    const DefineButton* def = buttonOf(*inst->object);
+    return def && def->trackAsMenu;
+}
+
 void MovieRuntime::runButtonActions(Instance* button, std::uint16_t conditionMask)
 {
     const DefineButton* def = buttonOf(*button->object);
@@ -172,9 +227,20 @@ void MovieRuntime::broadcast(const char* object, const char* message)
 void MovieRuntime::mouseMove(double x, double y)
 {
     m_vm->beginFrame();
+    const bool moved = x != m_pointer.x || y != m_pointer.y || !m_pointer.seen;
     m_pointer.x = x;
     m_pointer.y = y;
     m_pointer.seen = true;
+    // The mouse takes over from the keyboard: keys no longer go to a focused
+    // button or clip, and one the focus had rolled over rolls out once the
+    // pointer really moves.
+    m_focusShown = false;
+    if (moved && m_focusRolled) {
+        m_focusRolled = false;
+        Instance* focused = instanceOf(m_focus);
+        if (focused && !focused->object->text && !focused->isRoot)
+            rollByFocus(focused, false);
+    }
     if (m_drag.clip && m_drag.clip->object) {
         const QPointF local = toStage(m_drag.clip->parent).inverted().map(QPointF(x, y));
         double nx = m_drag.lockCenter ? local.x() : local.x() + m_drag.dx;
@@ -186,6 +252,7 @@ void MovieRuntime::mouseMove(double x, double y)
         m_drag.clip->object->matrix.translateX = Twips(static_cast<std::int32_t>(std::lround(nx)));
         m_drag.clip->object->matrix.translateY = Twips(static_cast<std::int32_t>(std::lround(ny)));
         m_drag.clip->object->scriptTransformed = true;
+        updateDropTarget();
     }
     for (Instance* inst : clipsForInput())
         queueEvent(inst, ClipEvent::MouseMove, "onMouseMove");
@@ -211,6 +278,7 @@ void MovieRuntime::mouseDown()
         queueEvent(inst, ClipEvent::MouseDown, "onMouseDown");
     runQueue();
     broadcast("Mouse", "onMouseDown");
+    focusByMouse();
     updateButtons(true, false);
     runQueue();
 }
@@ -273,12 +341,19 @@ void MovieRuntime::updateButtons(bool pressed, bool released)
         Instance* old = m_pointer.hover;
         m_pointer.hover = over;
         if (m_pointer.pressed) {
+            // A press on a menu item passes to the next item the pointer
+            // enters; the one it leaves goes back to idle.
+            const bool toMenu = over && over != m_pointer.pressed && tracksAsMenu(over);
             if (old == m_pointer.pressed) {
-                event(old, Cond::OverDownToOutDown, ClipEvent::DragOut, "onDragOut");
-                state(old, 1);
+                event(old, toMenu ? Cond::OverDownToIdle : Cond::OverDownToOutDown, ClipEvent::DragOut, "onDragOut");
+                state(old, toMenu ? 0 : 1);
             }
             if (over == m_pointer.pressed) {
                 event(over, Cond::OutDownToOverDown, ClipEvent::DragOver, "onDragOver");
+                state(over, 2);
+            } else if (toMenu) {
+                m_pointer.pressed = over;
+                event(over, Cond::IdleToOverDown, ClipEvent::DragOver, "onDragOver");
                 state(over, 2);
             }
         } else {
@@ -315,6 +390,61 @@ void MovieRuntime::updateButtons(bool pressed, bool released)
     }
 }
 
+void MovieRuntime::rollByFocus(Instance* inst, bool over)
+{
+    if (!inst || !inst->object)
+        return;
+    if (isButton(inst)) {
+        runButtonActions(inst, over ? Cond::IdleToOverUp : Cond::OverUpToIdle);
+        setButtonState(inst, over ? 1 : 0);
+    }
+    if (over)
+        queueEvent(inst, ClipEvent::RollOver, "onRollOver");
+    else
+        queueEvent(inst, ClipEvent::RollOut, "onRollOut");
+}
+
+// The first placed button with an action for the key-press code, or null.
+Instance* MovieRuntime::buttonForKey(int code) const
+{
+    if (code <= 0)
+        return nullptr;
+    for (const auto& inst : m_instances) {
+        if (!inst->object || !isButton(inst.get()))
+            continue;
+        for (const ButtonCondAction& action : buttonOf(*inst->object)->condActions) {
+            if (((action.conditions >> 1) & 0x7F) == code)
+                return inst.get();
+        }
+    }
+    return nullptr;
+}
+
+// Key-press actions: the clips' for the code, and those of one button, the
+// first placed of those that wait for it. Keys without a character work them
+// when pressed, characters when typed. Returns whether a button took the key.
+bool MovieRuntime::runKeyPress(int code)
+{
+    for (Instance* inst : clipsForInput()) {
+        if (!inst->clipActions)
+            continue;
+        for (const ClipAction& action : *inst->clipActions) {
+            if ((action.eventFlags & ClipEvent::KeyPress) && action.keyCode == code)
+                queueCode(inst, m_index->decode(action.actions));
+        }
+    }
+    runQueue();
+    Instance* button = buttonForKey(code);
+    if (!button)
+        return false;
+    for (const ButtonCondAction& action : buttonOf(*button->object)->condActions) {
+        if (((action.conditions >> 1) & 0x7F) == code)
+            queueCode(button->parent ? button->parent : m_rootInstance, m_index->decode(action.actions));
+    }
+    runQueue();
+    return true;
+}
+
 void MovieRuntime::keyDown(int keyCode, int ascii)
 {
     m_vm->beginFrame();
@@ -322,39 +452,35 @@ void MovieRuntime::keyDown(int keyCode, int ascii)
         m_keys.down.push_back(keyCode);
     m_keys.lastCode = keyCode;
     m_keys.lastAscii = ascii;
-    for (Instance* inst : clipsForInput()) {
-        queueEvent(inst, ClipEvent::KeyDown, "onKeyDown");
-        if (inst->clipActions) {
-            for (const ClipAction& action : *inst->clipActions) {
-                if ((action.eventFlags & ClipEvent::KeyPress) && action.keyCode == buttonKeyCode(keyCode, ascii))
-                    queueCode(inst, m_index->decode(action.actions));
-            }
-        }
-    }
+    for (Instance* inst : clipsForInput())
+        queueEvent(inst, ClipEvent::KeyDown, nullptr);
+    // Of the handler methods, only the focused button's or clip's hears the
+    // key, while its focus is shown.
+    Instance* focused = m_focusShown ? instanceOf(m_focus) : nullptr;
+    if (focused && !focused->object->text)
+        queueEvent(focused, 0, "onKeyDown");
     // The clips hear of the key before the listeners do.
     runQueue();
     broadcast("Key", "onKeyDown");
-    // Buttons listen for their key anywhere on the stage; one key press works
-    // one button, the first placed of those that wait for it.
-    const int code = buttonKeyCode(keyCode, ascii);
-    std::vector<Instance*> buttons;
-    for (const auto& inst : m_instances) {
-        if (inst->object && isButton(inst.get()))
-            buttons.push_back(inst.get());
-    }
-    for (Instance* button : buttons) {
-        const DefineButton* def = buttonOf(*button->object);
-        bool worked = false;
-        for (const ButtonCondAction& action : def->condActions) {
-            if (code && ((action.conditions >> 1) & 0x7F) == code) {
-                queueCode(button->parent ? button->parent : m_rootInstance, m_index->decode(action.actions));
-                worked = true;
-            }
-        }
-        if (worked)
-            break;
-    }
     runQueue();
+    const int code = buttonKeyCode(keyCode, ascii);
+    const bool taken = code > 0 && code < 32 ? runKeyPress(code) : buttonForKey(code) != nullptr;
+    // Enter or Space that no button waits for presses and releases the
+    // focused button or clip, while its focus is shown.
+    focused = m_focusShown ? instanceOf(m_focus) : nullptr;
+    if (!taken && (keyCode == 13 || keyCode == 32) && focused && !focused->object->text && focusShown(focused)) {
+        if (isButton(focused))
+            runButtonActions(focused, Cond::OverUpToOverDown);
+        queueEvent(focused, ClipEvent::Press, "onPress");
+        runQueue();
+        if (isButton(focused))
+            runButtonActions(focused, Cond::OverDownToOverUp);
+        queueEvent(focused, ClipEvent::Release, "onRelease");
+        runQueue();
+    }
+    // Tab moves the focus once the scripts heard of it; Shift+Tab moves it back.
+    if (keyCode == 9)
+        tabFocus(keyIsDown(16));
 }
 
 void MovieRuntime::keyUp(int keyCode)
@@ -363,7 +489,10 @@ void MovieRuntime::keyUp(int keyCode)
     std::erase(m_keys.down, keyCode);
     m_keys.lastCode = keyCode;
     for (Instance* inst : clipsForInput())
-        queueEvent(inst, ClipEvent::KeyUp, "onKeyUp");
+        queueEvent(inst, ClipEvent::KeyUp, nullptr);
+    Instance* focused = m_focusShown ? instanceOf(m_focus) : nullptr;
+    if (focused && !focused->object->text)
+        queueEvent(focused, 0, "onKeyUp");
     runQueue();
     broadcast("Key", "onKeyUp");
     runQueue();

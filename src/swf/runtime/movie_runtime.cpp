@@ -579,9 +579,14 @@ void MovieRuntime::startDrag(Object* clip, bool lockCenter, bool constrain, doub
     const QPointF local = toStage(inst->parent).inverted().map(QPointF(m_pointer.x, m_pointer.y));
     m_drag.dx = inst->object->matrix.translateX.get() - local.x();
     m_drag.dy = inst->object->matrix.translateY.get() - local.y();
+    updateDropTarget();
 }
 
-void MovieRuntime::stopDrag() { m_drag.clip = nullptr; }
+void MovieRuntime::stopDrag()
+{
+    updateDropTarget();
+    m_drag.clip = nullptr;
+}
 
 void MovieRuntime::getUrl(Object*, const std::string& url, const std::string& window, int, bool loadTarget, bool loadVariables)
 {
@@ -709,15 +714,6 @@ std::vector<std::vector<std::uint8_t>> MovieRuntime::frameScripts(Object* clip, 
     if (index < 0 || index >= int(scripts->frameBytes.size()))
         return {};
     return scripts->frameBytes[std::size_t(index)];
-}
-
-bool MovieRuntime::setFocus(Object* object)
-{
-    // The movie itself never takes the keyboard focus.
-    if (object && object == m_rootInstance->self)
-        return false;
-    m_focus = object;
-    return true;
 }
 
 } // namespace swf::runtime

@@ -26,6 +26,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <unordered_map>
@@ -58,6 +59,10 @@ struct Instance {
     // Display properties a script set, kept apart so that none is lost in the matrix.
     bool hasScriptTransform = false;
     double xScale = 100, yScale = 100, rotation = 0;
+    // _focusrect set on this object (SWF 6 on); without it the movie's applies.
+    std::optional<bool> focusRect;
+    // Where a drag of this clip last had it over (_droptarget), a slash path.
+    std::string dropTarget;
 };
 
 // Clip event bits of PlaceObject2/3 clip actions.
@@ -86,6 +91,15 @@ constexpr std::uint32_t Construct = 1u << 18;
 // The seed of Math.random unless another is given: every run of a movie then
 // draws the same numbers, as tests and the command-line tools want.
 inline constexpr std::uint32_t kRepeatableSeed = 20061010;
+
+// Editing commands for the focused text field, as a platform's text input
+// sends them apart from the characters typed.
+enum class TextControl { MoveLeft, MoveRight, MoveLeftLine, MoveRightLine, Backspace, Delete, SelectAll, Enter };
+
+// What moved the keyboard focus: its events differ a little.
+enum class FocusCause { Script, Keyboard, Mouse };
+
+struct TabStop;
 
 class MovieRuntime final : public script::ScriptHost, private movie::DisplayHooks {
 public:
@@ -124,6 +138,11 @@ public:
     void mouseButtonKey(int keyCode, bool down);
     void keyDown(int keyCode, int ascii);
     void keyUp(int keyCode);
+    // A character typed (after its keyDown): it works the buttons and clips
+    // waiting for it, or else goes into the focused input field, as far as
+    // the field's restrict and maxChars allow.
+    void textInput(char32_t character);
+    void textControl(TextControl control);
     // Whether the mouse is over something that reacts to it (a button, a clip with handlers).
     bool hoversButton() const { return m_pointer.hover != nullptr; }
 
@@ -195,6 +214,8 @@ public:
     // The yellow frame around a focused clip or button: its bounds on the
     // stage in twips, or an empty rectangle.
     QRectF focusRect() const;
+    // Whether the focus of `inst` is shown (its _focusrect, or the movie's).
+    bool focusShown(const Instance* inst) const;
     // The movie's embedded fonts, for laying out text fields.
     const std::shared_ptr<const render::FontLibrary>& fonts() const { return m_fonts; }
     // The instance of a display object on the stage, or null.
@@ -234,9 +255,24 @@ private:
     // After a frame: what lies under a pointer that did not move may have changed.
     void pointerStill();
     void runButtonActions(Instance* button, std::uint16_t conditionMask);
+    Instance* buttonForKey(int code) const;
+    bool runKeyPress(int code);
+    bool tracksAsMenu(Instance* inst) const;
+    Instance* dropTargetIn(Instance* inst, double x, double y) const;
+    // The slash path of what the dragged clip lies over, kept as its _droptarget.
+    void updateDropTarget();
     void setButtonState(Instance* button, int state);
     Instance* findMouseTarget(Instance* inst, double x, double y) const;
     void syncTextVariables();
+    // The focus (focus.cpp).
+    bool changeFocus(script::Object* object, FocusCause cause);
+    void collectTabStops(Instance* inst, std::vector<TabStop>& out) const;
+    void tabFocus(bool backwards);
+    Instance* textFieldAt(Instance* inst, double x, double y) const;
+    void focusByMouse();
+    void selectAllOf(Instance* inst);
+    // A button or clip that gains or loses the focus hears of it as of the pointer entering or leaving.
+    void rollByFocus(Instance* inst, bool over);
 
     const Movie& m_movie;
     const movie::CharacterDictionary& m_dictionary;
@@ -267,6 +303,9 @@ private:
     KeyboardState m_keys;
     DragState m_drag;
     script::Object* m_focus = nullptr;
+    bool m_focusRect = true; // the movie's _focusrect
+    bool m_focusShown = false; // the focus came from the keyboard or a script, and the mouse has not moved since
+    bool m_focusRolled = false; // the focused button or clip was rolled over by the focus, not yet out
 };
 
 } // namespace swf::runtime

@@ -167,13 +167,21 @@ void MovieRuntime::setMask(Instance* inst, Instance* mask)
     inst->object->maskId = mask->object->id;
 }
 
+// An object's _focusrect decides whether its focus is shown; without one of
+// its own, the movie's does, which shows it unless told otherwise.
+bool MovieRuntime::focusShown(const Instance* inst) const
+{
+    if (inst && inst->focusRect && m_vm->swfVersion() >= 6)
+        return *inst->focusRect;
+    return m_focusRect;
+}
+
 QRectF MovieRuntime::focusRect() const
 {
-    Instance* inst = instanceOf(m_focus);
+    Instance* inst = m_focusShown ? instanceOf(m_focus) : nullptr;
     if (!inst || inst->isRoot || !inst->object || inst->object->text || !inst->object->visible)
         return {};
-    const Value shown = m_vm->getMember(m_focus, "_focusrect");
-    if (shown.isBoolean() && !shown.asBool())
+    if (!focusShown(inst))
         return {};
     const QRectF bounds = localBounds(*inst->object);
     return bounds.isValid() ? toStage(inst).mapRect(bounds) : QRectF();

@@ -36,6 +36,8 @@ void deliver(MovieRuntime& runtime, const Movie& movie, const InputEvent& event)
     }
     case InputEvent::Kind::KeyDown: runtime.keyDown(event.keyCode, event.ascii); break;
     case InputEvent::Kind::KeyUp: runtime.keyUp(event.keyCode); break;
+    case InputEvent::Kind::TextInput: runtime.textInput(event.character); break;
+    case InputEvent::Kind::TextControl: runtime.textControl(event.control); break;
     }
 }
 

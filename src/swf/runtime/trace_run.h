@@ -16,7 +16,7 @@ namespace swf::runtime {
 // One step of scripted input: a frame passes (Wait), or the mouse or the
 // keyboard acts between two frames.
 struct InputEvent {
-    enum class Kind { Wait, MouseMove, MouseDown, MouseUp, KeyDown, KeyUp };
+    enum class Kind { Wait, MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, TextInput, TextControl };
     Kind kind = Kind::Wait;
     // Where the pointer is, in stage pixels (mouse events).
     double x = 0;
@@ -26,6 +26,9 @@ struct InputEvent {
     // The movie's key code (Key.getCode) and the character typed (Key.getAscii, 0 for none).
     int keyCode = 0;
     int ascii = 0;
+    // The character typed (TextInput) and the editing command (TextControl).
+    char32_t character = 0;
+    TextControl control = TextControl::MoveRight;
 };
 
 struct TraceOptions {

@@ -130,6 +130,12 @@ struct TextFieldState {
     // The font the field's record names, for the renderer.
     std::optional<std::uint16_t> fontId;
 
+    // The selected characters [selectionBegin, selectionEnd), the caret at
+    // selectionEnd; typing and replaceSel replace them. Both are clamped to
+    // the text when used: a field never selected has its caret at the end.
+    std::size_t selectionBegin = std::u32string::npos;
+    std::size_t selectionEnd = std::u32string::npos;
+
     // Scrolling: the first line shown (1-based) and the horizontal offset in pixels.
     int scroll = 1;
     int hscroll = 0;

@@ -5,6 +5,7 @@
 #include "support/test_host.h"
 
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/text_field.h"
 #include "swf/script/builtins/text_format.h"
 
 #include <gtest/gtest.h>
@@ -219,22 +220,29 @@ TEST(Selection, ClipsTakeTheFocusOnlyWhenFocusEnabledAndAnswerFalse)
     EXPECT_TRUE(m.call(selection, "getFocus").isNull());
 }
 
-TEST(Selection, IndexesFollowTheFocusedField)
+TEST(Selection, IndexesAreTheFocusedFieldsOwn)
 {
     EnvMachine m;
     Value selection = m.global("Selection");
     EXPECT_EQ(m.call(selection, "getBeginIndex").asNumber(), -1);
     EXPECT_EQ(m.call(selection, "getCaretIndex").asNumber(), -1);
-    Object* field = m.object({{"length", 5}});
+    auto state = std::make_shared<swf::text::TextFieldState>(swf::text::newTextField(100, 20));
+    state->setText("hello");
+    Object* field = makeTextFieldObject(*m.vm, state, nullptr);
     EXPECT_TRUE(m.call(selection, "setFocus", {field}).asBool());
-    EXPECT_EQ(m.call(selection, "getBeginIndex").asNumber(), 0);
-    EXPECT_EQ(m.call(selection, "getEndIndex").asNumber(), 5);
+    // A field never selected has its caret after the text.
+    EXPECT_EQ(m.call(selection, "getBeginIndex").asNumber(), 5);
     m.call(selection, "setSelection", {4, 99});
     EXPECT_EQ(m.call(selection, "getBeginIndex").asNumber(), 4);
     EXPECT_EQ(m.call(selection, "getEndIndex").asNumber(), 5);
     m.call(selection, "setSelection", {3, 1});
     EXPECT_EQ(m.call(selection, "getBeginIndex").asNumber(), 1);
     EXPECT_EQ(m.call(selection, "getCaretIndex").asNumber(), 3);
+    // replaceSel replaces the selection and leaves the caret after its text.
+    m.call(field, "replaceSel", {"-"});
+    EXPECT_EQ(state->textString(), "h-lo");
+    EXPECT_EQ(m.call(selection, "getCaretIndex").asNumber(), 2);
+    EXPECT_EQ(m.call(selection, "getEndIndex").asNumber(), 2);
 }
 
 TEST(Color, TransformsRoundTripInThePlayersUnits)

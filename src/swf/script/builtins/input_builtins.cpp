@@ -1,9 +1,12 @@
 // Key, Mouse and Selection: the keyboard, the pointer and the keyboard
 // focus. The host owns the devices; the runtime broadcasts their events
 // ("onKeyDown", "onMouseMove", ...) through each object's broadcastMessage,
-// and focus changes through Selection's "onSetFocus".
+// and focus changes through Selection's "onSetFocus". A text field keeps
+// its own selection; Selection reads and sets the focused field's.
 
+#include "swf/script/builtins/button_handlers.h"
 #include "swf/script/builtins/env_support.h"
+#include "swf/script/builtins/text_field.h"
 
 #include <algorithm>
 #include <cmath>
@@ -72,96 +75,78 @@ void installMouse(Interpreter& in)
     env::addFlagsToAll(mouse, env::kLocked);
 }
 
-// The selection inside the focused text field, in characters. The host
-// knows which object has the focus; the range is kept here and starts as
-// the whole text when a field gains the focus, as the player selects it.
-struct SelectionState {
-    Object* field = nullptr;
-    int begin = 0;
-    int end = 0;
-};
-
-int textLength(Interpreter& in, Object* field)
-{
-    const double n = in.toNumber(in.getMember(field, "length"));
-    return std::isfinite(n) && n > 0 ? int(std::min(n, 2147483647.0)) : 0;
-}
-
-// The focused text field with its selection brought up to date, or null
-// when nothing or a clip or button has the focus.
-Object* focusedField(Interpreter& in, SelectionState& state)
+// The focused text field's state, or null when nothing or a clip or button
+// has the focus. The field keeps its own selection.
+text::TextFieldState* focusedField(Interpreter& in)
 {
     Object* focus = in.host().focus();
-    if (!focus || focus->objectClass() == ObjectClass::Clip) {
-        state.field = nullptr;
-        return nullptr;
-    }
-    if (state.field != focus) {
-        state.field = focus;
-        state.begin = 0;
-        state.end = textLength(in, focus);
-    }
-    return focus;
+    return focus ? textFieldState(focus) : nullptr;
+}
+
+int clampedIndex(std::size_t index, const text::TextFieldState& field)
+{
+    return int(std::min({index, field.length(), std::size_t(2147483647)}));
 }
 
 void installSelection(Interpreter& in)
 {
     Object* selection = env::newSingleton(in, "Selection");
-    auto state = std::make_shared<SelectionState>();
 
     in.defineMethod(selection, "getFocus", [](Interpreter& in, Object*, const Args&) -> Value {
         Object* focus = in.host().focus();
         return focus ? Value(in.host().targetPath(focus, false)) : Value::null();
     });
-    in.defineMethod(selection, "setFocus", [state](Interpreter& in, Object*, const Args& args) -> Value {
+    in.defineMethod(selection, "setFocus", [](Interpreter& in, Object*, const Args& args) -> Value {
         if (args.empty())
             return false;
         const Value& target = args[0];
         if (target.isNullish()) {
             in.host().setFocus(nullptr);
-            state->field = nullptr;
             return true;
         }
         Object* o = target.isString() ? in.resolveTarget(env::callingClip(in), target.asString()) : target.asObject();
         if (!o)
             return false;
         if (o->objectClass() == ObjectClass::Clip) {
-            // A clip takes the focus only when its focusEnabled says so, and
-            // the call answers false even then, as the player's did. The
-            // movie's root never takes it.
-            if (in.toBoolean(in.getMember(o, "focusEnabled")) && in.host().root(o) != o)
+            // A clip takes the focus only when its focusEnabled says so or it
+            // acts as a button, and the call answers false even then, as the
+            // player's did. The movie's root never takes it.
+            bool focusable = in.toBoolean(in.getMember(o, "focusEnabled"));
+            for (const char* handler : kButtonHandlers)
+                focusable = focusable || in.hasProperty(o, handler);
+            if (focusable && in.host().root(o) != o)
                 in.host().setFocus(o);
             return false;
         }
-        const bool taken = in.host().setFocus(o);
-        if (taken) {
-            state->field = nullptr;
-            focusedField(in, *state);
-        }
-        return taken;
+        return in.host().setFocus(o);
     });
-    in.defineMethod(selection, "getBeginIndex", [state](Interpreter& in, Object*, const Args&) -> Value {
-        return focusedField(in, *state) ? state->begin : -1;
+    in.defineMethod(selection, "getBeginIndex", [](Interpreter& in, Object*, const Args&) -> Value {
+        const text::TextFieldState* field = focusedField(in);
+        return field ? clampedIndex(std::min(field->selectionBegin, field->selectionEnd), *field) : -1;
     });
-    in.defineMethod(selection, "getEndIndex", [state](Interpreter& in, Object*, const Args&) -> Value {
-        return focusedField(in, *state) ? state->end : -1;
+    in.defineMethod(selection, "getEndIndex", [](Interpreter& in, Object*, const Args&) -> Value {
+        const text::TextFieldState* field = focusedField(in);
+        return field ? clampedIndex(std::max(field->selectionBegin, field->selectionEnd), *field) : -1;
     });
-    in.defineMethod(selection, "getCaretIndex", [state](Interpreter& in, Object*, const Args&) -> Value {
-        return focusedField(in, *state) ? state->end : -1;
+    in.defineMethod(selection, "getCaretIndex", [](Interpreter& in, Object*, const Args&) -> Value {
+        const text::TextFieldState* field = focusedField(in);
+        return field ? clampedIndex(field->selectionEnd, *field) : -1;
     });
-    in.defineMethod(selection, "setSelection", [state](Interpreter& in, Object*, const Args& args) -> Value {
-        Object* field = focusedField(in, *state);
+    in.defineMethod(selection, "setSelection", [](Interpreter& in, Object*, const Args& args) -> Value {
+        text::TextFieldState* field = focusedField(in);
         if (!field || args.empty())
             return Value();
-        const int length = textLength(in, field);
+        const double length = double(field->length());
         auto clamp = [&](const Value& v) {
             const double n = in.toNumber(v);
-            return std::isfinite(n) ? int(std::clamp(n, 0.0, double(length))) : 0;
+            return std::isfinite(n) ? std::size_t(std::clamp(n, 0.0, length)) : std::size_t(0);
         };
-        state->begin = clamp(args[0]);
-        state->end = args.size() > 1 ? clamp(args[1]) : state->begin;
-        if (state->end < state->begin)
-            std::swap(state->begin, state->end);
+        std::size_t begin = clamp(args[0]);
+        std::size_t end = args.size() > 1 ? clamp(args[1]) : begin;
+        if (end < begin)
+            std::swap(begin, end);
+        field->selectionBegin = begin;
+        field->selectionEnd = end;
         return Value();
     });
     env::initializeBroadcaster(in, selection);

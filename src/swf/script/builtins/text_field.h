@@ -52,6 +52,10 @@ std::string textFieldStringFromValue(Interpreter& in, const Value& value);
 // calls this once per frame for every field with a variable.
 void syncTextFieldVariable(Interpreter& in, Object* field);
 
+// After the user edited the field: its variable takes the new text, then
+// its listeners hear "onChanged".
+void textFieldEdited(Interpreter& in, Object* field);
+
 // Tells the field's listeners (and its own handler) that something changed:
 // "onChanged" after input, "onScroller" after scrolling.
 void broadcastTextFieldEvent(Interpreter& in, Object* field, const std::string& event);

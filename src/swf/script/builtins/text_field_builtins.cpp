@@ -453,12 +453,15 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
         s.maxChars = std::isfinite(n) && n > 0 ? int(std::min(n, 1e9)) : 0;
         break;
     }
-    case Member::Restrict:
-        if (value.isNullish())
+    case Member::Restrict: {
+        // An empty restrict lets everything in, as none does.
+        std::string restrict = value.isNullish() ? std::string() : in.toString(value);
+        if (restrict.empty())
             s.restrict.reset();
         else
-            s.restrict = in.toString(value);
+            s.restrict = std::move(restrict);
         break;
+    }
     case Member::EmbedFonts:
         s.embedFonts = in.toBoolean(value);
         relayout();
@@ -609,9 +612,15 @@ void installMethods(Interpreter& in, Object* proto)
         TextFieldExtension* ext = extensionOf(self);
         if (!ext || args.empty())
             return Value();
-        // Without a selection the caret is at the end of the text.
+        // The selection gives way to the text, and the caret follows it.
         TextFieldState& s = *ext->stateOf(*self);
-        s.replace(s.length(), s.length(), toUnits(in.toString(args[0]), in.swfVersion()), s.newTextFormat);
+        std::size_t begin = std::min(s.selectionBegin, s.length());
+        std::size_t end = std::min(s.selectionEnd, s.length());
+        if (end < begin)
+            std::swap(begin, end);
+        const std::u32string inserted = toUnits(in.toString(args[0]), in.swfVersion());
+        s.replace(begin, end, inserted, s.newTextFormat);
+        s.selectionBegin = s.selectionEnd = begin + inserted.size();
         return Value();
     });
     in.defineMethod(proto, "replaceText", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -726,6 +735,15 @@ void syncTextFieldVariable(Interpreter& in, Object* field)
 {
     if (TextFieldExtension* ext = extensionOf(field))
         readVariable(in, *field, *ext);
+}
+
+void textFieldEdited(Interpreter& in, Object* field)
+{
+    TextFieldExtension* ext = extensionOf(field);
+    if (!ext || !ext->stateOf(*field))
+        return;
+    writeVariable(in, *field, *ext, ext->stateOf(*field)->textString());
+    broadcastTextFieldEvent(in, field, "onChanged");
 }
 
 void broadcastTextFieldEvent(Interpreter& in, Object* field, const std::string& event)

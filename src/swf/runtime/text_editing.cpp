@@ -1,0 +1,120 @@
+// Typing into the focused text field: characters and editing commands.
+
+#include "swf/runtime/movie_runtime.h"
+
+#include "swf/script/builtins/text_field.h"
+#include "swf/text/text_input.h"
+
+#include <algorithm>
+
+namespace swf::runtime {
+
+namespace {
+
+// The first character of the line that holds `index`, and the end of that
+// line before its break.
+std::pair<std::size_t, std::size_t> lineAround(const text::TextFieldState& field, std::size_t index)
+{
+    for (const text::TextLine& line : field.layout().lines) {
+        if (index >= line.begin && (index < line.end || &line == &field.layout().lines.back())) {
+            std::size_t end = std::min(line.end, field.length());
+            if (end > line.begin && text::isParagraphBreak(field.text[end - 1]))
+                --end;
+            return {line.begin, std::max(end, line.begin)};
+        }
+    }
+    return {0, field.length()};
+}
+
+} // namespace
+
+void MovieRuntime::textInput(char32_t character)
+{
+    // A character a button or clip waits for works it instead of going in.
+    if (character >= 32 && character < 128) {
+        m_vm->beginFrame();
+        if (runKeyPress(int(character)))
+            return;
+    }
+    Instance* focused = instanceOf(m_focus);
+    if (!focused || !focused->object->text || !focused->object->text->input)
+        return;
+    text::TextFieldState& field = *focused->object->text;
+    // A line break goes in only where there can be more than one line;
+    // other control characters (Tab, Escape) never go in.
+    if (character == U'\r' || character == U'\n') {
+        if (!field.multiline)
+            return;
+        character = U'\r';
+    } else if (character < 0x20 || character == 0x7F) {
+        return;
+    }
+    m_vm->beginFrame();
+    if (text::typeText(field, std::u32string(1, character))) {
+        script::textFieldEdited(*m_vm, m_focus);
+        runQueue();
+    }
+}
+
+void MovieRuntime::textControl(TextControl control)
+{
+    Instance* focused = instanceOf(m_focus);
+    if (!focused || !focused->object->text)
+        return;
+    if (control == TextControl::Enter) {
+        textInput(U'\r');
+        return;
+    }
+    text::TextFieldState& field = *focused->object->text;
+    const std::size_t length = field.length();
+    std::size_t begin = std::min(field.selectionBegin, length);
+    std::size_t end = std::min(field.selectionEnd, length);
+    const std::size_t caret = end;
+    if (end < begin)
+        std::swap(begin, end);
+    auto place = [&](std::size_t b, std::size_t e) {
+        field.selectionBegin = b;
+        field.selectionEnd = e;
+    };
+    switch (control) {
+    case TextControl::MoveLeft:
+        begin == end ? place(caret ? caret - 1 : 0, caret ? caret - 1 : 0) : place(begin, begin);
+        return;
+    case TextControl::MoveRight:
+        begin == end ? place(std::min(caret + 1, length), std::min(caret + 1, length)) : place(end, end);
+        return;
+    case TextControl::MoveLeftLine: {
+        const std::size_t to = lineAround(field, caret).first;
+        place(to, to);
+        return;
+    }
+    case TextControl::MoveRightLine: {
+        const std::size_t to = lineAround(field, caret).second;
+        place(to, to);
+        return;
+    }
+    case TextControl::SelectAll: place(0, length); return;
+    case TextControl::Backspace:
+    case TextControl::Delete: {
+        if (!field.input)
+            return;
+        if (begin == end) {
+            if (control == TextControl::Backspace && begin > 0)
+                --begin;
+            else if (control == TextControl::Delete && end < length)
+                ++end;
+            else
+                return;
+        }
+        m_vm->beginFrame();
+        field.replace(begin, end, std::u32string(), field.newTextFormat);
+        place(begin, begin);
+        script::textFieldEdited(*m_vm, m_focus);
+        runQueue();
+        return;
+    }
+    case TextControl::Enter: return;
+    }
+}
+
+} // namespace swf::runtime
