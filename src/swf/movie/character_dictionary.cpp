@@ -22,6 +22,12 @@ std::string CharacterDictionary::fontName(std::uint16_t id) const
     return it == m_fontNames.end() ? std::string() : it->second;
 }
 
+const std::vector<std::uint16_t>* CharacterDictionary::fontCodes(std::uint16_t id) const
+{
+    const auto it = m_fontCodes.find(id);
+    return it == m_fontCodes.end() ? nullptr : it->second;
+}
+
 void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting, int frame)
 {
     if (nesting > kMaxNesting)
@@ -46,8 +52,11 @@ void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting, int
         } else if (const auto* font = std::get_if<DefineFont>(&tag)) {
             // Font info, before or after its font, has the last word on the name.
             m_fontNames.try_emplace(font->id, decodeString(font->name).toStdString());
+            if (font->version > 1)
+                m_fontCodes.try_emplace(font->id, &font->codeTable);
         } else if (const auto* info = std::get_if<DefineFontInfo>(&tag)) {
             m_fontNames.insert_or_assign(info->fontId, decodeString(info->name).toStdString());
+            m_fontCodes.insert_or_assign(info->fontId, &info->codeTable);
         } else if (const auto* sprite = std::get_if<DefineSprite>(&tag)) {
             if (!m_characters.contains(sprite->id))
                 add(sprite->id, {Character::Kind::Sprite, &tag,

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace swf::movie {
 
@@ -40,12 +41,16 @@ public:
     size_t size() const { return m_characters.size(); }
     // The name a font definition (or its font info) gives font `id`, as UTF-8; empty when unknown.
     std::string fontName(std::uint16_t id) const;
+    // The character codes of font `id`'s glyphs, in glyph order (from its
+    // font info when it has one); null when unknown.
+    const std::vector<std::uint16_t>* fontCodes(std::uint16_t id) const;
 
 private:
     // `frame`: the root frame of a sprite's tags; the root's own are counted.
     void collect(const std::vector<Tag>& tags, int nesting, int frame);
     std::unordered_map<std::uint16_t, Character> m_characters;
     std::unordered_map<std::uint16_t, std::string> m_fontNames;
+    std::unordered_map<std::uint16_t, const std::vector<std::uint16_t>*> m_fontCodes;
 };
 
 } // namespace swf::movie
