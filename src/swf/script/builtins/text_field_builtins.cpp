@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace swf::script {
 
@@ -59,6 +60,9 @@ enum class Member {
     GridFitType,
     Sharpness,
     Thickness,
+    Filters,
+    TabIndex,
+    StyleSheet,
 };
 
 struct MemberInfo {
@@ -67,40 +71,44 @@ struct MemberInfo {
     std::uint16_t versionFlag; // hidden before this version
 };
 
-// In the order the player lists them on TextField.prototype.
+// In the order the player puts them on TextField.prototype (for..in lists
+// them the other way round).
 constexpr MemberInfo kMembers[] = {
-    {"text", Member::Text, 0},
-    {"htmlText", Member::HtmlText, 0},
-    {"html", Member::Html, 0},
-    {"length", Member::Length, 0},
-    {"textColor", Member::TextColor, 0},
-    {"background", Member::Background, 0},
-    {"backgroundColor", Member::BackgroundColor, 0},
-    {"border", Member::Border, 0},
-    {"borderColor", Member::BorderColor, 0},
-    {"autoSize", Member::AutoSize, 0},
-    {"wordWrap", Member::WordWrap, 0},
-    {"multiline", Member::Multiline, 0},
-    {"type", Member::Type, 0},
-    {"selectable", Member::Selectable, 0},
-    {"password", Member::Password, 0},
-    {"maxChars", Member::MaxChars, 0},
-    {"restrict", Member::Restrict, 0},
-    {"embedFonts", Member::EmbedFonts, 0},
-    {"condenseWhite", Member::CondenseWhite, 0},
-    {"mouseWheelEnabled", Member::MouseWheelEnabled, PropertyFlag::Version7},
-    {"variable", Member::Variable, 0},
-    {"textWidth", Member::TextWidth, 0},
-    {"textHeight", Member::TextHeight, 0},
+    {"gridFitType", Member::GridFitType, PropertyFlag::Version8},
+    {"antiAliasType", Member::AntiAliasType, PropertyFlag::Version8},
+    {"thickness", Member::Thickness, PropertyFlag::Version8},
+    {"sharpness", Member::Sharpness, PropertyFlag::Version8},
+    {"filters", Member::Filters, PropertyFlag::Version8},
     {"scroll", Member::Scroll, 0},
     {"maxscroll", Member::MaxScroll, 0},
+    {"borderColor", Member::BorderColor, 0},
+    {"backgroundColor", Member::BackgroundColor, 0},
+    {"textColor", Member::TextColor, 0},
+    {"tabIndex", Member::TabIndex, 0},
+    {"autoSize", Member::AutoSize, 0},
+    {"text", Member::Text, 0},
+    {"type", Member::Type, 0},
+    {"htmlText", Member::HtmlText, 0},
+    {"variable", Member::Variable, 0},
     {"hscroll", Member::HScroll, 0},
     {"maxhscroll", Member::MaxHScroll, 0},
+    {"maxChars", Member::MaxChars, 0},
+    {"embedFonts", Member::EmbedFonts, 0},
+    {"html", Member::Html, 0},
+    {"border", Member::Border, 0},
+    {"background", Member::Background, 0},
+    {"wordWrap", Member::WordWrap, 0},
+    {"password", Member::Password, 0},
+    {"multiline", Member::Multiline, 0},
+    {"selectable", Member::Selectable, 0},
+    {"length", Member::Length, 0},
     {"bottomScroll", Member::BottomScroll, 0},
-    {"antiAliasType", Member::AntiAliasType, PropertyFlag::Version8},
-    {"gridFitType", Member::GridFitType, PropertyFlag::Version8},
-    {"sharpness", Member::Sharpness, PropertyFlag::Version8},
-    {"thickness", Member::Thickness, PropertyFlag::Version8},
+    {"textWidth", Member::TextWidth, 0},
+    {"textHeight", Member::TextHeight, 0},
+    {"restrict", Member::Restrict, 0},
+    {"condenseWhite", Member::CondenseWhite, 0},
+    {"mouseWheelEnabled", Member::MouseWheelEnabled, 0},
+    {"styleSheet", Member::StyleSheet, 0},
 };
 
 const MemberInfo* findMember(const std::string& name, int swfVersion)
@@ -180,6 +188,12 @@ public:
         return display && display->setMember(in, self, name, value);
     }
 
+    // From SWF 6 the members are accessors of the prototype, which watches see.
+    bool watchesMember(Interpreter& in, Object& self, const std::string& name) override
+    {
+        return in.swfVersion() >= 6 && stateOf(self) && findMember(name, in.swfVersion());
+    }
+
     // 1 for _width, 2 for _height, 0 for anything else.
     static int sizeAxis(const std::string& name, int swfVersion)
     {
@@ -190,10 +204,16 @@ public:
     Value get(Interpreter& in, Object& self, Member member);
     void set(Interpreter& in, Object& self, Member member, const Value& value);
 
+    void references(std::vector<Value>& out) const override { out.insert(out.end(), {filters, tabIndex, styleSheet}); }
+
     std::shared_ptr<TextFieldState> owned;
     TextFieldLocator locate;
     std::shared_ptr<ObjectExtension> display;
     TextFieldDisplayHooks hooks;
+    // Members the player keeps as script values.
+    Value filters;
+    Value tabIndex;
+    Value styleSheet;
 };
 
 // The extension of a text field that still has its state.
@@ -277,6 +297,18 @@ void writeVariable(Interpreter& in, Object& self, TextFieldExtension& ext, const
         in.setMember(holder, name, text);
 }
 
+void bindVariable(Interpreter& in, Object& self, TextFieldExtension& ext)
+{
+    Object* holder = nullptr;
+    std::string name;
+    if (!resolveVariable(in, self, ext, holder, name))
+        return;
+    const std::string& initial = ext.stateOf(self)->initialText;
+    if (!initial.empty() && in.getMember(holder, name).isUndefined())
+        in.setMember(holder, name, initial);
+    readVariable(in, self, ext);
+}
+
 Value TextFieldExtension::get(Interpreter& in, Object& self, Member member)
 {
     TextFieldState& s = *stateOf(self);
@@ -296,7 +328,8 @@ Value TextFieldExtension::get(Interpreter& in, Object& self, Member member)
     case Member::Length:
         return double(s.length());
     case Member::TextColor:
-        return double(s.formatAt(0).color.value_or(s.newTextFormat.color.value_or(0)));
+        // The colour of new text: HTML markup colours runs, not the field.
+        return double(s.newTextFormat.color.value_or(0));
     case Member::Background:
         return s.background;
     case Member::BackgroundColor:
@@ -351,6 +384,12 @@ Value TextFieldExtension::get(Interpreter& in, Object& self, Member member)
         return s.sharpness;
     case Member::Thickness:
         return s.thickness;
+    case Member::Filters:
+        return filters.isUndefined() ? Value(in.newArray({})) : filters;
+    case Member::TabIndex:
+        return tabIndex;
+    case Member::StyleSheet:
+        return styleSheet;
     }
     return Value();
 }
@@ -367,7 +406,12 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
     switch (member) {
     case Member::Text: {
         const std::string text = textFieldStringFromValue(in, value);
-        s.setText(text);
+        // An HTML field's new text continues in its last character's
+        // format; a plain field's takes the new text format.
+        if (s.html && !s.runs.empty())
+            s.replace(0, s.length(), toUnits(text, s.swfVersion), s.runs.back().format);
+        else
+            s.setText(text);
         writeVariable(in, self, *this, s.textString());
         break;
     }
@@ -377,9 +421,6 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             const HtmlText parsed = parseHtmlText(toUnits(html, s.swfVersion), s.newTextFormat, s.condenseWhite,
                                                   s.swfVersion, s.multiline);
             s.setTextUnits(parsed.text, parsed.runs);
-            // Text typed or set later continues in the last character's format.
-            if (!s.runs.empty())
-                s.newTextFormat = s.runs.back().format;
         } else {
             s.setText(html);
         }
@@ -474,7 +515,7 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             s.variable.clear();
         } else {
             s.variable = in.toString(value);
-            readVariable(in, self, *this);
+            bindVariable(in, self, *this);
         }
         break;
     case Member::Scroll:
@@ -484,7 +525,14 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             break;
         const int before = member == Member::Scroll ? s.scroll : s.hscroll;
         int& target = member == Member::Scroll ? s.scroll : s.hscroll;
-        target = int(std::clamp(n, -1e9, 1e9));
+        if (member == Member::Scroll) {
+            // The player keeps the first line shown as a 32-bit index from
+            // 0: the number wraps to 32 bits, and so does the step down.
+            const auto index = std::int32_t(std::uint32_t(toInt32(n)) - 1u);
+            target = index == std::numeric_limits<std::int32_t>::max() ? index : index + 1;
+        } else {
+            target = int(std::clamp(n, -1e9, 1e9));
+        }
         s.clampScroll();
         if (target != before)
             ++s.revision;
@@ -502,11 +550,22 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             s.gridFitType = type;
         break;
     }
+    // Kept as given, NaN and infinities too.
     case Member::Sharpness:
-        s.sharpness = std::clamp(in.toNumber(value), -400.0, 400.0);
+        s.sharpness = in.toNumber(value);
         break;
     case Member::Thickness:
-        s.thickness = std::clamp(in.toNumber(value), -200.0, 200.0);
+        s.thickness = in.toNumber(value);
+        break;
+    case Member::Filters:
+        filters = value;
+        break;
+    case Member::TabIndex:
+        tabIndex = value;
+        break;
+    case Member::StyleSheet:
+        styleSheet = value.isObject() ? value : Value();
+        ++s.revision;
         break;
     // Read-only members ignore assignments.
     case Member::Length:
@@ -576,7 +635,7 @@ void installMethods(Interpreter& in, Object* proto)
         std::size_t begin = 0;
         std::size_t end = 0;
         if (!rangeArgs(in, args, std::min<std::size_t>(args.size(), 2), ext->stateOf(*self)->length(), begin, end))
-            return ext->stateOf(*self)->length() == 0 && args.empty() ? makeTextFormat(in, ext->stateOf(*self)->newTextFormat) : nullFormat(in);
+            return nullFormat(in);
         return makeTextFormat(in, ext->stateOf(*self)->formatOf(begin, end));
     });
     in.defineMethod(proto, "setTextFormat", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -728,6 +787,12 @@ void syncTextFieldVariable(Interpreter& in, Object* field)
         readVariable(in, *field, *ext);
 }
 
+void bindTextFieldVariable(Interpreter& in, Object* field)
+{
+    if (TextFieldExtension* ext = extensionOf(field))
+        bindVariable(in, *field, *ext);
+}
+
 void broadcastTextFieldEvent(Interpreter& in, Object* field, const std::string& event)
 {
     if (!field)
@@ -768,8 +833,9 @@ void installTextField(Interpreter& in)
                 return Value();
             });
             proto->setAccessor(info.name, getter, setter);
+            // Listed by for..in, on the prototype and on every field.
             if (Property* p = proto->findOwnAnyVersion(info.name))
-                p->flags |= PropertyFlag::DontEnum | PropertyFlag::DontDelete | info.versionFlag;
+                p->flags |= PropertyFlag::DontDelete | info.versionFlag;
         }
     }
 }
