@@ -592,7 +592,7 @@ TEST(MovieScripts, TextSnapshotReadsAClipsStaticTextInDepthOrder)
         push "getCount"
         CallMethod
         Trace
-        push 1, "s"
+        push 0, 1, "s"
         GetVariable
         push "getCount"
         CallMethod

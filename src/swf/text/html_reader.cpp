@@ -298,6 +298,7 @@ public:
         HtmlText out;
         out.text = std::move(m_text);
         out.runs = std::move(m_runs);
+        out.endFormat = m_stack.back().format;
         return out;
     }
 

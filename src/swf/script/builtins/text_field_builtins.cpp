@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 namespace swf::script {
 
@@ -204,7 +205,10 @@ public:
     Value get(Interpreter& in, Object& self, Member member);
     void set(Interpreter& in, Object& self, Member member, const Value& value);
 
-    void references(std::vector<Value>& out) const override { out.insert(out.end(), {filters, tabIndex, styleSheet}); }
+    void references(std::vector<Value>& out) const override
+    {
+        out.insert(out.end(), {filters, tabIndex, styleSheet, shownObject});
+    }
 
     std::shared_ptr<TextFieldState> owned;
     TextFieldLocator locate;
@@ -214,6 +218,8 @@ public:
     Value filters;
     Value tabIndex;
     Value styleSheet;
+    // The object the bound variable held when the field last showed it.
+    Value shownObject;
 };
 
 // The extension of a text field that still has its state.
@@ -277,6 +283,11 @@ void readVariable(Interpreter& in, Object& self, TextFieldExtension& ext)
     const Value v = in.getMember(holder, name);
     if (v.isUndefined())
         return;
+    // An object shows as it converted when it became the value: the field
+    // follows the variable, not what the object's toString says later.
+    if (v.isObject() && ext.shownObject.isObject() && v.asObject() == ext.shownObject.asObject())
+        return;
+    ext.shownObject = v.isObject() ? v : Value();
     const std::string text = textFieldStringFromValue(in, v);
     TextFieldState& state = *ext.stateOf(self);
     if (state.html) {
@@ -306,6 +317,7 @@ void bindVariable(Interpreter& in, Object& self, TextFieldExtension& ext)
     const std::string& initial = ext.stateOf(self)->initialText;
     if (!initial.empty() && in.getMember(holder, name).isUndefined())
         in.setMember(holder, name, initial);
+    ext.shownObject = Value();
     readVariable(in, self, ext);
 }
 
@@ -406,12 +418,7 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
     switch (member) {
     case Member::Text: {
         const std::string text = textFieldStringFromValue(in, value);
-        // An HTML field's new text continues in its last character's
-        // format; a plain field's takes the new text format.
-        if (s.html && !s.runs.empty())
-            s.replace(0, s.length(), toUnits(text, s.swfVersion), s.runs.back().format);
-        else
-            s.setText(text);
+        s.setText(text);
         writeVariable(in, self, *this, s.textString());
         break;
     }
@@ -421,6 +428,8 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             const HtmlText parsed = parseHtmlText(toUnits(html, s.swfVersion), s.newTextFormat, s.condenseWhite,
                                                   s.swfVersion, s.multiline);
             s.setTextUnits(parsed.text, parsed.runs);
+            // Text set later continues in the format the markup left open.
+            s.newTextFormat = parsed.endFormat;
         } else {
             s.setText(html);
         }
@@ -807,8 +816,49 @@ void broadcastTextFieldEvent(Interpreter& in, Object* field, const std::string& 
 
 void installTextField(Interpreter& in)
 {
+    // The members as accessor properties, listed by for..in: on the
+    // prototype from SWF 6; in SWF 5, whose movies cannot see the prototype,
+    // on each object that new TextField() makes.
+    struct Accessor {
+        const MemberInfo* info;
+        Object* getter;
+        Object* setter;
+    };
+    auto accessors = std::make_shared<std::vector<Accessor>>();
+    for (const MemberInfo& info : kMembers) {
+        const Member member = info.member;
+        Object* getter = in.newFunction([member](Interpreter& in, Object* self, const Args&) -> Value {
+            TextFieldExtension* ext = extensionOf(self);
+            return ext ? ext->get(in, *self, member) : Value();
+        });
+        Object* setter = in.newFunction([member](Interpreter& in, Object* self, const Args& args) -> Value {
+            if (TextFieldExtension* ext = extensionOf(self))
+                ext->set(in, *self, member, arg(args, 0));
+            return Value();
+        });
+        accessors->push_back({&info, getter, setter});
+    }
+    auto addAccessors = [accessors](Object* on) {
+        for (const Accessor& a : *accessors) {
+            on->setAccessor(a.info->name, a.getter, a.setter);
+            if (Property* p = on->findOwnAnyVersion(a.info->name))
+                p->flags |= PropertyFlag::DontDelete | a.info->versionFlag;
+        }
+    };
+    const bool onPrototype = in.swfVersion() >= 6;
+    if (!onPrototype) {
+        for (const Accessor& a : *accessors) {
+            in.pin(a.getter);
+            in.pin(a.setter);
+        }
+    }
+
     Object* proto = in.newObject();
-    auto construct = [](Interpreter&, Object* self, const Args&) -> Value { return self; };
+    auto construct = [addAccessors, onPrototype](Interpreter&, Object* self, const Args&) -> Value {
+        if (self && !onPrototype)
+            addAccessors(self);
+        return self;
+    };
     Object* ctor = makeConstructor(
         in, "TextField", [](Interpreter&, Object*, const Args&) -> Value { return Value(); }, construct, proto);
     installMethods(in, proto);
@@ -818,26 +868,10 @@ void installTextField(Interpreter& in)
     });
     markVersion(ctor, {"getFontList"}, PropertyFlag::Version6);
 
-    // From SWF 6 the members are properties of the prototype too, so that
-    // scripts see them there ("text" in TextField.prototype).
-    if (in.swfVersion() >= 6) {
-        for (const MemberInfo& info : kMembers) {
-            const Member member = info.member;
-            Object* getter = in.newFunction([member](Interpreter& in, Object* self, const Args&) -> Value {
-                TextFieldExtension* ext = extensionOf(self);
-                return ext ? ext->get(in, *self, member) : Value();
-            });
-            Object* setter = in.newFunction([member](Interpreter& in, Object* self, const Args& args) -> Value {
-                if (TextFieldExtension* ext = extensionOf(self))
-                    ext->set(in, *self, member, arg(args, 0));
-                return Value();
-            });
-            proto->setAccessor(info.name, getter, setter);
-            // Listed by for..in, on the prototype and on every field.
-            if (Property* p = proto->findOwnAnyVersion(info.name))
-                p->flags |= PropertyFlag::DontDelete | info.versionFlag;
-        }
-    }
+    if (onPrototype)
+        addAccessors(proto);
+    else
+        markVersion(ctor, {"prototype"}, PropertyFlag::Version6);
 }
 
 } // namespace swf::script

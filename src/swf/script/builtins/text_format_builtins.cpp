@@ -3,7 +3,7 @@
 // first TextFormat is made (as in the original player, where a prototype
 // replaced by a script gets them again); the values live in the object's
 // extension. Each setter converts what it is given the way the player
-// did, down to the calls it makes on objects.
+// did, down to the calls it makes on objects (valueOf twice, toString once).
 
 #include "swf/script/builtins/text_format.h"
 
@@ -220,21 +220,19 @@ void assign(Interpreter& in, TextFormatData& d, FormatMember m, const Value& v, 
         return;
     }
     const int version = in.swfVersion();
-    // Before version 8, whatever the member, an object is asked for its
-    // number twice and its string once, and measures come from the first
-    // number. The version 8 player converts an object once, to what the
-    // member holds (an object is simply true to a flag).
+    // Whatever the member, an object is asked for its number twice and its
+    // string once; the version 8 player measures in the second number.
     Object* o = v.asObject();
-    double first = 0;
+    double first = 0, second = 0;
     std::string text;
-    if (o && version < 8) {
+    if (o) {
         first = numberOf(in, o);
-        numberOf(in, o);
+        second = numberOf(in, o);
         text = stringOf(in, o);
     }
-    auto number = [&] { return !o ? in.toNumber(v) : version >= 8 ? numberOf(in, o) : first; };
-    auto measure = [&] { return number(); };
-    auto string = [&] { return !o ? in.toString(v) : version >= 8 ? stringOf(in, o) : text; };
+    auto number = [&] { return o ? first : in.toNumber(v); };
+    auto measure = [&] { return o ? (version >= 8 ? second : first) : in.toNumber(v); };
+    auto string = [&] { return o ? text : in.toString(v); };
     auto boolean = [&] { return o ? true : in.toBoolean(v); };
 
     TextFieldFormat& f = d.format;
