@@ -552,3 +552,103 @@ TEST(MovieScripts, TellTargetOfAClipGoesByItsName)
     )")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "1\n");
 }
+
+TEST(MovieScripts, TextSnapshotReadsAClipsStaticTextInDepthOrder)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    const auto font = b.define([](std::uint16_t id) {
+        DefineFont f;
+        f.version = 2;
+        f.id = id;
+        f.glyphs.resize(3);
+        f.codeTable = {u'a', u'B', u'c'};
+        return f;
+    });
+    auto text = [&](std::vector<std::uint32_t> glyphs) {
+        return b.define([&](std::uint16_t id) {
+            DefineText t;
+            t.id = id;
+            TextRecord record;
+            record.fontId = font;
+            record.height = Twips(240);
+            for (std::uint32_t g : glyphs)
+                record.glyphs.push_back({g, 100});
+            t.records = {record};
+            return t;
+        });
+    };
+    const auto ab = text({0, 1});
+    const auto c = text({2});
+    b.place(2, ab).place(1, c);
+    // s = new TextSnapshot(this); then its count, text and searches.
+    b.add(DoAction{assembled(R"(
+        push "s", "this"
+        GetVariable
+        push 1, "TextSnapshot"
+        NewObject
+        SetVariable
+        push 0, "s"
+        GetVariable
+        push "getCount"
+        CallMethod
+        Trace
+        push 0, 1, "s"
+        GetVariable
+        push "getCount"
+        CallMethod
+        Trace
+        push 10, 0, 2, "s"
+        GetVariable
+        push "getText"
+        CallMethod
+        Trace
+        push false, "b", 0, 3, "s"
+        GetVariable
+        push "findText"
+        CallMethod
+        Trace
+        push true, "b", 0, 3, "s"
+        GetVariable
+        push "findText"
+        CallMethod
+        Trace
+        push "x", 1, "TextSnapshot"
+        NewObject
+        push "getCount"
+        CallMethod
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "3\nundefined\ncaB\n2\n-1\nundefined\n");
+}
+
+TEST(MovieScripts, ABoundVariableWithoutAValueTakesTheFieldsInitialText)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 6);
+    const auto field = b.define([](std::uint16_t id) {
+        DefineEditText edit;
+        edit.id = id;
+        edit.bounds = {Twips(0), Twips::fromPixels(100), Twips(0), Twips::fromPixels(20)};
+        edit.variableName = "v";
+        edit.initialText = "Hello";
+        return edit;
+    });
+    b.place(1, field, {}, {}, "t");
+    // Rebinding to a variable without a value gives it the initial text again.
+    b.add(DoAction{assembled(R"(
+        push "v"
+        GetVariable
+        Trace
+        push "t"
+        GetVariable
+        push "text", "changed"
+        SetMember
+        push "t"
+        GetVariable
+        push "variable", "w"
+        SetMember
+        push "w"
+        GetVariable
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "Hello\nHello\n");
+}

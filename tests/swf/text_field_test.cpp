@@ -409,10 +409,13 @@ TEST(TextFieldObjectTest, HtmlTextIsMarkupOnlyForHtmlFields)
     m.in.setMember(field, "htmlText", "a\rb");
     EXPECT_EQ(m.str(field, "text"), "ab");
     EXPECT_EQ(m.num(field, "length"), 3);
-    EXPECT_NE(m.str(field, "htmlText").find("a</B></FONT></P><P ALIGN"), std::string::npos);
+    EXPECT_NE(m.str(field, "htmlText").find("a</FONT></P><P ALIGN"), std::string::npos);
 
-    // What follows continues in the last character's format.
-    m.in.setMember(field, "htmlText", "a<font size='30'>b</font>");
+    // What follows continues in the format the markup left open.
+    m.in.setMember(field, "htmlText", "a<font size='30'>b");
+    m.in.setMember(field, "text", "c");
+    EXPECT_EQ(m.str(m.in.callMethod(field, "getTextFormat", {0.0}).asObject(), "size"), "30");
+    m.in.setMember(field, "htmlText", "<font size='40'>b</font>");
     m.in.setMember(field, "text", "c");
     EXPECT_EQ(m.str(m.in.callMethod(field, "getTextFormat", {0.0}).asObject(), "size"), "30");
 }

@@ -22,6 +22,12 @@ FontDescription CharacterDictionary::font(std::uint16_t id) const
     return it == m_fonts.end() ? FontDescription{} : it->second;
 }
 
+const std::vector<std::uint16_t>* CharacterDictionary::fontCodes(std::uint16_t id) const
+{
+    const auto it = m_fontCodes.find(id);
+    return it == m_fontCodes.end() ? nullptr : it->second;
+}
+
 void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting, int frame)
 {
     if (nesting > kMaxNesting)
@@ -47,9 +53,12 @@ void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting, int
             // Font info, before or after its font, has the last word on the name.
             m_fonts.try_emplace(font->id,
                                 FontDescription{decodeString(font->name).toStdString(), font->bold, font->italic});
+            if (font->version > 1)
+                m_fontCodes.try_emplace(font->id, &font->codeTable);
         } else if (const auto* info = std::get_if<DefineFontInfo>(&tag)) {
             m_fonts.insert_or_assign(info->fontId,
                                      FontDescription{decodeString(info->name).toStdString(), info->bold, info->italic});
+            m_fontCodes.insert_or_assign(info->fontId, &info->codeTable);
         } else if (const auto* sprite = std::get_if<DefineSprite>(&tag)) {
             if (!m_characters.contains(sprite->id))
                 add(sprite->id, {Character::Kind::Sprite, &tag,

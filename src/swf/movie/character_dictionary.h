@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace swf::movie {
 
@@ -48,12 +49,16 @@ public:
     // What a font definition (or its font info) says of font `id`; an empty
     // name when unknown.
     FontDescription font(std::uint16_t id) const;
+    // The character codes of font `id`'s glyphs, in glyph order (from its
+    // font info when it has one); null when unknown.
+    const std::vector<std::uint16_t>* fontCodes(std::uint16_t id) const;
 
 private:
     // `frame`: the root frame of a sprite's tags; the root's own are counted.
     void collect(const std::vector<Tag>& tags, int nesting, int frame);
     std::unordered_map<std::uint16_t, Character> m_characters;
     std::unordered_map<std::uint16_t, FontDescription> m_fonts;
+    std::unordered_map<std::uint16_t, const std::vector<std::uint16_t>*> m_fontCodes;
 };
 
 } // namespace swf::movie

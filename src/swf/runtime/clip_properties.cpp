@@ -42,6 +42,14 @@ double textXShift(const movie::DisplayObject& object)
     return object.text ? object.text->xShift() * object.matrix.scaleX : 0.0;
 }
 
+// A position in twips from pixels a script gives: text fields drop the
+// fraction of a twip, as their sizes do; other objects round to the nearest.
+std::int32_t positionTwips(const movie::DisplayObject& object, double twips)
+{
+    twips = std::clamp(twips, -2e9, 2e9);
+    return static_cast<std::int32_t>(object.text ? std::trunc(twips) : std::round(twips));
+}
+
 } // namespace
 
 QRectF MovieRuntime::localBounds(const movie::DisplayObject& object) const
@@ -237,13 +245,13 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
     switch (ClipProperty(index)) {
     case ClipProperty::X:
         if (number(v)) {
-            m.translateX = Twips(static_cast<std::int32_t>(std::lround(std::clamp(v * 20.0 - textXShift(object), -2e9, 2e9))));
+            m.translateX = Twips(positionTwips(object, v * 20.0 - textXShift(object)));
             object.scriptTransformed = true;
         }
         break;
     case ClipProperty::Y:
         if (number(v)) {
-            m.translateY = Twips(static_cast<std::int32_t>(std::lround(std::clamp(v * 20.0, -2e9, 2e9))));
+            m.translateY = Twips(positionTwips(object, v * 20.0));
             object.scriptTransformed = true;
         }
         break;

@@ -225,13 +225,15 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         Instance* i = inst(self);
         if (!i || args.size() < 6)
             return Value();
+        // Whole pixels: fractions go, NaN and infinities are 0, and a
+        // negative size counts as positive.
         double n[5];
         for (int k = 0; k < 5; ++k) {
-            n[k] = in.toNumber(args[std::size_t(k) + 1]);
-            if (!std::isfinite(n[k]))
-                n[k] = 0;
+            const double d = in.toNumber(args[std::size_t(k) + 1]);
+            n[k] = std::isfinite(d) ? double(script::toInt32(d)) : 0;
         }
-        Object* field = rt.createTextField(i, in.toString(args[0]), int(n[0]), n[1], n[2], n[3], n[4]);
+        Object* field = rt.createTextField(i, in.toString(args[0]), int(n[0]), n[1], n[2], std::abs(n[3]),
+                                           std::abs(n[4]));
         return Value(field);
     });
     def("duplicateMovieClip", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
@@ -392,9 +394,13 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
     defineGeometryMethods(in, proto, rt);
     defineMovieMethods(in, proto, rt);
     auto def = [&](const char* name, script::NativeFunction f) { in.defineMethod(proto, name, std::move(f)); };
-    for (const char* name : {"loadMovie", "unloadMovie", "loadVariables", "attachAudio", "attachVideo",
-                             "getTextSnapshot", "clear", "lineStyle", "beginFill", "beginGradientFill", "moveTo",
-                             "lineTo", "curveTo", "endFill"}) {
+    def("getTextSnapshot", [](Interpreter& in, Object* self, const Args&) -> Value {
+        Object* snapshot = in.newObject(in.prototypeOf("TextSnapshot"));
+        script::fillTextSnapshot(in, snapshot, self);
+        return snapshot;
+    });
+    for (const char* name : {"loadMovie", "unloadMovie", "loadVariables", "attachAudio", "attachVideo", "clear",
+                             "lineStyle", "beginFill", "beginGradientFill", "moveTo", "lineTo", "curveTo", "endFill"}) {
         if (!proto->findOwn(name))
             def(name, [](Interpreter&, Object*, const Args&) { return Value(); });
     }
@@ -404,7 +410,8 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
                                 "attachVideo", "clear", "lineStyle", "beginFill", "beginGradientFill", "moveTo",
                                 "lineTo", "curveTo", "endFill"},
                         script::PropertyFlag::Version6);
-    script::markVersion(proto, {"getInstanceAtDepth", "getNextHighestDepth", "getSWFVersion", "getTextSnapshot"},
+    script::markVersion(proto, {"getTextSnapshot"}, script::PropertyFlag::Version6);
+    script::markVersion(proto, {"getInstanceAtDepth", "getNextHighestDepth", "getSWFVersion"},
                         script::PropertyFlag::Version7);
     proto->setAccessor("transform", in.newFunction([](Interpreter& in, Object* self, const Args&) {
         return clipTransform(in, self);

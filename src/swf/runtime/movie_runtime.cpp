@@ -5,6 +5,7 @@
 #include "swf/render/text_field_layout.h"
 #include "swf/runtime/movie_clip_methods.h"
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/text_field.h"
 
 #include <algorithm>
 #include <chrono>
@@ -258,6 +259,8 @@ void MovieRuntime::setupClip(Instance* inst, bool dynamic, Object* init)
     const movie::Character* character = object.character;
     if (character && character->kind == movie::Character::Kind::EditText) {
         attachTextFieldObject(inst);
+        if (inst->self && inst->object->text && !inst->object->text->variable.empty())
+            script::bindTextFieldVariable(*m_vm, inst->self);
         return;
     }
     if (character && character->kind == movie::Character::Kind::Button) {

@@ -222,6 +222,7 @@ public:
     Instance* instanceFor(const movie::DisplayObject& object) const;
     const std::shared_ptr<script::ObjectExtension>& clipExtension() const { return m_clipExtension; }
     std::vector<std::vector<std::uint8_t>> frameScripts(script::Object* clip, const std::string& frame) override;
+    std::optional<std::vector<std::u32string>> staticText(script::Object* clip) override;
     double mouseX() const { return m_pointer.x; }
     double mouseY() const { return m_pointer.y; }
     // The instance of the display object whose area holds the stage point (for hitTest and buttons).

@@ -1,6 +1,7 @@
 // Text fields on the stage: the script side of their live state, and the
 // timeline variables they show.
 
+#include "swf/movie/static_text.h"
 #include "swf/runtime/movie_clip_methods.h"
 #include "swf/runtime/movie_runtime.h"
 #include "swf/script/builtins/text_field.h"
@@ -40,6 +41,23 @@ void MovieRuntime::syncTextVariables()
         if (inst->object && inst->object->text && inst->self && !inst->object->text->variable.empty())
             script::syncTextFieldVariable(*m_vm, inst->self);
     }
+}
+
+// The static texts placed directly in a clip, lowest depth first.
+std::optional<std::vector<std::u32string>> MovieRuntime::staticText(script::Object* clip)
+{
+    Instance* inst = instanceOf(clip);
+    if (!inst || !inst->object->clip)
+        return std::nullopt;
+    std::vector<std::u32string> lines;
+    for (const auto& [depth, object] : inst->object->clip->objects) {
+        const DefineText* text = object.character ? object.character->text() : nullptr;
+        if (!text)
+            continue;
+        for (std::u32string& line : movie::staticTextLines(*text, m_dictionary))
+            lines.push_back(std::move(line));
+    }
+    return lines;
 }
 
 } // namespace swf::runtime

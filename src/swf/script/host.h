@@ -7,6 +7,7 @@
 #include "swf/script/value.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,15 @@ public:
         (void)clip;
         (void)frame;
         return {};
+    }
+
+    // The characters of the static texts a clip holds directly, in depth
+    // order, a line at a time (TextSnapshot); none when `clip` is not a clip
+    // on the stage.
+    virtual std::optional<std::vector<std::u32string>> staticText(Object* clip)
+    {
+        (void)clip;
+        return std::nullopt;
     }
 };
 

@@ -244,11 +244,14 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
         o = o->superThis;
     if (!o)
         return;
-    if (ObjectExtension* ext = o->extension()) {
+    Value value = input;
+    // A member the host keeps behind an accessor runs its watch first.
+    ObjectExtension* ext = o->extension();
+    const bool watchedFirst = ext && ext->watchesMember(*this, *o, name);
+    if (ext && !watchedFirst) {
         if (ext->setMember(*this, *o, name, input))
             return;
     }
-    Value value = input;
     auto& watches = o->watches();
     if (!watches.empty()) {
         auto it = watches.find(o->key(name));
@@ -273,6 +276,8 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
                 again->second.callback = w.callback;
         }
     }
+    if (ObjectExtension* now = o->extension(); watchedFirst && now && now->setMember(*this, *o, name, value))
+        return;
     // A getter/setter property anywhere on the chain takes the assignment.
     Object* p = o;
     for (int depth = 0; p && depth < kMaxProtoDepth; ++depth) {

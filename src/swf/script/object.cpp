@@ -183,6 +183,12 @@ std::size_t Heap::mark(const std::vector<Object*>& roots, const std::vector<Scop
             markValue(watch.userData);
         }
         markValue(o->primitive);
+        if (const ObjectExtension* ext = o->extension()) {
+            std::vector<Value> held;
+            ext->references(held);
+            for (const Value& v : held)
+                markValue(v);
+        }
         markObject(o->superHome);
         markObject(o->superThis);
         if (const auto* held = dynamic_cast<const HoldingExtension*>(o->extension())) {

@@ -80,6 +80,16 @@ public:
         Value out;
         return getMember(in, self, name, out);
     }
+    // Script values the host keeps for the object: the collector keeps them alive.
+    virtual void references(std::vector<Value>& out) const { (void)out; }
+    // Whether a watch on the member runs before the host takes an
+    // assignment to it (members the player keeps behind accessors).
+    virtual bool watchesMember(Interpreter&, Object& self, const std::string& name)
+    {
+        (void)self;
+        (void)name;
+        return false;
+    }
     // Names for..in lists besides the object's own properties (a clip's children).
     virtual void enumerate(Interpreter&, Object& self, std::vector<std::string>& names)
     {

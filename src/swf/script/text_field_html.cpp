@@ -112,7 +112,9 @@ std::u32string htmlFromField(const TextFieldState& field)
     std::u32string out;
     const std::u32string& text = field.text;
     std::size_t begin = 0;
-    // An empty field is one empty paragraph in the new text format.
+    // An empty field has no markup at all.
+    if (text.empty())
+        return out;
     do {
         std::size_t end = begin;
         while (end < text.size() && !isParagraphBreak(text[end]))

@@ -125,16 +125,35 @@ std::optional<double> number(const std::u32string& s)
     return v;
 }
 
+// "#rrggbb": after the hash and any blanks, hex digits up to the first
+// other character; with more than six, the last six count. Without the
+// hash or a digit, no colour.
 std::optional<std::uint32_t> color(const std::u32string& s)
 {
-    if (s.size() != 7 || s[0] != U'#')
+    if (s.empty() || s[0] != U'#')
         return std::nullopt;
-    const std::string hex = narrow(s.substr(1));
-    char* end = nullptr;
-    const unsigned long v = std::strtoul(hex.c_str(), &end, 16);
-    if (*end != 0)
+    std::size_t i = 1;
+    while (i < s.size() && (s[i] == U' ' || s[i] == U'\t'))
+        ++i;
+    std::uint32_t v = 0;
+    bool any = false;
+    for (; i < s.size(); ++i) {
+        const char32_t c = s[i];
+        std::uint32_t digit = 0;
+        if (c >= U'0' && c <= U'9')
+            digit = c - U'0';
+        else if (c >= U'a' && c <= U'f')
+            digit = c - U'a' + 10;
+        else if (c >= U'A' && c <= U'F')
+            digit = c - U'A' + 10;
+        else
+            break;
+        v = ((v << 4) | digit) & 0xFFFFFF;
+        any = true;
+    }
+    if (!any)
         return std::nullopt;
-    return std::uint32_t(v & 0xFFFFFF);
+    return v;
 }
 
 class HtmlReader {
@@ -279,6 +298,7 @@ public:
         HtmlText out;
         out.text = std::move(m_text);
         out.runs = std::move(m_runs);
+        out.endFormat = m_stack.back().format;
         return out;
     }
 

@@ -13,6 +13,9 @@ namespace swf::text {
 struct HtmlText {
     std::u32string text;
     std::vector<FormatRun> runs;
+    // The format in force where the source ends, tags left open included:
+    // the field's new text format afterwards.
+    TextFieldFormat endFormat;
 };
 
 // Tags: p (align), br, li, font (face, size, color, letterSpacing,

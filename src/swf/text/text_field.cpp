@@ -465,6 +465,7 @@ TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int sw
         format.leading = record.layout->leading.get() / 20.0;
     }
     if (record.initialText) {
+        field->initialText = *record.initialText;
         if (record.html) {
             const HtmlText parsed
                 = parseHtmlText(toUnits(*record.initialText, swfVersion), format, false, swfVersion, record.multiline);

@@ -108,6 +108,9 @@ struct TextFieldState {
     // Assigned htmlText is kept as written until the text changes otherwise;
     // reading htmlText regenerates it from the runs.
     std::string variable;
+    // The text the field's record gave it (HTML source for an HTML field):
+    // a bound variable without a value takes it.
+    std::string initialText;
     bool background = false;
     std::uint32_t backgroundColor = 0xFFFFFF;
     bool border = false;

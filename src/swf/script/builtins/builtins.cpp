@@ -25,6 +25,7 @@ void installBuiltins(Interpreter& in)
     installColor(in);
     installSound(in);
     installTextFormat(in);
+    installTextSnapshot(in);
     // Keep last: ASnative shares the code of the built-ins installed above.
     installNativeTable(in);
 }

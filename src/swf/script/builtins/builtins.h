@@ -37,6 +37,10 @@ void installInput(Interpreter& in);
 void installColor(Interpreter& in);
 void installSound(Interpreter& in);
 void installTextFormat(Interpreter& in);
+void installTextSnapshot(Interpreter& in);
+// Gives a TextSnapshot object the static text `clip` holds now; a snapshot
+// of anything but a clip on the stage stays empty and answers nothing.
+void fillTextSnapshot(Interpreter& in, Object* snapshot, const Value& clip);
 
 inline Value arg(const Args& args, std::size_t i) { return i < args.size() ? args[i] : Value(); }
 

@@ -51,6 +51,10 @@ std::string textFieldStringFromValue(Interpreter& in, const Value& value);
 // Variable binding: shows the bound variable's current value. The runtime
 // calls this once per frame for every field with a variable.
 void syncTextFieldVariable(Interpreter& in, Object* field);
+// A field takes its variable (on the stage, or given a new one): a variable
+// without a value takes the field's initial text, if it has one; then the
+// field shows the variable.
+void bindTextFieldVariable(Interpreter& in, Object* field);
 
 // After the user edited the field: its variable takes the new text, then
 // its listeners hear "onChanged".

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <memory>
 
 namespace swf::script {
 
@@ -59,6 +61,9 @@ enum class Member {
     GridFitType,
     Sharpness,
     Thickness,
+    Filters,
+    TabIndex,
+    StyleSheet,
 };
 
 struct MemberInfo {
@@ -67,40 +72,44 @@ struct MemberInfo {
     std::uint16_t versionFlag; // hidden before this version
 };
 
-// In the order the player lists them on TextField.prototype.
+// In the order the player puts them on TextField.prototype (for..in lists
+// them the other way round).
 constexpr MemberInfo kMembers[] = {
-    {"text", Member::Text, 0},
-    {"htmlText", Member::HtmlText, 0},
-    {"html", Member::Html, 0},
-    {"length", Member::Length, 0},
-    {"textColor", Member::TextColor, 0},
-    {"background", Member::Background, 0},
-    {"backgroundColor", Member::BackgroundColor, 0},
-    {"border", Member::Border, 0},
-    {"borderColor", Member::BorderColor, 0},
-    {"autoSize", Member::AutoSize, 0},
-    {"wordWrap", Member::WordWrap, 0},
-    {"multiline", Member::Multiline, 0},
-    {"type", Member::Type, 0},
-    {"selectable", Member::Selectable, 0},
-    {"password", Member::Password, 0},
-    {"maxChars", Member::MaxChars, 0},
-    {"restrict", Member::Restrict, 0},
-    {"embedFonts", Member::EmbedFonts, 0},
-    {"condenseWhite", Member::CondenseWhite, 0},
-    {"mouseWheelEnabled", Member::MouseWheelEnabled, PropertyFlag::Version7},
-    {"variable", Member::Variable, 0},
-    {"textWidth", Member::TextWidth, 0},
-    {"textHeight", Member::TextHeight, 0},
+    {"gridFitType", Member::GridFitType, PropertyFlag::Version8},
+    {"antiAliasType", Member::AntiAliasType, PropertyFlag::Version8},
+    {"thickness", Member::Thickness, PropertyFlag::Version8},
+    {"sharpness", Member::Sharpness, PropertyFlag::Version8},
+    {"filters", Member::Filters, PropertyFlag::Version8},
     {"scroll", Member::Scroll, 0},
     {"maxscroll", Member::MaxScroll, 0},
+    {"borderColor", Member::BorderColor, 0},
+    {"backgroundColor", Member::BackgroundColor, 0},
+    {"textColor", Member::TextColor, 0},
+    {"tabIndex", Member::TabIndex, 0},
+    {"autoSize", Member::AutoSize, 0},
+    {"text", Member::Text, 0},
+    {"type", Member::Type, 0},
+    {"htmlText", Member::HtmlText, 0},
+    {"variable", Member::Variable, 0},
     {"hscroll", Member::HScroll, 0},
     {"maxhscroll", Member::MaxHScroll, 0},
+    {"maxChars", Member::MaxChars, 0},
+    {"embedFonts", Member::EmbedFonts, 0},
+    {"html", Member::Html, 0},
+    {"border", Member::Border, 0},
+    {"background", Member::Background, 0},
+    {"wordWrap", Member::WordWrap, 0},
+    {"password", Member::Password, 0},
+    {"multiline", Member::Multiline, 0},
+    {"selectable", Member::Selectable, 0},
+    {"length", Member::Length, 0},
     {"bottomScroll", Member::BottomScroll, 0},
-    {"antiAliasType", Member::AntiAliasType, PropertyFlag::Version8},
-    {"gridFitType", Member::GridFitType, PropertyFlag::Version8},
-    {"sharpness", Member::Sharpness, PropertyFlag::Version8},
-    {"thickness", Member::Thickness, PropertyFlag::Version8},
+    {"textWidth", Member::TextWidth, 0},
+    {"textHeight", Member::TextHeight, 0},
+    {"restrict", Member::Restrict, 0},
+    {"condenseWhite", Member::CondenseWhite, 0},
+    {"mouseWheelEnabled", Member::MouseWheelEnabled, 0},
+    {"styleSheet", Member::StyleSheet, 0},
 };
 
 const MemberInfo* findMember(const std::string& name, int swfVersion)
@@ -180,6 +189,12 @@ public:
         return display && display->setMember(in, self, name, value);
     }
 
+    // From SWF 6 the members are accessors of the prototype, which watches see.
+    bool watchesMember(Interpreter& in, Object& self, const std::string& name) override
+    {
+        return in.swfVersion() >= 6 && stateOf(self) && findMember(name, in.swfVersion());
+    }
+
     // 1 for _width, 2 for _height, 0 for anything else.
     static int sizeAxis(const std::string& name, int swfVersion)
     {
@@ -190,10 +205,21 @@ public:
     Value get(Interpreter& in, Object& self, Member member);
     void set(Interpreter& in, Object& self, Member member, const Value& value);
 
+    void references(std::vector<Value>& out) const override
+    {
+        out.insert(out.end(), {filters, tabIndex, styleSheet, shownObject});
+    }
+
     std::shared_ptr<TextFieldState> owned;
     TextFieldLocator locate;
     std::shared_ptr<ObjectExtension> display;
     TextFieldDisplayHooks hooks;
+    // Members the player keeps as script values.
+    Value filters;
+    Value tabIndex;
+    Value styleSheet;
+    // The object the bound variable held when the field last showed it.
+    Value shownObject;
 };
 
 // The extension of a text field that still has its state.
@@ -257,6 +283,11 @@ void readVariable(Interpreter& in, Object& self, TextFieldExtension& ext)
     const Value v = in.getMember(holder, name);
     if (v.isUndefined())
         return;
+    // An object shows as it converted when it became the value: the field
+    // follows the variable, not what the object's toString says later.
+    if (v.isObject() && ext.shownObject.isObject() && v.asObject() == ext.shownObject.asObject())
+        return;
+    ext.shownObject = v.isObject() ? v : Value();
     const std::string text = textFieldStringFromValue(in, v);
     TextFieldState& state = *ext.stateOf(self);
     if (state.html) {
@@ -275,6 +306,19 @@ void writeVariable(Interpreter& in, Object& self, TextFieldExtension& ext, const
     std::string name;
     if (resolveVariable(in, self, ext, holder, name))
         in.setMember(holder, name, text);
+}
+
+void bindVariable(Interpreter& in, Object& self, TextFieldExtension& ext)
+{
+    Object* holder = nullptr;
+    std::string name;
+    if (!resolveVariable(in, self, ext, holder, name))
+        return;
+    const std::string& initial = ext.stateOf(self)->initialText;
+    if (!initial.empty() && in.getMember(holder, name).isUndefined())
+        in.setMember(holder, name, initial);
+    ext.shownObject = Value();
+    readVariable(in, self, ext);
 }
 
 Value TextFieldExtension::get(Interpreter& in, Object& self, Member member)
@@ -296,7 +340,8 @@ Value TextFieldExtension::get(Interpreter& in, Object& self, Member member)
     case Member::Length:
         return double(s.length());
     case Member::TextColor:
-        return double(s.formatAt(0).color.value_or(s.newTextFormat.color.value_or(0)));
+        // The colour of new text: HTML markup colours runs, not the field.
+        return double(s.newTextFormat.color.value_or(0));
     case Member::Background:
         return s.background;
     case Member::BackgroundColor:
@@ -351,6 +396,12 @@ Value TextFieldExtension::get(Interpreter& in, Object& self, Member member)
         return s.sharpness;
     case Member::Thickness:
         return s.thickness;
+    case Member::Filters:
+        return filters.isUndefined() ? Value(in.newArray({})) : filters;
+    case Member::TabIndex:
+        return tabIndex;
+    case Member::StyleSheet:
+        return styleSheet;
     }
     return Value();
 }
@@ -377,9 +428,8 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             const HtmlText parsed = parseHtmlText(toUnits(html, s.swfVersion), s.newTextFormat, s.condenseWhite,
                                                   s.swfVersion, s.multiline);
             s.setTextUnits(parsed.text, parsed.runs);
-            // Text typed or set later continues in the last character's format.
-            if (!s.runs.empty())
-                s.newTextFormat = s.runs.back().format;
+            // Text set later continues in the format the markup left open.
+            s.newTextFormat = parsed.endFormat;
         } else {
             s.setText(html);
         }
@@ -477,7 +527,7 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             s.variable.clear();
         } else {
             s.variable = in.toString(value);
-            readVariable(in, self, *this);
+            bindVariable(in, self, *this);
         }
         break;
     case Member::Scroll:
@@ -487,7 +537,14 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             break;
         const int before = member == Member::Scroll ? s.scroll : s.hscroll;
         int& target = member == Member::Scroll ? s.scroll : s.hscroll;
-        target = int(std::clamp(n, -1e9, 1e9));
+        if (member == Member::Scroll) {
+            // The player keeps the first line shown as a 32-bit index from
+            // 0: the number wraps to 32 bits, and so does the step down.
+            const auto index = std::int32_t(std::uint32_t(toInt32(n)) - 1u);
+            target = index == std::numeric_limits<std::int32_t>::max() ? index : index + 1;
+        } else {
+            target = int(std::clamp(n, -1e9, 1e9));
+        }
         s.clampScroll();
         if (target != before)
             ++s.revision;
@@ -505,11 +562,22 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             s.gridFitType = type;
         break;
     }
+    // Kept as given, NaN and infinities too.
     case Member::Sharpness:
-        s.sharpness = std::clamp(in.toNumber(value), -400.0, 400.0);
+        s.sharpness = in.toNumber(value);
         break;
     case Member::Thickness:
-        s.thickness = std::clamp(in.toNumber(value), -200.0, 200.0);
+        s.thickness = in.toNumber(value);
+        break;
+    case Member::Filters:
+        filters = value;
+        break;
+    case Member::TabIndex:
+        tabIndex = value;
+        break;
+    case Member::StyleSheet:
+        styleSheet = value.isObject() ? value : Value();
+        ++s.revision;
         break;
     // Read-only members ignore assignments.
     case Member::Length:
@@ -579,7 +647,7 @@ void installMethods(Interpreter& in, Object* proto)
         std::size_t begin = 0;
         std::size_t end = 0;
         if (!rangeArgs(in, args, std::min<std::size_t>(args.size(), 2), ext->stateOf(*self)->length(), begin, end))
-            return ext->stateOf(*self)->length() == 0 && args.empty() ? makeTextFormat(in, ext->stateOf(*self)->newTextFormat) : nullFormat(in);
+            return nullFormat(in);
         return makeTextFormat(in, ext->stateOf(*self)->formatOf(begin, end));
     });
     in.defineMethod(proto, "setTextFormat", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -746,6 +814,12 @@ void textFieldEdited(Interpreter& in, Object* field)
     broadcastTextFieldEvent(in, field, "onChanged");
 }
 
+void bindTextFieldVariable(Interpreter& in, Object* field)
+{
+    if (TextFieldExtension* ext = extensionOf(field))
+        bindVariable(in, *field, *ext);
+}
+
 void broadcastTextFieldEvent(Interpreter& in, Object* field, const std::string& event)
 {
     if (!field)
@@ -760,8 +834,49 @@ void broadcastTextFieldEvent(Interpreter& in, Object* field, const std::string& 
 
 void installTextField(Interpreter& in)
 {
+    // The members as accessor properties, listed by for..in: on the
+    // prototype from SWF 6; in SWF 5, whose movies cannot see the prototype,
+    // on each object that new TextField() makes.
+    struct Accessor {
+        const MemberInfo* info;
+        Object* getter;
+        Object* setter;
+    };
+    auto accessors = std::make_shared<std::vector<Accessor>>();
+    for (const MemberInfo& info : kMembers) {
+        const Member member = info.member;
+        Object* getter = in.newFunction([member](Interpreter& in, Object* self, const Args&) -> Value {
+            TextFieldExtension* ext = extensionOf(self);
+            return ext ? ext->get(in, *self, member) : Value();
+        });
+        Object* setter = in.newFunction([member](Interpreter& in, Object* self, const Args& args) -> Value {
+            if (TextFieldExtension* ext = extensionOf(self))
+                ext->set(in, *self, member, arg(args, 0));
+            return Value();
+        });
+        accessors->push_back({&info, getter, setter});
+    }
+    auto addAccessors = [accessors](Object* on) {
+        for (const Accessor& a : *accessors) {
+            on->setAccessor(a.info->name, a.getter, a.setter);
+            if (Property* p = on->findOwnAnyVersion(a.info->name))
+                p->flags |= PropertyFlag::DontDelete | a.info->versionFlag;
+        }
+    };
+    const bool onPrototype = in.swfVersion() >= 6;
+    if (!onPrototype) {
+        for (const Accessor& a : *accessors) {
+            in.pin(a.getter);
+            in.pin(a.setter);
+        }
+    }
+
     Object* proto = in.newObject();
-    auto construct = [](Interpreter&, Object* self, const Args&) -> Value { return self; };
+    auto construct = [addAccessors, onPrototype](Interpreter&, Object* self, const Args&) -> Value {
+        if (self && !onPrototype)
+            addAccessors(self);
+        return self;
+    };
     Object* ctor = makeConstructor(
         in, "TextField", [](Interpreter&, Object*, const Args&) -> Value { return Value(); }, construct, proto);
     installMethods(in, proto);
@@ -771,25 +886,10 @@ void installTextField(Interpreter& in)
     });
     markVersion(ctor, {"getFontList"}, PropertyFlag::Version6);
 
-    // From SWF 6 the members are properties of the prototype too, so that
-    // scripts see them there ("text" in TextField.prototype).
-    if (in.swfVersion() >= 6) {
-        for (const MemberInfo& info : kMembers) {
-            const Member member = info.member;
-            Object* getter = in.newFunction([member](Interpreter& in, Object* self, const Args&) -> Value {
-                TextFieldExtension* ext = extensionOf(self);
-                return ext ? ext->get(in, *self, member) : Value();
-            });
-            Object* setter = in.newFunction([member](Interpreter& in, Object* self, const Args& args) -> Value {
-                if (TextFieldExtension* ext = extensionOf(self))
-                    ext->set(in, *self, member, arg(args, 0));
-                return Value();
-            });
-            proto->setAccessor(info.name, getter, setter);
-            if (Property* p = proto->findOwnAnyVersion(info.name))
-                p->flags |= PropertyFlag::DontEnum | PropertyFlag::DontDelete | info.versionFlag;
-        }
-    }
+    if (onPrototype)
+        addAccessors(proto);
+    else
+        markVersion(ctor, {"prototype"}, PropertyFlag::Version6);
 }
 
 } // namespace swf::script

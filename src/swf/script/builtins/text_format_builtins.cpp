@@ -121,28 +121,38 @@ std::string stringOf(Interpreter& in, Object* o)
     return "[type Object]";
 }
 
+// How a value reaches a member: through the constructor's arguments or
+// through the member's setter (which the version 8 player rounds).
+enum class Via : std::uint8_t { Constructor, Setter };
+
 // Whole numbers: the version 8 player keeps them in twips and turns
-// what does not fit (NaN, infinities) into the smallest integer; older
-// ones wrap like ToInt32.
-double wholeNumber(double n, int version)
+// what does not fit (NaN, infinities) into the smallest integer; its
+// setters round halves to even, its constructor truncates. Older ones
+// wrap like ToInt32.
+double wholeNumber(double n, int version, Via via = Via::Constructor)
 {
-    if (version >= 8)
-        return std::isfinite(n) && n > -2147483649.0 && n < 2147483648.0 ? std::trunc(n) : -2147483648.0;
+    if (version >= 8) {
+        if (!std::isfinite(n) || n <= -2147483649.0 || n >= 2147483648.0)
+            return -2147483648.0;
+        return via == Via::Setter ? std::nearbyint(n) : std::trunc(n);
+    }
     return double(toInt32(n));
 }
 
 // Older players keep every length at 0 or more.
-double nonNegative(double n, int version)
+double nonNegative(double n, int version, Via via)
 {
-    const double whole = wholeNumber(n, version);
+    const double whole = wholeNumber(n, version, via);
     return version < 8 && whole < 0 ? 0 : whole;
 }
 
-// Margins: from version 8 negatives and NaN become 0 before the conversion
-// (so only +Infinity falls outside).
-double margin(double n, int version)
+// Margins: the version 8 setters turn negatives and NaN into 0 before the
+// conversion (so only +Infinity falls outside); its constructor keeps them.
+double margin(double n, int version, Via via)
 {
-    return version >= 8 ? wholeNumber(std::max(0.0, n), version) : nonNegative(n, version);
+    if (version >= 8)
+        return wholeNumber(via == Via::Setter ? std::max(0.0, n) : n, version, via);
+    return nonNegative(n, version, via);
 }
 
 std::optional<std::string> alignFrom(const std::string& s)
@@ -153,10 +163,10 @@ std::optional<std::string> alignFrom(const std::string& s)
     return std::nullopt;
 }
 
+// Only the names as written count: "Inline" is a block.
 std::string displayFrom(const std::string& s)
 {
-    const std::string d = asciiLower(s);
-    return d == "none" || d == "inline" ? d : "block";
+    return s == "none" || s == "inline" ? s : "block";
 }
 
 void clear(TextFormatData& d, FormatMember m)
@@ -188,7 +198,7 @@ void clear(TextFormatData& d, FormatMember m)
 // tabStops: the elements of anything with a length (a string counts its
 // characters, whose elements read as 0). A list of none keeps "no tab
 // stops" as it was and otherwise empties the list.
-void setTabStops(Interpreter& in, TextFieldFormat& f, const Value& v)
+void setTabStops(Interpreter& in, TextFieldFormat& f, const Value& v, Via via)
 {
     double count = 0;
     if (v.isString())
@@ -198,12 +208,12 @@ void setTabStops(Interpreter& in, TextFieldFormat& f, const Value& v)
     count = std::isfinite(count) ? std::clamp(count, 0.0, kMaxTabStops) : 0;
     std::vector<double> stops;
     for (int i = 0; i < int(count); ++i)
-        stops.push_back(wholeNumber(in.toNumber(in.getMember(v, std::to_string(i))), in.swfVersion()));
+        stops.push_back(wholeNumber(in.toNumber(in.getMember(v, std::to_string(i))), in.swfVersion(), via));
     if (!stops.empty() || f.tabStops)
         f.tabStops = std::move(stops);
 }
 
-void assign(Interpreter& in, TextFormatData& d, FormatMember m, const Value& v)
+void assign(Interpreter& in, TextFormatData& d, FormatMember m, const Value& v, Via via = Via::Setter)
 {
     if (v.isNullish()) {
         clear(d, m);
@@ -230,18 +240,18 @@ void assign(Interpreter& in, TextFormatData& d, FormatMember m, const Value& v)
     case FormatMember::Font: f.font = string(); break;
     case FormatMember::Url: f.url = string(); break;
     case FormatMember::Target: f.target = string(); break;
-    case FormatMember::Size: f.size = wholeNumber(measure(), version); break;
+    case FormatMember::Size: f.size = wholeNumber(measure(), version, via); break;
     case FormatMember::Color: f.color = toUint32(number()); break;
     case FormatMember::Bold: f.bold = boolean(); break;
     case FormatMember::Italic: f.italic = boolean(); break;
     case FormatMember::Underline: f.underline = boolean(); break;
     case FormatMember::Bullet: f.bullet = boolean(); break;
     case FormatMember::Kerning: f.kerning = boolean(); break;
-    case FormatMember::LeftMargin: f.leftMargin = margin(measure(), version); break;
-    case FormatMember::RightMargin: f.rightMargin = margin(measure(), version); break;
-    case FormatMember::Indent: f.indent = nonNegative(measure(), version); break;
-    case FormatMember::Leading: f.leading = nonNegative(measure(), version); break;
-    case FormatMember::BlockIndent: f.blockIndent = nonNegative(measure(), version); break;
+    case FormatMember::LeftMargin: f.leftMargin = margin(measure(), version, via); break;
+    case FormatMember::RightMargin: f.rightMargin = margin(measure(), version, via); break;
+    case FormatMember::Indent: f.indent = nonNegative(measure(), version, via); break;
+    case FormatMember::Leading: f.leading = nonNegative(measure(), version, via); break;
+    case FormatMember::BlockIndent: f.blockIndent = nonNegative(measure(), version, via); break;
     case FormatMember::LetterSpacing: f.letterSpacing = measure(); break;
     case FormatMember::Align:
         // Anything but the four names leaves the alignment as it was.
@@ -249,7 +259,7 @@ void assign(Interpreter& in, TextFormatData& d, FormatMember m, const Value& v)
             f.align = a;
         break;
     case FormatMember::Display: d.display = displayFrom(o ? stringOf(in, o) : in.toString(v)); break;
-    case FormatMember::TabStops: setTabStops(in, f, v); break;
+    case FormatMember::TabStops: setTabStops(in, f, v, via); break;
     }
 }
 
@@ -361,7 +371,7 @@ void installTextFormat(Interpreter& in)
         self->put("getTextExtent", extent);
         for (std::size_t i = 0; i < args.size() && i < kConstructorArguments; ++i) {
             if (!args[i].isUndefined())
-                assign(in, *data, kFormatMembers[i].member, args[i]);
+                assign(in, *data, kFormatMembers[i].member, args[i], Via::Constructor);
         }
         return self;
     };
