@@ -73,7 +73,7 @@ TEST(ClipNumbersTest, AClipsGotoTakesAPathToAnotherTimeline)
               "three\n");
 }
 
-TEST(ClipNumbersTest, DepthsOutOfRangeAreRefused)
+TEST(ClipNumbersTest, DepthsWrapAndOutOfRangeAreRefused)
 {
     // this.method(args...): the arguments pushed last to first, then their count.
     auto call = [](const std::string& method, const std::string& args, int count) {
@@ -84,8 +84,11 @@ TEST(ClipNumbersTest, DepthsOutOfRangeAreRefused)
         std::string script;
         const char* trace;
     } cases[] = {
-        {call("createEmptyMovieClip", "1e300, \"e\"", 2), "undefined\n"},
-        {call("createEmptyMovieClip", "-1e300, \"e\"", 2), "undefined\n"},
+        // Depths wrap to 32 bits first: 1e300 is depth 0, 4294967296 + 5 is 5.
+        {call("createEmptyMovieClip", "1e300, \"e\"", 2), "_level0.e\n"},
+        {call("createEmptyMovieClip", "4294967301, \"e\"", 2), "_level0.e\n"},
+        {call("createEmptyMovieClip", "2130690044, \"e\"", 2), "_level0.e\n"},
+        {call("createEmptyMovieClip", "2130690045, \"e\"", 2), "undefined\n"},
         {call("createEmptyMovieClip", "2147483647, \"e\"", 2), "undefined\n"},
         {call("createEmptyMovieClip", "5, \"e\"", 2), "_level0.e\n"},
         {call("getInstanceAtDepth", "2147483647", 1), "undefined\n"},

@@ -59,9 +59,11 @@ public:
         Instance* inst = m_runtime.instanceOf(&self);
         if (!inst || !inst->object->clip)
             return;
-        for (const auto& [depth, child] : inst->object->clip->objects) {
-            if (!child.name.empty() && m_runtime.instanceFor(child))
-                names.push_back(child.name);
+        // The topmost child first.
+        const auto& objects = inst->object->clip->objects;
+        for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+            if (!it->second.name.empty() && m_runtime.instanceFor(it->second))
+                names.push_back(it->second.name);
         }
     }
 
@@ -208,18 +210,19 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         if (!i || args.size() < 3)
             return Value();
         const std::uint16_t id = rt.scripts().exported(in.toString(args[0]));
-        // A depth that is not a number is depth 0, as for createTextField.
+        // Depths wrap to 32 bits (4294967296 is depth 0); one that is not a
+        // number is depth 0, as for createTextField.
         const double depth = in.toNumber(args[2]);
         if (!id)
             return Value();
-        return Value(rt.attach(i, id, in.toString(args[1]), script::saturatedInt(depth), arg(args, 3).asObject()));
+        return Value(rt.attach(i, id, in.toString(args[1]), script::toInt32(depth), arg(args, 3).asObject()));
     });
     def("createEmptyMovieClip", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
         if (!i || args.size() < 2)
             return Value();
         const double depth = in.toNumber(args[1]);
-        return Value(rt.createEmpty(i, in.toString(args[0]), script::saturatedInt(depth)));
+        return Value(rt.createEmpty(i, in.toString(args[0]), script::toInt32(depth)));
     });
     def("createTextField", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
@@ -241,7 +244,7 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         if (!i || i->isRoot || args.size() < 2)
             return Value();
         const double depth = in.toNumber(args[1]);
-        return Value(rt.duplicate(i, in.toString(args[0]), script::saturatedInt(depth), arg(args, 2).asObject()));
+        return Value(rt.duplicate(i, in.toString(args[0]), script::toInt32(depth), arg(args, 2).asObject()));
     });
     def("removeMovieClip", [&rt, inst](Interpreter&, Object* self, const Args&) {
         if (Instance* i = inst(self))

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <ctime>
 
@@ -433,6 +434,9 @@ void MovieRuntime::construct(Instance* inst)
         Value proto = m_vm->getMember(ctor, "prototype");
         if (proto.isObject())
             self->put("__proto__", proto, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete);
+        // As an instance `new` makes, from SWF 6.
+        if (m_vm->swfVersion() >= 6)
+            self->put("__constructor__", ctor, script::PropertyFlag::DontEnum);
     }
     if (inst->clipActions) {
         for (const ClipAction& action : *inst->clipActions) {
@@ -558,7 +562,7 @@ bool MovieRuntime::frameLoaded(Object* clip, int frame)
 void MovieRuntime::cloneClip(Object* source, const std::string& name, int depth)
 {
     if (Instance* inst = instanceOf(source))
-        duplicate(inst, name, depth, nullptr);
+        duplicate(inst, name, depth < INT_MIN + movie::kScriptDepthOffset ? INT_MIN : depth - movie::kScriptDepthOffset, nullptr);
 }
 
 void MovieRuntime::removeClip(Object* clip)

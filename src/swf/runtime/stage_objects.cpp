@@ -15,12 +15,13 @@ using script::Value;
 
 namespace {
 
-// Script depths a clip can be placed at and removed from.
+// Script depths a clip can be placed at (up to 2130690044, the deepest the
+// original player takes) and removed from.
 constexpr int kMinScriptDepth = -2130706432;
-constexpr int kMaxScriptDepth = 2130690045;
+constexpr int kMaxScriptDepth = 2130690045; // the first refused
 constexpr int kMaxRemovableDepth = 1048575;
 
-bool validDepth(int depth) { return depth >= kMinScriptDepth && depth <= kMaxScriptDepth - kScriptDepthOffset; }
+bool validDepth(int depth) { return depth >= kMinScriptDepth && depth < kMaxScriptDepth; }
 
 } // namespace
 

@@ -29,6 +29,11 @@ struct Interpreter::Frame {
     bool targetLost = false;
     Object* activation = nullptr; // where DefineLocal puts names
     int withDepth = 0; // with blocks open in this frame
+    // The clip the code works on was on the stage when the code began. Once
+    // it has left, the next call the code makes (to an object, or by name)
+    // ends the code there, as in the original player; `halted` says so.
+    bool clipOnStage = false;
+    bool halted = false;
     std::vector<Value> registers;
     std::size_t stackBase = 0;
     Value returnValue;

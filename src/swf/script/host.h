@@ -73,6 +73,8 @@ public:
     virtual Value getProperty(Object* clip, int index) = 0;
     virtual void setProperty(Object* clip, int index, const Value& value) = 0;
 
+    // `depth` as the action gives it: counted from the bottom of the display
+    // list, where the clip methods' depth 0 is 16384.
     virtual void cloneClip(Object* source, const std::string& name, int depth) = 0;
     virtual void removeClip(Object* clip) = 0;
     virtual void startDrag(Object* clip, bool lockCenter, bool constrain, double x1, double y1, double x2, double y2) = 0;

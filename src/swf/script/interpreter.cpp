@@ -367,11 +367,6 @@ std::vector<std::string> Interpreter::enumerableNames(Object* o)
 {
     std::vector<std::string> names;
     std::unordered_set<std::string> seen;
-    if (o && o->extension()) {
-        o->extension()->enumerate(*this, *o, names);
-        for (const std::string& n : names)
-            seen.insert(o->key(n));
-    }
     for (int depth = 0; o && depth < kMaxProtoDepth; ++depth) {
         const auto& props = o->properties();
         for (auto it = props.rbegin(); it != props.rend(); ++it) {
@@ -383,6 +378,16 @@ std::vector<std::string> Interpreter::enumerableNames(Object* o)
             seen.insert(k);
             if (!(it->flags & PropertyFlag::DontEnum))
                 names.push_back(it->name);
+        }
+        // What the host adds (a clip's children) comes after the object's own
+        // properties, before its prototypes'.
+        if (depth == 0 && o->extension()) {
+            std::vector<std::string> hosted;
+            o->extension()->enumerate(*this, *o, hosted);
+            for (std::string& n : hosted) {
+                if (seen.insert(o->key(n)).second)
+                    names.push_back(std::move(n));
+            }
         }
         o = o->proto();
     }
@@ -447,6 +452,7 @@ void Interpreter::run(const ActionList& code, Object* clip)
         f.scope = m_heap.scope(clip, f.scope);
     f.registers.resize(4);
     f.version = m_version;
+    f.clipOnStage = clip && clip->objectClass() == ObjectClass::Clip && m_host.onStage(clip);
     f.stackBase = m_stack.size();
     std::size_t jumpTo = 0;
     const Completion c = execute(f, 0, code->size(), jumpTo);
@@ -600,6 +606,8 @@ Interpreter::Completion Interpreter::execute(Frame& f, std::size_t begin, std::s
         Completion c = step(f, code[pc], next, jumpTo);
         if (m_aborted)
             return Completion::Abort;
+        if (f.halted && c == Completion::Normal)
+            return Completion::Return;
         if (c == Completion::Normal && m_throwing)
             c = Completion::Throw;
         if (c == Completion::Jump) {
@@ -620,6 +628,12 @@ Interpreter::Completion Interpreter::execute(Frame& f, std::size_t begin, std::s
         pc = next;
     }
     return Completion::Normal;
+}
+
+void Interpreter::haltIfClipLeft(Frame& f)
+{
+    if (f.clipOnStage && !m_host.onStage(f.originalTarget))
+        f.halted = true;
 }
 
 Value Interpreter::pop(Frame& f)

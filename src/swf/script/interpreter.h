@@ -202,6 +202,8 @@ private:
     // function calls (CallFunction) have none.
     Value invoke(const Value& function, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper);
 
+    // Ends the code of `f` (see Frame::clipOnStage) when its clip has left the stage.
+    void haltIfClipLeft(Frame& f);
     Value pop(Frame& f);
     // A count, then that many values (the first one popped first), never
     // below the frame's part of the stack.

@@ -103,7 +103,7 @@ bool Interpreter::stepArithmetic(Frame& f, const Action& a)
     }
     case ActionCode::Equals2: {
         Value b = pop(f), x = pop(f);
-        push(f, looseEquals(x, b));
+        push(f, legacyBool(looseEquals(x, b), v));
         break;
     }
     case ActionCode::StrictEquals: {

@@ -142,10 +142,16 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     f.constants = sf.constants;
     f.thisObject = thisObject;
     f.target = f.originalTarget = functionTarget(sf, thisObject);
+    f.clipOnStage = f.target && f.target->objectClass() == ObjectClass::Clip && m_host.onStage(f.target);
     f.version = sf.swfVersion;
     Object* activation = m_heap.make(ObjectClass::Activation);
     f.activation = activation;
-    f.scope = m_heap.scope(activation, sf.scope);
+    // A SWF 5 function sees the globals and the timeline it works on now (a
+    // clip it is called on), not the one it was defined on.
+    Scope* outer = sf.scope;
+    if (sf.swfVersion < 6 && f.target && f.target != sf.target)
+        outer = m_heap.scope(f.target, m_heap.scope(m_global, nullptr));
+    f.scope = m_heap.scope(activation, outer);
 
     Object* arguments = newArray(args);
     arguments->setObjectClass(ObjectClass::Arguments);
@@ -180,15 +186,17 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
         };
         const std::uint16_t flags = info.flags;
         f.thisByName = !(flags & (FunctionFlag::PreloadThis | FunctionFlag::SuppressThis));
-        // A suppress flag wins over the matching preload flag.
-        if ((flags & FunctionFlag::PreloadThis) && !(flags & FunctionFlag::SuppressThis))
-            preload(thisObject);
-        if ((flags & FunctionFlag::PreloadArguments) && !(flags & FunctionFlag::SuppressArguments))
+        // A preload flag takes its register whatever else is set. Suppressing
+        // `this` or `super` leaves that register empty; `arguments` is
+        // preloaded all the same, and suppressing it only hides the name.
+        if (flags & FunctionFlag::PreloadThis)
+            preload(flags & FunctionFlag::SuppressThis ? Value() : Value(thisObject));
+        if (flags & FunctionFlag::PreloadArguments)
             preload(arguments);
         else if (!(flags & FunctionFlag::SuppressArguments))
             activation->put("arguments", arguments, PropertyFlag::DontEnum);
-        if ((flags & FunctionFlag::PreloadSuper) && !(flags & FunctionFlag::SuppressSuper))
-            preload(super);
+        if (flags & FunctionFlag::PreloadSuper)
+            preload(flags & FunctionFlag::SuppressSuper ? Value() : Value(super));
         else if (!(flags & FunctionFlag::SuppressSuper) && super)
             activation->put("super", super, PropertyFlag::DontEnum);
         if (flags & FunctionFlag::PreloadRoot)

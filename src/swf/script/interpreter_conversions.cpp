@@ -41,7 +41,9 @@ double Interpreter::toNumber(const Value& v)
     Value p = toPrimitive(v, 1);
     if (p.isPrimitive())
         return primitiveToNumber(p, m_version);
-    return std::numeric_limits<double>::quiet_NaN();
+    // SWF 4 knows no objects: one with no number in it counts as 0, as text
+    // that is no number does there.
+    return m_version < 5 ? 0.0 : std::numeric_limits<double>::quiet_NaN();
 }
 
 std::string Interpreter::toString(const Value& v)
@@ -190,23 +192,30 @@ bool Interpreter::instanceOf(Object* o, Object* constructor)
     Object* target = protoValue.asObject();
     if (!target)
         return false;
+    // Interfaces recorded by ImplementsOp on a prototype; an interface that
+    // extends others has them recorded on its own prototype in turn.
+    int budget = kMaxProtoDepth;
+    auto implements = [&](auto& self, Object* proto) -> bool {
+        const Property* list = proto->findOwn("__implements__");
+        Object* ifaces = list ? list->value.asObject() : nullptr;
+        if (!ifaces)
+            return false;
+        for (const Property& entry : ifaces->properties()) {
+            Object* iface = entry.value.asObject();
+            if (!iface || --budget < 0)
+                continue;
+            if (iface == constructor)
+                return true;
+            Object* ip = getMember(iface, "prototype").asObject();
+            if (ip && (ip == target || self(self, ip)))
+                return true;
+        }
+        return false;
+    };
     Object* p = o->proto();
     for (int depth = 0; p && depth < kMaxProtoDepth; ++depth) {
-        if (p == target)
+        if (p == target || implements(implements, p))
             return true;
-        // Interfaces recorded by ImplementsOp on this prototype.
-        if (const Property* list = p->findOwn("__implements__")) {
-            if (Object* ifaces = list->value.asObject()) {
-                for (const Property& entry : ifaces->properties()) {
-                    Object* iface = entry.value.asObject();
-                    if (iface == constructor)
-                        return true;
-                    Value ip = iface ? getMember(iface, "prototype") : Value();
-                    if (ip.asObject() && ip.asObject() == target)
-                        return true;
-                }
-            }
-        }
         p = p->proto();
     }
     return false;

@@ -140,7 +140,7 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
         std::string name = toString(pop(f));
         Object* source = targetFromValue(f, pop(f));
         if (source)
-            m_host.cloneClip(source, name, int(toInteger(depth)));
+            m_host.cloneClip(source, name, toInt32(depth));
         break;
     }
     case ActionCode::RemoveSprite:

@@ -102,17 +102,33 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
     std::size_t dot = name.rfind('.');
     if (dot == std::string::npos || dot == 0 || dot + 1 == name.size() || f.version < 5)
         return false;
-    // a.b.c: the first name from the scope chain, the rest as members.
+    // a.b.c: the first name from the scope chain, the rest as members. When
+    // that leads to no object, the next scope object with the first name is
+    // tried (a timeline's `a` hides the global `a` only where it has the path).
     var = name.substr(dot + 1);
-    std::string path = name.substr(0, dot);
-    std::size_t first = path.find('.');
-    Value v = lookupName(f, path.substr(0, first));
-    while (first != std::string::npos && v.isObject()) {
-        std::size_t nextDot = path.find('.', first + 1);
-        v = getMember(v, path.substr(first + 1, nextDot == std::string::npos ? std::string::npos : nextDot - first - 1));
-        first = nextDot;
+    const std::string path = name.substr(0, dot);
+    const std::size_t first = path.find('.');
+    const std::string head = path.substr(0, first);
+    auto walk = [&](Value v) {
+        for (std::size_t at = first; at != std::string::npos && v.isObject();) {
+            const std::size_t nextDot = path.find('.', at + 1);
+            v = getMember(v, path.substr(at + 1, nextDot == std::string::npos ? std::string::npos : nextDot - at - 1));
+            at = nextDot;
+        }
+        return v.asObject();
+    };
+    Object* foundIn = nullptr;
+    holder = walk(lookupName(f, head, &foundIn));
+    bool past = false;
+    for (Scope* s = f.scope; s && !holder && foundIn; s = s->parent) {
+        Object* o = scopeObject(f, s);
+        if (!past) {
+            past = o == foundIn;
+            continue;
+        }
+        if (o && hasProperty(o, head))
+            holder = walk(getMember(o, head));
     }
-    holder = v.asObject();
     return true;
 }
 
@@ -161,9 +177,10 @@ Object* Interpreter::scopeObject(const Frame& f, const Scope* s) const
 
 void Interpreter::setTarget(Frame& f, const Value& target)
 {
-    // A clip, or a path from the code's own timeline (other objects give theirs
-    // by toString). Undefined and the empty path lead back to that timeline; a
-    // path to nothing leads to the root up to SWF 6.
+    // A clip, or a path from the code's own timeline (other values give theirs
+    // by toString). The empty path leads back to that timeline (so does
+    // undefined before SWF 7, where it is the empty string); a path to
+    // nothing leads to the root up to SWF 6.
     f.targetLost = false;
     // A clip on the stage leads where its path leads: to the first clip of
     // its name. Paths from a timeline that left the stage lead nowhere.
@@ -172,7 +189,7 @@ void Interpreter::setTarget(Frame& f, const Value& target)
         f.target = named && named->objectClass() == ObjectClass::Clip ? named : o;
         return;
     }
-    const std::string path = target.isUndefined() ? std::string() : toString(target);
+    const std::string path = toString(target);
     const bool baseGone = f.originalTarget && f.originalTarget->objectClass() == ObjectClass::Clip && !m_host.onStage(f.originalTarget);
     Object* clip = path.empty() ? f.originalTarget : baseGone ? nullptr : resolveTarget(f.originalTarget, path);
     f.targetLost = !clip || clip->objectClass() != ObjectClass::Clip;

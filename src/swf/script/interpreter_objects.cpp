@@ -5,6 +5,7 @@
 #include "swf/script/interpreter.h"
 #include "swf/script/string_util.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -70,12 +71,24 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
     }
 
     // Objects and functions.
+    // A literal of more items than the stack holds makes undefined, and the
+    // values stay where they are.
     case ActionCode::InitArray: {
+        const double n = toNumber(m_stack.size() > f.stackBase ? m_stack.back() : Value());
+        if (n > double(m_stack.size() - f.stackBase) - 1) {
+            pop(f);
+            push(f, Value());
+            break;
+        }
         push(f, newArray(popList(f)));
         break;
     }
     case ActionCode::InitObject: {
         double n = toNumber(pop(f));
+        if (n * 2 > double(m_stack.size() - f.stackBase)) {
+            push(f, Value());
+            break;
+        }
         // Literals take whatever _global.Object.prototype is now.
         Object* o = newObject(prototypeOf("Object"));
         // From SWF 6 a literal also names its constructor, as `new Object` does.
@@ -104,7 +117,9 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         sf->scope = v >= 6 ? f.scope : f.target ? m_heap.scope(f.target, m_heap.scope(m_global, nullptr)) : m_heap.scope(m_global, nullptr);
         sf->target = f.target;
         sf->constants = f.constants;
-        sf->swfVersion = v;
+        // Functions came with SWF 5: their code keeps SWF 5's rules even in
+        // an older movie, whose own code around them keeps SWF 4's.
+        sf->swfVersion = std::max(v, 5);
         fn->setScript(std::move(sf));
         if (const Property* function = m_global->findOwnAnyVersion("Function"))
             fn->put("constructor", function->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
@@ -139,6 +154,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         // the current target.
         Object* thisObject = foundIn && foundIn != m_global ? foundIn : f.target;
         push(f, invoke(fn, thisObject, args, nullptr, false));
+        haltIfClipLeft(f);
         break;
     }
     case ActionCode::CallMethod: {
@@ -151,6 +167,11 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
             push(f, Value());
             break;
         }
+        struct Halt {
+            Interpreter& in;
+            Frame& f;
+            ~Halt() { in.haltIfClipLeft(f); }
+        } halt{*this, f};
         if (o->objectClass() == ObjectClass::Super) {
             // super(...) runs the superclass constructor; super.m(...) a method above the current one.
             if (name.empty()) {
@@ -189,6 +210,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         std::string name = toString(pop(f));
         const std::vector<Value> args = popList(f);
         push(f, construct(getVariable(f, name), args));
+        haltIfClipLeft(f);
         break;
     }
     case ActionCode::NewMethod: {
@@ -198,6 +220,8 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         std::string name = nameValue.isUndefined() ? std::string() : toString(nameValue);
         Value ctor = name.empty() ? base : getMember(base, name);
         push(f, construct(ctor, args));
+        if (base.isObject())
+            haltIfClipLeft(f);
         break;
     }
     default:

@@ -78,6 +78,16 @@ bool Interpreter::stepVariables(Frame& f, const Action& a)
         Value value = pop(f);
         std::string name = toString(pop(f));
         Object* where = f.activation ? f.activation : f.target;
+        // Inside with blocks, an object of one that has the name itself takes it.
+        for (Scope* s = f.scope; s && where; s = s->parent) {
+            Object* o = scopeObject(f, s);
+            if (!o || o == where || o == m_global)
+                break;
+            if (hasOwnName(o, name)) {
+                where = o;
+                break;
+            }
+        }
         if (where)
             setMember(where, name, value);
         // A function's declared locals cannot be deleted (its arguments can).

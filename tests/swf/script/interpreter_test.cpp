@@ -1457,3 +1457,138 @@ TEST(Interpreter, DeleteWithoutAnObjectDeletesTheVariableUpToSwfSix)
         )"), version == 6 ? "true\nundefined\n2" : "false\n1\n2") << version;
     }
 }
+
+TEST(Interpreter, PreloadFlagsTakeTheirRegistersEvenWhenSuppressed)
+{
+    // Every preload and suppress flag of this, arguments and super: registers
+    // 1 and 3 stay empty, `arguments` is preloaded into 2 all the same.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        function2 f 4 0x3f
+          push r:1
+          trace
+          push r:2, "length"
+          getmember
+          trace
+          push r:3
+          trace
+        end
+        push "a", "b", 2, "f"
+        callfunction
+        pop
+    )"), "undefined\n2\nundefined");
+}
+
+TEST(Interpreter, LiteralsOfMoreItemsThanTheStackHoldsAreUndefined)
+{
+    for (const char* literal : {"initarray", "initobject"}) {
+        Machine m(8);
+        EXPECT_EQ(m.run(std::string("push \"a\", \"b\", 3\n") + literal + "\ntrace\ntrace\ntrace\n"), "undefined\nb\na") << literal;
+    }
+}
+
+TEST(Interpreter, DotPathsTryTheNextScopeThatHasTheirFirstName)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "_global"
+        getvariable
+        push "a", "b", "c", "global", 1
+        initobject
+        push 1
+        initobject
+        setmember
+        push "a", "b", "timeline", 1
+        initobject
+        setvariable
+        push "a.b.c"
+        getvariable
+        trace
+        push "a.b"
+        getvariable
+        trace
+    )"), "global\ntimeline");
+}
+
+TEST(Interpreter, DefineLocalInsideWithSetsANameTheObjectHasItself)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "m", "b", 20, 1
+        initobject
+        setvariable
+        push "m"
+        getvariable
+        with
+          push "b", 10
+          definelocal
+          push "c", 10
+          definelocal
+        endwith
+        push "m"
+        getvariable
+        push "b"
+        getmember
+        trace
+        push "m"
+        getvariable
+        push "c"
+        getmember
+        trace
+        push "c"
+        getvariable
+        trace
+    )"), "10\nundefined\n10");
+}
+
+TEST(Interpreter, SwfFourMoviesRunTheirFunctionsBySwfFiveRules)
+{
+    // Outside a function: numeric truth values, #ERROR# for a division by
+    // zero (an object is 0 there); inside one, SWF 5's results.
+    Machine m(4);
+    EXPECT_EQ(m.run(R"(
+        function f
+          push 1, 1
+          equals2
+          trace
+          push 4, 0
+          divide
+          trace
+        end
+        push 1, 1
+        equals2
+        trace
+        push 0
+        initobject
+        push 0
+        initobject
+        divide
+        trace
+        push 0, "f"
+        callfunction
+        pop
+    )"), "1\n#ERROR#\ntrue\nInfinity");
+}
+
+TEST(Interpreter, CallAndApplyWithoutThisRunOnTheGlobalObject)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        function2 f 2 0x1
+          push r:1, "_global"
+          getvariable
+          strictequals
+          trace
+        end
+        push undefined, 1, "f"
+        getvariable
+        push "call"
+        callmethod
+        pop
+        push null, 1, "f"
+        getvariable
+        push "apply"
+        callmethod
+        pop
+    )"), "true\ntrue");
+}

@@ -44,6 +44,10 @@ void fillTextSnapshot(Interpreter& in, Object* snapshot, const Value& clip);
 
 inline Value arg(const Args& args, std::size_t i) { return i < args.size() ? args[i] : Value(); }
 
+// The number Number(), isNaN() and isFinite() read from an argument: the
+// empty string is no number there, in every version.
+double numberArgument(Interpreter& in, const Value& v);
+
 // Creates a global constructor `name` with the given prototype (a new
 // object when null) and links prototype.constructor back to it.
 Object* makeConstructor(Interpreter& in, const std::string& name, NativeFunction call, NativeFunction construct, Object* prototype = nullptr);

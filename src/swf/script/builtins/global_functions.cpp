@@ -244,8 +244,12 @@ void installGlobalFunctions(Interpreter& in)
         std::string s;
         return parseArgument(in, args, s) ? parseFloat(s) : kNaN;
     });
-    in.defineMethod(g, "isNaN", [](Interpreter& in, Object*, const Args& args) -> Value { return std::isnan(in.toNumber(arg(args, 0))); });
-    in.defineMethod(g, "isFinite", [](Interpreter& in, Object*, const Args& args) -> Value { return std::isfinite(in.toNumber(arg(args, 0))); });
+    // Without an argument there is no number at all (undefined itself is 0 before SWF 7).
+    auto argumentNumber = [](Interpreter& in, const Args& args) {
+        return args.empty() ? std::numeric_limits<double>::quiet_NaN() : numberArgument(in, args[0]);
+    };
+    in.defineMethod(g, "isNaN", [argumentNumber](Interpreter& in, Object*, const Args& args) -> Value { return std::isnan(argumentNumber(in, args)); });
+    in.defineMethod(g, "isFinite", [argumentNumber](Interpreter& in, Object*, const Args& args) -> Value { return std::isfinite(argumentNumber(in, args)); });
     in.defineMethod(g, "escape", [](Interpreter& in, Object*, const Args& args) -> Value {
         if (args.empty())
             return Value();

@@ -27,12 +27,19 @@ std::string integerInRadix(double n, int radix)
 
 } // namespace
 
+double numberArgument(Interpreter& in, const Value& v)
+{
+    if (v.isString() && v.asString().empty())
+        return std::numeric_limits<double>::quiet_NaN();
+    return in.toNumber(v);
+}
+
 void installNumberAndBoolean(Interpreter& in)
 {
     Object* numberProto = in.newObject();
     Object* number = makeConstructor(
         in, "Number",
-        [](Interpreter& in, Object*, const Args& args) -> Value { return args.empty() ? 0.0 : in.toNumber(args[0]); },
+        [](Interpreter& in, Object*, const Args& args) -> Value { return args.empty() ? 0.0 : numberArgument(in, args[0]); },
         [](Interpreter& in, Object* self, const Args& args) -> Value {
             self->setObjectClass(ObjectClass::Number);
             self->primitive = args.empty() ? 0.0 : in.toNumber(args[0]);

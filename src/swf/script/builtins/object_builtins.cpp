@@ -164,17 +164,19 @@ void installFunction(Interpreter& in)
     Object* function = makeConstructor(in, "Function", call, call, proto);
     function->put("constructor", function, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     markVersion(in.global(), {"Function"}, PropertyFlag::Version6);
-    in.defineMethod(proto, "call", [](Interpreter& in, Object* self, const Args& args) -> Value {
+    // call and apply without a `this` (undefined or null) run the function on the global object.
+    auto thisOf = [](Interpreter& in, const Value& v) {
+        return v.isObject() ? v.asObject() : v.isNullish() ? in.global() : in.toObject(v);
+    };
+    in.defineMethod(proto, "call", [thisOf](Interpreter& in, Object* self, const Args& args) -> Value {
         Args rest(args.size() > 1 ? args.begin() + 1 : args.end(), args.end());
-        Object* thisObject = arg(args, 0).isObject() ? arg(args, 0).asObject() : in.toObject(arg(args, 0));
-        return in.call(self, thisObject, rest);
+        return in.call(self, thisOf(in, arg(args, 0)), rest);
     });
-    in.defineMethod(proto, "apply", [](Interpreter& in, Object* self, const Args& args) -> Value {
+    in.defineMethod(proto, "apply", [thisOf](Interpreter& in, Object* self, const Args& args) -> Value {
         Args list;
         if (Object* a = arg(args, 1).asObject())
             list = in.arrayItems(a);
-        Object* thisObject = arg(args, 0).isObject() ? arg(args, 0).asObject() : in.toObject(arg(args, 0));
-        return in.call(self, thisObject, list);
+        return in.call(self, thisOf(in, arg(args, 0)), list);
     });
     setMemberFlags(proto, {"call", "apply"}, kMemberFlags);
 }
