@@ -60,21 +60,6 @@ Value colorObject(Interpreter& in, const swf::ColorTransform& c)
     return in.construct(geomClass(in, "ColorTransform"), {c.rMult, c.gMult, c.bMult, c.aMult, c.rAdd, c.gAdd, c.bAdd, c.aAdd});
 }
 
-// `child` seen through `parent`: the parent's transform applies last.
-swf::ColorTransform concat(const swf::ColorTransform& child, const swf::ColorTransform& parent)
-{
-    swf::ColorTransform out;
-    out.rMult = child.rMult * parent.rMult;
-    out.gMult = child.gMult * parent.gMult;
-    out.bMult = child.bMult * parent.bMult;
-    out.aMult = child.aMult * parent.aMult;
-    out.rAdd = child.rAdd * parent.rMult + parent.rAdd;
-    out.gAdd = child.gAdd * parent.gMult + parent.gAdd;
-    out.bAdd = child.bAdd * parent.bMult + parent.bAdd;
-    out.aAdd = child.aAdd * parent.aMult + parent.aAdd;
-    return out;
-}
-
 double finiteOr0(double v) { return std::isfinite(v) ? v : 0.0; }
 
 // The player keeps a combined colour transform as it keeps a clip's: 8.8
@@ -185,7 +170,7 @@ void installTransformClass(Interpreter& in, MovieRuntime& rt)
             return Value();
         swf::ColorTransform total = i->object->colorTransform;
         for (Instance* p = i->parent; p && p->object; p = p->parent)
-            total = concat(total, p->object->colorTransform);
+            total = p->object->colorTransform * total;
         return colorObject(in, toPlayerPrecision(total));
     });
     // The stage pixels the clip covers.

@@ -219,6 +219,25 @@ std::uint32_t over(std::uint32_t top, std::uint32_t bottom)
     return out;
 }
 
+// A destination point argument: its x and y, 0 for a value that is no object.
+void pointOrOrigin(Interpreter& in, const Value& point, int& x, int& y)
+{
+    x = point.isObject() ? toPixel(in, in.getMember(point, "x")) : 0;
+    y = point.isObject() ? toPixel(in, in.getMember(point, "y")) : 0;
+}
+
+// The source bitmap and rectangle of copyPixels and merge: 0 when both are
+// usable, else -2 (no bitmap), -3 (disposed) or -4 (bad rectangle).
+int readSource(Interpreter& in, const Args& args, BitmapPixels*& source, Area& area)
+{
+    source = bitmapOf(args[0].asObject());
+    if (!source)
+        return -2;
+    if (source->disposed())
+        return -3;
+    return readArea(in, args[1], area) ? 0 : -4;
+}
+
 // copyPixels(source, rect, point[, alphaBitmap, alphaPoint, mergeAlpha]):
 // -2 when the source is no bitmap, -3 when it was disposed, -4 for a bad
 // rectangle. A point that is no object, or lacks a coordinate, counts as 0.
@@ -229,26 +248,18 @@ Value copyPixels(Interpreter& in, Object* self, const Args& args)
     BitmapPixels* b = live(self);
     if (!b || args.size() < 3)
         return -1;
-    BitmapPixels* source = bitmapOf(args[0].asObject());
-    if (!source)
-        return -2;
-    if (source->disposed())
-        return -3;
+    BitmapPixels* source = nullptr;
     Area area;
-    if (!readArea(in, args[1], area))
-        return -4;
-    auto pointOf = [&in](const Value& point, int& x, int& y) {
-        x = point.isObject() ? toPixel(in, in.getMember(point, "x")) : 0;
-        y = point.isObject() ? toPixel(in, in.getMember(point, "y")) : 0;
-    };
+    if (const int status = readSource(in, args, source, area))
+        return status;
     int px = 0, py = 0, ax = 0, ay = 0;
-    pointOf(args[2], px, py);
+    pointOrOrigin(in, args[2], px, py);
     // The alpha bitmap counts with its point only; an opaque one changes nothing.
     const BitmapPixels* alpha = args.size() > 4 ? live(args[3].asObject()) : nullptr;
     if (alpha && !alpha->transparent())
         alpha = nullptr;
     if (alpha)
-        pointOf(args[4], ax, ay);
+        pointOrOrigin(in, args[4], ax, ay);
     // An opaque bitmap always takes the source laid over its pixels.
     const bool mergeAlpha = !b->transparent() || (args.size() > 5 && in.toBoolean(args[5]));
     // The source rectangle inside the source, moved with its destination.
@@ -288,17 +299,12 @@ Value merge(Interpreter& in, Object* self, const Args& args)
     BitmapPixels* b = live(self);
     if (!b || args.size() < 6)
         return -1;
-    BitmapPixels* source = bitmapOf(args[0].asObject());
-    if (!source)
-        return -2;
-    if (source->disposed())
-        return -3;
+    BitmapPixels* source = nullptr;
     Area area;
-    if (!readArea(in, args[1], area))
-        return -4;
-    const Value point = args[2];
-    const int px = point.isObject() ? toPixel(in, in.getMember(point, "x")) : 0;
-    const int py = point.isObject() ? toPixel(in, in.getMember(point, "y")) : 0;
+    if (const int status = readSource(in, args, source, area))
+        return status;
+    int px = 0, py = 0;
+    pointOrOrigin(in, args[2], px, py);
     // Without an alpha multiplier the source's alpha replaces this one's.
     std::uint32_t mult[4] = {0, 0, 0, 256};
     for (std::size_t i = 0; i < 4 && 3 + i < args.size(); ++i)
