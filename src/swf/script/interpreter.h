@@ -117,6 +117,8 @@ public:
     bool toBoolean(const Value& v) const { return script::toBoolean(v, m_version); }
     // Hint: 0 none (valueOf, except Date), 1 number, 2 string.
     Value toPrimitive(const Value& v, int hint = 0);
+    // The language's `+`: strings join when either side is one, else numbers add.
+    Value add(const Value& a, const Value& b);
     bool looseEquals(const Value& a, const Value& b);
     bool looseEqualsVersion5(const Value& a, const Value& b);
     // Less2: true, false or undefined (a NaN was involved).

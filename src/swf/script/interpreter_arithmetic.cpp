@@ -80,15 +80,9 @@ bool Interpreter::stepArithmetic(Frame& f, const Action& a)
 
     // Typed operations of SWF 5 on.
     case ActionCode::Add2: {
-        Value b = toPrimitive(pop(f));
-        Value x = toPrimitive(pop(f));
-        if (x.isString() || b.isString()) {
-            std::string joined = toString(x);
-            const std::string tail = toString(b);
-            if (reserveMemory(joined.size() + tail.size()))
-                push(f, joined.append(tail));
-        } else
-            push(f, toNumber(x) + toNumber(b));
+        const Value b = pop(f);
+        const Value x = pop(f);
+        push(f, add(x, b));
         break;
     }
     case ActionCode::Less2: {

@@ -11,6 +11,20 @@
 
 namespace swf::script {
 
+Value Interpreter::add(const Value& a, const Value& b)
+{
+    // The right operand converts first, as the player's stack machine pops it first.
+    const Value right = toPrimitive(b);
+    const Value left = toPrimitive(a);
+    if (!left.isString() && !right.isString())
+        return toNumber(left) + toNumber(right);
+    std::string joined = toString(left);
+    const std::string tail = toString(right);
+    if (!reserveMemory(joined.size() + tail.size()))
+        return Value();
+    return joined.append(tail);
+}
+
 Value Interpreter::toPrimitive(const Value& v, int hint)
 {
     Object* o = v.asObject();

@@ -16,21 +16,6 @@ using namespace library;
 
 double num(Interpreter& in, const Value& base, const char* name) { return in.toNumber(in.getMember(base, name)); }
 
-// `a + b` in the classes written in ActionScript: strings join, anything
-// else adds as numbers.
-Value plus(Interpreter& in, const Value& a, const Value& b)
-{
-    const Value right = in.toPrimitive(b);
-    const Value left = in.toPrimitive(a);
-    if (!left.isString() && !right.isString())
-        return in.toNumber(left) + in.toNumber(right);
-    std::string joined = in.toString(left);
-    const std::string tail = in.toString(right);
-    if (!in.reserveMemory(joined.size() + tail.size()))
-        return Value();
-    return joined.append(tail);
-}
-
 // The package object `name` under `parent`, made when missing.
 Object* package(Interpreter& in, Object* parent, const char* name, std::uint16_t flags)
 {
@@ -77,8 +62,8 @@ void installPoint(Interpreter& in, Object* geom)
         const Value a = arg(args, 0), b = arg(args, 1);
         const double f = in.toNumber(arg(args, 2));
         const Value bx = in.getMember(b, "x"), by = in.getMember(b, "y");
-        const Value x = plus(in, bx, (num(in, a, "x") - in.toNumber(bx)) * f);
-        const Value y = plus(in, by, (num(in, a, "y") - in.toNumber(by)) * f);
+        const Value x = in.add(bx, (num(in, a, "x") - in.toNumber(bx)) * f);
+        const Value y = in.add(by, (num(in, a, "y") - in.toNumber(by)) * f);
         return make(in, x, y);
     }, 0);
     scriptMethod(in, point, "polar", [make](Interpreter& in, Object*, const Args& args) -> Value {
@@ -87,8 +72,8 @@ void installPoint(Interpreter& in, Object* geom)
     }, 0);
 
     scriptMethod(in, proto, "add", [make](Interpreter& in, Object* self, const Args& args) -> Value {
-        const Value x = plus(in, in.getMember(self, "x"), in.getMember(arg(args, 0), "x"));
-        const Value y = plus(in, in.getMember(self, "y"), in.getMember(arg(args, 0), "y"));
+        const Value x = in.add(in.getMember(self, "x"), in.getMember(arg(args, 0), "x"));
+        const Value y = in.add(in.getMember(self, "y"), in.getMember(arg(args, 0), "y"));
         return make(in, x, y);
     }, 0);
     scriptMethod(in, proto, "subtract", [make](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -118,8 +103,8 @@ void installPoint(Interpreter& in, Object* geom)
         return Value();
     }, 0);
     scriptMethod(in, proto, "offset", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        in.setMember(self, "x", plus(in, in.getMember(self, "x"), arg(args, 0)));
-        in.setMember(self, "y", plus(in, in.getMember(self, "y"), arg(args, 1)));
+        in.setMember(self, "x", in.add(in.getMember(self, "x"), arg(args, 0)));
+        in.setMember(self, "y", in.add(in.getMember(self, "y"), arg(args, 1)));
         return Value();
     }, 0);
     scriptMethod(in, proto, "toString", [](Interpreter& in, Object* self, const Args&) -> Value {
@@ -340,19 +325,19 @@ void installMatrix(Interpreter& in, Object* geom, Object* point)
         const Value tx = get(in, self, "tx"), ty = get(in, self, "ty");
         const Value ma = get(in, m, "a"), mb = get(in, m, "b"), mc = get(in, m, "c"), md = get(in, m, "d");
         const Value result[6] = {
-            plus(in, mul(in, a, ma), mul(in, b, mc)),
-            plus(in, mul(in, a, mb), mul(in, b, md)),
-            plus(in, mul(in, c, ma), mul(in, d, mc)),
-            plus(in, mul(in, c, mb), mul(in, d, md)),
-            plus(in, plus(in, mul(in, tx, ma), mul(in, ty, mc)), get(in, m, "tx")),
-            plus(in, plus(in, mul(in, tx, mb), mul(in, ty, md)), get(in, m, "ty")),
+            in.add(mul(in, a, ma), mul(in, b, mc)),
+            in.add(mul(in, a, mb), mul(in, b, md)),
+            in.add(mul(in, c, ma), mul(in, d, mc)),
+            in.add(mul(in, c, mb), mul(in, d, md)),
+            in.add(in.add(mul(in, tx, ma), mul(in, ty, mc)), get(in, m, "tx")),
+            in.add(in.add(mul(in, tx, mb), mul(in, ty, md)), get(in, m, "ty")),
         };
         set6(in, self, result);
         return Value();
     }, 0);
     scriptMethod(in, proto, "translate", [get](Interpreter& in, Object* self, const Args& args) -> Value {
-        in.setMember(self, "tx", plus(in, get(in, self, "tx"), arg(args, 0)));
-        in.setMember(self, "ty", plus(in, get(in, self, "ty"), arg(args, 1)));
+        in.setMember(self, "tx", in.add(get(in, self, "tx"), arg(args, 0)));
+        in.setMember(self, "ty", in.add(get(in, self, "ty"), arg(args, 1)));
         return Value();
     }, 0);
     scriptMethod(in, proto, "scale", [matrix](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -402,7 +387,7 @@ void installMatrix(Interpreter& in, Object* geom, Object* point)
             return Value();
         const double width = in.toNumber(arg(args, 0)), height = in.toNumber(arg(args, 1));
         in.callMethod(self, "createBox", {width / 1638.4, height / 1638.4, args.size() > 2 ? args[2] : Value(0),
-                                          plus(in, arg(args, 3), width / 2), plus(in, arg(args, 4), height / 2)});
+                                          in.add(arg(args, 3), width / 2), in.add(arg(args, 4), height / 2)});
         return Value();
     }, 0);
     // The inverse when there is one; a singular matrix becomes the identity.
