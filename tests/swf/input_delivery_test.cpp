@@ -241,5 +241,45 @@ TEST(InputDelivery, TabFollowsPositionThenTabIndex)
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "_level0.c\n_level0.b\n");
 }
 
+// A button the keyboard focused keeps the focus when the mouse presses it or
+// the empty stage: only a focused text field loses it to a press elsewhere.
+TEST(InputDelivery, PressKeepsTheFocusOfAButton)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 8);
+    b.place(1, defineButton(b, {onCondition(1u << 10, "press")}), Matrix{}, {}, "a");
+    b.add(DoAction{assembled(R"(
+        push "listener", 0, "Object"
+        NewObject
+        SetVariable
+        push "listener"
+        GetVariable
+        push "onSetFocus"
+        function - old new
+        push "new"
+        GetVariable
+        Trace
+        end
+        SetMember
+        push "listener"
+        GetVariable
+        push 1, "Selection"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+        Stop)")});
+    b.showFrame();
+    InputEvent tab;
+    tab.kind = InputEvent::Kind::KeyDown;
+    tab.keyCode = 9;
+    runtime::TraceOptions options;
+    options.frames = 0;
+    options.input = {tab,
+                     mouse(InputEvent::Kind::MouseMove, 50, 50), mouse(InputEvent::Kind::MouseDown, 50, 50),
+                     mouse(InputEvent::Kind::MouseUp, 50, 50), mouse(InputEvent::Kind::MouseMove, 200, 200),
+                     mouse(InputEvent::Kind::MouseDown, 200, 200), mouse(InputEvent::Kind::MouseUp, 200, 200)};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "_level0.a\npress\n");
+}
+
 } // namespace
 } // namespace swf

@@ -267,7 +267,11 @@ static std::size_t characterAt(const text::TextFieldState& field, QPointF local)
 }
 
 // A press gives the focus to the selectable text field under the pointer,
-// with the caret where it was pressed; anywhere else it takes the focus away.
+// with the caret where it was pressed; anywhere else it takes the focus away
+// from a text field. A button or clip that a script or the Tab key focused
+// keeps it: components focus themselves when pressed and count on keeping
+// the focus while the pointer works inside them (a list opened below a
+// combo box closes when its box loses the focus).
 void MovieRuntime::focusByMouse()
 {
     Instance* field = m_pointer.hover ? nullptr : textFieldAt(m_rootInstance, m_pointer.x, m_pointer.y);
@@ -275,6 +279,8 @@ void MovieRuntime::focusByMouse()
         text::TextFieldState& state = *field->object->text;
         const QPointF local = toStage(field).inverted().map(QPointF(m_pointer.x, m_pointer.y));
         state.selectionBegin = state.selectionEnd = characterAt(state, local);
+    } else if (Instance* focused = instanceOf(m_focus); focused && !focused->object->text) {
+        return;
     }
     changeFocus(field ? field->self : nullptr, FocusCause::Mouse);
 }
