@@ -95,9 +95,11 @@ PlayerWidget::~PlayerWidget() = default;
 
 void PlayerWidget::setPlayer(std::unique_ptr<swf::Player> player)
 {
-    setPlaying(false);
+    m_timer.stop();
+    m_playing = false;
     m_player = std::move(player);
     if (m_player) {
+        m_player->setTimelinePlaying(false);
         // Web addresses a movie opens go to the desktop's browser; other schemes
         // (javascript:, file:, asfunction:) are not followed.
         m_player->setUrlHandler([](const std::string& address, const std::string&) {
@@ -106,6 +108,7 @@ void PlayerWidget::setPlayer(std::unique_ptr<swf::Player> player)
             if (url.isValid() && (scheme == "http" || scheme == "https" || scheme == "mailto"))
                 QDesktopServices::openUrl(url);
         });
+        restartClock();
     }
     update();
     emit frameChanged(m_player ? m_player->currentFrame() : 0);
@@ -116,10 +119,15 @@ void PlayerWidget::setPlaying(bool playing)
     if (!m_player || m_player->failed())
         playing = false;
     m_playing = playing;
-    if (!playing) {
-        m_timer.stop();
+    if (m_player)
+        m_player->setTimelinePlaying(playing);
+}
+
+void PlayerWidget::restartClock()
+{
+    if (!m_player || m_player->failed())
         return;
-    }
+    // The frame shown now counts as the one due now: the next follows a full interval later.
     m_elapsed.start();
     m_clock.start(0, 1000.0 / m_player->frameRate());
     scheduleNextTick();
@@ -130,13 +138,11 @@ void PlayerWidget::showFrame(int frame)
     if (!m_player)
         return;
     m_player->gotoFrame(frame);
+    // Going to a frame stops the timeline; a playing movie plays on from there.
+    if (m_playing)
+        m_player->setTimelinePlaying(true);
     stopIfFailed();
-    if (m_playing) {
-        // The frame just shown counts as the one due now: the next follows a full interval later.
-        m_elapsed.start();
-        m_clock.start(0, m_clock.interval());
-        scheduleNextTick();
-    }
+    restartClock();
     update();
     emit frameChanged(m_player->currentFrame());
 }
@@ -147,9 +153,11 @@ void PlayerWidget::setScaleMode(int mode)
     update();
 }
 
+// The clock runs while a movie is loaded, playing or not: a stopped movie
+// stays on its frame, but its clips and scripts go on, as in the player.
 void PlayerWidget::onTick()
 {
-    if (!m_playing || !m_player)
+    if (!m_player || m_player->failed())
         return;
     const int frames = m_clock.takeDueFrames(static_cast<double>(m_elapsed.nsecsElapsed()) / 1e6);
     for (int i = 0; i < frames; ++i)
@@ -159,14 +167,15 @@ void PlayerWidget::onTick()
         emit frameChanged(m_player->currentFrame());
     }
     stopIfFailed();
-    if (m_playing)
+    if (!m_player->failed())
         scheduleNextTick();
 }
 
 void PlayerWidget::stopIfFailed()
 {
-    if (m_player && m_player->failed() && m_playing) {
-        setPlaying(false);
+    if (m_player && m_player->failed()) {
+        m_playing = false;
+        m_timer.stop();
         update();
     }
 }

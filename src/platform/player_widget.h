@@ -40,10 +40,12 @@ public:
     explicit PlayerWidget(QWidget* parent = nullptr);
     ~PlayerWidget() override;
 
-    // Takes a loaded movie (or none) and shows its current frame; playback stops.
+    // Takes a loaded movie (or none) and shows its current frame; its timeline
+    // stands still until setPlaying(true), while its clock runs.
     void setPlayer(std::unique_ptr<swf::Player> player);
     swf::Player* player() const { return m_player.get(); }
 
+    // Whether the movie's main timeline plays, as the user last asked.
     bool isPlaying() const { return m_playing; }
     void setPlaying(bool playing);
 
@@ -71,11 +73,12 @@ protected:
 
 private:
     void onTick();
+    void restartClock();
     void scheduleNextTick();
     void stepForward();
     void stepBack();
     void afterInput();
-    // A movie that failed stops playing and shows why.
+    // A movie that failed stops its clock and shows why.
     void stopIfFailed();
 
     std::unique_ptr<swf::Player> m_player;

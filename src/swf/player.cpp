@@ -31,6 +31,8 @@ struct Player::Impl {
     // Movies with scripts play here; the playhead above serves the rest.
     std::unique_ptr<runtime::MovieRuntime> runtime;
     QColor background = Qt::white;
+    // The main timeline of a movie without scripts stands still while stopped.
+    bool timelineHeld = false;
     // Set when the engine failed: the movie stands still from then on.
     std::string error;
 
@@ -169,8 +171,22 @@ void Player::advance()
     d->guarded([&] {
         if (d->runtime)
             d->runtime->advance();
-        else
+        else if (!d->timelineHeld)
             d->playhead->advance();
+    });
+}
+
+void Player::setTimelinePlaying(bool playing)
+{
+    d->timelineHeld = !playing;
+    d->guarded([&] {
+        if (!d->runtime)
+            return;
+        script::Object* root = d->runtime->root(nullptr);
+        if (playing)
+            d->runtime->play(root);
+        else
+            d->runtime->stop(root);
     });
 }
 

@@ -74,6 +74,11 @@ public:
     void gotoFrame(int frame);
     // Plays one frame; after the last frame the movie continues at frame 0.
     void advance();
+    // Starts or stops the main timeline, as the movie's own play() and stop()
+    // on its root do: a stopped movie stays on its frame while its clips,
+    // their events and the scripts' timers go on with each advance(). (A
+    // movie without scripts stands still as a whole.)
+    void setTimelinePlaying(bool playing);
 
     // Whether the movie failed while playing: from then on advance(), gotoFrame() and
     // input do nothing and the picture is the background. The message says why.

@@ -1,5 +1,6 @@
 // The engine facade on real movies: what the header says, and the play position.
 
+#include "support/assembler.h"
 #include "swf/format/movie_builder.h"
 #include "swf/player.h"
 
@@ -51,6 +52,37 @@ TEST(PlayerTest, AdvancingPastTheLastFrameWrapsToTheFirst)
         p.advance();
         EXPECT_EQ(p.currentFrame(), frame);
     }
+}
+
+// Stopping the movie stops its main timeline only: each advance still runs
+// the clips' frame events, as in the player's own Stop.
+TEST(PlayerTest, AStoppedTimelineStillRunsFrameEvents)
+{
+    MovieBuilder b(Twips::fromPixels(40), Twips::fromPixels(40), 12);
+    auto code = script::test::assemble(R"(
+        push "onEnterFrame"
+        function -
+        push "tick"
+        Trace
+        end
+        SetVariable)");
+    ASSERT_TRUE(code.ok());
+    b.add(DoAction{*code});
+    b.showFrame(3);
+    auto player = Player::fromBytes(b.bytes());
+    ASSERT_TRUE(player.ok());
+    Player& p = **player;
+    int ticks = 0;
+    p.setTraceHandler([&](const std::string&) { ++ticks; });
+    p.setTimelinePlaying(false);
+    p.advance();
+    p.advance();
+    EXPECT_EQ(p.currentFrame(), 0);
+    EXPECT_EQ(ticks, 2);
+    p.setTimelinePlaying(true);
+    p.advance();
+    EXPECT_EQ(p.currentFrame(), 1);
+    EXPECT_EQ(ticks, 3);
 }
 
 TEST(PlayerTest, GotoFrameClampsToTheMovie)
