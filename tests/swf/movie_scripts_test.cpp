@@ -71,6 +71,24 @@ TEST(MovieScripts, AnObjectLeadsWhereItsToStringSays)
     EXPECT_EQ(tracedInAClip(script + kTraceN, 6), "root\n");
 }
 
+// A reference to a clip is its path: once the clip left the stage it leads
+// to a new clip of that path, and to nothing while there is none.
+TEST(MovieScripts, AReferenceToARemovedClipLeadsToTheClipNowAtItsPath)
+{
+    const std::string makeClip = "push 1, \"c\", 2, \"this\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\n";
+    const std::string traceRef = "push \"ref\"\nGetVariable\nTrace\npush \"ref\"\nGetVariable\npush \"_x\"\nGetMember\nTrace\n";
+    const std::string script = "push \"ref\"\n" + makeClip + R"(
+        SetVariable
+        push "ref"
+        GetVariable
+        RemoveSprite
+    )" + traceRef + makeClip + R"(
+        push "_x", 5
+        SetMember
+    )" + traceRef;
+    EXPECT_EQ(tracedInAClip(script, 6), "\nundefined\n_level0.mc.c\n5\n");
+}
+
 TEST(MovieScripts, UncaughtExceptionsAreLoggedUnlessTheMovieQuits)
 {
     EXPECT_EQ(tracedInAClip("push \"Oh no!\"\nThrow\n", 7), "Warning: Uncaught exception, Oh no!\n");

@@ -331,6 +331,11 @@ void MovieRuntime::detach(Instance* inst)
     if (inst->maskedBy)
         setMask(inst->maskedBy, nullptr);
     inst->removedName = inst->object->name;
+    // Its path as it leaves (a parent leaving first keeps its name).
+    inst->removedPath.clear();
+    for (Instance* i = inst; i && !i->isRoot; i = i->parent)
+        inst->removedPath.insert(0, "." + (i->object ? i->object->name : i->removedName));
+    inst->removedPath.insert(0, "_level0");
     inst->removedText = std::move(inst->object->text);
     m_byId.erase(inst->object->id);
     inst->object = nullptr;
@@ -501,6 +506,15 @@ std::string MovieRuntime::targetPath(Object* clip, bool slashSyntax)
     if (slashSyntax && path.empty())
         path = "/";
     return path;
+}
+
+Object* MovieRuntime::relocate(Object* clip)
+{
+    Instance* inst = clip ? static_cast<Instance*>(clip->hostData) : nullptr;
+    if (!inst || inst->object || inst->unloading)
+        return clip;
+    Object* found = inst->removedPath.empty() ? nullptr : m_vm->resolveTarget(m_rootInstance->self, inst->removedPath);
+    return found && found != clip && found->objectClass() == script::ObjectClass::Clip && onStage(found) ? found : nullptr;
 }
 
 void MovieRuntime::gotoFrame(Object* clip, int frame, bool play)

@@ -50,6 +50,7 @@ struct Instance {
     // running this frame may hold it.
     movie::Box<text::TextFieldState> removedText;
     std::string removedName; // its name when it left the stage
+    std::string removedPath; // its path then, where references to it lead
     bool unloading = false;  // its unload event runs: it keeps its path meanwhile
     // The clip actions of the placement that created it.
     const std::vector<ClipAction>* clipActions = nullptr;
@@ -151,6 +152,7 @@ public:
     script::Object* parent(script::Object* clip) override;
     script::Object* child(script::Object* clip, const std::string& name) override;
     bool onStage(script::Object* clip) override { return instanceOf(clip) != nullptr; }
+    script::Object* relocate(script::Object* clip) override;
     std::string targetPath(script::Object* clip, bool slashSyntax) override;
     void gotoFrame(script::Object* clip, int frame, bool play) override;
     bool gotoLabel(script::Object* clip, const std::string& label, bool play) override;

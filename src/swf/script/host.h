@@ -55,6 +55,10 @@ public:
     virtual Object* parent(Object* clip) = 0;
     // Whether a clip is still on the stage (a removed one keeps its object).
     virtual bool onStage(Object* clip) { return clip != nullptr; }
+    // A reference to a clip is a path: once the clip left the stage, it leads
+    // to the clip now at that path, or to nothing. A clip still running its
+    // unload event is itself.
+    virtual Object* relocate(Object* clip) { return clip; }
     // A named child clip (slash paths step through these), or nullptr.
     virtual Object* child(Object* clip, const std::string& name) = 0;
     // "_level0/a/b" style path of a clip, as TargetPath returns (dot form from SWF 5 on).

@@ -187,10 +187,19 @@ Value Interpreter::getPropertyOf(Object* o, const std::string& name, Object* thi
     return v;
 }
 
+Object* Interpreter::liveClip(Object* o)
+{
+    if (!o || o->objectClass() != ObjectClass::Clip || m_host.onStage(o))
+        return o;
+    return m_host.relocate(o);
+}
+
 Value Interpreter::getMember(const Value& base, const std::string& name)
 {
     if (base.isObject()) {
-        Object* o = base.asObject();
+        Object* o = liveClip(base.asObject());
+        if (!o)
+            return Value();
         if (o->objectClass() == ObjectClass::Super) {
             Object* start = o->superProto();
             for (int depth = 0; start && depth < kMaxProtoDepth; ++depth) {
@@ -235,7 +244,7 @@ bool Interpreter::hasProperty(Object* o, const std::string& name)
 
 void Interpreter::setMember(const Value& base, const std::string& name, const Value& input)
 {
-    Object* o = base.asObject();
+    Object* o = liveClip(base.asObject());
     // Native code that fills objects in a loop (decoding, parsing) ends up
     // here: past the memory budget its assignments stop.
     if (!o || !reserveMemory(0))

@@ -140,6 +140,9 @@ public:
     int addTimer(Object* thisObject, Value function, std::string method, std::vector<Value> args, double interval, bool repeat);
     void removeTimer(int id);
 
+    // The clip a reference leads to: itself while on the stage, else the clip
+    // now at its path, or nullptr. Other objects are themselves.
+    Object* liveClip(Object* o);
     // Resolves "/a/b", "_root.a", "../x" from a clip; nullptr if nothing there.
     Object* resolveTarget(Object* base, const std::string& path);
     // Sends `clip`, or the clip a "path:frame" string names from it, to a frame
@@ -218,9 +221,15 @@ private:
     Value getVariable(Frame& f, const std::string& name);
     void setVariable(Frame& f, const std::string& name, const Value& value);
     Value lookupName(Frame& f, const std::string& name, Object** foundIn = nullptr);
-    bool splitPath(Frame& f, const std::string& name, Object*& holder, std::string& var);
+    // Splits a path ("a/b:c", "a.b.c") into the object that holds its last
+    // name and that name; false for a plain name. `reading` looks for an
+    // object that has the name (a write lands on the first object the path
+    // leads to).
+    bool splitPath(Frame& f, const std::string& name, Object*& holder, std::string& var, bool reading = false);
     Object* targetFromValue(Frame& f, const Value& v);
-    Object* scopeObject(const Frame& f, const Scope* s) const;
+    Object* scopeObject(const Frame& f, const Scope* s);
+    // The timeline the code acts on, once it or the code's own left the stage.
+    Object* liveTarget(const Frame& f);
     void setTarget(Frame& f, const Value& target);
     Value lookup(Object* o, const std::string& name, Object** owner);
     Object* makeSuper(Object* home, Object* thisObject);

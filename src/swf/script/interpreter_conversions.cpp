@@ -67,7 +67,11 @@ std::string Interpreter::toString(const Value& v)
     Object* o = v.asObject();
     // Clips, buttons and text fields (the objects of the display tree, which
     // the host marks) are their paths.
-    if (o->objectClass() == ObjectClass::Clip || o->hostData)
+    if (o->objectClass() == ObjectClass::Clip) {
+        Object* clip = liveClip(o);
+        return clip ? m_host.targetPath(clip, false) : std::string();
+    }
+    if (o->hostData)
         return m_host.targetPath(o, false);
     // A toString that gives no string, or is no function, leaves the
     // object's kind.

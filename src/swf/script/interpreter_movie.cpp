@@ -110,10 +110,10 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
     case ActionCode::Call: {
         // Runs another frame's scripts now, on the target or on "path:frame".
         std::string frame = toString(pop(f));
-        Object* clip = f.target;
+        Object* clip = liveTarget(f);
         const std::size_t colon = frame.rfind(':');
         if (colon != std::string::npos) {
-            clip = resolveTarget(f.target, frame.substr(0, colon));
+            clip = resolveTarget(clip, frame.substr(0, colon));
             frame = frame.substr(colon + 1);
         }
         if (!clip)
@@ -123,6 +123,8 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
                 break;
             (void)runBytes(bytes, clip);
         }
+        // Like a call of a function, it ends a script whose clip left the stage.
+        haltIfClipLeft(f);
         break;
     }
     case ActionCode::TargetPath: {

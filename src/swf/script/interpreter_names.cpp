@@ -79,7 +79,7 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path)
     return cur;
 }
 
-bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, std::string& var)
+bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, std::string& var, bool reading)
 {
     std::size_t colon = name.rfind(':');
     std::size_t slash = name.rfind('/');
@@ -117,18 +117,27 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
         }
         return v.asObject();
     };
+    // Reading goes on past a path that leads to an object without the last
+    // name, to one that has it; that first object answers when none has.
+    auto found = [&](Object* o) { return o && (!reading || hasProperty(o, var)); };
     Object* foundIn = nullptr;
     holder = walk(lookupName(f, head, &foundIn));
+    Object* firstHolder = holder;
     bool past = false;
-    for (Scope* s = f.scope; s && !holder && foundIn; s = s->parent) {
+    for (Scope* s = f.scope; s && !found(holder) && foundIn; s = s->parent) {
         Object* o = scopeObject(f, s);
         if (!past) {
             past = o == foundIn;
             continue;
         }
-        if (o && hasProperty(o, head))
+        if (o && hasProperty(o, head)) {
             holder = walk(getMember(o, head));
+            if (!firstHolder)
+                firstHolder = holder;
+        }
     }
+    if (!found(holder))
+        holder = firstHolder;
     return true;
 }
 
@@ -136,7 +145,7 @@ Value Interpreter::getVariable(Frame& f, const std::string& name)
 {
     Object* holder = nullptr;
     std::string var;
-    if (splitPath(f, name, holder, var)) {
+    if (splitPath(f, name, holder, var, true)) {
         if (!holder)
             return Value();
         if (var.empty())
@@ -165,14 +174,36 @@ void Interpreter::setVariable(Frame& f, const std::string& name, const Value& va
         }
     }
     // A new name lands on the timeline the code belongs to.
-    Object* target = f.target ? f.target : m_global;
+    Object* target = f.target ? liveTarget(f) : m_global;
     setMember(target, name, value);
 }
 
-Object* Interpreter::scopeObject(const Frame& f, const Scope* s) const
+Object* Interpreter::scopeObject(const Frame& f, const Scope* s)
 {
     // SetTarget swaps the timeline in the scope chain for the new target.
-    return s->object && s->object == f.originalTarget ? f.target : s->object;
+    if (s->object && s->object == f.originalTarget)
+        return liveTarget(f);
+    Object* o = s->object;
+    if (o && o->objectClass() == ObjectClass::Clip && !m_host.onStage(o)) {
+        Object* clip = m_host.relocate(o);
+        return clip ? clip : m_host.root(nullptr);
+    }
+    return o;
+}
+
+Object* Interpreter::liveTarget(const Frame& f)
+{
+    // A timeline that left the stage is its path. Where nothing is there any
+    // more, a tellTarget target gives way to the code's own timeline, and
+    // that to the movie's root.
+    Object* o = f.target;
+    if (!o || o->objectClass() != ObjectClass::Clip || m_host.onStage(o))
+        return o;
+    if (Object* clip = m_host.relocate(o))
+        return clip;
+    if (o != f.originalTarget && f.originalTarget && m_host.onStage(f.originalTarget))
+        return f.originalTarget;
+    return m_host.root(nullptr);
 }
 
 void Interpreter::setTarget(Frame& f, const Value& target)
@@ -207,7 +238,7 @@ Object* Interpreter::targetFromValue(Frame& f, const Value& v)
     // tellTarget to nowhere.
     if (path.empty() && f.targetLost)
         return nullptr;
-    return resolveTarget(f.target, path);
+    return resolveTarget(liveTarget(f), path);
 }
 
 } // namespace swf::script

@@ -143,7 +143,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         Value fn;
         Object* holder = nullptr;
         std::string var;
-        if (splitPath(f, name, holder, var)) {
+        if (splitPath(f, name, holder, var, true)) {
             fn = holder ? getMember(holder, var) : Value();
             foundIn = holder;
         } else {
@@ -162,7 +162,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         Value base = pop(f);
         const std::vector<Value> args = popList(f);
         std::string name = nameValue.isUndefined() ? std::string() : toString(nameValue);
-        Object* o = base.isObject() ? base.asObject() : toObject(base);
+        Object* o = base.isObject() ? liveClip(base.asObject()) : toObject(base);
         if (!o) {
             push(f, Value());
             break;
