@@ -93,8 +93,13 @@ void TimelineRunner::applyFrame(DisplayObject& owner, int frame)
     if (clip.nesting == 0)
         m_rootLoaded = std::max(m_rootLoaded, frame);
     for (const DisplayOp& op : clip.timeline->frames[std::size_t(frame)]) {
-        if (const auto* placeOp = std::get_if<const PlaceObject*>(&op))
-            place(owner, **placeOp, frame);
+        if (const auto* placeOp = std::get_if<const PlaceObject*>(&op)) {
+            const PlaceObject& record = **placeOp;
+            const bool occupied = !(record.version != 1 && record.isMove) && clip.objects.contains(record.depth);
+            place(owner, record, frame);
+            if (occupied && m_hooks)
+                m_hooks->placeRefused(owner, record.depth);
+        }
         else if (const auto* removeOp = std::get_if<const RemoveObject*>(&op))
             remove(owner, (*removeOp)->depth);
     }

@@ -34,6 +34,9 @@ public:
     virtual void started(DisplayObject& clip) = 0;
     // `object` leaves the stage; its children left just before it.
     virtual void removing(DisplayObject& object) = 0;
+    // A frame placed a new object on a depth of `parent` that something holds:
+    // the placement was ignored.
+    virtual void placeRefused(DisplayObject& parent, int depth) { (void)parent, (void)depth; }
 };
 
 class TimelineRunner {

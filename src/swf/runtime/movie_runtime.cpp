@@ -508,6 +508,14 @@ std::string MovieRuntime::targetPath(Object* clip, bool slashSyntax)
     return path;
 }
 
+// The debugging player logs a placement its depth refused, in movies made
+// for the players that brought the newer display list (SWF 9 on).
+void MovieRuntime::placeRefused(movie::DisplayObject&, int depth)
+{
+    if (m_movie.header.version >= 9)
+        trace("Warning: Failed to place object at depth " + std::to_string(depth) + ".");
+}
+
 Object* MovieRuntime::relocate(Object* clip)
 {
     Instance* inst = clip ? static_cast<Instance*>(clip->hostData) : nullptr;

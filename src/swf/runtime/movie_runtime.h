@@ -236,6 +236,7 @@ private:
     void enteringFrame(movie::DisplayObject& clip, int frame) override;
     void started(movie::DisplayObject& clip) override;
     void removing(movie::DisplayObject& object) override;
+    void placeRefused(movie::DisplayObject& parent, int depth) override;
 
     void installHostObjects();
     script::Object* makeObject(Instance* inst, const movie::Character* character);
