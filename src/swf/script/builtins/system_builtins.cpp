@@ -130,7 +130,7 @@ void installSecurity(Interpreter& in, Object* system)
 void installIme(Interpreter& in, Object* system)
 {
     Object* ime = in.newObject();
-    system->put("IME", ime, kHidden | PropertyFlag::Version7);
+    system->put("IME", ime, kHidden);
     const std::pair<const char*, const char*> modes[] = {
         {"ALPHANUMERIC_FULL", "ALPHANUMERIC_FULL"},
         {"ALPHANUMERIC_HALF", "ALPHANUMERIC_HALF"},
