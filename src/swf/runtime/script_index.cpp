@@ -43,8 +43,9 @@ ScriptIndex::ScriptIndex(const std::vector<Tag>& tags, int rootFrames, const mov
             if (auto code = decodeList(init->actions, m_version))
                 m_initActions.push_back({init->spriteId, std::move(code), frame});
         } else if (tag.code() == kExportAssets) {
+            // A name exported again names the later character.
             for (const auto& [id, name] : exportedAssets(tag)) {
-                m_exports.emplace(lowerAscii(name), id);
+                m_exports.insert_or_assign(lowerAscii(name), id);
                 m_exportNames.emplace(id, name);
             }
         } else if (const auto* button = std::get_if<DefineButton>(&tag)) {
