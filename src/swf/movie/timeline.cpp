@@ -19,6 +19,7 @@ Timeline buildTimeline(const std::vector<Tag>& tags, int declaredFrames)
             timeline.frames[frame].push_back(remove);
         } else if (std::holds_alternative<ShowFrame>(tag)) {
             ++frame;
+            timeline.shownFrames = static_cast<int>(frame);
         } else if (std::holds_alternative<End>(tag)) {
             break;
         }

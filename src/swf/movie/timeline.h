@@ -15,6 +15,9 @@ using DisplayOp = std::variant<const PlaceObject*, const RemoveObject*>;
 struct Timeline {
     // Never empty: a clip has at least one frame.
     std::vector<std::vector<DisplayOp>> frames;
+    // The frames the stream ends with a ShowFrame: a movie declaring more
+    // never finishes loading the rest.
+    int shownFrames = 0;
 
     int frameCount() const { return static_cast<int>(frames.size()); }
 };

@@ -137,6 +137,10 @@ void TimelineRunner::advanceOwn(DisplayObject& owner)
     ClipState& clip = *owner.clip;
     const int count = clip.timeline ? clip.timeline->frameCount() : 1;
     // A one-frame clip stays as it is: its single frame is not shown again.
+    // The movie itself waits at a frame its stream never brought.
+    if (m_rootWaitsForMissingFrames && clip.nesting == 0 && clip.timeline
+        && clip.frame + 1 >= clip.timeline->shownFrames && count > clip.timeline->shownFrames)
+        return;
     if (!clip.stopped && count > 1)
         gotoFrame(owner, clip.frame + 1 < count ? clip.frame + 1 : 0);
 }

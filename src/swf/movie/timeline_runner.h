@@ -45,6 +45,10 @@ public:
     TimelineRunner(const CharacterDictionary& dictionary, int swfVersion);
 
     void setHooks(DisplayHooks* hooks) { m_hooks = hooks; }
+    // Whether the movie's own timeline stops before a frame its stream never
+    // brought (a header declaring more frames than the file holds), as a
+    // playing movie waits for frames still loading. Seeking ignores it.
+    void setRootWaitsForMissingFrames(bool wait) { m_rootWaitsForMissingFrames = wait; }
     // How text fields measure their text (with the movie's fonts); without it
     // they estimate from their sizes. Set it before the first frame.
     void setTextMeasurer(text::TextMeasurer measurer) { m_measurer = std::move(measurer); }
@@ -103,6 +107,7 @@ private:
     // movie has loaded up to it, and characters defined further on do not
     // exist yet for a placement.
     int m_rootLoaded = -1;
+    bool m_rootWaitsForMissingFrames = false;
     // While advance() runs: the ids of the objects that left the stage.
     bool m_trackLeaving = false;
     std::unordered_set<std::uint32_t> m_left;

@@ -43,6 +43,7 @@ MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary&
         m_fonts = render::collectFonts(movie.tags);
     m_runner.setTextMeasurer(render::textMeasurer(m_fonts));
     m_runner.setHooks(this);
+    m_runner.setRootWaitsForMissingFrames(true);
     m_rootTimeline = movie::buildTimeline(movie.tags, movie.header.frameCount);
     m_index = std::make_unique<ScriptIndex>(movie.tags, m_rootTimeline.frameCount(), dictionary, movie.header.version);
     m_initDone.assign(m_index->initActions().size(), false);
