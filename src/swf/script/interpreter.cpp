@@ -367,8 +367,12 @@ std::vector<Value> Interpreter::arrayItems(Object* a)
     if (!reserveMemory(std::size_t(n) * sizeof(Value)))
         return items;
     items.reserve(std::min<std::uint32_t>(n, 1u << 20));
-    for (std::uint32_t i = 0; i < n; ++i)
-        items.push_back(getMember(a, std::to_string(i)));
+    // The items are the object's own values: neither its prototypes nor
+    // the properties added with getters count.
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const Property* p = a->findOwn(std::to_string(i));
+        items.push_back(p && !p->isAccessor() ? p->value : Value());
+    }
     return items;
 }
 
