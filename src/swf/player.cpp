@@ -6,6 +6,7 @@
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/playhead.h"
 #include "swf/movie/timeline.h"
+#include "swf/render/shape_painter.h"
 #include "swf/render/stage_renderer.h"
 #include "swf/render/text_field_layout.h"
 #include "swf/runtime/movie_runtime.h"
@@ -83,7 +84,7 @@ veskor::Result<std::unique_ptr<Player>> Player::fromFile(const std::filesystem::
     if (std::filesystem::is_directory(path, error))
         return makeError("The path is a folder, not a movie.");
     return loadGuarded([&]() -> veskor::Result<std::unique_ptr<Player>> {
-        return fromMovie(TRY(checkedMovie(loadMovie(path))), options);
+        return fromMovie(TRY(checkedMovie(loadMovie(path))), options, path);
     });
 }
 
@@ -101,7 +102,8 @@ std::uint32_t Player::seedFromClock()
     return static_cast<std::uint32_t>(ticks ^ (ticks >> 32));
 }
 
-veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const PlayOptions& options)
+veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const PlayOptions& options,
+                                                          const std::filesystem::path& location)
 {
     auto impl = std::make_unique<Impl>();
     impl->movie = std::make_unique<Movie>(std::move(movie));
@@ -122,7 +124,10 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const Pla
     script::Limits limits = impl->runtime->interpreter().limits();
     limits.maxFrameMilliseconds = std::max(options.maxFrameMilliseconds, 0);
     impl->runtime->interpreter().setLimits(limits);
-    if (impl->runtime->scripts().hasScripts()) {
+    if (impl->runtime->scripts(nullptr).hasScripts()) {
+        // It may load the files beside it.
+        if (!location.empty())
+            impl->runtime->setFiles(runtime::FileAccess(location));
         impl->runtime->start();
     } else {
         impl->runtime.reset();
@@ -305,6 +310,11 @@ QImage Player::paintFrame(QSize size, ScaleMode mode) const
         * QTransform::fromTranslate(viewport.x(), viewport.y());
     d->renderer->render(image, viewport, d->state(), stageToDevice);
     if (d->runtime) {
+        // The levels above _level0, each over the ones below.
+        for (const movie::DisplayObject* level : d->runtime->upperLevels()) {
+            if (level->clip && level->visible)
+                d->renderer->render(image, viewport, *level->clip, render::toQTransform(level->matrix) * stageToDevice);
+        }
         // The focused clip or button gets the player's yellow frame, inside its bounds.
         const QRectF focus = stageToDevice.mapRect(d->runtime->focusRect());
         if (focus.isValid()) {

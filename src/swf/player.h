@@ -108,7 +108,9 @@ public:
     QImage renderImage(QSize size = {}, ScaleMode mode = ScaleMode::ShowAll) const;
 
 private:
-    static veskor::Result<std::unique_ptr<Player>> fromMovie(Movie movie, const PlayOptions& options);
+    // `location`: the file it came from, whose folder it may load from.
+    static veskor::Result<std::unique_ptr<Player>> fromMovie(Movie movie, const PlayOptions& options,
+                                                             const std::filesystem::path& location = {});
     // The current frame drawn, for renderImage().
     QImage paintFrame(QSize size, ScaleMode mode) const;
     // Where the stage lands in `target`.

@@ -140,6 +140,10 @@ public:
     int addTimer(Object* thisObject, Value function, std::string method, std::vector<Value> args, double interval, bool repeat);
     void removeTimer(int id);
 
+    // The clip the innermost running script works on (its target), or null
+    // outside scripts: natives that need the movie asking (a relative address) use it.
+    Object* runningClip() const;
+
     // Resolves "/a/b", "_root.a", "../x" from a clip; nullptr if nothing there.
     Object* resolveTarget(Object* base, const std::string& path);
     // Sends `clip`, or the clip a "path:frame" string names from it, to a frame
