@@ -64,16 +64,16 @@ TEST(CourseFolder, MenuLoadsChaptersIntoAClipAndALevelAndUnloadsThem)
 {
     QTemporaryDir temp;
     const fs::path dir = temp.path().toStdString();
-    save(scripted({kMakeHolder + "push \"chapter1.swf\", \"holder\"\ngeturl2 2\n"
+    save(scripted({kMakeHolder + "push \"chapter1.swf\", \"holder\"\ngeturl2 64\n"
                                  "geturl \"chapters/chapter2.swf\" \"_level1\"\npush \"menu\"\nTrace",
                    "",
-                   "push \"\", \"holder\"\ngeturl2 2\ngeturl \"\" \"_level1\"",
+                   "push \"\", \"holder\"\ngeturl2 64\ngeturl \"\" \"_level1\"",
                    "push \"_level1\"\nGetVariable\nTypeOf\nTrace\n"
                    "push \"holder\"\nGetVariable\npush \"_totalframes\"\nGetMember\nTrace\nStop"}),
          dir / "menu.swf");
     save(scripted({"push \"chapter 1 in \"\n" + kTraceWhere, "Stop"}), dir / "chapter1.swf");
     // The chapter in a folder of its own reads its text from there.
-    save(scripted({"push \"chapter 2 in \"\n" + kTraceWhere + "push \"topic.txt\", \"_level1\"\ngeturl2 1",
+    save(scripted({"push \"chapter 2 in \"\n" + kTraceWhere + "push \"topic.txt\", \"_level1\"\ngeturl2 128",
                    "push \"topic\"\nGetVariable\nTrace\nStop"}),
          dir / "chapters" / "chapter2.swf");
     write(dir / "chapters" / "topic.txt", "topic=levels");
@@ -91,9 +91,9 @@ TEST(CourseFolder, QuizReadsUtf8AndTheChineseCodePage)
 {
     QTemporaryDir temp;
     const fs::path dir = temp.path().toStdString();
-    save(scripted({"push \"utf8.txt\", \"_level0\"\ngeturl2 1",
+    save(scripted({"push \"utf8.txt\", \"_level0\"\ngeturl2 128",
                    "push \"q1\"\nGetVariable\nTrace\npush \"System\"\nGetVariable\npush \"useCodepage\", true\n"
-                   "SetMember\npush \"gb.txt\", \"_level0\"\ngeturl2 1",
+                   "SetMember\npush \"gb.txt\", \"_level0\"\ngeturl2 128",
                    "push \"q2\"\nGetVariable\nTrace\nStop"}),
          dir / "quiz.swf");
     write(dir / "utf8.txt", "q1=\xE4\xBD\xA0\xE5\xA5\xBD");
@@ -111,7 +111,7 @@ TEST(CourseFolder, PreloaderSeesEveryByteOfWhatArrived)
     const auto bytes = [](const std::string& clip, const std::string& which) {
         return "push 0, \"" + clip + "\"\nGetVariable\npush \"getBytes" + which + "\"\nCallMethod\n";
     };
-    save(scripted({kMakeHolder + "push \"chapter.swf\", \"holder\"\ngeturl2 2\n" + bytes("_root", "Loaded")
+    save(scripted({kMakeHolder + "push \"chapter.swf\", \"holder\"\ngeturl2 64\n" + bytes("_root", "Loaded")
                        + bytes("_root", "Total") + "Equals2\nTrace",
                    bytes("holder", "Loaded") + bytes("holder", "Total") + "Equals2\nTrace\n" + bytes("holder", "Total")
                        + "Trace\npush \"holder\"\nGetVariable\npush \"_framesloaded\"\nGetMember\nTrace\nStop"}),
@@ -141,8 +141,8 @@ TEST(CourseFolder, NothingOutsideTheOpenedMoviesFolderIsRead)
                         + kMakeHolder;
     for (const std::string& address : addresses)
         probe += "push \"holder\", \"" + address + "\", 2, \"mcl\"\nGetVariable\npush \"loadClip\"\nCallMethod\nPop\n";
-    for (const std::string& address : {"../outside.txt", "escape.txt", "file://" + (dir / "outside.txt").string()})
-        probe += "push \"" + address + "\", \"_level0\"\ngeturl2 1\n";
+    for (const std::string& address : std::vector<std::string>{"../outside.txt", "escape.txt", "file://" + (dir / "outside.txt").string()})
+        probe += "push \"" + address + "\", \"_level0\"\ngeturl2 128\n";
     save(scripted({probe, "push \"leak\"\nGetVariable\nTrace\nStop"}), course / "probe.swf");
 
     const auto listing = [&] {

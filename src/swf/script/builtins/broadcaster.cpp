@@ -68,11 +68,9 @@ void installBroadcaster(Interpreter& in)
         if (!o || !self)
             return Value();
         // broadcastMessage comes from the native table through the global
-        // ASnative, the other two from AsBroadcaster as it is now. The
-        // built-in classes made before the table exist get AsBroadcaster's own.
+        // ASnative, the other two from AsBroadcaster as it is now.
         const Value native = in.getMember(in.global(), "ASnative");
-        in.setMember(o, "broadcastMessage", native.isObject() ? in.call(native, nullptr, {101.0, 12.0})
-                                                              : in.getMember(self, "broadcastMessage"));
+        in.setMember(o, "broadcastMessage", native.isObject() ? in.call(native, nullptr, {101.0, 12.0}) : Value());
         in.setMember(o, "addListener", in.getMember(self, "addListener"));
         in.setMember(o, "removeListener", in.getMember(self, "removeListener"));
         Object* listeners = in.newArray();

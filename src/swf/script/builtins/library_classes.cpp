@@ -4,6 +4,7 @@
 // with the original player's members so that scripts run, and each request
 // ends the way it would with no server, device or printer present.
 
+#include "swf/script/builtins/env_support.h"
 #include "swf/script/builtins/library_support.h"
 
 #include <map>
@@ -273,8 +274,7 @@ void installMovieClipLoader(Interpreter& in)
             return self;
         },
         proto);
-    if (const Property* broadcaster = in.global()->findOwn("AsBroadcaster"))
-        in.callMethod(broadcaster->value, "initialize", {proto});
+    env::initializeBroadcaster(in, proto);
     for (const char* name : {"_listeners", "addListener", "removeListener", "broadcastMessage"}) {
         if (Property* p = proto->findOwn(name))
             p->flags = kHiddenPermanent;
