@@ -158,7 +158,9 @@ void MovieRuntime::deliver(PendingLoad& load)
             return;
         script::decodeVariables(*m_vm, inst->self,
                                 script::decodeLoadedText(*m_vm, std::string(bytes->begin(), bytes->end())));
-        queueEvent(inst, ClipEvent::Data, "onData");
+        // Clips hear that their variables came; a text field does not.
+        if (inst->object->clip)
+            queueEvent(inst, ClipEvent::Data, "onData");
         return;
     }
 

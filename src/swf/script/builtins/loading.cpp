@@ -29,9 +29,17 @@ std::string decodeLoadedText(Interpreter& in, const std::string& bytes)
         }
         return true;
     };
+    // SWF 5 knew no Unicode: its movies read every file in the code page.
+    const Value system = in.getMember(in.global(), "System");
+    const bool codepage = in.swfVersion() <= 5
+        || (system.isObject() && in.toBoolean(in.getMember(system, "useCodepage")));
     std::string text;
-    if (starts({0xEF, 0xBB, 0xBF})) {
-        text = bytes.substr(3);
+    if (codepage) {
+        QStringDecoder decoder("GB18030");
+        text = decoder.isValid() ? toUtf8(decoder, bytes, 0) : bytes;
+    } else if (starts({0xEF, 0xBB, 0xBF})) {
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        text = toUtf8(decoder, bytes, 3);
     } else if (starts({0xFE, 0xFF})) {
         QStringDecoder decoder(QStringConverter::Utf16BE, QStringConverter::Flag::Stateless);
         text = toUtf8(decoder, bytes, 2);
@@ -39,10 +47,8 @@ std::string decodeLoadedText(Interpreter& in, const std::string& bytes)
         QStringDecoder decoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless);
         text = toUtf8(decoder, bytes, 2);
     } else {
-        const Value system = in.getMember(in.global(), "System");
-        const bool codepage = system.isObject() && in.toBoolean(in.getMember(system, "useCodepage"));
-        QStringDecoder decoder(codepage ? "GB18030" : "UTF-8");
-        text = decoder.isValid() ? toUtf8(decoder, bytes, 0) : bytes;
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        text = toUtf8(decoder, bytes, 0);
     }
     const std::size_t nul = text.find('\0');
     if (nul != std::string::npos)

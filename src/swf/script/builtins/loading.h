@@ -11,9 +11,9 @@
 namespace swf::script {
 
 // Text from a file: UTF-8, or UTF-16 of either order, after a byte-order mark;
-// without one UTF-8, or the system's code page while System.useCodepage is
-// set (GB18030, as on the Chinese systems the courseware was made on). The
-// text ends at its first NUL.
+// without one UTF-8. While System.useCodepage is set, and always for SWF 5
+// movies, the system's code page instead (GB18030, as on the Chinese systems
+// the courseware was made on), marks and all. The text ends at its first NUL.
 std::string decodeLoadedText(Interpreter& in, const std::string& bytes);
 
 // Asks the host for `url` on behalf of `target`. When it arrives,
