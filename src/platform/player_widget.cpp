@@ -106,6 +106,16 @@ void PlayerWidget::setPlayer(std::unique_ptr<swf::Player> player)
             if (url.isValid() && (scheme == "http" || scheme == "https" || scheme == "mailto"))
                 QDesktopServices::openUrl(url);
         });
+        // The window hears of fscommands once the frame is over, never in the middle of one.
+        m_player->setCommandHandler([this](const std::string& command, const std::string& arguments) {
+            const QString name = QString::fromStdString(command);
+            const QString text = QString::fromStdString(arguments);
+            QMetaObject::invokeMethod(this, [this, name, text] {
+                if (name.compare(QStringLiteral("quit"), Qt::CaseInsensitive) == 0)
+                    setPlaying(false);
+                emit movieCommand(name, text);
+            }, Qt::QueuedConnection);
+        });
     }
     update();
     emit frameChanged(m_player ? m_player->currentFrame() : 0);

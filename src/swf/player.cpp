@@ -154,7 +154,8 @@ double Player::frameRate() const
     return rate > 0 ? rate : 12.0;
 }
 
-int Player::frameCount() const { return d->rootTimeline->frameCount(); }
+// A movie loaded into _level0 brings its own frames.
+int Player::frameCount() const { return d->runtime ? d->runtime->frameCount() : d->rootTimeline->frameCount(); }
 QColor Player::backgroundColor() const { return d->background; }
 int Player::swfVersion() const { return d->movie->header.version; }
 int Player::currentFrame() const { return d->runtime ? d->runtime->currentFrame() : d->playhead->frame(); }
@@ -194,6 +195,12 @@ void Player::setUrlHandler(std::function<void(const std::string& url, const std:
 {
     if (d->runtime)
         d->runtime->urlSink = std::move(handler);
+}
+
+void Player::setCommandHandler(std::function<void(const std::string& command, const std::string& arguments)> handler)
+{
+    if (d->runtime)
+        d->runtime->commandSink = std::move(handler);
 }
 
 void Player::mouseMove(QPointF position, const QRectF& target, ScaleMode mode)

@@ -85,6 +85,8 @@ public:
     // Where the movie's trace output and the web addresses it opens go.
     void setTraceHandler(std::function<void(const std::string&)> handler);
     void setUrlHandler(std::function<void(const std::string& url, const std::string& window)> handler);
+    // Where fscommand(command, arguments) goes ("quit" too, after the movie stopped).
+    void setCommandHandler(std::function<void(const std::string& command, const std::string& arguments)> handler);
 
     // Pointer and keys. Positions are in the coordinates of a `target` drawn
     // with `mode` (as render() was called); key codes are the movie's own

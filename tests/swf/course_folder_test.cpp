@@ -7,6 +7,7 @@
 #include "swf/format/imports.h"
 #include "swf/format/movie_builder.h"
 #include "swf/format/writer.h"
+#include "swf/player.h"
 #include "swf/runtime/trace_run.h"
 
 #include <gtest/gtest.h>
@@ -155,4 +156,28 @@ TEST(CourseFolder, NothingOutsideTheOpenedMoviesFolderIsRead)
     EXPECT_EQ(play(course / "probe.swf", 2), "refused: URLNotFound\nrefused: URLNotFound\nrefused: URLNotFound\n"
                                              "refused: URLNotFound\nrefused: URLNotFound\nundefined\n");
     EXPECT_EQ(listing(), before);
+}
+
+TEST(CourseFolder, AMovieOpenedInItsOwnPlaceReplacesTheOneThatAskedAndCommandsReachTheProgram)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    save(scripted({"", "geturl \"fscommand:fullscreen\" \"true\"\ngeturl \"next.swf\" \"_self\"\n"
+                       "geturl \"fscommand:exec\" \"calc\""}),
+         dir / "menu.swf");
+    save(scripted({"push \"next\"\nTrace", "", ""}), dir / "next.swf");
+    auto player = Player::fromFile(dir / "menu.swf");
+    ASSERT_TRUE(player.ok());
+    std::string log;
+    (*player)->setTraceHandler([&](const std::string& line) { log += line + "\n"; });
+    (*player)->setCommandHandler([&](const std::string& command, const std::string& arguments) {
+        log += command + " " + arguments + "\n";
+    });
+    EXPECT_EQ((*player)->frameCount(), 2);
+    (*player)->advance();
+    // The program hears every command (and refuses exec itself).
+    EXPECT_EQ(log, "fullscreen true\nexec calc\n");
+    (*player)->advance();
+    EXPECT_EQ(log, "fullscreen true\nexec calc\nnext\n");
+    EXPECT_EQ((*player)->frameCount(), 3);
 }

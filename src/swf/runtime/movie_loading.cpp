@@ -22,9 +22,19 @@ using script::Value;
 
 namespace {
 
-// Loads one session may make, past which every load fails: a movie that
-// loads in a loop must not fill the memory with copies.
+// Movies one session may load, and their bytes, past which every load of a
+// movie fails: one that loads in a loop must not fill the memory with copies.
 constexpr std::size_t kMaxLoadedMovies = 1000;
+constexpr std::size_t kMaxLoadedBytes = 512u * 1024 * 1024;
+
+// A movie's address that is no web address: relative, a path or file:.
+bool isMovieAddress(const std::string& url)
+{
+    const std::string path = lowerAscii(url.substr(0, url.find_first_of("?#")));
+    const std::size_t colon = path.find(':');
+    const bool local = colon == std::string::npos || colon == 1 || path.rfind("file:", 0) == 0;
+    return local && path.size() > 4 && path.compare(path.size() - 4, 4, ".swf") == 0;
+}
 
 bool isMovieFile(const std::vector<std::uint8_t>& bytes)
 {
@@ -134,6 +144,9 @@ void MovieRuntime::deliverLoads()
     std::deque<std::unique_ptr<PendingLoad>> loads = std::move(m_loads);
     m_loads.clear();
     for (auto& load : loads) {
+        // A movie that quit hears of nothing more.
+        if (m_quit)
+            return;
         m_vm->beginFrame();
         deliver(*load);
         runQueue();
@@ -171,18 +184,22 @@ void MovieRuntime::deliver(PendingLoad& load)
         if (load.loader)
             m_vm->callMethodFromHost(load.loader, "broadcastMessage", args);
     };
-    if (!bytes || m_loadedMovies.size() >= kMaxLoadedMovies) {
+    if (!bytes || m_loadedMovies.size() >= kMaxLoadedMovies || m_loadedBytes + bytes->size() > kMaxLoadedBytes) {
         broadcast({Value("onLoadError"), load.clip ? Value(load.clip) : load.target, Value("URLNotFound"), Value(0)});
         return;
     }
     const auto file = m_files.resolve(load.url, load.folder);
     std::unique_ptr<LoadedMovie> loaded = readLoadedMovie(*file, *bytes);
     LoadedMovie* movie = loaded.get();
+    m_loadedBytes += bytes->size();
     m_loadedMovies.push_back(std::move(loaded));
     inst = placeLoadedMovie(load, movie);
     if (!inst)
         return;
     Object* clip = inst->self;
+    // Variables in the address's query come with the movie.
+    if (const std::size_t query = load.url.find('?'); query != std::string::npos)
+        script::decodeVariables(*m_vm, clip, load.url.substr(query + 1, load.url.find('#', query) - query - 1));
     const double size = double(movie->bytes);
     broadcast({Value("onLoadStart"), clip});
     broadcast({Value("onLoadProgress"), clip, size, size});
@@ -221,6 +238,7 @@ std::unique_ptr<LoadedMovie> MovieRuntime::readLoadedMovie(const std::filesystem
             movie = std::move(read).value();
     } else {
         movie = pictureMovie(bytes, m_movie.header.version);
+        loaded->picture = movie.has_value();
     }
     // What is neither arrives as an empty movie of nothing.
     if (movie)
@@ -233,11 +251,12 @@ std::unique_ptr<LoadedMovie> MovieRuntime::readLoadedMovie(const std::filesystem
     loaded->movie = std::move(*movie);
     const Movie& m = loaded->movie;
     loaded->dictionary = std::make_unique<movie::CharacterDictionary>(m.tags);
-    loaded->timeline = movie::buildTimeline(m.tags, m.header.frameCount);
-    loaded->scripts = std::make_unique<ScriptIndex>(m.tags, loaded->timeline.frameCount(), *loaded->dictionary,
+    loaded->timeline = std::make_shared<const movie::Timeline>(movie::buildTimeline(m.tags, m.header.frameCount));
+    loaded->scripts = std::make_unique<ScriptIndex>(m.tags, loaded->timeline->frameCount(), *loaded->dictionary,
                                                     m.header.version);
     loaded->initDone.assign(loaded->scripts->initActions().size(), false);
     loaded->character.kind = movie::Character::Kind::Sprite;
+    loaded->character.timeline = loaded->timeline;
     return loaded;
 }
 
@@ -278,11 +297,10 @@ Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
         m_runner.remove(object, depth);
     const int nesting = object.clip->nesting;
     *object.clip = movie::ClipState{};
-    object.clip->timeline = &loaded->timeline;
+    object.clip->timeline = loaded->timeline.get();
     object.clip->dictionary = loaded->dictionary.get();
     object.clip->nesting = nesting;
     object.clip->frame = -1;
-    loaded->character.timeline = nullptr;
     object.character = &loaded->character;
     if (object.id)
         m_byId.erase(object.id);
@@ -352,7 +370,9 @@ double MovieRuntime::bytesTotal(const Instance* inst) const
 
 int MovieRuntime::swfVersionOf(const Instance* inst) const
 {
-    return inst && inst->movie ? inst->movie->movie.header.version : m_movie.header.version;
+    if (inst && inst->movie)
+        return inst->movie->picture ? -1 : inst->movie->movie.header.version;
+    return m_movie.header.version;
 }
 
 std::string MovieRuntime::urlOf(const Instance* inst) const
@@ -400,10 +420,13 @@ bool MovieRuntime::loadMovie(Object* asker, const std::string& url, const Value&
     Instance* clip = loadTarget(asker, target, level);
     if (clip && !clip->object->clip)
         return false;
-    // A level named as text loads as loadMovieNum does: the loader hears
-    // nothing of it.
-    if (level >= 0 && target.isString())
+    // A level named as text is a clip when it exists; one that does not yet
+    // is loaded as loadMovieNum does, and the loader hears nothing of it.
+    if (level >= 0 && target.isString()) {
+        if (Instance* existing = levelRoot(level))
+            return requestMovie(existing, -1, url, loader, target);
         loader = nullptr;
+    }
     return requestMovie(clip, level, url, loader, target);
 }
 
@@ -440,10 +463,8 @@ void MovieRuntime::getUrl(Object* clip, const std::string& url, const std::strin
         // fscommand("quit") ends the movie after this frame; the program
         // hears of the others.
         const std::string command = url.substr(10);
-        if (lowerAscii(command) == "quit") {
+        if (lowerAscii(command) == "quit")
             m_quit = true;
-            return;
-        }
         if (commandSink)
             commandSink(command, window);
         return;
@@ -471,6 +492,12 @@ void MovieRuntime::getUrl(Object* clip, const std::string& url, const std::strin
     }
     if (url.empty())
         return;
+    // A movie beside this one opened in its own window replaces it, as in
+    // the projector; web addresses go to the program.
+    if (lowerAscii(window) == "_self" && isMovieAddress(url)) {
+        requestMovie(nullptr, 0, url, nullptr, Value());
+        return;
+    }
     if (urlSink)
         urlSink(url, window);
 }

@@ -66,7 +66,11 @@ MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary&
 
 MovieRuntime::~MovieRuntime() = default;
 
-int MovieRuntime::frameCount() const { return m_rootTimeline.frameCount(); }
+int MovieRuntime::frameCount() const
+{
+    const movie::Timeline* timeline = m_root.clip ? m_root.clip->timeline : nullptr;
+    return timeline ? timeline->frameCount() : 1;
+}
 
 double MovieRuntime::frameRate() const
 {
@@ -403,7 +407,8 @@ void MovieRuntime::runQueue()
             continue;
         }
         if (job->code) {
-            m_vm->run(job->code, self);
+            // A loaded movie's scripts keep the rules of their own version.
+            m_vm->run(job->code, self, job->inst && job->inst->movie ? job->inst->movie->movie.header.version : 0);
             continue;
         }
         if (job->event == ClipEvent::Unload)

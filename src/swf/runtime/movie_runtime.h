@@ -47,12 +47,13 @@ struct LoadedMovie {
     Movie movie;
     std::unique_ptr<movie::CharacterDictionary> dictionary;
     std::unique_ptr<ScriptIndex> scripts;
-    movie::Timeline timeline;
-    movie::Character character; // what the clip it arrived in plays
+    std::shared_ptr<const movie::Timeline> timeline;
+    movie::Character character; // what the clip it arrived in plays: its root timeline
     std::vector<bool> initDone;
     std::filesystem::path folder; // where its relative addresses start
     std::string url;
     std::size_t bytes = 0;
+    bool picture = false; // a JPEG, PNG or GIF file: it has no SWF version
 };
 
 // Where an object of the display tree is; the script object's hostData.
@@ -377,6 +378,7 @@ private:
     FileAccess m_files;
     std::deque<std::unique_ptr<PendingLoad>> m_loads;
     std::vector<std::unique_ptr<LoadedMovie>> m_loadedMovies;
+    std::size_t m_loadedBytes = 0;
     struct Level {
         std::unique_ptr<movie::DisplayObject> root;
         Instance* inst = nullptr;

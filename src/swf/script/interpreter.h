@@ -63,7 +63,9 @@ public:
     // Runs a block on a clip's timeline (`this` and the target are `clip`).
     // An uncaught throw, a broken block or a limit stops the block and is
     // reported to the host; the machine stays usable.
-    void run(const ActionList& code, Object* clip);
+    // `version`: the SWF version of the movie the block comes from when it
+    // is not the machine's own (a movie loaded into another); 0 for the machine's.
+    void run(const ActionList& code, Object* clip, int version = 0);
     // Decodes and runs action bytes.
     veskor::Result<void> runBytes(const std::vector<std::uint8_t>& bytes, Object* clip);
 
