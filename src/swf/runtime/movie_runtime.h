@@ -200,6 +200,7 @@ public:
     void stopDrag() override;
     void getUrl(script::Object* clip, const std::string& url, const std::string& window, int method, bool loadTarget,
                 bool loadVariables) override;
+    bool readsFiles() const override { return true; }
     bool loadFile(script::Object* asker, const std::string& url, script::Object* keep, LoadDone done) override;
     void stopSounds() override {}
     void toggleQuality() override {}

@@ -89,12 +89,15 @@ public:
 
     // GetURL / GetURL2: method 0 none, 1 GET, 2 POST.
     virtual void getUrl(Object* clip, const std::string& url, const std::string& window, int method, bool loadTarget, bool loadVariables) = 0;
+    // Whether the host reads files at all. One that does not (a machine
+    // without a movie around it) has every load fail on the next frame, as
+    // an unreachable address does, without asking it.
+    virtual bool readsFiles() const { return false; }
     // A file a script asks for (LoadVars, XML, loadVariables, a sound, a
     // style sheet), its address relative to the movie `asker` comes from. The
     // host reads it under its rules and, on a later frame, hands over its
     // bytes, or nothing when the address cannot or may not be read; `keep`
-    // stays alive until then. False when the request is refused outright. By
-    // default nothing can be read and nothing is ever answered.
+    // stays alive until then. False when the request is refused outright.
     using LoadDone = std::function<void(const std::optional<std::string>& bytes)>;
     virtual bool loadFile(Object* asker, const std::string& url, Object* keep, LoadDone done)
     {

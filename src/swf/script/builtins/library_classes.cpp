@@ -285,6 +285,10 @@ void installMovieClipLoader(Interpreter& in)
             return Value();
         if (!args[0].isString() || args[1].isNullish())
             return false;
+        if (!in.host().readsFiles()) {
+            later(in, self, "broadcastMessage", {"onLoadError", args[1], "URLNotFound", 0});
+            return true;
+        }
         return in.host().loadMovie(in.runningClip(), args[0].asString(), args[1], self);
     });
     nativeMethod(in, proto, "unloadClip", [](Interpreter& in, Object*, const Args& args) -> Value {

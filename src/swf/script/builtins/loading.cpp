@@ -60,6 +60,10 @@ bool loadTextInto(Interpreter& in, const std::string& url, Object* target)
 {
     if (!target)
         return false;
+    if (!in.host().readsFiles()) {
+        in.addTimer(target, Value(), "onData", {Value()}, 1, false);
+        return true;
+    }
     Interpreter* vm = &in;
     return in.host().loadFile(in.runningClip(), url, target, [vm, target](const std::optional<std::string>& bytes) {
         if (!bytes) {
