@@ -34,6 +34,9 @@ struct Player::Impl {
     QColor background = Qt::white;
     // Set when the engine failed: the movie stands still from then on.
     std::string error;
+    // fscommands of the first frame, which plays before anyone can listen:
+    // they go to the first command handler set.
+    std::vector<std::pair<std::string, std::string>> earlyCommands;
 
     const movie::ClipState& state() const { return runtime ? runtime->rootState() : playhead->state(); }
 
@@ -128,6 +131,9 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const Pla
         // It may load the files beside it.
         if (!location.empty())
             impl->runtime->setFiles(runtime::FileAccess(location));
+        impl->runtime->commandSink = [early = &impl->earlyCommands](const std::string& command, const std::string& arguments) {
+            early->emplace_back(command, arguments);
+        };
         impl->runtime->start();
     } else {
         impl->runtime.reset();
@@ -199,8 +205,14 @@ void Player::setUrlHandler(std::function<void(const std::string& url, const std:
 
 void Player::setCommandHandler(std::function<void(const std::string& command, const std::string& arguments)> handler)
 {
-    if (d->runtime)
-        d->runtime->commandSink = std::move(handler);
+    if (!d->runtime)
+        return;
+    d->runtime->commandSink = handler;
+    if (handler) {
+        for (const auto& [command, arguments] : d->earlyCommands)
+            handler(command, arguments);
+        d->earlyCommands.clear();
+    }
 }
 
 void Player::mouseMove(QPointF position, const QRectF& target, ScaleMode mode)

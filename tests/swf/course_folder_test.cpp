@@ -162,8 +162,8 @@ TEST(CourseFolder, AMovieOpenedInItsOwnPlaceReplacesTheOneThatAskedAndCommandsRe
 {
     QTemporaryDir temp;
     const fs::path dir = temp.path().toStdString();
-    save(scripted({"", "geturl \"fscommand:fullscreen\" \"true\"\ngeturl \"next.swf\" \"_self\"\n"
-                       "geturl \"fscommand:exec\" \"calc\""}),
+    save(scripted({"geturl \"fscommand:fullscreen\" \"true\"",
+                   "geturl \"next.swf\" \"_self\"\ngeturl \"fscommand:exec\" \"calc\""}),
          dir / "menu.swf");
     save(scripted({"push \"next\"\nTrace", "", ""}), dir / "next.swf");
     auto player = Player::fromFile(dir / "menu.swf");
@@ -173,6 +173,8 @@ TEST(CourseFolder, AMovieOpenedInItsOwnPlaceReplacesTheOneThatAskedAndCommandsRe
     (*player)->setCommandHandler([&](const std::string& command, const std::string& arguments) {
         log += command + " " + arguments + "\n";
     });
+    // The first frame's command waited for someone to hear it.
+    EXPECT_EQ(log, "fullscreen true\n");
     EXPECT_EQ((*player)->frameCount(), 2);
     (*player)->advance();
     // The program hears every command (and refuses exec itself).
