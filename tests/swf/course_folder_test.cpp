@@ -122,6 +122,22 @@ TEST(CourseFolder, PreloaderSeesEveryByteOfWhatArrived)
     EXPECT_EQ(play(dir / "preloader.swf", 1), "true\ntrue\n" + std::to_string(fs::file_size(dir / "chapter.swf")) + "\n3\n");
 }
 
+TEST(CourseFolder, BrokenFilesArriveAsEmptyClipsAndTheMovieGoesOn)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    write(dir / "broken.swf", std::string("FWS\x08\xff\xff\xff\x7f", 8) + "not a movie");
+    write(dir / "broken.png", "\x89PNG\r\n\x1a\n and nothing more");
+    save(scripted({kMakeHolder + "push \"broken.swf\", \"holder\"\ngeturl2 64\n"
+                                 "geturl \"broken.png\" \"_level1\"",
+                   "",
+                   "push \"holder\"\nGetVariable\npush \"_totalframes\"\nGetMember\nTrace\n"
+                   "push \"_level1\"\nGetVariable\npush \"_totalframes\"\nGetMember\nTrace\nStop"}),
+         dir / "course.swf");
+
+    EXPECT_EQ(play(dir / "course.swf", 2), "1\n1\n");
+}
+
 TEST(CourseFolder, NothingOutsideTheOpenedMoviesFolderIsRead)
 {
     QTemporaryDir temp;

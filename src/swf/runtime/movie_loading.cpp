@@ -111,7 +111,7 @@ bool MovieRuntime::loadFile(Object* asker, const std::string& url, Object* keep,
 
 bool MovieRuntime::requestMovie(Instance* clip, int level, const std::string& url, Object* loader, const Value& target)
 {
-    if (!clip && level < 0)
+    if ((!clip && level < 0) || (clip && !holdsMovies(clip)))
         return false;
     auto load = std::make_unique<PendingLoad>();
     load->kind = PendingLoad::Kind::Movie;
@@ -156,7 +156,8 @@ void MovieRuntime::deliverLoads()
 void MovieRuntime::deliver(PendingLoad& load)
 {
     std::optional<std::vector<std::uint8_t>> bytes;
-    if (const auto file = m_files.resolve(load.url, load.folder))
+    const std::optional<std::filesystem::path> file = m_files.resolve(load.url, load.folder);
+    if (file)
         bytes = m_files.read(*file);
 
     if (load.kind == PendingLoad::Kind::File) {
@@ -184,11 +185,11 @@ void MovieRuntime::deliver(PendingLoad& load)
         if (load.loader)
             m_vm->callMethodFromHost(load.loader, "broadcastMessage", args);
     };
-    if (!bytes || m_loadedMovies.size() >= kMaxLoadedMovies || m_loadedBytes + bytes->size() > kMaxLoadedBytes) {
+    if (!file || !bytes || m_loadedMovies.size() >= kMaxLoadedMovies
+        || m_loadedBytes + bytes->size() > kMaxLoadedBytes) {
         broadcast({Value("onLoadError"), load.clip ? Value(load.clip) : load.target, Value("URLNotFound"), Value(0)});
         return;
     }
-    const auto file = m_files.resolve(load.url, load.folder);
     std::unique_ptr<LoadedMovie> loaded = readLoadedMovie(*file, *bytes);
     LoadedMovie* movie = loaded.get();
     m_loadedBytes += bytes->size();
@@ -260,6 +261,14 @@ std::unique_ptr<LoadedMovie> MovieRuntime::readLoadedMovie(const std::filesystem
     return loaded;
 }
 
+bool MovieRuntime::holdsMovies(const Instance* inst) const
+{
+    if (!inst || !inst->object || !inst->object->clip)
+        return false;
+    const movie::Character* character = inst->object->character;
+    return inst->isRoot || (character && character->kind == movie::Character::Kind::Sprite);
+}
+
 Instance* MovieRuntime::levelRoot(int number) const
 {
     if (number == 0)
@@ -285,7 +294,7 @@ Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
         inst->self = makeObject(inst, nullptr);
         level.inst = inst;
         m_levels.emplace(load.level, std::move(level));
-    } else if (!inst->object->clip) {
+    } else if (!holdsMovies(inst)) {
         return nullptr;
     }
     movie::DisplayObject& object = *inst->object;
@@ -324,7 +333,7 @@ Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
 
 void MovieRuntime::unloadMovie(Instance* inst)
 {
-    if (!inst || !inst->object || !inst->object->clip)
+    if (!holdsMovies(inst))
         return;
     movie::DisplayObject& object = *inst->object;
     std::vector<int> depths;
@@ -418,7 +427,7 @@ bool MovieRuntime::loadMovie(Object* asker, const std::string& url, const Value&
 {
     int level = -1;
     Instance* clip = loadTarget(asker, target, level);
-    if (clip && !clip->object->clip)
+    if (clip && !holdsMovies(clip))
         return false;
     // A level named as text is a clip when it exists; one that does not yet
     // is loaded as loadMovieNum does, and the loader hears nothing of it.

@@ -319,6 +319,8 @@ private:
     std::unique_ptr<LoadedMovie> readLoadedMovie(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) const;
     Instance* placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded);
     Instance* levelRoot(int number) const;
+    // Whether a movie can be loaded into `inst`: a clip or a level, not a button or a text field.
+    bool holdsMovies(const Instance* inst) const;
     Instance* topOf(Instance* inst) const;
     std::filesystem::path folderOf(script::Object* clip) const;
     const TimelineScripts* scriptsFor(const Instance* inst) const;
