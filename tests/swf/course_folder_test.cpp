@@ -68,19 +68,23 @@ TEST(CourseFolder, MenuLoadsChaptersIntoAClipAndALevelAndUnloadsThem)
     save(scripted({kMakeHolder + "push \"chapter1.swf\", \"holder\"\ngeturl2 64\n"
                                  "geturl \"chapters/chapter2.swf\" \"_level1\"\npush \"menu\"\nTrace",
                    "",
+                   "",
+                   "",
                    "push \"\", \"holder\"\ngeturl2 64\ngeturl \"\" \"_level1\"",
                    "push \"_level1\"\nGetVariable\nTypeOf\nTrace\n"
                    "push \"holder\"\nGetVariable\npush \"_totalframes\"\nGetMember\nTrace\nStop"}),
          dir / "menu.swf");
     save(scripted({"push \"chapter 1 in \"\n" + kTraceWhere, "Stop"}), dir / "chapter1.swf");
     // The chapter in a folder of its own reads its text from there.
-    save(scripted({"push \"chapter 2 in \"\n" + kTraceWhere + "push \"topic.txt\", \"_level1\"\ngeturl2 128",
+    save(scripted({"push \"chapter 2 in \"\n" + kTraceWhere + "push \"topic.txt\", \"_level1\"\ngeturl2 128", "",
                    "push \"topic\"\nGetVariable\nTrace\nStop"}),
          dir / "chapters" / "chapter2.swf");
     write(dir / "chapters" / "topic.txt", "topic=levels");
     write(dir / "topic.txt", "topic=the menu's");
 
-    EXPECT_EQ(play(dir / "menu.swf", 4), "menu\n"
+    // What a frame asks for arrives when it is over: a movie shows its first
+    // frame then, the newest first.
+    EXPECT_EQ(play(dir / "menu.swf", 5), "menu\n"
                                          "chapter 2 in _level1\n"
                                          "chapter 1 in _level0.holder\n"
                                          "levels\n"
@@ -114,12 +118,13 @@ TEST(CourseFolder, PreloaderSeesEveryByteOfWhatArrived)
     };
     save(scripted({kMakeHolder + "push \"chapter.swf\", \"holder\"\ngeturl2 64\n" + bytes("_root", "Loaded")
                        + bytes("_root", "Total") + "Equals2\nTrace",
+                   "",
                    bytes("holder", "Loaded") + bytes("holder", "Total") + "Equals2\nTrace\n" + bytes("holder", "Total")
                        + "Trace\npush \"holder\"\nGetVariable\npush \"_framesloaded\"\nGetMember\nTrace\nStop"}),
          dir / "preloader.swf");
     save(scripted({"", "", ""}), dir / "chapter.swf");
 
-    EXPECT_EQ(play(dir / "preloader.swf", 1), "true\ntrue\n" + std::to_string(fs::file_size(dir / "chapter.swf")) + "\n3\n");
+    EXPECT_EQ(play(dir / "preloader.swf", 2), "true\ntrue\n" + std::to_string(fs::file_size(dir / "chapter.swf")) + "\n3\n");
 }
 
 TEST(CourseFolder, BrokenFilesArriveAsEmptyClipsAndTheMovieGoesOn)
@@ -131,11 +136,12 @@ TEST(CourseFolder, BrokenFilesArriveAsEmptyClipsAndTheMovieGoesOn)
     save(scripted({kMakeHolder + "push \"broken.swf\", \"holder\"\ngeturl2 64\n"
                                  "geturl \"broken.png\" \"_level1\"",
                    "",
+                   "",
                    "push \"holder\"\nGetVariable\npush \"_totalframes\"\nGetMember\nTrace\n"
                    "push \"_level1\"\nGetVariable\npush \"_totalframes\"\nGetMember\nTrace\nStop"}),
          dir / "course.swf");
 
-    EXPECT_EQ(play(dir / "course.swf", 2), "1\n1\n");
+    EXPECT_EQ(play(dir / "course.swf", 3), "1\n1\n");
 }
 
 TEST(CourseFolder, NothingOutsideTheOpenedMoviesFolderIsRead)
@@ -160,7 +166,7 @@ TEST(CourseFolder, NothingOutsideTheOpenedMoviesFolderIsRead)
         probe += "push \"holder\", \"" + address + "\", 2, \"mcl\"\nGetVariable\npush \"loadClip\"\nCallMethod\nPop\n";
     for (const std::string& address : std::vector<std::string>{"../outside.txt", "escape.txt", "file://" + (dir / "outside.txt").string()})
         probe += "push \"" + address + "\", \"_level0\"\ngeturl2 128\n";
-    save(scripted({probe, "push \"leak\"\nGetVariable\nTrace\nStop"}), course / "probe.swf");
+    save(scripted({probe, "", "push \"leak\"\nGetVariable\nTrace\nStop"}), course / "probe.swf");
 
     const auto listing = [&] {
         std::set<std::string> names;
@@ -179,9 +185,9 @@ TEST(CourseFolder, AMovieOpenedInItsOwnPlaceReplacesTheOneThatAskedAndCommandsRe
     QTemporaryDir temp;
     const fs::path dir = temp.path().toStdString();
     save(scripted({"geturl \"fscommand:fullscreen\" \"true\"",
-                   "geturl \"next.swf\" \"_self\"\ngeturl \"fscommand:exec\" \"calc\""}),
+                   "geturl \"next.swf\" \"_self\"\ngeturl \"fscommand:exec\" \"calc\"", "Stop"}),
          dir / "menu.swf");
-    save(scripted({"push \"next\"\nTrace", "", ""}), dir / "next.swf");
+    save(scripted({"push \"next\"\nTrace", "", "", ""}), dir / "next.swf");
     auto player = Player::fromFile(dir / "menu.swf");
     ASSERT_TRUE(player.ok());
     std::string log;
@@ -191,11 +197,10 @@ TEST(CourseFolder, AMovieOpenedInItsOwnPlaceReplacesTheOneThatAskedAndCommandsRe
     });
     // The first frame's command waited for someone to hear it.
     EXPECT_EQ(log, "fullscreen true\n");
-    EXPECT_EQ((*player)->frameCount(), 2);
-    (*player)->advance();
-    // The program hears every command (and refuses exec itself).
-    EXPECT_EQ(log, "fullscreen true\nexec calc\n");
-    (*player)->advance();
-    EXPECT_EQ(log, "fullscreen true\nexec calc\nnext\n");
     EXPECT_EQ((*player)->frameCount(), 3);
+    (*player)->advance();
+    // The program hears every command (and refuses exec itself); the movie
+    // beside it arrives when the frame is over.
+    EXPECT_EQ(log, "fullscreen true\nexec calc\nnext\n");
+    EXPECT_EQ((*player)->frameCount(), 4);
 }

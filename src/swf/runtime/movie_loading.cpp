@@ -1,8 +1,8 @@
 // What a movie loads while it plays: text and variables for its scripts,
 // movies and pictures into clips and levels. Requests wait until the frame
 // that made them is over and are answered then, in the order they were made;
-// a movie that arrives shows its first frame with the next frame, and its
-// loader hears onLoadInit after that frame's scripts.
+// movies that arrive show their first frames once all are in, and their
+// loaders hear onLoadInit after those frames' scripts.
 
 #include "swf/format/movie_builder.h"
 #include "swf/format/reader.h"
@@ -151,6 +151,20 @@ void MovieRuntime::deliverLoads()
         deliver(*load);
         runQueue();
     }
+    // The movies that arrived show their first frames, the newest first,
+    // and then their loaders hear onLoadInit in the same order.
+    if (m_arrived.empty())
+        return;
+    std::vector<std::unique_ptr<Job>> arrived = std::move(m_arrived);
+    m_arrived.clear();
+    m_vm->beginFrame();
+    for (auto it = arrived.rbegin(); it != arrived.rend(); ++it) {
+        if (Instance* inst = instanceOf((*it)->self); inst && inst->object->clip && inst->object->clip->frame < 0)
+            m_runner.gotoFrame(*inst->object, 0);
+    }
+    for (auto it = arrived.rbegin(); it != arrived.rend(); ++it)
+        m_jobs.push(std::move(*it));
+    runQueue();
 }
 
 void MovieRuntime::deliver(PendingLoad& load)

@@ -201,12 +201,6 @@ void MovieRuntime::advance()
     }
     for (auto& job : scripts)
         m_jobs.push(std::move(job));
-    // Movies that arrived since the last frame have run their first frame's
-    // scripts: their clips load now, the newest first.
-    std::vector<std::unique_ptr<Job>> arrived = std::move(m_arrived);
-    m_arrived.clear();
-    for (auto it = arrived.rbegin(); it != arrived.rend(); ++it)
-        m_jobs.push(std::move(*it));
     runQueue();
     m_time += 1000.0 / frameRate();
     m_vm->runTimers();

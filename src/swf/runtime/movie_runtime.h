@@ -387,7 +387,8 @@ private:
         Instance* inst = nullptr;
     };
     std::map<int, Level> m_levels; // above _level0, by number
-    // Loaded movies' load events, to run after their first frame's scripts.
+    // Movies that arrived in this round of answers: their first frames, then
+    // their load events, follow once every answer is given.
     std::vector<std::unique_ptr<Job>> m_arrived;
 
     EventQueue m_jobs;
