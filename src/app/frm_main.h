@@ -136,6 +136,10 @@ public:
     virtual void stepbackswf();
 
     void loadswf(const QString& path);
+    // Plays a movie named on the command line, as File > Open would.
+    void openMovieFile(const QString& path);
+    // What a movie asks of the program with fscommand (frm_main_display.cpp).
+    void movieCommand(const QString& command, const QString& arguments);
     void Sliderswf_Scroll();
     void Timerswf_Timer();
     void Timer1_Timer();
@@ -173,6 +177,7 @@ private:
     void adoptPlayer(PlayerComponent* player);
     void reportScanFailure();
     void enterFullScreenPlacement();
+    void leaveFullScreen();
     void setTopMenusVisible(bool visible);
     QString textOfSearchBox() const;
 

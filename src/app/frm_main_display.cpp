@@ -90,8 +90,12 @@ void frmMain::Timer1_Timer()
 {
     KeyboardState& keys = KeyboardState::instance();
     const bool escape = keys.takePressed(Qt::Key_Escape) || keys.isDown(Qt::Key_Escape);
-    if (!escape)
-        return;
+    if (escape)
+        leaveFullScreen();
+}
+
+void frmMain::leaveFullScreen()
+{
     fullscreen = false;
     listhidden = false;
     restoreCaptionAndFrame(this);
@@ -100,6 +104,36 @@ void frmMain::Timer1_Timer()
     Timer1->stop();
     // Lay out at once too: a window that is already maximised gets no new size.
     Form_Resize();
+}
+
+// The projector's commands: full screen, the zoom mode and the menu follow
+// the movie; quit stops it and leaves full screen (the program stays open).
+// Esc always leaves full screen, whatever trapallkeys says, and exec, which
+// would start a program, is refused like every other command.
+void frmMain::movieCommand(const QString& command, const QString& arguments)
+{
+    const QString name = command.trimmed().toLower();
+    const QString value = arguments.trimmed().toLower();
+    const bool on = value == QStringLiteral("true") || value == QStringLiteral("1") || value == QStringLiteral("yes");
+    if (name == QStringLiteral("fullscreen")) {
+        if (on && !fullscreen)
+            mnuxkquanping_Click();
+        else if (!on && fullscreen)
+            leaveFullScreen();
+    } else if (name == QStringLiteral("allowscale")) {
+        // Scaling allowed: stretched to the player; else the movie's own proportions.
+        if (on)
+            mnudisplay2_Click();
+        else
+            mnudisplay0_Click();
+    } else if (name == QStringLiteral("showmenu")) {
+        if (PlayerComponent* p = player())
+            p->setMenu(on);
+    } else if (name == QStringLiteral("quit")) {
+        stopswf();
+        if (fullscreen)
+            leaveFullScreen();
+    }
 }
 
 } // namespace veskor

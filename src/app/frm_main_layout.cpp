@@ -71,6 +71,7 @@ void frmMain::adoptPlayer(PlayerComponent* p)
     QWidget* w = p ? p->widget() : nullptr;
     if (!w)
         return;
+    p->setCommandHandler([this](const QString& command, const QString& arguments) { movieCommand(command, arguments); });
     if (w->parentWidget() != m_client)
         w->setParent(m_client);
     w->setGeometry(screenScale(this).rect(m_playerRect));

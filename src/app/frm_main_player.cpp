@@ -35,10 +35,15 @@ void frmMain::mnuFileOpen_Click()
                                         dlgFileName);
     if (fileName.isEmpty())
         return;
-    dlgFileName = fileName;
-    const Result<void> opened = m_transport.openMovie(fileName);
+    // The window stays open after a failure's message: the user may try another file.
+    openMovieFile(fileName);
+}
+
+void frmMain::openMovieFile(const QString& path)
+{
+    dlgFileName = path;
+    const Result<void> opened = m_transport.openMovie(path);
     syncTransport();
-    // The window stays open after the message: the user may try another file.
     if (!opened.ok())
         m_services.dialogs.message(this, kOpenFailedMessage, kOpenFailedCaption);
 }

@@ -42,6 +42,14 @@ int Main(QApplication& app)
     if (main.loadFailed())
         return 0;
     main.show();
+    // A movie named on the command line (from a file manager or a shortcut) plays at once.
+    const QStringList arguments = app.arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (!arguments[i].startsWith(QLatin1Char('-'))) {
+            main.openMovieFile(arguments[i]);
+            break;
+        }
+    }
     return app.exec();
 }
 

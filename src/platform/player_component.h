@@ -48,6 +48,10 @@ public:
 
     // The widget that shows the movie: placement, visibility and z-order go through it.
     virtual QWidget* widget() = 0;
+
+    // Where the movie's fscommand(command, arguments) go; none by default.
+    using CommandHandler = std::function<void(const QString& command, const QString& arguments)>;
+    virtual void setCommandHandler(CommandHandler handler) { (void)handler; }
 };
 
 // Creates a fresh player instance inside the given parent widget.

@@ -108,6 +108,19 @@ void PlayerWidget::setPlayer(std::unique_ptr<swf::Player> player)
             if (url.isValid() && (scheme == "http" || scheme == "https" || scheme == "mailto"))
                 QDesktopServices::openUrl(url);
         });
+        // The window hears of fscommands once the frame is over, never in the middle of one.
+        m_player->setCommandHandler([this](const std::string& command, const std::string& arguments) {
+            const QString name = QString::fromStdString(command);
+            const QString text = QString::fromStdString(arguments);
+            QMetaObject::invokeMethod(this, [this, name, text] {
+                // Quitting stops the movie as a whole, its clips and scripts too, until played again.
+                if (name.compare(QStringLiteral("quit"), Qt::CaseInsensitive) == 0) {
+                    setPlaying(false);
+                    m_timer.stop();
+                }
+                emit movieCommand(name, text);
+            }, Qt::QueuedConnection);
+        });
         restartClock();
     }
     update();
@@ -121,6 +134,8 @@ void PlayerWidget::setPlaying(bool playing)
     m_playing = playing;
     if (m_player)
         m_player->setTimelinePlaying(playing);
+    if (playing && !m_timer.isActive())
+        restartClock();
 }
 
 void PlayerWidget::restartClock()

@@ -60,6 +60,9 @@ public:
 
 signals:
     void frameChanged(int frame);
+    // The movie's fscommand, delivered after the frame that gave it; after
+    // "quit" the movie has stopped playing.
+    void movieCommand(const QString& command, const QString& arguments);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -138,4 +138,13 @@ std::unique_ptr<PlayerComponent> createSwfPlayer(QWidget* parent)
     return std::make_unique<SwfPlayerComponent>(parent);
 }
 
+void SwfPlayerComponent::setCommandHandler(CommandHandler handler)
+{
+    if (!m_widget)
+        return;
+    QObject::disconnect(m_widget, &PlayerWidget::movieCommand, nullptr, nullptr);
+    if (handler)
+        QObject::connect(m_widget, &PlayerWidget::movieCommand, m_widget, std::move(handler));
+}
+
 } // namespace veskor

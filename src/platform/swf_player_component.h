@@ -38,6 +38,7 @@ public:
     void setMenu(bool full) override;
 
     QWidget* widget() override;
+    void setCommandHandler(CommandHandler handler) override;
 
 private:
     Result<void> requireMovie() const;

@@ -101,6 +101,9 @@ void Transport::Timerswf_Timer()
     const Result<int> total = m_player->TotalFrames();
     if (!total.ok())
         return;
+    // A movie that loads another into its place brings a new frame count.
+    if (slider.Max != *total && slider.Enabled)
+        slider.setMax(*total);
     totaltext = QStringLiteral("共%1帧").arg(*total);
     const Result<int> again = m_player->FrameNum();
     if (!again.ok())

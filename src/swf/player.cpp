@@ -6,6 +6,7 @@
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/playhead.h"
 #include "swf/movie/timeline.h"
+#include "swf/render/shape_painter.h"
 #include "swf/render/stage_renderer.h"
 #include "swf/render/text_field_layout.h"
 #include "swf/runtime/movie_runtime.h"
@@ -35,6 +36,9 @@ struct Player::Impl {
     bool timelineHeld = false;
     // Set when the engine failed: the movie stands still from then on.
     std::string error;
+    // fscommands of the first frame, which plays before anyone can listen:
+    // they go to the first command handler set.
+    std::vector<std::pair<std::string, std::string>> earlyCommands;
 
     const movie::ClipState& state() const { return runtime ? runtime->rootState() : playhead->state(); }
 
@@ -85,7 +89,7 @@ veskor::Result<std::unique_ptr<Player>> Player::fromFile(const std::filesystem::
     if (std::filesystem::is_directory(path, error))
         return makeError("The path is a folder, not a movie.");
     return loadGuarded([&]() -> veskor::Result<std::unique_ptr<Player>> {
-        return fromMovie(TRY(checkedMovie(loadMovie(path))), options);
+        return fromMovie(TRY(checkedMovie(loadMovie(path))), options, path);
     });
 }
 
@@ -103,7 +107,8 @@ std::uint32_t Player::seedFromClock()
     return static_cast<std::uint32_t>(ticks ^ (ticks >> 32));
 }
 
-veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const PlayOptions& options)
+veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const PlayOptions& options,
+                                                          const std::filesystem::path& location)
 {
     auto impl = std::make_unique<Impl>();
     impl->movie = std::make_unique<Movie>(std::move(movie));
@@ -124,7 +129,13 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const Pla
     script::Limits limits = impl->runtime->interpreter().limits();
     limits.maxFrameMilliseconds = std::max(options.maxFrameMilliseconds, 0);
     impl->runtime->interpreter().setLimits(limits);
-    if (impl->runtime->scripts().hasScripts()) {
+    if (impl->runtime->scripts(nullptr).hasScripts()) {
+        // It may load the files beside it.
+        if (!location.empty())
+            impl->runtime->setFiles(runtime::FileAccess(location));
+        impl->runtime->commandSink = [early = &impl->earlyCommands](const std::string& command, const std::string& arguments) {
+            early->emplace_back(command, arguments);
+        };
         impl->runtime->start();
     } else {
         impl->runtime.reset();
@@ -151,7 +162,8 @@ double Player::frameRate() const
     return rate > 0 ? rate : 12.0;
 }
 
-int Player::frameCount() const { return d->rootTimeline->frameCount(); }
+// A movie loaded into _level0 brings its own frames.
+int Player::frameCount() const { return d->runtime ? d->runtime->frameCount() : d->rootTimeline->frameCount(); }
 QColor Player::backgroundColor() const { return d->background; }
 int Player::swfVersion() const { return d->movie->header.version; }
 int Player::currentFrame() const { return d->runtime ? d->runtime->currentFrame() : d->playhead->frame(); }
@@ -205,6 +217,18 @@ void Player::setUrlHandler(std::function<void(const std::string& url, const std:
 {
     if (d->runtime)
         d->runtime->urlSink = std::move(handler);
+}
+
+void Player::setCommandHandler(std::function<void(const std::string& command, const std::string& arguments)> handler)
+{
+    if (!d->runtime)
+        return;
+    d->runtime->commandSink = handler;
+    if (handler) {
+        for (const auto& [command, arguments] : d->earlyCommands)
+            handler(command, arguments);
+        d->earlyCommands.clear();
+    }
 }
 
 void Player::mouseMove(QPointF position, const QRectF& target, ScaleMode mode)
@@ -321,6 +345,11 @@ QImage Player::paintFrame(QSize size, ScaleMode mode) const
         * QTransform::fromTranslate(viewport.x(), viewport.y());
     d->renderer->render(image, viewport, d->state(), stageToDevice);
     if (d->runtime) {
+        // The levels above _level0, each over the ones below.
+        for (const movie::DisplayObject* level : d->runtime->upperLevels()) {
+            if (level->clip && level->visible)
+                d->renderer->render(image, viewport, *level->clip, render::toQTransform(level->matrix) * stageToDevice);
+        }
         // The focused clip or button gets the player's yellow frame, inside its bounds.
         const QRectF focus = stageToDevice.mapRect(d->runtime->focusRect());
         if (focus.isValid()) {

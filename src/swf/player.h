@@ -90,6 +90,8 @@ public:
     // Where the movie's trace output and the web addresses it opens go.
     void setTraceHandler(std::function<void(const std::string&)> handler);
     void setUrlHandler(std::function<void(const std::string& url, const std::string& window)> handler);
+    // Where fscommand(command, arguments) goes ("quit" too, after the movie stopped).
+    void setCommandHandler(std::function<void(const std::string& command, const std::string& arguments)> handler);
 
     // Pointer and keys. Positions are in the coordinates of a `target` drawn
     // with `mode` (as render() was called); key codes are the movie's own
@@ -113,7 +115,9 @@ public:
     QImage renderImage(QSize size = {}, ScaleMode mode = ScaleMode::ShowAll) const;
 
 private:
-    static veskor::Result<std::unique_ptr<Player>> fromMovie(Movie movie, const PlayOptions& options);
+    // `location`: the file it came from, whose folder it may load from.
+    static veskor::Result<std::unique_ptr<Player>> fromMovie(Movie movie, const PlayOptions& options,
+                                                             const std::filesystem::path& location = {});
     // The current frame drawn, for renderImage().
     QImage paintFrame(QSize size, ScaleMode mode) const;
     // Where the stage lands in `target`.

@@ -128,4 +128,29 @@ TEST_F(DisplayModesTest, EscOutsideFullScreenDoesNothing)
     EXPECT_TRUE(w->fullscreen) << "an Esc tapped before full screen does not end it";
 }
 
+TEST_F(DisplayModesTest, MovieCommandsDriveFullScreenZoomAndMenuAndRefuseTheRest)
+{
+    (void)player()->Play();
+    w->movieCommand("fullscreen", "true");
+    EXPECT_TRUE(w->fullscreen);
+    w->movieCommand("FullScreen", "false");
+    EXPECT_FALSE(w->fullscreen);
+    w->movieCommand("allowscale", "true");
+    EXPECT_EQ(player()->scaleMode, 2);
+    w->movieCommand("allowscale", "false");
+    EXPECT_EQ(player()->scaleMode, 0);
+    w->movieCommand("showmenu", "false");
+    EXPECT_FALSE(player()->menu);
+    w->movieCommand("showmenu", "true");
+    EXPECT_TRUE(player()->menu);
+    const QStringList before = player()->calls;
+    w->movieCommand("exec", "rm");
+    w->movieCommand("trapallkeys", "true");
+    EXPECT_EQ(player()->calls, before) << "refused and ignored commands change nothing";
+    w->movieCommand("fullscreen", "true");
+    w->movieCommand("quit", "");
+    EXPECT_FALSE(w->fullscreen);
+    EXPECT_FALSE(player()->playing);
+}
+
 } // namespace

@@ -87,6 +87,7 @@ TEST(PeerSuite, TraceOutputMatchesTheOriginalPlayer)
             continue;
         swf::runtime::TraceOptions options;
         options.frames = framesOf(folder / "test.toml") - 1;
+        options.moviePath = folder / "test.swf";
         const bool scripted = fs::exists(folder / "input.json");
         if (scripted) {
             auto input = veskor::tools::readInputScript(folder / "input.json");

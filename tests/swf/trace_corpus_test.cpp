@@ -51,7 +51,7 @@ TEST(TraceCorpus, TraceOutputMatchesTheOriginalPlayer)
             continue;
         ++total;
         auto movie = swf::loadMovie(path);
-        const std::string out = movie.ok() ? swf::runtime::traceMovie(*movie).output : std::string();
+        const std::string out = movie.ok() ? swf::runtime::traceMovie(*movie, {.moviePath = path}).output : std::string();
         const std::string expected = veskor::test::readText(path.string() + ".trace");
         const bool match = out == expected;
         matches += match;

@@ -93,6 +93,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "veskor-trace: %s: %s\n", path, movie.error().message.c_str());
         return 1;
     }
+    options.moviePath = path;
     const swf::runtime::Trace trace = swf::runtime::traceMovie(*movie, options);
     std::fwrite(trace.output.data(), 1, trace.output.size(), stdout);
     if (options.describeDisplayList)

@@ -1,10 +1,10 @@
 #include "swf/format/imports.h"
 
+#include "swf/format/addresses.h"
 #include "swf/format/byte_reader.h"
 #include "swf/format/character_ids.h"
 #include "swf/format/reader.h"
 
-#include <QUrl>
 #include <algorithm>
 #include <map>
 #include <set>
@@ -221,36 +221,6 @@ std::vector<Tag> borrowedTags(const Import& import, const Movie& lender, IdAlloc
     if (!names.empty())
         out.push_back(exportTag(names));
     return out;
-}
-
-bool isInside(const std::filesystem::path& path, const std::filesystem::path& folder)
-{
-    auto [end, unused] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
-    (void)unused;
-    return end == folder.end();
-}
-
-// The file an import's address names, when it lies inside `root`.
-std::optional<std::filesystem::path> resolveAddress(const std::string& address, const std::filesystem::path& folder,
-                                                    const std::filesystem::path& root)
-{
-    std::filesystem::path target;
-    const QString text = QString::fromUtf8(address.data(), qsizetype(address.size()));
-    const QUrl url(text);
-    if (url.scheme().compare("file", Qt::CaseInsensitive) == 0) {
-        target = std::filesystem::path(url.toLocalFile().toStdString());
-    } else if (url.scheme().size() > 1 || text.isEmpty()) {
-        return std::nullopt; // the web, or a drive letter of another system
-    } else {
-        std::string relative = address.substr(0, address.find_first_of("?#"));
-        std::replace(relative.begin(), relative.end(), '\\', '/');
-        target = folder / relative;
-    }
-    std::error_code error;
-    const std::filesystem::path real = std::filesystem::weakly_canonical(target, error);
-    if (error || !isInside(real, root) || !std::filesystem::is_regular_file(real, error))
-        return std::nullopt;
-    return real;
 }
 
 veskor::Result<Movie> loadWithin(const std::filesystem::path& path, const std::filesystem::path& root, int nesting)

@@ -5,7 +5,7 @@
 
 namespace swf::movie {
 
-CharacterDictionary::CharacterDictionary(const std::vector<Tag>& tags)
+CharacterDictionary::CharacterDictionary(const std::vector<Tag>& tags) : m_tags(&tags)
 {
     collect(tags, 0, 0);
 }

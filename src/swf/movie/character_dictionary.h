@@ -45,6 +45,8 @@ public:
     explicit CharacterDictionary(const std::vector<Tag>& tags);
 
     const Character* find(std::uint16_t id) const;
+    // The tag list it was made from (its bitmaps and fonts, for drawing).
+    const std::vector<Tag>& tags() const { return *m_tags; }
     size_t size() const { return m_characters.size(); }
     // What a font definition (or its font info) says of font `id`; an empty
     // name when unknown.
@@ -56,6 +58,7 @@ public:
 private:
     // `frame`: the root frame of a sprite's tags; the root's own are counted.
     void collect(const std::vector<Tag>& tags, int nesting, int frame);
+    const std::vector<Tag>* m_tags;
     std::unordered_map<std::uint16_t, Character> m_characters;
     std::unordered_map<std::uint16_t, FontDescription> m_fonts;
     std::unordered_map<std::uint16_t, const std::vector<std::uint16_t>*> m_fontCodes;

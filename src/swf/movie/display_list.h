@@ -93,6 +93,10 @@ struct DisplayObject {
 struct ClipState {
     // Null for buttons, whose objects follow the button's state instead.
     const Timeline* timeline = nullptr;
+    // The characters its timeline places: those of a movie loaded into the
+    // tree, which its clips pass on to theirs; null for the movie the runner
+    // was made with.
+    const CharacterDictionary* dictionary = nullptr;
     int frame = 0;
     // The clip's depth in the tree: the root is 0.
     int nesting = 0;

@@ -90,7 +90,7 @@ void TimelineRunner::applyFrame(DisplayObject& owner, int frame)
     clip.frame = frame;
     if (!clip.timeline || frame < 0 || frame >= clip.timeline->frameCount())
         return;
-    if (clip.nesting == 0)
+    if (clip.nesting == 0 && !clip.dictionary)
         m_rootLoaded = std::max(m_rootLoaded, frame);
     for (const DisplayOp& op : clip.timeline->frames[std::size_t(frame)]) {
         if (const auto* placeOp = std::get_if<const PlaceObject*>(&op)) {
@@ -107,11 +107,17 @@ void TimelineRunner::applyFrame(DisplayObject& owner, int frame)
 
 void TimelineRunner::advance(DisplayObject& root)
 {
+    advance(std::vector<DisplayObject*>{&root});
+}
+
+void TimelineRunner::advance(const std::vector<DisplayObject*>& roots)
+{
     // The clips play in the order the original player keeps them in: the
     // newest first, the root last. A clip that arrives now shows its first
     // frame instead; one that a frame before it took off is skipped.
     std::vector<std::pair<std::uint32_t, DisplayObject*>> clips;
-    collectClips(root, clips);
+    for (DisplayObject* root : roots)
+        collectClips(*root, clips);
     std::sort(clips.begin(), clips.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     m_left.clear();
     m_trackLeaving = true;
@@ -136,6 +142,11 @@ void TimelineRunner::advanceOwn(DisplayObject& owner)
 {
     ClipState& clip = *owner.clip;
     const int count = clip.timeline ? clip.timeline->frameCount() : 1;
+    // A clip that shows no frame yet (a movie just loaded into it) shows its first.
+    if (clip.frame < 0) {
+        gotoFrame(owner, 0);
+        return;
+    }
     // A one-frame clip stays as it is: its single frame is not shown again.
     // The movie itself waits at a frame its stream never brought.
     if (m_rootWaitsForMissingFrames && clip.nesting == 0 && clip.timeline
@@ -233,8 +244,9 @@ void TimelineRunner::rewind(DisplayObject& owner, int frame)
 DisplayObject* TimelineRunner::place(DisplayObject& owner, const PlaceObject& record, int frame)
 {
     ClipState& clip = *owner.clip;
-    const Character* character = record.characterId ? m_dictionary.find(*record.characterId) : nullptr;
-    if (character && m_rootLoaded >= 0 && character->frame > m_rootLoaded)
+    // A loaded movie has arrived whole; the opened one loads frame by frame.
+    const Character* character = record.characterId ? dictionaryOf(clip).find(*record.characterId) : nullptr;
+    if (character && !clip.dictionary && m_rootLoaded >= 0 && character->frame > m_rootLoaded)
         character = nullptr;
     const bool modifies = record.version != 1 && record.isMove;
     if (const auto existing = clip.objects.find(record.depth); existing != clip.objects.end()) {
@@ -273,7 +285,7 @@ DisplayObject* TimelineRunner::add(DisplayObject& owner, int depth, DisplayObjec
         return nullptr;
     ++m_objects;
     fresh.id = ++m_nextId;
-    prepare(fresh, clip.nesting + 1);
+    prepare(fresh, clip.nesting + 1, clip.dictionary);
     DisplayObject& object = clip.objects.insert_or_assign(depth, std::move(fresh)).first->second;
     if (m_hooks)
         m_hooks->placed(owner, depth, object, record);
@@ -281,7 +293,7 @@ DisplayObject* TimelineRunner::add(DisplayObject& owner, int depth, DisplayObjec
     return &object;
 }
 
-void TimelineRunner::prepare(DisplayObject& object, int nesting) const
+void TimelineRunner::prepare(DisplayObject& object, int nesting, const CharacterDictionary* dictionary) const
 {
     const Character* character = object.character;
     if (!character)
@@ -291,11 +303,14 @@ void TimelineRunner::prepare(DisplayObject& object, int nesting) const
         object.clip = Box<ClipState>(ClipState{});
         object.clip->timeline = character->timeline.get();
     }
-    if (object.clip)
+    if (object.clip) {
         object.clip->nesting = nesting;
+        object.clip->dictionary = dictionary;
+    }
     if (character->kind == Character::Kind::EditText && !object.text) {
         if (const DefineEditText* field = character->editText()) {
-            const FontDescription font = field->fontId ? m_dictionary.font(*field->fontId) : FontDescription{};
+            const CharacterDictionary& characters = dictionary ? *dictionary : m_dictionary;
+            const FontDescription font = field->fontId ? characters.font(*field->fontId) : FontDescription{};
             object.text = Box<text::TextFieldState>(
                 text::textFieldFromDefinition(*field, m_version, font.name, font.bold, font.italic));
         }
@@ -353,7 +368,7 @@ DisplayObject* TimelineRunner::insert(DisplayObject& owner, int depth, DisplayOb
     ++m_objects;
     object.id = ++m_nextId;
     object.dynamic = true;
-    prepare(object, owner.clip->nesting + 1);
+    prepare(object, owner.clip->nesting + 1, owner.clip->dictionary);
     return &owner.clip->objects.insert_or_assign(depth, std::move(object)).first->second;
 }
 
@@ -389,7 +404,7 @@ void TimelineRunner::setButtonState(DisplayObject& button, int state)
     std::map<int, const ButtonRecord*> shown;
     for (const ButtonRecord& record : definition->records) {
         const bool inState = state == 0 ? record.stateUp : state == 1 ? record.stateOver : record.stateDown;
-        const Character* character = inState ? m_dictionary.find(record.characterId) : nullptr;
+        const Character* character = inState ? dictionaryOf(clip).find(record.characterId) : nullptr;
         if (character && character->kind != Character::Kind::Button)
             shown.try_emplace(record.depth, &record);
     }
@@ -411,7 +426,7 @@ void TimelineRunner::setButtonState(DisplayObject& button, int state)
         object.filters = record->filters.empty() ? nullptr : &record->filters;
         if (&object == &fresh) {
             fresh.characterId = record->characterId;
-            fresh.character = m_dictionary.find(record->characterId);
+            fresh.character = dictionaryOf(clip).find(record->characterId);
             add(button, depth, std::move(fresh), nullptr);
         }
     }

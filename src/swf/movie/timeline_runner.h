@@ -62,6 +62,12 @@ public:
     // next frame (after its last, its first), the newest clip first and the
     // root last. Clips placed meanwhile show their first frame instead.
     void advance(DisplayObject& root);
+    // The same for several trees at once (the levels): their clips play
+    // together, the newest first.
+    void advance(const std::vector<DisplayObject*>& roots);
+    // An id no object has had: an object that starts anew (a movie loaded
+    // into it) takes one, and plays as the newest.
+    std::uint32_t newId() { return ++m_nextId; }
     // Shows `frame` (clamped) of `clip` as a goto does: forwards through the
     // frames between, backwards by rebuilding the frame from the timeline.
     void gotoFrame(DisplayObject& clip, int frame);
@@ -92,8 +98,13 @@ private:
     void applyFrame(DisplayObject& clip, int frame);
     void rewind(DisplayObject& clip, int frame);
     DisplayObject* add(DisplayObject& clip, int depth, DisplayObject fresh, const PlaceObject* record);
-    // Gives a new object what its character needs: a clip state, a text field.
-    void prepare(DisplayObject& object, int nesting) const;
+    // Gives a new object what its character needs: a clip state, a text field;
+    // `dictionary` is its parent's.
+    void prepare(DisplayObject& object, int nesting, const CharacterDictionary* dictionary) const;
+    const CharacterDictionary& dictionaryOf(const ClipState& clip) const
+    {
+        return clip.dictionary ? *clip.dictionary : m_dictionary;
+    }
     void start(DisplayObject& object);
     void leave(DisplayObject& object);
 

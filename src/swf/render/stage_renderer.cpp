@@ -85,13 +85,46 @@ void StageRenderer::findScriptMasks(const movie::ClipState& clip, const QTransfo
     }
 }
 
+CharacterCache& StageRenderer::cacheFor(const movie::CharacterDictionary& dictionary)
+{
+    std::unique_ptr<CharacterCache>& cache = m_loaded[&dictionary];
+    if (!cache) {
+        cache = std::make_unique<CharacterCache>();
+        for (const swf::Tag& tag : dictionary.tags())
+            cache->addDefinition(tag);
+    }
+    return *cache;
+}
+
+namespace {
+
+// Draws with the characters of the movie a clip comes from while inside it.
+class ActiveCache {
+public:
+    ActiveCache(CharacterCache*& active, CharacterCache* inside) : m_active(active), m_outer(active)
+    {
+        if (inside)
+            m_active = inside;
+    }
+    ~ActiveCache() { m_active = m_outer; }
+    ActiveCache(const ActiveCache&) = delete;
+    ActiveCache& operator=(const ActiveCache&) = delete;
+
+private:
+    CharacterCache*& m_active;
+    CharacterCache* m_outer;
+};
+
+} // namespace
+
 void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const QTransform& toDevice,
                              const swf::ColorTransform& color, int nesting)
 {
     if (nesting > movie::kMaxNesting)
         return;
+    ActiveCache active(m_active, clip.dictionary ? &cacheFor(*clip.dictionary) : nullptr);
     if (clip.drawing)
-        paintDrawing(frame.painter, *clip.drawing, m_cache.bitmaps(), toDevice, color);
+        paintDrawing(frame.painter, *clip.drawing, m_active->bitmaps(), toDevice, color);
     std::vector<ActiveMask> masks;
     for (const auto& [depth, object] : clip.objects) {
         // A mask ends at its clip depth; masks can overlap, so look at every one.
@@ -172,19 +205,19 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
     switch (character.kind) {
     case movie::Character::Kind::Shape:
         if (const auto* shape = character.shape())
-            paintShape(painter, m_cache.shape(*shape), m_cache.bitmaps(), toDevice, color);
+            paintShape(painter, m_active->shape(*shape), m_active->bitmaps(), toDevice, color);
         break;
     case movie::Character::Kind::MorphShape:
         if (const auto* morph = character.morphShape())
-            paintShape(painter, m_cache.morph(*morph, object.ratio), m_cache.bitmaps(), toDevice, color);
+            paintShape(painter, m_active->morph(*morph, object.ratio), m_active->bitmaps(), toDevice, color);
         break;
     case movie::Character::Kind::Text:
         if (const auto* text = character.text())
-            paintStaticText(painter, *text, m_cache.fonts(), toDevice, color);
+            paintStaticText(painter, *text, m_active->fonts(), toDevice, color);
         break;
     case movie::Character::Kind::EditText:
         if (object.text)
-            paintTextField(painter, *object.text, m_cache.fonts(), toDevice, color);
+            paintTextField(painter, *object.text, m_active->fonts(), toDevice, color);
         break;
     case movie::Character::Kind::Sprite:
     case movie::Character::Kind::Button:
@@ -204,14 +237,16 @@ QPainterPath StageRenderer::maskArea(const movie::DisplayObject& object, const Q
         const auto* shape = character.shape();
         if (!shape)
             return {};
+        if (m_active != &m_cache)
+            return toDevice.map(m_active->shape(*shape).fillOutline());
         auto found = m_outlines.find(shape->id);
         if (found == m_outlines.end())
-            found = m_outlines.emplace(shape->id, m_cache.shape(*shape).fillOutline()).first;
+            found = m_outlines.emplace(shape->id, m_active->shape(*shape).fillOutline()).first;
         return toDevice.map(found->second);
     }
     case movie::Character::Kind::MorphShape:
         if (const auto* morph = character.morphShape())
-            return toDevice.map(m_cache.morph(*morph, object.ratio).fillOutline());
+            return toDevice.map(m_active->morph(*morph, object.ratio).fillOutline());
         return {};
     case movie::Character::Kind::Text:
         if (const auto* text = character.text())
@@ -227,6 +262,7 @@ QPainterPath StageRenderer::maskArea(const movie::DisplayObject& object, const Q
         QPainterPath area;
         if (!object.clip)
             return area;
+        ActiveCache active(m_active, object.clip->dictionary ? &cacheFor(*object.clip->dictionary) : nullptr);
         if (object.clip->drawing)
             area = toDevice.map(drawingOutline(*object.clip->drawing));
         for (const auto& [depth, child] : object.clip->objects) {

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QTransform>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -52,7 +53,12 @@ private:
         const movie::DisplayObject* object = nullptr;
         QTransform toDevice;
     };
+    // The cache of the movie whose clip is being drawn: a movie loaded into
+    // the tree has one of its own, made when it is first drawn.
+    CharacterCache& cacheFor(const movie::CharacterDictionary& dictionary);
     CharacterCache m_cache;
+    CharacterCache* m_active = &m_cache;
+    std::unordered_map<const movie::CharacterDictionary*, std::unique_ptr<CharacterCache>> m_loaded;
     std::unordered_map<std::uint16_t, QPainterPath> m_outlines;
     std::unordered_map<std::uint32_t, ScriptMask> m_scriptMasks; // by display object id, this frame
 };

@@ -191,7 +191,7 @@ Value MovieRuntime::getProperty(Object* clip, int index)
     case ClipProperty::DropTarget:
         return inst->dropTarget;
     case ClipProperty::Url:
-        return std::string();
+        return urlOf(inst);
     case ClipProperty::HighQuality:
         return 1.0;
     case ClipProperty::FocusRect:

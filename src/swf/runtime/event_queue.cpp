@@ -35,8 +35,11 @@ void EventQueue::clear()
 void EventQueue::addObjects(std::vector<script::Object*>& out) const
 {
     for (const auto& queue : m_queues) {
-        for (const auto& job : queue)
+        for (const auto& job : queue) {
             out.push_back(job->self);
+            if (job->keep)
+                out.push_back(job->keep);
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ struct Job {
     std::string handler;     // then this method, if the object has it
     bool construct = false;  // registered class and constructor
     bool evenIfRemoved = false;
+    // Host work that must wait its turn (a loader's events): run instead of the above.
+    std::function<void()> call;
+    script::Object* keep = nullptr; // what `call` works on besides `self`
 };
 
 // Initialize clip events run first, then initialisation scripts, then

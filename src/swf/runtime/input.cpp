@@ -213,6 +213,8 @@ std::vector<Instance*> MovieRuntime::clipsForInput() const
 {
     std::vector<Instance*> clips;
     collectClips(m_rootInstance, clips);
+    for (const auto& [number, level] : m_levels)
+        collectClips(level.inst, clips);
     std::reverse(clips.begin(), clips.end());
     return clips;
 }
@@ -308,7 +310,12 @@ void MovieRuntime::pointerStill()
 // position and the press or release that just happened.
 void MovieRuntime::updateButtons(bool pressed, bool released)
 {
-    Instance* over = findMouseTarget(m_rootInstance, m_pointer.x, m_pointer.y);
+    // The levels lie over _level0, the highest on top.
+    Instance* over = nullptr;
+    for (auto it = m_levels.rbegin(); it != m_levels.rend() && !over; ++it)
+        over = findMouseTarget(it->second.inst, m_pointer.x, m_pointer.y);
+    if (!over)
+        over = findMouseTarget(m_rootInstance, m_pointer.x, m_pointer.y);
     // A disabled button still covers what lies under it, but its state is
     // frozen: the pointer neither enters nor leaves it, nor presses it, and
     // a release only ends a press made before it was disabled, silently.

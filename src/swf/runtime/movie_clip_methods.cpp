@@ -91,8 +91,12 @@ private:
                 out = parent;
                 return true;
             }
-            if (named == "_root" || named == "_level0") {
+            if (named == "_root") {
                 out = m_runtime.root(&self);
+                return true;
+            }
+            if (const int level = script::levelNumber(named); level >= 0) {
+                out = m_runtime.level(level);
                 return true;
             }
             if (named == "_global" && in.swfVersion() >= 6) {
@@ -209,7 +213,7 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         Instance* i = inst(self);
         if (!i || args.size() < 3)
             return Value();
-        const std::uint16_t id = rt.scripts().exported(in.toString(args[0]));
+        const std::uint16_t id = rt.scripts(i).exported(in.toString(args[0]));
         // Depths wrap to 32 bits (4294967296 is depth 0); one that is not a
         // number is depth 0, as for createTextField.
         const double depth = in.toNumber(args[2]);
@@ -350,9 +354,41 @@ void defineMovieMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
 {
     auto def = [&](const char* name, script::NativeFunction f) { in.defineMethod(proto, name, std::move(f)); };
 
-    def("getBytesLoaded", [](Interpreter&, Object*, const Args&) { return Value(0.0); });
-    def("getBytesTotal", [](Interpreter&, Object*, const Args&) { return Value(0.0); });
-    def("getSWFVersion", [](Interpreter& in, Object*, const Args&) { return Value(double(in.swfVersion())); });
+    def("getBytesLoaded", [&rt](Interpreter&, Object* self, const Args&) {
+        Instance* i = rt.instanceOf(self);
+        return i ? Value(rt.bytesLoaded(i)) : Value();
+    });
+    def("getBytesTotal", [&rt](Interpreter&, Object* self, const Args&) {
+        Instance* i = rt.instanceOf(self);
+        return i ? Value(rt.bytesTotal(i)) : Value();
+    });
+    def("getSWFVersion", [&rt](Interpreter&, Object* self, const Args&) {
+        Instance* i = rt.instanceOf(self);
+        return i ? Value(double(rt.swfVersionOf(i))) : Value();
+    });
+    // loadMovie(url[, method]) and loadVariables: what arrives replaces what
+    // the clip shows, or sets its variables, on a later frame.
+    def("loadMovie", [&rt](Interpreter& in, Object* self, const Args& args) {
+        Instance* i = rt.instanceOf(self);
+        if (!i || args.empty())
+            return Value();
+        const std::string url = in.toString(args[0]);
+        if (url.empty())
+            rt.unloadMovie(i);
+        else
+            rt.requestMovie(i, -1, url, nullptr, Value());
+        return Value();
+    });
+    def("unloadMovie", [&rt](Interpreter&, Object* self, const Args&) {
+        rt.unloadMovie(rt.instanceOf(self));
+        return Value();
+    });
+    def("loadVariables", [&rt](Interpreter& in, Object* self, const Args& args) {
+        Instance* i = rt.instanceOf(self);
+        if (i && !args.empty())
+            rt.loadVariables(i, -1, in.toString(args[0]));
+        return Value();
+    });
     def("getURL", [&rt](Interpreter& in, Object* self, const Args& args) {
         if (!args.empty())
             rt.getUrl(self, in.toString(args[0]), args.size() > 1 ? in.toString(args[1]) : std::string(), 0, false, false);
@@ -402,7 +438,7 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
         script::fillTextSnapshot(in, snapshot, self);
         return snapshot;
     });
-    for (const char* name : {"loadMovie", "unloadMovie", "loadVariables", "attachAudio", "attachVideo", "clear",
+    for (const char* name : {"attachAudio", "attachVideo", "clear",
                              "lineStyle", "beginFill", "beginGradientFill", "moveTo", "lineTo", "curveTo", "endFill"}) {
         if (!proto->findOwn(name))
             def(name, [](Interpreter&, Object*, const Args&) { return Value(); });

@@ -22,8 +22,6 @@ namespace {
 
 // Jobs one frame may run, so that scripts that keep queueing each other end.
 constexpr int kMaxJobsPerFrame = 200'000;
-// The player version scripts see in $version.
-constexpr const char* kPlayerVersion = "LNX 9,0,999,0";
 
 bool hasScriptObject(const movie::Character* character)
 {
@@ -69,7 +67,11 @@ MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary&
 
 MovieRuntime::~MovieRuntime() = default;
 
-int MovieRuntime::frameCount() const { return m_rootTimeline.frameCount(); }
+int MovieRuntime::frameCount() const
+{
+    const movie::Timeline* timeline = m_root.clip ? m_root.clip->timeline : nullptr;
+    return timeline ? timeline->frameCount() : 1;
+}
 
 double MovieRuntime::frameRate() const
 {
@@ -114,6 +116,7 @@ Instance* MovieRuntime::newInstance(Instance* parent, int depth, movie::DisplayO
     inst->object = &object;
     inst->parent = parent;
     inst->depth = depth;
+    inst->movie = parent ? parent->movie : nullptr;
     Instance* raw = inst.get();
     m_instances.push_back(std::move(inst));
     raw->self = makeObject(raw, object.character);
@@ -174,6 +177,7 @@ void MovieRuntime::start()
     queueEvent(m_rootInstance, ClipEvent::Load, "onLoad");
     runQueue();
     syncTextVariables();
+    deliverLoads();
 }
 
 void MovieRuntime::advance()
@@ -184,8 +188,13 @@ void MovieRuntime::advance()
     // Every timeline moves first; then the clips that were on stage before
     // and still are get enterFrame, ahead of the frame scripts just queued.
     std::vector<Instance*> clips;
+    std::vector<movie::DisplayObject*> roots{&m_root};
     collectClips(m_rootInstance, clips);
-    m_runner.advance(m_root);
+    for (auto& [number, level] : m_levels) {
+        collectClips(level.inst, clips);
+        roots.push_back(level.root.get());
+    }
+    m_runner.advance(roots);
     std::deque<std::unique_ptr<Job>> scripts = m_jobs.takeNormal();
     for (Instance* inst : clips) {
         if (inst->object)
@@ -199,6 +208,7 @@ void MovieRuntime::advance()
     runQueue();
     pointerStill();
     syncTextVariables();
+    deliverLoads();
 
     // Instances that left the stage stop being clips to the scripts that still hold them.
     for (auto it = m_instances.begin(); it != m_instances.end();) {
@@ -233,19 +243,17 @@ void MovieRuntime::collectClips(Instance* inst, std::vector<Instance*>& out) con
 
 void MovieRuntime::queueFrameScripts(Instance* inst, int frame)
 {
-    const TimelineScripts* scripts = nullptr;
-    if (inst->isRoot) {
-        scripts = &m_index->rootScripts();
+    const TimelineScripts* scripts = scriptsFor(inst);
+    if (inst->isRoot || inst->movieRoot) {
         // Initialisation scripts run once, before anything else of the frame that holds them.
-        const auto& inits = m_index->initActions();
-        for (std::size_t i = 0; i < inits.size(); ++i) {
-            if (!m_initDone[i] && inits[i].frame <= frame) {
-                m_initDone[i] = true;
+        const auto& inits = this->scripts(inst).initActions();
+        std::vector<bool>& done = inst->movie ? inst->movie->initDone : m_initDone;
+        for (std::size_t i = 0; i < inits.size() && i < done.size(); ++i) {
+            if (!done[i] && inits[i].frame <= frame) {
+                done[i] = true;
                 queueCode(inst, inits[i].code, Priority::InitAction);
             }
         }
-    } else if (inst->object->clip) {
-        scripts = m_index->scriptsOf(inst->object->clip->timeline);
     }
     if (!scripts || frame < 0 || frame >= int(scripts->frameActions.size()))
         return;
@@ -386,6 +394,10 @@ void MovieRuntime::runQueue()
         std::unique_ptr<Job> job = m_jobs.next();
         if (!job)
             break;
+        if (job->call) {
+            job->call();
+            continue;
+        }
         const bool alive = job->inst && job->inst->object;
         if (!alive && !job->evenIfRemoved)
             continue;
@@ -395,7 +407,8 @@ void MovieRuntime::runQueue()
             continue;
         }
         if (job->code) {
-            m_vm->run(job->code, self);
+            // A loaded movie's scripts keep the rules of their own version.
+            m_vm->run(job->code, self, job->inst && job->inst->movie ? job->inst->movie->movie.header.version : 0);
             continue;
         }
         if (job->event == ClipEvent::Unload)
@@ -426,7 +439,7 @@ void MovieRuntime::construct(Instance* inst)
     if (!inst || !inst->object)
         return;
     Object* self = inst->self;
-    const std::string linkage = m_index->exportName(inst->object->characterId);
+    const std::string linkage = scripts(inst->parent).exportName(inst->object->characterId);
     Object* ctor = nullptr;
     if (!linkage.empty()) {
         for (auto& [name, fn] : m_vm->registeredClasses()) {
@@ -466,7 +479,27 @@ void MovieRuntime::gotoRootFrame(int frame)
 
 // ---------------------------------------------------------------- host calls
 
-Object* MovieRuntime::root(Object*) { return m_rootInstance->self; }
+Object* MovieRuntime::root(Object* base)
+{
+    // _root is the level a clip is on, or the clip a movie was loaded into
+    // when that clip locks its root (_lockroot).
+    Instance* inst = base ? static_cast<Instance*>(base->hostData) : nullptr;
+    if (!inst || (!inst->object && !inst->unloading))
+        return m_rootInstance->self;
+    for (Instance* i = inst; i; i = i->parent) {
+        if (i->isRoot)
+            return i->self;
+        if (i->movieRoot && i->self && m_vm->toBoolean(m_vm->getMember(i->self, "_lockroot")))
+            return i->self;
+    }
+    return m_rootInstance->self;
+}
+
+Object* MovieRuntime::level(int number)
+{
+    Instance* inst = levelRoot(number);
+    return inst ? inst->self : nullptr;
+}
 
 Object* MovieRuntime::parent(Object* clip)
 {
@@ -497,11 +530,15 @@ std::string MovieRuntime::targetPath(Object* clip, bool slashSyntax)
     if (!inst)
         return "";
     std::vector<std::string> names;
-    for (Instance* i = inst; i && !i->isRoot; i = i->parent)
+    Instance* top = inst;
+    for (Instance* i = inst; i && !i->isRoot; i = i->parent) {
         names.push_back(i->object ? i->object->name : i->unloading ? i->removedName : std::string());
+        top = i->parent;
+    }
     if (!inst->object && !inst->unloading)
         return "";
-    std::string path = slashSyntax ? "" : "_level0";
+    const int level = top ? top->level : 0;
+    std::string path = slashSyntax ? (level ? "_level" + std::to_string(level) : "") : "_level" + std::to_string(level);
     for (auto it = names.rbegin(); it != names.rend(); ++it)
         path += (slashSyntax ? "/" : ".") + *it;
     if (slashSyntax && path.empty())
@@ -537,7 +574,7 @@ bool MovieRuntime::gotoLabel(Object* clip, const std::string& label, bool play)
     Instance* inst = instanceOf(clip);
     if (!inst || !inst->object->clip)
         return false;
-    const TimelineScripts* scripts = inst->isRoot ? &m_index->rootScripts() : m_index->scriptsOf(inst->object->clip->timeline);
+    const TimelineScripts* scripts = scriptsFor(inst);
     if (!scripts)
         return false;
     const std::string key = lowerAscii(label);
@@ -618,24 +655,6 @@ void MovieRuntime::stopDrag()
     m_drag.clip = nullptr;
 }
 
-void MovieRuntime::getUrl(Object*, const std::string& url, const std::string& window, int, bool loadTarget, bool loadVariables)
-{
-    // fscommand("quit") ends the movie after this frame; other fscommands, loading into levels
-    // or clips and loading variables do nothing here.
-    if (lowerAscii(url) == "fscommand:quit") {
-        m_quit = true;
-        return;
-    }
-    if (loadTarget || loadVariables || lowerAscii(url.substr(0, 10)) == "fscommand:")
-        return;
-    if (lowerAscii(window.substr(0, 6)) == "_level")
-        return;
-    if (url.empty())
-        return;
-    if (urlSink)
-        urlSink(url, window);
-}
-
 void MovieRuntime::trace(const std::string& line)
 {
     if (traceSink)
@@ -689,6 +708,7 @@ void MovieRuntime::addGarbageRoots(std::vector<Object*>& roots)
             roots.push_back(inst->self);
     }
     m_jobs.addObjects(roots);
+    addLoadRoots(roots);
     if (m_focus)
         roots.push_back(m_focus);
 }
@@ -723,8 +743,7 @@ std::vector<std::vector<std::uint8_t>> MovieRuntime::frameScripts(Object* clip, 
     Instance* inst = instanceOf(clip);
     if (!inst || !inst->object->clip)
         return {};
-    const movie::Timeline* timeline = inst->object->clip->timeline;
-    const TimelineScripts* scripts = inst->isRoot ? &m_index->rootScripts() : m_index->scriptsOf(timeline);
+    const TimelineScripts* scripts = scriptsFor(inst);
     if (!scripts)
         return {};
     int index = -1;

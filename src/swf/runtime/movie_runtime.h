@@ -15,6 +15,7 @@
 #include "swf/movie/display_list.h"
 #include "swf/movie/timeline_runner.h"
 #include "swf/runtime/event_queue.h"
+#include "swf/runtime/file_access.h"
 #include "swf/runtime/input_state.h"
 #include "swf/runtime/script_index.h"
 #include "swf/script/host.h"
@@ -24,7 +25,9 @@
 #include <QTransform>
 
 #include <deque>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <random>
@@ -38,12 +41,32 @@ class FontLibrary;
 
 namespace swf::runtime {
 
+// A movie (or a picture, as a movie of one frame) loaded into a clip or a
+// level: its records, characters and scripts, kept for the whole session.
+struct LoadedMovie {
+    Movie movie;
+    std::unique_ptr<movie::CharacterDictionary> dictionary;
+    std::unique_ptr<ScriptIndex> scripts;
+    std::shared_ptr<const movie::Timeline> timeline;
+    movie::Character character; // what the clip it arrived in plays: its root timeline
+    std::vector<bool> initDone;
+    std::filesystem::path folder; // where its relative addresses start
+    std::string url;
+    std::size_t bytes = 0;
+    bool picture = false; // a JPEG, PNG or GIF file: it has no SWF version
+};
+
 // Where an object of the display tree is; the script object's hostData.
 struct Instance {
     movie::DisplayObject* object = nullptr; // null once it left the stage
     Instance* parent = nullptr;             // null for the root
     int depth = 0;                          // key in the parent's display list
-    bool isRoot = false;
+    bool isRoot = false; // the root of a level
+    int level = 0;       // which, for a level's root
+    // The loaded movie this object is part of; null for the opened movie's.
+    LoadedMovie* movie = nullptr;
+    // A movie was loaded into this clip: it plays that movie's root timeline.
+    bool movieRoot = false;
     // The object scripts see; kept after the instance left the stage, for its unload events.
     script::Object* self = nullptr;
     // A text field's state once the field left the stage: scripts still
@@ -92,6 +115,8 @@ constexpr std::uint32_t Construct = 1u << 18;
 // The seed of Math.random unless another is given: every run of a movie then
 // draws the same numbers, as tests and the command-line tools want.
 inline constexpr std::uint32_t kRepeatableSeed = 20061010;
+// The player version scripts see in $version.
+inline constexpr const char* kPlayerVersion = "LNX 9,0,999,0";
 
 // Editing commands for the focused text field, as a platform's text input
 // sends them apart from the characters typed.
@@ -128,6 +153,13 @@ public:
     // Where trace output and web addresses go.
     std::function<void(const std::string&)> traceSink;
     std::function<void(const std::string& url, const std::string& window)> urlSink;
+    // fscommand(command, arguments) other than quit, for the program around the player.
+    std::function<void(const std::string& command, const std::string& arguments)> commandSink;
+    // What the movie may read: the files beside the movie opened. Without
+    // it every load fails. Set it before start().
+    void setFiles(FileAccess files) { m_files = std::move(files); }
+    // Roots of the levels above _level0, lowest first, for drawing.
+    std::vector<const movie::DisplayObject*> upperLevels() const;
 
     // Input, in stage twips.
     void mouseMove(double x, double y);
@@ -149,6 +181,7 @@ public:
 
     // ScriptHost.
     script::Object* root(script::Object* base) override;
+    script::Object* level(int number) override;
     script::Object* parent(script::Object* clip) override;
     script::Object* child(script::Object* clip, const std::string& name) override;
     bool onStage(script::Object* clip) override { return instanceOf(clip) != nullptr; }
@@ -169,6 +202,8 @@ public:
     void stopDrag() override;
     void getUrl(script::Object* clip, const std::string& url, const std::string& window, int method, bool loadTarget,
                 bool loadVariables) override;
+    bool readsFiles() const override { return true; }
+    bool loadFile(script::Object* asker, const std::string& url, script::Object* keep, LoadDone done) override;
     void stopSounds() override {}
     void toggleQuality() override {}
     void trace(const std::string& line) override;
@@ -209,7 +244,30 @@ public:
     QRectF localBounds(const movie::DisplayObject& object) const;
     // Maps between an instance's space and the stage's (twips).
     QTransform toStage(const Instance* inst) const;
-    const ScriptIndex& scripts() const { return *m_index; }
+    // The scripts of the movie `inst` is part of.
+    const ScriptIndex& scripts(const Instance* inst) const { return inst && inst->movie ? *inst->movie->scripts : *m_index; }
+    const movie::CharacterDictionary& dictionaryOf(const Instance* inst) const
+    {
+        return inst && inst->movie ? *inst->movie->dictionary : m_dictionary;
+    }
+    // Loading (movie_loading.cpp). A movie or picture into a clip, or into
+    // level `level` (`clip` null): it arrives on a later frame. `loader`, a
+    // MovieClipLoader, hears how it goes (`target` as it was given to it).
+    // False when there is nothing to load into.
+    bool requestMovie(Instance* clip, int level, const std::string& url, script::Object* loader,
+                      const script::Value& target);
+    // Empties a clip a movie was loaded into, or removes a level.
+    void unloadMovie(Instance* clip);
+    bool loadMovie(script::Object* asker, const std::string& url, const script::Value& target,
+                   script::Object* loader) override;
+    bool unloadMovie(const script::Value& target) override;
+    bool loadProgress(const script::Value& target, double& loaded, double& total) override;
+    // Form variables from a file into a clip (or a level's root), on a later frame.
+    void loadVariables(Instance* clip, int level, const std::string& url);
+    double bytesLoaded(const Instance* inst) const;
+    double bytesTotal(const Instance* inst) const;
+    int swfVersionOf(const Instance* inst) const;
+    std::string urlOf(const Instance* inst) const;
     const movie::CharacterDictionary& dictionary() const { return m_dictionary; }
     // setMask: `inst` shows only inside `mask` (none: unmasked).
     void setMask(Instance* inst, Instance* mask);
@@ -238,7 +296,37 @@ private:
     void removing(movie::DisplayObject& object) override;
     void placeRefused(movie::DisplayObject& parent, int depth) override;
 
+    // A request of a script, answered once the frame that made it is over.
+    struct PendingLoad {
+        enum class Kind { File, Movie, Variables };
+        Kind kind = Kind::File;
+        std::string url;
+        std::filesystem::path folder; // of the movie that asked
+        // File: the object the answer is for, and what to do with it.
+        script::Object* keep = nullptr;
+        LoadDone done;
+        // Movie, Variables: the clip it goes into, or else level `level`.
+        script::Object* clip = nullptr;
+        int level = -1;
+        // Movie: the MovieClipLoader that hears how it goes, and the target as it was given.
+        script::Object* loader = nullptr;
+        script::Value target;
+    };
     void installHostObjects();
+    // Movie loading (movie_loading.cpp).
+    void deliverLoads();
+    void addLoadRoots(std::vector<script::Object*>& roots) const;
+    // The clip or level (`level`, with no clip) a loader's target names.
+    Instance* loadTarget(script::Object* asker, const script::Value& target, int& level);
+    void deliver(PendingLoad& load);
+    std::unique_ptr<LoadedMovie> readLoadedMovie(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) const;
+    Instance* placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded);
+    Instance* levelRoot(int number) const;
+    // Whether a movie can be loaded into `inst`: a clip or a level, not a button or a text field.
+    bool holdsMovies(const Instance* inst) const;
+    Instance* topOf(Instance* inst) const;
+    std::filesystem::path folderOf(script::Object* clip) const;
+    const TimelineScripts* scriptsFor(const Instance* inst) const;
     script::Object* makeObject(Instance* inst, const movie::Character* character);
     Instance* newInstance(Instance* parent, int depth, movie::DisplayObject& object);
     Instance* placeByScript(Instance* parent, int depth, movie::DisplayObject fresh);
@@ -292,6 +380,19 @@ private:
     movie::Character m_emptyClip;     // createEmptyMovieClip's character
     movie::Character m_textCharacter; // createTextField's character
     std::shared_ptr<movie::Timeline> m_emptyTimeline;
+
+    FileAccess m_files;
+    std::deque<std::unique_ptr<PendingLoad>> m_loads;
+    std::vector<std::unique_ptr<LoadedMovie>> m_loadedMovies;
+    std::size_t m_loadedBytes = 0;
+    struct Level {
+        std::unique_ptr<movie::DisplayObject> root;
+        Instance* inst = nullptr;
+    };
+    std::map<int, Level> m_levels; // above _level0, by number
+    // Movies that arrived in this round of answers: their first frames, then
+    // their load events, follow once every answer is given.
+    std::vector<std::unique_ptr<Job>> m_arrived;
 
     EventQueue m_jobs;
     std::vector<bool> m_initDone;

@@ -8,6 +8,7 @@
 #include "swf/runtime/movie_runtime.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,9 @@ struct TraceOptions {
     std::vector<InputEvent> input = {};
     // Also describe the display list as the run left it (Trace::displayList).
     bool describeDisplayList = false;
+    // The file the movie was read from: it may load what lies in its folder.
+    // Empty: it loads nothing.
+    std::filesystem::path moviePath = {};
 };
 
 struct Trace {

@@ -7,6 +7,7 @@
 #include "swf/script/value.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,12 +46,18 @@ constexpr int kClipPropertyCount = 22;
 // The names of the table above, "_x" to "_ymouse".
 const char* clipPropertyName(int index);
 
+// The number of a level's name, "_level0" to "_level99999" (lower case), or -1.
+int levelNumber(const std::string& name);
+
 class ScriptHost {
 public:
     virtual ~ScriptHost() = default;
 
     // The clip "_root" / "_level0" names for a script running in `base`.
     virtual Object* root(Object* base) = 0;
+    // The root of level `number` (_level0, _level1...), or nullptr when
+    // nothing was loaded there.
+    virtual Object* level(int number) { return number == 0 ? root(nullptr) : nullptr; }
     // A clip's parent, or nullptr at the top.
     virtual Object* parent(Object* clip) = 0;
     // Whether a clip is still on the stage (a removed one keeps its object).
@@ -86,6 +93,51 @@ public:
 
     // GetURL / GetURL2: method 0 none, 1 GET, 2 POST.
     virtual void getUrl(Object* clip, const std::string& url, const std::string& window, int method, bool loadTarget, bool loadVariables) = 0;
+    // Whether the host reads files at all. One that does not (a machine
+    // without a movie around it) has every load fail on the next frame, as
+    // an unreachable address does, without asking it.
+    virtual bool readsFiles() const { return false; }
+    // A file a script asks for (LoadVars, XML, loadVariables, a sound, a
+    // style sheet), its address relative to the movie `asker` comes from. The
+    // host reads it under its rules and, on a later frame, hands over its
+    // bytes, or nothing when the address cannot or may not be read; `keep`
+    // stays alive until then. False when the request is refused outright.
+    using LoadDone = std::function<void(const std::optional<std::string>& bytes)>;
+    virtual bool loadFile(Object* asker, const std::string& url, Object* keep, LoadDone done)
+    {
+        (void)asker;
+        (void)url;
+        (void)keep;
+        (void)done;
+        return false;
+    }
+    // A movie or picture for the clip or level (a number) `target` names,
+    // its address relative to the movie `asker` comes from; it arrives on a
+    // later frame, and `loader` (a MovieClipLoader, or null) hears how it goes
+    // through its broadcastMessage. False when `target` names nothing to load into.
+    virtual bool loadMovie(Object* asker, const std::string& url, const Value& target, Object* loader)
+    {
+        (void)asker;
+        (void)url;
+        (void)target;
+        (void)loader;
+        return false;
+    }
+    // Empties the clip or level `target` names of what was loaded into it.
+    virtual bool unloadMovie(const Value& target)
+    {
+        (void)target;
+        return false;
+    }
+    // How much of what the clip or level `target` names has arrived; false
+    // when it names none.
+    virtual bool loadProgress(const Value& target, double& loaded, double& total)
+    {
+        (void)target;
+        (void)loaded;
+        (void)total;
+        return false;
+    }
     virtual void stopSounds() = 0;
     virtual void toggleQuality() = 0;
 

@@ -447,7 +447,7 @@ void Interpreter::abort(const std::string& reason)
 
 // ---------------------------------------------------------------- running
 
-void Interpreter::run(const ActionList& code, Object* clip)
+void Interpreter::run(const ActionList& code, Object* clip, int version)
 {
     if (!code)
         return;
@@ -464,7 +464,7 @@ void Interpreter::run(const ActionList& code, Object* clip)
     if (clip)
         f.scope = m_heap.scope(clip, f.scope);
     f.registers.resize(4);
-    f.version = m_version;
+    f.version = version > 0 ? version : m_version;
     f.clipOnStage = clip && clip->objectClass() == ObjectClass::Clip && m_host.onStage(clip);
     f.stackBase = m_stack.size();
     std::size_t jumpTo = 0;

@@ -63,7 +63,9 @@ public:
     // Runs a block on a clip's timeline (`this` and the target are `clip`).
     // An uncaught throw, a broken block or a limit stops the block and is
     // reported to the host; the machine stays usable.
-    void run(const ActionList& code, Object* clip);
+    // `version`: the SWF version of the movie the block comes from when it
+    // is not the machine's own (a movie loaded into another); 0 for the machine's.
+    void run(const ActionList& code, Object* clip, int version = 0);
     // Decodes and runs action bytes.
     veskor::Result<void> runBytes(const std::vector<std::uint8_t>& bytes, Object* clip);
 
@@ -143,6 +145,10 @@ public:
     // The clip a reference leads to: itself while on the stage, else the clip
     // now at its path, or nullptr. Other objects are themselves.
     Object* liveClip(Object* o);
+    // The clip the innermost running script works on (its target), or null
+    // outside scripts: natives that need the movie asking (a relative address) use it.
+    Object* runningClip() const;
+
     // Resolves "/a/b", "_root.a", "../x" from a clip; nullptr if nothing there.
     Object* resolveTarget(Object* base, const std::string& path);
     // Sends `clip`, or the clip a "path:frame" string names from it, to a frame

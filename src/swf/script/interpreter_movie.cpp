@@ -104,7 +104,10 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
     case ActionCode::GetURL2: {
         Value window = pop(f);
         Value url = pop(f);
-        m_host.getUrl(f.target, toString(url), toString(window), (a.number >> 6) & 3, a.number & 2, a.number & 1);
+        // The flags as movies hold them: bit 7 loads variables, bit 6 loads
+        // into a target, the low two bits are the method.
+        const int flags = int(a.number);
+        m_host.getUrl(f.target, toString(url), toString(window), flags & 3, flags & 0x40, flags & 0x80);
         break;
     }
     case ActionCode::Call: {

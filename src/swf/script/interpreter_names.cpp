@@ -11,6 +11,19 @@
 
 namespace swf::script {
 
+int levelNumber(const std::string& name)
+{
+    if (name.size() <= 6 || name.compare(0, 6, "_level") != 0 || name.size() > 12)
+        return -1;
+    int n = 0;
+    for (std::size_t i = 6; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return -1;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n;
+}
+
 Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundIn)
 {
     const std::string n = f.version >= 7 ? name : asciiLower(name);
@@ -18,8 +31,10 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
         return f.thisByName ? Value(f.thisObject) : Value(f.target);
     if (n == "_global" && f.version >= 6)
         return m_global;
-    if (n == "_root" || n == "_level0")
+    if (n == "_root")
         return m_host.root(f.target);
+    if (const int level = levelNumber(n); level >= 0)
+        return m_host.level(level);
     for (Scope* s = f.scope; s; s = s->parent) {
         Object* o = scopeObject(f, s);
         if (o && hasProperty(o, name)) {
@@ -33,6 +48,11 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
     if (foundIn)
         *foundIn = nullptr;
     return Value();
+}
+
+Object* Interpreter::runningClip() const
+{
+    return m_frames.empty() ? nullptr : m_frames.back()->target;
 }
 
 Object* Interpreter::resolveTarget(Object* base, const std::string& path)
@@ -60,8 +80,10 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path)
         const std::string n = m_version >= 7 ? seg : asciiLower(seg);
         if (n == ".." || n == "_parent")
             cur = m_host.parent(cur);
-        else if (n == "_root" || n == "_level0")
+        else if (n == "_root")
             cur = m_host.root(cur);
+        else if (const int level = levelNumber(n); level >= 0)
+            cur = m_host.level(level);
         else if (n == "this")
             continue;
         else if (n == "_global")

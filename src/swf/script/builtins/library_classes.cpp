@@ -1,8 +1,10 @@
-// The network, media, printing and menu classes. This player loads nothing,
-// connects nowhere, records nothing and prints nothing: the classes exist
+// The network, media, printing and menu classes. This player loads movies
+// only through the host (MovieClipLoader), connects nowhere, records nothing
+// and prints nothing: the classes exist
 // with the original player's members so that scripts run, and each request
 // ends the way it would with no server, device or printer present.
 
+#include "swf/script/builtins/env_support.h"
 #include "swf/script/builtins/library_support.h"
 
 #include <map>
@@ -272,26 +274,36 @@ void installMovieClipLoader(Interpreter& in)
             return self;
         },
         proto);
-    if (const Property* broadcaster = in.global()->findOwn("AsBroadcaster"))
-        in.callMethod(broadcaster->value, "initialize", {proto});
+    env::initializeBroadcaster(in, proto);
     for (const char* name : {"_listeners", "addListener", "removeListener", "broadcastMessage"}) {
         if (Property* p = proto->findOwn(name))
             p->flags = kHiddenPermanent;
     }
-    // Nothing loads: every request ends with the error of a missing file.
+    // The host loads; the loader hears of it through broadcastMessage.
     nativeMethod(in, proto, "loadClip", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        if (args.size() < 2 || args[1].isNullish())
+        if (args.size() < 2)
+            return Value();
+        if (!args[0].isString() || args[1].isNullish())
             return false;
-        later(in, self, "broadcastMessage", {"onLoadError", args[1], "URLNotFound", 0});
-        return true;
+        if (!in.host().readsFiles()) {
+            later(in, self, "broadcastMessage", {"onLoadError", args[1], "URLNotFound", 0});
+            return true;
+        }
+        return in.host().loadMovie(in.runningClip(), args[0].asString(), args[1], self);
     });
-    nativeMethod(in, proto, "unloadClip", [](Interpreter&, Object*, const Args& args) -> Value { return !args.empty(); });
-    nativeMethod(in, proto, "getProgress", [](Interpreter& in, Object*, const Args& args) -> Value {
+    nativeMethod(in, proto, "unloadClip", [](Interpreter& in, Object*, const Args& args) -> Value {
         if (args.empty())
             return Value();
+        return in.host().unloadMovie(args[0]);
+    });
+    nativeMethod(in, proto, "getProgress", [](Interpreter& in, Object*, const Args& args) -> Value {
+        double loaded = 0;
+        double total = 0;
+        if (args.empty() || !in.host().loadProgress(args[0], loaded, total))
+            return Value();
         Object* progress = in.newObject();
-        in.setMember(progress, "bytesLoaded", 0);
-        in.setMember(progress, "bytesTotal", 0);
+        in.setMember(progress, "bytesLoaded", loaded);
+        in.setMember(progress, "bytesTotal", total);
         return progress;
     });
     markAll(proto, PropertyFlag::Version7);

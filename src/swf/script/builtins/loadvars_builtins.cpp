@@ -1,7 +1,9 @@
-// LoadVars: form-encoded variables in and out of an object. Nothing is ever
-// fetched or sent; a load fails the way an unreachable address does.
+// LoadVars: form-encoded variables in and out of an object. Files are read
+// through the host; nothing is ever sent: sendAndLoad reads its address as
+// load does, and the web fails as an unreachable server did.
 
 #include "swf/script/builtins/library_support.h"
+#include "swf/script/builtins/loading.h"
 #include "swf/script/string_util.h"
 
 namespace swf::script {
@@ -30,8 +32,18 @@ std::string formDecode(const std::string& s)
 
 std::string formEncode(const std::string& s) { return percentEncode(s); }
 
-// Sets one variable per "name=value" pair; pairs without a name are skipped.
-void decodeInto(Interpreter& in, Object* target, const std::string& text)
+// A load begins: nothing has arrived yet.
+bool startLoad(Interpreter& in, Object* target, const std::string& url)
+{
+    in.setMember(target, "loaded", false);
+    in.setMember(target, "_bytesLoaded", 0);
+    return loadTextInto(in, url, target);
+}
+
+} // namespace
+
+// Pairs without a name are skipped.
+void decodeVariables(Interpreter& in, Object* target, const std::string& text)
 {
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -47,14 +59,6 @@ void decodeInto(Interpreter& in, Object* target, const std::string& text)
     }
 }
 
-void failLoadLater(Interpreter& in, Object* target)
-{
-    in.setMember(target, "loaded", false);
-    in.addTimer(target, Value(), "onData", {Value()}, 1, false);
-}
-
-} // namespace
-
 void installLoadVars(Interpreter& in)
 {
     Object* proto = in.newObject();
@@ -65,22 +69,20 @@ void installLoadVars(Interpreter& in)
         if (args.empty())
             return false;
         if (self)
-            decodeInto(in, self, in.toString(args[0]));
+            decodeVariables(in, self, in.toString(args[0]));
         return Value();
     });
     nativeMethod(in, proto, "load", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || args.empty())
             return false;
-        failLoadLater(in, self);
-        return true;
+        return startLoad(in, self, in.toString(args[0]));
     });
     nativeMethod(in, proto, "send", [](Interpreter&, Object*, const Args& args) -> Value { return !args.empty(); });
     nativeMethod(in, proto, "sendAndLoad", [](Interpreter& in, Object*, const Args& args) -> Value {
         Object* target = arg(args, 1).asObject();
         if (args.empty() || !target)
             return false;
-        failLoadLater(in, target);
-        return true;
+        return startLoad(in, target, in.toString(args[0]));
     });
     scriptMethod(in, proto, "addRequestHeader", nothing());
     scriptMethod(in, proto, "getBytesLoaded", [](Interpreter& in, Object* self, const Args&) -> Value {

@@ -91,6 +91,10 @@ constexpr NativeEntry kEntries[] = {
     {252, 10, "Array.prototype.sort"},
     {252, 11, "Array.prototype.reverse"},
     {252, 12, "Array.prototype.sortOn"},
+    {301, 0, "LoadVars.prototype.load"},
+    {301, 1, "LoadVars.prototype.send"},
+    {301, 2, "LoadVars.prototype.sendAndLoad"},
+    {301, 3, "LoadVars.prototype.decode"},
 };
 
 using Key = std::pair<int, int>;

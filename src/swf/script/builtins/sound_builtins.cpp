@@ -40,6 +40,7 @@ public:
     Kind kind = Kind::Global;
     SoundMix own;        // for Kind::Loaded
     std::string linkage; // attachSound's symbol
+    double bytes = 0;    // for Kind::Loaded: what arrived of its file
     bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
     bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
 };
@@ -216,17 +217,28 @@ void installSound(Interpreter& in)
     method("start", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
     method("stop", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
     // A loaded sound has its own volume and mix from then on, fresh ones.
-    method("loadSound", [global](Interpreter& in, Object* self, const Args&) -> Value {
+    // Its file arrives on a later frame, and onLoad says whether it did.
+    method("loadSound", [global](Interpreter& in, Object* self, const Args& args) -> Value {
         SoundObject* sound = soundOf(self);
         if (!sound || !mixOf(in, self, *global))
             return Value();
         sound->kind = SoundObject::Kind::Loaded;
         sound->own = SoundMix();
+        sound->bytes = 0;
+        if (!args.empty()) {
+            Interpreter* vm = &in;
+            in.host().loadFile(in.runningClip(), in.toString(args[0]), self,
+                               [vm, self](const std::optional<std::string>& bytes) {
+                                   if (SoundObject* arrived = soundOf(self); arrived && bytes)
+                                       arrived->bytes = double(bytes->size());
+                                   vm->callMethodFromHost(self, "onLoad", {Value(bytes.has_value())});
+                               });
+        }
         return Value();
     });
     auto loadedOnly = [](Interpreter&, Object* self, const Args&) -> Value {
         SoundObject* sound = soundOf(self);
-        return sound && sound->kind == SoundObject::Kind::Loaded ? Value(0) : Value();
+        return sound && sound->kind == SoundObject::Kind::Loaded ? Value(sound->bytes) : Value();
     };
     method("getBytesLoaded", loadedOnly);
     method("getBytesTotal", loadedOnly);

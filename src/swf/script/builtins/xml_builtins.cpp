@@ -4,6 +4,7 @@
 // array that mirrors the children and is rebuilt when the tree changes.
 
 #include "swf/script/builtins/library_support.h"
+#include "swf/script/builtins/loading.h"
 #include "swf/script/builtins/xml_parser.h"
 
 #include <algorithm>
@@ -566,14 +567,12 @@ void installDocumentFields(Interpreter& in, Object* proto)
     }
 }
 
-// Nothing is ever fetched: a load reports an unreachable address on the next
-// frame, through onData(undefined) and from there onLoad(false).
-void failLoadLater(Interpreter& in, Object* target)
+// A load begins: nothing has arrived yet. The answer reaches onData on a later frame.
+bool startLoad(Interpreter& in, Object* target, const std::string& url)
 {
-    if (!target)
-        return;
     in.setMember(target, "loaded", false);
-    in.addTimer(target, Value(), "onData", {Value()}, 1, false);
+    in.setMember(target, "_bytesLoaded", 0);
+    return loadTextInto(in, url, target);
 }
 
 } // namespace
@@ -626,16 +625,14 @@ void installXml(Interpreter& in)
     nativeMethod(in, xmlProto, "load", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || args.empty())
             return false;
-        failLoadLater(in, self);
-        return true;
+        return startLoad(in, self, in.toString(args[0]));
     }, 0);
     nativeMethod(in, xmlProto, "send", [](Interpreter&, Object*, const Args& args) -> Value { return !args.empty(); }, 0);
     nativeMethod(in, xmlProto, "sendAndLoad", [](Interpreter& in, Object*, const Args& args) -> Value {
         Object* target = arg(args, 1).asObject();
         if (args.empty() || !target)
             return false;
-        failLoadLater(in, target);
-        return true;
+        return startLoad(in, target, in.toString(args[0]));
     }, 0);
     scriptMethod(in, xmlProto, "addRequestHeader", nothing(), 0);
     scriptMethod(in, xmlProto, "getBytesLoaded", [](Interpreter& in, Object* self, const Args&) -> Value {

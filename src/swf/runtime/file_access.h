@@ -1,0 +1,45 @@
+#pragma once
+
+// What a playing movie may read from disk. The folder of the movie that was
+// opened bounds everything: a movie loaded from it reads relative addresses
+// against its own folder, and nothing outside the opened movie's folder (after
+// links and "..") is ever read. Nothing is ever written, and the web is never
+// reached: such addresses fail as an unreachable server did.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace swf::runtime {
+
+// The largest file a movie may load (a movie, a picture, a text).
+inline constexpr std::uintmax_t kMaxLoadedFileSize = 64u * 1024 * 1024;
+
+class FileAccess {
+public:
+    // Reads nothing: a movie that came from no file.
+    FileAccess() = default;
+    // `openedMovie`: the movie file the user opened; its folder is the bound.
+    explicit FileAccess(const std::filesystem::path& openedMovie);
+
+    // The file `address` names for a movie in `folder`, when it may be read.
+    std::optional<std::filesystem::path> resolve(const std::string& address, const std::filesystem::path& folder) const;
+    // Its bytes; nothing when it may not or cannot be read, or is too large.
+    std::optional<std::vector<std::uint8_t>> read(const std::filesystem::path& file) const;
+
+    // The folder relative addresses of the opened movie start from.
+    const std::filesystem::path& folder() const { return m_root; }
+    // The opened movie's address, as _url reports it ("file:///...").
+    const std::string& url() const { return m_url; }
+
+private:
+    std::filesystem::path m_root;
+    std::string m_url;
+};
+
+// A file's address as _url reports it.
+std::string fileUrl(const std::filesystem::path& file);
+
+} // namespace swf::runtime

@@ -1,0 +1,528 @@
+// What a movie loads while it plays: text and variables for its scripts,
+// movies and pictures into clips and levels. Requests wait until the frame
+// that made them is over and are answered then, in the order they were made;
+// movies that arrive show their first frames once all are in, and their
+// loaders hear onLoadInit after those frames' scripts.
+
+#include "swf/format/movie_builder.h"
+#include "swf/format/reader.h"
+#include "swf/runtime/movie_runtime.h"
+#include "swf/script/builtins/loading.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageReader>
+
+#include <cmath>
+
+namespace swf::runtime {
+
+using script::Object;
+using script::Value;
+
+namespace {
+
+// Movies one session may load, and their bytes, past which every load of a
+// movie fails: one that loads in a loop must not fill the memory with copies.
+constexpr std::size_t kMaxLoadedMovies = 1000;
+constexpr std::size_t kMaxLoadedBytes = 512u * 1024 * 1024;
+
+// A movie's address that is no web address: relative, a path or file:.
+bool isMovieAddress(const std::string& url)
+{
+    const std::string path = lowerAscii(url.substr(0, url.find_first_of("?#")));
+    const std::size_t colon = path.find(':');
+    const bool local = colon == std::string::npos || colon == 1 || path.rfind("file:", 0) == 0;
+    return local && path.size() > 4 && path.compare(path.size() - 4, 4, ".swf") == 0;
+}
+
+bool isMovieFile(const std::vector<std::uint8_t>& bytes)
+{
+    if (bytes.size() < 8 || bytes[1] != 'W' || bytes[2] != 'S')
+        return false;
+    return bytes[0] == 'F' || bytes[0] == 'C' || bytes[0] == 'Z';
+}
+
+// A picture as a movie of one frame: the image, unscaled, with its top left
+// corner at the clip's origin.
+std::optional<Movie> pictureMovie(const std::vector<std::uint8_t>& bytes, int version)
+{
+    QByteArray data(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format().toLower();
+    if (format != "jpeg" && format != "png" && format != "gif")
+        return std::nullopt;
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        return std::nullopt;
+    MovieBuilder b(Twips::fromPixels(size.width()), Twips::fromPixels(size.height()), 12, std::uint8_t(version));
+    const std::uint16_t bitmap = b.define([&](std::uint16_t id) {
+        DefineBitsJpeg tag;
+        tag.version = 2;
+        tag.id = id;
+        tag.imageData = Bytes(bytes.begin(), bytes.end());
+        return Tag(std::move(tag));
+    });
+    FillStyle fill;
+    fill.type = FillStyleType::ClippedBitmap;
+    fill.bitmapId = bitmap;
+    fill.bitmapMatrix = Matrix::scale(20, 20);
+    const Rect box{Twips(0), Twips::fromPixels(size.width()), Twips(0), Twips::fromPixels(size.height())};
+    const std::uint16_t shape = b.defineRectangle(box, fill);
+    b.place(1, shape).showFrame();
+    return b.movie();
+}
+
+} // namespace
+
+void MovieRuntime::addLoadRoots(std::vector<Object*>& roots) const
+{
+    for (const auto& load : m_loads) {
+        for (Object* o : {load->keep, load->clip, load->loader, load->target.asObject()}) {
+            if (o)
+                roots.push_back(o);
+        }
+    }
+    for (const auto& job : m_arrived)
+        for (Object* o : {job->self, job->keep}) {
+            if (o)
+                roots.push_back(o);
+        }
+}
+
+std::filesystem::path MovieRuntime::folderOf(Object* clip) const
+{
+    const Instance* inst = clip ? static_cast<const Instance*>(clip->hostData) : nullptr;
+    return inst && inst->movie ? inst->movie->folder : m_files.folder();
+}
+
+bool MovieRuntime::loadFile(Object* asker, const std::string& url, Object* keep, LoadDone done)
+{
+    auto load = std::make_unique<PendingLoad>();
+    load->kind = PendingLoad::Kind::File;
+    load->url = url;
+    load->folder = folderOf(asker);
+    load->keep = keep;
+    load->done = std::move(done);
+    m_loads.push_back(std::move(load));
+    return true;
+}
+
+bool MovieRuntime::requestMovie(Instance* clip, int level, const std::string& url, Object* loader, const Value& target)
+{
+    if ((!clip && level < 0) || (clip && !holdsMovies(clip)))
+        return false;
+    auto load = std::make_unique<PendingLoad>();
+    load->kind = PendingLoad::Kind::Movie;
+    load->url = url;
+    load->folder = folderOf(m_vm->runningClip());
+    load->clip = clip ? clip->self : nullptr;
+    load->level = clip ? -1 : level;
+    load->loader = loader;
+    load->target = target;
+    m_loads.push_back(std::move(load));
+    return true;
+}
+
+void MovieRuntime::loadVariables(Instance* clip, int level, const std::string& url)
+{
+    if (!clip && level < 0)
+        return;
+    auto load = std::make_unique<PendingLoad>();
+    load->kind = PendingLoad::Kind::Variables;
+    load->url = url;
+    load->folder = folderOf(m_vm->runningClip());
+    load->clip = clip ? clip->self : nullptr;
+    load->level = clip ? -1 : level;
+    m_loads.push_back(std::move(load));
+}
+
+void MovieRuntime::deliverLoads()
+{
+    // What the answers ask for waits for the next frame's end.
+    std::deque<std::unique_ptr<PendingLoad>> loads = std::move(m_loads);
+    m_loads.clear();
+    for (auto& load : loads) {
+        // A movie that quit hears of nothing more.
+        if (m_quit)
+            return;
+        m_vm->beginFrame();
+        deliver(*load);
+        runQueue();
+    }
+    // The movies that arrived show their first frames, the newest first,
+    // and then their loaders hear onLoadInit in the same order.
+    if (m_arrived.empty())
+        return;
+    std::vector<std::unique_ptr<Job>> arrived = std::move(m_arrived);
+    m_arrived.clear();
+    m_vm->beginFrame();
+    for (auto it = arrived.rbegin(); it != arrived.rend(); ++it) {
+        if (Instance* inst = instanceOf((*it)->self); inst && inst->object->clip && inst->object->clip->frame < 0)
+            m_runner.gotoFrame(*inst->object, 0);
+    }
+    for (auto it = arrived.rbegin(); it != arrived.rend(); ++it)
+        m_jobs.push(std::move(*it));
+    runQueue();
+}
+
+void MovieRuntime::deliver(PendingLoad& load)
+{
+    std::optional<std::vector<std::uint8_t>> bytes;
+    const std::optional<std::filesystem::path> file = m_files.resolve(load.url, load.folder);
+    if (file)
+        bytes = m_files.read(*file);
+
+    if (load.kind == PendingLoad::Kind::File) {
+        if (load.done)
+            load.done(bytes ? std::optional<std::string>(std::string(bytes->begin(), bytes->end())) : std::nullopt);
+        return;
+    }
+
+    Instance* inst = load.clip ? instanceOf(load.clip) : levelRoot(load.level);
+    if (load.kind == PendingLoad::Kind::Variables) {
+        if (!inst || !bytes)
+            return;
+        script::decodeVariables(*m_vm, inst->self,
+                                script::decodeLoadedText(*m_vm, std::string(bytes->begin(), bytes->end())));
+        // Clips hear that their variables came; a text field does not.
+        if (inst->object->clip)
+            queueEvent(inst, ClipEvent::Data, "onData");
+        return;
+    }
+
+    // A clip that left the stage meanwhile loads nothing.
+    if (load.clip && !inst)
+        return;
+    auto broadcast = [&](std::vector<Value> args) {
+        if (load.loader)
+            m_vm->callMethodFromHost(load.loader, "broadcastMessage", args);
+    };
+    if (!file || !bytes || m_loadedMovies.size() >= kMaxLoadedMovies
+        || m_loadedBytes + bytes->size() > kMaxLoadedBytes) {
+        broadcast({Value("onLoadError"), load.clip ? Value(load.clip) : load.target, Value("URLNotFound"), Value(0)});
+        return;
+    }
+    std::unique_ptr<LoadedMovie> loaded = readLoadedMovie(*file, *bytes);
+    LoadedMovie* movie = loaded.get();
+    m_loadedBytes += bytes->size();
+    m_loadedMovies.push_back(std::move(loaded));
+    inst = placeLoadedMovie(load, movie);
+    if (!inst)
+        return;
+    Object* clip = inst->self;
+    // Variables in the address's query come with the movie.
+    if (const std::size_t query = load.url.find('?'); query != std::string::npos)
+        script::decodeVariables(*m_vm, clip, load.url.substr(query + 1, load.url.find('#', query) - query - 1));
+    const double size = double(movie->bytes);
+    broadcast({Value("onLoadStart"), clip});
+    broadcast({Value("onLoadProgress"), clip, size, size});
+    broadcast({Value("onLoadComplete"), clip, Value(0)});
+    // After its first frame's scripts: the clip's load event, then onLoadInit.
+    auto job = std::make_unique<Job>();
+    Object* loader = load.loader;
+    job->self = clip;
+    job->keep = loader;
+    job->call = [this, clip, loader]() {
+        Instance* arrived = instanceOf(clip);
+        if (!arrived)
+            return;
+        if (arrived->clipActions) {
+            for (const ClipAction& action : *arrived->clipActions) {
+                if (action.eventFlags & ClipEvent::Load)
+                    m_vm->run(m_index->decode(action.actions), clip);
+            }
+        }
+        if (loader)
+            m_vm->callMethodFromHost(loader, "broadcastMessage", {Value("onLoadInit"), clip});
+    };
+    m_arrived.push_back(std::move(job));
+}
+
+std::unique_ptr<LoadedMovie> MovieRuntime::readLoadedMovie(const std::filesystem::path& file,
+                                                         const std::vector<std::uint8_t>& bytes) const
+{
+    auto loaded = std::make_unique<LoadedMovie>();
+    loaded->folder = file.parent_path();
+    loaded->url = fileUrl(file);
+    std::optional<Movie> movie;
+    if (isMovieFile(bytes)) {
+        veskor::Result<Movie> read = readMovie(std::span<const std::uint8_t>(bytes.data(), bytes.size()));
+        if (read.ok())
+            movie = std::move(read).value();
+    } else {
+        movie = pictureMovie(bytes, m_movie.header.version);
+        loaded->picture = movie.has_value();
+    }
+    // What is neither arrives as an empty movie of nothing.
+    if (movie)
+        loaded->bytes = bytes.size();
+    else {
+        MovieBuilder empty(Twips(0), Twips(0), 12, m_movie.header.version);
+        empty.showFrame();
+        movie = empty.movie();
+    }
+    loaded->movie = std::move(*movie);
+    const Movie& m = loaded->movie;
+    loaded->dictionary = std::make_unique<movie::CharacterDictionary>(m.tags);
+    loaded->timeline = std::make_shared<const movie::Timeline>(movie::buildTimeline(m.tags, m.header.frameCount));
+    loaded->scripts = std::make_unique<ScriptIndex>(m.tags, loaded->timeline->frameCount(), *loaded->dictionary,
+                                                    m.header.version);
+    loaded->initDone.assign(loaded->scripts->initActions().size(), false);
+    loaded->character.kind = movie::Character::Kind::Sprite;
+    loaded->character.timeline = loaded->timeline;
+    return loaded;
+}
+
+bool MovieRuntime::holdsMovies(const Instance* inst) const
+{
+    if (!inst || !inst->object || !inst->object->clip)
+        return false;
+    const movie::Character* character = inst->object->character;
+    return inst->isRoot || (character && character->kind == movie::Character::Kind::Sprite);
+}
+
+Instance* MovieRuntime::levelRoot(int number) const
+{
+    if (number == 0)
+        return m_rootInstance;
+    const auto it = m_levels.find(number);
+    return it != m_levels.end() ? it->second.inst : nullptr;
+}
+
+Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
+{
+    Instance* inst = load.clip ? instanceOf(load.clip) : levelRoot(load.level);
+    if (!inst) {
+        // A new level, above the others.
+        Level level;
+        level.root = std::make_unique<movie::DisplayObject>();
+        level.root->clip = movie::Box<movie::ClipState>(movie::ClipState{});
+        auto fresh = std::make_unique<Instance>();
+        fresh->object = level.root.get();
+        fresh->isRoot = true;
+        fresh->level = load.level;
+        inst = fresh.get();
+        m_instances.push_back(std::move(fresh));
+        inst->self = makeObject(inst, nullptr);
+        level.inst = inst;
+        m_levels.emplace(load.level, std::move(level));
+    } else if (!holdsMovies(inst)) {
+        return nullptr;
+    }
+    movie::DisplayObject& object = *inst->object;
+    // What the clip showed leaves; it keeps its place, name and clip events.
+    std::vector<int> depths;
+    for (const auto& [depth, child] : object.clip->objects)
+        depths.push_back(depth);
+    for (int depth : depths)
+        m_runner.remove(object, depth);
+    const int nesting = object.clip->nesting;
+    *object.clip = movie::ClipState{};
+    object.clip->timeline = loaded->timeline.get();
+    object.clip->dictionary = loaded->dictionary.get();
+    object.clip->nesting = nesting;
+    object.clip->frame = -1;
+    object.character = &loaded->character;
+    if (object.id)
+        m_byId.erase(object.id);
+    object.id = m_runner.newId();
+    m_byId[object.id] = inst;
+    inst->movie = loaded;
+    inst->movieRoot = true;
+    // Its variables go with what it showed.
+    Object* self = inst->self;
+    std::vector<std::string> names;
+    for (const script::Property& p : self->properties())
+        names.push_back(p.name);
+    for (const std::string& name : names)
+        self->remove(name);
+    if (Object* proto = m_vm->prototypeOf("MovieClip"))
+        self->put("__proto__", proto, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete);
+    if (inst->isRoot && inst->level == 0)
+        self->put("$version", Value(std::string(kPlayerVersion)));
+    return inst;
+}
+
+void MovieRuntime::unloadMovie(Instance* inst)
+{
+    if (!holdsMovies(inst))
+        return;
+    movie::DisplayObject& object = *inst->object;
+    std::vector<int> depths;
+    for (const auto& [depth, child] : object.clip->objects)
+        depths.push_back(depth);
+    for (int depth : depths)
+        m_runner.remove(object, depth);
+    if (inst->isRoot && inst->level > 0) {
+        const int number = inst->level;
+        detach(inst);
+        inst->isRoot = false;
+        m_levels.erase(number);
+        return;
+    }
+    const int nesting = object.clip->nesting;
+    *object.clip = movie::ClipState{};
+    object.clip->timeline = m_emptyTimeline.get();
+    object.clip->nesting = nesting;
+    object.character = &m_emptyClip;
+    inst->movie = nullptr;
+    inst->movieRoot = false;
+}
+
+std::vector<const movie::DisplayObject*> MovieRuntime::upperLevels() const
+{
+    std::vector<const movie::DisplayObject*> roots;
+    for (const auto& [number, level] : m_levels)
+        roots.push_back(level.root.get());
+    return roots;
+}
+
+double MovieRuntime::bytesLoaded(const Instance* inst) const { return bytesTotal(inst); }
+
+double MovieRuntime::bytesTotal(const Instance* inst) const
+{
+    // A clip a script made empty comes from no file.
+    if (inst && inst->object && inst->object->character == &m_emptyClip)
+        return 0;
+    if (inst && inst->movie)
+        return double(inst->movie->bytes);
+    return double(m_movie.header.fileLength);
+}
+
+int MovieRuntime::swfVersionOf(const Instance* inst) const
+{
+    if (inst && inst->movie)
+        return inst->movie->picture ? -1 : inst->movie->movie.header.version;
+    return m_movie.header.version;
+}
+
+std::string MovieRuntime::urlOf(const Instance* inst) const
+{
+    return inst && inst->movie ? inst->movie->url : m_files.url();
+}
+
+const TimelineScripts* MovieRuntime::scriptsFor(const Instance* inst) const
+{
+    if (!inst || !inst->object || !inst->object->clip)
+        return nullptr;
+    if (inst->isRoot || inst->movieRoot)
+        return &scripts(inst).rootScripts();
+    return scripts(inst).scriptsOf(inst->object->clip->timeline);
+}
+
+// ---------------------------------------------------------------- the script side
+
+Instance* MovieRuntime::loadTarget(Object* asker, const Value& target, int& level)
+{
+    level = -1;
+    if (target.isNumber()) {
+        const double n = target.asNumber();
+        if (!(n >= 0) || n > 0x7fffffff)
+            return nullptr;
+        level = int(n);
+        return nullptr;
+    }
+    if (target.isObject())
+        return instanceOf(target.asObject());
+    if (!target.isString())
+        return nullptr;
+    const std::string path = target.asString();
+    if (const int number = script::levelNumber(lowerAscii(path)); number >= 0) {
+        level = number;
+        return nullptr;
+    }
+    Object* base = asker ? asker : m_rootInstance->self;
+    return instanceOf(m_vm->resolveTarget(base, path));
+}
+
+bool MovieRuntime::loadMovie(Object* asker, const std::string& url, const Value& target, Object* loader)
+{
+    int level = -1;
+    Instance* clip = loadTarget(asker, target, level);
+    if (clip && !holdsMovies(clip))
+        return false;
+    // A level named as text is a clip when it exists; one that does not yet
+    // is loaded as loadMovieNum does, and the loader hears nothing of it.
+    if (level >= 0 && target.isString()) {
+        if (Instance* existing = levelRoot(level))
+            return requestMovie(existing, -1, url, loader, target);
+        loader = nullptr;
+    }
+    return requestMovie(clip, level, url, loader, target);
+}
+
+bool MovieRuntime::unloadMovie(const Value& target)
+{
+    int level = -1;
+    Instance* clip = loadTarget(m_vm->runningClip(), target, level);
+    if (!clip)
+        clip = levelRoot(level);
+    if (!clip)
+        return false;
+    unloadMovie(clip);
+    return true;
+}
+
+bool MovieRuntime::loadProgress(const Value& target, double& loaded, double& total)
+{
+    int level = -1;
+    Instance* clip = loadTarget(m_vm->runningClip(), target, level);
+    if (!clip)
+        clip = levelRoot(level);
+    if (!clip)
+        return false;
+    loaded = bytesLoaded(clip);
+    total = bytesTotal(clip);
+    return true;
+}
+
+void MovieRuntime::getUrl(Object* clip, const std::string& url, const std::string& window, int, bool loadTarget,
+                          bool loadVariables)
+{
+    const std::string lower = lowerAscii(url);
+    if (lower.rfind("fscommand:", 0) == 0) {
+        // fscommand("quit") ends the movie after this frame; the program
+        // hears of the others.
+        const std::string command = url.substr(10);
+        if (lowerAscii(command) == "quit")
+            m_quit = true;
+        if (commandSink)
+            commandSink(command, window);
+        return;
+    }
+    // Level names ignore case before SWF 7, as other names do.
+    const int level = script::levelNumber(m_vm->swfVersion() >= 7 ? window : lowerAscii(window));
+    Instance* target = nullptr;
+    if (loadTarget && level < 0) {
+        target = instanceOf(window.empty() ? clip : m_vm->resolveTarget(clip, window));
+        if (!target)
+            return;
+    }
+    if (loadVariables) {
+        this->loadVariables(target, level, url);
+        return;
+    }
+    if (loadTarget || level >= 0) {
+        // An empty address unloads.
+        if (url.empty()) {
+            unloadMovie(target ? target : levelRoot(level));
+            return;
+        }
+        requestMovie(target, level, url, nullptr, Value());
+        return;
+    }
+    if (url.empty())
+        return;
+    // A movie beside this one opened in its own window replaces it, as in
+    // the projector; web addresses go to the program.
+    if (lowerAscii(window) == "_self" && isMovieAddress(url)) {
+        requestMovie(nullptr, 0, url, nullptr, Value());
+        return;
+    }
+    if (urlSink)
+        urlSink(url, window);
+}
+
+} // namespace swf::runtime

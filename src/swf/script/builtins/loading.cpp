@@ -1,0 +1,80 @@
+#include "swf/script/builtins/loading.h"
+
+#include "swf/script/host.h"
+
+#include <QByteArray>
+#include <QStringDecoder>
+
+namespace swf::script {
+
+namespace {
+
+std::string toUtf8(QStringDecoder& decoder, const std::string& bytes, std::size_t skip)
+{
+    const QString text = decoder.decode(QByteArrayView(bytes.data() + skip, qsizetype(bytes.size() - skip)));
+    return text.toStdString();
+}
+
+} // namespace
+
+std::string decodeLoadedText(Interpreter& in, const std::string& bytes)
+{
+    auto starts = [&](std::initializer_list<unsigned char> mark) {
+        if (bytes.size() < mark.size())
+            return false;
+        std::size_t i = 0;
+        for (unsigned char c : mark) {
+            if (static_cast<unsigned char>(bytes[i++]) != c)
+                return false;
+        }
+        return true;
+    };
+    // SWF 5 knew no Unicode: its movies read every file in the code page.
+    const Value system = in.getMember(in.global(), "System");
+    const bool codepage = in.swfVersion() <= 5
+        || (system.isObject() && in.toBoolean(in.getMember(system, "useCodepage")));
+    std::string text;
+    if (codepage) {
+        QStringDecoder decoder("GB18030");
+        text = decoder.isValid() ? toUtf8(decoder, bytes, 0) : bytes;
+    } else if (starts({0xEF, 0xBB, 0xBF})) {
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        text = toUtf8(decoder, bytes, 3);
+    } else if (starts({0xFE, 0xFF})) {
+        QStringDecoder decoder(QStringConverter::Utf16BE, QStringConverter::Flag::Stateless);
+        text = toUtf8(decoder, bytes, 2);
+    } else if (starts({0xFF, 0xFE})) {
+        QStringDecoder decoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless);
+        text = toUtf8(decoder, bytes, 2);
+    } else {
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        text = toUtf8(decoder, bytes, 0);
+    }
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string::npos)
+        text.resize(nul);
+    return text;
+}
+
+bool loadTextInto(Interpreter& in, const std::string& url, Object* target)
+{
+    if (!target)
+        return false;
+    if (!in.host().readsFiles()) {
+        in.addTimer(target, Value(), "onData", {Value()}, 1, false);
+        return true;
+    }
+    Interpreter* vm = &in;
+    return in.host().loadFile(in.runningClip(), url, target, [vm, target](const std::optional<std::string>& bytes) {
+        if (!bytes) {
+            vm->callMethodFromHost(target, "onData", {Value()});
+            return;
+        }
+        const double size = double(bytes->size());
+        vm->setMember(target, "_bytesLoaded", size);
+        vm->setMember(target, "_bytesTotal", size);
+        vm->callMethodFromHost(target, "onData", {Value(decodeLoadedText(*vm, *bytes))});
+    });
+}
+
+} // namespace swf::script

@@ -1,0 +1,28 @@
+#pragma once
+
+// What the loading classes (LoadVars, XML, the loadVariables action, style
+// sheets) share: text as the original player decoded it from a file, and a
+// request whose answer reaches the object's onData on a later frame.
+
+#include "swf/script/builtins/builtins.h"
+
+#include <string>
+
+namespace swf::script {
+
+// Text from a file: UTF-8, or UTF-16 of either order, after a byte-order mark;
+// without one UTF-8. While System.useCodepage is set, and always for SWF 5
+// movies, the system's code page instead (GB18030, as on the Chinese systems
+// the courseware was made on), marks and all. The text ends at its first NUL.
+std::string decodeLoadedText(Interpreter& in, const std::string& bytes);
+
+// Asks the host for `url` on behalf of `target`. When it arrives,
+// target._bytesLoaded and _bytesTotal give its size and target.onData gets
+// the text; when it cannot be had, onData gets undefined and the sizes stay
+// as they were. False when the host refuses the request outright.
+bool loadTextInto(Interpreter& in, const std::string& url, Object* target);
+
+// Sets one variable of `target` per "name=value" pair of form-encoded text.
+void decodeVariables(Interpreter& in, Object* target, const std::string& text);
+
+} // namespace swf::script

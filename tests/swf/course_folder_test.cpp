@@ -1,0 +1,206 @@
+// Courseware of many files, made with the project's writer: a menu that
+// loads its chapters into a clip and a level and unloads them, a quiz that
+// reads its questions from text files, a preloader, and a movie that asks
+// for files outside its folder and gets none of them.
+
+#include "support/assembler.h"
+#include "swf/format/imports.h"
+#include "swf/format/movie_builder.h"
+#include "swf/format/writer.h"
+#include "swf/player.h"
+#include "swf/runtime/trace_run.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+using namespace swf;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A movie of one DoAction a frame.
+Movie scripted(const std::vector<std::string>& frames)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    for (const std::string& source : frames) {
+        auto code = script::test::assemble(source);
+        EXPECT_TRUE(code.ok()) << (code.ok() ? "" : code.error().message);
+        if (code.ok())
+            b.add(DoAction{*code});
+        b.showFrame();
+    }
+    return b.movie();
+}
+
+void save(const Movie& movie, const fs::path& path)
+{
+    fs::create_directories(path.parent_path());
+    ASSERT_TRUE(writeMovieFile(movie, path).ok());
+}
+
+void write(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string play(const fs::path& path, int frames)
+{
+    auto movie = loadMovie(path);
+    return movie.ok() ? runtime::traceMovie(*movie, {.frames = frames, .moviePath = path}).output : movie.error().message;
+}
+
+const std::string kMakeHolder = "push 1, \"holder\", 2, \"_root\"\nGetVariable\npush \"createEmptyMovieClip\"\n"
+                                "CallMethod\nPop\n";
+const std::string kTraceWhere = "push \"this\"\nGetVariable\nTargetPath\nAdd2\nTrace\n";
+
+} // namespace
+
+TEST(CourseFolder, MenuLoadsChaptersIntoAClipAndALevelAndUnloadsThem)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    save(scripted({kMakeHolder + "push \"chapter1.swf\", \"holder\"\ngeturl2 64\n"
+                                 "geturl \"chapters/chapter2.swf\" \"_level1\"\npush \"menu\"\nTrace",
+                   "",
+                   "",
+                   "",
+                   "push \"\", \"holder\"\ngeturl2 64\ngeturl \"\" \"_level1\"",
+                   "push \"_level1\"\nGetVariable\nTypeOf\nTrace\n"
+                   "push \"holder\"\nGetVariable\npush \"_totalframes\"\nGetMember\nTrace\nStop"}),
+         dir / "menu.swf");
+    save(scripted({"push \"chapter 1 in \"\n" + kTraceWhere, "Stop"}), dir / "chapter1.swf");
+    // The chapter in a folder of its own reads its text from there.
+    save(scripted({"push \"chapter 2 in \"\n" + kTraceWhere + "push \"topic.txt\", \"_level1\"\ngeturl2 128", "",
+                   "push \"topic\"\nGetVariable\nTrace\nStop"}),
+         dir / "chapters" / "chapter2.swf");
+    write(dir / "chapters" / "topic.txt", "topic=levels");
+    write(dir / "topic.txt", "topic=the menu's");
+
+    // What a frame asks for arrives when it is over: a movie shows its first
+    // frame then, the newest first.
+    EXPECT_EQ(play(dir / "menu.swf", 5), "menu\n"
+                                         "chapter 2 in _level1\n"
+                                         "chapter 1 in _level0.holder\n"
+                                         "levels\n"
+                                         "undefined\n"
+                                         "1\n");
+}
+
+TEST(CourseFolder, QuizReadsUtf8AndTheChineseCodePage)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    save(scripted({"push \"utf8.txt\", \"_level0\"\ngeturl2 128",
+                   "push \"q1\"\nGetVariable\nTrace\npush \"System\"\nGetVariable\npush \"useCodepage\", true\n"
+                   "SetMember\npush \"gb.txt\", \"_level0\"\ngeturl2 128",
+                   "push \"q2\"\nGetVariable\nTrace\nStop"}),
+         dir / "quiz.swf");
+    write(dir / "utf8.txt", "q1=\xE4\xBD\xA0\xE5\xA5\xBD");
+    QStringEncoder gb("GB18030");
+    const QByteArray encoded = gb.encode(QString::fromUtf8("q2=中文课件"));
+    write(dir / "gb.txt", encoded.toStdString());
+
+    EXPECT_EQ(play(dir / "quiz.swf", 3), "你好\n中文课件\n");
+}
+
+TEST(CourseFolder, PreloaderSeesEveryByteOfWhatArrived)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    const auto bytes = [](const std::string& clip, const std::string& which) {
+        return "push 0, \"" + clip + "\"\nGetVariable\npush \"getBytes" + which + "\"\nCallMethod\n";
+    };
+    save(scripted({kMakeHolder + "push \"chapter.swf\", \"holder\"\ngeturl2 64\n" + bytes("_root", "Loaded")
+                       + bytes("_root", "Total") + "Equals2\nTrace",
+                   "",
+                   bytes("holder", "Loaded") + bytes("holder", "Total") + "Equals2\nTrace\n" + bytes("holder", "Total")
+                       + "Trace\npush \"holder\"\nGetVariable\npush \"_framesloaded\"\nGetMember\nTrace\nStop"}),
+         dir / "preloader.swf");
+    save(scripted({"", "", ""}), dir / "chapter.swf");
+
+    EXPECT_EQ(play(dir / "preloader.swf", 2), "true\ntrue\n" + std::to_string(fs::file_size(dir / "chapter.swf")) + "\n3\n");
+}
+
+TEST(CourseFolder, BrokenFilesArriveAsEmptyClipsAndTheMovieGoesOn)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    write(dir / "broken.swf", std::string("FWS\x08\xff\xff\xff\x7f", 8) + "not a movie");
+    write(dir / "broken.png", "\x89PNG\r\n\x1a\n and nothing more");
+    save(scripted({kMakeHolder + "push \"broken.swf\", \"holder\"\ngeturl2 64\n"
+                                 "geturl \"broken.png\" \"_level1\"",
+                   "",
+                   "",
+                   "push \"holder\"\nGetVariable\npush \"_totalframes\"\nGetMember\nTrace\n"
+                   "push \"_level1\"\nGetVariable\npush \"_totalframes\"\nGetMember\nTrace\nStop"}),
+         dir / "course.swf");
+
+    EXPECT_EQ(play(dir / "course.swf", 3), "1\n1\n");
+}
+
+TEST(CourseFolder, NothingOutsideTheOpenedMoviesFolderIsRead)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    const fs::path course = dir / "course";
+    save(scripted({"push \"escaped\"\nTrace"}), dir / "outside.swf");
+    write(dir / "outside.txt", "leak=1");
+    fs::create_directories(course);
+    fs::create_symlink(dir / "outside.swf", course / "escape.swf");
+    fs::create_symlink(dir / "outside.txt", course / "escape.txt");
+
+    const std::vector<std::string> addresses{"../outside.swf", "/etc/passwd", "escape.swf",
+                                             "http://example.com/outside.swf",
+                                             "file://" + (dir / "outside.swf").string()};
+    std::string probe = "function onLoadError target code\npush \"refused: \", \"code\"\nGetVariable\nAdd2\nTrace\nend\n"
+                        "push \"mcl\", 0, \"MovieClipLoader\"\nNewObject\nSetVariable\n"
+                        "push \"_root\"\nGetVariable\npush 1, \"mcl\"\nGetVariable\npush \"addListener\"\nCallMethod\nPop\n"
+                        + kMakeHolder;
+    for (const std::string& address : addresses)
+        probe += "push \"holder\", \"" + address + "\", 2, \"mcl\"\nGetVariable\npush \"loadClip\"\nCallMethod\nPop\n";
+    for (const std::string& address : std::vector<std::string>{"../outside.txt", "escape.txt", "file://" + (dir / "outside.txt").string()})
+        probe += "push \"" + address + "\", \"_level0\"\ngeturl2 128\n";
+    save(scripted({probe, "", "push \"leak\"\nGetVariable\nTrace\nStop"}), course / "probe.swf");
+
+    const auto listing = [&] {
+        std::set<std::string> names;
+        for (const auto& entry : fs::recursive_directory_iterator(dir))
+            names.insert(entry.path().string());
+        return names;
+    };
+    const std::set<std::string> before = listing();
+    EXPECT_EQ(play(course / "probe.swf", 2), "refused: URLNotFound\nrefused: URLNotFound\nrefused: URLNotFound\n"
+                                             "refused: URLNotFound\nrefused: URLNotFound\nundefined\n");
+    EXPECT_EQ(listing(), before);
+}
+
+TEST(CourseFolder, AMovieOpenedInItsOwnPlaceReplacesTheOneThatAskedAndCommandsReachTheProgram)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    save(scripted({"geturl \"fscommand:fullscreen\" \"true\"",
+                   "geturl \"next.swf\" \"_self\"\ngeturl \"fscommand:exec\" \"calc\"", "Stop"}),
+         dir / "menu.swf");
+    save(scripted({"push \"next\"\nTrace", "", "", ""}), dir / "next.swf");
+    auto player = Player::fromFile(dir / "menu.swf");
+    ASSERT_TRUE(player.ok());
+    std::string log;
+    (*player)->setTraceHandler([&](const std::string& line) { log += line + "\n"; });
+    (*player)->setCommandHandler([&](const std::string& command, const std::string& arguments) {
+        log += command + " " + arguments + "\n";
+    });
+    // The first frame's command waited for someone to hear it.
+    EXPECT_EQ(log, "fullscreen true\n");
+    EXPECT_EQ((*player)->frameCount(), 3);
+    (*player)->advance();
+    // The program hears every command (and refuses exec itself); the movie
+    // beside it arrives when the frame is over.
+    EXPECT_EQ(log, "fullscreen true\nexec calc\nnext\n");
+    EXPECT_EQ((*player)->frameCount(), 4);
+}
