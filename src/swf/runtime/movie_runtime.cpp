@@ -342,9 +342,12 @@ void MovieRuntime::detach(Instance* inst)
     inst->removedName = inst->object->name;
     // Its path as it leaves (a parent leaving first keeps its name).
     inst->removedPath.clear();
-    for (Instance* i = inst; i && !i->isRoot; i = i->parent)
+    Instance* top = inst;
+    for (Instance* i = inst; i && !i->isRoot; i = i->parent) {
         inst->removedPath.insert(0, "." + (i->object ? i->object->name : i->removedName));
-    inst->removedPath.insert(0, "_level0");
+        top = i->parent;
+    }
+    inst->removedPath.insert(0, "_level" + std::to_string(top ? top->level : 0));
     inst->removedText = std::move(inst->object->text);
     m_byId.erase(inst->object->id);
     inst->object = nullptr;
