@@ -275,6 +275,30 @@ std::unique_ptr<LoadedMovie> MovieRuntime::readLoadedMovie(const std::filesystem
     return loaded;
 }
 
+namespace {
+
+// Takes everything a clip shows off the stage.
+void removeChildren(movie::TimelineRunner& runner, movie::DisplayObject& object)
+{
+    std::vector<int> depths;
+    for (const auto& [depth, child] : object.clip->objects)
+        depths.push_back(depth);
+    for (int depth : depths)
+        runner.remove(object, depth);
+}
+
+// Leaves a clip empty, at its nesting, with `timeline` to play.
+void emptyClip(movie::TimelineRunner& runner, movie::DisplayObject& object, const movie::Timeline* timeline)
+{
+    removeChildren(runner, object);
+    const int nesting = object.clip->nesting;
+    *object.clip = movie::ClipState{};
+    object.clip->timeline = timeline;
+    object.clip->nesting = nesting;
+}
+
+} // namespace
+
 bool MovieRuntime::holdsMovies(const Instance* inst) const
 {
     if (!inst || !inst->object || !inst->object->clip)
@@ -313,16 +337,8 @@ Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
     }
     movie::DisplayObject& object = *inst->object;
     // What the clip showed leaves; it keeps its place, name and clip events.
-    std::vector<int> depths;
-    for (const auto& [depth, child] : object.clip->objects)
-        depths.push_back(depth);
-    for (int depth : depths)
-        m_runner.remove(object, depth);
-    const int nesting = object.clip->nesting;
-    *object.clip = movie::ClipState{};
-    object.clip->timeline = loaded->timeline.get();
+    emptyClip(m_runner, object, loaded->timeline.get());
     object.clip->dictionary = loaded->dictionary.get();
-    object.clip->nesting = nesting;
     object.clip->frame = -1;
     object.character = &loaded->character;
     if (object.id)
@@ -350,22 +366,15 @@ void MovieRuntime::unloadMovie(Instance* inst)
     if (!holdsMovies(inst))
         return;
     movie::DisplayObject& object = *inst->object;
-    std::vector<int> depths;
-    for (const auto& [depth, child] : object.clip->objects)
-        depths.push_back(depth);
-    for (int depth : depths)
-        m_runner.remove(object, depth);
     if (inst->isRoot && inst->level > 0) {
+        removeChildren(m_runner, object);
         const int number = inst->level;
         detach(inst);
         inst->isRoot = false;
         m_levels.erase(number);
         return;
     }
-    const int nesting = object.clip->nesting;
-    *object.clip = movie::ClipState{};
-    object.clip->timeline = m_emptyTimeline.get();
-    object.clip->nesting = nesting;
+    emptyClip(m_runner, object, m_emptyTimeline.get());
     object.character = &m_emptyClip;
     inst->movie = nullptr;
     inst->movieRoot = false;
