@@ -89,6 +89,41 @@ TEST(MovieScripts, AReferenceToARemovedClipLeadsToTheClipNowAtItsPath)
     EXPECT_EQ(tracedInAClip(script, 6), "\nundefined\n_level0.mc.c\n5\n");
 }
 
+// From SWF 6 a removed clip with an unload handler stays, below every depth,
+// until the handler has run.
+TEST(MovieScripts, ARemovedClipWithAnUnloadHandlerStaysUntilItRan)
+{
+    const std::string script = R"(
+        push "c", 1, "c", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        SetVariable
+        push "c"
+        GetVariable
+        push "onUnload"
+        function
+          push "unloaded"
+          Trace
+        end
+        SetMember
+        push 0, "c"
+        GetVariable
+        push "removeMovieClip"
+        CallMethod
+        Pop
+        push "c"
+        GetVariable
+        Trace
+        push 0, "c"
+        GetVariable
+        push "getDepth"
+        CallMethod
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 7), "_level0.mc.c\n-32770\nunloaded\n");
+}
+
 TEST(MovieScripts, UncaughtExceptionsAreLoggedUnlessTheMovieQuits)
 {
     EXPECT_EQ(tracedInAClip("push \"Oh no!\"\nThrow\n", 7), "Warning: Uncaught exception, Oh no!\n");

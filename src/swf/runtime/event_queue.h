@@ -26,6 +26,8 @@ struct Job {
     std::string handler;     // then this method, if the object has it
     bool construct = false;  // registered class and constructor
     bool evenIfRemoved = false;
+    // A clip a script removed, kept on the stage until its unload event ran: removed then.
+    bool removeAfter = false;
     // Host work that must wait its turn (a loader's events): run instead of the above.
     std::function<void()> call;
     script::Object* keep = nullptr; // what `call` works on besides `self`

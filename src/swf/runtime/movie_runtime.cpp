@@ -61,6 +61,15 @@ MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary&
     m_rootInstance = inst.get();
     m_instances.push_back(std::move(inst));
     installHostObjects();
+    // A local movie whose file attributes ask for the network plays in the
+    // local-with-network sandbox; others may read local files only.
+    for (const Tag& tag : movie.tags) {
+        const auto* unknown = std::get_if<UnknownTag>(&tag);
+        if (unknown && unknown->code == 69 && !unknown->data.empty() && (unknown->data[0] & 1)) {
+            if (Object* security = m_vm->getMember(m_vm->getMember(m_vm->global(), "System"), "security").asObject())
+                security->put("sandboxType", "localWithNetwork", script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete | script::PropertyFlag::Version7);
+        }
+    }
     m_rootInstance->self = makeObject(m_rootInstance, nullptr);
     m_rootInstance->self->put("$version", Value(std::string(kPlayerVersion)));
 }
@@ -320,13 +329,15 @@ void MovieRuntime::detach(Instance* inst)
 {
     if (!inst || !inst->object)
         return;
-    auto job = std::make_unique<Job>();
-    job->inst = inst;
-    job->self = inst->self;
-    job->event = ClipEvent::Unload;
-    job->handler = "onUnload";
-    job->evenIfRemoved = true;
-    m_jobs.push(std::move(job));
+    if (!inst->unloadHeard) {
+        auto job = std::make_unique<Job>();
+        job->inst = inst;
+        job->self = inst->self;
+        job->event = ClipEvent::Unload;
+        job->handler = "onUnload";
+        job->evenIfRemoved = true;
+        m_jobs.push(std::move(job));
+    }
     if (m_pointer.hover == inst)
         m_pointer.hover = nullptr;
     if (m_pointer.pressed == inst)
@@ -429,6 +440,10 @@ void MovieRuntime::runQueue()
                 m_vm->callFromHost(fn, self, {});
         }
         job->inst->unloading = false;
+        if (job->removeAfter && job->inst->object && job->inst->parent) {
+            job->inst->unloadHeard = true;
+            removeAt(job->inst->parent, job->inst->depth);
+        }
     }
     if (budget < 0)
         m_jobs.clear();
@@ -617,9 +632,14 @@ void MovieRuntime::prevFrame(Object* clip)
 bool MovieRuntime::frameLoaded(Object* clip, int frame)
 {
     Instance* inst = instanceOf(clip);
-    if (!inst || !inst->object->clip || !inst->object->clip->timeline)
+    if (frame < 0 || !inst || !inst->object->clip || !inst->object->clip->timeline)
         return true;
-    return frame < inst->object->clip->timeline->frameCount();
+    // Once a timeline has all its frames, any frame up to the format's last
+    // (16000) counts as loaded.
+    const movie::Timeline& timeline = *inst->object->clip->timeline;
+    if (timeline.shownFrames < timeline.frameCount())
+        return frame < timeline.shownFrames;
+    return frame <= 16000;
 }
 
 void MovieRuntime::cloneClip(Object* source, const std::string& name, int depth)
@@ -631,7 +651,7 @@ void MovieRuntime::cloneClip(Object* source, const std::string& name, int depth)
 void MovieRuntime::removeClip(Object* clip)
 {
     if (Instance* inst = instanceOf(clip))
-        remove(inst);
+        remove(inst, true);
 }
 
 void MovieRuntime::startDrag(Object* clip, bool lockCenter, bool constrain, double x1, double y1, double x2, double y2)

@@ -75,6 +75,7 @@ struct Instance {
     std::string removedName; // its name when it left the stage
     std::string removedPath; // its path then, where references to it lead
     bool unloading = false;  // its unload event runs: it keeps its path meanwhile
+    bool unloadHeard = false; // its unload event ran before it left the stage
     // The clip actions of the placement that created it.
     const std::vector<ClipAction>* clipActions = nullptr;
     // setMask links, both ways, so that either side leaving the stage undoes them.
@@ -237,7 +238,9 @@ public:
     script::Object* createTextField(Instance* parent, const std::string& name, int depth, double x, double y,
                                     double width, double height);
     script::Object* duplicate(Instance* source, const std::string& name, int depth, script::Object* init);
-    void remove(Instance* inst);
+    // A script's removal: the RemoveSprite action reaches fewer depths than the methods.
+    void remove(Instance* inst, bool byAction = false);
+    bool hasUnloadHandler(Instance* inst);
     bool swapDepths(Instance* inst, int depth);
     int nextHighestDepth(Instance* parent) const;
     // The object's bounds in its own space, in twips; empty (xMin > xMax) if nothing is drawn.

@@ -6,6 +6,7 @@
 #include "swf/runtime/movie_runtime.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace swf::runtime {
@@ -19,7 +20,8 @@ namespace {
 // original player takes) and removed from.
 constexpr int kMinScriptDepth = -2130706432;
 constexpr int kMaxScriptDepth = 2130690045; // the first refused
-constexpr int kMaxRemovableDepth = 1048575;
+constexpr int kMaxRemovableDepth = 2130690031;
+constexpr int kMaxActionRemovableDepth = 1048575;
 
 bool validDepth(int depth) { return depth >= kMinScriptDepth && depth < kMaxScriptDepth; }
 
@@ -118,14 +120,46 @@ Object* MovieRuntime::duplicate(Instance* source, const std::string& name, int d
     return inst->self;
 }
 
-void MovieRuntime::remove(Instance* inst)
+void MovieRuntime::remove(Instance* inst, bool byAction)
 {
     if (!inst || inst->isRoot || !inst->parent || !inst->parent->object)
         return;
     const int depth = inst->depth - kScriptDepthOffset;
-    if (depth < 0 || depth > kMaxRemovableDepth)
+    if (depth < 0 || depth > (byAction ? kMaxActionRemovableDepth : kMaxRemovableDepth))
         return;
+    // From SWF 6, a clip that has an unload handler stays on the stage until
+    // its unload event has run, moved below every depth a script can reach:
+    // scripts meanwhile still find it by its name.
+    if (swfVersionOf(inst) >= 6 && hasUnloadHandler(inst)) {
+        int key = -1 - inst->depth; // script depth -32769 - depth
+        const auto& objects = inst->parent->object->clip->objects;
+        while (objects.contains(key) && key > INT_MIN)
+            --key;
+        if (!objects.contains(key)) {
+            m_runner.swap(*inst->parent->object, inst->depth, key);
+            inst->depth = key;
+            auto job = std::make_unique<Job>();
+            job->inst = inst;
+            job->self = inst->self;
+            job->event = ClipEvent::Unload;
+            job->handler = "onUnload";
+            job->removeAfter = true;
+            m_jobs.push(std::move(job));
+            return;
+        }
+    }
     removeAt(inst->parent, inst->depth);
+}
+
+bool MovieRuntime::hasUnloadHandler(Instance* inst)
+{
+    if (inst->clipActions) {
+        for (const ClipAction& action : *inst->clipActions) {
+            if (action.eventFlags & ClipEvent::Unload)
+                return true;
+        }
+    }
+    return inst->self && !m_vm->getMember(inst->self, "onUnload").isUndefined();
 }
 
 bool MovieRuntime::swapDepths(Instance* inst, int depth)

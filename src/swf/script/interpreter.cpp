@@ -159,10 +159,8 @@ Value Interpreter::lookup(Object* o, const std::string& name, Object** owner)
         if (const Property* p = o->findOwn(name)) {
             if (owner)
                 *owner = o;
-            if (p->isAccessor()) {
-                Object* getter = p->getter;
-                return call(getter, thisObject, {});
-            }
+            if (p->isAccessor() && accessorCallable(p->accessorId, thisObject))
+                return callAccessor(p->getter, p->accessorId, thisObject, {});
             return p->value;
         }
         o = o->proto();
@@ -170,6 +168,33 @@ Value Interpreter::lookup(Object* o, const std::string& name, Object** owner)
     if (owner)
         *owner = nullptr;
     return Value();
+}
+
+// The original player nests the calls of one accessor property's getter and
+// setter (and the watches of its name) at most 65 deep; past that the
+// property reads and writes the plain value underneath it. Before SWF 7 it
+// does so too while the innermost of those calls runs on the same object.
+bool Interpreter::accessorCallable(std::uint32_t accessorId, const Object* self) const
+{
+    int running = 0;
+    const RunningAccessor* innermost = nullptr;
+    for (const RunningAccessor& r : m_runningAccessors) {
+        if (r.id == accessorId) {
+            ++running;
+            innermost = &r;
+        }
+    }
+    if (m_version < 7 && innermost && innermost->self == self)
+        return false;
+    return running < kMaxNestedAccessorCalls;
+}
+
+Value Interpreter::callAccessor(Object* function, std::uint32_t accessorId, Object* self, const std::vector<Value>& args)
+{
+    m_runningAccessors.push_back({accessorId, self});
+    Value result = function ? call(function, self, args) : Value();
+    m_runningAccessors.pop_back();
+    return result;
 }
 
 Value Interpreter::getPropertyOf(Object* o, const std::string& name, Object* thisObject)
@@ -263,12 +288,18 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
     }
     auto& watches = o->watches();
     if (!watches.empty()) {
-        auto it = watches.find(o->key(name));
-        if (it != watches.end() && it->second.callback) {
-            // The watch runs once per assignment; a watch that assigns the
-            // same name does not re-enter itself.
+        const std::string key = o->key(name);
+        auto it = watches.find(key);
+        const auto nested = std::count_if(m_runningWatches.begin(), m_runningWatches.end(),
+                                          [&](const RunningWatch& r) { return r.object == o && r.key == key; });
+        if (it != watches.end() && it->second.callback && nested < kMaxNestedAccessorCalls) {
+            // The watch runs once per assignment. Before SWF 7 a watch that
+            // assigns the same name does not re-enter itself; later it does,
+            // as deep as accessors nest.
             Watch w = it->second;
-            it->second.callback = nullptr;
+            if (m_version < 7)
+                it->second.callback = nullptr;
+            m_runningWatches.push_back({o, key});
             // The old value is the one stored along the prototype chain; no
             // getter runs for it.
             Value oldValue;
@@ -279,7 +310,16 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
                     break;
                 }
             }
-            value = call(w.callback, o, {Value(name), oldValue, input, w.userData});
+            // While the watch runs, an accessor property of that name is
+            // left alone, as while its own getter or setter runs.
+            std::uint32_t accessorId = 0;
+            if (holder) {
+                if (const Property* held = holder->findOwn(name); held && held->isAccessor())
+                    accessorId = held->accessorId;
+            }
+            value = accessorId ? callAccessor(w.callback, accessorId, o, {Value(name), oldValue, input, w.userData})
+                               : call(w.callback, o, {Value(name), oldValue, input, w.userData});
+            m_runningWatches.pop_back();
             auto again = o->watches().find(o->key(name));
             if (again != o->watches().end() && !again->second.callback)
                 again->second.callback = w.callback;
@@ -292,8 +332,15 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
     for (int depth = 0; p && depth < kMaxProtoDepth; ++depth) {
         if (Property* prop = p->findOwn(name)) {
             if (prop->isAccessor()) {
-                if (prop->setter)
-                    call(prop->setter, o, {value});
+                const std::uint32_t id = prop->accessorId;
+                if (accessorCallable(id, o)) {
+                    if (!prop->setter)
+                        return;
+                    callAccessor(prop->setter, id, o, {value});
+                }
+                // The value assigned stays underneath, for reads while a call runs.
+                if (Property* again = p->findOwn(name); again && again->accessorId == id)
+                    again->value = value;
                 return;
             }
             break;

@@ -238,6 +238,11 @@ private:
     Object* liveTarget(const Frame& f);
     void setTarget(Frame& f, const Value& target);
     Value lookup(Object* o, const std::string& name, Object** owner);
+    // Whether a get or set of an accessor property from `self` calls its getter
+    // or setter now, with calls of them (or watches of its name) running; else
+    // it reads or writes the plain value underneath.
+    bool accessorCallable(std::uint32_t accessorId, const Object* self) const;
+    Value callAccessor(Object* function, std::uint32_t accessorId, Object* self, const std::vector<Value>& args);
     Object* makeSuper(Object* home, Object* thisObject);
     Value getPropertyOf(Object* o, const std::string& name, Object* thisObject);
     std::string traceString(const Value& v);
@@ -285,6 +290,18 @@ private:
     std::map<std::string, Object*> m_registeredClasses;
     std::vector<Object*> m_pinned;
     int m_nextTimer = 1;
+    // The getter and setter calls (and watches of accessor properties) running now, innermost last.
+    struct RunningAccessor {
+        std::uint32_t id;
+        const Object* self;
+    };
+    std::vector<RunningAccessor> m_runningAccessors;
+    struct RunningWatch {
+        const Object* object;
+        std::string key;
+    };
+    std::vector<RunningWatch> m_runningWatches;
+    static constexpr int kMaxNestedAccessorCalls = 65;
 
     friend void installBuiltins(Interpreter&);
 };

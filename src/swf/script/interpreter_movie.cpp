@@ -87,8 +87,12 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
             next += std::size_t(std::max(0, a.number2));
         break;
     case ActionCode::WaitForFrame2: {
+        // A whole number is a frame number; anything else names a label, and a
+        // label (found or not) counts as loaded.
         Value frame = pop(f);
-        if (f.target && !m_host.frameLoaded(f.target, frameIndex(toNumber(frame))))
+        double n = frame.isString() ? stringToNumber(frame.asString(), 7) : toNumber(frame);
+        const int index = std::isfinite(n) && n == std::trunc(n) ? frameIndex(n) : -1;
+        if (f.target && !m_host.frameLoaded(f.target, index))
             next += std::size_t(std::max(0, a.number2));
         break;
     }

@@ -102,8 +102,10 @@ void Object::setAccessor(const std::string& name, Object* getter, Object* setter
     // property hidden from this version is replaced, as put() replaces it.
     Property* existing = findOwn(name);
     Property& p = existing ? *existing : put(name, Value());
+    static std::uint32_t lastAccessorId = 0;
     p.getter = getter;
     p.setter = setter;
+    p.accessorId = ++lastAccessorId;
 }
 
 bool Object::remove(const std::string& name)

@@ -46,6 +46,8 @@ struct Property {
     Object* getter = nullptr; // addProperty: both set, or getter alone
     Object* setter = nullptr;
     std::uint16_t flags = 0;
+    // Tells one addProperty from another (one that replaced it under the same name).
+    std::uint32_t accessorId = 0;
     bool isAccessor() const { return getter != nullptr; }
 };
 

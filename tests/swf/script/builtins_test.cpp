@@ -229,6 +229,58 @@ TEST(ObjectBuiltins, AddPropertyCallsGetterAndSetter)
     )"), "set 7\nget\n42");
 }
 
+TEST(ObjectBuiltins, AccessorCallsNestAtMost65DeepThenReadThePlainValue)
+{
+    // A getter that reads its own property: SWF 6 reads the value underneath at
+    // once, SWF 7 nests 65 calls first. The value assigned stays underneath.
+    const std::string script = R"(
+        push "n", 0
+        setvariable
+        push "o", 0
+        initobject
+        setvariable
+        function getter
+          push "n", "n"
+          getvariable
+          push 1
+          add2
+          setvariable
+          push "this"
+          getvariable
+          push "p"
+          getmember
+          return
+        end
+        function setter v
+        end
+        push "setter"
+        getvariable
+        push "getter"
+        getvariable
+        push "p", 3, "o"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "o"
+        getvariable
+        push "p", 5
+        setmember
+        push "o"
+        getvariable
+        push "p"
+        getmember
+        trace
+        push "n"
+        getvariable
+        trace
+    )";
+    Machine v6(6);
+    EXPECT_EQ(v6.run(script), "5\n1");
+    Machine v7(7);
+    EXPECT_EQ(v7.run(script), "5\n65");
+}
+
 TEST(ObjectBuiltins, WatchSeesOldAndNewValue)
 {
     Machine m(7);

@@ -115,8 +115,9 @@ void installSecurity(Interpreter& in, Object* system)
     scriptMethod(in, security, "escapeDomain", [](Interpreter& in, Object*, const Args& args) -> Value {
         return in.toString(arg(args, 0));
     }, kHiddenPermanent);
-    // A movie played from a local file.
-    security->put("sandboxType", "localTrusted", kHiddenPermanent | PropertyFlag::Version8);
+    // A movie played from a local file (the runtime names the network
+    // sandbox for a movie that asks for it).
+    security->put("sandboxType", "localWithFile", kHiddenPermanent | PropertyFlag::Version7);
     markVersion(security, {"allowInsecureDomain"}, PropertyFlag::Version7);
 
     Object* resolverProto = in.newObject();
