@@ -124,6 +124,35 @@ TEST(MovieScripts, ARemovedClipWithAnUnloadHandlerStaysUntilItRan)
     EXPECT_EQ(tracedInAClip(script, 7), "_level0.mc.c\n-32770\nunloaded\n");
 }
 
+TEST(MovieScripts, TheBlocksOfAFrameShareTheStackAndTheLastConstantPool)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 6);
+    b.add(DoAction{assembled("push \"A\"\nconstants \"B\"")});
+    b.add(DoAction{assembled("push c:0\nAdd2\nTrace")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "AB\n");
+}
+
+TEST(MovieScripts, ACompleteTimelineHasEveryFrameUpTo16000Loaded)
+{
+    // WaitForFrame2 counts from 1 and takes anything but a whole number as a label.
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 6);
+    b.add(DoAction{assembled(R"(
+        push 16001
+        waitforframe2 2
+        push "16001"
+        Trace
+        push 16002
+        waitforframe2 2
+        push "16002"
+        Trace
+        push 16002.5
+        waitforframe2 2
+        push "label"
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "16001\nlabel\n");
+}
+
 TEST(MovieScripts, UncaughtExceptionsAreLoggedUnlessTheMovieQuits)
 {
     EXPECT_EQ(tracedInAClip("push \"Oh no!\"\nThrow\n", 7), "Warning: Uncaught exception, Oh no!\n");

@@ -513,14 +513,18 @@ void Interpreter::run(const ActionList& code, Object* clip, int version)
     f.registers.resize(4);
     f.version = version > 0 ? version : m_version;
     f.clipOnStage = clip && clip->objectClass() == ObjectClass::Clip && m_host.onStage(clip);
-    f.stackBase = m_stack.size();
+    // A block without a constant pool of its own reads the one the block
+    // before it declared.
+    f.constants = m_lastConstants;
+    // The blocks of a frame share one stack: what one leaves, the next finds
+    // underneath its own values.
+    f.stackBase = outermost ? 0 : m_stack.size();
     std::size_t jumpTo = 0;
     const Completion c = execute(f, 0, code->size(), jumpTo);
     if (c == Completion::Throw)
         reportUncaught();
-    // Another frame's scripts run by a script (Call) leave what they pushed
-    // for it; a block the player runs itself starts and ends clean.
-    if ((outermost || c == Completion::Throw || m_aborted) && m_stack.size() > f.stackBase)
+    m_lastConstants = f.constants;
+    if ((c == Completion::Throw || m_aborted) && m_stack.size() > f.stackBase)
         m_stack.resize(f.stackBase);
     if (outermost)
         endOutermost();
@@ -561,6 +565,7 @@ void Interpreter::endOutermost()
 void Interpreter::beginFrame()
 {
     m_frameExpired = false;
+    m_stack.clear();
     const std::uint64_t perFrame = m_limits.maxInstructionsPerFrame;
     m_frameInstructionEnd = perFrame > UINT64_MAX - m_instructions ? UINT64_MAX : m_instructions + perFrame;
     const int milliseconds = m_limits.maxFrameMilliseconds;

@@ -256,6 +256,8 @@ private:
     Object* m_functionPrototype = nullptr;
 
     std::vector<Value> m_stack;
+    // The constant pool the last block run by the player declared.
+    std::shared_ptr<const std::vector<std::string>> m_lastConstants;
     int m_depth = 0;
     int m_nesting = 0;
     std::uintptr_t m_stackBase = 0; // frame address of the outermost execute()
