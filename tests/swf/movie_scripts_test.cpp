@@ -153,6 +153,18 @@ TEST(MovieScripts, ACompleteTimelineHasEveryFrameUpTo16000Loaded)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "16001\nlabel\n");
 }
 
+TEST(MovieScripts, AClipPlacedBeforeABlockRunsItsFirstFrameBeforeIt)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 6);
+    Timeline inner;
+    inner.add(DoAction{assembled("push \"clip\"\nTrace")}).showFrame();
+    const auto clip = b.defineSprite(inner);
+    b.add(DoAction{assembled("push \"before\"\nTrace")});
+    b.place(1, clip, {}, {}, "mc");
+    b.add(DoAction{assembled("push \"after\"\nTrace")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "before\nclip\nafter\n");
+}
+
 TEST(MovieScripts, UncaughtExceptionsAreLoggedUnlessTheMovieQuits)
 {
     EXPECT_EQ(tracedInAClip("push \"Oh no!\"\nThrow\n", 7), "Warning: Uncaught exception, Oh no!\n");

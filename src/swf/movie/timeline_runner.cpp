@@ -92,17 +92,22 @@ void TimelineRunner::applyFrame(DisplayObject& owner, int frame)
         return;
     if (clip.nesting == 0 && !clip.dictionary)
         m_rootLoaded = std::max(m_rootLoaded, frame);
-    for (const DisplayOp& op : clip.timeline->frames[std::size_t(frame)]) {
-        if (const auto* placeOp = std::get_if<const PlaceObject*>(&op)) {
+    const auto& ops = clip.timeline->frames[std::size_t(frame)];
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+        if (const auto* placeOp = std::get_if<const PlaceObject*>(&ops[i])) {
             const PlaceObject& record = **placeOp;
             const bool occupied = !(record.version != 1 && record.isMove) && clip.objects.contains(record.depth);
             place(owner, record, frame);
             if (occupied && m_hooks)
                 m_hooks->placeRefused(owner, record.depth);
         }
-        else if (const auto* removeOp = std::get_if<const RemoveObject*>(&op))
+        else if (const auto* removeOp = std::get_if<const RemoveObject*>(&ops[i]))
             remove(owner, (*removeOp)->depth);
+        if (m_hooks)
+            m_hooks->frameProgress(owner, frame, int(i + 1));
     }
+    if (m_hooks && ops.empty())
+        m_hooks->frameProgress(owner, frame, 0);
 }
 
 void TimelineRunner::advance(DisplayObject& root)
@@ -173,8 +178,11 @@ void TimelineRunner::gotoFrame(DisplayObject& owner, int frame)
             m_hooks->enteringFrame(owner, frame);
         applyFrame(owner, frame);
     } else {
-        if (m_hooks)
+        if (m_hooks) {
             m_hooks->enteringFrame(owner, frame);
+            const int ops = clip.timeline ? int(clip.timeline->frames[std::size_t(frame)].size()) : 0;
+            m_hooks->frameProgress(owner, frame, ops);
+        }
         rewind(owner, frame);
     }
     clip.frame = frame;

@@ -30,6 +30,12 @@ public:
     // `clip` is about to show `frame`: what that frame runs comes before what
     // it places (a goto forwards has passed the frames between already).
     virtual void enteringFrame(DisplayObject& clip, int frame) = 0;
+    // The first `applied` display operations of the frame `clip` shows are
+    // done (`applied` is the frame's whole count once the frame is complete).
+    virtual void frameProgress(DisplayObject& clip, int frame, int applied)
+    {
+        (void)clip, (void)frame, (void)applied;
+    }
     // A clip `placed` announced has shown its first frame.
     virtual void started(DisplayObject& clip) = 0;
     // `object` leaves the stage; its children left just before it.

@@ -266,8 +266,47 @@ void MovieRuntime::queueFrameScripts(Instance* inst, int frame)
     }
     if (!scripts || frame < 0 || frame >= int(scripts->frameActions.size()))
         return;
-    for (const script::ActionList& code : scripts->frameActions[std::size_t(frame)])
-        queueCode(inst, code);
+    // The blocks before the frame's first placement go now; the others as the
+    // placements before them are done (see frameProgress).
+    flushFrameScripts(inst);
+    m_pendingFrameScripts[inst] = {frame, 0};
+    queueFrameScriptsUpTo(inst, 0, false);
+}
+
+void MovieRuntime::frameProgress(movie::DisplayObject& clip, int frame, int applied)
+{
+    Instance* inst = instanceFor(clip);
+    const auto it = m_pendingFrameScripts.find(inst);
+    if (!inst || it == m_pendingFrameScripts.end() || it->second.frame != frame)
+        return;
+    const movie::Timeline* timeline = clip.clip ? clip.clip->timeline : nullptr;
+    const bool complete = !timeline || frame >= timeline->frameCount()
+                          || applied >= int(timeline->frames[std::size_t(frame)].size());
+    queueFrameScriptsUpTo(inst, applied, complete);
+}
+
+void MovieRuntime::flushFrameScripts(Instance* inst)
+{
+    if (m_pendingFrameScripts.contains(inst))
+        queueFrameScriptsUpTo(inst, 0, true);
+}
+
+void MovieRuntime::queueFrameScriptsUpTo(Instance* inst, int applied, bool all)
+{
+    const auto it = m_pendingFrameScripts.find(inst);
+    const TimelineScripts* scripts = scriptsFor(inst);
+    if (it == m_pendingFrameScripts.end())
+        return;
+    PendingFrameScripts& pending = it->second;
+    if (scripts && pending.frame < int(scripts->frameActions.size())) {
+        const auto& blocks = scripts->frameActions[std::size_t(pending.frame)];
+        const auto& opsBefore = scripts->frameActionOps[std::size_t(pending.frame)];
+        while (pending.next < blocks.size() && (all || opsBefore[pending.next] <= applied))
+            queueCode(inst, blocks[pending.next++]);
+    }
+    if (all || !scripts || pending.frame >= int(scripts->frameActions.size())
+        || pending.next >= scripts->frameActions[std::size_t(pending.frame)].size())
+        m_pendingFrameScripts.erase(it);
 }
 
 // A new clip's life begins: its class, and for a clip a script made its first

@@ -295,6 +295,7 @@ private:
     // DisplayHooks: the display list's changes, as the runner makes them.
     void placed(movie::DisplayObject& parent, int depth, movie::DisplayObject& object, const PlaceObject* record) override;
     void enteringFrame(movie::DisplayObject& clip, int frame) override;
+    void frameProgress(movie::DisplayObject& clip, int frame, int applied) override;
     void started(movie::DisplayObject& clip) override;
     void removing(movie::DisplayObject& object) override;
     void placeRefused(movie::DisplayObject& parent, int depth) override;
@@ -339,6 +340,14 @@ private:
     void detach(Instance* inst);
     void gotoInstance(Instance* inst, int frame, bool play);
     void queueFrameScripts(Instance* inst, int frame);
+    // A frame's blocks wait for the placements the stream has before them.
+    struct PendingFrameScripts {
+        int frame = 0;
+        std::size_t next = 0; // the first block not queued yet
+    };
+    std::unordered_map<Instance*, PendingFrameScripts> m_pendingFrameScripts;
+    void queueFrameScriptsUpTo(Instance* inst, int applied, bool all);
+    void flushFrameScripts(Instance* inst);
     void queueEvent(Instance* inst, std::uint32_t clipEvent, const char* handler, Priority priority = Priority::Normal);
     void queueCode(Instance* inst, script::ActionList code, Priority priority = Priority::Normal, bool evenIfRemoved = false);
     void runQueue();

@@ -60,21 +60,28 @@ TimelineScripts ScriptIndex::collect(const std::vector<Tag>& tags, int frames)
     TimelineScripts scripts;
     scripts.frameActions.resize(static_cast<std::size_t>(std::max(frames, 1)));
     scripts.frameBytes.resize(scripts.frameActions.size());
+    scripts.frameActionOps.resize(scripts.frameActions.size());
     std::size_t frame = 0;
+    int ops = 0; // placements and removals so far in this frame
     for (const Tag& tag : tags) {
         if (std::holds_alternative<ShowFrame>(tag)) {
             ++frame;
+            ops = 0;
             if (frame >= scripts.frameActions.size())
                 break;
+        } else if (std::holds_alternative<RemoveObject>(tag)) {
+            ++ops;
         } else if (const auto* action = std::get_if<DoAction>(&tag)) {
             m_hasScripts = true;
             if (auto code = decodeList(action->actions, m_version)) {
                 scripts.frameActions[frame].push_back(std::move(code));
                 scripts.frameBytes[frame].push_back(action->actions);
+                scripts.frameActionOps[frame].push_back(ops);
             }
         } else if (const auto* label = std::get_if<FrameLabel>(&tag)) {
             scripts.labels.emplace_back(label->name, int(frame));
         } else if (const auto* place = std::get_if<PlaceObject>(&tag)) {
+            ++ops;
             if (!place->clipActions.empty())
                 m_hasScripts = true;
         }

@@ -17,6 +17,10 @@ namespace swf::runtime {
 struct TimelineScripts {
     // The DoAction blocks of each frame, in stream order.
     std::vector<std::vector<script::ActionList>> frameActions;
+    // For each block, how many of its frame's placements and removals come
+    // before it in the stream: a clip placed before a block runs its first
+    // frame's blocks before it.
+    std::vector<std::vector<int>> frameActionOps;
     // The same blocks as bytes (the Call action runs them again).
     std::vector<std::vector<std::vector<std::uint8_t>>> frameBytes;
     // Frame labels with the frame they name (first one wins).
