@@ -148,6 +148,7 @@ void MovieRuntime::placed(movie::DisplayObject& parent, int depth, movie::Displa
 
 void MovieRuntime::enteringFrame(movie::DisplayObject& clip, int frame)
 {
+    frameSounds(clip, frame);
     if (Instance* inst = instanceFor(clip))
         queueFrameScripts(inst, frame);
 }
@@ -161,6 +162,8 @@ void MovieRuntime::started(movie::DisplayObject& clip)
 
 void MovieRuntime::removing(movie::DisplayObject& object)
 {
+    if (m_streamFrames.erase(object.id))
+        m_sound.stopStream(object.id);
     if (Instance* inst = instanceFor(object))
         detach(inst);
 }
@@ -178,6 +181,7 @@ void MovieRuntime::start()
     runQueue();
     syncTextVariables();
     deliverLoads();
+    playFrameSound();
 }
 
 void MovieRuntime::advance()
@@ -209,6 +213,7 @@ void MovieRuntime::advance()
     pointerStill();
     syncTextVariables();
     deliverLoads();
+    playFrameSound();
 
     // Instances that left the stage stop being clips to the scripts that still hold them.
     for (auto it = m_instances.begin(); it != m_instances.end();) {
@@ -475,9 +480,13 @@ void MovieRuntime::construct(Instance* inst)
 void MovieRuntime::gotoRootFrame(int frame)
 {
     m_vm->beginFrame();
+    const int before = currentFrame();
     gotoInstance(m_rootInstance, frame, false);
     runQueue();
     syncTextVariables();
+    // The frame a seek lands on sounds as a frame played does.
+    if (currentFrame() != before)
+        playFrameSound();
 }
 
 // ---------------------------------------------------------------- host calls
@@ -712,6 +721,10 @@ void MovieRuntime::addGarbageRoots(std::vector<Object*>& roots)
     }
     m_jobs.addObjects(roots);
     addLoadRoots(roots);
+    for (const auto& [id, waiting] : m_soundDone) {
+        if (waiting.keep)
+            roots.push_back(waiting.keep);
+    }
     if (m_focus)
         roots.push_back(m_focus);
 }

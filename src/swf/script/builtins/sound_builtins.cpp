@@ -1,8 +1,9 @@
 // Sound: the player's sound control for a clip or for the whole movie.
-// Nothing is heard yet; what scripts can observe is kept as the player
-// kept it: volume and the four-way channel mix belong to the target (two
-// Sound objects on one clip share them), the movie's global sound has its
-// own, and a loaded sound has its own once loadSound is called.
+// Volume and the four-way channel mix belong to the target (two Sound
+// objects on one clip share them), the movie's global sound has its own, and
+// a loaded sound has its own once loadSound is called; each change goes to
+// the host, which mixes the target's sounds with it. The sounds themselves
+// (library sounds by linkage name, a loaded MP3) play in the host.
 
 #include "swf/script/builtins/env_support.h"
 
@@ -10,6 +11,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace swf::script {
 
@@ -41,6 +44,12 @@ public:
     SoundMix own;        // for Kind::Loaded
     std::string linkage; // attachSound's symbol
     double bytes = 0;    // for Kind::Loaded: what arrived of its file
+    std::string loaded;  // for Kind::Loaded: the host's name of the sound that arrived
+    std::uint64_t playing = 0; // the host's id of the last start
+    double lastPosition = 0;   // milliseconds, where the last start got to
+    int loads = 0;             // loadSound calls: only the last one's file counts
+    // start() before the loaded file arrived: it starts on arrival.
+    std::optional<std::pair<double, int>> startOnLoad;
     bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
     bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
 };
@@ -96,6 +105,44 @@ SoundMix* mixOf(Interpreter& in, Object* self, SoundMix& global)
         return targetMix(in, self);
     }
     return nullptr;
+}
+
+// Whose sounds a Sound object's mix shapes: the target clip, the Sound itself
+// for a loaded sound, none (the movie's) for the global one.
+Object* ownerOf(Interpreter& in, Object* self)
+{
+    SoundObject* sound = soundOf(self);
+    if (!sound || sound->kind == SoundObject::Kind::Global)
+        return nullptr;
+    if (sound->kind == SoundObject::Kind::Loaded)
+        return self;
+    const Property* p = self->findOwnAnyVersion(kTargetKey);
+    return p ? env::resolveClip(in, p->value) : nullptr;
+}
+
+// The sound a Sound object starts: its loaded one, else its attached one.
+std::string soundName(const SoundObject& sound)
+{
+    return sound.kind == SoundObject::Kind::Loaded && !sound.loaded.empty() ? sound.loaded : sound.linkage;
+}
+
+void startSound(Interpreter& in, Object* self, SoundObject& sound, double offset, int loops)
+{
+    const std::string name = soundName(sound);
+    if (name.empty())
+        return;
+    Interpreter* vm = &in;
+    sound.playing = in.host().startSound(ownerOf(in, self), name, offset, loops, self,
+                                         [vm, self] { vm->callMethodFromHost(self, "onSoundComplete", {}); });
+    sound.lastPosition = 0;
+}
+
+void applyMix(Interpreter& in, Object* self, const SoundMix& m)
+{
+    SoundObject* sound = soundOf(self);
+    if (!sound || (sound->kind == SoundObject::Kind::Target && !ownerOf(in, self)))
+        return;
+    in.host().setSoundTransform(ownerOf(in, self), m.volume, m.ll, m.lr, m.rl, m.rr);
 }
 
 // Pan from the mix: a quieter left side pans right (positive), a quieter
@@ -164,8 +211,10 @@ void installSound(Interpreter& in)
         return m ? Value(m->volume) : Value();
     });
     method("setVolume", [global](Interpreter& in, Object* self, const Args& args) -> Value {
-        if (SoundMix* m = mixOf(in, self, *global))
+        if (SoundMix* m = mixOf(in, self, *global)) {
             m->volume = intArg(in, arg(args, 0));
+            applyMix(in, self, *m);
+        }
         return Value();
     });
     method("getPan", [global](Interpreter& in, Object* self, const Args&) -> Value {
@@ -180,6 +229,7 @@ void installSound(Interpreter& in)
         m->ll = pan >= 0 ? std::int32_t(std::uint32_t(100 - pan)) : 100;
         m->rr = pan >= 0 ? 100 : std::int32_t(std::uint32_t(100 + pan));
         m->lr = m->rl = 0;
+        applyMix(in, self, *m);
         return Value();
     });
     method("getTransform", [global](Interpreter& in, Object* self, const Args&) -> Value {
@@ -205,8 +255,10 @@ void installSound(Interpreter& in)
             if (const Property* p = source->findOwn(c.name))
                 updated.*c.member = intArg(in, p->value);
         }
-        if (SoundMix* again = mixOf(in, self, *global))
+        if (SoundMix* again = mixOf(in, self, *global)) {
             *again = updated;
+            applyMix(in, self, updated);
+        }
         return Value();
     });
     method("attachSound", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -214,8 +266,34 @@ void installSound(Interpreter& in)
             sound->linkage = in.toString(arg(args, 0));
         return Value();
     });
-    method("start", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
-    method("stop", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
+    // start(offset in seconds, loops): onSoundComplete follows its end. A
+    // loaded sound whose file has not arrived starts when it does.
+    method("start", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        SoundObject* sound = soundOf(self);
+        if (!sound)
+            return Value();
+        const double offset = args.empty() ? 0 : in.toNumber(args[0]);
+        const int loops = args.size() < 2 ? 1 : intArg(in, args[1]);
+        if (sound->kind == SoundObject::Kind::Loaded && sound->loaded.empty()) {
+            sound->startOnLoad = std::make_pair(std::isfinite(offset) ? offset : 0, loops);
+            return Value();
+        }
+        startSound(in, self, *sound, std::isfinite(offset) ? offset : 0, loops);
+        return Value();
+    });
+    // stop(): the target's sounds (all of them for the global Sound);
+    // stop(name): those of that linkage name only.
+    method("stop", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        SoundObject* sound = soundOf(self);
+        if (!sound)
+            return Value();
+        if (sound->kind == SoundObject::Kind::Loaded && args.empty()) {
+            in.host().stopSound(self, soundName(*sound));
+            return Value();
+        }
+        in.host().stopSound(ownerOf(in, self), args.empty() ? std::string() : in.toString(args[0]));
+        return Value();
+    });
     // A loaded sound has its own volume and mix from then on, fresh ones.
     // Its file arrives on a later frame, and onLoad says whether it did.
     method("loadSound", [global](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -225,13 +303,29 @@ void installSound(Interpreter& in)
         sound->kind = SoundObject::Kind::Loaded;
         sound->own = SoundMix();
         sound->bytes = 0;
+        sound->loaded.clear();
+        sound->startOnLoad.reset();
+        const int load = ++sound->loads;
         if (!args.empty()) {
             Interpreter* vm = &in;
+            const bool streaming = in.toBoolean(arg(args, 1));
             in.host().loadFile(in.runningClip(), in.toString(args[0]), self,
-                               [vm, self](const std::optional<std::string>& bytes) {
-                                   if (SoundObject* arrived = soundOf(self); arrived && bytes)
+                               [vm, self, load, streaming](const std::optional<std::string>& bytes) {
+                                   SoundObject* arrived = soundOf(self);
+                                   const bool current = arrived && arrived->loads == load;
+                                   if (current && bytes) {
                                        arrived->bytes = double(bytes->size());
+                                       arrived->loaded = vm->host().adoptSound(*bytes);
+                                   }
                                    vm->callMethodFromHost(self, "onLoad", {Value(bytes.has_value())});
+                                   if (!current || arrived->loaded.empty())
+                                       return;
+                                   // A streaming sound plays as soon as it arrives.
+                                   if (arrived->startOnLoad || streaming) {
+                                       const auto [offset, loops] = arrived->startOnLoad.value_or(std::make_pair(0.0, 1));
+                                       arrived->startOnLoad.reset();
+                                       startSound(*vm, self, *arrived, offset, loops);
+                                   }
                                });
         }
         return Value();
@@ -242,21 +336,35 @@ void installSound(Interpreter& in)
     };
     method("getBytesLoaded", loadedOnly);
     method("getBytesTotal", loadedOnly);
-    // Nothing plays, so a sound is always at its start; its length is
-    // unknown without audio and reads as 0 once there is a sound.
-    auto timeOf = [](Interpreter&, Object* self, const Args&) -> Value {
+    // Milliseconds, whole: the length of the sound it would start, and how
+    // far the last start got (where it ended, once it did).
+    auto durationOf = [](Interpreter& in, Object* self, const Args&) -> Value {
         SoundObject* sound = soundOf(self);
         if (!sound || (sound->linkage.empty() && sound->kind != SoundObject::Kind::Loaded))
             return Value();
-        return 0;
+        const double length = in.host().soundLength(ownerOf(in, self), soundName(*sound));
+        return length >= 0 ? Value(std::floor(length)) : Value(0);
     };
-    method("getDuration", timeOf);
-    method("getPosition", timeOf);
+    auto positionOf = [](Interpreter& in, Object* self, const Args&) -> Value {
+        SoundObject* sound = soundOf(self);
+        if (!sound || (sound->linkage.empty() && sound->kind != SoundObject::Kind::Loaded))
+            return Value();
+        if (sound->playing) {
+            const double at = in.host().soundPosition(sound->playing);
+            if (at >= 0)
+                sound->lastPosition = at;
+            else
+                sound->playing = 0;
+        }
+        return Value(std::floor(sound->lastPosition));
+    };
+    method("getDuration", durationOf);
+    method("getPosition", positionOf);
     method("setDuration", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
     method("setPosition", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
     method("checkPolicyFile", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
-    env::defineAccessor(in, proto, "duration", timeOf, {}, flags);
-    env::defineAccessor(in, proto, "position", timeOf, {}, flags);
+    env::defineAccessor(in, proto, "duration", durationOf, {}, flags);
+    env::defineAccessor(in, proto, "position", positionOf, {}, flags);
     // No MP3 is ever read, so there are no ID3 tags to show.
     env::defineAccessor(
         in, proto, "id3", [](Interpreter&, Object*, const Args&) -> Value { return Value(); }, {}, flags);
