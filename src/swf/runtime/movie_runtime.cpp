@@ -162,8 +162,11 @@ void MovieRuntime::started(movie::DisplayObject& clip)
 
 void MovieRuntime::removing(movie::DisplayObject& object)
 {
+    // A clip that leaves takes its stream and the sounds its Sound objects
+    // started; what its frames started plays on.
     if (m_streamFrames.erase(object.id))
         m_sound.stopStream(object.id);
+    m_sound.stopStarted(object.id);
     if (Instance* inst = instanceFor(object))
         detach(inst);
 }

@@ -5,12 +5,13 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
+#include <libavutil/log.h>
 #include <libswresample/swresample.h>
 }
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace swf::sound {
 namespace {
@@ -31,6 +32,14 @@ AVCodecID codecId(const SoundFormat& f)
     case SoundCodec::Speex: return AV_CODEC_ID_SPEEX;
     }
     return AV_CODEC_ID_NONE;
+}
+
+// Damaged sound data is the movie's business, not the terminal's: FFmpeg's
+// complaints about it stay unsaid.
+void quietLibrary()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
 bool isMp3(const SoundFormat& f) { return f.codec == std::uint8_t(SoundCodec::Mp3); }
@@ -66,6 +75,7 @@ struct StreamDecoder::Codec {
     Codec(const SoundFormat& format, int channels)
         : outChannels(channels)
     {
+        quietLibrary();
         const AVCodec* codec = avcodec_find_decoder(codecId(format));
         if (!codec)
             return;

@@ -141,6 +141,11 @@ void Mixer::stopOwner(Owner owner, const Pcm* sound)
     std::erase_if(m_voices, [&](const auto& v) { return v->owner == owner && (!sound || v->sound.get() == sound); });
 }
 
+void Mixer::stopStarted(Owner owner)
+{
+    std::erase_if(m_voices, [&](const auto& v) { return v->owner == owner && v->cookie != 0; });
+}
+
 void Mixer::stopAll()
 {
     m_voices.clear();

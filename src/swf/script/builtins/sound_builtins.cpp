@@ -58,15 +58,40 @@ public:
 // the Sound object's target, and a target's mix.
 const std::string kTargetKey("\0soundTarget", 12);
 const std::string kMixKey("\0soundMix", 9);
+const std::string kStateKey("\0soundState", 11);
 
 std::int32_t intArg(Interpreter& in, const Value& v)
 {
     return toInt32(in.toNumber(v));
 }
 
+// setVolume and setPan: for movies of version 9 on, a number outside the
+// 32-bit range, or NaN, becomes the lowest integer, as the player's machine
+// code truncated it, and no number at all is 0; older movies convert as
+// everywhere else in the language.
+std::int32_t levelArg(Interpreter& in, const Value& v)
+{
+    if (in.swfVersion() < 9)
+        return intArg(in, v);
+    if (v.isUndefined())
+        return 0;
+    const double d = in.toNumber(v);
+    if (!(d > -2147483649.0 && d < 2147483648.0))
+        return INT32_MIN;
+    return std::int32_t(d);
+}
+
+// A Sound's state is its object's extension; an object that has another
+// (a clip whose class extends Sound) keeps it in a hidden holder.
 SoundObject* soundOf(Object* self)
 {
-    return self ? dynamic_cast<SoundObject*>(self->extension()) : nullptr;
+    if (!self)
+        return nullptr;
+    if (auto* own = dynamic_cast<SoundObject*>(self->extension()))
+        return own;
+    const Property* held = self->findOwnAnyVersion(kStateKey);
+    Object* holder = held ? held->value.asObject() : nullptr;
+    return holder ? dynamic_cast<SoundObject*>(holder->extension()) : nullptr;
 }
 
 SoundMix* targetMix(Interpreter& in, Object* self)
@@ -179,16 +204,21 @@ void installSound(Interpreter& in)
         // A clip is kept by its path, as the player's clip references were:
         // once renamed or removed, it is no longer this Sound's target.
         if (Object* o = target.asObject()) {
+            // Any other object names its clip by its text, read once.
             const std::string path = in.host().targetPath(o, false);
-            if (!path.empty())
-                target = path;
+            target = path.empty() ? Value(in.toString(target)) : Value(path);
         }
         if (!target.isNullish()) {
             sound->kind = SoundObject::Kind::Target;
             self->put(kTargetKey, target, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         }
-        if (!self->extension())
+        if (!self->extension()) {
             self->setExtension(sound);
+        } else if (!soundOf(self)) {
+            Object* holder = in.newObject();
+            holder->setExtension(sound);
+            self->put(kStateKey, holder, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        }
         return self;
     };
     auto made = std::make_shared<Object*>(nullptr);
@@ -212,7 +242,7 @@ void installSound(Interpreter& in)
     });
     method("setVolume", [global](Interpreter& in, Object* self, const Args& args) -> Value {
         if (SoundMix* m = mixOf(in, self, *global)) {
-            m->volume = intArg(in, arg(args, 0));
+            m->volume = levelArg(in, arg(args, 0));
             applyMix(in, self, *m);
         }
         return Value();
@@ -225,7 +255,7 @@ void installSound(Interpreter& in)
         SoundMix* m = mixOf(in, self, *global);
         if (!m)
             return Value();
-        const std::int64_t pan = intArg(in, arg(args, 0));
+        const std::int64_t pan = levelArg(in, arg(args, 0));
         m->ll = pan >= 0 ? std::int32_t(std::uint32_t(100 - pan)) : 100;
         m->rr = pan >= 0 ? 100 : std::int32_t(std::uint32_t(100 + pan));
         m->lr = m->rl = 0;
@@ -239,8 +269,8 @@ void installSound(Interpreter& in)
         Object* out = in.newObject();
         out->put("ll", m->ll);
         out->put("lr", m->lr);
-        out->put("rl", m->rl);
         out->put("rr", m->rr);
+        out->put("rl", m->rl);
         return out;
     });
     // Only the object's own plain members count: inherited ones and
@@ -343,7 +373,7 @@ void installSound(Interpreter& in)
         if (!sound || (sound->linkage.empty() && sound->kind != SoundObject::Kind::Loaded))
             return Value();
         const double length = in.host().soundLength(ownerOf(in, self), soundName(*sound));
-        return length >= 0 ? Value(std::floor(length)) : Value(0);
+        return length >= 0 ? Value(std::round(length)) : Value(0);
     };
     auto positionOf = [](Interpreter& in, Object* self, const Args&) -> Value {
         SoundObject* sound = soundOf(self);
