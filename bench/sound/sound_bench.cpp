@@ -8,6 +8,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
 }
 
 #include <chrono>
@@ -79,6 +80,7 @@ double seconds(std::chrono::steady_clock::time_point since)
 
 int main()
 {
+    av_log_set_level(AV_LOG_QUIET);
     const auto mp3 = encodeMp3();
     if (mp3.empty()) {
         std::printf("no MP3 encoder: nothing measured\n");

@@ -2,8 +2,10 @@
 // mixes has each tone at its frame, at its pitch, for its length, its loops
 // and its envelope, in every codec; streams play in step with their frames.
 
+#include "swf/format/actions.h"
 #include "swf/format/movie_builder.h"
 #include "swf/player.h"
+#include "swf/sound/decoder.h"
 #include "swf/sound/support/tones.h"
 
 #include <cmath>
@@ -178,6 +180,69 @@ TEST(SoundPlaybackTest, StreamsPlayInStepWithTheirFrames)
         // Every frame sounds: the blocks follow each other without a gap.
         for (std::size_t f = 0; f + 1 < 100; ++f)
             ASSERT_GT(analyse(out, 0, f * kPerFrame, (f + 1) * kPerFrame).rms, 8000) << "frame " << f;
+    }
+}
+
+// A library sound started by a script's Sound object: its volume and pan
+// scale the channels as set.
+TEST(SoundPlaybackTest, TheSoundObjectsVolumeAndPanScaleTheChannels)
+{
+    const SoundFormat format{std::uint8_t(SoundCodec::PcmLittle), 3, true, false};
+    struct Case {
+        const char* call;
+        double value;
+        double left, right; // levels against the sound's own
+    };
+    const Case cases[] = {{"setVolume", 50, 0.5, 0.5}, {"setPan", -100, 1, 0}, {"setPan", 60, 0.4, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.call) + " " + std::to_string(c.value));
+        MovieBuilder b(Twips::fromPixels(40), Twips::fromPixels(40), kRate, 8);
+        Bytes data;
+        const std::uint16_t id = defineTone(b, format, 1000, 22050, data);
+        // ExportAssets: the sound under the linkage name "tone".
+        Bytes names{1, 0, std::uint8_t(id), std::uint8_t(id >> 8), 't', 'o', 'n', 'e', 0};
+        b.add(Tag(UnknownTag{56, names}));
+        ActionWriter script;
+        script.pushString("s").pushInt(0).pushString("Sound").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+        auto call = [&](const char* method, auto pushArgument) {
+            pushArgument();
+            script.pushInt(1).pushString("s").op(ActionCode::GetVariable).pushString(method);
+            script.op(ActionCode::CallMethod).op(ActionCode::Pop);
+        };
+        call("attachSound", [&] { script.pushString("tone"); });
+        call(c.call, [&] { script.pushNumber(c.value); });
+        call("start", [&] { script.pushInt(0); });
+        b.add(DoAction{script.bytes()});
+        b.showFrame(5);
+        const auto out = play(b, 4);
+        const double full = 16000 / std::sqrt(2.0);
+        EXPECT_NEAR(analyse(out, 0, 0, SIZE_MAX, 0).rms / full, c.left, 0.01);
+        EXPECT_NEAR(analyse(out, 1, 0, SIZE_MAX, 0).rms / full, c.right, 0.01);
+    }
+}
+
+// Damaged sound data decodes as far as it goes and never more than a
+// sound may hold: cut short, declared in another codec, absurd counts.
+TEST(SoundPlaybackTest, DamagedSoundDataNeverCrashes)
+{
+    const auto tone = test::sineTone(440, 22050, 4096, 2);
+    for (const std::uint8_t codec : {0, 1, 2, 3, 4, 5, 6, 7, 8, 11, 15}) {
+        for (const bool stereo : {false, true}) {
+            SCOPED_TRACE(int(codec));
+            SoundFormat format{codec, 2, true, stereo};
+            Bytes data = test::encodeSound({std::uint8_t(SoundCodec::Adpcm), 2, true, true}, tone);
+            for (const std::size_t cut : {std::size_t(0), std::size_t(1), std::size_t(3), data.size() / 2, data.size()}) {
+                const Bytes part(data.begin(), data.begin() + std::ptrdiff_t(cut));
+                for (const std::uint32_t count : {0u, 1u, 4096u, 0xFFFFFFFFu}) {
+                    const sound::Pcm pcm = sound::decodeSound(DefineSound{1, format, count, part});
+                    EXPECT_LE(pcm.frames(), count ? count : 44100u * 600);
+                    sound::StreamDecoder stream(format);
+                    std::vector<std::int16_t> out;
+                    stream.decodeBlock(part, true, out);
+                    stream.decodeBlock(part, false, out);
+                }
+            }
+        }
     }
 }
 
