@@ -5,6 +5,7 @@
 // the host, which mixes the target's sounds with it. The sounds themselves
 // (library sounds by linkage name, a loaded MP3) play in the host.
 
+#include "swf/format/id3.h"
 #include "swf/script/builtins/env_support.h"
 
 #include <cmath>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <span>
 #include <utility>
 
 namespace swf::script {
@@ -50,6 +52,7 @@ public:
     int loads = 0;             // loadSound calls: only the last one's file counts
     // start() before the loaded file arrived: it starts on arrival.
     std::optional<std::pair<double, int>> startOnLoad;
+    bool tagsArrived = false; // id3 holds the loaded file's tags: scripts no longer set it
     bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
     bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
 };
@@ -59,6 +62,35 @@ public:
 const std::string kTargetKey("\0soundTarget", 12);
 const std::string kMixKey("\0soundMix", 9);
 const std::string kStateKey("\0soundState", 11);
+const std::string kId3Key("\0soundId3", 9);
+
+// The tags of a loaded file as id3 shows them: an object of no class, each
+// frame under its id, the common ones under a name of their own as well
+// (named first); comments gather in an array, the last one is the comment.
+Object* id3Object(Interpreter& in, const std::vector<Id3Frame>& frames)
+{
+    static const std::pair<const char*, const char*> kNames[] = {
+        {"TPE1", "artist"}, {"TALB", "album"}, {"TIT2", "songname"}, {"TRCK", "track"},
+        {"TYER", "year"},   {"TCON", "genre"}, {"COMM", "comment"},
+    };
+    std::vector<Value> comments;
+    for (const Id3Frame& frame : frames) {
+        if (frame.id == "COMM")
+            comments.push_back(Value(frame.text));
+    }
+    Object* tags = in.newObject(nullptr);
+    for (const Id3Frame& frame : frames) {
+        const bool comment = frame.id == "COMM";
+        if (comment && tags->findOwn("COMM"))
+            continue;
+        for (const auto& [id, name] : kNames) {
+            if (frame.id == id)
+                tags->put(name, comment ? comments.back() : Value(frame.text));
+        }
+        tags->put(frame.id, comment ? Value(in.newArray(comments)) : Value(frame.text));
+    }
+    return tags;
+}
 
 std::int32_t intArg(Interpreter& in, const Value& v)
 {
@@ -346,6 +378,17 @@ void installSound(Interpreter& in)
                                    if (current && bytes) {
                                        arrived->bytes = double(bytes->size());
                                        arrived->loaded = vm->host().adoptSound(*bytes);
+                                       const auto frames = readId3(std::span(
+                                           reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
+                                       if (!frames.empty()) {
+                                           // A value a script gave id3 before stays.
+                                           const Property* before = self->findOwnAnyVersion(kId3Key);
+                                           if (!before || before->value.isUndefined())
+                                               self->put(kId3Key, id3Object(*vm, frames),
+                                                         PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+                                           arrived->tagsArrived = true;
+                                           vm->callMethodFromHost(self, "onID3", {Value(true)});
+                                       }
                                    }
                                    vm->callMethodFromHost(self, "onLoad", {Value(bytes.has_value())});
                                    if (!current || arrived->loaded.empty())
@@ -395,9 +438,21 @@ void installSound(Interpreter& in)
     method("checkPolicyFile", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
     env::defineAccessor(in, proto, "duration", durationOf, {}, flags);
     env::defineAccessor(in, proto, "position", positionOf, {}, flags);
-    // No MP3 is ever read, so there are no ID3 tags to show.
+    // A loaded file's ID3 tags; what a script sets stays until tags arrive,
+    // and from then on nothing a script sets takes.
     env::defineAccessor(
-        in, proto, "id3", [](Interpreter&, Object*, const Args&) -> Value { return Value(); }, {}, flags);
+        in, proto, "id3",
+        [](Interpreter&, Object* self, const Args&) -> Value {
+            const Property* p = soundOf(self) ? self->findOwnAnyVersion(kId3Key) : nullptr;
+            return p ? p->value : Value();
+        },
+        [](Interpreter&, Object* self, const Args& args) -> Value {
+            SoundObject* sound = soundOf(self);
+            if (sound && !sound->tagsArrived)
+                self->put(kId3Key, arg(args, 0), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+            return Value();
+        },
+        flags);
 
     // The streaming members came with the version 6 player.
     markVersion(proto,
