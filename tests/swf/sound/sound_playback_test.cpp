@@ -183,6 +183,59 @@ TEST(SoundPlaybackTest, StreamsPlayInStepWithTheirFrames)
     }
 }
 
+// A button sounds on its transitions: the pointer coming over it plays the
+// up-to-over sound in the frame the move falls in, pressing it the
+// over-to-down sound.
+TEST(SoundPlaybackTest, ButtonsSoundOnTheirTransitions)
+{
+    const SoundFormat format{std::uint8_t(SoundCodec::PcmLittle), 3, true, false};
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), kRate, 8);
+    Bytes overData, downData;
+    const std::uint16_t over = defineTone(b, format, 500, 2205, overData);
+    const std::uint16_t down = defineTone(b, format, 2000, 2205, downData);
+    const auto square = b.defineRectangle(Rect{Twips(0), Twips::fromPixels(100), Twips(0), Twips::fromPixels(100)},
+                                          solidFill({0, 0, 255, 255}));
+    const auto button = b.define([&](std::uint16_t id) {
+        DefineButton def;
+        def.version = 2;
+        def.id = id;
+        ButtonRecord r;
+        r.characterId = square;
+        r.depth = 1;
+        r.stateUp = r.stateOver = r.stateDown = r.stateHitTest = true;
+        def.records = {r};
+        return Tag(def);
+    });
+    ButtonSounds sounds;
+    sounds.buttonId = button;
+    sounds.transitions[1].soundId = over;
+    sounds.transitions[2].soundId = down;
+    b.add(writeButtonSounds(sounds));
+    b.place(1, button);
+    b.showFrame(10);
+    auto player = Player::fromBytes(b.bytes());
+    ASSERT_TRUE(player.ok());
+    Player& p = **player;
+    std::vector<std::int16_t> out(6 * kPerFrame * 2);
+    p.mixAudio(out.data(), kPerFrame);
+    p.mouseMove(QPointF(50, 50), QRectF(0, 0, 100, 100), ScaleMode::ShowAll);
+    p.advance();
+    p.mixAudio(out.data() + kPerFrame * 2, kPerFrame);
+    p.advance();
+    p.mixAudio(out.data() + 2 * kPerFrame * 2, kPerFrame);
+    p.mousePress();
+    for (int f = 3; f < 6; ++f) {
+        p.advance();
+        p.mixAudio(out.data() + std::size_t(f) * kPerFrame * 2, kPerFrame);
+    }
+    EXPECT_EQ(analyse(out, 0, 0, kPerFrame).end, 0u); // silent until the pointer comes
+    const auto overTone = analyse(out, 0, kPerFrame, 2 * kPerFrame);
+    EXPECT_NEAR(overTone.frequency, 500, 5);
+    EXPECT_NEAR(double(overTone.end - overTone.start), 2205, 20);
+    const auto downTone = analyse(out, 0, 3 * kPerFrame, 4 * kPerFrame);
+    EXPECT_NEAR(downTone.frequency, 2000, 20);
+}
+
 // A library sound started by a script's Sound object: its volume and pan
 // scale the channels as set.
 TEST(SoundPlaybackTest, TheSoundObjectsVolumeAndPanScaleTheChannels)
