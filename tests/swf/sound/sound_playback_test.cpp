@@ -183,6 +183,34 @@ TEST(SoundPlaybackTest, StreamsPlayInStepWithTheirFrames)
     }
 }
 
+// An MP3 stream, its frames in the blocks of the movie's frames as they fall
+// due, the encoder's delay in the first block's seek samples: a steady tone
+// from the first frame on, without gaps where blocks meet.
+TEST(SoundPlaybackTest, Mp3StreamsPlayOnAcrossTheirBlocks)
+{
+    const auto tone = test::sineTone(500, 22050, 22050 * 3, 1);
+    int delay = 0;
+    const auto frames = test::encodeMp3Frames(22050, 1, tone, delay);
+    ASSERT_FALSE(frames.empty());
+    const SoundFormat format{std::uint8_t(SoundCodec::Mp3), 2, true, false};
+    MovieBuilder b(Twips::fromPixels(40), Twips::fromPixels(40), kRate);
+    b.add(writeSoundStreamHead({2, format, format, 2205, 0}));
+    std::size_t next = 0;
+    for (std::size_t f = 0; f < 25; ++f) {
+        // The frames whose samples start before the frame's end (after the delay).
+        const std::int16_t seek = std::int16_t(f == 0 ? delay : 0);
+        Bytes block{0x9D, 0x08, std::uint8_t(seek & 0xFF), std::uint8_t(std::uint16_t(seek) >> 8)};
+        for (; next < frames.size() && next * 576 < (f + 1) * 2205 + std::size_t(delay); ++next)
+            block.insert(block.end(), frames[next].begin(), frames[next].end());
+        b.add(writeSoundStreamBlock(block)).showFrame();
+    }
+    const auto out = play(b, 24);
+    EXPECT_LE(analyse(out, 0).start, 30u);
+    EXPECT_NEAR(analyse(out, 0).frequency, 500, 2);
+    for (std::size_t f = 0; f < 24; ++f)
+        ASSERT_GT(analyse(out, 0, f * kPerFrame, (f + 1) * kPerFrame, 0).rms, 8000) << "frame " << f;
+}
+
 // A button sounds on its transitions: the pointer coming over it plays the
 // up-to-over sound in the frame the move falls in, pressing it the
 // over-to-down sound.

@@ -27,7 +27,8 @@ namespace {
 
 // Encodes with FFmpeg, packets concatenated (ADPCM: a single packet of
 // 4096 samples, whose header the whole sound shares).
-Bytes encodeWith(AVCodecID id, int rate, int channels, const std::vector<std::int16_t>& samples, int& delay)
+Bytes encodeWith(AVCodecID id, int rate, int channels, const std::vector<std::int16_t>& samples, int& delay,
+                 std::vector<Bytes>* packets = nullptr)
 {
     const AVCodec* codec = avcodec_find_encoder(id);
     if (!codec)
@@ -50,6 +51,8 @@ Bytes encodeWith(AVCodecID id, int rate, int channels, const std::vector<std::in
     auto drain = [&] {
         while (avcodec_receive_packet(c, packet) == 0) {
             out.insert(out.end(), packet->data, packet->data + packet->size);
+            if (packets)
+                packets->emplace_back(packet->data, packet->data + packet->size);
             av_packet_unref(packet);
         }
     };
@@ -86,6 +89,13 @@ Bytes encodeWith(AVCodecID id, int rate, int channels, const std::vector<std::in
 }
 
 } // namespace
+
+std::vector<Bytes> encodeMp3Frames(int rate, int channels, const std::vector<std::int16_t>& samples, int& delay)
+{
+    std::vector<Bytes> frames;
+    encodeWith(AV_CODEC_ID_MP3, rate, channels, samples, delay, &frames);
+    return frames;
+}
 
 Bytes encodeSound(const SoundFormat& format, const std::vector<std::int16_t>& samples)
 {

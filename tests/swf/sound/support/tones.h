@@ -20,6 +20,9 @@ std::vector<std::int16_t> sineTone(double frequency, double rate, std::size_t fr
 // an MP3's seek samples included; empty when no encoder is at hand.
 Bytes encodeSound(const SoundFormat& format, const std::vector<std::int16_t>& samples);
 
+// The MP3 frames of `samples` one by one, and the encoder's delay in samples.
+std::vector<Bytes> encodeMp3Frames(int rate, int channels, const std::vector<std::int16_t>& samples, int& delay);
+
 // Stereo output pairs, one channel's view.
 struct Analysis {
     std::size_t start = 0; // first pair above the threshold
