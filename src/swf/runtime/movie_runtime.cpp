@@ -162,11 +162,12 @@ void MovieRuntime::started(movie::DisplayObject& clip)
 
 void MovieRuntime::removing(movie::DisplayObject& object)
 {
-    // A clip that leaves takes its stream and the sounds its Sound objects
-    // started; what its frames started plays on.
+    // A clip that leaves takes its stream along. Sounds scripts started play
+    // on, unless the movie whose library they came from leaves with it.
     if (m_streamFrames.erase(object.id))
         m_sound.stopStream(object.id);
-    m_sound.stopStarted(object.id);
+    if (const Instance* inst = instanceFor(object); inst && inst->movieRoot && inst->movie)
+        stopSoundsOf(inst->movie);
     if (Instance* inst = instanceFor(object))
         detach(inst);
 }

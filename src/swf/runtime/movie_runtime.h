@@ -380,6 +380,8 @@ private:
     void playFrameSound();
     sound::Owner soundOwner(script::Object* owner) const;
     std::shared_ptr<const sound::Pcm> namedSound(script::Object* owner, const std::string& name);
+    // Stops the sounds scripts started from a loaded movie's library.
+    void stopSoundsOf(const LoadedMovie* movie);
     // The focus (focus.cpp).
     bool changeFocus(script::Object* object, FocusCause cause);
     void collectTabStops(Instance* inst, std::vector<TabStop>& out) const;
@@ -438,6 +440,7 @@ private:
     struct SoundDone {
         script::Object* keep = nullptr;
         std::function<void()> done;
+        const LoadedMovie* movie = nullptr; // whose library the sound came from; null: the opened movie's
     };
     std::unordered_map<std::uint64_t, SoundDone> m_soundDone; // by started sound's id
     std::uint64_t m_nextSoundId = 1;

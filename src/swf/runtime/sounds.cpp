@@ -140,7 +140,8 @@ std::uint64_t MovieRuntime::startSound(script::Object* owner, const std::string&
     const std::uint64_t id = m_nextSoundId++;
     if (!m_sound.start(std::move(pcm), info, soundOwner(owner), id, offsetSeconds))
         return 0;
-    m_soundDone[id] = SoundDone{keep, std::move(done)};
+    const Instance* inst = owner ? instanceOf(owner) : nullptr;
+    m_soundDone[id] = SoundDone{keep, std::move(done), inst ? inst->movie : nullptr};
     return id;
 }
 
@@ -157,6 +158,18 @@ void MovieRuntime::stopSound(script::Object* owner, const std::string& name)
         m_sound.stop(pcm.get());
     else
         m_sound.stopOwner(soundOwner(owner), pcm.get());
+}
+
+void MovieRuntime::stopSoundsOf(const LoadedMovie* movie)
+{
+    for (auto it = m_soundDone.begin(); it != m_soundDone.end();) {
+        if (it->second.movie == movie) {
+            m_sound.stopInstance(it->first);
+            it = m_soundDone.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 void MovieRuntime::setSoundTransform(script::Object* owner, double volume, double ll, double lr, double rl, double rr)

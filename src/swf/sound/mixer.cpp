@@ -141,9 +141,9 @@ void Mixer::stopOwner(Owner owner, const Pcm* sound)
     std::erase_if(m_voices, [&](const auto& v) { return v->owner == owner && (!sound || v->sound.get() == sound); });
 }
 
-void Mixer::stopStarted(Owner owner)
+void Mixer::stopInstance(std::uint64_t cookie)
 {
-    std::erase_if(m_voices, [&](const auto& v) { return v->owner == owner && v->cookie != 0; });
+    std::erase_if(m_voices, [&](const auto& v) { return v->cookie == cookie; });
 }
 
 void Mixer::stopAll()

@@ -57,8 +57,8 @@ public:
     void stop(const Pcm* sound);
     // Every sound of `owner`, or one sound of it.
     void stopOwner(Owner owner, const Pcm* sound = nullptr);
-    // The sounds of `owner` started with a cookie (by a script, not a frame).
-    void stopStarted(Owner owner);
+    // The instance `cookie` names.
+    void stopInstance(std::uint64_t cookie);
     void stopAll();
     // Milliseconds played of the instance `cookie` in its current loop; -1 when it is not playing.
     double position(std::uint64_t cookie) const;
