@@ -10,6 +10,7 @@ JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev \
 	zlib1g-dev liblzma-dev libgtest-dev libgmock-dev \
+	libavcodec-dev libswresample-dev libavutil-dev qt6-multimedia-dev \
 	fonts-wqy-microhei fonts-liberation2
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)

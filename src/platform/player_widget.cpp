@@ -1,5 +1,7 @@
 #include "platform/player_widget.h"
 
+#include "platform/audio_output.h"
+
 #include "swf/player.h"
 
 #include <QContextMenuEvent>
@@ -97,6 +99,7 @@ void PlayerWidget::setPlayer(std::unique_ptr<swf::Player> player)
 {
     m_timer.stop();
     m_playing = false;
+    silence();
     m_player = std::move(player);
     if (m_player) {
         m_player->setTimelinePlaying(false);
@@ -132,6 +135,8 @@ void PlayerWidget::setPlaying(bool playing)
     if (!m_player || m_player->failed())
         playing = false;
     m_playing = playing;
+    if (!playing)
+        silence();
     if (m_player)
         m_player->setTimelinePlaying(playing);
     if (playing && !m_timer.isActive())
@@ -177,6 +182,7 @@ void PlayerWidget::onTick()
     const int frames = m_clock.takeDueFrames(static_cast<double>(m_elapsed.nsecsElapsed()) / 1e6);
     for (int i = 0; i < frames; ++i)
         m_player->advance();
+    playSound();
     if (frames > 0) {
         update();
         emit frameChanged(m_player->currentFrame());
@@ -184,6 +190,28 @@ void PlayerWidget::onTick()
     stopIfFailed();
     if (!m_player->failed())
         scheduleNextTick();
+}
+
+void PlayerWidget::playSound()
+{
+    constexpr std::size_t kChunk = 4096;
+    std::int16_t pairs[kChunk * 2];
+    for (;;) {
+        const std::size_t got = m_player->mixAudio(pairs, kChunk);
+        if (got > 0 && m_playing) {
+            if (!m_audio)
+                m_audio = std::make_unique<AudioOutput>();
+            m_audio->write(pairs, got);
+        }
+        if (got < kChunk)
+            return;
+    }
+}
+
+void PlayerWidget::silence()
+{
+    if (m_audio)
+        m_audio->stop();
 }
 
 void PlayerWidget::stopIfFailed()

@@ -14,6 +14,8 @@ class Player;
 
 namespace veskor {
 
+class AudioOutput;
+
 // Frame schedule of a playing movie: frames fall due at fixed multiples of the frame
 // interval from the moment play started, so late timer ticks never add up to drift.
 // Pure arithmetic on milliseconds, so tests drive it without waiting.
@@ -83,6 +85,10 @@ private:
     void afterInput();
     // A movie that failed stops its clock and shows why.
     void stopIfFailed();
+    // Plays the sound the frames just played made (heard only while the
+    // movie plays); the output opens with the first sound.
+    void playSound();
+    void silence();
 
     std::unique_ptr<swf::Player> m_player;
     bool m_playing = false;
@@ -91,6 +97,7 @@ private:
     QTimer m_timer;
     QElapsedTimer m_elapsed;
     FrameClock m_clock;
+    std::unique_ptr<AudioOutput> m_audio;
 };
 
 } // namespace veskor

@@ -77,6 +77,20 @@ veskor::Result<std::unique_ptr<Player>> loadGuarded(Load&& load)
     return std::move(*result);
 }
 
+// Whether a tag list (sprites included) starts sounds or streams them.
+bool playsSound(const std::vector<Tag>& tags)
+{
+    for (const Tag& tag : tags) {
+        if (const auto* sprite = std::get_if<DefineSprite>(&tag); sprite && playsSound(sprite->tags))
+            return true;
+        const std::uint16_t code = tag.code();
+        if (code == std::uint16_t(TagCode::StartSound) || code == std::uint16_t(TagCode::StartSound2)
+            || code == std::uint16_t(TagCode::SoundStreamBlock) || code == std::uint16_t(TagCode::DefineButtonSound))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 Player::Player(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
@@ -129,7 +143,8 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const Pla
     script::Limits limits = impl->runtime->interpreter().limits();
     limits.maxFrameMilliseconds = std::max(options.maxFrameMilliseconds, 0);
     impl->runtime->interpreter().setLimits(limits);
-    if (impl->runtime->scripts(nullptr).hasScripts()) {
+    // Sound lives in the runtime: a movie with sounds plays there too.
+    if (impl->runtime->scripts(nullptr).hasScripts() || playsSound(m.tags)) {
         // It may load the files beside it.
         if (!location.empty())
             impl->runtime->setFiles(runtime::FileAccess(location));
@@ -199,6 +214,23 @@ void Player::setTimelinePlaying(bool playing)
             d->runtime->play(root);
         else
             d->runtime->stop(root);
+    });
+}
+
+std::size_t Player::mixAudio(std::int16_t* out, std::size_t frames)
+{
+    std::size_t given = 0;
+    if (d->runtime)
+        d->guarded([&] { given = d->runtime->takeAudio(out, frames); });
+    std::fill(out + given * 2, out + frames * 2, std::int16_t(0));
+    return given;
+}
+
+void Player::stopSounds()
+{
+    d->guarded([&] {
+        if (d->runtime)
+            d->runtime->silence();
     });
 }
 

@@ -109,6 +109,16 @@ public:
     // Whether the pointer is over a button or another clip that reacts to it.
     bool pointerOverButton() const;
 
+    // Sound, at kAudioRate in 16-bit stereo pairs. Each frame played mixes
+    // its share of the movie's sound (kAudioRate / frameRate() pairs, counted
+    // from the first frame); mixAudio() hands over the next `frames` pairs of
+    // what is mixed and not yet taken, silence past it, and says how many
+    // pairs it took. A paused movie (no advance) is silent.
+    static constexpr int kAudioRate = 44100;
+    std::size_t mixAudio(std::int16_t* out, std::size_t frames);
+    // Stops every sound, as the movie's stopAllSounds() does, and drops what waits.
+    void stopSounds();
+
     // Draws the current frame into `target` (device coordinates of the painter).
     void render(QPainter& painter, const QRectF& target, ScaleMode mode) const;
     // The current frame as an image of the given size (the stage size when empty).

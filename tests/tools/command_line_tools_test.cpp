@@ -3,8 +3,10 @@
 
 #include "swf/format/actions.h"
 #include "swf/format/movie_builder.h"
+#include "swf/format/sounds.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -90,6 +92,55 @@ TEST(CommandLineTools, RunAMovieWithATextFieldWithoutADisplayAndDrawFromTheirSee
     const QString picture = dir.filePath(QStringLiteral("field.png"));
     ASSERT_EQ(runTool("veskor-render", {movie, "-o", picture, "--seed", "7"}).exitCode, 0);
     EXPECT_EQ(QImage(picture).size(), QSize(200, 100));
+}
+
+// A click of 0.05 s at full level in frame 3 of a movie at 10 frames a
+// second: the export of frame 1 and nine more lasts exactly one second, 16-bit
+// stereo at 44.1 kHz, with the click where frame 3 starts.
+TEST(CommandLineTools, RenderExportsTheSoundOfTheFramesPlayed)
+{
+    const QString bin = binDir();
+    if (!QFileInfo::exists(bin + "/veskor-render"))
+        GTEST_SKIP() << "veskor-render has not been built in " << bin.toStdString();
+    QTemporaryDir dir;
+    MovieBuilder b(Twips::fromPixels(20), Twips::fromPixels(20), 10, 8);
+    Bytes pcm;
+    for (int i = 0; i < 2205; ++i) {
+        const std::int16_t v = i % 2 ? 20000 : -20000;
+        pcm.push_back(std::uint8_t(v & 0xFF));
+        pcm.push_back(std::uint8_t(std::uint16_t(v) >> 8));
+    }
+    const auto click = b.define([&](std::uint16_t id) {
+        return writeDefineSound(DefineSound{id, {std::uint8_t(SoundCodec::PcmLittle), 3, true, false}, 2205, pcm});
+    });
+    b.showFrame(2);
+    b.add(writeStartSound(StartSound{click, {}, {}}));
+    b.showFrame(20);
+    const QString movie = dir.filePath("click.swf");
+    ASSERT_TRUE(b.save(movie.toStdString()).ok());
+    const QString wav = dir.filePath("click.wav");
+    ASSERT_EQ(runTool("veskor-render", {movie, "--audio", wav, "--frame", "1", "--advance", "9"}).exitCode, 0);
+    QFile file(wav);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_EQ(bytes.size(), 44 + 44100 * 4);
+    EXPECT_EQ(bytes.left(4), "RIFF");
+    EXPECT_EQ(bytes.mid(8, 8), "WAVEfmt ");
+    auto sample = [&](int pair, int channel) {
+        const int at = 44 + pair * 4 + channel * 2;
+        return std::int16_t(std::uint8_t(bytes[at]) | (std::uint8_t(bytes[at + 1]) << 8));
+    };
+    int first = -1, last = -1;
+    for (int i = 0; i < 44100; ++i) {
+        if (sample(i, 0) != 0) {
+            first = first < 0 ? i : first;
+            last = i;
+        }
+        ASSERT_EQ(sample(i, 0), sample(i, 1));
+    }
+    EXPECT_EQ(first, 2 * 4410);
+    EXPECT_EQ(last, 2 * 4410 + 2204);
+    EXPECT_EQ(sample(first, 0), -20000);
 }
 
 } // namespace

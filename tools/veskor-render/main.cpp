@@ -1,4 +1,5 @@
-// veskor-render MOVIE.swf -o OUT.png: a picture of one frame of a movie.
+// veskor-render MOVIE.swf -o OUT.png: a picture of one frame of a movie;
+// --audio OUT.wav: the sound of the frames it played.
 
 #include "headless_app.h"
 #include "render_options.h"
@@ -6,8 +7,43 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
+
+namespace {
+
+// A 44-byte RIFF header and the samples, 16-bit stereo little-endian.
+bool writeWav(const std::filesystem::path& path, const std::vector<std::int16_t>& samples, int rate)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    auto u32 = [&](std::uint32_t v) {
+        const char b[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+        out.write(b, 4);
+    };
+    auto u16 = [&](std::uint16_t v) {
+        const char b[2] = {char(v), char(v >> 8)};
+        out.write(b, 2);
+    };
+    const std::uint32_t bytes = std::uint32_t(samples.size() * 2);
+    out.write("RIFF", 4);
+    u32(36 + bytes);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1); // PCM
+    u16(2);
+    u32(std::uint32_t(rate));
+    u32(std::uint32_t(rate) * 4);
+    u16(4);
+    u16(16);
+    out.write("data", 4);
+    u32(bytes);
+    for (const std::int16_t s : samples)
+        u16(std::uint16_t(s));
+    return bool(out);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -27,10 +63,47 @@ int main(int argc, char** argv)
         return 1;
     }
     swf::Player& movie = **player;
-    if (options->frame)
+    // Each frame played adds its share of the sound, counted from the first
+    // so that the file lasts exactly the frames' time at the movie's rate.
+    std::vector<std::int16_t> sound;
+    int played = 0;
+    auto takeSound = [&] {
+        ++played;
+        if (options->audio.empty())
+            return;
+        const auto until = std::size_t(std::llround(played * double(swf::Player::kAudioRate) / movie.frameRate()));
+        const std::size_t have = sound.size() / 2;
+        if (until <= have)
+            return;
+        sound.resize(until * 2);
+        movie.mixAudio(sound.data() + have * 2, until - have);
+    };
+    if (options->frame) {
+        // What the first frame started is not part of the frames asked for.
+        if (*options->frame > 1)
+            movie.stopSounds();
         movie.gotoFrame(*options->frame - 1);
-    for (int i = 0; i < options->advance; ++i)
+        // A goto from outside stops the movie there; the sound asked for is
+        // that of the movie playing on from the frame.
+        if (!options->audio.empty())
+            movie.setTimelinePlaying(true);
+    }
+    takeSound();
+    for (int i = 0; i < options->advance; ++i) {
         movie.advance();
+        takeSound();
+    }
+    if (!options->audio.empty() && !writeWav(options->audio, sound, swf::Player::kAudioRate)) {
+        std::fprintf(stderr, "veskor-render: cannot write %s\n", options->audio.c_str());
+        return 1;
+    }
+    if (options->output.empty()) {
+        if (movie.failed()) {
+            std::fprintf(stderr, "veskor-render: %s\n", movie.errorMessage().c_str());
+            return 1;
+        }
+        return 0;
+    }
 
     const QSize size = options->width > 0 ? QSize(options->width, options->height) : movie.stageSize();
     const auto mode = options->scaleMode == 2 ? swf::ScaleMode::ExactFit : swf::ScaleMode::ShowAll;

@@ -22,7 +22,10 @@ std::optional<int> parseInt(const std::string& text, int min, int max) { return 
 
 const char* usage()
 {
-    return "usage: veskor-render MOVIE.swf -o OUT.png [--frame N] [--advance N] [--size WxH] [--scale-mode 0|2] [--seed N]\n"
+    return "usage: veskor-render MOVIE.swf [-o OUT.png] [--audio OUT.wav] [--frame N] [--advance N] [--size WxH]\n"
+           "                     [--scale-mode 0|2] [--seed N]\n"
+           "  --audio FILE    write the sound of the frames played (44.1 kHz 16-bit stereo WAV); the\n"
+           "                  movie plays on from --frame\n"
            "  --frame N       show frame N (counted from 1)\n"
            "  --advance N     then play N more frames\n"
            "  --size WxH      picture size in pixels (default: the movie's stage size)\n"
@@ -48,6 +51,11 @@ Result<Options> parseOptions(const std::vector<std::string>& args)
             if (!v)
                 return makeError("-o needs a file name");
             options.output = *v;
+        } else if (arg == "--audio") {
+            const auto v = value();
+            if (!v)
+                return makeError("--audio needs a file name");
+            options.audio = *v;
         } else if (arg == "--frame") {
             const auto v = value();
             const auto n = v ? parseInt(*v, 1, 1'000'000) : std::nullopt;
@@ -92,8 +100,8 @@ Result<Options> parseOptions(const std::vector<std::string>& args)
     }
     if (!movieGiven)
         return makeError("no movie given");
-    if (options.output.empty())
-        return makeError("no output file given (-o OUT.png)");
+    if (options.output.empty() && options.audio.empty())
+        return makeError("no output file given (-o OUT.png or --audio OUT.wav)");
     if (options.frame && !advanceGiven)
         options.advance = 0;
     return options;

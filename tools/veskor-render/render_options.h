@@ -14,7 +14,8 @@ namespace veskor::render_tool {
 
 struct Options {
     std::filesystem::path movie;
-    std::filesystem::path output;
+    std::filesystem::path output; // empty: no picture (only with --audio)
+    std::filesystem::path audio;  // the sound of the frames played, as WAV; empty: none
     // From 1, as the program counts frames; unset: the first frame.
     std::optional<int> frame;
     // Frames played after the frame shown first. Without --frame and --advance, ten:

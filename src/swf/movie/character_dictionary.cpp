@@ -28,6 +28,18 @@ const std::vector<std::uint16_t>* CharacterDictionary::fontCodes(std::uint16_t i
     return it == m_fontCodes.end() ? nullptr : it->second;
 }
 
+const DefineSound* CharacterDictionary::sound(std::uint16_t id) const
+{
+    const auto it = m_sounds.find(id);
+    return it == m_sounds.end() ? nullptr : &it->second;
+}
+
+const ButtonSounds* CharacterDictionary::buttonSounds(std::uint16_t id) const
+{
+    const auto it = m_buttonSounds.find(id);
+    return it == m_buttonSounds.end() ? nullptr : &it->second;
+}
+
 void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting, int frame)
 {
     if (nesting > kMaxNesting)
@@ -65,6 +77,11 @@ void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting, int
                                     std::make_shared<const Timeline>(buildTimeline(sprite->tags, sprite->frameCount))});
             // Definitions do not belong inside sprites, but some tools put them there.
             collect(sprite->tags, nesting + 1, frame);
+        } else if (const auto* unknown = std::get_if<UnknownTag>(&tag)) {
+            if (auto sound = readDefineSound(*unknown))
+                m_sounds.try_emplace(sound->id, *sound);
+            else if (auto sounds = readButtonSounds(*unknown))
+                m_buttonSounds.try_emplace(sounds->buttonId, std::move(*sounds));
         }
     }
 }

@@ -5,6 +5,7 @@
 // The dictionary points into the movie's records, which must outlive it.
 
 #include "swf/format/records.h"
+#include "swf/format/sounds.h"
 #include "swf/movie/timeline.h"
 
 #include <memory>
@@ -54,6 +55,10 @@ public:
     // The character codes of font `id`'s glyphs, in glyph order (from its
     // font info when it has one); null when unknown.
     const std::vector<std::uint16_t>* fontCodes(std::uint16_t id) const;
+    // Sound `id`'s definition, or null.
+    const DefineSound* sound(std::uint16_t id) const;
+    // The sounds button `id` plays on its transitions, or null.
+    const ButtonSounds* buttonSounds(std::uint16_t id) const;
 
 private:
     // `frame`: the root frame of a sprite's tags; the root's own are counted.
@@ -62,6 +67,8 @@ private:
     std::unordered_map<std::uint16_t, Character> m_characters;
     std::unordered_map<std::uint16_t, FontDescription> m_fonts;
     std::unordered_map<std::uint16_t, const std::vector<std::uint16_t>*> m_fontCodes;
+    std::unordered_map<std::uint16_t, DefineSound> m_sounds;
+    std::unordered_map<std::uint16_t, ButtonSounds> m_buttonSounds;
 };
 
 } // namespace swf::movie

@@ -65,8 +65,12 @@ int buttonKeyCode(int keyCode, int ascii)
 
 void MovieRuntime::setButtonState(Instance* button, int state)
 {
-    if (button->object && buttonOf(*button->object))
-        m_runner.setButtonState(*button->object, state);
+    if (!button->object || !buttonOf(*button->object))
+        return;
+    const int from = button->object->clip ? button->object->clip->buttonState : 0;
+    m_runner.setButtonState(*button->object, state);
+    if (from != state)
+        buttonSound(button, from, state);
 }
 
 // Whether a button's hit area or a clip's drawing holds the stage point.

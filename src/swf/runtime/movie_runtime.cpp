@@ -157,6 +157,7 @@ void MovieRuntime::placed(movie::DisplayObject& parent, int depth, movie::Displa
 
 void MovieRuntime::enteringFrame(movie::DisplayObject& clip, int frame)
 {
+    frameSounds(clip, frame);
     if (Instance* inst = instanceFor(clip))
         queueFrameScripts(inst, frame);
 }
@@ -170,6 +171,12 @@ void MovieRuntime::started(movie::DisplayObject& clip)
 
 void MovieRuntime::removing(movie::DisplayObject& object)
 {
+    // A clip that leaves takes its stream along. Sounds scripts started play
+    // on, unless the movie whose library they came from leaves with it.
+    if (m_streamFrames.erase(object.id))
+        m_sound.stopStream(object.id);
+    if (const Instance* inst = instanceFor(object); inst && inst->movieRoot && inst->movie)
+        stopSoundsOf(inst->movie);
     if (Instance* inst = instanceFor(object))
         detach(inst);
 }
@@ -187,6 +194,7 @@ void MovieRuntime::start()
     runQueue();
     syncTextVariables();
     deliverLoads();
+    playFrameSound();
 }
 
 void MovieRuntime::advance()
@@ -218,6 +226,7 @@ void MovieRuntime::advance()
     pointerStill();
     syncTextVariables();
     deliverLoads();
+    playFrameSound();
 
     // Instances that left the stage stop being clips to the scripts that still hold them.
     for (auto it = m_instances.begin(); it != m_instances.end();) {
@@ -529,9 +538,13 @@ void MovieRuntime::construct(Instance* inst)
 void MovieRuntime::gotoRootFrame(int frame)
 {
     m_vm->beginFrame();
+    const int before = currentFrame();
     gotoInstance(m_rootInstance, frame, false);
     runQueue();
     syncTextVariables();
+    // The frame a seek lands on sounds as a frame played does.
+    if (currentFrame() != before)
+        playFrameSound();
 }
 
 // ---------------------------------------------------------------- host calls
@@ -771,6 +784,10 @@ void MovieRuntime::addGarbageRoots(std::vector<Object*>& roots)
     }
     m_jobs.addObjects(roots);
     addLoadRoots(roots);
+    for (const auto& [id, waiting] : m_soundDone) {
+        if (waiting.keep)
+            roots.push_back(waiting.keep);
+    }
     if (m_focus)
         roots.push_back(m_focus);
 }

@@ -20,6 +20,7 @@
 #include "swf/runtime/script_index.h"
 #include "swf/script/host.h"
 #include "swf/script/interpreter.h"
+#include "swf/sound/mixer.h"
 
 #include <QRectF>
 #include <QTransform>
@@ -162,6 +163,14 @@ public:
     // Roots of the levels above _level0, lowest first, for drawing.
     std::vector<const movie::DisplayObject*> upperLevels() const;
 
+    // The sound the movie plays. Each frame played mixes its share (at
+    // sound::kOutputRate, in stereo pairs), which waits here for whoever
+    // plays it: takeAudio() hands over up to `frames` pairs and says how many.
+    // Nobody taking them, the oldest go past a few seconds.
+    std::size_t takeAudio(std::int16_t* out, std::size_t frames);
+    // Stops every sound and drops what waits to be played.
+    void silence();
+
     // Input, in stage twips.
     void mouseMove(double x, double y);
     void mouseDown();
@@ -203,9 +212,16 @@ public:
     void stopDrag() override;
     void getUrl(script::Object* clip, const std::string& url, const std::string& window, int method, bool loadTarget,
                 bool loadVariables) override;
+    double soundLength(script::Object* owner, const std::string& name) override;
+    std::uint64_t startSound(script::Object* owner, const std::string& name, double offsetSeconds, int loops,
+                             script::Object* keep, std::function<void()> done) override;
+    void stopSound(script::Object* owner, const std::string& name) override;
+    double soundPosition(std::uint64_t id) override { return m_sound.position(id); }
+    void setSoundTransform(script::Object* owner, double volume, double ll, double lr, double rl, double rr) override;
+    std::string adoptSound(const std::string& bytes) override;
     bool readsFiles() const override { return true; }
     bool loadFile(script::Object* asker, const std::string& url, script::Object* keep, LoadDone done) override;
-    void stopSounds() override {}
+    void stopSounds() override { m_sound.stopAll(); }
     void toggleQuality() override {}
     void trace(const std::string& line) override;
     void uncaughtException(const std::string& thrown) override;
@@ -368,6 +384,16 @@ private:
     void setButtonState(Instance* button, int state);
     Instance* findMouseTarget(Instance* inst, double x, double y) const;
     void syncTextVariables();
+    // Sound (sounds.cpp): what a frame of a clip's timeline starts, and a button's transition.
+    void frameSounds(movie::DisplayObject& clip, int frame);
+    void buttonSound(Instance* button, int from, int to);
+    // Mixes the share of the frame just shown, then tells the Sound objects
+    // whose sounds ended.
+    void playFrameSound();
+    sound::Owner soundOwner(script::Object* owner) const;
+    std::shared_ptr<const sound::Pcm> namedSound(script::Object* owner, const std::string& name);
+    // Stops the sounds scripts started from a loaded movie's library.
+    void stopSoundsOf(const LoadedMovie* movie);
     // The focus (focus.cpp).
     bool changeFocus(script::Object* object, FocusCause cause);
     void collectTabStops(Instance* inst, std::vector<TabStop>& out) const;
@@ -415,6 +441,22 @@ private:
     bool m_quit = false; // fscommand("quit"): the movie ended
     double m_time = 0;
     std::mt19937 m_random;
+
+    sound::Mixer m_sound;
+    // The frame each clip's stream played last (by display object id): the
+    // next frame continues the stream, any other restarts it there.
+    std::unordered_map<std::uint32_t, int> m_streamFrames;
+    std::deque<std::int16_t> m_audio; // mixed, waiting for takeAudio()
+    std::uint64_t m_soundFrames = 0;  // frames whose sound was mixed
+    std::uint64_t m_soundMixed = 0;   // output pairs mixed in all
+    struct SoundDone {
+        script::Object* keep = nullptr;
+        std::function<void()> done;
+        const LoadedMovie* movie = nullptr; // whose library the sound came from; null: the opened movie's
+    };
+    std::unordered_map<std::uint64_t, SoundDone> m_soundDone; // by started sound's id
+    std::uint64_t m_nextSoundId = 1;
+    std::unordered_map<std::string, std::shared_ptr<const sound::Pcm>> m_adoptedSounds;
 
     PointerState m_pointer;
     KeyboardState m_keys;

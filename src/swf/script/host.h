@@ -141,6 +141,51 @@ public:
     virtual void stopSounds() = 0;
     virtual void toggleQuality() = 0;
 
+    // The Sound object. Its sounds belong to `owner`: a clip, another object
+    // (a loaded sound plays apart), or null for the movie as a whole. A sound
+    // is named by its linkage name in the library of the movie `owner` is part
+    // of, or by the name adoptSound() gave it.
+    // Its length in milliseconds; negative when no such sound exists.
+    virtual double soundLength(Object* owner, const std::string& name)
+    {
+        (void)owner;
+        (void)name;
+        return -1;
+    }
+    // Starts it, from `offsetSeconds`, `loops` times; `done` runs once it has
+    // played to its end, and `keep` stays alive until then. An id for
+    // soundPosition(), or 0 when nothing started.
+    virtual std::uint64_t startSound(Object* owner, const std::string& name, double offsetSeconds, int loops,
+                                     Object* keep, std::function<void()> done)
+    {
+        (void)owner, (void)name, (void)offsetSeconds, (void)loops, (void)keep, (void)done;
+        return 0;
+    }
+    // Stops `owner`'s sounds, or those named `name` only.
+    virtual void stopSound(Object* owner, const std::string& name)
+    {
+        (void)owner;
+        (void)name;
+    }
+    // Milliseconds a started sound has played of its current loop; negative once it ended.
+    virtual double soundPosition(std::uint64_t id)
+    {
+        (void)id;
+        return -1;
+    }
+    // The volume and the four channel gains (percent) of `owner`'s sounds.
+    virtual void setSoundTransform(Object* owner, double volume, double ll, double lr, double rl, double rr)
+    {
+        (void)owner, (void)volume, (void)ll, (void)lr, (void)rl, (void)rr;
+    }
+    // Takes an MP3 file (loadSound) as a sound; its name for the calls above,
+    // or "" when it holds no sound.
+    virtual std::string adoptSound(const std::string& bytes)
+    {
+        (void)bytes;
+        return {};
+    }
+
     // One Trace action or trace() call, already formatted.
     virtual void trace(const std::string& line) = 0;
     // An exception no script caught, as text: the debugging player logged it

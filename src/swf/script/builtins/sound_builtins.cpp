@@ -1,15 +1,20 @@
 // Sound: the player's sound control for a clip or for the whole movie.
-// Nothing is heard yet; what scripts can observe is kept as the player
-// kept it: volume and the four-way channel mix belong to the target (two
-// Sound objects on one clip share them), the movie's global sound has its
-// own, and a loaded sound has its own once loadSound is called.
+// Volume and the four-way channel mix belong to the target (two Sound
+// objects on one clip share them), the movie's global sound has its own, and
+// a loaded sound has its own once loadSound is called; each change goes to
+// the host, which mixes the target's sounds with it. The sounds themselves
+// (library sounds by linkage name, a loaded MP3) play in the host.
 
+#include "swf/format/id3.h"
 #include "swf/script/builtins/env_support.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <span>
+#include <utility>
 
 namespace swf::script {
 
@@ -41,6 +46,13 @@ public:
     SoundMix own;        // for Kind::Loaded
     std::string linkage; // attachSound's symbol
     double bytes = 0;    // for Kind::Loaded: what arrived of its file
+    std::string loaded;  // for Kind::Loaded: the host's name of the sound that arrived
+    std::uint64_t playing = 0; // the host's id of the last start
+    double lastPosition = 0;   // milliseconds, where the last start got to
+    int loads = 0;             // loadSound calls: only the last one's file counts
+    // start() before the loaded file arrived: it starts on arrival.
+    std::optional<std::pair<double, int>> startOnLoad;
+    bool tagsArrived = false; // id3 holds the loaded file's tags: scripts no longer set it
     bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
     bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
 };
@@ -49,15 +61,69 @@ public:
 // the Sound object's target, and a target's mix.
 const std::string kTargetKey("\0soundTarget", 12);
 const std::string kMixKey("\0soundMix", 9);
+const std::string kStateKey("\0soundState", 11);
+const std::string kId3Key("\0soundId3", 9);
+
+// The tags of a loaded file as id3 shows them: an object of no class, each
+// frame under its id, the common ones under a name of their own as well
+// (named first); comments gather in an array, the last one is the comment.
+Object* id3Object(Interpreter& in, const std::vector<Id3Frame>& frames)
+{
+    static const std::pair<const char*, const char*> kNames[] = {
+        {"TPE1", "artist"}, {"TALB", "album"}, {"TIT2", "songname"}, {"TRCK", "track"},
+        {"TYER", "year"},   {"TCON", "genre"}, {"COMM", "comment"},
+    };
+    std::vector<Value> comments;
+    for (const Id3Frame& frame : frames) {
+        if (frame.id == "COMM")
+            comments.push_back(Value(frame.text));
+    }
+    Object* tags = in.newObject(nullptr);
+    for (const Id3Frame& frame : frames) {
+        const bool comment = frame.id == "COMM";
+        if (comment && tags->findOwn("COMM"))
+            continue;
+        for (const auto& [id, name] : kNames) {
+            if (frame.id == id)
+                tags->put(name, comment ? comments.back() : Value(frame.text));
+        }
+        tags->put(frame.id, comment ? Value(in.newArray(comments)) : Value(frame.text));
+    }
+    return tags;
+}
 
 std::int32_t intArg(Interpreter& in, const Value& v)
 {
     return toInt32(in.toNumber(v));
 }
 
+// setVolume and setPan: for movies of version 9 on, a number outside the
+// 32-bit range, or NaN, becomes the lowest integer, as the player's machine
+// code truncated it, and no number at all is 0; older movies convert as
+// everywhere else in the language.
+std::int32_t levelArg(Interpreter& in, const Value& v)
+{
+    if (in.swfVersion() < 9)
+        return intArg(in, v);
+    if (v.isUndefined())
+        return 0;
+    const double d = in.toNumber(v);
+    if (!(d > -2147483649.0 && d < 2147483648.0))
+        return INT32_MIN;
+    return std::int32_t(d);
+}
+
+// A Sound's state is its object's extension; an object that has another
+// (a clip whose class extends Sound) keeps it in a hidden holder.
 SoundObject* soundOf(Object* self)
 {
-    return self ? dynamic_cast<SoundObject*>(self->extension()) : nullptr;
+    if (!self)
+        return nullptr;
+    if (auto* own = dynamic_cast<SoundObject*>(self->extension()))
+        return own;
+    const Property* held = self->findOwnAnyVersion(kStateKey);
+    Object* holder = held ? held->value.asObject() : nullptr;
+    return holder ? dynamic_cast<SoundObject*>(holder->extension()) : nullptr;
 }
 
 SoundMix* targetMix(Interpreter& in, Object* self)
@@ -98,6 +164,44 @@ SoundMix* mixOf(Interpreter& in, Object* self, SoundMix& global)
     return nullptr;
 }
 
+// Whose sounds a Sound object's mix shapes: the target clip, the Sound itself
+// for a loaded sound, none (the movie's) for the global one.
+Object* ownerOf(Interpreter& in, Object* self)
+{
+    SoundObject* sound = soundOf(self);
+    if (!sound || sound->kind == SoundObject::Kind::Global)
+        return nullptr;
+    if (sound->kind == SoundObject::Kind::Loaded)
+        return self;
+    const Property* p = self->findOwnAnyVersion(kTargetKey);
+    return p ? env::resolveClip(in, p->value) : nullptr;
+}
+
+// The sound a Sound object starts: its loaded one, else its attached one.
+std::string soundName(const SoundObject& sound)
+{
+    return sound.kind == SoundObject::Kind::Loaded && !sound.loaded.empty() ? sound.loaded : sound.linkage;
+}
+
+void startSound(Interpreter& in, Object* self, SoundObject& sound, double offset, int loops)
+{
+    const std::string name = soundName(sound);
+    if (name.empty())
+        return;
+    Interpreter* vm = &in;
+    sound.playing = in.host().startSound(ownerOf(in, self), name, offset, loops, self,
+                                         [vm, self] { vm->callMethodFromHost(self, "onSoundComplete", {}); });
+    sound.lastPosition = 0;
+}
+
+void applyMix(Interpreter& in, Object* self, const SoundMix& m)
+{
+    SoundObject* sound = soundOf(self);
+    if (!sound || (sound->kind == SoundObject::Kind::Target && !ownerOf(in, self)))
+        return;
+    in.host().setSoundTransform(ownerOf(in, self), m.volume, m.ll, m.lr, m.rl, m.rr);
+}
+
 // Pan from the mix: a quieter left side pans right (positive), a quieter
 // right side pans left.
 std::int32_t panOf(const SoundMix& m)
@@ -132,16 +236,21 @@ void installSound(Interpreter& in)
         // A clip is kept by its path, as the player's clip references were:
         // once renamed or removed, it is no longer this Sound's target.
         if (Object* o = target.asObject()) {
+            // Any other object names its clip by its text, read once.
             const std::string path = in.host().targetPath(o, false);
-            if (!path.empty())
-                target = path;
+            target = path.empty() ? Value(in.toString(target)) : Value(path);
         }
         if (!target.isNullish()) {
             sound->kind = SoundObject::Kind::Target;
             self->put(kTargetKey, target, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         }
-        if (!self->extension())
+        if (!self->extension()) {
             self->setExtension(sound);
+        } else if (!soundOf(self)) {
+            Object* holder = in.newObject();
+            holder->setExtension(sound);
+            self->put(kStateKey, holder, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        }
         return self;
     };
     auto made = std::make_shared<Object*>(nullptr);
@@ -164,8 +273,10 @@ void installSound(Interpreter& in)
         return m ? Value(m->volume) : Value();
     });
     method("setVolume", [global](Interpreter& in, Object* self, const Args& args) -> Value {
-        if (SoundMix* m = mixOf(in, self, *global))
-            m->volume = intArg(in, arg(args, 0));
+        if (SoundMix* m = mixOf(in, self, *global)) {
+            m->volume = levelArg(in, arg(args, 0));
+            applyMix(in, self, *m);
+        }
         return Value();
     });
     method("getPan", [global](Interpreter& in, Object* self, const Args&) -> Value {
@@ -176,10 +287,11 @@ void installSound(Interpreter& in)
         SoundMix* m = mixOf(in, self, *global);
         if (!m)
             return Value();
-        const std::int64_t pan = intArg(in, arg(args, 0));
+        const std::int64_t pan = levelArg(in, arg(args, 0));
         m->ll = pan >= 0 ? std::int32_t(std::uint32_t(100 - pan)) : 100;
         m->rr = pan >= 0 ? 100 : std::int32_t(std::uint32_t(100 + pan));
         m->lr = m->rl = 0;
+        applyMix(in, self, *m);
         return Value();
     });
     method("getTransform", [global](Interpreter& in, Object* self, const Args&) -> Value {
@@ -189,8 +301,8 @@ void installSound(Interpreter& in)
         Object* out = in.newObject();
         out->put("ll", m->ll);
         out->put("lr", m->lr);
-        out->put("rl", m->rl);
         out->put("rr", m->rr);
+        out->put("rl", m->rl);
         return out;
     });
     // Only the object's own plain members count: inherited ones and
@@ -205,8 +317,10 @@ void installSound(Interpreter& in)
             if (const Property* p = source->findOwn(c.name))
                 updated.*c.member = intArg(in, p->value);
         }
-        if (SoundMix* again = mixOf(in, self, *global))
+        if (SoundMix* again = mixOf(in, self, *global)) {
             *again = updated;
+            applyMix(in, self, updated);
+        }
         return Value();
     });
     method("attachSound", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -214,8 +328,34 @@ void installSound(Interpreter& in)
             sound->linkage = in.toString(arg(args, 0));
         return Value();
     });
-    method("start", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
-    method("stop", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
+    // start(offset in seconds, loops): onSoundComplete follows its end. A
+    // loaded sound whose file has not arrived starts when it does.
+    method("start", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        SoundObject* sound = soundOf(self);
+        if (!sound)
+            return Value();
+        const double offset = args.empty() ? 0 : in.toNumber(args[0]);
+        const int loops = args.size() < 2 ? 1 : intArg(in, args[1]);
+        if (sound->kind == SoundObject::Kind::Loaded && sound->loaded.empty()) {
+            sound->startOnLoad = std::make_pair(std::isfinite(offset) ? offset : 0, loops);
+            return Value();
+        }
+        startSound(in, self, *sound, std::isfinite(offset) ? offset : 0, loops);
+        return Value();
+    });
+    // stop(): the target's sounds (all of them for the global Sound);
+    // stop(name): those of that linkage name only.
+    method("stop", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        SoundObject* sound = soundOf(self);
+        if (!sound)
+            return Value();
+        if (sound->kind == SoundObject::Kind::Loaded && args.empty()) {
+            in.host().stopSound(self, soundName(*sound));
+            return Value();
+        }
+        in.host().stopSound(ownerOf(in, self), args.empty() ? std::string() : in.toString(args[0]));
+        return Value();
+    });
     // A loaded sound has its own volume and mix from then on, fresh ones.
     // Its file arrives on a later frame, and onLoad says whether it did.
     method("loadSound", [global](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -225,13 +365,40 @@ void installSound(Interpreter& in)
         sound->kind = SoundObject::Kind::Loaded;
         sound->own = SoundMix();
         sound->bytes = 0;
+        sound->loaded.clear();
+        sound->startOnLoad.reset();
+        const int load = ++sound->loads;
         if (!args.empty()) {
             Interpreter* vm = &in;
+            const bool streaming = in.toBoolean(arg(args, 1));
             in.host().loadFile(in.runningClip(), in.toString(args[0]), self,
-                               [vm, self](const std::optional<std::string>& bytes) {
-                                   if (SoundObject* arrived = soundOf(self); arrived && bytes)
+                               [vm, self, load, streaming](const std::optional<std::string>& bytes) {
+                                   SoundObject* arrived = soundOf(self);
+                                   const bool current = arrived && arrived->loads == load;
+                                   if (current && bytes) {
                                        arrived->bytes = double(bytes->size());
+                                       arrived->loaded = vm->host().adoptSound(*bytes);
+                                       const auto frames = readId3(std::span(
+                                           reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
+                                       if (!frames.empty()) {
+                                           // A value a script gave id3 before stays.
+                                           const Property* before = self->findOwnAnyVersion(kId3Key);
+                                           if (!before || before->value.isUndefined())
+                                               self->put(kId3Key, id3Object(*vm, frames),
+                                                         PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+                                           arrived->tagsArrived = true;
+                                           vm->callMethodFromHost(self, "onID3", {Value(true)});
+                                       }
+                                   }
                                    vm->callMethodFromHost(self, "onLoad", {Value(bytes.has_value())});
+                                   if (!current || arrived->loaded.empty())
+                                       return;
+                                   // A streaming sound plays as soon as it arrives.
+                                   if (arrived->startOnLoad || streaming) {
+                                       const auto [offset, loops] = arrived->startOnLoad.value_or(std::make_pair(0.0, 1));
+                                       arrived->startOnLoad.reset();
+                                       startSound(*vm, self, *arrived, offset, loops);
+                                   }
                                });
         }
         return Value();
@@ -242,24 +409,50 @@ void installSound(Interpreter& in)
     };
     method("getBytesLoaded", loadedOnly);
     method("getBytesTotal", loadedOnly);
-    // Nothing plays, so a sound is always at its start; its length is
-    // unknown without audio and reads as 0 once there is a sound.
-    auto timeOf = [](Interpreter&, Object* self, const Args&) -> Value {
+    // Milliseconds, whole: the length of the sound it would start, and how
+    // far the last start got (where it ended, once it did).
+    auto durationOf = [](Interpreter& in, Object* self, const Args&) -> Value {
         SoundObject* sound = soundOf(self);
         if (!sound || (sound->linkage.empty() && sound->kind != SoundObject::Kind::Loaded))
             return Value();
-        return 0;
+        const double length = in.host().soundLength(ownerOf(in, self), soundName(*sound));
+        return length >= 0 ? Value(std::round(length)) : Value(0);
     };
-    method("getDuration", timeOf);
-    method("getPosition", timeOf);
+    auto positionOf = [](Interpreter& in, Object* self, const Args&) -> Value {
+        SoundObject* sound = soundOf(self);
+        if (!sound || (sound->linkage.empty() && sound->kind != SoundObject::Kind::Loaded))
+            return Value();
+        if (sound->playing) {
+            const double at = in.host().soundPosition(sound->playing);
+            if (at >= 0)
+                sound->lastPosition = at;
+            else
+                sound->playing = 0;
+        }
+        return Value(std::floor(sound->lastPosition));
+    };
+    method("getDuration", durationOf);
+    method("getPosition", positionOf);
     method("setDuration", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
     method("setPosition", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
     method("checkPolicyFile", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
-    env::defineAccessor(in, proto, "duration", timeOf, {}, flags);
-    env::defineAccessor(in, proto, "position", timeOf, {}, flags);
-    // No MP3 is ever read, so there are no ID3 tags to show.
+    env::defineAccessor(in, proto, "duration", durationOf, {}, flags);
+    env::defineAccessor(in, proto, "position", positionOf, {}, flags);
+    // A loaded file's ID3 tags; what a script sets stays until tags arrive,
+    // and from then on nothing a script sets takes.
     env::defineAccessor(
-        in, proto, "id3", [](Interpreter&, Object*, const Args&) -> Value { return Value(); }, {}, flags);
+        in, proto, "id3",
+        [](Interpreter&, Object* self, const Args&) -> Value {
+            const Property* p = soundOf(self) ? self->findOwnAnyVersion(kId3Key) : nullptr;
+            return p ? p->value : Value();
+        },
+        [](Interpreter&, Object* self, const Args& args) -> Value {
+            SoundObject* sound = soundOf(self);
+            if (sound && !sound->tagsArrived)
+                self->put(kId3Key, arg(args, 0), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+            return Value();
+        },
+        flags);
 
     // The streaming members came with the version 6 player.
     markVersion(proto,
