@@ -234,6 +234,9 @@ TEST(TextFieldHtmlTest, ParsesTheTagsIntoTextWithBreaks)
         {"a<li>b<li>c</li>d</li>e", false, "a\rb\rc\rd\re"},
         {"a<u>b</p>c", false, "abc"},
         {"a\nb", false, "a\rb"},
+        // A paragraph's end stays a break, at the end and before a source line break.
+        {"<p>a</p>", false, "a\r"},
+        {"<p>a</p>\n", false, "a\r\r"},
         {"x &lt;&amp;&gt; &#65;&unknown;", false, "x <&> A&unknown;"},
         {"<p align='right'>abcdefg</p>\rhij\r", false, "abcdefg|hij|"},
     };

@@ -108,9 +108,10 @@ QTransform MovieRuntime::toStage(const Instance* inst) const
 
 // Whether a point (in the object's own twips) lies on what it draws: drawings
 // exactly, other characters by their bounds.
-static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& object, QPointF local, int nesting)
+static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& object, QPointF local, int nesting,
+                        bool evenIfHidden = false)
 {
-    if (nesting > movie::kMaxNesting || !object.visible)
+    if (nesting > movie::kMaxNesting || (!object.visible && !evenIfHidden))
         return false;
     if (object.clip) {
         if (object.clip->drawing && object.clip->drawing->contains(PointF{local.x(), local.y()}))
@@ -128,13 +129,15 @@ static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& obje
     return bounds.isValid() && bounds.contains(local);
 }
 
-bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, bool shapeOnly) const
+bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, bool shapeOnly, bool byScript) const
 {
     if (!inst || !inst->object)
         return false;
     if (shapeOnly) {
+        if (byScript && inst->object->isScriptMask)
+            return false;
         const QTransform toOwn = (inst->isRoot ? QTransform() : toStage(inst)).inverted();
-        return coversPoint(*this, *inst->object, toOwn.map(QPointF(stageX, stageY)), 0);
+        return coversPoint(*this, *inst->object, toOwn.map(QPointF(stageX, stageY)), 0, byScript);
     }
     const QRectF bounds = localBounds(*inst->object);
     if (!bounds.isValid())

@@ -307,7 +307,7 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
             return Value(false);
         if (args.size() >= 2) {
             const double x = in.toNumber(args[0]) * 20.0, y = in.toNumber(args[1]) * 20.0;
-            return Value(rt.hitTest(i, x, y, args.size() > 2 && in.toBoolean(args[2])));
+            return Value(rt.hitTest(i, x, y, args.size() > 2 && in.toBoolean(args[2]), true));
         }
         Instance* other = nullptr;
         if (Object* o = args[0].asObject())

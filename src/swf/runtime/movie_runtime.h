@@ -305,7 +305,9 @@ public:
     double mouseX() const { return m_pointer.x; }
     double mouseY() const { return m_pointer.y; }
     // The instance of the display object whose area holds the stage point (for hitTest and buttons).
-    bool hitTest(const Instance* inst, double stageX, double stageY, bool shapeOnly) const;
+    // `byScript`: MovieClip.hitTest, which finds a clip's shapes whether or not
+    // the clip is visible, and none of a clip that masks another by script.
+    bool hitTest(const Instance* inst, double stageX, double stageY, bool shapeOnly, bool byScript = false) const;
 
 private:
     // DisplayHooks: the display list's changes, as the runner makes them.

@@ -172,10 +172,11 @@ public:
                     put(U' ');
                     continue;
                 }
-                // A source line break stands in for a pending paragraph end.
-                // Carriage returns become breaks that text leaves out, line
-                // feeds carriage returns, as in the original player.
-                m_pendingBreak = false;
+                // Carriage returns become breaks that text leaves out (one
+                // stands in for a pending paragraph end), line feeds carriage
+                // returns, as in the original player.
+                if (c == U'\r')
+                    m_pendingBreak = false;
                 put(c == U'\r' ? kHtmlLineBreak : U'\r');
                 continue;
             }
@@ -295,6 +296,8 @@ public:
 
     HtmlText finish()
     {
+        // A multiline field keeps the break that ends its last paragraph.
+        flushBreak();
         HtmlText out;
         out.text = std::move(m_text);
         out.runs = std::move(m_runs);
