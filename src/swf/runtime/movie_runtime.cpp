@@ -65,7 +65,7 @@ MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary&
     // local-with-network sandbox; others may read local files only.
     for (const Tag& tag : movie.tags) {
         const auto* unknown = std::get_if<UnknownTag>(&tag);
-        if (unknown && unknown->code == 69 && !unknown->data.empty() && (unknown->data[0] & 1)) {
+        if (unknown && unknown->code == std::uint16_t(TagCode::FileAttributes) && !unknown->data.empty() && (unknown->data[0] & 1)) {
             if (Object* security = m_vm->getMember(m_vm->getMember(m_vm->global(), "System"), "security").asObject())
                 security->put("sandboxType", "localWithNetwork", script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete | script::PropertyFlag::Version7);
         }
@@ -373,19 +373,26 @@ void MovieRuntime::removeAt(Instance* parent, int depth)
         m_runner.remove(*parent->object, depth);
 }
 
+// The unload event of a clip that left the stage, or (`removeAfter`) of one
+// kept on it until the event has run.
+void MovieRuntime::queueUnload(Instance* inst, bool removeAfter)
+{
+    auto job = std::make_unique<Job>();
+    job->inst = inst;
+    job->self = inst->self;
+    job->event = ClipEvent::Unload;
+    job->handler = "onUnload";
+    job->evenIfRemoved = !removeAfter;
+    job->removeAfter = removeAfter;
+    m_jobs.push(std::move(job));
+}
+
 void MovieRuntime::detach(Instance* inst)
 {
     if (!inst || !inst->object)
         return;
-    if (!inst->unloadHeard) {
-        auto job = std::make_unique<Job>();
-        job->inst = inst;
-        job->self = inst->self;
-        job->event = ClipEvent::Unload;
-        job->handler = "onUnload";
-        job->evenIfRemoved = true;
-        m_jobs.push(std::move(job));
-    }
+    if (!inst->unloadHeard)
+        queueUnload(inst, false);
     if (m_pointer.hover == inst)
         m_pointer.hover = nullptr;
     if (m_pointer.pressed == inst)

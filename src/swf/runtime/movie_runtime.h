@@ -257,6 +257,7 @@ public:
     // A script's removal: the RemoveSprite action reaches fewer depths than the methods.
     void remove(Instance* inst, bool byAction = false);
     bool hasUnloadHandler(Instance* inst);
+    void queueUnload(Instance* inst, bool removeAfter);
     bool swapDepths(Instance* inst, int depth);
     int nextHighestDepth(Instance* parent) const;
     // The object's bounds in its own space, in twips; empty (xMin > xMax) if nothing is drawn.

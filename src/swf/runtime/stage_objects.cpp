@@ -138,13 +138,7 @@ void MovieRuntime::remove(Instance* inst, bool byAction)
         if (!objects.contains(key)) {
             m_runner.swap(*inst->parent->object, inst->depth, key);
             inst->depth = key;
-            auto job = std::make_unique<Job>();
-            job->inst = inst;
-            job->self = inst->self;
-            job->event = ClipEvent::Unload;
-            job->handler = "onUnload";
-            job->removeAfter = true;
-            m_jobs.push(std::move(job));
+            queueUnload(inst, true);
             return;
         }
     }
