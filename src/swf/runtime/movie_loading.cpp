@@ -347,11 +347,14 @@ Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
     m_byId[object.id] = inst;
     inst->movie = loaded;
     inst->movieRoot = true;
-    // Its variables go with what it showed.
+    // Its variables go with what it showed, except _lockroot: a movie loading
+    // another into a clip locks the loaded movie's _root by setting it first.
     Object* self = inst->self;
     std::vector<std::string> names;
-    for (const script::Property& p : self->properties())
-        names.push_back(p.name);
+    for (const script::Property& p : self->properties()) {
+        if (p.name != "_lockroot")
+            names.push_back(p.name);
+    }
     for (const std::string& name : names)
         self->remove(name);
     if (Object* proto = m_vm->prototypeOf("MovieClip"))

@@ -543,7 +543,8 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             const auto index = std::int32_t(std::uint32_t(toInt32(n)) - 1u);
             target = index == std::numeric_limits<std::int32_t>::max() ? index : index + 1;
         } else {
-            target = int(std::clamp(n, -1e9, 1e9));
+            // A 32-bit integer too: 2^31 wraps below zero and clamps to 0.
+            target = toInt32(n);
         }
         s.clampScroll();
         if (target != before)
