@@ -50,29 +50,38 @@ std::vector<std::uint32_t> decodeUtf8(std::string_view s)
     const std::size_t n = s.size();
     std::size_t i = 0;
     while (i < n) {
-        unsigned char c = p[i];
-        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (extra < 0) {
-            out.push_back(c);
-            ++i;
+        const std::uint32_t c = p[i];
+        // Two- and three-byte forms combine whatever bytes follow the lead, as
+        // the Flash player's decoder did: valid UTF-8 decodes as usual, and the
+        // bytes of another encoding give the same 16-bit units they gave there.
+        if (c >= 0xC0 && c < 0xE0 && n - i >= 2) {
+            out.push_back(((c << 6) + p[i + 1] - 0x3080) & 0xFFFF);
+            i += 2;
             continue;
         }
-        std::uint32_t cp = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
-        bool ok = true;
-        for (int k = 1; k <= extra; ++k) {
-            if (i + std::size_t(k) >= n || (p[i + std::size_t(k)] & 0xC0) != 0x80) {
-                ok = false;
-                break;
+        if (c >= 0xE0 && c < 0xF0 && n - i >= 3) {
+            out.push_back(((c << 12) + (std::uint32_t(p[i + 1]) << 6) + p[i + 2] - 0xE2080) & 0xFFFF);
+            i += 3;
+            continue;
+        }
+        if (c >= 0xF0 && c < 0xF8 && n - i >= 4) {
+            bool ok = true;
+            std::uint32_t cp = c & 0x07;
+            for (std::size_t k = 1; k <= 3; ++k) {
+                ok = ok && (p[i + k] & 0xC0) == 0x80;
+                cp = (cp << 6) | (p[i + k] & 0x3F);
             }
-            cp = (cp << 6) | (p[i + std::size_t(k)] & 0x3F);
+            if (ok) {
+                out.push_back(cp);
+                i += 4;
+                continue;
+            }
         }
-        if (!ok) {
-            out.push_back(c);
-            ++i;
-            continue;
-        }
-        out.push_back(cp);
-        i += std::size_t(extra) + 1;
+        // A sequence cut off by the end is dropped; any other byte stands for itself.
+        if (c >= 0xC0 && c < 0xF0)
+            break;
+        out.push_back(c);
+        ++i;
     }
     return out;
 }

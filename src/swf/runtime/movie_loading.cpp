@@ -121,6 +121,7 @@ bool MovieRuntime::requestMovie(Instance* clip, int level, const std::string& ur
     load->level = clip ? -1 : level;
     load->loader = loader;
     load->target = target;
+    load->due = !loader;
     m_loads.push_back(std::move(load));
     return true;
 }
@@ -140,9 +141,12 @@ void MovieRuntime::loadVariables(Instance* clip, int level, const std::string& u
 
 void MovieRuntime::deliverLoads()
 {
-    // What the answers ask for waits for the next frame's end.
-    std::deque<std::unique_ptr<PendingLoad>> loads = std::move(m_loads);
-    m_loads.clear();
+    // Requests are answered at the end of a frame, those not yet due at the
+    // next; what the answers ask for waits in turn.
+    std::deque<std::unique_ptr<PendingLoad>> loads, waiting;
+    for (auto& load : m_loads)
+        (load->due ? loads : waiting).push_back(std::move(load));
+    m_loads = std::move(waiting);
     for (auto& load : loads) {
         // A movie that quit hears of nothing more.
         if (m_quit)

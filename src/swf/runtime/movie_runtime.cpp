@@ -201,6 +201,8 @@ void MovieRuntime::advance()
 {
     if (m_quit)
         return;
+    for (auto& load : m_loads)
+        load->due = true;
     m_vm->beginFrame();
     // Every timeline moves first; then the clips that were on stage before
     // and still are get enterFrame, ahead of the frame scripts just queued.

@@ -334,6 +334,9 @@ private:
         // Movie: the MovieClipLoader that hears how it goes, and the target as it was given.
         script::Object* loader = nullptr;
         script::Value target;
+        // Answered at the end of this frame. A MovieClipLoader's request waits
+        // for the end of the next one.
+        bool due = true;
     };
     void installHostObjects();
     // Movie loading (movie_loading.cpp).

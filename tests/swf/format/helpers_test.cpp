@@ -28,6 +28,19 @@ TEST(Strings, DecodeUtf8ThenGb18030ThenLatin1)
         EXPECT_EQ(decodeString(c.bytes), c.text) << c.bytes;
 }
 
+TEST(Strings, UnitsOfBrokenUtf8AreThePlayers)
+{
+    using Units = std::vector<std::uint32_t>;
+    // Valid forms decode as usual; a two- or three-byte lead takes the bytes after
+    // it whatever they are; a stray continuation byte is itself; a cut-off
+    // sequence at the end is dropped.
+    EXPECT_EQ(stringUnits("\xC3\x84\xE7\x89\x87", 6), (Units{0xC4, 0x7247}));
+    EXPECT_EQ(stringUnits("\xC4\xD6\xDC\x20-", 6), (Units{0x156, 0x6A0, '-'}));
+    EXPECT_EQ(stringUnits("\x95\xD0\x89", 6), (Units{0x95, 0x409}));
+    EXPECT_EQ(stringUnits("a\xDF", 6), (Units{'a'}));
+    EXPECT_EQ(stringUnits("\xC0\x20", 6), (Units{0xFFA0}));
+}
+
 TEST(Bitmaps, LosslessSizesIncludeTablesAndRowPadding)
 {
     EXPECT_EQ(losslessDataSize({1, 1, 3, 5, 2, 4, {}}), 4u * 3 + 8u * 2);  // RGB table, rows padded to 8

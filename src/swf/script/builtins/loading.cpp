@@ -1,6 +1,7 @@
 #include "swf/script/builtins/loading.h"
 
 #include "swf/script/host.h"
+#include "common/utf8.h"
 
 #include <QByteArray>
 #include <QStringDecoder>
@@ -38,8 +39,7 @@ std::string decodeLoadedText(Interpreter& in, const std::string& bytes)
         QStringDecoder decoder("GB18030");
         text = decoder.isValid() ? toUtf8(decoder, bytes, 0) : bytes;
     } else if (starts({0xEF, 0xBB, 0xBF})) {
-        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        text = toUtf8(decoder, bytes, 3);
+        text = veskor::encodeUtf8(veskor::decodeUtf8(std::string_view(bytes).substr(3)));
     } else if (starts({0xFE, 0xFF})) {
         QStringDecoder decoder(QStringConverter::Utf16BE, QStringConverter::Flag::Stateless);
         text = toUtf8(decoder, bytes, 2);
@@ -47,8 +47,9 @@ std::string decodeLoadedText(Interpreter& in, const std::string& bytes)
         QStringDecoder decoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless);
         text = toUtf8(decoder, bytes, 2);
     } else {
-        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        text = toUtf8(decoder, bytes, 0);
+        // Text in another encoding decodes as the player decoded it, not as
+        // replacement characters.
+        text = veskor::encodeUtf8(veskor::decodeUtf8(bytes));
     }
     const std::size_t nul = text.find('\0');
     if (nul != std::string::npos)
