@@ -11,7 +11,8 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev \
 	zlib1g-dev liblzma-dev libgtest-dev libgmock-dev \
 	libavcodec-dev libswresample-dev libavutil-dev qt6-multimedia-dev \
-	fonts-wqy-microhei fonts-liberation2
+	fonts-wqy-microhei fonts-liberation2 \
+	qt6-translations-l10n desktop-file-utils appstream dpkg-dev
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 

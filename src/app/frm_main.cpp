@@ -11,8 +11,10 @@
 #include "ui/screen_scale.h"
 #include "web/search_urls.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -122,7 +124,8 @@ void frmMain::buildControls()
 
     Sliderswf = new QSlider(Qt::Horizontal, m_client);
     Sliderswf->setObjectName("Sliderswf");
-    Sliderswf->setFocusPolicy(Qt::NoFocus);
+    // A click gives the slider the keys, so the arrows then move the movie, not the tree.
+    Sliderswf->setFocusPolicy(Qt::ClickFocus);
 
     Timerswf = new QTimer(this);
     Timerswf->setObjectName("Timerswf");
@@ -170,6 +173,18 @@ void frmMain::connectCommands()
     on(menus.mnuzyglq, &frmMain::mnuzyglq_Click);
     // "搜索(&b)" has no command.
 
+    // F5 shows what changed in the data folder since the scan; it is no menu item.
+    auto* rescanAction = new QAction(this);
+    rescanAction->setObjectName("rescan");
+    rescanAction->setShortcut(QKeySequence(Qt::Key_F5));
+    rescanAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(rescanAction);
+    connect(rescanAction, &QAction::triggered, this, [this] { guarded([&] { rescan(); }); });
+    // The menus' keys win over the editing keys of the search box and the tree (Ctrl+C
+    // zooms, Ctrl+X shows the list, Ctrl+E quits), wherever the focus is.
+    Text1->installEventFilter(this);
+    TreeView1->installEventFilter(this);
+
     connect(Command1, &QPushButton::clicked, this, [this] { guarded([&] { Command1_Click(); }); });
     connect(Command2, &QPushButton::clicked, this, [this] { guarded([&] { Command2_Click(); }); });
     connect(tbToolBar, &KeyedToolBar::ButtonClick, this,
@@ -196,7 +211,9 @@ void frmMain::connectCommands()
     connectTreeDrag();
     connect(TreeView1, &QTreeView::expanded, this, [this](const QModelIndex& index) {
         guarded([&] {
-            if (Node* node = treeModel->nodeAt(index)) {
+            // The expand-all key reports every node below, files included; only a
+            // node with children opens.
+            if (Node* node = treeModel->nodeAt(index); node && !node->children().empty()) {
                 if (!node->Expanded())
                     node->setExpanded(true);
                 TreeView1_Expand(node);
@@ -235,9 +252,10 @@ void frmMain::Form_Load()
     if (isNumber && std::isfinite(splitterleft))
         m_gripLeft = screenScale(this).snapped(Twips(splitterleft));
 
-    m_lib.saomiao = m_services.settings.read(QStringLiteral("saomiao"), m_lib.applicationFolder());
+    const QString defaultData = m_lib.defaultDataFolder();
+    m_lib.saomiao = m_services.settings.read(QStringLiteral("saomiao"), defaultData);
     if (!m_lib.fsys.FolderExists(m_lib.saomiao))
-        m_lib.saomiao = m_lib.applicationFolder();
+        m_lib.saomiao = defaultData;
 
     m_lib.addnetsearch();
     if (!m_lib.additem().ok()) {
@@ -293,8 +311,24 @@ void frmMain::changeEvent(QEvent* event)
         guarded([&] { Form_Resize(); });
 }
 
+bool frmMain::isMenuShortcut(const QKeyEvent& key) const
+{
+    const QKeySequence pressed(key.keyCombination());
+    for (const auto& [name, action] : menus.namedItems()) {
+        if (!action->shortcut().isEmpty() && action->shortcut().matches(pressed) == QKeySequence::ExactMatch)
+            return true;
+    }
+    return false;
+}
+
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if ((watched == Text1 || watched == TreeView1) && event->type() == QEvent::ShortcutOverride
+        && isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+        // Not accepted and not passed on: the window's shortcut takes the key.
+        event->ignore();
+        return true;
+    }
     if (watched == m_client && event->type() == QEvent::Resize) {
         guarded([&] {
             placeBars();

@@ -15,6 +15,7 @@
 
 #include <QMainWindow>
 
+class QKeyEvent;
 class QLineEdit;
 class QPushButton;
 class QSlider;
@@ -95,6 +96,11 @@ public:
     // ---- the tree
     Node* selectedNode() const;
     void setSelectedNode(Node* node);
+    // Selects the node with `key`, or when it has none the nearest folder above it that
+    // has one, and scrolls it into view.
+    void selectKeyOrNearest(const QString& key);
+    // Scans the data folder again (F5), keeping the open folders and the selection.
+    void rescan();
 
     // ---- commands
     virtual void mnuFileOpen_Click();
@@ -180,6 +186,7 @@ private:
     void leaveFullScreen();
     void setTopMenusVisible(bool visible);
     QString textOfSearchBox() const;
+    bool isMenuShortcut(const QKeyEvent& key) const;
 
     MainWindowServices m_services;
     Library m_lib;

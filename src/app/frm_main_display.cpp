@@ -44,6 +44,8 @@ void frmMain::mnuxkyincang_Click()
     r.left = 0_tw;
     r.width = screenScale(this).twips(m_client->width());
     placePlayer(r);
+    // The toolbar's list button shows the list's state, whichever way it was hidden.
+    tbToolBar->setValue(QStringLiteral("隐藏"), 1);
 }
 
 void frmMain::mnuxkyuanshi_Click()

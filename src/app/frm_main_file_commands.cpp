@@ -6,6 +6,7 @@
 
 #include "library/tree_actions.h"
 #include "platform/file_manager.h"
+#include "platform/fs_paths.h"
 #include "platform/native_path.h"
 #include "ui/dialogs.h"
 #include "ui/guarded.h"
@@ -34,6 +35,38 @@ QString notDeletedMessage(const QString& path)
     return QStringLiteral("不能删除“%1”，它仍在原处。").arg(displayText(path));
 }
 
+QString deleteDataFolderQuestion(const QString& path)
+{
+    return QStringLiteral("将彻底删除数据文件夹“%1”和其中的全部文件,你真的要删除吗?").arg(displayText(path));
+}
+
+QString programFolderNotDeletedMessage(const QString& path)
+{
+    return QStringLiteral("“%1”是本程序所在的文件夹，不能删除。").arg(displayText(path));
+}
+
+QString replaceQuestion(const QString& path)
+{
+    return QStringLiteral("“%1”已经存在。要替换它吗?").arg(displayText(path));
+}
+
+QString notMovedMessage(const QString& path, tree_actions::MoveFailure why)
+{
+    const QString name = displayText(path);
+    switch (why) {
+    case tree_actions::MoveFailure::NameTaken:
+        return QStringLiteral("不能移动“%1”：目标文件夹里已有同名的文件或文件夹。").arg(name);
+    case tree_actions::MoveFailure::IntoItself:
+        return QStringLiteral("不能移动“%1”：文件夹不能移到它自己的子文件夹里。").arg(name);
+    case tree_actions::MoveFailure::NotPermitted:
+        return QStringLiteral("不能移动“%1”：没有修改这个文件夹的权限。").arg(name);
+    case tree_actions::MoveFailure::None:
+    case tree_actions::MoveFailure::Other:
+        break;
+    }
+    return QStringLiteral("不能移动“%1”，它仍在原处。").arg(name);
+}
+
 } // namespace
 
 void frmMain::connectTreeDrag()
@@ -49,11 +82,28 @@ void frmMain::connectTreeDrag()
 
 void frmMain::mnushch_Click()
 {
-    if (!m_services.dialogs.confirm(this, kDeleteQuestion, kDeleteCaption))
+    const Node* node = m_lib.Nodes.find(m_lib.pressedKey);
+    // The data folder's root holds everything the teacher keeps: its question names it
+    // and defaults to Cancel, and the program's own folder is never deleted from here.
+    const bool dataRoot = node && !node->parent() && !tree_actions::isCatalogueNode(m_lib, *node);
+    if (dataRoot && fs_paths::isSameOrBelow(m_lib.applicationFolder(), node->Key())) {
+        m_services.dialogs.message(this, programFolderNotDeletedMessage(node->Key()), kApplicationTitle);
         return;
+    }
+    const bool confirmed = dataRoot
+        ? m_services.dialogs.confirmCautiously(this, deleteDataFolderQuestion(node->Key()), kDeleteCaption)
+        : m_services.dialogs.confirm(this, kDeleteQuestion, kDeleteCaption);
+    if (!confirmed)
+        return;
+    const Node* parent = node ? node->parent() : nullptr;
+    const QString parentKey = parent ? parent->Key() : QString();
     const tree_actions::DeleteOutcome outcome = tree_actions::deleteNode(m_lib, m_lib.pressedKey);
     if (!outcome.failedPath.isEmpty())
         m_services.dialogs.message(this, notDeletedMessage(outcome.failedPath), kApplicationTitle);
+    // The selection goes to the folder the node was in, never to a neighbour that the
+    // next command would then act on unasked.
+    if (outcome.removedNode)
+        selectKeyOrNearest(parentKey);
 }
 
 void frmMain::mnuFilesave_Click()
@@ -74,6 +124,10 @@ void frmMain::mnuFilesave_Click()
     if (chosen.isEmpty())
         return;
     dlgFileName = chosen;
+    const bool replaces = fs_paths::withoutTrailingSeparator(chosen) != fs_paths::withoutTrailingSeparator(source)
+        && m_lib.fsys.FileExists(chosen);
+    if (replaces && !m_services.dialogs.confirmCautiously(this, replaceQuestion(chosen), kSaveAsTitle))
+        return;
     // A copy that could not be made is said, so nobody takes an unsaved file for saved.
     if (!tree_actions::saveAs(m_lib.fsys, source, chosen).ok())
         m_services.dialogs.message(this, notSavedMessage(chosen), kApplicationTitle);
@@ -123,9 +177,32 @@ void frmMain::TreeView1_DragOver(const QPoint& pos, int state)
 void frmMain::TreeView1_DragDrop(const QPoint&)
 {
     const Node* target = treeModel->nodeAt(TreeView1->DropHighlight());
-    const tree_actions::DropOutcome outcome = tree_actions::dropOnto(m_lib, target ? target->Key() : QString());
+    tree_actions::DropDetails details;
+    const tree_actions::DropOutcome outcome =
+        tree_actions::dropOnto(m_lib, target ? target->Key() : QString(), &details);
     if (tree_actions::clearsHighlight(outcome))
         TreeView1->setDropHighlight(QModelIndex());
+    switch (outcome) {
+    case tree_actions::DropOutcome::FileMoved:
+    case tree_actions::DropOutcome::FolderMoved:
+        // The moved item stays the selection in its new place, so the next command acts on it.
+        selectKeyOrNearest(details.movedKey);
+        break;
+    case tree_actions::DropOutcome::FileNotMoved:
+    case tree_actions::DropOutcome::FolderNotMoved:
+    {
+        selectKeyOrNearest(details.sourcePath);
+        // Said once the drag is over: a modal box inside the platform's drag loop
+        // would wait for a pointer that the drag still holds.
+        const QString text = notMovedMessage(details.sourcePath, details.failure);
+        QMetaObject::invokeMethod(
+            this, [this, text] { m_services.dialogs.message(this, text, kApplicationTitle); },
+            Qt::QueuedConnection);
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 } // namespace veskor

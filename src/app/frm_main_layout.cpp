@@ -104,6 +104,7 @@ void frmMain::Form_Resize()
     case ResizeAction::SizeControls: {
         Twips x = m_gripLeft;
         SizeControls(x);
+        tbToolBar->setValue(QStringLiteral("隐藏"), 0);
         return;
     }
     }

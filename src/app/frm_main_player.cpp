@@ -3,6 +3,7 @@
 
 #include "app/frm_main.h"
 
+#include "platform/native_path.h"
 #include "ui/dialogs.h"
 #include "ui/panel_status_bar.h"
 
@@ -21,7 +22,12 @@ void frmMain::syncTransport()
     Sliderswf->setEnabled(s.Enabled);
     Sliderswf->setToolTip(s.ToolTipText);
     StatusBarswf->setPanelText(4, m_transport.panel4);
-    StatusBarswf->setPanelText(5, m_transport.panel5);
+    // The file panel keeps the movie's file name whole and shortens its folder.
+    const QString prefix = playingText(QString());
+    if (m_transport.panel5.startsWith(prefix) && m_transport.panel5.size() > prefix.size())
+        StatusBarswf->setPanelPath(5, prefix, displayText(m_transport.panel5.mid(prefix.size())));
+    else
+        StatusBarswf->setPanelText(5, m_transport.panel5);
     if (m_transport.timerEnabled && !Timerswf->isActive())
         Timerswf->start();
     else if (!m_transport.timerEnabled && Timerswf->isActive())
@@ -56,7 +62,11 @@ void frmMain::loadswf(const QString& path)
         m_services.dialogs.message(this, kOpenFailedMessage, kOpenFailedCaption);
 }
 
-void frmMain::playswf() { (void)m_transport.playswf(); }
+void frmMain::playswf()
+{
+    (void)m_transport.playswf();
+    syncTransport();
+}
 void frmMain::pauseswf() { (void)m_transport.pauseswf(); }
 void frmMain::fastforwardswf() { (void)m_transport.fastforwardswf(); }
 void frmMain::fastbackswf() { (void)m_transport.fastbackswf(); }

@@ -3,6 +3,7 @@
 
 #include "app/frm_main.h"
 
+#include "platform/fs_paths.h"
 #include "platform/native_path.h"
 #include "ui/dialogs.h"
 #include "ui/resource_tree_view.h"
@@ -33,6 +34,31 @@ void frmMain::setSelectedNode(Node* node)
         return;
     }
     TreeView1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+}
+
+void frmMain::selectKeyOrNearest(const QString& key)
+{
+    QString path = key;
+    Node* node = m_lib.Nodes.find(path);
+    while (!node && !path.isEmpty()) {
+        const QString parent = fs_paths::parentOf(path);
+        if (parent == path)
+            break;
+        path = parent;
+        node = m_lib.Nodes.find(path);
+    }
+    setSelectedNode(node);
+    if (node)
+        TreeView1->scrollTo(treeModel->indexOf(node));
+}
+
+void frmMain::rescan()
+{
+    const Node* selected = selectedNode();
+    const QString key = selected ? selected->Key() : QString();
+    m_lib.rescan();
+    if (!key.isEmpty())
+        selectKeyOrNearest(key);
 }
 
 void frmMain::TreeView1_Click()

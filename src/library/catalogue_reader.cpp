@@ -3,6 +3,9 @@
 #include "platform/native_path.h"
 
 #include <QStringDecoder>
+#include <algorithm>
+#include <optional>
+#include <vector>
 #include <cerrno>
 #include <fstream>
 #include <iconv.h>
@@ -55,6 +58,34 @@ QString decodeGb18030(const QByteArray& bytes)
     return out;
 }
 
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+std::optional<QString> strictUtf8(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        return std::nullopt;
+    return text;
+}
+
+// One line's bytes. A short GB18030 line may pass for UTF-8 too ("一" is D2 BB), so
+// the file's main encoding decides such a line: with `mainlyUtf8`, a line is UTF-8
+// when it is valid UTF-8; otherwise it is GB18030 unless only UTF-8 reads it whole.
+QString decodeLine(QByteArrayView line, bool mainlyUtf8)
+{
+    const std::optional<QString> utf8 = strictUtf8(line);
+    if (utf8 && mainlyUtf8)
+        return *utf8;
+    QString gb = decodeGb18030(line.toByteArray());
+    if (utf8 && gb.contains(QChar(QChar::ReplacementCharacter)))
+        return *utf8;
+    return gb;
+}
+
 } // namespace
 
 QString decode(const QByteArray& bytes)
@@ -69,7 +100,37 @@ QString decode(const QByteArray& bytes)
     QString text = utf8(body);
     if (!utf8.hasError() || marked)
         return text;
-    return decodeGb18030(bytes);
+    // A file edited on two systems mixes encodings, or one bad byte spoils a UTF-8
+    // file: each line is judged on its own, so one bad line garbles no other. CR and
+    // LF never occur inside a multi-byte character of either encoding.
+    struct Line {
+        QByteArrayView bytes;
+        char end;  // the CR or LF after it, or 0 at the end of the file
+    };
+    std::vector<Line> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= bytes.size(); ++i) {
+        if (i < bytes.size() && bytes.at(i) != '\r' && bytes.at(i) != '\n')
+            continue;
+        lines.push_back({QByteArrayView(bytes).sliced(start, i - start), i < bytes.size() ? bytes.at(i) : '\0'});
+        start = i + 1;
+    }
+    // The file is mainly UTF-8 when more of its non-ASCII lines read as UTF-8 than not.
+    qsizetype utf8Lines = 0;
+    qsizetype otherLines = 0;
+    for (const Line& line : lines) {
+        if (!isAscii(line.bytes))
+            ++(strictUtf8(line.bytes) ? utf8Lines : otherLines);
+    }
+    const bool mainlyUtf8 = utf8Lines > otherLines;
+    text.clear();
+    text.reserve(bytes.size());
+    for (const Line& line : lines) {
+        text.append(decodeLine(line.bytes, mainlyUtf8));
+        if (line.end)
+            text.append(QLatin1Char(line.end));
+    }
+    return text;
 }
 
 QStringList splitLines(const QString& text)

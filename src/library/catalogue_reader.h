@@ -17,8 +17,10 @@ inline constexpr qsizetype MaxBytes = 4 * 1024 * 1024;
 inline constexpr qsizetype MaxLines = 100000;
 inline constexpr qsizetype MaxLineLength = 1024;
 
-// UTF-16 when a byte-order mark says so; UTF-8 (mark or not) when the bytes are valid
-// UTF-8; otherwise GB18030.
+// UTF-16 when a byte-order mark says so; UTF-8 when a mark says so or all bytes are
+// valid UTF-8; otherwise line by line, so that one bad line garbles no other: a line
+// that only one of UTF-8 and GB18030 reads is read so, one that both read follows the
+// encoding most of the file's lines are in.
 QString decode(const QByteArray& bytes);
 // Lines end at CR, CR LF or LF; a final line needs no end. Nothing is trimmed.
 QStringList splitLines(const QString& text);

@@ -4,6 +4,8 @@
 #include "platform/native_path.h"
 #include "web/search_urls.h"
 
+#include <QDir>
+#include <QStandardPaths>
 #include <climits>
 #include <unistd.h>
 
@@ -36,6 +38,16 @@ void Library::setApplicationFolder(const QString& folder)
     apppath = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
+QString Library::defaultDataFolder() const
+{
+    if (::access(nativeFromPath(m_applicationFolder).c_str(), W_OK) == 0)
+        return m_applicationFolder;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && fsys.FolderExists(documents))
+        return documents;
+    return QDir::homePath();
+}
+
 QString Library::defaultCatalogue() const { return apppath + QStringLiteral("软件支持/目录.txt"); }
 
 void Library::setLastnode(Node* node) { lastnode = node; }
@@ -48,6 +60,16 @@ void Library::fullRebuild()
     auto scanned = additem();
     if (!scanned.ok() && onScanFailed)
         onScanFailed(scanned.error());
+}
+
+void Library::rescan(const QStringList& expandedKeys)
+{
+    fullRebuild();
+    ResourceTree::Batch batch(Nodes);
+    for (const QString& key : expandedKeys) {
+        if (Node* node = Nodes.find(key); node && !node->children().empty())
+            node->setExpanded(true);
+    }
 }
 
 void Library::applyFilter(const QString& type, const QString& address)

@@ -47,6 +47,10 @@ public:
     void setApplicationFolder(const QString& folder);
     // apppath + "软件支持/目录.txt"
     QString defaultCatalogue() const;
+    // The data folder before the user chose one: the application folder, as beside a
+    // program unpacked into a folder of its own; for an installed program, whose
+    // folder the user cannot write, the user's Documents folder (else the home folder).
+    QString defaultDataFolder() const;
 
     // Appends the catalogue branch "网络教学资源". Every failing step is skipped.
     void addnetsearch();
@@ -56,6 +60,12 @@ public:
     Result<void> additem();
     // Clear, catalogue, library; a scan failure goes to onScanFailed.
     void fullRebuild();
+    // The same after a change on disk (a folder moved, files added from outside): the
+    // folders that were open and are still there open again, so the user stays where
+    // they were.
+    void rescan() { rescan(Nodes.expandedKeys()); }
+    // The same, opening the folders with these keys.
+    void rescan(const QStringList& expandedKeys);
 
     void mnuswfkejian_Click();
     void mnupptkejian_Click();

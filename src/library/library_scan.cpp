@@ -95,7 +95,7 @@ Result<void> Library::additem()
     // listing reports for its children.
     QString path = fs_paths::withoutTrailingSeparator(saomiao);
     if (!fsys.FolderExists(path))
-        path = applicationFolder();
+        path = defaultDataFolder();
     const FsItem folder = TRY(fsys.GetFolder(path));
     rootname = catalogue::trimSpaces(folder.Name);
 
@@ -126,8 +126,10 @@ Result<void> Library::scanfolder(const QString& path, Node* folderNode, ScanStat
     // the tree), keeps its node, empty, and the scan goes on.
     auto enter = [&](const QString& folderPath, Node* node, int depth) {
         auto listing = fsys.listFolder(folderPath);
-        if (!listing.ok())
+        if (!listing.ok()) {
+            node->setUnreadable(true);
             return;
+        }
         const FsItem& self = listing->folder;
         if ((self.device != 0 || self.inode != 0) && !state.visited.insert({self.device, self.inode}).second)
             return;

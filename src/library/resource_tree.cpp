@@ -60,6 +60,13 @@ void Node::setExpandedImage(int image)
         observer->changed(this);
 }
 
+void Node::setUnreadable(bool unreadable)
+{
+    m_unreadable = unreadable;
+    if (auto* observer = m_tree ? m_tree->notifying() : nullptr)
+        observer->changed(this);
+}
+
 void Node::setSorted(bool sorted)
 {
     if (sorted == m_sorted)
@@ -216,6 +223,15 @@ void ResourceTree::deleteSubtree(Node* node)
         m_expanded.remove(next);
         delete next;
     }
+}
+
+QStringList ResourceTree::expandedKeys() const
+{
+    QStringList keys;
+    keys.reserve(m_expanded.size());
+    for (const Node* node : m_expanded)
+        keys.append(node->m_key);
+    return keys;
 }
 
 void ResourceTree::clear()

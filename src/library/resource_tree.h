@@ -16,6 +16,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace veskor {
@@ -31,6 +32,8 @@ public:
     int ExpandedImage() const { return m_expandedImage; }
     bool Sorted() const { return m_sorted; }
     bool Expanded() const { return m_expanded; }
+    // A folder whose content could not be read: it is empty in the tree, not on disk.
+    bool Unreadable() const { return m_unreadable; }
 
     // nullptr for a top-level node.
     Node* parent() const { return m_parent && m_parent->m_parent ? m_parent : nullptr; }
@@ -45,6 +48,7 @@ public:
     // Turning it on puts the existing children in order at once.
     void setSorted(bool sorted);
     void setExpanded(bool expanded);
+    void setUnreadable(bool unreadable);
 
 private:
     friend class ResourceTree;
@@ -65,6 +69,7 @@ private:
     int m_expandedImage = 0;
     bool m_sorted = false;
     bool m_expanded = false;
+    bool m_unreadable = false;
     // Children were appended unsorted during a batch; ordered on first look.
     mutable bool m_orderPending = false;
 };
@@ -111,6 +116,8 @@ public:
     bool contains(const QString& key) const { return m_byKey.contains(key); }
     const std::vector<Node*>& topLevel() const { return m_root.m_children; }
     size_t size() const { return static_cast<size_t>(m_byKey.size()); }
+    // The keys of the nodes that are expanded now, in no particular order.
+    QStringList expandedKeys() const;
 
     void setObserver(ResourceTreeObserver* observer) { m_observer = observer; }
     ResourceTreeObserver* observer() const { return m_observer; }

@@ -1,6 +1,9 @@
 #include "library/resource_tree_model.h"
 
+#include "platform/fs_paths.h"
 #include "platform/native_path.h"
+
+#include <QColor>
 
 namespace veskor {
 
@@ -84,8 +87,19 @@ QVariant ResourceTreeModel::data(const QModelIndex& index, int role) const
         return QVariant();
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return displayText(node->Text());
+    case Qt::ToolTipRole: {
+        // The whole name (the tree shows files without their extension) and where it is.
+        if (!node->Key().startsWith(QLatin1Char('/')))
+            return displayText(node->Text()) + QLatin1Char('\n') + node->Key();
+        QString tip = displayText(fs_paths::nameOf(node->Key())) + QLatin1Char('\n') + displayText(node->Key());
+        if (node->Unreadable())
+            tip += QStringLiteral("\n（不能读取这个文件夹，其中的文件没有列出）");
+        return tip;
+    }
+    case Qt::ForegroundRole:
+        // An unreadable folder is greyed, so it does not pass for an empty one.
+        return node->Unreadable() ? QVariant(QColor(Qt::gray)) : QVariant();
     case Qt::DecorationRole: {
         if (!m_iconProvider)
             return QVariant();

@@ -1,6 +1,9 @@
 #include "library/tree_actions.h"
 
 #include "platform/fs_paths.h"
+#include "platform/native_path.h"
+
+#include <unistd.h>
 
 namespace veskor::tree_actions {
 
@@ -43,19 +46,39 @@ void showFileIfThere(Library& lib, const QString& path)
         (void)addFileNode(lib, *file);
 }
 
-DropOutcome moveFile(Library& lib, const QString& sourceKey, const QString& targetKey)
+bool writable(const QString& folder) { return ::access(nativeFromPath(folder).c_str(), W_OK) == 0; }
+
+// Why moving `source` into the folder `targetKey` failed, judged from what is on disk
+// before the attempt (a name clash) and after it.
+MoveFailure whyNotMoved(const FileSystem& fsys, const QString& source, const QString& targetKey, bool nameTaken)
+{
+    if (nameTaken)
+        return MoveFailure::NameTaken;
+    if (fsys.GetFolder(source).ok() && fs_paths::isSameOrBelow(targetKey, source))
+        return MoveFailure::IntoItself;
+    if (!writable(targetKey) || !writable(fs_paths::parentOf(source)))
+        return MoveFailure::NotPermitted;
+    return MoveFailure::Other;
+}
+
+DropOutcome moveFile(Library& lib, const QString& sourceKey, const QString& targetKey, DropDetails& details)
 {
     lib.Nodes.remove(sourceKey);
     auto file = lib.fsys.GetFile(sourceKey);
-    if (!file.ok())
+    if (!file.ok()) {
+        details.failure = MoveFailure::Other;
         return DropOutcome::FileNotMoved;  // nothing on disk to move, and so no node
+    }
+    const bool nameTaken = existsOnDisk(lib.fsys, fs_paths::join(targetKey, file->Name));
     auto moved = lib.fsys.Move(file->Path, targetKey + QLatin1Char('/'));
     if (moved.ok()) {
         // No node for the new parent folder (its key differs from the path the file
         // system reports): the file has moved, it just gets no node.
         (void)addFileNode(lib, *moved);
+        details.movedKey = moved->Path;
         return DropOutcome::FileMoved;
     }
+    details.failure = whyNotMoved(lib.fsys, file->Path, targetKey, nameTaken);
     // The file stays where it is (a half-done move is undone by the file system); if
     // a copy did reach the target folder as well, it is shown too.
     showFileIfThere(lib, file->Path);
@@ -63,14 +86,28 @@ DropOutcome moveFile(Library& lib, const QString& sourceKey, const QString& targ
     return DropOutcome::FileNotMoved;
 }
 
-DropOutcome moveFolder(Library& lib, const QString& sourceKey, const QString& targetKey)
+DropOutcome moveFolder(Library& lib, const QString& sourceKey, const QString& targetKey, DropDetails& details)
 {
+    // The open folders, taken before the moved folder's nodes go.
+    QStringList expanded = lib.Nodes.expandedKeys();
     lib.Nodes.remove(sourceKey);
-    bool moved = false;
-    if (auto folder = lib.fsys.GetFolder(sourceKey); folder.ok())
-        moved = lib.fsys.Move(folder->Path, targetKey + QLatin1Char('/')).ok();
-    lib.fullRebuild();
-    return moved ? DropOutcome::FolderMoved : DropOutcome::FolderNotMoved;
+    details.failure = MoveFailure::Other;
+    if (auto folder = lib.fsys.GetFolder(sourceKey); folder.ok()) {
+        const bool nameTaken = existsOnDisk(lib.fsys, fs_paths::join(targetKey, folder->Name));
+        if (auto moved = lib.fsys.Move(folder->Path, targetKey + QLatin1Char('/')); moved.ok()) {
+            details.movedKey = moved->Path;
+            details.failure = MoveFailure::None;
+            // The folders that were open inside the moved one stay open in its new place.
+            for (QString& key : expanded) {
+                if (fs_paths::isSameOrBelow(key, folder->Path))
+                    key = moved->Path + key.mid(folder->Path.size());
+            }
+        } else {
+            details.failure = whyNotMoved(lib.fsys, folder->Path, targetKey, nameTaken);
+        }
+    }
+    lib.rescan(expanded);
+    return details.failure == MoveFailure::None ? DropOutcome::FolderMoved : DropOutcome::FolderNotMoved;
 }
 
 } // namespace
@@ -167,8 +204,11 @@ Hover dragOver(Library& lib, int state)
     return lib.dragFlag ? Hover::Highlight : Hover::Ignore;
 }
 
-DropOutcome dropOnto(Library& lib, const QString& targetKey)
+DropOutcome dropOnto(Library& lib, const QString& targetKey, DropDetails* details)
 {
+    DropDetails ignored;
+    DropDetails& out = details ? *details : ignored;
+    out = {};
     if (!lib.dragFlag)
         return DropOutcome::NotDragging;
     lib.dragFlag = false;
@@ -186,9 +226,10 @@ DropOutcome dropOnto(Library& lib, const QString& targetKey)
     // Copies: the nodes go away during the move.
     const QString sourceKey = pressed->Key();
     const QString destination = target->Key();
+    out.sourcePath = sourceKey;
     if (pressed->Tag() != TagFolder)
-        return moveFile(lib, sourceKey, destination);
-    return moveFolder(lib, sourceKey, destination);
+        return moveFile(lib, sourceKey, destination, out);
+    return moveFolder(lib, sourceKey, destination, out);
 }
 
 } // namespace veskor::tree_actions

@@ -89,9 +89,24 @@ enum class DropOutcome {
     FolderNotMoved,  // the tree was rebuilt and shows the disk unchanged
 };
 
+// Why a move that was tried did not happen, so the window can say it.
+enum class MoveFailure {
+    None,
+    NameTaken,     // the target folder holds an item of the same name
+    IntoItself,    // a folder onto itself or a folder below it
+    NotPermitted,  // the source's folder or the target folder cannot be written
+    Other,         // the file system refused for another reason
+};
+
+struct DropDetails {
+    QString movedKey;  // after a move: the key of the item in its new place
+    QString sourcePath;
+    MoveFailure failure = MoveFailure::None;
+};
+
 // The drop onto the drop-highlighted node (`targetKey`, empty for none). Clears the
-// drag flag.
-DropOutcome dropOnto(Library& lib, const QString& targetKey);
+// drag flag. `details`, when given, says where the item went or why it stayed.
+DropOutcome dropOnto(Library& lib, const QString& targetKey, DropDetails* details = nullptr);
 // A refused target keeps its highlight until the next press, and a drop without a drag
 // changes nothing; after any other drop the window clears the highlight.
 inline bool clearsHighlight(DropOutcome outcome)

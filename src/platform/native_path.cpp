@@ -2,6 +2,11 @@
 
 #include "common/utf8.h"
 
+#include <QStringList>
+#include <algorithm>
+#include <iconv.h>
+#include <optional>
+
 namespace veskor {
 
 namespace {
@@ -39,6 +44,43 @@ int validSequenceLength(const std::string& s, size_t i)
     if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
         return 0;
     return length;
+}
+
+bool isEscapedByte(QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; }
+
+// The bytes as GB18030, or nothing unless every byte belongs to a valid character.
+std::optional<QString> strictGb18030(const std::string& bytes)
+{
+    iconv_t cd = ::iconv_open("UTF-16LE", "GB18030");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    std::u16string out(bytes.size() * 2 + 2, u'\0');
+    char* in = const_cast<char*>(bytes.data());
+    size_t inLeft = bytes.size();
+    char* outPtr = reinterpret_cast<char*>(out.data());
+    size_t outLeft = out.size() * sizeof(char16_t);
+    const size_t result = ::iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    ::iconv_close(cd);
+    if (result == static_cast<size_t>(-1) || inLeft != 0)
+        return std::nullopt;
+    const size_t units = (out.size() * sizeof(char16_t) - outLeft) / sizeof(char16_t);
+    return QString(reinterpret_cast<const QChar*>(out.data()), static_cast<qsizetype>(units));
+}
+
+// One part of a path between separators, for showing: its bytes as GB18030 when they
+// are that (names from Windows archives), else the undecodable bytes as U+FFFD.
+QString displayPart(const QString& part)
+{
+    if (std::none_of(part.begin(), part.end(), isEscapedByte))
+        return part;
+    if (std::optional<QString> decoded = strictGb18030(nativeFromPath(part)))
+        return *decoded;
+    QString out = part;
+    for (QChar& c : out) {
+        if (isEscapedByte(c))
+            c = QChar(0xFFFD);
+    }
+    return out;
 }
 
 } // namespace
@@ -86,13 +128,13 @@ std::string nativeFromPath(const QString& path)
 
 QString displayText(const QString& path)
 {
-    QString out = path;
-    for (qsizetype i = 0; i < out.size(); ++i) {
-        const char16_t c = out.at(i).unicode();
-        if (c >= 0xDC80 && c <= 0xDCFF)
-            out[i] = QChar(0xFFFD);
-    }
-    return out;
+    if (std::none_of(path.begin(), path.end(), isEscapedByte))
+        return path;
+    // Part by part: a folder may be named in one encoding and its file in another.
+    QStringList parts = path.split(QLatin1Char('/'));
+    for (QString& part : parts)
+        part = displayPart(part);
+    return parts.join(QLatin1Char('/'));
 }
 
 } // namespace veskor

@@ -18,7 +18,10 @@ std::string nativeFromPath(const QString& path);
 inline QString pathFromFs(const std::filesystem::path& p) { return pathFromNative(p.native()); }
 inline std::filesystem::path fsFromPath(const QString& path) { return std::filesystem::path(nativeFromPath(path)); }
 
-// The text to show for a path or name: the escaped bytes become U+FFFD.
+// The text to show for a path or name. A part (between separators) that is not UTF-8
+// is shown as GB18030 when its bytes are valid GB18030, as Windows archives name files;
+// otherwise its escaped bytes become U+FFFD. Only for showing: the path itself still
+// leads to the file by its bytes.
 QString displayText(const QString& path);
 
 } // namespace veskor

@@ -22,6 +22,8 @@ void SliderState::setMin(int min)
 
 void SliderState::setValue(int value) { Value = value < Min ? Min : (value > Max ? Max : value); }
 
+QString playingText(const QString& path) { return QStringLiteral("正在播放的文件： ") + path; }
+
 Transport::Transport(PlayerFactory factory) : m_factory(std::move(factory)) {}
 
 Transport::~Transport() = default;
@@ -48,7 +50,21 @@ Result<void> Transport::createWorkingPlayer(QWidget* parent)
     return {};
 }
 
-Result<void> Transport::playswf() { return TRY(working())->Play(); }
+Result<void> Transport::playswf()
+{
+    PlayerComponent* p = TRY(working());
+    TRY_VOID(p->Play());
+    // Playing again after a stop follows the movie again; a single-frame movie from the
+    // tree has nothing to follow and stays untracked.
+    if (!timerEnabled) {
+        const Result<int> total = p->TotalFrames();
+        if (total.ok() && *total > 1) {
+            timerEnabled = true;
+            slider.Enabled = true;
+        }
+    }
+    return {};
+}
 
 Result<void> Transport::pauseswf() { return TRY(working())->StopPlay(); }
 
@@ -119,7 +135,7 @@ Result<void> Transport::trackswf(const QString& path)
     slider.setMin(1);
     timerEnabled = true;
     slider.Enabled = true;
-    panel5 = QStringLiteral("正在播放的文件： ") + path;
+    panel5 = playingText(path);
     return {};
 }
 
@@ -130,9 +146,23 @@ Result<void> Transport::openMovie(const QString& fileName)
     return trackswf(swfpath);
 }
 
+void Transport::forgetMovie()
+{
+    timerEnabled = false;
+    slider.Enabled = false;
+    slider.ToolTipText.clear();
+    totaltext.clear();
+    frametext.clear();
+    panel4.clear();
+    panel5.clear();
+}
+
 Result<void> Transport::loadswf(const QString& path, QWidget* playerParent, const std::function<void()>& layout)
 {
     TRY_VOID(createWorkingPlayer(playerParent));
+    // The previous movie has gone with its instance: its path and frames leave the
+    // panels, whether the new movie loads or not.
+    forgetMovie();
     PlayerComponent* p = m_player.get();
     TRY_VOID(p->setMovie(path));
     TRY_VOID(p->setPlaying(false));
@@ -142,6 +172,7 @@ Result<void> Transport::loadswf(const QString& path, QWidget* playerParent, cons
         timerEnabled = false;
         slider.Enabled = false;
         panel4 = QStringLiteral("共一帧");
+        panel5 = playingText(path);
     } else {
         TRY_VOID(trackswf(path));
     }

@@ -34,6 +34,9 @@ struct SliderState {
     void setValue(int value);
 };
 
+// Panel 5's text for the movie at `path`.
+QString playingText(const QString& path);
+
 class Transport {
 public:
     explicit Transport(PlayerFactory factory);
@@ -50,6 +53,8 @@ public:
     Result<void> createWorkingPlayer(QWidget* parent);
 
     // Transport commands (toolbar). A failing player call ends the command.
+    // Play; after a stop it also switches tracking back on for a movie of more than
+    // one frame.
     Result<void> playswf();
     Result<void> pauseswf();
     Result<void> stopswf();
@@ -84,6 +89,8 @@ public:
 
 private:
     Result<PlayerComponent*> working() const;
+    // Tracking off and the panels and tool tip empty: no movie is shown yet.
+    void forgetMovie();
 
     PlayerFactory m_factory;
     std::unique_ptr<PlayerComponent> m_player;

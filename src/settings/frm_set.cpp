@@ -27,7 +27,9 @@ frmset::frmset(QWidget* owner, Library& lib, SettingsStore& settings, Dialogs& d
     , m_roots(rootChoices())
 {
     setObjectName("frmset");
-    setWindowTitle(QString());
+    // No caption: an empty title would make the window system show the program's name
+    // instead, a single space shows nothing.
+    setWindowTitle(QStringLiteral(" "));
     setModal(true);
     setFont(songti(10.5));
     const TwipsScale scale = screenScale(owner);

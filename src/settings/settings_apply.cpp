@@ -1,14 +1,33 @@
 #include "settings/settings_apply.h"
 
+#include <QDir>
+
 namespace veskor {
+
+namespace {
+
+// A typed folder that names no root is read against the folder the dialog browses
+// (the working folder), and "~" is the home folder, as in a shell; the stored setting
+// is always absolute, so it names the same folder whatever folder the program starts in.
+QString absoluteFolder(const QString& typed)
+{
+    if (typed == QStringLiteral("~") || typed.startsWith(QStringLiteral("~/")))
+        return QDir::homePath() + typed.mid(1);
+    if (QDir::isRelativePath(typed))
+        return QDir::cleanPath(QDir::current().absoluteFilePath(typed));
+    return typed;
+}
+
+} // namespace
 
 SettingsApplyResult applySettingsPath(const QString& modekey, const QString& path, Library& lib,
                                       SettingsStore& settings)
 {
     if (modekey == kModeDataFolder) {
-        if (!lib.fsys.FolderExists(path))
+        const QString folder = path.isEmpty() ? path : absoluteFolder(path);
+        if (folder.isEmpty() || !lib.fsys.FolderExists(folder))
             return {false, kNotAFolderMessage};
-        lib.saomiao = path;
+        lib.saomiao = folder;
         lib.fullRebuild();
         settings.write(kModeDataFolder, lib.saomiao);
         return {true, {}};

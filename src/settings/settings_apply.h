@@ -22,7 +22,8 @@ struct SettingsApplyResult {
     QString message;  // a text to show the user, or empty
 };
 
-// The path is taken as typed: nothing trimmed, no separator added or removed.
+// The path is taken as typed: nothing trimmed, no separator added or removed; a data
+// folder given relative to the working folder (or to "~") is stored as absolute.
 SettingsApplyResult applySettingsPath(const QString& modekey, const QString& path, Library& lib,
                                       SettingsStore& settings);
 

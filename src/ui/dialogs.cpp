@@ -21,6 +21,14 @@ bool QtDialogs::confirm(QWidget* owner, const QString& text, const QString& capt
     return box.exec() == QMessageBox::Ok;
 }
 
+bool QtDialogs::confirmCautiously(QWidget* owner, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok | QMessageBox::Cancel, owner);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
 QString QtDialogs::openFileName(QWidget* owner, const QString& title, const QString& filter,
                                 const QString& startName)
 {
@@ -50,6 +58,12 @@ void RecordingDialogs::message(QWidget*, const QString& text, const QString& cap
 bool RecordingDialogs::confirm(QWidget*, const QString& text, const QString&)
 {
     confirmations.append(text);
+    return confirmAnswer;
+}
+
+bool RecordingDialogs::confirmCautiously(QWidget*, const QString& text, const QString&)
+{
+    cautiousConfirmations.append(text);
     return confirmAnswer;
 }
 

@@ -23,6 +23,9 @@ public:
     virtual void message(QWidget* owner, const QString& text, const QString& caption) = 0;
     // OK and Cancel, OK the default; true for OK.
     virtual bool confirm(QWidget* owner, const QString& text, const QString& caption) = 0;
+    // A question before something that cannot be undone: OK and Cancel, Cancel the
+    // default, so a hasty Enter keeps everything; true for OK.
+    virtual bool confirmCautiously(QWidget* owner, const QString& text, const QString& caption) = 0;
     // The chosen file's path, or an empty text when the user cancelled. The filter is
     // in Qt's form ("flash文件 (*.swf)"; entries separated by ";;").
     virtual QString openFileName(QWidget* owner, const QString& title, const QString& filter,
@@ -39,6 +42,7 @@ class QtDialogs : public Dialogs {
 public:
     void message(QWidget* owner, const QString& text, const QString& caption) override;
     bool confirm(QWidget* owner, const QString& text, const QString& caption) override;
+    bool confirmCautiously(QWidget* owner, const QString& text, const QString& caption) override;
     QString openFileName(QWidget* owner, const QString& title, const QString& filter,
                                  const QString& startName) override;
     QString saveFileName(QWidget* owner, const QString& title, const QString& filter,
@@ -57,6 +61,7 @@ public:
 
     QList<Message> messages;
     QList<QString> confirmations;
+    QList<QString> cautiousConfirmations;  // answered with confirmAnswer too
     bool confirmAnswer = true;
     QStringList openAnswers;      // taken from the front, one per open dialog; empty: cancel
     QStringList saveAnswers;      // likewise for save dialogs
@@ -68,6 +73,7 @@ public:
 
     void message(QWidget* owner, const QString& text, const QString& caption) override;
     bool confirm(QWidget* owner, const QString& text, const QString& caption) override;
+    bool confirmCautiously(QWidget* owner, const QString& text, const QString& caption) override;
     QString openFileName(QWidget* owner, const QString& title, const QString& filter,
                                  const QString& startName) override;
     QString saveFileName(QWidget* owner, const QString& title, const QString& filter,

@@ -59,6 +59,12 @@ int KeyedToolBar::Value(const QString& key) const
     return b && b->isCheckable() && b->isChecked() ? 1 : 0;
 }
 
+void KeyedToolBar::setValue(const QString& key, int value)
+{
+    if (QToolButton* b = button(key); b && b->isCheckable())
+        b->setChecked(value == 1);
+}
+
 void KeyedToolBar::setButtonSize(int side)
 {
     // 16-pixel icons on 22-pixel buttons at the usual resolution, in proportion elsewhere.

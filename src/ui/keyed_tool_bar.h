@@ -30,6 +30,8 @@ public:
 
     // 1 while the button is pressed (two-state buttons only), else 0.
     int Value(const QString& key) const;
+    // Presses (1) or releases (0) a two-state button without reporting a click.
+    void setValue(const QString& key, int value);
 
     // Places the buttons from the left edge, each side pixels square.
     void setButtonSize(int side);

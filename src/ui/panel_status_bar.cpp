@@ -1,6 +1,8 @@
 #include "ui/panel_status_bar.h"
 
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QStyle>
 #include <QStyleOption>
 #include <algorithm>
@@ -19,10 +21,61 @@ PanelStatusBar::PanelStatusBar(QWidget* parent) : QWidget(parent)
 
 void PanelStatusBar::setPanelText(int panel, const QString& text)
 {
-    if (!validPanel(panel) || m_texts[panel - 1] == text)
+    if (!validPanel(panel) || (m_texts[panel - 1] == text && m_paths[panel - 1].isEmpty()))
         return;
     m_texts[panel - 1] = text;
+    m_paths[panel - 1].clear();
     update(panelRect(panel));
+}
+
+void PanelStatusBar::setPanelPath(int panel, const QString& prefix, const QString& path)
+{
+    if (!validPanel(panel))
+        return;
+    m_texts[panel - 1] = prefix + path;
+    m_paths[panel - 1] = path;
+    update(panelRect(panel));
+}
+
+QString PanelStatusBar::shownText(int panel) const
+{
+    if (!validPanel(panel))
+        return QString();
+    const int width = panelRect(panel).adjusted(4, 1, -4, -1).width();
+    const QFontMetrics metrics = fontMetrics();
+    const QString& text = m_texts[panel - 1];
+    const QString& path = m_paths[panel - 1];
+    if (path.isEmpty() || metrics.horizontalAdvance(text) <= width)
+        return metrics.elidedText(text, Qt::ElideMiddle, width);
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString prefix = text.left(text.size() - path.size());
+    const QString folder = path.left(slash + 1);
+    const QString name = path.mid(slash + 1);
+    const int least = metrics.horizontalAdvance(QStringLiteral("……"));
+    const int room = width - metrics.horizontalAdvance(name);
+    if (room - metrics.horizontalAdvance(prefix) >= least)
+        return prefix + metrics.elidedText(folder, Qt::ElideMiddle, room - metrics.horizontalAdvance(prefix)) + name;
+    if (room >= least)
+        return metrics.elidedText(prefix + folder, Qt::ElideMiddle, room) + name;
+    // Too narrow even for the name: the name is cut at its end, as a last resort.
+    return metrics.elidedText(name, Qt::ElideRight, width);
+}
+
+bool PanelStatusBar::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+        for (int panel = 1; panel <= kPanels; ++panel) {
+            if (panelRect(panel).contains(at) && !m_paths[panel - 1].isEmpty()) {
+                QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), m_paths[panel - 1], this);
+                return true;
+            }
+        }
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 QString PanelStatusBar::panelText(int panel) const { return validPanel(panel) ? m_texts[panel - 1] : QString(); }
@@ -75,8 +128,7 @@ void PanelStatusBar::paintEvent(QPaintEvent*)
         painter.drawLine(r.topRight(), r.bottomRight());
         const QRect textRect = r.adjusted(4, 1, -4, -1);
         painter.setPen(pal.color(QPalette::WindowText));
-        const QString shown = fontMetrics().elidedText(m_texts[panel - 1], Qt::ElideMiddle, textRect.width());
-        painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, shown);
+        painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, shownText(panel));
     }
 }
 

@@ -19,6 +19,12 @@ public:
     // Panel numbers run from 1 to 5; others are ignored or give empty values.
     void setPanelText(int panel, const QString& text);
     QString panelText(int panel) const;
+    // A text that ends in a file's path: where room is short, the folder part is
+    // shortened in its middle while the prefix and the file name stay whole, and the
+    // panel's tool tip gives the whole path. panelText is prefix + path.
+    void setPanelPath(int panel, const QString& prefix, const QString& path);
+    // What the panel shows in its present width.
+    QString shownText(int panel) const;
 
     // Widths in pixels of the fixed panels 1 to 4.
     void setPanelWidth(int panel, int pixels);
@@ -27,12 +33,14 @@ public:
     QSize sizeHint() const override;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QRect panelRect(int panel) const;
 
     std::array<QString, kPanels> m_texts;
+    std::array<QString, kPanels> m_paths;  // the path at the end of a panel's text, if any
     std::array<int, kPanels> m_widths{};
 };
 

@@ -1,6 +1,9 @@
 #include "ui/resource_tree_view.h"
 
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace veskor {
 
@@ -20,6 +23,17 @@ ResourceTreeView::ResourceTreeView(QWidget* parent) : QTreeView(parent)
     setDragEnabled(false);
     setUniformRowHeights(true);
     setIconSize(QSize(16, 16));
+    // The one column is as wide as its longest shown name, at least as wide as the
+    // view: a name that does not fit makes the tree scroll sideways, never cut it.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+void ResourceTreeView::resizeEvent(QResizeEvent* event)
+{
+    QTreeView::resizeEvent(event);
+    header()->setMinimumSectionSize(viewport()->width());
 }
 
 int ResourceTreeView::buttonCode(Qt::MouseButton button)
@@ -70,15 +84,29 @@ void ResourceTreeView::mouseDoubleClickEvent(QMouseEvent* event)
     emit DblClick();
 }
 
-void ResourceTreeView::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+void ResourceTreeView::keyPressEvent(QKeyEvent* event)
 {
-    if (m_dropHighlight.isValid() && index == QModelIndex(m_dropHighlight)) {
-        QStyleOptionViewItem highlighted(option);
-        highlighted.state |= QStyle::State_Selected;
-        QTreeView::drawRow(painter, highlighted, index);
+    // Enter opens the current node as a double click does.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentIndex().isValid()) {
+        event->accept();
+        emit DblClick();
         return;
     }
+    QTreeView::keyPressEvent(event);
+}
+
+void ResourceTreeView::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
     QTreeView::drawRow(painter, option, index);
+    // The drop highlight is an outline around the item, so that it never looks like a
+    // second selection.
+    if (m_dropHighlight.isValid() && index == QModelIndex(m_dropHighlight)) {
+        painter->save();
+        painter->setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::SolidLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(visualRect(index).adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
 }
 
 } // namespace veskor

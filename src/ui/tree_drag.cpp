@@ -1,11 +1,14 @@
 #include "ui/tree_drag.h"
 
+#include <algorithm>
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 namespace veskor {
 
@@ -20,6 +23,33 @@ TreeDrag::TreeDrag(QAbstractItemView* view)
     m_viewport->setAcceptDrops(true);
     view->installEventFilter(this);
     m_viewport->installEventFilter(this);
+    m_autoScroll.setInterval(50);
+    connect(&m_autoScroll, &QTimer::timeout, this, &TreeDrag::autoScroll);
+}
+
+int TreeDrag::edgeDirection(const QPoint& viewportPos) const
+{
+    const int margin = std::max(8, m_view->autoScrollMargin());
+    if (viewportPos.y() < margin)
+        return -1;
+    if (viewportPos.y() >= m_viewport->height() - margin)
+        return 1;
+    return 0;
+}
+
+void TreeDrag::autoScroll()
+{
+    const int direction = m_dragging ? edgeDirection(m_lastPos) : 0;
+    QScrollBar* bar = m_view->verticalScrollBar();
+    const int before = bar->value();
+    if (direction != 0)
+        bar->setValue(before + direction * bar->singleStep());
+    if (direction == 0 || bar->value() == before) {
+        m_autoScroll.stop();
+        return;
+    }
+    // Another node is under the resting pointer now.
+    emit DragOver(m_lastPos, 2);
 }
 
 bool TreeDrag::movedFarEnough(const QPoint& viewportPos) const
@@ -51,6 +81,7 @@ void TreeDrag::exec(const QIcon& icon)
         drag->exec(Qt::MoveAction, Qt::MoveAction);
     }
     m_dragging = false;
+    m_autoScroll.stop();
 }
 
 void TreeDrag::end()
@@ -83,10 +114,13 @@ bool TreeDrag::eventFilter(QObject* watched, QEvent* event)
         move->setDropAction(Qt::MoveAction);
         move->accept();
         m_lastPos = toViewport(watched, move->position().toPoint());
+        if (edgeDirection(m_lastPos) != 0 && !m_autoScroll.isActive())
+            m_autoScroll.start();
         emit DragOver(m_lastPos, event->type() == QEvent::DragEnter ? 0 : 2);
         return true;
     }
     case QEvent::DragLeave:
+        m_autoScroll.stop();
         // Also sent after a foreign drag that was ignored; only ours is reported.
         if (m_dragging)
             emit DragOver(m_lastPos, 1);
@@ -97,6 +131,7 @@ bool TreeDrag::eventFilter(QObject* watched, QEvent* event)
             drop->ignore();
             return true;
         }
+        m_autoScroll.stop();
         drop->setDropAction(Qt::MoveAction);
         drop->accept();
         emit DragDrop(toViewport(watched, drop->position().toPoint()));

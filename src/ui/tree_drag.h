@@ -5,11 +5,13 @@
 // accepts only that drag: a node cannot be dropped anywhere else, and nothing dragged
 // from outside can be dropped on the tree. The drag events are passed on as the
 // window's hover and drop handlers take them (state 0 enter, 1 leave, 2 over); what a
-// drop means is the window's business.
+// drop means is the window's business. While the pointer rests near the top or bottom
+// edge during a drag, the view scrolls, so a folder out of sight can be reached.
 
 #include <QIcon>
 #include <QObject>
 #include <QPoint>
+#include <QTimer>
 #include <functional>
 
 class QAbstractItemView;
@@ -52,6 +54,9 @@ protected:
 
 private:
     QPoint toViewport(QObject* watched, const QPoint& pos) const;
+    // -1 near the top edge, 1 near the bottom edge, 0 elsewhere.
+    int edgeDirection(const QPoint& viewportPos) const;
+    void autoScroll();
 
     QAbstractItemView* m_view;
     // Kept apart from the view: events still arrive while the view is being destroyed,
@@ -61,6 +66,7 @@ private:
     QPoint m_pressPos;
     QPoint m_lastPos;
     bool m_dragging = false;
+    QTimer m_autoScroll;
 };
 
 } // namespace veskor

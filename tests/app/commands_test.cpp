@@ -1,7 +1,10 @@
 #include "app/support/main_window_fixture.h"
 
 #include "ui/keyed_tool_bar.h"
+#include "ui/resource_tree_view.h"
 
+#include <QLineEdit>
+#include <QTest>
 #include <QToolButton>
 
 using namespace veskor;
@@ -97,6 +100,51 @@ TEST_F(CommandsTest, FirstToolbarButtonHidesThenShowsTheList)
     hide->click();
     hide->click();
     EXPECT_EQ(w->reached, (QStringList{"mnuxkyincang_Click", "mnuxkyuanshi_Click"}));
+}
+
+TEST_F(CommandsTest, MenuKeysWinOverTheSearchBoxAndTheTree)
+{
+    auto w = makeWindow<RecordingMain>();
+    w->Form_Load();
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    w->Text1->setText(QStringLiteral("三角形"));
+    w->Text1->selectAll();
+    for (QWidget* focus : {static_cast<QWidget*>(w->Text1), static_cast<QWidget*>(w->TreeView1)}) {
+        focus->setFocus();
+        w->reached.clear();
+        QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(focus, Qt::Key_X, Qt::ControlModifier);
+        QTest::keyClick(focus, Qt::Key_E, Qt::ControlModifier);
+        EXPECT_EQ(w->reached, (QStringList{"mnudisplay2_Click", "mnuxkyuanshi_Click", "mnuFileClose_Click"}))
+            << focus->objectName().toStdString();
+    }
+    EXPECT_EQ(w->Text1->text(), QStringLiteral("三角形")) << "Ctrl+X cut nothing";
+    // Typing still types.
+    w->Text1->setFocus();
+    w->Text1->clear();
+    QTest::keyClicks(w->Text1, "abc");
+    EXPECT_EQ(w->Text1->text(), QStringLiteral("abc"));
+}
+
+TEST_F(CommandsTest, TheListButtonFollowsTheMenu)
+{
+    auto w = loadedWindow();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    QToolButton* hide = w->tbToolBar->button("隐藏");
+    w->menus.mnuxkyincang->trigger();
+    EXPECT_TRUE(hide->isChecked());
+    // One click brings the list back.
+    hide->click();
+    EXPECT_FALSE(hide->isChecked());
+    EXPECT_EQ(w->TreeView1->x(), 0);
+    hide->click();
+    EXPECT_TRUE(hide->isChecked());
+    w->menus.mnuxkyuanshi->trigger();
+    EXPECT_FALSE(hide->isChecked());
+    EXPECT_EQ(w->TreeView1->x(), 0);
 }
 
 TEST_F(CommandsTest, ToolbarHasThirteenButtonsWithTheirToolTips)

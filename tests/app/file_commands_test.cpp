@@ -14,6 +14,8 @@
 #include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QTest>
 
 using namespace veskor;
 using namespace veskor::testing;
@@ -320,4 +322,144 @@ TEST_F(FileCommandsTest, AClickThatShakesLessThanTheDragDistanceIsNoDrag)
     window.TreeView1_MouseUp(1, 0, pointOf(file));
     window.TreeView1_MouseMove(1, 0, pointOf(file) + QPoint(0, 60));
     EXPECT_EQ(dragRuns, 0);
+}
+
+TEST_F(FileCommandsTest, AMovedOrDeletedNodeLeavesTheSelectionWhereTheUserExpectsIt)
+{
+    const QString file = path("资料/课件/a.swf");
+    const QString target = path("资料/空");
+    dragFrom(file, [&](const QMimeData* data) {
+        send(QEvent::DragEnter, pointOf(file), data);
+        send(QEvent::DragMove, pointOf(target), data);
+        send(QEvent::Drop, pointOf(target), data);
+    });
+    ASSERT_NE(window.selectedNode(), nullptr);
+    EXPECT_EQ(window.selectedNode()->Key(), target + "/a.swf");
+
+    pressOn(path("资料/课件/b.ppt"), 2);
+    window.mnushch_Click();
+    ASSERT_NE(window.selectedNode(), nullptr);
+    EXPECT_EQ(window.selectedNode()->Key(), path("资料/课件"));
+}
+
+TEST_F(FileCommandsTest, AFailedMoveSaysWhyAndKeepsTheOpenFolders)
+{
+    makeFile("资料/空/a.swf", "other bytes");
+    window.library().fullRebuild();
+    window.TreeView1->expandRecursively(indexOf(path("资料")));
+    const auto drop = [&](const QString& source, const QString& target) {
+        dialogs.messages.clear();
+        dragFrom(source, [&](const QMimeData* data) {
+            send(QEvent::DragEnter, pointOf(source), data);
+            send(QEvent::DragMove, pointOf(target), data);
+            send(QEvent::Drop, pointOf(target), data);
+        });
+        QCoreApplication::processEvents();
+        return dialogs.messages.value(0).text;
+    };
+    EXPECT_TRUE(drop(path("资料/课件/a.swf"), path("资料/空")).contains("同名")) << "a name clash";
+    EXPECT_EQ(readAll(native("资料/空/a.swf")), "other bytes");
+    EXPECT_EQ(window.selectedNode()->Key(), path("资料/课件/a.swf"));
+
+    makeFile("资料/课件/章/x.txt", "x");
+    window.library().fullRebuild();
+    window.TreeView1->expandRecursively(indexOf(path("资料")));
+    EXPECT_TRUE(drop(path("资料/课件"), path("资料/课件/章")).contains("子文件夹")) << "into its own child";
+    EXPECT_TRUE(std::filesystem::exists(native("资料/课件/章/x.txt")));
+    for (const char* folder : {"资料/课件", "资料/课件/章", "资料/空"}) {
+        const Node* node = window.library().Nodes.find(path(folder));
+        ASSERT_NE(node, nullptr) << folder;
+        EXPECT_TRUE(node->Expanded()) << folder;
+    }
+}
+
+TEST_F(FileCommandsTest, ADragRestingAtTheBottomEdgeScrollsTheTree)
+{
+    for (int i = 0; i < 40; ++i)
+        makeFile(QStringLiteral("资料/多/f%1.doc").arg(i), "d");
+    window.library().fullRebuild();
+    window.TreeView1->expandAll();
+    window.TreeView1->setGeometry(0, 0, 300, 120);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QScrollBar* bar = window.TreeView1->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const QString file = path("资料/课件/a.swf");
+    window.TreeView1->scrollToTop();
+    dragFrom(file, [&](const QMimeData* data) {
+        const QPoint edge(40, window.TreeView1->viewport()->height() - 2);
+        send(QEvent::DragEnter, edge, data);
+        send(QEvent::DragMove, edge, data);
+        QTest::qWait(300);
+        EXPECT_GT(bar->value(), 0);
+        // The highlight follows the node that scrolled under the pointer.
+        EXPECT_EQ(window.TreeView1->DropHighlight(), window.TreeView1->indexAt(edge));
+        send(QEvent::DragLeave, edge, data);
+    });
+}
+
+TEST_F(FileCommandsTest, TheDropHighlightIsAnOutlineNotASecondSelection)
+{
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QModelIndex highlighted = indexOf(path("资料/课件/b.ppt"));
+    window.setSelectedNode(window.library().Nodes.find(path("资料/课件/a.swf")));
+    const QImage plain = window.TreeView1->viewport()->grab().toImage();
+    window.TreeView1->setDropHighlight(highlighted);
+    const QImage shot = window.TreeView1->viewport()->grab().toImage();
+    const QRect row = window.TreeView1->visualRect(highlighted) & QRect(QPoint(), shot.size());
+    // Inside the row nothing changes; only its edge is drawn.
+    int changedInside = 0, changedEdge = 0;
+    for (int y = row.top(); y <= row.bottom(); ++y) {
+        for (int x = row.left(); x <= row.right(); ++x) {
+            const bool edge = y == row.top() || y == row.bottom() || x == row.left() || x == row.right();
+            if (plain.pixel(x, y) != shot.pixel(x, y))
+                ++(edge ? changedEdge : changedInside);
+        }
+    }
+    EXPECT_EQ(changedInside, 0);
+    EXPECT_GT(changedEdge, row.width());
+}
+
+TEST_F(FileCommandsTest, DeletingTheDataFolderNamesItDefaultsToCancelAndSparesTheProgramFolder)
+{
+    pressOn(path("资料"), 2);
+    dialogs.confirmAnswer = false;
+    window.mnushch_Click();
+    ASSERT_EQ(dialogs.cautiousConfirmations.size(), 1);
+    EXPECT_TRUE(dialogs.cautiousConfirmations[0].contains(path("资料")));
+    EXPECT_TRUE(dialogs.confirmations.isEmpty());
+    EXPECT_TRUE(std::filesystem::exists(native("资料")));
+
+    // The program's own folder as the data folder: refused before any question.
+    window.library().saomiao = m_app.path();
+    window.library().fullRebuild();
+    dialogs.confirmAnswer = true;
+    pressOn(m_app.path(), 2);
+    window.mnushch_Click();
+    EXPECT_EQ(dialogs.cautiousConfirmations.size(), 1);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(m_app.path()));
+    EXPECT_TRUE(std::filesystem::exists(fsFromPath(m_app.path() + "/软件支持/目录.txt")));
+}
+
+TEST_F(FileCommandsTest, SaveAsAsksBeforeReplacingAFile)
+{
+    makeFile("old.swf", "old");
+    pressOn(path("资料/课件/a.swf"));
+    dialogs.confirmAnswer = false;
+    dialogs.saveAnswers = {path("old.swf")};
+    window.mnuFilesave_Click();
+    ASSERT_EQ(dialogs.cautiousConfirmations.size(), 1);
+    EXPECT_TRUE(dialogs.cautiousConfirmations[0].contains(path("old.swf")));
+    EXPECT_EQ(readAll(native("old.swf")), "old");
+
+    dialogs.confirmAnswer = true;
+    dialogs.saveAnswers = {path("old.swf")};
+    window.mnuFilesave_Click();
+    EXPECT_EQ(readAll(native("old.swf")), "movie bytes");
+    // A new name needs no question.
+    dialogs.saveAnswers = {path("new.swf")};
+    window.mnuFilesave_Click();
+    EXPECT_EQ(dialogs.cautiousConfirmations.size(), 2);
 }

@@ -1,10 +1,12 @@
 #include "app/support/main_window_fixture.h"
 
 #include "ui/keyed_tool_bar.h"
+#include "ui/panel_status_bar.h"
 #include "ui/resource_tree_view.h"
 #include "web/search_urls.h"
 
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace veskor;
@@ -260,6 +262,118 @@ TEST_F(MainWindowTest, ExpandingANodeGivesItTheOpenFolderImage)
     w->TreeView1->expand(w->treeModel->indexOf(unit));
     EXPECT_EQ(unit->ExpandedImage(), 15);
     EXPECT_TRUE(unit->Expanded());
+}
+
+TEST_F(MainWindowTest, ExpandAllKeyOpensFoldersOnly)
+{
+    auto w = loadedWindow();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    Node* root = w->library().Nodes.find(dataFolder);
+    w->setSelectedNode(root);
+    w->TreeView1->setFocus();
+    QTest::keyClick(w->TreeView1, Qt::Key_Asterisk);
+    EXPECT_TRUE(w->library().Nodes.find(dataFolder + "/unit")->Expanded());
+    for (const char* file : {"/lesson.swf", "/notes.doc", "/unit/more.ppt"}) {
+        const Node* node = w->library().Nodes.find(dataFolder + file);
+        EXPECT_FALSE(node->Expanded()) << file;
+        EXPECT_EQ(node->ExpandedImage(), 0) << file;
+    }
+}
+
+TEST_F(MainWindowTest, EnterPlaysTheMovieAndTheClickedSliderTakesTheArrows)
+{
+    auto w = loadedWindow();
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    w->setSelectedNode(w->library().Nodes.find(dataFolder + "/lesson.swf"));
+    w->TreeView1->setFocus();
+    QTest::keyClick(w->TreeView1, Qt::Key_Return);
+    EXPECT_EQ(player()->movie, dataFolder + "/lesson.swf");
+
+    QTest::mouseClick(w->Sliderswf, Qt::LeftButton, {}, QPoint(2, w->Sliderswf->height() / 2));
+    EXPECT_TRUE(w->Sliderswf->hasFocus());
+    const int before = player()->frame;
+    QTest::keyClick(w->Sliderswf, Qt::Key_Right);
+    EXPECT_EQ(player()->frame, before + 1);
+    EXPECT_EQ(w->selectedNode()->Key(), dataFolder + "/lesson.swf") << "the tree kept its selection";
+}
+
+TEST_F(MainWindowTest, PlayAfterStopTracksTheMovieAgainAndAFailedLoadClearsTheBar)
+{
+    players.config->unreadable << dataFolder + "/Big.SWF";
+    auto w = loadedWindow();
+    w->setSelectedNode(w->library().Nodes.find(dataFolder + "/lesson.swf"));
+    w->TreeView1_DblClick();
+    w->stopswf();
+    EXPECT_FALSE(w->Sliderswf->isEnabled());
+    w->playswf();
+    EXPECT_TRUE(w->Sliderswf->isEnabled());
+    EXPECT_TRUE(w->Timerswf->isActive());
+    player()->frame = 4;
+    w->Timerswf_Timer();
+    EXPECT_EQ(w->Sliderswf->value(), 5);
+
+    w->setSelectedNode(w->library().Nodes.find(dataFolder + "/Big.SWF"));
+    w->TreeView1_DblClick();
+    EXPECT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(w->StatusBarswf->panelText(4).isEmpty());
+    EXPECT_TRUE(w->StatusBarswf->panelText(5).isEmpty());
+    EXPECT_FALSE(w->Sliderswf->isEnabled());
+}
+
+TEST_F(MainWindowTest, F5ShowsNewFilesAndKeepsTheOpenFoldersAndTheSelection)
+{
+    auto w = loadedWindow();
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    w->TreeView1->expand(w->treeModel->indexOf(w->library().Nodes.find(dataFolder + "/unit")));
+    w->setSelectedNode(w->library().Nodes.find(dataFolder + "/unit/more.ppt"));
+    writeFile(dataFolder + "/unit/added.swf");
+    QTest::keyClick(w.get(), Qt::Key_F5);
+    const Node* unit = w->library().Nodes.find(dataFolder + "/unit");
+    ASSERT_NE(unit, nullptr);
+    EXPECT_TRUE(unit->Expanded());
+    EXPECT_TRUE(w->TreeView1->isExpanded(w->treeModel->indexOf(unit)));
+    EXPECT_TRUE(w->library().Nodes.contains(dataFolder + "/unit/added.swf"));
+    ASSERT_NE(w->selectedNode(), nullptr);
+    EXPECT_EQ(w->selectedNode()->Key(), dataFolder + "/unit/more.ppt");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, LongNamesScrollSidewaysAndShowWholeInToolTipsAndTheFilePanel)
+{
+    const QString longName = QStringLiteral("第三单元 分数的初步认识 例题讲解与课堂练习 第二课时 互动课件");
+    writeFile(dataFolder + "/unit/" + longName + ".swf");
+    const QString deepFolder = dataFolder + QStringLiteral("/人教版数学三年级上册/第三单元 分数的初步认识/课件");
+    writeFile(deepFolder + QStringLiteral("/例题.swf"));
+    settings.values["saomiao"] = dataFolder;
+    auto w = loadedWindow();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    const QString key = dataFolder + "/unit/" + longName + ".swf";
+    w->TreeView1->expandAll();
+    const QModelIndex index = w->treeModel->indexOf(w->library().Nodes.find(key));
+    EXPECT_EQ(w->treeModel->data(index, Qt::ToolTipRole).toString(), longName + ".swf\n" + key);
+    QCoreApplication::processEvents();
+    EXPECT_GT(w->TreeView1->horizontalScrollBar()->maximum(), 0) << "the cut name can be scrolled to";
+
+    // The file panel keeps the prefix and the file name and shortens the folder.
+    w->resize(1000, w->height());
+    QCoreApplication::processEvents();
+    const QString movie = deepFolder + QStringLiteral("/例题.swf");
+    w->setSelectedNode(w->library().Nodes.find(movie));
+    w->TreeView1_DblClick();
+    const QString shown = w->StatusBarswf->shownText(5);
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("/例题.swf"))) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("正在播放的文件： "))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    EXPECT_EQ(w->StatusBarswf->panelText(5), QStringLiteral("正在播放的文件： ") + movie);
 }
 
 } // namespace

@@ -135,6 +135,16 @@ TEST(CatalogueReader, DecodesUtf8Utf16AndGb18030)
     };
     for (const auto& c : cases)
         EXPECT_EQ(catalogue::decode(c.bytes), text) << c.name;
+
+    // One bad byte in a UTF-8 file, or one line saved in GB18030: only that line is
+    // read another way.
+    const QByteArray mixed = QStringLiteral("第一章\r\n").toUtf8() + gb.mid(0, 6) + "\xff\n"
+        + QStringLiteral("第三章 圆").toUtf8();
+    const QStringList lines = catalogue::splitLines(catalogue::decode(mixed));
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], QStringLiteral("第一章"));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("第一章"))) << "the GB18030 line";
+    EXPECT_EQ(lines[2], QStringLiteral("第三章 圆"));
 }
 
 TEST(CatalogueReader, BinaryAndHugeFilesAreBounded)

@@ -1,4 +1,5 @@
 #include "library/limits.h"
+#include "library/resource_tree_model.h"
 #include "library/support/library_fixture.h"
 
 #include <fcntl.h>
@@ -222,6 +223,12 @@ TEST(LibraryScan, UnreadableFoldersStayEmptyAndTheScanGoesOn)
     ASSERT_TRUE(library.additem().ok());
     ASSERT_TRUE(library.Nodes.find(dir.path() + "/closed"));
     EXPECT_TRUE(library.Nodes.find(dir.path() + "/closed")->children().empty());
+    // Marked, so that the tree does not show it as an empty folder.
+    EXPECT_TRUE(library.Nodes.find(dir.path() + "/closed")->Unreadable());
+    EXPECT_FALSE(library.Nodes.find(dir.path() + "/open")->Unreadable());
+    ResourceTreeModel model(library.Nodes);
+    const QModelIndex closed = model.indexOf(library.Nodes.find(dir.path() + "/closed"));
+    EXPECT_TRUE(model.data(closed, Qt::ToolTipRole).toString().contains(QStringLiteral("不能读取")));
     EXPECT_TRUE(library.Nodes.find(dir.path() + "/open/a.swf"));
     EXPECT_TRUE(library.Nodes.find(dir.path() + "/b.swf"));
 

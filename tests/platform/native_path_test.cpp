@@ -23,3 +23,12 @@ TEST(NativePath, ValidUtf8IsPlainText)
     EXPECT_EQ(pathFromNative("/课件/a b.swf"), QString::fromUtf8("/课件/a b.swf"));
     EXPECT_EQ(displayText(pathFromNative(std::string("a\xff"))), QString::fromUtf8("a\xef\xbf\xbd"));
 }
+
+TEST(NativePath, Gb18030NamesAreShownDecodedPartByPart)
+{
+    // 第一课 in GB18030; "\xda\xa1" alone would pass for UTF-8, the whole part does not.
+    const std::string gb = "\xb5\xda\xd2\xbb\xbf\xce\xda\xa1";
+    const QString path = pathFromNative("/课件/" + gb + "/x\xff.swf");
+    EXPECT_EQ(displayText(path), QString::fromUtf8("/课件/第一课\xe5\x87\x87/x\xef\xbf\xbd.swf"));
+    EXPECT_EQ(nativeFromPath(path), "/课件/" + gb + "/x\xff.swf");
+}

@@ -74,7 +74,7 @@ TEST_F(TransportFixture, TickWithoutMovieChangesNothing)
     EXPECT_FALSE(transport.playswf().ok());
 }
 
-TEST_F(TransportFixture, StopSwitchesTrackingOffAndPlayDoesNotSwitchItBack)
+TEST_F(TransportFixture, StopSwitchesTrackingOffAndPlaySwitchesItBackOn)
 {
     FakePlayer* p = loaded();
     p->frame = 30;
@@ -85,8 +85,8 @@ TEST_F(TransportFixture, StopSwitchesTrackingOffAndPlayDoesNotSwitchItBack)
     EXPECT_FALSE(p->playing);
     ASSERT_TRUE(transport.playswf().ok());
     EXPECT_TRUE(p->playing);
-    EXPECT_FALSE(transport.timerEnabled);
-    EXPECT_FALSE(transport.slider.Enabled);
+    EXPECT_TRUE(transport.timerEnabled);
+    EXPECT_TRUE(transport.slider.Enabled);
 }
 
 TEST_F(TransportFixture, FileMenuOpenTracksEvenASingleFrameMovie)
@@ -107,14 +107,17 @@ TEST_F(TransportFixture, TreeLoadOfSingleFrameMovieSwitchesTrackingOff)
 {
     players.config->framesByPath["/data/one.swf"] = 1;
     loaded("/data/a.swf");
-    const QString panel5 = transport.panel5;
     bool laidOut = false;
     ASSERT_TRUE(transport.loadswf("/data/one.swf", &parent, [&] { laidOut = true; }).ok());
     EXPECT_FALSE(transport.timerEnabled);
     EXPECT_FALSE(transport.slider.Enabled);
     EXPECT_EQ(transport.panel4, QStringLiteral("共一帧"));
-    EXPECT_EQ(transport.panel5, panel5);
+    EXPECT_EQ(transport.panel5, QStringLiteral("正在播放的文件： /data/one.swf"));
     EXPECT_TRUE(laidOut);
+    // Play has no frames to follow in it.
+    ASSERT_TRUE(transport.playswf().ok());
+    EXPECT_FALSE(transport.timerEnabled);
+    EXPECT_FALSE(transport.slider.Enabled);
 }
 
 TEST_F(TransportFixture, TreeLoadGivesAFreshStoppedPlayerInTheChosenScaleMode)
@@ -139,6 +142,11 @@ TEST_F(TransportFixture, UnreadableMovieIsAnErrorForBothPaths)
     loaded();
     EXPECT_FALSE(transport.openMovie("/data/bad.swf").ok());
     EXPECT_FALSE(transport.loadswf("/data/bad.swf", &parent, {}).ok());
+    // The failed tree load shows neither the previous movie's path nor its frames.
+    EXPECT_TRUE(transport.panel4.isEmpty());
+    EXPECT_TRUE(transport.panel5.isEmpty());
+    EXPECT_FALSE(transport.timerEnabled);
+    EXPECT_FALSE(transport.slider.Enabled);
 }
 
 TEST(SliderStateTest, RangeEndsPullEachOtherAndValueStaysInside)

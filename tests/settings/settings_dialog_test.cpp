@@ -55,6 +55,21 @@ TEST_F(SettingsDialogTest, ExistingFolderRebuildsTheTreeBeforeTheSettingIsStored
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
+TEST_F(SettingsDialogTest, ARelativeFolderIsStoredAbsoluteAndTheCaptionStaysBlank)
+{
+    const QString other = temp.path() + "/other";
+    writeFile(other + "/x.swf");
+    const QString working = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(temp.path()));
+    apply("other/");
+    QDir::setCurrent(working);
+    EXPECT_EQ(settings.values["saomiao"], other);
+    EXPECT_EQ(lib().saomiao, other);
+    // An empty title would make the window system show the program's name.
+    EXPECT_FALSE(dialog->windowTitle().isEmpty());
+    EXPECT_TRUE(dialog->windowTitle().trimmed().isEmpty());
+}
+
 TEST_F(SettingsDialogTest, MissingFolderShowsTheMessageAndKeepsTheOldOne)
 {
     for (const QString& bad : {temp.path() + "/nope", dataFolder + "/notes.doc", QString()}) {
