@@ -6,6 +6,7 @@
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/playhead.h"
 #include "swf/movie/timeline.h"
+#include "swf/render/damage.h"
 #include "swf/render/shape_painter.h"
 #include "swf/render/stage_renderer.h"
 #include "swf/render/text_field_layout.h"
@@ -29,6 +30,12 @@ struct Player::Impl {
     std::unique_ptr<movie::Playhead> playhead;
     // Caches built geometry and decoded bitmaps, so drawing changes it.
     std::unique_ptr<render::StageRenderer> renderer;
+    // The picture renderFrame() keeps, what it drew afresh last, and what
+    // was on it, to find what changed.
+    QImage frame;
+    ScaleMode frameMode = ScaleMode::ShowAll;
+    std::vector<QRect> damage;
+    render::DamageTracker tracker;
     // Movies with scripts play here; the playhead above serves the rest.
     std::unique_ptr<runtime::MovieRuntime> runtime;
     QColor background = Qt::white;
@@ -361,12 +368,8 @@ QImage Player::renderImage(QSize size, ScaleMode mode) const
     return image;
 }
 
-QImage Player::paintFrame(QSize size, ScaleMode mode) const
+Player::Placement Player::placement(QSize size, ScaleMode mode) const
 {
-    if (size.isEmpty())
-        size = stageSize();
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(d->background);
     const QRectF target(QPointF(0, 0), QSizeF(size));
     const QRectF viewport = stageViewport(target, mode);
     const Rect& frame = d->movie->header.frameSize;
@@ -375,18 +378,52 @@ QImage Player::paintFrame(QSize size, ScaleMode mode) const
     const QTransform stageToDevice = QTransform::fromTranslate(-frame.xMin.get(), -frame.yMin.get())
         * QTransform::fromScale(viewport.width() / width, viewport.height() / height)
         * QTransform::fromTranslate(viewport.x(), viewport.y());
-    d->renderer->render(image, viewport, d->state(), stageToDevice);
+    return {viewport, stageToDevice};
+}
+
+QImage Player::paintFrame(QSize size, ScaleMode mode) const
+{
+    if (size.isEmpty())
+        size = stageSize();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    drawArea(image, image.rect(), placement(size, mode), false);
+    return image;
+}
+
+void Player::drawArea(QImage& image, const QRect& area, const Placement& stage, bool cull) const
+{
+    // Culling restricts the drawing to the area (which is all of the image
+    // otherwise): the renderer then skips what lies outside it.
+    const QRect only = cull ? area : QRect();
+    if (area == image.rect()) {
+        image.fill(d->background);
+    } else {
+        // The background's pixel as fill() writes it, written into the area alone.
+        QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+        pixel.fill(d->background);
+        const QRgb value = reinterpret_cast<const QRgb*>(pixel.constScanLine(0))[0];
+        const QRect inside = area & image.rect();
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            std::fill(line + inside.left(), line + inside.right() + 1, value);
+        }
+    }
+    d->renderer->render(image, stage.viewport, d->state(), stage.stageToDevice, only);
     if (d->runtime) {
         // The levels above _level0, each over the ones below.
         for (const movie::DisplayObject* level : d->runtime->upperLevels()) {
             if (level->clip && level->visible)
-                d->renderer->render(image, viewport, *level->clip, render::toQTransform(level->matrix) * stageToDevice);
+                d->renderer->render(image, stage.viewport, *level->clip,
+                                    render::toQTransform(level->matrix) * stage.stageToDevice, only);
         }
         // The focused clip or button gets the player's yellow frame, inside its bounds.
-        const QRectF focus = stageToDevice.mapRect(d->runtime->focusRect());
+        const QRectF focus = stage.stageToDevice.mapRect(d->runtime->focusRect());
         if (focus.isValid()) {
             QPainter painter(&image);
-            painter.setClipRect(viewport);
+            painter.setClipRect(stage.viewport);
+            if (only.isValid())
+                painter.setClipRect(only, Qt::IntersectClip);
+            const QRectF& viewport = stage.viewport;
             const double w = 3.0 * std::max(1.0, viewport.width() / std::max(1.0, double(stageSize().width())));
             const QColor yellow(255, 255, 0);
             painter.fillRect(QRectF(focus.left(), focus.top(), focus.width(), w), yellow);
@@ -395,7 +432,60 @@ QImage Player::paintFrame(QSize size, ScaleMode mode) const
             painter.fillRect(QRectF(focus.right() - w, focus.top(), w, focus.height()), yellow);
         }
     }
-    return image;
+}
+
+const QImage& Player::renderFrame(QSize size, ScaleMode mode)
+{
+    if (size.isEmpty())
+        size = stageSize();
+    d->guarded([&] { composeFrame(size, mode); });
+    if (failed()) {
+        if (d->frame.size() != size)
+            d->frame = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        d->frame.fill(d->background);
+        d->tracker.reset();
+        d->damage = {d->frame.rect()};
+    }
+    return d->frame;
+}
+
+const std::vector<QRect>& Player::lastDamage() const
+{
+    return d->damage;
+}
+
+void Player::composeFrame(QSize size, ScaleMode mode)
+{
+    const Placement stage = placement(size, mode);
+    const bool fresh = d->frame.size() != size || d->frameMode != mode;
+    if (fresh) {
+        d->frame = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        d->frameMode = mode;
+    }
+    // Everything each tree draws, the levels' after the root's, the focus frame last.
+    std::vector<render::DrawItem> items;
+    bool partial = d->renderer->collect(items, d->state(), stage.stageToDevice, 0);
+    if (d->runtime) {
+        std::uint64_t level = 0;
+        for (const movie::DisplayObject* upper : d->runtime->upperLevels()) {
+            ++level;
+            if (upper->clip && upper->visible)
+                partial = d->renderer->collect(items, *upper->clip, render::toQTransform(upper->matrix) * stage.stageToDevice,
+                                               level)
+                    && partial;
+        }
+        const QRectF focus = stage.stageToDevice.mapRect(d->runtime->focusRect());
+        if (focus.isValid()) {
+            const double w = 3.0 * std::max(1.0, stage.viewport.width() / std::max(1.0, double(stageSize().width())));
+            render::Hasher signature;
+            signature.add(focus.left()).add(focus.top()).add(focus.right()).add(focus.bottom()).add(w);
+            items.push_back({render::Hasher().add(std::uint64_t(0xf0c05)).value(), signature.value(),
+                             render::deviceBounds(focus, QTransform(), 3), {}});
+        }
+    }
+    d->damage = d->tracker.update(std::move(items), d->frame.rect(), fresh || !partial);
+    for (const QRect& area : d->damage)
+        drawArea(d->frame, area, stage, true);
 }
 
 } // namespace swf

@@ -12,7 +12,9 @@
 #include <QColor>
 #include <QPointF>
 #include <QImage>
+#include <QRect>
 #include <QRectF>
+#include <QTransform>
 #include <QSize>
 #include <cstdint>
 #include <filesystem>
@@ -123,6 +125,13 @@ public:
     void render(QPainter& painter, const QRectF& target, ScaleMode mode) const;
     // The current frame as an image of the given size (the stage size when empty).
     QImage renderImage(QSize size = {}, ScaleMode mode = ScaleMode::ShowAll) const;
+    // The current frame as a window shows it: the picture kept from the call
+    // before, drawn afresh only where something changed since (all of it the
+    // first time and when the size or mode changes). Its pixels are those of
+    // renderImage(); the reference stays valid until the next call.
+    const QImage& renderFrame(QSize size = {}, ScaleMode mode = ScaleMode::ShowAll);
+    // The rectangles of the picture the last renderFrame() drew afresh.
+    const std::vector<QRect>& lastDamage() const;
 
 private:
     // `location`: the file it came from, whose folder it may load from.
@@ -130,6 +139,16 @@ private:
                                                              const std::filesystem::path& location = {});
     // The current frame drawn, for renderImage().
     QImage paintFrame(QSize size, ScaleMode mode) const;
+    // Where the stage goes in a picture of `size`.
+    struct Placement {
+        QRectF viewport;
+        QTransform stageToDevice;
+    };
+    Placement placement(QSize size, ScaleMode mode) const;
+    // Draws `area` of `image` afresh: background, levels and focus frame.
+    void drawArea(QImage& image, const QRect& area, const Placement& stage, bool cull) const;
+    // renderFrame() without the guard.
+    void composeFrame(QSize size, ScaleMode mode);
     // Where the stage lands in `target`.
     QRectF stageViewport(const QRectF& target, ScaleMode mode) const;
 

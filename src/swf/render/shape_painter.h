@@ -7,6 +7,7 @@
 #include "swf/render/shape_geometry.h"
 
 #include <QBrush>
+#include <QRect>
 #include <QTransform>
 
 class QPainter;
@@ -30,5 +31,13 @@ QBrush makeBrush(const swf::FillStyle& style, const BitmapLibrary& bitmaps, cons
 // restored afterwards; antialiasing is turned on.
 void paintShape(QPainter& painter, const ShapeGeometry& geometry, const BitmapLibrary& bitmaps,
                 const QTransform& twipsToDevice, const swf::ColorTransform& transform);
+
+// The device pixels paintShape() may touch: the paths' area widened by the
+// reach of the widest stroke (miter joins included) and antialiased edges.
+QRect shapeDeviceBounds(const ShapeGeometry& geometry, const QTransform& twipsToDevice);
+
+// `area` mapped to the device and widened by `margin` pixels on every side,
+// whole pixels outward; an area that maps to no finite place covers all.
+QRect deviceBounds(const QRectF& area, const QTransform& toDevice, int margin);
 
 } // namespace swf::render
