@@ -14,7 +14,6 @@
 #include <QImage>
 #include <QRect>
 #include <QRectF>
-#include <QTransform>
 #include <QSize>
 #include <cstdint>
 #include <filesystem>
@@ -29,6 +28,9 @@ class QPainter;
 namespace swf {
 
 struct Movie;
+namespace render {
+class StageRenderer;
+}
 
 // How the stage fills a target rectangle.
 enum class ScaleMode {
@@ -139,14 +141,13 @@ private:
                                                              const std::filesystem::path& location = {});
     // The current frame drawn, for renderImage().
     QImage paintFrame(QSize size, ScaleMode mode) const;
-    // Where the stage goes in a picture of `size`.
-    struct Placement {
-        QRectF viewport;
-        QTransform stageToDevice;
-    };
-    Placement placement(QSize size, ScaleMode mode) const;
-    // Draws `area` of `image` afresh: background, levels and focus frame.
-    void drawArea(QImage& image, const QRect& area, const Placement& stage, bool cull) const;
+    // What a frame draws at a size (where the stage goes, the trees, the
+    // focus frame), gathered once for every part of the picture.
+    struct Scene;
+    Scene scene(QSize size, ScaleMode mode) const;
+    // Draws `area` of `image` afresh with `renderer`: background, levels and focus frame.
+    void drawArea(render::StageRenderer& renderer, QImage& image, const QRect& area, const Scene& scene,
+                  bool cull) const;
     // renderFrame() without the guard.
     void composeFrame(QSize size, ScaleMode mode);
     // Where the stage lands in `target`.
