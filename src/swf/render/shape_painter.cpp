@@ -215,7 +215,8 @@ bool needsSummedFills(const ShapeLayer& layer, const swf::ColorTransform& transf
 }
 
 // The device pixels the layer's fills touch, within the painter's device and clip.
-QRect fillArea(const QPainter& painter, const ShapeLayer& layer, const QTransform& twipsToDevice)
+QRect fillArea(const QPainter& painter, const ShapeLayer& layer, const QTransform& twipsToDevice,
+               const QRectF& wholeClip)
 {
     QRectF bounds;
     for (const FillLayer& fill : layer.fills)
@@ -223,15 +224,20 @@ QRect fillArea(const QPainter& painter, const ShapeLayer& layer, const QTransfor
     QRect area = twipsToDevice.mapRect(bounds).toAlignedRect().adjusted(-1, -1, 1, 1);
     if (const QPaintDevice* device = painter.device())
         area &= QRect(0, 0, device->width(), device->height());
-    if (painter.hasClipping())
-        area &= painter.transform().mapRect(painter.clipBoundingRect()).toAlignedRect();
+    if (painter.hasClipping()) {
+        // As QPainter gives the clip's bounds: in device space, mapped back
+        // to the painter's space.
+        const QRectF clip
+            = wholeClip.isNull() ? painter.clipBoundingRect() : painter.transform().inverted().mapRect(wholeClip);
+        area &= painter.transform().mapRect(clip).toAlignedRect();
+    }
     return area;
 }
 
 } // namespace
 
 void paintShape(QPainter& painter, const ShapeGeometry& geometry, const BitmapLibrary& bitmaps,
-                const QTransform& twipsToDevice, const swf::ColorTransform& transform)
+                const QTransform& twipsToDevice, const swf::ColorTransform& transform, const QRectF& wholeClip)
 {
     if (geometry.empty())
         return;
@@ -265,7 +271,7 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const BitmapLi
             // The fills are added up in a layer of their own, where the
             // coverages of two fills meeting on an edge sum to the whole pixel,
             // and the layer is then drawn over what is below.
-            const QRect area = fillArea(painter, layer, twipsToDevice);
+            const QRect area = fillArea(painter, layer, twipsToDevice, wholeClip);
             if (!area.isEmpty()) {
                 QImage summed(area.size(), QImage::Format_ARGB32_Premultiplied);
                 summed.fill(Qt::transparent);

@@ -39,6 +39,8 @@ struct StageRenderer::Frame {
     std::vector<QPainterPath> masks;
     // When valid, drawing is restricted to it and characters outside it are skipped.
     QRect area;
+    // The device bounds of the clip without `area`, as a whole drawing has it.
+    QRectF wholeClip;
 
     void open();
     void applyClip();
@@ -62,17 +64,18 @@ void StageRenderer::Frame::applyClip()
 {
     painter.resetTransform();
     painter.setClipRect(baseClip);
+    for (const QPainterPath& mask : masks)
+        painter.setClipPath(mask, Qt::IntersectClip);
+    wholeClip = painter.clipBoundingRect();
     // The area's pixels, rounded as they are when all of the clip is drawn.
     if (area.isValid())
         painter.setClipRect(area, Qt::IntersectClip);
-    for (const QPainterPath& mask : masks)
-        painter.setClipPath(mask, Qt::IntersectClip);
 }
 
 void StageRenderer::render(QImage& target, const QRectF& clip, const movie::ClipState& root,
                            const QTransform& stageToDevice, const QRect& area)
 {
-    Frame frame{target, {}, clip, {}, area};
+    Frame frame{target, {}, clip, {}, area, {}};
     frame.open();
     m_scriptMasks.clear();
     findScriptMasks(root, stageToDevice, 0);
@@ -131,7 +134,7 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
         return;
     ActiveCache active(m_active, clip.dictionary ? &cacheFor(*clip.dictionary) : nullptr);
     if (clip.drawing)
-        paintDrawing(frame.painter, *clip.drawing, m_active->bitmaps(), toDevice, color);
+        paintDrawing(frame.painter, *clip.drawing, m_active->bitmaps(), toDevice, color, frame.wholeClip);
     std::vector<ActiveMask> masks;
     for (const auto& [depth, object] : clip.objects) {
         // A mask ends at its clip depth; masks can overlap, so look at every one.
@@ -195,7 +198,7 @@ void StageRenderer::drawObject(Frame& frame, const movie::DisplayObject& object,
     QImage layer(frame.target.size(), QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
     {
-        Frame layerFrame{layer, {}, frame.baseClip, frame.masks, frame.area};
+        Frame layerFrame{layer, {}, frame.baseClip, frame.masks, frame.area, {}};
         layerFrame.open();
         drawCharacter(layerFrame, object, objectToDevice, objectColor, nesting);
     }
@@ -217,11 +220,12 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
     switch (character.kind) {
     case movie::Character::Kind::Shape:
         if (const auto* shape = character.shape())
-            paintShape(painter, m_active->shape(*shape), m_active->bitmaps(), toDevice, color);
+            paintShape(painter, m_active->shape(*shape), m_active->bitmaps(), toDevice, color, frame.wholeClip);
         break;
     case movie::Character::Kind::MorphShape:
         if (const auto* morph = character.morphShape())
-            paintShape(painter, m_active->morph(*morph, object.ratio), m_active->bitmaps(), toDevice, color);
+            paintShape(painter, m_active->morph(*morph, object.ratio), m_active->bitmaps(), toDevice, color,
+                       frame.wholeClip);
         break;
     case movie::Character::Kind::Text:
         if (const auto* text = character.text())
