@@ -10,7 +10,9 @@
 #include <QMouseEvent>
 #include <QUrl>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <algorithm>
 #include <cmath>
 
@@ -39,6 +41,11 @@ int FrameClock::takeDueFrames(double nowMs, int maxCatchUp)
     }
     m_framesTaken = due;
     return static_cast<int>(pending);
+}
+
+void FrameClock::putBack(int frames)
+{
+    m_framesTaken = std::max(0LL, m_framesTaken - std::max(0, frames));
 }
 
 double FrameClock::msUntilNextFrame(double nowMs) const
@@ -179,12 +186,23 @@ void PlayerWidget::onTick()
 {
     if (!m_player || m_player->failed())
         return;
-    const int frames = m_clock.takeDueFrames(static_cast<double>(m_elapsed.nsecsElapsed()) / 1e6);
-    for (int i = 0; i < frames; ++i)
+    int frames = m_clock.takeDueFrames(static_cast<double>(m_elapsed.nsecsElapsed()) / 1e6);
+    // Frames that fell due together are all played (the timeline never skips)
+    // and drawn once; past this much work the window gets its turn first and
+    // the rest follow on the next tick, at once.
+    constexpr qint64 kWorkBudgetMs = 100;
+    QElapsedTimer work;
+    work.start();
+    for (int i = 0; i < frames; ++i) {
         m_player->advance();
+        if (i + 1 < frames && work.elapsed() >= kWorkBudgetMs) {
+            m_clock.putBack(frames - i - 1);
+            frames = i + 1;
+        }
+    }
     playSound();
     if (frames > 0) {
-        update();
+        refresh();
         emit frameChanged(m_player->currentFrame());
     }
     stopIfFailed();
@@ -245,7 +263,32 @@ void PlayerWidget::stepBack()
     showFrame(std::max(m_player->currentFrame() - 1, 0));
 }
 
-void PlayerWidget::paintEvent(QPaintEvent*)
+QSize PlayerWidget::frameSize() const
+{
+    // Drawn at the screen's own pixel density, so vector art stays sharp on dense screens.
+    const qreal ratio = devicePixelRatioF();
+    return QSize(static_cast<int>(std::ceil(width() * ratio)), static_cast<int>(std::ceil(height() * ratio)));
+}
+
+void PlayerWidget::refresh()
+{
+    if (!m_player || !isVisible()) {
+        update();
+        return;
+    }
+    // The frame is drawn now, over the one before where it changed, and only
+    // that part of the window is repainted.
+    const auto mode = m_scaleMode == 2 ? swf::ScaleMode::ExactFit : swf::ScaleMode::ShowAll;
+    m_player->renderFrame(frameSize(), mode);
+    const qreal ratio = devicePixelRatioF();
+    QRegion changed;
+    for (const QRect& area : m_player->lastDamage())
+        changed += QRectF(area.x() / ratio, area.y() / ratio, area.width() / ratio, area.height() / ratio).toAlignedRect();
+    if (!changed.isEmpty())
+        update(changed);
+}
+
+void PlayerWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     if (!m_player) {
@@ -253,13 +296,13 @@ void PlayerWidget::paintEvent(QPaintEvent*)
         return;
     }
     const auto mode = m_scaleMode == 2 ? swf::ScaleMode::ExactFit : swf::ScaleMode::ShowAll;
-    // Drawn at the screen's own pixel density, so vector art stays sharp on dense screens.
+    // Usually drawn already by refresh(): then nothing has changed and this
+    // only hands back the picture.
+    const QImage& frame = m_player->renderFrame(frameSize(), mode);
     const qreal ratio = devicePixelRatioF();
-    QImage frame = m_player->renderImage(QSize(static_cast<int>(std::ceil(width() * ratio)),
-                                               static_cast<int>(std::ceil(height() * ratio))),
-                                         mode);
-    frame.setDevicePixelRatio(ratio);
-    painter.drawImage(QPointF(0, 0), frame);
+    const QRect exposed = event->rect();
+    painter.drawImage(QRectF(exposed), frame,
+                      QRectF(exposed.x() * ratio, exposed.y() * ratio, exposed.width() * ratio, exposed.height() * ratio));
     if (m_player->failed()) {
         // The movie stopped on an error: a note says so, rather than a picture that just froze.
         const QString note = QStringLiteral("动画出错，已停止播放。\n") + QString::fromStdString(m_player->errorMessage());
@@ -358,7 +401,7 @@ void PlayerWidget::afterInput()
 {
     stopIfFailed();
     setCursor(m_player && m_player->pointerOverButton() ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    update();
+    refresh();
     emit frameChanged(m_player ? m_player->currentFrame() : 0);
 }
 

@@ -26,6 +26,8 @@ public:
     // How many frames have fallen due since the last call; at most `maxCatchUp`. When more
     // were due (the machine stalled), the schedule restarts at `nowMs` instead of racing.
     int takeDueFrames(double nowMs, int maxCatchUp = 8);
+    // Hands back frames taken but not played: they are due again at once.
+    void putBack(int frames);
     // Milliseconds from `nowMs` until the next frame falls due (0 when one already has).
     double msUntilNextFrame(double nowMs) const;
     double interval() const { return m_interval; }
@@ -78,6 +80,10 @@ protected:
 
 private:
     void onTick();
+    // Draws the current frame and repaints the part of the window it changed.
+    void refresh();
+    // The picture's size in device pixels.
+    QSize frameSize() const;
     void restartClock();
     void scheduleNextTick();
     void stepForward();

@@ -6,15 +6,18 @@
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/playhead.h"
 #include "swf/movie/timeline.h"
+#include "swf/render/damage.h"
 #include "swf/render/shape_painter.h"
 #include "swf/render/stage_renderer.h"
 #include "swf/render/text_field_layout.h"
 #include "swf/runtime/movie_runtime.h"
 
 #include <QPainter>
+#include <QThread>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <future>
 
 namespace swf {
 
@@ -29,6 +32,15 @@ struct Player::Impl {
     std::unique_ptr<movie::Playhead> playhead;
     // Caches built geometry and decoded bitmaps, so drawing changes it.
     std::unique_ptr<render::StageRenderer> renderer;
+    // The picture renderFrame() keeps, what it drew afresh last, and what
+    // was on it, to find what changed.
+    QImage frame;
+    ScaleMode frameMode = ScaleMode::ShowAll;
+    std::vector<QRect> damage;
+    render::DamageTracker tracker;
+    // The renderers of the threads that draw bands of large areas beside
+    // this one, made on first use; each keeps caches of its own.
+    std::vector<std::unique_ptr<render::StageRenderer>> helpers;
     // Movies with scripts play here; the playhead above serves the rest.
     std::unique_ptr<runtime::MovieRuntime> runtime;
     QColor background = Qt::white;
@@ -361,41 +373,171 @@ QImage Player::renderImage(QSize size, ScaleMode mode) const
     return image;
 }
 
+struct Player::Scene {
+    QRectF viewport;
+    QTransform stageToDevice;
+    // The main tree, then the levels above it with their transforms.
+    std::vector<std::pair<const movie::ClipState*, QTransform>> trees;
+    QRectF focus; // in device pixels; invalid: none
+    double focusWidth = 0;
+};
+
+Player::Scene Player::scene(QSize size, ScaleMode mode) const
+{
+    Scene scene;
+    const QRectF target(QPointF(0, 0), QSizeF(size));
+    scene.viewport = stageViewport(target, mode);
+    const Rect& frame = d->movie->header.frameSize;
+    const double width = std::max(1, frame.width().get());
+    const double height = std::max(1, frame.height().get());
+    scene.stageToDevice = QTransform::fromTranslate(-frame.xMin.get(), -frame.yMin.get())
+        * QTransform::fromScale(scene.viewport.width() / width, scene.viewport.height() / height)
+        * QTransform::fromTranslate(scene.viewport.x(), scene.viewport.y());
+    scene.trees.emplace_back(&d->state(), scene.stageToDevice);
+    if (d->runtime) {
+        // The levels above _level0, each over the ones below.
+        for (const movie::DisplayObject* level : d->runtime->upperLevels()) {
+            if (level->clip && level->visible)
+                scene.trees.emplace_back(&*level->clip, render::toQTransform(level->matrix) * scene.stageToDevice);
+        }
+        // The focused clip or button gets the player's yellow frame, inside its bounds.
+        scene.focus = scene.stageToDevice.mapRect(d->runtime->focusRect());
+        scene.focusWidth
+            = 3.0 * std::max(1.0, scene.viewport.width() / std::max(1.0, double(stageSize().width())));
+    }
+    return scene;
+}
+
 QImage Player::paintFrame(QSize size, ScaleMode mode) const
 {
     if (size.isEmpty())
         size = stageSize();
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(d->background);
-    const QRectF target(QPointF(0, 0), QSizeF(size));
-    const QRectF viewport = stageViewport(target, mode);
-    const Rect& frame = d->movie->header.frameSize;
-    const double width = std::max(1, frame.width().get());
-    const double height = std::max(1, frame.height().get());
-    const QTransform stageToDevice = QTransform::fromTranslate(-frame.xMin.get(), -frame.yMin.get())
-        * QTransform::fromScale(viewport.width() / width, viewport.height() / height)
-        * QTransform::fromTranslate(viewport.x(), viewport.y());
-    d->renderer->render(image, viewport, d->state(), stageToDevice);
-    if (d->runtime) {
-        // The levels above _level0, each over the ones below.
-        for (const movie::DisplayObject* level : d->runtime->upperLevels()) {
-            if (level->clip && level->visible)
-                d->renderer->render(image, viewport, *level->clip, render::toQTransform(level->matrix) * stageToDevice);
-        }
-        // The focused clip or button gets the player's yellow frame, inside its bounds.
-        const QRectF focus = stageToDevice.mapRect(d->runtime->focusRect());
-        if (focus.isValid()) {
-            QPainter painter(&image);
-            painter.setClipRect(viewport);
-            const double w = 3.0 * std::max(1.0, viewport.width() / std::max(1.0, double(stageSize().width())));
-            const QColor yellow(255, 255, 0);
-            painter.fillRect(QRectF(focus.left(), focus.top(), focus.width(), w), yellow);
-            painter.fillRect(QRectF(focus.left(), focus.bottom() - w, focus.width(), w), yellow);
-            painter.fillRect(QRectF(focus.left(), focus.top(), w, focus.height()), yellow);
-            painter.fillRect(QRectF(focus.right() - w, focus.top(), w, focus.height()), yellow);
+    drawArea(*d->renderer, image, image.rect(), scene(size, mode), false);
+    return image;
+}
+
+void Player::drawArea(render::StageRenderer& renderer, QImage& image, const QRect& area, const Scene& scene,
+                      bool cull) const
+{
+    // Culling restricts the drawing to the area (which is all of the image
+    // otherwise): the renderer then skips what lies outside it.
+    const QRect only = cull ? area : QRect();
+    if (area == image.rect()) {
+        image.fill(d->background);
+    } else {
+        // The background's pixel as fill() writes it, written into the area alone.
+        QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+        pixel.fill(d->background);
+        const QRgb value = reinterpret_cast<const QRgb*>(pixel.constScanLine(0))[0];
+        const QRect inside = area & image.rect();
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            std::fill(line + inside.left(), line + inside.right() + 1, value);
         }
     }
-    return image;
+    for (const auto& [tree, toDevice] : scene.trees)
+        renderer.render(image, scene.viewport, *tree, toDevice, only);
+    if (scene.focus.isValid()) {
+        QPainter painter(&image);
+        painter.setClipRect(scene.viewport);
+        if (only.isValid())
+            painter.setClipRect(only, Qt::IntersectClip);
+        const QRectF& focus = scene.focus;
+        const double w = scene.focusWidth;
+        const QColor yellow(255, 255, 0);
+        painter.fillRect(QRectF(focus.left(), focus.top(), focus.width(), w), yellow);
+        painter.fillRect(QRectF(focus.left(), focus.bottom() - w, focus.width(), w), yellow);
+        painter.fillRect(QRectF(focus.left(), focus.top(), w, focus.height()), yellow);
+        painter.fillRect(QRectF(focus.right() - w, focus.top(), w, focus.height()), yellow);
+    }
+}
+
+const QImage& Player::renderFrame(QSize size, ScaleMode mode)
+{
+    if (size.isEmpty())
+        size = stageSize();
+    d->guarded([&] { composeFrame(size, mode); });
+    if (failed()) {
+        if (d->frame.size() != size)
+            d->frame = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        d->frame.fill(d->background);
+        d->tracker.reset();
+        d->damage = {d->frame.rect()};
+    }
+    return d->frame;
+}
+
+const std::vector<QRect>& Player::lastDamage() const
+{
+    return d->damage;
+}
+
+namespace {
+
+// Areas at least this large are drawn in bands on several threads.
+constexpr qint64 kThreadedPixels = 128 * 1024;
+
+int drawingThreads()
+{
+    return std::clamp(QThread::idealThreadCount(), 1, 4);
+}
+
+} // namespace
+
+void Player::composeFrame(QSize size, ScaleMode mode)
+{
+    const Scene stage = scene(size, mode);
+    const bool fresh = d->frame.size() != size || d->frameMode != mode;
+    if (fresh) {
+        d->frame = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        d->frameMode = mode;
+    }
+    // Everything each tree draws, the levels' after the root's, the focus frame last.
+    std::vector<render::DrawItem> items;
+    bool partial = true;
+    std::uint64_t key = 0;
+    for (const auto& [tree, toDevice] : stage.trees)
+        partial = d->renderer->collect(items, *tree, toDevice, key++) && partial;
+    if (stage.focus.isValid()) {
+        render::Hasher signature;
+        signature.add(stage.focus.left()).add(stage.focus.top()).add(stage.focus.right()).add(stage.focus.bottom());
+        signature.add(stage.focusWidth);
+        items.push_back({render::Hasher().add(std::uint64_t(0xf0c05)).value(), signature.value(),
+                         render::deviceBounds(stage.focus, QTransform(), 3), {}});
+    }
+    d->damage = d->tracker.update(std::move(items), d->frame.rect(), fresh || !partial);
+
+    const int threads = drawingThreads();
+    for (const QRect& area : d->damage) {
+        // A blend mode composites whole layers, which one thread must do alone.
+        if (!partial || threads < 2 || qint64(area.width()) * area.height() < kThreadedPixels) {
+            drawArea(*d->renderer, d->frame, area, stage, true);
+            continue;
+        }
+        // Bands of whole rows, each drawn by a renderer of its own (renderers
+        // keep caches as they draw) into the same pixels through an image of
+        // its own; the rows of a band are those a single pass gives.
+        while (int(d->helpers.size()) < threads - 1)
+            d->helpers.push_back(std::make_unique<render::StageRenderer>(d->movie->tags));
+        uchar* bits = d->frame.bits();
+        const qsizetype stride = d->frame.bytesPerLine();
+        const int rows = area.height();
+        std::vector<std::future<void>> work;
+        for (int band = 1; band < threads; ++band) {
+            const int top = area.top() + rows * band / threads;
+            const int bottom = area.top() + rows * (band + 1) / threads;
+            const QRect part(area.left(), top, area.width(), bottom - top);
+            render::StageRenderer& helper = *d->helpers[std::size_t(band - 1)];
+            work.push_back(std::async(std::launch::async, [this, &helper, &stage, bits, stride, part, size] {
+                QImage view(bits, size.width(), size.height(), stride, QImage::Format_ARGB32_Premultiplied);
+                drawArea(helper, view, part, stage, true);
+            }));
+        }
+        drawArea(*d->renderer, d->frame, QRect(area.left(), area.top(), area.width(), rows / threads), stage, true);
+        for (std::future<void>& part : work)
+            part.get();
+    }
 }
 
 } // namespace swf

@@ -12,6 +12,7 @@
 #include <QColor>
 #include <QPointF>
 #include <QImage>
+#include <QRect>
 #include <QRectF>
 #include <QSize>
 #include <cstdint>
@@ -27,6 +28,9 @@ class QPainter;
 namespace swf {
 
 struct Movie;
+namespace render {
+class StageRenderer;
+}
 
 // How the stage fills a target rectangle.
 enum class ScaleMode {
@@ -123,6 +127,13 @@ public:
     void render(QPainter& painter, const QRectF& target, ScaleMode mode) const;
     // The current frame as an image of the given size (the stage size when empty).
     QImage renderImage(QSize size = {}, ScaleMode mode = ScaleMode::ShowAll) const;
+    // The current frame as a window shows it: the picture kept from the call
+    // before, drawn afresh only where something changed since (all of it the
+    // first time and when the size or mode changes). Its pixels are those of
+    // renderImage(); the reference stays valid until the next call.
+    const QImage& renderFrame(QSize size = {}, ScaleMode mode = ScaleMode::ShowAll);
+    // The rectangles of the picture the last renderFrame() drew afresh.
+    const std::vector<QRect>& lastDamage() const;
 
 private:
     // `location`: the file it came from, whose folder it may load from.
@@ -130,6 +141,15 @@ private:
                                                              const std::filesystem::path& location = {});
     // The current frame drawn, for renderImage().
     QImage paintFrame(QSize size, ScaleMode mode) const;
+    // What a frame draws at a size (where the stage goes, the trees, the
+    // focus frame), gathered once for every part of the picture.
+    struct Scene;
+    Scene scene(QSize size, ScaleMode mode) const;
+    // Draws `area` of `image` afresh with `renderer`: background, levels and focus frame.
+    void drawArea(render::StageRenderer& renderer, QImage& image, const QRect& area, const Scene& scene,
+                  bool cull) const;
+    // renderFrame() without the guard.
+    void composeFrame(QSize size, ScaleMode mode);
     // Where the stage lands in `target`.
     QRectF stageViewport(const QRectF& target, ScaleMode mode) const;
 

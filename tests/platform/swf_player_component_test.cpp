@@ -206,6 +206,17 @@ TEST(FrameClockTest, FramesFallDueOnAFixedScheduleWithoutDrift)
     EXPECT_EQ(total, 40'000 / 40 - 1);
 }
 
+TEST(FrameClockTest, FramesPutBackFallDueAgainAtOnce)
+{
+    FrameClock clock;
+    clock.start(0, 40);
+    EXPECT_EQ(clock.takeDueFrames(130), 3);
+    clock.putBack(2);
+    EXPECT_DOUBLE_EQ(clock.msUntilNextFrame(131), 0);
+    EXPECT_EQ(clock.takeDueFrames(131), 2);
+    EXPECT_DOUBLE_EQ(clock.msUntilNextFrame(131), 29);
+}
+
 TEST(FrameClockTest, AStallRestartsTheScheduleInsteadOfRacing)
 {
     FrameClock clock;

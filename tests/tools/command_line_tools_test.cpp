@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -92,6 +93,14 @@ TEST(CommandLineTools, RunAMovieWithATextFieldWithoutADisplayAndDrawFromTheirSee
     const QString picture = dir.filePath(QStringLiteral("field.png"));
     ASSERT_EQ(runTool("veskor-render", {movie, "-o", picture, "--seed", "7"}).exitCode, 0);
     EXPECT_EQ(QImage(picture).size(), QSize(200, 100));
+
+    // Timing ends with one line of figures, a picture optional.
+    const ToolRun timed = runTool("veskor-render", {movie, "--size", "320x200", "--advance", "3", "--timing"});
+    ASSERT_EQ(timed.exitCode, 0);
+    EXPECT_TRUE(QRegularExpression("timing: frames=3 median_ms=[0-9.]+ p95_ms=[0-9.]+ max_ms=[0-9.]+ interval_ms=83.333\\n$")
+                    .match(timed.out)
+                    .hasMatch())
+        << timed.out.toStdString();
 }
 
 // A click of 0.05 s at full level in frame 3 of a movie at 10 frames a

@@ -6,10 +6,14 @@
 #include "swf/player.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -41,6 +45,15 @@ bool writeWav(const std::filesystem::path& path, const std::vector<std::int16_t>
     for (const std::int16_t s : samples)
         u16(std::uint16_t(s));
     return bool(out);
+}
+
+// The value below which `share` of the sorted samples lie (nearest rank).
+double percentile(const std::vector<double>& sorted, double share)
+{
+    if (sorted.empty())
+        return 0;
+    const auto rank = std::size_t(std::ceil(share * double(sorted.size())));
+    return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
 }
 
 } // namespace
@@ -89,13 +102,52 @@ int main(int argc, char** argv)
             movie.setTimelinePlaying(true);
     }
     takeSound();
+    const QSize size = options->width > 0 ? QSize(options->width, options->height) : movie.stageSize();
+    const auto mode = options->scaleMode == 2 ? swf::ScaleMode::ExactFit : swf::ScaleMode::ShowAll;
+    // Each frame's work as the program does it: play the frame, then draw it.
+    std::vector<double> times;
+    auto draw = [&] {
+        if (options->fresh)
+            (void)movie.renderImage(size, mode);
+        else
+            (void)movie.renderFrame(size, mode);
+    };
+    if (options->timing)
+        draw(); // the first frame, as the window shows it on opening
+    // Where the time goes: playing the frame and drawing it.
+    std::vector<double> advanceTimes;
+    std::vector<double> drawTimes;
+    QElapsedTimer timer;
     for (int i = 0; i < options->advance; ++i) {
+        timer.start();
         movie.advance();
+        if (options->timing) {
+            const qint64 played = timer.nsecsElapsed();
+            draw();
+            const qint64 total = timer.nsecsElapsed();
+            times.push_back(double(total) / 1e6);
+            advanceTimes.push_back(double(played) / 1e6);
+            drawTimes.push_back(double(total - played) / 1e6);
+        }
         takeSound();
     }
     if (!options->audio.empty() && !writeWav(options->audio, sound, swf::Player::kAudioRate)) {
         std::fprintf(stderr, "veskor-render: cannot write %s\n", options->audio.c_str());
         return 1;
+    }
+    if (options->timing) {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        std::fprintf(stderr, "memory: peak_rss_mb=%.1f\n", double(usage.ru_maxrss) / 1024.0);
+        std::sort(advanceTimes.begin(), advanceTimes.end());
+        std::sort(drawTimes.begin(), drawTimes.end());
+        std::fprintf(stderr, "phases: advance median_ms=%.3f p95_ms=%.3f, drawing median_ms=%.3f p95_ms=%.3f\n",
+                     percentile(advanceTimes, 0.5), percentile(advanceTimes, 0.95), percentile(drawTimes, 0.5),
+                     percentile(drawTimes, 0.95));
+        std::sort(times.begin(), times.end());
+        std::printf("timing: frames=%zu median_ms=%.3f p95_ms=%.3f max_ms=%.3f interval_ms=%.3f\n", times.size(),
+                    percentile(times, 0.5), percentile(times, 0.95), times.empty() ? 0.0 : times.back(),
+                    1000.0 / movie.frameRate());
     }
     if (options->output.empty()) {
         if (movie.failed()) {
@@ -105,8 +157,6 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    const QSize size = options->width > 0 ? QSize(options->width, options->height) : movie.stageSize();
-    const auto mode = options->scaleMode == 2 ? swf::ScaleMode::ExactFit : swf::ScaleMode::ShowAll;
     const QImage image = movie.renderImage(size, mode).convertToFormat(QImage::Format_ARGB32);
 
     QByteArray png;

@@ -23,7 +23,7 @@ std::optional<int> parseInt(const std::string& text, int min, int max) { return 
 const char* usage()
 {
     return "usage: veskor-render MOVIE.swf [-o OUT.png] [--audio OUT.wav] [--frame N] [--advance N] [--size WxH]\n"
-           "                     [--scale-mode 0|2] [--seed N]\n"
+           "                     [--scale-mode 0|2] [--seed N] [--timing [--fresh]]\n"
            "  --audio FILE    write the sound of the frames played (44.1 kHz 16-bit stereo WAV); the\n"
            "                  movie plays on from --frame\n"
            "  --frame N       show frame N (counted from 1)\n"
@@ -31,6 +31,10 @@ const char* usage()
            "  --size WxH      picture size in pixels (default: the movie's stage size)\n"
            "  --scale-mode M  0: whole movie at its own proportions, 2: stretched\n"
            "  --seed N        seed of Math.random, 0 to 4294967295 (default: the same on every run)\n"
+           "  --timing        draw every frame played at --size as the program does (only what changed)\n"
+           "                  and print the time of each (advance and drawing) as a last line:\n"
+           "                  timing: frames=N median_ms=M p95_ms=P max_ms=X interval_ms=I\n"
+           "  --fresh         with --timing, draw every frame whole and anew instead\n"
            "Without --frame and --advance: the first frame and ten more frames of play.\n";
 }
 
@@ -89,6 +93,10 @@ Result<Options> parseOptions(const std::vector<std::string>& args)
             if (!n)
                 return makeError("--seed needs a number from 0 to 4294967295");
             options.seed = *n;
+        } else if (arg == "--timing") {
+            options.timing = true;
+        } else if (arg == "--fresh") {
+            options.fresh = true;
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             return makeError("unknown option " + arg);
         } else if (!movieGiven) {
@@ -100,8 +108,10 @@ Result<Options> parseOptions(const std::vector<std::string>& args)
     }
     if (!movieGiven)
         return makeError("no movie given");
-    if (options.output.empty() && options.audio.empty())
-        return makeError("no output file given (-o OUT.png or --audio OUT.wav)");
+    if (options.fresh && !options.timing)
+        return makeError("--fresh goes with --timing");
+    if (options.output.empty() && options.audio.empty() && !options.timing)
+        return makeError("no output file given (-o OUT.png, --audio OUT.wav or --timing)");
     if (options.frame && !advanceGiven)
         options.advance = 0;
     return options;

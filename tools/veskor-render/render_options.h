@@ -26,6 +26,10 @@ struct Options {
     int scaleMode = 0;
     // Seed of Math.random; unset: the same numbers on every run.
     std::optional<std::uint32_t> seed;
+    // Time each frame played (advance and drawing, as the program draws) and
+    // print the figures; with `fresh`, every frame is drawn whole and anew.
+    bool timing = false;
+    bool fresh = false;
 };
 
 // Parses the arguments after the program name.

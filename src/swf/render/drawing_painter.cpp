@@ -25,11 +25,11 @@ const ShapeGeometry& drawingGeometry(const movie::Drawing& drawing)
 }
 
 void paintDrawing(QPainter& painter, const movie::Drawing& drawing, const BitmapLibrary& bitmaps,
-                  const QTransform& toDevice, const swf::ColorTransform& color)
+                  const QTransform& toDevice, const swf::ColorTransform& color, const QRectF& wholeClip)
 {
     if (drawing.empty())
         return;
-    paintShape(painter, drawingGeometry(drawing), bitmaps, toDevice, color);
+    paintShape(painter, drawingGeometry(drawing), bitmaps, toDevice, color, wholeClip);
 }
 
 QPainterPath drawingOutline(const movie::Drawing& drawing)

@@ -19,8 +19,9 @@ namespace swf::render {
 const ShapeGeometry& drawingGeometry(const movie::Drawing& drawing);
 
 // `toDevice` maps the clip's twips to the painter's device.
+// `wholeClip` as for paintShape().
 void paintDrawing(QPainter& painter, const movie::Drawing& drawing, const BitmapLibrary& bitmaps,
-                  const QTransform& toDevice, const swf::ColorTransform& color);
+                  const QTransform& toDevice, const swf::ColorTransform& color, const QRectF& wholeClip = QRectF());
 
 // The area the drawing's fills cover, in the clip's twips, for a clip used as a mask.
 QPainterPath drawingOutline(const movie::Drawing& drawing);

@@ -215,7 +215,8 @@ bool needsSummedFills(const ShapeLayer& layer, const swf::ColorTransform& transf
 }
 
 // The device pixels the layer's fills touch, within the painter's device and clip.
-QRect fillArea(const QPainter& painter, const ShapeLayer& layer, const QTransform& twipsToDevice)
+QRect fillArea(const QPainter& painter, const ShapeLayer& layer, const QTransform& twipsToDevice,
+               const QRectF& wholeClip)
 {
     QRectF bounds;
     for (const FillLayer& fill : layer.fills)
@@ -223,15 +224,20 @@ QRect fillArea(const QPainter& painter, const ShapeLayer& layer, const QTransfor
     QRect area = twipsToDevice.mapRect(bounds).toAlignedRect().adjusted(-1, -1, 1, 1);
     if (const QPaintDevice* device = painter.device())
         area &= QRect(0, 0, device->width(), device->height());
-    if (painter.hasClipping())
-        area &= painter.transform().mapRect(painter.clipBoundingRect()).toAlignedRect();
+    if (painter.hasClipping()) {
+        // As QPainter gives the clip's bounds: in device space, mapped back
+        // to the painter's space.
+        const QRectF clip
+            = wholeClip.isNull() ? painter.clipBoundingRect() : painter.transform().inverted().mapRect(wholeClip);
+        area &= painter.transform().mapRect(clip).toAlignedRect();
+    }
     return area;
 }
 
 } // namespace
 
 void paintShape(QPainter& painter, const ShapeGeometry& geometry, const BitmapLibrary& bitmaps,
-                const QTransform& twipsToDevice, const swf::ColorTransform& transform)
+                const QTransform& twipsToDevice, const swf::ColorTransform& transform, const QRectF& wholeClip)
 {
     if (geometry.empty())
         return;
@@ -265,7 +271,7 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const BitmapLi
             // The fills are added up in a layer of their own, where the
             // coverages of two fills meeting on an edge sum to the whole pixel,
             // and the layer is then drawn over what is below.
-            const QRect area = fillArea(painter, layer, twipsToDevice);
+            const QRect area = fillArea(painter, layer, twipsToDevice, wholeClip);
             if (!area.isEmpty()) {
                 QImage summed(area.size(), QImage::Format_ARGB32_Premultiplied);
                 summed.fill(Qt::transparent);
@@ -293,6 +299,53 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const BitmapLi
         painter.setPen(Qt::NoPen);
     }
     painter.restore();
+}
+
+QRect deviceBounds(const QRectF& area, const QTransform& toDevice, int margin)
+{
+    // Far enough out to cover any picture, near enough for int arithmetic.
+    constexpr double kReach = 1 << 24;
+    const QRectF mapped = toDevice.mapRect(area.normalized());
+    const double edges[4] = {mapped.left(), mapped.top(), mapped.right(), mapped.bottom()};
+    int clamped[4];
+    for (int i = 0; i < 4; ++i) {
+        const double e = edges[i];
+        // An area that maps to no finite place may be anywhere.
+        const double outward = i < 2 ? std::floor(e) - margin : std::ceil(e) + margin;
+        clamped[i] = int(std::isfinite(e) ? std::clamp(outward, -kReach, kReach) : (i < 2 ? -kReach : kReach));
+    }
+    return QRect(QPoint(clamped[0], clamped[1]), QPoint(clamped[2], clamped[3]));
+}
+
+QRect shapeDeviceBounds(const ShapeGeometry& geometry, const QTransform& twipsToDevice)
+{
+    if (geometry.empty())
+        return {};
+    // How far strokes reach beyond their paths: in twips for scaled pens, in
+    // pixels for cosmetic ones (as makePen chooses).
+    double twips = 0;
+    double pixels = 1; // the seams' cosmetic pen
+    const double scale = std::sqrt(std::abs(twipsToDevice.determinant()));
+    for (const ShapeLayer& layer : geometry.layers) {
+        for (const StrokeLayer& stroke : layer.strokes) {
+            const swf::LineStyle& style = stroke.style;
+            const double width = std::max(0, style.width.get());
+            // A miter reaches its limit times the width from the join; square
+            // caps and other joins stay within the width.
+            const double reach
+                = style.join == swf::JoinStyle::Miter && std::isfinite(style.miterLimit) ? std::max(1.0, style.miterLimit) : 1.0;
+            if (style.noHScale || style.noVScale)
+                pixels = std::max(pixels, std::max(1.0, width / 20.0) * reach);
+            else if (width * scale < 1.0)
+                pixels = std::max(pixels, reach);
+            else
+                twips = std::max(twips, width * reach);
+        }
+    }
+    const QRectF area = geometry.bounds.adjusted(-twips, -twips, twips, twips);
+    // Antialiasing reaches a pixel out; two more for rounding on the way.
+    const double margin = std::min(pixels, 1e6) + 3;
+    return deviceBounds(area, twipsToDevice, int(std::ceil(margin)));
 }
 
 } // namespace swf::render

@@ -5,6 +5,8 @@
 #include "swf/render/painters.h"
 #include "swf/render/text_field_painter.h"
 
+#include "swf/text/text_field.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <vector>
@@ -35,6 +37,10 @@ struct StageRenderer::Frame {
     QPainter painter;
     QRectF baseClip;
     std::vector<QPainterPath> masks;
+    // When valid, drawing is restricted to it and characters outside it are skipped.
+    QRect area;
+    // The device bounds of the clip without `area`, as a whole drawing has it.
+    QRectF wholeClip;
 
     void open();
     void applyClip();
@@ -60,12 +66,16 @@ void StageRenderer::Frame::applyClip()
     painter.setClipRect(baseClip);
     for (const QPainterPath& mask : masks)
         painter.setClipPath(mask, Qt::IntersectClip);
+    wholeClip = painter.clipBoundingRect();
+    // The area's pixels, rounded as they are when all of the clip is drawn.
+    if (area.isValid())
+        painter.setClipRect(area, Qt::IntersectClip);
 }
 
 void StageRenderer::render(QImage& target, const QRectF& clip, const movie::ClipState& root,
-                           const QTransform& stageToDevice)
+                           const QTransform& stageToDevice, const QRect& area)
 {
-    Frame frame{target, {}, clip, {}};
+    Frame frame{target, {}, clip, {}, area, {}};
     frame.open();
     m_scriptMasks.clear();
     findScriptMasks(root, stageToDevice, 0);
@@ -124,7 +134,7 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
         return;
     ActiveCache active(m_active, clip.dictionary ? &cacheFor(*clip.dictionary) : nullptr);
     if (clip.drawing)
-        paintDrawing(frame.painter, *clip.drawing, m_active->bitmaps(), toDevice, color);
+        paintDrawing(frame.painter, *clip.drawing, m_active->bitmaps(), toDevice, color, frame.wholeClip);
     std::vector<ActiveMask> masks;
     for (const auto& [depth, object] : clip.objects) {
         // A mask ends at its clip depth; masks can overlap, so look at every one.
@@ -188,7 +198,7 @@ void StageRenderer::drawObject(Frame& frame, const movie::DisplayObject& object,
     QImage layer(frame.target.size(), QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
     {
-        Frame layerFrame{layer, {}, frame.baseClip, frame.masks};
+        Frame layerFrame{layer, {}, frame.baseClip, frame.masks, frame.area, {}};
         layerFrame.open();
         drawCharacter(layerFrame, object, objectToDevice, objectColor, nesting);
     }
@@ -201,19 +211,25 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
                                   const swf::ColorTransform& color, int nesting)
 {
     const movie::Character& character = *object.character;
+    if (frame.area.isValid()) {
+        const std::optional<QRect> bounds = characterBounds(object, toDevice);
+        if (bounds && !bounds->intersects(frame.area))
+            return;
+    }
     QPainter& painter = frame.painter;
     switch (character.kind) {
     case movie::Character::Kind::Shape:
         if (const auto* shape = character.shape())
-            paintShape(painter, m_active->shape(*shape), m_active->bitmaps(), toDevice, color);
+            paintShape(painter, m_active->shape(*shape), m_active->bitmaps(), toDevice, color, frame.wholeClip);
         break;
     case movie::Character::Kind::MorphShape:
         if (const auto* morph = character.morphShape())
-            paintShape(painter, m_active->morph(*morph, object.ratio), m_active->bitmaps(), toDevice, color);
+            paintShape(painter, m_active->morph(*morph, object.ratio), m_active->bitmaps(), toDevice, color,
+                       frame.wholeClip);
         break;
     case movie::Character::Kind::Text:
         if (const auto* text = character.text())
-            paintStaticText(painter, *text, m_active->fonts(), toDevice, color);
+            paintStaticText(painter, m_active->staticText(*text), toDevice, color);
         break;
     case movie::Character::Kind::EditText:
         if (object.text)
@@ -277,6 +293,224 @@ QPainterPath StageRenderer::maskArea(const movie::DisplayObject& object, const Q
     }
     }
     return {};
+}
+
+std::optional<QRect> StageRenderer::characterBounds(const movie::DisplayObject& object, const QTransform& toDevice)
+{
+    const movie::Character& character = *object.character;
+    switch (character.kind) {
+    case movie::Character::Kind::Shape:
+        if (const auto* shape = character.shape())
+            return shapeDeviceBounds(m_active->shape(*shape), toDevice);
+        return QRect();
+    case movie::Character::Kind::MorphShape:
+        if (const auto* morph = character.morphShape())
+            return shapeDeviceBounds(m_active->morph(*morph, object.ratio), toDevice);
+        return QRect();
+    case movie::Character::Kind::Text:
+        if (const auto* text = character.text())
+            return staticTextDeviceBounds(m_active->staticText(*text), toDevice);
+        return QRect();
+    case movie::Character::Kind::EditText:
+        if (!object.text)
+            return QRect();
+        // Text is clipped to the field; its border is a pixel wide.
+        return deviceBounds(QRectF(object.text->bounds.xMin.get(), object.text->bounds.yMin.get(),
+                                   object.text->bounds.width().get(), object.text->bounds.height().get()),
+                            toDevice, 3);
+    case movie::Character::Kind::Sprite:
+    case movie::Character::Kind::Button:
+        break;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+Hasher& addTransform(Hasher& h, const QTransform& t)
+{
+    return h.add(t.m11()).add(t.m12()).add(t.m13()).add(t.m21()).add(t.m22()).add(t.m23()).add(t.m31()).add(t.m32())
+        .add(t.m33());
+}
+
+Hasher& addColor(Hasher& h, const swf::ColorTransform& c)
+{
+    return h.add(c.rMult).add(c.gMult).add(c.bMult).add(c.aMult).add(c.rAdd).add(c.gAdd).add(c.bAdd).add(c.aAdd);
+}
+
+Hasher& addString(Hasher& h, const std::string& text)
+{
+    return h.add(std::uint64_t(text.size())).bytes(text.data(), text.size());
+}
+
+template <typename T>
+Hasher& addOptional(Hasher& h, const std::optional<T>& value)
+{
+    h.add(std::uint64_t(value.has_value()));
+    if (!value)
+        return h;
+    if constexpr (std::is_same_v<T, std::string>)
+        return addString(h, *value);
+    else if constexpr (std::is_same_v<T, std::vector<double>>) {
+        for (const double d : *value)
+            h.add(d);
+        return h.add(std::uint64_t(value->size()));
+    } else if constexpr (std::is_floating_point_v<T>)
+        return h.add(double(*value));
+    else
+        return h.add(std::uint64_t(*value));
+}
+
+// Everything of a text field that its layout and painting read.
+std::uint64_t fieldSignature(const text::TextFieldState& field)
+{
+    Hasher h;
+    h.add(std::uint64_t(field.text.size())).bytes(field.text.data(), field.text.size() * sizeof(char32_t));
+    for (const text::FormatRun& run : field.runs) {
+        const text::TextFieldFormat& f = run.format;
+        h.add(std::uint64_t(run.length));
+        addOptional(h, f.font);
+        addOptional(h, f.size);
+        addOptional(h, f.color);
+        addOptional(h, f.bold);
+        addOptional(h, f.italic);
+        addOptional(h, f.underline);
+        addOptional(h, f.align);
+        addOptional(h, f.leftMargin);
+        addOptional(h, f.rightMargin);
+        addOptional(h, f.indent);
+        addOptional(h, f.blockIndent);
+        addOptional(h, f.leading);
+        addOptional(h, f.bullet);
+        addOptional(h, f.tabStops);
+        addOptional(h, f.kerning);
+        addOptional(h, f.letterSpacing);
+        addOptional(h, f.url);
+    }
+    h.add(std::uint64_t(field.runs.size()));
+    h.add(std::uint64_t(field.swfVersion)).add(std::uint64_t(field.html)).add(std::uint64_t(field.background));
+    h.add(std::uint64_t(field.backgroundColor)).add(std::uint64_t(field.border)).add(std::uint64_t(field.borderColor));
+    h.add(std::uint64_t(field.wordWrap)).add(std::uint64_t(field.multiline)).add(std::uint64_t(field.autoSize));
+    h.add(std::uint64_t(field.password)).add(std::uint64_t(field.embedFonts)).add(std::uint64_t(field.condenseWhite));
+    addString(h, field.antiAliasType);
+    addString(h, field.gridFitType);
+    h.add(field.sharpness).add(field.thickness);
+    addOptional(h, field.fontId);
+    h.add(std::uint64_t(field.selectionBegin)).add(std::uint64_t(field.selectionEnd));
+    h.add(std::uint64_t(std::int64_t(field.scroll))).add(std::uint64_t(std::int64_t(field.hscroll)));
+    h.add(std::uint64_t(std::int64_t(field.bounds.xMin.get()))).add(std::uint64_t(std::int64_t(field.bounds.xMax.get())));
+    h.add(std::uint64_t(std::int64_t(field.bounds.yMin.get()))).add(std::uint64_t(std::int64_t(field.bounds.yMax.get())));
+    return h.value();
+}
+
+} // namespace
+
+bool StageRenderer::collect(std::vector<DrawItem>& items, const movie::ClipState& root,
+                            const QTransform& stageToDevice, std::uint64_t rootKey)
+{
+    m_wholeOnly = false;
+    m_scriptMasks.clear();
+    findScriptMasks(root, stageToDevice, 0);
+    collectClip(items, root, stageToDevice, swf::ColorTransform(), Hasher().add(rootKey).value(), 0, 0);
+    return !m_wholeOnly;
+}
+
+void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipState& clip, const QTransform& toDevice,
+                                const swf::ColorTransform& color, std::uint64_t path, std::uint64_t context,
+                                int nesting)
+{
+    if (nesting > movie::kMaxNesting)
+        return;
+    ActiveCache active(m_active, clip.dictionary ? &cacheFor(*clip.dictionary) : nullptr);
+    if (clip.drawing && !clip.drawing->empty()) {
+        DrawItem item;
+        item.key = Hasher(path).add(std::uint64_t(0xd7a3)).value();
+        item.bounds = shapeDeviceBounds(drawingGeometry(*clip.drawing), toDevice);
+        item.keep = clip.drawing->renderData();
+        Hasher h(context);
+        h.add(item.keep.get()).add(m_active);
+        addColor(addTransform(h, toDevice), color);
+        item.signature = h.value();
+        items.push_back(std::move(item));
+    }
+    // Masks in effect, as drawClip keeps them: clip depth and the signature
+    // of every area the objects under it are clipped to.
+    std::vector<std::pair<int, std::uint64_t>> masks;
+    for (const auto& [depth, object] : clip.objects) {
+        std::erase_if(masks, [depth = depth](const auto& m) { return m.first < depth; });
+        if (object.clipDepth > 0) {
+            Hasher h;
+            for (const auto& outer : masks)
+                h.add(outer.second);
+            h.add(maskSignature(object, toQTransform(object.matrix) * toDevice, nesting));
+            masks.emplace_back(object.clipDepth, h.value());
+            continue;
+        }
+        if (object.isScriptMask || !object.visible || !object.character)
+            continue;
+        std::uint64_t objectContext = context;
+        const auto scriptMask = object.maskId ? m_scriptMasks.find(object.maskId) : m_scriptMasks.end();
+        if (!masks.empty() || scriptMask != m_scriptMasks.end()) {
+            Hasher h(context);
+            for (const auto& mask : masks)
+                h.add(mask.second);
+            if (scriptMask != m_scriptMasks.end())
+                h.add(maskSignature(*scriptMask->second.object, scriptMask->second.toDevice, nesting));
+            objectContext = h.value();
+        }
+        const QTransform objectToDevice = toQTransform(object.matrix) * toDevice;
+        const swf::ColorTransform objectColor = color * object.colorTransform;
+        if (needsLayer(toBlendMode(object.blendMode)))
+            m_wholeOnly = true;
+        const std::uint64_t key
+            = Hasher(path).add(std::uint64_t(object.id)).add(std::uint64_t(std::int64_t(depth))).value();
+        if (const std::optional<QRect> bounds = characterBounds(object, objectToDevice)) {
+            Hasher h(objectContext);
+            h.add(object.character).add(m_active).add(std::uint64_t(object.ratio));
+            addColor(addTransform(h, objectToDevice), objectColor);
+            if (object.character->kind == movie::Character::Kind::EditText && object.text)
+                h.add(fieldSignature(*object.text));
+            items.push_back({key, h.value(), *bounds, {}});
+        } else if (object.clip) {
+            collectClip(items, *object.clip, objectToDevice, objectColor, key, objectContext, nesting + 1);
+        }
+    }
+}
+
+std::uint64_t StageRenderer::maskSignature(const movie::DisplayObject& object, const QTransform& toDevice,
+                                           int nesting)
+{
+    Hasher h;
+    if (!object.character || nesting > movie::kMaxNesting)
+        return h.value();
+    const movie::Character& character = *object.character;
+    h.add(object.character).add(m_active).add(std::uint64_t(object.ratio));
+    addTransform(h, toDevice);
+    if (character.kind == movie::Character::Kind::EditText && object.text) {
+        const swf::Rect& b = object.text->bounds;
+        h.add(std::uint64_t(std::int64_t(b.xMin.get()))).add(std::uint64_t(std::int64_t(b.xMax.get())));
+        h.add(std::uint64_t(std::int64_t(b.yMin.get()))).add(std::uint64_t(std::int64_t(b.yMax.get())));
+    }
+    if ((character.kind == movie::Character::Kind::Sprite || character.kind == movie::Character::Kind::Button)
+        && object.clip) {
+        ActiveCache active(m_active, object.clip->dictionary ? &cacheFor(*object.clip->dictionary) : nullptr);
+        if (object.clip->drawing && !object.clip->drawing->empty()) {
+            const movie::Drawing& drawing = *object.clip->drawing;
+            drawingGeometry(drawing);
+            h.add(drawing.renderData().get()).add(std::uint64_t(drawing.edgeCount()));
+            if (const auto box = drawing.bounds()) {
+                h.add(std::uint64_t(std::int64_t(box->xMin.get()))).add(std::uint64_t(std::int64_t(box->xMax.get())));
+                h.add(std::uint64_t(std::int64_t(box->yMin.get()))).add(std::uint64_t(std::int64_t(box->yMax.get())));
+            }
+        }
+        for (const auto& [depth, child] : object.clip->objects) {
+            if (child.clipDepth > 0 || !child.visible)
+                continue;
+            h.add(std::uint64_t(std::int64_t(depth)));
+            h.add(maskSignature(child, toQTransform(child.matrix) * toDevice, nesting + 1));
+        }
+    }
+    return h.value();
 }
 
 } // namespace swf::render

@@ -8,11 +8,13 @@
 #include "swf/format/records.h"
 #include "swf/movie/display_list.h"
 #include "swf/render/character_cache.h"
+#include "swf/render/damage.h"
 
 #include <QImage>
 #include <QPainterPath>
 #include <QTransform>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -28,7 +30,18 @@ public:
     // Draws `root` onto `target` (Format_ARGB32_Premultiplied, no painter active on
     // it), with `stageToDevice` mapping stage twips to the target's pixels; nothing
     // is drawn outside `clip`. The caller fills the background.
-    void render(QImage& target, const QRectF& clip, const movie::ClipState& root, const QTransform& stageToDevice);
+    // A valid `area` draws only the pixels of `clip` inside it, and skips the
+    // characters whose device bounds miss it; those pixels come out as a
+    // drawing of all of `clip` gives them.
+    void render(QImage& target, const QRectF& clip, const movie::ClipState& root, const QTransform& stageToDevice,
+                const QRect& area = QRect());
+
+    // Appends what render() would draw of `root` to `items`, in drawing order,
+    // for damage tracking; `rootKey` tells the trees of one picture apart.
+    // Returns false when the tree can only be drawn whole: a blend mode
+    // composites whole layers, so its pixels depend on more than its items.
+    bool collect(std::vector<DrawItem>& items, const movie::ClipState& root, const QTransform& stageToDevice,
+                 std::uint64_t rootKey);
 
     // The movie's fonts, for laying text fields out as they will be drawn.
     std::shared_ptr<const FontLibrary> fonts() const { return m_cache.sharedFonts(); }
@@ -44,6 +57,13 @@ private:
                     const swf::ColorTransform& color, int nesting);
     void drawCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
                        const swf::ColorTransform& color, int nesting);
+    // The device pixels a character other than a sprite or button may touch;
+    // null for sprites and buttons, whose children are looked at one by one.
+    std::optional<QRect> characterBounds(const movie::DisplayObject& object, const QTransform& toDevice);
+    void collectClip(std::vector<DrawItem>& items, const movie::ClipState& clip, const QTransform& toDevice,
+                     const swf::ColorTransform& color, std::uint64_t path, std::uint64_t context, int nesting);
+    // Everything that decides the area maskArea() gives.
+    std::uint64_t maskSignature(const movie::DisplayObject& object, const QTransform& toDevice, int nesting);
     // The area an object covers when it is used as a mask, in device pixels.
     QPainterPath maskArea(const movie::DisplayObject& object, const QTransform& toDevice, int nesting);
     // Finds the objects that scripts made masks of, with their place on the stage.
@@ -61,6 +81,7 @@ private:
     std::unordered_map<const movie::CharacterDictionary*, std::unique_ptr<CharacterCache>> m_loaded;
     std::unordered_map<std::uint16_t, QPainterPath> m_outlines;
     std::unordered_map<std::uint32_t, ScriptMask> m_scriptMasks; // by display object id, this frame
+    bool m_wholeOnly = false; // set by collect() on meeting a blend layer
 };
 
 } // namespace swf::render

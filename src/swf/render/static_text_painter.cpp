@@ -6,6 +6,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace swf::render {
 
 StaticTextGeometry buildStaticText(const swf::DefineText& text, const FontLibrary& fonts)
@@ -83,6 +85,22 @@ void paintStaticText(QPainter& painter, const StaticTextGeometry& text, const QT
         }
     }
     painter.restore();
+}
+
+QRect staticTextDeviceBounds(const StaticTextGeometry& text, const QTransform& twipsToDevice)
+{
+    QRectF area;
+    for (const StaticTextRun& run : text.runs) {
+        if (!run.outlines.isEmpty())
+            area |= run.outlines.controlPointRect();
+        // Installed fonts draw within a few ems of the pen.
+        const double em = std::max(1, run.deviceFont.pixelSize());
+        for (const auto& glyph : run.deviceGlyphs)
+            area |= QRectF(glyph.first.x() - em, glyph.first.y() - 2 * em, 4 * em, 3 * em);
+    }
+    if (area.isNull())
+        return {};
+    return deviceBounds(area, text.matrix * twipsToDevice, 3);
 }
 
 void paintStaticText(QPainter& painter, const swf::DefineText& text, const FontLibrary& fonts,

@@ -44,6 +44,8 @@ StaticTextGeometry buildStaticText(const swf::DefineText& text, const FontLibrar
 // the device.
 void paintStaticText(QPainter& painter, const StaticTextGeometry& text, const QTransform& twipsToDevice,
                      const swf::ColorTransform& transform);
+// The device pixels paintStaticText() may touch.
+QRect staticTextDeviceBounds(const StaticTextGeometry& text, const QTransform& twipsToDevice);
 void paintStaticText(QPainter& painter, const swf::DefineText& text, const FontLibrary& fonts,
                      const QTransform& twipsToDevice, const swf::ColorTransform& transform);
 
