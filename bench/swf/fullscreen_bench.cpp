@@ -9,6 +9,7 @@
 // --fresh draws every frame whole and anew (the drawing without damage
 // tracking), for the figures to compare with.
 
+#include "common/percentile.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -31,15 +32,6 @@ struct Result {
     double intervalMs = 0;
     double peakMb = 0;
 };
-
-double percentile(std::vector<double> values, double share)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const auto rank = std::size_t(std::ceil(share * double(values.size())));
-    return values[std::clamp<std::size_t>(rank, 1, values.size()) - 1];
-}
 
 std::optional<Result> timeMovie(const QString& tool, const QString& path, const QString& size, int frames, bool fresh)
 {
@@ -125,9 +117,9 @@ int main(int argc, char** argv)
             p95s.push_back(r.p95Ratio);
         }
         std::printf("%s, %zu movies: median_ms/interval: median %.3f, 95th percentile %.3f (target: median <= 0.25)\n",
-                    qPrintable(size), results.size(), percentile(medians, 0.5), percentile(medians, 0.95));
+                    qPrintable(size), results.size(), veskor::percentile(medians, 0.5), veskor::percentile(medians, 0.95));
         std::printf("%s, %zu movies: p95_ms/interval: median %.3f, 95th percentile %.3f (target: 95th percentile <= 0.5)\n",
-                    qPrintable(size), results.size(), percentile(p95s, 0.5), percentile(p95s, 0.95));
+                    qPrintable(size), results.size(), veskor::percentile(p95s, 0.5), veskor::percentile(p95s, 0.95));
         std::printf("%s: movies that keep their frame rate (p95 within the interval): %zu of %zu\n", qPrintable(size),
                     std::size_t(std::count_if(p95s.begin(), p95s.end(), [](double v) { return v <= 1.0; })),
                     results.size());

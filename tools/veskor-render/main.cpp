@@ -1,6 +1,7 @@
 // veskor-render MOVIE.swf -o OUT.png: a picture of one frame of a movie;
 // --audio OUT.wav: the sound of the frames it played.
 
+#include "common/percentile.h"
 #include "headless_app.h"
 #include "render_options.h"
 #include "swf/player.h"
@@ -45,15 +46,6 @@ bool writeWav(const std::filesystem::path& path, const std::vector<std::int16_t>
     for (const std::int16_t s : samples)
         u16(std::uint16_t(s));
     return bool(out);
-}
-
-// The value below which `share` of the sorted samples lie (nearest rank).
-double percentile(const std::vector<double>& sorted, double share)
-{
-    if (sorted.empty())
-        return 0;
-    const auto rank = std::size_t(std::ceil(share * double(sorted.size())));
-    return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
 }
 
 } // namespace
@@ -139,14 +131,13 @@ int main(int argc, char** argv)
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         std::fprintf(stderr, "memory: peak_rss_mb=%.1f\n", double(usage.ru_maxrss) / 1024.0);
-        std::sort(advanceTimes.begin(), advanceTimes.end());
-        std::sort(drawTimes.begin(), drawTimes.end());
+        using veskor::percentile;
         std::fprintf(stderr, "phases: advance median_ms=%.3f p95_ms=%.3f, drawing median_ms=%.3f p95_ms=%.3f\n",
                      percentile(advanceTimes, 0.5), percentile(advanceTimes, 0.95), percentile(drawTimes, 0.5),
                      percentile(drawTimes, 0.95));
-        std::sort(times.begin(), times.end());
+        const double longest = times.empty() ? 0.0 : *std::max_element(times.begin(), times.end());
         std::printf("timing: frames=%zu median_ms=%.3f p95_ms=%.3f max_ms=%.3f interval_ms=%.3f\n", times.size(),
-                    percentile(times, 0.5), percentile(times, 0.95), times.empty() ? 0.0 : times.back(),
+                    percentile(times, 0.5), percentile(times, 0.95), longest,
                     1000.0 / movie.frameRate());
     }
     if (options->output.empty()) {
