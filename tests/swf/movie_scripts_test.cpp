@@ -4,6 +4,7 @@
 
 #include "support/assembler.h"
 #include "swf/format/movie_builder.h"
+#include "swf/format/text_settings.h"
 #include "swf/runtime/trace_run.h"
 
 #include <gtest/gtest.h>
@@ -516,6 +517,53 @@ TEST(MovieScripts, GotoMethodsIgnoreFramesBeforeTheFirst)
         Trace
     )")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "3\n3\n2\nundefined\n");
+}
+
+// Two live clips of one name under one parent compare equal (strictly and
+// loosely), though each keeps its own depth; clips of other names do not.
+TEST(MovieScripts, ClipsOfTheSameNameAndParentCompareEqual)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    Timeline inner;
+    inner.showFrame();
+    const auto clip = b.defineSprite(inner);
+    b.place(1, clip, {}, {}, "c");
+    b.place(2, clip, {}, {}, "d");
+    const std::string at = "push \"this\"\nGetVariable\npush \"getInstanceAtDepth\"\nCallMethod\n";
+    b.add(DoAction{assembled(
+        "push 5, \"c\", 2, \"this\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n"
+        "push -16383, 1\n" + at + "push 5, 1\n" + at + "StrictEquals\nTrace\n"
+        "push -16383, 1\n" + at + "push 5, 1\n" + at + "Equals2\nTrace\n"
+        "push -16383, 1\n" + at + "push -16382, 1\n" + at + "StrictEquals\nTrace\n"
+        "push 5, 1\n" + at + "push \"getDepth\"\nCallMethod\nTrace\n")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\ntrue\nfalse\n5\n");
+}
+
+// A text definition's render settings tag gives its field's anti-aliasing and
+// grid fitting; a field without one keeps the defaults.
+TEST(MovieScripts, TextRenderSettingsGiveAFieldsAntiAliasing)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    auto defineField = [&b] {
+        return b.define([](std::uint16_t id) {
+            DefineEditText edit;
+            edit.id = id;
+            edit.bounds = {Twips(0), Twips::fromPixels(100), Twips(0), Twips::fromPixels(20)};
+            return edit;
+        });
+    };
+    const auto tuned = defineField();
+    b.add(writeTextRenderSettings({.textId = tuned, .advanced = true, .gridFit = 2, .thickness = 50, .sharpness = -3}));
+    const auto plain = defineField();
+    b.place(1, tuned, {}, {}, "a");
+    b.place(2, plain, {}, {}, "b");
+    std::string script;
+    for (const char* field : {"a", "b"})
+        for (const char* property : {"antiAliasType", "gridFitType", "thickness", "sharpness"})
+            script += std::string("push \"") + field + "\"\nGetVariable\npush \"" + property + "\"\nGetMember\nTrace\n";
+    b.add(DoAction{assembled(script)}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
+              "advanced\nsubpixel\n50\n-3\nnormal\npixel\n0\n0\n");
 }
 
 // TargetPath names text fields as it names clips; anything else is undefined.

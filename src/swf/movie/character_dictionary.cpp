@@ -1,6 +1,7 @@
 #include "swf/movie/character_dictionary.h"
 
 #include "swf/format/strings.h"
+#include "swf/format/text_settings.h"
 #include "swf/movie/limits.h"
 
 namespace swf::movie {
@@ -38,6 +39,12 @@ const ButtonSounds* CharacterDictionary::buttonSounds(std::uint16_t id) const
 {
     const auto it = m_buttonSounds.find(id);
     return it == m_buttonSounds.end() ? nullptr : &it->second;
+}
+
+const TextRenderSettings* CharacterDictionary::textSettings(std::uint16_t id) const
+{
+    const auto it = m_textSettings.find(id);
+    return it == m_textSettings.end() ? nullptr : &it->second;
 }
 
 void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting, int frame)
@@ -82,6 +89,8 @@ void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting, int
                 m_sounds.try_emplace(sound->id, *sound);
             else if (auto sounds = readButtonSounds(*unknown))
                 m_buttonSounds.try_emplace(sounds->buttonId, std::move(*sounds));
+            else if (auto settings = readTextRenderSettings(*unknown))
+                m_textSettings.insert_or_assign(settings->textId, *settings);
         }
     }
 }

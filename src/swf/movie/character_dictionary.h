@@ -6,6 +6,7 @@
 
 #include "swf/format/records.h"
 #include "swf/format/sounds.h"
+#include "swf/format/text_settings.h"
 #include "swf/movie/timeline.h"
 
 #include <memory>
@@ -59,6 +60,8 @@ public:
     const DefineSound* sound(std::uint16_t id) const;
     // The sounds button `id` plays on its transitions, or null.
     const ButtonSounds* buttonSounds(std::uint16_t id) const;
+    // How text definition `id` asks to be rendered; null when it does not say.
+    const TextRenderSettings* textSettings(std::uint16_t id) const;
 
 private:
     // `frame`: the root frame of a sprite's tags; the root's own are counted.
@@ -69,6 +72,7 @@ private:
     std::unordered_map<std::uint16_t, const std::vector<std::uint16_t>*> m_fontCodes;
     std::unordered_map<std::uint16_t, DefineSound> m_sounds;
     std::unordered_map<std::uint16_t, ButtonSounds> m_buttonSounds;
+    std::unordered_map<std::uint16_t, TextRenderSettings> m_textSettings;
 };
 
 } // namespace swf::movie

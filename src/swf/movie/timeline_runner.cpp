@@ -321,6 +321,13 @@ void TimelineRunner::prepare(DisplayObject& object, int nesting, const Character
             const FontDescription font = field->fontId ? characters.font(*field->fontId) : FontDescription{};
             object.text = Box<text::TextFieldState>(
                 text::textFieldFromDefinition(*field, m_version, font.name, font.bold, font.italic));
+            if (const TextRenderSettings* settings = characters.textSettings(field->id)) {
+                static const char* const kGridFits[] = {"none", "pixel", "subpixel"};
+                object.text->antiAliasType = settings->advanced ? "advanced" : "normal";
+                object.text->gridFitType = kGridFits[std::min<int>(settings->gridFit, 2)];
+                object.text->thickness = settings->thickness;
+                object.text->sharpness = settings->sharpness;
+            }
         }
     }
     if (object.text) {

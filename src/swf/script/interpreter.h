@@ -122,6 +122,8 @@ public:
     // The language's `+`: strings join when either side is one, else numbers add.
     Value add(const Value& a, const Value& b);
     bool looseEquals(const Value& a, const Value& b);
+    bool strictlyEqual(const Value& a, const Value& b);
+    bool sameClipPath(Object* x, Object* y);
     bool looseEqualsVersion5(const Value& a, const Value& b);
     // Less2: true, false or undefined (a NaN was involved).
     Value lessThan(const Value& a, const Value& b);

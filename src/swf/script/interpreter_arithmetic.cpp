@@ -102,7 +102,7 @@ bool Interpreter::stepArithmetic(Frame& f, const Action& a)
     }
     case ActionCode::StrictEquals: {
         Value b = pop(f), x = pop(f);
-        push(f, strictEquals(x, b));
+        push(f, strictlyEqual(x, b));
         break;
     }
     case ActionCode::Modulo: {

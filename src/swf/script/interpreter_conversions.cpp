@@ -92,6 +92,23 @@ std::string Interpreter::toString(const Value& v)
     return primitiveToString(Value(), m_version);
 }
 
+// A clip value names its clip by its place on the stage: two live clips of
+// the same name under the same parent (a timeline's copy beside a scripted
+// one) compare equal, though each answers for itself.
+bool Interpreter::sameClipPath(Object* x, Object* y)
+{
+    if (!x || !y || x == y || x->objectClass() != ObjectClass::Clip || y->objectClass() != ObjectClass::Clip)
+        return false;
+    if (!m_host.onStage(x) || !m_host.onStage(y))
+        return false;
+    return m_host.parent(x) == m_host.parent(y) && m_host.targetPath(x, false) == m_host.targetPath(y, false);
+}
+
+bool Interpreter::strictlyEqual(const Value& a, const Value& b)
+{
+    return strictEquals(a, b) || (a.isObject() && b.isObject() && sameClipPath(a.asObject(), b.asObject()));
+}
+
 bool Interpreter::looseEquals(const Value& a, const Value& b)
 {
     // Objects convert through valueOf; SWF 5 asks a second time when the
@@ -109,6 +126,8 @@ bool Interpreter::looseEquals(const Value& a, const Value& b)
         Object* y = b.asObject();
         if (!x || !y || x == y)
             return strictEquals(a, b);
+        if (sameClipPath(x, y))
+            return true;
         // A clip and another object are different kinds: the object is
         // converted first.
         const bool xClip = x->objectClass() == ObjectClass::Clip;
