@@ -81,15 +81,9 @@ std::string Interpreter::toString(const Value& v)
         Value r = call(fn, o, {});
         return r.isString() ? r.asString() : kind;
     }
-    if (hasProperty(o, "toString"))
-        return kind;
-    // Activations, super objects with nothing above them and the global
-    // object name their kind.
-    if (o->objectClass() == ObjectClass::Activation || o->objectClass() == ObjectClass::Super || o == m_global)
-        return "[type Object]";
-    // Without a toString method (an object cut off from Object.prototype)
-    // the result is what calling nothing gives: undefined.
-    return primitiveToString(Value(), m_version);
+    // So does one without a toString (an object cut off from Object.prototype,
+    // an activation, the global object).
+    return kind;
 }
 
 // A clip value names its clip by its place on the stage: two live clips of

@@ -188,6 +188,26 @@ TEST(GlobalFunctions, ParseIntParseFloatAndEscape)
     }
 }
 
+// Object called as a function makes an object without a prototype: with no
+// toString to call, it names its kind, as a function cut off from its
+// prototype does.
+TEST(ObjectBuiltins, AnObjectWithoutToStringNamesItsKind)
+{
+    Machine m(8);
+    EXPECT_EQ(traced(m, "push 0, \"Object\"\ncallfunction"), "[type Object]");
+    EXPECT_EQ(m.run(R"(
+        function f
+        end
+        push "f"
+        getvariable
+        push "__proto__", undefined
+        setmember
+        push "f"
+        getvariable
+        trace
+    )"), "[type Function]");
+}
+
 TEST(ObjectBuiltins, AddPropertyCallsGetterAndSetter)
 {
     Machine m(7);
