@@ -539,6 +539,20 @@ TEST(MovieScripts, ClipsOfTheSameNameAndParentCompareEqual)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\ntrue\nfalse\n5\n");
 }
 
+// A shape has no script object: the clip holding it answers for its depth.
+TEST(MovieScripts, TheInstanceAtAShapesDepthIsItsClip)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    const auto square = b.defineRectangle({Twips(0), Twips::fromPixels(10), Twips(0), Twips::fromPixels(10)},
+                                          solidFill({0, 0, 0, 255}));
+    b.place(1, square);
+    const std::string at = "push \"this\"\nGetVariable\npush \"getInstanceAtDepth\"\nCallMethod\n";
+    b.add(DoAction{assembled("push -16383, 1\n" + at + "Trace\npush -16382, 1\n" + at + "Trace\n"
+                             "push 0, -16383, 1\n" + at + "push \"getDepth\"\nCallMethod\nTrace\n")}).showFrame();
+    // The root's depth is that of level 0, below every depth scripts use.
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "_level0\nundefined\n-16384\n");
+}
+
 // A text definition's render settings tag gives its field's anti-aliasing and
 // grid fitting; a field without one keeps the defaults.
 TEST(MovieScripts, TextRenderSettingsGiveAFieldsAntiAliasing)

@@ -167,7 +167,7 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
                 return Value(double(-32769 - (leaving->depth - kScriptDepthOffset)));
         }
         Instance* i = inst(self);
-        return i && !i->isRoot ? Value(double(i->depth - kScriptDepthOffset)) : Value();
+        return i ? Value(double(i->depth - kScriptDepthOffset)) : Value();
     });
     def("swapDepths", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
@@ -198,8 +198,12 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
             return Value();
         auto& objects = i->object->clip->objects;
         auto it = objects.find(script::saturatedInt(d + kScriptDepthOffset));
-        Instance* found = it != objects.end() ? rt.instanceFor(it->second) : nullptr;
-        return found ? Value(found->self) : Value();
+        if (it == objects.end())
+            return Value();
+        // A shape or a static text has no script object of its own: the clip
+        // that holds it answers for it.
+        Instance* found = rt.instanceFor(it->second);
+        return Value(found ? found->self : i->self);
     });
 }
 

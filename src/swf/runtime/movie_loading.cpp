@@ -330,6 +330,7 @@ Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
         auto fresh = std::make_unique<Instance>();
         fresh->object = level.root.get();
         fresh->isRoot = true;
+        fresh->depth = load.level;
         fresh->level = load.level;
         inst = fresh.get();
         m_instances.push_back(std::move(fresh));
