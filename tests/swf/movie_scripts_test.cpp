@@ -553,6 +553,31 @@ TEST(MovieScripts, TheInstanceAtAShapesDepthIsItsClip)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "_level0\nundefined\n-16384\n");
 }
 
+// A variable's path may start at a global; a clip's path (getProperty's
+// target) names clips only.
+TEST(MovieScripts, OnlyAVariablesPathStartsAtAGlobal)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    Timeline inner;
+    inner.showFrame();
+    const auto clip = b.defineSprite(inner);
+    b.place(1, clip, Matrix::translation(Twips::fromPixels(5), Twips(0)), {}, "mc");
+    b.add(DoAction{assembled(R"(
+        push "_global"
+        GetVariable
+        push "g", "mc"
+        GetVariable
+        SetMember
+        push "g", 0
+        GetProperty
+        Trace
+        push "g:_x"
+        GetVariable
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "undefined\n5\n");
+}
+
 // A text definition's render settings tag gives its field's anti-aliasing and
 // grid fitting; a field without one keeps the defaults.
 TEST(MovieScripts, TextRenderSettingsGiveAFieldsAntiAliasing)

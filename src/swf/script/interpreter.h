@@ -152,7 +152,8 @@ public:
     Object* runningClip() const;
 
     // Resolves "/a/b", "_root.a", "../x" from a clip; nullptr if nothing there.
-    Object* resolveTarget(Object* base, const std::string& path);
+    // `globalHead`: the path's first name may also be a global (a variable's path).
+    Object* resolveTarget(Object* base, const std::string& path, bool globalHead = false);
     // Sends `clip`, or the clip a "path:frame" string names from it, to a frame
     // number or label (`bias` is added to numbers, as a scene bias).
     void gotoFrameOf(Object* clip, const Value& frame, bool play, int bias = 0);

@@ -55,7 +55,7 @@ Object* Interpreter::runningClip() const
     return m_frames.empty() ? nullptr : m_frames.back()->target;
 }
 
-Object* Interpreter::resolveTarget(Object* base, const std::string& path)
+Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool globalHead)
 {
     if (path.empty())
         return base;
@@ -92,8 +92,9 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path)
             Object* c = m_host.child(cur, seg);
             if (!c)
                 c = getMember(cur, seg).asObject();
-            // The first name of a relative path may also be a global ("Number:MAX_VALUE").
-            if (!c && cur == base && path[0] != '/')
+            // The first name of a variable's relative path may also be a
+            // global ("Number:MAX_VALUE"); a clip's path names clips only.
+            if (!c && globalHead && cur == base && path[0] != '/')
                 c = getMember(m_global, seg).asObject();
             cur = c;
         }
@@ -118,7 +119,7 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
         if (path.empty() && name[0] == '/')
             holder = m_host.root(f.target);
         else
-            holder = resolveTarget(f.target, path);
+            holder = resolveTarget(f.target, path, true);
         return true;
     }
     std::size_t dot = name.rfind('.');
