@@ -545,12 +545,16 @@ TEST(MovieScripts, TheInstanceAtAShapesDepthIsItsClip)
     MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
     const auto square = b.defineRectangle({Twips(0), Twips::fromPixels(10), Twips(0), Twips::fromPixels(10)},
                                           solidFill({0, 0, 0, 255}));
-    b.place(1, square);
+    b.place(1, square, {}, {}, "s");
+    b.place(3, square);
     const std::string at = "push \"this\"\nGetVariable\npush \"getInstanceAtDepth\"\nCallMethod\n";
     b.add(DoAction{assembled("push -16383, 1\n" + at + "Trace\npush -16382, 1\n" + at + "Trace\n"
-                             "push 0, -16383, 1\n" + at + "push \"getDepth\"\nCallMethod\nTrace\n")}).showFrame();
-    // The root's depth is that of level 0, below every depth scripts use.
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "_level0\nundefined\n-16384\n");
+                             "push 0, -16383, 1\n" + at + "push \"getDepth\"\nCallMethod\nTrace\n"
+                             "push \"_root\"\nGetVariable\npush \"s\"\nGetMember\nTrace\n"
+                             "push \"_root\"\nGetVariable\npush \"\"\nGetMember\nTrace\n")}).showFrame();
+    // The root's depth is that of level 0, below every depth scripts use; a
+    // shape's name leads to its clip, and no name leads to nothing.
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "_level0\nundefined\n-16384\n_level0\nundefined\n");
 }
 
 // A variable's path may start at a global; a clip's path (getProperty's

@@ -595,8 +595,11 @@ Object* MovieRuntime::child(Object* clip, const std::string& name)
     const std::string key = exact ? name : lowerAscii(name);
     for (auto& [depth, object] : inst->object->clip->objects) {
         if (exact ? object.name == key : lowerAscii(object.name) == key) {
+            // A named shape has no script object: its clip answers for it.
             if (Instance* found = instanceFor(object))
                 return found->self;
+            if (!object.name.empty())
+                return inst->self;
         }
     }
     return nullptr;
