@@ -197,13 +197,21 @@ TEST_F(MainWindowTest, OpenAndPlayLoadsAMovieAndPlaysIt)
     EXPECT_TRUE(moviePlayer->playing) << "the movie already loaded plays too";
 }
 
-TEST_F(MainWindowTest, FailedOpenFromTheFileMenuKeepsTheWindowOpen)
+TEST_F(MainWindowTest, AFailedOpenFromTheFileMenuEmptiesThePlayerAndItsPanelsAndKeepsTheWindowOpen)
 {
     players.config->unreadable << "/bad.swf";
     auto w = loadedWindow();
     w->show();
-    dialogs.openAnswers << "/bad.swf";
+    dialogs.openAnswers << dataFolder + "/lesson.swf" << "/bad.swf";
     w->mnuFileOpen_Click();
+    w->Timerswf_Timer();
+    ASSERT_FALSE(w->StatusBarswf->panelText(4).isEmpty());
+    w->mnuFileOpen_Click();
+    // The previous movie is gone from the player, and from the status bar with it.
+    EXPECT_TRUE(w->StatusBarswf->panelText(4).isEmpty());
+    EXPECT_TRUE(w->StatusBarswf->panelText(5).isEmpty());
+    EXPECT_FALSE(w->Sliderswf->isEnabled());
+    EXPECT_FALSE(w->Timerswf->isActive());
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0].text,
               QStringLiteral("不能打开此文件，可能是系统不支持此格式，请升级你的系统或试试打开别的.swf文件"));
