@@ -382,6 +382,16 @@ TEST_F(MainWindowTest, LongNamesScrollSidewaysAndShowWholeInToolTipsAndTheFilePa
     EXPECT_TRUE(shown.startsWith(QStringLiteral("正在播放的文件： "))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
     EXPECT_EQ(w->StatusBarswf->panelText(5), QStringLiteral("正在播放的文件： ") + movie);
+
+    // A name longer than the whole panel keeps its start and its end.
+    w->resize(760, w->height());
+    QCoreApplication::processEvents();
+    w->setSelectedNode(w->library().Nodes.find(key));
+    w->TreeView1_DblClick();
+    const QString cut = w->StatusBarswf->shownText(5);
+    EXPECT_TRUE(cut.startsWith(QStringLiteral("第三单元"))) << cut.toStdString();
+    EXPECT_TRUE(cut.endsWith(QStringLiteral("课件.swf"))) << cut.toStdString();
+    EXPECT_TRUE(cut.contains(QChar(0x2026))) << cut.toStdString();
 }
 
 } // namespace
