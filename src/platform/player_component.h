@@ -21,7 +21,8 @@ class PlayerComponent {
 public:
     virtual ~PlayerComponent() = default;
 
-    // Movie: loads the file and starts it playing.
+    // Movie: loads the file and starts it playing. A file that cannot be loaded leaves
+    // the player without a movie: the previous one is let go as soon as another is asked for.
     virtual Result<void> setMovie(const QString& path) = 0;
     virtual QString Movie() const = 0;
 

@@ -30,8 +30,11 @@ Result<void> SwfPlayerComponent::setMovie(const QString& path)
     const swf::PlayOptions options{.randomSeed = swf::Player::seedFromClock(),
                                    .maxFrameMilliseconds = swf::Player::kWindowFrameMilliseconds};
     auto player = swf::Player::fromFile(fsFromPath(path), options);
-    if (!player.ok())
+    if (!player.ok()) {
+        m_widget->setPlayer(nullptr);
+        m_movie.clear();
         return player.error();
+    }
     m_widget->setPlayer(std::move(player).value());
     m_movie = path;
     m_widget->setPlaying(true);

@@ -142,7 +142,13 @@ Result<void> Transport::trackswf(const QString& path)
 Result<void> Transport::openMovie(const QString& fileName)
 {
     swfpath = fileName;
-    TRY_VOID(TRY(working())->setMovie(swfpath));
+    PlayerComponent* p = TRY(working());
+    if (Result<void> loaded = p->setMovie(swfpath); !loaded.ok()) {
+        // The player let go of the previous movie when it was asked for this one: its
+        // path and frames leave the panels, as after a failed load from the tree.
+        forgetMovie();
+        return loaded;
+    }
     return trackswf(swfpath);
 }
 

@@ -57,8 +57,9 @@ QString PanelStatusBar::shownText(int panel) const
         return prefix + metrics.elidedText(folder, Qt::ElideMiddle, room - metrics.horizontalAdvance(prefix)) + name;
     if (room >= least)
         return metrics.elidedText(prefix + folder, Qt::ElideMiddle, room) + name;
-    // Too narrow even for the name: the name is cut at its end, as a last resort.
-    return metrics.elidedText(name, Qt::ElideRight, width);
+    // Too narrow even for the name: the name is cut in its middle, as a last resort, so
+    // that its end (a version, the file type) still tells it from its neighbours.
+    return metrics.elidedText(name, Qt::ElideMiddle, width);
 }
 
 bool PanelStatusBar::event(QEvent* event)

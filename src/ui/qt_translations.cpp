@@ -7,6 +7,44 @@
 
 namespace veskor {
 
+namespace {
+
+// Texts of the file dialogs' type column that the installed translation lacks (it names
+// every folder "Folder"): supplied here, so that the dialogs read in Chinese throughout.
+// Asked after Qt's own translation, which wins where it has a text.
+class FileTypeTexts : public QTranslator {
+public:
+    FileTypeTexts(bool traditional, QObject* parent) : QTranslator(parent), m_traditional(traditional) {}
+
+    QString translate(const char* context, const char* sourceText, const char*, int) const override
+    {
+        struct Text {
+            const char* source;
+            const char* simplified;
+            const char* traditional;
+        };
+        static const Text kTexts[] = {
+            {"Folder", "文件夹", "資料夾"},
+            {"Drive", "驱动器", "磁碟機"},
+            {"Shortcut", "快捷方式", "捷徑"},
+            {"Unknown", "未知", "未知"},
+        };
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0)
+            return {};
+        for (const Text& text : kTexts) {
+            if (qstrcmp(sourceText, text.source) == 0)
+                return QString::fromUtf8(m_traditional ? text.traditional : text.simplified);
+        }
+        return {};
+    }
+    bool isEmpty() const override { return false; }
+
+private:
+    bool m_traditional;
+};
+
+} // namespace
+
 QString qtTranslationLocale(const QStringList& uiLanguages)
 {
     for (QString language : uiLanguages) {
@@ -33,6 +71,7 @@ QString installQtTranslations(QCoreApplication& app, const QStringList& uiLangua
         delete translator;
         return {};
     }
+    QCoreApplication::installTranslator(new FileTypeTexts(locale == QStringLiteral("zh_TW"), &app));
     QCoreApplication::installTranslator(translator);
     return locale;
 }

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace veskor {
 
@@ -52,6 +53,25 @@ void TreeDrag::autoScroll()
     emit DragOver(m_lastPos, 2);
 }
 
+bool TreeDrag::wheelDuringDrag(const QWheelEvent& wheel)
+{
+    const QPoint at = m_viewport->mapFromGlobal(wheel.globalPosition().toPoint());
+    if (!m_viewport->rect().contains(at))
+        return false;
+    // As the view scrolls for a wheel outside a drag: some lines a notch, sideways with
+    // a sideways wheel.
+    const QPoint notches = wheel.angleDelta();
+    const int lines = QApplication::wheelScrollLines();
+    QScrollBar* vertical = m_view->verticalScrollBar();
+    QScrollBar* horizontal = m_view->horizontalScrollBar();
+    vertical->setValue(vertical->value() - notches.y() * lines * vertical->singleStep() / 120);
+    horizontal->setValue(horizontal->value() - notches.x() * lines * horizontal->singleStep() / 120);
+    m_lastPos = at;
+    // Another node is under the pointer now.
+    emit DragOver(m_lastPos, 2);
+    return true;
+}
+
 bool TreeDrag::movedFarEnough(const QPoint& viewportPos) const
 {
     return (viewportPos - m_pressPos).manhattanLength() >= QApplication::startDragDistance();
@@ -82,6 +102,10 @@ void TreeDrag::exec(const QIcon& icon)
     }
     m_dragging = false;
     m_autoScroll.stop();
+    if (m_watchingApplication) {
+        qApp->removeEventFilter(this);
+        m_watchingApplication = false;
+    }
 }
 
 void TreeDrag::end()
@@ -97,6 +121,10 @@ QPoint TreeDrag::toViewport(QObject* watched, const QPoint& pos) const
 
 bool TreeDrag::eventFilter(QObject* watched, QEvent* event)
 {
+    // The wheel reaches whatever window holds the pointer during a drag, so it is
+    // watched for on the whole application.
+    if (event->type() == QEvent::Wheel && m_dragging && wheelDuringDrag(*static_cast<QWheelEvent*>(event)))
+        return true;
     if (watched != m_view && watched != m_viewport)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
@@ -113,6 +141,12 @@ bool TreeDrag::eventFilter(QObject* watched, QEvent* event)
         }
         move->setDropAction(Qt::MoveAction);
         move->accept();
+        // The platform's drag loop filters the application's events from its start and
+        // swallows the wheel; a filter installed later is asked first.
+        if (!m_watchingApplication) {
+            qApp->installEventFilter(this);
+            m_watchingApplication = true;
+        }
         m_lastPos = toViewport(watched, move->position().toPoint());
         if (edgeDirection(m_lastPos) != 0 && !m_autoScroll.isActive())
             m_autoScroll.start();

@@ -6,7 +6,8 @@
 // from outside can be dropped on the tree. The drag events are passed on as the
 // window's hover and drop handlers take them (state 0 enter, 1 leave, 2 over); what a
 // drop means is the window's business. While the pointer rests near the top or bottom
-// edge during a drag, the view scrolls, so a folder out of sight can be reached.
+// edge during a drag, the view scrolls, so a folder out of sight can be reached; the
+// wheel scrolls it too, although the platform's drag loop keeps wheel events to itself.
 
 #include <QIcon>
 #include <QObject>
@@ -17,6 +18,7 @@
 class QAbstractItemView;
 class QDrag;
 class QMimeData;
+class QWheelEvent;
 
 namespace veskor {
 
@@ -57,6 +59,8 @@ private:
     // -1 near the top edge, 1 near the bottom edge, 0 elsewhere.
     int edgeDirection(const QPoint& viewportPos) const;
     void autoScroll();
+    // A wheel turned over the view during the drag: scrolls it; false elsewhere.
+    bool wheelDuringDrag(const QWheelEvent& wheel);
 
     QAbstractItemView* m_view;
     // Kept apart from the view: events still arrive while the view is being destroyed,
@@ -66,6 +70,7 @@ private:
     QPoint m_pressPos;
     QPoint m_lastPos;
     bool m_dragging = false;
+    bool m_watchingApplication = false;  // filtering the application's events during a drag
     QTimer m_autoScroll;
 };
 

@@ -15,6 +15,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QTest>
 
 using namespace veskor;
@@ -396,6 +397,49 @@ TEST_F(FileCommandsTest, ADragRestingAtTheBottomEdgeScrollsTheTree)
         EXPECT_EQ(window.TreeView1->DropHighlight(), window.TreeView1->indexAt(edge));
         send(QEvent::DragLeave, edge, data);
     });
+}
+
+TEST_F(FileCommandsTest, TheWheelScrollsTheTreeDuringADragThoughTheDragLoopSwallowsIt)
+{
+    for (int i = 0; i < 40; ++i)
+        makeFile(QStringLiteral("资料/多/f%1.doc").arg(i), "d");
+    window.library().fullRebuild();
+    window.TreeView1->expandAll();
+    window.TreeView1->setGeometry(0, 0, 300, 120);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QScrollBar* bar = window.TreeView1->verticalScrollBar();
+    window.TreeView1->scrollToTop();
+    // Stands for the platform's drag loop, which filters the application from the
+    // drag's start and keeps every wheel event from the windows.
+    struct SwallowWheel : QObject {
+        bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::Wheel; }
+    } dragLoop;
+    QWidget* viewport = window.TreeView1->viewport();
+    const auto wheel = [&](const QPoint& at, int notches) {
+        QWheelEvent e(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::LeftButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &e);
+    };
+    const QPoint middle(40, 60);
+    dragFrom(path("资料/课件/a.swf"), [&](const QMimeData* data) {
+        qApp->installEventFilter(&dragLoop);
+        send(QEvent::DragEnter, middle, data);
+        wheel(middle, 1);
+        EXPECT_GT(bar->value(), 0);
+        // The highlight follows the node that scrolled under the pointer.
+        EXPECT_EQ(window.TreeView1->DropHighlight(), window.TreeView1->indexAt(middle));
+        const int scrolled = bar->value();
+        wheel(middle, -1);
+        EXPECT_LT(bar->value(), scrolled);
+        send(QEvent::DragLeave, middle, data);
+    });
+    // Once the drag is over the wheel is the view's own business again.
+    qApp->removeEventFilter(&dragLoop);
+    const int before = bar->value();
+    window.treeDrag->runDrag = nullptr;
+    wheel(middle, 1);
+    EXPECT_GT(bar->value(), before);
 }
 
 TEST_F(FileCommandsTest, TheDropHighlightIsAnOutlineNotASecondSelection)

@@ -197,13 +197,21 @@ TEST_F(MainWindowTest, OpenAndPlayLoadsAMovieAndPlaysIt)
     EXPECT_TRUE(moviePlayer->playing) << "the movie already loaded plays too";
 }
 
-TEST_F(MainWindowTest, FailedOpenFromTheFileMenuKeepsTheWindowOpen)
+TEST_F(MainWindowTest, AFailedOpenFromTheFileMenuEmptiesThePlayerAndItsPanelsAndKeepsTheWindowOpen)
 {
     players.config->unreadable << "/bad.swf";
     auto w = loadedWindow();
     w->show();
-    dialogs.openAnswers << "/bad.swf";
+    dialogs.openAnswers << dataFolder + "/lesson.swf" << "/bad.swf";
     w->mnuFileOpen_Click();
+    w->Timerswf_Timer();
+    ASSERT_FALSE(w->StatusBarswf->panelText(4).isEmpty());
+    w->mnuFileOpen_Click();
+    // The previous movie is gone from the player, and from the status bar with it.
+    EXPECT_TRUE(w->StatusBarswf->panelText(4).isEmpty());
+    EXPECT_TRUE(w->StatusBarswf->panelText(5).isEmpty());
+    EXPECT_FALSE(w->Sliderswf->isEnabled());
+    EXPECT_FALSE(w->Timerswf->isActive());
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0].text,
               QStringLiteral("不能打开此文件，可能是系统不支持此格式，请升级你的系统或试试打开别的.swf文件"));
@@ -374,6 +382,16 @@ TEST_F(MainWindowTest, LongNamesScrollSidewaysAndShowWholeInToolTipsAndTheFilePa
     EXPECT_TRUE(shown.startsWith(QStringLiteral("正在播放的文件： "))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
     EXPECT_EQ(w->StatusBarswf->panelText(5), QStringLiteral("正在播放的文件： ") + movie);
+
+    // A name longer than the whole panel keeps its start and its end.
+    w->resize(760, w->height());
+    QCoreApplication::processEvents();
+    w->setSelectedNode(w->library().Nodes.find(key));
+    w->TreeView1_DblClick();
+    const QString cut = w->StatusBarswf->shownText(5);
+    EXPECT_TRUE(cut.startsWith(QStringLiteral("第三单元"))) << cut.toStdString();
+    EXPECT_TRUE(cut.endsWith(QStringLiteral("课件.swf"))) << cut.toStdString();
+    EXPECT_TRUE(cut.contains(QChar(0x2026))) << cut.toStdString();
 }
 
 } // namespace

@@ -136,17 +136,29 @@ TEST_F(TransportFixture, TreeLoadGivesAFreshStoppedPlayerInTheChosenScaleMode)
     EXPECT_FALSE(transport.swfpath == "/data/b.swf") << "only the File menu remembers its path";
 }
 
-TEST_F(TransportFixture, UnreadableMovieIsAnErrorForBothPaths)
+TEST_F(TransportFixture, AnUnreadableMovieLeavesNoTraceOfThePreviousOneOnEitherPath)
 {
     players.config->unreadable << "/data/bad.swf";
+    const auto expectNothingShown = [&](const char* path) {
+        EXPECT_TRUE(transport.player()->Movie().isEmpty()) << path;
+        // A tick finds no movie and brings the old frames back neither.
+        transport.Timerswf_Timer();
+        EXPECT_TRUE(transport.panel4.isEmpty()) << path;
+        EXPECT_TRUE(transport.panel5.isEmpty()) << path;
+        EXPECT_TRUE(transport.slider.ToolTipText.isEmpty()) << path;
+        EXPECT_FALSE(transport.timerEnabled) << path;
+        EXPECT_FALSE(transport.slider.Enabled) << path;
+    };
     loaded();
+    transport.Timerswf_Timer();
+    ASSERT_FALSE(transport.panel4.isEmpty());
     EXPECT_FALSE(transport.openMovie("/data/bad.swf").ok());
+    expectNothingShown("File menu");
+
+    loaded();
+    transport.Timerswf_Timer();
     EXPECT_FALSE(transport.loadswf("/data/bad.swf", &parent, {}).ok());
-    // The failed tree load shows neither the previous movie's path nor its frames.
-    EXPECT_TRUE(transport.panel4.isEmpty());
-    EXPECT_TRUE(transport.panel5.isEmpty());
-    EXPECT_FALSE(transport.timerEnabled);
-    EXPECT_FALSE(transport.slider.Enabled);
+    expectNothingShown("tree");
 }
 
 TEST(SliderStateTest, RangeEndsPullEachOtherAndValueStaysInside)

@@ -2,11 +2,13 @@
 
 #include "ui/qt_translations.h"
 
+#include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace veskor;
@@ -21,7 +23,7 @@ TEST(QtTranslations, TheUsersChineseElseSimplifiedChinese)
     EXPECT_EQ(qtTranslationLocale({"zh-Hans-SG"}), "zh_CN");
 }
 
-TEST(QtTranslations, MessageBoxButtonsReadInChinese)
+TEST(QtTranslations, MessageBoxButtonsAndTheFileDialogsTypesReadInChinese)
 {
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     if (!QFile::exists(folder + "/qtbase_zh_CN.qm"))
@@ -31,4 +33,9 @@ TEST(QtTranslations, MessageBoxButtonsReadInChinese)
     QMessageBox box(QMessageBox::NoIcon, "t", "x", QMessageBox::Ok | QMessageBox::Cancel);
     EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
     EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+    // The type column of the open and save dialogs, which Qt's translation leaves English.
+    QTemporaryDir lessons;
+    EXPECT_EQ(QAbstractFileIconProvider().type(QFileInfo(lessons.path())), QStringLiteral("文件夹"));
+    // Qt's own texts are still Qt's.
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "no such text"), QStringLiteral("no such text"));
 }

@@ -31,8 +31,11 @@ public:
     Result<void> setMovie(const QString& path) override
     {
         calls << "Movie";
-        if (m_config->unreadable.contains(path))
+        if (m_config->unreadable.contains(path)) {
+            movie.clear();
+            playing = false;
             return makeError("unreadable movie");
+        }
         movie = path;
         frame = 0;
         playing = true;
