@@ -244,6 +244,10 @@ TEST(TextFieldHtmlTest, ParsesTheTagsIntoTextWithBreaks)
         SCOPED_TRACE(c.html);
         EXPECT_EQ(shown(parseHtmlText(u32(c.html), defaultTextFieldFormat(), c.condense, 8).text), c.text);
     }
+    // A single line field leaves out line break tags and paragraph ends, but a
+    // line feed in the source still breaks.
+    EXPECT_EQ(shown(parseHtmlText(u32("a <br> b<p>c</p>d\ne"), defaultTextFieldFormat(), false, 8, false).text),
+              "a  bcd\re");
 }
 
 TEST(TextFieldHtmlTest, StylesFollowTheOpenTags)

@@ -192,9 +192,13 @@ public:
         while (nameEnd < rest.size() && !isSpace(rest[nameEnd]) && rest[nameEnd] != U'/')
             ++nameEnd;
         const std::u32string name = lower(rest.substr(0, nameEnd));
+        // A line break tag breaks lines only in a multiline field; a single
+        // line field leaves it out (a line feed in the source still breaks).
         if (name == U"br") {
-            flushBreak();
-            put(U'\r');
+            if (m_multiline) {
+                flushBreak();
+                put(U'\r');
+            }
             return;
         }
         if (name == U"tab") {

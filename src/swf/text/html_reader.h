@@ -22,7 +22,8 @@ struct HtmlText {
 // kerning), b, i, u, a (href, target), textformat (margins, indents,
 // leading, tab stops), tab; comments and unknown tags vanish. Line breaks in
 // the source are paragraph breaks, or single spaces with `condenseWhite`.
-// Closing paragraphs and list items break lines only in `multiline` fields.
+// Closing paragraphs, list items and line break tags break lines only in
+// `multiline` fields.
 HtmlText parseHtmlText(const std::u32string& html, const TextFieldFormat& base, bool condenseWhite, int swfVersion,
                        bool multiline = true);
 
