@@ -582,6 +582,22 @@ TEST(MovieScripts, OnlyAVariablesPathStartsAtAGlobal)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "undefined\n5\n");
 }
 
+// hitTest with the shape flag asks for the shape's area, not its bounds.
+TEST(MovieScripts, AShapeHitTestFollowsTheOutline)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 8);
+    ShapeBuilder triangle;
+    triangle.setStyles(triangle.addFill(solidFill({0, 0, 0, 255})), 0);
+    triangle.polygon({{Twips(0), Twips(0)}, {Twips::fromPixels(100), Twips(0)}, {Twips(0), Twips::fromPixels(100)}});
+    b.place(1, b.defineShape(triangle));
+    auto hit = [](int x, int y, bool shape) {
+        return "push " + std::string(shape ? "true" : "false") + ", " + std::to_string(y) + ", " + std::to_string(x)
+            + ", 3, \"_root\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
+    };
+    b.add(DoAction{assembled(hit(20, 20, true) + hit(80, 80, true) + hit(80, 80, false))}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\n");
+}
+
 // A text definition's render settings tag gives its field's anti-aliasing and
 // grid fitting; a field without one keeps the defaults.
 TEST(MovieScripts, TextRenderSettingsGiveAFieldsAntiAliasing)

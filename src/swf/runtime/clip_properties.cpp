@@ -107,7 +107,7 @@ QTransform MovieRuntime::toStage(const Instance* inst) const
 }
 
 // Whether a point (in the object's own twips) lies on what it draws: drawings
-// exactly, other characters by their bounds.
+// and shapes exactly, other characters by their bounds.
 static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& object, QPointF local, int nesting,
                         bool evenIfHidden = false)
 {
@@ -125,7 +125,14 @@ static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& obje
         }
         return false;
     }
-    const QRectF bounds = rt.localBounds(object);
+    return rt.characterCovers(object, local);
+}
+
+bool MovieRuntime::characterCovers(const movie::DisplayObject& object, QPointF local) const
+{
+    if (const std::optional<bool> onShape = m_shapeHits.covers(object, local))
+        return *onShape;
+    const QRectF bounds = localBounds(object);
     return bounds.isValid() && bounds.contains(local);
 }
 

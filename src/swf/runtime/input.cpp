@@ -85,11 +85,9 @@ static bool buttonHit(const MovieRuntime& rt, const Instance* inst, const Define
             continue;
         movie::DisplayObject probe;
         probe.character = character;
-        const QRectF bounds = rt.localBounds(probe);
-        if (!bounds.isValid())
-            continue;
-        const QTransform t = render::toQTransform(record.matrix) * toStage;
-        if (t.map(QPolygonF(bounds)).containsPoint(QPointF(x, y), Qt::OddEvenFill))
+        bool invertible = false;
+        const QTransform toRecord = (render::toQTransform(record.matrix) * toStage).inverted(&invertible);
+        if (invertible && rt.characterCovers(probe, toRecord.map(QPointF(x, y))))
             return true;
     }
     return false;

@@ -18,6 +18,7 @@
 #include "swf/runtime/file_access.h"
 #include "swf/runtime/input_state.h"
 #include "swf/runtime/script_index.h"
+#include "swf/runtime/shape_hits.h"
 #include "swf/script/host.h"
 #include "swf/script/interpreter.h"
 #include "swf/sound/mixer.h"
@@ -309,6 +310,9 @@ public:
     // `byScript`: MovieClip.hitTest, which finds a clip's shapes whether or not
     // the clip is visible, and none of a clip that masks another by script.
     bool hitTest(const Instance* inst, double stageX, double stageY, bool shapeOnly, bool byScript = false) const;
+    // Whether a point in a character's own twips is on what it draws: shapes
+    // exactly, other characters by their bounds.
+    bool characterCovers(const movie::DisplayObject& object, QPointF local) const;
 
 private:
     // DisplayHooks: the display list's changes, as the runner makes them.
@@ -471,6 +475,8 @@ private:
     bool m_focusRect = true; // the movie's _focusrect
     bool m_focusShown = false; // the focus came from the keyboard or a script, and the mouse has not moved since
     bool m_focusRolled = false; // the focused button or clip was rolled over by the focus, not yet out
+    // Shape outlines for exact hit tests, built as they are first asked for.
+    mutable ShapeHits m_shapeHits;
 };
 
 } // namespace swf::runtime
