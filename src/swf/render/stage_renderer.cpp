@@ -9,6 +9,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace swf::render {
@@ -32,6 +33,86 @@ QPainterPath rectPath(const swf::Rect& r)
 
 } // namespace
 
+namespace {
+
+Hasher& addTransform(Hasher& h, const QTransform& t)
+{
+    return h.add(t.m11()).add(t.m12()).add(t.m13()).add(t.m21()).add(t.m22()).add(t.m23()).add(t.m31()).add(t.m32())
+        .add(t.m33());
+}
+
+Hasher& addColor(Hasher& h, const swf::ColorTransform& c)
+{
+    return h.add(c.rMult).add(c.gMult).add(c.bMult).add(c.aMult).add(c.rAdd).add(c.gAdd).add(c.bAdd).add(c.aAdd);
+}
+
+Hasher& addString(Hasher& h, const std::string& text)
+{
+    return h.add(std::uint64_t(text.size())).bytes(text.data(), text.size());
+}
+
+template <typename T>
+Hasher& addOptional(Hasher& h, const std::optional<T>& value)
+{
+    h.add(std::uint64_t(value.has_value()));
+    if (!value)
+        return h;
+    if constexpr (std::is_same_v<T, std::string>)
+        return addString(h, *value);
+    else if constexpr (std::is_same_v<T, std::vector<double>>) {
+        for (const double d : *value)
+            h.add(d);
+        return h.add(std::uint64_t(value->size()));
+    } else if constexpr (std::is_floating_point_v<T>)
+        return h.add(double(*value));
+    else
+        return h.add(std::uint64_t(*value));
+}
+
+// Everything of a text field that its layout and painting read.
+std::uint64_t fieldSignature(const text::TextFieldState& field)
+{
+    Hasher h;
+    h.add(std::uint64_t(field.text.size())).bytes(field.text.data(), field.text.size() * sizeof(char32_t));
+    for (const text::FormatRun& run : field.runs) {
+        const text::TextFieldFormat& f = run.format;
+        h.add(std::uint64_t(run.length));
+        addOptional(h, f.font);
+        addOptional(h, f.size);
+        addOptional(h, f.color);
+        addOptional(h, f.bold);
+        addOptional(h, f.italic);
+        addOptional(h, f.underline);
+        addOptional(h, f.align);
+        addOptional(h, f.leftMargin);
+        addOptional(h, f.rightMargin);
+        addOptional(h, f.indent);
+        addOptional(h, f.blockIndent);
+        addOptional(h, f.leading);
+        addOptional(h, f.bullet);
+        addOptional(h, f.tabStops);
+        addOptional(h, f.kerning);
+        addOptional(h, f.letterSpacing);
+        addOptional(h, f.url);
+    }
+    h.add(std::uint64_t(field.runs.size()));
+    h.add(std::uint64_t(field.swfVersion)).add(std::uint64_t(field.html)).add(std::uint64_t(field.background));
+    h.add(std::uint64_t(field.backgroundColor)).add(std::uint64_t(field.border)).add(std::uint64_t(field.borderColor));
+    h.add(std::uint64_t(field.wordWrap)).add(std::uint64_t(field.multiline)).add(std::uint64_t(field.autoSize));
+    h.add(std::uint64_t(field.password)).add(std::uint64_t(field.embedFonts)).add(std::uint64_t(field.condenseWhite));
+    addString(h, field.antiAliasType);
+    addString(h, field.gridFitType);
+    h.add(field.sharpness).add(field.thickness);
+    addOptional(h, field.fontId);
+    h.add(std::uint64_t(field.selectionBegin)).add(std::uint64_t(field.selectionEnd));
+    h.add(std::uint64_t(std::int64_t(field.scroll))).add(std::uint64_t(std::int64_t(field.hscroll)));
+    h.add(std::uint64_t(std::int64_t(field.bounds.xMin.get()))).add(std::uint64_t(std::int64_t(field.bounds.xMax.get())));
+    h.add(std::uint64_t(std::int64_t(field.bounds.yMin.get()))).add(std::uint64_t(std::int64_t(field.bounds.yMax.get())));
+    return h.value();
+}
+
+} // namespace
+
 struct StageRenderer::Frame {
     QImage& target;
     QPainter painter;
@@ -46,7 +127,8 @@ struct StageRenderer::Frame {
     void applyClip();
 };
 
-StageRenderer::StageRenderer(const std::vector<swf::Tag>& tags)
+StageRenderer::StageRenderer(const std::vector<swf::Tag>& tags, std::shared_ptr<RasterCache> pictures)
+    : m_pictures(std::move(pictures))
 {
     for (const swf::Tag& tag : tags)
         m_cache.addDefinition(tag);
@@ -216,6 +298,19 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
         if (bounds && !bounds->intersects(frame.area))
             return;
     }
+    if (character.kind == movie::Character::Kind::Sprite || character.kind == movie::Character::Kind::Button) {
+        if (object.clip)
+            drawClip(frame, *object.clip, toDevice, color, nesting + 1);
+        return;
+    }
+    if (!drawPicture(frame, object, toDevice, color))
+        paintCharacter(frame, object, toDevice, color);
+}
+
+void StageRenderer::paintCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                                   const swf::ColorTransform& color)
+{
+    const movie::Character& character = *object.character;
     QPainter& painter = frame.painter;
     switch (character.kind) {
     case movie::Character::Kind::Shape:
@@ -237,10 +332,68 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
         break;
     case movie::Character::Kind::Sprite:
     case movie::Character::Kind::Button:
-        if (object.clip)
-            drawClip(frame, *object.clip, toDevice, color, nesting + 1);
         break;
     }
+}
+
+bool StageRenderer::drawPicture(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                                const swf::ColorTransform& color)
+{
+    // A mask's antialiased edge scales each fill and stroke of the character
+    // below it on its own; a picture would be scaled as one.
+    if (!m_pictures || !frame.masks.empty())
+        return false;
+    // Far enough out to hold any picture's place, near enough for int arithmetic.
+    constexpr double kReach = 1 << 24;
+    const double wholeX = std::floor(toDevice.dx());
+    const double wholeY = std::floor(toDevice.dy());
+    if (!(std::abs(wholeX) < kReach && std::abs(wholeY) < kReach))
+        return false;
+    // The drawing at its place within a pixel: moved by whole pixels, it
+    // draws the same picture further along.
+    const QPoint origin{int(wholeX), int(wholeY)};
+    const QTransform phase(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), toDevice.dx() - wholeX,
+                           toDevice.dy() - wholeY);
+    const std::optional<QRect> bounds = characterBounds(object, phase);
+    if (!bounds)
+        return false;
+    // Only what the picture's clip can show of a character larger than it.
+    const QRect visible = *bounds & frame.baseClip.toAlignedRect().translated(-origin);
+    if (visible.isEmpty())
+        return true;
+    if (qint64(visible.width()) * visible.height() > kMaxRasterPixels)
+        return false;
+
+    Hasher h;
+    h.add(object.character).add(std::uint64_t(object.ratio));
+    addColor(addTransform(h, phase), color);
+    h.add(std::uint64_t(std::int64_t(visible.x()))).add(std::uint64_t(std::int64_t(visible.y())));
+    h.add(std::uint64_t(std::int64_t(visible.width()))).add(std::uint64_t(std::int64_t(visible.height())));
+    if (object.character->kind == movie::Character::Kind::EditText && object.text)
+        h.add(fieldSignature(*object.text));
+    const std::uint64_t key = h.value();
+
+    std::shared_ptr<const RasterCache::Picture> picture = m_pictures->find(key);
+    if (!picture) {
+        auto made = std::make_shared<RasterCache::Picture>();
+        made->image = QImage(visible.size(), QImage::Format_ARGB32_Premultiplied);
+        if (made->image.isNull())
+            return false;
+        made->image.fill(Qt::transparent);
+        made->offset = visible.topLeft();
+        {
+            Frame layer{made->image, {}, QRectF(made->image.rect()), {}, QRect(), {}};
+            layer.open();
+            paintCharacter(layer, object, phase * QTransform::fromTranslate(-visible.x(), -visible.y()), color);
+        }
+        // Drawn once, it is drawn through its picture all the same, so that
+        // every drawing of it gives the same pixels; kept once it comes back.
+        if (m_pictures->wanted(key))
+            m_pictures->insert(key, made);
+        picture = std::move(made);
+    }
+    frame.painter.drawImage(origin + picture->offset, picture->image);
+    return true;
 }
 
 QPainterPath StageRenderer::maskArea(const movie::DisplayObject& object, const QTransform& toDevice, int nesting)
@@ -324,86 +477,6 @@ std::optional<QRect> StageRenderer::characterBounds(const movie::DisplayObject& 
     }
     return std::nullopt;
 }
-
-namespace {
-
-Hasher& addTransform(Hasher& h, const QTransform& t)
-{
-    return h.add(t.m11()).add(t.m12()).add(t.m13()).add(t.m21()).add(t.m22()).add(t.m23()).add(t.m31()).add(t.m32())
-        .add(t.m33());
-}
-
-Hasher& addColor(Hasher& h, const swf::ColorTransform& c)
-{
-    return h.add(c.rMult).add(c.gMult).add(c.bMult).add(c.aMult).add(c.rAdd).add(c.gAdd).add(c.bAdd).add(c.aAdd);
-}
-
-Hasher& addString(Hasher& h, const std::string& text)
-{
-    return h.add(std::uint64_t(text.size())).bytes(text.data(), text.size());
-}
-
-template <typename T>
-Hasher& addOptional(Hasher& h, const std::optional<T>& value)
-{
-    h.add(std::uint64_t(value.has_value()));
-    if (!value)
-        return h;
-    if constexpr (std::is_same_v<T, std::string>)
-        return addString(h, *value);
-    else if constexpr (std::is_same_v<T, std::vector<double>>) {
-        for (const double d : *value)
-            h.add(d);
-        return h.add(std::uint64_t(value->size()));
-    } else if constexpr (std::is_floating_point_v<T>)
-        return h.add(double(*value));
-    else
-        return h.add(std::uint64_t(*value));
-}
-
-// Everything of a text field that its layout and painting read.
-std::uint64_t fieldSignature(const text::TextFieldState& field)
-{
-    Hasher h;
-    h.add(std::uint64_t(field.text.size())).bytes(field.text.data(), field.text.size() * sizeof(char32_t));
-    for (const text::FormatRun& run : field.runs) {
-        const text::TextFieldFormat& f = run.format;
-        h.add(std::uint64_t(run.length));
-        addOptional(h, f.font);
-        addOptional(h, f.size);
-        addOptional(h, f.color);
-        addOptional(h, f.bold);
-        addOptional(h, f.italic);
-        addOptional(h, f.underline);
-        addOptional(h, f.align);
-        addOptional(h, f.leftMargin);
-        addOptional(h, f.rightMargin);
-        addOptional(h, f.indent);
-        addOptional(h, f.blockIndent);
-        addOptional(h, f.leading);
-        addOptional(h, f.bullet);
-        addOptional(h, f.tabStops);
-        addOptional(h, f.kerning);
-        addOptional(h, f.letterSpacing);
-        addOptional(h, f.url);
-    }
-    h.add(std::uint64_t(field.runs.size()));
-    h.add(std::uint64_t(field.swfVersion)).add(std::uint64_t(field.html)).add(std::uint64_t(field.background));
-    h.add(std::uint64_t(field.backgroundColor)).add(std::uint64_t(field.border)).add(std::uint64_t(field.borderColor));
-    h.add(std::uint64_t(field.wordWrap)).add(std::uint64_t(field.multiline)).add(std::uint64_t(field.autoSize));
-    h.add(std::uint64_t(field.password)).add(std::uint64_t(field.embedFonts)).add(std::uint64_t(field.condenseWhite));
-    addString(h, field.antiAliasType);
-    addString(h, field.gridFitType);
-    h.add(field.sharpness).add(field.thickness);
-    addOptional(h, field.fontId);
-    h.add(std::uint64_t(field.selectionBegin)).add(std::uint64_t(field.selectionEnd));
-    h.add(std::uint64_t(std::int64_t(field.scroll))).add(std::uint64_t(std::int64_t(field.hscroll)));
-    h.add(std::uint64_t(std::int64_t(field.bounds.xMin.get()))).add(std::uint64_t(std::int64_t(field.bounds.xMax.get())));
-    h.add(std::uint64_t(std::int64_t(field.bounds.yMin.get()))).add(std::uint64_t(std::int64_t(field.bounds.yMax.get())));
-    return h.value();
-}
-
-} // namespace
 
 bool StageRenderer::collect(std::vector<DrawItem>& items, const movie::ClipState& root,
                             const QTransform& stageToDevice, std::uint64_t rootKey)

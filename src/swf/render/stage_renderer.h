@@ -9,6 +9,7 @@
 #include "swf/movie/display_list.h"
 #include "swf/render/character_cache.h"
 #include "swf/render/damage.h"
+#include "swf/render/raster_cache.h"
 
 #include <QImage>
 #include <QPainterPath>
@@ -25,7 +26,10 @@ namespace swf::render {
 class StageRenderer {
 public:
     // Takes the movie's bitmaps, JPEG tables and fonts (sprites' tags included).
-    explicit StageRenderer(const std::vector<swf::Tag>& tags);
+    // With `pictures`, characters drawn again alike are copied from pictures
+    // kept there (renderers drawing parts of one picture may share them);
+    // without, everything is drawn from its shapes each time.
+    explicit StageRenderer(const std::vector<swf::Tag>& tags, std::shared_ptr<RasterCache> pictures = nullptr);
 
     // Draws `root` onto `target` (Format_ARGB32_Premultiplied, no painter active on
     // it), with `stageToDevice` mapping stage twips to the target's pixels; nothing
@@ -57,6 +61,13 @@ private:
                     const swf::ColorTransform& color, int nesting);
     void drawCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
                        const swf::ColorTransform& color, int nesting);
+    // Draws a character other than a sprite or button from its shapes.
+    void paintCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                        const swf::ColorTransform& color);
+    // Draws it from its kept picture, made now if it is asked for again;
+    // false when it is to be painted instead.
+    bool drawPicture(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                     const swf::ColorTransform& color);
     // The device pixels a character other than a sprite or button may touch;
     // null for sprites and buttons, whose children are looked at one by one.
     std::optional<QRect> characterBounds(const movie::DisplayObject& object, const QTransform& toDevice);
@@ -76,6 +87,7 @@ private:
     // The cache of the movie whose clip is being drawn: a movie loaded into
     // the tree has one of its own, made when it is first drawn.
     CharacterCache& cacheFor(const movie::CharacterDictionary& dictionary);
+    std::shared_ptr<RasterCache> m_pictures;
     CharacterCache m_cache;
     CharacterCache* m_active = &m_cache;
     std::unordered_map<const movie::CharacterDictionary*, std::unique_ptr<CharacterCache>> m_loaded;
