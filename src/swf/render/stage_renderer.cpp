@@ -218,49 +218,70 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
     if (clip.drawing)
         paintDrawing(frame.painter, *clip.drawing, m_active->bitmaps(), toDevice, color, frame.wholeClip);
     std::vector<ActiveMask> masks;
+    // The areas of the masks in effect stay applied from one object to the
+    // next under the same masks: applying them rasterises every area anew.
+    const std::size_t outer = frame.masks.size();
+    bool applied = false;
+    auto release = [&] {
+        if (!applied)
+            return;
+        frame.masks.resize(outer);
+        frame.applyClip();
+        applied = false;
+    };
     for (const auto& [depth, object] : clip.objects) {
         // A mask ends at its clip depth; masks can overlap, so look at every one.
-        std::erase_if(masks, [depth = depth](const ActiveMask& m) { return m.clipDepth < depth; });
+        if (std::erase_if(masks, [depth = depth](const ActiveMask& m) { return m.clipDepth < depth; }) > 0)
+            release();
         if (object.clipDepth > 0) {
             // A mask inside another mask's range only shows through that mask too:
             // the areas in effect here go with it.
             ActiveMask mask{object.clipDepth, {}};
-            for (const ActiveMask& outer : masks)
-                mask.areas.insert(mask.areas.end(), outer.areas.begin(), outer.areas.end());
+            for (const ActiveMask& outerMask : masks)
+                mask.areas.insert(mask.areas.end(), outerMask.areas.begin(), outerMask.areas.end());
             const QTransform objectToDevice = toQTransform(object.matrix) * toDevice;
             mask.areas.push_back(maskArea(object, objectToDevice, nesting));
             masks.push_back(std::move(mask));
+            release();
             continue;
         }
         // A clip another uses as its mask (setMask) is not drawn.
-        if (object.isScriptMask)
+        if (object.isScriptMask || !object.visible)
             continue;
         const auto scriptMask = object.maskId ? m_scriptMasks.find(object.maskId) : m_scriptMasks.end();
         const bool scriptMasked = scriptMask != m_scriptMasks.end();
-        if ((masks.empty() && !scriptMasked) || !object.visible) {
+        // A script mask is the object's own.
+        if (scriptMasked || masks.empty())
+            release();
+        if (masks.empty() && !scriptMasked) {
             drawObject(frame, object, toDevice, color, nesting);
             continue;
         }
-        const size_t outer = frame.masks.size();
-        bool hidden = false;
-        if (scriptMasked) {
-            QPainterPath area = maskArea(*scriptMask->second.object, scriptMask->second.toDevice, nesting);
-            hidden = area.isEmpty();
-            frame.masks.push_back(std::move(area));
-        }
-        for (const ActiveMask& mask : masks) {
-            for (const QPainterPath& area : mask.areas) {
-                hidden = hidden || area.isEmpty();
-                frame.masks.push_back(area);
+        if (!applied) {
+            bool hidden = false;
+            if (scriptMasked) {
+                QPainterPath area = maskArea(*scriptMask->second.object, scriptMask->second.toDevice, nesting);
+                hidden = area.isEmpty();
+                frame.masks.push_back(std::move(area));
             }
-        }
-        if (!hidden) {
+            for (const ActiveMask& mask : masks) {
+                for (const QPainterPath& area : mask.areas) {
+                    hidden = hidden || area.isEmpty();
+                    frame.masks.push_back(area);
+                }
+            }
+            if (hidden) {
+                frame.masks.resize(outer);
+                continue;
+            }
             frame.applyClip();
-            drawObject(frame, object, toDevice, color, nesting);
+            applied = true;
         }
-        frame.masks.resize(outer);
-        frame.applyClip();
+        drawObject(frame, object, toDevice, color, nesting);
+        if (scriptMasked)
+            release();
     }
+    release();
 }
 
 void StageRenderer::drawObject(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
@@ -339,9 +360,7 @@ void StageRenderer::paintCharacter(Frame& frame, const movie::DisplayObject& obj
 bool StageRenderer::drawPicture(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
                                 const swf::ColorTransform& color)
 {
-    // A mask's antialiased edge scales each fill and stroke of the character
-    // below it on its own; a picture would be scaled as one.
-    if (!m_pictures || !frame.masks.empty())
+    if (!m_pictures)
         return false;
     // Far enough out to hold any picture's place, near enough for int arithmetic.
     constexpr double kReach = 1 << 24;
@@ -357,6 +376,20 @@ bool StageRenderer::drawPicture(Frame& frame, const movie::DisplayObject& object
     const std::optional<QRect> bounds = characterBounds(object, phase);
     if (!bounds)
         return false;
+    // Under a mask, a character wholly inside its area draws as without it; the
+    // antialiased edge of a mask scales each fill and stroke of a character
+    // across it on its own, where a picture would be scaled as one.
+    if (!frame.masks.empty()) {
+        const QRectF inside(bounds->translated(origin));
+        for (const QPainterPath& mask : frame.masks) {
+            if (!inside.intersects(mask.boundingRect()))
+                return true; // wholly outside: nothing shows
+        }
+        for (const QPainterPath& mask : frame.masks) {
+            if (!mask.contains(inside))
+                return false;
+        }
+    }
     // Only what the picture's clip can show of a character larger than it.
     const QRect visible = *bounds & frame.baseClip.toAlignedRect().translated(-origin);
     if (visible.isEmpty())
