@@ -25,6 +25,9 @@ public:
     struct Picture {
         QImage image;  // Format_ARGB32_Premultiplied
         QPoint offset; // where its top left goes, from the drawing's whole-pixel origin
+        // What the key names by address, kept alive with the picture so that
+        // the address cannot come back for something else.
+        std::shared_ptr<const void> keep;
     };
 
     explicit RasterCache(std::int64_t budget = kMaxRasterCacheBytes) : m_budget(budget) {}

@@ -215,8 +215,20 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
     if (nesting > movie::kMaxNesting)
         return;
     ActiveCache active(m_active, clip.dictionary ? &cacheFor(*clip.dictionary) : nullptr);
-    if (clip.drawing)
-        paintDrawing(frame.painter, *clip.drawing, m_active->bitmaps(), toDevice, color, frame.wholeClip);
+    if (clip.drawing && !clip.drawing->empty()) {
+        const movie::Drawing& drawing = *clip.drawing;
+        const ShapeGeometry& geometry = drawingGeometry(drawing);
+        // The geometry is made anew when the drawing changes; the picture
+        // holds it, so that its address names this drawing alone.
+        const std::shared_ptr<const void> built = drawing.renderData();
+        const auto bounds = [&](const QTransform& t) { return std::optional<QRect>(shapeDeviceBounds(geometry, t)); };
+        const auto paint = [&](Frame& layer, const QTransform& t) {
+            paintDrawing(layer.painter, drawing, m_active->bitmaps(), t, color, layer.wholeClip);
+        };
+        if (!drawPicture(frame, Hasher().add(built.get()).add(m_active).value(), built, toDevice, color, bounds,
+                         paint))
+            paint(frame, toDevice);
+    }
     std::vector<ActiveMask> masks;
     // The areas of the masks in effect stay applied from one object to the
     // next under the same masks: applying them rasterises every area anew.
@@ -240,7 +252,7 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
             for (const ActiveMask& outerMask : masks)
                 mask.areas.insert(mask.areas.end(), outerMask.areas.begin(), outerMask.areas.end());
             const QTransform objectToDevice = toQTransform(object.matrix) * toDevice;
-            mask.areas.push_back(maskArea(object, objectToDevice, nesting));
+            mask.areas.push_back(keptMaskArea(object, objectToDevice, nesting));
             masks.push_back(std::move(mask));
             release();
             continue;
@@ -260,7 +272,7 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
         if (!applied) {
             bool hidden = false;
             if (scriptMasked) {
-                QPainterPath area = maskArea(*scriptMask->second.object, scriptMask->second.toDevice, nesting);
+                QPainterPath area = keptMaskArea(*scriptMask->second.object, scriptMask->second.toDevice, nesting);
                 hidden = area.isEmpty();
                 frame.masks.push_back(std::move(area));
             }
@@ -360,6 +372,20 @@ void StageRenderer::paintCharacter(Frame& frame, const movie::DisplayObject& obj
 bool StageRenderer::drawPicture(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
                                 const swf::ColorTransform& color)
 {
+    Hasher h;
+    h.add(object.character).add(std::uint64_t(object.ratio));
+    if (object.character->kind == movie::Character::Kind::EditText && object.text)
+        h.add(fieldSignature(*object.text));
+    return drawPicture(
+        frame, h.value(), {}, toDevice, color, [&](const QTransform& t) { return characterBounds(object, t); },
+        [&](Frame& layer, const QTransform& t) { paintCharacter(layer, object, t, color); });
+}
+
+bool StageRenderer::drawPicture(Frame& frame, std::uint64_t content, std::shared_ptr<const void> keep,
+                                const QTransform& toDevice, const swf::ColorTransform& color,
+                                const std::function<std::optional<QRect>(const QTransform&)>& boundsAt,
+                                const std::function<void(Frame&, const QTransform&)>& paint)
+{
     if (!m_pictures)
         return false;
     // Far enough out to hold any picture's place, near enough for int arithmetic.
@@ -373,7 +399,7 @@ bool StageRenderer::drawPicture(Frame& frame, const movie::DisplayObject& object
     const QPoint origin{int(wholeX), int(wholeY)};
     const QTransform phase(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), toDevice.dx() - wholeX,
                            toDevice.dy() - wholeY);
-    const std::optional<QRect> bounds = characterBounds(object, phase);
+    const std::optional<QRect> bounds = boundsAt(phase);
     if (!bounds)
         return false;
     // Under a mask, a character wholly inside its area draws as without it; the
@@ -397,13 +423,10 @@ bool StageRenderer::drawPicture(Frame& frame, const movie::DisplayObject& object
     if (qint64(visible.width()) * visible.height() > kMaxRasterPixels)
         return false;
 
-    Hasher h;
-    h.add(object.character).add(std::uint64_t(object.ratio));
+    Hasher h(content);
     addColor(addTransform(h, phase), color);
     h.add(std::uint64_t(std::int64_t(visible.x()))).add(std::uint64_t(std::int64_t(visible.y())));
     h.add(std::uint64_t(std::int64_t(visible.width()))).add(std::uint64_t(std::int64_t(visible.height())));
-    if (object.character->kind == movie::Character::Kind::EditText && object.text)
-        h.add(fieldSignature(*object.text));
     const std::uint64_t key = h.value();
 
     std::shared_ptr<const RasterCache::Picture> picture = m_pictures->find(key);
@@ -414,10 +437,11 @@ bool StageRenderer::drawPicture(Frame& frame, const movie::DisplayObject& object
             return false;
         made->image.fill(Qt::transparent);
         made->offset = visible.topLeft();
+        made->keep = std::move(keep);
         {
             Frame layer{made->image, {}, QRectF(made->image.rect()), {}, QRect(), {}};
             layer.open();
-            paintCharacter(layer, object, phase * QTransform::fromTranslate(-visible.x(), -visible.y()), color);
+            paint(layer, phase * QTransform::fromTranslate(-visible.x(), -visible.y()));
         }
         // Drawn once, it is drawn through its picture all the same, so that
         // every drawing of it gives the same pixels; kept once it comes back.
@@ -583,8 +607,27 @@ void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipS
     }
 }
 
+namespace {
+
+// Mask areas kept from frame to frame; past this many they are all made again.
+constexpr std::size_t kMaxKeptMaskAreas = 256;
+
+} // namespace
+
+QPainterPath StageRenderer::keptMaskArea(const movie::DisplayObject& object, const QTransform& toDevice, int nesting)
+{
+    KeptMaskArea kept;
+    const std::uint64_t signature = maskSignature(object, toDevice, nesting, &kept.drawings);
+    if (const auto found = m_maskAreas.find(signature); found != m_maskAreas.end())
+        return found->second.area;
+    if (m_maskAreas.size() >= kMaxKeptMaskAreas)
+        m_maskAreas.clear();
+    kept.area = maskArea(object, toDevice, nesting);
+    return m_maskAreas.emplace(signature, std::move(kept)).first->second.area;
+}
+
 std::uint64_t StageRenderer::maskSignature(const movie::DisplayObject& object, const QTransform& toDevice,
-                                           int nesting)
+                                           int nesting, std::vector<std::shared_ptr<const void>>* drawings)
 {
     Hasher h;
     if (!object.character || nesting > movie::kMaxNesting)
@@ -604,6 +647,8 @@ std::uint64_t StageRenderer::maskSignature(const movie::DisplayObject& object, c
             const movie::Drawing& drawing = *object.clip->drawing;
             drawingGeometry(drawing);
             h.add(drawing.renderData().get()).add(std::uint64_t(drawing.edgeCount()));
+            if (drawings)
+                drawings->push_back(drawing.renderData());
             if (const auto box = drawing.bounds()) {
                 h.add(std::uint64_t(std::int64_t(box->xMin.get()))).add(std::uint64_t(std::int64_t(box->xMax.get())));
                 h.add(std::uint64_t(std::int64_t(box->yMin.get()))).add(std::uint64_t(std::int64_t(box->yMax.get())));
@@ -613,7 +658,7 @@ std::uint64_t StageRenderer::maskSignature(const movie::DisplayObject& object, c
             if (child.clipDepth > 0 || !child.visible)
                 continue;
             h.add(std::uint64_t(std::int64_t(depth)));
-            h.add(maskSignature(child, toQTransform(child.matrix) * toDevice, nesting + 1));
+            h.add(maskSignature(child, toQTransform(child.matrix) * toDevice, nesting + 1, drawings));
         }
     }
     return h.value();
