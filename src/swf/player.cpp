@@ -41,6 +41,9 @@ struct Player::Impl {
     // The renderers of the threads that draw bands of large areas beside
     // this one, made on first use; each keeps caches of its own.
     std::vector<std::unique_ptr<render::StageRenderer>> helpers;
+    // The pictures of characters that all of these renderers draw from; null
+    // when every frame is drawn from the shapes.
+    std::shared_ptr<render::RasterCache> pictures;
     // Movies with scripts play here; the playhead above serves the rest.
     std::unique_ptr<runtime::MovieRuntime> runtime;
     QColor background = Qt::white;
@@ -147,7 +150,9 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const Pla
     }
     impl->dictionary = std::make_unique<movie::CharacterDictionary>(m.tags);
     impl->rootTimeline = std::make_unique<movie::Timeline>(movie::buildTimeline(m.tags, m.header.frameCount));
-    impl->renderer = std::make_unique<render::StageRenderer>(m.tags);
+    if (options.keepPictures)
+        impl->pictures = std::make_shared<render::RasterCache>();
+    impl->renderer = std::make_unique<render::StageRenderer>(m.tags, impl->pictures);
     // Text fields are laid out with the fonts they are drawn with.
     const std::shared_ptr<const render::FontLibrary> fonts = impl->renderer->fonts();
     impl->runtime = std::make_unique<runtime::MovieRuntime>(m, *impl->dictionary,
@@ -473,6 +478,11 @@ const std::vector<QRect>& Player::lastDamage() const
     return d->damage;
 }
 
+std::int64_t Player::keptPictureBytes() const
+{
+    return d->pictures ? d->pictures->bytes() : 0;
+}
+
 namespace {
 
 // Areas at least this large are drawn in bands on several threads.
@@ -519,7 +529,7 @@ void Player::composeFrame(QSize size, ScaleMode mode)
         // keep caches as they draw) into the same pixels through an image of
         // its own; the rows of a band are those a single pass gives.
         while (int(d->helpers.size()) < threads - 1)
-            d->helpers.push_back(std::make_unique<render::StageRenderer>(d->movie->tags));
+            d->helpers.push_back(std::make_unique<render::StageRenderer>(d->movie->tags, d->pictures));
         uchar* bits = d->frame.bits();
         const qsizetype stride = d->frame.bytesPerLine();
         const int rows = area.height();

@@ -48,6 +48,10 @@ struct PlayOptions {
     // showing the movie keeps repainting. 0 bounds frames by instructions alone: what
     // tests and tools see then never depends on the machine's speed.
     int maxFrameMilliseconds = 0;
+    // Pictures of shapes and text drawn alike from frame to frame are kept and
+    // copied rather than drawn anew. Off, every frame is drawn from the shapes,
+    // which tests compare the kept pictures with.
+    bool keepPictures = true;
 };
 
 class Player {
@@ -134,6 +138,9 @@ public:
     const QImage& renderFrame(QSize size = {}, ScaleMode mode = ScaleMode::ShowAll);
     // The rectangles of the picture the last renderFrame() drew afresh.
     const std::vector<QRect>& lastDamage() const;
+    // The bytes of the pictures kept for drawing (PlayOptions::keepPictures),
+    // within their budget.
+    std::int64_t keptPictureBytes() const;
 
 private:
     // `location`: the file it came from, whose folder it may load from.

@@ -130,7 +130,8 @@ int main(int argc, char** argv)
     if (options->timing) {
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
-        std::fprintf(stderr, "memory: peak_rss_mb=%.1f\n", double(usage.ru_maxrss) / 1024.0);
+        std::fprintf(stderr, "memory: peak_rss_mb=%.1f kept_pictures_mb=%.1f\n", double(usage.ru_maxrss) / 1024.0,
+                     double(movie.keptPictureBytes()) / (1024.0 * 1024.0));
         using veskor::percentile;
         std::fprintf(stderr, "phases: advance median_ms=%.3f p95_ms=%.3f, drawing median_ms=%.3f p95_ms=%.3f\n",
                      percentile(advanceTimes, 0.5), percentile(advanceTimes, 0.95), percentile(drawTimes, 0.5),

@@ -9,6 +9,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace swf::render {
@@ -32,6 +33,86 @@ QPainterPath rectPath(const swf::Rect& r)
 
 } // namespace
 
+namespace {
+
+Hasher& addTransform(Hasher& h, const QTransform& t)
+{
+    return h.add(t.m11()).add(t.m12()).add(t.m13()).add(t.m21()).add(t.m22()).add(t.m23()).add(t.m31()).add(t.m32())
+        .add(t.m33());
+}
+
+Hasher& addColor(Hasher& h, const swf::ColorTransform& c)
+{
+    return h.add(c.rMult).add(c.gMult).add(c.bMult).add(c.aMult).add(c.rAdd).add(c.gAdd).add(c.bAdd).add(c.aAdd);
+}
+
+Hasher& addString(Hasher& h, const std::string& text)
+{
+    return h.add(std::uint64_t(text.size())).bytes(text.data(), text.size());
+}
+
+template <typename T>
+Hasher& addOptional(Hasher& h, const std::optional<T>& value)
+{
+    h.add(std::uint64_t(value.has_value()));
+    if (!value)
+        return h;
+    if constexpr (std::is_same_v<T, std::string>)
+        return addString(h, *value);
+    else if constexpr (std::is_same_v<T, std::vector<double>>) {
+        for (const double d : *value)
+            h.add(d);
+        return h.add(std::uint64_t(value->size()));
+    } else if constexpr (std::is_floating_point_v<T>)
+        return h.add(double(*value));
+    else
+        return h.add(std::uint64_t(*value));
+}
+
+// Everything of a text field that its layout and painting read.
+std::uint64_t fieldSignature(const text::TextFieldState& field)
+{
+    Hasher h;
+    h.add(std::uint64_t(field.text.size())).bytes(field.text.data(), field.text.size() * sizeof(char32_t));
+    for (const text::FormatRun& run : field.runs) {
+        const text::TextFieldFormat& f = run.format;
+        h.add(std::uint64_t(run.length));
+        addOptional(h, f.font);
+        addOptional(h, f.size);
+        addOptional(h, f.color);
+        addOptional(h, f.bold);
+        addOptional(h, f.italic);
+        addOptional(h, f.underline);
+        addOptional(h, f.align);
+        addOptional(h, f.leftMargin);
+        addOptional(h, f.rightMargin);
+        addOptional(h, f.indent);
+        addOptional(h, f.blockIndent);
+        addOptional(h, f.leading);
+        addOptional(h, f.bullet);
+        addOptional(h, f.tabStops);
+        addOptional(h, f.kerning);
+        addOptional(h, f.letterSpacing);
+        addOptional(h, f.url);
+    }
+    h.add(std::uint64_t(field.runs.size()));
+    h.add(std::uint64_t(field.swfVersion)).add(std::uint64_t(field.html)).add(std::uint64_t(field.background));
+    h.add(std::uint64_t(field.backgroundColor)).add(std::uint64_t(field.border)).add(std::uint64_t(field.borderColor));
+    h.add(std::uint64_t(field.wordWrap)).add(std::uint64_t(field.multiline)).add(std::uint64_t(field.autoSize));
+    h.add(std::uint64_t(field.password)).add(std::uint64_t(field.embedFonts)).add(std::uint64_t(field.condenseWhite));
+    addString(h, field.antiAliasType);
+    addString(h, field.gridFitType);
+    h.add(field.sharpness).add(field.thickness);
+    addOptional(h, field.fontId);
+    h.add(std::uint64_t(field.selectionBegin)).add(std::uint64_t(field.selectionEnd));
+    h.add(std::uint64_t(std::int64_t(field.scroll))).add(std::uint64_t(std::int64_t(field.hscroll)));
+    h.add(std::uint64_t(std::int64_t(field.bounds.xMin.get()))).add(std::uint64_t(std::int64_t(field.bounds.xMax.get())));
+    h.add(std::uint64_t(std::int64_t(field.bounds.yMin.get()))).add(std::uint64_t(std::int64_t(field.bounds.yMax.get())));
+    return h.value();
+}
+
+} // namespace
+
 struct StageRenderer::Frame {
     QImage& target;
     QPainter painter;
@@ -46,7 +127,8 @@ struct StageRenderer::Frame {
     void applyClip();
 };
 
-StageRenderer::StageRenderer(const std::vector<swf::Tag>& tags)
+StageRenderer::StageRenderer(const std::vector<swf::Tag>& tags, std::shared_ptr<RasterCache> pictures)
+    : m_pictures(std::move(pictures))
 {
     for (const swf::Tag& tag : tags)
         m_cache.addDefinition(tag);
@@ -133,52 +215,85 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
     if (nesting > movie::kMaxNesting)
         return;
     ActiveCache active(m_active, clip.dictionary ? &cacheFor(*clip.dictionary) : nullptr);
-    if (clip.drawing)
-        paintDrawing(frame.painter, *clip.drawing, m_active->bitmaps(), toDevice, color, frame.wholeClip);
+    if (clip.drawing && !clip.drawing->empty()) {
+        const movie::Drawing& drawing = *clip.drawing;
+        const ShapeGeometry& geometry = drawingGeometry(drawing);
+        // The geometry is made anew when the drawing changes; the picture
+        // holds it, so that its address names this drawing alone.
+        const std::shared_ptr<const void> built = drawing.renderData();
+        const auto bounds = [&](const QTransform& t) { return std::optional<QRect>(shapeDeviceBounds(geometry, t)); };
+        const auto paint = [&](Frame& layer, const QTransform& t) {
+            paintDrawing(layer.painter, drawing, m_active->bitmaps(), t, color, layer.wholeClip);
+        };
+        if (!drawPicture(frame, Hasher().add(built.get()).add(m_active).value(), built, toDevice, color, bounds,
+                         paint))
+            paint(frame, toDevice);
+    }
     std::vector<ActiveMask> masks;
+    // The areas of the masks in effect stay applied from one object to the
+    // next under the same masks: applying them rasterises every area anew.
+    const std::size_t outer = frame.masks.size();
+    bool applied = false;
+    auto release = [&] {
+        if (!applied)
+            return;
+        frame.masks.resize(outer);
+        frame.applyClip();
+        applied = false;
+    };
     for (const auto& [depth, object] : clip.objects) {
         // A mask ends at its clip depth; masks can overlap, so look at every one.
-        std::erase_if(masks, [depth = depth](const ActiveMask& m) { return m.clipDepth < depth; });
+        if (std::erase_if(masks, [depth = depth](const ActiveMask& m) { return m.clipDepth < depth; }) > 0)
+            release();
         if (object.clipDepth > 0) {
             // A mask inside another mask's range only shows through that mask too:
             // the areas in effect here go with it.
             ActiveMask mask{object.clipDepth, {}};
-            for (const ActiveMask& outer : masks)
-                mask.areas.insert(mask.areas.end(), outer.areas.begin(), outer.areas.end());
+            for (const ActiveMask& outerMask : masks)
+                mask.areas.insert(mask.areas.end(), outerMask.areas.begin(), outerMask.areas.end());
             const QTransform objectToDevice = toQTransform(object.matrix) * toDevice;
-            mask.areas.push_back(maskArea(object, objectToDevice, nesting));
+            mask.areas.push_back(keptMaskArea(object, objectToDevice, nesting));
             masks.push_back(std::move(mask));
+            release();
             continue;
         }
         // A clip another uses as its mask (setMask) is not drawn.
-        if (object.isScriptMask)
+        if (object.isScriptMask || !object.visible)
             continue;
         const auto scriptMask = object.maskId ? m_scriptMasks.find(object.maskId) : m_scriptMasks.end();
         const bool scriptMasked = scriptMask != m_scriptMasks.end();
-        if ((masks.empty() && !scriptMasked) || !object.visible) {
+        // A script mask is the object's own.
+        if (scriptMasked || masks.empty())
+            release();
+        if (masks.empty() && !scriptMasked) {
             drawObject(frame, object, toDevice, color, nesting);
             continue;
         }
-        const size_t outer = frame.masks.size();
-        bool hidden = false;
-        if (scriptMasked) {
-            QPainterPath area = maskArea(*scriptMask->second.object, scriptMask->second.toDevice, nesting);
-            hidden = area.isEmpty();
-            frame.masks.push_back(std::move(area));
-        }
-        for (const ActiveMask& mask : masks) {
-            for (const QPainterPath& area : mask.areas) {
-                hidden = hidden || area.isEmpty();
-                frame.masks.push_back(area);
+        if (!applied) {
+            bool hidden = false;
+            if (scriptMasked) {
+                QPainterPath area = keptMaskArea(*scriptMask->second.object, scriptMask->second.toDevice, nesting);
+                hidden = area.isEmpty();
+                frame.masks.push_back(std::move(area));
             }
-        }
-        if (!hidden) {
+            for (const ActiveMask& mask : masks) {
+                for (const QPainterPath& area : mask.areas) {
+                    hidden = hidden || area.isEmpty();
+                    frame.masks.push_back(area);
+                }
+            }
+            if (hidden) {
+                frame.masks.resize(outer);
+                continue;
+            }
             frame.applyClip();
-            drawObject(frame, object, toDevice, color, nesting);
+            applied = true;
         }
-        frame.masks.resize(outer);
-        frame.applyClip();
+        drawObject(frame, object, toDevice, color, nesting);
+        if (scriptMasked)
+            release();
     }
+    release();
 }
 
 void StageRenderer::drawObject(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
@@ -216,6 +331,19 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
         if (bounds && !bounds->intersects(frame.area))
             return;
     }
+    if (character.kind == movie::Character::Kind::Sprite || character.kind == movie::Character::Kind::Button) {
+        if (object.clip)
+            drawClip(frame, *object.clip, toDevice, color, nesting + 1);
+        return;
+    }
+    if (!drawPicture(frame, object, toDevice, color))
+        paintCharacter(frame, object, toDevice, color);
+}
+
+void StageRenderer::paintCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                                   const swf::ColorTransform& color)
+{
+    const movie::Character& character = *object.character;
     QPainter& painter = frame.painter;
     switch (character.kind) {
     case movie::Character::Kind::Shape:
@@ -237,10 +365,92 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
         break;
     case movie::Character::Kind::Sprite:
     case movie::Character::Kind::Button:
-        if (object.clip)
-            drawClip(frame, *object.clip, toDevice, color, nesting + 1);
         break;
     }
+}
+
+bool StageRenderer::drawPicture(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                                const swf::ColorTransform& color)
+{
+    Hasher h;
+    h.add(object.character).add(std::uint64_t(object.ratio));
+    if (object.character->kind == movie::Character::Kind::EditText && object.text)
+        h.add(fieldSignature(*object.text));
+    return drawPicture(
+        frame, h.value(), {}, toDevice, color, [&](const QTransform& t) { return characterBounds(object, t); },
+        [&](Frame& layer, const QTransform& t) { paintCharacter(layer, object, t, color); });
+}
+
+bool StageRenderer::drawPicture(Frame& frame, std::uint64_t content, std::shared_ptr<const void> keep,
+                                const QTransform& toDevice, const swf::ColorTransform& color,
+                                const std::function<std::optional<QRect>(const QTransform&)>& boundsAt,
+                                const std::function<void(Frame&, const QTransform&)>& paint)
+{
+    if (!m_pictures)
+        return false;
+    // Far enough out to hold any picture's place, near enough for int arithmetic.
+    constexpr double kReach = 1 << 24;
+    const double wholeX = std::floor(toDevice.dx());
+    const double wholeY = std::floor(toDevice.dy());
+    if (!(std::abs(wholeX) < kReach && std::abs(wholeY) < kReach))
+        return false;
+    // The drawing at its place within a pixel: moved by whole pixels, it
+    // draws the same picture further along.
+    const QPoint origin{int(wholeX), int(wholeY)};
+    const QTransform phase(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), toDevice.dx() - wholeX,
+                           toDevice.dy() - wholeY);
+    const std::optional<QRect> bounds = boundsAt(phase);
+    if (!bounds)
+        return false;
+    // Under a mask, a character wholly inside its area draws as without it; the
+    // antialiased edge of a mask scales each fill and stroke of a character
+    // across it on its own, where a picture would be scaled as one.
+    if (!frame.masks.empty()) {
+        const QRectF inside(bounds->translated(origin));
+        for (const QPainterPath& mask : frame.masks) {
+            if (!inside.intersects(mask.boundingRect()))
+                return true; // wholly outside: nothing shows
+        }
+        for (const QPainterPath& mask : frame.masks) {
+            if (!mask.contains(inside))
+                return false;
+        }
+    }
+    // Only what the picture's clip can show of a character larger than it.
+    const QRect visible = *bounds & frame.baseClip.toAlignedRect().translated(-origin);
+    if (visible.isEmpty())
+        return true;
+    if (qint64(visible.width()) * visible.height() > kMaxRasterPixels)
+        return false;
+
+    Hasher h(content);
+    addColor(addTransform(h, phase), color);
+    h.add(std::uint64_t(std::int64_t(visible.x()))).add(std::uint64_t(std::int64_t(visible.y())));
+    h.add(std::uint64_t(std::int64_t(visible.width()))).add(std::uint64_t(std::int64_t(visible.height())));
+    const std::uint64_t key = h.value();
+
+    std::shared_ptr<const RasterCache::Picture> picture = m_pictures->find(key);
+    if (!picture) {
+        auto made = std::make_shared<RasterCache::Picture>();
+        made->image = QImage(visible.size(), QImage::Format_ARGB32_Premultiplied);
+        if (made->image.isNull())
+            return false;
+        made->image.fill(Qt::transparent);
+        made->offset = visible.topLeft();
+        made->keep = std::move(keep);
+        {
+            Frame layer{made->image, {}, QRectF(made->image.rect()), {}, QRect(), {}};
+            layer.open();
+            paint(layer, phase * QTransform::fromTranslate(-visible.x(), -visible.y()));
+        }
+        // Drawn once, it is drawn through its picture all the same, so that
+        // every drawing of it gives the same pixels; kept once it comes back.
+        if (m_pictures->wanted(key))
+            m_pictures->insert(key, made);
+        picture = std::move(made);
+    }
+    frame.painter.drawImage(origin + picture->offset, picture->image);
+    return true;
 }
 
 QPainterPath StageRenderer::maskArea(const movie::DisplayObject& object, const QTransform& toDevice, int nesting)
@@ -325,86 +535,6 @@ std::optional<QRect> StageRenderer::characterBounds(const movie::DisplayObject& 
     return std::nullopt;
 }
 
-namespace {
-
-Hasher& addTransform(Hasher& h, const QTransform& t)
-{
-    return h.add(t.m11()).add(t.m12()).add(t.m13()).add(t.m21()).add(t.m22()).add(t.m23()).add(t.m31()).add(t.m32())
-        .add(t.m33());
-}
-
-Hasher& addColor(Hasher& h, const swf::ColorTransform& c)
-{
-    return h.add(c.rMult).add(c.gMult).add(c.bMult).add(c.aMult).add(c.rAdd).add(c.gAdd).add(c.bAdd).add(c.aAdd);
-}
-
-Hasher& addString(Hasher& h, const std::string& text)
-{
-    return h.add(std::uint64_t(text.size())).bytes(text.data(), text.size());
-}
-
-template <typename T>
-Hasher& addOptional(Hasher& h, const std::optional<T>& value)
-{
-    h.add(std::uint64_t(value.has_value()));
-    if (!value)
-        return h;
-    if constexpr (std::is_same_v<T, std::string>)
-        return addString(h, *value);
-    else if constexpr (std::is_same_v<T, std::vector<double>>) {
-        for (const double d : *value)
-            h.add(d);
-        return h.add(std::uint64_t(value->size()));
-    } else if constexpr (std::is_floating_point_v<T>)
-        return h.add(double(*value));
-    else
-        return h.add(std::uint64_t(*value));
-}
-
-// Everything of a text field that its layout and painting read.
-std::uint64_t fieldSignature(const text::TextFieldState& field)
-{
-    Hasher h;
-    h.add(std::uint64_t(field.text.size())).bytes(field.text.data(), field.text.size() * sizeof(char32_t));
-    for (const text::FormatRun& run : field.runs) {
-        const text::TextFieldFormat& f = run.format;
-        h.add(std::uint64_t(run.length));
-        addOptional(h, f.font);
-        addOptional(h, f.size);
-        addOptional(h, f.color);
-        addOptional(h, f.bold);
-        addOptional(h, f.italic);
-        addOptional(h, f.underline);
-        addOptional(h, f.align);
-        addOptional(h, f.leftMargin);
-        addOptional(h, f.rightMargin);
-        addOptional(h, f.indent);
-        addOptional(h, f.blockIndent);
-        addOptional(h, f.leading);
-        addOptional(h, f.bullet);
-        addOptional(h, f.tabStops);
-        addOptional(h, f.kerning);
-        addOptional(h, f.letterSpacing);
-        addOptional(h, f.url);
-    }
-    h.add(std::uint64_t(field.runs.size()));
-    h.add(std::uint64_t(field.swfVersion)).add(std::uint64_t(field.html)).add(std::uint64_t(field.background));
-    h.add(std::uint64_t(field.backgroundColor)).add(std::uint64_t(field.border)).add(std::uint64_t(field.borderColor));
-    h.add(std::uint64_t(field.wordWrap)).add(std::uint64_t(field.multiline)).add(std::uint64_t(field.autoSize));
-    h.add(std::uint64_t(field.password)).add(std::uint64_t(field.embedFonts)).add(std::uint64_t(field.condenseWhite));
-    addString(h, field.antiAliasType);
-    addString(h, field.gridFitType);
-    h.add(field.sharpness).add(field.thickness);
-    addOptional(h, field.fontId);
-    h.add(std::uint64_t(field.selectionBegin)).add(std::uint64_t(field.selectionEnd));
-    h.add(std::uint64_t(std::int64_t(field.scroll))).add(std::uint64_t(std::int64_t(field.hscroll)));
-    h.add(std::uint64_t(std::int64_t(field.bounds.xMin.get()))).add(std::uint64_t(std::int64_t(field.bounds.xMax.get())));
-    h.add(std::uint64_t(std::int64_t(field.bounds.yMin.get()))).add(std::uint64_t(std::int64_t(field.bounds.yMax.get())));
-    return h.value();
-}
-
-} // namespace
-
 bool StageRenderer::collect(std::vector<DrawItem>& items, const movie::ClipState& root,
                             const QTransform& stageToDevice, std::uint64_t rootKey)
 {
@@ -477,8 +607,27 @@ void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipS
     }
 }
 
+namespace {
+
+// Mask areas kept from frame to frame; past this many they are all made again.
+constexpr std::size_t kMaxKeptMaskAreas = 256;
+
+} // namespace
+
+QPainterPath StageRenderer::keptMaskArea(const movie::DisplayObject& object, const QTransform& toDevice, int nesting)
+{
+    KeptMaskArea kept;
+    const std::uint64_t signature = maskSignature(object, toDevice, nesting, &kept.drawings);
+    if (const auto found = m_maskAreas.find(signature); found != m_maskAreas.end())
+        return found->second.area;
+    if (m_maskAreas.size() >= kMaxKeptMaskAreas)
+        m_maskAreas.clear();
+    kept.area = maskArea(object, toDevice, nesting);
+    return m_maskAreas.emplace(signature, std::move(kept)).first->second.area;
+}
+
 std::uint64_t StageRenderer::maskSignature(const movie::DisplayObject& object, const QTransform& toDevice,
-                                           int nesting)
+                                           int nesting, std::vector<std::shared_ptr<const void>>* drawings)
 {
     Hasher h;
     if (!object.character || nesting > movie::kMaxNesting)
@@ -498,6 +647,8 @@ std::uint64_t StageRenderer::maskSignature(const movie::DisplayObject& object, c
             const movie::Drawing& drawing = *object.clip->drawing;
             drawingGeometry(drawing);
             h.add(drawing.renderData().get()).add(std::uint64_t(drawing.edgeCount()));
+            if (drawings)
+                drawings->push_back(drawing.renderData());
             if (const auto box = drawing.bounds()) {
                 h.add(std::uint64_t(std::int64_t(box->xMin.get()))).add(std::uint64_t(std::int64_t(box->xMax.get())));
                 h.add(std::uint64_t(std::int64_t(box->yMin.get()))).add(std::uint64_t(std::int64_t(box->yMax.get())));
@@ -507,7 +658,7 @@ std::uint64_t StageRenderer::maskSignature(const movie::DisplayObject& object, c
             if (child.clipDepth > 0 || !child.visible)
                 continue;
             h.add(std::uint64_t(std::int64_t(depth)));
-            h.add(maskSignature(child, toQTransform(child.matrix) * toDevice, nesting + 1));
+            h.add(maskSignature(child, toQTransform(child.matrix) * toDevice, nesting + 1, drawings));
         }
     }
     return h.value();

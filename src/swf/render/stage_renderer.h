@@ -9,10 +9,12 @@
 #include "swf/movie/display_list.h"
 #include "swf/render/character_cache.h"
 #include "swf/render/damage.h"
+#include "swf/render/raster_cache.h"
 
 #include <QImage>
 #include <QPainterPath>
 #include <QTransform>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -25,7 +27,10 @@ namespace swf::render {
 class StageRenderer {
 public:
     // Takes the movie's bitmaps, JPEG tables and fonts (sprites' tags included).
-    explicit StageRenderer(const std::vector<swf::Tag>& tags);
+    // With `pictures`, characters drawn again alike are copied from pictures
+    // kept there (renderers drawing parts of one picture may share them);
+    // without, everything is drawn from its shapes each time.
+    explicit StageRenderer(const std::vector<swf::Tag>& tags, std::shared_ptr<RasterCache> pictures = nullptr);
 
     // Draws `root` onto `target` (Format_ARGB32_Premultiplied, no painter active on
     // it), with `stageToDevice` mapping stage twips to the target's pixels; nothing
@@ -57,13 +62,32 @@ private:
                     const swf::ColorTransform& color, int nesting);
     void drawCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
                        const swf::ColorTransform& color, int nesting);
+    // Draws a character other than a sprite or button from its shapes.
+    void paintCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                        const swf::ColorTransform& color);
+    // Draws it from its kept picture, made now if it is asked for again;
+    // false when it is to be painted instead.
+    bool drawPicture(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                     const swf::ColorTransform& color);
+    // The same for anything `paint` draws at a transform, whose pixels are
+    // decided by `content` (and `keep`, held with the picture, keeps alive
+    // what `content` names by address), the transform and the colour.
+    bool drawPicture(Frame& frame, std::uint64_t content, std::shared_ptr<const void> keep, const QTransform& toDevice,
+                     const swf::ColorTransform& color,
+                     const std::function<std::optional<QRect>(const QTransform&)>& boundsAt,
+                     const std::function<void(Frame&, const QTransform&)>& paint);
     // The device pixels a character other than a sprite or button may touch;
     // null for sprites and buttons, whose children are looked at one by one.
     std::optional<QRect> characterBounds(const movie::DisplayObject& object, const QTransform& toDevice);
     void collectClip(std::vector<DrawItem>& items, const movie::ClipState& clip, const QTransform& toDevice,
                      const swf::ColorTransform& color, std::uint64_t path, std::uint64_t context, int nesting);
-    // Everything that decides the area maskArea() gives.
-    std::uint64_t maskSignature(const movie::DisplayObject& object, const QTransform& toDevice, int nesting);
+    // Everything that decides the area maskArea() gives; with `drawings`, the
+    // geometry of the script drawings it names by address is added there.
+    std::uint64_t maskSignature(const movie::DisplayObject& object, const QTransform& toDevice, int nesting,
+                                std::vector<std::shared_ptr<const void>>* drawings = nullptr);
+    // maskArea(), kept by its signature: uniting the areas of a clip's
+    // children costs far more than telling that nothing changed.
+    QPainterPath keptMaskArea(const movie::DisplayObject& object, const QTransform& toDevice, int nesting);
     // The area an object covers when it is used as a mask, in device pixels.
     QPainterPath maskArea(const movie::DisplayObject& object, const QTransform& toDevice, int nesting);
     // Finds the objects that scripts made masks of, with their place on the stage.
@@ -76,10 +100,16 @@ private:
     // The cache of the movie whose clip is being drawn: a movie loaded into
     // the tree has one of its own, made when it is first drawn.
     CharacterCache& cacheFor(const movie::CharacterDictionary& dictionary);
+    std::shared_ptr<RasterCache> m_pictures;
     CharacterCache m_cache;
     CharacterCache* m_active = &m_cache;
     std::unordered_map<const movie::CharacterDictionary*, std::unique_ptr<CharacterCache>> m_loaded;
     std::unordered_map<std::uint16_t, QPainterPath> m_outlines;
+    struct KeptMaskArea {
+        QPainterPath area;
+        std::vector<std::shared_ptr<const void>> drawings; // keep their addresses theirs
+    };
+    std::unordered_map<std::uint64_t, KeptMaskArea> m_maskAreas;
     std::unordered_map<std::uint32_t, ScriptMask> m_scriptMasks; // by display object id, this frame
     bool m_wholeOnly = false; // set by collect() on meeting a blend layer
 };
