@@ -91,11 +91,13 @@ private:
                 out = parent;
                 return true;
             }
-            if (named == "_root") {
+            // SWF 4 had no _root and no levels by name.
+            const bool pathNames = in.swfVersion() >= 5;
+            if (named == "_root" && pathNames) {
                 out = m_runtime.root(&self);
                 return true;
             }
-            if (const int level = script::levelNumber(named); level >= 0) {
+            if (const int level = pathNames ? script::levelNumber(named) : -1; level >= 0) {
                 out = m_runtime.level(level);
                 return true;
             }

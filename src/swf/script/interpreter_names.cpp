@@ -27,13 +27,20 @@ int levelNumber(const std::string& name)
 Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundIn)
 {
     const std::string n = f.version >= 7 ? name : asciiLower(name);
-    if (n == "this")
-        return f.thisByName ? Value(f.thisObject) : Value(f.target);
+    // SWF 4 knew none of these names: they are variables like any other.
+    const bool special = f.version >= 5;
+    if (n == "this" && special) {
+        if (f.thisByName)
+            return f.thisObject;
+        // A function that keeps `this` in a register has none by name: SWF 5
+        // finds nothing, later versions the timeline.
+        return f.version >= 6 ? Value(f.target) : Value();
+    }
     if (n == "_global" && f.version >= 6)
         return m_global;
-    if (n == "_root")
+    if (n == "_root" && special)
         return m_host.root(f.target);
-    if (const int level = levelNumber(n); level >= 0)
+    if (const int level = special ? levelNumber(n) : -1; level >= 0)
         return m_host.level(level);
     for (Scope* s = f.scope; s; s = s->parent) {
         Object* o = scopeObject(f, s);
