@@ -25,9 +25,9 @@ namespace fs = std::filesystem;
 namespace {
 
 // A movie of one DoAction a frame.
-Movie scripted(const std::vector<std::string>& frames)
+Movie scripted(const std::vector<std::string>& frames, std::uint8_t version = 7)
 {
-    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, version);
     for (const std::string& source : frames) {
         auto code = script::test::assemble(source);
         EXPECT_TRUE(code.ok()) << (code.ok() ? "" : code.error().message);
@@ -203,4 +203,35 @@ TEST(CourseFolder, AMovieOpenedInItsOwnPlaceReplacesTheOneThatAskedAndCommandsRe
     // beside it arrives when the frame is over.
     EXPECT_EQ(log, "fullscreen true\nexec calc\nnext\n");
     EXPECT_EQ((*player)->frameCount(), 4);
+}
+
+TEST(CourseFolder, ALevelsNameYieldsToATimelineVariableButNotToAGlobalOne)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    const std::string traceLevel = "push \"_level0\"\nGetVariable\nTrace\n";
+    save(scripted({"push \"_level0\", \"shadow\"\nSetVariable\n" + traceLevel + "push \"_level0\"\nDelete2\nPop\n"
+                   + traceLevel + "push \"_global\"\nGetVariable\npush \"_level0\", \"global\"\nSetMember\n" + traceLevel
+                   + "push \"this\"\nGetVariable\npush \"_level0\", \"member\"\nSetMember\n" + traceLevel}),
+         dir / "menu.swf");
+
+    EXPECT_EQ(play(dir / "menu.swf", 0), "shadow\n_level0\n_level0\nmember\n");
+}
+
+TEST(CourseFolder, AnyClipLocksItsRootFromSwf7On)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    // a holds b; a locks its root; b's _root is then a, and b itself once it locks too.
+    const std::string source = "push 0, \"a\", 2, \"_root\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n"
+                               "push 1, \"b\", 2, \"a\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n"
+                               "push \"a\"\nGetVariable\npush \"_lockroot\", true\nSetMember\n"
+                               "push \"a\"\nGetVariable\npush \"b\"\nGetMember\npush \"_root\"\nGetMember\nTrace\n"
+                               "push \"a\"\nGetVariable\npush \"b\"\nGetMember\npush \"_lockroot\", true\nSetMember\n"
+                               "push \"a\"\nGetVariable\npush \"b\"\nGetMember\npush \"_root\"\nGetMember\nTrace\n";
+    save(scripted({source}, 7), dir / "seven.swf");
+    save(scripted({source}, 6), dir / "six.swf");
+
+    EXPECT_EQ(play(dir / "seven.swf", 0), "_level0.a\n_level0.a.b\n");
+    EXPECT_EQ(play(dir / "six.swf", 0), "_level0\n_level0\n");
 }

@@ -95,7 +95,8 @@ private:
                 out = m_runtime.root(&self);
                 return true;
             }
-            if (const int level = script::levelNumber(named); level >= 0) {
+            // A variable of a level's name on the clip hides the level.
+            if (const int level = script::levelNumber(named); level >= 0 && !self.findOwn(name)) {
                 out = m_runtime.level(level);
                 return true;
             }

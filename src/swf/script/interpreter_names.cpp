@@ -33,16 +33,23 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
         return m_global;
     if (n == "_root")
         return m_host.root(f.target);
-    if (const int level = levelNumber(n); level >= 0)
-        return m_host.level(level);
+    // A level's name is hidden by a variable of that name on a timeline or
+    // in a function, not by a global one.
+    const int level = levelNumber(n);
     for (Scope* s = f.scope; s; s = s->parent) {
         Object* o = scopeObject(f, s);
+        if (level >= 0 && o == m_global)
+            break;
         if (o && hasProperty(o, name)) {
             if (foundIn)
                 *foundIn = o;
             return getMember(o, name);
         }
     }
+    if (foundIn)
+        *foundIn = nullptr;
+    if (level >= 0)
+        return m_host.level(level);
     if (n == "_parent" && f.target)
         return m_host.parent(f.target);
     if (foundIn)
