@@ -281,6 +281,33 @@ TEST(LoadVars, DecodeSetsVariablesAndToStringEncodesThem)
     EXPECT_EQ(str(m, m.vm->callMethod(out, "toString", {})), "name=a%20b%26c");
 }
 
+TEST(LoadVars, RequestHeadersCollectAsPairsOfStringsOnly)
+{
+    for (const char* cls : {"LoadVars", "XML"}) {
+        Machine m(7);
+        Value o = m.vm->construct(global(m, cls), {});
+        const auto headers = [&] { return str(m, m.vm->getMember(o, "_customHeaders")); };
+        m.vm->callMethod(o, "addRequestHeader", {Value("Key")});
+        m.vm->callMethod(o, "addRequestHeader", {Value("Key"), Value(1)});
+        EXPECT_EQ(headers(), "undefined") << cls;
+        m.vm->callMethod(o, "addRequestHeader", {Value("A"), Value("1"), Value("B"), Value("2")});
+        EXPECT_EQ(headers(), "A,1") << cls;
+        Value list = m.vm->newArray({Value("B"), Value("2"), Value("C"), Value(3), Value("D")});
+        m.vm->callMethod(o, "addRequestHeader", {list});
+        EXPECT_EQ(headers(), "A,1,B,2") << cls;
+        EXPECT_FALSE(m.vm->deleteMember(o.asObject(), "_customHeaders")) << cls;
+        // What the movie put there instead is pushed to, if it can be.
+        m.vm->setMember(o, "_customHeaders", Value("text"));
+        m.vm->callMethod(o, "addRequestHeader", {Value("E"), Value("5")});
+        EXPECT_EQ(headers(), "text") << cls;
+    }
+    // A SWF 5 movie never sees the list.
+    Machine old(5);
+    Value xml = old.vm->construct(global(old, "XML"), {});
+    old.vm->callMethod(xml, "addRequestHeader", {Value("A"), Value("1")});
+    EXPECT_TRUE(old.vm->getMember(xml, "_customHeaders").isUndefined());
+}
+
 TEST(SystemClasses, CapabilitiesDescribeAStandaloneLinuxPlayer)
 {
     Machine m(8);

@@ -84,7 +84,7 @@ void installLoadVars(Interpreter& in)
             return false;
         return startLoad(in, target, in.toString(args[0]));
     });
-    scriptMethod(in, proto, "addRequestHeader", nothing());
+    scriptMethod(in, proto, "addRequestHeader", addRequestHeader);
     scriptMethod(in, proto, "getBytesLoaded", [](Interpreter& in, Object* self, const Args&) -> Value {
         return in.getMember(self, "_bytesLoaded");
     });

@@ -634,7 +634,7 @@ void installXml(Interpreter& in)
             return false;
         return startLoad(in, target, in.toString(args[0]));
     }, 0);
-    scriptMethod(in, xmlProto, "addRequestHeader", nothing(), 0);
+    scriptMethod(in, xmlProto, "addRequestHeader", addRequestHeader, 0);
     scriptMethod(in, xmlProto, "getBytesLoaded", [](Interpreter& in, Object* self, const Args&) -> Value {
         return in.getMember(self, "_bytesLoaded");
     }, 0);
