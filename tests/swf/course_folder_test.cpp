@@ -235,3 +235,18 @@ TEST(CourseFolder, AnyClipLocksItsRootFromSwf7On)
     EXPECT_EQ(play(dir / "seven.swf", 0), "_level0.a\n_level0.a.b\n");
     EXPECT_EQ(play(dir / "six.swf", 0), "_level0\n_level0\n");
 }
+
+TEST(CourseFolder, ALoaderHandlerThatQuitsLetsTheNextFramePlay)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    save(scripted({"function onLoadError target code\npush \"error\"\nTrace\ngeturl \"fscommand:quit\" \"\"\nend\n"
+                   "push \"mcl\", 0, \"MovieClipLoader\"\nNewObject\nSetVariable\n"
+                   "push \"_root\"\nGetVariable\npush 1, \"mcl\"\nGetVariable\npush \"addListener\"\nCallMethod\nPop\n"
+                   + kMakeHolder
+                   + "push \"holder\", \"missing.swf\", 2, \"mcl\"\nGetVariable\npush \"loadClip\"\nCallMethod\nPop",
+                   "push \"frame 2\"\nTrace", "push \"frame 3\"\nTrace", "push \"frame 4\"\nTrace"}),
+         dir / "menu.swf");
+
+    EXPECT_EQ(play(dir / "menu.swf", 3), "frame 2\nerror\nframe 3\n");
+}

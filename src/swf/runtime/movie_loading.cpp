@@ -14,6 +14,7 @@
 #include <QImageReader>
 
 #include <cmath>
+#include <utility>
 
 namespace swf::runtime {
 
@@ -147,9 +148,11 @@ void MovieRuntime::deliverLoads()
     for (auto& load : m_loads)
         (load->due ? loads : waiting).push_back(std::move(load));
     m_loads = std::move(waiting);
+    if (m_quitAfterFrame)
+        m_quit = true;
     for (auto& load : loads) {
         // A movie that quit hears of nothing more.
-        if (m_quit)
+        if (m_quit || m_quitAfterFrame)
             return;
         m_vm->beginFrame();
         deliver(*load);
@@ -199,9 +202,14 @@ void MovieRuntime::deliver(PendingLoad& load)
     // A clip that left the stage meanwhile loads nothing.
     if (load.clip && !inst)
         return;
+    // A loader hears how it went as the next frame begins: that frame plays
+    // in full even when a handler quits the movie.
     auto broadcast = [&](std::vector<Value> args) {
-        if (load.loader)
-            m_vm->callMethodFromHost(load.loader, "broadcastMessage", args);
+        if (!load.loader)
+            return;
+        m_vm->callMethodFromHost(load.loader, "broadcastMessage", args);
+        if (std::exchange(m_quit, false))
+            m_quitAfterFrame = true;
     };
     if (!file || !bytes || m_loadedMovies.size() >= kMaxLoadedMovies
         || m_loadedBytes + bytes->size() > kMaxLoadedBytes) {

@@ -445,6 +445,7 @@ private:
     std::string m_scaleMode = "showAll"; // Stage.scaleMode and Stage.align, as scripts set them
     std::string m_align;
     bool m_quit = false; // fscommand("quit"): the movie ended
+    bool m_quitAfterFrame = false; // a loader's handler quit: the next frame is the last
     double m_time = 0;
     std::mt19937 m_random;
 

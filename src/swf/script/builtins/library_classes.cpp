@@ -269,7 +269,7 @@ void installMovieClipLoader(Interpreter& in)
     defineLibraryClass(
         in, "MovieClipLoader",
         [](Interpreter& in, Object* self, const Args&) -> Value {
-            self->put("_listeners", in.newArray(), kHiddenPermanent);
+            self->put("_listeners", newListenerList(in), kHiddenPermanent);
             in.callMethod(self, "addListener", {self});
             return self;
         },
