@@ -250,3 +250,34 @@ TEST(CourseFolder, ALoaderHandlerThatQuitsLetsTheNextFramePlay)
 
     EXPECT_EQ(play(dir / "menu.swf", 3), "frame 2\nerror\nframe 3\n");
 }
+
+TEST(CourseFolder, ALoaderHearsOfLoadsIntoClipsThatWentOrWereUnloaded)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    const std::string handlers =
+        "function onLoadStart target\npush \"start \", \"target\"\nGetVariable\nAdd2\nTrace\nend\n"
+        "function onLoadError target code\npush \"error \", \"target\"\nGetVariable\nAdd2\npush \" \"\nAdd2\n"
+        "push \"code\"\nGetVariable\nAdd2\nTrace\nend\n"
+        "function onLoadInit target\npush \"init\"\nTrace\nend\n"
+        "push \"mcl\", 0, \"MovieClipLoader\"\nNewObject\nSetVariable\n"
+        "push \"_root\"\nGetVariable\npush 1, \"mcl\"\nGetVariable\npush \"addListener\"\nCallMethod\nPop\n";
+    const auto load = [](const std::string& clip) {
+        return "push \"" + clip + "\", \"chapter.swf\", 2, \"mcl\"\nGetVariable\npush \"loadClip\"\nCallMethod\nPop\n";
+    };
+    const std::string make = "push 1, \"gone\", 2, \"_root\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n"
+                             "push 2, \"kept\", 3, \"_root\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n";
+    save(scripted({handlers + make + load("gone") + load("kept")
+                       + "push \"gone\"\nGetVariable\nRemoveSprite\n"
+                         "push \"kept\", 1, \"mcl\"\nGetVariable\npush \"unloadClip\"\nCallMethod\nPop\n"
+                         // The progress is a bare record that inherits nothing.
+                         "push \"kept\", 1, \"mcl\"\nGetVariable\npush \"getProgress\"\nCallMethod\n"
+                         "push \"__proto__\"\nGetMember\nTypeOf\nTrace",
+                   "", "", ""}),
+         dir / "menu.swf");
+    save(scripted({"push \"chapter\"\nTrace"}), dir / "chapter.swf");
+
+    // The removed clip's load fails without a target; the unloaded clip's
+    // starts and goes no further.
+    EXPECT_EQ(play(dir / "menu.swf", 3), "undefined\nerror undefined URLNotFound\nstart _level0.kept\n");
+}

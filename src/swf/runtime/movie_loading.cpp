@@ -199,9 +199,6 @@ void MovieRuntime::deliver(PendingLoad& load)
         return;
     }
 
-    // A clip that left the stage meanwhile loads nothing.
-    if (load.clip && !inst)
-        return;
     // A loader hears how it went as the next frame begins: that frame plays
     // in full even when a handler quits the movie.
     auto broadcast = [&](std::vector<Value> args) {
@@ -211,6 +208,16 @@ void MovieRuntime::deliver(PendingLoad& load)
         if (std::exchange(m_quit, false))
             m_quitAfterFrame = true;
     };
+    // A clip that left the stage meanwhile loads nothing; its loader hears
+    // of an error without a target.
+    if (load.clip && !inst) {
+        broadcast({Value("onLoadError"), Value(), Value("URLNotFound"), Value(0)});
+        return;
+    }
+    if (load.cancelled && file && bytes) {
+        broadcast({Value("onLoadStart"), load.clip});
+        return;
+    }
     if (!file || !bytes || m_loadedMovies.size() >= kMaxLoadedMovies
         || m_loadedBytes + bytes->size() > kMaxLoadedBytes) {
         broadcast({Value("onLoadError"), load.clip ? Value(load.clip) : load.target, Value("URLNotFound"), Value(0)});
@@ -257,7 +264,7 @@ std::unique_ptr<LoadedMovie> MovieRuntime::readLoadedMovie(const std::filesystem
 {
     auto loaded = std::make_unique<LoadedMovie>();
     loaded->folder = file.parent_path();
-    loaded->url = fileUrl(file);
+    loaded->url = m_files.urlOf(file);
     std::optional<Movie> movie;
     if (isMovieFile(bytes)) {
         veskor::Result<Movie> read = readMovie(std::span<const std::uint8_t>(bytes.data(), bytes.size()));
@@ -380,6 +387,11 @@ void MovieRuntime::unloadMovie(Instance* inst)
 {
     if (!holdsMovies(inst))
         return;
+    // A movie on its way into the clip stops after it started.
+    for (auto& load : m_loads) {
+        if (load->kind == PendingLoad::Kind::Movie && load->clip && load->clip == inst->self)
+            load->cancelled = true;
+    }
     movie::DisplayObject& object = *inst->object;
     if (inst->isRoot && inst->level > 0) {
         removeChildren(m_runner, object);

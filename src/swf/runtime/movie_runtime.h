@@ -337,6 +337,8 @@ private:
         // Answered at the end of this frame. A MovieClipLoader's request waits
         // for the end of the next one.
         bool due = true;
+        // Movie: the clip was unloaded meanwhile; the loader hears only that it started.
+        bool cancelled = false;
     };
     void installHostObjects();
     // Movie loading (movie_loading.cpp).

@@ -308,6 +308,15 @@ TEST(LoadVars, RequestHeadersCollectAsPairsOfStringsOnly)
     EXPECT_TRUE(old.vm->getMember(xml, "_customHeaders").isUndefined());
 }
 
+TEST(LibraryClasses, ALoaderListsItselfInAnArrayThePlayerMade)
+{
+    Machine m(7);
+    Value loader = m.vm->construct(global(m, "MovieClipLoader"), {});
+    Value listeners = m.vm->getMember(loader, "_listeners");
+    EXPECT_EQ(m.vm->getMember(listeners, "0").asObject(), loader.asObject());
+    EXPECT_EQ(m.vm->getMember(listeners, "constructor").asObject(), global(m, "Array").asObject());
+}
+
 TEST(SystemClasses, CapabilitiesDescribeAStandaloneLinuxPlayer)
 {
     Machine m(8);

@@ -301,7 +301,8 @@ void installMovieClipLoader(Interpreter& in)
         double total = 0;
         if (args.empty() || !in.host().loadProgress(args[0], loaded, total))
             return Value();
-        Object* progress = in.newObject();
+        // A bare record: it inherits nothing, not even from Object.
+        Object* progress = in.newObject(nullptr);
         in.setMember(progress, "bytesLoaded", loaded);
         in.setMember(progress, "bytesTotal", total);
         return progress;
