@@ -281,3 +281,15 @@ TEST(CourseFolder, ALoaderHearsOfLoadsIntoClipsThatWentOrWereUnloaded)
     // starts and goes no further.
     EXPECT_EQ(play(dir / "menu.swf", 3), "undefined\nerror undefined URLNotFound\nstart _level0.kept\n");
 }
+
+TEST(CourseFolder, OnlyTheMovieOnLevelZeroMayQuit)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    save(scripted({"geturl \"chapter.swf\" \"_level1\"", "push \"menu goes on\"\nTrace",
+                   "geturl \"fscommand:quit\" \"\"", "push \"menu ended\"\nTrace"}),
+         dir / "menu.swf");
+    save(scripted({"push \"chapter quits\"\nTrace\ngeturl \"fscommand:quit\" \"\"\nStop"}), dir / "chapter.swf");
+
+    EXPECT_EQ(play(dir / "menu.swf", 3), "chapter quits\nmenu goes on\n");
+}

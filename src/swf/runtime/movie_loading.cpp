@@ -326,6 +326,13 @@ bool MovieRuntime::holdsMovies(const Instance* inst) const
     return inst->isRoot || (character && character->kind == movie::Character::Kind::Sprite);
 }
 
+Instance* MovieRuntime::topOf(Instance* inst) const
+{
+    while (inst && inst->parent)
+        inst = inst->parent;
+    return inst;
+}
+
 Instance* MovieRuntime::levelRoot(int number) const
 {
     if (number == 0)
@@ -522,8 +529,14 @@ void MovieRuntime::getUrl(Object* clip, const std::string& url, const std::strin
         // fscommand("quit") ends the movie after this frame; the program
         // hears of the others.
         const std::string command = url.substr(10);
-        if (lowerAscii(command) == "quit")
+        if (lowerAscii(command) == "quit") {
+            // Only the movie on _level0 may end the show; one on a level
+            // above it asks in vain.
+            const Instance* top = topOf(instanceOf(clip));
+            if (top && top->isRoot && top->level > 0)
+                return;
             m_quit = true;
+        }
         if (commandSink)
             commandSink(command, window);
         return;

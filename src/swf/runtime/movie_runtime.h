@@ -352,6 +352,7 @@ private:
     Instance* levelRoot(int number) const;
     // Whether a movie can be loaded into `inst`: a clip or a level, not a button or a text field.
     bool holdsMovies(const Instance* inst) const;
+    // The root of the level `inst` is on.
     Instance* topOf(Instance* inst) const;
     std::filesystem::path folderOf(script::Object* clip) const;
     const TimelineScripts* scriptsFor(const Instance* inst) const;
