@@ -4,6 +4,7 @@
 // movies that arrive show their first frames once all are in, and their
 // loaders hear onLoadInit after those frames' scripts.
 
+#include "swf/format/imports.h"
 #include "swf/format/movie_builder.h"
 #include "swf/format/reader.h"
 #include "swf/runtime/movie_runtime.h"
@@ -268,8 +269,12 @@ std::unique_ptr<LoadedMovie> MovieRuntime::readLoadedMovie(const std::filesystem
     std::optional<Movie> movie;
     if (isMovieFile(bytes)) {
         veskor::Result<Movie> read = readMovie(std::span<const std::uint8_t>(bytes.data(), bytes.size()));
-        if (read.ok())
+        if (read.ok()) {
             movie = std::move(read).value();
+            // What it borrows from library movies comes from the opened movie's folder too.
+            if (!m_files.folder().empty())
+                inlineImportsWithin(*movie, file.parent_path(), m_files.folder());
+        }
     } else {
         movie = pictureMovie(bytes, m_movie.header.version);
         loaded->picture = movie.has_value();
