@@ -234,6 +234,14 @@ TEST(CourseFolder, AnyClipLocksItsRootFromSwf7On)
 
     EXPECT_EQ(play(dir / "seven.swf", 0), "_level0.a\n_level0.a.b\n");
     EXPECT_EQ(play(dir / "six.swf", 0), "_level0\n_level0\n");
+
+    // Inside with (clip): _lockroot is the clip's, false until set, and _root is the clip's root.
+    save(scripted({"push 0, \"a\", 2, \"_root\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n"
+                   "push \"a\"\nGetVariable\nwith\npush \"_lockroot\"\nGetVariable\nTrace\n"
+                   "push \"_lockroot\", true\nSetVariable\npush \"_root\"\nGetVariable\nTrace\nendwith\n"
+                   "push \"_root\"\nGetVariable\nTrace"}),
+         dir / "with.swf");
+    EXPECT_EQ(play(dir / "with.swf", 0), "false\n_level0.a\n_level0\n");
 }
 
 TEST(CourseFolder, ALoaderHandlerThatQuitsLetsTheNextFramePlay)

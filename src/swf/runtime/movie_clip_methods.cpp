@@ -95,6 +95,11 @@ private:
                 out = m_runtime.root(&self);
                 return true;
             }
+            // From SWF 7 on every clip has _lockroot, false until set.
+            if (named == "_lockroot" && in.swfVersion() >= 7 && !self.findOwn(name)) {
+                out = false;
+                return true;
+            }
             // A variable of a level's name on the clip hides the level.
             if (const int level = script::levelNumber(named); level >= 0 && !self.findOwn(name)) {
                 out = m_runtime.level(level);

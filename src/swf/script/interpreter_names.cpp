@@ -31,8 +31,16 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
         return f.thisByName ? Value(f.thisObject) : Value(f.target);
     if (n == "_global" && f.version >= 6)
         return m_global;
-    if (n == "_root")
+    if (n == "_root") {
+        // The innermost clip of the scope chain (one a with block names, or
+        // the timeline) answers: its _root may be locked.
+        for (Scope* s = f.scope; s; s = s->parent) {
+            Object* o = scopeObject(f, s);
+            if (o && o->objectClass() == ObjectClass::Clip)
+                return m_host.root(o);
+        }
         return m_host.root(f.target);
+    }
     // A level's name is hidden by a variable of that name on a timeline or
     // in a function, not by a global one.
     const int level = levelNumber(n);
