@@ -279,6 +279,13 @@ TEST(LoadVars, DecodeSetsVariablesAndToStringEncodesThem)
     Value out = m.vm->construct(global(m, "LoadVars"), {});
     m.vm->setMember(out, "name", Value("a b&c"));
     EXPECT_EQ(str(m, m.vm->callMethod(out, "toString", {})), "name=a%20b%26c");
+    // A function among the variables is written as the text it converts to.
+    m.vm->setMember(out, "f", m.vm->getMember(global(m, "Object"), "prototype").asObject()->findOwn("toString")->value);
+    EXPECT_EQ(str(m, m.vm->callMethod(out, "toString", {})), "f=%5Btype%20Function%5D&name=a%20b%26c");
+    // A load begins with nothing known of the size.
+    m.vm->callMethod(out, "load", {Value("vars.txt")});
+    EXPECT_TRUE(out.asObject()->findOwn("_bytesTotal"));
+    EXPECT_EQ(str(m, m.vm->getMember(out, "_bytesLoaded")), "0");
 }
 
 TEST(LoadVars, RequestHeadersCollectAsPairsOfStringsOnly)

@@ -57,6 +57,14 @@ std::string decodeLoadedText(Interpreter& in, const std::string& bytes)
     return text;
 }
 
+bool startLoad(Interpreter& in, Object* target, const std::string& url)
+{
+    in.setMember(target, "loaded", false);
+    in.setMember(target, "_bytesLoaded", 0);
+    in.setMember(target, "_bytesTotal", Value());
+    return loadTextInto(in, url, target);
+}
+
 Value addRequestHeader(Interpreter& in, Object* self, const std::vector<Value>& args)
 {
     if (!self || args.empty())

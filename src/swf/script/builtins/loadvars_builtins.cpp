@@ -32,14 +32,6 @@ std::string formDecode(const std::string& s)
 
 std::string formEncode(const std::string& s) { return percentEncode(s); }
 
-// A load begins: nothing has arrived yet.
-bool startLoad(Interpreter& in, Object* target, const std::string& url)
-{
-    in.setMember(target, "loaded", false);
-    in.setMember(target, "_bytesLoaded", 0);
-    return loadTextInto(in, url, target);
-}
-
 } // namespace
 
 // Pairs without a name are skipped.
@@ -109,8 +101,6 @@ void installLoadVars(Interpreter& in)
         std::string out;
         for (const std::string& name : in.enumerableNames(self)) {
             Value v = in.getMember(self, name);
-            if (v.isObject() && v.asObject()->isFunction())
-                continue;
             if (!out.empty())
                 out += '&';
             out += formEncode(name) + "=" + formEncode(in.toString(v));

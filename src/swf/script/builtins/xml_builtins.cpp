@@ -567,14 +567,6 @@ void installDocumentFields(Interpreter& in, Object* proto)
     }
 }
 
-// A load begins: nothing has arrived yet. The answer reaches onData on a later frame.
-bool startLoad(Interpreter& in, Object* target, const std::string& url)
-{
-    in.setMember(target, "loaded", false);
-    in.setMember(target, "_bytesLoaded", 0);
-    return loadTextInto(in, url, target);
-}
-
 } // namespace
 
 void installXml(Interpreter& in)
