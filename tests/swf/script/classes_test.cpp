@@ -282,6 +282,11 @@ TEST(LoadVars, DecodeSetsVariablesAndToStringEncodesThem)
     // A function among the variables is written as the text it converts to.
     m.vm->setMember(out, "f", m.vm->getMember(global(m, "Object"), "prototype").asObject()->findOwn("toString")->value);
     EXPECT_EQ(str(m, m.vm->callMethod(out, "toString", {})), "f=%5Btype%20Function%5D&name=a%20b%26c");
+    // Both go through the global escape, whatever the movie made of it.
+    m.vm->setMember(m.vm->global(), "escape", global(m, "Number"));
+    Value plain = m.vm->construct(global(m, "LoadVars"), {});
+    m.vm->setMember(plain, "k", Value("v"));
+    EXPECT_EQ(str(m, m.vm->callMethod(plain, "toString", {})), "NaN=NaN");
     // A load begins with nothing known of the size.
     m.vm->callMethod(out, "load", {Value("vars.txt")});
     EXPECT_TRUE(out.asObject()->findOwn("_bytesTotal"));

@@ -30,7 +30,11 @@ std::string formDecode(const std::string& s)
     return out;
 }
 
-std::string formEncode(const std::string& s) { return percentEncode(s); }
+// Names and values are written through the global escape, whatever a movie made of it.
+std::string formEncode(Interpreter& in, const std::string& s)
+{
+    return in.toString(in.call(in.getMember(in.global(), "escape"), nullptr, {Value(s)}));
+}
 
 } // namespace
 
@@ -103,7 +107,7 @@ void installLoadVars(Interpreter& in)
             Value v = in.getMember(self, name);
             if (!out.empty())
                 out += '&';
-            out += formEncode(name) + "=" + formEncode(in.toString(v));
+            out += formEncode(in, name) + "=" + formEncode(in, in.toString(v));
         }
         return out;
     });
