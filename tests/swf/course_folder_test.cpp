@@ -216,6 +216,13 @@ TEST(CourseFolder, ALevelsNameYieldsToATimelineVariableButNotToAGlobalOne)
          dir / "menu.swf");
 
     EXPECT_EQ(play(dir / "menu.swf", 0), "shadow\n_level0\n_level0\nmember\n");
+
+    // The levels lie at the bottom of the depths.
+    const auto depthOf = [](const std::string& level) {
+        return "push 0, \"" + level + "\"\nGetVariable\npush \"getDepth\"\nCallMethod\nTrace\n";
+    };
+    save(scripted({"geturl \"menu.swf\" \"_level5\"\n" + depthOf("_level0"), depthOf("_level5") + "Stop"}), dir / "levels.swf");
+    EXPECT_EQ(play(dir / "levels.swf", 1), "-16384\nshadow\n_level0\n_level0\nmember\n-16379\n");
 }
 
 TEST(CourseFolder, AnyClipLocksItsRootFromSwf7On)

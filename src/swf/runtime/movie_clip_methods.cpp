@@ -18,6 +18,7 @@ using script::arg;
 
 namespace {
 
+constexpr int kLevelDepthOffset = -16384; // getDepth of _level0
 constexpr double kEmptyBounds = 6710886.35; // what the player reports for a clip that draws nothing
 
 // The members every stage object answers itself: the display properties
@@ -173,7 +174,12 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
                 return Value(double(-32769 - (leaving->depth - kScriptDepthOffset)));
         }
         Instance* i = inst(self);
-        return i && !i->isRoot ? Value(double(i->depth - kScriptDepthOffset)) : Value();
+        if (!i)
+            return Value();
+        // The levels lie at the bottom of the depths, _level0 at -16384.
+        if (i->isRoot)
+            return Value(double(i->level + kLevelDepthOffset));
+        return Value(double(i->depth - kScriptDepthOffset));
     });
     def("swapDepths", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
