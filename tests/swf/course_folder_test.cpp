@@ -25,9 +25,9 @@ namespace fs = std::filesystem;
 namespace {
 
 // A movie of one DoAction a frame.
-Movie scripted(const std::vector<std::string>& frames)
+Movie scripted(const std::vector<std::string>& frames, std::uint8_t version = 7)
 {
-    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, version);
     for (const std::string& source : frames) {
         auto code = script::test::assemble(source);
         EXPECT_TRUE(code.ok()) << (code.ok() ? "" : code.error().message);
@@ -203,4 +203,108 @@ TEST(CourseFolder, AMovieOpenedInItsOwnPlaceReplacesTheOneThatAskedAndCommandsRe
     // beside it arrives when the frame is over.
     EXPECT_EQ(log, "fullscreen true\nexec calc\nnext\n");
     EXPECT_EQ((*player)->frameCount(), 4);
+}
+
+TEST(CourseFolder, ALevelsNameYieldsToATimelineVariableButNotToAGlobalOne)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    const std::string traceLevel = "push \"_level0\"\nGetVariable\nTrace\n";
+    save(scripted({"push \"_level0\", \"shadow\"\nSetVariable\n" + traceLevel + "push \"_level0\"\nDelete2\nPop\n"
+                   + traceLevel + "push \"_global\"\nGetVariable\npush \"_level0\", \"global\"\nSetMember\n" + traceLevel
+                   + "push \"this\"\nGetVariable\npush \"_level0\", \"member\"\nSetMember\n" + traceLevel}),
+         dir / "menu.swf");
+
+    EXPECT_EQ(play(dir / "menu.swf", 0), "shadow\n_level0\n_level0\nmember\n");
+
+    // The levels lie at the bottom of the depths.
+    const auto depthOf = [](const std::string& level) {
+        return "push 0, \"" + level + "\"\nGetVariable\npush \"getDepth\"\nCallMethod\nTrace\n";
+    };
+    save(scripted({"geturl \"menu.swf\" \"_level5\"\n" + depthOf("_level0"), depthOf("_level5") + "Stop"}), dir / "levels.swf");
+    EXPECT_EQ(play(dir / "levels.swf", 1), "-16384\nshadow\n_level0\n_level0\nmember\n-16379\n");
+}
+
+TEST(CourseFolder, AnyClipLocksItsRootFromSwf7On)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    // a holds b; a locks its root; b's _root is then a, and b itself once it locks too.
+    const std::string source = "push 0, \"a\", 2, \"_root\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n"
+                               "push 1, \"b\", 2, \"a\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n"
+                               "push \"a\"\nGetVariable\npush \"_lockroot\", true\nSetMember\n"
+                               "push \"a\"\nGetVariable\npush \"b\"\nGetMember\npush \"_root\"\nGetMember\nTrace\n"
+                               "push \"a\"\nGetVariable\npush \"b\"\nGetMember\npush \"_lockroot\", true\nSetMember\n"
+                               "push \"a\"\nGetVariable\npush \"b\"\nGetMember\npush \"_root\"\nGetMember\nTrace\n";
+    save(scripted({source}, 7), dir / "seven.swf");
+    save(scripted({source}, 6), dir / "six.swf");
+
+    EXPECT_EQ(play(dir / "seven.swf", 0), "_level0.a\n_level0.a.b\n");
+    EXPECT_EQ(play(dir / "six.swf", 0), "_level0\n_level0\n");
+
+    // Inside with (clip): _lockroot is the clip's, false until set, and _root is the clip's root.
+    save(scripted({"push 0, \"a\", 2, \"_root\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n"
+                   "push \"a\"\nGetVariable\nwith\npush \"_lockroot\"\nGetVariable\nTrace\n"
+                   "push \"_lockroot\", true\nSetVariable\npush \"_root\"\nGetVariable\nTrace\nendwith\n"
+                   "push \"_root\"\nGetVariable\nTrace"}),
+         dir / "with.swf");
+    EXPECT_EQ(play(dir / "with.swf", 0), "false\n_level0.a\n_level0\n");
+}
+
+TEST(CourseFolder, ALoaderHandlerThatQuitsLetsTheNextFramePlay)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    save(scripted({"function onLoadError target code\npush \"error\"\nTrace\ngeturl \"fscommand:quit\" \"\"\nend\n"
+                   "push \"mcl\", 0, \"MovieClipLoader\"\nNewObject\nSetVariable\n"
+                   "push \"_root\"\nGetVariable\npush 1, \"mcl\"\nGetVariable\npush \"addListener\"\nCallMethod\nPop\n"
+                   + kMakeHolder
+                   + "push \"holder\", \"missing.swf\", 2, \"mcl\"\nGetVariable\npush \"loadClip\"\nCallMethod\nPop",
+                   "push \"frame 2\"\nTrace", "push \"frame 3\"\nTrace", "push \"frame 4\"\nTrace"}),
+         dir / "menu.swf");
+
+    EXPECT_EQ(play(dir / "menu.swf", 3), "frame 2\nerror\nframe 3\n");
+}
+
+TEST(CourseFolder, ALoaderHearsOfLoadsIntoClipsThatWentOrWereUnloaded)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    const std::string handlers =
+        "function onLoadStart target\npush \"start \", \"target\"\nGetVariable\nAdd2\nTrace\nend\n"
+        "function onLoadError target code\npush \"error \", \"target\"\nGetVariable\nAdd2\npush \" \"\nAdd2\n"
+        "push \"code\"\nGetVariable\nAdd2\nTrace\nend\n"
+        "function onLoadInit target\npush \"init\"\nTrace\nend\n"
+        "push \"mcl\", 0, \"MovieClipLoader\"\nNewObject\nSetVariable\n"
+        "push \"_root\"\nGetVariable\npush 1, \"mcl\"\nGetVariable\npush \"addListener\"\nCallMethod\nPop\n";
+    const auto load = [](const std::string& clip) {
+        return "push \"" + clip + "\", \"chapter.swf\", 2, \"mcl\"\nGetVariable\npush \"loadClip\"\nCallMethod\nPop\n";
+    };
+    const std::string make = "push 1, \"gone\", 2, \"_root\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n"
+                             "push 2, \"kept\", 3, \"_root\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n";
+    save(scripted({handlers + make + load("gone") + load("kept")
+                       + "push \"gone\"\nGetVariable\nRemoveSprite\n"
+                         "push \"kept\", 1, \"mcl\"\nGetVariable\npush \"unloadClip\"\nCallMethod\nPop\n"
+                         // The progress is a bare record that inherits nothing.
+                         "push \"kept\", 1, \"mcl\"\nGetVariable\npush \"getProgress\"\nCallMethod\n"
+                         "push \"__proto__\"\nGetMember\nTypeOf\nTrace",
+                   "", "", ""}),
+         dir / "menu.swf");
+    save(scripted({"push \"chapter\"\nTrace"}), dir / "chapter.swf");
+
+    // The removed clip's load fails without a target; the unloaded clip's
+    // starts and goes no further.
+    EXPECT_EQ(play(dir / "menu.swf", 3), "undefined\nerror undefined URLNotFound\nstart _level0.kept\n");
+}
+
+TEST(CourseFolder, OnlyTheMovieOnLevelZeroMayQuit)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    save(scripted({"geturl \"chapter.swf\" \"_level1\"", "push \"menu goes on\"\nTrace",
+                   "geturl \"fscommand:quit\" \"\"", "push \"menu ended\"\nTrace"}),
+         dir / "menu.swf");
+    save(scripted({"push \"chapter quits\"\nTrace\ngeturl \"fscommand:quit\" \"\"\nStop"}), dir / "chapter.swf");
+
+    EXPECT_EQ(play(dir / "menu.swf", 3), "chapter quits\nmenu goes on\n");
 }

@@ -143,3 +143,34 @@ TEST(Imports, LibrariesAreReadFromTheMoviesFolderOnly)
     EXPECT_EQ(traced(dir / "sub" / "through-link.swf"), "");
     EXPECT_EQ(traced(dir / "web.swf"), "");
 }
+
+TEST(Imports, AMovieLoadedLaterBorrowsFromTheOpenedMoviesFolder)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const fs::path dir = temp.path().toStdString();
+    fs::create_directories(dir / "course" / "chapters");
+    const auto save = [](const Movie& movie, const fs::path& path) { ASSERT_TRUE(writeMovieFile(movie, path).ok()); };
+    save(library(), dir / "course" / "lib.swf");
+    save(library(), dir / "outside.swf");
+    // A chapter may borrow from above its own folder as long as the opened movie's folder holds the library.
+    save(borrower("../lib.swf"), dir / "course" / "chapters" / "inside.swf");
+    save(borrower("../../outside.swf"), dir / "course" / "chapters" / "outside.swf");
+    const auto menu = [&](const std::string& chapter) {
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 6);
+        ActionWriter load;
+        load.getUrl(chapter, "_level1");
+        b.add(DoAction{load.bytes()});
+        b.showFrame(3);
+        return b.movie();
+    };
+    save(menu("chapters/inside.swf"), dir / "course" / "menu-inside.swf");
+    save(menu("chapters/outside.swf"), dir / "course" / "menu-outside.swf");
+
+    const auto traced = [](const fs::path& path) {
+        auto movie = loadMovie(path);
+        return movie.ok() ? runtime::traceMovie(*movie, {.frames = 2, .moviePath = path}).output : movie.error().message;
+    };
+    EXPECT_EQ(traced(dir / "course" / "menu-inside.swf"), "init\nlent\n");
+    EXPECT_EQ(traced(dir / "course" / "menu-outside.swf"), "");
+}

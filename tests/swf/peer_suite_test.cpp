@@ -93,6 +93,8 @@ TEST(PeerSuite, TraceOutputMatchesTheOriginalPlayer)
         swf::runtime::TraceOptions options;
         options.frames = framesOf(folder / "test.toml") - 1;
         options.moviePath = folder / "test.swf";
+        // The recordings were made with the test's folder as the root of the file system.
+        options.movieAddress = "file:///test.swf";
         const bool scripted = fs::exists(folder / "input.json");
         if (scripted) {
             auto input = veskor::tools::readInputScript(folder / "input.json");

@@ -223,13 +223,11 @@ std::vector<Tag> borrowedTags(const Import& import, const Movie& lender, IdAlloc
     return out;
 }
 
-veskor::Result<Movie> loadWithin(const std::filesystem::path& path, const std::filesystem::path& root, int nesting)
+veskor::Result<Movie> loadWithin(const std::filesystem::path& path, const std::filesystem::path& root, int nesting);
+
+void inlineImportsWithin(Movie& movie, const std::filesystem::path& folder, const std::filesystem::path& root, int nesting)
 {
-    veskor::Result<Movie> movie = readMovie(path);
-    if (!movie.ok())
-        return movie;
-    const std::filesystem::path folder = path.parent_path();
-    inlineImports(*movie, [&](const std::string& address) -> std::optional<Movie> {
+    inlineImports(movie, [&](const std::string& address) -> std::optional<Movie> {
         if (nesting >= kMaxImportNesting)
             return std::nullopt;
         const auto lender = resolveAddress(address, folder, root);
@@ -240,6 +238,13 @@ veskor::Result<Movie> loadWithin(const std::filesystem::path& path, const std::f
             return std::nullopt;
         return std::move(read).value();
     });
+}
+
+veskor::Result<Movie> loadWithin(const std::filesystem::path& path, const std::filesystem::path& root, int nesting)
+{
+    veskor::Result<Movie> movie = readMovie(path);
+    if (movie.ok())
+        inlineImportsWithin(*movie, path.parent_path(), root, nesting);
     return movie;
 }
 
@@ -289,6 +294,11 @@ void inlineImports(Movie& movie, const LenderSource& lenders)
         }
     }
     movie.tags = std::move(tags);
+}
+
+void inlineImportsWithin(Movie& movie, const std::filesystem::path& folder, const std::filesystem::path& root)
+{
+    inlineImportsWithin(movie, folder, root, 0);
 }
 
 veskor::Result<Movie> loadMovie(const std::filesystem::path& path)

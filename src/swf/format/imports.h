@@ -29,6 +29,10 @@ using LenderSource = std::function<std::optional<Movie>(const std::string& addre
 // names of the importing movie.
 void inlineImports(Movie& movie, const LenderSource& lenders);
 
+// inlineImports for a movie read from `folder`: its lenders are read from
+// `root` or below it only, under the same rules as loadMovie's.
+void inlineImportsWithin(Movie& movie, const std::filesystem::path& folder, const std::filesystem::path& root);
+
 // Reads a movie file together with the movies it imports from. An import is
 // read only from the movie's own folder or below it, after links and ".." are
 // followed; addresses elsewhere, or of another scheme than file:, are refused.

@@ -13,7 +13,7 @@ std::string fileUrl(const std::filesystem::path& file)
     return QUrl::fromLocalFile(QString::fromStdString(file.string())).toString(QUrl::FullyEncoded).toStdString();
 }
 
-FileAccess::FileAccess(const std::filesystem::path& openedMovie)
+FileAccess::FileAccess(const std::filesystem::path& openedMovie, const std::string& address)
 {
     std::error_code error;
     const std::filesystem::path real = std::filesystem::weakly_canonical(openedMovie, error);
@@ -21,6 +21,21 @@ FileAccess::FileAccess(const std::filesystem::path& openedMovie)
         return;
     m_root = real.parent_path();
     m_url = fileUrl(real);
+    if (!address.empty()) {
+        m_url = address;
+        m_base = address.substr(0, address.rfind('/') + 1);
+    }
+}
+
+std::string FileAccess::urlOf(const std::filesystem::path& file) const
+{
+    if (m_base.empty())
+        return fileUrl(file);
+    const std::filesystem::path relative = file.lexically_relative(m_root);
+    if (relative.empty() || *relative.begin() == "..")
+        return fileUrl(file);
+    const QString path = QString::fromStdString(relative.generic_string());
+    return m_base + QUrl(path).toString(QUrl::FullyEncoded).toStdString();
 }
 
 std::optional<std::filesystem::path> FileAccess::resolve(const std::string& address, const std::filesystem::path& folder) const

@@ -22,7 +22,9 @@ public:
     // Reads nothing: a movie that came from no file.
     FileAccess() = default;
     // `openedMovie`: the movie file the user opened; its folder is the bound.
-    explicit FileAccess(const std::filesystem::path& openedMovie);
+    // `address`: what the movie is known by (_url), when not its file's own
+    // address; what it loads is then known by addresses beside that one.
+    explicit FileAccess(const std::filesystem::path& openedMovie, const std::string& address = {});
 
     // The file `address` names for a movie in `folder`, when it may be read.
     std::optional<std::filesystem::path> resolve(const std::string& address, const std::filesystem::path& folder) const;
@@ -33,10 +35,13 @@ public:
     const std::filesystem::path& folder() const { return m_root; }
     // The opened movie's address, as _url reports it ("file:///...").
     const std::string& url() const { return m_url; }
+    // The address of a file read through resolve().
+    std::string urlOf(const std::filesystem::path& file) const;
 
 private:
     std::filesystem::path m_root;
     std::string m_url;
+    std::string m_base; // the folder part of an address given for the movie, with its last '/'; empty: none given
 };
 
 // A file's address as _url reports it.

@@ -18,6 +18,7 @@ using script::arg;
 
 namespace {
 
+constexpr int kLevelDepthOffset = -16384; // getDepth of _level0
 constexpr double kEmptyBounds = 6710886.35; // what the player reports for a clip that draws nothing
 
 // The members every stage object answers itself: the display properties
@@ -97,7 +98,13 @@ private:
                 out = m_runtime.root(&self);
                 return true;
             }
-            if (const int level = pathNames ? script::levelNumber(named) : -1; level >= 0) {
+            // From SWF 7 on every clip has _lockroot, false until set.
+            if (named == "_lockroot" && in.swfVersion() >= 7 && !self.findOwn(name)) {
+                out = false;
+                return true;
+            }
+            // A variable of a level's name on the clip hides the level.
+            if (const int level = pathNames ? script::levelNumber(named) : -1; level >= 0 && !self.findOwn(name)) {
                 out = m_runtime.level(level);
                 return true;
             }
@@ -169,7 +176,12 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
                 return Value(double(-32769 - (leaving->depth - kScriptDepthOffset)));
         }
         Instance* i = inst(self);
-        return i ? Value(double(i->depth - kScriptDepthOffset)) : Value();
+        if (!i)
+            return Value();
+        // The levels lie at the bottom of the depths, _level0 at -16384.
+        if (i->isRoot)
+            return Value(double(i->level + kLevelDepthOffset));
+        return Value(double(i->depth - kScriptDepthOffset));
     });
     def("swapDepths", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);

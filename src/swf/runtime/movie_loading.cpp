@@ -4,6 +4,7 @@
 // movies that arrive show their first frames once all are in, and their
 // loaders hear onLoadInit after those frames' scripts.
 
+#include "swf/format/imports.h"
 #include "swf/format/movie_builder.h"
 #include "swf/format/reader.h"
 #include "swf/runtime/movie_runtime.h"
@@ -14,6 +15,7 @@
 #include <QImageReader>
 
 #include <cmath>
+#include <utility>
 
 namespace swf::runtime {
 
@@ -147,9 +149,11 @@ void MovieRuntime::deliverLoads()
     for (auto& load : m_loads)
         (load->due ? loads : waiting).push_back(std::move(load));
     m_loads = std::move(waiting);
+    if (m_quitAfterFrame)
+        m_quit = true;
     for (auto& load : loads) {
         // A movie that quit hears of nothing more.
-        if (m_quit)
+        if (m_quit || m_quitAfterFrame)
             return;
         m_vm->beginFrame();
         deliver(*load);
@@ -196,13 +200,25 @@ void MovieRuntime::deliver(PendingLoad& load)
         return;
     }
 
-    // A clip that left the stage meanwhile loads nothing.
-    if (load.clip && !inst)
-        return;
+    // A loader hears how it went as the next frame begins: that frame plays
+    // in full even when a handler quits the movie.
     auto broadcast = [&](std::vector<Value> args) {
-        if (load.loader)
-            m_vm->callMethodFromHost(load.loader, "broadcastMessage", args);
+        if (!load.loader)
+            return;
+        m_vm->callMethodFromHost(load.loader, "broadcastMessage", args);
+        if (std::exchange(m_quit, false))
+            m_quitAfterFrame = true;
     };
+    // A clip that left the stage meanwhile loads nothing; its loader hears
+    // of an error without a target.
+    if (load.clip && !inst) {
+        broadcast({Value("onLoadError"), Value(), Value("URLNotFound"), Value(0)});
+        return;
+    }
+    if (load.cancelled && file && bytes) {
+        broadcast({Value("onLoadStart"), load.clip});
+        return;
+    }
     if (!file || !bytes || m_loadedMovies.size() >= kMaxLoadedMovies
         || m_loadedBytes + bytes->size() > kMaxLoadedBytes) {
         broadcast({Value("onLoadError"), load.clip ? Value(load.clip) : load.target, Value("URLNotFound"), Value(0)});
@@ -249,12 +265,16 @@ std::unique_ptr<LoadedMovie> MovieRuntime::readLoadedMovie(const std::filesystem
 {
     auto loaded = std::make_unique<LoadedMovie>();
     loaded->folder = file.parent_path();
-    loaded->url = fileUrl(file);
+    loaded->url = m_files.urlOf(file);
     std::optional<Movie> movie;
     if (isMovieFile(bytes)) {
         veskor::Result<Movie> read = readMovie(std::span<const std::uint8_t>(bytes.data(), bytes.size()));
-        if (read.ok())
+        if (read.ok()) {
             movie = std::move(read).value();
+            // What it borrows from library movies comes from the opened movie's folder too.
+            if (!m_files.folder().empty())
+                inlineImportsWithin(*movie, file.parent_path(), m_files.folder());
+        }
     } else {
         movie = pictureMovie(bytes, m_movie.header.version);
         loaded->picture = movie.has_value();
@@ -311,6 +331,13 @@ bool MovieRuntime::holdsMovies(const Instance* inst) const
     return inst->isRoot || (character && character->kind == movie::Character::Kind::Sprite);
 }
 
+Instance* MovieRuntime::topOf(Instance* inst) const
+{
+    while (inst && inst->parent)
+        inst = inst->parent;
+    return inst;
+}
+
 Instance* MovieRuntime::levelRoot(int number) const
 {
     if (number == 0)
@@ -330,7 +357,6 @@ Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
         auto fresh = std::make_unique<Instance>();
         fresh->object = level.root.get();
         fresh->isRoot = true;
-        fresh->depth = load.level;
         fresh->level = load.level;
         inst = fresh.get();
         m_instances.push_back(std::move(fresh));
@@ -373,6 +399,11 @@ void MovieRuntime::unloadMovie(Instance* inst)
 {
     if (!holdsMovies(inst))
         return;
+    // A movie on its way into the clip stops after it started.
+    for (auto& load : m_loads) {
+        if (load->kind == PendingLoad::Kind::Movie && load->clip && load->clip == inst->self)
+            load->cancelled = true;
+    }
     movie::DisplayObject& object = *inst->object;
     if (inst->isRoot && inst->level > 0) {
         removeChildren(m_runner, object);
@@ -503,8 +534,14 @@ void MovieRuntime::getUrl(Object* clip, const std::string& url, const std::strin
         // fscommand("quit") ends the movie after this frame; the program
         // hears of the others.
         const std::string command = url.substr(10);
-        if (lowerAscii(command) == "quit")
+        if (lowerAscii(command) == "quit") {
+            // Only the movie on _level0 may end the show; one on a level
+            // above it asks in vain.
+            const Instance* top = topOf(instanceOf(clip));
+            if (top && top->isRoot && top->level > 0)
+                return;
             m_quit = true;
+        }
         if (commandSink)
             commandSink(command, window);
         return;

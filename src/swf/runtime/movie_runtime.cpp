@@ -560,15 +560,17 @@ void MovieRuntime::gotoRootFrame(int frame)
 
 Object* MovieRuntime::root(Object* base)
 {
-    // _root is the level a clip is on, or the clip a movie was loaded into
-    // when that clip locks its root (_lockroot).
+    // _root is the level a clip is on, or the nearest clip around it that
+    // locks its root (_lockroot): from SWF 7 on any clip, before that only
+    // a clip a movie was loaded into.
     Instance* inst = base ? static_cast<Instance*>(base->hostData) : nullptr;
     if (!inst || (!inst->object && !inst->unloading))
         return m_rootInstance->self;
+    const bool anyClipLocks = m_vm->swfVersion() >= 7;
     for (Instance* i = inst; i; i = i->parent) {
         if (i->isRoot)
             return i->self;
-        if (i->movieRoot && i->self && m_vm->toBoolean(m_vm->getMember(i->self, "_lockroot")))
+        if ((i->movieRoot || anyClipLocks) && i->self && m_vm->toBoolean(m_vm->getMember(i->self, "_lockroot")))
             return i->self;
     }
     return m_rootInstance->self;

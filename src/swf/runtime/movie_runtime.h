@@ -341,6 +341,8 @@ private:
         // Answered at the end of this frame. A MovieClipLoader's request waits
         // for the end of the next one.
         bool due = true;
+        // Movie: the clip was unloaded meanwhile; the loader hears only that it started.
+        bool cancelled = false;
     };
     void installHostObjects();
     // Movie loading (movie_loading.cpp).
@@ -354,6 +356,7 @@ private:
     Instance* levelRoot(int number) const;
     // Whether a movie can be loaded into `inst`: a clip or a level, not a button or a text field.
     bool holdsMovies(const Instance* inst) const;
+    // The root of the level `inst` is on.
     Instance* topOf(Instance* inst) const;
     std::filesystem::path folderOf(script::Object* clip) const;
     const TimelineScripts* scriptsFor(const Instance* inst) const;
@@ -449,6 +452,7 @@ private:
     std::string m_scaleMode = "showAll"; // Stage.scaleMode and Stage.align, as scripts set them
     std::string m_align;
     bool m_quit = false; // fscommand("quit"): the movie ended
+    bool m_quitAfterFrame = false; // a loader's handler quit: the next frame is the last
     double m_time = 0;
     std::mt19937 m_random;
 

@@ -51,7 +51,7 @@ Trace traceMovie(const Movie& movie, const TraceOptions& options)
         // Text is measured with the fonts it would be drawn with, as in the player.
         MovieRuntime runtime(movie, dictionary, options.randomSeed, render::collectFonts(movie.tags));
         if (!options.moviePath.empty())
-            runtime.setFiles(FileAccess(options.moviePath));
+            runtime.setFiles(FileAccess(options.moviePath, options.movieAddress));
         runtime.traceSink = [&trace](const std::string& line) {
             // A runaway script could trace without end; a few megabytes is plenty.
             if (trace.output.size() < (8u << 20)) {

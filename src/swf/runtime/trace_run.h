@@ -44,6 +44,9 @@ struct TraceOptions {
     // The file the movie was read from: it may load what lies in its folder.
     // Empty: it loads nothing.
     std::filesystem::path moviePath = {};
+    // The address the movie is known by (_url), when not its file's: the
+    // files it loads are then known by addresses beside it.
+    std::string movieAddress = {};
 };
 
 struct Trace {

@@ -391,9 +391,10 @@ std::uint32_t Interpreter::arrayLength(Object* a)
 
 void Interpreter::setArrayLength(Object* a, std::uint32_t length)
 {
-    std::uint32_t old = arrayLength(a);
-    if (length < old) {
-        // Only the elements that exist are removed, not every index in between.
+    // The length the array held may be gone already (an assignment stored
+    // its new value first): every element at or past the new length is
+    // looked for, and only the elements that exist are removed.
+    {
         std::vector<std::string> doomed;
         for (const Property& p : a->properties()) {
             std::uint32_t index = 0;

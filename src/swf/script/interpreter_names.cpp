@@ -38,18 +38,33 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
     }
     if (n == "_global" && f.version >= 6)
         return m_global;
-    if (n == "_root" && special)
+    if (n == "_root" && special) {
+        // The innermost clip of the scope chain (one a with block names, or
+        // the timeline) answers: its _root may be locked.
+        for (Scope* s = f.scope; s; s = s->parent) {
+            Object* o = scopeObject(f, s);
+            if (o && o->objectClass() == ObjectClass::Clip)
+                return m_host.root(o);
+        }
         return m_host.root(f.target);
-    if (const int level = special ? levelNumber(n) : -1; level >= 0)
-        return m_host.level(level);
+    }
+    // A level's name is hidden by a variable of that name on a timeline or
+    // in a function, not by a global one.
+    const int level = special ? levelNumber(n) : -1;
     for (Scope* s = f.scope; s; s = s->parent) {
         Object* o = scopeObject(f, s);
+        if (level >= 0 && o == m_global)
+            break;
         if (o && hasProperty(o, name)) {
             if (foundIn)
                 *foundIn = o;
             return getMember(o, name);
         }
     }
+    if (foundIn)
+        *foundIn = nullptr;
+    if (level >= 0)
+        return m_host.level(level);
     if (n == "_parent" && f.target)
         return m_host.parent(f.target);
     if (foundIn)

@@ -279,6 +279,54 @@ TEST(LoadVars, DecodeSetsVariablesAndToStringEncodesThem)
     Value out = m.vm->construct(global(m, "LoadVars"), {});
     m.vm->setMember(out, "name", Value("a b&c"));
     EXPECT_EQ(str(m, m.vm->callMethod(out, "toString", {})), "name=a%20b%26c");
+    // A function among the variables is written as the text it converts to.
+    m.vm->setMember(out, "f", m.vm->getMember(global(m, "Object"), "prototype").asObject()->findOwn("toString")->value);
+    EXPECT_EQ(str(m, m.vm->callMethod(out, "toString", {})), "f=%5Btype%20Function%5D&name=a%20b%26c");
+    // Both go through the global escape, whatever the movie made of it.
+    m.vm->setMember(m.vm->global(), "escape", global(m, "Number"));
+    Value plain = m.vm->construct(global(m, "LoadVars"), {});
+    m.vm->setMember(plain, "k", Value("v"));
+    EXPECT_EQ(str(m, m.vm->callMethod(plain, "toString", {})), "NaN=NaN");
+    // A load begins with nothing known of the size.
+    m.vm->callMethod(out, "load", {Value("vars.txt")});
+    EXPECT_TRUE(out.asObject()->findOwn("_bytesTotal"));
+    EXPECT_EQ(str(m, m.vm->getMember(out, "_bytesLoaded")), "0");
+}
+
+TEST(LoadVars, RequestHeadersCollectAsPairsOfStringsOnly)
+{
+    for (const char* cls : {"LoadVars", "XML"}) {
+        Machine m(7);
+        Value o = m.vm->construct(global(m, cls), {});
+        const auto headers = [&] { return str(m, m.vm->getMember(o, "_customHeaders")); };
+        m.vm->callMethod(o, "addRequestHeader", {Value("Key")});
+        m.vm->callMethod(o, "addRequestHeader", {Value("Key"), Value(1)});
+        EXPECT_EQ(headers(), "undefined") << cls;
+        m.vm->callMethod(o, "addRequestHeader", {Value("A"), Value("1"), Value("B"), Value("2")});
+        EXPECT_EQ(headers(), "A,1") << cls;
+        Value list = m.vm->newArray({Value("B"), Value("2"), Value("C"), Value(3), Value("D")});
+        m.vm->callMethod(o, "addRequestHeader", {list});
+        EXPECT_EQ(headers(), "A,1,B,2") << cls;
+        EXPECT_FALSE(m.vm->deleteMember(o.asObject(), "_customHeaders")) << cls;
+        // What the movie put there instead is pushed to, if it can be.
+        m.vm->setMember(o, "_customHeaders", Value("text"));
+        m.vm->callMethod(o, "addRequestHeader", {Value("E"), Value("5")});
+        EXPECT_EQ(headers(), "text") << cls;
+    }
+    // A SWF 5 movie never sees the list.
+    Machine old(5);
+    Value xml = old.vm->construct(global(old, "XML"), {});
+    old.vm->callMethod(xml, "addRequestHeader", {Value("A"), Value("1")});
+    EXPECT_TRUE(old.vm->getMember(xml, "_customHeaders").isUndefined());
+}
+
+TEST(LibraryClasses, ALoaderListsItselfInAnArrayThePlayerMade)
+{
+    Machine m(7);
+    Value loader = m.vm->construct(global(m, "MovieClipLoader"), {});
+    Value listeners = m.vm->getMember(loader, "_listeners");
+    EXPECT_EQ(m.vm->getMember(listeners, "0").asObject(), loader.asObject());
+    EXPECT_EQ(m.vm->getMember(listeners, "constructor").asObject(), global(m, "Array").asObject());
 }
 
 TEST(SystemClasses, CapabilitiesDescribeAStandaloneLinuxPlayer)

@@ -1592,3 +1592,31 @@ TEST(Interpreter, CallAndApplyWithoutThisRunOnTheGlobalObject)
         pop
     )"), "true\ntrue");
 }
+
+TEST(Interpreter, ArrayLengthSetToTextDropsEveryElementAndKeepsTheText)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "a", "y", "x", 2
+        InitArray
+        SetVariable
+        push "a"
+        GetVariable
+        push "length", "two"
+        SetMember
+        push "a"
+        GetVariable
+        push "length"
+        GetMember
+        trace
+        push "a"
+        GetVariable
+        push "length", 2
+        SetMember
+        push "a"
+        GetVariable
+        push "0"
+        GetMember
+        trace
+    )"), "two\nundefined");
+}

@@ -5,6 +5,14 @@
 
 namespace swf::script {
 
+Object* newListenerList(Interpreter& in)
+{
+    Object* listeners = in.newArray();
+    // Arrays the player makes itself name their constructor.
+    listeners->put("constructor", in.getMember(in.global(), "Array"), kMemberFlags);
+    return listeners;
+}
+
 namespace {
 
 Value broadcastMessage(Interpreter& in, Object* self, const Args& args)
@@ -73,10 +81,7 @@ void installBroadcaster(Interpreter& in)
         in.setMember(o, "broadcastMessage", native.isObject() ? in.call(native, nullptr, {101.0, 12.0}) : Value());
         in.setMember(o, "addListener", in.getMember(self, "addListener"));
         in.setMember(o, "removeListener", in.getMember(self, "removeListener"));
-        Object* listeners = in.newArray();
-        // Arrays the player makes itself name their constructor.
-        listeners->put("constructor", in.getMember(in.global(), "Array"), kMemberFlags);
-        in.setMember(o, "_listeners", listeners);
+        in.setMember(o, "_listeners", newListenerList(in));
         setMemberFlags(o, {"broadcastMessage", "addListener", "removeListener", "_listeners"}, kMemberFlags);
         return Value();
     });

@@ -24,6 +24,8 @@ void installDate(Interpreter& in);
 void installGlobalFunctions(Interpreter& in);
 void installBroadcaster(Interpreter& in);
 void installError(Interpreter& in);
+// A broadcaster's empty _listeners, made as the player made its own arrays.
+Object* newListenerList(Interpreter& in);
 void installXml(Interpreter& in);
 void installLoadVars(Interpreter& in);
 void installSystem(Interpreter& in);

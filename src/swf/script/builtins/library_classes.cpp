@@ -269,7 +269,7 @@ void installMovieClipLoader(Interpreter& in)
     defineLibraryClass(
         in, "MovieClipLoader",
         [](Interpreter& in, Object* self, const Args&) -> Value {
-            self->put("_listeners", in.newArray(), kHiddenPermanent);
+            self->put("_listeners", newListenerList(in), kHiddenPermanent);
             in.callMethod(self, "addListener", {self});
             return self;
         },
@@ -301,7 +301,8 @@ void installMovieClipLoader(Interpreter& in)
         double total = 0;
         if (args.empty() || !in.host().loadProgress(args[0], loaded, total))
             return Value();
-        Object* progress = in.newObject();
+        // A bare record: it inherits nothing, not even from Object.
+        Object* progress = in.newObject(nullptr);
         in.setMember(progress, "bytesLoaded", loaded);
         in.setMember(progress, "bytesTotal", total);
         return progress;

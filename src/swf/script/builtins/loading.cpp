@@ -57,6 +57,46 @@ std::string decodeLoadedText(Interpreter& in, const std::string& bytes)
     return text;
 }
 
+bool startLoad(Interpreter& in, Object* target, const std::string& url)
+{
+    in.setMember(target, "loaded", false);
+    in.setMember(target, "_bytesLoaded", 0);
+    in.setMember(target, "_bytesTotal", Value());
+    return loadTextInto(in, url, target);
+}
+
+Value addRequestHeader(Interpreter& in, Object* self, const std::vector<Value>& args)
+{
+    if (!self || args.empty())
+        return Value();
+    // One name and value, or an array of them in turn: pairs of anything
+    // but two strings are left out.
+    std::vector<Value> items;
+    if (Object* list = args[0].asObject(); list && list->objectClass() == ObjectClass::Array)
+        items = in.arrayItems(list);
+    else if (args.size() >= 2)
+        items = {args[0], args[1]};
+    std::vector<Value> pairs;
+    for (std::size_t i = 0; i + 1 < items.size(); i += 2) {
+        if (items[i].isString() && items[i + 1].isString()) {
+            pairs.push_back(items[i]);
+            pairs.push_back(items[i + 1]);
+        }
+    }
+    if (pairs.empty())
+        return Value();
+    // The list made here is out of a SWF 5 movie's sight: it stays empty
+    // there, while a list the movie set itself hears the pushes.
+    if (in.getMember(self, "_customHeaders").isUndefined()) {
+        self->put("_customHeaders", in.construct(in.getMember(in.global(), "Array"), {}),
+                  PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::Version6);
+    }
+    const Value headers = in.getMember(self, "_customHeaders");
+    for (std::size_t i = 0; i < pairs.size(); i += 2)
+        in.callMethod(headers, "push", {pairs[i], pairs[i + 1]});
+    return Value();
+}
+
 bool loadTextInto(Interpreter& in, const std::string& url, Object* target)
 {
     if (!target)

@@ -22,6 +22,15 @@ std::string decodeLoadedText(Interpreter& in, const std::string& bytes);
 // as they were. False when the host refuses the request outright.
 bool loadTextInto(Interpreter& in, const std::string& url, Object* target);
 
+// addRequestHeader of LoadVars and XML: the headers a request would send,
+// as names and values pushed in turn onto self._customHeaders (an array
+// made on first use). Nothing is sent anywhere; scripts only see the list.
+Value addRequestHeader(Interpreter& in, Object* self, const std::vector<Value>& args);
+
+// A load of LoadVars or XML begins: nothing has arrived yet (loaded false,
+// _bytesLoaded 0, _bytesTotal unknown), then loadTextInto.
+bool startLoad(Interpreter& in, Object* target, const std::string& url);
+
 // Sets one variable of `target` per "name=value" pair of form-encoded text.
 void decodeVariables(Interpreter& in, Object* target, const std::string& text);
 

@@ -30,14 +30,10 @@ std::string formDecode(const std::string& s)
     return out;
 }
 
-std::string formEncode(const std::string& s) { return percentEncode(s); }
-
-// A load begins: nothing has arrived yet.
-bool startLoad(Interpreter& in, Object* target, const std::string& url)
+// Names and values are written through the global escape, whatever a movie made of it.
+std::string formEncode(Interpreter& in, const std::string& s)
 {
-    in.setMember(target, "loaded", false);
-    in.setMember(target, "_bytesLoaded", 0);
-    return loadTextInto(in, url, target);
+    return in.toString(in.call(in.getMember(in.global(), "escape"), nullptr, {Value(s)}));
 }
 
 } // namespace
@@ -84,7 +80,7 @@ void installLoadVars(Interpreter& in)
             return false;
         return startLoad(in, target, in.toString(args[0]));
     });
-    scriptMethod(in, proto, "addRequestHeader", nothing());
+    scriptMethod(in, proto, "addRequestHeader", addRequestHeader);
     scriptMethod(in, proto, "getBytesLoaded", [](Interpreter& in, Object* self, const Args&) -> Value {
         return in.getMember(self, "_bytesLoaded");
     });
@@ -109,11 +105,9 @@ void installLoadVars(Interpreter& in)
         std::string out;
         for (const std::string& name : in.enumerableNames(self)) {
             Value v = in.getMember(self, name);
-            if (v.isObject() && v.asObject()->isFunction())
-                continue;
             if (!out.empty())
                 out += '&';
-            out += formEncode(name) + "=" + formEncode(in.toString(v));
+            out += formEncode(in, name) + "=" + formEncode(in, in.toString(v));
         }
         return out;
     });

@@ -567,14 +567,6 @@ void installDocumentFields(Interpreter& in, Object* proto)
     }
 }
 
-// A load begins: nothing has arrived yet. The answer reaches onData on a later frame.
-bool startLoad(Interpreter& in, Object* target, const std::string& url)
-{
-    in.setMember(target, "loaded", false);
-    in.setMember(target, "_bytesLoaded", 0);
-    return loadTextInto(in, url, target);
-}
-
 } // namespace
 
 void installXml(Interpreter& in)
@@ -634,7 +626,7 @@ void installXml(Interpreter& in)
             return false;
         return startLoad(in, target, in.toString(args[0]));
     }, 0);
-    scriptMethod(in, xmlProto, "addRequestHeader", nothing(), 0);
+    scriptMethod(in, xmlProto, "addRequestHeader", addRequestHeader, 0);
     scriptMethod(in, xmlProto, "getBytesLoaded", [](Interpreter& in, Object* self, const Args&) -> Value {
         return in.getMember(self, "_bytesLoaded");
     }, 0);
