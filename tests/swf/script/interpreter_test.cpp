@@ -1280,6 +1280,38 @@ TEST(Interpreter, ThisByNameIsTheTimelineWhenAFunctionKeepsItInARegister)
     )"), "object\ntimeline object\ntimeline undefined");
 }
 
+TEST(Interpreter, OldVersionsNameFewerThings)
+{
+    // SWF 5: a function that keeps `this` in a register has none by name.
+    Machine five(5);
+    EXPECT_EQ(five.run(R"(
+        push "f"
+        function2 - 2 0x1
+          push "this"
+          getvariable
+          typeof
+          return
+        end
+        setvariable
+        push 0, "f"
+        callfunction
+        trace
+    )"), "undefined");
+    // SWF 4: this, _root and the levels are plain variables.
+    Machine four(4);
+    EXPECT_EQ(four.run(R"(
+        push "this"
+        getvariable
+        typeof
+        trace
+        push "_root", "r"
+        setvariable
+        push "_root"
+        getvariable
+        trace
+    )"), "undefined\nr");
+}
+
 TEST(Interpreter, TellTargetToNowhereLeavesTheEmptyPathNoClip)
 {
     // The test host answers a property read with its index (11 is _target).
