@@ -1,6 +1,7 @@
 // Conversions and comparisons of values: to primitives, numbers and strings,
 // loose equality, less-than, instanceof.
 
+#include "common/utf8.h"
 #include "swf/script/frame.h"
 #include "swf/script/interpreter.h"
 #include "swf/script/string_util.h"
@@ -164,6 +165,34 @@ bool Interpreter::looseEquals(const Value& a, const Value& b)
     return false;
 }
 
+namespace {
+
+// Strings order by their characters, which is the order of their UTF-8
+// bytes, except that a file may store a surrogate pair as two three-byte
+// sequences: the pair counts as the character it encodes.
+bool stringLess(const std::string& a, const std::string& b)
+{
+    if (a.find('\xED') == std::string::npos && b.find('\xED') == std::string::npos)
+        return a < b;
+    auto characters = [](const std::string& s) {
+        std::vector<std::uint32_t> units = veskor::decodeUtf8(s), out;
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            if (units[i] >= 0xD800 && units[i] < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00
+                && units[i + 1] < 0xE000) {
+                out.push_back(0x10000 + ((units[i] - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+                ++i;
+            } else {
+                out.push_back(units[i]);
+            }
+        }
+        return out;
+    };
+    const std::vector<std::uint32_t> x = characters(a), y = characters(b);
+    return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end());
+}
+
+} // namespace
+
 Value Interpreter::lessThan(const Value& a, const Value& b)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -200,7 +229,7 @@ Value Interpreter::lessThan(const Value& a, const Value& b)
     if (pa.isString() && pb.isString()) {
         if (pa.asString().empty() || pb.asString().empty())
             return !pa.asString().empty();
-        return pa.asString() < pb.asString();
+        return stringLess(pa.asString(), pb.asString());
     }
     // The empty string is NaN here in every version.
     auto number = [&](const Value& p) {

@@ -1280,6 +1280,29 @@ TEST(Interpreter, ThisByNameIsTheTimelineWhenAFunctionKeepsItInARegister)
     )"), "object\ntimeline object\ntimeline undefined");
 }
 
+// A surrogate pair stored as two three-byte sequences orders as the character
+// it encodes, after every character of the basic plane.
+TEST(Interpreter, StringsOrderByCharacter)
+{
+    Machine m(8);
+    m.host.rootClip->put("a", std::string("\xEF\xBD\xA1"));
+    m.host.rootClip->put("b", std::string("\xED\xA0\x80\xED\xB0\x82"));
+    EXPECT_EQ(m.run(R"(
+        push "a"
+        getvariable
+        push "b"
+        getvariable
+        less2
+        trace
+        push "b"
+        getvariable
+        push "a"
+        getvariable
+        less2
+        trace
+    )"), "true\nfalse");
+}
+
 TEST(Interpreter, OldVersionsNameFewerThings)
 {
     // SWF 5: a function that keeps `this` in a register has none by name.
