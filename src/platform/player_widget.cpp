@@ -43,6 +43,11 @@ int FrameClock::takeDueFrames(double nowMs, int maxCatchUp)
     return static_cast<int>(pending);
 }
 
+int FrameClock::takeStreamFrames(double nowMs)
+{
+    return takeDueFrames(nowMs, static_cast<int>(std::ceil(kStreamStallMs / m_interval)));
+}
+
 void FrameClock::putBack(int frames)
 {
     m_framesTaken = std::max(0LL, m_framesTaken - std::max(0, frames));
@@ -52,6 +57,20 @@ double FrameClock::msUntilNextFrame(double nowMs) const
 {
     const double next = m_origin + static_cast<double>(m_framesTaken + 1) * m_interval;
     return std::max(0.0, next - nowMs);
+}
+
+int playDueFrames(FrameClock& clock, swf::Player& player, const std::function<double()>& nowMs)
+{
+    const double start = nowMs();
+    const int due = player.streamPlaying() ? clock.takeStreamFrames(start) : clock.takeDueFrames(start);
+    for (int i = 0; i < due; ++i) {
+        player.advance();
+        if (i + 1 < due && nowMs() - start >= kTickWorkMs) {
+            clock.putBack(due - i - 1);
+            return i + 1;
+        }
+    }
+    return due;
 }
 
 PlayerWidget::PlayerWidget(QWidget* parent) : QWidget(parent)
@@ -186,20 +205,9 @@ void PlayerWidget::onTick()
 {
     if (!m_player || m_player->failed())
         return;
-    int frames = m_clock.takeDueFrames(static_cast<double>(m_elapsed.nsecsElapsed()) / 1e6);
-    // Frames that fell due together are all played (the timeline never skips)
-    // and drawn once; past this much work the window gets its turn first and
-    // the rest follow on the next tick, at once.
-    constexpr qint64 kWorkBudgetMs = 100;
-    QElapsedTimer work;
-    work.start();
-    for (int i = 0; i < frames; ++i) {
-        m_player->advance();
-        if (i + 1 < frames && work.elapsed() >= kWorkBudgetMs) {
-            m_clock.putBack(frames - i - 1);
-            frames = i + 1;
-        }
-    }
+    // Frames that fell due together are all played and drawn once.
+    const int frames =
+        playDueFrames(m_clock, *m_player, [this] { return static_cast<double>(m_elapsed.nsecsElapsed()) / 1e6; });
     playSound();
     if (frames > 0) {
         refresh();

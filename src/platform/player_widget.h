@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 namespace swf {
@@ -26,6 +27,12 @@ public:
     // How many frames have fallen due since the last call; at most `maxCatchUp`. When more
     // were due (the machine stalled), the schedule restarts at `nowMs` instead of racing.
     int takeDueFrames(double nowMs, int maxCatchUp = 8);
+    // The same while a stream sound plays: the timeline keeps to the sound, so
+    // every frame due is taken however late drawing left it (the picture skips,
+    // the sound never waits). Only a stall longer than kStreamStallMs (a
+    // suspended process) restarts the schedule.
+    int takeStreamFrames(double nowMs);
+    static constexpr double kStreamStallMs = 2000;
     // Hands back frames taken but not played: they are due again at once.
     void putBack(int frames);
     // Milliseconds from `nowMs` until the next frame falls due (0 when one already has).
@@ -37,6 +44,14 @@ private:
     double m_interval = 1000.0 / 12;
     long long m_framesTaken = 0;
 };
+
+// One tick of a movie's clock: plays the frames of `player` due on `clock` at
+// the time `nowMs()` gives and says how many it played (the caller draws the
+// last). While a stream sound plays the frames keep to it however late the
+// tick is. Frames are never skipped: past kTickWorkMs of work the rest are
+// handed back to the clock, due again at once.
+int playDueFrames(FrameClock& clock, swf::Player& player, const std::function<double()>& nowMs);
+constexpr double kTickWorkMs = 100;
 
 class PlayerWidget : public QWidget {
     Q_OBJECT

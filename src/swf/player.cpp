@@ -243,6 +243,11 @@ std::size_t Player::mixAudio(std::int16_t* out, std::size_t frames)
     return given;
 }
 
+bool Player::streamPlaying() const
+{
+    return d->runtime && !failed() && d->runtime->streamPlaying();
+}
+
 void Player::stopSounds()
 {
     d->guarded([&] {

@@ -126,6 +126,9 @@ public:
     std::size_t mixAudio(std::int16_t* out, std::size_t frames);
     // Stops every sound, as the movie's stopAllSounds() does, and drops what waits.
     void stopSounds();
+    // Whether a stream sound (of the main timeline or a clip's) played in the
+    // last frame: whoever paces the frames then keeps them in step with it.
+    bool streamPlaying() const;
 
     // Draws the current frame into `target` (device coordinates of the painter).
     void render(QPainter& painter, const QRectF& target, ScaleMode mode) const;

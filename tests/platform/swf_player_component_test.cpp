@@ -5,6 +5,8 @@
 #include "platform/player_widget.h"
 #include "platform/swf_player_component.h"
 #include "swf/format/movie_builder.h"
+#include "swf/format/sounds.h"
+#include "swf/player.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -230,6 +232,76 @@ TEST(FrameClockTest, AStallRestartsTheScheduleInsteadOfRacing)
     EXPECT_EQ(clock.takeDueFrames(5000), 1);
     EXPECT_EQ(clock.takeDueFrames(5050), 0);
     EXPECT_EQ(clock.takeDueFrames(5100), 1);
+}
+
+// A movie of 30 frames a second whose every frame holds a block of a steady
+// stream sound (or none), played on a fake clock by a window whose drawing
+// takes `drawMs` a tick: the frames played by `untilMs` and the sound they made.
+struct Paced {
+    int frames = 0;
+    std::size_t pairs = 0;
+    double endMs = 0;
+};
+
+Paced playWithSlowDrawing(bool stream, double drawMs, double untilMs)
+{
+    constexpr int kFrames = 300;
+    swf::MovieBuilder b(swf::Twips::fromPixels(40), swf::Twips::fromPixels(40), 30);
+    if (stream) {
+        const swf::SoundFormat format{std::uint8_t(swf::SoundCodec::PcmLittle), 1, true, false};
+        b.add(swf::writeSoundStreamHead({2, format, format, 368, 0}));
+        const std::vector<std::uint8_t> block(368 * 2, 0x20);
+        for (int f = 0; f < kFrames; ++f)
+            b.add(swf::writeSoundStreamBlock(block)).showFrame();
+    } else {
+        b.showFrame(kFrames);
+    }
+    auto player = swf::Player::fromBytes(b.bytes());
+    EXPECT_TRUE(player.ok());
+    Paced paced;
+    if (!player.ok())
+        return paced;
+    FrameClock clock;
+    clock.start(0, 1000.0 / 30);
+    double now = 0;
+    std::vector<std::int16_t> sound(4096 * 2);
+    while (now < untilMs) {
+        const int played = playDueFrames(clock, **player, [&] { return now; });
+        paced.frames += played;
+        for (std::size_t got = 1; got > 0;)
+            paced.pairs += got = (*player)->mixAudio(sound.data(), 4096);
+        // Playing costs nothing here; drawing what was played costs `drawMs`.
+        now += played > 0 ? drawMs : std::max(1.0, clock.msUntilNextFrame(now));
+    }
+    paced.endMs = now;
+    return paced;
+}
+
+// Drawing that takes longer than several frames: a movie with a stream sound
+// plays every frame due and draws the last, in step with its sound; a movie
+// without one restarts its schedule after each late tick, as before.
+TEST(FrameClockTest, AStreamSoundKeepsTheFramesInStepWhenDrawingIsSlow)
+{
+    const Paced stream = playWithSlowDrawing(true, 350, 9000);
+    const double due = stream.endMs * 30 / 1000;
+    EXPECT_NEAR(stream.frames, due, 12);
+    EXPECT_NEAR(double(stream.pairs), stream.frames * 1470.0, 1470);
+
+    const Paced silent = playWithSlowDrawing(false, 350, 9000);
+    EXPECT_LT(silent.frames, 40);
+
+    // Fast drawing: both keep the movie's rate.
+    EXPECT_NEAR(playWithSlowDrawing(true, 5, 9000).frames, 270, 2);
+    EXPECT_NEAR(playWithSlowDrawing(false, 5, 9000).frames, 270, 2);
+}
+
+TEST(FrameClockTest, AStreamFollowsItsSoundUntilARealStall)
+{
+    FrameClock clock;
+    clock.start(0, 100);
+    EXPECT_EQ(clock.takeStreamFrames(1500), 15);
+    EXPECT_EQ(clock.takeStreamFrames(1500 + FrameClock::kStreamStallMs + 200), 1);
+    EXPECT_EQ(clock.takeStreamFrames(1500 + FrameClock::kStreamStallMs + 250), 0);
 }
 
 } // namespace

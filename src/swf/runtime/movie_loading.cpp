@@ -141,23 +141,38 @@ void MovieRuntime::loadVariables(Instance* clip, int level, const std::string& u
     m_loads.push_back(std::move(load));
 }
 
+namespace {
+constexpr std::size_t kChainedFiles = 256;
+}
+
 void MovieRuntime::deliverLoads()
 {
     // Requests are answered at the end of a frame, those not yet due at the
-    // next; what the answers ask for waits in turn.
+    // next; movies and variables the answers ask for wait in turn.
     std::deque<std::unique_ptr<PendingLoad>> loads, waiting;
     for (auto& load : m_loads)
         (load->due ? loads : waiting).push_back(std::move(load));
     m_loads = std::move(waiting);
     if (m_quitAfterFrame)
         m_quit = true;
-    for (auto& load : loads) {
+    const std::size_t before = m_loads.size();
+    for (std::size_t i = 0; i < loads.size(); ++i) {
         // A movie that quit hears of nothing more.
         if (m_quit || m_quitAfterFrame)
             return;
         m_vm->beginFrame();
-        deliver(*load);
+        deliver(*loads[i]);
         runQueue();
+        // A file an answer asks for (the next sound or text of a chain) comes in
+        // the same pass, up to a bound that keeps endless chains in check.
+        for (std::size_t j = before; j < m_loads.size() && loads.size() < kChainedFiles;) {
+            if (m_loads[j]->kind == PendingLoad::Kind::File) {
+                loads.push_back(std::move(m_loads[j]));
+                m_loads.erase(m_loads.begin() + std::ptrdiff_t(j));
+            } else {
+                ++j;
+            }
+        }
     }
     // The movies that arrived show their first frames, the newest first,
     // and then their loaders hear onLoadInit in the same order.

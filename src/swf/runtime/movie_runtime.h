@@ -171,6 +171,9 @@ public:
     std::size_t takeAudio(std::int16_t* out, std::size_t frames);
     // Stops every sound and drops what waits to be played.
     void silence();
+    // Whether a timeline's stream sound played in the last frame: its
+    // timeline then keeps pace with the sound.
+    bool streamPlaying() const { return m_streamPlaying; }
 
     // Input, in stage twips.
     void mouseMove(double x, double y);
@@ -463,6 +466,8 @@ private:
     std::deque<std::int16_t> m_audio; // mixed, waiting for takeAudio()
     std::uint64_t m_soundFrames = 0;  // frames whose sound was mixed
     std::uint64_t m_soundMixed = 0;   // output pairs mixed in all
+    bool m_streamFed = false;         // a stream block came in the frame being played
+    bool m_streamPlaying = false;     // a stream sounded in the last frame played
     struct SoundDone {
         script::Object* keep = nullptr;
         std::function<void()> done;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace swf::runtime {
 
@@ -36,6 +37,7 @@ void MovieRuntime::frameSounds(movie::DisplayObject& clip, int frame)
         auto [last, fresh] = m_streamFrames.try_emplace(clip.id, frame);
         const bool continues = !fresh && last->second + 1 == frame;
         last->second = frame;
+        m_streamFed = true;
         m_sound.streamBlock(clip.id, *clip.clip->timeline->streamHead, *sound->streamBlock, continues);
     }
 }
@@ -69,6 +71,7 @@ void MovieRuntime::playFrameSound()
         if (m_audio.size() > kAudioBacklog * 2)
             m_audio.erase(m_audio.begin(), m_audio.begin() + std::ptrdiff_t(m_audio.size() - kAudioBacklog * 2));
     }
+    m_streamPlaying = std::exchange(m_streamFed, false) || m_sound.streaming();
     const std::vector<std::uint64_t> ended = m_sound.finished();
     for (const std::uint64_t id : ended) {
         const auto it = m_soundDone.find(id);
@@ -98,6 +101,7 @@ void MovieRuntime::silence()
     m_sound.stopAll();
     m_streamFrames.clear();
     m_audio.clear();
+    m_streamFed = m_streamPlaying = false;
 }
 
 // A clip's sounds go with its display object; another object's (a loaded

@@ -297,10 +297,14 @@ void Mixer::mix(std::int16_t* out, std::size_t frames)
         out[i] = std::int16_t(std::clamp(std::lround(acc[i]), -32768L, 32767L));
 }
 
+bool Mixer::streaming() const
+{
+    return std::any_of(m_streams.begin(), m_streams.end(), [](const auto& s) { return !s.second->queue.empty(); });
+}
+
 bool Mixer::silent() const
 {
-    return m_voices.empty()
-           && std::none_of(m_streams.begin(), m_streams.end(), [](const auto& s) { return !s.second->queue.empty(); });
+    return m_voices.empty() && !streaming();
 }
 
 } // namespace swf::sound

@@ -71,6 +71,8 @@ public:
     void streamBlock(Owner owner, const SoundStreamHead& head, std::span<const std::uint8_t> block, bool continues);
     void stopStream(Owner owner);
     bool streaming(Owner owner) const;
+    // Whether any timeline's stream has sound left to play.
+    bool streaming() const;
 
     void setTransform(Owner owner, const Transform& transform);
     Transform transform(Owner owner) const;

@@ -80,12 +80,13 @@ inline void defineAccessor(Interpreter& in, Object* on, const std::string& name,
         p->flags = flags;
 }
 
-// The clip a path given to Color or Sound is relative to. The machine does
-// not tell natives which timeline called them, so paths start at the root
-// of the movie, where nearly every such script runs.
+// The clip a path given to Color or Sound is relative to: the target of the
+// script that asks (a path kept in a Sound is read again at each call, from
+// wherever that call comes), the movie's root outside scripts.
 inline Object* callingClip(Interpreter& in)
 {
-    return in.host().root(nullptr);
+    Object* running = in.runningClip();
+    return running ? running : in.host().root(nullptr);
 }
 
 // The object a target argument names: a clip itself, or a path resolved

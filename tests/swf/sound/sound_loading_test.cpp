@@ -1,0 +1,63 @@
+// Sounds a movie loads from its folder: a chain of loads, each asked for by
+// the onLoad of the one before, arrives within one frame.
+
+#include "support/assembler.h"
+#include "swf/format/movie_builder.h"
+#include "swf/format/writer.h"
+#include "swf/runtime/trace_run.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace swf {
+namespace {
+
+namespace fs = std::filesystem;
+
+Bytes assembled(const std::string& source)
+{
+    auto code = script::test::assemble(source);
+    EXPECT_TRUE(code.ok()) << (code.ok() ? "" : code.error().message);
+    return code.ok() ? *code : Bytes();
+}
+
+// `name` = new Sound(); `name`.onLoad = `handler`; `name`.loadSound(`file`, false).
+std::string loadSound(const std::string& name, const std::string& handler, const std::string& file)
+{
+    return "push \"" + name + "\", 0, \"Sound\"\nNewObject\nSetVariable\npush \"" + name + "\"\nGetVariable\n"
+           + "push \"onLoad\", \"" + handler + "\"\nGetVariable\nSetMember\npush false, \"" + file + "\", 2, \""
+           + name + "\"\nGetVariable\npush \"loadSound\"\nCallMethod\nPop\n";
+}
+
+// Traces `label` and the handler's first argument.
+std::string tracing(const std::string& label)
+{
+    return "push \"" + label + " \", \"ok\"\nGetVariable\nAdd2\nTrace\n";
+}
+
+TEST(SoundLoading, ALoadAskedForByAnOnLoadArrivesInTheSameFrame)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
+        std::ofstream(dir / name, std::ios::binary) << "not really an MP3";
+
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    b.add(DoAction{assembled("function third ok\n" + tracing("third") + "end\n"
+                             + "function second ok\n" + tracing("second") + loadSound("u", "third", "c.mp3") + "end\n"
+                             + "function first ok\n" + tracing("first") + loadSound("t", "second", "b.mp3") + "end\n"
+                             + loadSound("s", "first", "a.mp3") + "push \"asked\"\nTrace\n")})
+        .showFrame();
+    b.add(DoAction{assembled("push \"frame 2\"\nTrace\n")}).showFrame();
+    const fs::path path = dir / "movie.swf";
+    ASSERT_TRUE(writeMovieFile(b.movie(), path).ok());
+
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1, .moviePath = path}).output,
+              "asked\nfirst true\nsecond true\nthird true\nframe 2\n");
+}
+
+} // namespace
+} // namespace swf
