@@ -138,6 +138,71 @@ TEST(InputDelivery, AStillPointerFindsWhatAFrameBringsAndADisabledButtonStaysAsI
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "frame 2\nover\n");
 }
 
+// The pointer meets shapes where they are drawn: a button's triangular hit
+// shape is not hit across its bounds, and a clip given a hidden hitArea is
+// hit where that clip lies, not where its own shapes are.
+TEST(InputDelivery, ThePointerHitsShapesAndHitAreasWhereTheyAre)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 7);
+    ShapeBuilder triangle;
+    triangle.setStyles(triangle.addFill(solidFill({0, 0, 0, 255})), 0);
+    triangle.polygon({{Twips(0), Twips(0)}, {Twips::fromPixels(100), Twips(0)}, {Twips(0), Twips::fromPixels(100)}});
+    const auto triangleShape = b.defineShape(triangle);
+    const auto button = b.define([&](std::uint16_t id) {
+        DefineButton def;
+        def.version = 2;
+        def.id = id;
+        ButtonRecord record;
+        record.characterId = triangleShape;
+        record.depth = 1;
+        record.stateUp = record.stateOver = record.stateDown = record.stateHitTest = true;
+        def.records = {record};
+        def.condActions = {onCondition(1u << 8, "button over"), onCondition(1u << 9, "button out")};
+        return Tag(def);
+    });
+    b.place(1, button, {}, {}, "btn");
+    auto squareClip = [&b](int x) {
+        Timeline inner;
+        inner.place(1, b.defineRectangle(box(x, 200, 50, 50), solidFill({0, 200, 0, 255}))).showFrame();
+        return b.defineSprite(inner);
+    };
+    b.place(2, squareClip(0), {}, {}, "c");
+    b.place(3, squareClip(150), {}, {}, "h");
+    b.add(DoAction{assembled(R"(
+        push "h"
+        GetVariable
+        push "_visible", false
+        SetMember
+        push "c"
+        GetVariable
+        push "hitArea", "h"
+        GetVariable
+        SetMember
+        push "c"
+        GetVariable
+        push "onRollOver"
+        function
+          push "clip over"
+          Trace
+        end
+        SetMember
+        push "c"
+        GetVariable
+        push "onRollOut"
+        function
+          push "clip out"
+          Trace
+        end
+        SetMember
+    )")}).showFrame();
+    const InputEvent wait;
+    runtime::TraceOptions options;
+    options.frames = 1;
+    options.input = {mouse(InputEvent::Kind::MouseMove, 80, 80), mouse(InputEvent::Kind::MouseMove, 20, 20),
+                     mouse(InputEvent::Kind::MouseMove, 25, 225), mouse(InputEvent::Kind::MouseMove, 175, 225), wait};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "button over\nbutton out\nclip over\n");
+}
+
 TEST(InputDelivery, MouseButtonsAreKeysOneTwoAndFour)
 {
     MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);

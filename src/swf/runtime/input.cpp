@@ -130,7 +130,12 @@ Instance* MovieRuntime::findMouseTarget(Instance* inst, double x, double y) cons
             continue;
         const Value enabled = m_vm->getMember(childInst->self, "enabled");
         if (reactsToMouse(*m_vm, childInst) && !(enabled.isBoolean() && !enabled.asBool())) {
-            if (hitTest(childInst, x, y, true))
+            // A clip given a hitArea is hit where that clip's shapes are,
+            // shown or hidden.
+            const Instance* area = nullptr;
+            if (Object* o = m_vm->getMember(childInst->self, "hitArea").asObject())
+                area = instanceOf(o);
+            if (area && area->object ? hitTest(area, x, y, true, true) : hitTest(childInst, x, y, true))
                 return childInst;
             continue;
         }
