@@ -598,6 +598,34 @@ TEST(MovieScripts, AShapeHitTestFollowsTheOutline)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\n");
 }
 
+// A timeline variable named _root or _global hides what the name stands for;
+// a function that preloads both _global and _parent finds _global first.
+TEST(MovieScripts, VariablesHideRootAndGlobalAndPreloadsKeepTheirOrder)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    b.add(DoAction{assembled(R"(
+        push "_root", "fake"
+        SetVariable
+        push "_root"
+        GetVariable
+        Trace
+        push "f"
+        function2 - 3 0x180
+          push r:1
+          typeof
+          trace
+          push r:2
+          typeof
+          trace
+        end
+        SetVariable
+        push 0, "f"
+        CallFunction
+        Pop
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "fake\nobject\nundefined\n");
+}
+
 // A text definition's render settings tag gives its field's anti-aliasing and
 // grid fitting; a field without one keeps the defaults.
 TEST(MovieScripts, TextRenderSettingsGiveAFieldsAntiAliasing)

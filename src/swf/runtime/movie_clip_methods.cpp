@@ -94,7 +94,8 @@ private:
             }
             // SWF 4 had no _root and no levels by name.
             const bool pathNames = in.swfVersion() >= 5;
-            if (named == "_root" && pathNames) {
+            // A variable of the name set on the clip hides what it stands for.
+            if (named == "_root" && pathNames && !self.findOwn(name)) {
                 out = m_runtime.root(&self);
                 return true;
             }
@@ -108,7 +109,7 @@ private:
                 out = m_runtime.level(level);
                 return true;
             }
-            if (named == "_global" && in.swfVersion() >= 6) {
+            if (named == "_global" && in.swfVersion() >= 6 && !self.findOwn(name)) {
                 out = in.global();
                 return true;
             }

@@ -201,10 +201,11 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
             activation->put("super", super, PropertyFlag::DontEnum);
         if (flags & FunctionFlag::PreloadRoot)
             preload(m_host.root(f.target));
-        if (flags & FunctionFlag::PreloadParent)
-            preload(m_host.parent(f.target));
+        // The original player fills _global's register before _parent's.
         if (flags & FunctionFlag::PreloadGlobal)
             preload(m_global);
+        if (flags & FunctionFlag::PreloadParent)
+            preload(m_host.parent(f.target));
         for (std::size_t i = 0; i < info.params.size(); ++i) {
             Value v = i < args.size() ? args[i] : Value();
             std::uint8_t reg = info.params[i].reg;

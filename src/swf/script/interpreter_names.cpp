@@ -36,6 +36,18 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
         // finds nothing, later versions the timeline.
         return f.version >= 6 ? Value(f.target) : Value();
     }
+    // A variable of one of these names on a timeline or in a function hides
+    // what the name stands for.
+    if ((n == "_global" && f.version >= 6) || (n == "_root" && special)) {
+        for (Scope* s = f.scope; s; s = s->parent) {
+            Object* o = scopeObject(f, s);
+            if (o && o != m_global && o->findOwn(name)) {
+                if (foundIn)
+                    *foundIn = o;
+                return getMember(o, name);
+            }
+        }
+    }
     if (n == "_global" && f.version >= 6)
         return m_global;
     if (n == "_root" && special) {
