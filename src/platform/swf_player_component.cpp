@@ -1,12 +1,16 @@
 #include "platform/swf_player_component.h"
 
+#include "platform/movie_loader.h"
 #include "platform/native_path.h"
 #include "platform/player_widget.h"
 #include "swf/player.h"
 
 namespace veskor {
 
-SwfPlayerComponent::SwfPlayerComponent(QWidget* parent) : m_widget(new PlayerWidget(parent)) {}
+SwfPlayerComponent::SwfPlayerComponent(QWidget* parent)
+    : m_widget(new PlayerWidget(parent)), m_loader(std::make_unique<MovieLoader>())
+{
+}
 
 SwfPlayerComponent::~SwfPlayerComponent()
 {
@@ -27,9 +31,22 @@ Result<void> SwfPlayerComponent::setMovie(const QString& path)
     // Paths are kept as text with undecodable bytes escaped; the engine opens the real bytes.
     // Math.random is seeded from the clock: a shuffled quiz differs each time it is opened.
     // A frame's scripts stop in time for the window to repaint.
-    const swf::PlayOptions options{.randomSeed = swf::Player::seedFromClock(),
-                                   .maxFrameMilliseconds = swf::Player::kWindowFrameMilliseconds};
-    auto player = swf::Player::fromFile(fsFromPath(path), options);
+    // The bitmaps decode while loading, off the window's thread.
+    swf::PlayOptions options;
+    options.randomSeed = swf::Player::seedFromClock();
+    options.maxFrameMilliseconds = swf::Player::kWindowFrameMilliseconds;
+    options.decodeBitmapsAtLoad = true;
+    // The previous movie goes at once: the stage stands empty while the new one loads.
+    m_widget->setPlayer(nullptr);
+    m_movie.clear();
+    const int request = ++m_requests;
+    m_loader->setFirstFrame(m_widget->frameSize(), m_widget->drawMode());
+    auto player = m_loader->loadAndWait(fsFromPath(path), options);
+    if (!m_widget)
+        return makeError("the player has no widget");
+    // A later request, made while this one waited, has put its own outcome in place.
+    if (request != m_requests)
+        return makeError(kLoadSupersededMessage);
     if (!player.ok()) {
         m_widget->setPlayer(nullptr);
         m_movie.clear();
