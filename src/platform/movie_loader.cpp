@@ -50,7 +50,8 @@ void MovieLoader::cancel()
     if (m_current)
         m_current->wanted = false;
     m_current.reset();
-    m_done = nullptr;
+    if (Done previous = std::exchange(m_done, nullptr))
+        previous(makeError(kMovieSuperseded));
 }
 
 void MovieLoader::setFirstFrame(QSize size, swf::ScaleMode mode)
@@ -61,10 +62,7 @@ void MovieLoader::setFirstFrame(QSize size, swf::ScaleMode mode)
 
 void MovieLoader::load(const std::filesystem::path& path, const swf::PlayOptions& options, Done done)
 {
-    Done previous = std::exchange(m_done, nullptr);
     cancel();
-    if (previous)
-        previous(makeError(kLoadSupersededMessage));
     auto request = std::make_shared<Request>();
     m_current = request;
     m_done = std::move(done);
@@ -105,10 +103,11 @@ MovieLoader::Loaded MovieLoader::loadAndWait(const std::filesystem::path& path, 
         // The program is quitting, which ends every event loop: the movie is
         // waited for here, as the window is going anyway.
         const Outcome finished = m_future.result();
-        cancel();
+        m_current.reset();
+        m_done = nullptr;
         if (finished)
             return std::move(*finished);
-        return makeError(kLoadSupersededMessage);
+        return makeError(kMovieSuperseded);
     }
     return std::move(*outcome);
 }

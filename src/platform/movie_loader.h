@@ -7,6 +7,7 @@
 // another runs supersedes it, and the earlier result is dropped unseen.
 
 #include "common/result.h"
+#include "platform/player_component.h"
 #include "swf/player.h"
 
 #include <QFuture>
@@ -19,9 +20,6 @@
 
 namespace veskor {
 
-// What a superseded request hears instead of its movie.
-inline constexpr const char* kLoadSupersededMessage = "another movie was asked for while this one loaded";
-
 class MovieLoader : public QObject {
     Q_OBJECT
 public:
@@ -33,8 +31,8 @@ public:
 
     // Starts loading `path` with `options`. `done` runs once on this object's
     // thread: with the movie or the loading error (the engine's message as is),
-    // or, when a later load() supersedes this one, at once with an error
-    // saying so. A loader destroyed first calls no one.
+    // or, when a later load() supersedes this one or the loader is destroyed
+    // first, at once with kMovieSuperseded.
     void load(const std::filesystem::path& path, const swf::PlayOptions& options, Done done);
     bool isLoading() const { return static_cast<bool>(m_done); }
     // The picture the movies will be shown at: loads started from now on
@@ -51,7 +49,7 @@ public:
     Loaded loadAndWait(const std::filesystem::path& path, const swf::PlayOptions& options);
 
 private:
-    // Drops the load under way, if any, without a word to whoever asked.
+    // Drops the load under way, if any; whoever asked hears kMovieSuperseded.
     void cancel();
 
     struct Request;

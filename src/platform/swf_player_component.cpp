@@ -41,12 +41,14 @@ Result<void> SwfPlayerComponent::setMovie(const QString& path)
     m_movie.clear();
     const int request = ++m_requests;
     m_loader->setFirstFrame(m_widget->frameSize(), m_widget->drawMode());
+    const std::weak_ptr<bool> alive = m_alive;
     auto player = m_loader->loadAndWait(fsFromPath(path), options);
+    // While this waited, a later request put its own outcome in place, or the
+    // player itself went: nothing here may be touched any more.
+    if (alive.expired() || request != m_requests)
+        return makeError(kMovieSuperseded);
     if (!m_widget)
         return makeError("the player has no widget");
-    // A later request, made while this one waited, has put its own outcome in place.
-    if (request != m_requests)
-        return makeError(kLoadSupersededMessage);
     if (!player.ok()) {
         m_widget->setPlayer(nullptr);
         m_movie.clear();

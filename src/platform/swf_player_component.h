@@ -50,6 +50,8 @@ private:
     // Movies load on a worker thread while the window keeps painting.
     std::unique_ptr<MovieLoader> m_loader;
     int m_requests = 0;
+    // Gone with this object, for a load waiting in the event loop to see.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     QString m_movie;
 };
 

@@ -79,7 +79,7 @@ TEST_F(MovieLoaderTest, ASecondLoadSupersedesTheFirst)
     const MovieLoader::Loaded second = loader.loadAndWait(small, {});
     ASSERT_TRUE(first.has_value());
     ASSERT_FALSE(first->ok());
-    EXPECT_EQ(first->error().message, kLoadSupersededMessage);
+    EXPECT_EQ(first->error().message, kMovieSuperseded);
     ASSERT_TRUE(second.ok());
     EXPECT_EQ((*second)->renderImage(), (*swf::Player::fromFile(small))->renderImage());
     MovieLoader::waitForLoads();

@@ -226,7 +226,7 @@ TEST_F(SwfPlayerComponentTest, AMovieAskedForWhileAnotherLoadsIsTheOneShown)
     EXPECT_TRUE(emptyMeanwhile);
     EXPECT_TRUE(second->ok());
     ASSERT_FALSE(first.ok());
-    EXPECT_EQ(first.error().message, kLoadSupersededMessage);
+    EXPECT_EQ(first.error().message, kMovieSuperseded);
     EXPECT_EQ(player->Movie(), small);
     EXPECT_EQ(player->TotalFrames().valueOr(-1), 1);
     EXPECT_TRUE(player->Playing());
