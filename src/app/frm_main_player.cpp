@@ -50,7 +50,8 @@ void frmMain::openMovieFile(const QString& path)
     dlgFileName = path;
     const Result<void> opened = m_transport.openMovie(path);
     syncTransport();
-    if (!opened.ok())
+    // An open made while this one loaded took its place: nothing failed.
+    if (!opened.ok() && !isSuperseded(opened.error()))
         m_services.dialogs.message(this, kOpenFailedMessage, kOpenFailedCaption);
 }
 
@@ -58,7 +59,8 @@ void frmMain::loadswf(const QString& path)
 {
     const Result<void> loaded = m_transport.loadswf(path, m_client, [this] { Form_Resize(); });
     syncTransport();
-    if (!loaded.ok())
+    // An open made while this one loaded took its place: nothing failed.
+    if (!loaded.ok() && !isSuperseded(loaded.error()))
         m_services.dialogs.message(this, kOpenFailedMessage, kOpenFailedCaption);
 }
 

@@ -8,6 +8,7 @@
 #include "library/library.h"
 #include "platform/file_system.h"
 #include "platform/keyboard_state.h"
+#include "platform/movie_loader.h"
 #include "platform/settings_store.h"
 #include "platform/swf_player_component.h"
 #include "ui/app_fonts.h"
@@ -102,7 +103,10 @@ int Main(QApplication& app)
     // A movie named on the command line (from a file manager or a shortcut) plays at once.
     if (const QStringList files = parser.positionalArguments(); !files.isEmpty())
         main.openMovieFile(QFileInfo(files.first()).absoluteFilePath());
-    return app.exec();
+    const int code = app.exec();
+    // A load the quit cut short finishes before the program's statics go.
+    MovieLoader::waitForLoads();
+    return code;
 }
 
 } // namespace veskor

@@ -17,12 +17,19 @@ class QWidget;
 
 namespace veskor {
 
+// What setMovie() returns when another request took its place while it loaded.
+inline constexpr const char* kMovieSuperseded = "another movie was asked for while this one loaded";
+inline bool isSuperseded(const Error& error) { return error.message == kMovieSuperseded; }
+
 class PlayerComponent {
 public:
     virtual ~PlayerComponent() = default;
 
     // Movie: loads the file and starts it playing. A file that cannot be loaded leaves
     // the player without a movie: the previous one is let go as soon as another is asked for.
+    // A player may run the window's event loop while it loads; a call made meanwhile
+    // that asks for another movie, or replaces the player, wins, and this call then
+    // returns kMovieSuperseded having changed nothing.
     virtual Result<void> setMovie(const QString& path) = 0;
     virtual QString Movie() const = 0;
 

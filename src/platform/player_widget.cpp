@@ -271,6 +271,11 @@ void PlayerWidget::stepBack()
     showFrame(std::max(m_player->currentFrame() - 1, 0));
 }
 
+swf::ScaleMode PlayerWidget::drawMode() const
+{
+    return m_scaleMode == 2 ? swf::ScaleMode::ExactFit : swf::ScaleMode::ShowAll;
+}
+
 QSize PlayerWidget::frameSize() const
 {
     // Drawn at the screen's own pixel density, so vector art stays sharp on dense screens.
@@ -286,7 +291,7 @@ void PlayerWidget::refresh()
     }
     // The frame is drawn now, over the one before where it changed, and only
     // that part of the window is repainted.
-    const auto mode = m_scaleMode == 2 ? swf::ScaleMode::ExactFit : swf::ScaleMode::ShowAll;
+    const swf::ScaleMode mode = drawMode();
     m_player->renderFrame(frameSize(), mode);
     const qreal ratio = devicePixelRatioF();
     QRegion changed;
@@ -303,7 +308,7 @@ void PlayerWidget::paintEvent(QPaintEvent* event)
         painter.fillRect(rect(), palette().window());
         return;
     }
-    const auto mode = m_scaleMode == 2 ? swf::ScaleMode::ExactFit : swf::ScaleMode::ShowAll;
+    const swf::ScaleMode mode = drawMode();
     // Usually drawn already by refresh(): then nothing has changed and this
     // only hands back the picture.
     const QImage& frame = m_player->renderFrame(frameSize(), mode);
@@ -356,7 +361,7 @@ void PlayerWidget::mouseMoveEvent(QMouseEvent* event)
 {
     if (!m_player)
         return;
-    const auto mode = m_scaleMode == 2 ? swf::ScaleMode::ExactFit : swf::ScaleMode::ShowAll;
+    const swf::ScaleMode mode = drawMode();
     m_player->mouseMove(event->position(), QRectF(rect()), mode);
     afterInput();
 }
@@ -365,7 +370,7 @@ void PlayerWidget::mousePressEvent(QMouseEvent* event)
 {
     if (!m_player || event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
-    const auto mode = m_scaleMode == 2 ? swf::ScaleMode::ExactFit : swf::ScaleMode::ShowAll;
+    const swf::ScaleMode mode = drawMode();
     m_player->mouseMove(event->position(), QRectF(rect()), mode);
     m_player->mousePress();
     afterInput();

@@ -11,6 +11,7 @@
 
 namespace swf {
 class Player;
+enum class ScaleMode;
 }
 
 namespace veskor {
@@ -74,6 +75,10 @@ public:
     int scaleMode() const { return m_scaleMode; }
     void setScaleMode(int mode);
 
+    // The picture as the engine draws it: its size in device pixels and how the stage fills it.
+    QSize frameSize() const;
+    swf::ScaleMode drawMode() const;
+
     bool fullMenu() const { return m_fullMenu; }
     void setFullMenu(bool full) { m_fullMenu = full; }
 
@@ -97,8 +102,6 @@ private:
     void onTick();
     // Draws the current frame and repaints the part of the window it changed.
     void refresh();
-    // The picture's size in device pixels.
-    QSize frameSize() const;
     void restartClock();
     void scheduleNextTick();
     void stepForward();

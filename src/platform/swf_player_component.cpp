@@ -1,12 +1,16 @@
 #include "platform/swf_player_component.h"
 
+#include "platform/movie_loader.h"
 #include "platform/native_path.h"
 #include "platform/player_widget.h"
 #include "swf/player.h"
 
 namespace veskor {
 
-SwfPlayerComponent::SwfPlayerComponent(QWidget* parent) : m_widget(new PlayerWidget(parent)) {}
+SwfPlayerComponent::SwfPlayerComponent(QWidget* parent)
+    : m_widget(new PlayerWidget(parent)), m_loader(std::make_unique<MovieLoader>())
+{
+}
 
 SwfPlayerComponent::~SwfPlayerComponent()
 {
@@ -27,9 +31,24 @@ Result<void> SwfPlayerComponent::setMovie(const QString& path)
     // Paths are kept as text with undecodable bytes escaped; the engine opens the real bytes.
     // Math.random is seeded from the clock: a shuffled quiz differs each time it is opened.
     // A frame's scripts stop in time for the window to repaint.
-    const swf::PlayOptions options{.randomSeed = swf::Player::seedFromClock(),
-                                   .maxFrameMilliseconds = swf::Player::kWindowFrameMilliseconds};
-    auto player = swf::Player::fromFile(fsFromPath(path), options);
+    // The bitmaps decode while loading, off the window's thread.
+    swf::PlayOptions options;
+    options.randomSeed = swf::Player::seedFromClock();
+    options.maxFrameMilliseconds = swf::Player::kWindowFrameMilliseconds;
+    options.decodeBitmapsAtLoad = true;
+    // The previous movie goes at once: the stage stands empty while the new one loads.
+    m_widget->setPlayer(nullptr);
+    m_movie.clear();
+    const int request = ++m_requests;
+    m_loader->setFirstFrame(m_widget->frameSize(), m_widget->drawMode());
+    const std::weak_ptr<bool> alive = m_alive;
+    auto player = m_loader->loadAndWait(fsFromPath(path), options);
+    // While this waited, a later request put its own outcome in place, or the
+    // player itself went: nothing here may be touched any more.
+    if (alive.expired() || request != m_requests)
+        return makeError(kMovieSuperseded);
+    if (!m_widget)
+        return makeError("the player has no widget");
     if (!player.ok()) {
         m_widget->setPlayer(nullptr);
         m_movie.clear();

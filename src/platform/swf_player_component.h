@@ -6,9 +6,11 @@
 #include "platform/player_component.h"
 
 #include <QPointer>
+#include <memory>
 
 namespace veskor {
 
+class MovieLoader;
 class PlayerWidget;
 
 class SwfPlayerComponent : public PlayerComponent {
@@ -45,6 +47,11 @@ private:
 
     // The parent widget may delete the player widget before this object goes.
     QPointer<PlayerWidget> m_widget;
+    // Movies load on a worker thread while the window keeps painting.
+    std::unique_ptr<MovieLoader> m_loader;
+    int m_requests = 0;
+    // Gone with this object, for a load waiting in the event loop to see.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     QString m_movie;
 };
 

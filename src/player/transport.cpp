@@ -146,7 +146,9 @@ Result<void> Transport::openMovie(const QString& fileName)
     if (Result<void> loaded = p->setMovie(swfpath); !loaded.ok()) {
         // The player let go of the previous movie when it was asked for this one: its
         // path and frames leave the panels, as after a failed load from the tree.
-        forgetMovie();
+        // An open made while this one loaded has set them already.
+        if (!isSuperseded(loaded.error()))
+            forgetMovie();
         return loaded;
     }
     return trackswf(swfpath);
@@ -170,6 +172,7 @@ Result<void> Transport::loadswf(const QString& path, QWidget* playerParent, cons
     // panels, whether the new movie loads or not.
     forgetMovie();
     PlayerComponent* p = m_player.get();
+    // When another open replaced this instance while it loaded, p is gone.
     TRY_VOID(p->setMovie(path));
     TRY_VOID(p->setPlaying(false));
     TRY_VOID(p->setScaleMode(displaymode));

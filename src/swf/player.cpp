@@ -153,6 +153,8 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const Pla
     if (options.keepPictures)
         impl->pictures = std::make_shared<render::RasterCache>();
     impl->renderer = std::make_unique<render::StageRenderer>(m.tags, impl->pictures);
+    if (options.decodeBitmapsAtLoad)
+        impl->renderer->decodeBitmaps();
     // Text fields are laid out with the fonts they are drawn with.
     const std::shared_ptr<const render::FontLibrary> fonts = impl->renderer->fonts();
     impl->runtime = std::make_unique<runtime::MovieRuntime>(m, *impl->dictionary,
@@ -533,8 +535,10 @@ void Player::composeFrame(QSize size, ScaleMode mode)
         // Bands of whole rows, each drawn by a renderer of its own (renderers
         // keep caches as they draw) into the same pixels through an image of
         // its own; the rows of a band are those a single pass gives.
-        while (int(d->helpers.size()) < threads - 1)
+        while (int(d->helpers.size()) < threads - 1) {
             d->helpers.push_back(std::make_unique<render::StageRenderer>(d->movie->tags, d->pictures));
+            d->helpers.back()->shareBitmaps(*d->renderer);
+        }
         uchar* bits = d->frame.bits();
         const qsizetype stride = d->frame.bytesPerLine();
         const int rows = area.height();

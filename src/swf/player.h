@@ -52,6 +52,10 @@ struct PlayOptions {
     // copied rather than drawn anew. Off, every frame is drawn from the shapes,
     // which tests compare the kept pictures with.
     bool keepPictures = true;
+    // Decodes every bitmap while loading rather than when first drawn, so that
+    // a program loading on a worker thread leaves no decoding to the thread
+    // that draws.
+    bool decodeBitmapsAtLoad = false;
 };
 
 class Player {

@@ -1,8 +1,10 @@
 // The working player as the main window drives it: loading real movies, the frame
 // counter, seeking, and failures that must come back as errors.
 
+#include "platform/movie_loader.h"
 #include "platform/native_path.h"
 #include "platform/player_widget.h"
+#include "platform/support/bitmap_movie.h"
 #include "platform/swf_player_component.h"
 #include "swf/format/movie_builder.h"
 #include "swf/format/sounds.h"
@@ -13,8 +15,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace veskor {
 namespace {
@@ -197,6 +202,36 @@ TEST_F(SwfPlayerComponentTest, TheWidgetPaintsTheMovieInEitherScaleMode)
     const QImage stretched = view->grab().toImage();
     EXPECT_EQ(colour(stretched, 20, 5), 0xFF0000u);
     EXPECT_EQ(colour(stretched, 60, 75), 0x0000FFu);
+}
+
+TEST_F(SwfPlayerComponentTest, AMovieAskedForWhileAnotherLoadsIsTheOneShown)
+{
+    QTemporaryDir dir;
+    const QString large = dir.filePath(QStringLiteral("large.swf"));
+    const QString small = dir.filePath(QStringLiteral("small.swf"));
+    const auto write = [](const QString& path, const swf::Bytes& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly)
+               && file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) == qint64(bytes.size());
+    };
+    ASSERT_TRUE(write(large, bitmapMovie(4, 1200)));
+    ASSERT_TRUE(write(small, bitmapMovie(1, 8)));
+    // The window's loop runs while the large movie loads: a timer there asks for the small one.
+    std::optional<Result<void>> second;
+    bool emptyMeanwhile = false;
+    QTimer::singleShot(0, [&] {
+        emptyMeanwhile = player->Movie().isEmpty() && !player->TotalFrames().ok();
+        second.emplace(player->setMovie(small));
+    });
+    const Result<void> first = player->setMovie(large);
+    ASSERT_TRUE(second.has_value());
+    EXPECT_TRUE(emptyMeanwhile);
+    EXPECT_TRUE(second->ok());
+    ASSERT_FALSE(first.ok());
+    EXPECT_EQ(first.error().message, kMovieSuperseded);
+    EXPECT_EQ(player->Movie(), small);
+    EXPECT_EQ(player->TotalFrames().valueOr(-1), 1);
+    EXPECT_TRUE(player->Playing());
 }
 
 TEST(FrameClockTest, FramesFallDueOnAFixedScheduleWithoutDrift)

@@ -103,6 +103,21 @@ TEST_F(TransportFixture, FileMenuOpenTracksEvenASingleFrameMovie)
     EXPECT_EQ(transport.swfpath, QStringLiteral("/data/one.swf"));
 }
 
+TEST_F(TransportFixture, AnOpenMadeWhileAnotherLoadsIsTheOneTracked)
+{
+    players.config->framesByPath["/data/two.swf"] = 7;
+    loaded("/data/a.swf");
+    players.config->whileLoading = [&] { EXPECT_TRUE(transport.openMovie("/data/two.swf").ok()); };
+    const Result<void> first = transport.openMovie("/data/one.swf");
+    ASSERT_FALSE(first.ok());
+    EXPECT_TRUE(isSuperseded(first.error()));
+    // The panels and the slider are the second movie's, untouched by the first's end.
+    EXPECT_EQ((*players.last)->Movie(), QStringLiteral("/data/two.swf"));
+    EXPECT_TRUE(transport.timerEnabled);
+    EXPECT_EQ(transport.slider.Max, 7);
+    EXPECT_EQ(transport.panel5, QStringLiteral("正在播放的文件： /data/two.swf"));
+}
+
 TEST_F(TransportFixture, TreeLoadOfSingleFrameMovieSwitchesTrackingOff)
 {
     players.config->framesByPath["/data/one.swf"] = 1;

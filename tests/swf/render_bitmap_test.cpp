@@ -243,6 +243,39 @@ TEST(RenderBitmapTest, DecodedBitmapsStayWithinTheirBudgetDroppingTheLeastRecent
     EXPECT_EQ(first.pixel(255, 255), qRgba(50, 50, 50, 50));
 }
 
+TEST(RenderBitmapTest, DecodingAheadKeepsWithinTheBudgetAndSharesWithAnotherLibrary)
+{
+    // Six 256 KiB bitmaps and a broken one, in libraries that keep 640 KiB.
+    const auto fill = [](BitmapLibrary& library) {
+        for (std::uint16_t id = 1; id <= 6; ++id) {
+            DefineBitsLossless bits = lossless(2, 5, 256, 256, Bytes(256 * 256 * 4, std::uint8_t(id * 40)));
+            bits.id = id;
+            library.add(bits);
+        }
+        DefineBitsLossless broken = lossless(1, 7, 4, 4, {0});
+        broken.id = 7;
+        library.add(broken);
+    };
+    BitmapLibrary ahead(640 * 1024);
+    BitmapLibrary lazy(640 * 1024);
+    fill(ahead);
+    fill(lazy);
+    ahead.decodeAll();
+    // The first two fit; those after them decode when drawn.
+    EXPECT_EQ(ahead.decodedBytes(), 2 * 256 * 1024);
+    BitmapLibrary helper(640 * 1024);
+    fill(helper);
+    helper.shareDecoded(ahead);
+    EXPECT_EQ(helper.decodedBytes(), ahead.decodedBytes());
+    EXPECT_EQ(helper.image(1).constBits(), ahead.image(1).constBits());
+    for (std::uint16_t id = 1; id <= 7; ++id) {
+        SCOPED_TRACE(id);
+        EXPECT_EQ(ahead.image(id), lazy.image(id));
+        EXPECT_LE(ahead.decodedBytes(), 640 * 1024);
+    }
+    EXPECT_TRUE(ahead.image(7).isNull());
+}
+
 TEST(RenderBitmapTest, InflateStopsAtItsLimit)
 {
     const Bytes big(100000, 7);

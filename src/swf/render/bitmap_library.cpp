@@ -3,9 +3,14 @@
 #include "swf/render/color_transform_image.h"
 
 #include <QPainter>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <future>
+#include <optional>
+#include <vector>
 
 namespace swf::render {
 
@@ -34,6 +39,37 @@ bool BitmapLibrary::contains(std::uint16_t id) const
     return m_records.count(id) != 0;
 }
 
+QImage BitmapLibrary::decode(const Record& record) const
+{
+    struct Decoder {
+        const swf::Bytes& tables;
+        QImage operator()(const swf::DefineBits& bits) const { return decodeJpegBits(bits, tables); }
+        QImage operator()(const swf::DefineBitsJpeg& bits) const { return decodeBitsJpeg(bits); }
+        QImage operator()(const swf::DefineBitsLossless& bits) const { return decodeLossless(bits); }
+    };
+    return std::visit(Decoder{m_jpegTables}, record);
+}
+
+bool BitmapLibrary::keep(std::uint16_t id, const QImage& decoded) const
+{
+    const std::int64_t bytes = decoded.sizeInBytes();
+    if (bytes > m_decodedBudget)
+        return false;
+    // Room is made by dropping the bitmaps drawn longest ago; they decode again when needed.
+    while (!m_decoded.empty() && m_decodedBytes + bytes > m_decodedBudget) {
+        auto oldest = std::min_element(m_decoded.begin(), m_decoded.end(),
+                                       [](const auto& a, const auto& b) { return a.second.lastUse < b.second.lastUse; });
+        m_decodedBytes -= oldest->second.image.sizeInBytes();
+        m_decoded.erase(oldest);
+    }
+    // A bitmap that fails to decode is remembered as null, so it is tried once.
+    if (auto previous = m_decoded.find(id); previous != m_decoded.end())
+        m_decodedBytes -= previous->second.image.sizeInBytes();
+    m_decoded[id] = Decoded{decoded, ++m_uses};
+    m_decodedBytes += bytes;
+    return true;
+}
+
 QImage BitmapLibrary::image(std::uint16_t id) const
 {
     if (auto found = m_decoded.find(id); found != m_decoded.end()) {
@@ -43,27 +79,55 @@ QImage BitmapLibrary::image(std::uint16_t id) const
     auto record = m_records.find(id);
     if (record == m_records.end())
         return {};
-    struct Decoder {
-        const swf::Bytes& tables;
-        QImage operator()(const swf::DefineBits& bits) const { return decodeJpegBits(bits, tables); }
-        QImage operator()(const swf::DefineBitsJpeg& bits) const { return decodeBitsJpeg(bits); }
-        QImage operator()(const swf::DefineBitsLossless& bits) const { return decodeLossless(bits); }
-    };
-    QImage decoded = std::visit(Decoder{m_jpegTables}, record->second);
-    const std::int64_t bytes = decoded.sizeInBytes();
-    if (bytes > m_decodedBudget)
-        return decoded;
-    // Room is made by dropping the bitmaps drawn longest ago; they decode again when needed.
-    while (!m_decoded.empty() && m_decodedBytes + bytes > m_decodedBudget) {
-        auto oldest = std::min_element(m_decoded.begin(), m_decoded.end(),
-                                       [](const auto& a, const auto& b) { return a.second.lastUse < b.second.lastUse; });
-        m_decodedBytes -= oldest->second.image.sizeInBytes();
-        m_decoded.erase(oldest);
-    }
-    // A bitmap that fails to decode is remembered as null, so it is tried once.
-    m_decoded[id] = Decoded{decoded, ++m_uses};
-    m_decodedBytes += bytes;
+    QImage decoded = decode(record->second);
+    keep(id, decoded);
     return decoded;
+}
+
+void BitmapLibrary::decodeAll()
+{
+    std::vector<std::uint16_t> ids;
+    for (const auto& [id, record] : m_records) {
+        if (m_decoded.count(id) == 0)
+            ids.push_back(id);
+    }
+    // In id order, so that what the budget keeps does not depend on hashing.
+    std::sort(ids.begin(), ids.end());
+    // Empty where decoding ahead stopped; a null image for data that does not decode.
+    std::vector<std::optional<QImage>> decoded(ids.size());
+    // The decoders are free functions of the records: the workers share nothing
+    // but the index of the next bitmap to take.
+    // Decoding ahead stops once the budget is used up: the rest decode when drawn.
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::int64_t> bytes{m_decodedBytes};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < ids.size() && bytes.load() < m_decodedBudget; i = next++) {
+            decoded[i] = decode(m_records.at(ids[i]));
+            bytes += decoded[i]->sizeInBytes();
+        }
+    };
+    const int workers = std::clamp(QThread::idealThreadCount(), 1, 8);
+    std::vector<std::future<void>> helpers;
+    for (int i = 1; i < workers && std::size_t(i) < ids.size(); ++i)
+        helpers.push_back(std::async(std::launch::async, work));
+    work();
+    for (std::future<void>& helper : helpers)
+        helper.get();
+    // The first ones, which movies usually draw first, are kept rather than
+    // pushed out by those after them.
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (!decoded[i] || m_decodedBytes + decoded[i]->sizeInBytes() > m_decodedBudget)
+            break;
+        keep(ids[i], *decoded[i]);
+    }
+}
+
+void BitmapLibrary::shareDecoded(const BitmapLibrary& other)
+{
+    for (const auto& [id, entry] : other.m_decoded) {
+        if (m_records.count(id) != 0 && m_decoded.count(id) == 0)
+            keep(id, entry.image);
+    }
 }
 
 namespace {

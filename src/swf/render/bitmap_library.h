@@ -54,6 +54,14 @@ public:
     // that clamp outside the image; `margin` pixels on each side.
     QImage clamped(std::uint16_t id, const swf::ColorTransform& transform, int margin) const;
 
+    // Decodes every bitmap now, several at a time on worker threads, and keeps
+    // what fits the budget, so that drawing later finds them ready. Called
+    // while the library is not in use elsewhere (a movie being prepared).
+    void decodeAll();
+    // Keeps the bitmaps `other` has decoded, sharing their pixels, so that a
+    // second renderer of the same movie need not decode them again.
+    void shareDecoded(const BitmapLibrary& other);
+
     void clearDecoded();
     // Bytes of the decoded bitmaps kept now.
     std::int64_t decodedBytes() const { return m_decodedBytes; }
@@ -69,6 +77,10 @@ private:
     };
     mutable std::unordered_map<std::uint16_t, Decoded> m_decoded;
     mutable std::int64_t m_decodedBytes = 0;
+    // Decodes one record (no state of the library is touched).
+    QImage decode(const Record& record) const;
+    // Keeps a decoded bitmap, making room within the budget; false when it is too big to keep.
+    bool keep(std::uint16_t id, const QImage& decoded) const;
     mutable std::uint64_t m_uses = 0;
 
     using TransformKey = std::tuple<std::uint16_t, int, std::array<double, 8>>;

@@ -51,6 +51,12 @@ public:
     // The movie's fonts, for laying text fields out as they will be drawn.
     std::shared_ptr<const FontLibrary> fonts() const { return m_cache.sharedFonts(); }
 
+    // Decodes the movie's bitmaps now (on the calling thread and helpers of
+    // its own) rather than when they are first drawn.
+    void decodeBitmaps() { m_cache.bitmaps().decodeAll(); }
+    // Starts from the bitmaps `other`, a renderer of the same movie, decoded.
+    void shareBitmaps(const StageRenderer& other) { m_cache.bitmaps().shareDecoded(other.m_cache.bitmaps()); }
+
 private:
     // An image being drawn on, with the masks in effect. Blend modes composite onto
     // the pixels, which needs the painter closed meanwhile; the clip is therefore

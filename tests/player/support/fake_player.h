@@ -9,7 +9,9 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <utility>
 
 namespace veskor::testing {
 
@@ -17,6 +19,9 @@ struct FakePlayerConfig {
     int defaultFrames = 120;
     QHash<QString, int> framesByPath;  // movies with another frame count
     QStringList unreadable;            // paths whose load fails
+    // Runs once inside the next load, as the window's events do while a real
+    // player loads; a load asked for there supersedes the one waiting.
+    std::function<void()> whileLoading;
 };
 
 class FakePlayer : public PlayerComponent {
@@ -31,6 +36,11 @@ public:
     Result<void> setMovie(const QString& path) override
     {
         calls << "Movie";
+        const int request = ++m_requests;
+        if (auto meanwhile = std::exchange(m_config->whileLoading, nullptr))
+            meanwhile();
+        if (request != m_requests)
+            return makeError(kMovieSuperseded);
         if (m_config->unreadable.contains(path)) {
             movie.clear();
             playing = false;
@@ -77,6 +87,7 @@ private:
 
     std::shared_ptr<FakePlayerConfig> m_config;
     QPointer<QWidget> m_widget;
+    int m_requests = 0;
 };
 
 // Makes FakePlayers and remembers the last one made.
