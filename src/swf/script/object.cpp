@@ -1,6 +1,8 @@
 #include "swf/script/object.h"
 #include "swf/script/native_extension.h"
 
+#include <atomic>
+
 namespace swf::script {
 
 namespace {
@@ -102,7 +104,8 @@ void Object::setAccessor(const std::string& name, Object* getter, Object* setter
     // property hidden from this version is replaced, as put() replaces it.
     Property* existing = findOwn(name);
     Property& p = existing ? *existing : put(name, Value());
-    static std::uint32_t lastAccessorId = 0;
+    // Movies may be prepared on a worker thread while another plays.
+    static std::atomic<std::uint32_t> lastAccessorId = 0;
     p.getter = getter;
     p.setter = setter;
     p.accessorId = ++lastAccessorId;
