@@ -626,6 +626,45 @@ TEST(MovieScripts, VariablesHideRootAndGlobalAndPreloadsKeepTheirOrder)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "fake\nobject\nundefined\n");
 }
 
+// A clip the timeline takes off while something in it listens for its unload
+// stays until the next frame: the unload runs first, the frame's scripts still
+// find the clip, and it gets no enterFrame on its way out.
+TEST(MovieScripts, AClipWithUnloadListenersLeavesAfterItsFrame)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    Timeline empty;
+    empty.showFrame();
+    const auto child = b.defineSprite(empty);
+    Timeline holder;
+    holder.place(1, child, {}, {}, "child").showFrame();
+    const auto clip = b.defineSprite(holder);
+    b.place(1, clip, {}, {}, "clip");
+    b.add(DoAction{assembled(R"(
+        push "clip"
+        GetVariable
+        push "onEnterFrame"
+        function
+          push "enterFrame"
+          Trace
+        end
+        SetMember
+        push "clip"
+        GetVariable
+        push "child"
+        GetMember
+        push "onUnload"
+        function
+          push "unload"
+          Trace
+        end
+        SetMember
+    )")}).showFrame();
+    b.remove(1);
+    b.add(DoAction{assembled("push \"clip\"\nGetVariable\nTrace\n")}).showFrame();
+    b.add(DoAction{assembled("push \"clip\"\nGetVariable\nTrace\nStop\n")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "unload\n_level0.clip\nundefined\n");
+}
+
 // A text definition's render settings tag gives its field's anti-aliasing and
 // grid fitting; a field without one keeps the defaults.
 TEST(MovieScripts, TextRenderSettingsGiveAFieldsAntiAliasing)

@@ -3,6 +3,7 @@
 #include "swf/movie/limits.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace swf::movie {
@@ -102,7 +103,7 @@ void TimelineRunner::applyFrame(DisplayObject& owner, int frame)
                 m_hooks->placeRefused(owner, record.depth);
         }
         else if (const auto* removeOp = std::get_if<const RemoveObject*>(&ops[i]))
-            remove(owner, (*removeOp)->depth);
+            removeByTimeline(owner, (*removeOp)->depth);
         if (m_hooks)
             m_hooks->frameProgress(owner, frame, int(i + 1));
     }
@@ -235,7 +236,7 @@ void TimelineRunner::rewind(DisplayObject& owner, int frame)
             leaving.push_back(depth);
     }
     for (int depth : leaving)
-        remove(owner, depth);
+        removeByTimeline(owner, depth);
     for (const auto& [depth, slot] : wanted) {
         const auto it = clip.objects.find(depth);
         if (it == clip.objects.end())
@@ -360,6 +361,25 @@ void TimelineRunner::remove(DisplayObject& owner, int depth)
         return;
     leave(it->second);
     clip.objects.erase(it);
+}
+
+void TimelineRunner::removeByTimeline(DisplayObject& owner, int depth)
+{
+    ClipState& clip = *owner.clip;
+    const auto it = clip.objects.find(depth);
+    if (it == clip.objects.end())
+        return;
+    if (m_hooks && it->second.clip && m_hooks->keepsLeaving(it->second)) {
+        int key = -1 - depth;
+        while (clip.objects.contains(key) && key > std::numeric_limits<int>::min())
+            --key;
+        if (!clip.objects.contains(key)) {
+            swap(owner, depth, key);
+            m_hooks->keptLeaving(owner, key, clip.objects.at(key));
+            return;
+        }
+    }
+    remove(owner, depth);
 }
 
 void TimelineRunner::leave(DisplayObject& object)

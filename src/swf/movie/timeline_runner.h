@@ -40,6 +40,14 @@ public:
     virtual void started(DisplayObject& clip) = 0;
     // `object` leaves the stage; its children left just before it.
     virtual void removing(DisplayObject& object) = 0;
+    // A timeline is about to take clip `object` off the stage. True keeps it
+    // a while: the runner moves it below every depth timelines and scripts
+    // use and tells keptLeaving where; the owner removes it later.
+    virtual bool keepsLeaving(DisplayObject& object) { (void)object; return false; }
+    virtual void keptLeaving(DisplayObject& parent, int depth, DisplayObject& object)
+    {
+        (void)parent, (void)depth, (void)object;
+    }
     // A frame placed a new object on a depth of `parent` that something holds:
     // the placement was ignored.
     virtual void placeRefused(DisplayObject& parent, int depth) { (void)parent, (void)depth; }
@@ -113,6 +121,8 @@ private:
     }
     void start(DisplayObject& object);
     void leave(DisplayObject& object);
+    // A removal a timeline makes: the hooks may keep a clip a while.
+    void removeByTimeline(DisplayObject& clip, int depth);
 
     const CharacterDictionary& m_dictionary;
     int m_version;

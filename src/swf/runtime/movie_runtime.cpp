@@ -1,6 +1,7 @@
 #include "swf/runtime/movie_runtime.h"
 
 #include "swf/movie/limits.h"
+
 #include "swf/render/font_library.h"
 #include "swf/render/text_field_layout.h"
 #include "swf/runtime/movie_clip_methods.h"
@@ -12,6 +13,7 @@
 #include <climits>
 #include <cmath>
 #include <ctime>
+#include <utility>
 
 namespace swf::runtime {
 
@@ -181,6 +183,64 @@ void MovieRuntime::removing(movie::DisplayObject& object)
         detach(inst);
 }
 
+// From SWF 6, a clip a timeline takes off stays on the stage until the next
+// frame when it or anything in it listens for its unload: the unload events
+// run first, and scripts meanwhile still find it (and a function defined in
+// it runs on).
+bool MovieRuntime::keepsLeaving(movie::DisplayObject& object)
+{
+    std::vector<Instance*> listeners;
+    Instance* inst = instanceFor(object);
+    if (!inst || swfVersionOf(inst) < 6)
+        return false;
+    collectUnloadListeners(inst, listeners, 0);
+    return !listeners.empty();
+}
+
+void MovieRuntime::keptLeaving(movie::DisplayObject& parent, int depth, movie::DisplayObject& object)
+{
+    (void)parent;
+    Instance* inst = instanceFor(object);
+    if (!inst)
+        return;
+    inst->depth = depth;
+    std::vector<Instance*> listeners;
+    collectUnloadListeners(inst, listeners, 0);
+    for (Instance* listener : listeners) {
+        listener->unloadHeard = true;
+        queueUnload(listener, false);
+    }
+    m_keptLeaving.push_back(inst);
+}
+
+// Whether `inst` is, or is inside, a clip a timeline kept for its unload events.
+bool MovieRuntime::isKeptLeaving(const Instance* inst) const
+{
+    if (m_keptLeaving.empty())
+        return false;
+    for (int nesting = 0; inst && nesting <= movie::kMaxNesting; inst = inst->parent, ++nesting) {
+        if (std::find(m_keptLeaving.begin(), m_keptLeaving.end(), inst) != m_keptLeaving.end())
+            return true;
+    }
+    return false;
+}
+
+// The clips in `inst`'s subtree (itself last, as they leave) with an unload
+// clip event or handler.
+void MovieRuntime::collectUnloadListeners(Instance* inst, std::vector<Instance*>& out, int nesting)
+{
+    if (!inst || !inst->object || nesting > movie::kMaxNesting)
+        return;
+    if (inst->object->clip) {
+        for (auto& [depth, child] : inst->object->clip->objects) {
+            if (child.clip)
+                collectUnloadListeners(instanceFor(child), out, nesting + 1);
+        }
+    }
+    if (hasUnloadHandler(inst))
+        out.push_back(inst);
+}
+
 // ---------------------------------------------------------------- frames
 
 void MovieRuntime::start()
@@ -203,6 +263,11 @@ void MovieRuntime::advance()
         return;
     for (auto& load : m_loads)
         load->due = true;
+    // The clips a timeline kept for their unload events leave now.
+    for (Instance* kept : std::exchange(m_keptLeaving, {})) {
+        if (kept->object && kept->parent && kept->parent->object)
+            removeAt(kept->parent, kept->depth);
+    }
     m_vm->beginFrame();
     // Every timeline moves first; then the clips that were on stage before
     // and still are get enterFrame, ahead of the frame scripts just queued.
@@ -216,7 +281,7 @@ void MovieRuntime::advance()
     m_runner.advance(roots);
     std::deque<std::unique_ptr<Job>> scripts = m_jobs.takeNormal();
     for (Instance* inst : clips) {
-        if (inst->object)
+        if (inst->object && !isKeptLeaving(inst))
             queueEvent(inst, ClipEvent::EnterFrame, "onEnterFrame");
     }
     for (auto& job : scripts)
@@ -238,6 +303,7 @@ void MovieRuntime::advance()
                 inst->self->hostData = nullptr;
                 inst->self->setExtension(nullptr);
             }
+            std::erase(m_keptLeaving, inst);
             it = m_instances.erase(it);
         } else {
             ++it;

@@ -261,6 +261,8 @@ public:
     // A script's removal: the RemoveSprite action reaches fewer depths than the methods.
     void remove(Instance* inst, bool byAction = false);
     bool hasUnloadHandler(Instance* inst);
+    void collectUnloadListeners(Instance* inst, std::vector<Instance*>& out, int nesting);
+    bool isKeptLeaving(const Instance* inst) const;
     void queueUnload(Instance* inst, bool removeAfter);
     bool swapDepths(Instance* inst, int depth);
     int nextHighestDepth(Instance* parent) const;
@@ -324,6 +326,8 @@ private:
     void frameProgress(movie::DisplayObject& clip, int frame, int applied) override;
     void started(movie::DisplayObject& clip) override;
     void removing(movie::DisplayObject& object) override;
+    bool keepsLeaving(movie::DisplayObject& object) override;
+    void keptLeaving(movie::DisplayObject& parent, int depth, movie::DisplayObject& object) override;
     void placeRefused(movie::DisplayObject& parent, int depth) override;
 
     // A request of a script, answered once the frame that made it is over.
@@ -484,6 +488,9 @@ private:
     bool m_focusRect = true; // the movie's _focusrect
     bool m_focusShown = false; // the focus came from the keyboard or a script, and the mouse has not moved since
     bool m_focusRolled = false; // the focused button or clip was rolled over by the focus, not yet out
+    // Clips a timeline took off that stay, below every depth, until the next
+    // frame: their unload events run first (see keepsLeaving).
+    std::vector<Instance*> m_keptLeaving;
     // Shape outlines for exact hit tests, built as they are first asked for.
     mutable ShapeHits m_shapeHits;
 };
