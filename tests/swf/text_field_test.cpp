@@ -239,6 +239,9 @@ TEST(TextFieldHtmlTest, ParsesTheTagsIntoTextWithBreaks)
         {"<p>a</p>\n", false, "a\r\r"},
         {"x &lt;&amp;&gt; &#65;&unknown;", false, "x <&> A&unknown;"},
         {"<p align='right'>abcdefg</p>\rhij\r", false, "abcdefg|hij|"},
+        // A value without quotes ends the markup there.
+        {"a<font color=#00FF00>b</font>c", false, "a"},
+        {"a<p align=left>b</p>", false, "a"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.html);

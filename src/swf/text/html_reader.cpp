@@ -74,7 +74,8 @@ std::u32string decodeEntities(const std::u32string& text)
 }
 
 // Attributes of a tag body ("font size='2' color=#ff0000"), names lowered.
-std::vector<std::pair<std::u32string, std::u32string>> attributes(const std::u32string& body)
+// A tag's attributes; `unquoted` turns true when a value has no quotes.
+std::vector<std::pair<std::u32string, std::u32string>> attributes(const std::u32string& body, bool* unquoted = nullptr)
 {
     std::vector<std::pair<std::u32string, std::u32string>> out;
     std::size_t i = 0;
@@ -105,6 +106,8 @@ std::vector<std::pair<std::u32string, std::u32string>> attributes(const std::u32
                 while (i < body.size() && !isSpace(body[i]))
                     ++i;
                 value = body.substr(begin, i - begin);
+                if (unquoted)
+                    *unquoted = true;
             }
         }
         if (!name.empty())
@@ -184,7 +187,9 @@ public:
         }
     }
 
-    void tag(const std::u32string& body)
+    // False when the tag is one the player could not read: an attribute
+    // value without quotes ends the markup there.
+    bool tag(const std::u32string& body)
     {
         const bool closing = !body.empty() && body[0] == U'/';
         const std::u32string rest = closing ? body.substr(1) : body;
@@ -199,11 +204,11 @@ public:
                 flushBreak();
                 put(U'\r');
             }
-            return;
+            return true;
         }
         if (name == U"tab") {
             put(U'\t');
-            return;
+            return true;
         }
         if (name == U"p" || name == U"li") {
             if (closing) {
@@ -213,14 +218,18 @@ public:
                     m_pendingBreak = true;
                     m_breakFormat = ending;
                 }
-                return;
+                return true;
             }
             if (name == U"li" && m_multiline && !m_text.empty() && !isParagraphBreak(m_text.back()))
                 put(U'\r');
             TextFieldFormat format = m_stack.back().format;
             if (name == U"li")
                 format.bullet = true;
-            for (const auto& [key, value] : attributes(rest)) {
+            bool unquoted = false;
+            const auto pairs = attributes(rest, &unquoted);
+            if (unquoted)
+                return false;
+            for (const auto& [key, value] : pairs) {
                 if (key == U"align") {
                     const std::u32string a = lower(value);
                     if (a == U"left" || a == U"right" || a == U"center" || a == U"justify")
@@ -228,14 +237,14 @@ public:
                 }
             }
             push(name, format);
-            return;
+            return true;
         }
         static const std::u32string styled[] = {U"font", U"b", U"i", U"u", U"a", U"textformat", U"span"};
         if (std::find(std::begin(styled), std::end(styled), name) == std::end(styled))
-            return;
+            return true;
         if (closing) {
             popTo(name);
-            return;
+            return true;
         }
         TextFieldFormat format = m_stack.back().format;
         if (name == U"b")
@@ -244,7 +253,11 @@ public:
             format.italic = true;
         else if (name == U"u")
             format.underline = true;
-        for (const auto& [key, value] : attributes(rest)) {
+        bool unquoted = false;
+        const auto pairs = attributes(rest, &unquoted);
+        if (unquoted)
+            return false;
+        for (const auto& [key, value] : pairs) {
             if (name == U"font") {
                 if (key == U"face")
                     format.font = fromUnits(value, m_version);
@@ -296,6 +309,7 @@ public:
             }
         }
         push(name, format);
+        return true;
     }
 
     HtmlText finish()
@@ -397,7 +411,8 @@ HtmlText parseHtmlText(const std::u32string& html, const TextFieldFormat& base, 
         const std::size_t close = html.find(U'>', open);
         if (close == std::u32string::npos)
             break;
-        reader.tag(html.substr(open + 1, close - open - 1));
+        if (!reader.tag(html.substr(open + 1, close - open - 1)))
+            break;
         pos = close + 1;
     }
     return reader.finish();
