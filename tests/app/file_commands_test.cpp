@@ -67,6 +67,18 @@ protected:
         std::ofstream(native(relative), std::ios::binary) << content;
     }
 
+    // Forty more files, all expanded, in a tree view 120 pixels high, shown.
+    void showTreeTallerThanItsView()
+    {
+        for (int i = 0; i < 40; ++i)
+            makeFile(QStringLiteral("资料/多/f%1.doc").arg(i), "d");
+        window.library().fullRebuild();
+        window.TreeView1->expandAll();
+        window.TreeView1->setGeometry(0, 0, 300, 120);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+
     QModelIndex indexOf(const QString& key) { return window.treeModel->indexOf(window.library().Nodes.find(key)); }
     QPoint pointOf(const QString& key) { return window.TreeView1->visualRect(indexOf(key)).center(); }
 
@@ -376,13 +388,7 @@ TEST_F(FileCommandsTest, AFailedMoveSaysWhyAndKeepsTheOpenFolders)
 
 TEST_F(FileCommandsTest, ADragRestingAtTheBottomEdgeScrollsTheTree)
 {
-    for (int i = 0; i < 40; ++i)
-        makeFile(QStringLiteral("资料/多/f%1.doc").arg(i), "d");
-    window.library().fullRebuild();
-    window.TreeView1->expandAll();
-    window.TreeView1->setGeometry(0, 0, 300, 120);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_NO_FATAL_FAILURE(showTreeTallerThanItsView());
     QScrollBar* bar = window.TreeView1->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0);
     const QString file = path("资料/课件/a.swf");
@@ -401,13 +407,7 @@ TEST_F(FileCommandsTest, ADragRestingAtTheBottomEdgeScrollsTheTree)
 
 TEST_F(FileCommandsTest, TheWheelScrollsTheTreeDuringADragThoughTheDragLoopSwallowsIt)
 {
-    for (int i = 0; i < 40; ++i)
-        makeFile(QStringLiteral("资料/多/f%1.doc").arg(i), "d");
-    window.library().fullRebuild();
-    window.TreeView1->expandAll();
-    window.TreeView1->setGeometry(0, 0, 300, 120);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_NO_FATAL_FAILURE(showTreeTallerThanItsView());
     QScrollBar* bar = window.TreeView1->verticalScrollBar();
     window.TreeView1->scrollToTop();
     // Stands for the platform's drag loop, which filters the application from the

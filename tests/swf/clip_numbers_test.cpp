@@ -4,7 +4,7 @@
 // out of range are refused, times past any calendar have no local zone. The
 // sanitizer build checks that no conversion overflows on the way.
 
-#include "support/assembler.h"
+#include "support/assembled.h"
 #include "swf/format/movie_builder.h"
 #include "swf/runtime/trace_run.h"
 
@@ -15,12 +15,7 @@
 namespace swf {
 namespace {
 
-Bytes assembled(const std::string& source)
-{
-    auto code = script::test::assemble(source);
-    EXPECT_TRUE(code.ok()) << (code.ok() ? "" : code.error().message);
-    return code.ok() ? *code : Bytes();
-}
+using script::test::assembled;
 
 // A four-frame movie: the first frame runs `script`, the third traces "three".
 std::string traceOf(const std::string& script)

@@ -5,7 +5,7 @@
 // neither rolls out nor presses; the other mouse buttons are keys to Key.isDown;
 // Tab moves the keyboard focus.
 
-#include "support/assembler.h"
+#include "support/assembled.h"
 #include "swf/format/movie_builder.h"
 #include "swf/runtime/trace_run.h"
 
@@ -16,12 +16,7 @@ namespace {
 
 using runtime::InputEvent;
 
-Bytes assembled(const std::string& source)
-{
-    auto code = script::test::assemble(source);
-    EXPECT_TRUE(code.ok()) << (code.ok() ? "" : code.error().message);
-    return code.ok() ? *code : Bytes();
-}
+using script::test::assembled;
 
 Bytes traceOf(const std::string& text) { return assembled("push \"" + text + "\"\nTrace"); }
 
@@ -30,22 +25,27 @@ Rect box(int x, int y, int w, int h)
     return Rect{Twips::fromPixels(x), Twips::fromPixels(x + w), Twips::fromPixels(y), Twips::fromPixels(y + h)};
 }
 
-// A button over the square (0,0)-(100,100) that runs each action on its condition.
-std::uint16_t defineButton(MovieBuilder& b, std::vector<ButtonCondAction> actions)
+// A button of one character in every state that runs each action on its condition.
+std::uint16_t defineButton(MovieBuilder& b, std::uint16_t shape, std::vector<ButtonCondAction> actions)
 {
-    const auto square = b.defineRectangle(box(0, 0, 100, 100), solidFill({0, 0, 200, 255}));
     return b.define([&](std::uint16_t id) {
         DefineButton def;
         def.version = 2;
         def.id = id;
         ButtonRecord record;
-        record.characterId = square;
+        record.characterId = shape;
         record.depth = 1;
         record.stateUp = record.stateOver = record.stateDown = record.stateHitTest = true;
         def.records = {record};
         def.condActions = std::move(actions);
         return Tag(def);
     });
+}
+
+// A button over the square (0,0)-(100,100).
+std::uint16_t defineButton(MovieBuilder& b, std::vector<ButtonCondAction> actions)
+{
+    return defineButton(b, b.defineRectangle(box(0, 0, 100, 100), solidFill({0, 0, 200, 255})), std::move(actions));
 }
 
 ButtonCondAction onCondition(std::uint16_t conditions, const std::string& text)
@@ -147,19 +147,8 @@ TEST(InputDelivery, ThePointerHitsShapesAndHitAreasWhereTheyAre)
     ShapeBuilder triangle;
     triangle.setStyles(triangle.addFill(solidFill({0, 0, 0, 255})), 0);
     triangle.polygon({{Twips(0), Twips(0)}, {Twips::fromPixels(100), Twips(0)}, {Twips(0), Twips::fromPixels(100)}});
-    const auto triangleShape = b.defineShape(triangle);
-    const auto button = b.define([&](std::uint16_t id) {
-        DefineButton def;
-        def.version = 2;
-        def.id = id;
-        ButtonRecord record;
-        record.characterId = triangleShape;
-        record.depth = 1;
-        record.stateUp = record.stateOver = record.stateDown = record.stateHitTest = true;
-        def.records = {record};
-        def.condActions = {onCondition(1u << 8, "button over"), onCondition(1u << 9, "button out")};
-        return Tag(def);
-    });
+    const auto button = defineButton(b, b.defineShape(triangle),
+                                     {onCondition(1u << 8, "button over"), onCondition(1u << 9, "button out")});
     b.place(1, button, {}, {}, "btn");
     auto squareClip = [&b](int x) {
         Timeline inner;

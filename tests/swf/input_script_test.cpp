@@ -2,7 +2,7 @@
 // refuses or skips what it cannot play, and a trace run plays the events
 // between the frames, one frame per Wait, never more frames than asked for.
 
-#include "support/assembler.h"
+#include "support/assembled.h"
 #include "swf/format/movie_builder.h"
 #include "swf/runtime/trace_run.h"
 #include "veskor-trace/input_script.h"
@@ -87,12 +87,7 @@ TEST(InputScript, BadFilesAreRefusedAndUnknownEventsSkipped)
     EXPECT_EQ(skipped, 9);
 }
 
-Bytes assembled(const std::string& source)
-{
-    auto code = script::test::assemble(source);
-    EXPECT_TRUE(code.ok()) << (code.ok() ? "" : code.error().message);
-    return code.ok() ? *code : Bytes();
-}
+using script::test::assembled;
 
 // Each of three frames traces its number and whether the A key is down.
 std::string keyTrace(const std::vector<InputEvent>& input, int frames)

@@ -2,7 +2,7 @@
 // the clip, objects by their toString, back to the clip itself, or to the root
 // when the path leads nowhere), and what the trace log says of exceptions.
 
-#include "support/assembler.h"
+#include "support/assembled.h"
 #include "swf/format/movie_builder.h"
 #include "swf/format/text_settings.h"
 #include "swf/runtime/trace_run.h"
@@ -13,12 +13,7 @@ using namespace swf;
 
 namespace {
 
-Bytes assembled(const std::string& source)
-{
-    auto code = script::test::assemble(source);
-    EXPECT_TRUE(code.ok()) << (code.ok() ? "" : code.error().message);
-    return code.ok() ? *code : Bytes();
-}
+using script::test::assembled;
 
 // The root sets n = "root" and holds a clip that sets n = "clip", then runs `script`.
 std::string tracedInAClip(const std::string& script, std::uint8_t version)

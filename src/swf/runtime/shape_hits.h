@@ -25,7 +25,7 @@ public:
 private:
     // A shape's fills, and its lines widened to their width.
     using Areas = std::vector<QPainterPath>;
-    std::unordered_map<const void*, Areas> m_shapes;
+    std::unordered_map<const swf::DefineShape*, Areas> m_shapes;
 };
 
 } // namespace swf::runtime

@@ -1,7 +1,7 @@
 // Sounds a movie loads from its folder: a chain of loads, each asked for by
 // the onLoad of the one before, arrives within one frame.
 
-#include "support/assembler.h"
+#include "support/assembled.h"
 #include "swf/format/movie_builder.h"
 #include "swf/format/writer.h"
 #include "swf/runtime/trace_run.h"
@@ -17,12 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-Bytes assembled(const std::string& source)
-{
-    auto code = script::test::assemble(source);
-    EXPECT_TRUE(code.ok()) << (code.ok() ? "" : code.error().message);
-    return code.ok() ? *code : Bytes();
-}
+using script::test::assembled;
 
 // `name` = new Sound(); `name`.onLoad = `handler`; `name`.loadSound(`file`, false).
 std::string loadSound(const std::string& name, const std::string& handler, const std::string& file)

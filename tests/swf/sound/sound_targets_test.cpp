@@ -1,7 +1,7 @@
 // Which clip a Sound object's volume belongs to: a path given to the
 // constructor is read again at each call, from the clip whose script calls.
 
-#include "support/assembler.h"
+#include "support/assembled.h"
 #include "swf/format/movie_builder.h"
 #include "swf/runtime/trace_run.h"
 
@@ -10,12 +10,7 @@
 namespace swf {
 namespace {
 
-Bytes assembled(const std::string& source)
-{
-    auto code = script::test::assemble(source);
-    EXPECT_TRUE(code.ok()) << (code.ok() ? "" : code.error().message);
-    return code.ok() ? *code : Bytes();
-}
+using script::test::assembled;
 
 // `name`.getVolume(), traced.
 std::string traceVolume(const std::string& name)

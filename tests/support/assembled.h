@@ -1,0 +1,20 @@
+#pragma once
+
+// Assembled action bytes for the test movies that gtest tests build.
+
+#include "support/assembler.h"
+
+#include <gtest/gtest.h>
+
+namespace swf::script::test {
+
+// The bytes of `source`; a source that does not assemble fails the test and
+// gives no bytes.
+inline std::vector<std::uint8_t> assembled(const std::string& source)
+{
+    auto code = assemble(source);
+    EXPECT_TRUE(code.ok()) << (code.ok() ? "" : code.error().message);
+    return code.ok() ? *code : std::vector<std::uint8_t>();
+}
+
+} // namespace swf::script::test
