@@ -1,11 +1,13 @@
 // The movie layer: timelines, the display list and seeking, on movies written with
 // the project's own builder.
 
+#include "support/assembled.h"
 #include "swf/format/movie_builder.h"
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/limits.h"
 #include "swf/movie/playhead.h"
 #include "swf/runtime/movie_runtime.h"
+#include "swf/runtime/trace_run.h"
 
 #include <gtest/gtest.h>
 
@@ -451,4 +453,110 @@ TEST(MovieTimelineTest, ACharacterDefinedInALaterFrameIsNotThereYet)
 }
 
 } // namespace
+
+namespace {
+
+PlaceObject placementWithRatio(std::uint16_t depth, std::uint16_t characterId, std::uint16_t ratio,
+                               const std::string& name)
+{
+    PlaceObject p;
+    p.depth = depth;
+    p.characterId = characterId;
+    p.ratio = ratio;
+    p.name = name;
+    return p;
+}
+
+} // namespace
+
+// Going back, a clip keeps its place while the frame's placement on its depth
+// has its ratio, even where a later keyframe put another sprite there; a
+// different ratio brings the frame's own clip back.
+TEST(MovieTimelineTest, GoingBackKeepsClipsByTheRatioOfTheirPlacement)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    swf::Timeline empty;
+    empty.showFrame();
+    const auto first = b.defineSprite(empty);
+    const auto second = b.defineSprite(empty);
+    b.add(placementWithRatio(3, first, 5, "a"));
+    b.add(placementWithRatio(4, first, 5, "b"));
+    b.showFrame();
+    b.remove(3).remove(4);
+    b.add(placementWithRatio(3, second, 5, "c"));
+    b.add(placementWithRatio(4, second, 9, "d"));
+    b.add(DoAction{script::test::assembled(R"(
+        push "c"
+        GetVariable
+        push "tag", "kept"
+        SetMember
+        gotoframe 0
+        Stop
+        push "c"
+        GetVariable
+        push "tag"
+        GetMember
+        Trace
+        push "a", "b", "d"
+        GetVariable
+        TypeOf
+        Trace
+        GetVariable
+        TypeOf
+        Trace
+        GetVariable
+        TypeOf
+        Trace
+    )")});
+    b.showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "kept\nundefined\nmovieclip\nundefined\n");
+}
+
+// Clips a script swapped between timeline depths belong to the script: the
+// timeline's moves pass them by, and going back keeps them wherever the frame
+// shows something on the depth they sit on.
+TEST(MovieTimelineTest, SwappedClipsLeaveTheTimelinesControl)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    swf::Timeline empty;
+    empty.showFrame();
+    const auto clip = b.defineSprite(empty);
+    b.place(1, clip, {}, {}, "x").place(2, clip, {}, {}, "y").showFrame();
+    b.add(DoAction{script::test::assembled(R"(
+        push "y"
+        GetVariable
+        push 1, "x"
+        GetVariable
+        push "swapDepths"
+        CallMethod
+        Pop
+        push "x"
+        GetVariable
+        push "k", 1
+        SetMember
+    )")});
+    b.showFrame();
+    b.move(1, Matrix::translation(Twips::fromPixels(50), Twips(0)));
+    b.add(DoAction{script::test::assembled(R"(
+        push "y"
+        GetVariable
+        push "_x"
+        GetMember
+        Trace
+        gotoframe 0
+        Stop
+        push 0, "x"
+        GetVariable
+        push "getDepth"
+        CallMethod
+        Trace
+        push "x"
+        GetVariable
+        push "k"
+        GetMember
+        Trace
+    )")});
+    b.showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "0\n-16382\n1\n");
+}
 } // namespace swf::movie

@@ -70,10 +70,6 @@ struct DisplayObject {
     // The filters of the placement (they live in the movie's records).
     const std::vector<Filter>* filters = nullptr;
     bool visible = true;
-    // The frame of the parent's timeline whose placement created this object: an
-    // object keeps its identity (and a sprite its own frame) across a rewind of the
-    // parent only while that placement is still the one in effect.
-    int placedFrame = 0;
     // The running state of a sprite or button; empty for everything else.
     Box<ClipState> clip;
     // The live state of an edit text field; empty for everything else.
@@ -84,6 +80,8 @@ struct DisplayObject {
     bool scriptTransformed = false;
     // Placed by a script (attachMovie, duplicateMovieClip...), not the timeline.
     bool dynamic = false;
+    // A script moved it to another depth (swapDepths).
+    bool swapped = false;
     // setMask: the object shows only inside the area of the object with this
     // id; that object is not drawn itself (isScriptMask).
     std::uint32_t maskId = 0;

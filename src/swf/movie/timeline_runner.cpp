@@ -51,6 +51,22 @@ void applyPlacement(DisplayObject& object, const PlaceObject& record)
     object.filters = record.filters ? &*record.filters : nullptr;
 }
 
+// Whether an object a frame shows already stands for the placement of
+// `character` with `ratio` on its depth when the timeline goes back. The ratio
+// tells placements apart (authoring tools number them so): a clip keeps its
+// identity while its ratio matches, even where a later keyframe put another
+// sprite on that depth.
+bool samePlacement(const DisplayObject& object, std::uint16_t characterId, const Character* character,
+                   std::uint16_t ratio)
+{
+    if (object.ratio != ratio)
+        return false;
+    if (object.characterId == characterId)
+        return true;
+    return character && object.character && character->kind == Character::Kind::Sprite
+        && object.character->kind == Character::Kind::Sprite;
+}
+
 } // namespace
 
 TimelineRunner::TimelineRunner(const CharacterDictionary& dictionary, int swfVersion)
@@ -98,7 +114,7 @@ void TimelineRunner::applyFrame(DisplayObject& owner, int frame)
         if (const auto* placeOp = std::get_if<const PlaceObject*>(&ops[i])) {
             const PlaceObject& record = **placeOp;
             const bool occupied = !(record.version != 1 && record.isMove) && clip.objects.contains(record.depth);
-            place(owner, record, frame);
+            place(owner, record);
             if (occupied && m_hooks)
                 m_hooks->placeRefused(owner, record.depth);
         }
@@ -202,7 +218,7 @@ void TimelineRunner::rewind(DisplayObject& owner, int frame)
     struct Slot {
         const PlaceObject* first = nullptr;
         std::uint16_t characterId = 0;
-        int placedFrame = 0;
+        std::uint16_t ratio = 0;
         std::vector<const PlaceObject*> moves;
     };
     std::map<int, Slot> wanted;
@@ -215,9 +231,10 @@ void TimelineRunner::rewind(DisplayObject& owner, int frame)
                 if (it == wanted.end()) {
                     // A move on an empty depth places nothing.
                     if (record.characterId && !modifies)
-                        wanted[record.depth] = Slot{&record, *record.characterId, f, {}};
+                        wanted[record.depth] = Slot{&record, *record.characterId, record.ratio.value_or(0), {}};
                 } else if (modifies) {
                     it->second.moves.push_back(&record);
+                    it->second.ratio = record.ratio.value_or(it->second.ratio);
                 }
             } else if (const auto* removeOp = std::get_if<const RemoveObject*>(&op)) {
                 wanted.erase((*removeOp)->depth);
@@ -230,9 +247,18 @@ void TimelineRunner::rewind(DisplayObject& owner, int frame)
         // or above them stays.
         if (depth < 0 || depth >= kScriptDepthOffset)
             continue;
+        // A timeline object a script moved to another depth stays while the
+        // frame shows something at the depth it sits on, and that placement
+        // finds the depth occupied; at a depth the frame leaves empty it goes.
         const auto it = wanted.find(depth);
-        if (it == wanted.end() || object.dynamic || it->second.characterId != object.characterId
-            || it->second.placedFrame != object.placedFrame)
+        if (object.swapped && !object.dynamic) {
+            if (it == wanted.end())
+                leaving.push_back(depth);
+            continue;
+        }
+        if (it == wanted.end() || object.dynamic
+            || !samePlacement(object, it->second.characterId, dictionaryOf(clip).find(it->second.characterId),
+                              it->second.ratio))
             leaving.push_back(depth);
     }
     for (int depth : leaving)
@@ -240,17 +266,19 @@ void TimelineRunner::rewind(DisplayObject& owner, int frame)
     for (const auto& [depth, slot] : wanted) {
         const auto it = clip.objects.find(depth);
         if (it == clip.objects.end())
-            place(owner, *slot.first, slot.placedFrame);
+            place(owner, *slot.first);
+        else if (it->second.swapped)
+            continue;
         else
             applyPlacement(it->second, *slot.first);
         for (const PlaceObject* move : slot.moves)
-            place(owner, *move, slot.placedFrame);
+            place(owner, *move);
     }
 }
 
 // ---------------------------------------------------------------- objects
 
-DisplayObject* TimelineRunner::place(DisplayObject& owner, const PlaceObject& record, int frame)
+DisplayObject* TimelineRunner::place(DisplayObject& owner, const PlaceObject& record)
 {
     ClipState& clip = *owner.clip;
     // A loaded movie has arrived whole; the opened one loads frame by frame.
@@ -259,10 +287,11 @@ DisplayObject* TimelineRunner::place(DisplayObject& owner, const PlaceObject& re
         character = nullptr;
     const bool modifies = record.version != 1 && record.isMove;
     if (const auto existing = clip.objects.find(record.depth); existing != clip.objects.end()) {
-        // A new placement on an occupied depth is ignored; a move changes what is there.
-        if (!modifies)
-            return nullptr;
+        // A new placement on an occupied depth is ignored; a move changes what
+        // is there, unless a script owns it (made it or moved it between depths).
         DisplayObject& object = existing->second;
+        if (!modifies || object.swapped || object.dynamic)
+            return nullptr;
         if (character && object.characterId != *record.characterId && isDrawing(*character) && object.character
             && isDrawing(*object.character)) {
             object.characterId = *record.characterId;
@@ -279,7 +308,6 @@ DisplayObject* TimelineRunner::place(DisplayObject& owner, const PlaceObject& re
     DisplayObject fresh;
     fresh.characterId = *record.characterId;
     fresh.character = character;
-    fresh.placedFrame = frame;
     applyPlacement(fresh, record);
     fresh.name = record.name.value_or(std::string());
     fresh.clipDepth = record.clipDepth.value_or(0);
@@ -418,12 +446,12 @@ void TimelineRunner::swap(DisplayObject& owner, int depth, int otherDepth)
     auto theirs = objects.extract(otherDepth);
     if (!theirs.empty()) {
         theirs.key() = depth;
-        theirs.mapped().dynamic = true;
+        theirs.mapped().swapped = true;
         objects.insert(std::move(theirs));
     }
     if (!mine.empty()) {
         mine.key() = otherDepth;
-        mine.mapped().dynamic = true;
+        mine.mapped().swapped = true;
         objects.insert(std::move(mine));
     }
 }

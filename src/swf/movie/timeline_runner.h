@@ -86,9 +86,9 @@ public:
     // frames between, backwards by rebuilding the frame from the timeline.
     void gotoFrame(DisplayObject& clip, int frame);
 
-    // One placement record of `clip`'s timeline at `frame`: places, moves or
+    // One placement record of `clip`'s timeline: places, moves or
     // replaces. The object it placed or changed, if any.
-    DisplayObject* place(DisplayObject& clip, const PlaceObject& record, int frame);
+    DisplayObject* place(DisplayObject& clip, const PlaceObject& record);
     // Takes the object at `depth` (a display-list key) off `clip`.
     void remove(DisplayObject& clip, int depth);
     // Puts an object a script made at `depth` of `clip`, in place of what is
