@@ -915,3 +915,29 @@ TEST(MovieScripts, ABoundVariableWithoutAValueTakesTheFieldsInitialText)
     )")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "Hello\nHello\n");
 }
+
+// A clip's initialize event and the initialisation scripts of its frame run in
+// the order of their tags, both before the clip's constructor.
+TEST(MovieScripts, InitialiseEventsAndInitialisationScriptsFollowTheirTags)
+{
+    for (const bool initFirst : {false, true}) {
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+        const auto clip = b.defineSprite(Timeline().showFrame());
+        const std::string traceX = "push \"_root\"\nGetVariable\npush \"x\"\nGetMember\nTrace\n";
+        PlaceObject place;
+        place.depth = 1;
+        place.characterId = clip;
+        place.allEventFlags = runtime::ClipEvent::Initialize | runtime::ClipEvent::Construct;
+        place.clipActions = {ClipAction{runtime::ClipEvent::Initialize, 0, assembled(traceX)},
+                             ClipAction{runtime::ClipEvent::Construct, 0, assembled(traceX)}};
+        const Tag init = DoInitAction{clip, assembled("push \"_root\"\nGetVariable\npush \"x\", 42\nSetMember\n")};
+        if (initFirst)
+            b.add(init);
+        b.add(Tag(place));
+        if (!initFirst)
+            b.add(init);
+        b.showFrame();
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, initFirst ? "42\n42\n" : "undefined\n42\n")
+            << "initialisation script first: " << initFirst;
+    }
+}

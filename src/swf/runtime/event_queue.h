@@ -33,9 +33,9 @@ struct Job {
     script::Object* keep = nullptr; // what `call` works on besides `self`
 };
 
-// Initialize clip events run first, then initialisation scripts, then
-// constructors, then everything else.
-enum class Priority { Initialize, InitAction, Construct, Normal };
+// Initialize clip events and initialisation scripts run first, in the order
+// of the tags that bring them, then constructors, then everything else.
+enum class Priority { Initialize, Construct, Normal };
 
 class EventQueue {
 public:
@@ -49,7 +49,7 @@ public:
     void addObjects(std::vector<script::Object*>& out) const;
 
 private:
-    std::deque<std::unique_ptr<Job>> m_queues[4];
+    std::deque<std::unique_ptr<Job>> m_queues[3];
 };
 
 } // namespace swf::runtime

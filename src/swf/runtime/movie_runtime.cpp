@@ -330,17 +330,7 @@ void MovieRuntime::collectClips(Instance* inst, std::vector<Instance*>& out) con
 void MovieRuntime::queueFrameScripts(Instance* inst, int frame)
 {
     const TimelineScripts* scripts = scriptsFor(inst);
-    if (inst->isRoot || inst->movieRoot) {
-        // Initialisation scripts run once, before anything else of the frame that holds them.
-        const auto& inits = this->scripts(inst).initActions();
-        std::vector<bool>& done = inst->movie ? inst->movie->initDone : m_initDone;
-        for (std::size_t i = 0; i < inits.size() && i < done.size(); ++i) {
-            if (!done[i] && inits[i].frame <= frame) {
-                done[i] = true;
-                queueCode(inst, inits[i].code, Priority::InitAction);
-            }
-        }
-    }
+    queueInitActions(inst, frame, 0, false);
     if (!scripts || frame < 0 || frame >= int(scripts->frameActions.size()))
         return;
     // The blocks before the frame's first placement go now; the others as the
@@ -350,15 +340,37 @@ void MovieRuntime::queueFrameScripts(Instance* inst, int frame)
     queueFrameScriptsUpTo(inst, 0, false);
 }
 
+// Initialisation scripts run once, before anything else of the frame that
+// holds them but the initialize events of the clips placed before them: those
+// of earlier frames at once, those of `frame` once `applied` of its
+// placements and removals are done (all of them when `all`).
+void MovieRuntime::queueInitActions(Instance* inst, int frame, int applied, bool all)
+{
+    if (!inst->isRoot && !inst->movieRoot)
+        return;
+    const auto& inits = scripts(inst).initActions();
+    std::vector<bool>& done = inst->movie ? inst->movie->initDone : m_initDone;
+    for (std::size_t i = 0; i < inits.size() && i < done.size(); ++i) {
+        const InitAction& init = inits[i];
+        if (!done[i] && (init.frame < frame || (init.frame == frame && (all || init.opsBefore <= applied)))) {
+            done[i] = true;
+            queueCode(inst, init.code, Priority::Initialize);
+        }
+    }
+}
+
 void MovieRuntime::frameProgress(movie::DisplayObject& clip, int frame, int applied)
 {
     Instance* inst = instanceFor(clip);
-    const auto it = m_pendingFrameScripts.find(inst);
-    if (!inst || it == m_pendingFrameScripts.end() || it->second.frame != frame)
+    if (!inst)
         return;
     const movie::Timeline* timeline = clip.clip ? clip.clip->timeline : nullptr;
     const bool complete = !timeline || frame >= timeline->frameCount()
                           || applied >= int(timeline->frames[std::size_t(frame)].size());
+    queueInitActions(inst, frame, applied, complete);
+    const auto it = m_pendingFrameScripts.find(inst);
+    if (it == m_pendingFrameScripts.end() || it->second.frame != frame)
+        return;
     queueFrameScriptsUpTo(inst, applied, complete);
 }
 

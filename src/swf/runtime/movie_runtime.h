@@ -383,6 +383,7 @@ private:
     };
     std::unordered_map<Instance*, PendingFrameScripts> m_pendingFrameScripts;
     void queueFrameScriptsUpTo(Instance* inst, int applied, bool all);
+    void queueInitActions(Instance* inst, int frame, int applied, bool all);
     void flushFrameScripts(Instance* inst);
     void queueEvent(Instance* inst, std::uint32_t clipEvent, const char* handler, Priority priority = Priority::Normal);
     void queueCode(Instance* inst, script::ActionList code, Priority priority = Priority::Normal, bool evenIfRemoved = false);

@@ -35,13 +35,17 @@ ScriptIndex::ScriptIndex(const std::vector<Tag>& tags, int rootFrames, const mov
     m_root = collect(tags, rootFrames);
     collectSprites(tags, dictionary, 0);
     int frame = 0;
+    int ops = 0;
     for (const Tag& tag : tags) {
         if (std::holds_alternative<ShowFrame>(tag)) {
             ++frame;
+            ops = 0;
+        } else if (std::holds_alternative<PlaceObject>(tag) || std::holds_alternative<RemoveObject>(tag)) {
+            ++ops;
         } else if (const auto* init = std::get_if<DoInitAction>(&tag)) {
             m_hasScripts = true;
             if (auto code = decodeList(init->actions, m_version))
-                m_initActions.push_back({init->spriteId, std::move(code), frame});
+                m_initActions.push_back({init->spriteId, std::move(code), frame, ops});
         } else if (tag.code() == kExportAssets) {
             // A name exported again names the later character.
             for (const auto& [id, name] : exportedAssets(tag)) {

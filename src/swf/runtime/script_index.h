@@ -31,6 +31,10 @@ struct InitAction {
     std::uint16_t spriteId = 0;
     script::ActionList code;
     int frame = 0; // the root frame whose tags hold it
+    // How many of that frame's placements and removals come before it: a
+    // clip placed before it hears its initialize event first, one placed
+    // after it afterwards.
+    int opsBefore = 0;
 };
 
 class ScriptIndex {
