@@ -941,3 +941,31 @@ TEST(MovieScripts, InitialiseEventsAndInitialisationScriptsFollowTheirTags)
             << "initialisation script first: " << initFirst;
     }
 }
+
+// A clip hears its load event before its first frame's scripts run, a parent
+// before its children; as the movie advances, each clip hears enterFrame just
+// before its next frame's scripts, the newest clip first.
+TEST(MovieScripts, LoadComesBeforeTheFirstFrameAndEnterFrameBeforeEachNext)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 6);
+    const auto traced = [](const std::string& text) { return assembled("push \"" + text + "\"\nTrace\n"); };
+    const auto withEvents = [&](std::uint16_t depth, std::uint16_t character, const std::string& name) {
+        PlaceObject place;
+        place.depth = depth;
+        place.characterId = character;
+        place.allEventFlags = runtime::ClipEvent::Load | runtime::ClipEvent::EnterFrame;
+        place.clipActions = {ClipAction{runtime::ClipEvent::Load, 0, traced(name + " load")},
+                             ClipAction{runtime::ClipEvent::EnterFrame, 0, traced(name + " enter")}};
+        return Tag(place);
+    };
+    Timeline inner;
+    inner.add(DoAction{traced("inner 1")}).showFrame();
+    inner.add(DoAction{traced("inner 2")}).showFrame();
+    const auto innerId = b.defineSprite(inner);
+    Timeline outer;
+    outer.add(DoAction{traced("outer 1")}).add(withEvents(1, innerId, "in")).showFrame();
+    outer.add(DoAction{traced("outer 2")}).showFrame();
+    b.add(withEvents(1, b.defineSprite(outer), "out")).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output,
+              "out load\nouter 1\nin load\ninner 1\nin enter\ninner 2\nout enter\nouter 2\n");
+}

@@ -144,8 +144,11 @@ void TimelineRunner::advance(const std::vector<DisplayObject*>& roots)
     m_left.clear();
     m_trackLeaving = true;
     for (const auto& [id, object] : clips) {
-        if (!m_left.contains(id) && object->id == id)
+        if (!m_left.contains(id) && object->id == id) {
+            if (m_hooks)
+                m_hooks->advancing(*object);
             advanceOwn(*object);
+        }
     }
     m_trackLeaving = false;
     m_left.clear();
@@ -371,14 +374,14 @@ void TimelineRunner::start(DisplayObject& object)
 {
     if (!object.clip)
         return;
+    if (m_hooks)
+        m_hooks->started(object);
     if (object.clip->nesting <= kMaxNesting) {
         if (object.character && object.character->kind == Character::Kind::Button)
             setButtonState(object, 0);
         else
             showFirstFrame(object);
     }
-    if (m_hooks)
-        m_hooks->started(object);
 }
 
 void TimelineRunner::remove(DisplayObject& owner, int depth)

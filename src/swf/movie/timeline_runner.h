@@ -36,8 +36,11 @@ public:
     {
         (void)clip, (void)frame, (void)applied;
     }
-    // A clip `placed` announced has shown its first frame.
+    // A clip `placed` announced is about to show its first frame.
     virtual void started(DisplayObject& clip) = 0;
+    // A clip that was on the stage is about to move on to its next frame (or
+    // to stay where it is) as the movie advances.
+    virtual void advancing(DisplayObject& clip) { (void)clip; }
     // `object` leaves the stage; its children left just before it.
     virtual void removing(DisplayObject& object) = 0;
     // A timeline is about to take clip `object` off the stage. True keeps it

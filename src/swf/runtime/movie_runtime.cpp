@@ -164,6 +164,14 @@ void MovieRuntime::enteringFrame(movie::DisplayObject& clip, int frame)
         queueFrameScripts(inst, frame);
 }
 
+void MovieRuntime::advancing(movie::DisplayObject& clip)
+{
+    Instance* inst = instanceFor(clip);
+    const bool button = clip.character && clip.character->kind == movie::Character::Kind::Button;
+    if (inst && !button && !isKeptLeaving(inst))
+        queueEvent(inst, ClipEvent::EnterFrame, "onEnterFrame");
+}
+
 void MovieRuntime::started(movie::DisplayObject& clip)
 {
     Instance* inst = instanceFor(clip);
@@ -269,23 +277,12 @@ void MovieRuntime::advance()
             removeAt(kept->parent, kept->depth);
     }
     m_vm->beginFrame();
-    // Every timeline moves first; then the clips that were on stage before
-    // and still are get enterFrame, ahead of the frame scripts just queued.
-    std::vector<Instance*> clips;
+    // Each clip that was on the stage hears enterFrame just before its
+    // timeline moves on (see advancing), in the order the timelines move.
     std::vector<movie::DisplayObject*> roots{&m_root};
-    collectClips(m_rootInstance, clips);
-    for (auto& [number, level] : m_levels) {
-        collectClips(level.inst, clips);
+    for (auto& [number, level] : m_levels)
         roots.push_back(level.root.get());
-    }
     m_runner.advance(roots);
-    std::deque<std::unique_ptr<Job>> scripts = m_jobs.takeNormal();
-    for (Instance* inst : clips) {
-        if (inst->object && !isKeptLeaving(inst))
-            queueEvent(inst, ClipEvent::EnterFrame, "onEnterFrame");
-    }
-    for (auto& job : scripts)
-        m_jobs.push(std::move(job));
     runQueue();
     m_time += 1000.0 / frameRate();
     m_vm->runTimers();
@@ -549,6 +546,10 @@ void MovieRuntime::runQueue()
         }
         const bool alive = job->inst && job->inst->object;
         if (!alive && !job->evenIfRemoved)
+            continue;
+        // A clip its parent's timeline took off after it heard of the frame
+        // no longer gets enterFrame.
+        if (job->event == ClipEvent::EnterFrame && isKeptLeaving(job->inst))
             continue;
         Object* self = job->self;
         if (job->construct) {

@@ -324,6 +324,7 @@ private:
     void placed(movie::DisplayObject& parent, int depth, movie::DisplayObject& object, const PlaceObject* record) override;
     void enteringFrame(movie::DisplayObject& clip, int frame) override;
     void frameProgress(movie::DisplayObject& clip, int frame, int applied) override;
+    void advancing(movie::DisplayObject& clip) override;
     void started(movie::DisplayObject& clip) override;
     void removing(movie::DisplayObject& object) override;
     bool keepsLeaving(movie::DisplayObject& object) override;
