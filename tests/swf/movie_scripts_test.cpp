@@ -230,6 +230,50 @@ TEST(MovieScripts, AnInitObjectSizesTheAttachedClipWithItsChildrenFromSwfSeven)
     EXPECT_EQ(width(7), "200\n");
 }
 
+// A size given to a clip with nothing in it collapses the clip: what it draws
+// later takes no room either way.
+TEST(MovieScripts, ASizeGivenToAnEmptyClipCollapsesIt)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 7);
+    b.add(DoAction{assembled(R"(
+        push 1, "a", 2, "_root"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "a"
+        GetVariable
+        push "_width", 20
+        SetMember
+        push 0, 1, "a"
+        GetVariable
+        push "beginFill"
+        CallMethod
+        Pop
+        push 100, 100, 2, "a"
+        GetVariable
+        push "lineTo"
+        CallMethod
+        Pop
+        push 0, 100, 2, "a"
+        GetVariable
+        push "lineTo"
+        CallMethod
+        Pop
+        push "a"
+        GetVariable
+        push "_width"
+        GetMember
+        Trace
+        push "a"
+        GetVariable
+        push "_height"
+        GetMember
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "0\n0\n");
+}
+
 TEST(MovieScripts, AutosizedTextFieldsMoveTheirX)
 {
     // A field at _x 50, 100 wide, with text wider than that: autosizing to the

@@ -244,6 +244,13 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         }
     };
     const auto compose = [&] {
+        // A scale without bounds (a size given to a clip with nothing in it)
+        // collapses the clip: it and what it holds later take no room.
+        if (!std::isfinite(inst->xScale) || !std::isfinite(inst->yScale)) {
+            m.scaleX = m.rotateSkew0 = m.rotateSkew1 = m.scaleY = 0;
+            object.scriptTransformed = true;
+            return;
+        }
         const double r = inst->rotation * std::numbers::pi / 180.0;
         m.scaleX = inst->xScale / 100.0 * std::cos(r);
         m.rotateSkew0 = inst->xScale / 100.0 * std::sin(r);
@@ -306,13 +313,9 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
             const QRectF bounds = localBounds(object);
             const bool width = ClipProperty(index) == ClipProperty::Width;
             const double own = bounds.isValid() ? (width ? bounds.width() : bounds.height()) : 0;
-            // Up to SWF 6 a clip with nothing in it takes a scale of 0 (what
-            // it holds later stays invisible); from SWF 7 it keeps its scale.
-            if (own <= 0 && m_vm->swfVersion() >= 7)
-                break;
             keepTransform();
             // The scale that makes the unrotated size the one asked for.
-            (width ? inst->xScale : inst->yScale) = own <= 0 ? 0.0 : v * 20.0 / own * 100.0;
+            (width ? inst->xScale : inst->yScale) = own <= 0 ? (v > 0 ? HUGE_VAL : 0.0) : v * 20.0 / own * 100.0;
             compose();
         }
         break;
