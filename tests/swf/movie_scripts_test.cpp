@@ -1013,3 +1013,23 @@ TEST(MovieScripts, LoadComesBeforeTheFirstFrameAndEnterFrameBeforeEachNext)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output,
               "out load\nouter 1\nin load\ninner 1\nin enter\ninner 2\nout enter\nouter 2\n");
 }
+
+// Text that is no number leaves _focusrect as it was, in SWF 4 too, where such
+// text otherwise reads as 0.
+TEST(MovieScripts, FocusRectIgnoresTextThatIsNoNumber)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 4);
+    b.add(DoAction{assembled(R"(
+        push "", 17, "g"
+        SetProperty
+        push "", 17
+        GetProperty
+        Trace
+        push "", 17, "0"
+        SetProperty
+        push "", 17
+        GetProperty
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "1\n0\n");
+}

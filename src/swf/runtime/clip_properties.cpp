@@ -335,7 +335,10 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         }
         if (value.isNullish())
             break;
-        const double n = value.isBoolean() ? (value.asBool() ? 1.0 : 0.0) : m_vm->toNumber(value);
+        // Text that is no number leaves it even where SWF 4 reads such text as 0.
+        const double n = value.isBoolean()  ? (value.asBool() ? 1.0 : 0.0)
+                         : value.isString() ? script::stringToNumber(value.asString(), 5)
+                                            : m_vm->toNumber(value);
         if (!std::isnan(n))
             m_focusRect = n != 0;
         break;
