@@ -461,6 +461,12 @@ int MovieRuntime::swfVersionOf(const Instance* inst) const
     return m_movie.header.version;
 }
 
+int MovieRuntime::clipSwfVersion(script::Object* clip)
+{
+    const Instance* inst = instanceOf(clip);
+    return inst ? std::max(swfVersionOf(inst), 0) : 0;
+}
+
 std::string MovieRuntime::urlOf(const Instance* inst) const
 {
     return inst && inst->movie ? inst->movie->url : m_files.url();

@@ -199,6 +199,7 @@ public:
     script::Object* parent(script::Object* clip) override;
     script::Object* child(script::Object* clip, const std::string& name) override;
     bool onStage(script::Object* clip) override { return instanceOf(clip) != nullptr; }
+    int clipSwfVersion(script::Object* clip) override;
     script::Object* relocate(script::Object* clip) override;
     std::string targetPath(script::Object* clip, bool slashSyntax) override;
     void gotoFrame(script::Object* clip, int frame, bool play) override;
