@@ -342,3 +342,14 @@ TEST(CourseFolder, ALoadedMovieRunsUnderItsOwnVersion)
     save(scripted({"geturl \"chapter5.swf\" \"_level1\"", "", "Stop"}, 7), dir / "menu7.swf");
     EXPECT_EQ(play(dir / "menu7.swf", 3), "five |undefined\n");
 }
+
+TEST(CourseFolder, ALevelsRootTakesANameUntilAnotherMovieReplacesIt)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    const std::string traceName = "push \"_name\"\nGetVariable\nTrace\n";
+    save(scripted({"push \"_name\", \"menu\"\nSetVariable\n" + traceName + "geturl \"chapter.swf\" \"_level0\""}),
+         dir / "menu.swf");
+    save(scripted({"push \"[\", \"_name\"\nGetVariable\nAdd2\npush \"]\"\nAdd2\nTrace\nStop"}), dir / "chapter.swf");
+    EXPECT_EQ(play(dir / "menu.swf", 3), "menu\n[]\n");
+}

@@ -383,7 +383,10 @@ Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
     }
     movie::DisplayObject& object = *inst->object;
     // What the clip showed leaves; it keeps its place, name and clip events.
+    // A level's root has no name but what its movie gives it.
     emptyClip(m_runner, object, loaded->timeline.get());
+    if (inst->isRoot)
+        object.name.clear();
     object.clip->dictionary = loaded->dictionary.get();
     object.clip->frame = -1;
     object.character = &loaded->character;
