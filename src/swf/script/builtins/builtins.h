@@ -33,6 +33,8 @@ void installLibraryClasses(Interpreter& in);
 // ASnative: installed after every other built-in, whose code it shares.
 void installNativeTable(Interpreter& in);
 void installTextField(Interpreter& in);
+// TextField.StyleSheet, on the TextField constructor.
+void installStyleSheet(Interpreter& in, Object* textField);
 // Stage; Key, Mouse and Selection; Color, Sound and TextFormat.
 void installStage(Interpreter& in);
 void installInput(Interpreter& in);
