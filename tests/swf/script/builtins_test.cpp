@@ -1445,3 +1445,35 @@ TEST(StringBuiltins, ValueOfOnOtherObjectsGivesTheirStringWithoutComingBack)
     EXPECT_EQ(m.vm->toString(m.vm->callMethod(stringProto, "valueOf", {})), "[object Object]");
     EXPECT_FALSE(m.vm->aborted());
 }
+
+TEST(StyleSheetBuiltins, CssTextIsReadWholeOrNotAtAll)
+{
+    struct Case {
+        int version;
+        const char* css;
+        const char* result; // parseCSS's answer | a.x | b.x | typeof a
+    };
+    const Case cases[] = {
+        {7, "a { x: 1 }", "true|1 |undefined|object"},
+        {7, ",a,, b { x: 1; } a { y: 2; }", "true|undefined|1|object"},
+        {7, "a b { x: 1; }", "false|undefined|undefined|null"}, // no descendant selectors
+        {7, "a { x: 1; y: 2;; }", "false|undefined|undefined|null"},
+        {7, "a { x: 1; ", "true|1|undefined|object"}, // the end after a whole declaration
+        {7, "a { x: 1", "false|undefined|undefined|null"},
+        {7, "a { }", "false|undefined|undefined|null"},
+        {8, "a { }", "true|undefined|undefined|object"},
+        {7, "a { two words: 1 }", "false|undefined|undefined|null"},
+    };
+    const auto getStyle = [](const char* name) {
+        return std::string("push \"") + name + "\", 1, \"s\"\ngetvariable\npush \"getStyle\"\ncallmethod\n";
+    };
+    for (const Case& c : cases) {
+        Machine m(c.version);
+        const std::string source = "push \"s\", 0, \"TextField\"\ngetvariable\npush \"StyleSheet\"\nnewmethod\nsetvariable\n"
+                                   "push \"" + std::string(c.css) + "\", 1, \"s\"\ngetvariable\npush \"parseCSS\"\ncallmethod\n"
+                                   "push \"|\"\nadd2\n" + getStyle("a") + "push \"x\"\ngetmember\nadd2\n"
+                                   "push \"|\"\nadd2\n" + getStyle("b") + "push \"x\"\ngetmember\nadd2\n"
+                                   "push \"|\"\nadd2\n" + getStyle("a") + "typeof\nadd2\ntrace";
+        EXPECT_EQ(m.run(source), c.result) << c.css;
+    }
+}
