@@ -1477,3 +1477,19 @@ TEST(StyleSheetBuiltins, CssTextIsReadWholeOrNotAtAll)
         EXPECT_EQ(m.run(source), c.result) << c.css;
     }
 }
+
+TEST(StyleSheetBuiltins, TransformMakesATextFormatOfAStyle)
+{
+    Machine m(8);
+    const std::string source =
+        "push \"s\", 0, \"TextField\"\ngetvariable\npush \"StyleSheet\"\nnewmethod\nsetvariable\n"
+        "push \"fontFamily\", \"  serif,, Arial\", \"fontSize\", \"12px\", \"textAlign\", \"CENTER\", \"kerning\", \"true\", "
+        "\"marginLeft\", -3, \"fontWeight\", \"Bold\", 6\ninitobject\n"
+        "push 1, \"s\"\ngetvariable\npush \"transform\"\ncallmethod\nstoreregister 1\npop\n"
+        "push r:1, \"font\"\ngetmember\npush \"|\"\nadd2\npush r:1, \"size\"\ngetmember\nadd2\npush \"|\"\nadd2\n"
+        "push r:1, \"align\"\ngetmember\nadd2\npush \"|\"\nadd2\npush r:1, \"kerning\"\ngetmember\nadd2\npush \"|\"\nadd2\n"
+        "push r:1, \"leftMargin\"\ngetmember\nadd2\npush \"|\"\nadd2\npush r:1, \"bold\"\ngetmember\nadd2\ntrace\n"
+        "push null, 1, \"s\"\ngetvariable\npush \"transform\"\ncallmethod\ntrace";
+    // A name's case matters except in textAlign; a negative margin is none.
+    EXPECT_EQ(m.run(source), "_serif,Arial|12|center|true|0|null\nnull");
+}

@@ -9,6 +9,7 @@
 #include "swf/script/builtins/loading.h"
 
 #include <cctype>
+#include <cmath>
 #include <optional>
 
 namespace swf::script {
@@ -20,6 +21,13 @@ using namespace library;
 constexpr std::uint16_t kMethodFlags = kHiddenPermanent;
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+std::string lowerCase(std::string s)
+{
+    for (char& c : s)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
 
 // A property name as scripts read it: "font-size" is fontSize; a hyphen
 // before another hyphen or at the end stays.
@@ -156,9 +164,7 @@ Value parseFontFamily(Interpreter& in, const Value& v)
     const Value text = textOf(in, v);
     if (!text.isString())
         return text;
-    std::string lower = text.asString();
-    for (char& c : lower)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
+    const std::string lower = lowerCase(text.asString());
     if (lower == "mono")
         return std::string("_typewriter");
     if (lower == "sans-serif")
@@ -168,24 +174,76 @@ Value parseFontFamily(Interpreter& in, const Value& v)
     return text;
 }
 
-// A whole number at the start of a style value ("12px"), when above zero.
-std::optional<double> positiveNumber(Interpreter& in, const Value& v)
+// A font list: each name without the spaces before it, empty ones dropped,
+// the generic CSS families as the player's device fonts.
+std::string fontList(Interpreter& in, const std::string& text)
 {
-    if (!v.isString() && !v.isNumber())
-        return std::nullopt;
-    const std::string s = in.toString(v);
-    std::size_t i = 0;
-    while (i < s.size() && isSpace(s[i]))
-        ++i;
-    double n = 0;
-    bool any = false;
-    for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i) {
-        n = n * 10 + (s[i] - '0');
-        any = true;
+    std::string out;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::size_t from = start;
+        while (from < end && isSpace(text[from]))
+            ++from;
+        if (from < end) {
+            if (!out.empty())
+                out += ',';
+            out += in.toString(parseFontFamily(in, text.substr(from, end - from)));
+        }
+        start = end + 1;
     }
-    if (!any || n <= 0)
-        return std::nullopt;
-    return n;
+    return out;
+}
+
+// What the player's TextFormat takes from a CSS style. A property that is
+// absent or false-like sets nothing; numbers are read as parseInt reads them.
+Value transform(Interpreter& in, const Value& style)
+{
+    if (style.isNullish())
+        return Value::null();
+    Value format = in.construct(in.getMember(in.global(), "TextFormat"), {});
+    auto read = [&](const char* name) { return in.getMember(style, name); };
+    auto set = [&](const char* member, const Value& v) { in.setMember(format, member, v); };
+    auto integer = [&](const Value& v) { return parseIntText(in.toString(v)); };
+    const Value color = parseColor(in, read("color"));
+    if (!color.isNull())
+        set("color", color);
+    const Value display = read("display");
+    const std::string shown = display.isString() ? display.asString() : std::string();
+    set("display", std::string(shown == "inline" || shown == "none" ? shown : "block"));
+    if (const Value family = read("fontFamily"); in.toBoolean(family))
+        set("font", fontList(in, in.toString(family)));
+    if (const Value size = read("fontSize"); in.toBoolean(size) && integer(size) > 0)
+        set("size", integer(size));
+    const Value kerning = read("kerning");
+    const double kerningNumber = in.toBoolean(kerning) ? integer(kerning) : 0;
+    set("kerning", (kerning.isString() && kerning.asString() == "true") || (kerningNumber != 0 && !std::isnan(kerningNumber)));
+    auto choice = [&](const char* name, const char* off, const char* on, const char* member) {
+        const Value v = read(name);
+        if (v.isString() && (v.asString() == off || v.asString() == on))
+            set(member, v.asString() == on);
+    };
+    choice("fontStyle", "normal", "italic", "italic");
+    choice("fontWeight", "normal", "bold", "bold");
+    choice("textDecoration", "none", "underline", "underline");
+    if (const Value align = read("textAlign"); align.isString()) {
+        const std::string a = lowerCase(align.asString());
+        if (a == "left" || a == "right" || a == "center" || a == "justify")
+            set("align", a);
+    }
+    // Leading that is no number is 0 here (TextFormat itself would take
+    // NaN as the lowest integer); letter spacing stays NaN.
+    if (const Value v = read("leading"); in.toBoolean(v))
+        set("leading", std::isnan(integer(v)) ? 0.0 : integer(v));
+    const std::pair<const char*, const char*> numbers[] = {
+        {"letterSpacing", "letterSpacing"}, {"marginLeft", "leftMargin"}, {"marginRight", "rightMargin"}, {"textIndent", "indent"}};
+    for (const auto& [name, member] : numbers) {
+        if (const Value v = read(name); in.toBoolean(v))
+            set(member, integer(v));
+    }
+    return format;
 }
 
 // The sheet's store `name` (_css or _styles), made on first use.
@@ -196,49 +254,6 @@ Object* store(Interpreter& in, Object* self, const char* name)
     Object* o = in.newObject();
     in.setMember(self, name, o);
     return o;
-}
-
-Value transform(Interpreter& in, const Value& styleValue)
-{
-    Object* style = styleValue.asObject();
-    if (!style)
-        return Value::null();
-    Value format = in.construct(in.getMember(in.global(), "TextFormat"), {});
-    auto read = [&](const char* name) { return in.getMember(style, name); };
-    const Value color = parseColor(in, read("color"));
-    if (!color.isNull())
-        in.setMember(format, "color", color);
-    const Value display = read("display");
-    const std::string shown = display.isString() ? display.asString() : std::string();
-    in.setMember(format, "display", std::string(shown == "inline" || shown == "none" ? shown : "block"));
-    const Value family = read("fontFamily");
-    if (in.toBoolean(family))
-        in.setMember(format, "font", parseFontFamily(in, family));
-    if (auto size = positiveNumber(in, read("fontSize")))
-        in.setMember(format, "size", *size);
-    const Value kerning = read("kerning");
-    in.setMember(format, "kerning", kerning.isString() ? kerning.asString() == "true" : in.toBoolean(kerning));
-    auto keyword = [&](const char* name, const char* word, const char* member) {
-        const Value v = read(name);
-        if (v.isString())
-            in.setMember(format, member, v.asString() == word);
-    };
-    keyword("fontWeight", "bold", "bold");
-    keyword("fontStyle", "italic", "italic");
-    keyword("textDecoration", "underline", "underline");
-    const Value align = read("textAlign");
-    if (align.isString() && (align.asString() == "left" || align.asString() == "right" || align.asString() == "center"
-                             || align.asString() == "justify"))
-        in.setMember(format, "align", align);
-    if (auto left = positiveNumber(in, read("marginLeft")))
-        in.setMember(format, "leftMargin", *left);
-    if (auto right = positiveNumber(in, read("marginRight")))
-        in.setMember(format, "rightMargin", *right);
-    if (auto indent = positiveNumber(in, read("textIndent")))
-        in.setMember(format, "indent", *indent);
-    if (auto spacing = positiveNumber(in, read("letterSpacing")))
-        in.setMember(format, "letterSpacing", *spacing);
-    return format;
 }
 
 void installMethods(Interpreter& in, Object* proto)
