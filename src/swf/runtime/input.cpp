@@ -219,9 +219,9 @@ void MovieRuntime::runButtonActions(Instance* button, std::uint16_t conditionMas
 std::vector<Instance*> MovieRuntime::clipsForInput() const
 {
     std::vector<Instance*> clips;
-    collectClips(m_rootInstance, clips);
+    collectClips(m_rootInstance, clips, true);
     for (const auto& [number, level] : m_levels)
-        collectClips(level.inst, clips);
+        collectClips(level.inst, clips, true);
     std::reverse(clips.begin(), clips.end());
     return clips;
 }

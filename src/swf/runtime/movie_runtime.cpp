@@ -270,7 +270,8 @@ void MovieRuntime::advance()
     }
     m_vm->beginFrame();
     // Every timeline moves first; then the clips that were on stage before
-    // and still are get enterFrame, ahead of the frame scripts just queued.
+    // and still are get enterFrame, ahead of the frame scripts just queued,
+    // a clip's children before the clip.
     std::vector<Instance*> clips;
     std::vector<movie::DisplayObject*> roots{&m_root};
     collectClips(m_rootInstance, clips);
@@ -312,19 +313,22 @@ void MovieRuntime::advance()
     m_vm->collectGarbage();
 }
 
-void MovieRuntime::collectClips(Instance* inst, std::vector<Instance*>& out) const
+void MovieRuntime::collectClips(Instance* inst, std::vector<Instance*>& out, bool parentsFirst) const
 {
     if (!inst->object)
         return;
     if (!inst->object->clip)
         return;
-    out.push_back(inst);
+    if (parentsFirst)
+        out.push_back(inst);
     for (auto& [depth, child] : inst->object->clip->objects) {
         if (child.clip && child.character && child.character->kind == movie::Character::Kind::Sprite) {
             if (Instance* childInst = instanceFor(child))
-                collectClips(childInst, out);
+                collectClips(childInst, out, parentsFirst);
         }
     }
+    if (!parentsFirst)
+        out.push_back(inst);
 }
 
 void MovieRuntime::queueFrameScripts(Instance* inst, int frame)

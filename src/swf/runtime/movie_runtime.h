@@ -389,7 +389,9 @@ private:
     void queueCode(Instance* inst, script::ActionList code, Priority priority = Priority::Normal, bool evenIfRemoved = false);
     void runQueue();
     void construct(Instance* inst);
-    void collectClips(Instance* inst, std::vector<Instance*>& out) const;
+    // The clips of a tree in depth order, each after its children (the order
+    // enterFrame reaches them) or, with `parentsFirst`, before them.
+    void collectClips(Instance* inst, std::vector<Instance*>& out, bool parentsFirst = false) const;
     void broadcast(const char* object, const char* message);
     std::vector<Instance*> clipsForInput() const;
     void updateButtons(bool pressed, bool released);
