@@ -8,6 +8,7 @@
 #include "swf/format/movie_builder.h"
 #include "swf/format/writer.h"
 #include "swf/player.h"
+#include "swf/runtime/file_access.h"
 #include "swf/runtime/trace_run.h"
 
 #include <gtest/gtest.h>
@@ -352,4 +353,14 @@ TEST(CourseFolder, ALevelsRootTakesANameUntilAnotherMovieReplacesIt)
          dir / "menu.swf");
     save(scripted({"push \"[\", \"_name\"\nGetVariable\nAdd2\npush \"]\"\nAdd2\nTrace\nStop"}), dir / "chapter.swf");
     EXPECT_EQ(play(dir / "menu.swf", 3), "menu\n[]\n");
+}
+
+TEST(CourseFolder, AClipReportsTheAddressItFailedToLoad)
+{
+    QTemporaryDir temp;
+    const fs::path dir = fs::weakly_canonical(temp.path().toStdString());
+    save(scripted({kMakeHolder + "push \"missing.swf\", \"holder\"\ngeturl2 64", "",
+                   "push \"holder\"\nGetVariable\npush \"_url\"\nGetMember\nTrace\nStop"}),
+         dir / "menu.swf");
+    EXPECT_EQ(play(dir / "menu.swf", 3), runtime::fileUrl(dir / "missing.swf") + "\n");
 }

@@ -236,6 +236,8 @@ void MovieRuntime::deliver(PendingLoad& load)
     }
     if (!file || !bytes || m_loadedMovies.size() >= kMaxLoadedMovies
         || m_loadedBytes + bytes->size() > kMaxLoadedBytes) {
+        if (inst && !inst->movie)
+            inst->failedUrl = m_files.requestedUrl(load.url, load.folder);
         broadcast({Value("onLoadError"), load.clip ? Value(load.clip) : load.target, Value("URLNotFound"), Value(0)});
         return;
     }
@@ -472,7 +474,9 @@ int MovieRuntime::clipSwfVersion(script::Object* clip)
 
 std::string MovieRuntime::urlOf(const Instance* inst) const
 {
-    return inst && inst->movie ? inst->movie->url : m_files.url();
+    if (inst && inst->movie)
+        return inst->movie->url;
+    return inst && !inst->failedUrl.empty() ? inst->failedUrl : m_files.url();
 }
 
 const TimelineScripts* MovieRuntime::scriptsFor(const Instance* inst) const

@@ -67,6 +67,9 @@ struct Instance {
     int level = 0;       // which, for a level's root
     // The loaded movie this object is part of; null for the opened movie's.
     LoadedMovie* movie = nullptr;
+    // The address a load into this clip asked for and could not have: the
+    // clip reports it as its _url until a movie arrives.
+    std::string failedUrl;
     // A movie was loaded into this clip: it plays that movie's root timeline.
     bool movieRoot = false;
     // The object scripts see; kept after the instance left the stage, for its unload events.
