@@ -8,6 +8,7 @@
 #include "swf/format/movie_builder.h"
 #include "swf/format/writer.h"
 #include "swf/player.h"
+#include "swf/runtime/file_access.h"
 #include "swf/runtime/trace_run.h"
 
 #include <gtest/gtest.h>
@@ -307,4 +308,59 @@ TEST(CourseFolder, OnlyTheMovieOnLevelZeroMayQuit)
     save(scripted({"push \"chapter quits\"\nTrace\ngeturl \"fscommand:quit\" \"\"\nStop"}), dir / "chapter.swf");
 
     EXPECT_EQ(play(dir / "menu.swf", 3), "chapter quits\nmenu goes on\n");
+}
+
+TEST(CourseFolder, ALoadedMovieRunsUnderItsOwnVersion)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    // What a SWF 7 function sees: undefined as "undefined" and getDepth
+    // (from SWF 6); what it sees when run under SWF 5 rules: neither.
+    const std::string probe = "push undefined, \"|\"\nAdd2\npush \"getDepth\"\nGetVariable\nTypeOf\nAdd2\n";
+    // A SWF 5 menu calls the SWF 7 chapter's function as its clip's method
+    // and as a plain function from its own local: the second runs under the
+    // menu's rules, on the menu's timeline.
+    save(scripted({"function ready\n"
+                   "push \"method \", 0, \"_level1\"\nGetVariable\npush \"f\"\nCallMethod\nAdd2\nTrace\n"
+                   "push \"f\", \"_level1\"\nGetVariable\npush \"f\"\nGetMember\nDefineLocal\n"
+                   "push \"plain \", 0, \"f\"\nCallFunction\nAdd2\nTrace\nend\n"
+                   "geturl \"chapter7.swf\" \"_level1\"\ngeturl \"chapter5.swf\" \"_level2\"",
+                   "", "Stop"},
+                  5),
+         dir / "menu.swf");
+    save(scripted({"function f\n" + probe + "Return\nend\npush \"own \", 0, \"f\"\nCallFunction\nAdd2\nTrace\n"
+                   "push 0, \"_level0\"\nGetVariable\npush \"ready\"\nCallMethod\nPop"},
+                  7),
+         dir / "chapter7.swf");
+    save(scripted({"push \"five \"\n" + probe + "Add2\nTrace"}, 5), dir / "chapter5.swf");
+    // The newest load shows its first frame first.
+    EXPECT_EQ(play(dir / "menu.swf", 3), "five |undefined\n"
+                                         "own undefined|function\n"
+                                         "method undefined|function\n"
+                                         "plain |undefined\n");
+
+    // The other way round: a SWF 5 movie in a SWF 7 one keeps its own rules.
+    save(scripted({"geturl \"chapter5.swf\" \"_level1\"", "", "Stop"}, 7), dir / "menu7.swf");
+    EXPECT_EQ(play(dir / "menu7.swf", 3), "five |undefined\n");
+}
+
+TEST(CourseFolder, ALevelsRootTakesANameUntilAnotherMovieReplacesIt)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    const std::string traceName = "push \"_name\"\nGetVariable\nTrace\n";
+    save(scripted({"push \"_name\", \"menu\"\nSetVariable\n" + traceName + "geturl \"chapter.swf\" \"_level0\""}),
+         dir / "menu.swf");
+    save(scripted({"push \"[\", \"_name\"\nGetVariable\nAdd2\npush \"]\"\nAdd2\nTrace\nStop"}), dir / "chapter.swf");
+    EXPECT_EQ(play(dir / "menu.swf", 3), "menu\n[]\n");
+}
+
+TEST(CourseFolder, AClipReportsTheAddressItFailedToLoad)
+{
+    QTemporaryDir temp;
+    const fs::path dir = fs::weakly_canonical(temp.path().toStdString());
+    save(scripted({kMakeHolder + "push \"missing.swf\", \"holder\"\ngeturl2 64", "",
+                   "push \"holder\"\nGetVariable\npush \"_url\"\nGetMember\nTrace\nStop"}),
+         dir / "menu.swf");
+    EXPECT_EQ(play(dir / "menu.swf", 3), runtime::fileUrl(dir / "missing.swf") + "\n");
 }

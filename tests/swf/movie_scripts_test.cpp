@@ -704,6 +704,41 @@ TEST(MovieScripts, AClipWithUnloadListenersLeavesAfterItsFrame)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "unload\n_level0.clip\nundefined\n");
 }
 
+// enterFrame reaches a clip's children before the clip, and the root last.
+TEST(MovieScripts, EnterFrameReachesChildrenBeforeTheirClip)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    Timeline empty;
+    empty.showFrame();
+    const auto child = b.defineSprite(empty);
+    Timeline holder;
+    holder.place(1, child, {}, {}, "child").showFrame();
+    const auto clip = b.defineSprite(holder);
+    b.place(1, clip, {}, {}, "clip");
+    b.add(DoAction{assembled(R"(
+        push "onEnterFrame"
+        function
+          push "this"
+          GetVariable
+          Trace
+        end
+        storeregister 1
+        SetVariable
+        push "clip"
+        GetVariable
+        push "onEnterFrame", r:1
+        SetMember
+        push "clip"
+        GetVariable
+        push "child"
+        GetMember
+        push "onEnterFrame", r:1
+        SetMember
+    )")}).showFrame();
+    b.add(DoAction{assembled("Stop\n")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "_level0.clip.child\n_level0.clip\n_level0\n");
+}
+
 // A text definition's render settings tag gives its field's anti-aliasing and
 // grid fitting; a field without one keeps the defaults.
 TEST(MovieScripts, TextRenderSettingsGiveAFieldsAntiAliasing)

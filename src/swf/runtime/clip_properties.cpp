@@ -197,7 +197,7 @@ Value MovieRuntime::getProperty(Object* clip, int index)
     case ClipProperty::Target:
         return targetPath(clip, true);
     case ClipProperty::Name:
-        return inst->isRoot ? std::string() : object.name;
+        return object.name;
     case ClipProperty::DropTarget:
         return inst->dropTarget;
     case ClipProperty::Url:
@@ -320,8 +320,7 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         }
         break;
     case ClipProperty::Name:
-        if (!inst->isRoot)
-            object.name = m_vm->toString(value);
+        object.name = m_vm->toString(value);
         break;
     case ClipProperty::FocusRect: {
         // Values that are no number leave it as it was; an object's own

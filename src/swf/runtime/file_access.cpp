@@ -38,6 +38,13 @@ std::string FileAccess::urlOf(const std::filesystem::path& file) const
     return m_base + QUrl(path).toString(QUrl::FullyEncoded).toStdString();
 }
 
+std::string FileAccess::requestedUrl(const std::string& address, const std::filesystem::path& folder) const
+{
+    if (address.find(':') != std::string::npos || m_root.empty())
+        return address;
+    return urlOf(((folder.empty() ? m_root : folder) / address).lexically_normal());
+}
+
 std::optional<std::filesystem::path> FileAccess::resolve(const std::string& address, const std::filesystem::path& folder) const
 {
     if (m_root.empty())

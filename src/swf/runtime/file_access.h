@@ -37,6 +37,9 @@ public:
     const std::string& url() const { return m_url; }
     // The address of a file read through resolve().
     std::string urlOf(const std::filesystem::path& file) const;
+    // The address a movie in `folder` asked for, whether or not it may or
+    // can be read: a relative one joined to the folder's.
+    std::string requestedUrl(const std::string& address, const std::filesystem::path& folder) const;
 
 private:
     std::filesystem::path m_root;

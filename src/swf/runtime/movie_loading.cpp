@@ -236,6 +236,8 @@ void MovieRuntime::deliver(PendingLoad& load)
     }
     if (!file || !bytes || m_loadedMovies.size() >= kMaxLoadedMovies
         || m_loadedBytes + bytes->size() > kMaxLoadedBytes) {
+        if (inst && !inst->movie)
+            inst->failedUrl = m_files.requestedUrl(load.url, load.folder);
         broadcast({Value("onLoadError"), load.clip ? Value(load.clip) : load.target, Value("URLNotFound"), Value(0)});
         return;
     }
@@ -383,7 +385,10 @@ Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
     }
     movie::DisplayObject& object = *inst->object;
     // What the clip showed leaves; it keeps its place, name and clip events.
+    // A level's root has no name but what its movie gives it.
     emptyClip(m_runner, object, loaded->timeline.get());
+    if (inst->isRoot)
+        object.name.clear();
     object.clip->dictionary = loaded->dictionary.get();
     object.clip->frame = -1;
     object.character = &loaded->character;
@@ -461,9 +466,17 @@ int MovieRuntime::swfVersionOf(const Instance* inst) const
     return m_movie.header.version;
 }
 
+int MovieRuntime::clipSwfVersion(script::Object* clip)
+{
+    const Instance* inst = instanceOf(clip);
+    return inst ? std::max(swfVersionOf(inst), 0) : 0;
+}
+
 std::string MovieRuntime::urlOf(const Instance* inst) const
 {
-    return inst && inst->movie ? inst->movie->url : m_files.url();
+    if (inst && inst->movie)
+        return inst->movie->url;
+    return inst && !inst->failedUrl.empty() ? inst->failedUrl : m_files.url();
 }
 
 const TimelineScripts* MovieRuntime::scriptsFor(const Instance* inst) const

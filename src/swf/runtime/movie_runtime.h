@@ -67,6 +67,9 @@ struct Instance {
     int level = 0;       // which, for a level's root
     // The loaded movie this object is part of; null for the opened movie's.
     LoadedMovie* movie = nullptr;
+    // The address a load into this clip asked for and could not have: the
+    // clip reports it as its _url until a movie arrives.
+    std::string failedUrl;
     // A movie was loaded into this clip: it plays that movie's root timeline.
     bool movieRoot = false;
     // The object scripts see; kept after the instance left the stage, for its unload events.
@@ -199,6 +202,7 @@ public:
     script::Object* parent(script::Object* clip) override;
     script::Object* child(script::Object* clip, const std::string& name) override;
     bool onStage(script::Object* clip) override { return instanceOf(clip) != nullptr; }
+    int clipSwfVersion(script::Object* clip) override;
     script::Object* relocate(script::Object* clip) override;
     std::string targetPath(script::Object* clip, bool slashSyntax) override;
     void gotoFrame(script::Object* clip, int frame, bool play) override;
@@ -390,6 +394,7 @@ private:
     void queueCode(Instance* inst, script::ActionList code, Priority priority = Priority::Normal, bool evenIfRemoved = false);
     void runQueue();
     void construct(Instance* inst);
+    // The clips of a tree in depth order, each before its children.
     void collectClips(Instance* inst, std::vector<Instance*>& out) const;
     void broadcast(const char* object, const char* message);
     std::vector<Instance*> clipsForInput() const;

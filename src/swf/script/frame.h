@@ -10,8 +10,17 @@ namespace swf::script {
 struct Interpreter::Frame {
     // A frame is listed among the running ones while it lives: the memory
     // measure starts from their registers and scopes.
-    explicit Frame(std::vector<Frame*>& running) : m_running(running) { running.push_back(this); }
-    ~Frame() { m_running.pop_back(); }
+    // The heap learns the version of the code running while the frame lives.
+    Frame(std::vector<Frame*>& running, Heap& heap)
+        : m_running(running), m_heap(heap), m_outerVersion(heap.runningVersion())
+    {
+        running.push_back(this);
+    }
+    ~Frame()
+    {
+        m_heap.setRunningVersion(m_outerVersion);
+        m_running.pop_back();
+    }
     Frame(const Frame&) = delete;
     Frame& operator=(const Frame&) = delete;
 
@@ -37,10 +46,19 @@ struct Interpreter::Frame {
     std::vector<Value> registers;
     std::size_t stackBase = 0;
     Value returnValue;
+    // The SWF version of the movie the code came from, or the one a call
+    // was lowered to; its rules hold while the code runs.
     int version = 0;
+    void setVersion(int v)
+    {
+        version = v;
+        m_heap.setRunningVersion(v);
+    }
 
 private:
     std::vector<Frame*>& m_running;
+    Heap& m_heap;
+    int m_outerVersion;
 };
 
 // Prototype chains deeper than this are treated as cycles.

@@ -62,6 +62,13 @@ public:
     virtual Object* parent(Object* clip) = 0;
     // Whether a clip is still on the stage (a removed one keeps its object).
     virtual bool onStage(Object* clip) { return clip != nullptr; }
+    // The SWF version of the movie a clip belongs to (one loaded into
+    // another has its own); 0 when the host does not know.
+    virtual int clipSwfVersion(Object* clip)
+    {
+        (void)clip;
+        return 0;
+    }
     // A reference to a clip is a path: once the clip left the stage, it leads
     // to the clip now at that path, or to nothing. A clip still running its
     // unload event is itself.

@@ -119,7 +119,7 @@ Object* Interpreter::toObject(const Value& v)
         Object* o = wrapper(m_heap, m_global, m_objectPrototype, "String");
         o->setObjectClass(ObjectClass::String);
         o->primitive = v;
-        o->put("length", double(stringLength(v.asString(), m_version)), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        o->put("length", double(stringLength(v.asString(), swfVersion())), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         return o;
     }
     case ValueType::Number: {
@@ -184,7 +184,7 @@ bool Interpreter::accessorCallable(std::uint32_t accessorId, const Object* self)
             innermost = &r;
         }
     }
-    if (m_version < 7 && innermost && innermost->self == self)
+    if (swfVersion() < 7 && innermost && innermost->self == self)
         return false;
     return running < kMaxNestedAccessorCalls;
 }
@@ -202,7 +202,7 @@ Value Interpreter::getPropertyOf(Object* o, const std::string& name, Object* thi
     (void)thisObject;
     Object* owner = nullptr;
     Value v = lookup(o, name, &owner);
-    if (!owner && m_version >= 6 && name != "__resolve") {
+    if (!owner && swfVersion() >= 6 && name != "__resolve") {
         // An object may answer for missing names through __resolve.
         Object* resolveOwner = nullptr;
         Value resolver = lookup(o, "__resolve", &resolveOwner);
@@ -240,7 +240,7 @@ Value Interpreter::getMember(const Value& base, const std::string& name)
         return getPropertyOf(o, name, o);
     }
     if (base.isString() && name == "length")
-        return double(stringLength(base.asString(), m_version));
+        return double(stringLength(base.asString(), swfVersion()));
     Object* o = toObject(base);
     return o ? getPropertyOf(o, name, o) : Value();
 }
@@ -297,7 +297,7 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
             // assigns the same name does not re-enter itself; later it does,
             // as deep as accessors nest.
             Watch w = it->second;
-            if (m_version < 7)
+            if (swfVersion() < 7)
                 it->second.callback = nullptr;
             m_runningWatches.push_back({o, key});
             // The old value is the one stored along the prototype chain; no
@@ -502,7 +502,7 @@ void Interpreter::run(const ActionList& code, Object* clip, int version)
     const bool outermost = !m_running;
     if (outermost)
         beginOutermost();
-    Frame f(m_frames);
+    Frame f(m_frames, m_heap);
     f.code = code;
     f.thisObject = clip;
     f.target = f.originalTarget = clip;
@@ -512,7 +512,7 @@ void Interpreter::run(const ActionList& code, Object* clip, int version)
     if (clip)
         f.scope = m_heap.scope(clip, f.scope);
     f.registers.resize(4);
-    f.version = version > 0 ? version : m_version;
+    f.setVersion(version > 0 ? version : m_version);
     f.clipOnStage = clip && clip->objectClass() == ObjectClass::Clip && m_host.onStage(clip);
     // A block without a constant pool of its own reads the one the block
     // before it declared.
@@ -628,7 +628,7 @@ void Interpreter::setLiveMemory(std::size_t bytes)
 
 veskor::Result<void> Interpreter::runBytes(const std::vector<std::uint8_t>& bytes, Object* clip)
 {
-    auto actions = decodeActions(bytes, m_version);
+    auto actions = decodeActions(bytes, swfVersion());
     if (!actions.ok())
         return actions.error();
     run(std::make_shared<const std::vector<Action>>(std::move(actions).value()), clip);
@@ -766,7 +766,7 @@ std::string Interpreter::traceString(const Value& v)
     if (v.isUndefined())
         return "undefined";
     std::string s = toString(v);
-    if (m_version >= 6)
+    if (swfVersion() >= 6)
         return s;
     // Before SWF 6 strings are 8-bit text; the trace output is UTF-8.
     std::string out;

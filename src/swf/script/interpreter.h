@@ -53,7 +53,11 @@ public:
     Interpreter(const Interpreter&) = delete;
     Interpreter& operator=(const Interpreter&) = delete;
 
-    int swfVersion() const { return m_version; }
+    // The SWF version whose rules hold now: that of the code running, or the
+    // opened movie's between scripts.
+    int swfVersion() const { return m_heap.runningVersion(); }
+    // The opened movie's version.
+    int movieVersion() const { return m_version; }
     Heap& heap() { return m_heap; }
     ScriptHost& host() { return m_host; }
     const Limits& limits() const { return m_limits; }
@@ -116,7 +120,7 @@ public:
     // valueOf / toString.
     double toNumber(const Value& v);
     std::string toString(const Value& v);
-    bool toBoolean(const Value& v) const { return script::toBoolean(v, m_version); }
+    bool toBoolean(const Value& v) const { return script::toBoolean(v, swfVersion()); }
     // Hint: 0 none (valueOf, except Date), 1 number, 2 string.
     Value toPrimitive(const Value& v, int hint = 0);
     // The language's `+`: strings join when either side is one, else numbers add.
@@ -212,6 +216,7 @@ private:
     Value callScript(Object* fn, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper);
     // The clip a script function's code works on (its target) when called on `thisObject`.
     Object* functionTarget(const ScriptFunction& sf, Object* thisObject);
+    int callVersion(const ScriptFunction& sf, Object* thisObject, Object* target);
     // call() with the choice of a `super` for script functions: plain
     // function calls (CallFunction) have none.
     Value invoke(const Value& function, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper);

@@ -83,9 +83,9 @@ Value Interpreter::construct(const Value& constructor, const std::vector<Value>&
     o->put("__proto__", protoValue, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     // Instances record their constructor as __constructor__ from SWF 6 and
     // as constructor up to SWF 6.
-    if (m_version >= 6)
+    if (swfVersion() >= 6)
         o->put("__constructor__", ctor, PropertyFlag::DontEnum);
-    if (m_version <= 6)
+    if (swfVersion() <= 6)
         o->put("constructor", ctor, PropertyFlag::DontEnum);
     if (ctor->nativeConstructor()) {
         NativeFunction nc = ctor->nativeConstructor();
@@ -128,6 +128,24 @@ Object* Interpreter::functionTarget(const ScriptFunction& sf, Object* thisObject
     return sf.target;
 }
 
+int Interpreter::callVersion(const ScriptFunction& sf, Object* thisObject, Object* target)
+{
+    // A function keeps the rules of the movie that defined it, but never
+    // later ones than those of the movie its clip belongs to now (a root
+    // replaced by an older movie) or than the code that made the object it
+    // is called on. Functions came with SWF 5: none runs under older rules.
+    int version = sf.swfVersion;
+    auto lower = [&](int v) {
+        if (v > 0)
+            version = std::min(version, std::max(v, 5));
+    };
+    if (target && target->objectClass() == ObjectClass::Clip)
+        lower(m_host.clipSwfVersion(target));
+    if (thisObject)
+        lower(thisObject->objectClass() == ObjectClass::Clip ? m_host.clipSwfVersion(thisObject) : thisObject->madeInVersion());
+    return version;
+}
+
 Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper)
 {
     ScriptFunction& sf = *fn->script();
@@ -137,19 +155,25 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
         return Value();
     }
     const FunctionInfo& info = *sf.info;
-    Frame f(m_frames);
+    Object* const callerTarget = m_frames.empty() ? nullptr : m_frames.back()->target;
+    Frame f(m_frames, m_heap);
     f.code = sf.code;
     f.constants = sf.constants;
     f.thisObject = thisObject;
     f.target = f.originalTarget = functionTarget(sf, thisObject);
+    f.setVersion(callVersion(sf, thisObject, f.target));
+    // A later movie's function run under SWF 5 rules has no closure: it
+    // works on the clip it is called on, or else on its caller's timeline.
+    const bool lowered = sf.swfVersion >= 6 && f.version < 6;
+    if (lowered && !(thisObject && thisObject->objectClass() == ObjectClass::Clip && m_host.onStage(thisObject)) && callerTarget)
+        f.target = f.originalTarget = callerTarget;
     f.clipOnStage = f.target && f.target->objectClass() == ObjectClass::Clip && m_host.onStage(f.target);
-    f.version = sf.swfVersion;
     Object* activation = m_heap.make(ObjectClass::Activation);
     f.activation = activation;
     // A SWF 5 function sees the globals and the timeline it works on now (a
     // clip it is called on), not the one it was defined on.
     Scope* outer = sf.scope;
-    if (sf.swfVersion < 6 && f.target && f.target != sf.target)
+    if (f.target && ((f.version < 6 && f.target != sf.target) || lowered))
         outer = m_heap.scope(f.target, m_heap.scope(m_global, nullptr));
     f.scope = m_heap.scope(activation, outer);
 

@@ -52,19 +52,19 @@ Value Interpreter::toPrimitive(const Value& v, int hint)
 double Interpreter::toNumber(const Value& v)
 {
     if (v.isPrimitive())
-        return primitiveToNumber(v, m_version);
+        return primitiveToNumber(v, swfVersion());
     Value p = toPrimitive(v, 1);
     if (p.isPrimitive())
-        return primitiveToNumber(p, m_version);
+        return primitiveToNumber(p, swfVersion());
     // SWF 4 knows no objects: one with no number in it counts as 0, as text
     // that is no number does there.
-    return m_version < 5 ? 0.0 : std::numeric_limits<double>::quiet_NaN();
+    return swfVersion() < 5 ? 0.0 : std::numeric_limits<double>::quiet_NaN();
 }
 
 std::string Interpreter::toString(const Value& v)
 {
     if (v.isPrimitive())
-        return primitiveToString(v, m_version);
+        return primitiveToString(v, swfVersion());
     Object* o = v.asObject();
     // Clips, buttons and text fields (the objects of the display tree, which
     // the host marks) are their paths.
@@ -110,11 +110,11 @@ bool Interpreter::looseEquals(const Value& a, const Value& b)
     // first answer is an object.
     auto primitive = [&](const Value& o) {
         Value p = toPrimitive(o, 0);
-        if (p.isObject() && m_version < 6 && p.asObject()->objectClass() != ObjectClass::Clip)
+        if (p.isObject() && swfVersion() < 6 && p.asObject()->objectClass() != ObjectClass::Clip)
             p = toPrimitive(o, 0);
         return p;
     };
-    if (m_version < 6 && (a.isObject() || b.isObject()))
+    if (swfVersion() < 6 && (a.isObject() || b.isObject()))
         return looseEqualsVersion5(a, b);
     if (a.type() == b.type()) {
         Object* x = a.asObject();
@@ -147,9 +147,9 @@ bool Interpreter::looseEquals(const Value& a, const Value& b)
         return false;
     // The empty string equals no number, whatever the version.
     if (a.isNumber() && b.isString())
-        return !b.asString().empty() && a.asNumber() == stringToNumber(b.asString(), m_version);
+        return !b.asString().empty() && a.asNumber() == stringToNumber(b.asString(), swfVersion());
     if (a.isString() && b.isNumber())
-        return !a.asString().empty() && stringToNumber(a.asString(), m_version) == b.asNumber();
+        return !a.asString().empty() && stringToNumber(a.asString(), swfVersion()) == b.asNumber();
     if (a.isBoolean())
         return looseEquals(Value(a.asBool() ? 1.0 : 0.0), b);
     if (b.isBoolean())
@@ -234,8 +234,8 @@ Value Interpreter::lessThan(const Value& a, const Value& b)
     // The empty string is NaN here in every version.
     auto number = [&](const Value& p) {
         if (!p.isString())
-            return primitiveToNumber(p, m_version);
-        return p.asString().empty() ? kNaN : stringToNumber(p.asString(), m_version);
+            return primitiveToNumber(p, swfVersion());
+        return p.asString().empty() ? kNaN : stringToNumber(p.asString(), swfVersion());
     };
     double x = number(pa);
     double y = number(pb);

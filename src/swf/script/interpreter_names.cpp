@@ -111,7 +111,7 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool g
         // Two delimiters in a row (or one at the start) name nothing.
         if (seg.empty())
             return nullptr;
-        const std::string n = m_version >= 7 ? seg : asciiLower(seg);
+        const std::string n = swfVersion() >= 7 ? seg : asciiLower(seg);
         if (n == ".." || n == "_parent")
             cur = m_host.parent(cur);
         else if (n == "_root")

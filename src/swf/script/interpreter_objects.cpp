@@ -92,7 +92,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         // Literals take whatever _global.Object.prototype is now.
         Object* o = newObject(prototypeOf("Object"));
         // From SWF 6 a literal also names its constructor, as `new Object` does.
-        if (m_version >= 6) {
+        if (swfVersion() >= 6) {
             if (const Property* ctor = m_global->findOwnAnyVersion("Object"))
                 o->put("constructor", ctor->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         }
@@ -196,7 +196,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         }
         Object* owner = nullptr;
         Value fn = lookup(o, name, &owner);
-        if (!owner && m_version >= 6) {
+        if (!owner && swfVersion() >= 6) {
             Value resolved = getPropertyOf(o, name, o);
             fn = resolved;
         }

@@ -54,10 +54,12 @@ bool visibleInVersion(std::uint16_t flags, int swfVersion)
     return true;
 }
 
+int Object::visibilityVersion() const { return m_heap ? m_heap->runningVersion() : m_version; }
+
 Property* Object::findOwn(const std::string& name)
 {
     auto it = m_index.find(key(name));
-    if (it == m_index.end() || !visibleInVersion(m_properties[it->second].flags, m_version))
+    if (it == m_index.end() || !visibleInVersion(m_properties[it->second].flags, visibilityVersion()))
         return nullptr;
     return &m_properties[it->second];
 }
@@ -71,7 +73,7 @@ Property* Object::findOwnAnyVersion(const std::string& name)
 const Property* Object::findOwn(const std::string& name) const
 {
     auto it = m_index.find(key(name));
-    if (it == m_index.end() || !visibleInVersion(m_properties[it->second].flags, m_version))
+    if (it == m_index.end() || !visibleInVersion(m_properties[it->second].flags, visibilityVersion()))
         return nullptr;
     return &m_properties[it->second];
 }
@@ -82,7 +84,7 @@ Property& Object::put(const std::string& name, const Value& value, std::uint16_t
     if (it != m_index.end()) {
         Property& p = m_properties[it->second];
         // A property hidden from this version is replaced by a plain one.
-        if (!visibleInVersion(p.flags, m_version))
+        if (!visibleInVersion(p.flags, visibilityVersion()))
             p.flags = flags;
         if (m_heap)
             m_heap->charge(heapBytes(value));
@@ -248,6 +250,7 @@ Object* Heap::make(ObjectClass cls)
     m_objects.push_back(std::make_unique<Object>(cls, m_version));
     Object* o = m_objects.back().get();
     o->m_heap = this;
+    o->m_madeIn = m_running;
     charge(sizeof(Object) + kObjectOverhead);
     return o;
 }

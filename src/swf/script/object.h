@@ -107,7 +107,7 @@ struct Watch {
 
 class Object {
 public:
-    Object(ObjectClass cls, int swfVersion) : m_class(cls), m_version(swfVersion) {}
+    Object(ObjectClass cls, int swfVersion) : m_class(cls), m_version(swfVersion), m_madeIn(swfVersion) {}
 
     ObjectClass objectClass() const { return m_class; }
     void setObjectClass(ObjectClass cls) { m_class = cls; }
@@ -144,6 +144,9 @@ public:
     std::unordered_map<std::string, Watch>& watches() { return m_watches; }
     std::string key(const std::string& name) const;
     int swfVersion() const { return m_version; }
+    // The version of the code that made the object: a method called on it
+    // runs under no later rules than that code had.
+    int madeInVersion() const { return m_madeIn; }
 
     ObjectExtension* extension() const { return m_extension.get(); }
     void setExtension(std::shared_ptr<ObjectExtension> e) { m_extension = std::move(e); }
@@ -160,9 +163,12 @@ public:
 
 private:
     void reindexFrom(std::size_t i);
+    // Properties flagged for later players exist for the code that runs now.
+    int visibilityVersion() const;
 
     ObjectClass m_class;
     int m_version;
+    int m_madeIn;
     std::vector<Property> m_properties;
     std::unordered_map<std::string, std::size_t> m_index;
     NativeFunction m_native;
@@ -192,12 +198,16 @@ struct Scope {
 // bytes the roots reach.
 class Heap {
 public:
-    explicit Heap(int swfVersion) : m_version(swfVersion) {}
+    explicit Heap(int swfVersion) : m_version(swfVersion), m_running(swfVersion) {}
     Object* make(ObjectClass cls = ObjectClass::Object);
     Scope* scope(Object* object, Scope* parent);
     std::size_t objectCount() const { return m_objects.size(); }
     std::size_t scopeCount() const { return m_scopes.size(); }
     int swfVersion() const { return m_version; }
+    // The SWF version of the code running now: a movie loaded into another
+    // keeps its own. The interpreter sets it as code starts and ends.
+    int runningVersion() const { return m_running; }
+    void setRunningVersion(int version) { m_running = version; }
     // Mark and sweep from the roots; only valid while no script runs.
     // Returns the bytes that stay.
     std::size_t collect(const std::vector<Object*>& roots, const std::vector<Scope*>& scopeRoots, const std::vector<Value>& valueRoots);
@@ -215,6 +225,7 @@ private:
                      const std::vector<Value>& valueRoots, std::vector<Object*>& objects, std::vector<Scope*>& scopes);
 
     int m_version;
+    int m_running;
     std::vector<std::unique_ptr<Object>> m_objects;
     std::vector<std::unique_ptr<Scope>> m_scopes;
     std::size_t m_created = 0;

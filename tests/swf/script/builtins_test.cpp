@@ -1445,3 +1445,51 @@ TEST(StringBuiltins, ValueOfOnOtherObjectsGivesTheirStringWithoutComingBack)
     EXPECT_EQ(m.vm->toString(m.vm->callMethod(stringProto, "valueOf", {})), "[object Object]");
     EXPECT_FALSE(m.vm->aborted());
 }
+
+TEST(StyleSheetBuiltins, CssTextIsReadWholeOrNotAtAll)
+{
+    struct Case {
+        int version;
+        const char* css;
+        const char* result; // parseCSS's answer | a.x | b.x | typeof a
+    };
+    const Case cases[] = {
+        {7, "a { x: 1 }", "true|1 |undefined|object"},
+        {7, ",a,, b { x: 1; } a { y: 2; }", "true|undefined|1|object"},
+        {7, "a b { x: 1; }", "false|undefined|undefined|null"}, // no descendant selectors
+        {7, "a { x: 1; y: 2;; }", "false|undefined|undefined|null"},
+        {7, "a { x: 1; ", "true|1|undefined|object"}, // the end after a whole declaration
+        {7, "a { x: 1", "false|undefined|undefined|null"},
+        {7, "a { }", "false|undefined|undefined|null"},
+        {8, "a { }", "true|undefined|undefined|object"},
+        {7, "a { two words: 1 }", "false|undefined|undefined|null"},
+    };
+    const auto getStyle = [](const char* name) {
+        return std::string("push \"") + name + "\", 1, \"s\"\ngetvariable\npush \"getStyle\"\ncallmethod\n";
+    };
+    for (const Case& c : cases) {
+        Machine m(c.version);
+        const std::string source = "push \"s\", 0, \"TextField\"\ngetvariable\npush \"StyleSheet\"\nnewmethod\nsetvariable\n"
+                                   "push \"" + std::string(c.css) + "\", 1, \"s\"\ngetvariable\npush \"parseCSS\"\ncallmethod\n"
+                                   "push \"|\"\nadd2\n" + getStyle("a") + "push \"x\"\ngetmember\nadd2\n"
+                                   "push \"|\"\nadd2\n" + getStyle("b") + "push \"x\"\ngetmember\nadd2\n"
+                                   "push \"|\"\nadd2\n" + getStyle("a") + "typeof\nadd2\ntrace";
+        EXPECT_EQ(m.run(source), c.result) << c.css;
+    }
+}
+
+TEST(StyleSheetBuiltins, TransformMakesATextFormatOfAStyle)
+{
+    Machine m(8);
+    const std::string source =
+        "push \"s\", 0, \"TextField\"\ngetvariable\npush \"StyleSheet\"\nnewmethod\nsetvariable\n"
+        "push \"fontFamily\", \"  serif,, Arial\", \"fontSize\", \"12px\", \"textAlign\", \"CENTER\", \"kerning\", \"true\", "
+        "\"marginLeft\", -3, \"fontWeight\", \"Bold\", 6\ninitobject\n"
+        "push 1, \"s\"\ngetvariable\npush \"transform\"\ncallmethod\nstoreregister 1\npop\n"
+        "push r:1, \"font\"\ngetmember\npush \"|\"\nadd2\npush r:1, \"size\"\ngetmember\nadd2\npush \"|\"\nadd2\n"
+        "push r:1, \"align\"\ngetmember\nadd2\npush \"|\"\nadd2\npush r:1, \"kerning\"\ngetmember\nadd2\npush \"|\"\nadd2\n"
+        "push r:1, \"leftMargin\"\ngetmember\nadd2\npush \"|\"\nadd2\npush r:1, \"bold\"\ngetmember\nadd2\ntrace\n"
+        "push null, 1, \"s\"\ngetvariable\npush \"transform\"\ncallmethod\ntrace";
+    // A name's case matters except in textAlign; a negative margin is none.
+    EXPECT_EQ(m.run(source), "_serif,Arial|12|center|true|0|null\nnull");
+}

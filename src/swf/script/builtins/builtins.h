@@ -33,6 +33,8 @@ void installLibraryClasses(Interpreter& in);
 // ASnative: installed after every other built-in, whose code it shares.
 void installNativeTable(Interpreter& in);
 void installTextField(Interpreter& in);
+// TextField.StyleSheet, on the TextField constructor.
+void installStyleSheet(Interpreter& in, Object* textField);
 // Stage; Key, Mouse and Selection; Color, Sound and TextFormat.
 void installStage(Interpreter& in);
 void installInput(Interpreter& in);
@@ -49,6 +51,8 @@ inline Value arg(const Args& args, std::size_t i) { return i < args.size() ? arg
 // The number Number(), isNaN() and isFinite() read from an argument: the
 // empty string is no number there, in every version.
 double numberArgument(Interpreter& in, const Value& v);
+// parseInt of a string without a radix.
+double parseIntText(const std::string& s);
 
 // Creates a global constructor `name` with the given prototype (a new
 // object when null) and links prototype.constructor back to it.

@@ -225,6 +225,8 @@ Value startTimer(Interpreter& in, const Args& args, bool repeat)
 
 } // namespace
 
+double parseIntText(const std::string& s) { return parseInt(s, kNaN); }
+
 void installGlobalFunctions(Interpreter& in)
 {
     Object* g = in.global();

@@ -886,6 +886,7 @@ void installTextField(Interpreter& in)
         return in.newArray({"_sans", "_serif", "_typewriter", "Arial", "Courier New", "Times New Roman", "Verdana"});
     });
     markVersion(ctor, {"getFontList"}, PropertyFlag::Version6);
+    installStyleSheet(in, ctor);
 
     if (onPrototype)
         addAccessors(proto);
