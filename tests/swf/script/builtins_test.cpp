@@ -208,6 +208,20 @@ TEST(ObjectBuiltins, AnObjectWithoutToStringNamesItsKind)
     )"), "[type Function]");
 }
 
+// registerClass takes a function or, to unregister, null; it refuses anything
+// else and too few arguments.
+TEST(ObjectBuiltins, RegisterClassRefusesWhatIsNoFunction)
+{
+    Machine m(8);
+    const auto registering = [&](const std::string& classValue) {
+        return traced(m, "push " + classValue + ", \"Sym\", 2, \"Object\"\ngetvariable\npush \"registerClass\"\ncallmethod");
+    };
+    EXPECT_EQ(registering("12"), "false");
+    EXPECT_EQ(registering("\"bar\""), "false");
+    EXPECT_EQ(registering("null"), "true");
+    EXPECT_EQ(traced(m, "push \"Sym\", 1, \"Object\"\ngetvariable\npush \"registerClass\"\ncallmethod"), "false");
+}
+
 TEST(ObjectBuiltins, AddPropertyCallsGetterAndSetter)
 {
     Machine m(7);

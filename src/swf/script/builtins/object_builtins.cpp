@@ -128,11 +128,15 @@ void installObject(Interpreter& in)
         if (args.size() < 2)
             return false;
         std::string name = in.toString(args[0]);
+        // A function registers, null or undefined unregisters; anything else
+        // is refused.
         Object* c = args[1].asObject();
         if (c && c->isFunction())
             in.registeredClasses()[name] = c;
-        else
+        else if (args[1].isNullish())
             in.registeredClasses().erase(name);
+        else
+            return false;
         return true;
     });
 
