@@ -1068,3 +1068,15 @@ TEST(MovieScripts, FocusRectIgnoresTextThatIsNoNumber)
     )")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "1\n0\n");
 }
+
+// A clip placed without a name gets the next made-up one; an empty name
+// given on purpose stays empty and uses up no number.
+TEST(MovieScripts, AnEmptyNameGivenOnPurposeStaysEmpty)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    const auto clip = b.defineSprite(Timeline().showFrame());
+    b.place(1, clip, {}, {}, "").place(2, clip);
+    const std::string at = "push \"this\"\nGetVariable\npush \"getInstanceAtDepth\"\nCallMethod\npush \"_name\"\nGetMember\nTrace\n";
+    b.add(DoAction{assembled("push -16383, 1\n" + at + "push -16382, 1\n" + at)}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "\ninstance1\n");
+}

@@ -150,7 +150,9 @@ void MovieRuntime::placed(movie::DisplayObject& parent, int depth, movie::Displa
     Instance* parentInst = instanceFor(parent);
     if (!parentInst || !hasScriptObject(object.character))
         return;
-    if (object.name.empty())
+    // Only a placement without a name gets a made-up one; an empty name given
+    // on purpose stays empty.
+    if (object.name.empty() && !(record && record->name))
         object.name = "instance" + std::to_string(m_nextInstanceName++);
     Instance* inst = newInstance(parentInst, depth, object);
     inst->clipActions = record && !record->clipActions.empty() ? &record->clipActions : nullptr;
