@@ -1080,3 +1080,12 @@ TEST(MovieScripts, AnEmptyNameGivenOnPurposeStaysEmpty)
     b.add(DoAction{assembled("push -16383, 1\n" + at + "push -16382, 1\n" + at)}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "\ninstance1\n");
 }
+
+// `_root` leads to the root at the head of a slash path only: after "/" it
+// would have to be a clip of that name.
+TEST(MovieScripts, RootNamesTheRootOnlyAtTheHeadOfAPath)
+{
+    const std::string read = "GetVariable\nTrace\n";
+    EXPECT_EQ(tracedInAClip("push \"_root/mc:n\"\n" + read + "push \"/mc:n\"\n" + read + "push \"/_root/mc:n\"\n" + read, 7),
+              "clip\nclip\nundefined\n");
+}

@@ -107,6 +107,9 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool g
             while (j < path.size() && path[j] != '/' && path[j] != '.' && path[j] != ':')
                 ++j;
         std::string seg = path.substr(i, j - i);
+        // `_root` names the root only at the head of a path; after "/" it
+        // could only be a clip's name.
+        const bool head = i == 0;
         i = j < path.size() ? j + 1 : j;
         // Two delimiters in a row (or one at the start) name nothing.
         if (seg.empty())
@@ -115,7 +118,7 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool g
         if (n == ".." || n == "_parent")
             cur = m_host.parent(cur);
         else if (n == "_root")
-            cur = m_host.root(cur);
+            cur = head ? m_host.root(cur) : m_host.child(cur, seg);
         else if (const int level = levelNumber(n); level >= 0)
             cur = m_host.level(level);
         else if (n == "this")
