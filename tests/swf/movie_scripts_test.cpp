@@ -1089,3 +1089,51 @@ TEST(MovieScripts, RootNamesTheRootOnlyAtTheHeadOfAPath)
     EXPECT_EQ(tracedInAClip("push \"_root/mc:n\"\n" + read + "push \"/mc:n\"\n" + read + "push \"/_root/mc:n\"\n" + read, 7),
               "clip\nclip\nundefined\n");
 }
+
+// A clip the timeline places without clip events hears load only when its
+// symbol has a class, once the constructor ran; an onLoad its own first frame
+// sets is never called.
+TEST(MovieScripts, OnlyAClassGivesAClipWithoutClipEventsItsLoad)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    const auto withClass = b.defineSprite(Timeline().showFrame());
+    exportAsSym(b, withClass);
+    Timeline own;
+    own.add(DoAction{assembled(R"(
+        push "this"
+        GetVariable
+        push "onLoad"
+        function
+          push "own load"
+          Trace
+        end
+        SetMember
+    )")}).showFrame();
+    const auto plain = b.defineSprite(own);
+    b.add(DoInitAction{withClass, assembled(R"(
+        push "C"
+        function
+        end
+        SetVariable
+        push "C"
+        GetVariable
+        push "prototype"
+        GetMember
+        push "onLoad"
+        function
+          push "class load"
+          Trace
+        end
+        SetMember
+        push "C"
+        GetVariable
+        push "Sym", 2, "Object"
+        GetVariable
+        push "registerClass"
+        CallMethod
+        Pop
+    )")});
+    b.place(1, withClass, {}, {}, "a").place(2, plain, {}, {}, "b");
+    b.add(DoAction{assembled("push \"root\"\nTrace\n")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "root\nclass load\n");
+}

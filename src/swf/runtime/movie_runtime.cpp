@@ -176,9 +176,17 @@ void MovieRuntime::advancing(movie::DisplayObject& clip)
 
 void MovieRuntime::started(movie::DisplayObject& clip)
 {
+    // A clip placed with clip events hears load before its first frame's
+    // scripts. One without has no load event unless its symbol has a class:
+    // then it hears load once its constructor ran, after the scripts and
+    // loads already waiting.
     Instance* inst = instanceFor(clip);
-    if (inst && clip.character && clip.character->kind == movie::Character::Kind::Sprite)
+    if (!inst || !clip.character || clip.character->kind != movie::Character::Kind::Sprite)
+        return;
+    if (inst->clipActions)
         queueEvent(inst, ClipEvent::Load, "onLoad");
+    else
+        inst->loadsWhenConstructed = true;
 }
 
 void MovieRuntime::removing(movie::DisplayObject& object)
@@ -555,7 +563,9 @@ void MovieRuntime::runQueue()
             continue;
         Object* self = job->self;
         if (job->construct) {
-            construct(job->inst);
+            const bool hasClass = construct(job->inst);
+            if (std::exchange(job->inst->loadsWhenConstructed, false) && hasClass && job->inst->object)
+                queueEvent(job->inst, ClipEvent::Load, "onLoad");
             continue;
         }
         if (job->code) {
@@ -590,10 +600,10 @@ void MovieRuntime::runQueue()
 // A symbol registered with Object.registerClass gets its class: the
 // prototype first, then the Construct clip events, then the constructor.
 // Every new clip then hears onConstruct, if its prototypes define one.
-void MovieRuntime::construct(Instance* inst)
+bool MovieRuntime::construct(Instance* inst)
 {
     if (!inst || !inst->object)
-        return;
+        return false;
     Object* self = inst->self;
     const std::string linkage = scripts(inst->parent).exportName(inst->object->characterId);
     Object* ctor = nullptr;
@@ -623,6 +633,7 @@ void MovieRuntime::construct(Instance* inst)
         m_vm->callFromHost(ctor, self, {});
     if (inst->object)
         m_vm->callMethodFromHost(self, "onConstruct", {});
+    return ctor != nullptr;
 }
 
 void MovieRuntime::gotoRootFrame(int frame)

@@ -80,6 +80,7 @@ struct Instance {
     std::string removedName; // its name when it left the stage
     std::string removedPath; // its path then, where references to it lead
     bool unloading = false;  // its unload event runs: it keeps its path meanwhile
+    bool loadsWhenConstructed = false; // its load event waits for its class's constructor
     bool unloadHeard = false; // its unload event ran before it left the stage
     // The clip actions of the placement that created it.
     const std::vector<ClipAction>* clipActions = nullptr;
@@ -393,7 +394,8 @@ private:
     void queueEvent(Instance* inst, std::uint32_t clipEvent, const char* handler, Priority priority = Priority::Normal);
     void queueCode(Instance* inst, script::ActionList code, Priority priority = Priority::Normal, bool evenIfRemoved = false);
     void runQueue();
-    void construct(Instance* inst);
+    // Gives a clip its registered class and runs its constructors; whether it has a class.
+    bool construct(Instance* inst);
     // The clips of a tree in depth order, each before its children.
     void collectClips(Instance* inst, std::vector<Instance*>& out) const;
     void broadcast(const char* object, const char* message);
