@@ -118,8 +118,8 @@ struct StageRenderer::Frame {
     QPainter painter;
     QRectF baseClip;
     std::vector<QPainterPath> masks;
-    // When valid, drawing is restricted to it and characters outside it are skipped.
-    QRect area;
+    // When not empty, drawing is restricted to it and characters outside it are skipped.
+    QRegion area;
     // The device bounds of the clip without `area`, as a whole drawing has it.
     QRectF wholeClip;
 
@@ -150,12 +150,12 @@ void StageRenderer::Frame::applyClip()
         painter.setClipPath(mask, Qt::IntersectClip);
     wholeClip = painter.clipBoundingRect();
     // The area's pixels, rounded as they are when all of the clip is drawn.
-    if (area.isValid())
-        painter.setClipRect(area, Qt::IntersectClip);
+    if (!area.isEmpty())
+        painter.setClipRegion(area, Qt::IntersectClip);
 }
 
 void StageRenderer::render(QImage& target, const QRectF& clip, const movie::ClipState& root,
-                           const QTransform& stageToDevice, const QRect& area)
+                           const QTransform& stageToDevice, const QRegion& area)
 {
     Frame frame{target, {}, clip, {}, area, {}};
     frame.open();
@@ -326,9 +326,9 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
                                   const swf::ColorTransform& color, int nesting)
 {
     const movie::Character& character = *object.character;
-    if (frame.area.isValid()) {
+    if (!frame.area.isEmpty()) {
         const std::optional<QRect> bounds = characterBounds(object, toDevice);
-        if (bounds && !bounds->intersects(frame.area))
+        if (bounds && !frame.area.intersects(*bounds))
             return;
     }
     if (character.kind == movie::Character::Kind::Sprite || character.kind == movie::Character::Kind::Button) {
@@ -439,7 +439,7 @@ bool StageRenderer::drawPicture(Frame& frame, std::uint64_t content, std::shared
         made->offset = visible.topLeft();
         made->keep = std::move(keep);
         {
-            Frame layer{made->image, {}, QRectF(made->image.rect()), {}, QRect(), {}};
+            Frame layer{made->image, {}, QRectF(made->image.rect()), {}, QRegion(), {}};
             layer.open();
             paint(layer, phase * QTransform::fromTranslate(-visible.x(), -visible.y()));
         }
@@ -541,13 +541,20 @@ bool StageRenderer::collect(std::vector<DrawItem>& items, const movie::ClipState
     m_wholeOnly = false;
     m_scriptMasks.clear();
     findScriptMasks(root, stageToDevice, 0);
-    collectClip(items, root, stageToDevice, swf::ColorTransform(), Hasher().add(rootKey).value(), 0, 0);
+    collectClip(items, root, stageToDevice, swf::ColorTransform(), Hasher().add(rootKey).value(), 0, false, 0);
     return !m_wholeOnly;
+}
+
+bool StageRenderer::paintedDirectly(bool masked, const QRect& bounds)
+{
+    // Under a mask, only what lies wholly inside it is drawn from a picture;
+    // telling that costs the mask's area, so any masked item counts.
+    return masked || qint64(bounds.width()) * bounds.height() > kMaxRasterPixels;
 }
 
 void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipState& clip, const QTransform& toDevice,
                                 const swf::ColorTransform& color, std::uint64_t path, std::uint64_t context,
-                                int nesting)
+                                bool masked, int nesting)
 {
     if (nesting > movie::kMaxNesting)
         return;
@@ -556,6 +563,7 @@ void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipS
         DrawItem item;
         item.key = Hasher(path).add(std::uint64_t(0xd7a3)).value();
         item.bounds = shapeDeviceBounds(drawingGeometry(*clip.drawing), toDevice);
+        item.wholeWidth = paintedDirectly(masked, item.bounds);
         item.keep = clip.drawing->renderData();
         Hasher h(context);
         h.add(item.keep.get()).add(m_active);
@@ -580,6 +588,7 @@ void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipS
             continue;
         std::uint64_t objectContext = context;
         const auto scriptMask = object.maskId ? m_scriptMasks.find(object.maskId) : m_scriptMasks.end();
+        const bool objectMasked = masked || !masks.empty() || scriptMask != m_scriptMasks.end();
         if (!masks.empty() || scriptMask != m_scriptMasks.end()) {
             Hasher h(context);
             for (const auto& mask : masks)
@@ -600,9 +609,10 @@ void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipS
             addColor(addTransform(h, objectToDevice), objectColor);
             if (object.character->kind == movie::Character::Kind::EditText && object.text)
                 h.add(fieldSignature(*object.text));
-            items.push_back({key, h.value(), *bounds, {}});
+            items.push_back({key, h.value(), *bounds, {}, paintedDirectly(objectMasked, *bounds)});
         } else if (object.clip) {
-            collectClip(items, *object.clip, objectToDevice, objectColor, key, objectContext, nesting + 1);
+            collectClip(items, *object.clip, objectToDevice, objectColor, key, objectContext, objectMasked,
+                        nesting + 1);
         }
     }
 }
