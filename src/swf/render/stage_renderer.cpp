@@ -269,16 +269,30 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
             drawObject(frame, object, toDevice, color, nesting);
             continue;
         }
+        // Applying masks rasterises their areas over all of the picture:
+        // not for an object outside the area being drawn.
+        if (!frame.area.isEmpty() && object.character) {
+            const std::optional<QRect> bounds = characterBounds(object, toQTransform(object.matrix) * toDevice);
+            if (bounds && !frame.area.intersects(*bounds))
+                continue;
+        }
         if (!applied) {
+            // Nothing shows where a mask covers nothing, nor outside the area
+            // being drawn.
+            const auto hides = [&frame](const QPainterPath& area) {
+                return area.isEmpty()
+                    || (!frame.area.isEmpty()
+                        && !frame.area.intersects(area.controlPointRect().toAlignedRect().adjusted(-1, -1, 1, 1)));
+            };
             bool hidden = false;
             if (scriptMasked) {
                 QPainterPath area = keptMaskArea(*scriptMask->second.object, scriptMask->second.toDevice, nesting);
-                hidden = area.isEmpty();
+                hidden = hides(area);
                 frame.masks.push_back(std::move(area));
             }
             for (const ActiveMask& mask : masks) {
                 for (const QPainterPath& area : mask.areas) {
-                    hidden = hidden || area.isEmpty();
+                    hidden = hidden || hides(area);
                     frame.masks.push_back(area);
                 }
             }
