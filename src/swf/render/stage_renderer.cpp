@@ -111,6 +111,14 @@ std::uint64_t fieldSignature(const text::TextFieldState& field)
     return h.value();
 }
 
+// A shape of one fill and no strokes, whose pixels a mask's edge scales
+// alike whether it is drawn from its outline or from a picture.
+bool oneFill(const ShapeGeometry& geometry)
+{
+    return geometry.layers.size() == 1 && geometry.layers.front().fills.size() == 1
+        && geometry.layers.front().strokes.empty();
+}
+
 } // namespace
 
 struct StageRenderer::Frame {
@@ -225,8 +233,8 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
         const auto paint = [&](Frame& layer, const QTransform& t) {
             paintDrawing(layer.painter, drawing, m_active->bitmaps(), t, color, layer.wholeClip);
         };
-        if (!drawPicture(frame, Hasher().add(built.get()).add(m_active).value(), built, toDevice, color, bounds,
-                         paint))
+        if (!drawPicture(frame, Hasher().add(built.get()).add(m_active).value(), built, toDevice, color,
+                         oneFill(geometry), bounds, paint))
             paint(frame, toDevice);
     }
     std::vector<ActiveMask> masks;
@@ -390,13 +398,19 @@ bool StageRenderer::drawPicture(Frame& frame, const movie::DisplayObject& object
     h.add(object.character).add(std::uint64_t(object.ratio));
     if (object.character->kind == movie::Character::Kind::EditText && object.text)
         h.add(fieldSignature(*object.text));
+    const movie::Character& character = *object.character;
+    bool single = false;
+    if (const auto* shape = character.shape())
+        single = oneFill(m_active->shape(*shape));
+    else if (const auto* morph = character.morphShape())
+        single = oneFill(m_active->morph(*morph, object.ratio));
     return drawPicture(
-        frame, h.value(), {}, toDevice, color, [&](const QTransform& t) { return characterBounds(object, t); },
+        frame, h.value(), {}, toDevice, color, single, [&](const QTransform& t) { return characterBounds(object, t); },
         [&](Frame& layer, const QTransform& t) { paintCharacter(layer, object, t, color); });
 }
 
 bool StageRenderer::drawPicture(Frame& frame, std::uint64_t content, std::shared_ptr<const void> keep,
-                                const QTransform& toDevice, const swf::ColorTransform& color,
+                                const QTransform& toDevice, const swf::ColorTransform& color, bool single,
                                 const std::function<std::optional<QRect>(const QTransform&)>& boundsAt,
                                 const std::function<void(Frame&, const QTransform&)>& paint)
 {
@@ -418,7 +432,8 @@ bool StageRenderer::drawPicture(Frame& frame, std::uint64_t content, std::shared
         return false;
     // Under a mask, a character wholly inside its area draws as without it; the
     // antialiased edge of a mask scales each fill and stroke of a character
-    // across it on its own, where a picture would be scaled as one.
+    // across it on its own, where a picture would be scaled as one (alike
+    // for a single fill).
     if (!frame.masks.empty()) {
         const QRectF inside(bounds->translated(origin));
         for (const QPainterPath& mask : frame.masks) {
@@ -426,7 +441,7 @@ bool StageRenderer::drawPicture(Frame& frame, std::uint64_t content, std::shared
                 return true; // wholly outside: nothing shows
         }
         for (const QPainterPath& mask : frame.masks) {
-            if (!mask.contains(inside))
+            if (!single && !mask.contains(inside))
                 return false;
         }
     }

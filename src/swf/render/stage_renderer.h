@@ -79,9 +79,10 @@ private:
                      const swf::ColorTransform& color);
     // The same for anything `paint` draws at a transform, whose pixels are
     // decided by `content` (and `keep`, held with the picture, keeps alive
-    // what `content` names by address), the transform and the colour.
+    // what `content` names by address), the transform and the colour;
+    // `single`: it is one fill, drawn from its picture across a mask's edge too.
     bool drawPicture(Frame& frame, std::uint64_t content, std::shared_ptr<const void> keep, const QTransform& toDevice,
-                     const swf::ColorTransform& color,
+                     const swf::ColorTransform& color, bool single,
                      const std::function<std::optional<QRect>(const QTransform&)>& boundsAt,
                      const std::function<void(Frame&, const QTransform&)>& paint);
     // The device pixels a character other than a sprite or button may touch;
