@@ -225,13 +225,13 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
     ActiveCache active(m_active, clip.dictionary ? &cacheFor(*clip.dictionary) : nullptr);
     if (clip.drawing && !clip.drawing->empty()) {
         const movie::Drawing& drawing = *clip.drawing;
-        const ShapeGeometry& geometry = drawingGeometry(drawing);
+        const ShapeGeometry& geometry = ownGeometry(drawing);
         // The geometry is made anew when the drawing changes; the picture
         // holds it, so that its address names this drawing alone.
         const std::shared_ptr<const void> built = drawing.renderData();
         const auto bounds = [&](const QTransform& t) { return std::optional<QRect>(shapeDeviceBounds(geometry, t)); };
         const auto paint = [&](Frame& layer, const QTransform& t) {
-            paintDrawing(layer.painter, drawing, m_active->bitmaps(), t, color, layer.wholeClip);
+            paintShape(layer.painter, geometry, m_active->bitmaps(), t, color, layer.wholeClip);
         };
         if (!drawPicture(frame, Hasher().add(built.get()).add(m_active).value(), built, toDevice, color,
                          oneFill(geometry), bounds, paint))
@@ -316,6 +316,45 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
             release();
     }
     release();
+}
+
+namespace {
+
+// A path of its own, not shared with the one it copies: painting a path
+// fills caches inside it, which threads drawing one path at once would race on.
+QPainterPath unshared(const QPainterPath& path)
+{
+    QPainterPath copy = path;
+    if (copy.elementCount() > 0) {
+        const QPainterPath::Element first = copy.elementAt(0);
+        copy.setElementPositionAt(0, first.x, first.y);
+    }
+    return copy;
+}
+
+// Script drawings kept per renderer; past this many they are all copied again.
+constexpr std::size_t kMaxOwnDrawings = 64;
+
+} // namespace
+
+const ShapeGeometry& StageRenderer::ownGeometry(const movie::Drawing& drawing)
+{
+    const ShapeGeometry& shared = drawingGeometry(drawing);
+    const std::shared_ptr<const void> built = drawing.renderData();
+    if (const auto found = m_drawings.find(built.get()); found != m_drawings.end())
+        return found->second.geometry;
+    if (m_drawings.size() >= kMaxOwnDrawings)
+        m_drawings.clear();
+    OwnDrawing own{built, shared};
+    for (ShapeLayer& layer : own.geometry.layers) {
+        for (FillLayer& fill : layer.fills) {
+            fill.path = unshared(fill.path);
+            fill.seams = unshared(fill.seams);
+        }
+        for (StrokeLayer& stroke : layer.strokes)
+            stroke.path = unshared(stroke.path);
+    }
+    return m_drawings.emplace(built.get(), std::move(own)).first->second.geometry;
 }
 
 void StageRenderer::drawObject(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,

@@ -124,6 +124,14 @@ private:
         std::vector<std::shared_ptr<const void>> drawings; // keep their addresses theirs
     };
     std::unordered_map<std::uint64_t, KeptMaskArea> m_maskAreas;
+    // This renderer's copy of a script drawing's geometry, which the drawing
+    // shares with the renderers of other threads.
+    const ShapeGeometry& ownGeometry(const movie::Drawing& drawing);
+    struct OwnDrawing {
+        std::shared_ptr<const void> built; // keeps the key's address the drawing's
+        ShapeGeometry geometry;
+    };
+    std::unordered_map<const void*, OwnDrawing> m_drawings;
     std::unordered_map<std::uint32_t, ScriptMask> m_scriptMasks; // by display object id, this frame
     bool m_wholeOnly = false; // set by collect() on meeting a blend layer
 };
