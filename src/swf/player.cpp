@@ -425,27 +425,29 @@ QImage Player::paintFrame(QSize size, ScaleMode mode) const
     if (size.isEmpty())
         size = stageSize();
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    drawArea(*d->renderer, image, image.rect(), scene(size, mode), false);
+    drawArea(*d->renderer, image, QRegion(image.rect()), scene(size, mode), false);
     return image;
 }
 
-void Player::drawArea(render::StageRenderer& renderer, QImage& image, const QRect& area, const Scene& scene,
+void Player::drawArea(render::StageRenderer& renderer, QImage& image, const QRegion& area, const Scene& scene,
                       bool cull) const
 {
     // Culling restricts the drawing to the area (which is all of the image
     // otherwise): the renderer then skips what lies outside it.
-    const QRect only = cull ? area : QRect();
-    if (area == image.rect()) {
+    const QRegion only = cull ? area : QRegion();
+    if (area == QRegion(image.rect())) {
         image.fill(d->background);
     } else {
         // The background's pixel as fill() writes it, written into the area alone.
         QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
         pixel.fill(d->background);
         const QRgb value = reinterpret_cast<const QRgb*>(pixel.constScanLine(0))[0];
-        const QRect inside = area & image.rect();
-        for (int y = inside.top(); y <= inside.bottom(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            std::fill(line + inside.left(), line + inside.right() + 1, value);
+        for (const QRect& part : area) {
+            const QRect inside = part & image.rect();
+            for (int y = inside.top(); y <= inside.bottom(); ++y) {
+                auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+                std::fill(line + inside.left(), line + inside.right() + 1, value);
+            }
         }
     }
     for (const auto& [tree, toDevice] : scene.trees)
@@ -453,8 +455,8 @@ void Player::drawArea(render::StageRenderer& renderer, QImage& image, const QRec
     if (scene.focus.isValid()) {
         QPainter painter(&image);
         painter.setClipRect(scene.viewport);
-        if (only.isValid())
-            painter.setClipRect(only, Qt::IntersectClip);
+        if (!only.isEmpty())
+            painter.setClipRegion(only, Qt::IntersectClip);
         const QRectF& focus = scene.focus;
         const double w = scene.focusWidth;
         const QColor yellow(255, 255, 0);
@@ -525,38 +527,66 @@ void Player::composeFrame(QSize size, ScaleMode mode)
     }
     d->damage = d->tracker.update(std::move(items), d->frame.rect(), fresh || !partial);
 
-    const int threads = drawingThreads();
-    for (const QRect& area : d->damage) {
-        // A blend mode composites whole layers, which one thread must do alone.
-        if (!partial || threads < 2 || qint64(area.width()) * area.height() < kThreadedPixels) {
-            drawArea(*d->renderer, d->frame, area, stage, true);
-            continue;
-        }
-        // Bands of whole rows, each drawn by a renderer of its own (renderers
-        // keep caches as they draw) into the same pixels through an image of
-        // its own; the rows of a band are those a single pass gives.
-        while (int(d->helpers.size()) < threads - 1) {
-            d->helpers.push_back(std::make_unique<render::StageRenderer>(d->movie->tags, d->pictures));
-            d->helpers.back()->shareBitmaps(*d->renderer);
-        }
-        uchar* bits = d->frame.bits();
-        const qsizetype stride = d->frame.bytesPerLine();
-        const int rows = area.height();
-        std::vector<std::future<void>> work;
-        for (int band = 1; band < threads; ++band) {
-            const int top = area.top() + rows * band / threads;
-            const int bottom = area.top() + rows * (band + 1) / threads;
-            const QRect part(area.left(), top, area.width(), bottom - top);
-            render::StageRenderer& helper = *d->helpers[std::size_t(band - 1)];
-            work.push_back(std::async(std::launch::async, [this, &helper, &stage, bits, stride, part, size] {
-                QImage view(bits, size.width(), size.height(), stride, QImage::Format_ARGB32_Premultiplied);
-                drawArea(helper, view, part, stage, true);
-            }));
-        }
-        drawArea(*d->renderer, d->frame, QRect(area.left(), area.top(), area.width(), rows / threads), stage, true);
-        for (std::future<void>& part : work)
-            part.get();
+    if (d->damage.empty())
+        return;
+    QRegion damage;
+    qint64 pixels = 0;
+    for (const QRect& part : d->damage) {
+        damage += part;
+        pixels += qint64(part.width()) * part.height();
     }
+    const int threads = drawingThreads();
+    // A blend mode composites whole layers, which one thread must do alone.
+    if (!partial || threads < 2 || pixels < kThreadedPixels) {
+        drawArea(*d->renderer, d->frame, damage, stage, true);
+        return;
+    }
+    // Bands of whole rows holding as many of the damaged pixels each, each
+    // drawn by a renderer of its own (renderers keep caches as they draw)
+    // into the same pixels through an image of its own; the rows of a band
+    // are those a single pass gives.
+    while (int(d->helpers.size()) < threads - 1) {
+        d->helpers.push_back(std::make_unique<render::StageRenderer>(d->movie->tags, d->pictures));
+        d->helpers.back()->shareBitmaps(*d->renderer);
+    }
+    const QRect box = damage.boundingRect();
+    std::vector<qint64> rowPixels(std::size_t(box.height()) + 1, 0);
+    for (const QRect& part : damage) {
+        rowPixels[std::size_t(part.top() - box.top())] += part.width();
+        rowPixels[std::size_t(part.bottom() + 1 - box.top())] -= part.width();
+    }
+    std::vector<QRegion> bands;
+    const auto addBand = [&](int top, int bottom) {
+        QRegion band = damage & QRect(box.left(), top, box.width(), bottom - top);
+        if (!band.isEmpty())
+            bands.push_back(std::move(band));
+    };
+    qint64 width = 0;
+    qint64 done = 0;
+    int top = box.top();
+    for (int row = 0; row + 1 < box.height() && int(bands.size()) + 1 < threads; ++row) {
+        width += rowPixels[std::size_t(row)];
+        done += width;
+        if (done * threads >= pixels * qint64(bands.size() + 1)) {
+            addBand(top, box.top() + row + 1);
+            top = box.top() + row + 1;
+        }
+    }
+    addBand(top, box.top() + box.height());
+    uchar* bits = d->frame.bits();
+    const qsizetype stride = d->frame.bytesPerLine();
+    std::vector<std::future<void>> work;
+    for (std::size_t band = 1; band < bands.size(); ++band) {
+        render::StageRenderer& helper = *d->helpers[band - 1];
+        const QRegion& part = bands[band];
+        work.push_back(std::async(std::launch::async, [this, &helper, &stage, bits, stride, &part, size] {
+            QImage view(bits, size.width(), size.height(), stride, QImage::Format_ARGB32_Premultiplied);
+            drawArea(helper, view, part, stage, true);
+        }));
+    }
+    drawArea(*d->renderer, d->frame, bands.front(), stage, true);
+    for (std::future<void>& part : work)
+        part.get();
 }
 
 } // namespace swf

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QRect>
 #include <QRectF>
+#include <QRegion>
 #include <QSize>
 #include <cstdint>
 #include <filesystem>
@@ -160,7 +161,7 @@ private:
     struct Scene;
     Scene scene(QSize size, ScaleMode mode) const;
     // Draws `area` of `image` afresh with `renderer`: background, levels and focus frame.
-    void drawArea(render::StageRenderer& renderer, QImage& image, const QRect& area, const Scene& scene,
+    void drawArea(render::StageRenderer& renderer, QImage& image, const QRegion& area, const Scene& scene,
                   bool cull) const;
     // renderFrame() without the guard.
     void composeFrame(QSize size, ScaleMode mode);

@@ -165,15 +165,32 @@ TEST(DamageRedraw, TrackerFindsWhatChanged)
     EXPECT_TRUE(covered(damage, moved.bounds) || covered(damage, c.bounds));
     EXPECT_EQ(tracker.update({recoloured, moved}, canvas, true), std::vector<QRect>{canvas});
 
-    // Many small changes merge into a few rectangles covering them all.
-    std::vector<DrawItem> many;
-    for (int i = 0; i < 20; ++i)
-        many.push_back({std::uint64_t(100 + i), 0, QRect(i * 15, (i * 37) % 250, 8, 8), {}});
-    tracker.update({}, canvas, false);
-    damage = tracker.update(many, canvas, false);
-    EXPECT_LE(damage.size(), std::size_t(DamageTracker::kMaxRects));
-    for (const DrawItem& item : many)
-        EXPECT_TRUE(covered(damage, item.bounds));
+    // A change beside an item painted with a gradient across its rows takes
+    // in the item's width where they meet, and no more of the rows.
+    DrawItem shaded{4, 40, QRect(50, 20, 200, 30), {}, true};
+    tracker.update({shaded, a}, canvas, false);
+    DrawItem grown = a;
+    grown.bounds = QRect(0, 0, 60, 25);
+    damage = tracker.update({shaded, grown}, canvas, false);
+    EXPECT_TRUE(covered(damage, QRect(50, 20, 200, 5)));
+    EXPECT_FALSE(covered(damage, QRect(250, 20, 10, 5)));
+    EXPECT_FALSE(covered(damage, QRect(50, 26, 200, 1)));
+
+    // Many small changes stay apart, each drawn alone; too many are gathered
+    // onto a grid, covering them all.
+    for (const int count : {20, 2000}) {
+        std::vector<DrawItem> many;
+        for (int i = 0; i < count; ++i)
+            many.push_back({std::uint64_t(100 + i), 0, QRect((i * 15) % 390, (i * 37) % 290, 2, 2), {}});
+        tracker.update({}, canvas, false);
+        damage = tracker.update(many, canvas, false);
+        EXPECT_LE(damage.size(), std::size_t(DamageTracker::kMaxRects));
+        for (const DrawItem& item : many)
+            EXPECT_TRUE(covered(damage, item.bounds));
+        if (count == 20) {
+            EXPECT_LT(damage.front().width(), 100);
+        }
+    }
 }
 
 } // namespace

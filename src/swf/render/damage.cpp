@@ -3,7 +3,6 @@
 #include <QRegion>
 
 #include <cstring>
-#include <limits>
 
 namespace swf::render {
 
@@ -34,32 +33,53 @@ qint64 area(const QRect& r)
     return r.isEmpty() ? 0 : qint64(r.width()) * r.height();
 }
 
-} // namespace
-
-std::vector<QRect> mergeRects(std::vector<QRect> rects, int maxRects)
+qint64 area(const QRegion& region)
 {
-    std::erase_if(rects, [](const QRect& r) { return r.isEmpty(); });
-    if (maxRects < 1)
-        maxRects = 1;
-    while (rects.size() > std::size_t(maxRects)) {
-        std::size_t bestA = 0;
-        std::size_t bestB = 1;
-        qint64 bestCost = std::numeric_limits<qint64>::max();
-        for (std::size_t a = 0; a < rects.size(); ++a) {
-            for (std::size_t b = a + 1; b < rects.size(); ++b) {
-                const qint64 cost = area(rects[a] | rects[b]) - area(rects[a]) - area(rects[b]);
-                if (cost < bestCost) {
-                    bestCost = cost;
-                    bestA = a;
-                    bestB = b;
-                }
-            }
-        }
-        rects[bestA] |= rects[bestB];
-        rects.erase(rects.begin() + std::ptrdiff_t(bestB));
-    }
-    return rects;
+    qint64 total = 0;
+    for (const QRect& r : region)
+        total += area(r);
+    return total;
 }
+
+// Damage over an item drawn by whole spans takes in the item's width on the
+// rows it covers, which may reach further such items.
+QRegion widenOverWholeSpans(QRegion damage, const std::vector<DrawItem>& items, const QRect& canvas)
+{
+    // Enough rounds for chains of overlapping items; past them, whole rows.
+    constexpr int kRounds = 16;
+    for (int round = 0; round < kRounds; ++round) {
+        QRegion wider = damage;
+        for (const DrawItem& item : items) {
+            if (!item.wholeWidth || !damage.intersects(item.bounds))
+                continue;
+            const QRect rows = damage.intersected(item.bounds).boundingRect();
+            wider += QRect(item.bounds.left(), rows.top(), item.bounds.width(), rows.height());
+        }
+        wider &= canvas;
+        if (wider == damage)
+            return damage;
+        damage = std::move(wider);
+    }
+    QRegion rows;
+    for (const QRect& r : damage)
+        rows += QRect(canvas.left(), r.top(), canvas.width(), r.height());
+    return rows;
+}
+
+// The damage on a grid of square cells: fewer rectangles for a little more area.
+QRegion onGrid(const QRegion& damage, int cell)
+{
+    const auto down = [cell](int v) { return v >= 0 ? v / cell * cell : -((-v + cell - 1) / cell * cell); };
+    QRegion cells;
+    for (const QRect& r : damage) {
+        const QPoint topLeft(down(r.left()), down(r.top()));
+        const QPoint bottomRight(down(r.right()) + cell - 1, down(r.bottom()) + cell - 1);
+        cells += QRect(topLeft, bottomRight);
+    }
+    return cells;
+}
+
+} // namespace
 
 void DamageTracker::reset()
 {
@@ -114,20 +134,15 @@ std::vector<QRect> DamageTracker::update(std::vector<DrawItem> items, const QRec
 
     if (damage.isEmpty())
         return {};
-    // Whole rows: gradients and transformed bitmaps are computed along each
-    // row from where its span starts, so a span cut short on the left would
-    // come out a rounding step apart from the same span drawn whole.
-    QRegion rows;
-    for (const QRect& r : damage)
-        rows += QRect(canvas.left(), r.top(), canvas.width(), r.height());
-    // Most of the picture changed: one pass over all of it is cheaper.
-    const QRect box = rows.boundingRect();
-    if (area(box) * 10 >= area(canvas) * 7)
+    if (damage == QRegion(canvas))
         return {canvas};
-    std::vector<QRect> rects(rows.begin(), rows.end());
-    if (rects.size() > 64)
-        return {box};
-    return mergeRects(std::move(rects), kMaxRects);
+    for (int cell = 16; damage.rectCount() > kMaxRects / 2; cell *= 2)
+        damage = onGrid(damage, cell) & canvas;
+    damage = widenOverWholeSpans(std::move(damage), m_items, canvas);
+    // Most of the picture changed: one pass over all of it is cheaper.
+    if (area(damage) * 10 >= area(canvas) * 7 || damage.rectCount() > kMaxRects)
+        return {canvas};
+    return {damage.begin(), damage.end()};
 }
 
 } // namespace swf::render

@@ -27,6 +27,13 @@ struct DrawItem {
     // Keeps what the signature names by address alive while the item is
     // remembered, so that the address cannot come back for something else.
     std::shared_ptr<const void> keep;
+    // Painted straight onto the picture rather than copied from a picture of
+    // its own. Gradients and bitmaps are computed along each row from where
+    // the row's span begins, and Qt steps antialiased rectangles and wide
+    // lines across from the clip's left edge: cut short on the left, they come
+    // out a rounding step apart from the same rows drawn whole. Damage over
+    // such an item takes in its whole width.
+    bool wholeWidth = false;
 };
 
 // 64-bit FNV-1a, enough to tell frames apart; collisions only cost a
@@ -46,12 +53,12 @@ private:
 
 class DamageTracker {
 public:
-    // Past this many rectangles, damage is merged into fewer, larger ones:
-    // each rectangle is a walk of the tree.
-    static constexpr int kMaxRects = 4;
+    // Past this many rectangles, damage is gathered onto a coarser grid: the
+    // drawing clips to every rectangle.
+    static constexpr int kMaxRects = 256;
 
     // Takes this frame's items and returns the rectangles of `canvas` to draw
-    // afresh (bands of whole rows): all of it after reset() or when `full`,
+    // afresh (apart from each other): all of it after reset() or when `full`,
     // none when nothing changed.
     std::vector<QRect> update(std::vector<DrawItem> items, const QRect& canvas, bool full);
     // Forgets the previous frame: the next update draws everything.
@@ -67,9 +74,5 @@ private:
     std::unordered_map<std::uint64_t, Previous> m_previous;
     bool m_valid = false;
 };
-
-// Merges rectangles until at most `maxRects` remain, each time the pair whose
-// union adds the least area; the union of the result covers the input.
-std::vector<QRect> mergeRects(std::vector<QRect> rects, int maxRects);
 
 } // namespace swf::render

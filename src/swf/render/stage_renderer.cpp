@@ -111,6 +111,14 @@ std::uint64_t fieldSignature(const text::TextFieldState& field)
     return h.value();
 }
 
+// A shape of one fill and no strokes, whose pixels a mask's edge scales
+// alike whether it is drawn from its outline or from a picture.
+bool oneFill(const ShapeGeometry& geometry)
+{
+    return geometry.layers.size() == 1 && geometry.layers.front().fills.size() == 1
+        && geometry.layers.front().strokes.empty();
+}
+
 } // namespace
 
 struct StageRenderer::Frame {
@@ -118,8 +126,8 @@ struct StageRenderer::Frame {
     QPainter painter;
     QRectF baseClip;
     std::vector<QPainterPath> masks;
-    // When valid, drawing is restricted to it and characters outside it are skipped.
-    QRect area;
+    // When not empty, drawing is restricted to it and characters outside it are skipped.
+    QRegion area;
     // The device bounds of the clip without `area`, as a whole drawing has it.
     QRectF wholeClip;
 
@@ -150,12 +158,12 @@ void StageRenderer::Frame::applyClip()
         painter.setClipPath(mask, Qt::IntersectClip);
     wholeClip = painter.clipBoundingRect();
     // The area's pixels, rounded as they are when all of the clip is drawn.
-    if (area.isValid())
-        painter.setClipRect(area, Qt::IntersectClip);
+    if (!area.isEmpty())
+        painter.setClipRegion(area, Qt::IntersectClip);
 }
 
 void StageRenderer::render(QImage& target, const QRectF& clip, const movie::ClipState& root,
-                           const QTransform& stageToDevice, const QRect& area)
+                           const QTransform& stageToDevice, const QRegion& area)
 {
     Frame frame{target, {}, clip, {}, area, {}};
     frame.open();
@@ -217,16 +225,16 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
     ActiveCache active(m_active, clip.dictionary ? &cacheFor(*clip.dictionary) : nullptr);
     if (clip.drawing && !clip.drawing->empty()) {
         const movie::Drawing& drawing = *clip.drawing;
-        const ShapeGeometry& geometry = drawingGeometry(drawing);
+        const ShapeGeometry& geometry = ownGeometry(drawing);
         // The geometry is made anew when the drawing changes; the picture
         // holds it, so that its address names this drawing alone.
         const std::shared_ptr<const void> built = drawing.renderData();
         const auto bounds = [&](const QTransform& t) { return std::optional<QRect>(shapeDeviceBounds(geometry, t)); };
         const auto paint = [&](Frame& layer, const QTransform& t) {
-            paintDrawing(layer.painter, drawing, m_active->bitmaps(), t, color, layer.wholeClip);
+            paintShape(layer.painter, geometry, m_active->bitmaps(), t, color, layer.wholeClip);
         };
-        if (!drawPicture(frame, Hasher().add(built.get()).add(m_active).value(), built, toDevice, color, bounds,
-                         paint))
+        if (!drawPicture(frame, Hasher().add(built.get()).add(m_active).value(), built, toDevice, color,
+                         oneFill(geometry), bounds, paint))
             paint(frame, toDevice);
     }
     std::vector<ActiveMask> masks;
@@ -269,16 +277,30 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
             drawObject(frame, object, toDevice, color, nesting);
             continue;
         }
+        // Applying masks rasterises their areas over all of the picture:
+        // not for an object outside the area being drawn.
+        if (!frame.area.isEmpty() && object.character) {
+            const std::optional<QRect> bounds = characterBounds(object, toQTransform(object.matrix) * toDevice);
+            if (bounds && !frame.area.intersects(*bounds))
+                continue;
+        }
         if (!applied) {
+            // Nothing shows where a mask covers nothing, nor outside the area
+            // being drawn.
+            const auto hides = [&frame](const QPainterPath& area) {
+                return area.isEmpty()
+                    || (!frame.area.isEmpty()
+                        && !frame.area.intersects(area.controlPointRect().toAlignedRect().adjusted(-1, -1, 1, 1)));
+            };
             bool hidden = false;
             if (scriptMasked) {
                 QPainterPath area = keptMaskArea(*scriptMask->second.object, scriptMask->second.toDevice, nesting);
-                hidden = area.isEmpty();
+                hidden = hides(area);
                 frame.masks.push_back(std::move(area));
             }
             for (const ActiveMask& mask : masks) {
                 for (const QPainterPath& area : mask.areas) {
-                    hidden = hidden || area.isEmpty();
+                    hidden = hidden || hides(area);
                     frame.masks.push_back(area);
                 }
             }
@@ -294,6 +316,45 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
             release();
     }
     release();
+}
+
+namespace {
+
+// A path of its own, not shared with the one it copies: painting a path
+// fills caches inside it, which threads drawing one path at once would race on.
+QPainterPath unshared(const QPainterPath& path)
+{
+    QPainterPath copy = path;
+    if (copy.elementCount() > 0) {
+        const QPainterPath::Element first = copy.elementAt(0);
+        copy.setElementPositionAt(0, first.x, first.y);
+    }
+    return copy;
+}
+
+// Script drawings kept per renderer; past this many they are all copied again.
+constexpr std::size_t kMaxOwnDrawings = 64;
+
+} // namespace
+
+const ShapeGeometry& StageRenderer::ownGeometry(const movie::Drawing& drawing)
+{
+    const ShapeGeometry& shared = drawingGeometry(drawing);
+    const std::shared_ptr<const void> built = drawing.renderData();
+    if (const auto found = m_drawings.find(built.get()); found != m_drawings.end())
+        return found->second.geometry;
+    if (m_drawings.size() >= kMaxOwnDrawings)
+        m_drawings.clear();
+    OwnDrawing own{built, shared};
+    for (ShapeLayer& layer : own.geometry.layers) {
+        for (FillLayer& fill : layer.fills) {
+            fill.path = unshared(fill.path);
+            fill.seams = unshared(fill.seams);
+        }
+        for (StrokeLayer& stroke : layer.strokes)
+            stroke.path = unshared(stroke.path);
+    }
+    return m_drawings.emplace(built.get(), std::move(own)).first->second.geometry;
 }
 
 void StageRenderer::drawObject(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
@@ -326,9 +387,9 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
                                   const swf::ColorTransform& color, int nesting)
 {
     const movie::Character& character = *object.character;
-    if (frame.area.isValid()) {
+    if (!frame.area.isEmpty()) {
         const std::optional<QRect> bounds = characterBounds(object, toDevice);
-        if (bounds && !bounds->intersects(frame.area))
+        if (bounds && !frame.area.intersects(*bounds))
             return;
     }
     if (character.kind == movie::Character::Kind::Sprite || character.kind == movie::Character::Kind::Button) {
@@ -376,13 +437,19 @@ bool StageRenderer::drawPicture(Frame& frame, const movie::DisplayObject& object
     h.add(object.character).add(std::uint64_t(object.ratio));
     if (object.character->kind == movie::Character::Kind::EditText && object.text)
         h.add(fieldSignature(*object.text));
+    const movie::Character& character = *object.character;
+    bool single = false;
+    if (const auto* shape = character.shape())
+        single = oneFill(m_active->shape(*shape));
+    else if (const auto* morph = character.morphShape())
+        single = oneFill(m_active->morph(*morph, object.ratio));
     return drawPicture(
-        frame, h.value(), {}, toDevice, color, [&](const QTransform& t) { return characterBounds(object, t); },
+        frame, h.value(), {}, toDevice, color, single, [&](const QTransform& t) { return characterBounds(object, t); },
         [&](Frame& layer, const QTransform& t) { paintCharacter(layer, object, t, color); });
 }
 
 bool StageRenderer::drawPicture(Frame& frame, std::uint64_t content, std::shared_ptr<const void> keep,
-                                const QTransform& toDevice, const swf::ColorTransform& color,
+                                const QTransform& toDevice, const swf::ColorTransform& color, bool single,
                                 const std::function<std::optional<QRect>(const QTransform&)>& boundsAt,
                                 const std::function<void(Frame&, const QTransform&)>& paint)
 {
@@ -404,7 +471,8 @@ bool StageRenderer::drawPicture(Frame& frame, std::uint64_t content, std::shared
         return false;
     // Under a mask, a character wholly inside its area draws as without it; the
     // antialiased edge of a mask scales each fill and stroke of a character
-    // across it on its own, where a picture would be scaled as one.
+    // across it on its own, where a picture would be scaled as one (alike
+    // for a single fill).
     if (!frame.masks.empty()) {
         const QRectF inside(bounds->translated(origin));
         for (const QPainterPath& mask : frame.masks) {
@@ -412,7 +480,7 @@ bool StageRenderer::drawPicture(Frame& frame, std::uint64_t content, std::shared
                 return true; // wholly outside: nothing shows
         }
         for (const QPainterPath& mask : frame.masks) {
-            if (!mask.contains(inside))
+            if (!single && !mask.contains(inside))
                 return false;
         }
     }
@@ -439,7 +507,7 @@ bool StageRenderer::drawPicture(Frame& frame, std::uint64_t content, std::shared
         made->offset = visible.topLeft();
         made->keep = std::move(keep);
         {
-            Frame layer{made->image, {}, QRectF(made->image.rect()), {}, QRect(), {}};
+            Frame layer{made->image, {}, QRectF(made->image.rect()), {}, QRegion(), {}};
             layer.open();
             paint(layer, phase * QTransform::fromTranslate(-visible.x(), -visible.y()));
         }
@@ -541,13 +609,20 @@ bool StageRenderer::collect(std::vector<DrawItem>& items, const movie::ClipState
     m_wholeOnly = false;
     m_scriptMasks.clear();
     findScriptMasks(root, stageToDevice, 0);
-    collectClip(items, root, stageToDevice, swf::ColorTransform(), Hasher().add(rootKey).value(), 0, 0);
+    collectClip(items, root, stageToDevice, swf::ColorTransform(), Hasher().add(rootKey).value(), 0, false, 0);
     return !m_wholeOnly;
+}
+
+bool StageRenderer::paintedDirectly(bool masked, const QRect& bounds)
+{
+    // Under a mask, only what lies wholly inside it is drawn from a picture;
+    // telling that costs the mask's area, so any masked item counts.
+    return masked || qint64(bounds.width()) * bounds.height() > kMaxRasterPixels;
 }
 
 void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipState& clip, const QTransform& toDevice,
                                 const swf::ColorTransform& color, std::uint64_t path, std::uint64_t context,
-                                int nesting)
+                                bool masked, int nesting)
 {
     if (nesting > movie::kMaxNesting)
         return;
@@ -556,6 +631,7 @@ void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipS
         DrawItem item;
         item.key = Hasher(path).add(std::uint64_t(0xd7a3)).value();
         item.bounds = shapeDeviceBounds(drawingGeometry(*clip.drawing), toDevice);
+        item.wholeWidth = paintedDirectly(masked, item.bounds);
         item.keep = clip.drawing->renderData();
         Hasher h(context);
         h.add(item.keep.get()).add(m_active);
@@ -580,6 +656,7 @@ void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipS
             continue;
         std::uint64_t objectContext = context;
         const auto scriptMask = object.maskId ? m_scriptMasks.find(object.maskId) : m_scriptMasks.end();
+        const bool objectMasked = masked || !masks.empty() || scriptMask != m_scriptMasks.end();
         if (!masks.empty() || scriptMask != m_scriptMasks.end()) {
             Hasher h(context);
             for (const auto& mask : masks)
@@ -600,9 +677,10 @@ void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipS
             addColor(addTransform(h, objectToDevice), objectColor);
             if (object.character->kind == movie::Character::Kind::EditText && object.text)
                 h.add(fieldSignature(*object.text));
-            items.push_back({key, h.value(), *bounds, {}});
+            items.push_back({key, h.value(), *bounds, {}, paintedDirectly(objectMasked, *bounds)});
         } else if (object.clip) {
-            collectClip(items, *object.clip, objectToDevice, objectColor, key, objectContext, nesting + 1);
+            collectClip(items, *object.clip, objectToDevice, objectColor, key, objectContext, objectMasked,
+                        nesting + 1);
         }
     }
 }

@@ -13,6 +13,7 @@
 
 #include <QImage>
 #include <QPainterPath>
+#include <QRegion>
 #include <QTransform>
 #include <functional>
 #include <memory>
@@ -35,11 +36,12 @@ public:
     // Draws `root` onto `target` (Format_ARGB32_Premultiplied, no painter active on
     // it), with `stageToDevice` mapping stage twips to the target's pixels; nothing
     // is drawn outside `clip`. The caller fills the background.
-    // A valid `area` draws only the pixels of `clip` inside it, and skips the
-    // characters whose device bounds miss it; those pixels come out as a
-    // drawing of all of `clip` gives them.
+    // A non-empty `area` draws only the pixels of `clip` inside it, and skips
+    // the characters whose device bounds miss it; those pixels come out as a
+    // drawing of all of `clip` gives them (for what is painted directly, when
+    // the area takes in its whole width: see DrawItem).
     void render(QImage& target, const QRectF& clip, const movie::ClipState& root, const QTransform& stageToDevice,
-                const QRect& area = QRect());
+                const QRegion& area = QRegion());
 
     // Appends what render() would draw of `root` to `items`, in drawing order,
     // for damage tracking; `rootKey` tells the trees of one picture apart.
@@ -77,16 +79,22 @@ private:
                      const swf::ColorTransform& color);
     // The same for anything `paint` draws at a transform, whose pixels are
     // decided by `content` (and `keep`, held with the picture, keeps alive
-    // what `content` names by address), the transform and the colour.
+    // what `content` names by address), the transform and the colour;
+    // `single`: it is one fill, drawn from its picture across a mask's edge too.
     bool drawPicture(Frame& frame, std::uint64_t content, std::shared_ptr<const void> keep, const QTransform& toDevice,
-                     const swf::ColorTransform& color,
+                     const swf::ColorTransform& color, bool single,
                      const std::function<std::optional<QRect>(const QTransform&)>& boundsAt,
                      const std::function<void(Frame&, const QTransform&)>& paint);
     // The device pixels a character other than a sprite or button may touch;
     // null for sprites and buttons, whose children are looked at one by one.
     std::optional<QRect> characterBounds(const movie::DisplayObject& object, const QTransform& toDevice);
+    // `context` is the signature of the masks in effect (`masked`: there are some).
     void collectClip(std::vector<DrawItem>& items, const movie::ClipState& clip, const QTransform& toDevice,
-                     const swf::ColorTransform& color, std::uint64_t path, std::uint64_t context, int nesting);
+                     const swf::ColorTransform& color, std::uint64_t path, std::uint64_t context, bool masked,
+                     int nesting);
+    // Whether an item drawn at `bounds` may be painted straight onto the
+    // picture rather than copied from a picture of its own (see drawPicture).
+    static bool paintedDirectly(bool masked, const QRect& bounds);
     // Everything that decides the area maskArea() gives; with `drawings`, the
     // geometry of the script drawings it names by address is added there.
     std::uint64_t maskSignature(const movie::DisplayObject& object, const QTransform& toDevice, int nesting,
@@ -116,6 +124,14 @@ private:
         std::vector<std::shared_ptr<const void>> drawings; // keep their addresses theirs
     };
     std::unordered_map<std::uint64_t, KeptMaskArea> m_maskAreas;
+    // This renderer's copy of a script drawing's geometry, which the drawing
+    // shares with the renderers of other threads.
+    const ShapeGeometry& ownGeometry(const movie::Drawing& drawing);
+    struct OwnDrawing {
+        std::shared_ptr<const void> built; // keeps the key's address the drawing's
+        ShapeGeometry geometry;
+    };
+    std::unordered_map<const void*, OwnDrawing> m_drawings;
     std::unordered_map<std::uint32_t, ScriptMask> m_scriptMasks; // by display object id, this frame
     bool m_wholeOnly = false; // set by collect() on meeting a blend layer
 };
