@@ -173,6 +173,13 @@ TEST(GlobalFunctions, ParseIntParseFloatAndEscape)
         {"push 2, \"11\", 2, \"parseInt\"\ncallfunction", "3"},
         {"push \"12abc\", 1, \"parseInt\"\ncallfunction", "12"},
         {"push \"abc\", 1, \"parseInt\"\ncallfunction", "NaN"},
+        // A radix given that reads as 0 or NaN gives NaN.
+        {"push 0, \"100\", 2, \"parseInt\"\ncallfunction", "NaN"},
+        {"push undefined, \"100\", 2, \"parseInt\"\ncallfunction", "NaN"},
+        // A sign before "0x": NaN without a radix; with one, digits from the "x".
+        {"push \"-0x100\", 1, \"parseInt\"\ncallfunction", "NaN"},
+        {"push 36, \"-0x100\", 2, \"parseInt\"\ncallfunction", "1540944"},
+        {"push \"0x -100\", 1, \"parseInt\"\ncallfunction", "-256"},
         {"push \" 3.5e2x\", 1, \"parseFloat\"\ncallfunction", "350"},
         {"push \"a b&c\", 1, \"escape\"\ncallfunction", "a%20b%26c"},
         {"push \"a%20b%zz\", 1, \"unescape\"\ncallfunction", "a bz"},

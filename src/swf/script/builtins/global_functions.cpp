@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 
 namespace swf::script {
 
@@ -28,27 +29,38 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 bool isHexPrefix(const std::string& s, std::size_t i) { return i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X'); }
 
-// The original player's parseInt: a "0x" prefix counts only at the very
-// start (where a sign may follow it, and where a sign before it makes NaN);
-// otherwise white space, a sign and the digits. Without a radix, a leading
-// zero (after an unspaced sign) means octal when all the rest is octal
-// digits, to the end of the string.
-double parseInt(const std::string& s, double radixArg)
+// The original player's parseInt. A radix given must be a number from 2 to
+// 36 (one that reads as 0 or NaN gives NaN too); without one, "0x" means
+// hexadecimal and a leading zero octal (after an unspaced sign, when all
+// the rest is octal digits). "0x" counts only at the very start, where white
+// space and a sign may follow it. A sign right before "0x" makes NaN without
+// a radix; with one, the sign is dropped and the digits start at the "x".
+// Elsewhere white space, a sign and the digits.
+double parseInt(const std::string& s, std::optional<double> radixArg)
 {
-    int radix = std::isnan(radixArg) ? 0 : int(radixArg);
-    if (radix != 0 && (radix < 2 || radix > 36))
-        return kNaN;
+    int radix = 0;
+    if (radixArg) {
+        if (std::isnan(*radixArg))
+            return kNaN;
+        radix = int(*radixArg);
+        if (radix < 2 || radix > 36)
+            return kNaN;
+    }
     std::size_t i = 0;
     bool negative = false;
     if (isHexPrefix(s, 0)) {
         i = 2;
         if (radix == 0)
             radix = 16;
+        while (i < s.size() && isSpace(s[i]))
+            ++i;
         if (i < s.size() && (s[i] == '-' || s[i] == '+'))
             negative = s[i++] == '-';
-    } else {
-        if (!s.empty() && (s[0] == '-' || s[0] == '+') && isHexPrefix(s, 1))
+    } else if (!s.empty() && (s[0] == '-' || s[0] == '+') && isHexPrefix(s, 1)) {
+        if (radix == 0)
             return kNaN;
+        i = 2;
+    } else {
         if (radix == 0) {
             radix = 10;
             const std::size_t zero = !s.empty() && (s[0] == '-' || s[0] == '+') ? 1 : 0;
@@ -225,7 +237,7 @@ Value startTimer(Interpreter& in, const Args& args, bool repeat)
 
 } // namespace
 
-double parseIntText(const std::string& s) { return parseInt(s, kNaN); }
+double parseIntText(const std::string& s) { return parseInt(s, std::nullopt); }
 
 void installGlobalFunctions(Interpreter& in)
 {
@@ -238,7 +250,7 @@ void installGlobalFunctions(Interpreter& in)
         std::string s;
         if (!parseArgument(in, args, s))
             return kNaN;
-        return parseInt(s, args.size() > 1 ? in.toNumber(args[1]) : kNaN);
+        return parseInt(s, args.size() > 1 ? std::optional<double>(in.toNumber(args[1])) : std::nullopt);
     });
     in.defineMethod(g, "parseFloat", [](Interpreter& in, Object*, const Args& args) -> Value {
         if (args.empty())
