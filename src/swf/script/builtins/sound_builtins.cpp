@@ -189,8 +189,17 @@ void startSound(Interpreter& in, Object* self, SoundObject& sound, double offset
     if (name.empty())
         return;
     Interpreter* vm = &in;
-    sound.playing = in.host().startSound(ownerOf(in, self), name, offset, loops, self,
-                                         [vm, self] { vm->callMethodFromHost(self, "onSoundComplete", {}); });
+    const std::uint64_t id = in.host().startSound(ownerOf(in, self), name, offset, loops, self, [vm, self] {
+        // A sound that played to its end stays at its end, the duration.
+        if (SoundObject* ended = soundOf(self)) {
+            const double length = vm->host().soundLength(ownerOf(*vm, self), soundName(*ended));
+            if (ended->playing && length >= 0)
+                ended->lastPosition = std::round(length);
+            ended->playing = 0;
+        }
+        vm->callMethodFromHost(self, "onSoundComplete", {});
+    });
+    sound.playing = id;
     sound.lastPosition = 0;
 }
 
@@ -240,6 +249,10 @@ void installSound(Interpreter& in)
             const std::string path = in.host().targetPath(o, false);
             target = path.empty() ? Value(in.toString(target)) : Value(path);
         }
+        // Whether a loaded file may be read across domains: a plain member
+        // of each Sound from version 6 on, false until a script sets it.
+        if (in.swfVersion() >= 6)
+            self->put("checkPolicyFile", false);
         if (!target.isNullish()) {
             sound->kind = SoundObject::Kind::Target;
             self->put(kTargetKey, target, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
@@ -435,7 +448,6 @@ void installSound(Interpreter& in)
     method("getPosition", positionOf);
     method("setDuration", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
     method("setPosition", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
-    method("checkPolicyFile", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
     env::defineAccessor(in, proto, "duration", durationOf, {}, flags);
     env::defineAccessor(in, proto, "position", positionOf, {}, flags);
     // A loaded file's ID3 tags; what a script sets stays until tags arrive,
@@ -457,7 +469,7 @@ void installSound(Interpreter& in)
     // The streaming members came with the version 6 player.
     markVersion(proto,
                 {"loadSound", "getBytesLoaded", "getBytesTotal", "getDuration", "setDuration", "getPosition", "setPosition",
-                 "checkPolicyFile", "duration", "position", "id3"},
+                 "duration", "position", "id3"},
                 PropertyFlag::Version6);
 }
 
