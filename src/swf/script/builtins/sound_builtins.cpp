@@ -370,7 +370,7 @@ void installSound(Interpreter& in)
         return Value();
     });
     // A loaded sound has its own volume and mix from then on, fresh ones.
-    // Its file arrives on a later frame, and onLoad says whether it did.
+    // Its file arrives (see below), and onLoad says whether it did.
     method("loadSound", [global](Interpreter& in, Object* self, const Args& args) -> Value {
         SoundObject* sound = soundOf(self);
         if (!sound || !mixOf(in, self, *global))
@@ -384,7 +384,9 @@ void installSound(Interpreter& in)
         if (!args.empty()) {
             Interpreter* vm = &in;
             const bool streaming = in.toBoolean(arg(args, 1));
-            in.host().loadFile(in.runningClip(), in.toString(args[0]), self,
+            // A streaming sound whose file is at hand arrives before loadSound
+            // returns; an event sound always on a later frame.
+            in.host().loadFile(in.runningClip(), in.toString(args[0]), self, streaming,
                                [vm, self, load, streaming](const std::optional<std::string>& bytes) {
                                    SoundObject* arrived = soundOf(self);
                                    const bool current = arrived && arrived->loads == load;
