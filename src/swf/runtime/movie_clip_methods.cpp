@@ -464,7 +464,8 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
     }
 
     // Methods that came with later players are hidden from older movies.
-    script::markVersion(proto, {"createEmptyMovieClip", "createTextField", "getDepth", "setMask", "attachAudio",
+    // createTextField is older: version 5 movies call it too.
+    script::markVersion(proto, {"createEmptyMovieClip", "getDepth", "setMask", "attachAudio",
                                 "attachVideo", "clear", "lineStyle", "beginFill", "beginGradientFill", "moveTo",
                                 "lineTo", "curveTo", "endFill"},
                         script::PropertyFlag::Version6);

@@ -99,8 +99,16 @@ std::filesystem::path MovieRuntime::folderOf(Object* clip) const
     return inst && inst->movie ? inst->movie->folder : m_files.folder();
 }
 
-bool MovieRuntime::loadFile(Object* asker, const std::string& url, Object* keep, LoadDone done)
+bool MovieRuntime::loadFile(Object* asker, const std::string& url, Object* keep, bool atOnce, LoadDone done)
 {
+    if (atOnce) {
+        if (const auto file = m_files.resolve(url, folderOf(asker))) {
+            if (const auto bytes = m_files.read(*file)) {
+                done(std::string(bytes->begin(), bytes->end()));
+                return true;
+            }
+        }
+    }
     auto load = std::make_unique<PendingLoad>();
     load->kind = PendingLoad::Kind::File;
     load->url = url;

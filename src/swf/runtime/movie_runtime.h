@@ -229,7 +229,8 @@ public:
     void setSoundTransform(script::Object* owner, double volume, double ll, double lr, double rl, double rr) override;
     std::string adoptSound(const std::string& bytes) override;
     bool readsFiles() const override { return true; }
-    bool loadFile(script::Object* asker, const std::string& url, script::Object* keep, LoadDone done) override;
+    bool loadFile(script::Object* asker, const std::string& url, script::Object* keep, bool atOnce,
+                  LoadDone done) override;
     void stopSounds() override { m_sound.stopAll(); }
     void toggleQuality() override {}
     void trace(const std::string& line) override;

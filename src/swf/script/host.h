@@ -108,13 +108,16 @@ public:
     // style sheet), its address relative to the movie `asker` comes from. The
     // host reads it under its rules and, on a later frame, hands over its
     // bytes, or nothing when the address cannot or may not be read; `keep`
-    // stays alive until then. False when the request is refused outright.
+    // stays alive until then. With `atOnce` a file that is at hand is handed
+    // over before the call returns (one that is not still fails later).
+    // False when the request is refused outright.
     using LoadDone = std::function<void(const std::optional<std::string>& bytes)>;
-    virtual bool loadFile(Object* asker, const std::string& url, Object* keep, LoadDone done)
+    virtual bool loadFile(Object* asker, const std::string& url, Object* keep, bool atOnce, LoadDone done)
     {
         (void)asker;
         (void)url;
         (void)keep;
+        (void)atOnce;
         (void)done;
         return false;
     }

@@ -2,9 +2,11 @@
 // mixes has each tone at its frame, at its pitch, for its length, its loops
 // and its envelope, in every codec; streams play in step with their frames.
 
+#include "support/assembled.h"
 #include "swf/format/actions.h"
 #include "swf/format/movie_builder.h"
 #include "swf/player.h"
+#include "swf/runtime/trace_run.h"
 #include "swf/sound/decoder.h"
 #include "swf/sound/support/tones.h"
 
@@ -300,6 +302,52 @@ TEST(SoundPlaybackTest, TheSoundObjectsVolumeAndPanScaleTheChannels)
         EXPECT_NEAR(analyse(out, 0, 0, SIZE_MAX, 0).rms / full, c.left, 0.01);
         EXPECT_NEAR(analyse(out, 1, 0, SIZE_MAX, 0).rms / full, c.right, 0.01);
     }
+}
+
+// A Sound whose sound played to its end stays at its end: in onSoundComplete
+// and after, its position is its duration, whole milliseconds.
+TEST(SoundPlaybackTest, AFinishedSoundsPositionIsItsDuration)
+{
+    const SoundFormat format{std::uint8_t(SoundCodec::PcmLittle), 3, true, false};
+    MovieBuilder b(Twips::fromPixels(40), Twips::fromPixels(40), kRate, 8);
+    Bytes data;
+    const std::uint16_t id = defineTone(b, format, 1000, 4454, data); // 101 ms
+    Bytes names{1, 0, std::uint8_t(id), std::uint8_t(id >> 8), 't', 'o', 'n', 'e', 0};
+    b.add(Tag(UnknownTag{56, names}));
+    b.add(DoAction{script::test::assembled(R"(
+        function done
+            push "s"
+            GetVariable
+            push "position"
+            GetMember
+            push "s"
+            GetVariable
+            push "duration"
+            GetMember
+            Add2
+            Trace
+        end
+        push "s", 0, "Sound"
+        NewObject
+        SetVariable
+        push "s"
+        GetVariable
+        push "onSoundComplete", "done"
+        GetVariable
+        SetMember
+        push "tone", 1, "s"
+        GetVariable
+        push "attachSound"
+        CallMethod
+        Pop
+        push 0, "s"
+        GetVariable
+        push "start"
+        CallMethod
+        Pop
+    )")});
+    b.showFrame(5);
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 4}).output, "202\n");
 }
 
 // Damaged sound data decodes as far as it goes and never more than a

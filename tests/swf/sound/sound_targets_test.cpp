@@ -57,5 +57,84 @@ TEST(SoundTargets, APathIsReadFromTheClipThatCalls)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "50\nundefined\n30\n30\n");
 }
 
+// The clip a Sound names is found again by its path: removed, the Sound has
+// no volume; made anew under that name, the Sound controls the new clip,
+// whose volume starts afresh. The clip comes from ASnative(901, 0) put in
+// place of the method it stands for.
+TEST(SoundTargets, ARemovedClipIsNoTargetUntilOneTakesItsName)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    const std::string create = "push 1, \"c1\", 2, \"createEmptyMovieClip\"\nCallFunction\nPop\n";
+    const std::string remove = "push 0, \"c1\"\nGetVariable\npush \"removeMovieClip\"\nCallMethod\nPop\n";
+    b.add(DoAction{assembled(R"(
+        push "MovieClip"
+        GetVariable
+        push "prototype"
+        GetMember
+        push "createEmptyMovieClip", 0, 901, 2, "ASnative"
+        CallFunction
+        SetMember
+    )" + create + newSound("s", "push \"c1\"\nGetVariable") + setVolume("s", 80) + traceVolume("s") + remove
+                             + traceVolume("s") + create + traceVolume("s"))})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "80\nundefined\n100\n");
+}
+
+// checkPolicyFile is each Sound's own member, a boolean, from version 6 on.
+TEST(SoundTargets, CheckPolicyFileIsAMemberOfEachSoundFromVersionSix)
+{
+    for (const int version : {5, 6}) {
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, std::uint8_t(version));
+        b.add(DoAction{assembled(newSound("s", "push undefined") + R"(
+            push "s"
+            GetVariable
+            push "checkPolicyFile"
+            GetMember
+            TypeOf
+            Trace
+            push "Sound"
+            GetVariable
+            push "prototype"
+            GetMember
+            push "checkPolicyFile"
+            GetMember
+            TypeOf
+            Trace
+        )")})
+            .showFrame();
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
+                  version == 5 ? "undefined\nundefined\n" : "boolean\nundefined\n");
+    }
+}
+
+// A version 5 movie's text field is an object and a Sound's target, with a
+// volume of its own, but shows the movie none of its members.
+TEST(SoundTargets, AVersionFiveFieldIsATargetWithoutMembers)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 5);
+    b.add(DoAction{assembled(R"(
+        push 50, 100, 0, 0, 0, "t", 6, "createTextField"
+        CallFunction
+        Pop
+        push "t"
+        GetVariable
+        push "text"
+        GetMember
+        Trace
+        push "t"
+        GetVariable
+        push "own", "kept"
+        SetMember
+        push "t"
+        GetVariable
+        push "own"
+        GetMember
+        Trace
+    )" + newSound("g", "push undefined") + newSound("s", "push \"t\"\nGetVariable") + setVolume("s", 40)
+                             + traceVolume("s") + traceVolume("g"))})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "undefined\nkept\n40\n100\n");
+}
+
 } // namespace
 } // namespace swf

@@ -106,7 +106,7 @@ bool loadTextInto(Interpreter& in, const std::string& url, Object* target)
         return true;
     }
     Interpreter* vm = &in;
-    return in.host().loadFile(in.runningClip(), url, target, [vm, target](const std::optional<std::string>& bytes) {
+    return in.host().loadFile(in.runningClip(), url, target, false, [vm, target](const std::optional<std::string>& bytes) {
         if (!bytes) {
             vm->callMethodFromHost(target, "onData", {Value()});
             return;

@@ -95,6 +95,7 @@ constexpr NativeEntry kEntries[] = {
     {301, 1, "LoadVars.prototype.send"},
     {301, 2, "LoadVars.prototype.sendAndLoad"},
     {301, 3, "LoadVars.prototype.decode"},
+    {901, 0, "MovieClip.prototype.createEmptyMovieClip"},
 };
 
 using Key = std::pair<int, int>;
@@ -127,20 +128,19 @@ Value oldCaseMapping(Interpreter& in, Object* self, bool upper)
 }
 
 // The code behind one number: taken from the table, or for a member
-// installed after the table (the movie layer's objects) looked up when
-// called. Null when the number names nothing.
-std::optional<NativeCode> codeFor(const std::shared_ptr<std::map<Key, NativeCode>>& table, Key key)
+// installed after the table (the movie layer's objects) taken from the
+// built-in the first time a script asks for it, before the script can put
+// something else in its place. Null when the number names nothing.
+std::optional<NativeCode> codeFor(Interpreter& in, const std::shared_ptr<std::map<Key, NativeCode>>& table, Key key)
 {
     if (auto it = table->find(key); it != table->end())
         return it->second;
     for (const NativeEntry& e : kEntries) {
         if (e.a == key.first && e.b == key.second) {
-            const std::string path = e.path;
-            return NativeCode{[path](Interpreter& in, Object* self, const Args& args) -> Value {
-                                  Object* fn = builtinAt(in, path);
-                                  return fn ? fn->native()(in, self, args) : Value();
-                              },
-                              {}};
+            Object* fn = builtinAt(in, e.path);
+            if (!fn)
+                return std::nullopt;
+            return (*table)[key] = NativeCode{fn->native(), fn->nativeConstructor()};
         }
     }
     return std::nullopt;
@@ -149,7 +149,7 @@ std::optional<NativeCode> codeFor(const std::shared_ptr<std::map<Key, NativeCode
 // A function running native code; one the table lacks does nothing.
 Object* nativeFunction(Interpreter& in, const std::shared_ptr<std::map<Key, NativeCode>>& table, Key key)
 {
-    std::optional<NativeCode> code = codeFor(table, key);
+    std::optional<NativeCode> code = codeFor(in, table, key);
     if (!code)
         return in.newFunction([](Interpreter&, Object*, const Args&) -> Value { return Value(); });
     return in.newFunction(code->call, code->construct);
@@ -207,7 +207,7 @@ void installNativeTable(Interpreter& in)
     Object* g = in.global();
     in.defineMethod(g, "ASnative", [table](Interpreter& in, Object*, const Args& args) -> Value {
         std::optional<Key> key = args.size() < 2 ? std::nullopt : keyOf(in, args[0], args[1]);
-        if (!key || !codeFor(table, *key))
+        if (!key || !codeFor(in, table, *key))
             return Value();
         return nativeFunction(in, table, *key);
     });
@@ -242,7 +242,7 @@ void installNativeTable(Interpreter& in)
     // ASconstructor(a, b): a class whose instances the native code makes.
     in.defineMethod(g, "ASconstructor", [table](Interpreter& in, Object*, const Args& args) -> Value {
         std::optional<Key> key = args.size() < 2 ? std::nullopt : keyOf(in, args[0], args[1]);
-        if (!key || !codeFor(table, *key))
+        if (!key || !codeFor(in, table, *key))
             return Value();
         Object* ctor = nativeFunction(in, table, *key);
         Object* proto = in.newObject();

@@ -189,8 +189,17 @@ void startSound(Interpreter& in, Object* self, SoundObject& sound, double offset
     if (name.empty())
         return;
     Interpreter* vm = &in;
-    sound.playing = in.host().startSound(ownerOf(in, self), name, offset, loops, self,
-                                         [vm, self] { vm->callMethodFromHost(self, "onSoundComplete", {}); });
+    const std::uint64_t id = in.host().startSound(ownerOf(in, self), name, offset, loops, self, [vm, self] {
+        // A sound that played to its end stays at its end, the duration.
+        if (SoundObject* ended = soundOf(self)) {
+            const double length = vm->host().soundLength(ownerOf(*vm, self), soundName(*ended));
+            if (ended->playing && length >= 0)
+                ended->lastPosition = std::round(length);
+            ended->playing = 0;
+        }
+        vm->callMethodFromHost(self, "onSoundComplete", {});
+    });
+    sound.playing = id;
     sound.lastPosition = 0;
 }
 
@@ -240,6 +249,10 @@ void installSound(Interpreter& in)
             const std::string path = in.host().targetPath(o, false);
             target = path.empty() ? Value(in.toString(target)) : Value(path);
         }
+        // Whether a loaded file may be read across domains: a plain member
+        // of each Sound from version 6 on, false until a script sets it.
+        if (in.swfVersion() >= 6)
+            self->put("checkPolicyFile", false);
         if (!target.isNullish()) {
             sound->kind = SoundObject::Kind::Target;
             self->put(kTargetKey, target, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
@@ -357,7 +370,7 @@ void installSound(Interpreter& in)
         return Value();
     });
     // A loaded sound has its own volume and mix from then on, fresh ones.
-    // Its file arrives on a later frame, and onLoad says whether it did.
+    // Its file arrives (see below), and onLoad says whether it did.
     method("loadSound", [global](Interpreter& in, Object* self, const Args& args) -> Value {
         SoundObject* sound = soundOf(self);
         if (!sound || !mixOf(in, self, *global))
@@ -371,7 +384,9 @@ void installSound(Interpreter& in)
         if (!args.empty()) {
             Interpreter* vm = &in;
             const bool streaming = in.toBoolean(arg(args, 1));
-            in.host().loadFile(in.runningClip(), in.toString(args[0]), self,
+            // A streaming sound whose file is at hand arrives before loadSound
+            // returns; an event sound always on a later frame.
+            in.host().loadFile(in.runningClip(), in.toString(args[0]), self, streaming,
                                [vm, self, load, streaming](const std::optional<std::string>& bytes) {
                                    SoundObject* arrived = soundOf(self);
                                    const bool current = arrived && arrived->loads == load;
@@ -435,7 +450,6 @@ void installSound(Interpreter& in)
     method("getPosition", positionOf);
     method("setDuration", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
     method("setPosition", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
-    method("checkPolicyFile", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
     env::defineAccessor(in, proto, "duration", durationOf, {}, flags);
     env::defineAccessor(in, proto, "position", positionOf, {}, flags);
     // A loaded file's ID3 tags; what a script sets stays until tags arrive,
@@ -457,7 +471,7 @@ void installSound(Interpreter& in)
     // The streaming members came with the version 6 player.
     markVersion(proto,
                 {"loadSound", "getBytesLoaded", "getBytesTotal", "getDuration", "setDuration", "getPosition", "setPosition",
-                 "checkPolicyFile", "duration", "position", "id3"},
+                 "duration", "position", "id3"},
                 PropertyFlag::Version6);
 }
 

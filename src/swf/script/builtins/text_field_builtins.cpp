@@ -112,8 +112,13 @@ constexpr MemberInfo kMembers[] = {
     {"styleSheet", Member::StyleSheet, 0},
 };
 
+// Version 5 movies see no members on a field: its text, scrolling and
+// looks are not theirs to read or set, though the field is an object that
+// holds their own members and is a target for other objects.
 const MemberInfo* findMember(const std::string& name, int swfVersion)
 {
+    if (swfVersion < 6)
+        return nullptr;
     for (const MemberInfo& info : kMembers) {
         const bool same = swfVersion >= 7 ? name == info.name : asciiLower(name) == asciiLower(info.name);
         if (same)
