@@ -83,6 +83,18 @@ TEST(MovieScripts, AReferenceToARemovedClipLeadsToTheClipNowAtItsPath)
         SetMember
     )" + traceRef;
     EXPECT_EQ(tracedInAClip(script, 6), "\nundefined\n_level0.mc.c\n5\n");
+    // A clip renamed before it left is found again by the name it arrived with.
+    const std::string renamed = "push \"ref\"\n" + makeClip + R"(
+        SetVariable
+        push "ref"
+        GetVariable
+        push "_name", "other"
+        SetMember
+        push "ref"
+        GetVariable
+        RemoveSprite
+    )" + makeClip + "Pop\n" + traceRef;
+    EXPECT_EQ(tracedInAClip(renamed, 6), "_level0.mc.c\n0\n");
 }
 
 // From SWF 6 a removed clip with an unload handler stays, below every depth,

@@ -128,6 +128,7 @@ Instance* MovieRuntime::newInstance(Instance* parent, int depth, movie::DisplayO
     inst->parent = parent;
     inst->depth = depth;
     inst->movie = parent ? parent->movie : nullptr;
+    inst->firstName = object.name;
     Instance* raw = inst.get();
     m_instances.push_back(std::move(inst));
     raw->self = makeObject(raw, object.character);
@@ -493,11 +494,12 @@ void MovieRuntime::detach(Instance* inst)
     if (inst->maskedBy)
         setMask(inst->maskedBy, nullptr);
     inst->removedName = inst->object->name;
-    // Its path as it leaves (a parent leaving first keeps its name).
+    // Its path as it leaves, by the name it arrived with (a parent leaving
+    // first keeps its name).
     inst->removedPath.clear();
     Instance* top = inst;
     for (Instance* i = inst; i && !i->isRoot; i = i->parent) {
-        inst->removedPath.insert(0, "." + (i->object ? i->object->name : i->removedName));
+        inst->removedPath.insert(0, "." + (i == inst ? i->firstName : i->object ? i->object->name : i->removedName));
         top = i->parent;
     }
     inst->removedPath.insert(0, "_level" + std::to_string(top ? top->level : 0));

@@ -79,6 +79,7 @@ struct Instance {
     movie::Box<text::TextFieldState> removedText;
     std::string removedName; // its name when it left the stage
     std::string removedPath; // its path then, where references to it lead
+    std::string firstName;   // the name it arrived with (a rename keeps it)
     bool unloading = false;  // its unload event runs: it keeps its path meanwhile
     bool loadsWhenConstructed = false; // its load event waits for its class's constructor
     bool unloadHeard = false; // its unload event ran before it left the stage
