@@ -559,4 +559,22 @@ TEST(MovieTimelineTest, SwappedClipsLeaveTheTimelinesControl)
     b.showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "0\n-16382\n1\n");
 }
+// A sprite plays every frame its tags show, past the count its header declares.
+TEST(MovieTimelineTest, ASpritePlaysTheFramesItShowsBeyondItsDeclaredCount)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    swf::Timeline inner;
+    inner.add(DoAction{script::test::assembled("push \"one\"\nTrace\n")}).showFrame();
+    inner.add(DoAction{script::test::assembled("push \"two\"\nTrace\nStop\n")}).showFrame();
+    const auto sprite = b.define([&](std::uint16_t id) {
+        DefineSprite s;
+        s.id = id;
+        s.frameCount = 1;
+        s.tags = inner.tags();
+        return s;
+    });
+    b.place(1, sprite).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "one\ntwo\n");
+}
+
 } // namespace swf::movie
