@@ -11,6 +11,7 @@
 #include "platform/movie_loader.h"
 #include "platform/settings_store.h"
 #include "platform/swf_player_component.h"
+#include "player/frame_stats.h"
 #include "ui/app_fonts.h"
 #include "ui/dialogs.h"
 #include "ui/icon_library.h"
@@ -32,6 +33,11 @@ namespace {
 
 const QString kSupportFolder = QStringLiteral("软件支持");
 
+const QCommandLineOption kFrameStatsOption(
+    QStringLiteral("frame-stats"),
+    QStringLiteral("每隔 <seconds> 秒及退出时在标准错误输出播放窗口显示的帧数 (诊断用)"),
+    QStringLiteral("seconds"));
+
 void describeCommandLine(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(QStringLiteral("Veskor 教学资源管理与 Flash 课件播放"));
@@ -39,6 +45,19 @@ void describeCommandLine(QCommandLineParser& parser)
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("要播放的 Flash 影片 (.swf)"),
                                  QStringLiteral("[FILE.swf]"));
+    parser.addOption(kFrameStatsOption);
+}
+
+// With --frame-stats the program reports how many frames its player window shows.
+void startFrameStats(QApplication& app, const QCommandLineParser& parser)
+{
+    if (!parser.isSet(kFrameStatsOption))
+        return;
+    bool ok = false;
+    const double seconds = parser.value(kFrameStatsOption).toDouble(&ok);
+    auto* stats = new FrameStats({}, &app);
+    stats->watch(app);
+    stats->reportEvery(ok ? seconds : 0);
 }
 
 // Help and version are answered on the terminal before any window, so they work
@@ -77,6 +96,7 @@ int Main(QApplication& app)
     QCommandLineParser parser;
     describeCommandLine(parser);
     parser.process(app);
+    startFrameStats(app, parser);
 
     installFontSubstitutions();
     app.setFont(songti(10.5));

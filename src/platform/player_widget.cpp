@@ -156,6 +156,11 @@ void PlayerWidget::setPlayer(std::unique_ptr<swf::Player> player)
     emit frameChanged(m_player ? m_player->currentFrame() : 0);
 }
 
+double PlayerWidget::frameRate() const
+{
+    return m_player ? m_player->frameRate() : 0.0;
+}
+
 void PlayerWidget::setPlaying(bool playing)
 {
     if (!m_player || m_player->failed())

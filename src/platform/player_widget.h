@@ -64,6 +64,8 @@ public:
     // stands still until setPlaying(true), while its clock runs.
     void setPlayer(std::unique_ptr<swf::Player> player);
     swf::Player* player() const { return m_player.get(); }
+    // The loaded movie's frame rate in frames per second (0 without a movie).
+    double frameRate() const;
 
     // Whether the movie's main timeline plays, as the user last asked.
     bool isPlaying() const { return m_playing; }
