@@ -215,6 +215,14 @@ TEST(ObjectBuiltins, AnObjectWithoutToStringNamesItsKind)
     )"), "[type Function]");
 }
 
+// The globals hold an `o` that is null; a variable of that name hides it.
+TEST(GlobalFunctions, TheGlobalOIsNull)
+{
+    Machine m(8);
+    EXPECT_EQ(traced(m, "push \"o\"\ngetvariable"), "null");
+    EXPECT_EQ(traced(m, "push \"o\", 1\nsetvariable\npush \"o\"\ngetvariable"), "1");
+}
+
 // registerClass takes a function or, to unregister, null; it refuses anything
 // else and too few arguments.
 TEST(ObjectBuiltins, RegisterClassRefusesWhatIsNoFunction)

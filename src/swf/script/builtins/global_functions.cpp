@@ -243,6 +243,8 @@ void installGlobalFunctions(Interpreter& in)
 {
     Object* g = in.global();
     g->put("NaN", kNaN, PropertyFlag::DontEnum);
+    // The original player's globals include an `o` that holds null.
+    g->put("o", Value::null(), PropertyFlag::DontEnum);
     g->put("Infinity", std::numeric_limits<double>::infinity(), PropertyFlag::DontEnum);
     in.defineMethod(g, "parseInt", [](Interpreter& in, Object*, const Args& args) -> Value {
         if (args.empty())
