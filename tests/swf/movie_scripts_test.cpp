@@ -35,6 +35,15 @@ void exportAsSym(MovieBuilder& b, std::uint16_t id)
 
 const std::string kTraceN = "push \"n\"\nGetVariable\nTrace\n";
 
+// Places a clip "clip" at depth 1 that holds an empty clip "child".
+void placeClipHoldingAChild(MovieBuilder& b)
+{
+    const auto child = b.defineSprite(Timeline().showFrame());
+    Timeline holder;
+    holder.place(1, child, {}, {}, "child").showFrame();
+    b.place(1, b.defineSprite(holder), {}, {}, "clip");
+}
+
 } // namespace
 
 TEST(MovieScripts, PathsThatLeadNowhereLeadToTheRootUpToSwfSix)
@@ -683,13 +692,7 @@ TEST(MovieScripts, VariablesHideRootAndGlobalAndPreloadsKeepTheirOrder)
 TEST(MovieScripts, AClipWithUnloadListenersLeavesAfterItsFrame)
 {
     MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
-    Timeline empty;
-    empty.showFrame();
-    const auto child = b.defineSprite(empty);
-    Timeline holder;
-    holder.place(1, child, {}, {}, "child").showFrame();
-    const auto clip = b.defineSprite(holder);
-    b.place(1, clip, {}, {}, "clip");
+    placeClipHoldingAChild(b);
     b.add(DoAction{assembled(R"(
         push "clip"
         GetVariable
@@ -720,13 +723,7 @@ TEST(MovieScripts, AClipWithUnloadListenersLeavesAfterItsFrame)
 TEST(MovieScripts, EnterFrameReachesChildrenBeforeTheirClip)
 {
     MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
-    Timeline empty;
-    empty.showFrame();
-    const auto child = b.defineSprite(empty);
-    Timeline holder;
-    holder.place(1, child, {}, {}, "child").showFrame();
-    const auto clip = b.defineSprite(holder);
-    b.place(1, clip, {}, {}, "clip");
+    placeClipHoldingAChild(b);
     b.add(DoAction{assembled(R"(
         push "onEnterFrame"
         function

@@ -19,13 +19,6 @@ std::unique_ptr<Job> EventQueue::next()
     return nullptr;
 }
 
-std::deque<std::unique_ptr<Job>> EventQueue::takeNormal()
-{
-    std::deque<std::unique_ptr<Job>> taken = std::move(m_queues[int(Priority::Normal)]);
-    m_queues[int(Priority::Normal)].clear();
-    return taken;
-}
-
 void EventQueue::clear()
 {
     for (auto& queue : m_queues)

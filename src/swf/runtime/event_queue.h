@@ -42,8 +42,6 @@ public:
     void push(std::unique_ptr<Job> job, Priority priority = Priority::Normal);
     // The next job to run; null when every queue is empty.
     std::unique_ptr<Job> next();
-    // The jobs of normal priority, taken out (to go back in after others).
-    std::deque<std::unique_ptr<Job>> takeNormal();
     void clear();
     // The objects the waiting jobs run on, for the garbage collector.
     void addObjects(std::vector<script::Object*>& out) const;

@@ -171,7 +171,7 @@ void MovieRuntime::advancing(movie::DisplayObject& clip)
 {
     Instance* inst = instanceFor(clip);
     const bool button = clip.character && clip.character->kind == movie::Character::Kind::Button;
-    if (inst && !button && !isKeptLeaving(inst))
+    if (inst && !button)
         queueEvent(inst, ClipEvent::EnterFrame, "onEnterFrame");
 }
 
@@ -559,8 +559,8 @@ void MovieRuntime::runQueue()
         const bool alive = job->inst && job->inst->object;
         if (!alive && !job->evenIfRemoved)
             continue;
-        // A clip its parent's timeline took off after it heard of the frame
-        // no longer gets enterFrame.
+        // A clip a timeline keeps only for its unload events gets no
+        // enterFrame, even one queued before its parent's timeline took it off.
         if (job->event == ClipEvent::EnterFrame && isKeptLeaving(job->inst))
             continue;
         Object* self = job->self;
