@@ -1146,3 +1146,34 @@ TEST(MovieScripts, OnlyAClassGivesAClipWithoutClipEventsItsLoad)
     b.add(DoAction{assembled("push \"root\"\nTrace\n")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "root\nclass load\n");
 }
+
+// A copy of a clip made by createEmptyMovieClip takes its init object like any
+// other copy: scripts tile a drawing across a graph by the copies' _x.
+TEST(MovieScripts, ACopyOfAnEmptyClipTakesItsInitObject)
+{
+    const std::string script = R"(
+        push 1, "a", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "_x", 30, "v", 7, 2
+        InitObject
+        push 2, "b", 3, "a"
+        GetVariable
+        push "duplicateMovieClip"
+        CallMethod
+        Pop
+        push "b"
+        GetVariable
+        push "_x"
+        GetMember
+        Trace
+        push "b"
+        GetVariable
+        push "v"
+        GetMember
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 6), "30\n7\n");
+}
