@@ -372,9 +372,10 @@ TEST(MovieScripts, ADepthThatIsNotANumberIsDepthZero)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "0\n0\n");
 }
 
-TEST(MovieScripts, ATextFieldsXIsTheLeftEdgeOfItsRectangle)
+TEST(MovieScripts, ATextFieldsXAndYAreTheTopLeftOfItsRectangle)
 {
-    // A field whose rectangle starts 2 pixels left of its origin, placed at 50.
+    // A field whose rectangle starts 2 pixels left of and above its origin,
+    // placed at (50, 30): scripts read and set its corner, not its origin.
     MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(100), 12, 6);
     const auto field = b.define([](std::uint16_t id) {
         DefineEditText edit;
@@ -382,24 +383,17 @@ TEST(MovieScripts, ATextFieldsXIsTheLeftEdgeOfItsRectangle)
         edit.bounds = {Twips::fromPixels(-2), Twips::fromPixels(100), Twips::fromPixels(-2), Twips::fromPixels(20)};
         return edit;
     });
-    b.place(1, field, Matrix::translation(Twips::fromPixels(50), Twips(0)), {}, "t");
-    b.add(DoAction{assembled(R"(
-        push "t"
-        GetVariable
-        push "_x"
-        GetMember
-        Trace
-        push "t"
-        GetVariable
-        push "_x", 10
-        SetMember
-        push "t"
-        GetVariable
-        push "_x"
-        GetMember
-        Trace
-    )")}).showFrame();
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "48\n10\n");
+    b.place(1, field, Matrix::translation(Twips::fromPixels(50), Twips::fromPixels(30)), {}, "t");
+    std::string script;
+    for (const char* axis : {"_x", "_y"}) {
+        const std::string get = std::string("push \"t\"\nGetVariable\npush \"") + axis + "\"\nGetMember\nTrace\n";
+        script += get + "push \"t\"\nGetVariable\npush \"" + axis + "\", 10\nSetMember\n" + get;
+    }
+    b.add(DoAction{assembled(script)}).showFrame();
+    const auto run = runtime::traceMovie(b.movie(), {.frames = 0, .describeDisplayList = true});
+    EXPECT_EQ(run.output, "48\n10\n28\n10\n");
+    // Its origin moved with the corner.
+    EXPECT_NE(run.displayList.find("at (12.00, 12.00)"), std::string::npos) << run.displayList;
 }
 
 TEST(MovieScripts, AssigningAChildsNameInsideWithGoesPastTheClip)
@@ -1145,4 +1139,35 @@ TEST(MovieScripts, OnlyAClassGivesAClipWithoutClipEventsItsLoad)
     b.place(1, withClass, {}, {}, "a").place(2, plain, {}, {}, "b");
     b.add(DoAction{assembled("push \"root\"\nTrace\n")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "root\nclass load\n");
+}
+
+// A copy of a clip made by createEmptyMovieClip takes its init object like any
+// other copy: scripts tile a drawing across a graph by the copies' _x.
+TEST(MovieScripts, ACopyOfAnEmptyClipTakesItsInitObject)
+{
+    const std::string script = R"(
+        push 1, "a", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "_x", 30, "v", 7, 2
+        InitObject
+        push 2, "b", 3, "a"
+        GetVariable
+        push "duplicateMovieClip"
+        CallMethod
+        Pop
+        push "b"
+        GetVariable
+        push "_x"
+        GetMember
+        Trace
+        push "b"
+        GetVariable
+        push "v"
+        GetMember
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 6), "30\n7\n");
 }

@@ -201,6 +201,18 @@ TEST(RenderTextTest, EditTextAlignsWithinItsMargins)
 
     edit.layout = EditTextLayout{TextAlign::Left, Twips::fromPixels(30), Twips(0), Twips(0), Twips(0)};
     EXPECT_GE(inkBounds(renderField(edit)).left(), 30);
+
+    // A line wider than the field starts at its left edge however it is
+    // aligned, and runs out past the right.
+    for (const TextAlign align : {TextAlign::Center, TextAlign::Right}) {
+        DefineEditText wide = field("a line of text far too long for this field");
+        wide.layout = EditTextLayout{align, Twips(0), Twips(0), Twips(0), Twips(0)};
+        const text::TextFieldState state = text::textFieldFromDefinition(wide, 8, "");
+        const TextFieldLayout layout(state, nullptr);
+        ASSERT_FALSE(layout.lines().empty());
+        ASSERT_FALSE(layout.lines().front().runs.empty());
+        EXPECT_EQ(layout.lines().front().runs.front().x, 0) << int(align);
+    }
 }
 
 TEST(RenderTextTest, EditTextWrapsLongLinesOnlyWhenAskedTo)

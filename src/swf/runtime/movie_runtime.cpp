@@ -433,12 +433,8 @@ void MovieRuntime::setupClip(Instance* inst, bool dynamic, Object* init)
     const bool childrenFirst = dynamic && m_vm->swfVersion() >= 7;
     if (childrenFirst)
         m_runner.showFirstFrame(object);
-    if (init) {
-        for (const std::string& name : m_vm->enumerableNames(init))
-            m_vm->setMember(inst->self, name, m_vm->getMember(init, name));
-        if (!inst->object)
-            return;
-    }
+    if (!applyInitObject(inst, init))
+        return;
     queueEvent(inst, ClipEvent::Initialize, nullptr, Priority::Initialize);
     if (!dynamic) {
         auto job = std::make_unique<Job>();
@@ -453,6 +449,15 @@ void MovieRuntime::setupClip(Instance* inst, bool dynamic, Object* init)
     construct(inst);
     if (inst->object)
         queueEvent(inst, ClipEvent::Load, "onLoad");
+}
+
+bool MovieRuntime::applyInitObject(Instance* inst, Object* init)
+{
+    if (!init)
+        return true;
+    for (const std::string& name : m_vm->enumerableNames(init))
+        m_vm->setMember(inst->self, name, m_vm->getMember(init, name));
+    return inst->object != nullptr;
 }
 
 void MovieRuntime::removeAt(Instance* parent, int depth)

@@ -379,6 +379,9 @@ private:
     Instance* newInstance(Instance* parent, int depth, movie::DisplayObject& object);
     Instance* placeByScript(Instance* parent, int depth, movie::DisplayObject fresh);
     void setupClip(Instance* inst, bool dynamic, script::Object* init);
+    // Copies an init object's properties onto a new clip; false when that
+    // removed the clip.
+    bool applyInitObject(Instance* inst, script::Object* init);
     void attachTextFieldObject(Instance* inst);
     void removeAt(Instance* parent, int depth);
     void detach(Instance* inst);

@@ -113,7 +113,10 @@ Object* MovieRuntime::duplicate(Instance* source, const std::string& name, int d
         return nullptr;
     inst->clipActions = clipActions;
     if (inst->object->character == &m_emptyClip) {
-        queueEvent(inst, ClipEvent::Load, "onLoad");
+        // A copy of a clip made by createEmptyMovieClip (often one holding a
+        // drawing) still takes its init object: tiles placed by _x.
+        if (applyInitObject(inst, init))
+            queueEvent(inst, ClipEvent::Load, "onLoad");
         return inst->self;
     }
     setupClip(inst, true, init);
