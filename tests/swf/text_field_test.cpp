@@ -167,6 +167,24 @@ TEST(TextFieldStateTest, PlacedFieldsTakeTheirRecordsSettings)
     EXPECT_EQ(field->variable, "_root.score");
 }
 
+// The style of the font a record names is the plain text's; in an HTML
+// field the tags alone make runs bold, as the authoring tool wrote them.
+TEST(TextFieldStateTest, ABoldFontMakesPlainTextBoldButHtmlFollowsItsTags)
+{
+    swf::DefineEditText record;
+    record.bounds = {Twips(0), Twips(2000), Twips(0), Twips(400)};
+    record.initialText = "plain";
+    EXPECT_EQ(textFieldFromDefinition(record, 8, "Verdana", true, true).formatAt(0).bold, true);
+
+    record.html = true;
+    record.initialText = "<b>bold</b> regular";
+    const TextFieldState html = textFieldFromDefinition(record, 8, "Verdana", true, true);
+    EXPECT_EQ(html.formatAt(0).bold, true);
+    EXPECT_EQ(html.formatAt(5).bold, false);
+    EXPECT_EQ(html.formatAt(5).italic, false);
+    EXPECT_EQ(html.newTextFormat.bold, false);
+}
+
 TEST(TextFieldStateTest, FormatRangesShareOnlyWhatAllCharactersHave)
 {
     auto field = fieldOnHeap(200, 100);

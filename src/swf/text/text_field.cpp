@@ -451,8 +451,11 @@ TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int sw
     TextFieldFormat& format = field->newTextFormat;
     if (!fontName.empty())
         format.font = fontName;
-    format.bold = bold;
-    format.italic = italic;
+    // An HTML field's tags say which runs are bold or italic (the authoring
+    // tool writes <b> and <i> for them); the style of the font the record
+    // names counts only for plain text.
+    format.bold = bold && !record.html;
+    format.italic = italic && !record.html;
     if (record.height)
         format.size = record.height->get() / 20.0;
     if (record.color)

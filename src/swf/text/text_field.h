@@ -196,7 +196,8 @@ std::string fromUnits(const std::u32string& units, int swfVersion);
 // A field placed by the timeline, from its record, with its initial text
 // (read as HTML when the record says so). `fontName` names the record's
 // font (the movie's font library knows it); empty keeps the default. A
-// field drawn with a bold or italic font starts in that style. Set the
+// plain-text field drawn with a bold or italic font starts in that style;
+// an HTML field's tags alone make its runs bold or italic. Set the
 // measurer before reading extents.
 TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int swfVersion = 8,
                                        const std::string& fontName = {}, bool bold = false, bool italic = false);
