@@ -183,6 +183,17 @@ TEST(TextFieldStateTest, ABoldFontMakesPlainTextBoldButHtmlFollowsItsTags)
     EXPECT_EQ(html.formatAt(5).bold, false);
     EXPECT_EQ(html.formatAt(5).italic, false);
     EXPECT_EQ(html.newTextFormat.bold, false);
+
+    // Markup a script gives a plain field of a bold font starts regular too.
+    record.html = false;
+    record.fontId = 1;
+    auto state = std::make_shared<TextFieldState>(textFieldFromDefinition(record, 8, "Verdana", true, false));
+    Machine m;
+    Object* field = m.field(state);
+    m.in.setMember(field, "html", true);
+    m.in.setMember(field, "htmlText", "a<b>b</b>");
+    EXPECT_EQ(state->formatAt(0).bold, false);
+    EXPECT_EQ(state->formatAt(1).bold, true);
 }
 
 TEST(TextFieldStateTest, FormatRangesShareOnlyWhatAllCharactersHave)
