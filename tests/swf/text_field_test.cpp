@@ -173,6 +173,7 @@ TEST(TextFieldStateTest, ABoldFontMakesPlainTextBoldButHtmlFollowsItsTags)
 {
     swf::DefineEditText record;
     record.bounds = {Twips(0), Twips(2000), Twips(0), Twips(400)};
+    record.fontId = 1;
     record.initialText = "plain";
     EXPECT_EQ(textFieldFromDefinition(record, 8, "Verdana", true, true).formatAt(0).bold, true);
 
@@ -186,7 +187,6 @@ TEST(TextFieldStateTest, ABoldFontMakesPlainTextBoldButHtmlFollowsItsTags)
 
     // Markup a script gives a plain field of a bold font starts regular too.
     record.html = false;
-    record.fontId = 1;
     auto state = std::make_shared<TextFieldState>(textFieldFromDefinition(record, 8, "Verdana", true, false));
     Machine m;
     Object* field = m.field(state);

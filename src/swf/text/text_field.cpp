@@ -117,6 +117,14 @@ void TextFieldState::setText(const std::string& value)
     setTextUnits(std::move(units), std::move(newRuns));
 }
 
+void TextFieldState::beginMarkup()
+{
+    if (fontId) {
+        newTextFormat.bold = false;
+        newTextFormat.italic = false;
+    }
+}
+
 void TextFieldState::setTextUnits(std::u32string units, std::vector<FormatRun> newRuns)
 {
     if (units.size() > kMaxLength)
@@ -451,11 +459,8 @@ TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int sw
     TextFieldFormat& format = field->newTextFormat;
     if (!fontName.empty())
         format.font = fontName;
-    // An HTML field's tags say which runs are bold or italic (the authoring
-    // tool writes <b> and <i> for them); the style of the font the record
-    // names counts only for plain text.
-    format.bold = bold && !record.html;
-    format.italic = italic && !record.html;
+    format.bold = bold;
+    format.italic = italic;
     if (record.height)
         format.size = record.height->get() / 20.0;
     if (record.color)
@@ -467,6 +472,8 @@ TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int sw
         format.indent = record.layout->indent.get() / 20.0;
         format.leading = record.layout->leading.get() / 20.0;
     }
+    if (record.html)
+        field->beginMarkup();
     if (record.initialText) {
         field->initialText = *record.initialText;
         if (record.html) {

@@ -430,12 +430,7 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
     case Member::HtmlText: {
         const std::string html = in.toString(value);
         if (s.html) {
-            // On a field made from a symbol, markup starts without the style
-            // of the symbol's font: its tags say which runs are bold or italic.
-            if (s.fontId) {
-                s.newTextFormat.bold = false;
-                s.newTextFormat.italic = false;
-            }
+            s.beginMarkup();
             const HtmlText parsed = parseHtmlText(toUnits(html, s.swfVersion), s.newTextFormat, s.condenseWhite,
                                                   s.swfVersion, s.multiline);
             s.setTextUnits(parsed.text, parsed.runs);
