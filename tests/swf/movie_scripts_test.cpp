@@ -492,6 +492,47 @@ TEST(MovieScripts, TheClockHasRunAFrameWhenTheFirstFrameRuns)
     EXPECT_EQ(tracedInAClip("GetTime\nTrace\n", 7), "83\n");
 }
 
+// A script that times a blink with dates sees the frames' time pass, however
+// fast the frames are played: the first frame keeps a date, and each later
+// frame traces how far the date and getTimer() have moved since.
+TEST(MovieScripts, DatesMoveWithTheFramesAsGetTimerDoes)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 20, 7);
+    b.add(DoAction{assembled(R"(
+        push "t0", 0, "Date"
+        NewObject
+        SetVariable
+        push "g0"
+        GetTime
+        SetVariable
+        push "_root"
+        GetVariable
+        push "onEnterFrame"
+        function
+          push 0, 0, "Date"
+          NewObject
+          push "getTime"
+          CallMethod
+          push 0, "t0"
+          GetVariable
+          push "getTime"
+          CallMethod
+          Subtract
+          Trace
+          GetTime
+          push "g0"
+          GetVariable
+          Subtract
+          Trace
+        end
+        SetMember
+    )")});
+    b.showFrame();
+    // At 20 frames a second a frame takes 50 milliseconds; the clock moves on
+    // after each frame's scripts.
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 3}).output, "0\n0\n50\n50\n100\n100\n");
+}
+
 // The clips play their frames newest first and the root last: a clip placed
 // later runs its frame before an older one, and a clip arriving mid-frame runs
 // its first frame right after the frame that placed it. A goto forwards

@@ -321,11 +321,11 @@ TEST(RenderTextTest, StyledRunsDrawWithTheMovieFontOfThatNameAndStyle)
     auto shared = std::make_shared<FontLibrary>();
     shared->add(regular);
     shared->add(bold);
-    auto widthOf = [&](const std::string& html, std::uint16_t fontId) {
+    auto widthOf = [&](const std::string& html, std::uint16_t fontId, bool isHtml = true) {
         DefineEditText edit = field(html);
         edit.fontId = fontId;
         edit.useOutlines = true;
-        edit.html = true;
+        edit.html = isHtml;
         const Font* own = shared->font(fontId);
         text::TextFieldState state
             = text::textFieldFromDefinition(edit, 8, own->name().toStdString(), own->bold(), own->italic());
@@ -335,8 +335,10 @@ TEST(RenderTextTest, StyledRunsDrawWithTheMovieFontOfThatNameAndStyle)
     };
     EXPECT_DOUBLE_EQ(widthOf("AA", 3), 480);
     EXPECT_DOUBLE_EQ(widthOf("<b>AA</b>", 3), 960);
-    // A field drawn with the bold face starts bold.
-    EXPECT_DOUBLE_EQ(widthOf("AA", 4), 960);
+    // A plain-text field drawn with the bold face starts bold; in an HTML
+    // field only <b> makes a run bold.
+    EXPECT_DOUBLE_EQ(widthOf("AA", 4, false), 960);
+    EXPECT_DOUBLE_EQ(widthOf("AA", 4), 480);
     // No italic face: the family's regular face stands in.
     EXPECT_DOUBLE_EQ(widthOf("<i>AA</i>", 3), 480);
 }

@@ -858,8 +858,15 @@ void MovieRuntime::uncaughtException(const std::string& thrown)
 
 double MovieRuntime::wallClock()
 {
-    using namespace std::chrono;
-    return double(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
+    // Dates start from the real time the movie started and then run on the
+    // movie's own clock, the one getTimer() reads: from frame to frame a date
+    // moves by as much time as the frames took, as it did in a player that
+    // played them in real time, whoever paces advance().
+    if (!m_startDate) {
+        using namespace std::chrono;
+        m_startDate = double(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count()) - m_time;
+    }
+    return *m_startDate + m_time;
 }
 
 int MovieRuntime::timeZoneOffsetMinutes(double utcMilliseconds)

@@ -475,6 +475,7 @@ private:
     bool m_quit = false; // fscommand("quit"): the movie ended
     bool m_quitAfterFrame = false; // a loader's handler quit: the next frame is the last
     double m_time = 0;
+    std::optional<double> m_startDate; // the real time at movie time 0, taken when a script first asks
     std::mt19937 m_random;
 
     sound::Mixer m_sound;
