@@ -82,10 +82,19 @@ Object* Interpreter::newArray(const std::vector<Value>& items)
     return a;
 }
 
+Object* Interpreter::newFunctionObject(Object* proto)
+{
+    // SWF 5 has no Function class: a function's link to its prototype is
+    // hidden from SWF 5 movies, as the class itself is.
+    Object* fn = m_heap.make(ObjectClass::Function);
+    if (proto)
+        fn->put("__proto__", proto, PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::Version6);
+    return fn;
+}
+
 Object* Interpreter::newFunction(NativeFunction f, NativeFunction constructor)
 {
-    Object* fn = newObject(m_functionPrototype);
-    fn->setObjectClass(ObjectClass::Function);
+    Object* fn = newFunctionObject(m_functionPrototype);
     fn->setNative(std::move(f));
     if (const Property* function = m_global->findOwnAnyVersion("Function"))
         fn->put("constructor", function->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);

@@ -101,6 +101,8 @@ public:
     Object* newObject(Object* proto);
     Object* newArray(const std::vector<Value>& items = {});
     Object* newFunction(NativeFunction f, NativeFunction constructor = {});
+    // A bare function object linked to `proto`.
+    Object* newFunctionObject(Object* proto);
     // Sets a DontEnum native method on an object.
     Object* defineMethod(Object* on, const std::string& name, NativeFunction f);
     Object* toObject(const Value& v);

@@ -1675,3 +1675,36 @@ TEST(Interpreter, ArrayLengthSetToTextDropsEveryElementAndKeepsTheText)
         trace
     )"), "two\nundefined");
 }
+
+TEST(Interpreter, ConstructorLinksDependOnTheMovieVersion)
+{
+    // A function's __proto__ and an instance's __constructor__ are hidden from
+    // SWF 5; an array literal owns its constructor.
+    const char* source = R"(
+        function f
+        end
+        push "f"
+        getvariable
+        push "__proto__"
+        getmember
+        typeof
+        trace
+        push 0, "f"
+        newobject
+        push "__constructor__"
+        getmember
+        typeof
+        trace
+    )";
+    Machine m5(5);
+    EXPECT_EQ(m5.run(source), "undefined\nundefined");
+    Machine m7(7);
+    EXPECT_EQ(m7.run(source), "object\nfunction");
+    EXPECT_EQ(m7.run(R"(
+        push "constructor", 1, 0
+        initarray
+        push "hasOwnProperty"
+        callmethod
+        trace
+    )"), "true");
+}
