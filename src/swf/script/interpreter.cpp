@@ -71,7 +71,9 @@ Object* Interpreter::newObject(Object* proto)
 
 Object* Interpreter::newArray(const std::vector<Value>& items)
 {
-    Object* a = newObject(prototypeOf("Array"));
+    // With the Array class deleted an array inherits nothing at all.
+    const Property* arrayClass = m_global->findOwn("Array");
+    Object* a = newObject(arrayClass ? prototypeOf("Array") : nullptr);
     a->setObjectClass(ObjectClass::Array);
     a->put("length", 0, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     if (!reserveMemory(items.size() * kPropertyBytes))

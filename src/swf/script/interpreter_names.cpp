@@ -106,11 +106,17 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool g
         else
             while (j < path.size() && path[j] != '/' && path[j] != '.' && path[j] != ':')
                 ++j;
+        // The player reads a path's names into a buffer of 127 characters:
+        // a longer name goes on as the next name of the path.
+        constexpr std::size_t kMaxPathName = 127;
+        const bool cut = j - i > kMaxPathName;
+        if (cut)
+            j = i + kMaxPathName;
         std::string seg = path.substr(i, j - i);
         // `_root` names the root only at the head of a path; after "/" it
         // could only be a clip's name.
         const bool head = i == 0;
-        i = j < path.size() ? j + 1 : j;
+        i = j < path.size() && !cut ? j + 1 : j;
         // Two delimiters in a row (or one at the start) name nothing.
         if (seg.empty())
             return nullptr;

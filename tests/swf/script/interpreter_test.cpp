@@ -1708,3 +1708,24 @@ TEST(Interpreter, ConstructorLinksDependOnTheMovieVersion)
         trace
     )"), "true");
 }
+
+TEST(Interpreter, ArraysInheritNothingOnceTheArrayClassIsDeleted)
+{
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "Array"
+        delete2
+        pop
+        push "a", 2, 1, 2
+        initarray
+        setvariable
+        push "a"
+        getvariable
+        trace
+        push "a"
+        getvariable
+        push "length"
+        getmember
+        trace
+    )"), "[type Object]\n2");
+}

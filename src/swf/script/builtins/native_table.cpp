@@ -19,7 +19,9 @@ namespace {
 struct NativeEntry {
     int a;
     int b;
-    const char* path; // dotted path from _global to the built-in
+    // Dotted path from _global to the built-in; ":get" or ":set" after it
+    // names one half of a property read through functions.
+    const char* path;
 };
 
 // The members this machine has, by their numbers in the original player.
@@ -95,6 +97,12 @@ constexpr NativeEntry kEntries[] = {
     {301, 1, "LoadVars.prototype.send"},
     {301, 2, "LoadVars.prototype.sendAndLoad"},
     {301, 3, "LoadVars.prototype.decode"},
+    {666, 1, "Stage.scaleMode:get"},
+    {666, 2, "Stage.scaleMode:set"},
+    {666, 3, "Stage.align:get"},
+    {666, 4, "Stage.align:set"},
+    {666, 5, "Stage.width:get"},
+    {666, 7, "Stage.height:get"},
     {901, 0, "MovieClip.prototype.createEmptyMovieClip"},
 };
 
@@ -109,11 +117,16 @@ struct NativeCode {
 Object* builtinAt(Interpreter& in, const std::string& path)
 {
     Object* o = in.global();
-    std::istringstream parts(path);
+    const std::size_t colon = path.find(':');
+    std::istringstream parts(path.substr(0, colon));
+    const std::string half = colon == std::string::npos ? std::string() : path.substr(colon + 1);
     std::string name;
     while (o && std::getline(parts, name, '.')) {
         const Property* p = o->findOwnAnyVersion(name);
-        o = p ? p->value.asObject() : nullptr;
+        if (p && p->isAccessor() && parts.peek() == EOF)
+            o = half == "get" ? p->getter : half == "set" ? p->setter : nullptr;
+        else
+            o = p ? p->value.asObject() : nullptr;
     }
     return o && o->isFunction() && !o->script() ? o : nullptr;
 }
