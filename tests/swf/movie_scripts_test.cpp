@@ -295,6 +295,13 @@ TEST(MovieScripts, ASizeGivenToAnEmptyClipCollapsesIt)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "0\n0\n");
 }
 
+TEST(MovieScripts, CreateTextFieldAnswersWithTheFieldFromSwfEight)
+{
+    const std::string script = "push 20, 100, 0, 0, 1, \"t\", 6, \"this\"\nGetVariable\npush \"createTextField\"\nCallMethod\nTrace\n";
+    EXPECT_EQ(tracedInAClip(script, 7), "undefined\n");
+    EXPECT_EQ(tracedInAClip(script, 8), "_level0.mc.t\n");
+}
+
 TEST(MovieScripts, AutosizedTextFieldsMoveTheirX)
 {
     // A field at _x 50, 100 wide, with text wider than that: autosizing to the

@@ -1541,3 +1541,28 @@ TEST(StyleSheetBuiltins, TransformMakesATextFormatOfAStyle)
     // A name's case matters except in textAlign; a negative margin is none.
     EXPECT_EQ(m.run(source), "_serif,Arial|12|center|true|0|null\nnull");
 }
+
+TEST(ObjectBuiltins, NativeNewTellsAConstructorCallFromAPlainOne)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "isNew", 0, 2, 2, "ASnative"
+        callfunction
+        setvariable
+        function Test
+          push 0, "isNew"
+          callfunction
+          trace
+        end
+        push 0, "Test"
+        callfunction
+        pop
+        push 0, "Test"
+        newobject
+        pop
+        push 0, "isNew"
+        callfunction
+        trace
+    )"),
+              "false\ntrue\nfalse");
+}

@@ -66,6 +66,7 @@ constexpr NativeEntry kEntries[] = {
     {200, 15, "Math.asin"},
     {200, 16, "Math.acos"},
     {200, 17, "Math.pow"},
+    {104, 200, "MovieClip.prototype.createTextField"},
     {251, 0, "String.prototype.valueOf"},
     {251, 1, "String.prototype.toString"},
     {251, 2, "String.prototype.toUpperCase"},
@@ -216,6 +217,8 @@ void installNativeTable(Interpreter& in)
     }
     (*table)[{102, 0}] = NativeCode{[](Interpreter& in, Object* self, const Args&) -> Value { return oldCaseMapping(in, self, true); }, {}};
     (*table)[{102, 1}] = NativeCode{[](Interpreter& in, Object* self, const Args&) -> Value { return oldCaseMapping(in, self, false); }, {}};
+    // ASnew: whether the function calling it runs for `new`.
+    (*table)[{2, 0}] = NativeCode{[](Interpreter& in, Object*, const Args&) -> Value { return in.runningConstructor(); }, {}};
 
     Object* g = in.global();
     in.defineMethod(g, "ASnative", [table](Interpreter& in, Object*, const Args& args) -> Value {
