@@ -150,6 +150,18 @@ Object* Interpreter::toObject(const Value& v)
     }
 }
 
+namespace {
+
+// The next object up a prototype chain. A clip can be no prototype: the
+// chain ends where it would lead to one.
+Object* inheritedFrom(const Object* o)
+{
+    Object* proto = o->proto();
+    return proto && proto->objectClass() == ObjectClass::Clip ? nullptr : proto;
+}
+
+} // namespace
+
 Value Interpreter::lookup(Object* o, const std::string& name, Object** owner)
 {
     Object* thisObject = o;
@@ -174,7 +186,7 @@ Value Interpreter::lookup(Object* o, const std::string& name, Object** owner)
                 return callAccessor(p->getter, p->accessorId, thisObject, {});
             return p->value;
         }
-        o = o->proto();
+        o = inheritedFrom(o);
     }
     if (owner)
         *owner = nullptr;
@@ -273,7 +285,7 @@ bool Interpreter::hasProperty(Object* o, const std::string& name)
         }
         if (o->findOwn(name))
             return true;
-        o = o->proto();
+        o = inheritedFrom(o);
     }
     return false;
 }

@@ -1729,3 +1729,33 @@ TEST(Interpreter, ArraysInheritNothingOnceTheArrayClassIsDeleted)
         trace
     )"), "[type Object]\n2");
 }
+
+TEST(Interpreter, AClipIsNoPrototype)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "this"
+        getvariable
+        push "foo", 42
+        setmember
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "__proto__", "this"
+        getvariable
+        setmember
+        push "o"
+        getvariable
+        push "foo"
+        getmember
+        trace
+        push "o"
+        getvariable
+        push "toString"
+        getmember
+        typeof
+        trace
+    )"), "undefined\nundefined");
+}
