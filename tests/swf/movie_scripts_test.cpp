@@ -295,6 +295,32 @@ TEST(MovieScripts, ASizeGivenToAnEmptyClipCollapsesIt)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "0\n0\n");
 }
 
+TEST(MovieScripts, PathDelimitersAsTheOriginalPlayerReadsThem)
+{
+    // The clip holds o = {n: "inner"}.
+    const std::string setUp = "push \"o\", \"n\", \"inner\", 1\nInitObject\nSetVariable\n";
+    const struct {
+        const char* name;
+        const char* trace;
+    } cases[] = {
+        {"/mc::::n", "clip\n"},      // colons in a row count as one
+        {"/mc:o.n", "inner\n"},      // a dot after the colon ends the path
+        {"/mc/o", "undefined\n"},    // slashes alone name clips only
+        {"/mc", "_level0.mc\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(tracedInAClip(setUp + "push \"" + c.name + "\"\nGetVariable\nTrace\n", 7), c.trace);
+    }
+}
+
+TEST(MovieScripts, CreateTextFieldAnswersWithTheFieldFromSwfEight)
+{
+    const std::string script = "push 20, 100, 0, 0, 1, \"t\", 6, \"this\"\nGetVariable\npush \"createTextField\"\nCallMethod\nTrace\n";
+    EXPECT_EQ(tracedInAClip(script, 7), "undefined\n");
+    EXPECT_EQ(tracedInAClip(script, 8), "_level0.mc.t\n");
+}
+
 TEST(MovieScripts, AutosizedTextFieldsMoveTheirX)
 {
     // A field at _x 50, 100 wide, with text wider than that: autosizing to the

@@ -162,7 +162,8 @@ bool MovieRuntime::hasUnloadHandler(Instance* inst)
 bool MovieRuntime::swapDepths(Instance* inst, int depth)
 {
     Instance* parent = inst->parent;
-    if (!parent || !parent->object || !parent->object->clip || !validDepth(depth))
+    // A clip moves no lower than the timeline's first depth.
+    if (!parent || !parent->object || !parent->object->clip || !validDepth(depth) || depth < -kScriptDepthOffset)
         return false;
     auto& objects = parent->object->clip->objects;
     const int key = depth + kScriptDepthOffset;
