@@ -1759,3 +1759,32 @@ TEST(Interpreter, AClipIsNoPrototype)
         trace
     )"), "undefined\nundefined");
 }
+
+TEST(Interpreter, APrototypeLinkHiddenBeforeSwfNineStillLeadsInSwfSixAndSeven)
+{
+    // o inherits from {x: 1}; its __proto__ then gets the flag 8192.
+    const char* source = R"(
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "__proto__", "x", 1, 1
+        initobject
+        setmember
+        push 8192, "__proto__", "o"
+        getvariable
+        push 3, "ASSetPropFlags"
+        callfunction
+        pop
+        push "o"
+        getvariable
+        push "x"
+        getmember
+        trace
+    )";
+    Machine m7(7);
+    EXPECT_EQ(m7.run(source), "1");
+    Machine m8(8);
+    EXPECT_EQ(m8.run(source), "undefined");
+}
