@@ -335,5 +335,37 @@ TEST(InputDelivery, PressKeepsTheFocusOfAButton)
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "_level0.a\npress\n");
 }
 
+// The pointer and the keyboard focus roll one object over at a time: Tab
+// rolls out what the pointer rests on and rolls the focused button over,
+// even the same one; a still or unmoved pointer leaves it over, and a move
+// gives the roll back to what lies under the pointer.
+TEST(InputDelivery, FocusAndPointerShareTheRolledOverButton)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 8);
+    for (const char* name : {"a", "b"}) {
+        Matrix m;
+        m.translateX = Twips::fromPixels(name[0] == 'a' ? 0 : 150);
+        const std::string n(name);
+        b.place(name[0] == 'a' ? 1 : 2,
+                defineButton(b, {onCondition(1u << 8, "over " + n), onCondition(1u << 9, "out " + n)}), m, {}, name);
+    }
+    b.add(DoAction{assembled("Stop")});
+    b.showFrame();
+    b.showFrame();
+    InputEvent tab;
+    tab.kind = InputEvent::Kind::KeyDown;
+    tab.keyCode = 9;
+    InputEvent wait;
+    wait.kind = InputEvent::Kind::Wait;
+    runtime::TraceOptions options;
+    options.frames = 3;
+    options.input = {mouse(InputEvent::Kind::MouseMove, 250, 250), tab, wait,
+                     mouse(InputEvent::Kind::MouseMove, 250, 250), tab,
+                     mouse(InputEvent::Kind::MouseMove, 50, 50), tab, tab, wait,
+                     mouse(InputEvent::Kind::MouseMove, 200, 50), mouse(InputEvent::Kind::MouseMove, 60, 50)};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output,
+              "over a\nout a\nover b\nout b\nover a\nout a\nover a\nout a\nover b\nout b\nover a\n");
+}
+
 } // namespace
 } // namespace swf

@@ -58,13 +58,27 @@ bool MovieRuntime::changeFocus(Object* object, FocusCause cause)
     // entered or left it: at once when the keyboard moves the focus, after
     // the running script when a script does. Once the pointer moved, the old
     // one has rolled out already.
+    // The pointer and the focus share the one object that is rolled over: a
+    // button or clip the focus reaches rolls out whatever the pointer rested
+    // on, and takes its place until the pointer moves.
     if (cause != FocusCause::Mouse) {
-        if (m_focusRolled && oldInst && !oldInst->object->text && !oldInst->isRoot)
-            rollByFocus(oldInst, false);
-        m_focusRolled = false;
-        if (newInst && !newInst->object->text) {
+        if (newInst && !newInst->object->text && !newInst->isRoot) {
+            Instance* hovered = m_pointer.pressed ? nullptr : m_pointer.hover;
+            if (hovered && hovered != oldInst)
+                rollByFocus(hovered, false);
+            if ((m_focusRolled || hovered == oldInst) && oldInst && !oldInst->object->text && !oldInst->isRoot)
+                rollByFocus(oldInst, false);
             rollByFocus(newInst, true);
             m_focusRolled = true;
+            if (!m_pointer.pressed)
+                m_pointer.hover = newInst;
+        } else {
+            if (m_focusRolled && oldInst && !oldInst->object->text && !oldInst->isRoot) {
+                rollByFocus(oldInst, false);
+                if (m_pointer.hover == oldInst)
+                    m_pointer.hover = nullptr;
+            }
+            m_focusRolled = false;
         }
         if (cause == FocusCause::Keyboard)
             runQueue();
