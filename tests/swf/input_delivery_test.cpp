@@ -3,7 +3,7 @@
 // types to one button that waits for it; the pointer finds again what lies under it after each
 // frame even when it does not move; a disabled button under the pointer
 // neither rolls out nor presses; the other mouse buttons are keys to Key.isDown;
-// Tab moves the keyboard focus.
+// Tab moves the keyboard focus; a removed clip hears no more keys.
 
 #include "support/assembled.h"
 #include "swf/format/movie_builder.h"
@@ -365,6 +365,60 @@ TEST(InputDelivery, FocusAndPointerShareTheRolledOverButton)
                      mouse(InputEvent::Kind::MouseMove, 200, 50), mouse(InputEvent::Kind::MouseMove, 60, 50)};
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output,
               "over a\nout a\nover b\nout b\nover a\nout a\nover a\nout a\nover b\nout b\nover a\n");
+}
+
+// A clip that listens to Key hears keys while it is on the stage; once
+// removed, the reference the listener list keeps leads nowhere.
+TEST(InputDelivery, ARemovedClipNoLongerHearsKeys)
+{
+    const std::string listen = R"(
+        push 1, "c", 2, "_root"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "_root"
+        GetVariable
+        push "c"
+        GetMember
+        push "onKeyDown"
+        function -
+        push "key"
+        Trace
+        end
+        SetMember
+        push "_root"
+        GetVariable
+        push "c"
+        GetMember
+        push 1, "Key"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+    )";
+    const std::string remove = R"(
+        push 0, "_root"
+        GetVariable
+        push "c"
+        GetMember
+        push "removeMovieClip"
+        CallMethod
+        Pop
+    )";
+    InputEvent key;
+    key.kind = InputEvent::Kind::KeyDown;
+    key.keyCode = 65;
+    key.ascii = 'a';
+    for (bool removed : {false, true}) {
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+        b.add(DoAction{assembled(listen + (removed ? remove : std::string()) + "Stop")});
+        b.showFrame();
+        runtime::TraceOptions options;
+        options.frames = 0;
+        options.input = {key};
+        EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, removed ? "" : "key\n") << removed;
+    }
 }
 
 } // namespace
