@@ -421,5 +421,50 @@ TEST(InputDelivery, ARemovedClipNoLongerHearsKeys)
     }
 }
 
+// Buttons and clips inherit enabled and useHandCursor as plain values:
+// a button's own value hides the inherited one until it is deleted.
+TEST(InputDelivery, ButtonsAndClipsInheritEnabledAndTheHand)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 8);
+    b.place(1, defineButton(b, {}), Matrix{}, {}, "a");
+    b.add(DoAction{assembled(R"(
+        push "a"
+        GetVariable
+        push "enabled"
+        GetMember
+        Trace
+        push "a"
+        GetVariable
+        push "enabled", false
+        SetMember
+        push "a"
+        GetVariable
+        push "enabled"
+        GetMember
+        Trace
+        push "a"
+        GetVariable
+        push "enabled"
+        Delete
+        Pop
+        push "a"
+        GetVariable
+        push "enabled"
+        GetMember
+        Trace
+        push "MovieClip"
+        GetVariable
+        push "prototype"
+        GetMember
+        push "useHandCursor"
+        GetMember
+        Trace
+        Stop)")});
+    b.showFrame();
+    runtime::TraceOptions options;
+    options.frames = 0;
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "true\nfalse\ntrue\ntrue\n");
+}
+
 } // namespace
 } // namespace swf
