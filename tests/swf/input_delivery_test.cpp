@@ -3,7 +3,8 @@
 // types to one button that waits for it; the pointer finds again what lies under it after each
 // frame even when it does not move; a disabled button under the pointer
 // neither rolls out nor presses; the other mouse buttons are keys to Key.isDown;
-// Tab moves the keyboard focus; a removed clip hears no more keys.
+// Tab moves the keyboard focus; a removed clip hears no more keys; a clip
+// finds the pointer from its place in whole pixels.
 
 #include "support/assembled.h"
 #include "swf/format/movie_builder.h"
@@ -464,6 +465,54 @@ TEST(InputDelivery, ButtonsAndClipsInheritEnabledAndTheHand)
     runtime::TraceOptions options;
     options.frames = 0;
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "true\nfalse\ntrue\ntrue\n");
+}
+
+// A clip finds the pointer through its place moved to whole pixels; one
+// scaled to nothing sees the pointer shrunk to a twentieth.
+TEST(InputDelivery, ClipsSeeThePointerFromTheirWholePixelPlace)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 8);
+    Timeline empty;
+    empty.showFrame();
+    const auto sprite = b.defineSprite(empty);
+    Matrix fractional;
+    fractional.translateX = Twips(210); // 10.5 pixels
+    fractional.translateY = Twips(405); // 20.25 pixels
+    b.place(1, sprite, fractional, {}, "f");
+    Matrix flat;
+    flat.scaleX = flat.scaleY = 0;
+    flat.translateX = Twips::fromPixels(40);
+    b.place(2, sprite, flat, {}, "z");
+    b.showFrame();
+    b.add(DoAction{assembled(R"(
+        push "f"
+        GetVariable
+        push "_xmouse"
+        GetMember
+        Trace
+        push "f"
+        GetVariable
+        push "_ymouse"
+        GetMember
+        Trace
+        push "z"
+        GetVariable
+        push "_xmouse"
+        GetMember
+        Trace
+        push "z"
+        GetVariable
+        push "_ymouse"
+        GetMember
+        Trace
+        Stop)")});
+    b.showFrame();
+    InputEvent wait;
+    wait.kind = InputEvent::Kind::Wait;
+    runtime::TraceOptions options;
+    options.frames = 1;
+    options.input = {mouse(InputEvent::Kind::MouseMove, 100, 50), wait};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "89\n30\n5\n2.5\n");
 }
 
 } // namespace
