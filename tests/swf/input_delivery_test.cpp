@@ -515,5 +515,84 @@ TEST(InputDelivery, ClipsSeeThePointerFromTheirWholePixelPlace)
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "89\n30\n5\n2.5\n");
 }
 
+// Copy, Cut and Paste in the focused input field: a password field gives
+// nothing to the clipboard and keeps its text; pasting types the clipboard.
+TEST(InputDelivery, ClipboardCommandsKeepPasswordsIn)
+{
+    auto run = [](bool password) {
+        MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 8);
+        b.add(DoAction{assembled(std::string(R"(
+            push 20, 100, 0, 0, 1, "t", 6, "_root"
+            GetVariable
+            push "createTextField"
+            CallMethod
+            Pop
+            push "t"
+            GetVariable
+            push "type", "input"
+            SetMember
+            push "t"
+            GetVariable
+            push "password", )") + (password ? "true" : "false") + R"(
+            SetMember
+            push "t"
+            GetVariable
+            push 1, "Selection"
+            GetVariable
+            push "setFocus"
+            CallMethod
+            Pop
+            push "l", 0, "Object"
+            NewObject
+            SetVariable
+            push "l"
+            GetVariable
+            push "onKeyDown"
+            function -
+            push "t"
+            GetVariable
+            push "text"
+            GetMember
+            Trace
+            end
+            SetMember
+            push "l"
+            GetVariable
+            push 1, "Key"
+            GetVariable
+            push "addListener"
+            CallMethod
+            Pop
+            Stop)")});
+        b.showFrame();
+        auto clipboard = [](const std::u32string& text) {
+            InputEvent event;
+            event.kind = InputEvent::Kind::SetClipboard;
+            event.text = text;
+            return event;
+        };
+        auto command = [](runtime::TextControl control) {
+            InputEvent event;
+            event.kind = InputEvent::Kind::TextControl;
+            event.control = control;
+            return event;
+        };
+        InputEvent escape;
+        escape.kind = InputEvent::Kind::KeyDown;
+        escape.keyCode = 27;
+        using runtime::TextControl;
+        runtime::TraceOptions options;
+        options.frames = 0;
+        options.input = {clipboard(U"abc"), command(TextControl::Paste), escape, clipboard(U"x"),
+                         command(TextControl::SelectAll), command(TextControl::Copy), command(TextControl::MoveRight),
+                         command(TextControl::Paste), escape, command(TextControl::SelectAll),
+                         command(TextControl::Cut), escape, command(TextControl::MoveRight),
+                         command(TextControl::Paste), escape};
+        return runtime::traceMovie(b.movie(), options).output;
+    };
+    EXPECT_EQ(run(false), "abc\nabcabc\n\nabcabc\n");
+    EXPECT_EQ(run(true), "abc\nabcx\nabcx\nabcxx\n");
+}
+
 } // namespace
 } // namespace swf
