@@ -4,7 +4,8 @@
 // frame even when it does not move; a disabled button under the pointer
 // neither rolls out nor presses; the other mouse buttons are keys to Key.isDown;
 // Tab moves the keyboard focus; a removed clip hears no more keys; a clip
-// finds the pointer from its place in whole pixels.
+// finds the pointer from its place in whole pixels; linked text calls its
+// function when clicked.
 
 #include "support/assembled.h"
 #include "swf/format/movie_builder.h"
@@ -592,6 +593,42 @@ TEST(InputDelivery, ClipboardCommandsKeepPasswordsIn)
     };
     EXPECT_EQ(run(false), "abc\nabcabc\n\nabcabc\n");
     EXPECT_EQ(run(true), "abc\nabcx\nabcx\nabcxx\n");
+}
+
+// A click on linked text calls the function an asfunction link names, with
+// the text after the first comma as its one argument; a click beside the
+// text calls nothing.
+TEST(InputDelivery, AClickOnAnAsfunctionLinkCallsItsFunction)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 8);
+    b.add(DoAction{assembled(R"(
+        push 40, 250, 0, 0, 1, "t", 6, "_root"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "f"
+        function - a
+        push "a"
+        GetVariable
+        Trace
+        end
+        SetVariable
+        push "t"
+        GetVariable
+        push "html", true
+        SetMember
+        push "t"
+        GetVariable
+        push "htmlText", "<a href='asfunction:f, x,y'>link</a>"
+        SetMember
+        Stop)")});
+    b.showFrame();
+    runtime::TraceOptions options;
+    options.frames = 0;
+    options.input = {mouse(InputEvent::Kind::MouseDown, 240, 8), mouse(InputEvent::Kind::MouseUp, 240, 8),
+                     mouse(InputEvent::Kind::MouseDown, 6, 8), mouse(InputEvent::Kind::MouseUp, 6, 8)};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, " x,y\n");
 }
 
 } // namespace

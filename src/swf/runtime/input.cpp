@@ -303,6 +303,7 @@ void MovieRuntime::mouseUp()
     broadcast("Mouse", "onMouseUp");
     updateButtons(false, true);
     runQueue();
+    followLink();
 }
 
 void MovieRuntime::pointerStill()

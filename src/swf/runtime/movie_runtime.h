@@ -435,7 +435,8 @@ private:
     bool changeFocus(script::Object* object, FocusCause cause);
     void collectTabStops(Instance* inst, std::vector<TabStop>& out) const;
     void tabFocus(bool backwards);
-    Instance* textFieldAt(Instance* inst, double x, double y) const;
+    Instance* textFieldAt(Instance* inst, double x, double y, bool selectableOnly = true) const;
+    void followLink();
     void focusByMouse();
     void selectAllOf(Instance* inst);
     // A button or clip that gains or loses the focus hears of it as of the pointer entering or leaving.
