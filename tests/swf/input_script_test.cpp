@@ -89,6 +89,14 @@ TEST(InputScript, BadFilesAreRefusedAndUnknownEventsSkipped)
     for (const auto& [why, count] : script->skipped)
         skipped += count;
     EXPECT_EQ(skipped, 10);
+
+    // Clipboard text is kept within its limit.
+    const QByteArray longText = "[{\"type\":\"SetClipboardText\",\"text\":\""
+                                + QByteArray(veskor::tools::kMaxClipboardCharacters + 5, 'a') + "\"}]";
+    auto clipped = parseInputScript(longText);
+    ASSERT_TRUE(clipped.ok());
+    ASSERT_EQ(clipped->events.size(), 1u);
+    EXPECT_EQ(clipped->events[0].text.size(), std::size_t(veskor::tools::kMaxClipboardCharacters));
 }
 
 using script::test::assembled;

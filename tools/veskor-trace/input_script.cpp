@@ -216,7 +216,9 @@ Result<InputScript> parseInputScript(const QByteArray& json)
             }
             event.kind = InputEvent::Kind::SetClipboard;
             const QList<uint> units = text.toString().toUcs4();
-            event.text.assign(units.begin(), units.end());
+            if (units.size() > kMaxClipboardCharacters)
+                skip("text cut to " + std::to_string(kMaxClipboardCharacters) + " characters");
+            event.text.assign(units.begin(), units.begin() + std::min(units.size(), kMaxClipboardCharacters));
             script.events.push_back(event);
             continue;
         }
