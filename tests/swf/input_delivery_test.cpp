@@ -3,7 +3,9 @@
 // types to one button that waits for it; the pointer finds again what lies under it after each
 // frame even when it does not move; a disabled button under the pointer
 // neither rolls out nor presses; the other mouse buttons are keys to Key.isDown;
-// Tab moves the keyboard focus.
+// Tab moves the keyboard focus; a removed clip hears no more keys; a clip
+// finds the pointer from its place in whole pixels; linked text calls its
+// function when clicked.
 
 #include "support/assembled.h"
 #include "swf/format/movie_builder.h"
@@ -333,6 +335,300 @@ TEST(InputDelivery, PressKeepsTheFocusOfAButton)
                      mouse(InputEvent::Kind::MouseUp, 50, 50), mouse(InputEvent::Kind::MouseMove, 200, 200),
                      mouse(InputEvent::Kind::MouseDown, 200, 200), mouse(InputEvent::Kind::MouseUp, 200, 200)};
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "_level0.a\npress\n");
+}
+
+// The pointer and the keyboard focus roll one object over at a time: Tab
+// rolls out what the pointer rests on and rolls the focused button over,
+// even the same one; a still or unmoved pointer leaves it over, and a move
+// gives the roll back to what lies under the pointer.
+TEST(InputDelivery, FocusAndPointerShareTheRolledOverButton)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 8);
+    for (const char* name : {"a", "b"}) {
+        Matrix m;
+        m.translateX = Twips::fromPixels(name[0] == 'a' ? 0 : 150);
+        const std::string n(name);
+        b.place(name[0] == 'a' ? 1 : 2,
+                defineButton(b, {onCondition(1u << 8, "over " + n), onCondition(1u << 9, "out " + n)}), m, {}, name);
+    }
+    b.add(DoAction{assembled("Stop")});
+    b.showFrame();
+    b.showFrame();
+    InputEvent tab;
+    tab.kind = InputEvent::Kind::KeyDown;
+    tab.keyCode = 9;
+    InputEvent wait;
+    wait.kind = InputEvent::Kind::Wait;
+    runtime::TraceOptions options;
+    options.frames = 3;
+    options.input = {mouse(InputEvent::Kind::MouseMove, 250, 250), tab, wait,
+                     mouse(InputEvent::Kind::MouseMove, 250, 250), tab,
+                     mouse(InputEvent::Kind::MouseMove, 50, 50), tab, tab, wait,
+                     mouse(InputEvent::Kind::MouseMove, 200, 50), mouse(InputEvent::Kind::MouseMove, 60, 50)};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output,
+              "over a\nout a\nover b\nout b\nover a\nout a\nover a\nout a\nover b\nout b\nover a\n");
+}
+
+// A clip that listens to Key hears keys while it is on the stage; once
+// removed, the reference the listener list keeps leads nowhere.
+TEST(InputDelivery, ARemovedClipNoLongerHearsKeys)
+{
+    const std::string listen = R"(
+        push 1, "c", 2, "_root"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "_root"
+        GetVariable
+        push "c"
+        GetMember
+        push "onKeyDown"
+        function -
+        push "key"
+        Trace
+        end
+        SetMember
+        push "_root"
+        GetVariable
+        push "c"
+        GetMember
+        push 1, "Key"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+    )";
+    const std::string remove = R"(
+        push 0, "_root"
+        GetVariable
+        push "c"
+        GetMember
+        push "removeMovieClip"
+        CallMethod
+        Pop
+    )";
+    InputEvent key;
+    key.kind = InputEvent::Kind::KeyDown;
+    key.keyCode = 65;
+    key.ascii = 'a';
+    for (bool removed : {false, true}) {
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+        b.add(DoAction{assembled(listen + (removed ? remove : std::string()) + "Stop")});
+        b.showFrame();
+        runtime::TraceOptions options;
+        options.frames = 0;
+        options.input = {key};
+        EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, removed ? "" : "key\n") << removed;
+    }
+}
+
+// Buttons and clips inherit enabled and useHandCursor as plain values:
+// a button's own value hides the inherited one until it is deleted.
+TEST(InputDelivery, ButtonsAndClipsInheritEnabledAndTheHand)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 8);
+    b.place(1, defineButton(b, {}), Matrix{}, {}, "a");
+    b.add(DoAction{assembled(R"(
+        push "a"
+        GetVariable
+        push "enabled"
+        GetMember
+        Trace
+        push "a"
+        GetVariable
+        push "enabled", false
+        SetMember
+        push "a"
+        GetVariable
+        push "enabled"
+        GetMember
+        Trace
+        push "a"
+        GetVariable
+        push "enabled"
+        Delete
+        Pop
+        push "a"
+        GetVariable
+        push "enabled"
+        GetMember
+        Trace
+        push "MovieClip"
+        GetVariable
+        push "prototype"
+        GetMember
+        push "useHandCursor"
+        GetMember
+        Trace
+        Stop)")});
+    b.showFrame();
+    runtime::TraceOptions options;
+    options.frames = 0;
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "true\nfalse\ntrue\ntrue\n");
+}
+
+// A clip finds the pointer through its place moved to whole pixels; one
+// scaled to nothing sees the pointer shrunk to a twentieth.
+TEST(InputDelivery, ClipsSeeThePointerFromTheirWholePixelPlace)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 8);
+    Timeline empty;
+    empty.showFrame();
+    const auto sprite = b.defineSprite(empty);
+    Matrix fractional;
+    fractional.translateX = Twips(210); // 10.5 pixels
+    fractional.translateY = Twips(405); // 20.25 pixels
+    b.place(1, sprite, fractional, {}, "f");
+    Matrix flat;
+    flat.scaleX = flat.scaleY = 0;
+    flat.translateX = Twips::fromPixels(40);
+    b.place(2, sprite, flat, {}, "z");
+    b.showFrame();
+    b.add(DoAction{assembled(R"(
+        push "f"
+        GetVariable
+        push "_xmouse"
+        GetMember
+        Trace
+        push "f"
+        GetVariable
+        push "_ymouse"
+        GetMember
+        Trace
+        push "z"
+        GetVariable
+        push "_xmouse"
+        GetMember
+        Trace
+        push "z"
+        GetVariable
+        push "_ymouse"
+        GetMember
+        Trace
+        Stop)")});
+    b.showFrame();
+    InputEvent wait;
+    wait.kind = InputEvent::Kind::Wait;
+    runtime::TraceOptions options;
+    options.frames = 1;
+    options.input = {mouse(InputEvent::Kind::MouseMove, 100, 50), wait};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "89\n30\n5\n2.5\n");
+}
+
+// Copy, Cut and Paste in the focused input field: a password field gives
+// nothing to the clipboard and keeps its text; pasting types the clipboard.
+TEST(InputDelivery, ClipboardCommandsKeepPasswordsIn)
+{
+    auto run = [](bool password) {
+        MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 8);
+        b.add(DoAction{assembled(std::string(R"(
+            push 20, 100, 0, 0, 1, "t", 6, "_root"
+            GetVariable
+            push "createTextField"
+            CallMethod
+            Pop
+            push "t"
+            GetVariable
+            push "type", "input"
+            SetMember
+            push "t"
+            GetVariable
+            push "password", )") + (password ? "true" : "false") + R"(
+            SetMember
+            push "t"
+            GetVariable
+            push 1, "Selection"
+            GetVariable
+            push "setFocus"
+            CallMethod
+            Pop
+            push "l", 0, "Object"
+            NewObject
+            SetVariable
+            push "l"
+            GetVariable
+            push "onKeyDown"
+            function -
+            push "t"
+            GetVariable
+            push "text"
+            GetMember
+            Trace
+            end
+            SetMember
+            push "l"
+            GetVariable
+            push 1, "Key"
+            GetVariable
+            push "addListener"
+            CallMethod
+            Pop
+            Stop)")});
+        b.showFrame();
+        auto clipboard = [](const std::u32string& text) {
+            InputEvent event;
+            event.kind = InputEvent::Kind::SetClipboard;
+            event.text = text;
+            return event;
+        };
+        auto command = [](runtime::TextControl control) {
+            InputEvent event;
+            event.kind = InputEvent::Kind::TextControl;
+            event.control = control;
+            return event;
+        };
+        InputEvent escape;
+        escape.kind = InputEvent::Kind::KeyDown;
+        escape.keyCode = 27;
+        using runtime::TextControl;
+        runtime::TraceOptions options;
+        options.frames = 0;
+        options.input = {clipboard(U"abc"), command(TextControl::Paste), escape, clipboard(U"x"),
+                         command(TextControl::SelectAll), command(TextControl::Copy), command(TextControl::MoveRight),
+                         command(TextControl::Paste), escape, command(TextControl::SelectAll),
+                         command(TextControl::Cut), escape, command(TextControl::MoveRight),
+                         command(TextControl::Paste), escape};
+        return runtime::traceMovie(b.movie(), options).output;
+    };
+    EXPECT_EQ(run(false), "abc\nabcabc\n\nabcabc\n");
+    EXPECT_EQ(run(true), "abc\nabcx\nabcx\nabcxx\n");
+}
+
+// A click on linked text calls the function an asfunction link names, with
+// the text after the first comma as its one argument; a click beside the
+// text calls nothing.
+TEST(InputDelivery, AClickOnAnAsfunctionLinkCallsItsFunction)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 8);
+    b.add(DoAction{assembled(R"(
+        push 40, 250, 0, 0, 1, "t", 6, "_root"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "f"
+        function - a
+        push "a"
+        GetVariable
+        Trace
+        end
+        SetVariable
+        push "t"
+        GetVariable
+        push "html", true
+        SetMember
+        push "t"
+        GetVariable
+        push "htmlText", "<a href='asfunction:f, x,y'>link</a>"
+        SetMember
+        Stop)")});
+    b.showFrame();
+    runtime::TraceOptions options;
+    options.frames = 0;
+    options.input = {mouse(InputEvent::Kind::MouseDown, 240, 8), mouse(InputEvent::Kind::MouseUp, 240, 8),
+                     mouse(InputEvent::Kind::MouseDown, 6, 8), mouse(InputEvent::Kind::MouseUp, 6, 8)};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, " x,y\n");
 }
 
 } // namespace

@@ -57,16 +57,17 @@ TEST(InputScript, BadFilesAreRefusedAndUnknownEventsSkipped)
     EXPECT_FALSE(parseInputScript(many).ok());
 
     auto script = parseInputScript(R"([
-        {"type":"Teleport"}, 7, {"type":"TextInput","codepoint":"ab"}, {"type":"TextControl","code":"Paste"},
+        {"type":"Teleport"}, 7, {"type":"TextInput","codepoint":"ab"}, {"type":"TextControl","code":"Undo"},
         {"type":"TextInput","codepoint":"\u00e9"}, {"type":"TextControl","code":"Backspace"},
         {"type":"KeyDown","key":"NoSuchKey"}, {"type":"KeyUp","key":{"Char":"ab"}},
         {"type":"MouseMove","pos":[1]}, {"type":"MouseDown","pos":["x",2],"btn":"Left"},
         {"type":"MouseDown","pos":[5,6],"btn":"Back"},
         {"type":"MouseDown","pos":[5,6],"btn":"Middle"},
         {"type":"MouseUp","pos":[1e308,-1e308],"btn":"Left"},
-        {"type":"Wait"}])");
+        {"type":"Wait"}, {"type":"SetClipboardText"}, {"type":"SetClipboardText","text":"\u00e9 1"},
+        {"type":"TextControl","code":"Paste"}])");
     ASSERT_TRUE(script.ok());
-    ASSERT_EQ(script->events.size(), 6u);
+    ASSERT_EQ(script->events.size(), 8u);
     EXPECT_EQ(script->events[0].kind, InputEvent::Kind::TextInput);
     EXPECT_EQ(script->events[0].character, U'\u00e9');
     EXPECT_EQ(script->events[1].kind, InputEvent::Kind::TextControl);
@@ -81,10 +82,21 @@ TEST(InputScript, BadFilesAreRefusedAndUnknownEventsSkipped)
     EXPECT_LE(script->events[4].x, 1e6);
     EXPECT_GE(script->events[4].y, -1e6);
     EXPECT_EQ(script->events[5].kind, InputEvent::Kind::Wait);
+    EXPECT_EQ(script->events[6].kind, InputEvent::Kind::SetClipboard);
+    EXPECT_EQ(script->events[6].text, U"\u00e9 1");
+    EXPECT_EQ(script->events[7].control, runtime::TextControl::Paste);
     int skipped = 0;
     for (const auto& [why, count] : script->skipped)
         skipped += count;
-    EXPECT_EQ(skipped, 9);
+    EXPECT_EQ(skipped, 10);
+
+    // Clipboard text is kept within its limit.
+    const QByteArray longText = "[{\"type\":\"SetClipboardText\",\"text\":\""
+                                + QByteArray(veskor::tools::kMaxClipboardCharacters + 5, 'a') + "\"}]";
+    auto clipped = parseInputScript(longText);
+    ASSERT_TRUE(clipped.ok());
+    ASSERT_EQ(clipped->events.size(), 1u);
+    EXPECT_EQ(clipped->events[0].text.size(), std::size_t(veskor::tools::kMaxClipboardCharacters));
 }
 
 using script::test::assembled;

@@ -105,7 +105,7 @@ std::optional<Key> keyOf(const QJsonValue& value)
 std::optional<swf::runtime::TextControl> textControlOf(const QString& code)
 {
     using swf::runtime::TextControl;
-    static const std::array<std::pair<const char*, TextControl>, 8> controls = {{
+    static const std::array<std::pair<const char*, TextControl>, 11> controls = {{
         {"MoveLeft", TextControl::MoveLeft},
         {"MoveRight", TextControl::MoveRight},
         {"MoveLeftLine", TextControl::MoveLeftLine},
@@ -114,6 +114,9 @@ std::optional<swf::runtime::TextControl> textControlOf(const QString& code)
         {"Delete", TextControl::Delete},
         {"SelectAll", TextControl::SelectAll},
         {"Enter", TextControl::Enter},
+        {"Copy", TextControl::Copy},
+        {"Cut", TextControl::Cut},
+        {"Paste", TextControl::Paste},
     }};
     for (const auto& [name, control] : controls) {
         if (code == QLatin1String(name))
@@ -202,6 +205,20 @@ Result<InputScript> parseInputScript(const QByteArray& json)
             }
             event.kind = InputEvent::Kind::TextInput;
             event.character = char32_t(units.front());
+            script.events.push_back(event);
+            continue;
+        }
+        if (type == "SetClipboardText") {
+            const QJsonValue text = object.value("text");
+            if (!text.isString()) {
+                skip("no text");
+                continue;
+            }
+            event.kind = InputEvent::Kind::SetClipboard;
+            const QList<uint> units = text.toString().toUcs4();
+            if (units.size() > kMaxClipboardCharacters)
+                skip("text cut to " + std::to_string(kMaxClipboardCharacters) + " characters");
+            event.text.assign(units.begin(), units.begin() + std::min(units.size(), kMaxClipboardCharacters));
             script.events.push_back(event);
             continue;
         }

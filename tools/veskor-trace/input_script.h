@@ -34,6 +34,9 @@ struct InputScript {
 // The longest input file read, and the most events taken from one.
 inline constexpr qint64 kMaxInputFileBytes = 16 << 20;
 inline constexpr std::size_t kMaxInputEvents = 1'000'000;
+// The most characters clipboard text keeps: pasting it again and again
+// must not grow a field without end.
+inline constexpr qsizetype kMaxClipboardCharacters = 64 * 1024;
 
 Result<InputScript> parseInputScript(const QByteArray& json);
 Result<InputScript> readInputScript(const std::filesystem::path& path);

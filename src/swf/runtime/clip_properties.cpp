@@ -222,7 +222,17 @@ Value MovieRuntime::getProperty(Object* clip, int index)
         return std::string("HIGH");
     case ClipProperty::XMouse:
     case ClipProperty::YMouse: {
-        const QPointF local = toStage(inst).inverted().map(QPointF(m_pointer.x, m_pointer.y));
+        // The player finds the pointer in a clip through the clip's place on
+        // the stage as it draws it, moved to whole pixels. A clip scaled to
+        // nothing cannot be undone and gives the pointer shrunk to a
+        // twentieth.
+        QTransform t = toStage(inst);
+        const auto snap = [](double twips) { return std::floor(twips / 20.0 + 0.5) * 20.0; };
+        t.setMatrix(t.m11(), t.m12(), t.m13(), t.m21(), t.m22(), t.m23(), snap(t.dx()), snap(t.dy()), t.m33());
+        bool invertible = false;
+        const QTransform back = t.inverted(&invertible);
+        const QPointF pointer(m_pointer.x, m_pointer.y);
+        const QPointF local = invertible ? back.map(pointer) : pointer / 20.0;
         return pixels(ClipProperty(index) == ClipProperty::XMouse ? local.x() : local.y());
     }
     }

@@ -58,13 +58,27 @@ bool MovieRuntime::changeFocus(Object* object, FocusCause cause)
     // entered or left it: at once when the keyboard moves the focus, after
     // the running script when a script does. Once the pointer moved, the old
     // one has rolled out already.
+    // The pointer and the focus share the one object that is rolled over: a
+    // button or clip the focus reaches rolls out whatever the pointer rested
+    // on, and takes its place until the pointer moves.
     if (cause != FocusCause::Mouse) {
-        if (m_focusRolled && oldInst && !oldInst->object->text && !oldInst->isRoot)
-            rollByFocus(oldInst, false);
-        m_focusRolled = false;
-        if (newInst && !newInst->object->text) {
+        if (newInst && !newInst->object->text && !newInst->isRoot) {
+            Instance* hovered = m_pointer.pressed ? nullptr : m_pointer.hover;
+            if (hovered && hovered != oldInst)
+                rollByFocus(hovered, false);
+            if ((m_focusRolled || hovered == oldInst) && oldInst && !oldInst->object->text && !oldInst->isRoot)
+                rollByFocus(oldInst, false);
             rollByFocus(newInst, true);
             m_focusRolled = true;
+            if (!m_pointer.pressed)
+                m_pointer.hover = newInst;
+        } else {
+            if (m_focusRolled && oldInst && !oldInst->object->text && !oldInst->isRoot) {
+                rollByFocus(oldInst, false);
+                if (m_pointer.hover == oldInst)
+                    m_pointer.hover = nullptr;
+            }
+            m_focusRolled = false;
         }
         if (cause == FocusCause::Keyboard)
             runQueue();
@@ -195,8 +209,8 @@ void MovieRuntime::tabFocus(bool backwards)
 
 // ---------------------------------------------------------------- the mouse
 
-// The topmost selectable text field under a stage point.
-Instance* MovieRuntime::textFieldAt(Instance* inst, double x, double y) const
+// The topmost text field under a stage point: a selectable one, or any.
+Instance* MovieRuntime::textFieldAt(Instance* inst, double x, double y, bool selectableOnly) const
 {
     if (!inst->object || !inst->object->clip || !inst->object->visible)
         return nullptr;
@@ -208,13 +222,13 @@ Instance* MovieRuntime::textFieldAt(Instance* inst, double x, double y) const
             continue;
         if (child.text) {
             const QRectF bounds = localBounds(child);
-            if (child.text->selectable && bounds.isValid()
+            if ((child.text->selectable || !selectableOnly) && bounds.isValid()
                 && toStage(childInst).map(QPolygonF(bounds)).containsPoint(QPointF(x, y), Qt::OddEvenFill))
                 return childInst;
             continue;
         }
         if (child.clip) {
-            if (Instance* found = textFieldAt(childInst, x, y))
+            if (Instance* found = textFieldAt(childInst, x, y, selectableOnly))
                 return found;
         }
     }
@@ -223,35 +237,44 @@ Instance* MovieRuntime::textFieldAt(Instance* inst, double x, double y) const
 
 // The character boundary nearest a point in a field's own space (twips), for
 // the caret a click places: the line under the point, and in it the boundary
-// whose text before it, laid out alone, ends nearest the point.
-static std::size_t characterAt(const text::TextFieldState& field, QPointF local)
+// whose text before it, laid out alone, ends nearest the point. With
+// `under`, the character whose box holds the point instead, or none.
+static constexpr std::size_t kNoCharacter = std::size_t(-1);
+static std::size_t characterAt(const text::TextFieldState& field, QPointF local, bool under = false)
 {
     const text::TextLayout& layout = field.layout();
     if (layout.lines.empty())
-        return field.length();
+        return under ? kNoCharacter : field.length();
     constexpr double kGutter = 40; // twips between the border and the text
-    const double x = local.x() - field.bounds.xMin.get() - kGutter;
+    // A field scrolled sideways shows its lines from hscroll pixels on.
+    const double x = local.x() - field.bounds.xMin.get() - kGutter + field.hscroll * 20.0;
     double y = local.y() - field.bounds.yMin.get() - kGutter;
     const std::size_t first = std::min(std::size_t(std::max(0, field.scroll - 1)), layout.lines.size() - 1);
-    const text::TextLine* line = &layout.lines.back();
-    for (std::size_t i = first; i < layout.lines.size(); ++i) {
+    const text::TextLine* line = under ? nullptr : &layout.lines.back();
+    for (std::size_t i = first; i < layout.lines.size() && y >= 0; ++i) {
         if (y < layout.lines[i].height()) {
             line = &layout.lines[i];
             break;
         }
         y -= layout.lines[i].height();
     }
+    if (!line)
+        return kNoCharacter;
     std::size_t end = std::min(line->end, field.length());
     while (end > line->begin && text::isParagraphBreak(field.text[end - 1]))
         --end;
+    if (under && (x < 0 || x >= line->width || end == line->begin))
+        return kNoCharacter;
     if (x <= 0 || end == line->begin)
         return line->begin;
     if (x >= line->width)
         return end;
     // Long lines take the place their width suggests.
     constexpr std::size_t kMeasuredLine = 256;
-    if (end - line->begin > kMeasuredLine)
-        return line->begin + std::size_t(std::lround(x / line->width * double(end - line->begin)));
+    if (end - line->begin > kMeasuredLine) {
+        const double at = x / line->width * double(end - line->begin);
+        return line->begin + std::size_t(under ? std::floor(at) : std::lround(at));
+    }
     double before = 0;
     for (std::size_t i = line->begin + 1; i <= end; ++i) {
         text::TextFieldState prefix = field;
@@ -260,7 +283,7 @@ static std::size_t characterAt(const text::TextFieldState& field, QPointF local)
         prefix.replace(0, line->begin, std::u32string(), prefix.newTextFormat);
         const double width = prefix.layout().textWidth;
         if (x < width)
-            return x - before < width - x ? i - 1 : i;
+            return under || x - before < width - x ? i - 1 : i;
         before = width;
     }
     return end;
@@ -283,6 +306,63 @@ void MovieRuntime::focusByMouse()
         return;
     }
     changeFocus(field ? field->self : nullptr, FocusCause::Mouse);
+}
+
+// A click on linked text follows the link: "asfunction:name,argument" calls
+// the function the name leads to from the field's clip (the text after the
+// first comma its one argument), other addresses go where getURL sends them.
+void MovieRuntime::followLink()
+{
+    if (m_pointer.hover)
+        return;
+    Instance* field = textFieldAt(m_rootInstance, m_pointer.x, m_pointer.y, false);
+    if (!field || !field->object->text || !field->object->text->html)
+        return;
+    const text::TextFieldState& state = *field->object->text;
+    const QPointF local = toStage(field).inverted().map(QPointF(m_pointer.x, m_pointer.y));
+    const std::size_t index = characterAt(state, local, true);
+    if (index == kNoCharacter || index >= state.length())
+        return;
+    const text::TextFieldFormat format = state.formatAt(index);
+    if (!format.url || format.url->empty())
+        return;
+    Instance* owner = field->parent ? field->parent : m_rootInstance;
+    const std::string& url = *format.url;
+    m_vm->beginFrame();
+    constexpr std::string_view kScheme = "asfunction:";
+    if (url.size() >= kScheme.size() && lowerAscii(url.substr(0, kScheme.size())) == kScheme) {
+        const std::string call = url.substr(kScheme.size());
+        const std::size_t comma = call.find(',');
+        const std::string path = call.substr(0, comma);
+        std::vector<Value> args;
+        if (comma != std::string::npos)
+            args.push_back(Value(call.substr(comma + 1)));
+        // The name's last part is the method; what leads to it is looked up
+        // from the clip, and a first name the clip lacks is a global one.
+        const std::size_t dot = path.find_last_of('.');
+        const std::string method = dot == std::string::npos ? path : path.substr(dot + 1);
+        if (method.empty())
+            return;
+        Object* base = owner->self;
+        std::size_t from = 0;
+        while (dot != std::string::npos && from <= dot && base) {
+            const std::size_t next = path.find('.', from);
+            const std::string part = path.substr(from, next - from);
+            Value v = m_vm->getMember(base, part);
+            if (v.isUndefined() && base == owner->self)
+                v = m_vm->getMember(m_vm->global(), part);
+            base = v.asObject();
+            from = next + 1;
+        }
+        if (base == owner->self && dot == std::string::npos && m_vm->getMember(base, method).isUndefined())
+            base = m_vm->global();
+        if (base)
+            m_vm->callMethodFromHost(base, method, args);
+        runQueue();
+        return;
+    }
+    getUrl(owner->self, url, format.target.value_or(std::string()), 0, false, false);
+    runQueue();
 }
 
 } // namespace swf::runtime

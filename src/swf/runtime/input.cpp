@@ -244,12 +244,11 @@ void MovieRuntime::mouseMove(double x, double y)
     // button or clip, and one the focus had rolled over rolls out once the
     // pointer really moves.
     m_focusShown = false;
-    if (moved && m_focusRolled) {
+    // What the focus rolled over stays over until the pointer really moves;
+    // then the pointer decides what is rolled over again.
+    const bool focusHolds = m_focusRolled && !moved;
+    if (moved)
         m_focusRolled = false;
-        Instance* focused = instanceOf(m_focus);
-        if (focused && !focused->object->text && !focused->isRoot)
-            rollByFocus(focused, false);
-    }
     if (m_drag.clip && m_drag.clip->object) {
         const QPointF local = toStage(m_drag.clip->parent).inverted().map(QPointF(x, y));
         double nx = m_drag.lockCenter ? local.x() : local.x() + m_drag.dx;
@@ -267,7 +266,8 @@ void MovieRuntime::mouseMove(double x, double y)
         queueEvent(inst, ClipEvent::MouseMove, "onMouseMove");
     runQueue();
     broadcast("Mouse", "onMouseMove");
-    updateButtons(false, false);
+    if (!focusHolds)
+        updateButtons(false, false);
     runQueue();
 }
 
@@ -303,11 +303,12 @@ void MovieRuntime::mouseUp()
     broadcast("Mouse", "onMouseUp");
     updateButtons(false, true);
     runQueue();
+    followLink();
 }
 
 void MovieRuntime::pointerStill()
 {
-    if (!m_pointer.seen)
+    if (!m_pointer.seen || m_focusRolled)
         return;
     updateButtons(false, false);
     runQueue();

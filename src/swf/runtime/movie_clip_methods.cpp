@@ -432,6 +432,10 @@ void installButtonClass(Interpreter& in, MovieRuntime& rt)
     script::makeConstructor(
         in, "Button", [](Interpreter&, Object*, const Args&) { return Value(); },
         [](Interpreter&, Object*, const Args&) { return Value(); }, buttonProto);
+    // Plain values a button inherits until a script gives it its own: what
+    // the pointer may do with it and whether it shows the hand.
+    buttonProto->put("useHandCursor", true);
+    buttonProto->put("enabled", true);
     in.defineMethod(buttonProto, "getDepth", [inst](Interpreter&, Object* self, const Args&) {
         Instance* i = inst(self);
         return i ? Value(double(i->depth - kScriptDepthOffset)) : Value();
@@ -447,6 +451,10 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
     script::makeConstructor(
         in, "MovieClip", [](Interpreter&, Object*, const Args&) { return Value(); },
         [](Interpreter&, Object*, const Args&) { return Value(); }, proto);
+    // As for buttons: a clip acts on the pointer and shows the hand until
+    // its own values say otherwise.
+    proto->put("useHandCursor", true, script::PropertyFlag::DontEnum);
+    proto->put("enabled", true, script::PropertyFlag::DontEnum);
     defineTimelineMethods(in, proto, rt);
     defineDepthMethods(in, proto, rt);
     defineStageMethods(in, proto, rt);

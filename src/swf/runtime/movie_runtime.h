@@ -128,7 +128,7 @@ inline constexpr const char* kPlayerVersion = "LNX 9,0,999,0";
 
 // Editing commands for the focused text field, as a platform's text input
 // sends them apart from the characters typed.
-enum class TextControl { MoveLeft, MoveRight, MoveLeftLine, MoveRightLine, Backspace, Delete, SelectAll, Enter };
+enum class TextControl { MoveLeft, MoveRight, MoveLeftLine, MoveRightLine, Backspace, Delete, SelectAll, Enter, Copy, Cut, Paste };
 
 // What moved the keyboard focus: its events differ a little.
 enum class FocusCause { Script, Keyboard, Mouse };
@@ -195,6 +195,9 @@ public:
     // the field's restrict and maxChars allow.
     void textInput(char32_t character);
     void textControl(TextControl control);
+    // What Copy and Cut leave for Paste: the platform's clipboard text.
+    void setClipboardText(std::u32string text) { m_clipboard = std::move(text); }
+    const std::u32string& clipboardText() const { return m_clipboard; }
     // Whether the mouse is over something that reacts to it (a button, a clip with handlers).
     bool hoversButton() const { return m_pointer.hover != nullptr; }
 
@@ -432,7 +435,8 @@ private:
     bool changeFocus(script::Object* object, FocusCause cause);
     void collectTabStops(Instance* inst, std::vector<TabStop>& out) const;
     void tabFocus(bool backwards);
-    Instance* textFieldAt(Instance* inst, double x, double y) const;
+    Instance* textFieldAt(Instance* inst, double x, double y, bool selectableOnly = true) const;
+    void followLink();
     void focusByMouse();
     void selectAllOf(Instance* inst);
     // A button or clip that gains or loses the focus hears of it as of the pointer entering or leaving.
@@ -501,6 +505,7 @@ private:
     DragState m_drag;
     script::Object* m_focus = nullptr;
     bool m_focusRect = true; // the movie's _focusrect
+    std::u32string m_clipboard;
     bool m_focusShown = false; // the focus came from the keyboard or a script, and the mouse has not moved since
     bool m_focusRolled = false; // the focused button or clip was rolled over by the focus, not yet out
     // Clips a timeline took off that stay, below every depth, until the next

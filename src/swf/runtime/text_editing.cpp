@@ -114,6 +114,42 @@ void MovieRuntime::textControl(TextControl control)
         return;
     }
     case TextControl::Enter: return;
+    case TextControl::Copy:
+    case TextControl::Cut: {
+        // A password field gives nothing away, and keeps what it holds.
+        if (field.password || begin == end)
+            return;
+        m_clipboard = field.text.substr(begin, end - begin);
+        if (control == TextControl::Copy || !field.input)
+            return;
+        m_vm->beginFrame();
+        field.replace(begin, end, std::u32string(), field.newTextFormat);
+        place(begin, begin);
+        script::textFieldEdited(*m_vm, m_focus);
+        runQueue();
+        return;
+    }
+    case TextControl::Paste: {
+        // Pasted text goes in as if typed: through restrict and maxChars,
+        // line breaks only where there can be more than one line.
+        if (!field.input)
+            return;
+        std::u32string typed;
+        for (char32_t c : m_clipboard) {
+            if (c == U'\n' || c == U'\r') {
+                if (field.multiline && !(c == U'\n' && !typed.empty() && typed.back() == U'\r'))
+                    typed.push_back(U'\r');
+            } else if (c >= 0x20 && c != 0x7F) {
+                typed.push_back(c);
+            }
+        }
+        m_vm->beginFrame();
+        if (!typed.empty() && text::typeText(field, typed)) {
+            script::textFieldEdited(*m_vm, m_focus);
+            runQueue();
+        }
+        return;
+    }
     }
 }
 

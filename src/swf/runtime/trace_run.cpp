@@ -38,6 +38,7 @@ void deliver(MovieRuntime& runtime, const Movie& movie, const InputEvent& event)
     case InputEvent::Kind::KeyUp: runtime.keyUp(event.keyCode); break;
     case InputEvent::Kind::TextInput: runtime.textInput(event.character); break;
     case InputEvent::Kind::TextControl: runtime.textControl(event.control); break;
+    case InputEvent::Kind::SetClipboard: runtime.setClipboardText(event.text); break;
     }
 }
 

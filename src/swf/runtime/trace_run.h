@@ -17,7 +17,7 @@ namespace swf::runtime {
 // One step of scripted input: a frame passes (Wait), or the mouse or the
 // keyboard acts between two frames.
 struct InputEvent {
-    enum class Kind { Wait, MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, TextInput, TextControl };
+    enum class Kind { Wait, MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, TextInput, TextControl, SetClipboard };
     Kind kind = Kind::Wait;
     // Where the pointer is, in stage pixels (mouse events).
     double x = 0;
@@ -30,6 +30,8 @@ struct InputEvent {
     // The character typed (TextInput) and the editing command (TextControl).
     char32_t character = 0;
     TextControl control = TextControl::MoveRight;
+    // The text the platform's clipboard holds from now on (SetClipboard).
+    std::u32string text = {};
 };
 
 struct TraceOptions {

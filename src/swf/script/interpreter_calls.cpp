@@ -65,7 +65,9 @@ Value Interpreter::invoke(const Value& function, Object* thisObject, const std::
 
 Value Interpreter::callMethod(const Value& base, const std::string& name, const std::vector<Value>& args)
 {
-    Object* o = base.isObject() ? base.asObject() : toObject(base);
+    // A clip that left the stage is its path, as it is to scripts: where
+    // nothing is there any more, it has no methods to call.
+    Object* o = base.isObject() ? liveClip(base.asObject()) : toObject(base);
     if (!o)
         return Value();
     return call(lookup(o, name, nullptr), o, args);
