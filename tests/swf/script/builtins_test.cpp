@@ -762,6 +762,25 @@ TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
               "true");
 }
 
+// ASnative(100, 5) escapes the five XML characters (an entity already
+// written is escaped again); without an argument it gives undefined.
+TEST(ObjectBuiltins, NativeXmlEscape)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "esc", 5, 100, 2, "ASnative"
+        callfunction
+        setvariable
+        push "a<b>&amp;'", 1, "esc"
+        callfunction
+        trace
+        push 0, "esc"
+        callfunction
+        trace
+    )"),
+              "a&lt;b&gt;&amp;amp;&apos;\nundefined");
+}
+
 // A property hidden from the movie's version (0x4000: before SWF 10) reads as
 // undefined but is still listed, owned and deletable; assigning it makes a
 // plain property of it, even of a getter/setter pair. The property list may be
