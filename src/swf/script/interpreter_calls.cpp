@@ -81,10 +81,9 @@ Value Interpreter::construct(const Value& constructor, const std::vector<Value>&
     Object* proto = protoValue.asObject();
     Object* o = newObject(nullptr);
     o->put("__proto__", protoValue, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
-    // Instances record their constructor as __constructor__ from SWF 6 and
-    // as constructor up to SWF 6.
-    if (swfVersion() >= 6)
-        o->put("__constructor__", ctor, PropertyFlag::DontEnum);
+    // Instances record their constructor as __constructor__ (hidden from
+    // SWF 5 code, which has no use for it) and as constructor up to SWF 6.
+    o->put("__constructor__", ctor, PropertyFlag::DontEnum | (swfVersion() < 6 ? PropertyFlag::Version6 : 0));
     if (swfVersion() <= 6)
         o->put("constructor", ctor, PropertyFlag::DontEnum);
     if (ctor->nativeConstructor()) {

@@ -781,6 +781,48 @@ TEST(ObjectBuiltins, NativeXmlEscape)
               "a&lt;b&gt;&amp;amp;&apos;\nundefined");
 }
 
+// Every instance records its constructor as __constructor__, but SWF 5 code
+// cannot read it until the version bit (0x80) is cleared; XML.prototype's
+// own is hidden the same way, so that an XML document's is the one found.
+TEST(ObjectBuiltins, ConstructorOfInstancesIsHiddenFromSwf5)
+{
+    const std::string source = R"(
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "__constructor__"
+        getmember
+        typeof
+        trace
+        push 128, 0, "__constructor__", "o"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push "o"
+        getvariable
+        push "__constructor__"
+        getmember
+        push "Object"
+        getvariable
+        equals2
+        trace
+        push "x", 0, "XML"
+        newobject
+        setvariable
+        push "x"
+        getvariable
+        push "__constructor__"
+        getmember
+        typeof
+        trace
+    )";
+    EXPECT_EQ(Machine(5).run(source), "undefined\ntrue\nundefined");
+    EXPECT_EQ(Machine(6).run(source), "function\ntrue\nfunction");
+}
+
 // A property hidden from the movie's version (0x4000: before SWF 10) reads as
 // undefined but is still listed, owned and deletable; assigning it makes a
 // plain property of it, even of a getter/setter pair. The property list may be
