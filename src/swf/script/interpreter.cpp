@@ -114,6 +114,7 @@ Object* Interpreter::newFunction(NativeFunction f, NativeFunction constructor)
 {
     Object* fn = newObject(functionPrototype());
     fn->setObjectClass(ObjectClass::Function);
+    hideFunctionProto(fn);
     fn->setNative(std::move(f));
     if (const Property* function = global()->findOwnAnyVersion("Function"))
         fn->put("constructor", function->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);

@@ -109,6 +109,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         // Functions take whatever _global.Function.prototype is now.
         Object* fn = newObject(prototypeOf("Function"));
         fn->setObjectClass(ObjectClass::Function);
+        hideFunctionProto(fn);
         auto sf = std::make_unique<ScriptFunction>();
         sf->code = f.code;
         sf->info = &a.function;

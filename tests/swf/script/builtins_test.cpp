@@ -704,7 +704,8 @@ TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
 {
     Machine m(5);
     // ASnative(101, 5) is hasOwnProperty even where the member is hidden,
-    // and each call makes a new function.
+    // and each call makes a new function (though SWF 5's == finds two
+    // functions equal: neither has a valueOf it can reach).
     EXPECT_EQ(m.run(R"(
         push "o", 0, "Object"
         newobject
@@ -727,6 +728,12 @@ TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
         callfunction
         push 5, 101, 2, "ASnative"
         callfunction
+        strictequals
+        trace
+        push 5, 101, 2, "ASnative"
+        callfunction
+        push 5, 101, 2, "ASnative"
+        callfunction
         equals2
         trace
         push 0, "Boolean"
@@ -734,7 +741,7 @@ TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
         typeof
         trace
     )"),
-              "true\nfalse\nundefined");
+              "true\nfalse\ntrue\nundefined");
 
     Machine v6(6);
     EXPECT_EQ(v6.run(R"(
@@ -779,6 +786,38 @@ TEST(ObjectBuiltins, NativeXmlEscape)
         trace
     )"),
               "a&lt;b&gt;&amp;amp;&apos;\nundefined");
+}
+
+// A function's __proto__ is hidden from SWF 5 code, and so is all it would
+// inherit: joined to a string it gives nothing, where SWF 6 finds
+// Function.prototype and Object.prototype's toString behind it.
+TEST(ObjectBuiltins, FunctionsInheritNothingInSwf5)
+{
+    const std::string source = R"(
+        function f
+        end
+        push "f"
+        getvariable
+        push "__proto__"
+        getmember
+        typeof
+        trace
+        push "<"
+        push "f"
+        getvariable
+        add2
+        push ">"
+        add2
+        trace
+        push "f"
+        getvariable
+        push "prototype"
+        getmember
+        typeof
+        trace
+    )";
+    EXPECT_EQ(Machine(5).run(source), "undefined\n<>\nobject");
+    EXPECT_EQ(Machine(6).run(source), "object\n<[type Function]>\nobject");
 }
 
 // Every instance records its constructor as __constructor__, but SWF 5 code
