@@ -820,6 +820,41 @@ TEST(ObjectBuiltins, FunctionsInheritNothingInSwf5)
     EXPECT_EQ(Machine(6).run(source), "object\n<[type Function]>\nobject");
 }
 
+// Key listens from SWF 6 on; in a SWF 5 movie its addListener is there,
+// hidden, and is the broadcaster's own once the version bit is cleared.
+TEST(ObjectBuiltins, BuiltInBroadcastersHoldTheListenerMethodsInSwf5)
+{
+    EXPECT_EQ(Machine(5).run(R"(
+        push "Key"
+        getvariable
+        push "addListener"
+        getmember
+        typeof
+        trace
+        push 128, 0, "addListener", "Key"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push 128, 0, "addListener", "AsBroadcaster"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push "Key"
+        getvariable
+        push "addListener"
+        getmember
+        push "AsBroadcaster"
+        getvariable
+        push "addListener"
+        getmember
+        strictequals
+        trace
+    )"),
+              "undefined\ntrue");
+}
+
 // Every instance records its constructor as __constructor__, but SWF 5 code
 // cannot read it until the version bit (0x80) is cleared; XML.prototype's
 // own is hidden the same way, so that an XML document's is the one found.
