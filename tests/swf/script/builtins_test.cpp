@@ -855,6 +855,41 @@ TEST(ObjectBuiltins, BuiltInBroadcastersHoldTheListenerMethodsInSwf5)
               "undefined\ntrue");
 }
 
+// Assigning a property hidden from the movie's version makes it visible,
+// but it keeps being permanent: delete leaves it.
+TEST(ObjectBuiltins, AssignedHiddenPropertyStaysPermanent)
+{
+    EXPECT_EQ(Machine(5).run(R"(
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "p", 1
+        setmember
+        push 130, "p", "o"
+        getvariable
+        push 3, "ASSetPropFlags"
+        callfunction
+        pop
+        push "o"
+        getvariable
+        push "p", 2
+        setmember
+        push "o"
+        getvariable
+        push "p"
+        delete
+        trace
+        push "o"
+        getvariable
+        push "p"
+        getmember
+        trace
+    )"),
+              "false\n2");
+}
+
 // Every instance records its constructor as __constructor__, but SWF 5 code
 // cannot read it until the version bit (0x80) is cleared; XML.prototype's
 // own is hidden the same way, so that an XML document's is the one found.
