@@ -96,6 +96,29 @@ TEST(ClipNumbersTest, DepthsWrapAndOutOfRangeAreRefused)
     }
 }
 
+TEST(ClipNumbersTest, SwapDepthsStopsAtTheTimelinesFirstDepth)
+{
+    auto swapTo = [](const char* depth) {
+        return std::string("push 5, \"e\", 2\npush \"this\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\n"
+                           "storeregister 0\nPop\npush ")
+            + depth + ", 1\npush r:0\npush \"swapDepths\"\nCallMethod\nPop\n"
+                      "push 0\npush r:0\npush \"getDepth\"\nCallMethod\nTrace\n";
+    };
+    EXPECT_EQ(traceOf(swapTo("-16384")), "-16384\n");
+    EXPECT_EQ(traceOf(swapTo("-16385")), "5\n");
+}
+
+TEST(ClipNumbersTest, PathNamesLongerThanTheBufferGoOnAsTheNextName)
+{
+    // A clip named by 127 characters holding `H`: a path whose first name
+    // is those 127 characters and "H" reaches H's members.
+    const std::string name(127, 'n');
+    const std::string script = "push 1, \"" + name + "\", 2\npush \"this\"\nGetVariable\npush \"createEmptyMovieClip\"\n"
+                               "CallMethod\npush \"H\", \"yo\", 42, 1\nInitObject\nSetMember\n"
+                               "push \"" + name + "H:yo\"\nGetVariable\nTrace\n";
+    EXPECT_EQ(traceOf(script), "42\n");
+}
+
 TEST(ClipNumbersTest, TimesPastAnyCalendarAskNoLocalZone)
 {
     // A Date whose time a script set far past the range of dates, shown and asked for its zone.

@@ -397,3 +397,165 @@ TEST(CourseFolder, AClipReportsTheAddressItFailedToLoad)
          dir / "menu.swf");
     EXPECT_EQ(play(dir / "menu.swf", 3), runtime::fileUrl(dir / "missing.swf") + "\n");
 }
+
+namespace {
+
+Rect box(int x, int y, int w, int h)
+{
+    return Rect{Twips::fromPixels(x), Twips::fromPixels(x + w), Twips::fromPixels(y), Twips::fromPixels(y + h)};
+}
+
+Bytes code(const std::string& source)
+{
+    auto bytes = script::test::assemble(source);
+    EXPECT_TRUE(bytes.ok()) << (bytes.ok() ? "" : bytes.error().message);
+    return bytes.ok() ? *bytes : Bytes{};
+}
+
+// The pieces a hand-made course is drawn with: text in the system's sans-serif
+// font and buttons that act when released.
+class CoursePage {
+public:
+    explicit CoursePage(std::uint8_t version = 6) : m_builder(Twips::fromPixels(480), Twips::fromPixels(360), 12, version)
+    {
+        m_builder.setBackground({236, 240, 246, 255});
+        m_font = m_builder.define([](std::uint16_t id) {
+            DefineFont font;
+            font.version = 2;
+            font.id = id;
+            font.name = "_sans";
+            return Tag(font);
+        });
+    }
+
+    CoursePage& text(const std::string& words, const Rect& where, int size, Rgba color)
+    {
+        m_builder.place(m_depth++, label(words, where, size, color));
+        return *this;
+    }
+
+    CoursePage& panel(const Rect& where, Rgba color)
+    {
+        m_builder.place(m_depth++, m_builder.defineRectangle(where, solidFill(color)));
+        return *this;
+    }
+
+    // A button of 180 by 40 pixels at (x, y) whose release runs `action`.
+    CoursePage& button(const std::string& caption, int x, int y, const std::string& action)
+    {
+        const auto up = m_builder.defineRectangle(box(0, 0, 180, 40), solidFill({52, 101, 164, 255}),
+                                                  solidLine(Twips::fromPixels(1), {32, 74, 135, 255}));
+        const auto over = m_builder.defineRectangle(box(0, 0, 180, 40), solidFill({114, 159, 207, 255}),
+                                                    solidLine(Twips::fromPixels(1), {32, 74, 135, 255}));
+        const auto words = label(caption, box(0, 8, 180, 26), 16, {255, 255, 255, 255});
+        const auto id = m_builder.define([&](std::uint16_t id) {
+            DefineButton def;
+            def.version = 2;
+            def.id = id;
+            auto record = [](std::uint16_t character, std::uint16_t depth, bool up, bool over, bool hit) {
+                ButtonRecord r;
+                r.characterId = character;
+                r.depth = depth;
+                r.stateUp = up;
+                r.stateOver = over;
+                r.stateDown = over;
+                r.stateHitTest = hit;
+                return r;
+            };
+            def.records = {record(up, 1, true, false, true), record(over, 2, false, true, false),
+                           record(words, 3, true, true, false)};
+            def.condActions = {ButtonCondAction{std::uint16_t(1u << 11), code(action)}};
+            return Tag(def);
+        });
+        m_builder.place(m_depth++, id, Matrix::translation(Twips::fromPixels(x), Twips::fromPixels(y)));
+        return *this;
+    }
+
+    void save(const fs::path& path)
+    {
+        m_builder.add(DoAction{code("Stop")});
+        m_builder.showFrame();
+        ::save(m_builder.movie(), path);
+    }
+
+private:
+    std::uint16_t label(const std::string& words, const Rect& where, int size, Rgba color)
+    {
+        return m_builder.define([&](std::uint16_t id) {
+            DefineEditText edit;
+            edit.id = id;
+            edit.bounds = where;
+            edit.readOnly = true;
+            edit.noSelect = true;
+            edit.fontId = m_font;
+            edit.height = Twips::fromPixels(size);
+            edit.color = color;
+            EditTextLayout centred;
+            centred.align = TextAlign::Center;
+            edit.layout = centred;
+            edit.initialText = words;
+            return Tag(edit);
+        });
+    }
+
+    MovieBuilder m_builder;
+    std::uint16_t m_font = 0;
+    std::uint16_t m_depth = 1;
+};
+
+} // namespace
+
+// A course as a teacher gets it on a disc: a menu whose buttons load the first
+// chapter into level 1 and ask for full screen; each chapter replaces itself
+// with the next, and the last one unloads itself to show the menu again.
+// VESKOR_COURSE_OUT=DIR keeps the folder there, to be opened in the program.
+TEST(CourseFolder, AMenuOfButtonsPlaysItsChaptersOneAfterAnother)
+{
+    QTemporaryDir temp;
+    const QString kept = qEnvironmentVariable("VESKOR_COURSE_OUT");
+    const fs::path dir = kept.isEmpty() ? fs::path(temp.path().toStdString()) : fs::path(kept.toStdString());
+    const Rgba chapterOne{115, 210, 22, 255}, chapterTwo{245, 121, 0, 255};
+    CoursePage()
+        .text("The Moon: a course in two chapters", box(0, 20, 480, 34), 24, {46, 52, 54, 255})
+        .button("Chapter 1", 40, 80, "geturl \"chapters/phases.swf\" \"_level1\"")
+        .button("Full screen", 260, 80, "geturl \"fscommand:fullscreen\" \"true\"")
+        .save(dir / "menu.swf");
+    CoursePage()
+        .panel(box(0, 150, 480, 210), chapterOne)
+        .text("Chapter 1: the phases of the Moon", box(0, 170, 480, 30), 20, {255, 255, 255, 255})
+        .button("Next chapter", 150, 280, "geturl \"eclipses.swf\" \"_level1\"")
+        .save(dir / "chapters" / "phases.swf");
+    CoursePage()
+        .panel(box(0, 150, 480, 210), chapterTwo)
+        .text("Chapter 2: eclipses", box(0, 170, 480, 30), 20, {255, 255, 255, 255})
+        .button("Back to the menu", 150, 280, "geturl \"\" \"_level1\"")
+        .save(dir / "chapters" / "eclipses.swf");
+
+    auto player = Player::fromFile(dir / "menu.swf");
+    ASSERT_TRUE(player.ok()) << player.error().message;
+    Player& p = **player;
+    std::string commands;
+    p.setCommandHandler([&](const std::string& command, const std::string& arguments) {
+        commands += command + " " + arguments + "\n";
+    });
+    auto colourAt = [&](int x, int y) {
+        const QColor c = p.renderImage().pixelColor(x, y);
+        return Rgba{std::uint8_t(c.red()), std::uint8_t(c.green()), std::uint8_t(c.blue()), 255};
+    };
+    auto click = [&](int x, int y) {
+        p.mouseMove(QPointF(x, y), QRectF(0, 0, 480, 360), ScaleMode::ShowAll);
+        p.mousePress();
+        p.mouseRelease();
+        p.advance();
+        p.advance();
+    };
+    const Rgba background = colourAt(10, 340);
+    click(100, 100);
+    EXPECT_EQ(colourAt(10, 340), chapterOne);
+    click(240, 300);
+    EXPECT_EQ(colourAt(10, 340), chapterTwo);
+    click(240, 300);
+    EXPECT_EQ(colourAt(10, 340), background) << "the last chapter unloads itself";
+    click(340, 100);
+    EXPECT_EQ(commands, "fullscreen true\n");
+}

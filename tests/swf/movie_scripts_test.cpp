@@ -295,6 +295,32 @@ TEST(MovieScripts, ASizeGivenToAnEmptyClipCollapsesIt)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "0\n0\n");
 }
 
+TEST(MovieScripts, PathDelimitersAsTheOriginalPlayerReadsThem)
+{
+    // The clip holds o = {n: "inner"}.
+    const std::string setUp = "push \"o\", \"n\", \"inner\", 1\nInitObject\nSetVariable\n";
+    const struct {
+        const char* name;
+        const char* trace;
+    } cases[] = {
+        {"/mc::::n", "clip\n"},      // colons in a row count as one
+        {"/mc:o.n", "inner\n"},      // a dot after the colon ends the path
+        {"/mc/o", "undefined\n"},    // slashes alone name clips only
+        {"/mc", "_level0.mc\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(tracedInAClip(setUp + "push \"" + c.name + "\"\nGetVariable\nTrace\n", 7), c.trace);
+    }
+}
+
+TEST(MovieScripts, CreateTextFieldAnswersWithTheFieldFromSwfEight)
+{
+    const std::string script = "push 20, 100, 0, 0, 1, \"t\", 6, \"this\"\nGetVariable\npush \"createTextField\"\nCallMethod\nTrace\n";
+    EXPECT_EQ(tracedInAClip(script, 7), "undefined\n");
+    EXPECT_EQ(tracedInAClip(script, 8), "_level0.mc.t\n");
+}
+
 TEST(MovieScripts, AutosizedTextFieldsMoveTheirX)
 {
     // A field at _x 50, 100 wide, with text wider than that: autosizing to the
@@ -372,9 +398,10 @@ TEST(MovieScripts, ADepthThatIsNotANumberIsDepthZero)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "0\n0\n");
 }
 
-TEST(MovieScripts, ATextFieldsXIsTheLeftEdgeOfItsRectangle)
+TEST(MovieScripts, ATextFieldsXAndYAreTheTopLeftOfItsRectangle)
 {
-    // A field whose rectangle starts 2 pixels left of its origin, placed at 50.
+    // A field whose rectangle starts 2 pixels left of and above its origin,
+    // placed at (50, 30): scripts read and set its corner, not its origin.
     MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(100), 12, 6);
     const auto field = b.define([](std::uint16_t id) {
         DefineEditText edit;
@@ -382,24 +409,17 @@ TEST(MovieScripts, ATextFieldsXIsTheLeftEdgeOfItsRectangle)
         edit.bounds = {Twips::fromPixels(-2), Twips::fromPixels(100), Twips::fromPixels(-2), Twips::fromPixels(20)};
         return edit;
     });
-    b.place(1, field, Matrix::translation(Twips::fromPixels(50), Twips(0)), {}, "t");
-    b.add(DoAction{assembled(R"(
-        push "t"
-        GetVariable
-        push "_x"
-        GetMember
-        Trace
-        push "t"
-        GetVariable
-        push "_x", 10
-        SetMember
-        push "t"
-        GetVariable
-        push "_x"
-        GetMember
-        Trace
-    )")}).showFrame();
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "48\n10\n");
+    b.place(1, field, Matrix::translation(Twips::fromPixels(50), Twips::fromPixels(30)), {}, "t");
+    std::string script;
+    for (const char* axis : {"_x", "_y"}) {
+        const std::string get = std::string("push \"t\"\nGetVariable\npush \"") + axis + "\"\nGetMember\nTrace\n";
+        script += get + "push \"t\"\nGetVariable\npush \"" + axis + "\", 10\nSetMember\n" + get;
+    }
+    b.add(DoAction{assembled(script)}).showFrame();
+    const auto run = runtime::traceMovie(b.movie(), {.frames = 0, .describeDisplayList = true});
+    EXPECT_EQ(run.output, "48\n10\n28\n10\n");
+    // Its origin moved with the corner.
+    EXPECT_NE(run.displayList.find("at (12.00, 12.00)"), std::string::npos) << run.displayList;
 }
 
 TEST(MovieScripts, AssigningAChildsNameInsideWithGoesPastTheClip)
@@ -496,6 +516,47 @@ TEST(MovieScripts, TheClockHasRunAFrameWhenTheFirstFrameRuns)
 {
     // At 12 frames a second, 83 milliseconds.
     EXPECT_EQ(tracedInAClip("GetTime\nTrace\n", 7), "83\n");
+}
+
+// A script that times a blink with dates sees the frames' time pass, however
+// fast the frames are played: the first frame keeps a date, and each later
+// frame traces how far the date and getTimer() have moved since.
+TEST(MovieScripts, DatesMoveWithTheFramesAsGetTimerDoes)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 20, 7);
+    b.add(DoAction{assembled(R"(
+        push "t0", 0, "Date"
+        NewObject
+        SetVariable
+        push "g0"
+        GetTime
+        SetVariable
+        push "_root"
+        GetVariable
+        push "onEnterFrame"
+        function
+          push 0, 0, "Date"
+          NewObject
+          push "getTime"
+          CallMethod
+          push 0, "t0"
+          GetVariable
+          push "getTime"
+          CallMethod
+          Subtract
+          Trace
+          GetTime
+          push "g0"
+          GetVariable
+          Subtract
+          Trace
+        end
+        SetMember
+    )")});
+    b.showFrame();
+    // At 20 frames a second a frame takes 50 milliseconds; the clock moves on
+    // after each frame's scripts.
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 3}).output, "0\n0\n50\n50\n100\n100\n");
 }
 
 // The clips play their frames newest first and the root last: a clip placed
@@ -1145,4 +1206,35 @@ TEST(MovieScripts, OnlyAClassGivesAClipWithoutClipEventsItsLoad)
     b.place(1, withClass, {}, {}, "a").place(2, plain, {}, {}, "b");
     b.add(DoAction{assembled("push \"root\"\nTrace\n")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "root\nclass load\n");
+}
+
+// A copy of a clip made by createEmptyMovieClip takes its init object like any
+// other copy: scripts tile a drawing across a graph by the copies' _x.
+TEST(MovieScripts, ACopyOfAnEmptyClipTakesItsInitObject)
+{
+    const std::string script = R"(
+        push 1, "a", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "_x", 30, "v", 7, 2
+        InitObject
+        push 2, "b", 3, "a"
+        GetVariable
+        push "duplicateMovieClip"
+        CallMethod
+        Pop
+        push "b"
+        GetVariable
+        push "_x"
+        GetMember
+        Trace
+        push "b"
+        GetVariable
+        push "v"
+        GetMember
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 6), "30\n7\n");
 }

@@ -201,6 +201,18 @@ TEST(RenderTextTest, EditTextAlignsWithinItsMargins)
 
     edit.layout = EditTextLayout{TextAlign::Left, Twips::fromPixels(30), Twips(0), Twips(0), Twips(0)};
     EXPECT_GE(inkBounds(renderField(edit)).left(), 30);
+
+    // A line wider than the field starts at its left edge however it is
+    // aligned, and runs out past the right.
+    for (const TextAlign align : {TextAlign::Center, TextAlign::Right}) {
+        DefineEditText wide = field("a line of text far too long for this field");
+        wide.layout = EditTextLayout{align, Twips(0), Twips(0), Twips(0), Twips(0)};
+        const text::TextFieldState state = text::textFieldFromDefinition(wide, 8, "");
+        const TextFieldLayout layout(state, nullptr);
+        ASSERT_FALSE(layout.lines().empty());
+        ASSERT_FALSE(layout.lines().front().runs.empty());
+        EXPECT_EQ(layout.lines().front().runs.front().x, 0) << int(align);
+    }
 }
 
 TEST(RenderTextTest, EditTextWrapsLongLinesOnlyWhenAskedTo)
@@ -309,11 +321,11 @@ TEST(RenderTextTest, StyledRunsDrawWithTheMovieFontOfThatNameAndStyle)
     auto shared = std::make_shared<FontLibrary>();
     shared->add(regular);
     shared->add(bold);
-    auto widthOf = [&](const std::string& html, std::uint16_t fontId) {
+    auto widthOf = [&](const std::string& html, std::uint16_t fontId, bool isHtml = true) {
         DefineEditText edit = field(html);
         edit.fontId = fontId;
         edit.useOutlines = true;
-        edit.html = true;
+        edit.html = isHtml;
         const Font* own = shared->font(fontId);
         text::TextFieldState state
             = text::textFieldFromDefinition(edit, 8, own->name().toStdString(), own->bold(), own->italic());
@@ -323,8 +335,10 @@ TEST(RenderTextTest, StyledRunsDrawWithTheMovieFontOfThatNameAndStyle)
     };
     EXPECT_DOUBLE_EQ(widthOf("AA", 3), 480);
     EXPECT_DOUBLE_EQ(widthOf("<b>AA</b>", 3), 960);
-    // A field drawn with the bold face starts bold.
-    EXPECT_DOUBLE_EQ(widthOf("AA", 4), 960);
+    // A plain-text field drawn with the bold face starts bold; in an HTML
+    // field only <b> makes a run bold.
+    EXPECT_DOUBLE_EQ(widthOf("AA", 4, false), 960);
+    EXPECT_DOUBLE_EQ(widthOf("AA", 4), 480);
     // No italic face: the family's regular face stands in.
     EXPECT_DOUBLE_EQ(widthOf("<i>AA</i>", 3), 480);
 }

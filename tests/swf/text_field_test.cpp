@@ -167,6 +167,35 @@ TEST(TextFieldStateTest, PlacedFieldsTakeTheirRecordsSettings)
     EXPECT_EQ(field->variable, "_root.score");
 }
 
+// The style of the font a record names is the plain text's; in an HTML
+// field the tags alone make runs bold, as the authoring tool wrote them.
+TEST(TextFieldStateTest, ABoldFontMakesPlainTextBoldButHtmlFollowsItsTags)
+{
+    swf::DefineEditText record;
+    record.bounds = {Twips(0), Twips(2000), Twips(0), Twips(400)};
+    record.fontId = 1;
+    record.initialText = "plain";
+    EXPECT_EQ(textFieldFromDefinition(record, 8, "Verdana", true, true).formatAt(0).bold, true);
+
+    record.html = true;
+    record.initialText = "<b>bold</b> regular";
+    const TextFieldState html = textFieldFromDefinition(record, 8, "Verdana", true, true);
+    EXPECT_EQ(html.formatAt(0).bold, true);
+    EXPECT_EQ(html.formatAt(5).bold, false);
+    EXPECT_EQ(html.formatAt(5).italic, false);
+    EXPECT_EQ(html.newTextFormat.bold, false);
+
+    // Markup a script gives a plain field of a bold font starts regular too.
+    record.html = false;
+    auto state = std::make_shared<TextFieldState>(textFieldFromDefinition(record, 8, "Verdana", true, false));
+    Machine m;
+    Object* field = m.field(state);
+    m.in.setMember(field, "html", true);
+    m.in.setMember(field, "htmlText", "a<b>b</b>");
+    EXPECT_EQ(state->formatAt(0).bold, false);
+    EXPECT_EQ(state->formatAt(1).bold, true);
+}
+
 TEST(TextFieldStateTest, FormatRangesShareOnlyWhatAllCharactersHave)
 {
     auto field = fieldOnHeap(200, 100);

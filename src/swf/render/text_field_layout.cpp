@@ -213,11 +213,13 @@ PlacedLine TextFieldLayout::placeRow(const std::vector<Item>& row, const text::T
         line.metrics.descent = std::max(line.metrics.descent, item.face->descent());
     }
     line.metrics.width = left + indent + inkWidth + right;
+    // A line wider than the field starts at its left edge whatever the
+    // alignment: the rest lies past the right edge, where scrolling reaches.
     double x = left + indent;
     if (align == "right")
-        x = left + width - inkWidth;
+        x = left + std::max(indent, width - inkWidth);
     else if (align == "center")
-        x = left + indent + (width - indent - inkWidth) / 2;
+        x = left + indent + std::max(0.0, (width - indent - inkWidth) / 2);
     // Consecutive characters of one format go together.
     std::size_t k = 0;
     while (k < shown) {

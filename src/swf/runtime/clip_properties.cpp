@@ -35,11 +35,16 @@ QRectF unite(const QRectF& a, const QRectF& b)
 
 double pixels(double twips) { return std::round(twips) / 20.0; }
 
-// How far (twips, in the parent's space) a text field's _x, the left edge of
-// its rectangle, lies from its translation.
+// How far (twips, in the parent's space) a text field's _x and _y, the top
+// left corner of its rectangle, lie from its translation.
 double textXShift(const movie::DisplayObject& object)
 {
     return object.text ? object.text->xShift() * object.matrix.scaleX : 0.0;
+}
+
+double textYShift(const movie::DisplayObject& object)
+{
+    return object.text ? double(object.text->bounds.yMin.get()) * object.matrix.scaleY : 0.0;
 }
 
 // A position in twips from pixels a script gives: text fields drop the
@@ -164,7 +169,7 @@ Value MovieRuntime::getProperty(Object* clip, int index)
     case ClipProperty::X:
         return (double(m.translateX.get()) + textXShift(object)) / 20.0;
     case ClipProperty::Y:
-        return double(m.translateY.get()) / 20.0;
+        return (double(m.translateY.get()) + textYShift(object)) / 20.0;
     case ClipProperty::XScale:
         if (inst->hasScriptTransform)
             return inst->xScale;
@@ -268,7 +273,7 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         break;
     case ClipProperty::Y:
         if (number(v)) {
-            m.translateY = Twips(positionTwips(object, v * 20.0));
+            m.translateY = Twips(positionTwips(object, v * 20.0 - textYShift(object)));
             object.scriptTransformed = true;
         }
         break;

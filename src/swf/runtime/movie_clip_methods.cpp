@@ -260,7 +260,8 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         }
         Object* field = rt.createTextField(i, in.toString(args[0]), int(n[0]), n[1], n[2], std::abs(n[3]),
                                            std::abs(n[4]));
-        return Value(field);
+        // The new field is the answer from SWF 8 on; older movies get nothing.
+        return in.swfVersion() >= 8 ? Value(field) : Value();
     });
     def("duplicateMovieClip", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);

@@ -441,12 +441,8 @@ void MovieRuntime::setupClip(Instance* inst, bool dynamic, Object* init)
     const bool childrenFirst = dynamic && m_vm->swfVersion() >= 7;
     if (childrenFirst)
         m_runner.showFirstFrame(object);
-    if (init) {
-        for (const std::string& name : m_vm->enumerableNames(init))
-            m_vm->setMember(inst->self, name, m_vm->getMember(init, name));
-        if (!inst->object)
-            return;
-    }
+    if (!applyInitObject(inst, init))
+        return;
     queueEvent(inst, ClipEvent::Initialize, nullptr, Priority::Initialize);
     if (!dynamic) {
         auto job = std::make_unique<Job>();
@@ -461,6 +457,15 @@ void MovieRuntime::setupClip(Instance* inst, bool dynamic, Object* init)
     construct(inst);
     if (inst->object)
         queueEvent(inst, ClipEvent::Load, "onLoad");
+}
+
+bool MovieRuntime::applyInitObject(Instance* inst, Object* init)
+{
+    if (!init)
+        return true;
+    for (const std::string& name : m_vm->enumerableNames(init))
+        m_vm->setMember(inst->self, name, m_vm->getMember(init, name));
+    return inst->object != nullptr;
 }
 
 void MovieRuntime::removeAt(Instance* parent, int depth)
@@ -861,8 +866,15 @@ void MovieRuntime::uncaughtException(const std::string& thrown)
 
 double MovieRuntime::wallClock()
 {
-    using namespace std::chrono;
-    return double(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
+    // Dates start from the real time the movie started and then run on the
+    // movie's own clock, the one getTimer() reads: from frame to frame a date
+    // moves by as much time as the frames took, as it did in a player that
+    // played them in real time, whoever paces advance().
+    if (!m_startDate) {
+        using namespace std::chrono;
+        m_startDate = double(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count()) - m_time;
+    }
+    return *m_startDate + m_time;
 }
 
 int MovieRuntime::timeZoneOffsetMinutes(double utcMilliseconds)

@@ -382,6 +382,9 @@ private:
     Instance* newInstance(Instance* parent, int depth, movie::DisplayObject& object);
     Instance* placeByScript(Instance* parent, int depth, movie::DisplayObject fresh);
     void setupClip(Instance* inst, bool dynamic, script::Object* init);
+    // Copies an init object's properties onto a new clip; false when that
+    // removed the clip.
+    bool applyInitObject(Instance* inst, script::Object* init);
     void attachTextFieldObject(Instance* inst);
     void removeAt(Instance* parent, int depth);
     void detach(Instance* inst);
@@ -475,6 +478,7 @@ private:
     bool m_quit = false; // fscommand("quit"): the movie ended
     bool m_quitAfterFrame = false; // a loader's handler quit: the next frame is the last
     double m_time = 0;
+    std::optional<double> m_startDate; // the real time at movie time 0, taken when a script first asks
     std::mt19937 m_random;
 
     sound::Mixer m_sound;

@@ -113,7 +113,10 @@ Object* MovieRuntime::duplicate(Instance* source, const std::string& name, int d
         return nullptr;
     inst->clipActions = clipActions;
     if (inst->object->character == &m_emptyClip) {
-        queueEvent(inst, ClipEvent::Load, "onLoad");
+        // A copy of a clip made by createEmptyMovieClip (often one holding a
+        // drawing) still takes its init object: tiles placed by _x.
+        if (applyInitObject(inst, init))
+            queueEvent(inst, ClipEvent::Load, "onLoad");
         return inst->self;
     }
     setupClip(inst, true, init);
@@ -159,7 +162,8 @@ bool MovieRuntime::hasUnloadHandler(Instance* inst)
 bool MovieRuntime::swapDepths(Instance* inst, int depth)
 {
     Instance* parent = inst->parent;
-    if (!parent || !parent->object || !parent->object->clip || !validDepth(depth))
+    // A clip moves no lower than the timeline's first depth.
+    if (!parent || !parent->object || !parent->object->clip || !validDepth(depth) || depth < -kScriptDepthOffset)
         return false;
     auto& objects = parent->object->clip->objects;
     const int key = depth + kScriptDepthOffset;

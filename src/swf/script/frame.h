@@ -43,6 +43,7 @@ struct Interpreter::Frame {
     // ends the code there, as in the original player; `halted` says so.
     bool clipOnStage = false;
     bool halted = false;
+    bool constructing = false; // a function's body run for `new`
     std::vector<Value> registers;
     std::size_t stackBase = 0;
     Value returnValue;

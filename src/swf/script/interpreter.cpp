@@ -99,7 +99,9 @@ Object* Interpreter::newObject(Object* proto)
 
 Object* Interpreter::newArray(const std::vector<Value>& items)
 {
-    Object* a = newObject(prototypeOf("Array"));
+    // With the Array class deleted an array inherits nothing at all.
+    const Property* arrayClass = global()->findOwn("Array");
+    Object* a = newObject(arrayClass ? prototypeOf("Array") : nullptr);
     a->setObjectClass(ObjectClass::Array);
     a->put("length", 0, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     if (!reserveMemory(items.size() * kPropertyBytes))
@@ -110,11 +112,19 @@ Object* Interpreter::newArray(const std::vector<Value>& items)
     return a;
 }
 
+Object* Interpreter::newFunctionObject(Object* proto)
+{
+    // SWF 5 has no Function class: a function's link to its prototype is
+    // hidden from SWF 5 movies, as the class itself is.
+    Object* fn = m_heap.make(ObjectClass::Function);
+    if (proto)
+        fn->put("__proto__", proto, PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::Version6);
+    return fn;
+}
+
 Object* Interpreter::newFunction(NativeFunction f, NativeFunction constructor)
 {
-    Object* fn = newObject(functionPrototype());
-    fn->setObjectClass(ObjectClass::Function);
-    hideFunctionProto(fn);
+    Object* fn = newFunctionObject(functionPrototype());
     fn->setNative(std::move(f));
     if (const Property* function = global()->findOwnAnyVersion("Function"))
         fn->put("constructor", function->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
@@ -169,6 +179,18 @@ Object* Interpreter::toObject(const Value& v)
     }
 }
 
+namespace {
+
+// The next object up a prototype chain. A clip can be no prototype: the
+// chain ends where it would lead to one.
+Object* inheritedFrom(const Object* o)
+{
+    Object* proto = o->proto();
+    return proto && proto->objectClass() == ObjectClass::Clip ? nullptr : proto;
+}
+
+} // namespace
+
 Value Interpreter::lookup(Object* o, const std::string& name, Object** owner)
 {
     Object* thisObject = o;
@@ -193,7 +215,7 @@ Value Interpreter::lookup(Object* o, const std::string& name, Object** owner)
                 return callAccessor(p->getter, p->accessorId, thisObject, {});
             return p->value;
         }
-        o = o->proto();
+        o = inheritedFrom(o);
     }
     if (owner)
         *owner = nullptr;
@@ -292,7 +314,7 @@ bool Interpreter::hasProperty(Object* o, const std::string& name)
         }
         if (o->findOwn(name))
             return true;
-        o = o->proto();
+        o = inheritedFrom(o);
     }
     return false;
 }

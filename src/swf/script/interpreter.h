@@ -111,6 +111,8 @@ public:
     Object* newObject(Object* proto);
     Object* newArray(const std::vector<Value>& items = {});
     Object* newFunction(NativeFunction f, NativeFunction constructor = {});
+    // A bare function object linked to `proto`.
+    Object* newFunctionObject(Object* proto);
     // Sets a DontEnum native method on an object.
     Object* defineMethod(Object* on, const std::string& name, NativeFunction f);
     Object* toObject(const Value& v);
@@ -139,6 +141,8 @@ public:
     bool strictlyEqual(const Value& a, const Value& b);
     bool sameClipPath(Object* x, Object* y);
     bool looseEqualsVersion5(const Value& a, const Value& b);
+    // Whether the script function running now was called by `new` (ASnew).
+    bool runningConstructor() const;
     // Less2: true, false or undefined (a NaN was involved).
     Value lessThan(const Value& a, const Value& b);
     bool instanceOf(Object* o, Object* constructor);
@@ -292,6 +296,7 @@ private:
     int m_nesting = 0;
     std::uintptr_t m_stackBase = 0; // frame address of the outermost execute()
     Object* m_callee = nullptr; // the script function running now, for arguments.caller
+    bool m_nextCallConstructs = false; // the next script function called runs for `new`
     std::uint64_t m_instructions = 0;
     std::uint64_t m_budget = 0;
     // This frame's end, in instructions and in time; none before beginFrame().

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace swf::script {
 
@@ -82,8 +83,8 @@ Value Interpreter::construct(const Value& constructor, const std::vector<Value>&
     Object* o = newObject(nullptr);
     o->put("__proto__", protoValue, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     // Instances record their constructor as __constructor__ (hidden from
-    // SWF 5 code, which has no use for it) and as constructor up to SWF 6.
-    o->put("__constructor__", ctor, PropertyFlag::DontEnum | (swfVersion() < 6 ? PropertyFlag::Version6 : 0));
+    // SWF 5 movies) and as constructor up to SWF 6.
+    o->put("__constructor__", ctor, PropertyFlag::DontEnum | (swfVersion() >= 6 ? 0 : PropertyFlag::Version6));
     if (swfVersion() <= 6)
         o->put("constructor", ctor, PropertyFlag::DontEnum);
     if (ctor->nativeConstructor()) {
@@ -94,12 +95,15 @@ Value Interpreter::construct(const Value& constructor, const std::vector<Value>&
         return r.isObject() ? r : Value(o);
     }
     if (ctor->script()) {
+        m_nextCallConstructs = true;
         callScript(ctor, o, args, proto, true);
         return o;
     }
     Value r = call(ctor, o, args);
     return r.isObject() ? r : Value(o);
 }
+
+bool Interpreter::runningConstructor() const { return !m_frames.empty() && m_frames.back()->constructing; }
 
 Object* Interpreter::makeSuper(Object* home, Object* thisObject)
 {
@@ -148,6 +152,7 @@ int Interpreter::callVersion(const ScriptFunction& sf, Object* thisObject, Objec
 Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<Value>& args, Object* home, bool withSuper)
 {
     ScriptFunction& sf = *fn->script();
+    const bool constructing = std::exchange(m_nextCallConstructs, false);
     if (++m_depth > m_limits.maxCallDepth) {
         --m_depth;
         abort("too deep recursion");
@@ -156,6 +161,7 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     const FunctionInfo& info = *sf.info;
     Object* const callerTarget = m_frames.empty() ? nullptr : m_frames.back()->target;
     Frame f(m_frames, m_heap);
+    f.constructing = constructing;
     f.code = sf.code;
     f.constants = sf.constants;
     f.thisObject = thisObject;

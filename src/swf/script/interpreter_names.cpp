@@ -106,12 +106,21 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool g
         else
             while (j < path.size() && path[j] != '/' && path[j] != '.' && path[j] != ':')
                 ++j;
+        // The player reads a path's names into a buffer of 127 characters:
+        // a longer name goes on as the next name of the path.
+        constexpr std::size_t kMaxPathName = 127;
+        const bool cut = j - i > kMaxPathName;
+        if (cut)
+            j = i + kMaxPathName;
         std::string seg = path.substr(i, j - i);
         // `_root` names the root only at the head of a path; after "/" it
         // could only be a clip's name.
         const bool head = i == 0;
-        i = j < path.size() ? j + 1 : j;
-        // Two delimiters in a row (or one at the start) name nothing.
+        i = j < path.size() && !cut ? j + 1 : j;
+        // Two delimiters in a row (or one at the start) name nothing, but
+        // colons in a row count as one.
+        if (seg.empty() && j > 0 && j < path.size() && path[j] == ':' && path[j - 1] == ':')
+            continue;
         if (seg.empty())
             return nullptr;
         const std::string n = swfVersion() >= 7 ? seg : asciiLower(seg);
@@ -147,16 +156,24 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
         std::size_t cut = colon != std::string::npos ? colon : slash;
         // "/a/b.c": a dot after the last slash ends the path as well ("..", the
         // parent, is no such dot).
+        // So does a dot after the colon: "/a:b.c" is c of /a:b.
         const std::size_t dot = name.rfind('.');
-        if (colon == std::string::npos && dot != std::string::npos && dot > slash + 1 && dot + 1 < name.size()
-            && name[dot - 1] != '.')
+        const std::size_t lastDelimiter = colon == std::string::npos ? slash : colon;
+        if (dot != std::string::npos && dot > lastDelimiter + 1 && dot + 1 < name.size() && name[dot - 1] != '.')
             cut = dot;
+        // Slashes alone name a clip, not a variable in one.
+        else if (colon == std::string::npos)
+            cut = name.size();
         std::string path = name.substr(0, cut);
-        var = name.substr(cut + 1);
+        var = cut < name.size() ? name.substr(cut + 1) : std::string();
         if (path.empty() && name[0] == '/')
             holder = m_host.root(f.target);
         else
             holder = resolveTarget(f.target, path, true);
+        // A path of slashes alone names a clip: any other object it leads
+        // to is no answer.
+        if (cut == name.size() && holder && holder->objectClass() != ObjectClass::Clip)
+            holder = nullptr;
         return true;
     }
     std::size_t dot = name.rfind('.');

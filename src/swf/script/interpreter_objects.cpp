@@ -80,7 +80,11 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
             push(f, Value());
             break;
         }
-        push(f, newArray(popList(f)));
+        // A literal names its constructor, for good.
+        Object* array = newArray(popList(f));
+        if (const Property* ctor = global()->findOwnAnyVersion("Array"))
+            array->put("constructor", ctor->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        push(f, array);
         break;
     }
     case ActionCode::InitObject: {
@@ -107,9 +111,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
     case ActionCode::DefineFunction:
     case ActionCode::DefineFunction2: {
         // Functions take whatever _global.Function.prototype is now.
-        Object* fn = newObject(prototypeOf("Function"));
-        fn->setObjectClass(ObjectClass::Function);
-        hideFunctionProto(fn);
+        Object* fn = newFunctionObject(prototypeOf("Function"));
         auto sf = std::make_unique<ScriptFunction>();
         sf->code = f.code;
         sf->info = &a.function;

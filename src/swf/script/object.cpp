@@ -139,8 +139,17 @@ void Object::reindexFrom(std::size_t i)
 
 Object* Object::proto() const
 {
-    const Property* p = findOwn("__proto__");
-    return p ? p->value.asObject() : nullptr;
+    // The link to the prototype follows the version flags, except that SWF 6
+    // and 7 movies still follow a link hidden only from before SWF 9.
+    auto it = m_index.find(key("__proto__"));
+    if (it == m_index.end())
+        return nullptr;
+    const Property& p = m_properties[it->second];
+    std::uint16_t flags = p.flags;
+    const int version = visibilityVersion();
+    if (version == 6 || version == 7)
+        flags &= std::uint16_t(~PropertyFlag::Version9);
+    return visibleInVersion(flags, version) ? p.value.asObject() : nullptr;
 }
 
 std::size_t Heap::mark(const std::vector<Object*>& roots, const std::vector<Scope*>& scopeRoots,

@@ -181,14 +181,6 @@ private:
     friend class Heap;
 };
 
-// A function's __proto__ came with SWF 6: SWF 5 code neither reads it nor
-// inherits through it (Function.prototype's methods are not a SWF 5 thing).
-inline void hideFunctionProto(Object* fn)
-{
-    if (Property* p = fn->findOwnAnyVersion("__proto__"))
-        p->flags |= PropertyFlag::Version6;
-}
-
 // One link of a scope chain: an object searched for names, then the rest.
 struct Scope {
     Object* object = nullptr;

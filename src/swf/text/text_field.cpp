@@ -117,6 +117,14 @@ void TextFieldState::setText(const std::string& value)
     setTextUnits(std::move(units), std::move(newRuns));
 }
 
+void TextFieldState::beginMarkup()
+{
+    if (fontId) {
+        newTextFormat.bold = false;
+        newTextFormat.italic = false;
+    }
+}
+
 void TextFieldState::setTextUnits(std::u32string units, std::vector<FormatRun> newRuns)
 {
     if (units.size() > kMaxLength)
@@ -464,6 +472,8 @@ TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int sw
         format.indent = record.layout->indent.get() / 20.0;
         format.leading = record.layout->leading.get() / 20.0;
     }
+    if (record.html)
+        field->beginMarkup();
     if (record.initialText) {
         field->initialText = *record.initialText;
         if (record.html) {

@@ -157,6 +157,10 @@ struct TextFieldState {
     std::string textString() const;
     // Replaces the whole text, in the new text format.
     void setText(const std::string& value);
+    // Before markup is read into the field: on a field made from a symbol,
+    // markup starts without the style of the symbol's font, since the tags
+    // say which runs are bold or italic.
+    void beginMarkup();
     // Replaces characters [begin, end) with `value` in `format` (clamped).
     void replace(std::size_t begin, std::size_t end, const std::u32string& value, const TextFieldFormat& format);
     void setTextUnits(std::u32string units, std::vector<FormatRun> newRuns);
@@ -196,7 +200,8 @@ std::string fromUnits(const std::u32string& units, int swfVersion);
 // A field placed by the timeline, from its record, with its initial text
 // (read as HTML when the record says so). `fontName` names the record's
 // font (the movie's font library knows it); empty keeps the default. A
-// field drawn with a bold or italic font starts in that style. Set the
+// plain-text field drawn with a bold or italic font starts in that style
+// (HTML follows its tags, see beginMarkup). Set the
 // measurer before reading extents.
 TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int swfVersion = 8,
                                        const std::string& fontName = {}, bool bold = false, bool italic = false);

@@ -125,6 +125,19 @@ TEST(Stage, ScaleModeTakesKnownNamesInAnyCaseAndIgnoresOthers)
     }
 }
 
+TEST(Stage, NativeNumbersReachBothHalvesOfScaleMode)
+{
+    EnvMachine m;
+    Value asNative = m.global("ASnative");
+    Object* stage = m.global("Stage").asObject();
+    Value setter = m.vm->call(asNative, nullptr, {666, 2});
+    Value getter = m.vm->call(asNative, nullptr, {666, 1});
+    m.vm->call(setter, stage, {"exactfit"});
+    EXPECT_EQ(m.text(m.vm->call(getter, stage, {})), "exactFit");
+    m.vm->call(setter, stage, {});
+    EXPECT_EQ(m.text(m.get(m.global("Stage"), "scaleMode")), "exactFit");
+}
+
 TEST(Stage, SizeComesFromTheHostAndCannotBeAssigned)
 {
     EnvMachine m;
@@ -512,6 +525,16 @@ TEST(TextFormat, ConstructorArgumentsAndNativeHelpers)
     EXPECT_EQ(read.size, 20);
     EXPECT_EQ(read.bold, true);
     EXPECT_FALSE(read.align);
+}
+
+TEST(TextFormat, NoTextMeasuresNothing)
+{
+    EnvMachine m(7);
+    Value format = m.vm->construct(m.global("TextFormat"), {"_sans", 12});
+    Value empty = m.call(format, "getTextExtent", {""});
+    EXPECT_EQ(m.get(empty, "width").asNumber(), 0);
+    EXPECT_EQ(m.get(empty, "height").asNumber(), 0);
+    EXPECT_GT(m.get(m.call(format, "getTextExtent", {"x"}), "height").asNumber(), 0);
 }
 
 TEST(TextFormat, MembersAppearOnAReplacedPrototypeWithTheNextFormat)

@@ -1675,3 +1675,116 @@ TEST(Interpreter, ArrayLengthSetToTextDropsEveryElementAndKeepsTheText)
         trace
     )"), "two\nundefined");
 }
+
+TEST(Interpreter, ConstructorLinksDependOnTheMovieVersion)
+{
+    // A function's __proto__ and an instance's __constructor__ are hidden from
+    // SWF 5; an array literal owns its constructor.
+    const char* source = R"(
+        function f
+        end
+        push "f"
+        getvariable
+        push "__proto__"
+        getmember
+        typeof
+        trace
+        push 0, "f"
+        newobject
+        push "__constructor__"
+        getmember
+        typeof
+        trace
+    )";
+    Machine m5(5);
+    EXPECT_EQ(m5.run(source), "undefined\nundefined");
+    Machine m7(7);
+    EXPECT_EQ(m7.run(source), "object\nfunction");
+    EXPECT_EQ(m7.run(R"(
+        push "constructor", 1, 0
+        initarray
+        push "hasOwnProperty"
+        callmethod
+        trace
+    )"), "true");
+}
+
+TEST(Interpreter, ArraysInheritNothingOnceTheArrayClassIsDeleted)
+{
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "Array"
+        delete2
+        pop
+        push "a", 2, 1, 2
+        initarray
+        setvariable
+        push "a"
+        getvariable
+        trace
+        push "a"
+        getvariable
+        push "length"
+        getmember
+        trace
+    )"), "[type Object]\n2");
+}
+
+TEST(Interpreter, AClipIsNoPrototype)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "this"
+        getvariable
+        push "foo", 42
+        setmember
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "__proto__", "this"
+        getvariable
+        setmember
+        push "o"
+        getvariable
+        push "foo"
+        getmember
+        trace
+        push "o"
+        getvariable
+        push "toString"
+        getmember
+        typeof
+        trace
+    )"), "undefined\nundefined");
+}
+
+TEST(Interpreter, APrototypeLinkHiddenBeforeSwfNineStillLeadsInSwfSixAndSeven)
+{
+    // o inherits from {x: 1}; its __proto__ then gets the flag 8192.
+    const char* source = R"(
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "__proto__", "x", 1, 1
+        initobject
+        setmember
+        push 8192, "__proto__", "o"
+        getvariable
+        push 3, "ASSetPropFlags"
+        callfunction
+        pop
+        push "o"
+        getvariable
+        push "x"
+        getmember
+        trace
+    )";
+    Machine m7(7);
+    EXPECT_EQ(m7.run(source), "1");
+    Machine m8(8);
+    EXPECT_EQ(m8.run(source), "undefined");
+}

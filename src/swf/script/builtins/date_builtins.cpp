@@ -55,11 +55,13 @@ Fields split(double t)
 {
     if (std::isinf(t))
         return {1970, 0, 1, 0, 0, 0, 0};
-    double days = std::floor(t / kMsPerDay);
-    double ms = t - days * kMsPerDay;
-    Civil c = civilFromDays(days);
-    return {c.year, c.month, c.day, std::floor(ms / 3600000), std::fmod(std::floor(ms / 60000), 60),
-            std::fmod(std::floor(ms / 1000), 60), std::floor(std::fmod(ms, 1000))};
+    // Each field of the time of day is taken from the time itself, not from
+    // what is left after the days: far from the epoch that remainder has
+    // lost its low digits.
+    auto wrap = [](double v, double n) { return std::fmod(std::fmod(v, n) + n, n); };
+    Civil c = civilFromDays(std::floor(t / kMsPerDay));
+    return {c.year, c.month, c.day, wrap(std::floor(t / 3600000), 24), wrap(std::floor(t / 60000), 60),
+            wrap(std::floor(t / 1000), 60), std::floor(wrap(t, 1000))};
 }
 
 double weekday(double t)

@@ -20,7 +20,9 @@ namespace {
 struct NativeEntry {
     int a;
     int b;
-    const char* path; // dotted path from _global to the built-in
+    // Dotted path from _global to the built-in; ":get" or ":set" after it
+    // names one half of a property read through functions.
+    const char* path;
 };
 
 // The members this machine has, by their numbers in the original player.
@@ -65,6 +67,7 @@ constexpr NativeEntry kEntries[] = {
     {200, 15, "Math.asin"},
     {200, 16, "Math.acos"},
     {200, 17, "Math.pow"},
+    {104, 200, "MovieClip.prototype.createTextField"},
     {251, 0, "String.prototype.valueOf"},
     {251, 1, "String.prototype.toString"},
     {251, 2, "String.prototype.toUpperCase"},
@@ -96,6 +99,12 @@ constexpr NativeEntry kEntries[] = {
     {301, 1, "LoadVars.prototype.send"},
     {301, 2, "LoadVars.prototype.sendAndLoad"},
     {301, 3, "LoadVars.prototype.decode"},
+    {666, 1, "Stage.scaleMode:get"},
+    {666, 2, "Stage.scaleMode:set"},
+    {666, 3, "Stage.align:get"},
+    {666, 4, "Stage.align:set"},
+    {666, 5, "Stage.width:get"},
+    {666, 7, "Stage.height:get"},
     {901, 0, "MovieClip.prototype.createEmptyMovieClip"},
 };
 
@@ -110,11 +119,16 @@ struct NativeCode {
 Object* builtinAt(Interpreter& in, const std::string& path)
 {
     Object* o = in.global();
-    std::istringstream parts(path);
+    const std::size_t colon = path.find(':');
+    std::istringstream parts(path.substr(0, colon));
+    const std::string half = colon == std::string::npos ? std::string() : path.substr(colon + 1);
     std::string name;
     while (o && std::getline(parts, name, '.')) {
         const Property* p = o->findOwnAnyVersion(name);
-        o = p ? p->value.asObject() : nullptr;
+        if (p && p->isAccessor() && parts.peek() == EOF)
+            o = half == "get" ? p->getter : half == "set" ? p->setter : nullptr;
+        else
+            o = p ? p->value.asObject() : nullptr;
     }
     return o && o->isFunction() && !o->script() ? o : nullptr;
 }
@@ -210,6 +224,8 @@ void installNativeTable(Interpreter& in)
     }, {}};
     (*table)[{102, 0}] = NativeCode{[](Interpreter& in, Object* self, const Args&) -> Value { return oldCaseMapping(in, self, true); }, {}};
     (*table)[{102, 1}] = NativeCode{[](Interpreter& in, Object* self, const Args&) -> Value { return oldCaseMapping(in, self, false); }, {}};
+    // ASnew: whether the function calling it runs for `new`.
+    (*table)[{2, 0}] = NativeCode{[](Interpreter& in, Object*, const Args&) -> Value { return in.runningConstructor(); }, {}};
 
     Object* g = in.global();
     in.defineMethod(g, "ASnative", [table](Interpreter& in, Object*, const Args& args) -> Value {

@@ -430,6 +430,7 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
     case Member::HtmlText: {
         const std::string html = in.toString(value);
         if (s.html) {
+            s.beginMarkup();
             const HtmlText parsed = parseHtmlText(toUnits(html, s.swfVersion), s.newTextFormat, s.condenseWhite,
                                                   s.swfVersion, s.multiline);
             s.setTextUnits(parsed.text, parsed.runs);

@@ -337,10 +337,12 @@ Value textExtent(Interpreter& in, Object* self, const Args& args)
     field.wordWrap = wraps;
     field.multiline = true;
     field.newTextFormat.merge(d->format);
-    field.setText(in.toString(args[0]));
+    const std::string text = in.toString(args[0]);
+    field.setText(text);
     const text::TextLayout layout = text::estimateLayout(field);
     Object* out = in.newObject();
-    const double textWidth = layout.textWidth / 20.0, textHeight = layout.textHeight / 20.0;
+    // No text measures nothing, not even the height of an empty line.
+    const double textWidth = layout.textWidth / 20.0, textHeight = text.empty() ? 0.0 : layout.textHeight / 20.0;
     out->put("width", textWidth);
     out->put("height", textHeight);
     out->put("ascent", layout.lines.empty() ? 0.0 : layout.lines.front().ascent / 20.0);
