@@ -344,6 +344,39 @@ TEST(CourseFolder, ALoadedMovieRunsUnderItsOwnVersion)
     EXPECT_EQ(play(dir / "menu7.swf", 3), "five |undefined\n");
 }
 
+// Movies up to SWF 6 share one set of globals and movies from SWF 7 on
+// another: a SWF 8 menu shares _global, its classes and MovieClip.prototype
+// with a SWF 7 chapter, but none of them with a SWF 6 one, whose objects
+// come from its own classes.
+TEST(CourseFolder, MoviesEitherSideOfSwf7SeeTheirOwnGlobals)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    const std::string keep = "push \"g\", \"_global\"\nGetVariable\nSetVariable\n"
+                             "push \"o\", 0\nInitObject\nSetVariable\n";
+    save(scripted({keep}, 6), dir / "chapter6.swf");
+    save(scripted({keep}, 7), dir / "chapter7.swf");
+    std::string checks;
+    for (const char* level : {"_level1", "_level2"}) {
+        const std::string clip = std::string("push \"") + level + "\"\nGetVariable\n";
+        checks += clip + "push \"g\"\nGetMember\npush \"_global\"\nGetVariable\nStrictEquals\nTrace\n"
+                + clip + "push \"o\"\nGetMember\npush \"Object\"\nGetVariable\nInstanceOf\nTrace\n"
+                + clip + "push \"__proto__\"\nGetMember\npush \"MovieClip\"\nGetVariable\npush \"prototype\"\n"
+                         "GetMember\nStrictEquals\nTrace\n";
+    }
+    save(scripted({"geturl \"chapter6.swf\" \"_level1\"\ngeturl \"chapter7.swf\" \"_level2\"", "", checks + "Stop"}, 8),
+         dir / "menu.swf");
+    EXPECT_EQ(play(dir / "menu.swf", 3), "false\nfalse\nfalse\ntrue\ntrue\ntrue\n");
+
+    // A movie of one side alone makes no second set: the SWF 6 chapter's
+    // globals are the SWF 5 menu's.
+    save(scripted({"geturl \"chapter6.swf\" \"_level1\"", "",
+                   "push \"_level1\"\nGetVariable\npush \"g\"\nGetMember\npush \"_global\"\nGetVariable\nEquals2\nTrace\nStop"},
+                  6),
+         dir / "menu6.swf");
+    EXPECT_EQ(play(dir / "menu6.swf", 3), "true\n");
+}
+
 TEST(CourseFolder, ALevelsRootTakesANameUntilAnotherMovieReplacesIt)
 {
     QTemporaryDir temp;

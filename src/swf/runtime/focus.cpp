@@ -93,9 +93,10 @@ bool MovieRuntime::changeFocus(Object* object, FocusCause cause)
         m_vm->callMethodFromHost(old, "onKillFocus", {newValue});
     if (object)
         m_vm->callMethodFromHost(object, "onSetFocus", {oldValue});
-    Value selection = m_vm->getMember(m_vm->global(), "Selection");
-    if (Object* o = selection.asObject())
-        m_vm->callMethodFromHost(o, "broadcastMessage", {Value("onSetFocus"), oldValue, newValue});
+    for (Object* global : m_vm->globalObjects()) {
+        if (Object* o = m_vm->getMember(global, "Selection").asObject())
+            m_vm->callMethodFromHost(o, "broadcastMessage", {Value("onSetFocus"), oldValue, newValue});
+    }
     return true;
 }
 

@@ -228,9 +228,11 @@ std::vector<Instance*> MovieRuntime::clipsForInput() const
 
 void MovieRuntime::broadcast(const char* object, const char* message)
 {
-    Value listener = m_vm->getMember(m_vm->global(), object);
-    if (Object* o = listener.asObject())
-        m_vm->callMethodFromHost(o, "broadcastMessage", {Value(message)});
+    // Key and Mouse of each set of globals have listeners of their own.
+    for (Object* global : m_vm->globalObjects()) {
+        if (Object* o = m_vm->getMember(global, object).asObject())
+            m_vm->callMethodFromHost(o, "broadcastMessage", {Value(message)});
+    }
 }
 
 void MovieRuntime::mouseMove(double x, double y)

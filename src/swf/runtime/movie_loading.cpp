@@ -416,7 +416,8 @@ Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
     }
     for (const std::string& name : names)
         self->remove(name);
-    if (Object* proto = m_vm->prototypeOf("MovieClip"))
+    m_vm->prepareGlobalsFor(globalsVersionOf(inst));
+    if (Object* proto = m_vm->prototypeOf("MovieClip", globalsVersionOf(inst)))
         self->put("__proto__", proto, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete);
     if (inst->isRoot && inst->level == 0)
         self->put("$version", Value(std::string(kPlayerVersion)));
@@ -472,6 +473,13 @@ int MovieRuntime::swfVersionOf(const Instance* inst) const
     if (inst && inst->movie)
         return inst->movie->picture ? -1 : inst->movie->movie.header.version;
     return m_movie.header.version;
+}
+
+int MovieRuntime::globalsVersionOf(const Instance* inst) const
+{
+    // A picture has no version: it belongs with the movie that loaded it.
+    const int version = swfVersionOf(inst);
+    return version > 0 ? version : m_movie.header.version;
 }
 
 int MovieRuntime::clipSwfVersion(script::Object* clip)

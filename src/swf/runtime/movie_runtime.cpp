@@ -95,17 +95,25 @@ void MovieRuntime::installHostObjects()
     m_clipExtension = installMovieClipClass(*m_vm, *this);
 }
 
+void MovieRuntime::installGlobals()
+{
+    // The clips of both sides share one extension: the first one made.
+    installMovieClipClass(*m_vm, *this);
+}
+
 Object* MovieRuntime::makeObject(Instance* inst, const movie::Character* character)
 {
     Object* o = nullptr;
+    // A clip takes its class from the globals of the movie it belongs to.
+    const int version = globalsVersionOf(inst);
     if (!character || character->kind == movie::Character::Kind::Sprite) {
         o = m_vm->heap().make(script::ObjectClass::Clip);
-        if (Object* proto = m_vm->prototypeOf("MovieClip"))
+        if (Object* proto = m_vm->prototypeOf("MovieClip", version))
             o->put("__proto__", proto, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete);
     } else {
         o = m_vm->heap().make(script::ObjectClass::Object);
         const char* cls = character->kind == movie::Character::Kind::Button ? "Button" : "TextField";
-        if (Object* proto = m_vm->prototypeOf(cls))
+        if (Object* proto = m_vm->prototypeOf(cls, version))
             o->put("__proto__", proto, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete);
     }
     o->hostData = inst;

@@ -245,6 +245,7 @@ public:
     std::uint32_t random(std::uint32_t max) override;
     void scriptAborted(const std::string& reason) override;
     void addGarbageRoots(std::vector<script::Object*>& roots) override;
+    void installGlobals() override;
     double stageWidth() override;
     double stageHeight() override;
     std::string stageScaleMode() override { return m_scaleMode; }
@@ -303,6 +304,8 @@ public:
     double bytesLoaded(const Instance* inst) const;
     double bytesTotal(const Instance* inst) const;
     int swfVersionOf(const Instance* inst) const;
+    // The version whose globals a clip's objects come from.
+    int globalsVersionOf(const Instance* inst) const;
     std::string urlOf(const Instance* inst) const;
     const movie::CharacterDictionary& dictionary() const { return m_dictionary; }
     // setMask: `inst` shows only inside `mask` (none: unmasked).

@@ -213,6 +213,10 @@ public:
     // Objects the host keeps (clips on the display list, pending events):
     // Interpreter::collectGarbage keeps them and what they reach.
     virtual void addGarbageRoots(std::vector<Object*>& roots) { (void)roots; }
+    // A second set of globals was made (for movies on the other side of
+    // SWF 7 from the opened one); the machine's global() is it while this
+    // runs, and the host adds its own classes to it.
+    virtual void installGlobals() {}
 
     // The stage and input, for Stage, Key, Mouse, Selection and Color. The
     // defaults describe a host without a stage or input devices.

@@ -46,20 +46,48 @@ Object* wrapper(Heap& heap, Object* global, Object* objectPrototype, const std::
 Interpreter::Interpreter(ScriptHost& host, int swfVersion, Limits limits)
     : m_host(host), m_version(swfVersion), m_limits(limits), m_heap(swfVersion)
 {
-    m_objectPrototype = m_heap.make();
-    m_functionPrototype = m_heap.make(ObjectClass::Function);
-    m_functionPrototype->put("__proto__", m_objectPrototype, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
-    // The global object inherits nothing, not even Object.prototype's toString.
-    m_global = m_heap.make();
-    installBuiltins(*this);
+    makeRealm(swfVersion);
     setLiveMemory(0);
+}
+
+void Interpreter::makeRealm(int version)
+{
+    Realm& r = m_realms[realmIndex(version)];
+    r.objectPrototype = m_heap.make();
+    r.functionPrototype = m_heap.make(ObjectClass::Function);
+    r.functionPrototype->put("__proto__", r.objectPrototype, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+    // The global object inherits nothing, not even Object.prototype's toString.
+    r.global = m_heap.make();
+    installBuiltins(*this);
+}
+
+void Interpreter::prepareGlobalsFor(int version)
+{
+    if (m_realms[realmIndex(version)].global)
+        return;
+    // The built-ins are made as code of that version would see them made.
+    const int outer = m_heap.runningVersion();
+    m_heap.setRunningVersion(version);
+    makeRealm(version);
+    m_host.installGlobals();
+    m_heap.setRunningVersion(outer);
+}
+
+std::vector<Object*> Interpreter::globalObjects() const
+{
+    std::vector<Object*> out;
+    for (const Realm& r : m_realms) {
+        if (r.global)
+            out.push_back(r.global);
+    }
+    return out;
 }
 
 Interpreter::~Interpreter() = default;
 
 // ---------------------------------------------------------------- objects
 
-Object* Interpreter::newObject() { return newObject(m_objectPrototype); }
+Object* Interpreter::newObject() { return newObject(objectPrototype()); }
 
 Object* Interpreter::newObject(Object* proto)
 {
@@ -72,7 +100,7 @@ Object* Interpreter::newObject(Object* proto)
 Object* Interpreter::newArray(const std::vector<Value>& items)
 {
     // With the Array class deleted an array inherits nothing at all.
-    const Property* arrayClass = m_global->findOwn("Array");
+    const Property* arrayClass = global()->findOwn("Array");
     Object* a = newObject(arrayClass ? prototypeOf("Array") : nullptr);
     a->setObjectClass(ObjectClass::Array);
     a->put("length", 0, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
@@ -96,9 +124,9 @@ Object* Interpreter::newFunctionObject(Object* proto)
 
 Object* Interpreter::newFunction(NativeFunction f, NativeFunction constructor)
 {
-    Object* fn = newFunctionObject(m_functionPrototype);
+    Object* fn = newFunctionObject(functionPrototype());
     fn->setNative(std::move(f));
-    if (const Property* function = m_global->findOwnAnyVersion("Function"))
+    if (const Property* function = global()->findOwnAnyVersion("Function"))
         fn->put("constructor", function->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     if (constructor)
         fn->setNativeConstructor(std::move(constructor));
@@ -112,13 +140,14 @@ Object* Interpreter::defineMethod(Object* on, const std::string& name, NativeFun
     return fn;
 }
 
-Object* Interpreter::prototypeOf(const std::string& constructorName)
+Object* Interpreter::prototypeOf(const std::string& constructorName, int version)
 {
-    const Property* ctor = m_global->findOwn(constructorName);
+    const Realm& r = realm(version);
+    const Property* ctor = r.global->findOwn(constructorName);
     if (!ctor || !ctor->value.isObject())
-        return constructorName == "Function" ? m_functionPrototype : m_objectPrototype;
+        return constructorName == "Function" ? r.functionPrototype : r.objectPrototype;
     const Property* proto = ctor->value.asObject()->findOwn("prototype");
-    return proto && proto->value.isObject() ? proto->value.asObject() : m_objectPrototype;
+    return proto && proto->value.isObject() ? proto->value.asObject() : r.objectPrototype;
 }
 
 Object* Interpreter::toObject(const Value& v)
@@ -127,20 +156,20 @@ Object* Interpreter::toObject(const Value& v)
     case ValueType::Object:
         return v.asObject();
     case ValueType::String: {
-        Object* o = wrapper(m_heap, m_global, m_objectPrototype, "String");
+        Object* o = wrapper(m_heap, global(), objectPrototype(), "String");
         o->setObjectClass(ObjectClass::String);
         o->primitive = v;
         o->put("length", double(stringLength(v.asString(), swfVersion())), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         return o;
     }
     case ValueType::Number: {
-        Object* o = wrapper(m_heap, m_global, m_objectPrototype, "Number");
+        Object* o = wrapper(m_heap, global(), objectPrototype(), "Number");
         o->setObjectClass(ObjectClass::Number);
         o->primitive = v;
         return o;
     }
     case ValueType::Boolean: {
-        Object* o = wrapper(m_heap, m_global, m_objectPrototype, "Boolean");
+        Object* o = wrapper(m_heap, global(), objectPrototype(), "Boolean");
         o->setObjectClass(ObjectClass::Boolean);
         o->primitive = v;
         return o;
@@ -529,13 +558,14 @@ void Interpreter::run(const ActionList& code, Object* clip, int version)
     f.code = code;
     f.thisObject = clip;
     f.target = f.originalTarget = clip;
+    // First, since the version picks the globals the code sees.
+    f.setVersion(version > 0 ? version : m_version);
     // Frame code defines its locals on the current target (SetTarget moves it).
-    f.activation = clip ? nullptr : m_global;
-    f.scope = m_heap.scope(m_global, nullptr);
+    f.activation = clip ? nullptr : global();
+    f.scope = m_heap.scope(global(), nullptr);
     if (clip)
         f.scope = m_heap.scope(clip, f.scope);
     f.registers.resize(4);
-    f.setVersion(version > 0 ? version : m_version);
     f.clipOnStage = clip && clip->objectClass() == ObjectClass::Clip && m_host.onStage(clip);
     // A block without a constant pool of its own reads the one the block
     // before it declared.

@@ -90,11 +90,21 @@ public:
     // native code holds on to).
     void pin(Object* o) { m_pinned.push_back(o); }
 
-    // Built-in objects.
-    Object* global() const { return m_global; }
-    Object* objectPrototype() const { return m_objectPrototype; }
-    Object* functionPrototype() const { return m_functionPrototype; }
-    Object* prototypeOf(const std::string& constructorName);
+    // Built-in objects, those of the code running now. Movies of SWF 6 and
+    // below share one set of globals and movies of SWF 7 and above another:
+    // each side has its own _global, Object, Array, MovieClip and the rest.
+    // Only a movie that loads one from the other side ever makes the second set.
+    Object* global() const { return realm(swfVersion()).global; }
+    Object* objectPrototype() const { return realm(swfVersion()).objectPrototype; }
+    Object* functionPrototype() const { return realm(swfVersion()).functionPrototype; }
+    Object* prototypeOf(const std::string& constructorName) { return prototypeOf(constructorName, swfVersion()); }
+    // The prototype of a class among the globals movies of `version` see.
+    Object* prototypeOf(const std::string& constructorName, int version);
+    // Makes the globals movies of `version` see, if not made yet; the host
+    // calls this before such a movie's first script or clip.
+    void prepareGlobalsFor(int version);
+    // Every set of globals made so far.
+    std::vector<Object*> globalObjects() const;
 
     // Objects.
     Object* newObject();
@@ -263,9 +273,21 @@ private:
     int m_version;
     Limits m_limits;
     Heap m_heap;
-    Object* m_global = nullptr;
-    Object* m_objectPrototype = nullptr;
-    Object* m_functionPrototype = nullptr;
+    struct Realm {
+        Object* global = nullptr;
+        Object* objectPrototype = nullptr;
+        Object* functionPrototype = nullptr;
+    };
+    static int realmIndex(int version) { return version >= 7 ? 1 : 0; }
+    // The set of globals of `version`'s side, or the opened movie's while
+    // that side has none.
+    const Realm& realm(int version) const
+    {
+        const Realm& r = m_realms[realmIndex(version)];
+        return r.global ? r : m_realms[realmIndex(m_version)];
+    }
+    void makeRealm(int version);
+    Realm m_realms[2];
 
     std::vector<Value> m_stack;
     // The constant pool the last block run by the player declared.

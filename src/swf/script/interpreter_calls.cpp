@@ -181,7 +181,7 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     // clip it is called on), not the one it was defined on.
     Scope* outer = sf.scope;
     if (f.target && ((f.version < 6 && f.target != sf.target) || lowered))
-        outer = m_heap.scope(f.target, m_heap.scope(m_global, nullptr));
+        outer = m_heap.scope(f.target, m_heap.scope(global(), nullptr));
     f.scope = m_heap.scope(activation, outer);
 
     Object* arguments = newArray(args);
@@ -189,7 +189,7 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     const std::uint16_t hidden = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
     arguments->put("callee", fn, hidden);
     arguments->put("caller", m_callee ? Value(m_callee) : Value::null(), hidden);
-    if (const Property* array = m_global->findOwnAnyVersion("Array"))
+    if (const Property* array = global()->findOwnAnyVersion("Array"))
         arguments->put("constructor", array->value, hidden);
     Object* const caller = m_callee;
     m_callee = fn;
@@ -234,7 +234,7 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
             preload(m_host.root(f.target));
         // The original player fills _global's register before _parent's.
         if (flags & FunctionFlag::PreloadGlobal)
-            preload(m_global);
+            preload(global());
         if (flags & FunctionFlag::PreloadParent)
             preload(m_host.parent(f.target));
         for (std::size_t i = 0; i < info.params.size(); ++i) {

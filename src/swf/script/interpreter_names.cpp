@@ -41,7 +41,7 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
     if ((n == "_global" && f.version >= 6) || (n == "_root" && special)) {
         for (Scope* s = f.scope; s; s = s->parent) {
             Object* o = scopeObject(f, s);
-            if (o && o != m_global && o->findOwn(name)) {
+            if (o && o != global() && o->findOwn(name)) {
                 if (foundIn)
                     *foundIn = o;
                 return getMember(o, name);
@@ -49,7 +49,7 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
         }
     }
     if (n == "_global" && f.version >= 6)
-        return m_global;
+        return global();
     if (n == "_root" && special) {
         // The innermost clip of the scope chain (one a with block names, or
         // the timeline) answers: its _root may be locked.
@@ -65,7 +65,7 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
     const int level = special ? levelNumber(n) : -1;
     for (Scope* s = f.scope; s; s = s->parent) {
         Object* o = scopeObject(f, s);
-        if (level >= 0 && o == m_global)
+        if (level >= 0 && o == global())
             break;
         if (o && hasProperty(o, name)) {
             if (foundIn)
@@ -133,7 +133,7 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool g
         else if (n == "this")
             continue;
         else if (n == "_global")
-            cur = m_global;
+            cur = global();
         else {
             Object* c = m_host.child(cur, seg);
             if (!c)
@@ -141,7 +141,7 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool g
             // The first name of a variable's relative path may also be a
             // global ("Number:MAX_VALUE"); a clip's path names clips only.
             if (!c && globalHead && cur == base && path[0] != '/')
-                c = getMember(m_global, seg).asObject();
+                c = getMember(global(), seg).asObject();
             cur = c;
         }
     }
@@ -245,13 +245,13 @@ void Interpreter::setVariable(Frame& f, const std::string& name, const Value& va
     // inherited name does not stop the search.
     for (Scope* s = f.scope; s; s = s->parent) {
         Object* o = scopeObject(f, s);
-        if (o && o != m_global && hasOwnName(o, name)) {
+        if (o && o != global() && hasOwnName(o, name)) {
             setMember(o, name, value);
             return;
         }
     }
     // A new name lands on the timeline the code belongs to.
-    Object* target = f.target ? liveTarget(f) : m_global;
+    Object* target = f.target ? liveTarget(f) : global();
     setMember(target, name, value);
 }
 

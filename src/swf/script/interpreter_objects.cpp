@@ -82,7 +82,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         }
         // A literal names its constructor, for good.
         Object* array = newArray(popList(f));
-        if (const Property* ctor = m_global->findOwnAnyVersion("Array"))
+        if (const Property* ctor = global()->findOwnAnyVersion("Array"))
             array->put("constructor", ctor->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         push(f, array);
         break;
@@ -97,7 +97,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         Object* o = newObject(prototypeOf("Object"));
         // From SWF 6 a literal also names its constructor, as `new Object` does.
         if (swfVersion() >= 6) {
-            if (const Property* ctor = m_global->findOwnAnyVersion("Object"))
+            if (const Property* ctor = global()->findOwnAnyVersion("Object"))
                 o->put("constructor", ctor->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         }
         for (double i = 0; i < n && m_stack.size() > f.stackBase; ++i) {
@@ -117,14 +117,14 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         sf->info = &a.function;
         // SWF 5 functions do not close over activations or With blocks:
         // they see the timeline they were defined on and the globals.
-        sf->scope = v >= 6 ? f.scope : f.target ? m_heap.scope(f.target, m_heap.scope(m_global, nullptr)) : m_heap.scope(m_global, nullptr);
+        sf->scope = v >= 6 ? f.scope : f.target ? m_heap.scope(f.target, m_heap.scope(global(), nullptr)) : m_heap.scope(global(), nullptr);
         sf->target = f.target;
         sf->constants = f.constants;
         // Functions came with SWF 5: their code keeps SWF 5's rules even in
         // an older movie, whose own code around them keeps SWF 4's.
         sf->swfVersion = std::max(v, 5);
         fn->setScript(std::move(sf));
-        if (const Property* function = m_global->findOwnAnyVersion("Function"))
+        if (const Property* function = global()->findOwnAnyVersion("Function"))
             fn->put("constructor", function->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         Object* proto = newObject();
         proto->put("constructor", fn, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
@@ -155,7 +155,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         // `this` is the scope object that held the name (a With object, a
         // clip, even a function's activation); functions from _global run on
         // the current target.
-        Object* thisObject = foundIn && foundIn != m_global ? foundIn : f.target;
+        Object* thisObject = foundIn && foundIn != global() ? foundIn : f.target;
         push(f, invoke(fn, thisObject, args, nullptr, false));
         haltIfClipLeft(f);
         break;

@@ -81,7 +81,7 @@ bool Interpreter::stepVariables(Frame& f, const Action& a)
         // Inside with blocks, an object of one that has the name itself takes it.
         for (Scope* s = f.scope; s && where; s = s->parent) {
             Object* o = scopeObject(f, s);
-            if (!o || o == where || o == m_global)
+            if (!o || o == where || o == global())
                 break;
             if (hasOwnName(o, name)) {
                 where = o;

@@ -83,9 +83,13 @@ Property& Object::put(const std::string& name, const Value& value, std::uint16_t
     auto it = m_index.find(key(name));
     if (it != m_index.end()) {
         Property& p = m_properties[it->second];
-        // A property hidden from this version is replaced by a plain one.
-        if (!visibleInVersion(p.flags, visibilityVersion()))
-            p.flags = flags;
+        // A property hidden from this version takes the flags given, as a new
+        // one would; a plain value stays hidden from enumeration and
+        // permanent, where a getter/setter pair gives way to a new property.
+        if (!visibleInVersion(p.flags, visibilityVersion())) {
+            const std::uint16_t kept = p.isAccessor() ? 0 : p.flags & (PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+            p.flags = flags | kept;
+        }
         if (m_heap)
             m_heap->charge(heapBytes(value));
         p.value = value;

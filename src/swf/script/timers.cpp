@@ -19,7 +19,9 @@ void Interpreter::removeTimer(int id) { m_timers.erase(id); }
 
 void Interpreter::gatherRoots(std::vector<Object*>& roots, std::vector<Scope*>& scopes, std::vector<Value>& values)
 {
-    roots.insert(roots.end(), {m_global, m_objectPrototype, m_functionPrototype, m_callee});
+    for (const Realm& r : m_realms)
+        roots.insert(roots.end(), {r.global, r.objectPrototype, r.functionPrototype});
+    roots.push_back(m_callee);
     values.push_back(m_thrown);
     for (const auto& [id, timer] : m_timers) {
         roots.push_back(timer.thisObject);

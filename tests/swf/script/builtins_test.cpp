@@ -723,7 +723,8 @@ TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
 {
     Machine m(5);
     // ASnative(101, 5) is hasOwnProperty even where the member is hidden,
-    // and each call makes a new function.
+    // and each call makes a new function (though SWF 5's == finds two
+    // functions equal: neither has a valueOf it can reach).
     EXPECT_EQ(m.run(R"(
         push "o", 0, "Object"
         newobject
@@ -779,6 +780,169 @@ TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
         trace
     )"),
               "true\nfalse");
+}
+
+// ASnative(100, 5) escapes the five XML characters (an entity already
+// written is escaped again); without an argument it gives undefined.
+TEST(ObjectBuiltins, NativeXmlEscape)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "esc", 5, 100, 2, "ASnative"
+        callfunction
+        setvariable
+        push "a<b>&amp;'", 1, "esc"
+        callfunction
+        trace
+        push 0, "esc"
+        callfunction
+        trace
+    )"),
+              "a&lt;b&gt;&amp;amp;&apos;\nundefined");
+}
+
+// A function's __proto__ is hidden from SWF 5 code, and so is all it would
+// inherit: joined to a string it gives nothing, where SWF 6 finds
+// Function.prototype and Object.prototype's toString behind it.
+TEST(ObjectBuiltins, FunctionsInheritNothingInSwf5)
+{
+    const std::string source = R"(
+        function f
+        end
+        push "f"
+        getvariable
+        push "__proto__"
+        getmember
+        typeof
+        trace
+        push "<"
+        push "f"
+        getvariable
+        add2
+        push ">"
+        add2
+        trace
+        push "f"
+        getvariable
+        push "prototype"
+        getmember
+        typeof
+        trace
+    )";
+    EXPECT_EQ(Machine(5).run(source), "undefined\n<>\nobject");
+    EXPECT_EQ(Machine(6).run(source), "object\n<[type Function]>\nobject");
+}
+
+// Key listens from SWF 6 on; in a SWF 5 movie its addListener is there,
+// hidden, and is the broadcaster's own once the version bit is cleared.
+TEST(ObjectBuiltins, BuiltInBroadcastersHoldTheListenerMethodsInSwf5)
+{
+    EXPECT_EQ(Machine(5).run(R"(
+        push "Key"
+        getvariable
+        push "addListener"
+        getmember
+        typeof
+        trace
+        push 128, 0, "addListener", "Key"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push 128, 0, "addListener", "AsBroadcaster"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push "Key"
+        getvariable
+        push "addListener"
+        getmember
+        push "AsBroadcaster"
+        getvariable
+        push "addListener"
+        getmember
+        strictequals
+        trace
+    )"),
+              "undefined\ntrue");
+}
+
+// Assigning a property hidden from the movie's version makes it visible,
+// but it keeps being permanent: delete leaves it.
+TEST(ObjectBuiltins, AssignedHiddenPropertyStaysPermanent)
+{
+    EXPECT_EQ(Machine(5).run(R"(
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "p", 1
+        setmember
+        push 130, "p", "o"
+        getvariable
+        push 3, "ASSetPropFlags"
+        callfunction
+        pop
+        push "o"
+        getvariable
+        push "p", 2
+        setmember
+        push "o"
+        getvariable
+        push "p"
+        delete
+        trace
+        push "o"
+        getvariable
+        push "p"
+        getmember
+        trace
+    )"),
+              "false\n2");
+}
+
+// Every instance records its constructor as __constructor__, but SWF 5 code
+// cannot read it until the version bit (0x80) is cleared; XML.prototype's
+// own is hidden the same way, so that an XML document's is the one found.
+TEST(ObjectBuiltins, ConstructorOfInstancesIsHiddenFromSwf5)
+{
+    const std::string source = R"(
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "__constructor__"
+        getmember
+        typeof
+        trace
+        push 128, 0, "__constructor__", "o"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push "o"
+        getvariable
+        push "__constructor__"
+        getmember
+        push "Object"
+        getvariable
+        equals2
+        trace
+        push "x", 0, "XML"
+        newobject
+        setvariable
+        push "x"
+        getvariable
+        push "__constructor__"
+        getmember
+        typeof
+        trace
+    )";
+    EXPECT_EQ(Machine(5).run(source), "undefined\ntrue\nundefined");
+    EXPECT_EQ(Machine(6).run(source), "function\ntrue\nfunction");
 }
 
 // A property hidden from the movie's version (0x4000: before SWF 10) reads as

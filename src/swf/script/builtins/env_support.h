@@ -55,6 +55,14 @@ inline void initializeBroadcaster(Interpreter& in, Object* o)
     const Property* initialize = b ? b->findOwnAnyVersion("initialize") : nullptr;
     if (initialize && initialize->value.isObject())
         in.call(initialize->value, b, {o});
+    // Code of a version that cannot see the broadcaster's members (SWF 5)
+    // copies nothing; the player's own objects get them all the same.
+    for (const char* name : {"addListener", "removeListener"}) {
+        const Property* member = b ? b->findOwnAnyVersion(name) : nullptr;
+        Property* mine = o->findOwnAnyVersion(name);
+        if (member && mine && mine->value.isUndefined())
+            mine->value = member->value;
+    }
     // Each object gets a broadcastMessage of its own with the broadcaster's
     // code; initialize may not be able to make one yet while the built-ins
     // are being installed.

@@ -4,6 +4,7 @@
 // version (ASnative(101, 5) is hasOwnProperty in a SWF 5 movie).
 
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/xml_parser.h"
 #include "swf/script/string_util.h"
 
 #include <map>
@@ -215,6 +216,12 @@ void installNativeTable(Interpreter& in)
         if (Object* fn = builtinAt(in, e.path))
             (*table)[{e.a, e.b}] = NativeCode{fn->native(), fn->nativeConstructor()};
     }
+    // The XML class's own escaping of text, reachable by number only.
+    (*table)[{100, 5}] = NativeCode{[](Interpreter& in, Object*, const Args& args) -> Value {
+        if (args.empty())
+            return Value();
+        return xml::escape(in.toString(args[0]));
+    }, {}};
     (*table)[{102, 0}] = NativeCode{[](Interpreter& in, Object* self, const Args&) -> Value { return oldCaseMapping(in, self, true); }, {}};
     (*table)[{102, 1}] = NativeCode{[](Interpreter& in, Object* self, const Args&) -> Value { return oldCaseMapping(in, self, false); }, {}};
     // ASnew: whether the function calling it runs for `new`.

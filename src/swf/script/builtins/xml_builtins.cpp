@@ -591,7 +591,7 @@ void installXml(Interpreter& in)
 
     // XML.prototype is an XMLNode made without arguments (not a node itself).
     Object* xmlProto = in.newObject(nodeProto);
-    xmlProto->put("__constructor__", nodeCtor, PropertyFlag::DontEnum);
+    xmlProto->put("__constructor__", nodeCtor, PropertyFlag::DontEnum | PropertyFlag::Version6);
     Object* xmlCtor = in.newFunction(nothing(), [](Interpreter& in, Object* self, const Args& args) -> Value {
         installDocumentFields(in, self->proto());
         XmlNode* n = attachNode(in, self, kElement);
