@@ -350,6 +350,40 @@ void Player::editText(int keyCode)
     d->guarded([&] { d->runtime->textControl(control); });
 }
 
+bool Player::takesClipboardCommand(ClipboardCommand command) const
+{
+    if (!d->runtime || !d->error.empty())
+        return false;
+    const runtime::Instance* focused = d->runtime->instanceOf(d->runtime->focus());
+    if (!focused || !focused->object->text)
+        return false;
+    return command == ClipboardCommand::Copy || focused->object->text->input;
+}
+
+QString Player::clipboardCommand(ClipboardCommand command, const QString& clipboard)
+{
+    using runtime::TextControl;
+    if (!takesClipboardCommand(command))
+        return {};
+    QString taken;
+    d->guarded([&] {
+        // The engine's clipboard stands for the desktop's during the command:
+        // emptied first, whatever Copy or Cut leave in it is what they took.
+        if (command == ClipboardCommand::Paste) {
+            const QList<uint> characters = clipboard.toUcs4();
+            d->runtime->setClipboardText(std::u32string(characters.begin(), characters.end()));
+            d->runtime->textControl(TextControl::Paste);
+        } else {
+            d->runtime->setClipboardText({});
+            d->runtime->textControl(command == ClipboardCommand::Copy ? TextControl::Copy : TextControl::Cut);
+            const std::u32string& text = d->runtime->clipboardText();
+            taken = QString::fromUcs4(text.data(), qsizetype(text.size()));
+        }
+        d->runtime->setClipboardText({});
+    });
+    return taken;
+}
+
 bool Player::pointerOverButton() const { return d->runtime && d->runtime->hoversButton(); }
 
 QRectF Player::stageViewport(const QRectF& target, ScaleMode mode) const
