@@ -5,9 +5,11 @@
 
 namespace veskor {
 
-std::optional<swf::Player::ClipboardCommand> clipboardCommandOf(const QKeyEvent& event)
+std::optional<swf::Player::FieldCommand> fieldCommandOf(const QKeyEvent& event)
 {
-    using Command = swf::Player::ClipboardCommand;
+    using Command = swf::Player::FieldCommand;
+    if (event.matches(QKeySequence::SelectAll))
+        return Command::SelectAll;
     if (event.matches(QKeySequence::Copy))
         return Command::Copy;
     if (event.matches(QKeySequence::Cut))
@@ -17,24 +19,20 @@ std::optional<swf::Player::ClipboardCommand> clipboardCommandOf(const QKeyEvent&
     return std::nullopt;
 }
 
-bool movieTakesClipboardKey(const swf::Player& player, const QKeyEvent& event)
+bool movieTakesFieldKey(const swf::Player& player, const QKeyEvent& event)
 {
-    const auto command = clipboardCommandOf(event);
-    return command && player.takesClipboardCommand(*command);
+    const auto command = fieldCommandOf(event);
+    return command && player.takesFieldCommand(*command);
 }
 
-bool runClipboardKey(swf::Player& player, const QKeyEvent& event, QClipboard& clipboard)
+bool runFieldKey(swf::Player& player, const QKeyEvent& event, QClipboard& clipboard)
 {
-    const auto command = clipboardCommandOf(event);
-    if (!command || !player.takesClipboardCommand(*command))
+    const auto command = fieldCommandOf(event);
+    if (!command || !player.takesFieldCommand(*command))
         return false;
-    if (*command == swf::Player::ClipboardCommand::Paste) {
-        player.clipboardCommand(*command, clipboard.text());
-    } else {
-        const QString taken = player.clipboardCommand(*command);
-        if (!taken.isEmpty())
-            clipboard.setText(taken);
-    }
+    const QString taken = player.fieldCommand(*command, clipboard.text());
+    if (!taken.isEmpty())
+        clipboard.setText(taken);
     return true;
 }
 

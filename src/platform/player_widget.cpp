@@ -400,9 +400,9 @@ void PlayerWidget::keyPressEvent(QKeyEvent* event)
     const QString text = event->text();
     const int ascii = !text.isEmpty() && text.at(0).unicode() < 128 ? text.at(0).unicode() : 0;
     m_player->keyPress(code ? code : ascii, ascii);
-    // The focused field's Copy, Cut or Paste is neither text nor an edit.
+    // The focused field's Select All, Copy, Cut or Paste is neither text nor an edit.
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (clipboard && runClipboardKey(*m_player, *event, *clipboard))
+    if (clipboard && runFieldKey(*m_player, *event, *clipboard))
         return afterInput();
     // Control characters (backspace, escape...) are keys, not text.
     if (!text.isEmpty() && (text.at(0).unicode() >= 32 || text.at(0) == u'\r') && text.at(0).unicode() != 127)
@@ -424,7 +424,7 @@ void PlayerWidget::keyReleaseEvent(QKeyEvent* event)
 bool PlayerWidget::event(QEvent* event)
 {
     if (event->type() == QEvent::ShortcutOverride && m_player && m_player->runsScripts()
-        && movieTakesClipboardKey(*m_player, *static_cast<QKeyEvent*>(event))) {
+        && movieTakesFieldKey(*m_player, *static_cast<QKeyEvent*>(event))) {
         event->accept();
         return true;
     }

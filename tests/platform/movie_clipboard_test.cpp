@@ -88,15 +88,16 @@ std::string fieldText(swf::Player& movie, std::vector<std::string>& traced)
 
 TEST(MovieClipboard, KeysNameTheirCommands)
 {
-    using Command = swf::Player::ClipboardCommand;
-    EXPECT_EQ(clipboardCommandOf(press(QKeySequence::Copy)), Command::Copy);
-    EXPECT_EQ(clipboardCommandOf(press(QKeySequence::Cut)), Command::Cut);
-    EXPECT_EQ(clipboardCommandOf(press(QKeySequence::Paste)), Command::Paste);
+    using Command = swf::Player::FieldCommand;
+    EXPECT_EQ(fieldCommandOf(press(QKeySequence::SelectAll)), Command::SelectAll);
+    EXPECT_EQ(fieldCommandOf(press(QKeySequence::Copy)), Command::Copy);
+    EXPECT_EQ(fieldCommandOf(press(QKeySequence::Cut)), Command::Cut);
+    EXPECT_EQ(fieldCommandOf(press(QKeySequence::Paste)), Command::Paste);
     // The older keys the desktop binds to the same commands.
-    EXPECT_EQ(clipboardCommandOf(QKeyEvent(QEvent::KeyPress, Qt::Key_Insert, Qt::ShiftModifier)), Command::Paste);
-    EXPECT_EQ(clipboardCommandOf(QKeyEvent(QEvent::KeyPress, Qt::Key_Delete, Qt::ShiftModifier)), Command::Cut);
-    EXPECT_EQ(clipboardCommandOf(QKeyEvent(QEvent::KeyPress, Qt::Key_C, Qt::NoModifier)), std::nullopt);
-    EXPECT_EQ(clipboardCommandOf(QKeyEvent(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier)), std::nullopt);
+    EXPECT_EQ(fieldCommandOf(QKeyEvent(QEvent::KeyPress, Qt::Key_Insert, Qt::ShiftModifier)), Command::Paste);
+    EXPECT_EQ(fieldCommandOf(QKeyEvent(QEvent::KeyPress, Qt::Key_Delete, Qt::ShiftModifier)), Command::Cut);
+    EXPECT_EQ(fieldCommandOf(QKeyEvent(QEvent::KeyPress, Qt::Key_C, Qt::NoModifier)), std::nullopt);
+    EXPECT_EQ(fieldCommandOf(QKeyEvent(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier)), std::nullopt);
 }
 
 TEST(MovieClipboard, CopyCutAndPasteGoThroughTheDesktopClipboard)
@@ -107,11 +108,11 @@ TEST(MovieClipboard, CopyCutAndPasteGoThroughTheDesktopClipboard)
     QClipboard& clipboard = *QGuiApplication::clipboard();
     clipboard.setText(QStringLiteral("before"));
 
-    EXPECT_TRUE(runClipboardKey(*movie, press(QKeySequence::Copy), clipboard));
+    EXPECT_TRUE(runFieldKey(*movie, press(QKeySequence::Copy), clipboard));
     EXPECT_EQ(clipboard.text(), QStringLiteral("hello"));
     EXPECT_EQ(fieldText(*movie, traced), "hello world");
 
-    EXPECT_TRUE(runClipboardKey(*movie, press(QKeySequence::Cut), clipboard));
+    EXPECT_TRUE(runFieldKey(*movie, press(QKeySequence::Cut), clipboard));
     EXPECT_EQ(clipboard.text(), QStringLiteral("hello"));
     EXPECT_EQ(fieldText(*movie, traced), " world");
 
@@ -119,14 +120,19 @@ TEST(MovieClipboard, CopyCutAndPasteGoThroughTheDesktopClipboard)
     // elsewhere on the desktop goes in there, line breaks and all dropped
     // from a field of one line.
     clipboard.setText(QStringLiteral("größer\nx"));
-    EXPECT_TRUE(runClipboardKey(*movie, press(QKeySequence::Paste), clipboard));
+    EXPECT_TRUE(runFieldKey(*movie, press(QKeySequence::Paste), clipboard));
     EXPECT_EQ(fieldText(*movie, traced), "größerx world");
     EXPECT_EQ(clipboard.text(), QStringLiteral("größer\nx"));
 
     // With nothing selected, Copy and Cut leave the desktop's clipboard alone.
-    EXPECT_TRUE(runClipboardKey(*movie, press(QKeySequence::Copy), clipboard));
-    EXPECT_TRUE(runClipboardKey(*movie, press(QKeySequence::Cut), clipboard));
+    EXPECT_TRUE(runFieldKey(*movie, press(QKeySequence::Copy), clipboard));
+    EXPECT_TRUE(runFieldKey(*movie, press(QKeySequence::Cut), clipboard));
     EXPECT_EQ(clipboard.text(), QStringLiteral("größer\nx"));
+    // Select All gives Copy the whole text; the clipboard is not touched by it.
+    EXPECT_TRUE(runFieldKey(*movie, press(QKeySequence::SelectAll), clipboard));
+    EXPECT_EQ(clipboard.text(), QStringLiteral("größer\nx"));
+    EXPECT_TRUE(runFieldKey(*movie, press(QKeySequence::Copy), clipboard));
+    EXPECT_EQ(clipboard.text(), QStringLiteral("größerx world"));
 }
 
 TEST(MovieClipboard, PasswordFieldsGiveNothingToTheDesktop)
@@ -138,12 +144,12 @@ TEST(MovieClipboard, PasswordFieldsGiveNothingToTheDesktop)
     clipboard.setText(QStringLiteral("mine"));
     // The keys are still the field's, so no window shortcut runs, but the
     // clipboard keeps its text and the field keeps its own.
-    EXPECT_TRUE(runClipboardKey(*movie, press(QKeySequence::Copy), clipboard));
-    EXPECT_TRUE(runClipboardKey(*movie, press(QKeySequence::Cut), clipboard));
+    EXPECT_TRUE(runFieldKey(*movie, press(QKeySequence::Copy), clipboard));
+    EXPECT_TRUE(runFieldKey(*movie, press(QKeySequence::Cut), clipboard));
     EXPECT_EQ(clipboard.text(), QStringLiteral("mine"));
     EXPECT_EQ(fieldText(*movie, traced), "hello world");
     // Pasting into one works as typing does.
-    EXPECT_TRUE(runClipboardKey(*movie, press(QKeySequence::Paste), clipboard));
+    EXPECT_TRUE(runFieldKey(*movie, press(QKeySequence::Paste), clipboard));
     EXPECT_EQ(fieldText(*movie, traced), "mine world");
 }
 
@@ -155,23 +161,24 @@ TEST(MovieClipboard, OnlyAFocusedFieldTakesTheKeysItCanUse)
     auto shown = fieldMovie({.input = false}, &traced);
     ASSERT_TRUE(shown);
     clipboard.setText(QStringLiteral("pasted"));
-    EXPECT_TRUE(movieTakesClipboardKey(*shown, press(QKeySequence::Copy)));
-    EXPECT_FALSE(movieTakesClipboardKey(*shown, press(QKeySequence::Cut)));
-    EXPECT_FALSE(movieTakesClipboardKey(*shown, press(QKeySequence::Paste)));
-    EXPECT_FALSE(runClipboardKey(*shown, press(QKeySequence::Paste), clipboard));
-    EXPECT_FALSE(runClipboardKey(*shown, press(QKeySequence::Cut), clipboard));
+    EXPECT_TRUE(movieTakesFieldKey(*shown, press(QKeySequence::Copy)));
+    EXPECT_TRUE(movieTakesFieldKey(*shown, press(QKeySequence::SelectAll)));
+    EXPECT_FALSE(movieTakesFieldKey(*shown, press(QKeySequence::Cut)));
+    EXPECT_FALSE(movieTakesFieldKey(*shown, press(QKeySequence::Paste)));
+    EXPECT_FALSE(runFieldKey(*shown, press(QKeySequence::Paste), clipboard));
+    EXPECT_FALSE(runFieldKey(*shown, press(QKeySequence::Cut), clipboard));
     EXPECT_EQ(fieldText(*shown, traced), "hello world");
-    EXPECT_TRUE(runClipboardKey(*shown, press(QKeySequence::Copy), clipboard));
+    EXPECT_TRUE(runFieldKey(*shown, press(QKeySequence::Copy), clipboard));
     EXPECT_EQ(clipboard.text(), QStringLiteral("hello"));
 
     // Without a focused field the keys are not the movie's at all.
     auto none = fieldMovie({.exists = false}, &traced);
     ASSERT_TRUE(none);
-    for (auto key : {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste}) {
-        EXPECT_FALSE(movieTakesClipboardKey(*none, press(key)));
-        EXPECT_FALSE(runClipboardKey(*none, press(key), clipboard));
+    for (auto key : {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste}) {
+        EXPECT_FALSE(movieTakesFieldKey(*none, press(key)));
+        EXPECT_FALSE(runFieldKey(*none, press(key), clipboard));
     }
-    EXPECT_FALSE(movieTakesClipboardKey(*shown, QKeyEvent(QEvent::KeyPress, Qt::Key_C, Qt::NoModifier)));
+    EXPECT_FALSE(movieTakesFieldKey(*shown, QKeyEvent(QEvent::KeyPress, Qt::Key_C, Qt::NoModifier)));
 }
 
 // In a window whose menu has a shortcut on Copy's keys, the keys reach the
