@@ -1,10 +1,13 @@
 #include "platform/player_widget.h"
 
 #include "platform/audio_output.h"
+#include "platform/movie_clipboard.h"
 
 #include "swf/player.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -397,6 +400,10 @@ void PlayerWidget::keyPressEvent(QKeyEvent* event)
     const QString text = event->text();
     const int ascii = !text.isEmpty() && text.at(0).unicode() < 128 ? text.at(0).unicode() : 0;
     m_player->keyPress(code ? code : ascii, ascii);
+    // The focused field's Select All, Copy, Cut or Paste is neither text nor an edit.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard && runFieldKey(*m_player, *event, *clipboard))
+        return afterInput();
     // Control characters (backspace, escape...) are keys, not text.
     if (!text.isEmpty() && (text.at(0).unicode() >= 32 || text.at(0) == u'\r') && text.at(0).unicode() != 127)
         m_player->typeText(text);
@@ -412,6 +419,16 @@ void PlayerWidget::keyReleaseEvent(QKeyEvent* event)
         return QWidget::keyReleaseEvent(event);
     m_player->keyRelease(code);
     afterInput();
+}
+
+bool PlayerWidget::event(QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride && m_player && m_player->runsScripts()
+        && movieTakesFieldKey(*m_player, *static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 // A button may have changed its look or a script the frame.

@@ -99,6 +99,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    // The Select All and clipboard keys of a focused text field in the movie
+    // win over the window's shortcuts on the same keys.
+    bool event(QEvent* event) override;
 
 private:
     void onTick();

@@ -350,6 +350,42 @@ void Player::editText(int keyCode)
     d->guarded([&] { d->runtime->textControl(control); });
 }
 
+bool Player::takesFieldCommand(FieldCommand command) const
+{
+    if (!d->runtime || !d->error.empty())
+        return false;
+    const runtime::Instance* focused = d->runtime->instanceOf(d->runtime->focus());
+    if (!focused || !focused->object->text)
+        return false;
+    return command == FieldCommand::SelectAll || command == FieldCommand::Copy || focused->object->text->input;
+}
+
+QString Player::fieldCommand(FieldCommand command, const QString& clipboard)
+{
+    using runtime::TextControl;
+    if (!takesFieldCommand(command))
+        return {};
+    QString taken;
+    d->guarded([&] {
+        // The engine's clipboard stands for the desktop's during the command:
+        // emptied first, whatever Copy or Cut leave in it is what they took.
+        const QList<uint> characters = command == FieldCommand::Paste ? clipboard.toUcs4() : QList<uint>();
+        d->runtime->setClipboardText(std::u32string(characters.begin(), characters.end()));
+        switch (command) {
+        case FieldCommand::SelectAll: d->runtime->textControl(TextControl::SelectAll); break;
+        case FieldCommand::Copy: d->runtime->textControl(TextControl::Copy); break;
+        case FieldCommand::Cut: d->runtime->textControl(TextControl::Cut); break;
+        case FieldCommand::Paste: d->runtime->textControl(TextControl::Paste); break;
+        }
+        if (command == FieldCommand::Copy || command == FieldCommand::Cut) {
+            const std::u32string& text = d->runtime->clipboardText();
+            taken = QString::fromUcs4(text.data(), qsizetype(text.size()));
+        }
+        d->runtime->setClipboardText({});
+    });
+    return taken;
+}
+
 bool Player::pointerOverButton() const { return d->runtime && d->runtime->hoversButton(); }
 
 QRectF Player::stageViewport(const QRectF& target, ScaleMode mode) const

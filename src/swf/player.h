@@ -119,6 +119,17 @@ public:
     // the focused text field.
     void typeText(const QString& text);
     void editText(int keyCode);
+    // Select All, Copy, Cut and Paste in the focused text field, with the
+    // desktop's clipboard. Whether the field takes `command` now: Select All
+    // and Copy in any field that holds the focus, Cut and Paste only in an
+    // input field.
+    enum class FieldCommand { SelectAll, Copy, Cut, Paste };
+    bool takesFieldCommand(FieldCommand command) const;
+    // Runs `command` on the focused field. Copy and Cut give the text they
+    // took for the clipboard, empty when they took none (nothing selected, a
+    // password field); Paste types `clipboard` in as far as the field's
+    // restrict and maxChars allow. The others give nothing.
+    QString fieldCommand(FieldCommand command, const QString& clipboard = {});
     // Whether the pointer is over a button or another clip that reacts to it.
     bool pointerOverButton() const;
 
