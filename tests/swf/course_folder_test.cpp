@@ -83,11 +83,11 @@ TEST(CourseFolder, MenuLoadsChaptersIntoAClipAndALevelAndUnloadsThem)
     write(dir / "chapters" / "topic.txt", "topic=levels");
     write(dir / "topic.txt", "topic=the menu's");
 
-    // What a frame asks for arrives when it is over: a movie shows its first
-    // frame then, the newest first.
+    // What a frame asks for arrives when it is over and a movie shows its
+    // first frame then; a level that is not there yet comes a frame later.
     EXPECT_EQ(play(dir / "menu.swf", 5), "menu\n"
-                                         "chapter 2 in _level1\n"
                                          "chapter 1 in _level0.holder\n"
+                                         "chapter 2 in _level1\n"
                                          "levels\n"
                                          "undefined\n"
                                          "1\n");
@@ -222,8 +222,9 @@ TEST(CourseFolder, ALevelsNameYieldsToATimelineVariableButNotToAGlobalOne)
     const auto depthOf = [](const std::string& level) {
         return "push 0, \"" + level + "\"\nGetVariable\npush \"getDepth\"\nCallMethod\nTrace\n";
     };
-    save(scripted({"geturl \"menu.swf\" \"_level5\"\n" + depthOf("_level0"), depthOf("_level5") + "Stop"}), dir / "levels.swf");
-    EXPECT_EQ(play(dir / "levels.swf", 1), "-16384\nshadow\n_level0\n_level0\nmember\n-16379\n");
+    save(scripted({"geturl \"menu.swf\" \"_level5\"\n" + depthOf("_level0"), "", depthOf("_level5") + "Stop"}),
+         dir / "levels.swf");
+    EXPECT_EQ(play(dir / "levels.swf", 2), "-16384\nshadow\n_level0\n_level0\nmember\n-16379\n");
 }
 
 TEST(CourseFolder, AnyClipLocksItsRootFromSwf7On)
@@ -298,16 +299,16 @@ TEST(CourseFolder, ALoaderHearsOfLoadsIntoClipsThatWentOrWereUnloaded)
     EXPECT_EQ(play(dir / "menu.swf", 3), "undefined\nerror undefined URLNotFound\nstart _level0.kept\n");
 }
 
-TEST(CourseFolder, OnlyTheMovieOnLevelZeroMayQuit)
+TEST(CourseFolder, AMovieOnALevelThatQuitsLetsTheNextFramePlay)
 {
     QTemporaryDir temp;
     const fs::path dir = temp.path().toStdString();
-    save(scripted({"geturl \"chapter.swf\" \"_level1\"", "push \"menu goes on\"\nTrace",
-                   "geturl \"fscommand:quit\" \"\"", "push \"menu ended\"\nTrace"}),
+    save(scripted({"geturl \"chapter.swf\" \"_level1\"", "push \"menu frame 2\"\nTrace",
+                   "push \"menu frame 3\"\nTrace", "push \"menu frame 4\"\nTrace"}),
          dir / "menu.swf");
     save(scripted({"push \"chapter quits\"\nTrace\ngeturl \"fscommand:quit\" \"\"\nStop"}), dir / "chapter.swf");
 
-    EXPECT_EQ(play(dir / "menu.swf", 3), "chapter quits\nmenu goes on\n");
+    EXPECT_EQ(play(dir / "menu.swf", 3), "menu frame 2\nchapter quits\nmenu frame 3\n");
 }
 
 TEST(CourseFolder, ALoadedMovieRunsUnderItsOwnVersion)
