@@ -560,3 +560,45 @@ TEST(CourseFolder, AMenuOfButtonsPlaysItsChaptersOneAfterAnother)
     click(340, 100);
     EXPECT_EQ(commands, "fullscreen true\n");
 }
+
+TEST(CourseFolder, ALoaderCountsTheBytesAMovieDeclaresAndHearsOfALevelTwice)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    const std::string handlers =
+        "function onLoadProgress target loaded total\npush \"progress \", \"loaded\"\nGetVariable\nAdd2\n"
+        "push \"/\"\nAdd2\npush \"total\"\nGetVariable\nAdd2\npush \" \"\nAdd2\npush \"target\"\nGetVariable\nAdd2\n"
+        "Trace\nend\n"
+        "function onLoadInit target\npush \"init \", \"target\"\nGetVariable\nAdd2\nTrace\nend\n"
+        "push \"mcl\", 0, \"MovieClipLoader\"\nNewObject\nSetVariable\n"
+        "push \"_root\"\nGetVariable\npush 1, \"mcl\"\nGetVariable\npush \"addListener\"\nCallMethod\nPop\n";
+    const auto load = [](const std::string& target) {
+        return "push " + target + ", \"chapter.swf\", 2, \"mcl\"\nGetVariable\npush \"loadClip\"\nCallMethod\nPop\n";
+    };
+    const std::string frame = "push \"frame \", \"_currentframe\"\nGetVariable\nAdd2\nTrace\n";
+    // A level number past 2^32 wraps around: 4294967299 is level 3, and -1 none.
+    save(scripted({handlers + kMakeHolder + load("4294967299") + load("-1") + load("\"holder\""), frame, frame,
+                   frame + "push 0, \"_level3\"\nGetVariable\npush \"getBytesTotal\"\nCallMethod\n"
+                           "push 0, \"_level3\"\nGetVariable\npush \"getBytesLoaded\"\nCallMethod\nEquals2\nTrace\nStop"}),
+         dir / "menu.swf");
+    Movie chapter = scripted({"push \"chapter \"\n" + kTraceWhere + "Stop"});
+    chapter.tags.push_back(Tag(DoAction{Bytes(200, 0)})); // some bytes that compress well
+    ASSERT_TRUE(writeMovieFile(chapter, dir / "chapter.swf", Compression::Zlib).ok());
+    const std::string declared = std::to_string(writeMovie(chapter).size());
+    ASSERT_LT(fs::file_size(dir / "chapter.swf"), writeMovie(chapter).size());
+
+    // The level hears of its progress twice and of its init a frame after
+    // its first frame; the clip, once and at once.
+    const std::string figures = declared + "/" + declared;
+    EXPECT_EQ(play(dir / "menu.swf", 3), "frame 2\n"
+                                         "progress " + figures + " _level3\n"
+                                         "progress " + figures + " _level3\n"
+                                         "progress " + figures + " _level0.holder\n"
+                                         "chapter _level0.holder\n"
+                                         "chapter _level3\n"
+                                         "init _level0.holder\n"
+                                         "frame 3\n"
+                                         "init _level3\n"
+                                         "frame 4\n"
+                                         "true\n");
+}
