@@ -73,6 +73,7 @@ TEST(CourseFolder, MenuLoadsChaptersIntoAClipAndALevelAndUnloadsThem)
                    "",
                    "push \"\", \"holder\"\ngeturl2 64\ngeturl \"\" \"_level1\"",
                    "push \"_level1\"\nGetVariable\nTypeOf\nTrace\n"
+                   "push \"holder\"\nGetVariable\npush \"_totalframes\"\nGetMember\nTrace",
                    "push \"holder\"\nGetVariable\npush \"_totalframes\"\nGetMember\nTrace\nStop"}),
          dir / "menu.swf");
     save(scripted({"push \"chapter 1 in \"\n" + kTraceWhere, "Stop"}), dir / "chapter1.swf");
@@ -85,11 +86,14 @@ TEST(CourseFolder, MenuLoadsChaptersIntoAClipAndALevelAndUnloadsThem)
 
     // What a frame asks for arrives when it is over and a movie shows its
     // first frame then; a level that is not there yet comes a frame later.
-    EXPECT_EQ(play(dir / "menu.swf", 5), "menu\n"
+    // An empty address unloads a level at once and makes the clip anew, empty,
+    // a frame later.
+    EXPECT_EQ(play(dir / "menu.swf", 6), "menu\n"
                                          "chapter 1 in _level0.holder\n"
                                          "chapter 2 in _level1\n"
                                          "levels\n"
                                          "undefined\n"
+                                         "2\n"
                                          "1\n");
 }
 
@@ -601,4 +605,20 @@ TEST(CourseFolder, ALoaderCountsTheBytesAMovieDeclaresAndHearsOfALevelTwice)
                                          "init _level3\n"
                                          "frame 4\n"
                                          "true\n");
+}
+
+TEST(CourseFolder, AnEmptyAddressMakesARenamedClipAnewAFrameLater)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    // The clip made as "b" and renamed "a" is replaced by an empty "a" that
+    // the old reference is not; a level's root is unloaded at once.
+    const std::string same = "push \"x\"\nGetVariable\npush \"a\"\nGetVariable\nEquals2\nTrace\n";
+    save(scripted({"push \"x\", 1, \"b\", 2, \"_root\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\n"
+                   "SetVariable\npush \"x\"\nGetVariable\npush \"_name\", \"a\"\nSetMember\n"
+                   "push \"\", 1, \"x\"\nGetVariable\npush \"loadMovie\"\nCallMethod\nPop\n" + same,
+                   same, same + "push \"a\"\nGetVariable\nTypeOf\nTrace\nStop"}),
+         dir / "menu.swf");
+
+    EXPECT_EQ(play(dir / "menu.swf", 2), "true\ntrue\nfalse\nmovieclip\n");
 }

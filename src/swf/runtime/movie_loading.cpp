@@ -125,6 +125,13 @@ bool MovieRuntime::requestMovie(Instance* clip, int level, const std::string& ur
 {
     if ((!clip && level < 0) || (clip && !holdsMovies(clip)))
         return false;
+    // An empty address unloads a level at once; a clip is made anew, empty,
+    // a frame later.
+    const bool recreate = url.empty() && clip && !clip->isRoot && !loader;
+    if (url.empty() && !loader && !recreate) {
+        unloadMovie(clip ? clip : levelRoot(level));
+        return true;
+    }
     auto load = std::make_unique<PendingLoad>();
     load->kind = PendingLoad::Kind::Movie;
     load->url = url;
@@ -134,7 +141,7 @@ bool MovieRuntime::requestMovie(Instance* clip, int level, const std::string& ur
     load->loader = loader;
     load->target = target;
     load->levelOfOldMovie = (!clip || clip->isRoot) && m_vm->swfVersion() < 9;
-    load->due = !loader && !(load->levelOfOldMovie && level > 0 && !levelRoot(level));
+    load->due = !loader && !recreate && !(load->levelOfOldMovie && level > 0 && !levelRoot(level));
     m_loads.push_back(std::move(load));
     return true;
 }
@@ -209,6 +216,19 @@ void MovieRuntime::deliverLoads()
 
 void MovieRuntime::deliver(PendingLoad& load)
 {
+    if (load.kind == PendingLoad::Kind::Movie && load.url.empty() && load.clip) {
+        // The clip leaves, and an empty one of its name takes its depth: the
+        // scripts that held the old one hold a clip that is gone.
+        Instance* old = instanceOf(load.clip);
+        if (old && old->parent && old->object) {
+            Instance* parent = old->parent;
+            const std::string name = old->object->name;
+            const int depth = old->depth;
+            removeAt(parent, depth);
+            createEmpty(parent, name, depth);
+        }
+        return;
+    }
     std::optional<std::vector<std::uint8_t>> bytes;
     const std::optional<std::filesystem::path> file = m_files.resolve(load.url, load.folder);
     if (file)
@@ -633,11 +653,6 @@ void MovieRuntime::getUrl(Object* clip, const std::string& url, const std::strin
         return;
     }
     if (loadTarget || level >= 0) {
-        // An empty address unloads.
-        if (url.empty()) {
-            unloadMovie(target ? target : levelRoot(level));
-            return;
-        }
         requestMovie(target, level, url, nullptr, Value());
         return;
     }
