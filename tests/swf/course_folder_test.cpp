@@ -73,6 +73,7 @@ TEST(CourseFolder, MenuLoadsChaptersIntoAClipAndALevelAndUnloadsThem)
                    "",
                    "push \"\", \"holder\"\ngeturl2 64\ngeturl \"\" \"_level1\"",
                    "push \"_level1\"\nGetVariable\nTypeOf\nTrace\n"
+                   "push \"holder\"\nGetVariable\npush \"_totalframes\"\nGetMember\nTrace",
                    "push \"holder\"\nGetVariable\npush \"_totalframes\"\nGetMember\nTrace\nStop"}),
          dir / "menu.swf");
     save(scripted({"push \"chapter 1 in \"\n" + kTraceWhere, "Stop"}), dir / "chapter1.swf");
@@ -83,13 +84,16 @@ TEST(CourseFolder, MenuLoadsChaptersIntoAClipAndALevelAndUnloadsThem)
     write(dir / "chapters" / "topic.txt", "topic=levels");
     write(dir / "topic.txt", "topic=the menu's");
 
-    // What a frame asks for arrives when it is over: a movie shows its first
-    // frame then, the newest first.
-    EXPECT_EQ(play(dir / "menu.swf", 5), "menu\n"
-                                         "chapter 2 in _level1\n"
+    // What a frame asks for arrives when it is over and a movie shows its
+    // first frame then; a level that is not there yet comes a frame later.
+    // An empty address unloads a level at once and makes the clip anew, empty,
+    // a frame later.
+    EXPECT_EQ(play(dir / "menu.swf", 6), "menu\n"
                                          "chapter 1 in _level0.holder\n"
+                                         "chapter 2 in _level1\n"
                                          "levels\n"
                                          "undefined\n"
+                                         "2\n"
                                          "1\n");
 }
 
@@ -222,8 +226,9 @@ TEST(CourseFolder, ALevelsNameYieldsToATimelineVariableButNotToAGlobalOne)
     const auto depthOf = [](const std::string& level) {
         return "push 0, \"" + level + "\"\nGetVariable\npush \"getDepth\"\nCallMethod\nTrace\n";
     };
-    save(scripted({"geturl \"menu.swf\" \"_level5\"\n" + depthOf("_level0"), depthOf("_level5") + "Stop"}), dir / "levels.swf");
-    EXPECT_EQ(play(dir / "levels.swf", 1), "-16384\nshadow\n_level0\n_level0\nmember\n-16379\n");
+    save(scripted({"geturl \"menu.swf\" \"_level5\"\n" + depthOf("_level0"), "", depthOf("_level5") + "Stop"}),
+         dir / "levels.swf");
+    EXPECT_EQ(play(dir / "levels.swf", 2), "-16384\nshadow\n_level0\n_level0\nmember\n-16379\n");
 }
 
 TEST(CourseFolder, AnyClipLocksItsRootFromSwf7On)
@@ -298,16 +303,16 @@ TEST(CourseFolder, ALoaderHearsOfLoadsIntoClipsThatWentOrWereUnloaded)
     EXPECT_EQ(play(dir / "menu.swf", 3), "undefined\nerror undefined URLNotFound\nstart _level0.kept\n");
 }
 
-TEST(CourseFolder, OnlyTheMovieOnLevelZeroMayQuit)
+TEST(CourseFolder, AMovieOnALevelThatQuitsLetsTheNextFramePlay)
 {
     QTemporaryDir temp;
     const fs::path dir = temp.path().toStdString();
-    save(scripted({"geturl \"chapter.swf\" \"_level1\"", "push \"menu goes on\"\nTrace",
-                   "geturl \"fscommand:quit\" \"\"", "push \"menu ended\"\nTrace"}),
+    save(scripted({"geturl \"chapter.swf\" \"_level1\"", "push \"menu frame 2\"\nTrace",
+                   "push \"menu frame 3\"\nTrace", "push \"menu frame 4\"\nTrace"}),
          dir / "menu.swf");
     save(scripted({"push \"chapter quits\"\nTrace\ngeturl \"fscommand:quit\" \"\"\nStop"}), dir / "chapter.swf");
 
-    EXPECT_EQ(play(dir / "menu.swf", 3), "chapter quits\nmenu goes on\n");
+    EXPECT_EQ(play(dir / "menu.swf", 3), "menu frame 2\nchapter quits\nmenu frame 3\n");
 }
 
 TEST(CourseFolder, ALoadedMovieRunsUnderItsOwnVersion)
@@ -558,4 +563,62 @@ TEST(CourseFolder, AMenuOfButtonsPlaysItsChaptersOneAfterAnother)
     EXPECT_EQ(colourAt(10, 340), background) << "the last chapter unloads itself";
     click(340, 100);
     EXPECT_EQ(commands, "fullscreen true\n");
+}
+
+TEST(CourseFolder, ALoaderCountsTheBytesAMovieDeclaresAndHearsOfALevelTwice)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    const std::string handlers =
+        "function onLoadProgress target loaded total\npush \"progress \", \"loaded\"\nGetVariable\nAdd2\n"
+        "push \"/\"\nAdd2\npush \"total\"\nGetVariable\nAdd2\npush \" \"\nAdd2\npush \"target\"\nGetVariable\nAdd2\n"
+        "Trace\nend\n"
+        "function onLoadInit target\npush \"init \", \"target\"\nGetVariable\nAdd2\nTrace\nend\n"
+        "push \"mcl\", 0, \"MovieClipLoader\"\nNewObject\nSetVariable\n"
+        "push \"_root\"\nGetVariable\npush 1, \"mcl\"\nGetVariable\npush \"addListener\"\nCallMethod\nPop\n";
+    const auto load = [](const std::string& target) {
+        return "push " + target + ", \"chapter.swf\", 2, \"mcl\"\nGetVariable\npush \"loadClip\"\nCallMethod\nPop\n";
+    };
+    const std::string frame = "push \"frame \", \"_currentframe\"\nGetVariable\nAdd2\nTrace\n";
+    // A level number past 2^32 wraps around: 4294967299 is level 3, and -1 none.
+    save(scripted({handlers + kMakeHolder + load("4294967299") + load("-1") + load("\"holder\""), frame, frame,
+                   frame + "push 0, \"_level3\"\nGetVariable\npush \"getBytesTotal\"\nCallMethod\n"
+                           "push 0, \"_level3\"\nGetVariable\npush \"getBytesLoaded\"\nCallMethod\nEquals2\nTrace\nStop"}),
+         dir / "menu.swf");
+    Movie chapter = scripted({"push \"chapter \"\n" + kTraceWhere + "Stop"});
+    chapter.tags.push_back(Tag(DoAction{Bytes(200, 0)})); // some bytes that compress well
+    ASSERT_TRUE(writeMovieFile(chapter, dir / "chapter.swf", Compression::Zlib).ok());
+    const std::string declared = std::to_string(writeMovie(chapter).size());
+    ASSERT_LT(fs::file_size(dir / "chapter.swf"), writeMovie(chapter).size());
+
+    // The level hears of its progress twice and of its init a frame after
+    // its first frame; the clip, once and at once.
+    const std::string figures = declared + "/" + declared;
+    EXPECT_EQ(play(dir / "menu.swf", 3), "frame 2\n"
+                                         "progress " + figures + " _level3\n"
+                                         "progress " + figures + " _level3\n"
+                                         "progress " + figures + " _level0.holder\n"
+                                         "chapter _level0.holder\n"
+                                         "chapter _level3\n"
+                                         "init _level0.holder\n"
+                                         "frame 3\n"
+                                         "init _level3\n"
+                                         "frame 4\n"
+                                         "true\n");
+}
+
+TEST(CourseFolder, AnEmptyAddressMakesARenamedClipAnewAFrameLater)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    // The clip made as "b" and renamed "a" is replaced by an empty "a" that
+    // the old reference is not; a level's root is unloaded at once.
+    const std::string same = "push \"x\"\nGetVariable\npush \"a\"\nGetVariable\nEquals2\nTrace\n";
+    save(scripted({"push \"x\", 1, \"b\", 2, \"_root\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\n"
+                   "SetVariable\npush \"x\"\nGetVariable\npush \"_name\", \"a\"\nSetMember\n"
+                   "push \"\", 1, \"x\"\nGetVariable\npush \"loadMovie\"\nCallMethod\nPop\n" + same,
+                   same, same + "push \"a\"\nGetVariable\nTypeOf\nTrace\nStop"}),
+         dir / "menu.swf");
+
+    EXPECT_EQ(play(dir / "menu.swf", 2), "true\ntrue\nfalse\nmovieclip\n");
 }

@@ -392,11 +392,7 @@ void defineMovieMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         Instance* i = rt.instanceOf(self);
         if (!i || args.empty())
             return Value();
-        const std::string url = in.toString(args[0]);
-        if (url.empty())
-            rt.unloadMovie(i);
-        else
-            rt.requestMovie(i, -1, url, nullptr, Value());
+        rt.requestMovie(i, -1, in.toString(args[0]), nullptr, Value());
         return Value();
     });
     def("unloadMovie", [&rt](Interpreter&, Object* self, const Args&) {

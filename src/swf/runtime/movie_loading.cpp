@@ -86,11 +86,13 @@ void MovieRuntime::addLoadRoots(std::vector<Object*>& roots) const
                 roots.push_back(o);
         }
     }
-    for (const auto& job : m_arrived)
-        for (Object* o : {job->self, job->keep}) {
-            if (o)
-                roots.push_back(o);
-        }
+    for (const auto* jobs : {&m_arrived, &m_lateInits}) {
+        for (const auto& job : *jobs)
+            for (Object* o : {job->self, job->keep}) {
+                if (o)
+                    roots.push_back(o);
+            }
+    }
 }
 
 std::filesystem::path MovieRuntime::folderOf(Object* clip) const
@@ -123,6 +125,13 @@ bool MovieRuntime::requestMovie(Instance* clip, int level, const std::string& ur
 {
     if ((!clip && level < 0) || (clip && !holdsMovies(clip)))
         return false;
+    // An empty address unloads a level at once; a clip is made anew, empty,
+    // a frame later.
+    const bool recreate = url.empty() && clip && !clip->isRoot && !loader;
+    if (url.empty() && !loader && !recreate) {
+        unloadMovie(clip ? clip : levelRoot(level));
+        return true;
+    }
     auto load = std::make_unique<PendingLoad>();
     load->kind = PendingLoad::Kind::Movie;
     load->url = url;
@@ -131,7 +140,8 @@ bool MovieRuntime::requestMovie(Instance* clip, int level, const std::string& ur
     load->level = clip ? -1 : level;
     load->loader = loader;
     load->target = target;
-    load->due = !loader;
+    load->levelOfOldMovie = (!clip || clip->isRoot) && m_vm->swfVersion() < 9;
+    load->due = !loader && !recreate && !(load->levelOfOldMovie && level > 0 && !levelRoot(level));
     m_loads.push_back(std::move(load));
     return true;
 }
@@ -161,6 +171,12 @@ void MovieRuntime::deliverLoads()
     for (auto& load : m_loads)
         (load->due ? loads : waiting).push_back(std::move(load));
     m_loads = std::move(waiting);
+    if (!m_lateInits.empty() && !m_quit) {
+        m_vm->beginFrame();
+        for (auto& job : std::exchange(m_lateInits, {}))
+            m_jobs.push(std::move(job));
+        runQueue();
+    }
     if (m_quitAfterFrame)
         m_quit = true;
     const std::size_t before = m_loads.size();
@@ -200,6 +216,19 @@ void MovieRuntime::deliverLoads()
 
 void MovieRuntime::deliver(PendingLoad& load)
 {
+    if (load.kind == PendingLoad::Kind::Movie && load.url.empty() && load.clip) {
+        // The clip leaves, and an empty one of its name takes its depth: the
+        // scripts that held the old one hold a clip that is gone.
+        Instance* old = instanceOf(load.clip);
+        if (old && old->parent && old->object) {
+            Instance* parent = old->parent;
+            const std::string name = old->object->name;
+            const int depth = old->depth;
+            removeAt(parent, depth);
+            createEmpty(parent, name, depth);
+        }
+        return;
+    }
     std::optional<std::vector<std::uint8_t>> bytes;
     const std::optional<std::filesystem::path> file = m_files.resolve(load.url, load.folder);
     if (file)
@@ -262,14 +291,17 @@ void MovieRuntime::deliver(PendingLoad& load)
         script::decodeVariables(*m_vm, clip, load.url.substr(query + 1, load.url.find('#', query) - query - 1));
     const double size = double(movie->bytes);
     broadcast({Value("onLoadStart"), clip});
-    broadcast({Value("onLoadProgress"), clip, size, size});
+    // A level hears of its progress twice: as the data comes and once it is all in.
+    for (int i = load.levelOfOldMovie && inst->isRoot ? 2 : 1; i > 0; --i)
+        broadcast({Value("onLoadProgress"), clip, size, size});
     broadcast({Value("onLoadComplete"), clip, Value(0)});
     // After its first frame's scripts: the clip's load event, then onLoadInit.
     auto job = std::make_unique<Job>();
     Object* loader = load.loader;
+    const bool intoLevel = load.levelOfOldMovie && inst->isRoot;
     job->self = clip;
     job->keep = loader;
-    job->call = [this, clip, loader]() {
+    job->call = [this, clip, loader, intoLevel]() {
         Instance* arrived = instanceOf(clip);
         if (!arrived)
             return;
@@ -279,8 +311,20 @@ void MovieRuntime::deliver(PendingLoad& load)
                     m_vm->run(m_index->decode(action.actions), clip);
             }
         }
-        if (loader)
+        if (!loader)
+            return;
+        if (!intoLevel) {
             m_vm->callMethodFromHost(loader, "broadcastMessage", {Value("onLoadInit"), clip});
+            return;
+        }
+        auto init = std::make_unique<Job>();
+        init->self = clip;
+        init->keep = loader;
+        init->call = [this, clip, loader]() {
+            if (instanceOf(clip))
+                m_vm->callMethodFromHost(loader, "broadcastMessage", {Value("onLoadInit"), clip});
+        };
+        m_lateInits.push_back(std::move(init));
     };
     m_arrived.push_back(std::move(job));
 }
@@ -304,9 +348,11 @@ std::unique_ptr<LoadedMovie> MovieRuntime::readLoadedMovie(const std::filesystem
         movie = pictureMovie(bytes, m_movie.header.version);
         loaded->picture = movie.has_value();
     }
-    // What is neither arrives as an empty movie of nothing.
+    // A movie counts the bytes its header declares (a compressed one, its
+    // length once inflated); a picture, its file's size. What is neither
+    // arrives as an empty movie of nothing.
     if (movie)
-        loaded->bytes = bytes.size();
+        loaded->bytes = loaded->picture ? bytes.size() : movie->header.fileLength;
     else {
         MovieBuilder empty(Twips(0), Twips(0), 12, m_movie.header.version);
         empty.showFrame();
@@ -510,10 +556,16 @@ Instance* MovieRuntime::loadTarget(Object* asker, const Value& target, int& leve
 {
     level = -1;
     if (target.isNumber()) {
+        // A level number wraps around as a 32-bit unsigned integer does.
         const double n = target.asNumber();
-        if (!(n >= 0) || n > 0x7fffffff)
+        if (!std::isfinite(n))
             return nullptr;
-        level = int(n);
+        double wrapped = std::fmod(std::trunc(n), 4294967296.0);
+        if (wrapped < 0)
+            wrapped += 4294967296.0;
+        if (wrapped > 0x7fffffff)
+            return nullptr;
+        level = int(wrapped);
         return nullptr;
     }
     if (target.isObject())
@@ -579,12 +631,10 @@ void MovieRuntime::getUrl(Object* clip, const std::string& url, const std::strin
         // hears of the others.
         const std::string command = url.substr(10);
         if (lowerAscii(command) == "quit") {
-            // Only the movie on _level0 may end the show; one on a level
-            // above it asks in vain.
+            // A movie on a level above _level0 that quits lets the frames
+            // up to the next answers play in full.
             const Instance* top = topOf(instanceOf(clip));
-            if (top && top->isRoot && top->level > 0)
-                return;
-            m_quit = true;
+            (top && top->isRoot && top->level > 0 ? m_quitAfterFrame : m_quit) = true;
         }
         if (commandSink)
             commandSink(command, window);
@@ -603,11 +653,6 @@ void MovieRuntime::getUrl(Object* clip, const std::string& url, const std::strin
         return;
     }
     if (loadTarget || level >= 0) {
-        // An empty address unloads.
-        if (url.empty()) {
-            unloadMovie(target ? target : levelRoot(level));
-            return;
-        }
         requestMovie(target, level, url, nullptr, Value());
         return;
     }

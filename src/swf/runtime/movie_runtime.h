@@ -364,6 +364,11 @@ private:
         bool due = true;
         // Movie: the clip was unloaded meanwhile; the loader hears only that it started.
         bool cancelled = false;
+        // Movie: into a level, asked for by code of a movie before SWF 9: the
+        // level's loader hears onLoadProgress twice and onLoadInit a frame
+        // after the movie's first frame; one asked for in the opened movie's
+        // first frame comes a frame later.
+        bool levelOfOldMovie = false;
     };
     void installHostObjects();
     // Movie loading (movie_loading.cpp).
@@ -472,6 +477,9 @@ private:
     // Movies that arrived in this round of answers: their first frames, then
     // their load events, follow once every answer is given.
     std::vector<std::unique_ptr<Job>> m_arrived;
+    // Loaders of movies that came into levels hear onLoadInit a frame after
+    // the movies' first frames, as those of clips loaded a frame later do.
+    std::vector<std::unique_ptr<Job>> m_lateInits;
 
     EventQueue m_jobs;
     std::vector<bool> m_initDone;
