@@ -406,7 +406,7 @@ void TimelineRunner::removeByTimeline(DisplayObject& owner, int depth)
             --key;
         if (!clip.objects.contains(key)) {
             swap(owner, depth, key);
-            m_hooks->keptLeaving(owner, key, clip.objects.at(key));
+            m_hooks->keptLeaving(owner, depth, key, clip.objects.at(key));
             return;
         }
     }

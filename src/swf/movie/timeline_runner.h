@@ -45,11 +45,12 @@ public:
     virtual void removing(DisplayObject& object) = 0;
     // A timeline is about to take clip `object` off the stage. True keeps it
     // a while: the runner moves it below every depth timelines and scripts
-    // use and tells keptLeaving where; the owner removes it later.
+    // use and tells keptLeaving where it went from `from`; the owner removes
+    // it later.
     virtual bool keepsLeaving(DisplayObject& object) { (void)object; return false; }
-    virtual void keptLeaving(DisplayObject& parent, int depth, DisplayObject& object)
+    virtual void keptLeaving(DisplayObject& parent, int from, int depth, DisplayObject& object)
     {
-        (void)parent, (void)depth, (void)object;
+        (void)parent, (void)from, (void)depth, (void)object;
     }
     // A frame placed a new object on a depth of `parent` that something holds:
     // the placement was ignored.
