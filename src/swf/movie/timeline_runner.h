@@ -113,7 +113,8 @@ private:
     void enterFrame(DisplayObject& clip, int frame);
     static void collectClips(DisplayObject& object, std::vector<std::pair<std::uint32_t, DisplayObject*>>& out);
     void advanceOwn(DisplayObject& clip);
-    void applyFrame(DisplayObject& clip, int frame);
+    // False when the frame stopped short of its end (the playhead stayed).
+    bool applyFrame(DisplayObject& clip, int frame);
     void rewind(DisplayObject& clip, int frame);
     DisplayObject* add(DisplayObject& clip, int depth, DisplayObject fresh, const PlaceObject* record);
     // Gives a new object what its character needs: a clip state, a text field;
