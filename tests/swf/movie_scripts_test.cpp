@@ -141,6 +141,41 @@ TEST(MovieScripts, ARemovedClipWithAnUnloadHandlerStaysUntilItRan)
     EXPECT_EQ(tracedInAClip(script, 7), "_level0.mc.c\n-32770\nunloaded\n");
 }
 
+// Two clips removed in turn from one depth wait for their unload events
+// side by side, and both report the same depth below it.
+TEST(MovieScripts, ClipsKeptFromOneDepthReportTheSameDepth)
+{
+    std::string script;
+    for (const char* name : {"a", "b"}) {
+        std::string block = R"(
+            push "NAME", 1, "NAME", 2, "this"
+            GetVariable
+            push "createEmptyMovieClip"
+            CallMethod
+            SetVariable
+            push "NAME"
+            GetVariable
+            push "onUnload"
+            function
+              push "unloaded"
+              Trace
+            end
+            SetMember
+            push 0, "NAME"
+            GetVariable
+            push "removeMovieClip"
+            CallMethod
+            Pop
+        )";
+        for (std::size_t at; (at = block.find("NAME")) != std::string::npos;)
+            block.replace(at, 4, name);
+        script += block;
+    }
+    for (const char* name : {"a", "b"})
+        script += std::string("push 0, \"") + name + "\"\nGetVariable\npush \"getDepth\"\nCallMethod\nTrace\n";
+    EXPECT_EQ(tracedInAClip(script, 7), "-32770\n-32770\nunloaded\nunloaded\n");
+}
+
 TEST(MovieScripts, TheBlocksOfAFrameShareTheStackAndTheLastConstantPool)
 {
     MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 6);

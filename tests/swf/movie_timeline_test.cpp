@@ -577,4 +577,36 @@ TEST(MovieTimelineTest, ASpritePlaysTheFramesItShowsBeyondItsDeclaredCount)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "one\ntwo\n");
 }
 
+// A placement that names no character and does not move what is there stops
+// its frame: what came before it in the frame happened (the clip left and
+// its unload ran), but the playhead stays on the frame before.
+TEST(MovieTimelineTest, APlacementWithoutACharacterOrMoveStopsItsFrame)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    swf::Timeline inner;
+    inner.showFrame();
+    const auto sprite = b.defineSprite(inner);
+    b.place(1, sprite, {}, {}, "mc");
+    b.add(DoAction{script::test::assembled(R"(
+        push "mc"
+        GetVariable
+        push "onUnload"
+        function
+          push "_root"
+          GetVariable
+          push "_currentframe"
+          GetMember
+          Trace
+        end
+        SetMember
+    )")}).showFrame();
+    b.remove(1);
+    PlaceObject nothing;
+    nothing.depth = 1;
+    nothing.name = "x";
+    b.add(nothing).showFrame();
+    b.add(DoAction{script::test::assembled("push \"three\"\nTrace")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 3}).output, "1\n");
+}
+
 } // namespace swf::movie

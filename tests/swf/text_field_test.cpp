@@ -459,6 +459,29 @@ TEST(TextFieldObjectTest, HtmlTextIsMarkupOnlyForHtmlFields)
     EXPECT_EQ(m.str(m.in.callMethod(field, "getTextFormat", {0.0}).asObject(), "size"), "30");
 }
 
+TEST(TextFieldObjectTest, MarkupStartsFromTheBaseFormatBeforeVersionEight)
+{
+    // Before SWF 8 each markup starts from the field's own format, which
+    // setNewTextFormat changes but markup never does; from SWF 8 on it
+    // continues in what the previous markup left open.
+    for (const int version : {7, 8}) {
+        Machine m(version);
+        Object* field = m.field();
+        m.in.setMember(field, "html", true);
+        m.in.setMember(field, "htmlText", "a<font size='30'>b");
+        m.in.setMember(field, "htmlText", "c");
+        const std::string continued = version >= 8 ? "30" : "12";
+        EXPECT_EQ(m.str(m.in.callMethod(field, "getTextFormat", {0.0}).asObject(), "size"), continued) << version;
+        Object* format = m.in.newObject();
+        m.in.setMember(format, "color", 0xFF0000);
+        m.in.callMethod(field, "setNewTextFormat", {format});
+        m.in.setMember(field, "htmlText", "d");
+        Object* shown = m.in.callMethod(field, "getTextFormat", {0.0}).asObject();
+        EXPECT_EQ(m.num(shown, "color"), 0xFF0000) << version;
+        EXPECT_EQ(m.str(shown, "size"), continued) << version;
+    }
+}
+
 TEST(TextFieldObjectTest, VariableBindingReadsAndWritesTheHolder)
 {
     Machine m;

@@ -101,18 +101,25 @@ void TimelineRunner::enterFrame(DisplayObject& clip, int frame)
     applyFrame(clip, frame);
 }
 
-void TimelineRunner::applyFrame(DisplayObject& owner, int frame)
+bool TimelineRunner::applyFrame(DisplayObject& owner, int frame)
 {
     ClipState& clip = *owner.clip;
+    const int before = clip.frame;
     clip.frame = frame;
     if (!clip.timeline || frame < 0 || frame >= clip.timeline->frameCount())
-        return;
+        return true;
     if (clip.nesting == 0 && !clip.dictionary)
         m_rootLoaded = std::max(m_rootLoaded, frame);
     const auto& ops = clip.timeline->frames[std::size_t(frame)];
     for (std::size_t i = 0; i < ops.size(); ++i) {
         if (const auto* placeOp = std::get_if<const PlaceObject*>(&ops[i])) {
             const PlaceObject& record = **placeOp;
+            // A placement that names no character and moves nothing stops
+            // the frame there: the playhead stays on the frame before.
+            if (record.version != 1 && !record.isMove && !record.characterId) {
+                clip.frame = std::max(before, 0);
+                return false;
+            }
             const bool occupied = !(record.version != 1 && record.isMove) && clip.objects.contains(record.depth);
             place(owner, record);
             if (occupied && m_hooks)
@@ -125,6 +132,7 @@ void TimelineRunner::applyFrame(DisplayObject& owner, int frame)
     }
     if (m_hooks && ops.empty())
         m_hooks->frameProgress(owner, frame, 0);
+    return true;
 }
 
 void TimelineRunner::advance(DisplayObject& root)
@@ -192,11 +200,14 @@ void TimelineRunner::gotoFrame(DisplayObject& owner, int frame)
         return;
     if (frame > clip.frame) {
         // What the frames between place arrives before the frame's own scripts.
-        for (int f = clip.frame + 1; f < frame; ++f)
-            applyFrame(owner, f);
+        for (int f = clip.frame + 1; f < frame; ++f) {
+            if (!applyFrame(owner, f))
+                return;
+        }
         if (m_hooks)
             m_hooks->enteringFrame(owner, frame);
-        applyFrame(owner, frame);
+        if (!applyFrame(owner, frame))
+            return;
     } else {
         if (m_hooks) {
             m_hooks->enteringFrame(owner, frame);
@@ -406,7 +417,7 @@ void TimelineRunner::removeByTimeline(DisplayObject& owner, int depth)
             --key;
         if (!clip.objects.contains(key)) {
             swap(owner, depth, key);
-            m_hooks->keptLeaving(owner, key, clip.objects.at(key));
+            m_hooks->keptLeaving(owner, depth, key, clip.objects.at(key));
             return;
         }
     }

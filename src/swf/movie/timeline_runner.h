@@ -45,11 +45,12 @@ public:
     virtual void removing(DisplayObject& object) = 0;
     // A timeline is about to take clip `object` off the stage. True keeps it
     // a while: the runner moves it below every depth timelines and scripts
-    // use and tells keptLeaving where; the owner removes it later.
+    // use and tells keptLeaving where it went from `from`; the owner removes
+    // it later.
     virtual bool keepsLeaving(DisplayObject& object) { (void)object; return false; }
-    virtual void keptLeaving(DisplayObject& parent, int depth, DisplayObject& object)
+    virtual void keptLeaving(DisplayObject& parent, int from, int depth, DisplayObject& object)
     {
-        (void)parent, (void)depth, (void)object;
+        (void)parent, (void)from, (void)depth, (void)object;
     }
     // A frame placed a new object on a depth of `parent` that something holds:
     // the placement was ignored.
@@ -112,7 +113,8 @@ private:
     void enterFrame(DisplayObject& clip, int frame);
     static void collectClips(DisplayObject& object, std::vector<std::pair<std::uint32_t, DisplayObject*>>& out);
     void advanceOwn(DisplayObject& clip);
-    void applyFrame(DisplayObject& clip, int frame);
+    // False when the frame stopped short of its end (the playhead stayed).
+    bool applyFrame(DisplayObject& clip, int frame);
     void rewind(DisplayObject& clip, int frame);
     DisplayObject* add(DisplayObject& clip, int depth, DisplayObject fresh, const PlaceObject* record);
     // Gives a new object what its character needs: a clip state, a text field;

@@ -182,6 +182,8 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         // The levels lie at the bottom of the depths, _level0 at -16384.
         if (i->isRoot)
             return Value(double(i->level + kLevelDepthOffset));
+        if (i->leftDepth)
+            return Value(double(-1 - *i->leftDepth - kScriptDepthOffset));
         return Value(double(i->depth - kScriptDepthOffset));
     });
     def("swapDepths", [&rt, inst](Interpreter& in, Object* self, const Args& args) {

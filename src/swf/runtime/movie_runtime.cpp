@@ -224,12 +224,13 @@ bool MovieRuntime::keepsLeaving(movie::DisplayObject& object)
     return !listeners.empty();
 }
 
-void MovieRuntime::keptLeaving(movie::DisplayObject& parent, int depth, movie::DisplayObject& object)
+void MovieRuntime::keptLeaving(movie::DisplayObject& parent, int from, int depth, movie::DisplayObject& object)
 {
     (void)parent;
     Instance* inst = instanceFor(object);
     if (!inst)
         return;
+    inst->leftDepth = from;
     inst->depth = depth;
     std::vector<Instance*> listeners;
     collectUnloadListeners(inst, listeners, 0);

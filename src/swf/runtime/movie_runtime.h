@@ -63,6 +63,10 @@ struct Instance {
     movie::DisplayObject* object = nullptr; // null once it left the stage
     Instance* parent = nullptr;             // null for the root
     int depth = 0;                          // key in the parent's display list
+    // Set while the clip is kept for its unload event: the key it left. Clips
+    // kept from one depth all report the same depth below it, though each
+    // holds its own key.
+    std::optional<int> leftDepth;
     bool isRoot = false; // the root of a level
     int level = 0;       // which, for a level's root
     // The loaded movie this object is part of; null for the opened movie's.
@@ -341,7 +345,7 @@ private:
     void started(movie::DisplayObject& clip) override;
     void removing(movie::DisplayObject& object) override;
     bool keepsLeaving(movie::DisplayObject& object) override;
-    void keptLeaving(movie::DisplayObject& parent, int depth, movie::DisplayObject& object) override;
+    void keptLeaving(movie::DisplayObject& parent, int from, int depth, movie::DisplayObject& object) override;
     void placeRefused(movie::DisplayObject& parent, int depth) override;
 
     // A request of a script, answered once the frame that made it is over.

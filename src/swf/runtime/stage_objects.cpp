@@ -140,6 +140,7 @@ void MovieRuntime::remove(Instance* inst, bool byAction)
             --key;
         if (!objects.contains(key)) {
             m_runner.swap(*inst->parent->object, inst->depth, key);
+            inst->leftDepth = inst->depth;
             inst->depth = key;
             queueUnload(inst, true);
             return;
@@ -172,11 +173,14 @@ bool MovieRuntime::swapDepths(Instance* inst, int depth)
     if (!objects.contains(inst->depth))
         return false;
     if (const auto other = objects.find(key); other != objects.end()) {
-        if (Instance* theirs = instanceFor(other->second))
+        if (Instance* theirs = instanceFor(other->second)) {
             theirs->depth = inst->depth;
+            theirs->leftDepth.reset();
+        }
     }
     m_runner.swap(*parent->object, inst->depth, key);
     inst->depth = key;
+    inst->leftDepth.reset();
     return true;
 }
 

@@ -120,9 +120,22 @@ void TextFieldState::setText(const std::string& value)
 void TextFieldState::beginMarkup()
 {
     if (fontId) {
-        newTextFormat.bold = false;
-        newTextFormat.italic = false;
+        for (TextFieldFormat* format : {&newTextFormat, &baseFormat}) {
+            format->bold = false;
+            format->italic = false;
+        }
     }
+}
+
+HtmlText TextFieldState::readMarkup(const std::u32string& source) const
+{
+    return parseHtmlText(source, swfVersion >= 8 ? newTextFormat : baseFormat, condenseWhite, swfVersion, multiline);
+}
+
+void TextFieldState::mergeNewTextFormat(const TextFieldFormat& format)
+{
+    newTextFormat.merge(format);
+    baseFormat.merge(format);
 }
 
 void TextFieldState::setTextUnits(std::u32string units, std::vector<FormatRun> newRuns)
@@ -472,13 +485,13 @@ TextFieldState textFieldFromDefinition(const swf::DefineEditText& record, int sw
         format.indent = record.layout->indent.get() / 20.0;
         format.leading = record.layout->leading.get() / 20.0;
     }
+    field->baseFormat = format;
     if (record.html)
         field->beginMarkup();
     if (record.initialText) {
         field->initialText = *record.initialText;
         if (record.html) {
-            const HtmlText parsed
-                = parseHtmlText(toUnits(*record.initialText, swfVersion), format, false, swfVersion, record.multiline);
+            const HtmlText parsed = field->readMarkup(toUnits(*record.initialText, swfVersion));
             field->setTextUnits(parsed.text, parsed.runs);
         } else {
             field->setText(*record.initialText);

@@ -91,6 +91,7 @@ inline bool isParagraphBreak(char32_t c)
 }
 
 struct TextFieldState;
+struct HtmlText;
 // Lays a field's text out with real fonts; the render layer provides it.
 using TextMeasurer = std::function<TextLayout(const TextFieldState&)>;
 
@@ -103,6 +104,9 @@ struct TextFieldState {
     std::vector<FormatRun> runs;
     // The format of text that replaces or extends the field's.
     TextFieldFormat newTextFormat = defaultTextFieldFormat();
+    // The format the field's record and scripts gave it, apart from what
+    // markup left open in newTextFormat: before SWF 8, markup starts here.
+    TextFieldFormat baseFormat = defaultTextFieldFormat();
 
     bool html = false;
     // Assigned htmlText is kept as written until the text changes otherwise;
@@ -161,6 +165,11 @@ struct TextFieldState {
     // markup starts without the style of the symbol's font, since the tags
     // say which runs are bold or italic.
     void beginMarkup();
+    // Reads markup in the field's own settings, starting from the base
+    // format (from SWF 8 on, from the format earlier markup left open).
+    HtmlText readMarkup(const std::u32string& source) const;
+    // Sets the format new text takes and the base format together.
+    void mergeNewTextFormat(const TextFieldFormat& format);
     // Replaces characters [begin, end) with `value` in `format` (clamped).
     void replace(std::size_t begin, std::size_t end, const std::u32string& value, const TextFieldFormat& format);
     void setTextUnits(std::u32string units, std::vector<FormatRun> newRuns);

@@ -21,7 +21,6 @@ using text::fromUnits;
 using text::HtmlText;
 using text::kHtmlLineBreak;
 using text::newTextField;
-using text::parseHtmlText;
 using text::TextFieldFormat;
 using text::TextFieldState;
 using text::toUnits;
@@ -296,8 +295,7 @@ void readVariable(Interpreter& in, Object& self, TextFieldExtension& ext)
     const std::string text = textFieldStringFromValue(in, v);
     TextFieldState& state = *ext.stateOf(self);
     if (state.html) {
-        const HtmlText parsed = parseHtmlText(toUnits(text, in.swfVersion()), state.newTextFormat, state.condenseWhite,
-                                              in.swfVersion(), state.multiline);
+        const HtmlText parsed = state.readMarkup(toUnits(text, in.swfVersion()));
         if (parsed.text != state.text)
             state.setTextUnits(parsed.text, parsed.runs);
     } else if (text != state.textString()) {
@@ -431,8 +429,7 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
         const std::string html = in.toString(value);
         if (s.html) {
             s.beginMarkup();
-            const HtmlText parsed = parseHtmlText(toUnits(html, s.swfVersion), s.newTextFormat, s.condenseWhite,
-                                                  s.swfVersion, s.multiline);
+            const HtmlText parsed = s.readMarkup(toUnits(html, s.swfVersion));
             s.setTextUnits(parsed.text, parsed.runs);
             // Text set later continues in the format the markup left open.
             s.newTextFormat = parsed.endFormat;
@@ -449,7 +446,7 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
     case Member::TextColor: {
         TextFieldFormat color;
         color.color = colorFrom(in, value);
-        s.newTextFormat.merge(color);
+        s.mergeNewTextFormat(color);
         s.applyFormat(0, s.length(), color);
         break;
     }
@@ -680,7 +677,7 @@ void installMethods(Interpreter& in, Object* proto)
         TextFieldExtension* ext = extensionOf(self);
         Object* formatObject = arg(args, 0).asObject();
         if (ext && formatObject)
-            ext->stateOf(*self)->newTextFormat.merge(textFormatFromObject(in, formatObject));
+            ext->stateOf(*self)->mergeNewTextFormat(textFormatFromObject(in, formatObject));
         return Value();
     });
     in.defineMethod(proto, "replaceSel", [](Interpreter& in, Object* self, const Args& args) -> Value {
