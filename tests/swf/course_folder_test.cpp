@@ -4,6 +4,7 @@
 // for files outside its folder and gets none of them.
 
 #include "support/assembler.h"
+#include "support/pixel_box.h"
 #include "swf/format/imports.h"
 #include "swf/format/movie_builder.h"
 #include "swf/format/writer.h"
@@ -58,6 +59,10 @@ std::string play(const fs::path& path, int frames)
 
 const std::string kMakeHolder = "push 1, \"holder\", 2, \"_root\"\nGetVariable\npush \"createEmptyMovieClip\"\n"
                                 "CallMethod\nPop\n";
+// A MovieClipLoader in "mcl" with the root timeline among its listeners.
+const std::string kRootListensToALoader = "push \"mcl\", 0, \"MovieClipLoader\"\nNewObject\nSetVariable\n"
+                                          "push \"_root\"\nGetVariable\npush 1, \"mcl\"\nGetVariable\n"
+                                          "push \"addListener\"\nCallMethod\nPop\n";
 const std::string kTraceWhere = "push \"this\"\nGetVariable\nTargetPath\nAdd2\nTrace\n";
 
 } // namespace
@@ -164,9 +169,7 @@ TEST(CourseFolder, NothingOutsideTheOpenedMoviesFolderIsRead)
                                              "http://example.com/outside.swf",
                                              "file://" + (dir / "outside.swf").string()};
     std::string probe = "function onLoadError target code\npush \"refused: \", \"code\"\nGetVariable\nAdd2\nTrace\nend\n"
-                        "push \"mcl\", 0, \"MovieClipLoader\"\nNewObject\nSetVariable\n"
-                        "push \"_root\"\nGetVariable\npush 1, \"mcl\"\nGetVariable\npush \"addListener\"\nCallMethod\nPop\n"
-                        + kMakeHolder;
+                        + kRootListensToALoader + kMakeHolder;
     for (const std::string& address : addresses)
         probe += "push \"holder\", \"" + address + "\", 2, \"mcl\"\nGetVariable\npush \"loadClip\"\nCallMethod\nPop\n";
     for (const std::string& address : std::vector<std::string>{"../outside.txt", "escape.txt", "file://" + (dir / "outside.txt").string()})
@@ -262,9 +265,7 @@ TEST(CourseFolder, ALoaderHandlerThatQuitsLetsTheNextFramePlay)
     QTemporaryDir temp;
     const fs::path dir = temp.path().toStdString();
     save(scripted({"function onLoadError target code\npush \"error\"\nTrace\ngeturl \"fscommand:quit\" \"\"\nend\n"
-                   "push \"mcl\", 0, \"MovieClipLoader\"\nNewObject\nSetVariable\n"
-                   "push \"_root\"\nGetVariable\npush 1, \"mcl\"\nGetVariable\npush \"addListener\"\nCallMethod\nPop\n"
-                   + kMakeHolder
+                   + kRootListensToALoader + kMakeHolder
                    + "push \"holder\", \"missing.swf\", 2, \"mcl\"\nGetVariable\npush \"loadClip\"\nCallMethod\nPop",
                    "push \"frame 2\"\nTrace", "push \"frame 3\"\nTrace", "push \"frame 4\"\nTrace"}),
          dir / "menu.swf");
@@ -280,9 +281,7 @@ TEST(CourseFolder, ALoaderHearsOfLoadsIntoClipsThatWentOrWereUnloaded)
         "function onLoadStart target\npush \"start \", \"target\"\nGetVariable\nAdd2\nTrace\nend\n"
         "function onLoadError target code\npush \"error \", \"target\"\nGetVariable\nAdd2\npush \" \"\nAdd2\n"
         "push \"code\"\nGetVariable\nAdd2\nTrace\nend\n"
-        "function onLoadInit target\npush \"init\"\nTrace\nend\n"
-        "push \"mcl\", 0, \"MovieClipLoader\"\nNewObject\nSetVariable\n"
-        "push \"_root\"\nGetVariable\npush 1, \"mcl\"\nGetVariable\npush \"addListener\"\nCallMethod\nPop\n";
+        "function onLoadInit target\npush \"init\"\nTrace\nend\n" + kRootListensToALoader;
     const auto load = [](const std::string& clip) {
         return "push \"" + clip + "\", \"chapter.swf\", 2, \"mcl\"\nGetVariable\npush \"loadClip\"\nCallMethod\nPop\n";
     };
@@ -405,10 +404,7 @@ TEST(CourseFolder, AClipReportsTheAddressItFailedToLoad)
 
 namespace {
 
-Rect box(int x, int y, int w, int h)
-{
-    return Rect{Twips::fromPixels(x), Twips::fromPixels(x + w), Twips::fromPixels(y), Twips::fromPixels(y + h)};
-}
+using test::box;
 
 Bytes code(const std::string& source)
 {
@@ -573,9 +569,7 @@ TEST(CourseFolder, ALoaderCountsTheBytesAMovieDeclaresAndHearsOfALevelTwice)
         "function onLoadProgress target loaded total\npush \"progress \", \"loaded\"\nGetVariable\nAdd2\n"
         "push \"/\"\nAdd2\npush \"total\"\nGetVariable\nAdd2\npush \" \"\nAdd2\npush \"target\"\nGetVariable\nAdd2\n"
         "Trace\nend\n"
-        "function onLoadInit target\npush \"init \", \"target\"\nGetVariable\nAdd2\nTrace\nend\n"
-        "push \"mcl\", 0, \"MovieClipLoader\"\nNewObject\nSetVariable\n"
-        "push \"_root\"\nGetVariable\npush 1, \"mcl\"\nGetVariable\npush \"addListener\"\nCallMethod\nPop\n";
+        "function onLoadInit target\npush \"init \", \"target\"\nGetVariable\nAdd2\nTrace\nend\n" + kRootListensToALoader;
     const auto load = [](const std::string& target) {
         return "push " + target + ", \"chapter.swf\", 2, \"mcl\"\nGetVariable\npush \"loadClip\"\nCallMethod\nPop\n";
     };

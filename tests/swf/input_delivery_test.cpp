@@ -8,6 +8,7 @@
 // function when clicked.
 
 #include "support/assembled.h"
+#include "support/pixel_box.h"
 #include "swf/format/movie_builder.h"
 #include "swf/runtime/trace_run.h"
 
@@ -22,10 +23,7 @@ using script::test::assembled;
 
 Bytes traceOf(const std::string& text) { return assembled("push \"" + text + "\"\nTrace"); }
 
-Rect box(int x, int y, int w, int h)
-{
-    return Rect{Twips::fromPixels(x), Twips::fromPixels(x + w), Twips::fromPixels(y), Twips::fromPixels(y + h)};
-}
+using test::box;
 
 // A button of one character in every state that runs each action on its condition.
 std::uint16_t defineButton(MovieBuilder& b, std::uint16_t shape, std::vector<ButtonCondAction> actions)

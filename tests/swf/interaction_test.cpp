@@ -3,6 +3,7 @@
 // script stops; the button's looks follow the pointer; a script that never
 // ends is stopped and the movie goes on.
 
+#include "support/pixel_box.h"
 #include "swf/format/movie_builder.h"
 #include "swf/player.h"
 
@@ -27,10 +28,7 @@ const Bytes kTraceAlive = {0x96, 0x07, 0x00, 0x00, 'a', 'l', 'i', 'v', 'e', 0x00
 // A jump back onto itself: a loop without end.
 const Bytes kForever = {0x99, 0x02, 0x00, 0xFB, 0xFF, 0x00};
 
-Rect box(int x, int y, int w, int h)
-{
-    return Rect{Twips::fromPixels(x), Twips::fromPixels(x + w), Twips::fromPixels(y), Twips::fromPixels(y + h)};
-}
+using test::box;
 
 Bytes twoPageMovie()
 {
