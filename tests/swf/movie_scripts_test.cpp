@@ -330,6 +330,57 @@ TEST(MovieScripts, ASizeGivenToAnEmptyClipCollapsesIt)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "0\n0\n");
 }
 
+// A clip the timeline placed flipped (its x axis reversed) stays flipped, and
+// only flipped, when a script gives it a new height, scale or rotation: the
+// angle between its axes is kept, not folded into a half turn.
+TEST(MovieScripts, AFlippedClipKeepsItsFlipThroughANewSizeOrRotation)
+{
+    auto boundsAfter = [](const std::string& change) {
+        MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 7);
+        const auto square = b.defineRectangle({Twips(0), Twips::fromPixels(100), Twips(0), Twips::fromPixels(100)},
+                                              solidFill({0, 0, 0, 255}));
+        Timeline inner;
+        inner.place(1, square).showFrame();
+        const auto symbol = b.defineSprite(inner);
+        Matrix flipped = Matrix::translation(Twips::fromPixels(150), Twips::fromPixels(100));
+        flipped.scaleX = -1.0;
+        b.place(1, symbol, flipped, {}, "a");
+        b.add(DoAction{assembled("push \"a\"\nGetVariable\n" + change + R"(
+            push "_root"
+            GetVariable
+            push 1, "a"
+            GetVariable
+            push "getBounds"
+            CallMethod
+            StoreRegister 0
+            Pop
+            push r:0, "xMin"
+            GetMember
+            push " "
+            Add2
+            push r:0, "xMax"
+            GetMember
+            Add2
+            push " "
+            Add2
+            push r:0, "yMin"
+            GetMember
+            Add2
+            push " "
+            Add2
+            push r:0, "yMax"
+            GetMember
+            Add2
+            Trace
+        )")}).showFrame();
+        return runtime::traceMovie(b.movie(), {.frames = 0}).output;
+    };
+    EXPECT_EQ(boundsAfter("push \"_height\", 50\nSetMember\n"), "50 150 100 150\n");
+    EXPECT_EQ(boundsAfter("push \"_xscale\", 50\nSetMember\n"), "100 150 100 200\n");
+    // A quarter turn turns the square, still mirrored, about its origin.
+    EXPECT_EQ(boundsAfter("push \"_rotation\", 90\nSetMember\n"), "150 250 100 200\n");
+}
+
 TEST(MovieScripts, PathDelimitersAsTheOriginalPlayerReadsThem)
 {
     // The clip holds o = {n: "inner"}.

@@ -255,6 +255,7 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
             inst->xScale = std::hypot(m.scaleX, m.rotateSkew0) * 100.0;
             inst->yScale = std::hypot(m.rotateSkew1, m.scaleY) * 100.0;
             inst->rotation = std::atan2(m.rotateSkew0, m.scaleX) * 180.0 / std::numbers::pi;
+            inst->skew = std::atan2(-m.rotateSkew1, m.scaleY) * 180.0 / std::numbers::pi - inst->rotation;
             inst->hasScriptTransform = true;
         }
     };
@@ -267,10 +268,11 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
             return;
         }
         const double r = inst->rotation * std::numbers::pi / 180.0;
+        const double ry = (inst->rotation + inst->skew) * std::numbers::pi / 180.0;
         m.scaleX = inst->xScale / 100.0 * std::cos(r);
         m.rotateSkew0 = inst->xScale / 100.0 * std::sin(r);
-        m.rotateSkew1 = -inst->yScale / 100.0 * std::sin(r);
-        m.scaleY = inst->yScale / 100.0 * std::cos(r);
+        m.rotateSkew1 = -inst->yScale / 100.0 * std::sin(ry);
+        m.scaleY = inst->yScale / 100.0 * std::cos(ry);
         object.scriptTransformed = true;
     };
     double v = 0;

@@ -92,9 +92,12 @@ struct Instance {
     // setMask links, both ways, so that either side leaving the stage undoes them.
     Instance* mask = nullptr;
     Instance* maskedBy = nullptr;
-    // Display properties a script set, kept apart so that none is lost in the matrix.
+    // Display properties a script set, kept apart so that none is lost in the
+    // matrix. `skew` is the angle from the x axis to the y axis less a right
+    // angle: 180 for a clip flipped on one axis, which a new scale or rotation
+    // must keep flipped.
     bool hasScriptTransform = false;
-    double xScale = 100, yScale = 100, rotation = 0;
+    double xScale = 100, yScale = 100, rotation = 0, skew = 0;
     // _focusrect set on this object (SWF 6 on); without it the movie's applies.
     std::optional<bool> focusRect;
     // Where a drag of this clip last had it over (_droptarget), a slash path.

@@ -97,6 +97,8 @@ void setMatrix(Interpreter& in, Instance& i, const Value& v)
     m.translateY = swf::Twips(script::toInt32(std::round(num("ty") * 20.0)));
     i.object->matrix = m;
     i.object->scriptTransformed = true;
+    // The scales and rotation scripts read come from the new matrix again.
+    i.hasScriptTransform = false;
 }
 
 void setColor(Instance& i, const Value& v)
