@@ -1,6 +1,7 @@
 // Drawing the display tree: depth order, masks, sprites, colour transforms down the
 // tree and the two scale modes, checked on pixels of movies written by the builder.
 
+#include "support/assembled.h"
 #include "swf/format/movie_builder.h"
 #include "swf/format/writer.h"
 #include "swf/player.h"
@@ -66,6 +67,64 @@ TEST(StageRendererTest, MasksClipUpToTheirClipDepthOnly)
     EXPECT_EQ(at(image, 25, 15), 0x0000FFu); // blue is above the mask's range
     // The mask itself is never drawn.
     EXPECT_NE(at(image, 5, 15), 0x00FF00u);
+}
+
+// A layer mask a script masks, or masks another clip with, stops masking its
+// layers for good, even once the script takes the mask away again: it is then
+// drawn as a clip of its own and what it masked shows whole.
+TEST(StageRendererTest, AScriptMaskEndsTheLayerMaskingOfTheClipsItJoins)
+{
+    auto render = [](const char* script) {
+        MovieBuilder b(Twips(20 * 40), Twips(20 * 20), 12, 6);
+        b.setBackground({255, 255, 255});
+        swf::Timeline window, wide, corner;
+        window.place(1, b.defineRectangle(pixels(0, 0, 10, 20), solidFill({0, 255, 0}))).showFrame();
+        wide.place(1, b.defineRectangle(pixels(0, 0, 40, 10), solidFill({255, 0, 0}))).showFrame();
+        corner.place(1, b.defineRectangle(pixels(30, 10, 10, 10), solidFill({0, 0, 255}))).showFrame();
+        PlaceObject layerMask = mask(1, b.defineSprite(window), 2);
+        layerMask.name = "a";
+        b.add(layerMask).place(2, b.defineSprite(wide), {}, {}, "b").place(3, b.defineSprite(corner), {}, {}, "c");
+        b.add(DoAction{script::test::assembled(script)}).showFrame();
+        auto player = load(b);
+        return player ? player->renderImage() : QImage();
+    };
+    const QImage untouched = render("");
+    EXPECT_EQ(at(untouched, 25, 5), 0xFFFFFFu);
+    EXPECT_EQ(at(untouched, 5, 15), 0xFFFFFFu);
+    // a.setMask(c); a.setMask(null)
+    const char* maskedMask = R"(push "c"
+        GetVariable
+        push 1, "a"
+        GetVariable
+        push "setMask"
+        CallMethod
+        Pop
+        push null, 1, "a"
+        GetVariable
+        push "setMask"
+        CallMethod
+        Pop)";
+    // c.setMask(a); c.setMask(null)
+    const char* maskingWithTheMask = R"(push "a"
+        GetVariable
+        push 1, "c"
+        GetVariable
+        push "setMask"
+        CallMethod
+        Pop
+        push null, 1, "c"
+        GetVariable
+        push "setMask"
+        CallMethod
+        Pop)";
+    for (const char* script : {maskedMask, maskingWithTheMask}) {
+        SCOPED_TRACE(script);
+        const QImage image = render(script);
+        EXPECT_EQ(at(image, 5, 5), 0xFF0000u);   // b over a
+        EXPECT_EQ(at(image, 25, 5), 0xFF0000u);  // b whole
+        EXPECT_EQ(at(image, 5, 15), 0x00FF00u);  // a drawn
+        EXPECT_EQ(at(image, 35, 15), 0x0000FFu); // c drawn again
+    }
 }
 
 TEST(StageRendererTest, SpritesDrawTheirChildrenThroughTheirMatrixAndColour)

@@ -287,6 +287,8 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
             mask = inst(o);
         else if (target.isString())
             mask = inst(in.resolveTarget(self, target.asString()));
+        rt.endLayerMasking(i);
+        rt.endLayerMasking(mask);
         rt.setMask(i, mask);
         return Value(true);
     });

@@ -317,6 +317,9 @@ public:
     const movie::CharacterDictionary& dictionary() const { return m_dictionary; }
     // setMask: `inst` shows only inside `mask` (none: unmasked).
     void setMask(Instance* inst, Instance* mask);
+    // A clip a script masks, or masks another clip with, stops masking the
+    // layers above it on its timeline: it is drawn as a clip of its own.
+    void endLayerMasking(Instance* inst);
     // The yellow frame around a focused clip or button: its bounds on the
     // stage in twips, or an empty rectangle.
     QRectF focusRect() const;

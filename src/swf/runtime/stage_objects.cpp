@@ -204,6 +204,12 @@ void MovieRuntime::setMask(Instance* inst, Instance* mask)
     inst->object->maskId = mask->object->id;
 }
 
+void MovieRuntime::endLayerMasking(Instance* inst)
+{
+    if (inst && inst->object)
+        inst->object->clipDepth = 0;
+}
+
 // An object's _focusrect decides whether its focus is shown; without one of
 // its own, the movie's does, which shows it unless told otherwise.
 bool MovieRuntime::focusShown(const Instance* inst) const
