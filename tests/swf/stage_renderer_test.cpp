@@ -127,6 +127,90 @@ TEST(StageRendererTest, AScriptMaskEndsTheLayerMaskingOfTheClipsItJoins)
     }
 }
 
+// A script's pixels show where a clip attaches them (attachBitmap) and where
+// a drawing fills with them (beginBitmapFill), as they are each time they are
+// drawn: a change to the pixels after the first picture shows in the next.
+TEST(StageRendererTest, ScriptPixelsShowAsTheyAreWhereverAttachedOrFilled)
+{
+    MovieBuilder b(Twips(20 * 40), Twips(20 * 20), 12, 8);
+    b.setBackground({255, 255, 255});
+    // bmp = new flash.display.BitmapData(10, 10, false, 0xFF0000); attachBitmap(bmp, 1);
+    // createEmptyMovieClip("f", 2); f.beginBitmapFill(bmp); f draws a square at 20..30.
+    b.add(DoAction{script::test::assembled(R"(
+        push "bmp", 16711680, false, 10, 10, 4, "flash"
+        GetVariable
+        push "display"
+        GetMember
+        push "BitmapData"
+        NewMethod
+        SetVariable
+        push 1, "bmp"
+        GetVariable
+        push 2, "this"
+        GetVariable
+        push "attachBitmap"
+        CallMethod
+        Pop
+        push 2, "f", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "bmp"
+        GetVariable
+        push 1, "f"
+        GetVariable
+        push "beginBitmapFill"
+        CallMethod
+        Pop
+        push 0, 20, 2, "f"
+        GetVariable
+        push "moveTo"
+        CallMethod
+        Pop
+        push 0, 30, 2, "f"
+        GetVariable
+        push "lineTo"
+        CallMethod
+        Pop
+        push 10, 30, 2, "f"
+        GetVariable
+        push "lineTo"
+        CallMethod
+        Pop
+        push 10, 20, 2, "f"
+        GetVariable
+        push "lineTo"
+        CallMethod
+        Pop
+        push 0, "f"
+        GetVariable
+        push "endFill"
+        CallMethod
+        Pop)")}).showFrame();
+    // Frame 2: bmp.setPixel(1, 1, 0x0000FF)
+    b.add(DoAction{script::test::assembled(R"(
+        push 255, 1, 1, 3, "bmp"
+        GetVariable
+        push "setPixel"
+        CallMethod
+        Pop
+        Stop)")}).showFrame();
+    auto player = load(b);
+    ASSERT_TRUE(player);
+    QImage image = player->renderImage();
+    EXPECT_EQ(at(image, 5, 5), 0xFF0000u);
+    EXPECT_EQ(at(image, 15, 5), 0xFFFFFFu);
+    // The fill's bitmap starts at the clip's origin and repeats.
+    EXPECT_EQ(at(image, 25, 5), 0xFF0000u);
+    EXPECT_EQ(at(image, 21, 1), 0xFF0000u);
+    player->advance();
+    image = player->renderImage();
+    EXPECT_EQ(at(image, 1, 1), 0x0000FFu);
+    EXPECT_EQ(at(image, 21, 1), 0x0000FFu);
+    EXPECT_EQ(at(image, 2, 2), 0xFF0000u);
+}
+
 TEST(StageRendererTest, SpritesDrawTheirChildrenThroughTheirMatrixAndColour)
 {
     MovieBuilder b(Twips(20 * 40), Twips(20 * 20), 12);

@@ -141,6 +141,28 @@ void Drawing::beginFill(const std::optional<swf::FillStyle>& fill)
     m_subpathHasEdges = false;
 }
 
+void Drawing::beginBitmapFill(swf::FillStyle fill, std::shared_ptr<const LiveBitmap> bitmap)
+{
+    auto known = std::find(m_bitmaps.begin(), m_bitmaps.end(), bitmap);
+    if (known == m_bitmaps.end()) {
+        if (!bitmap || m_bitmaps.size() >= kMaxBitmaps) {
+            endFill();
+            return;
+        }
+        known = m_bitmaps.insert(m_bitmaps.end(), std::move(bitmap));
+    }
+    fill.bitmapId = static_cast<std::uint16_t>(known - m_bitmaps.begin() + 1);
+    beginFill(fill);
+}
+
+std::uint64_t Drawing::bitmapsGeneration() const
+{
+    std::uint64_t sum = 0;
+    for (const auto& bitmap : m_bitmaps)
+        sum += bitmap->generation;
+    return sum;
+}
+
 void Drawing::moveTo(swf::Point point)
 {
     closeSubpath();

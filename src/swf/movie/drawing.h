@@ -14,6 +14,7 @@
 // that it is built and painted exactly like the timeline's shapes.
 
 #include "swf/format/records.h"
+#include "swf/movie/live_bitmap.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -37,6 +38,14 @@ public:
     // only closes (a fill call with arguments that make no fill).
     void beginFill(const std::optional<swf::FillStyle>& fill);
     void endFill() { beginFill(std::nullopt); }
+    // A fill of a script's live pixels (`fill` a bitmap fill style): the
+    // fill's bitmap id names the bitmap in bitmaps(), counted from 1. Past
+    // kMaxBitmaps different bitmaps a new one only closes the open fill.
+    void beginBitmapFill(swf::FillStyle fill, std::shared_ptr<const LiveBitmap> bitmap);
+    static constexpr std::size_t kMaxBitmaps = 1024;
+    const std::vector<std::shared_ptr<const LiveBitmap>>& bitmaps() const { return m_bitmaps; }
+    // Changes whenever the pixels of a bitmap the drawing shows change.
+    std::uint64_t bitmapsGeneration() const;
     void moveTo(swf::Point point);
     void lineTo(swf::Point point);
     void curveTo(swf::Point control, swf::Point anchor);
@@ -85,6 +94,7 @@ private:
 
     std::vector<swf::FillStyle> m_fills;
     std::vector<swf::LineStyle> m_lines;
+    std::vector<std::shared_ptr<const LiveBitmap>> m_bitmaps;
     std::vector<Edge> m_edges;
     swf::Point m_pen;
     swf::Point m_subpathStart;

@@ -34,6 +34,12 @@ void BitmapLibrary::add(const swf::DefineBitsLossless& bits)
     m_records.emplace(bits.id, bits);
 }
 
+void BitmapLibrary::add(std::uint16_t id, const QImage& image)
+{
+    m_records[id] = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    m_decoded.erase(id);
+}
+
 bool BitmapLibrary::contains(std::uint16_t id) const
 {
     return m_records.count(id) != 0;
@@ -46,6 +52,7 @@ QImage BitmapLibrary::decode(const Record& record) const
         QImage operator()(const swf::DefineBits& bits) const { return decodeJpegBits(bits, tables); }
         QImage operator()(const swf::DefineBitsJpeg& bits) const { return decodeBitsJpeg(bits); }
         QImage operator()(const swf::DefineBitsLossless& bits) const { return decodeLossless(bits); }
+        QImage operator()(const QImage& image) const { return image; }
     };
     return std::visit(Decoder{m_jpegTables}, record);
 }

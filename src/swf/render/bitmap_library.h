@@ -43,6 +43,8 @@ public:
     void add(const swf::DefineBits& bits);
     void add(const swf::DefineBitsJpeg& bits);
     void add(const swf::DefineBitsLossless& bits);
+    // A picture made elsewhere (a script's pixels), as bitmap `id`.
+    void add(std::uint16_t id, const QImage& image);
 
     bool contains(std::uint16_t id) const;
     // The decoded bitmap, or a null image when the id is unknown or does not decode.
@@ -67,7 +69,7 @@ public:
     std::int64_t decodedBytes() const { return m_decodedBytes; }
 
 private:
-    using Record = std::variant<swf::DefineBits, swf::DefineBitsJpeg, swf::DefineBitsLossless>;
+    using Record = std::variant<swf::DefineBits, swf::DefineBitsJpeg, swf::DefineBitsLossless, QImage>;
     std::int64_t m_decodedBudget;
     std::unordered_map<std::uint16_t, Record> m_records;
     swf::Bytes m_jpegTables;

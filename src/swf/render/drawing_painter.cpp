@@ -32,6 +32,26 @@ void paintDrawing(QPainter& painter, const movie::Drawing& drawing, const Bitmap
     paintShape(painter, drawingGeometry(drawing), bitmaps, toDevice, color, wholeClip);
 }
 
+BitmapLibrary liveBitmaps(const movie::Drawing& drawing)
+{
+    BitmapLibrary library;
+    std::uint16_t id = 0;
+    for (const auto& bitmap : drawing.bitmaps()) {
+        ++id;
+        if (bitmap->pixels.empty())
+            continue;
+        QImage image(bitmap->width, bitmap->height, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < bitmap->height; ++y) {
+            auto* line = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+            const std::uint32_t* row = bitmap->pixels.data() + std::size_t(y) * std::size_t(bitmap->width);
+            for (int x = 0; x < bitmap->width; ++x)
+                line[x] = bitmap->transparent ? row[x] : (row[x] | 0xFF000000u);
+        }
+        library.add(id, image);
+    }
+    return library;
+}
+
 QPainterPath drawingOutline(const movie::Drawing& drawing)
 {
     if (drawing.empty())

@@ -23,6 +23,10 @@ const ShapeGeometry& drawingGeometry(const movie::Drawing& drawing);
 void paintDrawing(QPainter& painter, const movie::Drawing& drawing, const BitmapLibrary& bitmaps,
                   const QTransform& toDevice, const swf::ColorTransform& color, const QRectF& wholeClip = QRectF());
 
+// The pictures of the script pixels the drawing's bitmap fills show, as they
+// are now, by the ids its fills give them.
+BitmapLibrary liveBitmaps(const movie::Drawing& drawing);
+
 // The area the drawing's fills cover, in the clip's twips, for a clip used as a mask.
 QPainterPath drawingOutline(const movie::Drawing& drawing);
 

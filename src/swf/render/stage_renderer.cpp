@@ -231,10 +231,11 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
         const std::shared_ptr<const void> built = drawing.renderData();
         const auto bounds = [&](const QTransform& t) { return std::optional<QRect>(shapeDeviceBounds(geometry, t)); };
         const auto paint = [&](Frame& layer, const QTransform& t) {
-            paintShape(layer.painter, geometry, m_active->bitmaps(), t, color, layer.wholeClip);
+            // A drawing's bitmap fills show a script's pixels, never the library's.
+            paintShape(layer.painter, geometry, liveBitmaps(drawing), t, color, layer.wholeClip);
         };
-        if (!drawPicture(frame, Hasher().add(built.get()).add(m_active).value(), built, toDevice, color,
-                         oneFill(geometry), bounds, paint))
+        if (!drawPicture(frame, Hasher().add(built.get()).add(m_active).add(drawing.bitmapsGeneration()).value(),
+                         built, toDevice, color, oneFill(geometry), bounds, paint))
             paint(frame, toDevice);
     }
     std::vector<ActiveMask> masks;
@@ -634,7 +635,7 @@ void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipS
         item.wholeWidth = paintedDirectly(masked, item.bounds);
         item.keep = clip.drawing->renderData();
         Hasher h(context);
-        h.add(item.keep.get()).add(m_active);
+        h.add(item.keep.get()).add(m_active).add(clip.drawing->bitmapsGeneration());
         addColor(addTransform(h, toDevice), color);
         item.signature = h.value();
         items.push_back(std::move(item));

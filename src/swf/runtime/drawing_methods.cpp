@@ -298,10 +298,9 @@ void installDrawingMethods(Interpreter& in, Object* movieClipPrototype,
         return [fill = gradientFillFromArguments(in, args)](movie::Drawing& d) { d.beginFill(fill); };
     });
     // A fill of a BitmapData's pixels, repeated unless told otherwise, the
-    // bitmap placed by a flash.geom.Matrix. The shapes of drawings refer to
-    // bitmaps of the movie's library only, so the fill names none: its area
-    // counts for the clip's size and hit tests, and paints nothing. Anything
-    // but a live bitmap ends the open fill, as a fill that fails does.
+    // bitmap placed by a flash.geom.Matrix; it shows the pixels as they are
+    // whenever it is drawn. Anything but a live bitmap ends the open fill, as
+    // a fill that fails does.
     define("beginBitmapFill", kSince8, [](Interpreter& in, const Args& args) -> Change {
         const script::BitmapPixels* bitmap = script::bitmapOf(argument(args, 0).asObject());
         if (!bitmap || bitmap->disposed())
@@ -311,7 +310,6 @@ void installDrawingMethods(Interpreter& in, Object* movieClipPrototype,
         swf::FillStyle fill;
         fill.type = repeat ? (smooth ? swf::FillStyleType::RepeatingBitmap : swf::FillStyleType::NonSmoothedRepeatingBitmap)
                            : (smooth ? swf::FillStyleType::ClippedBitmap : swf::FillStyleType::NonSmoothedClippedBitmap);
-        fill.bitmapId = 0xFFFF;
         fill.bitmapMatrix = swf::Matrix::scale(20.0, 20.0);
         if (Object* matrix = argument(args, 1).asObject()) {
             const auto a = matrixField(in, matrix, "a"), b = matrixField(in, matrix, "b");
@@ -326,7 +324,7 @@ void installDrawingMethods(Interpreter& in, Object* movieClipPrototype,
                 fill.bitmapMatrix.translateY = translationTwips(*ty);
             }
         }
-        return [fill](movie::Drawing& d) { d.beginFill(fill); };
+        return [fill, pixels = bitmap->shared()](movie::Drawing& d) { d.beginBitmapFill(fill, pixels); };
     });
     // The pen methods ignore a call with too few arguments.
     define("moveTo", kSince6, [](Interpreter& in, const Args& args) -> Change {

@@ -4,6 +4,7 @@
 #include "swf/movie/limits.h"
 #include "swf/runtime/drawing_methods.h"
 #include "swf/runtime/movie_runtime.h"
+#include "swf/script/bitmap_data.h"
 #include "swf/script/builtins/builtins.h"
 
 #include <cmath>
@@ -249,6 +250,15 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         const double depth = in.toNumber(args[1]);
         return Value(rt.createEmpty(i, in.toString(args[0]), script::toInt32(depth)));
     });
+    def("attachBitmap", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+        Instance* i = inst(self);
+        const script::BitmapPixels* bitmap = script::bitmapOf(arg(args, 0).asObject());
+        if (!i || args.size() < 2 || !bitmap || bitmap->disposed())
+            return Value();
+        const bool smoothing = args.size() > 3 && in.toBoolean(args[3]);
+        rt.attachBitmap(i, bitmap->shared(), script::toInt32(in.toNumber(args[1])), smoothing);
+        return Value();
+    });
     def("createTextField", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
         if (!i || args.size() < 6)
@@ -488,7 +498,7 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
         return Value();
     }));
     proto->findOwnAnyVersion("transform")->flags = script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete;
-    script::markVersion(proto, {"getRect", "transform"}, script::PropertyFlag::Version8);
+    script::markVersion(proto, {"getRect", "transform", "attachBitmap"}, script::PropertyFlag::Version8);
     installTransformClass(in, rt);
 
     installButtonClass(in, rt);

@@ -273,6 +273,9 @@ public:
     script::Object* attach(Instance* parent, std::uint16_t characterId, const std::string& name, int depth,
                            script::Object* init);
     script::Object* createEmpty(Instance* parent, const std::string& name, int depth);
+    // attachBitmap: a script's pixels shown at `depth` of `parent`, one
+    // bitmap pixel to a pixel of the clip, as they are whenever drawn.
+    void attachBitmap(Instance* parent, std::shared_ptr<const movie::LiveBitmap> bitmap, int depth, bool smoothing);
     script::Object* createTextField(Instance* parent, const std::string& name, int depth, double x, double y,
                                     double width, double height);
     script::Object* duplicate(Instance* source, const std::string& name, int depth, script::Object* init);

@@ -71,6 +71,30 @@ Object* MovieRuntime::createEmpty(Instance* parent, const std::string& name, int
     return inst->self;
 }
 
+void MovieRuntime::attachBitmap(Instance* parent, std::shared_ptr<const movie::LiveBitmap> bitmap, int depth,
+                                bool smoothing)
+{
+    if (!bitmap)
+        return;
+    const Twips width = Twips::fromPixels(bitmap->width), height = Twips::fromPixels(bitmap->height);
+    // A clip of no name whose drawing is the bitmap's rectangle filled with it.
+    movie::DisplayObject fresh;
+    fresh.character = &m_emptyClip;
+    Instance* inst = placeByScript(parent, depth, std::move(fresh));
+    if (!inst || !inst->object || !inst->object->clip)
+        return;
+    movie::Drawing drawing;
+    swf::FillStyle fill;
+    fill.type = smoothing ? swf::FillStyleType::ClippedBitmap : swf::FillStyleType::NonSmoothedClippedBitmap;
+    fill.bitmapMatrix = Matrix::scale(20.0, 20.0);
+    drawing.beginBitmapFill(fill, std::move(bitmap));
+    drawing.lineTo({width, Twips(0)});
+    drawing.lineTo({width, height});
+    drawing.lineTo({Twips(0), height});
+    drawing.endFill();
+    inst->object->clip->drawing = movie::Box<movie::Drawing>(std::move(drawing));
+}
+
 Object* MovieRuntime::createTextField(Instance* parent, const std::string& name, int depth, double x, double y,
                                       double width, double height)
 {

@@ -3,17 +3,19 @@
 namespace swf::script {
 
 BitmapPixels::BitmapPixels(int width, int height, bool transparent, std::uint32_t fill)
-    : m_width(width), m_height(height), m_transparent(transparent)
 {
-    m_pixels.assign(std::size_t(width) * std::size_t(height), store(fill));
+    m_data->width = width;
+    m_data->height = height;
+    m_data->transparent = transparent;
+    m_data->pixels.assign(std::size_t(width) * std::size_t(height), store(fill));
 }
 
 void BitmapPixels::dispose()
 {
     m_disposed = true;
-    m_width = m_height = 0;
-    m_pixels.clear();
-    m_pixels.shrink_to_fit();
+    m_data->width = m_data->height = 0;
+    m_data->pixels.clear();
+    m_data->pixels.shrink_to_fit();
     touch();
 }
 

@@ -490,6 +490,12 @@ TEST(FlashGeom, MatrixArithmeticFollowsTheLanguage)
     Value box = m.vm->construct(matrixClass, {});
     m.vm->callMethod(box, "createBox", {Value(2), Value(3), Value(0), Value("s")});
     EXPECT_EQ(str(m, box), "(a=2, b=0, c=0, d=3, tx=s, ty=0)");
+    // createGradientBox centres the gradient on the area; a translation left
+    // out is none.
+    m.vm->callMethod(box, "createGradientBox", {Value(1638.4), Value(819.2)});
+    EXPECT_EQ(str(m, box), "(a=1, b=0, c=0, d=0.5, tx=819.2, ty=409.6)");
+    m.vm->callMethod(box, "createGradientBox", {Value(1638.4), Value(819.2), Value(0), Value(10), Value(20)});
+    EXPECT_EQ(str(m, box), "(a=1, b=0, c=0, d=0.5, tx=829.2, ty=429.6)");
 }
 
 TEST(BitmapData, PixelsRoundTripThroughPremultipliedAlpha)

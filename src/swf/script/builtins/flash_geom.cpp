@@ -386,8 +386,10 @@ void installMatrix(Interpreter& in, Object* geom, Object* point)
         if (!isMatrix(in, self))
             return Value();
         const double width = in.toNumber(arg(args, 0)), height = in.toNumber(arg(args, 1));
+        // A translation left out is none: the box is centred on the area at 0,0.
+        const auto shift = [&](std::size_t i, double half) { return args.size() > i ? in.add(args[i], half) : Value(half); };
         in.callMethod(self, "createBox", {width / 1638.4, height / 1638.4, args.size() > 2 ? args[2] : Value(0),
-                                          in.add(arg(args, 3), width / 2), in.add(arg(args, 4), height / 2)});
+                                          shift(3, width / 2), shift(4, height / 2)});
         return Value();
     }, 0);
     // The inverse when there is one; a singular matrix becomes the identity.
