@@ -286,6 +286,75 @@ TEST(MovieScripts, AnInitObjectSizesTheAttachedClipWithItsChildrenFromSwfSeven)
     EXPECT_EQ(width(7), "200\n");
 }
 
+// An init object passes on what a movie of its version cannot read: a
+// property flagged for SWF 8 reaches the clip of a SWF 7 movie as a property
+// of its own, which the movie then reads.
+TEST(MovieScripts, AnInitObjectPassesOnPropertiesHiddenFromTheMoviesVersion)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    Timeline inner;
+    inner.showFrame();
+    exportAsSym(b, b.defineSprite(inner));
+    // o = {p: 4}; ASSetPropFlags(o, "p", 0x1000); attachMovie("Sym", "a", 1, o); trace(o.p); trace(a.p)
+    b.add(DoAction{assembled(R"(
+        push "o", "p", 4, 1
+        InitObject
+        SetVariable
+        push 4096, "p", "o"
+        GetVariable
+        push 3, "ASSetPropFlags"
+        CallFunction
+        Pop
+        push "o"
+        GetVariable
+        push 1, "a", "Sym", 4, "_root"
+        GetVariable
+        push "attachMovie"
+        CallMethod
+        Pop
+        push "o"
+        GetVariable
+        push "p"
+        GetMember
+        Trace
+        push "a"
+        GetVariable
+        push "p"
+        GetMember
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "undefined\n4\n");
+}
+
+// getSWFVersion answers in every version; on anything but a clip it gives -1.
+TEST(MovieScripts, GetSwfVersionAnswersInEveryVersion)
+{
+    const std::string script = R"(
+        push 0, "this"
+        GetVariable
+        push "getSWFVersion"
+        CallMethod
+        Trace
+        push "o", 0
+        InitObject
+        SetVariable
+        push "o"
+        GetVariable
+        push "f", "this"
+        GetVariable
+        push "getSWFVersion"
+        GetMember
+        SetMember
+        push 0, "o"
+        GetVariable
+        push "f"
+        CallMethod
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 5), "5\n-1\n");
+    EXPECT_EQ(tracedInAClip(script, 7), "7\n-1\n");
+}
+
 // A size given to a clip with nothing in it collapses the clip: what it draws
 // later takes no room either way.
 TEST(MovieScripts, ASizeGivenToAnEmptyClipCollapsesIt)

@@ -397,8 +397,9 @@ void defineMovieMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         return i ? Value(rt.bytesTotal(i)) : Value();
     });
     def("getSWFVersion", [&rt](Interpreter&, Object* self, const Args&) {
+        // Called on anything but a clip, it answers -1.
         Instance* i = rt.instanceOf(self);
-        return i ? Value(double(rt.swfVersionOf(i))) : Value();
+        return Value(i ? double(rt.swfVersionOf(i)) : -1.0);
     });
     // loadMovie(url[, method]) and loadVariables: what arrives replaces what
     // the clip shows, or sets its variables, on a later frame.
@@ -489,8 +490,8 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
                                 "lineTo", "curveTo", "endFill"},
                         script::PropertyFlag::Version6);
     script::markVersion(proto, {"getTextSnapshot"}, script::PropertyFlag::Version6);
-    script::markVersion(proto, {"getInstanceAtDepth", "getNextHighestDepth", "getSWFVersion"},
-                        script::PropertyFlag::Version7);
+    // getSWFVersion answers in movies of every version.
+    script::markVersion(proto, {"getInstanceAtDepth", "getNextHighestDepth"}, script::PropertyFlag::Version7);
     proto->setAccessor("transform", in.newFunction([](Interpreter& in, Object* self, const Args&) {
         return clipTransform(in, self);
     }), in.newFunction([&rt](Interpreter&, Object* self, const Args& args) {

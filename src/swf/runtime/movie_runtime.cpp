@@ -1,4 +1,5 @@
 #include "swf/runtime/movie_runtime.h"
+#include "swf/script/frame.h"
 
 #include "swf/movie/limits.h"
 
@@ -464,8 +465,21 @@ bool MovieRuntime::applyInitObject(Instance* inst, Object* init)
 {
     if (!init)
         return true;
-    for (const std::string& name : m_vm->enumerableNames(init))
-        m_vm->setMember(inst->self, name, m_vm->getMember(init, name));
+    for (const std::string& name : m_vm->enumerableNames(init)) {
+        Value value = m_vm->getMember(init, name);
+        // A property hidden from the running version still passes on its value.
+        if (value.isUndefined()) {
+            int depth = 0;
+            for (Object* o = init; o && depth < script::kMaxProtoDepth; o = o->proto(), ++depth) {
+                if (const script::Property* own = o->findOwnAnyVersion(name)) {
+                    if (!own->isAccessor())
+                        value = own->value;
+                    break;
+                }
+            }
+        }
+        m_vm->setMember(inst->self, name, value);
+    }
     return inst->object != nullptr;
 }
 
