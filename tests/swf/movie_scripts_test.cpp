@@ -326,6 +326,37 @@ TEST(MovieScripts, AnInitObjectPassesOnPropertiesHiddenFromTheMoviesVersion)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "undefined\n4\n");
 }
 
+// Past the recursion limit the script stops and no action of the movie runs
+// again: the frame's remaining script, later frames and events stay silent.
+TEST(MovieScripts, GoingPastTheRecursionLimitEndsEveryScriptForGood)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    b.add(DoAction{assembled(R"(
+        function f
+          push 0, "f"
+          CallFunction
+          Pop
+        end
+        push "this"
+        GetVariable
+        push "onEnterFrame"
+        function -
+          push "enter"
+          Trace
+        end
+        SetMember
+        push "before"
+        Trace
+        push 0, "f"
+        CallFunction
+        Pop
+        push "after"
+        Trace
+    )")}).showFrame();
+    b.add(DoAction{assembled("push \"frame 2\"\nTrace")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 3}).output, "before\n");
+}
+
 // getSWFVersion answers in every version; on anything but a clip it gives -1.
 TEST(MovieScripts, GetSwfVersionAnswersInEveryVersion)
 {

@@ -545,6 +545,12 @@ void Interpreter::abort(const std::string& reason)
     m_aborted = true;
 }
 
+void Interpreter::abortForGood(const std::string& reason)
+{
+    abort(reason);
+    m_actionsDisabled = true;
+}
+
 // ---------------------------------------------------------------- running
 
 void Interpreter::run(const ActionList& code, Object* clip, int version)
@@ -587,7 +593,7 @@ void Interpreter::run(const ActionList& code, Object* clip, int version)
 void Interpreter::beginOutermost()
 {
     m_running = true;
-    m_aborted = false;
+    m_aborted = m_actionsDisabled;
     m_budget = std::min(m_instructions + m_limits.maxInstructions, m_frameInstructionEnd);
 }
 

@@ -156,6 +156,8 @@ public:
     bool throwing() const { return m_throwing; }
     // Stops every running script (limits); cleared when run() returns.
     void abort(const std::string& reason);
+    // Stops the script and every action of the movie from then on.
+    void abortForGood(const std::string& reason);
     bool aborted() const { return m_aborted; }
 
     // Timers for setInterval / setTimeout.
@@ -310,6 +312,9 @@ private:
     std::size_t m_memoryHeadroom = 0;
     bool m_running = false;
     bool m_aborted = false;
+    // Set once a script went past the recursion limit: as in the original
+    // player, no action of the movie runs again.
+    bool m_actionsDisabled = false;
     bool m_throwing = false;
     Value m_thrown;
 

@@ -52,7 +52,7 @@ Value Interpreter::invoke(const Value& function, Object* thisObject, const std::
     if (fn->native()) {
         if (++m_depth > m_limits.maxCallDepth) {
             --m_depth;
-            abort("too deep recursion");
+            abortForGood("too deep recursion");
             return Value();
         }
         NativeFunction native = fn->native();
@@ -157,7 +157,7 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     const bool constructing = std::exchange(m_nextCallConstructs, false);
     if (++m_depth > m_limits.maxCallDepth) {
         --m_depth;
-        abort("too deep recursion");
+        abortForGood("too deep recursion");
         return Value();
     }
     const FunctionInfo& info = *sf.info;
