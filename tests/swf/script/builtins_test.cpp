@@ -75,6 +75,63 @@ TEST(ArrayBuiltins, SortWithACompareFunction)
     )"), "3,2,1");
 }
 
+// A compare function that traces each pair it is asked about and orders strings.
+const char* const kTracingCompare = R"(
+    function cmp x y
+      push "x"
+      getvariable
+      push " "
+      add2
+      push "y"
+      getvariable
+      add2
+      trace
+      push "y"
+      getvariable
+      push "x"
+      getvariable
+      less2
+      push "x"
+      getvariable
+      push "y"
+      getvariable
+      less2
+      subtract
+      return
+    end
+)";
+
+TEST(ArrayBuiltins, SortAsksThePivotFirstInQuicksortOrder)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(std::string(kTracingCompare) + makeArray("a", {"\"a\"", "\"c\"", "\"b\"", "\"d\""}) +
+                    "push \"cmp\"\ngetvariable\npush 1, \"a\"\ngetvariable\npush \"sort\"\ncallmethod\ntrace"),
+              "a c\na d\na b\na c\nc b\nc d\nc b\na,b,c,d");
+}
+
+TEST(ArrayBuiltins, DescendingReadsTheAscendingOrderBackwards)
+{
+    // Equal elements come out in the reverse of their ascending order, which
+    // the indices of a sort show.
+    Machine m(7);
+    EXPECT_EQ(m.run(makeArray("a", {"\"b\"", "\"b\"", "\"a\""}) + callOn("a", "sort", {"10"}) + "trace"), "1,0,2");
+}
+
+TEST(ArrayBuiltins, UniqueSortLooksAtTheSortedNeighbours)
+{
+    // The compare function never reports equal elements, yet two equal
+    // strings end up side by side and the sort refuses.
+    Machine m(7);
+    EXPECT_EQ(m.run(std::string(kTracingCompare) + R"(
+        function never x y
+          push 1
+          return
+        end
+    )" + makeArray("a", {"\"c\"", "\"a\"", "\"c\""}) +
+                    "push 4, \"never\"\ngetvariable\npush 2, \"a\"\ngetvariable\npush \"sort\"\ncallmethod\ntrace\npush \"a\"\ngetvariable\ntrace"),
+              "0\nc,a,c");
+}
+
 TEST(ArrayBuiltins, LengthFollowsElements)
 {
     Machine m(7);

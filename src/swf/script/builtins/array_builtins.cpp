@@ -44,29 +44,41 @@ std::size_t relativeIndex(Interpreter& in, const Value& v, std::size_t length, s
     return std::size_t(std::min(n, double(length)));
 }
 
-// A stable merge sort that tolerates inconsistent comparators (script
-// compare functions can return anything).
-void mergeSort(std::vector<std::size_t>& idx, const std::function<int(std::size_t, std::size_t)>& cmp, Interpreter& in)
+// The player's own quicksort: the first element of a range is its pivot, a
+// left scan passes elements below it, a right scan passes elements at or above
+// it, and the two swap until they cross. Scripts see every comparison (their
+// compare functions and toString methods run), so the order of the calls and
+// of equal elements follows this scheme exactly. The compare always gets the
+// pivot first. Ranges wait on a stack of their own, the left part first, so a
+// sorted array of any length cannot exhaust the native stack.
+void quickSort(std::vector<std::size_t>& idx, const std::function<int(std::size_t, std::size_t)>& cmp, Interpreter& in)
 {
-    std::vector<std::size_t> tmp(idx.size());
-    for (std::size_t width = 1; width < idx.size(); width *= 2) {
-        for (std::size_t lo = 0; lo < idx.size(); lo += 2 * width) {
-            std::size_t mid = std::min(lo + width, idx.size());
-            std::size_t hi = std::min(lo + 2 * width, idx.size());
-            std::size_t i = lo, j = mid, k = lo;
-            while (i < mid && j < hi) {
-                // The left element is always the first argument of the compare.
-                if (in.aborted() || in.throwing() || cmp(idx[i], idx[j]) <= 0)
-                    tmp[k++] = idx[i++];
-                else
-                    tmp[k++] = idx[j++];
-            }
-            while (i < mid)
-                tmp[k++] = idx[i++];
-            while (j < hi)
-                tmp[k++] = idx[j++];
+    if (idx.size() < 2)
+        return;
+    auto stopped = [&in] { return in.aborted() || in.throwing(); };
+    std::vector<std::pair<std::size_t, std::size_t>> ranges{{0, idx.size() - 1}};
+    while (!ranges.empty() && !stopped()) {
+        const auto [lo, hi] = ranges.back();
+        ranges.pop_back();
+        if (hi <= lo)
+            continue;
+        const std::size_t pivot = idx[lo];
+        std::size_t i = lo + 1;
+        std::size_t j = hi;
+        for (;;) {
+            while (i < j && !stopped() && cmp(pivot, idx[i]) > 0)
+                ++i;
+            while (j > lo && !stopped() && cmp(pivot, idx[j]) <= 0)
+                --j;
+            if (i >= j || stopped())
+                break;
+            std::swap(idx[i], idx[j]);
         }
-        idx.swap(tmp);
+        std::swap(idx[lo], idx[j]);
+        if (j + 1 < hi)
+            ranges.push_back({j + 1, hi});
+        if (j > lo + 1)
+            ranges.push_back({lo, j - 1});
     }
 }
 
@@ -87,17 +99,23 @@ int compareValues(Interpreter& in, const Value& x, const Value& y, int flags, Ob
         }
         r = a < b ? -1 : a > b ? 1 : 0;
     }
-    return (flags & SortFlag::Descending) ? -r : r;
+    return r;
 }
 
 // The shared end of sort and sortOn: unique check, indexed result or reorder.
 Value finishSort(Interpreter& in, Object* self, const std::vector<Value>& items, std::vector<std::size_t>& idx, int flags,
-                 const std::function<int(std::size_t, std::size_t)>& cmp)
+                 const std::function<int(std::size_t, std::size_t)>& cmp, const std::function<bool(std::size_t, std::size_t)>& same)
 {
-    mergeSort(idx, cmp, in);
+    // A descending sort is the ascending one read backwards: the same
+    // comparisons run, and equal elements come out in reverse order too.
+    quickSort(idx, cmp, in);
+    if (flags & SortFlag::Descending)
+        std::reverse(idx.begin(), idx.end());
     if (flags & SortFlag::UniqueSort) {
+        // Uniqueness is judged on the sorted neighbours by the built-in
+        // comparison, whatever a compare function said about them.
         for (std::size_t i = 1; i < idx.size(); ++i) {
-            if (cmp(idx[i - 1], idx[i]) == 0)
+            if (same(idx[i - 1], idx[i]))
                 return 0.0;
         }
     }
@@ -271,7 +289,8 @@ void installArray(Interpreter& in)
         for (std::size_t i = 0; i < idx.size(); ++i)
             idx[i] = i;
         auto cmp = [&](std::size_t a, std::size_t b) { return compareValues(in, items[a], items[b], flags, fn); };
-        return finishSort(in, self, items, idx, flags, cmp);
+        auto same = [&](std::size_t a, std::size_t b) { return compareValues(in, items[a], items[b], flags, nullptr) == 0; };
+        return finishSort(in, self, items, idx, flags, cmp, same);
     });
     in.defineMethod(proto, "sortOn", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || args.empty())
@@ -305,12 +324,16 @@ void installArray(Interpreter& in)
             for (std::size_t k = 0; k < fields.size(); ++k) {
                 int f = k < fieldFlags.size() ? fieldFlags[k] : flags;
                 int r = compareValues(in, in.getMember(items[a], fields[k]), in.getMember(items[b], fields[k]), f, nullptr);
+                // Options given field by field turn each field round on its own.
+                if (!fieldFlags.empty() && (f & SortFlag::Descending))
+                    r = -r;
                 if (r != 0)
                     return r;
             }
             return 0;
         };
-        return finishSort(in, self, items, idx, flags, cmp);
+        auto same = [&](std::size_t a, std::size_t b) { return cmp(a, b) == 0; };
+        return finishSort(in, self, items, idx, fieldFlags.empty() ? flags : flags & ~SortFlag::Descending, cmp, same);
     });
     setAllMemberFlags(proto, kMemberFlags);
     // The sort constants are plain properties in the original player.
