@@ -13,6 +13,23 @@ namespace swf::script {
 
 namespace {
 
+// A name made of digits, with a minus sign or not, written as an array
+// element: its number wrapped to a signed 32-bit index.
+bool arrayIndexName(const std::string& name, std::int32_t& index)
+{
+    const std::size_t digits = name.size() - (name.empty() || name[0] != '-' ? 0 : 1);
+    if (digits == 0 || digits > 400 || (digits > 1 && name[name.size() - digits] == '0'))
+        return false;
+    if (!std::all_of(name.end() - std::ptrdiff_t(digits), name.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    // The digits are read in 32-bit arithmetic, wrapping as they go.
+    std::uint32_t v = 0;
+    for (auto it = name.end() - std::ptrdiff_t(digits); it != name.end(); ++it)
+        v = v * 10u + std::uint32_t(*it - '0');
+    index = std::int32_t(name[0] == '-' ? 0u - v : v);
+    return true;
+}
+
 bool isArrayIndex(const std::string& name, std::uint32_t& index)
 {
     if (name.empty() || name.size() > 10 || (name.size() > 1 && name[0] == '0'))
@@ -412,11 +429,28 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
         if (name == "length") {
             double n = toNumber(value);
             setArrayLength(o, n >= 0 && n < 4294967295.0 ? std::uint32_t(n) : 0);
-            // The elements go as the number says, but length keeps what was assigned.
-            if (!value.isNumber())
-                o->put("length", value);
-        } else if (isArrayIndex(name, index) && index >= arrayLength(o)) {
-            o->put("length", double(index) + 1);
+            // The elements go as the whole number says, but length keeps what
+            // was assigned: 3.5, -4 or an object.
+            o->put("length", value);
+        } else if (std::int32_t written = 0; arrayIndexName(name, written)) {
+            // The player counts in signed 32 bits: an index at or past the
+            // length moves it to one past the index, wrapping at 2^31, and a
+            // length that wraps below the old one drops the elements between.
+            const Property* length = o->findOwn("length");
+            const std::int32_t old = length ? toInt32(toNumber(length->value)) : 0;
+            if (written >= old) {
+                const std::int32_t grown = std::int32_t(std::uint32_t(written) + 1u);
+                if (grown < old) {
+                    std::vector<std::string> doomed;
+                    for (const Property& p : o->properties()) {
+                        if (isArrayIndex(p.name, index) && index >= std::uint32_t(std::max(grown, 0)) && index < std::uint32_t(old))
+                            doomed.push_back(p.name);
+                    }
+                    for (const std::string& n : doomed)
+                        o->remove(n);
+                }
+                o->put("length", double(grown));
+            }
         }
     }
 }
@@ -818,7 +852,9 @@ std::string Interpreter::traceString(const Value& v)
 {
     if (v.isUndefined())
         return "undefined";
-    std::string s = toString(v);
+    // A String object traces its own characters, whatever toString it was given.
+    const Object* o = v.asObject();
+    std::string s = o && o->objectClass() == ObjectClass::String && o->primitive.isString() ? o->primitive.asString() : toString(v);
     if (swfVersion() >= 6)
         return s;
     // Before SWF 6 strings are 8-bit text; the trace output is UTF-8.

@@ -1207,6 +1207,73 @@ TEST(ArrayBuiltins, ANumberGivesASigned32BitLength)
     )"), "-1\n\n1");
 }
 
+TEST(ArrayBuiltins, LengthKeepsWhatWasAssignedAndCountsInSigned32Bits)
+{
+    // Each case: statements on the array `a` = [1, 2, 3, 4], then a.length and a.
+    const struct {
+        const char* code;
+        const char* expected;
+    } cases[] = {
+        {"push \"a\"\ngetvariable\npush \"length\", 2.5\nsetmember", "2.5\n1,2"},
+        {"push \"a\"\ngetvariable\npush \"length\", -4\nsetmember\npush \"a\"\ngetvariable\npush \"-2\", \"x\"\nsetmember",
+         "-1\n"},
+        // Past 2^31 - 1 the length wraps below zero and drops the elements below the old length.
+        {"push \"a\"\ngetvariable\npush \"2147483647\", \"x\"\nsetmember", "-2147483648\n"},
+        // An index past 2^31 wraps below zero and leaves the length alone.
+        {"push \"a\"\ngetvariable\npush \"2147483648\", \"x\"\nsetmember", "4\n1,2,3,4"},
+        // The digits are read modulo 2^32, however many there are; the
+        // element keeps its own name.
+        {"push \"a\"\ngetvariable\npush \"18446744073709551620\", \"x\"\nsetmember", "5\n1,2,3,4,undefined"},
+        {"push \"a\"\ngetvariable\npush 1, \"push\"\ncallmethod\npop\npush \"a\"\ngetvariable\npush \"length\", -3\nsetmember\n"
+         "push \"x\", 1, \"a\"\ngetvariable\npush \"push\"\ncallmethod\ntrace",
+         "-2\n-2\n"},
+    };
+    for (const auto& c : cases) {
+        Machine m(7);
+        EXPECT_EQ(m.run(makeArray("a", {"1", "2", "3", "4"}) + c.code +
+                        "\npush \"a\"\ngetvariable\npush \"length\"\ngetmember\ntrace\npush \"a\"\ngetvariable\ntrace"),
+                  c.expected)
+            << c.code;
+    }
+}
+
+TEST(ArrayBuiltins, ShiftMovesEachElementAsADeleteAndAStore)
+{
+    // A read-only, undeletable first element keeps its value; the rest move down.
+    Machine m(7);
+    EXPECT_EQ(m.run(makeArray("a", {"1", "2", "3"}) + R"(
+        push 0, 6, "0", "a"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+    )" + callOn("a", "shift", {}) + "trace\npush \"a\"\ngetvariable\ntrace"),
+              "1\n1,3");
+}
+
+TEST(ArrayBuiltins, SpliceWithoutAStartOrWithABadCountDoesNothing)
+{
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"undefined"}, {"2", "undefined"}, {"2", "-2"}}) {
+        Machine m(7);
+        EXPECT_EQ(m.run(makeArray("a", {"1", "2", "3"}) + callOn("a", "splice", args) + "trace\npush \"a\"\ngetvariable\ntrace"),
+                  "undefined\n1,2,3")
+            << args.back();
+    }
+    Machine m(7);
+    EXPECT_EQ(m.run(makeArray("a", {"1", "2", "3"}) + callOn("a", "splice", {"null", "1"}) + "trace"), "1");
+}
+
+TEST(ArrayBuiltins, JoinConvertsAnUndefinedSeparatorAndSortRefusesAString)
+{
+    Machine m5(5);
+    EXPECT_EQ(m5.run(makeArray("a", {"1", "2"}) + callOn("a", "join", {"undefined"}) + "trace"), "12");
+    Machine m7(7);
+    EXPECT_EQ(m7.run(makeArray("a", {"1", "2"}) + callOn("a", "join", {"undefined"}) + "trace"), "1undefined2");
+    Machine m(7);
+    EXPECT_EQ(m.run(makeArray("a", {"2", "1"}) + callOn("a", "sort", {"\"x\""}) + "trace\npush \"a\"\ngetvariable\ntrace"),
+              "undefined\n2,1");
+}
+
 // Point.distance(a, b) is a.subtract(b).length: a plain object has none.
 TEST(GeomBuiltins, PointDistanceAsksTheFirstPointToSubtract)
 {

@@ -88,7 +88,8 @@ TEST(Interpreter, ComparisonsWithNaNAreUndefined)
 TEST(Interpreter, StringActionsCountBytesInVersion5AndCharactersFrom6)
 {
     // "é" is two bytes in UTF-8; SWF 5 reads them as two 8-bit characters,
-    // which the trace output shows in UTF-8 ("Ã©").
+    // which the trace output shows in UTF-8 ("Ã©"), and so do the
+    // multi-byte forms there.
     for (int version : {5, 6}) {
         Machine m(version);
         std::string out = m.run(R"(
@@ -102,8 +103,59 @@ TEST(Interpreter, StringActionsCountBytesInVersion5AndCharactersFrom6)
             mbstringlength
             trace
         )");
-        EXPECT_EQ(out, version == 5 ? "4\n\xC3\x83\xC2\xA9\n3" : "3\n\xC3\xA9" "b\n3") << version;
+        EXPECT_EQ(out, version == 5 ? "4\n\xC3\x83\xC2\xA9\n4" : "3\n\xC3\xA9" "b\n3") << version;
     }
+}
+
+TEST(Interpreter, StringExtractReadsInfinitiesAsZero)
+{
+    // An infinite count takes nothing; an infinite index starts at the first character.
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "abc", 1, Infinity
+        stringextract
+        push "|"
+        add2
+        push "abc", Infinity, 2
+        mbstringextract
+        add2
+        push "abc", -Infinity, -1
+        stringextract
+        push "|"
+        add2
+        add2
+        trace
+    )"), "|ababc|");
+}
+
+TEST(Interpreter, TraceShowsAStringObjectsOwnCharacters)
+{
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "s", "inside", 1, "String"
+        newobject
+        setvariable
+        push "s"
+        getvariable
+        push "toString"
+        function
+          push "other"
+          return
+        end
+        setmember
+        push "s"
+        getvariable
+        trace
+        push "", "s"
+        getvariable
+        add2
+        trace
+        push 0, "s"
+        getvariable
+        push "toString"
+        callmethod
+        trace
+    )"), "inside\ninside\nother");
 }
 
 TEST(Interpreter, LegacyComparisonsPushBooleansFromVersion5)

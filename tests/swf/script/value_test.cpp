@@ -50,7 +50,8 @@ TEST(StringToNumber, FollowsEachVersionsRules)
         int version;
         double expected; // NaN compares by isnan
     } cases[] = {
-        {"", 6, 0},
+        {"", 4, 0},
+        {"", 6, NAN},
         {"", 7, NAN},
         {"2", 7, 2},
         {" 2", 7, 2},

@@ -180,7 +180,8 @@ void installArray(Interpreter& in)
     in.defineMethod(proto, "join", [join](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self)
             return Value();
-        return join(in, self, args.empty() || args[0].isUndefined() ? std::string(",") : in.toString(args[0]));
+        // Only a missing separator means a comma; undefined is converted like any value.
+        return join(in, self, args.empty() ? std::string(",") : in.toString(args[0]));
     });
     in.defineMethod(proto, "toString", [join](Interpreter& in, Object* self, const Args&) -> Value {
         if (!self)
@@ -190,7 +191,9 @@ void installArray(Interpreter& in)
     in.defineMethod(proto, "push", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self)
             return Value();
-        std::uint32_t n = in.arrayLength(self);
+        // Elements go on at the length as it stands, even below zero.
+        const double length = toInteger(in.toNumber(in.getMember(self, "length")));
+        std::int64_t n = std::int64_t(std::clamp(length, -2147483648.0, 4294967295.0));
         for (const Value& v : args)
             in.setMember(self, std::to_string(n++), v);
         self->put("length", double(n));
@@ -207,12 +210,19 @@ void installArray(Interpreter& in)
     in.defineMethod(proto, "shift", [](Interpreter& in, Object* self, const Args&) -> Value {
         if (!self)
             return Value();
-        std::vector<Value> items = in.arrayItems(self);
-        if (items.empty())
+        const std::uint32_t n = std::min(in.arrayLength(self), 1u << 24);
+        if (n == 0)
             return Value();
-        Value first = items.front();
-        items.erase(items.begin());
-        setItems(in, self, items);
+        // Each element moves down one place as a delete and a store of its
+        // own, so a protected element keeps its place or its value.
+        Value first = in.getMember(self, "0");
+        for (std::uint32_t k = 0; k + 1 < n && !in.aborted(); ++k) {
+            Value next = in.getMember(self, std::to_string(k + 1));
+            self->remove(std::to_string(k));
+            in.setMember(self, std::to_string(k), next);
+        }
+        self->remove(std::to_string(n - 1));
+        self->put("length", double(n - 1));
         return first;
     });
     in.defineMethod(proto, "unshift", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -243,15 +253,18 @@ void installArray(Interpreter& in)
         return in.newArray(out);
     });
     in.defineMethod(proto, "splice", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        if (!self || args.empty())
+        // Without a start, or with a count that is no number or below zero,
+        // nothing is spliced and nothing is returned.
+        if (!self || args.empty() || args[0].isUndefined())
+            return Value();
+        double c = args.size() > 1 ? in.toNumber(args[1]) : 0;
+        if (std::isnan(c) || c < 0)
             return Value();
         std::vector<Value> items = in.arrayItems(self);
         std::size_t b = relativeIndex(in, args[0], items.size(), 0);
         std::size_t count = items.size() - b;
-        if (args.size() > 1) {
-            double c = toInteger(in.toNumber(args[1]));
-            count = c < 0 ? 0 : std::size_t(std::min(c, double(count)));
-        }
+        if (args.size() > 1)
+            count = std::size_t(std::min(toInteger(c), double(count)));
         std::vector<Value> removed(items.begin() + std::ptrdiff_t(b), items.begin() + std::ptrdiff_t(b + count));
         items.erase(items.begin() + std::ptrdiff_t(b), items.begin() + std::ptrdiff_t(b + count));
         if (args.size() > 2)
@@ -281,6 +294,9 @@ void installArray(Interpreter& in)
         if (Object* f = arg(args, 0).asObject(); f && f->isFunction()) {
             fn = f;
             flagArg = 1;
+        } else if (arg(args, 0).isString() || f) {
+            // Neither a compare function nor options: nothing is sorted.
+            return Value();
         }
         if (args.size() > flagArg)
             flags = int(toInt32(in.toNumber(args[flagArg])));
