@@ -46,19 +46,7 @@ bool isArrayIndex(const std::string& name, std::uint32_t& index)
     return true;
 }
 
-// A wrapper of a primitive links to its class's prototype as it now is, a
-// number or nothing included (then the wrapper inherits nothing).
-Object* wrapper(Heap& heap, Object* global, Object* objectPrototype, const std::string& constructorName)
-{
-    Object* o = heap.make();
-    const Property* ctor = global->findOwn(constructorName);
-    const Property* proto = ctor && ctor->value.isObject() ? ctor->value.asObject()->findOwn("prototype") : nullptr;
-    o->put("__proto__", proto ? proto->value : Value(objectPrototype), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
-    return o;
-}
-
 } // namespace
-
 
 Interpreter::Interpreter(ScriptHost& host, int swfVersion, Limits limits)
     : m_host(host), m_version(swfVersion), m_limits(limits), m_heap(swfVersion)
@@ -169,24 +157,36 @@ Object* Interpreter::prototypeOf(const std::string& constructorName, int version
 
 Object* Interpreter::toObject(const Value& v)
 {
+    // A primitive used as an object is wrapped as its class's constructor
+    // would make it, linked to the class's prototype as it now is (a number
+    // or nothing included: then the wrapper inherits nothing).
+    auto wrapper = [this](const char* constructorName) {
+        Object* o = m_heap.make();
+        const Property* ctor = global()->findOwn(constructorName);
+        const Property* proto = ctor && ctor->value.isObject() ? ctor->value.asObject()->findOwn("prototype") : nullptr;
+        o->put("__proto__", proto ? proto->value : Value(objectPrototype()), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        if (ctor && ctor->value.isObject())
+            recordConstructor(o, ctor->value.asObject());
+        return o;
+    };
     switch (v.type()) {
     case ValueType::Object:
         return v.asObject();
     case ValueType::String: {
-        Object* o = wrapper(m_heap, global(), objectPrototype(), "String");
+        Object* o = wrapper("String");
         o->setObjectClass(ObjectClass::String);
         o->primitive = v;
         o->put("length", double(stringLength(v.asString(), swfVersion())), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         return o;
     }
     case ValueType::Number: {
-        Object* o = wrapper(m_heap, global(), objectPrototype(), "Number");
+        Object* o = wrapper("Number");
         o->setObjectClass(ObjectClass::Number);
         o->primitive = v;
         return o;
     }
     case ValueType::Boolean: {
-        Object* o = wrapper(m_heap, global(), objectPrototype(), "Boolean");
+        Object* o = wrapper("Boolean");
         o->setObjectClass(ObjectClass::Boolean);
         o->primitive = v;
         return o;

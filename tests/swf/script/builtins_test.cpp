@@ -1274,6 +1274,88 @@ TEST(ArrayBuiltins, JoinConvertsAnUndefinedSeparatorAndSortRefusesAString)
               "undefined\n2,1");
 }
 
+TEST(ObjectBuiltins, ErrorToStringIsEnumerableWithAPrototypeOfItsOwn)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "Error"
+        getvariable
+        push "prototype"
+        getmember
+        enumerate2
+    next:
+        storeregister 1
+        push null
+        equals2
+        if done
+        push r:1
+        trace
+        jump next
+    done:
+        push "Error"
+        getvariable
+        push "prototype"
+        getmember
+        push "toString"
+        getmember
+        push "prototype"
+        getmember
+        push "constructor"
+        getmember
+        push "Error"
+        getvariable
+        push "prototype"
+        getmember
+        push "toString"
+        getmember
+        strictequals
+        trace
+    )"), "toString\nmessage\nname\ntrue");
+}
+
+TEST(ObjectBuiltins, WrappedPrimitivesAndPrototypelessInstancesAreMadeAsConstructorsMakeThem)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "__constructor__", 1, 42
+        push "hasOwnProperty"
+        callmethod
+        trace
+        push "Number"
+        getvariable
+        push "prototype"
+        getmember
+        trace
+        push "F"
+        function
+        end
+        setvariable
+        push 7, 0, "prototype", "F"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push "F"
+        getvariable
+        push "prototype"
+        delete
+        pop
+        push 0, "F"
+        newobject
+        storeregister 1
+        push "hasOwnProperty", "Object"
+        getvariable
+        push "prototype"
+        getmember
+        push "hasOwnProperty"
+        getmember
+        setmember
+        push "__proto__", 1, r:1, "hasOwnProperty"
+        callmethod
+        trace
+    )"), "true\n[type Object]\nfalse");
+}
+
 // Point.distance(a, b) is a.subtract(b).length: a plain object has none.
 TEST(GeomBuiltins, PointDistanceAsksTheFirstPointToSubtract)
 {
