@@ -31,7 +31,8 @@ Value Interpreter::toPrimitive(const Value& v, int hint)
     Object* o = v.asObject();
     if (!o || o->objectClass() == ObjectClass::Clip)
         return v;
-    const bool stringFirst = hint == 2 || (hint == 0 && o->objectClass() == ObjectClass::Date);
+    // A Date asks its toString first from SWF 6 on; SWF 5 treats it as any object.
+    const bool stringFirst = hint == 2 || (hint == 0 && o->objectClass() == ObjectClass::Date && swfVersion() >= 6);
     Value fn = getMember(v, stringFirst ? "toString" : "valueOf");
     if (!fn.isObject() || !fn.asObject()->isFunction()) {
         // Without the preferred method the other one is used; an object

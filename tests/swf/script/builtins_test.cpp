@@ -726,6 +726,100 @@ TEST(DateBuiltins, UtcReadsFieldsUpToTheFirstUndefined)
     }
 }
 
+TEST(DateBuiltins, TheConstructorKeepsFarTimesButTheSettersKeepToTheEcmaRange)
+{
+    Machine m(7);
+    m.host.zoneMinutes = 0;
+    EXPECT_EQ(m.run(R"(
+        push 1, 0, 275761, 3, "Date"
+        newobject
+        push "getTime"
+        getmember
+        pop
+        push 0, 1, 0, 275761, 3, "Date"
+        newobject
+        push "getTime"
+        callmethod
+        push 8.64e15
+        greater
+        trace
+        push 275761, 1, 0, 1, "Date"
+        newobject
+        push "setFullYear"
+        callmethod
+        trace
+    )"),
+              "true\nNaN");
+}
+
+TEST(DateBuiltins, SettersReadOddMonthsAndYearsAsTheOriginalPlayer)
+{
+    // Each case sets the month of 1983-06-25 (UTC) and traces the year and month.
+    const struct {
+        const char* month;
+        const char* expected;
+    } cases[] = {
+        {"NaN", "1983 0"},
+        {"Infinity", "0 0"},
+        {"undefined", "1983 0"},
+        {"0.5", "1983 0"},
+    };
+    for (const auto& c : cases) {
+        Machine m(7);
+        m.host.zoneMinutes = 0;
+        EXPECT_EQ(m.run(std::string("push \"d\", 25, 5, 1983, 3, \"Date\"\nnewobject\nsetvariable\npush ") + c.month +
+                        ", 1, \"d\"\ngetvariable\npush \"setUTCMonth\"\ncallmethod\npop\n"
+                        "push 0, \"d\"\ngetvariable\npush \"getUTCFullYear\"\ncallmethod\npush \" \"\nadd2\n"
+                        "push 0, \"d\"\ngetvariable\npush \"getUTCMonth\"\ncallmethod\nadd2\ntrace"),
+                  c.expected)
+            << c.month;
+    }
+}
+
+TEST(DateBuiltins, AnInvalidDateReadsTheSettersArgumentsAndStaysInvalid)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "valueOf"
+        function
+          push "read"
+          trace
+          push 3
+          return
+        end
+        setmember
+        push "o"
+        getvariable
+        push 1, NaN, 1, "Date"
+        newobject
+        push "setUTCDate"
+        callmethod
+        trace
+    )"),
+              "read\nNaN");
+}
+
+TEST(DateBuiltins, AddingADateAsksItsValueInSwf5AndItsTextLater)
+{
+    for (int version : {5, 6}) {
+        Machine m(version);
+        m.host.zoneMinutes = 0;
+        EXPECT_EQ(m.run(R"(
+            push "", 1000, 1, "Date"
+            newobject
+            add2
+            trace
+        )"),
+                  version == 5 ? "1000" : "Thu Jan 1 00:00:01 GMT+0000 1970")
+            << version;
+    }
+}
+
 TEST(DateBuiltins, TimesKeepFractionsAndInfinities)
 {
     Machine m(7);
