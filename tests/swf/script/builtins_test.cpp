@@ -1451,6 +1451,41 @@ TEST(ObjectBuiltins, WrappedPrimitivesAndPrototypelessInstancesAreMadeAsConstruc
 }
 
 // Point.distance(a, b) is a.subtract(b).length: a plain object has none.
+TEST(GeomBuiltins, RectangleContainsComparesAsAScriptWould)
+{
+    // contains(x, y) on a rectangle at `left` (y 20, 30 by 40): a comparison
+    // with no number in it is undefined, and the first failing test is the answer.
+    const struct {
+        const char* left;
+        const char* x;
+        const char* expected;
+    } cases[] = {
+        {"0", "10", "true"},
+        {"0", "30", "false"},
+        {"Infinity", "Infinity", "false"},
+        {"NaN", "20", "undefined"},
+        {"0", "NaN", "undefined"},
+    };
+    for (const auto& c : cases) {
+        Machine m(8);
+        EXPECT_EQ(m.run(std::string("push 25, ") + c.x + ", 2, 40, 30, 20, " + c.left +
+                        R"(, 4, "flash"
+            getvariable
+            push "geom"
+            getmember
+            push "Rectangle"
+            getmember
+            push undefined
+            newmethod
+            push "contains"
+            callmethod
+            trace
+        )"),
+                  c.expected)
+            << c.left << " " << c.x;
+    }
+}
+
 TEST(GeomBuiltins, PointDistanceAsksTheFirstPointToSubtract)
 {
     Machine m(8);

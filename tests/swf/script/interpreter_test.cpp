@@ -158,6 +158,53 @@ TEST(Interpreter, TraceShowsAStringObjectsOwnCharacters)
     )"), "inside\ninside\nother");
 }
 
+TEST(Interpreter, AddingAStringObjectWithoutAPrimitiveValueUsesItsCharacters)
+{
+    // valueOf hands the object back: the sum takes the characters, and
+    // toString is never asked.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "s", "abc", 1, "String"
+        newobject
+        setvariable
+        push "s"
+        getvariable
+        push "valueOf"
+        function
+          push "s"
+          getvariable
+          return
+        end
+        setmember
+        push "s"
+        getvariable
+        push "toString"
+        function
+          push "asked"
+          trace
+          push "s"
+          getvariable
+          return
+        end
+        setmember
+        push "<", "s"
+        getvariable
+        add2
+        trace
+    )"), "<abc");
+}
+
+TEST(Interpreter, EqualityAsksADateForItsValue)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push 5, 5, 1, "Date"
+        newobject
+        equals2
+        trace
+    )"), "true");
+}
+
 TEST(Interpreter, LegacyComparisonsPushBooleansFromVersion5)
 {
     Machine m(5);
