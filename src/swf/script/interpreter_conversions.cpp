@@ -41,10 +41,16 @@ Value Interpreter::toPrimitive(const Value& v, int hint)
         return v;
     // A Date asks its toString first from SWF 6 on; SWF 5 treats it as any object.
     const bool stringFirst = hint == 2 || (hint == 0 && o->objectClass() == ObjectClass::Date && swfVersion() >= 6);
-    Value fn = getMember(v, stringFirst ? "toString" : "valueOf");
+    // Without the preferred method at all the other one is used; one there
+    // but no function (set to undefined, say) makes the object undefined,
+    // and so does an object with neither.
+    const char* preferred = stringFirst ? "toString" : "valueOf";
+    Value fn = getMember(v, preferred);
     if (!fn.isObject() || !fn.asObject()->isFunction()) {
-        // Without the preferred method the other one is used; an object
-        // with neither converts as undefined.
+        Object* owner = nullptr;
+        lookup(o, preferred, &owner);
+        if (owner)
+            return Value();
         fn = getMember(v, stringFirst ? "valueOf" : "toString");
         if (!fn.isObject() || !fn.asObject()->isFunction())
             return Value();

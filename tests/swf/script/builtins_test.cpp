@@ -935,6 +935,37 @@ TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
 
 // ASnative(100, 5) escapes the five XML characters (an entity already
 // written is escaped again); without an argument it gives undefined.
+TEST(ObjectBuiltins, UnnamedMathNativesConvertTwoArgumentsAndGiveNaN)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "valueOf"
+        function
+          push "read"
+          trace
+          push 1
+          return
+        end
+        setmember
+        push "o"
+        getvariable
+        push "o"
+        getvariable
+        push "o"
+        getvariable
+        push 3, 50, 200, 2, "ASnative"
+        callfunction
+        push undefined
+        callmethod
+        trace
+    )"), "read\nread\nNaN");
+}
+
 TEST(ObjectBuiltins, NativeXmlEscape)
 {
     Machine m(7);

@@ -985,6 +985,35 @@ TEST(Interpreter, Less2FollowsTheOriginalPlayersOrdering)
     }
 }
 
+TEST(Interpreter, AValueOfSetToUndefinedMakesTheObjectUndefined)
+{
+    // The method is there but no function: toString is not asked.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "valueOf", undefined
+        setmember
+        push "o"
+        getvariable
+        push "toString"
+        function
+          push "asked"
+          trace
+          push "text"
+          return
+        end
+        setmember
+        push "<", "o"
+        getvariable
+        add2
+        trace
+    )"), "<undefined");
+}
+
 TEST(Interpreter, ObjectWithoutValueOfConvertsThroughToString)
 {
     Machine m(7);
