@@ -13,6 +13,23 @@ namespace swf::script {
 
 namespace {
 
+// A name made of digits, with a minus sign or not, written as an array
+// element: its number wrapped to a signed 32-bit index.
+bool arrayIndexName(const std::string& name, std::int32_t& index)
+{
+    const std::size_t digits = name.size() - (name.empty() || name[0] != '-' ? 0 : 1);
+    if (digits == 0 || digits > 400 || (digits > 1 && name[name.size() - digits] == '0'))
+        return false;
+    if (!std::all_of(name.end() - std::ptrdiff_t(digits), name.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    // The digits are read in 32-bit arithmetic, wrapping as they go.
+    std::uint32_t v = 0;
+    for (auto it = name.end() - std::ptrdiff_t(digits); it != name.end(); ++it)
+        v = v * 10u + std::uint32_t(*it - '0');
+    index = std::int32_t(name[0] == '-' ? 0u - v : v);
+    return true;
+}
+
 bool isArrayIndex(const std::string& name, std::uint32_t& index)
 {
     if (name.empty() || name.size() > 10 || (name.size() > 1 && name[0] == '0'))
@@ -29,19 +46,7 @@ bool isArrayIndex(const std::string& name, std::uint32_t& index)
     return true;
 }
 
-// A wrapper of a primitive links to its class's prototype as it now is, a
-// number or nothing included (then the wrapper inherits nothing).
-Object* wrapper(Heap& heap, Object* global, Object* objectPrototype, const std::string& constructorName)
-{
-    Object* o = heap.make();
-    const Property* ctor = global->findOwn(constructorName);
-    const Property* proto = ctor && ctor->value.isObject() ? ctor->value.asObject()->findOwn("prototype") : nullptr;
-    o->put("__proto__", proto ? proto->value : Value(objectPrototype), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
-    return o;
-}
-
 } // namespace
-
 
 Interpreter::Interpreter(ScriptHost& host, int swfVersion, Limits limits)
     : m_host(host), m_version(swfVersion), m_limits(limits), m_heap(swfVersion)
@@ -152,24 +157,36 @@ Object* Interpreter::prototypeOf(const std::string& constructorName, int version
 
 Object* Interpreter::toObject(const Value& v)
 {
+    // A primitive used as an object is wrapped as its class's constructor
+    // would make it, linked to the class's prototype as it now is (a number
+    // or nothing included: then the wrapper inherits nothing).
+    auto wrapper = [this](const char* constructorName) {
+        Object* o = m_heap.make();
+        const Property* ctor = global()->findOwn(constructorName);
+        const Property* proto = ctor && ctor->value.isObject() ? ctor->value.asObject()->findOwn("prototype") : nullptr;
+        o->put("__proto__", proto ? proto->value : Value(objectPrototype()), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        if (ctor && ctor->value.isObject())
+            recordConstructor(o, ctor->value.asObject());
+        return o;
+    };
     switch (v.type()) {
     case ValueType::Object:
         return v.asObject();
     case ValueType::String: {
-        Object* o = wrapper(m_heap, global(), objectPrototype(), "String");
+        Object* o = wrapper("String");
         o->setObjectClass(ObjectClass::String);
         o->primitive = v;
         o->put("length", double(stringLength(v.asString(), swfVersion())), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         return o;
     }
     case ValueType::Number: {
-        Object* o = wrapper(m_heap, global(), objectPrototype(), "Number");
+        Object* o = wrapper("Number");
         o->setObjectClass(ObjectClass::Number);
         o->primitive = v;
         return o;
     }
     case ValueType::Boolean: {
-        Object* o = wrapper(m_heap, global(), objectPrototype(), "Boolean");
+        Object* o = wrapper("Boolean");
         o->setObjectClass(ObjectClass::Boolean);
         o->primitive = v;
         return o;
@@ -412,11 +429,28 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
         if (name == "length") {
             double n = toNumber(value);
             setArrayLength(o, n >= 0 && n < 4294967295.0 ? std::uint32_t(n) : 0);
-            // The elements go as the number says, but length keeps what was assigned.
-            if (!value.isNumber())
-                o->put("length", value);
-        } else if (isArrayIndex(name, index) && index >= arrayLength(o)) {
-            o->put("length", double(index) + 1);
+            // The elements go as the whole number says, but length keeps what
+            // was assigned: 3.5, -4 or an object.
+            o->put("length", value);
+        } else if (std::int32_t written = 0; arrayIndexName(name, written)) {
+            // The player counts in signed 32 bits: an index at or past the
+            // length moves it to one past the index, wrapping at 2^31, and a
+            // length that wraps below the old one drops the elements between.
+            const Property* length = o->findOwn("length");
+            const std::int32_t old = length ? toInt32(toNumber(length->value)) : 0;
+            if (written >= old) {
+                const std::int32_t grown = std::int32_t(std::uint32_t(written) + 1u);
+                if (grown < old) {
+                    std::vector<std::string> doomed;
+                    for (const Property& p : o->properties()) {
+                        if (isArrayIndex(p.name, index) && index >= std::uint32_t(std::max(grown, 0)) && index < std::uint32_t(old))
+                            doomed.push_back(p.name);
+                    }
+                    for (const std::string& n : doomed)
+                        o->remove(n);
+                }
+                o->put("length", double(grown));
+            }
         }
     }
 }
@@ -824,7 +858,9 @@ std::string Interpreter::traceString(const Value& v)
 {
     if (v.isUndefined())
         return "undefined";
-    std::string s = toString(v);
+    // A String object traces its own characters, whatever toString it was given.
+    const Object* o = v.asObject();
+    std::string s = o && o->objectClass() == ObjectClass::String && o->primitive.isString() ? o->primitive.asString() : toString(v);
     if (swfVersion() >= 6)
         return s;
     // Before SWF 6 strings are 8-bit text; the trace output is UTF-8.

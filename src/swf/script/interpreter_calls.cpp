@@ -82,13 +82,11 @@ Value Interpreter::construct(const Value& constructor, const std::vector<Value>&
     // number or nothing included: then it inherits nothing at all.
     Value protoValue = getMember(ctor, "prototype");
     Object* proto = protoValue.asObject();
+    // A constructor without a prototype at all gives no link either.
     Object* o = newObject(nullptr);
-    o->put("__proto__", protoValue, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
-    // Instances record their constructor as __constructor__ (hidden from
-    // SWF 5 movies) and as constructor up to SWF 6.
-    o->put("__constructor__", ctor, PropertyFlag::DontEnum | (swfVersion() >= 6 ? 0 : PropertyFlag::Version6));
-    if (swfVersion() <= 6)
-        o->put("constructor", ctor, PropertyFlag::DontEnum);
+    if (!protoValue.isUndefined())
+        o->put("__proto__", protoValue, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+    recordConstructor(o, ctor);
     if (ctor->nativeConstructor()) {
         NativeFunction nc = ctor->nativeConstructor();
         Value r = nc(*this, o, args);
@@ -103,6 +101,13 @@ Value Interpreter::construct(const Value& constructor, const std::vector<Value>&
     }
     Value r = call(ctor, o, args);
     return r.isObject() ? r : Value(o);
+}
+
+void Interpreter::recordConstructor(Object* o, Object* ctor)
+{
+    o->put("__constructor__", ctor, PropertyFlag::DontEnum | (swfVersion() >= 6 ? 0 : PropertyFlag::Version6));
+    if (swfVersion() <= 6)
+        o->put("constructor", ctor, PropertyFlag::DontEnum);
 }
 
 bool Interpreter::runningConstructor() const { return !m_frames.empty() && m_frames.back()->constructing; }

@@ -19,8 +19,16 @@ Value Interpreter::add(const Value& a, const Value& b)
     const Value left = toPrimitive(a);
     if (!left.isString() && !right.isString())
         return toNumber(left) + toNumber(right);
-    std::string joined = toString(left);
-    const std::string tail = toString(right);
+    // An operand still an object gives its text; a String object whose
+    // valueOf gave no primitive gives its own characters, not its toString.
+    auto text = [this](const Value& v) {
+        const Object* o = v.asObject();
+        if (o && o->objectClass() == ObjectClass::String && o->primitive.isString())
+            return o->primitive.asString();
+        return toString(v);
+    };
+    std::string joined = text(left);
+    const std::string tail = text(right);
     if (!reserveMemory(joined.size() + tail.size()))
         return Value();
     return joined.append(tail);
@@ -31,11 +39,18 @@ Value Interpreter::toPrimitive(const Value& v, int hint)
     Object* o = v.asObject();
     if (!o || o->objectClass() == ObjectClass::Clip)
         return v;
-    const bool stringFirst = hint == 2 || (hint == 0 && o->objectClass() == ObjectClass::Date);
-    Value fn = getMember(v, stringFirst ? "toString" : "valueOf");
+    // A Date asks its toString first from SWF 6 on; SWF 5 treats it as any object.
+    const bool stringFirst = hint == 2 || (hint == 0 && o->objectClass() == ObjectClass::Date && swfVersion() >= 6);
+    // Without the preferred method at all the other one is used; one there
+    // but no function (set to undefined, say) makes the object undefined,
+    // and so does an object with neither.
+    const char* preferred = stringFirst ? "toString" : "valueOf";
+    Value fn = getMember(v, preferred);
     if (!fn.isObject() || !fn.asObject()->isFunction()) {
-        // Without the preferred method the other one is used; an object
-        // with neither converts as undefined.
+        Object* owner = nullptr;
+        lookup(o, preferred, &owner);
+        if (owner)
+            return Value();
         fn = getMember(v, stringFirst ? "valueOf" : "toString");
         if (!fn.isObject() || !fn.asObject()->isFunction())
             return Value();
@@ -109,9 +124,9 @@ bool Interpreter::looseEquals(const Value& a, const Value& b)
     // Objects convert through valueOf; SWF 5 asks a second time when the
     // first answer is an object.
     auto primitive = [&](const Value& o) {
-        Value p = toPrimitive(o, 0);
+        Value p = toPrimitive(o, 1);
         if (p.isObject() && swfVersion() < 6 && p.asObject()->objectClass() != ObjectClass::Clip)
-            p = toPrimitive(o, 0);
+            p = toPrimitive(o, 1);
         return p;
     };
     if (swfVersion() < 6 && (a.isObject() || b.isObject()))

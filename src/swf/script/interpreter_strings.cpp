@@ -35,22 +35,23 @@ bool Interpreter::stepStrings(Frame& f, const Action& a)
             push(f, x + b);
         break;
     }
+    // The multi-byte forms read strings in the movie's own encoding: UTF-8
+    // from version 6, single bytes before it (the player's Western code
+    // page), so in every version they count as the plain forms do.
     case ActionCode::StringLength:
-        push(f, double(stringLength(toString(pop(f)), v)));
-        break;
     case ActionCode::MBStringLength:
-        push(f, double(decodeUtf8(toString(pop(f))).size()));
+        push(f, double(stringLength(toString(pop(f)), v)));
         break;
     case ActionCode::StringExtract:
     case ActionCode::MBStringExtract: {
         double count = toNumber(pop(f));
         double index = toNumber(pop(f));
         std::string s = toString(pop(f));
-        const int model = a.code == ActionCode::MBStringExtract ? 6 : v;
-        std::vector<std::uint32_t> units = stringUnits(s, model);
-        // Index is 1-based; a negative count takes the rest.
-        double start = std::isnan(index) ? 0 : std::max(0.0, std::trunc(index) - 1);
-        double len = std::isnan(count) ? 0 : std::trunc(count);
+        std::vector<std::uint32_t> units = stringUnits(s, v);
+        // Index is 1-based; a negative count takes the rest. Both are whole
+        // 32-bit numbers, so infinities count as 0 like NaN.
+        double start = std::max(0.0, double(toInt32(index)) - 1);
+        double len = double(toInt32(count));
         if (len < 0)
             len = double(units.size());
         if (start >= double(units.size()) || len == 0) {
@@ -59,23 +60,21 @@ bool Interpreter::stepStrings(Frame& f, const Action& a)
         }
         std::size_t b = std::size_t(start);
         std::size_t e = std::size_t(std::min(double(units.size()), start + len));
-        push(f, joinUnits(units, b, e, model));
+        push(f, joinUnits(units, b, e, v));
         break;
     }
     case ActionCode::CharToAscii:
     case ActionCode::MBCharToAscii: {
         std::string s = toString(pop(f));
-        const int model = a.code == ActionCode::MBCharToAscii ? 6 : v;
-        std::vector<std::uint32_t> units = stringUnits(s, model);
+        std::vector<std::uint32_t> units = stringUnits(s, v);
         push(f, units.empty() ? Value(0.0) : Value(double(units[0])));
         break;
     }
     case ActionCode::AsciiToChar:
     case ActionCode::MBAsciiToChar: {
         double n = toNumber(pop(f));
-        const int model = a.code == ActionCode::MBAsciiToChar ? 6 : v;
-        std::uint32_t code = std::uint32_t(toInt32(n)) & (model >= 6 ? 0xFFFFu : 0xFFu);
-        push(f, code == 0 ? std::string() : unitToString(code, model));
+        std::uint32_t code = std::uint32_t(toInt32(n)) & (v >= 6 ? 0xFFFFu : 0xFFu);
+        push(f, code == 0 ? std::string() : unitToString(code, v));
         break;
     }
     default:

@@ -33,7 +33,10 @@ std::string numberToString(double n)
             all += text[i];
     }
     std::string digits = all.substr(0, 15);
-    if (all.size() > 15 && all[15] >= '5') {
+    // Rounding never carries past the largest number: Number.MAX_VALUE
+    // shows its digits cut, not rounded up to a value beyond it.
+    const bool beyondLargest = exponent == 308 && digits >= "179769313486231";
+    if (all.size() > 15 && all[15] >= '5' && !beyondLargest) {
         int i = 14;
         while (i >= 0 && digits[std::size_t(i)] == '9')
             digits[std::size_t(i--)] = '0';
@@ -119,8 +122,9 @@ double leadingNumber(const std::string& s)
 double stringToNumber(const std::string& s, int swfVersion)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
+    // Empty text is no number from SWF 5 on; SWF 4 reads it as 0.
     if (s.empty())
-        return swfVersion >= 7 ? nan : 0;
+        return swfVersion < 5 ? 0 : nan;
     if (swfVersion < 5)
         return leadingNumber(s);
     // Hexadecimal and octal forms count only without leading white space.

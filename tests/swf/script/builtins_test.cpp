@@ -75,6 +75,63 @@ TEST(ArrayBuiltins, SortWithACompareFunction)
     )"), "3,2,1");
 }
 
+// A compare function that traces each pair it is asked about and orders strings.
+const char* const kTracingCompare = R"(
+    function cmp x y
+      push "x"
+      getvariable
+      push " "
+      add2
+      push "y"
+      getvariable
+      add2
+      trace
+      push "y"
+      getvariable
+      push "x"
+      getvariable
+      less2
+      push "x"
+      getvariable
+      push "y"
+      getvariable
+      less2
+      subtract
+      return
+    end
+)";
+
+TEST(ArrayBuiltins, SortAsksThePivotFirstInQuicksortOrder)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(std::string(kTracingCompare) + makeArray("a", {"\"a\"", "\"c\"", "\"b\"", "\"d\""}) +
+                    "push \"cmp\"\ngetvariable\npush 1, \"a\"\ngetvariable\npush \"sort\"\ncallmethod\ntrace"),
+              "a c\na d\na b\na c\nc b\nc d\nc b\na,b,c,d");
+}
+
+TEST(ArrayBuiltins, DescendingReadsTheAscendingOrderBackwards)
+{
+    // Equal elements come out in the reverse of their ascending order, which
+    // the indices of a sort show.
+    Machine m(7);
+    EXPECT_EQ(m.run(makeArray("a", {"\"b\"", "\"b\"", "\"a\""}) + callOn("a", "sort", {"10"}) + "trace"), "1,0,2");
+}
+
+TEST(ArrayBuiltins, UniqueSortLooksAtTheSortedNeighbours)
+{
+    // The compare function never reports equal elements, yet two equal
+    // strings end up side by side and the sort refuses.
+    Machine m(7);
+    EXPECT_EQ(m.run(std::string(kTracingCompare) + R"(
+        function never x y
+          push 1
+          return
+        end
+    )" + makeArray("a", {"\"c\"", "\"a\"", "\"c\""}) +
+                    "push 4, \"never\"\ngetvariable\npush 2, \"a\"\ngetvariable\npush \"sort\"\ncallmethod\ntrace\npush \"a\"\ngetvariable\ntrace"),
+              "0\nc,a,c");
+}
+
 TEST(ArrayBuiltins, LengthFollowsElements)
 {
     Machine m(7);
@@ -669,6 +726,100 @@ TEST(DateBuiltins, UtcReadsFieldsUpToTheFirstUndefined)
     }
 }
 
+TEST(DateBuiltins, TheConstructorKeepsFarTimesButTheSettersKeepToTheEcmaRange)
+{
+    Machine m(7);
+    m.host.zoneMinutes = 0;
+    EXPECT_EQ(m.run(R"(
+        push 1, 0, 275761, 3, "Date"
+        newobject
+        push "getTime"
+        getmember
+        pop
+        push 0, 1, 0, 275761, 3, "Date"
+        newobject
+        push "getTime"
+        callmethod
+        push 8.64e15
+        greater
+        trace
+        push 275761, 1, 0, 1, "Date"
+        newobject
+        push "setFullYear"
+        callmethod
+        trace
+    )"),
+              "true\nNaN");
+}
+
+TEST(DateBuiltins, SettersReadOddMonthsAndYearsAsTheOriginalPlayer)
+{
+    // Each case sets the month of 1983-06-25 (UTC) and traces the year and month.
+    const struct {
+        const char* month;
+        const char* expected;
+    } cases[] = {
+        {"NaN", "1983 0"},
+        {"Infinity", "0 0"},
+        {"undefined", "1983 0"},
+        {"0.5", "1983 0"},
+    };
+    for (const auto& c : cases) {
+        Machine m(7);
+        m.host.zoneMinutes = 0;
+        EXPECT_EQ(m.run(std::string("push \"d\", 25, 5, 1983, 3, \"Date\"\nnewobject\nsetvariable\npush ") + c.month +
+                        ", 1, \"d\"\ngetvariable\npush \"setUTCMonth\"\ncallmethod\npop\n"
+                        "push 0, \"d\"\ngetvariable\npush \"getUTCFullYear\"\ncallmethod\npush \" \"\nadd2\n"
+                        "push 0, \"d\"\ngetvariable\npush \"getUTCMonth\"\ncallmethod\nadd2\ntrace"),
+                  c.expected)
+            << c.month;
+    }
+}
+
+TEST(DateBuiltins, AnInvalidDateReadsTheSettersArgumentsAndStaysInvalid)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "valueOf"
+        function
+          push "read"
+          trace
+          push 3
+          return
+        end
+        setmember
+        push "o"
+        getvariable
+        push 1, NaN, 1, "Date"
+        newobject
+        push "setUTCDate"
+        callmethod
+        trace
+    )"),
+              "read\nNaN");
+}
+
+TEST(DateBuiltins, AddingADateAsksItsValueInSwf5AndItsTextLater)
+{
+    for (int version : {5, 6}) {
+        Machine m(version);
+        m.host.zoneMinutes = 0;
+        EXPECT_EQ(m.run(R"(
+            push "", 1000, 1, "Date"
+            newobject
+            add2
+            trace
+        )"),
+                  version == 5 ? "1000" : "Thu Jan 1 00:00:01 GMT+0000 1970")
+            << version;
+    }
+}
+
 TEST(DateBuiltins, TimesKeepFractionsAndInfinities)
 {
     Machine m(7);
@@ -784,6 +935,37 @@ TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
 
 // ASnative(100, 5) escapes the five XML characters (an entity already
 // written is escaped again); without an argument it gives undefined.
+TEST(ObjectBuiltins, UnnamedMathNativesConvertTwoArgumentsAndGiveNaN)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "valueOf"
+        function
+          push "read"
+          trace
+          push 1
+          return
+        end
+        setmember
+        push "o"
+        getvariable
+        push "o"
+        getvariable
+        push "o"
+        getvariable
+        push 3, 50, 200, 2, "ASnative"
+        callfunction
+        push undefined
+        callmethod
+        trace
+    )"), "read\nread\nNaN");
+}
+
 TEST(ObjectBuiltins, NativeXmlEscape)
 {
     Machine m(7);
@@ -1150,7 +1332,191 @@ TEST(ArrayBuiltins, ANumberGivesASigned32BitLength)
     )"), "-1\n\n1");
 }
 
+TEST(ArrayBuiltins, LengthKeepsWhatWasAssignedAndCountsInSigned32Bits)
+{
+    // Each case: statements on the array `a` = [1, 2, 3, 4], then a.length and a.
+    const struct {
+        const char* code;
+        const char* expected;
+    } cases[] = {
+        {"push \"a\"\ngetvariable\npush \"length\", 2.5\nsetmember", "2.5\n1,2"},
+        {"push \"a\"\ngetvariable\npush \"length\", -4\nsetmember\npush \"a\"\ngetvariable\npush \"-2\", \"x\"\nsetmember",
+         "-1\n"},
+        // Past 2^31 - 1 the length wraps below zero and drops the elements below the old length.
+        {"push \"a\"\ngetvariable\npush \"2147483647\", \"x\"\nsetmember", "-2147483648\n"},
+        // An index past 2^31 wraps below zero and leaves the length alone.
+        {"push \"a\"\ngetvariable\npush \"2147483648\", \"x\"\nsetmember", "4\n1,2,3,4"},
+        // The digits are read modulo 2^32, however many there are; the
+        // element keeps its own name.
+        {"push \"a\"\ngetvariable\npush \"18446744073709551620\", \"x\"\nsetmember", "5\n1,2,3,4,undefined"},
+        {"push \"a\"\ngetvariable\npush 1, \"push\"\ncallmethod\npop\npush \"a\"\ngetvariable\npush \"length\", -3\nsetmember\n"
+         "push \"x\", 1, \"a\"\ngetvariable\npush \"push\"\ncallmethod\ntrace",
+         "-2\n-2\n"},
+    };
+    for (const auto& c : cases) {
+        Machine m(7);
+        EXPECT_EQ(m.run(makeArray("a", {"1", "2", "3", "4"}) + c.code +
+                        "\npush \"a\"\ngetvariable\npush \"length\"\ngetmember\ntrace\npush \"a\"\ngetvariable\ntrace"),
+                  c.expected)
+            << c.code;
+    }
+}
+
+TEST(ArrayBuiltins, ShiftMovesEachElementAsADeleteAndAStore)
+{
+    // A read-only, undeletable first element keeps its value; the rest move down.
+    Machine m(7);
+    EXPECT_EQ(m.run(makeArray("a", {"1", "2", "3"}) + R"(
+        push 0, 6, "0", "a"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+    )" + callOn("a", "shift", {}) + "trace\npush \"a\"\ngetvariable\ntrace"),
+              "1\n1,3");
+}
+
+TEST(ArrayBuiltins, SpliceWithoutAStartOrWithABadCountDoesNothing)
+{
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"undefined"}, {"2", "undefined"}, {"2", "-2"}}) {
+        Machine m(7);
+        EXPECT_EQ(m.run(makeArray("a", {"1", "2", "3"}) + callOn("a", "splice", args) + "trace\npush \"a\"\ngetvariable\ntrace"),
+                  "undefined\n1,2,3")
+            << args.back();
+    }
+    Machine m(7);
+    EXPECT_EQ(m.run(makeArray("a", {"1", "2", "3"}) + callOn("a", "splice", {"null", "1"}) + "trace"), "1");
+}
+
+TEST(ArrayBuiltins, JoinConvertsAnUndefinedSeparatorAndSortRefusesAString)
+{
+    Machine m5(5);
+    EXPECT_EQ(m5.run(makeArray("a", {"1", "2"}) + callOn("a", "join", {"undefined"}) + "trace"), "12");
+    Machine m7(7);
+    EXPECT_EQ(m7.run(makeArray("a", {"1", "2"}) + callOn("a", "join", {"undefined"}) + "trace"), "1undefined2");
+    Machine m(7);
+    EXPECT_EQ(m.run(makeArray("a", {"2", "1"}) + callOn("a", "sort", {"\"x\""}) + "trace\npush \"a\"\ngetvariable\ntrace"),
+              "undefined\n2,1");
+}
+
+TEST(ObjectBuiltins, ErrorToStringIsEnumerableWithAPrototypeOfItsOwn)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "Error"
+        getvariable
+        push "prototype"
+        getmember
+        enumerate2
+    next:
+        storeregister 1
+        push null
+        equals2
+        if done
+        push r:1
+        trace
+        jump next
+    done:
+        push "Error"
+        getvariable
+        push "prototype"
+        getmember
+        push "toString"
+        getmember
+        push "prototype"
+        getmember
+        push "constructor"
+        getmember
+        push "Error"
+        getvariable
+        push "prototype"
+        getmember
+        push "toString"
+        getmember
+        strictequals
+        trace
+    )"), "toString\nmessage\nname\ntrue");
+}
+
+TEST(ObjectBuiltins, WrappedPrimitivesAndPrototypelessInstancesAreMadeAsConstructorsMakeThem)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "__constructor__", 1, 42
+        push "hasOwnProperty"
+        callmethod
+        trace
+        push "Number"
+        getvariable
+        push "prototype"
+        getmember
+        trace
+        push "F"
+        function
+        end
+        setvariable
+        push 7, 0, "prototype", "F"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push "F"
+        getvariable
+        push "prototype"
+        delete
+        pop
+        push 0, "F"
+        newobject
+        storeregister 1
+        push "hasOwnProperty", "Object"
+        getvariable
+        push "prototype"
+        getmember
+        push "hasOwnProperty"
+        getmember
+        setmember
+        push "__proto__", 1, r:1, "hasOwnProperty"
+        callmethod
+        trace
+    )"), "true\n[type Object]\nfalse");
+}
+
 // Point.distance(a, b) is a.subtract(b).length: a plain object has none.
+TEST(GeomBuiltins, RectangleContainsComparesAsAScriptWould)
+{
+    // contains(x, y) on a rectangle at `left` (y 20, 30 by 40): a comparison
+    // with no number in it is undefined, and the first failing test is the answer.
+    const struct {
+        const char* left;
+        const char* x;
+        const char* expected;
+    } cases[] = {
+        {"0", "10", "true"},
+        {"0", "30", "false"},
+        {"Infinity", "Infinity", "false"},
+        {"NaN", "20", "undefined"},
+        {"0", "NaN", "undefined"},
+    };
+    for (const auto& c : cases) {
+        Machine m(8);
+        EXPECT_EQ(m.run(std::string("push 25, ") + c.x + ", 2, 40, 30, 20, " + c.left +
+                        R"(, 4, "flash"
+            getvariable
+            push "geom"
+            getmember
+            push "Rectangle"
+            getmember
+            push undefined
+            newmethod
+            push "contains"
+            callmethod
+            trace
+        )"),
+                  c.expected)
+            << c.left << " " << c.x;
+    }
+}
+
 TEST(GeomBuiltins, PointDistanceAsksTheFirstPointToSubtract)
 {
     Machine m(8);

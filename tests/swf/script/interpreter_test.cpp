@@ -88,7 +88,8 @@ TEST(Interpreter, ComparisonsWithNaNAreUndefined)
 TEST(Interpreter, StringActionsCountBytesInVersion5AndCharactersFrom6)
 {
     // "é" is two bytes in UTF-8; SWF 5 reads them as two 8-bit characters,
-    // which the trace output shows in UTF-8 ("Ã©").
+    // which the trace output shows in UTF-8 ("Ã©"), and so do the
+    // multi-byte forms there.
     for (int version : {5, 6}) {
         Machine m(version);
         std::string out = m.run(R"(
@@ -102,8 +103,106 @@ TEST(Interpreter, StringActionsCountBytesInVersion5AndCharactersFrom6)
             mbstringlength
             trace
         )");
-        EXPECT_EQ(out, version == 5 ? "4\n\xC3\x83\xC2\xA9\n3" : "3\n\xC3\xA9" "b\n3") << version;
+        EXPECT_EQ(out, version == 5 ? "4\n\xC3\x83\xC2\xA9\n4" : "3\n\xC3\xA9" "b\n3") << version;
     }
+}
+
+TEST(Interpreter, StringExtractReadsInfinitiesAsZero)
+{
+    // An infinite count takes nothing; an infinite index starts at the first character.
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "abc", 1, Infinity
+        stringextract
+        push "|"
+        add2
+        push "abc", Infinity, 2
+        mbstringextract
+        add2
+        push "abc", -Infinity, -1
+        stringextract
+        push "|"
+        add2
+        add2
+        trace
+    )"), "|ababc|");
+}
+
+TEST(Interpreter, TraceShowsAStringObjectsOwnCharacters)
+{
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "s", "inside", 1, "String"
+        newobject
+        setvariable
+        push "s"
+        getvariable
+        push "toString"
+        function
+          push "other"
+          return
+        end
+        setmember
+        push "s"
+        getvariable
+        trace
+        push "", "s"
+        getvariable
+        add2
+        trace
+        push 0, "s"
+        getvariable
+        push "toString"
+        callmethod
+        trace
+    )"), "inside\ninside\nother");
+}
+
+TEST(Interpreter, AddingAStringObjectWithoutAPrimitiveValueUsesItsCharacters)
+{
+    // valueOf hands the object back: the sum takes the characters, and
+    // toString is never asked.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "s", "abc", 1, "String"
+        newobject
+        setvariable
+        push "s"
+        getvariable
+        push "valueOf"
+        function
+          push "s"
+          getvariable
+          return
+        end
+        setmember
+        push "s"
+        getvariable
+        push "toString"
+        function
+          push "asked"
+          trace
+          push "s"
+          getvariable
+          return
+        end
+        setmember
+        push "<", "s"
+        getvariable
+        add2
+        trace
+    )"), "<abc");
+}
+
+TEST(Interpreter, EqualityAsksADateForItsValue)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push 5, 5, 1, "Date"
+        newobject
+        equals2
+        trace
+    )"), "true");
 }
 
 TEST(Interpreter, LegacyComparisonsPushBooleansFromVersion5)
@@ -884,6 +983,35 @@ TEST(Interpreter, Less2FollowsTheOriginalPlayersOrdering)
         const std::string out = m.run(std::string(c.operands) + "\nless2\npush \"\"\nadd2\ntrace");
         EXPECT_EQ(out, c.version < 7 && std::string(c.expected) == "undefined" ? "" : c.expected) << c.operands;
     }
+}
+
+TEST(Interpreter, AValueOfSetToUndefinedMakesTheObjectUndefined)
+{
+    // The method is there but no function: toString is not asked.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "valueOf", undefined
+        setmember
+        push "o"
+        getvariable
+        push "toString"
+        function
+          push "asked"
+          trace
+          push "text"
+          return
+        end
+        setmember
+        push "<", "o"
+        getvariable
+        add2
+        trace
+    )"), "<undefined");
 }
 
 TEST(Interpreter, ObjectWithoutValueOfConvertsThroughToString)

@@ -27,6 +27,9 @@ TEST(NumberToString, MatchesTheOriginalPlayersFormatting)
         {1125899906842624, "1.12589990684262e+15"},
         {1e21, "1e+21"},
         {1.79769313486231e308, "1.79769313486231e+308"},
+        // The largest number is cut, not rounded up past itself.
+        {1.7976931348623157e308, "1.79769313486231e+308"},
+        {1.7976931348623e308, "1.7976931348623e+308"},
         {0.0000152587890625, "0.0000152587890625"},
         {0.00001, "0.00001"},
         {0.000001, "1e-6"},
@@ -50,7 +53,8 @@ TEST(StringToNumber, FollowsEachVersionsRules)
         int version;
         double expected; // NaN compares by isnan
     } cases[] = {
-        {"", 6, 0},
+        {"", 4, 0},
+        {"", 6, NAN},
         {"", 7, NAN},
         {"2", 7, 2},
         {" 2", 7, 2},

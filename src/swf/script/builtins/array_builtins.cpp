@@ -44,29 +44,41 @@ std::size_t relativeIndex(Interpreter& in, const Value& v, std::size_t length, s
     return std::size_t(std::min(n, double(length)));
 }
 
-// A stable merge sort that tolerates inconsistent comparators (script
-// compare functions can return anything).
-void mergeSort(std::vector<std::size_t>& idx, const std::function<int(std::size_t, std::size_t)>& cmp, Interpreter& in)
+// The player's own quicksort: the first element of a range is its pivot, a
+// left scan passes elements below it, a right scan passes elements at or above
+// it, and the two swap until they cross. Scripts see every comparison (their
+// compare functions and toString methods run), so the order of the calls and
+// of equal elements follows this scheme exactly. The compare always gets the
+// pivot first. Ranges wait on a stack of their own, the left part first, so a
+// sorted array of any length cannot exhaust the native stack.
+void quickSort(std::vector<std::size_t>& idx, const std::function<int(std::size_t, std::size_t)>& cmp, Interpreter& in)
 {
-    std::vector<std::size_t> tmp(idx.size());
-    for (std::size_t width = 1; width < idx.size(); width *= 2) {
-        for (std::size_t lo = 0; lo < idx.size(); lo += 2 * width) {
-            std::size_t mid = std::min(lo + width, idx.size());
-            std::size_t hi = std::min(lo + 2 * width, idx.size());
-            std::size_t i = lo, j = mid, k = lo;
-            while (i < mid && j < hi) {
-                // The left element is always the first argument of the compare.
-                if (in.aborted() || in.throwing() || cmp(idx[i], idx[j]) <= 0)
-                    tmp[k++] = idx[i++];
-                else
-                    tmp[k++] = idx[j++];
-            }
-            while (i < mid)
-                tmp[k++] = idx[i++];
-            while (j < hi)
-                tmp[k++] = idx[j++];
+    if (idx.size() < 2)
+        return;
+    auto stopped = [&in] { return in.aborted() || in.throwing(); };
+    std::vector<std::pair<std::size_t, std::size_t>> ranges{{0, idx.size() - 1}};
+    while (!ranges.empty() && !stopped()) {
+        const auto [lo, hi] = ranges.back();
+        ranges.pop_back();
+        if (hi <= lo)
+            continue;
+        const std::size_t pivot = idx[lo];
+        std::size_t i = lo + 1;
+        std::size_t j = hi;
+        for (;;) {
+            while (i < j && !stopped() && cmp(pivot, idx[i]) > 0)
+                ++i;
+            while (j > lo && !stopped() && cmp(pivot, idx[j]) <= 0)
+                --j;
+            if (i >= j || stopped())
+                break;
+            std::swap(idx[i], idx[j]);
         }
-        idx.swap(tmp);
+        std::swap(idx[lo], idx[j]);
+        if (j + 1 < hi)
+            ranges.push_back({j + 1, hi});
+        if (j > lo + 1)
+            ranges.push_back({lo, j - 1});
     }
 }
 
@@ -87,17 +99,23 @@ int compareValues(Interpreter& in, const Value& x, const Value& y, int flags, Ob
         }
         r = a < b ? -1 : a > b ? 1 : 0;
     }
-    return (flags & SortFlag::Descending) ? -r : r;
+    return r;
 }
 
 // The shared end of sort and sortOn: unique check, indexed result or reorder.
 Value finishSort(Interpreter& in, Object* self, const std::vector<Value>& items, std::vector<std::size_t>& idx, int flags,
-                 const std::function<int(std::size_t, std::size_t)>& cmp)
+                 const std::function<int(std::size_t, std::size_t)>& cmp, const std::function<bool(std::size_t, std::size_t)>& same)
 {
-    mergeSort(idx, cmp, in);
+    // A descending sort is the ascending one read backwards: the same
+    // comparisons run, and equal elements come out in reverse order too.
+    quickSort(idx, cmp, in);
+    if (flags & SortFlag::Descending)
+        std::reverse(idx.begin(), idx.end());
     if (flags & SortFlag::UniqueSort) {
+        // Uniqueness is judged on the sorted neighbours by the built-in
+        // comparison, whatever a compare function said about them.
         for (std::size_t i = 1; i < idx.size(); ++i) {
-            if (cmp(idx[i - 1], idx[i]) == 0)
+            if (same(idx[i - 1], idx[i]))
                 return 0.0;
         }
     }
@@ -162,7 +180,8 @@ void installArray(Interpreter& in)
     in.defineMethod(proto, "join", [join](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self)
             return Value();
-        return join(in, self, args.empty() || args[0].isUndefined() ? std::string(",") : in.toString(args[0]));
+        // Only a missing separator means a comma; undefined is converted like any value.
+        return join(in, self, args.empty() ? std::string(",") : in.toString(args[0]));
     });
     in.defineMethod(proto, "toString", [join](Interpreter& in, Object* self, const Args&) -> Value {
         if (!self)
@@ -172,7 +191,9 @@ void installArray(Interpreter& in)
     in.defineMethod(proto, "push", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self)
             return Value();
-        std::uint32_t n = in.arrayLength(self);
+        // Elements go on at the length as it stands, even below zero.
+        const double length = toInteger(in.toNumber(in.getMember(self, "length")));
+        std::int64_t n = std::int64_t(std::clamp(length, -2147483648.0, 4294967295.0));
         for (const Value& v : args)
             in.setMember(self, std::to_string(n++), v);
         self->put("length", double(n));
@@ -189,12 +210,19 @@ void installArray(Interpreter& in)
     in.defineMethod(proto, "shift", [](Interpreter& in, Object* self, const Args&) -> Value {
         if (!self)
             return Value();
-        std::vector<Value> items = in.arrayItems(self);
-        if (items.empty())
+        const std::uint32_t n = std::min(in.arrayLength(self), 1u << 24);
+        if (n == 0)
             return Value();
-        Value first = items.front();
-        items.erase(items.begin());
-        setItems(in, self, items);
+        // Each element moves down one place as a delete and a store of its
+        // own, so a protected element keeps its place or its value.
+        Value first = in.getMember(self, "0");
+        for (std::uint32_t k = 0; k + 1 < n && !in.aborted(); ++k) {
+            Value next = in.getMember(self, std::to_string(k + 1));
+            self->remove(std::to_string(k));
+            in.setMember(self, std::to_string(k), next);
+        }
+        self->remove(std::to_string(n - 1));
+        self->put("length", double(n - 1));
         return first;
     });
     in.defineMethod(proto, "unshift", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -225,15 +253,18 @@ void installArray(Interpreter& in)
         return in.newArray(out);
     });
     in.defineMethod(proto, "splice", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        if (!self || args.empty())
+        // Without a start, or with a count that is no number or below zero,
+        // nothing is spliced and nothing is returned.
+        if (!self || args.empty() || args[0].isUndefined())
+            return Value();
+        double c = args.size() > 1 ? in.toNumber(args[1]) : 0;
+        if (std::isnan(c) || c < 0)
             return Value();
         std::vector<Value> items = in.arrayItems(self);
         std::size_t b = relativeIndex(in, args[0], items.size(), 0);
         std::size_t count = items.size() - b;
-        if (args.size() > 1) {
-            double c = toInteger(in.toNumber(args[1]));
-            count = c < 0 ? 0 : std::size_t(std::min(c, double(count)));
-        }
+        if (args.size() > 1)
+            count = std::size_t(std::min(toInteger(c), double(count)));
         std::vector<Value> removed(items.begin() + std::ptrdiff_t(b), items.begin() + std::ptrdiff_t(b + count));
         items.erase(items.begin() + std::ptrdiff_t(b), items.begin() + std::ptrdiff_t(b + count));
         if (args.size() > 2)
@@ -263,6 +294,9 @@ void installArray(Interpreter& in)
         if (Object* f = arg(args, 0).asObject(); f && f->isFunction()) {
             fn = f;
             flagArg = 1;
+        } else if (arg(args, 0).isString() || f) {
+            // Neither a compare function nor options: nothing is sorted.
+            return Value();
         }
         if (args.size() > flagArg)
             flags = int(toInt32(in.toNumber(args[flagArg])));
@@ -271,7 +305,8 @@ void installArray(Interpreter& in)
         for (std::size_t i = 0; i < idx.size(); ++i)
             idx[i] = i;
         auto cmp = [&](std::size_t a, std::size_t b) { return compareValues(in, items[a], items[b], flags, fn); };
-        return finishSort(in, self, items, idx, flags, cmp);
+        auto same = [&](std::size_t a, std::size_t b) { return compareValues(in, items[a], items[b], flags, nullptr) == 0; };
+        return finishSort(in, self, items, idx, flags, cmp, same);
     });
     in.defineMethod(proto, "sortOn", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || args.empty())
@@ -305,12 +340,16 @@ void installArray(Interpreter& in)
             for (std::size_t k = 0; k < fields.size(); ++k) {
                 int f = k < fieldFlags.size() ? fieldFlags[k] : flags;
                 int r = compareValues(in, in.getMember(items[a], fields[k]), in.getMember(items[b], fields[k]), f, nullptr);
+                // Options given field by field turn each field round on its own.
+                if (!fieldFlags.empty() && (f & SortFlag::Descending))
+                    r = -r;
                 if (r != 0)
                     return r;
             }
             return 0;
         };
-        return finishSort(in, self, items, idx, flags, cmp);
+        auto same = [&](std::size_t a, std::size_t b) { return cmp(a, b) == 0; };
+        return finishSort(in, self, items, idx, fieldFlags.empty() ? flags : flags & ~SortFlag::Descending, cmp, same);
     });
     setAllMemberFlags(proto, kMemberFlags);
     // The sort constants are plain properties in the original player.

@@ -77,9 +77,10 @@ double join(const Fields& f)
         if (!std::isfinite(v))
             return kNaN;
     }
-    double year = f[0] + std::floor(f[1] / 12);
-    double month = f[1] - std::floor(f[1] / 12) * 12;
-    double days = daysFromCivil(std::trunc(year), month + 1, 1) + std::trunc(f[2]) - 1;
+    const double wholeMonth = std::trunc(f[1]);
+    double year = std::trunc(f[0]) + std::floor(wholeMonth / 12);
+    double month = wholeMonth - std::floor(wholeMonth / 12) * 12;
+    double days = daysFromCivil(year, month + 1, 1) + std::trunc(f[2]) - 1;
     return days * kMsPerDay + std::trunc(f[3]) * 3600000 + std::trunc(f[4]) * 60000 + std::trunc(f[5]) * 1000 + std::trunc(f[6]);
 }
 
@@ -167,9 +168,7 @@ double localArgsToUtc(Interpreter& in, const Args& args)
     const double local = joinArgs(fieldsFromArgs(in, args, count));
     if (!std::isfinite(local))
         return local;
-    // Unlike Date.UTC, the constructor keeps to the ECMA range.
-    const double t = toUtc(in, local);
-    return std::fabs(t) <= 8.64e15 ? t : kNaN;
+    return toUtc(in, local);
 }
 
 } // namespace
@@ -208,7 +207,7 @@ void installDate(Interpreter& in)
     in.defineMethod(proto, "setTime", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || self->objectClass() != ObjectClass::Date)
             return Value();
-        self->primitive = args.empty() ? kNaN : clipFinite(in.toNumber(args[0]));
+        self->primitive = args.empty() || args[0].isUndefined() ? kNaN : clipFinite(in.toNumber(args[0]));
         return self->primitive;
     });
 
@@ -224,16 +223,35 @@ void installDate(Interpreter& in)
                 return split(utc ? t : toLocal(in, t))[std::size_t(field)];
             }));
             in.defineMethod(proto, "set" + prefix + names[field], [utc, field](Interpreter& in, Object* self, const Args& args) -> Value {
-                double t = timeOf(self);
                 if (!self || self->objectClass() != ObjectClass::Date)
                     return Value();
-                if (std::isnan(t))
-                    t = 0;
+                const double t = timeOf(self);
                 Fields f = split(utc ? t : toLocal(in, t));
-                for (int i = 0; i < setterArgs[field] && std::size_t(i) < args.size(); ++i)
-                    f[std::size_t(field + i)] = in.toNumber(args[std::size_t(i)]);
+                // An undefined field is no number in every version. A year
+                // and a month that are no number count as 0; an infinite
+                // month makes January of year 0, an infinite year year 0. The
+                // arguments are read even when the time is invalid, which
+                // then takes no new fields.
+                for (int i = 0; i < setterArgs[field] && std::size_t(i) < args.size(); ++i) {
+                    const Value& v = args[std::size_t(i)];
+                    f[std::size_t(field + i)] = v.isUndefined() ? kNaN : in.toNumber(v);
+                }
+                if (std::isnan(t)) {
+                    self->primitive = kNaN;
+                    return self->primitive;
+                }
+                if (std::isnan(f[1])) {
+                    f[1] = 0;
+                } else if (std::isinf(f[1])) {
+                    f[0] = 0;
+                    f[1] = 0;
+                }
+                if (!std::isfinite(f[0]))
+                    f[0] = 0;
                 double local = join(f);
-                self->primitive = clipFinite(utc ? local : toUtc(in, local));
+                // The field setters, unlike the constructor, keep to the ECMA range.
+                const double t2 = clipFinite(utc ? local : toUtc(in, local));
+                self->primitive = std::fabs(t2) <= 8.64e15 ? t2 : kNaN;
                 return self->primitive;
             });
         }
@@ -252,9 +270,9 @@ void installDate(Interpreter& in)
     in.defineMethod(proto, "setYear", [](Interpreter& in, Object* self, const Args& args) -> Value {
         Args adjusted = args;
         if (!adjusted.empty()) {
-            double y = in.toNumber(adjusted[0]);
-            if (y >= 0 && y <= 99)
-                adjusted[0] = y + 1900;
+            // An undefined year is no number here, whatever the version.
+            const double y = adjusted[0].isUndefined() ? kNaN : in.toNumber(adjusted[0]);
+            adjusted[0] = y >= 0 && y <= 99 ? y + 1900 : y;
         }
         return in.callMethod(self, "setFullYear", adjusted);
     });

@@ -219,20 +219,43 @@ void installRectangle(Interpreter& in, Object* geom, Object* point)
             out += labels[i] + in.toString(in.toPrimitive(in.getMember(self, names[i])));
         return out + ")";
     }, 0);
-    auto inside = [](const Box& b, double x, double y) { return x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h; };
-    scriptMethod(in, proto, "contains", [box, inside](Interpreter& in, Object* self, const Args& args) -> Value {
-        const double x = in.toNumber(arg(args, 0));
-        const double y = in.toNumber(arg(args, 1));
-        return inside(box(in, self), x, y);
+    // x >= this.x && x < this.x + this.width && y >= ... as the player's own
+    // script has it: the values are compared unconverted, a comparison with
+    // no number in it is undefined (so >= is true), and && gives back the
+    // first operand that fails.
+    auto inside = [](Interpreter& in, Object* self, const Value& x, const Value& y) -> Value {
+        const Value left = in.getMember(self, "x");
+        const Value top = in.getMember(self, "y");
+        const Value tests[] = {
+            !in.toBoolean(in.lessThan(x, left)),
+            in.lessThan(x, in.add(left, in.getMember(self, "width"))),
+            !in.toBoolean(in.lessThan(y, top)),
+            in.lessThan(y, in.add(top, in.getMember(self, "height"))),
+        };
+        for (const Value& t : tests) {
+            if (!in.toBoolean(t))
+                return t;
+        }
+        return tests[3];
+    };
+    scriptMethod(in, proto, "contains", [inside](Interpreter& in, Object* self, const Args& args) -> Value {
+        return inside(in, self, arg(args, 0), arg(args, 1));
     }, 0);
-    scriptMethod(in, proto, "containsPoint", [box, inside](Interpreter& in, Object* self, const Args& args) -> Value {
-        const double x = num(in, arg(args, 0), "x");
-        const double y = num(in, arg(args, 0), "y");
-        return inside(box(in, self), x, y);
+    scriptMethod(in, proto, "containsPoint", [inside](Interpreter& in, Object* self, const Args& args) -> Value {
+        return inside(in, self, in.getMember(arg(args, 0), "x"), in.getMember(arg(args, 0), "y"));
     }, 0);
-    scriptMethod(in, proto, "containsRectangle", [box](Interpreter& in, Object* self, const Args& args) -> Value {
-        Box a = box(in, self), b = box(in, arg(args, 0));
-        return b.x >= a.x && b.y >= a.y && b.x + b.w <= a.x + a.w && b.y + b.h <= a.y + a.h;
+    // Its top left corner inside, and its far edges no further out, by the
+    // same script rules as contains.
+    scriptMethod(in, proto, "containsRectangle", [inside](Interpreter& in, Object* self, const Args& args) -> Value {
+        const Value r = arg(args, 0);
+        const Value rx = in.getMember(r, "x"), ry = in.getMember(r, "y");
+        Value result = inside(in, self, rx, ry);
+        if (!in.toBoolean(result))
+            return result;
+        result = !in.toBoolean(in.lessThan(in.add(in.getMember(self, "x"), in.getMember(self, "width")), in.add(rx, in.getMember(r, "width"))));
+        if (!in.toBoolean(result))
+            return result;
+        return !in.toBoolean(in.lessThan(in.add(in.getMember(self, "y"), in.getMember(self, "height")), in.add(ry, in.getMember(r, "height"))));
     }, 0);
     scriptMethod(in, proto, "equals", [rect, box](Interpreter& in, Object* self, const Args& args) -> Value {
         Object* other = arg(args, 0).asObject();

@@ -7,6 +7,8 @@
 #include "swf/script/builtins/xml_parser.h"
 #include "swf/script/string_util.h"
 
+#include <algorithm>
+#include <limits>
 #include <map>
 #include <optional>
 #include <memory>
@@ -24,6 +26,9 @@ struct NativeEntry {
     // names one half of a property read through functions.
     const char* path;
 };
+
+// The number of Math's functions in the table.
+constexpr int kMathNatives = 200;
 
 // The members this machine has, by their numbers in the original player.
 constexpr NativeEntry kEntries[] = {
@@ -157,6 +162,15 @@ std::optional<NativeCode> codeFor(Interpreter& in, const std::shared_ptr<std::ma
                 return std::nullopt;
             return (*table)[key] = NativeCode{fn->native(), fn->nativeConstructor()};
         }
+    }
+    // Math's numbers past its named functions share the functions' start:
+    // the first two arguments are converted, and the answer is no number.
+    if (key.first == kMathNatives) {
+        return (*table)[key] = NativeCode{[](Interpreter& in, Object*, const Args& args) -> Value {
+            for (std::size_t i = 0; i < std::min<std::size_t>(args.size(), 2); ++i)
+                in.toNumber(args[i]);
+            return std::numeric_limits<double>::quiet_NaN();
+        }, {}};
     }
     return std::nullopt;
 }

@@ -52,8 +52,10 @@ void installNumberAndBoolean(Interpreter& in)
     number->put("NEGATIVE_INFINITY", -std::numeric_limits<double>::infinity(), kConstantMemberFlags);
     number->put("POSITIVE_INFINITY", std::numeric_limits<double>::infinity(), kConstantMemberFlags);
     in.defineMethod(numberProto, "toString", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        // On anything but a Number object (Number.prototype itself) it gives
+        // nothing, which leaves the object shown by its kind.
         if (!self || self->objectClass() != ObjectClass::Number)
-            return Value(self).isObject() ? in.callMethod(in.objectPrototype(), "toString", {}) : Value();
+            return Value();
         double n = self->primitive.asNumber();
         double radix = args.empty() || args[0].isUndefined() ? 10 : toInteger(in.toNumber(args[0]));
         if (radix < 2 || radix > 36 || radix == 10 || !std::isfinite(n))

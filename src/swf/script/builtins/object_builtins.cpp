@@ -200,9 +200,15 @@ void installError(Interpreter& in)
     in.pin(*made);
     proto->put("name", "Error");
     proto->put("message", "Error");
-    in.defineMethod(proto, "toString", [](Interpreter& in, Object* self, const Args&) -> Value {
+    // Error's toString is made as a script's function is: it can be seen in
+    // a for..in and has a prototype of its own.
+    Object* toString = in.defineMethod(proto, "toString", [](Interpreter& in, Object* self, const Args&) -> Value {
         return in.getMember(self, "message");
     });
+    setMemberFlags(proto, {"toString"}, 0);
+    Object* toStringPrototype = in.newObject();
+    toStringPrototype->put("constructor", toString, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+    toString->put("prototype", toStringPrototype, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
 }
 
 } // namespace swf::script
