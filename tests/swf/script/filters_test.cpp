@@ -77,6 +77,12 @@ TEST(FilterClasses, ConstructorsTakeTheirArgumentsInOrderThroughTheMembers)
     EXPECT_EQ(str(m, m.vm->getMember(blur, "blurX")), "255");
     EXPECT_EQ(str(m, m.vm->getMember(blur, "blurY")), "NaN");
     EXPECT_EQ(str(m, m.vm->getMember(blur, "quality")), "1");
+    // A convolution's colour given without its alpha is opaque; left out, clear.
+    const Value convolution = filterClass(m, "ConvolutionFilter");
+    std::vector<Value> withColour = {Value(1), Value(1), numbers(m, {Value(1)}), Value(1), Value(0), Value(true), Value(true), Value(128)};
+    EXPECT_EQ(str(m, m.vm->getMember(m.vm->construct(convolution, withColour), "alpha")), "1");
+    withColour.pop_back();
+    EXPECT_EQ(str(m, m.vm->getMember(m.vm->construct(convolution, withColour), "alpha")), "0");
     // Called without new they make nothing.
     EXPECT_TRUE(m.vm->call(filterClass(m, "BlurFilter"), nullptr, {}).isUndefined());
     // The glow's own defaults.

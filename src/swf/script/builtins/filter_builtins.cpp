@@ -419,6 +419,12 @@ void installFilterClass(Interpreter& in, Object* package, Object* bitmapFilter, 
             if (const Member* m = memberNamed(*members, members->arguments[i]))
                 m->set(in, d, args[i]);
         }
+        // Where the colour comes last but one, a colour given without its
+        // alpha is opaque.
+        const auto& names = members->arguments;
+        if (names.size() >= 2 && args.size() == names.size() - 1 && std::string_view(names.back()) == "alpha"
+            && std::string_view(names[names.size() - 2]) == "color")
+            d.values.alpha = 255;
         return o;
     });
     *self = ctor;
