@@ -36,4 +36,8 @@ inline constexpr std::size_t kMaxShapeRecords = 1'000'000;
 // Memory the LZMA decoder may use for its dictionary.
 inline constexpr std::uint64_t kMaxLzmaMemory = 512ull * 1024 * 1024;
 
+// Numbers a script may give a convolution filter's matrix: it keeps every one
+// it is given, however long the list claims to be.
+inline constexpr std::size_t kMaxFilterMatrixValues = 65536;
+
 } // namespace swf::limits

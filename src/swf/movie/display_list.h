@@ -6,6 +6,7 @@
 // fields included. What scripts keep about an object lives with the script runtime,
 // which knows each object by its id.
 
+#include "swf/format/filters.h"
 #include "swf/format/records.h"
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/drawing.h"
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +71,9 @@ struct DisplayObject {
     BlendMode blendMode = BlendMode::Normal;
     // The filters of the placement (they live in the movie's records).
     const std::vector<Filter>* filters = nullptr;
+    // The filters a script gave the object: once set, they stand for the
+    // placement's.
+    std::optional<std::vector<FilterValues>> scriptFilters;
     bool visible = true;
     // The running state of a sprite or button; empty for everything else.
     Box<ClipState> clip;

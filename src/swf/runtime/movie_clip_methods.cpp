@@ -6,6 +6,7 @@
 #include "swf/runtime/movie_runtime.h"
 #include "swf/script/bitmap_data.h"
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/filters.h"
 
 #include <cmath>
 
@@ -21,6 +22,18 @@ namespace {
 
 constexpr int kLevelDepthOffset = -16384; // getDepth of _level0
 constexpr double kEmptyBounds = 6710886.35; // what the player reports for a clip that draws nothing
+
+void defineFiltersMember(Interpreter& in, Object* proto, MovieRuntime& rt)
+{
+    proto->setAccessor("filters", in.newFunction([&rt](Interpreter& in, Object* self, const Args&) {
+        return objectFilters(in, rt, self);
+    }), in.newFunction([&rt](Interpreter& in, Object* self, const Args& args) {
+        setObjectFilters(in, rt, self, arg(args, 0));
+        return Value();
+    }));
+    proto->findOwnAnyVersion("filters")->flags = script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete;
+    script::markVersion(proto, {"filters"}, script::PropertyFlag::Version8);
+}
 
 // The members every stage object answers itself: the display properties
 // (in any case), _parent and _root, and its children by instance name.
@@ -447,6 +460,7 @@ void installButtonClass(Interpreter& in, MovieRuntime& rt)
     // the pointer may do with it and whether it shows the hand.
     buttonProto->put("useHandCursor", true);
     buttonProto->put("enabled", true);
+    defineFiltersMember(in, buttonProto, rt);
     in.defineMethod(buttonProto, "getDepth", [inst](Interpreter&, Object* self, const Args&) {
         Instance* i = inst(self);
         return i ? Value(double(i->depth - kScriptDepthOffset)) : Value();
@@ -454,6 +468,33 @@ void installButtonClass(Interpreter& in, MovieRuntime& rt)
 }
 
 } // namespace
+
+Value objectFilters(Interpreter& in, MovieRuntime& rt, Object* self)
+{
+    Instance* inst = rt.instanceOf(self);
+    if (!inst || !inst->object)
+        return Value();
+    const movie::DisplayObject& object = *inst->object;
+    if (object.scriptFilters)
+        return script::filterObjects(in, *object.scriptFilters);
+    std::vector<FilterValues> placed;
+    if (object.filters) {
+        for (const Filter& f : *object.filters) {
+            if (auto values = decodeFilter(f))
+                placed.push_back(std::move(*values));
+        }
+    }
+    return script::filterObjects(in, placed);
+}
+
+void setObjectFilters(Interpreter& in, MovieRuntime& rt, Object* self, const Value& list)
+{
+    Instance* inst = rt.instanceOf(self);
+    if (!inst || !inst->object)
+        return;
+    if (auto filters = script::readFilters(in, list))
+        inst->object->scriptFilters = std::move(*filters);
+}
 
 std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, MovieRuntime& rt)
 {
@@ -500,6 +541,7 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
     }));
     proto->findOwnAnyVersion("transform")->flags = script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete;
     script::markVersion(proto, {"getRect", "transform", "attachBitmap"}, script::PropertyFlag::Version8);
+    defineFiltersMember(in, proto, rt);
     installTransformClass(in, rt);
 
     installButtonClass(in, rt);

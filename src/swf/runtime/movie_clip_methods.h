@@ -25,6 +25,11 @@ void installTransformClass(script::Interpreter& in, MovieRuntime& runtime);
 script::Value clipTransform(script::Interpreter& in, script::Object* clip);
 void setClipTransform(MovieRuntime& runtime, script::Object* clip, const script::Value& transform);
 
+// `filters` of a clip, button or text field: new filter objects on every
+// read, those a script set or else the placement's; a list set is copied in.
+script::Value objectFilters(script::Interpreter& in, MovieRuntime& runtime, script::Object* object);
+void setObjectFilters(script::Interpreter& in, MovieRuntime& runtime, script::Object* object, const script::Value& list);
+
 // Script depth <-> display-list key.
 using movie::kScriptDepthOffset;
 

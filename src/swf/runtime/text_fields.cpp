@@ -25,6 +25,10 @@ void MovieRuntime::attachTextFieldObject(Instance* inst)
         if (Instance* i = instanceOf(&field))
             remove(i);
     };
+    hooks.filters = [this](script::Interpreter& in, script::Object& field) { return objectFilters(in, *this, &field); };
+    hooks.setFilters = [this](script::Interpreter& in, script::Object& field, const script::Value& list) {
+        setObjectFilters(in, *this, &field, list);
+    };
     auto locate = [](script::Object& field) -> text::TextFieldState* {
         auto* i = static_cast<Instance*>(field.hostData);
         if (!i)

@@ -555,6 +555,7 @@ void installFlashGeom(Interpreter& in)
     installColorTransform(in, geom);
     installMatrix(in, geom, in.getMember(geom, "Point").asObject());
     installBitmapData(in, package(in, flash, "display", 0));
+    installFlashFilters(in, package(in, flash, "filters", 0), in.getMember(geom, "Point").asObject());
 }
 
 bool readColorTransform(const Value& v, double (&out)[8])

@@ -69,6 +69,9 @@ inline void markAll(Object* o, std::uint16_t flag)
 namespace swf::script {
 // flash.geom's Point and Rectangle (flash_geom.cpp), installed with the library classes.
 void installFlashGeom(Interpreter& in);
+// BitmapFilter and the filter classes (filter_builtins.cpp), into the
+// package `filters`; displacement maps hand out their points as `point`s.
+void installFlashFilters(Interpreter& in, Object* package, Object* point);
 // flash.display.BitmapData (bitmap_data_builtins.cpp), into the package `display`.
 void installBitmapData(Interpreter& in, Object* display);
 // The eight numbers of a flash.geom.ColorTransform (multipliers, then

@@ -19,6 +19,10 @@ struct TextFieldDisplayHooks {
     std::function<Value(Object& field)> depth;
     // removeTextField(); without it the host's removeClip is asked.
     std::function<void(Interpreter&, Object& field)> remove;
+    // `filters`, kept with the field's place on the stage; without them the
+    // field keeps its own copy.
+    std::function<Value(Interpreter&, Object& field)> filters;
+    std::function<void(Interpreter&, Object& field, const Value& list)> setFilters;
 };
 
 // Where a field on the stage keeps its state: the display list owns it, and

@@ -2,6 +2,7 @@
 // answers from its live state.
 
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/filters.h"
 #include "swf/script/builtins/text_field.h"
 #include "swf/script/builtins/text_format.h"
 #include "swf/script/string_util.h"
@@ -211,15 +212,16 @@ public:
 
     void references(std::vector<Value>& out) const override
     {
-        out.insert(out.end(), {filters, tabIndex, styleSheet, shownObject});
+        out.insert(out.end(), {tabIndex, styleSheet, shownObject});
     }
 
     std::shared_ptr<TextFieldState> owned;
     TextFieldLocator locate;
     std::shared_ptr<ObjectExtension> display;
     TextFieldDisplayHooks hooks;
+    // The filters of a field the stage does not keep.
+    std::vector<FilterValues> filters;
     // Members the player keeps as script values.
-    Value filters;
     Value tabIndex;
     Value styleSheet;
     // The object the bound variable held when the field last showed it.
@@ -400,7 +402,7 @@ Value TextFieldExtension::get(Interpreter& in, Object& self, Member member)
     case Member::Thickness:
         return s.thickness;
     case Member::Filters:
-        return filters.isUndefined() ? Value(in.newArray({})) : filters;
+        return hooks.filters ? hooks.filters(in, self) : filterObjects(in, filters);
     case Member::TabIndex:
         return tabIndex;
     case Member::StyleSheet:
@@ -574,7 +576,10 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
         s.thickness = in.toNumber(value);
         break;
     case Member::Filters:
-        filters = value;
+        if (hooks.setFilters)
+            hooks.setFilters(in, self, value);
+        else if (auto list = readFilters(in, value))
+            filters = std::move(*list);
         break;
     case Member::TabIndex:
         tabIndex = value;
