@@ -249,17 +249,32 @@ Value Interpreter::callAccessor(Object* function, std::uint32_t accessorId, Obje
     return result;
 }
 
+Object* Interpreter::resolver(Object* o)
+{
+    // The stored value of the first __resolve up the chain answers, never a
+    // getter, whatever versions its flags hide it from. From SWF 7 a value
+    // that is no object is passed over; an object that is no function still
+    // ends the search, with nothing.
+    const bool skipPlain = swfVersion() >= 7;
+    for (int depth = 0; o && depth < kMaxProtoDepth; ++depth, o = inheritedFrom(o)) {
+        const Property* p = o->findOwnAnyVersion("__resolve");
+        if (!p || (skipPlain && !p->value.isObject()))
+            continue;
+        Object* fn = p->value.asObject();
+        return fn && fn->isFunction() ? fn : nullptr;
+    }
+    return nullptr;
+}
+
 Value Interpreter::getPropertyOf(Object* o, const std::string& name, Object* thisObject)
 {
     (void)thisObject;
     Object* owner = nullptr;
     Value v = lookup(o, name, &owner);
-    if (!owner && swfVersion() >= 6 && name != "__resolve") {
-        // An object may answer for missing names through __resolve.
-        Object* resolveOwner = nullptr;
-        Value resolver = lookup(o, "__resolve", &resolveOwner);
-        if (resolveOwner && resolver.isObject() && resolver.asObject()->isFunction())
-            return call(resolver, o, {Value(name)});
+    // An object may answer for missing names through __resolve.
+    if (!owner && name != "__resolve") {
+        if (Object* fn = resolver(o))
+            return call(fn, o, {Value(name)});
     }
     return v;
 }

@@ -267,6 +267,8 @@ private:
     Value callAccessor(Object* function, std::uint32_t accessorId, Object* self, const std::vector<Value>& args);
     Object* makeSuper(Object* home, Object* thisObject);
     Value getPropertyOf(Object* o, const std::string& name, Object* thisObject);
+    // The function that answers for names `o` lacks, if any.
+    Object* resolver(Object* o);
     std::string traceString(const Value& v);
 
     ScriptHost& m_host;

@@ -72,6 +72,13 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
                 *foundIn = o;
             return getMember(o, name);
         }
+        // An object of the chain that answers for missing names ends the
+        // search (a with block's object, a timeline).
+        if (Object* fn = o && name != "__resolve" ? resolver(o) : nullptr) {
+            if (foundIn)
+                *foundIn = o;
+            return call(fn, o, {Value(name)});
+        }
     }
     if (foundIn)
         *foundIn = nullptr;
