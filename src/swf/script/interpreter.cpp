@@ -394,7 +394,9 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
     }
     if (ObjectExtension* now = o->extension(); watchedFirst && now && now->setMember(*this, *o, name, value))
         return;
-    // A getter/setter property anywhere on the chain takes the assignment.
+    // A getter/setter property anywhere on the chain takes the assignment,
+    // past plain values of the name on prototypes (only the object's own
+    // value stops the search).
     Object* p = o;
     for (int depth = 0; p && depth < kMaxProtoDepth; ++depth) {
         if (Property* prop = p->findOwn(name)) {
@@ -410,7 +412,8 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
                     again->value = value;
                 return;
             }
-            break;
+            if (p == o)
+                break;
         }
         p = p->proto();
     }
