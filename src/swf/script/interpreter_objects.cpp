@@ -194,7 +194,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         }
         if (name.empty()) {
             // The base itself is the function; it runs without a `this`.
-            push(f, call(o, nullptr, args));
+            push(f, call(o, nullptr, args, o->proto()));
             break;
         }
         Object* owner = nullptr;

@@ -738,6 +738,83 @@ TEST(Interpreter, PlainFunctionCallsHaveNoSuper)
     )"), "undefined\nobject");
 }
 
+TEST(Interpreter, AFunctionCalledAsAMethodOfNoNameHasSuperOnItself)
+{
+    // CallMethod with an empty name calls the base: no `this`, but a super
+    // that answers as the function would.
+    for (const char* name : {"undefined", "\"\""}) {
+        Machine m(6);
+        EXPECT_EQ(m.run(std::string(R"(
+            function g
+              push "this"
+              getvariable
+              trace
+              push "super"
+              getvariable
+              trace
+            end
+            push 0, "g"
+            getvariable
+            push )") + name + R"(
+            callmethod
+            pop
+        )"),
+                  "undefined\n[type Function]")
+            << name;
+    }
+}
+
+TEST(Interpreter, AssignmentFindsASetterPastAPrototypesPlainValue)
+{
+    // o -> b {x: 10} -> c {x: getter only}: o.x = 15 goes to c's accessor,
+    // which has no setter, so nothing is stored; an own value takes it.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "c", 0
+        initobject
+        setvariable
+        push "b", "__proto__", "c"
+        getvariable
+        push "x", 10, 2
+        initobject
+        setvariable
+        push "o", "__proto__", "b"
+        getvariable
+        push 1
+        initobject
+        setvariable
+        function getter
+          push 42
+          return
+        end
+        push null, "getter"
+        getvariable
+        push "x", 3, "c"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "o"
+        getvariable
+        push "x", 15
+        setmember
+        push "o"
+        getvariable
+        push "x"
+        getmember
+        trace
+        push "b"
+        getvariable
+        push "x", 16
+        setmember
+        push "b"
+        getvariable
+        push "x"
+        getmember
+        trace
+    )"), "10\n16");
+}
+
 TEST(Interpreter, SetTargetMovesVariableLookupToTheTarget)
 {
     Machine m(7);
