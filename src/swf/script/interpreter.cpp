@@ -384,12 +384,19 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
                 if (const Property* held = holder->findOwn(name); held && held->isAccessor())
                     accessorId = held->accessorId;
             }
+            // The name is made before the watch runs: a watch that deletes
+            // it leaves nothing for the assignment to store.
+            const bool placed = !accessorId && !o->findOwn(name);
+            if (placed)
+                o->put(name, Value());
             value = accessorId ? callAccessor(w.callback, accessorId, o, {Value(name), oldValue, input, w.userData})
                                : call(w.callback, o, {Value(name), oldValue, input, w.userData});
             m_runningWatches.pop_back();
             auto again = o->watches().find(o->key(name));
             if (again != o->watches().end() && !again->second.callback)
                 again->second.callback = w.callback;
+            if (!accessorId && !o->findOwn(name))
+                return;
         }
     }
     if (ObjectExtension* now = o->extension(); watchedFirst && now && now->setMember(*this, *o, name, value))
