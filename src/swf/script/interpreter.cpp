@@ -185,7 +185,7 @@ namespace {
 // chain ends where it would lead to one.
 Object* inheritedFrom(const Object* o)
 {
-    Object* proto = o->proto();
+    Object* proto = o->memberProto();
     return proto && proto->objectClass() == ObjectClass::Clip ? nullptr : proto;
 }
 

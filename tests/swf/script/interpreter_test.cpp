@@ -1837,31 +1837,45 @@ TEST(Interpreter, AClipIsNoPrototype)
     )"), "undefined\nundefined");
 }
 
-TEST(Interpreter, APrototypeLinkHiddenBeforeSwfNineStillLeadsInSwfSixAndSeven)
+TEST(Interpreter, MemberReadsFollowAPrototypeLinkWhateverItsFlagsFromSwfSeven)
 {
-    // o inherits from {x: 1}; its __proto__ then gets the flag 8192.
-    const char* source = R"(
-        push "o", 0, "Object"
-        newobject
-        setvariable
-        push "o"
-        getvariable
-        push "__proto__", "x", 1, 1
-        initobject
-        setmember
-        push 8192, "__proto__", "o"
-        getvariable
-        push 3, "ASSetPropFlags"
-        callfunction
-        pop
-        push "o"
-        getvariable
-        push "x"
-        getmember
-        trace
-    )";
-    Machine m7(7);
-    EXPECT_EQ(m7.run(source), "1");
-    Machine m8(8);
-    EXPECT_EQ(m8.run(source), "undefined");
+    // o inherits from {x: 1}; its __proto__ then gets a version flag.
+    const struct {
+        int version;
+        int flag;
+        const char* out;
+    } cases[] = {
+        {5, 0x80, "undefined"},   // hidden before SWF 6
+        {6, 0x100, "1"},          // hidden in SWF 6
+        {6, 0x400, "undefined"},  // hidden before SWF 7
+        {6, 0x2000, "1"},         // hidden before SWF 9
+        {7, 0x2000, "1"},
+        {8, 0x2000, "1"},
+        {8, 0x4000, "1"},
+    };
+    for (const auto& c : cases) {
+        Machine m(c.version);
+        EXPECT_EQ(m.run(R"(
+            push "o", 0, "Object"
+            newobject
+            setvariable
+            push "o"
+            getvariable
+            push "__proto__", "x", 1, 1
+            initobject
+            setmember
+            push )" + std::to_string(c.flag) + R"(, "__proto__", "o"
+            getvariable
+            push 3, "ASSetPropFlags"
+            callfunction
+            pop
+            push "o"
+            getvariable
+            push "x"
+            getmember
+            trace
+        )"),
+                  c.out)
+            << c.version << " " << c.flag;
+    }
 }
