@@ -255,6 +255,8 @@ private:
     // leads to).
     bool splitPath(Frame& f, const std::string& name, Object*& holder, std::string& var, bool reading = false);
     Object* targetFromValue(Frame& f, const Value& v);
+    // Where a path of clips and variables starts.
+    Object* pathBase(Frame& f, const std::string& path);
     Object* scopeObject(const Frame& f, const Scope* s);
     // The timeline the code acts on, once it or the code's own left the stage.
     Object* liveTarget(const Frame& f);

@@ -155,6 +155,26 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool g
     return cur;
 }
 
+Object* Interpreter::pathBase(Frame& f, const std::string& path)
+{
+    // A relative path to a variable starts from the first object of the
+    // scope chain (a with block's object, the timeline) that has its first
+    // name; the names every clip answers to start from the timeline.
+    const std::size_t end = path.find_first_of("/:.");
+    const std::string head = path.substr(0, end);
+    const std::string n = f.version >= 7 ? head : asciiLower(head);
+    if (head.empty() || n == "_root" || n == "_parent" || n == "this" || n == "_global" || levelNumber(n) >= 0)
+        return f.target;
+    for (Scope* s = f.scope; s; s = s->parent) {
+        Object* o = scopeObject(f, s);
+        if (!o || o == global())
+            continue;
+        if (m_host.child(o, head) || hasProperty(o, head))
+            return o;
+    }
+    return f.target;
+}
+
 bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, std::string& var, bool reading)
 {
     std::size_t colon = name.rfind(':');
@@ -176,7 +196,7 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
         if (path.empty() && name[0] == '/')
             holder = m_host.root(f.target);
         else
-            holder = resolveTarget(f.target, path, true);
+            holder = resolveTarget(cut < name.size() ? pathBase(f, path) : f.target, path, true);
         // A path of slashes alone names a clip: any other object it leads
         // to is no answer.
         if (cut == name.size() && holder && holder->objectClass() != ObjectClass::Clip)

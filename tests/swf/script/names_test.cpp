@@ -144,3 +144,45 @@ TEST(Names, ResolveFindsAFunctionWhateverItsFlagsHide)
     )" + std::string(kReadMember))),
               "asked: missing\nanswer");
 }
+
+TEST(Names, AVariablesPathStartsFromTheScopeObjectThatHasItsFirstName)
+{
+    // a = {x: "timeline"}; o = {a: {x: "with"}}; with (o) { a:x; b:x; }
+    // b exists only on the timeline, so its path starts there.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "a", "x", "timeline", 1
+        initobject
+        setvariable
+        push "b", "x", "timeline b", 1
+        initobject
+        setvariable
+        push "o", "a", "x", "with", 1
+        initobject
+        push 1
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        with
+          push "a:x"
+          getvariable
+          trace
+          push "b:x"
+          getvariable
+          trace
+          push "a:x", "set"
+          setvariable
+        endwith
+        push "o"
+        getvariable
+        push "a"
+        getmember
+        push "x"
+        getmember
+        trace
+        push "a:x"
+        getvariable
+        trace
+    )"), "with\ntimeline b\nset\ntimeline");
+}
