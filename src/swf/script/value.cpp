@@ -34,15 +34,24 @@ std::string numberToString(double n)
     }
     std::string digits = all.substr(0, 15);
     if (all.size() > 15 && all[15] >= '5') {
+        std::string up = digits;
+        int upExponent = exponent;
         int i = 14;
-        while (i >= 0 && digits[std::size_t(i)] == '9')
-            digits[std::size_t(i--)] = '0';
+        while (i >= 0 && up[std::size_t(i)] == '9')
+            up[std::size_t(i--)] = '0';
         if (i < 0) {
-            digits.insert(digits.begin(), '1');
-            digits.pop_back();
-            ++exponent;
+            up.insert(up.begin(), '1');
+            up.pop_back();
+            ++upExponent;
         } else {
-            ++digits[std::size_t(i)];
+            ++up[std::size_t(i)];
+        }
+        // Rounding up never leads past the largest number: the digits must
+        // still read back as a finite number.
+        const std::string readBack = up + "e" + std::to_string(upExponent - 14);
+        if (upExponent < 308 || !std::isinf(std::strtod(readBack.c_str(), nullptr))) {
+            digits = up;
+            exponent = upExponent;
         }
     }
     while (digits.size() > 1 && digits.back() == '0')
