@@ -255,6 +255,8 @@ private:
     // leads to).
     bool splitPath(Frame& f, const std::string& name, Object*& holder, std::string& var, bool reading = false);
     Object* targetFromValue(Frame& f, const Value& v);
+    // The clip a path of slashes alone names.
+    Object* clipAtPath(Frame& f, const std::string& name);
     // Where a path of clips and variables starts.
     Object* pathBase(Frame& f, const std::string& path);
     Object* scopeObject(const Frame& f, const Scope* s);
