@@ -1424,3 +1424,44 @@ TEST(MovieScripts, ACopyOfAnEmptyClipTakesItsInitObject)
     )";
     EXPECT_EQ(tracedInAClip(script, 6), "30\n7\n");
 }
+
+TEST(MovieScripts, PathsResolveTheirNamesAsThePlayerDid)
+{
+    // The root has a variable `clip` as well as a clip of that name.
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    placeClipHoldingAChild(b);
+    b.add(DoAction{script::test::assembled(R"(
+        push "clip", "child", "variable", 1
+        InitObject
+        SetVariable
+        push "clip"
+        GetVariable
+        Trace
+        push "clip.child"
+        GetVariable
+        Trace
+        push "/clip/child/"
+        GetVariable
+        Trace
+        push "clip/.."
+        GetVariable
+        Trace
+        push "/_root"
+        GetVariable
+        Trace
+        push ":clip:_name"
+        GetVariable
+        Trace
+        push ":_name"
+        GetVariable
+        Trace
+        push "clip:"
+        GetVariable
+        Trace
+    )")}).showFrame();
+    // A variable alone; the first step of a path takes the child clip; the
+    // last name of a slashes-only path is a child or member, never a step;
+    // a colon at the start adds nothing, but an empty path or name is none.
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
+              "[object Object]\n_level0.clip.child\n_level0.clip.child\nundefined\n_level0\nclip\nundefined\nundefined\n");
+}

@@ -202,7 +202,7 @@ namespace {
 // chain ends where it would lead to one.
 Object* inheritedFrom(const Object* o)
 {
-    Object* proto = o->proto();
+    Object* proto = o->memberProto();
     return proto && proto->objectClass() == ObjectClass::Clip ? nullptr : proto;
 }
 
@@ -266,17 +266,32 @@ Value Interpreter::callAccessor(Object* function, std::uint32_t accessorId, Obje
     return result;
 }
 
+Object* Interpreter::resolver(Object* o)
+{
+    // The stored value of the first __resolve up the chain answers, never a
+    // getter, whatever versions its flags hide it from. From SWF 7 a value
+    // that is no object is passed over; an object that is no function still
+    // ends the search, with nothing.
+    const bool skipPlain = swfVersion() >= 7;
+    for (int depth = 0; o && depth < kMaxProtoDepth; ++depth, o = inheritedFrom(o)) {
+        const Property* p = o->findOwnAnyVersion("__resolve");
+        if (!p || (skipPlain && !p->value.isObject()))
+            continue;
+        Object* fn = p->value.asObject();
+        return fn && fn->isFunction() ? fn : nullptr;
+    }
+    return nullptr;
+}
+
 Value Interpreter::getPropertyOf(Object* o, const std::string& name, Object* thisObject)
 {
     (void)thisObject;
     Object* owner = nullptr;
     Value v = lookup(o, name, &owner);
-    if (!owner && swfVersion() >= 6 && name != "__resolve") {
-        // An object may answer for missing names through __resolve.
-        Object* resolveOwner = nullptr;
-        Value resolver = lookup(o, "__resolve", &resolveOwner);
-        if (resolveOwner && resolver.isObject() && resolver.asObject()->isFunction())
-            return call(resolver, o, {Value(name)});
+    // An object may answer for missing names through __resolve.
+    if (!owner && name != "__resolve") {
+        if (Object* fn = resolver(o))
+            return call(fn, o, {Value(name)});
     }
     return v;
 }
@@ -386,17 +401,26 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
                 if (const Property* held = holder->findOwn(name); held && held->isAccessor())
                     accessorId = held->accessorId;
             }
+            // The name is made before the watch runs: a watch that deletes
+            // it leaves nothing for the assignment to store.
+            const bool placed = !accessorId && !o->findOwn(name);
+            if (placed)
+                o->put(name, Value());
             value = accessorId ? callAccessor(w.callback, accessorId, o, {Value(name), oldValue, input, w.userData})
                                : call(w.callback, o, {Value(name), oldValue, input, w.userData});
             m_runningWatches.pop_back();
             auto again = o->watches().find(o->key(name));
             if (again != o->watches().end() && !again->second.callback)
                 again->second.callback = w.callback;
+            if (!accessorId && !o->findOwn(name))
+                return;
         }
     }
     if (ObjectExtension* now = o->extension(); watchedFirst && now && now->setMember(*this, *o, name, value))
         return;
-    // A getter/setter property anywhere on the chain takes the assignment.
+    // A getter/setter property anywhere on the chain takes the assignment,
+    // past plain values of the name on prototypes (only the object's own
+    // value stops the search).
     Object* p = o;
     for (int depth = 0; p && depth < kMaxProtoDepth; ++depth) {
         if (Property* prop = p->findOwn(name)) {
@@ -412,7 +436,8 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
                     again->value = value;
                 return;
             }
-            break;
+            if (p == o)
+                break;
         }
         p = p->proto();
     }

@@ -260,6 +260,10 @@ private:
     // leads to).
     bool splitPath(Frame& f, const std::string& name, Object*& holder, std::string& var, bool reading = false);
     Object* targetFromValue(Frame& f, const Value& v);
+    // The clip a path of slashes alone names.
+    Object* clipAtPath(Frame& f, const std::string& name);
+    // Where a path of clips and variables starts.
+    Object* pathBase(Frame& f, const std::string& path);
     Object* scopeObject(const Frame& f, const Scope* s);
     // The timeline the code acts on, once it or the code's own left the stage.
     Object* liveTarget(const Frame& f);
@@ -272,6 +276,8 @@ private:
     Value callAccessor(Object* function, std::uint32_t accessorId, Object* self, const std::vector<Value>& args);
     Object* makeSuper(Object* home, Object* thisObject);
     Value getPropertyOf(Object* o, const std::string& name, Object* thisObject);
+    // The function that answers for names `o` lacks, if any.
+    Object* resolver(Object* o);
     std::string traceString(const Value& v);
 
     ScriptHost& m_host;

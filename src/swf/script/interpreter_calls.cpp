@@ -201,9 +201,11 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     // `super` starts at the prototype of `this` (whatever object the method
     // was found on), exists only for method calls and constructors, and only
     // from SWF 6 on.
+    // A function called as the method of no name has no `this`, but its
+    // super stands on the function itself.
     if (!home && thisObject)
         home = thisObject->proto();
-    Object* super = withSuper && sf.swfVersion >= 6 ? makeSuper(home, thisObject) : nullptr;
+    Object* super = withSuper && sf.swfVersion >= 6 ? makeSuper(home, thisObject ? thisObject : home ? fn : nullptr) : nullptr;
 
     if (!info.isFunction2) {
         f.registers.resize(4);

@@ -72,6 +72,13 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
                 *foundIn = o;
             return getMember(o, name);
         }
+        // An object of the chain that answers for missing names ends the
+        // search (a with block's object, a timeline).
+        if (Object* fn = o && name != "__resolve" ? resolver(o) : nullptr) {
+            if (foundIn)
+                *foundIn = o;
+            return call(fn, o, {Value(name)});
+        }
     }
     if (foundIn)
         *foundIn = nullptr;
@@ -118,8 +125,8 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool g
         const bool head = i == 0;
         i = j < path.size() && !cut ? j + 1 : j;
         // Two delimiters in a row (or one at the start) name nothing, but
-        // colons in a row count as one.
-        if (seg.empty() && j > 0 && j < path.size() && path[j] == ':' && path[j - 1] == ':')
+        // colons in a row count as one, and so does one at the start.
+        if (seg.empty() && j < path.size() && path[j] == ':' && (j == 0 || path[j - 1] == ':'))
             continue;
         if (seg.empty())
             return nullptr;
@@ -148,6 +155,53 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool g
     return cur;
 }
 
+Object* Interpreter::pathBase(Frame& f, const std::string& path)
+{
+    // A relative path to a variable starts from the first object of the
+    // scope chain (a with block's object, the timeline) that has its first
+    // name; the names every clip answers to start from the timeline.
+    const std::size_t end = path.find_first_of("/:.");
+    const std::string head = path.substr(0, end);
+    const std::string n = f.version >= 7 ? head : asciiLower(head);
+    if (head.empty() || n == "_root" || n == "_parent" || n == "this" || n == "_global" || levelNumber(n) >= 0)
+        return f.target;
+    for (Scope* s = f.scope; s; s = s->parent) {
+        Object* o = scopeObject(f, s);
+        if (!o || o == global())
+            continue;
+        if (m_host.child(o, head) || hasProperty(o, head))
+            return o;
+    }
+    return f.target;
+}
+
+Object* Interpreter::clipAtPath(Frame& f, const std::string& name)
+{
+    // The path up to the last name leads to an object; its child clip of
+    // that name, or else its member, is the answer, and only a clip counts.
+    // So the last name is no step of a path: ".." there names nothing. One
+    // slash at the end adds nothing.
+    std::string body = name;
+    if (body.size() > 1 && body.back() == '/' && body[body.size() - 2] != '/')
+        body.pop_back();
+    const std::size_t lastSlash = body.rfind('/');
+    const std::string last = lastSlash == std::string::npos ? body : body.substr(lastSlash + 1);
+    Object* clip = nullptr;
+    if (last.empty()) {
+        clip = resolveTarget(f.target, body);
+    } else {
+        Object* base = lastSlash == std::string::npos ? f.target
+                       : lastSlash == 0               ? m_host.root(f.target)
+                                                      : resolveTarget(f.target, body.substr(0, lastSlash));
+        if (base) {
+            clip = m_host.child(base, last);
+            if (!clip)
+                clip = getMember(base, last).asObject();
+        }
+    }
+    return clip && clip->objectClass() == ObjectClass::Clip ? clip : nullptr;
+}
+
 bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, std::string& var, bool reading)
 {
     std::size_t colon = name.rfind(':');
@@ -159,21 +213,23 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
         // So does a dot after the colon: "/a:b.c" is c of /a:b.
         const std::size_t dot = name.rfind('.');
         const std::size_t lastDelimiter = colon == std::string::npos ? slash : colon;
-        if (dot != std::string::npos && dot > lastDelimiter + 1 && dot + 1 < name.size() && name[dot - 1] != '.')
+        if (dot != std::string::npos && dot > lastDelimiter && dot + 1 < name.size() && name[dot - 1] != '.')
             cut = dot;
         // Slashes alone name a clip, not a variable in one.
-        else if (colon == std::string::npos)
-            cut = name.size();
+        else if (colon == std::string::npos) {
+            holder = clipAtPath(f, name);
+            var.clear();
+            return true;
+        }
         std::string path = name.substr(0, cut);
         var = cut < name.size() ? name.substr(cut + 1) : std::string();
+        // A path of nothing before the variable's name names no object.
         if (path.empty() && name[0] == '/')
             holder = m_host.root(f.target);
-        else
-            holder = resolveTarget(f.target, path, true);
-        // A path of slashes alone names a clip: any other object it leads
-        // to is no answer.
-        if (cut == name.size() && holder && holder->objectClass() != ObjectClass::Clip)
+        else if (path.empty())
             holder = nullptr;
+        else
+            holder = resolveTarget(pathBase(f, path), path, true);
         return true;
     }
     std::size_t dot = name.rfind('.');
@@ -197,8 +253,23 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
     // Reading goes on past a path that leads to an object without the last
     // name, to one that has it; that first object answers when none has.
     auto found = [&](Object* o) { return o && (!reading || hasProperty(o, var)); };
+    // As the first step of a path, a timeline's child clip of the name comes
+    // before its variable of that name.
     Object* foundIn = nullptr;
-    holder = walk(lookupName(f, head, &foundIn));
+    Value headClip;
+    for (Scope* s = f.scope; s; s = s->parent) {
+        Object* o = scopeObject(f, s);
+        if (o && o->objectClass() == ObjectClass::Clip) {
+            if (Object* child = m_host.child(o, head)) {
+                headClip = child;
+                foundIn = o;
+                break;
+            }
+        }
+        if (o && hasProperty(o, head))
+            break;
+    }
+    holder = walk(foundIn ? headClip : lookupName(f, head, &foundIn));
     Object* firstHolder = holder;
     bool past = false;
     for (Scope* s = f.scope; s && !found(holder) && foundIn; s = s->parent) {
@@ -223,7 +294,8 @@ Value Interpreter::getVariable(Frame& f, const std::string& name)
     Object* holder = nullptr;
     std::string var;
     if (splitPath(f, name, holder, var, true)) {
-        if (!holder)
+        // A path that ends in a delimiter names no variable in its object.
+        if (!holder || (var.empty() && (name.back() == ':' || name.back() == '.')))
             return Value();
         if (var.empty())
             return holder;

@@ -194,15 +194,13 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         }
         if (name.empty()) {
             // The base itself is the function; it runs without a `this`.
-            push(f, call(o, nullptr, args));
+            push(f, call(o, nullptr, args, o->proto()));
             break;
         }
         Object* owner = nullptr;
         Value fn = lookup(o, name, &owner);
-        if (!owner && swfVersion() >= 6) {
-            Value resolved = getPropertyOf(o, name, o);
-            fn = resolved;
-        }
+        if (!owner)
+            fn = getPropertyOf(o, name, o);
         // From SWF 7, a method found above the object's own prototype has its
         // super start above the prototype it was found on.
         Object* home = v >= 7 && owner && owner != o && owner != o->proto() ? owner : nullptr;

@@ -152,6 +152,18 @@ Object* Object::proto() const
     return visibleInVersion(flags, version) ? p.value.asObject() : nullptr;
 }
 
+Object* Object::memberProto() const
+{
+    const int version = visibilityVersion();
+    if (version < 6)
+        return proto();
+    auto it = m_index.find(key("__proto__"));
+    if (it == m_index.end())
+        return nullptr;
+    const Property& p = m_properties[it->second];
+    return version == 6 && (p.flags & PropertyFlag::Version7) ? nullptr : p.value.asObject();
+}
+
 std::size_t Heap::mark(const std::vector<Object*>& roots, const std::vector<Scope*>& scopeRoots,
                        const std::vector<Value>& valueRoots, std::vector<Object*>& objects, std::vector<Scope*>& scopes)
 {

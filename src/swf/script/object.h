@@ -129,6 +129,10 @@ public:
 
     // The object named by `__proto__`, if any.
     Object* proto() const;
+    // The prototype that member reads and calls go on to: SWF 6 follows a
+    // link unless it is hidden from before SWF 7, later versions whatever
+    // its flags say.
+    Object* memberProto() const;
 
     // Primitive value of String, Number, Boolean and Date objects.
     Value primitive;

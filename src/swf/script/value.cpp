@@ -33,19 +33,25 @@ std::string numberToString(double n)
             all += text[i];
     }
     std::string digits = all.substr(0, 15);
-    // Rounding never carries past the largest number: Number.MAX_VALUE
-    // shows its digits cut, not rounded up to a value beyond it.
-    const bool beyondLargest = exponent == 308 && digits >= "179769313486231";
-    if (all.size() > 15 && all[15] >= '5' && !beyondLargest) {
+    if (all.size() > 15 && all[15] >= '5') {
+        std::string up = digits;
+        int upExponent = exponent;
         int i = 14;
-        while (i >= 0 && digits[std::size_t(i)] == '9')
-            digits[std::size_t(i--)] = '0';
+        while (i >= 0 && up[std::size_t(i)] == '9')
+            up[std::size_t(i--)] = '0';
         if (i < 0) {
-            digits.insert(digits.begin(), '1');
-            digits.pop_back();
-            ++exponent;
+            up.insert(up.begin(), '1');
+            up.pop_back();
+            ++upExponent;
         } else {
-            ++digits[std::size_t(i)];
+            ++up[std::size_t(i)];
+        }
+        // Rounding up never leads past the largest number: the digits must
+        // still read back as a finite number.
+        const std::string readBack = up + "e" + std::to_string(upExponent - 14);
+        if (upExponent < 308 || !std::isinf(std::strtod(readBack.c_str(), nullptr))) {
+            digits = up;
+            exponent = upExponent;
         }
     }
     while (digits.size() > 1 && digits.back() == '0')
@@ -122,9 +128,8 @@ double leadingNumber(const std::string& s)
 double stringToNumber(const std::string& s, int swfVersion)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    // Empty text is no number from SWF 5 on; SWF 4 reads it as 0.
     if (s.empty())
-        return swfVersion < 5 ? 0 : nan;
+        return swfVersion >= 7 ? nan : 0;
     if (swfVersion < 5)
         return leadingNumber(s);
     // Hexadecimal and octal forms count only without leading white space.

@@ -1312,6 +1312,74 @@ TEST(ObjectBuiltins, WatchSeesTheStoredValueUnderAGetter)
     )"), "old 3");
 }
 
+// A watch that deletes its name leaves nothing for the assignment to
+// store, even for a name that did not exist; a watch on a getter/setter
+// property cannot be removed.
+TEST(ObjectBuiltins, WatchesThatDeleteTheirNameAndWatchedAccessors)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0
+        initobject
+        setvariable
+        function deleter prop old new
+          push "this"
+          getvariable
+          push "prop"
+          getvariable
+          delete
+          pop
+          push "new"
+          getvariable
+          return
+        end
+        push "deleter"
+        getvariable
+        push "x", 2, "o"
+        getvariable
+        push "watch"
+        callmethod
+        pop
+        push "o"
+        getvariable
+        push "x", 1
+        setmember
+        push "x", 1, "o"
+        getvariable
+        push "hasOwnProperty"
+        callmethod
+        trace
+        function getter
+          push "got"
+          return
+        end
+        push "getter"
+        getvariable
+        push "y", 2, "o"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "deleter"
+        getvariable
+        push "y", 2, "o"
+        getvariable
+        push "watch"
+        callmethod
+        pop
+        push "y", 1, "o"
+        getvariable
+        push "unwatch"
+        callmethod
+        trace
+        push "x", 1, "o"
+        getvariable
+        push "unwatch"
+        callmethod
+        trace
+    )"), "false\nfalse\ntrue");
+}
+
 TEST(ArrayBuiltins, ANumberGivesASigned32BitLength)
 {
     Machine m(7);

@@ -837,6 +837,83 @@ TEST(Interpreter, PlainFunctionCallsHaveNoSuper)
     )"), "undefined\nobject");
 }
 
+TEST(Interpreter, AFunctionCalledAsAMethodOfNoNameHasSuperOnItself)
+{
+    // CallMethod with an empty name calls the base: no `this`, but a super
+    // that answers as the function would.
+    for (const char* name : {"undefined", "\"\""}) {
+        Machine m(6);
+        EXPECT_EQ(m.run(std::string(R"(
+            function g
+              push "this"
+              getvariable
+              trace
+              push "super"
+              getvariable
+              trace
+            end
+            push 0, "g"
+            getvariable
+            push )") + name + R"(
+            callmethod
+            pop
+        )"),
+                  "undefined\n[type Function]")
+            << name;
+    }
+}
+
+TEST(Interpreter, AssignmentFindsASetterPastAPrototypesPlainValue)
+{
+    // o -> b {x: 10} -> c {x: getter only}: o.x = 15 goes to c's accessor,
+    // which has no setter, so nothing is stored; an own value takes it.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "c", 0
+        initobject
+        setvariable
+        push "b", "__proto__", "c"
+        getvariable
+        push "x", 10, 2
+        initobject
+        setvariable
+        push "o", "__proto__", "b"
+        getvariable
+        push 1
+        initobject
+        setvariable
+        function getter
+          push 42
+          return
+        end
+        push null, "getter"
+        getvariable
+        push "x", 3, "c"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "o"
+        getvariable
+        push "x", 15
+        setmember
+        push "o"
+        getvariable
+        push "x"
+        getmember
+        trace
+        push "b"
+        getvariable
+        push "x", 16
+        setmember
+        push "b"
+        getvariable
+        push "x"
+        getmember
+        trace
+    )"), "10\n16");
+}
+
 TEST(Interpreter, SetTargetMovesVariableLookupToTheTarget)
 {
     Machine m(7);
@@ -1888,31 +1965,45 @@ TEST(Interpreter, AClipIsNoPrototype)
     )"), "undefined\nundefined");
 }
 
-TEST(Interpreter, APrototypeLinkHiddenBeforeSwfNineStillLeadsInSwfSixAndSeven)
+TEST(Interpreter, MemberReadsFollowAPrototypeLinkWhateverItsFlagsFromSwfSeven)
 {
-    // o inherits from {x: 1}; its __proto__ then gets the flag 8192.
-    const char* source = R"(
-        push "o", 0, "Object"
-        newobject
-        setvariable
-        push "o"
-        getvariable
-        push "__proto__", "x", 1, 1
-        initobject
-        setmember
-        push 8192, "__proto__", "o"
-        getvariable
-        push 3, "ASSetPropFlags"
-        callfunction
-        pop
-        push "o"
-        getvariable
-        push "x"
-        getmember
-        trace
-    )";
-    Machine m7(7);
-    EXPECT_EQ(m7.run(source), "1");
-    Machine m8(8);
-    EXPECT_EQ(m8.run(source), "undefined");
+    // o inherits from {x: 1}; its __proto__ then gets a version flag.
+    const struct {
+        int version;
+        int flag;
+        const char* out;
+    } cases[] = {
+        {5, 0x80, "undefined"},   // hidden before SWF 6
+        {6, 0x100, "1"},          // hidden in SWF 6
+        {6, 0x400, "undefined"},  // hidden before SWF 7
+        {6, 0x2000, "1"},         // hidden before SWF 9
+        {7, 0x2000, "1"},
+        {8, 0x2000, "1"},
+        {8, 0x4000, "1"},
+    };
+    for (const auto& c : cases) {
+        Machine m(c.version);
+        EXPECT_EQ(m.run(R"(
+            push "o", 0, "Object"
+            newobject
+            setvariable
+            push "o"
+            getvariable
+            push "__proto__", "x", 1, 1
+            initobject
+            setmember
+            push )" + std::to_string(c.flag) + R"(, "__proto__", "o"
+            getvariable
+            push 3, "ASSetPropFlags"
+            callfunction
+            pop
+            push "o"
+            getvariable
+            push "x"
+            getmember
+            trace
+        )"),
+                  c.out)
+            << c.version << " " << c.flag;
+    }
 }

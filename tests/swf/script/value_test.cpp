@@ -30,6 +30,11 @@ TEST(NumberToString, MatchesTheOriginalPlayersFormatting)
         // The largest number is cut, not rounded up past itself.
         {1.7976931348623157e308, "1.79769313486231e+308"},
         {1.7976931348623e308, "1.7976931348623e+308"},
+        // Rounding up would read back as Infinity; the smallest rounds as usual.
+        {std::numeric_limits<double>::max(), "1.79769313486231e+308"},
+        {-std::numeric_limits<double>::max(), "-1.79769313486231e+308"},
+        {std::numeric_limits<double>::denorm_min(), "4.94065645841247e-324"},
+        {1.7976931348623149e308, "1.79769313486231e+308"},
         {0.0000152587890625, "0.0000152587890625"},
         {0.00001, "0.00001"},
         {0.000001, "1e-6"},

@@ -122,7 +122,11 @@ void installObject(Interpreter& in)
     in.defineMethod(proto, "unwatch", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || args.empty())
             return false;
-        return self->watches().erase(self->key(in.toString(args[0]))) > 0;
+        // A watch on a getter/setter property stays.
+        const std::string name = in.toString(args[0]);
+        if (const Property* p = self->findOwn(name); p && p->isAccessor())
+            return false;
+        return self->watches().erase(self->key(name)) > 0;
     });
     in.defineMethod(ctor, "registerClass", [](Interpreter& in, Object*, const Args& args) -> Value {
         if (args.size() < 2)
