@@ -105,9 +105,14 @@ QRectF MovieRuntime::localBounds(const movie::DisplayObject& object) const
 
 QTransform MovieRuntime::toStage(const Instance* inst) const
 {
+    // Up to and including the level's root: moving or turning a level moves
+    // everything in it on the stage.
     QTransform t;
-    for (const Instance* i = inst; i && !i->isRoot && i->object; i = i->parent)
+    for (const Instance* i = inst; i && i->object; i = i->parent) {
         t = t * render::toQTransform(i->object->matrix);
+        if (i->isRoot)
+            break;
+    }
     return t;
 }
 
@@ -148,13 +153,13 @@ bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, b
     if (shapeOnly) {
         if (byScript && inst->object->isScriptMask)
             return false;
-        const QTransform toOwn = (inst->isRoot ? QTransform() : toStage(inst)).inverted();
+        const QTransform toOwn = toStage(inst).inverted();
         return coversPoint(*this, *inst->object, toOwn.map(QPointF(stageX, stageY)), 0, byScript);
     }
     const QRectF bounds = localBounds(*inst->object);
     if (!bounds.isValid())
         return false;
-    const QRectF onStage = (inst->isRoot ? QTransform() : toStage(inst)).mapRect(bounds);
+    const QRectF onStage = toStage(inst).mapRect(bounds);
     return onStage.contains(QPointF(stageX, stageY));
 }
 

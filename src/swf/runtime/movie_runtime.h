@@ -157,6 +157,8 @@ public:
     void gotoRootFrame(int frame);
 
     const movie::ClipState& rootState() const { return *m_root.clip; }
+    // Where _level0 sits on the stage (scripts move and turn it like a clip).
+    const Matrix& rootMatrix() const { return m_root.matrix; }
     int currentFrame() const { return m_root.clip->frame; }
     int frameCount() const;
     double frameRate() const;
