@@ -128,5 +128,94 @@ TEST(ClipNumbersTest, TimesPastAnyCalendarAskNoLocalZone)
     EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 2);
 }
 
+
+TEST(ClipNumbersTest, InstanceAtDepthTakesAnyValueButUndefinedAsADepth)
+{
+    // A clip at depth 0 and one at depth -1; the argument goes through r:1.
+    const std::string setup = R"(push 0, "zero", 2
+        push "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push -1, "minus", 2
+        push "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        )";
+    auto at = [&](const std::string& value) {
+        return setup + "push " + value + "\nstoreregister 1\nPop\npush r:1, 1\npush \"this\"\nGetVariable\n"
+                     "push \"getInstanceAtDepth\"\nCallMethod\nTrace\n";
+    };
+    const struct {
+        const char* value;
+        const char* trace;
+    } cases[] = {
+        {"undefined", "undefined\n"},
+        // What is no finite number is depth 0; fractions go toward zero.
+        {"null", "_level0.zero\n"},
+        {"NaN", "_level0.zero\n"},
+        {"Infinity", "_level0.zero\n"},
+        {"\"text\"", "_level0.zero\n"},
+        {"-0.5", "_level0.zero\n"},
+        {"-1.5", "_level0.minus\n"},
+        {"4294967295", "_level0.minus\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(traceOf(at(c.value)), c.trace);
+    }
+}
+
+TEST(ClipNumbersTest, LocalToGlobalConvertsOwnNumbersInWholeTwips)
+{
+    // A clip at (50, 50) at half size in r:0; the point in r:1 goes through
+    // localToGlobal and its x and y are traced.
+    const std::string setup = R"(push 5, "e", 2
+        push "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        storeregister 0
+        Pop
+        push r:0, "_x", 50
+        SetMember
+        push r:0, "_y", 50
+        SetMember
+        push r:0, "_xscale", 50
+        SetMember
+        push r:0, "_yscale", 50
+        SetMember
+        )";
+    auto convert = [&](const std::string& point, const std::string& before = "") {
+        return setup + before + point + "\nstoreregister 1\nPop\npush r:1, 1, r:0, \"localToGlobal\"\nCallMethod\n"
+                                        "Pop\npush r:1, \"x\"\nGetMember\nTrace\npush r:1, \"y\"\nGetMember\nTrace\n";
+    };
+    const struct {
+        std::string script;
+        const char* trace;
+    } cases[] = {
+        {convert("push \"x\", 1, \"y\", 0.5, 2\nInitObject"), "50.5\n50.25\n"},
+        // Pixels become twips wrapped to 32 bits: 2147483647 px is -20 twips.
+        {convert("push \"x\", 2147483647, \"y\", NaN, 2\nInitObject"), "49.5\n50\n"},
+        // The result lands on whole twips (0.03 px is 0.6 twips, then 0.3 on the stage).
+        {convert("push \"x\", 0.03, \"y\", 0.1, 2\nInitObject"), "50\n50.05\n"},
+        // A value of another type, or a missing one, leaves the point alone.
+        {convert("push \"x\", \"1\", \"y\", 1, 2\nInitObject"), "1\n1\n"},
+        {convert("push \"x\", 1, 1\nInitObject"), "1\nundefined\n"},
+        // Inherited values are not the point's own.
+        {convert("push \"__proto__\", \"x\", 1, \"y\", 1, 2\nInitObject\npush 1\nInitObject"), "1\n1\n"},
+        // Moving the root moves every clip on the stage.
+        {convert("push \"x\", 0, \"y\", 0, 2\nInitObject", "push \"_root\"\nGetVariable\npush \"_x\", 10\nSetMember\n"),
+         "60\n50\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        EXPECT_EQ(traceOf(c.script), c.trace);
+    }
+}
+
 } // namespace
 } // namespace swf

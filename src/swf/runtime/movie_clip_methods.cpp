@@ -208,13 +208,13 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
     });
     def("getInstanceAtDepth", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
-        if (!i || !i->object->clip || args.empty())
+        if (!i || !i->object->clip || args.empty() || args[0].isUndefined())
             return Value();
+        // Any other value is a depth: fractions go toward zero, and what is
+        // no finite number (null, NaN, text, objects) is depth 0.
         const double d = in.toNumber(args[0]);
-        if (!std::isfinite(d))
-            return Value();
         auto& objects = i->object->clip->objects;
-        auto it = objects.find(script::saturatedInt(d + kScriptDepthOffset));
+        auto it = objects.find(script::saturatedInt(double(script::toInt32(d)) + kScriptDepthOffset));
         if (it == objects.end())
             return Value();
         // A shape or a static text has no script object of its own: the clip
@@ -343,17 +343,26 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         return Value(a.isValid() && b.isValid() && a.intersects(b));
     });
     auto convert = [&rt, inst](bool toGlobal) {
-        return [&rt, inst, toGlobal](Interpreter& in, Object* self, const Args& args) {
+        return [&rt, inst, toGlobal](Interpreter&, Object* self, const Args& args) {
             Instance* i = inst(self);
             Object* point = arg(args, 0).asObject();
             if (!i || !point)
                 return Value();
-            const double x = in.toNumber(in.getMember(point, "x")) * 20.0;
-            const double y = in.toNumber(in.getMember(point, "y")) * 20.0;
+            // The point's own x and y, both plain numbers (whatever versions
+            // their flags hide them from): inherited values, getters and other
+            // types leave the point as it is. Each is taken in whole twips,
+            // wrapped to 32 bits, and the result, in whole twips too, goes
+            // straight into them.
+            script::Property* px = point->findOwnAnyVersion("x");
+            script::Property* py = point->findOwnAnyVersion("y");
+            if (!px || !py || px->isAccessor() || py->isAccessor() || !px->value.isNumber() || !py->value.isNumber())
+                return Value();
+            const double x = script::toInt32(px->value.asNumber() * 20.0);
+            const double y = script::toInt32(py->value.asNumber() * 20.0);
             const QTransform t = toGlobal ? rt.toStage(i) : rt.toStage(i).inverted();
             const QPointF p = t.map(QPointF(x, y));
-            in.setMember(point, "x", p.x() / 20.0);
-            in.setMember(point, "y", p.y() / 20.0);
+            px->value = std::round(p.x()) / 20.0;
+            py->value = std::round(p.y()) / 20.0;
             return Value();
         };
     };
