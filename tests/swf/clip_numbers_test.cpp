@@ -18,9 +18,9 @@ namespace {
 using script::test::assembled;
 
 // A four-frame movie: the first frame runs `script`, the third traces "three".
-std::string traceOf(const std::string& script)
+std::string traceOf(const std::string& script, std::uint8_t version = 7)
 {
-    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, version);
     b.add(DoAction{assembled(script)}).showFrame();
     b.showFrame();
     b.add(DoAction{assembled("push \"three\"\nTrace")}).showFrame();
@@ -214,6 +214,58 @@ TEST(ClipNumbersTest, LocalToGlobalConvertsOwnNumbersInWholeTwips)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script);
         EXPECT_EQ(traceOf(c.script), c.trace);
+    }
+}
+
+TEST(ClipNumbersTest, DisplayPropertiesIgnoreWhatIsNoNumberAndWrapTwips)
+{
+    // A text field `t` of 100 by 50 at (100, 0) in r:0; the value in r:1 goes
+    // to one of its properties, which is traced.
+    const std::string setup = R"(push 50, 100, 0, 100, 0, "t", 6
+        push "this"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "t"
+        GetVariable
+        storeregister 0
+        Pop
+        )";
+    // `value` is a number, text or the code that leaves an object.
+    auto assign = [&](const std::string& property, const std::string& value) {
+        return setup + (value.starts_with("push \"valueOf\"") ? "" : "push ") + value + "\nstoreregister 1\nPop\npush r:0, \"" + property + "\", r:1\nSetMember\n"
+            + "push r:0, \"" + property + "\"\nGetMember\nTrace\n";
+    };
+    // An object whose valueOf gives `result`.
+    auto valueOf = [](const std::string& result) {
+        return "push \"valueOf\"\nfunction\npush " + result + "\nreturn\nend\npush 1\nInitObject";
+    };
+    const struct {
+        std::string script;
+        std::uint8_t version;
+        const char* trace;
+    } cases[] = {
+        // Undefined, null and empty text leave the property alone from SWF 6
+        // on, where the same values convert to 0 elsewhere.
+        {assign("_width", "undefined"), 6, "100\n"},
+        {assign("_width", "null"), 6, "100\n"},
+        {assign("_x", "\"\""), 6, "100\n"},
+        {assign("_width", valueOf("\"\"")), 6, "100\n"},
+        // What valueOf gives converts by the movie's rules.
+        {assign("_width", valueOf("undefined")), 6, "0\n"},
+        {assign("_width", valueOf("undefined")), 7, "100\n"},
+        {assign("_width", "-1"), 7, "100\n"},
+        // Positions and sizes are 32-bit twips: infinity wraps to 0.
+        {assign("_x", "Infinity"), 7, "0\n"},
+        {assign("_x", "-Infinity"), 7, "0\n"},
+        {assign("_x", "NaN"), 7, "100\n"},
+        {assign("_x", "103584024400.25"), 7, "75312566.65\n"},
+        {assign("_width", "Infinity"), 7, "0\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        EXPECT_EQ(traceOf(c.script, c.version), c.trace);
     }
 }
 

@@ -49,10 +49,10 @@ double textYShift(const movie::DisplayObject& object)
 
 // A position in twips from pixels a script gives: text fields drop the
 // fraction of a twip, as their sizes do; other objects round to the nearest.
+// Either wraps to 32 bits (infinities are 0), as the player keeps twips.
 std::int32_t positionTwips(const movie::DisplayObject& object, double twips)
 {
-    twips = std::clamp(twips, -2e9, 2e9);
-    return static_cast<std::int32_t>(object.text ? std::trunc(twips) : std::round(twips));
+    return script::toInt32(object.text ? twips : std::round(twips));
 }
 
 } // namespace
@@ -251,8 +251,10 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         return;
     movie::DisplayObject& object = *inst->object;
     Matrix& m = object.matrix;
+    // What is no number leaves a property as it was. Undefined, null and
+    // empty text count as no number here in every version.
     const auto number = [&](double& out) {
-        out = m_vm->toNumber(value);
+        out = m_vm->toDisplayNumber(value);
         return std::isfinite(out);
     };
     const auto keepTransform = [&] {
@@ -281,13 +283,13 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
     double v = 0;
     switch (ClipProperty(index)) {
     case ClipProperty::X:
-        if (number(v)) {
+        if (v = m_vm->toDisplayNumber(value); !std::isnan(v)) {
             m.translateX = Twips(positionTwips(object, v * 20.0 - textXShift(object)));
             object.scriptTransformed = true;
         }
         break;
     case ClipProperty::Y:
-        if (number(v)) {
+        if (v = m_vm->toDisplayNumber(value); !std::isnan(v)) {
             m.translateY = Twips(positionTwips(object, v * 20.0 - textYShift(object)));
             object.scriptTransformed = true;
         }

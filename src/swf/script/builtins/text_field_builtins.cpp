@@ -178,7 +178,7 @@ public:
             // A text field is resized, not scaled. The size goes through
             // 32-bit twips as in the player (infinity wraps to 0); NaN and
             // negative sizes are ignored.
-            const double pixels = in.toNumber(value);
+            const double pixels = in.toDisplayNumber(value);
             const std::int32_t twips = toInt32(pixels * 20.0);
             if (pixels >= 0 && twips >= 0) {
                 swf::Rect& b = state->bounds;
