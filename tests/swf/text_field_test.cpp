@@ -578,11 +578,17 @@ TEST(TextFieldLayoutTest, ScrollSurvivesFormatsButNotNewText)
     m.in.setMember(field, "wordWrap", true);
     EXPECT_EQ(m.num(field, "maxscroll"), before);
     EXPECT_EQ(m.num(field, "maxhscroll"), 0);
+    m.in.setMember(field, "hscroll", 10.0);
+    EXPECT_EQ(m.num(field, "hscroll"), 10) << "the old lines still run past the box";
     Object* format = m.in.newObject();
     m.in.setMember(format, "size", 6.0);
     m.in.callMethod(field, "setTextFormat", {format});
     EXPECT_NE(m.num(field, "maxscroll"), before);
     EXPECT_EQ(m.num(field, "scroll"), 15); // even past the new maximum
+    // autoSize fits the box at once but leaves the lines shown alone.
+    m.in.setMember(field, "autoSize", true);
+    m.in.setMember(field, "autoSize", false);
+    EXPECT_EQ(m.num(field, "scroll"), 15);
     m.in.setMember(field, "text", "short");
     EXPECT_EQ(m.num(field, "scroll"), 1);
     EXPECT_EQ(m.num(field, "hscroll"), 0);

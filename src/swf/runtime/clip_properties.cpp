@@ -170,6 +170,11 @@ Value MovieRuntime::getProperty(Object* clip, int index)
         return Value();
     movie::DisplayObject& object = *inst->object;
     const Matrix& m = object.matrix;
+    // Asking where an autosized field is lays it out, which brings its
+    // scrolling into the range of its lines.
+    if (object.text && object.text->autoSize != text::AutoSize::None
+        && (ClipProperty(index) == ClipProperty::X || ClipProperty(index) == ClipProperty::Y))
+        object.text->clampScroll();
     switch (ClipProperty(index)) {
     case ClipProperty::X:
         return (double(m.translateX.get()) + textXShift(object)) / 20.0;

@@ -474,8 +474,11 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             const std::string name = asciiLower(in.toString(value));
             a = name == "left" ? AutoSize::Left : name == "right" ? AutoSize::Right : name == "center" ? AutoSize::Center : AutoSize::None;
         }
+        // The box fits the text at once; the lines shown (scroll) are
+        // checked when the field's position is next asked for.
         s.autoSize = a;
-        relayout();
+        s.invalidateLayout();
+        s.fitToText();
         break;
     }
     // The player lays the text out again only when the text or a format
