@@ -280,6 +280,16 @@ TEST(TextFieldHtmlTest, ParsesTheTagsIntoTextWithBreaks)
     // line feed in the source still breaks.
     EXPECT_EQ(shown(parseHtmlText(u32("a <br> b<p>c</p>d\ne"), defaultTextFieldFormat(), false, 8, false).text),
               "a  bcd\re");
+    // Before SWF 7 it reads them as a multiline field does, all but the
+    // break that ends the last paragraph.
+    const HtmlText older
+        = parseHtmlText(u32("a<p align='right'>b</p>c<br>d<p>e</p>"), defaultTextFieldFormat(), false, 6, false);
+    EXPECT_EQ(shown(older.text), "ab\rc\rde");
+    ASSERT_EQ(older.runs.size(), 3u);
+    EXPECT_EQ(older.runs[1].format.align, "right"); // "b" and the break after it
+    EXPECT_EQ(older.runs[1].length, 2u);
+    // Condensing white space leaves the breaks that tags make.
+    EXPECT_EQ(shown(parseHtmlText(u32("a <br> b<li>c</li>"), defaultTextFieldFormat(), true, 8).text), "a \rb\rc\r");
 }
 
 TEST(TextFieldHtmlTest, StylesFollowTheOpenTags)
