@@ -269,5 +269,38 @@ TEST(ClipNumbersTest, DisplayPropertiesIgnoreWhatIsNoNumberAndWrapTwips)
     }
 }
 
+TEST(ClipNumbersTest, EmptyBoundsGrowByATwipOnceCodeOfSwfEightAsks)
+{
+    // An empty clip `e`; its bounds' xMin in its own space, then in the root's.
+    const std::string bounds = R"(push 1, "e", 2
+        push "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        storeregister 0
+        Pop
+        push 0, r:0, "getBounds"
+        CallMethod
+        push "xMin"
+        GetMember
+        Trace
+        push "_root"
+        GetVariable
+        push 1, r:0, "getBounds"
+        CallMethod
+        push "xMin"
+        GetMember
+        Trace
+        push 0, r:0, "getBounds"
+        CallMethod
+        push "xMin"
+        GetMember
+        Trace
+        )";
+    EXPECT_EQ(traceOf(bounds, 7), "6710886.35\n6710886.35\n6710886.35\n");
+    // A show started by a movie of SWF 8 gives the larger corner everywhere.
+    EXPECT_EQ(traceOf(bounds, 8), "6710886.4\n6710886.4\n6710886.4\n");
+}
+
 } // namespace
 } // namespace swf

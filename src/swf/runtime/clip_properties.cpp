@@ -249,6 +249,14 @@ Value MovieRuntime::getProperty(Object* clip, int index)
     return Value();
 }
 
+double MovieRuntime::emptyBoundsCorner(int callerVersion, bool otherSpace)
+{
+    const bool rounded = m_emptyBoundsRounded || swfVersionOf(m_rootInstance) >= 8 || (otherSpace && callerVersion >= 8);
+    if (callerVersion >= 8)
+        m_emptyBoundsRounded = true;
+    return rounded ? 6710886.4 : 6710886.35;
+}
+
 void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
 {
     Instance* inst = instanceOf(clip);

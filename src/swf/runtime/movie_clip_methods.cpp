@@ -19,7 +19,6 @@ using script::arg;
 namespace {
 
 constexpr int kLevelDepthOffset = -16384; // getDepth of _level0
-constexpr double kEmptyBounds = 6710886.35; // what the player reports for a clip that draws nothing
 
 // The members every stage object answers itself: the display properties
 // (in any case), _parent and _root, and its children by instance name.
@@ -127,15 +126,16 @@ private:
     std::map<std::string, int> m_properties;
 };
 
-Object* makeBoundsObject(Interpreter& in, const QRectF& r)
+// `emptyCorner` stands for every side of a clip that draws nothing.
+Object* makeBoundsObject(Interpreter& in, const QRectF& r, double emptyCorner)
 {
     Object* o = in.newObject(in.objectPrototype());
     const bool empty = !r.isValid();
     auto px = [](double twips) { return std::round(twips) / 20.0; };
-    o->put("xMin", empty ? kEmptyBounds : px(r.left()));
-    o->put("xMax", empty ? kEmptyBounds : px(r.right()));
-    o->put("yMin", empty ? kEmptyBounds : px(r.top()));
-    o->put("yMax", empty ? kEmptyBounds : px(r.bottom()));
+    o->put("xMin", empty ? emptyCorner : px(r.left()));
+    o->put("xMax", empty ? emptyCorner : px(r.right()));
+    o->put("yMin", empty ? emptyCorner : px(r.top()));
+    o->put("yMax", empty ? emptyCorner : px(r.bottom()));
     return o;
 }
 
@@ -319,7 +319,8 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
             }
             r = toTarget.mapRect(r);
         }
-        return Value(makeBoundsObject(in, r));
+        const bool otherSpace = !args.empty() && arg(args, 0).asObject() != self;
+        return Value(makeBoundsObject(in, r, r.isValid() ? 0.0 : rt.emptyBoundsCorner(in.swfVersion(), otherSpace)));
     };
     def("getBounds", boundsMethod);
     def("getRect", boundsMethod);
