@@ -441,7 +441,8 @@ Player::Scene Player::scene(QSize size, ScaleMode mode) const
     scene.stageToDevice = QTransform::fromTranslate(-frame.xMin.get(), -frame.yMin.get())
         * QTransform::fromScale(scene.viewport.width() / width, scene.viewport.height() / height)
         * QTransform::fromTranslate(scene.viewport.x(), scene.viewport.y());
-    scene.trees.emplace_back(&d->state(), scene.stageToDevice);
+    const QTransform rootToStage = d->runtime ? render::toQTransform(d->runtime->rootMatrix()) : QTransform();
+    scene.trees.emplace_back(&d->state(), rootToStage * scene.stageToDevice);
     if (d->runtime) {
         // The levels above _level0, each over the ones below.
         for (const movie::DisplayObject* level : d->runtime->upperLevels()) {

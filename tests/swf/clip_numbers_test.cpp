@@ -18,9 +18,9 @@ namespace {
 using script::test::assembled;
 
 // A four-frame movie: the first frame runs `script`, the third traces "three".
-std::string traceOf(const std::string& script)
+std::string traceOf(const std::string& script, std::uint8_t version = 7)
 {
-    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, version);
     b.add(DoAction{assembled(script)}).showFrame();
     b.showFrame();
     b.add(DoAction{assembled("push \"three\"\nTrace")}).showFrame();
@@ -126,6 +126,180 @@ TEST(ClipNumbersTest, TimesPastAnyCalendarAskNoLocalZone)
                                "push 0\npush r:0\npush \"getTimezoneOffset\"\nCallMethod\nTrace\n";
     const std::string trace = traceOf(script);
     EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 2);
+}
+
+
+TEST(ClipNumbersTest, InstanceAtDepthTakesAnyValueButUndefinedAsADepth)
+{
+    // A clip at depth 0 and one at depth -1; the argument goes through r:1.
+    const std::string setup = R"(push 0, "zero", 2
+        push "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push -1, "minus", 2
+        push "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        )";
+    auto at = [&](const std::string& value) {
+        return setup + "push " + value + "\nstoreregister 1\nPop\npush r:1, 1\npush \"this\"\nGetVariable\n"
+                     "push \"getInstanceAtDepth\"\nCallMethod\nTrace\n";
+    };
+    const struct {
+        const char* value;
+        const char* trace;
+    } cases[] = {
+        {"undefined", "undefined\n"},
+        // What is no finite number is depth 0; fractions go toward zero.
+        {"null", "_level0.zero\n"},
+        {"NaN", "_level0.zero\n"},
+        {"Infinity", "_level0.zero\n"},
+        {"\"text\"", "_level0.zero\n"},
+        {"-0.5", "_level0.zero\n"},
+        {"-1.5", "_level0.minus\n"},
+        {"4294967295", "_level0.minus\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(traceOf(at(c.value)), c.trace);
+    }
+}
+
+TEST(ClipNumbersTest, LocalToGlobalConvertsOwnNumbersInWholeTwips)
+{
+    // A clip at (50, 50) at half size in r:0; the point in r:1 goes through
+    // localToGlobal and its x and y are traced.
+    const std::string setup = R"(push 5, "e", 2
+        push "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        storeregister 0
+        Pop
+        push r:0, "_x", 50
+        SetMember
+        push r:0, "_y", 50
+        SetMember
+        push r:0, "_xscale", 50
+        SetMember
+        push r:0, "_yscale", 50
+        SetMember
+        )";
+    auto convert = [&](const std::string& point, const std::string& before = "") {
+        return setup + before + point + "\nstoreregister 1\nPop\npush r:1, 1, r:0, \"localToGlobal\"\nCallMethod\n"
+                                        "Pop\npush r:1, \"x\"\nGetMember\nTrace\npush r:1, \"y\"\nGetMember\nTrace\n";
+    };
+    const struct {
+        std::string script;
+        const char* trace;
+    } cases[] = {
+        {convert("push \"x\", 1, \"y\", 0.5, 2\nInitObject"), "50.5\n50.25\n"},
+        // Pixels become twips wrapped to 32 bits: 2147483647 px is -20 twips.
+        {convert("push \"x\", 2147483647, \"y\", NaN, 2\nInitObject"), "49.5\n50\n"},
+        // The result lands on whole twips (0.03 px is 0.6 twips, then 0.3 on the stage).
+        {convert("push \"x\", 0.03, \"y\", 0.1, 2\nInitObject"), "50\n50.05\n"},
+        // A value of another type, or a missing one, leaves the point alone.
+        {convert("push \"x\", \"1\", \"y\", 1, 2\nInitObject"), "1\n1\n"},
+        {convert("push \"x\", 1, 1\nInitObject"), "1\nundefined\n"},
+        // Inherited values are not the point's own.
+        {convert("push \"__proto__\", \"x\", 1, \"y\", 1, 2\nInitObject\npush 1\nInitObject"), "1\n1\n"},
+        // Moving the root moves every clip on the stage.
+        {convert("push \"x\", 0, \"y\", 0, 2\nInitObject", "push \"_root\"\nGetVariable\npush \"_x\", 10\nSetMember\n"),
+         "60\n50\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        EXPECT_EQ(traceOf(c.script), c.trace);
+    }
+}
+
+TEST(ClipNumbersTest, DisplayPropertiesIgnoreWhatIsNoNumberAndWrapTwips)
+{
+    // A text field `t` of 100 by 50 at (100, 0) in r:0; the value in r:1 goes
+    // to one of its properties, which is traced.
+    const std::string setup = R"(push 50, 100, 0, 100, 0, "t", 6
+        push "this"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "t"
+        GetVariable
+        storeregister 0
+        Pop
+        )";
+    // `value` is a number, text or the code that leaves an object.
+    auto assign = [&](const std::string& property, const std::string& value) {
+        return setup + (value.starts_with("push \"valueOf\"") ? "" : "push ") + value + "\nstoreregister 1\nPop\npush r:0, \"" + property + "\", r:1\nSetMember\n"
+            + "push r:0, \"" + property + "\"\nGetMember\nTrace\n";
+    };
+    // An object whose valueOf gives `result`.
+    auto valueOf = [](const std::string& result) {
+        return "push \"valueOf\"\nfunction\npush " + result + "\nreturn\nend\npush 1\nInitObject";
+    };
+    const struct {
+        std::string script;
+        std::uint8_t version;
+        const char* trace;
+    } cases[] = {
+        // Undefined, null and empty text leave the property alone from SWF 6
+        // on, where the same values convert to 0 elsewhere.
+        {assign("_width", "undefined"), 6, "100\n"},
+        {assign("_width", "null"), 6, "100\n"},
+        {assign("_x", "\"\""), 6, "100\n"},
+        {assign("_width", valueOf("\"\"")), 6, "100\n"},
+        // What valueOf gives converts by the movie's rules.
+        {assign("_width", valueOf("undefined")), 6, "0\n"},
+        {assign("_width", valueOf("undefined")), 7, "100\n"},
+        {assign("_width", "-1"), 7, "100\n"},
+        // Positions and sizes are 32-bit twips: infinity wraps to 0.
+        {assign("_x", "Infinity"), 7, "0\n"},
+        {assign("_x", "-Infinity"), 7, "0\n"},
+        {assign("_x", "NaN"), 7, "100\n"},
+        {assign("_x", "103584024400.25"), 7, "75312566.65\n"},
+        {assign("_width", "Infinity"), 7, "0\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        EXPECT_EQ(traceOf(c.script, c.version), c.trace);
+    }
+}
+
+TEST(ClipNumbersTest, EmptyBoundsGrowByATwipOnceCodeOfSwfEightAsks)
+{
+    // An empty clip `e`; its bounds' xMin in its own space, then in the root's.
+    const std::string bounds = R"(push 1, "e", 2
+        push "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        storeregister 0
+        Pop
+        push 0, r:0, "getBounds"
+        CallMethod
+        push "xMin"
+        GetMember
+        Trace
+        push "_root"
+        GetVariable
+        push 1, r:0, "getBounds"
+        CallMethod
+        push "xMin"
+        GetMember
+        Trace
+        push 0, r:0, "getBounds"
+        CallMethod
+        push "xMin"
+        GetMember
+        Trace
+        )";
+    EXPECT_EQ(traceOf(bounds, 7), "6710886.35\n6710886.35\n6710886.35\n");
+    // A show started by a movie of SWF 8 gives the larger corner everywhere.
+    EXPECT_EQ(traceOf(bounds, 8), "6710886.4\n6710886.4\n6710886.4\n");
 }
 
 } // namespace

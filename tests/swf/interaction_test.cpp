@@ -3,6 +3,7 @@
 // script stops; the button's looks follow the pointer; a script that never
 // ends is stopped and the movie goes on.
 
+#include "support/assembled.h"
 #include "support/pixel_box.h"
 #include "swf/format/movie_builder.h"
 #include "swf/player.h"
@@ -30,7 +31,8 @@ const Bytes kForever = {0x99, 0x02, 0x00, 0xFB, 0xFF, 0x00};
 
 using test::box;
 
-Bytes twoPageMovie()
+// `rootScript` runs in the first frame before the stop.
+Bytes twoPageMovie(const Bytes& rootScript = {})
 {
     MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 8);
     b.setBackground({255, 255, 255, 255});
@@ -58,6 +60,8 @@ Bytes twoPageMovie()
         return Tag(def);
     });
     b.place(1, button, Matrix::translation(Twips::fromPixels(50), Twips::fromPixels(50)));
+    if (!rootScript.empty())
+        b.add(DoAction{rootScript});
     b.add(DoAction{kStop});
     b.showFrame();
     b.remove(1);
@@ -108,6 +112,28 @@ TEST(Interaction, ButtonGoesToPageTwoWhereTheFrameScriptStops)
     EXPECT_EQ(p.currentFrame(), 1) << "page two's script stops there";
     EXPECT_EQ(pixelAt(p, 100, 100), kPageTwo);
     EXPECT_FALSE(p.pointerOverButton());
+}
+
+TEST(Interaction, MovingTheRootMovesWhatItDrawsAndWhereItIsHit)
+{
+    // _root._x = 50; _root._y = 50: the button at (50, 50) now covers 100 to 200.
+    auto player = Player::fromBytes(twoPageMovie(swf::script::test::assembled(R"(push "_root"
+        GetVariable
+        push "_x", 50
+        SetMember
+        push "_root"
+        GetVariable
+        push "_y", 50
+        SetMember)")));
+    ASSERT_TRUE(player.ok());
+    Player& p = **player;
+    EXPECT_EQ(pixelAt(p, 75, 75), (Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(pixelAt(p, 150, 150), kUp);
+    pointAt(p, 75, 75);
+    EXPECT_FALSE(p.pointerOverButton());
+    pointAt(p, 150, 150);
+    EXPECT_TRUE(p.pointerOverButton());
+    EXPECT_EQ(pixelAt(p, 150, 150), kOver);
 }
 
 TEST(Interaction, ButtonShowsItsUpOverAndDownStates)

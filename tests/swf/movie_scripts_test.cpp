@@ -559,6 +559,88 @@ TEST(MovieScripts, AutosizedTextFieldsMoveTheirX)
     EXPECT_EQ(traced("left").substr(0, 6), "false\n");
 }
 
+TEST(MovieScripts, AskingWhereAnAutosizedFieldIsBringsItsScrollIntoRange)
+{
+    // Two lines wrapped in a narrow field scrolled to the second; with wrapping
+    // off there is one line, but only reading _x while autoSize is on lays the
+    // field out again.
+    auto traced = [](bool readX) {
+        std::string script = R"(push 25, 50, 0, 0, 1, "t", 6, "this"
+            GetVariable
+            push "createTextField"
+            CallMethod
+            Pop
+            push "t"
+            GetVariable
+            storeregister 0
+            Pop
+            push r:0, "wordWrap", true
+            SetMember
+            push r:0, "text", "Hello World Hello World"
+            SetMember
+            push r:0, "scroll", 2
+            SetMember
+            push r:0, "wordWrap", false
+            SetMember
+            push r:0, "autoSize", true
+            SetMember
+            )";
+        if (readX)
+            script += "push r:0, \"_x\"\nGetMember\nPop\n";
+        script += "push r:0, \"autoSize\", false\nSetMember\npush r:0, \"scroll\"\nGetMember\nTrace\n";
+        return tracedInAClip(script, 7);
+    };
+    EXPECT_EQ(traced(false), "2\n");
+    EXPECT_EQ(traced(true), "1\n");
+}
+
+TEST(MovieScripts, TheObjectLosingTheFocusStillHasItWhenTold)
+{
+    // a.onKillFocus = function (next) { trace(Selection.getFocus() + " to " + next); }
+    // a and b focusEnabled; Selection.setFocus(a); Selection.setFocus(b); Selection.setFocus(null)
+    const std::string focus = "push 1, \"Selection\"\nGetVariable\npush \"setFocus\"\nCallMethod\nPop\n";
+    const std::string script = R"(push 1, "a", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push 2, "b", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "a"
+        GetVariable
+        push "onKillFocus"
+        function - next
+          push 0, "Selection"
+          GetVariable
+          push "getFocus"
+          CallMethod
+          push " to "
+          Add2
+          push "next"
+          GetVariable
+          Add2
+          Trace
+        end
+        SetMember
+        push "a"
+        GetVariable
+        storeregister 0
+        push "focusEnabled", true
+        SetMember
+        push "b"
+        GetVariable
+        storeregister 1
+        push "focusEnabled", true
+        SetMember
+        push r:0
+        )" + focus + "push r:1\n" + focus + "push null\n" + focus
+        + "push 0, \"Selection\"\nGetVariable\npush \"getFocus\"\nCallMethod\nTrace\n";
+    EXPECT_EQ(tracedInAClip(script, 7), "_level0.mc.a to _level0.mc.b\nnull\n");
+}
+
 TEST(MovieScripts, ADepthThatIsNotANumberIsDepthZero)
 {
     // attachMovie("Sym", "a", undefined) and createEmptyMovieClip("b", NaN) place at depth 0.

@@ -280,6 +280,16 @@ TEST(TextFieldHtmlTest, ParsesTheTagsIntoTextWithBreaks)
     // line feed in the source still breaks.
     EXPECT_EQ(shown(parseHtmlText(u32("a <br> b<p>c</p>d\ne"), defaultTextFieldFormat(), false, 8, false).text),
               "a  bcd\re");
+    // Before SWF 7 it reads them as a multiline field does, all but the
+    // break that ends the last paragraph.
+    const HtmlText older
+        = parseHtmlText(u32("a<p align='right'>b</p>c<br>d<p>e</p>"), defaultTextFieldFormat(), false, 6, false);
+    EXPECT_EQ(shown(older.text), "ab\rc\rde");
+    ASSERT_EQ(older.runs.size(), 3u);
+    EXPECT_EQ(older.runs[1].format.align, "right"); // "b" and the break after it
+    EXPECT_EQ(older.runs[1].length, 2u);
+    // Condensing white space leaves the breaks that tags make.
+    EXPECT_EQ(shown(parseHtmlText(u32("a <br> b<li>c</li>"), defaultTextFieldFormat(), true, 8).text), "a \rb\rc\r");
 }
 
 TEST(TextFieldHtmlTest, StylesFollowTheOpenTags)
@@ -578,11 +588,17 @@ TEST(TextFieldLayoutTest, ScrollSurvivesFormatsButNotNewText)
     m.in.setMember(field, "wordWrap", true);
     EXPECT_EQ(m.num(field, "maxscroll"), before);
     EXPECT_EQ(m.num(field, "maxhscroll"), 0);
+    m.in.setMember(field, "hscroll", 10.0);
+    EXPECT_EQ(m.num(field, "hscroll"), 10) << "the old lines still run past the box";
     Object* format = m.in.newObject();
     m.in.setMember(format, "size", 6.0);
     m.in.callMethod(field, "setTextFormat", {format});
     EXPECT_NE(m.num(field, "maxscroll"), before);
     EXPECT_EQ(m.num(field, "scroll"), 15); // even past the new maximum
+    // autoSize fits the box at once but leaves the lines shown alone.
+    m.in.setMember(field, "autoSize", true);
+    m.in.setMember(field, "autoSize", false);
+    EXPECT_EQ(m.num(field, "scroll"), 15);
     m.in.setMember(field, "text", "short");
     EXPECT_EQ(m.num(field, "scroll"), 1);
     EXPECT_EQ(m.num(field, "hscroll"), 0);

@@ -49,10 +49,10 @@ double textYShift(const movie::DisplayObject& object)
 
 // A position in twips from pixels a script gives: text fields drop the
 // fraction of a twip, as their sizes do; other objects round to the nearest.
+// Either wraps to 32 bits (infinities are 0), as the player keeps twips.
 std::int32_t positionTwips(const movie::DisplayObject& object, double twips)
 {
-    twips = std::clamp(twips, -2e9, 2e9);
-    return static_cast<std::int32_t>(object.text ? std::trunc(twips) : std::round(twips));
+    return script::toInt32(object.text ? twips : std::round(twips));
 }
 
 } // namespace
@@ -105,9 +105,14 @@ QRectF MovieRuntime::localBounds(const movie::DisplayObject& object) const
 
 QTransform MovieRuntime::toStage(const Instance* inst) const
 {
+    // Up to and including the level's root: moving or turning a level moves
+    // everything in it on the stage.
     QTransform t;
-    for (const Instance* i = inst; i && !i->isRoot && i->object; i = i->parent)
+    for (const Instance* i = inst; i && i->object; i = i->parent) {
         t = t * render::toQTransform(i->object->matrix);
+        if (i->isRoot)
+            break;
+    }
     return t;
 }
 
@@ -148,13 +153,13 @@ bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, b
     if (shapeOnly) {
         if (byScript && inst->object->isScriptMask)
             return false;
-        const QTransform toOwn = (inst->isRoot ? QTransform() : toStage(inst)).inverted();
+        const QTransform toOwn = toStage(inst).inverted();
         return coversPoint(*this, *inst->object, toOwn.map(QPointF(stageX, stageY)), 0, byScript);
     }
     const QRectF bounds = localBounds(*inst->object);
     if (!bounds.isValid())
         return false;
-    const QRectF onStage = (inst->isRoot ? QTransform() : toStage(inst)).mapRect(bounds);
+    const QRectF onStage = toStage(inst).mapRect(bounds);
     return onStage.contains(QPointF(stageX, stageY));
 }
 
@@ -165,6 +170,11 @@ Value MovieRuntime::getProperty(Object* clip, int index)
         return Value();
     movie::DisplayObject& object = *inst->object;
     const Matrix& m = object.matrix;
+    // Asking where an autosized field is lays it out, which brings its
+    // scrolling into the range of its lines.
+    if (object.text && object.text->autoSize != text::AutoSize::None
+        && (ClipProperty(index) == ClipProperty::X || ClipProperty(index) == ClipProperty::Y))
+        object.text->clampScroll();
     switch (ClipProperty(index)) {
     case ClipProperty::X:
         return (double(m.translateX.get()) + textXShift(object)) / 20.0;
@@ -239,6 +249,14 @@ Value MovieRuntime::getProperty(Object* clip, int index)
     return Value();
 }
 
+double MovieRuntime::emptyBoundsCorner(int callerVersion, bool otherSpace)
+{
+    const bool rounded = m_emptyBoundsRounded || swfVersionOf(m_rootInstance) >= 8 || (otherSpace && callerVersion >= 8);
+    if (callerVersion >= 8)
+        m_emptyBoundsRounded = true;
+    return rounded ? 6710886.4 : 6710886.35;
+}
+
 void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
 {
     Instance* inst = instanceOf(clip);
@@ -246,8 +264,10 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         return;
     movie::DisplayObject& object = *inst->object;
     Matrix& m = object.matrix;
+    // What is no number leaves a property as it was. Undefined, null and
+    // empty text count as no number here in every version.
     const auto number = [&](double& out) {
-        out = m_vm->toNumber(value);
+        out = m_vm->toDisplayNumber(value);
         return std::isfinite(out);
     };
     const auto keepTransform = [&] {
@@ -278,13 +298,13 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
     double v = 0;
     switch (ClipProperty(index)) {
     case ClipProperty::X:
-        if (number(v)) {
+        if (v = m_vm->toDisplayNumber(value); !std::isnan(v)) {
             m.translateX = Twips(positionTwips(object, v * 20.0 - textXShift(object)));
             object.scriptTransformed = true;
         }
         break;
     case ClipProperty::Y:
-        if (number(v)) {
+        if (v = m_vm->toDisplayNumber(value); !std::isnan(v)) {
             m.translateY = Twips(positionTwips(object, v * 20.0 - textYShift(object)));
             object.scriptTransformed = true;
         }

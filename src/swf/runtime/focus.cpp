@@ -83,14 +83,16 @@ bool MovieRuntime::changeFocus(Object* object, FocusCause cause)
         if (cause == FocusCause::Keyboard)
             runQueue();
     }
+    const Value oldValue = old ? Value(old) : Value::null();
+    const Value newValue = object ? Value(object) : Value::null();
+    // The object losing the focus hears of it while it still has it; what
+    // its handler does with the focus comes before the change it was told of.
+    if (old && oldInst)
+        m_vm->callMethodFromHost(old, "onKillFocus", {newValue});
     m_focus = object;
     // A field the keyboard or a script focuses has all its text selected.
     if (cause != FocusCause::Mouse)
         selectAllOf(newInst);
-    const Value oldValue = old ? Value(old) : Value::null();
-    const Value newValue = object ? Value(object) : Value::null();
-    if (old && oldInst)
-        m_vm->callMethodFromHost(old, "onKillFocus", {newValue});
     if (object)
         m_vm->callMethodFromHost(object, "onSetFocus", {oldValue});
     for (Object* global : m_vm->globalObjects()) {

@@ -21,7 +21,6 @@ using script::arg;
 namespace {
 
 constexpr int kLevelDepthOffset = -16384; // getDepth of _level0
-constexpr double kEmptyBounds = 6710886.35; // what the player reports for a clip that draws nothing
 
 void defineFiltersMember(Interpreter& in, Object* proto, MovieRuntime& rt)
 {
@@ -141,15 +140,16 @@ private:
     std::map<std::string, int> m_properties;
 };
 
-Object* makeBoundsObject(Interpreter& in, const QRectF& r)
+// `emptyCorner` stands for every side of a clip that draws nothing.
+Object* makeBoundsObject(Interpreter& in, const QRectF& r, double emptyCorner)
 {
     Object* o = in.newObject(in.objectPrototype());
     const bool empty = !r.isValid();
     auto px = [](double twips) { return std::round(twips) / 20.0; };
-    o->put("xMin", empty ? kEmptyBounds : px(r.left()));
-    o->put("xMax", empty ? kEmptyBounds : px(r.right()));
-    o->put("yMin", empty ? kEmptyBounds : px(r.top()));
-    o->put("yMax", empty ? kEmptyBounds : px(r.bottom()));
+    o->put("xMin", empty ? emptyCorner : px(r.left()));
+    o->put("xMax", empty ? emptyCorner : px(r.right()));
+    o->put("yMin", empty ? emptyCorner : px(r.top()));
+    o->put("yMax", empty ? emptyCorner : px(r.bottom()));
     return o;
 }
 
@@ -222,13 +222,13 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
     });
     def("getInstanceAtDepth", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
-        if (!i || !i->object->clip || args.empty())
+        if (!i || !i->object->clip || args.empty() || args[0].isUndefined())
             return Value();
+        // Any other value is a depth: fractions go toward zero, and what is
+        // no finite number (null, NaN, text, objects) is depth 0.
         const double d = in.toNumber(args[0]);
-        if (!std::isfinite(d))
-            return Value();
         auto& objects = i->object->clip->objects;
-        auto it = objects.find(script::saturatedInt(d + kScriptDepthOffset));
+        auto it = objects.find(script::saturatedInt(double(script::toInt32(d)) + kScriptDepthOffset));
         if (it == objects.end())
             return Value();
         // A shape or a static text has no script object of its own: the clip
@@ -344,7 +344,8 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
             }
             r = toTarget.mapRect(r);
         }
-        return Value(makeBoundsObject(in, r));
+        const bool otherSpace = !args.empty() && arg(args, 0).asObject() != self;
+        return Value(makeBoundsObject(in, r, r.isValid() ? 0.0 : rt.emptyBoundsCorner(in.swfVersion(), otherSpace)));
     };
     def("getBounds", boundsMethod);
     def("getRect", boundsMethod);
@@ -368,17 +369,26 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         return Value(a.isValid() && b.isValid() && a.intersects(b));
     });
     auto convert = [&rt, inst](bool toGlobal) {
-        return [&rt, inst, toGlobal](Interpreter& in, Object* self, const Args& args) {
+        return [&rt, inst, toGlobal](Interpreter&, Object* self, const Args& args) {
             Instance* i = inst(self);
             Object* point = arg(args, 0).asObject();
             if (!i || !point)
                 return Value();
-            const double x = in.toNumber(in.getMember(point, "x")) * 20.0;
-            const double y = in.toNumber(in.getMember(point, "y")) * 20.0;
+            // The point's own x and y, both plain numbers (whatever versions
+            // their flags hide them from): inherited values, getters and other
+            // types leave the point as it is. Each is taken in whole twips,
+            // wrapped to 32 bits, and the result, in whole twips too, goes
+            // straight into them.
+            script::Property* px = point->findOwnAnyVersion("x");
+            script::Property* py = point->findOwnAnyVersion("y");
+            if (!px || !py || px->isAccessor() || py->isAccessor() || !px->value.isNumber() || !py->value.isNumber())
+                return Value();
+            const double x = script::toInt32(px->value.asNumber() * 20.0);
+            const double y = script::toInt32(py->value.asNumber() * 20.0);
             const QTransform t = toGlobal ? rt.toStage(i) : rt.toStage(i).inverted();
             const QPointF p = t.map(QPointF(x, y));
-            in.setMember(point, "x", p.x() / 20.0);
-            in.setMember(point, "y", p.y() / 20.0);
+            px->value = std::round(p.x()) / 20.0;
+            py->value = std::round(p.y()) / 20.0;
             return Value();
         };
     };

@@ -160,6 +160,8 @@ public:
     void gotoRootFrame(int frame);
 
     const movie::ClipState& rootState() const { return *m_root.clip; }
+    // Where _level0 sits on the stage (scripts move and turn it like a clip).
+    const Matrix& rootMatrix() const { return m_root.matrix; }
     int currentFrame() const { return m_root.clip->frame; }
     int frameCount() const;
     double frameRate() const;
@@ -314,6 +316,12 @@ public:
     double bytesLoaded(const Instance* inst) const;
     double bytesTotal(const Instance* inst) const;
     int swfVersionOf(const Instance* inst) const;
+    // The corner getBounds gives a clip that has no bounds, in pixels: the
+    // largest twip count, until a movie of SWF 8 or later started the show or
+    // asked for bounds (code of `callerVersion`); from then on it is a twip
+    // more, for good. Code of SWF 8 asking in `otherSpace` (another clip's)
+    // gets the larger one at once.
+    double emptyBoundsCorner(int callerVersion, bool otherSpace);
     // The version whose globals a clip's objects come from.
     int globalsVersionOf(const Instance* inst) const;
     std::string urlOf(const Instance* inst) const;
@@ -529,6 +537,7 @@ private:
     DragState m_drag;
     script::Object* m_focus = nullptr;
     bool m_focusRect = true; // the movie's _focusrect
+    bool m_emptyBoundsRounded = false; // see emptyBoundsCorner
     std::u32string m_clipboard;
     bool m_focusShown = false; // the focus came from the keyboard or a script, and the mouse has not moved since
     bool m_focusRolled = false; // the focused button or clip was rolled over by the focus, not yet out

@@ -134,6 +134,10 @@ public:
     // Conversions with the movie's version rules; objects go through
     // valueOf / toString.
     double toNumber(const Value& v);
+    // A number for a display property (position, scale, size): from SWF 6
+    // on undefined, null and empty text are NaN, which leaves the property
+    // alone, in every version.
+    double toDisplayNumber(const Value& v);
     std::string toString(const Value& v);
     bool toBoolean(const Value& v) const { return script::toBoolean(v, swfVersion()); }
     // Hint: 0 none (valueOf, except Date), 1 number, 2 string.

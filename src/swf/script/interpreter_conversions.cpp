@@ -76,6 +76,21 @@ double Interpreter::toNumber(const Value& v)
     return swfVersion() < 5 ? 0.0 : std::numeric_limits<double>::quiet_NaN();
 }
 
+double Interpreter::toDisplayNumber(const Value& v)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    if (swfVersion() < 6)
+        return toNumber(v);
+    if (v.isNullish())
+        return nan;
+    // What an object's valueOf gives converts by the movie's rules, except
+    // empty text.
+    const Value p = toPrimitive(v, 1);
+    if (!p.isPrimitive() || (p.isString() && p.asString().empty()))
+        return nan;
+    return primitiveToNumber(p, swfVersion());
+}
+
 std::string Interpreter::toString(const Value& v)
 {
     if (v.isPrimitive())

@@ -161,8 +161,11 @@ std::optional<std::uint32_t> color(const std::u32string& s)
 
 class HtmlReader {
 public:
+    // Before SWF 7 every field reads paragraphs and line breaks as a
+    // multiline one does.
     HtmlReader(const TextFieldFormat& base, bool condenseWhite, int swfVersion, bool multiline)
-        : m_condense(condenseWhite), m_multiline(multiline), m_version(swfVersion)
+        : m_condense(condenseWhite), m_multiline(multiline || swfVersion < 7), m_keepsLastBreak(multiline),
+          m_version(swfVersion)
     {
         m_stack.push_back({U"", base});
     }
@@ -315,7 +318,8 @@ public:
     HtmlText finish()
     {
         // A multiline field keeps the break that ends its last paragraph.
-        flushBreak();
+        if (m_keepsLastBreak)
+            flushBreak();
         HtmlText out;
         out.text = std::move(m_text);
         out.runs = std::move(m_runs);
@@ -358,7 +362,8 @@ private:
 
     void put(char32_t c)
     {
-        if (m_condense && isSpace(c)) {
+        // Breaks that tags make are no white space to condense.
+        if (m_condense && isSpace(c) && !isParagraphBreak(c)) {
             if (m_text.empty() || isSpace(m_text.back()) || isParagraphBreak(m_text.back()))
                 return;
             c = U' ';
@@ -378,6 +383,7 @@ private:
 
     bool m_condense;
     bool m_multiline;
+    bool m_keepsLastBreak;
     int m_version;
     TextFieldFormat m_breakFormat;
     bool m_pendingBreak = false;

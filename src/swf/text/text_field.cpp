@@ -336,8 +336,11 @@ int TextFieldState::maxScroll() const
 
 int TextFieldState::maxHScroll() const
 {
-    if (wordWrap)
-        return 0;
+    return wordWrap ? 0 : linesOverhang();
+}
+
+int TextFieldState::linesOverhang() const
+{
     const double room = bounds.width().get() - 2 * kGutterTwips;
     const double over = layout().textWidth - room;
     return over > 0 ? int(std::ceil(over / 20.0)) : 0;
@@ -386,7 +389,9 @@ void TextFieldState::fitToText()
 void TextFieldState::clampScroll()
 {
     scroll = std::clamp(scroll, 1, maxScroll());
-    hscroll = std::clamp(hscroll, 0, maxHScroll());
+    // Turning wrapping on lays nothing out again: until the text changes,
+    // the lines as they were still give the room to scroll sideways.
+    hscroll = std::clamp(hscroll, 0, linesOverhang());
 }
 
 TextLayout estimateLayout(const TextFieldState& field)

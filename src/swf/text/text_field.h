@@ -187,6 +187,9 @@ struct TextFieldState {
     int maxScroll() const;
     int bottomScroll() const;
     int maxHScroll() const; // pixels
+    // How far the widest line of the current layout runs past the room, in
+    // pixels, whether the field wraps or not.
+    int linesOverhang() const;
     double textWidthPixels() const;
     double textHeightPixels() const;
     // Autosize: fits the bounds to the text, keeping the side it is anchored to.

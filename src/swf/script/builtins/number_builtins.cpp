@@ -29,9 +29,12 @@ std::string integerInRadix(double n, int radix)
 
 double numberArgument(Interpreter& in, const Value& v)
 {
-    if (v.isString() && v.asString().empty())
+    // Empty text is no number here, also where an object's valueOf gives
+    // it; an object that gives no primitive is none either.
+    const Value p = in.toPrimitive(v, 1);
+    if (!p.isPrimitive() || (p.isString() && p.asString().empty()))
         return std::numeric_limits<double>::quiet_NaN();
-    return in.toNumber(v);
+    return in.toNumber(p);
 }
 
 void installNumberAndBoolean(Interpreter& in)

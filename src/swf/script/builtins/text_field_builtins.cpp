@@ -179,7 +179,7 @@ public:
             // A text field is resized, not scaled. The size goes through
             // 32-bit twips as in the player (infinity wraps to 0); NaN and
             // negative sizes are ignored.
-            const double pixels = in.toNumber(value);
+            const double pixels = in.toDisplayNumber(value);
             const std::int32_t twips = toInt32(pixels * 20.0);
             if (pixels >= 0 && twips >= 0) {
                 swf::Rect& b = state->bounds;
@@ -476,8 +476,11 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             const std::string name = asciiLower(in.toString(value));
             a = name == "left" ? AutoSize::Left : name == "right" ? AutoSize::Right : name == "center" ? AutoSize::Center : AutoSize::None;
         }
+        // The box fits the text at once; the lines shown (scroll) are
+        // checked when the field's position is next asked for.
         s.autoSize = a;
-        relayout();
+        s.invalidateLayout();
+        s.fitToText();
         break;
     }
     // The player lays the text out again only when the text or a format
