@@ -128,8 +128,9 @@ double leadingNumber(const std::string& s)
 double stringToNumber(const std::string& s, int swfVersion)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
+    // Empty text is no number from SWF 5 on; SWF 4 reads it as 0.
     if (s.empty())
-        return swfVersion >= 7 ? nan : 0;
+        return swfVersion < 5 ? 0 : nan;
     if (swfVersion < 5)
         return leadingNumber(s);
     // Hexadecimal and octal forms count only without leading white space.
