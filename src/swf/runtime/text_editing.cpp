@@ -76,6 +76,14 @@ void MovieRuntime::textControl(TextControl control)
         field.selectionBegin = b;
         field.selectionEnd = e;
     };
+    // Takes out [b, e), leaves the caret there and tells the field's listeners.
+    auto erase = [&](std::size_t b, std::size_t e) {
+        m_vm->beginFrame();
+        field.replace(b, e, std::u32string(), field.newTextFormat);
+        place(b, b);
+        script::textFieldEdited(*m_vm, m_focus);
+        runQueue();
+    };
     switch (control) {
     case TextControl::MoveLeft:
         begin == end ? place(caret ? caret - 1 : 0, caret ? caret - 1 : 0) : place(begin, begin);
@@ -106,11 +114,7 @@ void MovieRuntime::textControl(TextControl control)
             else
                 return;
         }
-        m_vm->beginFrame();
-        field.replace(begin, end, std::u32string(), field.newTextFormat);
-        place(begin, begin);
-        script::textFieldEdited(*m_vm, m_focus);
-        runQueue();
+        erase(begin, end);
         return;
     }
     case TextControl::Enter: return;
@@ -122,11 +126,7 @@ void MovieRuntime::textControl(TextControl control)
         m_clipboard = field.text.substr(begin, end - begin);
         if (control == TextControl::Copy || !field.input)
             return;
-        m_vm->beginFrame();
-        field.replace(begin, end, std::u32string(), field.newTextFormat);
-        place(begin, begin);
-        script::textFieldEdited(*m_vm, m_focus);
-        runQueue();
+        erase(begin, end);
         return;
     }
     case TextControl::Paste: {
