@@ -4,7 +4,9 @@
 
 #include "support/assembled.h"
 #include "swf/format/movie_builder.h"
+#include "swf/format/reader.h"
 #include "swf/format/text_settings.h"
+#include "swf/format/writer.h"
 #include "swf/runtime/trace_run.h"
 
 #include <gtest/gtest.h>
@@ -1546,4 +1548,51 @@ TEST(MovieScripts, PathsResolveTheirNamesAsThePlayerDid)
     // a colon at the start adds nothing, but an empty path or name is none.
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
               "[object Object]\n_level0.clip.child\n_level0.clip.child\nundefined\n_level0\nclip\nundefined\nundefined\n");
+}
+
+// The bytes a clip reports: the opened movie counts its declared length and
+// what the file really holds of it, a clip placed from a sprite the sprite's
+// own tags, and a clip a script made nothing.
+TEST(MovieScripts, ClipsCountTheBytesTheirMovieFileHoldsForThem)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    Timeline inner;
+    inner.showFrame();
+    b.place(1, b.defineSprite(inner), {}, {}, "mc");
+    b.add(DoAction{assembled(R"(
+        push 0, "this"
+        GetVariable
+        push "getBytesLoaded"
+        CallMethod
+        Trace
+        push 0, "this"
+        GetVariable
+        push "getBytesTotal"
+        CallMethod
+        Trace
+        push 0, "mc"
+        GetVariable
+        push "getBytesTotal"
+        CallMethod
+        Trace
+        push 1, "made", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        push "getBytesTotal"
+        CallMethod
+        Trace
+    )")});
+    b.showFrame();
+    Bytes file = writeMovie(b.movie());
+    const std::size_t size = file.size();
+    // The header promises 100 bytes more than the file holds.
+    const std::uint32_t declared = std::uint32_t(size + 100);
+    for (int i = 0; i < 4; ++i)
+        file[4 + i] = std::uint8_t(declared >> (8 * i));
+    auto movie = readMovie(std::span<const std::uint8_t>(file));
+    ASSERT_TRUE(movie.ok());
+    // An empty sprite's tags are its ShowFrame and End: two short headers.
+    EXPECT_EQ(runtime::traceMovie(*movie, {.frames = 0}).output,
+              std::to_string(size) + "\n" + std::to_string(declared) + "\n4\n0\n");
 }

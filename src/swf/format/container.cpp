@@ -201,6 +201,7 @@ veskor::Result<Container> openContainer(std::span<const std::uint8_t> file)
     Container c;
     c.header = TRY(parseHeaderFields(p, r));
     c.truncated = !body.complete;
+    c.loadedLength = std::uint32_t(kSignatureSize + body.data.size());
     const std::size_t start = r.position();
     c.tagData.assign(body.data.begin() + std::ptrdiff_t(start), body.data.end());
     return c;

@@ -22,6 +22,8 @@ struct Container {
     Bytes tagData;
     // The file ended (or the compressed data stopped) before its declared length.
     bool truncated = false;
+    // The bytes present (uncompressed, signature included), up to the declared length.
+    std::uint32_t loadedLength = 0;
 };
 
 // Checks the signature and decompresses. Errors: not a movie, empty, too short,

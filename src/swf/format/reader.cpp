@@ -96,7 +96,9 @@ std::optional<Tag> decode(const RawTag& raw, Context& ctx, int nesting)
         s.frameCount = r.u16();
         if (r.failed())
             return std::nullopt;
-        s.tags = readTagList(r.rest(), ctx, nesting + 1);
+        const auto stream = r.rest();
+        s.streamLength = std::uint32_t(stream.size());
+        s.tags = readTagList(stream, ctx, nesting + 1);
         return Tag(std::move(s));
     }
     default:
@@ -160,6 +162,7 @@ veskor::Result<Movie> readMovie(std::span<const std::uint8_t> file)
     ctx.warnings = &movie.warnings;
     movie.tags = readTagList(container.tagData, ctx, 0);
     movie.truncated = ctx.truncated || container.truncated;
+    movie.loadedLength = container.loadedLength;
     if (container.truncated)
         movie.warnings.push_back("The movie is truncated: it ends before its declared length.");
     return movie;

@@ -614,6 +614,9 @@ struct DefineSprite {
     std::uint16_t id = 0;
     std::uint16_t frameCount = 0;
     std::vector<Tag> tags;
+    // The length of the sprite's own tag stream in the file: what a script
+    // reads as the byte total of a clip placed from it. Not part of equality.
+    std::uint32_t streamLength = 0;
     bool operator==(const DefineSprite&) const;
 };
 
@@ -646,6 +649,9 @@ struct Movie {
     std::vector<std::string> warnings;
     // The tag stream ended before an End tag (the frames before the cut load).
     bool truncated = false;
+    // The bytes of the movie (counted uncompressed, signature included) that
+    // the file really holds, at most the length its header declares.
+    std::uint32_t loadedLength = 0;
 };
 
 inline std::uint16_t Tag::code() const

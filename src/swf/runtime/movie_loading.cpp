@@ -502,16 +502,32 @@ std::vector<const movie::DisplayObject*> MovieRuntime::upperLevels() const
     return roots;
 }
 
-double MovieRuntime::bytesLoaded(const Instance* inst) const { return bytesTotal(inst); }
+double MovieRuntime::bytesLoaded(const Instance* inst) const
+{
+    // The opened movie may hold fewer bytes than its header promises: it
+    // stays loaded that far for as long as it plays.
+    if (inst && inst->object == &m_root && !inst->movie && m_movie.loadedLength > 0)
+        return double(std::min(m_movie.loadedLength, m_movie.header.fileLength));
+    return bytesTotal(inst);
+}
 
 double MovieRuntime::bytesTotal(const Instance* inst) const
 {
-    // A clip a script made empty comes from no file.
-    if (inst && inst->object && inst->object->character == &m_emptyClip)
-        return 0;
-    if (inst && inst->movie)
+    if (!inst || !inst->object)
+        return double(m_movie.header.fileLength);
+    const movie::Character* character = inst->object->character;
+    // A clip placed from a sprite counts the sprite's own tags.
+    if (!inst->movieRoot && character && character->tag)
+        if (const auto* sprite = std::get_if<DefineSprite>(character->tag))
+            return double(sprite->streamLength);
+    if (inst->movie && inst->movieRoot)
         return double(inst->movie->bytes);
-    return double(m_movie.header.fileLength);
+    if (inst->object == &m_root)
+        return double(m_movie.header.fileLength);
+    // A clip a script made comes from no file.
+    if (character == &m_emptyClip)
+        return 0;
+    return inst->movie ? double(inst->movie->bytes) : double(m_movie.header.fileLength);
 }
 
 int MovieRuntime::swfVersionOf(const Instance* inst) const
