@@ -16,6 +16,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -131,6 +132,7 @@ void PlayerWidget::setPlayer(std::unique_ptr<swf::Player> player)
     silence();
     m_player = std::move(player);
     if (m_player) {
+        m_player->setViewportSize(QSizeF(size()));
         m_player->setTimelinePlaying(false);
         // Web addresses a movie opens go to the desktop's browser; other schemes
         // (javascript:, file:, asfunction:) are not followed.
@@ -157,6 +159,14 @@ void PlayerWidget::setPlayer(std::unique_ptr<swf::Player> player)
     }
     update();
     emit frameChanged(m_player ? m_player->currentFrame() : 0);
+}
+
+void PlayerWidget::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // A movie that does not scale lays itself out for the window's size.
+    if (m_player)
+        m_player->setViewportSize(QSizeF(size()));
 }
 
 double PlayerWidget::frameRate() const

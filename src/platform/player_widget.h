@@ -92,6 +92,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     // The pointer and the keys go to the movie's buttons and scripts.
     void mouseMoveEvent(QMouseEvent* event) override;

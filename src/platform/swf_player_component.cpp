@@ -36,6 +36,7 @@ Result<void> SwfPlayerComponent::setMovie(const QString& path)
     options.randomSeed = swf::Player::seedFromClock();
     options.maxFrameMilliseconds = swf::Player::kWindowFrameMilliseconds;
     options.decodeBitmapsAtLoad = true;
+    options.viewport = QSizeF(m_widget->size());
     // The previous movie goes at once: the stage stands empty while the new one loads.
     m_widget->setPlayer(nullptr);
     m_movie.clear();

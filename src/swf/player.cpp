@@ -36,6 +36,9 @@ struct Player::Impl {
     // was on it, to find what changed.
     QImage frame;
     ScaleMode frameMode = ScaleMode::ShowAll;
+    QRectF frameViewport;
+    // The window the movie plays in, in pixels; empty: the movie's own size.
+    QSizeF viewport;
     std::vector<QRect> damage;
     render::DamageTracker tracker;
     // The renderers of the threads that draw bands of large areas beside
@@ -141,6 +144,7 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const Pla
 {
     auto impl = std::make_unique<Impl>();
     impl->movie = std::make_unique<Movie>(std::move(movie));
+    impl->viewport = options.viewport;
     const Movie& m = *impl->movie;
     for (const Tag& tag : m.tags) {
         if (const auto* background = std::get_if<SetBackgroundColor>(&tag)) {
@@ -170,6 +174,7 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const Pla
         impl->runtime->commandSink = [early = &impl->earlyCommands](const std::string& command, const std::string& arguments) {
             early->emplace_back(command, arguments);
         };
+        impl->runtime->setViewportSize(options.viewport.width(), options.viewport.height());
         impl->runtime->start();
     } else {
         impl->runtime.reset();
@@ -300,6 +305,13 @@ void Player::mouseMove(QPointF position, const QRectF& target, ScaleMode mode)
     d->guarded([&] { d->runtime->mouseMove(x, y); });
 }
 
+void Player::setViewportSize(QSizeF size)
+{
+    d->viewport = size;
+    if (d->runtime)
+        d->guarded([&] { d->runtime->setViewportSize(size.width(), size.height()); });
+}
+
 void Player::mousePress()
 {
     if (d->runtime)
@@ -391,11 +403,36 @@ bool Player::pointerOverButton() const { return d->runtime && d->runtime->hovers
 QRectF Player::stageViewport(const QRectF& target, ScaleMode mode) const
 {
     const QSizeF stage(stageSize());
-    if (mode == ScaleMode::ExactFit)
+    if (stage.isEmpty())
         return target;
-    const double scale = std::min(target.width() / stage.width(), target.height() / stage.height());
+    // The movie's own Stage.scaleMode holds; the window's choice of stretching
+    // applies to a movie that left it at showAll.
+    const std::string movieMode = d->runtime ? d->runtime->stageScaleMode() : std::string("showAll");
+    if (movieMode == "exactFit" || (movieMode == "showAll" && mode == ScaleMode::ExactFit))
+        return target;
+    const double fitX = target.width() / stage.width();
+    const double fitY = target.height() / stage.height();
+    double scale = std::min(fitX, fitY);
+    if (movieMode == "noBorder")
+        scale = std::max(fitX, fitY);
+    else if (movieMode == "noScale")
+        // One stage pixel is one pixel of the window, however many device pixels that takes.
+        scale = d->viewport.width() > 0 ? target.width() / d->viewport.width() : 1.0;
     const QSizeF size = stage * scale;
-    return QRectF(target.center() - QPointF(size.width() / 2, size.height() / 2), size);
+    // Stage.align pins the stage to sides of the window; it is centred between the others.
+    const std::string align = d->runtime ? d->runtime->stageAlign() : std::string();
+    const auto has = [&](char side) { return align.find(side) != std::string::npos; };
+    double x = target.center().x() - size.width() / 2;
+    double y = target.center().y() - size.height() / 2;
+    if (has('L'))
+        x = target.left();
+    else if (has('R'))
+        x = target.right() - size.width();
+    if (has('T'))
+        y = target.top();
+    else if (has('B'))
+        y = target.bottom() - size.height();
+    return QRectF(QPointF(x, y), size);
 }
 
 void Player::render(QPainter& painter, const QRectF& target, ScaleMode mode) const
@@ -544,10 +581,13 @@ int drawingThreads()
 void Player::composeFrame(QSize size, ScaleMode mode)
 {
     const Scene stage = scene(size, mode);
-    const bool fresh = d->frame.size() != size || d->frameMode != mode;
+    // A new size, mode or place of the stage leaves nothing of the old picture.
+    const bool fresh = d->frame.size() != size || d->frameMode != mode || d->frameViewport != stage.viewport;
     if (fresh) {
-        d->frame = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        if (d->frame.size() != size)
+            d->frame = QImage(size, QImage::Format_ARGB32_Premultiplied);
         d->frameMode = mode;
+        d->frameViewport = stage.viewport;
     }
     // Everything each tree draws, the levels' after the root's, the focus frame last.
     std::vector<render::DrawItem> items;

@@ -57,6 +57,9 @@ struct PlayOptions {
     // a program loading on a worker thread leaves no decoding to the thread
     // that draws.
     bool decodeBitmapsAtLoad = false;
+    // The size, in pixels, of the window the movie plays in. A movie that
+    // asks not to be scaled sees it as the stage's size. Empty: the movie's own.
+    QSizeF viewport = {};
 };
 
 class Player {
@@ -110,6 +113,8 @@ public:
     // with `mode` (as render() was called); key codes are the movie's own
     // (Key.LEFT is 37...), `ascii` the character typed or 0.
     void mouseMove(QPointF position, const QRectF& target, ScaleMode mode);
+    // The window the movie plays in changed size (pixels, as PlayOptions::viewport).
+    void setViewportSize(QSizeF size);
     void mousePress();
     void mouseRelease();
     void keyPress(int keyCode, int ascii);

@@ -1596,3 +1596,55 @@ TEST(MovieScripts, ClipsCountTheBytesTheirMovieFileHoldsForThem)
     EXPECT_EQ(runtime::traceMovie(*movie, {.frames = 0}).output,
               std::to_string(size) + "\n" + std::to_string(declared) + "\n4\n0\n");
 }
+
+// Stage.scaleMode takes its name in any case and anything else as showAll; a
+// movie that asks not to be scaled hears onResize at once when that gives the
+// stage the window's size, and reads that size.
+TEST(MovieScripts, ChoosingNotToScaleGivesTheStageTheWindowsSize)
+{
+    const std::string script = R"(
+        function onResize
+        push "resized ", "Stage"
+        GetVariable
+        push "width"
+        GetMember
+        Add2
+        Trace
+        end
+        push "_root"
+        GetVariable
+        push 1, "Stage"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+        push "Stage"
+        GetVariable
+        push "scaleMode", "noscale"
+        SetMember
+        push "Stage"
+        GetVariable
+        push "height"
+        GetMember
+        Trace
+        push "Stage"
+        GetVariable
+        push "scaleMode", true
+        SetMember
+        push "Stage"
+        GetVariable
+        push "scaleMode"
+        GetMember
+        Trace
+    )";
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    b.add(DoAction{assembled(script)}).showFrame();
+    runtime::TraceOptions options{.frames = 0};
+    options.viewportWidth = 300;
+    options.viewportHeight = 250;
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "resized 300\n250\nresized 100\nshowAll\n");
+    // A window of the movie's own size changes nothing.
+    options.viewportWidth = 100;
+    options.viewportHeight = 100;
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "100\nshowAll\n");
+}

@@ -45,19 +45,36 @@ std::string normalised(std::string text, bool traced)
     return text;
 }
 
-// The frames a test runs: its num_frames (or num_ticks), 1 when it says nothing.
-int framesOf(const fs::path& toml)
+struct TestSettings {
+    int frames = 1;
+    // The window the test played in; empty: the movie's own size.
+    double viewportWidth = 0;
+    double viewportHeight = 0;
+};
+
+// What test.toml says of a run: the frames (num_frames or num_ticks, 1 when it
+// says nothing) and the viewport's width and height.
+TestSettings settingsOf(const fs::path& toml)
 {
+    TestSettings settings;
     std::ifstream in(toml);
+    const auto numberAfter = [](const std::string& text, const std::string& key) {
+        const std::size_t at = text.find(key);
+        return at == std::string::npos ? 0.0 : std::atof(text.c_str() + at + key.size());
+    };
     for (std::string text; std::getline(in, text);) {
         // "key = value", spaces optional.
         std::erase_if(text, [](unsigned char c) { return std::isspace(c); });
         for (const std::string key : {"num_frames=", "num_ticks="}) {
             if (text.starts_with(key))
-                return std::clamp(std::atoi(text.c_str() + key.size()), 1, 100'000);
+                settings.frames = std::clamp(std::atoi(text.c_str() + key.size()), 1, 100'000);
+        }
+        if (text.starts_with("viewport_dimensions=")) {
+            settings.viewportWidth = numberAfter(text, "{width=");
+            settings.viewportHeight = numberAfter(text, ",height=");
         }
     }
-    return 1;
+    return settings;
 }
 
 } // namespace
@@ -91,7 +108,10 @@ TEST(PeerSuite, TraceOutputMatchesTheOriginalPlayer)
         if (filter && name.find(filter) == std::string::npos)
             continue;
         swf::runtime::TraceOptions options;
-        options.frames = framesOf(folder / "test.toml") - 1;
+        const TestSettings settings = settingsOf(folder / "test.toml");
+        options.frames = settings.frames - 1;
+        options.viewportWidth = settings.viewportWidth;
+        options.viewportHeight = settings.viewportHeight;
         options.moviePath = folder / "test.swf";
         // The recordings were made with the test's folder as the root of the file system.
         options.movieAddress = "file:///test.swf";

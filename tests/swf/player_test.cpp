@@ -2,6 +2,8 @@
 
 #include "support/assembler.h"
 #include "swf/format/movie_builder.h"
+#include "swf/format/shape_builder.h"
+#include "swf/format/writer.h"
 #include "swf/player.h"
 
 #include <QPainter>
@@ -104,6 +106,61 @@ TEST(PlayerTest, ScaleModesPlaceTheStageInTheTarget)
     const QImage image = (*player)->renderImage(QSize(400, 150), ScaleMode::ShowAll);
     EXPECT_EQ(image.size(), QSize(400, 150));
     EXPECT_EQ(image.pixelColor(5, 75), (*player)->backgroundColor());
+}
+
+// A movie that asks not to be scaled sees the window's size as the stage's,
+// hears Stage.onResize when that size changes, and is drawn a pixel for a
+// pixel, where Stage.align pins it.
+TEST(PlayerTest, AMovieThatDoesNotScaleFollowsTheWindow)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    const Rect square{Twips(0), Twips::fromPixels(50), Twips(0), Twips::fromPixels(50)};
+    b.place(1, b.defineRectangle(square, solidFill({255, 0, 0, 255})));
+    auto code = script::test::assemble(R"(
+        function onResize
+        push "resized ", "Stage"
+        GetVariable
+        push "width"
+        GetMember
+        Add2
+        Trace
+        end
+        push "_root"
+        GetVariable
+        push 1, "Stage"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+        push "Stage"
+        GetVariable
+        push "scaleMode", "NOSCALE"
+        SetMember
+        push "Stage"
+        GetVariable
+        push "align", "tl"
+        SetMember
+        push "Stage"
+        GetVariable
+        push "height"
+        GetMember
+        Trace
+        Stop
+    )");
+    ASSERT_TRUE(code.ok());
+    b.add(DoAction{*code}).showFrame();
+    std::string traced;
+    PlayOptions options;
+    options.viewport = QSizeF(200, 200);
+    auto player = Player::fromBytes(writeMovie(b.movie()), options);
+    ASSERT_TRUE(player.ok());
+    (*player)->setTraceHandler([&](const std::string& line) { traced += line + "\n"; });
+    (*player)->advance();
+    (*player)->setViewportSize(QSizeF(300, 250));
+    EXPECT_EQ(traced, "resized 300\n");
+    const QImage image = (*player)->renderImage(QSize(300, 250), ScaleMode::ShowAll);
+    EXPECT_EQ(image.pixelColor(45, 45), QColor(255, 0, 0));
+    EXPECT_NE(image.pixelColor(55, 55), QColor(255, 0, 0));
 }
 
 } // namespace

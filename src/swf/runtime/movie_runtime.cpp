@@ -935,8 +935,43 @@ void MovieRuntime::addGarbageRoots(std::vector<Object*>& roots)
         roots.push_back(m_focus);
 }
 
-double MovieRuntime::stageWidth() { return m_movie.header.frameSize.width().toPixels(); }
-double MovieRuntime::stageHeight() { return m_movie.header.frameSize.height().toPixels(); }
+// A movie that scales sees its own size as the stage's; one that does not
+// sees the window's.
+double MovieRuntime::stageWidth()
+{
+    if (m_scaleMode == "noScale" && m_viewportWidth > 0)
+        return m_viewportWidth;
+    return m_movie.header.frameSize.width().toPixels();
+}
+
+double MovieRuntime::stageHeight()
+{
+    if (m_scaleMode == "noScale" && m_viewportHeight > 0)
+        return m_viewportHeight;
+    return m_movie.header.frameSize.height().toPixels();
+}
+
+void MovieRuntime::setStageScaleMode(const std::string& mode)
+{
+    const double width = stageWidth();
+    const double height = stageHeight();
+    m_scaleMode = mode;
+    if (width != stageWidth() || height != stageHeight())
+        broadcast("Stage", "onResize");
+}
+
+void MovieRuntime::setViewportSize(double width, double height)
+{
+    const double oldWidth = stageWidth();
+    const double oldHeight = stageHeight();
+    m_viewportWidth = std::max(0.0, width);
+    m_viewportHeight = std::max(0.0, height);
+    if (oldWidth != stageWidth() || oldHeight != stageHeight()) {
+        m_vm->beginFrame();
+        broadcast("Stage", "onResize");
+        runQueue();
+    }
+}
 
 bool MovieRuntime::keyIsDown(int keyCode)
 {

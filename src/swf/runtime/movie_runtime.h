@@ -154,6 +154,10 @@ public:
 
     // Shows the first frame, running its scripts.
     void start();
+    // The size (pixels) of the window the movie plays in; an empty size is the
+    // movie's own. A movie that does not scale sees it as the stage's size and
+    // hears Stage.onResize when it changes.
+    void setViewportSize(double width, double height);
     // Plays one frame: enterFrame events, every playing timeline, then due timers.
     void advance();
     // Moves the root to a frame (0-based) as a goto from outside would, and stops it there.
@@ -258,7 +262,7 @@ public:
     double stageWidth() override;
     double stageHeight() override;
     std::string stageScaleMode() override { return m_scaleMode; }
-    void setStageScaleMode(const std::string& mode) override { m_scaleMode = mode; }
+    void setStageScaleMode(const std::string& mode) override;
     std::string stageAlign() override { return m_align; }
     void setStageAlign(const std::string& align) override { m_align = align; }
     bool keyIsDown(int keyCode) override;
@@ -508,6 +512,8 @@ private:
     std::shared_ptr<const render::FontLibrary> m_fonts;
     std::string m_scaleMode = "showAll"; // Stage.scaleMode and Stage.align, as scripts set them
     std::string m_align;
+    double m_viewportWidth = 0;
+    double m_viewportHeight = 0;
     bool m_quit = false; // fscommand("quit"): the movie ended
     bool m_quitAfterFrame = false; // a loader's handler quit: the next frame is the last
     double m_time = 0;

@@ -60,6 +60,7 @@ Trace traceMovie(const Movie& movie, const TraceOptions& options)
                 trace.output += '\n';
             }
         };
+        runtime.setViewportSize(options.viewportWidth, options.viewportHeight);
         runtime.start();
         // A movie whose rate is 0 moves on once in that time, as the original player did.
         const int frames = movie.header.frameRate() <= 0 ? std::min(options.frames, 1) : options.frames;

@@ -49,6 +49,9 @@ struct TraceOptions {
     // The address the movie is known by (_url), when not its file's: the
     // files it loads are then known by addresses beside it.
     std::string movieAddress = {};
+    // The window the movie plays in, in pixels; 0: the movie's own size.
+    double viewportWidth = 0;
+    double viewportHeight = 0;
 };
 
 struct Trace {

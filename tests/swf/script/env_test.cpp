@@ -108,7 +108,7 @@ struct EnvMachine {
 
 } // namespace
 
-TEST(Stage, ScaleModeTakesKnownNamesInAnyCaseAndIgnoresOthers)
+TEST(Stage, ScaleModeTakesKnownNamesInAnyCaseAndOthersAsShowAll)
 {
     EnvMachine m;
     Value stage = m.global("Stage");
@@ -116,8 +116,8 @@ TEST(Stage, ScaleModeTakesKnownNamesInAnyCaseAndIgnoresOthers)
         Value set;
         const char* expected;
     } cases[] = {
-        {"noborder", "noBorder"}, {"EXACTFIT", "exactFit"}, {"foo", "exactFit"},
-        {Value::null(), "exactFit"}, {"noScale", "noScale"}, {"showall", "showAll"},
+        {"noborder", "noBorder"}, {"EXACTFIT", "exactFit"}, {"foo", "showAll"},
+        {"noScale", "noScale"}, {Value::null(), "showAll"}, {"exactfit", "exactFit"}, {true, "showAll"},
     };
     for (const auto& c : cases) {
         m.vm->setMember(stage, "scaleMode", c.set);

@@ -54,12 +54,17 @@ void installStage(Interpreter& in)
     env::defineAccessor(
         in, stage, "scaleMode", [](Interpreter& in, Object*, const Args&) -> Value { return in.host().stageScaleMode(); },
         [](Interpreter& in, Object*, const Args& args) -> Value {
-            // Any case is accepted; anything else leaves the mode as it was.
+            // Any case is accepted; any other value is the default, showAll.
+            // Called with nothing at all, the setter leaves the mode alone.
+            if (args.empty())
+                return Value();
             const std::string wanted = asciiLower(in.toString(arg(args, 0)));
+            const char* chosen = kScaleModes[0];
             for (const char* mode : kScaleModes) {
                 if (asciiLower(mode) == wanted)
-                    in.host().setStageScaleMode(mode);
+                    chosen = mode;
             }
+            in.host().setStageScaleMode(chosen);
             return Value();
         },
         flags);
