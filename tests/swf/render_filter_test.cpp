@@ -234,9 +234,10 @@ std::unique_ptr<Player> load(const MovieBuilder& b)
 
 QRgb at(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
 
-// A red square 10 pixels wide in a clip "mc" placed at `matrix` with a shadow
-// 5 pixels to the right, then `script`.
-MovieBuilder shadowedClipMovie(const Matrix& matrix, const std::string& script = {})
+// A red square 10 pixels wide in a clip "mc" placed at `matrix` (and
+// `color`) with a shadow 5 pixels to the right, then `script`.
+MovieBuilder shadowedClipMovie(const Matrix& matrix, const std::string& script = {},
+                               std::optional<ColorTransform> color = {})
 {
     MovieBuilder b(Twips::fromPixels(60), Twips::fromPixels(60), 12, 8);
     b.setBackground({255, 255, 255});
@@ -247,6 +248,7 @@ MovieBuilder shadowedClipMovie(const Matrix& matrix, const std::string& script =
     place.characterId = b.defineSprite(Timeline().place(1, square).showFrame());
     place.name = "mc";
     place.matrix = matrix;
+    place.colorTransform = color;
     place.filters = std::vector<Filter>{shadowRecord(5, 0)};
     b.add(Tag(place));
     if (!script.empty())
@@ -302,6 +304,21 @@ TEST(RenderFilterTest, AScriptsFiltersReplaceThePlacementsOnTheStage)
     // No shadow any more, and the blue stays within the clip's bounds.
     EXPECT_EQ(at(image, 32, 25), 0xFFFFFFu);
     EXPECT_EQ(at(image, 18, 25), 0xFFFFFFu);
+}
+
+// The clip's colour transform colours what its filters give as well: a clip
+// turned blue casts a blue shadow.
+TEST(RenderFilterTest, TheColourTransformAppliesToTheFilteredObject)
+{
+    ColorTransform blue;
+    blue.rMult = blue.gMult = blue.bMult = 0;
+    blue.bAdd = 255;
+    auto player = load(shadowedClipMovie(Matrix::translation(Twips::fromPixels(20), Twips::fromPixels(20)), {}, blue));
+    ASSERT_TRUE(player);
+    const QImage image = player->renderImage();
+    EXPECT_EQ(at(image, 25, 25), 0x0000FFu);
+    EXPECT_EQ(at(image, 33, 25), 0x0000FFu);
+    EXPECT_EQ(at(image, 45, 25), 0xFFFFFFu);
 }
 
 // A shadowed clip moving frame by frame: drawing only what changed leaves no

@@ -372,7 +372,7 @@ void convolution(QImage& image, const FilterValues& f, const QRect& region)
     }
 }
 
-// Blurs all four premultiplied channels.
+// Blurs all four premultiplied channels, one at a time.
 void blur(QImage& image, const FilterValues& f, const FilterScale& scale)
 {
     const int passes = passesOf(f);
@@ -380,25 +380,27 @@ void blur(QImage& image, const FilterValues& f, const FilterScale& scale)
     const double widthY = boxWidth(f.blurY, scale.y);
     if (passes == 0 || (widthX <= 1 && widthY <= 1))
         return;
-    std::array<Plane, 4> planes;
-    for (Plane& plane : planes)
-        plane = {image.width(), image.height(), std::vector<float>(std::size_t(image.width()) * image.height())};
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const std::array<float, 4> p = channels(row[x]);
-            for (int c = 0; c < 4; ++c)
-                planes[c].values[std::size_t(y) * image.width() + x] = p[c];
+    Plane plane{image.width(), image.height(), std::vector<float>(std::size_t(image.width()) * image.height())};
+    for (const int shift : {0, 8, 16, 24}) {
+        for (int y = 0; y < image.height(); ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                plane.values[std::size_t(y) * image.width() + x] = float((row[x] >> shift) & 0xFF);
+        }
+        blurPlane(plane, widthX, widthY, passes);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const auto v = QRgb(std::clamp(int(std::lround(plane.values[std::size_t(y) * image.width() + x])), 0, 255));
+                row[x] = (row[x] & ~(QRgb(0xFF) << shift)) | v << shift;
+            }
         }
     }
-    for (Plane& plane : planes)
-        blurPlane(plane, widthX, widthY, passes);
+    // Rounded apart, a colour may come out above its alpha.
     for (int y = 0; y < image.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const std::size_t i = std::size_t(y) * image.width() + x;
-            row[x] = pack({planes[0].values[i], planes[1].values[i], planes[2].values[i], planes[3].values[i]});
-        }
+        for (int x = 0; x < image.width(); ++x)
+            row[x] = pack(channels(row[x]));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "swf/render/stage_renderer.h"
 
 #include "swf/movie/limits.h"
+#include "swf/render/color_transform_image.h"
 #include "swf/render/drawing_painter.h"
 #include "swf/render/painters.h"
 #include "swf/render/text_field_painter.h"
@@ -132,6 +133,10 @@ Hasher& addFilters(Hasher& h, const std::vector<FilterValues>& filters)
     }
     return h.add(std::uint64_t(filters.size()));
 }
+
+// The largest layer filters are run on: a picture of the whole stage at
+// full screen with the room the filters add.
+constexpr qint64 kMaxFilterLayerPixels = 2 * kMaxRasterPixels;
 
 // The stage's scale on the device: filters are sized in stage pixels.
 FilterScale filterScaleOf(const QTransform& stageToDevice)
@@ -426,7 +431,7 @@ void StageRenderer::drawLayer(Frame& frame, const movie::DisplayObject& object, 
         place = extent.pixels.marginsAdded(reach) & shown.marginsAdded(reach);
         if (place.isEmpty() || (!frame.area.isEmpty() && !frame.area.intersects(place)))
             return;
-        if (qint64(place.width()) * place.height() > kMaxRasterPixels) {
+        if (qint64(place.width()) * place.height() > kMaxFilterLayerPixels) {
             drawCharacter(frame, object, toDevice, color, nesting); // too large to filter: drawn as it is
             return;
         }
@@ -446,7 +451,9 @@ void StageRenderer::drawLayer(Frame& frame, const movie::DisplayObject& object, 
                                            : Frame{layer, {}, QRectF(layer.rect()), {}, QRegion(), {}};
         m_layerOrigin += place.topLeft();
         layerFrame.open();
-        drawCharacter(layerFrame, object, toDevice * shift, color, nesting);
+        // Filters work on the object's own colours; its colour transform
+        // (and those above it) colour what they give, shadows and glows too.
+        drawCharacter(layerFrame, object, toDevice * shift, filters.empty() ? color : swf::ColorTransform(), nesting);
     }
     m_layerOrigin = outerOrigin;
     region.translate(-place.topLeft());
@@ -454,6 +461,8 @@ void StageRenderer::drawLayer(Frame& frame, const movie::DisplayObject& object, 
         applyFilter(layer, filter, m_filterScale, region);
         region = region.marginsAdded(filterMargins(filter, m_filterScale));
     }
+    if (!filters.empty() && !color.isIdentity())
+        layer = transformImage(layer, color, true);
     if (filters.empty()) {
         frame.painter.end();
         compositeLayer(frame.target, layer, mode);
