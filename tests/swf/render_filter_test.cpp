@@ -55,7 +55,12 @@ TEST(RenderFilterTest, BoxBlurSpreadsEvenlyAndReachesByPasses)
     EXPECT_EQ(filterMargins(blur, {}), QMargins(4, 0, 4, 0));
     // Sizes follow the stage's scale.
     EXPECT_EQ(filterMargins(blur, {2, 2}), QMargins(8, 0, 8, 0));
+    // A blur of one stage pixel stays sharp, however large the stage is drawn.
+    blur.blurX = 1;
+    blur.quality = 1;
+    EXPECT_EQ(filterMargins(blur, {3, 3}), QMargins());
     // No passes, no blur.
+    blur.blurX = 4;
     blur.quality = 0;
     QImage same = squareImage(9, 1, 4, 0, 1);
     applyFilter(same, blur, {}, same.rect());

@@ -26,10 +26,12 @@ double finiteOr(double value, double fallback)
     return std::isfinite(value) ? value : fallback;
 }
 
-// The width of the box, in device pixels, along one axis.
+// The width of the box, in device pixels, along one axis. A blur of a stage
+// pixel or less leaves the object sharp at any scale.
 double boxWidth(double blur, double scale)
 {
-    return std::clamp(finiteOr(blur, 0), 0.0, kMaxBlur) * std::clamp(finiteOr(scale, 1), 0.0, 64.0);
+    const double stagePixels = std::clamp(finiteOr(blur, 0), 0.0, kMaxBlur);
+    return stagePixels <= 1 ? 0 : stagePixels * std::clamp(finiteOr(scale, 1), 0.0, 64.0);
 }
 
 // How far one pass of a box `width` pixels wide reaches on each side.
