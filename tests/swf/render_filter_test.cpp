@@ -7,6 +7,7 @@
 #include "swf/render/filter_effects.h"
 
 #include <QImage>
+#include <numbers>
 #include <gtest/gtest.h>
 
 namespace swf {
@@ -309,6 +310,33 @@ TEST(RenderFilterTest, AScriptsFiltersReplaceThePlacementsOnTheStage)
     // No shadow any more, and the blue stays within the clip's bounds.
     EXPECT_EQ(at(image, 32, 25), 0xFFFFFFu);
     EXPECT_EQ(at(image, 18, 25), 0xFFFFFFu);
+}
+
+// A button's record carries filters too: its shape is drawn with them.
+TEST(RenderFilterTest, AButtonRecordsFiltersDrawWithItsState)
+{
+    MovieBuilder b(Twips::fromPixels(60), Twips::fromPixels(60), 12, 8);
+    b.setBackground({255, 255, 255});
+    const auto square = b.defineRectangle(Rect{Twips(0), Twips(200), Twips(0), Twips(200)}, solidFill({255, 0, 0}));
+    const auto button = b.define([&](std::uint16_t id) {
+        DefineButton def;
+        def.version = 2;
+        def.id = id;
+        ButtonRecord record;
+        record.characterId = square;
+        record.depth = 1;
+        record.stateUp = record.stateOver = record.stateDown = record.stateHitTest = true;
+        record.filters = {shadowRecord(5, std::numbers::pi / 2)}; // straight down
+        def.records = {record};
+        return Tag(def);
+    });
+    b.place(1, button, Matrix::translation(Twips::fromPixels(20), Twips::fromPixels(20))).showFrame();
+    auto player = load(b);
+    ASSERT_TRUE(player);
+    const QImage image = player->renderImage();
+    EXPECT_EQ(at(image, 25, 25), 0xFF0000u);
+    EXPECT_EQ(at(image, 25, 33), 0x000000u);
+    EXPECT_EQ(at(image, 33, 25), 0xFFFFFFu);
 }
 
 // The clip's colour transform colours what its filters give as well: a clip
