@@ -29,7 +29,7 @@ Table channelTable(double mult, double add)
 
 } // namespace
 
-QImage transformImage(const QImage& image, const swf::ColorTransform& transform)
+QImage transformImage(const QImage& image, const swf::ColorTransform& transform, bool coveredOnly)
 {
     if (image.isNull())
         return image;
@@ -45,6 +45,8 @@ QImage transformImage(const QImage& image, const swf::ColorTransform& transform)
     for (int y = 0; y < result.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
         for (int x = 0; x < result.width(); ++x) {
+            if (coveredOnly && qAlpha(line[x]) == 0)
+                continue;
             // The transform works on straight colour; premultiply again afterwards.
             const QRgb straight = qUnpremultiply(line[x]);
             const int a = alpha[std::size_t(qAlpha(straight))];

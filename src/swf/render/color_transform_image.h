@@ -15,6 +15,7 @@ QColor transformColor(const swf::Rgba& color, const swf::ColorTransform& transfo
 
 // A copy of `image` (any format) with `transform` applied to every pixel, as
 // Format_ARGB32_Premultiplied. The identity transform returns the image as is.
-QImage transformImage(const QImage& image, const swf::ColorTransform& transform);
+// With `coveredOnly`, transparent pixels stay transparent, as around a shape.
+QImage transformImage(const QImage& image, const swf::ColorTransform& transform, bool coveredOnly = false);
 
 } // namespace swf::render

@@ -1,6 +1,7 @@
 #include "swf/render/stage_renderer.h"
 
 #include "swf/movie/limits.h"
+#include "swf/render/color_transform_image.h"
 #include "swf/render/drawing_painter.h"
 #include "swf/render/painters.h"
 #include "swf/render/text_field_painter.h"
@@ -111,6 +112,40 @@ std::uint64_t fieldSignature(const text::TextFieldState& field)
     return h.value();
 }
 
+Hasher& addFilters(Hasher& h, const std::vector<FilterValues>& filters)
+{
+    for (const FilterValues& f : filters) {
+        h.add(std::uint64_t(f.kind)).add(f.blurX).add(f.blurY).add(std::uint64_t(std::int64_t(f.quality)));
+        h.add(f.angle).add(f.distance).add(f.strength);
+        h.add(std::uint64_t(f.color) << 8 | f.alpha).add(std::uint64_t(f.highlightColor) << 8 | f.highlightAlpha);
+        h.add(std::uint64_t(f.shadowColor) << 8 | f.shadowAlpha);
+        h.add(std::uint64_t(f.inner) | std::uint64_t(f.knockout) << 1 | std::uint64_t(f.hideObject) << 2
+              | std::uint64_t(f.preserveAlpha) << 3 | std::uint64_t(f.clamp) << 4 | std::uint64_t(f.side) << 8);
+        h.add(std::uint64_t(std::int64_t(f.stops)));
+        for (int i = 0; i < std::clamp(f.stops, 0, kMaxFilterStops); ++i)
+            h.add(std::uint64_t(f.colors[i]) << 16 | std::uint64_t(f.alphas[i]) << 8 | f.ratios[i]);
+        for (const double v : f.colorMatrix)
+            h.add(v);
+        h.add(std::uint64_t(std::int64_t(f.matrixX))).add(std::uint64_t(std::int64_t(f.matrixY)));
+        for (const double v : f.matrix)
+            h.add(v);
+        h.add(std::uint64_t(f.matrix.size())).add(f.divisor).add(f.bias);
+    }
+    return h.add(std::uint64_t(filters.size()));
+}
+
+// The largest layer filters are run on: a picture of the whole stage at
+// full screen with the room the filters add.
+constexpr qint64 kMaxFilterLayerPixels = 2 * kMaxRasterPixels;
+
+// The stage's scale on the device: filters are sized in stage pixels.
+FilterScale filterScaleOf(const QTransform& stageToDevice)
+{
+    // Stage twips to device pixels, twenty twips to the stage pixel.
+    return {std::hypot(stageToDevice.m11(), stageToDevice.m12()) * 20,
+            std::hypot(stageToDevice.m21(), stageToDevice.m22()) * 20};
+}
+
 // A shape of one fill and no strokes, whose pixels a mask's edge scales
 // alike whether it is drawn from its outline or from a picture.
 bool oneFill(const ShapeGeometry& geometry)
@@ -167,6 +202,8 @@ void StageRenderer::render(QImage& target, const QRectF& clip, const movie::Clip
 {
     Frame frame{target, {}, clip, {}, area, {}};
     frame.open();
+    m_filterScale = filterScaleOf(stageToDevice);
+    m_layerOrigin = {};
     m_scriptMasks.clear();
     findScriptMasks(root, stageToDevice, 0);
     drawClip(frame, root, stageToDevice, swf::ColorTransform(), 0);
@@ -295,7 +332,8 @@ void StageRenderer::drawClip(Frame& frame, const movie::ClipState& clip, const Q
             };
             bool hidden = false;
             if (scriptMasked) {
-                QPainterPath area = keptMaskArea(*scriptMask->second.object, scriptMask->second.toDevice, nesting);
+                QPainterPath area = keptMaskArea(*scriptMask->second.object, scriptMask->second.toDevice, nesting)
+                                        .translated(-m_layerOrigin);
                 hidden = hides(area);
                 frame.masks.push_back(std::move(area));
             }
@@ -366,22 +404,156 @@ void StageRenderer::drawObject(Frame& frame, const movie::DisplayObject& object,
     const QTransform objectToDevice = toQTransform(object.matrix) * toDevice;
     const swf::ColorTransform objectColor = color * object.colorTransform;
     const BlendMode mode = toBlendMode(object.blendMode);
-    if (!needsLayer(mode)) {
+    const std::vector<FilterValues> filters = activeFilters(object.filters, object.scriptFilters);
+    if (!needsLayer(mode) && filters.empty()) {
         drawCharacter(frame, object, objectToDevice, objectColor, nesting);
         return;
     }
-    // The object goes into a layer of its own, under the same clip, and the layer
-    // is blended onto what is drawn so far.
-    QImage layer(frame.target.size(), QImage::Format_ARGB32_Premultiplied);
+    drawLayer(frame, object, objectToDevice, objectColor, nesting, mode, filters);
+}
+
+void StageRenderer::drawLayer(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                              const swf::ColorTransform& color, int nesting, BlendMode mode,
+                              const std::vector<FilterValues>& filters)
+{
+    // Without filters the layer is the picture's size, drawn under the same
+    // clip and masks. Filters work on the object alone: the layer holds the
+    // object with room for what the filters add, unclipped, and the masks
+    // and clip apply to the filtered result.
+    QRect place = frame.target.rect();
+    QRect region;
+    if (!filters.empty()) {
+        const Extent extent = objectExtent(object, toDevice, nesting);
+        if (extent.pixels.isEmpty())
+            return;
+        const QMargins reach = filterReach(filters);
+        const QRect shown = frame.baseClip.toAlignedRect();
+        place = extent.pixels.marginsAdded(reach) & shown.marginsAdded(reach);
+        if (place.isEmpty() || (!frame.area.isEmpty() && !frame.area.intersects(place)))
+            return;
+        if (qint64(place.width()) * place.height() > kMaxFilterLayerPixels) {
+            drawCharacter(frame, object, toDevice, color, nesting); // too large to filter: drawn as it is
+            return;
+        }
+        // The object's bounds, whole pixels outward (a pixel past the far edges).
+        const QRectF a = extent.area;
+        region = QRect(QPoint(int(std::floor(a.left())), int(std::floor(a.top()))),
+                       QPoint(int(std::ceil(a.right())), int(std::ceil(a.bottom()))));
+    }
+    QImage layer(place.size(), QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull())
+        return;
     layer.fill(Qt::transparent);
+    const QPoint outerOrigin = m_layerOrigin;
     {
-        Frame layerFrame{layer, {}, frame.baseClip, frame.masks, frame.area, {}};
+        const QTransform shift = QTransform::fromTranslate(-place.x(), -place.y());
+        Frame layerFrame = filters.empty() ? Frame{layer, {}, frame.baseClip, frame.masks, frame.area, {}}
+                                           : Frame{layer, {}, QRectF(layer.rect()), {}, QRegion(), {}};
+        m_layerOrigin += place.topLeft();
         layerFrame.open();
-        drawCharacter(layerFrame, object, objectToDevice, objectColor, nesting);
+        // Filters work on the object's own colours; its colour transform
+        // (and those above it) colour what they give, shadows and glows too.
+        drawCharacter(layerFrame, object, toDevice * shift, filters.empty() ? color : swf::ColorTransform(), nesting);
+    }
+    m_layerOrigin = outerOrigin;
+    region.translate(-place.topLeft());
+    for (const FilterValues& filter : filters) {
+        applyFilter(layer, filter, m_filterScale, region);
+        region = region.marginsAdded(filterMargins(filter, m_filterScale));
+    }
+    if (!filters.empty() && !color.isIdentity())
+        layer = transformImage(layer, color, true);
+    if (filters.empty()) {
+        frame.painter.end();
+        compositeLayer(frame.target, layer, mode);
+        frame.open();
+        return;
+    }
+    if (!needsLayer(mode)) {
+        frame.painter.drawImage(place.topLeft(), layer);
+        return;
+    }
+    // A blend mode combines the masked, filtered layer with the picture's size.
+    QImage whole(frame.target.size(), QImage::Format_ARGB32_Premultiplied);
+    if (whole.isNull())
+        return;
+    whole.fill(Qt::transparent);
+    {
+        Frame wholeFrame{whole, {}, frame.baseClip, frame.masks, frame.area, {}};
+        wholeFrame.open();
+        wholeFrame.painter.drawImage(place.topLeft(), layer);
     }
     frame.painter.end();
-    compositeLayer(frame.target, layer, mode);
+    compositeLayer(frame.target, whole, mode);
     frame.open();
+}
+
+QMargins StageRenderer::filterReach(const std::vector<FilterValues>& filters) const
+{
+    QMargins reach;
+    for (const FilterValues& filter : filters)
+        reach += filterMargins(filter, m_filterScale);
+    return reach;
+}
+
+StageRenderer::Extent StageRenderer::objectExtent(const movie::DisplayObject& object, const QTransform& toDevice,
+                                                  int nesting)
+{
+    Extent extent;
+    if (!object.character || nesting > movie::kMaxNesting)
+        return extent;
+    const movie::Character& character = *object.character;
+    auto mapped = [&](const QRectF& twips) { return toDevice.mapRect(twips.normalized()); };
+    auto rectOf = [](const swf::Rect& r) {
+        return QRectF(r.xMin.get(), r.yMin.get(), r.width().get(), r.height().get());
+    };
+    switch (character.kind) {
+    case movie::Character::Kind::Shape:
+        if (const auto* shape = character.shape())
+            extent.area = mapped(m_active->shape(*shape).bounds);
+        break;
+    case movie::Character::Kind::MorphShape:
+        if (const auto* morph = character.morphShape())
+            extent.area = mapped(m_active->morph(*morph, object.ratio).bounds);
+        break;
+    case movie::Character::Kind::Text:
+        if (const auto* text = character.text())
+            extent.area = mapped(toQTransform(text->matrix).mapRect(rectOf(text->bounds)));
+        break;
+    case movie::Character::Kind::EditText:
+        if (object.text)
+            extent.area = mapped(rectOf(object.text->bounds));
+        break;
+    case movie::Character::Kind::Sprite:
+    case movie::Character::Kind::Button: {
+        if (!object.clip)
+            return extent;
+        ActiveCache active(m_active, object.clip->dictionary ? &cacheFor(*object.clip->dictionary) : nullptr);
+        if (object.clip->drawing && !object.clip->drawing->empty()) {
+            const ShapeGeometry& geometry = drawingGeometry(*object.clip->drawing);
+            extent.area = mapped(geometry.bounds);
+            extent.pixels = shapeDeviceBounds(geometry, toDevice);
+        }
+        for (const auto& [depth, child] : object.clip->objects) {
+            if (child.clipDepth > 0 || child.isScriptMask || !child.visible)
+                continue;
+            const Extent part = objectExtent(child, toQTransform(child.matrix) * toDevice, nesting + 1);
+            if (part.pixels.isEmpty())
+                continue;
+            extent.area = extent.area.isEmpty() ? part.area : extent.area.united(part.area);
+            extent.pixels |= part.pixels.marginsAdded(
+                filterReach(activeFilters(child.filters, child.scriptFilters)));
+        }
+        break;
+    }
+    }
+    if (character.kind != movie::Character::Kind::Sprite && character.kind != movie::Character::Kind::Button) {
+        const std::optional<QRect> bounds = characterBounds(object, toDevice);
+        if (!bounds || bounds->isEmpty())
+            return {};
+        extent.pixels = *bounds;
+    }
+    return extent;
 }
 
 void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
@@ -608,6 +780,7 @@ bool StageRenderer::collect(std::vector<DrawItem>& items, const movie::ClipState
                             const QTransform& stageToDevice, std::uint64_t rootKey)
 {
     m_wholeOnly = false;
+    m_filterScale = filterScaleOf(stageToDevice);
     m_scriptMasks.clear();
     findScriptMasks(root, stageToDevice, 0);
     collectClip(items, root, stageToDevice, swf::ColorTransform(), Hasher().add(rootKey).value(), 0, false, 0);
@@ -672,18 +845,49 @@ void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipS
             m_wholeOnly = true;
         const std::uint64_t key
             = Hasher(path).add(std::uint64_t(object.id)).add(std::uint64_t(std::int64_t(depth))).value();
+        // A filtered object's pixels depend on all of it at once: it is one
+        // item, over the area its filters reach.
+        const std::vector<FilterValues> filters = activeFilters(object.filters, object.scriptFilters);
+        std::vector<DrawItem> inside;
+        std::vector<DrawItem>& into = filters.empty() ? items : inside;
         if (const std::optional<QRect> bounds = characterBounds(object, objectToDevice)) {
             Hasher h(objectContext);
             h.add(object.character).add(m_active).add(std::uint64_t(object.ratio));
             addColor(addTransform(h, objectToDevice), objectColor);
             if (object.character->kind == movie::Character::Kind::EditText && object.text)
                 h.add(fieldSignature(*object.text));
-            items.push_back({key, h.value(), *bounds, {}, paintedDirectly(objectMasked, *bounds)});
+            into.push_back({key, h.value(), *bounds, {}, paintedDirectly(objectMasked, *bounds)});
         } else if (object.clip) {
-            collectClip(items, *object.clip, objectToDevice, objectColor, key, objectContext, objectMasked,
+            collectClip(into, *object.clip, objectToDevice, objectColor, key, objectContext, objectMasked,
                         nesting + 1);
         }
+        if (!filters.empty())
+            items.push_back(filteredItem(object, objectToDevice, nesting, key, filters, inside));
     }
+}
+
+DrawItem StageRenderer::filteredItem(const movie::DisplayObject& object, const QTransform& toDevice, int nesting,
+                                     std::uint64_t key, const std::vector<FilterValues>& filters,
+                                     const std::vector<DrawItem>& inside)
+{
+    DrawItem item;
+    item.key = key;
+    const QRect pixels = objectExtent(object, toDevice, nesting).pixels;
+    if (!pixels.isEmpty())
+        item.bounds = pixels.marginsAdded(filterReach(filters));
+    Hasher h;
+    auto keep = std::make_shared<std::vector<std::shared_ptr<const void>>>();
+    for (const DrawItem& part : inside) {
+        h.add(part.signature).add(std::uint64_t(std::int64_t(part.bounds.x()))).add(std::uint64_t(std::int64_t(part.bounds.y())));
+        h.add(std::uint64_t(std::int64_t(part.bounds.width()))).add(std::uint64_t(std::int64_t(part.bounds.height())));
+        if (part.keep)
+            keep->push_back(part.keep);
+    }
+    h.add(std::uint64_t(inside.size()));
+    addFilters(h, filters);
+    item.signature = h.value();
+    item.keep = std::move(keep);
+    return item;
 }
 
 namespace {

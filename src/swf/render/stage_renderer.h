@@ -2,13 +2,15 @@
 
 // Draws the display tree: every clip's objects in depth order, sprites and buttons
 // recursively, masks by clip depth (nested, and inside sprites) and by script
-// (setMask), blend modes through offscreen layers, each character through the
-// painters of this layer.
+// (setMask), blend modes and filters through offscreen layers, each character
+// through the painters of this layer.
 
 #include "swf/format/records.h"
 #include "swf/movie/display_list.h"
 #include "swf/render/character_cache.h"
 #include "swf/render/damage.h"
+#include "swf/render/blend.h"
+#include "swf/render/filter_effects.h"
 #include "swf/render/raster_cache.h"
 
 #include <QImage>
@@ -70,6 +72,25 @@ private:
                     const swf::ColorTransform& color, int nesting);
     void drawCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
                        const swf::ColorTransform& color, int nesting);
+    // Draws the object into a layer of its own, runs its filters over the
+    // layer and composites it with the blend mode.
+    void drawLayer(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                   const swf::ColorTransform& color, int nesting, render::BlendMode mode,
+                   const std::vector<FilterValues>& filters);
+    // Where an object's drawing lies on the device: `area` its bounds as
+    // drawn, `pixels` the whole pixels it may touch (filters of the objects
+    // inside it included, its own not); empty when it draws nothing.
+    struct Extent {
+        QRectF area;
+        QRect pixels;
+    };
+    Extent objectExtent(const movie::DisplayObject& object, const QTransform& toDevice, int nesting);
+    // The one damage item of a filtered object, over everything `inside` it.
+    DrawItem filteredItem(const movie::DisplayObject& object, const QTransform& toDevice, int nesting,
+                          std::uint64_t key, const std::vector<FilterValues>& filters,
+                          const std::vector<DrawItem>& inside);
+    // How far the filters reach beyond the object on the device.
+    QMargins filterReach(const std::vector<FilterValues>& filters) const;
     // Draws a character other than a sprite or button from its shapes.
     void paintCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
                         const swf::ColorTransform& color);
@@ -134,6 +155,11 @@ private:
     std::unordered_map<const void*, OwnDrawing> m_drawings;
     std::unordered_map<std::uint32_t, ScriptMask> m_scriptMasks; // by display object id, this frame
     bool m_wholeOnly = false; // set by collect() on meeting a blend layer
+    // Stage pixels to device pixels, the unit filters are sized in.
+    FilterScale m_filterScale;
+    // Where the layer being drawn lies on the device: areas found in device
+    // coordinates (script masks) move by it.
+    QPoint m_layerOrigin;
 };
 
 } // namespace swf::render
