@@ -209,20 +209,18 @@ void TimelineRunner::gotoFrame(DisplayObject& owner, int frame)
         if (!applyFrame(owner, frame))
             return;
     } else {
-        if (m_hooks) {
-            m_hooks->enteringFrame(owner, frame);
-            const int ops = clip.timeline ? int(clip.timeline->frames[std::size_t(frame)].size()) : 0;
-            m_hooks->frameProgress(owner, frame, ops);
-        }
         rewind(owner, frame);
     }
     clip.frame = frame;
 }
 
-// Going back rebuilds the display list for the frame from the timeline's
-// placements: what the frame still shows from before keeps its identity (and
-// a clip its own state) with the properties the frame gives it; the rest
-// leaves and the frame's own objects arrive.
+// Going back replays the timeline's placements from the first frame up to
+// `frame`: what the frame still shows from before keeps its identity (and a
+// clip its own state) with the properties the frame gives it; the rest leaves
+// first, and the frame's own objects arrive in the order the timeline placed
+// them. A clip the timeline placed and took off again before `frame` comes
+// and goes on the way, as the original player's replay made it: it hears its
+// events if it stays long enough (an unload handler keeps it a while).
 void TimelineRunner::rewind(DisplayObject& owner, int frame)
 {
     ClipState& clip = *owner.clip;
@@ -234,10 +232,24 @@ void TimelineRunner::rewind(DisplayObject& owner, int frame)
         std::uint16_t characterId = 0;
         std::uint16_t ratio = 0;
         std::vector<const PlaceObject*> moves;
+        std::size_t order = 0;
+    };
+    // A clip on the way: placed at `slot.order`, taken off at `removedAt`.
+    struct Passing {
+        int depth = 0;
+        Slot slot;
+        std::size_t removedAt = 0;
     };
     std::map<int, Slot> wanted;
+    std::vector<Passing> passing;
+    std::size_t order = 0;
+    // The steps after this one are the frame's own.
+    std::size_t frameStart = 0;
     for (int f = 0; f <= frame && f < clip.timeline->frameCount(); ++f) {
+        if (f == frame)
+            frameStart = order;
         for (const DisplayOp& op : clip.timeline->frames[std::size_t(f)]) {
+            ++order;
             if (const auto* placeOp = std::get_if<const PlaceObject*>(&op)) {
                 const PlaceObject& record = **placeOp;
                 const bool modifies = record.version != 1 && record.isMove;
@@ -245,13 +257,19 @@ void TimelineRunner::rewind(DisplayObject& owner, int frame)
                 if (it == wanted.end()) {
                     // A move on an empty depth places nothing.
                     if (record.characterId && !modifies)
-                        wanted[record.depth] = Slot{&record, *record.characterId, record.ratio.value_or(0), {}};
+                        wanted[record.depth] = Slot{&record, *record.characterId, record.ratio.value_or(0), {}, order};
                 } else if (modifies) {
                     it->second.moves.push_back(&record);
                     it->second.ratio = record.ratio.value_or(it->second.ratio);
                 }
             } else if (const auto* removeOp = std::get_if<const RemoveObject*>(&op)) {
-                wanted.erase((*removeOp)->depth);
+                const auto it = wanted.find((*removeOp)->depth);
+                if (it == wanted.end())
+                    continue;
+                const Character* character = dictionaryOf(clip).find(it->second.characterId);
+                if (character && character->kind == Character::Kind::Sprite)
+                    passing.push_back(Passing{it->first, std::move(it->second), order});
+                wanted.erase(it);
             }
         }
     }
@@ -277,17 +295,53 @@ void TimelineRunner::rewind(DisplayObject& owner, int frame)
     }
     for (int depth : leaving)
         removeByTimeline(owner, depth);
-    for (const auto& [depth, slot] : wanted) {
-        const auto it = clip.objects.find(depth);
+
+    // The placements and removals still to make, in the timeline's order.
+    struct Step {
+        std::size_t order = 0;
+        int depth = 0;
+        const Slot* slot = nullptr;
+        bool removal = false;
+    };
+    std::vector<Step> steps;
+    for (const auto& [depth, slot] : wanted)
+        steps.push_back(Step{slot.order, depth, &slot, false});
+    for (const Passing& clipOnTheWay : passing) {
+        // A depth that holds an object the frame keeps has no room for it.
+        if (clip.objects.contains(clipOnTheWay.depth))
+            continue;
+        steps.push_back(Step{clipOnTheWay.slot.order, clipOnTheWay.depth, &clipOnTheWay.slot, false});
+        steps.push_back(Step{clipOnTheWay.removedAt, clipOnTheWay.depth, nullptr, true});
+    }
+    std::sort(steps.begin(), steps.end(), [](const Step& a, const Step& b) { return a.order < b.order; });
+    // What the frame runs comes after the frames before it and before what
+    // it places itself.
+    bool entered = false;
+    const auto enter = [&] {
+        if (entered || !m_hooks)
+            return;
+        entered = true;
+        m_hooks->enteringFrame(owner, frame);
+        m_hooks->frameProgress(owner, frame, int(clip.timeline->frames[std::size_t(frame)].size()));
+    };
+    for (const Step& step : steps) {
+        if (step.order > frameStart)
+            enter();
+        if (step.removal) {
+            removeByTimeline(owner, step.depth);
+            continue;
+        }
+        const auto it = clip.objects.find(step.depth);
         if (it == clip.objects.end())
-            place(owner, *slot.first);
+            place(owner, *step.slot->first);
         else if (it->second.swapped)
             continue;
         else
-            applyPlacement(it->second, *slot.first);
-        for (const PlaceObject* move : slot.moves)
+            applyPlacement(it->second, *step.slot->first);
+        for (const PlaceObject* move : step.slot->moves)
             place(owner, *move);
     }
+    enter();
 }
 
 // ---------------------------------------------------------------- objects
