@@ -1547,3 +1547,25 @@ TEST(MovieScripts, PathsResolveTheirNamesAsThePlayerDid)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
               "[object Object]\n_level0.clip.child\n_level0.clip.child\nundefined\n_level0\nclip\nundefined\nundefined\n");
 }
+
+// A blend mode set by a script: exact names, numbers by their low byte and
+// whole part, undefined and null for normal; anything else leaves the mode
+// that was there.
+TEST(MovieScripts, BlendModeTakesNamesAndNumbersAndIgnoresTheRest)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"push \"layer\"", "layer"},  {"push null", "normal"},   {"push undefined", "normal"},
+        {"push 3", "multiply"},       {"push 259", "multiply"},  {"push 3.5", "multiply"},
+        {"push 1", "normal"},         {"push 14", "hardlight"},  {"push true", "invert"},
+        {"push -1", "invert"},        {"push 15", "invert"},     {"push \"lAyEr\"", "invert"},
+    };
+    for (const auto& [value, expected] : cases) {
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+        b.place(1, b.defineSprite(Timeline().showFrame()), {}, {}, "mc");
+        b.add(DoAction{assembled("push \"mc\"\nGetVariable\npush \"blendMode\", \"invert\"\nSetMember\n"
+                                 "push \"mc\"\nGetVariable\npush \"blendMode\"\n" + value + "\nSetMember\n"
+                                 "push \"mc\"\nGetVariable\npush \"blendMode\"\nGetMember\nTrace\n")})
+            .showFrame();
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, expected + "\n") << value;
+    }
+}
