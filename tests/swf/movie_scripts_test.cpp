@@ -1569,3 +1569,53 @@ TEST(MovieScripts, BlendModeTakesNamesAndNumbersAndIgnoresTheRest)
         EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, expected + "\n") << value;
     }
 }
+
+// A clip's member named like a display property: a member the clip was given
+// itself comes first, then a child of that name, then the property, and what
+// a prototype holds last. GetProperty always reads the property.
+TEST(MovieScripts, ChildrenNamedLikePropertiesComeBeforeThem)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    b.add(DoAction{assembled(R"(
+        push 1, "_x", 2, "_root"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "_root"
+        GetVariable
+        push "_x"
+        GetMember
+        Trace
+        push "", 0
+        GetProperty
+        Trace
+        push "_root"
+        GetVariable
+        push "__proto__"
+        GetMember
+        push "_xscale"
+        function
+          push "from the prototype"
+          Return
+        end
+        SetMember
+        push "_xscale"
+        GetVariable
+        Trace
+        push null
+        function
+          push "own"
+          Return
+        end
+        push "_x", 3, "_root"
+        GetVariable
+        push "addProperty"
+        CallMethod
+        Pop
+        push "_x"
+        GetVariable
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "_level0._x\n0\n100\nown\n");
+}

@@ -137,6 +137,15 @@ private:
         if (!name.empty() && name[0] == '_') {
             const std::string key = lowerAscii(name);
             if (auto it = m_properties.find(key); it != m_properties.end()) {
+                // A member a script added to the clip itself comes first, then
+                // a child of the name, then the property; what prototypes hold
+                // comes after all of them.
+                if (self.findOwn(name))
+                    return false;
+                if (Object* child = children ? m_runtime.child(&self, name) : nullptr) {
+                    out = child;
+                    return true;
+                }
                 out = m_runtime.getProperty(&self, it->second);
                 return true;
             }
