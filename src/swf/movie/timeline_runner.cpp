@@ -120,7 +120,8 @@ bool TimelineRunner::applyFrame(DisplayObject& owner, int frame)
                 clip.frame = std::max(before, 0);
                 return false;
             }
-            const bool occupied = !(record.version != 1 && record.isMove) && clip.objects.contains(record.depth);
+            const bool occupied =
+                !(record.version != 1 && record.isMove) && clip.objects.contains(record.depth) && m_version > 5;
             place(owner, record);
             if (occupied && m_hooks)
                 m_hooks->placeRefused(owner, record.depth);
@@ -276,7 +277,12 @@ void TimelineRunner::rewind(DisplayObject& owner, int frame)
     std::vector<int> leaving;
     for (const auto& [depth, object] : clip.objects) {
         // Only the timeline's own depths are rebuilt; what scripts put below
-        // or above them stays.
+        // or above them stays. What a timeline placed beneath a taken depth
+        // goes.
+        if (object.beneath) {
+            leaving.push_back(depth);
+            continue;
+        }
         if (depth < 0 || depth >= kScriptDepthOffset)
             continue;
         // A timeline object a script moved to another depth stays while the
@@ -358,6 +364,10 @@ DisplayObject* TimelineRunner::place(DisplayObject& owner, const PlaceObject& re
         // A new placement on an occupied depth is ignored; a move changes what
         // is there, unless a script owns it (made it or moved it between depths).
         DisplayObject& object = existing->second;
+        // Players up to SWF 5 still placed the newcomer, beneath what was
+        // there; later ones ignore it.
+        if (!modifies && m_version <= 5 && character)
+            return placeBeneath(owner, record, *character);
         if (!modifies || object.swapped || object.dynamic)
             return nullptr;
         if (character && object.characterId != *record.characterId && isDrawing(*character) && object.character
@@ -373,14 +383,32 @@ DisplayObject* TimelineRunner::place(DisplayObject& owner, const PlaceObject& re
     // a character this movie does not define shows nothing.
     if (modifies || !character)
         return nullptr;
+    return add(owner, record.depth, placedObject(record, *character), &record);
+}
+
+DisplayObject TimelineRunner::placedObject(const PlaceObject& record, const Character& character)
+{
     DisplayObject fresh;
     fresh.characterId = *record.characterId;
-    fresh.character = character;
+    fresh.character = &character;
     applyPlacement(fresh, record);
     fresh.name = record.name.value_or(std::string());
     fresh.clipDepth = record.clipDepth.value_or(0);
     fresh.visible = record.visible.value_or(true);
-    return add(owner, record.depth, std::move(fresh), &record);
+    return fresh;
+}
+
+DisplayObject* TimelineRunner::placeBeneath(DisplayObject& owner, const PlaceObject& record, const Character& character)
+{
+    ClipState& clip = *owner.clip;
+    int key = -1 - record.depth;
+    while (clip.objects.contains(key) && key > std::numeric_limits<int>::min())
+        --key;
+    if (clip.objects.contains(key))
+        return nullptr;
+    DisplayObject fresh = placedObject(record, character);
+    fresh.beneath = true;
+    return add(owner, key, std::move(fresh), &record);
 }
 
 DisplayObject* TimelineRunner::add(DisplayObject& owner, int depth, DisplayObject fresh, const PlaceObject* record)
