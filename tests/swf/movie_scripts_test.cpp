@@ -1619,3 +1619,59 @@ TEST(MovieScripts, ChildrenNamedLikePropertiesComeBeforeThem)
     )")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "_level0._x\n0\n100\nown\n");
 }
+
+// An attached clip takes its init object through its class: a setter of the
+// class runs for its member, in the order the members were made, before the
+// constructor; a later member is not there yet when an earlier one's setter runs.
+TEST(MovieScripts, AnInitObjectReachesTheClipThroughItsClassSetters)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    const auto symbol = b.defineSprite(Timeline().showFrame());
+    exportAsSym(b, symbol);
+    b.add(DoAction{assembled(R"(
+        push "C"
+        function
+          push "made"
+          Trace
+        end
+        SetVariable
+        function - v
+          push "set "
+          push "v"
+          GetVariable
+          Add2
+          push " plain "
+          Add2
+          push "this"
+          GetVariable
+          push "plain"
+          GetMember
+          Add2
+          Trace
+        end
+        function
+        end
+        push "s", 3, "C"
+        GetVariable
+        push "prototype"
+        GetMember
+        push "addProperty"
+        CallMethod
+        Pop
+        push "C"
+        GetVariable
+        push "Sym", 2, "Object"
+        GetVariable
+        push "registerClass"
+        CallMethod
+        Pop
+        push "plain", 2, "s", 1, 2
+        InitObject
+        push 1, "a", "Sym", 4, "_root"
+        GetVariable
+        push "attachMovie"
+        CallMethod
+        Pop
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "set 1 plain undefined\nmade\n");
+}
