@@ -1675,3 +1675,20 @@ TEST(MovieScripts, AnInitObjectReachesTheClipThroughItsClassSetters)
     )")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "set 1 plain undefined\nmade\n");
 }
+
+// setMask answers whether it took its argument: nothing without one, false
+// for what leads to no clip, true for a clip, a path from the calling
+// timeline, or undefined and null, which take the mask away.
+TEST(MovieScripts, SetMaskAnswersWhetherItFoundAClip)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    const auto clip = b.defineSprite(Timeline().showFrame());
+    b.place(1, clip, {}, {}, "a").place(2, clip, {}, {}, "m");
+    const auto setMask = [](const std::string& value, int count) {
+        return value + "\npush " + std::to_string(count) + ", \"a\"\nGetVariable\npush \"setMask\"\nCallMethod\nTrace\n";
+    };
+    b.add(DoAction{assembled(setMask("", 0) + setMask("push \"nowhere\"", 1) + setMask("push \"m\"", 1)
+                             + setMask("push null", 1) + setMask("push \"m\", 0, \"Object\"\nNewObject", 1))})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "undefined\nfalse\ntrue\ntrue\nfalse\n");
+}

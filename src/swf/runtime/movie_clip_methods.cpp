@@ -360,12 +360,21 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         Instance* i = inst(self);
         if (!i || i->isRoot)
             return Value(false);
+        // No argument changes nothing; undefined and null take the mask
+        // away; anything else must lead to a clip, by itself or as a path
+        // from the timeline the calling code runs on.
+        if (args.empty())
+            return Value();
         Instance* mask = nullptr;
-        const Value target = arg(args, 0);
+        const Value target = args[0];
         if (Object* o = target.asObject())
             mask = inst(o);
-        else if (target.isString())
-            mask = inst(in.resolveTarget(self, target.asString()));
+        else if (!target.isNullish()) {
+            Object* from = in.runningClip();
+            mask = inst(in.resolveTarget(from ? from : self, in.toString(target)));
+        }
+        if (!mask && !target.isNullish())
+            return Value(false);
         rt.endLayerMasking(i);
         rt.endLayerMasking(mask);
         rt.setMask(i, mask);
