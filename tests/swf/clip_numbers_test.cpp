@@ -302,5 +302,15 @@ TEST(ClipNumbersTest, EmptyBoundsGrowByATwipOnceCodeOfSwfEightAsks)
     EXPECT_EQ(traceOf(bounds, 8), "6710886.4\n6710886.4\n6710886.4\n");
 }
 
+// An angle that is no number leaves _rotation as it was; an infinite one is
+// brought into range like any other and comes out NaN.
+TEST(ClipNumbersTest, AnInfiniteRotationBecomesNaN)
+{
+    const std::string rotation = "push \"\", 10\nGetProperty\nTrace\n";
+    EXPECT_EQ(traceOf("push \"\", 10, 30\nSetProperty\n" + rotation + "push \"\", 10, \"abc\"\nSetProperty\n"
+                      + rotation + "push \"\", 10, 1, 0\nDivide\nSetProperty\n" + rotation, 5),
+              "30\n30\nNaN\n");
+}
+
 } // namespace
 } // namespace swf

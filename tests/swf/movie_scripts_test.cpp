@@ -1648,3 +1648,148 @@ TEST(MovieScripts, ChoosingNotToScaleGivesTheStageTheWindowsSize)
     options.viewportHeight = 100;
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "100\nshowAll\n");
 }
+
+// A blend mode set by a script: exact names, numbers by their low byte and
+// whole part, undefined and null for normal; anything else leaves the mode
+// that was there.
+TEST(MovieScripts, BlendModeTakesNamesAndNumbersAndIgnoresTheRest)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"push \"layer\"", "layer"},  {"push null", "normal"},   {"push undefined", "normal"},
+        {"push 3", "multiply"},       {"push 259", "multiply"},  {"push 3.5", "multiply"},
+        {"push 1", "normal"},         {"push 14", "hardlight"},  {"push true", "invert"},
+        {"push -1", "invert"},        {"push 15", "invert"},     {"push \"lAyEr\"", "invert"},
+    };
+    for (const auto& [value, expected] : cases) {
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+        b.place(1, b.defineSprite(Timeline().showFrame()), {}, {}, "mc");
+        b.add(DoAction{assembled("push \"mc\"\nGetVariable\npush \"blendMode\", \"invert\"\nSetMember\n"
+                                 "push \"mc\"\nGetVariable\npush \"blendMode\"\n" + value + "\nSetMember\n"
+                                 "push \"mc\"\nGetVariable\npush \"blendMode\"\nGetMember\nTrace\n")})
+            .showFrame();
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, expected + "\n") << value;
+    }
+}
+
+// A clip's member named like a display property: a member the clip was given
+// itself comes first, then a child of that name, then the property, and what
+// a prototype holds last. GetProperty always reads the property.
+TEST(MovieScripts, ChildrenNamedLikePropertiesComeBeforeThem)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    b.add(DoAction{assembled(R"(
+        push 1, "_x", 2, "_root"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "_root"
+        GetVariable
+        push "_x"
+        GetMember
+        Trace
+        push "", 0
+        GetProperty
+        Trace
+        push "_root"
+        GetVariable
+        push "__proto__"
+        GetMember
+        push "_xscale"
+        function
+          push "from the prototype"
+          Return
+        end
+        SetMember
+        push "_xscale"
+        GetVariable
+        Trace
+        push null
+        function
+          push "own"
+          Return
+        end
+        push "_x", 3, "_root"
+        GetVariable
+        push "addProperty"
+        CallMethod
+        Pop
+        push "_x"
+        GetVariable
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "_level0._x\n0\n100\nown\n");
+}
+
+// An attached clip takes its init object through its class: a setter of the
+// class runs for its member, in the order the members were made, before the
+// constructor; a later member is not there yet when an earlier one's setter runs.
+TEST(MovieScripts, AnInitObjectReachesTheClipThroughItsClassSetters)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    const auto symbol = b.defineSprite(Timeline().showFrame());
+    exportAsSym(b, symbol);
+    b.add(DoAction{assembled(R"(
+        push "C"
+        function
+          push "made"
+          Trace
+        end
+        SetVariable
+        function - v
+          push "set "
+          push "v"
+          GetVariable
+          Add2
+          push " plain "
+          Add2
+          push "this"
+          GetVariable
+          push "plain"
+          GetMember
+          Add2
+          Trace
+        end
+        function
+        end
+        push "s", 3, "C"
+        GetVariable
+        push "prototype"
+        GetMember
+        push "addProperty"
+        CallMethod
+        Pop
+        push "C"
+        GetVariable
+        push "Sym", 2, "Object"
+        GetVariable
+        push "registerClass"
+        CallMethod
+        Pop
+        push "plain", 2, "s", 1, 2
+        InitObject
+        push 1, "a", "Sym", 4, "_root"
+        GetVariable
+        push "attachMovie"
+        CallMethod
+        Pop
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "set 1 plain undefined\nmade\n");
+}
+
+// setMask answers whether it took its argument: nothing without one, false
+// for what leads to no clip, true for a clip, a path from the calling
+// timeline, or undefined and null, which take the mask away.
+TEST(MovieScripts, SetMaskAnswersWhetherItFoundAClip)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    const auto clip = b.defineSprite(Timeline().showFrame());
+    b.place(1, clip, {}, {}, "a").place(2, clip, {}, {}, "m");
+    const auto setMask = [](const std::string& value, int count) {
+        return value + "\npush " + std::to_string(count) + ", \"a\"\nGetVariable\npush \"setMask\"\nCallMethod\nTrace\n";
+    };
+    b.add(DoAction{assembled(setMask("", 0) + setMask("push \"nowhere\"", 1) + setMask("push \"m\"", 1)
+                             + setMask("push null", 1) + setMask("push \"m\", 0, \"Object\"\nNewObject", 1))})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "undefined\nfalse\ntrue\ntrue\nfalse\n");
+}

@@ -609,4 +609,28 @@ TEST(MovieTimelineTest, APlacementWithoutACharacterOrMoveStopsItsFrame)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 3}).output, "1\n");
 }
 
+// A second placement on a taken depth: movies up to SWF 5 still show the
+// newcomer, beneath what holds the depth, until the timeline loops back
+// (never one more a loop); later movies ignore it.
+TEST(MovieTimelineTest, UpToSwfFiveASecondPlacementOnADepthGoesBeneath)
+{
+    for (const std::uint8_t version : {5, 6}) {
+        SCOPED_TRACE(int(version));
+        MovieBuilder b(Twips(2000), Twips(2000), 12, version);
+        const auto red = b.defineRectangle(box(100), solidFill({255, 0, 0}));
+        const auto blue = b.defineRectangle(box(100), solidFill({0, 0, 255}));
+        b.place(1, red, at(10)).showFrame();
+        b.place(1, blue, at(20)).showFrame();
+        b.showFrame();
+        Loaded movie(b.movie());
+        Playhead& p = movie.playhead;
+        const std::string both = version <= 5 ? "f1{-2:2@20 1:1@10 }" : "f1{1:1@10 }";
+        const std::string expected[] = {"f0{1:1@10 }", both, "f2" + both.substr(2), "f0{1:1@10 }", both};
+        for (const std::string& state : expected) {
+            EXPECT_EQ(describe(p.state()), state);
+            p.advance();
+        }
+    }
+}
+
 } // namespace swf::movie

@@ -87,6 +87,9 @@ struct DisplayObject {
     bool dynamic = false;
     // A script moved it to another depth (swapDepths).
     bool swapped = false;
+    // Placed by a timeline of SWF 5 or before on a depth another object held:
+    // it sits beneath every timeline depth until the timeline goes back.
+    bool beneath = false;
     // setMask: the object shows only inside the area of the object with this
     // id; that object is not drawn itself (isScriptMask).
     std::uint32_t maskId = 0;

@@ -120,7 +120,8 @@ bool TimelineRunner::applyFrame(DisplayObject& owner, int frame)
                 clip.frame = std::max(before, 0);
                 return false;
             }
-            const bool occupied = !(record.version != 1 && record.isMove) && clip.objects.contains(record.depth);
+            const bool occupied =
+                !(record.version != 1 && record.isMove) && clip.objects.contains(record.depth) && m_version > 5;
             place(owner, record);
             if (occupied && m_hooks)
                 m_hooks->placeRefused(owner, record.depth);
@@ -209,20 +210,18 @@ void TimelineRunner::gotoFrame(DisplayObject& owner, int frame)
         if (!applyFrame(owner, frame))
             return;
     } else {
-        if (m_hooks) {
-            m_hooks->enteringFrame(owner, frame);
-            const int ops = clip.timeline ? int(clip.timeline->frames[std::size_t(frame)].size()) : 0;
-            m_hooks->frameProgress(owner, frame, ops);
-        }
         rewind(owner, frame);
     }
     clip.frame = frame;
 }
 
-// Going back rebuilds the display list for the frame from the timeline's
-// placements: what the frame still shows from before keeps its identity (and
-// a clip its own state) with the properties the frame gives it; the rest
-// leaves and the frame's own objects arrive.
+// Going back replays the timeline's placements from the first frame up to
+// `frame`: what the frame still shows from before keeps its identity (and a
+// clip its own state) with the properties the frame gives it; the rest leaves
+// first, and the frame's own objects arrive in the order the timeline placed
+// them. A clip the timeline placed and took off again before `frame` comes
+// and goes on the way, as the original player's replay made it: it hears its
+// events if it stays long enough (an unload handler keeps it a while).
 void TimelineRunner::rewind(DisplayObject& owner, int frame)
 {
     ClipState& clip = *owner.clip;
@@ -234,10 +233,24 @@ void TimelineRunner::rewind(DisplayObject& owner, int frame)
         std::uint16_t characterId = 0;
         std::uint16_t ratio = 0;
         std::vector<const PlaceObject*> moves;
+        std::size_t order = 0;
+    };
+    // A clip on the way: placed at `slot.order`, taken off at `removedAt`.
+    struct Passing {
+        int depth = 0;
+        Slot slot;
+        std::size_t removedAt = 0;
     };
     std::map<int, Slot> wanted;
+    std::vector<Passing> passing;
+    std::size_t order = 0;
+    // The steps after this one are the frame's own.
+    std::size_t frameStart = 0;
     for (int f = 0; f <= frame && f < clip.timeline->frameCount(); ++f) {
+        if (f == frame)
+            frameStart = order;
         for (const DisplayOp& op : clip.timeline->frames[std::size_t(f)]) {
+            ++order;
             if (const auto* placeOp = std::get_if<const PlaceObject*>(&op)) {
                 const PlaceObject& record = **placeOp;
                 const bool modifies = record.version != 1 && record.isMove;
@@ -245,20 +258,31 @@ void TimelineRunner::rewind(DisplayObject& owner, int frame)
                 if (it == wanted.end()) {
                     // A move on an empty depth places nothing.
                     if (record.characterId && !modifies)
-                        wanted[record.depth] = Slot{&record, *record.characterId, record.ratio.value_or(0), {}};
+                        wanted[record.depth] = Slot{&record, *record.characterId, record.ratio.value_or(0), {}, order};
                 } else if (modifies) {
                     it->second.moves.push_back(&record);
                     it->second.ratio = record.ratio.value_or(it->second.ratio);
                 }
             } else if (const auto* removeOp = std::get_if<const RemoveObject*>(&op)) {
-                wanted.erase((*removeOp)->depth);
+                const auto it = wanted.find((*removeOp)->depth);
+                if (it == wanted.end())
+                    continue;
+                const Character* character = dictionaryOf(clip).find(it->second.characterId);
+                if (character && character->kind == Character::Kind::Sprite)
+                    passing.push_back(Passing{it->first, std::move(it->second), order});
+                wanted.erase(it);
             }
         }
     }
     std::vector<int> leaving;
     for (const auto& [depth, object] : clip.objects) {
         // Only the timeline's own depths are rebuilt; what scripts put below
-        // or above them stays.
+        // or above them stays. What a timeline placed beneath a taken depth
+        // goes.
+        if (object.beneath) {
+            leaving.push_back(depth);
+            continue;
+        }
         if (depth < 0 || depth >= kScriptDepthOffset)
             continue;
         // A timeline object a script moved to another depth stays while the
@@ -277,17 +301,53 @@ void TimelineRunner::rewind(DisplayObject& owner, int frame)
     }
     for (int depth : leaving)
         removeByTimeline(owner, depth);
-    for (const auto& [depth, slot] : wanted) {
-        const auto it = clip.objects.find(depth);
+
+    // The placements and removals still to make, in the timeline's order.
+    struct Step {
+        std::size_t order = 0;
+        int depth = 0;
+        const Slot* slot = nullptr;
+        bool removal = false;
+    };
+    std::vector<Step> steps;
+    for (const auto& [depth, slot] : wanted)
+        steps.push_back(Step{slot.order, depth, &slot, false});
+    for (const Passing& clipOnTheWay : passing) {
+        // A depth that holds an object the frame keeps has no room for it.
+        if (clip.objects.contains(clipOnTheWay.depth))
+            continue;
+        steps.push_back(Step{clipOnTheWay.slot.order, clipOnTheWay.depth, &clipOnTheWay.slot, false});
+        steps.push_back(Step{clipOnTheWay.removedAt, clipOnTheWay.depth, nullptr, true});
+    }
+    std::sort(steps.begin(), steps.end(), [](const Step& a, const Step& b) { return a.order < b.order; });
+    // What the frame runs comes after the frames before it and before what
+    // it places itself.
+    bool entered = false;
+    const auto enter = [&] {
+        if (entered || !m_hooks)
+            return;
+        entered = true;
+        m_hooks->enteringFrame(owner, frame);
+        m_hooks->frameProgress(owner, frame, int(clip.timeline->frames[std::size_t(frame)].size()));
+    };
+    for (const Step& step : steps) {
+        if (step.order > frameStart)
+            enter();
+        if (step.removal) {
+            removeByTimeline(owner, step.depth);
+            continue;
+        }
+        const auto it = clip.objects.find(step.depth);
         if (it == clip.objects.end())
-            place(owner, *slot.first);
+            place(owner, *step.slot->first);
         else if (it->second.swapped)
             continue;
         else
-            applyPlacement(it->second, *slot.first);
-        for (const PlaceObject* move : slot.moves)
+            applyPlacement(it->second, *step.slot->first);
+        for (const PlaceObject* move : step.slot->moves)
             place(owner, *move);
     }
+    enter();
 }
 
 // ---------------------------------------------------------------- objects
@@ -304,6 +364,10 @@ DisplayObject* TimelineRunner::place(DisplayObject& owner, const PlaceObject& re
         // A new placement on an occupied depth is ignored; a move changes what
         // is there, unless a script owns it (made it or moved it between depths).
         DisplayObject& object = existing->second;
+        // Players up to SWF 5 still placed the newcomer, beneath what was
+        // there; later ones ignore it.
+        if (!modifies && m_version <= 5 && character)
+            return placeBeneath(owner, record, *character);
         if (!modifies || object.swapped || object.dynamic)
             return nullptr;
         if (character && object.characterId != *record.characterId && isDrawing(*character) && object.character
@@ -319,14 +383,32 @@ DisplayObject* TimelineRunner::place(DisplayObject& owner, const PlaceObject& re
     // a character this movie does not define shows nothing.
     if (modifies || !character)
         return nullptr;
+    return add(owner, record.depth, placedObject(record, *character), &record);
+}
+
+DisplayObject TimelineRunner::placedObject(const PlaceObject& record, const Character& character)
+{
     DisplayObject fresh;
     fresh.characterId = *record.characterId;
-    fresh.character = character;
+    fresh.character = &character;
     applyPlacement(fresh, record);
     fresh.name = record.name.value_or(std::string());
     fresh.clipDepth = record.clipDepth.value_or(0);
     fresh.visible = record.visible.value_or(true);
-    return add(owner, record.depth, std::move(fresh), &record);
+    return fresh;
+}
+
+DisplayObject* TimelineRunner::placeBeneath(DisplayObject& owner, const PlaceObject& record, const Character& character)
+{
+    ClipState& clip = *owner.clip;
+    int key = -1 - record.depth;
+    while (clip.objects.contains(key) && key > std::numeric_limits<int>::min())
+        --key;
+    if (clip.objects.contains(key))
+        return nullptr;
+    DisplayObject fresh = placedObject(record, character);
+    fresh.beneath = true;
+    return add(owner, key, std::move(fresh), &record);
 }
 
 DisplayObject* TimelineRunner::add(DisplayObject& owner, int depth, DisplayObject fresh, const PlaceObject* record)

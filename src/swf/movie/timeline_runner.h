@@ -117,6 +117,10 @@ private:
     bool applyFrame(DisplayObject& clip, int frame);
     void rewind(DisplayObject& clip, int frame);
     DisplayObject* add(DisplayObject& clip, int depth, DisplayObject fresh, const PlaceObject* record);
+    static DisplayObject placedObject(const PlaceObject& record, const Character& character);
+    // A placement on a taken depth in a movie of SWF 5 or before: the new
+    // object goes below every timeline depth, so it shows beneath.
+    DisplayObject* placeBeneath(DisplayObject& clip, const PlaceObject& record, const Character& character);
     // Gives a new object what its character needs: a clip state, a text field;
     // `dictionary` is its parent's.
     void prepare(DisplayObject& object, int nesting, const CharacterDictionary* dictionary) const;

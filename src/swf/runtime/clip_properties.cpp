@@ -281,8 +281,9 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
     };
     const auto compose = [&] {
         // A scale without bounds (a size given to a clip with nothing in it)
-        // collapses the clip: it and what it holds later take no room.
-        if (!std::isfinite(inst->xScale) || !std::isfinite(inst->yScale)) {
+        // or an angle of NaN collapses the clip: it and what it holds later
+        // take no room.
+        if (!std::isfinite(inst->xScale) || !std::isfinite(inst->yScale) || !std::isfinite(inst->rotation)) {
             m.scaleX = m.rotateSkew0 = m.rotateSkew1 = m.scaleY = 0;
             object.scriptTransformed = true;
             return;
@@ -324,7 +325,9 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         }
         break;
     case ClipProperty::Rotation:
-        if (number(v)) {
+        // An infinite angle is a number still: brought into range it
+        // becomes NaN, which the clip keeps (and shows nothing).
+        if (number(v) || std::isinf(v)) {
             keepTransform();
             v = std::fmod(v, 360.0);
             if (v > 180.0)

@@ -8,7 +8,10 @@
 #include "swf/script/builtins/builtins.h"
 #include "swf/script/builtins/filters.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <optional>
 
 namespace swf::runtime {
 
@@ -22,7 +25,37 @@ namespace {
 
 constexpr int kLevelDepthOffset = -16384; // getDepth of _level0
 
-void defineFiltersMember(Interpreter& in, Object* proto, MovieRuntime& rt)
+// The names scripts give the blend modes, by their number in the file.
+constexpr const char* kBlendModeNames[] = {"normal",   "normal", "layer",      "multiply", "screen",
+                                           "lighten",  "darken", "difference", "add",      "subtract",
+                                           "invert",   "alpha",  "erase",      "overlay",  "hardlight"};
+constexpr int kBlendModeCount = int(std::size(kBlendModeNames));
+
+// The mode a script's value asks for: a name spelled exactly, a number (its
+// whole part, of which only the low byte counts) or undefined and null for
+// normal. Anything else leaves the mode as it was.
+std::optional<BlendMode> blendModeFrom(const Value& value)
+{
+    if (value.isNullish())
+        return BlendMode::Normal;
+    if (value.isString()) {
+        for (int i = 1; i < kBlendModeCount; ++i) {
+            if (value.asString() == kBlendModeNames[i])
+                return BlendMode(i == 1 ? 0 : i);
+        }
+        return std::nullopt;
+    }
+    if (!value.isNumber() || !std::isfinite(value.asNumber()))
+        return std::nullopt;
+    const int mode = int(std::fmod(std::trunc(value.asNumber()), 256.0) + 256.0) % 256;
+    if (mode >= kBlendModeCount)
+        return std::nullopt;
+    return BlendMode(mode == 1 ? 0 : mode);
+}
+
+// The members of the later players that every stage object has (clips and
+// buttons): filters and blendMode.
+void defineDisplayMembers(Interpreter& in, Object* proto, MovieRuntime& rt)
 {
     proto->setAccessor("filters", in.newFunction([&rt](Interpreter& in, Object* self, const Args&) {
         return objectFilters(in, rt, self);
@@ -30,8 +63,22 @@ void defineFiltersMember(Interpreter& in, Object* proto, MovieRuntime& rt)
         setObjectFilters(in, rt, self, arg(args, 0));
         return Value();
     }));
-    proto->findOwnAnyVersion("filters")->flags = script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete;
-    script::markVersion(proto, {"filters"}, script::PropertyFlag::Version8);
+    proto->setAccessor("blendMode", in.newFunction([&rt](Interpreter&, Object* self, const Args&) {
+        Instance* inst = rt.instanceOf(self);
+        if (!inst || !inst->object)
+            return Value();
+        return Value(kBlendModeNames[std::min(int(inst->object->blendMode), kBlendModeCount - 1)]);
+    }), in.newFunction([&rt](Interpreter&, Object* self, const Args& args) {
+        Instance* inst = rt.instanceOf(self);
+        if (inst && inst->object) {
+            if (const auto mode = blendModeFrom(arg(args, 0)))
+                inst->object->blendMode = *mode;
+        }
+        return Value();
+    }));
+    for (const char* name : {"filters", "blendMode"})
+        proto->findOwnAnyVersion(name)->flags = script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete;
+    script::markVersion(proto, {"filters", "blendMode"}, script::PropertyFlag::Version8);
 }
 
 // The members every stage object answers itself: the display properties
@@ -90,6 +137,15 @@ private:
         if (!name.empty() && name[0] == '_') {
             const std::string key = lowerAscii(name);
             if (auto it = m_properties.find(key); it != m_properties.end()) {
+                // A member a script added to the clip itself comes first, then
+                // a child of the name, then the property; what prototypes hold
+                // comes after all of them.
+                if (self.findOwn(name))
+                    return false;
+                if (Object* child = children ? m_runtime.child(&self, name) : nullptr) {
+                    out = child;
+                    return true;
+                }
                 out = m_runtime.getProperty(&self, it->second);
                 return true;
             }
@@ -304,12 +360,21 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         Instance* i = inst(self);
         if (!i || i->isRoot)
             return Value(false);
+        // No argument changes nothing; undefined and null take the mask
+        // away; anything else must lead to a clip, by itself or as a path
+        // from the timeline the calling code runs on.
+        if (args.empty())
+            return Value();
         Instance* mask = nullptr;
-        const Value target = arg(args, 0);
+        const Value target = args[0];
         if (Object* o = target.asObject())
             mask = inst(o);
-        else if (target.isString())
-            mask = inst(in.resolveTarget(self, target.asString()));
+        else if (!target.isNullish()) {
+            Object* from = in.runningClip();
+            mask = inst(in.resolveTarget(from ? from : self, in.toString(target)));
+        }
+        if (!mask && !target.isNullish())
+            return Value(false);
         rt.endLayerMasking(i);
         rt.endLayerMasking(mask);
         rt.setMask(i, mask);
@@ -470,7 +535,7 @@ void installButtonClass(Interpreter& in, MovieRuntime& rt)
     // the pointer may do with it and whether it shows the hand.
     buttonProto->put("useHandCursor", true);
     buttonProto->put("enabled", true);
-    defineFiltersMember(in, buttonProto, rt);
+    defineDisplayMembers(in, buttonProto, rt);
     in.defineMethod(buttonProto, "getDepth", [inst](Interpreter&, Object* self, const Args&) {
         Instance* i = inst(self);
         return i ? Value(double(i->depth - kScriptDepthOffset)) : Value();
@@ -551,7 +616,7 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
     }));
     proto->findOwnAnyVersion("transform")->flags = script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete;
     script::markVersion(proto, {"getRect", "transform", "attachBitmap"}, script::PropertyFlag::Version8);
-    defineFiltersMember(in, proto, rt);
+    defineDisplayMembers(in, proto, rt);
     installTransformClass(in, rt);
 
     installButtonClass(in, rt);

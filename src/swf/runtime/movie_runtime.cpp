@@ -443,6 +443,10 @@ void MovieRuntime::setupClip(Instance* inst, bool dynamic, Object* init)
     const bool childrenFirst = dynamic && m_vm->swfVersion() >= 7;
     if (childrenFirst)
         m_runner.showFirstFrame(object);
+    // The init object's members reach the clip through its class: setters
+    // of the class run for them, before its constructor.
+    if (dynamic && init)
+        adoptClass(inst);
     if (!applyInitObject(inst, init))
         return;
     queueEvent(inst, ClipEvent::Initialize, nullptr, Priority::Initialize);
@@ -465,7 +469,10 @@ bool MovieRuntime::applyInitObject(Instance* inst, Object* init)
 {
     if (!init)
         return true;
-    for (const std::string& name : m_vm->enumerableNames(init)) {
+    // The oldest member first, the reverse of for..in.
+    const std::vector<std::string> names = m_vm->enumerableNames(init);
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        const std::string& name = *it;
         Value value = m_vm->getMember(init, name);
         // A property hidden from the running version still passes on its value.
         if (value.isUndefined()) {
@@ -635,6 +642,23 @@ bool MovieRuntime::construct(Instance* inst)
     if (!inst || !inst->object)
         return false;
     Object* self = inst->self;
+    Object* ctor = adoptClass(inst);
+    if (inst->clipActions) {
+        for (const ClipAction& action : *inst->clipActions) {
+            if (action.eventFlags & ClipEvent::Construct)
+                m_vm->run(m_index->decode(action.actions), self);
+        }
+    }
+    if (ctor)
+        m_vm->callFromHost(ctor, self, {});
+    if (inst->object)
+        m_vm->callMethodFromHost(self, "onConstruct", {});
+    return ctor != nullptr;
+}
+
+Object* MovieRuntime::adoptClass(Instance* inst)
+{
+    Object* self = inst->self;
     const std::string linkage = scripts(inst->parent).exportName(inst->object->characterId);
     Object* ctor = nullptr;
     if (!linkage.empty()) {
@@ -653,17 +677,7 @@ bool MovieRuntime::construct(Instance* inst)
         if (m_vm->swfVersion() >= 6)
             self->put("__constructor__", ctor, script::PropertyFlag::DontEnum);
     }
-    if (inst->clipActions) {
-        for (const ClipAction& action : *inst->clipActions) {
-            if (action.eventFlags & ClipEvent::Construct)
-                m_vm->run(m_index->decode(action.actions), self);
-        }
-    }
-    if (ctor)
-        m_vm->callFromHost(ctor, self, {});
-    if (inst->object)
-        m_vm->callMethodFromHost(self, "onConstruct", {});
-    return ctor != nullptr;
+    return ctor;
 }
 
 void MovieRuntime::gotoRootFrame(int frame)

@@ -437,6 +437,9 @@ private:
     void runQueue();
     // Gives a clip its registered class and runs its constructors; whether it has a class.
     bool construct(Instance* inst);
+    // Gives a clip the prototype of the class registered for its symbol;
+    // that class's constructor, or null.
+    script::Object* adoptClass(Instance* inst);
     // The clips of a tree in depth order, each before its children.
     void collectClips(Instance* inst, std::vector<Instance*>& out) const;
     void broadcast(const char* object, const char* message);

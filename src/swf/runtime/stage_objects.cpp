@@ -63,11 +63,9 @@ Object* MovieRuntime::createEmpty(Instance* parent, const std::string& name, int
     Instance* inst = placeByScript(parent, depth, std::move(fresh));
     if (!inst)
         return nullptr;
-    // An empty clip has no frame to play; it is constructed, and its load
-    // event still comes.
+    // An empty clip has no frame to play and hears no load event; it is
+    // constructed all the same.
     construct(inst);
-    if (inst->object)
-        queueEvent(inst, ClipEvent::Load, "onLoad");
     return inst->self;
 }
 
