@@ -106,6 +106,34 @@ TEST(MovieScripts, AReferenceToARemovedClipLeadsToTheClipNowAtItsPath)
     EXPECT_EQ(tracedInAClip(renamed, 6), "_level0.mc.c\n0\n");
 }
 
+// A text field's reference is a path too: once the field is gone it is a
+// clip's reference that leads nowhere, then to a clip or a field made at
+// its path.
+TEST(MovieScripts, AReferenceToARemovedTextFieldLeadsToWhatIsNowAtItsPath)
+{
+    const std::string makeField = "push 10, 10, 0, 0, 1, \"t\", 6, \"this\"\nGetVariable\npush \"createTextField\"\nCallMethod\nPop\n";
+    const std::string makeClip = "push 1, \"t\", 2, \"this\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n";
+    const std::string remove = "push 0, \"ref\"\nGetVariable\npush \"REMOVE\"\nCallMethod\nPop\n";
+    auto removing = [&](const char* method) { return std::string(remove).replace(remove.find("REMOVE"), 6, method); };
+    const std::string traceRef = R"(
+        push "ref"
+        GetVariable
+        TypeOf
+        Trace
+        push "ref"
+        GetVariable
+        push "v"
+        GetMember
+        Trace
+    )";
+    const std::string setV = "push \"t\"\nGetVariable\npush \"v\", \"VALUE\"\nSetMember\n";
+    auto setting = [&](const char* value) { return std::string(setV).replace(setV.find("VALUE"), 5, value); };
+    const std::string script = makeField + "push \"ref\", \"t\"\nGetVariable\nSetVariable\n" + setting("field") + traceRef
+                             + removing("removeTextField") + traceRef + makeClip + setting("clip") + traceRef
+                             + removing("removeMovieClip") + makeField + setting("again") + traceRef;
+    EXPECT_EQ(tracedInAClip(script, 7), "object\nfield\nmovieclip\nundefined\nmovieclip\nclip\nobject\nagain\n");
+}
+
 // From SWF 6 a removed clip with an unload handler stays, below every depth,
 // until the handler has run.
 TEST(MovieScripts, ARemovedClipWithAnUnloadHandlerStaysUntilItRan)
