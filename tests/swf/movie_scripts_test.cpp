@@ -669,6 +669,117 @@ TEST(MovieScripts, TheObjectLosingTheFocusStillHasItWhenTold)
     EXPECT_EQ(tracedInAClip(script, 7), "_level0.mc.a to _level0.mc.b\nnull\n");
 }
 
+// A field in a clip: replaceSel before any focus types at the start; a
+// field has no selection while listeners hear of its focus, and all of it
+// selected after (again when a script focuses it again); setSelection puts
+// the caret at its second index; removing the clip around the focused field
+// tells Selection's listeners while the field still has its path.
+TEST(MovieScripts, TheFocusLeavesWithTheClipAroundItAndRefocusingSelectsAll)
+{
+    const std::string focusT = "push \"t\"\nGetVariable\npush 1, \"Selection\"\nGetVariable\npush \"setFocus\"\nCallMethod\nPop\n";
+    const std::string typeBar = R"(
+        push "|", 1, "t"
+        GetVariable
+        push "replaceSel"
+        CallMethod
+        Pop
+        push "t"
+        GetVariable
+        push "text"
+        GetMember
+        Trace
+        push "t"
+        GetVariable
+        push "text", "ab"
+        SetMember
+    )";
+    const std::string script = R"(
+        push "l"
+        push 0
+        InitObject
+        SetVariable
+        push "l"
+        GetVariable
+        push "onSetFocus"
+        function - old, now
+          push "old"
+          GetVariable
+          push " > "
+          Add2
+          push "now"
+          GetVariable
+          Add2
+          push " "
+          Add2
+          push 0, "Selection"
+          GetVariable
+          push "getCaretIndex"
+          CallMethod
+          Add2
+          Trace
+        end
+        SetMember
+        push "l"
+        GetVariable
+        push 1, "Selection"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+        push "c", 1, "c", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        SetVariable
+        push 10, 100, 0, 0, 1, "t", 6, "c"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "t", "c"
+        GetVariable
+        push "t"
+        GetMember
+        SetVariable
+        push "t"
+        GetVariable
+        push "text", "ab"
+        SetMember
+    )" + typeBar + focusT + typeBar + focusT + typeBar + R"(
+        push 0, 2, 2, "Selection"
+        GetVariable
+        push "setSelection"
+        CallMethod
+        Pop
+        push 0, "Selection"
+        GetVariable
+        push "getBeginIndex"
+        CallMethod
+        Trace
+        push 0, "Selection"
+        GetVariable
+        push "getCaretIndex"
+        CallMethod
+        Trace
+        push 0, "Selection"
+        GetVariable
+        push "getEndIndex"
+        CallMethod
+        Trace
+        push 0, "c"
+        GetVariable
+        push "removeMovieClip"
+        CallMethod
+        Pop
+        push 0, "Selection"
+        GetVariable
+        push "getFocus"
+        CallMethod
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 7), "|ab\nnull > _level0.mc.c.t -1\n|\n|\n0\n0\n2\n_level0.mc.c.t > null -1\nnull\n");
+}
+
 TEST(MovieScripts, ADepthThatIsNotANumberIsDepthZero)
 {
     // attachMovie("Sym", "a", undefined) and createEmptyMovieClip("b", NaN) place at depth 0.

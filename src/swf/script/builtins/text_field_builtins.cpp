@@ -694,8 +694,9 @@ void installMethods(Interpreter& in, Object* proto)
             return Value();
         // The selection gives way to the text, and the caret follows it.
         TextFieldState& s = *ext->stateOf(*self);
-        std::size_t begin = std::min(s.selectionBegin, s.length());
-        std::size_t end = std::min(s.selectionEnd, s.length());
+        const bool none = s.selectionEnd == std::u32string::npos;
+        std::size_t begin = none ? 0 : std::min(s.selectionBegin, s.length());
+        std::size_t end = none ? 0 : std::min(s.selectionEnd, s.length());
         if (end < begin)
             std::swap(begin, end);
         const std::u32string inserted = toUnits(in.toString(args[0]), in.swfVersion());
