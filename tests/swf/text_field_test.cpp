@@ -476,6 +476,14 @@ TEST(TextFieldObjectTest, FormatMethodsTakeRangesAndMethodsFollowTheVersion)
     }
     m.in.callMethod(field, "replaceText", {50.0, 55.0, "\n?"});
     EXPECT_EQ(m.str(field, "text"), "Hello there!\r?");
+    // Empty text takes the range out from SWF 8; before, it leaves it.
+    m.in.callMethod(field, "replaceText", {0.0, 6.0, ""});
+    EXPECT_EQ(m.str(field, "text"), "there!\r?");
+    Machine seven(7);
+    Object* older = seven.field();
+    seven.in.setMember(older, "text", "abc");
+    seven.in.callMethod(older, "replaceText", {0.0, 1.0, ""});
+    EXPECT_EQ(seven.str(older, "text"), "abc");
 
     Machine six(6);
     Object* old = six.field();

@@ -720,7 +720,9 @@ void installMethods(Interpreter& in, Object* proto)
         // feed as a carriage return (the player's own mapping).
         std::u32string inserted = toUnits(in.toString(args[2]), in.swfVersion());
         std::replace(inserted.begin(), inserted.end(), U'\r', kHtmlLineBreak);
-        s.replace(std::size_t(std::min(begin, length)), std::size_t(std::min(end, length)), inserted, format);
+        // Before SWF 8 empty text takes nothing out: the range stays.
+        if (!inserted.empty() || in.swfVersion() >= 8)
+            s.replace(std::size_t(std::min(begin, length)), std::size_t(std::min(end, length)), inserted, format);
         // New text then continues in the first character's format.
         if (s.length() > 0)
             s.newTextFormat = s.formatAt(0);
