@@ -1527,9 +1527,25 @@ TEST(MovieScripts, LoadComesBeforeTheFirstFrameAndEnterFrameBeforeEachNext)
 }
 
 // Text that is no number leaves _focusrect as it was, in SWF 4 too, where such
-// text otherwise reads as 0.
+// text otherwise reads as 0; an object that is no number turns it off.
 TEST(MovieScripts, FocusRectIgnoresTextThatIsNoNumber)
 {
+    MovieBuilder five(Twips::fromPixels(100), Twips::fromPixels(100), 12, 5);
+    five.add(DoAction{assembled(R"(
+        push "", 17, "g"
+        SetProperty
+        push "", 17
+        GetProperty
+        Trace
+        push "", 17, 0
+        InitObject
+        SetProperty
+        push "", 17
+        GetProperty
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(five.movie(), {.frames = 0}).output, "1\n0\n");
+
     MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 4);
     b.add(DoAction{assembled(R"(
         push "", 17, "g"

@@ -425,6 +425,8 @@ TEST(TextFieldObjectTest, MembersReadAndWriteTheStateAndOthersGoToTheDisplay)
         {"_x", Value(12.0), "12"},              {"custom", Value("kept"), "kept"},
         {"_width", Value(0.5), "0.5"},          {"_width", Value(-1.0), "0.5"},
         {"_height", Value(30.0), "30"},         {"_height", Value(), "30"},
+        {"tabIndex", Value(-4.0), "4294967292"}, {"tabIndex", Value("x"), "0"},
+        {"tabIndex", Value(1.9), "1"},          {"tabIndex", Value(), "undefined"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -371,12 +371,15 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         }
         if (value.isNullish())
             break;
-        // Text that is no number leaves it even where SWF 4 reads such text as 0.
+        // Text that is no number leaves it even where SWF 4 reads such text
+        // as 0; an object that is no number turns it off.
         const double n = value.isBoolean()  ? (value.asBool() ? 1.0 : 0.0)
                          : value.isString() ? script::stringToNumber(value.asString(), 5)
                                             : m_vm->toNumber(value);
         if (!std::isnan(n))
             m_focusRect = n != 0;
+        else if (value.isObject())
+            m_focusRect = false;
         break;
     }
     case ClipProperty::Quality:

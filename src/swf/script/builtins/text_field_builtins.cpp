@@ -585,7 +585,9 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             filters = std::move(*list);
         break;
     case Member::TabIndex:
-        tabIndex = value;
+        // A field keeps its tab index as an unsigned 32-bit number;
+        // undefined takes it away.
+        tabIndex = value.isUndefined() ? Value() : Value(double(toUint32(in.toNumber(value))));
         break;
     case Member::StyleSheet:
         styleSheet = value.isObject() ? value : Value();
