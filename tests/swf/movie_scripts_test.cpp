@@ -780,6 +780,36 @@ TEST(MovieScripts, TheFocusLeavesWithTheClipAroundItAndRefocusingSelectsAll)
     EXPECT_EQ(tracedInAClip(script, 7), "|ab\nnull > _level0.mc.c.t -1\n|\n|\n0\n0\n2\n_level0.mc.c.t > null -1\nnull\n");
 }
 
+// A scaled field's _width is whole twips, as the player keeps it.
+TEST(MovieScripts, AScaledTextFieldsWidthIsWholeTwips)
+{
+    const std::string script = R"(
+        push 20, 21, 0, 0, 1, "t", 6, "this"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "t"
+        GetVariable
+        push "_xscale", 80.3
+        SetMember
+        push "t"
+        GetVariable
+        push "_width"
+        GetMember
+        push 20
+        Multiply
+        PushDuplicate
+        push 1, "Math"
+        GetVariable
+        push "round"
+        CallMethod
+        Equals2
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 7), "true\n");
+}
+
 TEST(MovieScripts, ADepthThatIsNotANumberIsDepthZero)
 {
     // attachMovie("Sym", "a", undefined) and createEmptyMovieClip("b", NaN) place at depth 0.

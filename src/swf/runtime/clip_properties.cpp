@@ -35,16 +35,16 @@ QRectF unite(const QRectF& a, const QRectF& b)
 
 double pixels(double twips) { return std::round(twips) / 20.0; }
 
-// How far (twips, in the parent's space) a text field's _x and _y, the top
-// left corner of its rectangle, lie from its translation.
+// How far (whole twips, in the parent's space) a text field's _x and _y, the
+// top left corner of its rectangle, lie from its translation.
 double textXShift(const movie::DisplayObject& object)
 {
-    return object.text ? object.text->xShift() * object.matrix.scaleX : 0.0;
+    return object.text ? std::round(object.text->xShift() * object.matrix.scaleX) : 0.0;
 }
 
 double textYShift(const movie::DisplayObject& object)
 {
-    return object.text ? double(object.text->bounds.yMin.get()) * object.matrix.scaleY : 0.0;
+    return object.text ? std::round(double(object.text->bounds.yMin.get()) * object.matrix.scaleY) : 0.0;
 }
 
 // A position in twips from pixels a script gives: text fields drop the

@@ -155,12 +155,12 @@ public:
             return true;
         }
         if (const int axis = sizeAxis(name, in.swfVersion())) {
-            // The field's box times its scale.
+            // The field's box times its scale, in whole twips.
             Value scale;
             const bool scaled = display && display->getMember(in, self, axis == 1 ? "_xscale" : "_yscale", scale);
             const double factor = scaled ? std::abs(in.toNumber(scale)) / 100.0 : 1.0;
             const swf::Twips size = axis == 1 ? state->bounds.width() : state->bounds.height();
-            out = size.toPixels() * (std::isfinite(factor) ? factor : 1.0);
+            out = std::round(double(size.get()) * (std::isfinite(factor) ? factor : 1.0)) / 20.0;
             return true;
         }
         return display && display->getMember(in, self, name, out);
