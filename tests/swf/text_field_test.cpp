@@ -275,6 +275,8 @@ TEST(TextFieldHtmlTest, ParsesTheTagsIntoTextWithBreaks)
         // The tab a tag makes stays; white space after it goes.
         {"a<tab>b\t<tab> c", true, "a\tb \tc"},
         {"<p>test</p> <p>test</p> ", true, "test\rtest\r"},
+        // An item after a closed one starts on the line that end began.
+        {"<li>a</li><li>b</li>", false, "a\rb\r"},
         // A value without quotes ends the markup there.
         {"a<font color=#00FF00>b</font>c", false, "a"},
         {"a<p align=left>b</p>", false, "a"},

@@ -225,7 +225,9 @@ public:
                 }
                 return true;
             }
-            if (name == U"li" && m_multiline && !m_text.empty() && !isParagraphBreak(m_text.back()))
+            // An item starts a line of its own, unless a paragraph's end
+            // already broke there.
+            if (name == U"li" && m_multiline && !m_pendingBreak && !m_text.empty() && !isParagraphBreak(m_text.back()))
                 put(U'\r');
             TextFieldFormat format = m_stack.back().format;
             if (name == U"li")
