@@ -108,6 +108,34 @@ TEST(MovieScripts, AReferenceToARemovedClipLeadsToTheClipNowAtItsPath)
     EXPECT_EQ(tracedInAClip(renamed, 6), "_level0.mc.c\n0\n");
 }
 
+// A text field's reference is a path too: once the field is gone it is a
+// clip's reference that leads nowhere, then to a clip or a field made at
+// its path.
+TEST(MovieScripts, AReferenceToARemovedTextFieldLeadsToWhatIsNowAtItsPath)
+{
+    const std::string makeField = "push 10, 10, 0, 0, 1, \"t\", 6, \"this\"\nGetVariable\npush \"createTextField\"\nCallMethod\nPop\n";
+    const std::string makeClip = "push 1, \"t\", 2, \"this\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n";
+    const std::string remove = "push 0, \"ref\"\nGetVariable\npush \"REMOVE\"\nCallMethod\nPop\n";
+    auto removing = [&](const char* method) { return std::string(remove).replace(remove.find("REMOVE"), 6, method); };
+    const std::string traceRef = R"(
+        push "ref"
+        GetVariable
+        TypeOf
+        Trace
+        push "ref"
+        GetVariable
+        push "v"
+        GetMember
+        Trace
+    )";
+    const std::string setV = "push \"t\"\nGetVariable\npush \"v\", \"VALUE\"\nSetMember\n";
+    auto setting = [&](const char* value) { return std::string(setV).replace(setV.find("VALUE"), 5, value); };
+    const std::string script = makeField + "push \"ref\", \"t\"\nGetVariable\nSetVariable\n" + setting("field") + traceRef
+                             + removing("removeTextField") + traceRef + makeClip + setting("clip") + traceRef
+                             + removing("removeMovieClip") + makeField + setting("again") + traceRef;
+    EXPECT_EQ(tracedInAClip(script, 7), "object\nfield\nmovieclip\nundefined\nmovieclip\nclip\nobject\nagain\n");
+}
+
 // From SWF 6 a removed clip with an unload handler stays, below every depth,
 // until the handler has run.
 TEST(MovieScripts, ARemovedClipWithAnUnloadHandlerStaysUntilItRan)
@@ -641,6 +669,147 @@ TEST(MovieScripts, TheObjectLosingTheFocusStillHasItWhenTold)
         )" + focus + "push r:1\n" + focus + "push null\n" + focus
         + "push 0, \"Selection\"\nGetVariable\npush \"getFocus\"\nCallMethod\nTrace\n";
     EXPECT_EQ(tracedInAClip(script, 7), "_level0.mc.a to _level0.mc.b\nnull\n");
+}
+
+// A field in a clip: replaceSel before any focus types at the start; a
+// field has no selection while listeners hear of its focus, and all of it
+// selected after (again when a script focuses it again); setSelection puts
+// the caret at its second index; removing the clip around the focused field
+// tells Selection's listeners while the field still has its path.
+TEST(MovieScripts, TheFocusLeavesWithTheClipAroundItAndRefocusingSelectsAll)
+{
+    const std::string focusT = "push \"t\"\nGetVariable\npush 1, \"Selection\"\nGetVariable\npush \"setFocus\"\nCallMethod\nPop\n";
+    const std::string typeBar = R"(
+        push "|", 1, "t"
+        GetVariable
+        push "replaceSel"
+        CallMethod
+        Pop
+        push "t"
+        GetVariable
+        push "text"
+        GetMember
+        Trace
+        push "t"
+        GetVariable
+        push "text", "ab"
+        SetMember
+    )";
+    const std::string script = R"(
+        push "l"
+        push 0
+        InitObject
+        SetVariable
+        push "l"
+        GetVariable
+        push "onSetFocus"
+        function - old, now
+          push "old"
+          GetVariable
+          push " > "
+          Add2
+          push "now"
+          GetVariable
+          Add2
+          push " "
+          Add2
+          push 0, "Selection"
+          GetVariable
+          push "getCaretIndex"
+          CallMethod
+          Add2
+          Trace
+        end
+        SetMember
+        push "l"
+        GetVariable
+        push 1, "Selection"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+        push "c", 1, "c", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        SetVariable
+        push 10, 100, 0, 0, 1, "t", 6, "c"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "t", "c"
+        GetVariable
+        push "t"
+        GetMember
+        SetVariable
+        push "t"
+        GetVariable
+        push "text", "ab"
+        SetMember
+    )" + typeBar + focusT + typeBar + focusT + typeBar + R"(
+        push 0, 2, 2, "Selection"
+        GetVariable
+        push "setSelection"
+        CallMethod
+        Pop
+        push 0, "Selection"
+        GetVariable
+        push "getBeginIndex"
+        CallMethod
+        Trace
+        push 0, "Selection"
+        GetVariable
+        push "getCaretIndex"
+        CallMethod
+        Trace
+        push 0, "Selection"
+        GetVariable
+        push "getEndIndex"
+        CallMethod
+        Trace
+        push 0, "c"
+        GetVariable
+        push "removeMovieClip"
+        CallMethod
+        Pop
+        push 0, "Selection"
+        GetVariable
+        push "getFocus"
+        CallMethod
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 7), "|ab\nnull > _level0.mc.c.t -1\n|\n|\n0\n0\n2\n_level0.mc.c.t > null -1\nnull\n");
+}
+
+// A scaled field's _width is whole twips, as the player keeps it.
+TEST(MovieScripts, AScaledTextFieldsWidthIsWholeTwips)
+{
+    const std::string script = R"(
+        push 20, 21, 0, 0, 1, "t", 6, "this"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "t"
+        GetVariable
+        push "_xscale", 80.3
+        SetMember
+        push "t"
+        GetVariable
+        push "_width"
+        GetMember
+        push 20
+        Multiply
+        PushDuplicate
+        push 1, "Math"
+        GetVariable
+        push "round"
+        CallMethod
+        Equals2
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 7), "true\n");
 }
 
 TEST(MovieScripts, ADepthThatIsNotANumberIsDepthZero)
@@ -1390,9 +1559,25 @@ TEST(MovieScripts, LoadComesBeforeTheFirstFrameAndEnterFrameBeforeEachNext)
 }
 
 // Text that is no number leaves _focusrect as it was, in SWF 4 too, where such
-// text otherwise reads as 0.
+// text otherwise reads as 0; an object that is no number turns it off.
 TEST(MovieScripts, FocusRectIgnoresTextThatIsNoNumber)
 {
+    MovieBuilder five(Twips::fromPixels(100), Twips::fromPixels(100), 12, 5);
+    five.add(DoAction{assembled(R"(
+        push "", 17, "g"
+        SetProperty
+        push "", 17
+        GetProperty
+        Trace
+        push "", 17, 0
+        InitObject
+        SetProperty
+        push "", 17
+        GetProperty
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(five.movie(), {.frames = 0}).output, "1\n0\n");
+
     MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 4);
     b.add(DoAction{assembled(R"(
         push "", 17, "g"

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace swf::script {
 namespace {
@@ -267,7 +268,15 @@ TEST(TextFieldHtmlTest, ParsesTheTagsIntoTextWithBreaks)
         {"<p>a</p>", false, "a\r"},
         {"<p>a</p>\n", false, "a\r\r"},
         {"x &lt;&amp;&gt; &#65;&unknown;", false, "x <&> A&unknown;"},
-        {"<p align='right'>abcdefg</p>\rhij\r", false, "abcdefg|hij|"},
+        // A source line break after a paragraph's end is a second break.
+        {"<p align='right'>abcdefg</p>\rhij\r", false, "abcdefg\r|hij|"},
+        // Paragraphs do not nest: the inner end ends both.
+        {"a<p>b<p>c</p>d</p>e", false, "abc\rde"},
+        // The tab a tag makes stays; white space after it goes.
+        {"a<tab>b\t<tab> c", true, "a\tb \tc"},
+        {"<p>test</p> <p>test</p> ", true, "test\rtest\r"},
+        // An item after a closed one starts on the line that end began.
+        {"<li>a</li><li>b</li>", false, "a\rb\r"},
         // A value without quotes ends the markup there.
         {"a<font color=#00FF00>b</font>c", false, "a"},
         {"a<p align=left>b</p>", false, "a"},
@@ -290,6 +299,33 @@ TEST(TextFieldHtmlTest, ParsesTheTagsIntoTextWithBreaks)
     EXPECT_EQ(older.runs[1].length, 2u);
     // Condensing white space leaves the breaks that tags make.
     EXPECT_EQ(shown(parseHtmlText(u32("a <br> b<li>c</li>"), defaultTextFieldFormat(), true, 8).text), "a \rb\rc\r");
+    // Before SWF 8 each stretch of text between tags condenses on its own.
+    EXPECT_EQ(shown(parseHtmlText(u32("a\r<br>\nb"), defaultTextFieldFormat(), true, 7, false).text), "a  b");
+    EXPECT_EQ(shown(parseHtmlText(u32("a\r<br>\nb"), defaultTextFieldFormat(), true, 6, false).text), "a \r b");
+    EXPECT_EQ(shown(parseHtmlText(u32("a<tab>b\t<tab> c"), defaultTextFieldFormat(), true, 7).text), "a\tb \t c");
+}
+
+TEST(TextFieldHtmlTest, AParagraphsEndKeepsListsAndIndentsOpenedInside)
+{
+    const HtmlText listed = parseHtmlText(u32("a<p>b<li>c</p>d"), defaultTextFieldFormat(), false, 8);
+    EXPECT_EQ(shown(listed.text), "ab\rc\rd");
+    auto field = fieldOnHeap(100, 100);
+    field->setTextUnits(listed.text, listed.runs);
+    EXPECT_EQ(field->formatAt(3).bullet, true);
+    EXPECT_EQ(field->formatAt(4).bullet, true); // the break ending "c" is in its item
+    EXPECT_EQ(field->formatAt(5).bullet, true);
+
+    const HtmlText indented = parseHtmlText(u32("a<p>b<textformat indent='10'>c</p>d"), defaultTextFieldFormat(), false, 8);
+    field->setTextUnits(indented.text, indented.runs);
+    EXPECT_EQ(field->formatAt(4).indent, 10.0);
+    // Character formats opened inside end with the paragraph, and its break
+    // has the paragraph's own.
+    const HtmlText styled = parseHtmlText(u32("a<p align='right'>b<u><font size='10'>c</p>d"), defaultTextFieldFormat(), false, 8);
+    field->setTextUnits(styled.text, styled.runs);
+    EXPECT_EQ(field->formatAt(3).underline, false);
+    EXPECT_EQ(field->formatAt(3).size, 12.0);
+    EXPECT_EQ(field->formatAt(3).align, "right");
+    EXPECT_EQ(field->formatAt(4).size, 12.0);
 }
 
 TEST(TextFieldHtmlTest, StylesFollowTheOpenTags)
@@ -323,6 +359,14 @@ TEST(TextFieldHtmlTest, WritesThePlayersMarkup)
         {"a\rb", "<P ALIGN=\"LEFT\">" + font + "a</FONT></P><P ALIGN=\"LEFT\">" + font + "b</FONT></P>"},
         {"a<u>b<b>c</b>d</u>e", "<P ALIGN=\"LEFT\">" + font + "a<U>b</U><B><U>c</U></B><U>d</U>e</FONT></P>"},
         {"<li>b</li>", "<LI>" + font + "b</FONT></LI>"},
+        // FONT tags nest, each naming what changes, until a run goes back
+        // to the font of one further out.
+        {"a<font size='1' color='#ff0000'>b<font size='2' color='#00ff00'>c<font color='#0000ff'>d<u>e",
+         "<P ALIGN=\"LEFT\">" + font
+             + "a<FONT SIZE=\"1\" COLOR=\"#FF0000\">b<FONT SIZE=\"2\" COLOR=\"#00FF00\">c<FONT "
+               "COLOR=\"#0000FF\">d<U>e</U></FONT></FONT></FONT></FONT></P>"},
+        {"a<font size='1'>b<font color='#ff0000'>c</font></font>d",
+         "<P ALIGN=\"LEFT\">" + font + "a<FONT SIZE=\"1\">b<FONT COLOR=\"#FF0000\">c</FONT></FONT>d</FONT></P>"},
         {"1 &lt; 2", "<P ALIGN=\"LEFT\">" + font + "1 &lt; 2</FONT></P>"},
     };
     for (const Case& c : cases) {
@@ -383,6 +427,8 @@ TEST(TextFieldObjectTest, MembersReadAndWriteTheStateAndOthersGoToTheDisplay)
         {"_x", Value(12.0), "12"},              {"custom", Value("kept"), "kept"},
         {"_width", Value(0.5), "0.5"},          {"_width", Value(-1.0), "0.5"},
         {"_height", Value(30.0), "30"},         {"_height", Value(), "30"},
+        {"tabIndex", Value(-4.0), "4294967292"}, {"tabIndex", Value("x"), "0"},
+        {"tabIndex", Value(1.9), "1"},          {"tabIndex", Value(), "undefined"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -434,6 +480,14 @@ TEST(TextFieldObjectTest, FormatMethodsTakeRangesAndMethodsFollowTheVersion)
     }
     m.in.callMethod(field, "replaceText", {50.0, 55.0, "\n?"});
     EXPECT_EQ(m.str(field, "text"), "Hello there!\r?");
+    // Empty text takes the range out from SWF 8; before, it leaves it.
+    m.in.callMethod(field, "replaceText", {0.0, 6.0, ""});
+    EXPECT_EQ(m.str(field, "text"), "there!\r?");
+    Machine seven(7);
+    Object* older = seven.field();
+    seven.in.setMember(older, "text", "abc");
+    seven.in.callMethod(older, "replaceText", {0.0, 1.0, ""});
+    EXPECT_EQ(seven.str(older, "text"), "abc");
 
     Machine six(6);
     Object* old = six.field();
@@ -615,8 +669,10 @@ TEST(TextFieldLayoutTest, AutoSizeKeepsTheAnchoredSide)
         auto field = measuredField(300, 20);
         field->autoSize = c.mode;
         field->setText("wide text here");
+        // The field fits the exact extent; scripts read it in whole pixels.
         const double width = field->bounds.width().toPixels();
-        EXPECT_NEAR(width, field->textWidthPixels() + 4, 0.1);
+        EXPECT_NEAR(width, field->layout().textWidth / 20 + 4, 0.1);
+        EXPECT_EQ(field->textWidthPixels(), std::floor(width - 4 + 0.01));
         EXPECT_EQ(field->bounds.xMin.get() == 0, c.keepsLeft);
         EXPECT_EQ(field->bounds.xMax.get() == 6000, c.keepsRight);
     }

@@ -35,16 +35,16 @@ QRectF unite(const QRectF& a, const QRectF& b)
 
 double pixels(double twips) { return std::round(twips) / 20.0; }
 
-// How far (twips, in the parent's space) a text field's _x and _y, the top
-// left corner of its rectangle, lie from its translation.
+// How far (whole twips, in the parent's space) a text field's _x and _y, the
+// top left corner of its rectangle, lie from its translation.
 double textXShift(const movie::DisplayObject& object)
 {
-    return object.text ? object.text->xShift() * object.matrix.scaleX : 0.0;
+    return object.text ? std::round(object.text->xShift() * object.matrix.scaleX) : 0.0;
 }
 
 double textYShift(const movie::DisplayObject& object)
 {
-    return object.text ? double(object.text->bounds.yMin.get()) * object.matrix.scaleY : 0.0;
+    return object.text ? std::round(double(object.text->bounds.yMin.get()) * object.matrix.scaleY) : 0.0;
 }
 
 // A position in twips from pixels a script gives: text fields drop the
@@ -374,12 +374,15 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         }
         if (value.isNullish())
             break;
-        // Text that is no number leaves it even where SWF 4 reads such text as 0.
+        // Text that is no number leaves it even where SWF 4 reads such text
+        // as 0; an object that is no number turns it off.
         const double n = value.isBoolean()  ? (value.asBool() ? 1.0 : 0.0)
                          : value.isString() ? script::stringToNumber(value.asString(), 5)
                                             : m_vm->toNumber(value);
         if (!std::isnan(n))
             m_focusRect = n != 0;
+        else if (value.isObject())
+            m_focusRect = false;
         break;
     }
     case ClipProperty::Quality:

@@ -36,11 +36,11 @@ bool MovieRuntime::changeFocus(Object* object, FocusCause cause)
         return false;
     // The keyboard and scripts show the focus (and send keys to a focused
     // button or clip) until the mouse moves.
-    if (cause != FocusCause::Mouse)
+    if (cause == FocusCause::Script || cause == FocusCause::Keyboard)
         m_focusShown = true;
     if (object == m_focus) {
         Instance* inst = instanceOf(object);
-        if (cause == FocusCause::Keyboard)
+        if (cause == FocusCause::Keyboard || cause == FocusCause::Script)
             selectAllOf(inst);
         // A script focusing the focused button or clip again rolls it out and over anew.
         if (cause == FocusCause::Script && inst && !inst->object->text && !inst->isRoot) {
@@ -61,7 +61,9 @@ bool MovieRuntime::changeFocus(Object* object, FocusCause cause)
     // The pointer and the focus share the one object that is rolled over: a
     // button or clip the focus reaches rolls out whatever the pointer rested
     // on, and takes its place until the pointer moves.
-    if (cause != FocusCause::Mouse) {
+    if (cause == FocusCause::Removal) {
+        m_focusRolled = false;
+    } else if (cause != FocusCause::Mouse) {
         if (newInst && !newInst->object->text && !newInst->isRoot) {
             Instance* hovered = m_pointer.pressed ? nullptr : m_pointer.hover;
             if (hovered && hovered != oldInst)
@@ -90,15 +92,19 @@ bool MovieRuntime::changeFocus(Object* object, FocusCause cause)
     if (old && oldInst)
         m_vm->callMethodFromHost(old, "onKillFocus", {newValue});
     m_focus = object;
-    // A field the keyboard or a script focuses has all its text selected.
-    if (cause != FocusCause::Mouse)
-        selectAllOf(newInst);
+    // A field the keyboard or a script focuses has all its text selected,
+    // once those told of the change have run: meanwhile it has no selection.
+    const bool selectsAll = cause == FocusCause::Script || cause == FocusCause::Keyboard;
+    if (selectsAll && newInst && newInst->object && newInst->object->text)
+        newInst->object->text->selectionBegin = newInst->object->text->selectionEnd = std::u32string::npos;
     if (object)
         m_vm->callMethodFromHost(object, "onSetFocus", {oldValue});
     for (Object* global : m_vm->globalObjects()) {
         if (Object* o = m_vm->getMember(global, "Selection").asObject())
             m_vm->callMethodFromHost(o, "broadcastMessage", {Value("onSetFocus"), oldValue, newValue});
     }
+    if (selectsAll && m_focus == object)
+        selectAllOf(instanceOf(object));
     return true;
 }
 

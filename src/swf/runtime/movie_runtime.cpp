@@ -780,7 +780,7 @@ Object* MovieRuntime::relocate(Object* clip)
     if (!inst || inst->object || inst->unloading)
         return clip;
     Object* found = inst->removedPath.empty() ? nullptr : m_vm->resolveTarget(m_rootInstance->self, inst->removedPath);
-    return found && found != clip && found->objectClass() == script::ObjectClass::Clip && onStage(found) ? found : nullptr;
+    return found && found != clip && found->hostData && onStage(found) ? found : nullptr;
 }
 
 void MovieRuntime::gotoFrame(Object* clip, int frame, bool play)

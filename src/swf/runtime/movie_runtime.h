@@ -138,7 +138,8 @@ inline constexpr const char* kPlayerVersion = "LNX 9,0,999,0";
 enum class TextControl { MoveLeft, MoveRight, MoveLeftLine, MoveRightLine, Backspace, Delete, SelectAll, Enter, Copy, Cut, Paste };
 
 // What moved the keyboard focus: its events differ a little.
-enum class FocusCause { Script, Keyboard, Mouse };
+// Removal: the focused object, or a clip holding it, leaves the stage.
+enum class FocusCause { Script, Keyboard, Mouse, Removal };
 
 struct TabStop;
 

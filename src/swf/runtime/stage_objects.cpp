@@ -152,6 +152,14 @@ void MovieRuntime::remove(Instance* inst, bool byAction)
     const int depth = inst->depth - kScriptDepthOffset;
     if (depth < 0 || depth > (byAction ? kMaxActionRemovableDepth : kMaxRemovableDepth))
         return;
+    // The focus leaves with the object that has it, or with a clip around
+    // it, while that is still on the stage: Selection's listeners hear of it.
+    for (Instance* i = instanceOf(m_focus); i; i = i->parent) {
+        if (i == inst) {
+            changeFocus(nullptr, FocusCause::Removal);
+            break;
+        }
+    }
     // From SWF 6, a clip that has an unload handler stays on the stage until
     // its unload event has run, moved below every depth a script can reach:
     // scripts meanwhile still find it by its name.

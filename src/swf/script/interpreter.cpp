@@ -298,7 +298,9 @@ Value Interpreter::getPropertyOf(Object* o, const std::string& name, Object* thi
 
 Object* Interpreter::liveClip(Object* o)
 {
-    if (!o || o->objectClass() != ObjectClass::Clip || m_host.onStage(o))
+    // Clips and the text fields and buttons beside them (the host marks every
+    // object of the display tree) are references by path.
+    if (!o || (o->objectClass() != ObjectClass::Clip && !o->hostData) || m_host.onStage(o))
         return o;
     return m_host.relocate(o);
 }

@@ -149,7 +149,12 @@ bool Interpreter::stepArithmetic(Frame& f, const Action& a)
         Value x = pop(f);
         const char* type = typeName(x.type());
         if (Object* o = x.asObject()) {
-            if (o->objectClass() == ObjectClass::Clip)
+            // A display object's reference whose path leads nowhere is still
+            // a clip's reference; one that leads on has the type of what it
+            // finds there.
+            if (o->objectClass() == ObjectClass::Clip || o->hostData)
+                o = liveClip(o);
+            if (!o || o->objectClass() == ObjectClass::Clip)
                 type = "movieclip";
             else if (o->isFunction())
                 type = "function";

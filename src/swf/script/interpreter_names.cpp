@@ -335,7 +335,7 @@ Object* Interpreter::scopeObject(const Frame& f, const Scope* s)
     Object* o = s->object;
     if (o && o->objectClass() == ObjectClass::Clip && !m_host.onStage(o)) {
         Object* clip = m_host.relocate(o);
-        return clip ? clip : m_host.root(nullptr);
+        return clip && clip->objectClass() == ObjectClass::Clip ? clip : m_host.root(nullptr);
     }
     return o;
 }
@@ -348,7 +348,7 @@ Object* Interpreter::liveTarget(const Frame& f)
     Object* o = f.target;
     if (!o || o->objectClass() != ObjectClass::Clip || m_host.onStage(o))
         return o;
-    if (Object* clip = m_host.relocate(o))
+    if (Object* clip = m_host.relocate(o); clip && clip->objectClass() == ObjectClass::Clip)
         return clip;
     if (o != f.originalTarget && f.originalTarget && m_host.onStage(f.originalTarget))
         return f.originalTarget;

@@ -2,6 +2,9 @@
 
 #include "swf/script/value.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace swf::script {
 
 using text::isParagraphBreak;
@@ -129,6 +132,10 @@ std::u32string htmlFromField(const TextFieldState& field)
         else
             out += U"<P ALIGN=\"" + upper(paragraph.align.value_or("left")) + U"\">";
         out += U"<FONT" + fontAttributes(paragraph, nullptr, field.swfVersion) + U">";
+        // FONT tags nest: a run in another font opens one inside the last,
+        // naming only what changes, and stays open until a run goes back to
+        // the font of one further out.
+        std::vector<TextFieldFormat> fonts{paragraph};
         std::size_t i = begin;
         while (i < end) {
             const TextFieldFormat format = field.formatAt(i);
@@ -136,10 +143,16 @@ std::u32string htmlFromField(const TextFieldState& field)
             while (j < end && field.formatAt(j) == format)
                 ++j;
             std::u32string close;
-            const std::u32string font = fontAttributes(format, &paragraph, field.swfVersion);
-            if (!font.empty()) {
-                out += U"<FONT" + font + U">";
-                close = U"</FONT>" + close;
+            const auto open = std::find_if(fonts.rbegin(), fonts.rend(),
+                                           [&](const TextFieldFormat& f) { return fontAttributes(format, &f, field.swfVersion).empty(); });
+            if (open != fonts.rend()) {
+                for (auto n = std::distance(fonts.rbegin(), open); n > 0; --n) {
+                    out += U"</FONT>";
+                    fonts.pop_back();
+                }
+            } else {
+                out += U"<FONT" + fontAttributes(format, &fonts.back(), field.swfVersion) + U">";
+                fonts.push_back(format);
             }
             if (format.url && !format.url->empty()) {
                 out += U"<A HREF=\"" + escape(toUnits(*format.url, field.swfVersion)) + U"\" TARGET=\""
@@ -161,7 +174,8 @@ std::u32string htmlFromField(const TextFieldState& field)
             out += escape(text.substr(i, j - i)) + close;
             i = j;
         }
-        out += U"</FONT>";
+        for (std::size_t n = 0; n < fonts.size(); ++n)
+            out += U"</FONT>";
         out += bullet ? U"</LI>" : U"</P>";
         if (!textFormat.empty())
             out += U"</TEXTFORMAT>";

@@ -172,17 +172,15 @@ public:
 
     void text(const std::u32string& raw)
     {
+        m_chunkSpace = false;
         for (char32_t c : decodeEntities(raw)) {
             if (c == U'\r' || c == U'\n') {
                 if (m_condense) {
                     put(U' ');
                     continue;
                 }
-                // Carriage returns become breaks that text leaves out (one
-                // stands in for a pending paragraph end), line feeds carriage
-                // returns, as in the original player.
-                if (c == U'\r')
-                    m_pendingBreak = false;
+                // Carriage returns become breaks that text leaves out, line
+                // feeds carriage returns, as in the original player.
                 put(c == U'\r' ? kHtmlLineBreak : U'\r');
                 continue;
             }
@@ -209,21 +207,27 @@ public:
             }
             return true;
         }
+        // The tab a tag makes is no white space to condense.
         if (name == U"tab") {
-            put(U'\t');
+            flushBreak();
+            append(U'\t', m_stack.back().format);
             return true;
         }
         if (name == U"p" || name == U"li") {
             if (closing) {
-                // The break belongs to the paragraph it ends, with its format.
-                const TextFieldFormat ending = m_stack.back().format;
-                if (popTo(name) && m_multiline) {
+                // The break belongs to the paragraph it ends, with the format
+                // the paragraph opened with. Paragraphs do not nest: the end
+                // of one inside another ends both.
+                TextFieldFormat ending;
+                if (popTo(name, name == U"p", &ending) && m_multiline) {
                     m_pendingBreak = true;
                     m_breakFormat = ending;
                 }
                 return true;
             }
-            if (name == U"li" && m_multiline && !m_text.empty() && !isParagraphBreak(m_text.back()))
+            // An item starts a line of its own, unless a paragraph's end
+            // already broke there.
+            if (name == U"li" && m_multiline && !m_pendingBreak && !m_text.empty() && !isParagraphBreak(m_text.back()))
                 put(U'\r');
             TextFieldFormat format = m_stack.back().format;
             if (name == U"li")
@@ -340,16 +344,51 @@ private:
             m_stack.push_back({tag, format});
     }
 
-    // Closes the innermost open `tag` and everything opened inside it.
-    bool popTo(const std::u32string& tag)
+    // Closes the innermost open `tag` (the outermost with `outermost`) and
+    // everything opened inside it.
+    bool popTo(const std::u32string& tag, bool outermost = false, TextFieldFormat* closed = nullptr)
     {
+        std::size_t found = 0;
         for (std::size_t i = m_stack.size(); i-- > 1;) {
             if (m_stack[i].tag == tag) {
-                m_stack.resize(i);
-                return true;
+                found = i;
+                if (!outermost)
+                    break;
             }
         }
-        return false;
+        if (!found)
+            return false;
+        // The break takes the characters' format of the element it closes,
+        // and the paragraph format of what is open inside it.
+        if (closed) {
+            *closed = m_stack[found].format;
+            takeListAndIndents(*closed, m_stack.back().format);
+        }
+        std::vector<Open> inside(m_stack.begin() + std::ptrdiff_t(found) + 1, m_stack.end());
+        m_stack.resize(found);
+        // A paragraph's end leaves the list items and paragraph formats
+        // opened inside it open, over what was open before it.
+        if (tag == U"p") {
+            for (const Open& open : inside) {
+                if (open.tag != U"li" && open.tag != U"textformat")
+                    continue;
+                TextFieldFormat format = m_stack.back().format;
+                takeListAndIndents(format, open.format);
+                m_stack.push_back({open.tag, format});
+            }
+        }
+        return true;
+    }
+
+    static void takeListAndIndents(TextFieldFormat& to, const TextFieldFormat& from)
+    {
+        to.bullet = from.bullet;
+        to.indent = from.indent;
+        to.blockIndent = from.blockIndent;
+        to.leftMargin = from.leftMargin;
+        to.rightMargin = from.rightMargin;
+        to.leading = from.leading;
+        to.tabStops = from.tabStops;
     }
 
     void flushBreak()
@@ -363,10 +402,20 @@ private:
     void put(char32_t c)
     {
         // Breaks that tags make are no white space to condense.
+        // Condensing makes a run of white space one space and drops it at the
+        // start of the text. From SWF 8 a run goes on across tags and also
+        // ends at the start of a line; before, each stretch of text between
+        // tags condenses on its own.
         if (m_condense && isSpace(c) && !isParagraphBreak(c)) {
-            if (m_text.empty() || isSpace(m_text.back()) || isParagraphBreak(m_text.back()))
+            if (m_text.empty())
+                return;
+            const char32_t last = m_text.back();
+            if (m_version >= 8 ? m_pendingBreak || isSpace(last) || isParagraphBreak(last) : m_chunkSpace)
                 return;
             c = U' ';
+            m_chunkSpace = true;
+        } else {
+            m_chunkSpace = false;
         }
         flushBreak();
         append(c, m_stack.back().format);
@@ -387,6 +436,8 @@ private:
     int m_version;
     TextFieldFormat m_breakFormat;
     bool m_pendingBreak = false;
+    // The last character this stretch of text put was condensed white space.
+    bool m_chunkSpace = false;
     std::vector<Open> m_stack;
     std::u32string m_text;
     std::vector<FormatRun> m_runs;

@@ -346,14 +346,16 @@ int TextFieldState::linesOverhang() const
     return over > 0 ? int(std::ceil(over / 20.0)) : 0;
 }
 
+// Scripts read the text's extent in whole pixels, the part of a pixel cut
+// off; autoSize fits the field to the exact extent.
 double TextFieldState::textWidthPixels() const
 {
-    return std::round(layout().textWidth) / 20.0;
+    return std::floor(std::round(layout().textWidth) / 20.0);
 }
 
 double TextFieldState::textHeightPixels() const
 {
-    return std::round(layout().textHeight) / 20.0;
+    return std::floor(std::round(layout().textHeight) / 20.0);
 }
 
 void TextFieldState::fitToText()

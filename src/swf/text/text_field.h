@@ -139,7 +139,9 @@ struct TextFieldState {
 
     // The selected characters [selectionBegin, selectionEnd), the caret at
     // selectionEnd; typing and replaceSel replace them. Both are clamped to
-    // the text when used: a field never selected has its caret at the end.
+    // the text when used. A field without a selection (npos: never focused,
+    // or just taking the focus) reads as -1 to Selection; replaceSel puts
+    // text at its start.
     std::size_t selectionBegin = std::u32string::npos;
     std::size_t selectionEnd = std::u32string::npos;
 

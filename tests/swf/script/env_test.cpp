@@ -243,14 +243,17 @@ TEST(Selection, IndexesAreTheFocusedFieldsOwn)
     state->setText("hello");
     Object* field = makeTextFieldObject(*m.vm, state, nullptr);
     EXPECT_TRUE(m.call(selection, "setFocus", {field}).asBool());
-    // A field never selected has its caret after the text.
-    EXPECT_EQ(m.call(selection, "getBeginIndex").asNumber(), 5);
+    // A field never selected has no selection (this host selects nothing
+    // on focus).
+    EXPECT_EQ(m.call(selection, "getBeginIndex").asNumber(), -1);
     m.call(selection, "setSelection", {4, 99});
     EXPECT_EQ(m.call(selection, "getBeginIndex").asNumber(), 4);
     EXPECT_EQ(m.call(selection, "getEndIndex").asNumber(), 5);
+    // The caret goes to the second index, even where it is the smaller.
     m.call(selection, "setSelection", {3, 1});
     EXPECT_EQ(m.call(selection, "getBeginIndex").asNumber(), 1);
-    EXPECT_EQ(m.call(selection, "getCaretIndex").asNumber(), 3);
+    EXPECT_EQ(m.call(selection, "getCaretIndex").asNumber(), 1);
+    EXPECT_EQ(m.call(selection, "getEndIndex").asNumber(), 3);
     // replaceSel replaces the selection and leaves the caret after its text.
     m.call(field, "replaceSel", {"-"});
     EXPECT_EQ(state->textString(), "h-lo");

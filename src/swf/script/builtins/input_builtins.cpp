@@ -83,8 +83,11 @@ text::TextFieldState* focusedField(Interpreter& in)
     return focus ? textFieldState(focus) : nullptr;
 }
 
+// -1 for a field without a selection.
 int clampedIndex(std::size_t index, const text::TextFieldState& field)
 {
+    if (field.selectionBegin == std::u32string::npos || field.selectionEnd == std::u32string::npos)
+        return -1;
     return int(std::min({index, field.length(), std::size_t(2147483647)}));
 }
 
@@ -109,14 +112,14 @@ void installSelection(Interpreter& in)
             return false;
         if (o->objectClass() == ObjectClass::Clip) {
             // A clip takes the focus only when its focusEnabled says so or it
-            // acts as a button, and the call answers false even then, as the
-            // player's did. The movie's root never takes it.
+            // acts as a button. The call answers false even then up to SWF 8,
+            // as the player's did; later movies hear whether it took it. The
+            // movie's root never takes it.
             bool focusable = in.toBoolean(in.getMember(o, "focusEnabled"));
             for (const char* handler : kButtonHandlers)
                 focusable = focusable || in.hasProperty(o, handler);
-            if (focusable && in.host().root(o) != o)
-                in.host().setFocus(o);
-            return false;
+            const bool taken = focusable && in.host().root(o) != o && in.host().setFocus(o);
+            return taken && in.swfVersion() >= 9;
         }
         return in.host().setFocus(o);
     });
@@ -141,12 +144,12 @@ void installSelection(Interpreter& in)
             const double n = in.toNumber(v);
             return std::isfinite(n) ? std::size_t(std::clamp(n, 0.0, length)) : std::size_t(0);
         };
-        std::size_t begin = clamp(args[0]);
-        std::size_t end = args.size() > 1 ? clamp(args[1]) : begin;
-        if (end < begin)
-            std::swap(begin, end);
+        // The caret goes to the second index, before the first when that is
+        // the smaller; without one, the end stays where it was.
+        const std::size_t begin = clamp(args[0]);
+        const bool keepsEnd = args.size() < 2 && field->selectionEnd != std::u32string::npos;
         field->selectionBegin = begin;
-        field->selectionEnd = end;
+        field->selectionEnd = args.size() > 1 ? clamp(args[1]) : keepsEnd ? std::min(field->selectionEnd, field->length()) : begin;
         return Value();
     });
     env::initializeBroadcaster(in, selection);

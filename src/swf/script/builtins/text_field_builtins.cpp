@@ -155,12 +155,12 @@ public:
             return true;
         }
         if (const int axis = sizeAxis(name, in.swfVersion())) {
-            // The field's box times its scale.
+            // The field's box times its scale, in whole twips.
             Value scale;
             const bool scaled = display && display->getMember(in, self, axis == 1 ? "_xscale" : "_yscale", scale);
             const double factor = scaled ? std::abs(in.toNumber(scale)) / 100.0 : 1.0;
             const swf::Twips size = axis == 1 ? state->bounds.width() : state->bounds.height();
-            out = size.toPixels() * (std::isfinite(factor) ? factor : 1.0);
+            out = std::round(double(size.get()) * (std::isfinite(factor) ? factor : 1.0)) / 20.0;
             return true;
         }
         return display && display->getMember(in, self, name, out);
@@ -585,7 +585,9 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             filters = std::move(*list);
         break;
     case Member::TabIndex:
-        tabIndex = value;
+        // A field keeps its tab index as an unsigned 32-bit number;
+        // undefined takes it away.
+        tabIndex = value.isUndefined() ? Value() : Value(double(toUint32(in.toNumber(value))));
         break;
     case Member::StyleSheet:
         styleSheet = value.isObject() ? value : Value();
@@ -694,8 +696,9 @@ void installMethods(Interpreter& in, Object* proto)
             return Value();
         // The selection gives way to the text, and the caret follows it.
         TextFieldState& s = *ext->stateOf(*self);
-        std::size_t begin = std::min(s.selectionBegin, s.length());
-        std::size_t end = std::min(s.selectionEnd, s.length());
+        const bool none = s.selectionEnd == std::u32string::npos;
+        std::size_t begin = none ? 0 : std::min(s.selectionBegin, s.length());
+        std::size_t end = none ? 0 : std::min(s.selectionEnd, s.length());
         if (end < begin)
             std::swap(begin, end);
         const std::u32string inserted = toUnits(in.toString(args[0]), in.swfVersion());
@@ -719,7 +722,9 @@ void installMethods(Interpreter& in, Object* proto)
         // feed as a carriage return (the player's own mapping).
         std::u32string inserted = toUnits(in.toString(args[2]), in.swfVersion());
         std::replace(inserted.begin(), inserted.end(), U'\r', kHtmlLineBreak);
-        s.replace(std::size_t(std::min(begin, length)), std::size_t(std::min(end, length)), inserted, format);
+        // Before SWF 8 empty text takes nothing out: the range stays.
+        if (!inserted.empty() || in.swfVersion() >= 8)
+            s.replace(std::size_t(std::min(begin, length)), std::size_t(std::min(end, length)), inserted, format);
         // New text then continues in the first character's format.
         if (s.length() > 0)
             s.newTextFormat = s.formatAt(0);
