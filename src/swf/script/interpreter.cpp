@@ -887,7 +887,7 @@ std::string Interpreter::traceString(const Value& v)
     const Object* o = v.asObject();
     std::string s = o && o->objectClass() == ObjectClass::String && o->primitive.isString() ? o->primitive.asString() : toString(v);
     if (swfVersion() >= 6)
-        return s;
+        return displayUtf8(s, swfVersion());
     // Before SWF 6 strings are 8-bit text; the trace output is UTF-8.
     std::string out;
     for (unsigned char c : s)
