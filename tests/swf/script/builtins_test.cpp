@@ -722,6 +722,14 @@ TEST(StringBuiltins, SplitOfEmptyStringsAndSeparatorsDependsOnVersion)
         {6, "", "-1, \"x\", 2", "1"},
         {6, "", "0, \"x\", 2", "1"},
         {6, "a,b", "0, \",\", 2", "0"},
+        // Before SWF 6 only one character separates; an empty separator
+        // ignores the limit, a longer or missing one keeps it.
+        {5, "walla", "\"la\", 1", "1"},
+        {6, "walla", "\"la\", 1", "2"},
+        {5, "aa", "0, \"\", 2", "1"},
+        {5, "aa", "0, \"aa\", 2", "0"},
+        {5, "aa", "0, undefined, 2", "0"},
+        {6, "aa", "0, undefined, 2", "1"},
     };
     for (const auto& c : cases) {
         Machine m(c.version);

@@ -230,11 +230,19 @@ void installString(Interpreter& in)
         const int version = in.swfVersion();
         auto sep = args.empty() || args[0].isUndefined() ? std::vector<std::uint32_t>() : unitsOf(in, in.toString(args[0]));
         if (args.empty() || args[0].isUndefined()) {
-            // No separator: the whole string, whatever the limit.
-            return in.newArray({Value(s)});
+            // No separator: the whole string, whatever the limit from SWF 6;
+            // before, a limit still applies.
+            if (version >= 6 || limit >= 1)
+                parts.push_back(s);
+            return in.newArray(parts);
         }
         if (sep.empty() && version < 6) {
-            // Before SWF 6 an empty separator also gives the whole string.
+            // Before SWF 6 an empty separator gives the whole string,
+            // whatever the limit.
+            return in.newArray({Value(s)});
+        }
+        if (sep.size() > 1 && version < 6) {
+            // Nor does a longer one separate: the whole string, limited.
             parts.push_back(s);
         } else if (s.empty() && version >= 6) {
             // From SWF 6 an empty string splits to nothing by "" and to one
