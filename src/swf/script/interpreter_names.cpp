@@ -380,8 +380,10 @@ void Interpreter::setTarget(Frame& f, const Value& target)
 
 Object* Interpreter::targetFromValue(Frame& f, const Value& v)
 {
-    if (v.isObject())
-        return v.asObject();
+    // A display object is its own target; any other object names one by
+    // its string.
+    if (Object* o = v.asObject(); o && (o->objectClass() == ObjectClass::Clip || o->hostData))
+        return o;
     std::string path = toString(v);
     // The empty path is the current target, and there is none after a
     // tellTarget to nowhere.
