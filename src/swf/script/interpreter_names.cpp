@@ -65,7 +65,9 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
     const int level = special ? levelNumber(n) : -1;
     for (Scope* s = f.scope; s; s = s->parent) {
         Object* o = scopeObject(f, s);
-        if (level >= 0 && o == global())
+        // Nor does a SWF 4 movie see the globals (NaN, Infinity and the
+        // built-in objects came with SWF 5).
+        if ((level >= 0 || !special) && o == global())
             break;
         if (o && hasProperty(o, name)) {
             if (foundIn)

@@ -1198,6 +1198,13 @@ TEST(Interpreter, SwfFourBooleansPrintAsDigitsInAVersion4Movie)
     EXPECT_EQ(Machine(5).run(program), "true\nboolean\nfalse\ntrue");
 }
 
+TEST(Interpreter, ASwfFourMovieSeesNoGlobals)
+{
+    const char* program = "push \"NaN\"\ngetvariable\ntypeof\ntrace\npush \"Math\"\ngetvariable\ntypeof\ntrace";
+    EXPECT_EQ(Machine(4).run(program), "undefined\nundefined");
+    EXPECT_EQ(Machine(5).run(program), "number\nobject");
+}
+
 TEST(Interpreter, AnObjectThatIsNoClipNamesATargetByItsString)
 {
     // o.toString() gives "nowhere": getProperty and setProperty look for that
