@@ -360,7 +360,8 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
         return;
     if (o->objectClass() == ObjectClass::Super)
         o = o->superThis;
-    if (!o)
+    // A clip keeps no member without a name.
+    if (!o || (name.empty() && o->objectClass() == ObjectClass::Clip))
         return;
     Value value = input;
     // A member the host keeps behind an accessor runs its watch first.

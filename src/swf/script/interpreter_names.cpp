@@ -296,6 +296,9 @@ Value Interpreter::getVariable(Frame& f, const std::string& name)
     Object* holder = nullptr;
     std::string var;
     if (splitPath(f, name, holder, var, true)) {
+        // A slash path that leads to no object is read as a plain name.
+        if (!holder && name.find('/') != std::string::npos && name.find_first_of(":.") == std::string::npos)
+            return lookupName(f, name);
         // A path that ends in a delimiter names no variable in its object.
         if (!holder || (var.empty() && (name.back() == ':' || name.back() == '.')))
             return Value();
@@ -303,6 +306,10 @@ Value Interpreter::getVariable(Frame& f, const std::string& name)
             return holder;
         return getMember(holder, var);
     }
+    // A name that starts or ends with a dot is a path from or to nowhere
+    // (from SWF 5, where dots separate).
+    if (f.version >= 5 && !name.empty() && (name.front() == '.' || name.back() == '.'))
+        return Value();
     return lookupName(f, name);
 }
 

@@ -661,6 +661,29 @@ TEST(Interpreter, SlashAndDotPathsReachTheRoot)
     )"), "3\n1");
 }
 
+TEST(Interpreter, NamesThatAreNoPathsReadAsTheOriginalPlayerReadThem)
+{
+    // Each name is set as a member of the timeline, then read as a variable.
+    const struct {
+        const char* name;
+        const char* expected;
+    } cases[] = {
+        {"", "undefined"},       // a clip keeps no member without a name
+        {".", "undefined"},      // a dot at either end leads nowhere
+        {".a", "undefined"},
+        {"a.", "undefined"},
+        {"a/b", "42"},           // a slash path to no clip is a plain name
+        {"ab", "42"},
+    };
+    for (const auto& c : cases) {
+        Machine m(6);
+        EXPECT_EQ(m.run(std::string("push \"this\"\ngetvariable\npush \"") + c.name + "\", 42\nsetmember\npush \"" + c.name
+                        + "\"\ngetvariable\ntrace"),
+                  c.expected)
+            << "'" << c.name << "'";
+    }
+}
+
 TEST(Interpreter, EnumerateVisitsNewestPropertiesFirst)
 {
     Machine m(7);
