@@ -267,6 +267,28 @@ TEST(ObjectBuiltins, Version6NamesMatchInEitherCaseBeyondAscii)
     }
 }
 
+TEST(NumberBuiltins, ToStringInARadixReadsNaNAsTheSmallestInt)
+{
+    const struct {
+        const char* number;
+        const char* radix;
+        const char* expected;
+    } cases[] = {
+        {"4123", "16", "101b"},
+        {"-123.1", "16", "-7b"},
+        {"-2147483647.9", "16", "-7fffffff"},
+        {"NaN", "16", "-(0000000"},          // -8 below '0' is '('
+        {"NaN", "2", "-/0000000000000000000000000000000"},
+        {"NaN", "10", "NaN"},
+    };
+    for (const auto& c : cases) {
+        Machine m(8);
+        const std::string make = std::string("push \"n\", \"") + c.number + "\", 1, \"Number\"\nnewobject\nsetvariable\n";
+        EXPECT_EQ(traced(m, make + callOn("n", "toString", {c.radix})), c.expected)
+            << c.number << " " << c.radix;
+    }
+}
+
 TEST(StringBuiltins, SplitAndFromCharCode)
 {
     Machine m(7);
