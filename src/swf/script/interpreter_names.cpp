@@ -30,6 +30,10 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
     // SWF 4 knew none of these names: they are variables like any other.
     const bool special = f.version >= 5;
     if (n == "this" && special) {
+        // `this` can be assigned like a variable: a function's assignment
+        // stays in its activation, one outside functions on the timeline.
+        if (Object* holder = assignedThisHolder(f); holder && holder->findOwn(name))
+            return getMember(holder, name);
         if (f.thisByName)
             return f.thisObject;
         // A function that keeps `this` in a register has none by name: SWF 5
@@ -313,8 +317,18 @@ Value Interpreter::getVariable(Frame& f, const std::string& name)
     return lookupName(f, name);
 }
 
+Object* Interpreter::assignedThisHolder(Frame& f)
+{
+    return f.activation ? f.activation : (f.target ? liveTarget(f) : nullptr);
+}
+
 void Interpreter::setVariable(Frame& f, const std::string& name, const Value& value)
 {
+    if (f.version >= 5 && name.size() == 4 && nameKey(name, f.version) == "this") {
+        if (Object* holder = assignedThisHolder(f))
+            setMember(holder, name, value);
+        return;
+    }
     Object* holder = nullptr;
     std::string var;
     if (splitPath(f, name, holder, var)) {

@@ -684,6 +684,39 @@ TEST(Interpreter, NamesThatAreNoPathsReadAsTheOriginalPlayerReadThem)
     }
 }
 
+TEST(Interpreter, ThisCanBeAssignedAndStaysWhereItWasAssigned)
+{
+    // A function's own `this` is unaffected by the timeline's assignment;
+    // its assignment lasts until it returns.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "f"
+        function
+          push "this"
+          getvariable
+          typeof
+          trace
+          push "this", 1234
+          setvariable
+          push "this"
+          getvariable
+          trace
+        end
+        setvariable
+        push "this", "test"
+        setvariable
+        push "this"
+        getvariable
+        trace
+        push 0, "f"
+        callfunction
+        pop
+        push "this"
+        getvariable
+        trace
+    )"), "test\nmovieclip\n1234\ntest");
+}
+
 TEST(Interpreter, EnumerateVisitsNewestPropertiesFirst)
 {
     Machine m(7);
