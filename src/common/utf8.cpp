@@ -77,8 +77,10 @@ std::vector<std::uint32_t> decodeUtf8(std::string_view s)
                 continue;
             }
         }
-        // A sequence cut off by the end is dropped; any other byte stands for itself.
-        if (c >= 0xC0 && c < 0xF0)
+        // A sequence cut off by the end is dropped, and so is everything from
+        // a byte that no UTF-8 form starts with (0xF8 up); any other byte
+        // stands for itself.
+        if ((c >= 0xC0 && c < 0xF0) || c >= 0xF8)
             break;
         out.push_back(c);
         ++i;

@@ -17,8 +17,8 @@ bool isValidUtf8(std::string_view bytes);
 
 // Code points of a UTF-8 string. Broken sequences decode as the Flash player
 // decoded them: a two- or three-byte lead combines the bytes after it whatever
-// they are, and is dropped when the string ends first; other stray bytes
-// stand for themselves.
+// they are, and is dropped when the string ends first; a byte from 0xF8 up
+// ends the string; other stray bytes stand for themselves.
 std::vector<std::uint32_t> decodeUtf8(std::string_view s);
 
 // Appends the UTF-8 form of a code point; past U+10FFFF a replacement character.

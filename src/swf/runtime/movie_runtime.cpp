@@ -8,6 +8,7 @@
 #include "swf/runtime/movie_clip_methods.h"
 #include "swf/script/builtins/builtins.h"
 #include "swf/script/builtins/text_field.h"
+#include "swf/script/string_util.h"
 
 #include <algorithm>
 #include <chrono>
@@ -729,10 +730,10 @@ Object* MovieRuntime::child(Object* clip, const std::string& name)
     Instance* inst = instanceOf(clip);
     if (!inst || !inst->object->clip)
         return nullptr;
-    const bool exact = m_vm->swfVersion() >= 7;
-    const std::string key = exact ? name : lowerAscii(name);
+    const int version = m_vm->swfVersion();
+    const std::string key = script::nameKey(name, version);
     for (auto& [depth, object] : inst->object->clip->objects) {
-        if (exact ? object.name == key : lowerAscii(object.name) == key) {
+        if (script::nameKey(object.name, version) == key) {
             // A named shape has no script object: its clip answers for it.
             if (Instance* found = instanceFor(object))
                 return found->self;

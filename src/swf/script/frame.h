@@ -69,12 +69,8 @@ inline constexpr int kMaxProtoDepth = 256;
 // timeline and 13 with blocks. A with block past that is skipped.
 inline constexpr int kMaxWithDepth = 13;
 
-// Legacy SWF 4 comparisons push numbers in SWF 4 and booleans from SWF 5 on.
-inline Value legacyBool(bool b, int version)
-{
-    if (version < 5)
-        return Value(b ? 1.0 : 0.0);
-    return Value(b);
-}
+// Legacy SWF 4 comparisons push booleans in every version (a SWF 4 movie
+// prints them as 1 and 0).
+inline Value legacyBool(bool b, int) { return Value(b); }
 
 } // namespace swf::script

@@ -362,7 +362,8 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
         return;
     if (o->objectClass() == ObjectClass::Super)
         o = o->superThis;
-    if (!o)
+    // A clip keeps no member without a name.
+    if (!o || (name.empty() && o->objectClass() == ObjectClass::Clip))
         return;
     Value value = input;
     // A member the host keeps behind an accessor runs its watch first.
@@ -889,7 +890,7 @@ std::string Interpreter::traceString(const Value& v)
     const Object* o = v.asObject();
     std::string s = o && o->objectClass() == ObjectClass::String && o->primitive.isString() ? o->primitive.asString() : toString(v);
     if (swfVersion() >= 6)
-        return s;
+        return displayUtf8(s, swfVersion());
     // Before SWF 6 strings are 8-bit text; the trace output is UTF-8.
     std::string out;
     for (unsigned char c : s)

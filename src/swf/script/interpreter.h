@@ -258,6 +258,8 @@ private:
     Value getVariable(Frame& f, const std::string& name);
     void setVariable(Frame& f, const std::string& name, const Value& value);
     Value lookupName(Frame& f, const std::string& name, Object** foundIn = nullptr);
+    // Where an assignment to `this` is kept in this frame.
+    Object* assignedThisHolder(Frame& f);
     // Splits a path ("a/b:c", "a.b.c") into the object that holds its last
     // name and that name; false for a plain name. `reading` looks for an
     // object that has the name (a write lands on the first object the path

@@ -20,8 +20,11 @@ bool Interpreter::stepArithmetic(Frame& f, const Action& a)
         push(f, x + b);
         break;
     }
+    // Subtract and Divide convert the top operand first, Add and Multiply
+    // the deeper one.
     case ActionCode::Subtract: {
-        const auto [x, b] = popOperands(f);
+        const double b = toNumber(pop(f));
+        const double x = toNumber(pop(f));
         push(f, x - b);
         break;
     }
@@ -31,7 +34,8 @@ bool Interpreter::stepArithmetic(Frame& f, const Action& a)
         break;
     }
     case ActionCode::Divide: {
-        const auto [x, b] = popOperands(f);
+        const double b = toNumber(pop(f));
+        const double x = toNumber(pop(f));
         if (b == 0 && v < 5)
             push(f, Value("#ERROR#"));
         else

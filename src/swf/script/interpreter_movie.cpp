@@ -90,6 +90,8 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
         // A whole number is a frame number; anything else names a label, and a
         // label (found or not) counts as loaded.
         Value frame = pop(f);
+        if (frame.isObject() && frame.asObject()->objectClass() != ObjectClass::Clip)
+            frame = toPrimitive(frame, 2);
         double n = frame.isString() ? stringToNumber(frame.asString(), 7) : toNumber(frame);
         const int index = std::isfinite(n) && n == std::trunc(n) ? frameIndex(n) : -1;
         if (f.target && !m_host.frameLoaded(f.target, index))
@@ -158,8 +160,10 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
         break;
     case ActionCode::StartDrag: {
         Object* clip = targetFromValue(f, pop(f));
-        bool lock = toBoolean(pop(f));
-        bool constrain = toBoolean(pop(f));
+        // The two flags read an object through its number.
+        auto flag = [&](const Value& x) { return toBoolean(x.isObject() ? Value(toNumber(x)) : x); };
+        bool lock = flag(pop(f));
+        bool constrain = flag(pop(f));
         double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
         if (constrain) {
             y2 = toNumber(pop(f));

@@ -30,6 +30,10 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
     // SWF 4 knew none of these names: they are variables like any other.
     const bool special = f.version >= 5;
     if (n == "this" && special) {
+        // `this` can be assigned like a variable: a function's assignment
+        // stays in its activation, one outside functions on the timeline.
+        if (Object* holder = assignedThisHolder(f); holder && holder->findOwn(name))
+            return getMember(holder, name);
         if (f.thisByName)
             return f.thisObject;
         // A function that keeps `this` in a register has none by name: SWF 5
@@ -65,7 +69,9 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
     const int level = special ? levelNumber(n) : -1;
     for (Scope* s = f.scope; s; s = s->parent) {
         Object* o = scopeObject(f, s);
-        if (level >= 0 && o == global())
+        // Nor does a SWF 4 movie see the globals (NaN, Infinity and the
+        // built-in objects came with SWF 5).
+        if ((level >= 0 || !special) && o == global())
             break;
         if (o && hasProperty(o, name)) {
             if (foundIn)
@@ -294,6 +300,9 @@ Value Interpreter::getVariable(Frame& f, const std::string& name)
     Object* holder = nullptr;
     std::string var;
     if (splitPath(f, name, holder, var, true)) {
+        // A slash path that leads to no object is read as a plain name.
+        if (!holder && name.find('/') != std::string::npos && name.find_first_of(":.") == std::string::npos)
+            return lookupName(f, name);
         // A path that ends in a delimiter names no variable in its object.
         if (!holder || (var.empty() && (name.back() == ':' || name.back() == '.')))
             return Value();
@@ -301,11 +310,25 @@ Value Interpreter::getVariable(Frame& f, const std::string& name)
             return holder;
         return getMember(holder, var);
     }
+    // A name that starts or ends with a dot is a path from or to nowhere
+    // (from SWF 5, where dots separate).
+    if (f.version >= 5 && !name.empty() && (name.front() == '.' || name.back() == '.'))
+        return Value();
     return lookupName(f, name);
+}
+
+Object* Interpreter::assignedThisHolder(Frame& f)
+{
+    return f.activation ? f.activation : (f.target ? liveTarget(f) : nullptr);
 }
 
 void Interpreter::setVariable(Frame& f, const std::string& name, const Value& value)
 {
+    if (f.version >= 5 && name.size() == 4 && nameKey(name, f.version) == "this") {
+        if (Object* holder = assignedThisHolder(f))
+            setMember(holder, name, value);
+        return;
+    }
     Object* holder = nullptr;
     std::string var;
     if (splitPath(f, name, holder, var)) {
@@ -380,8 +403,10 @@ void Interpreter::setTarget(Frame& f, const Value& target)
 
 Object* Interpreter::targetFromValue(Frame& f, const Value& v)
 {
-    if (v.isObject())
-        return v.asObject();
+    // A display object is its own target; any other object names one by
+    // its string.
+    if (Object* o = v.asObject(); o && (o->objectClass() == ObjectClass::Clip || o->hostData))
+        return o;
     std::string path = toString(v);
     // The empty path is the current target, and there is none after a
     // tellTarget to nowhere.

@@ -66,8 +66,14 @@ bool Interpreter::stepStrings(Frame& f, const Action& a)
     case ActionCode::CharToAscii:
     case ActionCode::MBCharToAscii: {
         std::string s = toString(pop(f));
-        std::vector<std::uint32_t> units = stringUnits(s, v);
-        push(f, units.empty() ? Value(0.0) : Value(double(units[0])));
+        if (v >= 6) {
+            // The first character, read by a decoder that knows no
+            // four-byte forms: a character past U+FFFF reads as U+FFFD.
+            std::vector<std::uint32_t> chars = veskor::decodeUtf8(s);
+            push(f, chars.empty() ? 0.0 : double(chars[0] >= 0x10000 ? 0xFFFD : chars[0]));
+            break;
+        }
+        push(f, s.empty() ? 0.0 : double(static_cast<unsigned char>(s[0])));
         break;
     }
     case ActionCode::AsciiToChar:

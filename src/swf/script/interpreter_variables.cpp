@@ -143,8 +143,17 @@ bool Interpreter::stepVariables(Frame& f, const Action& a)
         double index = toNumber(pop(f));
         Object* clip = targetFromValue(f, pop(f));
         int i = std::isnan(index) ? -1 : saturatedInt(index);
-        if (clip && i >= 0 && i < kClipPropertyCount)
+        if (clip && i >= 0 && i < kClipPropertyCount) {
             m_host.setProperty(clip, i, value);
+        } else if (!clip && i >= 0 && i < kClipPropertyCount) {
+            // Without a clip the value is still read as the property reads
+            // it: _name and _quality as strings, the paths not at all, the
+            // rest as numbers.
+            if (i == 13 || i == 19)
+                (void)toString(value);
+            else if (i != 11 && i != 14 && i != 15)
+                (void)toNumber(value);
+        }
         break;
     }
     default:

@@ -1,5 +1,6 @@
 #include "swf/script/object.h"
 #include "swf/script/native_extension.h"
+#include "swf/script/string_util.h"
 
 #include <atomic>
 
@@ -26,15 +27,7 @@ std::size_t heapBytes(const Value& v) { return v.isString() ? heapBytes(v.asStri
 
 std::string Object::key(const std::string& name) const
 {
-    if (m_version >= 7)
-        return name;
-    // Before SWF 7 names match without regard to ASCII case.
-    std::string k = name;
-    for (char& c : k) {
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    }
-    return k;
+    return nameKey(name, m_version);
 }
 
 bool visibleInVersion(std::uint16_t flags, int swfVersion)

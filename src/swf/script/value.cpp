@@ -239,6 +239,8 @@ std::string primitiveToString(const Value& v, int swfVersion)
     case ValueType::Null:
         return "null";
     case ValueType::Boolean:
+        if (swfVersion < 5)
+            return v.asBool() ? "1" : "0";
         return v.asBool() ? "true" : "false";
     case ValueType::Number:
         return numberToString(v.asNumber());

@@ -39,6 +39,32 @@ TEST(Strings, UnitsOfBrokenUtf8AreThePlayers)
     EXPECT_EQ(stringUnits("\x95\xD0\x89", 6), (Units{0x95, 0x409}));
     EXPECT_EQ(stringUnits("a\xDF", 6), (Units{'a'}));
     EXPECT_EQ(stringUnits("\xC0\x20", 6), (Units{0xFFA0}));
+    // No UTF-8 form starts with 0xF8 or above: the string ends there.
+    EXPECT_EQ(stringUnits("ab\xFF" "cd", 6), (Units{'a', 'b'}));
+    EXPECT_EQ(stringLength("\xFF\xFF", 6), 0u);
+}
+
+TEST(Strings, FromVersion6ACharacterPastU10000IsTwoUnits)
+{
+    using Units = std::vector<std::uint32_t>;
+    const std::string smiley = "\xF0\x9F\x98\x8B"; // U+1F60B
+    EXPECT_EQ(stringLength(smiley, 6), 2u);
+    EXPECT_EQ(stringLength("a" + smiley + "b", 6), 4u);
+    EXPECT_EQ(stringLength(smiley, 5), 4u);
+    const Units units = stringUnits(smiley, 6);
+    EXPECT_EQ(units, (Units{0xD83D, 0xDE0B}));
+    // A whole pair joins back to the four-byte character; a half keeps the
+    // three-byte form of its surrogate.
+    EXPECT_EQ(joinUnits(units, 0, 2, 6), smiley);
+    EXPECT_EQ(joinUnits(units, 0, 1, 6), "\xED\xA0\xBD");
+    // Two halves stored apart read as the same two units.
+    EXPECT_EQ(stringUnits("\xED\xA0\xBD\xED\xB8\x8B", 6), units);
+    // Printed, a pair is its character; a lone half is itself up to SWF 8
+    // and U+FFFD from SWF 9.
+    EXPECT_EQ(displayUtf8("\xED\xA0\xBD\xED\xB8\x8B", 8), smiley);
+    EXPECT_EQ(displayUtf8("x\xED\xA0\xBD", 8), "x\xED\xA0\xBD");
+    EXPECT_EQ(displayUtf8("x\xED\xA0\xBD", 9), "x\xEF\xBF\xBD");
+    EXPECT_EQ(displayUtf8("x\xFFy", 9), "x");
 }
 
 TEST(Bitmaps, LosslessSizesIncludeTablesAndRowPadding)

@@ -198,6 +198,97 @@ TEST(StringBuiltins, MethodsCountCharactersFromVersion6)
     }
 }
 
+TEST(StringBuiltins, MethodsCountUtf16UnitsFromVersion6)
+{
+    // "a" U+1F60B "b": four units, the character in the middle two of them.
+    const char* word = "\"a\xF0\x9F\x98\x8B" "b\"";
+    const struct {
+        const char* method;
+        std::vector<std::string> args;
+        const char* expected;
+    } cases[] = {
+        {"charCodeAt", {"1"}, "55357"},
+        {"charCodeAt", {"2"}, "56843"},
+        {"charCodeAt", {"3"}, "98"},
+        {"indexOf", {"\"b\""}, "3"},
+        {"substr", {"1", "2"}, "\xF0\x9F\x98\x8B"},
+        {"substring", {"2"}, "\xED\xB8\x8B" "b"},
+        {"slice", {"-1"}, "b"},
+        {"indexOf", {}, "undefined"},
+        {"lastIndexOf", {}, "undefined"},
+        {"substr", {}, "undefined"},
+        {"substring", {}, "undefined"},
+        {"indexOf", {"\"\"", "5"}, "-1"},
+        {"lastIndexOf", {"\"\"", "5"}, "4"},
+    };
+    for (const auto& c : cases) {
+        Machine m(8);
+        std::string src = std::string("push \"s\", ") + word + "\nsetvariable\n" + callOn("s", c.method, c.args);
+        EXPECT_EQ(traced(m, src), c.expected) << c.method;
+    }
+    Machine m(8);
+    EXPECT_EQ(traced(m, std::string("push \"s\", ") + word + "\nsetvariable\npush \"s\"\ngetvariable\npush \"length\"\ngetmember"), "4");
+    // The two halves given one by one make the character.
+    EXPECT_EQ(traced(m, "push 56843, 55357, 2, \"String\"\ngetvariable\npush \"fromCharCode\"\ncallmethod\npush \"\xF0\x9F\x98\x8B\"\nequals2"),
+              "true");
+    // ord() knows no four-byte forms.
+    EXPECT_EQ(traced(m, "push \"\xF0\x9F\x98\x8B\"\nmbchartoascii"), "65533");
+}
+
+TEST(StringBuiltins, CaseMappingUsesThePlayersOwnTable)
+{
+    const struct {
+        const char* method;
+        const char* input;
+        const char* expected;
+    } cases[] = {
+        {"toUpperCase", "stra\xC3\x9F" "e", "STRA\xC3\x9F" "E"},        // one unit to one: no "SS"
+        {"toUpperCase", "\xE1\xBE\x80", "\xE1\xBE\x88"},               // iota subscript stays one letter
+        {"toLowerCase", "\xC4\xB0", "i"},                                // dotted I without its dot
+        {"toLowerCase", "\xE1\x82\xA0", "\xE1\x83\x90"},               // Georgian capital to Mkhedruli
+        {"toUpperCase", "\xCF\x82", "\xCE\xA2"},                         // final sigma
+        {"toLowerCase", "\xC8\xBA", "\xC8\xBA"},                         // a letter the table never had
+    };
+    for (const auto& c : cases) {
+        Machine m(8);
+        EXPECT_EQ(traced(m, std::string("push \"s\", \"") + c.input + "\"\nsetvariable\n" + callOn("s", c.method, {})), c.expected)
+            << c.method << " " << c.input;
+    }
+}
+
+TEST(ObjectBuiltins, Version6NamesMatchInEitherCaseBeyondAscii)
+{
+    // "Ä" set, "ä" read: one name in SWF 6, two in SWF 7.
+    for (int version : {6, 7}) {
+        Machine m(version);
+        EXPECT_EQ(m.run("push \"o\", 0, \"Object\"\nnewobject\nsetvariable\npush \"o\"\ngetvariable\npush \"\xC3\x84\", 1\nsetmember\n"
+                        "push \"o\"\ngetvariable\npush \"\xC3\xA4\"\ngetmember\ntrace"),
+                  version == 6 ? "1" : "undefined");
+    }
+}
+
+TEST(NumberBuiltins, ToStringInARadixReadsNaNAsTheSmallestInt)
+{
+    const struct {
+        const char* number;
+        const char* radix;
+        const char* expected;
+    } cases[] = {
+        {"4123", "16", "101b"},
+        {"-123.1", "16", "-7b"},
+        {"-2147483647.9", "16", "-7fffffff"},
+        {"NaN", "16", "-(0000000"},          // -8 below '0' is '('
+        {"NaN", "2", "-/0000000000000000000000000000000"},
+        {"NaN", "10", "NaN"},
+    };
+    for (const auto& c : cases) {
+        Machine m(8);
+        const std::string make = std::string("push \"n\", \"") + c.number + "\", 1, \"Number\"\nnewobject\nsetvariable\n";
+        EXPECT_EQ(traced(m, make + callOn("n", "toString", {c.radix})), c.expected)
+            << c.number << " " << c.radix;
+    }
+}
+
 TEST(StringBuiltins, SplitAndFromCharCode)
 {
     Machine m(7);
@@ -653,6 +744,14 @@ TEST(StringBuiltins, SplitOfEmptyStringsAndSeparatorsDependsOnVersion)
         {6, "", "-1, \"x\", 2", "1"},
         {6, "", "0, \"x\", 2", "1"},
         {6, "a,b", "0, \",\", 2", "0"},
+        // Before SWF 6 only one character separates; an empty separator
+        // ignores the limit, a longer or missing one keeps it.
+        {5, "walla", "\"la\", 1", "1"},
+        {6, "walla", "\"la\", 1", "2"},
+        {5, "aa", "0, \"\", 2", "1"},
+        {5, "aa", "0, \"aa\", 2", "0"},
+        {5, "aa", "0, undefined, 2", "0"},
+        {6, "aa", "0, undefined, 2", "1"},
     };
     for (const auto& c : cases) {
         Machine m(c.version);

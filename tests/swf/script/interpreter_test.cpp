@@ -661,6 +661,62 @@ TEST(Interpreter, SlashAndDotPathsReachTheRoot)
     )"), "3\n1");
 }
 
+TEST(Interpreter, NamesThatAreNoPathsReadAsTheOriginalPlayerReadThem)
+{
+    // Each name is set as a member of the timeline, then read as a variable.
+    const struct {
+        const char* name;
+        const char* expected;
+    } cases[] = {
+        {"", "undefined"},       // a clip keeps no member without a name
+        {".", "undefined"},      // a dot at either end leads nowhere
+        {".a", "undefined"},
+        {"a.", "undefined"},
+        {"a/b", "42"},           // a slash path to no clip is a plain name
+        {"ab", "42"},
+    };
+    for (const auto& c : cases) {
+        Machine m(6);
+        EXPECT_EQ(m.run(std::string("push \"this\"\ngetvariable\npush \"") + c.name + "\", 42\nsetmember\npush \"" + c.name
+                        + "\"\ngetvariable\ntrace"),
+                  c.expected)
+            << "'" << c.name << "'";
+    }
+}
+
+TEST(Interpreter, ThisCanBeAssignedAndStaysWhereItWasAssigned)
+{
+    // A function's own `this` is unaffected by the timeline's assignment;
+    // its assignment lasts until it returns.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "f"
+        function
+          push "this"
+          getvariable
+          typeof
+          trace
+          push "this", 1234
+          setvariable
+          push "this"
+          getvariable
+          trace
+        end
+        setvariable
+        push "this", "test"
+        setvariable
+        push "this"
+        getvariable
+        trace
+        push 0, "f"
+        callfunction
+        pop
+        push "this"
+        getvariable
+        trace
+    )"), "test\nmovieclip\n1234\ntest");
+}
+
 TEST(Interpreter, EnumerateVisitsNewestPropertiesFirst)
 {
     Machine m(7);
@@ -1177,7 +1233,7 @@ TEST(Interpreter, SwfFourArithmeticConvertsItsFirstOperandFirst)
         add
         trace
     )";
-    for (const char* operation : {"less", "equals"}) {
+    for (const char* operation : {"less", "equals", "subtract", "divide", "multiply"}) {
         program += std::string(R"(
             push "a"
             getvariable
@@ -1185,7 +1241,69 @@ TEST(Interpreter, SwfFourArithmeticConvertsItsFirstOperandFirst)
             getvariable
         )") + operation + "\npop\n";
     }
-    EXPECT_EQ(m.run(program), "a\nb\n2\na\nb\nb\na");
+    EXPECT_EQ(m.run(program), "a\nb\n2\na\nb\nb\na\nb\na\nb\na\na\nb");
+}
+
+TEST(Interpreter, SwfFourBooleansPrintAsDigitsInAVersion4Movie)
+{
+    // The comparisons give booleans in every version; a SWF 4 movie prints
+    // them, and its own true and false, as 1 and 0.
+    const char* program = "push 1, 2\nless\ntrace\npush 1, 2\nless\ntypeof\ntrace\npush false\ntrace\n"
+                          "push 1, 1\nequals\npush true\nstrictequals\ntrace";
+    EXPECT_EQ(Machine(4).run(program), "1\nboolean\n0\n1");
+    EXPECT_EQ(Machine(5).run(program), "true\nboolean\nfalse\ntrue");
+}
+
+TEST(Interpreter, ASwfFourMovieSeesNoGlobals)
+{
+    const char* program = "push \"NaN\"\ngetvariable\ntypeof\ntrace\npush \"Math\"\ngetvariable\ntypeof\ntrace";
+    EXPECT_EQ(Machine(4).run(program), "undefined\nundefined");
+    EXPECT_EQ(Machine(5).run(program), "number\nobject");
+}
+
+TEST(Interpreter, AnObjectThatIsNoClipNamesATargetByItsString)
+{
+    // o.toString() gives "nowhere": getProperty and setProperty look for that
+    // path, find nothing, and setProperty still reads the value as _x would.
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "toString"
+        function
+          push "toString"
+          trace
+          push "nowhere"
+          return
+        end
+        setmember
+        push "v", 0
+        initobject
+        setvariable
+        push "v"
+        getvariable
+        push "valueOf"
+        function
+          push "valueOf"
+          trace
+          push 3
+          return
+        end
+        setmember
+        push "o"
+        getvariable
+        push 0
+        getproperty
+        trace
+        push "o"
+        getvariable
+        push 0, "v"
+        getvariable
+        setproperty
+    )"), "toString\nundefined\ntoString\nvalueOf");
 }
 
 TEST(Interpreter, DeclaringANameTheTargetInheritsLeavesIt)

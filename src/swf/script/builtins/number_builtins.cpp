@@ -10,17 +10,23 @@ namespace swf::script {
 
 namespace {
 
+// NaN reads as the smallest int. The player negates a negative number
+// before taking its digits, which leaves the smallest int negative: its
+// digits then come out as the characters below '0'.
 std::string integerInRadix(double n, int radix)
 {
     const char* digits = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::int32_t i = toInt32(n);
-    bool negative = i < 0;
-    std::uint32_t u = negative ? std::uint32_t(-std::int64_t(i)) : std::uint32_t(i);
+    const std::int32_t i = std::isnan(n) ? std::numeric_limits<std::int32_t>::min() : toInt32(n);
+    const bool negative = i < 0;
+    std::int64_t v = negative ? -std::int64_t(i) : i;
+    if (v > std::numeric_limits<std::int32_t>::max())
+        v = i;
     std::string out;
     do {
-        out.insert(out.begin(), digits[u % std::uint32_t(radix)]);
-        u /= std::uint32_t(radix);
-    } while (u);
+        const int digit = int(v % radix);
+        out.insert(out.begin(), digit >= 0 ? digits[digit] : char('0' + digit));
+        v /= radix;
+    } while (v);
     return negative ? "-" + out : out;
 }
 
@@ -61,7 +67,7 @@ void installNumberAndBoolean(Interpreter& in)
             return Value();
         double n = self->primitive.asNumber();
         double radix = args.empty() || args[0].isUndefined() ? 10 : toInteger(in.toNumber(args[0]));
-        if (radix < 2 || radix > 36 || radix == 10 || !std::isfinite(n))
+        if (radix < 2 || radix > 36 || radix == 10 || std::isinf(n))
             return numberToString(n);
         return integerInRadix(n, int(radix));
     });

@@ -5,7 +5,6 @@
 #include "swf/script/builtins/object_string.h"
 #include "swf/script/string_util.h"
 
-#include <QString>
 
 #include <cmath>
 #include <memory>
@@ -53,6 +52,17 @@ std::size_t find(const std::vector<std::uint32_t>& hay, const std::vector<std::u
     return std::string::npos;
 }
 
+std::string changeCase(Interpreter& in, Object* self, bool upper)
+{
+    std::string s = thisString(in, self);
+    if (in.swfVersion() < 6)
+        return upper ? asciiUpper(s) : asciiLower(s);
+    std::vector<std::uint32_t> units = unitsOf(in, s);
+    for (std::uint32_t& u : units)
+        u = caseMappedUnit(u, upper);
+    return joinUnits(units, 0, units.size(), in.swfVersion());
+}
+
 } // namespace
 
 void installString(Interpreter& in)
@@ -73,6 +83,8 @@ void installString(Interpreter& in)
 
     in.defineMethod(ctor, "fromCharCode", [](Interpreter& in, Object*, const Args& args) -> Value {
         std::string out;
+        // From SWF 6 the codes are UTF-16 units: two halves of a pair make one character.
+        std::vector<std::uint32_t> units;
         for (const Value& v : args) {
             std::uint32_t c = toUint32(in.toNumber(v)) & 0xFFFF;
             if (c == 0)
@@ -86,9 +98,12 @@ void installString(Interpreter& in)
                 out += char(c & 0xFF);
                 continue;
             }
-            out += unitToString(c, in.swfVersion());
+            if (in.swfVersion() >= 6)
+                units.push_back(c);
+            else
+                out += unitToString(c, in.swfVersion());
         }
-        return out;
+        return in.swfVersion() >= 6 ? joinUnits(units, 0, units.size(), in.swfVersion()) : out;
     });
     // On anything but a String object these give the object's string (a
     // clip's path, a Boolean's word). An object whose own toString is this
@@ -136,13 +151,19 @@ void installString(Interpreter& in)
         return s;
     });
     in.defineMethod(proto, "indexOf", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (args.empty())
+            return Value();
         auto units = unitsOf(in, thisString(in, self));
         auto needle = unitsOf(in, in.toString(arg(args, 0)));
         double from = intArg(in, args, 1, 0);
+        if (from > double(units.size()))
+            return -1.0;
         std::size_t at = find(units, needle, clampIndex(from, units.size()));
         return at == std::string::npos ? -1.0 : double(at);
     });
     in.defineMethod(proto, "lastIndexOf", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (args.empty())
+            return Value();
         auto units = unitsOf(in, thisString(in, self));
         auto needle = unitsOf(in, in.toString(arg(args, 0)));
         double from = intArg(in, args, 1, double(units.size()));
@@ -170,6 +191,8 @@ void installString(Interpreter& in)
         return bi < ei ? joinUnits(units, bi, ei, in.swfVersion()) : std::string();
     });
     in.defineMethod(proto, "substring", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (args.empty())
+            return Value();
         auto units = unitsOf(in, thisString(in, self));
         std::size_t b = clampIndex(intArg(in, args, 0, 0), units.size());
         // A start at or past the end gives nothing, whatever the end.
@@ -181,6 +204,8 @@ void installString(Interpreter& in)
         return joinUnits(units, b, e, in.swfVersion());
     });
     in.defineMethod(proto, "substr", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (args.empty())
+            return Value();
         auto units = unitsOf(in, thisString(in, self));
         const double size = double(units.size());
         double b = intArg(in, args, 0, 0);
@@ -205,11 +230,19 @@ void installString(Interpreter& in)
         const int version = in.swfVersion();
         auto sep = args.empty() || args[0].isUndefined() ? std::vector<std::uint32_t>() : unitsOf(in, in.toString(args[0]));
         if (args.empty() || args[0].isUndefined()) {
-            // No separator: the whole string, whatever the limit.
-            return in.newArray({Value(s)});
+            // No separator: the whole string, whatever the limit from SWF 6;
+            // before, a limit still applies.
+            if (version >= 6 || limit >= 1)
+                parts.push_back(s);
+            return in.newArray(parts);
         }
         if (sep.empty() && version < 6) {
-            // Before SWF 6 an empty separator also gives the whole string.
+            // Before SWF 6 an empty separator gives the whole string,
+            // whatever the limit.
+            return in.newArray({Value(s)});
+        }
+        if (sep.size() > 1 && version < 6) {
+            // Nor does a longer one separate: the whole string, limited.
             parts.push_back(s);
         } else if (s.empty() && version >= 6) {
             // From SWF 6 an empty string splits to nothing by "" and to one
@@ -252,16 +285,10 @@ void installString(Interpreter& in)
         return in.newArray(parts);
     });
     in.defineMethod(proto, "toLowerCase", [](Interpreter& in, Object* self, const Args&) -> Value {
-        std::string s = thisString(in, self);
-        if (in.swfVersion() < 6)
-            return asciiLower(s);
-        return QString::fromUtf8(s.data(), qsizetype(s.size())).toLower().toStdString();
+        return changeCase(in, self, false);
     });
     in.defineMethod(proto, "toUpperCase", [](Interpreter& in, Object* self, const Args&) -> Value {
-        std::string s = thisString(in, self);
-        if (in.swfVersion() < 6)
-            return asciiUpper(s);
-        return QString::fromUtf8(s.data(), qsizetype(s.size())).toUpper().toStdString();
+        return changeCase(in, self, true);
     });
     setAllMemberFlags(proto, kMemberFlags);
     setMemberFlags(ctor, {"fromCharCode"}, kMemberFlags);
