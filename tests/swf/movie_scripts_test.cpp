@@ -511,6 +511,62 @@ TEST(MovieScripts, AFlippedClipKeepsItsFlipThroughANewSizeOrRotation)
     EXPECT_EQ(boundsAfter("push \"_rotation\", 90\nSetMember\n"), "150 250 100 200\n");
 }
 
+// Bounds in another clip's space go through the matrices the player keeps
+// for converting points: its own on the stage in 16.16 fixed point, the
+// other's inverse with whole-twip translation. Exact matrices put the corners
+// a twip away here.
+TEST(MovieScripts, BoundsInAnotherSpaceUseTheHeldMatrices)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 7);
+    const auto square = b.defineRectangle({Twips(0), Twips(1000), Twips(0), Twips(1000)}, solidFill({0, 0, 0, 255}));
+    Timeline inner;
+    inner.place(1, square).showFrame();
+    const auto symbol = b.defineSprite(inner);
+    Timeline nothing;
+    nothing.showFrame();
+    const auto empty = b.defineSprite(nothing);
+    Matrix turned = Matrix::scale(14849 / 65536.0, 14849 / 65536.0);
+    turned.rotateSkew0 = 6924 / 65536.0;
+    turned.rotateSkew1 = -6924 / 65536.0;
+    turned.translateX = turned.translateY = Twips(4000);
+    b.place(1, symbol, turned, {}, "a");
+    Matrix other = Matrix::scale(92682 / 65536.0, 92682 / 65536.0);
+    other.rotateSkew0 = 92682 / 65536.0;
+    other.rotateSkew1 = -92682 / 65536.0;
+    other.translateX = Twips(2991);
+    other.translateY = Twips(2990);
+    b.place(2, empty, other, {}, "b");
+    b.add(DoAction{assembled(R"(
+        push "b"
+        GetVariable
+        push 1, "a"
+        GetVariable
+        push "getBounds"
+        CallMethod
+        StoreRegister 0
+        Pop
+        push r:0, "xMin"
+        GetMember
+        push " "
+        Add2
+        push r:0, "xMax"
+        GetMember
+        Add2
+        push " "
+        Add2
+        push r:0, "yMin"
+        GetMember
+        Add2
+        push " "
+        Add2
+        push r:0, "yMax"
+        GetMember
+        Add2
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "35.65 43.7 -2.15 5.85\n");
+}
+
 TEST(MovieScripts, PathDelimitersAsTheOriginalPlayerReadsThem)
 {
     // The clip holds o = {n: "inner"}.

@@ -394,7 +394,7 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
             return Value();
         QRectF r = rt.localBounds(*i->object);
         if (r.isValid()) {
-            QTransform toTarget = rt.toStage(i);
+            QTransform toTarget = rt.pointsToStage(i);
             if (!args.empty()) {
                 Instance* space = nullptr;
                 if (Object* o = args[0].asObject())
@@ -403,7 +403,7 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
                     space = inst(in.resolveTarget(self, in.toString(args[0])));
                 if (!space)
                     return Value();
-                toTarget = toTarget * rt.toStage(space).inverted();
+                toTarget = toTarget * rt.pointsToLocal(space);
             } else {
                 toTarget = QTransform();
             }
@@ -450,7 +450,7 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
                 return Value();
             const double x = script::toInt32(px->value.asNumber() * 20.0);
             const double y = script::toInt32(py->value.asNumber() * 20.0);
-            const QTransform t = toGlobal ? rt.toStage(i) : rt.toStage(i).inverted();
+            const QTransform t = toGlobal ? rt.pointsToStage(i) : rt.pointsToLocal(i);
             const QPointF p = t.map(QPointF(x, y));
             px->value = std::round(p.x()) / 20.0;
             py->value = std::round(p.y()) / 20.0;
