@@ -1214,6 +1214,30 @@ TEST(MovieScripts, AShapeHitTestFollowsTheOutline)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\n");
 }
 
+// hitTest takes its point in the level root's coordinates, so moving the
+// root moves the point along; the bounds' edges count, so a clip scaled to
+// nothing still holds the one point it sits on.
+TEST(MovieScripts, AHitTestPointIsInTheRootsCoordinates)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 8);
+    const auto square = b.defineRectangle({Twips(0), Twips::fromPixels(40), Twips(0), Twips::fromPixels(40)},
+                                          solidFill({0, 0, 0, 255}));
+    Timeline inner;
+    inner.place(1, square).showFrame();
+    b.place(1, b.defineSprite(inner), Matrix::translation(Twips::fromPixels(20), Twips::fromPixels(20)), {}, "a");
+    auto hit = [](int x, int y, bool shape) {
+        return "push " + std::string(shape ? "true" : "false") + ", " + std::to_string(y) + ", " + std::to_string(x)
+            + ", 3, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
+    };
+    b.add(DoAction{assembled("push \"_root\"\nGetVariable\npush \"_x\", 30\nSetMember\n" + hit(25, 25, false)
+                             + hit(85, 25, false) + hit(25, 25, true) + hit(55, 25, true)
+                             + "push \"a\"\nGetVariable\npush \"_xscale\", 0\nSetMember\n"
+                               "push \"a\"\nGetVariable\npush \"_yscale\", 0\nSetMember\n"
+                             + hit(20, 20, false) + hit(21, 20, false))})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\ntrue\ntrue\nfalse\n");
+}
+
 // A timeline variable named _root or _global hides what the name stands for;
 // a function that preloads both _global and _parent finds _global first.
 TEST(MovieScripts, VariablesHideRootAndGlobalAndPreloadsKeepTheirOrder)

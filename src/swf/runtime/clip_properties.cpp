@@ -184,8 +184,9 @@ bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, b
     const QRectF bounds = localBounds(*inst->object);
     if (!bounds.isValid())
         return false;
+    // Edges count, so a clip scaled to nothing still holds its one point.
     const QRectF onStage = toStage(inst).mapRect(bounds);
-    return onStage.contains(QPointF(stageX, stageY));
+    return stageX >= onStage.left() && stageX <= onStage.right() && stageY >= onStage.top() && stageY <= onStage.bottom();
 }
 
 Value MovieRuntime::getProperty(Object* clip, int index)

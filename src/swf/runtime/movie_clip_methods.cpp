@@ -419,8 +419,13 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         if (!i || args.empty())
             return Value(false);
         if (args.size() >= 2) {
-            const double x = in.toNumber(args[0]) * 20.0, y = in.toNumber(args[1]) * 20.0;
-            return Value(rt.hitTest(i, x, y, args.size() > 2 && in.toBoolean(args[2]), true));
+            // The point is in the coordinates of the clip's level root: moving,
+            // scaling or turning the root moves the point with it.
+            const Instance* root = i;
+            while (root->parent && !root->isRoot)
+                root = root->parent;
+            const QPointF p = rt.toStage(root).map(QPointF(in.toNumber(args[0]) * 20.0, in.toNumber(args[1]) * 20.0));
+            return Value(rt.hitTest(i, p.x(), p.y(), args.size() > 2 && in.toBoolean(args[2]), true));
         }
         Instance* other = nullptr;
         if (Object* o = args[0].asObject())
