@@ -1216,7 +1216,8 @@ TEST(MovieScripts, AShapeHitTestFollowsTheOutline)
 
 // hitTest takes its point in the level root's coordinates, so moving the
 // root moves the point along; the bounds' edges count, so a clip scaled to
-// nothing still holds the one point it sits on.
+// nothing still holds the one point it sits on. A clip named by an empty
+// path is no clip.
 TEST(MovieScripts, AHitTestPointIsInTheRootsCoordinates)
 {
     MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 8);
@@ -1231,11 +1232,14 @@ TEST(MovieScripts, AHitTestPointIsInTheRootsCoordinates)
     };
     b.add(DoAction{assembled("push \"_root\"\nGetVariable\npush \"_x\", 30\nSetMember\n" + hit(25, 25, false)
                              + hit(85, 25, false) + hit(25, 25, true) + hit(55, 25, true)
-                             + "push \"a\"\nGetVariable\npush \"_xscale\", 0\nSetMember\n"
+                             // A path to a clip finds it; an empty path names none.
+                             + "push \"/a\", 1, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n"
+                               "push \"\", 1, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n"
+                               "push \"a\"\nGetVariable\npush \"_xscale\", 0\nSetMember\n"
                                "push \"a\"\nGetVariable\npush \"_yscale\", 0\nSetMember\n"
                              + hit(20, 20, false) + hit(21, 20, false))})
         .showFrame();
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\ntrue\ntrue\nfalse\n");
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\ntrue\ntrue\nfalse\ntrue\nfalse\n");
 }
 
 // A timeline variable named _root or _global hides what the name stands for;

@@ -388,7 +388,15 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
     auto inst = [&rt](Object* self) { return rt.instanceOf(self); };
     auto def = [&](const char* name, script::NativeFunction f) { in.defineMethod(proto, name, std::move(f)); };
 
-    auto boundsMethod = [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+    // A clip given to a method: the clip itself, or a path to it from the
+    // caller; an empty path names no clip.
+    auto clipArgument = [inst](Interpreter& in, Object* self, const Value& v) -> Instance* {
+        if (Object* o = v.asObject())
+            return inst(o);
+        const std::string path = in.toString(v);
+        return path.empty() ? nullptr : inst(in.resolveTarget(self, path));
+    };
+    auto boundsMethod = [&rt, inst, clipArgument](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
         if (!i)
             return Value();
@@ -396,11 +404,7 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         if (r.isValid()) {
             QTransform toTarget = rt.pointsToStage(i);
             if (!args.empty()) {
-                Instance* space = nullptr;
-                if (Object* o = args[0].asObject())
-                    space = inst(o);
-                else
-                    space = inst(in.resolveTarget(self, in.toString(args[0])));
+                Instance* space = clipArgument(in, self, args[0]);
                 if (!space)
                     return Value();
                 toTarget = toTarget * rt.pointsToLocal(space);
@@ -414,7 +418,7 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
     };
     def("getBounds", boundsMethod);
     def("getRect", boundsMethod);
-    def("hitTest", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+    def("hitTest", [&rt, inst, clipArgument](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
         if (!i || args.empty())
             return Value(false);
@@ -427,11 +431,7 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
             const QPointF p = rt.toStage(root).map(QPointF(in.toNumber(args[0]) * 20.0, in.toNumber(args[1]) * 20.0));
             return Value(rt.hitTest(i, p.x(), p.y(), args.size() > 2 && in.toBoolean(args[2]), true));
         }
-        Instance* other = nullptr;
-        if (Object* o = args[0].asObject())
-            other = inst(o);
-        else
-            other = inst(in.resolveTarget(self, in.toString(args[0])));
+        Instance* other = clipArgument(in, self, args[0]);
         if (!other)
             return Value(false);
         const QRectF a = rt.toStage(i).mapRect(rt.localBounds(*i->object));
