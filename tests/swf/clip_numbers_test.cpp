@@ -217,6 +217,44 @@ TEST(ClipNumbersTest, LocalToGlobalConvertsOwnNumbersInWholeTwips)
     }
 }
 
+TEST(ClipNumbersTest, PointConversionsUseMatricesHeldInFixedPoint)
+{
+    // The root moved and turned, in it a clip at (200, 200) scaled and turned
+    // by its properties (r:0); the point in r:1 goes through the method and
+    // its x and y are traced. Each level's product is kept in 16.16 fixed
+    // point with whole-twip translation, and so is the inverse, which moves
+    // the results by a twip from what exact matrices give.
+    const auto convert = [](const char* scale, const char* rotation, const char* point, const char* method) {
+        return std::string(R"(push "_root"
+            GetVariable
+            push "_x", -10
+            SetMember
+            push "_root"
+            GetVariable
+            push "_rotation", 5
+            SetMember
+            push 5, "e", 2
+            push "this"
+            GetVariable
+            push "createEmptyMovieClip"
+            CallMethod
+            storeregister 0
+            Pop
+            push r:0, "_x", 200
+            SetMember
+            push r:0, "_y", 200
+            SetMember
+            push r:0, "_xscale", )") +
+               scale + "\nSetMember\npush r:0, \"_yscale\", " + scale + "\nSetMember\npush r:0, \"_rotation\", " +
+               rotation + "\nSetMember\n" + point + "\nInitObject\nstoreregister 1\nPop\npush r:1, 1, r:0, \"" + method +
+               "\"\nCallMethod\nPop\npush r:1, \"x\"\nGetMember\nTrace\npush r:1, \"y\"\nGetMember\nTrace\n";
+    };
+    EXPECT_EQ(traceOf(convert("50", "30", "push \"x\", -10, \"y\", -10, 2", "localToGlobal")), "170.55\n209.7\n");
+    EXPECT_EQ(traceOf(convert("50", "30", "push \"x\", 170.55, \"y\", 209.7, 2", "globalToLocal")), "-10.05\n-9.95\n");
+    EXPECT_EQ(traceOf(convert("22.66", "27.9", "push \"x\", 171.15, \"y\", 213.5, 2", "globalToLocal")),
+              "-9.95\n-10.1\n");
+}
+
 TEST(ClipNumbersTest, DisplayPropertiesIgnoreWhatIsNoNumberAndWrapTwips)
 {
     // A text field `t` of 100 by 50 at (100, 0) in r:0; the value in r:1 goes

@@ -514,6 +514,40 @@ TEST(InputDelivery, ClipsSeeThePointerFromTheirWholePixelPlace)
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "89\n30\n5\n2.5\n");
 }
 
+// The way back from the stage keeps its translation in whole twips: the
+// pointer in a shrunk clip lands a twip from where an exact inverse puts it.
+TEST(InputDelivery, ThePointerInAClipGoesThroughAWholeTwipInverse)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 8);
+    Timeline empty;
+    empty.showFrame();
+    const auto sprite = b.defineSprite(empty);
+    Matrix shrunk = Matrix::scale(27525 / 65536.0, 27525 / 65536.0);
+    shrunk.translateX = Twips(7286);
+    shrunk.translateY = Twips(2842);
+    b.place(1, sprite, shrunk, {}, "s");
+    b.showFrame();
+    b.add(DoAction{assembled(R"(
+        push "s"
+        GetVariable
+        push "_xmouse"
+        GetMember
+        Trace
+        push "s"
+        GetVariable
+        push "_ymouse"
+        GetMember
+        Trace
+        Stop)")});
+    b.showFrame();
+    InputEvent wait;
+    wait.kind = InputEvent::Kind::Wait;
+    runtime::TraceOptions options;
+    options.frames = 1;
+    options.input = {mouse(InputEvent::Kind::MouseMove, 98, 50), wait};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "-633.3\n-219.05\n");
+}
+
 // Copy, Cut and Paste in the focused input field: a password field gives
 // nothing to the clipboard and keeps its text; pasting types the clipboard.
 TEST(InputDelivery, ClipboardCommandsKeepPasswordsIn)

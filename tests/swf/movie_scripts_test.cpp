@@ -511,6 +511,62 @@ TEST(MovieScripts, AFlippedClipKeepsItsFlipThroughANewSizeOrRotation)
     EXPECT_EQ(boundsAfter("push \"_rotation\", 90\nSetMember\n"), "150 250 100 200\n");
 }
 
+// Bounds in another clip's space go through the matrices the player keeps
+// for converting points: its own on the stage in 16.16 fixed point, the
+// other's inverse with whole-twip translation. Exact matrices put the corners
+// a twip away here.
+TEST(MovieScripts, BoundsInAnotherSpaceUseTheHeldMatrices)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 7);
+    const auto square = b.defineRectangle({Twips(0), Twips(1000), Twips(0), Twips(1000)}, solidFill({0, 0, 0, 255}));
+    Timeline inner;
+    inner.place(1, square).showFrame();
+    const auto symbol = b.defineSprite(inner);
+    Timeline nothing;
+    nothing.showFrame();
+    const auto empty = b.defineSprite(nothing);
+    Matrix turned = Matrix::scale(14849 / 65536.0, 14849 / 65536.0);
+    turned.rotateSkew0 = 6924 / 65536.0;
+    turned.rotateSkew1 = -6924 / 65536.0;
+    turned.translateX = turned.translateY = Twips(4000);
+    b.place(1, symbol, turned, {}, "a");
+    Matrix other = Matrix::scale(92682 / 65536.0, 92682 / 65536.0);
+    other.rotateSkew0 = 92682 / 65536.0;
+    other.rotateSkew1 = -92682 / 65536.0;
+    other.translateX = Twips(2991);
+    other.translateY = Twips(2990);
+    b.place(2, empty, other, {}, "b");
+    b.add(DoAction{assembled(R"(
+        push "b"
+        GetVariable
+        push 1, "a"
+        GetVariable
+        push "getBounds"
+        CallMethod
+        StoreRegister 0
+        Pop
+        push r:0, "xMin"
+        GetMember
+        push " "
+        Add2
+        push r:0, "xMax"
+        GetMember
+        Add2
+        push " "
+        Add2
+        push r:0, "yMin"
+        GetMember
+        Add2
+        push " "
+        Add2
+        push r:0, "yMax"
+        GetMember
+        Add2
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "35.65 43.7 -2.15 5.85\n");
+}
+
 TEST(MovieScripts, PathDelimitersAsTheOriginalPlayerReadsThem)
 {
     // The clip holds o = {n: "inner"}.
@@ -1156,6 +1212,34 @@ TEST(MovieScripts, AShapeHitTestFollowsTheOutline)
     };
     b.add(DoAction{assembled(hit(20, 20, true) + hit(80, 80, true) + hit(80, 80, false))}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\n");
+}
+
+// hitTest takes its point in the level root's coordinates, so moving the
+// root moves the point along; the bounds' edges count, so a clip scaled to
+// nothing still holds the one point it sits on. A clip named by an empty
+// path is no clip.
+TEST(MovieScripts, AHitTestPointIsInTheRootsCoordinates)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 8);
+    const auto square = b.defineRectangle({Twips(0), Twips::fromPixels(40), Twips(0), Twips::fromPixels(40)},
+                                          solidFill({0, 0, 0, 255}));
+    Timeline inner;
+    inner.place(1, square).showFrame();
+    b.place(1, b.defineSprite(inner), Matrix::translation(Twips::fromPixels(20), Twips::fromPixels(20)), {}, "a");
+    auto hit = [](int x, int y, bool shape) {
+        return "push " + std::string(shape ? "true" : "false") + ", " + std::to_string(y) + ", " + std::to_string(x)
+            + ", 3, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
+    };
+    b.add(DoAction{assembled("push \"_root\"\nGetVariable\npush \"_x\", 30\nSetMember\n" + hit(25, 25, false)
+                             + hit(85, 25, false) + hit(25, 25, true) + hit(55, 25, true)
+                             // A path to a clip finds it; an empty path names none.
+                             + "push \"/a\", 1, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n"
+                               "push \"\", 1, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n"
+                               "push \"a\"\nGetVariable\npush \"_xscale\", 0\nSetMember\n"
+                               "push \"a\"\nGetVariable\npush \"_yscale\", 0\nSetMember\n"
+                             + hit(20, 20, false) + hit(21, 20, false))})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\ntrue\ntrue\nfalse\ntrue\nfalse\n");
 }
 
 // A timeline variable named _root or _global hides what the name stands for;

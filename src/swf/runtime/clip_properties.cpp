@@ -116,6 +116,31 @@ QTransform MovieRuntime::toStage(const Instance* inst) const
     return t;
 }
 
+// A matrix with its translation in whole twips, and, as the player stores the
+// levels it multiplies, its scale and skew in 16.16 fixed point.
+static QTransform inWholeTwips(const QTransform& t, bool fixedPoint)
+{
+    const auto fixed = [fixedPoint](double v) { return fixedPoint ? std::round(v * 65536.0) / 65536.0 : v; };
+    return QTransform(fixed(t.m11()), fixed(t.m12()), fixed(t.m21()), fixed(t.m22()), std::round(t.dx()),
+                      std::round(t.dy()));
+}
+
+QTransform MovieRuntime::pointsToStage(const Instance* inst) const
+{
+    QTransform t;
+    for (const Instance* i = inst; i && i->object; i = i->parent) {
+        t = inWholeTwips(t * render::toQTransform(i->object->matrix), true);
+        if (i->isRoot)
+            break;
+    }
+    return t;
+}
+
+QTransform MovieRuntime::pointsToLocal(const Instance* inst, bool* invertible) const
+{
+    return inWholeTwips(pointsToStage(inst).inverted(invertible), false);
+}
+
 // Whether a point (in the object's own twips) lies on what it draws: drawings
 // and shapes exactly, other characters by their bounds.
 static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& object, QPointF local, int nesting,
@@ -159,8 +184,9 @@ bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, b
     const QRectF bounds = localBounds(*inst->object);
     if (!bounds.isValid())
         return false;
+    // Edges count, so a clip scaled to nothing still holds its one point.
     const QRectF onStage = toStage(inst).mapRect(bounds);
-    return onStage.contains(QPointF(stageX, stageY));
+    return stageX >= onStage.left() && stageX <= onStage.right() && stageY >= onStage.top() && stageY <= onStage.bottom();
 }
 
 Value MovieRuntime::getProperty(Object* clip, int index)
@@ -236,11 +262,11 @@ Value MovieRuntime::getProperty(Object* clip, int index)
         // the stage as it draws it, moved to whole pixels. A clip scaled to
         // nothing cannot be undone and gives the pointer shrunk to a
         // twentieth.
-        QTransform t = toStage(inst);
+        QTransform t = pointsToStage(inst);
         const auto snap = [](double twips) { return std::floor(twips / 20.0 + 0.5) * 20.0; };
         t.setMatrix(t.m11(), t.m12(), t.m13(), t.m21(), t.m22(), t.m23(), snap(t.dx()), snap(t.dy()), t.m33());
         bool invertible = false;
-        const QTransform back = t.inverted(&invertible);
+        const QTransform back = inWholeTwips(t.inverted(&invertible), false);
         const QPointF pointer(m_pointer.x, m_pointer.y);
         const QPointF local = invertible ? back.map(pointer) : pointer / 20.0;
         return pixels(ClipProperty(index) == ClipProperty::XMouse ? local.x() : local.y());

@@ -388,22 +388,26 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
     auto inst = [&rt](Object* self) { return rt.instanceOf(self); };
     auto def = [&](const char* name, script::NativeFunction f) { in.defineMethod(proto, name, std::move(f)); };
 
-    auto boundsMethod = [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+    // A clip given to a method: the clip itself, or a path to it from the
+    // caller; an empty path names no clip.
+    auto clipArgument = [inst](Interpreter& in, Object* self, const Value& v) -> Instance* {
+        if (Object* o = v.asObject())
+            return inst(o);
+        const std::string path = in.toString(v);
+        return path.empty() ? nullptr : inst(in.resolveTarget(self, path));
+    };
+    auto boundsMethod = [&rt, inst, clipArgument](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
         if (!i)
             return Value();
         QRectF r = rt.localBounds(*i->object);
         if (r.isValid()) {
-            QTransform toTarget = rt.toStage(i);
+            QTransform toTarget = rt.pointsToStage(i);
             if (!args.empty()) {
-                Instance* space = nullptr;
-                if (Object* o = args[0].asObject())
-                    space = inst(o);
-                else
-                    space = inst(in.resolveTarget(self, in.toString(args[0])));
+                Instance* space = clipArgument(in, self, args[0]);
                 if (!space)
                     return Value();
-                toTarget = toTarget * rt.toStage(space).inverted();
+                toTarget = toTarget * rt.pointsToLocal(space);
             } else {
                 toTarget = QTransform();
             }
@@ -414,19 +418,20 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
     };
     def("getBounds", boundsMethod);
     def("getRect", boundsMethod);
-    def("hitTest", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
+    def("hitTest", [&rt, inst, clipArgument](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
         if (!i || args.empty())
             return Value(false);
         if (args.size() >= 2) {
-            const double x = in.toNumber(args[0]) * 20.0, y = in.toNumber(args[1]) * 20.0;
-            return Value(rt.hitTest(i, x, y, args.size() > 2 && in.toBoolean(args[2]), true));
+            // The point is in the coordinates of the clip's level root: moving,
+            // scaling or turning the root moves the point with it.
+            const Instance* root = i;
+            while (root->parent && !root->isRoot)
+                root = root->parent;
+            const QPointF p = rt.toStage(root).map(QPointF(in.toNumber(args[0]) * 20.0, in.toNumber(args[1]) * 20.0));
+            return Value(rt.hitTest(i, p.x(), p.y(), args.size() > 2 && in.toBoolean(args[2]), true));
         }
-        Instance* other = nullptr;
-        if (Object* o = args[0].asObject())
-            other = inst(o);
-        else
-            other = inst(in.resolveTarget(self, in.toString(args[0])));
+        Instance* other = clipArgument(in, self, args[0]);
         if (!other)
             return Value(false);
         const QRectF a = rt.toStage(i).mapRect(rt.localBounds(*i->object));
@@ -450,7 +455,7 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
                 return Value();
             const double x = script::toInt32(px->value.asNumber() * 20.0);
             const double y = script::toInt32(py->value.asNumber() * 20.0);
-            const QTransform t = toGlobal ? rt.toStage(i) : rt.toStage(i).inverted();
+            const QTransform t = toGlobal ? rt.pointsToStage(i) : rt.pointsToLocal(i);
             const QPointF p = t.map(QPointF(x, y));
             px->value = std::round(p.x()) / 20.0;
             py->value = std::round(p.y()) / 20.0;

@@ -298,6 +298,11 @@ public:
     QRectF localBounds(const movie::DisplayObject& object) const;
     // Maps between an instance's space and the stage's (twips).
     QTransform toStage(const Instance* inst) const;
+    // The same map as the player keeps it for converting points: each level's
+    // product held in 16.16 fixed point with whole-twip translation, and its
+    // inverse with whole-twip translation.
+    QTransform pointsToStage(const Instance* inst) const;
+    QTransform pointsToLocal(const Instance* inst, bool* invertible = nullptr) const;
     // The scripts of the movie `inst` is part of.
     const ScriptIndex& scripts(const Instance* inst) const { return inst && inst->movie ? *inst->movie->scripts : *m_index; }
     const movie::CharacterDictionary& dictionaryOf(const Instance* inst) const
