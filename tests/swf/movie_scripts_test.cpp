@@ -537,6 +537,31 @@ TEST(MovieScripts, CreateTextFieldAnswersWithTheFieldFromSwfEight)
     EXPECT_EQ(tracedInAClip(script, 8), "_level0.mc.t\n");
 }
 
+// Before SWF 6 a text field is no object scripts reach by name: its name
+// leads to the clip holding it, which takes what is set through it.
+TEST(MovieScripts, ATextFieldsNameLeadsToItsClipBeforeSwfSix)
+{
+    const std::string script = R"(
+        push 20, 100, 0, 0, 1, "t", 6, "this"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "t"
+        GetVariable
+        Trace
+        push "t"
+        GetVariable
+        push "v", "set"
+        SetMember
+        push "v"
+        GetVariable
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 5), "_level0.mc\nset\n");
+    EXPECT_EQ(tracedInAClip(script, 6), "_level0.mc.t\nundefined\n");
+}
+
 TEST(MovieScripts, AutosizedTextFieldsMoveTheirX)
 {
     // A field at _x 50, 100 wide, with text wider than that: autosizing to the
