@@ -696,6 +696,26 @@ TEST(MovieScripts, TheObjectLosingTheFocusStillHasItWhenTold)
     EXPECT_EQ(tracedInAClip(script, 7), "_level0.mc.a to _level0.mc.b\nnull\n");
 }
 
+// Hiding the focused clip takes the focus away; a clip hidden already keeps
+// the focus a script gives it.
+TEST(MovieScripts, HidingTheFocusedClipTakesTheFocus)
+{
+    const std::string focusA = "push \"a\"\nGetVariable\npush 1, \"Selection\"\nGetVariable\npush \"setFocus\"\nCallMethod\nPop\n";
+    const std::string traceFocus = "push 0, \"Selection\"\nGetVariable\npush \"getFocus\"\nCallMethod\nTrace\n";
+    auto setVisible = [](const char* value) { return "push \"a\"\nGetVariable\npush \"_visible\", " + std::string(value) + "\nSetMember\n"; };
+    const std::string script = R"(push 1, "a", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "a"
+        GetVariable
+        push "focusEnabled", true
+        SetMember
+    )" + focusA + setVisible("false") + traceFocus + focusA + setVisible("false") + traceFocus;
+    EXPECT_EQ(tracedInAClip(script, 7), "null\n_level0.mc.a\n");
+}
+
 // A field in a clip: replaceSel before any focus types at the start; a
 // field has no selection while listeners hear of its focus, and all of it
 // selected after (again when a script focuses it again); setSelection puts
