@@ -716,6 +716,26 @@ TEST(MovieScripts, HidingTheFocusedClipTakesTheFocus)
     EXPECT_EQ(tracedInAClip(script, 7), "null\n_level0.mc.a\n");
 }
 
+// A clip's tabIndex, once a number started it, is a 32-bit integer hidden
+// from for..in; text given first stays text.
+TEST(MovieScripts, AClipsTabIndexIsAThirtyTwoBitInteger)
+{
+    auto traced = [](const std::vector<std::string>& values) {
+        std::string script = "push 1, \"a\", 2, \"this\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n";
+        for (const std::string& v : values) {
+            script += "push \"a\"\nGetVariable\npush \"tabIndex\", " + v + "\nSetMember\n";
+            script += "push \"a\"\nGetVariable\npush \"tabIndex\"\nGetMember\nTrace\n";
+        }
+        // Names for..in finds on the clip, traced as they come.
+        script += "push \"a\"\nGetVariable\nEnumerate2\nloop:\nstoreregister 0\npush null\nEquals2\nif done\n"
+                  "push r:0\nTrace\njump loop\ndone:\n";
+        return tracedInAClip(script, 8);
+    };
+    EXPECT_EQ(traced({"4", "2147483648", "\"x\"", "1.9", "-2147483648", "undefined"}),
+              "4\n-2147483648\n-2147483648\n1\n-2147483648\nundefined\n");
+    EXPECT_EQ(traced({"\"x\"", "5", "\"y\""}), "x\n5\ny\ntabIndex\n");
+}
+
 // A field in a clip: replaceSel before any focus types at the start; a
 // field has no selection while listeners hear of its focus, and all of it
 // selected after (again when a script focuses it again); setSelection puts
