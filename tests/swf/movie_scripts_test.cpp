@@ -593,6 +593,31 @@ TEST(MovieScripts, CreateTextFieldAnswersWithTheFieldFromSwfEight)
     EXPECT_EQ(tracedInAClip(script, 8), "_level0.mc.t\n");
 }
 
+// Before SWF 6 a text field is no object scripts reach by name: its name
+// leads to the clip holding it, which takes what is set through it.
+TEST(MovieScripts, ATextFieldsNameLeadsToItsClipBeforeSwfSix)
+{
+    const std::string script = R"(
+        push 20, 100, 0, 0, 1, "t", 6, "this"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "t"
+        GetVariable
+        Trace
+        push "t"
+        GetVariable
+        push "v", "set"
+        SetMember
+        push "v"
+        GetVariable
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 5), "_level0.mc\nset\n");
+    EXPECT_EQ(tracedInAClip(script, 6), "_level0.mc.t\nundefined\n");
+}
+
 TEST(MovieScripts, AutosizedTextFieldsMoveTheirX)
 {
     // A field at _x 50, 100 wide, with text wider than that: autosizing to the
@@ -725,6 +750,46 @@ TEST(MovieScripts, TheObjectLosingTheFocusStillHasItWhenTold)
         )" + focus + "push r:1\n" + focus + "push null\n" + focus
         + "push 0, \"Selection\"\nGetVariable\npush \"getFocus\"\nCallMethod\nTrace\n";
     EXPECT_EQ(tracedInAClip(script, 7), "_level0.mc.a to _level0.mc.b\nnull\n");
+}
+
+// Hiding the focused clip takes the focus away; a clip hidden already keeps
+// the focus a script gives it.
+TEST(MovieScripts, HidingTheFocusedClipTakesTheFocus)
+{
+    const std::string focusA = "push \"a\"\nGetVariable\npush 1, \"Selection\"\nGetVariable\npush \"setFocus\"\nCallMethod\nPop\n";
+    const std::string traceFocus = "push 0, \"Selection\"\nGetVariable\npush \"getFocus\"\nCallMethod\nTrace\n";
+    auto setVisible = [](const char* value) { return "push \"a\"\nGetVariable\npush \"_visible\", " + std::string(value) + "\nSetMember\n"; };
+    const std::string script = R"(push 1, "a", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "a"
+        GetVariable
+        push "focusEnabled", true
+        SetMember
+    )" + focusA + setVisible("false") + traceFocus + focusA + setVisible("false") + traceFocus;
+    EXPECT_EQ(tracedInAClip(script, 7), "null\n_level0.mc.a\n");
+}
+
+// A clip's tabIndex, once a number started it, is a 32-bit integer hidden
+// from for..in; text given first stays text.
+TEST(MovieScripts, AClipsTabIndexIsAThirtyTwoBitInteger)
+{
+    auto traced = [](const std::vector<std::string>& values) {
+        std::string script = "push 1, \"a\", 2, \"this\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n";
+        for (const std::string& v : values) {
+            script += "push \"a\"\nGetVariable\npush \"tabIndex\", " + v + "\nSetMember\n";
+            script += "push \"a\"\nGetVariable\npush \"tabIndex\"\nGetMember\nTrace\n";
+        }
+        // Names for..in finds on the clip, traced as they come.
+        script += "push \"a\"\nGetVariable\nEnumerate2\nloop:\nstoreregister 0\npush null\nEquals2\nif done\n"
+                  "push r:0\nTrace\njump loop\ndone:\n";
+        return tracedInAClip(script, 8);
+    };
+    EXPECT_EQ(traced({"4", "2147483648", "\"x\"", "1.9", "-2147483648", "undefined"}),
+              "4\n-2147483648\n-2147483648\n1\n-2147483648\nundefined\n");
+    EXPECT_EQ(traced({"\"x\"", "5", "\"y\""}), "x\n5\ny\ntabIndex\n");
 }
 
 // A field in a clip: replaceSel before any focus types at the start; a

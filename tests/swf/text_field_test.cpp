@@ -346,6 +346,21 @@ TEST(TextFieldHtmlTest, StylesFollowTheOpenTags)
     EXPECT_EQ(field->formatAt(7).underline, false);
 }
 
+// Font sizes are whole points from 1 to 127: a fraction is cut off, before
+// and after a relative step.
+TEST(TextFieldHtmlTest, FontSizesAreWholePointsFromOneTo127)
+{
+    const HtmlText html = parseHtmlText(u32("<font size='1.9'>a<font size='+0.8'>b</font></font><font size='0'>c"
+                                            "<font size='-1'>d</font></font><font size='126'>e<font size='+5'>f</font></font>"
+                                            "<font size='300'>g</font>"),
+                                        defaultTextFieldFormat(), false, 8);
+    auto field = fieldOnHeap(100, 100);
+    field->setTextUnits(html.text, html.runs);
+    const double sizes[] = {1, 1, 1, 1, 126, 127, 127};
+    for (std::size_t i = 0; i < std::size(sizes); ++i)
+        EXPECT_EQ(field->formatAt(i).size, sizes[i]) << i;
+}
+
 TEST(TextFieldHtmlTest, WritesThePlayersMarkup)
 {
     auto field = fieldOnHeap(100, 100);

@@ -370,9 +370,15 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
             object.scriptTransformed = true;
         }
         break;
-    case ClipProperty::Visible:
+    case ClipProperty::Visible: {
+        const bool wasVisible = object.visible;
         object.visible = m_vm->toBoolean(value.isString() ? Value(m_vm->toNumber(value)) : value);
+        // Hiding the focused object takes the focus away; one hidden already
+        // keeps a focus given to it.
+        if (wasVisible && !object.visible && m_focus && m_focus == inst->self)
+            changeFocus(nullptr, FocusCause::Removal);
         break;
+    }
     case ClipProperty::Width:
     case ClipProperty::Height:
         if (number(v) && v >= 0) {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <limits>
 #include <optional>
 
 namespace swf::runtime {
@@ -79,6 +80,40 @@ void defineDisplayMembers(Interpreter& in, Object* proto, MovieRuntime& rt)
     for (const char* name : {"filters", "blendMode"})
         proto->findOwnAnyVersion(name)->flags = script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete;
     script::markVersion(proto, {"filters", "blendMode"}, script::PropertyFlag::Version8);
+}
+
+// tabIndex of clips and buttons (SWF 6 on): once a number started it the
+// player keeps a 32-bit integer, the fraction cut off, and a value that is
+// no number or out of that range as the lowest one; undefined takes it
+// away. Buttons show it to for..in, clips do not.
+void defineTabIndex(Interpreter& in, Object* proto, MovieRuntime& rt, bool enumerable)
+{
+    proto->setAccessor("tabIndex", in.newFunction([&rt](Interpreter&, Object* self, const Args&) {
+        Instance* inst = rt.instanceOf(self);
+        return inst && inst->tabIndex ? Value(double(*inst->tabIndex)) : Value();
+    }), in.newFunction([&rt](Interpreter& in, Object* self, const Args& args) {
+        Instance* inst = rt.instanceOf(self);
+        if (!inst || !self)
+            return Value();
+        const Value value = arg(args, 0);
+        // Only a number starts the index: anything else given first stays
+        // a plain member of the object, which later values then replace.
+        if (!inst->tabIndex && !value.isNumber() && !value.isUndefined()) {
+            self->put("tabIndex", value);
+            return Value();
+        }
+        if (value.isUndefined()) {
+            inst->tabIndex.reset();
+            return Value();
+        }
+        const double n = std::trunc(in.toNumber(value));
+        const bool fits = n >= -2147483648.0 && n <= 2147483647.0;
+        inst->tabIndex = fits ? std::int32_t(n) : std::numeric_limits<std::int32_t>::min();
+        return Value();
+    }));
+    script::Property* tabIndex = proto->findOwnAnyVersion("tabIndex");
+    tabIndex->flags = script::PropertyFlag::DontDelete | (enumerable ? 0 : script::PropertyFlag::DontEnum);
+    script::markVersion(proto, {"tabIndex"}, script::PropertyFlag::Version6);
 }
 
 // The members every stage object answers itself: the display properties
@@ -541,6 +576,7 @@ void installButtonClass(Interpreter& in, MovieRuntime& rt)
     buttonProto->put("useHandCursor", true);
     buttonProto->put("enabled", true);
     defineDisplayMembers(in, buttonProto, rt);
+    defineTabIndex(in, buttonProto, rt, true);
     in.defineMethod(buttonProto, "getDepth", [inst](Interpreter&, Object* self, const Args&) {
         Instance* i = inst(self);
         return i ? Value(double(i->depth - kScriptDepthOffset)) : Value();
@@ -622,6 +658,7 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
     proto->findOwnAnyVersion("transform")->flags = script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete;
     script::markVersion(proto, {"getRect", "transform", "attachBitmap"}, script::PropertyFlag::Version8);
     defineDisplayMembers(in, proto, rt);
+    defineTabIndex(in, proto, rt, false);
     installTransformClass(in, rt);
 
     installButtonClass(in, rt);

@@ -735,7 +735,10 @@ Object* MovieRuntime::child(Object* clip, const std::string& name)
     for (auto& [depth, object] : inst->object->clip->objects) {
         if (script::nameKey(object.name, version) == key) {
             // A named shape has no script object: its clip answers for it.
-            if (Instance* found = instanceFor(object))
+            // So does a text field before SWF 6, when fields were no objects
+            // scripts could reach by name.
+            Instance* found = instanceFor(object);
+            if (found && !(object.text && version < 6))
                 return found->self;
             if (!object.name.empty())
                 return inst->self;

@@ -100,6 +100,8 @@ struct Instance {
     double xScale = 100, yScale = 100, rotation = 0, skew = 0;
     // _focusrect set on this object (SWF 6 on); without it the movie's applies.
     std::optional<bool> focusRect;
+    // tabIndex a script gave this clip or button; none until then.
+    std::optional<std::int32_t> tabIndex;
     // Where a drag of this clip last had it over (_droptarget), a slash path.
     std::string dropTarget;
 };

@@ -271,7 +271,9 @@ public:
                 else if (key == U"size") {
                     if (auto v = number(value)) {
                         const bool relative = !value.empty() && (value[0] == U'+' || value[0] == U'-');
-                        format.size = std::max(0.0, std::round(relative ? format.size.value_or(12) + *v : *v));
+                        // Whole points only, the fraction cut off, from 1 to 127.
+                        const double points = std::trunc(*v);
+                        format.size = std::clamp(relative ? format.size.value_or(12) + points : points, 1.0, 127.0);
                     }
                 } else if (key == U"color") {
                     if (auto c = color(value))

@@ -254,6 +254,14 @@ TEST(Selection, IndexesAreTheFocusedFieldsOwn)
     EXPECT_EQ(m.call(selection, "getBeginIndex").asNumber(), 1);
     EXPECT_EQ(m.call(selection, "getCaretIndex").asNumber(), 1);
     EXPECT_EQ(m.call(selection, "getEndIndex").asNumber(), 3);
+    // Either call takes its arguments exactly: one index or three change
+    // nothing, nor does a second argument to setFocus.
+    m.call(selection, "setSelection", {2});
+    m.call(selection, "setSelection", {0, 2, 4});
+    EXPECT_EQ(m.call(selection, "getBeginIndex").asNumber(), 1);
+    EXPECT_EQ(m.call(selection, "getEndIndex").asNumber(), 3);
+    EXPECT_FALSE(m.call(selection, "setFocus", {Value::null(), 5}).asBool());
+    EXPECT_EQ(m.call(selection, "getCaretIndex").asNumber(), 1);
     // replaceSel replaces the selection and leaves the caret after its text.
     m.call(field, "replaceSel", {"-"});
     EXPECT_EQ(state->textString(), "h-lo");

@@ -100,7 +100,8 @@ void installSelection(Interpreter& in)
         return focus ? Value(in.host().targetPath(focus, false)) : Value::null();
     });
     in.defineMethod(selection, "setFocus", [](Interpreter& in, Object*, const Args& args) -> Value {
-        if (args.empty())
+        // The call takes exactly one target; with none or more it does nothing.
+        if (args.size() != 1)
             return false;
         const Value& target = args[0];
         if (target.isNullish()) {
@@ -137,7 +138,7 @@ void installSelection(Interpreter& in)
     });
     in.defineMethod(selection, "setSelection", [](Interpreter& in, Object*, const Args& args) -> Value {
         text::TextFieldState* field = focusedField(in);
-        if (!field || args.empty())
+        if (!field || args.size() != 2)
             return Value();
         const double length = double(field->length());
         auto clamp = [&](const Value& v) {
