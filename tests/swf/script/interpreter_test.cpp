@@ -54,7 +54,7 @@ TEST(Interpreter, Equals2AndStrictEqualsDiffer)
         {"1", "\"1\"", "true", "false"},
         {"null", "undefined", "true", "false"},
         {"true", "1", "true", "false"},
-        // The original player finds NaN equal to itself.
+        // Two NaNs written alike are the same stored number.
         {"NaN", "NaN", "true", "true"},
         // The empty string equals no number.
         {"\"\"", "0", "false", "false"},
@@ -66,6 +66,67 @@ TEST(Interpreter, Equals2AndStrictEqualsDiffer)
         Machine m(7);
         std::string src = std::string("push ") + c.a + ", " + c.b + "\nequals2\ntrace\npush " + c.a + ", " + c.b + "\nstrictequals\ntrace\n";
         EXPECT_EQ(m.run(src), std::string(c.loose) + "\n" + c.strict) << c.a << " vs " << c.b;
+    }
+}
+
+TEST(Interpreter, NaNEqualsOnlyTheSameStoredNumber)
+{
+    // The global NaN equals its copies, also one an object's valueOf hands
+    // back, but not the NaN of an arithmetic operation, of a failed
+    // conversion or of a Number object's value.
+    for (int version : {6, 8}) {
+        Machine m(version);
+        EXPECT_EQ(m.run(R"(
+            push "n", "NaN"
+            getvariable
+            setvariable
+            push "n"
+            getvariable
+            push "NaN"
+            getvariable
+            equals2
+            trace
+            push "o", 0, "Object"
+            newobject
+            setvariable
+            push "o"
+            getvariable
+            push "valueOf"
+            function
+                push "n"
+                getvariable
+                return
+            end
+            setmember
+            push "o"
+            getvariable
+            push "NaN"
+            getvariable
+            equals2
+            trace
+            push 0, 0
+            divide
+            push "NaN"
+            getvariable
+            equals2
+            trace
+            push "x"
+            tonumber
+            push "NaN"
+            getvariable
+            strictequals
+            trace
+            push "NaN"
+            getvariable
+            push 1, "Number"
+            newobject
+            push 1, "Number"
+            callfunction
+            push "NaN"
+            getvariable
+            equals2
+            trace
+        )"), "true\ntrue\nfalse\nfalse\nfalse") << version;
     }
 }
 
