@@ -524,6 +524,62 @@ TEST(ObjectBuiltins, WatchSeesOldAndNewValue)
     )"), "p:1>2\n20");
 }
 
+TEST(ObjectBuiltins, AssigningAnOwnValueHiddenFromTheVersionReplacesIt)
+{
+    // The object's own value hidden from SWF 7 still stops the search for a
+    // setter on the prototype: the assignment makes it a visible value.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "b", 0
+        initobject
+        setvariable
+        function getter
+          push "got"
+          return
+        end
+        function setter
+          push "set"
+          trace
+        end
+        push "setter"
+        getvariable
+        push "getter"
+        getvariable
+        push "m", 3, "b"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "a", "m", 1, 1
+        initobject
+        setvariable
+        push "a"
+        getvariable
+        push "__proto__", "b"
+        getvariable
+        setmember
+        push 4096, "m", "a"
+        getvariable
+        push 3, "ASSetPropFlags"
+        callfunction
+        pop
+        push "a"
+        getvariable
+        push "m"
+        getmember
+        trace
+        push "a"
+        getvariable
+        push "m", 2
+        setmember
+        push "a"
+        getvariable
+        push "m"
+        getmember
+        trace
+    )"), "got\n2");
+}
+
 TEST(ObjectBuiltins, ASSetPropFlagsHidesFromEnumerationAndProtectsFromDelete)
 {
     Machine m(7);
