@@ -133,7 +133,9 @@ void Object::reindexFrom(std::size_t i)
 Object* Object::proto() const
 {
     // The link to the prototype follows the version flags, except that SWF 6
-    // and 7 movies still follow a link hidden only from before SWF 9.
+    // and 7 movies still follow a link hidden only from before SWF 9, and
+    // SWF 6 movies one hidden in SWF 6 or before SWF 8: there only a link
+    // hidden from before SWF 7 is cut.
     auto it = m_index.find(key("__proto__"));
     if (it == m_index.end())
         return nullptr;
@@ -142,6 +144,8 @@ Object* Object::proto() const
     const int version = visibilityVersion();
     if (version == 6 || version == 7)
         flags &= std::uint16_t(~PropertyFlag::Version9);
+    if (version == 6)
+        flags &= std::uint16_t(~(PropertyFlag::NotVersion6 | PropertyFlag::Version8));
     return visibleInVersion(flags, version) ? p.value.asObject() : nullptr;
 }
 

@@ -572,6 +572,66 @@ TEST(Interpreter, PrototypeChainsAndInstanceOf)
     )"), "hi\ntrue\nfalse\nundefined\nnull");
 }
 
+TEST(Interpreter, PrototypeLinkHiddenByVersionFlagsInSwf6)
+{
+    // instanceof walks the link hidden from the movie's version: an SWF 6
+    // movie cuts only a link hidden from before SWF 7, where SWF 5 cuts one
+    // hidden from any later version.
+    const std::string script = R"(
+        push "f"
+        function
+        end
+        setvariable
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "__proto__", "f"
+        getvariable
+        push "prototype"
+        getmember
+        setmember
+        push "flags", 256
+        setvariable
+        loop:
+        push "flags"
+        getvariable
+        push "__proto__", "o"
+        getvariable
+        push 3, "ASSetPropFlags"
+        callfunction
+        pop
+        push "o"
+        getvariable
+        push "f"
+        getvariable
+        instanceof
+        trace
+        push "flags"
+        getvariable
+        push 0, "__proto__", "o"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push "flags", "flags"
+        getvariable
+        push 2
+        multiply
+        setvariable
+        push "flags"
+        getvariable
+        push 8192
+        greater
+        not
+        if loop
+    )";
+    // The flags 256, 512, 1024, 2048, 4096, 8192 in turn.
+    EXPECT_EQ(Machine(6).run(script), "true\ntrue\nfalse\ntrue\ntrue\ntrue");
+    EXPECT_EQ(Machine(5).run(script), "true\ntrue\nfalse\ntrue\nfalse\nfalse");
+}
+
 TEST(Interpreter, SuperCallsTheSuperclassConstructor)
 {
     Machine m(7);
