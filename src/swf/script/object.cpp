@@ -79,7 +79,11 @@ Property& Object::put(const std::string& name, const Value& value, std::uint16_t
         // A property hidden from this version takes the flags given, as a new
         // one would; a plain value stays hidden from enumeration and
         // permanent, where a getter/setter pair gives way to a new property.
-        if (!visibleInVersion(p.flags, visibilityVersion())) {
+        // SWF 6 movies are the exception for one hidden from before SWF 7,
+        // as for the prototype link: it takes the value and stays hidden.
+        const int version = visibilityVersion();
+        const bool keepsFlags = version == 6 && (p.flags & PropertyFlag::Version7);
+        if (!keepsFlags && !visibleInVersion(p.flags, version)) {
             const std::uint16_t kept = p.isAccessor() ? 0 : p.flags & (PropertyFlag::DontEnum | PropertyFlag::DontDelete);
             p.flags = flags | kept;
         }

@@ -580,6 +580,51 @@ TEST(ObjectBuiltins, AssigningAnOwnValueHiddenFromTheVersionReplacesIt)
     )"), "got\n2");
 }
 
+TEST(ObjectBuiltins, AssignmentInSwf6KeepsAValueHiddenFromBeforeSwf7Hidden)
+{
+    // Hidden, assigned, read, then shown again: SWF 6 keeps a value hidden
+    // from before SWF 7 hidden but stores the assignment; one hidden in SWF 6
+    // becomes a visible value.
+    auto script = [](int flag) {
+        return R"(
+            push "o", 0
+            initobject
+            setvariable
+            push "o"
+            getvariable
+            push "p", "old"
+            setmember
+            push )" + std::to_string(flag) + R"(, "p", "o"
+            getvariable
+            push 3, "ASSetPropFlags"
+            callfunction
+            pop
+            push "o"
+            getvariable
+            push "p", "new"
+            setmember
+            push "o"
+            getvariable
+            push "p"
+            getmember
+            trace
+            push 8191, 0, "p", "o"
+            getvariable
+            push 4, "ASSetPropFlags"
+            callfunction
+            pop
+            push "o"
+            getvariable
+            push "p"
+            getmember
+            trace
+        )";
+    };
+    EXPECT_EQ(Machine(6).run(script(1024)), "undefined\nnew");
+    EXPECT_EQ(Machine(6).run(script(256)), "new\nnew");
+    EXPECT_EQ(Machine(5).run(script(1024)), "new\nnew");
+}
+
 TEST(ObjectBuiltins, ASSetPropFlagsHidesFromEnumerationAndProtectsFromDelete)
 {
     Machine m(7);
