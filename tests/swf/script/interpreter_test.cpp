@@ -632,6 +632,37 @@ TEST(Interpreter, PrototypeLinkHiddenByVersionFlagsInSwf6)
     EXPECT_EQ(Machine(5).run(script), "true\ntrue\nfalse\ntrue\nfalse\nfalse");
 }
 
+TEST(Interpreter, ExtendsLinksThePrototypeToTheSuperclassUnseenBySwf5)
+{
+    const std::string script = R"(
+        push "A"
+        function
+        end
+        setvariable
+        push "B"
+        function
+        end
+        setvariable
+        push "B"
+        getvariable
+        push "A"
+        getvariable
+        extends
+        push "B"
+        getvariable
+        push "prototype"
+        getmember
+        push "__constructor__"
+        getmember
+        push "A"
+        getvariable
+        strictequals
+        trace
+    )";
+    EXPECT_EQ(Machine(5).run(script), "false");
+    EXPECT_EQ(Machine(6).run(script), "true");
+}
+
 TEST(Interpreter, SuperCallsTheSuperclassConstructor)
 {
     Machine m(7);
