@@ -423,8 +423,10 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
         return;
     // A getter/setter property anywhere on the chain takes the assignment,
     // past plain values of the name on prototypes (only the object's own
-    // value stops the search).
-    Object* p = o;
+    // value stops the search, also one hidden from this version, which the
+    // assignment then replaces with a visible one).
+    const bool ownHidden = !o->findOwn(name) && o->findOwnAnyVersion(name);
+    Object* p = ownHidden ? nullptr : o;
     for (int depth = 0; p && depth < kMaxProtoDepth; ++depth) {
         if (Property* prop = p->findOwn(name)) {
             if (prop->isAccessor()) {

@@ -130,6 +130,9 @@ public:
     // Marks `o` as made by `ctor`: __constructor__ (seen from SWF 6) and,
     // up to SWF 6, constructor, both its own.
     void recordConstructor(Object* o, Object* ctor);
+    // Links an object to the constructor it was made by (__constructor__),
+    // the way new and extends record it: hidden from SWF 5.
+    void recordConstructorLink(Object* o, Object* ctor);
 
     // Conversions with the movie's version rules; objects go through
     // valueOf / toString.

@@ -103,9 +103,14 @@ Value Interpreter::construct(const Value& constructor, const std::vector<Value>&
     return r.isObject() ? r : Value(o);
 }
 
-void Interpreter::recordConstructor(Object* o, Object* ctor)
+void Interpreter::recordConstructorLink(Object* o, Object* ctor)
 {
     o->put("__constructor__", ctor, PropertyFlag::DontEnum | (swfVersion() >= 6 ? 0 : PropertyFlag::Version6));
+}
+
+void Interpreter::recordConstructor(Object* o, Object* ctor)
+{
+    recordConstructorLink(o, ctor);
     if (swfVersion() <= 6)
         o->put("constructor", ctor, PropertyFlag::DontEnum);
 }

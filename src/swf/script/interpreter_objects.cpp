@@ -47,7 +47,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         if (!sub || !sup)
             break;
         Object* proto = newObject(getMember(sup, "prototype").asObject());
-        proto->put("__constructor__", sup, PropertyFlag::DontEnum);
+        recordConstructorLink(proto, sup);
         sub->put("prototype", proto, PropertyFlag::DontEnum);
         break;
     }

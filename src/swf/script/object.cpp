@@ -79,7 +79,11 @@ Property& Object::put(const std::string& name, const Value& value, std::uint16_t
         // A property hidden from this version takes the flags given, as a new
         // one would; a plain value stays hidden from enumeration and
         // permanent, where a getter/setter pair gives way to a new property.
-        if (!visibleInVersion(p.flags, visibilityVersion())) {
+        // SWF 6 movies are the exception for one hidden from before SWF 7,
+        // as for the prototype link: it takes the value and stays hidden.
+        const int version = visibilityVersion();
+        const bool keepsFlags = version == 6 && (p.flags & PropertyFlag::Version7);
+        if (!keepsFlags && !visibleInVersion(p.flags, version)) {
             const std::uint16_t kept = p.isAccessor() ? 0 : p.flags & (PropertyFlag::DontEnum | PropertyFlag::DontDelete);
             p.flags = flags | kept;
         }
@@ -133,7 +137,9 @@ void Object::reindexFrom(std::size_t i)
 Object* Object::proto() const
 {
     // The link to the prototype follows the version flags, except that SWF 6
-    // and 7 movies still follow a link hidden only from before SWF 9.
+    // and 7 movies still follow a link hidden only from before SWF 9, and
+    // SWF 6 movies one hidden in SWF 6 or before SWF 8: there only a link
+    // hidden from before SWF 7 is cut.
     auto it = m_index.find(key("__proto__"));
     if (it == m_index.end())
         return nullptr;
@@ -142,6 +148,8 @@ Object* Object::proto() const
     const int version = visibilityVersion();
     if (version == 6 || version == 7)
         flags &= std::uint16_t(~PropertyFlag::Version9);
+    if (version == 6)
+        flags &= std::uint16_t(~(PropertyFlag::NotVersion6 | PropertyFlag::Version8));
     return visibleInVersion(flags, version) ? p.value.asObject() : nullptr;
 }
 

@@ -316,8 +316,9 @@ bool strictEquals(const Value& a, const Value& b)
     case ValueType::Boolean:
         return a.asBool() == b.asBool();
     case ValueType::Number:
-        // The original player finds NaN equal to NaN.
-        return a.asNumber() == b.asNumber() || (std::isnan(a.asNumber()) && std::isnan(b.asNumber()));
+        // NaNs are equal when they are the same stored number (see kGlobalNaN).
+        return a.asNumber() == b.asNumber()
+            || (std::isnan(a.asNumber()) && std::bit_cast<std::uint64_t>(a.asNumber()) == std::bit_cast<std::uint64_t>(b.asNumber()));
     case ValueType::String:
         return a.asString() == b.asString();
     case ValueType::Object:

@@ -5,6 +5,7 @@
 // Conversions that may call script (valueOf, toString) live on the
 // Interpreter; the ones here are the pure, primitive parts.
 
+#include <bit>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -12,6 +13,11 @@
 namespace swf::script {
 
 inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+// The global NaN is a value of its own: the original player compares two
+// NaNs equal only when they are the same stored number, so a NaN read from
+// the global equals itself and its copies but not the NaN an arithmetic
+// operation or a failed conversion makes. Its payload keeps it apart.
+inline constexpr double kGlobalNaN = std::bit_cast<double>(std::bit_cast<std::uint64_t>(kNaN) | 1u);
 
 class Object;
 

@@ -524,6 +524,107 @@ TEST(ObjectBuiltins, WatchSeesOldAndNewValue)
     )"), "p:1>2\n20");
 }
 
+TEST(ObjectBuiltins, AssigningAnOwnValueHiddenFromTheVersionReplacesIt)
+{
+    // The object's own value hidden from SWF 7 still stops the search for a
+    // setter on the prototype: the assignment makes it a visible value.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "b", 0
+        initobject
+        setvariable
+        function getter
+          push "got"
+          return
+        end
+        function setter
+          push "set"
+          trace
+        end
+        push "setter"
+        getvariable
+        push "getter"
+        getvariable
+        push "m", 3, "b"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "a", "m", 1, 1
+        initobject
+        setvariable
+        push "a"
+        getvariable
+        push "__proto__", "b"
+        getvariable
+        setmember
+        push 4096, "m", "a"
+        getvariable
+        push 3, "ASSetPropFlags"
+        callfunction
+        pop
+        push "a"
+        getvariable
+        push "m"
+        getmember
+        trace
+        push "a"
+        getvariable
+        push "m", 2
+        setmember
+        push "a"
+        getvariable
+        push "m"
+        getmember
+        trace
+    )"), "got\n2");
+}
+
+TEST(ObjectBuiltins, AssignmentInSwf6KeepsAValueHiddenFromBeforeSwf7Hidden)
+{
+    // Hidden, assigned, read, then shown again: SWF 6 keeps a value hidden
+    // from before SWF 7 hidden but stores the assignment; one hidden in SWF 6
+    // becomes a visible value.
+    auto script = [](int flag) {
+        return R"(
+            push "o", 0
+            initobject
+            setvariable
+            push "o"
+            getvariable
+            push "p", "old"
+            setmember
+            push )" + std::to_string(flag) + R"(, "p", "o"
+            getvariable
+            push 3, "ASSetPropFlags"
+            callfunction
+            pop
+            push "o"
+            getvariable
+            push "p", "new"
+            setmember
+            push "o"
+            getvariable
+            push "p"
+            getmember
+            trace
+            push 8191, 0, "p", "o"
+            getvariable
+            push 4, "ASSetPropFlags"
+            callfunction
+            pop
+            push "o"
+            getvariable
+            push "p"
+            getmember
+            trace
+        )";
+    };
+    EXPECT_EQ(Machine(6).run(script(1024)), "undefined\nnew");
+    EXPECT_EQ(Machine(6).run(script(256)), "new\nnew");
+    EXPECT_EQ(Machine(5).run(script(1024)), "new\nnew");
+}
+
 TEST(ObjectBuiltins, ASSetPropFlagsHidesFromEnumerationAndProtectsFromDelete)
 {
     Machine m(7);

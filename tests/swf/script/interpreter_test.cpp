@@ -54,7 +54,7 @@ TEST(Interpreter, Equals2AndStrictEqualsDiffer)
         {"1", "\"1\"", "true", "false"},
         {"null", "undefined", "true", "false"},
         {"true", "1", "true", "false"},
-        // The original player finds NaN equal to itself.
+        // Two NaNs written alike are the same stored number.
         {"NaN", "NaN", "true", "true"},
         // The empty string equals no number.
         {"\"\"", "0", "false", "false"},
@@ -66,6 +66,67 @@ TEST(Interpreter, Equals2AndStrictEqualsDiffer)
         Machine m(7);
         std::string src = std::string("push ") + c.a + ", " + c.b + "\nequals2\ntrace\npush " + c.a + ", " + c.b + "\nstrictequals\ntrace\n";
         EXPECT_EQ(m.run(src), std::string(c.loose) + "\n" + c.strict) << c.a << " vs " << c.b;
+    }
+}
+
+TEST(Interpreter, NaNEqualsOnlyTheSameStoredNumber)
+{
+    // The global NaN equals its copies, also one an object's valueOf hands
+    // back, but not the NaN of an arithmetic operation, of a failed
+    // conversion or of a Number object's value.
+    for (int version : {6, 8}) {
+        Machine m(version);
+        EXPECT_EQ(m.run(R"(
+            push "n", "NaN"
+            getvariable
+            setvariable
+            push "n"
+            getvariable
+            push "NaN"
+            getvariable
+            equals2
+            trace
+            push "o", 0, "Object"
+            newobject
+            setvariable
+            push "o"
+            getvariable
+            push "valueOf"
+            function
+                push "n"
+                getvariable
+                return
+            end
+            setmember
+            push "o"
+            getvariable
+            push "NaN"
+            getvariable
+            equals2
+            trace
+            push 0, 0
+            divide
+            push "NaN"
+            getvariable
+            equals2
+            trace
+            push "x"
+            tonumber
+            push "NaN"
+            getvariable
+            strictequals
+            trace
+            push "NaN"
+            getvariable
+            push 1, "Number"
+            newobject
+            push 1, "Number"
+            callfunction
+            push "NaN"
+            getvariable
+            equals2
+            trace
+        )"), "true\ntrue\nfalse\nfalse\nfalse") << version;
     }
 }
 
@@ -509,6 +570,97 @@ TEST(Interpreter, PrototypeChainsAndInstanceOf)
         castop
         trace
     )"), "hi\ntrue\nfalse\nundefined\nnull");
+}
+
+TEST(Interpreter, PrototypeLinkHiddenByVersionFlagsInSwf6)
+{
+    // instanceof walks the link hidden from the movie's version: an SWF 6
+    // movie cuts only a link hidden from before SWF 7, where SWF 5 cuts one
+    // hidden from any later version.
+    const std::string script = R"(
+        push "f"
+        function
+        end
+        setvariable
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "__proto__", "f"
+        getvariable
+        push "prototype"
+        getmember
+        setmember
+        push "flags", 256
+        setvariable
+        loop:
+        push "flags"
+        getvariable
+        push "__proto__", "o"
+        getvariable
+        push 3, "ASSetPropFlags"
+        callfunction
+        pop
+        push "o"
+        getvariable
+        push "f"
+        getvariable
+        instanceof
+        trace
+        push "flags"
+        getvariable
+        push 0, "__proto__", "o"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push "flags", "flags"
+        getvariable
+        push 2
+        multiply
+        setvariable
+        push "flags"
+        getvariable
+        push 8192
+        greater
+        not
+        if loop
+    )";
+    // The flags 256, 512, 1024, 2048, 4096, 8192 in turn.
+    EXPECT_EQ(Machine(6).run(script), "true\ntrue\nfalse\ntrue\ntrue\ntrue");
+    EXPECT_EQ(Machine(5).run(script), "true\ntrue\nfalse\ntrue\nfalse\nfalse");
+}
+
+TEST(Interpreter, ExtendsLinksThePrototypeToTheSuperclassUnseenBySwf5)
+{
+    const std::string script = R"(
+        push "A"
+        function
+        end
+        setvariable
+        push "B"
+        function
+        end
+        setvariable
+        push "B"
+        getvariable
+        push "A"
+        getvariable
+        extends
+        push "B"
+        getvariable
+        push "prototype"
+        getmember
+        push "__constructor__"
+        getmember
+        push "A"
+        getvariable
+        strictequals
+        trace
+    )";
+    EXPECT_EQ(Machine(5).run(script), "false");
+    EXPECT_EQ(Machine(6).run(script), "true");
 }
 
 TEST(Interpreter, SuperCallsTheSuperclassConstructor)

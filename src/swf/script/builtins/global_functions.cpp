@@ -242,7 +242,7 @@ double parseIntText(const std::string& s) { return parseInt(s, std::nullopt); }
 void installGlobalFunctions(Interpreter& in)
 {
     Object* g = in.global();
-    g->put("NaN", kNaN, PropertyFlag::DontEnum);
+    g->put("NaN", kGlobalNaN, PropertyFlag::DontEnum);
     // The original player's globals include an `o` that holds null.
     g->put("o", Value::null(), PropertyFlag::DontEnum);
     g->put("Infinity", std::numeric_limits<double>::infinity(), PropertyFlag::DontEnum);

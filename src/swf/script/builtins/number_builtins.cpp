@@ -51,7 +51,10 @@ void installNumberAndBoolean(Interpreter& in)
         [](Interpreter& in, Object*, const Args& args) -> Value { return args.empty() ? 0.0 : numberArgument(in, args[0]); },
         [](Interpreter& in, Object* self, const Args& args) -> Value {
             self->setObjectClass(ObjectClass::Number);
-            self->primitive = args.empty() ? 0.0 : in.toNumber(args[0]);
+            // The wrapper keeps the number's value, not the stored number:
+            // a NaN taken out of it is a NaN of its own (see kGlobalNaN).
+            const double n = args.empty() ? 0.0 : in.toNumber(args[0]);
+            self->primitive = std::isnan(n) ? kNaN : n;
             return self;
         },
         numberProto);
