@@ -35,10 +35,7 @@ struct Player::Impl {
     // The picture renderFrame() keeps, what it drew afresh last, and what
     // was on it, to find what changed.
     QImage frame;
-    ScaleMode frameMode = ScaleMode::ShowAll;
     QRectF frameViewport;
-    // The window the movie plays in, in pixels; empty: the movie's own size.
-    QSizeF viewport;
     std::vector<QRect> damage;
     render::DamageTracker tracker;
     // The renderers of the threads that draw bands of large areas beside
@@ -144,7 +141,6 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const Pla
 {
     auto impl = std::make_unique<Impl>();
     impl->movie = std::make_unique<Movie>(std::move(movie));
-    impl->viewport = options.viewport;
     const Movie& m = *impl->movie;
     for (const Tag& tag : m.tags) {
         if (const auto* background = std::get_if<SetBackgroundColor>(&tag)) {
@@ -307,7 +303,6 @@ void Player::mouseMove(QPointF position, const QRectF& target, ScaleMode mode)
 
 void Player::setViewportSize(QSizeF size)
 {
-    d->viewport = size;
     if (d->runtime)
         d->guarded([&] { d->runtime->setViewportSize(size.width(), size.height()); });
 }
@@ -417,7 +412,7 @@ QRectF Player::stageViewport(const QRectF& target, ScaleMode mode) const
         scale = std::max(fitX, fitY);
     else if (movieMode == "noScale")
         // One stage pixel is one pixel of the window, however many device pixels that takes.
-        scale = d->viewport.width() > 0 ? target.width() / d->viewport.width() : 1.0;
+        scale = d->runtime->viewportWidth() > 0 ? target.width() / d->runtime->viewportWidth() : 1.0;
     const QSizeF size = stage * scale;
     // Stage.align pins the stage to sides of the window; it is centred between the others.
     const std::string align = d->runtime ? d->runtime->stageAlign() : std::string();
@@ -581,12 +576,11 @@ int drawingThreads()
 void Player::composeFrame(QSize size, ScaleMode mode)
 {
     const Scene stage = scene(size, mode);
-    // A new size, mode or place of the stage leaves nothing of the old picture.
-    const bool fresh = d->frame.size() != size || d->frameMode != mode || d->frameViewport != stage.viewport;
+    // A new size or place of the stage leaves nothing of the old picture.
+    const bool fresh = d->frame.size() != size || d->frameViewport != stage.viewport;
     if (fresh) {
         if (d->frame.size() != size)
             d->frame = QImage(size, QImage::Format_ARGB32_Premultiplied);
-        d->frameMode = mode;
         d->frameViewport = stage.viewport;
     }
     // Everything each tree draws, the levels' after the root's, the focus frame last.

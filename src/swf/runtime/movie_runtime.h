@@ -161,6 +161,7 @@ public:
     // movie's own. A movie that does not scale sees it as the stage's size and
     // hears Stage.onResize when it changes.
     void setViewportSize(double width, double height);
+    double viewportWidth() const { return m_viewportWidth; }
     // Plays one frame: enterFrame events, every playing timeline, then due timers.
     void advance();
     // Moves the root to a frame (0-based) as a goto from outside would, and stops it there.
