@@ -559,6 +559,56 @@ TEST(MovieTimelineTest, SwappedClipsLeaveTheTimelinesControl)
     b.showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "0\n-16382\n1\n");
 }
+
+// A clip that starts being dragged belongs to the script from then on, before
+// the pointer moves and after the drag stops: the timeline's moves pass it by.
+TEST(MovieTimelineTest, ADraggedClipLeavesTheTimelinesControl)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    swf::Timeline empty;
+    empty.showFrame();
+    const auto clip = b.defineSprite(empty);
+    b.place(1, clip, {}, {}, "x").place(2, clip, {}, {}, "y").showFrame();
+    b.add(DoAction{script::test::assembled(R"(
+        push 0, "x"
+        GetVariable
+        push "startDrag"
+        CallMethod
+        Pop
+    )")});
+    b.showFrame();
+    b.move(1, Matrix::translation(Twips::fromPixels(50), Twips(0)));
+    b.move(2, Matrix::translation(Twips::fromPixels(50), Twips(0)));
+    b.add(DoAction{script::test::assembled(R"(
+        push "x"
+        GetVariable
+        push "_x"
+        GetMember
+        Trace
+        push "y"
+        GetVariable
+        push "_x"
+        GetMember
+        Trace
+        push 0, "x"
+        GetVariable
+        push "stopDrag"
+        CallMethod
+        Pop
+    )")});
+    b.showFrame();
+    b.move(1, Matrix::translation(Twips::fromPixels(70), Twips(0)));
+    b.add(DoAction{script::test::assembled(R"(
+        push "x"
+        GetVariable
+        push "_x"
+        GetMember
+        Trace
+    )")});
+    b.showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 3}).output, "0\n50\n0\n");
+}
+
 // A sprite plays every frame its tags show, past the count its header declares.
 TEST(MovieTimelineTest, ASpritePlaysTheFramesItShowsBeyondItsDeclaredCount)
 {

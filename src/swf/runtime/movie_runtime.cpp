@@ -866,6 +866,9 @@ void MovieRuntime::startDrag(Object* clip, bool lockCenter, bool constrain, doub
     if (!inst || inst->isRoot)
         return;
     m_drag.clip = inst;
+    // A dragged clip is the script's from the start of the drag on, whether
+    // or not the pointer ever moves it.
+    inst->object->scriptTransformed = true;
     m_drag.lockCenter = lockCenter;
     m_drag.constrained = constrain;
     m_drag.bounds[0] = std::min(x1, x2);
