@@ -106,6 +106,15 @@ TEST(MovieScripts, AReferenceToARemovedClipLeadsToTheClipNowAtItsPath)
         RemoveSprite
     )" + makeClip + "Pop\n" + traceRef;
     EXPECT_EQ(tracedInAClip(renamed, 6), "_level0.mc.c\n0\n");
+    // So is one whose parent was renamed after it arrived: the path it
+    // arrived at counts, not the one it left from.
+    const std::string renameThis = "push \"this\"\nGetVariable\npush \"_name\", \"";
+    const std::string parentRenamed = "push \"ref\"\n" + makeClip + "SetVariable\n" + renameThis + "m2\"\nSetMember\n" + R"(
+        push "ref"
+        GetVariable
+        RemoveSprite
+    )" + makeClip + "Pop\npush \"ref\"\nGetVariable\nTrace\n" + renameThis + "mc\"\nSetMember\n" + traceRef;
+    EXPECT_EQ(tracedInAClip(parentRenamed, 7), "\n_level0.mc.c\n0\n");
 }
 
 // A text field's reference is a path too: once the field is gone it is a

@@ -429,6 +429,7 @@ Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
         fresh->object = level.root.get();
         fresh->isRoot = true;
         fresh->level = load.level;
+        fresh->firstPath = "_level" + std::to_string(load.level);
         inst = fresh.get();
         m_instances.push_back(std::move(fresh));
         inst->self = makeObject(inst, nullptr);

@@ -138,10 +138,12 @@ Instance* MovieRuntime::newInstance(Instance* parent, int depth, movie::DisplayO
     inst->parent = parent;
     inst->depth = depth;
     inst->movie = parent ? parent->movie : nullptr;
-    inst->firstName = object.name;
     Instance* raw = inst.get();
     m_instances.push_back(std::move(inst));
     raw->self = makeObject(raw, object.character);
+    // The path it arrives at is where references lead once it has left,
+    // whatever it or its parents were renamed to meanwhile.
+    raw->firstPath = parent ? targetPath(parent->self, false) + "." + object.name : std::string();
     m_byId[object.id] = raw;
     return raw;
 }
@@ -530,15 +532,6 @@ void MovieRuntime::detach(Instance* inst)
     if (inst->maskedBy)
         setMask(inst->maskedBy, nullptr);
     inst->removedName = inst->object->name;
-    // Its path as it leaves, by the name it arrived with (a parent leaving
-    // first keeps its name).
-    inst->removedPath.clear();
-    Instance* top = inst;
-    for (Instance* i = inst; i && !i->isRoot; i = i->parent) {
-        inst->removedPath.insert(0, "." + (i == inst ? i->firstName : i->object ? i->object->name : i->removedName));
-        top = i->parent;
-    }
-    inst->removedPath.insert(0, "_level" + std::to_string(top ? top->level : 0));
     inst->removedText = std::move(inst->object->text);
     m_byId.erase(inst->object->id);
     inst->object = nullptr;
@@ -783,7 +776,7 @@ Object* MovieRuntime::relocate(Object* clip)
     Instance* inst = clip ? static_cast<Instance*>(clip->hostData) : nullptr;
     if (!inst || inst->object || inst->unloading)
         return clip;
-    Object* found = inst->removedPath.empty() ? nullptr : m_vm->resolveTarget(m_rootInstance->self, inst->removedPath);
+    Object* found = inst->firstPath.empty() ? nullptr : m_vm->resolveTarget(m_rootInstance->self, inst->firstPath);
     return found && found != clip && found->hostData && onStage(found) ? found : nullptr;
 }
 

@@ -82,8 +82,7 @@ struct Instance {
     // running this frame may hold it.
     movie::Box<text::TextFieldState> removedText;
     std::string removedName; // its name when it left the stage
-    std::string removedPath; // its path then, where references to it lead
-    std::string firstName;   // the name it arrived with (a rename keeps it)
+    std::string firstPath;   // the path it arrived at, where references lead once it has left
     bool unloading = false;  // its unload event runs: it keeps its path meanwhile
     bool loadsWhenConstructed = false; // its load event waits for its class's constructor
     bool unloadHeard = false; // its unload event ran before it left the stage
