@@ -69,7 +69,8 @@ TEST(InputDelivery, AKeyReachesClipsThenListenersThenOneButton)
     const auto clip = b.defineSprite(Timeline().showFrame());
     for (const char* name : {"first", "second"}) {
         PlaceObject place;
-        place.depth = name[0] == 'f' ? 1 : 2;
+        // The one placed last hears the key first, though it lies lower.
+        place.depth = name[0] == 'f' ? 2 : 1;
         place.characterId = clip;
         place.name = name;
         place.allEventFlags = runtime::ClipEvent::KeyDown;
@@ -418,7 +419,20 @@ TEST(InputDelivery, ARemovedClipNoLongerHearsKeys)
         options.frames = 0;
         options.input = {key};
         EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, removed ? "" : "key\n") << removed;
+        // Frames later the listener is still the path of a clip that is gone.
+        options.frames = 2;
+        options.input = {InputEvent{}, InputEvent{}, key};
+        EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, removed ? "" : "key\n") << removed;
     }
+    // A clip made again at the same path is the same listener: the list keeps
+    // one of them, and the key reaches the new one once.
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    b.add(DoAction{assembled(listen + listen + "Stop")});
+    b.showFrame();
+    runtime::TraceOptions options;
+    options.frames = 1;
+    options.input = {InputEvent{}, key};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "key\n");
 }
 
 // Buttons and clips inherit enabled and useHandCursor as plain values:

@@ -222,7 +222,8 @@ std::vector<Instance*> MovieRuntime::clipsForInput() const
     collectClips(m_rootInstance, clips);
     for (const auto& [number, level] : m_levels)
         collectClips(level.inst, clips);
-    std::reverse(clips.begin(), clips.end());
+    // The newest clip hears the pointer and the keys first, whatever its depth.
+    std::stable_sort(clips.begin(), clips.end(), [](const Instance* a, const Instance* b) { return a->born > b->born; });
     return clips;
 }
 

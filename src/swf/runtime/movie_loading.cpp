@@ -430,6 +430,7 @@ Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
         fresh->isRoot = true;
         fresh->level = load.level;
         fresh->firstPath = "_level" + std::to_string(load.level);
+        fresh->born = ++m_instancesBorn;
         inst = fresh.get();
         m_instances.push_back(std::move(fresh));
         inst->self = makeObject(inst, nullptr);

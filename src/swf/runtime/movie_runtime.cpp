@@ -24,6 +24,16 @@ using script::Value;
 
 namespace {
 
+// What a clip's script object keeps once the clip is long gone: the path it
+// arrived at, where references to it still lead.
+class LeftClip final : public script::ObjectExtension {
+public:
+    explicit LeftClip(std::string p) : path(std::move(p)) {}
+    bool getMember(script::Interpreter&, Object&, const std::string&, Value&) override { return false; }
+    bool setMember(script::Interpreter&, Object&, const std::string&, const Value&) override { return false; }
+    const std::string path;
+};
+
 // Jobs one frame may run, so that scripts that keep queueing each other end.
 constexpr int kMaxJobsPerFrame = 200'000;
 
@@ -138,6 +148,7 @@ Instance* MovieRuntime::newInstance(Instance* parent, int depth, movie::DisplayO
     inst->parent = parent;
     inst->depth = depth;
     inst->movie = parent ? parent->movie : nullptr;
+    inst->born = ++m_instancesBorn;
     Instance* raw = inst.get();
     m_instances.push_back(std::move(inst));
     raw->self = makeObject(raw, object.character);
@@ -322,7 +333,7 @@ void MovieRuntime::advance()
         if (!inst->object && !inst->isRoot) {
             if (inst->self) {
                 inst->self->hostData = nullptr;
-                inst->self->setExtension(nullptr);
+                inst->self->setExtension(inst->firstPath.empty() ? nullptr : std::make_shared<LeftClip>(inst->firstPath));
             }
             std::erase(m_keptLeaving, inst);
             it = m_instances.erase(it);
@@ -774,9 +785,14 @@ void MovieRuntime::placeRefused(movie::DisplayObject&, int depth)
 Object* MovieRuntime::relocate(Object* clip)
 {
     Instance* inst = clip ? static_cast<Instance*>(clip->hostData) : nullptr;
-    if (!inst || inst->object || inst->unloading)
+    if (inst && (inst->object || inst->unloading))
         return clip;
-    Object* found = inst->firstPath.empty() ? nullptr : m_vm->resolveTarget(m_rootInstance->self, inst->firstPath);
+    // Long gone, it keeps only its path.
+    const auto* left = inst || !clip ? nullptr : dynamic_cast<const LeftClip*>(clip->extension());
+    if (!inst && !left)
+        return clip;
+    const std::string& path = inst ? inst->firstPath : left->path;
+    Object* found = path.empty() ? nullptr : m_vm->resolveTarget(m_rootInstance->self, path);
     return found && found != clip && found->hostData && onStage(found) ? found : nullptr;
 }
 

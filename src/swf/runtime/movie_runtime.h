@@ -68,6 +68,7 @@ struct Instance {
     // holds its own key.
     std::optional<int> leftDepth;
     bool isRoot = false; // the root of a level
+    std::uint64_t born = 0; // when it arrived, counted over the whole run
     int level = 0;       // which, for a level's root
     // The loaded movie this object is part of; null for the opened movie's.
     LoadedMovie* movie = nullptr;
@@ -520,6 +521,7 @@ private:
     EventQueue m_jobs;
     std::vector<bool> m_initDone;
     int m_nextInstanceName = 1;
+    std::uint64_t m_instancesBorn = 0; // instances made so far, for their order of arrival
     std::shared_ptr<const render::FontLibrary> m_fonts;
     std::string m_scaleMode = "showAll"; // Stage.scaleMode and Stage.align, as scripts set them
     std::string m_align;

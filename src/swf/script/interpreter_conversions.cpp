@@ -124,6 +124,13 @@ bool Interpreter::sameClipPath(Object* x, Object* y)
 {
     if (!x || !y || x == y || x->objectClass() != ObjectClass::Clip || y->objectClass() != ObjectClass::Clip)
         return false;
+    // A reference to a clip that left the stage is the clip now at its path.
+    x = liveClip(x);
+    y = liveClip(y);
+    if (!x || !y)
+        return false;
+    if (x == y)
+        return true;
     if (!m_host.onStage(x) || !m_host.onStage(y))
         return false;
     return m_host.parent(x) == m_host.parent(y) && m_host.targetPath(x, false) == m_host.targetPath(y, false);
