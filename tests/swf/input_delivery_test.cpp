@@ -679,3 +679,62 @@ TEST(InputDelivery, AClickOnAnAsfunctionLinkCallsItsFunction)
 
 } // namespace
 } // namespace swf
+
+namespace swf {
+namespace {
+
+// A state's clips are made, and their first frame has run, before the
+// button's own actions for the change; they count their depths from one
+// above a timeline's.
+TEST(InputDelivery, AButtonsStateClipsArriveBeforeItsActions)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 7);
+    const auto upChild = b.defineSprite(Timeline().add(DoAction{assembled(R"(
+        push 0, "this"
+        GetVariable
+        push "getDepth"
+        CallMethod
+        Trace
+        push "this"
+        GetVariable
+        push "onUnload"
+        function -
+        push "unload"
+        Trace
+        end
+        SetMember
+    )")}).showFrame());
+    const auto overChild = b.defineSprite(Timeline().add(DoAction{traceOf("over child")}).showFrame());
+    const auto hit = b.defineRectangle(box(0, 0, 100, 100), solidFill({0, 0, 200, 255}));
+    const auto button = b.define([&](std::uint16_t id) {
+        DefineButton def;
+        def.version = 2;
+        def.id = id;
+        ButtonRecord area;
+        area.characterId = hit;
+        area.depth = 1;
+        area.stateUp = area.stateOver = area.stateDown = area.stateHitTest = true;
+        ButtonRecord up;
+        up.characterId = upChild;
+        up.depth = 3;
+        up.stateUp = true;
+        ButtonRecord over = up;
+        over.characterId = overChild;
+        over.depth = 4;
+        over.stateUp = false;
+        over.stateOver = true;
+        def.records = {area, up, over};
+        def.condActions = {onCondition(1u << 8, "over")};
+        return Tag(def);
+    });
+    b.place(1, button, {}, {}, "b");
+    b.add(DoAction{assembled("Stop")});
+    b.showFrame();
+    runtime::TraceOptions options;
+    options.frames = 1;
+    options.input = {mouse(InputEvent::Kind::MouseMove, 50, 50)};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "-16380\nunload\nover child\nover\n");
+}
+
+} // namespace
+} // namespace swf

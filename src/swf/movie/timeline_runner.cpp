@@ -567,14 +567,17 @@ void TimelineRunner::setButtonState(DisplayObject& button, int state)
         if (character && character->kind != Character::Kind::Button)
             shown.try_emplace(record.depth, &record);
     }
+    // What a state no longer shows leaves as from a timeline: a clip that
+    // listens for its unload stays beneath until the next frame (those
+    // already beneath wait for it).
     std::vector<int> leaving;
     for (const auto& [depth, object] : clip.objects) {
         const auto it = shown.find(depth);
-        if (it == shown.end() || it->second->characterId != object.characterId)
+        if (depth >= 0 && (it == shown.end() || it->second->characterId != object.characterId))
             leaving.push_back(depth);
     }
     for (int depth : leaving)
-        remove(button, depth);
+        removeByTimeline(button, depth);
     for (const auto& [depth, record] : shown) {
         const auto it = clip.objects.find(depth);
         DisplayObject fresh;

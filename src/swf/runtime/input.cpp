@@ -321,6 +321,15 @@ void MovieRuntime::pointerStill()
 // position and the press or release that just happened.
 void MovieRuntime::updateButtons(bool pressed, bool released)
 {
+    // What a button's earlier state kept for its unload events leaves before
+    // the pointer moves the button on; a timeline's keeps to the next frame.
+    std::erase_if(m_keptLeaving, [this](Instance* kept) {
+        if (!isButton(kept->parent))
+            return false;
+        if (kept->object)
+            removeAt(kept->parent, kept->depth);
+        return true;
+    });
     // The levels lie over _level0, the highest on top.
     Instance* over = nullptr;
     for (auto it = m_levels.rbegin(); it != m_levels.rend() && !over; ++it)
@@ -363,46 +372,46 @@ void MovieRuntime::updateButtons(bool pressed, bool released)
             // enters; the one it leaves goes back to idle.
             const bool toMenu = over && over != m_pointer.pressed && tracksAsMenu(over);
             if (old == m_pointer.pressed) {
-                event(old, toMenu ? Cond::OverDownToIdle : Cond::OverDownToOutDown, ClipEvent::DragOut, "onDragOut");
                 state(old, toMenu ? 0 : 1);
+                event(old, toMenu ? Cond::OverDownToIdle : Cond::OverDownToOutDown, ClipEvent::DragOut, "onDragOut");
             }
             if (over == m_pointer.pressed) {
-                event(over, Cond::OutDownToOverDown, ClipEvent::DragOver, "onDragOver");
                 state(over, 2);
+                event(over, Cond::OutDownToOverDown, ClipEvent::DragOver, "onDragOver");
             } else if (toMenu) {
                 m_pointer.pressed = over;
-                event(over, Cond::IdleToOverDown, ClipEvent::DragOver, "onDragOver");
                 state(over, 2);
+                event(over, Cond::IdleToOverDown, ClipEvent::DragOver, "onDragOver");
             }
         } else {
             if (old) {
-                event(old, Cond::OverUpToIdle, ClipEvent::RollOut, "onRollOut");
                 state(old, 0);
+                event(old, Cond::OverUpToIdle, ClipEvent::RollOut, "onRollOut");
             }
             if (over) {
-                event(over, Cond::IdleToOverUp, ClipEvent::RollOver, "onRollOver");
                 state(over, 1);
+                event(over, Cond::IdleToOverUp, ClipEvent::RollOver, "onRollOver");
             }
         }
     }
     over = m_pointer.hover;
     if (pressed && over && !disabled(over)) {
         m_pointer.pressed = over;
-        event(over, Cond::OverUpToOverDown, ClipEvent::Press, "onPress");
         state(over, 2);
+        event(over, Cond::OverUpToOverDown, ClipEvent::Press, "onPress");
     }
     if (released && m_pointer.pressed) {
         Instance* was = m_pointer.pressed;
         m_pointer.pressed = nullptr;
         if (was == over) {
-            event(was, Cond::OverDownToOverUp, ClipEvent::Release, "onRelease");
             state(was, 1);
+            event(was, Cond::OverDownToOverUp, ClipEvent::Release, "onRelease");
         } else {
-            event(was, Cond::OutDownToIdle, ClipEvent::ReleaseOutside, "onReleaseOutside");
             state(was, 0);
+            event(was, Cond::OutDownToIdle, ClipEvent::ReleaseOutside, "onReleaseOutside");
             if (over) {
-                event(over, Cond::IdleToOverUp, ClipEvent::RollOver, "onRollOver");
                 state(over, 1);
+                event(over, Cond::IdleToOverUp, ClipEvent::RollOver, "onRollOver");
             }
         }
     }

@@ -287,9 +287,13 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         // The levels lie at the bottom of the depths, _level0 at -16384.
         if (i->isRoot)
             return Value(double(i->level + kLevelDepthOffset));
+        // A button's records count their depths from one above a timeline's.
+        const bool inButton = i->parent && i->parent->object && i->parent->object->character &&
+                              i->parent->object->character->kind == movie::Character::Kind::Button;
+        const int shift = inButton ? 1 : 0;
         if (i->leftDepth)
-            return Value(double(-1 - *i->leftDepth - kScriptDepthOffset));
-        return Value(double(i->depth - kScriptDepthOffset));
+            return Value(double(-1 - (*i->leftDepth + shift) - kScriptDepthOffset));
+        return Value(double(i->depth + shift - kScriptDepthOffset));
     });
     def("swapDepths", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
