@@ -367,6 +367,13 @@ TEST(LibraryClasses, ClassesOfLaterPlayersHideTheirMembersFromOlderMovies)
     Machine m6(6);
     EXPECT_FALSE(m6.vm->getMember(m6.vm->getMember(global(m6, "LoadVars"), "prototype"), "decode").isUndefined());
     EXPECT_TRUE(m6.vm->getMember(m6.vm->getMember(global(m6, "PrintJob"), "prototype"), "start").isUndefined());
+    // A SWF 6 device class still links its prototype to itself in SWF 5;
+    // LoadVars and a SWF 7 class hide the link with their members.
+    Value micProto = m5.vm->getMember(global(m5, "Microphone"), "prototype");
+    EXPECT_TRUE(m5.vm->getMember(micProto, "setGain").isUndefined());
+    EXPECT_EQ(m5.vm->getMember(micProto, "constructor").asObject(), global(m5, "Microphone").asObject());
+    Value jobProto = m6.vm->getMember(global(m6, "PrintJob"), "prototype");
+    EXPECT_NE(m6.vm->getMember(jobProto, "constructor").asObject(), global(m6, "PrintJob").asObject());
 }
 
 TEST(FlashGeom, PointArithmeticAndText)

@@ -64,6 +64,16 @@ inline void markAll(Object* o, std::uint16_t flag)
         o->findOwnAnyVersion(p.name)->flags |= flag;
 }
 
+// The same for the members of a prototype the player made in every version,
+// whose links to its class and to the prototype above stay in sight.
+inline void markMembers(Object* proto, std::uint16_t flag)
+{
+    for (const Property& p : proto->properties()) {
+        if (p.name != "constructor" && p.name != "__proto__")
+            proto->findOwnAnyVersion(p.name)->flags |= flag;
+    }
+}
+
 } // namespace swf::script::library
 
 namespace swf::script {
