@@ -376,6 +376,54 @@ TEST(LibraryClasses, ClassesOfLaterPlayersHideTheirMembersFromOlderMovies)
     EXPECT_NE(m6.vm->getMember(jobProto, "constructor").asObject(), global(m6, "PrintJob").asObject());
 }
 
+TEST(ExternalInterface, UnavailableOutsideAPageButItsHelpersWriteTheBridgesXml)
+{
+    Machine m(8);
+    Value bridge = m.vm->getMember(m.vm->getMember(global(m, "flash"), "external"), "ExternalInterface");
+    auto call = [&](const char* name, std::vector<Value> args) { return m.vm->callMethod(bridge, name, args); };
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->getMember(bridge, "available")));
+    EXPECT_TRUE(call("call", {Value("f")}).isNull());
+    EXPECT_FALSE(m.vm->toBoolean(call("addCallback", {Value("f"), Value::null(), Value::null()})));
+
+    // Empty text is null, not an empty string; only the five XML entities
+    // are read back; a quote and line ends are escaped, a backslash is not.
+    EXPECT_TRUE(call("_escapeXML", {Value("")}).isNull());
+    EXPECT_EQ(str(m, call("_escapeXML", {Value("<a href='x'>&\"")})), "&lt;a href=&apos;x&apos;&gt;&amp;&quot;");
+    EXPECT_EQ(str(m, call("_unescapeXML", {Value("&amp;amp;&nbsp;&lt;")})), "&amp;&nbsp;<");
+    EXPECT_EQ(str(m, call("_jsQuoteString", {Value("a\\\"\n")})), "a\\\\\"\\n");
+
+    Object* list = m.vm->newArray();
+    m.vm->setMember(list, "2", Value(""));
+    Object* record = m.vm->newObject();
+    m.vm->setMember(record, "x", Value(1.5));
+    Object* sized = m.vm->newObject();
+    m.vm->setMember(sized, "length", Value(1.0));
+    const struct {
+        const char* helper;
+        Value value;
+        const char* expected;
+    } cases[] = {
+        // A hole is undefined; empty text is written as null.
+        {"_toXML", Value(list), R"(<array><property id="0"><undefined/></property><property id="1"><undefined/></property><property id="2"><string>null</string></property></array>)"},
+        {"_toXML", Value(record), R"(<object><property id="x"><number>1.5</number></property></object>)"},
+        // Anything with a length is an array; text counts its characters.
+        {"_toXML", Value(sized), R"(<array><property id="0"><undefined/></property></array>)"},
+        {"_arrayToXML", Value("ab"), R"(<array><property id="0"><undefined/></property><property id="1"><undefined/></property></array>)"},
+        {"_toXML", global(m, "Object"), "<null/>"},
+        {"_objectToXML", Value(true), "<object></object>"},
+        // The first of a call's arguments is the function's name.
+        {"_argumentsToXML", Value(list), "<arguments><undefined/><string>null</string></arguments>"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(str(m, call(c.helper, {c.value})), c.expected) << c.helper << " " << c.expected;
+
+    // A SWF 7 movie that reaches the class sees none of its members.
+    Machine m7(7);
+    Value flash = m7.vm->global()->findOwnAnyVersion("flash")->value;
+    Value old = m7.vm->getMember(m7.vm->getMember(flash, "external"), "ExternalInterface");
+    EXPECT_TRUE(m7.vm->getMember(old, "_toXML").isUndefined());
+}
+
 TEST(FlashGeom, PointArithmeticAndText)
 {
     Machine m(8);

@@ -82,6 +82,8 @@ void installFlashGeom(Interpreter& in);
 // BitmapFilter and the filter classes (filter_builtins.cpp), into the
 // package `filters`; displacement maps hand out their points as `point`s.
 void installFlashFilters(Interpreter& in, Object* package, Object* point);
+// flash.external.ExternalInterface (external_interface_builtins.cpp), into the package `external`.
+void installExternalInterface(Interpreter& in, Object* package);
 // flash.display.BitmapData (bitmap_data_builtins.cpp), into the package `display`.
 void installBitmapData(Interpreter& in, Object* display);
 // The eight numbers of a flash.geom.ColorTransform (multipliers, then
