@@ -347,6 +347,13 @@ TEST(LibraryClasses, RequestsEndAsWithoutAServerOrDevice)
     EXPECT_TRUE(m.vm->callMethod(global(m, "Microphone"), "get", {}).isNull());
     Value job = m.vm->construct(global(m, "PrintJob"), {});
     EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(job, "start", {})));
+    // A job's page geometry reads 0 and takes no assignment; the prototype
+    // holding it reads nothing. The members enumerate newest first.
+    m.vm->setMember(job, "pageWidth", Value("wide"));
+    EXPECT_EQ(str(m, m.vm->getMember(job, "pageWidth")), "0");
+    EXPECT_TRUE(m.vm->getMember(m.vm->getMember(global(m, "PrintJob"), "prototype"), "pageWidth").isUndefined());
+    const std::vector<std::string> geometry = m.vm->enumerableNames(job.asObject());
+    EXPECT_EQ(geometry, (std::vector<std::string>{"orientation", "pageWidth", "pageHeight", "paperWidth", "paperHeight"}));
 
     Value so = m.vm->callMethod(global(m, "SharedObject"), "getLocal", {Value("prefs")});
     m.vm->setMember(m.vm->getMember(so, "data"), "seen", Value(true));

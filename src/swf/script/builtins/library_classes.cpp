@@ -180,11 +180,13 @@ void installPrintJob(Interpreter& in)
     defineLibraryClass(
         in, "PrintJob",
         [](Interpreter& in, Object* self, const Args&) -> Value {
-            // The page geometry appears on the prototype with the first job.
+            // The page geometry appears on the prototype with the first job,
+            // enumerable and read-only; a job reads 0 until it starts, the
+            // prototype itself nothing.
             Object* p = self->proto();
-            for (const char* name : {"orientation", "pageHeight", "pageWidth", "paperHeight", "paperWidth"}) {
+            for (const char* name : {"paperHeight", "paperWidth", "pageHeight", "pageWidth", "orientation"}) {
                 if (p && !p->findOwn(name))
-                    nativeAccessor(in, p, name, nothing());
+                    nativeAccessor(in, p, name, [p](Interpreter&, Object* job, const Args&) -> Value { return job == p ? Value() : Value(0); });
             }
             return self;
         },
