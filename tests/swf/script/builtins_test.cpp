@@ -2272,6 +2272,9 @@ TEST(ObjectBuiltins, ASSetNativeCountsEmptyNamesAndKeepsFlagsOfMembersThatExist)
     p->put("h", Value("old"));
     m.vm->call(m.vm->getMember(m.vm->global(), "ASSetNativeAccessor"), nullptr, {p, 200.0, Value("8h")});
     EXPECT_TRUE(m.vm->getMember(p, "h").isUndefined());
+    // Numbers counted past the largest 32-bit integer wrap round.
+    m.vm->call(m.vm->getMember(m.vm->global(), "ASSetNativeAccessor"), nullptr, {p, 200.0, Value("x,y"), Value(2147483646.0)});
+    EXPECT_TRUE(p->findOwnAnyVersion("y"));
 }
 
 TEST(StringBuiltins, NoSeparatorIgnoresTheLimitAndNoStartSlicesNothing)

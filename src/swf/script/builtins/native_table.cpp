@@ -234,6 +234,9 @@ Key keyOf(Interpreter& in, const Value& first, const Value& second)
     return Key{a, b};
 }
 
+// The number `by` after `index`, wrapping at 32 bits as the numbers do.
+int numberAfter(int index, int by) { return int(std::uint32_t(index) + std::uint32_t(by)); }
+
 // One name given to ASSetNative or ASSetNativeAccessor, with the flags its
 // leading digit asks for: 6 to 9 hide it from versions before that one, 10
 // from versions before 10, and a 1 before anything else is dropped.
@@ -340,7 +343,7 @@ void installNativeTable(Interpreter& in)
         for (const NativeName& n : nativeNames(in, args[2])) {
             if (!n.name.empty())
                 putNativeMember(o, n, nativeFunction(in, table, key), nullptr);
-            ++key.second;
+            key.second = numberAfter(key.second, 1);
         }
         return Value();
     });
@@ -354,8 +357,8 @@ void installNativeTable(Interpreter& in)
             return Value();
         for (const NativeName& n : nativeNames(in, args[2])) {
             if (!n.name.empty())
-                putNativeMember(o, n, nativeFunction(in, table, key), nativeFunction(in, table, {key.first, key.second + 1}));
-            key.second += 2;
+                putNativeMember(o, n, nativeFunction(in, table, key), nativeFunction(in, table, {key.first, numberAfter(key.second, 1)}));
+            key.second = numberAfter(key.second, 2);
         }
         return Value();
     });
