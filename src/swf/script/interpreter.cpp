@@ -884,6 +884,11 @@ Value Interpreter::pushValue(Frame& f, const PushValue& p)
     return Value();
 }
 
+void Interpreter::trace(const Value& v)
+{
+    m_host.trace(traceString(v));
+}
+
 std::string Interpreter::traceString(const Value& v)
 {
     if (v.isUndefined())

@@ -151,6 +151,8 @@ public:
     bool strictlyEqual(const Value& a, const Value& b);
     bool sameClipPath(Object* x, Object* y);
     bool looseEqualsVersion5(const Value& a, const Value& b);
+    // Prints a value as the trace action does.
+    void trace(const Value& v);
     // Whether the script function running now was called by `new` (ASnew).
     bool runningConstructor() const;
     // Less2: true, false or undefined (a NaN was involved).

@@ -32,9 +32,10 @@ Value Interpreter::invoke(const Value& function, Object* thisObject, const std::
     }
     if (fn->objectClass() == ObjectClass::Super) {
         // super(...): the constructor above the one running now.
-        if (!fn->superHome)
+        Object* superHome = fn->superHomeNow();
+        if (!superHome)
             return Value();
-        Value ctor = getMember(fn->superHome, "__constructor__");
+        Value ctor = getMember(superHome, "__constructor__");
         if (!ctor.isObject() && fn->superProto())
             ctor = getMember(fn->superProto(), "constructor");
         if (ctor.asObject() == fn)
@@ -208,9 +209,12 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     // from SWF 6 on.
     // A function called as the method of no name has no `this`, but its
     // super stands on the function itself.
-    if (!home && thisObject)
+    const bool homeIsThisProto = !home && thisObject;
+    if (homeIsThisProto)
         home = thisObject->proto();
     Object* super = withSuper && sf.swfVersion >= 6 ? makeSuper(home, thisObject ? thisObject : home ? fn : nullptr) : nullptr;
+    if (super)
+        super->superFollowsThis = homeIsThisProto;
 
     if (!info.isFunction2) {
         f.registers.resize(4);

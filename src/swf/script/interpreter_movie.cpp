@@ -179,7 +179,7 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
         m_host.stopDrag();
         break;
     case ActionCode::Trace:
-        m_host.trace(traceString(pop(f)));
+        trace(pop(f));
         break;
     case ActionCode::GetTime:
         push(f, std::floor(m_host.movieTime()));

@@ -163,7 +163,15 @@ public:
     // time of the call.
     Object* superHome = nullptr;
     Object* superThis = nullptr;
-    Object* superProto() const { return superHome ? superHome->proto() : nullptr; }
+    // The super of a method called on an object stands on that object's
+    // prototype as it is when super is used, not as it was at the call.
+    bool superFollowsThis = false;
+    Object* superHomeNow() const { return superFollowsThis && superThis ? superThis->proto() : superHome; }
+    Object* superProto() const
+    {
+        Object* home = superHomeNow();
+        return home ? home->proto() : nullptr;
+    }
 
 private:
     void reindexFrom(std::size_t i);

@@ -2214,6 +2214,69 @@ TEST(ObjectBuiltins, ASSetNativeNamesMembersWithTheirVersions)
     EXPECT_TRUE(m.vm->getMember(m.vm->global(), "ASconstructor").isObject());
 }
 
+TEST(ObjectBuiltins, ASnativeTakesExactlyTwoNumbersAsIntegers)
+{
+    // Text that is no number is 0, numbers wrap at 32 bits; a third
+    // argument finds nothing. (100, 4) traces.
+    const struct {
+        const char* call;
+        const char* expected;
+    } cases[] = {
+        {R"(push "&", 1, "string", 100, 2, "ASnative")", "%26"},
+        {R"(push "x", 1, 4.5, 100, 2, "ASnative")", "x\nundefined"},
+        {R"(push "x", 1, 4294967300.0, 100, 2, "ASnative")", "x\nundefined"},
+        {R"(push "x", 1, 65540, 100, 2, "ASnative")", "undefined"},
+        {R"(push "x", 1, 0, 0, 100, 3, "ASnative")", "undefined"},
+    };
+    for (const auto& c : cases) {
+        Machine m(7);
+        EXPECT_EQ(m.run(std::string(c.call) + R"(
+            callfunction
+            push undefined
+            callmethod
+            trace
+        )"), c.expected) << c.call;
+    }
+
+    // (103, 16) is Date's getTime; (251, 3) is toUpperCase.
+    Machine m(7);
+    Value native = m.vm->getMember(m.vm->global(), "ASnative");
+    Object* date = m.vm->construct(m.vm->getMember(m.vm->global(), "Date"), {Value(1234.0)}).asObject();
+    ASSERT_TRUE(date);
+    date->put("t", m.vm->call(native, nullptr, {103.0, 16.0}));
+    EXPECT_EQ(m.vm->toString(m.vm->callMethod(date, "t", {})), "1234");
+    Object* text = m.vm->construct(m.vm->getMember(m.vm->global(), "String"), {Value("abc")}).asObject();
+    ASSERT_TRUE(text);
+    text->put("up", m.vm->call(native, nullptr, {251.0, 3.0}));
+    EXPECT_EQ(m.vm->toString(m.vm->callMethod(text, "up", {})), "ABC");
+}
+
+TEST(ObjectBuiltins, ASSetNativeCountsEmptyNamesAndKeepsFlagsOfMembersThatExist)
+{
+    Machine m(7);
+    Object* o = m.vm->newObject();
+    Value setNative = m.vm->getMember(m.vm->global(), "ASSetNative");
+    // From -1, the two empty names take -1 and 0: "abs" gets Math's number 1 (min).
+    m.vm->call(setNative, nullptr, {o, 200.0, Value(",,abs"), Value(-1.0)});
+    EXPECT_EQ(m.vm->toString(m.vm->callMethod(o, "abs", {Value(4.0), Value(2.0)})), "2");
+    EXPECT_TRUE(m.vm->getMember(o, "").isUndefined());
+    // "1a" drops its 1; "10j" is hidden from every version here; a visible
+    // member that exists stays visible though its new name says SWF 8.
+    o->put("h", Value("old"));
+    m.vm->call(setNative, nullptr, {o, 200.0, Value("1a,10j,8h")});
+    EXPECT_TRUE(m.vm->getMember(o, "a").isObject());
+    EXPECT_TRUE(m.vm->getMember(o, "j").isUndefined());
+    EXPECT_TRUE(m.vm->getMember(o, "h").isObject());
+    // An accessor makes its property anew, hidden as its name asks.
+    Object* p = m.vm->newObject();
+    p->put("h", Value("old"));
+    m.vm->call(m.vm->getMember(m.vm->global(), "ASSetNativeAccessor"), nullptr, {p, 200.0, Value("8h")});
+    EXPECT_TRUE(m.vm->getMember(p, "h").isUndefined());
+    // Numbers counted past the largest 32-bit integer wrap round.
+    m.vm->call(m.vm->getMember(m.vm->global(), "ASSetNativeAccessor"), nullptr, {p, 200.0, Value("x,y"), Value(2147483646.0)});
+    EXPECT_TRUE(p->findOwnAnyVersion("y"));
+}
+
 TEST(StringBuiltins, NoSeparatorIgnoresTheLimitAndNoStartSlicesNothing)
 {
     Machine m(7);

@@ -347,6 +347,13 @@ TEST(LibraryClasses, RequestsEndAsWithoutAServerOrDevice)
     EXPECT_TRUE(m.vm->callMethod(global(m, "Microphone"), "get", {}).isNull());
     Value job = m.vm->construct(global(m, "PrintJob"), {});
     EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(job, "start", {})));
+    // A job's page geometry reads 0 and takes no assignment; the prototype
+    // holding it reads nothing. The members enumerate newest first.
+    m.vm->setMember(job, "pageWidth", Value("wide"));
+    EXPECT_EQ(str(m, m.vm->getMember(job, "pageWidth")), "0");
+    EXPECT_TRUE(m.vm->getMember(m.vm->getMember(global(m, "PrintJob"), "prototype"), "pageWidth").isUndefined());
+    const std::vector<std::string> geometry = m.vm->enumerableNames(job.asObject());
+    EXPECT_EQ(geometry, (std::vector<std::string>{"orientation", "pageWidth", "pageHeight", "paperWidth", "paperHeight"}));
 
     Value so = m.vm->callMethod(global(m, "SharedObject"), "getLocal", {Value("prefs")});
     m.vm->setMember(m.vm->getMember(so, "data"), "seen", Value(true));
@@ -367,6 +374,61 @@ TEST(LibraryClasses, ClassesOfLaterPlayersHideTheirMembersFromOlderMovies)
     Machine m6(6);
     EXPECT_FALSE(m6.vm->getMember(m6.vm->getMember(global(m6, "LoadVars"), "prototype"), "decode").isUndefined());
     EXPECT_TRUE(m6.vm->getMember(m6.vm->getMember(global(m6, "PrintJob"), "prototype"), "start").isUndefined());
+    // A SWF 6 device class still links its prototype to itself in SWF 5;
+    // LoadVars and a SWF 7 class hide the link with their members.
+    Value micProto = m5.vm->getMember(global(m5, "Microphone"), "prototype");
+    EXPECT_TRUE(m5.vm->getMember(micProto, "setGain").isUndefined());
+    EXPECT_EQ(m5.vm->getMember(micProto, "constructor").asObject(), global(m5, "Microphone").asObject());
+    Value jobProto = m6.vm->getMember(global(m6, "PrintJob"), "prototype");
+    EXPECT_NE(m6.vm->getMember(jobProto, "constructor").asObject(), global(m6, "PrintJob").asObject());
+}
+
+TEST(ExternalInterface, UnavailableOutsideAPageButItsHelpersWriteTheBridgesXml)
+{
+    Machine m(8);
+    Value bridge = m.vm->getMember(m.vm->getMember(global(m, "flash"), "external"), "ExternalInterface");
+    auto call = [&](const char* name, std::vector<Value> args) { return m.vm->callMethod(bridge, name, args); };
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->getMember(bridge, "available")));
+    EXPECT_TRUE(call("call", {Value("f")}).isNull());
+    EXPECT_FALSE(m.vm->toBoolean(call("addCallback", {Value("f"), Value::null(), Value::null()})));
+
+    // Empty text is null, not an empty string; only the five XML entities
+    // are read back; a quote and line ends are escaped, a backslash is not.
+    EXPECT_TRUE(call("_escapeXML", {Value("")}).isNull());
+    EXPECT_EQ(str(m, call("_escapeXML", {Value("<a href='x'>&\"")})), "&lt;a href=&apos;x&apos;&gt;&amp;&quot;");
+    EXPECT_EQ(str(m, call("_unescapeXML", {Value("&amp;amp;&nbsp;&lt;")})), "&amp;&nbsp;<");
+    EXPECT_EQ(str(m, call("_jsQuoteString", {Value("a\\\"\n")})), "a\\\\\"\\n");
+
+    Object* list = m.vm->newArray();
+    m.vm->setMember(list, "2", Value(""));
+    Object* record = m.vm->newObject();
+    m.vm->setMember(record, "x", Value(1.5));
+    Object* sized = m.vm->newObject();
+    m.vm->setMember(sized, "length", Value(1.0));
+    const struct {
+        const char* helper;
+        Value value;
+        const char* expected;
+    } cases[] = {
+        // A hole is undefined; empty text is written as null.
+        {"_toXML", Value(list), R"(<array><property id="0"><undefined/></property><property id="1"><undefined/></property><property id="2"><string>null</string></property></array>)"},
+        {"_toXML", Value(record), R"(<object><property id="x"><number>1.5</number></property></object>)"},
+        // Anything with a length is an array; text counts its characters.
+        {"_toXML", Value(sized), R"(<array><property id="0"><undefined/></property></array>)"},
+        {"_arrayToXML", Value("ab"), R"(<array><property id="0"><undefined/></property><property id="1"><undefined/></property></array>)"},
+        {"_toXML", global(m, "Object"), "<null/>"},
+        {"_objectToXML", Value(true), "<object></object>"},
+        // The first of a call's arguments is the function's name.
+        {"_argumentsToXML", Value(list), "<arguments><undefined/><string>null</string></arguments>"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(str(m, call(c.helper, {c.value})), c.expected) << c.helper << " " << c.expected;
+
+    // A SWF 7 movie that reaches the class sees none of its members.
+    Machine m7(7);
+    Value flash = m7.vm->global()->findOwnAnyVersion("flash")->value;
+    Value old = m7.vm->getMember(m7.vm->getMember(flash, "external"), "ExternalInterface");
+    EXPECT_TRUE(m7.vm->getMember(old, "_toXML").isUndefined());
 }
 
 TEST(FlashGeom, PointArithmeticAndText)

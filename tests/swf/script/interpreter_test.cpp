@@ -1906,6 +1906,46 @@ TEST(Interpreter, SuperSearchesAboveThePrototypeAsItIsNow)
     )"), "from B");
 }
 
+TEST(Interpreter, SuperOfAMethodStandsOnThePrototypeOfThisAsItIsWhenUsed)
+{
+    // The method takes super, then gives `this` a new prototype whose
+    // constructor is Array: super() makes `this` an array.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "become"
+        function2 - 3 0x11
+          push r:1, "__proto__", "__proto__", "Array"
+          getvariable
+          push "prototype"
+          getmember
+          push "__constructor__", "Array"
+          getvariable
+          push 2
+          initobject
+          setmember
+          push "b", "a", 2, r:2, undefined
+          callmethod
+          pop
+        end
+        setmember
+        push 0, "o"
+        getvariable
+        push "become"
+        callmethod
+        pop
+        push "o"
+        getvariable
+        push "length"
+        getmember
+        trace
+    )"), "2");
+}
+
 TEST(Interpreter, WhatAFunctionLeavesOnTheStackStaysForItsCaller)
 {
     // One stack for the whole machine: f's leftover "a" sits under its result.

@@ -70,7 +70,7 @@ void installSharedObject(Interpreter& in)
     nativeMethod(in, proto, "connect", [](Interpreter&, Object*, const Args&) -> Value { return false; });
     nativeMethod(in, proto, "send", nothing());
     nativeMethod(in, proto, "setFps", [](Interpreter&, Object*, const Args&) -> Value { return false; });
-    markAll(proto, PropertyFlag::Version6);
+    markMembers(proto, PropertyFlag::Version6);
 }
 
 void installLocalConnection(Interpreter& in)
@@ -87,7 +87,7 @@ void installLocalConnection(Interpreter& in)
         later(in, self, "onStatus", {statusInfo(in, "", "error")});
         return true;
     });
-    markAll(proto, PropertyFlag::Version6);
+    markMembers(proto, PropertyFlag::Version6);
     // The class itself first appeared with SWF 6.
     markVersion(in.global(), {"LocalConnection"}, PropertyFlag::Version6);
 }
@@ -101,7 +101,7 @@ void installDevice(Interpreter& in, const char* name, std::initializer_list<cons
     nativeAccessor(in, ctor, "names", [](Interpreter& in, Object*, const Args&) -> Value { return in.newArray(); }, {}, kHidden);
     for (const char* method : methods)
         nativeMethod(in, proto, method, nothing());
-    markAll(proto, PropertyFlag::Version6);
+    markMembers(proto, PropertyFlag::Version6);
 }
 
 void installNetConnection(Interpreter& in)
@@ -125,7 +125,7 @@ void installNetConnection(Interpreter& in)
     nativeMethod(in, proto, "call", nothing());
     nativeMethod(in, proto, "close", nothing());
     nativeMethod(in, proto, "addHeader", nothing());
-    markAll(proto, PropertyFlag::Version6);
+    markMembers(proto, PropertyFlag::Version6);
     // The class itself first appeared with SWF 6.
     markVersion(in.global(), {"NetConnection"}, PropertyFlag::Version6);
 }
@@ -162,7 +162,7 @@ void installNetStream(Interpreter& in)
     });
     for (const char* name : {"close", "pause", "seek", "setBufferTime", "attachAudio", "attachVideo", "publish", "receiveAudio", "receiveVideo", "send"})
         nativeMethod(in, proto, name, nothing());
-    markAll(proto, PropertyFlag::Version6);
+    markMembers(proto, PropertyFlag::Version6);
 }
 
 void installVideo(Interpreter& in)
@@ -171,7 +171,7 @@ void installVideo(Interpreter& in)
     defineLibraryClass(in, "Video", {}, proto);
     nativeMethod(in, proto, "attachVideo", nothing());
     nativeMethod(in, proto, "clear", nothing());
-    markAll(proto, PropertyFlag::Version6);
+    markMembers(proto, PropertyFlag::Version6);
 }
 
 void installPrintJob(Interpreter& in)
@@ -180,11 +180,13 @@ void installPrintJob(Interpreter& in)
     defineLibraryClass(
         in, "PrintJob",
         [](Interpreter& in, Object* self, const Args&) -> Value {
-            // The page geometry appears on the prototype with the first job.
+            // The page geometry appears on the prototype with the first job,
+            // enumerable and read-only; a job reads 0 until it starts, the
+            // prototype itself nothing.
             Object* p = self->proto();
-            for (const char* name : {"orientation", "pageHeight", "pageWidth", "paperHeight", "paperWidth"}) {
+            for (const char* name : {"paperHeight", "paperWidth", "pageHeight", "pageWidth", "orientation"}) {
                 if (p && !p->findOwn(name))
-                    nativeAccessor(in, p, name, nothing());
+                    nativeAccessor(in, p, name, [p](Interpreter&, Object* job, const Args&) -> Value { return job == p ? Value() : Value(0); });
             }
             return self;
         },

@@ -64,6 +64,16 @@ inline void markAll(Object* o, std::uint16_t flag)
         o->findOwnAnyVersion(p.name)->flags |= flag;
 }
 
+// The same for the members of a prototype the player made in every version,
+// whose links to its class and to the prototype above stay in sight.
+inline void markMembers(Object* proto, std::uint16_t flag)
+{
+    for (const Property& p : proto->properties()) {
+        if (p.name != "constructor" && p.name != "__proto__")
+            proto->findOwnAnyVersion(p.name)->flags |= flag;
+    }
+}
+
 } // namespace swf::script::library
 
 namespace swf::script {
@@ -72,6 +82,8 @@ void installFlashGeom(Interpreter& in);
 // BitmapFilter and the filter classes (filter_builtins.cpp), into the
 // package `filters`; displacement maps hand out their points as `point`s.
 void installFlashFilters(Interpreter& in, Object* package, Object* point);
+// flash.external.ExternalInterface (external_interface_builtins.cpp), into the package `external`.
+void installExternalInterface(Interpreter& in, Object* package);
 // flash.display.BitmapData (bitmap_data_builtins.cpp), into the package `display`.
 void installBitmapData(Interpreter& in, Object* display);
 // The eight numbers of a flash.geom.ColorTransform (multipliers, then

@@ -48,6 +48,45 @@ constexpr NativeEntry kEntries[] = {
     {101, 7, "Object.prototype.isPropertyEnumerable"},
     {101, 8, "Object.registerClass"},
     {101, 12, "AsBroadcaster.broadcastMessage"},
+    {103, 0, "Date.prototype.getFullYear"},
+    {103, 1, "Date.prototype.getYear"},
+    {103, 2, "Date.prototype.getMonth"},
+    {103, 3, "Date.prototype.getDate"},
+    {103, 4, "Date.prototype.getDay"},
+    {103, 5, "Date.prototype.getHours"},
+    {103, 6, "Date.prototype.getMinutes"},
+    {103, 7, "Date.prototype.getSeconds"},
+    {103, 8, "Date.prototype.getMilliseconds"},
+    {103, 9, "Date.prototype.setFullYear"},
+    {103, 10, "Date.prototype.setMonth"},
+    {103, 11, "Date.prototype.setDate"},
+    {103, 12, "Date.prototype.setHours"},
+    {103, 13, "Date.prototype.setMinutes"},
+    {103, 14, "Date.prototype.setSeconds"},
+    {103, 15, "Date.prototype.setMilliseconds"},
+    {103, 16, "Date.prototype.getTime"},
+    {103, 17, "Date.prototype.setTime"},
+    {103, 18, "Date.prototype.getTimezoneOffset"},
+    {103, 19, "Date.prototype.toString"},
+    {103, 20, "Date.prototype.setYear"},
+    {103, 128, "Date.prototype.getUTCFullYear"},
+    {103, 129, "Date.prototype.getUTCYear"},
+    {103, 130, "Date.prototype.getUTCMonth"},
+    {103, 131, "Date.prototype.getUTCDate"},
+    {103, 132, "Date.prototype.getUTCDay"},
+    {103, 133, "Date.prototype.getUTCHours"},
+    {103, 134, "Date.prototype.getUTCMinutes"},
+    {103, 135, "Date.prototype.getUTCSeconds"},
+    {103, 136, "Date.prototype.getUTCMilliseconds"},
+    {103, 137, "Date.prototype.setUTCFullYear"},
+    {103, 138, "Date.prototype.setUTCMonth"},
+    {103, 139, "Date.prototype.setUTCDate"},
+    {103, 140, "Date.prototype.setUTCHours"},
+    {103, 141, "Date.prototype.setUTCMinutes"},
+    {103, 142, "Date.prototype.setUTCSeconds"},
+    {103, 143, "Date.prototype.setUTCMilliseconds"},
+    {103, 256, "Date"},
+    {103, 257, "Date.UTC"},
     {106, 0, "Number.prototype.valueOf"},
     {106, 1, "Number.prototype.toString"},
     {106, 2, "Number"},
@@ -72,20 +111,22 @@ constexpr NativeEntry kEntries[] = {
     {200, 15, "Math.asin"},
     {200, 16, "Math.acos"},
     {200, 17, "Math.pow"},
+    {200, 18, "isNaN"},
+    {200, 19, "isFinite"},
     {104, 200, "MovieClip.prototype.createTextField"},
     {251, 0, "String.prototype.valueOf"},
     {251, 1, "String.prototype.toString"},
-    {251, 2, "String.prototype.toUpperCase"},
-    {251, 3, "String.prototype.toLowerCase"},
-    {251, 4, "String.prototype.charAt"},
-    {251, 5, "String.prototype.charCodeAt"},
-    {251, 6, "String.prototype.concat"},
-    {251, 7, "String.prototype.indexOf"},
-    {251, 8, "String.prototype.lastIndexOf"},
-    {251, 9, "String.prototype.slice"},
-    {251, 10, "String.prototype.substring"},
-    {251, 11, "String.prototype.split"},
-    {251, 12, "String.prototype.substr"},
+    {251, 3, "String.prototype.toUpperCase"},
+    {251, 4, "String.prototype.toLowerCase"},
+    {251, 5, "String.prototype.charAt"},
+    {251, 6, "String.prototype.charCodeAt"},
+    {251, 7, "String.prototype.concat"},
+    {251, 8, "String.prototype.indexOf"},
+    {251, 9, "String.prototype.lastIndexOf"},
+    {251, 10, "String.prototype.slice"},
+    {251, 11, "String.prototype.substring"},
+    {251, 12, "String.prototype.split"},
+    {251, 13, "String.prototype.substr"},
     {251, 14, "String.fromCharCode"},
     {252, 0, "Array"},
     {252, 1, "Array.prototype.push"},
@@ -184,39 +225,73 @@ Object* nativeFunction(Interpreter& in, const std::shared_ptr<std::map<Key, Nati
     return in.newFunction(code->call, code->construct);
 }
 
-// The two numbers of a call, when both are in range.
-std::optional<Key> keyOf(Interpreter& in, const Value& first, const Value& second)
+// The two numbers of a call, converted as 32-bit integers: text that is no
+// number counts as 0, fractions are cut and larger numbers wrap.
+Key keyOf(Interpreter& in, const Value& first, const Value& second)
 {
-    const double a = in.toNumber(first), b = in.toNumber(second);
-    if (!(a >= 0 && a < 1e6 && b >= 0 && b < 1e6))
-        return std::nullopt;
-    return Key{int(a), int(b)};
+    const std::int32_t a = toInt32(in.toNumber(first));
+    const std::int32_t b = toInt32(in.toNumber(second));
+    return Key{a, b};
 }
 
-// The names given to ASSetNative and ASSetNativeAccessor: a comma-separated
-// string, each name kept with its spaces; a digit before a name is the
-// first version that sees it.
-std::vector<std::pair<std::string, std::uint16_t>> nativeNames(Interpreter& in, const Value& list)
+// The number `by` after `index`, wrapping at 32 bits as the numbers do.
+int numberAfter(int index, int by) { return int(std::uint32_t(index) + std::uint32_t(by)); }
+
+// One name given to ASSetNative or ASSetNativeAccessor, with the flags its
+// leading digit asks for: 6 to 9 hide it from versions before that one, 10
+// from versions before 10, and a 1 before anything else is dropped.
+struct NativeName {
+    std::string name;
+    std::uint16_t flags = 0;
+};
+
+NativeName nativeName(std::string name)
 {
-    std::vector<std::pair<std::string, std::uint16_t>> names;
+    NativeName n;
+    if (!name.empty() && name[0] >= '6' && name[0] <= '9') {
+        constexpr std::uint16_t kByVersion[] = {PropertyFlag::Version6, PropertyFlag::Version7, PropertyFlag::Version8,
+                                                PropertyFlag::Version9};
+        n.flags = kByVersion[name[0] - '6'];
+        name.erase(0, 1);
+    } else if (name.size() > 1 && name[0] == '1' && name[1] == '0') {
+        n.flags = PropertyFlag::Version10;
+        name.erase(0, 2);
+    } else if (!name.empty() && name[0] == '1') {
+        name.erase(0, 1);
+    }
+    n.name = std::move(name);
+    return n;
+}
+
+// The names of a comma-separated list, each kept with its spaces; an empty
+// one still takes its number.
+std::vector<NativeName> nativeNames(Interpreter& in, const Value& list)
+{
+    std::vector<NativeName> names;
     const std::string s = in.toString(list);
     std::size_t start = 0;
     while (start <= s.size()) {
         std::size_t comma = s.find(',', start);
         if (comma == std::string::npos)
             comma = s.size();
-        std::string name = s.substr(start, comma - start);
-        std::uint16_t flags = 0;
-        if (!name.empty() && name[0] >= '6' && name[0] <= '9') {
-            constexpr std::uint16_t kByVersion[] = {PropertyFlag::Version6, PropertyFlag::Version7, PropertyFlag::Version8,
-                                                    PropertyFlag::Version9};
-            flags = kByVersion[name[0] - '6'];
-            name.erase(0, 1);
-        }
-        names.emplace_back(name, flags);
+        names.push_back(nativeName(s.substr(start, comma - start)));
         start = comma + 1;
     }
     return names;
+}
+
+// Sets a member made by ASSetNative or ASSetNativeAccessor. A property made
+// anew takes the flags of its name; a plain value stored into one that exists
+// keeps that one's flags, while an accessor always makes a new property.
+void putNativeMember(Object* o, const NativeName& n, Object* getter, Object* setter)
+{
+    const bool existed = !setter && o->findOwnAnyVersion(n.name) != nullptr;
+    if (setter)
+        o->setAccessor(n.name, getter, setter);
+    else
+        o->put(n.name, getter);
+    if (Property* p = o->findOwnAnyVersion(n.name); p && !existed)
+        p->flags |= n.flags;
 }
 
 } // namespace
@@ -241,47 +316,60 @@ void installNativeTable(Interpreter& in)
     // ASnew: whether the function calling it runs for `new`.
     (*table)[{2, 0}] = NativeCode{[](Interpreter& in, Object*, const Args&) -> Value { return in.runningConstructor(); }, {}};
 
+    // trace as a function.
+    (*table)[{100, 4}] = NativeCode{[](Interpreter& in, Object*, const Args& args) -> Value {
+        in.trace(arg(args, 0));
+        return Value();
+    }, {}};
+
     Object* g = in.global();
     in.defineMethod(g, "ASnative", [table](Interpreter& in, Object*, const Args& args) -> Value {
-        std::optional<Key> key = args.size() < 2 ? std::nullopt : keyOf(in, args[0], args[1]);
-        if (!key || !codeFor(in, table, *key))
+        if (args.size() != 2)
             return Value();
-        return nativeFunction(in, table, *key);
+        const Key key = keyOf(in, args[0], args[1]);
+        if (in.throwing() || !codeFor(in, table, key))
+            return Value();
+        return nativeFunction(in, table, key);
     });
     // ASSetNative(o, a, "m1,m2", b): o.m1 = ASnative(a, b), o.m2 = ASnative(a, b + 1), ...
+    // An empty name takes its number and sets nothing.
     in.defineMethod(g, "ASSetNative", [table](Interpreter& in, Object*, const Args& args) -> Value {
         Object* o = arg(args, 0).asObject();
-        std::optional<Key> key = keyOf(in, arg(args, 1), args.size() > 3 ? args[3] : Value(0.0));
-        if (!o || !key)
+        if (!o || args.size() < 3)
             return Value();
-        for (const auto& [name, flags] : nativeNames(in, arg(args, 2))) {
-            o->put(name, nativeFunction(in, table, *key)).flags |= flags;
-            ++key->second;
+        Key key = keyOf(in, args[1], args.size() > 3 ? args[3] : Value(0.0));
+        if (in.throwing())
+            return Value();
+        for (const NativeName& n : nativeNames(in, args[2])) {
+            if (!n.name.empty())
+                putNativeMember(o, n, nativeFunction(in, table, key), nullptr);
+            key.second = numberAfter(key.second, 1);
         }
         return Value();
     });
     // The same with a getter and a setter for each name, numbered in turn.
     in.defineMethod(g, "ASSetNativeAccessor", [table](Interpreter& in, Object*, const Args& args) -> Value {
         Object* o = arg(args, 0).asObject();
-        std::optional<Key> key = keyOf(in, arg(args, 1), args.size() > 3 ? args[3] : Value(0.0));
-        if (!o || !key)
+        if (!o || args.size() < 3)
             return Value();
-        for (const auto& [name, flags] : nativeNames(in, arg(args, 2))) {
-            Object* getter = nativeFunction(in, table, *key);
-            Object* setter = nativeFunction(in, table, {key->first, key->second + 1});
-            o->setAccessor(name, getter, setter);
-            if (Property* p = o->findOwnAnyVersion(name))
-                p->flags |= flags;
-            key->second += 2;
+        Key key = keyOf(in, args[1], args.size() > 3 ? args[3] : Value(0.0));
+        if (in.throwing())
+            return Value();
+        for (const NativeName& n : nativeNames(in, args[2])) {
+            if (!n.name.empty())
+                putNativeMember(o, n, nativeFunction(in, table, key), nativeFunction(in, table, {key.first, numberAfter(key.second, 1)}));
+            key.second = numberAfter(key.second, 2);
         }
         return Value();
     });
     // ASconstructor(a, b): a class whose instances the native code makes.
     in.defineMethod(g, "ASconstructor", [table](Interpreter& in, Object*, const Args& args) -> Value {
-        std::optional<Key> key = args.size() < 2 ? std::nullopt : keyOf(in, args[0], args[1]);
-        if (!key || !codeFor(in, table, *key))
+        if (args.size() < 2)
             return Value();
-        Object* ctor = nativeFunction(in, table, *key);
+        const Key key = keyOf(in, args[0], args[1]);
+        if (in.throwing() || !codeFor(in, table, key))
+            return Value();
+        Object* ctor = nativeFunction(in, table, key);
         Object* proto = in.newObject();
         proto->put("constructor", ctor, PropertyFlag::DontEnum);
         ctor->put("prototype", proto, PropertyFlag::DontEnum);
