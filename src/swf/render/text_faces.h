@@ -36,8 +36,9 @@ public:
         const auto index = m_font.glyphForCode(c.unicode());
         return index ? advanceOf(*index) : 0.0;
     }
-    double ascent() const override { return m_font.ascent() * m_scale; }
-    double descent() const override { return m_font.descent() * m_scale; }
+    // Line metrics are whole twips too, the fraction dropped.
+    double ascent() const override { return std::floor(m_font.ascent() * m_scale); }
+    double descent() const override { return std::floor(m_font.descent() * m_scale); }
 
     void draw(QPainter& painter, QPointF baseline, const QString& text, const QColor& color) const override
     {
