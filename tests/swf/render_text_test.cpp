@@ -440,6 +440,14 @@ TEST(RenderTextTest, EmbeddedLineMetricsAreWholeTwips)
     EXPECT_DOUBLE_EQ(state.layout().textHeight, 238);
 }
 
+TEST(RenderTextTest, InstalledFontsMeasureLinesInWholePixels)
+{
+    // Arial's twin at 12 pixels: ascent 10.86 and descent 2.54 pixels.
+    const DeviceFace face(deviceFont("Arial", 240, false, false));
+    EXPECT_DOUBLE_EQ(face.ascent(), 220);
+    EXPECT_DOUBLE_EQ(face.descent(), 60);
+}
+
 TEST(RenderTextTest, DeviceFontNamesMapToInstalledFamilies)
 {
     EXPECT_EQ(deviceFont("_sans", 12, false, false).families().first(), QStringLiteral("Liberation Sans"));
