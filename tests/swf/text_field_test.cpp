@@ -724,12 +724,20 @@ TEST(TextFieldLayoutTest, SpacesEndingAParagraphAreMeasuredButNotThoseAtAWrap)
     field->setText("  ");
     EXPECT_DOUBLE_EQ(field->layout().textWidth, spaced - word);
 
-    // Wrapped after "word  ", the first line measures the word alone.
+    // Wrapped after "word  ", a left-aligned first line keeps its spaces;
+    // centred or right-aligned, it measures the word alone.
     field->bounds.xMax = field->bounds.xMin + Twips(std::int32_t(word + spaced / 2 + 2 * kGutterTwips));
     field->wordWrap = true;
     field->setText("word  word");
     ASSERT_EQ(field->layout().lines.size(), 2u);
-    EXPECT_DOUBLE_EQ(field->layout().lines[0].width, word);
+    EXPECT_DOUBLE_EQ(field->layout().lines[0].width, spaced);
+    for (const char* align : {"center", "right", "justify"}) {
+        TextFieldFormat aligned;
+        aligned.align = align;
+        field->applyFormat(0, 10, aligned);
+        field->invalidateLayout();
+        EXPECT_DOUBLE_EQ(field->layout().lines[0].width, word) << align;
+    }
 }
 
 QImage paint(const TextFieldState& field)

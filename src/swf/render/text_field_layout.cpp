@@ -199,10 +199,11 @@ PlacedLine TextFieldLayout::placeRow(const std::vector<Item>& row, const text::T
     const std::string align = pf.align.value_or("left");
     PlacedLine line;
     line.metrics.leading = pf.leading.value_or(0) * 20.0;
-    // The spaces a line wraps after take no room; those that end the
+    // The spaces a centred, right-aligned or justified line wraps after take
+    // no room; a left-aligned line keeps them, and the spaces that end a
     // paragraph are measured and aligned like any other character.
     std::size_t shown = row.size();
-    while (wrapped && shown > 0 && row[shown - 1].c == QLatin1Char(' '))
+    while (wrapped && align != "left" && shown > 0 && row[shown - 1].c == QLatin1Char(' '))
         --shown;
     double inkWidth = 0;
     for (std::size_t k = 0; k < shown; ++k)
