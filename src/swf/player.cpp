@@ -13,6 +13,7 @@
 #include "swf/runtime/movie_runtime.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QThread>
 #include <algorithm>
 #include <chrono>
@@ -526,13 +527,16 @@ void Player::drawArea(render::StageRenderer& renderer, QImage& image, const QReg
         painter.setClipRect(scene.viewport);
         if (!only.isEmpty())
             painter.setClipRegion(only, Qt::IntersectClip);
+        // The frame lies on the bounds as they are, parts of pixels included.
         const QRectF& focus = scene.focus;
         const double w = scene.focusWidth;
-        const QColor yellow(255, 255, 0);
-        painter.fillRect(QRectF(focus.left(), focus.top(), focus.width(), w), yellow);
-        painter.fillRect(QRectF(focus.left(), focus.bottom() - w, focus.width(), w), yellow);
-        painter.fillRect(QRectF(focus.left(), focus.top(), w, focus.height()), yellow);
-        painter.fillRect(QRectF(focus.right() - w, focus.top(), w, focus.height()), yellow);
+        QPainterPath frame;
+        frame.setFillRule(Qt::OddEvenFill);
+        frame.addRect(focus);
+        if (focus.width() > 2 * w && focus.height() > 2 * w)
+            frame.addRect(focus.adjusted(w, w, -w, -w));
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.fillPath(frame, QColor(255, 255, 0));
     }
 }
 

@@ -163,5 +163,46 @@ TEST(PlayerTest, AMovieThatDoesNotScaleFollowsTheWindow)
     EXPECT_NE(image.pixelColor(55, 55), QColor(255, 0, 0));
 }
 
+TEST(PlayerTest, TheFocusFrameLiesOnTheBoundsAsTheyAre)
+{
+    // A 40-pixel square clip at (20.5, 30) with the focus: a frame three
+    // pixels wide from 20.5 on, and up to row 70 below.
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    const Rect square{Twips(0), Twips::fromPixels(40), Twips(0), Twips::fromPixels(40)};
+    Timeline inner;
+    inner.place(1, b.defineRectangle(square, solidFill({0, 0, 255, 255}))).showFrame();
+    b.place(1, b.defineSprite(inner), Matrix::translation(Twips(410), Twips(600)), {}, "a");
+    auto code = script::test::assemble(R"(
+        push "a"
+        GetVariable
+        push "focusEnabled", true
+        SetMember
+        push "a"
+        GetVariable
+        push 1, "Selection"
+        GetVariable
+        push "setFocus"
+        CallMethod
+        Pop
+        Stop
+    )");
+    ASSERT_TRUE(code.ok());
+    b.add(DoAction{*code}).showFrame();
+    auto player = Player::fromBytes(writeMovie(b.movie()));
+    ASSERT_TRUE(player.ok());
+    (*player)->advance();
+    const QImage image = (*player)->renderImage();
+    // Column 20 is half the clip's edge and half the frame over it.
+    const QColor edge = image.pixelColor(20, 50);
+    EXPECT_NEAR(edge.red(), 191, 4);
+    EXPECT_NEAR(edge.blue(), 127, 4);
+    EXPECT_EQ(image.pixelColor(21, 50), QColor(255, 255, 0));
+    EXPECT_EQ(image.pixelColor(22, 50), QColor(255, 255, 0));
+    EXPECT_NEAR(image.pixelColor(23, 50).red(), 128, 4);
+    EXPECT_EQ(image.pixelColor(24, 50), QColor(0, 0, 255));
+    EXPECT_EQ(image.pixelColor(40, 69), QColor(255, 255, 0));
+    EXPECT_EQ(image.pixelColor(40, 70), QColor(255, 255, 255));
+}
+
 } // namespace
 } // namespace swf

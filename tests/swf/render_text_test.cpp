@@ -171,16 +171,17 @@ DefineEditText field(const std::string& text)
 }
 
 // A field placed from its record, laid out and drawn as the stage draws it.
-QImage renderField(const DefineEditText& edit, const FontLibrary& fonts = FontLibrary(), QColor background = Qt::white)
+QImage renderField(const DefineEditText& edit, const FontLibrary& fonts = FontLibrary(), QColor background = Qt::white,
+                   const QTransform& toDevice = kPixels, QSize size = {100, 60})
 {
     auto shared = std::make_shared<const FontLibrary>(fonts);
     const Font* font = edit.fontId ? fonts.font(*edit.fontId) : nullptr;
     text::TextFieldState state = text::textFieldFromDefinition(edit, 8, font ? font->name().toStdString() : "");
     state.measurer = textMeasurer(shared);
-    QImage image = canvas({100, 60});
+    QImage image = canvas(size);
     image.fill(background);
     QPainter painter(&image);
-    paintTextField(painter, state, *shared, kPixels, ColorTransform());
+    paintTextField(painter, state, *shared, toDevice, ColorTransform());
     return image;
 }
 
@@ -350,6 +351,101 @@ TEST(RenderTextTest, BorderedFieldsDrawBackgroundAndBorder)
     const QImage image = renderField(edit, FontLibrary(), Qt::gray);
     EXPECT_EQ(image.pixel(50, 30), qRgb(255, 255, 255));
     EXPECT_LT(qGray(image.pixel(0, 30)), 100);
+}
+
+TEST(RenderTextTest, TheBorderRunsAlongTheFarEdgesOutsideTheBackground)
+{
+    // A 100 by 60 pixel field at (10.5, 10): whole pixels, the border's right
+    // and bottom lines on column 111 and row 70, past the background.
+    auto paint = [](bool border) {
+        text::TextFieldState state = text::textFieldFromDefinition(field(""), 8, "");
+        state.background = true;
+        state.backgroundColor = 0xFFFFFF;
+        state.border = border;
+        QImage image = canvas({130, 90});
+        image.fill(Qt::gray);
+        QPainter painter(&image);
+        paintTextField(painter, state, FontLibrary(), kPixels * QTransform::fromTranslate(10.5, 10), ColorTransform());
+        return image;
+    };
+    const QRgb white = qRgb(255, 255, 255);
+    const QRgb gray = QColor(Qt::gray).rgb();
+    const QImage plain = paint(false);
+    for (const auto& [x, y, inside] : {std::tuple{11, 10, true}, {110, 69, true}, {10, 40, false}, {111, 40, false},
+                                       {60, 70, false}}) {
+        EXPECT_EQ(plain.pixel(x, y), inside ? white : gray) << x << "," << y;
+    }
+    const QImage bordered = paint(true);
+    for (const auto& [x, y] : {std::pair{11, 40}, {111, 40}, {60, 10}, {60, 70}, {111, 70}})
+        EXPECT_EQ(bordered.pixel(x, y), qRgb(0, 0, 0)) << x << "," << y;
+    for (const auto& [x, y] : {std::pair{12, 40}, {110, 40}, {60, 11}, {60, 69}})
+        EXPECT_EQ(bordered.pixel(x, y), white) << x << "," << y;
+    EXPECT_EQ(bordered.pixel(112, 40), gray);
+}
+
+TEST(RenderTextTest, MirroredFieldsDrawNothing)
+{
+    DefineEditText edit = field("Mirror");
+    edit.border = true;
+    for (const QTransform& mirror : {QTransform(-0.05, 0, 0, 0.05, 110, 0), QTransform(0.05, 0, 0, -0.05, 0, 70),
+                                     QTransform(-0.05, 0, 0, -0.05, 110, 70)}) {
+        const QImage image = renderField(edit, FontLibrary(), Qt::white, mirror, {120, 80});
+        EXPECT_EQ(inkBounds(image), QRect());
+    }
+}
+
+TEST(RenderTextTest, StretchedDeviceTextKeepsTheShapeOfItsLetters)
+{
+    DefineEditText edit = field("Hello");
+    const QRect plain = inkBounds(renderField(edit, FontLibrary(), Qt::white, kPixels, {220, 130}));
+    ASSERT_FALSE(plain.isEmpty());
+    // Twice as wide: the gutter doubles, the letters keep their width.
+    const QRect wide = inkBounds(renderField(edit, FontLibrary(), Qt::white, QTransform(0.1, 0, 0, 0.05, 0, 0), {220, 130}));
+    EXPECT_EQ(wide.left(), plain.left() + 2);
+    EXPECT_NEAR(wide.width(), plain.width(), 1);
+    EXPECT_NEAR(wide.height(), plain.height(), 1);
+    // Half the size drawn twice as tall: the letters of the full size.
+    edit.height = Twips::fromPixels(6);
+    const QRect tall = inkBounds(renderField(edit, FontLibrary(), Qt::white, QTransform(0.05, 0, 0, 0.1, 0, 0), {220, 130}));
+    EXPECT_NEAR(tall.width(), plain.width(), 1);
+    EXPECT_NEAR(tall.height(), plain.height(), 1);
+}
+
+TEST(RenderTextTest, OnlyLinesThatFitWholeAreDrawn)
+{
+    DefineEditText edit = field("first\rsecond\rthird");
+    edit.bounds.yMax = Twips::fromPixels(36); // 32 pixels of room: two lines of about 14
+    const QRect two = inkBounds(renderField(edit));
+    edit.bounds.yMax = Twips::fromPixels(26);
+    const QRect one = inkBounds(renderField(edit));
+    EXPECT_GT(two.bottom(), 20);
+    EXPECT_LT(one.bottom(), 17);
+    // A field lower than its first line still shows that line, cut off.
+    edit.bounds.yMax = Twips::fromPixels(8);
+    EXPECT_FALSE(inkBounds(renderField(edit)).isEmpty());
+}
+
+TEST(RenderTextTest, EmbeddedLineMetricsAreWholeTwips)
+{
+    // Ascent 819 and descent 204 of 1024 em units at 240 twips are 191.95
+    // and 47.8 twips: a line takes 191 + 47.
+    auto shared = std::make_shared<FontLibrary>();
+    shared->add(squareFont(3));
+    DefineEditText edit = field("A");
+    edit.fontId = 3;
+    edit.useOutlines = true;
+    text::TextFieldState state = text::textFieldFromDefinition(edit, 8, shared->font(3)->name().toStdString());
+    state.measurer = textMeasurer(shared);
+    state.invalidateLayout();
+    EXPECT_DOUBLE_EQ(state.layout().textHeight, 238);
+}
+
+TEST(RenderTextTest, InstalledFontsMeasureLinesInWholePixels)
+{
+    // Arial's twin at 12 pixels: ascent 10.86 and descent 2.54 pixels.
+    const DeviceFace face(deviceFont("Arial", 240, false, false));
+    EXPECT_DOUBLE_EQ(face.ascent(), 220);
+    EXPECT_DOUBLE_EQ(face.descent(), 60);
 }
 
 TEST(RenderTextTest, DeviceFontNamesMapToInstalledFamilies)

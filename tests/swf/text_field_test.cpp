@@ -693,6 +693,53 @@ TEST(TextFieldLayoutTest, AutoSizeKeepsTheAnchoredSide)
     }
 }
 
+TEST(TextFieldLayoutTest, LinesShowWhenAllButTheirLeadingFits)
+{
+    // Lines of 10 twips ascent, 4 descent and 6 leading.
+    const std::vector<TextLine> lines(4, TextLine{0, 0, 0, 10, 4, 6});
+    struct Case {
+        std::size_t first;
+        double room;
+        std::size_t shown;
+    };
+    const Case cases[] = {
+        {0, 34, 2},  // 20 + 14: the second line's leading falls outside
+        {0, 33.9, 1},
+        {0, 5, 1},   // the first line shows even when it does not fit
+        {2, 100, 2}, // from the third line on, two are left
+        {4, 100, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(linesShown(lines, c.first, c.room), c.shown) << c.first << " " << c.room;
+}
+
+TEST(TextFieldLayoutTest, SpacesEndingAParagraphAreMeasuredButNotThoseAtAWrap)
+{
+    auto field = measuredField(400, 100);
+    field->setText("word");
+    const double word = field->layout().textWidth;
+    field->setText("word  ");
+    const double spaced = field->layout().textWidth;
+    EXPECT_GT(spaced, word);
+    field->setText("  ");
+    EXPECT_DOUBLE_EQ(field->layout().textWidth, spaced - word);
+
+    // Wrapped after "word  ", a left-aligned first line keeps its spaces;
+    // centred or right-aligned, it measures the word alone.
+    field->bounds.xMax = field->bounds.xMin + Twips(std::int32_t(word + spaced / 2 + 2 * kGutterTwips));
+    field->wordWrap = true;
+    field->setText("word  word");
+    ASSERT_EQ(field->layout().lines.size(), 2u);
+    EXPECT_DOUBLE_EQ(field->layout().lines[0].width, spaced);
+    for (const char* align : {"center", "right", "justify"}) {
+        TextFieldFormat aligned;
+        aligned.align = align;
+        field->applyFormat(0, 10, aligned);
+        field->invalidateLayout();
+        EXPECT_DOUBLE_EQ(field->layout().lines[0].width, word) << align;
+    }
+}
+
 QImage paint(const TextFieldState& field)
 {
     QImage image(120, 60, QImage::Format_ARGB32_Premultiplied);

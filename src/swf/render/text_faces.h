@@ -36,8 +36,9 @@ public:
         const auto index = m_font.glyphForCode(c.unicode());
         return index ? advanceOf(*index) : 0.0;
     }
-    double ascent() const override { return m_font.ascent() * m_scale; }
-    double descent() const override { return m_font.descent() * m_scale; }
+    // Line metrics are whole twips too, the fraction dropped.
+    double ascent() const override { return std::floor(m_font.ascent() * m_scale); }
+    double descent() const override { return std::floor(m_font.descent() * m_scale); }
 
     void draw(QPainter& painter, QPointF baseline, const QString& text, const QColor& color) const override
     {
@@ -69,8 +70,9 @@ public:
     explicit DeviceFace(const QFont& font) : m_font(font), m_metrics(font) {}
 
     double advance(QChar c) const override { return m_metrics.horizontalAdvance(c); }
-    double ascent() const override { return m_metrics.ascent(); }
-    double descent() const override { return m_metrics.descent(); }
+    // The machine's fonts report their line metrics in whole pixels.
+    double ascent() const override { return std::round(m_metrics.ascent() / 20) * 20; }
+    double descent() const override { return std::round(m_metrics.descent() / 20) * 20; }
 
     void draw(QPainter& painter, QPointF baseline, const QString& text, const QColor& color) const override
     {

@@ -188,9 +188,10 @@ std::vector<std::vector<TextFieldLayout::Item>> TextFieldLayout::breakRows(const
 }
 
 // One row of a paragraph as a line: its extent, and its characters in runs of
-// one format placed by the paragraph's alignment.
+// one format placed by the paragraph's alignment. `wrapped` says that the
+// paragraph goes on in the next row.
 PlacedLine TextFieldLayout::placeRow(const std::vector<Item>& row, const text::TextFieldFormat& paragraphFormat,
-                                     double width, double indent)
+                                     double width, double indent, bool wrapped)
 {
     const text::TextFieldFormat& pf = paragraphFormat;
     const double left = (pf.leftMargin.value_or(0) + pf.blockIndent.value_or(0)) * 20.0;
@@ -198,9 +199,11 @@ PlacedLine TextFieldLayout::placeRow(const std::vector<Item>& row, const text::T
     const std::string align = pf.align.value_or("left");
     PlacedLine line;
     line.metrics.leading = pf.leading.value_or(0) * 20.0;
-    // Trailing spaces take no room at the end of a line.
+    // The spaces a centred, right-aligned or justified line wraps after take
+    // no room; a left-aligned line keeps them, and the spaces that end a
+    // paragraph are measured and aligned like any other character.
     std::size_t shown = row.size();
-    while (shown > 0 && row[shown - 1].c == QLatin1Char(' '))
+    while (wrapped && align != "left" && shown > 0 && row[shown - 1].c == QLatin1Char(' '))
         --shown;
     double inkWidth = 0;
     for (std::size_t k = 0; k < shown; ++k)
@@ -241,6 +244,11 @@ PlacedLine TextFieldLayout::placeRow(const std::vector<Item>& row, const text::T
 }
 
 TextFieldLayout::TextFieldLayout(const text::TextFieldState& field, const FontLibrary* fonts)
+    : TextFieldLayout(field, fonts, field.bounds.width().get() - 2 * text::kGutterTwips)
+{
+}
+
+TextFieldLayout::TextFieldLayout(const text::TextFieldState& field, const FontLibrary* fonts, double room)
     : m_field(field), m_fonts(fonts)
 {
     // The formats of the runs, in order; items point into this.
@@ -250,17 +258,16 @@ TextFieldLayout::TextFieldLayout(const text::TextFieldState& field, const FontLi
         formats.push_back(run.format);
     formats.push_back(field.newTextFormat);
 
-    const double fieldWidth = field.bounds.width().get() - 2 * text::kGutterTwips;
     for (const Paragraph& paragraph : paragraphs(formats)) {
         const text::TextFieldFormat& pf = paragraph.format;
         const double left = (pf.leftMargin.value_or(0) + pf.blockIndent.value_or(0)) * 20.0;
         const double right = pf.rightMargin.value_or(0) * 20.0;
         const double indent = pf.indent.value_or(0) * 20.0;
-        const double width = std::max(0.0, fieldWidth - left - right);
+        const double width = std::max(0.0, room - left - right);
         const auto rows = breakRows(paragraph.items, width, indent, field.wordWrap);
         std::size_t lineBegin = paragraph.begin;
         for (std::size_t r = 0; r < rows.size(); ++r) {
-            PlacedLine line = placeRow(rows[r], pf, width, r == 0 ? indent : 0.0);
+            PlacedLine line = placeRow(rows[r], pf, width, r == 0 ? indent : 0.0, r + 1 < rows.size());
             line.metrics.begin = lineBegin;
             line.metrics.end = r + 1 < rows.size() && !rows[r + 1].empty() ? rows[r + 1].front().unit : paragraph.end;
             lineBegin = line.metrics.end;

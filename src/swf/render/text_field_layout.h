@@ -42,6 +42,8 @@ struct PlacedLine {
 class TextFieldLayout {
 public:
     TextFieldLayout(const text::TextFieldState& field, const FontLibrary* fonts);
+    // Lines wrapped and aligned in `room` twips instead of the field's own width.
+    TextFieldLayout(const text::TextFieldState& field, const FontLibrary* fonts, double room);
 
     const std::vector<PlacedLine>& lines() const { return m_lines; }
     // The extents the script layer sees.
@@ -57,7 +59,7 @@ private:
     std::vector<Paragraph> paragraphs(const std::vector<text::TextFieldFormat>& formats);
     static std::vector<std::vector<Item>> breakRows(const std::vector<Item>& items, double width, double indent, bool wrap);
     PlacedLine placeRow(const std::vector<Item>& row, const text::TextFieldFormat& paragraphFormat, double width,
-                        double indent);
+                        double indent, bool wrapped);
 
     const text::TextFieldState& m_field;
     const FontLibrary* m_fonts;

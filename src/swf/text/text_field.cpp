@@ -292,28 +292,26 @@ const TextLayout& TextFieldState::layout() const
     return *m_layout;
 }
 
-namespace {
-
-// The room the text has inside the field: a two-pixel gutter on each side.
-
-} // namespace
+std::size_t linesShown(const std::vector<TextLine>& lines, std::size_t first, double room)
+{
+    std::size_t shown = 0;
+    double used = 0;
+    for (std::size_t i = first; i < lines.size(); ++i) {
+        // A line's leading lies below it: it need not fit.
+        if (used + lines[i].ascent + lines[i].descent > room && shown > 0)
+            break;
+        used += lines[i].height();
+        ++shown;
+    }
+    return shown;
+}
 
 int TextFieldState::bottomScroll() const
 {
     const auto& lines = layout().lines;
-    if (lines.empty())
-        return scroll;
-    const double visible = bounds.height().get() - 2 * kGutterTwips;
-    int last = scroll;
-    double used = 0;
-    for (std::size_t i = std::size_t(std::max(scroll - 1, 0)); i < lines.size(); ++i) {
-        used += lines[i].height();
-        // The first line always counts as shown.
-        if (used > visible && int(i) + 1 > scroll)
-            break;
-        last = int(i) + 1;
-    }
-    return last;
+    const std::size_t first = std::size_t(std::max(scroll - 1, 0));
+    const std::size_t shown = linesShown(lines, first, bounds.height().get() - 2 * kGutterTwips);
+    return shown == 0 ? scroll : int(first + shown);
 }
 
 int TextFieldState::maxScroll() const

@@ -81,6 +81,11 @@ struct TextLayout {
     double textHeight = 0; // all lines, twips
 };
 
+// How many lines from `first` show whole in `room` twips of height (the
+// last one's leading may fall outside); the first shows even when it does
+// not fit.
+std::size_t linesShown(const std::vector<TextLine>& lines, std::size_t first, double room);
+
 // A paragraph break that came from a line break in HTML source: it counts
 // in the length and breaks the line, but `text` leaves it out, as the
 // original player's did. A private-use code no movie text carries.
