@@ -1816,6 +1816,10 @@ TEST(MovieScripts, AVariablesNameFollowsTheLastColonOrDot)
         {"_level0/:clip:_flash0", "_level0"},
         {"//clip", "undefined"},
         {"this:v", "5"},
+        // A level's name is read as far as its digits go.
+        {"_level0undefined", "_level0"},
+        {"_flash0", "_level0"},
+        {"_levelx", "undefined"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);

@@ -11,19 +11,20 @@
 
 namespace swf::script {
 
-int levelNumber(const std::string& name)
+int levelNumber(const std::string& name, bool digitsFirst)
 {
     // "_flashN" is the name levels had in the first players that loaded
     // movies into them.
-    if (name.size() <= 6 || (name.compare(0, 6, "_level") != 0 && name.compare(0, 6, "_flash") != 0) || name.size() > 12)
+    if (name.size() <= 6 || (name.compare(0, 6, "_level") != 0 && name.compare(0, 6, "_flash") != 0))
         return -1;
     int n = 0;
-    for (std::size_t i = 6; i < name.size(); ++i) {
-        if (name[i] < '0' || name[i] > '9')
+    std::size_t i = 6;
+    for (; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i) {
+        if (i >= 12)
             return -1;
         n = n * 10 + (name[i] - '0');
     }
-    return n;
+    return i > 6 && (i == name.size() || digitsFirst) ? n : -1;
 }
 
 Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundIn)
@@ -68,7 +69,8 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
     }
     // A level's name is hidden by a variable of that name on a timeline or
     // in a function, not by a global one.
-    const int level = special ? levelNumber(n) : -1;
+    // A variable's name reads a level's number as far as its digits go.
+    const int level = special ? levelNumber(n, true) : -1;
     for (Scope* s = f.scope; s; s = s->parent) {
         Object* o = scopeObject(f, s);
         // Nor does a SWF 4 movie see the globals (NaN, Infinity and the
