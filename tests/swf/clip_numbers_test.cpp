@@ -307,6 +307,53 @@ TEST(ClipNumbersTest, DisplayPropertiesIgnoreWhatIsNoNumberAndWrapTwips)
     }
 }
 
+// setProperty on the root by index: each case sets `before`, then `value`,
+// and traces the property. Infinities are numbers a clip keeps (its position
+// as the processor made it an integer); quality and the sound buffer belong to
+// the movie and are read through any clip.
+TEST(ClipNumbersTest, PropertiesSetByIndexTakeWhatThePlayerTook)
+{
+    const std::string valueOfObject = "push \"valueOf\"\nfunction\npush \"v\"\nTrace\npush 0\nreturn\nend\npush 1\nInitObject";
+    const struct {
+        int index;
+        std::string before;
+        std::string value;
+        std::uint8_t version;
+        const char* trace;
+    } cases[] = {
+        {0, "push 1", "push Infinity", 7, "-107374182.4\n"},
+        {0, "push 1", "push -Infinity", 5, "-107374182.4\n"},
+        {0, "push 1", "push undefined", 5, "1\n"},
+        {2, "push 1", "push Infinity", 7, "Infinity\n"},
+        {6, "push 1", "push -Infinity", 7, "0\n"},
+        {7, "push 0", "push \"abc\"", 7, "false\n"},
+        {7, "push 1", "push \"abc\"", 7, "true\n"},
+        {7, "push 1", valueOfObject, 7, "v\nfalse\n"},
+        {16, "push 1", "push Infinity", 7, "2\n"},
+        {16, "push 0", "push -5", 7, "1\n"},
+        {16, "push 0", "push \"abc\"", 5, "0\n"},
+        {18, "push 0", "push 1.5", 7, "1\n"},
+        {18, "push 0", "push Infinity", 7, "-2147483648\n"},
+        {18, "push 3", "push NaN", 7, "3\n"},
+        {18, "push 3", "push \"x\"", 4, "3\n"},
+        {19, "push \"low\"", "push \"medium\"", 7, "MEDIUM\n"},
+        {19, "push \"best\"", "push \"fine\"", 7, "BEST\n"},
+        {17, "push 1", valueOfObject, 5, "0\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string index = std::to_string(c.index);
+        const std::string script = "push \"_level0\", " + index + "\n" + c.before + "\nSetProperty\n"
+            + "push \"_level0\", " + index + "\n" + c.value + "\nSetProperty\n"
+            + "push \"_level0\", " + index + "\nGetProperty\nTrace\n";
+        SCOPED_TRACE(script);
+        EXPECT_EQ(traceOf(script, c.version), c.trace);
+    }
+    // _highquality and _quality are one setting.
+    EXPECT_EQ(traceOf("push \"_level0\", 16, 2\nSetProperty\npush \"_level0\", 19\nGetProperty\nTrace\n"
+                      "push \"_level0\", 19, \"Low\"\nSetProperty\npush \"_level0\", 16\nGetProperty\nTrace\n"),
+              "BEST\n0\n");
+}
+
 TEST(ClipNumbersTest, EmptyBoundsGrowByATwipOnceCodeOfSwfEightAsks)
 {
     // An empty clip `e`; its bounds' xMin in its own space, then in the root's.

@@ -584,7 +584,8 @@ TEST(MovieScripts, PathDelimitersAsTheOriginalPlayerReadsThem)
         const char* name;
         const char* trace;
     } cases[] = {
-        {"/mc::::n", "clip\n"},      // colons in a row count as one
+        {"/mc::::n", "undefined\n"}, // colons in a row end no path to a variable
+        {"/mc/:n", "clip\n"},
         {"/mc:o.n", "inner\n"},      // a dot after the colon ends the path
         {"/mc/o", "undefined\n"},    // slashes alone name clips only
         {"/mc", "_level0.mc\n"},
@@ -1766,11 +1767,106 @@ TEST(MovieScripts, AnEmptyNameGivenOnPurposeStaysEmpty)
 
 // `_root` leads to the root at the head of a slash path only: after "/" it
 // would have to be a clip of that name.
-TEST(MovieScripts, RootNamesTheRootOnlyAtTheHeadOfAPath)
+TEST(MovieScripts, RootNamesTheRootAnywhereInAPath)
 {
     const std::string read = "GetVariable\nTrace\n";
     EXPECT_EQ(tracedInAClip("push \"_root/mc:n\"\n" + read + "push \"/mc:n\"\n" + read + "push \"/_root/mc:n\"\n" + read, 7),
-              "clip\nclip\nundefined\n");
+              "clip\nclip\nclip\n");
+}
+
+// The names of a target path: after a slash only a slash or a colon ends a
+// name, dots after a dot and colons in a row add nothing, and "_flashN" is a
+// level. GetProperty reads _name (undefined: no clip).
+TEST(MovieScripts, TargetPathsReadTheirNamesAsThePlayerDid)
+{
+    const struct {
+        const char* path;
+        const char* name;
+    } cases[] = {
+        {"clip/child", "child"},
+        {"clip.child", "child"},
+        {"_level0.clip/child", "child"},
+        {"_level0/clip.child", "undefined"},
+        {"_level0/:clip", "clip"},
+        {"_level0/::clip/", "clip"},
+        {"_level0..:clip", "clip"},
+        {"_level0:_level0:/", ""},
+        {"//clip", "undefined"},
+        {".clip", "undefined"},
+        {"_flash0/clip", "clip"},
+        {"/_root/clip", "clip"},
+        {"this", "undefined"},
+        {"clip/..", ""},
+        {"../clip", "undefined"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 6);
+        placeClipHoldingAChild(b);
+        b.add(DoAction{assembled("push \"" + std::string(c.path) + "\", 13\nGetProperty\nTrace\n")}).showFrame();
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, std::string(c.name) + "\n");
+    }
+}
+
+// A variable's name follows the last colon or dot of a path, wherever its
+// slashes are and whether or not the dot is one of "..".
+TEST(MovieScripts, AVariablesNameFollowsTheLastColonOrDot)
+{
+    const struct {
+        const char* path;
+        const char* value;
+    } cases[] = {
+        {"_level0.clip/child", "undefined"},
+        {"_level0/clip.child", "_level0.clip.child"},
+        {"_level0/.clip", "_level0.clip"},
+        {"clip/../clip", "undefined"},
+        {"clip/..:clip", "_level0.clip"},
+        {"_level0/::clip", "undefined"},
+        {"_level0/:clip:_flash0", "_level0"},
+        {"//clip", "undefined"},
+        {"this:v", "5"},
+        // A level's name is read as far as its digits go.
+        {"_level0undefined", "_level0"},
+        {"_flash0", "_level0"},
+        {"_levelx", "undefined"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 6);
+        placeClipHoldingAChild(b);
+        b.add(DoAction{assembled("push \"v\", 5\nSetVariable\npush \"" + std::string(c.path) + "\"\nGetVariable\nTrace\n")})
+            .showFrame();
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, std::string(c.value) + "\n");
+    }
+}
+
+// A target path that meets a string, number or boolean where a clip should be
+// makes the debugging player complain before the action goes on without a
+// clip; a missing name or an object that is no clip does not. SWF 4 knew no
+// such complaint.
+TEST(MovieScripts, ATargetPathToAPrimitiveValueIsComplainedOf)
+{
+    const std::string complaint = "Parameters of primitive types are no longer coerced into the required type - Object.\n";
+    const struct {
+        const char* path;
+        int version;
+        bool complains;
+    } cases[] = {
+        {"v", 6, true}, {":v", 5, true}, {"clip:s", 6, true}, {"/clip.s", 6, false},
+        {"o", 6, false}, {"missing", 6, false}, {"v", 4, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, std::uint8_t(c.version));
+        placeClipHoldingAChild(b);
+        b.add(DoAction{assembled("push \"v\", 5\nSetVariable\npush \"o\", 0\nInitObject\nSetVariable\n"
+                                 "push \"clip:s\", \"text\"\nSetVariable\n"
+                                 "push \"" + std::string(c.path) + "\", 0\nGetProperty\nTrace\n"
+                                 "SetTarget \"" + std::string(c.path) + "\"\nSetTarget \"\"\n")})
+            .showFrame();
+        const std::string expected = c.complains ? complaint + "undefined\n" + complaint : "undefined\n";
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, expected);
+    }
 }
 
 // A clip the timeline places without clip events hears load only when its

@@ -9,6 +9,7 @@
 #include "swf/text/text_field.h"
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace swf::runtime {
@@ -50,8 +51,24 @@ double textYShift(const movie::DisplayObject& object)
 // A position in twips from pixels a script gives: text fields drop the
 // fraction of a twip, as their sizes do; other objects round to the nearest.
 // Either wraps to 32 bits (infinities are 0), as the player keeps twips.
+constexpr const char* kQualityNames[] = {"LOW", "MEDIUM", "HIGH", "BEST"};
+
+// A number made a 32-bit integer as the processor the player ran on did: cut
+// towards zero, and what lies out of range (infinities too) the lowest
+// integer.
+std::int32_t processorInt32(double v)
+{
+    if (!(v > -2147483649.0 && v < 2147483648.0))
+        return std::numeric_limits<std::int32_t>::min();
+    return std::int32_t(v);
+}
+
 std::int32_t positionTwips(const movie::DisplayObject& object, double twips)
 {
+    // An infinite position of a clip became twips as the processor made it
+    // an integer; a text field's wraps like any number.
+    if (std::isinf(twips) && !object.text)
+        return processorInt32(twips);
     return script::toInt32(object.text ? twips : std::round(twips));
 }
 
@@ -244,7 +261,7 @@ Value MovieRuntime::getProperty(Object* clip, int index)
     case ClipProperty::Url:
         return urlOf(inst);
     case ClipProperty::HighQuality:
-        return 1.0;
+        return m_quality == 0 ? 0.0 : m_quality == 3 ? 2.0 : 1.0;
     case ClipProperty::FocusRect:
         // Before SWF 6 one setting serves the whole movie, as a number.
         if (m_vm->swfVersion() < 6)
@@ -253,9 +270,9 @@ Value MovieRuntime::getProperty(Object* clip, int index)
             return m_focusRect;
         return inst->focusRect ? Value(*inst->focusRect) : Value::null();
     case ClipProperty::SoundBufTime:
-        return 5.0;
+        return double(m_soundBufferSeconds);
     case ClipProperty::Quality:
-        return std::string("HIGH");
+        return std::string(kQualityNames[m_quality]);
     case ClipProperty::XMouse:
     case ClipProperty::YMouse: {
         // The player finds the pointer in a clip through the clip's place on
@@ -291,10 +308,17 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
     movie::DisplayObject& object = *inst->object;
     Matrix& m = object.matrix;
     // What is no number leaves a property as it was. Undefined, null and
-    // empty text count as no number here in every version.
+    // empty text count as no number here in every version; an infinity is a
+    // number.
     const auto number = [&](double& out) {
         out = m_vm->toDisplayNumber(value);
-        return std::isfinite(out);
+        return !std::isnan(out);
+    };
+    const auto movieNumber = [&](double& out) {
+        if (!value.isString() || m_vm->swfVersion() >= 5)
+            return number(out);
+        out = script::stringToNumber(value.asString(), 5);
+        return !std::isnan(out);
     };
     const auto keepTransform = [&] {
         if (!inst->hasScriptTransform) {
@@ -353,7 +377,7 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
     case ClipProperty::Rotation:
         // An infinite angle is a number still: brought into range it
         // becomes NaN, which the clip keeps (and shows nothing).
-        if (number(v) || std::isinf(v)) {
+        if (number(v)) {
             keepTransform();
             v = std::fmod(v, 360.0);
             if (v > 180.0)
@@ -372,7 +396,9 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         break;
     case ClipProperty::Visible: {
         const bool wasVisible = object.visible;
-        object.visible = m_vm->toBoolean(value.isString() ? Value(m_vm->toNumber(value)) : value);
+        // Visible is any number but zero; what is no number leaves it.
+        if (v = m_vm->toDisplayNumber(value); !std::isnan(v))
+            object.visible = v != 0;
         // Hiding the focused object takes the focus away; one hidden already
         // keeps a focus given to it.
         if (wasVisible && !object.visible && m_focus && m_focus == inst->self)
@@ -381,7 +407,7 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
     }
     case ClipProperty::Width:
     case ClipProperty::Height:
-        if (number(v) && v >= 0) {
+        if (number(v) && std::isfinite(v) && v >= 0) {
             const QRectF bounds = localBounds(object);
             const bool width = ClipProperty(index) == ClipProperty::Width;
             const double own = bounds.isValid() ? (width ? bounds.width() : bounds.height()) : 0;
@@ -407,19 +433,37 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         if (value.isNullish())
             break;
         // Text that is no number leaves it even where SWF 4 reads such text
-        // as 0; an object that is no number turns it off.
-        const double n = value.isBoolean()  ? (value.asBool() ? 1.0 : 0.0)
+        // as 0; an object turns it off without being asked for its value.
+        if (value.isObject()) {
+            m_focusRect = false;
+            break;
+        }
+        const double n = value.isBoolean() ? (value.asBool() ? 1.0 : 0.0)
                          : value.isString() ? script::stringToNumber(value.asString(), 5)
                                             : m_vm->toNumber(value);
         if (!std::isnan(n))
             m_focusRect = n != 0;
-        else if (value.isObject())
-            m_focusRect = false;
         break;
     }
-    case ClipProperty::Quality:
+    // Quality and the sound buffer belong to the whole movie, whichever clip
+    // is asked; what is no number (no quality's name) leaves them, text too
+    // where SWF 4 reads it as 0.
     case ClipProperty::HighQuality:
+        if (movieNumber(v))
+            m_quality = v == 0 ? 0 : v >= 2 ? 3 : 2;
+        break;
+    case ClipProperty::Quality: {
+        const QString name = QString::fromStdString(m_vm->toString(value)).toUpper();
+        for (int q = 0; q < int(std::size(kQualityNames)); ++q) {
+            if (name == QLatin1String(kQualityNames[q]))
+                m_quality = q;
+        }
+        break;
+    }
     case ClipProperty::SoundBufTime:
+        if (movieNumber(v))
+            m_soundBufferSeconds = processorInt32(v);
+        break;
     default:
         break;
     }

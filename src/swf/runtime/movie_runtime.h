@@ -556,6 +556,8 @@ private:
     DragState m_drag;
     script::Object* m_focus = nullptr;
     bool m_focusRect = true; // the movie's _focusrect
+    int m_quality = 2; // the movie's _quality: low, medium, high, best
+    std::int32_t m_soundBufferSeconds = 5; // the movie's _soundbuftime
     bool m_emptyBoundsRounded = false; // see emptyBoundsCorner
     std::u32string m_clipboard;
     bool m_focusShown = false; // the focus came from the keyboard or a script, and the mouse has not moved since

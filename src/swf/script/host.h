@@ -46,8 +46,10 @@ constexpr int kClipPropertyCount = 22;
 // The names of the table above, "_x" to "_ymouse".
 const char* clipPropertyName(int index);
 
-// The number of a level's name, "_level0" to "_level99999" (lower case), or -1.
-int levelNumber(const std::string& name);
+// The number of a level's name, "_level0" to "_level99999" or the older
+// "_flash0" (lower case), or -1. With digitsFirst what follows the digits is
+// passed over.
+int levelNumber(const std::string& name, bool digitsFirst = false);
 
 class ScriptHost {
 public:

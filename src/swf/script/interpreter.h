@@ -184,8 +184,11 @@ public:
     Object* runningClip() const;
 
     // Resolves "/a/b", "_root.a", "../x" from a clip; nullptr if nothing there.
-    // `globalHead`: the path's first name may also be a global (a variable's path).
-    Object* resolveTarget(Object* base, const std::string& path, bool globalHead = false);
+    // toVariable: the path leads to a variable's object, where the first
+    // name may also be `this` or a global. endedOnValue, when given, tells
+    // whether a name of the path held a string, number or boolean where an
+    // object had to be.
+    Object* resolveTarget(Object* base, const std::string& path, bool toVariable = false, bool* endedOnValue = nullptr);
     // Sends `clip`, or the clip a "path:frame" string names from it, to a frame
     // number or label (`bias` is added to numbers, as a scene bias).
     void gotoFrameOf(Object* clip, const Value& frame, bool play, int bias = 0);
@@ -271,6 +274,8 @@ private:
     // leads to).
     bool splitPath(Frame& f, const std::string& name, Object*& holder, std::string& var, bool reading = false);
     Object* targetFromValue(Frame& f, const Value& v);
+    Object* actionTarget(Object* base, const std::string& path);
+    void complainOfPrimitive();
     // The clip a path of slashes alone names.
     Object* clipAtPath(Frame& f, const std::string& name);
     // Where a path of clips and variables starts.

@@ -79,10 +79,10 @@ double Interpreter::toNumber(const Value& v)
 double Interpreter::toDisplayNumber(const Value& v)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    if (swfVersion() < 6)
-        return toNumber(v);
     if (v.isNullish())
         return nan;
+    if (swfVersion() < 6)
+        return toNumber(v);
     // What an object's valueOf gives converts by the movie's rules, except
     // empty text.
     const Value p = toPrimitive(v, 1);

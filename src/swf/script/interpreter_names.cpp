@@ -11,17 +11,20 @@
 
 namespace swf::script {
 
-int levelNumber(const std::string& name)
+int levelNumber(const std::string& name, bool digitsFirst)
 {
-    if (name.size() <= 6 || name.compare(0, 6, "_level") != 0 || name.size() > 12)
+    // "_flashN" is the name levels had in the first players that loaded
+    // movies into them.
+    if (name.size() <= 6 || (name.compare(0, 6, "_level") != 0 && name.compare(0, 6, "_flash") != 0))
         return -1;
     int n = 0;
-    for (std::size_t i = 6; i < name.size(); ++i) {
-        if (name[i] < '0' || name[i] > '9')
+    std::size_t i = 6;
+    for (; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i) {
+        if (i >= 12)
             return -1;
         n = n * 10 + (name[i] - '0');
     }
-    return n;
+    return i > 6 && (i == name.size() || digitsFirst) ? n : -1;
 }
 
 Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundIn)
@@ -66,7 +69,8 @@ Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundI
     }
     // A level's name is hidden by a variable of that name on a timeline or
     // in a function, not by a global one.
-    const int level = special ? levelNumber(n) : -1;
+    // A variable's name reads a level's number as far as its digits go.
+    const int level = special ? levelNumber(n, true) : -1;
     for (Scope* s = f.scope; s; s = s->parent) {
         Object* o = scopeObject(f, s);
         // Nor does a SWF 4 movie see the globals (NaN, Infinity and the
@@ -102,20 +106,30 @@ Object* Interpreter::runningClip() const
     return m_frames.empty() ? nullptr : m_frames.back()->target;
 }
 
-Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool globalHead)
+Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool toVariable, bool* endedOnValue)
 {
+    if (endedOnValue)
+        *endedOnValue = false;
     if (path.empty())
         return base;
     Object* cur = base;
     std::size_t i = 0;
+    // The delimiter before the name being read: after a slash only a slash
+    // or a colon ends a name ("a/b.c" is the clip "b.c" of a), after a dot
+    // more dots are empty names, not the parent.
+    char before = 0;
     if (path[0] == '/') {
         cur = m_host.root(base);
         i = 1;
+        before = '/';
     }
     while (cur && i < path.size()) {
         std::size_t j = i;
-        if (path.compare(i, 2, "..") == 0)
+        if (path.compare(i, 2, "..") == 0 && before != '.')
             j = i + 2;
+        else if (before == '/')
+            while (j < path.size() && path[j] != '/' && path[j] != ':')
+                ++j;
         else
             while (j < path.size() && path[j] != '/' && path[j] != '.' && path[j] != ':')
                 ++j;
@@ -126,35 +140,45 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool g
         if (cut)
             j = i + kMaxPathName;
         std::string seg = path.substr(i, j - i);
-        // `_root` names the root only at the head of a path; after "/" it
-        // could only be a clip's name.
-        const bool head = i == 0;
-        i = j < path.size() && !cut ? j + 1 : j;
-        // Two delimiters in a row (or one at the start) name nothing, but
-        // colons in a row count as one, and so does one at the start.
-        if (seg.empty() && j < path.size() && path[j] == ':' && (j == 0 || path[j - 1] == ':'))
-            continue;
-        if (seg.empty())
+        const char after = j < path.size() && !cut ? path[j] : 0;
+        const char previous = before;
+        before = after;
+        i = after ? j + 1 : j;
+        if (seg.empty()) {
+            // Delimiters in a row: colons count as one (a colon also ends an
+            // empty name after a slash), a dot after a dot adds nothing, and
+            // so does a slash after a colon. Two slashes, or a dot at the
+            // start, name nothing.
+            if (after == ':' || (after == '.' && previous == '.') || (after == '/' && previous == ':'))
+                continue;
             return nullptr;
+        }
         const std::string n = swfVersion() >= 7 ? seg : asciiLower(seg);
         if (n == ".." || n == "_parent")
             cur = m_host.parent(cur);
         else if (n == "_root")
-            cur = head ? m_host.root(cur) : m_host.child(cur, seg);
+            cur = m_host.root(cur);
         else if (const int level = levelNumber(n); level >= 0)
             cur = m_host.level(level);
-        else if (n == "this")
-            continue;
         else if (n == "_global")
             cur = global();
+        // `this` is the timeline in the path to a variable ("this:a"); no
+        // clip's path names it.
+        else if (n == "this" && toVariable)
+            continue;
         else {
             Object* c = m_host.child(cur, seg);
-            if (!c)
-                c = getMember(cur, seg).asObject();
+            Value member;
+            if (!c) {
+                member = getMember(cur, seg);
+                c = member.asObject();
+            }
             // The first name of a variable's relative path may also be a
             // global ("Number:MAX_VALUE"); a clip's path names clips only.
-            if (!c && globalHead && cur == base && path[0] != '/')
+            if (!c && toVariable && cur == base && path[0] != '/')
                 c = getMember(global(), seg).asObject();
+            if (!c && endedOnValue)
+                *endedOnValue = member.isString() || member.isNumber() || member.isBoolean();
             cur = c;
         }
     }
@@ -198,7 +222,7 @@ Object* Interpreter::clipAtPath(Frame& f, const std::string& name)
     } else {
         Object* base = lastSlash == std::string::npos ? f.target
                        : lastSlash == 0               ? m_host.root(f.target)
-                                                      : resolveTarget(f.target, body.substr(0, lastSlash));
+                                                      : resolveTarget(f.target, body.substr(0, lastSlash + 1));
         if (base) {
             clip = m_host.child(base, last);
             if (!clip)
@@ -213,16 +237,15 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
     std::size_t colon = name.rfind(':');
     std::size_t slash = name.rfind('/');
     if (colon != std::string::npos || slash != std::string::npos) {
-        std::size_t cut = colon != std::string::npos ? colon : slash;
-        // "/a/b.c": a dot after the last slash ends the path as well ("..", the
-        // parent, is no such dot).
-        // So does a dot after the colon: "/a:b.c" is c of /a:b.
+        // The variable's name follows the last colon or dot, wherever the
+        // slashes are: "/a/b.c" is c of /a/b, "a.b/c" the variable "b/c" of
+        // a, and a dot of ".." counts too.
         const std::size_t dot = name.rfind('.');
-        const std::size_t lastDelimiter = colon == std::string::npos ? slash : colon;
-        if (dot != std::string::npos && dot > lastDelimiter && dot + 1 < name.size() && name[dot - 1] != '.')
+        std::size_t cut = colon;
+        if (dot != std::string::npos && (colon == std::string::npos || dot > colon))
             cut = dot;
         // Slashes alone name a clip, not a variable in one.
-        else if (colon == std::string::npos) {
+        if (cut == std::string::npos) {
             holder = clipAtPath(f, name);
             var.clear();
             return true;
@@ -232,7 +255,9 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
         // A path of nothing before the variable's name names no object.
         if (path.empty() && name[0] == '/')
             holder = m_host.root(f.target);
-        else if (path.empty())
+        // Nor does a path that ends in a colon of its own ("a::b"), though
+        // colons in a row lead where one does inside a path.
+        else if (path.empty() || (name[cut] == ':' && path.back() == ':'))
             holder = nullptr;
         else
             holder = resolveTarget(pathBase(f, path), path, true);
@@ -394,7 +419,7 @@ void Interpreter::setTarget(Frame& f, const Value& target)
     }
     const std::string path = toString(target);
     const bool baseGone = f.originalTarget && f.originalTarget->objectClass() == ObjectClass::Clip && !m_host.onStage(f.originalTarget);
-    Object* clip = path.empty() ? f.originalTarget : baseGone ? nullptr : resolveTarget(f.originalTarget, path);
+    Object* clip = path.empty() ? f.originalTarget : baseGone ? nullptr : actionTarget(f.originalTarget, path);
     f.targetLost = !clip || clip->objectClass() != ObjectClass::Clip;
     if (!clip && f.version <= 6)
         clip = m_host.root(f.originalTarget);
@@ -412,7 +437,23 @@ Object* Interpreter::targetFromValue(Frame& f, const Value& v)
     // tellTarget to nowhere.
     if (path.empty() && f.targetLost)
         return nullptr;
-    return resolveTarget(liveTarget(f), path);
+    return actionTarget(liveTarget(f), path);
+}
+
+Object* Interpreter::actionTarget(Object* base, const std::string& path)
+{
+    // A path of an action that leads to a string, number or boolean where a
+    // clip should be makes the debugging player complain in the trace log.
+    bool endedOnValue = false;
+    Object* o = resolveTarget(base, path, false, &endedOnValue);
+    if (endedOnValue && swfVersion() >= 5)
+        complainOfPrimitive();
+    return o;
+}
+
+void Interpreter::complainOfPrimitive()
+{
+    m_host.trace("Parameters of primitive types are no longer coerced into the required type - Object.");
 }
 
 } // namespace swf::script

@@ -21,7 +21,7 @@ bool Interpreter::stepVariables(Frame& f, const Action& a)
         std::string var;
         if (splitPath(frame, name, holder, var)) {
             if (!holder)
-                m_host.trace("Parameters of primitive types are no longer coerced into the required type - Object.");
+                complainOfPrimitive();
             return holder && !var.empty() && deleteMember(holder, var);
         }
         for (Scope* s = frame.scope; s; s = s->parent) {
