@@ -1070,6 +1070,23 @@ TEST(DateBuiltins, TimeOfDayFieldsFarFromTheEpochKeepTheirLowDigits)
               "584\n23");
 }
 
+TEST(DateBuiltins, AFractionBeforeTheEpochCutsHoursAndMillisecondsTowardZero)
+{
+    Machine m(7);
+    m.host.zoneMinutes = 0;
+    EXPECT_EQ(m.run(R"(
+        push -0.5, 1, "Date"
+        newobject
+        trace
+        push 0, -1.5, 1, "Date"
+        newobject
+        push "getUTCMilliseconds"
+        callmethod
+        trace
+    )"),
+              "Wed Dec 31 00:59:59 GMT+0000 1969\n999");
+}
+
 TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
 {
     Machine m(5);
