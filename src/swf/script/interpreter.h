@@ -116,6 +116,8 @@ public:
     // Sets a DontEnum native method on an object.
     Object* defineMethod(Object* on, const std::string& name, NativeFunction f);
     Object* toObject(const Value& v);
+    // valueOf or toString as a conversion finds it.
+    Value conversionMethod(Object* o, const char* name);
 
     // Member access with prototype chain, accessors, watches and host hooks.
     Value getMember(const Value& base, const std::string& name);
@@ -156,6 +158,8 @@ public:
     // Less2: true, false or undefined (a NaN was involved).
     Value lessThan(const Value& a, const Value& b);
     bool instanceOf(Object* o, Object* constructor);
+    // The class an instanceof or a cast names, made an object.
+    Object* classObject(const Value& v);
     // Array length and items.
     std::uint32_t arrayLength(Object* a);
     void setArrayLength(Object* a, std::uint32_t length);

@@ -17,15 +17,24 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
     const int v = f.version;
     switch (a.code) {
     case ActionCode::InstanceOf: {
+        // A primitive is an instance of nothing, and its class is not even
+        // looked at; any other class is made an object (a clip that left
+        // the stage is none).
         Value ctor = pop(f);
         Value o = pop(f);
-        push(f, instanceOf(o.asObject(), ctor.asObject()));
+        push(f, o.isObject() && instanceOf(liveClip(o.asObject()), classObject(ctor)));
         break;
     }
     case ActionCode::CastOp: {
+        // A primitive is made an object first, and is then cast to nothing.
         Value o = pop(f);
         Value ctor = pop(f);
-        push(f, instanceOf(o.asObject(), ctor.asObject()) ? o : Value::null());
+        if (o.isPrimitive()) {
+            toObject(o);
+            push(f, Value::null());
+            break;
+        }
+        push(f, instanceOf(liveClip(o.asObject()), classObject(ctor)) ? o : Value::null());
         break;
     }
     case ActionCode::ImplementsOp: {
@@ -156,6 +165,9 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         // clip, even a function's activation); functions from _global run on
         // the current target.
         Object* thisObject = foundIn && foundIn != global() ? foundIn : f.target;
+        // A primitive is made an object to be called, and then calls nothing.
+        if (fn.isPrimitive())
+            toObject(fn);
         push(f, invoke(fn, thisObject, args, nullptr, false));
         haltIfClipLeft(f);
         break;
@@ -210,7 +222,10 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
     case ActionCode::NewObject: {
         std::string name = toString(pop(f));
         const std::vector<Value> args = popList(f);
-        push(f, construct(getVariable(f, name), args));
+        const Value ctor = getVariable(f, name);
+        if (ctor.isPrimitive())
+            toObject(ctor);
+        push(f, construct(ctor, args));
         haltIfClipLeft(f);
         break;
     }
@@ -220,6 +235,8 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         const std::vector<Value> args = popList(f);
         std::string name = nameValue.isUndefined() ? std::string() : toString(nameValue);
         Value ctor = name.empty() ? base : getMember(base, name);
+        if (ctor.isPrimitive())
+            toObject(ctor);
         push(f, construct(ctor, args));
         if (base.isObject())
             haltIfClipLeft(f);
