@@ -102,6 +102,23 @@ Object* Interpreter::newObject(Object* proto)
     return o;
 }
 
+Object* Interpreter::newObjectLinkedTo(const Value& proto)
+{
+    Object* o = m_heap.make();
+    if (!proto.isUndefined())
+        o->put("__proto__", proto, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+    return o;
+}
+
+Value Interpreter::currentPrototype(const std::string& constructorName)
+{
+    const Property* ctor = global()->findOwn(constructorName);
+    if (!ctor || !ctor->value.isObject())
+        return Value();
+    const Property* proto = ctor->value.asObject()->findOwn("prototype");
+    return proto ? proto->value : Value();
+}
+
 Object* Interpreter::newArray(const std::vector<Value>& items)
 {
     // With the Array class deleted an array inherits nothing at all.

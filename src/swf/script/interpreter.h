@@ -109,6 +109,12 @@ public:
     // Objects.
     Object* newObject();
     Object* newObject(Object* proto);
+    // An object linked to whatever `proto` holds, a number included; none
+    // when it holds nothing.
+    Object* newObjectLinkedTo(const Value& proto);
+    // What the prototype of the global class `constructorName` holds now:
+    // nothing when that global is no object.
+    Value currentPrototype(const std::string& constructorName);
     Object* newArray(const std::vector<Value>& items = {});
     Object* newFunction(NativeFunction f, NativeFunction constructor = {});
     // A bare function object linked to `proto`.

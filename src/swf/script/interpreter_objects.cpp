@@ -102,8 +102,8 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
             push(f, Value());
             break;
         }
-        // Literals take whatever _global.Object.prototype is now.
-        Object* o = newObject(prototypeOf("Object"));
+        // Literals take whatever _global.Object.prototype holds now.
+        Object* o = newObjectLinkedTo(currentPrototype("Object"));
         // From SWF 6 a literal also names its constructor, as `new Object` does.
         if (swfVersion() >= 6) {
             if (const Property* ctor = global()->findOwnAnyVersion("Object"))
@@ -135,7 +135,8 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         fn->setScript(std::move(sf));
         if (const Property* function = global()->findOwnAnyVersion("Function"))
             fn->put("constructor", function->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
-        Object* proto = newObject();
+        // So does the function's own prototype.
+        Object* proto = newObjectLinkedTo(currentPrototype("Object"));
         proto->put("constructor", fn, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         fn->put("prototype", proto, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         next = a.target;

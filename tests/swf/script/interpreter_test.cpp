@@ -2428,3 +2428,45 @@ TEST(Interpreter, ConversionsNeverAskResolveForValueOfOrToString)
         trace
     )"), "xundefined");
 }
+
+TEST(Interpreter, LiteralsAndFunctionPrototypesLinkToWhatTheObjectClassHoldsNow)
+{
+    // _global.Object = function () {}; _global.Object.prototype = 23: a
+    // literal and a new function's prototype link to 23; once
+    // _global.Object = 42 they link to nothing.
+    Machine m(7);
+    const std::string literalAndFunction = R"(
+        push 0
+        initobject
+        push "__proto__"
+        getmember
+        trace
+        function
+        end
+        push "prototype"
+        getmember
+        push "__proto__"
+        getmember
+        trace
+    )";
+    EXPECT_EQ(m.run(R"(
+        push "_global"
+        getvariable
+        push "Object"
+        function
+        end
+        setmember
+        push "_global"
+        getvariable
+        push "Object"
+        getmember
+        push "prototype", 23
+        setmember
+    )" + literalAndFunction + R"(
+        push "_global"
+        getvariable
+        push "Object", 42
+        setmember
+    )" + literalAndFunction),
+              "23\n23\nundefined\nundefined");
+}
