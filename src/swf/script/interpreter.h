@@ -232,6 +232,10 @@ private:
     bool stepVariables(Frame& f, const Action& a);
     bool stepArithmetic(Frame& f, const Action& a);
     bool stepObjects(Frame& f, const Action& a, std::size_t& next);
+    // InstanceOf, or CastOp when `cast`, on the frame's stack.
+    void classTest(Frame& f, bool cast);
+    // `v` as a call or `new` takes it, a primitive made an object on the way.
+    const Value& callee(const Value& v);
     bool stepStrings(Frame& f, const Action& a);
     bool stepMovie(Frame& f, const Action& a, std::size_t& next);
     // After a jump out of a With block to `pc`: the index inside [begin, end)

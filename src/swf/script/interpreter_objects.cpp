@@ -16,27 +16,10 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
 {
     const int v = f.version;
     switch (a.code) {
-    case ActionCode::InstanceOf: {
-        // A primitive is an instance of nothing, and its class is not even
-        // looked at; any other class is made an object (a clip that left
-        // the stage is none).
-        Value ctor = pop(f);
-        Value o = pop(f);
-        push(f, o.isObject() && instanceOf(liveClip(o.asObject()), classObject(ctor)));
+    case ActionCode::InstanceOf:
+    case ActionCode::CastOp:
+        classTest(f, a.code == ActionCode::CastOp);
         break;
-    }
-    case ActionCode::CastOp: {
-        // A primitive is made an object first, and is then cast to nothing.
-        Value o = pop(f);
-        Value ctor = pop(f);
-        if (o.isPrimitive()) {
-            toObject(o);
-            push(f, Value::null());
-            break;
-        }
-        push(f, instanceOf(liveClip(o.asObject()), classObject(ctor)) ? o : Value::null());
-        break;
-    }
     case ActionCode::ImplementsOp: {
         Value ctor = pop(f);
         double n = toNumber(pop(f));
@@ -166,10 +149,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         // clip, even a function's activation); functions from _global run on
         // the current target.
         Object* thisObject = foundIn && foundIn != global() ? foundIn : f.target;
-        // A primitive is made an object to be called, and then calls nothing.
-        if (fn.isPrimitive())
-            toObject(fn);
-        push(f, invoke(fn, thisObject, args, nullptr, false));
+        push(f, invoke(callee(fn), thisObject, args, nullptr, false));
         haltIfClipLeft(f);
         break;
     }
@@ -223,10 +203,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
     case ActionCode::NewObject: {
         std::string name = toString(pop(f));
         const std::vector<Value> args = popList(f);
-        const Value ctor = getVariable(f, name);
-        if (ctor.isPrimitive())
-            toObject(ctor);
-        push(f, construct(ctor, args));
+        push(f, construct(callee(getVariable(f, name)), args));
         haltIfClipLeft(f);
         break;
     }
@@ -236,9 +213,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         const std::vector<Value> args = popList(f);
         std::string name = nameValue.isUndefined() ? std::string() : toString(nameValue);
         Value ctor = name.empty() ? base : getMember(base, name);
-        if (ctor.isPrimitive())
-            toObject(ctor);
-        push(f, construct(ctor, args));
+        push(f, construct(callee(ctor), args));
         if (base.isObject())
             haltIfClipLeft(f);
         break;
@@ -247,6 +222,35 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         return false;
     }
     return true;
+}
+
+void Interpreter::classTest(Frame& f, bool cast)
+{
+    // A primitive is an instance of nothing, and its class is not even
+    // looked at; a cast makes it an object first, and then casts it to
+    // nothing. Any other class is made an object (a clip that left the
+    // stage is none).
+    // A cast pops the object first, instanceof its class.
+    Value o = pop(f);
+    Value ctor = pop(f);
+    if (!cast)
+        std::swap(o, ctor);
+    if (o.isPrimitive()) {
+        if (cast)
+            toObject(o);
+        push(f, cast ? Value::null() : Value(false));
+        return;
+    }
+    const bool is = instanceOf(liveClip(o.asObject()), classObject(ctor));
+    push(f, cast ? (is ? o : Value::null()) : Value(is));
+}
+
+const Value& Interpreter::callee(const Value& v)
+{
+    // A primitive is made an object to be called, and then calls nothing.
+    if (v.isPrimitive())
+        toObject(v);
+    return v;
 }
 
 } // namespace swf::script
