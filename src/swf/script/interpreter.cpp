@@ -102,6 +102,23 @@ Object* Interpreter::newObject(Object* proto)
     return o;
 }
 
+Object* Interpreter::newObjectLinkedTo(const Value& proto)
+{
+    Object* o = m_heap.make();
+    if (!proto.isUndefined())
+        o->put("__proto__", proto, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+    return o;
+}
+
+Value Interpreter::currentPrototype(const std::string& constructorName)
+{
+    const Property* ctor = global()->findOwn(constructorName);
+    if (!ctor || !ctor->value.isObject())
+        return Value();
+    const Property* proto = ctor->value.asObject()->findOwn("prototype");
+    return proto ? proto->value : Value();
+}
+
 Object* Interpreter::newArray(const std::vector<Value>& items)
 {
     // With the Array class deleted an array inherits nothing at all.
@@ -157,43 +174,28 @@ Object* Interpreter::prototypeOf(const std::string& constructorName, int version
 
 Object* Interpreter::toObject(const Value& v)
 {
-    // A primitive used as an object is wrapped as its class's constructor
-    // would make it, linked to the class's prototype as it now is (a number
-    // or nothing included: then the wrapper inherits nothing).
-    auto wrapper = [this](const char* constructorName) {
-        Object* o = m_heap.make();
-        const Property* ctor = global()->findOwn(constructorName);
-        const Property* proto = ctor && ctor->value.isObject() ? ctor->value.asObject()->findOwn("prototype") : nullptr;
-        o->put("__proto__", proto ? proto->value : Value(objectPrototype()), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
-        if (ctor && ctor->value.isObject())
-            recordConstructor(o, ctor->value.asObject());
-        return o;
-    };
+    // A primitive used as an object is made by its class's constructor as
+    // the globals name it now: `new String(v)` through whatever the name
+    // leads to, getters and the globals' prototypes included (but not
+    // __resolve). Where the name leads to no function, or the constructor
+    // makes nothing, there is no object.
+    const char* constructorName = nullptr;
     switch (v.type()) {
     case ValueType::Object:
         return v.asObject();
-    case ValueType::String: {
-        Object* o = wrapper("String");
-        o->setObjectClass(ObjectClass::String);
-        o->primitive = v;
-        o->put("length", double(stringLength(v.asString(), swfVersion())), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
-        return o;
-    }
-    case ValueType::Number: {
-        Object* o = wrapper("Number");
-        o->setObjectClass(ObjectClass::Number);
-        o->primitive = v;
-        return o;
-    }
-    case ValueType::Boolean: {
-        Object* o = wrapper("Boolean");
-        o->setObjectClass(ObjectClass::Boolean);
-        o->primitive = v;
-        return o;
-    }
+    case ValueType::String:
+        constructorName = "String";
+        break;
+    case ValueType::Number:
+        constructorName = "Number";
+        break;
+    case ValueType::Boolean:
+        constructorName = "Boolean";
+        break;
     default:
         return nullptr;
     }
+    return construct(lookup(global(), constructorName, nullptr), {v}).asObject();
 }
 
 namespace {
@@ -325,8 +327,6 @@ Value Interpreter::getMember(const Value& base, const std::string& name)
         }
         return getPropertyOf(o, name, o);
     }
-    if (base.isString() && name == "length")
-        return double(stringLength(base.asString(), swfVersion()));
     Object* o = toObject(base);
     return o ? getPropertyOf(o, name, o) : Value();
 }

@@ -109,6 +109,12 @@ public:
     // Objects.
     Object* newObject();
     Object* newObject(Object* proto);
+    // An object linked to whatever `proto` holds, a number included; none
+    // when it holds nothing.
+    Object* newObjectLinkedTo(const Value& proto);
+    // What the prototype of the global class `constructorName` holds now:
+    // nothing when that global is no object.
+    Value currentPrototype(const std::string& constructorName);
     Object* newArray(const std::vector<Value>& items = {});
     Object* newFunction(NativeFunction f, NativeFunction constructor = {});
     // A bare function object linked to `proto`.
@@ -116,6 +122,8 @@ public:
     // Sets a DontEnum native method on an object.
     Object* defineMethod(Object* on, const std::string& name, NativeFunction f);
     Object* toObject(const Value& v);
+    // valueOf or toString as a conversion finds it.
+    Value conversionMethod(Object* o, const char* name);
 
     // Member access with prototype chain, accessors, watches and host hooks.
     Value getMember(const Value& base, const std::string& name);
@@ -158,6 +166,8 @@ public:
     // Less2: true, false or undefined (a NaN was involved).
     Value lessThan(const Value& a, const Value& b);
     bool instanceOf(Object* o, Object* constructor);
+    // The class an instanceof or a cast names, made an object.
+    Object* classObject(const Value& v);
     // Array length and items.
     std::uint32_t arrayLength(Object* a);
     void setArrayLength(Object* a, std::uint32_t length);
@@ -227,6 +237,10 @@ private:
     bool stepVariables(Frame& f, const Action& a);
     bool stepArithmetic(Frame& f, const Action& a);
     bool stepObjects(Frame& f, const Action& a, std::size_t& next);
+    // InstanceOf, or CastOp when `cast`, on the frame's stack.
+    void classTest(Frame& f, bool cast);
+    // `v` as a call or `new` takes it, a primitive made an object on the way.
+    const Value& callee(const Value& v);
     bool stepStrings(Frame& f, const Action& a);
     bool stepMovie(Frame& f, const Action& a, std::size_t& next);
     // After a jump out of a With block to `pc`: the index inside [begin, end)

@@ -84,9 +84,7 @@ Value Interpreter::construct(const Value& constructor, const std::vector<Value>&
     Value protoValue = getMember(ctor, "prototype");
     Object* proto = protoValue.asObject();
     // A constructor without a prototype at all gives no link either.
-    Object* o = newObject(nullptr);
-    if (!protoValue.isUndefined())
-        o->put("__proto__", protoValue, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+    Object* o = newObjectLinkedTo(protoValue);
     recordConstructor(o, ctor);
     if (ctor->nativeConstructor()) {
         NativeFunction nc = ctor->nativeConstructor();

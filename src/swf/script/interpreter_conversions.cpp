@@ -34,6 +34,15 @@ Value Interpreter::add(const Value& a, const Value& b)
     return joined.append(tail);
 }
 
+Value Interpreter::conversionMethod(Object* o, const char* name)
+{
+    // Conversions find valueOf and toString up the prototype chain, getters
+    // included, but never ask __resolve for them.
+    if (o->objectClass() == ObjectClass::Super)
+        return getMember(Value(o), name);
+    return lookup(o, name, nullptr);
+}
+
 Value Interpreter::toPrimitive(const Value& v, int hint)
 {
     Object* o = v.asObject();
@@ -45,13 +54,13 @@ Value Interpreter::toPrimitive(const Value& v, int hint)
     // but no function (set to undefined, say) makes the object undefined,
     // and so does an object with neither.
     const char* preferred = stringFirst ? "toString" : "valueOf";
-    Value fn = getMember(v, preferred);
+    Value fn = conversionMethod(o, preferred);
     if (!fn.isObject() || !fn.asObject()->isFunction()) {
         Object* owner = nullptr;
         lookup(o, preferred, &owner);
         if (owner)
             return Value();
-        fn = getMember(v, stringFirst ? "valueOf" : "toString");
+        fn = conversionMethod(o, stringFirst ? "valueOf" : "toString");
         if (!fn.isObject() || !fn.asObject()->isFunction())
             return Value();
     }
@@ -107,7 +116,7 @@ std::string Interpreter::toString(const Value& v)
     // A toString that gives no string, or is no function, leaves the
     // object's kind.
     const std::string kind = o->isFunction() ? "[type Function]" : "[type Object]";
-    Value fn = getMember(v, "toString");
+    Value fn = conversionMethod(o, "toString");
     if (fn.isObject() && fn.asObject()->isFunction()) {
         Value r = call(fn, o, {});
         return r.isString() ? r.asString() : kind;
@@ -243,9 +252,9 @@ Value Interpreter::lessThan(const Value& a, const Value& b)
             return v;
         if (o->objectClass() == ObjectClass::Clip)
             return nan;
-        Value fn = getMember(v, "valueOf");
+        Value fn = conversionMethod(o, "valueOf");
         if (!fn.isObject() || !fn.asObject()->isFunction())
-            fn = getMember(v, "toString");
+            fn = conversionMethod(o, "toString");
         if (!fn.isObject() || !fn.asObject()->isFunction())
             return Value();
         Value r = call(fn, o, {});
@@ -283,11 +292,18 @@ Value Interpreter::lessThan(const Value& a, const Value& b)
 
 bool Interpreter::instanceOf(Object* o, Object* constructor)
 {
-    if (!o || !constructor)
+    if (!constructor)
         return false;
-    Value protoValue = getMember(constructor, "prototype");
+    // The class's own prototype as stored, whatever versions its flags hide
+    // it from: no getter runs and the class's own prototypes are not asked.
+    // A primitive there is made an object, which nothing inherits from;
+    // the instance's chain is walked all the same.
+    const Property* stored = constructor->findOwnAnyVersion("prototype");
+    const Value protoValue = stored && !stored->isAccessor() ? stored->value : Value();
+    if (protoValue.isPrimitive())
+        toObject(protoValue);
     Object* target = protoValue.asObject();
-    if (!target)
+    if (!o)
         return false;
     // Interfaces recorded by ImplementsOp on a prototype; an interface that
     // extends others has them recorded on its own prototype in turn.
@@ -309,13 +325,28 @@ bool Interpreter::instanceOf(Object* o, Object* constructor)
         }
         return false;
     };
-    Object* p = o->proto();
-    for (int depth = 0; p && depth < kMaxProtoDepth; ++depth) {
-        if (p == target || implements(implements, p))
+    // The chain ends where it would lead to a clip.
+    auto next = [](Object* from) {
+        Object* up = from->proto();
+        return up && up->objectClass() == ObjectClass::Clip ? nullptr : up;
+    };
+    Object* p = next(o);
+    for (int depth = 0; p; ++depth) {
+        if (depth > kMaxProtoDepth) {
+            // As on any walk up a chain, the player gives up on the script.
+            abort("prototype chain too deep");
+            return false;
+        }
+        if (target && (p == target || implements(implements, p)))
             return true;
-        p = p->proto();
+        p = next(p);
     }
     return false;
+}
+
+Object* Interpreter::classObject(const Value& v)
+{
+    return v.isObject() ? liveClip(v.asObject()) : toObject(v);
 }
 
 } // namespace swf::script

@@ -16,18 +16,10 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
 {
     const int v = f.version;
     switch (a.code) {
-    case ActionCode::InstanceOf: {
-        Value ctor = pop(f);
-        Value o = pop(f);
-        push(f, instanceOf(o.asObject(), ctor.asObject()));
+    case ActionCode::InstanceOf:
+    case ActionCode::CastOp:
+        classTest(f, a.code == ActionCode::CastOp);
         break;
-    }
-    case ActionCode::CastOp: {
-        Value o = pop(f);
-        Value ctor = pop(f);
-        push(f, instanceOf(o.asObject(), ctor.asObject()) ? o : Value::null());
-        break;
-    }
     case ActionCode::ImplementsOp: {
         Value ctor = pop(f);
         double n = toNumber(pop(f));
@@ -93,8 +85,8 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
             push(f, Value());
             break;
         }
-        // Literals take whatever _global.Object.prototype is now.
-        Object* o = newObject(prototypeOf("Object"));
+        // Literals take whatever _global.Object.prototype holds now.
+        Object* o = newObjectLinkedTo(currentPrototype("Object"));
         // From SWF 6 a literal also names its constructor, as `new Object` does.
         if (swfVersion() >= 6) {
             if (const Property* ctor = global()->findOwnAnyVersion("Object"))
@@ -126,7 +118,8 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         fn->setScript(std::move(sf));
         if (const Property* function = global()->findOwnAnyVersion("Function"))
             fn->put("constructor", function->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
-        Object* proto = newObject();
+        // So does the function's own prototype.
+        Object* proto = newObjectLinkedTo(currentPrototype("Object"));
         proto->put("constructor", fn, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         fn->put("prototype", proto, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         next = a.target;
@@ -156,7 +149,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         // clip, even a function's activation); functions from _global run on
         // the current target.
         Object* thisObject = foundIn && foundIn != global() ? foundIn : f.target;
-        push(f, invoke(fn, thisObject, args, nullptr, false));
+        push(f, invoke(callee(fn), thisObject, args, nullptr, false));
         haltIfClipLeft(f);
         break;
     }
@@ -210,7 +203,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
     case ActionCode::NewObject: {
         std::string name = toString(pop(f));
         const std::vector<Value> args = popList(f);
-        push(f, construct(getVariable(f, name), args));
+        push(f, construct(callee(getVariable(f, name)), args));
         haltIfClipLeft(f);
         break;
     }
@@ -220,7 +213,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         const std::vector<Value> args = popList(f);
         std::string name = nameValue.isUndefined() ? std::string() : toString(nameValue);
         Value ctor = name.empty() ? base : getMember(base, name);
-        push(f, construct(ctor, args));
+        push(f, construct(callee(ctor), args));
         if (base.isObject())
             haltIfClipLeft(f);
         break;
@@ -229,6 +222,35 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         return false;
     }
     return true;
+}
+
+void Interpreter::classTest(Frame& f, bool cast)
+{
+    // A primitive is an instance of nothing, and its class is not even
+    // looked at; a cast makes it an object first, and then casts it to
+    // nothing. Any other class is made an object (a clip that left the
+    // stage is none).
+    // A cast pops the object first, instanceof its class.
+    Value o = pop(f);
+    Value ctor = pop(f);
+    if (!cast)
+        std::swap(o, ctor);
+    if (o.isPrimitive()) {
+        if (cast)
+            toObject(o);
+        push(f, cast ? Value::null() : Value(false));
+        return;
+    }
+    const bool is = instanceOf(liveClip(o.asObject()), classObject(ctor));
+    push(f, cast ? (is ? o : Value::null()) : Value(is));
+}
+
+const Value& Interpreter::callee(const Value& v)
+{
+    // A primitive is made an object to be called, and then calls nothing.
+    if (v.isPrimitive())
+        toObject(v);
+    return v;
 }
 
 } // namespace swf::script

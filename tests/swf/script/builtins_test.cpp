@@ -1070,6 +1070,23 @@ TEST(DateBuiltins, TimeOfDayFieldsFarFromTheEpochKeepTheirLowDigits)
               "584\n23");
 }
 
+TEST(DateBuiltins, AFractionBeforeTheEpochCutsHoursAndMillisecondsTowardZero)
+{
+    Machine m(7);
+    m.host.zoneMinutes = 0;
+    EXPECT_EQ(m.run(R"(
+        push -0.5, 1, "Date"
+        newobject
+        trace
+        push 0, -1.5, 1, "Date"
+        newobject
+        push "getUTCMilliseconds"
+        callmethod
+        trace
+    )"),
+              "Wed Dec 31 00:59:59 GMT+0000 1969\n999");
+}
+
 TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
 {
     Machine m(5);
@@ -1642,6 +1659,48 @@ TEST(ArrayBuiltins, ShiftMovesEachElementAsADeleteAndAStore)
         pop
     )" + callOn("a", "shift", {}) + "trace\npush \"a\"\ngetvariable\ntrace"),
               "1\n1,3");
+}
+
+TEST(ArrayBuiltins, AnotherObjectBorrowingTheMethodsKeepsItsLengthWhereAnArrayWouldNot)
+{
+    // o = {}; o.push = Array.prototype.push and so on, then the calls traced
+    // with o.length and o.join(":").
+    Machine m(7);
+    std::string src = "push \"o\", 0, \"Object\"\nnewobject\nsetvariable\n";
+    for (const char* name : {"push", "pop", "shift", "unshift", "sort", "join"})
+        src += std::string("push \"o\"\ngetvariable\npush \"") + name + "\", \"Array\"\ngetvariable\npush \"prototype\"\n"
+               "getmember\npush \"" + name + "\"\ngetmember\nsetmember\n";
+    const std::string show = "trace\npush \"o\"\ngetvariable\npush \"length\"\ngetmember\npush \" \"\nadd2\n"
+                             "push \":\", 1, \"o\"\ngetvariable\npush \"join\"\ncallmethod\nadd2\ntrace\n";
+    src += callOn("o", "push", {"\"a\"", "\"b\"", "\"c\""}) + show;
+    src += callOn("o", "pop", {}) + show;
+    src += callOn("o", "unshift", {"\"z\""}) + show;
+    src += callOn("o", "shift", {}) + show;
+    EXPECT_EQ(m.run(src), "3\n3 a:b:c\n"
+                          "c\n3 a:b:undefined\n"
+                          "3\n3 z:a:b\n"
+                          "z\n3 a:b:b");
+
+    // Without a length there is nothing to sort and nothing is lost.
+    EXPECT_EQ(m.run(R"(
+        push "p", 0, "Object"
+        newobject
+        setvariable
+        push "p"
+        getvariable
+        push "sort", "Array"
+        getvariable
+        push "prototype"
+        getmember
+        push "sort"
+        getmember
+        setmember
+        push "p"
+        getvariable
+        push "0", 4
+        setmember
+    )" + callOn("p", "sort", {}) + "pop\npush \"p\"\ngetvariable\npush \"0\"\ngetmember\ntrace"),
+              "4");
 }
 
 TEST(ArrayBuiltins, SpliceWithoutAStartOrWithABadCountDoesNothing)

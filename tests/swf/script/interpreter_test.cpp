@@ -2317,3 +2317,196 @@ TEST(Interpreter, MemberReadsFollowAPrototypeLinkWhateverItsFlagsFromSwfSeven)
             << c.version << " " << c.flag;
     }
 }
+
+TEST(Interpreter, PrimitivesBecomeObjectsThroughTheConstructorTheGlobalsNameNow)
+{
+    // _global.String = function () { trace("made"); this.tag = "mine"; };
+    // then "abc".tag, a call and a new of a string, and `this` of a
+    // function called on a number once _global.Number is gone.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "_global"
+        getvariable
+        push "String"
+        function
+            push "made"
+            trace
+            push "this"
+            getvariable
+            push "tag", "mine"
+            setmember
+        end
+        setmember
+        push "abc"
+        push "tag"
+        getmember
+        trace
+        push "v", "abc"
+        setvariable
+        push 0, "v"
+        callfunction
+        pop
+        push 0, "v"
+        newobject
+        pop
+        push "_global"
+        getvariable
+        push "Number"
+        delete
+        pop
+        push 5, 1
+        function
+            push "this"
+            getvariable
+            push "_global"
+            getvariable
+            strictequals
+            trace
+        end
+        push "call"
+        callmethod
+        pop
+    )"),
+              "made\nmine\nmade\nmade\ntrue");
+}
+
+TEST(Interpreter, InstanceofMakesOnlyTheClassAndItsStoredPrototypeObjects)
+{
+    // _global.String traces what it makes. A primitive is an instance of
+    // nothing and its class is never made; a class given as text, or a
+    // prototype stored as text, is made and matches nothing; a getter for
+    // the prototype is not called; a cast makes a primitive and gives null.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "_global"
+        getvariable
+        push "String"
+        function - s
+            push "made "
+            push "s"
+            getvariable
+            add2
+            trace
+        end
+        setmember
+        push "a", "b"
+        instanceof
+        trace
+        push 0, "Object"
+        initobject
+        push "b"
+        instanceof
+        trace
+        push "k", "prototype", "p", 1
+        initobject
+        setvariable
+        push 0, "Object"
+        initobject
+        push "k"
+        getvariable
+        instanceof
+        trace
+        push "g", 0, "Object"
+        initobject
+        setvariable
+        push null, "getter"
+        function
+            push "asked"
+            trace
+            push "Object"
+            getvariable
+            push "prototype"
+            getmember
+        end
+        push "prototype", 3, "g"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push 0, "Object"
+        initobject
+        push "g"
+        getvariable
+        instanceof
+        trace
+        push "Object"
+        getvariable
+        push "a"
+        castop
+        trace
+    )"),
+              "false\nmade b\nfalse\nmade p\nfalse\nfalse\nmade a\nnull");
+}
+
+TEST(Interpreter, ConversionsNeverAskResolveForValueOfOrToString)
+{
+    // o = new C() with C.prototype = 8 inherits nothing; its __resolve is
+    // not asked when it is added to text.
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        function C
+        end
+        push "C"
+        getvariable
+        push "prototype", 8
+        setmember
+        push "o", 0, "C"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "__resolve"
+        function
+            push "asked"
+            trace
+        end
+        setmember
+        push "x"
+        push "o"
+        getvariable
+        add2
+        trace
+    )"), "xundefined");
+}
+
+TEST(Interpreter, LiteralsAndFunctionPrototypesLinkToWhatTheObjectClassHoldsNow)
+{
+    // _global.Object = function () {}; _global.Object.prototype = 23: a
+    // literal and a new function's prototype link to 23; once
+    // _global.Object = 42 they link to nothing.
+    Machine m(7);
+    const std::string literalAndFunction = R"(
+        push 0
+        initobject
+        push "__proto__"
+        getmember
+        trace
+        function
+        end
+        push "prototype"
+        getmember
+        push "__proto__"
+        getmember
+        trace
+    )";
+    EXPECT_EQ(m.run(R"(
+        push "_global"
+        getvariable
+        push "Object"
+        function
+        end
+        setmember
+        push "_global"
+        getvariable
+        push "Object"
+        getmember
+        push "prototype", 23
+        setmember
+    )" + literalAndFunction + R"(
+        push "_global"
+        getvariable
+        push "Object", 42
+        setmember
+    )" + literalAndFunction),
+              "23\n23\nundefined\nundefined");
+}

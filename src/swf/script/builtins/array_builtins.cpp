@@ -33,6 +33,16 @@ void setItems(Interpreter& in, Object* a, const std::vector<Value>& items)
     a->put("length", double(items.size()));
 }
 
+// Stores the items as elements 0..n-1 and leaves the length and any other
+// element alone.
+void storeItems(Interpreter& in, Object* a, const std::vector<Value>& items)
+{
+    if (!in.reserveMemory(items.size() * kPropertyBytes))
+        return;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        a->put(std::to_string(i), items[i]);
+}
+
 // Clamps a relative index (negative counts from the end) to [0, length].
 std::size_t relativeIndex(Interpreter& in, const Value& v, std::size_t length, std::size_t fallback)
 {
@@ -128,7 +138,12 @@ Value finishSort(Interpreter& in, Object* self, const std::vector<Value>& items,
     std::vector<Value> sorted;
     for (std::size_t i : idx)
         sorted.push_back(items[i]);
-    setItems(in, self, sorted);
+    // Sorting keeps the length; another object borrowing the method keeps
+    // the elements past its length too.
+    if (self->objectClass() == ObjectClass::Array)
+        setItems(in, self, sorted);
+    else
+        storeItems(in, self, sorted);
     return self;
 }
 
@@ -204,7 +219,12 @@ void installArray(Interpreter& in)
         if (!self || n == 0)
             return Value();
         Value last = in.getMember(self, std::to_string(n - 1));
-        in.setArrayLength(self, n - 1);
+        // Another object borrowing the method loses its last element and
+        // keeps the length it had.
+        if (self->objectClass() == ObjectClass::Array)
+            in.setArrayLength(self, n - 1);
+        else
+            self->remove(std::to_string(n - 1));
         return last;
     });
     in.defineMethod(proto, "shift", [](Interpreter& in, Object* self, const Args&) -> Value {
@@ -221,13 +241,34 @@ void installArray(Interpreter& in)
             self->remove(std::to_string(k));
             in.setMember(self, std::to_string(k), next);
         }
-        self->remove(std::to_string(n - 1));
-        self->put("length", double(n - 1));
+        // Another object borrowing the method keeps its last element (now
+        // there twice) and its length.
+        if (self->objectClass() == ObjectClass::Array) {
+            self->remove(std::to_string(n - 1));
+            self->put("length", double(n - 1));
+        }
         return first;
     });
     in.defineMethod(proto, "unshift", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self)
             return Value();
+        if (self->objectClass() != ObjectClass::Array) {
+            // Another object borrowing the method has its elements moved up,
+            // a missing one leaving a gap, and keeps and answers the length
+            // it had.
+            const std::uint32_t n = std::min(in.arrayLength(self), 1u << 24);
+            for (std::uint32_t k = n; k-- > 0 && !in.aborted();) {
+                const std::string to = std::to_string(std::uint64_t(k) + args.size());
+                if (const Property* p = self->findOwn(std::to_string(k)); p && !p->isAccessor()) {
+                    const Value moved = p->value;
+                    in.setMember(self, to, moved);
+                } else {
+                    self->remove(to);
+                }
+            }
+            storeItems(in, self, args);
+            return double(n);
+        }
         std::vector<Value> items = in.arrayItems(self);
         items.insert(items.begin(), args.begin(), args.end());
         setItems(in, self, items);

@@ -57,11 +57,14 @@ Fields split(double t)
         return {1970, 0, 1, 0, 0, 0, 0};
     // Each field of the time of day is taken from the time itself, not from
     // what is left after the days: far from the epoch that remainder has
-    // lost its low digits.
+    // lost its low digits. The hours and milliseconds are read from the time
+    // cut to a whole millisecond toward zero, the rest from the time itself,
+    // so half a millisecond before the epoch is 00:59:59.0 on the day before.
     auto wrap = [](double v, double n) { return std::fmod(std::fmod(v, n) + n, n); };
+    const double whole = std::trunc(t);
     Civil c = civilFromDays(std::floor(t / kMsPerDay));
-    return {c.year, c.month, c.day, wrap(std::floor(t / 3600000), 24), wrap(std::floor(t / 60000), 60),
-            wrap(std::floor(t / 1000), 60), std::floor(wrap(t, 1000))};
+    return {c.year, c.month, c.day, wrap(std::floor(whole / 3600000), 24), wrap(std::floor(t / 60000), 60),
+            wrap(std::floor(t / 1000), 60), wrap(whole, 1000)};
 }
 
 double weekday(double t)

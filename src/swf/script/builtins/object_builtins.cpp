@@ -172,9 +172,11 @@ void installFunction(Interpreter& in)
     Object* function = makeConstructor(in, "Function", call, call, proto);
     function->put("constructor", function, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     markVersion(in.global(), {"Function"}, PropertyFlag::Version6);
-    // call and apply without a `this` (undefined or null) run the function on the global object.
+    // call and apply without a `this` (undefined or null, or a primitive
+    // that makes no object) run the function on the global object.
     auto thisOf = [](Interpreter& in, const Value& v) {
-        return v.isObject() ? v.asObject() : v.isNullish() ? in.global() : in.toObject(v);
+        Object* o = v.isObject() ? v.asObject() : v.isNullish() ? nullptr : in.toObject(v);
+        return o ? o : in.global();
     };
     in.defineMethod(proto, "call", [thisOf](Interpreter& in, Object* self, const Args& args) -> Value {
         Args rest(args.size() > 1 ? args.begin() + 1 : args.end(), args.end());
