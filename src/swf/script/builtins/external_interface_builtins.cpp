@@ -7,6 +7,7 @@
 #include "swf/script/builtins/builtins.h"
 #include "swf/script/builtins/library_support.h"
 #include "swf/script/builtins/member_flags.h"
+#include "swf/script/builtins/xml_parser.h"
 
 #include <string>
 
@@ -16,23 +17,13 @@ using namespace library;
 
 namespace {
 
-// The five characters XML escapes; empty text gives null.
+// The five characters XML escapes, as the XML class writes them; empty text
+// gives null.
 Value escapeXml(const std::string& s)
 {
     if (s.empty())
         return Value::null();
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out += c;
-        }
-    }
-    return out;
+    return xml::escape(s);
 }
 
 // The reverse for the same five entities only; any other stays as written.
