@@ -12,6 +12,11 @@
 
 namespace swf::script {
 
+namespace {
+// The most items a short array literal is padded to with undefined.
+constexpr std::size_t kMaxArrayPadding = 1u << 20;
+} // namespace
+
 bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
 {
     const int v = f.version;
@@ -67,13 +72,19 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
     // values stay where they are.
     case ActionCode::InitArray: {
         const double n = toNumber(m_stack.size() > f.stackBase ? m_stack.back() : Value());
-        if (n > double(m_stack.size() - f.stackBase) - 1) {
+        const double held = double(m_stack.size() - f.stackBase) - 1;
+        // A literal promising more items than the stack holds takes what is
+        // there and leaves the rest undefined.
+        if (n > held && !(n <= double(kMaxArrayPadding) && reserveMemory(std::size_t(n) * sizeof(Value)))) {
             pop(f);
             push(f, Value());
             break;
         }
+        std::vector<Value> items = popList(f);
+        if (n > held)
+            items.resize(std::size_t(n));
         // A literal names its constructor, for good.
-        Object* array = newArray(popList(f));
+        Object* array = newArray(std::move(items));
         if (const Property* ctor = global()->findOwnAnyVersion("Array"))
             array->put("constructor", ctor->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         push(f, array);

@@ -2049,12 +2049,22 @@ TEST(Interpreter, PreloadFlagsTakeTheirRegistersEvenWhenSuppressed)
     )"), "undefined\n2\nundefined");
 }
 
-TEST(Interpreter, LiteralsOfMoreItemsThanTheStackHoldsAreUndefined)
+// An array literal promising more items than the stack holds takes what is
+// there and leaves the rest undefined; such an object literal is undefined
+// and leaves the values.
+TEST(Interpreter, LiteralsOfMoreItemsThanTheStackHolds)
 {
-    for (const char* literal : {"initarray", "initobject"}) {
+    const struct {
+        const char* literal;
+        const char* traced;
+    } cases[] = {{"initarray", "b,a,undefined\nundefined\nundefined"}, {"initobject", "undefined\nb\na"}};
+    for (const auto& c : cases) {
         Machine m(8);
-        EXPECT_EQ(m.run(std::string("push \"a\", \"b\", 3\n") + literal + "\ntrace\ntrace\ntrace\n"), "undefined\nb\na") << literal;
+        EXPECT_EQ(m.run(std::string("push \"a\", \"b\", 3\n") + c.literal + "\ntrace\ntrace\ntrace\n"), c.traced) << c.literal;
     }
+    // One promising more than memory allows is undefined.
+    Machine m(8);
+    EXPECT_EQ(m.run("push 1, 4294967295\ninitarray\ntrace\ntrace\n"), "undefined\n1");
 }
 
 TEST(Interpreter, DotPathsTryTheNextScopeThatHasTheirFirstName)
