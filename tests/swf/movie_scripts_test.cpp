@@ -37,6 +37,30 @@ void exportAsSym(MovieBuilder& b, std::uint16_t id)
 
 const std::string kTraceN = "push \"n\"\nGetVariable\nTrace\n";
 
+// Traces the bounds object a getBounds call left on the stack as "xMin xMax yMin yMax".
+const std::string kTraceBounds = R"(
+    StoreRegister 0
+    Pop
+    push r:0, "xMin"
+    GetMember
+    push " "
+    Add2
+    push r:0, "xMax"
+    GetMember
+    Add2
+    push " "
+    Add2
+    push r:0, "yMin"
+    GetMember
+    Add2
+    push " "
+    Add2
+    push r:0, "yMax"
+    GetMember
+    Add2
+    Trace
+)";
+
 // Places a clip "clip" at depth 1 that holds an empty clip "child".
 void placeClipHoldingAChild(MovieBuilder& b)
 {
@@ -491,26 +515,7 @@ TEST(MovieScripts, AFlippedClipKeepsItsFlipThroughANewSizeOrRotation)
             GetVariable
             push "getBounds"
             CallMethod
-            StoreRegister 0
-            Pop
-            push r:0, "xMin"
-            GetMember
-            push " "
-            Add2
-            push r:0, "xMax"
-            GetMember
-            Add2
-            push " "
-            Add2
-            push r:0, "yMin"
-            GetMember
-            Add2
-            push " "
-            Add2
-            push r:0, "yMax"
-            GetMember
-            Add2
-            Trace
+            )" + kTraceBounds + R"(
         )")}).showFrame();
         return runtime::traceMovie(b.movie(), {.frames = 0}).output;
     };
@@ -521,9 +526,9 @@ TEST(MovieScripts, AFlippedClipKeepsItsFlipThroughANewSizeOrRotation)
 }
 
 // Bounds in another clip's space go through the matrices the player keeps
-// for converting points: its own on the stage in 16.16 fixed point, the
-// other's inverse with whole-twip translation. Exact matrices put the corners
-// a twip away here.
+// for converting points: each corner to the stage in 16.16 fixed point, then
+// by the other's inverse with whole-twip translation, in whole twips at each
+// step. Exact matrices, or one product of the two, put corners a twip away.
 TEST(MovieScripts, BoundsInAnotherSpaceUseTheHeldMatrices)
 {
     MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 7);
@@ -552,28 +557,54 @@ TEST(MovieScripts, BoundsInAnotherSpaceUseTheHeldMatrices)
         GetVariable
         push "getBounds"
         CallMethod
-        StoreRegister 0
-        Pop
-        push r:0, "xMin"
-        GetMember
-        push " "
-        Add2
-        push r:0, "xMax"
-        GetMember
-        Add2
-        push " "
-        Add2
-        push r:0, "yMin"
-        GetMember
-        Add2
-        push " "
-        Add2
-        push r:0, "yMax"
-        GetMember
-        Add2
-        Trace
+        )" + kTraceBounds + R"(
     )")}).showFrame();
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "35.65 43.7 -2.15 5.85\n");
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "35.65 43.7 -2.15 5.9\n");
+}
+
+// A clip's bounds map each shape once through the whole chain of matrices
+// down to it: two eighth turns nested make a quarter turn of the square,
+// not a box around a box twice the size. Another clip's space may be named
+// by an object whose text is a path.
+TEST(MovieScripts, BoundsFollowNestedTurnsToEachShape)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 7);
+    const auto square = b.defineRectangle({Twips(0), Twips(1000), Twips(0), Twips(1000)}, solidFill({0, 0, 0, 255}));
+    Matrix eighth = Matrix::scale(46341 / 65536.0, 46341 / 65536.0);
+    eighth.rotateSkew0 = 46341 / 65536.0;
+    eighth.rotateSkew1 = -46341 / 65536.0;
+    Timeline c, bHolder, aHolder;
+    c.place(1, square).showFrame();
+    bHolder.place(1, b.defineSprite(c), eighth).showFrame();
+    aHolder.place(1, b.defineSprite(bHolder), eighth).showFrame();
+    b.place(1, b.defineSprite(aHolder), Matrix::translation(Twips(2000), Twips(2000)), {}, "a");
+    b.add(DoAction{assembled(R"(
+        push 0, "a"
+        GetVariable
+        push "getBounds"
+        CallMethod
+        )" + kTraceBounds + R"(
+        push "a"
+        GetVariable
+        push "_width"
+        GetMember
+        Trace
+        push "o", "toString"
+        function
+            push "_root"
+            Return
+        end
+        push 1
+        InitObject
+        SetVariable
+        push "o"
+        GetVariable
+        push 1, "a"
+        GetVariable
+        push "getBounds"
+        CallMethod
+        )" + kTraceBounds)}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "-50 0 0 50\n50\n50 100 100 150\n");
 }
 
 TEST(MovieScripts, PathDelimitersAsTheOriginalPlayerReadsThem)

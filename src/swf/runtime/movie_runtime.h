@@ -299,6 +299,8 @@ public:
     int nextHighestDepth(Instance* parent) const;
     // The object's bounds in its own space, in twips; empty (xMin > xMax) if nothing is drawn.
     QRectF localBounds(const movie::DisplayObject& object) const;
+    // The same bounds in another space: `toSpace` maps the object's own.
+    QRectF boundsIn(const movie::DisplayObject& object, const QTransform& toSpace) const;
     // Maps between an instance's space and the stage's (twips).
     QTransform toStage(const Instance* inst) const;
     // The same map as the player keeps it for converting points: each level's
