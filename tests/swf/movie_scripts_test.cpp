@@ -607,6 +607,52 @@ TEST(MovieScripts, BoundsFollowNestedTurnsToEachShape)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "-50 0 0 50\n50\n50 100 100 150\n");
 }
 
+// A hit test on shapes counts a clip's children only where the clip layers
+// above them cover the point too (a layer itself is never hit), and a clip a
+// script masks only inside its mask; a test of bounds ignores both. A clip
+// masked by a layer of its parent is hit outside it.
+TEST(MovieScripts, HitTestsOnShapesHonourMasks)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 7);
+    const auto px = [](int v) { return Twips::fromPixels(v); };
+    const auto big = b.defineRectangle({px(0), px(50), px(0), px(50)}, solidFill({0, 0, 0, 255}));
+    const auto small = b.defineRectangle({px(0), px(10), px(0), px(10)}, solidFill({0, 0, 0, 255}));
+    Timeline layered;
+    PlaceObject layer;
+    layer.depth = 1;
+    layer.characterId = small;
+    layer.clipDepth = 3;
+    layered.add(layer).place(2, big).showFrame();
+    Timeline plain;
+    plain.place(1, big).showFrame();
+    const auto bigClip = b.defineSprite(plain);
+    const auto smallClip = b.defineSprite(Timeline().place(1, small).showFrame());
+    b.place(1, b.defineSprite(layered), {}, {}, "l");
+    b.place(2, bigClip, Matrix::translation(px(100), px(0)), {}, "s");
+    b.place(3, smallClip, Matrix::translation(px(100), px(0)), {}, "k");
+    PlaceObject outer;
+    outer.depth = 4;
+    outer.characterId = small;
+    outer.matrix = Matrix::translation(px(200), px(0));
+    outer.clipDepth = 6;
+    b.add(outer);
+    b.place(5, bigClip, Matrix::translation(px(200), px(0)), {}, "c");
+    std::string script = "push \"k\"\nGetVariable\npush 1, \"s\"\nGetVariable\npush \"setMask\"\nCallMethod\nPop\n";
+    const struct {
+        const char* clip;
+        const char* x;
+        const char* y;
+        const char* shapes;
+    } tests[] = {{"l", "5", "5", "true"},     {"l", "30", "30", "true"},   {"l", "30", "30", "false"},
+                 {"s", "105", "5", "true"},   {"s", "140", "40", "true"},  {"s", "140", "40", "false"},
+                 {"k", "105", "5", "true"},   {"c", "240", "40", "true"}};
+    for (const auto& t : tests)
+        script += std::string("push ") + t.shapes + ", " + t.y + ", " + t.x + ", 3, \"" + t.clip
+            + "\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
+    b.add(DoAction{assembled(script)}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\ntrue\nfalse\ntrue\nfalse\ntrue\n");
+}
+
 TEST(MovieScripts, PathDelimitersAsTheOriginalPlayerReadsThem)
 {
     // The clip holds o = {n: "inner"}.

@@ -8,9 +8,11 @@
 #include "swf/render/shape_painter.h"
 #include "swf/text/text_field.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <vector>
 
 namespace swf::runtime {
 
@@ -185,11 +187,24 @@ static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& obje
     if (object.clip) {
         if (object.clip->drawing && object.clip->drawing->contains(PointF{local.x(), local.y()}))
             return true;
+        // The clip layers above which a child lies: it is hit only where
+        // each of them covers the point too (the layers themselves never are).
+        struct Layer {
+            int lastDepth;
+            bool covers;
+        };
+        std::vector<Layer> layers;
         for (const auto& [depth, child] : object.clip->objects) {
-            if (child.clipDepth > 0 || child.isScriptMask)
+            std::erase_if(layers, [depth](const Layer& l) { return l.lastDepth < depth; });
+            if (child.isScriptMask)
                 continue;
             const QPointF inner = render::toQTransform(child.matrix).inverted().map(local);
-            if (coversPoint(rt, child, inner, nesting + 1))
+            if (child.clipDepth > 0) {
+                layers.push_back({child.clipDepth, coversPoint(rt, child, inner, nesting + 1, true)});
+                continue;
+            }
+            const bool clipped = std::ranges::any_of(layers, [](const Layer& l) { return !l.covers; });
+            if (!clipped && coversPoint(rt, child, inner, nesting + 1))
                 return true;
         }
         return false;
@@ -211,6 +226,11 @@ bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, b
         return false;
     if (shapeOnly) {
         if (byScript && inst->object->isScriptMask)
+            return false;
+        // A clip a script masks is hit only inside its mask.
+        const Instance* mask = inst->mask;
+        if (byScript && mask && mask->object
+            && !coversPoint(*this, *mask->object, toStage(mask).inverted().map(QPointF(stageX, stageY)), 0, true))
             return false;
         const QTransform toOwn = toStage(inst).inverted();
         return coversPoint(*this, *inst->object, toOwn.map(QPointF(stageX, stageY)), 0, byScript);
