@@ -2377,6 +2377,11 @@ TEST(TimerBuiltins, ATimerNeedsItsIntervalAndAMethodName)
         {"push 10, 1, 0\ninitobject\npush 3", "undefined"},
         {"push \"m\", 0\ninitobject\npush 2", "undefined"},
         {"push 10, \"m\", 0\ninitobject\npush 3", "1"},
+        // null names a method "null"; an undefined interval makes no timer.
+        {"push 10, null, 0\ninitobject\npush 3", "1"},
+        {"push undefined, \"m\", 0\ninitobject\npush 3", "undefined"},
+        {"push undefined, \"f\"\ngetvariable\npush 2", "undefined"},
+        {"push null, \"f\"\ngetvariable\npush 2", "1"},
     };
     for (const auto& c : cases) {
         Machine m(7);
