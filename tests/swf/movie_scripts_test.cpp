@@ -653,6 +653,44 @@ TEST(MovieScripts, HitTestsOnShapesHonourMasks)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\ntrue\nfalse\ntrue\nfalse\ntrue\n");
 }
 
+// An attached bitmap, like a shape, has no script object: the clip holding it
+// answers for its depth. A clip made with an empty name is still itself.
+TEST(MovieScripts, TheClipAnswersForAnAttachedBitmapsDepth)
+{
+    const std::string script = R"(
+        push "bmp", 10, 10, 2, "flash"
+        GetVariable
+        push "display"
+        GetMember
+        push "BitmapData"
+        NewMethod
+        SetVariable
+        push 3, "bmp"
+        GetVariable
+        push 2, "this"
+        GetVariable
+        push "attachBitmap"
+        CallMethod
+        Pop
+        push 4, "", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push 3, 1, "this"
+        GetVariable
+        push "getInstanceAtDepth"
+        CallMethod
+        Trace
+        push 4, 1, "this"
+        GetVariable
+        push "getInstanceAtDepth"
+        CallMethod
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 8), "_level0.mc\n_level0.mc.\n");
+}
+
 TEST(MovieScripts, PathDelimitersAsTheOriginalPlayerReadsThem)
 {
     // The clip holds o = {n: "inner"}.

@@ -328,10 +328,10 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         auto it = objects.find(script::saturatedInt(double(script::toInt32(d)) + kScriptDepthOffset));
         if (it == objects.end())
             return Value();
-        // A shape or a static text has no script object of its own: the clip
-        // that holds it answers for it.
+        // A shape, a static text or a bitmap has no script object of its
+        // own: the clip that holds it answers for it.
         Instance* found = rt.instanceFor(it->second);
-        return Value(found ? found->self : i->self);
+        return Value(found && !found->isBitmap ? found->self : i->self);
     });
 }
 

@@ -77,6 +77,9 @@ struct Instance {
     std::string failedUrl;
     // A movie was loaded into this clip: it plays that movie's root timeline.
     bool movieRoot = false;
+    // An attached bitmap, kept as a clip that draws it: like a shape, it has
+    // no script object of its own, and the clip holding it answers for it.
+    bool isBitmap = false;
     // The object scripts see; kept after the instance left the stage, for its unload events.
     script::Object* self = nullptr;
     // A text field's state once the field left the stage: scripts still
