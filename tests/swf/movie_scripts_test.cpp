@@ -691,6 +691,33 @@ TEST(MovieScripts, TheClipAnswersForAnAttachedBitmapsDepth)
     EXPECT_EQ(tracedInAClip(script, 8), "_level0.mc\n_level0.mc.\n");
 }
 
+// A linkage name is known once the root has come to the frame that exports
+// it: attachMovie of it before then makes nothing, and going back to an
+// earlier frame does not forget it.
+TEST(MovieScripts, AnExportedNameIsKnownFromItsFrameOn)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    const auto symbol = b.defineSprite(Timeline().showFrame());
+    const std::string attach = R"(
+        push "x", 1, "x", "Sym", 3, "attachMovie"
+        CallFunction
+        Pop
+        GetVariable
+        Trace
+        push "x"
+        GetVariable
+        push 0, "removeMovieClip"
+        CallMethod
+        Pop
+    )";
+    b.add(DoAction{assembled(attach)}).showFrame();
+    exportAsSym(b, symbol);
+    b.showFrame();
+    b.add(DoAction{assembled(attach + "push 1\ngotoframe2 0 0")}).showFrame();
+    b.showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 3}).output, "undefined\n_level0.x\n_level0.x\n");
+}
+
 TEST(MovieScripts, PathDelimitersAsTheOriginalPlayerReadsThem)
 {
     // The clip holds o = {n: "inner"}.

@@ -345,7 +345,7 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         Instance* i = inst(self);
         if (!i || args.size() < 3)
             return Value();
-        const std::uint16_t id = rt.scripts(i).exported(in.toString(args[0]));
+        const std::uint16_t id = rt.exported(i, in.toString(args[0]));
         // Depths wrap to 32 bits (4294967296 is depth 0); one that is not a
         // number is depth 0, as for createTextField.
         const double depth = in.toNumber(args[2]);
