@@ -718,6 +718,38 @@ TEST(MovieScripts, AnExportedNameIsKnownFromItsFrameOn)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 3}).output, "undefined\n_level0.x\n_level0.x\n");
 }
 
+// A Transform made for a reference to a clip that left the stage works on
+// the clip made again at its path.
+TEST(MovieScripts, ATransformOfALeftClipFollowsItsPath)
+{
+    const std::string makeA = "push 1, \"a\", 2, \"createEmptyMovieClip\"\nCallFunction\nPop\n";
+    const std::string script = makeA + R"(
+        push "no", "a"
+        GetVariable
+        SetVariable
+        push 0, "a"
+        GetVariable
+        push "removeMovieClip"
+        CallMethod
+        Pop
+    )" + makeA + R"(
+        push "no"
+        GetVariable
+        push 1, "flash"
+        GetVariable
+        push "geom"
+        GetMember
+        push "Transform"
+        NewMethod
+        push "matrix"
+        GetMember
+        Trace
+    )";
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    b.add(DoAction{assembled(script)}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "(a=1, b=0, c=0, d=1, tx=0, ty=0)\n");
+}
+
 TEST(MovieScripts, PathDelimitersAsTheOriginalPlayerReadsThem)
 {
     // The clip holds o = {n: "inner"}.
