@@ -117,6 +117,37 @@ TEST(Imports, BorrowedCharactersComeWithWhatTheyUseUnderIdsOfTheirOwn)
     EXPECT_EQ(out, "init\nlent\n");
 }
 
+// Every init action of a library runs in the movie that borrows from it, in
+// the library's order, whether its sprite was named or not; a second import
+// from the same library runs none again.
+TEST(Imports, ALibrarysInitActionsAllRunOnce)
+{
+    MovieBuilder lib(Twips::fromPixels(100), Twips::fromPixels(100), 12, 6);
+    const auto unnamed = lib.defineSprite(Timeline().showFrame());
+    const auto named = lib.defineSprite(Timeline().showFrame());
+    for (const auto& [sprite, text] : {std::pair{unnamed, "first"}, std::pair{named, "second"}}) {
+        ActionWriter init;
+        init.pushString(text).op(ActionCode::Trace);
+        lib.add(DoInitAction{sprite, init.bytes()});
+    }
+    lib.add(UnknownTag{56, names({{named, "lib"}})});
+    lib.showFrame();
+
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 6);
+    for (std::uint16_t id : {40, 41}) {
+        const std::string address = "lib.swf";
+        Bytes import(address.begin(), address.end());
+        import.push_back(0);
+        const Bytes assets = names({{id, "lib"}});
+        import.insert(import.end(), assets.begin(), assets.end());
+        b.add(UnknownTag{57, import});
+    }
+    b.showFrame();
+    Movie movie = b.movie();
+    inlineImports(movie, [&](const std::string&) -> std::optional<Movie> { return lib.movie(); });
+    EXPECT_EQ(runtime::traceMovie(movie, {.frames = 0}).output, "first\nsecond\n");
+}
+
 TEST(Imports, LibrariesAreReadFromTheMoviesFolderOnly)
 {
     QTemporaryDir temp;

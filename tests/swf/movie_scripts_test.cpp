@@ -37,6 +37,30 @@ void exportAsSym(MovieBuilder& b, std::uint16_t id)
 
 const std::string kTraceN = "push \"n\"\nGetVariable\nTrace\n";
 
+// Traces the bounds object a getBounds call left on the stack as "xMin xMax yMin yMax".
+const std::string kTraceBounds = R"(
+    StoreRegister 0
+    Pop
+    push r:0, "xMin"
+    GetMember
+    push " "
+    Add2
+    push r:0, "xMax"
+    GetMember
+    Add2
+    push " "
+    Add2
+    push r:0, "yMin"
+    GetMember
+    Add2
+    push " "
+    Add2
+    push r:0, "yMax"
+    GetMember
+    Add2
+    Trace
+)";
+
 // Places a clip "clip" at depth 1 that holds an empty clip "child".
 void placeClipHoldingAChild(MovieBuilder& b)
 {
@@ -491,26 +515,7 @@ TEST(MovieScripts, AFlippedClipKeepsItsFlipThroughANewSizeOrRotation)
             GetVariable
             push "getBounds"
             CallMethod
-            StoreRegister 0
-            Pop
-            push r:0, "xMin"
-            GetMember
-            push " "
-            Add2
-            push r:0, "xMax"
-            GetMember
-            Add2
-            push " "
-            Add2
-            push r:0, "yMin"
-            GetMember
-            Add2
-            push " "
-            Add2
-            push r:0, "yMax"
-            GetMember
-            Add2
-            Trace
+            )" + kTraceBounds + R"(
         )")}).showFrame();
         return runtime::traceMovie(b.movie(), {.frames = 0}).output;
     };
@@ -521,9 +526,9 @@ TEST(MovieScripts, AFlippedClipKeepsItsFlipThroughANewSizeOrRotation)
 }
 
 // Bounds in another clip's space go through the matrices the player keeps
-// for converting points: its own on the stage in 16.16 fixed point, the
-// other's inverse with whole-twip translation. Exact matrices put the corners
-// a twip away here.
+// for converting points: each corner to the stage in 16.16 fixed point, then
+// by the other's inverse with whole-twip translation, in whole twips at each
+// step. Exact matrices, or one product of the two, put corners a twip away.
 TEST(MovieScripts, BoundsInAnotherSpaceUseTheHeldMatrices)
 {
     MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 7);
@@ -552,28 +557,197 @@ TEST(MovieScripts, BoundsInAnotherSpaceUseTheHeldMatrices)
         GetVariable
         push "getBounds"
         CallMethod
-        StoreRegister 0
-        Pop
-        push r:0, "xMin"
-        GetMember
-        push " "
-        Add2
-        push r:0, "xMax"
-        GetMember
-        Add2
-        push " "
-        Add2
-        push r:0, "yMin"
-        GetMember
-        Add2
-        push " "
-        Add2
-        push r:0, "yMax"
-        GetMember
-        Add2
-        Trace
+        )" + kTraceBounds + R"(
     )")}).showFrame();
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "35.65 43.7 -2.15 5.85\n");
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "35.65 43.7 -2.15 5.9\n");
+}
+
+// A clip's bounds map each shape once through the whole chain of matrices
+// down to it: two eighth turns nested make a quarter turn of the square,
+// not a box around a box twice the size. Another clip's space may be named
+// by an object whose text is a path.
+TEST(MovieScripts, BoundsFollowNestedTurnsToEachShape)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 7);
+    const auto square = b.defineRectangle({Twips(0), Twips(1000), Twips(0), Twips(1000)}, solidFill({0, 0, 0, 255}));
+    Matrix eighth = Matrix::scale(46341 / 65536.0, 46341 / 65536.0);
+    eighth.rotateSkew0 = 46341 / 65536.0;
+    eighth.rotateSkew1 = -46341 / 65536.0;
+    Timeline c, bHolder, aHolder;
+    c.place(1, square).showFrame();
+    bHolder.place(1, b.defineSprite(c), eighth).showFrame();
+    aHolder.place(1, b.defineSprite(bHolder), eighth).showFrame();
+    b.place(1, b.defineSprite(aHolder), Matrix::translation(Twips(2000), Twips(2000)), {}, "a");
+    b.add(DoAction{assembled(R"(
+        push 0, "a"
+        GetVariable
+        push "getBounds"
+        CallMethod
+        )" + kTraceBounds + R"(
+        push "a"
+        GetVariable
+        push "_width"
+        GetMember
+        Trace
+        push "o", "toString"
+        function
+            push "_root"
+            Return
+        end
+        push 1
+        InitObject
+        SetVariable
+        push "o"
+        GetVariable
+        push 1, "a"
+        GetVariable
+        push "getBounds"
+        CallMethod
+        )" + kTraceBounds)}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "-50 0 0 50\n50\n50 100 100 150\n");
+}
+
+// A hit test on shapes counts a clip's children only where the clip layers
+// above them cover the point too (a layer itself is never hit), and a clip a
+// script masks only inside its mask; a test of bounds ignores both. A clip
+// masked by a layer of its parent is hit outside it.
+TEST(MovieScripts, HitTestsOnShapesHonourMasks)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(300), 12, 7);
+    const auto px = [](int v) { return Twips::fromPixels(v); };
+    const auto big = b.defineRectangle({px(0), px(50), px(0), px(50)}, solidFill({0, 0, 0, 255}));
+    const auto small = b.defineRectangle({px(0), px(10), px(0), px(10)}, solidFill({0, 0, 0, 255}));
+    Timeline layered;
+    PlaceObject layer;
+    layer.depth = 1;
+    layer.characterId = small;
+    layer.clipDepth = 3;
+    layered.add(layer).place(2, big).showFrame();
+    Timeline plain;
+    plain.place(1, big).showFrame();
+    const auto bigClip = b.defineSprite(plain);
+    const auto smallClip = b.defineSprite(Timeline().place(1, small).showFrame());
+    b.place(1, b.defineSprite(layered), {}, {}, "l");
+    b.place(2, bigClip, Matrix::translation(px(100), px(0)), {}, "s");
+    b.place(3, smallClip, Matrix::translation(px(100), px(0)), {}, "k");
+    PlaceObject outer;
+    outer.depth = 4;
+    outer.characterId = small;
+    outer.matrix = Matrix::translation(px(200), px(0));
+    outer.clipDepth = 6;
+    b.add(outer);
+    b.place(5, bigClip, Matrix::translation(px(200), px(0)), {}, "c");
+    std::string script = "push \"k\"\nGetVariable\npush 1, \"s\"\nGetVariable\npush \"setMask\"\nCallMethod\nPop\n";
+    const struct {
+        const char* clip;
+        const char* x;
+        const char* y;
+        const char* shapes;
+    } tests[] = {{"l", "5", "5", "true"},     {"l", "30", "30", "true"},   {"l", "30", "30", "false"},
+                 {"s", "105", "5", "true"},   {"s", "140", "40", "true"},  {"s", "140", "40", "false"},
+                 {"k", "105", "5", "true"},   {"c", "240", "40", "true"}};
+    for (const auto& t : tests)
+        script += std::string("push ") + t.shapes + ", " + t.y + ", " + t.x + ", 3, \"" + t.clip
+            + "\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
+    b.add(DoAction{assembled(script)}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\ntrue\nfalse\ntrue\nfalse\ntrue\n");
+}
+
+// An attached bitmap, like a shape, has no script object: the clip holding it
+// answers for its depth. A clip made with an empty name is still itself.
+TEST(MovieScripts, TheClipAnswersForAnAttachedBitmapsDepth)
+{
+    const std::string script = R"(
+        push "bmp", 10, 10, 2, "flash"
+        GetVariable
+        push "display"
+        GetMember
+        push "BitmapData"
+        NewMethod
+        SetVariable
+        push 3, "bmp"
+        GetVariable
+        push 2, "this"
+        GetVariable
+        push "attachBitmap"
+        CallMethod
+        Pop
+        push 4, "", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push 3, 1, "this"
+        GetVariable
+        push "getInstanceAtDepth"
+        CallMethod
+        Trace
+        push 4, 1, "this"
+        GetVariable
+        push "getInstanceAtDepth"
+        CallMethod
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 8), "_level0.mc\n_level0.mc.\n");
+}
+
+// A linkage name is known once the root has come to the frame that exports
+// it: attachMovie of it before then makes nothing, and going back to an
+// earlier frame does not forget it.
+TEST(MovieScripts, AnExportedNameIsKnownFromItsFrameOn)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    const auto symbol = b.defineSprite(Timeline().showFrame());
+    const std::string attach = R"(
+        push "x", 1, "x", "Sym", 3, "attachMovie"
+        CallFunction
+        Pop
+        GetVariable
+        Trace
+        push "x"
+        GetVariable
+        push 0, "removeMovieClip"
+        CallMethod
+        Pop
+    )";
+    b.add(DoAction{assembled(attach)}).showFrame();
+    exportAsSym(b, symbol);
+    b.showFrame();
+    b.add(DoAction{assembled(attach + "push 1\ngotoframe2 0 0")}).showFrame();
+    b.showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 3}).output, "undefined\n_level0.x\n_level0.x\n");
+}
+
+// A Transform made for a reference to a clip that left the stage works on
+// the clip made again at its path.
+TEST(MovieScripts, ATransformOfALeftClipFollowsItsPath)
+{
+    const std::string makeA = "push 1, \"a\", 2, \"createEmptyMovieClip\"\nCallFunction\nPop\n";
+    const std::string script = makeA + R"(
+        push "no", "a"
+        GetVariable
+        SetVariable
+        push 0, "a"
+        GetVariable
+        push "removeMovieClip"
+        CallMethod
+        Pop
+    )" + makeA + R"(
+        push "no"
+        GetVariable
+        push 1, "flash"
+        GetVariable
+        push "geom"
+        GetMember
+        push "Transform"
+        NewMethod
+        push "matrix"
+        GetMember
+        Trace
+    )";
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    b.add(DoAction{assembled(script)}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "(a=1, b=0, c=0, d=1, tx=0, ty=0)\n");
 }
 
 TEST(MovieScripts, PathDelimitersAsTheOriginalPlayerReadsThem)

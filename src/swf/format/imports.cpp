@@ -134,8 +134,11 @@ Tag exportTag(const std::vector<std::pair<std::uint16_t, std::string>>& names)
     return Tag(std::move(tag));
 }
 
-// The tags that bring `import`'s characters from `lender` into a movie, renumbered.
-std::vector<Tag> borrowedTags(const Import& import, const Movie& lender, IdAllocator& ids)
+// The tags that bring `import`'s characters from `lender` into a movie,
+// renumbered. The first import from a lender also brings every sprite it
+// gives an init action, named or not: the library's init actions all run, once,
+// in the movie that borrows from it.
+std::vector<Tag> borrowedTags(const Import& import, const Movie& lender, IdAllocator& ids, bool firstFromLender)
 {
     const std::vector<Tag>& tags = lender.tags;
     std::unordered_map<std::uint16_t, std::size_t> definition; // first definition wins
@@ -170,6 +173,16 @@ std::vector<Tag> borrowedTags(const Import& import, const Movie& lender, IdAlloc
         names.emplace_back(importId, name);
         pending.push_back(*lenderId);
     }
+    for (std::size_t i = 0; firstFromLender && i < tags.size(); ++i) {
+        const auto* init = std::get_if<DoInitAction>(&tags[i]);
+        if (!init || renumbered.count(init->spriteId) || !definition.count(init->spriteId))
+            continue;
+        const auto fresh = ids.fresh();
+        if (!fresh)
+            break;
+        renumbered.emplace(init->spriteId, *fresh);
+        pending.push_back(init->spriteId);
+    }
     while (!pending.empty()) {
         const std::uint16_t id = pending.back();
         pending.pop_back();
@@ -197,7 +210,8 @@ std::vector<Tag> borrowedTags(const Import& import, const Movie& lender, IdAlloc
             else if (role == IdRole::Describes && renumbered.count(id))
                 wanted = true;
         }
-        if (!wanted)
+        // Init actions came with the first import from this lender and ran once.
+        if (!wanted || (!firstFromLender && std::holds_alternative<DoInitAction>(tags[i])))
             continue;
         Tag copy = tags[i];
         // A reference to something the lender never defined must not land on a
@@ -277,6 +291,7 @@ void inlineImports(Movie& movie, const LenderSource& lenders)
     if (!imports)
         return;
     IdAllocator ids(movie.tags);
+    std::set<std::string> lendersRead;
     std::vector<Tag> tags;
     tags.reserve(movie.tags.size());
     for (Tag& tag : movie.tags) {
@@ -287,7 +302,8 @@ void inlineImports(Movie& movie, const LenderSource& lenders)
             continue;
         }
         if (const std::optional<Movie> lender = lenders(import->address)) {
-            std::vector<Tag> borrowed = borrowedTags(*import, *lender, ids);
+            const bool first = lendersRead.insert(import->address).second;
+            std::vector<Tag> borrowed = borrowedTags(*import, *lender, ids, first);
             std::move(borrowed.begin(), borrowed.end(), std::back_inserter(tags));
         } else {
             movie.warnings.push_back("could not import from " + import->address);

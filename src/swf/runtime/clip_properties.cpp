@@ -8,9 +8,11 @@
 #include "swf/render/shape_painter.h"
 #include "swf/text/text_field.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <vector>
 
 namespace swf::runtime {
 
@@ -32,6 +34,25 @@ QRectF unite(const QRectF& a, const QRectF& b)
     if (!b.isValid())
         return a;
     return a.united(b);
+}
+
+// A matrix with its translation in whole twips, and, as the player stores the
+// levels it multiplies, its scale and skew in 16.16 fixed point.
+QTransform inWholeTwips(const QTransform& t, bool fixedPoint)
+{
+    const auto fixed = [fixedPoint](double v) { return fixedPoint ? std::round(v * 65536.0) / 65536.0 : v; };
+    return QTransform(fixed(t.m11()), fixed(t.m12()), fixed(t.m21()), fixed(t.m22()), std::round(t.dx()),
+                      std::round(t.dy()));
+}
+
+// A rectangle mapped into another space; one that holds nothing stays empty.
+QRectF mapped(const QTransform& t, const QRectF& r)
+{
+    if (!r.isValid())
+        return QRectF();
+    const QRectF m = t.mapRect(r);
+    return QRectF(QPointF(std::round(m.left()), std::round(m.top())),
+                  QPointF(std::round(m.right()), std::round(m.bottom())));
 }
 
 double pixels(double twips) { return std::round(twips) / 20.0; }
@@ -76,17 +97,22 @@ std::int32_t positionTwips(const movie::DisplayObject& object, double twips)
 
 QRectF MovieRuntime::localBounds(const movie::DisplayObject& object) const
 {
+    return boundsIn(object, QTransform());
+}
+
+QRectF MovieRuntime::boundsIn(const movie::DisplayObject& object, const QTransform& toSpace) const
+{
+    // Each shape's rectangle is mapped once, through the whole chain of
+    // matrices down to it, so a turned clip inside a turned clip is not
+    // boxed twice.
     QRectF bounds;
     if (object.clip) {
         if (object.clip->drawing) {
             if (const auto drawn = object.clip->drawing->bounds())
-                bounds = rectOf(*drawn);
+                bounds = mapped(toSpace, rectOf(*drawn));
         }
-        for (const auto& [depth, child] : object.clip->objects) {
-            const QRectF inner = localBounds(child);
-            if (inner.isValid())
-                bounds = unite(bounds, render::toQTransform(child.matrix).mapRect(inner));
-        }
+        for (const auto& [depth, child] : object.clip->objects)
+            bounds = unite(bounds, boundsIn(child, inWholeTwips(render::toQTransform(child.matrix) * toSpace, true)));
         return bounds;
     }
     if (!object.character)
@@ -94,25 +120,27 @@ QRectF MovieRuntime::localBounds(const movie::DisplayObject& object) const
     switch (object.character->kind) {
     case movie::Character::Kind::Shape:
         if (const auto* shape = object.character->shape())
-            return rectOf(shape->bounds);
+            return mapped(toSpace, rectOf(shape->bounds));
         break;
     case movie::Character::Kind::MorphShape:
         if (const auto* morph = object.character->morphShape()) {
             const double t = object.ratio / 65535.0;
             const QRectF a = rectOf(morph->startBounds), b = rectOf(morph->endBounds);
-            return QRectF(QPointF(a.left() + (b.left() - a.left()) * t, a.top() + (b.top() - a.top()) * t),
-                          QPointF(a.right() + (b.right() - a.right()) * t, a.bottom() + (b.bottom() - a.bottom()) * t));
+            const QRectF between(QPointF(a.left() + (b.left() - a.left()) * t, a.top() + (b.top() - a.top()) * t),
+                                 QPointF(a.right() + (b.right() - a.right()) * t,
+                                         a.bottom() + (b.bottom() - a.bottom()) * t));
+            return mapped(toSpace, between);
         }
         break;
     case movie::Character::Kind::Text:
         if (const auto* text = object.character->text())
-            return rectOf(text->bounds);
+            return mapped(toSpace, rectOf(text->bounds));
         break;
     case movie::Character::Kind::EditText:
         if (object.text)
-            return rectOf(object.text->bounds);
+            return mapped(toSpace, rectOf(object.text->bounds));
         if (const auto* field = object.character->editText())
-            return rectOf(field->bounds);
+            return mapped(toSpace, rectOf(field->bounds));
         break;
     default:
         break;
@@ -131,15 +159,6 @@ QTransform MovieRuntime::toStage(const Instance* inst) const
             break;
     }
     return t;
-}
-
-// A matrix with its translation in whole twips, and, as the player stores the
-// levels it multiplies, its scale and skew in 16.16 fixed point.
-static QTransform inWholeTwips(const QTransform& t, bool fixedPoint)
-{
-    const auto fixed = [fixedPoint](double v) { return fixedPoint ? std::round(v * 65536.0) / 65536.0 : v; };
-    return QTransform(fixed(t.m11()), fixed(t.m12()), fixed(t.m21()), fixed(t.m22()), std::round(t.dx()),
-                      std::round(t.dy()));
 }
 
 QTransform MovieRuntime::pointsToStage(const Instance* inst) const
@@ -168,11 +187,24 @@ static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& obje
     if (object.clip) {
         if (object.clip->drawing && object.clip->drawing->contains(PointF{local.x(), local.y()}))
             return true;
+        // The clip layers above which a child lies: it is hit only where
+        // each of them covers the point too (the layers themselves never are).
+        struct Layer {
+            int lastDepth;
+            bool covers;
+        };
+        std::vector<Layer> layers;
         for (const auto& [depth, child] : object.clip->objects) {
-            if (child.clipDepth > 0 || child.isScriptMask)
+            std::erase_if(layers, [depth](const Layer& l) { return l.lastDepth < depth; });
+            if (child.isScriptMask)
                 continue;
             const QPointF inner = render::toQTransform(child.matrix).inverted().map(local);
-            if (coversPoint(rt, child, inner, nesting + 1))
+            if (child.clipDepth > 0) {
+                layers.push_back({child.clipDepth, coversPoint(rt, child, inner, nesting + 1, true)});
+                continue;
+            }
+            const bool clipped = std::ranges::any_of(layers, [](const Layer& l) { return !l.covers; });
+            if (!clipped && coversPoint(rt, child, inner, nesting + 1))
                 return true;
         }
         return false;
@@ -194,6 +226,11 @@ bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, b
         return false;
     if (shapeOnly) {
         if (byScript && inst->object->isScriptMask)
+            return false;
+        // A clip a script masks is hit only inside its mask.
+        const Instance* mask = inst->mask;
+        if (byScript && mask && mask->object
+            && !coversPoint(*this, *mask->object, toStage(mask).inverted().map(QPointF(stageX, stageY)), 0, true))
             return false;
         const QTransform toOwn = toStage(inst).inverted();
         return coversPoint(*this, *inst->object, toOwn.map(QPointF(stageX, stageY)), 0, byScript);
@@ -246,10 +283,10 @@ Value MovieRuntime::getProperty(Object* clip, int index)
         return object.visible;
     case ClipProperty::Width:
     case ClipProperty::Height: {
-        const QRectF bounds = localBounds(object);
-        if (!bounds.isValid())
+        const QTransform toParent = inst->isRoot ? QTransform() : inWholeTwips(render::toQTransform(m), true);
+        const QRectF outer = boundsIn(object, toParent);
+        if (!outer.isValid())
             return 0.0;
-        const QRectF outer = inst->isRoot ? bounds : render::toQTransform(m).mapRect(bounds);
         return pixels(ClipProperty(index) == ClipProperty::Width ? outer.width() : outer.height());
     }
     case ClipProperty::Target:

@@ -8,6 +8,8 @@
 #include "swf/script/builtins/builtins.h"
 #include "swf/script/builtins/filters.h"
 
+#include <QPolygonF>
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -326,10 +328,10 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         auto it = objects.find(script::saturatedInt(double(script::toInt32(d)) + kScriptDepthOffset));
         if (it == objects.end())
             return Value();
-        // A shape or a static text has no script object of its own: the clip
-        // that holds it answers for it.
+        // A shape, a static text or a bitmap has no script object of its
+        // own: the clip that holds it answers for it.
         Instance* found = rt.instanceFor(it->second);
-        return Value(found ? found->self : i->self);
+        return Value(found && !found->isBitmap ? found->self : i->self);
     });
 }
 
@@ -343,7 +345,7 @@ void defineStageMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         Instance* i = inst(self);
         if (!i || args.size() < 3)
             return Value();
-        const std::uint16_t id = rt.scripts(i).exported(in.toString(args[0]));
+        const std::uint16_t id = rt.exported(i, in.toString(args[0]));
         // Depths wrap to 32 bits (4294967296 is depth 0); one that is not a
         // number is depth 0, as for createTextField.
         const double depth = in.toNumber(args[2]);
@@ -428,10 +430,12 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
     auto def = [&](const char* name, script::NativeFunction f) { in.defineMethod(proto, name, std::move(f)); };
 
     // A clip given to a method: the clip itself, or a path to it from the
-    // caller; an empty path names no clip.
+    // caller (any other object by its text); an empty path names no clip.
     auto clipArgument = [inst](Interpreter& in, Object* self, const Value& v) -> Instance* {
-        if (Object* o = v.asObject())
-            return inst(o);
+        if (Object* o = v.asObject()) {
+            if (Instance* clip = inst(o))
+                return clip;
+        }
         const std::string path = in.toString(v);
         return path.empty() ? nullptr : inst(in.resolveTarget(self, path));
     };
@@ -440,17 +444,18 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         if (!i)
             return Value();
         QRectF r = rt.localBounds(*i->object);
-        if (r.isValid()) {
-            QTransform toTarget = rt.pointsToStage(i);
-            if (!args.empty()) {
-                Instance* space = clipArgument(in, self, args[0]);
-                if (!space)
-                    return Value();
-                toTarget = toTarget * rt.pointsToLocal(space);
-            } else {
-                toTarget = QTransform();
-            }
-            r = toTarget.mapRect(r);
+        if (r.isValid() && !args.empty()) {
+            Instance* space = clipArgument(in, self, args[0]);
+            if (!space)
+                return Value();
+            // Each corner goes to the stage and from there into the other
+            // clip's space, in whole twips at each step, as points do.
+            const QTransform toStage = rt.pointsToStage(i), toSpace = rt.pointsToLocal(space);
+            const auto twips = [](QPointF p) { return QPointF(std::round(p.x()), std::round(p.y())); };
+            QPolygonF corners;
+            for (const QPointF& p : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()})
+                corners << twips(toSpace.map(twips(toStage.map(p))));
+            r = corners.boundingRect();
         }
         const bool otherSpace = !args.empty() && arg(args, 0).asObject() != self;
         return Value(makeBoundsObject(in, r, r.isValid() ? 0.0 : rt.emptyBoundsCorner(in.swfVersion(), otherSpace)));

@@ -454,6 +454,7 @@ Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
     m_byId[object.id] = inst;
     inst->movie = loaded;
     inst->movieRoot = true;
+    inst->furthestFrame = 0;
     // Its variables go with what it showed, except _lockroot: a movie loading
     // another into a clip locks the loaded movie's _root by setting it first.
     Object* self = inst->self;

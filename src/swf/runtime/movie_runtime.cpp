@@ -380,6 +380,7 @@ void MovieRuntime::queueInitActions(Instance* inst, int frame, int applied, bool
 {
     if (!inst->isRoot && !inst->movieRoot)
         return;
+    inst->furthestFrame = std::max(inst->furthestFrame, frame);
     const auto& inits = scripts(inst).initActions();
     std::vector<bool>& done = inst->movie ? inst->movie->initDone : m_initDone;
     for (std::size_t i = 0; i < inits.size() && i < done.size(); ++i) {
@@ -389,6 +390,14 @@ void MovieRuntime::queueInitActions(Instance* inst, int frame, int applied, bool
             queueCode(inst, init.code, Priority::Initialize);
         }
     }
+}
+
+std::uint16_t MovieRuntime::exported(const Instance* inst, const std::string& name) const
+{
+    const Instance* root = inst ? inst : m_rootInstance;
+    while (root && root->parent && !root->isRoot && !root->movieRoot)
+        root = root->parent;
+    return scripts(inst).exported(name, root ? root->furthestFrame : 0);
 }
 
 void MovieRuntime::frameProgress(movie::DisplayObject& clip, int frame, int applied)

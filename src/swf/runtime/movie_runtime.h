@@ -77,6 +77,11 @@ struct Instance {
     std::string failedUrl;
     // A movie was loaded into this clip: it plays that movie's root timeline.
     bool movieRoot = false;
+    // An attached bitmap, kept as a clip that draws it: like a shape, it has
+    // no script object of its own, and the clip holding it answers for it.
+    bool isBitmap = false;
+    // For the root of a movie: the furthest frame (from 0) its timeline came to.
+    int furthestFrame = 0;
     // The object scripts see; kept after the instance left the stage, for its unload events.
     script::Object* self = nullptr;
     // A text field's state once the field left the stage: scripts still
@@ -299,6 +304,8 @@ public:
     int nextHighestDepth(Instance* parent) const;
     // The object's bounds in its own space, in twips; empty (xMin > xMax) if nothing is drawn.
     QRectF localBounds(const movie::DisplayObject& object) const;
+    // The same bounds in another space: `toSpace` maps the object's own.
+    QRectF boundsIn(const movie::DisplayObject& object, const QTransform& toSpace) const;
     // Maps between an instance's space and the stage's (twips).
     QTransform toStage(const Instance* inst) const;
     // The same map as the player keeps it for converting points: each level's
@@ -308,6 +315,9 @@ public:
     QTransform pointsToLocal(const Instance* inst, bool* invertible = nullptr) const;
     // The scripts of the movie `inst` is part of.
     const ScriptIndex& scripts(const Instance* inst) const { return inst && inst->movie ? *inst->movie->scripts : *m_index; }
+    // The character a linkage name exports in the movie `inst` is part of
+    // (null: the opened movie), once that movie's root came to its frame.
+    std::uint16_t exported(const Instance* inst, const std::string& name) const;
     const movie::CharacterDictionary& dictionaryOf(const Instance* inst) const
     {
         return inst && inst->movie ? *inst->movie->dictionary : m_dictionary;

@@ -49,7 +49,7 @@ ScriptIndex::ScriptIndex(const std::vector<Tag>& tags, int rootFrames, const mov
         } else if (tag.code() == kExportAssets) {
             // A name exported again names the later character.
             for (const auto& [id, name] : exportedAssets(tag)) {
-                m_exports.insert_or_assign(lowerAscii(name), id);
+                m_exports[lowerAscii(name)].emplace_back(frame, id);
                 m_exportNames.emplace(id, name);
             }
         } else if (const auto* button = std::get_if<DefineButton>(&tag)) {
@@ -114,10 +114,17 @@ const TimelineScripts* ScriptIndex::scriptsOf(const movie::Timeline* timeline) c
     return it == m_sprites.end() ? nullptr : &it->second;
 }
 
-std::uint16_t ScriptIndex::exported(const std::string& name) const
+std::uint16_t ScriptIndex::exported(const std::string& name, int reachedFrame) const
 {
     auto it = m_exports.find(lowerAscii(name));
-    return it == m_exports.end() ? 0 : it->second;
+    if (it == m_exports.end())
+        return 0;
+    std::uint16_t id = 0;
+    for (const auto& [frame, character] : it->second) {
+        if (frame <= reachedFrame)
+            id = character;
+    }
+    return id;
 }
 
 std::string ScriptIndex::exportName(std::uint16_t id) const

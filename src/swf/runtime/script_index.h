@@ -45,8 +45,10 @@ public:
     const TimelineScripts& rootScripts() const { return m_root; }
     // Initialisation scripts in stream order.
     const std::vector<InitAction>& initActions() const { return m_initActions; }
-    // The character exported under a linkage name (case-insensitive), or 0.
-    std::uint16_t exported(const std::string& name) const;
+    // The character exported under a linkage name (case-insensitive) by the
+    // root frames up to `reachedFrame` (counted from 0), or 0: a name is
+    // known once the root has come to the frame that exports it.
+    std::uint16_t exported(const std::string& name, int reachedFrame) const;
     // The linkage name of a character, or "".
     std::string exportName(std::uint16_t id) const;
     // Whether the movie has any script at all.
@@ -63,7 +65,8 @@ private:
     TimelineScripts m_root;
     std::unordered_map<const movie::Timeline*, TimelineScripts> m_sprites;
     std::vector<InitAction> m_initActions;
-    std::map<std::string, std::uint16_t> m_exports; // lower-case name
+    // By lower-case name: the root frame of each export and its character, in stream order.
+    std::map<std::string, std::vector<std::pair<int, std::uint16_t>>> m_exports;
     std::unordered_map<std::uint16_t, std::string> m_exportNames;
     mutable std::unordered_map<const Bytes*, script::ActionList> m_decoded;
 };

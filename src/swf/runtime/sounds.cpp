@@ -122,7 +122,7 @@ std::shared_ptr<const sound::Pcm> MovieRuntime::namedSound(script::Object* owner
         return it != m_adoptedSounds.end() ? it->second : nullptr;
     }
     const Instance* inst = owner ? instanceOf(owner) : nullptr;
-    const std::uint16_t id = scripts(inst).exported(name);
+    const std::uint16_t id = exported(inst, name);
     const DefineSound* definition = id ? dictionaryOf(inst).sound(id) : nullptr;
     return definition ? m_sound.decoded(*definition) : nullptr;
 }

@@ -81,6 +81,7 @@ void MovieRuntime::attachBitmap(Instance* parent, std::shared_ptr<const movie::L
     Instance* inst = placeByScript(parent, depth, std::move(fresh));
     if (!inst || !inst->object || !inst->object->clip)
         return;
+    inst->isBitmap = true;
     movie::Drawing drawing;
     swf::FillStyle fill;
     fill.type = smoothing ? swf::FillStyleType::ClippedBitmap : swf::FillStyleType::NonSmoothedClippedBitmap;

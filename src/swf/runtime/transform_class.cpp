@@ -127,8 +127,9 @@ void installTransformClass(Interpreter& in, MovieRuntime& rt)
         return;
     Object* proto = in.newObject();
     // Without a clip there is no transform: `new` gives undefined.
-    Object* ctor = in.newFunction(script::library::nothing(), [&rt](Interpreter&, Object* self, const Args& args) -> Value {
-        Instance* i = rt.instanceOf(arg(args, 0).asObject());
+    // A reference to a clip that left the stage leads to the clip now at its path.
+    Object* ctor = in.newFunction(script::library::nothing(), [&rt](Interpreter& in, Object* self, const Args& args) -> Value {
+        Instance* i = rt.instanceOf(in.liveClip(arg(args, 0).asObject()));
         if (!i || !i->object) {
             self->setExtension(std::make_shared<script::RefusedConstruction>());
             return Value();

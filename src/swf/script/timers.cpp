@@ -55,10 +55,13 @@ void Interpreter::collectGarbage()
 void Interpreter::runTimers()
 {
     const double now = m_host.movieTime();
-    // Each timer fires at most once per call, in order of creation.
+    // Each timer fires at most once per call, in order of creation. A timer
+    // is counted from the moment the script that set it ran, which is a
+    // little after the frame's own moment the clock shows: one that falls
+    // due exactly on a frame has not quite run out then and waits a frame.
     std::vector<int> due;
     for (const auto& [id, timer] : m_timers) {
-        if (timer.due <= now)
+        if (timer.due < now)
             due.push_back(id);
     }
     for (int id : due) {

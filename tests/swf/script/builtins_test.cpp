@@ -789,9 +789,14 @@ TEST(TimerBuiltins, IntervalsFireOnTheHostClock)
     m.host.now = 50;
     m.vm->runTimers();
     EXPECT_TRUE(m.host.lines.empty());
+    // Set by a script that ran a little after its moment, the interval has
+    // not quite run out when the clock shows exactly 100.
     m.host.now = 100;
     m.vm->runTimers();
+    EXPECT_TRUE(m.host.lines.empty());
     m.host.now = 200;
+    m.vm->runTimers();
+    m.host.now = 300;
     m.vm->runTimers();
     EXPECT_EQ(m.host.output(), "tick\ntick");
     m.run("push \"id\"\ngetvariable\npush 1, \"clearInterval\"\ncallfunction\npop");
@@ -2377,6 +2382,11 @@ TEST(TimerBuiltins, ATimerNeedsItsIntervalAndAMethodName)
         {"push 10, 1, 0\ninitobject\npush 3", "undefined"},
         {"push \"m\", 0\ninitobject\npush 2", "undefined"},
         {"push 10, \"m\", 0\ninitobject\npush 3", "1"},
+        // null names a method "null"; an undefined interval makes no timer.
+        {"push 10, null, 0\ninitobject\npush 3", "1"},
+        {"push undefined, \"m\", 0\ninitobject\npush 3", "undefined"},
+        {"push undefined, \"f\"\ngetvariable\npush 2", "undefined"},
+        {"push null, \"f\"\ngetvariable\npush 2", "1"},
     };
     for (const auto& c : cases) {
         Machine m(7);

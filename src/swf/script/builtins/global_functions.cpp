@@ -217,18 +217,19 @@ Value startTimer(Interpreter& in, const Args& args, bool repeat)
     Value function;
     std::string method;
     Object* thisObject = nullptr;
-    // A timer needs its interval (any value, a number or not); an object's
-    // method must be named by a string.
+    // A timer needs an interval: any value but undefined (null counts as
+    // none). An object's method is named by a string, or by the text of null
+    // or of an object; other values name none.
     if (first->isFunction()) {
         function = first;
     } else {
-        if (args.size() < 2 || !args[1].isString())
+        if (args.size() < 2 || !(args[1].isString() || args[1].isNull() || args[1].isObject()))
             return Value();
         thisObject = first;
-        method = args[1].asString();
+        method = in.toString(args[1]);
         at = 2;
     }
-    if (at >= args.size())
+    if (at >= args.size() || args[at].isUndefined())
         return Value();
     double interval = in.toNumber(args[at]);
     std::vector<Value> rest(args.size() > at + 1 ? args.begin() + std::ptrdiff_t(at + 1) : args.end(), args.end());
