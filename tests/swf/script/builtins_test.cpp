@@ -1087,6 +1087,60 @@ TEST(DateBuiltins, AFractionBeforeTheEpochCutsHoursAndMillisecondsTowardZero)
               "Wed Dec 31 00:59:59 GMT+0000 1969\n999");
 }
 
+// ASnative and ASconstructor predate the Function class: they link to no
+// prototype. A class ASconstructor makes keeps its prototype, and the
+// prototype its constructor, as a defined function's do.
+TEST(ObjectBuiltins, NativeTableFunctionsStandOutsideTheFunctionClass)
+{
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "ASnative"
+        getvariable
+        push "__proto__"
+        getmember
+        typeof
+        trace
+        push "ASconstructor"
+        getvariable
+        push "constructor"
+        getmember
+        typeof
+        trace
+        push "ASSetNative"
+        getvariable
+        push "__proto__"
+        getmember
+        typeof
+        trace
+        push "c", 2, 106, 2, "ASconstructor"
+        callfunction
+        setvariable
+        push "c"
+        getvariable
+        push "prototype"
+        getmember
+        push "constructor"
+        delete
+        trace
+        push "c"
+        getvariable
+        push "prototype"
+        delete
+        trace
+        push "c"
+        getvariable
+        push "prototype"
+        getmember
+        push "constructor"
+        getmember
+        push "c"
+        getvariable
+        strictequals
+        trace
+    )"),
+              "undefined\nundefined\nobject\nfalse\nfalse\ntrue");
+}
+
 TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
 {
     Machine m(5);
