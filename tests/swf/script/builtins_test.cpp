@@ -662,6 +662,34 @@ TEST(ObjectBuiltins, ASSetPropFlagsHidesFromEnumerationAndProtectsFromDelete)
     )"), "b\nfalse\ntrue");
 }
 
+// Function called as a function converts nothing: it gives back its first
+// argument, or a new object linked to no prototype.
+TEST(ObjectBuiltins, FunctionCalledAsAFunctionGivesBackItsArgument)
+{
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "a", 1, "Function"
+        callfunction
+        trace
+        push 5, 1, 2, "Function"
+        callfunction
+        trace
+        push 0, "Function"
+        callfunction
+        push "__proto__"
+        getmember
+        typeof
+        trace
+        push 0, "Function"
+        callfunction
+        push 0, "Function"
+        callfunction
+        strictequals
+        trace
+    )"),
+              "a\n1\nundefined\nfalse");
+}
+
 TEST(ObjectBuiltins, FunctionCallAndApplySetThis)
 {
     Machine m(7);

@@ -168,8 +168,13 @@ void installObject(Interpreter& in)
 void installFunction(Interpreter& in)
 {
     Object* proto = in.functionPrototype();
-    auto call = [](Interpreter&, Object*, const Args&) -> Value { return Value(); };
-    Object* function = makeConstructor(in, "Function", call, call, proto);
+    // Called as a function, Function gives back its first argument, or
+    // without one a new object linked to nothing.
+    auto call = [](Interpreter& in, Object*, const Args& args) -> Value {
+        return args.empty() ? Value(in.newObjectLinkedTo(Value())) : args[0];
+    };
+    auto construct = [](Interpreter&, Object*, const Args&) -> Value { return Value(); };
+    Object* function = makeConstructor(in, "Function", call, construct, proto);
     function->put("constructor", function, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     markVersion(in.global(), {"Function"}, PropertyFlag::Version6);
     // call and apply without a `this` (undefined or null, or a primitive
