@@ -1611,6 +1611,82 @@ TEST(ObjectBuiltins, WatchSeesTheStoredValueUnderAGetter)
     )"), "old 3");
 }
 
+// addProperty of a name the object lacks is heard by a watch on it, as a
+// value arriving undefined; the watch's answer is the old value the next
+// assignment reports. A member that was there is taken over unheard.
+TEST(ObjectBuiltins, AWatchHearsAddPropertyMakeAName)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", "kept", 1, 1
+        initobject
+        setvariable
+        function watcher prop old new
+          push "prop"
+          getvariable
+          push ": "
+          add2
+          push "old"
+          getvariable
+          add2
+          push " -> "
+          add2
+          push "new"
+          getvariable
+          add2
+          trace
+          push "answer"
+          return
+        end
+        function getter
+          push 5
+          return
+        end
+        function setter v
+        end
+        push "watcher"
+        getvariable
+        push "x", 2, "o"
+        getvariable
+        push "watch"
+        callmethod
+        pop
+        push "watcher"
+        getvariable
+        push "kept", 2, "o"
+        getvariable
+        push "watch"
+        callmethod
+        pop
+        push "setter"
+        getvariable
+        push "getter"
+        getvariable
+        push "x", 3, "o"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "setter"
+        getvariable
+        push "getter"
+        getvariable
+        push "kept", 3, "o"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "o"
+        getvariable
+        push "x", 2
+        setmember
+        push "o"
+        getvariable
+        push "kept", 2
+        setmember
+    )"), "x: undefined -> undefined\nx: answer -> 2\nkept: 1 -> 2");
+}
+
 // A watch that deletes its name leaves nothing for the assignment to
 // store, even for a name that did not exist; a watch on a getter/setter
 // property cannot be removed.

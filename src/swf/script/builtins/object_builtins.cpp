@@ -105,9 +105,19 @@ void installObject(Interpreter& in)
             return false;
         Property* existing = self->findOwn(name);
         std::uint16_t flags = existing ? existing->flags : 0;
+        const bool fresh = !self->findOwnAnyVersion(name);
         self->setAccessor(name, getter, setter);
         if (Property* made = self->findOwnAnyVersion(name))
             made->flags = flags;
+        // A watch on a name the object did not have hears the property
+        // arrive with no value; what it answers is kept beneath the accessor
+        // as its last value. A member that was there keeps its value.
+        if (auto w = self->watches().find(self->key(name)); fresh && w != self->watches().end() && w->second.callback) {
+            const Watch watch = w->second;
+            const Value kept = in.call(watch.callback, self, {Value(name), Value(), Value(), watch.userData});
+            if (Property* made = self->findOwnAnyVersion(name); made && made->isAccessor())
+                made->value = kept;
+        }
         return true;
     });
     in.defineMethod(proto, "watch", [](Interpreter& in, Object* self, const Args& args) -> Value {
