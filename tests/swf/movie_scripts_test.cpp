@@ -770,6 +770,60 @@ TEST(MovieScripts, PathDelimitersAsTheOriginalPlayerReadsThem)
     }
 }
 
+// Names may be made of delimiters: "..." and "..c" are names wherever they
+// stand, and so are colons that end a path or come before a slash.
+TEST(MovieScripts, NamesMadeOfDelimitersLeadToTheirClips)
+{
+    std::string script;
+    int depth = 0;
+    for (const auto& [name, n] : {std::pair{"...", "dots"}, {":", "colon"}, {"..c", "dotsc"}}) {
+        script += "push " + std::to_string(++depth) + ", \"" + name + "\", 2, \"this\"\nGetVariable\npush \"createEmptyMovieClip\"\n"
+                  "CallMethod\npush \"n\", \"" + n + "\"\nSetMember\n";
+    }
+    const struct {
+        const char* path;
+        const char* trace;
+    } cases[] = {
+        {"...:n", "dots"},     {"/mc:...:n", "dots"}, {"/mc/...:n", "dots"}, {"/mc/:/:n", "colon"},
+        {"/mc/..c:n", "dotsc"}, {"/mc:..::n", "root"}, {"/mc/..:n", "root"},  {"/mc/...:::n", "undefined"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(tracedInAClip(script + "push \"" + c.path + "\"\nGetVariable\nTrace\n", 7), std::string(c.trace) + "\n");
+    }
+}
+
+// Setting and reading a variable take the same way: each step of a dotted
+// path finds a child clip before a variable of its name, and a path of
+// slashes alone that leads to no clip is a plain name.
+TEST(MovieScripts, VariablesAreReadWhereTheyWereSet)
+{
+    const std::string script = R"(
+        push 1, "x", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push 1, "x", 2, "x"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "x.x", 7
+        SetVariable
+        push "x.x.x", 8
+        SetVariable
+        push "x.x"
+        GetVariable
+        Trace
+        push "x.x.x"
+        GetVariable
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 6), "7\n8\n");
+    EXPECT_EQ(tracedInAClip("push \"a/b\", 5\nSetVariable\npush \"a/b\"\nGetVariable\nTrace\n", 5), "5\n");
+}
+
 TEST(MovieScripts, CreateTextFieldAnswersWithTheFieldFromSwfEight)
 {
     const std::string script = "push 20, 100, 0, 0, 1, \"t\", 6, \"this\"\nGetVariable\npush \"createTextField\"\nCallMethod\nTrace\n";
@@ -1972,6 +2026,23 @@ TEST(MovieScripts, TargetPathsReadTheirNamesAsThePlayerDid)
         {"this", "undefined"},
         {"clip/..", ""},
         {"../clip", "undefined"},
+        // Delimiters in a row: colons after one are passed over, unless a
+        // slash or the end follows them; from a slash or ".." on, dots belong
+        // to names; dots start no name right after a dot.
+        {"clip:", "clip"},
+        {"clip::", "undefined"},
+        {"clip/:child", "child"},
+        {"clip:/child", "undefined"},
+        {"clip.:child", "child"},
+        {":clip", "clip"},
+        {"/clip:child.", "undefined"},
+        {"clip/child.", "undefined"},
+        {"clip.child..", "undefined"},
+        {"clip.child...", "undefined"},
+        {"clip:..:clip", "clip"},
+        {"clip:..:clip.child", "undefined"},
+        {"_level0..:/", ""},
+        {"_flash0...:clip", "clip"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);

@@ -292,6 +292,9 @@ private:
     void complainOfPrimitive();
     // The clip a path of slashes alone names.
     Object* clipAtPath(Frame& f, const std::string& name);
+    // Whether `name`, a path of slashes alone that led to no object, stands
+    // for a plain variable of that name.
+    static bool plainSlashName(const std::string& name, const Object* holder);
     // Where a path of clips and variables starts.
     Object* pathBase(Frame& f, const std::string& path);
     Object* scopeObject(const Frame& f, const Scope* s);

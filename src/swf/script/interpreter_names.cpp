@@ -113,60 +113,68 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool t
     if (path.empty())
         return base;
     Object* cur = base;
+    const std::size_t n = path.size();
     std::size_t i = 0;
-    // The delimiter before the name being read: after a slash only a slash
-    // or a colon ends a name ("a/b.c" is the clip "b.c" of a), after a dot
-    // more dots are empty names, not the parent.
+    // From the first slash on, a dot is part of a name ("a/b.c" is the clip
+    // "b.c" of a, and so is "a/b:b.c"'s last name); before it a dot ends a
+    // name as a colon does.
+    bool slashes = false;
+    // The delimiter that ended the last name.
     char before = 0;
     if (path[0] == '/') {
         cur = m_host.root(base);
         i = 1;
+        slashes = true;
         before = '/';
     }
-    while (cur && i < path.size()) {
+    auto delimiter = [&](char c) { return c == '/' || c == ':' || (c == '.' && !slashes); };
+    while (cur && i < n) {
+        // One delimiter ends each name; colons after it are passed over,
+        // unless a slash or the end follows them: then they are the name.
+        // Dots that start a name belong to it, so ".." alone is the parent and
+        // "..." a name, except right after a dot.
         std::size_t j = i;
-        if (path.compare(i, 2, "..") == 0 && before != '.')
-            j = i + 2;
-        else if (before == '/')
-            while (j < path.size() && path[j] != '/' && path[j] != ':')
+        while (j < n && path[j] == ':')
+            ++j;
+        std::size_t start = i;
+        if (j == i || (j < n && path[j] != '/')) {
+            if (j > i)
+                before = ':';
+            start = j;
+            while (j < n && path[j] == '.' && before != '.')
                 ++j;
-        else
-            while (j < path.size() && path[j] != '/' && path[j] != '.' && path[j] != ':')
+            while (j < n && !delimiter(path[j]))
                 ++j;
+        }
         // The player reads a path's names into a buffer of 127 characters:
         // a longer name goes on as the next name of the path.
         constexpr std::size_t kMaxPathName = 127;
-        const bool cut = j - i > kMaxPathName;
+        const bool cut = j - start > kMaxPathName;
         if (cut)
-            j = i + kMaxPathName;
-        std::string seg = path.substr(i, j - i);
-        const char after = j < path.size() && !cut ? path[j] : 0;
-        const char previous = before;
-        before = after;
-        i = after ? j + 1 : j;
-        if (seg.empty()) {
-            // Delimiters in a row: colons count as one (a colon also ends an
-            // empty name after a slash), a dot after a dot adds nothing, and
-            // so does a slash after a colon. Two slashes, or a dot at the
-            // start, name nothing.
-            if (after == ':' || (after == '.' && previous == '.') || (after == '/' && previous == ':'))
-                continue;
+            j = start + kMaxPathName;
+        if (j == start)
             return nullptr;
-        }
-        const std::string n = swfVersion() >= 7 ? seg : asciiLower(seg);
-        if (n == ".." || n == "_parent")
+        const std::string seg = path.substr(start, j - start);
+        const std::string name = swfVersion() >= 7 ? seg : asciiLower(seg);
+        bool level = false;
+        if (name == "..") {
+            // The parent's name comes from slash paths: from it on, a dot is
+            // part of a name.
             cur = m_host.parent(cur);
-        else if (n == "_root")
+            slashes = true;
+        } else if (name == "_parent") {
+            cur = m_host.parent(cur);
+        } else if (name == "_root") {
             cur = m_host.root(cur);
-        else if (const int level = levelNumber(n); level >= 0)
-            cur = m_host.level(level);
-        else if (n == "_global")
+        } else if (const int number = levelNumber(name); number >= 0) {
+            cur = m_host.level(number);
+            level = true;
+        } else if (name == "_global") {
             cur = global();
-        // `this` is the timeline in the path to a variable ("this:a"); no
-        // clip's path names it.
-        else if (n == "this" && toVariable)
-            continue;
-        else {
+        } else if (name == "this" && toVariable) {
+            // `this` is the timeline in the path to a variable ("this:a"); no
+            // clip's path names it.
+        } else {
             Object* c = m_host.child(cur, seg);
             Value member;
             if (!c) {
@@ -180,6 +188,22 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool t
             if (!c && endedOnValue)
                 *endedOnValue = member.isString() || member.isNumber() || member.isBoolean();
             cur = c;
+        }
+        i = j;
+        if (cut)
+            continue;
+        // A level's name passes over the dots and colons after it, and then
+        // one slash ("_level0..:/" is the level).
+        if (level) {
+            while (i < n && (path[i] == ':' || (path[i] == '.' && !slashes)))
+                ++i;
+        }
+        if (i < n) {
+            if (path[i] == '/')
+                slashes = true;
+            else if (level)
+                continue;
+            before = path[i++];
         }
     }
     return cur;
@@ -255,9 +279,7 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
         // A path of nothing before the variable's name names no object.
         if (path.empty() && name[0] == '/')
             holder = m_host.root(f.target);
-        // Nor does a path that ends in a colon of its own ("a::b"), though
-        // colons in a row lead where one does inside a path.
-        else if (path.empty() || (name[cut] == ':' && path.back() == ':'))
+        else if (path.empty())
             holder = nullptr;
         else
             holder = resolveTarget(pathBase(f, path), path, true);
@@ -273,10 +295,14 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
     const std::string path = name.substr(0, dot);
     const std::size_t first = path.find('.');
     const std::string head = path.substr(0, first);
+    // Each step of the path finds a clip's child before its variable of
+    // that name, as target paths do.
     auto walk = [&](Value v) {
         for (std::size_t at = first; at != std::string::npos && v.isObject();) {
             const std::size_t nextDot = path.find('.', at + 1);
-            v = getMember(v, path.substr(at + 1, nextDot == std::string::npos ? std::string::npos : nextDot - at - 1));
+            const std::string step = path.substr(at + 1, nextDot == std::string::npos ? std::string::npos : nextDot - at - 1);
+            Object* child = v.asObject()->objectClass() == ObjectClass::Clip ? m_host.child(v.asObject(), step) : nullptr;
+            v = child ? Value(child) : getMember(v, step);
             at = nextDot;
         }
         return v.asObject();
@@ -320,13 +346,18 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
     return true;
 }
 
+bool Interpreter::plainSlashName(const std::string& name, const Object* holder)
+{
+    return !holder && name.find('/') != std::string::npos && name.find_first_of(":.") == std::string::npos;
+}
+
 Value Interpreter::getVariable(Frame& f, const std::string& name)
 {
     Object* holder = nullptr;
     std::string var;
     if (splitPath(f, name, holder, var, true)) {
         // A slash path that leads to no object is read as a plain name.
-        if (!holder && name.find('/') != std::string::npos && name.find_first_of(":.") == std::string::npos)
+        if (plainSlashName(name, holder))
             return lookupName(f, name);
         // A path that ends in a delimiter names no variable in its object.
         if (!holder || (var.empty() && (name.back() == ':' || name.back() == '.')))
@@ -356,7 +387,8 @@ void Interpreter::setVariable(Frame& f, const std::string& name, const Value& va
     }
     Object* holder = nullptr;
     std::string var;
-    if (splitPath(f, name, holder, var)) {
+    // A slash path that leads to no clip is a plain name, as when reading.
+    if (splitPath(f, name, holder, var) && !plainSlashName(name, holder)) {
         if (holder && !var.empty())
             setMember(holder, var, value);
         return;

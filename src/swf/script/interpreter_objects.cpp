@@ -98,8 +98,8 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         }
         // Literals take whatever _global.Object.prototype holds now.
         Object* o = newObjectLinkedTo(currentPrototype("Object"));
-        // From SWF 6 a literal also names its constructor, as `new Object` does.
-        if (swfVersion() >= 6) {
+        // A literal also names its constructor, as `new Object` does.
+        if (swfVersion() >= 5) {
             if (const Property* ctor = global()->findOwnAnyVersion("Object"))
                 o->put("constructor", ctor->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         }

@@ -662,6 +662,34 @@ TEST(ObjectBuiltins, ASSetPropFlagsHidesFromEnumerationAndProtectsFromDelete)
     )"), "b\nfalse\ntrue");
 }
 
+// Function called as a function converts nothing: it gives back its first
+// argument, or a new object linked to no prototype.
+TEST(ObjectBuiltins, FunctionCalledAsAFunctionGivesBackItsArgument)
+{
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "a", 1, "Function"
+        callfunction
+        trace
+        push 5, 1, 2, "Function"
+        callfunction
+        trace
+        push 0, "Function"
+        callfunction
+        push "__proto__"
+        getmember
+        typeof
+        trace
+        push 0, "Function"
+        callfunction
+        push 0, "Function"
+        callfunction
+        strictequals
+        trace
+    )"),
+              "a\n1\nundefined\nfalse");
+}
+
 TEST(ObjectBuiltins, FunctionCallAndApplySetThis)
 {
     Machine m(7);
@@ -1090,6 +1118,60 @@ TEST(DateBuiltins, AFractionBeforeTheEpochCutsHoursAndMillisecondsTowardZero)
         trace
     )"),
               "Wed Dec 31 00:59:59 GMT+0000 1969\n999");
+}
+
+// ASnative and ASconstructor predate the Function class: they link to no
+// prototype. A class ASconstructor makes keeps its prototype, and the
+// prototype its constructor, as a defined function's do.
+TEST(ObjectBuiltins, NativeTableFunctionsStandOutsideTheFunctionClass)
+{
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "ASnative"
+        getvariable
+        push "__proto__"
+        getmember
+        typeof
+        trace
+        push "ASconstructor"
+        getvariable
+        push "constructor"
+        getmember
+        typeof
+        trace
+        push "ASSetNative"
+        getvariable
+        push "__proto__"
+        getmember
+        typeof
+        trace
+        push "c", 2, 106, 2, "ASconstructor"
+        callfunction
+        setvariable
+        push "c"
+        getvariable
+        push "prototype"
+        getmember
+        push "constructor"
+        delete
+        trace
+        push "c"
+        getvariable
+        push "prototype"
+        delete
+        trace
+        push "c"
+        getvariable
+        push "prototype"
+        getmember
+        push "constructor"
+        getmember
+        push "c"
+        getvariable
+        strictequals
+        trace
+    )"),
+              "undefined\nundefined\nobject\nfalse\nfalse\ntrue");
 }
 
 TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
@@ -1532,6 +1614,82 @@ TEST(ObjectBuiltins, WatchSeesTheStoredValueUnderAGetter)
         push "x", 4
         setmember
     )"), "old 3");
+}
+
+// addProperty of a name the object lacks is heard by a watch on it, as a
+// value arriving undefined; the watch's answer is the old value the next
+// assignment reports. A member that was there is taken over unheard.
+TEST(ObjectBuiltins, AWatchHearsAddPropertyMakeAName)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "o", "kept", 1, 1
+        initobject
+        setvariable
+        function watcher prop old new
+          push "prop"
+          getvariable
+          push ": "
+          add2
+          push "old"
+          getvariable
+          add2
+          push " -> "
+          add2
+          push "new"
+          getvariable
+          add2
+          trace
+          push "answer"
+          return
+        end
+        function getter
+          push 5
+          return
+        end
+        function setter v
+        end
+        push "watcher"
+        getvariable
+        push "x", 2, "o"
+        getvariable
+        push "watch"
+        callmethod
+        pop
+        push "watcher"
+        getvariable
+        push "kept", 2, "o"
+        getvariable
+        push "watch"
+        callmethod
+        pop
+        push "setter"
+        getvariable
+        push "getter"
+        getvariable
+        push "x", 3, "o"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "setter"
+        getvariable
+        push "getter"
+        getvariable
+        push "kept", 3, "o"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "o"
+        getvariable
+        push "x", 2
+        setmember
+        push "o"
+        getvariable
+        push "kept", 2
+        setmember
+    )"), "x: undefined -> undefined\nx: answer -> 2\nkept: 1 -> 2");
 }
 
 // A watch that deletes its name leaves nothing for the assignment to

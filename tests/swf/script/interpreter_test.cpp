@@ -2520,3 +2520,34 @@ TEST(Interpreter, LiteralsAndFunctionPrototypesLinkToWhatTheObjectClassHoldsNow)
     )" + literalAndFunction),
               "23\n23\nundefined\nundefined");
 }
+
+// An object literal names its constructor as an own member in every version
+// with objects, as `new Object` does.
+TEST(Interpreter, LiteralsNameTheirConstructorFromSwfFive)
+{
+    Machine m(5);
+    EXPECT_EQ(m.run(R"(
+        push "o", "x", 1, 1
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "has", 5, 101, 2, "ASnative"
+        callfunction
+        setmember
+        push "constructor", 1, "o"
+        getvariable
+        push "has"
+        callmethod
+        trace
+        push "o"
+        getvariable
+        push "constructor"
+        getmember
+        push "Object"
+        getvariable
+        strictequals
+        trace
+    )"),
+              "true\ntrue");
+}

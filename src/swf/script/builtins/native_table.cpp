@@ -323,7 +323,14 @@ void installNativeTable(Interpreter& in)
     }, {}};
 
     Object* g = in.global();
-    in.defineMethod(g, "ASnative", [table](Interpreter& in, Object*, const Args& args) -> Value {
+    // ASnative and ASconstructor come before the Function class in the
+    // player: they link to no prototype and name no constructor.
+    auto unlinked = [&](const char* name, NativeFunction code) {
+        Object* fn = in.newFunctionObject(nullptr);
+        fn->setNative(std::move(code));
+        g->put(name, fn, PropertyFlag::DontEnum);
+    };
+    unlinked("ASnative", [table](Interpreter& in, Object*, const Args& args) -> Value {
         if (args.size() != 2)
             return Value();
         const Key key = keyOf(in, args[0], args[1]);
@@ -363,7 +370,7 @@ void installNativeTable(Interpreter& in)
         return Value();
     });
     // ASconstructor(a, b): a class whose instances the native code makes.
-    in.defineMethod(g, "ASconstructor", [table](Interpreter& in, Object*, const Args& args) -> Value {
+    unlinked("ASconstructor", [table](Interpreter& in, Object*, const Args& args) -> Value {
         if (args.size() < 2)
             return Value();
         const Key key = keyOf(in, args[0], args[1]);
@@ -371,8 +378,8 @@ void installNativeTable(Interpreter& in)
             return Value();
         Object* ctor = nativeFunction(in, table, key);
         Object* proto = in.newObject();
-        proto->put("constructor", ctor, PropertyFlag::DontEnum);
-        ctor->put("prototype", proto, PropertyFlag::DontEnum);
+        proto->put("constructor", ctor, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+        ctor->put("prototype", proto, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         return ctor;
     });
 }

@@ -105,9 +105,19 @@ void installObject(Interpreter& in)
             return false;
         Property* existing = self->findOwn(name);
         std::uint16_t flags = existing ? existing->flags : 0;
+        const bool fresh = !self->findOwnAnyVersion(name);
         self->setAccessor(name, getter, setter);
         if (Property* made = self->findOwnAnyVersion(name))
             made->flags = flags;
+        // A watch on a name the object did not have hears the property
+        // arrive with no value; what it answers is kept beneath the accessor
+        // as its last value. A member that was there keeps its value.
+        if (auto w = self->watches().find(self->key(name)); fresh && w != self->watches().end() && w->second.callback) {
+            const Watch watch = w->second;
+            const Value kept = in.call(watch.callback, self, {Value(name), Value(), Value(), watch.userData});
+            if (Property* made = self->findOwnAnyVersion(name); made && made->isAccessor())
+                made->value = kept;
+        }
         return true;
     });
     in.defineMethod(proto, "watch", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -168,8 +178,13 @@ void installObject(Interpreter& in)
 void installFunction(Interpreter& in)
 {
     Object* proto = in.functionPrototype();
-    auto call = [](Interpreter&, Object*, const Args&) -> Value { return Value(); };
-    Object* function = makeConstructor(in, "Function", call, call, proto);
+    // Called as a function, Function gives back its first argument, or
+    // without one a new object linked to nothing.
+    auto call = [](Interpreter& in, Object*, const Args& args) -> Value {
+        return args.empty() ? Value(in.newObjectLinkedTo(Value())) : args[0];
+    };
+    auto construct = [](Interpreter&, Object*, const Args&) -> Value { return Value(); };
+    Object* function = makeConstructor(in, "Function", call, construct, proto);
     function->put("constructor", function, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     markVersion(in.global(), {"Function"}, PropertyFlag::Version6);
     // call and apply without a `this` (undefined or null, or a primitive
