@@ -750,6 +750,38 @@ TEST(TextFieldLayoutTest, AutoSizeKeepsTheAnchoredSide)
     }
 }
 
+TEST(TextFieldLayoutTest, TabsReachTheNextStopAndNothingPastTheLast)
+{
+    auto field = measuredField(400, 40);
+    field->setText("ii");
+    const double two = field->textWidthPixels();
+    field->newTextFormat.tabStops = std::vector<double>{50, 80};
+    // "i" tab to 50, "i" tab to 80, "i", a tab past the last stop, "i".
+    field->setText("i\ti\ti\ti");
+    EXPECT_NEAR(field->textWidthPixels(), 80 + two, 1);
+    // A tab is part of its word: a wrapped line breaks inside the word, after
+    // the tab, when the letters after it overflow.
+    field->newTextFormat.tabStops = std::vector<double>{90};
+    field->wordWrap = true;
+    field->bounds.xMax = field->bounds.xMin + swf::Twips::fromPixels(100);
+    field->setText("iii\tiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiii");
+    ASSERT_GE(field->layout().lines.size(), 2u);
+    EXPECT_GE(field->layout().lines[0].end, 5u);
+    EXPECT_NEAR(field->textWidthPixels(), 96, 4);
+}
+
+TEST(TextFieldLayoutTest, TextHeightLeavesOutTheLastLinesLeadingOverSeveralLines)
+{
+    auto field = measuredField(400, 40);
+    field->setText("a");
+    const double line = field->textHeightPixels();
+    field->newTextFormat.leading = 10;
+    field->setText("a");
+    EXPECT_EQ(field->textHeightPixels(), line + 10);
+    field->setText("a\rb\rc");
+    EXPECT_EQ(field->textHeightPixels(), 3 * line + 20);
+}
+
 TEST(TextFieldLayoutTest, LinesShowWhenAllButTheirLeadingFits)
 {
     // Lines of 10 twips ascent, 4 descent and 6 leading.

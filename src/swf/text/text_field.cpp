@@ -351,9 +351,13 @@ double TextFieldState::textWidthPixels() const
     return std::floor(std::round(layout().textWidth) / 20.0);
 }
 
+// Over several lines the last one's leading is left out of the height
+// scripts read; a single line keeps its own.
 double TextFieldState::textHeightPixels() const
 {
-    return std::floor(std::round(layout().textHeight) / 20.0);
+    const TextLayout& l = layout();
+    const double height = l.textHeight - (l.lines.size() > 1 ? l.lines.back().leading : 0.0);
+    return std::floor(std::round(height) / 20.0);
 }
 
 void TextFieldState::fitToText()
