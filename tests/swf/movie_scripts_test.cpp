@@ -5,6 +5,7 @@
 #include "support/assembled.h"
 #include "swf/format/movie_builder.h"
 #include "swf/format/reader.h"
+#include "swf/format/shape_builder.h"
 #include "swf/format/text_settings.h"
 #include "swf/format/writer.h"
 #include "swf/runtime/trace_run.h"
@@ -1629,6 +1630,55 @@ TEST(MovieScripts, TextSnapshotReadsAClipsStaticTextInDepthOrder)
         Trace
     )")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "3\nundefined\ncaB\n2\n-1\nundefined\n");
+}
+
+// A field the timeline places is measured with the movie's font from its
+// first frame on. Its glyphs advance by whole twips, the fraction dropped, or
+// for a small-text font by whole pixels, rounded up; textWidth leaves the
+// margins and indent out.
+TEST(MovieScripts, PlacedFieldsMeasureTheirTextInTheMoviesFont)
+{
+    for (const bool small : {false, true}) {
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+        const auto font = b.define([&](std::uint16_t id) {
+            DefineFont f;
+            f.version = 2;
+            f.id = id;
+            f.name = "Square";
+            ShapeBuilder glyph;
+            glyph.setStyles(1, 0);
+            glyph.rectangle({Twips(0), Twips(1024), Twips(-1024), Twips(0)});
+            f.glyphs = {glyph.shape()};
+            f.codeTable = {u'A'};
+            f.hasLayout = true;
+            f.smallText = small;
+            f.ascent = 800;
+            f.descent = 200;
+            // 1000 of 1024 units at 12 pixels: 234.375 twips.
+            f.advances = {1000};
+            return f;
+        });
+        const auto field = b.define([&](std::uint16_t id) {
+            DefineEditText edit;
+            edit.id = id;
+            edit.bounds = {Twips(0), Twips::fromPixels(100), Twips(0), Twips::fromPixels(20)};
+            edit.fontId = font;
+            edit.height = Twips::fromPixels(12);
+            edit.useOutlines = true;
+            edit.initialText = "AAAA";
+            edit.layout = EditTextLayout{TextAlign::Left, Twips::fromPixels(2), Twips::fromPixels(3), Twips::fromPixels(1), Twips(0)};
+            return edit;
+        });
+        b.place(1, field, {}, {}, "t");
+        b.add(DoAction{assembled(R"(
+            push "t"
+            GetVariable
+            push "textWidth"
+            GetMember
+            Trace
+        )")}).showFrame();
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, small ? "48\n" : "46\n") << small;
+    }
 }
 
 TEST(MovieScripts, ABoundVariableWithoutAValueTakesTheFieldsInitialText)

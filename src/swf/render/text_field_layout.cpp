@@ -230,6 +230,7 @@ PlacedLine TextFieldLayout::placeRow(const std::vector<Item>& row, const text::T
         line.metrics.descent = std::max(line.metrics.descent, item.face->descent());
     }
     line.metrics.width = left + indent + inkWidth + right;
+    line.metrics.margins = left + indent + right;
     // A line wider than the field starts at its left edge whatever the
     // alignment: the rest lies past the right edge, where scrolling reaches.
     double x = left + indent;
@@ -295,12 +296,16 @@ text::TextLayout TextFieldLayout::metrics() const
     text::TextLayout out;
     for (const PlacedLine& line : m_lines) {
         out.lines.push_back(line.metrics);
-        out.textWidth = std::max(out.textWidth, line.metrics.width);
+        // Scripts measure the text alone; autoSize and scrolling take the
+        // margins and indent too.
+        out.textWidth = std::max(out.textWidth, line.metrics.width - line.metrics.margins);
+        out.extent = std::max(out.extent, line.metrics.width);
         out.textHeight += line.metrics.height();
     }
     // An empty field measures nothing.
     if (m_field.text.empty()) {
         out.textWidth = 0;
+        out.extent = 0;
         out.textHeight = 0;
     }
     return out;
