@@ -1681,6 +1681,55 @@ TEST(MovieScripts, PlacedFieldsMeasureTheirTextInTheMoviesFont)
     }
 }
 
+// A format's text extent is laid out as a field lays out the same text.
+TEST(MovieScripts, TextExtentsMeasureAsTextFieldsDo)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    // f = new TextFormat("_sans", 30); createTextField("t", 1, 0, 0, 300, 50);
+    // t.setNewTextFormat(f); t.text = "iiii mmmm";
+    // trace(t.textWidth == f.getTextExtent("iiii mmmm").width); trace(60 < t.textWidth);
+    b.add(DoAction{assembled(R"(
+        push "f", 30, "_sans", 2, "TextFormat"
+        NewObject
+        SetVariable
+        push 50, 300, 0, 0, 1, "t", 6, "this"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "f"
+        GetVariable
+        push 1, "t"
+        GetVariable
+        push "setNewTextFormat"
+        CallMethod
+        Pop
+        push "t"
+        GetVariable
+        push "text", "iiii mmmm"
+        SetMember
+        push "t"
+        GetVariable
+        push "textWidth"
+        GetMember
+        push "iiii mmmm", 1, "f"
+        GetVariable
+        push "getTextExtent"
+        CallMethod
+        push "width"
+        GetMember
+        Equals2
+        Trace
+        push 60, "t"
+        GetVariable
+        push "textWidth"
+        GetMember
+        Less2
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\ntrue\n");
+}
+
 TEST(MovieScripts, ABoundVariableWithoutAValueTakesTheFieldsInitialText)
 {
     MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 6);
