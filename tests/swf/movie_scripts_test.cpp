@@ -5,6 +5,7 @@
 #include "support/assembled.h"
 #include "swf/format/movie_builder.h"
 #include "swf/format/reader.h"
+#include "swf/format/shape_builder.h"
 #include "swf/format/text_settings.h"
 #include "swf/format/writer.h"
 #include "swf/runtime/trace_run.h"
@@ -1857,6 +1858,104 @@ TEST(MovieScripts, TextSnapshotReadsAClipsStaticTextInDepthOrder)
         Trace
     )")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "3\nundefined\ncaB\n2\n-1\nundefined\n");
+}
+
+// A field the timeline places is measured with the movie's font from its
+// first frame on. Its glyphs advance by whole twips, the fraction dropped, or
+// for a small-text font by whole pixels, rounded up; textWidth leaves the
+// margins and indent out.
+TEST(MovieScripts, PlacedFieldsMeasureTheirTextInTheMoviesFont)
+{
+    for (const bool small : {false, true}) {
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+        const auto font = b.define([&](std::uint16_t id) {
+            DefineFont f;
+            f.version = 2;
+            f.id = id;
+            f.name = "Square";
+            ShapeBuilder glyph;
+            glyph.setStyles(1, 0);
+            glyph.rectangle({Twips(0), Twips(1024), Twips(-1024), Twips(0)});
+            f.glyphs = {glyph.shape()};
+            f.codeTable = {u'A'};
+            f.hasLayout = true;
+            f.smallText = small;
+            f.ascent = 800;
+            f.descent = 200;
+            // 1000 of 1024 units at 12 pixels: 234.375 twips.
+            f.advances = {1000};
+            return f;
+        });
+        const auto field = b.define([&](std::uint16_t id) {
+            DefineEditText edit;
+            edit.id = id;
+            edit.bounds = {Twips(0), Twips::fromPixels(100), Twips(0), Twips::fromPixels(20)};
+            edit.fontId = font;
+            edit.height = Twips::fromPixels(12);
+            edit.useOutlines = true;
+            edit.initialText = "AAAA";
+            edit.layout = EditTextLayout{TextAlign::Left, Twips::fromPixels(2), Twips::fromPixels(3), Twips::fromPixels(1), Twips(0)};
+            return edit;
+        });
+        b.place(1, field, {}, {}, "t");
+        b.add(DoAction{assembled(R"(
+            push "t"
+            GetVariable
+            push "textWidth"
+            GetMember
+            Trace
+        )")}).showFrame();
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, small ? "48\n" : "46\n") << small;
+    }
+}
+
+// A format's text extent is laid out as a field lays out the same text.
+TEST(MovieScripts, TextExtentsMeasureAsTextFieldsDo)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    // f = new TextFormat("_sans", 30); createTextField("t", 1, 0, 0, 300, 50);
+    // t.setNewTextFormat(f); t.text = "iiii mmmm";
+    // trace(t.textWidth == f.getTextExtent("iiii mmmm").width); trace(60 < t.textWidth);
+    b.add(DoAction{assembled(R"(
+        push "f", 30, "_sans", 2, "TextFormat"
+        NewObject
+        SetVariable
+        push 50, 300, 0, 0, 1, "t", 6, "this"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "f"
+        GetVariable
+        push 1, "t"
+        GetVariable
+        push "setNewTextFormat"
+        CallMethod
+        Pop
+        push "t"
+        GetVariable
+        push "text", "iiii mmmm"
+        SetMember
+        push "t"
+        GetVariable
+        push "textWidth"
+        GetMember
+        push "iiii mmmm", 1, "f"
+        GetVariable
+        push "getTextExtent"
+        CallMethod
+        push "width"
+        GetMember
+        Equals2
+        Trace
+        push 60, "t"
+        GetVariable
+        push "textWidth"
+        GetMember
+        Less2
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\ntrue\n");
 }
 
 TEST(MovieScripts, ABoundVariableWithoutAValueTakesTheFieldsInitialText)

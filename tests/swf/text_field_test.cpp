@@ -346,6 +346,51 @@ TEST(TextFieldHtmlTest, StylesFollowTheOpenTags)
     EXPECT_EQ(field->formatAt(7).underline, false);
 }
 
+TEST(TextFieldHtmlTest, ClosingTagsAndParagraphEndsAsThePlayerReadThem)
+{
+    auto field = fieldOnHeap(100, 100);
+    auto read = [&](const char* html, int version = 8) {
+        const HtmlText parsed = parseHtmlText(u32(html), defaultTextFieldFormat(), false, version);
+        field->setTextUnits(parsed.text, parsed.runs);
+        return shown(parsed.text);
+    };
+    // A closing tag that names another than the element opened last is
+    // ignored; that element's own end closes it.
+    EXPECT_EQ(read("<b>a<i>b</b>c</i>d</b>e"), "abcde");
+    const bool bold[] = {true, true, true, true, false};
+    const bool italic[] = {false, true, true, false, false};
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(field->formatAt(i).bold, bold[i]) << i;
+        EXPECT_EQ(field->formatAt(i).italic, italic[i]) << i;
+    }
+    // Every item closed ends a line, even one its inner item left empty.
+    EXPECT_EQ(read("a<li><li>b</li></li>"), "a\rb\r\r");
+    EXPECT_EQ(read("<p align='right'>a<li></li></p>"), "a\r\r\r");
+    // A paragraph's end has the field's own character formats, not those of
+    // the elements around it, in the font of the FONT element closed last.
+    EXPECT_EQ(read("<b><a href='x'><p align='right'></p></a></b>"), "\r");
+    EXPECT_EQ(field->formatAt(0).bold, false);
+    EXPECT_EQ(field->formatAt(0).url, "");
+    EXPECT_EQ(field->formatAt(0).align, "right");
+    EXPECT_EQ(read("<p>a<font color='#121212' size='20'><b></b></font><font color='#131313'>b</p></font>"), "ab\r");
+    EXPECT_EQ(field->formatAt(1).color, 0x131313u);
+    EXPECT_EQ(field->formatAt(2).color, 0x121212u);
+    EXPECT_EQ(field->formatAt(2).size, 20.0);
+    EXPECT_EQ(field->formatAt(2).bold, false);
+    // An item's end keeps the formats open around it.
+    EXPECT_EQ(read("<i>a<li></li></i>"), "a\r\r");
+    EXPECT_EQ(field->formatAt(2).italic, true);
+    // SWF 7 markup is XML that ignores white space: stretches of nothing
+    // else between tags go. Before SWF 8 kerning is not read.
+    EXPECT_EQ(read(" <b> </b>\n<p>a b</p>\n", 7), "a b\r");
+    EXPECT_EQ(read(" <b> </b>\n<p>a b</p>\n", 8), "  \ra b\r\r");
+    EXPECT_EQ(read("<p><font size='30'> </font></p>", 6), " \r");
+    EXPECT_EQ(read("<font kerning='1'>a</font>", 7), "a");
+    EXPECT_EQ(field->formatAt(0).kerning, false);
+    EXPECT_EQ(read("<font kerning='1'>a</font>", 8), "a");
+    EXPECT_EQ(field->formatAt(0).kerning, true);
+}
+
 // Font sizes are whole points from 1 to 127: a fraction is cut off, before
 // and after a relative step.
 TEST(TextFieldHtmlTest, FontSizesAreWholePointsFromOneTo127)
@@ -383,6 +428,14 @@ TEST(TextFieldHtmlTest, WritesThePlayersMarkup)
         {"a<font size='1'>b<font color='#ff0000'>c</font></font>d",
          "<P ALIGN=\"LEFT\">" + font + "a<FONT SIZE=\"1\">b<FONT COLOR=\"#FF0000\">c</FONT></FONT>d</FONT></P>"},
         {"1 &lt; 2", "<P ALIGN=\"LEFT\">" + font + "1 &lt; 2</FONT></P>"},
+        // A paragraph's break is written as a run of no text: its formats
+        // show as empty tags, in an empty paragraph and after other text.
+        {"<b>\n</b>", "<P ALIGN=\"LEFT\">" + font + "<B></B></FONT></P>"},
+        {"<font size='12'><b>a</b></font>\nb",
+         "<P ALIGN=\"LEFT\">" + font + "<B>a</B></FONT></P><P ALIGN=\"LEFT\">" + font + "b</FONT></P>"},
+        {"<font size='10'>a</font>\nb",
+         R"(<P ALIGN="LEFT"><FONT FACE="Times New Roman" SIZE="10" COLOR="#000000" LETTERSPACING="0" KERNING="0">a)"
+         R"(<FONT SIZE="12"></FONT></FONT></P><P ALIGN="LEFT">)" + font + "b</FONT></P>"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.html);
@@ -390,6 +443,10 @@ TEST(TextFieldHtmlTest, WritesThePlayersMarkup)
         field->setTextUnits(html.text, html.runs);
         EXPECT_EQ(utf8(htmlFromField(*field)), c.expected);
     }
+    // Characters that differ only in paragraph formats share one run.
+    const HtmlText single = parseHtmlText(u32("<i>a<li>b</li></i>"), defaultTextFieldFormat(), false, 8, false);
+    field->setTextUnits(single.text, single.runs);
+    EXPECT_EQ(utf8(htmlFromField(*field)), "<P ALIGN=\"LEFT\">" + font + "<I>ab</I></FONT></P>");
 }
 
 TEST(TextFieldObjectTest, TextAssignmentConvertsObjectsThroughTheirToStringOnly)
@@ -691,6 +748,38 @@ TEST(TextFieldLayoutTest, AutoSizeKeepsTheAnchoredSide)
         EXPECT_EQ(field->bounds.xMin.get() == 0, c.keepsLeft);
         EXPECT_EQ(field->bounds.xMax.get() == 6000, c.keepsRight);
     }
+}
+
+TEST(TextFieldLayoutTest, TabsReachTheNextStopAndNothingPastTheLast)
+{
+    auto field = measuredField(400, 40);
+    field->setText("ii");
+    const double two = field->textWidthPixels();
+    field->newTextFormat.tabStops = std::vector<double>{50, 80};
+    // "i" tab to 50, "i" tab to 80, "i", a tab past the last stop, "i".
+    field->setText("i\ti\ti\ti");
+    EXPECT_NEAR(field->textWidthPixels(), 80 + two, 1);
+    // A tab is part of its word: a wrapped line breaks inside the word, after
+    // the tab, when the letters after it overflow.
+    field->newTextFormat.tabStops = std::vector<double>{90};
+    field->wordWrap = true;
+    field->bounds.xMax = field->bounds.xMin + swf::Twips::fromPixels(100);
+    field->setText("iii\tiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiii");
+    ASSERT_GE(field->layout().lines.size(), 2u);
+    EXPECT_GE(field->layout().lines[0].end, 5u);
+    EXPECT_NEAR(field->textWidthPixels(), 96, 4);
+}
+
+TEST(TextFieldLayoutTest, TextHeightLeavesOutTheLastLinesLeadingOverSeveralLines)
+{
+    auto field = measuredField(400, 40);
+    field->setText("a");
+    const double line = field->textHeightPixels();
+    field->newTextFormat.leading = 10;
+    field->setText("a");
+    EXPECT_EQ(field->textHeightPixels(), line + 10);
+    field->setText("a\rb\rc");
+    EXPECT_EQ(field->textHeightPixels(), 3 * line + 20);
 }
 
 TEST(TextFieldLayoutTest, LinesShowWhenAllButTheirLeadingFits)

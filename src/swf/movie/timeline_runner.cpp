@@ -456,8 +456,12 @@ void TimelineRunner::prepare(DisplayObject& object, int nesting, const Character
         }
     }
     if (object.text) {
-        if (!object.text->measurer)
+        if (!object.text->measurer) {
             object.text->measurer = m_measurer;
+            // What was measured before the movie's fonts were at hand (the
+            // scroll limits of the text the record brings) is measured again.
+            object.text->invalidateLayout();
+        }
         if (object.text->autoSize != text::AutoSize::None)
             object.text->fitToText();
     }

@@ -13,6 +13,7 @@ Font::Font(const swf::DefineFont& font)
     , m_name(swf::decodeString(font.name))
     , m_bold(font.bold)
     , m_italic(font.italic)
+    , m_smallText(font.smallText)
     , m_codes(font.codeTable)
     , m_glyphs(font.glyphs.size())
 {
@@ -31,6 +32,7 @@ void Font::applyInfo(const swf::DefineFontInfo& info)
     m_name = swf::decodeString(info.name);
     m_bold = info.bold;
     m_italic = info.italic;
+    m_smallText = info.smallText;
     if (!info.codeTable.empty())
         m_codes = info.codeTable;
     m_byCode.clear();

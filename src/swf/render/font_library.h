@@ -27,6 +27,8 @@ public:
     const QString& name() const { return m_name; }
     bool bold() const { return m_bold; }
     bool italic() const { return m_italic; }
+    // A font made for small sizes: its glyphs stand on whole pixels.
+    bool smallText() const { return m_smallText; }
     // Units of the glyph outlines per em.
     double emSquare() const { return m_font.emSquare(); }
     std::size_t glyphCount() const { return m_font.glyphs.size(); }
@@ -53,6 +55,7 @@ private:
     QString m_name;
     bool m_bold = false;
     bool m_italic = false;
+    bool m_smallText = false;
     std::vector<std::uint16_t> m_codes;
     bool m_hasOutlines = false;
     mutable std::vector<std::optional<QPainterPath>> m_glyphs;

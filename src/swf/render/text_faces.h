@@ -57,8 +57,14 @@ public:
 
 private:
     // Glyphs advance by whole twips, the fraction dropped, as the player laid
-    // text out: a long line ends a pixel or two short of the exact sum.
-    double advanceOf(std::size_t index) const { return std::floor(m_font.advance(index) * m_scale); }
+    // text out: a long line ends a pixel or two short of the exact sum. A
+    // small-text font's glyphs stand on whole pixels of the field, each
+    // advance rounded up to the next.
+    double advanceOf(std::size_t index) const
+    {
+        const double advance = m_font.advance(index) * m_scale;
+        return m_font.smallText() ? std::ceil(advance / 20.0 - 1e-9) * 20.0 : std::floor(advance);
+    }
 
     const Font& m_font;
     double m_scale;

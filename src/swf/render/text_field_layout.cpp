@@ -154,28 +154,42 @@ std::vector<TextFieldLayout::Paragraph> TextFieldLayout::paragraphs(const std::v
 }
 
 // Greedy breaking: after a space or next to a CJK character; a word longer
-// than the line breaks where it overflows. Without wrapping, one row.
+// than the line breaks where it overflows (a tab is part of its word).
+// Without wrapping, one row. A tab reaches the paragraph's next tab stop past
+// the pen, and takes no room past the last one.
 std::vector<std::vector<TextFieldLayout::Item>> TextFieldLayout::breakRows(const std::vector<Item>& items, double width,
-                                                                           double indent, bool wrap)
+                                                                           double indent, bool wrap,
+                                                                           const std::vector<double>& tabStops)
 {
+    auto placed = [&](Item item, double pen) {
+        if (item.c == QLatin1Char('\t') && !tabStops.empty()) {
+            const auto next = std::find_if(tabStops.begin(), tabStops.end(), [&](double stop) { return stop * 20.0 > pen; });
+            item.advance = next == tabStops.end() ? 0.0 : *next * 20.0 - pen;
+        }
+        return item;
+    };
     std::vector<std::vector<Item>> rows(1);
     double rowWidth = 0;
     std::size_t breakAt = 0;
-    for (const Item& item : items) {
+    for (const Item& next : items) {
         std::vector<Item>& row = rows.back();
-        if (!row.empty() && (breaksAnywhere(item.c) || breaksAnywhere(row.back().c)))
+        if (!row.empty() && (breaksAnywhere(next.c) || breaksAnywhere(row.back().c)))
             breakAt = row.size();
         const double available = width - (rows.size() == 1 ? indent : 0.0);
+        Item item = placed(next, (rows.size() == 1 ? indent : 0.0) + rowWidth);
         if (wrap && !row.empty() && item.c != QLatin1Char(' ') && rowWidth + item.advance > available) {
             std::vector<Item> rest;
             if (breakAt > 0) {
                 rest.assign(row.begin() + std::ptrdiff_t(breakAt), row.end());
                 row.resize(breakAt);
             }
-            rows.push_back(std::move(rest));
+            rows.push_back({});
             rowWidth = 0;
-            for (const Item& kept : rows.back())
-                rowWidth += kept.advance;
+            for (const Item& kept : rest) {
+                rows.back().push_back(placed(kept, rowWidth));
+                rowWidth += rows.back().back().advance;
+            }
+            item = placed(next, rowWidth);
             breakAt = 0;
         }
         rows.back().push_back(item);
@@ -216,6 +230,7 @@ PlacedLine TextFieldLayout::placeRow(const std::vector<Item>& row, const text::T
         line.metrics.descent = std::max(line.metrics.descent, item.face->descent());
     }
     line.metrics.width = left + indent + inkWidth + right;
+    line.metrics.margins = left + indent + right;
     // A line wider than the field starts at its left edge whatever the
     // alignment: the rest lies past the right edge, where scrolling reaches.
     double x = left + indent;
@@ -264,7 +279,7 @@ TextFieldLayout::TextFieldLayout(const text::TextFieldState& field, const FontLi
         const double right = pf.rightMargin.value_or(0) * 20.0;
         const double indent = pf.indent.value_or(0) * 20.0;
         const double width = std::max(0.0, room - left - right);
-        const auto rows = breakRows(paragraph.items, width, indent, field.wordWrap);
+        const auto rows = breakRows(paragraph.items, width, indent, field.wordWrap, pf.tabStops.value_or(std::vector<double>()));
         std::size_t lineBegin = paragraph.begin;
         for (std::size_t r = 0; r < rows.size(); ++r) {
             PlacedLine line = placeRow(rows[r], pf, width, r == 0 ? indent : 0.0, r + 1 < rows.size());
@@ -281,12 +296,16 @@ text::TextLayout TextFieldLayout::metrics() const
     text::TextLayout out;
     for (const PlacedLine& line : m_lines) {
         out.lines.push_back(line.metrics);
-        out.textWidth = std::max(out.textWidth, line.metrics.width);
+        // Scripts measure the text alone; autoSize and scrolling take the
+        // margins and indent too.
+        out.textWidth = std::max(out.textWidth, line.metrics.width - line.metrics.margins);
+        out.extent = std::max(out.extent, line.metrics.width);
         out.textHeight += line.metrics.height();
     }
     // An empty field measures nothing.
     if (m_field.text.empty()) {
         out.textWidth = 0;
+        out.extent = 0;
         out.textHeight = 0;
     }
     return out;

@@ -57,7 +57,8 @@ private:
     // embeds its fonts; null when the movie has none of that name.
     const Font* embeddedFont(const QString& name, bool bold, bool italic) const;
     std::vector<Paragraph> paragraphs(const std::vector<text::TextFieldFormat>& formats);
-    static std::vector<std::vector<Item>> breakRows(const std::vector<Item>& items, double width, double indent, bool wrap);
+    static std::vector<std::vector<Item>> breakRows(const std::vector<Item>& items, double width, double indent, bool wrap,
+                                                    const std::vector<double>& tabStops);
     PlacedLine placeRow(const std::vector<Item>& row, const text::TextFieldFormat& paragraphFormat, double width,
                         double indent, bool wrapped);
 

@@ -290,7 +290,7 @@ static std::size_t characterAt(const text::TextFieldState& field, QPointF local,
         prefix.wordWrap = false;
         prefix.replace(i, prefix.length(), std::u32string(), prefix.newTextFormat);
         prefix.replace(0, line->begin, std::u32string(), prefix.newTextFormat);
-        const double width = prefix.layout().textWidth;
+        const double width = prefix.layout().extent;
         if (x < width)
             return under || x - before < width - x ? i - 1 : i;
         before = width;

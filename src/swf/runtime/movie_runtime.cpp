@@ -53,7 +53,7 @@ MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary&
 {
     if (!m_fonts)
         m_fonts = render::collectFonts(movie.tags);
-    m_runner.setTextMeasurer(render::textMeasurer(m_fonts));
+    m_runner.setTextMeasurer(textMeasurer());
     m_runner.setHooks(this);
     m_runner.setRootWaitsForMissingFrames(true);
     m_rootTimeline = movie::buildTimeline(movie.tags, movie.header.frameCount);
@@ -976,6 +976,11 @@ void MovieRuntime::addGarbageRoots(std::vector<Object*>& roots)
 
 // A movie that scales sees its own size as the stage's; one that does not
 // sees the window's.
+text::TextMeasurer MovieRuntime::textMeasurer()
+{
+    return render::textMeasurer(m_fonts);
+}
+
 double MovieRuntime::stageWidth()
 {
     if (m_scaleMode == "noScale" && m_viewportWidth > 0)

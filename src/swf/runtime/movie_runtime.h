@@ -268,6 +268,7 @@ public:
     void scriptAborted(const std::string& reason) override;
     void addGarbageRoots(std::vector<script::Object*>& roots) override;
     void installGlobals() override;
+    text::TextMeasurer textMeasurer() override;
     double stageWidth() override;
     double stageHeight() override;
     std::string stageScaleMode() override { return m_scaleMode; }

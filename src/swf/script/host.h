@@ -5,6 +5,7 @@
 
 #include "swf/format/types.h"
 #include "swf/script/value.h"
+#include "swf/text/text_field.h"
 
 #include <cstdint>
 #include <functional>
@@ -222,6 +223,9 @@ public:
 
     // The stage and input, for Stage, Key, Mouse, Selection and Color. The
     // defaults describe a host without a stage or input devices.
+    // Lays text out with the movie's fonts, as its text fields are, for the
+    // measures scripts ask of formats; none leaves them an estimate.
+    virtual text::TextMeasurer textMeasurer() { return {}; }
     virtual double stageWidth() { return 0; }  // pixels
     virtual double stageHeight() { return 0; } // pixels
     virtual std::string stageScaleMode() { return "showAll"; }

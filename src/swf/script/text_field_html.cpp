@@ -108,6 +108,15 @@ std::u32string textFormatAttributes(const TextFieldFormat& f)
     return out;
 }
 
+// Runs split only where a character format changes; paragraph formats
+// belong to the paragraph's tags.
+bool sameCharacters(const TextFieldFormat& a, const TextFieldFormat& b)
+{
+    return a.font == b.font && a.size == b.size && a.color == b.color && a.bold == b.bold && a.italic == b.italic
+        && a.underline == b.underline && a.url == b.url && a.target == b.target && a.kerning == b.kerning
+        && a.letterSpacing == b.letterSpacing;
+}
+
 } // namespace
 
 std::u32string htmlFromField(const TextFieldState& field)
@@ -135,12 +144,15 @@ std::u32string htmlFromField(const TextFieldState& field)
         // FONT tags nest: a run in another font opens one inside the last,
         // naming only what changes, and stays open until a run goes back to
         // the font of one further out.
+        // The break ending a paragraph is written as a run of no text, so
+        // the formats it carries show as empty tags.
         std::vector<TextFieldFormat> fonts{paragraph};
+        const std::size_t last = std::min(end + 1, text.size());
         std::size_t i = begin;
-        while (i < end) {
+        while (i < last) {
             const TextFieldFormat format = field.formatAt(i);
             std::size_t j = i + 1;
-            while (j < end && field.formatAt(j) == format)
+            while (j < last && sameCharacters(field.formatAt(j), format))
                 ++j;
             std::u32string close;
             const auto open = std::find_if(fonts.rbegin(), fonts.rend(),
@@ -171,7 +183,7 @@ std::u32string htmlFromField(const TextFieldState& field)
                 out += U"<U>";
                 close = U"</U>" + close;
             }
-            out += escape(text.substr(i, j - i)) + close;
+            out += escape(text.substr(i, std::min(j, end) - i)) + close;
             i = j;
         }
         for (std::size_t n = 0; n < fonts.size(); ++n)

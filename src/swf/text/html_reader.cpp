@@ -172,6 +172,11 @@ public:
 
     void text(const std::u32string& raw)
     {
+        // SWF 7 markup is read as XML that ignores white space: a stretch
+        // between tags holding nothing else is left out whole. Older movies
+        // keep it (a label's lone space keeps its font).
+        if (m_version == 7 && std::all_of(raw.begin(), raw.end(), isSpace))
+            return;
         m_chunkSpace = false;
         for (char32_t c : decodeEntities(raw)) {
             if (c == U'\r' || c == U'\n') {
@@ -219,7 +224,13 @@ public:
                 // the paragraph opened with. Paragraphs do not nest: the end
                 // of one inside another ends both.
                 TextFieldFormat ending;
-                if (popTo(name, name == U"p", &ending) && m_multiline) {
+                const bool found = popTo(name, name == U"p", &ending);
+                if (found && name == U"p")
+                    ending = paragraphEnd(ending);
+                if (found && m_multiline) {
+                    // Each element closed ends a line of its own, even one
+                    // left empty by the element closed just before.
+                    flushBreak();
                     m_pendingBreak = true;
                     m_breakFormat = ending;
                 }
@@ -250,7 +261,13 @@ public:
         if (std::find(std::begin(styled), std::end(styled), name) == std::end(styled))
             return true;
         if (closing) {
-            popTo(name);
+            // A closing tag ends only the element opened last; one that
+            // names another is ignored.
+            if (m_stack.size() > 1 && m_stack.back().tag == name) {
+                if (name == U"font")
+                    m_closedFont = m_stack.back().format;
+                m_stack.pop_back();
+            }
             return true;
         }
         TextFieldFormat format = m_stack.back().format;
@@ -281,7 +298,7 @@ public:
                 } else if (key == U"letterspacing") {
                     if (auto v = number(value))
                         format.letterSpacing = *v;
-                } else if (key == U"kerning") {
+                } else if (key == U"kerning" && m_version >= 8) {
                     if (auto v = number(value))
                         format.kerning = *v != 0;
                 }
@@ -382,6 +399,24 @@ private:
         return true;
     }
 
+    // The break a paragraph's end makes does not take the characters'
+    // formats of the elements around it: it has the field's own, in the
+    // font of the FONT element closed last anywhere before it.
+    TextFieldFormat paragraphEnd(const TextFieldFormat& paragraph) const
+    {
+        TextFieldFormat end = m_stack.front().format;
+        if (m_closedFont) {
+            end.font = m_closedFont->font;
+            end.size = m_closedFont->size;
+            end.color = m_closedFont->color;
+            end.letterSpacing = m_closedFont->letterSpacing;
+            end.kerning = m_closedFont->kerning;
+        }
+        end.align = paragraph.align;
+        takeListAndIndents(end, paragraph);
+        return end;
+    }
+
     static void takeListAndIndents(TextFieldFormat& to, const TextFieldFormat& from)
     {
         to.bullet = from.bullet;
@@ -437,6 +472,7 @@ private:
     bool m_keepsLastBreak;
     int m_version;
     TextFieldFormat m_breakFormat;
+    std::optional<TextFieldFormat> m_closedFont;
     bool m_pendingBreak = false;
     // The last character this stretch of text put was condensed white space.
     bool m_chunkSpace = false;

@@ -340,7 +340,7 @@ int TextFieldState::maxHScroll() const
 int TextFieldState::linesOverhang() const
 {
     const double room = bounds.width().get() - 2 * kGutterTwips;
-    const double over = layout().textWidth - room;
+    const double over = layout().extent - room;
     return over > 0 ? int(std::ceil(over / 20.0)) : 0;
 }
 
@@ -351,9 +351,13 @@ double TextFieldState::textWidthPixels() const
     return std::floor(std::round(layout().textWidth) / 20.0);
 }
 
+// Over several lines the last one's leading is left out of the height
+// scripts read; a single line keeps its own.
 double TextFieldState::textHeightPixels() const
 {
-    return std::floor(std::round(layout().textHeight) / 20.0);
+    const TextLayout& l = layout();
+    const double height = l.textHeight - (l.lines.size() > 1 ? l.lines.back().leading : 0.0);
+    return std::floor(std::round(height) / 20.0);
 }
 
 void TextFieldState::fitToText()
@@ -364,7 +368,7 @@ void TextFieldState::fitToText()
     const auto height = std::int32_t(std::lround(l.textHeight + 2 * kGutterTwips));
     bounds.yMax = bounds.yMin + swf::Twips(height);
     if (!wordWrap) {
-        const auto width = std::int32_t(std::lround(l.textWidth + 2 * kGutterTwips));
+        const auto width = std::int32_t(std::lround(l.extent + 2 * kGutterTwips));
         const std::int32_t old = bounds.width().get();
         switch (autoSize) {
         case AutoSize::Left:
@@ -403,6 +407,7 @@ TextLayout estimateLayout(const TextFieldState& field)
     auto finish = [&](std::size_t end) {
         line.end = end;
         out.textWidth = std::max(out.textWidth, line.width);
+        out.extent = out.textWidth;
         out.textHeight += line.height();
         out.lines.push_back(line);
         line = TextLine();

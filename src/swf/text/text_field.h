@@ -66,10 +66,11 @@ struct FormatRun {
 struct TextLine {
     std::size_t begin = 0; // first character
     std::size_t end = 0;   // past the last, line break included
-    double width = 0;
+    double width = 0; // margins and indent included
     double ascent = 0;
     double descent = 0;
     double leading = 0;
+    double margins = 0; // the part of the width that margins and indent take
     double height() const { return ascent + descent + leading; }
 };
 
@@ -77,7 +78,8 @@ struct TextLine {
 // limit when the field does not wrap).
 struct TextLayout {
     std::vector<TextLine> lines;
-    double textWidth = 0;  // widest line, twips
+    double textWidth = 0;  // widest line's text, margins and indent left out, twips
+    double extent = 0;     // widest line with its margins and indent, twips
     double textHeight = 0; // all lines, twips
 };
 

@@ -323,9 +323,8 @@ void installMembers(Interpreter& in, Object* proto)
     }
 }
 
-// getTextExtent(text [, width]): the size of `text` in this format, from
-// the same estimate text fields use without fonts; with a width the text
-// wraps in it.
+// getTextExtent(text [, width]): the size of `text` in this format, laid
+// out as a text field lays it out; with a width the text wraps in it.
 Value textExtent(Interpreter& in, Object* self, const Args& args)
 {
     const TextFormatData* d = dataOf(self);
@@ -336,13 +335,15 @@ Value textExtent(Interpreter& in, Object* self, const Args& args)
     TextFieldState field = newTextField(wraps ? width : 0, 0, in.swfVersion());
     field.wordWrap = wraps;
     field.multiline = true;
+    field.measurer = in.host().textMeasurer();
     field.newTextFormat.merge(d->format);
     const std::string text = in.toString(args[0]);
     field.setText(text);
-    const text::TextLayout layout = text::estimateLayout(field);
+    const text::TextLayout& layout = field.layout();
     Object* out = in.newObject();
     // No text measures nothing, not even the height of an empty line.
-    const double textWidth = layout.textWidth / 20.0, textHeight = text.empty() ? 0.0 : layout.textHeight / 20.0;
+    // The width in whole pixels, as a field's textWidth.
+    const double textWidth = field.textWidthPixels(), textHeight = text.empty() ? 0.0 : layout.textHeight / 20.0;
     out->put("width", textWidth);
     out->put("height", textHeight);
     out->put("ascent", layout.lines.empty() ? 0.0 : layout.lines.front().ascent / 20.0);
