@@ -239,7 +239,7 @@ Value MovieRuntime::getProperty(Object* clip, int index)
         return object.clip ? double(object.clip->frame + 1) : 1.0;
     case ClipProperty::TotalFrames:
     case ClipProperty::FramesLoaded:
-        return object.clip && object.clip->timeline ? double(object.clip->timeline->frameCount()) : 1.0;
+        return object.clip && object.clip->timeline ? double(object.clip->timeline->declaredFrames) : 1.0;
     case ClipProperty::Alpha:
         return object.colorTransform.aMult * 100.0;
     case ClipProperty::Visible:

@@ -56,7 +56,7 @@ MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary&
     m_runner.setTextMeasurer(render::textMeasurer(m_fonts));
     m_runner.setHooks(this);
     m_runner.setRootWaitsForMissingFrames(true);
-    m_rootTimeline = movie::buildTimeline(movie.tags, movie.header.frameCount);
+    m_rootTimeline = movie::buildTimeline(movie.tags, movie.header.frameCount, !movie.truncated);
     m_index = std::make_unique<ScriptIndex>(movie.tags, m_rootTimeline.frameCount(), dictionary, movie.header.version);
     m_initDone.assign(m_index->initActions().size(), false);
     m_vm = std::make_unique<script::Interpreter>(*this, movie.header.version);
@@ -852,7 +852,7 @@ bool MovieRuntime::frameLoaded(Object* clip, int frame)
     // Once a timeline has all its frames, any frame up to the format's last
     // (16000) counts as loaded.
     const movie::Timeline& timeline = *inst->object->clip->timeline;
-    if (timeline.shownFrames < timeline.frameCount())
+    if (timeline.shownFrames < timeline.declaredFrames)
         return frame < timeline.shownFrames;
     return frame <= 16000;
 }
