@@ -2232,3 +2232,40 @@ TEST(MovieScripts, SetMaskAnswersWhetherItFoundAClip)
         .showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "undefined\nfalse\ntrue\ntrue\nfalse\n");
 }
+
+// After a tellTarget to nothing the timeline actions act on no clip from SWF 7
+// (names still resolve on the code's own timeline); up to SWF 6 they act on
+// the root, where such a target leads.
+TEST(MovieScripts, TimelineActionsAfterATellTargetToNothingActOnNothingFromSwfSeven)
+{
+    for (const std::uint8_t version : {6, 7}) {
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, version);
+        const std::string traceFrame = "push \"_currentframe\"\nGetVariable\nTrace\n";
+        b.add(DoAction{assembled(traceFrame + "settarget \"nowhere\"\nStop\nsettarget \"\"\n")}).showFrame();
+        b.add(DoAction{assembled(traceFrame)}).showFrame();
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, version >= 7 ? "1\n2\n" : "1\n")
+            << "version " << int(version);
+    }
+}
+
+// A clip its parent's timeline takes off while its first frame's scripts
+// still wait (here from its own construct event) runs them no more: only its
+// unload event is heard.
+TEST(MovieScripts, AClipKeptForItsUnloadRunsNoMoreFrameScripts)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    Timeline inner;
+    inner.add(DoAction{assembled("push \"frame script\"\nTrace")}).showFrame();
+    const auto clip = b.defineSprite(inner);
+    PlaceObject place;
+    place.depth = 1;
+    place.characterId = clip;
+    place.name = "mc";
+    place.allEventFlags = runtime::ClipEvent::Construct | runtime::ClipEvent::Unload;
+    place.clipActions = {
+        ClipAction{runtime::ClipEvent::Construct, 0, assembled("push 2, 1, \"_root\"\nGetVariable\npush \"gotoAndStop\"\nCallMethod\nPop")},
+        ClipAction{runtime::ClipEvent::Unload, 0, assembled("push \"unload\"\nTrace")}};
+    b.add(Tag(place)).showFrame();
+    b.remove(1).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "unload\n");
+}

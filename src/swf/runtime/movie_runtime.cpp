@@ -600,8 +600,9 @@ void MovieRuntime::runQueue()
         if (!alive && !job->evenIfRemoved)
             continue;
         // A clip a timeline keeps only for its unload events gets no
-        // enterFrame, even one queued before its parent's timeline took it off.
-        if (job->event == ClipEvent::EnterFrame && isKeptLeaving(job->inst))
+        // enterFrame and runs no more scripts, even ones queued before its
+        // parent's timeline took it off.
+        if ((job->event == ClipEvent::EnterFrame || job->code) && isKeptLeaving(job->inst))
             continue;
         Object* self = job->self;
         if (job->construct) {

@@ -297,6 +297,10 @@ private:
     Object* scopeObject(const Frame& f, const Scope* s);
     // The timeline the code acts on, once it or the code's own left the stage.
     Object* liveTarget(const Frame& f);
+    // The clip the timeline actions (play, stop, goto...) work on: none after
+    // a tellTarget to nothing from SWF 7, though names still resolve on the
+    // code's own timeline.
+    Object* timelineTarget(const Frame& f) const;
     void setTarget(Frame& f, const Value& target);
     Value lookup(Object* o, const std::string& name, Object** owner);
     // Whether a get or set of an accessor property from `self` calls its getter

@@ -403,6 +403,11 @@ Object* Interpreter::liveTarget(const Frame& f)
     return m_host.root(nullptr);
 }
 
+Object* Interpreter::timelineTarget(const Frame& f) const
+{
+    return f.targetLost && f.version >= 7 ? nullptr : f.target;
+}
+
 void Interpreter::setTarget(Frame& f, const Value& target)
 {
     // A clip, or a path from the code's own timeline (other values give theirs
