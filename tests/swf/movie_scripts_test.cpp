@@ -2269,3 +2269,35 @@ TEST(MovieScripts, AClipKeptForItsUnloadRunsNoMoreFrameScripts)
     b.remove(1).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "unload\n");
 }
+
+// A symbol exported under two names has the class registered under either,
+// whichever name attaches it.
+TEST(MovieScripts, AClassRegisteredUnderAnyOfASymbolsNamesIsItsClass)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    const auto symbol = b.defineSprite(Timeline().showFrame());
+    b.add(UnknownTag{56, {2, 0, std::uint8_t(symbol), 0, 'A', 0, std::uint8_t(symbol), 0, 'B', 0}});
+    b.add(DoInitAction{symbol, assembled(R"(
+        push "C"
+        function
+          push "constructed"
+          Trace
+        end
+        SetVariable
+        push "C"
+        GetVariable
+        push "B", 2, "Object"
+        GetVariable
+        push "registerClass"
+        CallMethod
+        Pop
+    )")});
+    b.add(DoAction{assembled(R"(
+        push 1, "a", "A", 3, "this"
+        GetVariable
+        push "attachMovie"
+        CallMethod
+        Pop
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "constructed\n");
+}

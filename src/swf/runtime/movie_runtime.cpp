@@ -665,14 +665,13 @@ bool MovieRuntime::construct(Instance* inst)
 Object* MovieRuntime::adoptClass(Instance* inst)
 {
     Object* self = inst->self;
-    const std::string linkage = scripts(inst->parent).exportName(inst->object->characterId);
+    // The class registered under any of the names the symbol is exported as.
+    const ScriptIndex& index = scripts(inst->parent);
     Object* ctor = nullptr;
-    if (!linkage.empty()) {
-        for (auto& [name, fn] : m_vm->registeredClasses()) {
-            if (m_vm->swfVersion() >= 7 ? name == linkage : lowerAscii(name) == lowerAscii(linkage)) {
-                ctor = fn;
-                break;
-            }
+    for (auto& [name, fn] : m_vm->registeredClasses()) {
+        if (index.exportedAs(inst->object->characterId, name, m_vm->swfVersion() >= 7)) {
+            ctor = fn;
+            break;
         }
     }
     if (ctor) {

@@ -47,8 +47,9 @@ public:
     const std::vector<InitAction>& initActions() const { return m_initActions; }
     // The character exported under a linkage name (case-insensitive), or 0.
     std::uint16_t exported(const std::string& name) const;
-    // The linkage name of a character, or "".
-    std::string exportName(std::uint16_t id) const;
+    // Whether `name` is one of the linkage names the character is exported
+    // under (a character may have several), compared case-sensitively or not.
+    bool exportedAs(std::uint16_t id, const std::string& name, bool caseSensitive) const;
     // Whether the movie has any script at all.
     bool hasScripts() const { return m_hasScripts; }
     // Decoded clip actions and button actions, cached by the bytes they come from.
@@ -64,7 +65,7 @@ private:
     std::unordered_map<const movie::Timeline*, TimelineScripts> m_sprites;
     std::vector<InitAction> m_initActions;
     std::map<std::string, std::uint16_t> m_exports; // lower-case name
-    std::unordered_map<std::uint16_t, std::string> m_exportNames;
+    std::unordered_map<std::uint16_t, std::vector<std::string>> m_exportNames;
     mutable std::unordered_map<const Bytes*, script::ActionList> m_decoded;
 };
 
