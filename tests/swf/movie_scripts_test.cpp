@@ -2301,3 +2301,27 @@ TEST(MovieScripts, AClassRegisteredUnderAnyOfASymbolsNamesIsItsClass)
     )")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "constructed\n");
 }
+
+// In SWF 4 a clip's properties are reached only through the property
+// actions: text that reads as no number leaves them as they were, and a
+// path variable of a property's name is a variable like any other.
+TEST(MovieScripts, SwfFourReachesPropertiesOnlyThroughThePropertyActions)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 4);
+    b.place(1, b.defineSprite(Timeline().showFrame()), {}, {}, "mc");
+    b.add(DoAction{assembled(R"(
+        push "/mc", 0, "100"
+        SetProperty
+        push "/mc", 0, "not a number"
+        SetProperty
+        push "/mc:_x", "a variable"
+        SetVariable
+        push "/mc", 0
+        GetProperty
+        Trace
+        push "/mc:_x"
+        GetVariable
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "100\na variable\n");
+}
