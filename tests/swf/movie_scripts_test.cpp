@@ -2325,3 +2325,25 @@ TEST(MovieScripts, SwfFourReachesPropertiesOnlyThroughThePropertyActions)
     )")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "100\na variable\n");
 }
+
+// SWF 4 had no values for clips: a name or path that leads to one reads as
+// undefined, while the property actions still find the clip by its path.
+TEST(MovieScripts, SwfFourReadsNoClipAsAValue)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 4);
+    b.place(1, b.defineSprite(Timeline().showFrame()), {}, {}, "mc");
+    b.add(DoAction{assembled(R"(
+        push "mc"
+        GetVariable
+        TypeOf
+        Trace
+        push "/mc"
+        GetVariable
+        TypeOf
+        Trace
+        push "/mc", 13
+        GetProperty
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "undefined\nundefined\nmc\n");
+}

@@ -278,6 +278,7 @@ private:
     void push(Frame& f, Value v);
     Value pushValue(Frame& f, const PushValue& p);
     Value getVariable(Frame& f, const std::string& name);
+    Value lookupVariable(Frame& f, const std::string& name);
     void setVariable(Frame& f, const std::string& name, const Value& value);
     Value lookupName(Frame& f, const std::string& name, Object** foundIn = nullptr);
     // Where an assignment to `this` is kept in this frame.

@@ -322,6 +322,19 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
 
 Value Interpreter::getVariable(Frame& f, const std::string& name)
 {
+    // SWF 4 had no values for clips: a name or path leading to one reads as
+    // undefined.
+    if (f.version < 5) {
+        Value v = lookupVariable(f, name);
+        if (Object* o = v.asObject(); o && o->objectClass() == ObjectClass::Clip)
+            return Value();
+        return v;
+    }
+    return lookupVariable(f, name);
+}
+
+Value Interpreter::lookupVariable(Frame& f, const std::string& name)
+{
     Object* holder = nullptr;
     std::string var;
     if (splitPath(f, name, holder, var, true)) {
