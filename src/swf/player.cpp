@@ -150,7 +150,7 @@ veskor::Result<std::unique_ptr<Player>> Player::fromMovie(Movie movie, const Pla
         }
     }
     impl->dictionary = std::make_unique<movie::CharacterDictionary>(m.tags);
-    impl->rootTimeline = std::make_unique<movie::Timeline>(movie::buildTimeline(m.tags, m.header.frameCount));
+    impl->rootTimeline = std::make_unique<movie::Timeline>(movie::buildTimeline(m.tags, m.header.frameCount, !m.truncated));
     if (options.keepPictures)
         impl->pictures = std::make_shared<render::RasterCache>();
     impl->renderer = std::make_unique<render::StageRenderer>(m.tags, impl->pictures);

@@ -2576,3 +2576,118 @@ TEST(MovieScripts, SetMaskAnswersWhetherItFoundAClip)
         .showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "undefined\nfalse\ntrue\ntrue\nfalse\n");
 }
+
+// After a tellTarget to nothing the timeline actions act on no clip from SWF 7
+// (names still resolve on the code's own timeline); up to SWF 6 they act on
+// the root, where such a target leads.
+TEST(MovieScripts, TimelineActionsAfterATellTargetToNothingActOnNothingFromSwfSeven)
+{
+    for (const std::uint8_t version : {6, 7}) {
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, version);
+        const std::string traceFrame = "push \"_currentframe\"\nGetVariable\nTrace\n";
+        b.add(DoAction{assembled(traceFrame + "settarget \"nowhere\"\nStop\nsettarget \"\"\n")}).showFrame();
+        b.add(DoAction{assembled(traceFrame)}).showFrame();
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, version >= 7 ? "1\n2\n" : "1\n")
+            << "version " << int(version);
+    }
+}
+
+// A clip its parent's timeline takes off while its first frame's scripts
+// still wait (here from its own construct event) runs them no more: only its
+// unload event is heard.
+TEST(MovieScripts, AClipKeptForItsUnloadRunsNoMoreFrameScripts)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    Timeline inner;
+    inner.add(DoAction{assembled("push \"frame script\"\nTrace")}).showFrame();
+    const auto clip = b.defineSprite(inner);
+    PlaceObject place;
+    place.depth = 1;
+    place.characterId = clip;
+    place.name = "mc";
+    place.allEventFlags = runtime::ClipEvent::Construct | runtime::ClipEvent::Unload;
+    place.clipActions = {
+        ClipAction{runtime::ClipEvent::Construct, 0, assembled("push 2, 1, \"_root\"\nGetVariable\npush \"gotoAndStop\"\nCallMethod\nPop")},
+        ClipAction{runtime::ClipEvent::Unload, 0, assembled("push \"unload\"\nTrace")}};
+    b.add(Tag(place)).showFrame();
+    b.remove(1).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "unload\n");
+}
+
+// A symbol exported under two names has the class registered under either,
+// whichever name attaches it.
+TEST(MovieScripts, AClassRegisteredUnderAnyOfASymbolsNamesIsItsClass)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    const auto symbol = b.defineSprite(Timeline().showFrame());
+    b.add(UnknownTag{56, {2, 0, std::uint8_t(symbol), 0, 'A', 0, std::uint8_t(symbol), 0, 'B', 0}});
+    b.add(DoInitAction{symbol, assembled(R"(
+        push "C"
+        function
+          push "constructed"
+          Trace
+        end
+        SetVariable
+        push "C"
+        GetVariable
+        push "B", 2, "Object"
+        GetVariable
+        push "registerClass"
+        CallMethod
+        Pop
+    )")});
+    b.add(DoAction{assembled(R"(
+        push 1, "a", "A", 3, "this"
+        GetVariable
+        push "attachMovie"
+        CallMethod
+        Pop
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "constructed\n");
+}
+
+// In SWF 4 a clip's properties are reached only through the property
+// actions: text that reads as no number leaves them as they were, and a
+// path variable of a property's name is a variable like any other.
+TEST(MovieScripts, SwfFourReachesPropertiesOnlyThroughThePropertyActions)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 4);
+    b.place(1, b.defineSprite(Timeline().showFrame()), {}, {}, "mc");
+    b.add(DoAction{assembled(R"(
+        push "/mc", 0, "100"
+        SetProperty
+        push "/mc", 0, "not a number"
+        SetProperty
+        push "/mc:_x", "a variable"
+        SetVariable
+        push "/mc", 0
+        GetProperty
+        Trace
+        push "/mc:_x"
+        GetVariable
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "100\na variable\n");
+}
+
+// SWF 4 had no values for clips: a name or path that leads to one reads as
+// undefined, while the property actions still find the clip by its path.
+TEST(MovieScripts, SwfFourReadsNoClipAsAValue)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 4);
+    b.place(1, b.defineSprite(Timeline().showFrame()), {}, {}, "mc");
+    b.add(DoAction{assembled(R"(
+        push "mc"
+        GetVariable
+        TypeOf
+        Trace
+        push "/mc"
+        GetVariable
+        TypeOf
+        Trace
+        push "/mc", 13
+        GetProperty
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "undefined\nundefined\nmc\n");
+}

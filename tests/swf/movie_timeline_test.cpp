@@ -3,6 +3,8 @@
 
 #include "support/assembled.h"
 #include "swf/format/movie_builder.h"
+#include "swf/format/reader.h"
+#include "swf/format/writer.h"
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/limits.h"
 #include "swf/movie/playhead.h"
@@ -625,6 +627,59 @@ TEST(MovieTimelineTest, ASpritePlaysTheFramesItShowsBeyondItsDeclaredCount)
     });
     b.place(1, sprite).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "one\ntwo\n");
+}
+
+// What a sprite of the given tags traces over six frames, read back from the
+// bytes the writer makes of it (with or without its End tag).
+std::string traceOfSprite(std::vector<Tag> tags, bool terminated)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    const auto sprite = b.define([&](std::uint16_t id) {
+        DefineSprite s;
+        s.id = id;
+        s.frameCount = 1;
+        s.tags = tags;
+        s.unterminated = !terminated;
+        return s;
+    });
+    b.place(1, sprite).showFrame();
+    auto movie = readMovie(b.bytes());
+    if (!movie)
+        return "unreadable";
+    return runtime::traceMovie(*movie, {.frames = 5}).output;
+}
+
+Tag traced(const char* text) { return DoAction{script::test::assembled(std::string("push \"") + text + "\"\nTrace\n")}; }
+
+// A sprite loops only over more than one shown frame and only once its data
+// closed with an End tag: without it the player takes the sprite as still
+// loading and waits at its last frame. Actions after the last ShowFrame make
+// a frame of their own, played once.
+TEST(MovieTimelineTest, ASpriteLoopsOnlyOverAStreamThatEnded)
+{
+    const std::vector<Tag> twoShown{traced("a"), ShowFrame{}, traced("b"), ShowFrame{}};
+    const std::vector<Tag> oneShownThenOpen{traced("a"), ShowFrame{}, traced("b")};
+    EXPECT_EQ(traceOfSprite(twoShown, true), "a\nb\na\nb\na\nb\n");
+    EXPECT_EQ(traceOfSprite(twoShown, false), "a\nb\n");
+    EXPECT_EQ(traceOfSprite(oneShownThenOpen, false), "a\nb\n");
+    EXPECT_EQ(traceOfSprite(oneShownThenOpen, true), "a\nb\n");
+}
+
+// The movie plays the frames its stream shows past the count its header
+// declares, and without an End tag stays at the last of them.
+TEST(MovieTimelineTest, TheMovieWithoutAnEndPlaysItsShownFramesOnce)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    for (const char* text : {"a", "b", "c"})
+        b.add(traced(text)).showFrame();
+    Movie m = b.movie();
+    m.header.frameCount = 1;
+    EXPECT_EQ(runtime::traceMovie(m, {.frames = 4}).output, "a\nb\nc\na\nb\n");
+    m.truncated = true;
+    auto read = readMovie(writeMovie(m));
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->truncated);
+    EXPECT_EQ(runtime::traceMovie(*read, {.frames = 4}).output, "a\nb\nc\n");
 }
 
 // A placement that names no character and does not move what is there stops

@@ -99,6 +99,7 @@ std::optional<Tag> decode(const RawTag& raw, Context& ctx, int nesting)
         const auto stream = r.rest();
         s.streamLength = std::uint32_t(stream.size());
         s.tags = readTagList(stream, ctx, nesting + 1);
+        s.unterminated = s.tags.empty() || !std::holds_alternative<End>(s.tags.back());
         return Tag(std::move(s));
     }
     default:

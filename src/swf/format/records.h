@@ -617,6 +617,9 @@ struct DefineSprite {
     // The length of the sprite's own tag stream in the file: what a script
     // reads as the byte total of a clip placed from it. Not part of equality.
     std::uint32_t streamLength = 0;
+    // The sprite's data stopped without an End tag. The player then takes
+    // the sprite as still loading: it never loops.
+    bool unterminated = false;
     bool operator==(const DefineSprite&) const;
 };
 
@@ -637,7 +640,8 @@ struct Tag : TagVariant {
 
 inline bool DefineSprite::operator==(const DefineSprite& other) const
 {
-    return id == other.id && frameCount == other.frameCount && tags == other.tags;
+    return id == other.id && frameCount == other.frameCount && tags == other.tags
+           && unterminated == other.unterminated;
 }
 
 // A whole movie: its header and its top-level tags in file order.

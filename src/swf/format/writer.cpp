@@ -12,11 +12,11 @@ namespace {
 
 void body(ByteWriter& w, const Tag& tag, std::uint8_t swfVersion);
 
-void tagList(ByteWriter& w, const std::vector<Tag>& tags, std::uint8_t swfVersion)
+void tagList(ByteWriter& w, const std::vector<Tag>& tags, std::uint8_t swfVersion, bool terminate = true)
 {
     for (const Tag& t : tags)
         w.bytes(writeTag(t, swfVersion));
-    if (tags.empty() || !std::holds_alternative<End>(tags.back()))
+    if (terminate && (tags.empty() || !std::holds_alternative<End>(tags.back())))
         w.bytes(writeTag(Tag(End{}), swfVersion));
 }
 
@@ -43,7 +43,7 @@ void body(ByteWriter& w, const Tag& tag, std::uint8_t swfVersion)
             } else if constexpr (std::is_same_v<T, DefineSprite>) {
                 w.u16(t.id);
                 w.u16(t.frameCount);
-                tagList(w, t.tags, swfVersion);
+                tagList(w, t.tags, swfVersion, !t.unterminated);
             } else if constexpr (std::is_same_v<T, DefineBits>) {
                 w.u16(t.id);
                 w.bytes(t.jpegData);
@@ -142,7 +142,7 @@ Bytes writeMovie(const Movie& movie, Compression compression)
     w.rect(movie.header.frameSize);
     w.u16(movie.header.frameRate88);
     w.u16(movie.header.frameCount);
-    tagList(w, movie.tags, movie.header.version);
+    tagList(w, movie.tags, movie.header.version, !movie.truncated);
     const Bytes rest = w.take();
     const std::uint32_t fileLength = std::uint32_t(8 + rest.size());
 

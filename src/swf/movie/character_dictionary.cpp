@@ -81,14 +81,14 @@ void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting, int
                                      FontDescription{decodeString(info->name).toStdString(), info->bold, info->italic});
             m_fontCodes.insert_or_assign(info->fontId, &info->codeTable);
         } else if (const auto* sprite = std::get_if<DefineSprite>(&tag)) {
-            // A sprite plays every frame its tags show, even past the count
-            // its header declares.
+            // A sprite counts every frame its tags show in its total, even
+            // past the count its header declares.
             if (!m_characters.contains(sprite->id)) {
                 const auto shown = std::count_if(sprite->tags.begin(), sprite->tags.end(),
                                                  [](const Tag& t) { return std::holds_alternative<ShowFrame>(t); });
                 const int frames = std::max<int>(sprite->frameCount, int(shown));
                 add(sprite->id,
-                    {Character::Kind::Sprite, &tag, std::make_shared<const Timeline>(buildTimeline(sprite->tags, frames))});
+                    {Character::Kind::Sprite, &tag, std::make_shared<const Timeline>(buildTimeline(sprite->tags, frames, !sprite->unterminated))});
             }
             // Definitions do not belong inside sprites, but some tools put them there.
             collect(sprite->tags, nesting + 1, frame);

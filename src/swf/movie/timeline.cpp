@@ -8,9 +8,16 @@ namespace {
 
 FrameSound& soundOf(Timeline& timeline, std::size_t frame)
 {
-    if (timeline.sounds.empty())
-        timeline.sounds.resize(timeline.frames.size());
+    if (timeline.sounds.size() <= frame)
+        timeline.sounds.resize(std::max(timeline.frames.size(), frame + 1));
     return timeline.sounds[frame];
+}
+
+std::vector<DisplayOp>& opsOf(Timeline& timeline, std::size_t frame)
+{
+    if (timeline.frames.size() <= frame)
+        timeline.frames.resize(frame + 1);
+    return timeline.frames[frame];
 }
 
 void addSound(Timeline& timeline, std::size_t frame, const UnknownTag& tag)
@@ -30,28 +37,38 @@ void addSound(Timeline& timeline, std::size_t frame, const UnknownTag& tag)
 
 } // namespace
 
-Timeline buildTimeline(const std::vector<Tag>& tags, int declaredFrames)
+Timeline buildTimeline(const std::vector<Tag>& tags, int declaredFrames, bool terminated)
 {
     Timeline timeline;
-    const int frameCount = std::max(1, declaredFrames);
-    timeline.frames.resize(static_cast<size_t>(frameCount));
+    timeline.complete = terminated;
+    timeline.declaredFrames = std::max(1, declaredFrames);
+    timeline.frames.resize(static_cast<size_t>(timeline.declaredFrames));
     size_t frame = 0;
+    bool frameOpen = false; // the frame being read holds something to play
     for (const Tag& tag : tags) {
-        if (frame >= timeline.frames.size())
-            break;
         if (const auto* place = std::get_if<PlaceObject>(&tag)) {
-            timeline.frames[frame].push_back(place);
+            opsOf(timeline, frame).push_back(place);
+            frameOpen = true;
         } else if (const auto* remove = std::get_if<RemoveObject>(&tag)) {
-            timeline.frames[frame].push_back(remove);
+            opsOf(timeline, frame).push_back(remove);
+            frameOpen = true;
         } else if (const auto* unknown = std::get_if<UnknownTag>(&tag)) {
             addSound(timeline, frame, *unknown);
+        } else if (std::holds_alternative<DoAction>(tag)) {
+            frameOpen = true;
         } else if (std::holds_alternative<ShowFrame>(tag)) {
             ++frame;
+            frameOpen = false;
             timeline.shownFrames = static_cast<int>(frame);
         } else if (std::holds_alternative<End>(tag)) {
             break;
         }
     }
+    timeline.streamFrames = std::max(1, timeline.shownFrames + (frameOpen ? 1 : 0));
+    if (timeline.frames.size() < std::size_t(timeline.streamFrames))
+        timeline.frames.resize(std::size_t(timeline.streamFrames));
+    if (!timeline.sounds.empty() && timeline.sounds.size() < timeline.frames.size())
+        timeline.sounds.resize(timeline.frames.size());
     return timeline;
 }
 

@@ -29,6 +29,17 @@ struct Timeline {
     // The frames the stream ends with a ShowFrame: a movie declaring more
     // never finishes loading the rest.
     int shownFrames = 0;
+    // The frames the stream brings, whatever the header declares: its shown
+    // frames and a last one that scripts or placements open without a
+    // ShowFrame. Playing goes no further than these.
+    int streamFrames = 1;
+    // The count the header or sprite declares (at least one): what scripts
+    // read as the total.
+    int declaredFrames = 1;
+    // Whether the stream closed with its End tag. Without it the timeline is
+    // still loading as far as the player knows, and waits at its last frame
+    // instead of looping.
+    bool complete = true;
     // Per frame when any frame has sound, else empty; spans point into the tags.
     std::vector<FrameSound> sounds;
     // The stream the timeline's blocks belong to (the last head before the first block).
@@ -42,7 +53,9 @@ struct Timeline {
 };
 
 // The timeline of a tag list. `declaredFrames` is the count the header or sprite
-// declares; frames the stream lacks stay empty, extra shown frames are dropped.
-Timeline buildTimeline(const std::vector<Tag>& tags, int declaredFrames);
+// declares; frames the stream lacks stay empty, frames it brings beyond the
+// declared count are kept. `terminated` tells whether the stream closed with
+// its End tag (the tag lists of records leave it out).
+Timeline buildTimeline(const std::vector<Tag>& tags, int declaredFrames, bool terminated = true);
 
 } // namespace swf::movie

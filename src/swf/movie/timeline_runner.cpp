@@ -181,13 +181,27 @@ void TimelineRunner::advanceOwn(DisplayObject& owner)
         gotoFrame(owner, 0);
         return;
     }
-    // A one-frame clip stays as it is: its single frame is not shown again.
-    // The movie itself waits at a frame its stream never brought.
-    if (m_rootWaitsForMissingFrames && clip.nesting == 0 && clip.timeline
-        && clip.frame + 1 >= clip.timeline->shownFrames && count > clip.timeline->shownFrames)
+    if (clip.stopped || count <= 1)
         return;
-    if (!clip.stopped && count > 1)
+    // Seeking walks the movie's own timeline through every frame it declares.
+    if (!clip.timeline || (clip.nesting == 0 && !m_rootWaitsForMissingFrames)) {
         gotoFrame(owner, clip.frame + 1 < count ? clip.frame + 1 : 0);
+        return;
+    }
+    const Timeline& timeline = *clip.timeline;
+    // The movie itself waits at a frame its stream never brought.
+    if (clip.nesting == 0 && clip.frame + 1 >= timeline.shownFrames && timeline.declaredFrames > timeline.shownFrames)
+        return;
+    if (clip.frame + 1 < timeline.streamFrames) {
+        gotoFrame(owner, clip.frame + 1);
+        return;
+    }
+    // Past the stream's last frame the player loops only once it has read
+    // the timeline's End tag, and only over more than one shown frame: a
+    // single frame is not shown again, and a stream without its end waits
+    // for frames that never come.
+    if (timeline.complete && timeline.shownFrames > 1)
+        gotoFrame(owner, 0);
 }
 
 void TimelineRunner::gotoFrame(DisplayObject& owner, int frame)

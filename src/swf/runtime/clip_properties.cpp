@@ -276,7 +276,7 @@ Value MovieRuntime::getProperty(Object* clip, int index)
         return object.clip ? double(object.clip->frame + 1) : 1.0;
     case ClipProperty::TotalFrames:
     case ClipProperty::FramesLoaded:
-        return object.clip && object.clip->timeline ? double(object.clip->timeline->frameCount()) : 1.0;
+        return object.clip && object.clip->timeline ? double(object.clip->timeline->declaredFrames) : 1.0;
     case ClipProperty::Alpha:
         return object.colorTransform.aMult * 100.0;
     case ClipProperty::Visible:
@@ -345,16 +345,14 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
     movie::DisplayObject& object = *inst->object;
     Matrix& m = object.matrix;
     // What is no number leaves a property as it was. Undefined, null and
-    // empty text count as no number here in every version; an infinity is a
-    // number.
+    // empty text count as no number here in every version, and so does text
+    // that reads as none, even in SWF 4 where it would otherwise be 0; an
+    // infinity is a number.
     const auto number = [&](double& out) {
-        out = m_vm->toDisplayNumber(value);
-        return !std::isnan(out);
-    };
-    const auto movieNumber = [&](double& out) {
-        if (!value.isString() || m_vm->swfVersion() >= 5)
-            return number(out);
-        out = script::stringToNumber(value.asString(), 5);
+        if (value.isString() && m_vm->swfVersion() < 5)
+            out = script::stringToNumber(value.asString(), 5);
+        else
+            out = m_vm->toDisplayNumber(value);
         return !std::isnan(out);
     };
     const auto keepTransform = [&] {
@@ -386,13 +384,13 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
     double v = 0;
     switch (ClipProperty(index)) {
     case ClipProperty::X:
-        if (v = m_vm->toDisplayNumber(value); !std::isnan(v)) {
+        if (number(v)) {
             m.translateX = Twips(positionTwips(object, v * 20.0 - textXShift(object)));
             object.scriptTransformed = true;
         }
         break;
     case ClipProperty::Y:
-        if (v = m_vm->toDisplayNumber(value); !std::isnan(v)) {
+        if (number(v)) {
             m.translateY = Twips(positionTwips(object, v * 20.0 - textYShift(object)));
             object.scriptTransformed = true;
         }
@@ -434,7 +432,7 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
     case ClipProperty::Visible: {
         const bool wasVisible = object.visible;
         // Visible is any number but zero; what is no number leaves it.
-        if (v = m_vm->toDisplayNumber(value); !std::isnan(v))
+        if (number(v))
             object.visible = v != 0;
         // Hiding the focused object takes the focus away; one hidden already
         // keeps a focus given to it.
@@ -486,7 +484,7 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
     // is asked; what is no number (no quality's name) leaves them, text too
     // where SWF 4 reads it as 0.
     case ClipProperty::HighQuality:
-        if (movieNumber(v))
+        if (number(v))
             m_quality = v == 0 ? 0 : v >= 2 ? 3 : 2;
         break;
     case ClipProperty::Quality: {
@@ -498,7 +496,7 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         break;
     }
     case ClipProperty::SoundBufTime:
-        if (movieNumber(v))
+        if (number(v))
             m_soundBufferSeconds = processorInt32(v);
         break;
     default:

@@ -141,9 +141,9 @@ public:
         return member(in, self, name, out, false);
     }
 
-    bool setMember(Interpreter&, Object& self, const std::string& name, const Value& value) override
+    bool setMember(Interpreter& in, Object& self, const std::string& name, const Value& value) override
     {
-        if (name.empty() || name[0] != '_' || !m_runtime.instanceOf(&self))
+        if (name.empty() || name[0] != '_' || !m_runtime.instanceOf(&self) || in.swfVersion() < 5)
             return false;
         auto it = m_properties.find(lowerAscii(name));
         if (it == m_properties.end())
@@ -173,7 +173,9 @@ private:
             return false;
         if (!name.empty() && name[0] == '_') {
             const std::string key = lowerAscii(name);
-            if (auto it = m_properties.find(key); it != m_properties.end()) {
+            // SWF 4 reached a clip's properties only through its property
+            // actions: by name they are variables like any other.
+            if (auto it = m_properties.find(key); it != m_properties.end() && in.swfVersion() >= 5) {
                 // A member a script added to the clip itself comes first, then
                 // a child of the name, then the property; what prototypes hold
                 // comes after all of them.

@@ -361,7 +361,7 @@ std::unique_ptr<LoadedMovie> MovieRuntime::readLoadedMovie(const std::filesystem
     loaded->movie = std::move(*movie);
     const Movie& m = loaded->movie;
     loaded->dictionary = std::make_unique<movie::CharacterDictionary>(m.tags);
-    loaded->timeline = std::make_shared<const movie::Timeline>(movie::buildTimeline(m.tags, m.header.frameCount));
+    loaded->timeline = std::make_shared<const movie::Timeline>(movie::buildTimeline(m.tags, m.header.frameCount, !m.truncated));
     loaded->scripts = std::make_unique<ScriptIndex>(m.tags, loaded->timeline->frameCount(), *loaded->dictionary,
                                                     m.header.version);
     loaded->initDone.assign(loaded->scripts->initActions().size(), false);

@@ -56,7 +56,7 @@ MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary&
     m_runner.setTextMeasurer(textMeasurer());
     m_runner.setHooks(this);
     m_runner.setRootWaitsForMissingFrames(true);
-    m_rootTimeline = movie::buildTimeline(movie.tags, movie.header.frameCount);
+    m_rootTimeline = movie::buildTimeline(movie.tags, movie.header.frameCount, !movie.truncated);
     m_index = std::make_unique<ScriptIndex>(movie.tags, m_rootTimeline.frameCount(), dictionary, movie.header.version);
     m_initDone.assign(m_index->initActions().size(), false);
     m_vm = std::make_unique<script::Interpreter>(*this, movie.header.version);
@@ -609,8 +609,9 @@ void MovieRuntime::runQueue()
         if (!alive && !job->evenIfRemoved)
             continue;
         // A clip a timeline keeps only for its unload events gets no
-        // enterFrame, even one queued before its parent's timeline took it off.
-        if (job->event == ClipEvent::EnterFrame && isKeptLeaving(job->inst))
+        // enterFrame and runs no more scripts, even ones queued before its
+        // parent's timeline took it off.
+        if ((job->event == ClipEvent::EnterFrame || job->code) && isKeptLeaving(job->inst))
             continue;
         Object* self = job->self;
         if (job->construct) {
@@ -673,14 +674,13 @@ bool MovieRuntime::construct(Instance* inst)
 Object* MovieRuntime::adoptClass(Instance* inst)
 {
     Object* self = inst->self;
-    const std::string linkage = scripts(inst->parent).exportName(inst->object->characterId);
+    // The class registered under any of the names the symbol is exported as.
+    const ScriptIndex& index = scripts(inst->parent);
     Object* ctor = nullptr;
-    if (!linkage.empty()) {
-        for (auto& [name, fn] : m_vm->registeredClasses()) {
-            if (m_vm->swfVersion() >= 7 ? name == linkage : lowerAscii(name) == lowerAscii(linkage)) {
-                ctor = fn;
-                break;
-            }
+    for (auto& [name, fn] : m_vm->registeredClasses()) {
+        if (index.exportedAs(inst->object->characterId, name, m_vm->swfVersion() >= 7)) {
+            ctor = fn;
+            break;
         }
     }
     if (ctor) {
@@ -861,7 +861,7 @@ bool MovieRuntime::frameLoaded(Object* clip, int frame)
     // Once a timeline has all its frames, any frame up to the format's last
     // (16000) counts as loaded.
     const movie::Timeline& timeline = *inst->object->clip->timeline;
-    if (timeline.shownFrames < timeline.frameCount())
+    if (timeline.shownFrames < timeline.declaredFrames)
         return frame < timeline.shownFrames;
     return frame <= 16000;
 }

@@ -3,6 +3,9 @@
 #include "swf/format/imports.h"
 #include "swf/movie/limits.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace swf::runtime {
 
 namespace {
@@ -50,7 +53,7 @@ ScriptIndex::ScriptIndex(const std::vector<Tag>& tags, int rootFrames, const mov
             // A name exported again names the later character.
             for (const auto& [id, name] : exportedAssets(tag)) {
                 m_exports[lowerAscii(name)].emplace_back(frame, id);
-                m_exportNames.emplace(id, name);
+                m_exportNames[id].push_back(name);
             }
         } else if (const auto* button = std::get_if<DefineButton>(&tag)) {
             if (!button->actions.empty() || !button->condActions.empty())
@@ -127,10 +130,14 @@ std::uint16_t ScriptIndex::exported(const std::string& name, int reachedFrame) c
     return id;
 }
 
-std::string ScriptIndex::exportName(std::uint16_t id) const
+bool ScriptIndex::exportedAs(std::uint16_t id, const std::string& name, bool caseSensitive) const
 {
     auto it = m_exportNames.find(id);
-    return it == m_exportNames.end() ? std::string() : it->second;
+    if (it == m_exportNames.end() || exported(name, std::numeric_limits<int>::max()) != id)
+        return false;
+    return std::ranges::any_of(it->second, [&](const std::string& exportedName) {
+        return caseSensitive ? exportedName == name : lowerAscii(exportedName) == lowerAscii(name);
+    });
 }
 
 script::ActionList ScriptIndex::decode(const Bytes& bytes) const

@@ -49,8 +49,9 @@ public:
     // root frames up to `reachedFrame` (counted from 0), or 0: a name is
     // known once the root has come to the frame that exports it.
     std::uint16_t exported(const std::string& name, int reachedFrame) const;
-    // The linkage name of a character, or "".
-    std::string exportName(std::uint16_t id) const;
+    // Whether `name` is one of the linkage names the character is exported
+    // under (a character may have several), compared case-sensitively or not.
+    bool exportedAs(std::uint16_t id, const std::string& name, bool caseSensitive) const;
     // Whether the movie has any script at all.
     bool hasScripts() const { return m_hasScripts; }
     // Decoded clip actions and button actions, cached by the bytes they come from.
@@ -67,7 +68,7 @@ private:
     std::vector<InitAction> m_initActions;
     // By lower-case name: the root frame of each export and its character, in stream order.
     std::map<std::string, std::vector<std::pair<int, std::uint16_t>>> m_exports;
-    std::unordered_map<std::uint16_t, std::string> m_exportNames;
+    std::unordered_map<std::uint16_t, std::vector<std::string>> m_exportNames;
     mutable std::unordered_map<const Bytes*, script::ActionList> m_decoded;
 };
 

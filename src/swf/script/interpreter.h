@@ -278,6 +278,7 @@ private:
     void push(Frame& f, Value v);
     Value pushValue(Frame& f, const PushValue& p);
     Value getVariable(Frame& f, const std::string& name);
+    Value lookupVariable(Frame& f, const std::string& name);
     void setVariable(Frame& f, const std::string& name, const Value& value);
     Value lookupName(Frame& f, const std::string& name, Object** foundIn = nullptr);
     // Where an assignment to `this` is kept in this frame.
@@ -300,6 +301,10 @@ private:
     Object* scopeObject(const Frame& f, const Scope* s);
     // The timeline the code acts on, once it or the code's own left the stage.
     Object* liveTarget(const Frame& f);
+    // The clip the timeline actions (play, stop, goto...) work on: none after
+    // a tellTarget to nothing from SWF 7, though names still resolve on the
+    // code's own timeline.
+    Object* timelineTarget(const Frame& f) const;
     void setTarget(Frame& f, const Value& target);
     Value lookup(Object* o, const std::string& name, Object** owner);
     // Whether a get or set of an accessor property from `self` calls its getter

@@ -50,20 +50,20 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
     switch (a.code) {
     // Timeline control.
     case ActionCode::NextFrame:
-        if (f.target)
-            m_host.nextFrame(f.target);
+        if (Object* target = timelineTarget(f))
+            m_host.nextFrame(target);
         break;
     case ActionCode::PreviousFrame:
-        if (f.target)
-            m_host.prevFrame(f.target);
+        if (Object* target = timelineTarget(f))
+            m_host.prevFrame(target);
         break;
     case ActionCode::Play:
-        if (f.target)
-            m_host.play(f.target);
+        if (Object* target = timelineTarget(f))
+            m_host.play(target);
         break;
     case ActionCode::Stop:
-        if (f.target)
-            m_host.stop(f.target);
+        if (Object* target = timelineTarget(f))
+            m_host.stop(target);
         break;
     case ActionCode::ToggleQuality:
         m_host.toggleQuality();
@@ -72,15 +72,15 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
         m_host.stopSounds();
         break;
     case ActionCode::GotoFrame:
-        if (f.target)
-            m_host.gotoFrame(f.target, a.number, false);
+        if (Object* target = timelineTarget(f))
+            m_host.gotoFrame(target, a.number, false);
         break;
     case ActionCode::GoToLabel:
-        if (f.target)
-            m_host.gotoLabel(f.target, a.text, false);
+        if (Object* target = timelineTarget(f))
+            m_host.gotoLabel(target, a.text, false);
         break;
     case ActionCode::GotoFrame2:
-        gotoFrameOf(f.target, pop(f), a.number & 1, a.number2);
+        gotoFrameOf(timelineTarget(f), pop(f), a.number & 1, a.number2);
         break;
     case ActionCode::WaitForFrame:
         if (f.target && !m_host.frameLoaded(f.target, a.number))

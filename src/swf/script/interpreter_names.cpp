@@ -353,6 +353,19 @@ bool Interpreter::plainSlashName(const std::string& name, const Object* holder)
 
 Value Interpreter::getVariable(Frame& f, const std::string& name)
 {
+    // SWF 4 had no values for clips: a name or path leading to one reads as
+    // undefined.
+    if (f.version < 5) {
+        Value v = lookupVariable(f, name);
+        if (Object* o = v.asObject(); o && o->objectClass() == ObjectClass::Clip)
+            return Value();
+        return v;
+    }
+    return lookupVariable(f, name);
+}
+
+Value Interpreter::lookupVariable(Frame& f, const std::string& name)
+{
     Object* holder = nullptr;
     std::string var;
     if (splitPath(f, name, holder, var, true)) {
@@ -433,6 +446,11 @@ Object* Interpreter::liveTarget(const Frame& f)
     if (o != f.originalTarget && f.originalTarget && m_host.onStage(f.originalTarget))
         return f.originalTarget;
     return m_host.root(nullptr);
+}
+
+Object* Interpreter::timelineTarget(const Frame& f) const
+{
+    return f.targetLost && f.version >= 7 ? nullptr : f.target;
 }
 
 void Interpreter::setTarget(Frame& f, const Value& target)
