@@ -127,7 +127,12 @@ bool decodePush(OperandReader& in, Action& action)
             v.index = in.u16();
             break;
         default:
-            return false;
+            // The player reads a value of a type it does not know as
+            // undefined and stops reading the action there; what follows
+            // in the action is skipped with it.
+            v.type = PushValue::Type::Undefined;
+            action.values.push_back(std::move(v));
+            return true;
         }
         if (in.failed())
             return false;

@@ -79,7 +79,21 @@ bool Interpreter::stepStrings(Frame& f, const Action& a)
     case ActionCode::AsciiToChar:
     case ActionCode::MBAsciiToChar: {
         double n = toNumber(pop(f));
-        std::uint32_t code = std::uint32_t(toInt32(n)) & (v >= 6 ? 0xFFFFu : 0xFFu);
+        std::uint32_t whole = std::uint32_t(toInt32(n));
+        if (v < 6 && a.code == ActionCode::MBAsciiToChar && whole > 0xFFu) {
+            // Before version 6 a code past one byte is a double-byte
+            // character of the code page: its lead byte (bits 8-15), then
+            // its trail byte. The string ends at the first zero byte.
+            std::string out;
+            for (std::uint32_t byte : {(whole >> 8) & 0xFFu, whole & 0xFFu}) {
+                if (byte == 0)
+                    break;
+                out += unitToString(byte, v);
+            }
+            push(f, out);
+            break;
+        }
+        std::uint32_t code = whole & (v >= 6 ? 0xFFFFu : 0xFFu);
         push(f, code == 0 ? std::string() : unitToString(code, v));
         break;
     }

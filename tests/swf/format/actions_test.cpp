@@ -104,7 +104,6 @@ TEST(ActionDecoding, MalformedRecordsAreErrorsNotCrashes)
         {0x96, 0x05, 0x00, 0x00, 'a'},             // length past the end
         {0x96, 0x02, 0x00, 0x00, 'a'},             // string without terminator
         {0x96, 0x02, 0x00, 0x06, 0x00},            // double cut short
-        {0x96, 0x01, 0x00, 0x0A},                  // unknown push type
         {0x88, 0x03, 0x00, 0x05, 0x00, 0x00},      // constant pool promises more strings
         {0x8E, 0x02, 0x00, 'f', 0x00},             // function header cut short
         {0x99, 0x01},                              // header cut off
@@ -126,6 +125,20 @@ TEST(ActionDecoding, OutOfRangeTargetsEndTheBlock)
     auto middle = decodeActions({0x99, 0x02, 0x00, 0x01, 0x00, 0x96, 0x02, 0x00, 0x05, 0x01}, 7);
     ASSERT_TRUE(middle.ok());
     EXPECT_EQ((*middle)[0].target, middle->size());
+}
+
+TEST(ActionDecoding, PushStopsAtAValueOfUnknownTypeWithUndefined)
+{
+    // 0x42 is no value type: it reads as undefined and the bytes after it,
+    // though they would read as values, are skipped. An empty push pushes
+    // nothing, and the actions after both still run.
+    auto actions = decodeActions({0x96, 0x04, 0x00, 0x42, 0x03, 0x05, 0x01, 0x96, 0x00, 0x00, 0x26, 0x00}, 7);
+    ASSERT_TRUE(actions.ok());
+    ASSERT_EQ(actions->size(), 4u);
+    ASSERT_EQ((*actions)[0].values.size(), 1u);
+    EXPECT_EQ((*actions)[0].values[0].type, PushValue::Type::Undefined);
+    EXPECT_TRUE((*actions)[1].values.empty());
+    EXPECT_EQ((*actions)[2].code, ActionCode::Trace);
 }
 
 TEST(ActionDecoding, UnknownActionsAreSkippedByTheirLength)

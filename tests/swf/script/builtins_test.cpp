@@ -2007,6 +2007,56 @@ TEST(GeomBuiltins, RectangleContainsComparesAsAScriptWould)
     }
 }
 
+TEST(GeomBuiltins, RectangleContainsStopsAtTheFirstFailingTest)
+{
+    // The left edge asks x's valueOf and fails: the right edge, which would
+    // ask it again, and the top and bottom edges are never compared.
+    Machine m(8);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "valueOf"
+        function
+          push "x asked"
+          trace
+          push Infinity
+          return
+        end
+        setmember
+        push "p", 0, "Object"
+        newobject
+        setvariable
+        push "p"
+        getvariable
+        push "valueOf"
+        function
+          push "y asked"
+          trace
+          push 20
+          return
+        end
+        setmember
+        push 20, 20, 2, 40, 30, "p"
+        getvariable
+        push "o"
+        getvariable
+        push 4, "flash"
+        getvariable
+        push "geom"
+        getmember
+        push "Rectangle"
+        getmember
+        push undefined
+        newmethod
+        push "contains"
+        callmethod
+        trace
+    )"), "x asked\nfalse");
+}
+
 TEST(GeomBuiltins, PointDistanceAsksTheFirstPointToSubtract)
 {
     Machine m(8);

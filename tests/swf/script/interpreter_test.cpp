@@ -168,6 +168,40 @@ TEST(Interpreter, StringActionsCountBytesInVersion5AndCharactersFrom6)
     }
 }
 
+TEST(Interpreter, MultiByteCharBuildsADoubleByteCharacterBeforeVersion6)
+{
+    // Before version 6 the byte form keeps the low byte, while the
+    // multi-byte form writes a code past 255 as lead byte then trail byte,
+    // ending at a zero byte; from version 6 both make one character.
+    const char* script = R"(
+        push 300
+        asciitochar
+        push "|", 300
+        mbasciitochar
+        add2
+        add2
+        push "|", 256
+        mbasciitochar
+        add2
+        add2
+        push "|", 65600
+        mbasciitochar
+        add2
+        add2
+        push "|", 65800
+        mbasciitochar
+        add2
+        add2
+        push "|", 233
+        mbasciitochar
+        add2
+        add2
+        trace
+    )";
+    EXPECT_EQ(Machine(5).run(script), ",|\x01,|\x01||\x01\x08|\xC3\xA9");
+    EXPECT_EQ(Machine(6).run(script), "\xC4\xAC|\xC4\xAC|\xC4\x80|@|\xC4\x88|\xC3\xA9");
+}
+
 TEST(Interpreter, StringExtractReadsInfinitiesAsZero)
 {
     // An infinite count takes nothing; an infinite index starts at the first character.

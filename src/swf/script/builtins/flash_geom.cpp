@@ -222,21 +222,21 @@ void installRectangle(Interpreter& in, Object* geom, Object* point)
     // x >= this.x && x < this.x + this.width && y >= ... as the player's own
     // script has it: the values are compared unconverted, a comparison with
     // no number in it is undefined (so >= is true), and && gives back the
-    // first operand that fails.
+    // first operand that fails without evaluating the ones after it, so an
+    // edge past that one asks for no value.
     auto inside = [](Interpreter& in, Object* self, const Value& x, const Value& y) -> Value {
         const Value left = in.getMember(self, "x");
+        Value t = !in.toBoolean(in.lessThan(x, left));
+        if (!in.toBoolean(t))
+            return t;
+        t = in.lessThan(x, in.add(left, in.getMember(self, "width")));
+        if (!in.toBoolean(t))
+            return t;
         const Value top = in.getMember(self, "y");
-        const Value tests[] = {
-            !in.toBoolean(in.lessThan(x, left)),
-            in.lessThan(x, in.add(left, in.getMember(self, "width"))),
-            !in.toBoolean(in.lessThan(y, top)),
-            in.lessThan(y, in.add(top, in.getMember(self, "height"))),
-        };
-        for (const Value& t : tests) {
-            if (!in.toBoolean(t))
-                return t;
-        }
-        return tests[3];
+        t = !in.toBoolean(in.lessThan(y, top));
+        if (!in.toBoolean(t))
+            return t;
+        return in.lessThan(y, in.add(top, in.getMember(self, "height")));
     };
     scriptMethod(in, proto, "contains", [inside](Interpreter& in, Object* self, const Args& args) -> Value {
         return inside(in, self, arg(args, 0), arg(args, 1));
