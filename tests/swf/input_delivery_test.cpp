@@ -8,6 +8,7 @@
 // function when clicked.
 
 #include "support/assembled.h"
+#include "support/button.h"
 #include "support/pixel_box.h"
 #include "swf/format/movie_builder.h"
 #include "swf/runtime/trace_run.h"
@@ -25,22 +26,7 @@ Bytes traceOf(const std::string& text) { return assembled("push \"" + text + "\"
 
 using test::box;
 
-// A button of one character in every state that runs each action on its condition.
-std::uint16_t defineButton(MovieBuilder& b, std::uint16_t shape, std::vector<ButtonCondAction> actions)
-{
-    return b.define([&](std::uint16_t id) {
-        DefineButton def;
-        def.version = 2;
-        def.id = id;
-        ButtonRecord record;
-        record.characterId = shape;
-        record.depth = 1;
-        record.stateUp = record.stateOver = record.stateDown = record.stateHitTest = true;
-        def.records = {record};
-        def.condActions = std::move(actions);
-        return Tag(def);
-    });
-}
+using test::defineButton;
 
 // A button over the square (0,0)-(100,100).
 std::uint16_t defineButton(MovieBuilder& b, std::vector<ButtonCondAction> actions)

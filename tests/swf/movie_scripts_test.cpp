@@ -2044,6 +2044,38 @@ TEST(MovieScripts, LoadComesBeforeTheFirstFrameAndEnterFrameBeforeEachNext)
               "out load\nouter 1\nin load\ninner 1\nin enter\ninner 2\nout enter\nouter 2\n");
 }
 
+// A placement declares the events its clip answers beside its actions: an
+// action runs only for the events named in both, whatever its own flags say.
+// One placement declaring them all, one declaring a few, one declaring none.
+TEST(MovieScripts, ClipActionsRunOnlyForTheEventsTheirPlacementDeclares)
+{
+    using namespace runtime::ClipEvent;
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 6);
+    const auto clip = b.defineSprite(Timeline().showFrame());
+    const auto traced = [](const std::string& text) { return assembled("push \"" + text + "\"\nTrace\n"); };
+    const std::pair<const char*, std::uint32_t> placements[] = {
+        {"a", Initialize | Construct | Load | EnterFrame}, {"b", Initialize | EnterFrame}, {"c", 0}};
+    std::uint16_t depth = 1;
+    for (const auto& [name, declared] : placements) {
+        PlaceObject place;
+        place.depth = depth++;
+        place.characterId = clip;
+        place.name = name;
+        place.clipActions = {ClipAction{Initialize | Construct, 0, traced(name + std::string(" init or construct"))},
+                             ClipAction{Construct, 0, traced(name + std::string(" construct"))},
+                             ClipAction{Load | EnterFrame, 0, traced(name + std::string(" load or enter"))}};
+        // Nothing declared would be written as the actions' own events.
+        place.allEventFlags = declared ? declared : KeyUp;
+        b.add(Tag(place));
+    }
+    b.showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output,
+              "a init or construct\nb init or construct\n"
+              "a init or construct\na construct\n"
+              "a load or enter\n"
+              "b load or enter\na load or enter\n");
+}
+
 // Text that is no number leaves _focusrect as it was, in SWF 4 too, where such
 // text otherwise reads as 0; an object that is no number turns it off.
 TEST(MovieScripts, FocusRectIgnoresTextThatIsNoNumber)

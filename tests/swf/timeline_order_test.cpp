@@ -3,6 +3,8 @@
 // events the clips that scripts make hear.
 
 #include "support/assembled.h"
+#include "support/button.h"
+#include "support/pixel_box.h"
 #include "swf/format/movie_builder.h"
 #include "swf/runtime/trace_run.h"
 
@@ -78,6 +80,43 @@ TEST(TimelineOrder, GoingBackKeepsWhatTheTargetFrameStillShows)
         .showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 4}).output,
               "kept load\ngone load\ngone unload\nagain load\n1\n");
+}
+
+// A move naming another character leaves a button as it looks, but the
+// button now counts as placed from that character: going back to a frame
+// before the move places a new button. One moved without a character stays.
+TEST(TimelineOrder, GoingBackRenewsAButtonAMoveNamedAnotherCharacterFor)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    const auto shape = b.defineRectangle(test::box(0, 0, 10, 10), solidFill({0, 0, 200, 255}));
+    const auto first = test::defineButton(b, shape);
+    const auto second = test::defineButton(b, shape);
+    b.place(1, first, {}, {}, "renewed").place(2, first, {}, {}, "kept").showFrame();
+    b.replace(1, second).move(2, Matrix{}).showFrame();
+    const std::string markAndTrace = R"(
+        push "renewed"
+        GetVariable
+        push "mark", 1
+        SetMember
+        push "kept"
+        GetVariable
+        push "mark", 1
+        SetMember
+        GotoFrame 0
+        Stop
+        push "renewed"
+        GetVariable
+        push "mark"
+        GetMember
+        Trace
+        push "kept"
+        GetVariable
+        push "mark"
+        GetMember
+        Trace
+    )";
+    b.add(DoAction{assembled(markAndTrace)}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 3}).output, "undefined\n1\n");
 }
 
 // A clip made empty by a script is constructed but hears no load event, even

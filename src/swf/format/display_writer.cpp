@@ -81,9 +81,12 @@ void placeObject(ByteWriter& w, const PlaceObject& p, int swfVersion)
     if (hasClipActions) {
         const bool wide = swfVersion >= 6;
         w.u16(0);
+        // The events given, or when none are, those of the actions.
         std::uint32_t all = p.allEventFlags;
-        for (const ClipAction& a : p.clipActions)
-            all |= a.eventFlags;
+        if (all == 0) {
+            for (const ClipAction& a : p.clipActions)
+                all |= a.eventFlags;
+        }
         if (wide)
             w.u32(all);
         else

@@ -62,6 +62,10 @@ struct DisplayObject {
     std::uint32_t id = 0;
     std::uint16_t characterId = 0;
     const Character* character = nullptr;
+    // The character a move last named where the object could not take it
+    // (anything but one drawing for another): it keeps its look, but going
+    // back to a frame before that move no longer finds it the frame's placement.
+    std::optional<std::uint16_t> movedAsCharacterId;
     Matrix matrix;
     ColorTransform colorTransform;
     std::uint16_t ratio = 0;

@@ -55,13 +55,14 @@ void applyPlacement(DisplayObject& object, const PlaceObject& record)
 // `character` with `ratio` on its depth when the timeline goes back. The ratio
 // tells placements apart (authoring tools number them so): a clip keeps its
 // identity while its ratio matches, even where a later keyframe put another
-// sprite on that depth.
+// sprite on that depth. Anything else counts as placed from the character a
+// move last named for it, whether or not it could take that character.
 bool samePlacement(const DisplayObject& object, std::uint16_t characterId, const Character* character,
                    std::uint16_t ratio)
 {
     if (object.ratio != ratio)
         return false;
-    if (object.characterId == characterId)
+    if (object.movedAsCharacterId.value_or(object.characterId) == characterId)
         return true;
     return character && object.character && character->kind == Character::Kind::Sprite
         && object.character->kind == Character::Kind::Sprite;
@@ -389,6 +390,9 @@ DisplayObject* TimelineRunner::place(DisplayObject& owner, const PlaceObject& re
             object.characterId = *record.characterId;
             object.character = character;
             object.ratio = 0;
+            object.movedAsCharacterId.reset();
+        } else if (character) {
+            object.movedAsCharacterId = *record.characterId;
         }
         applyMove(object, record);
         return &object;

@@ -95,14 +95,9 @@ static bool buttonHit(const MovieRuntime& rt, const Instance* inst, const Define
 
 static bool reactsToMouse(script::Interpreter& vm, const Instance* inst)
 {
-    if (inst->clipActions) {
-        for (const ClipAction& action : *inst->clipActions) {
-            if (action.eventFlags
-                & (ClipEvent::Press | ClipEvent::Release | ClipEvent::ReleaseOutside | ClipEvent::RollOver
-                   | ClipEvent::RollOut | ClipEvent::DragOver | ClipEvent::DragOut))
-                return true;
-        }
-    }
+    if (inst->answers(ClipEvent::Press | ClipEvent::Release | ClipEvent::ReleaseOutside | ClipEvent::RollOver
+                      | ClipEvent::RollOut | ClipEvent::DragOver | ClipEvent::DragOut))
+        return true;
     for (const char* name : {"onPress", "onRelease", "onReleaseOutside", "onRollOver", "onRollOut", "onDragOver", "onDragOut"}) {
         Value v = vm.getMember(inst->self, name);
         if (v.isObject() && v.asObject()->isFunction())
@@ -453,12 +448,10 @@ Instance* MovieRuntime::buttonForKey(int code) const
 bool MovieRuntime::runKeyPress(int code)
 {
     for (Instance* inst : clipsForInput()) {
-        if (!inst->clipActions)
-            continue;
-        for (const ClipAction& action : *inst->clipActions) {
-            if ((action.eventFlags & ClipEvent::KeyPress) && action.keyCode == code)
+        inst->forClipActions(ClipEvent::KeyPress, [&](const ClipAction& action) {
+            if (action.keyCode == code)
                 queueCode(inst, m_index->decode(action.actions));
-        }
+        });
     }
     runQueue();
     Instance* button = buttonForKey(code);

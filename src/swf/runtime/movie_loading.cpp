@@ -305,12 +305,7 @@ void MovieRuntime::deliver(PendingLoad& load)
         Instance* arrived = instanceOf(clip);
         if (!arrived)
             return;
-        if (arrived->clipActions) {
-            for (const ClipAction& action : *arrived->clipActions) {
-                if (action.eventFlags & ClipEvent::Load)
-                    m_vm->run(m_index->decode(action.actions), clip);
-            }
-        }
+        arrived->forClipActions(ClipEvent::Load, [&](const ClipAction& action) { m_vm->run(m_index->decode(action.actions), clip); });
         if (!loader)
             return;
         if (!intoLevel) {

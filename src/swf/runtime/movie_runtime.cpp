@@ -179,7 +179,10 @@ void MovieRuntime::placed(movie::DisplayObject& parent, int depth, movie::Displa
     if (object.name.empty() && !(record && record->name))
         object.name = "instance" + std::to_string(m_nextInstanceName++);
     Instance* inst = newInstance(parentInst, depth, object);
-    inst->clipActions = record && !record->clipActions.empty() ? &record->clipActions : nullptr;
+    if (record && !record->clipActions.empty()) {
+        inst->clipActions = &record->clipActions;
+        inst->clipEvents = record->allEventFlags;
+    }
     setupClip(inst, false, nullptr);
 }
 
@@ -627,12 +630,7 @@ void MovieRuntime::runQueue()
         }
         if (job->event == ClipEvent::Unload)
             job->inst->unloading = true;
-        if (job->event && job->inst->clipActions) {
-            for (const ClipAction& action : *job->inst->clipActions) {
-                if (action.eventFlags & job->event)
-                    m_vm->run(m_index->decode(action.actions), self);
-            }
-        }
+        job->inst->forClipActions(job->event, [&](const ClipAction& action) { m_vm->run(m_index->decode(action.actions), self); });
         // Event handler methods came with SWF 6; older movies have clip events only.
         if (!job->handler.empty() && m_vm->swfVersion() >= 6) {
             Value fn = m_vm->getMember(self, job->handler);
@@ -658,12 +656,7 @@ bool MovieRuntime::construct(Instance* inst)
         return false;
     Object* self = inst->self;
     Object* ctor = adoptClass(inst);
-    if (inst->clipActions) {
-        for (const ClipAction& action : *inst->clipActions) {
-            if (action.eventFlags & ClipEvent::Construct)
-                m_vm->run(m_index->decode(action.actions), self);
-        }
-    }
+    inst->forClipActions(ClipEvent::Construct, [&](const ClipAction& action) { m_vm->run(m_index->decode(action.actions), self); });
     if (ctor)
         m_vm->callFromHost(ctor, self, {});
     if (inst->object)

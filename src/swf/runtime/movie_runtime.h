@@ -92,8 +92,28 @@ struct Instance {
     bool unloading = false;  // its unload event runs: it keeps its path meanwhile
     bool loadsWhenConstructed = false; // its load event waits for its class's constructor
     bool unloadHeard = false; // its unload event ran before it left the stage
-    // The clip actions of the placement that created it.
+    // The clip actions of the placement that created it, and the events that
+    // placement declares it answers. The player sends a clip only the events
+    // declared there, so an action runs for an event only when both name it.
     const std::vector<ClipAction>* clipActions = nullptr;
+    std::uint32_t clipEvents = 0;
+    // Calls f with each clip action that runs for any of these events.
+    template <typename F>
+    void forClipActions(std::uint32_t events, F&& f) const
+    {
+        if (!clipActions)
+            return;
+        for (const ClipAction& action : *clipActions) {
+            if (action.eventFlags & events & clipEvents)
+                f(action);
+        }
+    }
+    bool answers(std::uint32_t events) const
+    {
+        bool found = false;
+        forClipActions(events, [&](const ClipAction&) { found = true; });
+        return found;
+    }
     // setMask links, both ways, so that either side leaving the stage undoes them.
     Instance* mask = nullptr;
     Instance* maskedBy = nullptr;

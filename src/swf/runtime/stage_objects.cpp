@@ -131,10 +131,12 @@ Object* MovieRuntime::duplicate(Instance* source, const std::string& name, int d
         copy.clip->drawing = s.clip->drawing;
     }
     const auto* clipActions = source->clipActions;
+    const std::uint32_t clipEvents = source->clipEvents;
     Instance* inst = placeByScript(source->parent, depth, std::move(copy));
     if (!inst)
         return nullptr;
     inst->clipActions = clipActions;
+    inst->clipEvents = clipEvents;
     if (inst->object->character == &m_emptyClip) {
         // A copy of a clip made by createEmptyMovieClip (often one holding a
         // drawing) still takes its init object: tiles placed by _x.
@@ -182,12 +184,8 @@ void MovieRuntime::remove(Instance* inst, bool byAction)
 
 bool MovieRuntime::hasUnloadHandler(Instance* inst)
 {
-    if (inst->clipActions) {
-        for (const ClipAction& action : *inst->clipActions) {
-            if (action.eventFlags & ClipEvent::Unload)
-                return true;
-        }
-    }
+    if (inst->answers(ClipEvent::Unload))
+        return true;
     return inst->self && !m_vm->getMember(inst->self, "onUnload").isUndefined();
 }
 

@@ -3,6 +3,7 @@
 // and its envelope, in every codec; streams play in step with their frames.
 
 #include "support/assembled.h"
+#include "support/button.h"
 #include "swf/format/actions.h"
 #include "swf/format/movie_builder.h"
 #include "swf/player.h"
@@ -225,17 +226,7 @@ TEST(SoundPlaybackTest, ButtonsSoundOnTheirTransitions)
     const std::uint16_t down = defineTone(b, format, 2000, 2205, downData);
     const auto square = b.defineRectangle(Rect{Twips(0), Twips::fromPixels(100), Twips(0), Twips::fromPixels(100)},
                                           solidFill({0, 0, 255, 255}));
-    const auto button = b.define([&](std::uint16_t id) {
-        DefineButton def;
-        def.version = 2;
-        def.id = id;
-        ButtonRecord r;
-        r.characterId = square;
-        r.depth = 1;
-        r.stateUp = r.stateOver = r.stateDown = r.stateHitTest = true;
-        def.records = {r};
-        return Tag(def);
-    });
+    const auto button = test::defineButton(b, square);
     ButtonSounds sounds;
     sounds.buttonId = button;
     sounds.transitions[1].soundId = over;
