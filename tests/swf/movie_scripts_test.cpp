@@ -421,6 +421,30 @@ TEST(MovieScripts, GoingPastTheRecursionLimitEndsEveryScriptForGood)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 3}).output, "before\n");
 }
 
+// A movie's own script limit counts the frame's script as the first level:
+// three levels of calls and no more under a limit of four, and a try block
+// does not catch the stop.
+TEST(MovieScripts, AMoviesRecursionLimitCountsTheFramesScriptAsALevel)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    b.add(UnknownTag{65, {4, 0, 10, 0}});
+    b.add(DoAction{assembled(R"(
+        function f
+          push "level"
+          Trace
+          push 0, "f"
+          CallFunction
+          Pop
+        end
+        push 0, "f"
+        CallFunction
+        Pop
+        push "after"
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "level\nlevel\nlevel\n");
+}
+
 // getSWFVersion answers in every version; on anything but a clip it gives -1.
 TEST(MovieScripts, GetSwfVersionAnswersInEveryVersion)
 {

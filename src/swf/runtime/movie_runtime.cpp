@@ -83,6 +83,16 @@ MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary&
             if (Object* security = m_vm->getMember(m_vm->getMember(m_vm->global(), "System"), "security").asObject())
                 security->put("sandboxType", "localWithNetwork", script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete | script::PropertyFlag::Version7);
         }
+        // A movie may set how many levels of script may nest: the frame's
+        // or event's own script is the first level, each call one more.
+        if (unknown && unknown->code == std::uint16_t(TagCode::ScriptLimits) && unknown->data.size() >= 2) {
+            const int levels = unknown->data[0] | (unknown->data[1] << 8);
+            if (levels > 0) {
+                script::Limits limits = m_vm->limits();
+                limits.maxCallDepth = levels - 1;
+                m_vm->setLimits(limits);
+            }
+        }
     }
     m_rootInstance->self = makeObject(m_rootInstance, nullptr);
     m_rootInstance->self->put("$version", Value(std::string(kPlayerVersion)));

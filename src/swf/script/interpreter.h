@@ -21,7 +21,8 @@ namespace swf::script {
 
 struct Limits {
     std::size_t maxStack = 1u << 16;
-    int maxCallDepth = 256;
+    // Calls nested in one script: 256 levels with the script's own.
+    int maxCallDepth = 255;
     // Calls, With and Try blocks together: each nests the machine's C++
     // recursion, so this bounds the native stack a script can use.
     int maxNesting = 1024;
