@@ -1341,6 +1341,34 @@ TEST(MovieScripts, TheClockHasRunAFrameWhenTheFirstFrameRuns)
     EXPECT_EQ(tracedInAClip("GetTime\nTrace\n", 7), "83\n");
 }
 
+// getTimer moves on while scripts work, as the player's clock did, so that a
+// script waiting a few milliseconds in a loop gets there and work done after
+// a long setup reads a later time; a short script reads the frame's time.
+TEST(MovieScripts, GetTimerMovesOnWhileScriptsWork)
+{
+    const std::string script = R"(
+        push "t0"
+        GetTime
+        SetVariable
+        GetTime
+        push "t0"
+        GetVariable
+        Subtract
+        Trace
+        wait:
+        GetTime
+        push "t0"
+        GetVariable
+        Subtract
+        push 3
+        Less2
+        if wait
+        push "waited"
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 7), "0\nwaited\n");
+}
+
 // A script that times a blink with dates sees the frames' time pass, however
 // fast the frames are played: the first frame keeps a date, and each later
 // frame traces how far the date and getTimer() have moved since.

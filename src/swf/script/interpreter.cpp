@@ -697,6 +697,21 @@ void Interpreter::beginFrame()
                                        : std::chrono::steady_clock::time_point::max();
 }
 
+double Interpreter::scriptClock()
+{
+    const double now = m_host.movieTime();
+    if (now != m_clockBase) {
+        m_clockBase = now;
+        m_clockInstructions = m_instructions;
+    }
+    // The player ran some ten thousand actions a millisecond: a component's
+    // setup takes a few, a short script none.
+    constexpr double actionsPerMillisecond = 10'000;
+    const double worked = double(m_instructions - m_clockInstructions) / actionsPerMillisecond;
+    m_lastClock = std::max(m_lastClock, now + worked);
+    return m_lastClock;
+}
+
 void Interpreter::setLimits(const Limits& limits)
 {
     m_limits = limits;

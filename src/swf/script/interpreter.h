@@ -208,6 +208,9 @@ public:
     std::vector<std::string> enumerableNames(Object* o);
 
     std::uint64_t instructionsRun() const { return m_instructions; }
+    // getTimer's clock: the host's time, plus the time the scripts' work
+    // since that time last moved would have taken the player, never going back.
+    double scriptClock();
 
     // Starts a frame's work: every script run until the next call shares
     // maxInstructionsPerFrame and maxFrameMilliseconds.
@@ -348,6 +351,9 @@ private:
     Object* m_callee = nullptr; // the script function running now, for arguments.caller
     bool m_nextCallConstructs = false; // the next script function called runs for `new`
     std::uint64_t m_instructions = 0;
+    double m_clockBase = -1;
+    std::uint64_t m_clockInstructions = 0;
+    double m_lastClock = 0;
     std::uint64_t m_budget = 0;
     // This frame's end, in instructions and in time; none before beginFrame().
     std::uint64_t m_frameInstructionEnd = UINT64_MAX;

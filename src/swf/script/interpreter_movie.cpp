@@ -182,7 +182,7 @@ bool Interpreter::stepMovie(Frame& f, const Action& a, std::size_t& next)
         trace(pop(f));
         break;
     case ActionCode::GetTime:
-        push(f, std::floor(m_host.movieTime()));
+        push(f, std::floor(scriptClock()));
         break;
     case ActionCode::RandomNumber: {
         double max = toNumber(pop(f));
