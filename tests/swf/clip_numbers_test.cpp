@@ -342,6 +342,10 @@ TEST(ClipNumbersTest, PropertiesSetByIndexTakeWhatThePlayerTook)
         {19, "push \"low\"", "push \"medium\"", 7, "MEDIUM\n"},
         {19, "push \"best\"", "push \"fine\"", 7, "BEST\n"},
         {17, "push 1", valueOfObject, 5, "0\n"},
+        // A name of NaN reads "0" from SWF 7 on; infinities keep their text.
+        {13, "push 1", "push NaN", 7, "0\n"},
+        {13, "push 1", "push NaN", 6, "NaN\n"},
+        {13, "push 1", "push -Infinity", 7, "-Infinity\n"},
     };
     for (const auto& c : cases) {
         const std::string index = std::to_string(c.index);

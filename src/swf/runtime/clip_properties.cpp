@@ -454,7 +454,11 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         }
         break;
     case ClipProperty::Name:
-        object.name = m_vm->toString(value);
+        // From SWF 7 a name given as NaN reads "0"; earlier versions write
+        // "NaN", and infinities keep their text in every version.
+        object.name = value.isNumber() && std::isnan(value.asNumber()) && m_vm->swfVersion() >= 7
+            ? m_vm->toString(Value(0.0))
+            : m_vm->toString(value);
         break;
     case ClipProperty::FocusRect: {
         // Values that are no number leave it as it was; an object's own
