@@ -459,8 +459,11 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
                 corners << twips(toSpace.map(twips(toStage.map(p))));
             r = corners.boundingRect();
         }
+        // Asked for by code of SWF 8, even of a clip that has bounds, the
+        // corner of empty bounds changes for good.
         const bool otherSpace = !args.empty() && arg(args, 0).asObject() != self;
-        return Value(makeBoundsObject(in, r, r.isValid() ? 0.0 : rt.emptyBoundsCorner(in.swfVersion(), otherSpace)));
+        const double emptyCorner = rt.emptyBoundsCorner(in.swfVersion(), otherSpace);
+        return Value(makeBoundsObject(in, r, r.isValid() ? 0.0 : emptyCorner));
     };
     def("getBounds", boundsMethod);
     def("getRect", boundsMethod);

@@ -362,8 +362,8 @@ public:
     int swfVersionOf(const Instance* inst) const;
     // The corner getBounds gives a clip that has no bounds, in pixels: the
     // largest twip count, until a movie of SWF 8 or later started the show or
-    // asked for bounds (code of `callerVersion`); from then on it is a twip
-    // more, for good. Code of SWF 8 asking in `otherSpace` (another clip's)
+    // asked for any clip's bounds (code of `callerVersion`); from then on it
+    // is a twip more, for good. Code of SWF 8 asking in `otherSpace` (another clip's)
     // gets the larger one at once.
     double emptyBoundsCorner(int callerVersion, bool otherSpace);
     // The version whose globals a clip's objects come from.

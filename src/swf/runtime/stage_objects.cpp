@@ -41,7 +41,8 @@ Instance* MovieRuntime::placeByScript(Instance* parent, int depth, movie::Displa
 
 Object* MovieRuntime::attach(Instance* parent, std::uint16_t characterId, const std::string& name, int depth, Object* init)
 {
-    const movie::Character* character = m_dictionary.find(characterId);
+    // The symbol comes from the library of the movie the clip belongs to.
+    const movie::Character* character = dictionaryOf(parent).find(characterId);
     if (!character || character->kind != movie::Character::Kind::Sprite)
         return nullptr;
     movie::DisplayObject fresh;
