@@ -616,3 +616,20 @@ TEST(CourseFolder, AnEmptyAddressMakesARenamedClipAnewAFrameLater)
 
     EXPECT_EQ(play(dir / "menu.swf", 2), "true\ntrue\nfalse\nmovieclip\n");
 }
+
+TEST(CourseFolder, WebAddressesGoOutInTurnWithTracesAndANewWindowHasOneName)
+{
+    const Movie movie = scripted({"geturl \"https://a.example/1\" \"bLaNk\"\npush \"between\"\nTrace\n"
+                                  "push \"https://a.example/2\", \"_BLANK\"\ngeturl2 0\n"
+                                  "geturl \"https://a.example/3\" \"self\"\ngeturl \"https://a.example/4\" \"\"\n"
+                                  "geturl \"https://a.example/5\" \"_blanks\""});
+    runtime::TraceOptions options{.frames = 0};
+    options.describeUrl = [](const std::string& url, const std::string& window) {
+        return url + " in [" + window + "]\n";
+    };
+    EXPECT_EQ(runtime::traceMovie(movie, options).output,
+              "https://a.example/1 in [_blank]\nbetween\nhttps://a.example/2 in [_blank]\n"
+              "https://a.example/3 in [self]\nhttps://a.example/4 in []\nhttps://a.example/5 in [_blanks]\n");
+    // Without a description the addresses leave no line.
+    EXPECT_EQ(runtime::traceMovie(movie, {.frames = 0}).output, "between\n");
+}
