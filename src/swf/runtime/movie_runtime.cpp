@@ -680,9 +680,8 @@ Object* MovieRuntime::adoptClass(Instance* inst)
         Value proto = m_vm->getMember(ctor, "prototype");
         if (proto.isObject())
             self->put("__proto__", proto, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete);
-        // As an instance `new` makes, from SWF 6.
-        if (m_vm->swfVersion() >= 6)
-            self->put("__constructor__", ctor, script::PropertyFlag::DontEnum);
+        // Linked to its class as an instance `new` makes.
+        m_vm->recordConstructor(self, ctor);
     }
     return ctor;
 }
