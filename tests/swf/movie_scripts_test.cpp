@@ -2767,3 +2767,20 @@ TEST(MovieScripts, AClipOfARegisteredClassKnowsItsConstructorAsAnInstanceDoes)
     EXPECT_EQ(traced(6), "true\ntrue\n");
     EXPECT_EQ(traced(7), "false\ntrue\n");
 }
+
+// A sprite is initialised once: a later init block for the same sprite, in
+// the same frame or a later one, is passed over.
+TEST(MovieScripts, ASpritesSecondInitBlockNeverRuns)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    Timeline empty;
+    empty.showFrame();
+    const auto sprite = b.defineSprite(empty);
+    b.add(DoInitAction{sprite, assembled("push \"first\"\nTrace")});
+    b.add(DoInitAction{sprite, assembled("push \"again\"\nTrace")});
+    b.showFrame();
+    b.add(DoInitAction{sprite, assembled("push \"later\"\nTrace")});
+    b.add(DoAction{assembled("push \"frame 2\"\nTrace\nStop")});
+    b.showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "first\nframe 2\n");
+}
