@@ -301,9 +301,15 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
     });
     def("swapDepths", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
-        if (!i || i->isRoot || args.empty())
+        if (!i || args.empty())
             return Value();
         const Value target = args[0];
+        if (i->isRoot) {
+            const double d = in.toNumber(target);
+            if (!target.isObject() && std::isfinite(d))
+                rt.swapLevel(i, script::saturatedInt(d) - kLevelDepthOffset);
+            return Value();
+        }
         if (Object* other = target.asObject()) {
             Instance* o = inst(other);
             if (o && o->parent == i->parent)

@@ -766,8 +766,12 @@ std::string MovieRuntime::targetPath(Object* clip, bool slashSyntax)
     }
     if (!inst->object && !inst->unloading)
         return "";
+    // A level moved by swapDepths is named by its new number in slash
+    // syntax, by the one it was loaded as in dots.
     const int level = top ? top->level : 0;
-    std::string path = slashSyntax ? (level ? "_level" + std::to_string(level) : "") : "_level" + std::to_string(level);
+    std::string path = slashSyntax ? (level ? "_level" + std::to_string(level) : "")
+                       : top && top->level > 0 && !top->firstPath.empty() ? top->firstPath
+                                                                           : "_level" + std::to_string(level);
     for (auto it = names.rbegin(); it != names.rend(); ++it)
         path += (slashSyntax ? "/" : ".") + *it;
     if (slashSyntax && path.empty())

@@ -322,6 +322,9 @@ public:
     bool isKeptLeaving(const Instance* inst) const;
     void queueUnload(Instance* inst, bool removeAfter);
     bool swapDepths(Instance* inst, int depth);
+    // A level's root moved among the levels: it becomes level `number`, and a
+    // level there takes its old number. _level0 neither moves nor is moved.
+    bool swapLevel(Instance* root, int number);
     int nextHighestDepth(Instance* parent) const;
     // The object's bounds in its own space, in twips; empty (xMin > xMax) if nothing is drawn.
     QRectF localBounds(const movie::DisplayObject& object) const;
