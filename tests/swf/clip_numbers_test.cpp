@@ -253,6 +253,9 @@ TEST(ClipNumbersTest, PointConversionsUseMatricesHeldInFixedPoint)
     EXPECT_EQ(traceOf(convert("50", "30", "push \"x\", 170.55, \"y\", 209.7, 2", "globalToLocal")), "-10.05\n-9.95\n");
     EXPECT_EQ(traceOf(convert("22.66", "27.9", "push \"x\", 171.15, \"y\", 213.5, 2", "globalToLocal")),
               "-9.95\n-10.1\n");
+    // The product's fixed point drops what lies below its last place (it does
+    // not round), which moves a point brought back from the stage by a twip.
+    EXPECT_EQ(traceOf(convert("25", "25", "push \"x\", 189.2, \"y\", 281.6, 2", "globalToLocal")), "190.2\n190.2\n");
 }
 
 TEST(ClipNumbersTest, DisplayPropertiesIgnoreWhatIsNoNumberAndWrapTwips)
@@ -339,6 +342,10 @@ TEST(ClipNumbersTest, PropertiesSetByIndexTakeWhatThePlayerTook)
         {19, "push \"low\"", "push \"medium\"", 7, "MEDIUM\n"},
         {19, "push \"best\"", "push \"fine\"", 7, "BEST\n"},
         {17, "push 1", valueOfObject, 5, "0\n"},
+        // A name of NaN reads "0" from SWF 7 on; infinities keep their text.
+        {13, "push 1", "push NaN", 7, "0\n"},
+        {13, "push 1", "push NaN", 6, "NaN\n"},
+        {13, "push 1", "push -Infinity", 7, "-Infinity\n"},
     };
     for (const auto& c : cases) {
         const std::string index = std::to_string(c.index);

@@ -616,3 +616,43 @@ TEST(CourseFolder, AnEmptyAddressMakesARenamedClipAnewAFrameLater)
 
     EXPECT_EQ(play(dir / "menu.swf", 2), "true\ntrue\nfalse\nmovieclip\n");
 }
+
+TEST(CourseFolder, WebAddressesGoOutInTurnWithTracesAndANewWindowHasOneName)
+{
+    const Movie movie = scripted({"geturl \"https://a.example/1\" \"bLaNk\"\npush \"between\"\nTrace\n"
+                                  "push \"https://a.example/2\", \"_BLANK\"\ngeturl2 0\n"
+                                  "geturl \"https://a.example/3\" \"self\"\ngeturl \"https://a.example/4\" \"\"\n"
+                                  "geturl \"https://a.example/5\" \"_blanks\""});
+    runtime::TraceOptions options{.frames = 0};
+    options.describeUrl = [](const std::string& url, const std::string& window) {
+        return url + " in [" + window + "]\n";
+    };
+    EXPECT_EQ(runtime::traceMovie(movie, options).output,
+              "https://a.example/1 in [_blank]\nbetween\nhttps://a.example/2 in [_blank]\n"
+              "https://a.example/3 in [self]\nhttps://a.example/4 in []\nhttps://a.example/5 in [_blanks]\n");
+    // Without a description the addresses leave no line.
+    EXPECT_EQ(runtime::traceMovie(movie, {.frames = 0}).output, "between\n");
+}
+
+// swapDepths moves a level among the levels once: slash paths name it by its
+// new number, dots by the one it was loaded as. At a depth a script reaches,
+// removeMovieClip takes it away without its unload event. "_level" alone is
+// the first level.
+TEST(CourseFolder, ALevelMovesOnceAndLeavesFromADepthScriptsReach)
+{
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    save(scripted({""}), dir / "part.swf");
+    const std::string level = "push \"_level16394\"\nGetVariable\n";
+    const std::string depth = "push 0\n" + level + "push \"getDepth\"\nCallMethod\nTrace\n";
+    save(scripted({"geturl \"part.swf\" \"_level5\"", "",
+                   "push 10, 1, \"_level5\"\nGetVariable\npush \"swapDepths\"\nCallMethod\nPop\n" + level
+                       + "push \"_target\"\nGetMember\nTrace\npush \"\"\n" + level + "Add2\nTrace\n" + depth
+                       + "push 20, 1\n" + level + "push \"swapDepths\"\nCallMethod\nPop\n" + depth
+                       + "push \"_level5\"\nGetVariable\nTypeOf\nTrace\n" + level
+                       + "push \"onUnload\"\nfunction\npush \"unload\"\nTrace\nend\nSetMember\npush 0\n" + level
+                       + "push \"removeMovieClip\"\nCallMethod\nPop\n" + level
+                       + "TypeOf\nTrace\npush \"_level\"\nGetVariable\nTargetPath\nTrace\nStop"}),
+         dir / "menu.swf");
+    EXPECT_EQ(play(dir / "menu.swf", 4), "_level16394\n_level5\n10\n10\nundefined\nundefined\n_level0\n");
+}

@@ -2775,3 +2775,64 @@ TEST(MovieScripts, SwfFourReadsNoClipAsAValue)
     )")}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "undefined\nundefined\nmc\n");
 }
+
+// A clip that takes a registered class is linked to it as `new` links an
+// instance: __constructor__ from SWF 6, and its own constructor up to SWF 6.
+TEST(MovieScripts, AClipOfARegisteredClassKnowsItsConstructorAsAnInstanceDoes)
+{
+    const auto traced = [](std::uint8_t version) {
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, version);
+        Timeline empty;
+        empty.showFrame();
+        exportAsSym(b, b.defineSprite(empty));
+        b.add(DoAction{assembled(R"(
+            push "C"
+            function
+            end
+            SetVariable
+            push "C"
+            GetVariable
+            push "Sym", 2, "Object"
+            GetVariable
+            push "registerClass"
+            CallMethod
+            Pop
+            push 1, "a", "Sym", 3, "this"
+            GetVariable
+            push "attachMovie"
+            CallMethod
+            StoreRegister 0
+            Pop
+            push "constructor", 1, r:0, "hasOwnProperty"
+            CallMethod
+            Trace
+            push r:0, "__constructor__"
+            GetMember
+            push "C"
+            GetVariable
+            StrictEquals
+            Trace
+        )")});
+        b.showFrame();
+        return runtime::traceMovie(b.movie(), {.frames = 0}).output;
+    };
+    EXPECT_EQ(traced(6), "true\ntrue\n");
+    EXPECT_EQ(traced(7), "false\ntrue\n");
+}
+
+// A sprite is initialised once: a later init block for the same sprite, in
+// the same frame or a later one, is passed over.
+TEST(MovieScripts, ASpritesSecondInitBlockNeverRuns)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    Timeline empty;
+    empty.showFrame();
+    const auto sprite = b.defineSprite(empty);
+    b.add(DoInitAction{sprite, assembled("push \"first\"\nTrace")});
+    b.add(DoInitAction{sprite, assembled("push \"again\"\nTrace")});
+    b.showFrame();
+    b.add(DoInitAction{sprite, assembled("push \"later\"\nTrace")});
+    b.add(DoAction{assembled("push \"frame 2\"\nTrace\nStop")});
+    b.showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "first\nframe 2\n");
+}

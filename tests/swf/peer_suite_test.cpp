@@ -50,10 +50,13 @@ struct TestSettings {
     // The window the test played in; empty: the movie's own size.
     double viewportWidth = 0;
     double viewportHeight = 0;
+    // log_fetch: the addresses the movie opens are part of the recording.
+    bool logsUrls = false;
 };
 
 // What test.toml says of a run: the frames (num_frames or num_ticks, 1 when it
-// says nothing) and the viewport's width and height.
+// says nothing), the viewport's width and height, and whether opened
+// addresses are logged.
 TestSettings settingsOf(const fs::path& toml)
 {
     TestSettings settings;
@@ -69,6 +72,8 @@ TestSettings settingsOf(const fs::path& toml)
             if (text.starts_with(key))
                 settings.frames = std::clamp(std::atoi(text.c_str() + key.size()), 1, 100'000);
         }
+        if (text == "log_fetch=true")
+            settings.logsUrls = true;
         if (text.starts_with("viewport_dimensions=")) {
             settings.viewportWidth = numberAfter(text, "{width=");
             settings.viewportHeight = numberAfter(text, ",height=");
@@ -112,6 +117,11 @@ TEST(PeerSuite, TraceOutputMatchesTheOriginalPlayer)
         options.frames = settings.frames - 1;
         options.viewportWidth = settings.viewportWidth;
         options.viewportHeight = settings.viewportHeight;
+        if (settings.logsUrls) {
+            options.describeUrl = [](const std::string& url, const std::string& window) {
+                return "Navigator::navigate_to_url:\n  URL: " + url + "\n  Target: " + window + "\n";
+            };
+        }
         options.moviePath = folder / "test.swf";
         // The recordings were made with the test's folder as the root of the file system.
         options.movieAddress = "file:///test.swf";

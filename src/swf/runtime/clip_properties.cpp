@@ -37,10 +37,11 @@ QRectF unite(const QRectF& a, const QRectF& b)
 }
 
 // A matrix with its translation in whole twips, and, as the player stores the
-// levels it multiplies, its scale and skew in 16.16 fixed point.
+// levels it multiplies, its scale and skew in 16.16 fixed point, cut down to
+// the last place (a fixed-point product drops the bits below it).
 QTransform inWholeTwips(const QTransform& t, bool fixedPoint)
 {
-    const auto fixed = [fixedPoint](double v) { return fixedPoint ? std::round(v * 65536.0) / 65536.0 : v; };
+    const auto fixed = [fixedPoint](double v) { return fixedPoint ? std::floor(v * 65536.0) / 65536.0 : v; };
     return QTransform(fixed(t.m11()), fixed(t.m12()), fixed(t.m21()), fixed(t.m22()), std::round(t.dx()),
                       std::round(t.dy()));
 }
@@ -453,7 +454,11 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         }
         break;
     case ClipProperty::Name:
-        object.name = m_vm->toString(value);
+        // From SWF 7 a name given as NaN reads "0"; earlier versions write
+        // "NaN", and infinities keep their text in every version.
+        object.name = value.isNumber() && std::isnan(value.asNumber()) && m_vm->swfVersion() >= 7
+            ? m_vm->toString(Value(0.0))
+            : m_vm->toString(value);
         break;
     case ClipProperty::FocusRect: {
         // Values that are no number leave it as it was; an object's own

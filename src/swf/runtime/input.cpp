@@ -80,7 +80,7 @@ static bool buttonHit(const MovieRuntime& rt, const Instance* inst, const Define
     for (const ButtonRecord& record : def.records) {
         if (!record.stateHitTest)
             continue;
-        const movie::Character* character = rt.dictionary().find(record.characterId);
+        const movie::Character* character = rt.dictionaryOf(inst).find(record.characterId);
         if (!character)
             continue;
         movie::DisplayObject probe;

@@ -301,9 +301,15 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
     });
     def("swapDepths", [&rt, inst](Interpreter& in, Object* self, const Args& args) {
         Instance* i = inst(self);
-        if (!i || i->isRoot || args.empty())
+        if (!i || args.empty())
             return Value();
         const Value target = args[0];
+        if (i->isRoot) {
+            const double d = in.toNumber(target);
+            if (!target.isObject() && std::isfinite(d))
+                rt.swapLevel(i, script::saturatedInt(d) - kLevelDepthOffset);
+            return Value();
+        }
         if (Object* other = target.asObject()) {
             Instance* o = inst(other);
             if (o && o->parent == i->parent)
@@ -459,8 +465,11 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
                 corners << twips(toSpace.map(twips(toStage.map(p))));
             r = corners.boundingRect();
         }
+        // Asked for by code of SWF 8, even of a clip that has bounds, the
+        // corner of empty bounds changes for good.
         const bool otherSpace = !args.empty() && arg(args, 0).asObject() != self;
-        return Value(makeBoundsObject(in, r, r.isValid() ? 0.0 : rt.emptyBoundsCorner(in.swfVersion(), otherSpace)));
+        const double emptyCorner = rt.emptyBoundsCorner(in.swfVersion(), otherSpace);
+        return Value(makeBoundsObject(in, r, r.isValid() ? 0.0 : emptyCorner));
     };
     def("getBounds", boundsMethod);
     def("getRect", boundsMethod);

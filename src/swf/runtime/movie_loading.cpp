@@ -674,12 +674,15 @@ void MovieRuntime::getUrl(Object* clip, const std::string& url, const std::strin
         return;
     // A movie beside this one opened in its own window replaces it, as in
     // the projector; web addresses go to the program.
-    if (lowerAscii(window) == "_self" && isMovieAddress(url)) {
+    const std::string lowerWindow = lowerAscii(window);
+    if (lowerWindow == "_self" && isMovieAddress(url)) {
         requestMovie(nullptr, 0, url, nullptr, Value());
         return;
     }
+    // A new window is named "blank" in any case, with or without its
+    // underscore; other names go as written.
     if (urlSink)
-        urlSink(url, window);
+        urlSink(url, lowerWindow == "blank" || lowerWindow == "_blank" ? "_blank" : window);
 }
 
 } // namespace swf::runtime

@@ -690,9 +690,8 @@ Object* MovieRuntime::adoptClass(Instance* inst)
         Value proto = m_vm->getMember(ctor, "prototype");
         if (proto.isObject())
             self->put("__proto__", proto, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete);
-        // As an instance `new` makes, from SWF 6.
-        if (m_vm->swfVersion() >= 6)
-            self->put("__constructor__", ctor, script::PropertyFlag::DontEnum);
+        // Linked to its class as an instance `new` makes.
+        m_vm->recordConstructor(self, ctor);
     }
     return ctor;
 }
@@ -777,8 +776,12 @@ std::string MovieRuntime::targetPath(Object* clip, bool slashSyntax)
     }
     if (!inst->object && !inst->unloading)
         return "";
+    // A level moved by swapDepths is named by its new number in slash
+    // syntax, by the one it was loaded as in dots.
     const int level = top ? top->level : 0;
-    std::string path = slashSyntax ? (level ? "_level" + std::to_string(level) : "") : "_level" + std::to_string(level);
+    std::string path = slashSyntax ? (level ? "_level" + std::to_string(level) : "")
+                       : top && top->level > 0 && !top->firstPath.empty() ? top->firstPath
+                                                                           : "_level" + std::to_string(level);
     for (auto it = names.rbegin(); it != names.rend(); ++it)
         path += (slashSyntax ? "/" : ".") + *it;
     if (slashSyntax && path.empty())

@@ -322,6 +322,9 @@ public:
     bool isKeptLeaving(const Instance* inst) const;
     void queueUnload(Instance* inst, bool removeAfter);
     bool swapDepths(Instance* inst, int depth);
+    // A level's root moved among the levels: it becomes level `number`, and a
+    // level there takes its old number. _level0 neither moves nor is moved.
+    bool swapLevel(Instance* root, int number);
     int nextHighestDepth(Instance* parent) const;
     // The object's bounds in its own space, in twips; empty (xMin > xMax) if nothing is drawn.
     QRectF localBounds(const movie::DisplayObject& object) const;
@@ -362,8 +365,8 @@ public:
     int swfVersionOf(const Instance* inst) const;
     // The corner getBounds gives a clip that has no bounds, in pixels: the
     // largest twip count, until a movie of SWF 8 or later started the show or
-    // asked for bounds (code of `callerVersion`); from then on it is a twip
-    // more, for good. Code of SWF 8 asking in `otherSpace` (another clip's)
+    // asked for any clip's bounds (code of `callerVersion`); from then on it
+    // is a twip more, for good. Code of SWF 8 asking in `otherSpace` (another clip's)
     // gets the larger one at once.
     double emptyBoundsCorner(int callerVersion, bool otherSpace);
     // The version whose globals a clip's objects come from.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
 
 namespace swf::runtime {
 
@@ -39,6 +40,8 @@ ScriptIndex::ScriptIndex(const std::vector<Tag>& tags, int rootFrames, const mov
     collectSprites(tags, dictionary, 0);
     int frame = 0;
     int ops = 0;
+    // A sprite is initialised once: a second init block for it is passed over.
+    std::set<std::uint16_t> initialised;
     for (const Tag& tag : tags) {
         if (std::holds_alternative<ShowFrame>(tag)) {
             ++frame;
@@ -47,6 +50,8 @@ ScriptIndex::ScriptIndex(const std::vector<Tag>& tags, int rootFrames, const mov
             ++ops;
         } else if (const auto* init = std::get_if<DoInitAction>(&tag)) {
             m_hasScripts = true;
+            if (!initialised.insert(init->spriteId).second)
+                continue;
             if (auto code = decodeList(init->actions, m_version))
                 m_initActions.push_back({init->spriteId, std::move(code), frame, ops});
         } else if (tag.code() == kExportAssets) {

@@ -41,7 +41,8 @@ Instance* MovieRuntime::placeByScript(Instance* parent, int depth, movie::Displa
 
 Object* MovieRuntime::attach(Instance* parent, std::uint16_t characterId, const std::string& name, int depth, Object* init)
 {
-    const movie::Character* character = m_dictionary.find(characterId);
+    // The symbol comes from the library of the movie the clip belongs to.
+    const movie::Character* character = dictionaryOf(parent).find(characterId);
     if (!character || character->kind != movie::Character::Kind::Sprite)
         return nullptr;
     movie::DisplayObject fresh;
@@ -150,6 +151,13 @@ Object* MovieRuntime::duplicate(Instance* source, const std::string& name, int d
 
 void MovieRuntime::remove(Instance* inst, bool byAction)
 {
+    // A level at a depth a script can reach (one moved there by swapDepths)
+    // leaves as its movie is unloaded, its root hearing no unload event.
+    if (inst && inst->isRoot && inst->level > 0 && !byAction && inst->level >= kScriptDepthOffset) {
+        inst->unloadHeard = true;
+        unloadMovie(inst);
+        return;
+    }
     if (!inst || inst->isRoot || !inst->parent || !inst->parent->object)
         return;
     const int depth = inst->depth - kScriptDepthOffset;
@@ -210,6 +218,28 @@ bool MovieRuntime::swapDepths(Instance* inst, int depth)
     m_runner.swap(*parent->object, inst->depth, key);
     inst->depth = key;
     inst->leftDepth.reset();
+    return true;
+}
+
+bool MovieRuntime::swapLevel(Instance* root, int number)
+{
+    // _level0 holds the opened movie and stays where it is; a level moves
+    // once, from the number it was loaded as (a second move leaves it).
+    const auto mine = m_levels.find(root->level);
+    if (root->level <= 0 || number <= 0 || mine == m_levels.end() || mine->second.inst != root
+        || root->firstPath != "_level" + std::to_string(root->level))
+        return false;
+    if (number == root->level)
+        return true;
+    Level moving = std::move(mine->second);
+    m_levels.erase(mine);
+    if (auto other = m_levels.find(number); other != m_levels.end()) {
+        other->second.inst->level = root->level;
+        m_levels.emplace(root->level, std::move(other->second));
+        m_levels.erase(number);
+    }
+    root->level = number;
+    m_levels.emplace(number, std::move(moving));
     return true;
 }
 

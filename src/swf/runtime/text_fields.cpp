@@ -58,7 +58,7 @@ std::optional<std::vector<std::u32string>> MovieRuntime::staticText(script::Obje
         const DefineText* text = object.character ? object.character->text() : nullptr;
         if (!text)
             continue;
-        for (std::u32string& line : movie::staticTextLines(*text, m_dictionary))
+        for (std::u32string& line : movie::staticTextLines(*text, dictionaryOf(inst)))
             lines.push_back(std::move(line));
     }
     return lines;

@@ -53,13 +53,17 @@ Trace traceMovie(const Movie& movie, const TraceOptions& options)
         MovieRuntime runtime(movie, dictionary, options.randomSeed, render::collectFonts(movie.tags));
         if (!options.moviePath.empty())
             runtime.setFiles(FileAccess(options.moviePath, options.movieAddress));
-        runtime.traceSink = [&trace](const std::string& line) {
-            // A runaway script could trace without end; a few megabytes is plenty.
-            if (trace.output.size() < (8u << 20)) {
-                trace.output += line;
-                trace.output += '\n';
-            }
+        // A runaway script could trace without end; a few megabytes is plenty.
+        const auto write = [&trace](const std::string& lines) {
+            if (trace.output.size() < (8u << 20))
+                trace.output += lines;
         };
+        runtime.traceSink = [&write](const std::string& line) { write(line + '\n'); };
+        if (options.describeUrl) {
+            runtime.urlSink = [&write, &options](const std::string& url, const std::string& window) {
+                write(options.describeUrl(url, window));
+            };
+        }
         runtime.setViewportSize(options.viewportWidth, options.viewportHeight);
         runtime.start();
         // A movie whose rate is 0 moves on once in that time, as the original player did.

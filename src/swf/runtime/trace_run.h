@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,9 @@ struct TraceOptions {
     // The window the movie plays in, in pixels; 0: the movie's own size.
     double viewportWidth = 0;
     double viewportHeight = 0;
+    // The lines a web address the movie opens in a window adds to the
+    // output, in turn with its traces; none: such addresses leave no line.
+    std::function<std::string(const std::string& url, const std::string& window)> describeUrl = {};
 };
 
 struct Trace {

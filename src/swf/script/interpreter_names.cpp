@@ -15,8 +15,11 @@ int levelNumber(const std::string& name, bool digitsFirst)
 {
     // "_flashN" is the name levels had in the first players that loaded
     // movies into them.
-    if (name.size() <= 6 || (name.compare(0, 6, "_level") != 0 && name.compare(0, 6, "_flash") != 0))
+    if (name.size() < 6 || (name.compare(0, 6, "_level") != 0 && name.compare(0, 6, "_flash") != 0))
         return -1;
+    // "_level" without a number is the first level.
+    if (name.size() == 6)
+        return name == "_level" ? 0 : -1;
     int n = 0;
     std::size_t i = 6;
     for (; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i) {
