@@ -2342,6 +2342,35 @@ TEST(ErrorBuiltins, TheMessageIsKeptAsGivenAndACallMakesNothing)
     EXPECT_TRUE(m.vm->call(m.vm->getMember(m.vm->global(), "Error"), nullptr, {Value("x")}).isUndefined());
 }
 
+TEST(ErrorBuiltins, TheErrorSetupMakesOneErrorPerListedNameAsItsCaller)
+{
+    // _global.Error = function() { trace(arguments.caller == AsSetupError); };
+    // trace(AsSetupError(",x,")); AsSetupError();
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "_global"
+        getvariable
+        push "Error"
+        function -
+          push "arguments"
+          getvariable
+          push "caller"
+          getmember
+          push "AsSetupError"
+          getvariable
+          strictequals
+          trace
+        end
+        setmember
+        push ",x,", 1, "AsSetupError"
+        callfunction
+        trace
+        push 0, "AsSetupError"
+        callfunction
+        trace
+    )"), "true\ntrue\ntrue\nundefined\nundefined");
+}
+
 TEST(BroadcasterBuiltins, ListenersGoThroughTheObjectsOwnMethodsAndCompareLoosely)
 {
     Machine m(7);

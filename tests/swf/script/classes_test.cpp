@@ -491,7 +491,12 @@ TEST(LibraryClasses, ConnectionsOfLocalMoviesAreRefusedAtOnce)
     Value product = m.vm->construct(m.vm->getMember(global(m, "System"), "Product"), {Value("p")});
     EXPECT_TRUE(m.vm->getMember(product, "launch").isObject());
     Machine m5(5);
-    EXPECT_TRUE(global(m5, "LocalConnection").isUndefined());
+    // A SWF 5 movie sees the LocalConnection class but none of its methods,
+    // and no NetConnection at all.
+    Value connection5 = global(m5, "LocalConnection");
+    ASSERT_TRUE(connection5.isObject());
+    EXPECT_TRUE(m5.vm->getMember(m5.vm->getMember(connection5, "prototype"), "connect").isUndefined());
+    EXPECT_TRUE(global(m5, "NetConnection").isUndefined());
     EXPECT_TRUE(m5.vm->getMember(global(m5, "System"), "showSettings").isObject());
 }
 

@@ -88,8 +88,6 @@ void installLocalConnection(Interpreter& in)
         return true;
     });
     markMembers(proto, PropertyFlag::Version6);
-    // The class itself first appeared with SWF 6.
-    markVersion(in.global(), {"LocalConnection"}, PropertyFlag::Version6);
 }
 
 // Camera and Microphone: no device is present, so get() finds none.
