@@ -590,7 +590,12 @@ void installButtonClass(Interpreter& in, MovieRuntime& rt)
     Object* buttonProto = in.newObject(in.objectPrototype());
     script::makeConstructor(
         in, "Button", [](Interpreter&, Object*, const Args&) { return Value(); },
-        [](Interpreter&, Object*, const Args&) { return Value(); }, buttonProto);
+        [](Interpreter&, Object* self, const Args&) {
+            if (self)
+                self->markNative();
+            return Value();
+        },
+        buttonProto);
     // Plain values a button inherits until a script gives it its own: what
     // the pointer may do with it and whether it shows the hand.
     buttonProto->put("useHandCursor", true);

@@ -133,7 +133,7 @@ Object* MovieRuntime::makeObject(Instance* inst, const movie::Character* charact
         if (Object* proto = m_vm->prototypeOf("MovieClip", version))
             o->put("__proto__", proto, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete);
     } else {
-        o = m_vm->heap().make(script::ObjectClass::Object);
+        o = m_vm->heap().make(script::ObjectClass::Native);
         const char* cls = character->kind == movie::Character::Kind::Button ? "Button" : "TextField";
         if (Object* proto = m_vm->prototypeOf(cls, version))
             o->put("__proto__", proto, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete);

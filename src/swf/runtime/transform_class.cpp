@@ -134,6 +134,7 @@ void installTransformClass(Interpreter& in, MovieRuntime& rt)
             self->setExtension(std::make_shared<script::RefusedConstruction>());
             return Value();
         }
+        self->markNative();
         self->setExtension(std::make_shared<TransformData>(i->self));
         return self;
     });

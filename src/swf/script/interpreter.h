@@ -136,6 +136,9 @@ public:
     Value call(const Value& function, Object* thisObject, const std::vector<Value>& args, Object* home = nullptr);
     Value callMethod(const Value& base, const std::string& name, const std::vector<Value>& args);
     Value construct(const Value& constructor, const std::vector<Value>& args);
+    // The same from inside the native function `caller`: a script constructor
+    // reads it as its arguments.caller.
+    Value constructFrom(Object* caller, const Value& constructor, const std::vector<Value>& args);
     // Marks `o` as made by `ctor`: __constructor__ (seen from SWF 6) and,
     // up to SWF 6, constructor, both its own.
     void recordConstructor(Object* o, Object* ctor);

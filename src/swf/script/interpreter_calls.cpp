@@ -102,6 +102,15 @@ Value Interpreter::construct(const Value& constructor, const std::vector<Value>&
     return r.isObject() ? r : Value(o);
 }
 
+Value Interpreter::constructFrom(Object* caller, const Value& constructor, const std::vector<Value>& args)
+{
+    Object* const outer = m_callee;
+    m_callee = caller;
+    Value made = construct(constructor, args);
+    m_callee = outer;
+    return made;
+}
+
 void Interpreter::recordConstructorLink(Object* o, Object* ctor)
 {
     o->put("__constructor__", ctor, PropertyFlag::DontEnum | (swfVersion() >= 6 ? 0 : PropertyFlag::Version6));

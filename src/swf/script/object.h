@@ -51,7 +51,10 @@ struct Property {
     bool isAccessor() const { return getter != nullptr; }
 };
 
-enum class ObjectClass : std::uint8_t { Object, Function, Array, String, Number, Boolean, Date, Error, Arguments, Clip, Super, Activation };
+// Native: an object of the player's own classes that carries data of its own
+// (an XML document, a sound, a text format); the other native kinds have
+// classes of their own here.
+enum class ObjectClass : std::uint8_t { Object, Function, Array, String, Number, Boolean, Date, Error, Arguments, Clip, Super, Activation, Native };
 
 using NativeFunction = std::function<Value(Interpreter&, Object* thisObject, const std::vector<Value>& args)>;
 
@@ -111,6 +114,15 @@ public:
 
     ObjectClass objectClass() const { return m_class; }
     void setObjectClass(ObjectClass cls) { m_class = cls; }
+    // A plain object becomes one of the player's native objects; one that is
+    // native already keeps its kind. Native constructors (Date) set up only
+    // plain objects, whatever prototype they reach them through.
+    void markNative()
+    {
+        if (m_class == ObjectClass::Object)
+            m_class = ObjectClass::Native;
+    }
+    bool isPlain() const { return m_class == ObjectClass::Object; }
     bool isFunction() const { return m_native || m_script; }
 
     // Own properties, in insertion order, including those hidden from this

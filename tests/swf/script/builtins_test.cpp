@@ -1270,6 +1270,21 @@ TEST(ObjectBuiltins, UnnamedMathNativesConvertTwoArgumentsAndGiveNaN)
     )"), "read\nread\nNaN");
 }
 
+// A filter's properties are numbered natives too, getter and setter in turn.
+TEST(ObjectBuiltins, NativeFilterAccessorsTakeTheirNumbersInTurn)
+{
+    Machine m(8);
+    Value filters = m.vm->getMember(m.vm->getMember(m.vm->global(), "flash"), "filters");
+    Value filter = m.vm->construct(m.vm->getMember(filters, "ConvolutionFilter"), {Value(3), Value(2)});
+    Value native = m.vm->getMember(m.vm->global(), "ASnative");
+    auto numbered = [&](int b) { return m.vm->call(native, nullptr, {Value(1109), Value(b)}); };
+    EXPECT_EQ(m.vm->toNumber(m.vm->call(numbered(1), filter.asObject(), {})), 3);
+    EXPECT_EQ(m.vm->toNumber(m.vm->call(numbered(3), filter.asObject(), {})), 2);
+    m.vm->call(numbered(18), filter.asObject(), {Value(0.0)});
+    EXPECT_EQ(m.vm->toNumber(m.vm->getMember(filter, "alpha")), 0);
+    EXPECT_TRUE(numbered(19).isUndefined());
+}
+
 TEST(ObjectBuiltins, NativeXmlEscape)
 {
     Machine m(7);
@@ -2340,6 +2355,35 @@ TEST(ErrorBuiltins, TheMessageIsKeptAsGivenAndACallMakesNothing)
     EXPECT_EQ(m.vm->getMember(error, "message").asObject(), message.asObject());
     EXPECT_EQ(m.vm->callMethod(error, "toString", {}).asObject(), message.asObject());
     EXPECT_TRUE(m.vm->call(m.vm->getMember(m.vm->global(), "Error"), nullptr, {Value("x")}).isUndefined());
+}
+
+TEST(ErrorBuiltins, TheErrorSetupMakesOneErrorPerListedNameAsItsCaller)
+{
+    // _global.Error = function() { trace(arguments.caller == AsSetupError); };
+    // trace(AsSetupError(",x,")); AsSetupError();
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "_global"
+        getvariable
+        push "Error"
+        function -
+          push "arguments"
+          getvariable
+          push "caller"
+          getmember
+          push "AsSetupError"
+          getvariable
+          strictequals
+          trace
+        end
+        setmember
+        push ",x,", 1, "AsSetupError"
+        callfunction
+        trace
+        push 0, "AsSetupError"
+        callfunction
+        trace
+    )"), "true\ntrue\ntrue\nundefined\nundefined");
 }
 
 TEST(BroadcasterBuiltins, ListenersGoThroughTheObjectsOwnMethodsAndCompareLoosely)

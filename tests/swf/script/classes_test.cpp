@@ -491,7 +491,12 @@ TEST(LibraryClasses, ConnectionsOfLocalMoviesAreRefusedAtOnce)
     Value product = m.vm->construct(m.vm->getMember(global(m, "System"), "Product"), {Value("p")});
     EXPECT_TRUE(m.vm->getMember(product, "launch").isObject());
     Machine m5(5);
-    EXPECT_TRUE(global(m5, "LocalConnection").isUndefined());
+    // A SWF 5 movie sees the LocalConnection class but none of its methods,
+    // and no NetConnection at all.
+    Value connection5 = global(m5, "LocalConnection");
+    ASSERT_TRUE(connection5.isObject());
+    EXPECT_TRUE(m5.vm->getMember(m5.vm->getMember(connection5, "prototype"), "connect").isUndefined());
+    EXPECT_TRUE(global(m5, "NetConnection").isUndefined());
     EXPECT_TRUE(m5.vm->getMember(global(m5, "System"), "showSettings").isObject());
 }
 
@@ -576,4 +581,52 @@ TEST(BitmapData, PixelsRoundTripThroughPremultipliedAlpha)
     EXPECT_FALSE(m.vm->construct(bitmapClass, {Value(2880), Value(1)}).isUndefined());
     m.vm->callMethod(b, "dispose", {});
     EXPECT_EQ(str(m, m.vm->getMember(b, "width")), "-1");
+}
+
+// Date sets up only plain objects: one the player made with data of its own
+// stays what it is when Date's constructor runs on it (as `super()` runs it).
+TEST(LibraryClasses, DateTakesOnlyObjectsThatAreNotNativeAlready)
+{
+    Machine m(8);
+    Object* date = global(m, "Date").asObject();
+    ASSERT_TRUE(date && date->nativeConstructor());
+    Value getTime = m.vm->getMember(m.vm->getMember(date, "prototype"), "getTime");
+    auto becomesDate = [&](const Value& made) {
+        Object* o = made.asObject();
+        if (!o)
+            return false;
+        date->nativeConstructor()(*m.vm, o, {Value(5.0)});
+        return !m.vm->call(getTime, o, {}).isUndefined();
+    };
+    auto make = [&](const char* cls, std::vector<Value> args = {}) { return m.vm->construct(global(m, cls), args); };
+    EXPECT_TRUE(becomesDate(m.vm->newObject()));
+    EXPECT_TRUE(becomesDate(make("Color")));
+    EXPECT_TRUE(becomesDate(make("XMLNode", {Value(1)})));
+    EXPECT_TRUE(becomesDate(make("TextSnapshot", {Value(3)})));
+    EXPECT_FALSE(becomesDate(make("XMLNode", {Value(1), Value("a")})));
+    EXPECT_FALSE(becomesDate(make("XML")));
+    EXPECT_FALSE(becomesDate(make("LoadVars")));
+    EXPECT_FALSE(becomesDate(make("Sound")));
+    EXPECT_FALSE(becomesDate(make("TextFormat")));
+    EXPECT_FALSE(becomesDate(make("Array")));
+    EXPECT_FALSE(becomesDate(make("String")));
+    // A date is made only once.
+    Value once = make("Date", {Value(1.0)});
+    date->nativeConstructor()(*m.vm, once.asObject(), {Value(7.0)});
+    EXPECT_EQ(m.vm->toNumber(m.vm->call(getTime, once.asObject(), {})), 1);
+}
+
+// Accessibility, System.IME and every System.Product keep their prototype
+// link: assigning another is ignored.
+TEST(LibraryClasses, SomeSingletonsAndProductsKeepTheirPrototypeLink)
+{
+    Machine m(8);
+    Value system = global(m, "System");
+    const Value objects[] = {global(m, "Accessibility"), m.vm->getMember(system, "IME"),
+                             m.vm->construct(m.vm->getMember(system, "Product"), {})};
+    for (const Value& o : objects) {
+        ASSERT_TRUE(o.isObject());
+        m.vm->setMember(o, "__proto__", Value::null());
+        EXPECT_TRUE(m.vm->getMember(o, "__proto__").isObject());
+    }
 }

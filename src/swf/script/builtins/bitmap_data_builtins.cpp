@@ -508,6 +508,7 @@ void installBitmapData(Interpreter& in, Object* display)
             self->setExtension(std::make_shared<RefusedConstruction>());
             return Value();
         }
+        self->markNative();
         const bool transparent = args.size() > 2 ? in.toBoolean(args[2]) : true;
         const std::uint32_t fill = args.size() > 3 ? toColor(in, args[3]) : 0xFFFFFFFFu;
         self->setExtension(std::make_shared<BitmapPixels>(width, height, transparent, fill));

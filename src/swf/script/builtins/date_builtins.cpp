@@ -182,6 +182,10 @@ void installDate(Interpreter& in)
     Object* ctor = makeConstructor(
         in, "Date", [](Interpreter& in, Object*, const Args&) -> Value { return format(in, std::floor(in.host().wallClock())); },
         [](Interpreter& in, Object* self, const Args& args) -> Value {
+            // An object that is native already (an array, a sound, a clip)
+            // stays what it is.
+            if (!self->isPlain())
+                return self;
             self->setObjectClass(ObjectClass::Date);
             if (args.empty())
                 self->primitive = std::floor(in.host().wallClock());

@@ -409,6 +409,7 @@ void installFilterClass(Interpreter& in, Object* package, Object* bitmapFilter, 
     Object* ctor = in.newFunction(nothing(), [members, self](Interpreter& in, Object* o, const Args& args) -> Value {
         if (!o)
             return Value();
+        o->markNative();
         auto data = std::make_shared<FilterData>(defaultFilter(members->kind));
         FilterData& d = *data;
         o->setExtension(std::move(data));

@@ -487,6 +487,7 @@ void installColorTransform(Interpreter& in, Object* geom)
         // The native class came with SWF 8: older movies get plain objects.
         if (in.swfVersion() < 8)
             return self;
+        self->markNative();
         self->setExtension(std::move(data));
         return self;
     });

@@ -76,7 +76,7 @@ void installSharedObject(Interpreter& in)
 void installLocalConnection(Interpreter& in)
 {
     Object* proto = nullptr;
-    defineLibraryClass(in, "LocalConnection", {}, proto);
+    defineLibraryClass(in, "LocalConnection", nativeInstance(), proto);
     // No other movie listens: connecting works, sending reaches nobody.
     nativeMethod(in, proto, "connect", [](Interpreter&, Object*, const Args& args) -> Value { return !args.empty(); });
     nativeMethod(in, proto, "close", nothing());
@@ -88,8 +88,6 @@ void installLocalConnection(Interpreter& in)
         return true;
     });
     markMembers(proto, PropertyFlag::Version6);
-    // The class itself first appeared with SWF 6.
-    markVersion(in.global(), {"LocalConnection"}, PropertyFlag::Version6);
 }
 
 // Camera and Microphone: no device is present, so get() finds none.
@@ -179,7 +177,7 @@ void installPrintJob(Interpreter& in)
     Object* proto = nullptr;
     defineLibraryClass(
         in, "PrintJob",
-        [](Interpreter& in, Object* self, const Args&) -> Value {
+        nativeInstance([](Interpreter& in, Object* self, const Args&) -> Value {
             // The page geometry appears on the prototype with the first job,
             // enumerable and read-only; a job reads 0 until it starts, the
             // prototype itself nothing.
@@ -189,7 +187,7 @@ void installPrintJob(Interpreter& in)
                     nativeAccessor(in, p, name, [p](Interpreter&, Object* job, const Args&) -> Value { return job == p ? Value() : Value(0); });
             }
             return self;
-        },
+        }),
         proto);
     // There is no printer: a job never starts.
     nativeMethod(in, proto, "start", [](Interpreter&, Object*, const Args&) -> Value { return false; });
@@ -270,11 +268,11 @@ void installMovieClipLoader(Interpreter& in)
     Object* proto = nullptr;
     defineLibraryClass(
         in, "MovieClipLoader",
-        [](Interpreter& in, Object* self, const Args&) -> Value {
+        nativeInstance([](Interpreter& in, Object* self, const Args&) -> Value {
             self->put("_listeners", newListenerList(in), kHiddenPermanent);
             in.callMethod(self, "addListener", {self});
             return self;
-        },
+        }),
         proto);
     env::initializeBroadcaster(in, proto);
     for (const char* name : {"_listeners", "addListener", "removeListener", "broadcastMessage"}) {

@@ -48,6 +48,17 @@ inline void nativeAccessor(Interpreter& in, Object* on, const std::string& name,
         p->flags = flags;
 }
 
+// A constructor that makes the new object one of the player's native
+// objects, then runs `construct` on it.
+inline NativeFunction nativeInstance(NativeFunction construct = {})
+{
+    return [construct](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (self)
+            self->markNative();
+        return construct ? construct(in, self, args) : Value(self);
+    };
+}
+
 // A global class whose constructor runs `construct` on the new object;
 // called without `new` it returns undefined.
 inline Object* defineClass(Interpreter& in, const std::string& name, NativeFunction construct, Object* prototype = nullptr)

@@ -58,7 +58,7 @@ void decodeVariables(Interpreter& in, Object* target, const std::string& text)
 void installLoadVars(Interpreter& in)
 {
     Object* proto = in.newObject();
-    defineClass(in, "LoadVars", {}, proto);
+    defineClass(in, "LoadVars", nativeInstance(), proto);
     proto->put("contentType", "application/x-www-form-urlencoded", kHiddenPermanent);
 
     nativeMethod(in, proto, "decode", [](Interpreter& in, Object* self, const Args& args) -> Value {

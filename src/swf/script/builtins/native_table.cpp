@@ -154,6 +154,43 @@ constexpr NativeEntry kEntries[] = {
     {901, 0, "MovieClip.prototype.createEmptyMovieClip"},
 };
 
+// Properties the player reads and writes through numbered natives, set up
+// as one run: each name's getter and then its setter take the next numbers
+// from `first` on.
+struct NativeAccessorRun {
+    int a;
+    int first;
+    const char* on; // dotted path from _global to the object holding them
+    const char* names;
+};
+
+constexpr NativeAccessorRun kAccessorRuns[] = {
+    {1109, 1, "flash.filters.ConvolutionFilter.prototype", "matrixX,matrixY,matrix,divisor,bias,preserveAlpha,clamp,color,alpha"},
+};
+
+// The path of the built-in with this number, if any: a named entry or an
+// accessor half of a run.
+std::optional<std::string> pathOf(int a, int b)
+{
+    for (const NativeEntry& e : kEntries) {
+        if (e.a == a && e.b == b)
+            return std::string(e.path);
+    }
+    for (const NativeAccessorRun& run : kAccessorRuns) {
+        if (run.a != a || b < run.first)
+            continue;
+        int index = run.first;
+        std::istringstream names(run.names);
+        std::string name;
+        while (std::getline(names, name, ',')) {
+            if (b == index || b == index + 1)
+                return std::string(run.on) + "." + name + (b == index ? ":get" : ":set");
+            index += 2;
+        }
+    }
+    return std::nullopt;
+}
+
 using Key = std::pair<int, int>;
 
 struct NativeCode {
@@ -196,13 +233,11 @@ std::optional<NativeCode> codeFor(Interpreter& in, const std::shared_ptr<std::ma
 {
     if (auto it = table->find(key); it != table->end())
         return it->second;
-    for (const NativeEntry& e : kEntries) {
-        if (e.a == key.first && e.b == key.second) {
-            Object* fn = builtinAt(in, e.path);
-            if (!fn)
-                return std::nullopt;
-            return (*table)[key] = NativeCode{fn->native(), fn->nativeConstructor()};
-        }
+    if (const std::optional<std::string> path = pathOf(key.first, key.second)) {
+        Object* fn = builtinAt(in, *path);
+        if (!fn)
+            return std::nullopt;
+        return (*table)[key] = NativeCode{fn->native(), fn->nativeConstructor()};
     }
     // Math's numbers past its named functions share the functions' start:
     // the first two arguments are converted, and the answer is no number.

@@ -230,6 +230,26 @@ void installError(Interpreter& in)
     Object* toStringPrototype = in.newObject();
     toStringPrototype->put("constructor", toString, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     toString->put("prototype", toStringPrototype, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+
+    // The player's own setup of its error classes: for each name in a list
+    // separated by commas it makes an instance of the global Error as it is
+    // now, as the base of that class, and gives nothing back.
+    auto setup = std::make_shared<Object*>(nullptr);
+    *setup = in.newFunction([setup](Interpreter& in, Object*, const Args& args) -> Value {
+        if (args.empty())
+            return Value();
+        const std::string list = in.toString(args[0]);
+        std::size_t start = 0;
+        while (!in.throwing()) {
+            in.constructFrom(*setup, in.getMember(in.global(), "Error"), {});
+            start = list.find(',', start);
+            if (start == std::string::npos)
+                break;
+            ++start;
+        }
+        return Value();
+    });
+    in.global()->put("AsSetupError", *setup, PropertyFlag::DontEnum);
 }
 
 } // namespace swf::script

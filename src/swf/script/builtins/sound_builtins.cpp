@@ -240,6 +240,7 @@ void installSound(Interpreter& in)
     auto construct = [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self)
             return Value();
+        self->markNative();
         auto sound = std::make_shared<SoundObject>();
         Value target = arg(args, 0);
         // A clip is kept by its path, as the player's clip references were:

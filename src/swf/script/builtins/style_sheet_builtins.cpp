@@ -374,7 +374,11 @@ void installMethods(Interpreter& in, Object* proto)
 void installStyleSheet(Interpreter& in, Object* textField)
 {
     Object* proto = in.newObject();
-    auto construct = [](Interpreter&, Object* self, const Args&) -> Value { return self; };
+    auto construct = [](Interpreter&, Object* self, const Args&) -> Value {
+        if (self)
+            self->markNative();
+        return self;
+    };
     Object* ctor = in.newFunction(nothing(), construct);
     ctor->put("prototype", proto, kHiddenPermanent);
     proto->put("constructor", ctor, kHiddenPermanent);

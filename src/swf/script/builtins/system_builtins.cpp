@@ -3,6 +3,7 @@
 // the input method editor (absent) and the clipboard and settings calls;
 // and Accessibility, with no screen reader attached.
 
+#include "swf/script/builtins/env_support.h"
 #include "swf/script/builtins/library_support.h"
 #include "swf/script/string_util.h"
 
@@ -152,6 +153,8 @@ void installIme(Interpreter& in, Object* system)
     nativeMethod(in, ime, "setCompositionString", [](Interpreter&, Object*, const Args&) -> Value { return false; });
     nativeMethod(in, ime, "doConversion", [](Interpreter&, Object*, const Args&) -> Value { return false; });
     in.callMethod(in.global()->findOwn("AsBroadcaster") ? in.global()->findOwn("AsBroadcaster")->value : Value(), "initialize", {ime});
+    // Its members and its prototype link are locked, as Key's are.
+    env::addFlagsToAll(ime, env::kLocked);
 }
 
 // System.Product: another installed player product, which this player
@@ -159,7 +162,12 @@ void installIme(Interpreter& in, Object* system)
 void installProduct(Interpreter& in, Object* system)
 {
     Object* proto = in.newObject();
-    Object* product = in.newFunction(nothing(), [](Interpreter&, Object* self, const Args&) -> Value { return self; });
+    // A product's own members, its prototype link included, are locked.
+    Object* product = in.newFunction(nothing(), [](Interpreter&, Object* self, const Args&) -> Value {
+        if (self)
+            env::addFlagsToAll(self, env::kLocked);
+        return self;
+    });
     product->put("prototype", proto, kHiddenPermanent);
     proto->put("constructor", product, kHiddenPermanent);
     nativeMethod(in, proto, "download", [](Interpreter&, Object*, const Args&) -> Value { return false; });
@@ -176,6 +184,7 @@ void installAccessibility(Interpreter& in)
     nativeMethod(in, accessibility, "isActive", [](Interpreter&, Object*, const Args&) -> Value { return false; });
     nativeMethod(in, accessibility, "updateProperties", nothing());
     nativeMethod(in, accessibility, "sendEvent", nothing());
+    env::addFlagsToAll(accessibility, env::kLocked);
 }
 
 } // namespace

@@ -890,6 +890,8 @@ void installTextField(Interpreter& in)
 
     Object* proto = in.newObject();
     auto construct = [addAccessors, onPrototype](Interpreter&, Object* self, const Args&) -> Value {
+        if (self)
+            self->markNative();
         if (self && !onPrototype)
             addAccessors(self);
         return self;

@@ -367,6 +367,7 @@ void installTextFormat(Interpreter& in)
     auto construct = [extent](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self)
             return Value();
+        self->markNative();
         installMembers(in, self->proto());
         auto data = std::make_shared<TextFormatData>();
         if (!self->extension())

@@ -192,8 +192,11 @@ void installTextSnapshot(Interpreter& in)
 {
     auto construct = [](Interpreter& in, Object* self, const Args& args) -> Value {
         // A clip and nothing else.
-        if (self && args.size() == 1)
+        if (self && args.size() == 1) {
+            if (const Object* clip = args[0].asObject(); clip && clip->objectClass() == ObjectClass::Clip)
+                self->markNative();
             fillTextSnapshot(in, self, args[0]);
+        }
         return self;
     };
     auto made = std::make_shared<Object*>(nullptr);

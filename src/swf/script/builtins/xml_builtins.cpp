@@ -578,6 +578,7 @@ void installXml(Interpreter& in)
             // Both the type and the text are needed to make a node.
             if (args.size() < 2 || args[0].isUndefined() || args[1].isUndefined())
                 return self;
+            self->markNative();
             installNodeAccessors(in, self->proto());
             const int type = in.toNumber(args[0]) == 1 ? kElement : kText;
             XmlNode* n = attachNode(in, self, type);
@@ -593,6 +594,7 @@ void installXml(Interpreter& in)
     Object* xmlProto = in.newObject(nodeProto);
     xmlProto->put("__constructor__", nodeCtor, PropertyFlag::DontEnum | PropertyFlag::Version6);
     Object* xmlCtor = in.newFunction(nothing(), [](Interpreter& in, Object* self, const Args& args) -> Value {
+        self->markNative();
         installDocumentFields(in, self->proto());
         XmlNode* n = attachNode(in, self, kElement);
         n->document = true;
