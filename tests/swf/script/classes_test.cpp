@@ -343,8 +343,6 @@ TEST(SystemClasses, CapabilitiesDescribeAStandaloneLinuxPlayer)
 TEST(LibraryClasses, RequestsEndAsWithoutAServerOrDevice)
 {
     Machine m(8);
-    EXPECT_TRUE(m.vm->callMethod(global(m, "Camera"), "get", {}).isNull());
-    EXPECT_TRUE(m.vm->callMethod(global(m, "Microphone"), "get", {}).isNull());
     Value job = m.vm->construct(global(m, "PrintJob"), {});
     EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(job, "start", {})));
     // A job's page geometry reads 0 and takes no assignment; the prototype
@@ -365,6 +363,48 @@ TEST(LibraryClasses, RequestsEndAsWithoutAServerOrDevice)
     EXPECT_FALSE(m.vm->toBoolean(m.vm->getMember(item, "separatorBefore")));
     Value copy = m.vm->callMethod(item, "copy", {});
     EXPECT_EQ(str(m, m.vm->getMember(copy, "caption")), "Next");
+}
+
+TEST(LibraryClasses, DevicesAnswerAsNotYetAllowedAndKeepTheirSettingsInRange)
+{
+    Machine m(7);
+    Value cameraClass = global(m, "Camera");
+    Value proto = m.vm->getMember(cameraClass, "prototype");
+    Value made = m.vm->construct(cameraClass, {});
+    // The prototype shows the device's members only once a device was asked for.
+    EXPECT_EQ(proto.asObject()->findOwn("muted"), nullptr);
+    Value camera = m.vm->callMethod(cameraClass, "get", {});
+    ASSERT_TRUE(camera.isObject());
+    EXPECT_EQ(m.vm->callMethod(cameraClass, "get", {}).asObject(), camera.asObject());
+    EXPECT_NE(proto.asObject()->findOwn("muted"), nullptr);
+    EXPECT_TRUE(m.vm->toBoolean(m.vm->getMember(camera, "muted")));
+    EXPECT_TRUE(m.vm->getMember(made, "muted").isUndefined());
+    auto number = [&](const Value& o, const char* name) { return m.vm->toNumber(m.vm->getMember(o, name)); };
+    // No capture mode is taken without a camera; motion and quality settings are, within range.
+    m.vm->callMethod(camera, "setMode", {Value(320), Value(240), Value(30)});
+    EXPECT_EQ(number(camera, "width"), -1);
+    m.vm->callMethod(camera, "setMotionLevel", {Value(200), Value(3000)});
+    EXPECT_EQ(number(camera, "motionLevel"), 100);
+    EXPECT_EQ(number(camera, "motionTimeout"), 3000);
+    m.vm->callMethod(camera, "setQuality", {Value(18000), Value(420)});
+    EXPECT_EQ(number(camera, "quality"), 100);
+    m.vm->callMethod(camera, "setQuality", {});
+    EXPECT_EQ(number(camera, "bandwidth"), 16384);
+    // The members are read-only, and methods called on other objects change nothing.
+    m.vm->setMember(camera, "quality", Value(5));
+    EXPECT_EQ(number(camera, "quality"), 0);
+    m.vm->callMethod(made, "setQuality", {Value(1), Value(1)});
+
+    Value mic = m.vm->callMethod(global(m, "Microphone"), "get", {});
+    EXPECT_TRUE(m.vm->getMember(mic, "useEchoSuppression").isNumber());
+    m.vm->callMethod(mic, "setUseEchoSuppression", {Value(16)});
+    EXPECT_TRUE(m.vm->getMember(mic, "useEchoSuppression").isBoolean());
+    m.vm->callMethod(mic, "setRate", {Value(12)});
+    EXPECT_EQ(number(mic, "rate"), 8);
+    m.vm->callMethod(mic, "setRate", {Value(22)});
+    EXPECT_EQ(number(mic, "rate"), 22);
+    m.vm->callMethod(mic, "setGain", {Value(-5)});
+    EXPECT_EQ(number(mic, "gain"), 0);
 }
 
 TEST(LibraryClasses, ClassesOfLaterPlayersHideTheirMembersFromOlderMovies)

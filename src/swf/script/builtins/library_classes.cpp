@@ -7,6 +7,9 @@
 #include "swf/script/builtins/env_support.h"
 #include "swf/script/builtins/library_support.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <map>
 
 namespace swf::script {
@@ -92,16 +95,140 @@ void installLocalConnection(Interpreter& in)
     markVersion(in.global(), {"LocalConnection"}, PropertyFlag::Version6);
 }
 
-// Camera and Microphone: no device is present, so get() finds none.
-void installDevice(Interpreter& in, const char* name, std::initializer_list<const char*> methods)
+// Camera and Microphone. get() hands out the one device object of its class
+// even on a machine without the device, as the original player did: the
+// object reads as a device the user has not allowed yet (muted, no activity,
+// no picture size). Its state lives natively; the first get() gives the
+// class prototype the read-only members that show it.
+class DeviceState final : public ObjectExtension {
+public:
+    bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
+    bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
+    void references(std::vector<Value>& out) const override
+    {
+        for (const auto& [name, value] : members)
+            out.push_back(value);
+    }
+    std::vector<std::pair<std::string, Value>> members;
+
+    Value* find(const std::string& name)
+    {
+        for (auto& [key, value] : members) {
+            if (key == name)
+                return &value;
+        }
+        return nullptr;
+    }
+};
+
+DeviceState* deviceOf(Object* o) { return o ? dynamic_cast<DeviceState*>(o->extension()) : nullptr; }
+
+// A device setter: runs `set` on the device's state, nothing on other objects.
+NativeFunction deviceSetter(std::function<void(Interpreter&, DeviceState&, const Args&)> set)
+{
+    return [set = std::move(set)](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (DeviceState* state = deviceOf(self))
+            set(in, *state, args);
+        return Value();
+    };
+}
+
+// Sets `name` to the number argument `index` kept within [low, high]; a
+// missing argument leaves the member as it was.
+void clampedArgument(Interpreter& in, DeviceState& state, const Args& args, std::size_t index, const char* name, double low, double high)
+{
+    if (index >= args.size() || !state.find(name))
+        return;
+    const double n = in.toNumber(args[index]);
+    if (!std::isnan(n))
+        *state.find(name) = std::clamp(n, low, high);
+}
+
+struct DeviceClass {
+    const char* name;
+    std::vector<std::pair<const char*, Value>> members; // in the order the prototype shows them
+    std::vector<std::pair<const char*, NativeFunction>> methods;
+};
+
+void installDevice(Interpreter& in, DeviceClass device)
 {
     Object* proto = nullptr;
-    Object* ctor = defineLibraryClass(in, name, {}, proto);
-    scriptMethod(in, ctor, "get", [](Interpreter&, Object*, const Args&) -> Value { return Value::null(); }, 0);
+    Object* ctor = defineLibraryClass(in, device.name, {}, proto);
+    auto members = std::make_shared<std::vector<std::pair<const char*, Value>>>(std::move(device.members));
+    auto single = std::make_shared<Object*>(nullptr);
+    scriptMethod(in, ctor, "get", [proto, members, single](Interpreter& in, Object*, const Args&) -> Value {
+        if (*single)
+            return *single;
+        for (const auto& [name, initial] : *members) {
+            const std::string key = name;
+            nativeAccessor(in, proto, key, [key](Interpreter&, Object* self, const Args&) -> Value {
+                DeviceState* state = deviceOf(self);
+                Value* value = state ? state->find(key) : nullptr;
+                return value ? *value : Value();
+            }, {}, kHidden);
+        }
+        auto state = std::make_shared<DeviceState>();
+        for (const auto& [name, initial] : *members)
+            state->members.emplace_back(name, initial);
+        *single = in.newObject(proto);
+        (*single)->setExtension(std::move(state));
+        in.pin(*single);
+        return *single;
+    }, 0);
     nativeAccessor(in, ctor, "names", [](Interpreter& in, Object*, const Args&) -> Value { return in.newArray(); }, {}, kHidden);
-    for (const char* method : methods)
-        nativeMethod(in, proto, method, nothing());
+    for (auto& [name, method] : device.methods)
+        nativeMethod(in, proto, name, std::move(method));
     markMembers(proto, PropertyFlag::Version6);
+}
+
+void installCamera(Interpreter& in)
+{
+    installDevice(
+        in,
+        {"Camera",
+         {{"activityLevel", -1}, {"bandwidth", 16384}, {"currentFps", 0}, {"fps", -1}, {"height", -1}, {"index", "0"},
+          {"motionLevel", 50}, {"motionTimeout", 2000}, {"muted", true}, {"name", ""}, {"quality", 0}, {"width", -1}},
+         {{"setCursor", nothing()},
+          {"setKeyFrameInterval", nothing()},
+          {"setLoopback", nothing()},
+          // Without a camera there is no capture mode to choose from.
+          {"setMode", nothing()},
+          {"setMotionLevel", deviceSetter([](Interpreter& in, DeviceState& state, const Args& args) {
+               clampedArgument(in, state, args, 0, "motionLevel", 0, 100);
+               clampedArgument(in, state, args, 1, "motionTimeout", 0, std::numeric_limits<double>::max());
+           })},
+          {"setQuality", deviceSetter([](Interpreter& in, DeviceState& state, const Args& args) {
+               // Both default to the player's own settings when left out.
+               *state.find("bandwidth") = 16384;
+               *state.find("quality") = 0;
+               clampedArgument(in, state, args, 0, "bandwidth", 0, std::numeric_limits<double>::max());
+               clampedArgument(in, state, args, 1, "quality", 0, 100);
+           })}}});
+}
+
+void installMicrophone(Interpreter& in)
+{
+    installDevice(
+        in,
+        {"Microphone",
+         {{"activityLevel", -1}, {"gain", 50}, {"index", 0}, {"muted", true}, {"name", ""}, {"rate", 8},
+          {"silenceLevel", 10}, {"silenceTimeout", 2000}, {"useEchoSuppression", 0}},
+         {{"setGain", deviceSetter([](Interpreter& in, DeviceState& state, const Args& args) {
+               clampedArgument(in, state, args, 0, "gain", 0, 100);
+           })},
+          {"setRate", deviceSetter([](Interpreter& in, DeviceState& state, const Args& args) {
+               // Only the rates the encoder knows are taken.
+               const double rate = in.toNumber(arg(args, 0));
+               if (rate == 5 || rate == 8 || rate == 11 || rate == 22 || rate == 44)
+                   *state.find("rate") = rate;
+           })},
+          {"setSilenceLevel", deviceSetter([](Interpreter& in, DeviceState& state, const Args& args) {
+               clampedArgument(in, state, args, 0, "silenceLevel", 0, 100);
+               clampedArgument(in, state, args, 1, "silenceTimeout", 0, std::numeric_limits<double>::max());
+           })},
+          {"setUseEchoSuppression", deviceSetter([](Interpreter& in, DeviceState& state, const Args& args) {
+               *state.find("useEchoSuppression") = in.toBoolean(arg(args, 0));
+           })}}});
 }
 
 void installNetConnection(Interpreter& in)
@@ -334,8 +461,8 @@ void installLibraryClasses(Interpreter& in)
 {
     installSharedObject(in);
     installLocalConnection(in);
-    installDevice(in, "Camera", {"setCursor", "setKeyFrameInterval", "setLoopback", "setMode", "setMotionLevel", "setQuality"});
-    installDevice(in, "Microphone", {"setGain", "setRate", "setSilenceLevel", "setUseEchoSuppression"});
+    installCamera(in);
+    installMicrophone(in);
     installNetConnection(in);
     installNetStream(in);
     installVideo(in);
