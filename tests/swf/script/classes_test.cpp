@@ -535,6 +535,67 @@ TEST(LibraryClasses, ConnectionsOfLocalMoviesAreRefusedAtOnce)
     EXPECT_TRUE(m5.vm->getMember(global(m5, "System"), "showSettings").isObject());
 }
 
+TEST(LibraryClasses, LocalConnectionsCarryCopiesToWhoeverHoldsTheNameAtBothEnds)
+{
+    Machine m(8);
+    Value lc = global(m, "LocalConnection");
+    Value sender = m.vm->construct(lc, {});
+    Value first = m.vm->construct(lc, {});
+    Value second = m.vm->construct(lc, {});
+    auto truth = [&](const Value& v) { return m.vm->toBoolean(v); };
+    std::vector<std::string> heard;
+    auto recorder = [&](const std::string& who) {
+        return Value(m.vm->newFunction([&heard, who](Interpreter& in, Object*, const std::vector<Value>& args) -> Value {
+            std::string line = who;
+            // Objects show their level and n, functions their kind.
+            for (const Value& a : args) {
+                if (!a.isObject())
+                    line += " " + in.toString(a);
+                else
+                    line += " " + in.toString(in.getMember(a, "level")) + "/" + in.toString(in.getMember(a, "n")) + "/"
+                        + (a.asObject()->isFunction() ? "function" : "object");
+            }
+            heard.push_back(line);
+            return Value();
+        }));
+    };
+    m.vm->setMember(sender, "onStatus", recorder("status"));
+    m.vm->setMember(first, "hello", recorder("first"));
+    m.vm->setMember(second, "hello", recorder("second"));
+
+    // Names: one holder each, no domain in a listener's name, case ignored when sending.
+    EXPECT_TRUE(truth(m.vm->callMethod(first, "connect", {Value("Channel")})));
+    EXPECT_FALSE(truth(m.vm->callMethod(second, "connect", {Value("channel")})));
+    EXPECT_FALSE(truth(m.vm->callMethod(first, "connect", {Value("other")})));
+    EXPECT_FALSE(truth(m.vm->callMethod(second, "connect", {Value("localhost:x")})));
+    EXPECT_FALSE(truth(m.vm->callMethod(second, "connect", {Value(7)})));
+    // Protected or missing methods and names that are no text are refused at once.
+    EXPECT_FALSE(truth(m.vm->callMethod(sender, "send", {Value("channel"), Value("Connect")})));
+    EXPECT_FALSE(truth(m.vm->callMethod(sender, "send", {Value("channel"), Value("onStatus")})));
+    EXPECT_FALSE(truth(m.vm->callMethod(sender, "send", {Value("channel"), Value(1)})));
+    EXPECT_FALSE(truth(m.vm->callMethod(sender, "send", {Value::null(), Value("hello")})));
+
+    // Arguments travel as copies: a function arrives as a plain object.
+    Value payload = m.vm->newObject();
+    m.vm->setMember(payload, "n", Value(3));
+    EXPECT_TRUE(truth(m.vm->callMethod(sender, "send", {Value("CHANNEL"), Value("hello"), payload, recorder("f")})));
+    m.vm->setMember(payload, "n", Value(4));
+    // Sent to a name nobody holds yet: it fails even though the name is taken before it goes out.
+    EXPECT_TRUE(truth(m.vm->callMethod(sender, "send", {Value("later"), Value("hello")})));
+    EXPECT_TRUE(truth(m.vm->callMethod(second, "connect", {Value("later")})));
+    // The holder at delivery time gets a message sent while the name was held.
+    EXPECT_TRUE(truth(m.vm->callMethod(sender, "send", {Value("localhost:channel"), Value("hello"), Value(1)})));
+    m.vm->callMethod(first, "close", {});
+    m.vm->callMethod(second, "close", {});
+    EXPECT_TRUE(truth(m.vm->callMethod(second, "connect", {Value("channel")})));
+    EXPECT_TRUE(heard.empty());
+    m.host.now += 100;
+    m.vm->runTimers();
+    // The copy was taken when sending.
+    EXPECT_EQ(heard, (std::vector<std::string>{"status status/undefined/object", "second undefined/3/object undefined/undefined/object",
+                                                "status error/undefined/object", "status status/undefined/object", "second 1"}));
+}
+
 TEST(LibraryClasses, AStreamOnAConnectionGivesTheStreamPrototypeItsStatus)
 {
     Machine m(8);
@@ -550,6 +611,71 @@ TEST(LibraryClasses, AStreamOnAConnectionGivesTheStreamPrototypeItsStatus)
     Value stream = m.vm->construct(global(m, "NetStream"), {connection});
     EXPECT_NE(proto.asObject()->findOwn("time"), nullptr);
     EXPECT_EQ(str(m, m.vm->getMember(stream, "bufferTime")), "0.1");
+}
+
+TEST(LibraryClasses, ConnectionsReportClosingAndUnhandledErrorsReachTheSystem)
+{
+    Machine m(8);
+    // Each handler traces its name and the report's code.
+    const std::string handlers = R"(
+        push "System"
+        getvariable
+        push "onStatus"
+        function - info
+            push "system ", "info"
+            getvariable
+            push "code"
+            getmember
+            add2
+            trace
+        end
+        setmember
+        push "nc", 0, "NetConnection"
+        newobject
+        setvariable
+        push "nc"
+        getvariable
+        push "onStatus"
+        function - info
+            push "nc ", "info"
+            getvariable
+            push "code"
+            getmember
+            add2
+            trace
+        end
+        setmember
+    )";
+    auto call = [](const char* method, const char* arg) {
+        return std::string("push ") + (arg ? std::string(arg) + ", 1" : std::string("0")) + ", \"nc\"\ngetvariable\npush \"" + method
+            + "\"\ncallmethod\npop\n";
+    };
+    // Connecting again closes first; closing a connection to an address calls
+    // the handler once more with no report; closing twice reports once.
+    EXPECT_EQ(m.run(handlers + call("connect", "null") + call("connect", "null") + call("connect", "\"http://example.org\"")
+                    + call("close", nullptr) + call("close", nullptr)),
+              "nc NetConnection.Connect.Success\n"
+              "nc NetConnection.Connect.Closed\n"
+              "nc NetConnection.Connect.Success\n"
+              "nc NetConnection.Connect.Closed\n"
+              "nc NetConnection.Connect.Closed\n"
+              "nc undefined");
+    // A stream's error with no handler of its own goes to System.onStatus on the next frame.
+    m.run(call("connect", "null") + R"(
+        push "ns", "nc"
+        getvariable
+        push 1, "NetStream"
+        newobject
+        setvariable
+        push "missing.flv", 1, "ns"
+        getvariable
+        push "play"
+        callmethod
+        pop
+    )");
+    m.host.now += 100;
+    m.vm->runTimers();
+    EXPECT_EQ(m.host.lines.back(), "system NetStream.Play.StreamNotFound");
 }
 
 TEST(SystemClasses, AccessibilityIsNeverActive)
