@@ -678,6 +678,29 @@ TEST(LibraryClasses, ConnectionsReportClosingAndUnhandledErrorsReachTheSystem)
     EXPECT_EQ(m.host.lines.back(), "system NetStream.Play.StreamNotFound");
 }
 
+TEST(LibraryClasses, FileReferencesDescribeNoFileAndTheirNativeMakesAnyObjectOne)
+{
+    Machine m(8);
+    Value net = m.vm->getMember(global(m, "flash"), "net");
+    Value file = m.vm->construct(m.vm->getMember(net, "FileReference"), {});
+    EXPECT_TRUE(m.vm->getMember(file, "name").isUndefined());
+    m.vm->setMember(file, "name", Value("x.txt"));
+    EXPECT_TRUE(m.vm->getMember(file, "name").isUndefined());
+    EXPECT_EQ(str(m, m.vm->getMember(file, "postData")), "undefined");
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(file, "browse", {})));
+    EXPECT_TRUE(m.vm->getMember(file, "addListener").isObject());
+    // The native works on its first argument when that is an object, else on the object it is called on.
+    Value init = m.vm->call(global(m, "ASnative"), nullptr, {Value(2204), Value(200)});
+    Value plain = m.vm->newObject();
+    Value made = m.vm->construct(init, {plain});
+    EXPECT_FALSE(m.vm->getMember(plain, "postData").isUndefined());
+    EXPECT_TRUE(m.vm->getMember(made, "postData").isUndefined());
+    EXPECT_FALSE(m.vm->getMember(m.vm->construct(init, {}), "postData").isUndefined());
+    // Older movies see no flash package.
+    Machine m7(7);
+    EXPECT_TRUE(global(m7, "flash").isUndefined());
+}
+
 TEST(SystemClasses, AccessibilityIsNeverActive)
 {
     Machine m(7);

@@ -557,6 +557,7 @@ void installFlashGeom(Interpreter& in)
     installBitmapData(in, package(in, flash, "display", 0));
     installFlashFilters(in, package(in, flash, "filters", 0), in.getMember(geom, "Point").asObject());
     installExternalInterface(in, package(in, flash, "external", 0));
+    installFileReference(in, package(in, flash, "net", 0));
 }
 
 bool readColorTransform(const Value& v, double (&out)[8])
