@@ -464,6 +464,27 @@ TEST(ExternalInterface, UnavailableOutsideAPageButItsHelpersWriteTheBridgesXml)
     for (const auto& c : cases)
         EXPECT_EQ(str(m, call(c.helper, {c.value})), c.expected) << c.helper << " " << c.expected;
 
+    // Reading back: the bridge's own XML round-trips; a node's name gives
+    // the type and its first child the content, read as text; a class node
+    // names a global; a list of siblings that loops ends.
+    Value parsed = m.vm->construct(global(m, "XML"), {call("_toXML", {Value(record)})});
+    EXPECT_EQ(str(m, m.vm->getMember(call("_toAS", {m.vm->getMember(parsed, "firstChild")}), "x")), "1.5");
+    Value node = m.vm->newObject();
+    m.vm->setMember(node, "nodeName", Value("number"));
+    EXPECT_EQ(str(m, call("_toAS", {node})), "NaN");
+    m.vm->setMember(node, "firstChild", m.vm->construct(global(m, "String"), {Value("45")}));
+    EXPECT_EQ(str(m, call("_toAS", {node})), "45");
+    m.vm->setMember(node, "nodeName", Value("class"));
+    m.vm->setMember(node, "firstChild", Value("Date"));
+    EXPECT_EQ(call("_toAS", {node}).asObject(), global(m, "Date").asObject());
+    m.vm->setMember(node, "nodeName", Value("boolean"));
+    EXPECT_TRUE(call("_toAS", {node}).isUndefined());
+    EXPECT_TRUE(call("_toAS", {Value("<true/>")}).isUndefined());
+    Value looped = m.vm->newObject();
+    m.vm->setMember(looped, "firstChild", node);
+    m.vm->setMember(node, "nextSibling", node);
+    EXPECT_EQ(str(m, m.vm->getMember(call("_argumentsToAS", {looped}), "length")), "1");
+
     // A SWF 7 movie that reaches the class sees none of its members.
     Machine m7(7);
     Value flash = m7.vm->global()->findOwnAnyVersion("flash")->value;
@@ -505,6 +526,18 @@ TEST(FlashGeom, RectangleEdgesAndSetOperations)
     EXPECT_EQ(str(m, m.vm->getMember(b, "width")), "15");
     EXPECT_EQ(str(m, m.vm->getMember(b, "bottomRight")), "(x=20, y=15)");
     EXPECT_TRUE(m.vm->toBoolean(m.vm->callMethod(m.vm->construct(rectClass, {}), "isEmpty", {})));
+    // The prototype itself has no edges: its right follows the movie's
+    // rules (0 in SWF 6), its bottom is read natively, no number in any version.
+    Machine m6(6);
+    Value flash6 = m6.vm->global()->findOwnAnyVersion("flash")->value;
+    Value proto6 = m6.vm->getMember(m6.vm->getMember(m6.vm->getMember(flash6, "geom"), "Rectangle"), "prototype");
+    EXPECT_EQ(str(m6, m6.vm->getMember(proto6, "right")), "0");
+    EXPECT_EQ(str(m6, m6.vm->getMember(proto6, "bottom")), "NaN");
+    // A bitmap's rectangle needs the Rectangle class: without it the answer is -1.
+    Value bitmap = m.vm->construct(m.vm->getMember(m.vm->getMember(global(m, "flash"), "display"), "BitmapData"), {Value(4), Value(2)});
+    EXPECT_EQ(str(m, m.vm->getMember(bitmap, "rectangle")), "(x=0, y=0, w=4, h=2)");
+    m.vm->setMember(m.vm->getMember(global(m, "flash"), "geom"), "Rectangle", Value(42));
+    EXPECT_EQ(str(m, m.vm->getMember(bitmap, "rectangle")), "-1");
 }
 
 TEST(FlashGeom, ColorTransformRgbReplacesOffsetsAndClearsMultipliers)
