@@ -1,6 +1,7 @@
-// flash.net.FileReference and FileReferenceList. This player opens no file
-// dialog and sends no file anywhere: the classes exist with the original
-// player's members, and every request to choose or move a file is refused.
+// flash.net.FileReference and FileReferenceList. This player sends no file
+// anywhere and has no one to choose one: the classes exist with the original
+// player's members, a dialog to choose files is cancelled as soon as the
+// scripts of the moment have run, and every request to move a file is refused.
 
 #include "swf/script/builtins/env_support.h"
 #include "swf/script/builtins/library_support.h"
@@ -15,6 +16,38 @@ using namespace library;
 NativeFunction refused()
 {
     return [](Interpreter&, Object*, const Args&) -> Value { return false; };
+}
+
+// Whether browse's list of file types is one the dialog takes: none at all,
+// or items that each give a description and extensions.
+bool acceptedTypes(Interpreter& in, const Args& args)
+{
+    const Value types = arg(args, 0);
+    if (types.isUndefined())
+        return true;
+    if (!types.isObject())
+        return false;
+    const std::vector<Value> items = in.arrayItems(types.asObject());
+    if (items.empty())
+        return false;
+    for (const Value& item : items) {
+        if (!item.isObject())
+            return false;
+        for (const char* name : {"description", "extension"}) {
+            if (in.toString(in.getMember(item, name)).empty())
+                return false;
+        }
+    }
+    return true;
+}
+
+// browse: the dialog opens, and the user cancels it.
+Value browse(Interpreter& in, Object* self, const Args& args)
+{
+    if (!self || !acceptedTypes(in, args))
+        return false;
+    in.host().afterScripts(self, [&in, self]() { in.callMethodFromHost(self, "broadcastMessage", {Value("onCancel"), self}); });
+    return true;
 }
 
 Object* defineNetClass(Interpreter& in, Object* net, const char* name, NativeFunction construct)
@@ -50,7 +83,8 @@ void installFileReference(Interpreter& in, Object* net)
         return self;
     });
     Object* fileProto = file->findOwn("prototype")->value.asObject();
-    for (const char* name : {"browse", "upload", "download"})
+    nativeMethod(in, fileProto, "browse", browse);
+    for (const char* name : {"upload", "download"})
         nativeMethod(in, fileProto, name, refused());
     nativeMethod(in, fileProto, "cancel", nothing());
     nativeMethod(in, fileProto, "convertToPPT", refused());
@@ -64,7 +98,7 @@ void installFileReference(Interpreter& in, Object* net)
         if (Property* p = listProto->findOwnAnyVersion(name))
             p->flags = kHiddenPermanent;
     }
-    nativeMethod(in, listProto, "browse", refused());
+    nativeMethod(in, listProto, "browse", browse);
 }
 
 } // namespace swf::script
