@@ -720,7 +720,8 @@ TEST(LibraryClasses, FileReferencesDescribeNoFileAndTheirNativeMakesAnyObjectOne
     m.vm->setMember(file, "name", Value("x.txt"));
     EXPECT_TRUE(m.vm->getMember(file, "name").isUndefined());
     EXPECT_EQ(str(m, m.vm->getMember(file, "postData")), "undefined");
-    EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(file, "browse", {})));
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(file, "upload", {Value("http://example.org")})));
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(file, "browse", {Value(m.vm->newArray())})));
     EXPECT_TRUE(m.vm->getMember(file, "addListener").isObject());
     // The native works on its first argument when that is an object, else on the object it is called on.
     Value init = m.vm->call(global(m, "ASnative"), nullptr, {Value(2204), Value(200)});
