@@ -2836,3 +2836,53 @@ TEST(MovieScripts, ASpritesSecondInitBlockNeverRuns)
     b.showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "first\nframe 2\n");
 }
+
+TEST(MovieScripts, AFileDialogIsCancelledOnceTheFramesScriptsHaveRun)
+{
+    // A list of file references broadcasts onCancel to a listener after the
+    // script that opened the dialog and the frame's later scripts, within the
+    // first frame; a list of types without descriptions opens no dialog.
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    b.add(DoAction{assembled(R"(
+        push "list", 0, "flash"
+        GetVariable
+        push "net"
+        GetMember
+        push "FileReferenceList"
+        NewMethod
+        SetVariable
+        push "listener", 0
+        InitObject
+        SetVariable
+        push "listener"
+        GetVariable
+        push "onCancel"
+        function - target
+            push "cancelled"
+            Trace
+        end
+        SetMember
+        push "listener"
+        GetVariable
+        push 1, "list"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+        push 0, "Array"
+        NewObject
+        push 1, "list"
+        GetVariable
+        push "browse"
+        CallMethod
+        Trace
+        push 0, "list"
+        GetVariable
+        push "browse"
+        CallMethod
+        Trace
+    )")});
+    b.add(DoAction{assembled("push \"later script\"\nTrace")});
+    b.showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "false\ntrue\nlater script\ncancelled\n");
+}

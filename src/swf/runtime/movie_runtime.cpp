@@ -602,6 +602,14 @@ void MovieRuntime::queueEvent(Instance* inst, std::uint32_t clipEvent, const cha
     m_jobs.push(std::move(job), priority);
 }
 
+void MovieRuntime::afterScripts(Object* keep, std::function<void()> call)
+{
+    auto job = std::make_unique<Job>();
+    job->keep = keep;
+    job->call = std::move(call);
+    m_jobs.push(std::move(job));
+}
+
 void MovieRuntime::runQueue()
 {
     int budget = kMaxJobsPerFrame;

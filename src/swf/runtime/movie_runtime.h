@@ -278,6 +278,7 @@ public:
     bool loadFile(script::Object* asker, const std::string& url, script::Object* keep, bool atOnce,
                   LoadDone done) override;
     void stopSounds() override { m_sound.stopAll(); }
+    void afterScripts(script::Object* keep, std::function<void()> call) override;
     void toggleQuality() override {}
     void trace(const std::string& line) override;
     void uncaughtException(const std::string& thrown) override;

@@ -199,6 +199,16 @@ public:
         return {};
     }
 
+    // Runs `call` once the scripts the movie is running now, and those
+    // waiting their turn in this frame, have run: what a dialog the player
+    // shows answers. `keep` stays alive until then. A host without such a
+    // queue runs it at once.
+    virtual void afterScripts(Object* keep, std::function<void()> call)
+    {
+        (void)keep;
+        call();
+    }
+
     // One Trace action or trace() call, already formatted.
     virtual void trace(const std::string& line) = 0;
     // An exception no script caught, as text: the debugging player logged it

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace swf::script {
@@ -17,17 +18,20 @@ int levelNumber(const std::string& name, bool digitsFirst)
     // movies into them.
     if (name.size() < 6 || (name.compare(0, 6, "_level") != 0 && name.compare(0, 6, "_flash") != 0))
         return -1;
-    // "_level" without a number is the first level.
-    if (name.size() == 6)
-        return name == "_level" ? 0 : -1;
-    int n = 0;
+    // The number is read as a 32-bit integer that wraps around; one that
+    // reads as negative names no level. A variable's name without digits,
+    // "_flash" too, is level 0.
+    std::uint32_t n = 0;
     std::size_t i = 6;
-    for (; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i) {
-        if (i >= 12)
-            return -1;
-        n = n * 10 + (name[i] - '0');
-    }
-    return i > 6 && (i == name.size() || digitsFirst) ? n : -1;
+    for (; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i)
+        n = n * 10 + std::uint32_t(name[i] - '0');
+    const bool whole = i == name.size();
+    // "_level" alone is the first level wherever a level is named.
+    if (i == 6)
+        return whole && (digitsFirst || name.compare(0, 6, "_level") == 0) ? 0 : -1;
+    if (!(whole || digitsFirst) || n > std::uint32_t(std::numeric_limits<std::int32_t>::max()))
+        return -1;
+    return int(n);
 }
 
 Value Interpreter::lookupName(Frame& f, const std::string& name, Object** foundIn)

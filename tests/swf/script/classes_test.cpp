@@ -343,8 +343,6 @@ TEST(SystemClasses, CapabilitiesDescribeAStandaloneLinuxPlayer)
 TEST(LibraryClasses, RequestsEndAsWithoutAServerOrDevice)
 {
     Machine m(8);
-    EXPECT_TRUE(m.vm->callMethod(global(m, "Camera"), "get", {}).isNull());
-    EXPECT_TRUE(m.vm->callMethod(global(m, "Microphone"), "get", {}).isNull());
     Value job = m.vm->construct(global(m, "PrintJob"), {});
     EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(job, "start", {})));
     // A job's page geometry reads 0 and takes no assignment; the prototype
@@ -365,6 +363,48 @@ TEST(LibraryClasses, RequestsEndAsWithoutAServerOrDevice)
     EXPECT_FALSE(m.vm->toBoolean(m.vm->getMember(item, "separatorBefore")));
     Value copy = m.vm->callMethod(item, "copy", {});
     EXPECT_EQ(str(m, m.vm->getMember(copy, "caption")), "Next");
+}
+
+TEST(LibraryClasses, DevicesAnswerAsNotYetAllowedAndKeepTheirSettingsInRange)
+{
+    Machine m(7);
+    Value cameraClass = global(m, "Camera");
+    Value proto = m.vm->getMember(cameraClass, "prototype");
+    Value made = m.vm->construct(cameraClass, {});
+    // The prototype shows the device's members only once a device was asked for.
+    EXPECT_EQ(proto.asObject()->findOwn("muted"), nullptr);
+    Value camera = m.vm->callMethod(cameraClass, "get", {});
+    ASSERT_TRUE(camera.isObject());
+    EXPECT_EQ(m.vm->callMethod(cameraClass, "get", {}).asObject(), camera.asObject());
+    EXPECT_NE(proto.asObject()->findOwn("muted"), nullptr);
+    EXPECT_TRUE(m.vm->toBoolean(m.vm->getMember(camera, "muted")));
+    EXPECT_TRUE(m.vm->getMember(made, "muted").isUndefined());
+    auto number = [&](const Value& o, const char* name) { return m.vm->toNumber(m.vm->getMember(o, name)); };
+    // No capture mode is taken without a camera; motion and quality settings are, within range.
+    m.vm->callMethod(camera, "setMode", {Value(320), Value(240), Value(30)});
+    EXPECT_EQ(number(camera, "width"), -1);
+    m.vm->callMethod(camera, "setMotionLevel", {Value(200), Value(3000)});
+    EXPECT_EQ(number(camera, "motionLevel"), 100);
+    EXPECT_EQ(number(camera, "motionTimeout"), 3000);
+    m.vm->callMethod(camera, "setQuality", {Value(18000), Value(420)});
+    EXPECT_EQ(number(camera, "quality"), 100);
+    m.vm->callMethod(camera, "setQuality", {});
+    EXPECT_EQ(number(camera, "bandwidth"), 16384);
+    // The members are read-only, and methods called on other objects change nothing.
+    m.vm->setMember(camera, "quality", Value(5));
+    EXPECT_EQ(number(camera, "quality"), 0);
+    m.vm->callMethod(made, "setQuality", {Value(1), Value(1)});
+
+    Value mic = m.vm->callMethod(global(m, "Microphone"), "get", {});
+    EXPECT_TRUE(m.vm->getMember(mic, "useEchoSuppression").isNumber());
+    m.vm->callMethod(mic, "setUseEchoSuppression", {Value(16)});
+    EXPECT_TRUE(m.vm->getMember(mic, "useEchoSuppression").isBoolean());
+    m.vm->callMethod(mic, "setRate", {Value(12)});
+    EXPECT_EQ(number(mic, "rate"), 8);
+    m.vm->callMethod(mic, "setRate", {Value(22)});
+    EXPECT_EQ(number(mic, "rate"), 22);
+    m.vm->callMethod(mic, "setGain", {Value(-5)});
+    EXPECT_EQ(number(mic, "gain"), 0);
 }
 
 TEST(LibraryClasses, ClassesOfLaterPlayersHideTheirMembersFromOlderMovies)
@@ -424,6 +464,27 @@ TEST(ExternalInterface, UnavailableOutsideAPageButItsHelpersWriteTheBridgesXml)
     for (const auto& c : cases)
         EXPECT_EQ(str(m, call(c.helper, {c.value})), c.expected) << c.helper << " " << c.expected;
 
+    // Reading back: the bridge's own XML round-trips; a node's name gives
+    // the type and its first child the content, read as text; a class node
+    // names a global; a list of siblings that loops ends.
+    Value parsed = m.vm->construct(global(m, "XML"), {call("_toXML", {Value(record)})});
+    EXPECT_EQ(str(m, m.vm->getMember(call("_toAS", {m.vm->getMember(parsed, "firstChild")}), "x")), "1.5");
+    Value node = m.vm->newObject();
+    m.vm->setMember(node, "nodeName", Value("number"));
+    EXPECT_EQ(str(m, call("_toAS", {node})), "NaN");
+    m.vm->setMember(node, "firstChild", m.vm->construct(global(m, "String"), {Value("45")}));
+    EXPECT_EQ(str(m, call("_toAS", {node})), "45");
+    m.vm->setMember(node, "nodeName", Value("class"));
+    m.vm->setMember(node, "firstChild", Value("Date"));
+    EXPECT_EQ(call("_toAS", {node}).asObject(), global(m, "Date").asObject());
+    m.vm->setMember(node, "nodeName", Value("boolean"));
+    EXPECT_TRUE(call("_toAS", {node}).isUndefined());
+    EXPECT_TRUE(call("_toAS", {Value("<true/>")}).isUndefined());
+    Value looped = m.vm->newObject();
+    m.vm->setMember(looped, "firstChild", node);
+    m.vm->setMember(node, "nextSibling", node);
+    EXPECT_EQ(str(m, m.vm->getMember(call("_argumentsToAS", {looped}), "length")), "1");
+
     // A SWF 7 movie that reaches the class sees none of its members.
     Machine m7(7);
     Value flash = m7.vm->global()->findOwnAnyVersion("flash")->value;
@@ -465,6 +526,18 @@ TEST(FlashGeom, RectangleEdgesAndSetOperations)
     EXPECT_EQ(str(m, m.vm->getMember(b, "width")), "15");
     EXPECT_EQ(str(m, m.vm->getMember(b, "bottomRight")), "(x=20, y=15)");
     EXPECT_TRUE(m.vm->toBoolean(m.vm->callMethod(m.vm->construct(rectClass, {}), "isEmpty", {})));
+    // The prototype itself has no edges: its right follows the movie's
+    // rules (0 in SWF 6), its bottom is read natively, no number in any version.
+    Machine m6(6);
+    Value flash6 = m6.vm->global()->findOwnAnyVersion("flash")->value;
+    Value proto6 = m6.vm->getMember(m6.vm->getMember(m6.vm->getMember(flash6, "geom"), "Rectangle"), "prototype");
+    EXPECT_EQ(str(m6, m6.vm->getMember(proto6, "right")), "0");
+    EXPECT_EQ(str(m6, m6.vm->getMember(proto6, "bottom")), "NaN");
+    // A bitmap's rectangle needs the Rectangle class: without it the answer is -1.
+    Value bitmap = m.vm->construct(m.vm->getMember(m.vm->getMember(global(m, "flash"), "display"), "BitmapData"), {Value(4), Value(2)});
+    EXPECT_EQ(str(m, m.vm->getMember(bitmap, "rectangle")), "(x=0, y=0, w=4, h=2)");
+    m.vm->setMember(m.vm->getMember(global(m, "flash"), "geom"), "Rectangle", Value(42));
+    EXPECT_EQ(str(m, m.vm->getMember(bitmap, "rectangle")), "-1");
 }
 
 TEST(FlashGeom, ColorTransformRgbReplacesOffsetsAndClearsMultipliers)
@@ -500,6 +573,67 @@ TEST(LibraryClasses, ConnectionsOfLocalMoviesAreRefusedAtOnce)
     EXPECT_TRUE(m5.vm->getMember(global(m5, "System"), "showSettings").isObject());
 }
 
+TEST(LibraryClasses, LocalConnectionsCarryCopiesToWhoeverHoldsTheNameAtBothEnds)
+{
+    Machine m(8);
+    Value lc = global(m, "LocalConnection");
+    Value sender = m.vm->construct(lc, {});
+    Value first = m.vm->construct(lc, {});
+    Value second = m.vm->construct(lc, {});
+    auto truth = [&](const Value& v) { return m.vm->toBoolean(v); };
+    std::vector<std::string> heard;
+    auto recorder = [&](const std::string& who) {
+        return Value(m.vm->newFunction([&heard, who](Interpreter& in, Object*, const std::vector<Value>& args) -> Value {
+            std::string line = who;
+            // Objects show their level and n, functions their kind.
+            for (const Value& a : args) {
+                if (!a.isObject())
+                    line += " " + in.toString(a);
+                else
+                    line += " " + in.toString(in.getMember(a, "level")) + "/" + in.toString(in.getMember(a, "n")) + "/"
+                        + (a.asObject()->isFunction() ? "function" : "object");
+            }
+            heard.push_back(line);
+            return Value();
+        }));
+    };
+    m.vm->setMember(sender, "onStatus", recorder("status"));
+    m.vm->setMember(first, "hello", recorder("first"));
+    m.vm->setMember(second, "hello", recorder("second"));
+
+    // Names: one holder each, no domain in a listener's name, case ignored when sending.
+    EXPECT_TRUE(truth(m.vm->callMethod(first, "connect", {Value("Channel")})));
+    EXPECT_FALSE(truth(m.vm->callMethod(second, "connect", {Value("channel")})));
+    EXPECT_FALSE(truth(m.vm->callMethod(first, "connect", {Value("other")})));
+    EXPECT_FALSE(truth(m.vm->callMethod(second, "connect", {Value("localhost:x")})));
+    EXPECT_FALSE(truth(m.vm->callMethod(second, "connect", {Value(7)})));
+    // Protected or missing methods and names that are no text are refused at once.
+    EXPECT_FALSE(truth(m.vm->callMethod(sender, "send", {Value("channel"), Value("Connect")})));
+    EXPECT_FALSE(truth(m.vm->callMethod(sender, "send", {Value("channel"), Value("onStatus")})));
+    EXPECT_FALSE(truth(m.vm->callMethod(sender, "send", {Value("channel"), Value(1)})));
+    EXPECT_FALSE(truth(m.vm->callMethod(sender, "send", {Value::null(), Value("hello")})));
+
+    // Arguments travel as copies: a function arrives as a plain object.
+    Value payload = m.vm->newObject();
+    m.vm->setMember(payload, "n", Value(3));
+    EXPECT_TRUE(truth(m.vm->callMethod(sender, "send", {Value("CHANNEL"), Value("hello"), payload, recorder("f")})));
+    m.vm->setMember(payload, "n", Value(4));
+    // Sent to a name nobody holds yet: it fails even though the name is taken before it goes out.
+    EXPECT_TRUE(truth(m.vm->callMethod(sender, "send", {Value("later"), Value("hello")})));
+    EXPECT_TRUE(truth(m.vm->callMethod(second, "connect", {Value("later")})));
+    // The holder at delivery time gets a message sent while the name was held.
+    EXPECT_TRUE(truth(m.vm->callMethod(sender, "send", {Value("localhost:channel"), Value("hello"), Value(1)})));
+    m.vm->callMethod(first, "close", {});
+    m.vm->callMethod(second, "close", {});
+    EXPECT_TRUE(truth(m.vm->callMethod(second, "connect", {Value("channel")})));
+    EXPECT_TRUE(heard.empty());
+    m.host.now += 100;
+    m.vm->runTimers();
+    // The copy was taken when sending.
+    EXPECT_EQ(heard, (std::vector<std::string>{"status status/undefined/object", "second undefined/3/object undefined/undefined/object",
+                                                "status error/undefined/object", "status status/undefined/object", "second 1"}));
+}
+
 TEST(LibraryClasses, AStreamOnAConnectionGivesTheStreamPrototypeItsStatus)
 {
     Machine m(8);
@@ -515,6 +649,95 @@ TEST(LibraryClasses, AStreamOnAConnectionGivesTheStreamPrototypeItsStatus)
     Value stream = m.vm->construct(global(m, "NetStream"), {connection});
     EXPECT_NE(proto.asObject()->findOwn("time"), nullptr);
     EXPECT_EQ(str(m, m.vm->getMember(stream, "bufferTime")), "0.1");
+}
+
+TEST(LibraryClasses, ConnectionsReportClosingAndUnhandledErrorsReachTheSystem)
+{
+    Machine m(8);
+    // Each handler traces its name and the report's code.
+    const std::string handlers = R"(
+        push "System"
+        getvariable
+        push "onStatus"
+        function - info
+            push "system ", "info"
+            getvariable
+            push "code"
+            getmember
+            add2
+            trace
+        end
+        setmember
+        push "nc", 0, "NetConnection"
+        newobject
+        setvariable
+        push "nc"
+        getvariable
+        push "onStatus"
+        function - info
+            push "nc ", "info"
+            getvariable
+            push "code"
+            getmember
+            add2
+            trace
+        end
+        setmember
+    )";
+    auto call = [](const char* method, const char* arg) {
+        return std::string("push ") + (arg ? std::string(arg) + ", 1" : std::string("0")) + ", \"nc\"\ngetvariable\npush \"" + method
+            + "\"\ncallmethod\npop\n";
+    };
+    // Connecting again closes first; closing a connection to an address calls
+    // the handler once more with no report; closing twice reports once.
+    EXPECT_EQ(m.run(handlers + call("connect", "null") + call("connect", "null") + call("connect", "\"http://example.org\"")
+                    + call("close", nullptr) + call("close", nullptr)),
+              "nc NetConnection.Connect.Success\n"
+              "nc NetConnection.Connect.Closed\n"
+              "nc NetConnection.Connect.Success\n"
+              "nc NetConnection.Connect.Closed\n"
+              "nc NetConnection.Connect.Closed\n"
+              "nc undefined");
+    // A stream's error with no handler of its own goes to System.onStatus on the next frame.
+    m.run(call("connect", "null") + R"(
+        push "ns", "nc"
+        getvariable
+        push 1, "NetStream"
+        newobject
+        setvariable
+        push "missing.flv", 1, "ns"
+        getvariable
+        push "play"
+        callmethod
+        pop
+    )");
+    m.host.now += 100;
+    m.vm->runTimers();
+    EXPECT_EQ(m.host.lines.back(), "system NetStream.Play.StreamNotFound");
+}
+
+TEST(LibraryClasses, FileReferencesDescribeNoFileAndTheirNativeMakesAnyObjectOne)
+{
+    Machine m(8);
+    Value net = m.vm->getMember(global(m, "flash"), "net");
+    Value file = m.vm->construct(m.vm->getMember(net, "FileReference"), {});
+    EXPECT_TRUE(m.vm->getMember(file, "name").isUndefined());
+    m.vm->setMember(file, "name", Value("x.txt"));
+    EXPECT_TRUE(m.vm->getMember(file, "name").isUndefined());
+    EXPECT_EQ(str(m, m.vm->getMember(file, "postData")), "undefined");
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(file, "upload", {Value("http://example.org")})));
+    EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(file, "browse", {Value(m.vm->newArray())})));
+    EXPECT_TRUE(m.vm->getMember(file, "addListener").isObject());
+    // The native works on its first argument when that is an object, else on the object it is called on.
+    Value init = m.vm->call(global(m, "ASnative"), nullptr, {Value(2204), Value(200)});
+    Value plain = m.vm->newObject();
+    Value made = m.vm->construct(init, {plain});
+    EXPECT_FALSE(m.vm->getMember(plain, "postData").isUndefined());
+    EXPECT_TRUE(m.vm->getMember(made, "postData").isUndefined());
+    EXPECT_FALSE(m.vm->getMember(m.vm->construct(init, {}), "postData").isUndefined());
+    // Older movies see no flash package.
+    Machine m7(7);
+    EXPECT_TRUE(global(m7, "flash").isUndefined());
 }
 
 TEST(SystemClasses, AccessibilityIsNeverActive)

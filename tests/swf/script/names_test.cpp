@@ -186,3 +186,29 @@ TEST(Names, AVariablesPathStartsFromTheScopeObjectThatHasItsFirstName)
         trace
     )"), "with\ntimeline b\nset\ntimeline");
 }
+
+TEST(Names, LevelNumbersWrapAt32BitsAndAVariablesNameMayEndAfterItsDigits)
+{
+    const struct {
+        const char* name;
+        bool digitsFirst;
+        int level;
+    } cases[] = {
+        {"_level3", false, 3},
+        {"_flash2", false, 2},
+        {"_level0a", false, -1},
+        {"_level0a", true, 0},
+        {"_level", true, 0},
+        {"_flash", true, 0},
+        {"_level", false, -1},
+        {"_levelData", true, -1},
+        {"_leve", true, -1},
+        // The number wraps at 32 bits; one that reads as negative names no level.
+        {"_level4294967296", true, 0},
+        {"_level4294967297", false, 1},
+        {"_level2147483648", true, -1},
+        {"_level2147483647", false, 2147483647},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(swf::script::levelNumber(c.name, c.digitsFirst), c.level) << c.name << " " << c.digitsFirst;
+}

@@ -94,7 +94,10 @@ void defineProperties(Interpreter& in, Object* proto)
     property("width", [](Interpreter&, BitmapPixels& b) { return Value(b.width()); });
     property("height", [](Interpreter&, BitmapPixels& b) { return Value(b.height()); });
     property("transparent", [](Interpreter&, BitmapPixels& b) { return Value(b.transparent()); });
-    property("rectangle", [](Interpreter& in, BitmapPixels& b) { return makeRectangle(in, 0, 0, b.width(), b.height()); });
+    // Without a Rectangle class to make one with, the bitmap answers as a disposed one does.
+    property("rectangle", [](Interpreter& in, BitmapPixels& b) {
+        return geomClass(in, "Rectangle") ? makeRectangle(in, 0, 0, b.width(), b.height()) : Value(-1);
+    });
 }
 
 void definePixelMethods(Interpreter& in, Object* proto)

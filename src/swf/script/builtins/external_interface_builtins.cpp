@@ -9,7 +9,9 @@
 #include "swf/script/builtins/member_flags.h"
 #include "swf/script/builtins/xml_parser.h"
 
+#include <set>
 #include <string>
+#include <vector>
 
 namespace swf::script {
 
@@ -133,6 +135,59 @@ std::string toXml(Interpreter& in, const Value& v, int depth)
     return listLike(in, o) ? arrayXml(in, v, depth) : objectXml(in, v, depth);
 }
 
+Value toAs(Interpreter& in, const Value& node, int depth);
+
+// The children of a node of the bridge's XML, first to last; a list of
+// siblings that leads back to one already met ends there.
+std::vector<Value> childNodes(Interpreter& in, const Value& node)
+{
+    std::vector<Value> out;
+    if (!node.isObject())
+        return out;
+    std::set<Object*> met;
+    for (Value child = in.getMember(node, "firstChild"); child.isObject() && met.insert(child.asObject()).second;
+         child = in.getMember(child, "nextSibling"))
+        out.push_back(child);
+    return out;
+}
+
+// An object or array from a node's `property` children, each stored under its id.
+Value containerToAs(Interpreter& in, const Value& node, bool array, int depth)
+{
+    Object* out = array ? in.newArray() : in.newObject();
+    for (const Value& child : childNodes(in, node)) {
+        if (in.toString(in.getMember(child, "nodeName")) != "property")
+            continue;
+        const std::string id = in.toString(in.getMember(in.getMember(child, "attributes"), "id"));
+        in.setMember(out, id, toAs(in, in.getMember(child, "firstChild"), depth + 1));
+    }
+    return out;
+}
+
+// One value of the bridge's XML, read back from its node: the node's name
+// gives the type, its first child the content (read as text). A class node
+// names a global. Anything else, and anything that is no node, is undefined.
+Value toAs(Interpreter& in, const Value& node, int depth)
+{
+    if (!node.isObject() || depth > in.limits().maxCallDepth)
+        return Value();
+    const std::string type = in.toString(in.getMember(node, "nodeName"));
+    const Value content = in.getMember(node, "firstChild");
+    if (type == "true" || type == "false")
+        return type == "true";
+    if (type == "null")
+        return Value::null();
+    if (type == "number")
+        return in.toNumber(Value(in.toString(content)));
+    if (type == "string")
+        return content.isNullish() ? Value("") : unescapeXml(in.toString(content));
+    if (type == "array" || type == "object")
+        return containerToAs(in, node, type == "array", depth);
+    if (type == "class")
+        return in.getMember(in.global(), in.toString(content));
+    return Value();
+}
+
 Value textArgument(Interpreter& in, const Args& args, Value (*convert)(const std::string&))
 {
     return args.empty() ? Value::null() : convert(in.toString(args[0]));
@@ -161,7 +216,21 @@ void installExternalInterface(Interpreter& in, Object* package)
         return "<arguments>" + itemsXml(in, arg(args, 0), 1, false, 0) + "</arguments>";
     });
     // Reading the container's answers back needs a container.
-    for (const char* name : {"_argumentsToAS", "_arrayToAS", "_arrayToJS", "_callIn", "_objectToAS", "_objectToJS", "_toAS", "_toJS"})
+    scriptMethod(in, ctor, "_toAS", [](Interpreter& in, Object*, const Args& args) -> Value { return toAs(in, arg(args, 0), 0); });
+    scriptMethod(in, ctor, "_objectToAS", [](Interpreter& in, Object*, const Args& args) -> Value {
+        return containerToAs(in, arg(args, 0), false, 0);
+    });
+    scriptMethod(in, ctor, "_arrayToAS", [](Interpreter& in, Object*, const Args& args) -> Value {
+        return containerToAs(in, arg(args, 0), true, 0);
+    });
+    // A call's arguments: every child is one value.
+    scriptMethod(in, ctor, "_argumentsToAS", [](Interpreter& in, Object*, const Args& args) -> Value {
+        std::vector<Value> values;
+        for (const Value& child : childNodes(in, arg(args, 0)))
+            values.push_back(toAs(in, child, 1));
+        return in.newArray(values);
+    });
+    for (const char* name : {"_arrayToJS", "_callIn", "_objectToJS", "_toJS"})
         scriptMethod(in, ctor, name, nothing());
 
     nativeMethod(in, ctor, "_escapeXML", [](Interpreter& in, Object*, const Args& args) -> Value { return textArgument(in, args, escapeXml); });

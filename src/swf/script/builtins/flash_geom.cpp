@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace swf::script {
 
@@ -165,9 +166,15 @@ void installRectangle(Interpreter& in, Object* geom, Object* point)
         in.setMember(self, "width", in.toNumber(arg(args, 0)) - num(in, self, "x"));
         return Value();
     });
-    nativeAccessor(in, proto, "bottom", [box](Interpreter& in, Object* self, const Args&) -> Value {
-        Box b = box(in, self);
-        return b.y + b.h;
+    // The player's bottom reads its parts natively: a missing one is no
+    // number in every version (right, like the others, follows the movie's
+    // rules, where older movies read it as 0).
+    nativeAccessor(in, proto, "bottom", [](Interpreter& in, Object* self, const Args&) -> Value {
+        auto part = [&](const char* name) {
+            const Value v = in.getMember(self, name);
+            return v.isUndefined() ? std::numeric_limits<double>::quiet_NaN() : in.toNumber(v);
+        };
+        return part("y") + part("height");
     }, [](Interpreter& in, Object* self, const Args& args) -> Value {
         in.setMember(self, "height", in.toNumber(arg(args, 0)) - num(in, self, "y"));
         return Value();
@@ -558,6 +565,7 @@ void installFlashGeom(Interpreter& in)
     installBitmapData(in, package(in, flash, "display", 0));
     installFlashFilters(in, package(in, flash, "filters", 0), in.getMember(geom, "Point").asObject());
     installExternalInterface(in, package(in, flash, "external", 0));
+    installFileReference(in, package(in, flash, "net", 0));
 }
 
 bool readColorTransform(const Value& v, double (&out)[8])

@@ -6,8 +6,13 @@
 
 #include "swf/script/builtins/env_support.h"
 #include "swf/script/builtins/library_support.h"
+#include "swf/script/string_util.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <map>
+#include <utility>
 
 namespace swf::script {
 
@@ -29,6 +34,33 @@ void later(Interpreter& in, Object* target, const char* method, std::vector<Valu
 {
     if (target)
         in.addTimer(target, Value(), method, std::move(args), 1, false);
+}
+
+// Hands a status report to the object's onStatus, looked up once; an error
+// the object has no handler for goes to System.onStatus instead.
+void reportStatus(Interpreter& in, Object* target, const Args& args)
+{
+    const Value handler = in.getMember(target, "onStatus");
+    if (handler.isObject() && handler.asObject()->isFunction()) {
+        in.call(handler, target, args);
+        return;
+    }
+    const Value info = arg(args, 0);
+    if (info.isObject() && in.toString(in.getMember(info, "level")) == "error")
+        in.callMethod(in.getMember(in.global(), "System"), "onStatus", args);
+}
+
+// The same on the next frame.
+void reportStatusLater(Interpreter& in, Object* target, std::vector<Value> args)
+{
+    if (!target)
+        return;
+    Object* report = in.newFunction([](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (self)
+            reportStatus(in, self, args);
+        return Value();
+    });
+    in.addTimer(target, report, {}, std::move(args), 1, false);
 }
 
 Object* defineLibraryClass(Interpreter& in, const char* name, NativeFunction construct, Object*& proto)
@@ -73,33 +105,326 @@ void installSharedObject(Interpreter& in)
     markMembers(proto, PropertyFlag::Version6);
 }
 
+// The connections listening in this player, by their full names in lower
+// case (names are matched without regard to case). The holder object keeps
+// each listener alive while it is connected.
+struct LocalConnections {
+    Object* holder = nullptr;
+    std::map<Object*, std::string> names;
+
+    Object* listener(const std::string& key) const
+    {
+        const Property* p = holder->findOwn(key);
+        return p ? p->value.asObject() : nullptr;
+    }
+};
+
+// A connection's full name: names starting with an underscore stand alone,
+// others belong to the movie's domain unless they name one.
+std::string connectionKey(const std::string& name)
+{
+    if (name[0] == '_' || name.find(':') != std::string::npos)
+        return asciiLower(name);
+    return asciiLower("localhost:" + name);
+}
+
+// Members a message may not call: the class's own methods and its status handler.
+bool protectedMethod(const std::string& name)
+{
+    const std::string lower = asciiLower(name);
+    for (const char* p : {"send", "connect", "close", "allowdomain", "allowinsecuredomain", "domain", "onstatus"}) {
+        if (lower == p)
+            return true;
+    }
+    return false;
+}
+
+// A message's arguments travel as a serialised copy: plain values as they
+// are, arrays and objects as new ones holding copies of their items (an
+// object met twice stays one object), dates and XML documents as new ones of
+// their kind, functions as empty objects and display objects as nothing.
+class MessageCopier {
+public:
+    explicit MessageCopier(Interpreter& in) : m_in(in) {}
+
+    Value copy(const Value& v)
+    {
+        Object* o = v.asObject();
+        if (!v.isObject() || !o)
+            return v;
+        if (o->hostData || o->objectClass() == ObjectClass::Clip)
+            return Value();
+        if (auto it = m_copies.find(o); it != m_copies.end())
+            return it->second;
+        if (o->objectClass() == ObjectClass::Date)
+            return remember(o, m_in.construct(m_in.getMember(m_in.global(), "Date"), {m_in.callMethod(o, "getTime", {})}));
+        const Value xml = m_in.getMember(m_in.global(), "XML");
+        if (xml.isObject() && m_in.instanceOf(o, xml.asObject()))
+            return remember(o, m_in.construct(xml, {m_in.callMethod(o, "toString", {})}));
+        if (o->objectClass() == ObjectClass::Array) {
+            Object* out = m_in.newArray();
+            remember(o, out);
+            std::vector<Value> items;
+            for (const Value& item : m_in.arrayItems(o))
+                items.push_back(copy(item));
+            for (std::size_t i = 0; i < items.size(); ++i)
+                m_in.setMember(out, std::to_string(i), items[i]);
+            return out;
+        }
+        Object* out = m_in.newObject();
+        remember(o, out);
+        if (o->isFunction())
+            return out;
+        for (const std::string& name : m_in.enumerableNames(o))
+            m_in.setMember(out, name, copy(m_in.getMember(o, name)));
+        return out;
+    }
+
+private:
+    Value remember(Object* original, const Value& copy)
+    {
+        m_copies[original] = copy;
+        return copy;
+    }
+
+    Interpreter& m_in;
+    std::map<Object*, Value> m_copies;
+};
+
+// An onStatus report of a message: only its level.
+Object* messageStatus(Interpreter& in, bool delivered)
+{
+    Object* info = in.newObject();
+    in.setMember(info, "level", delivered ? "status" : "error");
+    return info;
+}
+
 void installLocalConnection(Interpreter& in)
 {
     Object* proto = nullptr;
     defineLibraryClass(in, "LocalConnection", nativeInstance(), proto);
-    // No other movie listens: connecting works, sending reaches nobody.
-    nativeMethod(in, proto, "connect", [](Interpreter&, Object*, const Args& args) -> Value { return !args.empty(); });
-    nativeMethod(in, proto, "close", nothing());
-    nativeMethod(in, proto, "domain", [](Interpreter&, Object*, const Args&) -> Value { return "localhost"; });
-    nativeMethod(in, proto, "send", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        if (args.size() < 2)
+    auto connections = std::make_shared<LocalConnections>();
+    connections->holder = in.newObject(nullptr);
+    in.pin(connections->holder);
+
+    // A listener takes a name no other holds, once; names with a domain are refused.
+    nativeMethod(in, proto, "connect", [connections](Interpreter&, Object* self, const Args& args) -> Value {
+        if (!self || args.empty() || !args[0].isString())
             return false;
-        later(in, self, "onStatus", {statusInfo(in, "", "error")});
+        const std::string name = args[0].asString();
+        if (name.empty() || name.find(':') != std::string::npos || connections->names.count(self))
+            return false;
+        const std::string key = connectionKey(name);
+        if (connections->listener(key))
+            return false;
+        connections->holder->put(key, self);
+        connections->names[self] = key;
+        return true;
+    });
+    nativeMethod(in, proto, "close", [connections](Interpreter&, Object* self, const Args&) -> Value {
+        auto it = connections->names.find(self);
+        if (it != connections->names.end()) {
+            connections->holder->remove(it->second);
+            connections->names.erase(it);
+        }
+        return Value();
+    });
+    nativeMethod(in, proto, "domain", [](Interpreter&, Object*, const Args&) -> Value { return "localhost"; });
+    // A message goes out at the next frame. It arrives when a listener held
+    // the name both when it was sent and when it goes out; the sender hears
+    // which first, then the listener's method runs.
+    nativeMethod(in, proto, "send", [connections](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self || args.size() < 2 || !args[0].isString() || !args[1].isString())
+            return false;
+        const std::string name = args[0].asString();
+        const std::string method = args[1].asString();
+        if (name.empty() || method.empty() || protectedMethod(method))
+            return false;
+        const std::string key = connectionKey(name);
+        const bool listened = connections->listener(key) != nullptr;
+        MessageCopier copier(in);
+        std::vector<Value> message;
+        for (std::size_t i = 2; i < args.size(); ++i)
+            message.push_back(copier.copy(args[i]));
+        Object* deliver = in.newFunction([connections, key, listened, method](Interpreter& in, Object* sender, const Args& message) -> Value {
+            Object* listener = listened ? connections->listener(key) : nullptr;
+            reportStatus(in, sender, {messageStatus(in, listener != nullptr)});
+            if (listener)
+                in.callMethod(listener, method, message);
+            return Value();
+        });
+        in.addTimer(self, deliver, {}, std::move(message), 1, false);
         return true;
     });
     markMembers(proto, PropertyFlag::Version6);
 }
 
-// Camera and Microphone: no device is present, so get() finds none.
-void installDevice(Interpreter& in, const char* name, std::initializer_list<const char*> methods)
+// Camera and Microphone. get() hands out the one device object of its class
+// even on a machine without the device, as the original player did: the
+// object reads as a device the user has not allowed yet (muted, no activity,
+// no picture size). Its state lives natively; the first get() gives the
+// class prototype the read-only members that show it.
+class DeviceState final : public ObjectExtension {
+public:
+    bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
+    bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
+    void references(std::vector<Value>& out) const override
+    {
+        for (const auto& [name, value] : members)
+            out.push_back(value);
+    }
+    std::vector<std::pair<std::string, Value>> members;
+
+    Value* find(const std::string& name)
+    {
+        for (auto& [key, value] : members) {
+            if (key == name)
+                return &value;
+        }
+        return nullptr;
+    }
+};
+
+DeviceState* deviceOf(Object* o) { return o ? dynamic_cast<DeviceState*>(o->extension()) : nullptr; }
+
+// A device setter: runs `set` on the device's state, nothing on other objects.
+NativeFunction deviceSetter(std::function<void(Interpreter&, DeviceState&, const Args&)> set)
+{
+    return [set = std::move(set)](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (DeviceState* state = deviceOf(self))
+            set(in, *state, args);
+        return Value();
+    };
+}
+
+// Sets `name` to the number argument `index` kept within [low, high]; a
+// missing argument leaves the member as it was.
+void clampedArgument(Interpreter& in, DeviceState& state, const Args& args, std::size_t index, const char* name, double low, double high)
+{
+    if (index >= args.size() || !state.find(name))
+        return;
+    const double n = in.toNumber(args[index]);
+    if (!std::isnan(n))
+        *state.find(name) = std::clamp(n, low, high);
+}
+
+struct DeviceClass {
+    const char* name;
+    std::vector<std::pair<const char*, Value>> members; // in the order the prototype shows them
+    std::vector<std::pair<const char*, NativeFunction>> methods;
+};
+
+void installDevice(Interpreter& in, DeviceClass device)
 {
     Object* proto = nullptr;
-    Object* ctor = defineLibraryClass(in, name, {}, proto);
-    scriptMethod(in, ctor, "get", [](Interpreter&, Object*, const Args&) -> Value { return Value::null(); }, 0);
+    Object* ctor = defineLibraryClass(in, device.name, {}, proto);
+    auto members = std::make_shared<std::vector<std::pair<const char*, Value>>>(std::move(device.members));
+    auto single = std::make_shared<Object*>(nullptr);
+    scriptMethod(in, ctor, "get", [proto, members, single](Interpreter& in, Object*, const Args&) -> Value {
+        if (*single)
+            return *single;
+        for (const auto& [name, initial] : *members) {
+            const std::string key = name;
+            nativeAccessor(in, proto, key, [key](Interpreter&, Object* self, const Args&) -> Value {
+                DeviceState* state = deviceOf(self);
+                Value* value = state ? state->find(key) : nullptr;
+                return value ? *value : Value();
+            }, {}, kHidden);
+        }
+        auto state = std::make_shared<DeviceState>();
+        for (const auto& [name, initial] : *members)
+            state->members.emplace_back(name, initial);
+        *single = in.newObject(proto);
+        (*single)->setExtension(std::move(state));
+        in.pin(*single);
+        return *single;
+    }, 0);
     nativeAccessor(in, ctor, "names", [](Interpreter& in, Object*, const Args&) -> Value { return in.newArray(); }, {}, kHidden);
-    for (const char* method : methods)
-        nativeMethod(in, proto, method, nothing());
+    for (auto& [name, method] : device.methods)
+        nativeMethod(in, proto, name, std::move(method));
     markMembers(proto, PropertyFlag::Version6);
+}
+
+void installCamera(Interpreter& in)
+{
+    installDevice(
+        in,
+        {"Camera",
+         {{"activityLevel", -1}, {"bandwidth", 16384}, {"currentFps", 0}, {"fps", -1}, {"height", -1}, {"index", "0"},
+          {"motionLevel", 50}, {"motionTimeout", 2000}, {"muted", true}, {"name", ""}, {"quality", 0}, {"width", -1}},
+         {{"setCursor", nothing()},
+          {"setKeyFrameInterval", nothing()},
+          {"setLoopback", nothing()},
+          // Without a camera there is no capture mode to choose from.
+          {"setMode", nothing()},
+          {"setMotionLevel", deviceSetter([](Interpreter& in, DeviceState& state, const Args& args) {
+               clampedArgument(in, state, args, 0, "motionLevel", 0, 100);
+               clampedArgument(in, state, args, 1, "motionTimeout", 0, std::numeric_limits<double>::max());
+           })},
+          {"setQuality", deviceSetter([](Interpreter& in, DeviceState& state, const Args& args) {
+               // Both default to the player's own settings when left out.
+               *state.find("bandwidth") = 16384;
+               *state.find("quality") = 0;
+               clampedArgument(in, state, args, 0, "bandwidth", 0, std::numeric_limits<double>::max());
+               clampedArgument(in, state, args, 1, "quality", 0, 100);
+           })}}});
+}
+
+void installMicrophone(Interpreter& in)
+{
+    installDevice(
+        in,
+        {"Microphone",
+         {{"activityLevel", -1}, {"gain", 50}, {"index", 0}, {"muted", true}, {"name", ""}, {"rate", 8},
+          {"silenceLevel", 10}, {"silenceTimeout", 2000}, {"useEchoSuppression", 0}},
+         {{"setGain", deviceSetter([](Interpreter& in, DeviceState& state, const Args& args) {
+               clampedArgument(in, state, args, 0, "gain", 0, 100);
+           })},
+          {"setRate", deviceSetter([](Interpreter& in, DeviceState& state, const Args& args) {
+               // Only the rates the encoder knows are taken.
+               const double rate = in.toNumber(arg(args, 0));
+               if (rate == 5 || rate == 8 || rate == 11 || rate == 22 || rate == 44)
+                   *state.find("rate") = rate;
+           })},
+          {"setSilenceLevel", deviceSetter([](Interpreter& in, DeviceState& state, const Args& args) {
+               clampedArgument(in, state, args, 0, "silenceLevel", 0, 100);
+               clampedArgument(in, state, args, 1, "silenceTimeout", 0, std::numeric_limits<double>::max());
+           })},
+          {"setUseEchoSuppression", deviceSetter([](Interpreter& in, DeviceState& state, const Args& args) {
+               *state.find("useEchoSuppression") = in.toBoolean(arg(args, 0));
+           })}}});
+}
+
+// Whether a NetConnection is open, kept natively.
+class ConnectionState final : public ObjectExtension {
+public:
+    bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
+    bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
+    bool open = false;
+    bool toAddress = false; // opened to an address rather than in the local mode
+};
+
+ConnectionState* connectionOf(Object* o)
+{
+    if (!o)
+        return nullptr;
+    if (!o->extension())
+        o->setExtension(std::make_shared<ConnectionState>());
+    return dynamic_cast<ConnectionState*>(o->extension());
+}
+
+// Closing an open connection reports it closed at once; one opened to an
+// address then calls its handler once more, with no report at all.
+void closeConnection(Interpreter& in, Object* self)
+{
+    ConnectionState* state = connectionOf(self);
+    if (!state || !state->open)
+        return;
+    state->open = false;
+    in.setMember(self, "isConnected", false);
+    reportStatus(in, self, {statusInfo(in, "NetConnection.Connect.Closed", "status")});
+    if (std::exchange(state->toAddress, false))
+        reportStatus(in, self, {});
 }
 
 void installNetConnection(Interpreter& in)
@@ -107,21 +432,27 @@ void installNetConnection(Interpreter& in)
     Object* proto = nullptr;
     defineLibraryClass(in, "NetConnection", {}, proto);
     // connect(null) is the local mode for progressive video and succeeds at
-    // once; a server address cannot be reached.
+    // once; an address opens a connection that reports nothing while open.
+    // Connecting again closes the connection open before.
     nativeMethod(in, proto, "connect", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self || args.empty())
             return false;
-        if (args[0].isNull()) {
-            in.setMember(self, "isConnected", true);
-            in.callMethod(self, "onStatus", {statusInfo(in, "NetConnection.Connect.Success", "status")});
-            return true;
+        closeConnection(in, self);
+        const bool local = args[0].isNull();
+        if (ConnectionState* state = connectionOf(self)) {
+            state->open = true;
+            state->toAddress = !local;
         }
-        in.setMember(self, "isConnected", false);
-        later(in, self, "onStatus", {statusInfo(in, "NetConnection.Connect.Failed", "error")});
-        return false;
+        in.setMember(self, "isConnected", local);
+        if (local)
+            reportStatus(in, self, {statusInfo(in, "NetConnection.Connect.Success", "status")});
+        return local;
     });
     nativeMethod(in, proto, "call", nothing());
-    nativeMethod(in, proto, "close", nothing());
+    nativeMethod(in, proto, "close", [](Interpreter& in, Object* self, const Args&) -> Value {
+        closeConnection(in, self);
+        return Value();
+    });
     nativeMethod(in, proto, "addHeader", nothing());
     markMembers(proto, PropertyFlag::Version6);
     // The class itself first appeared with SWF 6.
@@ -155,7 +486,7 @@ void installNetStream(Interpreter& in)
         },
         proto);
     nativeMethod(in, proto, "play", [](Interpreter& in, Object* self, const Args&) -> Value {
-        later(in, self, "onStatus", {statusInfo(in, "NetStream.Play.StreamNotFound", "error")});
+        reportStatusLater(in, self, {statusInfo(in, "NetStream.Play.StreamNotFound", "error")});
         return Value();
     });
     for (const char* name : {"close", "pause", "seek", "setBufferTime", "attachAudio", "attachVideo", "publish", "receiveAudio", "receiveVideo", "send"})
@@ -332,8 +663,8 @@ void installLibraryClasses(Interpreter& in)
 {
     installSharedObject(in);
     installLocalConnection(in);
-    installDevice(in, "Camera", {"setCursor", "setKeyFrameInterval", "setLoopback", "setMode", "setMotionLevel", "setQuality"});
-    installDevice(in, "Microphone", {"setGain", "setRate", "setSilenceLevel", "setUseEchoSuppression"});
+    installCamera(in);
+    installMicrophone(in);
     installNetConnection(in);
     installNetStream(in);
     installVideo(in);

@@ -95,6 +95,11 @@ void installFlashGeom(Interpreter& in);
 void installFlashFilters(Interpreter& in, Object* package, Object* point);
 // flash.external.ExternalInterface (external_interface_builtins.cpp), into the package `external`.
 void installExternalInterface(Interpreter& in, Object* package);
+// flash.net's FileReference and FileReferenceList (file_reference_builtins.cpp), into the package `net`.
+void installFileReference(Interpreter& in, Object* net);
+// The native behind a FileReference: gives its first argument, or else the
+// object it is called on, the members of a file reference.
+Value initFileReference(Interpreter& in, Object* self, const Args& args);
 // flash.display.BitmapData (bitmap_data_builtins.cpp), into the package `display`.
 void installBitmapData(Interpreter& in, Object* display);
 // The eight numbers of a flash.geom.ColorTransform (multipliers, then

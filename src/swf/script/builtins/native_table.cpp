@@ -4,6 +4,7 @@
 // version (ASnative(101, 5) is hasOwnProperty in a SWF 5 movie).
 
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/library_support.h"
 #include "swf/script/builtins/xml_parser.h"
 #include "swf/script/string_util.h"
 
@@ -350,6 +351,9 @@ void installNativeTable(Interpreter& in)
     (*table)[{102, 1}] = NativeCode{[](Interpreter& in, Object* self, const Args&) -> Value { return oldCaseMapping(in, self, false); }, {}};
     // ASnew: whether the function calling it runs for `new`.
     (*table)[{2, 0}] = NativeCode{[](Interpreter& in, Object*, const Args&) -> Value { return in.runningConstructor(); }, {}};
+
+    // What makes an object a file reference, whatever it was made by.
+    (*table)[{2204, 200}] = NativeCode{initFileReference, initFileReference};
 
     // trace as a function.
     (*table)[{100, 4}] = NativeCode{[](Interpreter& in, Object*, const Args& args) -> Value {
