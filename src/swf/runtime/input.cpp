@@ -285,8 +285,16 @@ void MovieRuntime::mouseDown()
         queueEvent(inst, ClipEvent::MouseDown, "onMouseDown");
     runQueue();
     broadcast("Mouse", "onMouseDown");
-    focusByMouse();
+    const bool focusMoved = focusByMouse();
     updateButtons(true, false);
+    // The pointer and the focus share the one object that is rolled over: a
+    // press that takes the focus away rolls out the button or clip pressed,
+    // once it heard of the press. It stays pressed.
+    if (Instance* pressed = m_pointer.pressed; focusMoved && pressed && pressed == m_pointer.hover) {
+        if (isButton(pressed))
+            runButtonActions(pressed, Cond::OverUpToIdle);
+        queueEvent(pressed, ClipEvent::RollOut, "onRollOut");
+    }
     runQueue();
 }
 
@@ -306,16 +314,53 @@ void MovieRuntime::mouseUp()
 
 void MovieRuntime::pointerStill()
 {
-    if (!m_pointer.seen || m_focusRolled)
+    if (m_pointer.seen && !m_focusRolled) {
+        updateButtons(false, false);
+        runQueue();
+    }
+    // A button that left and was not put back by the frame is gone for good.
+    m_pointer.left = {};
+}
+
+void MovieRuntime::pointerLoses(Instance* inst)
+{
+    const bool hover = m_pointer.hover == inst;
+    const bool pressed = m_pointer.pressed == inst;
+    if (!hover && !pressed)
         return;
-    updateButtons(false, false);
-    runQueue();
+    if (hover)
+        m_pointer.hover = nullptr;
+    if (pressed)
+        m_pointer.pressed = nullptr;
+    if (isButton(inst) && inst->parent)
+        m_pointer.left = {inst->parent, inst->depth, inst->object->character, hover, pressed};
+}
+
+void MovieRuntime::resumeLeftButton()
+{
+    const LeftButton left = std::exchange(m_pointer.left, {});
+    if (!left.parent || !left.parent->object || !left.parent->object->clip)
+        return;
+    auto& objects = left.parent->object->clip->objects;
+    const auto at = objects.find(left.depth);
+    if (at == objects.end() || at->second.character != left.character)
+        return;
+    Instance* successor = instanceFor(at->second);
+    if (!isButton(successor) || successor == m_pointer.hover || successor == m_pointer.pressed)
+        return;
+    if (left.hover && !m_pointer.hover)
+        m_pointer.hover = successor;
+    if (left.pressed && !m_pointer.pressed)
+        m_pointer.pressed = successor;
+    const int state = left.pressed ? (left.hover ? 2 : 1) : 1;
+    m_runner.setButtonState(*successor->object, state);
 }
 
 // Moves buttons and mouse-aware clips through their states for the pointer's
 // position and the press or release that just happened.
 void MovieRuntime::updateButtons(bool pressed, bool released)
 {
+    resumeLeftButton();
     // What a button's earlier state kept for its unload events leaves before
     // the pointer moves the button on; a timeline's keeps to the next frame.
     std::erase_if(m_keptLeaving, [this](Instance* kept) {

@@ -485,6 +485,8 @@ private:
     void broadcast(const char* object, const char* message);
     std::vector<Instance*> clipsForInput() const;
     void updateButtons(bool pressed, bool released);
+    void pointerLoses(Instance* inst);
+    void resumeLeftButton();
     // After a frame: what lies under a pointer that did not move may have changed.
     void pointerStill();
     void runButtonActions(Instance* button, std::uint16_t conditionMask);
@@ -513,7 +515,7 @@ private:
     void tabFocus(bool backwards);
     Instance* textFieldAt(Instance* inst, double x, double y, bool selectableOnly = true) const;
     void followLink();
-    void focusByMouse();
+    bool focusByMouse();
     void selectAllOf(Instance* inst);
     // A button or clip that gains or loses the focus hears of it as of the pointer entering or leaving.
     void rollByFocus(Instance* inst, bool over);
