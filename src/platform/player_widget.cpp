@@ -7,11 +7,13 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QUrl>
+#include <QWheelEvent>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
@@ -399,6 +401,22 @@ void PlayerWidget::mouseReleaseEvent(QMouseEvent* event)
     if (!m_player || event->button() != Qt::LeftButton)
         return QWidget::mouseReleaseEvent(event);
     m_player->mouseRelease();
+    afterInput();
+}
+
+void PlayerWidget::wheelEvent(QWheelEvent* event)
+{
+    if (!m_player)
+        return QWidget::wheelEvent(event);
+    // A notch (120 eighths of a degree) scrolls the lines the desktop sets.
+    m_wheelEighths += event->angleDelta().y();
+    const int notches = m_wheelEighths / 120;
+    if (notches == 0)
+        return;
+    m_wheelEighths -= notches * 120;
+    const swf::ScaleMode mode = drawMode();
+    m_player->mouseMove(event->position(), QRectF(rect()), mode);
+    m_player->mouseWheel(notches * QApplication::wheelScrollLines());
     afterInput();
 }
 

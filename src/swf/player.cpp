@@ -320,6 +320,12 @@ void Player::mouseRelease()
         d->guarded([&] { d->runtime->mouseUp(); });
 }
 
+void Player::mouseWheel(int lines)
+{
+    if (d->runtime)
+        d->guarded([&] { d->runtime->mouseWheel(lines); });
+}
+
 void Player::keyPress(int keyCode, int ascii)
 {
     if (d->runtime)

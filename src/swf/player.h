@@ -117,6 +117,8 @@ public:
     void setViewportSize(QSizeF size);
     void mousePress();
     void mouseRelease();
+    // The wheel turned by `lines` (up when positive).
+    void mouseWheel(int lines);
     void keyPress(int keyCode, int ascii);
     void keyRelease(int keyCode);
     // Text typed (after the key press that typed it), and the editing keys

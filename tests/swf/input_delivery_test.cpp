@@ -831,5 +831,77 @@ TEST(InputDelivery, APressTakingTheFocusFromAFieldRollsThePressedClipOut)
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "press\nrelease\n");
 }
 
+// A wheel turn scrolls the text field under the pointer by its lines, a turn
+// down towards the last line and up no further than the first, and the Mouse
+// listeners hear the lines turned with the object under the pointer, none
+// away from every object.
+TEST(InputDelivery, TheWheelScrollsTheFieldUnderThePointerAndTellsTheListeners)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 8);
+    b.add(DoAction{assembled(R"(
+        push 40, 60, 0, 0, 1, "field", 6, "_root"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "field"
+        GetVariable
+        push "multiline", true
+        SetMember
+        push "field"
+        GetVariable
+        push "wordWrap", true
+        SetMember
+        push "field"
+        GetVariable
+        push "text", "aa bb cc dd ee ff gg hh ii jj kk ll mm nn oo pp qq rr ss tt"
+        SetMember
+        push "listener", 0, "Object"
+        NewObject
+        SetVariable
+        push "listener"
+        GetVariable
+        push "onMouseWheel"
+        function - delta target
+        push "delta"
+        GetVariable
+        push " "
+        Add2
+        push "target"
+        GetVariable
+        Add2
+        push " "
+        Add2
+        push "field"
+        GetVariable
+        push "scroll"
+        GetMember
+        Add2
+        Trace
+        end
+        SetMember
+        push "listener"
+        GetVariable
+        push 1, "Mouse"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+        Stop)")});
+    b.showFrame();
+    auto wheel = [](int lines) {
+        InputEvent event;
+        event.kind = InputEvent::Kind::MouseWheel;
+        event.wheelLines = lines;
+        return event;
+    };
+    runtime::TraceOptions options;
+    options.frames = 0;
+    options.input = {mouse(InputEvent::Kind::MouseMove, 30, 20), wheel(-2), wheel(5),
+                     mouse(InputEvent::Kind::MouseMove, 150, 150), wheel(-1)};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output,
+              "-2 _level0.field 3\n5 _level0.field 1\n-1 undefined 1\n");
+}
+
 } // namespace
 } // namespace swf

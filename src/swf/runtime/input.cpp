@@ -222,12 +222,14 @@ std::vector<Instance*> MovieRuntime::clipsForInput() const
     return clips;
 }
 
-void MovieRuntime::broadcast(const char* object, const char* message)
+void MovieRuntime::broadcast(const char* object, const char* message, const std::vector<Value>& args)
 {
+    std::vector<Value> call{Value(message)};
+    call.insert(call.end(), args.begin(), args.end());
     // Key and Mouse of each set of globals have listeners of their own.
     for (Object* global : m_vm->globalObjects()) {
         if (Object* o = m_vm->getMember(global, object).asObject())
-            m_vm->callMethodFromHost(o, "broadcastMessage", {Value(message)});
+            m_vm->callMethodFromHost(o, "broadcastMessage", call);
     }
 }
 
@@ -310,6 +312,28 @@ void MovieRuntime::mouseUp()
     updateButtons(false, true);
     runQueue();
     followLink();
+}
+
+// The text field under the pointer scrolls by the lines the wheel turned,
+// back towards its first line for a turn up, unless its script turned the
+// wheel off for it; then the Mouse listeners hear of the turn with the
+// object under the pointer.
+void MovieRuntime::mouseWheel(int lines)
+{
+    if (lines == 0)
+        return;
+    m_vm->beginFrame();
+    Instance* field = m_pointer.hover ? nullptr : textFieldAt(m_rootInstance, m_pointer.x, m_pointer.y, false);
+    if (field && field->object->text->mouseWheelEnabled) {
+        text::TextFieldState& state = *field->object->text;
+        const int before = state.scroll;
+        state.scroll = int(std::clamp<std::int64_t>(std::int64_t(state.scroll) - lines, 1, std::max(1, state.maxScroll())));
+        if (state.scroll != before)
+            ++state.revision;
+    }
+    Instance* under = m_pointer.hover ? m_pointer.hover : dropTargetIn(m_rootInstance, m_pointer.x, m_pointer.y);
+    broadcast("Mouse", "onMouseWheel", {Value(double(lines)), under && under->self ? Value(under->self) : Value()});
+    runQueue();
 }
 
 void MovieRuntime::pointerStill()

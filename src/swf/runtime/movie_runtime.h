@@ -226,6 +226,8 @@ public:
     void mouseMove(double x, double y);
     void mouseDown();
     void mouseUp();
+    // The wheel turned by `lines` (up when positive) with the pointer where it is.
+    void mouseWheel(int lines);
     // A mouse button as Key.isDown sees it: 1 left, 2 right, 4 middle. The
     // right and middle buttons reach scripts only this way; mouseDown and
     // mouseUp press and release the left one.
@@ -482,7 +484,7 @@ private:
     script::Object* adoptClass(Instance* inst);
     // The clips of a tree in depth order, each before its children.
     void collectClips(Instance* inst, std::vector<Instance*>& out) const;
-    void broadcast(const char* object, const char* message);
+    void broadcast(const char* object, const char* message, const std::vector<script::Value>& args = {});
     std::vector<Instance*> clipsForInput() const;
     void updateButtons(bool pressed, bool released);
     void pointerLoses(Instance* inst);
