@@ -664,12 +664,6 @@ TEST(InputDelivery, AClickOnAnAsfunctionLinkCallsItsFunction)
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, " x,y\n");
 }
 
-} // namespace
-} // namespace swf
-
-namespace swf {
-namespace {
-
 // A state's clips are made, and their first frame has run, before the
 // button's own actions for the change; they count their depths from one
 // above a timeline's.
@@ -722,12 +716,6 @@ TEST(InputDelivery, AButtonsStateClipsArriveBeforeItsActions)
     options.input = {mouse(InputEvent::Kind::MouseMove, 50, 50)};
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "-16380\nunload\nover child\nover\n");
 }
-
-} // namespace
-} // namespace swf
-
-namespace swf {
-namespace {
 
 // A button the timeline takes away and puts back at its depth takes the
 // pointer's roll and press along: dragging out and back in is heard as such,
