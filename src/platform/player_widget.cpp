@@ -91,6 +91,14 @@ PlayerWidget::PlayerWidget(QWidget* parent) : QWidget(parent)
 
 namespace {
 
+// The character a key event types, as Key.getAscii reports it: 0 for none
+// or one past ASCII.
+int asciiOf(const QKeyEvent& event)
+{
+    const QString text = event.text();
+    return !text.isEmpty() && text.at(0).unicode() < 128 ? text.at(0).unicode() : 0;
+}
+
 // The movie's key code (Key.getCode) for a Qt key, or 0.
 int movieKeyCode(int key)
 {
@@ -426,7 +434,7 @@ void PlayerWidget::keyPressEvent(QKeyEvent* event)
     if (!m_player || !m_player->runsScripts() || (!code && event->text().isEmpty()))
         return QWidget::keyPressEvent(event);
     const QString text = event->text();
-    const int ascii = !text.isEmpty() && text.at(0).unicode() < 128 ? text.at(0).unicode() : 0;
+    const int ascii = asciiOf(*event);
     m_player->keyPress(code ? code : ascii, ascii);
     // The focused field's Select All, Copy, Cut or Paste is neither text nor an edit.
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -445,7 +453,7 @@ void PlayerWidget::keyReleaseEvent(QKeyEvent* event)
     const int code = movieKeyCode(event->key());
     if (!m_player || !m_player->runsScripts() || !code)
         return QWidget::keyReleaseEvent(event);
-    m_player->keyRelease(code);
+    m_player->keyRelease(code, asciiOf(*event));
     afterInput();
 }
 

@@ -332,10 +332,10 @@ void Player::keyPress(int keyCode, int ascii)
         d->guarded([&] { d->runtime->keyDown(keyCode, ascii); });
 }
 
-void Player::keyRelease(int keyCode)
+void Player::keyRelease(int keyCode, int ascii)
 {
     if (d->runtime)
-        d->guarded([&] { d->runtime->keyUp(keyCode); });
+        d->guarded([&] { d->runtime->keyUp(keyCode, ascii); });
 }
 
 void Player::typeText(const QString& text)

@@ -891,5 +891,55 @@ TEST(InputDelivery, TheWheelScrollsTheFieldUnderThePointerAndTellsTheListeners)
               "-2 _level0.field 3\n5 _level0.field 1\n-1 undefined 1\n");
 }
 
+// Key.getCode and Key.getAscii tell of the last key pressed or released:
+// releasing a letter while Shift is held reads the letter again.
+TEST(InputDelivery, ReleasingAKeyMakesItTheLastKey)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    b.add(DoAction{assembled(R"(
+        push "listener", 0, "Object"
+        NewObject
+        SetVariable
+        push "listener"
+        GetVariable
+        push "onKeyUp"
+        function -
+        push 0, "Key"
+        GetVariable
+        push "getCode"
+        CallMethod
+        push " "
+        Add2
+        push 0, "Key"
+        GetVariable
+        push "getAscii"
+        CallMethod
+        Add2
+        Trace
+        end
+        SetMember
+        push "listener"
+        GetVariable
+        push 1, "Key"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+        Stop)")});
+    b.showFrame();
+    auto key = [](InputEvent::Kind kind, int code, int ascii) {
+        InputEvent event;
+        event.kind = kind;
+        event.keyCode = code;
+        event.ascii = ascii;
+        return event;
+    };
+    runtime::TraceOptions options;
+    options.frames = 0;
+    options.input = {key(InputEvent::Kind::KeyDown, 65, 97), key(InputEvent::Kind::KeyDown, 16, 0),
+                     key(InputEvent::Kind::KeyUp, 65, 97), key(InputEvent::Kind::KeyUp, 16, 0)};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "65 97\n16 0\n");
+}
+
 } // namespace
 } // namespace swf

@@ -572,11 +572,13 @@ void MovieRuntime::keyDown(int keyCode, int ascii)
         tabFocus(keyIsDown(16));
 }
 
-void MovieRuntime::keyUp(int keyCode)
+void MovieRuntime::keyUp(int keyCode, int ascii)
 {
     m_vm->beginFrame();
     std::erase(m_keys.down, keyCode);
+    // Key.getAscii tells of the last key pressed or released.
     m_keys.lastCode = keyCode;
+    m_keys.lastAscii = ascii;
     for (Instance* inst : clipsForInput())
         queueEvent(inst, ClipEvent::KeyUp, nullptr);
     Instance* focused = m_focusShown ? instanceOf(m_focus) : nullptr;

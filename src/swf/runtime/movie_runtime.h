@@ -233,7 +233,7 @@ public:
     // mouseUp press and release the left one.
     void mouseButtonKey(int keyCode, bool down);
     void keyDown(int keyCode, int ascii);
-    void keyUp(int keyCode);
+    void keyUp(int keyCode, int ascii);
     // A character typed (after its keyDown): it works the buttons and clips
     // waiting for it, or else goes into the focused input field, as far as
     // the field's restrict and maxChars allow.
