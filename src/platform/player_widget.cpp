@@ -7,11 +7,13 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QUrl>
+#include <QWheelEvent>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
@@ -88,6 +90,14 @@ PlayerWidget::PlayerWidget(QWidget* parent) : QWidget(parent)
 }
 
 namespace {
+
+// The character a key event types, as Key.getAscii reports it: 0 for none
+// or one past ASCII.
+int asciiOf(const QKeyEvent& event)
+{
+    const QString text = event.text();
+    return !text.isEmpty() && text.at(0).unicode() < 128 ? text.at(0).unicode() : 0;
+}
 
 // The movie's key code (Key.getCode) for a Qt key, or 0.
 int movieKeyCode(int key)
@@ -402,13 +412,29 @@ void PlayerWidget::mouseReleaseEvent(QMouseEvent* event)
     afterInput();
 }
 
+void PlayerWidget::wheelEvent(QWheelEvent* event)
+{
+    if (!m_player)
+        return QWidget::wheelEvent(event);
+    // A notch (120 eighths of a degree) scrolls the lines the desktop sets.
+    m_wheelEighths += event->angleDelta().y();
+    const int notches = m_wheelEighths / 120;
+    if (notches == 0)
+        return;
+    m_wheelEighths -= notches * 120;
+    const swf::ScaleMode mode = drawMode();
+    m_player->mouseMove(event->position(), QRectF(rect()), mode);
+    m_player->mouseWheel(notches * QApplication::wheelScrollLines());
+    afterInput();
+}
+
 void PlayerWidget::keyPressEvent(QKeyEvent* event)
 {
     const int code = movieKeyCode(event->key());
     if (!m_player || !m_player->runsScripts() || (!code && event->text().isEmpty()))
         return QWidget::keyPressEvent(event);
     const QString text = event->text();
-    const int ascii = !text.isEmpty() && text.at(0).unicode() < 128 ? text.at(0).unicode() : 0;
+    const int ascii = asciiOf(*event);
     m_player->keyPress(code ? code : ascii, ascii);
     // The focused field's Select All, Copy, Cut or Paste is neither text nor an edit.
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -427,7 +453,7 @@ void PlayerWidget::keyReleaseEvent(QKeyEvent* event)
     const int code = movieKeyCode(event->key());
     if (!m_player || !m_player->runsScripts() || !code)
         return QWidget::keyReleaseEvent(event);
-    m_player->keyRelease(code);
+    m_player->keyRelease(code, asciiOf(*event));
     afterInput();
 }
 

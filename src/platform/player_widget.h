@@ -98,6 +98,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     // The Select All and clipboard keys of a focused text field in the movie
@@ -124,6 +125,8 @@ private:
     bool m_playing = false;
     int m_scaleMode = 0;
     bool m_fullMenu = false;
+    // Wheel turns short of a notch, kept for the next turn (eighths of a degree).
+    int m_wheelEighths = 0;
     QTimer m_timer;
     QElapsedTimer m_elapsed;
     FrameClock m_clock;

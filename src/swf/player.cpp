@@ -320,16 +320,22 @@ void Player::mouseRelease()
         d->guarded([&] { d->runtime->mouseUp(); });
 }
 
+void Player::mouseWheel(int lines)
+{
+    if (d->runtime)
+        d->guarded([&] { d->runtime->mouseWheel(lines); });
+}
+
 void Player::keyPress(int keyCode, int ascii)
 {
     if (d->runtime)
         d->guarded([&] { d->runtime->keyDown(keyCode, ascii); });
 }
 
-void Player::keyRelease(int keyCode)
+void Player::keyRelease(int keyCode, int ascii)
 {
     if (d->runtime)
-        d->guarded([&] { d->runtime->keyUp(keyCode); });
+        d->guarded([&] { d->runtime->keyUp(keyCode, ascii); });
 }
 
 void Player::typeText(const QString& text)

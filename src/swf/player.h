@@ -117,8 +117,10 @@ public:
     void setViewportSize(QSizeF size);
     void mousePress();
     void mouseRelease();
+    // The wheel turned by `lines` (up when positive).
+    void mouseWheel(int lines);
     void keyPress(int keyCode, int ascii);
-    void keyRelease(int keyCode);
+    void keyRelease(int keyCode, int ascii = 0);
     // Text typed (after the key press that typed it), and the editing keys
     // (backspace, delete, the arrows, home and end, by their key codes) for
     // the focused text field.

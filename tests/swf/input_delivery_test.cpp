@@ -5,7 +5,8 @@
 // neither rolls out nor presses; the other mouse buttons are keys to Key.isDown;
 // Tab moves the keyboard focus; a removed clip hears no more keys; a clip
 // finds the pointer from its place in whole pixels; linked text calls its
-// function when clicked.
+// function when clicked; a button the timeline puts back keeps the pointer's
+// state; a press taking the focus from a field rolls the pressed clip out.
 
 #include "support/assembled.h"
 #include "support/button.h"
@@ -663,12 +664,6 @@ TEST(InputDelivery, AClickOnAnAsfunctionLinkCallsItsFunction)
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, " x,y\n");
 }
 
-} // namespace
-} // namespace swf
-
-namespace swf {
-namespace {
-
 // A state's clips are made, and their first frame has run, before the
 // button's own actions for the change; they count their depths from one
 // above a timeline's.
@@ -720,6 +715,230 @@ TEST(InputDelivery, AButtonsStateClipsArriveBeforeItsActions)
     options.frames = 1;
     options.input = {mouse(InputEvent::Kind::MouseMove, 50, 50)};
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "-16380\nunload\nover child\nover\n");
+}
+
+// A button the timeline takes away and puts back at its depth takes the
+// pointer's roll and press along: dragging out and back in is heard as such,
+// with no new roll over, whether a loop goes back to the frame placing it or
+// a later frame places it again. A button of another character put in its
+// place is new to the pointer: rolled over, and never pressed.
+TEST(InputDelivery, AButtonPutBackByItsTimelineKeepsThePointersState)
+{
+    const std::vector<ButtonCondAction> actions = {
+        onCondition(1u << 8, "over"), onCondition(1u << 9, "out"), onCondition(1u << 12, "drag out"),
+        onCondition(1u << 13, "drag over"), onCondition(1u << 11, "release")};
+    const InputEvent wait;
+    const std::vector<InputEvent> input = {
+        mouse(InputEvent::Kind::MouseMove, 50, 50), mouse(InputEvent::Kind::MouseDown, 50, 50), wait, wait, wait,
+        mouse(InputEvent::Kind::MouseMove, 150, 150), wait, wait, mouse(InputEvent::Kind::MouseMove, 50, 50),
+        mouse(InputEvent::Kind::MouseUp, 50, 50)};
+    const struct {
+        bool loop;
+        bool sameCharacter;
+        const char* expected;
+    } cases[] = {
+        {true, true, "over\ndrag out\ndrag over\nrelease\n"},
+        {false, true, "over\ndrag out\ndrag over\nrelease\n"},
+        {false, false, "over\nover\nout\nover\n"},
+    };
+    for (const auto& c : cases) {
+        MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 8);
+        const auto first = defineButton(b, actions);
+        const auto second = c.sameCharacter ? first : defineButton(b, actions);
+        b.place(1, first);
+        b.showFrame();
+        b.remove(1);
+        if (c.loop) {
+            b.add(DoAction{assembled("GotoFrame 0\nPlay")});
+        } else {
+            b.place(1, second);
+            b.add(DoAction{assembled("Stop")});
+        }
+        b.showFrame();
+        runtime::TraceOptions options;
+        options.frames = 5;
+        options.input = input;
+        EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, c.expected) << c.loop << c.sameCharacter;
+    }
+}
+
+// The pointer and the focus share the object rolled over: a press on a clip
+// that takes the focus from a text field rolls the clip out once it heard of
+// the press, and it is still pressed when released. A press that leaves the
+// focus where it was rolls nothing out.
+TEST(InputDelivery, APressTakingTheFocusFromAFieldRollsThePressedClipOut)
+{
+    MovieBuilder b(Twips::fromPixels(300), Twips::fromPixels(200), 12, 8);
+    Matrix right;
+    right.translateX = Twips::fromPixels(150);
+    const auto square = b.defineRectangle(box(0, 0, 100, 100), solidFill({0, 0, 200, 255}));
+    b.place(1, b.defineSprite(Timeline().place(1, square).showFrame()), right, {}, "clip");
+    b.add(DoAction{assembled(R"(
+        push 100, 100, 0, 0, 2, "field", 6, "_root"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "clip"
+        GetVariable
+        push "onPress"
+        function -
+        push "press"
+        Trace
+        end
+        SetMember
+        push "clip"
+        GetVariable
+        push "onRollOut"
+        function -
+        push "roll out"
+        Trace
+        end
+        SetMember
+        push "clip"
+        GetVariable
+        push "onRelease"
+        function -
+        push "release"
+        Trace
+        end
+        SetMember
+        Stop)")});
+    b.showFrame();
+    runtime::TraceOptions options;
+    options.frames = 0;
+    auto click = [](double x) {
+        return std::vector<InputEvent>{mouse(InputEvent::Kind::MouseMove, x, 50), mouse(InputEvent::Kind::MouseDown, x, 50),
+                                       mouse(InputEvent::Kind::MouseUp, x, 50)};
+    };
+    options.input = click(50);
+    for (const InputEvent& event : click(200))
+        options.input.push_back(event);
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "press\nroll out\nrelease\n");
+    options.input = click(200);
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "press\nrelease\n");
+}
+
+// A wheel turn scrolls the text field under the pointer by its lines, a turn
+// down towards the last line and up no further than the first, and the Mouse
+// listeners hear the lines turned with the object under the pointer, none
+// away from every object.
+TEST(InputDelivery, TheWheelScrollsTheFieldUnderThePointerAndTellsTheListeners)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 8);
+    b.add(DoAction{assembled(R"(
+        push 40, 60, 0, 0, 1, "field", 6, "_root"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "field"
+        GetVariable
+        push "multiline", true
+        SetMember
+        push "field"
+        GetVariable
+        push "wordWrap", true
+        SetMember
+        push "field"
+        GetVariable
+        push "text", "aa bb cc dd ee ff gg hh ii jj kk ll mm nn oo pp qq rr ss tt"
+        SetMember
+        push "listener", 0, "Object"
+        NewObject
+        SetVariable
+        push "listener"
+        GetVariable
+        push "onMouseWheel"
+        function - delta target
+        push "delta"
+        GetVariable
+        push " "
+        Add2
+        push "target"
+        GetVariable
+        Add2
+        push " "
+        Add2
+        push "field"
+        GetVariable
+        push "scroll"
+        GetMember
+        Add2
+        Trace
+        end
+        SetMember
+        push "listener"
+        GetVariable
+        push 1, "Mouse"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+        Stop)")});
+    b.showFrame();
+    auto wheel = [](int lines) {
+        InputEvent event;
+        event.kind = InputEvent::Kind::MouseWheel;
+        event.wheelLines = lines;
+        return event;
+    };
+    runtime::TraceOptions options;
+    options.frames = 0;
+    options.input = {mouse(InputEvent::Kind::MouseMove, 30, 20), wheel(-2), wheel(5),
+                     mouse(InputEvent::Kind::MouseMove, 150, 150), wheel(-1)};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output,
+              "-2 _level0.field 3\n5 _level0.field 1\n-1 undefined 1\n");
+}
+
+// Key.getCode and Key.getAscii tell of the last key pressed or released:
+// releasing a letter while Shift is held reads the letter again.
+TEST(InputDelivery, ReleasingAKeyMakesItTheLastKey)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    b.add(DoAction{assembled(R"(
+        push "listener", 0, "Object"
+        NewObject
+        SetVariable
+        push "listener"
+        GetVariable
+        push "onKeyUp"
+        function -
+        push 0, "Key"
+        GetVariable
+        push "getCode"
+        CallMethod
+        push " "
+        Add2
+        push 0, "Key"
+        GetVariable
+        push "getAscii"
+        CallMethod
+        Add2
+        Trace
+        end
+        SetMember
+        push "listener"
+        GetVariable
+        push 1, "Key"
+        GetVariable
+        push "addListener"
+        CallMethod
+        Pop
+        Stop)")});
+    b.showFrame();
+    auto key = [](InputEvent::Kind kind, int code, int ascii) {
+        InputEvent event;
+        event.kind = kind;
+        event.keyCode = code;
+        event.ascii = ascii;
+        return event;
+    };
+    runtime::TraceOptions options;
+    options.frames = 0;
+    options.input = {key(InputEvent::Kind::KeyDown, 65, 97), key(InputEvent::Kind::KeyDown, 16, 0),
+                     key(InputEvent::Kind::KeyUp, 65, 97), key(InputEvent::Kind::KeyUp, 16, 0)};
+    EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "65 97\n16 0\n");
 }
 
 } // namespace

@@ -99,6 +99,23 @@ TEST(InputScript, BadFilesAreRefusedAndUnknownEventsSkipped)
     EXPECT_EQ(clipped->events[0].text.size(), std::size_t(veskor::tools::kMaxClipboardCharacters));
 }
 
+// A wheel turns whole lines, up when positive; a turn of none, of part of a
+// line or of more than any wheel turns at once is skipped.
+TEST(InputScript, TheWheelTurnsWholeLines)
+{
+    auto script = parseInputScript(R"([
+        {"type":"MouseWheel","lines":-1}, {"type":"MouseWheel","lines":3}, {"type":"MouseWheel","lines":0},
+        {"type":"MouseWheel","lines":1.5}, {"type":"MouseWheel","lines":"2"}, {"type":"MouseWheel"},
+        {"type":"MouseWheel","lines":1e9}])");
+    ASSERT_TRUE(script.ok());
+    ASSERT_EQ(script->events.size(), 2u);
+    EXPECT_EQ(script->events[0].kind, InputEvent::Kind::MouseWheel);
+    EXPECT_EQ(script->events[0].wheelLines, -1);
+    EXPECT_EQ(script->events[1].wheelLines, 3);
+    EXPECT_EQ(script->skipped.size(), 1u);
+    EXPECT_EQ(script->skipped.begin()->second, 5);
+}
+
 using script::test::assembled;
 
 // Each of three frames traces its number and whether the A key is down.

@@ -184,6 +184,21 @@ Result<InputScript> parseInputScript(const QByteArray& json)
             script.events.push_back(event);
             continue;
         }
+        if (type == "MouseWheel") {
+            // Whole lines a turn; a turn of no lines, or of more than any
+            // wheel gives at once, is no turn.
+            constexpr double kMaxLines = 1000;
+            const QJsonValue lines = object.value("lines");
+            const double n = lines.toDouble(0);
+            if (!lines.isDouble() || n != std::trunc(n) || n == 0 || std::abs(n) > kMaxLines) {
+                skip("no whole number of lines");
+                continue;
+            }
+            event.kind = InputEvent::Kind::MouseWheel;
+            event.wheelLines = int(n);
+            script.events.push_back(event);
+            continue;
+        }
         if (type == "KeyDown" || type == "KeyUp") {
             const auto key = keyOf(object.value("key"));
             if (!key) {

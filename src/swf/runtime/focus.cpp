@@ -303,8 +303,9 @@ static std::size_t characterAt(const text::TextFieldState& field, QPointF local,
 // from a text field. A button or clip that a script or the Tab key focused
 // keeps it: components focus themselves when pressed and count on keeping
 // the focus while the pointer works inside them (a list opened below a
-// combo box closes when its box loses the focus).
-void MovieRuntime::focusByMouse()
+// combo box closes when its box loses the focus). Returns whether the
+// focus moved.
+bool MovieRuntime::focusByMouse()
 {
     Instance* field = m_pointer.hover ? nullptr : textFieldAt(m_rootInstance, m_pointer.x, m_pointer.y);
     if (field) {
@@ -312,9 +313,11 @@ void MovieRuntime::focusByMouse()
         const QPointF local = toStage(field).inverted().map(QPointF(m_pointer.x, m_pointer.y));
         state.selectionBegin = state.selectionEnd = characterAt(state, local);
     } else if (Instance* focused = instanceOf(m_focus); focused && !focused->object->text) {
-        return;
+        return false;
     }
+    Object* const before = m_focus;
     changeFocus(field ? field->self : nullptr, FocusCause::Mouse);
+    return m_focus != before;
 }
 
 // A click on linked text follows the link: "asfunction:name,argument" calls

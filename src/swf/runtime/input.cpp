@@ -222,12 +222,14 @@ std::vector<Instance*> MovieRuntime::clipsForInput() const
     return clips;
 }
 
-void MovieRuntime::broadcast(const char* object, const char* message)
+void MovieRuntime::broadcast(const char* object, const char* message, const std::vector<Value>& args)
 {
+    std::vector<Value> call{Value(message)};
+    call.insert(call.end(), args.begin(), args.end());
     // Key and Mouse of each set of globals have listeners of their own.
     for (Object* global : m_vm->globalObjects()) {
         if (Object* o = m_vm->getMember(global, object).asObject())
-            m_vm->callMethodFromHost(o, "broadcastMessage", {Value(message)});
+            m_vm->callMethodFromHost(o, "broadcastMessage", call);
     }
 }
 
@@ -285,8 +287,16 @@ void MovieRuntime::mouseDown()
         queueEvent(inst, ClipEvent::MouseDown, "onMouseDown");
     runQueue();
     broadcast("Mouse", "onMouseDown");
-    focusByMouse();
+    const bool focusMoved = focusByMouse();
     updateButtons(true, false);
+    // The pointer and the focus share the one object that is rolled over: a
+    // press that takes the focus away rolls out the button or clip pressed,
+    // once it heard of the press. It stays pressed.
+    if (Instance* pressed = m_pointer.pressed; focusMoved && pressed && pressed == m_pointer.hover) {
+        if (isButton(pressed))
+            runButtonActions(pressed, Cond::OverUpToIdle);
+        queueEvent(pressed, ClipEvent::RollOut, "onRollOut");
+    }
     runQueue();
 }
 
@@ -304,18 +314,77 @@ void MovieRuntime::mouseUp()
     followLink();
 }
 
+// The text field under the pointer scrolls by the lines the wheel turned,
+// back towards its first line for a turn up, unless its script turned the
+// wheel off for it; then the Mouse listeners hear of the turn with the
+// object under the pointer.
+void MovieRuntime::mouseWheel(int lines)
+{
+    if (lines == 0)
+        return;
+    m_vm->beginFrame();
+    Instance* field = m_pointer.hover ? nullptr : textFieldAt(m_rootInstance, m_pointer.x, m_pointer.y, false);
+    if (field && field->object->text->mouseWheelEnabled) {
+        text::TextFieldState& state = *field->object->text;
+        const int before = state.scroll;
+        state.scroll = int(std::clamp<std::int64_t>(std::int64_t(state.scroll) - lines, 1, std::max(1, state.maxScroll())));
+        if (state.scroll != before)
+            ++state.revision;
+    }
+    Instance* under = m_pointer.hover ? m_pointer.hover : dropTargetIn(m_rootInstance, m_pointer.x, m_pointer.y);
+    broadcast("Mouse", "onMouseWheel", {Value(double(lines)), under && under->self ? Value(under->self) : Value()});
+    runQueue();
+}
+
 void MovieRuntime::pointerStill()
 {
-    if (!m_pointer.seen || m_focusRolled)
+    if (m_pointer.seen && !m_focusRolled) {
+        updateButtons(false, false);
+        runQueue();
+    }
+    // A button that left and was not put back by the frame is gone for good.
+    m_pointer.left = {};
+}
+
+void MovieRuntime::pointerLoses(Instance* inst)
+{
+    const bool hover = m_pointer.hover == inst;
+    const bool pressed = m_pointer.pressed == inst;
+    if (!hover && !pressed)
         return;
-    updateButtons(false, false);
-    runQueue();
+    if (hover)
+        m_pointer.hover = nullptr;
+    if (pressed)
+        m_pointer.pressed = nullptr;
+    if (isButton(inst) && inst->parent)
+        m_pointer.left = {inst->parent, inst->depth, inst->object->character, hover, pressed};
+}
+
+void MovieRuntime::resumeLeftButton()
+{
+    const LeftButton left = std::exchange(m_pointer.left, {});
+    if (!left.parent || !left.parent->object || !left.parent->object->clip)
+        return;
+    auto& objects = left.parent->object->clip->objects;
+    const auto at = objects.find(left.depth);
+    if (at == objects.end() || at->second.character != left.character)
+        return;
+    Instance* successor = instanceFor(at->second);
+    if (!isButton(successor) || successor == m_pointer.hover || successor == m_pointer.pressed)
+        return;
+    if (left.hover && !m_pointer.hover)
+        m_pointer.hover = successor;
+    if (left.pressed && !m_pointer.pressed)
+        m_pointer.pressed = successor;
+    const int state = left.pressed ? (left.hover ? 2 : 1) : 1;
+    m_runner.setButtonState(*successor->object, state);
 }
 
 // Moves buttons and mouse-aware clips through their states for the pointer's
 // position and the press or release that just happened.
 void MovieRuntime::updateButtons(bool pressed, bool released)
 {
+    resumeLeftButton();
     // What a button's earlier state kept for its unload events leaves before
     // the pointer moves the button on; a timeline's keeps to the next frame.
     std::erase_if(m_keptLeaving, [this](Instance* kept) {
@@ -503,11 +572,13 @@ void MovieRuntime::keyDown(int keyCode, int ascii)
         tabFocus(keyIsDown(16));
 }
 
-void MovieRuntime::keyUp(int keyCode)
+void MovieRuntime::keyUp(int keyCode, int ascii)
 {
     m_vm->beginFrame();
     std::erase(m_keys.down, keyCode);
+    // Key.getAscii tells of the last key pressed or released.
     m_keys.lastCode = keyCode;
+    m_keys.lastAscii = ascii;
     for (Instance* inst : clipsForInput())
         queueEvent(inst, ClipEvent::KeyUp, nullptr);
     Instance* focused = m_focusShown ? instanceOf(m_focus) : nullptr;

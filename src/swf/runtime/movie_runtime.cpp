@@ -552,10 +552,7 @@ void MovieRuntime::detach(Instance* inst)
         return;
     if (!inst->unloadHeard)
         queueUnload(inst, false);
-    if (m_pointer.hover == inst)
-        m_pointer.hover = nullptr;
-    if (m_pointer.pressed == inst)
-        m_pointer.pressed = nullptr;
+    pointerLoses(inst);
     if (m_drag.clip == inst)
         m_drag.clip = nullptr;
     if (m_focus == inst->self)

@@ -226,12 +226,14 @@ public:
     void mouseMove(double x, double y);
     void mouseDown();
     void mouseUp();
+    // The wheel turned by `lines` (up when positive) with the pointer where it is.
+    void mouseWheel(int lines);
     // A mouse button as Key.isDown sees it: 1 left, 2 right, 4 middle. The
     // right and middle buttons reach scripts only this way; mouseDown and
     // mouseUp press and release the left one.
     void mouseButtonKey(int keyCode, bool down);
     void keyDown(int keyCode, int ascii);
-    void keyUp(int keyCode);
+    void keyUp(int keyCode, int ascii);
     // A character typed (after its keyDown): it works the buttons and clips
     // waiting for it, or else goes into the focused input field, as far as
     // the field's restrict and maxChars allow.
@@ -486,9 +488,11 @@ private:
     script::Object* adoptClass(Instance* inst);
     // The clips of a tree in depth order, each before its children.
     void collectClips(Instance* inst, std::vector<Instance*>& out) const;
-    void broadcast(const char* object, const char* message);
+    void broadcast(const char* object, const char* message, const std::vector<script::Value>& args = {});
     std::vector<Instance*> clipsForInput() const;
     void updateButtons(bool pressed, bool released);
+    void pointerLoses(Instance* inst);
+    void resumeLeftButton();
     // After a frame: what lies under a pointer that did not move may have changed.
     void pointerStill();
     void runButtonActions(Instance* button, std::uint16_t conditionMask);
@@ -517,7 +521,7 @@ private:
     void tabFocus(bool backwards);
     Instance* textFieldAt(Instance* inst, double x, double y, bool selectableOnly = true) const;
     void followLink();
-    void focusByMouse();
+    bool focusByMouse();
     void selectAllOf(Instance* inst);
     // A button or clip that gains or loses the focus hears of it as of the pointer entering or leaving.
     void rollByFocus(Instance* inst, bool over);

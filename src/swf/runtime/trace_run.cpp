@@ -34,8 +34,9 @@ void deliver(MovieRuntime& runtime, const Movie& movie, const InputEvent& event)
             runtime.mouseUp();
         break;
     }
+    case InputEvent::Kind::MouseWheel: runtime.mouseWheel(event.wheelLines); break;
     case InputEvent::Kind::KeyDown: runtime.keyDown(event.keyCode, event.ascii); break;
-    case InputEvent::Kind::KeyUp: runtime.keyUp(event.keyCode); break;
+    case InputEvent::Kind::KeyUp: runtime.keyUp(event.keyCode, event.ascii); break;
     case InputEvent::Kind::TextInput: runtime.textInput(event.character); break;
     case InputEvent::Kind::TextControl: runtime.textControl(event.control); break;
     case InputEvent::Kind::SetClipboard: runtime.setClipboardText(event.text); break;

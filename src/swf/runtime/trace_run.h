@@ -18,13 +18,15 @@ namespace swf::runtime {
 // One step of scripted input: a frame passes (Wait), or the mouse or the
 // keyboard acts between two frames.
 struct InputEvent {
-    enum class Kind { Wait, MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, TextInput, TextControl, SetClipboard };
+    enum class Kind { Wait, MouseMove, MouseDown, MouseUp, MouseWheel, KeyDown, KeyUp, TextInput, TextControl, SetClipboard };
     Kind kind = Kind::Wait;
     // Where the pointer is, in stage pixels (mouse events).
     double x = 0;
     double y = 0;
     // The button pressed or released, as Key.isDown knows it: 1 left, 2 right, 4 middle.
     int button = 1;
+    // The lines the wheel turned (MouseWheel): up when positive.
+    int wheelLines = 0;
     // The movie's key code (Key.getCode) and the character typed (Key.getAscii, 0 for none).
     int keyCode = 0;
     int ascii = 0;
