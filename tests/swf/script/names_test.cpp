@@ -200,7 +200,10 @@ TEST(Names, LevelNumbersWrapAt32BitsAndAVariablesNameMayEndAfterItsDigits)
         {"_level0a", true, 0},
         {"_level", true, 0},
         {"_flash", true, 0},
-        {"_level", false, -1},
+        // "_level" alone names the first level in a path as well; "_flash"
+        // alone only as a variable's name.
+        {"_level", false, 0},
+        {"_flash", false, -1},
         {"_levelData", true, -1},
         {"_leve", true, -1},
         // The number wraps at 32 bits; one that reads as negative names no level.
