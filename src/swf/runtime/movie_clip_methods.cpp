@@ -307,7 +307,7 @@ void defineDepthMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         if (i->isRoot) {
             const double d = in.toNumber(target);
             if (!target.isObject() && std::isfinite(d))
-                rt.swapLevel(i, script::saturatedInt(d) - kLevelDepthOffset);
+                rt.swapLevel(i, script::saturatedInt(d - kLevelDepthOffset));
             return Value();
         }
         if (Object* other = target.asObject()) {

@@ -939,7 +939,7 @@ double MovieRuntime::wallClock()
         using namespace std::chrono;
         m_startDate = double(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count()) - m_time;
     }
-    return *m_startDate + m_time;
+    return *m_startDate + m_vm->scriptClock();
 }
 
 int MovieRuntime::timeZoneOffsetMinutes(double utcMilliseconds)
