@@ -935,11 +935,12 @@ double MovieRuntime::wallClock()
     // movie's own clock, the one getTimer() reads: from frame to frame a date
     // moves by as much time as the frames took, as it did in a player that
     // played them in real time, whoever paces advance().
+    const double clock = m_vm->scriptClock();
     if (!m_startDate) {
         using namespace std::chrono;
-        m_startDate = double(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count()) - m_time;
+        m_startDate = double(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count()) - clock;
     }
-    return *m_startDate + m_vm->scriptClock();
+    return *m_startDate + clock;
 }
 
 int MovieRuntime::timeZoneOffsetMinutes(double utcMilliseconds)
