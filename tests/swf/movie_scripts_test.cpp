@@ -285,6 +285,8 @@ TEST(MovieScripts, UncaughtExceptionsAreLoggedUnlessTheMovieQuits)
 {
     EXPECT_EQ(tracedInAClip("push \"Oh no!\"\nThrow\n", 7), "Warning: Uncaught exception, Oh no!\n");
     EXPECT_EQ(tracedInAClip("push \"fscommand:quit\", \"\"\nGetURL2 0\npush \"Oh no!\"\nThrow\n", 7), "");
+    // fscommand is a global function as well as a form of getURL.
+    EXPECT_EQ(tracedInAClip("push \"quit\", 1, \"fscommand\"\nCallFunction\nPop\npush \"Oh no!\"\nThrow\n", 6), "");
 }
 
 TEST(MovieScripts, NamesOfOtherClipsAreCaseSensitiveFromSwfSeven)

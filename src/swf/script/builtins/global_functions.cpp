@@ -267,6 +267,12 @@ void installGlobalFunctions(Interpreter& in)
     };
     in.defineMethod(g, "isNaN", [argumentNumber](Interpreter& in, Object*, const Args& args) -> Value { return std::isnan(argumentNumber(in, args)); });
     in.defineMethod(g, "isFinite", [argumentNumber](Interpreter& in, Object*, const Args& args) -> Value { return std::isfinite(argumentNumber(in, args)); });
+    in.defineMethod(g, "fscommand", [](Interpreter& in, Object*, const Args& args) -> Value {
+        if (Object* clip = in.runningClip())
+            in.host().getUrl(clip, "FSCommand:" + (args.empty() ? std::string() : in.toString(args[0])),
+                             args.size() > 1 ? in.toString(args[1]) : std::string(), 0, false, false);
+        return Value();
+    });
     in.defineMethod(g, "escape", [](Interpreter& in, Object*, const Args& args) -> Value {
         if (args.empty())
             return Value();
