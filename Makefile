@@ -10,7 +10,7 @@ JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev \
 	zlib1g-dev liblzma-dev libgtest-dev libgmock-dev \
-	libavcodec-dev libswresample-dev libavutil-dev qt6-multimedia-dev \
+	libavcodec-dev libswresample-dev libswscale-dev libavutil-dev qt6-multimedia-dev \
 	fonts-wqy-microhei fonts-liberation2 \
 	qt6-translations-l10n desktop-file-utils appstream dpkg-dev
 

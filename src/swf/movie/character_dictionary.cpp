@@ -99,8 +99,33 @@ void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting, int
                 m_buttonSounds.try_emplace(sounds->buttonId, std::move(*sounds));
             else if (auto settings = readTextRenderSettings(*unknown))
                 m_textSettings.insert_or_assign(settings->textId, *settings);
+            else if (auto stream = readDefineVideoStream(*unknown)) {
+                if (!m_characters.contains(stream->id)) {
+                    auto video = std::make_shared<VideoStream>();
+                    video->header = *stream;
+                    m_videos[stream->id] = video;
+                    Character character{Character::Kind::Video, &tag, nullptr};
+                    character.video = video;
+                    add(stream->id, std::move(character));
+                }
+            } else if (auto videoFrame = readVideoFrame(*unknown))
+                addVideoFrame(*videoFrame);
         }
     }
+}
+
+void CharacterDictionary::addVideoFrame(const VideoFrame& frame)
+{
+    // A frame belongs to the stream defined before it; the first one given
+    // for a number stands.
+    const auto it = m_videos.find(frame.streamId);
+    if (it == m_videos.end() || frame.data.empty())
+        return;
+    auto& frames = it->second->frames;
+    if (frames.size() <= frame.frame)
+        frames.resize(std::size_t(frame.frame) + 1);
+    if (frames[frame.frame].empty())
+        frames[frame.frame] = frame.data;
 }
 
 } // namespace swf::movie

@@ -7,17 +7,32 @@
 #include "swf/format/records.h"
 #include "swf/format/sounds.h"
 #include "swf/format/text_settings.h"
+#include "swf/format/video.h"
 #include "swf/movie/timeline.h"
 
 #include <memory>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 namespace swf::movie {
 
+// An embedded video: its definition and its coded pictures by frame number
+// (an empty one where the movie has none).
+struct VideoStream {
+    DefineVideoStream header;
+    std::vector<std::span<const std::uint8_t>> frames;
+};
+
+// The area a video shows in, in twips: its declared size from the origin.
+inline Rect videoBounds(const VideoStream& video)
+{
+    return {Twips(0), Twips::fromPixels(video.header.width), Twips(0), Twips::fromPixels(video.header.height)};
+}
+
 struct Character {
-    enum class Kind { Shape, MorphShape, Text, EditText, Sprite, Button };
+    enum class Kind { Shape, MorphShape, Text, EditText, Sprite, Button, Video };
     Kind kind = Kind::Shape;
     const Tag* tag = nullptr;
     // Sprites only: a button's objects follow its state instead.
@@ -25,6 +40,7 @@ struct Character {
     // The frame of the root timeline whose tags define it (those of a sprite
     // that holds the definition): it exists once that frame has loaded.
     int frame = 0;
+    std::shared_ptr<const VideoStream> video = {}; // Kind::Video
 
     const DefineShape* shape() const { return std::get_if<DefineShape>(tag); }
     const DefineMorphShape* morphShape() const { return std::get_if<DefineMorphShape>(tag); }
@@ -66,6 +82,7 @@ public:
 private:
     // `frame`: the root frame of a sprite's tags; the root's own are counted.
     void collect(const std::vector<Tag>& tags, int nesting, int frame);
+    void addVideoFrame(const VideoFrame& frame);
     const std::vector<Tag>* m_tags;
     std::unordered_map<std::uint16_t, Character> m_characters;
     std::unordered_map<std::uint16_t, FontDescription> m_fonts;
@@ -73,6 +90,7 @@ private:
     std::unordered_map<std::uint16_t, DefineSound> m_sounds;
     std::unordered_map<std::uint16_t, ButtonSounds> m_buttonSounds;
     std::unordered_map<std::uint16_t, TextRenderSettings> m_textSettings;
+    std::unordered_map<std::uint16_t, std::shared_ptr<VideoStream>> m_videos;
 };
 
 } // namespace swf::movie

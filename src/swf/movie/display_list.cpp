@@ -30,6 +30,7 @@ const char* kindName(const DisplayObject& object)
     case Character::Kind::EditText: return "edittext";
     case Character::Kind::Sprite: return "sprite";
     case Character::Kind::Button: return "button";
+    case Character::Kind::Video: return "video";
     }
     return "?";
 }

@@ -58,8 +58,18 @@ const StaticTextGeometry& CharacterCache::staticText(const swf::DefineText& text
     return found->second;
 }
 
+QImage CharacterCache::videoPicture(std::uint16_t id, std::uint8_t codec,
+                                    const std::vector<std::span<const std::uint8_t>>& frames, int frame)
+{
+    auto& decoder = m_videos[id];
+    if (!decoder)
+        decoder = std::make_unique<video::VideoDecoder>(codec, frames);
+    return decoder->picture(frame);
+}
+
 void CharacterCache::clear()
 {
+    m_videos.clear();
     m_texts.clear();
     m_shapes.clear();
     m_morphs.clear();

@@ -9,10 +9,12 @@
 #include "swf/render/font_library.h"
 #include "swf/render/shape_geometry.h"
 #include "swf/render/text_painter.h"
+#include "swf/video/video_decoder.h"
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <unordered_map>
 
 namespace swf::render {
@@ -37,6 +39,10 @@ public:
     // Static text with its glyphs placed, built on first use (keyed by its id).
     const StaticTextGeometry& staticText(const swf::DefineText& text);
 
+    // The picture an embedded video (keyed by its id) shows at `frame`, from
+    // its codec and coded pictures by frame number; null when there is none.
+    QImage videoPicture(std::uint16_t id, std::uint8_t codec, const std::vector<std::span<const std::uint8_t>>& frames,
+                        int frame);
     // Forgets built geometry and decoded bitmaps (the records stay).
     void clear();
 
@@ -46,6 +52,7 @@ private:
     std::unordered_map<std::uint16_t, ShapeGeometry> m_shapes;
     std::map<std::pair<std::uint16_t, std::uint16_t>, ShapeGeometry> m_morphs;
     std::unordered_map<std::uint16_t, StaticTextGeometry> m_texts;
+    std::unordered_map<std::uint16_t, std::unique_ptr<video::VideoDecoder>> m_videos;
 };
 
 } // namespace swf::render

@@ -25,6 +25,11 @@ struct ActiveMask {
     std::vector<QPainterPath> areas;
 };
 
+QRectF videoArea(const swf::Rect& r)
+{
+    return QRectF(r.xMin.get(), r.yMin.get(), r.width().get(), r.height().get());
+}
+
 QPainterPath rectPath(const swf::Rect& r)
 {
     QPainterPath path;
@@ -524,6 +529,10 @@ StageRenderer::Extent StageRenderer::objectExtent(const movie::DisplayObject& ob
         if (object.text)
             extent.area = mapped(rectOf(object.text->bounds));
         break;
+    case movie::Character::Kind::Video:
+        if (character.video)
+            extent.area = mapped(videoArea(movie::videoBounds(*character.video)));
+        break;
     case movie::Character::Kind::Sprite:
     case movie::Character::Kind::Button: {
         if (!object.clip)
@@ -597,10 +606,29 @@ void StageRenderer::paintCharacter(Frame& frame, const movie::DisplayObject& obj
         if (object.text)
             paintTextField(painter, *object.text, m_active->fonts(), toDevice, color);
         break;
+    case movie::Character::Kind::Video:
+        if (character.video)
+            paintVideo(painter, object, *character.video, toDevice, color);
+        break;
     case movie::Character::Kind::Sprite:
     case movie::Character::Kind::Button:
         break;
     }
+}
+
+void StageRenderer::paintVideo(QPainter& painter, const movie::DisplayObject& object, const movie::VideoStream& video,
+                               const QTransform& toDevice, const swf::ColorTransform& color)
+{
+    // The placement's ratio is the stream's frame number; the picture fills
+    // the size the stream declares, however large it was coded.
+    const QImage picture = m_active->videoPicture(video.header.id, video.header.codec, video.frames, object.ratio);
+    if (picture.isNull())
+        return;
+    painter.save();
+    painter.setWorldTransform(toDevice);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, video.header.smoothing);
+    painter.drawImage(videoArea(movie::videoBounds(video)), transformImage(picture, color), QRectF(picture.rect()));
+    painter.restore();
 }
 
 bool StageRenderer::drawPicture(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
@@ -715,6 +743,13 @@ QPainterPath StageRenderer::maskArea(const movie::DisplayObject& object, const Q
         if (const auto* morph = character.morphShape())
             return toDevice.map(m_active->morph(*morph, object.ratio).fillOutline());
         return {};
+    case movie::Character::Kind::Video: {
+        if (!character.video)
+            return {};
+        QPainterPath area;
+        area.addRect(videoArea(movie::videoBounds(*character.video)));
+        return toDevice.map(area);
+    }
     case movie::Character::Kind::Text:
         if (const auto* text = character.text())
             return toDevice.map(toQTransform(text->matrix).map(rectPath(text->bounds)));
@@ -769,6 +804,10 @@ std::optional<QRect> StageRenderer::characterBounds(const movie::DisplayObject& 
         return deviceBounds(QRectF(object.text->bounds.xMin.get(), object.text->bounds.yMin.get(),
                                    object.text->bounds.width().get(), object.text->bounds.height().get()),
                             toDevice, 3);
+    case movie::Character::Kind::Video:
+        if (!object.character->video)
+            return QRect();
+        return deviceBounds(videoArea(movie::videoBounds(*object.character->video)), toDevice, 1);
     case movie::Character::Kind::Sprite:
     case movie::Character::Kind::Button:
         break;

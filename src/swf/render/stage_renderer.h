@@ -92,6 +92,8 @@ private:
     // How far the filters reach beyond the object on the device.
     QMargins filterReach(const std::vector<FilterValues>& filters) const;
     // Draws a character other than a sprite or button from its shapes.
+    void paintVideo(QPainter& painter, const movie::DisplayObject& object, const movie::VideoStream& video,
+                    const QTransform& toDevice, const swf::ColorTransform& color);
     void paintCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
                         const swf::ColorTransform& color);
     // Draws it from its kept picture, made now if it is asked for again;

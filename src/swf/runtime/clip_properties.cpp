@@ -143,6 +143,10 @@ QRectF MovieRuntime::boundsIn(const movie::DisplayObject& object, const QTransfo
         if (const auto* field = object.character->editText())
             return mapped(toSpace, rectOf(field->bounds));
         break;
+    case movie::Character::Kind::Video:
+        if (object.character->video)
+            return mapped(toSpace, rectOf(movie::videoBounds(*object.character->video)));
+        break;
     default:
         break;
     }

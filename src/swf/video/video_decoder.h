@@ -1,0 +1,44 @@
+#pragma once
+// Decodes the pictures of an embedded video stream with FFmpeg: Sorenson
+// H.263, Screen Video 1 and 2, VP6 and VP6 with alpha. Pictures after the
+// first depend on the ones before them, so the decoder walks forward from
+// the last picture it made, and starts again from the stream's beginning
+// when asked for an earlier one.
+
+#include <QImage>
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace swf::video {
+
+class VideoDecoder {
+public:
+    // `codec` is the stream's codec field; `frames` its coded pictures by
+    // frame number (empty where there is none). The data must outlive the decoder.
+    VideoDecoder(std::uint8_t codec, std::vector<std::span<const std::uint8_t>> frames);
+    ~VideoDecoder();
+    VideoDecoder(const VideoDecoder&) = delete;
+    VideoDecoder& operator=(const VideoDecoder&) = delete;
+
+    // Whether FFmpeg knows the codec.
+    bool supported() const;
+    // The picture the stream shows at `frame`: the last one decoded at or
+    // before it, as Format_ARGB32_Premultiplied; null before the first
+    // picture, for an unknown codec, or when nothing could be decoded.
+    QImage picture(int frame);
+
+private:
+    struct Codec;
+    bool decode(std::span<const std::uint8_t> data);
+    void restart();
+
+    std::unique_ptr<Codec> m_codec;
+    std::vector<std::span<const std::uint8_t>> m_frames;
+    int m_position = -1; // the last frame number fed to the decoder
+    QImage m_picture;
+};
+
+} // namespace swf::video
