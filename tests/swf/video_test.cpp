@@ -3,11 +3,13 @@
 // back, scaled to the size the stream declares; damaged pictures keep the last
 // good one.
 
+#include "support/assembled.h"
 #include "swf/format/bitmaps.h"
 #include "swf/format/movie_builder.h"
 #include "swf/format/video.h"
 #include "swf/format/writer.h"
 #include "swf/player.h"
+#include "swf/runtime/trace_run.h"
 #include "swf/video/video_decoder.h"
 
 #include <QImage>
@@ -112,6 +114,43 @@ TEST(VideoTest, DecoderSkipsMissingAndUnknownPictures)
         video::VideoDecoder broken(std::uint8_t(codec), {junk, junk});
         EXPECT_NO_FATAL_FAILURE(broken.picture(1));
     }
+}
+
+TEST(VideoTest, ScriptsSeeATimelineVideoAsAVideoObject)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    b.define([](std::uint16_t id) {
+        return writeDefineVideoStream({id, 1, 40, 30, 0, false, std::uint8_t(VideoCodec::ScreenVideo)});
+    });
+    b.place(1, 1, Matrix::scale(2, 1), {}, "v");
+    b.add(DoAction{script::test::assembled(R"(
+push "v"
+GetVariable
+TypeOf
+Trace
+push "v"
+GetVariable
+push "Video"
+GetVariable
+InstanceOf
+Trace
+push "v"
+GetVariable
+push "width"
+GetMember
+push "v"
+GetVariable
+push "height"
+GetMember
+Add2
+Trace
+push "v"
+GetVariable
+push "_width"
+GetMember
+Trace
+)")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "object\ntrue\n70\n80\n");
 }
 
 TEST(VideoTest, StreamTagsRoundTrip)

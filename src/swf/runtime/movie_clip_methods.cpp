@@ -610,6 +610,24 @@ void installButtonClass(Interpreter& in, MovieRuntime& rt)
 
 } // namespace
 
+void addVideoMembers(Interpreter& in, MovieRuntime& rt, Object* video)
+{
+    // Each video has them as its own members, as for..in shows: the size of
+    // its stream and how it is drawn.
+    auto size = [&in, &rt](bool width) {
+        return in.newFunction([&rt, width](Interpreter&, Object* self, const Args&) {
+            Instance* inst = rt.instanceOf(self);
+            const movie::VideoStream* stream =
+                inst && inst->object && inst->object->character ? inst->object->character->video.get() : nullptr;
+            return Value(stream ? double(width ? stream->header.width : stream->header.height) : 0.0);
+        });
+    };
+    video->setAccessor("width", size(true), nullptr);
+    video->setAccessor("height", size(false), nullptr);
+    video->put("smoothing", false);
+    video->put("deblocking", 0.0);
+}
+
 Value objectFilters(Interpreter& in, MovieRuntime& rt, Object* self)
 {
     Instance* inst = rt.instanceOf(self);

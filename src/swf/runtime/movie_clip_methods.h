@@ -30,6 +30,9 @@ void setClipTransform(MovieRuntime& runtime, script::Object* clip, const script:
 script::Value objectFilters(script::Interpreter& in, MovieRuntime& runtime, script::Object* object);
 void setObjectFilters(script::Interpreter& in, MovieRuntime& runtime, script::Object* object, const script::Value& list);
 
+// The members of a video on the stage: width and height, smoothing, deblocking.
+void addVideoMembers(script::Interpreter& in, MovieRuntime& runtime, script::Object* video);
+
 // Script depth <-> display-list key.
 using movie::kScriptDepthOffset;
 

@@ -41,7 +41,7 @@ bool hasScriptObject(const movie::Character* character)
 {
     return character
         && (character->kind == movie::Character::Kind::Sprite || character->kind == movie::Character::Kind::Button
-            || character->kind == movie::Character::Kind::EditText);
+            || character->kind == movie::Character::Kind::EditText || character->kind == movie::Character::Kind::Video);
 }
 
 } // namespace
@@ -134,9 +134,13 @@ Object* MovieRuntime::makeObject(Instance* inst, const movie::Character* charact
             o->put("__proto__", proto, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete);
     } else {
         o = m_vm->heap().make(script::ObjectClass::Native);
-        const char* cls = character->kind == movie::Character::Kind::Button ? "Button" : "TextField";
+        const char* cls = character->kind == movie::Character::Kind::Button ? "Button"
+                          : character->kind == movie::Character::Kind::Video ? "Video"
+                                                                             : "TextField";
         if (Object* proto = m_vm->prototypeOf(cls, version))
             o->put("__proto__", proto, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete);
+        if (character->kind == movie::Character::Kind::Video)
+            addVideoMembers(*m_vm, *this, o);
     }
     o->hostData = inst;
     o->setExtension(m_clipExtension);
