@@ -58,11 +58,9 @@ Tag writeDefineVideoStream(const DefineVideoStream& stream)
 
 Tag writeVideoFrame(std::uint16_t streamId, std::uint16_t frame, std::span<const std::uint8_t> data)
 {
-    ByteWriter w;
-    w.u16(streamId);
-    w.u16(frame);
-    w.bytes(data);
-    return Tag(UnknownTag{kVideoFrame, w.take()});
+    Bytes body = {std::uint8_t(streamId), std::uint8_t(streamId >> 8), std::uint8_t(frame), std::uint8_t(frame >> 8)};
+    body.insert(body.end(), data.begin(), data.end());
+    return Tag(UnknownTag{kVideoFrame, std::move(body)});
 }
 
 } // namespace swf
