@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace swf;
 
 namespace {
@@ -1570,6 +1572,59 @@ TEST(MovieScripts, AShapeHitTestFollowsTheOutline)
     };
     b.add(DoAction{assembled(hit(20, 20, true) + hit(80, 80, true) + hit(80, 80, false))}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\n");
+}
+
+// Static text is hit on its glyphs, not between them; text the advanced
+// anti-aliasing engine draws has no outlines to test and is hit anywhere in
+// its box as its parent sees it, so a turned one is hit beyond its corners.
+TEST(MovieScripts, AShapeHitTestFindsGlyphsOrTheBoxOfAdvancedText)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 8);
+    const auto font = b.define([](std::uint16_t id) {
+        DefineFont f;
+        f.version = 2;
+        f.id = id;
+        ShapeBuilder square;
+        square.setStyles(1, 0);
+        square.rectangle({Twips(0), Twips(1024), Twips(-1024), Twips(0)});
+        f.glyphs = {square.shape()};
+        f.codeTable = {u'A'};
+        return f;
+    });
+    // Two 20-pixel squares 40 pixels apart: columns 0..20 and 40..60, rows 0..20.
+    auto text = [&] {
+        return b.define([&](std::uint16_t id) {
+            DefineText t;
+            t.id = id;
+            t.bounds = {Twips(0), Twips::fromPixels(60), Twips(0), Twips::fromPixels(20)};
+            TextRecord record;
+            record.fontId = font;
+            record.height = Twips::fromPixels(20);
+            record.yOffset = Twips::fromPixels(20);
+            record.glyphs = {{0, Twips::fromPixels(40).get()}, {0, Twips::fromPixels(40).get()}};
+            t.records = {record};
+            return t;
+        });
+    };
+    const auto plain = text();
+    const auto advanced = text();
+    b.add(writeTextRenderSettings({.textId = advanced, .advanced = true}));
+    Timeline a, c;
+    a.place(1, plain).showFrame();
+    Matrix turned; // 45 degrees
+    turned.scaleX = turned.scaleY = turned.rotateSkew0 = std::sqrt(0.5);
+    turned.rotateSkew1 = -std::sqrt(0.5);
+    c.place(1, advanced, turned).showFrame();
+    b.place(1, b.defineSprite(a), Matrix::translation(Twips::fromPixels(20), Twips::fromPixels(20)), {}, "a");
+    b.place(2, b.defineSprite(c), Matrix::translation(Twips::fromPixels(100), Twips::fromPixels(100)), {}, "c");
+    auto hit = [](const char* clip, int x, int y, bool shape) {
+        return "push " + std::string(shape ? "true" : "false") + ", " + std::to_string(y) + ", " + std::to_string(x)
+            + ", 3, \"" + clip + "\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
+    };
+    b.add(DoAction{assembled(hit("a", 30, 30, true) + hit("a", 50, 30, true) + hit("a", 50, 30, false)
+                             + hit("c", 135, 110, true) + hit("c", 80, 110, true))})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\ntrue\nfalse\n");
 }
 
 // hitTest takes its point in the level root's coordinates, so moving the
