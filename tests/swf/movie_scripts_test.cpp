@@ -1627,6 +1627,39 @@ TEST(MovieScripts, AShapeHitTestFindsGlyphsOrTheBoxOfAdvancedText)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\ntrue\nfalse\n");
 }
 
+// _width and _height size a clip as though _xscale ran along the parent's
+// width and _yscale along its height, whatever the angle: each scale is the
+// size on its side over that side of the clip turned but not scaled, and the
+// side not asked for keeps its size. Turned a quarter, the first _width
+// scales what is now the clip's height; the second, the other scale. A
+// mirrored scale keeps its sign.
+TEST(MovieScripts, SizingATurnedClipScalesAlongTheParentsSides)
+{
+    MovieBuilder b(Twips::fromPixels(400), Twips::fromPixels(400), 12, 8);
+    const auto box = b.defineRectangle({Twips(0), Twips::fromPixels(200), Twips(0), Twips::fromPixels(100)},
+                                       solidFill({0, 0, 0, 255}));
+    Timeline inner;
+    inner.place(1, box).showFrame();
+    b.place(1, b.defineSprite(inner), {}, {}, "a");
+    b.place(2, b.defineSprite(inner), {}, {}, "m");
+    auto set = [](const char* clip, const char* property, int value) {
+        return std::string("push \"") + clip + "\"\nGetVariable\npush \"" + property + "\", " + std::to_string(value)
+            + "\nSetMember\n";
+    };
+    auto show = [](const char* clip) {
+        std::string script;
+        for (const char* property : {"_xscale", "_yscale", "_width", "_height"})
+            script += std::string("push \"") + clip + "\"\nGetVariable\npush \"" + property
+                + "\"\nGetMember\nTrace\n";
+        return script;
+    };
+    b.add(DoAction{assembled(set("a", "_rotation", 90) + set("a", "_width", 50) + show("a") + set("a", "_width", 50)
+                             + show("a") + set("m", "_yscale", -50) + set("m", "_width", 100) + show("m"))})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
+              "50\n100\n100\n100\n50\n50\n50\n100\n50\n-50\n100\n50\n");
+}
+
 // hitTest takes its point in the level root's coordinates, so moving the
 // root moves the point along; the bounds' edges count, so a clip scaled to
 // nothing still holds the one point it sits on. A clip named by an empty

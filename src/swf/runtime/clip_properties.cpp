@@ -473,10 +473,32 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         if (number(v) && std::isfinite(v) && v >= 0) {
             const QRectF bounds = localBounds(object);
             const bool width = ClipProperty(index) == ClipProperty::Width;
-            const double own = bounds.isValid() ? (width ? bounds.width() : bounds.height()) : 0;
+            const auto scaleFor = [](double size, double own) {
+                return own <= 0 ? (size > 0 ? HUGE_VAL : 0.0) : size / own * 100.0;
+            };
             keepTransform();
-            // The scale that makes the unrotated size the one asked for.
-            (width ? inst->xScale : inst->yScale) = own <= 0 ? (v > 0 ? HUGE_VAL : 0.0) : v * 20.0 / own * 100.0;
+            if (inst->isRoot || !bounds.isValid() || !std::isfinite(inst->rotation)) {
+                // The scale that makes the unrotated size the one asked for.
+                const double own = bounds.isValid() ? (width ? bounds.width() : bounds.height()) : 0;
+                (width ? inst->xScale : inst->yScale) = scaleFor(v * 20.0, own);
+            } else {
+                // The player sizes a clip as though its x scale ran along its
+                // parent's width and its y scale along its height, whatever
+                // its angle: each scale is the size on that side over the
+                // side of the clip turned but not scaled. The side not asked
+                // for keeps its present size, so a turned clip's other scale
+                // changes too.
+                const double angle = inst->rotation * std::numbers::pi / 180.0;
+                const QRectF turned =
+                    QTransform(std::cos(angle), std::sin(angle), -std::sin(angle), std::cos(angle), 0, 0).mapRect(bounds);
+                const QRectF outer = boundsIn(object, inWholeTwips(render::toQTransform(m), true));
+                const double across = width ? v * 20.0 : outer.width();
+                const double down = width ? outer.height() : v * 20.0;
+                const double xScale = scaleFor(across, turned.width());
+                const double yScale = scaleFor(down, turned.height());
+                inst->xScale = width ? xScale : std::copysign(xScale, inst->xScale);
+                inst->yScale = width ? std::copysign(yScale, inst->yScale) : yScale;
+            }
             compose();
         }
         break;
