@@ -1688,6 +1688,28 @@ TEST(MovieScripts, AHitTestPointIsInTheRootsCoordinates)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\ntrue\ntrue\nfalse\ntrue\nfalse\n");
 }
 
+// hitTest's point reaches the stage in whole twips: on a root shrunk to a
+// two-hundredth, a point a pixel past a clip's edge lands on the edge's twip,
+// which counts, and one a few pixels further lands past it.
+TEST(MovieScripts, AHitTestPointReachesTheStageInWholeTwips)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 7);
+    const auto square = b.defineRectangle(
+        {Twips::fromPixels(100), Twips::fromPixels(150), Twips::fromPixels(100), Twips::fromPixels(150)},
+        solidFill({0, 0, 0, 255}));
+    Timeline inner;
+    inner.place(1, square).showFrame();
+    b.place(1, b.defineSprite(inner), {}, {}, "a");
+    auto hit = [](int x, int y) {
+        return "push false, " + std::to_string(y) + ", " + std::to_string(x)
+            + ", 3, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
+    };
+    b.add(DoAction{assembled("push \"_root\"\nGetVariable\npush \"_xscale\", 0.5\nSetMember\n" + hit(151, 120)
+                             + hit(156, 120))})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\n");
+}
+
 // A timeline variable named _root or _global hides what the name stands for;
 // a function that preloads both _global and _parent finds _global first.
 TEST(MovieScripts, VariablesHideRootAndGlobalAndPreloadsKeepTheirOrder)

@@ -482,11 +482,13 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
             return Value(false);
         if (args.size() >= 2) {
             // The point is in the coordinates of the clip's level root: moving,
-            // scaling or turning the root moves the point with it.
+            // scaling or turning the root moves the point with it. It reaches
+            // the stage in whole twips, as points do.
             const Instance* root = i;
             while (root->parent && !root->isRoot)
                 root = root->parent;
-            const QPointF p = rt.toStage(root).map(QPointF(in.toNumber(args[0]) * 20.0, in.toNumber(args[1]) * 20.0));
+            QPointF p = rt.pointsToStage(root).map(QPointF(in.toNumber(args[0]) * 20.0, in.toNumber(args[1]) * 20.0));
+            p = QPointF(std::round(p.x()), std::round(p.y()));
             return Value(rt.hitTest(i, p.x(), p.y(), args.size() > 2 && in.toBoolean(args[2]), true));
         }
         Instance* other = clipArgument(in, self, args[0]);
