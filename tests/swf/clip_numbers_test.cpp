@@ -363,7 +363,8 @@ TEST(ClipNumbersTest, PropertiesSetByIndexTakeWhatThePlayerTook)
 
 TEST(ClipNumbersTest, EmptyBoundsGrowByATwipOnceCodeOfSwfEightAsks)
 {
-    // An empty clip `e`; its bounds' xMin in its own space, then in the root's.
+    // An empty clip `e`; its bounds' xMin asked without a space, in the
+    // root's, without a space again and in its own named space.
     const std::string bounds = R"(push 1, "e", 2
         push "this"
         GetVariable
@@ -388,10 +389,17 @@ TEST(ClipNumbersTest, EmptyBoundsGrowByATwipOnceCodeOfSwfEightAsks)
         push "xMin"
         GetMember
         Trace
+        push r:0, 1, r:0, "getBounds"
+        CallMethod
+        push "xMin"
+        GetMember
+        Trace
         )";
-    EXPECT_EQ(traceOf(bounds, 7), "6710886.35\n6710886.35\n6710886.35\n");
-    // A show started by a movie of SWF 8 gives the larger corner everywhere.
-    EXPECT_EQ(traceOf(bounds, 8), "6710886.4\n6710886.4\n6710886.4\n");
+    EXPECT_EQ(traceOf(bounds, 7), "6710886.35\n6710886.35\n6710886.35\n6710886.35\n");
+    // A show started by a movie of SWF 8 gives the larger corner wherever a
+    // space is named, its own too; bounds asked without one keep the largest
+    // twip count.
+    EXPECT_EQ(traceOf(bounds, 8), "6710886.35\n6710886.4\n6710886.35\n6710886.4\n");
 }
 
 // An angle that is no number leaves _rotation as it was; an infinite one is

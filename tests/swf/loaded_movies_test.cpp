@@ -83,7 +83,9 @@ Movie host()
         push "createEmptyMovieClip"
         CallMethod
         Pop
-        push 0, "e2"
+        push "e2"
+        GetVariable
+        push 1, "e2"
         GetVariable
         push "getBounds"
         CallMethod
@@ -107,8 +109,8 @@ TEST(LoadedMovies, AttachMovieTakesTheLoadedMoviesOwnSymbolAndSwfEightCodeSetsTh
     ASSERT_TRUE(writeMovieFile(host(), dir / "host.swf").ok());
     const Movie movie = host();
     // Before the child's code of SWF 8 asked for bounds the corner is the
-    // largest twip count; after, a twip more, though the clip it asked about
-    // had bounds.
+    // largest twip count; after, a twip more where bounds are asked for in a
+    // space (here the clip's own), though the clip it asked about had bounds.
     EXPECT_EQ(runtime::traceMovie(movie, {.frames = 3, .moviePath = dir / "host.swf"}).output,
               "6710886.35\n30\n6710886.4\n");
 }

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace swf;
 
 namespace {
@@ -1572,6 +1574,92 @@ TEST(MovieScripts, AShapeHitTestFollowsTheOutline)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\n");
 }
 
+// Static text is hit on its glyphs, not between them; text the advanced
+// anti-aliasing engine draws has no outlines to test and is hit anywhere in
+// its box as its parent sees it, so a turned one is hit beyond its corners.
+TEST(MovieScripts, AShapeHitTestFindsGlyphsOrTheBoxOfAdvancedText)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 8);
+    const auto font = b.define([](std::uint16_t id) {
+        DefineFont f;
+        f.version = 2;
+        f.id = id;
+        ShapeBuilder square;
+        square.setStyles(1, 0);
+        square.rectangle({Twips(0), Twips(1024), Twips(-1024), Twips(0)});
+        f.glyphs = {square.shape()};
+        f.codeTable = {u'A'};
+        return f;
+    });
+    // Two 20-pixel squares 40 pixels apart: columns 0..20 and 40..60, rows 0..20.
+    auto text = [&] {
+        return b.define([&](std::uint16_t id) {
+            DefineText t;
+            t.id = id;
+            t.bounds = {Twips(0), Twips::fromPixels(60), Twips(0), Twips::fromPixels(20)};
+            TextRecord record;
+            record.fontId = font;
+            record.height = Twips::fromPixels(20);
+            record.yOffset = Twips::fromPixels(20);
+            record.glyphs = {{0, Twips::fromPixels(40).get()}, {0, Twips::fromPixels(40).get()}};
+            t.records = {record};
+            return t;
+        });
+    };
+    const auto plain = text();
+    const auto advanced = text();
+    b.add(writeTextRenderSettings({.textId = advanced, .advanced = true}));
+    Timeline a, c;
+    a.place(1, plain).showFrame();
+    Matrix turned; // 45 degrees
+    turned.scaleX = turned.scaleY = turned.rotateSkew0 = std::sqrt(0.5);
+    turned.rotateSkew1 = -std::sqrt(0.5);
+    c.place(1, advanced, turned).showFrame();
+    b.place(1, b.defineSprite(a), Matrix::translation(Twips::fromPixels(20), Twips::fromPixels(20)), {}, "a");
+    b.place(2, b.defineSprite(c), Matrix::translation(Twips::fromPixels(100), Twips::fromPixels(100)), {}, "c");
+    auto hit = [](const char* clip, int x, int y, bool shape) {
+        return "push " + std::string(shape ? "true" : "false") + ", " + std::to_string(y) + ", " + std::to_string(x)
+            + ", 3, \"" + clip + "\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
+    };
+    b.add(DoAction{assembled(hit("a", 30, 30, true) + hit("a", 50, 30, true) + hit("a", 50, 30, false)
+                             + hit("c", 135, 110, true) + hit("c", 80, 110, true))})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\ntrue\nfalse\n");
+}
+
+// _width and _height size a clip as though _xscale ran along the parent's
+// width and _yscale along its height, whatever the angle: each scale is the
+// size on its side over that side of the clip turned but not scaled, and the
+// side not asked for keeps its size. Turned a quarter, the first _width
+// scales what is now the clip's height; the second, the other scale. A
+// mirrored scale keeps its sign.
+TEST(MovieScripts, SizingATurnedClipScalesAlongTheParentsSides)
+{
+    MovieBuilder b(Twips::fromPixels(400), Twips::fromPixels(400), 12, 8);
+    const auto box = b.defineRectangle({Twips(0), Twips::fromPixels(200), Twips(0), Twips::fromPixels(100)},
+                                       solidFill({0, 0, 0, 255}));
+    Timeline inner;
+    inner.place(1, box).showFrame();
+    b.place(1, b.defineSprite(inner), {}, {}, "a");
+    b.place(2, b.defineSprite(inner), {}, {}, "m");
+    auto set = [](const char* clip, const char* property, int value) {
+        return std::string("push \"") + clip + "\"\nGetVariable\npush \"" + property + "\", " + std::to_string(value)
+            + "\nSetMember\n";
+    };
+    auto show = [](const char* clip) {
+        std::string script;
+        for (const char* property : {"_xscale", "_yscale", "_width", "_height"})
+            script += std::string("push \"") + clip + "\"\nGetVariable\npush \"" + property
+                + "\"\nGetMember\nTrace\n";
+        return script;
+    };
+    b.add(DoAction{assembled(set("a", "_rotation", 90) + set("a", "_width", 50) + show("a") + set("a", "_width", 50)
+                             + show("a") + set("m", "_yscale", -50) + set("m", "_width", 100) + show("m"))})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
+              "50\n100\n100\n100\n50\n50\n50\n100\n50\n-50\n100\n50\n");
+}
+
 // hitTest takes its point in the level root's coordinates, so moving the
 // root moves the point along; the bounds' edges count, so a clip scaled to
 // nothing still holds the one point it sits on. A clip named by an empty
@@ -1598,6 +1686,28 @@ TEST(MovieScripts, AHitTestPointIsInTheRootsCoordinates)
                              + hit(20, 20, false) + hit(21, 20, false))})
         .showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\ntrue\ntrue\nfalse\ntrue\nfalse\n");
+}
+
+// hitTest's point reaches the stage in whole twips: on a root shrunk to a
+// two-hundredth, a point a pixel past a clip's edge lands on the edge's twip,
+// which counts, and one a few pixels further lands past it.
+TEST(MovieScripts, AHitTestPointReachesTheStageInWholeTwips)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 7);
+    const auto square = b.defineRectangle(
+        {Twips::fromPixels(100), Twips::fromPixels(150), Twips::fromPixels(100), Twips::fromPixels(150)},
+        solidFill({0, 0, 0, 255}));
+    Timeline inner;
+    inner.place(1, square).showFrame();
+    b.place(1, b.defineSprite(inner), {}, {}, "a");
+    auto hit = [](int x, int y) {
+        return "push false, " + std::to_string(y) + ", " + std::to_string(x)
+            + ", 3, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
+    };
+    b.add(DoAction{assembled("push \"_root\"\nGetVariable\npush \"_xscale\", 0.5\nSetMember\n" + hit(151, 120)
+                             + hit(156, 120))})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\n");
 }
 
 // A timeline variable named _root or _global hides what the name stands for;

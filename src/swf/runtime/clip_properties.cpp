@@ -5,6 +5,7 @@
 
 #include "swf/movie/drawing.h"
 #include "swf/movie/limits.h"
+#include "swf/render/font_library.h"
 #include "swf/render/shape_painter.h"
 #include "swf/text/text_field.h"
 
@@ -182,16 +183,19 @@ QTransform MovieRuntime::pointsToLocal(const Instance* inst, bool* invertible) c
     return inWholeTwips(pointsToStage(inst).inverted(invertible), false);
 }
 
-// Whether a point (in the object's own twips) lies on what it draws: drawings
-// and shapes exactly, other characters by their bounds.
-static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& object, QPointF local, int nesting,
-                        bool evenIfHidden = false)
+// Whether a point (in the object's own twips) lies on what it draws: drawings,
+// shapes and static text exactly, other characters by their bounds.
+// `dictionary` holds the characters of the movie the object is part of.
+static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& object, QPointF local,
+                        const movie::CharacterDictionary& dictionary, int nesting, bool evenIfHidden = false)
 {
     if (nesting > movie::kMaxNesting || (!object.visible && !evenIfHidden))
         return false;
     if (object.clip) {
         if (object.clip->drawing && object.clip->drawing->contains(PointF{local.x(), local.y()}))
             return true;
+        // A movie loaded into the clip brings characters of its own.
+        const movie::CharacterDictionary& inside = object.clip->dictionary ? *object.clip->dictionary : dictionary;
         // The clip layers above which a child lies: it is hit only where
         // each of them covers the point too (the layers themselves never are).
         struct Layer {
@@ -205,24 +209,46 @@ static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& obje
                 continue;
             const QPointF inner = render::toQTransform(child.matrix).inverted().map(local);
             if (child.clipDepth > 0) {
-                layers.push_back({child.clipDepth, coversPoint(rt, child, inner, nesting + 1, true)});
+                layers.push_back({child.clipDepth, coversPoint(rt, child, inner, inside, nesting + 1, true)});
                 continue;
             }
             const bool clipped = std::ranges::any_of(layers, [](const Layer& l) { return !l.covers; });
-            if (!clipped && coversPoint(rt, child, inner, nesting + 1))
+            if (!clipped && coversPoint(rt, child, inner, inside, nesting + 1))
                 return true;
         }
         return false;
     }
-    return rt.characterCovers(object, local);
+    return rt.characterCovers(object, local, dictionary);
 }
 
-bool MovieRuntime::characterCovers(const movie::DisplayObject& object, QPointF local) const
+bool MovieRuntime::characterCovers(const movie::DisplayObject& object, QPointF local,
+                                   const movie::CharacterDictionary& dictionary) const
 {
-    if (const std::optional<bool> onShape = m_shapeHits.covers(object, local))
+    // Text the advanced anti-aliasing engine draws leaves no outlines to test:
+    // it is hit anywhere in its box as its parent sees it, turned or not.
+    const movie::Character* character = object.character;
+    if (character && character->text()) {
+        const TextRenderSettings* settings = dictionary.textSettings(character->text()->id);
+        if (settings && settings->advanced) {
+            const QTransform toParent = render::toQTransform(object.matrix);
+            const QRectF bounds = localBounds(object);
+            return bounds.isValid() && toParent.mapRect(bounds).contains(toParent.map(local));
+        }
+    }
+    if (const std::optional<bool> onShape = m_shapeHits.covers(object, local, fontsOf(dictionary)))
         return *onShape;
     const QRectF bounds = localBounds(object);
     return bounds.isValid() && bounds.contains(local);
+}
+
+const render::FontLibrary& MovieRuntime::fontsOf(const movie::CharacterDictionary& dictionary) const
+{
+    if (&dictionary == &m_dictionary)
+        return *m_fonts;
+    std::shared_ptr<const render::FontLibrary>& fonts = m_loadedFonts[&dictionary];
+    if (!fonts)
+        fonts = render::collectFonts(dictionary.tags());
+    return *fonts;
 }
 
 bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, bool shapeOnly, bool byScript) const
@@ -235,10 +261,11 @@ bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, b
         // A clip a script masks is hit only inside its mask.
         const Instance* mask = inst->mask;
         if (byScript && mask && mask->object
-            && !coversPoint(*this, *mask->object, toStage(mask).inverted().map(QPointF(stageX, stageY)), 0, true))
+            && !coversPoint(*this, *mask->object, toStage(mask).inverted().map(QPointF(stageX, stageY)),
+                            dictionaryOf(mask), 0, true))
             return false;
         const QTransform toOwn = toStage(inst).inverted();
-        return coversPoint(*this, *inst->object, toOwn.map(QPointF(stageX, stageY)), 0, byScript);
+        return coversPoint(*this, *inst->object, toOwn.map(QPointF(stageX, stageY)), dictionaryOf(inst), 0, byScript);
     }
     const QRectF bounds = localBounds(*inst->object);
     if (!bounds.isValid())
@@ -450,10 +477,32 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         if (number(v) && std::isfinite(v) && v >= 0) {
             const QRectF bounds = localBounds(object);
             const bool width = ClipProperty(index) == ClipProperty::Width;
-            const double own = bounds.isValid() ? (width ? bounds.width() : bounds.height()) : 0;
+            const auto scaleFor = [](double size, double own) {
+                return own <= 0 ? (size > 0 ? HUGE_VAL : 0.0) : size / own * 100.0;
+            };
             keepTransform();
-            // The scale that makes the unrotated size the one asked for.
-            (width ? inst->xScale : inst->yScale) = own <= 0 ? (v > 0 ? HUGE_VAL : 0.0) : v * 20.0 / own * 100.0;
+            if (inst->isRoot || !bounds.isValid() || !std::isfinite(inst->rotation)) {
+                // The scale that makes the unrotated size the one asked for.
+                const double own = bounds.isValid() ? (width ? bounds.width() : bounds.height()) : 0;
+                (width ? inst->xScale : inst->yScale) = scaleFor(v * 20.0, own);
+            } else {
+                // The player sizes a clip as though its x scale ran along its
+                // parent's width and its y scale along its height, whatever
+                // its angle: each scale is the size on that side over the
+                // side of the clip turned but not scaled. The side not asked
+                // for keeps its present size, so a turned clip's other scale
+                // changes too.
+                const double angle = inst->rotation * std::numbers::pi / 180.0;
+                const QRectF turned =
+                    QTransform(std::cos(angle), std::sin(angle), -std::sin(angle), std::cos(angle), 0, 0).mapRect(bounds);
+                const QRectF outer = boundsIn(object, inWholeTwips(render::toQTransform(m), true));
+                const double across = width ? v * 20.0 : outer.width();
+                const double down = width ? outer.height() : v * 20.0;
+                const double xScale = scaleFor(across, turned.width());
+                const double yScale = scaleFor(down, turned.height());
+                inst->xScale = width ? xScale : std::copysign(xScale, inst->xScale);
+                inst->yScale = width ? std::copysign(yScale, inst->yScale) : yScale;
+            }
             compose();
         }
         break;

@@ -85,9 +85,10 @@ static bool buttonHit(const MovieRuntime& rt, const Instance* inst, const Define
             continue;
         movie::DisplayObject probe;
         probe.character = character;
+        probe.matrix = record.matrix;
         bool invertible = false;
         const QTransform toRecord = (render::toQTransform(record.matrix) * toStage).inverted(&invertible);
-        if (invertible && rt.characterCovers(probe, toRecord.map(QPointF(x, y))))
+        if (invertible && rt.characterCovers(probe, toRecord.map(QPointF(x, y)), rt.dictionaryOf(inst)))
             return true;
     }
     return false;

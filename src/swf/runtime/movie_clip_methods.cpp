@@ -27,6 +27,7 @@ using script::arg;
 namespace {
 
 constexpr int kLevelDepthOffset = -16384; // getDepth of _level0
+constexpr double kLargestTwips = 6710886.35; // the empty bounds of a clip, in pixels
 
 // The names scripts give the blend modes, by their number in the file.
 constexpr const char* kBlendModeNames[] = {"normal",   "normal", "layer",      "multiply", "screen",
@@ -466,10 +467,12 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
             r = corners.boundingRect();
         }
         // Asked for by code of SWF 8, even of a clip that has bounds, the
-        // corner of empty bounds changes for good.
+        // corner of empty bounds changes for good. Bounds asked for without
+        // a space are never carried into one: their empty corner stays the
+        // largest twip count.
         const bool otherSpace = !args.empty() && arg(args, 0).asObject() != self;
         const double emptyCorner = rt.emptyBoundsCorner(in.swfVersion(), otherSpace);
-        return Value(makeBoundsObject(in, r, r.isValid() ? 0.0 : emptyCorner));
+        return Value(makeBoundsObject(in, r, r.isValid() ? 0.0 : args.empty() ? kLargestTwips : emptyCorner));
     };
     def("getBounds", boundsMethod);
     def("getRect", boundsMethod);
@@ -479,11 +482,13 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
             return Value(false);
         if (args.size() >= 2) {
             // The point is in the coordinates of the clip's level root: moving,
-            // scaling or turning the root moves the point with it.
+            // scaling or turning the root moves the point with it. It reaches
+            // the stage in whole twips, as points do.
             const Instance* root = i;
             while (root->parent && !root->isRoot)
                 root = root->parent;
-            const QPointF p = rt.toStage(root).map(QPointF(in.toNumber(args[0]) * 20.0, in.toNumber(args[1]) * 20.0));
+            QPointF p = rt.pointsToStage(root).map(QPointF(in.toNumber(args[0]) * 20.0, in.toNumber(args[1]) * 20.0));
+            p = QPointF(std::round(p.x()), std::round(p.y()));
             return Value(rt.hitTest(i, p.x(), p.y(), args.size() > 2 && in.toBoolean(args[2]), true));
         }
         Instance* other = clipArgument(in, self, args[0]);

@@ -401,7 +401,10 @@ public:
     bool hitTest(const Instance* inst, double stageX, double stageY, bool shapeOnly, bool byScript = false) const;
     // Whether a point in a character's own twips is on what it draws: shapes
     // exactly, other characters by their bounds.
-    bool characterCovers(const movie::DisplayObject& object, QPointF local) const;
+    bool characterCovers(const movie::DisplayObject& object, QPointF local,
+                         const movie::CharacterDictionary& dictionary) const;
+    // The fonts of the movie whose characters `dictionary` holds.
+    const render::FontLibrary& fontsOf(const movie::CharacterDictionary& dictionary) const;
 
 private:
     // DisplayHooks: the display list's changes, as the runner makes them.
@@ -606,6 +609,9 @@ private:
     std::vector<Instance*> m_keptLeaving;
     // Shape outlines for exact hit tests, built as they are first asked for.
     mutable ShapeHits m_shapeHits;
+    // The fonts of loaded movies, for hit tests of their texts.
+    mutable std::unordered_map<const movie::CharacterDictionary*, std::shared_ptr<const render::FontLibrary>>
+        m_loadedFonts;
 };
 
 } // namespace swf::runtime

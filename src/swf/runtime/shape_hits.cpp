@@ -1,6 +1,7 @@
 #include "swf/runtime/shape_hits.h"
 
 #include "swf/render/shape_geometry.h"
+#include "swf/render/text_painter.h"
 
 #include <QPainterPathStroker>
 
@@ -37,7 +38,8 @@ bool anyHolds(const std::vector<QPainterPath>& areas, QPointF point)
 
 } // namespace
 
-std::optional<bool> ShapeHits::covers(const movie::DisplayObject& object, QPointF local)
+std::optional<bool> ShapeHits::covers(const movie::DisplayObject& object, QPointF local,
+                                      const render::FontLibrary& fonts)
 {
     if (!object.character)
         return std::nullopt;
@@ -50,6 +52,27 @@ std::optional<bool> ShapeHits::covers(const movie::DisplayObject& object, QPoint
     // A morph changes with its ratio: built for the one test.
     if (const swf::DefineMorphShape* morph = object.character->morphShape())
         return anyHolds(areasOf(render::buildMorph(*morph, object.ratio / 65535.0)), local);
+    if (const swf::DefineText* text = object.character->text()) {
+        auto it = m_texts.find(text);
+        if (it == m_texts.end()) {
+            std::optional<Glyphs> glyphs;
+            const render::StaticTextGeometry geometry = render::buildStaticText(*text, fonts);
+            const bool outlined = std::ranges::all_of(
+                geometry.runs, [](const render::StaticTextRun& run) { return run.deviceGlyphs.empty(); });
+            if (outlined) {
+                glyphs.emplace();
+                glyphs->matrix = geometry.matrix;
+                for (const render::StaticTextRun& run : geometry.runs)
+                    glyphs->runs.push_back(run.outlines);
+            }
+            it = m_texts.emplace(text, std::move(glyphs)).first;
+        }
+        if (!it->second)
+            return std::nullopt;
+        bool invertible = false;
+        const QTransform back = it->second->matrix.inverted(&invertible);
+        return invertible && anyHolds(it->second->runs, back.map(local));
+    }
     return std::nullopt;
 }
 
