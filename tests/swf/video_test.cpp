@@ -93,6 +93,23 @@ TEST(VideoTest, PlacementRatioPicksThePictureAndGoingBackDecodesAgain)
     }
 }
 
+TEST(VideoTest, AHugeOrEmptyDeclaredSizeDrawsWithinTheStage)
+{
+    for (std::uint16_t side : {std::uint16_t(0), std::uint16_t(65535)}) {
+        SCOPED_TRACE(side);
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12);
+        b.setBackground({255, 255, 255});
+        b.define([side](std::uint16_t id) {
+            return writeDefineVideoStream({id, 1, side, side, 0, true, std::uint8_t(VideoCodec::ScreenVideo)});
+        });
+        b.add(writeVideoFrame(1, 0, screenVideoPicture(qRgb(0, 255, 0)))).add(Tag(placement(0, false))).showFrame();
+        auto player = Player::fromBytes(writeMovie(b.movie()));
+        ASSERT_TRUE(player.ok());
+        const QImage image = (*player)->renderImage();
+        EXPECT_EQ(image.pixel(50, 50), side ? qRgb(0, 255, 0) : qRgb(255, 255, 255));
+    }
+}
+
 TEST(VideoTest, DecoderSkipsMissingAndUnknownPictures)
 {
     const Bytes red = screenVideoPicture(qRgb(255, 0, 0));
