@@ -132,6 +132,59 @@ TEST(ArrayBuiltins, UniqueSortLooksAtTheSortedNeighbours)
               "0\nc,a,c");
 }
 
+TEST(ArrayBuiltins, SortStoresOnlyTheElementsThatMove)
+{
+    // The compare function cuts the array to nothing on every call: the
+    // elements the sort moves come back, the one that stays in place ("a")
+    // is not written again and stays lost.
+    Machine m(6);
+    EXPECT_EQ(m.run(makeArray("x", {"\"a\"", "\"c\"", "\"b\""}) + R"(
+        function cut p q
+          push "x"
+          getvariable
+          push "length", 0
+          setmember
+          push "p"
+          getvariable
+          push "q"
+          getvariable
+          greater
+          return
+        end
+        push "cut"
+        getvariable
+        push 1, "x"
+        getvariable
+        push "sort"
+        callmethod
+        trace
+    )"),
+              ",b,c");
+    // Elements the compare function adds past the end stay behind the sorted ones.
+    EXPECT_EQ(m.run(makeArray("y", {"\"b\"", "\"a\""}) + R"(
+        function grow p q
+          push "y"
+          getvariable
+          push 2, "z"
+          setmember
+          push "p"
+          getvariable
+          push "q"
+          getvariable
+          greater
+          return
+        end
+        push "grow"
+        getvariable
+        push 1, "y"
+        getvariable
+        push "sort"
+        callmethod
+        trace
+    )"),
+              "a,b,z");
+}
+
 TEST(ArrayBuiltins, LengthFollowsElements)
 {
     Machine m(7);

@@ -410,6 +410,39 @@ TEST(Interpreter, DefineFunction2PreloadsRegistersInOrder)
     )"), "movieclip\n2\nobject\nb\nundefined");
 }
 
+TEST(Interpreter, ArgumentsIsAnArray)
+{
+    // Cutting its length drops the elements for good, as for any array.
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        function f
+          push "arguments"
+          getvariable
+          push "length", 0
+          setmember
+          push "arguments"
+          getvariable
+          push "length", 2
+          setmember
+          push "arguments"
+          getvariable
+          push "0"
+          getmember
+          typeof
+          trace
+          push "arguments"
+          getvariable
+          push "Array"
+          getvariable
+          instanceof
+          trace
+        end
+        push "b", "a", 2, "f"
+        callfunction
+        pop
+    )"), "undefined\ntrue");
+}
+
 TEST(Interpreter, SuppressedArgumentsAreNotDefined)
 {
     Machine m(7);
