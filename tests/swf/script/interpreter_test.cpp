@@ -1368,6 +1368,31 @@ TEST(Interpreter, AValueOfSetToUndefinedMakesTheObjectUndefined)
 
 TEST(Interpreter, ObjectWithoutValueOfConvertsThroughToString)
 {
+    // From SWF 6 on; SWF 5 asks valueOf alone and finds the object
+    // undefined (a function, whose prototype SWF 5 does not see, as well).
+    const std::string script = R"(
+        push "f"
+        function
+        end
+        setvariable
+        push "f"
+        getvariable
+        push "toString"
+        function
+          push "text"
+          return
+        end
+        setmember
+        push "<", "f"
+        getvariable
+        add2
+        trace
+    )";
+    Machine m5(5);
+    EXPECT_EQ(m5.run(script), "<");
+    Machine m6(6);
+    EXPECT_EQ(m6.run(script), "<text");
+
     Machine m(7);
     EXPECT_EQ(m.run(R"(
         push "o", "__proto__", null, 1
