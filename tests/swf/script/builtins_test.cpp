@@ -2125,6 +2125,63 @@ TEST(GeomBuiltins, RectangleContainsStopsAtTheFirstFailingTest)
     )"), "x asked\nfalse");
 }
 
+TEST(GeomBuiltins, RectangleContainsRectangleWorksOutTheFarEdgesFirst)
+{
+    const std::string rectangleClass = R"(
+        push "flash"
+        getvariable
+        push "geom"
+        getmember
+        push "Rectangle"
+        getmember
+        push undefined
+        newmethod
+    )";
+    // x is an object worth Infinity: both rectangles' right edges ask it
+    // first, then the left edge twice and the right edge once more.
+    Machine m(8);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "valueOf"
+        function
+          push "x asked"
+          trace
+          push Infinity
+          return
+        end
+        setmember
+        push "r", 40, 30, 20, "o"
+        getvariable
+        push 4
+    )" + rectangleClass + R"(
+        setvariable
+        push "r"
+        getvariable
+        push 1, "r"
+        getvariable
+        push "containsRectangle"
+        callmethod
+        trace
+    )"), "x asked\nx asked\nx asked\nx asked\nx asked\nfalse");
+    // With an empty string for x the corner and the far edges pass, but the
+    // other's right edge cannot be compared with the empty string.
+    Machine m6(6);
+    EXPECT_EQ(m6.run(R"(
+        push 10, 10, 20, 20, 4
+    )" + rectangleClass + R"(
+        push 1, 40, 30, 20, ""
+        push 4
+    )" + rectangleClass + R"(
+        push "containsRectangle"
+        callmethod
+        trace
+    )"), "undefined");
+}
+
 TEST(GeomBuiltins, PointDistanceAsksTheFirstPointToSubtract)
 {
     Machine m(8);
