@@ -1274,6 +1274,62 @@ TEST(Interpreter, LocalFunctionsRunOnTheActivationThatHoldsThem)
     )"), "3");
 }
 
+TEST(Interpreter, Version5EqualityAsksAnObjectAgainstAClipOnceMore)
+{
+    // o's valueOf gives o itself, c's gives the root clip. An object still an
+    // object against a clip, also one that c's valueOf gave, is asked again;
+    // what gave the clip is not.
+    Machine m(5);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "valueOf"
+        function
+          push "o"
+          trace
+          push "this"
+          getvariable
+          return
+        end
+        setmember
+        push "c", 0
+        initobject
+        setvariable
+        push "c"
+        getvariable
+        push "valueOf"
+        function
+          push "c"
+          trace
+          push "_root"
+          getvariable
+          return
+        end
+        setmember
+        push "o"
+        getvariable
+        push "c"
+        getvariable
+        equals2
+        trace
+        push "c"
+        getvariable
+        push "_root"
+        getvariable
+        equals2
+        trace
+        push "_root"
+        getvariable
+        push "c"
+        getvariable
+        equals2
+        trace
+    )"), "c\no\no\nfalse\nc\ntrue\nc\ntrue");
+}
+
 TEST(Interpreter, Version5FunctionsDoNotCloseOverLocals)
 {
     for (int version : {5, 6}) {
