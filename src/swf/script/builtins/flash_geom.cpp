@@ -585,6 +585,12 @@ void installFlashGeom(Interpreter& in)
     installFlashFilters(in, package(in, flash, "filters", 0), in.getMember(geom, "Point").asObject());
     installExternalInterface(in, package(in, flash, "external", 0));
     installFileReference(in, package(in, flash, "net", 0));
+    // flash.text holds the TextRenderer class; its one method sets tables
+    // for an anti-aliasing renderer this player does not have, and does
+    // nothing here.
+    Object* renderer = defineGeomClass(in, package(in, flash, "text", 0), "TextRenderer",
+                                       [](Interpreter&, Object* self, const Args&) -> Value { return self; });
+    nativeMethod(in, renderer, "setAdvancedAntialiasingTable", nothing());
 }
 
 bool readColorTransform(const Value& v, double (&out)[8])
