@@ -2756,6 +2756,44 @@ TEST(MovieScripts, AnInitObjectReachesTheClipThroughItsClassSetters)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "set 1 plain undefined\nmade\n");
 }
 
+// SWF 5 movies have Object.registerClass, but their clips take no class from it.
+TEST(MovieScripts, RegisteredClassesReachClipsFromSwfSix)
+{
+    for (const std::uint8_t version : {5, 6}) {
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, version);
+        const auto symbol = b.defineSprite(Timeline().showFrame());
+        exportAsSym(b, symbol);
+        b.add(DoAction{assembled(R"(
+            push "C"
+            function
+              push "made"
+              Trace
+            end
+            SetVariable
+            push "Object"
+            GetVariable
+            push "registerClass"
+            GetMember
+            TypeOf
+            Trace
+            push "C"
+            GetVariable
+            push "Sym", 2, "Object"
+            GetVariable
+            push "registerClass"
+            CallMethod
+            Pop
+            push 1, "a", "Sym", 3, "_root"
+            GetVariable
+            push "attachMovie"
+            CallMethod
+            Pop
+        )")}).showFrame();
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, version >= 6 ? "function\nmade\n" : "function\n")
+            << "version " << int(version);
+    }
+}
+
 // setMask answers whether it took its argument: nothing without one, false
 // for what leads to no clip, true for a clip, a path from the calling
 // timeline, or undefined and null, which take the mask away.

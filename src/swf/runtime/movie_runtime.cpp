@@ -687,6 +687,10 @@ Object* MovieRuntime::adoptClass(Instance* inst)
 {
     Object* self = inst->self;
     // The class registered under any of the names the symbol is exported as.
+    // SWF 5 movies can call Object.registerClass, but their clips take no
+    // class from it.
+    if (m_vm->swfVersion() < 6)
+        return nullptr;
     const ScriptIndex& index = scripts(inst->parent);
     Object* ctor = nullptr;
     for (auto& [name, fn] : m_vm->registeredClasses()) {

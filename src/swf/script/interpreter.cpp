@@ -577,12 +577,16 @@ bool Interpreter::looseEqualsVersion5(const Value& a, const Value& b)
 {
     // SWF 5 converts every object operand through valueOf, the right one
     // first and even when both are the same object; an object that stays an
-    // object against a primitive is asked once more.
+    // object (not a clip) against a primitive or against a clip (the operand
+    // or what its valueOf gave) is asked once more.
     auto isClip = [](const Value& v) { return v.isObject() && v.asObject()->objectClass() == ObjectClass::Clip; };
+    auto staysObject = [&](const Value& v) { return v.isObject() && !isClip(v); };
     Value pb = b.isObject() ? toPrimitive(b, 0) : b;
     Value pa = a.isObject() ? toPrimitive(a, 0) : a;
-    if (isClip(a) && !isClip(b) && pb.isObject())
+    if (isClip(pa) && staysObject(pb))
         pb = toPrimitive(b, 0);
+    else if (isClip(pb) && staysObject(pa))
+        pa = toPrimitive(a, 0);
     if (pa.isObject() && pb.isObject())
         return pa.asObject() == pb.asObject();
     if (pa.isObject() && !isClip(pa))

@@ -202,8 +202,9 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
         outer = m_heap.scope(f.target, m_heap.scope(global(), nullptr));
     f.scope = m_heap.scope(activation, outer);
 
+    // The arguments object is an ordinary array: assigning its length drops
+    // elements as any array's does.
     Object* arguments = newArray(args);
-    arguments->setObjectClass(ObjectClass::Arguments);
     const std::uint16_t hidden = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
     arguments->put("callee", fn, hidden);
     arguments->put("caller", m_callee ? Value(m_callee) : Value::null(), hidden);

@@ -50,15 +50,16 @@ Value Interpreter::toPrimitive(const Value& v, int hint)
         return v;
     // A Date asks its toString first from SWF 6 on; SWF 5 treats it as any object.
     const bool stringFirst = hint == 2 || (hint == 0 && o->objectClass() == ObjectClass::Date && swfVersion() >= 6);
-    // Without the preferred method at all the other one is used; one there
-    // but no function (set to undefined, say) makes the object undefined,
-    // and so does an object with neither.
+    // Without the preferred method at all the other one is used from SWF 6
+    // on (SWF 5 asks the preferred one alone); one there but no function
+    // (set to undefined, say) makes the object undefined, and so does an
+    // object with neither.
     const char* preferred = stringFirst ? "toString" : "valueOf";
     Value fn = conversionMethod(o, preferred);
     if (!fn.isObject() || !fn.asObject()->isFunction()) {
         Object* owner = nullptr;
         lookup(o, preferred, &owner);
-        if (owner)
+        if (owner || swfVersion() < 6)
             return Value();
         fn = conversionMethod(o, stringFirst ? "valueOf" : "toString");
         if (!fn.isObject() || !fn.asObject()->isFunction())

@@ -54,7 +54,7 @@ struct Property {
 // Native: an object of the player's own classes that carries data of its own
 // (an XML document, a sound, a text format); the other native kinds have
 // classes of their own here.
-enum class ObjectClass : std::uint8_t { Object, Function, Array, String, Number, Boolean, Date, Error, Arguments, Clip, Super, Activation, Native };
+enum class ObjectClass : std::uint8_t { Object, Function, Array, String, Number, Boolean, Date, Error, Clip, Super, Activation, Native };
 
 using NativeFunction = std::function<Value(Interpreter&, Object* thisObject, const std::vector<Value>& args)>;
 

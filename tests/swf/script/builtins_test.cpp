@@ -132,6 +132,59 @@ TEST(ArrayBuiltins, UniqueSortLooksAtTheSortedNeighbours)
               "0\nc,a,c");
 }
 
+TEST(ArrayBuiltins, SortStoresOnlyTheElementsThatMove)
+{
+    // The compare function cuts the array to nothing on every call: the
+    // elements the sort moves come back, the one that stays in place ("a")
+    // is not written again and stays lost.
+    Machine m(6);
+    EXPECT_EQ(m.run(makeArray("x", {"\"a\"", "\"c\"", "\"b\""}) + R"(
+        function cut p q
+          push "x"
+          getvariable
+          push "length", 0
+          setmember
+          push "p"
+          getvariable
+          push "q"
+          getvariable
+          greater
+          return
+        end
+        push "cut"
+        getvariable
+        push 1, "x"
+        getvariable
+        push "sort"
+        callmethod
+        trace
+    )"),
+              ",b,c");
+    // Elements the compare function adds past the end stay behind the sorted ones.
+    EXPECT_EQ(m.run(makeArray("y", {"\"b\"", "\"a\""}) + R"(
+        function grow p q
+          push "y"
+          getvariable
+          push 2, "z"
+          setmember
+          push "p"
+          getvariable
+          push "q"
+          getvariable
+          greater
+          return
+        end
+        push "grow"
+        getvariable
+        push 1, "y"
+        getvariable
+        push "sort"
+        callmethod
+        trace
+    )"),
+              "a,b,z");
+}
+
 TEST(ArrayBuiltins, LengthFollowsElements)
 {
     Machine m(7);
@@ -2070,6 +2123,63 @@ TEST(GeomBuiltins, RectangleContainsStopsAtTheFirstFailingTest)
         callmethod
         trace
     )"), "x asked\nfalse");
+}
+
+TEST(GeomBuiltins, RectangleContainsRectangleWorksOutTheFarEdgesFirst)
+{
+    const std::string rectangleClass = R"(
+        push "flash"
+        getvariable
+        push "geom"
+        getmember
+        push "Rectangle"
+        getmember
+        push undefined
+        newmethod
+    )";
+    // x is an object worth Infinity: both rectangles' right edges ask it
+    // first, then the left edge twice and the right edge once more.
+    Machine m(8);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0, "Object"
+        newobject
+        setvariable
+        push "o"
+        getvariable
+        push "valueOf"
+        function
+          push "x asked"
+          trace
+          push Infinity
+          return
+        end
+        setmember
+        push "r", 40, 30, 20, "o"
+        getvariable
+        push 4
+    )" + rectangleClass + R"(
+        setvariable
+        push "r"
+        getvariable
+        push 1, "r"
+        getvariable
+        push "containsRectangle"
+        callmethod
+        trace
+    )"), "x asked\nx asked\nx asked\nx asked\nx asked\nfalse");
+    // With an empty string for x the corner and the far edges pass, but the
+    // other's right edge cannot be compared with the empty string.
+    Machine m6(6);
+    EXPECT_EQ(m6.run(R"(
+        push 10, 10, 20, 20, 4
+    )" + rectangleClass + R"(
+        push 1, 40, 30, 20, ""
+        push 4
+    )" + rectangleClass + R"(
+        push "containsRectangle"
+        callmethod
+        trace
+    )"), "undefined");
 }
 
 TEST(GeomBuiltins, PointDistanceAsksTheFirstPointToSubtract)

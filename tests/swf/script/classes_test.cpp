@@ -540,6 +540,17 @@ TEST(FlashGeom, RectangleEdgesAndSetOperations)
     EXPECT_EQ(str(m, m.vm->getMember(bitmap, "rectangle")), "-1");
 }
 
+TEST(FlashGeom, TextPackageHoldsTheTextRendererClass)
+{
+    Machine m(8);
+    Value text = m.vm->getMember(global(m, "flash"), "text");
+    ASSERT_TRUE(text.isObject());
+    Value renderer = m.vm->getMember(text, "TextRenderer");
+    ASSERT_TRUE(renderer.isObject() && renderer.asObject()->isFunction());
+    EXPECT_TRUE(m.vm->getMember(renderer, "prototype").isObject());
+    EXPECT_TRUE(m.vm->getMember(renderer, "setAdvancedAntialiasingTable").isObject());
+}
+
 TEST(FlashGeom, ColorTransformRgbReplacesOffsetsAndClearsMultipliers)
 {
     Machine m(8);

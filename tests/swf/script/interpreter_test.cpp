@@ -410,6 +410,39 @@ TEST(Interpreter, DefineFunction2PreloadsRegistersInOrder)
     )"), "movieclip\n2\nobject\nb\nundefined");
 }
 
+TEST(Interpreter, ArgumentsIsAnArray)
+{
+    // Cutting its length drops the elements for good, as for any array.
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        function f
+          push "arguments"
+          getvariable
+          push "length", 0
+          setmember
+          push "arguments"
+          getvariable
+          push "length", 2
+          setmember
+          push "arguments"
+          getvariable
+          push "0"
+          getmember
+          typeof
+          trace
+          push "arguments"
+          getvariable
+          push "Array"
+          getvariable
+          instanceof
+          trace
+        end
+        push "b", "a", 2, "f"
+        callfunction
+        pop
+    )"), "undefined\ntrue");
+}
+
 TEST(Interpreter, SuppressedArgumentsAreNotDefined)
 {
     Machine m(7);
@@ -1241,6 +1274,62 @@ TEST(Interpreter, LocalFunctionsRunOnTheActivationThatHoldsThem)
     )"), "3");
 }
 
+TEST(Interpreter, Version5EqualityAsksAnObjectAgainstAClipOnceMore)
+{
+    // o's valueOf gives o itself, c's gives the root clip. An object still an
+    // object against a clip, also one that c's valueOf gave, is asked again;
+    // what gave the clip is not.
+    Machine m(5);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "valueOf"
+        function
+          push "o"
+          trace
+          push "this"
+          getvariable
+          return
+        end
+        setmember
+        push "c", 0
+        initobject
+        setvariable
+        push "c"
+        getvariable
+        push "valueOf"
+        function
+          push "c"
+          trace
+          push "_root"
+          getvariable
+          return
+        end
+        setmember
+        push "o"
+        getvariable
+        push "c"
+        getvariable
+        equals2
+        trace
+        push "c"
+        getvariable
+        push "_root"
+        getvariable
+        equals2
+        trace
+        push "_root"
+        getvariable
+        push "c"
+        getvariable
+        equals2
+        trace
+    )"), "c\no\no\nfalse\nc\ntrue\nc\ntrue");
+}
+
 TEST(Interpreter, Version5FunctionsDoNotCloseOverLocals)
 {
     for (int version : {5, 6}) {
@@ -1335,6 +1424,31 @@ TEST(Interpreter, AValueOfSetToUndefinedMakesTheObjectUndefined)
 
 TEST(Interpreter, ObjectWithoutValueOfConvertsThroughToString)
 {
+    // From SWF 6 on; SWF 5 asks valueOf alone and finds the object
+    // undefined (a function, whose prototype SWF 5 does not see, as well).
+    const std::string script = R"(
+        push "f"
+        function
+        end
+        setvariable
+        push "f"
+        getvariable
+        push "toString"
+        function
+          push "text"
+          return
+        end
+        setmember
+        push "<", "f"
+        getvariable
+        add2
+        trace
+    )";
+    Machine m5(5);
+    EXPECT_EQ(m5.run(script), "<");
+    Machine m6(6);
+    EXPECT_EQ(m6.run(script), "<text");
+
     Machine m(7);
     EXPECT_EQ(m.run(R"(
         push "o", "__proto__", null, 1

@@ -135,15 +135,21 @@ Value finishSort(Interpreter& in, Object* self, const std::vector<Value>& items,
             out.push_back(double(i));
         return in.newArray(out);
     }
-    std::vector<Value> sorted;
-    for (std::size_t i : idx)
-        sorted.push_back(items[i]);
-    // Sorting keeps the length; another object borrowing the method keeps
-    // the elements past its length too.
-    if (self->objectClass() == ObjectClass::Array)
-        setItems(in, self, sorted);
-    else
-        storeItems(in, self, sorted);
+    // The elements that moved are stored in their new places; one that
+    // stays where it was is not written again. Whatever a compare function
+    // did to the array meanwhile (a length cut, elements added past the end)
+    // stays where the sort writes nothing; an array's length grows to cover
+    // what it writes.
+    if (!in.reserveMemory(idx.size() * kPropertyBytes))
+        return self;
+    const bool isArray = self->objectClass() == ObjectClass::Array;
+    for (std::size_t i = 0; i < idx.size(); ++i) {
+        if (idx[i] == i)
+            continue;
+        self->put(std::to_string(i), items[idx[i]]);
+        if (isArray && in.arrayLength(self) <= i)
+            self->put("length", double(i + 1));
+    }
     return self;
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace swf::script {
@@ -251,18 +252,36 @@ void installRectangle(Interpreter& in, Object* geom, Object* point)
     scriptMethod(in, proto, "containsPoint", [inside](Interpreter& in, Object* self, const Args& args) -> Value {
         return inside(in, self, in.getMember(arg(args, 0), "x"), in.getMember(arg(args, 0), "y"));
     }, 0);
-    // Its top left corner inside, and its far edges no further out, by the
-    // same script rules as contains.
-    scriptMethod(in, proto, "containsRectangle", [inside](Interpreter& in, Object* self, const Args& args) -> Value {
+    // The player's script works out both rectangles' far edges first (the
+    // other's x + width and y + height, then this one's), then asks, by the
+    // same script rules as contains, that the other's top left corner be
+    // inside this one and its far edges be past this one's near edges and no
+    // further out than this one's far edges.
+    scriptMethod(in, proto, "containsRectangle", [](Interpreter& in, Object* self, const Args& args) -> Value {
         const Value r = arg(args, 0);
-        const Value rx = in.getMember(r, "x"), ry = in.getMember(r, "y");
-        Value result = inside(in, self, rx, ry);
-        if (!in.toBoolean(result))
-            return result;
-        result = !in.toBoolean(in.lessThan(in.add(in.getMember(self, "x"), in.getMember(self, "width")), in.add(rx, in.getMember(r, "width"))));
-        if (!in.toBoolean(result))
-            return result;
-        return !in.toBoolean(in.lessThan(in.add(in.getMember(self, "y"), in.getMember(self, "height")), in.add(ry, in.getMember(r, "height"))));
+        auto get = [&in](const Value& o, const char* name) { return in.getMember(o, name); };
+        const Value otherRight = in.add(get(r, "x"), get(r, "width"));
+        const Value otherBottom = in.add(get(r, "y"), get(r, "height"));
+        const Value right = in.add(get(self, "x"), get(self, "width"));
+        const Value bottom = in.add(get(self, "y"), get(self, "height"));
+        const std::function<Value()> tests[] = {
+            [&] { return Value(!in.toBoolean(in.lessThan(get(r, "x"), get(self, "x")))); },
+            [&] { return in.lessThan(get(r, "x"), right); },
+            [&] { return Value(!in.toBoolean(in.lessThan(get(r, "y"), get(self, "y")))); },
+            [&] { return in.lessThan(get(r, "y"), bottom); },
+            [&] { return in.lessThan(get(self, "x"), otherRight); },
+            [&] { return Value(!in.toBoolean(in.lessThan(right, otherRight))); },
+            [&] { return in.lessThan(get(self, "y"), otherBottom); },
+            [&] { return Value(!in.toBoolean(in.lessThan(bottom, otherBottom))); },
+        };
+        // && gives back the first operand that fails, without asking the rest.
+        Value result;
+        for (const auto& test : tests) {
+            result = test();
+            if (!in.toBoolean(result))
+                break;
+        }
+        return result;
     }, 0);
     scriptMethod(in, proto, "equals", [rect, box](Interpreter& in, Object* self, const Args& args) -> Value {
         Object* other = arg(args, 0).asObject();
@@ -566,6 +585,12 @@ void installFlashGeom(Interpreter& in)
     installFlashFilters(in, package(in, flash, "filters", 0), in.getMember(geom, "Point").asObject());
     installExternalInterface(in, package(in, flash, "external", 0));
     installFileReference(in, package(in, flash, "net", 0));
+    // flash.text holds the TextRenderer class; its one method sets tables
+    // for an anti-aliasing renderer this player does not have, and does
+    // nothing here.
+    Object* renderer = defineGeomClass(in, package(in, flash, "text", 0), "TextRenderer",
+                                       [](Interpreter&, Object* self, const Args&) -> Value { return self; });
+    nativeMethod(in, renderer, "setAdvancedAntialiasingTable", nothing());
 }
 
 bool readColorTransform(const Value& v, double (&out)[8])

@@ -157,9 +157,9 @@ void installObject(Interpreter& in)
     setAllMemberFlags(proto, kMemberFlags);
     setMemberFlags(ctor, {"__proto__", "constructor", "prototype", "registerClass"}, kConstantMemberFlags);
 
-    // These came with the version 6 player.
+    // These came with the version 6 player; Object.registerClass is there
+    // for SWF 5 movies too.
     markVersion(proto, {"addProperty", "watch", "unwatch", "hasOwnProperty", "isPropertyEnumerable", "isPrototypeOf"}, PropertyFlag::Version6);
-    markVersion(ctor, {"registerClass"}, PropertyFlag::Version6);
 
     in.global()->put("ASSetPropFlags", in.newFunction([](Interpreter& in, Object*, const Args& args) -> Value {
         Object* o = arg(args, 0).asObject();
