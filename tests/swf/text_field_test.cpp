@@ -909,5 +909,25 @@ TEST(TextFieldPainterTest, DrawsBackgroundBorderTextAndScroll)
     EXPECT_GT(darkPixels(image, {2, 2, 30, 16}), 10);
 }
 
+TEST(TextFieldPainterTest, AFieldEmbeddingAFontTheMovieLacksShowsAndMeasuresNothing)
+{
+    auto field = measuredField(100, 40);
+    field->wordWrap = true;
+    field->embedFonts = true;
+    field->setText("Hi there, more words than one line holds");
+    EXPECT_EQ(field->textWidthPixels(), 0);
+    EXPECT_EQ(field->textHeightPixels(), 0);
+    ASSERT_EQ(field->layout().lines.size(), 1u);
+    field->scroll = 2;
+    field->clampScroll();
+    EXPECT_EQ(field->scroll, 1);
+    EXPECT_EQ(darkPixels(paint(*field), {0, 0, 120, 60}), 0);
+    // Installed fonts draw it once the field stops embedding.
+    field->embedFonts = false;
+    field->invalidateLayout();
+    EXPECT_GT(field->layout().lines.size(), 1u);
+    EXPECT_GT(darkPixels(paint(*field), {0, 0, 120, 60}), 10);
+}
+
 } // namespace
 } // namespace swf::script

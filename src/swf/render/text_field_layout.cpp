@@ -72,8 +72,13 @@ const TextFace& TextFieldLayout::face(const text::TextFieldFormat& format)
         return *found->second;
     QString qname = QString::fromStdString(name);
     std::unique_ptr<TextFace> made;
-    if (const Font* embedded = m_field.embedFonts ? embeddedFont(qname, bold, italic) : nullptr) {
-        made = std::make_unique<EmbeddedFace>(*embedded, height);
+    if (m_field.embedFonts) {
+        // Embedded outlines or nothing: the player never drew such a field
+        // with an installed font.
+        if (const Font* embedded = embeddedFont(qname, bold, italic))
+            made = std::make_unique<EmbeddedFace>(*embedded, height);
+        else
+            made = std::make_unique<MissingFace>();
     } else {
         // DejaVu grew out of Bitstream Vera and keeps its metrics.
         if (qname.startsWith(QLatin1String("Bitstream Vera"), Qt::CaseInsensitive))
