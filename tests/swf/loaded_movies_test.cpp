@@ -3,6 +3,7 @@
 
 #include "support/assembled.h"
 #include "swf/format/movie_builder.h"
+#include "swf/format/shape_builder.h"
 #include "swf/format/writer.h"
 #include "swf/runtime/trace_run.h"
 
@@ -113,4 +114,64 @@ TEST(LoadedMovies, AttachMovieTakesTheLoadedMoviesOwnSymbolAndSwfEightCodeSetsTh
     // space (here the clip's own), though the clip it asked about had bounds.
     EXPECT_EQ(runtime::traceMovie(movie, {.frames = 3, .moviePath = dir / "host.swf"}).output,
               "6710886.35\n30\n6710886.4\n");
+}
+
+// A loaded movie's fields measure with its own fonts: a field embedding the
+// child's font has the width of its glyphs, though the host has no fonts.
+TEST(LoadedMovies, FieldsMeasureWithTheLoadedMoviesFonts)
+{
+    MovieBuilder c(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    const auto font = c.define([&](std::uint16_t id) {
+        DefineFont f;
+        f.version = 2;
+        f.id = id;
+        f.name = "Square";
+        ShapeBuilder glyph;
+        glyph.setStyles(1, 0);
+        glyph.rectangle({Twips(0), Twips(1024), Twips(-1024), Twips(0)});
+        f.glyphs = {glyph.shape()};
+        f.codeTable = {u'A'};
+        f.hasLayout = true;
+        f.ascent = 800;
+        f.descent = 200;
+        f.advances = {1024}; // an em: 12 pixels
+        return f;
+    });
+    const auto field = c.define([&](std::uint16_t id) {
+        DefineEditText edit;
+        edit.id = id;
+        edit.bounds = box(100);
+        edit.fontId = font;
+        edit.height = Twips::fromPixels(12);
+        edit.useOutlines = true;
+        edit.initialText = "AA";
+        return edit;
+    });
+    c.place(1, field, {}, {}, "t");
+    c.add(DoAction{assembled(R"(push "t"
+        GetVariable
+        push "textWidth"
+        GetMember
+        Trace
+        )")});
+    c.showFrame();
+
+    MovieBuilder h(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    h.add(DoAction{assembled(R"(push 1, "e", 2, "this"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "child.swf", "e"
+        geturl2 64
+        )")});
+    h.showFrame();
+    h.add(DoAction{assembled("Stop")});
+    h.showFrame();
+
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const fs::path dir = temp.path().toStdString();
+    ASSERT_TRUE(writeMovieFile(c.movie(), dir / "child.swf").ok());
+    EXPECT_EQ(runtime::traceMovie(h.movie(), {.frames = 3, .moviePath = dir / "host.swf"}).output, "24\n");
 }

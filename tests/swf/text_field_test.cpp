@@ -782,6 +782,38 @@ TEST(TextFieldLayoutTest, TextHeightLeavesOutTheLastLinesLeadingOverSeveralLines
     EXPECT_EQ(field->textHeightPixels(), 3 * line + 20);
 }
 
+TEST(TextFieldLayoutTest, ABreakEndingTheTextAddsALineOfItsLeadingOnly)
+{
+    auto field = measuredField(400, 100);
+    field->setText("a");
+    const double one = field->layout().textHeight;
+    field->setText("a\r");
+    ASSERT_EQ(field->layout().lines.size(), 2u);
+    EXPECT_EQ(field->layout().lines[1].begin, 2u);
+    EXPECT_EQ(field->layout().lines[1].end, 2u);
+    EXPECT_DOUBLE_EQ(field->layout().textHeight, one);
+    // A blank line between breaks has the height of the break's font.
+    field->setText("a\r\rb");
+    EXPECT_DOUBLE_EQ(field->layout().textHeight, 3 * one);
+    field->newTextFormat.leading = 5;
+    field->setText("a\r");
+    EXPECT_DOUBLE_EQ(field->layout().lines[1].height(), 100);
+
+    // Two lines of text fill the box: a closing break leaves nothing to scroll to.
+    field->newTextFormat.leading = 0;
+    field->bounds.yMax = field->bounds.yMin + Twips(std::int32_t(2 * one + 2 * kGutterTwips));
+    field->setText("a\rb\r");
+    EXPECT_EQ(field->maxScroll(), 1);
+    field->setText("a\rb\rc");
+    EXPECT_EQ(field->maxScroll(), 2);
+    // Without fonts the estimate treats the closing break alike.
+    field->measurer = nullptr;
+    field->setText("a");
+    const double estimated = field->layout().textHeight;
+    field->setText("a\r");
+    EXPECT_DOUBLE_EQ(field->layout().textHeight, estimated);
+}
+
 TEST(TextFieldLayoutTest, LinesShowWhenAllButTheirLeadingFits)
 {
     // Lines of 10 twips ascent, 4 descent and 6 leading.
@@ -875,6 +907,26 @@ TEST(TextFieldPainterTest, DrawsBackgroundBorderTextAndScroll)
     field->scroll = 2;
     image = paint(*field);
     EXPECT_GT(darkPixels(image, {2, 2, 30, 16}), 10);
+}
+
+TEST(TextFieldPainterTest, AFieldEmbeddingAFontTheMovieLacksShowsAndMeasuresNothing)
+{
+    auto field = measuredField(100, 40);
+    field->wordWrap = true;
+    field->embedFonts = true;
+    field->setText("Hi there, more words than one line holds");
+    EXPECT_EQ(field->textWidthPixels(), 0);
+    EXPECT_EQ(field->textHeightPixels(), 0);
+    ASSERT_EQ(field->layout().lines.size(), 1u);
+    field->scroll = 2;
+    field->clampScroll();
+    EXPECT_EQ(field->scroll, 1);
+    EXPECT_EQ(darkPixels(paint(*field), {0, 0, 120, 60}), 0);
+    // Installed fonts draw it once the field stops embedding.
+    field->embedFonts = false;
+    field->invalidateLayout();
+    EXPECT_GT(field->layout().lines.size(), 1u);
+    EXPECT_GT(darkPixels(paint(*field), {0, 0, 120, 60}), 10);
 }
 
 } // namespace

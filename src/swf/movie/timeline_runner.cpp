@@ -475,7 +475,9 @@ void TimelineRunner::prepare(DisplayObject& object, int nesting, const Character
     }
     if (object.text) {
         if (!object.text->measurer) {
-            object.text->measurer = m_measurer;
+            object.text->measurer = dictionary && dictionary != &m_dictionary && m_measurerFor
+                                        ? m_measurerFor(*dictionary)
+                                        : m_measurer;
             // What was measured before the movie's fonts were at hand (the
             // scroll limits of the text the record brings) is measured again.
             object.text->invalidateLayout();

@@ -12,6 +12,7 @@
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/display_list.h"
 
+#include <functional>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -70,6 +71,11 @@ public:
     // How text fields measure their text (with the movie's fonts); without it
     // they estimate from their sizes. Set it before the first frame.
     void setTextMeasurer(text::TextMeasurer measurer) { m_measurer = std::move(measurer); }
+    // How fields of another movie's characters (a movie loaded into a clip)
+    // measure: with that movie's fonts. Without it they measure as the
+    // runner's own movie does.
+    using MeasurerForMovie = std::function<text::TextMeasurer(const CharacterDictionary&)>;
+    void setTextMeasurerFor(MeasurerForMovie measurerFor) { m_measurerFor = std::move(measurerFor); }
 
     // Makes `root` the root clip of `timeline`, before its first frame.
     static void makeRoot(DisplayObject& root, const Timeline& timeline);
@@ -137,6 +143,7 @@ private:
     int m_version;
     DisplayHooks* m_hooks = nullptr;
     text::TextMeasurer m_measurer;
+    MeasurerForMovie m_measurerFor;
     int m_objects = 0;
     std::uint32_t m_nextId = 0;
     // The furthest frame of the root played so far (-1: no root yet): the

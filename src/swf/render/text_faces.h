@@ -70,6 +70,16 @@ private:
     double m_scale;
 };
 
+// What a field that embeds its fonts has for a font the movie does not
+// bring: no glyphs, so its text neither shows nor takes any room.
+class MissingFace : public TextFace {
+public:
+    double advance(QChar) const override { return 0; }
+    double ascent() const override { return 0; }
+    double descent() const override { return 0; }
+    void draw(QPainter&, QPointF, const QString&, const QColor&) const override {}
+};
+
 // A font installed on the machine.
 class DeviceFace : public TextFace {
 public:

@@ -72,8 +72,13 @@ const TextFace& TextFieldLayout::face(const text::TextFieldFormat& format)
         return *found->second;
     QString qname = QString::fromStdString(name);
     std::unique_ptr<TextFace> made;
-    if (const Font* embedded = m_field.embedFonts ? embeddedFont(qname, bold, italic) : nullptr) {
-        made = std::make_unique<EmbeddedFace>(*embedded, height);
+    if (m_field.embedFonts) {
+        // Embedded outlines or nothing: the player never drew such a field
+        // with an installed font.
+        if (const Font* embedded = embeddedFont(qname, bold, italic))
+            made = std::make_unique<EmbeddedFace>(*embedded, height);
+        else
+            made = std::make_unique<MissingFace>();
     } else {
         // DejaVu grew out of Bitstream Vera and keeps its metrics.
         if (qname.startsWith(QLatin1String("Bitstream Vera"), Qt::CaseInsensitive))
@@ -138,6 +143,7 @@ std::vector<TextFieldLayout::Paragraph> TextFieldLayout::paragraphs(const std::v
                 paragraphs.back().end = j + 1;
                 Paragraph next;
                 next.begin = j + 1;
+                next.end = j + 1;
                 next.format = format;
                 paragraphs.push_back(std::move(next));
                 ++j;
@@ -283,6 +289,16 @@ TextFieldLayout::TextFieldLayout(const text::TextFieldState& field, const FontLi
         std::size_t lineBegin = paragraph.begin;
         for (std::size_t r = 0; r < rows.size(); ++r) {
             PlacedLine line = placeRow(rows[r], pf, width, r == 0 ? indent : 0.0, r + 1 < rows.size());
+            // The line after a break that ends the text holds no character,
+            // not even a break, so no font gives it a height: it takes only
+            // its leading. A blank line between two breaks has the font of
+            // the break on it. So a closing break neither grows the text's
+            // height nor keeps the last line of text from scrolling to the
+            // bottom of the field.
+            if (rows[r].empty() && paragraph.begin > 0 && paragraph.begin >= field.text.size()) {
+                line.metrics.ascent = 0;
+                line.metrics.descent = 0;
+            }
             line.metrics.begin = lineBegin;
             line.metrics.end = r + 1 < rows.size() && !rows[r + 1].empty() ? rows[r + 1].front().unit : paragraph.end;
             lineBegin = line.metrics.end;

@@ -7,6 +7,8 @@
 #include "swf/format/imports.h"
 #include "swf/format/movie_builder.h"
 #include "swf/format/reader.h"
+#include "swf/render/font_library.h"
+#include "swf/render/text_field_layout.h"
 #include "swf/runtime/movie_runtime.h"
 #include "swf/script/builtins/loading.h"
 
@@ -356,6 +358,7 @@ std::unique_ptr<LoadedMovie> MovieRuntime::readLoadedMovie(const std::filesystem
     loaded->movie = std::move(*movie);
     const Movie& m = loaded->movie;
     loaded->dictionary = std::make_unique<movie::CharacterDictionary>(m.tags);
+    loaded->measurer = render::textMeasurer(render::collectFonts(m.tags));
     loaded->timeline = std::make_shared<const movie::Timeline>(movie::buildTimeline(m.tags, m.header.frameCount, !m.truncated));
     loaded->scripts = std::make_unique<ScriptIndex>(m.tags, loaded->timeline->frameCount(), *loaded->dictionary,
                                                     m.header.version);

@@ -54,6 +54,13 @@ MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary&
     if (!m_fonts)
         m_fonts = render::collectFonts(movie.tags);
     m_runner.setTextMeasurer(textMeasurer());
+    m_runner.setTextMeasurerFor([this](const movie::CharacterDictionary& dictionary) {
+        for (const auto& loaded : m_loadedMovies) {
+            if (loaded->dictionary.get() == &dictionary)
+                return loaded->measurer;
+        }
+        return textMeasurer();
+    });
     m_runner.setHooks(this);
     m_runner.setRootWaitsForMissingFrames(true);
     m_rootTimeline = movie::buildTimeline(movie.tags, movie.header.frameCount, !movie.truncated);

@@ -56,6 +56,8 @@ struct LoadedMovie {
     std::string url;
     std::size_t bytes = 0;
     bool picture = false; // a JPEG, PNG or GIF file: it has no SWF version
+    // Its text fields measure with its own fonts.
+    text::TextMeasurer measurer;
 };
 
 // Where an object of the display tree is; the script object's hostData.

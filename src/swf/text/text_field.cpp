@@ -431,8 +431,12 @@ TextLayout estimateLayout(const TextFieldState& field)
         }
         line.width += advance;
     }
-    if (line.ascent == 0) {
-        const double em = field.formatAt(field.text.size()).size.value_or(12) * 20;
+    // The line after a closing break holds no character: only its leading.
+    const TextFieldFormat last = field.formatAt(field.text.size());
+    if (!field.text.empty() && isParagraphEnd(field.text.back())) {
+        line.leading = last.leading.value_or(0) * 20;
+    } else if (line.ascent == 0) {
+        const double em = last.size.value_or(12) * 20;
         line.ascent = em * 0.9;
         line.descent = em * 0.25;
     }

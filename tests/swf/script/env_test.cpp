@@ -548,6 +548,23 @@ TEST(TextFormat, NoTextMeasuresNothing)
     EXPECT_GT(m.get(m.call(format, "getTextExtent", {"x"}), "height").asNumber(), 0);
 }
 
+TEST(TextFormat, TextExtentIsABareObjectAndAGivenWidthIsTheFields)
+{
+    EnvMachine m(8);
+    Value format = m.vm->construct(m.global("TextFormat"), {"_sans", 12});
+    Value extent = m.call(format, "getTextExtent", {"Hello there, a few words"});
+    // No prototype at all: it converts as an object without toString.
+    EXPECT_TRUE(m.get(extent, "__proto__").isUndefined());
+    EXPECT_EQ(m.vm->toString(extent), "[type Object]");
+    const double width = m.get(extent, "width").asNumber();
+    EXPECT_EQ(m.get(extent, "textFieldWidth").asNumber(), width + 4);
+    // Wrapped in 60 pixels: the field is 60 wide, its text inside the gutters.
+    Value wrapped = m.call(format, "getTextExtent", {"Hello there, a few words", 60});
+    EXPECT_EQ(m.get(wrapped, "textFieldWidth").asNumber(), 60);
+    EXPECT_LE(m.get(wrapped, "width").asNumber(), 56);
+    EXPECT_GT(m.get(wrapped, "height").asNumber(), m.get(extent, "height").asNumber());
+}
+
 TEST(TextFormat, MembersAppearOnAReplacedPrototypeWithTheNextFormat)
 {
     EnvMachine m(6);

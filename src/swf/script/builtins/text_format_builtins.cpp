@@ -340,7 +340,8 @@ Value textExtent(Interpreter& in, Object* self, const Args& args)
     const std::string text = in.toString(args[0]);
     field.setText(text);
     const text::TextLayout& layout = field.layout();
-    Object* out = in.newObject();
+    // A bare object, without even Object.prototype: it has no toString.
+    Object* out = in.newObject(nullptr);
     // No text measures nothing, not even the height of an empty line.
     // The width in whole pixels, as a field's textWidth.
     const double textWidth = field.textWidthPixels(), textHeight = text.empty() ? 0.0 : layout.textHeight / 20.0;
@@ -348,8 +349,9 @@ Value textExtent(Interpreter& in, Object* self, const Args& args)
     out->put("height", textHeight);
     out->put("ascent", layout.lines.empty() ? 0.0 : layout.lines.front().ascent / 20.0);
     out->put("descent", layout.lines.empty() ? 0.0 : layout.lines.front().descent / 20.0);
-    // A field shows its text inside a 2 pixel gutter on each side.
-    out->put("textFieldWidth", (wraps ? width : textWidth) + 4);
+    // A field shows its text inside a 2 pixel gutter on each side; given a
+    // width, the field is that wide and its text wraps inside the gutters.
+    out->put("textFieldWidth", wraps ? width : textWidth + 4);
     out->put("textFieldHeight", textHeight + 4);
     return out;
 }
