@@ -25,7 +25,7 @@ struct ActiveMask {
     std::vector<QPainterPath> areas;
 };
 
-QRectF videoArea(const swf::Rect& r)
+QRectF rectF(const swf::Rect& r)
 {
     return QRectF(r.xMin.get(), r.yMin.get(), r.width().get(), r.height().get());
 }
@@ -33,7 +33,7 @@ QRectF videoArea(const swf::Rect& r)
 QPainterPath rectPath(const swf::Rect& r)
 {
     QPainterPath path;
-    path.addRect(QRectF(r.xMin.get(), r.yMin.get(), r.width().get(), r.height().get()));
+    path.addRect(rectF(r));
     return path;
 }
 
@@ -509,9 +509,6 @@ StageRenderer::Extent StageRenderer::objectExtent(const movie::DisplayObject& ob
         return extent;
     const movie::Character& character = *object.character;
     auto mapped = [&](const QRectF& twips) { return toDevice.mapRect(twips.normalized()); };
-    auto rectOf = [](const swf::Rect& r) {
-        return QRectF(r.xMin.get(), r.yMin.get(), r.width().get(), r.height().get());
-    };
     switch (character.kind) {
     case movie::Character::Kind::Shape:
         if (const auto* shape = character.shape())
@@ -523,15 +520,15 @@ StageRenderer::Extent StageRenderer::objectExtent(const movie::DisplayObject& ob
         break;
     case movie::Character::Kind::Text:
         if (const auto* text = character.text())
-            extent.area = mapped(toQTransform(text->matrix).mapRect(rectOf(text->bounds)));
+            extent.area = mapped(toQTransform(text->matrix).mapRect(rectF(text->bounds)));
         break;
     case movie::Character::Kind::EditText:
         if (object.text)
-            extent.area = mapped(rectOf(object.text->bounds));
+            extent.area = mapped(rectF(object.text->bounds));
         break;
     case movie::Character::Kind::Video:
         if (character.video)
-            extent.area = mapped(videoArea(movie::videoBounds(*character.video)));
+            extent.area = mapped(rectF(movie::videoBounds(*character.video)));
         break;
     case movie::Character::Kind::Sprite:
     case movie::Character::Kind::Button: {
@@ -627,7 +624,7 @@ void StageRenderer::paintVideo(QPainter& painter, const movie::DisplayObject& ob
     painter.save();
     painter.setWorldTransform(toDevice);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, video.header.smoothing);
-    painter.drawImage(videoArea(movie::videoBounds(video)), transformImage(picture, color), QRectF(picture.rect()));
+    painter.drawImage(rectF(movie::videoBounds(video)), transformImage(picture, color), QRectF(picture.rect()));
     painter.restore();
 }
 
@@ -743,13 +740,10 @@ QPainterPath StageRenderer::maskArea(const movie::DisplayObject& object, const Q
         if (const auto* morph = character.morphShape())
             return toDevice.map(m_active->morph(*morph, object.ratio).fillOutline());
         return {};
-    case movie::Character::Kind::Video: {
-        if (!character.video)
-            return {};
-        QPainterPath area;
-        area.addRect(videoArea(movie::videoBounds(*character.video)));
-        return toDevice.map(area);
-    }
+    case movie::Character::Kind::Video:
+        if (character.video)
+            return toDevice.map(rectPath(movie::videoBounds(*character.video)));
+        return {};
     case movie::Character::Kind::Text:
         if (const auto* text = character.text())
             return toDevice.map(toQTransform(text->matrix).map(rectPath(text->bounds)));
@@ -801,13 +795,11 @@ std::optional<QRect> StageRenderer::characterBounds(const movie::DisplayObject& 
         if (!object.text)
             return QRect();
         // Text is clipped to the field; its border is a pixel wide.
-        return deviceBounds(QRectF(object.text->bounds.xMin.get(), object.text->bounds.yMin.get(),
-                                   object.text->bounds.width().get(), object.text->bounds.height().get()),
-                            toDevice, 3);
+        return deviceBounds(rectF(object.text->bounds), toDevice, 3);
     case movie::Character::Kind::Video:
         if (!object.character->video)
             return QRect();
-        return deviceBounds(videoArea(movie::videoBounds(*object.character->video)), toDevice, 1);
+        return deviceBounds(rectF(movie::videoBounds(*object.character->video)), toDevice, 1);
     case movie::Character::Kind::Sprite:
     case movie::Character::Kind::Button:
         break;

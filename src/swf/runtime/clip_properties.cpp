@@ -243,12 +243,17 @@ bool MovieRuntime::characterCovers(const movie::DisplayObject& object, QPointF l
 
 const render::FontLibrary& MovieRuntime::fontsOf(const movie::CharacterDictionary& dictionary) const
 {
-    if (&dictionary == &m_dictionary)
-        return *m_fonts;
-    std::shared_ptr<const render::FontLibrary>& fonts = m_loadedFonts[&dictionary];
-    if (!fonts)
-        fonts = render::collectFonts(dictionary.tags());
-    return *fonts;
+    const LoadedMovie* loaded = loadedMovieOf(dictionary);
+    return loaded && loaded->fonts ? *loaded->fonts : *m_fonts;
+}
+
+const LoadedMovie* MovieRuntime::loadedMovieOf(const movie::CharacterDictionary& dictionary) const
+{
+    for (const auto& loaded : m_loadedMovies) {
+        if (loaded->dictionary.get() == &dictionary)
+            return loaded.get();
+    }
+    return nullptr;
 }
 
 bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, bool shapeOnly, bool byScript) const
@@ -361,12 +366,12 @@ Value MovieRuntime::getProperty(Object* clip, int index)
     return Value();
 }
 
-double MovieRuntime::emptyBoundsCorner(int callerVersion, bool otherSpace)
+double MovieRuntime::emptyBoundsCorner(int callerVersion, bool named, bool otherSpace)
 {
     const bool rounded = m_emptyBoundsRounded || swfVersionOf(m_rootInstance) >= 8 || (otherSpace && callerVersion >= 8);
     if (callerVersion >= 8)
         m_emptyBoundsRounded = true;
-    return rounded ? 6710886.4 : 6710886.35;
+    return rounded && named ? 6710886.4 : 6710886.35;
 }
 
 void MovieRuntime::setProperty(Object* clip, int index, const Value& value)

@@ -27,7 +27,6 @@ using script::arg;
 namespace {
 
 constexpr int kLevelDepthOffset = -16384; // getDepth of _level0
-constexpr double kLargestTwips = 6710886.35; // the empty bounds of a clip, in pixels
 
 // The names scripts give the blend modes, by their number in the file.
 constexpr const char* kBlendModeNames[] = {"normal",   "normal", "layer",      "multiply", "screen",
@@ -467,12 +466,10 @@ void defineGeometryMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
             r = corners.boundingRect();
         }
         // Asked for by code of SWF 8, even of a clip that has bounds, the
-        // corner of empty bounds changes for good. Bounds asked for without
-        // a space are never carried into one: their empty corner stays the
-        // largest twip count.
+        // corner of empty bounds changes for good.
         const bool otherSpace = !args.empty() && arg(args, 0).asObject() != self;
-        const double emptyCorner = rt.emptyBoundsCorner(in.swfVersion(), otherSpace);
-        return Value(makeBoundsObject(in, r, r.isValid() ? 0.0 : args.empty() ? kLargestTwips : emptyCorner));
+        const double emptyCorner = rt.emptyBoundsCorner(in.swfVersion(), !args.empty(), otherSpace);
+        return Value(makeBoundsObject(in, r, r.isValid() ? 0.0 : emptyCorner));
     };
     def("getBounds", boundsMethod);
     def("getRect", boundsMethod);

@@ -358,7 +358,8 @@ std::unique_ptr<LoadedMovie> MovieRuntime::readLoadedMovie(const std::filesystem
     loaded->movie = std::move(*movie);
     const Movie& m = loaded->movie;
     loaded->dictionary = std::make_unique<movie::CharacterDictionary>(m.tags);
-    loaded->measurer = render::textMeasurer(render::collectFonts(m.tags));
+    loaded->fonts = render::collectFonts(m.tags);
+    loaded->measurer = render::textMeasurer(loaded->fonts);
     loaded->timeline = std::make_shared<const movie::Timeline>(movie::buildTimeline(m.tags, m.header.frameCount, !m.truncated));
     loaded->scripts = std::make_unique<ScriptIndex>(m.tags, loaded->timeline->frameCount(), *loaded->dictionary,
                                                     m.header.version);

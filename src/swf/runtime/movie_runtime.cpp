@@ -55,11 +55,8 @@ MovieRuntime::MovieRuntime(const Movie& movie, const movie::CharacterDictionary&
         m_fonts = render::collectFonts(movie.tags);
     m_runner.setTextMeasurer(textMeasurer());
     m_runner.setTextMeasurerFor([this](const movie::CharacterDictionary& dictionary) {
-        for (const auto& loaded : m_loadedMovies) {
-            if (loaded->dictionary.get() == &dictionary)
-                return loaded->measurer;
-        }
-        return textMeasurer();
+        const LoadedMovie* loaded = loadedMovieOf(dictionary);
+        return loaded ? loaded->measurer : textMeasurer();
     });
     m_runner.setHooks(this);
     m_runner.setRootWaitsForMissingFrames(true);

@@ -56,7 +56,8 @@ struct LoadedMovie {
     std::string url;
     std::size_t bytes = 0;
     bool picture = false; // a JPEG, PNG or GIF file: it has no SWF version
-    // Its text fields measure with its own fonts.
+    // Its own fonts, which its text fields measure and are hit with.
+    std::shared_ptr<const render::FontLibrary> fonts;
     text::TextMeasurer measurer;
 };
 
@@ -372,8 +373,9 @@ public:
     // largest twip count, until a movie of SWF 8 or later started the show or
     // asked for any clip's bounds (code of `callerVersion`); from then on it
     // is a twip more, for good. Code of SWF 8 asking in `otherSpace` (another clip's)
-    // gets the larger one at once.
-    double emptyBoundsCorner(int callerVersion, bool otherSpace);
+    // gets the larger one at once. Bounds asked for without a space (`named`
+    // false) are never carried into one: they keep the largest twip count.
+    double emptyBoundsCorner(int callerVersion, bool named, bool otherSpace);
     // The version whose globals a clip's objects come from.
     int globalsVersionOf(const Instance* inst) const;
     std::string urlOf(const Instance* inst) const;
@@ -407,6 +409,8 @@ public:
                          const movie::CharacterDictionary& dictionary) const;
     // The fonts of the movie whose characters `dictionary` holds.
     const render::FontLibrary& fontsOf(const movie::CharacterDictionary& dictionary) const;
+    // The loaded movie whose characters `dictionary` holds, or null (the opened movie's).
+    const LoadedMovie* loadedMovieOf(const movie::CharacterDictionary& dictionary) const;
 
 private:
     // DisplayHooks: the display list's changes, as the runner makes them.
@@ -611,9 +615,6 @@ private:
     std::vector<Instance*> m_keptLeaving;
     // Shape outlines for exact hit tests, built as they are first asked for.
     mutable ShapeHits m_shapeHits;
-    // The fonts of loaded movies, for hit tests of their texts.
-    mutable std::unordered_map<const movie::CharacterDictionary*, std::shared_ptr<const render::FontLibrary>>
-        m_loadedFonts;
 };
 
 } // namespace swf::runtime

@@ -2,7 +2,6 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavutil/imgutils.h>
 #include <libswscale/swscale.h>
 }
 
@@ -109,11 +108,11 @@ QImage VideoDecoder::picture(int frame)
     return m_picture;
 }
 
-bool VideoDecoder::decode(std::span<const std::uint8_t> data)
+void VideoDecoder::decode(std::span<const std::uint8_t> data)
 {
     Codec& c = *m_codec;
     if (!c.context)
-        return false;
+        return;
     // FFmpeg's readers may look a little past a packet's end.
     c.padded.assign(data.begin(), data.end());
     c.padded.resize(data.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
@@ -121,8 +120,7 @@ bool VideoDecoder::decode(std::span<const std::uint8_t> data)
     c.packet->data = c.padded.data();
     c.packet->size = int(data.size());
     if (avcodec_send_packet(c.context, c.packet) < 0)
-        return false;
-    bool made = false;
+        return;
     while (avcodec_receive_frame(c.context, c.frame) == 0) {
         const int width = c.frame->width;
         const int height = c.frame->height;
@@ -142,11 +140,9 @@ bool VideoDecoder::decode(std::span<const std::uint8_t> data)
             // Only VP6 with alpha carries transparency; the scaler fills the rest opaque.
             const QImage image(c.converted.data(), width, height, stride, QImage::Format_ARGB32);
             m_picture = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-            made = !m_picture.isNull();
         }
         av_frame_unref(c.frame);
     }
-    return made;
 }
 
 } // namespace swf::video

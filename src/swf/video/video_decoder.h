@@ -32,7 +32,8 @@ public:
 
 private:
     struct Codec;
-    bool decode(std::span<const std::uint8_t> data);
+    // Feeds one coded picture; a picture it makes becomes the current one.
+    void decode(std::span<const std::uint8_t> data);
     void restart();
 
     std::unique_ptr<Codec> m_codec;
