@@ -206,6 +206,23 @@ TEST(XmlObject, NamespacesResolveThroughAncestors)
     EXPECT_EQ(str(m, m.vm->callMethod(c, "getPrefixForNamespace", {Value("na")})), "a");
 }
 
+TEST(XmlObject, EveryXmlnsAttributeDeclaresAndTheFirstDeclarationWins)
+{
+    Machine m(8);
+    // "xmlns:" with nothing after it, and "xmlnsfoo", declare the default
+    // namespace as "xmlns" does; of two declarations, the first one counts.
+    Value x = newXml(m, "<a xmlns:='one' xmlns='two'/><b xmlnsfoo='three' xmlns='four'/><c xmlns:p='five' xmlnsp='six'/>");
+    Value a = m.vm->getMember(x, "firstChild");
+    Value b = m.vm->getMember(a, "nextSibling");
+    Value c = m.vm->getMember(b, "nextSibling");
+    EXPECT_EQ(str(m, m.vm->getMember(a, "namespaceURI")), "one");
+    EXPECT_EQ(str(m, m.vm->getMember(b, "namespaceURI")), "three");
+    EXPECT_EQ(str(m, m.vm->callMethod(b, "getPrefixForNamespace", {Value("four")})), "");
+    EXPECT_EQ(str(m, m.vm->callMethod(c, "getNamespaceForPrefix", {Value("p")})), "five");
+    EXPECT_EQ(str(m, m.vm->callMethod(c, "getPrefixForNamespace", {Value("six")})), "");
+    EXPECT_EQ(str(m, m.vm->callMethod(c, "getPrefixForNamespace", {Value("none")})), "null");
+}
+
 TEST(XmlObject, VeryDeepTreesSerialiseAndCloneWithoutRecursion)
 {
     // Deep enough that a recursive walk would exhaust the native stack.

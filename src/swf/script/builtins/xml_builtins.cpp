@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 namespace swf::script {
 
@@ -180,17 +181,32 @@ void splitName(const std::string& name, std::string& prefix, std::string& local)
     }
 }
 
-// The namespace bound to `prefix` on the node or its ancestors ("" for the default one).
+// The prefix an attribute declares a namespace for, if it declares one: any
+// name that starts with "xmlns" does. "xmlns:p" declares p; "xmlns", an
+// empty "xmlns:" and names such as "xmlnsfoo" declare the default one ("").
+std::optional<std::string> declaredPrefix(const std::string& attribute)
+{
+    if (attribute.rfind("xmlns", 0) != 0)
+        return std::nullopt;
+    if (attribute.size() > 5 && attribute[5] == ':')
+        return attribute.substr(6);
+    return std::string();
+}
+
+// The namespace bound to `prefix` on the node or its ancestors ("" for the
+// default one): the first declaration of it, in attribute order, on the
+// nearest node that has one.
 Value namespaceFor(Interpreter& in, Object* node, const std::string& prefix)
 {
-    const std::string attribute = prefix.empty() ? "xmlns" : "xmlns:" + prefix;
     int steps = 0;
     for (Object* o = node; o && steps < kMaxAncestors; ++steps) {
         XmlNode* n = nodeOf(o);
         if (!n)
             break;
-        if (const Property* p = n->attributes->findOwn(attribute))
-            return in.toString(p->value);
+        for (const Property& p : n->attributes->properties()) {
+            if (declaredPrefix(p.name) == prefix)
+                return in.toString(p.value);
+        }
         o = n->parent;
     }
     return Value::null();
@@ -496,12 +512,8 @@ void installXmlNodeMethods(Interpreter& in, Object* proto)
             if (!n)
                 break;
             for (const Property& p : n->attributes->properties()) {
-                if (in.toString(p.value) != uri)
-                    continue;
-                if (p.name == "xmlns")
-                    return "";
-                if (p.name.rfind("xmlns:", 0) == 0)
-                    return p.name.substr(6);
+                if (const std::optional<std::string> prefix = declaredPrefix(p.name); prefix && in.toString(p.value) == uri)
+                    return *prefix;
             }
             o = n->parent;
         }
