@@ -376,6 +376,30 @@ TEST(DrawingMethodsTest, MethodsExistFromVersion6AndDoNotEnumerate)
     }
 }
 
+TEST(DrawingMethodsTest, LineGradientStyleStrokesTheLastLineStyleWithAGradient)
+{
+    Stage stage(8);
+    script::Object* clip = stage.clip();
+    // Without a line style first it changes nothing.
+    stage.in.callMethod(clip, "lineGradientStyle", {"linear", stage.array({0xFF0000, 0x0000FF}), stage.array({100, 100}),
+                                                   stage.array({0, 255})});
+    EXPECT_FALSE(stage.drawings[clip].lineStyle());
+    stage.in.callMethod(clip, "lineStyle", {4, 0x00FF00});
+    const Value box = stage.object({{"matrixType", "box"}, {"x", 0}, {"y", 0}, {"w", 40}, {"h", 40}, {"r", 0}});
+    stage.in.callMethod(clip, "lineGradientStyle", {"linear", stage.array({0xFF0000, 0x0000FF}), stage.array({100, 100}),
+                                                   stage.array({0, 255}), box});
+    const std::optional<LineStyle> style = stage.drawings[clip].lineStyle();
+    ASSERT_TRUE(style);
+    EXPECT_TRUE(style->hasFill);
+    EXPECT_EQ(style->width, Twips::fromPixels(4));
+    EXPECT_EQ(style->fill.type, FillStyleType::LinearGradient);
+    EXPECT_EQ(style->fill.gradient.records.size(), 2u);
+    // A gradient that cannot be made leaves the line as it was.
+    stage.in.callMethod(clip, "lineGradientStyle", {"nonsense"});
+    EXPECT_TRUE(stage.drawings[clip].lineStyle()->hasFill);
+    EXPECT_EQ(Stage(7).prototype->findOwn("lineGradientStyle"), nullptr);
+}
+
 TEST(DrawingMethodsTest, PenMethodsTakePixelsAndIgnoreMissingArguments)
 {
     Stage stage(7);

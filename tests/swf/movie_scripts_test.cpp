@@ -3036,3 +3036,216 @@ TEST(MovieScripts, AFileDialogIsCancelledOnceTheFramesScriptsHaveRun)
     b.showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "false\ntrue\nlater script\ncancelled\n");
 }
+
+TEST(MovieScripts, ClipsNameRequestMethodsThroughTheirOwnMeth)
+{
+    // meth lowers its argument with the argument's own toLowerCase: a number
+    // names no method until Number.prototype has one.
+    const std::string meth = R"(
+        push "POST", 1, "_root"
+        GetVariable
+        push "meth"
+        CallMethod
+        Trace
+        push "geT", 1, "_root"
+        GetVariable
+        push "meth"
+        CallMethod
+        Trace
+        push "getty", 1, "_root"
+        GetVariable
+        push "meth"
+        CallMethod
+        Trace
+        push 0, "_root"
+        GetVariable
+        push "meth"
+        CallMethod
+        Trace
+        push 7, 1, "_root"
+        GetVariable
+        push "meth"
+        CallMethod
+        Trace
+        push "Number"
+        GetVariable
+        push "prototype"
+        GetMember
+        push "toLowerCase"
+        function -
+            push "get"
+            Return
+        end
+        SetMember
+        push 7, 1, "_root"
+        GetVariable
+        push "meth"
+        CallMethod
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(meth, 5), "2\n1\n0\n0\n0\n1\n");
+
+    // loadVariables, loadMovie and getURL ask meth each time, with or without
+    // a method given.
+    const std::string asked = R"(
+        push "_root"
+        GetVariable
+        push "meth"
+        function - m
+            push "asked "
+            push "m"
+            GetVariable
+            Add2
+            Trace
+            push 0
+            Return
+        end
+        SetMember
+        push 0, "_root"
+        GetVariable
+        push "loadVariables"
+        CallMethod
+        Pop
+        push "GET", "", "", 3, "_root"
+        GetVariable
+        push "getURL"
+        CallMethod
+        Pop
+        push "post", "", 2, "_root"
+        GetVariable
+        push "loadMovie"
+        CallMethod
+        Pop
+    )";
+    EXPECT_EQ(tracedInAClip(asked, 8), "asked undefined\nasked GET\nasked post\n");
+}
+
+TEST(MovieScripts, ClipSettingsOfLaterPlayersAreKeptOnTheClip)
+{
+    // _lockroot, in every version, is a boolean of the clip's answered by
+    // MovieClip.prototype; the clip has no member of its own.
+    const std::string lockroot = R"(
+        push "_root"
+        GetVariable
+        push "_lockroot", 56
+        SetMember
+        push "_root"
+        GetVariable
+        push "_lockroot"
+        GetMember
+        Trace
+        push "_lockroot", 1, "_root"
+        GetVariable
+        push "hasOwnProperty"
+        CallMethod
+        Trace
+        push "MovieClip"
+        GetVariable
+        push "prototype"
+        GetMember
+        push "_lockroot"
+        GetMember
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(lockroot, 6), "true\nfalse\nundefined\n");
+
+    // SWF 8: scrollRect reads back as a new Rectangle, opaqueBackground as a
+    // colour, and undefined takes either away.
+    const std::string settings = R"(
+        push 4, 3, 2, 1, 4, "flash"
+        GetVariable
+        push "geom"
+        GetMember
+        push "Rectangle"
+        NewMethod
+        StoreRegister 0
+        Pop
+        push "_root"
+        GetVariable
+        push "scrollRect", r:0
+        SetMember
+        push r:0, "x", 100
+        SetMember
+        push "_root"
+        GetVariable
+        push "scrollRect"
+        GetMember
+        Trace
+        push "_root"
+        GetVariable
+        push "opaqueBackground", 0x1FF0000
+        SetMember
+        push "_root"
+        GetVariable
+        push "opaqueBackground"
+        GetMember
+        Trace
+        push "_root"
+        GetVariable
+        push "scrollRect", undefined
+        SetMember
+        push "_root"
+        GetVariable
+        push "scrollRect"
+        GetMember
+        Trace
+        push "_root"
+        GetVariable
+        push "cacheAsBitmap", "yes"
+        SetMember
+        push "_root"
+        GetVariable
+        push "cacheAsBitmap"
+        GetMember
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(settings, 8), "(x=1, y=2, w=3, h=4)\n16711680\nundefined\ntrue\n");
+}
+
+TEST(MovieScripts, PositionsDropFractionsOfATwipAndToggleQualityFlipsHighAndLow)
+{
+    // 0.04 px is 0.8 twip: adding it twice to 0 leaves 0; 0.09 px keeps one twip.
+    const std::string position = R"(
+        push "mc"
+        GetVariable
+        push "_y", 0.04
+        SetMember
+        push "mc"
+        GetVariable
+        push "_y"
+        GetMember
+        Trace
+        push "mc"
+        GetVariable
+        push "_x", -0.09
+        SetMember
+        push "mc"
+        GetVariable
+        push "_x"
+        GetMember
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip("push \"mc\", \"_root\"\nGetVariable\npush \"mc\"\nGetMember\nSetVariable\n" + position, 6),
+              "0\n-0.05\n");
+
+    // HIGH becomes LOW and anything else HIGH.
+    const std::string quality = R"(
+        ToggleQuality
+        push "_root"
+        GetVariable
+        push "_quality"
+        GetMember
+        Trace
+        push "_root"
+        GetVariable
+        push "_quality", "medium"
+        SetMember
+        ToggleQuality
+        push "_root"
+        GetVariable
+        push "_quality"
+        GetMember
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(quality, 6), "LOW\nHIGH\n");
+}

@@ -34,6 +34,11 @@ public:
 
     // Lines drawn from now on use `style`; none draws no line.
     void setLineStyle(const std::optional<swf::LineStyle>& style);
+    // The style new lines take, if any.
+    std::optional<swf::LineStyle> lineStyle() const
+    {
+        return m_line != 0 ? std::optional<swf::LineStyle>(m_lines[m_line - 1]) : std::nullopt;
+    }
     // Closes the open fill, if any, and starts a new one at the pen; none
     // only closes (a fill call with arguments that make no fill).
     void beginFill(const std::optional<swf::FillStyle>& fill);

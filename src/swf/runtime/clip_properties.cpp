@@ -88,14 +88,22 @@ std::int32_t processorInt32(double v)
 
 std::int32_t positionTwips(const movie::DisplayObject& object, double twips)
 {
-    // An infinite position of a clip became twips as the processor made it
-    // an integer; a text field's wraps like any number.
+    // A position drops the fraction of a twip: adding 0.04 pixels to 0 stays
+    // 0. An infinite position of a clip became twips as the processor made
+    // it an integer; a text field's wraps like any number.
     if (std::isinf(twips) && !object.text)
         return processorInt32(twips);
-    return script::toInt32(object.text ? twips : std::round(twips));
+    return script::toInt32(twips);
 }
 
 } // namespace
+
+// The old quality toggle: high quality becomes low, any other high.
+void MovieRuntime::toggleQuality()
+{
+    constexpr int kLow = 0, kHigh = 2;
+    m_quality = m_quality == kHigh ? kLow : kHigh;
+}
 
 QRectF MovieRuntime::localBounds(const movie::DisplayObject& object) const
 {

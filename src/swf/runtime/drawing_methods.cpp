@@ -327,6 +327,22 @@ void installDrawingMethods(Interpreter& in, Object* movieClipPrototype,
         return [fill, pixels = bitmap->shared()](movie::Drawing& d) { d.beginBitmapFill(fill, pixels); };
     });
     // The pen methods ignore a call with too few arguments.
+    // lineGradientStyle(type, colors, alphas, ratios, matrix...): the line
+    // style set last strokes with a gradient from now on; without a line
+    // style, or with a gradient that cannot be made, nothing changes.
+    define("lineGradientStyle", kSince8, [](Interpreter& in, const Args& args) -> Change {
+        return [fill = gradientFillFromArguments(in, args)](movie::Drawing& d) {
+            std::optional<swf::LineStyle> line = d.lineStyle();
+            if (!line || !fill)
+                return;
+            line->isLineStyle2 = true;
+            line->hasFill = true;
+            line->fill = *fill;
+            d.setLineStyle(line);
+        };
+    });
+    // beginMeshFill is named on clips but draws nothing.
+    define("beginMeshFill", kSince8, [](Interpreter&, const Args&) -> Change { return [](movie::Drawing&) {}; });
     define("moveTo", kSince6, [](Interpreter& in, const Args& args) -> Change {
         if (args.size() < 2)
             return {};

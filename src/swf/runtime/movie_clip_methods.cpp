@@ -84,6 +84,64 @@ void defineDisplayMembers(Interpreter& in, Object* proto, MovieRuntime& rt)
     script::markVersion(proto, {"filters", "blendMode"}, script::PropertyFlag::Version8);
 }
 
+// The members of clips that scripts set and read back, each kept on the
+// clip: _lockroot (in every version), and from SWF 8 cacheAsBitmap and
+// forceSmoothing (booleans), opaqueBackground (a colour, or undefined), and
+// scrollRect and scale9Grid (a new Rectangle on each read, or undefined).
+// On anything but a clip they read undefined.
+void defineClipSettings(Interpreter& in, Object* proto, MovieRuntime& rt)
+{
+    constexpr std::uint16_t kHidden = script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete;
+    auto accessor = [&](const char* name, auto get, auto set) {
+        proto->setAccessor(name, in.newFunction([&rt, get](Interpreter& in, Object* self, const Args&) {
+            Instance* inst = rt.instanceOf(self);
+            return inst ? get(in, *inst) : Value();
+        }), in.newFunction([&rt, set](Interpreter& in, Object* self, const Args& args) {
+            if (Instance* inst = rt.instanceOf(self))
+                set(in, *inst, arg(args, 0));
+            return Value();
+        }));
+        proto->findOwnAnyVersion(name)->flags = kHidden;
+    };
+    auto flag = [&](const char* name, bool Instance::*field) {
+        accessor(name, [field](Interpreter&, Instance& i) { return Value(i.*field); },
+                 [field](Interpreter& in, Instance& i, const Value& v) { i.*field = in.toBoolean(v); });
+    };
+    auto rectangle = [&](const char* name, std::optional<QRectF> Instance::*field) {
+        accessor(name,
+                 [field](Interpreter& in, Instance& i) {
+                     const std::optional<QRectF>& r = i.*field;
+                     if (!r)
+                         return Value();
+                     return in.construct(geomClass(in, "Rectangle"), {r->x(), r->y(), r->width(), r->height()});
+                 },
+                 [field](Interpreter& in, Instance& i, const Value& v) {
+                     Object* o = v.asObject();
+                     if (!o) {
+                         (i.*field).reset();
+                         return;
+                     }
+                     const auto number = [&](const char* member) { return in.toNumber(in.getMember(o, member)); };
+                     i.*field = QRectF(number("x"), number("y"), number("width"), number("height"));
+                 });
+    };
+    flag("_lockroot", &Instance::lockRoot);
+    flag("cacheAsBitmap", &Instance::cacheAsBitmap);
+    flag("forceSmoothing", &Instance::forceSmoothing);
+    accessor("opaqueBackground",
+             [](Interpreter&, Instance& i) { return i.opaqueBackground ? Value(double(*i.opaqueBackground)) : Value(); },
+             [](Interpreter& in, Instance& i, const Value& v) {
+                 if (v.isUndefined() || v.isNull())
+                     i.opaqueBackground.reset();
+                 else
+                     i.opaqueBackground = std::uint32_t(script::toInt32(in.toNumber(v))) & 0xFFFFFFu;
+             });
+    rectangle("scrollRect", &Instance::scrollRect);
+    rectangle("scale9Grid", &Instance::scale9Grid);
+    script::markVersion(proto, {"cacheAsBitmap", "forceSmoothing", "opaqueBackground", "scrollRect", "scale9Grid"},
+                        script::PropertyFlag::Version8);
+}
+
 // tabIndex of clips and buttons (SWF 6 on): once a number started it the
 // player keeps a 32-bit integer, the fraction cut off, and a value that is
 // no number or out of that range as the lowest one; undefined takes it
@@ -205,11 +263,6 @@ private:
             // A variable of the name set on the clip hides what it stands for.
             if (named == "_root" && pathNames && !self.findOwn(name)) {
                 out = m_runtime.root(&self);
-                return true;
-            }
-            // From SWF 7 on every clip has _lockroot, false until set.
-            if (named == "_lockroot" && in.swfVersion() >= 7 && !self.findOwn(name)) {
-                out = false;
                 return true;
             }
             // A variable of a level's name on the clip hides the level.
@@ -551,9 +604,32 @@ void defineMovieMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         Instance* i = rt.instanceOf(self);
         return Value(i ? double(rt.swfVersionOf(i)) : -1.0);
     });
+    // meth(method): the code of a request method, 1 for "GET" and 2 for
+    // "POST", 0 for anything else or nothing. The argument is lowered with
+    // its own toLowerCase method, so only strings (or values given one) can
+    // name a method.
+    def("meth", [](Interpreter& in, Object*, const Args& args) {
+        if (args.empty())
+            return Value(0);
+        const Value lowered = in.callMethod(args[0], "toLowerCase", {});
+        if (!lowered.isString())
+            return Value(0);
+        const std::string method = in.toString(lowered);
+        return Value(method == "get" ? 1 : method == "post" ? 2 : 0);
+    });
+    // loadMovie, loadVariables and getURL ask the clip's own meth for their
+    // method argument first, whatever else they are given: a script that
+    // replaces meth is called each time.
+    auto askMethod = [](Interpreter& in, Object* self, const Args& args, std::size_t at) {
+        if (at < args.size())
+            in.callMethod(Value(self), "meth", {args[at]});
+        else
+            in.callMethod(Value(self), "meth", {});
+    };
     // loadMovie(url[, method]) and loadVariables: what arrives replaces what
     // the clip shows, or sets its variables, on a later frame.
-    def("loadMovie", [&rt](Interpreter& in, Object* self, const Args& args) {
+    def("loadMovie", [&rt, askMethod](Interpreter& in, Object* self, const Args& args) {
+        askMethod(in, self, args, 1);
         Instance* i = rt.instanceOf(self);
         if (!i || args.empty())
             return Value();
@@ -564,13 +640,15 @@ void defineMovieMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         rt.unloadMovie(rt.instanceOf(self));
         return Value();
     });
-    def("loadVariables", [&rt](Interpreter& in, Object* self, const Args& args) {
+    def("loadVariables", [&rt, askMethod](Interpreter& in, Object* self, const Args& args) {
+        askMethod(in, self, args, 1);
         Instance* i = rt.instanceOf(self);
         if (i && !args.empty())
             rt.loadVariables(i, -1, in.toString(args[0]));
         return Value();
     });
-    def("getURL", [&rt](Interpreter& in, Object* self, const Args& args) {
+    def("getURL", [&rt, askMethod](Interpreter& in, Object* self, const Args& args) {
+        askMethod(in, self, args, 2);
         if (!args.empty())
             rt.getUrl(self, in.toString(args[0]), args.size() > 1 ? in.toString(args[1]) : std::string(), 0, false, false);
         return Value();
@@ -703,6 +781,7 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
     proto->findOwnAnyVersion("transform")->flags = script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete;
     script::markVersion(proto, {"getRect", "transform", "attachBitmap"}, script::PropertyFlag::Version8);
     defineDisplayMembers(in, proto, rt);
+    defineClipSettings(in, proto, rt);
     defineTabIndex(in, proto, rt, false);
     installTransformClass(in, rt);
 

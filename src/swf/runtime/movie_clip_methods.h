@@ -33,6 +33,9 @@ void setObjectFilters(script::Interpreter& in, MovieRuntime& runtime, script::Ob
 // The members of a video on the stage: width and height, smoothing, deblocking.
 void addVideoMembers(script::Interpreter& in, MovieRuntime& runtime, script::Object* video);
 
+// flash.geom's class `name`, whether or not the running movie's version sees it.
+script::Value geomClass(script::Interpreter& in, const char* name);
+
 // Script depth <-> display-list key.
 using movie::kScriptDepthOffset;
 

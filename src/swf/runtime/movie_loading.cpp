@@ -454,14 +454,13 @@ Instance* MovieRuntime::placeLoadedMovie(PendingLoad& load, LoadedMovie* loaded)
     inst->movie = loaded;
     inst->movieRoot = true;
     inst->furthestFrame = 0;
-    // Its variables go with what it showed, except _lockroot: a movie loading
-    // another into a clip locks the loaded movie's _root by setting it first.
+    // Its variables go with what it showed. _lockroot, kept on the clip,
+    // stays: a movie loading another into a clip locks the loaded movie's
+    // _root by setting it first.
     Object* self = inst->self;
     std::vector<std::string> names;
-    for (const script::Property& p : self->properties()) {
-        if (p.name != "_lockroot")
-            names.push_back(p.name);
-    }
+    for (const script::Property& p : self->properties())
+        names.push_back(p.name);
     for (const std::string& name : names)
         self->remove(name);
     m_vm->prepareGlobalsFor(globalsVersionOf(inst));

@@ -739,7 +739,7 @@ Object* MovieRuntime::root(Object* base)
     for (Instance* i = inst; i; i = i->parent) {
         if (i->isRoot)
             return i->self;
-        if ((i->movieRoot || anyClipLocks) && i->self && m_vm->toBoolean(m_vm->getMember(i->self, "_lockroot")))
+        if ((i->movieRoot || anyClipLocks) && i->lockRoot)
             return i->self;
     }
     return m_rootInstance->self;

@@ -130,6 +130,13 @@ struct Instance {
     std::optional<bool> focusRect;
     // tabIndex a script gave this clip or button; none until then.
     std::optional<std::int32_t> tabIndex;
+    // _lockroot: the clip is the _root of what it holds.
+    bool lockRoot = false;
+    // What scripts of later players set on a clip and read back.
+    bool cacheAsBitmap = false;
+    bool forceSmoothing = false;
+    std::optional<std::uint32_t> opaqueBackground; // 0xRRGGBB
+    std::optional<QRectF> scrollRect, scale9Grid;  // in pixels
     // Where a drag of this clip last had it over (_droptarget), a slash path.
     std::string dropTarget;
 };
@@ -284,7 +291,7 @@ public:
                   LoadDone done) override;
     void stopSounds() override { m_sound.stopAll(); }
     void afterScripts(script::Object* keep, std::function<void()> call) override;
-    void toggleQuality() override {}
+    void toggleQuality() override;
     void trace(const std::string& line) override;
     void uncaughtException(const std::string& thrown) override;
     double movieTime() override { return m_time; }

@@ -18,6 +18,21 @@ using script::Object;
 using script::Value;
 using script::arg;
 
+// flash.geom's class `name`, whether or not this movie's version sees it.
+Value geomClass(Interpreter& in, const char* name)
+{
+    Object* o = in.global();
+    for (const char* step : {"flash", "geom", name}) {
+        const script::Property* p = o ? o->findOwnAnyVersion(step) : nullptr;
+        if (!p)
+            return Value();
+        if (step == name)
+            return p->value;
+        o = p->value.asObject();
+    }
+    return Value();
+}
+
 namespace {
 
 class TransformData final : public script::HoldingExtension {
@@ -32,21 +47,6 @@ Object* clipOfTransform(const Value& v)
     Object* o = v.asObject();
     auto* t = o ? dynamic_cast<TransformData*>(o->extension()) : nullptr;
     return t ? t->clip : nullptr;
-}
-
-// flash.geom's class `name`, whether or not this movie's version sees it.
-Value geomClass(Interpreter& in, const char* name)
-{
-    Object* o = in.global();
-    for (const char* step : {"flash", "geom", name}) {
-        const script::Property* p = o ? o->findOwnAnyVersion(step) : nullptr;
-        if (!p)
-            return Value();
-        if (step == name)
-            return p->value;
-        o = p->value.asObject();
-    }
-    return Value();
 }
 
 Value matrixObject(Interpreter& in, const swf::Matrix& m)
