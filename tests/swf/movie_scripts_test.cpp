@@ -3249,3 +3249,80 @@ TEST(MovieScripts, PositionsDropFractionsOfATwipAndToggleQualityFlipsHighAndLow)
     )";
     EXPECT_EQ(tracedInAClip(quality, 6), "LOW\nHIGH\n");
 }
+
+TEST(MovieScripts, AnEmptyClipFlattensWhenSizedAndHighQualityIsOnlyHigh)
+{
+    // An empty clip given a width scales 0 both ways; once it draws, it is
+    // flat on one side yet keeps the width it is given on the other.
+    const std::string sized = R"(
+        push "mc"
+        GetVariable
+        push "_width", 10
+        SetMember
+        push "mc"
+        GetVariable
+        push "_xscale"
+        GetMember
+        push "mc"
+        GetVariable
+        push "_yscale"
+        GetMember
+        Add2
+        Trace
+        push 0, 0, 2, "mc"
+        GetVariable
+        push "lineStyle"
+        CallMethod
+        Pop
+        push 0, 0, 2, "mc"
+        GetVariable
+        push "moveTo"
+        CallMethod
+        Pop
+        push 10, 20, 2, "mc"
+        GetVariable
+        push "lineTo"
+        CallMethod
+        Pop
+        push "mc"
+        GetVariable
+        push "_width", 10
+        SetMember
+        push "mc"
+        GetVariable
+        push "_width"
+        GetMember
+        Trace
+        push "mc"
+        GetVariable
+        push "_height"
+        GetMember
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip("push \"mc\", 1, \"_root\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nPop\n"
+                            "push \"mc\", \"_root\"\nGetVariable\npush \"mc\"\nGetMember\nSetVariable\n" + sized, 8),
+              "0\n10\n0\n");
+
+    // _highquality is 1 only for high quality (2 for best).
+    const std::string quality = R"(
+        push "_root"
+        GetVariable
+        push "_quality", "MEDIUM"
+        SetMember
+        push "_root"
+        GetVariable
+        push "_highquality"
+        GetMember
+        Trace
+        push "_root"
+        GetVariable
+        push "_quality", "BEST"
+        SetMember
+        push "_root"
+        GetVariable
+        push "_highquality"
+        GetMember
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(quality, 6), "0\n2\n");
+}

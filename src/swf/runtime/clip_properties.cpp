@@ -329,8 +329,9 @@ Value MovieRuntime::getProperty(Object* clip, int index)
     case ClipProperty::Width:
     case ClipProperty::Height: {
         const QTransform toParent = inst->isRoot ? QTransform() : inWholeTwips(render::toQTransform(m), true);
-        const QRectF outer = boundsIn(object, toParent);
-        if (!outer.isValid())
+        // A clip flattened on one side keeps its size on the other.
+        const QRectF outer = boundsIn(object, toParent).normalized();
+        if (outer.isNull())
             return 0.0;
         return pixels(ClipProperty(index) == ClipProperty::Width ? outer.width() : outer.height());
     }
@@ -343,7 +344,8 @@ Value MovieRuntime::getProperty(Object* clip, int index)
     case ClipProperty::Url:
         return urlOf(inst);
     case ClipProperty::HighQuality:
-        return m_quality == 0 ? 0.0 : m_quality == 3 ? 2.0 : 1.0;
+        // 1 for high quality, 2 for best, 0 for low and medium.
+        return m_quality == 2 ? 1.0 : m_quality == 3 ? 2.0 : 0.0;
     case ClipProperty::FocusRect:
         // Before SWF 6 one setting serves the whole movie, as a number.
         if (m_vm->swfVersion() < 6)
@@ -494,7 +496,11 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
                 return own <= 0 ? (size > 0 ? HUGE_VAL : 0.0) : size / own * 100.0;
             };
             keepTransform();
-            if (inst->isRoot || !bounds.isValid() || !std::isfinite(inst->rotation)) {
+            if (!bounds.isValid() && !inst->isRoot) {
+                // A clip with nothing in it has no size to scale: any size
+                // given flattens it on both sides, scales 0.
+                inst->xScale = inst->yScale = 0;
+            } else if (inst->isRoot || !bounds.isValid() || !std::isfinite(inst->rotation)) {
                 // The scale that makes the unrotated size the one asked for.
                 const double own = bounds.isValid() ? (width ? bounds.width() : bounds.height()) : 0;
                 (width ? inst->xScale : inst->yScale) = scaleFor(v * 20.0, own);
