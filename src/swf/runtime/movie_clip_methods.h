@@ -33,6 +33,10 @@ void setObjectFilters(script::Interpreter& in, MovieRuntime& runtime, script::Ob
 // The members of a video on the stage: width and height, smoothing, deblocking.
 void addVideoMembers(script::Interpreter& in, MovieRuntime& runtime, script::Object* video);
 
+// NetStream's playing of Flash Video files and Video.attachVideo
+// (net_streams.cpp), over the library classes' idle versions.
+void installNetStreams(script::Interpreter& in, MovieRuntime& runtime);
+
 // Script depth <-> display-list key.
 using movie::kScriptDepthOffset;
 

@@ -279,6 +279,9 @@ public:
     double soundPosition(std::uint64_t id) override { return m_sound.position(id); }
     void setSoundTransform(script::Object* owner, double volume, double ll, double lr, double rl, double rr) override;
     std::string adoptSound(const std::string& bytes) override;
+    // A NetStream began playing: it moves on with the movie's clock each
+    // frame until it stops or closes (net_streams.cpp).
+    void streamStarted(script::Object* stream);
     bool readsFiles() const override { return true; }
     bool loadFile(script::Object* asker, const std::string& url, script::Object* keep, bool atOnce,
                   LoadDone done) override;
@@ -453,6 +456,8 @@ private:
     void installHostObjects();
     // Movie loading (movie_loading.cpp).
     void deliverLoads();
+    // Moves the playing streams on by `elapsed` milliseconds.
+    void playStreams(double elapsed);
     void addLoadRoots(std::vector<script::Object*>& roots) const;
     // The clip or level (`level`, with no clip) a loader's target names.
     Instance* loadTarget(script::Object* asker, const script::Value& target, int& level);
@@ -552,6 +557,7 @@ private:
 
     FileAccess m_files;
     std::deque<std::unique_ptr<PendingLoad>> m_loads;
+    std::vector<script::Object*> m_streams; // NetStreams playing or paused
     std::vector<std::unique_ptr<LoadedMovie>> m_loadedMovies;
     std::size_t m_loadedBytes = 0;
     struct Level {

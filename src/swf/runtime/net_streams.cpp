@@ -1,0 +1,475 @@
+// NetStream playing Flash Video files from the movie's folder (progressive
+// playback over a NetConnection connected to null), and Video objects
+// showing what a stream plays.
+//
+// The file is read as loadVariables and LoadVars read theirs, arriving on a
+// later frame; an address that cannot be read reports
+// NetStream.Play.StreamNotFound. Once the file is there the stream reports
+// NetStream.Play.Start and fills its buffer: when the file holds at least
+// bufferTime seconds past the play position the buffer is full
+// (NetStream.Buffer.Full) and playing begins; when it holds less, the
+// player reads to the end and flushes what it has (NetStream.Buffer.Flush),
+// which happens at the latest once fewer than bufferTime seconds are left to
+// play. Past the last tag the stream stops (NetStream.Play.Stop) and its
+// buffer runs empty (NetStream.Buffer.Empty). A seek moves to the last key
+// picture at or before the time asked for and reports NetStream.Seek.Notify
+// with the next step; pausing reports nothing. Time moves with the movie's
+// own clock, not the wall clock. Each script data tag calls the handler its
+// name names (onMetaData, onCuePoint) with its values as arguments; each
+// video tag decodes the picture that a video attached to the stream shows.
+
+#include "swf/format/flv.h"
+#include "swf/runtime/movie_clip_methods.h"
+#include "swf/runtime/movie_runtime.h"
+#include "swf/script/builtins/library_support.h"
+#include "swf/video/video_decoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+namespace swf::runtime {
+
+using script::Interpreter;
+using script::Object;
+using script::Value;
+using Args = std::vector<Value>;
+
+namespace {
+
+// AMF values nest no deeper than this as script objects.
+constexpr int kMaxValueDepth = 64;
+
+class StreamState final : public script::library::StreamPlayback {
+public:
+    enum class Phase { Idle, Loading, Buffering, Playing, Stopped };
+
+    std::optional<double> statusMember(const std::string& name) const override
+    {
+        if (name == "bufferTime")
+            return bufferTime;
+        if (phase == Phase::Idle || phase == Phase::Loading)
+            return std::nullopt;
+        if (name == "time")
+            return position / 1000.0;
+        if (name == "bufferLength")
+            return std::max(0.0, end - position) / 1000.0;
+        if (name == "bytesLoaded" || name == "bytesTotal")
+            return double(bytes ? bytes->size() : 0);
+        if (name == "currentFps")
+            return currentFps;
+        return std::nullopt;
+    }
+
+    // Forgets the file and what it showed (not the picture shown).
+    void reset()
+    {
+        ++epoch;
+        phase = Phase::Idle;
+        paused = false;
+        flushed = false;
+        position = 0;
+        end = 0;
+        next = 0;
+        currentFps = 0;
+        pending.clear();
+        decoder.reset();
+        videoTags.clear();
+        videoCrops.clear();
+        videoIndex.clear();
+        wantedFrame = shownFrame = -1;
+        file = {};
+        bytes.reset();
+    }
+
+    double bufferTime = 0.1;
+    Phase phase = Phase::Idle;
+    bool paused = false;
+    bool flushed = false;
+    // Bumped by play, seek and close: work begun before (a load, a run of
+    // tags a handler interrupted) sees it changed and stops.
+    std::uint64_t epoch = 0;
+    std::shared_ptr<const std::string> bytes;
+    flv::File file;
+    double position = 0; // milliseconds into the stream
+    double end = 0;      // the last tag's time
+    std::size_t next = 0; // the first tag not played yet
+    double currentFps = 0;
+    std::vector<const char*> pending; // reports due at the next step
+
+    std::unique_ptr<video::VideoDecoder> decoder;
+    std::vector<std::size_t> videoTags;            // the tag of each picture, in order
+    std::vector<std::pair<int, int>> videoCrops;   // pixels to drop right and below, per picture
+    std::vector<int> videoIndex;                   // per tag: its picture's number, or -1
+    int wantedFrame = -1;
+    int shownFrame = -1;
+    std::shared_ptr<movie::LiveBitmap> feed = std::make_shared<movie::LiveBitmap>();
+};
+
+StreamState* stateOf(Object* stream)
+{
+    return stream ? dynamic_cast<StreamState*>(stream->extension()) : nullptr;
+}
+
+// A NetStream's state, made on first use; nothing for objects that are no
+// stream or already carry the host's data of another kind.
+StreamState* streamOf(Interpreter& in, Object* stream)
+{
+    if (!stream)
+        return nullptr;
+    if (StreamState* state = stateOf(stream))
+        return state;
+    const Value ctor = in.getMember(in.global(), "NetStream");
+    if (stream->extension() || !ctor.isObject() || !in.instanceOf(stream, ctor.asObject()))
+        return nullptr;
+    stream->setExtension(std::make_shared<StreamState>());
+    return stateOf(stream);
+}
+
+void report(Interpreter& in, Object* stream, const char* code, const char* level = "status")
+{
+    Object* deliver = in.newFunction([](Interpreter& in, Object* self, const Args& args) -> Value {
+        script::library::reportStatus(in, self, args);
+        return Value();
+    });
+    in.callFromHost(deliver, stream, {script::library::statusInfo(in, code, level)});
+}
+
+Value toValue(Interpreter& in, const flv::AmfValue& v, int depth)
+{
+    using Type = flv::AmfValue::Type;
+    switch (v.type) {
+    case Type::Number: return v.number;
+    case Type::Boolean: return v.boolean;
+    case Type::String: return v.string;
+    case Type::Null: return Value::null();
+    case Type::Undefined: return Value();
+    case Type::Date: return in.construct(in.getMember(in.global(), "Date"), {v.number});
+    case Type::Object:
+    case Type::EcmaArray: {
+        // An ECMA array arrives as an Array with named members.
+        Object* o = v.type == Type::Object ? in.newObject() : in.newArray();
+        if (depth < kMaxValueDepth) {
+            for (const auto& [name, member] : v.members)
+                in.setMember(o, name, toValue(in, member, depth + 1));
+        }
+        return o;
+    }
+    case Type::StrictArray: {
+        std::vector<Value> items;
+        if (depth < kMaxValueDepth) {
+            for (const flv::AmfValue& item : v.items)
+                items.push_back(toValue(in, item, depth + 1));
+        }
+        return in.newArray(items);
+    }
+    }
+    return Value();
+}
+
+// Decodes the picture the stream is at into the pictures its videos show.
+void showPicture(StreamState& s)
+{
+    if (s.wantedFrame == s.shownFrame || !s.decoder)
+        return;
+    s.shownFrame = s.wantedFrame;
+    QImage picture = s.decoder->picture(s.wantedFrame);
+    if (picture.isNull())
+        return;
+    const auto [cropRight, cropBottom] = s.videoCrops[std::size_t(s.wantedFrame)];
+    const int width = std::max(1, picture.width() - cropRight);
+    const int height = std::max(1, picture.height() - cropBottom);
+    if (picture.format() != QImage::Format_ARGB32_Premultiplied)
+        picture = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    movie::LiveBitmap& feed = *s.feed;
+    feed.width = width;
+    feed.height = height;
+    feed.pixels.resize(std::size_t(width) * std::size_t(height));
+    for (int y = 0; y < height; ++y)
+        std::memcpy(feed.pixels.data() + std::size_t(y) * std::size_t(width), picture.constScanLine(y),
+                    std::size_t(width) * 4);
+    ++feed.generation;
+}
+
+// Plays the tags up to the stream's position: pictures to show, handlers to
+// call. A handler that seeks, plays or closes ends the run.
+void playTags(Interpreter& in, Object* stream, StreamState& s)
+{
+    const std::uint64_t epoch = s.epoch;
+    while (s.next < s.file.tags.size() && s.file.tags[s.next].timestamp <= s.position) {
+        const std::size_t index = s.next++;
+        const flv::Tag& tag = s.file.tags[index];
+        if (tag.type == std::uint8_t(flv::TagType::Video)) {
+            if (s.videoIndex[index] >= 0)
+                s.wantedFrame = s.videoIndex[index];
+        } else if (tag.type == std::uint8_t(flv::TagType::ScriptData)) {
+            const auto data = flv::readScriptData(tag.data);
+            if (!data)
+                continue;
+            std::vector<Value> args;
+            for (const flv::AmfValue& v : data->values)
+                args.push_back(toValue(in, v, 0));
+            in.callMethodFromHost(stream, data->name, args);
+            if (s.epoch != epoch)
+                return;
+        }
+    }
+    showPicture(s);
+}
+
+// Pictures shown in the second of stream time up to the position.
+double framesPerSecond(const StreamState& s)
+{
+    if (s.paused || s.phase != StreamState::Phase::Playing)
+        return 0;
+    int count = 0;
+    for (std::size_t i = s.next; i-- > 0;) {
+        const flv::Tag& tag = s.file.tags[i];
+        if (tag.timestamp + 1000.0 <= s.position)
+            break;
+        if (s.videoIndex[i] >= 0)
+            ++count;
+    }
+    return count;
+}
+
+// One step of a stream: `elapsed` milliseconds of the movie's clock passed.
+void step(Interpreter& in, Object* stream, StreamState& s, double elapsed)
+{
+    const std::uint64_t epoch = s.epoch;
+    for (const char* code : std::exchange(s.pending, {})) {
+        report(in, stream, code);
+        if (s.epoch != epoch)
+            return;
+    }
+    const double buffer = s.bufferTime * 1000.0;
+    if (s.phase == StreamState::Phase::Buffering) {
+        // The whole file is at hand: the buffer fills at once, or reaches the end.
+        s.phase = StreamState::Phase::Playing;
+        if (s.end - s.position >= buffer) {
+            report(in, stream, "NetStream.Buffer.Full");
+        } else {
+            s.flushed = true;
+            report(in, stream, "NetStream.Buffer.Flush");
+        }
+        if (s.epoch != epoch)
+            return;
+    } else if (s.phase == StreamState::Phase::Playing) {
+        if (!s.paused)
+            s.position = std::min(s.end, s.position + elapsed);
+        if (!s.flushed && s.end - s.position < buffer) {
+            s.flushed = true;
+            report(in, stream, "NetStream.Buffer.Flush");
+            if (s.epoch != epoch)
+                return;
+        }
+    } else {
+        return;
+    }
+    playTags(in, stream, s);
+    if (s.epoch != epoch)
+        return;
+    s.currentFps = framesPerSecond(s);
+    if (s.position >= s.end && s.next >= s.file.tags.size() && !s.paused) {
+        s.phase = StreamState::Phase::Stopped;
+        s.currentFps = 0;
+        report(in, stream, "NetStream.Play.Stop");
+        // The buffer runs empty a step after the stream stopped.
+        if (s.epoch == epoch)
+            s.pending.push_back("NetStream.Buffer.Empty");
+    }
+}
+
+// The file arrived: its tags, its pictures' decoder, and the first step.
+void begin(Interpreter& in, MovieRuntime& rt, Object* stream, StreamState& s, std::string bytes)
+{
+    s.bytes = std::make_shared<const std::string>(std::move(bytes));
+    const auto* data = reinterpret_cast<const std::uint8_t*>(s.bytes->data());
+    // Bytes that are no Flash Video play as a stream with nothing in it.
+    if (auto file = flv::readFile({data, s.bytes->size()}))
+        s.file = std::move(*file);
+    std::vector<std::span<const std::uint8_t>> pictures;
+    std::vector<bool> keys;
+    std::optional<std::uint8_t> codec;
+    s.videoIndex.assign(s.file.tags.size(), -1);
+    for (std::size_t i = 0; i < s.file.tags.size(); ++i) {
+        const flv::Tag& tag = s.file.tags[i];
+        s.end = std::max(s.end, double(tag.timestamp));
+        if (tag.type != std::uint8_t(flv::TagType::Video))
+            continue;
+        const auto packet = flv::readVideoPacket(tag.data);
+        // Command frames carry no picture; one stream has one codec.
+        if (!packet || packet->frameType == std::uint8_t(flv::FrameType::Command) || (codec && *codec != packet->codec))
+            continue;
+        codec = packet->codec;
+        s.videoIndex[i] = int(pictures.size());
+        s.videoTags.push_back(i);
+        s.videoCrops.emplace_back(packet->cropRight, packet->cropBottom);
+        pictures.push_back(packet->picture);
+        keys.push_back(packet->keyFrame());
+    }
+    if (codec)
+        s.decoder = std::make_unique<video::VideoDecoder>(*codec, std::move(pictures), std::move(keys));
+    s.phase = StreamState::Phase::Buffering;
+    rt.streamStarted(stream);
+    const std::uint64_t epoch = s.epoch;
+    report(in, stream, "NetStream.Play.Start");
+    if (s.epoch == epoch)
+        step(in, stream, s, 0);
+}
+
+Object* methodHome(Interpreter& in, const char* cls)
+{
+    return in.prototypeOf(cls);
+}
+
+// Replaces a method the library classes made, keeping its attributes.
+void replaceMethod(Interpreter& in, Object* proto, const char* name, script::NativeFunction f)
+{
+    if (!proto)
+        return;
+    Object* fn = in.newFunction(std::move(f));
+    if (script::Property* p = proto->findOwnAnyVersion(name))
+        p->value = fn;
+    else
+        proto->put(name, fn, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete);
+}
+
+} // namespace
+
+void installNetStreams(Interpreter& in, MovieRuntime& rt)
+{
+    Object* stream = methodHome(in, "NetStream");
+    replaceMethod(in, stream, "play", [&rt](Interpreter& in, Object* self, const Args& args) -> Value {
+        StreamState* s = streamOf(in, self);
+        if (!s)
+            return Value();
+        s->reset();
+        s->phase = StreamState::Phase::Loading;
+        const std::uint64_t epoch = s->epoch;
+        const std::string url = args.empty() ? std::string() : in.toString(args[0]);
+        Interpreter* vm = &in;
+        MovieRuntime* runtime = &rt;
+        const bool asked = in.host().loadFile(in.runningClip(), url, self, false,
+                                              [vm, runtime, self, epoch](const std::optional<std::string>& bytes) {
+            StreamState* s = stateOf(self);
+            if (!s || s->epoch != epoch)
+                return;
+            if (!bytes) {
+                s->phase = StreamState::Phase::Idle;
+                report(*vm, self, "NetStream.Play.StreamNotFound", "error");
+                return;
+            }
+            begin(*vm, *runtime, self, *s, *bytes);
+        });
+        if (!asked) {
+            s->phase = StreamState::Phase::Idle;
+            report(in, self, "NetStream.Play.StreamNotFound", "error");
+        }
+        return Value();
+    });
+    // pause() turns pausing over; pause(flag) pauses or goes on.
+    replaceMethod(in, stream, "pause", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        StreamState* s = stateOf(self);
+        if (!s || s->phase == StreamState::Phase::Idle)
+            return Value();
+        s->paused = args.empty() || args[0].isUndefined() ? !s->paused : in.toBoolean(args[0]);
+        return Value();
+    });
+    replaceMethod(in, stream, "seek", [&rt](Interpreter& in, Object* self, const Args& args) -> Value {
+        StreamState* s = stateOf(self);
+        if (!s || s->phase == StreamState::Phase::Idle || s->phase == StreamState::Phase::Loading)
+            return Value();
+        double target = in.toNumber(script::arg(args, 0)) * 1000.0;
+        if (!std::isfinite(target) || target < 0)
+            target = 0;
+        target = std::min(target, s->end);
+        // Playing goes on from the last key picture at or before the time
+        // (pictures between need the ones before them): tags before it in
+        // the file, a script data tag of the same time among them, are passed.
+        std::size_t next = std::size_t(std::find_if(s->file.tags.begin(), s->file.tags.end(),
+                                                    [target](const flv::Tag& t) { return t.timestamp >= target; })
+                                       - s->file.tags.begin());
+        if (!s->videoTags.empty()) {
+            std::size_t key = s->videoTags.front();
+            for (std::size_t tag : s->videoTags) {
+                const flv::Tag& t = s->file.tags[tag];
+                if (t.timestamp > target)
+                    break;
+                const auto packet = flv::readVideoPacket(t.data);
+                if (packet && packet->keyFrame())
+                    key = tag;
+            }
+            next = key;
+            target = s->file.tags[key].timestamp;
+        }
+        ++s->epoch;
+        s->position = target;
+        s->next = next;
+        s->flushed = false;
+        if (s->phase == StreamState::Phase::Stopped)
+            s->phase = StreamState::Phase::Playing;
+        s->pending.push_back("NetStream.Seek.Notify");
+        rt.streamStarted(self);
+        return Value();
+    });
+    replaceMethod(in, stream, "close", [](Interpreter&, Object* self, const Args&) -> Value {
+        if (StreamState* s = stateOf(self))
+            s->reset();
+        return Value();
+    });
+    replaceMethod(in, stream, "setBufferTime", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (StreamState* s = streamOf(in, self)) {
+            const double seconds = in.toNumber(script::arg(args, 0));
+            if (std::isfinite(seconds))
+                s->bufferTime = std::max(0.0, seconds);
+        }
+        return Value();
+    });
+
+    // A video on the stage shows the pictures of the stream attached to it;
+    // anything else attached detaches it.
+    Object* video = methodHome(in, "Video");
+    replaceMethod(in, video, "attachVideo", [&rt](Interpreter& in, Object* self, const Args& args) -> Value {
+        Instance* inst = rt.instanceOf(self);
+        if (!inst || !inst->object)
+            return Value();
+        StreamState* s = streamOf(in, script::arg(args, 0).asObject());
+        inst->object->videoFeed = s ? s->feed : nullptr;
+        inst->object->videoCleared.reset();
+        return Value();
+    });
+    // Until the stream shows its next picture.
+    replaceMethod(in, video, "clear", [&rt](Interpreter&, Object* self, const Args&) -> Value {
+        Instance* inst = rt.instanceOf(self);
+        if (inst && inst->object && inst->object->videoFeed)
+            inst->object->videoCleared = inst->object->videoFeed->generation;
+        return Value();
+    });
+}
+
+void MovieRuntime::streamStarted(Object* stream)
+{
+    if (std::find(m_streams.begin(), m_streams.end(), stream) == m_streams.end())
+        m_streams.push_back(stream);
+}
+
+void MovieRuntime::playStreams(double elapsed)
+{
+    // Handlers may start or close streams: the list is walked as it was.
+    const std::vector<Object*> streams = m_streams;
+    for (Object* stream : streams) {
+        if (m_quit)
+            return;
+        if (StreamState* s = stateOf(stream))
+            step(*m_vm, stream, *s, elapsed);
+    }
+    std::erase_if(m_streams, [](Object* stream) {
+        const StreamState* s = stateOf(stream);
+        return !s || s->phase == StreamState::Phase::Idle
+               || (s->phase == StreamState::Phase::Stopped && s->pending.empty());
+    });
+}
+
+} // namespace swf::runtime
