@@ -419,6 +419,44 @@ TEST(NetStreamTest, AnAttachedVideoShowsTheStreamsPicture)
     }
 }
 
+// The stream's audio tags sound through the mixer as they come; pausing
+// silences them at once.
+TEST(NetStreamTest, AudioTagsSoundWhilePlayingAndPauseSilencesThem)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::filesystem::path folder = dir.path().toStdString();
+    // A second of linear PCM, 16-bit mono at 44.1 kHz, a tenth per tag.
+    Bytes tone = flv::writeHeader(true, false);
+    for (int i = 0; i < 10; ++i) {
+        Bytes tag = {0x3E};
+        for (int n = 0; n < 4410; ++n)
+            tag.insert(tag.end(), {0x40, 0x1F}); // 8000
+        flv::appendTag(tone, 8, std::uint32_t(i * 100), tag);
+    }
+    std::ofstream(folder / "tone.flv", std::ios::binary)
+        .write(reinterpret_cast<const char*>(tone.data()), std::streamsize(tone.size()));
+    const std::string pause = "push 0, \"ns\"\nGetVariable\npush \"pause\"\nCallMethod\nPop\n";
+    ASSERT_TRUE(writeMovieFile(streamMovie("tone.flv", {"", pause, "Stop\n"}), folder / "movie.swf").ok());
+    auto player = Player::fromFile(folder / "movie.swf");
+    ASSERT_TRUE(player.ok()) << player.error().message;
+    auto loudest = [&] {
+        std::vector<std::int16_t> out(4410 * 2);
+        const std::size_t got = (*player)->mixAudio(out.data(), 4410);
+        int peak = 0;
+        for (std::size_t i = 0; i < got * 2; ++i)
+            peak = std::max(peak, std::abs(int(out[i])));
+        return peak;
+    };
+    loudest();
+    (*player)->advance();
+    EXPECT_GT(loudest(), 4000);
+    (*player)->advance();
+    EXPECT_EQ(loudest(), 0);
+    (*player)->advance();
+    EXPECT_EQ(loudest(), 0);
+}
+
 TEST(VideoTest, StreamTagsRoundTrip)
 {
     const DefineVideoStream stream{7, 30, 320, 240, 2, true, std::uint8_t(VideoCodec::Vp6)};

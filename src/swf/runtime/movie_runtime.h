@@ -282,6 +282,11 @@ public:
     // A NetStream began playing: it moves on with the movie's clock each
     // frame until it stops or closes (net_streams.cpp).
     void streamStarted(script::Object* stream);
+    // A NetStream's sound: its audio tags as the blocks of a stream of the
+    // mixer's, the stream object its owner; `continues` as for a timeline's.
+    void streamSound(script::Object* stream, const SoundStreamHead& head, std::span<const std::uint8_t> block,
+                     bool continues);
+    void stopStreamSound(script::Object* stream);
     bool readsFiles() const override { return true; }
     bool loadFile(script::Object* asker, const std::string& url, script::Object* keep, bool atOnce,
                   LoadDone done) override;

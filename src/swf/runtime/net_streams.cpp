@@ -73,6 +73,7 @@ public:
         end = 0;
         next = 0;
         currentFps = 0;
+        soundContinues = false;
         pending.clear();
         decoder.reset();
         videoTags.clear();
@@ -97,6 +98,9 @@ public:
     std::size_t next = 0; // the first tag not played yet
     double currentFps = 0;
     std::vector<const char*> pending; // reports due at the next step
+    // The next audio tag follows the last one heard (nothing sought,
+    // paused or started since).
+    bool soundContinues = false;
 
     std::unique_ptr<video::VideoDecoder> decoder;
     std::vector<std::size_t> videoTags;            // the tag of each picture, in order
@@ -192,9 +196,35 @@ void showPicture(StreamState& s)
     ++feed.generation;
 }
 
+// An audio tag joins the stream's sound as a timeline's stream block joins
+// its clip's: the same codecs, decoded where they left off.
+void playSound(MovieRuntime& rt, Object* stream, StreamState& s, const flv::Tag& tag)
+{
+    const auto packet = flv::readAudioPacket(tag.data);
+    if (!packet)
+        return;
+    // MP3 at 8 kHz is MP3 all the same (its frames tell their rate); AAC and
+    // the device-specific format came after this player.
+    std::uint8_t codec = packet->format;
+    if (codec == 14)
+        codec = std::uint8_t(SoundCodec::Mp3);
+    if (codec > std::uint8_t(SoundCodec::Speex) || codec == 9 || codec == 10)
+        return;
+    SoundStreamHead head;
+    head.stream = SoundFormat{codec, packet->rateCode, packet->sixteenBit, packet->stereo};
+    head.playback = head.stream;
+    Bytes block;
+    // A timeline's MP3 block leads with its sample and seek counts; a tag's
+    // frames start at once.
+    if (codec == std::uint8_t(SoundCodec::Mp3))
+        block.assign(4, 0);
+    block.insert(block.end(), packet->sound.begin(), packet->sound.end());
+    rt.streamSound(stream, head, block, std::exchange(s.soundContinues, true));
+}
+
 // Plays the tags up to the stream's position: pictures to show, handlers to
 // call. A handler that seeks, plays or closes ends the run.
-void playTags(Interpreter& in, Object* stream, StreamState& s)
+void playTags(Interpreter& in, MovieRuntime& rt, Object* stream, StreamState& s)
 {
     const std::uint64_t epoch = s.epoch;
     while (s.next < s.file.tags.size() && s.file.tags[s.next].timestamp <= s.position) {
@@ -203,6 +233,8 @@ void playTags(Interpreter& in, Object* stream, StreamState& s)
         if (tag.type == std::uint8_t(flv::TagType::Video)) {
             if (s.videoIndex[index] >= 0)
                 s.wantedFrame = s.videoIndex[index];
+        } else if (tag.type == std::uint8_t(flv::TagType::Audio)) {
+            playSound(rt, stream, s, tag);
         } else if (tag.type == std::uint8_t(flv::TagType::ScriptData)) {
             const auto data = flv::readScriptData(tag.data);
             if (!data)
@@ -235,7 +267,7 @@ double framesPerSecond(const StreamState& s)
 }
 
 // One step of a stream: `elapsed` milliseconds of the movie's clock passed.
-void step(Interpreter& in, Object* stream, StreamState& s, double elapsed)
+void step(Interpreter& in, MovieRuntime& rt, Object* stream, StreamState& s, double elapsed)
 {
     const std::uint64_t epoch = s.epoch;
     for (const char* code : std::exchange(s.pending, {})) {
@@ -267,7 +299,7 @@ void step(Interpreter& in, Object* stream, StreamState& s, double elapsed)
     } else {
         return;
     }
-    playTags(in, stream, s);
+    playTags(in, rt, stream, s);
     if (s.epoch != epoch)
         return;
     s.currentFps = framesPerSecond(s);
@@ -316,7 +348,7 @@ void begin(Interpreter& in, MovieRuntime& rt, Object* stream, StreamState& s, st
     const std::uint64_t epoch = s.epoch;
     report(in, stream, "NetStream.Play.Start");
     if (s.epoch == epoch)
-        step(in, stream, s, 0);
+        step(in, rt, stream, s, 0);
 }
 
 Object* methodHome(Interpreter& in, const char* cls)
@@ -346,6 +378,7 @@ void installNetStreams(Interpreter& in, MovieRuntime& rt)
         if (!s)
             return Value();
         s->reset();
+        rt.stopStreamSound(self);
         s->phase = StreamState::Phase::Loading;
         const std::uint64_t epoch = s->epoch;
         const std::string url = args.empty() ? std::string() : in.toString(args[0]);
@@ -370,11 +403,16 @@ void installNetStreams(Interpreter& in, MovieRuntime& rt)
         return Value();
     });
     // pause() turns pausing over; pause(flag) pauses or goes on.
-    replaceMethod(in, stream, "pause", [](Interpreter& in, Object* self, const Args& args) -> Value {
+    replaceMethod(in, stream, "pause", [&rt](Interpreter& in, Object* self, const Args& args) -> Value {
         StreamState* s = stateOf(self);
         if (!s || s->phase == StreamState::Phase::Idle)
             return Value();
         s->paused = args.empty() || args[0].isUndefined() ? !s->paused : in.toBoolean(args[0]);
+        // Pausing silences the sound at once; going on starts it afresh.
+        if (s->paused) {
+            rt.stopStreamSound(self);
+            s->soundContinues = false;
+        }
         return Value();
     });
     replaceMethod(in, stream, "seek", [&rt](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -407,6 +445,8 @@ void installNetStreams(Interpreter& in, MovieRuntime& rt)
         ++s->epoch;
         s->position = target;
         s->next = next;
+        rt.stopStreamSound(self);
+        s->soundContinues = false;
         s->flushed = false;
         if (s->phase == StreamState::Phase::Stopped)
             s->phase = StreamState::Phase::Playing;
@@ -414,9 +454,11 @@ void installNetStreams(Interpreter& in, MovieRuntime& rt)
         rt.streamStarted(self);
         return Value();
     });
-    replaceMethod(in, stream, "close", [](Interpreter&, Object* self, const Args&) -> Value {
-        if (StreamState* s = stateOf(self))
+    replaceMethod(in, stream, "close", [&rt](Interpreter&, Object* self, const Args&) -> Value {
+        if (StreamState* s = stateOf(self)) {
             s->reset();
+            rt.stopStreamSound(self);
+        }
         return Value();
     });
     replaceMethod(in, stream, "setBufferTime", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -449,6 +491,17 @@ void installNetStreams(Interpreter& in, MovieRuntime& rt)
     });
 }
 
+void MovieRuntime::streamSound(Object* stream, const SoundStreamHead& head, std::span<const std::uint8_t> block,
+                               bool continues)
+{
+    m_sound.streamBlock(soundOwner(stream), head, block, continues);
+}
+
+void MovieRuntime::stopStreamSound(Object* stream)
+{
+    m_sound.stopStream(soundOwner(stream));
+}
+
 void MovieRuntime::streamStarted(Object* stream)
 {
     if (std::find(m_streams.begin(), m_streams.end(), stream) == m_streams.end())
@@ -463,7 +516,7 @@ void MovieRuntime::playStreams(double elapsed)
         if (m_quit)
             return;
         if (StreamState* s = stateOf(stream))
-            step(*m_vm, stream, *s, elapsed);
+            step(*m_vm, *this, stream, *s, elapsed);
     }
     std::erase_if(m_streams, [](Object* stream) {
         const StreamState* s = stateOf(stream);
