@@ -199,7 +199,9 @@ Bytes squareClip()
 }
 
 // nc.connect(null); ns = new NetStream(nc); each status traced with the
-// stream's time and the video's width; v.attachVideo(ns); ns.play(file).
+// stream's time and the video's width, the metadata with its duration and
+// its length (an ECMA array's declared count); v.attachVideo(ns);
+// ns.play(file).
 std::string playScript(const std::string& file)
 {
     return R"(
@@ -251,6 +253,13 @@ function - info
   push "duration"
   GetMember
   Add2
+  push " "
+  Add2
+  push "info"
+  GetVariable
+  push "length"
+  GetMember
+  Add2
   Trace
 end
 SetMember
@@ -283,8 +292,9 @@ Pop
 }
 
 // A movie at ten frames a second with a 64x64 video "v" at (10, 10), the
-// script above on its first frame and `later` on the frames after it.
-Movie streamMovie(const std::string& file, const std::vector<std::string>& later = {})
+// script above and `afterPlay` on its first frame and `later` on the frames
+// after it.
+Movie streamMovie(const std::string& file, const std::vector<std::string>& later = {}, const std::string& afterPlay = {})
 {
     MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 10, 8);
     b.setBackground({255, 255, 255});
@@ -292,7 +302,7 @@ Movie streamMovie(const std::string& file, const std::vector<std::string>& later
         return writeDefineVideoStream({id, 0, 2 * kSide, 2 * kSide, 0, false, std::uint8_t(VideoCodec::ScreenVideo)});
     });
     b.place(1, 1, Matrix::translation(Twips::fromPixels(10), Twips::fromPixels(10)), {}, "v");
-    b.add(DoAction{script::test::assembled(playScript(file))}).showFrame();
+    b.add(DoAction{script::test::assembled(playScript(file) + afterPlay)}).showFrame();
     for (const std::string& code : later)
         b.add(DoAction{script::test::assembled(code)}).showFrame();
     return b.movie();
@@ -306,11 +316,11 @@ std::filesystem::path writeClip(const QTemporaryDir& dir)
     return path;
 }
 
-// The stream starts a frame after play() (the file arrives as loaded files
-// do), fills its buffer at once, calls the handlers its script data tags
-// name as their time comes, flushes once less than bufferTime is left,
-// stops after its last tag and runs empty a frame later. The video's width
-// is its picture's once one shows.
+// The stream starts at the end of the frame that called play() (the file
+// arrives as loaded files do), fills its buffer at once (or flushes it when
+// the file is shorter than bufferTime), calls the handlers its script data
+// tags name as their time comes, stops after its last tag and runs empty a
+// frame later. The video's width is its picture's once one shows.
 TEST(NetStreamTest, PlayingReportsTheStatusesInOrderOnTheMoviesClock)
 {
     QTemporaryDir dir;
@@ -321,9 +331,8 @@ TEST(NetStreamTest, PlayingReportsTheStatusesInOrderOnTheMoviesClock)
     EXPECT_EQ(runtime::traceMovie(movie, {.frames = 8, .moviePath = moviePath}).output,
               "NetStream.Play.Start 0 0\n"
               "NetStream.Buffer.Full 0 0\n"
-              "meta 0.4\n"
+              "meta 0.4 1\n"
               "cue green\n"
-              "NetStream.Buffer.Flush 0.3 32\n"
               "NetStream.Play.Stop 0.3 32\n"
               "NetStream.Buffer.Empty 0.3 32\n");
     // A file that is not there.
@@ -339,7 +348,7 @@ TEST(NetStreamTest, PlayingReportsTheStatusesInOrderOnTheMoviesClock)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
     EXPECT_EQ(runtime::traceMovie(streamMovie("cut.flv"), {.frames = 4, .moviePath = moviePath}).output,
-              "NetStream.Play.Start 0 0\nNetStream.Buffer.Full 0 0\nmeta 0.4\nNetStream.Buffer.Flush 0.1 32\n"
+              "NetStream.Play.Start 0 0\nNetStream.Buffer.Full 0 0\nmeta 0.4 1\n"
               "NetStream.Play.Stop 0.1 32\nNetStream.Buffer.Empty 0.1 32\n");
     EXPECT_EQ(runtime::traceMovie(streamMovie("junk.flv"), {.frames = 4, .moviePath = moviePath}).output,
               "NetStream.Play.Start 0 0\nNetStream.Buffer.Flush 0 0\nNetStream.Play.Stop 0 0\n"
@@ -380,11 +389,28 @@ Stop
     EXPECT_EQ(runtime::traceMovie(movie, {.frames = 8, .moviePath = clip.parent_path() / "movie.swf"}).output,
               "NetStream.Play.Start 0 0\n"
               "NetStream.Buffer.Full 0 0\n"
-              "meta 0.4\n"
+              "meta 0.4 1\n"
               "undefined\n"
               "NetStream.Seek.Notify 0.2 32\n"
               "cue green\n"
               "later 0.2\n");
+    // Paused before the file arrived (with a buffer longer than the file):
+    // what is at the start shows, and the buffer's report waits for
+    // pause(false).
+    const std::string hold = "push 1, 1, \"ns\"\nGetVariable\npush \"setBufferTime\"\nCallMethod\nPop\n"
+                             "push true, 1, \"ns\"\nGetVariable\npush \"pause\"\nCallMethod\nPop\n";
+    const std::string resume = "push false, 1, \"ns\"\nGetVariable\npush \"pause\"\nCallMethod\nPop\nStop\n";
+    const std::string showTime = later.substr(0, later.rfind("Stop"));
+    EXPECT_EQ(runtime::traceMovie(streamMovie("clip.flv", {"", showTime, resume}, hold),
+                                  {.frames = 8, .moviePath = clip.parent_path() / "movie.swf"})
+                  .output,
+              "NetStream.Play.Start 0 0\n"
+              "meta 0.4 1\n"
+              "later 0\n"
+              "NetStream.Buffer.Flush 0 32\n"
+              "cue green\n"
+              "NetStream.Play.Stop 0.3 32\n"
+              "NetStream.Buffer.Empty 0.3 32\n");
 }
 
 // An attached stream's pictures fill the video's own size, from the frame

@@ -147,7 +147,8 @@ public:
         case kEcmaArray:
             beginComplex();
             out = AmfValue::ofType(AmfValue::Type::EcmaArray);
-            r.be(4); // a count that writers get wrong: the end marker decides
+            // The end marker, not the count, ends the members.
+            out.number = r.be(4);
             members(r, out, depth);
             break;
         case kStrictArray: {

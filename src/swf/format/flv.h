@@ -71,7 +71,9 @@ std::optional<AudioPacket> readAudioPacket(std::span<const std::uint8_t> data);
 struct AmfValue {
     enum class Type : std::uint8_t { Number, Boolean, String, Object, Null, Undefined, EcmaArray, StrictArray, Date };
     Type type = Type::Undefined;
-    double number = 0; // Number; Date: milliseconds since 1970 (UTC)
+    // Number; Date: milliseconds since 1970 (UTC); EcmaArray: the count of
+    // members its header declares (which writers do not always get right).
+    double number = 0;
     bool boolean = false;
     std::string string;
     std::vector<std::pair<std::string, AmfValue>> members; // Object, EcmaArray

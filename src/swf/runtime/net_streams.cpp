@@ -2,21 +2,23 @@
 // playback over a NetConnection connected to null), and Video objects
 // showing what a stream plays.
 //
-// The file is read as loadVariables and LoadVars read theirs, arriving on a
-// later frame; an address that cannot be read reports
+// The file is read as loadVariables and LoadVars read theirs, arriving at
+// the end of the frame that asked; an address that cannot be read reports
 // NetStream.Play.StreamNotFound. Once the file is there the stream reports
 // NetStream.Play.Start and fills its buffer: when the file holds at least
 // bufferTime seconds past the play position the buffer is full
-// (NetStream.Buffer.Full) and playing begins; when it holds less, the
-// player reads to the end and flushes what it has (NetStream.Buffer.Flush),
-// which happens at the latest once fewer than bufferTime seconds are left to
-// play. Past the last tag the stream stops (NetStream.Play.Stop) and its
-// buffer runs empty (NetStream.Buffer.Empty). A seek moves to the last key
-// picture at or before the time asked for and reports NetStream.Seek.Notify
-// with the next step; pausing reports nothing. Time moves with the movie's
-// own clock, not the wall clock. Each script data tag calls the handler its
-// name names (onMetaData, onCuePoint) with its values as arguments; each
-// video tag decodes the picture that a video attached to the stream shows.
+// (NetStream.Buffer.Full); when the file ends before, what there is is
+// flushed (NetStream.Buffer.Flush). Either way playing begins, unless the
+// stream was paused: then it shows what is at its position and reports the
+// buffer once it goes on. Past the last tag the stream stops
+// (NetStream.Play.Stop) and its buffer runs empty a step later
+// (NetStream.Buffer.Empty). A seek moves to the last key picture at or
+// before the time asked for and reports NetStream.Seek.Notify with the next
+// step (a stream that had stopped fills its buffer again); pausing reports
+// nothing. Time moves with the movie's own clock, not the wall clock. Each
+// script data tag calls the handler its name names (onMetaData,
+// onCuePoint) with its values as arguments; each video tag decodes the
+// picture that videos attached to the stream show; audio tags sound.
 
 #include "swf/format/flv.h"
 #include "swf/runtime/movie_clip_methods.h"
@@ -40,6 +42,8 @@ namespace {
 
 // AMF values nest no deeper than this as script objects.
 constexpr int kMaxValueDepth = 64;
+// The largest length an ECMA array's declared count gives its Array.
+constexpr double kMaxDeclaredLength = 65535;
 
 class StreamState final : public script::library::StreamPlayback {
 public:
@@ -68,7 +72,6 @@ public:
         ++epoch;
         phase = Phase::Idle;
         paused = false;
-        flushed = false;
         position = 0;
         end = 0;
         next = 0;
@@ -87,7 +90,6 @@ public:
     double bufferTime = 0.1;
     Phase phase = Phase::Idle;
     bool paused = false;
-    bool flushed = false;
     // Bumped by play, seek and close: work begun before (a load, a run of
     // tags a handler interrupted) sees it changed and stops.
     std::uint64_t epoch = 0;
@@ -158,6 +160,10 @@ Value toValue(Interpreter& in, const flv::AmfValue& v, int depth)
             for (const auto& [name, member] : v.members)
                 in.setMember(o, name, toValue(in, member, depth + 1));
         }
+        // Its length is the count the array declares (within reason: a
+        // damaged count would make a vast array).
+        if (v.type == Type::EcmaArray)
+            in.setMember(o, "length", v.number <= kMaxDeclaredLength ? v.number : double(v.members.size()));
         return o;
     }
     case Type::StrictArray: {
@@ -275,27 +281,19 @@ void step(Interpreter& in, MovieRuntime& rt, Object* stream, StreamState& s, dou
         if (s.epoch != epoch)
             return;
     }
-    const double buffer = s.bufferTime * 1000.0;
     if (s.phase == StreamState::Phase::Buffering) {
-        // The whole file is at hand: the buffer fills at once, or reaches the end.
-        s.phase = StreamState::Phase::Playing;
-        if (s.end - s.position >= buffer) {
-            report(in, stream, "NetStream.Buffer.Full");
-        } else {
-            s.flushed = true;
-            report(in, stream, "NetStream.Buffer.Flush");
-        }
-        if (s.epoch != epoch)
-            return;
-    } else if (s.phase == StreamState::Phase::Playing) {
-        if (!s.paused)
-            s.position = std::min(s.end, s.position + elapsed);
-        if (!s.flushed && s.end - s.position < buffer) {
-            s.flushed = true;
-            report(in, stream, "NetStream.Buffer.Flush");
+        // The whole file is at hand: the buffer fills at once, or the file
+        // ends first and what there is is flushed. A paused stream shows
+        // what is at its position and waits to go on before it says so.
+        if (!s.paused) {
+            s.phase = StreamState::Phase::Playing;
+            report(in, stream, s.end - s.position >= s.bufferTime * 1000.0 ? "NetStream.Buffer.Full" : "NetStream.Buffer.Flush");
             if (s.epoch != epoch)
                 return;
         }
+    } else if (s.phase == StreamState::Phase::Playing) {
+        if (!s.paused)
+            s.position = std::min(s.end, s.position + elapsed);
     } else {
         return;
     }
@@ -375,13 +373,14 @@ void installNetStreams(Interpreter& in, MovieRuntime& rt)
     Object* stream = methodHome(in, "NetStream");
     replaceMethod(in, stream, "play", [&rt](Interpreter& in, Object* self, const Args& args) -> Value {
         StreamState* s = streamOf(in, self);
-        if (!s)
+        // Without a name there is nothing to play: the stream goes on as it was.
+        if (!s || args.empty())
             return Value();
         s->reset();
         rt.stopStreamSound(self);
         s->phase = StreamState::Phase::Loading;
         const std::uint64_t epoch = s->epoch;
-        const std::string url = args.empty() ? std::string() : in.toString(args[0]);
+        const std::string url = in.toString(args[0]);
         Interpreter* vm = &in;
         MovieRuntime* runtime = &rt;
         const bool asked = in.host().loadFile(in.runningClip(), url, self, false,
@@ -447,9 +446,9 @@ void installNetStreams(Interpreter& in, MovieRuntime& rt)
         s->next = next;
         rt.stopStreamSound(self);
         s->soundContinues = false;
-        s->flushed = false;
+        // A stream that stopped fills its buffer again; one playing goes on.
         if (s->phase == StreamState::Phase::Stopped)
-            s->phase = StreamState::Phase::Playing;
+            s->phase = StreamState::Phase::Buffering;
         s->pending.push_back("NetStream.Seek.Notify");
         rt.streamStarted(self);
         return Value();

@@ -112,6 +112,7 @@ TEST(Flv, ScriptDataReadsEveryAmfTypeAndReferencesReadTheirObjectAgain)
     const AmfValue& v = read->values[0];
     EXPECT_EQ(v.type, Type::EcmaArray);
     ASSERT_EQ(v.members.size(), 8u);
+    EXPECT_EQ(v.number, 8);
     EXPECT_EQ(v.member("duration")->number, 2.5);
     EXPECT_TRUE(v.member("stereo")->boolean);
     EXPECT_EQ(v.member("none")->type, Type::Null);
