@@ -179,9 +179,10 @@ Value toValue(Interpreter& in, const flv::AmfValue& v, int depth)
 }
 
 // Decodes the picture the stream is at into the pictures its videos show.
+// Only a stream a video shows is decoded: the videos hold its pictures.
 void showPicture(StreamState& s)
 {
-    if (s.wantedFrame == s.shownFrame || !s.decoder)
+    if (s.wantedFrame == s.shownFrame || !s.decoder || s.feed.use_count() < 2)
         return;
     s.shownFrame = s.wantedFrame;
     QImage picture = s.decoder->picture(s.wantedFrame);
@@ -479,6 +480,8 @@ void installNetStreams(Interpreter& in, MovieRuntime& rt)
         StreamState* s = streamOf(in, script::arg(args, 0).asObject());
         inst->object->videoFeed = s ? s->feed : nullptr;
         inst->object->videoCleared.reset();
+        if (s)
+            showPicture(*s);
         return Value();
     });
     // Until the stream shows its next picture.
