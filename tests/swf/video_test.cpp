@@ -445,9 +445,10 @@ TEST(NetStreamTest, AnAttachedVideoShowsTheStreamsPicture)
     }
 }
 
-// The stream's audio tags sound through the mixer as they come; pausing
-// silences them at once.
-TEST(NetStreamTest, AudioTagsSoundWhilePlayingAndPauseSilencesThem)
+// The stream's audio tags sound through the mixer as they come, among the
+// sounds of a clip it is attached to (whose Sound object here silences
+// them) or on their own; pausing silences them at once.
+TEST(NetStreamTest, AudioTagsSoundWithTheClipTheyAreAttachedToAndPauseSilencesThem)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -462,8 +463,37 @@ TEST(NetStreamTest, AudioTagsSoundWhilePlayingAndPauseSilencesThem)
     }
     std::ofstream(folder / "tone.flv", std::ios::binary)
         .write(reinterpret_cast<const char*>(tone.data()), std::streamsize(tone.size()));
+    // holder = _root.createEmptyMovieClip("holder", 5); holder.attachAudio(ns);
+    // new Sound(holder).setVolume(0); a frame later holder.attachAudio(false).
+    const std::string hook = R"(
+push 5, "holder", 2, "_root"
+GetVariable
+push "createEmptyMovieClip"
+CallMethod
+Pop
+push "ns"
+GetVariable
+push 1, "_root"
+GetVariable
+push "holder"
+GetMember
+push "attachAudio"
+CallMethod
+Pop
+push 0, 1, "_root"
+GetVariable
+push "holder"
+GetMember
+push 1, "Sound"
+NewObject
+push "setVolume"
+CallMethod
+Pop
+)";
+    const std::string unhook = "push false, 1, \"_root\"\nGetVariable\npush \"holder\"\nGetMember\n"
+                               "push \"attachAudio\"\nCallMethod\nPop\n";
     const std::string pause = "push 0, \"ns\"\nGetVariable\npush \"pause\"\nCallMethod\nPop\n";
-    ASSERT_TRUE(writeMovieFile(streamMovie("tone.flv", {"", pause, "Stop\n"}), folder / "movie.swf").ok());
+    ASSERT_TRUE(writeMovieFile(streamMovie("tone.flv", {"", unhook, pause, "Stop\n"}, hook), folder / "movie.swf").ok());
     auto player = Player::fromFile(folder / "movie.swf");
     ASSERT_TRUE(player.ok()) << player.error().message;
     auto loudest = [&] {
@@ -474,11 +504,11 @@ TEST(NetStreamTest, AudioTagsSoundWhilePlayingAndPauseSilencesThem)
             peak = std::max(peak, std::abs(int(out[i])));
         return peak;
     };
-    loudest();
-    (*player)->advance();
-    EXPECT_GT(loudest(), 4000);
+    EXPECT_EQ(loudest(), 0);
     (*player)->advance();
     EXPECT_EQ(loudest(), 0);
+    (*player)->advance();
+    EXPECT_GT(loudest(), 4000);
     (*player)->advance();
     EXPECT_EQ(loudest(), 0);
 }

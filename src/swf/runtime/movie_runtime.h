@@ -287,6 +287,9 @@ public:
     void streamSound(script::Object* stream, const SoundStreamHead& head, std::span<const std::uint8_t> block,
                      bool continues);
     void stopStreamSound(script::Object* stream);
+    // A clip's attachAudio: the stream's sound joins the clip's sounds (a
+    // null stream: whatever stream it heard sounds on its own again).
+    void attachStreamAudio(script::Object* clip, script::Object* stream);
     bool readsFiles() const override { return true; }
     bool loadFile(script::Object* asker, const std::string& url, script::Object* keep, bool atOnce,
                   LoadDone done) override;
@@ -531,6 +534,8 @@ private:
     // whose sounds ended.
     void playFrameSound();
     sound::Owner soundOwner(script::Object* owner) const;
+    // Where a NetStream's sound plays: the clip it is attached to, or its own.
+    sound::Owner streamSoundOwner(script::Object* stream) const;
     std::shared_ptr<const sound::Pcm> namedSound(script::Object* owner, const std::string& name);
     // Stops the sounds scripts started from a loaded movie's library.
     void stopSoundsOf(const LoadedMovie* movie);

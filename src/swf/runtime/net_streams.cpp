@@ -103,6 +103,9 @@ public:
     // The next audio tag follows the last one heard (nothing sought,
     // paused or started since).
     bool soundContinues = false;
+    // The clip whose sounds the stream's sound is among (attachAudio): its
+    // Sound objects set its volume. None: the stream's own.
+    std::optional<sound::Owner> audioOwner;
 
     std::unique_ptr<video::VideoDecoder> decoder;
     std::vector<std::size_t> videoTags;            // the tag of each picture, in order
@@ -470,6 +473,15 @@ void installNetStreams(Interpreter& in, MovieRuntime& rt)
         return Value();
     });
 
+    // A clip's attachAudio(stream) puts the stream's sound among the clip's
+    // sounds, whose Sound objects set its volume and pan; attachAudio(false)
+    // takes it out again.
+    replaceMethod(in, methodHome(in, "MovieClip"), "attachAudio", [&rt](Interpreter& in, Object* self, const Args& args) -> Value {
+        Object* source = script::arg(args, 0).asObject();
+        rt.attachStreamAudio(self, stateOf(source) || streamOf(in, source) ? source : nullptr);
+        return Value();
+    });
+
     // A video on the stage shows the pictures of the stream attached to it;
     // anything else attached detaches it.
     Object* video = methodHome(in, "Video");
@@ -493,15 +505,44 @@ void installNetStreams(Interpreter& in, MovieRuntime& rt)
     });
 }
 
+sound::Owner MovieRuntime::streamSoundOwner(Object* stream) const
+{
+    const StreamState* s = stateOf(stream);
+    return s && s->audioOwner ? *s->audioOwner : soundOwner(stream);
+}
+
 void MovieRuntime::streamSound(Object* stream, const SoundStreamHead& head, std::span<const std::uint8_t> block,
                                bool continues)
 {
-    m_sound.streamBlock(soundOwner(stream), head, block, continues);
+    m_sound.streamBlock(streamSoundOwner(stream), head, block, continues);
 }
 
 void MovieRuntime::stopStreamSound(Object* stream)
 {
-    m_sound.stopStream(soundOwner(stream));
+    m_sound.stopStream(streamSoundOwner(stream));
+}
+
+void MovieRuntime::attachStreamAudio(Object* clip, Object* stream)
+{
+    const Instance* inst = instanceOf(clip);
+    if (!inst || !inst->object)
+        return;
+    const sound::Owner owner = soundOwner(clip);
+    auto move = [&](Object* playing, std::optional<sound::Owner> to) {
+        StreamState* s = stateOf(playing);
+        if (!s || s->audioOwner == to)
+            return;
+        stopStreamSound(playing);
+        s->audioOwner = to;
+        s->soundContinues = false;
+    };
+    // The clip hears one source at a time: a stream it heard before goes
+    // back to sounding on its own.
+    for (Object* playing : m_streams) {
+        if (playing != stream && streamSoundOwner(playing) == owner)
+            move(playing, std::nullopt);
+    }
+    move(stream, owner);
 }
 
 void MovieRuntime::streamStarted(Object* stream)
