@@ -81,6 +81,7 @@ public:
         decoder.reset();
         videoTags.clear();
         videoCrops.clear();
+        videoKeys.clear();
         videoIndex.clear();
         wantedFrame = shownFrame = -1;
         file = {};
@@ -110,6 +111,7 @@ public:
     std::unique_ptr<video::VideoDecoder> decoder;
     std::vector<std::size_t> videoTags;            // the tag of each picture, in order
     std::vector<std::pair<int, int>> videoCrops;   // pixels to drop right and below, per picture
+    std::vector<bool> videoKeys;                   // per picture: whether it stands alone
     std::vector<int> videoIndex;                   // per tag: its picture's number, or -1
     int wantedFrame = -1;
     int shownFrame = -1;
@@ -324,7 +326,6 @@ void begin(Interpreter& in, MovieRuntime& rt, Object* stream, StreamState& s, st
     if (auto file = flv::readFile({data, s.bytes->size()}))
         s.file = std::move(*file);
     std::vector<std::span<const std::uint8_t>> pictures;
-    std::vector<bool> keys;
     std::optional<std::uint8_t> codec;
     s.videoIndex.assign(s.file.tags.size(), -1);
     for (std::size_t i = 0; i < s.file.tags.size(); ++i) {
@@ -341,21 +342,16 @@ void begin(Interpreter& in, MovieRuntime& rt, Object* stream, StreamState& s, st
         s.videoTags.push_back(i);
         s.videoCrops.emplace_back(packet->cropRight, packet->cropBottom);
         pictures.push_back(packet->picture);
-        keys.push_back(packet->keyFrame());
+        s.videoKeys.push_back(packet->keyFrame());
     }
     if (codec)
-        s.decoder = std::make_unique<video::VideoDecoder>(*codec, std::move(pictures), std::move(keys));
+        s.decoder = std::make_unique<video::VideoDecoder>(*codec, std::move(pictures), s.videoKeys);
     s.phase = StreamState::Phase::Buffering;
     rt.streamStarted(stream);
     const std::uint64_t epoch = s.epoch;
     report(in, stream, "NetStream.Play.Start");
     if (s.epoch == epoch)
         step(in, rt, stream, s, 0);
-}
-
-Object* methodHome(Interpreter& in, const char* cls)
-{
-    return in.prototypeOf(cls);
 }
 
 // Replaces a method the library classes made, keeping its attributes.
@@ -374,7 +370,7 @@ void replaceMethod(Interpreter& in, Object* proto, const char* name, script::Nat
 
 void installNetStreams(Interpreter& in, MovieRuntime& rt)
 {
-    Object* stream = methodHome(in, "NetStream");
+    Object* stream = in.prototypeOf("NetStream");
     replaceMethod(in, stream, "play", [&rt](Interpreter& in, Object* self, const Args& args) -> Value {
         StreamState* s = streamOf(in, self);
         // Without a name there is nothing to play: the stream goes on as it was.
@@ -434,13 +430,11 @@ void installNetStreams(Interpreter& in, MovieRuntime& rt)
                                        - s->file.tags.begin());
         if (!s->videoTags.empty()) {
             std::size_t key = s->videoTags.front();
-            for (std::size_t tag : s->videoTags) {
-                const flv::Tag& t = s->file.tags[tag];
-                if (t.timestamp > target)
+            for (std::size_t i = 0; i < s->videoTags.size(); ++i) {
+                if (s->file.tags[s->videoTags[i]].timestamp > target)
                     break;
-                const auto packet = flv::readVideoPacket(t.data);
-                if (packet && packet->keyFrame())
-                    key = tag;
+                if (s->videoKeys[i])
+                    key = s->videoTags[i];
             }
             next = key;
             target = s->file.tags[key].timestamp;
@@ -476,7 +470,7 @@ void installNetStreams(Interpreter& in, MovieRuntime& rt)
     // A clip's attachAudio(stream) puts the stream's sound among the clip's
     // sounds, whose Sound objects set its volume and pan; attachAudio(false)
     // takes it out again.
-    replaceMethod(in, methodHome(in, "MovieClip"), "attachAudio", [&rt](Interpreter& in, Object* self, const Args& args) -> Value {
+    replaceMethod(in, in.prototypeOf("MovieClip"), "attachAudio", [&rt](Interpreter& in, Object* self, const Args& args) -> Value {
         Object* source = script::arg(args, 0).asObject();
         rt.attachStreamAudio(self, stateOf(source) || streamOf(in, source) ? source : nullptr);
         return Value();
@@ -484,7 +478,7 @@ void installNetStreams(Interpreter& in, MovieRuntime& rt)
 
     // A video on the stage shows the pictures of the stream attached to it;
     // anything else attached detaches it.
-    Object* video = methodHome(in, "Video");
+    Object* video = in.prototypeOf("Video");
     replaceMethod(in, video, "attachVideo", [&rt](Interpreter& in, Object* self, const Args& args) -> Value {
         Instance* inst = rt.instanceOf(self);
         if (!inst || !inst->object)
