@@ -356,8 +356,8 @@ TEST(NetStreamTest, PlayingReportsTheStatusesInOrderOnTheMoviesClock)
 }
 
 // seek() goes to the last key picture at or before the time asked for and
-// reports it with the next step; a paused stream stays where it is and
-// reports nothing of its pausing.
+// reports it with the next step (once the file is there); a paused stream
+// stays where it is and reports nothing of its pausing.
 TEST(NetStreamTest, SeekGoesToTheKeyPictureBeforeAndPauseHoldsTheTime)
 {
     QTemporaryDir dir;
@@ -394,6 +394,17 @@ Stop
               "NetStream.Seek.Notify 0.2 32\n"
               "cue green\n"
               "later 0.2\n");
+    // A seek before the file arrived is done once it is there.
+    const std::string early = "push 0.25, 1, \"ns\"\nGetVariable\npush \"seek\"\nCallMethod\nPop\n";
+    EXPECT_EQ(runtime::traceMovie(streamMovie("clip.flv", {}, early),
+                                  {.frames = 4, .moviePath = clip.parent_path() / "movie.swf"})
+                  .output,
+              "NetStream.Play.Start 0.2 0\n"
+              "NetStream.Seek.Notify 0.2 0\n"
+              "NetStream.Buffer.Full 0.2 0\n"
+              "cue green\n"
+              "NetStream.Play.Stop 0.3 32\n"
+              "NetStream.Buffer.Empty 0.3 32\n");
     // Paused before the file arrived (with a buffer longer than the file):
     // what is at the start shows, and the buffer's report waits for
     // pause(false).

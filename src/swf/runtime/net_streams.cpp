@@ -77,6 +77,7 @@ public:
         next = 0;
         currentFps = 0;
         soundContinues = false;
+        seekOnArrival.reset();
         pending.clear();
         decoder.reset();
         videoTags.clear();
@@ -107,6 +108,7 @@ public:
     // The clip whose sounds the stream's sound is among (attachAudio): its
     // Sound objects set its volume. None: the stream's own.
     std::optional<sound::Owner> audioOwner;
+    std::optional<double> seekOnArrival; // seconds
 
     std::unique_ptr<video::VideoDecoder> decoder;
     std::vector<std::size_t> videoTags;            // the tag of each picture, in order
@@ -317,6 +319,42 @@ void step(Interpreter& in, MovieRuntime& rt, Object* stream, StreamState& s, dou
     }
 }
 
+// Moves the stream to `seconds`, reported with the next step. Playing goes
+// on from the last key picture at or before the time (pictures between need
+// the ones before them): tags before it in the file, a script data tag of
+// the same time among them, are passed.
+void seekTo(MovieRuntime& rt, Object* stream, StreamState& s, double seconds)
+{
+    double target = seconds * 1000.0;
+    if (!std::isfinite(target) || target < 0)
+        target = 0;
+    target = std::min(target, s.end);
+    std::size_t next = std::size_t(std::find_if(s.file.tags.begin(), s.file.tags.end(),
+                                                [target](const flv::Tag& t) { return t.timestamp >= target; })
+                                   - s.file.tags.begin());
+    if (!s.videoTags.empty()) {
+        std::size_t key = s.videoTags.front();
+        for (std::size_t i = 0; i < s.videoTags.size(); ++i) {
+            if (s.file.tags[s.videoTags[i]].timestamp > target)
+                break;
+            if (s.videoKeys[i])
+                key = s.videoTags[i];
+        }
+        next = key;
+        target = s.file.tags[key].timestamp;
+    }
+    ++s.epoch;
+    s.position = target;
+    s.next = next;
+    rt.stopStreamSound(stream);
+    s.soundContinues = false;
+    // A stream that stopped fills its buffer again; one playing goes on.
+    if (s.phase == StreamState::Phase::Stopped)
+        s.phase = StreamState::Phase::Buffering;
+    s.pending.push_back("NetStream.Seek.Notify");
+    rt.streamStarted(stream);
+}
+
 // The file arrived: its tags, its pictures' decoder, and the first step.
 void begin(Interpreter& in, MovieRuntime& rt, Object* stream, StreamState& s, std::string bytes)
 {
@@ -347,6 +385,8 @@ void begin(Interpreter& in, MovieRuntime& rt, Object* stream, StreamState& s, st
     if (codec)
         s.decoder = std::make_unique<video::VideoDecoder>(*codec, std::move(pictures), s.videoKeys);
     s.phase = StreamState::Phase::Buffering;
+    if (const auto seconds = std::exchange(s.seekOnArrival, std::nullopt))
+        seekTo(rt, stream, s, *seconds);
     rt.streamStarted(stream);
     const std::uint64_t epoch = s.epoch;
     report(in, stream, "NetStream.Play.Start");
@@ -414,41 +454,16 @@ void installNetStreams(Interpreter& in, MovieRuntime& rt)
         }
         return Value();
     });
+    // A seek asked for while the file is on its way is done when it arrives.
     replaceMethod(in, stream, "seek", [&rt](Interpreter& in, Object* self, const Args& args) -> Value {
         StreamState* s = stateOf(self);
-        if (!s || s->phase == StreamState::Phase::Idle || s->phase == StreamState::Phase::Loading)
+        if (!s || s->phase == StreamState::Phase::Idle)
             return Value();
-        double target = in.toNumber(script::arg(args, 0)) * 1000.0;
-        if (!std::isfinite(target) || target < 0)
-            target = 0;
-        target = std::min(target, s->end);
-        // Playing goes on from the last key picture at or before the time
-        // (pictures between need the ones before them): tags before it in
-        // the file, a script data tag of the same time among them, are passed.
-        std::size_t next = std::size_t(std::find_if(s->file.tags.begin(), s->file.tags.end(),
-                                                    [target](const flv::Tag& t) { return t.timestamp >= target; })
-                                       - s->file.tags.begin());
-        if (!s->videoTags.empty()) {
-            std::size_t key = s->videoTags.front();
-            for (std::size_t i = 0; i < s->videoTags.size(); ++i) {
-                if (s->file.tags[s->videoTags[i]].timestamp > target)
-                    break;
-                if (s->videoKeys[i])
-                    key = s->videoTags[i];
-            }
-            next = key;
-            target = s->file.tags[key].timestamp;
-        }
-        ++s->epoch;
-        s->position = target;
-        s->next = next;
-        rt.stopStreamSound(self);
-        s->soundContinues = false;
-        // A stream that stopped fills its buffer again; one playing goes on.
-        if (s->phase == StreamState::Phase::Stopped)
-            s->phase = StreamState::Phase::Buffering;
-        s->pending.push_back("NetStream.Seek.Notify");
-        rt.streamStarted(self);
+        const double seconds = in.toNumber(script::arg(args, 0));
+        if (s->phase == StreamState::Phase::Loading)
+            s->seekOnArrival = seconds;
+        else
+            seekTo(rt, self, *s, seconds);
         return Value();
     });
     replaceMethod(in, stream, "close", [&rt](Interpreter&, Object* self, const Args&) -> Value {
