@@ -522,6 +522,15 @@ Pop
     EXPECT_GT(loudest(), 4000);
     (*player)->advance();
     EXPECT_EQ(loudest(), 0);
+
+    // Paused before the file arrived: the sound at the start stays silent too.
+    ASSERT_TRUE(writeMovieFile(streamMovie("tone.flv", {"Stop\n"}, pause), folder / "paused.swf").ok());
+    player = Player::fromFile(folder / "paused.swf");
+    ASSERT_TRUE(player.ok());
+    (*player)->advance();
+    EXPECT_EQ(loudest(), 0);
+    (*player)->advance();
+    EXPECT_EQ(loudest(), 0);
 }
 
 TEST(VideoTest, StreamTagsRoundTrip)

@@ -248,7 +248,9 @@ void playTags(Interpreter& in, MovieRuntime& rt, Object* stream, StreamState& s)
             if (s.videoIndex[index] >= 0)
                 s.wantedFrame = s.videoIndex[index];
         } else if (tag.type == std::uint8_t(flv::TagType::Audio)) {
-            playSound(rt, stream, s, tag);
+            // A paused stream shows where it is but stays silent.
+            if (!s.paused)
+                playSound(rt, stream, s, tag);
         } else if (tag.type == std::uint8_t(flv::TagType::ScriptData)) {
             const auto data = flv::readScriptData(tag.data);
             if (!data)
