@@ -10,6 +10,7 @@
 #include "swf/format/records.h"
 #include "swf/movie/character_dictionary.h"
 #include "swf/movie/drawing.h"
+#include "swf/movie/live_bitmap.h"
 #include "swf/text/text_field.h"
 
 #include <cstdint>
@@ -83,6 +84,11 @@ struct DisplayObject {
     Box<ClipState> clip;
     // The live state of an edit text field; empty for everything else.
     Box<text::TextFieldState> text;
+    // A video's pictures from a stream a script attached to it: shown in
+    // place of its own frames, at its size. While the pictures are at the
+    // generation `videoCleared` names, the video shows nothing.
+    std::shared_ptr<const LiveBitmap> videoFeed;
+    std::optional<std::uint64_t> videoCleared;
 
     // Set once a script moved, scaled, rotated or recoloured the object: the
     // timeline no longer changes its matrix and colour then.

@@ -47,6 +47,14 @@ Hasher& addTransform(Hasher& h, const QTransform& t)
         .add(t.m33());
 }
 
+// The picture a stream attached to a video shows now.
+Hasher& addVideoFeed(Hasher& h, const movie::DisplayObject& object)
+{
+    if (object.videoFeed)
+        h.add(object.videoFeed.get()).add(object.videoFeed->generation).add(object.videoCleared.value_or(~std::uint64_t(0)));
+    return h;
+}
+
 Hasher& addColor(Hasher& h, const swf::ColorTransform& c)
 {
     return h.add(c.rMult).add(c.gMult).add(c.bMult).add(c.aMult).add(c.rAdd).add(c.gAdd).add(c.bAdd).add(c.aAdd);
@@ -617,8 +625,18 @@ void StageRenderer::paintVideo(QPainter& painter, const movie::DisplayObject& ob
                                const QTransform& toDevice, const swf::ColorTransform& color)
 {
     // The placement's ratio is the stream's frame number; the picture fills
-    // the size the stream declares, however large it was coded.
-    const QImage picture = m_active->videoPicture(video.header.id, video.header.codec, video.frames, object.ratio);
+    // the size the stream declares, however large it was coded. A stream a
+    // script attached shows its own pictures instead, at the same size.
+    QImage picture;
+    if (const movie::LiveBitmap* feed = object.videoFeed.get()) {
+        const bool cleared = object.videoCleared && *object.videoCleared == feed->generation;
+        const std::size_t count = std::size_t(std::max(feed->width, 0)) * std::size_t(std::max(feed->height, 0));
+        if (!cleared && count > 0 && feed->pixels.size() >= count)
+            picture = QImage(reinterpret_cast<const uchar*>(feed->pixels.data()), feed->width, feed->height,
+                             feed->width * 4, QImage::Format_ARGB32_Premultiplied);
+    } else {
+        picture = m_active->videoPicture(video.header.id, video.header.codec, video.frames, object.ratio);
+    }
     if (picture.isNull())
         return;
     painter.save();
@@ -633,6 +651,7 @@ bool StageRenderer::drawPicture(Frame& frame, const movie::DisplayObject& object
 {
     Hasher h;
     h.add(object.character).add(std::uint64_t(object.ratio));
+    addVideoFeed(h, object);
     if (object.character->kind == movie::Character::Kind::EditText && object.text)
         h.add(fieldSignature(*object.text));
     const movie::Character& character = *object.character;
@@ -884,6 +903,7 @@ void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipS
         if (const std::optional<QRect> bounds = characterBounds(object, objectToDevice)) {
             Hasher h(objectContext);
             h.add(object.character).add(m_active).add(std::uint64_t(object.ratio));
+            addVideoFeed(h, object);
             addColor(addTransform(h, objectToDevice), objectColor);
             if (object.character->kind == movie::Character::Kind::EditText && object.text)
                 h.add(fieldSignature(*object.text));

@@ -697,6 +697,9 @@ void addVideoMembers(Interpreter& in, MovieRuntime& rt, Object* video)
     auto size = [&in, &rt](bool width) {
         return in.newFunction([&rt, width](Interpreter&, Object* self, const Args&) {
             Instance* inst = rt.instanceOf(self);
+            // With a stream attached: the size of the picture it shows, 0 before the first.
+            if (const movie::LiveBitmap* feed = inst && inst->object ? inst->object->videoFeed.get() : nullptr)
+                return Value(feed->pixels.empty() ? 0.0 : double(width ? feed->width : feed->height));
             const movie::VideoStream* stream =
                 inst && inst->object && inst->object->character ? inst->object->character->video.get() : nullptr;
             return Value(stream ? double(width ? stream->header.width : stream->header.height) : 0.0);
@@ -784,6 +787,7 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
     defineClipSettings(in, proto, rt);
     defineTabIndex(in, proto, rt, false);
     installTransformClass(in, rt);
+    installNetStreams(in, rt);
 
     installButtonClass(in, rt);
     return extension;

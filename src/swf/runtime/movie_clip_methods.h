@@ -36,6 +36,10 @@ void addVideoMembers(script::Interpreter& in, MovieRuntime& runtime, script::Obj
 // flash.geom's class `name`, whether or not the running movie's version sees it.
 script::Value geomClass(script::Interpreter& in, const char* name);
 
+// NetStream's playing of Flash Video files and Video.attachVideo
+// (net_streams.cpp), over the library classes' idle versions.
+void installNetStreams(script::Interpreter& in, MovieRuntime& runtime);
+
 // Script depth <-> display-list key.
 using movie::kScriptDepthOffset;
 

@@ -342,6 +342,7 @@ void MovieRuntime::advance()
     runQueue();
     m_time += 1000.0 / frameRate();
     m_vm->runTimers();
+    playStreams(1000.0 / frameRate());
     runQueue();
     pointerStill();
     syncTextVariables();
@@ -990,6 +991,7 @@ void MovieRuntime::addGarbageRoots(std::vector<Object*>& roots)
     }
     m_jobs.addObjects(roots);
     addLoadRoots(roots);
+    roots.insert(roots.end(), m_streams.begin(), m_streams.end());
     for (const auto& [id, waiting] : m_soundDone) {
         if (waiting.keep)
             roots.push_back(waiting.keep);

@@ -286,6 +286,17 @@ public:
     double soundPosition(std::uint64_t id) override { return m_sound.position(id); }
     void setSoundTransform(script::Object* owner, double volume, double ll, double lr, double rl, double rr) override;
     std::string adoptSound(const std::string& bytes) override;
+    // A NetStream began playing: it moves on with the movie's clock each
+    // frame until it stops or closes (net_streams.cpp).
+    void streamStarted(script::Object* stream);
+    // A NetStream's sound: its audio tags as the blocks of a stream of the
+    // mixer's, the stream object its owner; `continues` as for a timeline's.
+    void streamSound(script::Object* stream, const SoundStreamHead& head, std::span<const std::uint8_t> block,
+                     bool continues);
+    void stopStreamSound(script::Object* stream);
+    // A clip's attachAudio: the stream's sound joins the clip's sounds (a
+    // null stream: whatever stream it heard sounds on its own again).
+    void attachStreamAudio(script::Object* clip, script::Object* stream);
     bool readsFiles() const override { return true; }
     bool loadFile(script::Object* asker, const std::string& url, script::Object* keep, bool atOnce,
                   LoadDone done) override;
@@ -460,6 +471,8 @@ private:
     void installHostObjects();
     // Movie loading (movie_loading.cpp).
     void deliverLoads();
+    // Moves the playing streams on by `elapsed` milliseconds.
+    void playStreams(double elapsed);
     void addLoadRoots(std::vector<script::Object*>& roots) const;
     // The clip or level (`level`, with no clip) a loader's target names.
     Instance* loadTarget(script::Object* asker, const script::Value& target, int& level);
@@ -528,6 +541,8 @@ private:
     // whose sounds ended.
     void playFrameSound();
     sound::Owner soundOwner(script::Object* owner) const;
+    // Where a NetStream's sound plays: the clip it is attached to, or its own.
+    sound::Owner streamSoundOwner(script::Object* stream) const;
     std::shared_ptr<const sound::Pcm> namedSound(script::Object* owner, const std::string& name);
     // Stops the sounds scripts started from a loaded movie's library.
     void stopSoundsOf(const LoadedMovie* movie);
@@ -559,6 +574,7 @@ private:
 
     FileAccess m_files;
     std::deque<std::unique_ptr<PendingLoad>> m_loads;
+    std::vector<script::Object*> m_streams; // NetStreams playing or paused
     std::vector<std::unique_ptr<LoadedMovie>> m_loadedMovies;
     std::size_t m_loadedBytes = 0;
     struct Level {

@@ -68,8 +68,9 @@ struct VideoDecoder::Codec {
     }
 };
 
-VideoDecoder::VideoDecoder(std::uint8_t codec, std::vector<std::span<const std::uint8_t>> frames)
-    : m_codec(std::make_unique<Codec>()), m_frames(std::move(frames))
+VideoDecoder::VideoDecoder(std::uint8_t codec, std::vector<std::span<const std::uint8_t>> frames,
+                           std::vector<bool> keyFrames)
+    : m_codec(std::make_unique<Codec>()), m_frames(std::move(frames)), m_keyFrames(std::move(keyFrames))
 {
     silenceLibrary();
     const AVCodecID id = codecId(codec);
@@ -99,6 +100,12 @@ QImage VideoDecoder::picture(int frame)
         return {};
     if (frame < m_position)
         restart();
+    // A key picture on the way needs nothing before it.
+    if (const int key = keyFrameFor(frame, m_position); key >= 0) {
+        if (m_codec->context)
+            avcodec_flush_buffers(m_codec->context);
+        m_position = key - 1;
+    }
     const int last = std::min<int>(frame, int(m_frames.size()) - 1);
     for (int i = m_position + 1; i <= last; ++i) {
         if (!m_frames[std::size_t(i)].empty())
@@ -106,6 +113,16 @@ QImage VideoDecoder::picture(int frame)
     }
     m_position = std::max(m_position, frame);
     return m_picture;
+}
+
+int VideoDecoder::keyFrameFor(int frame, int from) const
+{
+    const int last = std::min<int>(frame, int(m_keyFrames.size()) - 1);
+    for (int i = last; i > from + 1; --i) {
+        if (m_keyFrames[std::size_t(i)])
+            return i;
+    }
+    return -1;
 }
 
 void VideoDecoder::decode(std::span<const std::uint8_t> data)

@@ -16,12 +16,7 @@
 
 namespace swf::script {
 
-namespace {
-
-using namespace library;
-
-// An info object for onStatus handlers.
-Object* statusInfo(Interpreter& in, const char* code, const char* level)
+Object* library::statusInfo(Interpreter& in, const char* code, const char* level)
 {
     Object* info = in.newObject();
     in.setMember(info, "code", code);
@@ -29,16 +24,7 @@ Object* statusInfo(Interpreter& in, const char* code, const char* level)
     return info;
 }
 
-// Calls target.method(args) on the next frame.
-void later(Interpreter& in, Object* target, const char* method, std::vector<Value> args)
-{
-    if (target)
-        in.addTimer(target, Value(), method, std::move(args), 1, false);
-}
-
-// Hands a status report to the object's onStatus, looked up once; an error
-// the object has no handler for goes to System.onStatus instead.
-void reportStatus(Interpreter& in, Object* target, const Args& args)
+void library::reportStatus(Interpreter& in, Object* target, const Args& args)
 {
     const Value handler = in.getMember(target, "onStatus");
     if (handler.isObject() && handler.asObject()->isFunction()) {
@@ -48,6 +34,17 @@ void reportStatus(Interpreter& in, Object* target, const Args& args)
     const Value info = arg(args, 0);
     if (info.isObject() && in.toString(in.getMember(info, "level")) == "error")
         in.callMethod(in.getMember(in.global(), "System"), "onStatus", args);
+}
+
+namespace {
+
+using namespace library;
+
+// Calls target.method(args) on the next frame.
+void later(Interpreter& in, Object* target, const char* method, std::vector<Value> args)
+{
+    if (target)
+        in.addTimer(target, Value(), method, std::move(args), 1, false);
 }
 
 // The same on the next frame.
@@ -460,8 +457,9 @@ void installNetConnection(Interpreter& in)
 }
 
 // A stream on a connected NetConnection: the first one gives the stream
-// prototype its status members, which read as an idle stream's. Streams on
-// anything else have none.
+// prototype its status members, which read as an idle stream's until the
+// host plays something on the stream. Streams on anything else have none.
+// Without a host that plays files every stream is idle: play() finds nothing.
 void installNetStream(Interpreter& in)
 {
     Object* proto = nullptr;
@@ -478,9 +476,16 @@ void installNetStream(Interpreter& in)
                 {"time", 0}, {"bufferLength", 0}, {"bufferTime", 0.1}, {"bytesLoaded", 0},
                 {"bytesTotal", 0}, {"currentFps", 0}, {"liveDelay", 0},
             };
-            for (const auto& [name, value] : members) {
+            for (const auto& member : members) {
+                const std::string name = member.first;
+                const double value = member.second;
                 if (!home->findOwnAnyVersion(name))
-                    nativeAccessor(in, home, name, [value](Interpreter&, Object*, const Args&) -> Value { return value; }, {}, kHidden);
+                    nativeAccessor(in, home, name, [name, value](Interpreter&, Object* stream, const Args&) -> Value {
+                        const auto* playback = stream ? dynamic_cast<const StreamPlayback*>(stream->extension()) : nullptr;
+                        if (const auto now = playback ? playback->statusMember(name) : std::nullopt)
+                            return *now;
+                        return value;
+                    }, {}, kHidden);
             }
             return self;
         },

@@ -8,6 +8,8 @@
 
 #include "swf/script/builtins/builtins.h"
 
+#include <optional>
+
 namespace swf::script::library {
 
 constexpr std::uint16_t kHidden = PropertyFlag::DontEnum;
@@ -84,6 +86,24 @@ inline void markMembers(Object* proto, std::uint16_t flag)
             proto->findOwnAnyVersion(p.name)->flags |= flag;
     }
 }
+
+// An info object for onStatus handlers: {code, level}.
+Object* statusInfo(Interpreter& in, const char* code, const char* level);
+
+// Hands a status report to the object's onStatus, looked up once; an error
+// the object has no handler for goes to System.onStatus instead.
+void reportStatus(Interpreter& in, Object* target, const Args& args);
+
+// What the host plays behind a NetStream object, once it plays something:
+// the stream's status members (time, bufferLength, bufferTime, bytesLoaded,
+// bytesTotal, currentFps) read from it rather than as an idle stream's.
+class StreamPlayback : public ObjectExtension {
+public:
+    bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
+    bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
+    // The member's value now; nothing for the idle stream's value.
+    virtual std::optional<double> statusMember(const std::string& name) const = 0;
+};
 
 } // namespace swf::script::library
 
