@@ -102,10 +102,10 @@ TEST(FiltersMember, AClipReadsItsPlacementsFiltersAsNewObjects)
 TEST(FiltersMember, WhatAScriptSetsIsCopiedInAndStandsForThePlacements)
 {
     EXPECT_EQ(traced(setBlurThenChangeIt("mc") + traceFirst("mc", "blurX")), "3\n");
-    // A value that is no list leaves the filters as they were.
+    // A value that is no list clears them.
     EXPECT_EQ(traced(setBlurThenChangeIt("mc") + "push \"mc\"\nGetVariable\npush \"filters\", 5\nSetMember\n"
                      + traceFirst("mc", "blurX")),
-              "3\n");
+              "undefined\n");
 }
 
 TEST(FiltersMember, TextFieldsKeepCopiesToo)

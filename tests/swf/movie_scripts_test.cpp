@@ -3326,3 +3326,59 @@ TEST(MovieScripts, AnEmptyClipFlattensWhenSizedAndHighQualityIsOnlyHigh)
     )";
     EXPECT_EQ(tracedInAClip(quality, 6), "0\n2\n");
 }
+
+TEST(MovieScripts, ScriptDepthsReachTheLowest32BitDepthAndFiltersSetToANonListAreCleared)
+{
+    // 2147483648 wraps to the lowest 32-bit depth, which a clip can take.
+    const std::string depth = R"(
+        push 2147483648, "low", 2, "_root"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push 0, "_root"
+        GetVariable
+        push "low"
+        GetMember
+        push "getDepth"
+        CallMethod
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(depth, 8), "-2147483648\n");
+
+    const std::string filters = R"(
+        push 0, 0, 2, "flash"
+        GetVariable
+        push "filters"
+        GetMember
+        push "BlurFilter"
+        NewMethod
+        push 1
+        InitArray
+        StoreRegister 0
+        Pop
+        push "_root"
+        GetVariable
+        push "filters", r:0
+        SetMember
+        push "_root"
+        GetVariable
+        push "filters"
+        GetMember
+        push "length"
+        GetMember
+        Trace
+        push "_root"
+        GetVariable
+        push "filters", 34
+        SetMember
+        push "_root"
+        GetVariable
+        push "filters"
+        GetMember
+        push "length"
+        GetMember
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(filters, 8), "1\n0\n");
+}

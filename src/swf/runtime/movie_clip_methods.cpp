@@ -734,8 +734,7 @@ void setObjectFilters(Interpreter& in, MovieRuntime& rt, Object* self, const Val
     Instance* inst = rt.instanceOf(self);
     if (!inst || !inst->object)
         return;
-    if (auto filters = script::readFilters(in, list))
-        inst->object->scriptFilters = std::move(*filters);
+    inst->object->scriptFilters = script::readFilters(in, list);
 }
 
 std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, MovieRuntime& rt)

@@ -16,9 +16,9 @@ using script::Value;
 
 namespace {
 
-// Script depths a clip can be placed at (up to 2130690044, the deepest the
-// original player takes) and removed from.
-constexpr int kMinScriptDepth = -2130706432;
+// Script depths a clip can be placed at (any 32-bit depth up to 2130690044,
+// the deepest the original player takes) and removed from.
+constexpr int kMinScriptDepth = INT_MIN;
 constexpr int kMaxScriptDepth = 2130690045; // the first refused
 constexpr int kMaxRemovableDepth = 2130690031;
 constexpr int kMaxActionRemovableDepth = 1048575;

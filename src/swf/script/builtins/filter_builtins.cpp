@@ -474,10 +474,10 @@ Value filterObjects(Interpreter& in, const std::vector<FilterValues>& filters)
     return in.newArray(items);
 }
 
-std::optional<std::vector<FilterValues>> readFilters(Interpreter& in, const Value& list)
+std::vector<FilterValues> readFilters(Interpreter& in, const Value& list)
 {
     if (!list.isObject())
-        return std::nullopt;
+        return {};
     std::vector<FilterValues> filters;
     const std::size_t n = listLength(in, list, kMaxFilters);
     for (std::size_t i = 0; i < n; ++i) {

@@ -16,7 +16,8 @@ namespace swf::script {
 Value filterObjects(Interpreter& in, const std::vector<FilterValues>& filters);
 
 // The settings of the filter objects in a list, in its order, skipping
-// whatever is no filter; nothing when the value is no object.
-std::optional<std::vector<FilterValues>> readFilters(Interpreter& in, const Value& list);
+// whatever is no filter; none when the value is no object (a number or
+// text given as the list clears the filters).
+std::vector<FilterValues> readFilters(Interpreter& in, const Value& list);
 
 } // namespace swf::script

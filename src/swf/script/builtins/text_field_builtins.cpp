@@ -581,8 +581,8 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
     case Member::Filters:
         if (hooks.setFilters)
             hooks.setFilters(in, self, value);
-        else if (auto list = readFilters(in, value))
-            filters = std::move(*list);
+        else
+            filters = readFilters(in, value);
         break;
     case Member::TabIndex:
         // A field keeps its tab index as an unsigned 32-bit number;
