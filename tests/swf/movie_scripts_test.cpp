@@ -3346,6 +3346,25 @@ TEST(MovieScripts, ScriptDepthsReachTheLowest32BitDepthAndFiltersSetToANonListAr
     )";
     EXPECT_EQ(tracedInAClip(depth, 8), "-2147483648\n");
 
+    // A button's getDepth lent to a clip answers nothing there.
+    const std::string lent = R"(
+        push "_root"
+        GetVariable
+        push "bd", "Button"
+        GetVariable
+        push "prototype"
+        GetMember
+        push "getDepth"
+        GetMember
+        SetMember
+        push 0, "_root"
+        GetVariable
+        push "bd"
+        CallMethod
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(lent, 8), "undefined\n");
+
     const std::string filters = R"(
         push 0, 0, 2, "flash"
         GetVariable

@@ -682,9 +682,13 @@ void installButtonClass(Interpreter& in, MovieRuntime& rt)
     buttonProto->put("enabled", true);
     defineDisplayMembers(in, buttonProto, rt);
     defineTabIndex(in, buttonProto, rt, true);
+    // A button's getDepth answers for buttons only: given to a clip, it
+    // reads undefined.
     in.defineMethod(buttonProto, "getDepth", [inst](Interpreter&, Object* self, const Args&) {
         Instance* i = inst(self);
-        return i ? Value(double(i->depth - kScriptDepthOffset)) : Value();
+        const bool button = i && i->object && i->object->character
+                            && i->object->character->kind == movie::Character::Kind::Button;
+        return button ? Value(double(i->depth - kScriptDepthOffset)) : Value();
     });
 }
 
