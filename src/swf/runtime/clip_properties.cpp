@@ -330,7 +330,7 @@ Value MovieRuntime::getProperty(Object* clip, int index)
     case ClipProperty::Height: {
         const QTransform toParent = inst->isRoot ? QTransform() : inWholeTwips(render::toQTransform(m), true);
         // A clip flattened on one side keeps its size on the other.
-        const QRectF outer = boundsIn(object, toParent).normalized();
+        const QRectF outer = boundsIn(object, toParent);
         if (outer.isNull())
             return 0.0;
         return pixels(ClipProperty(index) == ClipProperty::Width ? outer.width() : outer.height());

@@ -621,10 +621,7 @@ void defineMovieMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
     // method argument first, whatever else they are given: a script that
     // replaces meth is called each time.
     auto askMethod = [](Interpreter& in, Object* self, const Args& args, std::size_t at) {
-        if (at < args.size())
-            in.callMethod(Value(self), "meth", {args[at]});
-        else
-            in.callMethod(Value(self), "meth", {});
+        in.callMethod(Value(self), "meth", at < args.size() ? Args{args[at]} : Args{});
     };
     // loadMovie(url[, method]) and loadVariables: what arrives replaces what
     // the clip shows, or sets its variables, on a later frame.
