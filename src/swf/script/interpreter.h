@@ -275,6 +275,13 @@ private:
 
     // Ends the code of `f` (see Frame::clipOnStage) when its clip has left the stage.
     void haltIfClipLeft(Frame& f);
+    // Lets the script function `fn`, when it is called next, share the stack
+    // of the code in `f`; cleared again when the guard goes.
+    struct SharedStack {
+        Interpreter& in;
+        ~SharedStack() { in.m_callerStack = {}; }
+    };
+    SharedStack shareStack(const Frame& f, const Value& fn);
     Value pop(Frame& f);
     // A count, then that many values (the first one popped first), never
     // below the frame's part of the stack.
@@ -353,6 +360,12 @@ private:
     std::uintptr_t m_stackBase = 0; // frame address of the outermost execute()
     Object* m_callee = nullptr; // the script function running now, for arguments.caller
     bool m_nextCallConstructs = false; // the next script function called runs for `new`
+    // A script function that an opcode calls runs on its caller's stack: it
+    // can pop what the caller pushed before the call.
+    struct CallerStack {
+        const Object* function = nullptr;
+        std::size_t base = 0;
+    } m_callerStack;
     std::uint64_t m_instructions = 0;
     double m_clockBase = -1;
     std::uint64_t m_clockInstructions = 0;

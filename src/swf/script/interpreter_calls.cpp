@@ -64,6 +64,12 @@ Value Interpreter::invoke(const Value& function, Object* thisObject, const std::
     return Value();
 }
 
+Interpreter::SharedStack Interpreter::shareStack(const Frame& f, const Value& fn)
+{
+    m_callerStack = {fn.asObject(), f.stackBase};
+    return SharedStack{*this};
+}
+
 Value Interpreter::callMethod(const Value& base, const std::string& name, const std::vector<Value>& args)
 {
     // A clip that left the stage is its path, as it is to scripts: where
@@ -272,6 +278,10 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     }
 
     f.stackBase = m_stack.size();
+    if (m_callerStack.function == fn) {
+        f.stackBase = std::min(m_callerStack.base, f.stackBase);
+        m_callerStack = {};
+    }
     std::size_t jumpTo = 0;
     Completion c = execute(f, info.bodyBegin, info.bodyEnd, jumpTo);
     // The machine has one stack: what a function pushed and left there stays

@@ -160,7 +160,9 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         // clip, even a function's activation); functions from _global run on
         // the current target.
         Object* thisObject = foundIn && foundIn != global() ? foundIn : f.target;
-        push(f, invoke(callee(fn), thisObject, args, nullptr, false));
+        const Value& function = callee(fn);
+        const SharedStack shared = shareStack(f, function);
+        push(f, invoke(function, thisObject, args, nullptr, false));
         haltIfClipLeft(f);
         break;
     }
@@ -208,6 +210,7 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         // From SWF 7, a method found above the object's own prototype has its
         // super start above the prototype it was found on.
         Object* home = v >= 7 && owner && owner != o && owner != o->proto() ? owner : nullptr;
+        const SharedStack shared = shareStack(f, fn);
         push(f, call(fn, o, args, home));
         break;
     }

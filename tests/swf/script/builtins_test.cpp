@@ -1227,6 +1227,46 @@ TEST(ObjectBuiltins, NativeTableFunctionsStandOutsideTheFunctionClass)
               "undefined\nundefined\nobject\nfalse\nfalse\ntrue");
 }
 
+// A function ASnative hands out is made by whatever _global.Function is at
+// that moment: it links to that one's prototype, a number included, and where
+// Function is no function at all it has no link, though it still runs.
+TEST(ObjectBuiltins, NativeTableFunctionsLinkToTheFunctionClassOfTheMoment)
+{
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "_global"
+        getvariable
+        push "Function"
+        getmember
+        push "prototype", 8
+        setmember
+        push 0, 1, 2, "ASnative"
+        callfunction
+        push "__proto__"
+        getmember
+        trace
+        push "_global"
+        getvariable
+        push "Function", 0
+        initobject
+        setmember
+        push "f", 0, 1, 2, "ASnative"
+        callfunction
+        setvariable
+        push "f"
+        getvariable
+        typeof
+        trace
+        push "f"
+        getvariable
+        push "__proto__"
+        getmember
+        typeof
+        trace
+    )"),
+              "8\nfunction\nundefined");
+}
+
 TEST(ObjectBuiltins, NativeTableAndEnumerabilityIgnoreVersionFlags)
 {
     Machine m(5);

@@ -2111,6 +2111,67 @@ TEST(Interpreter, WhatAFunctionLeavesOnTheStackStaysForItsCaller)
     EXPECT_EQ(m.run("push \"clean\"\ntrace"), "clean");
 }
 
+// A function called by an opcode runs on its caller's stack and can take what
+// the caller pushed before the call; a function a built-in calls (Array's
+// sort with a comparer here) starts on a stack of its own.
+TEST(Interpreter, AFunctionCanPopWhatItsCallerPushed)
+{
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        function take
+          setvariable
+        end
+        push "v", 7, 0, "take"
+        callfunction
+        pop
+        push "v"
+        getvariable
+        trace
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "m"
+        function
+          setvariable
+        end
+        setmember
+        push "w", 8, 0, "o"
+        getvariable
+        push "m"
+        callmethod
+        pop
+        push "w"
+        getvariable
+        trace
+        push "seen", 0
+        setvariable
+        push "cmp"
+        function
+          pop
+          push "seen"
+          getvariable
+          increment
+          push "seen"
+          stackswap
+          setvariable
+          push 0
+          return
+        end
+        setvariable
+        push "kept"
+        push "cmp"
+        getvariable
+        push 2, 1, 2
+        initarray
+        push "sort"
+        callmethod
+        pop
+        trace
+    )"), "7\n8\nkept");
+}
+
 TEST(Interpreter, DeleteTakesPathsAndLeavesAFunctionsLocals)
 {
     Machine m(7);

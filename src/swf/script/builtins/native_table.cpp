@@ -33,6 +33,7 @@ constexpr int kMathNatives = 200;
 
 // The members this machine has, by their numbers in the original player.
 constexpr NativeEntry kEntries[] = {
+    {1, 0, "ASSetPropFlags"},
     {5, 0, "Mouse.show"},
     {5, 1, "Mouse.hide"},
     {100, 0, "escape"},
@@ -255,10 +256,25 @@ std::optional<NativeCode> codeFor(Interpreter& in, const std::shared_ptr<std::ma
 // A function running native code; one the table lacks does nothing.
 Object* nativeFunction(Interpreter& in, const std::shared_ptr<std::map<Key, NativeCode>>& table, Key key)
 {
+    // The function is made by whatever _global.Function is now: it links to
+    // that one's prototype, whatever value that is, and names it as its
+    // constructor; where Function is no function, it has neither link.
+    Object* fn = in.newFunctionObject(nullptr);
+    const Property* function = in.global()->findOwnAnyVersion("Function");
+    if (function && function->value.isObject() && function->value.asObject()->isFunction()) {
+        const std::uint16_t hidden = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
+        fn->put("__proto__", in.getMember(function->value.asObject(), "prototype"), hidden | PropertyFlag::Version6);
+        fn->put("constructor", function->value, hidden);
+    }
     std::optional<NativeCode> code = codeFor(in, table, key);
-    if (!code)
-        return in.newFunction([](Interpreter&, Object*, const Args&) -> Value { return Value(); });
-    return in.newFunction(code->call, code->construct);
+    if (!code) {
+        fn->setNative([](Interpreter&, Object*, const Args&) -> Value { return Value(); });
+        return fn;
+    }
+    fn->setNative(code->call);
+    if (code->construct)
+        fn->setNativeConstructor(code->construct);
+    return fn;
 }
 
 // The two numbers of a call, converted as 32-bit integers: text that is no
