@@ -121,9 +121,9 @@ Value Interpreter::currentPrototype(const std::string& constructorName)
 
 Object* Interpreter::newArray(const std::vector<Value>& items)
 {
-    // With the Array class deleted an array inherits nothing at all.
-    const Property* arrayClass = global()->findOwn("Array");
-    Object* a = newObject(arrayClass ? prototypeOf("Array") : nullptr);
+    // An array links to whatever _global.Array.prototype holds now, a
+    // number included; with no Array class at all it inherits nothing.
+    Object* a = newObjectLinkedTo(currentPrototype("Array"));
     a->setObjectClass(ObjectClass::Array);
     a->put("length", 0, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     if (!reserveMemory(items.size() * kPropertyBytes))

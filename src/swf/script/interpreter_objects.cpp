@@ -83,9 +83,10 @@ bool Interpreter::stepObjects(Frame& f, const Action& a, std::size_t& next)
         std::vector<Value> items = popList(f);
         if (n > held)
             items.resize(std::size_t(n));
-        // A literal names its constructor, for good.
+        // A literal names its constructor, for good, where Array is an
+        // object with a prototype to link to.
         Object* array = newArray(std::move(items));
-        if (const Property* ctor = global()->findOwnAnyVersion("Array"))
+        if (const Property* ctor = global()->findOwnAnyVersion("Array"); ctor && ctor->value.isObject() && !currentPrototype("Array").isUndefined())
             array->put("constructor", ctor->value, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
         push(f, array);
         break;

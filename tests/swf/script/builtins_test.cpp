@@ -53,6 +53,69 @@ TEST(ArrayBuiltins, SortFlags)
     }
 }
 
+// What sort and sortOn do with arguments that are neither a compare function
+// nor options: undefined sorts nothing and returns nothing, an object that
+// cannot be called finds every pair equal, and sortOn given an object that
+// is no list names no field.
+TEST(ArrayBuiltins, SortArgumentsThatAreNoFunctionAndNoOptions)
+{
+    Machine m(7);
+    const std::string objects = makeArray("a", {"\"b\"", "\"c\"", "\"a\""}) + "push \"o\", 0\ninitobject\nsetvariable\n";
+    EXPECT_EQ(m.run(objects + "push undefined, 1, \"a\"\ngetvariable\npush \"sort\"\ncallmethod\ntypeof\ntrace\n"
+                    + "push \"o\"\ngetvariable\npush 1, \"a\"\ngetvariable\npush \"sort\"\ncallmethod\ntrace\n"
+                    + "push 2, \"o\"\ngetvariable\npush 2, \"a\"\ngetvariable\npush \"sortOn\"\ncallmethod\ntypeof\ntrace\n"
+                    + "push \"a\"\ngetvariable\ntrace"),
+              "undefined\nb,c,a\nundefined\nb,c,a");
+}
+
+// An array literal links to whatever _global.Array.prototype holds and names
+// Array as its constructor, but only where Array is an object with a
+// prototype: with Array a number there is neither link.
+TEST(ArrayBuiltins, LiteralsLinkToTheArrayClassOfTheMoment)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "h"
+        function
+        end
+        setvariable
+        push "h"
+        getvariable
+        push "prototype", 8
+        setmember
+        push "_global"
+        getvariable
+        push "Array"
+        push "h"
+        getvariable
+        setmember
+        push 0
+        initarray
+        push "__proto__"
+        getmember
+        trace
+        push 0
+        initarray
+        push "constructor"
+        getmember
+        push "h"
+        getvariable
+        strictequals
+        trace
+        push "_global"
+        getvariable
+        push "Array", 8
+        setmember
+        push 0
+        initarray
+        push "constructor"
+        getmember
+        typeof
+        trace
+    )"),
+              "8\ntrue\nundefined");
+}
+
 TEST(ArrayBuiltins, SortWithACompareFunction)
 {
     Machine m(7);

@@ -338,11 +338,13 @@ void installArray(Interpreter& in)
         Object* fn = nullptr;
         int flags = 0;
         std::size_t flagArg = 0;
-        if (Object* f = arg(args, 0).asObject(); f && f->isFunction()) {
+        // Any object is taken as the compare function: one that cannot be
+        // called finds every pair equal. Options are a number; anything
+        // else given (undefined too) sorts nothing and returns nothing.
+        if (Object* f = arg(args, 0).asObject()) {
             fn = f;
             flagArg = 1;
-        } else if (arg(args, 0).isString() || f) {
-            // Neither a compare function nor options: nothing is sorted.
+        } else if (!args.empty() && !args[0].isNumber() && !args[0].isBoolean()) {
             return Value();
         }
         if (args.size() > flagArg)
@@ -363,6 +365,9 @@ void installArray(Interpreter& in)
         if (Object* list = args[0].asObject(); list && list->objectClass() == ObjectClass::Array) {
             for (const Value& v : in.arrayItems(list))
                 fields.push_back(in.toString(v));
+        } else if (list) {
+            // Fields are named by text or by a list; any other object names none.
+            return Value();
         } else {
             fields.push_back(in.toString(args[0]));
         }

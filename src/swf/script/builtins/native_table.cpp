@@ -258,12 +258,14 @@ Object* nativeFunction(Interpreter& in, const std::shared_ptr<std::map<Key, Nati
 {
     // The function is made by whatever _global.Function is now: it links to
     // that one's prototype, whatever value that is, and names it as its
-    // constructor; where Function is no function, it has neither link.
+    // constructor; where Function is no object with a prototype, it has
+    // neither link.
     Object* fn = in.newFunctionObject(nullptr);
     const Property* function = in.global()->findOwnAnyVersion("Function");
-    if (function && function->value.isObject() && function->value.asObject()->isFunction()) {
+    const Property* proto = function && function->value.isObject() ? function->value.asObject()->findOwnAnyVersion("prototype") : nullptr;
+    if (proto && !proto->value.isUndefined()) {
         const std::uint16_t hidden = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
-        fn->put("__proto__", in.getMember(function->value.asObject(), "prototype"), hidden | PropertyFlag::Version6);
+        fn->put("__proto__", proto->value, hidden | PropertyFlag::Version6);
         fn->put("constructor", function->value, hidden);
     }
     std::optional<NativeCode> code = codeFor(in, table, key);
