@@ -137,9 +137,11 @@ AmfValue AmfEncoder::array(Object* a, int depth)
             length = std::max(length, itemIndex(p.name) + 1);
     }
     bool dense = m_arrays == Arrays::StrictWhenDense && length <= std::int64_t(amf0::kMaxValues);
+    // Members that are not items make it an ECMA array; functions, which
+    // are left out, do not count.
     for (const Member& m : list) {
         const std::int64_t index = itemIndex(m.name);
-        if (m.name != "length" && (index < 0 || index >= length))
+        if (m.name != "length" && (index < 0 || index >= length) && (m.accessor || !isFunction(m.value)))
             dense = false;
     }
     if (dense) {

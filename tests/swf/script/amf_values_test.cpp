@@ -122,6 +122,9 @@ TEST(AmfValues, ArraysAreStrictUnlessTheyHoldNamedMembers)
     EXPECT_EQ(strict.items[1].type, Type::Undefined);
     EXPECT_EQ(strict.items[3].string, "d");
 
+    // Methods scripts give every array are left out and leave it strict.
+    m.vm->setMember(m.vm->getMember(global(m, "Array"), "prototype"), "extra", newClass(m));
+    EXPECT_EQ(encoded(m, sparse).type, Type::StrictArray);
     // A shared object's file writes it as an ECMA array all the same.
     const AmfValue kept = encoded(m, sparse, AmfEncoder::Arrays::AlwaysEcma);
     EXPECT_EQ(kept.type, Type::EcmaArray);
