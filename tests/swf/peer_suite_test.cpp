@@ -50,7 +50,8 @@ struct TestSettings {
     // The window the test played in; empty: the movie's own size.
     double viewportWidth = 0;
     double viewportHeight = 0;
-    // log_fetch: the addresses the movie opens are part of the recording.
+    // log_fetch: the addresses the movie opens and the requests it sends
+    // are part of the recording.
     bool logsUrls = false;
 };
 
@@ -118,9 +119,8 @@ TEST(PeerSuite, TraceOutputMatchesTheOriginalPlayer)
         options.viewportWidth = settings.viewportWidth;
         options.viewportHeight = settings.viewportHeight;
         if (settings.logsUrls) {
-            options.describeUrl = [](const std::string& url, const std::string& window) {
-                return "Navigator::navigate_to_url:\n  URL: " + url + "\n  Target: " + window + "\n";
-            };
+            options.describeUrl = swf::runtime::recordedNavigation;
+            options.describeRequest = swf::runtime::recordedRequest;
         }
         options.moviePath = folder / "test.swf";
         // The recordings were made with the test's folder as the root of the file system.

@@ -1,11 +1,13 @@
-// veskor-trace MOVIE.swf [--frames N] [--seed N] [--input FILE.json] [--display]
+// veskor-trace MOVIE.swf [--frames N] [--seed N] [--input FILE.json] [--display] [--log-fetch]
 //
 // Plays a movie without a window for its first frame and N more (10 unless
 // told), on the movie's own clock and as fast as the machine allows, and
 // prints each trace() call of its scripts on a line of its own. Math.random
 // draws from a fixed seed, so every run prints the same; --seed picks another.
 // --input plays a list of mouse and keyboard events into the movie between
-// its frames (see input_script.h).
+// its frames (see input_script.h). --log-fetch also prints the web addresses
+// the movie opens and the requests it sends, as the second test suite's
+// recordings show them.
 
 #include "headless_app.h"
 #include "input_script.h"
@@ -21,12 +23,13 @@
 
 namespace {
 
-const char* const kUsage = "usage: veskor-trace MOVIE.swf [--frames N] [--seed N] [--input FILE.json] [--display]\n"
+const char* const kUsage = "usage: veskor-trace MOVIE.swf [--frames N] [--seed N] [--input FILE.json] [--display] [--log-fetch]\n"
                            "  --frames N         frames played after the first (default 10)\n"
                            "  --seed N           seed of Math.random, 0 to 4294967295 (default: the same on every run)\n"
                            "  --input FILE.json  mouse and keyboard events played between the frames; each\n"
                            "                     {\"type\":\"Wait\"} plays one of the frames\n"
-                           "  --display          then describe the display list, an object a line\n";
+                           "  --display          then describe the display list, an object a line\n"
+                           "  --log-fetch        also print the addresses opened and the requests sent\n";
 
 template <typename Number>
 std::optional<Number> parseNumber(const char* text)
@@ -64,6 +67,9 @@ int main(int argc, char** argv)
             options.randomSeed = *seed;
         } else if (std::strcmp(argv[i], "--display") == 0) {
             options.describeDisplayList = true;
+        } else if (std::strcmp(argv[i], "--log-fetch") == 0) {
+            options.describeUrl = swf::runtime::recordedNavigation;
+            options.describeRequest = swf::runtime::recordedRequest;
         } else if (std::strcmp(argv[i], "--input") == 0 && hasValue) {
             inputPath = argv[++i];
         } else if (argv[i][0] == '-' && argv[i][1] == '-') {

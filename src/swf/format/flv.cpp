@@ -1,223 +1,11 @@
 #include "swf/format/flv.h"
 
-#include <bit>
+#include "swf/format/big_endian_reader.h"
 
 namespace swf::flv {
 namespace {
 
-// Values nest no deeper than this, and a file's values hold no more than
-// this many in all: deeper or larger data is taken as damaged.
-constexpr int kMaxDepth = 64;
-constexpr std::size_t kMaxValues = 1u << 18;
-
-// Bounds-checked big-endian reading: a read past the end gives zero and
-// fails the reader for good.
-class Reader {
-public:
-    explicit Reader(std::span<const std::uint8_t> data) : m_data(data) {}
-
-    bool failed() const { return m_failed; }
-    void fail() { m_failed = true; }
-    std::size_t remaining() const { return m_failed ? 0 : m_data.size() - m_pos; }
-    std::size_t position() const { return m_pos; }
-
-    std::uint32_t be(int bytes)
-    {
-        if (!need(std::size_t(bytes)))
-            return 0;
-        std::uint32_t v = 0;
-        for (int i = 0; i < bytes; ++i)
-            v = (v << 8) | m_data[m_pos++];
-        return v;
-    }
-    std::uint8_t u8() { return std::uint8_t(be(1)); }
-    double number()
-    {
-        if (!need(8))
-            return 0;
-        std::uint64_t bits = 0;
-        for (int i = 0; i < 8; ++i)
-            bits = (bits << 8) | m_data[m_pos++];
-        return std::bit_cast<double>(bits);
-    }
-    std::span<const std::uint8_t> take(std::size_t n)
-    {
-        if (!need(n))
-            return {};
-        auto out = m_data.subspan(m_pos, n);
-        m_pos += n;
-        return out;
-    }
-    std::string string(std::size_t n)
-    {
-        const auto bytes = take(n);
-        return std::string(bytes.begin(), bytes.end());
-    }
-
-private:
-    bool need(std::size_t n)
-    {
-        if (m_failed || m_data.size() - m_pos < n) {
-            m_failed = true;
-            return false;
-        }
-        return true;
-    }
-
-    std::span<const std::uint8_t> m_data;
-    std::size_t m_pos = 0;
-    bool m_failed = false;
-};
-
-// AMF0 type markers.
-enum Marker : std::uint8_t {
-    kNumber = 0,
-    kBoolean = 1,
-    kString = 2,
-    kObject = 3,
-    kMovieClip = 4,
-    kNull = 5,
-    kUndefined = 6,
-    kReference = 7,
-    kEcmaArray = 8,
-    kObjectEnd = 9,
-    kStrictArray = 10,
-    kDate = 11,
-    kLongString = 12,
-    kUnsupported = 13,
-    kXmlDocument = 15,
-    kTypedObject = 16,
-};
-
-// Reads AMF0 values from one piece of data. A reference names an earlier
-// object, array or typed object by the order they began in; it is read
-// again from where that one began, so nothing is kept but their offsets.
-class AmfReader {
-public:
-    explicit AmfReader(std::span<const std::uint8_t> data) : m_data(data) {}
-
-    // One value at the reader's position; false (and the reader failed)
-    // when it is damaged.
-    bool value(Reader& r, AmfValue& out, int depth)
-    {
-        if (depth > kMaxDepth || ++m_count > kMaxValues) {
-            r.fail();
-            return false;
-        }
-        const std::size_t start = r.position();
-        const std::uint8_t marker = r.u8();
-        if (r.failed())
-            return false;
-        auto beginComplex = [&] {
-            if (m_replaying == 0)
-                m_complex.push_back(start);
-        };
-        switch (marker) {
-        case kNumber:
-            out = AmfValue::ofNumber(r.number());
-            break;
-        case kBoolean:
-            out = AmfValue::ofBoolean(r.u8() != 0);
-            break;
-        case kString:
-            out = AmfValue::ofString(r.string(r.be(2)));
-            break;
-        case kLongString:
-        case kXmlDocument:
-            out = AmfValue::ofString(r.string(r.be(4)));
-            break;
-        case kNull:
-            out = AmfValue::ofType(AmfValue::Type::Null);
-            break;
-        case kUndefined:
-        case kUnsupported:
-            out = AmfValue::ofType(AmfValue::Type::Undefined);
-            break;
-        case kTypedObject:
-            beginComplex();
-            r.string(r.be(2)); // the class name: read as a plain object
-            out = AmfValue::ofType(AmfValue::Type::Object);
-            members(r, out, depth);
-            break;
-        case kObject:
-            beginComplex();
-            out = AmfValue::ofType(AmfValue::Type::Object);
-            members(r, out, depth);
-            break;
-        case kEcmaArray:
-            beginComplex();
-            out = AmfValue::ofType(AmfValue::Type::EcmaArray);
-            // The end marker, not the count, ends the members.
-            out.number = r.be(4);
-            members(r, out, depth);
-            break;
-        case kStrictArray: {
-            beginComplex();
-            out = AmfValue::ofType(AmfValue::Type::StrictArray);
-            const std::uint32_t count = r.be(4);
-            // Each item takes a byte at least: a count past the data fails there.
-            for (std::uint32_t i = 0; i < count && !r.failed(); ++i) {
-                AmfValue item;
-                if (!value(r, item, depth + 1))
-                    break;
-                out.items.push_back(std::move(item));
-            }
-            break;
-        }
-        case kDate:
-            out = AmfValue::ofType(AmfValue::Type::Date);
-            out.number = r.number();
-            r.be(2); // the writer's time zone, which readers ignore
-            break;
-        case kReference: {
-            const std::uint32_t index = r.be(2);
-            if (r.failed() || index >= m_complex.size()) {
-                r.fail();
-                return false;
-            }
-            // Read again, one level deeper: an object that holds itself runs
-            // into the depth bound instead of on for ever.
-            Reader again(m_data.subspan(m_complex[index]));
-            ++m_replaying;
-            const bool ok = value(again, out, depth + 1);
-            --m_replaying;
-            if (!ok)
-                r.fail();
-            break;
-        }
-        default:
-            // Movie clips, record sets and unknown markers cannot be read past.
-            r.fail();
-            break;
-        }
-        return !r.failed();
-    }
-
-private:
-    // Name and value pairs up to an empty name and the end marker.
-    void members(Reader& r, AmfValue& out, int depth)
-    {
-        while (!r.failed()) {
-            std::string name = r.string(r.be(2));
-            if (name.empty()) {
-                Reader probe = r;
-                if (probe.u8() == kObjectEnd && !probe.failed()) {
-                    r.u8();
-                    return;
-                }
-            }
-            AmfValue item;
-            if (!value(r, item, depth + 1))
-                return;
-            out.members.emplace_back(std::move(name), std::move(item));
-        }
-    }
-
-    std::span<const std::uint8_t> m_data;
-    std::size_t m_count = 0;
-    int m_replaying = 0;
-    std::vector<std::size_t> m_complex; // where each object began, in m_data
-};
+using Reader = BigEndianReader;
 
 void putBe(Bytes& out, std::uint32_t v, int bytes)
 {
@@ -225,108 +13,7 @@ void putBe(Bytes& out, std::uint32_t v, int bytes)
         out.push_back(std::uint8_t(v >> (8 * i)));
 }
 
-void putString(Bytes& out, const std::string& s, int lengthBytes)
-{
-    putBe(out, std::uint32_t(s.size()), lengthBytes);
-    out.insert(out.end(), s.begin(), s.end());
-}
-
-void putNumber(Bytes& out, double v)
-{
-    const auto bits = std::bit_cast<std::uint64_t>(v);
-    for (int i = 7; i >= 0; --i)
-        out.push_back(std::uint8_t(bits >> (8 * i)));
-}
-
-void putAmf(Bytes& out, const AmfValue& v)
-{
-    using T = AmfValue::Type;
-    switch (v.type) {
-    case T::Number:
-        out.push_back(kNumber);
-        putNumber(out, v.number);
-        break;
-    case T::Boolean:
-        out.push_back(kBoolean);
-        out.push_back(v.boolean ? 1 : 0);
-        break;
-    case T::String:
-        if (v.string.size() > 0xFFFF) {
-            out.push_back(kLongString);
-            putString(out, v.string, 4);
-        } else {
-            out.push_back(kString);
-            putString(out, v.string, 2);
-        }
-        break;
-    case T::Null: out.push_back(kNull); break;
-    case T::Undefined: out.push_back(kUndefined); break;
-    case T::Object:
-    case T::EcmaArray:
-        out.push_back(v.type == T::Object ? kObject : kEcmaArray);
-        if (v.type == T::EcmaArray)
-            putBe(out, std::uint32_t(v.members.size()), 4);
-        for (const auto& [name, member] : v.members) {
-            putString(out, name, 2);
-            putAmf(out, member);
-        }
-        putBe(out, 0, 2);
-        out.push_back(kObjectEnd);
-        break;
-    case T::StrictArray:
-        out.push_back(kStrictArray);
-        putBe(out, std::uint32_t(v.items.size()), 4);
-        for (const AmfValue& item : v.items)
-            putAmf(out, item);
-        break;
-    case T::Date:
-        out.push_back(kDate);
-        putNumber(out, v.number);
-        putBe(out, 0, 2);
-        break;
-    }
-}
-
 } // namespace
-
-AmfValue AmfValue::ofNumber(double v)
-{
-    AmfValue a;
-    a.type = Type::Number;
-    a.number = v;
-    return a;
-}
-
-AmfValue AmfValue::ofBoolean(bool v)
-{
-    AmfValue a;
-    a.type = Type::Boolean;
-    a.boolean = v;
-    return a;
-}
-
-AmfValue AmfValue::ofString(std::string v)
-{
-    AmfValue a;
-    a.type = Type::String;
-    a.string = std::move(v);
-    return a;
-}
-
-AmfValue AmfValue::ofType(Type t)
-{
-    AmfValue a;
-    a.type = t;
-    return a;
-}
-
-const AmfValue* AmfValue::member(const std::string& name) const
-{
-    for (const auto& [key, value] : members)
-        if (key == name)
-            return &value;
-    return nullptr;
-}
 
 std::optional<File> readFile(std::span<const std::uint8_t> bytes)
 {
@@ -405,19 +92,12 @@ std::optional<AudioPacket> readAudioPacket(std::span<const std::uint8_t> data)
 
 std::optional<ScriptData> readScriptData(std::span<const std::uint8_t> data)
 {
-    Reader r(data);
-    AmfReader amf(data);
-    AmfValue name;
-    if (!amf.value(r, name, 0) || name.type != AmfValue::Type::String)
+    std::vector<AmfValue> values = amf0::readValues(data);
+    if (values.empty() || values[0].type != AmfValue::Type::String)
         return std::nullopt;
     ScriptData out;
-    out.name = name.string;
-    while (r.remaining() > 0) {
-        AmfValue v;
-        if (!amf.value(r, v, 0))
-            break;
-        out.values.push_back(std::move(v));
-    }
+    out.name = std::move(values[0].string);
+    out.values.assign(std::make_move_iterator(values.begin() + 1), std::make_move_iterator(values.end()));
     return out;
 }
 
@@ -440,17 +120,12 @@ void appendTag(Bytes& file, std::uint8_t type, std::uint32_t timestamp, std::spa
     putBe(file, std::uint32_t(data.size() + 11), 4);
 }
 
-Bytes writeAmf(const AmfValue& value)
-{
-    Bytes out;
-    putAmf(out, value);
-    return out;
-}
+Bytes writeAmf(const AmfValue& value) { return amf0::write(value); }
 
 Bytes writeScriptData(const std::string& name, const AmfValue& value)
 {
-    Bytes out = writeAmf(AmfValue::ofString(name));
-    putAmf(out, value);
+    Bytes out = amf0::write(AmfValue::ofString(name));
+    amf0::append(out, value);
     return out;
 }
 

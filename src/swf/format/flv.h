@@ -6,6 +6,7 @@
 // a tag that runs past the end or a damaged value ends the reading there,
 // keeping what came before. The writers build files for test movies.
 
+#include "swf/format/amf0.h"
 #include "swf/format/types.h"
 
 #include <cstdint>
@@ -66,26 +67,8 @@ struct AudioPacket {
 };
 std::optional<AudioPacket> readAudioPacket(std::span<const std::uint8_t> data);
 
-// An AMF0 value. Objects, typed objects and ECMA arrays keep their members
-// in file order; a reference to an earlier object is read as a copy of it.
-struct AmfValue {
-    enum class Type : std::uint8_t { Number, Boolean, String, Object, Null, Undefined, EcmaArray, StrictArray, Date };
-    Type type = Type::Undefined;
-    // Number; Date: milliseconds since 1970 (UTC); EcmaArray: the count of
-    // members its header declares (which writers do not always get right).
-    double number = 0;
-    bool boolean = false;
-    std::string string;
-    std::vector<std::pair<std::string, AmfValue>> members; // Object, EcmaArray
-    std::vector<AmfValue> items;                           // StrictArray
-
-    static AmfValue ofNumber(double v);
-    static AmfValue ofBoolean(bool v);
-    static AmfValue ofString(std::string v);
-    static AmfValue ofType(Type t);
-    // The member named `name` of an object or ECMA array, or null.
-    const AmfValue* member(const std::string& name) const;
-};
+// Script data holds AMF0 values.
+using amf0::AmfValue;
 
 // A script data tag: a handler's name and the values it is called with. A
 // value that is damaged ends the list (what came before it stays).

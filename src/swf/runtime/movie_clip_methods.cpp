@@ -621,7 +621,7 @@ void defineMovieMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
     // method argument first, whatever else they are given: a script that
     // replaces meth is called each time.
     auto askMethod = [](Interpreter& in, Object* self, const Args& args, std::size_t at) {
-        in.callMethod(Value(self), "meth", at < args.size() ? Args{args[at]} : Args{});
+        return in.callMethod(Value(self), "meth", at < args.size() ? Args{args[at]} : Args{});
     };
     // loadMovie(url[, method]) and loadVariables: what arrives replaces what
     // the clip shows, or sets its variables, on a later frame.
@@ -638,10 +638,10 @@ void defineMovieMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         return Value();
     });
     def("loadVariables", [&rt, askMethod](Interpreter& in, Object* self, const Args& args) {
-        askMethod(in, self, args, 1);
+        const int method = script::toInt32(in.toNumber(askMethod(in, self, args, 1)));
         Instance* i = rt.instanceOf(self);
         if (i && !args.empty())
-            rt.loadVariables(i, -1, in.toString(args[0]));
+            rt.loadVariables(i, -1, in.toString(args[0]), method, self);
         return Value();
     });
     def("getURL", [&rt, askMethod](Interpreter& in, Object* self, const Args& args) {

@@ -11,11 +11,13 @@
 #include "swf/render/text_field_layout.h"
 #include "swf/runtime/movie_runtime.h"
 #include "swf/script/builtins/loading.h"
+#include "swf/script/string_util.h"
 
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -148,10 +150,40 @@ bool MovieRuntime::requestMovie(Instance* clip, int level, const std::string& ur
     return true;
 }
 
-void MovieRuntime::loadVariables(Instance* clip, int level, const std::string& url)
+namespace {
+
+// A clip's variables as a posted form: those for..in lists on the clip
+// itself (its children aside), each "name=value" with the value as a string,
+// letters and digits as they are, spaces as "+" and other bytes as "%XX".
+std::string formOf(script::Interpreter& in, Object* clip)
+{
+    const auto encode = [](const std::string& s) {
+        std::string out = script::percentEncode(s, " ");
+        std::replace(out.begin(), out.end(), ' ', '+');
+        return out;
+    };
+    std::vector<std::pair<std::string, script::Value>> variables;
+    for (const script::Property& p : clip->properties()) {
+        if (!(p.flags & script::PropertyFlag::DontEnum) && !p.isAccessor() && script::visibleInVersion(p.flags, in.swfVersion()))
+            variables.emplace_back(p.name, p.value);
+    }
+    std::string form;
+    for (auto it = variables.rbegin(); it != variables.rend(); ++it) {
+        if (!form.empty())
+            form += '&';
+        form += encode(it->first) + "=" + encode(in.toString(it->second));
+    }
+    return form;
+}
+
+} // namespace
+
+void MovieRuntime::loadVariables(Instance* clip, int level, const std::string& url, int method, Object* sender)
 {
     if (!clip && level < 0)
         return;
+    if (method == 2 && sender)
+        sendRequest({url, "POST", "application/x-www-form-urlencoded", formOf(*m_vm, sender), false});
     auto load = std::make_unique<PendingLoad>();
     load->kind = PendingLoad::Kind::Variables;
     load->url = url;
@@ -639,7 +671,7 @@ bool MovieRuntime::loadProgress(const Value& target, double& loaded, double& tot
     return true;
 }
 
-void MovieRuntime::getUrl(Object* clip, const std::string& url, const std::string& window, int, bool loadTarget,
+void MovieRuntime::getUrl(Object* clip, const std::string& url, const std::string& window, int method, bool loadTarget,
                           bool loadVariables)
 {
     const std::string lower = lowerAscii(url);
@@ -666,7 +698,7 @@ void MovieRuntime::getUrl(Object* clip, const std::string& url, const std::strin
             return;
     }
     if (loadVariables) {
-        this->loadVariables(target, level, url);
+        this->loadVariables(target, level, url, method, clip);
         return;
     }
     if (loadTarget || level >= 0) {

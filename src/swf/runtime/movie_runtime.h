@@ -213,6 +213,8 @@ public:
     // Where trace output and web addresses go.
     std::function<void(const std::string&)> traceSink;
     std::function<void(const std::string& url, const std::string& window)> urlSink;
+    // Requests the movie sends with a body (they reach no server).
+    std::function<void(const script::OutgoingRequest&)> requestSink;
     // fscommand(command, arguments) other than quit, for the program around the player.
     std::function<void(const std::string& command, const std::string& arguments)> commandSink;
     // What the movie may read: the files beside the movie opened. Without
@@ -297,6 +299,11 @@ public:
     // A clip's attachAudio: the stream's sound joins the clip's sounds (a
     // null stream: whatever stream it heard sounds on its own again).
     void attachStreamAudio(script::Object* clip, script::Object* stream);
+    void sendRequest(const script::OutgoingRequest& request) override
+    {
+        if (requestSink)
+            requestSink(request);
+    }
     bool readsFiles() const override { return true; }
     bool loadFile(script::Object* asker, const std::string& url, script::Object* keep, bool atOnce,
                   LoadDone done) override;
@@ -383,7 +390,9 @@ public:
     bool unloadMovie(const script::Value& target) override;
     bool loadProgress(const script::Value& target, double& loaded, double& total) override;
     // Form variables from a file into a clip (or a level's root), on a later frame.
-    void loadVariables(Instance* clip, int level, const std::string& url);
+    // `method` as GetURL2 gives it: 2 (POST) first sends the variables of
+    // `sender` (the clip asking) as a form.
+    void loadVariables(Instance* clip, int level, const std::string& url, int method = 0, script::Object* sender = nullptr);
     double bytesLoaded(const Instance* inst) const;
     double bytesTotal(const Instance* inst) const;
     int swfVersionOf(const Instance* inst) const;

@@ -21,6 +21,7 @@
 // picture that videos attached to the stream show; audio tags sound.
 
 #include "swf/format/flv.h"
+#include "swf/script/amf_values.h"
 #include "swf/runtime/movie_clip_methods.h"
 #include "swf/runtime/movie_runtime.h"
 #include "swf/script/builtins/library_support.h"
@@ -39,11 +40,6 @@ using script::Value;
 using Args = std::vector<Value>;
 
 namespace {
-
-// AMF values nest no deeper than this as script objects.
-constexpr int kMaxValueDepth = 64;
-// The largest length an ECMA array's declared count gives its Array.
-constexpr double kMaxDeclaredLength = 65535;
 
 class StreamState final : public script::library::StreamPlayback {
 public:
@@ -149,42 +145,6 @@ void report(Interpreter& in, Object* stream, const char* code, const char* level
     in.callFromHost(deliver, stream, {script::library::statusInfo(in, code, level)});
 }
 
-Value toValue(Interpreter& in, const flv::AmfValue& v, int depth)
-{
-    using Type = flv::AmfValue::Type;
-    switch (v.type) {
-    case Type::Number: return v.number;
-    case Type::Boolean: return v.boolean;
-    case Type::String: return v.string;
-    case Type::Null: return Value::null();
-    case Type::Undefined: return Value();
-    case Type::Date: return in.construct(in.getMember(in.global(), "Date"), {v.number});
-    case Type::Object:
-    case Type::EcmaArray: {
-        // An ECMA array arrives as an Array with named members.
-        Object* o = v.type == Type::Object ? in.newObject() : in.newArray();
-        if (depth < kMaxValueDepth) {
-            for (const auto& [name, member] : v.members)
-                in.setMember(o, name, toValue(in, member, depth + 1));
-        }
-        // Its length is the count the array declares (within reason: a
-        // damaged count would make a vast array).
-        if (v.type == Type::EcmaArray)
-            in.setMember(o, "length", v.number <= kMaxDeclaredLength ? v.number : double(v.members.size()));
-        return o;
-    }
-    case Type::StrictArray: {
-        std::vector<Value> items;
-        if (depth < kMaxValueDepth) {
-            for (const flv::AmfValue& item : v.items)
-                items.push_back(toValue(in, item, depth + 1));
-        }
-        return in.newArray(items);
-    }
-    }
-    return Value();
-}
-
 // Decodes the picture the stream is at into the pictures its videos show.
 // Only a stream a video shows is decoded: the videos hold its pictures.
 void showPicture(StreamState& s)
@@ -257,7 +217,7 @@ void playTags(Interpreter& in, MovieRuntime& rt, Object* stream, StreamState& s)
                 continue;
             std::vector<Value> args;
             for (const flv::AmfValue& v : data->values)
-                args.push_back(toValue(in, v, 0));
+                args.push_back(script::decodeAmf(in, v));
             in.callMethodFromHost(stream, data->name, args);
             if (s.epoch != epoch)
                 return;

@@ -65,6 +65,11 @@ Trace traceMovie(const Movie& movie, const TraceOptions& options)
                 write(options.describeUrl(url, window));
             };
         }
+        if (options.describeRequest) {
+            runtime.requestSink = [&write, &options](const script::OutgoingRequest& request) {
+                write(options.describeRequest(request));
+            };
+        }
         runtime.setViewportSize(options.viewportWidth, options.viewportHeight);
         runtime.start();
         // A movie whose rate is 0 moves on once in that time, as the original player did.
@@ -86,6 +91,32 @@ Trace traceMovie(const Movie& movie, const TraceOptions& options)
             trace.displayList = movie::describeTree(runtime.rootState());
     });
     return trace;
+}
+
+std::string recordedNavigation(const std::string& url, const std::string& window)
+{
+    return "Navigator::navigate_to_url:\n  URL: " + url + "\n  Target: " + window + "\n";
+}
+
+std::string recordedRequest(const script::OutgoingRequest& request)
+{
+    std::string body;
+    if (request.binary) {
+        static const char* const kHex = "0123456789ABCDEF";
+        body = "[";
+        for (std::size_t i = 0; i < request.body.size(); ++i) {
+            const auto byte = std::uint8_t(request.body[i]);
+            if (i > 0)
+                body += ", ";
+            body += kHex[byte >> 4];
+            body += kHex[byte & 15];
+        }
+        body += "]";
+    } else {
+        body = request.body;
+    }
+    return "Navigator::fetch:\n  URL: " + request.url + "\n  Method: " + request.method + "\n  Mime-Type: " +
+           request.contentType + "\n  Body: " + body + "\n";
 }
 
 } // namespace swf::runtime

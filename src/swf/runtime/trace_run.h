@@ -58,7 +58,17 @@ struct TraceOptions {
     // The lines a web address the movie opens in a window adds to the
     // output, in turn with its traces; none: such addresses leave no line.
     std::function<std::string(const std::string& url, const std::string& window)> describeUrl = {};
+    // The same for a request the movie sends with a body (a posted form, a
+    // remote call), written as it goes out.
+    std::function<std::string(const script::OutgoingRequest&)> describeRequest = {};
 };
+
+// How the recordings of the second test suite show a web address opened in
+// a window and a request sent with a body (its bytes listed when binary):
+// "Navigator::navigate_to_url:" or "Navigator::fetch:", then the details on
+// indented lines.
+std::string recordedNavigation(const std::string& url, const std::string& window);
+std::string recordedRequest(const script::OutgoingRequest& request);
 
 struct Trace {
     std::string output;

@@ -52,6 +52,17 @@ const char* clipPropertyName(int index);
 // passed over.
 int levelNumber(const std::string& name, bool digitsFirst = false);
 
+// A request a movie sends with a body: a form loadVariables posts, the
+// remote call of a NetConnection. The address is as the movie gave it.
+struct OutgoingRequest {
+    std::string url;
+    std::string method; // "POST"
+    std::string contentType;
+    std::string body;
+    // The body is binary data rather than text.
+    bool binary = false;
+};
+
 class ScriptHost {
 public:
     virtual ~ScriptHost() = default;
@@ -103,6 +114,9 @@ public:
 
     // GetURL / GetURL2: method 0 none, 1 GET, 2 POST.
     virtual void getUrl(Object* clip, const std::string& url, const std::string& window, int method, bool loadTarget, bool loadVariables) = 0;
+    // A request with a body goes out. This player has no server to send it
+    // to; the host may note it.
+    virtual void sendRequest(const OutgoingRequest& request) { (void)request; }
     // Whether the host reads files at all. One that does not (a machine
     // without a movie around it) has every load fail on the next frame, as
     // an unreachable address does, without asking it.

@@ -540,6 +540,32 @@ std::vector<Value> Interpreter::arrayItems(Object* a)
     return items;
 }
 
+void Interpreter::registerClass(const std::string& name, Object* ctor)
+{
+    const bool anyCase = swfVersion() < 7;
+    auto it = std::find_if(m_registeredClasses.begin(), m_registeredClasses.end(), [&](const auto& entry) {
+        return anyCase ? asciiLower(entry.first) == asciiLower(name) : entry.first == name;
+    });
+    if (!ctor) {
+        if (it != m_registeredClasses.end())
+            m_registeredClasses.erase(it);
+        return;
+    }
+    if (it != m_registeredClasses.end())
+        *it = {name, ctor};
+    else
+        m_registeredClasses.emplace_back(name, ctor);
+}
+
+std::string Interpreter::classAlias(const Object* ctor) const
+{
+    for (auto it = m_registeredClasses.rbegin(); it != m_registeredClasses.rend(); ++it) {
+        if (ctor && it->second == ctor)
+            return it->first;
+    }
+    return {};
+}
+
 std::vector<std::string> Interpreter::enumerableNames(Object* o)
 {
     std::vector<std::string> names;

@@ -229,9 +229,19 @@ public:
     // The bytes scripts could reach when last measured.
     std::size_t liveMemory() const { return m_liveMemory; }
 
-    // Object.registerClass: symbol names (as written) to constructors, for
-    // the movie layer to use when it creates clips from library symbols.
-    std::map<std::string, Object*>& registeredClasses() { return m_registeredClasses; }
+    // Object.registerClass: names (as last written) and their constructors,
+    // in the order the names were first registered. The movie layer gives
+    // clips of library symbols exported under a name its class; serialised
+    // objects name the class they were made by.
+    using ClassRegistry = std::vector<std::pair<std::string, Object*>>;
+    const ClassRegistry& registeredClasses() const { return m_registeredClasses; }
+    // Registers `ctor` under `name`, or removes the name when `ctor` is
+    // null. Names ignore case before SWF 7, as other names do: a name
+    // registered again in another case replaces the first, spelling and all.
+    void registerClass(const std::string& name, Object* ctor);
+    // The name `ctor` was last registered under that still names it; empty
+    // when there is none.
+    std::string classAlias(const Object* ctor) const;
 
 private:
     struct Frame;
@@ -399,7 +409,7 @@ private:
         bool repeat;
     };
     std::map<int, Timer> m_timers;
-    std::map<std::string, Object*> m_registeredClasses;
+    ClassRegistry m_registeredClasses;
     std::vector<Object*> m_pinned;
     int m_nextTimer = 1;
     // The getter and setter calls (and watches of accessor properties) running now, innermost last.

@@ -155,10 +155,16 @@ TEST(Flv, DamagedScriptDataStopsWithoutGivingOut)
     for (int i = 0; i < 100000; ++i)
         deep.insert(deep.end(), {3, 0, 1, 'a'});
     EXPECT_TRUE(readScriptData(deep)->values.empty());
-    // An object that refers to itself, over and over.
+    // An object that refers to itself, over and over: its copies end at the
+    // depth bound, or where the budget for copies runs out.
     Bytes loop = writeAmf(AmfValue::ofString("onMetaData"));
     loop.insert(loop.end(), {3, 0, 1, 'a', 7, 0, 0, 0, 1, 'b', 7, 0, 0, 0, 0, 9});
-    EXPECT_TRUE(readScriptData(loop)->values.empty());
+    const auto looped = readScriptData(loop);
+    ASSERT_EQ(looped->values.size(), 1u);
+    int depth = 0;
+    for (const AmfValue* v = &looped->values[0]; v->type == Type::Object; v = v->member("a"))
+        ++depth;
+    EXPECT_LE(depth, amf0::kMaxDepth + 1);
 }
 
 } // namespace

@@ -881,3 +881,26 @@ TEST(LibraryClasses, SomeSingletonsAndProductsKeepTheirPrototypeLink)
         EXPECT_TRUE(m.vm->getMember(o, "__proto__").isObject());
     }
 }
+
+TEST(LibraryClasses, LoadVarsAndXmlPostTheirTextUnlessToldGet)
+{
+    Machine m(8);
+    Value vars = m.vm->construct(global(m, "LoadVars"), {});
+    m.vm->setMember(vars, "a", Value("x y"));
+    m.vm->callMethod(vars, "send", {Value("one.php")});
+    m.vm->callMethod(vars, "send", {Value("two.php"), Value("_blank"), Value("gEt")});
+    m.vm->setMember(vars, "contentType", Value("text/plain"));
+    m.vm->callMethod(vars, "sendAndLoad", {Value("three.php"), m.vm->newObject(), Value("POST")});
+    Value doc = newXml(m, "<a/>");
+    // XML's sendAndLoad posts whatever the method says.
+    m.vm->callMethod(doc, "sendAndLoad", {Value("four.php"), m.vm->newObject(), Value("GET")});
+    ASSERT_EQ(m.host.requests.size(), 3u);
+    EXPECT_EQ(m.host.requests[0].url, "one.php");
+    EXPECT_EQ(m.host.requests[0].method, "POST");
+    EXPECT_EQ(m.host.requests[0].contentType, "application/x-www-form-urlencoded");
+    EXPECT_EQ(m.host.requests[0].body, "a=x%20y");
+    EXPECT_EQ(m.host.requests[1].url, "three.php");
+    EXPECT_EQ(m.host.requests[1].contentType, "text/plain");
+    EXPECT_EQ(m.host.requests[2].body, "<a />");
+    EXPECT_FALSE(m.host.requests[2].binary);
+}

@@ -4,6 +4,7 @@
 // with the original player's members so that scripts run, and each request
 // ends the way it would with no server, device or printer present.
 
+#include "swf/script/amf_values.h"
 #include "swf/script/builtins/env_support.h"
 #include "swf/script/builtins/library_support.h"
 #include "swf/script/string_util.h"
@@ -71,18 +72,24 @@ void installSharedObject(Interpreter& in)
     Object* proto = nullptr;
     Object* ctor = defineLibraryClass(in, "SharedObject", {}, proto);
     // Shared objects live for the session only: nothing is written to disk.
-    auto store = std::make_shared<std::map<std::string, Object*>>();
+    struct Store {
+        std::map<std::string, Object*> byPath;
+        std::map<const Object*, std::string> names;
+    };
+    auto store = std::make_shared<Store>();
     scriptMethod(in, ctor, "getLocal", [store, proto](Interpreter& in, Object*, const Args& args) -> Value {
         if (args.empty())
             return Value::null();
-        const std::string key = in.toString(args[0]) + "\n" + (args.size() > 1 ? in.toString(args[1]) : std::string());
-        auto it = store->find(key);
-        if (it != store->end())
+        const std::string name = in.toString(args[0]);
+        const std::string key = name + "\n" + (args.size() > 1 ? in.toString(args[1]) : std::string());
+        auto it = store->byPath.find(key);
+        if (it != store->byPath.end())
             return it->second;
         Object* so = in.newObject(proto);
         so->put("data", in.newObject(), kHiddenPermanent);
         in.pin(so);
-        (*store)[key] = so;
+        store->byPath[key] = so;
+        store->names[so] = name;
         return so;
     }, 0);
     scriptMethod(in, ctor, "getRemote", [](Interpreter&, Object*, const Args&) -> Value { return Value::null(); }, 0);
@@ -94,7 +101,17 @@ void installSharedObject(Interpreter& in)
         return Value();
     });
     nativeMethod(in, proto, "flush", [](Interpreter&, Object*, const Args&) -> Value { return true; });
-    nativeMethod(in, proto, "getSize", [](Interpreter&, Object*, const Args&) -> Value { return 0; });
+    // The bytes of the file the data would be kept in: its members as AMF0,
+    // after a header naming the object. Nothing to keep takes no file.
+    nativeMethod(in, proto, "getSize", [store](Interpreter& in, Object* self, const Args&) -> Value {
+        auto name = store->names.find(self);
+        const Property* data = self ? self->findOwn("data") : nullptr;
+        if (name == store->names.end() || !data || !data->value.asObject())
+            return 0;
+        AmfEncoder encoder(in, AmfEncoder::Arrays::AlwaysEcma);
+        const auto members = encoder.encodeMembers(data->value.asObject());
+        return members.empty() ? 0.0 : double(amf0::writeSharedObjectFile(name->second, members).size());
+    });
     nativeMethod(in, proto, "close", nothing());
     nativeMethod(in, proto, "connect", [](Interpreter&, Object*, const Args&) -> Value { return false; });
     nativeMethod(in, proto, "send", nothing());
@@ -136,57 +153,22 @@ bool protectedMethod(const std::string& name)
     return false;
 }
 
-// A message's arguments travel as a serialised copy: plain values as they
-// are, arrays and objects as new ones holding copies of their items (an
-// object met twice stays one object), dates and XML documents as new ones of
-// their kind, functions as empty objects and display objects as nothing.
-class MessageCopier {
-public:
-    explicit MessageCopier(Interpreter& in) : m_in(in) {}
-
-    Value copy(const Value& v)
-    {
-        Object* o = v.asObject();
-        if (!v.isObject() || !o)
-            return v;
-        if (o->hostData || o->objectClass() == ObjectClass::Clip)
-            return Value();
-        if (auto it = m_copies.find(o); it != m_copies.end())
-            return it->second;
-        if (o->objectClass() == ObjectClass::Date)
-            return remember(o, m_in.construct(m_in.getMember(m_in.global(), "Date"), {m_in.callMethod(o, "getTime", {})}));
-        const Value xml = m_in.getMember(m_in.global(), "XML");
-        if (xml.isObject() && m_in.instanceOf(o, xml.asObject()))
-            return remember(o, m_in.construct(xml, {m_in.callMethod(o, "toString", {})}));
-        if (o->objectClass() == ObjectClass::Array) {
-            Object* out = m_in.newArray();
-            remember(o, out);
-            std::vector<Value> items;
-            for (const Value& item : m_in.arrayItems(o))
-                items.push_back(copy(item));
-            for (std::size_t i = 0; i < items.size(); ++i)
-                m_in.setMember(out, std::to_string(i), items[i]);
-            return out;
-        }
-        Object* out = m_in.newObject();
-        remember(o, out);
-        if (o->isFunction())
-            return out;
-        for (const std::string& name : m_in.enumerableNames(o))
-            m_in.setMember(out, name, copy(m_in.getMember(o, name)));
-        return out;
-    }
-
-private:
-    Value remember(Object* original, const Value& copy)
-    {
-        m_copies[original] = copy;
-        return copy;
-    }
-
-    Interpreter& m_in;
-    std::map<Object*, Value> m_copies;
-};
+// A message's arguments travel as AMF0, as a remote call's do: the listener
+// gets what reading them back gives (an object written twice arrives as two
+// copies).
+std::vector<Value> serialisedCopy(Interpreter& in, const Args& args, std::size_t from)
+{
+    AmfEncoder encoder(in, AmfEncoder::Arrays::StrictWhenDense);
+    Bytes data;
+    std::size_t count = 0;
+    for (std::size_t i = from; i < args.size(); ++i, ++count)
+        amf0::append(data, encoder.encode(args[i]));
+    std::vector<Value> copies;
+    for (const amf0::AmfValue& value : amf0::readValues(data))
+        copies.push_back(decodeAmf(in, value));
+    copies.resize(count);
+    return copies;
+}
 
 // An onStatus report of a message: only its level.
 Object* messageStatus(Interpreter& in, bool delivered)
@@ -239,10 +221,7 @@ void installLocalConnection(Interpreter& in)
             return false;
         const std::string key = connectionKey(name);
         const bool listened = connections->listener(key) != nullptr;
-        MessageCopier copier(in);
-        std::vector<Value> message;
-        for (std::size_t i = 2; i < args.size(); ++i)
-            message.push_back(copier.copy(args[i]));
+        std::vector<Value> message = serialisedCopy(in, args, 2);
         Object* deliver = in.newFunction([connections, key, listened, method](Interpreter& in, Object* sender, const Args& message) -> Value {
             Object* listener = listened ? connections->listener(key) : nullptr;
             reportStatus(in, sender, {messageStatus(in, listener != nullptr)});
@@ -399,6 +378,9 @@ public:
     bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
     bool open = false;
     bool toAddress = false; // opened to an address rather than in the local mode
+    std::string address;
+    // The calls made so far: each names the answer it waits for by its number.
+    std::uint32_t calls = 0;
 };
 
 ConnectionState* connectionOf(Object* o)
@@ -439,13 +421,29 @@ void installNetConnection(Interpreter& in)
         if (ConnectionState* state = connectionOf(self)) {
             state->open = true;
             state->toAddress = !local;
+            state->address = local ? std::string() : in.toString(args[0]);
         }
         in.setMember(self, "isConnected", local);
         if (local)
             reportStatus(in, self, {statusInfo(in, "NetConnection.Connect.Success", "status")});
         return local;
     });
-    nativeMethod(in, proto, "call", nothing());
+    // call(method, responder, arguments...) on a connection to an address
+    // posts one remote call: the method's name, the answer's name ("/1" for
+    // the first call) and the arguments as one strict array of AMF0. No
+    // server answers it here.
+    nativeMethod(in, proto, "call", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        ConnectionState* state = self ? connectionOf(self) : nullptr;
+        if (!state || !state->open || !state->toAddress || args.empty())
+            return Value();
+        AmfEncoder encoder(in, AmfEncoder::Arrays::StrictWhenDense);
+        amf0::AmfValue arguments = amf0::AmfValue::ofType(amf0::AmfValue::Type::StrictArray);
+        for (std::size_t i = 2; i < args.size(); ++i)
+            arguments.items.push_back(encoder.encode(args[i]));
+        const Bytes call = amf0::writeRemoteCall(in.toString(args[0]), "/" + std::to_string(++state->calls), arguments);
+        in.host().sendRequest({state->address, "POST", "application/x-amf", std::string(call.begin(), call.end()), true});
+        return Value();
+    });
     nativeMethod(in, proto, "close", [](Interpreter& in, Object* self, const Args&) -> Value {
         closeConnection(in, self);
         return Value();

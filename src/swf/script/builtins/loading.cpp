@@ -1,6 +1,7 @@
 #include "swf/script/builtins/loading.h"
 
 #include "swf/script/host.h"
+#include "swf/script/string_util.h"
 #include "common/utf8.h"
 
 #include <QByteArray>
@@ -63,6 +64,16 @@ bool startLoad(Interpreter& in, Object* target, const std::string& url)
     in.setMember(target, "_bytesLoaded", 0);
     in.setMember(target, "_bytesTotal", Value());
     return loadTextInto(in, url, target);
+}
+
+void postText(Interpreter& in, Object* self, const std::string& url, const Value& method)
+{
+    if (!self || (method.isString() && asciiLower(method.asString()) == "get"))
+        return;
+    const std::string body = in.toString(in.callMethod(self, "toString", {}));
+    const std::string contentType = in.toString(in.getMember(self, "contentType"));
+    if (!in.throwing())
+        in.host().sendRequest({url, "POST", contentType, body, false});
 }
 
 Value addRequestHeader(Interpreter& in, Object* self, const std::vector<Value>& args)

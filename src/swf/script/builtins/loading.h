@@ -31,6 +31,11 @@ Value addRequestHeader(Interpreter& in, Object* self, const std::vector<Value>& 
 // _bytesLoaded 0, _bytesTotal unknown), then loadTextInto.
 bool startLoad(Interpreter& in, Object* target, const std::string& url);
 
+// send and sendAndLoad of LoadVars and XML: unless `method` names GET (in any
+// case), the object's text (its toString) goes to `url` as the body of a
+// POST, marked with the object's contentType. GET sends no body.
+void postText(Interpreter& in, Object* self, const std::string& url, const Value& method);
+
 // Sets one variable of `target` per "name=value" pair of form-encoded text.
 void decodeVariables(Interpreter& in, Object* target, const std::string& text);
 

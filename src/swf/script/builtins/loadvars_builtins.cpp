@@ -1,6 +1,7 @@
 // LoadVars: form-encoded variables in and out of an object. Files are read
-// through the host; nothing is ever sent: sendAndLoad reads its address as
-// load does, and the web fails as an unreachable server did.
+// through the host; what is sent goes to the host and no further:
+// sendAndLoad reads its address as load does, and the web fails as an
+// unreachable server did.
 
 #include "swf/script/builtins/library_support.h"
 #include "swf/script/builtins/loading.h"
@@ -73,12 +74,19 @@ void installLoadVars(Interpreter& in)
             return false;
         return startLoad(in, self, in.toString(args[0]));
     });
-    nativeMethod(in, proto, "send", [](Interpreter&, Object*, const Args& args) -> Value { return !args.empty(); });
-    nativeMethod(in, proto, "sendAndLoad", [](Interpreter& in, Object*, const Args& args) -> Value {
+    nativeMethod(in, proto, "send", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (args.empty())
+            return false;
+        postText(in, self, in.toString(args[0]), arg(args, 2));
+        return true;
+    });
+    nativeMethod(in, proto, "sendAndLoad", [](Interpreter& in, Object* self, const Args& args) -> Value {
         Object* target = arg(args, 1).asObject();
         if (args.empty() || !target)
             return false;
-        return startLoad(in, target, in.toString(args[0]));
+        const std::string url = in.toString(args[0]);
+        postText(in, self, url, arg(args, 2));
+        return startLoad(in, target, url);
     });
     scriptMethod(in, proto, "addRequestHeader", addRequestHeader);
     scriptMethod(in, proto, "getBytesLoaded", [](Interpreter& in, Object* self, const Args&) -> Value {

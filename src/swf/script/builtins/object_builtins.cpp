@@ -146,9 +146,9 @@ void installObject(Interpreter& in)
         // is refused.
         Object* c = args[1].asObject();
         if (c && c->isFunction())
-            in.registeredClasses()[name] = c;
+            in.registerClass(name, c);
         else if (args[1].isNullish())
-            in.registeredClasses().erase(name);
+            in.registerClass(name, nullptr);
         else
             return false;
         return true;

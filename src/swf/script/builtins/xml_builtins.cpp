@@ -633,12 +633,20 @@ void installXml(Interpreter& in)
             return false;
         return startLoad(in, self, in.toString(args[0]));
     }, 0);
-    nativeMethod(in, xmlProto, "send", [](Interpreter&, Object*, const Args& args) -> Value { return !args.empty(); }, 0);
-    nativeMethod(in, xmlProto, "sendAndLoad", [](Interpreter& in, Object*, const Args& args) -> Value {
+    nativeMethod(in, xmlProto, "send", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (args.empty())
+            return false;
+        postText(in, self, in.toString(args[0]), arg(args, 2));
+        return true;
+    }, 0);
+    // sendAndLoad always posts.
+    nativeMethod(in, xmlProto, "sendAndLoad", [](Interpreter& in, Object* self, const Args& args) -> Value {
         Object* target = arg(args, 1).asObject();
         if (args.empty() || !target)
             return false;
-        return startLoad(in, target, in.toString(args[0]));
+        const std::string url = in.toString(args[0]);
+        postText(in, self, url, Value());
+        return startLoad(in, target, url);
     }, 0);
     scriptMethod(in, xmlProto, "addRequestHeader", addRequestHeader, 0);
     scriptMethod(in, xmlProto, "getBytesLoaded", [](Interpreter& in, Object* self, const Args&) -> Value {

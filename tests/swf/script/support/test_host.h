@@ -17,6 +17,7 @@ public:
     Object* rootClip = nullptr;
     std::vector<std::string> lines;
     std::vector<std::string> calls; // timeline and URL calls, as text
+    std::vector<OutgoingRequest> requests;
     bool quit = false;              // the movie asked to quit (fscommand "quit")
     std::vector<std::string> aborts;
     double now = 0;
@@ -45,6 +46,7 @@ public:
     void startDrag(Object*, bool, bool, double, double, double, double) override {}
     void stopDrag() override {}
     void getUrl(Object*, const std::string& url, const std::string& window, int method, bool, bool) override;
+    void sendRequest(const OutgoingRequest& request) override { requests.push_back(request); }
     void stopSounds() override {}
     void toggleQuality() override {}
     void trace(const std::string& line) override { lines.push_back(line); }
