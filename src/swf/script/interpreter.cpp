@@ -362,8 +362,8 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
         return;
     if (o->objectClass() == ObjectClass::Super)
         o = o->superThis;
-    // A clip keeps no member without a name.
-    if (!o || (name.empty() && o->objectClass() == ObjectClass::Clip))
+    // A clip or an array keeps no member without a name.
+    if (!o || (name.empty() && (o->objectClass() == ObjectClass::Clip || o->objectClass() == ObjectClass::Array)))
         return;
     Value value = input;
     // A member the host keeps behind an accessor runs its watch first.

@@ -114,6 +114,9 @@ TEST(ArrayBuiltins, LiteralsLinkToTheArrayClassOfTheMoment)
         trace
     )"),
               "8\ntrue\nundefined");
+    // An array keeps no member without a name.
+    EXPECT_EQ(m.run(makeArray("c", {}) + "push \"c\"\ngetvariable\npush \"\", 2\nsetmember\npush \"c\"\ngetvariable\npush \"\"\ngetmember\ntypeof\ntrace"),
+              "undefined");
 }
 
 TEST(ArrayBuiltins, SortWithACompareFunction)
