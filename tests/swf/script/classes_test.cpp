@@ -679,6 +679,39 @@ TEST(LibraryClasses, AStreamOnAConnectionGivesTheStreamPrototypeItsStatus)
     EXPECT_EQ(str(m, m.vm->getMember(stream, "bufferTime")), "0.1");
 }
 
+// A connection to anything but null (undefined too from SWF 7) or an HTTP
+// address fails at once, except to the empty string, which reports nothing.
+// isConnected and uri are kept by the connection and cannot be assigned;
+// uri reads what it was last asked to connect to.
+TEST(LibraryClasses, ConnectionsFailAtOnceAndKeepTheirStateReadOnly)
+{
+    for (int version : {6, 7}) {
+        Machine m(version);
+        Value nc = m.vm->construct(global(m, "NetConnection"), {});
+        std::vector<std::string> codes;
+        m.vm->setMember(nc, "onStatus", Value(m.vm->newFunction([&codes](Interpreter& in, Object*, const std::vector<Value>& args) -> Value {
+            codes.push_back(in.toString(in.getMember(args.empty() ? Value() : args[0], "code")));
+            return Value();
+        })));
+        EXPECT_TRUE(m.vm->getMember(nc, "isConnected").isBoolean());
+        EXPECT_TRUE(m.vm->getMember(nc, "uri").isUndefined());
+        EXPECT_TRUE(m.vm->callMethod(nc, "connect", {}).isUndefined());
+        EXPECT_FALSE(m.vm->toBoolean(m.vm->callMethod(nc, "connect", {Value("")})));
+        EXPECT_TRUE(codes.empty());
+        m.vm->callMethod(nc, "connect", {Value("rtmp-less name")});
+        EXPECT_EQ(str(m, m.vm->getMember(nc, "uri")), "rtmp-less name");
+        m.vm->setMember(nc, "uri", Value(6.0));
+        m.vm->setMember(nc, "isConnected", Value(true));
+        EXPECT_EQ(str(m, m.vm->getMember(nc, "uri")), "rtmp-less name");
+        EXPECT_FALSE(m.vm->toBoolean(m.vm->getMember(nc, "isConnected")));
+        const bool local = m.vm->toBoolean(m.vm->callMethod(nc, "connect", {Value()}));
+        EXPECT_EQ(local, version >= 7) << version;
+        EXPECT_EQ(codes.size(), 2u);
+        EXPECT_EQ(codes.front(), "NetConnection.Connect.Failed");
+        EXPECT_EQ(codes.back(), version >= 7 ? "NetConnection.Connect.Success" : "NetConnection.Connect.Failed");
+    }
+}
+
 TEST(LibraryClasses, ConnectionsReportClosingAndUnhandledErrorsReachTheSystem)
 {
     Machine m(8);

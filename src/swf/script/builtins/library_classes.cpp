@@ -13,6 +13,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace swf::script {
@@ -371,25 +372,45 @@ void installMicrophone(Interpreter& in)
            })}}});
 }
 
-// Whether a NetConnection is open, kept natively.
+// Whether a NetConnection is open and what it was last asked to connect to,
+// kept natively: isConnected and uri read from here and cannot be assigned.
 class ConnectionState final : public ObjectExtension {
 public:
-    bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
-    bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
+    bool getMember(Interpreter& in, Object&, const std::string& name, Value& out) override
+    {
+        // A connection to an address counts as connected only once a
+        // server answers, which none does here.
+        if (is(in, name, "isConnected")) {
+            out = open && local;
+            return true;
+        }
+        if (is(in, name, "uri") && uri) {
+            out = *uri;
+            return true;
+        }
+        return false;
+    }
+    bool setMember(Interpreter& in, Object&, const std::string& name, const Value&) override
+    {
+        return is(in, name, "isConnected") || is(in, name, "uri");
+    }
     bool open = false;
-    bool toAddress = false; // opened to an address rather than in the local mode
-    std::string address;
+    bool local = false; // opened in the local mode, to no address
+    std::optional<std::string> uri;
+    std::string address; // where remote calls go
     // The calls made so far: each names the answer it waits for by its number.
     std::uint32_t calls = 0;
+
+private:
+    static bool is(Interpreter& in, const std::string& name, const char* member)
+    {
+        return in.swfVersion() >= 7 ? name == member : asciiLower(name) == asciiLower(member);
+    }
 };
 
 ConnectionState* connectionOf(Object* o)
 {
-    if (!o)
-        return nullptr;
-    if (!o->extension())
-        o->setExtension(std::make_shared<ConnectionState>());
-    return dynamic_cast<ConnectionState*>(o->extension());
+    return o ? dynamic_cast<ConnectionState*>(o->extension()) : nullptr;
 }
 
 // Closing an open connection reports it closed at once; one opened to an
@@ -400,41 +421,59 @@ void closeConnection(Interpreter& in, Object* self)
     if (!state || !state->open)
         return;
     state->open = false;
-    in.setMember(self, "isConnected", false);
     reportStatus(in, self, {statusInfo(in, "NetConnection.Connect.Closed", "status")});
-    if (std::exchange(state->toAddress, false))
+    if (!state->local)
         reportStatus(in, self, {});
+}
+
+// Whether an address is one remote calls can be posted to.
+bool remoteAddress(const std::string& address)
+{
+    const std::string lower = asciiLower(address);
+    return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0;
 }
 
 void installNetConnection(Interpreter& in)
 {
     Object* proto = nullptr;
-    defineLibraryClass(in, "NetConnection", {}, proto);
+    defineLibraryClass(in, "NetConnection", [](Interpreter&, Object* self, const Args&) -> Value {
+        if (self && self->isPlain())
+            self->setExtension(std::make_shared<ConnectionState>());
+        return Value();
+    }, proto);
     // connect(null) is the local mode for progressive video and succeeds at
-    // once; an address opens a connection that reports nothing while open.
-    // Connecting again closes the connection open before.
+    // once. An HTTP address opens a connection that reports nothing while
+    // open (remote calls go there); anything else fails at once. Connecting
+    // again closes the connection open before.
     nativeMethod(in, proto, "connect", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        if (!self || args.empty())
-            return false;
+        ConnectionState* state = connectionOf(self);
+        if (!state || args.empty())
+            return Value();
         closeConnection(in, self);
-        const bool local = args[0].isNull();
-        if (ConnectionState* state = connectionOf(self)) {
+        // From SWF 7, undefined asks for the local mode as null does.
+        state->local = args[0].isNull() || (args[0].isUndefined() && in.swfVersion() >= 7);
+        state->uri = args[0].isNull() ? std::string("null") : in.toString(args[0]);
+        state->address = !state->local && remoteAddress(*state->uri) ? *state->uri : std::string();
+        if (state->local) {
             state->open = true;
-            state->toAddress = !local;
-            state->address = local ? std::string() : in.toString(args[0]);
-        }
-        in.setMember(self, "isConnected", local);
-        if (local)
             reportStatus(in, self, {statusInfo(in, "NetConnection.Connect.Success", "status")});
-        return local;
+            return true;
+        }
+        if (!state->address.empty()) {
+            state->open = true;
+            return false;
+        }
+        if (!(args[0].isString() && args[0].asString().empty()))
+            reportStatus(in, self, {statusInfo(in, "NetConnection.Connect.Failed", "error")});
+        return false;
     });
-    // call(method, responder, arguments...) on a connection to an address
-    // posts one remote call: the method's name, the answer's name ("/1" for
-    // the first call) and the arguments as one strict array of AMF0. No
-    // server answers it here.
+    // call(method, responder, arguments...) to an HTTP address posts one
+    // remote call: the method's name, the answer's name ("/1" for the first
+    // call) and the arguments as one strict array of AMF0. No server
+    // answers it here.
     nativeMethod(in, proto, "call", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        ConnectionState* state = self ? connectionOf(self) : nullptr;
-        if (!state || !state->open || !state->toAddress || args.empty())
+        ConnectionState* state = connectionOf(self);
+        if (!state || state->address.empty() || args.empty())
             return Value();
         AmfEncoder encoder(in, AmfEncoder::Arrays::StrictWhenDense);
         amf0::AmfValue arguments = amf0::AmfValue::ofType(amf0::AmfValue::Type::StrictArray);
