@@ -902,6 +902,21 @@ TEST(LibraryClasses, DateTakesOnlyObjectsThatAreNotNativeAlready)
 
 // Accessibility, System.IME and every System.Product keep their prototype
 // link: assigning another is ignored.
+// The flash packages are made as `new Object()` makes objects (constructor
+// first, then the prototype link) and in the original player's order, which
+// a script listing them sees, newest first.
+TEST(LibraryClasses, TheFlashPackagesComeInTheOriginalOrder)
+{
+    Machine m(8);
+    Object* flash = global(m, "flash").asObject();
+    ASSERT_TRUE(flash);
+    std::string names;
+    for (const Property& p : flash->properties())
+        names += p.name + ",";
+    EXPECT_EQ(names, "constructor,__proto__,text,display,filters,geom,net,external,automation,");
+    EXPECT_TRUE(m.vm->getMember(m.vm->getMember(flash, "automation"), "StageCapture").isObject());
+}
+
 TEST(LibraryClasses, SomeSingletonsAndProductsKeepTheirPrototypeLink)
 {
     Machine m(8);

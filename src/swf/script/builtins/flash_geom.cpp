@@ -25,7 +25,11 @@ Object* package(Interpreter& in, Object* parent, const char* name, std::uint16_t
         if (Object* o = p->value.asObject())
             return o;
     }
-    Object* o = in.newObject();
+    // A package is an object made as `new Object()` makes one: it names
+    // Object as its constructor, before it links to Object's prototype.
+    Object* o = in.newObject(nullptr);
+    o->put("constructor", in.getMember(in.global(), "Object"), kHidden);
+    o->put("__proto__", in.objectPrototype(), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     parent->put(name, o, flags);
     return o;
 }
@@ -576,6 +580,10 @@ void installColorTransform(Interpreter& in, Object* geom)
 void installFlashGeom(Interpreter& in)
 {
     Object* flash = package(in, in.global(), "flash", kHidden | PropertyFlag::Version8);
+    // The packages are made in the original player's order, which shows
+    // when a script lists them.
+    for (const char* name : {"text", "display", "filters", "geom", "net", "external", "automation"})
+        package(in, flash, name, 0);
     Object* geom = package(in, flash, "geom", 0);
     installPoint(in, geom);
     installRectangle(in, geom, in.getMember(geom, "Point").asObject());
@@ -591,6 +599,12 @@ void installFlashGeom(Interpreter& in)
     Object* renderer = defineGeomClass(in, package(in, flash, "text", 0), "TextRenderer",
                                        [](Interpreter&, Object* self, const Args&) -> Value { return self; });
     nativeMethod(in, renderer, "setAdvancedAntialiasingTable", nothing());
+    // flash.automation drives a movie from a test tool; here its members
+    // exist and do nothing.
+    Object* automation = package(in, flash, "automation", 0);
+    for (const char* name : {"ActionGenerator", "Configuration"})
+        automation->put(name, in.newFunction(nothing()), 0);
+    defineGeomClass(in, automation, "StageCapture", [](Interpreter&, Object* self, const Args&) -> Value { return self; });
 }
 
 bool readColorTransform(const Value& v, double (&out)[8])
