@@ -45,6 +45,16 @@ struct Interpreter::Frame {
     bool halted = false;
     bool constructing = false; // a function's body run for `new`
     std::vector<Value> registers;
+    // A function has the registers it declares; past those, it works on the
+    // registers of the code that called it.
+    Frame* registerHome = nullptr;
+    std::size_t ownRegisters = 4;
+    Value* reg(std::size_t index)
+    {
+        if (index < ownRegisters)
+            return index < registers.size() ? &registers[index] : nullptr;
+        return registerHome ? registerHome->reg(index) : nullptr;
+    }
     std::size_t stackBase = 0;
     Value returnValue;
     // The SWF version of the movie the code came from, or the one a call

@@ -917,7 +917,9 @@ Value Interpreter::pushValue(Frame& f, const PushValue& p)
     case PushValue::Type::Undefined:
         return Value();
     case PushValue::Type::Register:
-        return p.index < f.registers.size() ? f.registers[p.index] : Value();
+        if (const Value* r = f.reg(p.index))
+            return *r;
+        return Value();
     case PushValue::Type::Boolean:
         return Value(p.boolean);
     case PushValue::Type::Constant8:

@@ -72,8 +72,8 @@ Interpreter::Completion Interpreter::step(Frame& f, const Action& a, std::size_t
             m_throwing = false;
             m_thrown = Value();
             if (t.catchInRegister) {
-                if (t.catchRegister < f.registers.size())
-                    f.registers[t.catchRegister] = thrown;
+                if (Value* r = f.reg(t.catchRegister))
+                    *r = thrown;
             } else if (f.activation && f.activation != f.target) {
                 f.activation->put(t.catchName, thrown);
             } else {

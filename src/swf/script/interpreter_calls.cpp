@@ -186,6 +186,7 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
     }
     const FunctionInfo& info = *sf.info;
     Object* const callerTarget = m_frames.empty() ? nullptr : m_frames.back()->target;
+    Frame* const callerFrame = m_frames.empty() ? nullptr : m_frames.back();
     Frame f(m_frames, m_heap);
     f.constructing = constructing;
     f.code = sf.code;
@@ -238,7 +239,9 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
         for (std::size_t i = 0; i < info.params.size(); ++i)
             activation->put(info.params[i].name, i < args.size() ? args[i] : Value());
     } else {
-        f.registers.resize(std::max<std::size_t>(info.registerCount, 4));
+        f.registers.resize(info.registerCount);
+        f.ownRegisters = info.registerCount;
+        f.registerHome = callerFrame;
         std::size_t r = 1;
         auto preload = [&](const Value& v) {
             if (r < f.registers.size())

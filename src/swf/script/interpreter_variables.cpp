@@ -54,8 +54,8 @@ bool Interpreter::stepVariables(Frame& f, const Action& a)
     }
     case ActionCode::StoreRegister: {
         Value top = m_stack.size() > f.stackBase ? m_stack.back() : Value();
-        if (std::size_t(a.number) < f.registers.size())
-            f.registers[std::size_t(a.number)] = top;
+        if (Value* r = f.reg(std::size_t(a.number)))
+            *r = top;
         break;
     }
     case ActionCode::ConstantPool:

@@ -443,6 +443,49 @@ TEST(Interpreter, ArgumentsIsAnArray)
     )"), "undefined\ntrue");
 }
 
+// A function has the registers it declares; past those it works on its
+// caller's: one with none writes the caller's registers, one with a single
+// register keeps register 0 to itself and shares the others.
+TEST(Interpreter, RegistersPastAFunctionsOwnAreItsCallers)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "outer0"
+        storeregister 0
+        pop
+        push "outer1"
+        storeregister 1
+        pop
+        function2 none 0 0x0
+          push "none0"
+          storeregister 0
+          pop
+        end
+        function2 one 1 0x0
+          push "one0"
+          storeregister 0
+          pop
+          push "one1"
+          storeregister 1
+          pop
+          push r:0
+          trace
+        end
+        push 0, "none"
+        callfunction
+        pop
+        push r:0
+        trace
+        push 0, "one"
+        callfunction
+        pop
+        push r:0
+        trace
+        push r:1
+        trace
+    )"), "none0\none0\nnone0\none1");
+}
+
 TEST(Interpreter, SuppressedArgumentsAreNotDefined)
 {
     Machine m(7);
