@@ -1654,10 +1654,13 @@ TEST(MovieScripts, SizingATurnedClipScalesAlongTheParentsSides)
         return script;
     };
     b.add(DoAction{assembled(set("a", "_rotation", 90) + set("a", "_width", 50) + show("a") + set("a", "_width", 50)
-                             + show("a") + set("m", "_yscale", -50) + set("m", "_width", 100) + show("m"))})
+                             + show("a") + set("m", "_yscale", -50) + set("m", "_width", 100) + show("m")
+                             + set("m", "_xscale", -50) + set("m", "_width", 200) + show("m"))})
         .showFrame();
+    // Mirrored on both sides, a clip is only turned: sized, it comes out
+    // unmirrored.
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
-              "50\n100\n100\n100\n50\n50\n50\n100\n50\n-50\n100\n50\n");
+              "50\n100\n100\n100\n50\n50\n50\n100\n50\n-50\n100\n50\n100\n50\n200\n50\n");
 }
 
 // hitTest takes its point in the level root's coordinates, so moving the

@@ -519,8 +519,12 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
                 const double down = width ? outer.height() : v * 20.0;
                 const double xScale = scaleFor(across, turned.width());
                 const double yScale = scaleFor(down, turned.height());
-                inst->xScale = width ? xScale : std::copysign(xScale, inst->xScale);
-                inst->yScale = width ? std::copysign(yScale, inst->yScale) : yScale;
+                // A clip mirrored on one side keeps the other side's sign;
+                // one mirrored on both is only turned, and comes out
+                // unmirrored.
+                const bool mirrored = (inst->xScale < 0) != (inst->yScale < 0);
+                inst->xScale = width || !mirrored ? xScale : std::copysign(xScale, inst->xScale);
+                inst->yScale = !width || !mirrored ? yScale : std::copysign(yScale, inst->yScale);
             }
             compose();
         }
