@@ -431,12 +431,10 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
         if (Property* prop = p->findOwn(name)) {
             if (prop->isAccessor()) {
                 const std::uint32_t id = prop->accessorId;
-                if (accessorCallable(id, o)) {
-                    if (!prop->setter)
-                        return;
+                if (accessorCallable(id, o) && prop->setter)
                     callAccessor(prop->setter, id, o, {value});
-                }
-                // The value assigned stays underneath, for reads while a call runs.
+                // The value assigned stays underneath, for reads while a call
+                // runs, also when there is no setter to take it.
                 if (Property* again = p->findOwn(name); again && again->accessorId == id)
                     again->value = value;
                 return;

@@ -479,6 +479,110 @@ TEST(ObjectBuiltins, AddPropertyCallsGetterAndSetter)
     )"), "set 7\nget\n42");
 }
 
+// The setter must be given: a function, or null for none. Left out,
+// undefined or no function, nothing is added and the name stays free.
+TEST(ObjectBuiltins, AddPropertyWantsASetterOrNull)
+{
+    for (int version : {6, 7}) {
+        Machine m(version);
+        EXPECT_EQ(m.run(R"(
+            push "o", 0
+            initobject
+            setvariable
+            function getter
+              push "got"
+              return
+            end
+            push "getter"
+            getvariable
+            push "a", 2, "o"
+            getvariable
+            push "addProperty"
+            callmethod
+            trace
+            push undefined, "getter"
+            getvariable
+            push "b", 3, "o"
+            getvariable
+            push "addProperty"
+            callmethod
+            trace
+            push "o"
+            getvariable
+            push "getter"
+            getvariable
+            push "c", 3, "o"
+            getvariable
+            push "addProperty"
+            callmethod
+            trace
+            push null, "getter"
+            getvariable
+            push "d", 3, "o"
+            getvariable
+            push "addProperty"
+            callmethod
+            trace
+            push "o"
+            getvariable
+            push "a"
+            getmember
+            trace
+            push "o"
+            getvariable
+            push "a", "plain"
+            setmember
+            push "o"
+            getvariable
+            push "a"
+            getmember
+            trace
+            push "o"
+            getvariable
+            push "d"
+            getmember
+            trace
+        )"), "false\nfalse\nfalse\ntrue\nundefined\nplain\ngot") << version;
+    }
+}
+
+// Assigning a property that has a getter and no setter keeps the value
+// underneath, where the getter reading its own name finds it.
+TEST(ObjectBuiltins, AssigningAGetterOnlyPropertyKeepsTheValueUnderneath)
+{
+    for (int version : {6, 7}) {
+        Machine m(version);
+        EXPECT_EQ(m.run(R"(
+            push "o", 0
+            initobject
+            setvariable
+            function getter
+              push "this"
+              getvariable
+              push "p"
+              getmember
+              return
+            end
+            push null, "getter"
+            getvariable
+            push "p", 3, "o"
+            getvariable
+            push "addProperty"
+            callmethod
+            pop
+            push "o"
+            getvariable
+            push "p", 5
+            setmember
+            push "o"
+            getvariable
+            push "p"
+            getmember
+            trace
+        )"), "5") << version;
+    }
+}
+
 TEST(ObjectBuiltins, AccessorCallsNestAtMost65DeepThenReadThePlainValue)
 {
     // A getter that reads its own property: SWF 6 reads the value underneath at
@@ -1591,9 +1695,10 @@ TEST(ObjectBuiltins, ASSetPropFlagsVersionBitsHideOnlyFromReading)
           push "get"
           return
         end
+        push null
         push "getter"
         getvariable
-        push "p", 2, "o"
+        push "p", 3, "o"
         getvariable
         push "addProperty"
         callmethod
@@ -1688,9 +1793,10 @@ TEST(ObjectBuiltins, WatchSeesTheStoredValueUnderAGetter)
           push "getter ran"
           trace
         end
+        push null
         push "getter"
         getvariable
-        push "x", 2, "proto"
+        push "x", 3, "proto"
         getvariable
         push "addProperty"
         callmethod
@@ -1841,9 +1947,10 @@ TEST(ObjectBuiltins, WatchesThatDeleteTheirNameAndWatchedAccessors)
           push "got"
           return
         end
+        push null
         push "getter"
         getvariable
-        push "y", 2, "o"
+        push "y", 3, "o"
         getvariable
         push "addProperty"
         callmethod
