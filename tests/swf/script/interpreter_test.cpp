@@ -1449,8 +1449,10 @@ TEST(Interpreter, ObjectWithoutValueOfConvertsThroughToString)
     Machine m6(6);
     EXPECT_EQ(m6.run(script), "<text");
 
-    Machine m(7);
-    EXPECT_EQ(m.run(R"(
+    // The object's valueOf, giving back the object itself, is what sends the
+    // conversion on to toString: an object with no valueOf on its chain is
+    // undefined, whatever toString it has.
+    const std::string noValueOf = R"(
         push "o", "__proto__", null, 1
         initobject
         setvariable
@@ -1472,7 +1474,15 @@ TEST(Interpreter, ObjectWithoutValueOfConvertsThroughToString)
         push 1
         multiply
         trace
-    )"), "51\n5");
+        push "s:", "o"
+        getvariable
+        add2
+        trace
+    )";
+    Machine n6(6);
+    EXPECT_EQ(n6.run(noValueOf), "1\n0\ns:");
+    Machine m(7);
+    EXPECT_EQ(m.run(noValueOf), "NaN\nNaN\ns:undefined");
 }
 
 TEST(Interpreter, ObjectsEqualUndefinedWhenTheirValueOfGivesIt)
