@@ -2027,6 +2027,54 @@ TEST(Interpreter, NewLinksTheInstanceToWhateverThePrototypeHolds)
     )"), "8\nundefined\nundefined");
 }
 
+// A prototype hidden from the movie's version still links the instances
+// new makes, as instanceof still sees it.
+TEST(Interpreter, NewLinksToAPrototypeHiddenFromTheVersion)
+{
+    for (int version : {6, 7}) {
+        Machine m(version);
+        EXPECT_EQ(m.run(R"(
+            function C
+            end
+            push "C"
+            getvariable
+            push "prototype", "toString"
+            function
+              push "hello"
+              return
+            end
+            push 1
+            initobject
+            setmember
+            push 8193, null, "C"
+            getvariable
+            push 3, "ASSetPropFlags"
+            callfunction
+            pop
+            push "C"
+            getvariable
+            push "prototype"
+            getmember
+            typeof
+            trace
+            push "o", 0, "C"
+            newobject
+            setvariable
+            push "o"
+            getvariable
+            push "__proto__"
+            getmember
+            typeof
+            trace
+            push 0, "o"
+            getvariable
+            push "toString"
+            callmethod
+            trace
+        )"), "undefined\nobject\nhello") << version;
+    }
+}
+
 TEST(Interpreter, SuperSearchesAboveThePrototypeAsItIsNow)
 {
     Machine m(7);
