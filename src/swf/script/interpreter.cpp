@@ -200,12 +200,13 @@ Object* Interpreter::toObject(const Value& v)
 
 namespace {
 
-// The next object up a prototype chain. A clip can be no prototype: the
-// chain ends where it would lead to one.
+// The next object up a prototype chain. A clip, or a text field or button
+// on the stage (the host marks those), can be no prototype: the chain ends
+// where it would lead to one.
 Object* inheritedFrom(const Object* o)
 {
     Object* proto = o->memberProto();
-    return proto && proto->objectClass() == ObjectClass::Clip ? nullptr : proto;
+    return proto && (proto->objectClass() == ObjectClass::Clip || proto->hostData) ? nullptr : proto;
 }
 
 } // namespace
