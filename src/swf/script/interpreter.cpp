@@ -380,7 +380,18 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
         auto it = watches.find(key);
         const auto nested = std::count_if(m_runningWatches.begin(), m_runningWatches.end(),
                                           [&](const RunningWatch& r) { return r.object == o && r.key == key; });
-        if (it != watches.end() && it->second.callback && nested < kMaxNestedAccessorCalls) {
+        // An accessor property of the name that may not be called now (its
+        // own setter assigning it, say) takes the plain value underneath
+        // without running the watch again.
+        bool plainWrite = false;
+        Object* bearer = it != watches.end() ? o : nullptr;
+        for (int depth = 0; bearer && depth < kMaxProtoDepth; ++depth, bearer = bearer->proto()) {
+            if (const Property* held = bearer->findOwn(name)) {
+                plainWrite = held->isAccessor() && !accessorCallable(held->accessorId, o);
+                break;
+            }
+        }
+        if (it != watches.end() && it->second.callback && nested < kMaxNestedAccessorCalls && !plainWrite) {
             // The watch runs once per assignment. Before SWF 7 a watch that
             // assigns the same name does not re-enter itself; later it does,
             // as deep as accessors nest.

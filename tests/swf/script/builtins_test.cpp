@@ -583,6 +583,74 @@ TEST(ObjectBuiltins, AssigningAGetterOnlyPropertyKeepsTheValueUnderneath)
     }
 }
 
+// A setter that assigns its own name stores the plain value underneath: the
+// watch on the name, which ran once for the assignment, is not run again.
+TEST(ObjectBuiltins, ASetterAssigningItsNameDoesNotRunTheWatchAgain)
+{
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0
+        initobject
+        setvariable
+        function w name old new
+          push "old"
+          getvariable
+          push ">"
+          add2
+          push "new"
+          getvariable
+          add2
+          trace
+          push "W"
+          return
+        end
+        push "w"
+        getvariable
+        push "l", 2, "o"
+        getvariable
+        push "watch"
+        callmethod
+        pop
+        function getter
+          push "this"
+          getvariable
+          push "l"
+          getmember
+          return
+        end
+        function setter v
+          push "set "
+          push "v"
+          getvariable
+          add2
+          trace
+          push "this"
+          getvariable
+          push "l", "v"
+          getvariable
+          setmember
+        end
+        push "setter"
+        getvariable
+        push "getter"
+        getvariable
+        push "l", 3, "o"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "o"
+        getvariable
+        push "l", "ciao"
+        setmember
+        push "o"
+        getvariable
+        push "l"
+        getmember
+        trace
+    )"), ">\nW>ciao\nset W\nW");
+}
+
 TEST(ObjectBuiltins, AccessorCallsNestAtMost65DeepThenReadThePlainValue)
 {
     // A getter that reads its own property: SWF 6 reads the value underneath at
