@@ -1262,6 +1262,45 @@ TEST(DateBuiltins, AnInvalidDateReadsTheSettersArgumentsAndStaysInvalid)
               "read\nNaN");
 }
 
+// A field setter called without arguments sets its field undefined, which
+// leaves no valid time; the date then stays invalid whatever is set.
+// new Date(undefined) is the time now, as new Date() is.
+TEST(DateBuiltins, ASetterWithoutArgumentsInvalidatesAndAnUndefinedTimeIsNow)
+{
+    for (int version : {5, 6, 7}) {
+        Machine m(version);
+        m.host.zoneMinutes = 0;
+        EXPECT_EQ(m.run(R"(
+            push "d", 0, "Date"
+            newobject
+            setvariable
+            push 0, "d"
+            getvariable
+            push "setUTCMilliseconds"
+            callmethod
+            trace
+            push 4, 3, 2, 1, 4, "d"
+            getvariable
+            push "setHours"
+            callmethod
+            trace
+            push 2000, 1, "d"
+            getvariable
+            push "setFullYear"
+            callmethod
+            trace
+            push "now", undefined, 1, "Date"
+            newobject
+            setvariable
+            push 0, "now"
+            getvariable
+            push "getTime"
+            callmethod
+            trace
+        )"), "NaN\nNaN\nNaN\n1136073600000") << version;
+    }
+}
+
 TEST(DateBuiltins, AddingADateAsksItsValueInSwf5AndItsTextLater)
 {
     for (int version : {5, 6}) {
