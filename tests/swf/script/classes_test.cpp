@@ -157,6 +157,20 @@ TEST(XmlObject, ChildNodesFollowsTheTreeAfterEveryChange)
     EXPECT_TRUE(strictEquals(m.vm->getMember(e, "parentNode"), root));
 }
 
+// A text node has no name until one is assigned; then it reads it back and
+// its text stays.
+TEST(XmlObject, ATextNodeKeepsANameAssignedToIt)
+{
+    Machine m(6);
+    Value x = newXml(m, "");
+    Value t = m.vm->callMethod(x, "createTextNode", {Value("text")});
+    EXPECT_TRUE(m.vm->getMember(t, "nodeName").isNull());
+    m.vm->setMember(t, "nodeName", Value("foo"));
+    EXPECT_EQ(str(m, m.vm->getMember(t, "nodeName")), "foo");
+    EXPECT_EQ(str(m, m.vm->getMember(t, "nodeValue")), "text");
+    EXPECT_EQ(xmlText(m, t), "text");
+}
+
 TEST(XmlObject, AppendingAnAncestorIsRefused)
 {
     Machine m(8);

@@ -428,7 +428,8 @@ void installNodeAccessors(Interpreter& in, Object* proto)
     nodeGetter(in, proto, "nodeType", [](Interpreter&, Object*, XmlNode* n) -> Value { return n->type; });
     nodeGetter(
         in, proto, "nodeName",
-        [](Interpreter& in, Object*, XmlNode* n) -> Value { return n->type == kElement ? nameString(in, n->name) : Value::null(); },
+        // Any node keeps the name assigned to it; a text node starts without.
+        [](Interpreter& in, Object*, XmlNode* n) -> Value { return nameString(in, n->name); },
         [](Interpreter& in, Object* self, const Args& args) -> Value {
             XmlNode* n = nodeOf(self);
             // Unlike the constructor's, an assigned name is converted once, here.
