@@ -67,6 +67,19 @@ TEST(XmlParser, CdataEndsAtTheFirstTerminatorAndTextIsDecoded)
     EXPECT_EQ(doc.nodes[3].text, "y <AB&bogus;]]>");
 }
 
+// An attribute given twice keeps its first value, prefixed names included;
+// the namespace a node reads follows that value.
+TEST(XmlParser, AnAttributeGivenTwiceKeepsItsFirstValue)
+{
+    Machine m(6);
+    Value tag = m.vm->getMember(newXml(m, "<t xmlns='one' a='1' xmlns:p='x' xmlns='two' a='2' xmlns:p='y'/>"), "firstChild");
+    Value attributes = m.vm->getMember(tag, "attributes");
+    EXPECT_EQ(str(m, m.vm->getMember(attributes, "xmlns")), "one");
+    EXPECT_EQ(str(m, m.vm->getMember(attributes, "a")), "1");
+    EXPECT_EQ(str(m, m.vm->callMethod(tag, "getNamespaceForPrefix", {Value("p")})), "x");
+    EXPECT_EQ(str(m, m.vm->getMember(tag, "namespaceURI")), "one");
+}
+
 TEST(XmlParser, IgnoreWhiteDropsOnlyBlankText)
 {
     xml::ParsedDocument doc = xml::parse(" <a> \n\t<b/> x </a> ", true);

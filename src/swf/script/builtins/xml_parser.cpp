@@ -225,14 +225,11 @@ private:
                 return fail(Status::AttributeNotTerminated);
             std::string value = unescape(m_text.substr(i + 1, close - i - 1));
             i = close + 1;
-            bool replaced = false;
-            for (auto& [n, v] : node.attributes) {
-                if (n == attrName) {
-                    v = value;
-                    replaced = true;
-                }
-            }
-            if (!replaced)
+            // A name given twice keeps its first value.
+            bool seen = false;
+            for (const auto& attribute : node.attributes)
+                seen = seen || attribute.first == attrName;
+            if (!seen)
                 node.attributes.emplace_back(std::move(attrName), std::move(value));
         }
         const bool empty = m_text[i] != '>';
