@@ -80,6 +80,23 @@ TEST(XmlParser, AnAttributeGivenTwiceKeepsItsFirstValue)
     EXPECT_EQ(str(m, m.vm->getMember(tag, "namespaceURI")), "one");
 }
 
+// A parsed element keeps the namespace it was read with; declarations a
+// script adds or changes later show in getNamespaceForPrefix only. A new
+// name is looked up anew.
+TEST(XmlObject, AParsedElementKeepsItsNamespace)
+{
+    Machine m(6);
+    Value root = m.vm->getMember(newXml(m, "<t xmlns='a'><u/></t>"), "firstChild");
+    Value child = m.vm->getMember(root, "firstChild");
+    m.vm->setMember(m.vm->getMember(root, "attributes"), "xmlns", Value("b"));
+    m.vm->setMember(m.vm->getMember(child, "attributes"), "xmlns", Value("c"));
+    EXPECT_EQ(str(m, m.vm->getMember(root, "namespaceURI")), "a");
+    EXPECT_EQ(str(m, m.vm->callMethod(root, "getNamespaceForPrefix", {Value("")})), "b");
+    EXPECT_EQ(str(m, m.vm->getMember(child, "namespaceURI")), "a");
+    m.vm->setMember(child, "nodeName", Value("v"));
+    EXPECT_EQ(str(m, m.vm->getMember(child, "namespaceURI")), "c");
+}
+
 TEST(XmlParser, IgnoreWhiteDropsOnlyBlankText)
 {
     xml::ParsedDocument doc = xml::parse(" <a> \n\t<b/> x </a> ", true);
