@@ -158,6 +158,8 @@ TEST(XmlObject, ToStringEscapesTextAndAttributesAndWritesDeclarations)
         {"<!DOCTYPE x [<!ENTITY e '>'>]><a/>", "<!DOCTYPE x [<!ENTITY e '>'>]><a />", 0},
         {"<a><b><c/></a>", "<a><b><c /></b></a>", xml::Status::MissingEndTag},
         {"<a/ ></a/>", "<a/ />", xml::Status::UnexpectedEndTag},
+        // The doctype keyword in any case; every declaration kept in turn.
+        {"<a/><!dOcTyPe x><?xml 1?><?XML 2?>", "<?xml 1?><?XML 2?><!dOcTyPe x><a />", 0},
     };
     for (const auto& c : cases) {
         Value x = newXml(m, c.input);

@@ -2,6 +2,7 @@
 
 #include "swf/format/strings.h"
 
+#include <cctype>
 #include <cstdint>
 
 namespace swf::script::xml {
@@ -19,10 +20,13 @@ bool onlySpace(const std::string& s)
     return true;
 }
 
-bool startsWith(const std::string& s, std::size_t pos, const char* prefix)
+bool startsWith(const std::string& s, std::size_t pos, const char* prefix, bool anyCase = false)
 {
     for (std::size_t i = 0; prefix[i]; ++i) {
-        if (pos + i >= s.size() || s[pos + i] != prefix[i])
+        if (pos + i >= s.size())
+            return false;
+        const char c = anyCase ? char(std::toupper(static_cast<unsigned char>(s[pos + i]))) : s[pos + i];
+        if (c != prefix[i])
             return false;
     }
     return true;
@@ -123,7 +127,7 @@ private:
                 return fail(Status::CdataNotTerminated);
             addText(m_text.substr(m_pos + 9, end - m_pos - 9));
             m_pos = end + 3;
-        } else if (startsWith(m_text, m_pos, "<!DOCTYPE")) {
+        } else if (startsWith(m_text, m_pos, "<!DOCTYPE", true)) { // in any case
             doctype();
         } else if (startsWith(m_text, m_pos, "<!")) {
             std::size_t end = m_text.find('>', m_pos);
@@ -134,7 +138,8 @@ private:
             std::size_t end = m_text.find("?>", m_pos + 2);
             if (end == std::string::npos)
                 return fail(Status::DeclarationNotTerminated);
-            m_doc.xmlDecl = m_text.substr(m_pos, end + 2 - m_pos);
+            // Every declaration is kept, one after another.
+            m_doc.xmlDecl = m_doc.xmlDecl.value_or(std::string()) + m_text.substr(m_pos, end + 2 - m_pos);
             m_pos = end + 2;
         } else if (startsWith(m_text, m_pos, "</")) {
             endTag();
