@@ -189,9 +189,9 @@ TEST(XmlObject, ChildNodesFollowsTheTreeAfterEveryChange)
     EXPECT_TRUE(strictEquals(m.vm->getMember(e, "parentNode"), root));
 }
 
-// A text node has no name until one is assigned; then it reads it back and
-// its text stays.
-TEST(XmlObject, ATextNodeKeepsANameAssignedToIt)
+// A text node has no name until one is assigned, an element no value; then
+// they read back what was assigned (a value as text), and the markup stays.
+TEST(XmlObject, ATextNodeKeepsANameAndAnElementAValueAssignedToIt)
 {
     Machine m(6);
     Value x = newXml(m, "");
@@ -201,6 +201,32 @@ TEST(XmlObject, ATextNodeKeepsANameAssignedToIt)
     EXPECT_EQ(str(m, m.vm->getMember(t, "nodeName")), "foo");
     EXPECT_EQ(str(m, m.vm->getMember(t, "nodeValue")), "text");
     EXPECT_EQ(xmlText(m, t), "text");
+
+    Value e = m.vm->getMember(newXml(m, "<e>x</e>"), "firstChild");
+    EXPECT_TRUE(m.vm->getMember(e, "nodeValue").isNull());
+    m.vm->setMember(e, "nodeValue", Value(4.0));
+    EXPECT_TRUE(m.vm->getMember(e, "nodeValue").isString());
+    EXPECT_EQ(str(m, m.vm->getMember(e, "nodeValue")), "4");
+    EXPECT_EQ(xmlText(m, e), "<e>x</e>");
+
+    Machine m8(8);
+    EXPECT_EQ(m8.run(R"(
+        push "x", "<e>x</e>", 1, "XML"
+        newobject
+        setvariable
+        push "x"
+        getvariable
+        push "firstChild"
+        getmember
+        with
+          push "nodeValue", 4
+          setvariable
+          push "nodeValue"
+          getvariable
+          typeof
+          trace
+        endwith
+    )"), "string");
 }
 
 TEST(XmlObject, AppendingAnAncestorIsRefused)

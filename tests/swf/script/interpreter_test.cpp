@@ -1843,6 +1843,59 @@ TEST(Interpreter, WithBlocksNestThirteenDeep)
     EXPECT_EQ(m.run(source), "14");
 }
 
+// Inside a with block an assignment lands on the object when it inherits a
+// getter/setter property of the name, not when it inherits a plain value.
+TEST(Interpreter, WithAssignsThroughAnInheritedSetter)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "p", "plain", 1, 1
+        initobject
+        setvariable
+        function setter v
+          push "set "
+          push "v"
+          getvariable
+          add2
+          trace
+        end
+        function getter
+          push "got"
+          return
+        end
+        push "setter"
+        getvariable
+        push "getter"
+        getvariable
+        push "a", 3, "p"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "o", "__proto__", "p"
+        getvariable
+        push 1
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        with
+          push "a", 4
+          setvariable
+          push "plain", 5
+          setvariable
+        endwith
+        push "plain"
+        getvariable
+        trace
+        push "plain", 1, "o"
+        getvariable
+        push "hasOwnProperty"
+        callmethod
+        trace
+    )"), "set 4\n5\nfalse");
+}
+
 TEST(Interpreter, ThisByNameIsTheTimelineWhenAFunctionKeepsItInARegister)
 {
     // Flags: 0 keeps `this` by name, 1 preloads it into register 1, 2 suppresses it.

@@ -458,7 +458,8 @@ void installNodeAccessors(Interpreter& in, Object* proto)
         });
     nodeGetter(
         in, proto, "nodeValue",
-        [](Interpreter& in, Object*, XmlNode* n) -> Value { return n->type == kElement ? Value::null() : nameString(in, n->value); },
+        // An element has no value until one is assigned, as a text node no name.
+        [](Interpreter& in, Object*, XmlNode* n) -> Value { return nameString(in, n->value); },
         [](Interpreter&, Object* self, const Args& args) -> Value {
             XmlNode* n = nodeOf(self);
             if (n && !arg(args, 0).isUndefined())
