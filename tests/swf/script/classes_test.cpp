@@ -65,6 +65,11 @@ TEST(XmlParser, CdataEndsAtTheFirstTerminatorAndTextIsDecoded)
     ASSERT_EQ(doc.nodes.size(), 4u);
     EXPECT_EQ(doc.nodes[2].text, "x</a>&lt;]");
     EXPECT_EQ(doc.nodes[3].text, "y <AB&bogus;]]>");
+
+    // A numeric reference reads its digits up to the first other character.
+    doc = xml::parse("<a>&#65e2;&#x42g;&#e65;&#;&#x;</a>", false);
+    ASSERT_EQ(doc.nodes.size(), 3u);
+    EXPECT_EQ(doc.nodes[2].text, "AB&#e65;&#;&#x;");
 }
 
 // An attribute given twice keeps its first value, prefixed names included;

@@ -32,15 +32,16 @@ bool startsWith(const std::string& s, std::size_t pos, const char* prefix, bool 
     return true;
 }
 
-// A numeric reference body ("#65", "#x41"); false for anything else.
+// A numeric reference body ("#65", "#x41"); false for anything else. The
+// number ends at the first character that is no digit ("#65e2" is "#65");
+// at least one digit must come.
 bool numericReference(const std::string& body, std::uint32_t& cp)
 {
     if (body.size() < 2 || body[0] != '#')
         return false;
     const bool hex = body[1] == 'x' || body[1] == 'X';
-    std::size_t i = hex ? 2 : 1;
-    if (i >= body.size())
-        return false;
+    const std::size_t first = hex ? 2 : 1;
+    std::size_t i = first;
     std::uint64_t value = 0;
     for (; i < body.size(); ++i) {
         char c = body[i];
@@ -52,12 +53,12 @@ bool numericReference(const std::string& body, std::uint32_t& cp)
         else if (hex && c >= 'A' && c <= 'F')
             digit = c - 'A' + 10;
         else
-            return false;
+            break;
         value = value * (hex ? 16 : 10) + std::uint64_t(digit);
         if (value > 0x10FFFF)
             return false;
     }
-    if (value == 0)
+    if (i == first || value == 0)
         return false;
     cp = std::uint32_t(value);
     return true;
