@@ -413,19 +413,11 @@ void Interpreter::setVariable(Frame& f, const std::string& name, const Value& va
             setMember(holder, var, value);
         return;
     }
-    // Assignment only lands on a scope object that has the name itself or
-    // inherits a getter/setter property of it: an inherited value does not
-    // stop the search.
-    auto inheritsAccessor = [&](Object* o) {
-        for (int depth = 0; o && depth < kMaxProtoDepth; ++depth, o = o->proto()) {
-            if (const Property* p = o->findOwn(name))
-                return p->isAccessor();
-        }
-        return false;
-    };
+    // Assignment only lands on a scope object that has the name itself: an
+    // inherited name does not stop the search.
     for (Scope* s = f.scope; s; s = s->parent) {
         Object* o = scopeObject(f, s);
-        if (o && o != global() && (hasOwnName(o, name) || inheritsAccessor(o))) {
+        if (o && o != global() && hasOwnName(o, name)) {
             setMember(o, name, value);
             return;
         }

@@ -195,7 +195,8 @@ TEST(XmlObject, ChildNodesFollowsTheTreeAfterEveryChange)
 }
 
 // A text node has no name until one is assigned, an element no value; then
-// they read back what was assigned (a value as text), and the markup stays.
+// they read back what was assigned (a value as text, also through the bare
+// name in a with block), and the markup stays.
 TEST(XmlObject, ATextNodeKeepsANameAndAnElementAValueAssignedToIt)
 {
     Machine m(6);

@@ -27,6 +27,15 @@ class XmlNode final : public ObjectExtension {
 public:
     bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
     bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
+    // The node's members are its own to a with block: an assignment to the
+    // bare name there reaches the node.
+    bool holdsName(Interpreter&, Object&, const std::string& name) override
+    {
+        static const char* const members[] = {"attributes", "childNodes", "firstChild", "lastChild", "parentNode",
+                                              "nextSibling", "previousSibling", "nodeType", "nodeName", "nodeValue",
+                                              "prefix", "localName", "namespaceURI"};
+        return std::find(std::begin(members), std::end(members), name) != std::end(members);
+    }
 
     int type = kElement;
     Value name;  // as given; converted to a string when read
