@@ -172,6 +172,47 @@ TEST(MovieScripts, AReferenceToARemovedTextFieldLeadsToWhatIsNowAtItsPath)
     EXPECT_EQ(tracedInAClip(script, 7), "object\nfield\nmovieclip\nundefined\nmovieclip\nclip\nobject\nagain\n");
 }
 
+// A text field, like a clip, passes nothing on as a prototype: neither its
+// display properties nor its own members.
+TEST(MovieScripts, ATextFieldIsNoPrototype)
+{
+    const std::string script = R"(
+        push 10, 10, 0, 0, 1, "t", 6, "this"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+        push "t"
+        GetVariable
+        push "m", "member"
+        SetMember
+        push "o", "__proto__", "t"
+        GetVariable
+        push 1
+        InitObject
+        SetVariable
+        push "o"
+        GetVariable
+        push "_width"
+        GetMember
+        Trace
+        push "o"
+        GetVariable
+        push "m"
+        GetMember
+        Trace
+        push "o"
+        GetVariable
+        push "__proto__"
+        GetMember
+        push "_width"
+        GetMember
+        Trace
+    )";
+    for (std::uint8_t version : {6, 7})
+        EXPECT_EQ(tracedInAClip(script, version), "undefined\nundefined\n10\n") << int(version);
+}
+
 // From SWF 6 a removed clip with an unload handler stays, below every depth,
 // until the handler has run.
 TEST(MovieScripts, ARemovedClipWithAnUnloadHandlerStaysUntilItRan)

@@ -200,12 +200,13 @@ Object* Interpreter::toObject(const Value& v)
 
 namespace {
 
-// The next object up a prototype chain. A clip can be no prototype: the
-// chain ends where it would lead to one.
+// The next object up a prototype chain. A clip, or a text field or button
+// on the stage (the host marks those), can be no prototype: the chain ends
+// where it would lead to one.
 Object* inheritedFrom(const Object* o)
 {
     Object* proto = o->memberProto();
-    return proto && proto->objectClass() == ObjectClass::Clip ? nullptr : proto;
+    return proto && (proto->objectClass() == ObjectClass::Clip || proto->hostData) ? nullptr : proto;
 }
 
 } // namespace
@@ -379,7 +380,18 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
         auto it = watches.find(key);
         const auto nested = std::count_if(m_runningWatches.begin(), m_runningWatches.end(),
                                           [&](const RunningWatch& r) { return r.object == o && r.key == key; });
-        if (it != watches.end() && it->second.callback && nested < kMaxNestedAccessorCalls) {
+        // An accessor property of the name that may not be called now (its
+        // own setter assigning it, say) takes the plain value underneath
+        // without running the watch again.
+        bool plainWrite = false;
+        Object* bearer = it != watches.end() ? o : nullptr;
+        for (int depth = 0; bearer && depth < kMaxProtoDepth; ++depth, bearer = bearer->proto()) {
+            if (const Property* held = bearer->findOwn(name)) {
+                plainWrite = held->isAccessor() && !accessorCallable(held->accessorId, o);
+                break;
+            }
+        }
+        if (it != watches.end() && it->second.callback && nested < kMaxNestedAccessorCalls && !plainWrite) {
             // The watch runs once per assignment. Before SWF 7 a watch that
             // assigns the same name does not re-enter itself; later it does,
             // as deep as accessors nest.
@@ -431,12 +443,10 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
         if (Property* prop = p->findOwn(name)) {
             if (prop->isAccessor()) {
                 const std::uint32_t id = prop->accessorId;
-                if (accessorCallable(id, o)) {
-                    if (!prop->setter)
-                        return;
+                if (accessorCallable(id, o) && prop->setter)
                     callAccessor(prop->setter, id, o, {value});
-                }
-                // The value assigned stays underneath, for reads while a call runs.
+                // The value assigned stays underneath, for reads while a call
+                // runs, also when there is no setter to take it.
                 if (Property* again = p->findOwn(name); again && again->accessorId == id)
                     again->value = value;
                 return;

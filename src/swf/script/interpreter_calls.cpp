@@ -86,8 +86,10 @@ Value Interpreter::construct(const Value& constructor, const std::vector<Value>&
     if (!ctor || !ctor->isFunction())
         return Value();
     // The instance links to whatever the constructor's prototype holds, a
-    // number or nothing included: then it inherits nothing at all.
-    Value protoValue = getMember(ctor, "prototype");
+    // number or nothing included: then it inherits nothing at all. One the
+    // constructor keeps hidden from this movie's version links all the same.
+    const Property* hidden = ctor->findOwn("prototype") ? nullptr : ctor->findOwnAnyVersion("prototype");
+    Value protoValue = hidden && !hidden->isAccessor() ? hidden->value : getMember(ctor, "prototype");
     Object* proto = protoValue.asObject();
     // A constructor without a prototype at all gives no link either.
     Object* o = newObjectLinkedTo(protoValue);

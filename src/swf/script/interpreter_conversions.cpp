@@ -50,16 +50,16 @@ Value Interpreter::toPrimitive(const Value& v, int hint)
         return v;
     // A Date asks its toString first from SWF 6 on; SWF 5 treats it as any object.
     const bool stringFirst = hint == 2 || (hint == 0 && o->objectClass() == ObjectClass::Date && swfVersion() >= 6);
-    // Without the preferred method at all the other one is used from SWF 6
-    // on (SWF 5 asks the preferred one alone); one there but no function
-    // (set to undefined, say) makes the object undefined, and so does an
-    // object with neither.
+    // Without toString at all a string conversion asks valueOf from SWF 6
+    // on (SWF 5 asks the preferred one alone); without valueOf the object
+    // is undefined, whatever toString it has. A method there but no
+    // function (set to undefined, say) makes the object undefined too.
     const char* preferred = stringFirst ? "toString" : "valueOf";
     Value fn = conversionMethod(o, preferred);
     if (!fn.isObject() || !fn.asObject()->isFunction()) {
         Object* owner = nullptr;
         lookup(o, preferred, &owner);
-        if (owner || swfVersion() < 6)
+        if (owner || swfVersion() < 6 || !stringFirst)
             return Value();
         fn = conversionMethod(o, stringFirst ? "valueOf" : "toString");
         if (!fn.isObject() || !fn.asObject()->isFunction())

@@ -545,6 +545,178 @@ TEST(ObjectBuiltins, AddPropertyCallsGetterAndSetter)
     )"), "set 7\nget\n42");
 }
 
+// The setter must be given: a function, or null for none. Left out,
+// undefined or no function, nothing is added and the name stays free.
+TEST(ObjectBuiltins, AddPropertyWantsASetterOrNull)
+{
+    for (int version : {6, 7}) {
+        Machine m(version);
+        EXPECT_EQ(m.run(R"(
+            push "o", 0
+            initobject
+            setvariable
+            function getter
+              push "got"
+              return
+            end
+            push "getter"
+            getvariable
+            push "a", 2, "o"
+            getvariable
+            push "addProperty"
+            callmethod
+            trace
+            push undefined, "getter"
+            getvariable
+            push "b", 3, "o"
+            getvariable
+            push "addProperty"
+            callmethod
+            trace
+            push "o"
+            getvariable
+            push "getter"
+            getvariable
+            push "c", 3, "o"
+            getvariable
+            push "addProperty"
+            callmethod
+            trace
+            push null, "getter"
+            getvariable
+            push "d", 3, "o"
+            getvariable
+            push "addProperty"
+            callmethod
+            trace
+            push "o"
+            getvariable
+            push "a"
+            getmember
+            trace
+            push "o"
+            getvariable
+            push "a", "plain"
+            setmember
+            push "o"
+            getvariable
+            push "a"
+            getmember
+            trace
+            push "o"
+            getvariable
+            push "d"
+            getmember
+            trace
+        )"), "false\nfalse\nfalse\ntrue\nundefined\nplain\ngot") << version;
+    }
+}
+
+// Assigning a property that has a getter and no setter keeps the value
+// underneath, where the getter reading its own name finds it.
+TEST(ObjectBuiltins, AssigningAGetterOnlyPropertyKeepsTheValueUnderneath)
+{
+    for (int version : {6, 7}) {
+        Machine m(version);
+        EXPECT_EQ(m.run(R"(
+            push "o", 0
+            initobject
+            setvariable
+            function getter
+              push "this"
+              getvariable
+              push "p"
+              getmember
+              return
+            end
+            push null, "getter"
+            getvariable
+            push "p", 3, "o"
+            getvariable
+            push "addProperty"
+            callmethod
+            pop
+            push "o"
+            getvariable
+            push "p", 5
+            setmember
+            push "o"
+            getvariable
+            push "p"
+            getmember
+            trace
+        )"), "5") << version;
+    }
+}
+
+// A setter that assigns its own name stores the plain value underneath: the
+// watch on the name, which ran once for the assignment, is not run again.
+TEST(ObjectBuiltins, ASetterAssigningItsNameDoesNotRunTheWatchAgain)
+{
+    Machine m(6);
+    EXPECT_EQ(m.run(R"(
+        push "o", 0
+        initobject
+        setvariable
+        function w name old new
+          push "old"
+          getvariable
+          push ">"
+          add2
+          push "new"
+          getvariable
+          add2
+          trace
+          push "W"
+          return
+        end
+        push "w"
+        getvariable
+        push "l", 2, "o"
+        getvariable
+        push "watch"
+        callmethod
+        pop
+        function getter
+          push "this"
+          getvariable
+          push "l"
+          getmember
+          return
+        end
+        function setter v
+          push "set "
+          push "v"
+          getvariable
+          add2
+          trace
+          push "this"
+          getvariable
+          push "l", "v"
+          getvariable
+          setmember
+        end
+        push "setter"
+        getvariable
+        push "getter"
+        getvariable
+        push "l", 3, "o"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "o"
+        getvariable
+        push "l", "ciao"
+        setmember
+        push "o"
+        getvariable
+        push "l"
+        getmember
+        trace
+    )"), ">\nW>ciao\nset W\nW");
+}
+
 TEST(ObjectBuiltins, AccessorCallsNestAtMost65DeepThenReadThePlainValue)
 {
     // A getter that reads its own property: SWF 6 reads the value underneath at
@@ -1156,6 +1328,45 @@ TEST(DateBuiltins, AnInvalidDateReadsTheSettersArgumentsAndStaysInvalid)
               "read\nNaN");
 }
 
+// A field setter called without arguments sets its field undefined, which
+// leaves no valid time; the date then stays invalid whatever is set.
+// new Date(undefined) is the time now, as new Date() is.
+TEST(DateBuiltins, ASetterWithoutArgumentsInvalidatesAndAnUndefinedTimeIsNow)
+{
+    for (int version : {5, 6, 7}) {
+        Machine m(version);
+        m.host.zoneMinutes = 0;
+        EXPECT_EQ(m.run(R"(
+            push "d", 0, "Date"
+            newobject
+            setvariable
+            push 0, "d"
+            getvariable
+            push "setUTCMilliseconds"
+            callmethod
+            trace
+            push 4, 3, 2, 1, 4, "d"
+            getvariable
+            push "setHours"
+            callmethod
+            trace
+            push 2000, 1, "d"
+            getvariable
+            push "setFullYear"
+            callmethod
+            trace
+            push "now", undefined, 1, "Date"
+            newobject
+            setvariable
+            push 0, "now"
+            getvariable
+            push "getTime"
+            callmethod
+            trace
+        )"), "NaN\nNaN\nNaN\n1136073600000") << version;
+    }
+}
+
 TEST(DateBuiltins, AddingADateAsksItsValueInSwf5AndItsTextLater)
 {
     for (int version : {5, 6}) {
@@ -1657,9 +1868,10 @@ TEST(ObjectBuiltins, ASSetPropFlagsVersionBitsHideOnlyFromReading)
           push "get"
           return
         end
+        push null
         push "getter"
         getvariable
-        push "p", 2, "o"
+        push "p", 3, "o"
         getvariable
         push "addProperty"
         callmethod
@@ -1754,9 +1966,10 @@ TEST(ObjectBuiltins, WatchSeesTheStoredValueUnderAGetter)
           push "getter ran"
           trace
         end
+        push null
         push "getter"
         getvariable
-        push "x", 2, "proto"
+        push "x", 3, "proto"
         getvariable
         push "addProperty"
         callmethod
@@ -1907,9 +2120,10 @@ TEST(ObjectBuiltins, WatchesThatDeleteTheirNameAndWatchedAccessors)
           push "got"
           return
         end
+        push null
         push "getter"
         getvariable
-        push "y", 2, "o"
+        push "y", 3, "o"
         getvariable
         push "addProperty"
         callmethod

@@ -65,6 +65,41 @@ TEST(XmlParser, CdataEndsAtTheFirstTerminatorAndTextIsDecoded)
     ASSERT_EQ(doc.nodes.size(), 4u);
     EXPECT_EQ(doc.nodes[2].text, "x</a>&lt;]");
     EXPECT_EQ(doc.nodes[3].text, "y <AB&bogus;]]>");
+
+    // A numeric reference reads its digits up to the first other character.
+    doc = xml::parse("<a>&#65e2;&#x42g;&#e65;&#;&#x;</a>", false);
+    ASSERT_EQ(doc.nodes.size(), 3u);
+    EXPECT_EQ(doc.nodes[2].text, "AB&#e65;&#;&#x;");
+}
+
+// An attribute given twice keeps its first value, prefixed names included;
+// the namespace a node reads follows that value.
+TEST(XmlParser, AnAttributeGivenTwiceKeepsItsFirstValue)
+{
+    Machine m(6);
+    Value tag = m.vm->getMember(newXml(m, "<t xmlns='one' a='1' xmlns:p='x' xmlns='two' a='2' xmlns:p='y'/>"), "firstChild");
+    Value attributes = m.vm->getMember(tag, "attributes");
+    EXPECT_EQ(str(m, m.vm->getMember(attributes, "xmlns")), "one");
+    EXPECT_EQ(str(m, m.vm->getMember(attributes, "a")), "1");
+    EXPECT_EQ(str(m, m.vm->callMethod(tag, "getNamespaceForPrefix", {Value("p")})), "x");
+    EXPECT_EQ(str(m, m.vm->getMember(tag, "namespaceURI")), "one");
+}
+
+// A parsed element keeps the namespace it was read with; declarations a
+// script adds or changes later show in getNamespaceForPrefix only. A new
+// name is looked up anew.
+TEST(XmlObject, AParsedElementKeepsItsNamespace)
+{
+    Machine m(6);
+    Value root = m.vm->getMember(newXml(m, "<t xmlns='a'><u/></t>"), "firstChild");
+    Value child = m.vm->getMember(root, "firstChild");
+    m.vm->setMember(m.vm->getMember(root, "attributes"), "xmlns", Value("b"));
+    m.vm->setMember(m.vm->getMember(child, "attributes"), "xmlns", Value("c"));
+    EXPECT_EQ(str(m, m.vm->getMember(root, "namespaceURI")), "a");
+    EXPECT_EQ(str(m, m.vm->callMethod(root, "getNamespaceForPrefix", {Value("")})), "b");
+    EXPECT_EQ(str(m, m.vm->getMember(child, "namespaceURI")), "a");
+    m.vm->setMember(child, "nodeName", Value("v"));
+    EXPECT_EQ(str(m, m.vm->getMember(child, "namespaceURI")), "c");
 }
 
 TEST(XmlParser, IgnoreWhiteDropsOnlyBlankText)
@@ -128,6 +163,8 @@ TEST(XmlObject, ToStringEscapesTextAndAttributesAndWritesDeclarations)
         {"<!DOCTYPE x [<!ENTITY e '>'>]><a/>", "<!DOCTYPE x [<!ENTITY e '>'>]><a />", 0},
         {"<a><b><c/></a>", "<a><b><c /></b></a>", xml::Status::MissingEndTag},
         {"<a/ ></a/>", "<a/ />", xml::Status::UnexpectedEndTag},
+        // The doctype keyword in any case; every declaration kept in turn.
+        {"<a/><!dOcTyPe x><?xml 1?><?XML 2?>", "<?xml 1?><?XML 2?><!dOcTyPe x><a />", 0},
     };
     for (const auto& c : cases) {
         Value x = newXml(m, c.input);
@@ -155,6 +192,47 @@ TEST(XmlObject, ChildNodesFollowsTheTreeAfterEveryChange)
     EXPECT_EQ(str(m, m.vm->getMember(root, "childNodes")), "<b />,c,<d />,<f />,<e />");
     EXPECT_EQ(str(m, m.vm->getMember(m.vm->getMember(e, "previousSibling"), "nodeName")), "f");
     EXPECT_TRUE(strictEquals(m.vm->getMember(e, "parentNode"), root));
+}
+
+// A text node has no name until one is assigned, an element no value; then
+// they read back what was assigned (a value as text, also through the bare
+// name in a with block), and the markup stays.
+TEST(XmlObject, ATextNodeKeepsANameAndAnElementAValueAssignedToIt)
+{
+    Machine m(6);
+    Value x = newXml(m, "");
+    Value t = m.vm->callMethod(x, "createTextNode", {Value("text")});
+    EXPECT_TRUE(m.vm->getMember(t, "nodeName").isNull());
+    m.vm->setMember(t, "nodeName", Value("foo"));
+    EXPECT_EQ(str(m, m.vm->getMember(t, "nodeName")), "foo");
+    EXPECT_EQ(str(m, m.vm->getMember(t, "nodeValue")), "text");
+    EXPECT_EQ(xmlText(m, t), "text");
+
+    Value e = m.vm->getMember(newXml(m, "<e>x</e>"), "firstChild");
+    EXPECT_TRUE(m.vm->getMember(e, "nodeValue").isNull());
+    m.vm->setMember(e, "nodeValue", Value(4.0));
+    EXPECT_TRUE(m.vm->getMember(e, "nodeValue").isString());
+    EXPECT_EQ(str(m, m.vm->getMember(e, "nodeValue")), "4");
+    EXPECT_EQ(xmlText(m, e), "<e>x</e>");
+
+    Machine m8(8);
+    EXPECT_EQ(m8.run(R"(
+        push "x", "<e>x</e>", 1, "XML"
+        newobject
+        setvariable
+        push "x"
+        getvariable
+        push "firstChild"
+        getmember
+        with
+          push "nodeValue", 4
+          setvariable
+          push "nodeValue"
+          getvariable
+          typeof
+          trace
+        endwith
+    )"), "string");
 }
 
 TEST(XmlObject, AppendingAnAncestorIsRefused)
@@ -316,9 +394,13 @@ TEST(LoadVars, RequestHeadersCollectAsPairsOfStringsOnly)
         Machine m(7);
         Value o = m.vm->construct(global(m, cls), {});
         const auto headers = [&] { return str(m, m.vm->getMember(o, "_customHeaders")); };
+        // The first call makes the list, even with nothing to put in it.
+        EXPECT_FALSE(o.asObject()->findOwnAnyVersion("_customHeaders")) << cls;
+        m.vm->callMethod(o, "addRequestHeader", {});
+        EXPECT_EQ(headers(), "") << cls;
         m.vm->callMethod(o, "addRequestHeader", {Value("Key")});
         m.vm->callMethod(o, "addRequestHeader", {Value("Key"), Value(1)});
-        EXPECT_EQ(headers(), "undefined") << cls;
+        EXPECT_EQ(headers(), "") << cls;
         m.vm->callMethod(o, "addRequestHeader", {Value("A"), Value("1"), Value("B"), Value("2")});
         EXPECT_EQ(headers(), "A,1") << cls;
         Value list = m.vm->newArray({Value("B"), Value("2"), Value("C"), Value(3), Value("D")});

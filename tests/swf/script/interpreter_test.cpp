@@ -1492,8 +1492,10 @@ TEST(Interpreter, ObjectWithoutValueOfConvertsThroughToString)
     Machine m6(6);
     EXPECT_EQ(m6.run(script), "<text");
 
-    Machine m(7);
-    EXPECT_EQ(m.run(R"(
+    // The object's valueOf, giving back the object itself, is what sends the
+    // conversion on to toString: an object with no valueOf on its chain is
+    // undefined, whatever toString it has.
+    const std::string noValueOf = R"(
         push "o", "__proto__", null, 1
         initobject
         setvariable
@@ -1515,7 +1517,15 @@ TEST(Interpreter, ObjectWithoutValueOfConvertsThroughToString)
         push 1
         multiply
         trace
-    )"), "51\n5");
+        push "s:", "o"
+        getvariable
+        add2
+        trace
+    )";
+    Machine n6(6);
+    EXPECT_EQ(n6.run(noValueOf), "1\n0\ns:");
+    Machine m(7);
+    EXPECT_EQ(m.run(noValueOf), "NaN\nNaN\ns:undefined");
 }
 
 TEST(Interpreter, ObjectsEqualUndefinedWhenTheirValueOfGivesIt)
@@ -1876,6 +1886,62 @@ TEST(Interpreter, WithBlocksNestThirteenDeep)
     EXPECT_EQ(m.run(source), "14");
 }
 
+// Inside a with block an assignment passes over an object that only
+// inherits the name, a getter/setter property as well as a plain value.
+TEST(Interpreter, WithAssignsPastInheritedNames)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "p", "plain", 1, 1
+        initobject
+        setvariable
+        function setter v
+          push "set "
+          push "v"
+          getvariable
+          add2
+          trace
+        end
+        function getter
+          push "got"
+          return
+        end
+        push "setter"
+        getvariable
+        push "getter"
+        getvariable
+        push "a", 3, "p"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "o", "__proto__", "p"
+        getvariable
+        push 1
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        with
+          push "a", 4
+          setvariable
+          push "plain", 5
+          setvariable
+        endwith
+        push "a"
+        getvariable
+        trace
+        push "plain"
+        getvariable
+        trace
+        push "plain", 1, "o"
+        getvariable
+        push "hasOwnProperty"
+        callmethod
+        trace
+    )"), "4\n5\nfalse");
+}
+
 TEST(Interpreter, ThisByNameIsTheTimelineWhenAFunctionKeepsItInARegister)
 {
     // Flags: 0 keeps `this` by name, 1 preloads it into register 1, 2 suppresses it.
@@ -2058,6 +2124,54 @@ TEST(Interpreter, NewLinksTheInstanceToWhateverThePrototypeHolds)
         typeof
         trace
     )"), "8\nundefined\nundefined");
+}
+
+// A prototype hidden from the movie's version still links the instances
+// new makes, as instanceof still sees it.
+TEST(Interpreter, NewLinksToAPrototypeHiddenFromTheVersion)
+{
+    for (int version : {6, 7}) {
+        Machine m(version);
+        EXPECT_EQ(m.run(R"(
+            function C
+            end
+            push "C"
+            getvariable
+            push "prototype", "toString"
+            function
+              push "hello"
+              return
+            end
+            push 1
+            initobject
+            setmember
+            push 8193, null, "C"
+            getvariable
+            push 3, "ASSetPropFlags"
+            callfunction
+            pop
+            push "C"
+            getvariable
+            push "prototype"
+            getmember
+            typeof
+            trace
+            push "o", 0, "C"
+            newobject
+            setvariable
+            push "o"
+            getvariable
+            push "__proto__"
+            getmember
+            typeof
+            trace
+            push 0, "o"
+            getvariable
+            push "toString"
+            callmethod
+            trace
+        )"), "undefined\nobject\nhello") << version;
+    }
 }
 
 TEST(Interpreter, SuperSearchesAboveThePrototypeAsItIsNow)

@@ -91,9 +91,10 @@ TEST(Names, ResolveIsReadAsStoredNeverThroughAGetter)
           push "getter ran"
           trace
         end
+        push null
         push "getter"
         getvariable
-        push "__resolve", 2, "o"
+        push "__resolve", 3, "o"
         getvariable
         push "addProperty"
         callmethod

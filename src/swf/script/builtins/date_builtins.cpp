@@ -187,7 +187,7 @@ void installDate(Interpreter& in)
             if (!self->isPlain())
                 return self;
             self->setObjectClass(ObjectClass::Date);
-            if (args.empty())
+            if (args.empty() || (args.size() == 1 && args[0].isUndefined()))
                 self->primitive = std::floor(in.host().wallClock());
             else if (args.size() == 1 || args[1].isUndefined())
                 self->primitive = in.toNumber(args[0]); // a time value, kept with its fraction as the original player does
@@ -243,6 +243,9 @@ void installDate(Interpreter& in)
                     const Value& v = args[std::size_t(i)];
                     f[std::size_t(field + i)] = v.isUndefined() ? kNaN : in.toNumber(v);
                 }
+                // Called without arguments, the setter's own field is undefined.
+                if (args.empty())
+                    f[std::size_t(field)] = kNaN;
                 if (std::isnan(t)) {
                     self->primitive = kNaN;
                     return self->primitive;

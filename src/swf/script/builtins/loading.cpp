@@ -78,7 +78,16 @@ void postText(Interpreter& in, Object* self, const std::string& url, const Value
 
 Value addRequestHeader(Interpreter& in, Object* self, const std::vector<Value>& args)
 {
-    if (!self || args.empty())
+    if (!self)
+        return Value();
+    // The list of headers is made at the first call, whatever it is given.
+    // The list made here is out of a SWF 5 movie's sight: it stays empty
+    // there, while a list the movie set itself hears the pushes.
+    if (in.getMember(self, "_customHeaders").isUndefined()) {
+        self->put("_customHeaders", in.construct(in.getMember(in.global(), "Array"), {}),
+                  PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::Version6);
+    }
+    if (args.empty())
         return Value();
     // One name and value, or an array of them in turn: pairs of anything
     // but two strings are left out.
@@ -93,14 +102,6 @@ Value addRequestHeader(Interpreter& in, Object* self, const std::vector<Value>& 
             pairs.push_back(items[i]);
             pairs.push_back(items[i + 1]);
         }
-    }
-    if (pairs.empty())
-        return Value();
-    // The list made here is out of a SWF 5 movie's sight: it stays empty
-    // there, while a list the movie set itself hears the pushes.
-    if (in.getMember(self, "_customHeaders").isUndefined()) {
-        self->put("_customHeaders", in.construct(in.getMember(in.global(), "Array"), {}),
-                  PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::Version6);
     }
     const Value headers = in.getMember(self, "_customHeaders");
     for (std::size_t i = 0; i < pairs.size(); i += 2)

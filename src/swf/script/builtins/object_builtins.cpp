@@ -94,14 +94,16 @@ void installObject(Interpreter& in)
         return false;
     });
     in.defineMethod(proto, "addProperty", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        if (!self || args.size() < 2)
+        // The setter is a function, or null for a property without one;
+        // left out or undefined, nothing is added.
+        if (!self || args.size() < 3)
             return false;
         std::string name = in.toString(args[0]);
         Object* getter = args[1].asObject();
-        Object* setter = arg(args, 2).asObject();
+        Object* setter = args[2].asObject();
         if (name.empty() || !getter || !getter->isFunction())
             return false;
-        if (setter && !setter->isFunction())
+        if (setter ? !setter->isFunction() : !args[2].isNull())
             return false;
         Property* existing = self->findOwn(name);
         std::uint16_t flags = existing ? existing->flags : 0;

@@ -889,11 +889,16 @@ void installTextField(Interpreter& in)
     }
 
     Object* proto = in.newObject();
-    auto construct = [addAccessors, onPrototype](Interpreter&, Object* self, const Args&) -> Value {
+    auto construct = [addAccessors, onPrototype, proto](Interpreter&, Object* self, const Args&) -> Value {
         if (self)
             self->markNative();
-        if (self && !onPrototype)
+        if (self && !onPrototype) {
+            // Before SWF 6 the class has no prototype for its instances: a
+            // field made with new inherits nothing and carries its members.
+            if (Property* link = self->findOwnAnyVersion("__proto__"); link && link->value.asObject() == proto)
+                link->value = Value();
             addAccessors(self);
+        }
         return self;
     };
     Object* ctor = makeConstructor(

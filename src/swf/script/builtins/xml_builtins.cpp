@@ -27,6 +27,15 @@ class XmlNode final : public ObjectExtension {
 public:
     bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
     bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
+    // The node's members are its own to a with block: an assignment to the
+    // bare name there reaches the node.
+    bool holdsName(Interpreter&, Object&, const std::string& name) override
+    {
+        static const char* const members[] = {"attributes", "childNodes", "firstChild", "lastChild", "parentNode",
+                                              "nextSibling", "previousSibling", "nodeType", "nodeName", "nodeValue",
+                                              "prefix", "localName", "namespaceURI"};
+        return std::find(std::begin(members), std::end(members), name) != std::end(members);
+    }
 
     int type = kElement;
     Value name;  // as given; converted to a string when read
@@ -35,6 +44,9 @@ public:
     std::vector<Object*> children;
     Object* attributes = nullptr;
     Object* childNodes = nullptr;
+    // The namespace the parser resolved for the element when it read it:
+    // later declarations do not change it.
+    std::optional<Value> parsedNamespace;
     // The heap traces object properties, not native data: this object
     // (reachable only through the node's primitive slot) holds every
     // object the node refers to.
@@ -215,6 +227,7 @@ Value namespaceFor(Interpreter& in, Object* node, const std::string& prefix)
 // A node of the kind the parser and createElement make: its prototype is
 // the current XMLNode.prototype and it names XMLNode as its constructor.
 void installNodeAccessors(Interpreter& in, Object* proto);
+Value resolveNamespace(Interpreter& in, Object* self, XmlNode* n);
 
 // Nodes made by createElement and createTextNode bring the getters to a
 // replaced XMLNode.prototype; the parser's do not.
@@ -357,6 +370,8 @@ void parseInto(Interpreter& in, Object* self, const std::string& text)
         if (!p)
             continue;
         insertChild(in, parent, child, p->children.size());
+        if (c->type == kElement)
+            c->parsedNamespace = resolveNamespace(in, child, c);
         if (const Property* id = c->attributes->findOwn("id")) {
             if (idMap.isUndefined()) {
                 idMap = in.heap().make();
@@ -408,6 +423,16 @@ Value elementName(Interpreter& in, XmlNode* n, int part)
     return part == 0 ? prefix : local;
 }
 
+// The namespace of an element's prefix as its ancestors declare it now.
+Value resolveNamespace(Interpreter& in, Object* self, XmlNode* n)
+{
+    Value prefix = elementName(in, n, 0);
+    if (prefix.isNull())
+        return prefix;
+    Value ns = namespaceFor(in, self, prefix.asString());
+    return ns.isNull() ? Value("") : ns;
+}
+
 // The node getters appear on a prototype when the first node made from it
 // appears (and on the original prototype from the start).
 void installNodeAccessors(Interpreter& in, Object* proto)
@@ -428,17 +453,22 @@ void installNodeAccessors(Interpreter& in, Object* proto)
     nodeGetter(in, proto, "nodeType", [](Interpreter&, Object*, XmlNode* n) -> Value { return n->type; });
     nodeGetter(
         in, proto, "nodeName",
-        [](Interpreter& in, Object*, XmlNode* n) -> Value { return n->type == kElement ? nameString(in, n->name) : Value::null(); },
+        // Any node keeps the name assigned to it; a text node starts without.
+        [](Interpreter& in, Object*, XmlNode* n) -> Value { return nameString(in, n->name); },
         [](Interpreter& in, Object* self, const Args& args) -> Value {
             XmlNode* n = nodeOf(self);
             // Unlike the constructor's, an assigned name is converted once, here.
-            if (n && !arg(args, 0).isUndefined())
+            // Its namespace is looked up anew.
+            if (n && !arg(args, 0).isUndefined()) {
                 n->name = xmlString(in, args[0]);
+                n->parsedNamespace.reset();
+            }
             return Value();
         });
     nodeGetter(
         in, proto, "nodeValue",
-        [](Interpreter& in, Object*, XmlNode* n) -> Value { return n->type == kElement ? Value::null() : nameString(in, n->value); },
+        // An element has no value until one is assigned, as a text node no name.
+        [](Interpreter& in, Object*, XmlNode* n) -> Value { return nameString(in, n->value); },
         [](Interpreter&, Object* self, const Args& args) -> Value {
             XmlNode* n = nodeOf(self);
             if (n && !arg(args, 0).isUndefined())
@@ -448,11 +478,7 @@ void installNodeAccessors(Interpreter& in, Object* proto)
     nodeGetter(in, proto, "prefix", [](Interpreter& in, Object*, XmlNode* n) -> Value { return elementName(in, n, 0); });
     nodeGetter(in, proto, "localName", [](Interpreter& in, Object*, XmlNode* n) -> Value { return elementName(in, n, 1); });
     nodeGetter(in, proto, "namespaceURI", [](Interpreter& in, Object* self, XmlNode* n) -> Value {
-        Value prefix = elementName(in, n, 0);
-        if (prefix.isNull())
-            return prefix;
-        Value ns = namespaceFor(in, self, prefix.asString());
-        return ns.isNull() ? Value("") : ns;
+        return n->parsedNamespace ? *n->parsedNamespace : resolveNamespace(in, self, n);
     });
 }
 

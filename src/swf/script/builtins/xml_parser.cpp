@@ -2,6 +2,7 @@
 
 #include "swf/format/strings.h"
 
+#include <cctype>
 #include <cstdint>
 
 namespace swf::script::xml {
@@ -19,24 +20,28 @@ bool onlySpace(const std::string& s)
     return true;
 }
 
-bool startsWith(const std::string& s, std::size_t pos, const char* prefix)
+bool startsWith(const std::string& s, std::size_t pos, const char* prefix, bool anyCase = false)
 {
     for (std::size_t i = 0; prefix[i]; ++i) {
-        if (pos + i >= s.size() || s[pos + i] != prefix[i])
+        if (pos + i >= s.size())
+            return false;
+        const char c = anyCase ? char(std::toupper(static_cast<unsigned char>(s[pos + i]))) : s[pos + i];
+        if (c != prefix[i])
             return false;
     }
     return true;
 }
 
-// A numeric reference body ("#65", "#x41"); false for anything else.
+// A numeric reference body ("#65", "#x41"); false for anything else. The
+// number ends at the first character that is no digit ("#65e2" is "#65");
+// at least one digit must come.
 bool numericReference(const std::string& body, std::uint32_t& cp)
 {
     if (body.size() < 2 || body[0] != '#')
         return false;
     const bool hex = body[1] == 'x' || body[1] == 'X';
-    std::size_t i = hex ? 2 : 1;
-    if (i >= body.size())
-        return false;
+    const std::size_t first = hex ? 2 : 1;
+    std::size_t i = first;
     std::uint64_t value = 0;
     for (; i < body.size(); ++i) {
         char c = body[i];
@@ -48,12 +53,12 @@ bool numericReference(const std::string& body, std::uint32_t& cp)
         else if (hex && c >= 'A' && c <= 'F')
             digit = c - 'A' + 10;
         else
-            return false;
+            break;
         value = value * (hex ? 16 : 10) + std::uint64_t(digit);
         if (value > 0x10FFFF)
             return false;
     }
-    if (value == 0)
+    if (i == first || value == 0)
         return false;
     cp = std::uint32_t(value);
     return true;
@@ -123,7 +128,7 @@ private:
                 return fail(Status::CdataNotTerminated);
             addText(m_text.substr(m_pos + 9, end - m_pos - 9));
             m_pos = end + 3;
-        } else if (startsWith(m_text, m_pos, "<!DOCTYPE")) {
+        } else if (startsWith(m_text, m_pos, "<!DOCTYPE", true)) { // in any case
             doctype();
         } else if (startsWith(m_text, m_pos, "<!")) {
             std::size_t end = m_text.find('>', m_pos);
@@ -134,7 +139,8 @@ private:
             std::size_t end = m_text.find("?>", m_pos + 2);
             if (end == std::string::npos)
                 return fail(Status::DeclarationNotTerminated);
-            m_doc.xmlDecl = m_text.substr(m_pos, end + 2 - m_pos);
+            // Every declaration is kept, one after another.
+            m_doc.xmlDecl = m_doc.xmlDecl.value_or(std::string()) + m_text.substr(m_pos, end + 2 - m_pos);
             m_pos = end + 2;
         } else if (startsWith(m_text, m_pos, "</")) {
             endTag();
@@ -225,14 +231,11 @@ private:
                 return fail(Status::AttributeNotTerminated);
             std::string value = unescape(m_text.substr(i + 1, close - i - 1));
             i = close + 1;
-            bool replaced = false;
-            for (auto& [n, v] : node.attributes) {
-                if (n == attrName) {
-                    v = value;
-                    replaced = true;
-                }
-            }
-            if (!replaced)
+            // A name given twice keeps its first value.
+            bool seen = false;
+            for (const auto& attribute : node.attributes)
+                seen = seen || attribute.first == attrName;
+            if (!seen)
                 node.attributes.emplace_back(std::move(attrName), std::move(value));
         }
         const bool empty = m_text[i] != '>';
