@@ -465,34 +465,42 @@ void Interpreter::setMember(const Value& base, const std::string& name, const Va
         o->put(name, value);
     }
     if (o->objectClass() == ObjectClass::Array) {
-        std::uint32_t index = 0;
         if (name == "length") {
             double n = toNumber(value);
             setArrayLength(o, n >= 0 && n < 4294967295.0 ? std::uint32_t(n) : 0);
             // The elements go as the whole number says, but length keeps what
             // was assigned: 3.5, -4 or an object.
             o->put("length", value);
-        } else if (std::int32_t written = 0; arrayIndexName(name, written)) {
-            // The player counts in signed 32 bits: an index at or past the
-            // length moves it to one past the index, wrapping at 2^31, and a
-            // length that wraps below the old one drops the elements between.
-            const Property* length = o->findOwn("length");
-            const std::int32_t old = length ? toInt32(toNumber(length->value)) : 0;
-            if (written >= old) {
-                const std::int32_t grown = std::int32_t(std::uint32_t(written) + 1u);
-                if (grown < old) {
-                    std::vector<std::string> doomed;
-                    for (const Property& p : o->properties()) {
-                        if (isArrayIndex(p.name, index) && index >= std::uint32_t(std::max(grown, 0)) && index < std::uint32_t(old))
-                            doomed.push_back(p.name);
-                    }
-                    for (const std::string& n : doomed)
-                        o->remove(n);
-                }
-                o->put("length", double(grown));
-            }
+        } else {
+            arrayIndexWritten(o, name);
         }
     }
+}
+
+void Interpreter::arrayIndexWritten(Object* o, const std::string& name)
+{
+    std::int32_t written = 0;
+    if (!o || o->objectClass() != ObjectClass::Array || !arrayIndexName(name, written))
+        return;
+    // The player counts in signed 32 bits: an index at or past the length
+    // moves it to one past the index, wrapping at 2^31, and a length that
+    // wraps below the old one drops the elements between.
+    const Property* length = o->findOwn("length");
+    const std::int32_t old = length ? toInt32(toNumber(length->value)) : 0;
+    if (written < old)
+        return;
+    const std::int32_t grown = std::int32_t(std::uint32_t(written) + 1u);
+    if (grown < old) {
+        std::vector<std::string> doomed;
+        std::uint32_t index = 0;
+        for (const Property& p : o->properties()) {
+            if (isArrayIndex(p.name, index) && index >= std::uint32_t(std::max(grown, 0)) && index < std::uint32_t(old))
+                doomed.push_back(p.name);
+        }
+        for (const std::string& n : doomed)
+            o->remove(n);
+    }
+    o->put("length", double(grown));
 }
 
 bool Interpreter::deleteMember(Object* o, const std::string& name)

@@ -175,6 +175,8 @@ public:
     // Array length and items.
     std::uint32_t arrayLength(Object* a);
     void setArrayLength(Object* a, std::uint32_t length);
+    // An element written to an array by name moves its length past it.
+    void arrayIndexWritten(Object* a, const std::string& name);
     std::vector<Value> arrayItems(Object* a);
 
     // Native code raises a script exception with this; the caller's Try sees it.

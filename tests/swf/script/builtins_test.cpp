@@ -114,6 +114,26 @@ TEST(ArrayBuiltins, LiteralsLinkToTheArrayClassOfTheMoment)
         trace
     )"),
               "8\ntrue\nundefined");
+    // A property added at an index past the end counts as an element.
+    Machine fresh(7);
+    EXPECT_EQ(fresh.run(makeArray("g", {"1", "2"}) + R"(
+        push null
+        function
+            push 7
+            return
+        end
+        push "5", 3, "g"
+        getvariable
+        push "addProperty"
+        callmethod
+        pop
+        push "g"
+        getvariable
+        push "length"
+        getmember
+        trace
+    )"),
+              "6");
     // An array keeps no member without a name.
     EXPECT_EQ(m.run(makeArray("c", {}) + "push \"c\"\ngetvariable\npush \"\", 2\nsetmember\npush \"c\"\ngetvariable\npush \"\"\ngetmember\ntypeof\ntrace"),
               "undefined");

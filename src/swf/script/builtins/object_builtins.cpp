@@ -111,6 +111,8 @@ void installObject(Interpreter& in)
         self->setAccessor(name, getter, setter);
         if (Property* made = self->findOwnAnyVersion(name))
             made->flags = flags;
+        // An array counts a property at an index as an element.
+        in.arrayIndexWritten(self, name);
         // A watch on a name the object did not have hears the property
         // arrive with no value; what it answers is kept beneath the accessor
         // as its last value. A member that was there keeps its value.
