@@ -949,6 +949,32 @@ TEST(BitmapData, PixelsRoundTripThroughPremultipliedAlpha)
     EXPECT_EQ(str(m, m.vm->getMember(b, "width")), "-1");
 }
 
+// draw with a bitmap as the source: each pixel inside the clip rectangle takes
+// the source pixel the matrix maps onto its centre, through the colour
+// transform; what the source does not cover, or the rectangle leaves out,
+// keeps its pixels. A source that is no bitmap draws nothing.
+TEST(BitmapData, DrawLaysABitmapOverThroughMatrixColourAndClipRectangle)
+{
+    Machine m(8);
+    Value flash = global(m, "flash");
+    Value bitmapClass = m.vm->getMember(m.vm->getMember(flash, "display"), "BitmapData");
+    Value geom = m.vm->getMember(flash, "geom");
+    Value dest = m.vm->construct(bitmapClass, {Value(6), Value(6), Value(false), Value(double(0xFF0000FFu))});
+    Value src = m.vm->construct(bitmapClass, {Value(2), Value(2), Value(false), Value(double(0xFFFF0000u))});
+    auto pixel = [&](int x, int y) { return str(m, m.vm->callMethod(dest, "getPixel", {Value(x), Value(y)})); };
+    Value shift = m.vm->construct(m.vm->getMember(geom, "Matrix"), {Value(2), Value(0), Value(0), Value(2), Value(1), Value(1)});
+    Value halfRed = m.vm->construct(m.vm->getMember(geom, "ColorTransform"), {Value(0.5), Value(1), Value(1), Value(1), Value(0), Value(0), Value(0), Value(0)});
+    Value rect = m.vm->construct(m.vm->getMember(geom, "Rectangle"), {Value(0), Value(0), Value(4), Value(6)});
+    m.vm->callMethod(dest, "draw", {src, shift, halfRed, Value(), rect});
+    EXPECT_EQ(pixel(0, 0), std::to_string(0x0000FF));
+    EXPECT_EQ(pixel(1, 1), std::to_string(0x7F0000));
+    EXPECT_EQ(pixel(3, 4), std::to_string(0x7F0000));
+    EXPECT_EQ(pixel(4, 4), std::to_string(0x0000FF));
+    EXPECT_EQ(pixel(5, 5), std::to_string(0x0000FF));
+    m.vm->callMethod(dest, "draw", {m.vm->newObject()});
+    EXPECT_EQ(pixel(0, 0), std::to_string(0x0000FF));
+}
+
 // Date sets up only plain objects: one the player made with data of its own
 // stays what it is when Date's constructor runs on it (as `super()` runs it).
 TEST(LibraryClasses, DateTakesOnlyObjectsThatAreNotNativeAlready)

@@ -157,6 +157,19 @@ void definePixelMethods(Interpreter& in, Object* proto)
     });
 }
 
+// An 0xAARRGGBB colour through a colour transform's multipliers (red,
+// green, blue, alpha) and offsets, each channel cut to a whole 0 to 255.
+std::uint32_t transformedColor(const double (&t)[8], std::uint32_t argb)
+{
+    const int shifts[4] = {16, 8, 0, 24};
+    std::uint32_t out = 0;
+    for (int i = 0; i < 4; ++i) {
+        const double v = double((argb >> shifts[i]) & 0xFF) * t[i] + t[4 + i];
+        out |= std::uint32_t(std::clamp(std::isnan(v) ? 0.0 : std::trunc(v), 0.0, 255.0)) << shifts[i];
+    }
+    return out;
+}
+
 void defineAreaMethods(Interpreter& in, Object* proto)
 {
     // Answers -2 for a bad rectangle, -3 for a bad transform and -1 otherwise.
@@ -170,16 +183,10 @@ void defineAreaMethods(Interpreter& in, Object* proto)
         double t[8];
         if (!readColorTransform(args[1], t))
             return -3;
-        auto channel = [&t](std::uint32_t argb, int i, int shift) {
-            const double v = double((argb >> shift) & 0xFF) * t[i] + t[4 + i];
-            return std::uint32_t(std::clamp(std::isnan(v) ? 0.0 : std::trunc(v), 0.0, 255.0)) << shift;
-        };
         const Area inside = clip(area, b->width(), b->height());
         for (int y = inside.y; y < inside.y + inside.height; ++y) {
-            for (int x = inside.x; x < inside.x + inside.width; ++x) {
-                const std::uint32_t p = b->get(x, y);
-                b->set(x, y, channel(p, 0, 16) | channel(p, 1, 8) | channel(p, 2, 0) | channel(p, 3, 24));
-            }
+            for (int x = inside.x; x < inside.x + inside.width; ++x)
+                b->set(x, y, transformedColor(t, b->get(x, y)));
         }
         b->touch();
         return -1;
@@ -292,6 +299,56 @@ Value copyPixels(Interpreter& in, Object* self, const Args& args)
     }
     b->touch();
     return 0;
+}
+
+// draw(source[, matrix, colorTransform, blendMode, clipRect, smoothing]) with
+// a bitmap as the source: each pixel of this bitmap inside the clip rectangle
+// whose centre the matrix maps onto the source takes that source pixel,
+// through the colour transform, laid over what is there. Blend modes and
+// smoothing are not applied. Drawing a clip needs the stage renderer, which
+// this layer does not have: it draws nothing.
+Value draw(Interpreter& in, Object* self, const Args& args)
+{
+    BitmapPixels* b = live(self);
+    BitmapPixels* source = args.empty() ? nullptr : live(args[0].asObject());
+    if (!b || !source)
+        return Value();
+    double m[6] = {1, 0, 0, 1, 0, 0};
+    if (Object* matrix = arg(args, 1).asObject()) {
+        const char* names[6] = {"a", "b", "c", "d", "tx", "ty"};
+        for (int i = 0; i < 6; ++i)
+            m[i] = in.toNumber(in.getMember(matrix, names[i]));
+    }
+    const double det = m[0] * m[3] - m[1] * m[2];
+    if (!std::isfinite(det) || det == 0 || !std::isfinite(m[4]) || !std::isfinite(m[5]))
+        return Value();
+    double t[8];
+    const bool tinted = args.size() > 2 && readColorTransform(args[2], t);
+    Area area{0, 0, b->width(), b->height()};
+    if (args.size() > 4 && args[4].isObject() && !readArea(in, args[4], area))
+        return Value();
+    const Area inside = clip(area, b->width(), b->height());
+    const std::vector<std::uint32_t> pixels = source->pixels();
+    for (int y = inside.y; y < inside.y + inside.height; ++y) {
+        for (int x = inside.x; x < inside.x + inside.width; ++x) {
+            // The source point under this pixel's centre, by the inverse matrix.
+            const double dx = x + 0.5 - m[4], dy = y + 0.5 - m[5];
+            const double sx = std::floor((m[3] * dx - m[2] * dy) / det);
+            const double sy = std::floor((m[0] * dy - m[1] * dx) / det);
+            if (!(sx >= 0 && sy >= 0 && sx < source->width() && sy < source->height()))
+                continue;
+            std::uint32_t p = pixels[std::size_t(sy) * std::size_t(source->width()) + std::size_t(sx)];
+            if (!source->transparent())
+                p |= 0xFF000000u;
+            if (tinted)
+                p = BitmapPixels::premultiply(transformedColor(t, BitmapPixels::unpremultiply(p)));
+            const std::uint32_t under = b->raw(x, y);
+            p = over(p, b->transparent() ? under : (under | 0xFF000000u));
+            b->setRaw(x, y, p);
+        }
+    }
+    b->touch();
+    return Value();
 }
 
 // merge(source, rect, point, red, green, blue[, alpha]): each channel becomes
@@ -527,6 +584,7 @@ void installBitmapData(Interpreter& in, Object* display)
     definePixelMethods(in, proto);
     defineAreaMethods(in, proto);
     nativeMethod(in, proto, "copyPixels", copyPixels);
+    nativeMethod(in, proto, "draw", draw);
     nativeMethod(in, proto, "getColorBoundsRect", colorBounds);
     nativeMethod(in, proto, "merge", merge);
     nativeMethod(in, proto, "hitTest", hitTest);
