@@ -3,6 +3,7 @@
 // and what reading makes of references that lead back into their object.
 
 #include "swf/format/amf0.h"
+#include "support/byte_list.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +12,7 @@ namespace {
 
 using Type = AmfValue::Type;
 
-Bytes bytes(std::initializer_list<int> list)
-{
-    Bytes out;
-    for (int v : list)
-        out.push_back(std::uint8_t(v));
-    return out;
-}
+using swf::test::bytes;
 
 AmfValue withMember(Type type, const char* name, AmfValue value)
 {

@@ -3,6 +3,7 @@
 // damaged data ends the reading where it breaks.
 
 #include "swf/format/flv.h"
+#include "support/byte_list.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +12,7 @@ namespace {
 
 using Type = AmfValue::Type;
 
-Bytes bytes(std::initializer_list<int> list)
-{
-    Bytes out;
-    for (int v : list)
-        out.push_back(std::uint8_t(v));
-    return out;
-}
+using swf::test::bytes;
 
 TEST(Flv, TagsKeepTheirTypesTimestampsAndDataAndACutFileKeepsWhatCameBefore)
 {
