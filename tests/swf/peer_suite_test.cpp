@@ -12,6 +12,7 @@
 
 #include "support/ratchet.h"
 #include "veskor-trace/input_script.h"
+#include "veskor-trace/socket_script.h"
 #include "swf/format/imports.h"
 #include "swf/format/reader.h"
 #include "swf/runtime/trace_run.h"
@@ -121,6 +122,7 @@ TEST(PeerSuite, TraceOutputMatchesTheOriginalPlayer)
         if (settings.logsUrls) {
             options.describeUrl = swf::runtime::recordedNavigation;
             options.describeRequest = swf::runtime::recordedRequest;
+            options.describeSocket = swf::runtime::recordedSocket;
         }
         options.moviePath = folder / "test.swf";
         // The recordings were made with the test's folder as the root of the file system.
@@ -131,6 +133,13 @@ TEST(PeerSuite, TraceOutputMatchesTheOriginalPlayer)
             EXPECT_TRUE(input.ok()) << name << ": " << input.error().message;
             if (input.ok())
                 options.input = std::move(input->events);
+        }
+        // socket.json: the server that answers the movie's sockets.
+        if (fs::exists(folder / "socket.json")) {
+            auto server = veskor::tools::readSocketScript(folder / "socket.json");
+            EXPECT_TRUE(server.ok()) << name << ": " << server.error().message;
+            if (server.ok())
+                options.socketServer = std::move(*server);
         }
         auto movie = swf::loadMovie(folder / "test.swf");
         const std::string out = normalised(movie.ok() ? swf::runtime::traceMovie(*movie, options).output : std::string(), true);

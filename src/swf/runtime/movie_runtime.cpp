@@ -347,6 +347,7 @@ void MovieRuntime::advance()
     pointerStill();
     syncTextVariables();
     deliverLoads();
+    serveSockets();
     playFrameSound();
 
     // Instances that left the stage stop being clips to the scripts that still hold them.
@@ -992,6 +993,10 @@ void MovieRuntime::addGarbageRoots(std::vector<Object*>& roots)
     m_jobs.addObjects(roots);
     addLoadRoots(roots);
     roots.insert(roots.end(), m_streams.begin(), m_streams.end());
+    for (const auto& [id, socket] : m_sockets) {
+        if (socket.keep)
+            roots.push_back(socket.keep);
+    }
     for (const auto& [id, waiting] : m_soundDone) {
         if (waiting.keep)
             roots.push_back(waiting.keep);

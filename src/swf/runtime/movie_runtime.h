@@ -178,6 +178,25 @@ enum class TextControl { MoveLeft, MoveRight, MoveLeftLine, MoveRightLine, Backs
 // Removal: the focused object, or a clip holding it, leaves the stage.
 enum class FocusCause { Script, Keyboard, Mouse, Removal };
 
+// The far end of a socket a movie opens. The player reaches no network on
+// its own: whoever plays the movie may stand for a server (a test's scripted
+// one), or leave every connection to fail.
+class SocketPeer {
+public:
+    virtual ~SocketPeer() = default;
+    // What the movie sent, in the order it sent it.
+    virtual void receive(const std::string& bytes) = 0;
+    // The movie closed its end.
+    virtual void movieClosed() = 0;
+    // Once a frame while the connection is open: what the peer sends now,
+    // and whether it closes its end after that.
+    struct Turn {
+        std::vector<std::string> sent;
+        bool closes = false;
+    };
+    virtual Turn turn() = 0;
+};
+
 struct TabStop;
 
 class MovieRuntime final : public script::ScriptHost, private movie::DisplayHooks {
@@ -215,6 +234,10 @@ public:
     std::function<void(const std::string& url, const std::string& window)> urlSink;
     // Requests the movie sends with a body (they reach no server).
     std::function<void(const script::OutgoingRequest&)> requestSink;
+    // Answers a movie's socket connection to `server` at `port`: the peer
+    // that stands for the server, or null when none does (the connection
+    // fails). Unset, every connection fails.
+    std::function<std::unique_ptr<SocketPeer>(const std::string& server, int port)> socketPeers;
     // fscommand(command, arguments) other than quit, for the program around the player.
     std::function<void(const std::string& command, const std::string& arguments)> commandSink;
     // What the movie may read: the files beside the movie opened. Without
@@ -304,6 +327,10 @@ public:
         if (requestSink)
             requestSink(request);
     }
+    std::uint64_t openSocket(const std::string& server, int port, script::Object* keep,
+                             script::SocketEvents events) override;
+    void sendOnSocket(std::uint64_t id, const std::string& bytes) override;
+    void closeSocket(std::uint64_t id) override;
     bool readsFiles() const override { return true; }
     bool loadFile(script::Object* asker, const std::string& url, script::Object* keep, bool atOnce,
                   LoadDone done) override;
@@ -584,6 +611,17 @@ private:
     FileAccess m_files;
     std::deque<std::unique_ptr<PendingLoad>> m_loads;
     std::vector<script::Object*> m_streams; // NetStreams playing or paused
+    // The sockets the movie opened: each first hears whether it connected,
+    // then what its peer sends, a frame at a time (sockets.cpp).
+    struct Socket {
+        script::Object* keep = nullptr;
+        script::SocketEvents events;
+        std::unique_ptr<SocketPeer> peer;
+        bool announced = false;
+    };
+    std::map<std::uint64_t, Socket> m_sockets;
+    std::uint64_t m_lastSocket = 0;
+    void serveSockets();
     std::vector<std::unique_ptr<LoadedMovie>> m_loadedMovies;
     std::size_t m_loadedBytes = 0;
     struct Level {

@@ -43,6 +43,54 @@ void deliver(MovieRuntime& runtime, const Movie& movie, const InputEvent& event)
     }
 }
 
+// A server that follows a script: each turn it goes through the steps it
+// can take now, and stops at one that waits for the movie. Bytes other than
+// those a Receive step expects stop it for good, as a test's server would.
+class ScriptedServer final : public SocketPeer {
+public:
+    explicit ScriptedServer(std::vector<SocketStep> steps)
+        : m_steps(std::move(steps))
+    {
+    }
+    void receive(const std::string& bytes) override { m_received += bytes; }
+    void movieClosed() override { m_movieClosed = true; }
+    Turn turn() override
+    {
+        Turn turn;
+        while (m_next < m_steps.size()) {
+            const SocketStep& step = m_steps[m_next];
+            switch (step.kind) {
+            case SocketStep::Kind::Receive:
+                if (m_received.size() < step.bytes.size())
+                    return turn;
+                if (m_received.compare(0, step.bytes.size(), step.bytes) != 0) {
+                    m_next = m_steps.size();
+                    return turn;
+                }
+                m_received.erase(0, step.bytes.size());
+                break;
+            case SocketStep::Kind::Send: turn.sent.push_back(step.bytes); break;
+            case SocketStep::Kind::Close:
+                ++m_next;
+                turn.closes = true;
+                return turn;
+            case SocketStep::Kind::AwaitClose:
+                if (!m_movieClosed)
+                    return turn;
+                break;
+            }
+            ++m_next;
+        }
+        return turn;
+    }
+
+private:
+    std::vector<SocketStep> m_steps;
+    std::size_t m_next = 0;
+    std::string m_received;
+    bool m_movieClosed = false;
+};
+
 } // namespace
 
 Trace traceMovie(const Movie& movie, const TraceOptions& options)
@@ -70,6 +118,13 @@ Trace traceMovie(const Movie& movie, const TraceOptions& options)
                 write(options.describeRequest(request));
             };
         }
+        runtime.socketPeers = [&write, &options](const std::string& server, int port) -> std::unique_ptr<SocketPeer> {
+            if (options.describeSocket)
+                write(options.describeSocket(server, port));
+            if (!options.socketServer)
+                return nullptr;
+            return std::make_unique<ScriptedServer>(*options.socketServer);
+        };
         runtime.setViewportSize(options.viewportWidth, options.viewportHeight);
         runtime.start();
         // A movie whose rate is 0 moves on once in that time, as the original player did.
@@ -117,6 +172,11 @@ std::string recordedRequest(const script::OutgoingRequest& request)
     }
     return "Navigator::fetch:\n  URL: " + request.url + "\n  Method: " + request.method + "\n  Mime-Type: " +
            request.contentType + "\n  Body: " + body + "\n";
+}
+
+std::string recordedSocket(const std::string& server, int port)
+{
+    return "Navigator::connect_socket\n    Host: " + server + "; Port: " + std::to_string(port) + "\n";
 }
 
 } // namespace swf::runtime

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,15 @@ struct InputEvent {
     std::u32string text = {};
 };
 
+// One step of a scripted server at the far end of the movie's sockets, taken
+// in order: it waits for bytes from the movie, sends bytes, closes its end,
+// or waits for the movie to close its end.
+struct SocketStep {
+    enum class Kind { Receive, Send, Close, AwaitClose };
+    Kind kind = Kind::Send;
+    std::string bytes = {};
+};
+
 struct TraceOptions {
     int frames = 10;
     std::uint32_t randomSeed = kRepeatableSeed;
@@ -61,14 +71,20 @@ struct TraceOptions {
     // The same for a request the movie sends with a body (a posted form, a
     // remote call), written as it goes out.
     std::function<std::string(const script::OutgoingRequest&)> describeRequest = {};
+    // The same for a socket connection the movie asks for.
+    std::function<std::string(const std::string& server, int port)> describeSocket = {};
+    // The server that answers each socket the movie opens, every one from
+    // its first step; none: no connection is made.
+    std::optional<std::vector<SocketStep>> socketServer = {};
 };
 
 // How the recordings of the second test suite show a web address opened in
-// a window and a request sent with a body (its bytes listed when binary):
-// "Navigator::navigate_to_url:" or "Navigator::fetch:", then the details on
-// indented lines.
+// a window, a request sent with a body (its bytes listed when binary) and a
+// socket connection: "Navigator::navigate_to_url:", "Navigator::fetch:" or
+// "Navigator::connect_socket", then the details on indented lines.
 std::string recordedNavigation(const std::string& url, const std::string& window);
 std::string recordedRequest(const script::OutgoingRequest& request);
+std::string recordedSocket(const std::string& server, int port);
 
 struct Trace {
     std::string output;

@@ -63,6 +63,17 @@ struct OutgoingRequest {
     bool binary = false;
 };
 
+// What the far end of a socket a movie opened (XMLSocket) does, told on a
+// later frame than the call that caused it.
+struct SocketEvents {
+    // The connection was made (true) or could not be (false).
+    std::function<void(bool made)> connected;
+    // Bytes arrived, as they came: one message may arrive in parts.
+    std::function<void(const std::string& bytes)> received;
+    // The far end closed the connection.
+    std::function<void()> closed;
+};
+
 class ScriptHost {
 public:
     virtual ~ScriptHost() = default;
@@ -117,6 +128,18 @@ public:
     // A request with a body goes out. This player has no server to send it
     // to; the host may note it.
     virtual void sendRequest(const OutgoingRequest& request) { (void)request; }
+    // XMLSocket.connect: a connection to `server` (empty: the server the
+    // movie came from) at `port`, which reports through `events`. Its id, or
+    // 0 when it is refused outright. `keep` stays alive while it is open.
+    virtual std::uint64_t openSocket(const std::string& server, int port, Object* keep, SocketEvents events)
+    {
+        (void)server, (void)port, (void)keep, (void)events;
+        return 0;
+    }
+    // Bytes for the far end of an open socket; nothing once it is closed.
+    virtual void sendOnSocket(std::uint64_t id, const std::string& bytes) { (void)id, (void)bytes; }
+    // The movie closes its end: nothing more arrives, and no close is reported.
+    virtual void closeSocket(std::uint64_t id) { (void)id; }
     // Whether the host reads files at all. One that does not (a machine
     // without a movie around it) has every load fail on the next frame, as
     // an unreachable address does, without asking it.

@@ -683,15 +683,101 @@ void installMovieClipLoader(Interpreter& in)
     markAll(proto, PropertyFlag::Version7);
 }
 
+// An XMLSocket's connection: its id with the host while one is open, and a
+// message that has begun to arrive but not yet ended.
+class SocketState final : public ObjectExtension {
+public:
+    bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
+    bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
+    std::uint64_t id = 0;
+    std::string partial;
+};
+
+SocketState* socketOf(Object* o)
+{
+    return o ? dynamic_cast<SocketState*>(o->extension()) : nullptr;
+}
+
+// Messages end at a zero byte; each whole one goes to onData. A handler may
+// close the socket, and then what else arrived is dropped.
+void socketReceived(Interpreter& in, Object* self, std::uint64_t id, const std::string& bytes)
+{
+    SocketState* state = socketOf(self);
+    if (!state || state->id != id)
+        return;
+    state->partial += bytes;
+    for (std::size_t end; (end = state->partial.find('\0')) != std::string::npos;) {
+        const std::string message = state->partial.substr(0, end);
+        state->partial.erase(0, end + 1);
+        in.callMethod(self, "onData", {Value(message)});
+        state = socketOf(self);
+        if (!state || state->id != id)
+            return;
+    }
+}
+
 void installXmlSocket(Interpreter& in)
 {
     Object* proto = nullptr;
     defineLibraryClass(in, "XMLSocket", {}, proto);
-    // A movie played from a file may open no socket: connect refuses at
-    // once, and then onConnect is never called.
-    nativeMethod(in, proto, "connect", [](Interpreter&, Object*, const Args&) -> Value { return false; });
-    nativeMethod(in, proto, "send", nothing());
-    nativeMethod(in, proto, "close", nothing());
+    // connect(server, port) asks the player for a connection and says
+    // whether it will try; onConnect hears later whether it was made. No
+    // server (or null) means the one the movie came from. Connecting again
+    // gives up the connection open before.
+    nativeMethod(in, proto, "connect", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self || !self->isPlain())
+            return false;
+        if (!socketOf(self))
+            self->setExtension(std::make_shared<SocketState>());
+        SocketState* state = socketOf(self);
+        if (state->id)
+            in.host().closeSocket(std::exchange(state->id, 0));
+        state->partial.clear();
+        const Value server = arg(args, 0);
+        const std::string name = server.isUndefined() || server.isNull() ? std::string() : in.toString(server);
+        // A port no TCP connection can have is refused at once; any other
+        // (a missing one is 0) is tried, and fails later if nobody answers.
+        const double port = in.toNumber(arg(args, 1));
+        if (port < 0 || port > 65535)
+            return false;
+        const int portNumber = std::isnan(port) ? 0 : int(port);
+        auto idCell = std::make_shared<std::uint64_t>(0);
+        SocketEvents events;
+        events.connected = [&in, self, idCell](bool made) {
+            if (SocketState* s = socketOf(self); s && s->id == *idCell) {
+                if (!made)
+                    s->id = 0;
+                in.callMethod(self, "onConnect", {Value(made)});
+            }
+        };
+        events.received = [&in, self, idCell](const std::string& bytes) { socketReceived(in, self, *idCell, bytes); };
+        events.closed = [&in, self, idCell]() {
+            if (SocketState* s = socketOf(self); s && s->id == *idCell) {
+                s->id = 0;
+                in.callMethod(self, "onClose", {});
+            }
+        };
+        *idCell = in.host().openSocket(name, portNumber, self, std::move(events));
+        state->id = *idCell;
+        return state->id != 0;
+    });
+    // A message goes out as text with a zero byte after it; an XML object
+    // as the text it converts to. Nothing goes out before a connection.
+    nativeMethod(in, proto, "send", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        SocketState* state = socketOf(self);
+        if (!state || !state->id)
+            return Value();
+        std::string message = in.toString(arg(args, 0));
+        message.push_back('\0');
+        in.host().sendOnSocket(state->id, message);
+        return Value();
+    });
+    // Closing from the movie's side reports nothing: onClose is for the server hanging up.
+    nativeMethod(in, proto, "close", [](Interpreter& in, Object* self, const Args&) -> Value {
+        if (SocketState* state = socketOf(self); state && state->id)
+            in.host().closeSocket(std::exchange(state->id, 0));
+        return Value();
+    });
     scriptMethod(in, proto, "onData", [](Interpreter& in, Object* self, const Args& args) -> Value {
         Value doc = in.construct(in.getMember(in.global(), "XML"), {arg(args, 0)});
         in.callMethod(self, "onXML", {doc});
