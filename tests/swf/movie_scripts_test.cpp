@@ -820,6 +820,84 @@ TEST(MovieScripts, ATransformOfALeftClipFollowsItsPath)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "(a=1, b=0, c=0, d=1, tx=0, ty=0)\n");
 }
 
+// A matrix given to a clip's Transform: any object with all six members
+// (one that lacks any changes nothing), its factors kept in single precision,
+// and the scales and rotation scripts read left as they were. A colour
+// transform is kept in 16 bits: 8.8 multipliers, whole offsets, a number out
+// of the 32-bit range leaving its low bits 0.
+TEST(MovieScripts, ATransformKeepsWhatItIsGivenAsThePlayerStoresIt)
+{
+    const std::string traceA = R"(
+        push "a"
+        GetVariable
+        push "_x"
+        GetMember
+        Trace
+        push "a"
+        GetVariable
+        push "_xscale"
+        GetMember
+        Trace
+        push "a"
+        GetVariable
+        push "_rotation"
+        GetMember
+        Trace
+        push "t"
+        GetVariable
+        push "matrix"
+        GetMember
+        Trace
+    )";
+    const std::string script = R"(
+        push 1, "a", 2, "createEmptyMovieClip"
+        CallFunction
+        Pop
+        push "t", "a"
+        GetVariable
+        push 1, "flash"
+        GetVariable
+        push "geom"
+        GetMember
+        push "Transform"
+        NewMethod
+        SetVariable
+        push "t"
+        GetVariable
+        push "matrix", "tx", 10, "ty", 20, 2
+        InitObject
+        SetMember
+    )" + traceA + R"(
+        push "t"
+        GetVariable
+        push "matrix", "a", 0, "b", 0.3, "c", 1, "d", 0, "tx", 10, "ty", 20, 6
+        InitObject
+        SetMember
+    )" + traceA + R"(
+        push "t"
+        GetVariable
+        push "colorTransform", 400000, 255, 2342343434, 1222222, 0, 11234112, 2342341, 0.5, 8, "flash"
+        GetVariable
+        push "geom"
+        GetMember
+        push "ColorTransform"
+        NewMethod
+        SetMember
+        push "t"
+        GetVariable
+        push "colorTransform"
+        GetMember
+        Trace
+    )";
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    b.add(DoAction{assembled(script)}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
+              "0\n100\n0\n(a=1, b=0, c=0, d=1, tx=0, ty=0)\n"
+              "10\n100\n0\n(a=0, b=0.300000011920929, c=1, d=0, tx=10, ty=20)\n"
+              "(redMultiplier=0.5, greenMultiplier=-59, blueMultiplier=0, alphaMultiplier=0, redOffset=-22962, "
+              "greenOffset=0, blueOffset=255, alphaOffset=6784)\n");
+}
+
 TEST(MovieScripts, PathDelimitersAsTheOriginalPlayerReadsThem)
 {
     // The clip holds o = {n: "inner"}.

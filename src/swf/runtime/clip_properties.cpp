@@ -288,6 +288,18 @@ bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, b
     return stageX >= onStage.left() && stageX <= onStage.right() && stageY >= onStage.top() && stageY <= onStage.bottom();
 }
 
+void Instance::keepScriptTransform()
+{
+    if (hasScriptTransform || !object)
+        return;
+    const Matrix& m = object->matrix;
+    xScale = std::hypot(m.scaleX, m.rotateSkew0) * 100.0;
+    yScale = std::hypot(m.rotateSkew1, m.scaleY) * 100.0;
+    rotation = std::atan2(m.rotateSkew0, m.scaleX) * 180.0 / std::numbers::pi;
+    skew = std::atan2(-m.rotateSkew1, m.scaleY) * 180.0 / std::numbers::pi - rotation;
+    hasScriptTransform = true;
+}
+
 Value MovieRuntime::getProperty(Object* clip, int index)
 {
     Instance* inst = instanceOf(clip);
@@ -402,15 +414,7 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
             out = m_vm->toDisplayNumber(value);
         return !std::isnan(out);
     };
-    const auto keepTransform = [&] {
-        if (!inst->hasScriptTransform) {
-            inst->xScale = std::hypot(m.scaleX, m.rotateSkew0) * 100.0;
-            inst->yScale = std::hypot(m.rotateSkew1, m.scaleY) * 100.0;
-            inst->rotation = std::atan2(m.rotateSkew0, m.scaleX) * 180.0 / std::numbers::pi;
-            inst->skew = std::atan2(-m.rotateSkew1, m.scaleY) * 180.0 / std::numbers::pi - inst->rotation;
-            inst->hasScriptTransform = true;
-        }
-    };
+    const auto keepTransform = [&] { inst->keepScriptTransform(); };
     const auto compose = [&] {
         // A scale without bounds (a size given to a clip with nothing in it)
         // or an angle of NaN collapses the clip: it and what it holds later

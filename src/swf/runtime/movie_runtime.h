@@ -126,6 +126,9 @@ struct Instance {
     // must keep flipped.
     bool hasScriptTransform = false;
     double xScale = 100, yScale = 100, rotation = 0, skew = 0;
+    // Keeps them apart from the matrix as it is now, unless they are already:
+    // from then on a new matrix leaves them as they are.
+    void keepScriptTransform();
     // _focusrect set on this object (SWF 6 on); without it the movie's applies.
     std::optional<bool> focusRect;
     // tabIndex a script gave this clip or button; none until then.

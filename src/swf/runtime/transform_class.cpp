@@ -62,11 +62,15 @@ Value colorObject(Interpreter& in, const swf::ColorTransform& c)
 
 double finiteOr0(double v) { return std::isfinite(v) ? v : 0.0; }
 
-// The player keeps a combined colour transform as it keeps a clip's: 8.8
-// fixed-point multipliers and whole offsets, each 16 bits wide.
+// The player keeps a clip's colour transform, and a combined one, as 8.8
+// fixed-point multipliers and whole offsets, each 16 bits wide: the low bits
+// of a 32-bit integer, which a number out of its range leaves at -2^31.
 swf::ColorTransform toPlayerPrecision(swf::ColorTransform c)
 {
-    auto wrap16 = [](double v) { return double(std::int16_t(std::uint16_t(script::toUint32(v)))); };
+    auto wrap16 = [](double v) {
+        const bool fits = v >= -2147483648.0 && v < 2147483648.0;
+        return double(std::int16_t(std::uint16_t(fits ? std::uint32_t(std::int32_t(v)) : 0x80000000u)));
+    };
     for (double* m : {&c.rMult, &c.gMult, &c.bMult, &c.aMult})
         *m = wrap16(std::trunc(finiteOr0(*m) * 256.0)) / 256.0;
     for (double* a : {&c.rAdd, &c.gAdd, &c.bAdd, &c.aAdd})
@@ -81,24 +85,31 @@ Instance* transformed(MovieRuntime& rt, Object* self)
     return i && i->object ? i : nullptr;
 }
 
+// Any object with all six members of a matrix will do; one that lacks any
+// changes nothing. The scales and rotation scripts read stay as they were:
+// the new matrix does not give them anew.
 void setMatrix(Interpreter& in, Instance& i, const Value& v)
 {
     Object* given = v.asObject();
-    Object* matrixClass = geomClass(in, "Matrix").asObject();
-    if (!given || !matrixClass || !in.instanceOf(given, matrixClass))
+    if (!given)
         return;
+    for (const char* name : {"a", "b", "c", "d", "tx", "ty"}) {
+        if (!in.hasProperty(given, name))
+            return;
+    }
+    i.keepScriptTransform();
     auto num = [&in, given](const char* name) { return finiteOr0(in.toNumber(in.getMember(given, name))); };
+    // The player keeps the four factors in single precision.
+    auto single = [&num](const char* name) { return double(float(num(name))); };
     swf::Matrix m;
-    m.scaleX = num("a");
-    m.rotateSkew0 = num("b");
-    m.rotateSkew1 = num("c");
-    m.scaleY = num("d");
+    m.scaleX = single("a");
+    m.rotateSkew0 = single("b");
+    m.rotateSkew1 = single("c");
+    m.scaleY = single("d");
     m.translateX = swf::Twips(script::toInt32(std::round(num("tx") * 20.0)));
     m.translateY = swf::Twips(script::toInt32(std::round(num("ty") * 20.0)));
     i.object->matrix = m;
     i.object->scriptTransformed = true;
-    // The scales and rotation scripts read come from the new matrix again.
-    i.hasScriptTransform = false;
 }
 
 void setColor(Instance& i, const Value& v)
@@ -110,7 +121,7 @@ void setColor(Instance& i, const Value& v)
     double* fields[8] = {&c.rMult, &c.gMult, &c.bMult, &c.aMult, &c.rAdd, &c.gAdd, &c.bAdd, &c.aAdd};
     for (int k = 0; k < 8; ++k)
         *fields[k] = finiteOr0(t[k]);
-    i.object->colorTransform = c;
+    i.object->colorTransform = toPlayerPrecision(c);
     i.object->scriptTransformed = true;
 }
 
