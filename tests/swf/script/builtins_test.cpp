@@ -2297,6 +2297,66 @@ TEST(ArrayBuiltins, JoinConvertsAnUndefinedSeparatorAndSortRefusesAString)
               "undefined\n2,1");
 }
 
+// The methods that move elements write each moved one as a delete and a
+// store, so for..in (newest first) lists it anew; an element left in place
+// keeps its turn. Tried on an object {1: "a", 2: "b", 3: "c", 4: "d",
+// length: 4} borrowing each method; element 0 is missing.
+TEST(ArrayBuiltins, MovedElementsAreListedAsNewest)
+{
+    const auto borrowed = [](const char* method) {
+        std::string src = "push \"o\", 0, \"Object\"\nnewobject\nsetvariable\n";
+        for (const char* item : {"1, \"a\"", "2, \"b\"", "3, \"c\"", "4, \"d\"", "\"length\", 4"})
+            src += std::string("push \"o\"\ngetvariable\npush ") + item + "\nsetmember\n";
+        return src + "push \"o\"\ngetvariable\npush \"" + method + "\", \"Array\"\ngetvariable\npush \"prototype\"\n"
+                     "getmember\npush \"" + method + "\"\ngetmember\nsetmember\n";
+    };
+    const std::string list = R"(
+        pop
+        push "s", ""
+        setvariable
+        push "o"
+        getvariable
+        enumerate2
+    next:
+        storeregister 1
+        push null
+        equals2
+        if done
+        push "s", "s"
+        getvariable
+        push r:1
+        add2
+        push ","
+        add2
+        setvariable
+        jump next
+    done:
+        push "s"
+        getvariable
+        trace
+    )";
+    struct Case {
+        const char* method;
+        std::vector<std::string> args;
+        const char* listed;
+    };
+    const Case cases[] = {
+        // 3 <- 2 <- 1 <- 0 from the top, the missing 0 as undefined, then "z" at 0.
+        {"unshift", {"\"z\""}, "0,1,2,3,4,unshift,length,"},
+        // (0, 3) then (1, 2), each pair low first.
+        {"reverse", {}, "2,1,3,0,reverse,length,4,"},
+        // Every element stored again in its place: only the missing 0 is new.
+        {"splice", {"1", "1"}, "0,splice,length,4,3,2,1,"},
+        // undefined sorts last, so every element moves; 4 lies past the length.
+        {"sort", {}, "3,2,1,0,sort,length,4,"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.method);
+        Machine m(7);
+        EXPECT_EQ(m.run(borrowed(c.method) + callOn("o", c.method, c.args) + list), c.listed);
+    }
+}
+
 TEST(ObjectBuiltins, ErrorToStringIsEnumerableWithAPrototypeOfItsOwn)
 {
     Machine m(7);

@@ -33,6 +33,14 @@ void setItems(Interpreter& in, Object* a, const std::vector<Value>& items)
     a->put("length", double(items.size()));
 }
 
+// Element i as the methods that move elements read it: the object's own
+// value, undefined for a missing one or a getter.
+Value ownItem(Object* a, std::uint64_t i)
+{
+    const Property* p = a->findOwn(std::to_string(i));
+    return p && !p->isAccessor() ? p->value : Value();
+}
+
 // Stores the items as elements 0..n-1 and leaves the length and any other
 // element alone.
 void storeItems(Interpreter& in, Object* a, const std::vector<Value>& items)
@@ -146,6 +154,8 @@ Value finishSort(Interpreter& in, Object* self, const std::vector<Value>& items,
     for (std::size_t i = 0; i < idx.size(); ++i) {
         if (idx[i] == i)
             continue;
+        // A delete and a store: the element is listed as the newest.
+        self->remove(std::to_string(i));
         self->put(std::to_string(i), items[idx[i]]);
         if (isArray && in.arrayLength(self) <= i)
             self->put("length", double(i + 1));
@@ -258,34 +268,39 @@ void installArray(Interpreter& in)
     in.defineMethod(proto, "unshift", [](Interpreter& in, Object* self, const Args& args) -> Value {
         if (!self)
             return Value();
-        if (self->objectClass() != ObjectClass::Array) {
-            // Another object borrowing the method has its elements moved up,
-            // a missing one leaving a gap, and keeps and answers the length
-            // it had.
-            const std::uint32_t n = std::min(in.arrayLength(self), 1u << 24);
-            for (std::uint32_t k = n; k-- > 0 && !in.aborted();) {
-                const std::string to = std::to_string(std::uint64_t(k) + args.size());
-                if (const Property* p = self->findOwn(std::to_string(k)); p && !p->isAccessor()) {
-                    const Value moved = p->value;
-                    in.setMember(self, to, moved);
-                } else {
-                    self->remove(to);
-                }
-            }
-            storeItems(in, self, args);
-            return double(n);
+        // Each element moves up, from the last, as a delete and a store of
+        // its own; a missing one moves up as undefined. The new elements are
+        // stored below them.
+        const std::uint32_t n = std::min(in.arrayLength(self), 1u << 24);
+        for (std::uint32_t k = n; k-- > 0 && !in.aborted();) {
+            const std::string to = std::to_string(std::uint64_t(k) + args.size());
+            const Value moved = ownItem(self, k);
+            self->remove(to);
+            in.setMember(self, to, moved);
         }
-        std::vector<Value> items = in.arrayItems(self);
-        items.insert(items.begin(), args.begin(), args.end());
-        setItems(in, self, items);
-        return double(items.size());
+        storeItems(in, self, args);
+        // Another object borrowing the method keeps and answers the length it had.
+        if (self->objectClass() != ObjectClass::Array)
+            return double(n);
+        self->put("length", double(n + args.size()));
+        return double(n + args.size());
     });
     in.defineMethod(proto, "reverse", [](Interpreter& in, Object* self, const Args&) -> Value {
         if (!self)
             return Value();
-        std::vector<Value> items = in.arrayItems(self);
-        std::reverse(items.begin(), items.end());
-        setItems(in, self, items);
+        // The ends swap pairwise inwards, each element a delete and a store.
+        const std::uint32_t n = std::min(in.arrayLength(self), 1u << 24);
+        for (std::uint32_t i = 0, j = n; i + 1 < j && !in.aborted(); ++i) {
+            --j;
+            const std::string low = std::to_string(i);
+            const std::string high = std::to_string(j);
+            const Value lowValue = ownItem(self, i);
+            const Value highValue = ownItem(self, j);
+            self->remove(low);
+            in.setMember(self, low, highValue);
+            self->remove(high);
+            in.setMember(self, high, lowValue);
+        }
         return self;
     });
     in.defineMethod(proto, "slice", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -316,7 +331,16 @@ void installArray(Interpreter& in)
         items.erase(items.begin() + std::ptrdiff_t(b), items.begin() + std::ptrdiff_t(b + count));
         if (args.size() > 2)
             items.insert(items.begin() + std::ptrdiff_t(b), args.begin() + 2, args.end());
-        setItems(in, self, items);
+        // Every element is stored again in its place, then the length: an
+        // array loses what lies past it, another object keeps it.
+        if (!in.reserveMemory(items.size() * kPropertyBytes))
+            return in.newArray(removed);
+        for (std::size_t i = 0; i < items.size(); ++i)
+            self->put(std::to_string(i), items[i]);
+        if (self->objectClass() == ObjectClass::Array)
+            in.setArrayLength(self, std::uint32_t(items.size()));
+        else
+            self->put("length", double(items.size()));
         return in.newArray(removed);
     });
     in.defineMethod(proto, "concat", [](Interpreter& in, Object* self, const Args& args) -> Value {
