@@ -173,6 +173,20 @@ TEST(XmlObject, ToStringEscapesTextAndAttributesAndWritesDeclarations)
     }
 }
 
+// A node writes its attributes in the order for..in lists them, the newest
+// first; the parser stores them so that a parsed node lists and writes them
+// in the document's order.
+TEST(XmlObject, AttributesAreWrittenNewestFirstAndParsedOnesInDocumentOrder)
+{
+    Machine m(7);
+    Value x = newXml(m, "<a x='1' y='2'/>");
+    Value tag = m.vm->getMember(x, "firstChild");
+    EXPECT_EQ(xmlText(m, x), "<a x=\"1\" y=\"2\" />");
+    m.vm->setMember(m.vm->getMember(tag, "attributes"), "z", Value("3"));
+    m.vm->setMember(m.vm->getMember(tag, "attributes"), "3", Value("4"));
+    EXPECT_EQ(xmlText(m, x), "<a 3=\"4\" z=\"3\" x=\"1\" y=\"2\" />");
+}
+
 TEST(XmlObject, ChildNodesFollowsTheTreeAfterEveryChange)
 {
     Machine m(8);

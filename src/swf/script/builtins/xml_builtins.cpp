@@ -206,8 +206,8 @@ std::optional<std::string> declaredPrefix(const std::string& attribute)
 }
 
 // The namespace bound to `prefix` on the node or its ancestors ("" for the
-// default one): the first declaration of it, in attribute order, on the
-// nearest node that has one.
+// default one): the first declaration of it, in the order for..in lists the
+// attributes (a parsed node's: the document's), on the nearest node that has one.
 Value namespaceFor(Interpreter& in, Object* node, const std::string& prefix)
 {
     int steps = 0;
@@ -215,9 +215,10 @@ Value namespaceFor(Interpreter& in, Object* node, const std::string& prefix)
         XmlNode* n = nodeOf(o);
         if (!n)
             break;
-        for (const Property& p : n->attributes->properties()) {
-            if (declaredPrefix(p.name) == prefix)
-                return in.toString(p.value);
+        const auto& attributes = n->attributes->properties();
+        for (auto p = attributes.rbegin(); p != attributes.rend(); ++p) {
+            if (declaredPrefix(p->name) == prefix)
+                return in.toString(p->value);
         }
         o = n->parent;
     }
@@ -247,11 +248,13 @@ Object* newNode(Interpreter& in, int type, const Value& text, bool fromParser = 
     return o;
 }
 
+// The parser's attributes go in from the last: for..in, and the text a node
+// converts to, list them in the document's order.
 void setAttributes(Interpreter& in, XmlNode* n, const std::vector<std::pair<std::string, std::string>>& attributes)
 {
     (void)in;
-    for (const auto& [name, value] : attributes)
-        n->attributes->put(name, value);
+    for (auto it = attributes.rbegin(); it != attributes.rend(); ++it)
+        n->attributes->put(it->first, it->second);
 }
 
 // Serialises without recursion: trees built by script may be very deep.
@@ -286,9 +289,11 @@ std::string serialize(Interpreter& in, Object* root)
         }
         if (named) {
             out += "<" + xmlString(in, n->name);
-            for (const Property& p : n->attributes->properties()) {
-                if (!(p.flags & PropertyFlag::DontEnum))
-                    out += " " + p.name + "=\"" + xml::escape(in.toString(p.value)) + "\"";
+            // Attributes come in the order for..in lists them: the newest first.
+            const auto& attributes = n->attributes->properties();
+            for (auto p = attributes.rbegin(); p != attributes.rend(); ++p) {
+                if (!(p->flags & PropertyFlag::DontEnum))
+                    out += " " + p->name + "=\"" + xml::escape(in.toString(p->value)) + "\"";
             }
             if (n->children.empty()) {
                 out += " />";
@@ -537,8 +542,9 @@ void installXmlNodeMethods(Interpreter& in, Object* proto)
             XmlNode* n = nodeOf(o);
             if (!n)
                 break;
-            for (const Property& p : n->attributes->properties()) {
-                if (const std::optional<std::string> prefix = declaredPrefix(p.name); prefix && in.toString(p.value) == uri)
+            const auto& attributes = n->attributes->properties();
+            for (auto p = attributes.rbegin(); p != attributes.rend(); ++p) {
+                if (const std::optional<std::string> prefix = declaredPrefix(p->name); prefix && in.toString(p->value) == uri)
                     return *prefix;
             }
             o = n->parent;
