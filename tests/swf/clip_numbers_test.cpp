@@ -221,9 +221,10 @@ TEST(ClipNumbersTest, PointConversionsUseMatricesHeldInFixedPoint)
 {
     // The root moved and turned, in it a clip at (200, 200) scaled and turned
     // by its properties (r:0); the point in r:1 goes through the method and
-    // its x and y are traced. Each level's product is kept in 16.16 fixed
-    // point with whole-twip translation, and so is the inverse, which moves
-    // the results by a twip from what exact matrices give.
+    // its x and y are traced. The clip's own factors, each level's product
+    // and the inverse are kept in 16.16 fixed point with whole-twip
+    // translation, which moves the results by a twip from what exact
+    // matrices give.
     const auto convert = [](const char* scale, const char* rotation, const char* point, const char* method) {
         return std::string(R"(push "_root"
             GetVariable
@@ -252,10 +253,50 @@ TEST(ClipNumbersTest, PointConversionsUseMatricesHeldInFixedPoint)
     EXPECT_EQ(traceOf(convert("50", "30", "push \"x\", -10, \"y\", -10, 2", "localToGlobal")), "170.55\n209.7\n");
     EXPECT_EQ(traceOf(convert("50", "30", "push \"x\", 170.55, \"y\", 209.7, 2", "globalToLocal")), "-10.05\n-9.95\n");
     EXPECT_EQ(traceOf(convert("22.66", "27.9", "push \"x\", 171.15, \"y\", 213.5, 2", "globalToLocal")),
-              "-9.95\n-10.1\n");
+              "-10\n-10.15\n");
     // The product's fixed point drops what lies below its last place (it does
     // not round), which moves a point brought back from the stage by a twip.
     EXPECT_EQ(traceOf(convert("25", "25", "push \"x\", 189.2, \"y\", 281.6, 2", "globalToLocal")), "190.2\n190.2\n");
+}
+
+// The scales and rotation make the matrix in 16.16 fixed point, rounded and
+// wrapping around 32 bits: a quarter turn leaves no trace of a cosine, and
+// scales past the range fold back.
+TEST(ClipNumbersTest, ScaleAndRotationMakeAFixedPointMatrix)
+{
+    const std::string clip = R"(
+        push 1, "c", 2, "createEmptyMovieClip"
+        CallFunction
+        storeregister 0
+        Pop
+        push 16711680, 1, r:0, "beginFill"
+        CallMethod
+        Pop
+    )";
+    // A 100 by 30 rectangle (lineTo takes x, y: pushed y first).
+    std::string square;
+    for (const char* corner : {"0, 100", "30, 100", "30, 0", "0, 0"})
+        square += std::string("push ") + corner + ", 2, r:0, \"lineTo\"\nCallMethod\nPop\n";
+    const std::string traceMatrix = "push r:0, \"transform\"\nGetMember\npush \"matrix\"\nGetMember\nTrace\n";
+    const auto traceProperty = [](const char* name) { return std::string("push r:0, \"") + name + "\"\nGetMember\nTrace\n"; };
+    EXPECT_EQ(traceOf(clip + square + R"(
+        push r:0, "_xscale", 300
+        SetMember
+        push r:0, "_rotation", 90
+        SetMember
+    )" + traceMatrix + R"(
+        push r:0, "_rotation", 0
+        SetMember
+        push r:0, "_xscale", 4294967295
+        SetMember
+    )" + traceProperty("_width") + R"(
+        push r:0, "_yscale", 6553600
+        SetMember
+    )" + traceProperty("_height") + R"(
+        push r:0, "_yscale", 6553000
+        SetMember
+    )" + traceProperty("_height"), 8),
+              "(a=0, b=3, c=-1, d=0, tx=0, ty=0)\n2359295\n0\n180\n");
 }
 
 TEST(ClipNumbersTest, DisplayPropertiesIgnoreWhatIsNoNumberAndWrapTwips)

@@ -59,6 +59,14 @@ QRectF mapped(const QTransform& t, const QRectF& r)
 
 double pixels(double twips) { return std::round(twips) / 20.0; }
 
+// A factor of the matrix the scale and rotation properties make, as the
+// player keeps it: 16.16 fixed point in 32 bits, truncated, wrapping around.
+double fixed16(double factor)
+{
+    const double units = std::fmod(std::round(factor * 65536.0), 4294967296.0);
+    return double(std::int32_t(std::uint32_t(std::int64_t(units < 0 ? units + 4294967296.0 : units)))) / 65536.0;
+}
+
 // How far (whole twips, in the parent's space) a text field's _x and _y, the
 // top left corner of its rectangle, lie from its translation.
 double textXShift(const movie::DisplayObject& object)
@@ -426,10 +434,10 @@ void MovieRuntime::setProperty(Object* clip, int index, const Value& value)
         }
         const double r = inst->rotation * std::numbers::pi / 180.0;
         const double ry = (inst->rotation + inst->skew) * std::numbers::pi / 180.0;
-        m.scaleX = inst->xScale / 100.0 * std::cos(r);
-        m.rotateSkew0 = inst->xScale / 100.0 * std::sin(r);
-        m.rotateSkew1 = -inst->yScale / 100.0 * std::sin(ry);
-        m.scaleY = inst->yScale / 100.0 * std::cos(ry);
+        m.scaleX = fixed16(inst->xScale / 100.0 * std::cos(r));
+        m.rotateSkew0 = fixed16(inst->xScale / 100.0 * std::sin(r));
+        m.rotateSkew1 = fixed16(-inst->yScale / 100.0 * std::sin(ry));
+        m.scaleY = fixed16(inst->yScale / 100.0 * std::cos(ry));
         object.scriptTransformed = true;
     };
     double v = 0;
