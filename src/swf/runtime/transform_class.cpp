@@ -154,20 +154,13 @@ void installTransformClass(Interpreter& in, MovieRuntime& rt)
     geom->put("Transform", ctor, 0);
 
     using script::library::nativeAccessor;
+    // In the original's order, which for..in lists backwards.
     nativeAccessor(in, proto, "matrix", [&rt](Interpreter& in, Object* self, const Args&) -> Value {
         Instance* i = transformed(rt, self);
         return i ? matrixObject(in, i->object->matrix) : Value();
     }, [&rt](Interpreter& in, Object* self, const Args& args) -> Value {
         if (Instance* i = transformed(rt, self))
             setMatrix(in, *i, arg(args, 0));
-        return Value();
-    });
-    nativeAccessor(in, proto, "colorTransform", [&rt](Interpreter& in, Object* self, const Args&) -> Value {
-        Instance* i = transformed(rt, self);
-        return i ? colorObject(in, i->object->colorTransform) : Value();
-    }, [&rt](Interpreter&, Object* self, const Args& args) -> Value {
-        if (Instance* i = transformed(rt, self))
-            setColor(*i, arg(args, 0));
         return Value();
     });
     nativeAccessor(in, proto, "concatenatedMatrix", [&rt](Interpreter& in, Object* self, const Args&) -> Value {
@@ -178,6 +171,14 @@ void installTransformClass(Interpreter& in, MovieRuntime& rt)
         for (Instance* p = i->parent; p && p->object; p = p->parent)
             total = p->object->matrix * total;
         return matrixObject(in, total);
+    });
+    nativeAccessor(in, proto, "colorTransform", [&rt](Interpreter& in, Object* self, const Args&) -> Value {
+        Instance* i = transformed(rt, self);
+        return i ? colorObject(in, i->object->colorTransform) : Value();
+    }, [&rt](Interpreter&, Object* self, const Args& args) -> Value {
+        if (Instance* i = transformed(rt, self))
+            setColor(*i, arg(args, 0));
+        return Value();
     });
     nativeAccessor(in, proto, "concatenatedColorTransform", [&rt](Interpreter& in, Object* self, const Args&) -> Value {
         Instance* i = transformed(rt, self);
