@@ -569,6 +569,22 @@ TEST(TextFieldObjectTest, FormatMethodsTakeRangesAndMethodsFollowTheVersion)
     EXPECT_TRUE(six.in.getMember(six.in.global(), "TextField").isObject());
 }
 
+// Before SWF 6 a field made with new links to the class's prototype, an
+// object that leads nowhere: not even Object's methods reach the field.
+TEST(TextFieldObjectTest, BeforeSixANewFieldInheritsNothingThroughItsPrototype)
+{
+    for (const int version : {5, 6}) {
+        SCOPED_TRACE(version);
+        Machine m(version);
+        Object* made = m.in.construct(m.in.getMember(m.in.global(), "TextField"), {}).asObject();
+        ASSERT_NE(made, nullptr);
+        Object* proto = m.in.getMember(made, "__proto__").asObject();
+        ASSERT_NE(proto, nullptr);
+        EXPECT_EQ(m.in.getMember(made, "toString").isUndefined(), version == 5);
+        EXPECT_EQ(m.in.getMember(proto, "toString").isUndefined(), version == 5);
+    }
+}
+
 TEST(TextFieldObjectTest, HtmlTextIsMarkupOnlyForHtmlFields)
 {
     Machine m;

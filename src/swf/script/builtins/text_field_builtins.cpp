@@ -893,10 +893,9 @@ void installTextField(Interpreter& in)
         if (self)
             self->markNative();
         if (self && !onPrototype) {
-            // Before SWF 6 the class has no prototype for its instances: a
-            // field made with new inherits nothing and carries its members.
-            if (Property* link = self->findOwnAnyVersion("__proto__"); link && link->value.asObject() == proto)
-                link->value = Value();
+            // Before SWF 6 the class's prototype is an object of no class
+            // at all: a field made with new links to it, inherits nothing
+            // through it (not even Object's methods) and carries its members.
             addAccessors(self);
         }
         return self;
@@ -911,10 +910,12 @@ void installTextField(Interpreter& in)
     markVersion(ctor, {"getFontList"}, PropertyFlag::Version6);
     installStyleSheet(in, ctor);
 
-    if (onPrototype)
+    if (onPrototype) {
         addAccessors(proto);
-    else
+    } else {
         markVersion(ctor, {"prototype"}, PropertyFlag::Version6);
+        markVersion(proto, {"__proto__"}, PropertyFlag::Version6);
+    }
 }
 
 } // namespace swf::script
