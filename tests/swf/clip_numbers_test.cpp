@@ -299,6 +299,39 @@ TEST(ClipNumbersTest, ScaleAndRotationMakeAFixedPointMatrix)
               "(a=0, b=3, c=-1, d=0, tx=0, ty=0)\n2359295\n0\n180\n");
 }
 
+// A point tested against a clip's bounds meets them as points reach the
+// stage: through fixed-point matrices, the bounds in whole twips. A root
+// scaled to 0.5% puts a square drawn from 100 to 150 at 0.5 to 0.75 pixels,
+// and its corner still holds the point at (100, 100).
+TEST(ClipNumbersTest, BoundsTestsMeetThePointInWholeTwips)
+{
+    std::string square;
+    for (const char* corner : {"100, 150", "150, 150", "150, 100", "100, 100"})
+        square += std::string("push ") + corner + ", 2, r:0, \"lineTo\"\nCallMethod\nPop\n";
+    const std::string script = R"(
+        push 1, "c", 2, "createEmptyMovieClip"
+        CallFunction
+        storeregister 0
+        Pop
+        push 255, 1, r:0, "beginFill"
+        CallMethod
+        Pop
+        push 100, 100, 2, r:0, "moveTo"
+        CallMethod
+        Pop
+    )" + square + R"(
+        push "_xscale", 0.5
+        SetVariable
+        push false, 100, 100, 3, r:0, "hitTest"
+        CallMethod
+        Trace
+        push false, 99, 100, 3, r:0, "hitTest"
+        CallMethod
+        Trace
+    )";
+    EXPECT_EQ(traceOf(script), "true\nfalse\n");
+}
+
 TEST(ClipNumbersTest, DisplayPropertiesIgnoreWhatIsNoNumberAndWrapTwips)
 {
     // A text field `t` of 100 by 50 at (100, 0) in r:0; the value in r:1 goes

@@ -292,8 +292,11 @@ bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, b
     if (!bounds.isValid())
         return false;
     // Edges count, so a clip scaled to nothing still holds its one point.
-    const QRectF onStage = toStage(inst).mapRect(bounds);
-    return stageX >= onStage.left() && stageX <= onStage.right() && stageY >= onStage.top() && stageY <= onStage.bottom();
+    // The bounds reach the stage through the matrices points go through,
+    // in whole twips.
+    const QRectF onStage = pointsToStage(inst).mapRect(bounds);
+    return stageX >= std::round(onStage.left()) && stageX <= std::round(onStage.right())
+           && stageY >= std::round(onStage.top()) && stageY <= std::round(onStage.bottom());
 }
 
 void Instance::keepScriptTransform()
