@@ -3523,3 +3523,31 @@ TEST(MovieScripts, ScriptDepthsReachTheLowest32BitDepthAndFiltersSetToANonListAr
     )";
     EXPECT_EQ(tracedInAClip(filters, 8), "1\n0\n");
 }
+
+// A function that declares no registers works on those of the code that
+// called it; one the player calls itself (an event handler) has four of its
+// own, so a for..in loop in it can keep its names in register 0.
+TEST(MovieScripts, AFunctionThePlayerCallsHasRegistersOfItsOwn)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    b.add(DoAction{assembled(R"(
+        push "this"
+        GetVariable
+        push "onEnterFrame"
+        function2 - 0 0
+          push 5
+          storeregister 0
+          pop
+          push r:0
+          Trace
+          push "this"
+          GetVariable
+          push "onEnterFrame"
+          Delete
+          Pop
+        end
+        SetMember
+    )")}).showFrame();
+    b.showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "5\n");
+}

@@ -241,8 +241,12 @@ Value Interpreter::callScript(Object* fn, Object* thisObject, const std::vector<
         for (std::size_t i = 0; i < info.params.size(); ++i)
             activation->put(info.params[i].name, i < args.size() ? args[i] : Value());
     } else {
-        f.registers.resize(info.registerCount);
-        f.ownRegisters = info.registerCount;
+        // Called by the player itself (an event, a load), with no code
+        // below it, the function has the four registers any code has at
+        // least of its own.
+        const std::size_t own = callerFrame ? info.registerCount : std::max<std::size_t>(info.registerCount, 4);
+        f.registers.resize(own);
+        f.ownRegisters = own;
         f.registerHome = callerFrame;
         std::size_t r = 1;
         auto preload = [&](const Value& v) {
