@@ -3551,3 +3551,39 @@ TEST(MovieScripts, AFunctionThePlayerCallsHasRegistersOfItsOwn)
     b.showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "5\n");
 }
+
+// A script's strokes widen a clip by their whole width on each side in
+// movies before SWF 8, by half of it from SWF 8 on.
+TEST(MovieScripts, StrokesCountTheirWholeWidthBeforeSwfEight)
+{
+    const std::string script = R"(
+        push 1, "d", 2, "createEmptyMovieClip"
+        CallFunction
+        storeregister 0
+        Pop
+        push 0, 10, 2, r:0, "lineStyle"
+        CallMethod
+        Pop
+        push 10, 10, 2, r:0, "moveTo"
+        CallMethod
+        Pop
+        push 10, 20, 2, r:0, "lineTo"
+        CallMethod
+        Pop
+        push 30, 20, 2, r:0, "lineTo"
+        CallMethod
+        Pop
+        push r:0, "_width"
+        GetMember
+        Trace
+        push r:0, "_height"
+        GetMember
+        Trace
+    )";
+    for (const auto& [version, traced] : {std::pair{std::uint8_t(7), "30\n40\n"}, {std::uint8_t(8), "20\n30\n"}}) {
+        SCOPED_TRACE(int(version));
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, version);
+        b.add(DoAction{assembled(script)}).showFrame();
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, traced);
+    }
+}

@@ -222,11 +222,12 @@ void Drawing::closeSubpath()
     m_subpathHasEdges = false;
 }
 
-std::optional<swf::Rect> Drawing::bounds(bool withStrokes) const
+std::optional<swf::Rect> Drawing::bounds(bool withStrokes, bool fullWidthStrokes) const
 {
     Extent extent;
+    const double reach = fullWidthStrokes ? 1.0 : 0.5;
     for (const Edge& edge : m_edges) {
-        const double margin = withStrokes && edge.line != 0 ? m_lines[edge.line - 1].width.get() / 2.0 : 0.0;
+        const double margin = withStrokes && edge.line != 0 ? m_lines[edge.line - 1].width.get() * reach : 0.0;
         const swf::PointF from = toPointF(edge.from);
         const swf::PointF to = toPointF(edge.to);
         extent.add(from.x, from.y, margin);

@@ -63,8 +63,9 @@ public:
     std::size_t edgeCount() const { return m_edges.size(); }
 
     // The area the edges cover, in twips; with strokes, stroked edges reach
-    // out by half their line's width. Nothing when nothing was drawn.
-    std::optional<swf::Rect> bounds(bool withStrokes = true) const;
+    // out by half their line's width, or by all of it as the player measured
+    // them for movies before SWF 8. Nothing when nothing was drawn.
+    std::optional<swf::Rect> bounds(bool withStrokes = true, bool fullWidthStrokes = false) const;
     // Whether a point (twips) lies inside a fill (even-odd, fill by fill) or,
     // with strokes, on a stroked edge.
     bool contains(swf::PointF point, bool withStrokes = true) const;

@@ -126,7 +126,9 @@ QRectF MovieRuntime::boundsIn(const movie::DisplayObject& object, const QTransfo
     QRectF bounds;
     if (object.clip) {
         if (object.clip->drawing) {
-            if (const auto drawn = object.clip->drawing->bounds())
+            // Before SWF 8 a script's strokes count their whole width on each side.
+            const bool fullWidth = globalsVersionOf(instanceFor(object)) < 8;
+            if (const auto drawn = object.clip->drawing->bounds(true, fullWidth))
                 bounds = mapped(toSpace, rectOf(*drawn));
         }
         for (const auto& [depth, child] : object.clip->objects)
