@@ -3,6 +3,7 @@
 // when the path leads nowhere), and what the trace log says of exceptions.
 
 #include "support/assembled.h"
+#include "swf/format/bitmaps.h"
 #include "swf/format/movie_builder.h"
 #include "swf/format/reader.h"
 #include "swf/format/shape_builder.h"
@@ -3586,4 +3587,75 @@ TEST(MovieScripts, StrokesCountTheirWholeWidthBeforeSwfEight)
         b.add(DoAction{assembled(script)}).showFrame();
         EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, traced);
     }
+}
+
+// BitmapData.loadBitmap takes a bitmap the library exports by name: a new
+// bitmap with its pixels, linked to the prototype of what the method was
+// called on. A name the library does not export gives nothing.
+TEST(MovieScripts, LoadBitmapTakesAnExportedLibraryBitmap)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);
+    DefineBitsLossless bits;
+    bits.version = 2;
+    bits.id = 7;
+    bits.format = 5;
+    bits.width = 2;
+    bits.height = 1;
+    bits.zlibData = deflateBytes(Bytes{255, 255, 0, 0, 255, 0, 0, 255});
+    b.add(bits);
+    exportAsSym(b, 7);
+    const std::string traceB = R"(
+        push "b"
+        GetVariable
+        push "width"
+        GetMember
+        Trace
+        push "b"
+        GetVariable
+        push "transparent"
+        GetMember
+        Trace
+        push 0, 1, 2, "b"
+        GetVariable
+        push "getPixel32"
+        CallMethod
+        Trace
+    )";
+    b.add(DoAction{assembled(R"(
+        push "b", "Sym", 1, "flash"
+        GetVariable
+        push "display"
+        GetMember
+        push "BitmapData"
+        GetMember
+        push "loadBitmap"
+        CallMethod
+        SetVariable
+    )" + traceB + R"(
+        push "b"
+        GetVariable
+        push "__proto__"
+        GetMember
+        push "flash"
+        GetVariable
+        push "display"
+        GetMember
+        push "BitmapData"
+        GetMember
+        push "prototype"
+        GetMember
+        StrictEquals
+        Trace
+        push "Nothing", 1, "flash"
+        GetVariable
+        push "display"
+        GetMember
+        push "BitmapData"
+        GetMember
+        push "loadBitmap"
+        CallMethod
+        TypeOf
+        Trace
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "2\ntrue\n-16776961\ntrue\nundefined\n");
 }

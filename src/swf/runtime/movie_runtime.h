@@ -330,6 +330,7 @@ public:
         if (requestSink)
             requestSink(request);
     }
+    std::optional<script::LibraryBitmap> exportedBitmap(script::Object* asker, const std::string& name) override;
     std::uint64_t openSocket(const std::string& server, int port, script::Object* keep,
                              script::SocketEvents events) override;
     void sendOnSocket(std::uint64_t id, const std::string& bytes) override;

@@ -63,6 +63,16 @@ struct OutgoingRequest {
     bool binary = false;
 };
 
+// A bitmap of a movie's library as BitmapData.loadBitmap takes it: its
+// pixels 0xAARRGGBB (not premultiplied) row by row, and whether it has an
+// alpha channel.
+struct LibraryBitmap {
+    int width = 0;
+    int height = 0;
+    bool transparent = false;
+    std::vector<std::uint32_t> argb;
+};
+
 // What the far end of a socket a movie opened (XMLSocket) does, told on a
 // later frame than the call that caused it.
 struct SocketEvents {
@@ -128,6 +138,13 @@ public:
     // A request with a body goes out. This player has no server to send it
     // to; the host may note it.
     virtual void sendRequest(const OutgoingRequest& request) { (void)request; }
+    // The bitmap the library of `asker`'s movie exports under `name`, or
+    // nothing when it exports no bitmap by that name.
+    virtual std::optional<LibraryBitmap> exportedBitmap(Object* asker, const std::string& name)
+    {
+        (void)asker, (void)name;
+        return std::nullopt;
+    }
     // XMLSocket.connect: a connection to `server` (empty: the server the
     // movie came from) at `port`, which reports through `events`. Its id, or
     // 0 when it is refused outright. `keep` stays alive while it is open.

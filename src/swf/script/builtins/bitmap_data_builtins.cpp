@@ -3,6 +3,7 @@
 // they did their work; coordinates are whole pixels, colours 0xAARRGGBB.
 
 #include "swf/script/bitmap_data.h"
+#include "swf/script/builtins/env_support.h"
 #include "swf/script/builtins/library_support.h"
 
 #include <algorithm>
@@ -589,6 +590,27 @@ void installBitmapData(Interpreter& in, Object* display)
     nativeMethod(in, proto, "merge", merge);
     nativeMethod(in, proto, "hitTest", hitTest);
     defineLifeMethods(in, proto, ctor);
+    // loadBitmap(name): a new bitmap with the pixels of the one the calling
+    // movie's library exports under that name; undefined when it has none.
+    // The bitmap links to the prototype of whatever the method was called
+    // on (nothing at all when that has none); called on nothing, it makes
+    // nothing.
+    nativeMethod(in, ctor, "loadBitmap", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        if (!self || args.empty())
+            return Value();
+        const std::optional<LibraryBitmap> bitmap = in.host().exportedBitmap(env::callingClip(in), in.toString(args[0]));
+        if (!bitmap || !sizeAllowed(in.swfVersion(), bitmap->width, bitmap->height))
+            return Value();
+        Object* made = in.newObjectLinkedTo(in.getMember(self, "prototype"));
+        made->markNative();
+        auto pixels = std::make_shared<BitmapPixels>(bitmap->width, bitmap->height, bitmap->transparent, 0u);
+        for (int y = 0; y < bitmap->height; ++y) {
+            for (int x = 0; x < bitmap->width; ++x)
+                pixels->set(x, y, bitmap->argb[std::size_t(y) * std::size_t(bitmap->width) + std::size_t(x)]);
+        }
+        made->setExtension(std::move(pixels));
+        return made;
+    });
 }
 
 } // namespace swf::script
