@@ -3621,41 +3621,11 @@ TEST(MovieScripts, LoadBitmapTakesAnExportedLibraryBitmap)
         CallMethod
         Trace
     )";
-    b.add(DoAction{assembled(R"(
-        push "b", "Sym", 1, "flash"
-        GetVariable
-        push "display"
-        GetMember
-        push "BitmapData"
-        GetMember
-        push "loadBitmap"
-        CallMethod
-        SetVariable
-    )" + traceB + R"(
-        push "b"
-        GetVariable
-        push "__proto__"
-        GetMember
-        push "flash"
-        GetVariable
-        push "display"
-        GetMember
-        push "BitmapData"
-        GetMember
-        push "prototype"
-        GetMember
-        StrictEquals
-        Trace
-        push "Nothing", 1, "flash"
-        GetVariable
-        push "display"
-        GetMember
-        push "BitmapData"
-        GetMember
-        push "loadBitmap"
-        CallMethod
-        TypeOf
-        Trace
-    )")}).showFrame();
+    const std::string bitmapData = "push \"flash\"\nGetVariable\npush \"display\"\nGetMember\npush \"BitmapData\"\nGetMember\n";
+    b.add(DoAction{assembled("push \"b\", \"Sym\", 1\n" + bitmapData + "push \"loadBitmap\"\nCallMethod\nSetVariable\n" +
+                             traceB + "push \"b\"\nGetVariable\npush \"__proto__\"\nGetMember\n" + bitmapData +
+                             "push \"prototype\"\nGetMember\nStrictEquals\nTrace\npush \"Nothing\", 1\n" + bitmapData +
+                             "push \"loadBitmap\"\nCallMethod\nTypeOf\nTrace\n")})
+        .showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "2\ntrue\n-16776961\ntrue\nundefined\n");
 }
