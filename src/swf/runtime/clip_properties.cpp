@@ -60,7 +60,7 @@ QRectF mapped(const QTransform& t, const QRectF& r)
 double pixels(double twips) { return std::round(twips) / 20.0; }
 
 // A factor of the matrix the scale and rotation properties make, as the
-// player keeps it: 16.16 fixed point in 32 bits, truncated, wrapping around.
+// player keeps it: 16.16 fixed point in 32 bits, rounded, wrapping around.
 double fixed16(double factor)
 {
     const double units = std::fmod(std::round(factor * 65536.0), 4294967296.0);

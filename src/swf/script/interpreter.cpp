@@ -549,13 +549,15 @@ std::vector<Value> Interpreter::arrayItems(Object* a)
     if (!reserveMemory(std::size_t(n) * sizeof(Value)))
         return items;
     items.reserve(std::min<std::uint32_t>(n, 1u << 20));
-    // The items are the object's own values: neither its prototypes nor
-    // the properties added with getters count.
-    for (std::uint32_t i = 0; i < n; ++i) {
-        const Property* p = a->findOwn(std::to_string(i));
-        items.push_back(p && !p->isAccessor() ? p->value : Value());
-    }
+    for (std::uint32_t i = 0; i < n; ++i)
+        items.push_back(arrayItem(a, i));
     return items;
+}
+
+Value Interpreter::arrayItem(Object* a, std::uint64_t index)
+{
+    const Property* p = a->findOwn(std::to_string(index));
+    return p && !p->isAccessor() ? p->value : Value();
 }
 
 void Interpreter::registerClass(const std::string& name, Object* ctor)

@@ -177,6 +177,9 @@ public:
     void setArrayLength(Object* a, std::uint32_t length);
     // An element written to an array by name moves its length past it.
     void arrayIndexWritten(Object* a, const std::string& name);
+    // The items are the object's own values: neither its prototypes nor
+    // the properties added with getters count (those read as undefined).
+    static Value arrayItem(Object* a, std::uint64_t index);
     std::vector<Value> arrayItems(Object* a);
 
     // Native code raises a script exception with this; the caller's Try sees it.

@@ -33,14 +33,6 @@ void setItems(Interpreter& in, Object* a, const std::vector<Value>& items)
     a->put("length", double(items.size()));
 }
 
-// Element i as the methods that move elements read it: the object's own
-// value, undefined for a missing one or a getter.
-Value ownItem(Object* a, std::uint64_t i)
-{
-    const Property* p = a->findOwn(std::to_string(i));
-    return p && !p->isAccessor() ? p->value : Value();
-}
-
 // Stores the items as elements 0..n-1 and leaves the length and any other
 // element alone.
 void storeItems(Interpreter& in, Object* a, const std::vector<Value>& items)
@@ -274,7 +266,7 @@ void installArray(Interpreter& in)
         const std::uint32_t n = std::min(in.arrayLength(self), 1u << 24);
         for (std::uint32_t k = n; k-- > 0 && !in.aborted();) {
             const std::string to = std::to_string(std::uint64_t(k) + args.size());
-            const Value moved = ownItem(self, k);
+            const Value moved = Interpreter::arrayItem(self, k);
             self->remove(to);
             in.setMember(self, to, moved);
         }
@@ -294,8 +286,8 @@ void installArray(Interpreter& in)
             --j;
             const std::string low = std::to_string(i);
             const std::string high = std::to_string(j);
-            const Value lowValue = ownItem(self, i);
-            const Value highValue = ownItem(self, j);
+            const Value lowValue = Interpreter::arrayItem(self, i);
+            const Value highValue = Interpreter::arrayItem(self, j);
             self->remove(low);
             in.setMember(self, low, highValue);
             self->remove(high);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <ranges>
 
 namespace swf::script {
 
@@ -205,6 +206,13 @@ std::optional<std::string> declaredPrefix(const std::string& attribute)
     return std::string();
 }
 
+// A node's attributes in the order for..in lists them, the newest first (a
+// parsed node's: the document's order, see setAttributes).
+auto attributesInOrder(const XmlNode* n)
+{
+    return std::views::reverse(n->attributes->properties());
+}
+
 // The namespace bound to `prefix` on the node or its ancestors ("" for the
 // default one): the first declaration of it, in the order for..in lists the
 // attributes (a parsed node's: the document's), on the nearest node that has one.
@@ -215,10 +223,9 @@ Value namespaceFor(Interpreter& in, Object* node, const std::string& prefix)
         XmlNode* n = nodeOf(o);
         if (!n)
             break;
-        const auto& attributes = n->attributes->properties();
-        for (auto p = attributes.rbegin(); p != attributes.rend(); ++p) {
-            if (declaredPrefix(p->name) == prefix)
-                return in.toString(p->value);
+        for (const Property& p : attributesInOrder(n)) {
+            if (declaredPrefix(p.name) == prefix)
+                return in.toString(p.value);
         }
         o = n->parent;
     }
@@ -289,11 +296,9 @@ std::string serialize(Interpreter& in, Object* root)
         }
         if (named) {
             out += "<" + xmlString(in, n->name);
-            // Attributes come in the order for..in lists them: the newest first.
-            const auto& attributes = n->attributes->properties();
-            for (auto p = attributes.rbegin(); p != attributes.rend(); ++p) {
-                if (!(p->flags & PropertyFlag::DontEnum))
-                    out += " " + p->name + "=\"" + xml::escape(in.toString(p->value)) + "\"";
+            for (const Property& p : attributesInOrder(n)) {
+                if (!(p.flags & PropertyFlag::DontEnum))
+                    out += " " + p.name + "=\"" + xml::escape(in.toString(p.value)) + "\"";
             }
             if (n->children.empty()) {
                 out += " />";
@@ -542,9 +547,8 @@ void installXmlNodeMethods(Interpreter& in, Object* proto)
             XmlNode* n = nodeOf(o);
             if (!n)
                 break;
-            const auto& attributes = n->attributes->properties();
-            for (auto p = attributes.rbegin(); p != attributes.rend(); ++p) {
-                if (const std::optional<std::string> prefix = declaredPrefix(p->name); prefix && in.toString(p->value) == uri)
+            for (const Property& p : attributesInOrder(n)) {
+                if (const std::optional<std::string> prefix = declaredPrefix(p.name); prefix && in.toString(p.value) == uri)
                     return *prefix;
             }
             o = n->parent;
