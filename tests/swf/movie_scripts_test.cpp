@@ -3629,3 +3629,140 @@ TEST(MovieScripts, LoadBitmapTakesAnExportedLibraryBitmap)
         .showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "2\ntrue\n-16776961\ntrue\nundefined\n");
 }
+
+namespace {
+
+// Traces `tf.<member>` for the root's text field "tf".
+std::string traceField(const std::string& member)
+{
+    return "push \"tf\"\nGetVariable\npush \"" + member + "\"\nGetMember\nTrace\n";
+}
+
+std::string setField(const std::string& member, const std::string& value)
+{
+    return "push \"tf\"\nGetVariable\npush \"" + member + "\", " + value + "\nSetMember\n";
+}
+
+const std::string kCreateField = "push 500, 500, 10, 10, 1, \"tf\", 6, \"_root\"\nGetVariable\npush \"createTextField\"\n"
+                                 "CallMethod\nPop\n";
+
+std::string hasOwn(const std::string& object, const std::string& name)
+{
+    return "push \"" + name + "\", 1, \"" + object + "\"\nGetVariable\npush \"prototype\"\nGetMember\n"
+           "push \"hasOwnProperty\"\nCallMethod\nTrace\n";
+}
+
+} // namespace
+
+// The class's prototype listens as broadcasters do from the start, and gets
+// the members' accessors only when the first field is made. A script's own
+// TextField function then constructs each field createTextField makes.
+TEST(MovieScripts, TextFieldMembersArriveWithTheFirstField)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    b.add(DoAction{assembled(hasOwn("TextField", "_listeners") + hasOwn("TextField", "text") + kCreateField +
+                             hasOwn("TextField", "text") + R"(
+        push "_global"
+        GetVariable
+        push "TextField"
+        function -
+          push "made "
+          push "this"
+          GetVariable
+          push "_name"
+          GetMember
+          Add2
+          Trace
+        end
+        SetMember
+        push 10, 10, 0, 0, 2, "other", 6, "_root"
+        GetVariable
+        push "createTextField"
+        CallMethod
+        Pop
+    )")})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\nmade other\n");
+}
+
+// A field is a display object with a box: its size is the box as its matrix
+// turns it, it has no frames, a member a script gives it hides its parent
+// (which a bound variable still finds), and `_parent = v` inside with (field)
+// goes on down the scope chain.
+TEST(MovieScripts, ATextFieldIsABoxWithoutATimeline)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    b.add(DoAction{assembled(kCreateField + setField("_rotation", "10") + traceField("_width") +
+                             setField("_rotation", "0") + traceField("_currentframe") + setField("_totalframes", "6") +
+                             traceField("_totalframes") + setField("_parent", "23") + traceField("_parent") +
+                             setField("variable", "\"v\"") + "push \"v\", \"shown\"\nSetVariable\n" + traceField("text") +
+                             "push \"tf\"\nGetVariable\npush \"_parent\"\nDelete\nPop\n" + traceField("_parent") + R"(
+        push "tf"
+        GetVariable
+        with
+          push "_parent", "p"
+          SetVariable
+          push "_name", "renamed"
+          SetVariable
+        endwith
+        push "_parent"
+        GetVariable
+        Trace
+        push "renamed"
+        GetVariable
+        push "_name"
+        GetMember
+        Trace
+    )")})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
+              "579.2\nundefined\nundefined\n23\nshown\n_level0\np\nrenamed\n");
+}
+
+// Turning autosize on leaves an empty field's box alone until the frame
+// ends, so turning it off again first keeps the box; text fits it at once.
+TEST(MovieScripts, AnEmptyAutosizedFieldFitsWhenTheFrameEnds)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    b.add(DoAction{assembled(kCreateField + setField("autoSize", "\"left\"") + traceField("_height") +
+                             setField("autoSize", "\"none\"") + traceField("_height") +
+                             setField("autoSize", "\"left\""))})
+        .showFrame();
+    b.add(DoAction{assembled(traceField("_height") + "push \"tf\"\nGetVariable\npush \"stop\"\nCallMethod\nPop\n" +
+                             "push \"_root\"\nGetVariable\npush \"stop\"\nCallMethod\nPop\n")})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "500\n500\n4\n");
+}
+
+// maxChars keeps any 32-bit number, 0 meaning none; a variable that exists
+// shows even when undefined; before SWF 8 replacing the selection with
+// nothing changes nothing.
+TEST(MovieScripts, FieldSettingsKeepWhatTheScriptGave)
+{
+    for (const std::uint8_t version : {7, 8}) {
+        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, version);
+        b.add(DoAction{assembled(kCreateField + setField("maxChars", "-6") + traceField("maxChars") +
+                                 setField("maxChars", "0") + traceField("maxChars") + setField("text", "\"abc\"") + R"(
+            push "_level0.tf", 1, "Selection"
+            GetVariable
+            push "setFocus"
+            CallMethod
+            Pop
+            push 3, 0, 2, "Selection"
+            GetVariable
+            push "setSelection"
+            CallMethod
+            Pop
+            push "", 1, "tf"
+            GetVariable
+            push "replaceSel"
+            CallMethod
+            Pop
+        )" + traceField("text") + "push \"v\", undefined\nSetVariable\n" + setField("variable", "\"v\"") +
+                                 traceField("text"))})
+            .showFrame();
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
+                  std::string("-6\nnull\n") + (version < 8 ? "abc\n" : "\n") + "undefined\n")
+            << int(version);
+    }
+}

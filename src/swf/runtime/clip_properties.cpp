@@ -48,9 +48,11 @@ QTransform inWholeTwips(const QTransform& t, bool fixedPoint)
 }
 
 // A rectangle mapped into another space; one that holds nothing stays empty.
-QRectF mapped(const QTransform& t, const QRectF& r)
+// `flat`: a rectangle with no width or no height still has its other side
+// (a text field's box), though it is no valid rectangle.
+QRectF mapped(const QTransform& t, const QRectF& r, bool flat = false)
 {
-    if (!r.isValid())
+    if (!r.isValid() && !(flat && r.width() >= 0 && r.height() >= 0))
         return QRectF();
     const QRectF m = t.mapRect(r);
     return QRectF(QPointF(std::round(m.left()), std::round(m.top())),
@@ -158,7 +160,7 @@ QRectF MovieRuntime::boundsIn(const movie::DisplayObject& object, const QTransfo
         break;
     case movie::Character::Kind::EditText:
         if (object.text)
-            return mapped(toSpace, rectOf(object.text->bounds));
+            return mapped(toSpace, rectOf(object.text->bounds), true);
         if (const auto* field = object.character->editText())
             return mapped(toSpace, rectOf(field->bounds));
         break;

@@ -191,10 +191,13 @@ public:
         return member(in, self, name, out, true);
     }
 
-    // Children are found by name but do not hold it: `child = v` inside
-    // with (clip) goes on down the scope chain.
+    // Children and the parent are found by name but do not hold it:
+    // `child = v` or `_parent = v` inside with (clip) goes on down the
+    // scope chain.
     bool holdsName(Interpreter& in, Object& self, const std::string& name) override
     {
+        if (lowerAscii(name) == "_parent")
+            return false;
         Value out;
         return member(in, self, name, out, false);
     }
@@ -250,11 +253,12 @@ private:
             // properties above never are.
             const std::string& named = in.swfVersion() >= 7 ? name : key;
             if (named == "_parent") {
-                // The root has no parent: undefined, unless a script gave it one
-                // of its own (what prototypes hold does not count).
-                Object* parent = m_runtime.parent(&self);
-                if (!parent && self.findOwn(name))
+                // A member of the name a script gave the object itself hides
+                // the parent; the root has none (what prototypes hold does
+                // not count).
+                if (self.findOwn(name))
                     return false;
+                Object* parent = m_runtime.parent(&self);
                 out = parent;
                 return true;
             }

@@ -316,7 +316,7 @@ void MovieRuntime::start()
     // The movie itself loads after its first frame's scripts.
     queueEvent(m_rootInstance, ClipEvent::Load, "onLoad");
     runQueue();
-    syncTextVariables();
+    settleTextFields();
     deliverLoads();
     playFrameSound();
 }
@@ -345,7 +345,7 @@ void MovieRuntime::advance()
     playStreams(1000.0 / frameRate());
     runQueue();
     pointerStill();
-    syncTextVariables();
+    settleTextFields();
     deliverLoads();
     serveSockets();
     playFrameSound();
@@ -721,7 +721,7 @@ void MovieRuntime::gotoRootFrame(int frame)
     const int before = currentFrame();
     gotoInstance(m_rootInstance, frame, false);
     runQueue();
-    syncTextVariables();
+    settleTextFields();
     // The frame a seek lands on sounds as a frame played does.
     if (currentFrame() != before)
         playFrameSound();

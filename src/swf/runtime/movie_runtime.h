@@ -573,7 +573,7 @@ private:
     void updateDropTarget();
     void setButtonState(Instance* button, int state);
     Instance* findMouseTarget(Instance* inst, double x, double y) const;
-    void syncTextVariables();
+    void settleTextFields();
     // Sound (sounds.cpp): what a frame of a clip's timeline starts, and a button's transition.
     void frameSounds(movie::DisplayObject& clip, int frame);
     void buttonSound(Instance* button, int from, int to);

@@ -107,7 +107,12 @@ Object* MovieRuntime::createTextField(Instance* parent, const std::string& name,
     if (!inst)
         return nullptr;
     attachTextFieldObject(inst);
-    return inst->self;
+    // The field is then handed to whatever the global TextField is now, as
+    // the object it constructs (a script may have put its own function there).
+    const Value ctor = m_vm->getMember(m_vm->global(), "TextField");
+    if (Object* fn = ctor.asObject(); fn && fn->isFunction() && inst->self)
+        m_vm->callFromHost(ctor, inst->self, {});
+    return inst->object ? inst->self : nullptr;
 }
 
 Object* MovieRuntime::duplicate(Instance* source, const std::string& name, int depth, Object* init)

@@ -38,12 +38,18 @@ void MovieRuntime::attachTextFieldObject(Instance* inst)
     script::attachTextField(*m_vm, inst->self, locate, m_clipExtension, hooks);
 }
 
-// Fields bound to a variable show its current value.
-void MovieRuntime::syncTextVariables()
+// When a frame's scripts are done, fields bound to a variable show its
+// current value, and an autosized field still waiting for text fits its box.
+void MovieRuntime::settleTextFields()
 {
     for (const auto& inst : m_instances) {
-        if (inst->object && inst->object->text && inst->self && !inst->object->text->variable.empty())
+        if (!inst->object || !inst->object->text)
+            continue;
+        text::TextFieldState& field = *inst->object->text;
+        if (inst->self && !field.variable.empty())
             script::syncTextFieldVariable(*m_vm, inst->self);
+        if (field.fitPending)
+            field.fitToText();
     }
 }
 

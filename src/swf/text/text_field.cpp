@@ -362,6 +362,7 @@ double TextFieldState::textHeightPixels() const
 
 void TextFieldState::fitToText()
 {
+    fitPending = false;
     if (autoSize == AutoSize::None)
         return;
     const TextLayout& l = layout();

@@ -129,10 +129,12 @@ struct TextFieldState {
     bool wordWrap = false;
     bool multiline = false;
     AutoSize autoSize = AutoSize::None;
+    // Autosize was turned on with no text: the box fits when the frame ends.
+    bool fitPending = false;
     bool selectable = true;
     bool input = false; // type "input" rather than "dynamic"
     bool password = false;
-    int maxChars = 0;   // 0: no limit (null to scripts)
+    int maxChars = 0;   // 0: none (null to scripts); only a positive one limits
     std::optional<std::string> restrict;
     bool embedFonts = false;
     bool condenseWhite = false;

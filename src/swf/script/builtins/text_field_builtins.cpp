@@ -2,6 +2,7 @@
 // answers from its live state.
 
 #include "swf/script/builtins/builtins.h"
+#include "swf/script/builtins/env_support.h"
 #include "swf/script/builtins/filters.h"
 #include "swf/script/builtins/text_field.h"
 #include "swf/script/builtins/text_format.h"
@@ -10,6 +11,7 @@
 #include "swf/text/html_reader.h"
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -155,14 +157,18 @@ public:
             return true;
         }
         if (const int axis = sizeAxis(name, in.swfVersion())) {
-            // The field's box times its scale, in whole twips.
-            Value scale;
-            const bool scaled = display && display->getMember(in, self, axis == 1 ? "_xscale" : "_yscale", scale);
-            const double factor = scaled ? std::abs(in.toNumber(scale)) / 100.0 : 1.0;
+            // On the stage, the box as its matrix turns and scales it, as
+            // any display object's size; elsewhere the box itself.
+            if (display && display->getMember(in, self, name, out))
+                return true;
             const swf::Twips size = axis == 1 ? state->bounds.width() : state->bounds.height();
-            out = std::round(double(size.get()) * (std::isfinite(factor) ? factor : 1.0)) / 20.0;
+            out = double(size.get()) / 20.0;
             return true;
         }
+        // A field has no timeline: its frame properties are undefined, and
+        // assigning them changes nothing.
+        if (timelineProperty(name))
+            return false;
         return display && display->getMember(in, self, name, out);
     }
 
@@ -194,10 +200,27 @@ public:
         return display && display->setMember(in, self, name, value);
     }
 
+    // The field's own members hold their names in a scope chain; the rest
+    // as the stage object answers them.
+    bool holdsName(Interpreter& in, Object& self, const std::string& name) override
+    {
+        if (stateOf(self) && (findMember(name, in.swfVersion()) || sizeAxis(name, in.swfVersion())))
+            return true;
+        if (timelineProperty(name))
+            return false;
+        return display && display->holdsName(in, self, name);
+    }
+
     // From SWF 6 the members are accessors of the prototype, which watches see.
     bool watchesMember(Interpreter& in, Object& self, const std::string& name) override
     {
         return in.swfVersion() >= 6 && stateOf(self) && findMember(name, in.swfVersion());
+    }
+
+    static bool timelineProperty(const std::string& name)
+    {
+        const std::string n = asciiLower(name);
+        return n == "_currentframe" || n == "_totalframes" || n == "_framesloaded";
     }
 
     // 1 for _width, 2 for _height, 0 for anything else.
@@ -265,21 +288,22 @@ bool resolveVariable(Interpreter& in, Object& self, TextFieldExtension& ext, Obj
     const std::string& path = state->variable;
     if (path.empty() || !ext.display)
         return false;
-    Value parent;
-    if (!ext.display->getMember(in, self, "_parent", parent) || !parent.isObject())
+    // The timeline the field is on, whatever a script named _parent on it.
+    Object* parent = in.host().parent(&self);
+    if (!parent)
         return false;
     const std::size_t cut = path.find_last_of(".:/");
     if (cut == std::string::npos) {
-        holder = parent.asObject();
+        holder = parent;
         name = path;
     } else {
-        holder = in.resolveTarget(parent.asObject(), path.substr(0, cut));
+        holder = in.resolveTarget(parent, path.substr(0, cut));
         name = path.substr(cut + 1);
     }
     return holder && !name.empty();
 }
 
-// Shows the variable's value when it has one.
+// Shows the variable's value when it exists, undefined included.
 void readVariable(Interpreter& in, Object& self, TextFieldExtension& ext)
 {
     Object* holder = nullptr;
@@ -287,7 +311,7 @@ void readVariable(Interpreter& in, Object& self, TextFieldExtension& ext)
     if (!resolveVariable(in, self, ext, holder, name))
         return;
     const Value v = in.getMember(holder, name);
-    if (v.isUndefined())
+    if (v.isUndefined() && !in.hasProperty(holder, name))
         return;
     // An object shows as it converted when it became the value: the field
     // follows the variable, not what the object's toString says later.
@@ -368,7 +392,7 @@ Value TextFieldExtension::get(Interpreter& in, Object& self, Member member)
     case Member::Password:
         return s.password;
     case Member::MaxChars:
-        return s.maxChars > 0 ? Value(double(s.maxChars)) : Value::null();
+        return s.maxChars != 0 ? Value(double(s.maxChars)) : Value::null();
     case Member::Restrict:
         return nullable(s.restrict);
     case Member::EmbedFonts:
@@ -476,11 +500,15 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             const std::string name = asciiLower(in.toString(value));
             a = name == "left" ? AutoSize::Left : name == "right" ? AutoSize::Right : name == "center" ? AutoSize::Center : AutoSize::None;
         }
-        // The box fits the text at once; the lines shown (scroll) are
-        // checked when the field's position is next asked for.
+        // The box fits the text at once, if there is any: a field with no
+        // text keeps its box until text arrives or the frame ends. The lines
+        // shown (scroll) are checked when the field's position is next asked for.
         s.autoSize = a;
         s.invalidateLayout();
-        s.fitToText();
+        if (s.length() > 0)
+            s.fitToText();
+        else
+            s.fitPending = true;
         break;
     }
     // The player lays the text out again only when the text or a format
@@ -507,8 +535,9 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
         relayout();
         break;
     case Member::MaxChars: {
-        const double n = in.toNumber(value);
-        s.maxChars = std::isfinite(n) && n > 0 ? int(std::min(n, 1e9)) : 0;
+        // Kept as a 32-bit integer, 0 for none; only a positive one limits
+        // what is typed.
+        s.maxChars = toInt32(in.toNumber(value));
         break;
     }
     case Member::Restrict: {
@@ -635,18 +664,6 @@ bool rangeArgs(Interpreter& in, const Args& args, std::size_t count, std::size_t
     return true;
 }
 
-bool removeListener(Interpreter& in, Object* list, const Value& listener)
-{
-    const std::vector<Value> items = in.arrayItems(list);
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (strictEquals(items[i], listener)) {
-            in.callMethod(list, "splice", {double(i), 1.0});
-            return true;
-        }
-    }
-    return false;
-}
-
 Value nullFormat(Interpreter& in)
 {
     return makeTextFormat(in, TextFieldFormat());
@@ -654,6 +671,25 @@ Value nullFormat(Interpreter& in)
 
 void installMethods(Interpreter& in, Object* proto)
 {
+    in.defineMethod(proto, "replaceSel", [](Interpreter& in, Object* self, const Args& args) -> Value {
+        TextFieldExtension* ext = extensionOf(self);
+        if (!ext || args.empty())
+            return Value();
+        // The selection gives way to the text, and the caret follows it.
+        TextFieldState& s = *ext->stateOf(*self);
+        const bool none = s.selectionEnd == std::u32string::npos;
+        std::size_t begin = none ? 0 : std::min(s.selectionBegin, s.length());
+        std::size_t end = none ? 0 : std::min(s.selectionEnd, s.length());
+        if (end < begin)
+            std::swap(begin, end);
+        const std::u32string inserted = toUnits(in.toString(args[0]), in.swfVersion());
+        // Before SWF 8 empty text takes nothing out: the selection stays.
+        if (inserted.empty() && in.swfVersion() < 8)
+            return Value();
+        s.replace(begin, end, inserted, s.newTextFormat);
+        s.selectionBegin = s.selectionEnd = begin + inserted.size();
+        return Value();
+    });
     in.defineMethod(proto, "getTextFormat", [](Interpreter& in, Object* self, const Args& args) -> Value {
         TextFieldExtension* ext = extensionOf(self);
         if (!ext)
@@ -679,6 +715,16 @@ void installMethods(Interpreter& in, Object* proto)
             ext->stateOf(*self)->applyFormat(begin, end, format);
         return Value();
     });
+    in.defineMethod(proto, "removeTextField", [](Interpreter& in, Object* self, const Args&) -> Value {
+        TextFieldExtension* ext = extensionOf(self);
+        if (!ext)
+            return Value();
+        if (ext->hooks.remove)
+            ext->hooks.remove(in, *self);
+        else
+            in.host().removeClip(self);
+        return Value();
+    });
     in.defineMethod(proto, "getNewTextFormat", [](Interpreter& in, Object* self, const Args&) -> Value {
         TextFieldExtension* ext = extensionOf(self);
         return ext ? makeTextFormat(in, ext->stateOf(*self)->newTextFormat) : Value();
@@ -690,21 +736,11 @@ void installMethods(Interpreter& in, Object* proto)
             ext->stateOf(*self)->mergeNewTextFormat(textFormatFromObject(in, formatObject));
         return Value();
     });
-    in.defineMethod(proto, "replaceSel", [](Interpreter& in, Object* self, const Args& args) -> Value {
+    in.defineMethod(proto, "getDepth", [](Interpreter&, Object* self, const Args&) -> Value {
         TextFieldExtension* ext = extensionOf(self);
-        if (!ext || args.empty())
+        if (!ext || !ext->hooks.depth)
             return Value();
-        // The selection gives way to the text, and the caret follows it.
-        TextFieldState& s = *ext->stateOf(*self);
-        const bool none = s.selectionEnd == std::u32string::npos;
-        std::size_t begin = none ? 0 : std::min(s.selectionBegin, s.length());
-        std::size_t end = none ? 0 : std::min(s.selectionEnd, s.length());
-        if (end < begin)
-            std::swap(begin, end);
-        const std::u32string inserted = toUnits(in.toString(args[0]), in.swfVersion());
-        s.replace(begin, end, inserted, s.newTextFormat);
-        s.selectionBegin = s.selectionEnd = begin + inserted.size();
-        return Value();
+        return ext->hooks.depth(*self);
     });
     in.defineMethod(proto, "replaceText", [](Interpreter& in, Object* self, const Args& args) -> Value {
         TextFieldExtension* ext = extensionOf(self);
@@ -730,39 +766,12 @@ void installMethods(Interpreter& in, Object* proto)
             s.newTextFormat = s.formatAt(0);
         return Value();
     });
-    in.defineMethod(proto, "removeTextField", [](Interpreter& in, Object* self, const Args&) -> Value {
-        TextFieldExtension* ext = extensionOf(self);
-        if (!ext)
-            return Value();
-        if (ext->hooks.remove)
-            ext->hooks.remove(in, *self);
-        else
-            in.host().removeClip(self);
-        return Value();
-    });
-    in.defineMethod(proto, "getDepth", [](Interpreter&, Object* self, const Args&) -> Value {
-        TextFieldExtension* ext = extensionOf(self);
-        if (!ext || !ext->hooks.depth)
-            return Value();
-        return ext->hooks.depth(*self);
-    });
-    // Listeners: the field's own list (the field itself is the first).
-    in.defineMethod(proto, "addListener", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        Object* list = self ? in.getMember(self, "_listeners").asObject() : nullptr;
-        if (!list || args.empty())
-            return false;
-        removeListener(in, list, args[0]);
-        in.callMethod(list, "push", {args[0]});
-        return true;
-    });
-    in.defineMethod(proto, "removeListener", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        Object* list = self ? in.getMember(self, "_listeners").asObject() : nullptr;
-        return list && !args.empty() && removeListener(in, list, args[0]);
-    });
     markVersion(proto, {"getTextFormat", "setTextFormat", "getNewTextFormat", "setNewTextFormat", "replaceSel",
-                        "removeTextField", "getDepth", "addListener", "removeListener"},
+                        "removeTextField", "getDepth"},
                 PropertyFlag::Version6);
     markVersion(proto, {"replaceText"}, PropertyFlag::Version7);
+    // The class listens as broadcasters do; each field gets a list of its own.
+    env::initializeBroadcaster(in, proto);
 }
 
 } // namespace
@@ -789,8 +798,35 @@ TextFieldState* textFieldState(Object* object)
 
 namespace {
 
+// The class's prototype gets the members' accessors when the first field is
+// made: until then for..in and hasOwnProperty find none of them there.
+class PendingMembers : public ObjectExtension {
+public:
+    explicit PendingMembers(std::function<void(Object*)> add) : m_add(std::move(add)) {}
+    bool getMember(Interpreter&, Object&, const std::string&, Value&) override { return false; }
+    bool setMember(Interpreter&, Object&, const std::string&, const Value&) override { return false; }
+
+    // Gives the members to the prototype `object` links to, once.
+    static void addFor(Object* object)
+    {
+        for (Object* p = object ? object->proto() : nullptr; p; p = p->proto()) {
+            if (auto* pending = dynamic_cast<PendingMembers*>(p->extension())) {
+                const auto add = std::move(pending->m_add);
+                p->setExtension(nullptr); // destroys `pending`
+                if (add)
+                    add(p);
+                return;
+            }
+        }
+    }
+
+private:
+    std::function<void(Object*)> m_add;
+};
+
 void attach(Interpreter& in, Object* object, std::shared_ptr<TextFieldExtension> extension)
 {
+    PendingMembers::addFor(object);
     // The field listens to itself: its own onChanged and onScroller run first.
     object->put("_listeners", in.newArray({Value(object)}), PropertyFlag::DontEnum);
     object->setExtension(std::move(extension));
@@ -880,18 +916,19 @@ void installTextField(Interpreter& in)
                 p->flags |= PropertyFlag::DontDelete | a.info->versionFlag;
         }
     };
+    // The accessors wait in native code until a field needs them.
     const bool onPrototype = in.swfVersion() >= 6;
-    if (!onPrototype) {
-        for (const Accessor& a : *accessors) {
-            in.pin(a.getter);
-            in.pin(a.setter);
-        }
+    for (const Accessor& a : *accessors) {
+        in.pin(a.getter);
+        in.pin(a.setter);
     }
 
     Object* proto = in.newObject();
-    auto construct = [addAccessors, onPrototype, proto](Interpreter&, Object* self, const Args&) -> Value {
+    auto construct = [addAccessors, onPrototype](Interpreter&, Object* self, const Args&) -> Value {
         if (self)
             self->markNative();
+        if (self && onPrototype)
+            PendingMembers::addFor(self);
         if (self && !onPrototype) {
             // Before SWF 6 the class's prototype is an object of no class
             // at all: a field made with new links to it, inherits nothing
@@ -911,7 +948,7 @@ void installTextField(Interpreter& in)
     installStyleSheet(in, ctor);
 
     if (onPrototype) {
-        addAccessors(proto);
+        proto->setExtension(std::make_shared<PendingMembers>(addAccessors));
     } else {
         markVersion(ctor, {"prototype"}, PropertyFlag::Version6);
         markVersion(proto, {"__proto__"}, PropertyFlag::Version6);
