@@ -34,7 +34,7 @@ std::shared_ptr<TextFieldState> placedOnHeap(const swf::DefineEditText& record, 
 class NoMovieHost : public ScriptHost {
 public:
     Object* root(Object*) override { return nullptr; }
-    Object* parent(Object*) override { return nullptr; }
+    Object* parent(Object*) override { return parentClip; }
     Object* child(Object*, const std::string&) override { return nullptr; }
     std::string targetPath(Object*, bool) override { return "_level0"; }
     void gotoFrame(Object*, int, bool) override {}
@@ -61,19 +61,16 @@ public:
     void scriptAborted(const std::string&) override {}
 
     std::vector<Object*> removed;
+    Object* parentClip = nullptr; // the timeline every object is on
 };
 
-// The display side: _x and _parent, as the runtime's extension answers them.
+// The display side: _x, as the runtime's extension answers it.
 class FakeDisplay : public ObjectExtension {
 public:
     bool getMember(Interpreter&, Object&, const std::string& name, Value& out) override
     {
         if (name == "_x") {
             out = x;
-            return true;
-        }
-        if (name == "_parent" && parent) {
-            out = parent;
             return true;
         }
         return false;
@@ -86,7 +83,6 @@ public:
         return true;
     }
     double x = 7;
-    Object* parent = nullptr;
 };
 
 struct Machine {
@@ -642,7 +638,7 @@ TEST(TextFieldObjectTest, VariableBindingReadsAndWritesTheHolder)
     Object* holder = m.in.newObject();
     m.in.setMember(parent, "o", holder);
     m.in.setMember(holder, "test", 4.0);
-    m.display->parent = parent;
+    m.host.parentClip = parent;
 
     m.in.setMember(field, "variable", "o.test");
     EXPECT_EQ(m.str(field, "text"), "4");
