@@ -2143,8 +2143,25 @@ TEST(MovieScripts, TextSnapshotReadsAClipsStaticTextInDepthOrder)
         push "getCount"
         CallMethod
         Trace
+        push 1, 1, 2, "s"
+        GetVariable
+        push "getText"
+        CallMethod
+        Trace
+        push 0, 2, 2, "s"
+        GetVariable
+        push "getText"
+        CallMethod
+        Trace
+        push 20, 10, 2, "s"
+        GetVariable
+        push "getText"
+        CallMethod
+        Trace
     )")}).showFrame();
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "3\nundefined\ncaB\n2\n-1\nundefined\n");
+    // A range ending where it starts or before holds its first character,
+    // and a start past the end is the last character.
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "3\nundefined\ncaB\n2\n-1\nundefined\na\nB\nB\n");
 }
 
 // A field the timeline places is measured with the movie's font from its

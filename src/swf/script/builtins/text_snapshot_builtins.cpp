@@ -71,13 +71,19 @@ std::u32string textRange(const TextSnapshotData& data, std::size_t begin, std::s
     return out;
 }
 
-// Clamps [first, second) to the text.
+// Clamps [first, second) to the text: a start past the end is the last
+// character, and a range that ends where it begins or before holds its
+// first character.
 void clampRange(Interpreter& in, const TextSnapshotData& data, const Value& first, const Value& second,
                 std::size_t& begin, std::size_t& end)
 {
     const auto count = (long long)data.text.size();
-    begin = std::size_t(std::clamp(indexArg(in, first), 0LL, count));
-    end = std::size_t(std::clamp(indexArg(in, second), (long long)begin, count));
+    const long long from = std::clamp(indexArg(in, first), 0LL, std::max(count - 1, 0LL));
+    long long to = indexArg(in, second);
+    if (to <= from)
+        to = from + 1;
+    begin = std::size_t(from);
+    end = std::size_t(std::clamp(to, from, count));
 }
 
 void defineMethods(Interpreter& in, Object* proto)
