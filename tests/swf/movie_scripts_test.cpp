@@ -249,6 +249,104 @@ TEST(MovieScripts, ARemovedClipWithAnUnloadHandlerStaysUntilItRan)
     EXPECT_EQ(tracedInAClip(script, 7), "_level0.mc.c\n-32770\nunloaded\n");
 }
 
+// A clip whose child has an unload handler stays too, with that child and
+// the children above it; those below it leave at once. The child hears its
+// unload while it is still in place.
+TEST(MovieScripts, ARemovedClipHoldingAnUnloadHandlerKeepsItsChildrenFromThatOneUp)
+{
+    std::string script = "push \"c\", 1, \"c\", 2, \"this\"\nGetVariable\npush \"createEmptyMovieClip\"\nCallMethod\nSetVariable\n";
+    for (const char* child : {"a", "b", "d"}) {
+        const int depth = child[0] == 'a' ? 1 : child[0] == 'b' ? 2 : 3;
+        script += "push " + std::to_string(depth) + ", \"" + std::string(child) + "\", 2, \"c\"\nGetVariable\n"
+                  "push \"createEmptyMovieClip\"\nCallMethod\nPop\n";
+    }
+    script += R"(
+        push "c"
+        GetVariable
+        push "b"
+        GetMember
+        push "onUnload"
+        function
+          push "this"
+          GetVariable
+          push "_target"
+          GetMember
+          Trace
+        end
+        SetMember
+        push 0, "c"
+        GetVariable
+        push "removeMovieClip"
+        CallMethod
+        Pop
+        push "c"
+        GetVariable
+        push "a"
+        GetMember
+        TypeOf
+        Trace
+        push "c"
+        GetVariable
+        push "d"
+        GetMember
+        TypeOf
+        Trace
+    )";
+    EXPECT_EQ(tracedInAClip(script, 7), "undefined\nmovieclip\n/mc/c/b\n");
+}
+
+// unloadMovie leaves a clip as it is until the next frame ends, then an
+// empty clip of its name takes its depth, a timeline's depth included.
+TEST(MovieScripts, UnloadMovieEmptiesAClipWhenTheFrameEnds)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    b.place(1, b.defineSprite(Timeline().showFrame()), {}, {}, "box");
+    b.add(DoAction{assembled(R"(
+        push 1, "other", 2, "_root"
+        GetVariable
+        push "createEmptyMovieClip"
+        CallMethod
+        Pop
+        push "box"
+        GetVariable
+        push "a", 7
+        SetMember
+        push 0, "box"
+        GetVariable
+        push "unloadMovie"
+        CallMethod
+        Pop
+        push "box"
+        GetVariable
+        push "a"
+        GetMember
+        Trace
+    )")}).showFrame();
+    b.showFrame();
+    b.add(DoAction{assembled(R"(
+        push "box"
+        GetVariable
+        push "a"
+        GetMember
+        Trace
+        push 0, "box"
+        GetVariable
+        push "getDepth"
+        CallMethod
+        Trace
+        push "other"
+        GetVariable
+        TypeOf
+        Trace
+        push 0, "_root"
+        GetVariable
+        push "stop"
+        CallMethod
+        Pop
+    )")}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 3}).output, "7\nundefined\n-16383\nmovieclip\n");
+}
+
 // Two clips removed in turn from one depth wait for their unload events
 // side by side, and both report the same depth below it.
 TEST(MovieScripts, ClipsKeptFromOneDepthReportTheSameDepth)

@@ -637,8 +637,11 @@ void defineMovieMethods(Interpreter& in, Object* proto, MovieRuntime& rt)
         rt.requestMovie(i, -1, in.toString(args[0]), nullptr, Value());
         return Value();
     });
+    // As loadMovie of nothing: a level goes at once, a clip is made anew,
+    // empty, a frame later (until then it keeps its drawing and members).
     def("unloadMovie", [&rt](Interpreter&, Object* self, const Args&) {
-        rt.unloadMovie(rt.instanceOf(self));
+        if (Instance* i = rt.instanceOf(self))
+            rt.requestMovie(i, -1, "", nullptr, Value());
         return Value();
     });
     def("loadVariables", [&rt, askMethod](Interpreter& in, Object* self, const Args& args) {

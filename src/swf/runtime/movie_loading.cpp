@@ -259,7 +259,7 @@ void MovieRuntime::deliver(PendingLoad& load)
             const std::string name = old->object->name;
             const int depth = old->depth;
             removeAt(parent, depth);
-            createEmpty(parent, name, depth);
+            createEmpty(parent, name, depth - movie::kScriptDepthOffset);
         }
         return;
     }

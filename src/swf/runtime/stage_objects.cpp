@@ -176,10 +176,14 @@ void MovieRuntime::remove(Instance* inst, bool byAction)
             break;
         }
     }
-    // From SWF 6, a clip that has an unload handler stays on the stage until
-    // its unload event has run, moved below every depth a script can reach:
-    // scripts meanwhile still find it by its name.
-    if (swfVersionOf(inst) >= 6 && hasUnloadHandler(inst)) {
+    // From SWF 6, a clip that has an unload handler, or holds one that has,
+    // stays on the stage with all it holds until those unload events have
+    // run, moved below every depth a script can reach: scripts meanwhile
+    // still find it and its children by their names.
+    std::vector<Instance*> listeners;
+    if (swfVersionOf(inst) >= 6)
+        collectUnloadListeners(inst, listeners, 0);
+    if (!listeners.empty()) {
         int key = -1 - inst->depth; // script depth -32769 - depth
         const auto& objects = inst->parent->object->clip->objects;
         while (objects.contains(key) && key > INT_MIN)
@@ -188,6 +192,27 @@ void MovieRuntime::remove(Instance* inst, bool byAction)
             m_runner.swap(*inst->parent->object, inst->depth, key);
             inst->leftDepth = inst->depth;
             inst->depth = key;
+            // Its children leave at once in depth order up to the first that
+            // has, or holds, an unload handler; that one and those above it stay.
+            if (inst->object->clip) {
+                std::vector<int> leaving;
+                for (auto& [depth, child] : inst->object->clip->objects) {
+                    std::vector<Instance*> held;
+                    collectUnloadListeners(instanceFor(child), held, 1);
+                    if (!held.empty())
+                        break;
+                    leaving.push_back(depth);
+                }
+                for (int depth : leaving)
+                    removeAt(inst, depth);
+            }
+            // What it holds hears first; the clip itself last, then leaves.
+            for (Instance* listener : listeners) {
+                if (listener == inst)
+                    continue;
+                listener->unloadHeard = true;
+                queueUnload(listener, false);
+            }
             queueUnload(inst, true);
             return;
         }
