@@ -2866,9 +2866,9 @@ TEST(MovieScripts, ChoosingNotToScaleGivesTheStageTheWindowsSize)
     EXPECT_EQ(runtime::traceMovie(b.movie(), options).output, "100\nshowAll\n");
 }
 
-// A blend mode set by a script: exact names, numbers by their low byte and
-// whole part, undefined and null for normal; anything else leaves the mode
-// that was there.
+// A blend mode set by a script: exact names, numbers from 1 by their low
+// byte and whole part, undefined and null for normal; anything else leaves
+// the mode that was there.
 TEST(MovieScripts, BlendModeTakesNamesAndNumbersAndIgnoresTheRest)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
@@ -2876,6 +2876,7 @@ TEST(MovieScripts, BlendModeTakesNamesAndNumbersAndIgnoresTheRest)
         {"push 3", "multiply"},       {"push 259", "multiply"},  {"push 3.5", "multiply"},
         {"push 1", "normal"},         {"push 14", "hardlight"},  {"push true", "invert"},
         {"push -1", "invert"},        {"push 15", "invert"},     {"push \"lAyEr\"", "invert"},
+        {"push 0", "invert"},
     };
     for (const auto& [value, expected] : cases) {
         MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 8);

@@ -34,9 +34,9 @@ constexpr const char* kBlendModeNames[] = {"normal",   "normal", "layer",      "
                                            "invert",   "alpha",  "erase",      "overlay",  "hardlight"};
 constexpr int kBlendModeCount = int(std::size(kBlendModeNames));
 
-// The mode a script's value asks for: a name spelled exactly, a number (its
-// whole part, of which only the low byte counts) or undefined and null for
-// normal. Anything else leaves the mode as it was.
+// The mode a script's value asks for: a name spelled exactly, a number from
+// 1 (its whole part, of which only the low byte counts) or undefined and
+// null for normal. Anything else leaves the mode as it was.
 std::optional<BlendMode> blendModeFrom(const Value& value)
 {
     if (value.isNullish())
@@ -50,8 +50,9 @@ std::optional<BlendMode> blendModeFrom(const Value& value)
     }
     if (!value.isNumber() || !std::isfinite(value.asNumber()))
         return std::nullopt;
+    // Modes count from 1: 0, like a number past the last, is none.
     const int mode = int(std::fmod(std::trunc(value.asNumber()), 256.0) + 256.0) % 256;
-    if (mode >= kBlendModeCount)
+    if (mode == 0 || mode >= kBlendModeCount)
         return std::nullopt;
     return BlendMode(mode == 1 ? 0 : mode);
 }
