@@ -3835,19 +3835,21 @@ TEST(MovieScripts, ATextFieldIsABoxWithoutATimeline)
               "579.2\nundefined\nundefined\n23\nshown\n_level0\np\nrenamed\n");
 }
 
-// Turning autosize on leaves an empty field's box alone until the frame
-// ends, so turning it off again first keeps the box; text fits it at once.
+// Turning autosize on leaves the box of a field that was never given text
+// alone until the frame ends, so turning it off again first keeps the box.
+// A field given text, even none, fits at once.
 TEST(MovieScripts, AnEmptyAutosizedFieldFitsWhenTheFrameEnds)
 {
     MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
     b.add(DoAction{assembled(kCreateField + setField("autoSize", "\"left\"") + traceField("_height") +
-                             setField("autoSize", "\"none\"") + traceField("_height") +
+                             setField("autoSize", "\"none\"") + traceField("_height") + setField("text", "\"\"") +
+                             setField("autoSize", "\"left\"") + traceField("_height") + kCreateField +
                              setField("autoSize", "\"left\""))})
         .showFrame();
     b.add(DoAction{assembled(traceField("_height") + "push \"tf\"\nGetVariable\npush \"stop\"\nCallMethod\nPop\n" +
                              "push \"_root\"\nGetVariable\npush \"stop\"\nCallMethod\nPop\n")})
         .showFrame();
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "500\n500\n4\n");
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "500\n500\n4\n4\n");
 }
 
 // maxChars keeps any 32-bit number, 0 meaning none; a variable that exists

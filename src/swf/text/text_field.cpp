@@ -144,6 +144,7 @@ void TextFieldState::setTextUnits(std::u32string units, std::vector<FormatRun> n
         units.resize(kMaxLength);
     text = std::move(units);
     runs = std::move(newRuns);
+    textGiven = true;
     normalizeRuns();
     invalidateLayout();
     if (autoSize != AutoSize::None)

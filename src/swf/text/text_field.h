@@ -129,8 +129,10 @@ struct TextFieldState {
     bool wordWrap = false;
     bool multiline = false;
     AutoSize autoSize = AutoSize::None;
-    // Autosize was turned on with no text: the box fits when the frame ends.
+    // Autosize was turned on in a field no text was ever given: the box
+    // fits when the frame ends.
     bool fitPending = false;
+    bool textGiven = false; // text (even none) was set since the field was made
     bool selectable = true;
     bool input = false; // type "input" rather than "dynamic"
     bool password = false;

@@ -500,12 +500,12 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
             const std::string name = asciiLower(in.toString(value));
             a = name == "left" ? AutoSize::Left : name == "right" ? AutoSize::Right : name == "center" ? AutoSize::Center : AutoSize::None;
         }
-        // The box fits the text at once, if there is any: a field with no
+        // The box fits the text at once; a field that was never given any
         // text keeps its box until text arrives or the frame ends. The lines
         // shown (scroll) are checked when the field's position is next asked for.
         s.autoSize = a;
         s.invalidateLayout();
-        if (s.length() > 0)
+        if (s.textGiven || s.length() > 0)
             s.fitToText();
         else
             s.fitPending = true;
