@@ -157,12 +157,20 @@ public:
             return true;
         }
         if (const int axis = sizeAxis(name, in.swfVersion())) {
-            // On the stage, the box as its matrix turns and scales it, as
-            // any display object's size; elsewhere the box itself.
-            if (display && display->getMember(in, self, name, out))
+            // The box times its scale, in whole twips; a turned box as the
+            // stage measures any turned object, corner by corner.
+            const auto property = [&](const char* which, double fallback) {
+                Value v;
+                if (!display || !display->getMember(in, self, which, v))
+                    return fallback;
+                const double d = in.toNumber(v);
+                return std::isfinite(d) ? d : fallback;
+            };
+            if (std::fmod(property("_rotation", 0.0), 180.0) != 0.0 && display->getMember(in, self, name, out))
                 return true;
+            const double factor = std::abs(property(axis == 1 ? "_xscale" : "_yscale", 100.0)) / 100.0;
             const swf::Twips size = axis == 1 ? state->bounds.width() : state->bounds.height();
-            out = double(size.get()) / 20.0;
+            out = std::round(double(size.get()) * factor) / 20.0;
             return true;
         }
         // A field has no timeline: its frame properties are undefined, and
