@@ -2256,10 +2256,36 @@ TEST(MovieScripts, TextSnapshotReadsAClipsStaticTextInDepthOrder)
         push "getText"
         CallMethod
         Trace
+        push "t", "this"
+        GetVariable
+        push 1, "TextSnapshot"
+        NewObject
+        SetVariable
+        push true, 2, 1, 3, "t"
+        GetVariable
+        push "setSelected"
+        CallMethod
+        Pop
+        push 0, "s"
+        GetVariable
+        push "getSelectedText"
+        CallMethod
+        Trace
+        push "this"
+        GetVariable
+        push 1, "TextSnapshot"
+        NewObject
+        Pop
+        push 0, "s"
+        GetVariable
+        push "getSelectedText"
+        CallMethod
+        Trace
     )")}).showFrame();
     // A range ending where it starts or before holds its first character,
-    // and a start past the end is the last character.
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "3\nundefined\ncaB\n2\n-1\nundefined\na\nB\nB\n");
+    // and a start past the end is the last character. Snapshots of one clip
+    // share its selection, which a new snapshot clears.
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "3\nundefined\ncaB\n2\n-1\nundefined\na\nB\nB\na\n\n");
 }
 
 // A field the timeline places is measured with the movie's font from its

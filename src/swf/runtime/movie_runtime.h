@@ -70,6 +70,8 @@ struct Instance {
     // kept from one depth all report the same depth below it, though each
     // holds its own key.
     std::optional<int> leftDepth;
+    // The selection of its static texts that its snapshots share.
+    std::shared_ptr<std::vector<bool>> textSelection;
     bool isRoot = false; // the root of a level
     std::uint64_t born = 0; // when it arrived, counted over the whole run
     int level = 0;       // which, for a level's root
@@ -455,6 +457,7 @@ public:
     const std::shared_ptr<script::ObjectExtension>& clipExtension() const { return m_clipExtension; }
     std::vector<std::vector<std::uint8_t>> frameScripts(script::Object* clip, const std::string& frame) override;
     std::optional<std::vector<std::u32string>> staticText(script::Object* clip) override;
+    std::shared_ptr<std::vector<bool>> staticTextSelection(script::Object* clip) override;
     double mouseX() const { return m_pointer.x; }
     double mouseY() const { return m_pointer.y; }
     // The instance of the display object whose area holds the stage point (for hitTest and buttons).

@@ -70,4 +70,14 @@ std::optional<std::vector<std::u32string>> MovieRuntime::staticText(script::Obje
     return lines;
 }
 
+std::shared_ptr<std::vector<bool>> MovieRuntime::staticTextSelection(script::Object* clip)
+{
+    Instance* inst = instanceOf(clip);
+    if (!inst || !inst->object || !inst->object->clip)
+        return nullptr;
+    if (!inst->textSelection)
+        inst->textSelection = std::make_shared<std::vector<bool>>();
+    return inst->textSelection;
+}
+
 } // namespace swf::runtime

@@ -326,6 +326,13 @@ public:
         (void)clip;
         return std::nullopt;
     }
+    // Which of those characters are selected: one selection per clip, which
+    // every snapshot of it shares. None when the host keeps none.
+    virtual std::shared_ptr<std::vector<bool>> staticTextSelection(Object* clip)
+    {
+        (void)clip;
+        return nullptr;
+    }
 };
 
 } // namespace swf::script

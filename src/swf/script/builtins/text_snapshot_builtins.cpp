@@ -25,7 +25,8 @@ public:
 
     std::vector<std::u32string> lines;
     std::u32string text; // the lines joined
-    std::vector<bool> selected;
+    // Shared by every snapshot of the clip; as long as the text, or longer.
+    std::shared_ptr<std::vector<bool>> selected;
 };
 
 TextSnapshotData* snapshotOf(Object* o)
@@ -104,7 +105,7 @@ void defineMethods(Interpreter& in, Object* proto)
         clampRange(in, *data, args[0], args[1], begin, end);
         const bool select = in.toBoolean(args[2]);
         for (std::size_t i = begin; i < end; ++i)
-            data->selected[i] = select;
+            (*data->selected)[i] = select;
         return Value();
     });
     in.defineMethod(proto, "getSelected", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -114,7 +115,7 @@ void defineMethods(Interpreter& in, Object* proto)
         std::size_t begin = 0;
         std::size_t end = 0;
         clampRange(in, *data, args[0], args[1], begin, end);
-        return std::any_of(data->selected.begin() + std::ptrdiff_t(begin), data->selected.begin() + std::ptrdiff_t(end),
+        return std::any_of(data->selected->begin() + std::ptrdiff_t(begin), data->selected->begin() + std::ptrdiff_t(end),
                            [](bool b) { return b; });
     });
     in.defineMethod(proto, "getText", [](Interpreter& in, Object* self, const Args& args) -> Value {
@@ -133,7 +134,7 @@ void defineMethods(Interpreter& in, Object* proto)
         if (!data || args.size() > 1)
             return Value();
         const bool lineEndings = !args.empty() && in.toBoolean(args[0]);
-        const std::u32string range = textRange(*data, 0, data->text.size(), lineEndings, &data->selected);
+        const std::u32string range = textRange(*data, 0, data->text.size(), lineEndings, data->selected.get());
         return text::fromUnits(range, in.swfVersion());
     });
     in.defineMethod(proto, "hitTestTextNearPos", [](Interpreter&, Object* self, const Args& args) -> Value {
@@ -190,7 +191,12 @@ void fillTextSnapshot(Interpreter& in, Object* snapshot, const Value& clip)
     data->lines = std::move(*lines);
     for (const std::u32string& line : data->lines)
         data->text += line;
-    data->selected.assign(data->text.size(), false);
+    // A new snapshot of the clip starts with nothing selected, for the
+    // snapshots taken before it too.
+    data->selected = in.host().staticTextSelection(target);
+    if (!data->selected)
+        data->selected = std::make_shared<std::vector<bool>>();
+    data->selected->assign(std::max(data->selected->size(), data->text.size()), false);
     snapshot->setExtension(std::move(data));
 }
 
