@@ -2281,11 +2281,42 @@ TEST(MovieScripts, TextSnapshotReadsAClipsStaticTextInDepthOrder)
         push "getSelectedText"
         CallMethod
         Trace
+        push 2, 1, 2, "s"
+        GetVariable
+        push "getTextRunInfo"
+        CallMethod
+        StoreRegister 1
+        push "length"
+        GetMember
+        Trace
+        push r:1, 1
+        GetMember
+        StoreRegister 2
+        Pop
+        push r:2, "matrix_tx"
+        GetMember
+        push r:2, "corner1x"
+        GetMember
+        Add2
+        push r:2, "corner2y"
+        GetMember
+        Add2
+        push r:2, "height"
+        GetMember
+        Add2
+        Trace
+        push "font", 1, r:2, "hasOwnProperty"
+        CallMethod
+        Trace
     )")}).showFrame();
     // A range ending where it starts or before holds its first character,
     // and a start past the end is the last character. Snapshots of one clip
-    // share its selection, which a new snapshot clears.
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "3\nundefined\ncaB\n2\n-1\nundefined\na\nB\nB\na\n\n");
+    // share its selection, which a new snapshot clears. The run information
+    // covers both ends; "B" sits 5 pixels along its text, its box 5 wide
+    // (reaching 10) and as tall as the 12-pixel font, which has no layout
+    // (5 + 10 - 12 + 12), on no members of the record's own.
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
+              "3\nundefined\ncaB\n2\n-1\nundefined\na\nB\nB\na\n\n2\n15\nfalse\n");
 }
 
 // A field the timeline places is measured with the movie's font from its

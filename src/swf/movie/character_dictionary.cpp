@@ -31,6 +31,12 @@ const std::vector<std::uint16_t>* CharacterDictionary::fontCodes(std::uint16_t i
     return it == m_fontCodes.end() ? nullptr : it->second;
 }
 
+const DefineFont* CharacterDictionary::fontDefinition(std::uint16_t id) const
+{
+    const auto it = m_fontDefinitions.find(id);
+    return it == m_fontDefinitions.end() ? nullptr : it->second;
+}
+
 const DefineSound* CharacterDictionary::sound(std::uint16_t id) const
 {
     const auto it = m_sounds.find(id);
@@ -76,6 +82,7 @@ void CharacterDictionary::collect(const std::vector<Tag>& tags, int nesting, int
                                 FontDescription{decodeString(font->name).toStdString(), font->bold, font->italic});
             if (font->version > 1)
                 m_fontCodes.try_emplace(font->id, &font->codeTable);
+            m_fontDefinitions.try_emplace(font->id, font);
         } else if (const auto* info = std::get_if<DefineFontInfo>(&tag)) {
             m_fonts.insert_or_assign(info->fontId,
                                      FontDescription{decodeString(info->name).toStdString(), info->bold, info->italic});

@@ -72,6 +72,8 @@ public:
     // The character codes of font `id`'s glyphs, in glyph order (from its
     // font info when it has one); null when unknown.
     const std::vector<std::uint16_t>* fontCodes(std::uint16_t id) const;
+    // Font `id`'s definition (its layout: ascent, descent, advances), or null.
+    const DefineFont* fontDefinition(std::uint16_t id) const;
     // Sound `id`'s definition, or null.
     const DefineSound* sound(std::uint16_t id) const;
     // The sounds button `id` plays on its transitions, or null.
@@ -87,6 +89,7 @@ private:
     std::unordered_map<std::uint16_t, Character> m_characters;
     std::unordered_map<std::uint16_t, FontDescription> m_fonts;
     std::unordered_map<std::uint16_t, const std::vector<std::uint16_t>*> m_fontCodes;
+    std::unordered_map<std::uint16_t, const DefineFont*> m_fontDefinitions;
     std::unordered_map<std::uint16_t, DefineSound> m_sounds;
     std::unordered_map<std::uint16_t, ButtonSounds> m_buttonSounds;
     std::unordered_map<std::uint16_t, TextRenderSettings> m_textSettings;

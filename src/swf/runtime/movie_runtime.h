@@ -458,6 +458,7 @@ public:
     std::vector<std::vector<std::uint8_t>> frameScripts(script::Object* clip, const std::string& frame) override;
     std::optional<std::vector<std::u32string>> staticText(script::Object* clip) override;
     std::shared_ptr<std::vector<bool>> staticTextSelection(script::Object* clip) override;
+    std::vector<script::StaticTextGlyph> staticTextGlyphs(script::Object* clip) override;
     double mouseX() const { return m_pointer.x; }
     double mouseY() const { return m_pointer.y; }
     // The instance of the display object whose area holds the stage point (for hitTest and buttons).

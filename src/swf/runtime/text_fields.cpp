@@ -2,6 +2,7 @@
 // timeline variables they show.
 
 #include "swf/movie/static_text.h"
+#include "swf/render/shape_painter.h"
 #include "swf/runtime/movie_clip_methods.h"
 #include "swf/runtime/movie_runtime.h"
 #include "swf/script/builtins/text_field.h"
@@ -68,6 +69,41 @@ std::optional<std::vector<std::u32string>> MovieRuntime::staticText(script::Obje
             lines.push_back(std::move(line));
     }
     return lines;
+}
+
+std::vector<script::StaticTextGlyph> MovieRuntime::staticTextGlyphs(script::Object* clip)
+{
+    std::vector<script::StaticTextGlyph> out;
+    Instance* inst = instanceOf(clip);
+    if (!inst || !inst->object->clip)
+        return out;
+    const movie::CharacterDictionary& dictionary = dictionaryOf(inst);
+    const auto pixels = [](double twips) { return std::round(twips) / 20.0; };
+    for (const auto& [depth, object] : inst->object->clip->objects) {
+        const DefineText* text = object.character ? object.character->text() : nullptr;
+        if (!text)
+            continue;
+        const QTransform toClip = render::toQTransform(text->matrix) * render::toQTransform(object.matrix);
+        for (const movie::StaticGlyph& g : movie::staticTextGlyphs(*text, dictionary)) {
+            script::StaticTextGlyph info;
+            info.font = dictionary.font(g.fontId).name;
+            info.color = (std::uint32_t(g.color.r) << 16) | (std::uint32_t(g.color.g) << 8) | g.color.b;
+            info.height = pixels(g.height);
+            const QPointF origin = toClip.map(QPointF(g.x, g.y));
+            const double matrix[6] = {toClip.m11(), toClip.m12(), toClip.m21(), toClip.m22(), pixels(origin.x()),
+                                      pixels(origin.y())};
+            std::copy(std::begin(matrix), std::end(matrix), info.matrix);
+            const QPointF corners[4] = {{g.x, g.y + g.descent}, {g.x + g.width, g.y + g.descent},
+                                        {g.x + g.width, g.y - g.ascent}, {g.x, g.y - g.ascent}};
+            for (int k = 0; k < 4; ++k) {
+                const QPointF p = toClip.map(corners[k]);
+                info.corners[2 * k] = pixels(p.x());
+                info.corners[2 * k + 1] = pixels(p.y());
+            }
+            out.push_back(std::move(info));
+        }
+    }
+    return out;
 }
 
 std::shared_ptr<std::vector<bool>> MovieRuntime::staticTextSelection(script::Object* clip)

@@ -84,6 +84,18 @@ struct SocketEvents {
     std::function<void()> closed;
 };
 
+// A character of a clip's static texts, in the clip's space, in pixels: the
+// font, colour and size it shows in, the matrix that places its origin, and
+// the corners of its box (left and right on the descent line, then right
+// and left on the ascent line).
+struct StaticTextGlyph {
+    std::string font;
+    std::uint32_t color = 0;
+    double height = 0;
+    double matrix[6] = {1, 0, 0, 1, 0, 0}; // a, b, c, d, tx, ty
+    double corners[8] = {};
+};
+
 class ScriptHost {
 public:
     virtual ~ScriptHost() = default;
@@ -325,6 +337,12 @@ public:
     {
         (void)clip;
         return std::nullopt;
+    }
+    // Each of those characters as TextSnapshot.getTextRunInfo reports it.
+    virtual std::vector<StaticTextGlyph> staticTextGlyphs(Object* clip)
+    {
+        (void)clip;
+        return {};
     }
     // Which of those characters are selected: one selection per clip, which
     // every snapshot of it shares. None when the host keeps none.

@@ -25,6 +25,7 @@ public:
 
     std::vector<std::u32string> lines;
     std::u32string text; // the lines joined
+    std::vector<StaticTextGlyph> glyphs; // one per character, when the host gives them
     // Shared by every snapshot of the clip; as long as the text, or longer.
     std::shared_ptr<std::vector<bool>> selected;
 };
@@ -164,10 +165,35 @@ void defineMethods(Interpreter& in, Object* proto)
         return -1.0;
     });
     in.defineMethod(proto, "setSelectColor", [](Interpreter&, Object*, const Args&) -> Value { return Value(); });
+    // One record per character from the first index to the last, both
+    // included. Its values are no members of its own: they come from an
+    // object it links to.
     in.defineMethod(proto, "getTextRunInfo", [](Interpreter& in, Object* self, const Args& args) -> Value {
-        if (!snapshotOf(self) || args.size() != 2)
+        TextSnapshotData* data = snapshotOf(self);
+        if (!data || args.size() != 2)
             return Value();
-        return in.newArray({});
+        const auto count = (long long)std::min(data->glyphs.size(), data->text.size());
+        const long long from = std::clamp(indexArg(in, args[0]), 0LL, count);
+        const long long to = std::min(indexArg(in, args[1]), count - 1);
+        std::vector<Value> records;
+        for (long long i = from; i <= to; ++i) {
+            const StaticTextGlyph& g = data->glyphs[std::size_t(i)];
+            Object* values = in.newObject();
+            values->put("indexInRun", double(i));
+            values->put("selected", bool((*data->selected)[std::size_t(i)]));
+            values->put("font", g.font);
+            values->put("color", double(g.color));
+            values->put("height", g.height);
+            static constexpr const char* kMatrix[] = {"matrix_a", "matrix_b", "matrix_c", "matrix_d", "matrix_tx", "matrix_ty"};
+            for (int k = 0; k < 6; ++k)
+                values->put(kMatrix[k], g.matrix[k]);
+            for (int k = 0; k < 4; ++k) {
+                values->put("corner" + std::to_string(k) + "x", g.corners[2 * k]);
+                values->put("corner" + std::to_string(k) + "y", g.corners[2 * k + 1]);
+            }
+            records.push_back(in.newObject(values));
+        }
+        return in.newArray(records);
     });
     // Listed by for..in, from SWF 6.
     for (const char* name : {"getCount", "setSelected", "getSelected", "getText", "getSelectedText",
@@ -191,6 +217,7 @@ void fillTextSnapshot(Interpreter& in, Object* snapshot, const Value& clip)
     data->lines = std::move(*lines);
     for (const std::u32string& line : data->lines)
         data->text += line;
+    data->glyphs = in.host().staticTextGlyphs(target);
     // A new snapshot of the clip starts with nothing selected, for the
     // snapshots taken before it too.
     data->selected = in.host().staticTextSelection(target);
