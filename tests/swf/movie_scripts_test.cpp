@@ -3941,3 +3941,12 @@ TEST(MovieScripts, FieldSettingsKeepWhatTheScriptGave)
             << int(version);
     }
 }
+
+// getTextSnapshot makes new TextSnapshot(this) with whatever the name holds
+// as the clip's variable: one the clip has of its own hides the class.
+TEST(MovieScripts, GetTextSnapshotConstructsThroughTheNameTheClipSees)
+{
+    const std::string snapshotType = "push 0, \"this\"\nGetVariable\npush \"getTextSnapshot\"\nCallMethod\nTypeOf\nTrace\n";
+    EXPECT_EQ(tracedInAClip(snapshotType + "push \"TextSnapshot\", undefined\nSetVariable\n" + snapshotType, 7),
+              "object\nundefined\n");
+}

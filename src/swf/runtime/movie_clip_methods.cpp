@@ -763,10 +763,17 @@ std::shared_ptr<script::ObjectExtension> installMovieClipClass(Interpreter& in, 
     defineGeometryMethods(in, proto, rt);
     defineMovieMethods(in, proto, rt);
     auto def = [&](const char* name, script::NativeFunction f) { in.defineMethod(proto, name, std::move(f)); };
+    // new TextSnapshot(this), through whatever the name holds now as a
+    // variable of the clip: a member of the clip's own, else the global.
     def("getTextSnapshot", [](Interpreter& in, Object* self, const Args&) -> Value {
-        Object* snapshot = in.newObject(in.prototypeOf("TextSnapshot"));
-        script::fillTextSnapshot(in, snapshot, self);
-        return snapshot;
+        if (!self)
+            return Value();
+        const script::Property* own = self->findOwn("TextSnapshot");
+        const Value ctor = own ? in.getMember(self, "TextSnapshot") : in.getMember(in.global(), "TextSnapshot");
+        Object* fn = ctor.asObject();
+        if (!fn || !fn->isFunction())
+            return Value();
+        return in.construct(ctor, {Value(self)});
     });
     for (const char* name : {"attachAudio", "attachVideo", "clear",
                              "lineStyle", "beginFill", "beginGradientFill", "moveTo", "lineTo", "curveTo", "endFill"}) {
