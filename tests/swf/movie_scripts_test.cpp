@@ -3950,3 +3950,31 @@ TEST(MovieScripts, GetTextSnapshotConstructsThroughTheNameTheClipSees)
     EXPECT_EQ(tracedInAClip(snapshotType + "push \"TextSnapshot\", undefined\nSetVariable\n" + snapshotType, 7),
               "object\nundefined\n");
 }
+
+// A box fitted to its text lays the lines out then, and turning autosize off
+// lays nothing out again: a field then told to wrap measures the lines it
+// had until its text or size changes.
+TEST(MovieScripts, TurningAutosizeOffKeepsTheLines)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    b.add(DoAction{assembled(kCreateField + setField("_width", "10") + setField("text", "\"Hello world\"") +
+                             "push \"w\", \"tf\"\nGetVariable\npush \"textWidth\"\nGetMember\nSetVariable\n" +
+                             setField("autoSize", "\"center\"") + setField("autoSize", "\"none\"") +
+                             setField("wordWrap", "true") + R"(
+        push "tf"
+        GetVariable
+        push "textWidth"
+        GetMember
+        push "w"
+        GetVariable
+        Equals2
+        Trace
+        push "w"
+        GetVariable
+        push 20
+        Greater
+        Trace
+    )")})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\ntrue\n");
+}

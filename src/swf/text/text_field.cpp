@@ -387,8 +387,10 @@ void TextFieldState::fitToText()
             break;
         }
     }
-    // Lines wrap at the width, and centred or right-aligned lines sit by it.
+    // Lines wrap at the width, and centred or right-aligned lines sit by it:
+    // they are laid out again now, and stay so until the text changes.
     m_layout.reset();
+    layout();
     ++revision;
 }
 

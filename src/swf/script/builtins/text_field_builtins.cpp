@@ -511,7 +511,13 @@ void TextFieldExtension::set(Interpreter& in, Object& self, Member member, const
         // The box fits the text at once; a field that was never given any
         // text keeps its box until text arrives or the frame ends. The lines
         // shown (scroll) are checked when the field's position is next asked for.
+        // Turning it off lays nothing out again: the lines stay as they were.
         s.autoSize = a;
+        if (a == AutoSize::None) {
+            s.fitPending = false;
+            ++s.revision;
+            break;
+        }
         s.invalidateLayout();
         if (s.textGiven || s.length() > 0)
             s.fitToText();
