@@ -3978,3 +3978,15 @@ TEST(MovieScripts, TurningAutosizeOffKeepsTheLines)
         .showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\ntrue\n");
 }
+
+// A box autosized to its text holds that text on one line when the field
+// wraps, though the box is rounded to whole twips.
+TEST(MovieScripts, AFieldFittedToItsTextHoldsItWhenItWraps)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    b.add(DoAction{assembled(kCreateField + setField("text", "\"Hello world\"") + setField("autoSize", "\"left\"") +
+                             setField("wordWrap", "true") + setField("text", "\"Hello world\"") +
+                             "push \"tf\"\nGetVariable\npush \"bottomScroll\"\nGetMember\nTrace\n")})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "1\n");
+}

@@ -183,7 +183,9 @@ std::vector<std::vector<TextFieldLayout::Item>> TextFieldLayout::breakRows(const
             breakAt = row.size();
         const double available = width - (rows.size() == 1 ? indent : 0.0);
         Item item = placed(next, (rows.size() == 1 ? indent : 0.0) + rowWidth);
-        if (wrap && !row.empty() && item.c != QLatin1Char(' ') && rowWidth + item.advance > available) {
+        // A box fitted to its text is a whole number of twips, rounded to
+        // the nearest: text that overhangs it by less than half a twip fits.
+        if (wrap && !row.empty() && item.c != QLatin1Char(' ') && rowWidth + item.advance > available + 0.5) {
             std::vector<Item> rest;
             if (breakAt > 0) {
                 rest.assign(row.begin() + std::ptrdiff_t(breakAt), row.end());
