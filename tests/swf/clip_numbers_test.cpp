@@ -28,6 +28,13 @@ std::string traceOf(const std::string& script, std::uint8_t version = 7)
     return runtime::traceMovie(b.movie(), {.frames = 0}).output;
 }
 
+// Makes an empty clip "c", kept in register 0, and begins a fill of `color` in it.
+std::string filledClip(const std::string& color)
+{
+    return "push 1, \"c\", 2, \"createEmptyMovieClip\"\nCallFunction\nstoreregister 0\nPop\n"
+           "push " + color + ", 1, r:0, \"beginFill\"\nCallMethod\nPop\n";
+}
+
 TEST(ClipNumbersTest, FrameNumbersWrapToThirtyTwoBits)
 {
     const struct {
@@ -264,15 +271,7 @@ TEST(ClipNumbersTest, PointConversionsUseMatricesHeldInFixedPoint)
 // scales past the range fold back.
 TEST(ClipNumbersTest, ScaleAndRotationMakeAFixedPointMatrix)
 {
-    const std::string clip = R"(
-        push 1, "c", 2, "createEmptyMovieClip"
-        CallFunction
-        storeregister 0
-        Pop
-        push 16711680, 1, r:0, "beginFill"
-        CallMethod
-        Pop
-    )";
+    const std::string clip = filledClip("16711680");
     // A 100 by 30 rectangle (lineTo takes x, y: pushed y first).
     std::string square;
     for (const char* corner : {"0, 100", "30, 100", "30, 0", "0, 0"})
@@ -308,14 +307,7 @@ TEST(ClipNumbersTest, BoundsTestsMeetThePointInWholeTwips)
     std::string square;
     for (const char* corner : {"100, 150", "150, 150", "150, 100", "100, 100"})
         square += std::string("push ") + corner + ", 2, r:0, \"lineTo\"\nCallMethod\nPop\n";
-    const std::string script = R"(
-        push 1, "c", 2, "createEmptyMovieClip"
-        CallFunction
-        storeregister 0
-        Pop
-        push 255, 1, r:0, "beginFill"
-        CallMethod
-        Pop
+    const std::string script = filledClip("255") + R"(
         push 100, 100, 2, r:0, "moveTo"
         CallMethod
         Pop

@@ -3819,6 +3819,14 @@ std::string setField(const std::string& member, const std::string& value)
 const std::string kCreateField = "push 500, 500, 10, 10, 1, \"tf\", 6, \"_root\"\nGetVariable\npush \"createTextField\"\n"
                                  "CallMethod\nPop\n";
 
+// What a one-frame movie of `version` traces when its root runs `script`.
+std::string tracedAtRoot(const std::string& script, std::uint8_t version = 7)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, version);
+    b.add(DoAction{assembled(script)}).showFrame();
+    return runtime::traceMovie(b.movie(), {.frames = 0}).output;
+}
+
 std::string hasOwn(const std::string& object, const std::string& name)
 {
     return "push \"" + name + "\", 1, \"" + object + "\"\nGetVariable\npush \"prototype\"\nGetMember\n"
@@ -3832,9 +3840,8 @@ std::string hasOwn(const std::string& object, const std::string& name)
 // TextField function then constructs each field createTextField makes.
 TEST(MovieScripts, TextFieldMembersArriveWithTheFirstField)
 {
-    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
-    b.add(DoAction{assembled(hasOwn("TextField", "_listeners") + hasOwn("TextField", "text") + kCreateField +
-                             hasOwn("TextField", "text") + R"(
+    EXPECT_EQ(tracedAtRoot(hasOwn("TextField", "_listeners") + hasOwn("TextField", "text") + kCreateField +
+                           hasOwn("TextField", "text") + R"(
         push "_global"
         GetVariable
         push "TextField"
@@ -3853,9 +3860,8 @@ TEST(MovieScripts, TextFieldMembersArriveWithTheFirstField)
         push "createTextField"
         CallMethod
         Pop
-    )")})
-        .showFrame();
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\nmade other\n");
+    )"),
+              "true\nfalse\ntrue\nmade other\n");
 }
 
 // A field is a display object with a box: its size is the box as its matrix
@@ -3864,12 +3870,11 @@ TEST(MovieScripts, TextFieldMembersArriveWithTheFirstField)
 // goes on down the scope chain.
 TEST(MovieScripts, ATextFieldIsABoxWithoutATimeline)
 {
-    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
-    b.add(DoAction{assembled(kCreateField + setField("_rotation", "10") + traceField("_width") +
-                             setField("_rotation", "0") + traceField("_currentframe") + setField("_totalframes", "6") +
-                             traceField("_totalframes") + setField("_parent", "23") + traceField("_parent") +
-                             setField("variable", "\"v\"") + "push \"v\", \"shown\"\nSetVariable\n" + traceField("text") +
-                             "push \"tf\"\nGetVariable\npush \"_parent\"\nDelete\nPop\n" + traceField("_parent") + R"(
+    EXPECT_EQ(tracedAtRoot(kCreateField + setField("_rotation", "10") + traceField("_width") +
+                           setField("_rotation", "0") + traceField("_currentframe") + setField("_totalframes", "6") +
+                           traceField("_totalframes") + setField("_parent", "23") + traceField("_parent") +
+                           setField("variable", "\"v\"") + "push \"v\", \"shown\"\nSetVariable\n" + traceField("text") +
+                           "push \"tf\"\nGetVariable\npush \"_parent\"\nDelete\nPop\n" + traceField("_parent") + R"(
         push "tf"
         GetVariable
         with
@@ -3886,9 +3891,7 @@ TEST(MovieScripts, ATextFieldIsABoxWithoutATimeline)
         push "_name"
         GetMember
         Trace
-    )")})
-        .showFrame();
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
+    )"),
               "579.2\nundefined\nundefined\n23\nshown\n_level0\np\nrenamed\n");
 }
 
@@ -3915,9 +3918,8 @@ TEST(MovieScripts, AnEmptyAutosizedFieldFitsWhenTheFrameEnds)
 TEST(MovieScripts, FieldSettingsKeepWhatTheScriptGave)
 {
     for (const std::uint8_t version : {7, 8}) {
-        MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, version);
-        b.add(DoAction{assembled(kCreateField + setField("maxChars", "-6") + traceField("maxChars") +
-                                 setField("maxChars", "0") + traceField("maxChars") + setField("text", "\"abc\"") + R"(
+        EXPECT_EQ(tracedAtRoot(kCreateField + setField("maxChars", "-6") + traceField("maxChars") +
+                               setField("maxChars", "0") + traceField("maxChars") + setField("text", "\"abc\"") + R"(
             push "_level0.tf", 1, "Selection"
             GetVariable
             push "setFocus"
@@ -3934,9 +3936,8 @@ TEST(MovieScripts, FieldSettingsKeepWhatTheScriptGave)
             CallMethod
             Pop
         )" + traceField("text") + "push \"v\", undefined\nSetVariable\n" + setField("variable", "\"v\"") +
-                                 traceField("text"))})
-            .showFrame();
-        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
+                               traceField("text"),
+                               version),
                   std::string("-6\nnull\n") + (version < 8 ? "abc\n" : "\n") + "undefined\n")
             << int(version);
     }
@@ -3956,11 +3957,10 @@ TEST(MovieScripts, GetTextSnapshotConstructsThroughTheNameTheClipSees)
 // had until its text or size changes.
 TEST(MovieScripts, TurningAutosizeOffKeepsTheLines)
 {
-    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
-    b.add(DoAction{assembled(kCreateField + setField("_width", "10") + setField("text", "\"Hello world\"") +
-                             "push \"w\", \"tf\"\nGetVariable\npush \"textWidth\"\nGetMember\nSetVariable\n" +
-                             setField("autoSize", "\"center\"") + setField("autoSize", "\"none\"") +
-                             setField("wordWrap", "true") + R"(
+    EXPECT_EQ(tracedAtRoot(kCreateField + setField("_width", "10") + setField("text", "\"Hello world\"") +
+                           "push \"w\", \"tf\"\nGetVariable\npush \"textWidth\"\nGetMember\nSetVariable\n" +
+                           setField("autoSize", "\"center\"") + setField("autoSize", "\"none\"") +
+                           setField("wordWrap", "true") + R"(
         push "tf"
         GetVariable
         push "textWidth"
@@ -3974,19 +3974,16 @@ TEST(MovieScripts, TurningAutosizeOffKeepsTheLines)
         push 20
         Greater
         Trace
-    )")})
-        .showFrame();
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\ntrue\n");
+    )"),
+              "true\ntrue\n");
 }
 
 // A box autosized to its text holds that text on one line when the field
 // wraps, though the box is rounded to whole twips.
 TEST(MovieScripts, AFieldFittedToItsTextHoldsItWhenItWraps)
 {
-    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
-    b.add(DoAction{assembled(kCreateField + setField("text", "\"Hello world\"") + setField("autoSize", "\"left\"") +
-                             setField("wordWrap", "true") + setField("text", "\"Hello world\"") +
-                             "push \"tf\"\nGetVariable\npush \"bottomScroll\"\nGetMember\nTrace\n")})
-        .showFrame();
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "1\n");
+    EXPECT_EQ(tracedAtRoot(kCreateField + setField("text", "\"Hello world\"") + setField("autoSize", "\"left\"") +
+                           setField("wordWrap", "true") + setField("text", "\"Hello world\"") +
+                           traceField("bottomScroll")),
+              "1\n");
 }
