@@ -216,6 +216,27 @@ TEST(RenderTextTest, EditTextAlignsWithinItsMargins)
     }
 }
 
+// A tab is room between runs: the letters after it start at the tab stop,
+// one every 2.695 ems without stops of the paragraph's own.
+TEST(RenderTextTest, TextAfterATabStartsAtTheStop)
+{
+    const DefineEditText edit = field("ab\tcd");
+    text::TextFieldState state = text::textFieldFromDefinition(edit, 8, "");
+    for (const double size : {12.0, 24.0}) {
+        state.runs.front().format.size = size;
+        const TextFieldLayout layout(state, nullptr);
+        ASSERT_EQ(layout.lines().size(), 1u);
+        const auto& runs = layout.lines().front().runs;
+        ASSERT_EQ(runs.size(), 2u) << size;
+        EXPECT_EQ(runs[0].text, "ab");
+        EXPECT_EQ(runs[1].text, "cd");
+        EXPECT_NEAR(runs[1].x, 2.695 * size * 20, 0.01) << size;
+    }
+    state.runs.front().format.tabStops = std::vector<double>{50};
+    const TextFieldLayout custom(state, nullptr);
+    EXPECT_NEAR(custom.lines().front().runs[1].x, 50 * 20, 0.01);
+}
+
 TEST(RenderTextTest, EditTextWrapsLongLinesOnlyWhenAskedTo)
 {
     DefineEditText edit = field("wrap these words over several lines please");

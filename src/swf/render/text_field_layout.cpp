@@ -11,6 +11,9 @@
 namespace swf::render {
 
 // One character ready to place.
+// The distance between the tab stops of a paragraph that sets none, in ems.
+constexpr double kDefaultTabEms = 2.695;
+
 struct TextFieldLayout::Item {
     QChar c;
     std::size_t unit; // index in the field's text
@@ -162,13 +165,20 @@ std::vector<TextFieldLayout::Paragraph> TextFieldLayout::paragraphs(const std::v
 // Greedy breaking: after a space or next to a CJK character; a word longer
 // than the line breaks where it overflows (a tab is part of its word).
 // Without wrapping, one row. A tab reaches the paragraph's next tab stop past
-// the pen, and takes no room past the last one.
+// the pen, and takes no room past the last one. A paragraph without stops of
+// its own has one every 2.695 ems of the tab's size (about 32.3 pixels at 12).
 std::vector<std::vector<TextFieldLayout::Item>> TextFieldLayout::breakRows(const std::vector<Item>& items, double width,
                                                                            double indent, bool wrap,
                                                                            const std::vector<double>& tabStops)
 {
     auto placed = [&](Item item, double pen) {
-        if (item.c == QLatin1Char('\t') && !tabStops.empty()) {
+        if (item.c != QLatin1Char('\t'))
+            return item;
+        if (tabStops.empty()) {
+            const double interval = kDefaultTabEms * item.format->size.value_or(12.0) * 20.0;
+            if (interval > 0)
+                item.advance = (std::floor(pen / interval) + 1.0) * interval - pen;
+        } else {
             const auto next = std::find_if(tabStops.begin(), tabStops.end(), [&](double stop) { return stop * 20.0 > pen; });
             item.advance = next == tabStops.end() ? 0.0 : *next * 20.0 - pen;
         }
@@ -246,16 +256,22 @@ PlacedLine TextFieldLayout::placeRow(const std::vector<Item>& row, const text::T
         x = left + std::max(indent, width - inkWidth);
     else if (align == "center")
         x = left + indent + std::max(0.0, (width - indent - inkWidth) / 2);
-    // Consecutive characters of one format go together.
+    // Consecutive characters of one format go together; a tab is the room
+    // between two runs, as a font has no glyph that reaches a tab stop.
     std::size_t k = 0;
     while (k < shown) {
+        if (row[k].c == QLatin1Char('\t')) {
+            x += row[k].advance;
+            ++k;
+            continue;
+        }
         PlacedRun run;
         run.x = x;
         run.face = row[k].face;
         run.color = row[k].format->color.value_or(0);
         run.underline = row[k].format->underline.value_or(false);
         const text::TextFieldFormat* format = row[k].format;
-        while (k < shown && row[k].format == format) {
+        while (k < shown && row[k].format == format && row[k].c != QLatin1Char('\t')) {
             run.text += row[k].c;
             run.width += row[k].advance;
             ++k;
