@@ -587,6 +587,12 @@ TEST(TextFieldObjectTest, HtmlTextIsMarkupOnlyForHtmlFields)
     Object* field = m.field();
     m.in.setMember(field, "htmlText", "<b>x</b>");
     EXPECT_EQ(m.str(field, "text"), "<b>x</b>");
+    EXPECT_EQ(m.str(field, "htmlText"), "<b>x</b>");
+    // A style sheet makes even a plain field read as markup.
+    m.in.setMember(field, "styleSheet", m.in.newObject());
+    EXPECT_NE(m.str(field, "htmlText").find("&lt;b&gt;x&lt;/b&gt;</FONT>"), std::string::npos);
+    m.in.setMember(field, "styleSheet", Value());
+    EXPECT_EQ(m.str(field, "htmlText"), "<b>x</b>");
     m.in.setMember(field, "html", true);
     m.in.setMember(field, "htmlText", "<b>x</b>");
     EXPECT_EQ(m.str(field, "text"), "x");

@@ -371,7 +371,8 @@ Value TextFieldExtension::get(Interpreter& in, Object& self, Member member)
         return s.textString();
     }
     case Member::HtmlText:
-        return s.html ? fromUnits(htmlFromField(s), s.swfVersion) : s.textString();
+        // A field with a style sheet reads as markup even when not set to HTML.
+        return s.html || styleSheet.isObject() ? fromUnits(htmlFromField(s), s.swfVersion) : s.textString();
     case Member::Html:
         return s.html;
     case Member::Length:
