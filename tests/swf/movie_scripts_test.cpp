@@ -3895,6 +3895,28 @@ TEST(MovieScripts, ATextFieldIsABoxWithoutATimeline)
               "579.2\nundefined\nundefined\n23\nshown\n_level0\np\nrenamed\n");
 }
 
+// Device text measures at the size the field's height scale gives it, read
+// back across its width scale: stretched wide it reports less, scaled evenly
+// the same.
+TEST(MovieScripts, AStretchedDeviceFieldReportsItsWidthAcrossItsScale)
+{
+    const std::string traced =
+        tracedAtRoot(kCreateField + setField("text", "\"Hello world\"") + traceField("textWidth") +
+                     setField("_xscale", "200") + traceField("textWidth") + traceField("textHeight") +
+                     setField("_yscale", "200") + traceField("textWidth") + setField("_xscale", "100") +
+                     traceField("textWidth") + traceField("textHeight"));
+    std::vector<double> values;
+    for (const QString& line : QString::fromStdString(traced).split(u'\n', Qt::SkipEmptyParts))
+        values.push_back(line.toDouble());
+    ASSERT_EQ(values.size(), 6u) << traced;
+    const double width = values[0];
+    EXPECT_GT(width, 30);
+    EXPECT_NEAR(values[1], width / 2, 1);
+    EXPECT_EQ(values[3], width);
+    EXPECT_NEAR(values[4], width * 2, 2);
+    EXPECT_EQ(values[2], values[5]);
+}
+
 // Turning autosize on leaves the box of a field that was never given text
 // alone until the frame ends, so turning it off again first keeps the box.
 // A field given text, even none, fits at once.

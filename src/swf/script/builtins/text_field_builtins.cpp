@@ -412,8 +412,20 @@ Value TextFieldExtension::get(Interpreter& in, Object& self, Member member)
         return s.mouseWheelEnabled;
     case Member::Variable:
         return s.variable.empty() ? Value::null() : Value(s.variable);
-    case Member::TextWidth:
-        return s.textWidthPixels();
+    case Member::TextWidth: {
+        // Device text is laid out at the size the field's height scales it
+        // to, and its width read back across the field's width scale: a
+        // field stretched to twice its width reports half. Its height comes
+        // back unchanged; embedded outlines measure as they are.
+        const double width = s.textWidthPixels();
+        if (s.embedFonts)
+            return width;
+        const double xscale = std::abs(in.toNumber(in.getMember(&self, "_xscale")));
+        const double yscale = std::abs(in.toNumber(in.getMember(&self, "_yscale")));
+        if (!std::isfinite(xscale) || !std::isfinite(yscale) || xscale <= 0 || yscale <= 0 || xscale == yscale)
+            return width;
+        return std::floor(s.layout().textWidth / 20.0 * yscale / xscale);
+    }
     case Member::TextHeight:
         return s.textHeightPixels();
     case Member::Scroll:
