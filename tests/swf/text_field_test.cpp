@@ -777,11 +777,11 @@ TEST(TextFieldLayoutTest, TabsReachTheNextStopAndNothingPastTheLast)
     // "i" tab to 50, "i" tab to 80, "i", a tab past the last stop, "i".
     field->setText("i\ti\ti\ti");
     EXPECT_NEAR(field->textWidthPixels(), 80 + two, 1);
-    // Without stops of its own, a paragraph has one every 2.695 ems.
+    // Without stops of its own, a paragraph has one every 32.4 pixels.
     field->newTextFormat.tabStops.reset();
     field->newTextFormat.size = 12;
     field->setText("i\tii\ti");
-    EXPECT_NEAR(field->textWidthPixels(), 2 * 32.34 + two / 2, 1);
+    EXPECT_NEAR(field->textWidthPixels(), 2 * 32.4 + two / 2, 1);
     // A tab is part of its word: a wrapped line breaks inside the word, after
     // the tab, when the letters after it overflow.
     field->newTextFormat.tabStops = std::vector<double>{90};

@@ -11,8 +11,9 @@
 namespace swf::render {
 
 // One character ready to place.
-// The distance between the tab stops of a paragraph that sets none, in ems.
-constexpr double kDefaultTabEms = 2.695;
+// The distance between the tab stops of a paragraph that sets none, in
+// twips, whatever the size of the text.
+constexpr double kDefaultTabTwips = 648;
 
 struct TextFieldLayout::Item {
     QChar c;
@@ -166,7 +167,7 @@ std::vector<TextFieldLayout::Paragraph> TextFieldLayout::paragraphs(const std::v
 // than the line breaks where it overflows (a tab is part of its word).
 // Without wrapping, one row. A tab reaches the paragraph's next tab stop past
 // the pen, and takes no room past the last one. A paragraph without stops of
-// its own has one every 2.695 ems of the tab's size (about 32.3 pixels at 12).
+// its own has one every 32.4 pixels, at any size.
 std::vector<std::vector<TextFieldLayout::Item>> TextFieldLayout::breakRows(const std::vector<Item>& items, double width,
                                                                            double indent, bool wrap,
                                                                            const std::vector<double>& tabStops)
@@ -175,9 +176,7 @@ std::vector<std::vector<TextFieldLayout::Item>> TextFieldLayout::breakRows(const
         if (item.c != QLatin1Char('\t'))
             return item;
         if (tabStops.empty()) {
-            const double interval = kDefaultTabEms * item.format->size.value_or(12.0) * 20.0;
-            if (interval > 0)
-                item.advance = (std::floor(pen / interval) + 1.0) * interval - pen;
+            item.advance = (std::floor(pen / kDefaultTabTwips) + 1.0) * kDefaultTabTwips - pen;
         } else {
             const auto next = std::find_if(tabStops.begin(), tabStops.end(), [&](double stop) { return stop * 20.0 > pen; });
             item.advance = next == tabStops.end() ? 0.0 : *next * 20.0 - pen;
