@@ -588,9 +588,15 @@ std::string Interpreter::classAlias(const Object* ctor) const
 
 std::vector<std::string> Interpreter::enumerableNames(Object* o)
 {
-    std::vector<std::string> names;
+    // Each object along the prototype chain lists its names, the latest
+    // first; a name an object nearer the start already has is left out. The
+    // loop visits the farthest prototype's names first and the object's own
+    // last, as the player walked the chain from the object and the loop took
+    // the names from the top of the stack.
+    std::vector<std::vector<std::string>> levels;
     std::unordered_set<std::string> seen;
     for (int depth = 0; o && depth < kMaxProtoDepth; ++depth) {
+        std::vector<std::string>& names = levels.emplace_back();
         const auto& props = o->properties();
         for (auto it = props.rbegin(); it != props.rend(); ++it) {
             std::string k = o->key(it->name);
@@ -603,7 +609,7 @@ std::vector<std::string> Interpreter::enumerableNames(Object* o)
                 names.push_back(it->name);
         }
         // What the host adds (a clip's children) comes after the object's own
-        // properties, before its prototypes'.
+        // properties.
         if (depth == 0 && o->extension()) {
             std::vector<std::string> hosted;
             o->extension()->enumerate(*this, *o, hosted);
@@ -614,6 +620,9 @@ std::vector<std::string> Interpreter::enumerableNames(Object* o)
         }
         o = o->proto();
     }
+    std::vector<std::string> names;
+    for (auto level = levels.rbegin(); level != levels.rend(); ++level)
+        names.insert(names.end(), std::make_move_iterator(level->begin()), std::make_move_iterator(level->end()));
     return names;
 }
 

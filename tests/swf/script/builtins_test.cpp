@@ -973,6 +973,46 @@ TEST(ObjectBuiltins, ASSetPropFlagsHidesFromEnumerationAndProtectsFromDelete)
     )"), "b\nfalse\ntrue");
 }
 
+// for..in visits what the prototypes hold first, the farthest first, each
+// level's latest names first; a name the object has itself comes with its own.
+TEST(ObjectBuiltins, EnumerationVisitsThePrototypesNamesBeforeTheObjectsOwn)
+{
+    Machine m(7);
+    EXPECT_EQ(m.run(R"(
+        push "base", "a", 1, "b", 2, 2
+        initobject
+        setvariable
+        push "o", 0
+        initobject
+        setvariable
+        push "o"
+        getvariable
+        push "__proto__", "base"
+        getvariable
+        setmember
+        push "o"
+        getvariable
+        push "c", 3
+        setmember
+        push "o"
+        getvariable
+        push "a", 4
+        setmember
+        push "o"
+        getvariable
+        enumerate2
+    next:
+        storeregister 1
+        push null
+        equals2
+        if done
+        push r:1
+        trace
+        jump next
+    done:
+    )"), "b\na\nc");
+}
+
 // Function called as a function converts nothing: it gives back its first
 // argument, or a new object linked to no prototype.
 TEST(ObjectBuiltins, FunctionCalledAsAFunctionGivesBackItsArgument)
