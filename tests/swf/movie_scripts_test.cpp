@@ -1882,9 +1882,11 @@ TEST(MovieScripts, SizingATurnedClipScalesAlongTheParentsSides)
 }
 
 // hitTest takes its point in the level root's coordinates, so moving the
-// root moves the point along; the bounds' edges count, so a clip scaled to
-// nothing still holds the one point it sits on. A clip named by an empty
-// path is no clip.
+// root moves the point along. The bounds move with the root too, the shapes
+// do not: the shape test meets the moved point with the shapes where an
+// untransformed root would show them. The bounds' edges count, so a clip
+// scaled to nothing still holds the one point it sits on. A clip named by an
+// empty path is no clip.
 TEST(MovieScripts, AHitTestPointIsInTheRootsCoordinates)
 {
     MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 8);
@@ -1904,9 +1906,16 @@ TEST(MovieScripts, AHitTestPointIsInTheRootsCoordinates)
                                "push \"\", 1, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n"
                                "push \"a\"\nGetVariable\npush \"_xscale\", 0\nSetMember\n"
                                "push \"a\"\nGetVariable\npush \"_yscale\", 0\nSetMember\n"
-                             + hit(20, 20, false) + hit(21, 20, false))})
+                             + hit(20, 20, false) + hit(21, 20, false)
+                             + "push \"a\"\nGetVariable\npush \"_xscale\", 100\nSetMember\n"
+                               "push \"a\"\nGetVariable\npush \"_yscale\", 100\nSetMember\n"
+                               "push \"_root\"\nGetVariable\npush \"_x\", 0\nSetMember\n"
+                               "push \"_root\"\nGetVariable\npush \"_xscale\", 50\nSetMember\n"
+                             + hit(25, 25, false) + hit(41, 25, false) + hit(25, 25, true) + hit(41, 25, true))})
         .showFrame();
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\ntrue\ntrue\nfalse\ntrue\nfalse\n");
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
+              "true\nfalse\ntrue\nfalse\ntrue\nfalse\ntrue\nfalse\n"
+              "true\ntrue\nfalse\ntrue\n");
 }
 
 // hitTest's point reaches the stage in whole twips: on a root shrunk to a

@@ -283,14 +283,27 @@ bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, b
     if (shapeOnly) {
         if (byScript && inst->object->isScriptMask)
             return false;
+        // A script's point meets the shapes as if their level root stood
+        // untransformed: moving or scaling the root moves the point (see
+        // hitTest's method) but not the shapes it is tested against.
+        auto toOwn = [&](const Instance* of) {
+            QTransform t = toStage(of);
+            if (byScript) {
+                const Instance* root = of;
+                while (root->parent && !root->isRoot)
+                    root = root->parent;
+                if (root->object)
+                    t = t * render::toQTransform(root->object->matrix).inverted();
+            }
+            return t.inverted();
+        };
         // A clip a script masks is hit only inside its mask.
         const Instance* mask = inst->mask;
         if (byScript && mask && mask->object
-            && !coversPoint(*this, *mask->object, toStage(mask).inverted().map(QPointF(stageX, stageY)),
-                            dictionaryOf(mask), 0, true))
+            && !coversPoint(*this, *mask->object, toOwn(mask).map(QPointF(stageX, stageY)), dictionaryOf(mask), 0, true))
             return false;
-        const QTransform toOwn = toStage(inst).inverted();
-        return coversPoint(*this, *inst->object, toOwn.map(QPointF(stageX, stageY)), dictionaryOf(inst), 0, byScript);
+        return coversPoint(*this, *inst->object, toOwn(inst).map(QPointF(stageX, stageY)), dictionaryOf(inst), 0,
+                           byScript);
     }
     const QRectF bounds = localBounds(*inst->object);
     if (!bounds.isValid())
