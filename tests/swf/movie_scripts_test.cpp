@@ -3133,7 +3133,8 @@ TEST(MovieScripts, TimelineActionsAfterATellTargetToNothingActOnNothingFromSwfSe
 
 // A clip its parent's timeline takes off while its first frame's scripts
 // still wait (here from its own construct event) runs them no more: only its
-// unload event is heard.
+// unload event is heard. Taken off while it is being constructed, it no
+// longer answers to its name, though the construct script runs on.
 TEST(MovieScripts, AClipKeptForItsUnloadRunsNoMoreFrameScripts)
 {
     MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
@@ -3146,11 +3147,13 @@ TEST(MovieScripts, AClipKeptForItsUnloadRunsNoMoreFrameScripts)
     place.name = "mc";
     place.allEventFlags = runtime::ClipEvent::Construct | runtime::ClipEvent::Unload;
     place.clipActions = {
-        ClipAction{runtime::ClipEvent::Construct, 0, assembled("push 2, 1, \"_root\"\nGetVariable\npush \"gotoAndStop\"\nCallMethod\nPop")},
+        ClipAction{runtime::ClipEvent::Construct, 0,
+                   assembled("push 2, 1, \"_root\"\nGetVariable\npush \"gotoAndStop\"\nCallMethod\nPop\n"
+                             "push \"_root\"\nGetVariable\npush \"mc\"\nGetMember\nTypeOf\nTrace")},
         ClipAction{runtime::ClipEvent::Unload, 0, assembled("push \"unload\"\nTrace")}};
     b.add(Tag(place)).showFrame();
     b.remove(1).showFrame();
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "unload\n");
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "undefined\nunload\n");
 }
 
 // A symbol exported under two names has the class registered under either,

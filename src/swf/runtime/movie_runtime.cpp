@@ -268,6 +268,10 @@ void MovieRuntime::keptLeaving(movie::DisplayObject& parent, int from, int depth
         return;
     inst->leftDepth = from;
     inst->depth = depth;
+    // Taken off while it was still being constructed, it stays for its
+    // scripts and events but no longer answers to its name.
+    if (inst->constructing)
+        inst->answersToName = false;
     std::vector<Instance*> listeners;
     collectUnloadListeners(inst, listeners, 0);
     for (Instance* listener : listeners) {
@@ -681,11 +685,13 @@ bool MovieRuntime::construct(Instance* inst)
         return false;
     Object* self = inst->self;
     Object* ctor = adoptClass(inst);
+    inst->constructing = true;
     inst->forClipActions(ClipEvent::Construct, [&](const ClipAction& action) { m_vm->run(m_index->decode(action.actions), self); });
     if (ctor)
         m_vm->callFromHost(ctor, self, {});
     if (inst->object)
         m_vm->callMethodFromHost(self, "onConstruct", {});
+    inst->constructing = false;
     return ctor != nullptr;
 }
 
@@ -772,6 +778,8 @@ Object* MovieRuntime::child(Object* clip, const std::string& name)
             // So does a text field before SWF 6, when fields were no objects
             // scripts could reach by name.
             Instance* found = instanceFor(object);
+            if (found && !found->answersToName)
+                continue;
             if (found && !(object.text && version < 6))
                 return found->self;
             if (!object.name.empty())

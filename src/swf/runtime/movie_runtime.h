@@ -96,6 +96,8 @@ struct Instance {
     std::string firstPath;   // the path it arrived at, where references lead once it has left
     bool unloading = false;  // its unload event runs: it keeps its path meanwhile
     bool loadsWhenConstructed = false; // its load event waits for its class's constructor
+    bool constructing = false; // its construct events and constructor run
+    bool answersToName = true; // false once a timeline took it off before it was constructed
     bool unloadHeard = false; // its unload event ran before it left the stage
     // The clip actions of the placement that created it, and the events that
     // placement declares it answers. The player sends a clip only the events
