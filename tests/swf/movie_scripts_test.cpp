@@ -295,6 +295,36 @@ TEST(MovieScripts, ARemovedClipHoldingAnUnloadHandlerKeepsItsChildrenFromThatOne
     EXPECT_EQ(tracedInAClip(script, 7), "undefined\nmovieclip\n/mc/c/b\n");
 }
 
+// A clip a script removes while frame scripts wait: it stays for the unload
+// events, and its own waiting script still runs, but those of the clips it
+// holds run no more (only the script that removed it goes on to its end).
+TEST(MovieScripts, ClipsInsideARemovedClipRunNoMoreFrameScripts)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    // Two frames: the child placed in the first, the script in the second.
+    auto twoFrames = [&b](const std::string& second, std::uint16_t child, const char* name) {
+        Timeline t;
+        if (child)
+            t.place(1, child, {}, {}, name);
+        t.showFrame();
+        t.add(DoAction{assembled(second + "\nStop")}).showFrame();
+        return b.defineSprite(t);
+    };
+    const auto dId = twoFrames("push \"d\"\nTrace\npush 0, \"_parent\"\nGetVariable\npush \"_parent\"\nGetMember\n"
+                               "push \"removeMovieClip\"\nCallMethod\nPop\npush \"d goes on\"\nTrace",
+                               0, nullptr);
+    const auto cId = twoFrames("push \"c\"\nTrace", dId, "d");
+    const auto pId = twoFrames("push \"p\"\nTrace", cId, "c");
+    exportAsSym(b, pId);
+    const std::string unloadTrace = "function\npush \"unload \", \"this\"\nGetVariable\npush \"_name\"\nGetMember\nAdd2\nTrace\nend\n";
+    b.add(DoAction{assembled("push 10, \"p\", \"Sym\", 3, \"_root\"\nGetVariable\npush \"attachMovie\"\nCallMethod\nPop\n"
+                             "push \"p\"\nGetVariable\npush \"onUnload\"\n" + unloadTrace + "SetMember\n"
+                             "push \"p\"\nGetVariable\npush \"c\"\nGetMember\npush \"d\"\nGetMember\npush \"onUnload\"\n"
+                             + unloadTrace + "SetMember\nStop")})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "d\nd goes on\np\nunload d\nunload p\n");
+}
+
 // unloadMovie leaves a clip as it is until the next frame ends, then an
 // empty clip of its name takes its depth, a timeline's depth included.
 TEST(MovieScripts, UnloadMovieEmptiesAClipWhenTheFrameEnds)

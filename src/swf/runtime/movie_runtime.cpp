@@ -643,7 +643,7 @@ void MovieRuntime::runQueue()
         // A clip a timeline keeps only for its unload events gets no
         // enterFrame and runs no more scripts, even ones queued before its
         // parent's timeline took it off.
-        if ((job->event == ClipEvent::EnterFrame || job->code) && isKeptLeaving(job->inst))
+        if ((job->event == ClipEvent::EnterFrame || job->code) && (job->inst->framesEnded || isKeptLeaving(job->inst)))
             continue;
         Object* self = job->self;
         if (job->construct) {

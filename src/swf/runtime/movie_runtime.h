@@ -98,6 +98,7 @@ struct Instance {
     bool loadsWhenConstructed = false; // its load event waits for its class's constructor
     bool constructing = false; // its construct events and constructor run
     bool answersToName = true; // false once a timeline took it off before it was constructed
+    bool framesEnded = false;  // inside a clip a script removed: it runs no more frame scripts
     bool unloadHeard = false; // its unload event ran before it left the stage
     // The clip actions of the placement that created it, and the events that
     // placement declares it answers. The player sends a clip only the events

@@ -205,6 +205,19 @@ void MovieRuntime::remove(Instance* inst, bool byAction)
                 }
                 for (int depth : leaving)
                     removeAt(inst, depth);
+                // Those that stay wait only for the unload events: the frame
+                // scripts already waiting for them run no more.
+                std::vector<Instance*> stay{inst};
+                for (std::size_t k = 0; k < stay.size(); ++k) {
+                    if (!stay[k]->object || !stay[k]->object->clip)
+                        continue;
+                    for (auto& [depth, child] : stay[k]->object->clip->objects) {
+                        if (Instance* held = instanceFor(child)) {
+                            held->framesEnded = true;
+                            stay.push_back(held);
+                        }
+                    }
+                }
             }
             // What it holds hears first; the clip itself last, then leaves.
             for (Instance* listener : listeners) {
