@@ -10,11 +10,11 @@
 
 namespace swf::render {
 
-// One character ready to place.
 // The distance between the tab stops of a paragraph that sets none, in
 // twips, whatever the size of the text.
 constexpr double kDefaultTabTwips = 648;
 
+// One character ready to place.
 struct TextFieldLayout::Item {
     QChar c;
     std::size_t unit; // index in the field's text
