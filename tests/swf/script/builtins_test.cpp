@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 using namespace swf::script;
+using swf::script::test::kTraceEachName;
 using swf::script::test::Machine;
 
 namespace {
@@ -950,16 +951,7 @@ TEST(ObjectBuiltins, ASSetPropFlagsHidesFromEnumerationAndProtectsFromDelete)
         pop
         push "o"
         getvariable
-        enumerate2
-    next:
-        storeregister 1
-        push null
-        equals2
-        if done
-        push r:1
-        trace
-        jump next
-    done:
+    )" + kTraceEachName + R"(
         push "o"
         getvariable
         push "a"
@@ -1000,16 +992,7 @@ TEST(ObjectBuiltins, EnumerationVisitsThePrototypesNamesBeforeTheObjectsOwn)
         setmember
         push "o"
         getvariable
-        enumerate2
-    next:
-        storeregister 1
-        push null
-        equals2
-        if done
-        push r:1
-        trace
-        jump next
-    done:
+    )" + kTraceEachName + R"(
     )"), "b\na\nc");
 }
 
@@ -1904,16 +1887,7 @@ TEST(ObjectBuiltins, ASSetPropFlagsVersionBitsHideOnlyFromReading)
     )" + hide + read + R"(
         push "o"
         getvariable
-        enumerate2
-    next:
-        storeregister 1
-        push null
-        equals2
-        if done
-        push r:1
-        trace
-        jump next
-    done:
+    )" + kTraceEachName + R"(
         push "p", 1, "o"
         getvariable
         push "hasOwnProperty"
@@ -2405,16 +2379,7 @@ TEST(ObjectBuiltins, ErrorToStringIsEnumerableWithAPrototypeOfItsOwn)
         getvariable
         push "prototype"
         getmember
-        enumerate2
-    next:
-        storeregister 1
-        push null
-        equals2
-        if done
-        push r:1
-        trace
-        jump next
-    done:
+    )" + kTraceEachName + R"(
         push "Error"
         getvariable
         push "prototype"

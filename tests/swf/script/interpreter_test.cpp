@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 using namespace swf::script;
+using swf::script::test::kTraceEachName;
 using swf::script::test::Machine;
 
 TEST(Interpreter, TracesArithmeticAndConcatenation)
@@ -988,16 +989,7 @@ TEST(Interpreter, EnumerateVisitsNewestPropertiesFirst)
         setvariable
         push "o"
         getvariable
-        enumerate2
-    next:
-        storeregister 1
-        push null
-        equals2
-        if done
-        push r:1
-        trace
-        jump next
-    done:
+    )" + kTraceEachName + R"(
     )"), "x\ny\nz");
 }
 
