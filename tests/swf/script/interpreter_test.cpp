@@ -834,6 +834,39 @@ TEST(Interpreter, SuperOfABuiltInClassSetsUpThisObject)
     )"), "4");
 }
 
+// The network classes give nothing back to super(), though `new` still
+// makes their instances; a geometry class gives the instance.
+TEST(Interpreter, SuperOfANetworkClassGivesNothingBack)
+{
+    for (const auto& [cls, expected] : {std::pair{"XMLSocket", "undefined\ntrue"}, {"SharedObject", "undefined\ntrue"},
+                                       {"NetStream", "undefined\ntrue"}, {"Object", "[object Object]\ntrue"}}) {
+        Machine m(8);
+        EXPECT_EQ(m.run(std::string(R"(
+            function P
+              push 0, "super"
+              getvariable
+              push undefined
+              callmethod
+              trace
+            end
+            push "P"
+            getvariable
+            push ")") + cls + R"("
+            getvariable
+            extends
+            push "p", 0, "P"
+            newobject
+            setvariable
+            push "p"
+            getvariable
+            push "P"
+            getvariable
+            instanceof
+            trace
+        )"), expected) << cls;
+    }
+}
+
 TEST(Interpreter, RunawayLoopIsStoppedAndReported)
 {
     Limits limits;

@@ -80,7 +80,7 @@ void installFileReference(Interpreter& in, Object* net)
     Object* file = defineNetClass(in, net, "FileReference", [](Interpreter& in, Object* self, const Args&) -> Value {
         initFileReference(in, self, {});
         env::initializeBroadcaster(in, self);
-        return self;
+        return Value();
     });
     Object* fileProto = file->findOwn("prototype")->value.asObject();
     nativeMethod(in, fileProto, "browse", browse);

@@ -71,7 +71,9 @@ Object* defineLibraryClass(Interpreter& in, const char* name, NativeFunction con
 void installSharedObject(Interpreter& in)
 {
     Object* proto = nullptr;
-    Object* ctor = defineLibraryClass(in, "SharedObject", {}, proto);
+    // Like the other classes of the network layer, the constructor gives
+    // nothing back when a subclass calls it through super().
+    Object* ctor = defineLibraryClass(in, "SharedObject", nothing(), proto);
     // Shared objects live for the session only: nothing is written to disk.
     struct Store {
         std::map<std::string, Object*> byPath;
@@ -508,7 +510,7 @@ void installNetStream(Interpreter& in)
             const Value netConnection = in.getMember(in.global(), "NetConnection");
             if (!home || !connection || !netConnection.isObject() || !in.instanceOf(connection, netConnection.asObject())
                 || !in.toBoolean(in.getMember(connection, "isConnected")))
-                return self;
+                return Value();
             const std::pair<const char*, double> members[] = {
                 {"time", 0}, {"bufferLength", 0}, {"bufferTime", 0.1}, {"bytesLoaded", 0},
                 {"bytesTotal", 0}, {"currentFps", 0}, {"liveDelay", 0},
@@ -524,7 +526,7 @@ void installNetStream(Interpreter& in)
                         return value;
                     }, {}, kHidden);
             }
-            return self;
+            return Value();
         },
         proto);
     nativeMethod(in, proto, "play", [](Interpreter& in, Object* self, const Args&) -> Value {
@@ -719,7 +721,7 @@ void socketReceived(Interpreter& in, Object* self, std::uint64_t id, const std::
 void installXmlSocket(Interpreter& in)
 {
     Object* proto = nullptr;
-    defineLibraryClass(in, "XMLSocket", {}, proto);
+    defineLibraryClass(in, "XMLSocket", nothing(), proto);
     // connect(server, port) asks the player for a connection and says
     // whether it will try; onConnect hears later whether it was made. No
     // server (or null) means the one the movie came from. Connecting again
