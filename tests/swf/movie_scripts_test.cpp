@@ -3325,6 +3325,47 @@ TEST(MovieScripts, ASpritesSecondInitBlockNeverRuns)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "first\nframe 2\n");
 }
 
+// The initialisation script of a frame a goto passes over runs once a
+// function the frame's script calls returns, not at each nested return.
+TEST(MovieScripts, AGotosInitScriptRunsWhenTheScriptsOwnCallReturns)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 7);
+    const auto sprite = b.defineSprite(Timeline().showFrame());
+    b.add(DoAction{assembled(R"(
+        push "g"
+        function
+          push "g"
+          Trace
+        end
+        SetVariable
+        push "f"
+        function
+          push 0, "g"
+          CallFunction
+          Pop
+          push "f"
+          Trace
+        end
+        SetVariable
+        push 3, 1, "gotoAndPlay"
+        CallFunction
+        Pop
+        push "after goto"
+        Trace
+        push 0, "f"
+        CallFunction
+        Pop
+        push "after f"
+        Trace
+    )")});
+    b.showFrame();
+    b.add(DoInitAction{sprite, assembled("push \"init\"\nTrace")});
+    b.showFrame();
+    b.add(DoAction{assembled("push \"frame 3\"\nTrace\nStop")});
+    b.showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output, "after goto\ng\nf\ninit\nafter f\nframe 3\n");
+}
+
 TEST(MovieScripts, AFileDialogIsCancelledOnceTheFramesScriptsHaveRun)
 {
     // A list of file references broadcasts onCancel to a listener after the

@@ -4,7 +4,23 @@ namespace swf::runtime {
 
 void EventQueue::push(std::unique_ptr<Job> job, Priority priority)
 {
+    if (m_marking && priority != Priority::Normal)
+        job->afterCall = true;
     m_queues[int(priority)].push_back(std::move(job));
+}
+
+std::unique_ptr<Job> EventQueue::nextAfterCall()
+{
+    for (auto* queue : {&m_queues[int(Priority::Initialize)], &m_queues[int(Priority::Construct)]}) {
+        for (auto it = queue->begin(); it != queue->end(); ++it) {
+            if ((*it)->afterCall) {
+                std::unique_ptr<Job> job = std::move(*it);
+                queue->erase(it);
+                return job;
+            }
+        }
+    }
+    return nullptr;
 }
 
 std::unique_ptr<Job> EventQueue::next()

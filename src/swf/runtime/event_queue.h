@@ -26,6 +26,8 @@ struct Job {
     std::string handler;     // then this method, if the object has it
     bool construct = false;  // registered class and constructor
     bool evenIfRemoved = false;
+    // Queued by a script's goto: may run as soon as a function that script calls returns.
+    bool afterCall = false;
     // A clip a script removed, kept on the stage until its unload event ran: removed then.
     bool removeAfter = false;
     // Host work that must wait its turn (a loader's events): run instead of the above.
@@ -42,12 +44,18 @@ public:
     void push(std::unique_ptr<Job> job, Priority priority = Priority::Normal);
     // The next job to run; null when every queue is empty.
     std::unique_ptr<Job> next();
+    // While on, the initialisation scripts and constructors pushed are
+    // marked to run after the script's next function call.
+    void markForCall(bool on) { m_marking = on; }
+    // The first marked job, initialisation before constructors; null when none waits.
+    std::unique_ptr<Job> nextAfterCall();
     void clear();
     // The objects the waiting jobs run on, for the garbage collector.
     void addObjects(std::vector<script::Object*>& out) const;
 
 private:
     std::deque<std::unique_ptr<Job>> m_queues[3];
+    bool m_marking = false;
 };
 
 } // namespace swf::runtime

@@ -589,6 +589,13 @@ void MovieRuntime::gotoInstance(Instance* inst, int frame, bool play)
     m_runner.gotoFrame(*inst->object, frame);
 }
 
+void MovieRuntime::gotoFromScript(Instance* inst, int frame, bool play)
+{
+    m_jobs.markForCall(true);
+    gotoInstance(inst, frame, play);
+    m_jobs.markForCall(false);
+}
+
 // ---------------------------------------------------------------- the queue
 
 void MovieRuntime::queueCode(Instance* inst, script::ActionList code, Priority priority, bool evenIfRemoved)
@@ -633,47 +640,61 @@ void MovieRuntime::runQueue()
         std::unique_ptr<Job> job = m_jobs.next();
         if (!job)
             break;
-        if (job->call) {
-            job->call();
-            continue;
-        }
-        const bool alive = job->inst && job->inst->object;
-        if (!alive && !job->evenIfRemoved)
-            continue;
-        // A clip a timeline keeps only for its unload events gets no
-        // enterFrame and runs no more scripts, even ones queued before its
-        // parent's timeline took it off.
-        if ((job->event == ClipEvent::EnterFrame || job->code) && (job->inst->framesEnded || isKeptLeaving(job->inst)))
-            continue;
-        Object* self = job->self;
-        if (job->construct) {
-            const bool hasClass = construct(job->inst);
-            if (std::exchange(job->inst->loadsWhenConstructed, false) && hasClass && job->inst->object)
-                queueEvent(job->inst, ClipEvent::Load, "onLoad");
-            continue;
-        }
-        if (job->code) {
-            // A loaded movie's scripts keep the rules of their own version.
-            m_vm->run(job->code, self, job->inst && job->inst->movie ? job->inst->movie->movie.header.version : 0);
-            continue;
-        }
-        if (job->event == ClipEvent::Unload)
-            job->inst->unloading = true;
-        job->inst->forClipActions(job->event, [&](const ClipAction& action) { m_vm->run(m_index->decode(action.actions), self); });
-        // Event handler methods came with SWF 6; older movies have clip events only.
-        if (!job->handler.empty() && m_vm->swfVersion() >= 6) {
-            Value fn = m_vm->getMember(self, job->handler);
-            if (fn.isObject() && fn.asObject()->isFunction())
-                m_vm->callFromHost(fn, self, {});
-        }
-        job->inst->unloading = false;
-        if (job->removeAfter && job->inst->object && job->inst->parent) {
-            job->inst->unloadHeard = true;
-            removeAt(job->inst->parent, job->inst->depth);
-        }
+        runJob(*job);
     }
     if (budget < 0)
         m_jobs.clear();
+}
+
+void MovieRuntime::runJob(Job& job)
+{
+    if (job.call) {
+        job.call();
+        return;
+    }
+    const bool alive = job.inst && job.inst->object;
+    if (!alive && !job.evenIfRemoved)
+        return;
+    // A clip a timeline keeps only for its unload events gets no
+    // enterFrame and runs no more scripts, even ones queued before its
+    // parent's timeline took it off.
+    if ((job.event == ClipEvent::EnterFrame || job.code) && (job.inst->framesEnded || isKeptLeaving(job.inst)))
+        return;
+    Object* self = job.self;
+    if (job.construct) {
+        const bool hasClass = construct(job.inst);
+        if (std::exchange(job.inst->loadsWhenConstructed, false) && hasClass && job.inst->object)
+            queueEvent(job.inst, ClipEvent::Load, "onLoad");
+        return;
+    }
+    if (job.code) {
+        // A loaded movie's scripts keep the rules of their own version.
+        m_vm->run(job.code, self, job.inst && job.inst->movie ? job.inst->movie->movie.header.version : 0);
+        return;
+    }
+    if (job.event == ClipEvent::Unload)
+        job.inst->unloading = true;
+    job.inst->forClipActions(job.event, [&](const ClipAction& action) { m_vm->run(m_index->decode(action.actions), self); });
+    // Event handler methods came with SWF 6; older movies have clip events only.
+    if (!job.handler.empty() && m_vm->swfVersion() >= 6) {
+        Value fn = m_vm->getMember(self, job.handler);
+        if (fn.isObject() && fn.asObject()->isFunction())
+            m_vm->callFromHost(fn, self, {});
+    }
+    job.inst->unloading = false;
+    if (job.removeAfter && job.inst->object && job.inst->parent) {
+        job.inst->unloadHeard = true;
+        removeAt(job.inst->parent, job.inst->depth);
+    }
+}
+
+// The initialisation scripts and constructors a script's goto brought do not
+// wait for the script's end: they run once a function the script called
+// from its own body returns.
+void MovieRuntime::scriptCallReturned()
+{
+    while (std::unique_ptr<Job> job = m_jobs.nextAfterCall())
+        runJob(*job);
 }
 
 // A symbol registered with Object.registerClass gets its class: the
@@ -841,7 +862,7 @@ Object* MovieRuntime::relocate(Object* clip)
 void MovieRuntime::gotoFrame(Object* clip, int frame, bool play)
 {
     if (Instance* inst = instanceOf(clip))
-        gotoInstance(inst, frame, play);
+        gotoFromScript(inst, frame, play);
 }
 
 bool MovieRuntime::gotoLabel(Object* clip, const std::string& label, bool play)
@@ -855,7 +876,7 @@ bool MovieRuntime::gotoLabel(Object* clip, const std::string& label, bool play)
     const std::string key = lowerAscii(label);
     for (const auto& [name, frame] : scripts->labels) {
         if (lowerAscii(name) == key) {
-            gotoInstance(inst, frame, play);
+            gotoFromScript(inst, frame, play);
             return true;
         }
     }
@@ -877,13 +898,13 @@ void MovieRuntime::stop(Object* clip)
 void MovieRuntime::nextFrame(Object* clip)
 {
     if (Instance* inst = instanceOf(clip); inst && inst->object->clip)
-        gotoInstance(inst, inst->object->clip->frame + 1, false);
+        gotoFromScript(inst, inst->object->clip->frame + 1, false);
 }
 
 void MovieRuntime::prevFrame(Object* clip)
 {
     if (Instance* inst = instanceOf(clip); inst && inst->object->clip)
-        gotoInstance(inst, inst->object->clip->frame - 1, false);
+        gotoFromScript(inst, inst->object->clip->frame - 1, false);
 }
 
 bool MovieRuntime::frameLoaded(Object* clip, int frame)

@@ -345,6 +345,7 @@ public:
                   LoadDone done) override;
     void stopSounds() override { m_sound.stopAll(); }
     void afterScripts(script::Object* keep, std::function<void()> call) override;
+    void scriptCallReturned() override;
     void toggleQuality() override;
     void trace(const std::string& line) override;
     void uncaughtException(const std::string& thrown) override;
@@ -544,6 +545,7 @@ private:
     void removeAt(Instance* parent, int depth);
     void detach(Instance* inst);
     void gotoInstance(Instance* inst, int frame, bool play);
+    void gotoFromScript(Instance* inst, int frame, bool play);
     void queueFrameScripts(Instance* inst, int frame);
     // A frame's blocks wait for the placements the stream has before them.
     struct PendingFrameScripts {
@@ -557,6 +559,7 @@ private:
     void queueEvent(Instance* inst, std::uint32_t clipEvent, const char* handler, Priority priority = Priority::Normal);
     void queueCode(Instance* inst, script::ActionList code, Priority priority = Priority::Normal, bool evenIfRemoved = false);
     void runQueue();
+    void runJob(Job& job);
     // Gives a clip its registered class and runs its constructors; whether it has a class.
     bool construct(Instance* inst);
     // Gives a clip the prototype of the class registered for its symbol;

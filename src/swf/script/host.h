@@ -274,6 +274,8 @@ public:
         (void)keep;
         call();
     }
+    // A function called from the body of the outermost script has returned.
+    virtual void scriptCallReturned() {}
 
     // One Trace action or trace() call, already formatted.
     virtual void trace(const std::string& line) = 0;

@@ -48,8 +48,14 @@ Value Interpreter::invoke(const Value& function, Object* thisObject, const std::
         }
         return call(ctor, fn->superThis, args, fn->superProto());
     }
-    if (fn->script())
-        return callScript(fn, thisObject, args, home, withSuper);
+    if (fn->script()) {
+        Value r = callScript(fn, thisObject, args, home, withSuper);
+        // Only a script block's own calls count, not those of a function
+        // the player itself called (a handler, an interval).
+        if (m_frames.size() == 1 && !m_frames.back()->activation)
+            m_host.scriptCallReturned();
+        return r;
+    }
     if (fn->native()) {
         if (++m_depth > m_limits.maxCallDepth) {
             --m_depth;
