@@ -1912,40 +1912,43 @@ TEST(MovieScripts, SizingATurnedClipScalesAlongTheParentsSides)
 }
 
 // hitTest takes its point in the level root's coordinates, so moving the
-// root moves the point along. The bounds move with the root too, the shapes
-// do not: the shape test meets the moved point with the shapes where an
-// untransformed root would show them. The bounds' edges count, so a clip
-// scaled to nothing still holds the one point it sits on. A clip named by an
-// empty path is no clip.
+// root moves the point along. The bounds move with the root too. Before
+// SWF 8 the shapes do not: the shape test meets the moved point with the
+// shapes where an untransformed root would show them. The bounds' edges
+// count, so a clip scaled to nothing still holds the one point it sits on.
+// A clip named by an empty path is no clip.
 TEST(MovieScripts, AHitTestPointIsInTheRootsCoordinates)
 {
-    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 8);
-    const auto square = b.defineRectangle({Twips(0), Twips::fromPixels(40), Twips(0), Twips::fromPixels(40)},
-                                          solidFill({0, 0, 0, 255}));
-    Timeline inner;
-    inner.place(1, square).showFrame();
-    b.place(1, b.defineSprite(inner), Matrix::translation(Twips::fromPixels(20), Twips::fromPixels(20)), {}, "a");
-    auto hit = [](int x, int y, bool shape) {
-        return "push " + std::string(shape ? "true" : "false") + ", " + std::to_string(y) + ", " + std::to_string(x)
-            + ", 3, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
-    };
-    b.add(DoAction{assembled("push \"_root\"\nGetVariable\npush \"_x\", 30\nSetMember\n" + hit(25, 25, false)
-                             + hit(85, 25, false) + hit(25, 25, true) + hit(55, 25, true)
-                             // A path to a clip finds it; an empty path names none.
-                             + "push \"/a\", 1, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n"
-                               "push \"\", 1, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n"
-                               "push \"a\"\nGetVariable\npush \"_xscale\", 0\nSetMember\n"
-                               "push \"a\"\nGetVariable\npush \"_yscale\", 0\nSetMember\n"
-                             + hit(20, 20, false) + hit(21, 20, false)
-                             + "push \"a\"\nGetVariable\npush \"_xscale\", 100\nSetMember\n"
-                               "push \"a\"\nGetVariable\npush \"_yscale\", 100\nSetMember\n"
-                               "push \"_root\"\nGetVariable\npush \"_x\", 0\nSetMember\n"
-                               "push \"_root\"\nGetVariable\npush \"_xscale\", 50\nSetMember\n"
-                             + hit(25, 25, false) + hit(41, 25, false) + hit(25, 25, true) + hit(41, 25, true))})
-        .showFrame();
-    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
-              "true\nfalse\ntrue\nfalse\ntrue\nfalse\ntrue\nfalse\n"
-              "true\ntrue\nfalse\ntrue\n");
+    for (const std::uint8_t version : {7, 8}) {
+        MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, version);
+        const auto square = b.defineRectangle({Twips(0), Twips::fromPixels(40), Twips(0), Twips::fromPixels(40)},
+                                              solidFill({0, 0, 0, 255}));
+        Timeline inner;
+        inner.place(1, square).showFrame();
+        b.place(1, b.defineSprite(inner), Matrix::translation(Twips::fromPixels(20), Twips::fromPixels(20)), {}, "a");
+        auto hit = [](int x, int y, bool shape) {
+            return "push " + std::string(shape ? "true" : "false") + ", " + std::to_string(y) + ", " + std::to_string(x)
+                + ", 3, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
+        };
+        b.add(DoAction{assembled("push \"_root\"\nGetVariable\npush \"_x\", 30\nSetMember\n" + hit(25, 25, false)
+                                 + hit(85, 25, false) + hit(25, 25, true) + hit(55, 25, true)
+                                 // A path to a clip finds it; an empty path names none.
+                                 + "push \"/a\", 1, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n"
+                                   "push \"\", 1, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n"
+                                   "push \"a\"\nGetVariable\npush \"_xscale\", 0\nSetMember\n"
+                                   "push \"a\"\nGetVariable\npush \"_yscale\", 0\nSetMember\n"
+                                 + hit(20, 20, false) + hit(21, 20, false)
+                                 + "push \"a\"\nGetVariable\npush \"_xscale\", 100\nSetMember\n"
+                                   "push \"a\"\nGetVariable\npush \"_yscale\", 100\nSetMember\n"
+                                   "push \"_root\"\nGetVariable\npush \"_x\", 0\nSetMember\n"
+                                   "push \"_root\"\nGetVariable\npush \"_xscale\", 50\nSetMember\n"
+                                 + hit(25, 25, false) + hit(41, 25, false) + hit(25, 25, true) + hit(41, 25, true))})
+            .showFrame();
+        EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output,
+                  version < 8 ? "true\nfalse\ntrue\nfalse\ntrue\nfalse\ntrue\nfalse\ntrue\ntrue\nfalse\ntrue\n"
+                              : "true\nfalse\ntrue\ntrue\ntrue\nfalse\ntrue\nfalse\ntrue\ntrue\ntrue\ntrue\n")
+            << int(version);
+    }
 }
 
 // hitTest's point reaches the stage in whole twips: on a root shrunk to a

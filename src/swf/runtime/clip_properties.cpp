@@ -285,10 +285,13 @@ bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, b
             return false;
         // A script's point meets the shapes as if their level root stood
         // untransformed: moving or scaling the root moves the point (see
-        // hitTest's method) but not the shapes it is tested against.
+        // hitTest's method) but not the shapes it is tested against. From
+        // SWF 8 the shapes move with the root too, so the point meets them
+        // where it was given, in the root's coordinates.
+        const bool rootMovesShapes = swfVersionOf(inst) >= 8;
         auto toOwn = [&](const Instance* of) {
             QTransform t = toStage(of);
-            if (byScript) {
+            if (byScript && !rootMovesShapes) {
                 const Instance* root = of;
                 while (root->parent && !root->isRoot)
                     root = root->parent;
