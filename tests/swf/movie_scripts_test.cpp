@@ -3267,6 +3267,26 @@ TEST(MovieScripts, SwfFourReadsNoClipAsAValue)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "undefined\nundefined\nmc\n");
 }
 
+// SWF 4 paths step through clips at slashes only: a colon or a dot is part
+// of a name, _root is no name, and a level is named only at the start (read
+// up to its digits). A variable's path ends at its colon, never at a dot.
+TEST(MovieScripts, SwfFourPathsKnowOnlySlashes)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 12, 4);
+    Timeline inner;
+    inner.place(1, b.defineSprite(Timeline().showFrame()), {}, {}, "child");
+    inner.add(DoAction{assembled("push \"v\", \"value\"\nSetVariable")}).showFrame();
+    b.place(1, b.defineSprite(inner), {}, {}, "a");
+    std::string script;
+    for (const char* path : {"a/child", "a:child", "a.child", "_root/a", "/_level0", "_level0:x", "_level0/a", "a/../a",
+                             "a/..:a", "//a"})
+        script += std::string("push \"") + path + "\", 11\nGetProperty\nTrace\n";
+    script += "push \"/a:v\"\nGetVariable\nTrace\npush \"/a.v\"\nGetVariable\nTypeOf\nTrace\n";
+    b.add(DoAction{assembled(script)}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 1}).output,
+              "/a/child\nundefined\nundefined\nundefined\nundefined\n/\n/a\n/a\nundefined\nundefined\nvalue\nundefined\n");
+}
+
 // A clip that takes a registered class is linked to it as `new` links an
 // instance: __constructor__ from SWF 6, and its own constructor up to SWF 6.
 TEST(MovieScripts, AClipOfARegisteredClassKnowsItsConstructorAsAnInstanceDoes)

@@ -327,6 +327,7 @@ private:
     static bool plainSlashName(const std::string& name, const Object* holder);
     // Where a path of clips and variables starts.
     Object* pathBase(Frame& f, const std::string& path);
+    Object* resolveSwf4Target(Object* base, const std::string& path);
     Object* scopeObject(const Frame& f, const Scope* s);
     // The timeline the code acts on, once it or the code's own left the stage.
     Object* liveTarget(const Frame& f);

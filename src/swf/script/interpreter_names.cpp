@@ -119,6 +119,8 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool t
         *endedOnValue = false;
     if (path.empty())
         return base;
+    if (swfVersion() < 5)
+        return resolveSwf4Target(base, path);
     Object* cur = base;
     const std::size_t n = path.size();
     std::size_t i = 0;
@@ -216,6 +218,34 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool t
     return cur;
 }
 
+// SWF 4 paths know slashes only: each name between them is a clip's child,
+// ".." its parent, and only the first may name a level ("_level1", read up
+// to its digits). Colons, dots, _root and `this` are parts of names there.
+Object* Interpreter::resolveSwf4Target(Object* base, const std::string& path)
+{
+    Object* cur = base;
+    std::size_t i = 0;
+    if (path[0] == '/') {
+        cur = m_host.root(base);
+        i = 1;
+    }
+    for (bool first = i == 0; cur && i < path.size(); first = false) {
+        const std::size_t slash = path.find('/', i);
+        const std::size_t end = slash == std::string::npos ? path.size() : slash;
+        const std::string name = path.substr(i, end - i);
+        if (name.empty())
+            return nullptr;
+        if (const int number = first ? levelNumber(asciiLower(name), true) : -1; number >= 0)
+            cur = m_host.level(number);
+        else if (name == "..")
+            cur = m_host.parent(cur);
+        else
+            cur = m_host.child(cur, name);
+        i = end + 1;
+    }
+    return cur;
+}
+
 Object* Interpreter::pathBase(Frame& f, const std::string& path)
 {
     // A relative path to a variable starts from the first object of the
@@ -271,7 +301,8 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
         // The variable's name follows the last colon or dot, wherever the
         // slashes are: "/a/b.c" is c of /a/b, "a.b/c" the variable "b/c" of
         // a, and a dot of ".." counts too.
-        const std::size_t dot = name.rfind('.');
+        // SWF 4 knew no dots in paths.
+        const std::size_t dot = f.version >= 5 ? name.rfind('.') : std::string::npos;
         std::size_t cut = colon;
         if (dot != std::string::npos && (colon == std::string::npos || dot > colon))
             cut = dot;
