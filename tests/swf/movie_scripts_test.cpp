@@ -3348,6 +3348,31 @@ TEST(MovieScripts, ASpritesSecondInitBlockNeverRuns)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "first\nframe 2\n");
 }
 
+// Intervals fire on the player's 10 ms clock ticks, between frames too: at
+// 10 frames a second a 1 ms interval fires ten times a frame and a 25 ms one
+// three times. One as long as a frame fires once a frame, after the
+// frame's scripts; a run that ends when the last frame's time is up, not
+// when the frame shows, fires it once more.
+TEST(MovieScripts, IntervalsShorterThanAFrameFireOnEachClockTick)
+{
+    MovieBuilder b(Twips::fromPixels(100), Twips::fromPixels(100), 10, 7);
+    std::string script;
+    for (const auto& [name, ms] : {std::pair{"a", 1}, {"b", 25}}) {
+        script += std::string("push \"") + name + "\", 0\nSetVariable\n";
+        script += std::string("push ") + std::to_string(ms) + "\nfunction\npush \"" + name + "\", \"" + name
+                  + "\"\nGetVariable\nIncrement\nSetVariable\nend\npush 2, \"setInterval\"\nCallFunction\nPop\n";
+    }
+    script += "push 100\nfunction\npush \"frame long\"\nTrace\nend\npush 2, \"setInterval\"\nCallFunction\nPop\n";
+    b.add(DoAction{assembled(script)}).showFrame();
+    b.showFrame();
+    b.add(DoAction{assembled("push \"a\"\nGetVariable\npush \" \"\nAdd2\npush \"b\"\nGetVariable\nAdd2\nTrace\nStop")})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 2}).output, "10 3\nframe long\n");
+    runtime::TraceOptions untilTheEnd{.frames = 2};
+    untilTheEnd.lastFrameTime = true;
+    EXPECT_EQ(runtime::traceMovie(b.movie(), untilTheEnd).output, "10 3\nframe long\nframe long\n");
+}
+
 // The initialisation script of a frame a goto passes over runs once a
 // function the frame's script calls returns, not at each nested return.
 TEST(MovieScripts, AGotosInitScriptRunsWhenTheScriptsOwnCallReturns)

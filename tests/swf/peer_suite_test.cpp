@@ -117,6 +117,8 @@ TEST(PeerSuite, TraceOutputMatchesTheOriginalPlayer)
         swf::runtime::TraceOptions options;
         const TestSettings settings = settingsOf(folder / "test.toml");
         options.frames = settings.frames - 1;
+        // The recordings ran for that many frames' time.
+        options.lastFrameTime = true;
         options.viewportWidth = settings.viewportWidth;
         options.viewportHeight = settings.viewportHeight;
         if (settings.logsUrls) {

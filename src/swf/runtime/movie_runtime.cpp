@@ -36,6 +36,8 @@ public:
 
 // Jobs one frame may run, so that scripts that keep queueing each other end.
 constexpr int kMaxJobsPerFrame = 200'000;
+// The player's clock serves timers this often (milliseconds).
+constexpr double kTimerTickMs = 10;
 
 bool hasScriptObject(const movie::Character* character)
 {
@@ -344,7 +346,32 @@ void MovieRuntime::advance()
         roots.push_back(level.root.get());
     m_runner.advance(roots);
     runQueue();
-    m_time += 1000.0 / frameRate();
+    passFrameTime();
+}
+
+void MovieRuntime::idleThroughFrame()
+{
+    if (m_quit)
+        return;
+    for (auto& load : m_loads)
+        load->due = true;
+    passFrameTime();
+}
+
+void MovieRuntime::passFrameTime()
+{
+    // Timers are served on the player's clock ticks, between frames too: an
+    // interval shorter than a frame fires on each tick it is due, and what
+    // its call set going runs before the next tick.
+    const double end = m_time + 1000.0 / frameRate();
+    for (double tick = m_time + kTimerTickMs; tick < end && !m_quit; tick += kTimerTickMs) {
+        if (m_vm->nextTimerDue() >= tick)
+            continue;
+        m_time = tick;
+        m_vm->runTimers();
+        runQueue();
+    }
+    m_time = end;
     m_vm->runTimers();
     playStreams(1000.0 / frameRate());
     runQueue();

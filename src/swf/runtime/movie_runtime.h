@@ -226,6 +226,9 @@ public:
     double viewportWidth() const { return m_viewportWidth; }
     // Plays one frame: enterFrame events, every playing timeline, then due timers.
     void advance();
+    // Lets one frame's time pass without a new frame: due timers, loads and
+    // streams, as the player does while it shows the last frame.
+    void idleThroughFrame();
     // Moves the root to a frame (0-based) as a goto from outside would, and stops it there.
     void gotoRootFrame(int frame);
 
@@ -560,6 +563,8 @@ private:
     void queueCode(Instance* inst, script::ActionList code, Priority priority = Priority::Normal, bool evenIfRemoved = false);
     void runQueue();
     void runJob(Job& job);
+    // What follows a frame's timelines: its time passes (timers, streams, loads).
+    void passFrameTime();
     // Gives a clip its registered class and runs its constructors; whether it has a class.
     bool construct(Instance* inst);
     // Gives a clip the prototype of the class registered for its symbol;

@@ -142,6 +142,8 @@ Trace traceMovie(const Movie& movie, const TraceOptions& options)
         }
         for (; played < frames; ++played)
             runtime.advance();
+        if (options.lastFrameTime)
+            runtime.idleThroughFrame();
         if (options.describeDisplayList)
             trace.displayList = movie::describeTree(runtime.rootState());
     });

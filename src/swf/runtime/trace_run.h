@@ -49,6 +49,9 @@ struct SocketStep {
 
 struct TraceOptions {
     int frames = 10;
+    // The run ends when the last frame's time is up, not when it is shown:
+    // the timers and loads due meanwhile still run.
+    bool lastFrameTime = false;
     std::uint32_t randomSeed = kRepeatableSeed;
     // Played in order after the first frame; each Wait plays one of the
     // `frames`, and the frames left when the list ends play after it. Waits

@@ -79,9 +79,11 @@ public:
     Value callFromHost(const Value& function, Object* thisObject, const std::vector<Value>& args);
     Value callMethodFromHost(Object* o, const std::string& name, const std::vector<Value>& args);
 
-    // Calls due setInterval / setTimeout callbacks; the host calls this
-    // once per frame after moving its clock.
+    // Calls due setInterval / setTimeout callbacks, each at most once; the
+    // host calls this as its clock moves.
     void runTimers();
+    // When the first timer falls due; infinity without timers.
+    double nextTimerDue() const;
 
     // Frees the objects nothing reaches any more (from the globals, timers,
     // registered classes and the host's roots). Does nothing while a script

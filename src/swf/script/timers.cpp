@@ -3,6 +3,7 @@
 #include "swf/script/frame.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace swf::script {
 
@@ -50,6 +51,14 @@ void Interpreter::collectGarbage()
     std::vector<Value> values;
     gatherRoots(roots, scopes, values);
     setLiveMemory(m_heap.collect(roots, scopes, values));
+}
+
+double Interpreter::nextTimerDue() const
+{
+    double due = std::numeric_limits<double>::infinity();
+    for (const auto& [id, timer] : m_timers)
+        due = std::min(due, timer.due);
+    return due;
 }
 
 void Interpreter::runTimers()
