@@ -662,6 +662,8 @@ TEST(FlashGeom, TextPackageHoldsTheTextRendererClass)
     ASSERT_TRUE(renderer.isObject() && renderer.asObject()->isFunction());
     EXPECT_TRUE(m.vm->getMember(renderer, "prototype").isObject());
     EXPECT_TRUE(m.vm->getMember(renderer, "setAdvancedAntialiasingTable").isObject());
+    // The class makes no instances.
+    EXPECT_TRUE(m.vm->construct(renderer, {}).isUndefined());
 }
 
 TEST(FlashGeom, ColorTransformRgbReplacesOffsetsAndClearsMultipliers)
@@ -878,6 +880,7 @@ TEST(LibraryClasses, FileReferencesDescribeNoFileAndTheirNativeMakesAnyObjectOne
     Machine m(8);
     Value net = m.vm->getMember(global(m, "flash"), "net");
     Value file = m.vm->construct(m.vm->getMember(net, "FileReference"), {});
+    EXPECT_FALSE(file.asObject()->isPlain());
     EXPECT_TRUE(m.vm->getMember(file, "name").isUndefined());
     m.vm->setMember(file, "name", Value("x.txt"));
     EXPECT_TRUE(m.vm->getMember(file, "name").isUndefined());

@@ -77,11 +77,11 @@ Value initFileReference(Interpreter& in, Object* self, const Args& args)
 
 void installFileReference(Interpreter& in, Object* net)
 {
-    Object* file = defineNetClass(in, net, "FileReference", [](Interpreter& in, Object* self, const Args&) -> Value {
+    Object* file = defineNetClass(in, net, "FileReference", nativeInstance([](Interpreter& in, Object* self, const Args&) -> Value {
         initFileReference(in, self, {});
         env::initializeBroadcaster(in, self);
         return Value();
-    });
+    }));
     Object* fileProto = file->findOwn("prototype")->value.asObject();
     nativeMethod(in, fileProto, "browse", browse);
     for (const char* name : {"upload", "download"})

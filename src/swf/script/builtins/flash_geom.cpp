@@ -4,6 +4,7 @@
 // movies until they unhide it.
 
 #include "swf/script/builtins/library_support.h"
+#include "swf/script/native_extension.h"
 
 #include <algorithm>
 #include <cmath>
@@ -595,9 +596,13 @@ void installFlashGeom(Interpreter& in)
     installFileReference(in, package(in, flash, "net", 0));
     // flash.text holds the TextRenderer class; its one method sets tables
     // for an anti-aliasing renderer this player does not have, and does
-    // nothing here.
+    // nothing here. The class has no instances: `new` gives undefined.
     Object* renderer = defineGeomClass(in, package(in, flash, "text", 0), "TextRenderer",
-                                       [](Interpreter&, Object* self, const Args&) -> Value { return self; });
+                                       [](Interpreter&, Object* self, const Args&) -> Value {
+                                           if (self)
+                                               self->setExtension(std::make_shared<RefusedConstruction>());
+                                           return Value();
+                                       });
     nativeMethod(in, renderer, "setAdvancedAntialiasingTable", nothing());
     // flash.automation drives a movie from a test tool; here its members
     // exist and do nothing.
