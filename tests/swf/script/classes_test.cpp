@@ -992,6 +992,74 @@ TEST(BitmapData, DrawLaysABitmapOverThroughMatrixColourAndClipRectangle)
     EXPECT_EQ(pixel(0, 0), std::to_string(0x0000FF));
 }
 
+// The channel and palette methods: copyChannel moves one channel of the
+// source into another here; threshold paints the pixels whose masked value
+// passes the test and counts them; paletteMap adds up each channel's entry
+// (a channel without a table gives its own value, and sums carry over);
+// floodFill paints the joined pixels of one colour.
+TEST(BitmapData, ChannelThresholdPaletteAndFloodFillRepaintPixels)
+{
+    Machine m(8);
+    Value flash = global(m, "flash");
+    Value bitmapClass = m.vm->getMember(m.vm->getMember(flash, "display"), "BitmapData");
+    Value geom = m.vm->getMember(flash, "geom");
+    auto bitmap = [&](double argb) { return m.vm->construct(bitmapClass, {Value(4), Value(2), Value(false), Value(argb)}); };
+    Value whole = m.vm->construct(m.vm->getMember(geom, "Rectangle"), {Value(0), Value(0), Value(4), Value(2)});
+    Value origin = m.vm->construct(m.vm->getMember(geom, "Point"), {Value(0), Value(0)});
+    auto pixel = [&](const Value& b, int x, int y) { return str(m, m.vm->callMethod(b, "getPixel", {Value(x), Value(y)})); };
+    Value src = bitmap(double(0xFF102030u));
+    m.vm->callMethod(src, "setPixel", {Value(3), Value(1), Value(double(0x405060))});
+
+    Value dest = bitmap(double(0xFF000000u));
+    m.vm->callMethod(dest, "copyChannel", {src, whole, origin, Value(4), Value(1)});
+    EXPECT_EQ(pixel(dest, 0, 0), std::to_string(0x300000));
+    EXPECT_EQ(pixel(dest, 3, 1), std::to_string(0x600000));
+
+    dest = bitmap(double(0xFF000000u));
+    EXPECT_EQ(str(m, m.vm->callMethod(dest, "threshold", {src, whole, origin, Value(">"), Value(double(0x300000)), Value(double(0xFFFF00FFu)), Value(double(0x00FF0000u))})), "1");
+    EXPECT_EQ(pixel(dest, 3, 1), std::to_string(0xFF00FF));
+    EXPECT_EQ(pixel(dest, 0, 0), "0");
+    // copySource fills the rest from the source; an unknown test changes nothing.
+    m.vm->callMethod(dest, "threshold", {src, whole, origin, Value("=="), Value(0), Value(0), Value(double(0xFFu)), Value(true)});
+    EXPECT_EQ(pixel(dest, 0, 0), std::to_string(0x102030));
+    EXPECT_EQ(str(m, m.vm->callMethod(dest, "threshold", {src, whole, origin, Value("<>"), Value(0)})), "0");
+
+    dest = bitmap(double(0xFF000000u));
+    Value reds = m.vm->newArray({});
+    for (int i = 0; i < 256; ++i)
+        m.vm->setMember(reds, std::to_string(i), Value(double(i == 0x10 ? 0x0000FF : 0)));
+    m.vm->callMethod(dest, "paletteMap", {src, whole, origin, reds});
+    EXPECT_EQ(pixel(dest, 0, 0), std::to_string(0x00212F));
+    EXPECT_EQ(pixel(dest, 3, 1), std::to_string(0x005060));
+
+    dest = bitmap(double(0xFFFFFFFFu));
+    m.vm->callMethod(dest, "setPixel", {Value(1), Value(0), Value(0)});
+    m.vm->callMethod(dest, "setPixel", {Value(1), Value(1), Value(0)});
+    m.vm->callMethod(dest, "floodFill", {Value(0), Value(0), Value(double(0xFF00FF00u))});
+    EXPECT_EQ(pixel(dest, 0, 1), std::to_string(0x00FF00));
+    EXPECT_EQ(pixel(dest, 3, 0), std::to_string(0xFFFFFF));
+}
+
+// noise draws from the minimal standard generator: a pixel's colours take
+// the seed's next values in turn (16807 % 256 = 0xA7 first for seed 1), and
+// seeds of 0 or less start from 1 minus the seed.
+TEST(BitmapData, NoiseFollowsTheMinimalStandardGenerator)
+{
+    Machine m(8);
+    Value bitmapClass = m.vm->getMember(m.vm->getMember(global(m, "flash"), "display"), "BitmapData");
+    auto noise = [&](double seed, bool transparent) {
+        Value b = m.vm->construct(bitmapClass, {Value(2), Value(1), Value(transparent), Value(0)});
+        EXPECT_EQ(str(m, m.vm->callMethod(b, "noise", {Value(seed), Value(0), Value(255), Value(15)})), "0");
+        return str(m, m.vm->callMethod(b, "getPixel32", {Value(0), Value(0)}));
+    };
+    EXPECT_EQ(noise(1, false), std::to_string(std::int32_t(0xFFA7F1D9u)));
+    EXPECT_EQ(noise(0, false), noise(1, false));
+    EXPECT_NE(noise(-1, false), noise(1, false));
+    // Alpha takes a value only on a transparent bitmap, after the colours
+    // (0x2A here), and the colours are kept premultiplied by it.
+    EXPECT_EQ(noise(1, true), std::to_string(std::int32_t(0x2AAAF3DBu)));
+}
+
 // Date sets up only plain objects: one the player made with data of its own
 // stays what it is when Date's constructor runs on it (as `super()` runs it).
 TEST(LibraryClasses, DateTakesOnlyObjectsThatAreNotNativeAlready)

@@ -8,7 +8,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace swf::script {
 
@@ -249,6 +252,38 @@ int readSource(Interpreter& in, const Args& args, BitmapPixels*& source, Area& a
     return readArea(in, args[1], area) ? 0 : -4;
 }
 
+// Calls `each(source value, x, y)` with the unpremultiplied value of every
+// pixel of the source rectangle whose place, moved to the destination point,
+// lies inside `b`; (x, y) is that place. The source is read as it was before.
+template <typename Each>
+void forEachMovedPixel(BitmapPixels& b, const BitmapPixels& source, const Area& area, int px, int py, Each each)
+{
+    const Area from = clip(area, source.width(), source.height());
+    const std::int64_t shiftX = std::int64_t(px) - area.x, shiftY = std::int64_t(py) - area.y;
+    const std::vector<std::uint32_t> pixels = source.pixels();
+    for (int y = from.y; y < from.y + from.height; ++y) {
+        for (int x = from.x; x < from.x + from.width; ++x) {
+            const std::int64_t tx = x + shiftX, ty = y + shiftY;
+            if (tx < 0 || ty < 0 || tx >= b.width() || ty >= b.height())
+                continue;
+            each(source.read(pixels[std::size_t(y) * std::size_t(source.width()) + std::size_t(x)]), int(tx), int(ty));
+        }
+    }
+    b.touch();
+}
+
+// The bit shift of a channel flag (1 red, 2 green, 4 blue, 8 alpha), or -1.
+int channelShift(std::uint32_t channel)
+{
+    switch (channel) {
+    case 1: return 16;
+    case 2: return 8;
+    case 4: return 0;
+    case 8: return 24;
+    default: return -1;
+    }
+}
+
 // copyPixels(source, rect, point[, alphaBitmap, alphaPoint, mergeAlpha]):
 // -2 when the source is no bitmap, -3 when it was disposed, -4 for a bad
 // rectangle. A point that is no object, or lacks a coordinate, counts as 0.
@@ -370,27 +405,193 @@ Value merge(Interpreter& in, Object* self, const Args& args)
     std::uint32_t mult[4] = {0, 0, 0, 256};
     for (std::size_t i = 0; i < 4 && 3 + i < args.size(); ++i)
         mult[i] = std::uint32_t(std::clamp(toPixel(in, args[3 + i]), 0, 256));
-    const Area from = clip(area, source->width(), source->height());
-    const std::int64_t shiftX = std::int64_t(px) - area.x, shiftY = std::int64_t(py) - area.y;
-    const std::vector<std::uint32_t> pixels = source->pixels();
     const int shifts[4] = {16, 8, 0, 24};
-    for (int y = from.y; y < from.y + from.height; ++y) {
-        for (int x = from.x; x < from.x + from.width; ++x) {
-            const std::int64_t tx = x + shiftX, ty = y + shiftY;
-            if (tx < 0 || ty < 0 || tx >= b->width() || ty >= b->height())
-                continue;
-            const std::uint32_t s = source->read(pixels[std::size_t(y) * std::size_t(source->width()) + std::size_t(x)]);
-            const std::uint32_t d = b->get(int(tx), int(ty));
+    forEachMovedPixel(*b, *source, area, px, py, [&](std::uint32_t s, int x, int y) {
+        const std::uint32_t d = b->get(x, y);
+        std::uint32_t out = 0;
+        for (int i = 0; i < 4; ++i) {
+            const std::uint32_t sc = (s >> shifts[i]) & 0xFF, dc = (d >> shifts[i]) & 0xFF;
+            out |= ((sc * mult[i] + dc * (256 - mult[i])) / 256) << shifts[i];
+        }
+        b->set(x, y, out);
+    });
+    return -1;
+}
+
+// copyChannel(source, rect, point, sourceChannel, destChannel): one channel
+// of the source's pixels becomes a channel of this bitmap's. An opaque
+// bitmap has no alpha to take one.
+Value copyChannel(Interpreter& in, Object* self, const Args& args)
+{
+    BitmapPixels* b = live(self);
+    if (!b || args.size() < 5)
+        return -1;
+    BitmapPixels* source = nullptr;
+    Area area;
+    if (const int status = readSource(in, args, source, area))
+        return status;
+    const int from = channelShift(toColor(in, args[3])), to = channelShift(toColor(in, args[4]));
+    if (from < 0 || to < 0 || (to == 24 && !b->transparent()))
+        return Value();
+    int px = 0, py = 0;
+    pointOrOrigin(in, args[2], px, py);
+    forEachMovedPixel(*b, *source, area, px, py, [&](std::uint32_t s, int x, int y) {
+        const std::uint32_t value = (s >> from) & 0xFF;
+        b->set(x, y, (b->get(x, y) & ~(0xFFu << to)) | (value << to));
+    });
+    return Value();
+}
+
+// threshold(source, rect, point, operation, threshold[, color, mask,
+// copySource]): each source pixel, masked, is compared with the masked
+// threshold; where the comparison holds the pixel here takes `color`, and
+// elsewhere the source's pixel when copySource asks. The number of pixels
+// that took the colour; 0 for an unknown operation.
+Value threshold(Interpreter& in, Object* self, const Args& args)
+{
+    BitmapPixels* b = live(self);
+    if (!b || args.size() < 5)
+        return -1;
+    BitmapPixels* source = nullptr;
+    Area area;
+    if (const int status = readSource(in, args, source, area))
+        return status;
+    const std::string operation = in.toString(args[3]);
+    const std::uint32_t mask = args.size() > 6 ? toColor(in, args[6]) : 0xFFFFFFFFu;
+    const std::uint32_t limit = toColor(in, args[4]) & mask;
+    const std::uint32_t color = args.size() > 5 ? toColor(in, args[5]) : 0u;
+    const bool copySource = args.size() > 7 && in.toBoolean(args[7]);
+    std::function<bool(std::uint32_t)> holds;
+    if (operation == "<")
+        holds = [limit](std::uint32_t v) { return v < limit; };
+    else if (operation == "<=")
+        holds = [limit](std::uint32_t v) { return v <= limit; };
+    else if (operation == ">")
+        holds = [limit](std::uint32_t v) { return v > limit; };
+    else if (operation == ">=")
+        holds = [limit](std::uint32_t v) { return v >= limit; };
+    else if (operation == "==")
+        holds = [limit](std::uint32_t v) { return v == limit; };
+    else if (operation == "!=")
+        holds = [limit](std::uint32_t v) { return v != limit; };
+    else
+        return 0;
+    int pixels = 0;
+    int px = 0, py = 0;
+    pointOrOrigin(in, args[2], px, py);
+    forEachMovedPixel(*b, *source, area, px, py, [&](std::uint32_t s, int x, int y) {
+        if (holds(s & mask)) {
+            b->set(x, y, color);
+            ++pixels;
+        } else if (copySource) {
+            b->set(x, y, s);
+        }
+    });
+    return pixels;
+}
+
+// paletteMap(source, rect, point[, red, green, blue, alpha]): each channel
+// of a source pixel picks an entry of its array, and the pixel here is the
+// sum of the four entries. A channel without an array of 256 keeps its value.
+Value paletteMap(Interpreter& in, Object* self, const Args& args)
+{
+    BitmapPixels* b = live(self);
+    if (!b || args.size() < 3)
+        return -1;
+    BitmapPixels* source = nullptr;
+    Area area;
+    if (const int status = readSource(in, args, source, area))
+        return status;
+    const int shifts[4] = {16, 8, 0, 24};
+    std::vector<std::uint32_t> tables[4];
+    for (int i = 0; i < 4; ++i) {
+        tables[i].resize(256);
+        Object* array = std::size_t(3 + i) < args.size() ? args[std::size_t(3 + i)].asObject() : nullptr;
+        for (std::uint32_t v = 0; v < 256; ++v)
+            tables[i][v] = array ? toColor(in, in.getMember(array, std::to_string(v))) : v << shifts[i];
+    }
+    int px = 0, py = 0;
+    pointOrOrigin(in, args[2], px, py);
+    forEachMovedPixel(*b, *source, area, px, py, [&](std::uint32_t s, int x, int y) {
+        std::uint32_t out = 0;
+        for (int i = 0; i < 4; ++i)
+            out += tables[i][(s >> shifts[i]) & 0xFF];
+        b->set(x, y, out);
+    });
+    return Value();
+}
+
+// floodFill(x, y, color): the pixels of (x, y)'s colour joined to it side by
+// side take `color`.
+Value floodFill(Interpreter& in, Object* self, const Args& args)
+{
+    BitmapPixels* b = live(self);
+    if (!b || args.size() < 3)
+        return -1;
+    const int x0 = toPixel(in, args[0]), y0 = toPixel(in, args[1]);
+    if (!b->contains(x0, y0))
+        return Value();
+    const std::uint32_t from = b->raw(x0, y0);
+    const std::uint32_t to = b->store(toColor(in, args[2]));
+    if (from == to)
+        return Value();
+    std::vector<std::pair<int, int>> todo{{x0, y0}};
+    while (!todo.empty()) {
+        const auto [x, y] = todo.back();
+        todo.pop_back();
+        if (!b->contains(x, y) || b->raw(x, y) != from)
+            continue;
+        b->setRaw(x, y, to);
+        todo.insert(todo.end(), {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}});
+    }
+    b->touch();
+    return Value();
+}
+
+// noise(seed[, low, high, channels, grayScale]): random values from low to
+// high in the chosen channels (7: the colours), the same picture for the
+// same seed. Colours not chosen are 0, and alpha is opaque unless chosen on
+// a transparent bitmap; in grey the three colours take one value. The
+// values come from the minimal standard generator (16807 times the state,
+// modulo 2^31 - 1), one per pixel and channel, a pixel's colours before its
+// alpha. A seed of 0 or less starts from 1 minus the seed.
+Value noise(Interpreter& in, Object* self, const Args& args)
+{
+    BitmapPixels* b = live(self);
+    if (!b || args.empty())
+        return -1;
+    constexpr std::int64_t kModulus = 0x7FFFFFFF;
+    const std::int64_t seed = toInt32(in.toNumber(args[0]));
+    std::int64_t state = seed <= 0 ? 1 - seed : seed % kModulus;
+    if (state == 0)
+        state = 1;
+    auto next = [&state]() {
+        state = state * 16807 % kModulus;
+        return std::uint32_t(state);
+    };
+    const int low = std::clamp(args.size() > 1 ? toPixel(in, args[1]) : 0, 0, 255);
+    const int high = std::clamp(args.size() > 2 ? toPixel(in, args[2]) : 255, 0, 255);
+    const std::uint32_t channels = args.size() > 3 ? toColor(in, args[3]) : 7u;
+    const bool gray = args.size() > 4 && in.toBoolean(args[4]);
+    const bool alpha = (channels & 8u) && b->transparent();
+    auto value = [&]() { return high <= low ? std::uint32_t(low) : std::uint32_t(low) + next() % std::uint32_t(high - low + 1); };
+    for (int y = 0; y < b->height(); ++y) {
+        for (int x = 0; x < b->width(); ++x) {
             std::uint32_t out = 0;
-            for (int i = 0; i < 4; ++i) {
-                const std::uint32_t sc = (s >> shifts[i]) & 0xFF, dc = (d >> shifts[i]) & 0xFF;
-                out |= ((sc * mult[i] + dc * (256 - mult[i])) / 256) << shifts[i];
+            if (gray) {
+                const std::uint32_t v = value();
+                out = (v << 16) | (v << 8) | v;
+            } else {
+                for (const std::uint32_t channel : {1u, 2u, 4u}) {
+                    if (channels & channel)
+                        out |= value() << channelShift(channel);
+                }
             }
-            b->set(int(tx), int(ty), out);
+            b->set(x, y, out | (alpha ? value() : 0xFFu) << 24);
         }
     }
     b->touch();
-    return -1;
+    return 0;
 }
 
 // A point argument: an object with x and y.
@@ -589,6 +790,11 @@ void installBitmapData(Interpreter& in, Object* display)
     nativeMethod(in, proto, "getColorBoundsRect", colorBounds);
     nativeMethod(in, proto, "merge", merge);
     nativeMethod(in, proto, "hitTest", hitTest);
+    nativeMethod(in, proto, "copyChannel", copyChannel);
+    nativeMethod(in, proto, "threshold", threshold);
+    nativeMethod(in, proto, "paletteMap", paletteMap);
+    nativeMethod(in, proto, "floodFill", floodFill);
+    nativeMethod(in, proto, "noise", noise);
     defineLifeMethods(in, proto, ctor);
     // loadBitmap(name): a new bitmap with the pixels of the one the calling
     // movie's library exports under that name; undefined when it has none.
