@@ -535,14 +535,22 @@ Value floodFill(Interpreter& in, Object* self, const Args& args)
     const std::uint32_t to = b->store(toColor(in, args[2]));
     if (from == to)
         return Value();
-    std::vector<std::pair<int, int>> todo{{x0, y0}};
+    // Each pixel is painted as it is found, so it waits in the list once at most.
+    std::vector<std::pair<int, int>> todo;
+    auto reach = [&](int x, int y) {
+        if (b->contains(x, y) && b->raw(x, y) == from) {
+            b->setRaw(x, y, to);
+            todo.emplace_back(x, y);
+        }
+    };
+    reach(x0, y0);
     while (!todo.empty()) {
         const auto [x, y] = todo.back();
         todo.pop_back();
-        if (!b->contains(x, y) || b->raw(x, y) != from)
-            continue;
-        b->setRaw(x, y, to);
-        todo.insert(todo.end(), {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}});
+        reach(x + 1, y);
+        reach(x - 1, y);
+        reach(x, y + 1);
+        reach(x, y - 1);
     }
     b->touch();
     return Value();
