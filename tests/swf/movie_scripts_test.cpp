@@ -4140,3 +4140,28 @@ TEST(MovieScripts, AFieldFittedToItsTextHoldsItWhenItWraps)
                            traceField("bottomScroll")),
               "1\n");
 }
+
+// A button's display members show to for..in, newest first, in movies of
+// every version; a clip's stay hidden.
+TEST(MovieScripts, AButtonsDisplayMembersShowToForIn)
+{
+    auto listed = [](const char* cls) {
+        return tracedAtRoot(std::string("push \"") + cls + R"("
+            GetVariable
+            push "prototype"
+            GetMember
+            enumerate2
+        next:
+            storeregister 1
+            push null
+            equals2
+            if done
+            push r:1
+            trace
+            jump next
+        done:
+        )", 6);
+    };
+    EXPECT_EQ(listed("Button"), "tabIndex\nblendMode\ncacheAsBitmap\nfilters\nscale9Grid\ngetDepth\nenabled\nuseHandCursor\n");
+    EXPECT_EQ(listed("MovieClip"), "");
+}

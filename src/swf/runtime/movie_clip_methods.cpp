@@ -59,7 +59,7 @@ std::optional<BlendMode> blendModeFrom(const Value& value)
 
 // The members of the later players that every stage object has (clips and
 // buttons): filters and blendMode.
-void defineDisplayMembers(Interpreter& in, Object* proto, MovieRuntime& rt)
+void defineFilters(Interpreter& in, Object* proto, MovieRuntime& rt)
 {
     proto->setAccessor("filters", in.newFunction([&rt](Interpreter& in, Object* self, const Args&) {
         return objectFilters(in, rt, self);
@@ -67,6 +67,10 @@ void defineDisplayMembers(Interpreter& in, Object* proto, MovieRuntime& rt)
         setObjectFilters(in, rt, self, arg(args, 0));
         return Value();
     }));
+}
+
+void defineBlendMode(Interpreter& in, Object* proto, MovieRuntime& rt)
+{
     proto->setAccessor("blendMode", in.newFunction([&rt](Interpreter&, Object* self, const Args&) {
         Instance* inst = rt.instanceOf(self);
         if (!inst || !inst->object)
@@ -80,35 +84,46 @@ void defineDisplayMembers(Interpreter& in, Object* proto, MovieRuntime& rt)
         }
         return Value();
     }));
+}
+
+void defineDisplayMembers(Interpreter& in, Object* proto, MovieRuntime& rt)
+{
+    defineFilters(in, proto, rt);
+    defineBlendMode(in, proto, rt);
     for (const char* name : {"filters", "blendMode"})
         proto->findOwnAnyVersion(name)->flags = script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete;
     script::markVersion(proto, {"filters", "blendMode"}, script::PropertyFlag::Version8);
 }
 
-// The members of clips that scripts set and read back, each kept on the
-// clip: _lockroot (in every version), and from SWF 8 cacheAsBitmap and
-// forceSmoothing (booleans), opaqueBackground (a colour, or undefined), and
-// scrollRect and scale9Grid (a new Rectangle on each read, or undefined).
-// On anything but a clip they read undefined.
-void defineClipSettings(Interpreter& in, Object* proto, MovieRuntime& rt)
-{
-    constexpr std::uint16_t kHidden = script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete;
-    auto accessor = [&](const char* name, auto get, auto set) {
-        proto->setAccessor(name, in.newFunction([&rt, get](Interpreter& in, Object* self, const Args&) {
-            Instance* inst = rt.instanceOf(self);
+// Members kept on the object's instance that scripts set and read back; on
+// anything that is no display object they read undefined.
+struct InstanceSettings {
+    Interpreter& in;
+    Object* proto;
+    MovieRuntime& rt;
+    std::uint16_t flags;
+
+    template <typename Get, typename Set>
+    void accessor(const char* name, Get get, Set set) const
+    {
+        MovieRuntime& runtime = rt;
+        proto->setAccessor(name, in.newFunction([&runtime, get](Interpreter& in, Object* self, const Args&) {
+            Instance* inst = runtime.instanceOf(self);
             return inst ? get(in, *inst) : Value();
-        }), in.newFunction([&rt, set](Interpreter& in, Object* self, const Args& args) {
-            if (Instance* inst = rt.instanceOf(self))
+        }), in.newFunction([&runtime, set](Interpreter& in, Object* self, const Args& args) {
+            if (Instance* inst = runtime.instanceOf(self))
                 set(in, *inst, arg(args, 0));
             return Value();
         }));
-        proto->findOwnAnyVersion(name)->flags = kHidden;
-    };
-    auto flag = [&](const char* name, bool Instance::*field) {
+        proto->findOwnAnyVersion(name)->flags = flags;
+    }
+    void flag(const char* name, bool Instance::*field) const
+    {
         accessor(name, [field](Interpreter&, Instance& i) { return Value(i.*field); },
                  [field](Interpreter& in, Instance& i, const Value& v) { i.*field = in.toBoolean(v); });
-    };
-    auto rectangle = [&](const char* name, std::optional<QRectF> Instance::*field) {
+    }
+    void rectangle(const char* name, std::optional<QRectF> Instance::*field) const
+    {
         accessor(name,
                  [field](Interpreter& in, Instance& i) {
                      const std::optional<QRectF>& r = i.*field;
@@ -125,11 +140,21 @@ void defineClipSettings(Interpreter& in, Object* proto, MovieRuntime& rt)
                      const auto number = [&](const char* member) { return in.toNumber(in.getMember(o, member)); };
                      i.*field = QRectF(number("x"), number("y"), number("width"), number("height"));
                  });
-    };
-    flag("_lockroot", &Instance::lockRoot);
-    flag("cacheAsBitmap", &Instance::cacheAsBitmap);
-    flag("forceSmoothing", &Instance::forceSmoothing);
-    accessor("opaqueBackground",
+    }
+};
+
+// The members of clips that scripts set and read back, each kept on the
+// clip: _lockroot (in every version), and from SWF 8 cacheAsBitmap and
+// forceSmoothing (booleans), opaqueBackground (a colour, or undefined), and
+// scrollRect and scale9Grid (a new Rectangle on each read, or undefined).
+// On anything but a clip they read undefined.
+void defineClipSettings(Interpreter& in, Object* proto, MovieRuntime& rt)
+{
+    const InstanceSettings settings{in, proto, rt, script::PropertyFlag::DontEnum | script::PropertyFlag::DontDelete};
+    settings.flag("_lockroot", &Instance::lockRoot);
+    settings.flag("cacheAsBitmap", &Instance::cacheAsBitmap);
+    settings.flag("forceSmoothing", &Instance::forceSmoothing);
+    settings.accessor("opaqueBackground",
              [](Interpreter&, Instance& i) { return i.opaqueBackground ? Value(double(*i.opaqueBackground)) : Value(); },
              [](Interpreter& in, Instance& i, const Value& v) {
                  if (v.isUndefined() || v.isNull())
@@ -137,8 +162,8 @@ void defineClipSettings(Interpreter& in, Object* proto, MovieRuntime& rt)
                  else
                      i.opaqueBackground = std::uint32_t(script::toInt32(in.toNumber(v))) & 0xFFFFFFu;
              });
-    rectangle("scrollRect", &Instance::scrollRect);
-    rectangle("scale9Grid", &Instance::scale9Grid);
+    settings.rectangle("scrollRect", &Instance::scrollRect);
+    settings.rectangle("scale9Grid", &Instance::scale9Grid);
     script::markVersion(proto, {"cacheAsBitmap", "forceSmoothing", "opaqueBackground", "scrollRect", "scale9Grid"},
                         script::PropertyFlag::Version8);
 }
@@ -685,8 +710,6 @@ void installButtonClass(Interpreter& in, MovieRuntime& rt)
     // the pointer may do with it and whether it shows the hand.
     buttonProto->put("useHandCursor", true);
     buttonProto->put("enabled", true);
-    defineDisplayMembers(in, buttonProto, rt);
-    defineTabIndex(in, buttonProto, rt, true);
     // A button's getDepth answers for buttons only: given to a clip, it
     // reads undefined.
     in.defineMethod(buttonProto, "getDepth", [inst](Interpreter&, Object* self, const Args&) {
@@ -695,6 +718,16 @@ void installButtonClass(Interpreter& in, MovieRuntime& rt)
                             && i->object->character->kind == movie::Character::Kind::Button;
         return button ? Value(double(i->depth - kScriptDepthOffset)) : Value();
     });
+    // Unlike a clip's, a button's display members show to for..in and to
+    // movies of every version, in the order they were made.
+    const InstanceSettings settings{in, buttonProto, rt, script::PropertyFlag::DontDelete};
+    settings.rectangle("scale9Grid", &Instance::scale9Grid);
+    defineFilters(in, buttonProto, rt);
+    settings.flag("cacheAsBitmap", &Instance::cacheAsBitmap);
+    defineBlendMode(in, buttonProto, rt);
+    for (const char* name : {"getDepth", "filters", "blendMode"})
+        buttonProto->findOwnAnyVersion(name)->flags = script::PropertyFlag::DontDelete;
+    defineTabIndex(in, buttonProto, rt, true);
 }
 
 } // namespace
