@@ -58,7 +58,7 @@ std::optional<BlendMode> blendModeFrom(const Value& value)
 }
 
 // The members of the later players that every stage object has (clips and
-// buttons): filters and blendMode.
+// buttons): filters and blendMode, each defined on its own.
 void defineFilters(Interpreter& in, Object* proto, MovieRuntime& rt)
 {
     proto->setAccessor("filters", in.newFunction([&rt](Interpreter& in, Object* self, const Args&) {
@@ -86,6 +86,7 @@ void defineBlendMode(Interpreter& in, Object* proto, MovieRuntime& rt)
     }));
 }
 
+// A clip's filters and blendMode: hidden from for..in and from movies before SWF 8.
 void defineDisplayMembers(Interpreter& in, Object* proto, MovieRuntime& rt)
 {
     defineFilters(in, proto, rt);

@@ -329,6 +329,8 @@ private:
     static bool plainSlashName(const std::string& name, const Object* holder);
     // Where a path of clips and variables starts.
     Object* pathBase(Frame& f, const std::string& path);
+    // A path a script names: resolveTarget's, or in SWF 4 one of slashes only.
+    Object* scriptPathTarget(Object* base, const std::string& path, bool toVariable = false, bool* endedOnValue = nullptr);
     Object* resolveSwf4Target(Object* base, const std::string& path);
     Object* scopeObject(const Frame& f, const Scope* s);
     // The timeline the code acts on, once it or the code's own left the stage.

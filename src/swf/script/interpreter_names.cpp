@@ -119,8 +119,6 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool t
         *endedOnValue = false;
     if (path.empty())
         return base;
-    if (swfVersion() < 5)
-        return resolveSwf4Target(base, path);
     Object* cur = base;
     const std::size_t n = path.size();
     std::size_t i = 0;
@@ -218,6 +216,16 @@ Object* Interpreter::resolveTarget(Object* base, const std::string& path, bool t
     return cur;
 }
 
+Object* Interpreter::scriptPathTarget(Object* base, const std::string& path, bool toVariable, bool* endedOnValue)
+{
+    if (swfVersion() < 5 && !path.empty()) {
+        if (endedOnValue)
+            *endedOnValue = false;
+        return resolveSwf4Target(base, path);
+    }
+    return resolveTarget(base, path, toVariable, endedOnValue);
+}
+
 // SWF 4 paths know slashes only: each name between them is a clip's child,
 // ".." its parent, and only the first may name a level ("_level1", read up
 // to its digits). Colons, dots, _root and `this` are parts of names there.
@@ -279,11 +287,11 @@ Object* Interpreter::clipAtPath(Frame& f, const std::string& name)
     const std::string last = lastSlash == std::string::npos ? body : body.substr(lastSlash + 1);
     Object* clip = nullptr;
     if (last.empty()) {
-        clip = resolveTarget(f.target, body);
+        clip = scriptPathTarget(f.target, body);
     } else {
         Object* base = lastSlash == std::string::npos ? f.target
                        : lastSlash == 0               ? m_host.root(f.target)
-                                                      : resolveTarget(f.target, body.substr(0, lastSlash + 1));
+                                                      : scriptPathTarget(f.target, body.substr(0, lastSlash + 1));
         if (base) {
             clip = m_host.child(base, last);
             if (!clip)
@@ -320,7 +328,7 @@ bool Interpreter::splitPath(Frame& f, const std::string& name, Object*& holder, 
         else if (path.empty())
             holder = nullptr;
         else
-            holder = resolveTarget(pathBase(f, path), path, true);
+            holder = scriptPathTarget(pathBase(f, path), path, true);
         return true;
     }
     std::size_t dot = name.rfind('.');
@@ -533,7 +541,7 @@ Object* Interpreter::actionTarget(Object* base, const std::string& path)
     // A path of an action that leads to a string, number or boolean where a
     // clip should be makes the debugging player complain in the trace log.
     bool endedOnValue = false;
-    Object* o = resolveTarget(base, path, false, &endedOnValue);
+    Object* o = scriptPathTarget(base, path, false, &endedOnValue);
     if (endedOnValue && swfVersion() >= 5)
         complainOfPrimitive();
     return o;

@@ -492,7 +492,8 @@ Value threshold(Interpreter& in, Object* self, const Args& args)
 
 // paletteMap(source, rect, point[, red, green, blue, alpha]): each channel
 // of a source pixel picks an entry of its array, and the pixel here is the
-// sum of the four entries. A channel without an array of 256 keeps its value.
+// sum of the four entries (carries included). A channel without an array
+// keeps its own value.
 Value paletteMap(Interpreter& in, Object* self, const Args& args)
 {
     BitmapPixels* b = live(self);
