@@ -603,6 +603,62 @@ Value noise(Interpreter& in, Object* self, const Args& args)
     return 0;
 }
 
+// pixelDissolve(source, rect, point[, seed, numPixels, fillColor]): paints
+// the pixel the seed names and then numPixels more of the rectangle (none
+// at all without numPixels), in an order that visits each pixel once before
+// any repeats. Painting is the source's pixel, or fillColor when the source
+// is this bitmap. Gives the seed of the last pixel painted, where the next
+// call goes on. The order is a full cycle of a congruential step over the
+// smallest power of two that holds the pixels, passing over the numbers past
+// their count. A source that is no usable bitmap gives -1, a bad rectangle -4.
+Value pixelDissolve(Interpreter& in, Object* self, const Args& args)
+{
+    BitmapPixels* b = live(self);
+    if (!b || args.size() < 3)
+        return -1;
+    BitmapPixels* source = nullptr;
+    Area area;
+    if (const int status = readSource(in, args, source, area))
+        return status == -4 ? status : -1;
+    int px = 0, py = 0;
+    pointOrOrigin(in, args[2], px, py);
+    // The pixels dissolved: the rectangle's, inside the source, that land on this bitmap.
+    const Area inSource = clip(area, source->width(), source->height());
+    const std::int64_t shiftX = std::int64_t(px) - area.x, shiftY = std::int64_t(py) - area.y;
+    const Area landed = clip(Area{int(inSource.x + shiftX), int(inSource.y + shiftY), inSource.width, inSource.height}, b->width(), b->height());
+    const Area from{int(landed.x - shiftX), int(landed.y - shiftY), landed.width, landed.height};
+    const std::uint64_t count = std::uint64_t(from.width) * std::uint64_t(from.height);
+    if (count == 0)
+        return 0;
+    std::uint64_t modulus = 1;
+    while (modulus < count)
+        modulus <<= 1;
+    auto step = [modulus](std::uint64_t v) { return (v * 1103515245u + 12345u) & (modulus - 1); };
+    const double seed = args.size() > 3 ? std::abs(in.toNumber(args[3])) : 0.0;
+    std::uint64_t state = std::isfinite(seed) ? std::uint64_t(std::fmod(seed, double(modulus))) : 0;
+    while (state >= count)
+        state = step(state);
+    // Without a number of pixels nothing is painted.
+    if (args.size() < 5)
+        return double(state);
+    const double wanted = in.toNumber(args[4]);
+    const std::uint64_t more = std::isfinite(wanted) && wanted > 0 ? std::uint64_t(std::min(wanted, double(count))) : 0;
+    const std::uint32_t fill = args.size() > 5 ? toColor(in, args[5]) : 0u;
+    auto paint = [&](std::uint64_t index) {
+        const int x = from.x + int(index % std::uint64_t(from.width)), y = from.y + int(index / std::uint64_t(from.width));
+        b->set(int(x + shiftX), int(y + shiftY), source == b ? fill : source->get(x, y));
+    };
+    paint(state);
+    for (std::uint64_t i = 0; i < more; ++i) {
+        do
+            state = step(state);
+        while (state >= count);
+        paint(state);
+    }
+    b->touch();
+    return double(state);
+}
+
 // A point argument: an object with x and y.
 bool readPoint(Interpreter& in, const Value& v, int& x, int& y)
 {
@@ -804,6 +860,7 @@ void installBitmapData(Interpreter& in, Object* display)
     nativeMethod(in, proto, "paletteMap", paletteMap);
     nativeMethod(in, proto, "floodFill", floodFill);
     nativeMethod(in, proto, "noise", noise);
+    nativeMethod(in, proto, "pixelDissolve", pixelDissolve);
     defineLifeMethods(in, proto, ctor);
     // loadBitmap(name): a new bitmap with the pixels of the one the calling
     // movie's library exports under that name; undefined when it has none.
