@@ -363,8 +363,11 @@ void MovieRuntime::passFrameTime()
     // Timers are served on the player's clock ticks, between frames too: an
     // interval shorter than a frame fires on each tick it is due, and what
     // its call set going runs before the next tick.
-    const double end = m_time + 1000.0 / frameRate();
-    for (double tick = m_time + kTimerTickMs; tick < end && !m_quit; tick += kTimerTickMs) {
+    // A frame longer than a second (a damaged rate) has a hundred ticks.
+    const double period = 1000.0 / frameRate();
+    const double step = std::max(kTimerTickMs, period / 100);
+    const double end = m_time + period;
+    for (double tick = m_time + step; tick < end && !m_quit; tick += step) {
         if (m_vm->nextTimerDue() >= tick)
             continue;
         m_time = tick;
