@@ -17,4 +17,19 @@ inline std::vector<std::uint8_t> assembled(const std::string& source)
     return code.ok() ? *code : std::vector<std::uint8_t>();
 }
 
+// Assembly that enumerates the object on the stack and traces each name in
+// the order a for..in loop visits them.
+inline const std::string kTraceEachName = R"(
+        enumerate2
+    next:
+        storeregister 1
+        push null
+        equals2
+        if done
+        push r:1
+        trace
+        jump next
+    done:
+)";
+
 } // namespace swf::script::test

@@ -20,6 +20,7 @@ using namespace swf;
 namespace {
 
 using script::test::assembled;
+using script::test::kTraceEachName;
 
 // The root sets n = "root" and holds a clip that sets n = "clip", then runs `script`.
 std::string tracedInAClip(const std::string& script, std::uint8_t version)
@@ -4146,21 +4147,8 @@ TEST(MovieScripts, AFieldFittedToItsTextHoldsItWhenItWraps)
 TEST(MovieScripts, AButtonsDisplayMembersShowToForIn)
 {
     auto listed = [](const char* cls) {
-        return tracedAtRoot(std::string("push \"") + cls + R"("
-            GetVariable
-            push "prototype"
-            GetMember
-            enumerate2
-        next:
-            storeregister 1
-            push null
-            equals2
-            if done
-            push r:1
-            trace
-            jump next
-        done:
-        )", 6);
+        return tracedAtRoot(
+            std::string("push \"") + cls + "\"\nGetVariable\npush \"prototype\"\nGetMember\n" + kTraceEachName, 6);
     };
     EXPECT_EQ(listed("Button"), "tabIndex\nblendMode\ncacheAsBitmap\nfilters\nscale9Grid\ngetDepth\nenabled\nuseHandCursor\n");
     EXPECT_EQ(listed("MovieClip"), "");

@@ -1,3 +1,4 @@
+#include "support/assembled.h"
 #include "support/test_host.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #include "support/test_host.h"
+#include "support/assembled.h"
 #include "support/assembler.h"
 
 #include <gtest/gtest.h>

@@ -240,16 +240,28 @@ void pointOrOrigin(Interpreter& in, const Value& point, int& x, int& y)
     y = point.isObject() ? toPixel(in, in.getMember(point, "y")) : 0;
 }
 
-// The source bitmap and rectangle of copyPixels and merge: 0 when both are
-// usable, else -2 (no bitmap), -3 (disposed) or -4 (bad rectangle).
-int readSource(Interpreter& in, const Args& args, BitmapPixels*& source, Area& area)
+// What the copying methods (copyPixels, merge, ...) start from: this bitmap,
+// and the source bitmap and rectangle of their first two arguments.
+struct CopySource {
+    BitmapPixels* b = nullptr;
+    BitmapPixels* source = nullptr;
+    Area area;
+};
+
+// 0 when all are usable, else -1 (this bitmap disposed, or fewer than
+// `least` arguments), -2 (no source bitmap), -3 (source disposed) or -4
+// (bad rectangle).
+int readSource(Interpreter& in, Object* self, const Args& args, std::size_t least, CopySource& out)
 {
-    source = bitmapOf(args[0].asObject());
-    if (!source)
+    out.b = live(self);
+    if (!out.b || args.size() < least)
+        return -1;
+    out.source = bitmapOf(args[0].asObject());
+    if (!out.source)
         return -2;
-    if (source->disposed())
+    if (out.source->disposed())
         return -3;
-    return readArea(in, args[1], area) ? 0 : -4;
+    return readArea(in, args[1], out.area) ? 0 : -4;
 }
 
 // Calls `each(source value, x, y)` with the unpremultiplied value of every
@@ -291,13 +303,10 @@ int channelShift(std::uint32_t channel)
 // mergeAlpha lays them over this bitmap's instead of replacing them.
 Value copyPixels(Interpreter& in, Object* self, const Args& args)
 {
-    BitmapPixels* b = live(self);
-    if (!b || args.size() < 3)
-        return -1;
-    BitmapPixels* source = nullptr;
-    Area area;
-    if (const int status = readSource(in, args, source, area))
+    CopySource copy;
+    if (const int status = readSource(in, self, args, 3, copy))
         return status;
+    auto [b, source, area] = copy;
     int px = 0, py = 0, ax = 0, ay = 0;
     pointOrOrigin(in, args[2], px, py);
     // The alpha bitmap counts with its point only; an opaque one changes nothing.
@@ -392,13 +401,10 @@ Value draw(Interpreter& in, Object* self, const Args& args)
 // codes are copyPixels' but for a merge done, which answers -1 as well.
 Value merge(Interpreter& in, Object* self, const Args& args)
 {
-    BitmapPixels* b = live(self);
-    if (!b || args.size() < 6)
-        return -1;
-    BitmapPixels* source = nullptr;
-    Area area;
-    if (const int status = readSource(in, args, source, area))
+    CopySource copy;
+    if (const int status = readSource(in, self, args, 6, copy))
         return status;
+    auto [b, source, area] = copy;
     int px = 0, py = 0;
     pointOrOrigin(in, args[2], px, py);
     // Without an alpha multiplier the source's alpha replaces this one's.
@@ -423,13 +429,10 @@ Value merge(Interpreter& in, Object* self, const Args& args)
 // bitmap has no alpha to take one.
 Value copyChannel(Interpreter& in, Object* self, const Args& args)
 {
-    BitmapPixels* b = live(self);
-    if (!b || args.size() < 5)
-        return -1;
-    BitmapPixels* source = nullptr;
-    Area area;
-    if (const int status = readSource(in, args, source, area))
+    CopySource copy;
+    if (const int status = readSource(in, self, args, 5, copy))
         return status;
+    auto [b, source, area] = copy;
     const int from = channelShift(toColor(in, args[3])), to = channelShift(toColor(in, args[4]));
     if (from < 0 || to < 0 || (to == 24 && !b->transparent()))
         return Value();
@@ -449,13 +452,10 @@ Value copyChannel(Interpreter& in, Object* self, const Args& args)
 // that took the colour; 0 for an unknown operation.
 Value threshold(Interpreter& in, Object* self, const Args& args)
 {
-    BitmapPixels* b = live(self);
-    if (!b || args.size() < 5)
-        return -1;
-    BitmapPixels* source = nullptr;
-    Area area;
-    if (const int status = readSource(in, args, source, area))
+    CopySource copy;
+    if (const int status = readSource(in, self, args, 5, copy))
         return status;
+    auto [b, source, area] = copy;
     const std::string operation = in.toString(args[3]);
     const std::uint32_t mask = args.size() > 6 ? toColor(in, args[6]) : 0xFFFFFFFFu;
     const std::uint32_t limit = toColor(in, args[4]) & mask;
@@ -496,13 +496,10 @@ Value threshold(Interpreter& in, Object* self, const Args& args)
 // keeps its own value.
 Value paletteMap(Interpreter& in, Object* self, const Args& args)
 {
-    BitmapPixels* b = live(self);
-    if (!b || args.size() < 3)
-        return -1;
-    BitmapPixels* source = nullptr;
-    Area area;
-    if (const int status = readSource(in, args, source, area))
+    CopySource copy;
+    if (const int status = readSource(in, self, args, 3, copy))
         return status;
+    auto [b, source, area] = copy;
     const int shifts[4] = {16, 8, 0, 24};
     std::vector<std::uint32_t> tables[4];
     for (int i = 0; i < 4; ++i) {
@@ -613,13 +610,10 @@ Value noise(Interpreter& in, Object* self, const Args& args)
 // their count. A source that is no usable bitmap gives -1, a bad rectangle -4.
 Value pixelDissolve(Interpreter& in, Object* self, const Args& args)
 {
-    BitmapPixels* b = live(self);
-    if (!b || args.size() < 3)
-        return -1;
-    BitmapPixels* source = nullptr;
-    Area area;
-    if (const int status = readSource(in, args, source, area))
+    CopySource copy;
+    if (const int status = readSource(in, self, args, 3, copy))
         return status == -4 ? status : -1;
+    auto [b, source, area] = copy;
     int px = 0, py = 0;
     pointOrOrigin(in, args[2], px, py);
     // The pixels dissolved: the rectangle's, inside the source, that land on this bitmap.

@@ -78,19 +78,4 @@ struct Machine {
     std::unique_ptr<Interpreter> vm;
 };
 
-// Assembly that enumerates the object on the stack and traces each name in
-// the order a for..in loop visits them.
-inline const std::string kTraceEachName = R"(
-        enumerate2
-    next:
-        storeregister 1
-        push null
-        equals2
-        if done
-        push r:1
-        trace
-        jump next
-    done:
-)";
-
 } // namespace swf::script::test
