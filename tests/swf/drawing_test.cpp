@@ -86,7 +86,7 @@ TEST(DrawingTest, FillPaintsInsideAndNothingOutside)
 TEST(DrawingTest, OpenFillShowsClosedAndEndFillClosesItBackToItsStart)
 {
     // Two sides of a square: the fill closes along the diagonal, the lower
-    // left triangle is filled; the closing edge is not stroked.
+    // left triangle is filled.
     Drawing open;
     open.beginFill(solid(kBlue));
     open.moveTo(px(0, 0));
@@ -99,6 +99,29 @@ TEST(DrawingTest, OpenFillShowsClosedAndEndFillClosesItBackToItsStart)
         const QImage image = render(*drawing);
         EXPECT_TRUE(isColor(image.pixel(5, 35), kBlue));
         EXPECT_EQ(qAlpha(image.pixel(35, 5)), 0);
+    }
+}
+
+TEST(DrawingTest, TheEdgeThatClosesAFillTakesTheLineInEffect)
+{
+    // Two sides of a square with a line: closing the fill draws the diagonal
+    // back to its start with that line, whether endFill or the next fill closes it.
+    for (const bool byNextFill : {false, true}) {
+        Drawing drawing;
+        drawing.setLineStyle(line(4, kRed));
+        drawing.beginFill(solid(kBlue));
+        drawing.moveTo(px(0, 0));
+        drawing.lineTo(px(0, 40));
+        drawing.lineTo(px(40, 40));
+        if (byNextFill)
+            drawing.beginFill(solid(kBlue));
+        else
+            drawing.endFill();
+        const QImage image = render(drawing);
+        EXPECT_TRUE(isColor(image.pixel(20, 20), kRed)) << byNextFill;
+        EXPECT_TRUE(isColor(image.pixel(21, 19), kRed)) << byNextFill;
+        EXPECT_TRUE(isColor(image.pixel(10, 30), kBlue)) << byNextFill;
+        EXPECT_EQ(qAlpha(image.pixel(35, 5)), 0) << byNextFill;
     }
 }
 

@@ -207,15 +207,16 @@ std::optional<Drawing::Edge> Drawing::pendingClose() const
 {
     if (m_fill == 0 || !m_subpathHasEdges || m_pen == m_subpathStart)
         return std::nullopt;
-    return Edge{m_pen, m_pen, m_subpathStart, false, m_fill, 0};
+    return Edge{m_pen, m_pen, m_subpathStart, false, m_fill, m_line};
 }
 
 void Drawing::closeSubpath()
 {
-    // The closing edge is filled, never stroked. It is added past the edge
+    // The closing edge is stroked like any other. It is added past the edge
     // limit too: a subpath only needs one, and only after edges of its own.
     if (const std::optional<Edge> closing = pendingClose()) {
         m_edges.push_back(*closing);
+        m_lastLineUsed = m_lastLineUsed || closing->line != 0;
         m_pen = m_subpathStart;
         changed();
     }

@@ -8,10 +8,11 @@
 // shape, each with the fill and line style in effect when it was drawn, in
 // twips. Every beginFill starts a fill of its own (two overlapping fills of
 // one colour never cancel out); a fill is closed back to where it started by
-// endFill, by the next fill, or by a moveTo inside it, with an edge that is
-// filled but never stroked. All fills lie below all lines, as in a shape
-// character. shape() hands the drawing out as a shape character's records so
-// that it is built and painted exactly like the timeline's shapes.
+// endFill, by the next fill, or by a moveTo inside it, with an edge stroked
+// with the line in effect, as if the script had drawn it. All fills lie below
+// all lines, as in a shape character. shape() hands the drawing out as a
+// shape character's records so that it is built and painted exactly like the
+// timeline's shapes.
 
 #include "swf/format/records.h"
 #include "swf/movie/live_bitmap.h"
