@@ -1823,6 +1823,50 @@ TEST(MovieScripts, AShapeHitTestFollowsTheOutline)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\n");
 }
 
+// A hairline is a pixel of the stage wide to the pointer however far its clip
+// is scaled up; a drawn one too.
+TEST(MovieScripts, AShapeHitTestMeetsAHairlineWithinAPixelOfTheStage)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 8);
+    ShapeBuilder line;
+    LineStyle hairline;
+    hairline.width = Twips(0);
+    hairline.color = {0, 0, 0, 255};
+    line.setStyles(0, line.addLine(hairline));
+    line.moveTo(Twips(0), Twips(0)).lineTo(Twips::fromPixels(10), Twips(0));
+    Timeline inner;
+    inner.place(1, b.defineShape(line)).showFrame();
+    Matrix scaled = Matrix::scale(10, 10);
+    scaled.translateX = Twips::fromPixels(20);
+    scaled.translateY = Twips::fromPixels(50);
+    b.place(1, b.defineSprite(inner), scaled, {}, "a");
+    auto hit = [](int x, int y) {
+        return "push true, " + std::to_string(y) + ", " + std::to_string(x)
+            + ", 3, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
+    };
+    const std::string drawn = R"(
+        push 0, 1, "a"
+        GetVariable
+        push "lineStyle"
+        CallMethod
+        Pop
+        push 12, 0, 2, "a"
+        GetVariable
+        push "moveTo"
+        CallMethod
+        Pop
+        push 12, 10, 2, "a"
+        GetVariable
+        push "lineTo"
+        CallMethod
+        Pop
+    )";
+    // The line runs along y = 50 on the stage; the drawn one along y = 170.
+    b.add(DoAction{assembled(hit(60, 50) + hit(60, 53) + hit(60, 45) + drawn + hit(60, 170) + hit(60, 173))})
+        .showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\nfalse\ntrue\nfalse\n");
+}
+
 // Static text is hit on its glyphs, not between them; text the advanced
 // anti-aliasing engine draws has no outlines to test and is hit anywhere in
 // its box as its parent sees it, so a turned one is hit beyond its corners.

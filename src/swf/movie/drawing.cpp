@@ -81,10 +81,11 @@ double distanceToSegment(swf::PointF p, swf::PointF a, swf::PointF b)
     return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
 }
 
-// Half the width a stroke covers, in twips. A hairline still covers a pixel.
-double strokeReach(const swf::LineStyle& style)
+// Half the width a stroke covers, in twips. A hairline still covers a pixel
+// of the stage, `pixel` twips.
+double strokeReach(const swf::LineStyle& style, double pixel)
 {
-    return std::max(style.width.get() / 2.0, 10.0);
+    return std::max(double(style.width.get()), pixel) / 2.0;
 }
 
 swf::Twips twipsFloor(double value)
@@ -248,7 +249,7 @@ std::optional<swf::Rect> Drawing::bounds(bool withStrokes, bool fullWidthStrokes
     return swf::Rect{twipsFloor(extent.xMin), twipsCeil(extent.xMax), twipsFloor(extent.yMin), twipsCeil(extent.yMax)};
 }
 
-bool Drawing::contains(swf::PointF point, bool withStrokes) const
+bool Drawing::contains(swf::PointF point, bool withStrokes, double pixel) const
 {
     // Crossings of a ray from the point towards +x, counted fill by fill. An
     // edge counts from just below its upper end down to its lower end: a
@@ -265,20 +266,25 @@ bool Drawing::contains(swf::PointF point, bool withStrokes) const
                 ++crossings[edge.fill];
         });
     };
-    for (const Edge& edge : m_edges) {
-        countCrossings(edge);
+    auto onStroke = [&](const Edge& edge) {
         if (!withStrokes || edge.line == 0)
-            continue;
-        const double reach = strokeReach(m_lines[edge.line - 1]);
+            return false;
+        const double reach = strokeReach(m_lines[edge.line - 1], pixel);
         bool hit = false;
         forEachPiece(edge, [&](swf::PointF a, swf::PointF b) {
             hit = hit || distanceToSegment(point, a, b) <= reach;
         });
-        if (hit)
-            return true;
-    }
-    if (const std::optional<Edge> closing = pendingClose())
-        countCrossings(*closing);
+        return hit;
+    };
+    auto visit = [&](const Edge& edge) {
+        countCrossings(edge);
+        return onStroke(edge);
+    };
+    if (std::any_of(m_edges.begin(), m_edges.end(), visit))
+        return true;
+    // An open fill is closed as it is drawn: by a stroked edge.
+    if (const std::optional<Edge> closing = pendingClose(); closing && visit(*closing))
+        return true;
     return std::any_of(crossings.begin(), crossings.end(), [](std::uint32_t n) { return n % 2 == 1; });
 }
 

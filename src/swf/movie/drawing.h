@@ -68,8 +68,10 @@ public:
     // them for movies before SWF 8. Nothing when nothing was drawn.
     std::optional<swf::Rect> bounds(bool withStrokes = true, bool fullWidthStrokes = false) const;
     // Whether a point (twips) lies inside a fill (even-odd, fill by fill) or,
-    // with strokes, on a stroked edge.
-    bool contains(swf::PointF point, bool withStrokes = true) const;
+    // with strokes, on a stroked edge. `pixel` is how long one pixel of the
+    // stage is in the drawing's twips: no line is thinner than that to the
+    // pointer, hairlines included.
+    bool contains(swf::PointF point, bool withStrokes = true, double pixel = 20) const;
 
     // The drawing as a shape character: style tables and edge records. An
     // open fill is shown closed. Rebuilt when the drawing has changed.

@@ -205,14 +205,16 @@ QTransform MovieRuntime::pointsToLocal(const Instance* inst, bool* invertible) c
 
 // Whether a point (in the object's own twips) lies on what it draws: drawings,
 // shapes and static text exactly, other characters by their bounds.
-// `dictionary` holds the characters of the movie the object is part of.
+// `dictionary` holds the characters of the movie the object is part of;
+// `pixel` is how long a pixel of the stage is in the object's twips.
 static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& object, QPointF local,
-                        const movie::CharacterDictionary& dictionary, int nesting, bool evenIfHidden = false)
+                        const movie::CharacterDictionary& dictionary, double pixel, int nesting,
+                        bool evenIfHidden = false)
 {
     if (nesting > movie::kMaxNesting || (!object.visible && !evenIfHidden))
         return false;
     if (object.clip) {
-        if (object.clip->drawing && object.clip->drawing->contains(PointF{local.x(), local.y()}))
+        if (object.clip->drawing && object.clip->drawing->contains(PointF{local.x(), local.y()}, true, pixel))
             return true;
         // A movie loaded into the clip brings characters of its own.
         const movie::CharacterDictionary& inside = object.clip->dictionary ? *object.clip->dictionary : dictionary;
@@ -227,22 +229,24 @@ static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& obje
             std::erase_if(layers, [depth](const Layer& l) { return l.lastDepth < depth; });
             if (child.isScriptMask)
                 continue;
-            const QPointF inner = render::toQTransform(child.matrix).inverted().map(local);
+            const QTransform toChild = render::toQTransform(child.matrix).inverted();
+            const QPointF inner = toChild.map(local);
+            const double innerPixel = pixel * pixelThrough(toChild) / 20;
             if (child.clipDepth > 0) {
-                layers.push_back({child.clipDepth, coversPoint(rt, child, inner, inside, nesting + 1, true)});
+                layers.push_back({child.clipDepth, coversPoint(rt, child, inner, inside, innerPixel, nesting + 1, true)});
                 continue;
             }
             const bool clipped = std::ranges::any_of(layers, [](const Layer& l) { return !l.covers; });
-            if (!clipped && coversPoint(rt, child, inner, inside, nesting + 1))
+            if (!clipped && coversPoint(rt, child, inner, inside, innerPixel, nesting + 1))
                 return true;
         }
         return false;
     }
-    return rt.characterCovers(object, local, dictionary);
+    return rt.characterCovers(object, local, dictionary, pixel);
 }
 
 bool MovieRuntime::characterCovers(const movie::DisplayObject& object, QPointF local,
-                                   const movie::CharacterDictionary& dictionary) const
+                                   const movie::CharacterDictionary& dictionary, double pixel) const
 {
     // Text the advanced anti-aliasing engine draws leaves no outlines to test:
     // it is hit anywhere in its box as its parent sees it, turned or not.
@@ -255,7 +259,7 @@ bool MovieRuntime::characterCovers(const movie::DisplayObject& object, QPointF l
             return bounds.isValid() && toParent.mapRect(bounds).contains(toParent.map(local));
         }
     }
-    if (const std::optional<bool> onShape = m_shapeHits.covers(object, local, fontsOf(dictionary)))
+    if (const std::optional<bool> onShape = m_shapeHits.covers(object, local, fontsOf(dictionary), pixel))
         return *onShape;
     const QRectF bounds = localBounds(object);
     return bounds.isValid() && bounds.contains(local);
@@ -302,10 +306,14 @@ bool MovieRuntime::hitTest(const Instance* inst, double stageX, double stageY, b
         };
         // A clip a script masks is hit only inside its mask.
         const Instance* mask = inst->mask;
-        if (byScript && mask && mask->object
-            && !coversPoint(*this, *mask->object, toOwn(mask).map(QPointF(stageX, stageY)), dictionaryOf(mask), 0, true))
-            return false;
-        return coversPoint(*this, *inst->object, toOwn(inst).map(QPointF(stageX, stageY)), dictionaryOf(inst), 0,
+        const QPointF point(stageX, stageY);
+        if (byScript && mask && mask->object) {
+            const QTransform toMask = toOwn(mask);
+            if (!coversPoint(*this, *mask->object, toMask.map(point), dictionaryOf(mask), pixelThrough(toMask), 0, true))
+                return false;
+        }
+        const QTransform toInst = toOwn(inst);
+        return coversPoint(*this, *inst->object, toInst.map(point), dictionaryOf(inst), pixelThrough(toInst), 0,
                            byScript);
     }
     const QRectF bounds = localBounds(*inst->object);

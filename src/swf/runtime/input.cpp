@@ -88,7 +88,7 @@ static bool buttonHit(const MovieRuntime& rt, const Instance* inst, const Define
         probe.matrix = record.matrix;
         bool invertible = false;
         const QTransform toRecord = (render::toQTransform(record.matrix) * toStage).inverted(&invertible);
-        if (invertible && rt.characterCovers(probe, toRecord.map(QPointF(x, y)), rt.dictionaryOf(inst)))
+        if (invertible && rt.characterCovers(probe, toRecord.map(QPointF(x, y)), rt.dictionaryOf(inst), pixelThrough(toRecord)))
             return true;
     }
     return false;

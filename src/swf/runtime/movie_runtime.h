@@ -473,9 +473,10 @@ public:
     // the clip is visible, and none of a clip that masks another by script.
     bool hitTest(const Instance* inst, double stageX, double stageY, bool shapeOnly, bool byScript = false) const;
     // Whether a point in a character's own twips is on what it draws: shapes
-    // exactly, other characters by their bounds.
+    // exactly, other characters by their bounds. `pixel` is how long a pixel
+    // of the stage is in those twips.
     bool characterCovers(const movie::DisplayObject& object, QPointF local,
-                         const movie::CharacterDictionary& dictionary) const;
+                         const movie::CharacterDictionary& dictionary, double pixel = 20) const;
     // The fonts of the movie whose characters `dictionary` holds.
     const render::FontLibrary& fontsOf(const movie::CharacterDictionary& dictionary) const;
     // The loaded movie whose characters `dictionary` holds, or null (the opened movie's).

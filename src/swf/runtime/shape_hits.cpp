@@ -6,27 +6,43 @@
 #include <QPainterPathStroker>
 
 #include <algorithm>
+#include <cmath>
 
 namespace swf::runtime {
 
 namespace {
 
-std::vector<QPainterPath> areasOf(const render::ShapeGeometry& geometry)
+// Lines thinner than this many twips may be thinner than a pixel of the stage:
+// they are widened for each test's scale.
+constexpr double kThickest = 200;
+
+QPainterPath widened(const QPainterPath& path, double width)
 {
-    std::vector<QPainterPath> areas;
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    return stroker.createStroke(path);
+}
+
+// Lines at least `pixel` wide are widened once; thinner ones (hairlines
+// among them) are still a pixel of the stage wide to the pointer, so their
+// width depends on the scale they are tested at.
+template <typename ThinLines>
+void collectAreas(const render::ShapeGeometry& geometry, double pixel, std::vector<QPainterPath>& solid,
+                  ThinLines* thin)
+{
     for (const render::ShapeLayer& layer : geometry.layers) {
         for (const render::FillLayer& fill : layer.fills)
-            areas.push_back(fill.path);
+            solid.push_back(fill.path);
         for (const render::StrokeLayer& stroke : layer.strokes) {
-            // A hairline is still a pixel wide to the pointer.
-            QPainterPathStroker stroker;
-            stroker.setWidth(std::max(20.0, double(stroke.style.width.get())));
-            stroker.setCapStyle(Qt::RoundCap);
-            stroker.setJoinStyle(Qt::RoundJoin);
-            areas.push_back(stroker.createStroke(stroke.path));
+            const double width = stroke.style.width.get();
+            if (thin && width < kThickest)
+                thin->push_back({stroke.path, width});
+            else
+                solid.push_back(widened(stroke.path, std::max(width, pixel)));
         }
     }
-    return areas;
 }
 
 bool anyHolds(const std::vector<QPainterPath>& areas, QPointF point)
@@ -38,20 +54,43 @@ bool anyHolds(const std::vector<QPainterPath>& areas, QPointF point)
 
 } // namespace
 
+double pixelThrough(const QTransform& fromStage)
+{
+    const double scale = std::sqrt(std::abs(fromStage.determinant()));
+    return std::isfinite(scale) ? 20 * scale : 20;
+}
+
 std::optional<bool> ShapeHits::covers(const movie::DisplayObject& object, QPointF local,
-                                      const render::FontLibrary& fonts)
+                                      const render::FontLibrary& fonts, double pixel)
 {
     if (!object.character)
         return std::nullopt;
     if (const swf::DefineShape* shape = object.character->shape()) {
         auto it = m_shapes.find(shape);
-        if (it == m_shapes.end())
-            it = m_shapes.emplace(shape, areasOf(render::buildShape(*shape))).first;
-        return anyHolds(it->second, local);
+        if (it == m_shapes.end()) {
+            ShapeAreas areas;
+            collectAreas(render::buildShape(*shape), kThickest, areas.solid, &areas.thin);
+            it = m_shapes.emplace(shape, std::move(areas)).first;
+        }
+        ShapeAreas& areas = it->second;
+        if (anyHolds(areas.solid, local))
+            return true;
+        if (areas.thin.empty())
+            return false;
+        if (areas.thinWidth != pixel) {
+            areas.thinWidened.clear();
+            for (const ThinLine& line : areas.thin)
+                areas.thinWidened.push_back(widened(line.path, std::max(line.width, pixel)));
+            areas.thinWidth = pixel;
+        }
+        return anyHolds(areas.thinWidened, local);
     }
     // A morph changes with its ratio: built for the one test.
-    if (const swf::DefineMorphShape* morph = object.character->morphShape())
-        return anyHolds(areasOf(render::buildMorph(*morph, object.ratio / 65535.0)), local);
+    if (const swf::DefineMorphShape* morph = object.character->morphShape()) {
+        std::vector<QPainterPath> areas;
+        collectAreas<std::vector<ThinLine>>(render::buildMorph(*morph, object.ratio / 65535.0), pixel, areas, nullptr);
+        return anyHolds(areas, local);
+    }
     if (const swf::DefineText* text = object.character->text()) {
         auto it = m_texts.find(text);
         if (it == m_texts.end()) {

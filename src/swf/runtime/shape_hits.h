@@ -26,13 +26,27 @@ class ShapeHits {
 public:
     // Whether `local` (the object's own twips) is on what the object draws;
     // nullopt when the object has no outlines to test, for the caller to
-    // judge by bounds. `fonts` are those of the movie the object is part of.
-    std::optional<bool> covers(const movie::DisplayObject& object, QPointF local, const render::FontLibrary& fonts);
+    // judge by bounds. `fonts` are those of the movie the object is part of;
+    // `pixel` is how long one pixel of the stage is in the object's twips, the
+    // width lines thinner than that (hairlines) have to the pointer.
+    std::optional<bool> covers(const movie::DisplayObject& object, QPointF local, const render::FontLibrary& fonts,
+                               double pixel = 20);
 
 private:
-    // A shape's fills, and its lines widened to their width.
     using Areas = std::vector<QPainterPath>;
-    std::unordered_map<const swf::DefineShape*, Areas> m_shapes;
+    // A shape's fills and its lines widened to their width; the lines thinner
+    // than a pixel are widened for the scale of each test.
+    struct ThinLine {
+        QPainterPath path;
+        double width;
+    };
+    struct ShapeAreas {
+        Areas solid;
+        std::vector<ThinLine> thin;
+        double thinWidth = 0;
+        Areas thinWidened;
+    };
+    std::unordered_map<const swf::DefineShape*, ShapeAreas> m_shapes;
     // A static text's glyphs, in its space before its own matrix; none when
     // one of its fonts brings no outlines (an installed font draws it).
     struct Glyphs {
@@ -41,5 +55,9 @@ private:
     };
     std::unordered_map<const swf::DefineText*, std::optional<Glyphs>> m_texts;
 };
+
+// How long one pixel of the stage is in the twips a transform from stage twips
+// leads to (its mean scale).
+double pixelThrough(const QTransform& fromStage);
 
 } // namespace swf::runtime
