@@ -231,7 +231,7 @@ static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& obje
                 continue;
             const QTransform toChild = render::toQTransform(child.matrix).inverted();
             const QPointF inner = toChild.map(local);
-            const double innerPixel = pixel * pixelThrough(toChild) / 20;
+            const double innerPixel = std::clamp(pixel * pixelThrough(toChild) / 20, 1e-6, 1e9);
             if (child.clipDepth > 0) {
                 layers.push_back({child.clipDepth, coversPoint(rt, child, inner, inside, innerPixel, nesting + 1, true)});
                 continue;

@@ -57,7 +57,7 @@ bool anyHolds(const std::vector<QPainterPath>& areas, QPointF point)
 double pixelThrough(const QTransform& fromStage)
 {
     const double scale = std::sqrt(std::abs(fromStage.determinant()));
-    return std::isfinite(scale) ? 20 * scale : 20;
+    return std::isfinite(scale) ? std::clamp(20 * scale, 1e-6, 1e9) : 20;
 }
 
 std::optional<bool> ShapeHits::covers(const movie::DisplayObject& object, QPointF local,
