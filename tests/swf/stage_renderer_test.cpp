@@ -233,6 +233,45 @@ TEST(StageRendererTest, SpritesDrawTheirChildrenThroughTheirMatrixAndColour)
     EXPECT_EQ(at(image, 2, 2), 0xFFFFFFu);
 }
 
+// An opaque background, from the placement or from a script, fills the box
+// the clip's objects cover, beneath them; a frame drawn over the one before
+// shows the one a script set as a fresh picture does.
+TEST(StageRendererTest, AnOpaqueBackgroundFillsTheBoxOfTheClipBeneathIt)
+{
+    MovieBuilder b(Twips(20 * 60), Twips(20 * 20), 12, 8);
+    b.setBackground({255, 255, 255});
+    swf::Timeline corners;
+    corners.place(1, b.defineRectangle(pixels(0, 0, 5, 5), solidFill({255, 0, 0})))
+        .place(2, b.defineRectangle(pixels(15, 15, 5, 5), solidFill({255, 0, 0})))
+        .showFrame();
+    const auto sprite = b.defineSprite(corners);
+    PlaceObject placed;
+    placed.version = 3;
+    placed.depth = 1;
+    placed.characterId = sprite;
+    placed.backgroundColor = Rgba{0, 0, 255, 255};
+    b.add(placed);
+    b.place(2, sprite, Matrix::translation(Twips(20 * 30), Twips(0)), {}, "t").showFrame();
+    b.add(DoAction{script::test::assembled(R"(
+        push "t"
+        GetVariable
+        push "opaqueBackground", 65280
+        SetMember
+    )")}).showFrame();
+    auto player = load(b);
+    ASSERT_TRUE(player);
+    QImage image = player->renderFrame();
+    EXPECT_EQ(at(image, 2, 2), 0xFF0000u);
+    EXPECT_EQ(at(image, 10, 10), 0x0000FFu);
+    EXPECT_EQ(at(image, 25, 10), 0xFFFFFFu);
+    EXPECT_EQ(at(image, 40, 10), 0xFFFFFFu);
+    player->advance();
+    image = player->renderFrame();
+    EXPECT_EQ(at(image, 40, 10), 0x00FF00u);
+    EXPECT_EQ(at(image, 32, 2), 0xFF0000u);
+    EXPECT_EQ(at(player->renderImage(), 40, 10), 0x00FF00u);
+}
+
 TEST(StageRendererTest, ScaleModesFitTheStageIntoTheTarget)
 {
     // A 40x20 stage, red on the left half, blue on the right, in an 80x80 target.

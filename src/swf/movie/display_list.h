@@ -74,6 +74,10 @@ struct DisplayObject {
     // Non-zero: this object is a mask for the objects above it up to this depth.
     std::uint16_t clipDepth = 0;
     BlendMode blendMode = BlendMode::Normal;
+    // 0xRRGGBB: the box the object covers in its own space is filled with it,
+    // beneath what the object draws (a placement's background colour, or a
+    // script's opaqueBackground).
+    std::optional<std::uint32_t> opaqueBackground;
     // The filters of the placement (they live in the movie's records).
     const std::vector<Filter>* filters = nullptr;
     // The filters a script gave the object: once set, they stand for the

@@ -19,6 +19,11 @@ bool isDrawing(const Character& character)
         || character.kind == Character::Kind::Text;
 }
 
+std::uint32_t rgbOf(Rgba colour)
+{
+    return std::uint32_t(colour.r) << 16 | std::uint32_t(colour.g) << 8 | colour.b;
+}
+
 // What a move changes. Name, clip depth and clip actions belong to the first
 // placement only; visibility too (the flag came for later players' movies).
 void applyMove(DisplayObject& object, const PlaceObject& record)
@@ -35,6 +40,8 @@ void applyMove(DisplayObject& object, const PlaceObject& record)
         object.clipDepth = *record.clipDepth;
     if (record.blendMode)
         object.blendMode = *record.blendMode;
+    if (record.backgroundColor)
+        object.opaqueBackground = rgbOf(*record.backgroundColor);
     if (record.filters)
         object.filters = &*record.filters;
 }
@@ -48,6 +55,7 @@ void applyPlacement(DisplayObject& object, const PlaceObject& record)
     }
     object.ratio = record.ratio.value_or(0);
     object.blendMode = record.blendMode.value_or(BlendMode::Normal);
+    object.opaqueBackground = record.backgroundColor ? std::optional(rgbOf(*record.backgroundColor)) : std::nullopt;
     object.filters = record.filters ? &*record.filters : nullptr;
 }
 

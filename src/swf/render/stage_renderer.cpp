@@ -579,6 +579,8 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
         if (bounds && !frame.area.intersects(*bounds))
             return;
     }
+    if (object.opaqueBackground)
+        drawOpaqueBackground(frame, object, toDevice, color, nesting);
     if (character.kind == movie::Character::Kind::Sprite || character.kind == movie::Character::Kind::Button) {
         if (object.clip)
             drawClip(frame, *object.clip, toDevice, color, nesting + 1);
@@ -586,6 +588,21 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
     }
     if (!drawPicture(frame, object, toDevice, color))
         paintCharacter(frame, object, toDevice, color);
+}
+
+void StageRenderer::drawOpaqueBackground(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                                         const swf::ColorTransform& color, int nesting)
+{
+    const QRectF box = objectExtent(object, QTransform(), nesting).area;
+    if (box.isEmpty())
+        return;
+    const std::uint32_t rgb = *object.opaqueBackground;
+    const swf::Rgba colour{std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
+    QPainter& painter = frame.painter;
+    painter.save();
+    painter.setTransform(toDevice);
+    painter.fillRect(box, transformColor(colour, color));
+    painter.restore();
 }
 
 void StageRenderer::paintCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
@@ -900,6 +917,16 @@ void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipS
         const std::vector<FilterValues> filters = activeFilters(object.filters, object.scriptFilters);
         std::vector<DrawItem> inside;
         std::vector<DrawItem>& into = filters.empty() ? items : inside;
+        if (object.opaqueBackground) {
+            const QRectF box = objectExtent(object, QTransform(), nesting).area;
+            Hasher h(objectContext);
+            h.add(std::uint64_t(*object.opaqueBackground)).add(m_active);
+            for (const double edge : {box.left(), box.top(), box.right(), box.bottom()})
+                h.add(std::uint64_t(std::llround(edge * 64)));
+            addColor(addTransform(h, objectToDevice), objectColor);
+            const QRect pixels = objectToDevice.mapRect(box).toAlignedRect().adjusted(-1, -1, 1, 1);
+            into.push_back({Hasher(key).add(std::uint64_t(0x0bac)).value(), h.value(), pixels, {}, true});
+        }
         if (const std::optional<QRect> bounds = characterBounds(object, objectToDevice)) {
             Hasher h(objectContext);
             h.add(object.character).add(m_active).add(std::uint64_t(object.ratio));

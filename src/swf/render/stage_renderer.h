@@ -70,6 +70,10 @@ private:
                   const swf::ColorTransform& color, int nesting);
     void drawObject(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
                     const swf::ColorTransform& color, int nesting);
+    // The box an object covers in its own space, filled with its opaque
+    // background colour.
+    void drawOpaqueBackground(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
+                              const swf::ColorTransform& color, int nesting);
     void drawCharacter(Frame& frame, const movie::DisplayObject& object, const QTransform& toDevice,
                        const swf::ColorTransform& color, int nesting);
     // Draws the object into a layer of its own, runs its filters over the

@@ -156,12 +156,16 @@ void defineClipSettings(Interpreter& in, Object* proto, MovieRuntime& rt)
     settings.flag("cacheAsBitmap", &Instance::cacheAsBitmap);
     settings.flag("forceSmoothing", &Instance::forceSmoothing);
     settings.accessor("opaqueBackground",
-             [](Interpreter&, Instance& i) { return i.opaqueBackground ? Value(double(*i.opaqueBackground)) : Value(); },
+             [](Interpreter&, Instance& i) {
+                 const bool set = i.object && i.object->opaqueBackground;
+                 return set ? Value(double(*i.object->opaqueBackground)) : Value();
+             },
              [](Interpreter& in, Instance& i, const Value& v) {
-                 if (v.isUndefined() || v.isNull())
-                     i.opaqueBackground.reset();
-                 else
-                     i.opaqueBackground = std::uint32_t(script::toInt32(in.toNumber(v))) & 0xFFFFFFu;
+                 std::optional<std::uint32_t> colour;
+                 if (!v.isUndefined() && !v.isNull())
+                     colour = std::uint32_t(script::toInt32(in.toNumber(v))) & 0xFFFFFFu;
+                 if (i.object)
+                     i.object->opaqueBackground = colour;
              });
     settings.rectangle("scrollRect", &Instance::scrollRect);
     settings.rectangle("scale9Grid", &Instance::scale9Grid);
