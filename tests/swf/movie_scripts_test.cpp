@@ -1867,6 +1867,47 @@ TEST(MovieScripts, AShapeHitTestMeetsAHairlineWithinAPixelOfTheStage)
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\nfalse\ntrue\nfalse\n");
 }
 
+// A clip seen through a scroll rectangle is as large as the rectangle and is
+// hit only where its content shows through it.
+TEST(MovieScripts, AScrollRectSizesTheClipAndLimitsWhereItIsHit)
+{
+    MovieBuilder b(Twips::fromPixels(200), Twips::fromPixels(200), 12, 8);
+    Timeline inner;
+    inner.place(1, b.defineRectangle({Twips(0), Twips::fromPixels(100), Twips(0), Twips::fromPixels(100)},
+                                     solidFill({0, 0, 0, 255})))
+        .showFrame();
+    b.place(1, b.defineSprite(inner), Matrix::translation(Twips::fromPixels(50), Twips::fromPixels(50)), {}, "a");
+    auto hit = [](int x, int y) {
+        return "push true, " + std::to_string(y) + ", " + std::to_string(x)
+            + ", 3, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
+    };
+    const std::string scroll = R"(
+        push "a"
+        GetVariable
+        push "scrollRect", 20, 30, 90, 90, 4, "flash"
+        GetVariable
+        push "geom"
+        GetMember
+        push "Rectangle"
+        NewMethod
+        SetMember
+        push "a"
+        GetVariable
+        push "_width"
+        GetMember
+        Trace
+        push "a"
+        GetVariable
+        push "_height"
+        GetMember
+        Trace
+    )";
+    // Before, the clip covers 50..150; after, only 50..80 across and 50..70
+    // down, where the square's corner at 90, 90 shows from 50 to 60.
+    b.add(DoAction{assembled(hit(120, 60) + scroll + hit(120, 60) + hit(55, 55) + hit(65, 55))}).showFrame();
+    EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\n30\n20\nfalse\ntrue\nfalse\n");
+}
+
 // Static text is hit on its glyphs, not between them; text the advanced
 // anti-aliasing engine draws has no outlines to test and is hit anywhere in
 // its box as its parent sees it, so a turned one is hit beyond its corners.

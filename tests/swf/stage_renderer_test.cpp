@@ -272,6 +272,46 @@ TEST(StageRendererTest, AnOpaqueBackgroundFillsTheBoxOfTheClipBeneathIt)
     EXPECT_EQ(at(player->renderImage(), 40, 10), 0x00FF00u);
 }
 
+// A clip with a scroll rectangle shows only that part of its space, moved
+// to its origin; setting it again scrolls what a frame drawn over the one
+// before shows.
+TEST(StageRendererTest, AScrollRectShowsItsPartOfTheClipAtTheClipsOrigin)
+{
+    MovieBuilder b(Twips(20 * 60), Twips(20 * 20), 12, 8);
+    b.setBackground({255, 255, 255});
+    swf::Timeline squares;
+    squares.place(1, b.defineRectangle(pixels(10, 0, 10, 10), solidFill({255, 0, 0})))
+        .place(2, b.defineRectangle(pixels(20, 0, 10, 10), solidFill({0, 0, 255})))
+        .showFrame();
+    b.place(1, b.defineSprite(squares), Matrix::translation(Twips(20 * 30), Twips(0)), {}, "s");
+    auto scrollTo = [](int x) {
+        return R"(
+            push "s"
+            GetVariable
+            push "scrollRect", 5, 5, 0, )" + std::to_string(x) + R"(, 4, "flash"
+            GetVariable
+            push "geom"
+            GetMember
+            push "Rectangle"
+            NewMethod
+            SetMember
+        )";
+    };
+    b.add(DoAction{script::test::assembled(scrollTo(12))}).showFrame();
+    b.add(DoAction{script::test::assembled(scrollTo(22))}).showFrame();
+    auto player = load(b);
+    ASSERT_TRUE(player);
+    QImage image = player->renderFrame();
+    EXPECT_EQ(at(image, 32, 2), 0xFF0000u); // x 12..17 of the clip at its origin
+    EXPECT_EQ(at(image, 36, 2), 0xFFFFFFu); // cut off past the rectangle's width
+    EXPECT_EQ(at(image, 42, 2), 0xFFFFFFu); // where the clip drew it without one
+    EXPECT_EQ(at(image, 32, 7), 0xFFFFFFu); // and below its height
+    player->advance();
+    image = player->renderFrame();
+    EXPECT_EQ(at(image, 32, 2), 0x0000FFu);
+    EXPECT_EQ(at(player->renderImage(), 32, 2), 0x0000FFu);
+}
+
 TEST(StageRendererTest, ScaleModesFitTheStageIntoTheTarget)
 {
     // A 40x20 stage, red on the left half, blue on the right, in an 80x80 target.

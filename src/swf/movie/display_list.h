@@ -78,6 +78,9 @@ struct DisplayObject {
     // beneath what the object draws (a placement's background colour, or a
     // script's opaqueBackground).
     std::optional<std::uint32_t> opaqueBackground;
+    // A clip shows only this rectangle of its own space (twips), moved to
+    // its origin: what lies at xMin, yMin shows where 0, 0 would.
+    std::optional<Rect> scrollRect;
     // The filters of the placement (they live in the movie's records).
     const std::vector<Filter>* filters = nullptr;
     // The filters a script gave the object: once set, they stand for the

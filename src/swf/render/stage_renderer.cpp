@@ -55,6 +55,18 @@ Hasher& addVideoFeed(Hasher& h, const movie::DisplayObject& object)
     return h;
 }
 
+// The part of its space a clip with a scroll rectangle shows, at its origin
+// (twips), and the transform that moves its content there.
+QRectF scrollWindow(const swf::Rect& scroll)
+{
+    return QRectF(0, 0, (scroll.xMax - scroll.xMin).get(), (scroll.yMax - scroll.yMin).get());
+}
+
+QTransform scrolled(const swf::Rect& scroll, const QTransform& toDevice)
+{
+    return QTransform::fromTranslate(-scroll.xMin.get(), -scroll.yMin.get()) * toDevice;
+}
+
 Hasher& addColor(Hasher& h, const swf::ColorTransform& c)
 {
     return h.add(c.rMult).add(c.gMult).add(c.bMult).add(c.aMult).add(c.rAdd).add(c.gAdd).add(c.bAdd).add(c.aAdd);
@@ -542,6 +554,11 @@ StageRenderer::Extent StageRenderer::objectExtent(const movie::DisplayObject& ob
     case movie::Character::Kind::Button: {
         if (!object.clip)
             return extent;
+        if (object.scrollRect) {
+            extent.area = mapped(scrollWindow(*object.scrollRect));
+            extent.pixels = extent.area.toAlignedRect().adjusted(-1, -1, 1, 1);
+            break;
+        }
         ActiveCache active(m_active, object.clip->dictionary ? &cacheFor(*object.clip->dictionary) : nullptr);
         if (object.clip->drawing && !object.clip->drawing->empty()) {
             const ShapeGeometry& geometry = drawingGeometry(*object.clip->drawing);
@@ -582,8 +599,21 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
     if (object.opaqueBackground)
         drawOpaqueBackground(frame, object, toDevice, color, nesting);
     if (character.kind == movie::Character::Kind::Sprite || character.kind == movie::Character::Kind::Button) {
-        if (object.clip)
+        if (!object.clip)
+            return;
+        if (!object.scrollRect) {
             drawClip(frame, *object.clip, toDevice, color, nesting + 1);
+            return;
+        }
+        // Shown through its scroll rectangle, as through a mask at its origin.
+        QPainterPath window;
+        window.addPolygon(toDevice.map(QPolygonF(scrollWindow(*object.scrollRect))));
+        window.closeSubpath();
+        frame.masks.push_back(window);
+        frame.applyClip();
+        drawClip(frame, *object.clip, scrolled(*object.scrollRect, toDevice), color, nesting + 1);
+        frame.masks.pop_back();
+        frame.applyClip();
         return;
     }
     if (!drawPicture(frame, object, toDevice, color))
@@ -935,6 +965,13 @@ void StageRenderer::collectClip(std::vector<DrawItem>& items, const movie::ClipS
             if (object.character->kind == movie::Character::Kind::EditText && object.text)
                 h.add(fieldSignature(*object.text));
             into.push_back({key, h.value(), *bounds, {}, paintedDirectly(objectMasked, *bounds)});
+        } else if (object.clip && object.scrollRect) {
+            const swf::Rect& scroll = *object.scrollRect;
+            Hasher h(objectContext);
+            for (const swf::Twips edge : {scroll.xMin, scroll.xMax, scroll.yMin, scroll.yMax})
+                h.add(std::uint64_t(std::int64_t(edge.get())));
+            collectClip(into, *object.clip, scrolled(scroll, objectToDevice), objectColor, key,
+                        addTransform(h, objectToDevice).value(), true, nesting + 1);
         } else if (object.clip) {
             collectClip(into, *object.clip, objectToDevice, objectColor, key, objectContext, objectMasked,
                         nesting + 1);

@@ -126,6 +126,11 @@ QRectF MovieRuntime::boundsIn(const movie::DisplayObject& object, const QTransfo
     // matrices down to it, so a turned clip inside a turned clip is not
     // boxed twice.
     QRectF bounds;
+    if (object.clip && object.scrollRect) {
+        // A clip seen through a scroll rectangle is as large as the rectangle.
+        const swf::Rect& r = *object.scrollRect;
+        return mapped(toSpace, QRectF(0, 0, (r.xMax - r.xMin).get(), (r.yMax - r.yMin).get()));
+    }
     if (object.clip) {
         if (object.clip->drawing) {
             // Before SWF 8 a script's strokes count their whole width on each side.
@@ -213,6 +218,13 @@ static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& obje
 {
     if (nesting > movie::kMaxNesting || (!object.visible && !evenIfHidden))
         return false;
+    if (object.clip && object.scrollRect) {
+        // Only what shows through the scroll rectangle is hit.
+        const swf::Rect& r = *object.scrollRect;
+        if (!QRectF(0, 0, (r.xMax - r.xMin).get(), (r.yMax - r.yMin).get()).contains(local))
+            return false;
+        local += QPointF(r.xMin.get(), r.yMin.get());
+    }
     if (object.clip) {
         if (object.clip->drawing && object.clip->drawing->contains(PointF{local.x(), local.y()}, true, pixel))
             return true;

@@ -167,7 +167,28 @@ void defineClipSettings(Interpreter& in, Object* proto, MovieRuntime& rt)
                  if (i.object)
                      i.object->opaqueBackground = colour;
              });
-    settings.rectangle("scrollRect", &Instance::scrollRect);
+    settings.accessor("scrollRect",
+             [](Interpreter& in, Instance& i) {
+                 if (!i.object || !i.object->scrollRect)
+                     return Value();
+                 const Rect& r = *i.object->scrollRect;
+                 return in.construct(geomClass(in, "Rectangle"), {r.xMin.get() / 20.0, r.yMin.get() / 20.0,
+                                                                  (r.xMax - r.xMin).get() / 20.0,
+                                                                  (r.yMax - r.yMin).get() / 20.0});
+             },
+             [](Interpreter& in, Instance& i, const Value& v) {
+                 std::optional<Rect> rect;
+                 if (Object* o = v.asObject()) {
+                     const auto twips = [&](const char* member) {
+                         const double n = in.toNumber(in.getMember(o, member)) * 20;
+                         return Twips(std::int32_t(std::isfinite(n) ? std::clamp(std::round(n), -1e8, 1e8) : 0));
+                     };
+                     const Twips x = twips("x"), y = twips("y");
+                     rect = Rect{x, x + twips("width"), y, y + twips("height")};
+                 }
+                 if (i.object)
+                     i.object->scrollRect = rect;
+             });
     settings.rectangle("scale9Grid", &Instance::scale9Grid);
     script::markVersion(proto, {"cacheAsBitmap", "forceSmoothing", "opaqueBackground", "scrollRect", "scale9Grid"},
                         script::PropertyFlag::Version8);

@@ -143,7 +143,7 @@ struct Instance {
     // What scripts of later players set on a clip and read back.
     bool cacheAsBitmap = false;
     bool forceSmoothing = false;
-    std::optional<QRectF> scrollRect, scale9Grid;  // in pixels
+    std::optional<QRectF> scale9Grid; // in pixels
     // Where a drag of this clip last had it over (_droptarget), a slash path.
     std::string dropTarget;
 };
