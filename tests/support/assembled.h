@@ -32,4 +32,19 @@ inline const std::string kTraceEachName = R"(
     done:
 )";
 
+// Assembly that traces `clip`.hitTest(x, y, shape).
+inline std::string traceHitTest(const std::string& clip, int x, int y, bool shape = true)
+{
+    return "push " + std::string(shape ? "true" : "false") + ", " + std::to_string(y) + ", " + std::to_string(x)
+        + ", 3, \"" + clip + "\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
+}
+
+// Assembly that sets `clip`.scrollRect to new flash.geom.Rectangle(x, y, width, height).
+inline std::string setScrollRect(const std::string& clip, int x, int y, int width, int height)
+{
+    return "push \"" + clip + "\"\nGetVariable\npush \"scrollRect\", " + std::to_string(height) + ", "
+        + std::to_string(width) + ", " + std::to_string(y) + ", " + std::to_string(x)
+        + ", 4, \"flash\"\nGetVariable\npush \"geom\"\nGetMember\npush \"Rectangle\"\nNewMethod\nSetMember\n";
+}
+
 } // namespace swf::script::test

@@ -21,6 +21,8 @@ namespace {
 
 using script::test::assembled;
 using script::test::kTraceEachName;
+using script::test::setScrollRect;
+using script::test::traceHitTest;
 
 // The root sets n = "root" and holds a clip that sets n = "clip", then runs `script`.
 std::string tracedInAClip(const std::string& script, std::uint8_t version)
@@ -1815,10 +1817,7 @@ TEST(MovieScripts, AShapeHitTestFollowsTheOutline)
     triangle.setStyles(triangle.addFill(solidFill({0, 0, 0, 255})), 0);
     triangle.polygon({{Twips(0), Twips(0)}, {Twips::fromPixels(100), Twips(0)}, {Twips(0), Twips::fromPixels(100)}});
     b.place(1, b.defineShape(triangle));
-    auto hit = [](int x, int y, bool shape) {
-        return "push " + std::string(shape ? "true" : "false") + ", " + std::to_string(y) + ", " + std::to_string(x)
-            + ", 3, \"_root\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
-    };
+    auto hit = [](int x, int y, bool shape) { return traceHitTest("_root", x, y, shape); };
     b.add(DoAction{assembled(hit(20, 20, true) + hit(80, 80, true) + hit(80, 80, false))}).showFrame();
     EXPECT_EQ(runtime::traceMovie(b.movie(), {.frames = 0}).output, "true\nfalse\ntrue\n");
 }
@@ -1840,10 +1839,7 @@ TEST(MovieScripts, AShapeHitTestMeetsAHairlineWithinAPixelOfTheStage)
     scaled.translateX = Twips::fromPixels(20);
     scaled.translateY = Twips::fromPixels(50);
     b.place(1, b.defineSprite(inner), scaled, {}, "a");
-    auto hit = [](int x, int y) {
-        return "push true, " + std::to_string(y) + ", " + std::to_string(x)
-            + ", 3, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
-    };
+    auto hit = [](int x, int y) { return traceHitTest("a", x, y); };
     const std::string drawn = R"(
         push 0, 1, "a"
         GetVariable
@@ -1877,20 +1873,8 @@ TEST(MovieScripts, AScrollRectSizesTheClipAndLimitsWhereItIsHit)
                                      solidFill({0, 0, 0, 255})))
         .showFrame();
     b.place(1, b.defineSprite(inner), Matrix::translation(Twips::fromPixels(50), Twips::fromPixels(50)), {}, "a");
-    auto hit = [](int x, int y) {
-        return "push true, " + std::to_string(y) + ", " + std::to_string(x)
-            + ", 3, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
-    };
-    const std::string scroll = R"(
-        push "a"
-        GetVariable
-        push "scrollRect", 20, 30, 90, 90, 4, "flash"
-        GetVariable
-        push "geom"
-        GetMember
-        push "Rectangle"
-        NewMethod
-        SetMember
+    auto hit = [](int x, int y) { return traceHitTest("a", x, y); };
+    const std::string scroll = setScrollRect("a", 90, 90, 30, 20) + R"(
         push "a"
         GetVariable
         push "_width"
@@ -1951,10 +1935,7 @@ TEST(MovieScripts, AShapeHitTestFindsGlyphsOrTheBoxOfAdvancedText)
     c.place(1, advanced, turned).showFrame();
     b.place(1, b.defineSprite(a), Matrix::translation(Twips::fromPixels(20), Twips::fromPixels(20)), {}, "a");
     b.place(2, b.defineSprite(c), Matrix::translation(Twips::fromPixels(100), Twips::fromPixels(100)), {}, "c");
-    auto hit = [](const char* clip, int x, int y, bool shape) {
-        return "push " + std::string(shape ? "true" : "false") + ", " + std::to_string(y) + ", " + std::to_string(x)
-            + ", 3, \"" + clip + "\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
-    };
+    auto hit = [](const char* clip, int x, int y, bool shape) { return traceHitTest(clip, x, y, shape); };
     b.add(DoAction{assembled(hit("a", 30, 30, true) + hit("a", 50, 30, true) + hit("a", 50, 30, false)
                              + hit("c", 135, 110, true) + hit("c", 80, 110, true))})
         .showFrame();
@@ -2012,10 +1993,7 @@ TEST(MovieScripts, AHitTestPointIsInTheRootsCoordinates)
         Timeline inner;
         inner.place(1, square).showFrame();
         b.place(1, b.defineSprite(inner), Matrix::translation(Twips::fromPixels(20), Twips::fromPixels(20)), {}, "a");
-        auto hit = [](int x, int y, bool shape) {
-            return "push " + std::string(shape ? "true" : "false") + ", " + std::to_string(y) + ", " + std::to_string(x)
-                + ", 3, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
-        };
+        auto hit = [](int x, int y, bool shape) { return traceHitTest("a", x, y, shape); };
         b.add(DoAction{assembled("push \"_root\"\nGetVariable\npush \"_x\", 30\nSetMember\n" + hit(25, 25, false)
                                  + hit(85, 25, false) + hit(25, 25, true) + hit(55, 25, true)
                                  // A path to a clip finds it; an empty path names none.
@@ -2049,10 +2027,7 @@ TEST(MovieScripts, AHitTestPointReachesTheStageInWholeTwips)
     Timeline inner;
     inner.place(1, square).showFrame();
     b.place(1, b.defineSprite(inner), {}, {}, "a");
-    auto hit = [](int x, int y) {
-        return "push false, " + std::to_string(y) + ", " + std::to_string(x)
-            + ", 3, \"a\"\nGetVariable\npush \"hitTest\"\nCallMethod\nTrace\n";
-    };
+    auto hit = [](int x, int y) { return traceHitTest("a", x, y, false); };
     b.add(DoAction{assembled("push \"_root\"\nGetVariable\npush \"_xscale\", 0.5\nSetMember\n" + hit(151, 120)
                              + hit(156, 120))})
         .showFrame();

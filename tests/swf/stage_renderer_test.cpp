@@ -284,21 +284,8 @@ TEST(StageRendererTest, AScrollRectShowsItsPartOfTheClipAtTheClipsOrigin)
         .place(2, b.defineRectangle(pixels(20, 0, 10, 10), solidFill({0, 0, 255})))
         .showFrame();
     b.place(1, b.defineSprite(squares), Matrix::translation(Twips(20 * 30), Twips(0)), {}, "s");
-    auto scrollTo = [](int x) {
-        return R"(
-            push "s"
-            GetVariable
-            push "scrollRect", 5, 5, 0, )" + std::to_string(x) + R"(, 4, "flash"
-            GetVariable
-            push "geom"
-            GetMember
-            push "Rectangle"
-            NewMethod
-            SetMember
-        )";
-    };
-    b.add(DoAction{script::test::assembled(scrollTo(12))}).showFrame();
-    b.add(DoAction{script::test::assembled(scrollTo(22))}).showFrame();
+    b.add(DoAction{script::test::assembled(script::test::setScrollRect("s", 12, 0, 5, 5))}).showFrame();
+    b.add(DoAction{script::test::assembled(script::test::setScrollRect("s", 22, 0, 5, 5))}).showFrame();
     auto player = load(b);
     ASSERT_TRUE(player);
     QImage image = player->renderFrame();

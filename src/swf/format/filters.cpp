@@ -9,7 +9,6 @@ namespace swf {
 
 namespace {
 
-std::uint32_t rgbOf(const Rgba& c) { return std::uint32_t(c.r) << 16 | std::uint32_t(c.g) << 8 | c.b; }
 double fixed16(ByteReader& r) { return r.s32() / 65536.0; }
 double float32(ByteReader& r) { return std::bit_cast<float>(r.u32()); }
 
@@ -70,7 +69,7 @@ std::optional<FilterValues> decodeFilter(const Filter& filter)
     case FilterType::DropShadow:
     case FilterType::Glow: {
         const Rgba c = r.rgba();
-        f.color = rgbOf(c);
+        f.color = c.rgb();
         f.alpha = c.a;
         if (filter.type == FilterType::Glow) {
             f.blurX = fixed16(r);
@@ -86,9 +85,9 @@ std::optional<FilterValues> decodeFilter(const Filter& filter)
         // The highlight comes first in the records movies hold.
         const Rgba highlight = r.rgba();
         const Rgba shadow = r.rgba();
-        f.highlightColor = rgbOf(highlight);
+        f.highlightColor = highlight.rgb();
         f.highlightAlpha = highlight.a;
-        f.shadowColor = rgbOf(shadow);
+        f.shadowColor = shadow.rgb();
         f.shadowAlpha = shadow.a;
         readBlurAngle(r, f);
         readShadowFlags(r, f, true);
@@ -101,7 +100,7 @@ std::optional<FilterValues> decodeFilter(const Filter& filter)
         for (int i = 0; i < count; ++i) {
             const Rgba c = r.rgba();
             if (i < kMaxFilterStops) {
-                f.colors[i] = rgbOf(c);
+                f.colors[i] = c.rgb();
                 f.alphas[i] = c.a;
             }
         }
@@ -123,7 +122,7 @@ std::optional<FilterValues> decodeFilter(const Filter& filter)
         for (int i = 0; i < n && !r.failed(); ++i)
             f.matrix.push_back(float32(r));
         const Rgba c = r.rgba();
-        f.color = rgbOf(c);
+        f.color = c.rgb();
         f.alpha = c.a;
         const std::uint8_t flags = r.u8();
         f.clamp = flags & 0x02;

@@ -70,6 +70,12 @@ struct Rgba {
     std::uint8_t b = 0;
     std::uint8_t a = 255;
     constexpr bool operator==(const Rgba&) const = default;
+    // As 0xRRGGBB, and back (opaque).
+    constexpr std::uint32_t rgb() const { return std::uint32_t(r) << 16 | std::uint32_t(g) << 8 | b; }
+    static constexpr Rgba fromRgb(std::uint32_t rgb)
+    {
+        return {std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
+    }
 };
 
 // The affine transform of the format:

@@ -113,6 +113,10 @@ struct DisplayObject {
     bool isScriptMask = false;
 };
 
+// The part of its space a clip with the scroll rectangle `scroll` shows, where
+// it shows it: at its origin.
+inline Rect scrollWindow(const Rect& scroll) { return {Twips(0), scroll.width(), Twips(0), scroll.height()}; }
+
 struct ClipState {
     // Null for buttons, whose objects follow the button's state instead.
     const Timeline* timeline = nullptr;

@@ -19,11 +19,6 @@ bool isDrawing(const Character& character)
         || character.kind == Character::Kind::Text;
 }
 
-std::uint32_t rgbOf(Rgba colour)
-{
-    return std::uint32_t(colour.r) << 16 | std::uint32_t(colour.g) << 8 | colour.b;
-}
-
 // What a move changes. Name, clip depth and clip actions belong to the first
 // placement only; visibility too (the flag came for later players' movies).
 void applyMove(DisplayObject& object, const PlaceObject& record)
@@ -41,7 +36,7 @@ void applyMove(DisplayObject& object, const PlaceObject& record)
     if (record.blendMode)
         object.blendMode = *record.blendMode;
     if (record.backgroundColor)
-        object.opaqueBackground = rgbOf(*record.backgroundColor);
+        object.opaqueBackground = record.backgroundColor->rgb();
     if (record.filters)
         object.filters = &*record.filters;
 }
@@ -55,7 +50,7 @@ void applyPlacement(DisplayObject& object, const PlaceObject& record)
     }
     object.ratio = record.ratio.value_or(0);
     object.blendMode = record.blendMode.value_or(BlendMode::Normal);
-    object.opaqueBackground = record.backgroundColor ? std::optional(rgbOf(*record.backgroundColor)) : std::nullopt;
+    object.opaqueBackground = record.backgroundColor ? std::optional(record.backgroundColor->rgb()) : std::nullopt;
     object.filters = record.filters ? &*record.filters : nullptr;
 }
 

@@ -55,13 +55,7 @@ Hasher& addVideoFeed(Hasher& h, const movie::DisplayObject& object)
     return h;
 }
 
-// The part of its space a clip with a scroll rectangle shows, at its origin
-// (twips), and the transform that moves its content there.
-QRectF scrollWindow(const swf::Rect& scroll)
-{
-    return QRectF(0, 0, (scroll.xMax - scroll.xMin).get(), (scroll.yMax - scroll.yMin).get());
-}
-
+// The transform that moves what a clip's scroll rectangle shows to its origin.
 QTransform scrolled(const swf::Rect& scroll, const QTransform& toDevice)
 {
     return QTransform::fromTranslate(-scroll.xMin.get(), -scroll.yMin.get()) * toDevice;
@@ -555,7 +549,7 @@ StageRenderer::Extent StageRenderer::objectExtent(const movie::DisplayObject& ob
         if (!object.clip)
             return extent;
         if (object.scrollRect) {
-            extent.area = mapped(scrollWindow(*object.scrollRect));
+            extent.area = mapped(rectF(movie::scrollWindow(*object.scrollRect)));
             extent.pixels = extent.area.toAlignedRect().adjusted(-1, -1, 1, 1);
             break;
         }
@@ -607,7 +601,7 @@ void StageRenderer::drawCharacter(Frame& frame, const movie::DisplayObject& obje
         }
         // Shown through its scroll rectangle, as through a mask at its origin.
         QPainterPath window;
-        window.addPolygon(toDevice.map(QPolygonF(scrollWindow(*object.scrollRect))));
+        window.addPolygon(toDevice.map(QPolygonF(rectF(movie::scrollWindow(*object.scrollRect)))));
         window.closeSubpath();
         frame.masks.push_back(window);
         frame.applyClip();
@@ -626,12 +620,10 @@ void StageRenderer::drawOpaqueBackground(Frame& frame, const movie::DisplayObjec
     const QRectF box = objectExtent(object, QTransform(), nesting).area;
     if (box.isEmpty())
         return;
-    const std::uint32_t rgb = *object.opaqueBackground;
-    const swf::Rgba colour{std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
     QPainter& painter = frame.painter;
     painter.save();
     painter.setTransform(toDevice);
-    painter.fillRect(box, transformColor(colour, color));
+    painter.fillRect(box, transformColor(swf::Rgba::fromRgb(*object.opaqueBackground), color));
     painter.restore();
 }
 

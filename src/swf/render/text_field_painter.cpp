@@ -11,11 +11,6 @@ namespace swf::render {
 
 namespace {
 
-swf::Rgba rgba(std::uint32_t rgb)
-{
-    return {std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
-}
-
 int toPixel(double device)
 {
     return int(std::floor(device + 0.5));
@@ -32,9 +27,9 @@ QRect paintAxisAlignedBox(QPainter& painter, const text::TextFieldState& field, 
                     QPoint(toPixel(device.right()) - 1, toPixel(device.bottom()) - 1));
     painter.setTransform(QTransform());
     if (field.background)
-        painter.fillRect(box, transformColor(rgba(field.backgroundColor), color));
+        painter.fillRect(box, transformColor(swf::Rgba::fromRgb(field.backgroundColor), color));
     if (field.border) {
-        const QColor ink = transformColor(rgba(field.borderColor), color);
+        const QColor ink = transformColor(swf::Rgba::fromRgb(field.borderColor), color);
         const int right = box.left() + box.width();
         const int bottom = box.top() + box.height();
         painter.fillRect(QRect(box.left(), box.top(), box.width() + 1, 1), ink);
@@ -50,13 +45,13 @@ void paintTurnedBox(QPainter& painter, const text::TextFieldState& field, const 
                     const QTransform& toDevice, const swf::ColorTransform& color)
 {
     if (field.border) {
-        QPen pen(transformColor(rgba(field.borderColor), color));
+        QPen pen(transformColor(swf::Rgba::fromRgb(field.borderColor), color));
         pen.setCosmetic(true);
         painter.setPen(pen);
     } else {
         painter.setPen(Qt::NoPen);
     }
-    painter.setBrush(field.background ? QBrush(transformColor(rgba(field.backgroundColor), color))
+    painter.setBrush(field.background ? QBrush(transformColor(swf::Rgba::fromRgb(field.backgroundColor), color))
                                       : QBrush(Qt::NoBrush));
     const double scale = std::sqrt(std::abs(toDevice.determinant()));
     const double inset = field.border && scale > 0 ? 0.5 / scale : 0.0;
@@ -120,7 +115,7 @@ void paintTextField(QPainter& painter, const text::TextFieldState& field, const 
         const PlacedLine& line = lines[i];
         const double baseline = top + line.metrics.ascent;
         for (const PlacedRun& run : line.runs) {
-            const QColor ink = transformColor(rgba(run.color), color);
+            const QColor ink = transformColor(swf::Rgba::fromRgb(run.color), color);
             run.face->draw(painter, QPointF(left + run.x, baseline), run.text, ink);
             if (run.underline) {
                 const double thickness = std::max(20.0, run.face->descent() / 4);

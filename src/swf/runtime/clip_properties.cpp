@@ -128,8 +128,7 @@ QRectF MovieRuntime::boundsIn(const movie::DisplayObject& object, const QTransfo
     QRectF bounds;
     if (object.clip && object.scrollRect) {
         // A clip seen through a scroll rectangle is as large as the rectangle.
-        const swf::Rect& r = *object.scrollRect;
-        return mapped(toSpace, QRectF(0, 0, (r.xMax - r.xMin).get(), (r.yMax - r.yMin).get()));
+        return mapped(toSpace, rectOf(movie::scrollWindow(*object.scrollRect)));
     }
     if (object.clip) {
         if (object.clip->drawing) {
@@ -220,10 +219,10 @@ static bool coversPoint(const MovieRuntime& rt, const movie::DisplayObject& obje
         return false;
     if (object.clip && object.scrollRect) {
         // Only what shows through the scroll rectangle is hit.
-        const swf::Rect& r = *object.scrollRect;
-        if (!QRectF(0, 0, (r.xMax - r.xMin).get(), (r.yMax - r.yMin).get()).contains(local))
+        const swf::Rect& scroll = *object.scrollRect;
+        if (!rectOf(movie::scrollWindow(scroll)).contains(local))
             return false;
-        local += QPointF(r.xMin.get(), r.yMin.get());
+        local += QPointF(scroll.xMin.get(), scroll.yMin.get());
     }
     if (object.clip) {
         if (object.clip->drawing && object.clip->drawing->contains(PointF{local.x(), local.y()}, true, pixel))

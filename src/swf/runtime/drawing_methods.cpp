@@ -25,8 +25,8 @@ Value argument(const Args& args, std::size_t i)
     return i < args.size() ? args[i] : Value();
 }
 
-// A coordinate in pixels as twips. Numbers that are not numbers draw at 0;
-// anything beyond the drawable range is held at its edge.
+} // namespace
+
 swf::Twips toTwips(Interpreter& in, const Value& value)
 {
     const double pixels = in.toNumber(value);
@@ -35,6 +35,8 @@ swf::Twips toTwips(Interpreter& in, const Value& value)
     const double limit = movie::Drawing::kCoordinateLimit;
     return swf::Twips(std::int32_t(std::lround(std::clamp(pixels * 20.0, -limit, limit))));
 }
+
+namespace {
 
 swf::Point toPoint(Interpreter& in, const Value& x, const Value& y)
 {

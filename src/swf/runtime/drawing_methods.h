@@ -22,6 +22,9 @@ void installDrawingMethods(script::Interpreter& in, script::Object* movieClipPro
                            std::function<movie::Drawing*(script::Object* clip)> drawingOf);
 
 // The conversions behind the methods, for tests and for other callers.
+// A coordinate in pixels as twips: not a number is 0, anything beyond the
+// drawable range is held at its edge.
+swf::Twips toTwips(script::Interpreter& in, const script::Value& value);
 // Each takes the method's arguments as the script passed them.
 std::optional<swf::LineStyle> lineStyleFromArguments(script::Interpreter& in, const std::vector<script::Value>& args);
 std::optional<swf::FillStyle> solidFillFromArguments(script::Interpreter& in, const std::vector<script::Value>& args);

@@ -173,16 +173,12 @@ void defineClipSettings(Interpreter& in, Object* proto, MovieRuntime& rt)
                      return Value();
                  const Rect& r = *i.object->scrollRect;
                  return in.construct(geomClass(in, "Rectangle"), {r.xMin.get() / 20.0, r.yMin.get() / 20.0,
-                                                                  (r.xMax - r.xMin).get() / 20.0,
-                                                                  (r.yMax - r.yMin).get() / 20.0});
+                                                                  r.width().get() / 20.0, r.height().get() / 20.0});
              },
              [](Interpreter& in, Instance& i, const Value& v) {
                  std::optional<Rect> rect;
                  if (Object* o = v.asObject()) {
-                     const auto twips = [&](const char* member) {
-                         const double n = in.toNumber(in.getMember(o, member)) * 20;
-                         return Twips(std::int32_t(std::isfinite(n) ? std::clamp(std::round(n), -1e8, 1e8) : 0));
-                     };
+                     const auto twips = [&](const char* member) { return toTwips(in, in.getMember(o, member)); };
                      const Twips x = twips("x"), y = twips("y");
                      rect = Rect{x, x + twips("width"), y, y + twips("height")};
                  }

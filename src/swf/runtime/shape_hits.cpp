@@ -27,10 +27,10 @@ QPainterPath widened(const QPainterPath& path, double width)
 
 // Lines at least `pixel` wide are widened once; thinner ones (hairlines
 // among them) are still a pixel of the stage wide to the pointer, so their
-// width depends on the scale they are tested at.
-template <typename ThinLines>
+// width depends on the scale they are tested at: kept in `thin` when given,
+// widened to `pixel` otherwise.
 void collectAreas(const render::ShapeGeometry& geometry, double pixel, std::vector<QPainterPath>& solid,
-                  ThinLines* thin)
+                  std::vector<ShapeHits::ThinLine>* thin)
 {
     for (const render::ShapeLayer& layer : geometry.layers) {
         for (const render::FillLayer& fill : layer.fills)
@@ -88,7 +88,7 @@ std::optional<bool> ShapeHits::covers(const movie::DisplayObject& object, QPoint
     // A morph changes with its ratio: built for the one test.
     if (const swf::DefineMorphShape* morph = object.character->morphShape()) {
         std::vector<QPainterPath> areas;
-        collectAreas<std::vector<ThinLine>>(render::buildMorph(*morph, object.ratio / 65535.0), pixel, areas, nullptr);
+        collectAreas(render::buildMorph(*morph, object.ratio / 65535.0), pixel, areas, nullptr);
         return anyHolds(areas, local);
     }
     if (const swf::DefineText* text = object.character->text()) {

@@ -32,14 +32,16 @@ public:
     std::optional<bool> covers(const movie::DisplayObject& object, QPointF local, const render::FontLibrary& fonts,
                                double pixel = 20);
 
-private:
-    using Areas = std::vector<QPainterPath>;
-    // A shape's fills and its lines widened to their width; the lines thinner
-    // than a pixel are widened for the scale of each test.
+    // A line that may be thinner than a pixel of the stage, kept as drawn.
     struct ThinLine {
         QPainterPath path;
         double width;
     };
+
+private:
+    using Areas = std::vector<QPainterPath>;
+    // A shape's fills and its lines widened to their width; the lines thinner
+    // than a pixel are widened for the scale of each test.
     struct ShapeAreas {
         Areas solid;
         std::vector<ThinLine> thin;
